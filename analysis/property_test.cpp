@@ -1,0 +1,188 @@
+#include "analysis/property.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <memory>
+
+TEST(PropertyLong, ParsesTheNearestIntegerHalvesUpward) {
+    struct Case {
+        const char* text;
+        long expected;
+    };
+    const Case cases[] = {{"2.5", 3}, {"-2.5", -2}, {"abc", 0}, {"  17", 17}, {"12xyz", 12}, {"", 0}};
+    for (const Case& c : cases) {
+        PropertyLong p("n", c.text);
+        EXPECT_EQ(p.GetValue(), c.expected) << c.text;
+    }
+}
+
+TEST(PropertyLong, FormulaTextKeepsTheValue) {
+    PropertyLong p("n", 5L);
+    EXPECT_EQ(p.text, "5");
+    p.SetText("=2*3");
+    EXPECT_EQ(p.GetValue(), 5);
+    p.SetValue(9);
+    EXPECT_EQ(p.text, "=2*3");
+    EXPECT_EQ(p.GetValue(), 9);
+}
+
+TEST(PropertyDouble, ReadsTheLongestNumericPrefixInTheCLocale) {
+    struct Case {
+        const char* text;
+        double expected;
+    };
+    const Case cases[] = {{"0.05abc", 0.05}, {"", 0.0}, {"1e-3", 1e-3}, {"=0.5", 0.0}, {"0,5", 0.0}};
+    // A user locale with a decimal comma must not change how texts are read.
+    std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+    for (const Case& c : cases) {
+        PropertyDouble p("x", c.text, false);
+        EXPECT_EQ(p.GetValue(), c.expected) << c.text;
+    }
+    std::setlocale(LC_NUMERIC, "C");
+}
+
+TEST(PropertyDouble, SetValueStoresWhatTheTextShows) {
+    PropertyDouble p("x", 0.1, false);
+    EXPECT_EQ(p.text, "0.1");
+    EXPECT_EQ(p.GetValue(), 0.1);
+    p.SetValue(1.0 / 3.0);
+    EXPECT_EQ(p.text, "0.3333333333333333");
+    EXPECT_EQ(p.GetValue(), 0.3333333333333333);
+}
+
+TEST(PropertyDouble, SetValueWithDigitsFollowsTheOutputRules) {
+    struct Case {
+        double v;
+        int digits;
+        bool integral;
+        const char* text;
+    };
+    const Case cases[] = {
+        {12345.6, 7, true, "12346"},
+        {999999999999.4, 7, true, "999999999999"},
+        {1e12, 7, true, "1e+12"},
+        {0.0, 7, true, "0"},
+        {-0.4, 7, true, "0"},
+        {100.0, 7, false, "100"},
+        {99.5, 7, false, "99.5000000"},
+        {0.5, 7, false, "0.5000000"},
+        {0.01, 7, false, "0.01"},
+        {-0.5, 7, false, "-0.5000000"},
+        {123.456, 7, false, "123.456"},
+        {0.00001, 7, false, "1e-05"},
+        {0.677031534, 7, false, "0.6770315"},
+        {2.5, 0, false, "2"},
+    };
+    for (const Case& c : cases) {
+        PropertyDouble p("x", c.v, c.digits, c.integral);
+        EXPECT_EQ(p.text, c.text) << c.v;
+    }
+    PropertyDouble shown("x", 0.6770315341, 7, false);
+    EXPECT_EQ(shown.GetValue(), 0.6770315);
+}
+
+TEST(PropertySelection, ParseSelectAndValidity) {
+    PropertySelection s("tails");
+    for (const char* o : {"A", "B", "A"}) s.AddOption(o);
+    s.SetText("A");
+    EXPECT_EQ(s.index, 2);  // the last match
+    s.SelectText("A");
+    EXPECT_EQ(s.index, 0);  // the first match
+    EXPECT_TRUE(s.IsSelectionValid());
+
+    s.SelectText("missing");
+    EXPECT_EQ(s.index, -1);
+    EXPECT_EQ(s.text, "A");
+    EXPECT_FALSE(s.IsSelectionValid());
+    EXPECT_EQ(s.EnsureValidSelection("x"), "A");
+    EXPECT_EQ(s.index, 0);
+    EXPECT_EQ(s.EnsureValidSelection("x"), "x");
+
+    EXPECT_EQ(s.SetIndex(5), 1);
+    EXPECT_EQ(s.index, 2);
+    EXPECT_EQ(s.text, "A");
+    EXPECT_EQ(s.GetOption(4), "B");
+
+    PropertySelection empty("none");
+    EXPECT_EQ(empty.EnsureValidSelection("x"), "");
+    EXPECT_EQ(empty.index, -1);
+}
+
+TEST(Property, ClonesKeepClassAndMembers) {
+    PropertyExDouble ex("Effect size w", 0.3, false);
+    ex.testId = 401;
+    ex.SetHelpText("help");
+    std::unique_ptr<Property> copy(ex.Clone());
+    EXPECT_EQ(copy->GetType(), 7);
+    auto* exCopy = dynamic_cast<PropertyExDouble*>(copy.get());
+    ASSERT_NE(exCopy, nullptr);
+    EXPECT_EQ(exCopy->testId, 401);
+    EXPECT_EQ(exCopy->value, 0.3);
+    EXPECT_EQ(exCopy->helpText, "help");
+    EXPECT_EQ(exCopy->name, "Effect size w");
+
+    PropertySelection sel("s");
+    sel.AddOption("x");
+    sel.AddOption("y");
+    sel.SelectText("y");
+    std::unique_ptr<Property> selCopy(sel.Clone());
+    EXPECT_EQ(selCopy->GetType(), 2);
+    EXPECT_EQ(static_cast<PropertySelection*>(selCopy.get())->index, 1);
+    EXPECT_EQ(static_cast<PropertySelection*>(selCopy.get())->options.size(), 2u);
+
+    PropertyLong formula("n", 4L);
+    formula.text = "=1+1";
+    std::unique_ptr<Property> longCopy(formula.Clone());
+    EXPECT_EQ(static_cast<PropertyLong*>(longCopy.get())->value, 4);  // never re-parsed
+    EXPECT_EQ(longCopy->text, "=1+1");
+}
+
+TEST(PropertyList, FindIsExactAndCopyToReplaces) {
+    PropertyList list;
+    list.push_back(new PropertyDouble("Alpha", 0.05, false));
+    list.push_back(new PropertyLong("N", 10L));
+    EXPECT_EQ(list.Find("Alpha"), list[0]);
+    EXPECT_EQ(list.Find("alpha"), nullptr);
+    EXPECT_EQ(list.Find("Alpha "), nullptr);
+
+    int index = 42;
+    EXPECT_EQ(list.FindWithIndex("missing", &index), nullptr);
+    EXPECT_EQ(index, 42);
+    EXPECT_EQ(list.FindWithIndex("N", &index), list[1]);
+    EXPECT_EQ(index, 1);
+
+    PropertyList destination;
+    destination.push_back(new PropertyString("old", "x"));
+    list.CopyTo(destination);
+    ASSERT_EQ(destination.size(), 2u);
+    EXPECT_EQ(destination[0]->name, "Alpha");
+    EXPECT_NE(destination[0], list[0]);
+    EXPECT_EQ(destination[1]->text, "10");
+    EXPECT_EQ(list.size(), 2u);
+}
+
+TEST(NamedStore, GettersAndSetters) {
+    PropertyList store;
+    long l = 7;
+    EXPECT_FALSE(GetNamedLong(&store, "k", &l));
+    EXPECT_EQ(l, 7);
+
+    SetNamedLong(&store, "k", 3);
+    SetNamedDouble(&store, "d", 0.1);
+    SetNamedString(&store, "s", "");
+    EXPECT_EQ(store.size(), 2u);
+    SetNamedString(&store, "s", "=2*3");
+    SetNamedString(&store, "s", "");
+    SetNamedLong(&store, "k", 4);
+
+    double d = 0.0;
+    std::string s;
+    EXPECT_TRUE(GetNamedLong(&store, "k", &l));
+    EXPECT_TRUE(GetNamedDouble(&store, "d", &d));
+    EXPECT_TRUE(GetNamedString(&store, "s", &s));
+    EXPECT_EQ(l, 4);
+    EXPECT_EQ(d, 0.1);
+    EXPECT_EQ(s, "=2*3");
+    EXPECT_EQ(store.size(), 3u);
+}
