@@ -1,0 +1,118 @@
+// The built-in functions of formulas, one line each. Arities are checked by
+// the reader; an apply function receives exactly `arity` values.
+#include <cmath>
+
+#include "analysis/formula.h"
+#include "numerics/special_functions.h"
+
+namespace {
+
+// Sizes and counts passed as doubles are rounded to the nearest integer,
+// halves upward.
+[[maybe_unused]] double Whole(double v) { return std::floor(v + 0.5); }
+
+double URound(double x, double m) {
+    const double M = std::floor(m);
+    // The quotient is rounded to 10 decimals first, so that 10.00000000001
+    // still rounds up to 10 and not to the next multiple.
+    return std::ceil(std::floor(x / M * 1e10 + 0.5) / 1e10) * M;
+}
+
+double Sign(double x) {
+    if (x < 0) return -1.0;
+    if (x > 0) return 1.0;
+    return 0.0;
+}
+
+constexpr FormulaFunction kFunctions[] = {
+    {"sin", 1, [](const double* a) { return std::sin(a[0]); }},
+    {"cos", 1, [](const double* a) { return std::cos(a[0]); }},
+    {"asin", 1, [](const double* a) { return std::asin(a[0]); }},
+    {"acos", 1, [](const double* a) { return std::acos(a[0]); }},
+    {"exp", 1, [](const double* a) { return std::exp(a[0]); }},
+    {"log", 1, [](const double* a) { return std::log(a[0]); }},
+    {"tan", 1, [](const double* a) { return std::tan(a[0]); }},
+    {"atan", 1, [](const double* a) { return std::atan(a[0]); }},
+    {"atan2", 2, [](const double* a) { return std::atan2(a[0], a[1]); }},
+    {"sqrt", 1, [](const double* a) { return std::sqrt(a[0]); }},
+    {"sqr", 1, [](const double* a) { return a[0] * a[0]; }},
+    {"uround", 2, [](const double* a) { return URound(a[0], a[1]); }},
+    {"int", 1, [](const double* a) { return std::trunc(a[0]); }},
+    {"frac", 1, [](const double* a) { return a[0] - std::trunc(a[0]); }},
+    {"abs", 1, [](const double* a) { return std::fabs(a[0]); }},
+    {"min", 2, [](const double* a) { return a[0] < a[1] ? a[0] : a[1]; }},
+    {"max", 2, [](const double* a) { return a[0] > a[1] ? a[0] : a[1]; }},
+    {"sign", 1, [](const double* a) { return Sign(a[0]); }},
+    // Normal distribution, standard and with mean and sigma.
+    {"zcdf", 1, nullptr},
+    {"zinv", 1, nullptr},
+    {"zpdf", 1, nullptr},
+    {"normcdf", 3, nullptr},
+    {"norminv", 3, nullptr},
+    {"normpdf", 3, nullptr},
+    // Chi-square, F and t: central, then noncentral.
+    {"chi2cdf", 2, nullptr},
+    {"chi2inv", 2, nullptr},
+    {"chi2pdf", 2, nullptr},
+    {"fcdf", 3, nullptr},
+    {"finv", 3, nullptr},
+    {"fpdf", 3, nullptr},
+    {"tcdf", 2, nullptr},
+    {"tinv", 2, nullptr},
+    {"tpdf", 2, nullptr},
+    {"ncx2cdf", 3, nullptr},
+    {"ncx2inv", 3, nullptr},
+    {"ncx2pdf", 3, nullptr},
+    {"ncfcdf", 4, nullptr},
+    {"ncfinv", 4, nullptr},
+    {"ncfpdf", 4, nullptr},
+    {"nctcdf", 3, nullptr},
+    {"nctinv", 3, nullptr},
+    {"nctpdf", 3, nullptr},
+    {"betacdf", 3, nullptr},
+    {"betainv", 3, nullptr},
+    {"betapdf", 3, nullptr},
+    {"poisscdf", 2, nullptr},
+    {"poissinv", 2, nullptr},
+    {"poisspdf", 2, nullptr},
+    {"poissmean", 2, [](const double* a) { return a[1]; }},
+    {"binocdf", 3, nullptr},
+    {"binoinv", 3, nullptr},
+    {"binopdf", 3, nullptr},
+    {"hygecdf", 4, nullptr},
+    {"hygeinv", 4, nullptr},
+    {"hygepdf", 4, nullptr},
+    {"corrcdf", 3, nullptr},
+    {"corrinv", 3, nullptr},
+    {"corrpdf", 3, nullptr},
+    {"mr2cdf", 4, nullptr},
+    {"mr2inv", 4, nullptr},
+    {"mr2pdf", 4, nullptr},
+    {"logncdf", 3, nullptr},
+    {"logninv", 3, nullptr},
+    {"lognpdf", 3, nullptr},
+    {"unicdf", 3, nullptr},
+    {"uniinv", 3, nullptr},
+    {"unipdf", 3, nullptr},
+    {"expcdf", 2, nullptr},
+    {"expinv", 2, nullptr},
+    {"exppdf", 2, nullptr},
+    {"laplcdf", 3, nullptr},
+    {"laplinv", 3, nullptr},
+    {"laplpdf", 3, nullptr},
+    {"lngamma", 1, [](const double* a) { return LogGamma(a[0]); }},
+};
+
+static_assert(sizeof kFunctions / sizeof kFunctions[0] == 74);
+
+}  // namespace
+
+std::span<const FormulaFunction> FormulaFunctionTable() { return kFunctions; }
+
+int FindFormulaFunction(std::string_view name) {
+    for (size_t i = 0; i < std::size(kFunctions); ++i) {
+        // A function whose distribution is not built yet reads as unknown.
+        if (kFunctions[i].apply && name == kFunctions[i].name) return static_cast<int>(i);
+    }
+    return -1;
+}
