@@ -1,0 +1,373 @@
+#include "analysis/power_analysis.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "distributions/quorix_error.h"
+#include "numerics/cancel.h"
+
+namespace {
+
+constexpr double kSolveTolerance = 1e-10;
+
+// Bounds of the bracket walks. A walk that halves its distance to a bound
+// gets close enough long before this many steps (2^-400 of the distance),
+// and one that grows by 1.6 per step covers 1.6^100 (about 2.6e20) times
+// its first interval: beyond that the target counts as unreachable.
+constexpr int kMaxHalvings = 400;
+constexpr int kMaxGrowthSteps = 100;
+constexpr double kGrowth = 1.6;
+
+constexpr double kAlphaFloor = 1e-99;
+
+}  // namespace
+
+PowerAnalysis::PowerAnalysis() = default;
+
+PowerAnalysis::~PowerAnalysis() { delete distribution; }
+
+double PowerAnalysis::Evaluate(double x) {
+    switch (analysisType) {
+        case kAPriori:
+            return APrioriObjective(x);
+        case kSensitivity:
+            return SensitivityObjective(x);
+        case kCriterion:
+            return CriterionObjective(x);
+        case kCompromise:
+            return CompromiseObjective(x);
+        default:
+            return 0.0;
+    }
+}
+
+double PowerAnalysis::Probe(double x) {
+    if (IsCancelled()) throw CancelledError();
+    return Evaluate(x);
+}
+
+void PowerAnalysis::SetCentralDistribution() { distribution->SetNoncentrality(0.0); }
+
+void PowerAnalysis::SetNoncentralDistribution() {
+    distribution->SetNoncentrality(NoncentralityFromEffect(effectSize));
+}
+
+// ------------------------------------------------------------- power
+
+double PowerAnalysis::ComputePower(double effect, double alphaValue, double n) {
+    effectSize = effect;
+    alpha = alphaValue;
+    sampleSize = n;
+    distribution->SetNoncentrality(0.0);
+    criticalValue = distribution->Quantile(1.0 - alpha);
+    distribution->SetNoncentrality(NoncentralityFromEffect(effectSize));
+    return 1.0 - distribution->Cdf(criticalValue);
+}
+
+double PowerAnalysis::ComputePower2(double effect, double alphaValue, double n1, double n2) {
+    groupSize1 = n1;
+    groupSize2 = n2;
+    return ComputePower(effect, alphaValue, n1 + n2);
+}
+
+// ---------------------------------------------------------- objectives
+
+double PowerAnalysis::APrioriObjective(double x) {
+    return ComputePower(effectSize, alpha, x) - power;
+}
+
+double PowerAnalysis::SensitivityObjective(double x) {
+    return ComputePower(x, alpha, sampleSize) - power;
+}
+
+double PowerAnalysis::CriterionObjective(double x) {
+    return ComputePower(effectSize, x, sampleSize) - power;
+}
+
+double PowerAnalysis::CompromiseObjective(double x) {
+    const double beta = 1.0 - ComputePower(effectSize, x, sampleSize);
+    return 1.0 - beta / (ratio * x);
+}
+
+// ------------------------------------------------------------- solvers
+
+double PowerAnalysis::SolveInBracket(const char* where, int maxitArg, bool lowEndIsAnswer) {
+    const double root = Solve(bracketLow, bracketHigh, kSolveTolerance, maxitArg);
+    const std::string prefix = std::string(where) + ": ";
+    switch (status) {
+        case kConverged:
+            return root;
+        case kIterationLimit: {
+            // The zero lies between c and the previous iterate a; the last
+            // iterate b is an answer when that interval has closed in.
+            const double spread = std::max(std::fabs(c - b), std::fabs(a - b));
+            if (spread <= kSolveTolerance * std::fabs(b)) return root;
+            throw QuorixError(prefix + "no convergence", QuorixError::kNoConvergence, root);
+        }
+        case kNoSignChange: {
+            // Every objective here grows with the unknown: positive at both
+            // ends means the answer lies below the interval.
+            if (Probe(bracketLow) > 0.0) {
+                if (lowEndIsAnswer) return bracketLow;
+                throw QuorixError(prefix + "answer below lower search bound",
+                                  QuorixError::kBelowLowerBound, bracketLow);
+            }
+            throw QuorixError(prefix + "answer above upper search bound",
+                              QuorixError::kAboveUpperBound, bracketHigh);
+        }
+        default:
+            throw QuorixError(prefix + "function value is not a number", QuorixError::kUnknown,
+                              root);
+    }
+}
+
+double PowerAnalysis::SolveSampleSize(double effect, double alphaValue, double powerValue,
+                                      bool round) {
+    effectSize = effect;
+    alpha = alphaValue;
+    power = powerValue;
+    analysisType = kAPriori;
+    BracketSampleSize();
+    sampleSize = SolveInBracket("Solver-SampleSize", 300, true);
+    if (round) sampleSize = RoundSampleSize(sampleSize);
+    if (sampleSize < bracketLow) {
+        sampleSize = bracketLow;
+        if (round) sampleSize = RoundSampleSize(bracketLow);
+    }
+    actualPower = ComputePower(effectSize, alpha, sampleSize);
+    return sampleSize;
+}
+
+double PowerAnalysis::SolveEffectSize(double alphaValue, double powerValue, double n) {
+    alpha = alphaValue;
+    power = powerValue;
+    sampleSize = n;
+    analysisType = kSensitivity;
+    BracketEffectSize();
+    return SolveInBracket("Solver-EffectSize", 100);
+}
+
+double PowerAnalysis::SolveEffectSize2(double alphaValue, double powerValue, double n1,
+                                       double n2) {
+    groupSize1 = n1;
+    groupSize2 = n2;
+    return SolveEffectSize(alphaValue, powerValue, n1 + n2);
+}
+
+double PowerAnalysis::SolveAlpha(double effect, double powerValue, double n) {
+    effectSize = effect;
+    power = powerValue;
+    sampleSize = n;
+    analysisType = kCriterion;
+    BracketAlpha();
+    alpha = SolveInBracket("Solver-Alpha", 300);
+    return alpha;
+}
+
+double PowerAnalysis::SolveAlpha2(double effect, double powerValue, double n1, double n2) {
+    groupSize1 = n1;
+    groupSize2 = n2;
+    return SolveAlpha(effect, powerValue, n1 + n2);
+}
+
+double PowerAnalysis::SolveCompromise(double effect, double q, double n) {
+    effectSize = effect;
+    ratio = q;
+    sampleSize = n;
+    analysisType = kCompromise;
+    BracketCompromiseAlpha();
+    return SolveInBracket("Solver-Compromise", 100);
+}
+
+double PowerAnalysis::SolveCompromise2(double effect, double q, double n1, double n2) {
+    groupSize1 = n1;
+    groupSize2 = n2;
+    return SolveCompromise(effect, q, n1 + n2);
+}
+
+double PowerAnalysis::RoundSampleSize(double n) {
+    return std::ceil(std::floor(n * 1e10 + 0.5) / 1e10);
+}
+
+bool PowerAnalysis::IsTargetPowerUnreachable(const double* effect, double alphaValue,
+                                             double targetPower) {
+    return ComputePower(*effect, alphaValue, maxSampleSize) < targetPower;
+}
+
+// ------------------------------------------------------------ brackets
+
+void PowerAnalysis::BracketSampleSize() { BracketSampleSizeFrom(1.0, 100.0); }
+
+void PowerAnalysis::BracketEffectSize() {
+    bracketLow = 1e-6;
+    bracketHigh = 100.0;
+}
+
+void PowerAnalysis::BracketSampleSizeFrom(double lo, double hi) {
+    double lower, upper;
+    if (Probe(hi) >= 0.0) {
+        // Walk down from the middle; each step halves the distance to lo,
+        // so for lo > 0 the point soon falls below lo.
+        upper = hi;
+        lower = (lo + hi) / 2.0;
+        for (int i = 0; lower >= lo; ++i) {
+            if (!(Probe(lower) > 0.0)) break;
+            upper = lower;
+            const double next = (lower + lo) / 2.0 - lo;
+            if (next == lower || i == kMaxHalvings) {
+                lower = lo;
+                break;
+            }
+            lower = next;
+        }
+    } else {
+        lower = hi;
+        upper = kGrowth * hi;
+        for (int i = 0; i < kMaxGrowthSteps; ++i) {
+            if (!(Probe(upper) < 0.0)) break;
+            const double next = kGrowth * upper;
+            if (!std::isfinite(next)) break;
+            lower = upper;
+            upper = next;
+        }
+    }
+    if (lower < lo) lower = lo;
+    bracketLow = lower;
+    bracketHigh = upper;
+}
+
+void PowerAnalysis::BracketFromStart(double lo, double hi, double start) {
+    double lower, upper;
+    if (Probe(start) > 0.0) {
+        upper = start;
+        lower = (start + lo) / 2.0;
+        for (int i = 0; lower >= lo; ++i) {
+            if (!(Probe(lower) > 0.0)) break;
+            upper = lower;
+            const double next = (lower + lo) / 2.0;
+            if (next == lower || i == kMaxHalvings) {
+                lower = lo;
+                break;
+            }
+            lower = next;
+        }
+    } else {
+        lower = start;
+        upper = (start + hi) / 2.0;
+        for (int i = 0; upper <= hi; ++i) {
+            if (!(Probe(upper) < 0.0)) break;
+            lower = upper;
+            const double next = (upper + hi) / 2.0;
+            if (next == upper || i == kMaxHalvings) {
+                upper = hi;
+                break;
+            }
+            upper = next;
+        }
+    }
+    if (lower < lo) lower = lo;
+    if (upper > hi) upper = hi;
+    bracketLow = lower;
+    bracketHigh = upper;
+}
+
+void PowerAnalysis::BracketAlpha() {
+    double lower, upper;
+    if (Probe(0.5) > 0.0) {
+        lower = 0.25;
+        upper = 0.5;
+        for (int i = 0; lower >= kAlphaFloor; ++i) {
+            if (!(Probe(lower) > 0.0)) break;
+            upper = lower;
+            const double next = (lower + kAlphaFloor) / 2.0;
+            if (next == lower || i == kMaxHalvings) {
+                lower = kAlphaFloor;
+                break;
+            }
+            lower = next;
+        }
+    } else {
+        lower = 0.5;
+        upper = 0.75;
+        for (int i = 0; upper <= 1.0; ++i) {
+            if (!(Probe(upper) < 0.0)) break;
+            lower = upper;
+            const double next = (upper + 1.0) / 2.0;
+            if (next == upper || i == kMaxHalvings) {
+                upper = 1.0;
+                break;
+            }
+            upper = next;
+        }
+    }
+    if (lower < kAlphaFloor) lower = kAlphaFloor;
+    if (upper > 1.0) upper = 1.0;
+    bracketLow = lower;
+    bracketHigh = upper;
+}
+
+// ------------------------------------------------------------ messages
+
+void PowerAnalysis::ClearMessage() {
+    messages.str(std::string());
+    messages.clear();
+}
+
+bool PowerAnalysis::CheckAlpha(int, double alphaValue) {
+    ClearMessage();
+    return CheckAlphaRange(alphaValue);
+}
+
+bool PowerAnalysis::CheckPower(int, double powerValue) {
+    ClearMessage();
+    return CheckPowerRange(powerValue);
+}
+
+// -------------------------------------------------------------- clones
+
+void PowerAnalysis::CopyStateTo(PowerAnalysis& t) const {
+    t.maxSampleSize = maxSampleSize;
+    t.bracketLow = bracketLow;
+    t.bracketHigh = bracketHigh;
+    t.effectDirection = effectDirection;
+    t.df = df;
+    t.numeratorDf = numeratorDf;
+    t.denominatorDf = denominatorDf;
+    t.criticalValue = criticalValue;
+    t.criticalValue2 = criticalValue2;
+    t.ratio = ratio;
+    t.alpha = alpha;
+    t.power = power;
+    t.groupSize1 = groupSize1;
+    t.groupSize2 = groupSize2;
+    t.allocationRatio = allocationRatio;
+    t.effectSize = effectSize;
+    t.effectSize2 = effectSize2;
+    t.sampleSize = sampleSize;
+    t.groupCount = groupCount;
+    t.predictorCount = predictorCount;
+    t.relativeSD = relativeSD;
+    t.actualPower = actualPower;
+    t.actualAlpha = actualAlpha;
+    t.actualRatio = actualRatio;
+    t.nullSD = nullSD;
+    t.proportion1 = proportion1;
+    t.proportion2 = proportion2;
+    t.nullDifference = nullDifference;
+    t.noncentralSD = noncentralSD;
+    t.momentP1 = momentP1;
+    t.proportionP2 = proportionP2;
+    t.momentP3 = momentP3;
+    t.proportionP12 = proportionP12;
+    t.proportionP21 = proportionP21;
+    t.proportionH0 = proportionH0;
+    std::copy(std::begin(correlations), std::end(correlations), std::begin(t.correlations));
+    std::copy(std::begin(values), std::end(values), std::begin(t.values));
+    t.extraCount = extraCount;
+    t.discordantProportion = discordantProportion;
+    t.exactFlag = exactFlag;
+    t.oneTailed = oneTailed;
+    t.analysisType = analysisType;
+    inputTexts.CopyTo(t.inputTexts);
+}

@@ -1,0 +1,398 @@
+#pragma once
+
+#include <atomic>
+#include <sstream>
+#include <string>
+
+#include "analysis/property.h"
+#include "distributions/distribution.h"
+#include "numerics/root.h"
+
+struct PlotData;
+struct PlotPoint;
+struct ProtocolRecord;
+
+// What a calculation solves for. The numbers are stored in the selection
+// lists and in every test, so they never change.
+enum AnalysisType : int {
+    kAPriori = 0,      // total sample size from effect size, alpha and power
+    kSensitivity = 1,  // effect size from alpha, power and N
+    kPostHoc = 2,      // power from effect size, alpha and N
+    kCriterion = 3,    // alpha from effect size, power and N
+    kCompromise = 4,   // alpha (and power) from effect size, N and beta/alpha
+};
+
+// Result of Calculate: a row index >= 0 names the input that failed its check
+// (the reason is in GetMessage); the negative values mean success.
+using CalculateStatus = int;
+constexpr CalculateStatus kCalculateDone = -1;
+constexpr CalculateStatus kCalculateDoneWithNote = -2;
+constexpr CalculateStatus kCalculateDoneWithNoteNoPlot = -3;
+
+// Index into the table of parameter labels; -1 names no parameter.
+using ParameterId = int;
+// family * 100 + index, e.g. 201; -1 for no test.
+using TestId = int;
+
+// Base of every statistical test. One object holds the whole state of a test
+// and is itself the function that the root finder solves: Evaluate returns
+// the objective of the analysis type being solved.
+//
+// Failures of a solve. A bracket without a sign change, a solve that ends
+// without converging, a function value that is not a number and a bracket
+// that had to stop growing all mean that the asked-for target cannot be met
+// inside the search range. The solvers never hand back the root finder's
+// placeholder (0.0 or an end of the bracket) as if it were an answer: they
+// throw a QuorixError, which the calculation driver reports as a failed
+// computation. The one exception is the A priori search when the power at
+// the smallest admissible N already exceeds the target: that smallest N is
+// the answer. A cancelled calculation leaves every loop by CancelledError.
+class PowerAnalysis : public Root {
+public:
+    PowerAnalysis();
+    PowerAnalysis(const PowerAnalysis&) = delete;
+    PowerAnalysis& operator=(const PowerAnalysis&) = delete;
+
+    // ---- Root
+    bool IsCancelled() override { return cancelled.load(std::memory_order_relaxed); }
+    double Evaluate(double x) override;
+
+    virtual ~PowerAnalysis();
+    // A new object of the concrete class, built by its constructor and given
+    // the state of this one (see CopyStateTo).
+    virtual PowerAnalysis* Clone() = 0;
+
+    virtual double GetEffectSize() { return effectSize; }
+    virtual double GetCriticalValue() { return criticalValue; }
+    virtual double GetLowerCriticalValue() { return -criticalValue; }
+    // The largest density the distribution graph admits.
+    virtual double GetDensityCap() { return 3.0; }
+    virtual void SetCentralDistribution();
+    virtual void SetNoncentralDistribution();
+
+    // ---- solvers of the five analysis types
+    virtual double SolveEffectSize(double alpha, double power, double n);
+    virtual double SolveEffectSize2(double alpha, double power, double n1, double n2);
+    virtual double ComputePower(double effect, double alpha, double n);
+    virtual double ComputePower2(double effect, double alpha, double n1, double n2);
+    virtual double SolveAlpha(double effect, double power, double n);
+    virtual double SolveAlpha2(double effect, double power, double n1, double n2);
+    virtual double SolveCompromise(double effect, double q, double n);
+    virtual double SolveCompromise2(double effect, double q, double n1, double n2);
+    virtual double SolveSampleSize(double effect, double alpha, double power, bool round);
+
+    // ---- conversions (identities in the base)
+    virtual double EffectFromNoncentrality(double x) { return x; }
+    virtual double NoncentralityFromEffect(double effect) { return effect; }
+    virtual double SampleSizeFromNoncentrality(double x) { return x; }
+    virtual double ConvertEffect(double x) { return x; }
+    virtual double EffectForSolving(double x) { return x; }
+    virtual double EffectForPlotting(double x) { return x; }
+
+    // ---- brackets: set bracketLow and bracketHigh for the next solve
+    virtual void BracketSampleSize();
+    virtual void BracketEffectSize();
+    virtual void BracketAlpha();
+    virtual void BracketCompromiseAlpha() { BracketAlpha(); }
+    // N rounded to ten decimals, then up to the next whole number.
+    virtual double RoundSampleSize(double n);
+
+    // ---- names and flags
+    virtual std::string GetTestName() { return std::string(); }
+    virtual std::string GetFamilyName() { return std::string(); }
+    virtual std::string GetStatisticName() { return std::string(); }
+    virtual bool IsGenericTest() { return true; }
+    virtual bool IsContinuous() { return true; }
+    virtual bool UsesChiSquarePlot() { return true; }
+    virtual bool HasDistributionPlot() { return true; }
+    virtual bool SampleSizeCurveFlag() { return false; }
+    virtual bool HasOptions() { return false; }
+    virtual ParameterId GetCriticalValueId() { return -1; }
+    virtual ParameterId GetNoncentralityId() { return -1; }
+    virtual ParameterId GetEffectSizeId() { return -1; }
+    // Bits of the degrees-of-freedom outputs: 1 "Df", 2 "Numerator df",
+    // 4 "Denominator df".
+    virtual int GetDfOutputMask() { return 0; }
+    virtual TestId GetTestId() { return -1; }
+    virtual std::string GetMethodText() { return std::string(); }
+    virtual bool InputsChangeLayout(AnalysisType, PropertyList*) { return false; }
+    virtual void SetStandardValues() {}
+
+    // ---- lists, calculation, outputs, protocol
+    virtual void GetAnalysisTypes(PropertyList* list);
+    virtual void GetGenericAnalysisTypes(PropertyList* list);
+    virtual void BuildInputList(AnalysisType, PropertyList*) {}
+    virtual CalculateStatus Calculate(AnalysisType, PropertyList*) { return kCalculateDone; }
+    virtual void BuildOutputList(AnalysisType type, PropertyList* outputs);
+    virtual void GetOutputs(AnalysisType type, PropertyList* outputs);
+    virtual void MakeProtocolRecord(ProtocolRecord* record, PropertyList* inputs,
+                                    PropertyList* outputs, PropertyList* analysisTypes,
+                                    int chosenIndex);
+
+    // ---- distribution graph
+    virtual void SampleUpperTailCurves(PlotData* plot, double xMin, double xMax, double yLimit);
+    virtual void SampleLowerTailCurves(PlotData* plot, double xMin, double xMax, double yLimit);
+    virtual void MakeLowerTailPlot(PlotData* plot);
+    virtual void MakeUpperTailPlot(PlotData* plot);
+    virtual void MakeDistributionPlot(PlotData* plot);
+
+    // Whether the power at maxSampleSize stays strictly below the target.
+    virtual bool IsTargetPowerUnreachable(const double* effect, double alpha, double targetPower);
+    virtual bool AdjustSensitivityEffect(double*) { return true; }
+
+    // ---- messages and checks of the inputs
+    virtual std::string GetMessage() { return messages.str(); }
+    virtual void ClearMessage();
+    virtual bool CheckSampleSize(int, double) { return true; }
+    virtual bool CheckGroupSizes(int, double, double) { return true; }
+    virtual bool CheckEffectSize(int, double) { return true; }
+    virtual bool CheckAlpha(int, double alpha);
+    virtual bool CheckPower(int, double power);
+
+    // ---- objectives (Evaluate dispatches on analysisType)
+    virtual double SensitivityObjective(double x);
+    virtual double CriterionObjective(double x);
+    virtual double CompromiseObjective(double x);
+    virtual double APrioriObjective(double x);
+
+    // ---- bracket procedures for the tests' own bracket operations
+    void BracketSampleSizeFrom(double lo, double hi);
+    void BracketFromStart(double lo, double hi, double start);
+
+    // ---- non-virtual input checks: true when admissible, else the message
+    // is appended to `messages` (numbers in the stream's default format).
+    bool CheckAllocationRatio(double ratio, double min);
+    bool CheckRatio(double q, double lo, double hi);
+    bool CheckAlphaRange(double alpha);
+    bool CheckCorrelation(std::string name, double r);
+    bool CheckNamedRange(std::string name, double value, double margin);
+    bool CheckDfAtLeastOne(double df);
+    bool CheckDfMinimum(double df, double min);
+    bool CheckEffectSizeAbove(std::string name, double value, double min);
+    bool CheckEffectSizeNonNegative(std::string name, double value);
+    bool CheckEffectSizeOutside(std::string name, double value, double lo, double hi);
+    bool CheckEffectSizeRange(std::string name, double value, double lo, double hi);
+    bool CheckAtLeastTwoGroups(int k);
+    bool CheckMinimumGroups(int k, int min);
+    bool CheckAprioriEffectNonZero(std::string name, double value, double reference);
+    bool CheckNoncentralityNonNegative(std::string name, double value);
+    bool CheckNumberOfCovariates(int covariates, int groups, int n);
+    bool CheckOddsRatio(double oddsRatio, double min);
+    bool CheckPowerAboveAlpha(double alpha, double power);
+    bool CheckPowerRange(double power);
+    bool CheckAtLeastOnePredictor(int p);
+    bool CheckNamedRangeInclusive(std::string name, double value, double margin);
+    bool CheckProportion(std::string name, double p);
+    bool CheckNonsphericity(double epsilon, int m);
+    bool CheckEffectRatio(double ratio, double min);
+    bool CheckEffectGivesProportion(double effect, double p, double margin);
+    bool CheckAtLeastTwoMeasurements(int m);
+    bool CheckAtLeastOneResponse(int p);
+    bool CheckSampleSizeMinimum(int n, int min);
+    bool CheckSampleSizeRange(int n, int lo, int hi);
+    bool CheckStandardError(double sigma, double min);
+    bool CheckSampleSizeAboveGroups(int n, int k);
+    bool CheckSampleSizeAbovePredictors(int n, int p);
+    bool CheckSampleSizeAboveMeasurements(int n, int m);
+    bool CheckSampleSizeAboveResponses(int n, int p);
+    bool CheckTotalSampleSizeAboveResponses(int n, int p);
+    // A note, not an error: the caller goes on with the average group size
+    // and returns kCalculateDoneWithNote. k < 1 is no group count to check.
+    bool CheckSampleSizeMultipleOfGroups(int n, int k);
+    bool CheckTotalSampleSize(int n, int lo, int hi);
+
+    // ---- output entries: each appends an output showing "?"
+    void AddAlphaOutput(PropertyList* outputs);
+    void AddPowerOutput(PropertyList* outputs);
+    void AddBetaOutput(PropertyList* outputs);
+    void AddActualPowerOutput(PropertyList* outputs);
+    void AddActualAlphaOutput(PropertyList* outputs);
+    void AddActualRatioOutput(PropertyList* outputs);
+    void AddProportionP2Output(PropertyList* outputs);
+    void AddProportionP12Output(PropertyList* outputs);
+    void AddProportionP21Output(PropertyList* outputs);
+    void AddMomentP1Output(PropertyList* outputs);
+    void AddMomentP2Output(PropertyList* outputs);
+    void AddMomentP3Output(PropertyList* outputs);
+    void AddOutput(PropertyList* outputs, ParameterId id);
+    void AddOutputByLabel(PropertyList* outputs, std::string label);
+    void AddNumeratorDfOutput(PropertyList* outputs, bool integral);
+    void AddDenominatorDfOutput(PropertyList* outputs, bool integral);
+    void AddDfOutput(PropertyList* outputs, bool integral);
+    void AddSampleSize1Output(PropertyList* outputs);
+    void AddSampleSize2Output(PropertyList* outputs);
+    void AddCountOutput(PropertyList* outputs, ParameterId id);
+
+    // ---- output writers: seven digits into the output found by its label;
+    // an output missing from the list is skipped.
+    void BuildGenericOutputList(AnalysisType type, PropertyList* outputs);
+    void GetGenericOutputs(AnalysisType type, PropertyList* outputs);
+    void SetActualAlphaOutput(PropertyList* outputs);
+    void SetActualRatioOutput(PropertyList* outputs);
+    void SetActualPowerOutput(PropertyList* outputs);
+    void SetAlphaOutput(PropertyList* outputs);
+    void SetBetaOutput(PropertyList* outputs);
+    void SetLowerCriticalOutput(PropertyList* outputs, ParameterId id);
+    void SetUpperCriticalOutput(PropertyList* outputs, ParameterId id);
+    void SetCriticalValueOutput(PropertyList* outputs, ParameterId id);
+    void SetNumeratorDfOutput(PropertyList* outputs);
+    void SetDenominatorDfOutput(PropertyList* outputs);
+    void SetDfOutput(PropertyList* outputs);
+    void SetOutput(PropertyList* outputs, ParameterId id, double value);
+    void SetEffectSizeOutput(PropertyList* outputs, ParameterId id, bool second);
+    void SetNoncentralityOutput(PropertyList* outputs, ParameterId id);
+    void SetArrayOutput(PropertyList* outputs, std::string label, int index);
+    void SetPowerOutput(PropertyList* outputs);
+    void SetProportionP12Output(PropertyList* outputs);
+    void SetProportionP2Output(PropertyList* outputs);
+    void SetProportionP21Output(PropertyList* outputs);
+    void SetSampleSize1Output(PropertyList* outputs);
+    void SetSampleSize2Output(PropertyList* outputs);
+    void SetSampleSizeOutput(PropertyList* outputs, ParameterId id);
+    void SetMomentP1Output(PropertyList* outputs);
+    void SetMomentP2Output(PropertyList* outputs);
+    void SetMomentP3Output(PropertyList* outputs);
+
+    // ---- input readers (defined with the parameter-name table): each finds
+    // the input by its label, writes its row, evaluates a formula text and
+    // remembers the text read in inputTexts.
+    double ReadAlpha(PropertyList* inputs, int* row);
+    double ReadPower(PropertyList* inputs, int* row);
+    double ReadRatio(PropertyList* inputs, int* row);
+    double ReadAllocationRatio(PropertyList* inputs, int* row);
+    double ReadDiscordantProportion(PropertyList* inputs, int* row);
+    double ReadProportionP1H0(PropertyList* inputs, int* row);
+    double ReadProportionP2(PropertyList* inputs, int* row);
+    double ReadConstantProportion(PropertyList* inputs, int* row);
+    double ReadARE(PropertyList* inputs, int* row);
+    double ReadRelativeSD(PropertyList* inputs, int* row);
+    double ReadMomentP2(PropertyList* inputs, int* row);
+    double ReadMomentP3(PropertyList* inputs, int* row);
+    double ReadDouble(PropertyList* inputs, ParameterId id, int* row);
+    double ReadEffectSize(PropertyList* inputs, int* row, ParameterId id);
+    double ReadDoubleByLabel(PropertyList* inputs, std::string label, int* row);
+    double ReadNumeratorDf(PropertyList* inputs, int* row);
+    double ReadDenominatorDf(PropertyList* inputs, int* row);
+    double ReadDf(PropertyList* inputs, int* row);
+    long ReadCount(PropertyList* inputs, int* row, ParameterId id);
+    long ReadCountById(PropertyList* inputs, ParameterId id, int* row);
+    long ReadNumberOfCovariates(PropertyList* inputs, int* row);
+    long ReadResponseVariables(PropertyList* inputs, int* row);
+    long ReadSampleSize1(PropertyList* inputs, int* row);
+    long ReadSampleSize2(PropertyList* inputs, int* row);
+    int ReadTails(PropertyList* inputs, int* row);
+    int ReadEffectDirection(PropertyList* inputs, int* row);
+    int ReadParentDistribution(PropertyList* inputs, int* row);
+    int ReadXDistribution(PropertyList* inputs, int* row);
+    double ReadDoubleValue(PropertyList* store, Property* input, std::string label);
+    long ReadIntegerValue(PropertyList* store, Property* input, std::string label);
+    int ReadSelectionValue(PropertyList* store, Property* input, std::string label);
+
+    // ---- input factories (defined with the standard inputs): each appends
+    // one input showing the remembered text of its label, or the member.
+    void AddAlphaInput(PropertyList* inputs);
+    void AddPowerInput(PropertyList* inputs);
+    void AddRatioInput(PropertyList* inputs);
+    void AddAllocationRatioInput(PropertyList* inputs, ParameterId id);
+    void AddNoncentralityInput(PropertyList* inputs, ParameterId id);
+    void AddExtraInput1(PropertyList* inputs, ParameterId id);
+    void AddExtraInput2(PropertyList* inputs, ParameterId id);
+    void AddCorrelationInput(PropertyList* inputs, ParameterId id, int index);
+    void AddDoubleInputByLabel(PropertyList* inputs, std::string label, int index);
+    void AddDoubleInput(PropertyList* inputs, ParameterId id, double value);
+    void AddProportionP1Input(PropertyList* inputs, ParameterId id);
+    void AddConstantProportionInput(PropertyList* inputs);
+    void AddProportionP1H0Input(PropertyList* inputs);
+    void AddProportionP2Input(PropertyList* inputs);
+    void AddMomentP2Input(PropertyList* inputs);
+    void AddMomentP3Input(PropertyList* inputs);
+    void AddDiscordantProportionInput(PropertyList* inputs);
+    void AddAREInput(PropertyList* inputs);
+    void AddRelativeSDInput(PropertyList* inputs);
+    void AddNoncentralSDInput(PropertyList* inputs, ParameterId id);
+    void AddNumeratorDfInput(PropertyList* inputs, bool integral);
+    void AddDenominatorDfInput(PropertyList* inputs, bool integral);
+    void AddDfInput(PropertyList* inputs, bool integral);
+    void AddSampleSizeInput(PropertyList* inputs, ParameterId id);
+    void AddSampleSize1Input(PropertyList* inputs);
+    void AddSampleSize2Input(PropertyList* inputs);
+    void AddCountInput(PropertyList* inputs, ParameterId id);
+    void AddLongInput(PropertyList* inputs, int offset, ParameterId id);
+    void AddNumberOfCovariatesInput(PropertyList* inputs);
+    void AddResponseVariablesInput(PropertyList* inputs);
+    void AddMeasurementsInput(PropertyList* inputs, ParameterId id);
+    void AddEffectSizeInput(PropertyList* inputs, ParameterId id, TestId testId,
+                            std::string helpText, bool panel);
+    void AddTailsInput(PropertyList* inputs);
+    void AddEffectDirectionInput(PropertyList* inputs, std::string option0, std::string option1);
+    void AddParentDistributionInput(PropertyList* inputs, int defaultIndex, bool withMinARE);
+    void AddXDistributionInput(PropertyList* inputs, int defaultIndex, bool withoutManual);
+    void RememberInputs(PropertyList* inputs);
+
+    // ---- state
+    Distribution* distribution = nullptr;  // owned; created by the concrete test
+    double maxSampleSize = 100000.0;       // where IsTargetPowerUnreachable looks
+    double bracketLow = 0.0;
+    double bracketHigh = 0.0;
+    double effectDirection = 0.0;  // +1 or -1, the side a Sensitivity search takes
+    double df = 0.0;
+    double numeratorDf = 0.0;
+    double denominatorDf = 0.0;
+    double criticalValue = 0.0;
+    double criticalValue2 = 0.0;
+    double ratio = 0.0;  // beta/alpha ratio q
+    double alpha = 0.0;
+    double power = 0.0;
+    double groupSize1 = 0.0;
+    double groupSize2 = 0.0;
+    double allocationRatio = 1.0;  // N2/N1
+    double effectSize = 0.0;
+    double effectSize2 = 0.0;
+    double sampleSize = 0.0;
+    double groupCount = 0.0;
+    double predictorCount = 0.0;
+    double relativeSD = 0.0;
+    double actualPower = 0.0;
+    double actualAlpha = 0.0;
+    double actualRatio = 0.0;
+    // Kept for the tests' own use (standard deviation of a z statistic under
+    // H0, two proportions, a difference under H0).
+    double nullSD = 0.0;
+    double proportion1 = 0.0;
+    double proportion2 = 0.0;
+    double nullDifference = 0.0;
+    double noncentralSD = 0.0;
+    double momentP1 = 0.0;
+    double proportionP2 = 0.0;  // shown as "Proportion p2" and as "Moment p2"
+    double momentP3 = 0.0;
+    double proportionP12 = 0.0;
+    double proportionP21 = 0.0;
+    double proportionH0 = 0.0;
+    double correlations[6] = {0.0, 0.0, 0.0, 0.0, 0.0, 0.0};
+    double values[30] = {};
+    double extraCount = 0.0;
+    double discordantProportion = 0.0;
+    bool exactFlag = false;  // whole group sizes
+    bool oneTailed = true;
+    int analysisType = kAPriori;
+    std::ostringstream messages;
+    PropertyList inputTexts;  // the text last read per input label
+    // Written by the user-interface thread while a worker runs.
+    std::atomic<bool> cancelled{false};
+
+protected:
+    // Copies every member a Clone carries into `target`, which the concrete
+    // Clone has just built with its constructor: the numbers, exactFlag,
+    // oneTailed, analysisType and a copy of inputTexts. The distribution,
+    // the message text and the cancel flag stay the target's own.
+    void CopyStateTo(PowerAnalysis& target) const;
+
+    // Root::Solve over [bracketLow, bracketHigh] with the failure rule of
+    // this class: throws QuorixError unless the solve converged. With
+    // lowEndIsAnswer, an objective already positive at both ends gives
+    // bracketLow (the smallest N already reaches the power asked for).
+    double SolveInBracket(const char* where, int maxit, bool lowEndIsAnswer = false);
+
+    // Evaluate after a look at the cancel flag; the bracket loops use it.
+    double Probe(double x);
+};
