@@ -17,9 +17,14 @@ double ParseCDouble(const std::string& s) {
     return strtod_l(s.c_str(), nullptr, cLocale);
 }
 
+// Written with "." whatever the process locale: the C locale is made this
+// thread's locale for the one call.
 std::string FormatC(const char* format, double v) {
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
+    const locale_t previous = uselocale(cLocale);
     char buffer[512];
     std::snprintf(buffer, sizeof buffer, format, v);
+    uselocale(previous);
     return buffer;
 }
 
@@ -60,9 +65,18 @@ PropertyLong::PropertyLong(std::string n, long v) : Property(std::move(n)), valu
     text = FormatLong(v);
 }
 
+bool RoundToWhole(double x, long* out) {
+    const double r = RoundTo(x, 0);
+    if (!(-2147483648.0 <= r && r <= 2147483647.0)) return false;
+    *out = static_cast<long>(r);
+    return true;
+}
+
 void PropertyLong::ParseText() {
     if (text.find('=') != std::string::npos) return;
-    value = static_cast<long>(RoundTo(ParseCDouble(text), 0));
+    const double x = ParseCDouble(text);
+    if (RoundToWhole(x, &value)) return;
+    value = std::isnan(x) ? 0 : (x < 0 ? -2147483648L : 2147483647L);
 }
 
 Property* PropertyLong::Clone() const {
@@ -176,14 +190,26 @@ void PropertySelection::SelectText(std::string s) {
     index = -1;
 }
 
-std::string PropertySelection::GetOption(int i) const { return options[i % GetOptionCount()]; }
-
-int PropertySelection::SetIndex(int i) {
-    index = i % GetOptionCount();
-    return i / GetOptionCount();
+std::string PropertySelection::GetOption(int i) const {
+    const int n = GetOptionCount();
+    if (n == 0) return std::string();
+    return options[((i % n) + n) % n];
 }
 
-std::string PropertySelection::GetSelectedText() const { return options[index]; }
+int PropertySelection::SetIndex(int i) {
+    const int n = GetOptionCount();
+    if (n == 0) {
+        index = -1;
+        return 0;
+    }
+    index = ((i % n) + n) % n;
+    return i / n;
+}
+
+std::string PropertySelection::GetSelectedText() const {
+    if (!(0 <= index && index < GetOptionCount())) return std::string();
+    return options[index];
+}
 
 // ---------------------------------------------------------- PropertyString
 

@@ -36,6 +36,8 @@ public:
     PropertyLong(std::string name, long value);
 
     // A text containing "=" is a formula read elsewhere: the value is kept.
+    // A number beyond the 32-bit range is held at the nearer end of it, and
+    // a text that reads as NaN gives 0.
     void ParseText() override;
     int GetType() const override { return kLong; }
     Property* Clone() const override;
@@ -96,10 +98,13 @@ public:
 
     void AddOption(std::string option) { options.push_back(std::move(option)); }
     int GetOptionCount() const { return static_cast<int>(options.size()); }
-    // The three below divide by the option count: call them only on a
-    // selection that has options (and, for GetSelectedText, a valid index).
+    // Option i modulo the option count (a negative i counts from the end);
+    // an empty string when there are no options.
     std::string GetOption(int i) const;
+    // index = i modulo the option count; returns i divided by the count.
+    // Without options the index becomes -1 and 0 is returned.
     int SetIndex(int i);
+    // The option at index; an empty string when index selects none.
     std::string GetSelectedText() const;
 
     std::vector<std::string> options;
@@ -130,6 +135,11 @@ public:
     Property* Find(const std::string& name) const;
     Property* FindWithIndex(const std::string& name, int* index) const;
 };
+
+// The nearest whole number to x, halves upward, when it lies in the 32-bit
+// range of PropertyLong values; false (and *out untouched) for NaN and for
+// values beyond that range.
+bool RoundToWhole(double x, long* out);
 
 // A PropertyList used as a key-value store. A key is read and written with
 // the getter and setter of one type only.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cmath>
 #include <memory>
 
 TEST(PropertyLong, ParsesTheNearestIntegerHalvesUpward) {
@@ -185,4 +186,58 @@ TEST(NamedStore, GettersAndSetters) {
     EXPECT_EQ(d, 0.1);
     EXPECT_EQ(s, "=2*3");
     EXPECT_EQ(store.size(), 3u);
+}
+
+TEST(PropertySelection, EmptyOrUnselectedSelectionsAnswerWithoutFault) {
+    PropertySelection none("s");
+    EXPECT_EQ(none.GetOption(3), "");
+    EXPECT_EQ(none.SetIndex(2), 0);
+    EXPECT_EQ(none.index, -1);
+    EXPECT_EQ(none.GetSelectedText(), "");
+
+    PropertySelection s("s");
+    for (const char* o : {"A", "B", "C"}) s.AddOption(o);
+    s.SelectText("D");
+    EXPECT_EQ(s.index, -1);
+    EXPECT_EQ(s.GetSelectedText(), "");
+    EXPECT_EQ(s.GetOption(-1), "C");
+    s.SetIndex(-4);
+    EXPECT_EQ(s.index, 2);
+}
+
+TEST(PropertyLong, NumbersBeyondTheIntegerRangeAreHeldAtItsEnds) {
+    struct Case {
+        const char* text;
+        long expected;
+    };
+    const Case cases[] = {{"1e30", 2147483647L}, {"-1e30", -2147483648L}, {"nan", 0},
+                          {"2147483647.4", 2147483647L}, {"-2147483648.5", -2147483648L}};
+    for (const Case& c : cases) {
+        PropertyLong p("n", c.text);
+        EXPECT_EQ(p.GetValue(), c.expected) << c.text;
+    }
+    long out = 7;
+    EXPECT_FALSE(RoundToWhole(2147483647.5, &out));
+    EXPECT_FALSE(RoundToWhole(std::nan(""), &out));
+    EXPECT_EQ(out, 7);
+    EXPECT_TRUE(RoundToWhole(-2.5, &out));
+    EXPECT_EQ(out, -2);
+}
+
+TEST(PropertyDouble, TextsAreWrittenWithADecimalPointInAnyLocale) {
+    const char* commaLocales[] = {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "de_DE"};
+    const char* chosen = nullptr;
+    for (const char* name : commaLocales) {
+        if (std::setlocale(LC_NUMERIC, name)) {
+            chosen = name;
+            break;
+        }
+    }
+    if (!chosen) GTEST_SKIP() << "no locale with a decimal comma is installed";
+    PropertyDouble digits("x", 0.5, 7, false);
+    PropertyDouble plain("y", 0.25, false);
+    std::setlocale(LC_NUMERIC, "C");
+    EXPECT_EQ(digits.text, "0.5000000");
+    EXPECT_EQ(plain.text, "0.25");
+    EXPECT_EQ(plain.GetValue(), 0.25);
 }
