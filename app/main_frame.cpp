@@ -1,0 +1,363 @@
+#include "app/main_frame.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QMenuBar>
+#include <QPainter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "analysis/catalogue.h"
+#include "app/command_forms.h"
+#include "app/form_tables.h"
+#include "app/main_comp_form.h"
+#include "app/ui_helpers.h"
+#include "platform/environment.h"
+#include "platform/fonts.h"
+
+using namespace command_ids;
+
+namespace {
+
+// The window icon, drawn rather than shipped as a file.
+QIcon ProgramIcon() {
+    QIcon icon;
+    for (int size : {16, 32, 48}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setBrush(QColor(0x1f, 0x4e, 0x8c));
+        painter.setPen(Qt::NoPen);
+        painter.drawRoundedRect(QRectF(0, 0, size, size), size / 6.0, size / 6.0);
+        QFont font = platform::MakeFont(QStringLiteral("Lucida Sans Unicode"), 1);
+        font.setPixelSize(size * 3 / 4);
+        font.setBold(true);
+        painter.setFont(font);
+        painter.setPen(Qt::white);
+        painter.drawText(QRect(0, 0, size, size), Qt::AlignCenter, QStringLiteral("Q"));
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame()
+    : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                               Qt::WindowCloseButtonHint) {
+    // The program folder comes from the executable's resolved path, never
+    // from the command line, which may name a link or a relative path.
+    programFolder_ = QString::fromStdString(
+        platform::ProgramFolderFor(platform::ExecutablePath()).string());
+    // Linux sleeps with fine resolution already: there is no system timer
+    // resolution to raise for the calculation's 5 ms polls.
+    BuildTestCatalogue();
+    setWindowTitle(QString::fromLatin1(kTitle));
+    setWindowIcon(ProgramIcon());
+    commands_.SetFrame(this);
+    commands_.SetPanes([] { return std::vector<platform::CommandTarget*>(); });
+}
+
+CMainFrame::~CMainFrame() {
+    qApp->removeEventFilter(this);
+    // The forms hold no pointers into the catalogue; the current test is one
+    // of its objects and goes with it.
+    currentTest_ = nullptr;
+    ClearTestCatalogue();
+}
+
+bool CMainFrame::OnCreate() {
+    panes_ = new QWidget(this);
+    setCentralWidget(panes_);
+
+    editFieldForm_ = new CQuorixMainCompForm(this);
+    inputHelpForm_ = new CInputHelpForm;
+    commandForm_ = new CQuorixCmdCompForm(this);
+    shortCommandForm_ = new CQuorixCmdForm(this);
+    rangeForm_ = new CRangeForm;
+    // The test selection and the result tabs are filled by their own forms;
+    // until then they are panes of their tables' sizes.
+    testSelectionPane_ = new CFormViewEx(form_tables::TestSelectionForm());
+    plotPane_ = new CFormViewEx(form_tables::ResultTabsForm());
+    const std::pair<CFormViewEx*, bool> created[] = {
+        {editFieldForm_, editFieldShown_},    {inputHelpForm_, inputHelpShown_},
+        {shortCommandForm_, shortCommandShown_}, {commandForm_, fullCommandShown_},
+        {rangeForm_, rangeShown_},            {testSelectionPane_, testSelectionShown_},
+        {plotPane_, plotPaneShown_},
+    };
+    for (const auto& [form, shown] : created) {
+        if (!form->Create(panes_, QPoint(0, 0), kFormBorder | (shown ? kFormVisible : 0u))) return false;
+    }
+
+    CreateMenusAndToolBar();
+    statusText_ = new QLabel(QStringLiteral("Ready"));
+    statusBar()->setSizeGripEnabled(false);
+    statusBar()->addWidget(statusText_, 1);
+    for (const char* indicator : {"CAP", "NUM", "SCRL"}) {
+        auto* label = new QLabel(QString::fromLatin1(indicator));
+        label->setEnabled(false);
+        statusBar()->addPermanentWidget(label);
+    }
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    qApp->installEventFilter(this);
+    return true;
+}
+
+void CMainFrame::CreateMenusAndToolBar() {
+    QStyle* style = QApplication::style();
+    auto action = [this](int id, const char* text, const QKeySequence& key = QKeySequence()) {
+        return commands_.MakeAction(this, id, QString::fromUtf8(text), key);
+    };
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    QAction* saveProtocol = action(kSaveProtocol, "Save Protocol ...");
+    QAction* printProtocol = action(kPrintProtocol, "Print Protocol ...");
+    file->addAction(saveProtocol);
+    file->addAction(printProtocol);
+    file->addAction(action(kClearProtocol, "Clear Protocol"));
+    file->addSeparator();
+    file->addAction(action(kSaveDistributionsPlot, "Save Distributions Plot ..."));
+    file->addAction(action(kPrintDistributionsPlot, "Print Distributions Plot ..."));
+    QAction* copyPlot = action(kCopyDistributionsPlot, "Copy Distributions Plot");
+    file->addAction(copyPlot);
+    file->addSeparator();
+    file->addAction(action(kExit, "E&xit"));
+    commands_.RefreshOnShow(file);
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    QAction* gridView = action(kGridView, "&Grid View");
+    gridView->setCheckable(true);
+    view->addAction(gridView);
+    QAction* togglePlot = action(kTogglePlot, "Hide &plot (toogle F4)");
+    togglePlot->setCheckable(true);
+    view->addAction(togglePlot);
+    QAction* toggleSelection = action(kToggleTestSelection, "Hide test selection (toggle F5)");
+    toggleSelection->setCheckable(true);
+    view->addAction(toggleSelection);
+    view->addSeparator();
+    QAction* calculator = action(kCalculator, "&Calculator");
+    view->addAction(calculator);
+    commands_.RefreshOnShow(view);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    QAction* about = action(kAbout, "&About Quorix...");
+    help->addAction(about);
+    commands_.RefreshOnShow(help);
+
+    QToolBar* tools = addToolBar(QStringLiteral("Standard"));
+    tools->setMovable(false);
+    tools->setIconSize(QSize(16, 16));
+    saveProtocol->setIcon(style->standardIcon(QStyle::SP_DialogSaveButton));
+    printProtocol->setIcon(style->standardIcon(QStyle::SP_FileDialogDetailedView));
+    copyPlot->setIcon(style->standardIcon(QStyle::SP_FileDialogContentsView));
+    calculator->setIcon(style->standardIcon(QStyle::SP_ComputerIcon));
+    about->setIcon(style->standardIcon(QStyle::SP_MessageBoxInformation));
+    for (QAction* a : {saveProtocol, printProtocol, copyPlot}) tools->addAction(a);
+    tools->addSeparator();
+    tools->addAction(calculator);
+    tools->addSeparator();
+    tools->addAction(about);
+    commands_.RefreshActions();
+}
+
+void CMainFrame::ResetSelection(int typeIndex) {
+    outputsValid_ = false;
+    plotValid_ = false;
+    if (commandForm_) commandForm_->EnableXYPlot(false);
+    // Until the test-selection form chooses, the first test of the catalogue
+    // is current.
+    currentTest_ = nullptr;
+    for (const TestList& family : TestCatalogue) {
+        if (!family.empty()) {
+            currentTest_ = family.front();
+            break;
+        }
+    }
+    analysisTypes_.Clear();
+    if (!currentTest_) return;
+    currentTest_->GetAnalysisTypes(&analysisTypes_);
+    const int count = static_cast<int>(analysisTypes_.size());
+    chosenTypeIndex_ = std::clamp(typeIndex, 0, std::max(count - 1, 0));
+    if (count > 0) {
+        analysisType_ = static_cast<AnalysisType>(
+            static_cast<PropertyLong*>(analysisTypes_[chosenTypeIndex_])->GetValue());
+    }
+}
+
+void CMainFrame::ApplyTestToForms() {
+    outputsValid_ = false;
+    plotValid_ = false;
+    inputs_.Clear();
+    outputs_.Clear();
+    if (commandForm_) commandForm_->ShowOptions(currentTest_ && currentTest_->HasOptions());
+    if (currentTest_) {
+        currentTest_->BuildInputList(analysisType_, &inputs_);
+        currentTest_->BuildOutputList(analysisType_, &outputs_);
+    }
+    if (editFieldForm_) {
+        editFieldForm_->SetInputs(&inputs_);
+        editFieldForm_->SetOutputs(&outputs_);
+        effectSizeRow_ = editFieldForm_->EffectSizeRow();
+    }
+    if (commandForm_) commandForm_->EnableXYPlot(outputsValid_);
+}
+
+void CMainFrame::RecalcLayout(bool) {
+    if (!editFieldForm_ || !panes_) return;
+    struct Pane {
+        CFormViewEx* form;
+        bool shown;
+    };
+    const Pane order[] = {
+        {plotPane_, plotPaneShown_},          {testSelectionPane_, testSelectionShown_},
+        {editFieldForm_, editFieldShown_},    {inputHelpForm_, inputHelpShown_},
+        {rangeForm_, rangeShown_},            {shortCommandForm_, shortCommandShown_},
+        {commandForm_, fullCommandShown_},
+    };
+    int y = 0;
+    int width = 0;
+    for (const Pane& pane : order) {
+        if (!pane.form) continue;
+        if (!pane.shown) {
+            pane.form->hide();
+            continue;
+        }
+        const QSize size = pane.form->GetDesignSize();
+        pane.form->setGeometry(0, y, size.width(), size.height());
+        pane.form->show();
+        y += size.height();
+        width = std::max(width, size.width());
+    }
+    panes_->setFixedSize(width, y);
+    if (layout()) layout()->activate();
+    adjustSize();
+}
+
+void CMainFrame::OnInputsChanged() {
+    outputsValid_ = false;
+    plotValid_ = false;
+    if (commandForm_) commandForm_->EnableXYPlot(false);
+    if (editFieldForm_) editFieldForm_->ClearOutputs(&outputs_);
+}
+
+void CMainFrame::OnInputCommitted() {
+    if (!currentTest_ || !editFieldForm_) return;
+    editFieldForm_->GetInputs(&inputs_);
+    if (currentTest_->InputsChangeLayout(analysisType_, &inputs_)) {
+        inputs_.Clear();
+        currentTest_->BuildInputList(analysisType_, &inputs_);
+        editFieldForm_->SetInputs(&inputs_);
+    }
+}
+
+// The effect-size drawer, the calculation, the X-Y plot and the options
+// dialog attach here; until they exist the commands do nothing.
+void CMainFrame::CreateEffectSizePanels(int) {}
+void CMainFrame::CloseEffectSizeDrawer() {}
+void CMainFrame::OnCalculate() {}
+void CMainFrame::OnXYPlot() {}
+void CMainFrame::OnOptions() {}
+
+void CMainFrame::PumpMessages() { platform::PumpMessages(); }
+
+bool CMainFrame::HandleCommand(int id) {
+    switch (id) {
+    case kTogglePlot:
+        plotPaneShown_ = !plotPaneShown_;
+        RecalcLayout(true);
+        PumpMessages();
+        return true;
+    case kToggleTestSelection:
+        testSelectionShown_ = !testSelectionShown_;
+        RecalcLayout(true);
+        PumpMessages();
+        return true;
+    case kAbout:
+        ShowAbout();
+        return true;
+    case kExit:
+        close();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CMainFrame::QueryCommand(int id, platform::CommandState* state) {
+    switch (id) {
+    case kTogglePlot:
+        state->checked = !plotPaneShown_;
+        return true;
+    case kToggleTestSelection:
+        state->checked = !testSelectionShown_;
+        return true;
+    case kAbout:
+    case kExit:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget->window() == this) {
+            if (HandleKey(static_cast<QKeyEvent*>(event)->key())) return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool CMainFrame::HandleKey(int key) {
+    switch (key) {
+    case Qt::Key_Escape:
+        // Esc cancels a running calculation and is never passed on.
+        if (busy_ && currentTest_) currentTest_->cancelled.store(true);
+        return true;
+    // F4 and F5 are consumed: a key that no widget takes travels up to the
+    // window and would come through here a second time.
+    case Qt::Key_F4:
+        HandleCommand(kTogglePlot);
+        return true;
+    case Qt::Key_F5:
+        HandleCommand(kToggleTestSelection);
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (busy_ || enterInProgress_) return false;
+        enterInProgress_ = true;
+        if (commandForm_ && fullCommandShown_) commandForm_->EnableCalculate(false);
+        if (shortCommandForm_ && shortCommandShown_) shortCommandForm_->EnableCalculate(false);
+        OnCalculate();
+        if (commandForm_ && fullCommandShown_) commandForm_->EnableCalculate(true);
+        if (shortCommandForm_ && shortCommandShown_) shortCommandForm_->EnableCalculate(true);
+        enterInProgress_ = false;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CMainFrame::ShowAbout() {
+    QDialog about(this);
+    about.setWindowTitle(QStringLiteral("About Quorix"));
+    auto* layout = new QVBoxLayout(&about);
+    auto* text = new QLabel(QString::fromUtf8("Quorix Version 3.1.9.7\n\n"
+                                              "Statistical power analysis for t, z, F, χ² "
+                                              "and exact tests."));
+    layout->addWidget(text);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &about, &QDialog::accept);
+    layout->addWidget(buttons);
+    about.exec();
+}

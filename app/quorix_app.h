@@ -1,0 +1,27 @@
+#pragma once
+
+#include <memory>
+
+class CMainFrame;
+
+// The application: sets up the process and owns the main window.
+class CQuorixNTApp {
+public:
+    // What start-up says when the main window cannot be made.
+    static constexpr const char* kStartupFailure =
+        "Quorix could not start: its main window could not be created.";
+
+    CQuorixNTApp();
+    ~CQuorixNTApp();
+
+    // Creates, lays out and shows the main window; false when that failed
+    // (the message has been shown).
+    bool InitInstance();
+    CMainFrame* MainFrame() const { return frame_.get(); }
+
+private:
+    std::unique_ptr<CMainFrame> frame_;
+};
+
+// The whole program: application object, C locale, main window, event loop.
+int RunQuorix(int argc, char** argv);

@@ -1,0 +1,189 @@
+#include "platform/dialog_form.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+
+#include "platform/fonts.h"
+
+namespace platform {
+
+namespace {
+
+QString FromUtf8(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+Qt::Alignment HorizontalAlignment(unsigned style) {
+    if (style & kAlignRight) return Qt::AlignRight;
+    if (style & kAlignCenter) return Qt::AlignHCenter;
+    return Qt::AlignLeft;
+}
+
+}  // namespace
+
+DialogForm::DialogForm(const DialogTemplate& dialog, QWidget* parent)
+    : QFrame(parent),
+      templateId_(dialog.id),
+      dialogFont_(MakeFont(FromUtf8(dialog.fontFamily), dialog.pointSize)),
+      units_(dialogFont_) {
+    setFont(dialogFont_);
+    setAutoFillBackground(true);
+    clientSize_ = units_.ToPixels(dialog.width, dialog.height);
+    for (const ControlSpec& spec : dialog.controls) {
+        QWidget* control = CreateControl(spec);
+        ordered_.push_back(control);
+        if (spec.id != kNoControlId) byId_[spec.id] = control;
+    }
+    // Group boxes go under the controls that they frame.
+    for (QWidget* w : ordered_) {
+        if (qobject_cast<QGroupBox*>(w)) w->lower();
+    }
+    templateSize_ = clientSize_;
+    resize(clientSize_);
+}
+
+DialogForm::~DialogForm() = default;
+
+QWidget* DialogForm::CreateControl(const ControlSpec& spec) {
+    const QString caption = FromUtf8(spec.caption);
+    QRect rect = units_.ToPixels(spec.rect);
+    QWidget* widget = nullptr;
+    const int id = spec.id;
+    switch (spec.kind) {
+    case ControlKind::Label: {
+        auto* label = new QLabel(caption, this);
+        label->setTextFormat(Qt::PlainText);
+        label->setAlignment(HorizontalAlignment(spec.style) | Qt::AlignVCenter);
+        widget = label;
+        break;
+    }
+    case ControlKind::GroupBox:
+        widget = new QGroupBox(caption, this);
+        break;
+    case ControlKind::Edit: {
+        auto* edit = new QLineEdit(caption, this);
+        edit->setAlignment(HorizontalAlignment(spec.style) | Qt::AlignVCenter);
+        edit->setReadOnly(spec.style & kReadOnly);
+        if (id != kNoControlId) {
+            connect(edit, &QLineEdit::textEdited, this,
+                    [this, id] { OnControlEvent(id, ControlEvent::TextEdited); });
+        }
+        widget = edit;
+        break;
+    }
+    case ControlKind::PushButton:
+    case ControlKind::DefaultButton: {
+        auto* button = new QPushButton(caption, this);
+        button->setAutoDefault(false);
+        button->setDefault(spec.kind == ControlKind::DefaultButton);
+        if (id != kNoControlId) {
+            connect(button, &QPushButton::clicked, this,
+                    [this, id] { OnControlEvent(id, ControlEvent::Clicked); });
+        }
+        widget = button;
+        break;
+    }
+    case ControlKind::CheckBox: {
+        auto* box = new QCheckBox(caption, this);
+        if (id != kNoControlId) {
+            connect(box, &QCheckBox::clicked, this,
+                    [this, id] { OnControlEvent(id, ControlEvent::Clicked); });
+        }
+        widget = box;
+        break;
+    }
+    case ControlKind::DropDownList: {
+        auto* list = new QComboBox(this);
+        list->setEditable(false);
+        for (const auto& item : spec.items) list->addItem(FromUtf8(item));
+        // The table gives the height of the dropped list; the closed list is
+        // as high as an edit field.
+        const int visibleRows = std::max(1, spec.rect.height / 8);
+        list->setMaxVisibleItems(visibleRows);
+        rect.setHeight(std::min(rect.height(), units_.ToPixelsY(12)));
+        if (id != kNoControlId) {
+            connect(list, &QComboBox::activated, this,
+                    [this, id] { OnControlEvent(id, ControlEvent::SelectionChanged); });
+        }
+        widget = list;
+        break;
+    }
+    case ControlKind::TabBar: {
+        auto* tabs = new QTabBar(this);
+        tabs->setDrawBase(true);
+        if (id != kNoControlId) {
+            connect(tabs, &QTabBar::currentChanged, this,
+                    [this, id] { OnControlEvent(id, ControlEvent::SelectionChanged); });
+        }
+        widget = tabs;
+        break;
+    }
+    case ControlKind::Area:
+        widget = new QWidget(this);
+        break;
+    }
+    widget->setFont(dialogFont_);
+    widget->setGeometry(rect);
+    if (spec.style & kDisabled) widget->setEnabled(false);
+    widget->setVisible(!(spec.style & kHidden));
+    return widget;
+}
+
+void DialogForm::SetBordered(bool bordered) {
+    const int before = frameWidth();
+    if (bordered) {
+        setFrameStyle(QFrame::Box | QFrame::Plain);
+        setLineWidth(1);
+    } else {
+        setFrameStyle(QFrame::NoFrame);
+    }
+    const int after = frameWidth();
+    if (after != before) {
+        const QPoint shift(after - before, after - before);
+        for (QWidget* w : ordered_) w->move(w->pos() + shift);
+    }
+    templateSize_ = clientSize_ + QSize(2 * after, 2 * after);
+    resize(templateSize_);
+}
+
+QWidget* DialogForm::Control(int id) const {
+    auto it = byId_.find(id);
+    return it == byId_.end() ? nullptr : it->second;
+}
+
+QLineEdit* DialogForm::Edit(int id) const { return qobject_cast<QLineEdit*>(Control(id)); }
+QComboBox* DialogForm::List(int id) const { return qobject_cast<QComboBox*>(Control(id)); }
+QAbstractButton* DialogForm::Button(int id) const {
+    return qobject_cast<QAbstractButton*>(Control(id));
+}
+
+QString DialogForm::ControlText(int id) const {
+    QWidget* w = Control(id);
+    if (auto* e = qobject_cast<QLineEdit*>(w)) return e->text();
+    if (auto* l = qobject_cast<QLabel*>(w)) return l->text();
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) return b->text();
+    if (auto* g = qobject_cast<QGroupBox*>(w)) return g->title();
+    if (auto* c = qobject_cast<QComboBox*>(w)) return c->currentText();
+    return QString();
+}
+
+void DialogForm::SetControlText(int id, const QString& text) {
+    QWidget* w = Control(id);
+    if (auto* e = qobject_cast<QLineEdit*>(w)) {
+        e->setText(text);
+        e->setCursorPosition(0);
+    } else if (auto* l = qobject_cast<QLabel*>(w)) {
+        l->setText(text);
+    } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+        b->setText(text);
+    } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
+        g->setTitle(text);
+    }
+}
+
+void DialogForm::OnControlEvent(int, ControlEvent) {}
+
+}  // namespace platform

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <optional>
+
+class QWidget;
+class QPrinter;
+
+namespace platform {
+
+enum class MessageIcon { None, Information, Warning, Error, Question };
+enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class MessageAnswer { Ok, Cancel, Yes, No };
+
+// Every message box of the program goes through this interface, so that a
+// test can answer it without a modal loop.
+class MessageBoxService {
+public:
+    virtual ~MessageBoxService() = default;
+    virtual MessageAnswer Show(QWidget* parent, const QString& text, const QString& caption,
+                               MessageIcon icon, MessageButtons buttons) = 0;
+};
+
+struct FileDialogRequest {
+    QString title;
+    QString folder;         // where the dialog opens
+    QString filter;         // e.g. "Text files (*.txt)"
+    QString defaultSuffix;  // appended when the user types none, without the dot
+};
+
+// Open and save dialogs; an empty answer means the user cancelled.
+class FileDialogService {
+public:
+    virtual ~FileDialogService() = default;
+    virtual std::optional<QString> OpenFileName(QWidget* parent, const FileDialogRequest& request) = 0;
+    virtual std::optional<QString> SaveFileName(QWidget* parent, const FileDialogRequest& request) = 0;
+};
+
+// The print dialog: sets up `printer` and returns true, or false when cancelled.
+class PrintDialogService {
+public:
+    virtual ~PrintDialogService() = default;
+    virtual bool ChoosePrinter(QWidget* parent, QPrinter* printer) = 0;
+};
+
+// The services in use. Each starts as the real dialog; SetXxx returns the
+// service it replaces so that a caller can put it back.
+MessageBoxService& MessageBoxes();
+FileDialogService& FileDialogs();
+PrintDialogService& PrintDialogs();
+std::unique_ptr<MessageBoxService> SetMessageBoxService(std::unique_ptr<MessageBoxService> service);
+std::unique_ptr<FileDialogService> SetFileDialogService(std::unique_ptr<FileDialogService> service);
+std::unique_ptr<PrintDialogService> SetPrintDialogService(std::unique_ptr<PrintDialogService> service);
+
+// Shorthand for MessageBoxes().Show.
+MessageAnswer ShowMessage(QWidget* parent, const QString& text, const QString& caption,
+                          MessageIcon icon, MessageButtons buttons = MessageButtons::Ok);
+
+}  // namespace platform

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <vector>
+
+#include "platform/dialogs.h"
+
+namespace platform {
+
+// Dialog services for tests: every question is recorded and answered from a
+// queue, without a window or a modal loop. While an object lives it is the
+// program's dialog service; the previous services come back when it dies.
+class ScriptedDialogs {
+public:
+    struct Message {
+        QString text;
+        QString caption;
+        MessageIcon icon;
+        MessageButtons buttons;
+    };
+    struct FileQuestion {
+        bool save;
+        FileDialogRequest request;
+    };
+
+    ScriptedDialogs();
+    ~ScriptedDialogs();
+    ScriptedDialogs(const ScriptedDialogs&) = delete;
+    ScriptedDialogs& operator=(const ScriptedDialogs&) = delete;
+
+    // Answers in order; when the queue is empty a message box answers Ok, a
+    // file dialog and a print dialog are cancelled.
+    void QueueMessageAnswer(MessageAnswer answer) { messageAnswers.push_back(answer); }
+    void QueueFileAnswer(std::optional<QString> file) { fileAnswers.push_back(std::move(file)); }
+    void QueuePrintAnswer(bool accept) { printAnswers.push_back(accept); }
+
+    std::vector<Message> messages;
+    std::vector<FileQuestion> fileQuestions;
+    int printQuestions = 0;
+
+    std::deque<MessageAnswer> messageAnswers;
+    std::deque<std::optional<QString>> fileAnswers;
+    std::deque<bool> printAnswers;
+
+private:
+    std::unique_ptr<MessageBoxService> oldMessages_;
+    std::unique_ptr<FileDialogService> oldFiles_;
+    std::unique_ptr<PrintDialogService> oldPrint_;
+};
+
+}  // namespace platform
