@@ -1,0 +1,132 @@
+#include "distributions/chi.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "distributions/reference_rows_test_support.h"
+
+namespace {
+
+const double kInf = std::numeric_limits<double>::infinity();
+
+// Tolerances, relative to the reference value:
+//  - central Cdf: the incomplete gamma ratio of the driver, good to a few
+//    ulps: 1e-13.
+//  - noncentral Cdf: Poisson weights and central terms are each good to a
+//    few ulps; the sum of up to a few hundred terms keeps 1e-12 (R's own
+//    noncentral values are good to about 1e-12 absolute, hence the extra
+//    absolute floor for those rows).
+//  - densities: the saddle-point gamma density per term: 1e-13 central,
+//    1e-12 for the mixture.
+//  - quantiles: the driver's search and the Newton iteration both stop at a
+//    relative 1e-10 to 1e-12 of the answer: 1e-9.
+void CheckRow(const ReferenceRow& r) {
+    ChiDistribution d(r.p[1], r.p[0]);
+    const bool central = r.p[0] == 0.0;
+    const bool fromR = r.source == "r_reference.csv";
+    if (r.function == "cdf") {
+        const double got = d.Cdf(r.arg);
+        if (central) {
+            ExpectRelative(got, r, 1e-13);
+        } else {
+            EXPECT_NEAR(got, r.expected, 1e-12 * std::fabs(r.expected) + (fromR ? 2e-12 : 0.0)) << Describe(r);
+        }
+    } else if (r.function == "pdf") {
+        ExpectRelative(d.Pdf(r.arg), r, central ? 1e-13 : fromR ? 1e-10 : 1e-12);
+    } else if (r.function == "quantile") {
+        ExpectRelative(d.Quantile(r.arg), r, 1e-9);
+    }
+}
+
+TEST(ChiDistributionTest, AgreesWithBoost) {
+    const auto rows = ReadReferenceRows("boost_reference.csv", "chi");
+    ASSERT_GT(rows.size(), 30u);
+    for (const auto& r : rows) CheckRow(r);
+}
+
+TEST(ChiDistributionTest, AgreesWithR) {
+    const auto rows = ReadReferenceRows("r_reference.csv", "chi");
+    ASSERT_GT(rows.size(), 20u);
+    for (const auto& r : rows) CheckRow(r);
+}
+
+TEST(ChiDistributionTest, SwitchToTheSeriesAtTinyNoncentrality) {
+    ChiDistribution central(3.0, 0.0), below(3.0, 1e-101), above(3.0, 1e-99);
+    EXPECT_EQ(below.Cdf(2.5), central.Cdf(2.5));
+    EXPECT_NEAR(above.Cdf(2.5), central.Cdf(2.5), 1e-15);
+    EXPECT_NEAR(above.Pdf(2.5), central.Pdf(2.5), 1e-15);
+}
+
+TEST(ChiDistributionTest, SeriesCornerCases) {
+    int status = 0;
+    EXPECT_EQ(NoncentralChiSquareCdf(0.0, 3.0, 2.0, &status), 0.0);
+    EXPECT_EQ(status, 0);
+    // df = 0: the point mass e^(-lambda/2) at 0, then the mixture above it.
+    EXPECT_DOUBLE_EQ(NoncentralChiSquareCdf(0.0, 0.0, 2.0, &status), std::exp(-1.0));
+    EXPECT_NEAR(NoncentralChiSquareCdf(3.0, 0.0, 2.0, &status), 0.7477930575739610, 1e-13);
+    EXPECT_EQ(NoncentralChiSquareCdf(kInf, 3.0, 2.0, &status), 1.0);
+    EXPECT_EQ(status, -1);
+    EXPECT_TRUE(std::isnan(NoncentralChiSquareCdf(1.0, -1.0, 2.0, &status)));
+    EXPECT_EQ(status, -1);
+}
+
+TEST(ChiDistributionTest, ScaleActsOnTheVariableConsistently) {
+    // X = Y / s: Cdf(x) = F_Y(x s), Pdf(x) = s f_Y(x s), Quantile = q_Y / s.
+    for (double lambda : {0.0, 6.0}) {
+        ChiDistribution plain(5.0, lambda), scaled(5.0, lambda, 2.0);
+        EXPECT_DOUBLE_EQ(scaled.Cdf(1.5), plain.Cdf(3.0));
+        EXPECT_DOUBLE_EQ(scaled.Pdf(1.5), 2.0 * plain.Pdf(3.0));
+        EXPECT_NEAR(scaled.Quantile(0.3), plain.Quantile(0.3) / 2.0, 1e-12);
+        EXPECT_NEAR(scaled.Cdf(scaled.Quantile(0.3)), 0.3, 1e-12);
+    }
+}
+
+TEST(ChiDistributionTest, QuantileEndsDensityAndMoments) {
+    ChiDistribution d(4.0, 3.0);
+    EXPECT_EQ(d.Quantile(0.0), 0.0);
+    EXPECT_EQ(d.Quantile(1.0), kInf);
+    EXPECT_EQ(d.GetMean(), 7.0);
+    EXPECT_EQ(d.GetVariance(), 20.0);
+    ChiDistribution two(2.0, 0.0);
+    EXPECT_DOUBLE_EQ(two.Pdf(1.0), std::exp(-0.5) / 2.0);
+}
+
+TEST(ChiDistributionTest, FailuresThrowWithTheirTexts) {
+    struct Case {
+        const char* what;
+        double df, lambda;
+        bool quantile;
+        double arg;
+        const char* message;
+        int code;
+        double value;
+    };
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const Case cases[] = {
+        {"noncentral Cdf(NaN)", 3, 1, false, nan, "ChiDist-Cdf: input parameter out of range", 4, 0.0},
+        {"noncentral Cdf(inf)", 3, 1, false, kInf, "ChiDist-Cdf: input parameter out of range", 4, 0.0},
+        {"central Cdf(-1)", 3, 0, false, -1.0, "ChiDist-Cdf: input parameter out of range", 4, 0.0},
+        {"central Cdf, df 0", 0, 0, false, 1.0, "ChiDist-Cdf: input parameter out of range", 4, 0.0},
+        {"noncentral Quantile, lambda < 0", 3, -1, true, 0.5, "ChiDist-Quantile: input parameter out of range", 4, 0.0},
+        {"noncentral Quantile(1.5)", 3, 2, true, 1.5, "ChiDist-Quantile: input parameter out of range", 4, 0.0},
+        {"central Quantile(-0.5)", 3, 0, true, -0.5, "ChiDist-Quantile: input parameter out of range", 4, 0.0},
+    };
+    for (const auto& c : cases) {
+        ChiDistribution d(c.df, c.lambda);
+        ExpectQuorixError([&] { return c.quantile ? d.Quantile(c.arg) : d.Cdf(c.arg); }, c.message, c.code,
+                          c.value, c.what);
+    }
+}
+
+TEST(ChiDistributionTest, Names) {
+    ChiDistribution d(4.0, 3.0);
+    EXPECT_EQ(d.GetName(), "$\\chi^2$");
+    EXPECT_EQ(d.GetParamName(0), "noncentrality lambda");
+    EXPECT_EQ(d.GetParamName(3), "df");
+    EXPECT_EQ(d.GetParam(3), 4.0);
+    EXPECT_EQ(d.GetNoncentrality(), 3.0);
+}
+
+}  // namespace
