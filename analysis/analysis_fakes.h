@@ -4,7 +4,9 @@
 // normal statistic whose mean is the noncentrality (a one-sample z test) and
 // a binomial count whose success probability moves with the noncentrality.
 
+#include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <string>
 
 #include "analysis/power_analysis.h"
@@ -15,8 +17,9 @@ namespace fakes {
 class UnitNormal : public NoncentralDistribution {
 public:
     double Pdf(double x) override {
+        ++pdfCalls;
         const double z = x - p[0];
-        return std::exp(-0.5 * z * z) / std::sqrt(2.0 * M_PI);
+        return std::exp(-0.5 * z * z) / std::sqrt(2.0 * std::numbers::pi);
     }
     double Cdf(double x) override { return 0.5 * std::erfc(-(x - p[0]) / std::sqrt(2.0)); }
     // Bisection on the distribution function: slow, but exact to the last
@@ -37,6 +40,36 @@ public:
     std::string GetName() override { return "UnitNormal"; }
     int GetParamCount() override { return 1; }
     std::string GetParamName(int) override { return "mean"; }
+    int pdfCalls = 0;
+};
+
+// Square of a standard normal, shifted right by p[0]: a density without
+// bound at its left end.
+class ShiftedChiSquare1 : public NoncentralDistribution {
+public:
+    double Pdf(double x) override {
+        const double u = x - p[0];
+        if (!(u > 0.0)) return 0.0;
+        return std::exp(-0.5 * u) / std::sqrt(2.0 * std::numbers::pi * u);
+    }
+    double Cdf(double x) override {
+        const double u = x - p[0];
+        return u > 0.0 ? std::erf(std::sqrt(0.5 * u)) : 0.0;
+    }
+    double Quantile(double q) override {
+        double lo = p[0], hi = p[0] + 400.0;
+        for (int i = 0; i < 300; ++i) {
+            const double mid = 0.5 * (lo + hi);
+            if (mid == lo || mid == hi) break;
+            (Cdf(mid) < q ? lo : hi) = mid;
+        }
+        return 0.5 * (lo + hi);
+    }
+    double GetMean() override { return p[0] + 1.0; }
+    double GetVariance() override { return 2.0; }
+    std::string GetName() override { return "ShiftedChiSquare1"; }
+    int GetParamCount() override { return 1; }
+    std::string GetParamName(int) override { return "shift"; }
 };
 
 // Binomial count of `trials` with success probability 0.5 + p[0]; the
@@ -88,6 +121,17 @@ public:
     bool UsesChiSquarePlot() override { return false; }
     std::string GetStatisticName() override { return "z"; }
     using PowerAnalysis::CopyStateTo;
+};
+
+// A test whose statistic has a density without bound at its left end.
+class SpikeTest : public PowerAnalysis {
+public:
+    SpikeTest() { distribution = new ShiftedChiSquare1; }
+    PowerAnalysis* Clone() override {
+        auto* copy = new SpikeTest;
+        CopyStateTo(*copy);
+        return copy;
+    }
 };
 
 // A test of a binomial count; the effect is the shift of the success
