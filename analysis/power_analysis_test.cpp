@@ -164,6 +164,25 @@ TEST(Solvers, UnreachableTargetsThrow) {
     }
 }
 
+TEST(Solvers, SolveThatDoesNotConvergeThrows) {
+    // Flat tails over a vast bracket: 100 iterations of mostly bisection
+    // leave the solve far from its zero.
+    struct Flat : ZTest {
+        void BracketEffectSize() override {
+            bracketLow = -1e300;
+            bracketHigh = 1e300;
+        }
+        double SensitivityObjective(double x) override { return std::tanh(x - 0.5); }
+    } test;
+    try {
+        test.SolveEffectSize(0.05, 0.95, 44);
+        FAIL() << "no exception";
+    } catch (const QuorixError& e) {
+        EXPECT_EQ(e.GetCode(), QuorixError::kNoConvergence);
+        EXPECT_STREQ(e.what(), "Solver-EffectSize: no convergence");
+    }
+}
+
 TEST(Solvers, CancelFlagStopsBracketAndSolve) {
     struct CancelAfter : ZTest {
         int limit = 0, evaluations = 0;
