@@ -227,7 +227,7 @@ QSize CGridCellBase::GetTextExtent(const QString& text, QPainter*) {
             widest = std::max(widest, metrics.horizontalAdvance(line));
         const QRect box = metrics.boundingRect(QRect(0, 0, widest + 1, 1 << 20),
                                                static_cast<int>(AlignmentOf(format)) | Qt::TextWordWrap, text);
-        size = box.size();
+        size = QSize(widest, box.height());
     } else {
         size = QSize(metrics.horizontalAdvance(text), metrics.height());
     }
