@@ -36,7 +36,7 @@ void cumbet(double* x, double* y, double* a, double* b, double* cum, double* ccu
 }
 
 void cumbin(double* s, double* xn, double* pr, double* ompr, double* cum, double* ccum) {
-    if (!(*s < *xn)) {
+    if (*s >= *xn) {
         *cum = 1.0;
         *ccum = 0.0;
         return;
@@ -82,7 +82,10 @@ void cumf(double* f, double* dfn, double* dfd, double* cum, double* ccum) {
 }
 
 void cumfnc(double* f, double* dfn, double* dfd, double* pnonc, double* cum, double* ccum) {
-    if (IsNan(*f) || IsNan(*dfn) || IsNan(*dfd) || IsNan(*pnonc) || std::isinf(*pnonc)) {
+    // The index of the central Poisson term must stay an exact integer;
+    // beyond 2^52 it would not, and its conversion could overflow.
+    constexpr double kLargestNoncentrality = 9007199254740992.0;  // 2^53
+    if (IsNan(*f) || IsNan(*dfn) || IsNan(*dfd) || !(*pnonc < kLargestNoncentrality)) {
         *cum = kNan;
         *ccum = kNan;
         return;
@@ -104,8 +107,7 @@ void cumfnc(double* f, double* dfn, double* dfd, double* pnonc, double* cum, dou
     auto small = [&sum](double t) { return !(sum >= 1.0e-20) || !(t >= 1.0e-13 * sum); };
 
     const double xnonc = *pnonc / 2.0;
-    // Index of the central term; 64-bit so that very large noncentralities
-    // cannot overflow it.
+    // Index of the central term.
     long long icent = static_cast<long long>(xnonc);
     if (icent == 0) icent = 1;
     double icent1 = static_cast<double>(icent + 1);

@@ -221,6 +221,14 @@ TEST(CumulativeRoutines, ArgumentsThatAreNotNumbersEnd) {
     cumf(&one, &nan, &twenty, &r.cum, &r.ccum);
     EXPECT_EQ(r.cum, 0.0);
     EXPECT_EQ(r.ccum, 0.0);
+    double ten = 10.0, pr = 0.3, ompr = 0.7;
+    cumbin(&nan, &ten, &pr, &ompr, &r.cum, &r.ccum);  // not "all successes"
+    EXPECT_EQ(r.cum, 0.0);
+    EXPECT_EQ(r.ccum, 0.0);
+    // A noncentrality too large for an exact Poisson index.
+    double huge = 1e300;
+    cumfnc(&one, &three, &twenty, &huge, &r.cum, &r.ccum);
+    EXPECT_TRUE(std::isnan(r.cum) && std::isnan(r.ccum));
 }
 
 // No state survives a call: two threads computing different values at once

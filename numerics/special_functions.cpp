@@ -17,10 +17,9 @@ constexpr int kMachineConstants[10] = {2,  31, 2147483647, 2,    24,
 }  // namespace
 
 int ipmpar(int* i) {
-    // A copy is built per call, so that no caller can alter the table.
-    int table[10];
-    for (int k = 0; k < 10; ++k) table[k] = kMachineConstants[k];
-    return table[*i - 1];
+    // Only indices 1 to 10 exist; anything else reads no memory and gives 0.
+    if (!(1 <= *i && *i <= 10)) return 0;
+    return kMachineConstants[*i - 1];
 }
 
 double spmpar(int* i) {

@@ -147,6 +147,7 @@ TEST(ElementaryFunctions, MachineConstants) {
         int k = i;
         EXPECT_EQ(ipmpar(&k), expected[i - 1]) << i;
     }
+    for (int outside : {0, 11, -5}) EXPECT_EQ(ipmpar(&outside), 0);
     int k = 1;
     EXPECT_EQ(spmpar(&k), kEps);
     k = 2;
