@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -187,24 +188,33 @@ TEST(DistributionPlot, LeftWalkStopsWhereTheDensityFallsBelowItsFloor) {
     EXPECT_NEAR(std::remainder(xMin, step), 0.0, 1e-12);  // a point of the walk
 }
 
-TEST(DistributionPlot, LeftWalkStopsBelowTheDensityCap) {
+TEST(DistributionPlot, LeftWalkStopsBelowTheDensityCapOrFifteenPeaks) {
     // A density without bound at 0: the central range starts at the 1e-8
-    // quantile, and the left walk stops at the last point under the cap 3.
-    SpikeTest test;
-    Prepare(test, 2.0, true, 0.0);
+    // quantile, and the left walk stops at the last point whose density
+    // stays under the cap, or under 15 times the height at the median when
+    // that is lower.
+    struct CappedSpike : SpikeTest {
+        double cap = 3.0;
+        double GetDensityCap() override { return cap; }
+    };
     fakes::ShiftedChiSquare1 h0;
-    test.criticalValue = h0.Quantile(0.95);
-    PlotData plot;
-    test.MakeDistributionPlot(&plot);
     const double m = h0.Quantile(0.5);
     const double step = 2 * (m - h0.Quantile(1e-8)) / 100;
-    const double xMin = XMin(plot);
-    EXPECT_LE(h0.Pdf(xMin), 3.0);
-    EXPECT_GT(h0.Pdf(xMin - step), 3.0);
-    EXPECT_NEAR(std::remainder(m - xMin, step), 0.0, 1e-12);
-    ASSERT_EQ(plot.markers.size(), 2u);  // the chi-square marker at 0 comes first
-    EXPECT_EQ(plot.markers[0].x, 0.0);
-    EXPECT_LE(plot.yLimit, 3.0);
+    for (double cap : {3.0, 100.0}) {
+        CappedSpike test;
+        test.cap = cap;
+        Prepare(test, 2.0, true, h0.Quantile(0.95));
+        PlotData plot;
+        test.MakeDistributionPlot(&plot);
+        const double limit = std::min(cap, 15 * h0.Pdf(m));
+        const double xMin = XMin(plot);
+        EXPECT_LE(h0.Pdf(xMin), limit) << cap;
+        EXPECT_GT(h0.Pdf(xMin - step), limit) << cap;
+        EXPECT_NEAR(std::remainder(m - xMin, step), 0.0, 1e-12) << cap;
+        ASSERT_EQ(plot.markers.size(), 2u);  // the chi-square marker at 0 comes first
+        EXPECT_EQ(plot.markers[0].x, 0.0);
+        EXPECT_LE(plot.yLimit, cap);
+    }
 }
 
 TEST(DistributionPlot, DiscreteStatistic) {
