@@ -407,7 +407,11 @@ bool GlmFitter::Fit(int familyCode, int linkCode) {
         }
     }
 
-    residualDf = std::max(n - p, 0);
+    // Observations of weight 0 carry no information about the dispersion.
+    int observed = 0;
+    for (int i = 0; i < n; ++i)
+        if (priorWeights(i, 0) != 0.0) ++observed;
+    residualDf = std::max(observed - p, 0);
     pearsonChiSquare = 0.0;
     for (int i = 0; i < n; ++i) {
         const double m = mu(i, 0);

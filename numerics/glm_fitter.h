@@ -7,7 +7,7 @@
 //   fitter.SetDesignMatrix(X);   // n x p covariates; the fit adds the intercept
 //   fitter.SetResponse(y);       // n x 1
 //   fitter.SetWeights(w);        // n x 1 prior weights
-//   fitter.Fit(GlmFitter::kBinomial, GlmFitter::kLogit);
+//   fitter.Fit(kGlmBinomial, kGlmLogit);
 //   then read coefficients (intercept first) and covariance.
 // The design set last is kept, so Fit may be called again with other family
 // or link codes and fits the same data.
@@ -89,7 +89,7 @@ public:
     Matrix coefficients;      // p x 1, in the column order of design
     Matrix workingWeights;    // n x 1, square roots of the last IRLS weights
     double pearsonChiSquare = 0.0;
-    double residualDf = 0.0;  // max(n - p, 0)
+    double residualDf = 0.0;  // max(n - p, 0), n counting observations of nonzero weight
     double sigma = 0.0;       // sqrt(pearsonChiSquare / residualDf)
     RealVector standardErrors;
     Matrix covariance;        // p x p, scaled by sigma^2 when estimateDispersion

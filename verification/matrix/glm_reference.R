@@ -59,10 +59,11 @@ emit("poisson_two_covariates", 2, 1, cbind(x1, x2), yp, wb, poisson("log"))
 emit("poisson_dependent_column", 2, 1, cbind(x1, 2 * x1, x2), yp, wb, poisson("log"),
      Xfit = cbind(x1, x2))
 
-# Gaussian with negative fitted values and unequal weights: weighted least
-# squares with the estimated dispersion.
+# Gaussian with negative fitted values and unequal weights, one of them 0:
+# weighted least squares with the estimated dispersion.
 yg <- round(-2 + 1.5 * x1 - 3 * x2 + rnorm(14, sd = 0.4), 3)
-emit("gaussian", 0, 0, cbind(x1, x2), yg, wb, gaussian())
+wg <- wb; wg[5] <- 0
+emit("gaussian", 0, 0, cbind(x1, x2), yg, wg, gaussian())
 
 yc <- round(rgamma(14, shape = 3, rate = 3 / exp(0.5 + 0.3 * x1)), 3)
 emit("gamma_inverse", 3, 8, x1, yc, wb, Gamma("inverse"))
