@@ -125,10 +125,10 @@ BRATIO_CASES = [
     # min(a, b) <= 1
     (2.0, 1e-20, 0.3),      # fpser (b tiny)
     (0.5, 1e-20, 0.2),      # fpser
-    (2.0, 1e-20, 0.8),      # fpser after swap? no: swap on x > 0.5 -> apser side
+    (2.0, 1e-20, 0.8),      # apser after the swap (x > 0.5)
     (1e-20, 2.0, 0.3),      # apser, b eps <= 0.02
     (1e-20, 1e14, 1e-15),   # apser, b eps > 0.02
-    (1e-20, 2.0, 0.7),      # swap, fpser
+    (1e-20, 2.0, 0.7),      # fpser after the swap
     (0.5, 0.5, 0.3),        # bpser, a0 >= min(0.2, b0)
     (0.5, 0.5, 0.9),        # swapped bpser
     (0.1, 0.5, 0.01),       # bpser, x0^a0 <= 0.9
@@ -223,6 +223,7 @@ GRATIO_CASES = [
     (0.9, 1.0),    # Taylor, direct
     (1e-10, 1e-3), # tiny a
     (0.3, 5.0), (0.3, 50.0), (0.999, 1.1),  # continued fraction
+    (0.3, 800.0), (3.3, 800.0),             # Q below the double range
     # 1 <= a < 20
     (3.0, 5.0), (1.0, 2.0), (2.5, 4.0), (10.0, 30.5),  # finite sums
     (3.3, 2.0), (1.0, 0.5), (19.9, 12.0),  # Taylor P/R
