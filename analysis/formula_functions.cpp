@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "analysis/formula.h"
+#include "distributions/chi.h"
+#include "distributions/t.h"
 #include "numerics/special_functions.h"
 
 namespace {
@@ -51,24 +53,24 @@ constexpr FormulaFunction kFunctions[] = {
     {"norminv", 3, nullptr},
     {"normpdf", 3, nullptr},
     // Chi-square, F and t: central, then noncentral.
-    {"chi2cdf", 2, nullptr},
-    {"chi2inv", 2, nullptr},
-    {"chi2pdf", 2, nullptr},
+    {"chi2cdf", 2, [](const double* a) { return ChiDistribution(a[1], 0.0, 1.0).Cdf(a[0]); }},
+    {"chi2inv", 2, [](const double* a) { return ChiDistribution(a[1], 0.0, 1.0).Quantile(a[0]); }},
+    {"chi2pdf", 2, [](const double* a) { return ChiDistribution(a[1], 0.0, 1.0).Pdf(a[0]); }},
     {"fcdf", 3, nullptr},
     {"finv", 3, nullptr},
     {"fpdf", 3, nullptr},
-    {"tcdf", 2, nullptr},
-    {"tinv", 2, nullptr},
-    {"tpdf", 2, nullptr},
-    {"ncx2cdf", 3, nullptr},
-    {"ncx2inv", 3, nullptr},
-    {"ncx2pdf", 3, nullptr},
+    {"tcdf", 2, [](const double* a) { return TDistribution(a[1], 0.0, false).Cdf(a[0]); }},
+    {"tinv", 2, [](const double* a) { return TDistribution(a[1], 0.0, false).Quantile(a[0]); }},
+    {"tpdf", 2, [](const double* a) { return TDistribution(a[1], 0.0, true).Pdf(a[0]); }},
+    {"ncx2cdf", 3, [](const double* a) { return ChiDistribution(a[1], a[2], 1.0).Cdf(a[0]); }},
+    {"ncx2inv", 3, [](const double* a) { return ChiDistribution(a[1], a[2], 1.0).Quantile(a[0]); }},
+    {"ncx2pdf", 3, [](const double* a) { return ChiDistribution(a[1], a[2], 1.0).Pdf(a[0]); }},
     {"ncfcdf", 4, nullptr},
     {"ncfinv", 4, nullptr},
     {"ncfpdf", 4, nullptr},
-    {"nctcdf", 3, nullptr},
-    {"nctinv", 3, nullptr},
-    {"nctpdf", 3, nullptr},
+    {"nctcdf", 3, [](const double* a) { return TDistribution(a[1], a[2], false).Cdf(a[0]); }},
+    {"nctinv", 3, [](const double* a) { return TDistribution(a[1], a[2], false).Quantile(a[0]); }},
+    {"nctpdf", 3, [](const double* a) { return TDistribution(a[1], a[2], true).Pdf(a[0]); }},
     {"betacdf", 3, nullptr},
     {"betainv", 3, nullptr},
     {"betapdf", 3, nullptr},
