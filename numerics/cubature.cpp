@@ -119,15 +119,15 @@ double Ratio(double numerator, double denominator) {
     return denominator != 0.0 ? numerator / denominator : 1.0;
 }
 
-double Cross(const Point2D& o, const Point2D& p, const Point2D& q) {
+double Cross(const CubaturePoint& o, const CubaturePoint& p, const CubaturePoint& q) {
     return (p.x - o.x) * (q.y - o.y) - (p.y - o.y) * (q.x - o.x);
 }
 
-Point2D Mid(const Point2D& p, const Point2D& q) { return {(p.x + q.x) / 2.0, (p.y + q.y) / 2.0}; }
+CubaturePoint Mid(const CubaturePoint& p, const CubaturePoint& q) { return {(p.x + q.x) / 2.0, (p.y + q.y) / 2.0}; }
 
-Point2D Add(const Point2D& p, const Point2D& q) { return {p.x + q.x, p.y + q.y}; }
+CubaturePoint Add(const CubaturePoint& p, const CubaturePoint& q) { return {p.x + q.x, p.y + q.y}; }
 
-Point2D HalfStep(const Point2D& from, const Point2D& to) {
+CubaturePoint HalfStep(const CubaturePoint& from, const CubaturePoint& to) {
     return {(to.x - from.x) / 2.0, (to.y - from.y) / 2.0};
 }
 
@@ -168,9 +168,9 @@ void Triangle_Rule13::Integrate(const Integrand2D& f, const Triangle& t, double&
 
 void Triangle_Rule13::ApplyRule(const Integrand2D& f, const Triangle& t, double& result,
                                 double& error, std::vector<double>&) {
-    const Point2D& v0 = t.Vertex(0);
-    const Point2D& v1 = t.Vertex(1);
-    const Point2D& v2 = t.Vertex(2);
+    const CubaturePoint& v0 = t.Vertex(0);
+    const CubaturePoint& v1 = t.Vertex(1);
+    const CubaturePoint& v2 = t.Vertex(2);
     auto at = [&](double z0, double z1, double z2) {
         return f(z0 * v0.x + z1 * v1.x + z2 * v2.x, z0 * v0.y + z1 * v1.y + z2 * v2.y);
     };
@@ -221,15 +221,15 @@ void Triangle_Rule13::ApplyRule(const Integrand2D& f, const Triangle& t, double&
 
 void Triangle_Rule13::ChooseDirections(const Integrand2D& f, const Triangle& t,
                                        std::vector<int>& directions) {
-    const Point2D centre = {(t.Vertex(0).x + t.Vertex(1).x + t.Vertex(2).x) / 3.0,
+    const CubaturePoint centre = {(t.Vertex(0).x + t.Vertex(1).x + t.Vertex(2).x) / 3.0,
                             (t.Vertex(0).y + t.Vertex(1).y + t.Vertex(2).y) / 3.0};
     const double fc = f(centre.x, centre.y);
     double difference[3];
     double length[3];
     double longest = 0.0;
     for (int k = 0; k < 3; ++k) {
-        const Point2D& p = t.Vertex(k);
-        const Point2D& q = t.Vertex((k + 1) % 3);
+        const CubaturePoint& p = t.Vertex(k);
+        const CubaturePoint& q = t.Vertex((k + 1) % 3);
         // A quarter of the edge keeps both points inside the triangle.
         const double hx = (q.x - p.x) / 4.0;
         const double hy = (q.y - p.y) / 4.0;
@@ -256,10 +256,10 @@ void Triangle_Rule13::ChooseDirections(const Integrand2D& f, const Triangle& t,
 
 void Parallelogram_Rule13::Integrate(const Integrand2D& f, const Parallelogram& p,
                                      double& result, double& error) {
-    const Point2D& v0 = p.Vertex(0);
-    const Point2D centre = Mid(p.Vertex(1), p.Vertex(2));
-    const Point2D e1 = HalfStep(v0, p.Vertex(1));
-    const Point2D e2 = HalfStep(v0, p.Vertex(2));
+    const CubaturePoint& v0 = p.Vertex(0);
+    const CubaturePoint centre = Mid(p.Vertex(1), p.Vertex(2));
+    const CubaturePoint e1 = HalfStep(v0, p.Vertex(1));
+    const CubaturePoint e2 = HalfStep(v0, p.Vertex(2));
     auto at = [&](double u, double w) {
         return f(centre.x + u * e1.x + w * e2.x, centre.y + u * e1.y + w * e2.y);
     };
@@ -313,10 +313,10 @@ void Parallelogram_Rule13::Integrate(const Integrand2D& f, const Parallelogram& 
 void Triangle_Divide2::Divide(const Triangle& t, std::vector<Triangle>& pieces,
                               const std::vector<int>& directions) {
     const int k = FirstDirection(directions, 3);
-    const Point2D& p = t.Vertex(k);
-    const Point2D& q = t.Vertex((k + 1) % 3);
-    const Point2D& opposite = t.Vertex((k + 2) % 3);
-    const Point2D m = Mid(p, q);
+    const CubaturePoint& p = t.Vertex(k);
+    const CubaturePoint& q = t.Vertex((k + 1) % 3);
+    const CubaturePoint& opposite = t.Vertex((k + 2) % 3);
+    const CubaturePoint m = Mid(p, q);
     pieces.clear();
     pieces.emplace_back(p, m, opposite);
     pieces.emplace_back(m, q, opposite);
@@ -324,12 +324,12 @@ void Triangle_Divide2::Divide(const Triangle& t, std::vector<Triangle>& pieces,
 
 void Triangle_Divide4::Divide(const Triangle& t, std::vector<Triangle>& pieces,
                               const std::vector<int>&) {
-    const Point2D& a = t.Vertex(0);
-    const Point2D& b = t.Vertex(1);
-    const Point2D& c = t.Vertex(2);
-    const Point2D ab = Mid(a, b);
-    const Point2D bc = Mid(b, c);
-    const Point2D ca = Mid(c, a);
+    const CubaturePoint& a = t.Vertex(0);
+    const CubaturePoint& b = t.Vertex(1);
+    const CubaturePoint& c = t.Vertex(2);
+    const CubaturePoint ab = Mid(a, b);
+    const CubaturePoint bc = Mid(b, c);
+    const CubaturePoint ca = Mid(c, a);
     pieces.clear();
     pieces.emplace_back(a, ab, ca);
     pieces.emplace_back(ab, b, bc);
@@ -339,18 +339,18 @@ void Triangle_Divide4::Divide(const Triangle& t, std::vector<Triangle>& pieces,
 
 void Parallelogram_Divide2::Divide(const Parallelogram& p, std::vector<Parallelogram>& pieces,
                                    const std::vector<int>& directions) {
-    const Point2D& v0 = p.Vertex(0);
-    const Point2D& v1 = p.Vertex(1);
-    const Point2D& v2 = p.Vertex(2);
+    const CubaturePoint& v0 = p.Vertex(0);
+    const CubaturePoint& v1 = p.Vertex(1);
+    const CubaturePoint& v2 = p.Vertex(2);
     pieces.clear();
     if (FirstDirection(directions, 2) == 0) {
-        const Point2D step = HalfStep(v0, v1);
-        const Point2D m = Add(v0, step);
+        const CubaturePoint step = HalfStep(v0, v1);
+        const CubaturePoint m = Add(v0, step);
         pieces.emplace_back(v0, m, v2);
         pieces.emplace_back(m, v1, Add(v2, step));
     } else {
-        const Point2D step = HalfStep(v0, v2);
-        const Point2D m = Add(v0, step);
+        const CubaturePoint step = HalfStep(v0, v2);
+        const CubaturePoint m = Add(v0, step);
         pieces.emplace_back(v0, v1, m);
         pieces.emplace_back(m, Add(v1, step), v2);
     }
@@ -358,10 +358,10 @@ void Parallelogram_Divide2::Divide(const Parallelogram& p, std::vector<Parallelo
 
 void Parallelogram_Divide4::Divide(const Parallelogram& p, std::vector<Parallelogram>& pieces,
                                    const std::vector<int>&) {
-    const Point2D& v0 = p.Vertex(0);
-    const Point2D a = HalfStep(v0, p.Vertex(1));
-    const Point2D b = HalfStep(v0, p.Vertex(2));
+    const CubaturePoint& v0 = p.Vertex(0);
+    const CubaturePoint a = HalfStep(v0, p.Vertex(1));
+    const CubaturePoint b = HalfStep(v0, p.Vertex(2));
     pieces.clear();
-    for (const Point2D& origin : {v0, Add(v0, a), Add(v0, b), Add(Add(v0, a), b)})
+    for (const CubaturePoint& origin : {v0, Add(v0, a), Add(v0, b), Add(Add(v0, a), b)})
         pieces.emplace_back(origin, Add(origin, a), Add(origin, b));
 }

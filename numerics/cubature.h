@@ -11,7 +11,7 @@
 #include <functional>
 #include <vector>
 
-struct Point2D {
+struct CubaturePoint {
     double x = 0.0;
     double y = 0.0;
 };
@@ -37,13 +37,13 @@ void Release(ReferenceCounting* object);
 // Triangle with vertices 0, 1, 2. Edge k joins vertex k and vertex k+1 (mod 3).
 class Triangle {
 public:
-    Triangle(const Point2D& a, const Point2D& b, const Point2D& c) : vertices_{a, b, c} {}
+    Triangle(const CubaturePoint& a, const CubaturePoint& b, const CubaturePoint& c) : vertices_{a, b, c} {}
     int Dimension() const { return 2; }
-    const Point2D& Vertex(int i) const { return vertices_.at(static_cast<std::size_t>(i)); }
+    const CubaturePoint& Vertex(int i) const { return vertices_.at(static_cast<std::size_t>(i)); }
     double Area() const;
 
 private:
-    std::array<Point2D, 3> vertices_;
+    std::array<CubaturePoint, 3> vertices_;
     mutable double area_ = 0.0;
     mutable bool areaValid_ = false;
 };
@@ -52,13 +52,13 @@ private:
 // fourth corner is vertex 1 + vertex 2 - vertex 0.
 class Parallelogram {
 public:
-    Parallelogram(const Point2D& a, const Point2D& b, const Point2D& c) : vertices_{a, b, c} {}
+    Parallelogram(const CubaturePoint& a, const CubaturePoint& b, const CubaturePoint& c) : vertices_{a, b, c} {}
     int Dimension() const { return 2; }
-    const Point2D& Vertex(int i) const { return vertices_.at(static_cast<std::size_t>(i)); }
+    const CubaturePoint& Vertex(int i) const { return vertices_.at(static_cast<std::size_t>(i)); }
     double Area() const;
 
 private:
-    std::array<Point2D, 3> vertices_;
+    std::array<CubaturePoint, 3> vertices_;
     mutable double area_ = 0.0;
     mutable bool areaValid_ = false;
 };
