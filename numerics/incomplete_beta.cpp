@@ -37,9 +37,9 @@ double DelDifference(double b, double c, double x) {
     return w * (c / b);
 }
 
-// 1 + gam1 of apb folded into the range gam1 accepts: Gamma(apb)^-1 style
-// factor used by bpser, brcomp and brcmp1.
-double OnePlusGam1Sum(double apb) {
+// 1/Gamma(1 + s) for 0 < s <= 2, through gam1 (whose argument must stay
+// within [-0.5, 1.5]).
+double InverseGammaOnePlus(double apb) {
     if (apb <= 1.0) return 1.0 + gam1(&apb);
     double u = apb - 1.0;
     return (1.0 + gam1(&u)) / apb;
@@ -152,7 +152,7 @@ double ScaledBetaFactor(const int* mu, double a, double b, double x, double y) {
     if (b0 <= 1.0) {
         const double e = ex(z);
         if (e == 0.0) return 0.0;
-        const double t = OnePlusGam1Sum(a + b);
+        const double t = InverseGammaOnePlus(a + b);
         double aa = a, bb = b;
         const double c = (1.0 + gam1(&aa)) * (1.0 + gam1(&bb)) / t;
         return e * (a0 * c) / (1.0 + a0 / b0);
@@ -171,7 +171,7 @@ double ScaledBetaFactor(const int* mu, double a, double b, double x, double y) {
     }
     z -= u;
     b0 -= 1.0;
-    const double t = OnePlusGam1Sum(a0 + b0);
+    const double t = InverseGammaOnePlus(a0 + b0);
     return a0 * ex(z) * (1.0 + gam1(&b0)) / t;
 }
 
@@ -439,13 +439,13 @@ double bpser(double* a, double* b, double* x, double* eps) {
             }
             const double z = av * std::log(xv) - u;
             b0 -= 1.0;
-            const double t = OnePlusGam1Sum(a0 + b0);
+            const double t = InverseGammaOnePlus(a0 + b0);
             result = std::exp(z) * (a0 / av) * (1.0 + gam1(&b0)) / t;
         } else {
             result = std::pow(xv, av);
             if (result == 0.0) return 0.0;
             const double apb = av + bv;
-            const double z = OnePlusGam1Sum(apb);
+            const double z = InverseGammaOnePlus(apb);
             const double c = (1.0 + gam1(a)) * (1.0 + gam1(b)) / z;
             result *= (c * (bv / apb));
         }
