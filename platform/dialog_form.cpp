@@ -103,7 +103,8 @@ QWidget* DialogForm::CreateControl(const ControlSpec& spec) {
         // as high as an edit field.
         const int visibleRows = std::max(1, spec.rect.height / 8);
         list->setMaxVisibleItems(visibleRows);
-        rect.setHeight(std::min(rect.height(), units_.ToPixelsY(12)));
+        rect.setHeight(std::min(rect.height(), units_.ToPixelsY(spec.rect.y + 12) -
+                                                   units_.ToPixelsY(spec.rect.y)));
         if (id != kNoControlId) {
             connect(list, &QComboBox::activated, this,
                     [this, id] { OnControlEvent(id, ControlEvent::SelectionChanged); });

@@ -1,0 +1,148 @@
+// Start-up and shut-down of the whole program on the offscreen platform,
+// started the way a German desktop starts it.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLocale>
+#include <cfenv>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "analysis/catalogue.h"
+#include "app/command_forms.h"
+#include "app/form_tables.h"
+#include "app/main_comp_form.h"
+#include "app/main_frame.h"
+#include "app/quorix_app.h"
+#include "platform/environment.h"
+
+namespace {
+
+const char* const kGerman = "de_DE.UTF-8";
+bool germanAvailable = false;
+int roundingBefore = 0;
+int trapsBefore = 0;
+
+// Makes a German locale available, building it into a temporary folder when
+// the system has none, and asks for it the way a German desktop does.
+void StartAsGermanDesktop() {
+    setenv("LANG", kGerman, 1);
+    setenv("LC_ALL", kGerman, 1);
+    germanAvailable = std::setlocale(LC_ALL, kGerman) != nullptr;
+    if (!germanAvailable) {
+        const std::filesystem::path folder =
+            std::filesystem::temp_directory_path() / "quorix-startup-test-locales";
+        std::filesystem::create_directories(folder);
+        const std::string command = "localedef -i de_DE -f UTF-8 '" + (folder / kGerman).string() +
+                                    "' >/dev/null 2>&1";
+        if (std::system(command.c_str()) == 0) {
+            setenv("LOCPATH", folder.c_str(), 1);
+            germanAvailable = std::setlocale(LC_ALL, kGerman) != nullptr;
+        }
+    }
+    std::setlocale(LC_ALL, "C");
+}
+
+void SendKey(QWidget* target, int key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+}
+
+TEST(Startup, LeavesTheCLocaleEvenOnAGermanDesktop) {
+    if (!germanAvailable) GTEST_SKIP() << "no German locale can be made on this machine";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", 0.125);
+    EXPECT_STREQ(text, "0.125");
+    EXPECT_STREQ(std::setlocale(LC_ALL, nullptr), "C");
+    EXPECT_EQ(QLocale().decimalPoint(), ".");
+    // The environment does ask for the German comma: without the start-up's
+    // reset the numbers above would print as "0,125".
+    ASSERT_NE(std::setlocale(LC_ALL, ""), nullptr);
+    std::snprintf(text, sizeof text, "%.3f", 0.125);
+    EXPECT_STREQ(text, "0,125");
+    std::setlocale(LC_ALL, "C");
+}
+
+TEST(Startup, OpensTheMainWindowWithItsPanesAndClosesCleanly) {
+    {
+        CQuorixNTApp app;
+        ASSERT_TRUE(app.InitInstance());
+        CMainFrame* frame = app.MainFrame();
+        ASSERT_NE(frame, nullptr);
+        EXPECT_EQ(frame->windowTitle(), "Quorix 3.1.9.7");
+        EXPECT_TRUE(frame->isVisible());
+
+        // Plot pane, test selection, edit-field form and command form, one
+        // under the other at their tables' sizes.
+        CFormViewEx* panes[] = {frame->PlotPane(), frame->TestSelectionPane(), frame->EditFieldForm(),
+                                frame->CommandForm()};
+        int y = 0;
+        for (CFormViewEx* pane : panes) {
+            ASSERT_NE(pane, nullptr);
+            EXPECT_TRUE(pane->isVisible());
+            EXPECT_EQ(pane->geometry(), QRect(QPoint(0, y), pane->GetDesignSize()));
+            EXPECT_EQ(pane->width(), pane->Units().ToPixelsX(345) + 2);
+            y += pane->GetDesignSize().height();
+        }
+        EXPECT_EQ(frame->centralWidget()->height(), y);
+        EXPECT_EQ(frame->EditFieldForm()->GetDesignSize(),
+                  frame->EditFieldForm()->Units().ToPixels(345, 157) + QSize(2, 2));
+        EXPECT_EQ(frame->CommandForm()->ControlText(form_tables::kCalculateButton), "Calculate");
+        EXPECT_FALSE(frame->CommandForm()->Button(form_tables::kXYPlotButton)->isEnabled());
+
+        // The forms show whatever the catalogue's first test asks for.
+        const int inputs = static_cast<int>(frame->Inputs().size());
+        for (int row = 0; row < form_tables::kRowCount; ++row) {
+            EXPECT_EQ(frame->EditFieldForm()->Control(form_tables::InputLabelId(row))->isVisible(),
+                      row < inputs)
+                << row;
+        }
+
+        // F4 hides the plot pane and the window shrinks; F5 the test selection.
+        const int plotHeight = frame->PlotPane()->height();
+        const int selectionHeight = frame->TestSelectionPane()->height();
+        SendKey(frame->EditFieldForm(), Qt::Key_F4);
+        EXPECT_FALSE(frame->PlotPane()->isVisible());
+        EXPECT_EQ(frame->centralWidget()->height(), y - plotHeight);
+        EXPECT_EQ(frame->TestSelectionPane()->y(), 0);
+        SendKey(frame, Qt::Key_F5);
+        EXPECT_EQ(frame->centralWidget()->height(), y - plotHeight - selectionHeight);
+        EXPECT_EQ(frame->EditFieldForm()->y(), 0);
+        SendKey(frame, Qt::Key_F4);
+        SendKey(frame, Qt::Key_F5);
+        EXPECT_EQ(frame->centralWidget()->height(), y);
+
+        // Commands that nothing handles yet are disabled; the pane toggles
+        // carry their check marks.
+        frame->Commands().RefreshActions();
+        EXPECT_FALSE(frame->Commands().Query(command_ids::kSaveProtocol).enabled);
+        EXPECT_TRUE(frame->Commands().Query(command_ids::kTogglePlot).enabled);
+        EXPECT_FALSE(frame->Commands().Query(command_ids::kTogglePlot).checked);
+
+        // The program never unmasks a floating-point trap.
+        EXPECT_EQ(fegetexcept(), 0);
+        frame->close();
+        platform::PumpMessages();
+    }
+    EXPECT_TRUE(TestCatalogue.empty());
+    EXPECT_EQ(std::fegetround(), roundingBefore);
+    EXPECT_EQ(fegetexcept(), trapsBefore);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    StartAsGermanDesktop();
+    roundingBefore = std::fegetround();
+    trapsBefore = fegetexcept();
+    auto application = platform::CreateApplication(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
