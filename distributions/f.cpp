@@ -1,0 +1,210 @@
+#include "distributions/f.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "numerics/cdf_drivers.h"
+#include "numerics/incomplete_beta.h"
+#include "numerics/saddle_point.h"
+
+namespace {
+
+// Argument checks of the noncentral F driver: -4 f < 0, -5 df1 <= 0,
+// -6 df2 <= 0, -7 lambda < 0 (every failing bound is 0).
+int NoncentralArgumentStatus(double f, double df1, double df2, double lambda) {
+    if (!(f >= 0.0)) return -4;
+    if (!(df1 > 0.0)) return -5;
+    if (!(df2 > 0.0)) return -6;
+    if (!(lambda >= 0.0)) return -7;
+    return 0;
+}
+
+}  // namespace
+
+double NoncentralFDensity(double z, double df1, double df2, double lambda, bool* notConverged) {
+    *notConverged = false;
+    if (!(z > 0.0)) return 0.0;  // as the central density: 0 at and below 0
+    const double a = df1 / 2.0;
+    const double b = df2 / 2.0;
+    const double h = lambda / 2.0;
+    const double k0 = std::trunc(h);
+    const double maxit = std::max(3.0 * k0, 1000.0);
+    const double w0 = PoissonDensity(k0, h, 0);
+    const double y = (a / b) * z;
+    const double logY = std::log(y);
+    const double log1pY = std::log1p(y);
+
+    auto term = [&](double j, double* weight) {
+        *weight = PoissonDensity(j, h, 0);
+        return *weight * std::exp((j + a - 1.0) * logY - (j + a + b) * log1pY - LogBeta(j + a, b));
+    };
+
+    double down = k0;
+    double up = k0 + 1.0;
+    double sum = 0.0;
+    double count = 0.0;
+    while (count < maxit) {
+        double w = 0.0;
+        if (down >= 0.0) {
+            sum += term(down, &w);
+            count += 1.0;
+            down = w / w0 > 2.220446049250313e-25 ? down - 1.0 : -1.0;
+        }
+        if (up >= 0.0) {
+            sum += term(up, &w);
+            count += 1.0;
+            up = w / w0 > 2.220446049250313e-25 ? up + 1.0 : -1.0;
+        }
+        if (down < 0.0 && up < 0.0) break;
+    }
+    *notConverged = count >= maxit;
+    return sum * a / b;
+}
+
+double NoncentralFCdf(double z, double df1, double df2, double lambda) {
+    if (!(z > 0.0)) return 0.0;
+    if (z == INFINITY) return 1.0;
+    const double prod = df1 * z;
+    double x = prod / (prod + df2);
+    double y = df2 / (prod + df2);
+    const double h = lambda / 2.0;
+    const double k = std::floor(h);
+    double b = df2 / 2.0;
+    double aMode = df1 / 2.0 + k;
+
+    double iMode = 0.0, complement = 0.0;
+    int ierr = 0;
+    bratio(&aMode, &b, &x, &y, &iMode, &complement, &ierr);
+    // I_x(a + 1, b) = I_x(a, b) - E(a), E(a) = x^a y^b / (a B(a, b)).
+    const double eMode = brcomp(&aMode, &b, &x, &y) / aMode;
+    const double wMode = PoissonDensity(k, h, 0);
+    constexpr double kEpsilon = 2.220446049250313e-16;
+
+    double sum = 0.0;
+    double w = wMode, ratio = iMode, e = eMode, a = aMode;
+    for (double i = k;; i += 1.0) {
+        const double term = w * ratio;
+        if (std::isnan(term)) break;
+        sum += term;
+        if (term <= sum * kEpsilon) break;
+        ratio -= e;
+        e *= x * (a + b) / (a + 1.0);
+        a += 1.0;
+        w *= h / (i + 1.0);
+    }
+    w = wMode, ratio = iMode, e = eMode, a = aMode;
+    for (double i = k - 1.0; i >= 0.0; i -= 1.0) {
+        w *= (i + 1.0) / h;
+        e *= a / ((a + b - 1.0) * x);  // E(a - 1)
+        a -= 1.0;
+        ratio += e;
+        const double term = w * ratio;
+        if (std::isnan(term)) break;
+        sum += term;
+        if (term <= sum * kEpsilon) break;
+    }
+    return std::min(sum, 1.0);
+}
+
+double NoncentralFQuantile(double prob, double df1, double df2, double lambda, bool* converged) {
+    *converged = true;
+    // Start: (df1 + lambda)/df1 times a central F with df1' = (df1 + lambda)^2 /
+    // (df1 + 2 lambda), which matches the first two moments of the numerator.
+    int which = 2, status = 0;
+    double p = prob, q = 1.0 - prob, f = 0.0, bound = 0.0, dfd = df2;
+    double dfn = (df1 + lambda) * (df1 + lambda) / (df1 + 2.0 * lambda);
+    cdff(&which, &p, &q, &f, &dfn, &dfd, &status, &bound);
+    double x0 = status == 0 && f > 0.0 ? f * (df1 + lambda) / df1 : (df1 + lambda) / df1;
+    double f0 = NoncentralFCdf(x0, df1, df2, lambda);
+    for (int steps = 0; steps < 1000; ++steps) {
+        const double d = f0 - prob;
+        bool ignored = false;
+        double x1 = x0 - d / NoncentralFDensity(x0, df1, df2, lambda, &ignored);
+        if (!std::isfinite(x1)) x1 = d > 0.0 ? x0 / 5.0 : 5.0 * x0;
+        x1 = std::clamp(x1, x0 / 5.0, 5.0 * x0);
+        double f1 = NoncentralFCdf(x1, df1, df2, lambda);
+        // Halve the step while it does not reduce the error.
+        while (std::fabs(f1 - prob) >= std::fabs(d) && std::fabs(x1 - x0) > 1e-13 * x0) {
+            x1 = (x0 + x1) / 2.0;
+            f1 = NoncentralFCdf(x1, df1, df2, lambda);
+        }
+        // No step reduces the error: x0 is as close as the rounding of the
+        // distribution function lets any point come (far in the upper tail,
+        // where the density is tiny, that is short of 1e-12 relative).
+        if (std::fabs(f1 - prob) >= std::fabs(d)) return x0;
+        if (std::fabs(x1 - x0) <= 1e-12 * x1 || f1 == prob) return x1;
+        x0 = x1;
+        f0 = f1;
+    }
+    *converged = false;
+    return x0;
+}
+
+double FDistribution::Cdf(double x) {
+    int which = 1, status = 0;
+    double prob = 0.0, q = 0.0, f = x * scale_, df1 = p[1], df2 = p[2], lambda = p[0], bound = 0.0;
+    if (std::fabs(lambda) < 1e-40) {
+        cdff(&which, &prob, &q, &f, &df1, &df2, &status, &bound);
+        ThrowDriverStatus("FDist-Cdf", status, bound, prob);
+        return prob;
+    }
+    // The noncentral driver's checks, in its order; its series itself stops
+    // once the sum falls below 1e-20, which loses lower tails under about
+    // 1e-12 when lambda is large, so the sum is taken here instead.
+    status = NoncentralArgumentStatus(f, df1, df2, lambda);
+    ThrowDriverStatus("FDist-Cdf", status, 0.0, 0.0);
+    return NoncentralFCdf(f, df1, df2, lambda);
+}
+
+double FDistribution::Quantile(double prob) {
+    int which = 2, status = 0;
+    double q = 1.0 - prob, f = 0.0, df1 = p[1], df2 = p[2], lambda = p[0], bound = 0.0;
+    if (std::fabs(lambda) < 1e-100) {
+        cdff(&which, &prob, &q, &f, &df1, &df2, &status, &bound);
+        ThrowDriverStatus("FDist-Quantile", status, bound, f);
+        return f / scale_;
+    }
+    // The noncentral driver's range for p: [0, the largest double below 1].
+    constexpr double kBelowOne = 0.99999999999999989;
+    if (prob < 0.0 || std::isnan(prob)) {
+        ThrowDriverStatus("FDist-Quantile", -2, 0.0, 0.0);
+    } else if (prob > kBelowOne) {
+        ThrowDriverStatus("FDist-Quantile", -2, kBelowOne, 0.0);
+    }
+    status = NoncentralArgumentStatus(1.0, df1, df2, lambda);
+    ThrowDriverStatus("FDist-Quantile", status, 0.0, 0.0);
+    if (prob == 0.0) return 0.0;
+    bool converged = true;
+    f = NoncentralFQuantile(prob, df1, df2, lambda, &converged);
+    if (!converged) ThrowDriverStatus("FDist-Quantile", 1, 0.0, f);
+    return f / scale_;
+}
+
+double FDistribution::Pdf(double x) {
+    const double lambda = p[0];
+    const double z = x * scale_;
+    if (lambda < 1e-100) return scale_ * CentralFDensity(z, p[1], p[2], 0);
+    bool notConverged = false;
+    const double density = NoncentralFDensity(z, p[1], p[2], lambda, &notConverged);
+    if (notConverged) {
+        throw QuorixError("FDist-Pdf: failed to converge", QuorixError::kNoConvergence, density);
+    }
+    return scale_ * density;
+}
+
+double FDistribution::GetMean() {
+    const double lambda = p[0], df1 = p[1], df2 = p[2];
+    if (!(df2 > 2.0)) {
+        throw QuorixError("FDist-GetMean: input parameter out of range", QuorixError::kOutOfRange, 2.0);
+    }
+    return (df1 + lambda) * df2 / ((df2 - 2.0) * df1);
+}
+
+double FDistribution::GetVariance() {
+    const double lambda = p[0], df1 = p[1], df2 = p[2];
+    if (!(df2 > 4.0)) {
+        throw QuorixError("FDist-GetVariance: input parameter out of range", QuorixError::kOutOfRange, 4.0);
+    }
+    return ((2.0 * lambda + df1) * (df2 - 2.0) + (df1 + lambda) * (df1 + lambda)) * 2.0 * df2 * df2 /
+           (df1 * df1 * (df2 - 4.0) * (df2 - 2.0) * (df2 - 2.0));
+}

@@ -1,0 +1,136 @@
+#include "distributions/f.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "distributions/reference_rows_test_support.h"
+
+namespace {
+
+// Tolerances, relative to the reference value:
+//  - Cdf: incomplete beta ratios (good to a few ulps) with Poisson weights,
+//    summed until a term no longer changes the sum; the recurrence between
+//    neighbouring ratios adds a rounding per step: 1e-11 noncentral (also in
+//    the lower tail near 1e-12 at lambda = 60), 1e-13 central.
+//  - Pdf: the Poisson mixture of beta densities: 1e-12; R's noncentral
+//    density is itself good to about 1e-11.
+//  - Quantile: the driver's search stops at a relative 1e-12 of f, but the
+//    answer is only as good as the distribution function's slope allows;
+//    1e-9.
+void CheckRow(const ReferenceRow& r) {
+    FDistribution d(r.p[1], r.p[2], r.p[0], 1.0);
+    const bool central = r.p[0] == 0.0;
+    const bool fromR = r.source == "r_reference.csv";
+    if (fromR && !central && r.function == "cdf") {
+        // R's noncentral beta sum stops at an absolute error of 1e-9.
+        EXPECT_NEAR(d.Cdf(r.arg), r.expected, 1e-9) << Describe(r);
+    } else if (fromR && !central && r.function == "quantile") {
+        ExpectRelative(d.Quantile(r.arg), r, 1e-8);
+    } else if (r.function == "cdf") {
+        ExpectRelative(d.Cdf(r.arg), r, central ? 1e-13 : 1e-11);
+    } else if (r.function == "pdf") {
+        ExpectRelative(d.Pdf(r.arg), r, central ? 1e-13 : fromR ? 1e-10 : 1e-12);
+    } else if (r.function == "quantile") {
+        ExpectRelative(d.Quantile(r.arg), r, 1e-9);
+    } else if (r.function == "mean") {
+        ExpectRelative(d.GetMean(), r, 1e-15);
+    } else if (r.function == "variance") {
+        ExpectRelative(d.GetVariance(), r, 1e-14);
+    }
+}
+
+TEST(FDistributionTest, AgreesWithBoost) {
+    const auto rows = ReadReferenceRows("boost_reference.csv", "F");
+    ASSERT_GT(rows.size(), 30u);
+    for (const auto& r : rows) CheckRow(r);
+}
+
+TEST(FDistributionTest, AgreesWithR) {
+    const auto rows = ReadReferenceRows("r_reference.csv", "F");
+    ASSERT_GT(rows.size(), 15u);
+    for (const auto& r : rows) CheckRow(r);
+}
+
+TEST(FDistributionTest, ScaleActsOnTheVariableConsistently) {
+    // X = Y / s: Cdf(x) = F_Y(x s), Pdf(x) = s f_Y(x s), Quantile = q_Y / s,
+    // so Quantile(Cdf(x)) gives x back.
+    for (double lambda : {0.0, 7.5}) {
+        FDistribution plain(4.0, 30.0, lambda, 1.0), scaled(4.0, 30.0, lambda, 2.0);
+        EXPECT_DOUBLE_EQ(scaled.Cdf(1.0), plain.Cdf(2.0));
+        EXPECT_DOUBLE_EQ(scaled.Pdf(1.0), 2.0 * plain.Pdf(2.0));
+        EXPECT_NEAR(scaled.Quantile(scaled.Cdf(1.3)), 1.3, 1e-10);
+    }
+}
+
+TEST(FDistributionTest, NoncentralityThresholds) {
+    // The distribution function switches to the noncentral routine from
+    // |lambda| = 1e-40, the quantile from 1e-100; both agree with the central
+    // values there.
+    FDistribution central(3.0, 12.0, 0.0, 1.0);
+    for (double lambda : {1e-41, 1e-39, 1e-101, 1e-99}) {
+        FDistribution d(3.0, 12.0, lambda, 1.0);
+        EXPECT_NEAR(d.Cdf(2.0), central.Cdf(2.0), 1e-14) << lambda;
+        EXPECT_NEAR(d.Quantile(0.9), central.Quantile(0.9), 1e-10) << lambda;
+    }
+}
+
+TEST(FDistributionTest, DensityVanishesAtZeroAndBelow) {
+    for (double lambda : {0.0, 4.0}) {
+        FDistribution d(2.0, 5.0, lambda, 1.0);
+        EXPECT_EQ(d.Pdf(0.0), 0.0);
+        EXPECT_EQ(d.Pdf(-1.0), 0.0);
+    }
+}
+
+TEST(FDistributionTest, FailuresThrowWithTheirTexts) {
+    struct Case {
+        const char* what;
+        double df1, df2, lambda;
+        int op;  // 0 Cdf, 1 Quantile, 2 GetMean, 3 GetVariance
+        double arg;
+        const char* message;
+        int code;
+        double value;
+    };
+    const Case cases[] = {
+        {"GetMean, df2 = 2", 3, 2, 1, 2, 0, "FDist-GetMean: input parameter out of range", 4, 2.0},
+        {"GetVariance, df2 = 4", 3, 4, 1, 3, 0, "FDist-GetVariance: input parameter out of range", 4, 4.0},
+        {"central Cdf(-1)", 3, 10, 0, 0, -1.0, "FDist-Cdf: input parameter out of range", 4, 0.0},
+        {"noncentral Cdf, df1 = 0", 0, 10, 2, 0, 1.0, "FDist-Cdf: input parameter out of range", 4, 0.0},
+        {"central Quantile(1.5)", 3, 10, 0, 1, 1.5, "FDist-Quantile: input parameter out of range", 4, 1.0},
+        {"noncentral Quantile(1)", 3, 10, 2, 1, 1.0, "FDist-Quantile: input parameter out of range", 4,
+         0.99999999999999989},
+        {"noncentral Quantile, lambda < 0", 3, 10, -2, 1, 0.5, "FDist-Quantile: input parameter out of range", 4,
+         0.0},
+    };
+    for (const auto& c : cases) {
+        FDistribution d(c.df1, c.df2, c.lambda, 1.0);
+        ExpectQuorixError(
+            [&] {
+                switch (c.op) {
+                    case 0: return d.Cdf(c.arg);
+                    case 1: return d.Quantile(c.arg);
+                    case 2: return d.GetMean();
+                    default: return d.GetVariance();
+                }
+            },
+            c.message, c.code, c.value, c.what);
+    }
+}
+
+TEST(FDistributionTest, NamesAndParameters) {
+    FDistribution d(3.0, 20.0, 1.5, 1.0);
+    EXPECT_EQ(d.GetName(), "F");
+    EXPECT_EQ(d.GetParamCount(), 3);
+    EXPECT_EQ(d.GetParamName(0), "noncentrality lambda");
+    EXPECT_EQ(d.GetParamName(1), "numerator df");
+    EXPECT_EQ(d.GetParamName(2), "denominator df");
+    EXPECT_EQ(d.GetParamName(9), "denominator df");
+    EXPECT_EQ(d.GetParam(5), 20.0);
+    EXPECT_EQ(d.GetNoncentrality(), 1.5);
+    EXPECT_EQ(d.GetScale(), 1.0);
+}
+
+}  // namespace
