@@ -104,8 +104,7 @@ bool UnpackEigenvectors(const ComplexVector& w, Matrix& VR, ComplexMatrix& Z);
 
 // Raw singular value decomposition A = U * diag(s) * V^T in the library's
 // layout (A is not changed). s receives the min(rows, cols) singular values,
-// descending (length 1 when that minimum is 0 cannot happen: empty A gives
-// false). jobz 'A': U becomes rows x rows holding U^T (left singular vectors
+// descending. jobz 'A': U becomes rows x rows holding U^T (left singular vectors
 // in its ROWS) and VT becomes cols x cols holding V (right singular vectors
 // in its COLUMNS). jobz 'N': singular values only, U and VT untouched.
 // False for an empty A or another jobz.
