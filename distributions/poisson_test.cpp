@@ -1,0 +1,77 @@
+#include "distributions/poisson.h"
+
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+
+#include "distributions/reference_rows_test_support.h"
+
+namespace {
+
+// Cdf through the upper tail of a central chi-square (the incomplete gamma
+// ratio, a few ulps: 1e-13, also for tails near 1e-12); Pdf the
+// saddle-point mass (1e-13); Quantile a whole count, exact.
+TEST(PoissonDistributionTest, AgreesWithR) {
+    const auto rows = ReadReferenceRows("r_reference.csv", "poisson");
+    ASSERT_GT(rows.size(), 15u);
+    for (const auto& r : rows) {
+        PoissonDistribution d(r.p[0]);
+        if (r.function == "cdf") {
+            ExpectRelative(d.Cdf(r.arg), r, 1e-13);
+        } else if (r.function == "pdf") {
+            ExpectRelative(d.Pdf(r.arg), r, 1e-13);
+        } else {
+            EXPECT_EQ(d.Quantile(r.arg), r.expected) << Describe(r);
+        }
+    }
+}
+
+TEST(PoissonDistributionTest, ZeroMean) {
+    PoissonDistribution d(0.0);
+    EXPECT_EQ(d.Cdf(3.0), 1.0);
+    EXPECT_EQ(d.Pdf(0.0), 1.0);
+    EXPECT_EQ(d.Pdf(3.0), 0.0);
+    EXPECT_EQ(d.Quantile(0.5), 0.0);
+}
+
+TEST(PoissonDistributionTest, CountsAndEnds) {
+    PoissonDistribution d(2.5);
+    const double sum = d.Pdf(0.0) + d.Pdf(1.0) + d.Pdf(2.0);
+    EXPECT_NEAR(d.Cdf(2.0), sum, 1e-15);
+    EXPECT_EQ(d.Cdf(1.9999999999), d.Cdf(2.0));  // the 1e-7 allowance
+    EXPECT_EQ(d.Cdf(2.5), d.Cdf(2.0));
+    EXPECT_EQ(d.Cdf(-0.5), 0.0);
+    EXPECT_EQ(d.Pdf(1.5), 0.0);
+    EXPECT_EQ(d.Quantile(1.0), DBL_MAX);
+    EXPECT_EQ(d.Quantile(0.0), 0.0);
+    // Just below 1 the running sum may never reach the target by rounding;
+    // the summation ends where the terms add nothing.
+    const double k = d.Quantile(std::nextafter(1.0, 0.0));
+    EXPECT_GT(k, 10.0);
+    EXPECT_LT(k, 60.0);
+    EXPECT_EQ(d.GetMean(), 2.5);
+    EXPECT_EQ(d.GetVariance(), 2.5);
+    EXPECT_EQ(d.GetName(), "Poisson");
+    EXPECT_EQ(d.GetParamName(2), "lambda");
+    EXPECT_EQ(d.GetParam(4), 2.5);
+}
+
+TEST(PoissonDistributionTest, FailuresThrowWithTheirTexts) {
+    PoissonDistribution negative(-1.0);
+    EXPECT_EQ(negative.Pdf(-1.0), 0.0);  // the argument is tested first
+    EXPECT_EQ(negative.Cdf(-1.0), 0.0);
+    ExpectQuorixError([&] { return negative.Pdf(1.0); }, "Poisson-Cdf: input parameter out of range", 4, 0.0,
+                      "Pdf, lambda < 0");
+    ExpectQuorixError([&] { return negative.Cdf(1.0); }, "Poisson-Cdf: input parameter out of range", 4, 0.0,
+                      "Cdf, lambda < 0");
+    ExpectQuorixError([&] { return negative.Quantile(0.5); }, "Poisson-Quantile: input parameter out of range", 4,
+                      0.0, "Quantile, lambda < 0");
+    PoissonDistribution d(2.5);
+    ExpectQuorixError([&] { return d.Quantile(1.5); }, "Poisson-Quantile: input parameter out of range", 4, 0.0,
+                      "Quantile(1.5)");
+    ExpectQuorixError([&] { return d.Quantile(-0.5); }, "Poisson-Quantile: input parameter out of range", 4, 0.0,
+                      "Quantile(-0.5)");
+}
+
+}  // namespace
