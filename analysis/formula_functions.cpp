@@ -3,7 +3,12 @@
 #include <cmath>
 
 #include "analysis/formula.h"
+#include "distributions/beta.h"
+#include "distributions/binomial.h"
 #include "distributions/chi.h"
+#include "distributions/f.h"
+#include "distributions/normal.h"
+#include "distributions/poisson.h"
 #include "distributions/t.h"
 #include "numerics/special_functions.h"
 
@@ -11,7 +16,7 @@ namespace {
 
 // Sizes and counts passed as doubles are rounded to the nearest integer,
 // halves upward.
-[[maybe_unused]] double Whole(double v) { return std::floor(v + 0.5); }
+double Whole(double v) { return std::floor(v + 0.5); }
 
 double URound(double x, double m) {
     const double M = std::floor(m);
@@ -46,41 +51,41 @@ constexpr FormulaFunction kFunctions[] = {
     {"max", 2, [](const double* a) { return a[0] > a[1] ? a[0] : a[1]; }},
     {"sign", 1, [](const double* a) { return Sign(a[0]); }},
     // Normal distribution, standard and with mean and sigma.
-    {"zcdf", 1, nullptr},
-    {"zinv", 1, nullptr},
-    {"zpdf", 1, nullptr},
-    {"normcdf", 3, nullptr},
-    {"norminv", 3, nullptr},
-    {"normpdf", 3, nullptr},
+    {"zcdf", 1, [](const double* a) { return NormalDistribution(0.0, 1.0).Cdf(a[0]); }},
+    {"zinv", 1, [](const double* a) { return NormalDistribution(0.0, 1.0).Quantile(a[0]); }},
+    {"zpdf", 1, [](const double* a) { return NormalDistribution(0.0, 1.0).Pdf(a[0]); }},
+    {"normcdf", 3, [](const double* a) { return NormalDistribution(a[1], a[2]).Cdf(a[0]); }},
+    {"norminv", 3, [](const double* a) { return NormalDistribution(a[1], a[2]).Quantile(a[0]); }},
+    {"normpdf", 3, [](const double* a) { return NormalDistribution(a[1], a[2]).Pdf(a[0]); }},
     // Chi-square, F and t: central, then noncentral.
     {"chi2cdf", 2, [](const double* a) { return ChiDistribution(a[1], 0.0, 1.0).Cdf(a[0]); }},
     {"chi2inv", 2, [](const double* a) { return ChiDistribution(a[1], 0.0, 1.0).Quantile(a[0]); }},
     {"chi2pdf", 2, [](const double* a) { return ChiDistribution(a[1], 0.0, 1.0).Pdf(a[0]); }},
-    {"fcdf", 3, nullptr},
-    {"finv", 3, nullptr},
-    {"fpdf", 3, nullptr},
+    {"fcdf", 3, [](const double* a) { return FDistribution(a[1], a[2], 0.0, 1.0).Cdf(a[0]); }},
+    {"finv", 3, [](const double* a) { return FDistribution(a[1], a[2], 0.0, 1.0).Quantile(a[0]); }},
+    {"fpdf", 3, [](const double* a) { return FDistribution(a[1], a[2], 0.0, 1.0).Pdf(a[0]); }},
     {"tcdf", 2, [](const double* a) { return TDistribution(a[1], 0.0, false).Cdf(a[0]); }},
     {"tinv", 2, [](const double* a) { return TDistribution(a[1], 0.0, false).Quantile(a[0]); }},
     {"tpdf", 2, [](const double* a) { return TDistribution(a[1], 0.0, true).Pdf(a[0]); }},
     {"ncx2cdf", 3, [](const double* a) { return ChiDistribution(a[1], a[2], 1.0).Cdf(a[0]); }},
     {"ncx2inv", 3, [](const double* a) { return ChiDistribution(a[1], a[2], 1.0).Quantile(a[0]); }},
     {"ncx2pdf", 3, [](const double* a) { return ChiDistribution(a[1], a[2], 1.0).Pdf(a[0]); }},
-    {"ncfcdf", 4, nullptr},
-    {"ncfinv", 4, nullptr},
-    {"ncfpdf", 4, nullptr},
+    {"ncfcdf", 4, [](const double* a) { return FDistribution(a[1], a[2], a[3], 1.0).Cdf(a[0]); }},
+    {"ncfinv", 4, [](const double* a) { return FDistribution(a[1], a[2], a[3], 1.0).Quantile(a[0]); }},
+    {"ncfpdf", 4, [](const double* a) { return FDistribution(a[1], a[2], a[3], 1.0).Pdf(a[0]); }},
     {"nctcdf", 3, [](const double* a) { return TDistribution(a[1], a[2], false).Cdf(a[0]); }},
     {"nctinv", 3, [](const double* a) { return TDistribution(a[1], a[2], false).Quantile(a[0]); }},
     {"nctpdf", 3, [](const double* a) { return TDistribution(a[1], a[2], true).Pdf(a[0]); }},
-    {"betacdf", 3, nullptr},
-    {"betainv", 3, nullptr},
-    {"betapdf", 3, nullptr},
-    {"poisscdf", 2, nullptr},
-    {"poissinv", 2, nullptr},
-    {"poisspdf", 2, nullptr},
+    {"betacdf", 3, [](const double* a) { return BetaDistribution(a[1], a[2]).Cdf(a[0]); }},
+    {"betainv", 3, [](const double* a) { return BetaDistribution(a[1], a[2]).Quantile(a[0]); }},
+    {"betapdf", 3, [](const double* a) { return BetaDistribution(a[1], a[2]).Pdf(a[0]); }},
+    {"poisscdf", 2, [](const double* a) { return PoissonDistribution(a[1]).Cdf(a[0]); }},
+    {"poissinv", 2, [](const double* a) { return PoissonDistribution(a[1]).Quantile(a[0]); }},
+    {"poisspdf", 2, [](const double* a) { return PoissonDistribution(a[1]).Pdf(a[0]); }},
     {"poissmean", 2, [](const double* a) { return a[1]; }},
-    {"binocdf", 3, nullptr},
-    {"binoinv", 3, nullptr},
-    {"binopdf", 3, nullptr},
+    {"binocdf", 3, [](const double* a) { return BinomialDistribution(Whole(a[1]), a[2]).Cdf(a[0]); }},
+    {"binoinv", 3, [](const double* a) { return BinomialDistribution(Whole(a[1]), a[2]).Quantile(a[0]); }},
+    {"binopdf", 3, [](const double* a) { return BinomialDistribution(Whole(a[1]), a[2]).Pdf(a[0]); }},
     {"hygecdf", 4, nullptr},
     {"hygeinv", 4, nullptr},
     {"hygepdf", 4, nullptr},

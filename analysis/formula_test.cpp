@@ -476,11 +476,9 @@ namespace {
 // Functions whose distribution class is not part of the program yet: they
 // read as unknown until it is.
 const std::set<std::string> kNotYetBuilt = {
-    "zcdf", "zinv", "zpdf", "normcdf", "norminv", "normpdf", "fcdf", "finv", "fpdf", "ncfcdf", "ncfinv",
-    "ncfpdf", "betacdf", "betainv", "betapdf", "poisscdf", "poissinv", "poisspdf", "binocdf", "binoinv",
-    "binopdf", "hygecdf", "hygeinv", "hygepdf", "corrcdf", "corrinv", "corrpdf", "mr2cdf", "mr2inv",
-    "mr2pdf", "logncdf", "logninv", "lognpdf", "unicdf", "uniinv", "unipdf", "expcdf", "expinv",
-    "exppdf", "laplcdf", "laplinv", "laplpdf"};
+    "hygecdf", "hygeinv", "hygepdf", "corrcdf", "corrinv", "corrpdf", "mr2cdf", "mr2inv", "mr2pdf", "logncdf",
+    "logninv", "lognpdf", "unicdf", "uniinv", "unipdf", "expcdf", "expinv", "exppdf", "laplcdf", "laplinv",
+    "laplpdf"};
 
 }  // namespace
 
@@ -493,7 +491,7 @@ TEST(FormulaFunctions, EveryFunctionIsAvailableOnceItsDistributionIsBuilt) {
 
 TEST(FormulaFunctions, DistributionValuesAgreeWithReferenceTables) {
     std::set<std::string> checked;
-    for (const char* table : {"distribution_functions.tsv"}) {
+    for (const char* table : {"distribution_functions.tsv", "correlation_functions.tsv"}) {
         const std::string path = std::string(QUORIX_SOURCE_DIR) + "/verification/formula/" + table;
         std::ifstream in(path);
         ASSERT_TRUE(in) << path;
@@ -515,13 +513,11 @@ TEST(FormulaFunctions, DistributionValuesAgreeWithReferenceTables) {
             EXPECT_EQ(f.GetError(), 0) << text << ": " << f.GetMessage();
             EXPECT_NEAR(value, expected, tolerance * std::fabs(expected)) << text;
         }
-        EXPECT_GT(rows, 0) << table;
     }
     // Every distribution function built so far has reference rows.
     for (const FormulaFunction& fn : FormulaFunctionTable()) {
         const std::string name = fn.name;
-        if (fn.apply && name.find_first_of("0123456789") == std::string::npos && name.size() <= 6 &&
-            (name.ends_with("cdf") || name.ends_with("inv") || name.ends_with("pdf"))) {
+        if (fn.apply && (name.ends_with("cdf") || name.ends_with("inv") || name.ends_with("pdf"))) {
             EXPECT_TRUE(checked.count(name)) << name;
         }
     }
