@@ -156,10 +156,15 @@ double NoncentralChiSquareQuantile(double prob, double df, double lambda, int* s
         x1 = std::max(x1, x0 / 5.0);
         double f1 = NoncentralChiSquareCdf(x1, df, lambda, &st);
         // Halve the step while it does not reduce the error.
-        while (std::fabs(f1 - prob) > std::fabs(d) * 1.0000000001 && std::fabs(x1 - x0) > 1e-10 * x1) {
+        while (std::fabs(f1 - prob) >= std::fabs(d) && std::fabs(x1 - x0) > 1e-10 * x1) {
             x1 = (x0 + x1) / 2.0;
             f1 = NoncentralChiSquareCdf(x1, df, lambda, &st);
         }
+        // No step reduces the error: x0 is as close as the rounding of the
+        // distribution function lets any point come. Far in the upper tail,
+        // where the density is tiny, that is short of the 1e-10 step, and
+        // the steps would otherwise shuttle between equally good points.
+        if (std::fabs(f1 - prob) >= std::fabs(d)) return x0;
         if (std::fabs(x1 - x0) <= 1e-10 * std::fabs(x1) || std::fabs(x1 - x0) <= 1e-10) return x1;
         x0 = x1;
         f0 = f1;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -21,7 +22,8 @@ const double kInf = std::numeric_limits<double>::infinity();
 //  - densities: the saddle-point gamma density per term: 1e-13 central,
 //    1e-12 for the mixture.
 //  - quantiles: the driver's search and the Newton iteration both stop at a
-//    relative 1e-10 to 1e-12 of the answer: 1e-9.
+//    relative 1e-10 to 1e-12 of the answer: 1e-9, or what the conditioning
+//    allows far in the upper tail.
 void CheckRow(const ReferenceRow& r) {
     ChiDistribution d(r.p[1], r.p[0]);
     const bool central = r.p[0] == 0.0;
@@ -36,7 +38,11 @@ void CheckRow(const ReferenceRow& r) {
     } else if (r.function == "pdf") {
         ExpectRelative(d.Pdf(r.arg), r, central ? 1e-13 : fromR ? 1e-10 : 1e-12);
     } else if (r.function == "quantile") {
-        ExpectRelative(d.Quantile(r.arg), r, 1e-9);
+        // Near 1 the distribution function is known only to a few ulps of 1,
+        // which moves the answer by about eps / f(x): the relative tolerance
+        // is the larger of 1e-9 and 10 eps / (f(x) x).
+        const double conditioning = 10 * 2.220446049250313e-16 / (d.Pdf(r.expected) * r.expected);
+        ExpectRelative(d.Quantile(r.arg), r, std::max(1e-9, conditioning));
     }
 }
 

@@ -304,10 +304,13 @@ double TDistribution::Pdf(double x) {
     if (method_) return NoncentralTDensityDifference(x, nu, delta);
     bool converged = true;
     const double sum = NoncentralTDensitySeries(x, nu, delta, &converged);
-    if (!converged && std::fabs(sum) > 1e-50) {
-        throw QuorixError("TDist-Pdf: failed to converge", QuorixError::kNoConvergence, sum);
-    }
-    return sum;
+    if (converged) return sum;
+    // The series peaks near term delta^2 x^2 / (nu + x^2), beyond its term
+    // limit from delta of about 316 on; its partial sum there is no density
+    // (at the mode it is 0), but the difference form still is.
+    const double fallback = NoncentralTDensityDifference(x, nu, delta);
+    if (std::isfinite(fallback)) return fallback;
+    throw QuorixError("TDist-Pdf: failed to converge", QuorixError::kNoConvergence, sum);
 }
 
 double TDistribution::GetMean() {

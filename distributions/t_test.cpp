@@ -18,7 +18,8 @@ const double kInf = std::numeric_limits<double>::infinity();
 //    accuracy is about 1e-13 at large shape parameters (k near delta^2/2
 //    reaches 5000 at delta = 100), and each recurrence step adds a rounding;
 //    2e-12 holds from delta = 0.001 to 100.
-//  - density series: its logarithmic coefficients carry the exponent
+//  - density series (with the difference form standing in beyond the
+//    series' term limit, delta = 400): its logarithmic coefficients carry the exponent
 //    -delta^2/2 and about delta^2 recurrence steps, so the relative error
 //    grows like delta^2 ulps: max(1e-12, 1e-15 delta^2). Left of 0 (x delta
 //    < 0) odd and even terms cancel and only an absolute 1e-15 is promised.
