@@ -18,6 +18,7 @@
 #include "app/command_forms.h"
 #include "app/form_tables.h"
 #include "app/main_comp_form.h"
+#include "app/test_families.h"
 #include "app/ui_helpers.h"
 #include "platform/environment.h"
 #include "platform/fonts.h"
@@ -61,6 +62,7 @@ CMainFrame::CMainFrame()
         platform::ProgramFolderFor(platform::ExecutablePath()).string());
     // Linux sleeps with fine resolution already: there is no system timer
     // resolution to raise for the calculation's 5 ms polls.
+    InstallTestFamilies();
     BuildTestCatalogue();
     setWindowTitle(QString::fromLatin1(kTitle));
     setWindowIcon(ProgramIcon());
@@ -103,11 +105,15 @@ bool CMainFrame::OnCreate() {
     statusText_ = new QLabel(QStringLiteral("Ready"));
     statusBar()->setSizeGripEnabled(false);
     statusBar()->addWidget(statusText_, 1);
+    // The keyboard-lock indicators; the state of the locks is not shown.
     for (const char* indicator : {"CAP", "NUM", "SCRL"}) {
         auto* label = new QLabel(QString::fromLatin1(indicator));
         label->setEnabled(false);
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        label->setContentsMargins(3, 0, 3, 0);
         statusBar()->addPermanentWidget(label);
     }
+    statusBar()->setContentsMargins(0, 0, 4, 0);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     qApp->installEventFilter(this);
     return true;
