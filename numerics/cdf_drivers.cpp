@@ -49,6 +49,12 @@ public:
         if (std::isnan(v)) Fail(-argument, v);
         return *this;
     }
+    // A parameter must be finite: the routines beneath cannot take an
+    // infinite one (they return error marks, or never finish). The limit
+    // reported is the largest double.
+    Checks& Finite(double v, int argument) { return High(v, kLargest, argument); }
+
+    static constexpr double kLargest = std::numeric_limits<double>::max();
     // a + b must be 1 to three units of the machine precision.
     Checks& SumIsOne(double a, double b, int code) {
         int one = 1;
@@ -128,6 +134,12 @@ struct Target {
     bool lower;
 };
 
+// Status of a computed pair of tails: the routines beneath mark a failure
+// with values outside [0, 1] (2 from the incomplete gamma ratio, a value
+// that is not a number from the noncentral F series), which must not be
+// handed out as probabilities.
+int PairStatus(double p, double q) { return 0.0 <= p && p <= 1.0 && 0.0 <= q && q <= 1.0 ? 0 : 10; }
+
 // Start of the t quantile: the normal quantile corrected by the first four
 // terms of its expansion in powers of 1/df (Abramowitz and Stegun 26.7.5).
 double TQuantileStart(double* p, double* q, double df) {
@@ -157,8 +169,8 @@ void cdfbet(int* which, double* p, double* q, double* x, double* y, double* a, d
     check.Which(*which, 4);
     if (*which != 1) check.Low(*p, 0.0, false, 2).High(*p, 1.0, 2).Low(*q, 0.0, false, 3).High(*q, 1.0, 3);
     if (*which != 2) check.Low(*x, 0.0, false, 4).High(*x, 1.0, 4).Low(*y, 0.0, false, 5).High(*y, 1.0, 5);
-    if (*which != 3) check.Low(*a, 0.0, true, 6);
-    if (*which != 4) check.Low(*b, 0.0, true, 7);
+    if (*which != 3) check.Low(*a, 0.0, true, 6).Finite(*a, 6);
+    if (*which != 4) check.Low(*b, 0.0, true, 7).Finite(*b, 7);
     if (*which != 1) check.SumIsOne(*p, *q, 3);
     if (*which != 2) check.SumIsOne(*x, *y, 4);
     if (check.Failed()) return;
@@ -172,7 +184,7 @@ void cdfbet(int* which, double* p, double* q, double* x, double* y, double* a, d
     switch (*which) {
     case 1:
         cumbet(x, y, a, b, p, q);
-        *status = 0;
+        *status = PairStatus(*p, *q);
         break;
     case 2:
         // Vary the end whose tail is matched, so that a small answer near 1
@@ -198,7 +210,7 @@ void cdfbin(int* which, double* p, double* q, double* s, double* xn, double* pr,
     Checks check(status, bound);
     check.Which(*which, 4);
     if (*which != 1) check.Low(*p, 0.0, false, 2).High(*p, 1.0, 2).Low(*q, 0.0, false, 3).High(*q, 1.0, 3);
-    if (*which != 3) check.Low(*xn, 0.0, true, 5);
+    if (*which != 3) check.Low(*xn, 0.0, true, 5).Finite(*xn, 5);
     if (*which != 2) {
         check.Low(*s, 0.0, false, 4);
         if (*which != 3) check.High(*s, *xn, 4);
@@ -217,7 +229,7 @@ void cdfbin(int* which, double* p, double* q, double* s, double* xn, double* pr,
     switch (*which) {
     case 1:
         cumbin(s, xn, pr, ompr, p, q);
-        *status = 0;
+        *status = PairStatus(*p, *q);
         break;
     case 2:
         // With fewer than five trials the usual start would lie outside [0, xn].
@@ -242,7 +254,7 @@ void cdfchi(int* which, double* p, double* q, double* x, double* df, int* status
     check.Which(*which, 3);
     if (*which != 1) check.Low(*p, 0.0, false, 2).High(*p, 1.0, 2).Low(*q, 0.0, true, 3).High(*q, 1.0, 3);
     if (*which != 2) check.Low(*x, 0.0, false, 4);
-    if (*which != 3) check.Low(*df, 0.0, true, 5);
+    if (*which != 3) check.Low(*df, 0.0, true, 5).Finite(*df, 5);
     if (*which != 1) check.SumIsOne(*p, *q, 3);
     if (check.Failed()) return;
 
@@ -259,7 +271,7 @@ void cdfchi(int* which, double* p, double* q, double* x, double* df, int* status
     switch (*which) {
     case 1:
         cumchi(x, df, p, q);
-        *status = 0;
+        *status = PairStatus(*p, *q);
         break;
     case 2:
         SearchRange(x, 5.0, 0.0, kHuge, [&](double v, double* f) { return value(v, *df, f); }, status, bound);
@@ -275,8 +287,8 @@ void cdff(int* which, double* p, double* q, double* f, double* dfn, double* dfd,
     check.Which(*which, 4);
     if (*which != 1) check.Low(*p, 0.0, false, 2).High(*p, 1.0, 2).Low(*q, 0.0, true, 3).High(*q, 1.0, 3);
     if (*which != 2) check.Low(*f, 0.0, false, 4);
-    if (*which != 3) check.Low(*dfn, 0.0, true, 5);
-    if (*which != 4) check.Low(*dfd, 0.0, true, 6);
+    if (*which != 3) check.Low(*dfn, 0.0, true, 5).Finite(*dfn, 5);
+    if (*which != 4) check.Low(*dfd, 0.0, true, 6).Finite(*dfd, 6);
     if (*which != 1) check.SumIsOne(*p, *q, 3);
     if (check.Failed()) return;
 
@@ -289,7 +301,7 @@ void cdff(int* which, double* p, double* q, double* f, double* dfn, double* dfd,
     switch (*which) {
     case 1:
         cumf(f, dfn, dfd, p, q);
-        *status = 0;
+        *status = PairStatus(*p, *q);
         break;
     case 2:
         SearchRange(f, 5.0, 0.0, kHuge, [&](double v, double* fx) { return *fx = tails(v, *dfn, *dfd), true; },
@@ -314,9 +326,9 @@ void cdffnc(int* which, double* p, double* q, double* f, double* dfn, double* df
     check.Which(*which, 5);
     if (*which != 1) check.Low(*p, 0.0, false, 2).High(*p, belowOne, 2);
     if (*which != 2) check.Low(*f, 0.0, false, 4);
-    if (*which != 3) check.Low(*dfn, 0.0, true, 5);
-    if (*which != 4) check.Low(*dfd, 0.0, true, 6);
-    if (*which != 5) check.Low(*phonc, 0.0, false, 7);
+    if (*which != 3) check.Low(*dfn, 0.0, true, 5).Finite(*dfn, 5);
+    if (*which != 4) check.Low(*dfd, 0.0, true, 6).Finite(*dfd, 6);
+    if (*which != 5) check.Low(*phonc, 0.0, false, 7).Finite(*phonc, 7);
     if (check.Failed()) return;
 
     const double target = *p;
@@ -328,7 +340,7 @@ void cdffnc(int* which, double* p, double* q, double* f, double* dfn, double* df
     switch (*which) {
     case 1:
         cumfnc(f, dfn, dfd, phonc, p, q);
-        *status = 0;
+        *status = PairStatus(*p, *q);
         break;
     case 2:
         SearchRange(f, 5.0, 0.0, kHuge,
@@ -356,8 +368,8 @@ void cdfnor(int* which, double* p, double* q, double* x, double* mean, double* s
     if (*which != 1) check.Low(*p, 0.0, true, 2).High(*p, 1.0, 2).Low(*q, 0.0, true, 3).High(*q, 1.0, 3);
     if (*which != 1) check.SumIsOne(*p, *q, 3);
     if (*which != 2) check.Number(*x, 4);
-    if (*which != 3) check.Number(*mean, 5);
-    if (*which != 4) check.Low(*sd, 0.0, true, 6);
+    if (*which != 3) check.Low(*mean, -Checks::kLargest, false, 5).Finite(*mean, 5);
+    if (*which != 4) check.Low(*sd, 0.0, true, 6).Finite(*sd, 6);
     if (check.Failed()) return;
 
     double z;
@@ -365,6 +377,7 @@ void cdfnor(int* which, double* p, double* q, double* x, double* mean, double* s
     case 1:
         z = (*x - *mean) / *sd;
         cumnor(&z, p, q);
+        *status = PairStatus(*p, *q);
         break;
     case 2:
         z = dinvnr(p, q);
@@ -401,7 +414,7 @@ void cdft(int* which, double* p, double* q, double* t, double* df, int* status, 
     check.Which(*which, 3);
     if (*which != 1) check.Low(*p, 0.0, true, 2).High(*p, 1.0, 2).Low(*q, 0.0, true, 3).High(*q, 1.0, 3);
     if (*which != 2) check.Number(*t, 4);
-    if (*which != 3) check.Low(*df, 0.0, true, 5);
+    if (*which != 3) check.Low(*df, 0.0, true, 5).Finite(*df, 5);
     if (*which != 1) check.SumIsOne(*p, *q, 3);
     if (check.Failed()) return;
 
@@ -414,7 +427,7 @@ void cdft(int* which, double* p, double* q, double* t, double* df, int* status, 
     switch (*which) {
     case 1:
         cumt(t, df, p, q);
-        *status = 0;
+        *status = PairStatus(*p, *q);
         break;
     case 2: {
         // For tiny df the expansion leaves any range (1/df^4); the search

@@ -14,11 +14,15 @@
 //   -k     argument k of the list (which counting as 1) is out of range,
 //          bound the limit it violated; an argument that is not a number
 //          fails its first check (bound NaN where the argument has no
-//          limits), so it never reaches a search;
+//          limits), so it never reaches a search; an infinite parameter
+//          (shape, trials, degrees of freedom, noncentrality, mean, sd)
+//          exceeds the largest double, which is its bound;
 //   1, 2   the answer lies below / above the search range, bound the end;
 //   3      p + q is not 1 (bound 0 if the sum is negative, else 1);
 //   4      x + y (cdfbet) or pr + ompr (cdfbin) is not 1, bound as for 3;
-//   10     cdfchi only: the incomplete gamma ratio failed during a search.
+//   10     a cumulative routine failed: for which 1 the pair it gave is not
+//          a pair of probabilities (p and q are left as it wrote them); in
+//          the cdfchi searches the incomplete gamma ratio failed.
 // Checks run in argument order and the first failure wins; the unknown is
 // not touched by a failed check. On status 1 or 2 it holds the last point
 // searched.

@@ -237,6 +237,7 @@ TEST(CdfDrivers, TextbookQuantiles) {
 TEST(CdfDrivers, StatusAndBound) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double belowOne = std::nextafter(1.0, 0.0);
+    const double largest = std::numeric_limits<double>::max();
     struct Case {
         const char* what;
         Call call;
@@ -288,10 +289,26 @@ TEST(CdfDrivers, StatusAndBound) {
         {"phonc not a number", {"cdffnc", 2, 0.5, 0.5, {7, 3, 3, nan}}, -7, 0},
         {"y not a number", {"cdfbet", 3, 0.5, 0.5, {0.5, nan, 7, 1}}, -5, 0},
         {"t not a number", {"cdft", 1, 0.5, 0.5, {nan, 3}}, -4, nan},
-        {"mean not a number", {"cdfnor", 2, 0.5, 0.5, {7, nan, 1}}, -5, nan},
+        {"mean not a number", {"cdfnor", 2, 0.5, 0.5, {7, nan, 1}}, -5, -largest},
+        // Nor can a parameter be infinite: the routines beneath return error
+        // marks or never finish.
+        {"infinite trials", {"cdfbin", 1, 0.5, 0.5, {1, INFINITY, 0.5, 0.5}}, -5, largest},
+        {"infinite shape", {"cdfbet", 2, 0.5, 0.5, {7, 7, INFINITY, 2}}, -6, largest},
+        {"infinite df, chi-square", {"cdfchi", 1, 0.5, 0.5, {5, INFINITY}}, -5, largest},
+        {"infinite df, t", {"cdft", 2, 0.5, 0.5, {5, INFINITY}}, -5, largest},
+        {"infinite dfd", {"cdff", 1, 0.5, 0.5, {1, 3, INFINITY}}, -6, largest},
+        {"infinite noncentrality", {"cdffnc", 2, 0.5, 0.5, {7, 3, 3, INFINITY}}, -7, largest},
+        {"infinite mean", {"cdfnor", 1, 0.5, 0.5, {1, -INFINITY, 1}}, -5, -largest},
+        {"infinite sd", {"cdfnor", 2, 0.3, 0.7, {1, 0, INFINITY}}, -6, largest},
+        // P(F <= 3.5) over dfn starts at 1, dips below the target 0.9746 and
+        // ends above it: the ends enclose no sign change.
+        {"dfn not identifiable", {"cdff", 3, 0.97461476913355872, 0.025385230866441275, {3.5, 7, 20}}, 2, 1e100},
         // No positive sd puts x above the mean at a quantile below the median.
         {"sd would be negative", {"cdfnor", 4, 0.3, 0.7, {1, 0, 7}}, 1, 0},
         {"sd would be infinite", {"cdfnor", 4, 0.5, 0.5, {1e300, -1e300, 7}}, 2, INFINITY},
+        // An infinite argument is fine where the distribution function has a
+        // limit there.
+        {"infinite x, chi-square", {"cdfchi", 1, 0.5, 0.5, {INFINITY, 3}}, 0, -99},
     };
     for (const Case& c : cases) {
         Call call = c.call;
