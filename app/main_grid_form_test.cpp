@@ -1,0 +1,175 @@
+#include "app/main_grid_form.h"
+
+#include <gtest/gtest.h>
+
+#include <QKeyEvent>
+#include <QWidget>
+
+#include "analysis/property.h"
+#include "platform/widget_test_main.h"
+#include "ui/grid/grid_cell_types.h"
+#include "ui/grid/in_place_edit.h"
+
+namespace {
+
+class GridFormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window.resize(700, 400);
+        ASSERT_TRUE(form->Create(&window, QPoint(0, 0)));
+        window.show();
+        window.activateWindow();
+        widget_test::RunEventsUntil([&] { return window.isActiveWindow(); }, 2000);
+    }
+
+    // alpha, a selection of tails, the effect size d, and a count.
+    void FillInputs() {
+        inputs.push_back(new PropertyDouble("$\\alpha$ err prob", "0.05", false));
+        auto* tails = new PropertySelection("Tail(s)");
+        tails->AddOption("One");
+        tails->AddOption("Two");
+        tails->SetIndex(1);
+        inputs.push_back(tails);
+        auto* effect = new PropertyExDouble("Effect size d", "0.5", false);
+        effect->testId = 201;
+        inputs.push_back(effect);
+        inputs.push_back(new PropertyLong("Total sample size", 128L));
+    }
+
+    QWidget window;
+    CQuorixMainForm* form = new CQuorixMainForm(nullptr);
+    PropertyList inputs;
+    PropertyList outputs;
+};
+
+TEST_F(GridFormTest, BothGridsHaveElevenLabelledRows) {
+    for (CGridCtrl* grid : {static_cast<CGridCtrl*>(form->InputGrid()), form->OutputGrid()}) {
+        ASSERT_NE(grid, nullptr);
+        EXPECT_EQ(grid->GetRowCount(), 11);
+        EXPECT_EQ(grid->GetColumnCount(), 2);
+        EXPECT_EQ(grid->GetFixedRowCount(), 0);
+        EXPECT_EQ(grid->GetFixedColumnCount(), 1);
+        EXPECT_TRUE(grid->GetListMode());
+        // The rows fill the grid's window: no scroll bar.
+        EXPECT_FALSE(grid->IsScrollBarShown(kVertBar));
+        EXPECT_EQ(grid->TotalHeight(), grid->GetClientRect().height());
+        const QColor window = grid->SysColor(CGridCtrl::kSysWindow);
+        EXPECT_EQ(grid->GetCell(4, 0)->GetBackClr(),
+                  QColor(static_cast<int>(window.red() * 0.95), static_cast<int>(window.green() * 0.95),
+                         static_cast<int>(window.blue() * 0.95)));
+        EXPECT_EQ(grid->GetItemFormat(4, 0), static_cast<unsigned>(kFmtRight | kFmtVCenter | kFmtSingleLine));
+        EXPECT_EQ(grid->GetItemFormat(4, 1), static_cast<unsigned>(kFmtLeft | kFmtVCenter | kFmtSingleLine));
+        EXPECT_EQ(grid->GetCell(4, 1)->GetFont()->pixelSize(), 15);
+    }
+    EXPECT_TRUE(form->InputGrid()->IsEditable());
+    EXPECT_FALSE(form->OutputGrid()->IsEditable());
+    EXPECT_EQ(form->InputGrid()->GetOwnerForm(), form);
+}
+
+TEST_F(GridFormTest, EmptyListsLeaveElevenEmptyRows) {
+    FillInputs();
+    form->SetInputs(&inputs);
+    PropertyList empty;
+    form->SetInputs(&empty);
+    form->SetOutputs(&empty);
+    for (CGridCtrl* grid : {static_cast<CGridCtrl*>(form->InputGrid()), form->OutputGrid()}) {
+        ASSERT_EQ(grid->GetRowCount(), 11);
+        for (int row = 0; row < 11; ++row)
+            for (int col = 0; col < 2; ++col) {
+                EXPECT_TRUE(grid->GetItemText(row, col).isEmpty()) << row << "," << col;
+                EXPECT_EQ(typeid(*grid->GetCell(row, col)), typeid(CGridCell));
+            }
+    }
+    EXPECT_EQ(form->EffectSizeRow(), -1);
+    EXPECT_EQ(form->EffectSizePanelId(), -1);
+}
+
+TEST_F(GridFormTest, ShowsEachInputByItsType) {
+    FillInputs();
+    form->SetInputs(&inputs);
+    IGridCtrl* grid = form->InputGrid();
+    EXPECT_EQ(grid->GetItemText(0, 0), QString::fromUtf16(u"α err prob"));
+    EXPECT_EQ(grid->GetItemText(0, 1), "0.05");
+
+    auto* tails = dynamic_cast<CGridCellCombo*>(grid->GetCell(1, 1));
+    ASSERT_NE(tails, nullptr);
+    EXPECT_EQ(tails->GetText(), "Two");
+    EXPECT_EQ(tails->GetOptions(), (QStringList{"One", "Two"}));
+    EXPECT_EQ(tails->GetStyle(), static_cast<unsigned>(kComboDropDownList));
+
+    auto* effect = dynamic_cast<CGridCellCallDialog*>(grid->GetCell(2, 1));
+    ASSERT_NE(effect, nullptr);
+    EXPECT_EQ(effect->GetButtonText(), "...");
+    EXPECT_EQ(effect->GetArgument(), 201);
+    EXPECT_EQ(effect->GetText(), "0.5");
+    EXPECT_EQ(form->EffectSizeRow(), 2);
+    EXPECT_EQ(form->EffectSizePanelId(), 201);
+
+    EXPECT_EQ(grid->GetItemText(3, 1), "128");
+    EXPECT_TRUE(grid->GetItemText(4, 0).isEmpty());
+    // The formatting survives the change of cell class.
+    EXPECT_EQ(grid->GetItemFormat(1, 0), static_cast<unsigned>(kFmtRight | kFmtVCenter | kFmtSingleLine));
+
+    outputs.push_back(new PropertyDouble("Critical t", "1.984", false));
+    form->SetOutputs(&outputs);
+
+    EXPECT_EQ(form->OutputGrid()->GetItemText(0, 0), "Critical t");
+    EXPECT_EQ(form->OutputGrid()->GetItemText(0, 1), "1.984");
+}
+
+TEST_F(GridFormTest, ReadsTheInputsBack) {
+    FillInputs();
+    form->SetInputs(&inputs);
+    IGridCtrl* grid = form->InputGrid();
+    auto* tails = static_cast<PropertySelection*>(inputs[1]);
+
+    struct Case { const char* text; int index; };
+    const Case cases[] = {{"One", 0}, {"Two", 1}, {"Three", 0}, {"", 0}};
+    for (const Case& c : cases) {
+        tails->SetIndex(1);
+        grid->SetItemText(1, 1, c.text);
+        grid->SetItemText(0, 1, "0.01");
+        form->GetInputs(&inputs);
+        EXPECT_EQ(tails->index, c.index) << c.text;
+    }
+    EXPECT_EQ(inputs[0]->text, "0.01");
+    EXPECT_DOUBLE_EQ(static_cast<PropertyDouble*>(inputs[0])->GetValue(), 0.01);
+}
+
+TEST_F(GridFormTest, EffectSizeValueGoesIntoTheEffectSizeRow) {
+    FillInputs();
+    form->SetInputs(&inputs);
+    form->SetEffectSizeValue(0.25);
+    EXPECT_EQ(form->InputGrid()->GetItemText(2, 1), "0.2500000");
+
+    PropertyList plain;
+    plain.push_back(new PropertyDouble("$\\alpha$ err prob", "0.05", false));
+    form->SetInputs(&plain);
+    form->SetEffectSizeValue(0.25);
+    for (int row = 0; row < 11; ++row) EXPECT_NE(form->InputGrid()->GetItemText(row, 1), "0.2500000");
+}
+
+TEST_F(GridFormTest, MarkInvalidInputFocusesAndSelectsThatValue) {
+    FillInputs();
+    form->SetInputs(&inputs);
+    form->MarkInvalidInput(3);
+    EXPECT_EQ(form->InputGrid()->GetFocusCell(), CCellID(3, 1));
+    EXPECT_EQ(form->InputGrid()->GetSelectedRange(), CCellRange(3, 1, 3, 1));
+}
+
+TEST_F(GridFormTest, ClosingTheFormDuringAnEditIsSafe) {
+    FillInputs();
+    form->SetInputs(&inputs);
+    IGridCtrl* grid = form->InputGrid();
+    grid->SetFocusCell(0, 1);
+    grid->setFocus();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_7, Qt::NoModifier, QStringLiteral("7"));
+    QApplication::sendEvent(grid, &press);
+    ASSERT_TRUE(grid->IsItemEditing(0, 1));
+    delete form;
+    form = nullptr;
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    SUCCEED();
+}
+
+}  // namespace
