@@ -12,7 +12,7 @@
 // tests search over real sample sizes and critical counts and take floors or
 // ceilings themselves, so Cdf does not round s and Quantile returns the real
 // s with Cdf(s) = prob. At whole s and n these are the ordinary binomial
-// values. Pdf is the probability mass, 0 at counts that are not whole.
+// values. Pdf is the probability mass of the nearest whole count.
 class BinomialDistribution : public Distribution {
 public:
     explicit BinomialDistribution(double n = 10.0, double pi = 0.5) {
@@ -20,8 +20,8 @@ public:
         p[1] = pi;
     }
 
-    // P(X = x) at the nearest whole count when x lies within 1e-7 of one;
-    // 0 otherwise and on any failure.
+    // The probability of the whole count nearest to x; 0 outside 0..n, for
+    // invalid parameters and on any failure.
     double Pdf(double x) override;
     // 0 below 0, 1 from n upwards.
     double Cdf(double x) override;

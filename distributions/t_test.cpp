@@ -4,6 +4,13 @@
 
 #include <cmath>
 #include <limits>
+#include <thread>
+#include <vector>
+
+#include "distributions/beta.h"
+#include "distributions/binomial.h"
+#include "distributions/chi.h"
+#include "distributions/f.h"
 
 #include "distributions/reference_rows_test_support.h"
 
@@ -200,6 +207,44 @@ TEST(TDistributionTest, ParametersNamesAndNoncentrality) {
     d.SetNoncentrality(-3.0);
     EXPECT_EQ(d.GetNoncentrality(), -3.0);
     EXPECT_TRUE(d.GetMethod());
+}
+
+// The calculation, the distribution plot and the X-Y plot may compute on
+// different threads; nothing here may keep state between calls. Each thread
+// runs the same mixed batch (driver searches, series, Newton iterations)
+// and must get the serial results bit for bit.
+std::vector<double> MixedBatch() {
+    std::vector<double> out;
+    for (int i = 0; i < 6; ++i) {
+        const double s = 0.1 + 0.15 * i;
+        TDistribution t(5.0 + i, 2.0 + 8.0 * i);
+        FDistribution f(3.0, 20.0 + i, 10.0 * i, 1.0);
+        ChiDistribution chi(2.0 + i, 5.0 * i);
+        BetaDistribution beta(2.0 + i, 3.0);
+        BinomialDistribution binomial(30.0, 0.2 + 0.1 * i);
+        out.push_back(t.Cdf(t.GetNoncentrality() + s));
+        out.push_back(t.Quantile(s));
+        out.push_back(f.Quantile(s));
+        out.push_back(f.Cdf(2.0 + i));
+        out.push_back(chi.Quantile(s));
+        out.push_back(chi.Cdf(3.0 + 2.0 * i));
+        out.push_back(beta.Quantile(s));
+        out.push_back(binomial.Quantile(s));
+    }
+    return out;
+}
+
+TEST(DistributionThreadsTest, ConcurrentUseGivesTheSameNumbers) {
+    const std::vector<double> serial = MixedBatch();
+    std::vector<std::vector<double>> results(4);
+    std::vector<std::thread> threads;
+    for (auto& r : results) {
+        threads.emplace_back([&r] {
+            for (int repeat = 0; repeat < 5; ++repeat) r = MixedBatch();
+        });
+    }
+    for (auto& t : threads) t.join();
+    for (const auto& r : results) EXPECT_EQ(r, serial);
 }
 
 }  // namespace
