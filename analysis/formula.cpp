@@ -60,14 +60,15 @@ class Reader {
 public:
     Reader(Formula& formula, VariableAccess* variables) : f_(formula), variables_(variables) {}
 
-    // Null when nothing was read.
-    Node ReadExpression(int minPrecedence) {
+    // A whole expression, up to a character that is no operator (such as
+    // ")" or "," or the end). Null when nothing was read.
+    Node ReadExpression() {
         NestingGuard guard(*this);
         Node lhs = ReadOperand(kOpNone);
         if (!lhs) return nullptr;
         for (;;) {
             const int op = OperatorCode(Peek());
-            if (op == kOpNone || FormulaPrecedenceTable[op] < minPrecedence) break;
+            if (op == kOpNone) break;
             ++f_.cursor;
             Node rhs = ReadExpressionAfter(op);
             lhs = MakeBinary(op, std::move(lhs), std::move(rhs));
@@ -149,7 +150,7 @@ private:
         const char c = Peek();
         if (c == '(') {
             ++f_.cursor;
-            Node inner = ReadExpression(0);
+            Node inner = ReadExpression();
             if (Peek() != ')') throw SyntaxError{Formula::kUnbalancedPar, "Syntax error: Unbalanced parentheses\n"};
             ++f_.cursor;
             Node wrapper = NewNode();
@@ -231,7 +232,7 @@ private:
     }
 
     Node ReadArgument() {
-        Node arg = ReadExpression(0);
+        Node arg = ReadExpression();
         return arg ? std::move(arg) : NewNode();
     }
 
@@ -396,7 +397,7 @@ bool Formula::Parse(const char* text) {
     Clear();
     try {
         Reader reader(*this, variables);
-        std::unique_ptr<FormulaTree> root = reader.ReadExpression(0);
+        std::unique_ptr<FormulaTree> root = reader.ReadExpression();
         if (root) {
             left = std::move(root->left);
             right = std::move(root->right);
