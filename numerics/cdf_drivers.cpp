@@ -23,6 +23,8 @@ constexpr double kHuge = 1e100;
 // that a value which is not a number fails it.
 class Checks {
 public:
+    static constexpr double kLargest = std::numeric_limits<double>::max();
+
     Checks(int* status, double* bound) : status_(status), bound_(bound) {}
 
     bool Failed() const { return failed_; }
@@ -53,8 +55,6 @@ public:
     // infinite one (they return error marks, or never finish). The limit
     // reported is the largest double.
     Checks& Finite(double v, int argument) { return High(v, kLargest, argument); }
-
-    static constexpr double kLargest = std::numeric_limits<double>::max();
     // a + b must be 1 to three units of the machine precision.
     Checks& SumIsOne(double a, double b, int code) {
         int one = 1;

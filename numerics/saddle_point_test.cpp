@@ -71,7 +71,7 @@ TEST(SaddlePointDensities, AgreeWithReferenceTable) {
         const double error =
             r.log ? std::fabs(value - r.expected) / std::fmax(1.0, std::fabs(r.expected))
                   : std::fabs(value - r.expected) / std::fmax(std::fabs(r.expected), 4 * DBL_TRUE_MIN / 2e-14);
-        EXPECT_LE(error, 2e-14) << r.function << "(" << r.a[0] << ", " << r.a[1] << ", " << r.a[2] << ", "
+        EXPECT_LE(error, 1e-14) << r.function << "(" << r.a[0] << ", " << r.a[1] << ", " << r.a[2] << ", "
                                 << r.a[3] << ", log " << r.log << ") = " << value << ", expected " << r.expected;
     }
 }
