@@ -1,5 +1,6 @@
 #include "distributions/poisson.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 
@@ -7,6 +8,11 @@
 #include "numerics/saddle_point.h"
 
 namespace {
+
+// Beyond this mean the quantile searches on the distribution function
+// instead of summing every probability from 0, which for a mean of 1e9
+// would take 1e9 terms.
+constexpr double kLargeMean = 1e4;
 
 [[noreturn]] void OutOfRange(const char* where) {
     throw QuorixError(std::string(where) + ": input parameter out of range", QuorixError::kOutOfRange, 0.0);
@@ -36,6 +42,33 @@ double PoissonDistribution::Cdf(double x) {
     return ccum;
 }
 
+double PoissonDistribution::QuantileBySearch(double prob) {
+    // The smallest whole k with Cdf(k) >= prob, by bisection on whole
+    // counts between a bracket that grows from the mean.
+    const double lambda = p[0];
+    const double spread = std::sqrt(lambda);
+    double lo = std::max(0.0, std::floor(lambda - 10.0 * spread));
+    while (lo > 0.0 && Cdf(lo) >= prob) lo = std::max(0.0, std::floor(lo - 10.0 * spread));
+    if (Cdf(lo) >= prob) return lo;
+    double hi = std::ceil(lambda + 10.0 * spread);
+    for (int grow = 0; Cdf(hi) < prob; ++grow) {
+        // Past 1e3 widenings Cdf cannot reach prob by rounding: the count
+        // reached is the answer, as in the summation.
+        if (grow > 1000) return hi;
+        hi += 10.0 * spread;
+    }
+    // Cdf(lo) < prob <= Cdf(hi).
+    while (hi - lo > 1.0) {
+        const double mid = std::floor((lo + hi) / 2.0);
+        if (Cdf(mid) >= prob) {
+            hi = mid;
+        } else {
+            lo = mid;
+        }
+    }
+    return hi;
+}
+
 double PoissonDistribution::Quantile(double prob) {
     const double lambda = p[0];
     int status = 0;
@@ -44,6 +77,7 @@ double PoissonDistribution::Quantile(double prob) {
     if (status < 0) OutOfRange("Poisson-Quantile");
     if (prob == 0.0) return 0.0;
     if (prob == 1.0) return DBL_MAX;
+    if (lambda > kLargeMean) return QuantileBySearch(prob);
     double sum = 0.0;
     double k = 0.0;
     for (;;) {

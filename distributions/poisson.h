@@ -14,11 +14,15 @@ public:
     // P(X <= floor(x + 1e-7)) through the chi-square identity.
     double Cdf(double x) override;
     // The smallest count k with P(X <= k) >= prob; the largest double for
-    // prob = 1.
+    // prob = 1. Small means sum the probabilities from 0; means above 1e4
+    // search on Cdf.
     double Quantile(double prob) override;
     double GetMean() override { return p[0]; }
     double GetVariance() override { return p[0]; }
     std::string GetName() override { return "Poisson"; }
     int GetParamCount() override { return 1; }
     std::string GetParamName(int) override { return "lambda"; }
+
+private:
+    double QuantileBySearch(double prob);
 };

@@ -57,6 +57,20 @@ TEST(PoissonDistributionTest, CountsAndEnds) {
     EXPECT_EQ(d.GetParam(4), 2.5);
 }
 
+TEST(PoissonDistributionTest, LargeMeanQuantileIsTheSmallestCountReachingProb) {
+    // Above a mean of 1e4 the quantile searches on Cdf rather than summing
+    // every probability from 0; the answer is the same smallest count.
+    for (double lambda : {9999.0, 10001.0, 2.5e6, 1e9}) {
+        PoissonDistribution d(lambda);
+        for (double prob : {1e-12, 0.3, 0.5, 0.999999}) {
+            const double k = d.Quantile(prob);
+            EXPECT_EQ(k, std::floor(k));
+            EXPECT_GE(d.Cdf(k), prob) << lambda << " " << prob;
+            EXPECT_LT(d.Cdf(k - 1.0), prob) << lambda << " " << prob;
+        }
+    }
+}
+
 TEST(PoissonDistributionTest, FailuresThrowWithTheirTexts) {
     PoissonDistribution negative(-1.0);
     EXPECT_EQ(negative.Pdf(-1.0), 0.0);  // the argument is tested first
