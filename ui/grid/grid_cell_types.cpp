@@ -129,7 +129,7 @@ CInPlaceList::CInPlaceList(CGridCtrl* grid, const QRect& rect, unsigned style, i
     setEditable(style != kComboDropDownList);
     setInsertPolicy(QComboBox::NoInsert);
     setMaxVisibleItems(4);
-    if (grid) setFont(grid->font());
+    if (grid && grid->GetDefaultCell(false, false)->GetFont()) setFont(*grid->GetDefaultCell(false, false)->GetFont());
     addItems(options);
     setGeometry(gridpaint::ToPixels(rect));
     view()->setMinimumWidth(DropDownWidth());

@@ -237,6 +237,7 @@ TEST_F(ComboEdit, ChoosingCommitsOnceAndTellsTheFormBothThings) {
     // The pop-up opened with the list; taking the focus to it ends nothing.
     EXPECT_TRUE(list->view()->isVisible());
     QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), list->view());
     EXPECT_TRUE(grid->IsItemEditing(1, 1));
     EXPECT_EQ(owner.Count(kNotifyEndLabelEdit), 0);
 

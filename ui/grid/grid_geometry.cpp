@@ -428,6 +428,7 @@ int CGridCtrl::GetScrollPosition(int bar) const {
 
 void CGridCtrl::scrollContentsBy(int, int) {
     // The user moved a bar's thumb (or clicked its arrows): the cells move.
+    EndEditing();
     const CCellID before = topLeft_;
     InvalidateTopLeft();
     if (TopLeftCell() != before) viewport()->update();

@@ -72,6 +72,23 @@ TEST_F(GridInput, HeadingClicksAndListModeSelectWholeRowsAndColumns) {
     EXPECT_EQ(grid.GetSelectedRange(), CCellRange(3, 1, 3, 3));
 }
 
+TEST_F(GridInput, RightAndDoubleClicksAreReported) {
+    grid.OnRButtonUp(Centre(2, 0));  // on a heading: the focus goes to the body
+    EXPECT_EQ(grid.GetFocusCell(), CCellID(2, 1));
+    ASSERT_EQ(owner.Codes(), std::vector<int>{kNotifyRClick});
+    EXPECT_EQ(CCellID(owner.notes[0].row, owner.notes[0].col), CCellID(2, 0));
+    owner.notes.clear();
+    grid.OnRButtonUp(QPoint(150, 150));  // no cell
+    ASSERT_EQ(owner.Codes(), std::vector<int>{kNotifyRClick});
+    EXPECT_EQ(CCellID(owner.notes[0].row, owner.notes[0].col), CCellID());
+
+    owner.notes.clear();
+    grid.OnLButtonDblClk(Centre(0, 2));
+    EXPECT_EQ(owner.Codes(), std::vector<int>{kNotifyDblClick});
+    grid.OnLButtonDblClk(QPoint(150, 150));
+    EXPECT_EQ(owner.Count(kNotifyDblClick), 1);
+}
+
 TEST_F(GridInput, DraggingSelectsARectangle) {
     grid.OnLButtonDown(Centre(1, 1), Qt::NoModifier);
     grid.OnMouseMove(Centre(3, 3), Qt::LeftButton);

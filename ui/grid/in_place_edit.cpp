@@ -57,7 +57,8 @@ CInPlaceEdit::CInPlaceEdit(CGridCtrl* grid, const QRect& rect, Qt::Alignment ali
       rect_(rect) {
     setAlignment(align | Qt::AlignVCenter);
     setFrame(true);
-    if (grid) setFont(grid->font());
+    // The grid's font is its normal default cell's.
+    if (grid && grid->GetDefaultCell(false, false)->GetFont()) setFont(*grid->GetDefaultCell(false, false)->GetFont());
     setGeometry(gridpaint::ToPixels(rect));
     setText(initialText);
     show();
