@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -60,9 +61,19 @@ QWidget* DialogForm::CreateControl(const ControlSpec& spec) {
         widget = label;
         break;
     }
-    case ControlKind::GroupBox:
-        widget = new QGroupBox(caption, this);
+    case ControlKind::GroupBox: {
+        // The frame line runs through the middle of the caption, so that the
+        // controls of the table sit inside the frame where their rows begin.
+        auto* box = new QGroupBox(caption, this);
+        const int half = QFontMetrics(dialogFont_).height() / 2;
+        box->setStyleSheet(QStringLiteral("QGroupBox { border: 1px solid palette(mid); border-radius: 2px;"
+                                          " margin-top: %1px; }"
+                                          "QGroupBox::title { subcontrol-origin: margin;"
+                                          " subcontrol-position: top left; left: 6px; padding: 0 2px; }")
+                               .arg(half));
+        widget = box;
         break;
+    }
     case ControlKind::Edit: {
         auto* edit = new QLineEdit(caption, this);
         edit->setAlignment(HorizontalAlignment(spec.style) | Qt::AlignVCenter);
