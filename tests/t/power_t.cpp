@@ -1,0 +1,223 @@
+#include "tests/t/power_t.h"
+
+#include <climits>
+
+#include "distributions/t.h"
+
+namespace {
+
+// The fixed group sizes of the generic test: its df and noncentrality are
+// entered directly, so the sizes only have to be valid.
+constexpr double kGenericGroupSize = 100.0;
+
+// Four units in the last place above 1: the standard beta/alpha ratio.
+constexpr double kStandardRatio = 1.0000000000000009;
+
+}  // namespace
+
+PowerT::PowerT() {
+    // The density by the difference of two distribution functions.
+    distribution = new TDistribution(1.0, 0.0, true);
+    PowerT::SetStandardValues();
+}
+
+PowerAnalysis* PowerT::Clone() {
+    auto* copy = new PowerT;
+    CopyTStateTo(*copy);
+    return copy;
+}
+
+void PowerT::CopyTStateTo(PowerT& target) const {
+    CopyStateTo(target);
+    for (int i = 0; i < distribution->GetParamCount(); ++i) {
+        target.distribution->SetParam(i, distribution->GetParam(i));
+    }
+}
+
+void PowerT::SetStandardValues() {
+    SetDf(1.0);
+    alpha = 0.05;
+    power = 0.95;
+    sampleSize = 100.0;
+    groupSize1 = 50.0;
+    groupSize2 = 50.0;
+    effectSize = 10.0;
+    allocationRatio = 1.0;
+    ratio = kStandardRatio;
+}
+
+void PowerT::SetDf(double value) {
+    df = value;
+    distribution->SetParam(1, value);
+}
+
+int PowerT::ClampedSum(long n1, long n2) {
+    const long long sum = static_cast<long long>(n1) + n2;
+    if (sum > INT_MAX) return INT_MAX;
+    if (sum < INT_MIN) return INT_MIN;
+    return static_cast<int>(sum);
+}
+
+// ----------------------------------------------------------------- power
+
+double PowerT::CriticalValueFor(double effect, double alphaValue) {
+    distribution->SetNoncentrality(0.0);
+    const double tailAlpha = alphaValue / (oneTailed ? 1.0 : 2.0);
+    // The central t is symmetric: the upper quantile is taken as the
+    // negated lower one, which stays finite where 1 - alpha rounds to 1.
+    const double lower = distribution->Quantile(tailAlpha);
+    return effect >= 0.0 ? -lower : lower;
+}
+
+double PowerT::UpperTail(double x) {
+    // P(T > x; delta) = P(T <= -x; -delta).
+    const double delta = distribution->GetNoncentrality();
+    distribution->SetNoncentrality(-delta);
+    double upper = 0.0;
+    try {
+        upper = distribution->Cdf(-x);
+    } catch (...) {
+        distribution->SetNoncentrality(delta);
+        throw;
+    }
+    distribution->SetNoncentrality(delta);
+    return upper;
+}
+
+double PowerT::ComputePower(double effect, double alphaValue, double n) {
+    return ComputePower2(effect, alphaValue, n * 0.5, n * 0.5);
+}
+
+double PowerT::ComputePower2(double effect, double alphaValue, double n1, double n2) {
+    groupSize1 = n1;
+    groupSize2 = n2;
+    effectSize = effect;
+    alpha = alphaValue;
+    sampleSize = n1 + n2;
+    SetDf(UpdateDf());
+    criticalValue = CriticalValueFor(effect, alphaValue);
+    distribution->SetNoncentrality(NoncentralityFromEffect(effect));
+    const double cv = criticalValue;
+    if (effect >= 0.0) {
+        // Rejection above cv (and, with two tails, below -cv).
+        const double upper = UpperTail(cv);
+        return oneTailed ? upper : upper + distribution->Cdf(-cv);
+    }
+    // Rejection below cv, which is negative here (and above -cv).
+    const double lower = distribution->Cdf(cv);
+    return oneTailed ? lower : lower + UpperTail(-cv);
+}
+
+double PowerT::SensitivityObjective(double x) {
+    return ComputePower2(x, alpha, groupSize1, groupSize2) - power;
+}
+
+double PowerT::CriterionObjective(double x) {
+    return ComputePower2(effectSize, x, groupSize1, groupSize2) - power;
+}
+
+double PowerT::CompromiseObjective(double x) {
+    const double beta = 1.0 - ComputePower2(effectSize, x, groupSize1, groupSize2);
+    return 1.0 - beta / (x * ratio);
+}
+
+double PowerT::TwoGroupAPrioriObjective(double x) {
+    const double n1 = x / (allocationRatio + 1.0);
+    const double n2 = x - n1;
+    groupSize1 = n1;
+    groupSize2 = n2;
+    return ComputePower2(effectSize, alpha, n1, n2) - power;
+}
+
+// ---------------------------------------------------------- the generic test
+
+void PowerT::GetAnalysisTypes(PropertyList* list) { GetGenericAnalysisTypes(list); }
+
+void PowerT::BuildInputList(AnalysisType type, PropertyList* inputs) {
+    inputs->Clear();
+    AddTailsInput(inputs);
+    switch (type) {
+        case kSensitivity:
+            AddAlphaInput(inputs);
+            AddPowerInput(inputs);
+            break;
+        case kPostHoc:
+            AddNoncentralityInput(inputs, GetNoncentralityId());
+            AddAlphaInput(inputs);
+            break;
+        case kCriterion:
+            AddNoncentralityInput(inputs, GetNoncentralityId());
+            AddPowerInput(inputs);
+            break;
+        case kCompromise:
+            AddNoncentralityInput(inputs, GetNoncentralityId());
+            AddRatioInput(inputs);
+            break;
+        case kAPriori:
+            break;
+    }
+    AddDfInput(inputs, false);
+}
+
+CalculateStatus PowerT::Calculate(AnalysisType type, PropertyList* inputs) {
+    ClearMessage();
+    int dfRow = -1;
+    const double dfValue = ReadDf(inputs, &dfRow);
+    if (!CheckDfMinimum(dfValue, 0.01)) return dfRow;
+    int tailsRow = -1;
+    const int tails = ReadTails(inputs, &tailsRow);
+    // Once the inputs have passed their checks.
+    auto takeDesign = [&] {
+        SetDf(dfValue);
+        oneTailed = tails == 0;
+    };
+    const double n = kGenericGroupSize;
+    int row1 = -1, row2 = -1;
+    switch (type) {
+        case kSensitivity: {
+            const double a = ReadAlpha(inputs, &row1);
+            const double p = ReadPower(inputs, &row2);
+            if (!CheckAlphaRange(a)) return row1;
+            if (!CheckPowerRange(p)) return row2;
+            if (!CheckPowerAboveAlpha(a, p)) return row2;
+            takeDesign();
+            effectSize = SolveEffectSize2(a, p, n, n);
+            break;
+        }
+        case kPostHoc: {
+            const double delta = ReadEffectSize(inputs, &row1, GetNoncentralityId());
+            const double a = ReadAlpha(inputs, &row2);
+            if (!CheckAlphaRange(a)) return row2;
+            takeDesign();
+            power = ComputePower2(delta, a, n, n);
+            break;
+        }
+        case kCriterion: {
+            const double delta = ReadEffectSize(inputs, &row1, GetNoncentralityId());
+            const double p = ReadPower(inputs, &row2);
+            if (!CheckPowerRange(p)) return row2;
+            takeDesign();
+            alpha = SolveAlpha2(delta, p, n, n);
+            criticalValue = CriticalValueFor(delta, alpha);
+            break;
+        }
+        case kCompromise: {
+            const double delta = ReadEffectSize(inputs, &row1, GetNoncentralityId());
+            const double q = ReadRatio(inputs, &row2);
+            if (!CheckRatio(q, 0.01, 100.0)) return row2;
+            takeDesign();
+            alpha = SolveCompromise2(delta, q, n, n);
+            power = ComputePower2(delta, alpha, n, n);
+            break;
+        }
+        case kAPriori:
+            break;
+    }
+    return kCalculateDone;
+}
+
+void PowerT::BuildOutputList(AnalysisType type, PropertyList* outputs) {
+    BuildGenericOutputList(type, outputs);
+}
+
+void PowerT::GetOutputs(AnalysisType type, PropertyList* outputs) { GetGenericOutputs(type, outputs); }

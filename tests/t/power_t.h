@@ -1,0 +1,73 @@
+#pragma once
+
+#include <string>
+
+#include "analysis/power_analysis.h"
+
+// The t-test family. PowerT is both the generic t test, which takes the
+// noncentrality parameter delta and the degrees of freedom directly, and
+// the base of every concrete t test: it owns the noncentral t distribution
+// of the statistic and computes the one- and two-tailed power from the df
+// (UpdateDf) and the noncentrality (NoncentralityFromEffect) that each
+// concrete test defines.
+class PowerT : public PowerAnalysis {
+public:
+    PowerT();
+
+    PowerAnalysis* Clone() override;
+
+    // Splits N into two equal halves.
+    double ComputePower(double effect, double alpha, double n) override;
+    // Stores the group sizes, effect, alpha and N, sets df from UpdateDf and
+    // the critical value on the side of the effect (upper for effect >= 0),
+    // and returns the power. Nothing else is stored.
+    double ComputePower2(double effect, double alpha, double n1, double n2) override;
+
+    std::string GetTestName() override { return "$\\bullet$ Generic t test"; }
+    std::string GetFamilyName() override { return "t tests"; }
+    std::string GetStatisticName() override { return "t"; }
+    ParameterId GetCriticalValueId() override { return 23; }  // "Critical t"
+    ParameterId GetNoncentralityId() override { return 28; }  // "Noncentrality parameter $\delta$"
+    int GetDfOutputMask() override { return 1; }
+    TestId GetTestId() override { return 200; }
+    void SetStandardValues() override;
+
+    void GetAnalysisTypes(PropertyList* list) override;
+    void BuildInputList(AnalysisType type, PropertyList* inputs) override;
+    CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
+    void BuildOutputList(AnalysisType type, PropertyList* outputs) override;
+    void GetOutputs(AnalysisType type, PropertyList* outputs) override;
+
+    // The searches run over the stored group sizes.
+    double SensitivityObjective(double x) override;
+    double CriterionObjective(double x) override;
+    double CompromiseObjective(double x) override;
+
+    virtual double GetDf() { return df; }
+    // The df for the current group sizes; the generic test keeps the df
+    // it was given.
+    virtual double UpdateDf() { return df; }
+
+protected:
+    // Sets df and the distribution's df together.
+    void SetDf(double value);
+    // The critical value of the central t for this alpha and the tails, on
+    // the side of the effect: the upper one for effect >= 0, else the lower.
+    // Leaves the distribution central.
+    double CriticalValueFor(double effect, double alphaValue);
+    // Copies the state of this test and the parameters of its distribution
+    // into a clone.
+    void CopyTStateTo(PowerT& target) const;
+    // x is the total N, split by the allocation ratio N2/N1.
+    double TwoGroupAPrioriObjective(double x);
+
+    // The whole-number check of a group sum that may not fit an int: a sum
+    // beyond the int range is passed on as the int maximum, which every
+    // admissible range excludes.
+    static int ClampedSum(long n1, long n2);
+
+private:
+    // P(T > x) of the current distribution, summed as a lower tail of the
+    // reflected distribution so that a small power keeps its digits.
+    double UpperTail(double x);
+};

@@ -1,0 +1,285 @@
+#include "tests/t/power_t_means.h"
+
+#include <climits>
+#include <cmath>
+
+#include "numerics/rounding.h"
+
+namespace {
+
+enum : ParameterId {
+    kTotalSampleSizeId = 2,
+    kAllocationRatioId = 58,
+};
+
+constexpr double kStandardRatio = 1.0000000000000009;
+
+const char kEffectConventions[] =
+    "Effect size conventions\nd = .20 - small\nd = .50 - medium\nd = .80 - large";
+
+// A sample size handed to a check as an int: truncated, held in the int
+// range, and NaN mapped to a value every check rejects.
+int AsCount(double n) {
+    if (std::isnan(n)) return INT_MIN;
+    if (n >= static_cast<double>(INT_MAX)) return INT_MAX;
+    if (n <= static_cast<double>(INT_MIN)) return INT_MIN;
+    return static_cast<int>(n);
+}
+
+}  // namespace
+
+PowerTMeans::PowerTMeans() {
+    exactFlag = true;
+    PowerTMeans::SetStandardValues();
+}
+
+PowerAnalysis* PowerTMeans::Clone() {
+    auto* copy = new PowerTMeans;
+    CopyTStateTo(*copy);
+    copy->areIndex = areIndex;
+    return copy;
+}
+
+std::string PowerTMeans::GetTestName() {
+    return "Means: Difference between two independent means (two groups)";
+}
+
+void PowerTMeans::SetStandardValues() {
+    SetDf(1.0);
+    alpha = 0.05;
+    power = 0.95;
+    areIndex = 0;
+    effectSize = 0.5;
+    groupSize1 = 50.0;
+    groupSize2 = 50.0;
+    sampleSize = 100.0;
+    allocationRatio = 1.0;
+    ratio = kStandardRatio;
+}
+
+// --------------------------------------------------- df and noncentrality
+
+double PowerTMeans::AREFactor() { return TwoSampleAREFactors[areIndex]; }
+
+double PowerTMeans::UpdateDf() {
+    const double value = AREFactor() * sampleSize - 2.0;
+    SetDf(value);
+    return value;
+}
+
+double PowerTMeans::GetNoncentralityFactor() {
+    const double n1 = groupSize1, n2 = groupSize2;
+    return std::sqrt(AREFactor() * n1 * n2 / (n1 + n2));
+}
+
+double PowerTMeans::NoncentralityFromSampleSize(double n) { return effectSize * std::sqrt(n / 4.0); }
+
+double PowerTMeans::EffectFromNoncentrality(double delta) { return delta / GetNoncentralityFactor(); }
+
+double PowerTMeans::NoncentralityFromEffect(double d) { return d * GetNoncentralityFactor(); }
+
+double PowerTMeans::SampleSizeFromNoncentrality(double delta) {
+    // Two equal groups: delta = d sqrt(f N/4).
+    return 4.0 * Square(delta / effectSize) / AREFactor();
+}
+
+// ------------------------------------------------------------- searches
+
+void PowerTMeans::BracketSampleSize() { BracketSampleSizeFrom(3.0, 100.0); }
+
+void PowerTMeans::BracketEffectSize() { BracketSampleSizeFrom(1e-6, 0.3); }
+
+double PowerTMeans::RoundSampleSize(double n) { return 2.0 * PowerAnalysis::RoundSampleSize(n / 2.0); }
+
+double PowerTMeans::APrioriObjective(double x) { return TwoGroupAPrioriObjective(x); }
+
+// --------------------------------------------------------------- checks
+
+bool PowerTMeans::CheckSampleSize(int, double n) {
+    ClearMessage();
+    return CheckTotalSampleSize(AsCount(n), 2, 2147483646);
+}
+
+bool PowerTMeans::CheckGroupSizes(int, double n1, double n2) {
+    ClearMessage();
+    return CheckTotalSampleSize(AsCount(n1 + n2), 2, 2147483646) && CheckSampleSizeMinimum(AsCount(n1), 1) &&
+           CheckSampleSizeMinimum(AsCount(n2), 1);
+}
+
+bool PowerTMeans::CheckEffectSize(int type, double d) {
+    ClearMessage();
+    if (type == kAPriori && std::fabs(d) < 1e-5) {
+        messages << "In an a priori analysis, the absolute value of the\n"
+                 << "effect size must be greater than 0.00001.";
+        return false;
+    }
+    return CheckEffectSizeRange("d", d, -20.0, 20.0);
+}
+
+int PowerTMeans::CheckGroupInputs(long n1, long n2, int row1, int row2) {
+    // The inputs hold 32-bit values, so each size fits an int; their sum
+    // need not.
+    if (!CheckSampleSizeMinimum(static_cast<int>(n1), 1)) return row1;
+    if (!CheckSampleSizeMinimum(static_cast<int>(n2), 1)) return row2;
+    if (!CheckTotalSampleSize(ClampedSum(n1, n2), 3, 2147483646)) return row1;
+    return -1;
+}
+
+void PowerTMeans::TakeGroups(int tails, long n1, long n2) {
+    oneTailed = tails == 0;
+    allocationRatio = static_cast<double>(n2) / static_cast<double>(n1);
+}
+
+// --------------------------------------------------------- lists and run
+
+void PowerTMeans::GetAnalysisTypes(PropertyList* list) { PowerAnalysis::GetAnalysisTypes(list); }
+
+void PowerTMeans::BuildInputList(AnalysisType type, PropertyList* inputs) {
+    inputs->Clear();
+    AddTailsInput(inputs);
+    auto addEffect = [&] { AddEffectSizeInput(inputs, GetEffectSizeId(), 201, kEffectConventions, true); };
+    switch (type) {
+        case kAPriori:
+            addEffect();
+            AddAlphaInput(inputs);
+            AddPowerInput(inputs);
+            AddAllocationRatioInput(inputs, kAllocationRatioId);
+            return;
+        case kSensitivity:
+            AddAlphaInput(inputs);
+            AddPowerInput(inputs);
+            break;
+        case kPostHoc:
+            addEffect();
+            AddAlphaInput(inputs);
+            break;
+        case kCriterion:
+            addEffect();
+            AddPowerInput(inputs);
+            break;
+        case kCompromise:
+            addEffect();
+            AddRatioInput(inputs);
+            break;
+    }
+    AddSampleSize1Input(inputs);
+    AddSampleSize2Input(inputs);
+}
+
+CalculateStatus PowerTMeans::Calculate(AnalysisType type, PropertyList* inputs) {
+    ClearMessage();
+    int tailsRow = -1;
+    const int tails = ReadTails(inputs, &tailsRow);
+    const ParameterId effectId = GetEffectSizeId();
+    int effectRow = -1, row = -1, row1 = -1, row2 = -1;
+    switch (type) {
+        case kAPriori: {
+            int alphaRow = -1, powerRow = -1, ratioRow = -1;
+            const double d = ReadEffectSize(inputs, &effectRow, effectId);
+            const double a = ReadAlpha(inputs, &alphaRow);
+            const double p = ReadPower(inputs, &powerRow);
+            const double r = ReadAllocationRatio(inputs, &ratioRow);
+            if (!CheckAllocationRatio(r, 0.01)) return ratioRow;
+            if (!CheckEffectSize(kAPriori, d)) return effectRow;
+            if (!CheckAlphaRange(a)) return alphaRow;
+            if (!CheckPowerRange(p)) return powerRow;
+            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
+            allocationRatio = r;
+            oneTailed = tails == 0;
+            const double n = SolveSampleSize(d, a, p, true);
+            sampleSize = n;
+            double n1 = RoundTo(n / (r + 1.0), 0);
+            double n2 = std::ceil(n - n1);
+            if (std::fabs(r - 1.0) < 1e-8 && std::fabs(n1 - n2) > 1e-8) {
+                // Equal allocation gives equal groups.
+                if (n1 <= n2) {
+                    n1 += 1.0;
+                } else {
+                    n2 += 1.0;
+                }
+            }
+            // At an extreme ratio the nearest whole split of a small total
+            // can leave a group empty; every group keeps one subject.
+            if (n1 < 1.0) n1 = 1.0;
+            if (n2 < 1.0) n2 = 1.0;
+            actualPower = ComputePower2(d, a, n1, n2);
+            break;
+        }
+        case kSensitivity: {
+            const double a = ReadAlpha(inputs, &row);
+            int powerRow = -1;
+            const double p = ReadPower(inputs, &powerRow);
+            const long n1 = ReadSampleSize1(inputs, &row1);
+            const long n2 = ReadSampleSize2(inputs, &row2);
+            if (!CheckAlphaRange(a)) return row;
+            if (!CheckPowerRange(p)) return powerRow;
+            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
+            if (const int bad = CheckGroupInputs(n1, n2, row1, row2); bad >= 0) return bad;
+            TakeGroups(tails, n1, n2);
+            effectSize = SolveEffectSize2(a, p, n1, n2);
+            break;
+        }
+        case kPostHoc: {
+            const double d = ReadEffectSize(inputs, &effectRow, effectId);
+            const double a = ReadAlpha(inputs, &row);
+            const long n1 = ReadSampleSize1(inputs, &row1);
+            const long n2 = ReadSampleSize2(inputs, &row2);
+            if (!CheckEffectSizeRange("d", d, -20.0, 20.0)) return effectRow;
+            if (!CheckAlphaRange(a)) return row;
+            if (const int bad = CheckGroupInputs(n1, n2, row1, row2); bad >= 0) return bad;
+            TakeGroups(tails, n1, n2);
+            power = ComputePower2(d, a, n1, n2);
+            break;
+        }
+        case kCriterion: {
+            const double d = ReadEffectSize(inputs, &effectRow, effectId);
+            const double p = ReadPower(inputs, &row);
+            const long n1 = ReadSampleSize1(inputs, &row1);
+            const long n2 = ReadSampleSize2(inputs, &row2);
+            if (!CheckEffectSizeRange("d", d, -20.0, 20.0)) return effectRow;
+            if (!CheckPowerRange(p)) return row;
+            if (const int bad = CheckGroupInputs(n1, n2, row1, row2); bad >= 0) return bad;
+            TakeGroups(tails, n1, n2);
+            alpha = SolveAlpha2(d, p, n1, n2);
+            criticalValue = CriticalValueFor(d, alpha);
+            break;
+        }
+        case kCompromise: {
+            const double d = ReadEffectSize(inputs, &effectRow, effectId);
+            const double q = ReadRatio(inputs, &row);
+            const long n1 = ReadSampleSize1(inputs, &row1);
+            const long n2 = ReadSampleSize2(inputs, &row2);
+            if (!CheckEffectSizeRange("d", d, -20.0, 20.0)) return effectRow;
+            if (const int bad = CheckGroupInputs(n1, n2, row1, row2); bad >= 0) return bad;
+            if (!CheckRatio(q, 0.01, 100.0)) return row;
+            TakeGroups(tails, n1, n2);
+            alpha = SolveCompromise2(d, q, n1, n2);
+            power = ComputePower2(d, alpha, n1, n2);
+            break;
+        }
+    }
+    return kCalculateDone;
+}
+
+void PowerTMeans::BuildOutputList(AnalysisType type, PropertyList* outputs) {
+    if (type != kAPriori) {
+        PowerAnalysis::BuildOutputList(type, outputs);
+        return;
+    }
+    outputs->Clear();
+    AddOutput(outputs, GetNoncentralityId());
+    AddOutput(outputs, GetCriticalValueId());
+    AddDfOutput(outputs, true);
+    AddSampleSize1Output(outputs);
+    AddSampleSize2Output(outputs);
+    AddCountOutput(outputs, kTotalSampleSizeId);
+    AddActualPowerOutput(outputs);
+}
+
+void PowerTMeans::GetOutputs(AnalysisType type, PropertyList* outputs) {
+    PowerAnalysis::GetOutputs(type, outputs);
+    if (type == kAPriori) {
+        SetSampleSize1Output(outputs);
+        SetSampleSize2Output(outputs);
+    }
+}

@@ -1,0 +1,225 @@
+#include "tests/t/power_t_one_mean.h"
+
+#include <climits>
+#include <cmath>
+
+#include "numerics/rounding.h"
+
+namespace {
+
+constexpr ParameterId kTotalSampleSizeId = 2;
+constexpr double kStandardRatio = 1.0000000000000009;
+
+int AsCount(double n) {
+    if (std::isnan(n)) return INT_MIN;
+    if (n >= static_cast<double>(INT_MAX)) return INT_MAX;
+    if (n <= static_cast<double>(INT_MIN)) return INT_MIN;
+    return static_cast<int>(n);
+}
+
+}  // namespace
+
+PowerTOneMean::PowerTOneMean() {
+    exactFlag = false;
+    PowerTOneMean::SetStandardValues();
+}
+
+PowerAnalysis* PowerTOneMean::Clone() {
+    auto* copy = new PowerTOneMean;
+    CopyTStateTo(*copy);
+    copy->areIndex = areIndex;
+    return copy;
+}
+
+std::string PowerTOneMean::GetTestName() { return "Means: Difference from constant (one sample case)"; }
+
+std::string PowerTOneMean::EffectHelpText() {
+    return "Effect size conventions\nd = .20 - small\nd = .50 - medium\nd = .80 - large";
+}
+
+void PowerTOneMean::SetStandardValues() {
+    SetDf(1.0);
+    alpha = 0.05;
+    power = 0.95;
+    areIndex = 0;
+    effectSize = 0.5;
+    sampleSize = 100.0;
+    ratio = kStandardRatio;
+}
+
+// --------------------------------------------------- df and noncentrality
+
+double PowerTOneMean::AREFactor() { return OneSampleAREFactors[areIndex]; }
+
+double PowerTOneMean::UpdateDf() {
+    const double value = AREFactor() * sampleSize - 1.0;
+    SetDf(value);
+    return value;
+}
+
+double PowerTOneMean::NoncentralityFromEffect(double d) { return d * std::sqrt(AREFactor() * sampleSize); }
+
+double PowerTOneMean::EffectFromNoncentrality(double delta) { return delta / std::sqrt(AREFactor() * sampleSize); }
+
+double PowerTOneMean::SampleSizeFromNoncentrality(double delta) { return Square(delta / effectSize) / AREFactor(); }
+
+double PowerTOneMean::NoncentralityFromSampleSize(double n) { return effectSize * std::sqrt(AREFactor() * n); }
+
+// ------------------------------------------------------------- searches
+
+void PowerTOneMean::BracketSampleSize() { BracketSampleSizeFrom(2.0, 100.0); }
+
+void PowerTOneMean::BracketEffectSize() { BracketSampleSizeFrom(1e-6, 0.3); }
+
+// --------------------------------------------------------------- checks
+
+bool PowerTOneMean::CheckSampleSize(int, double n) {
+    ClearMessage();
+    return CheckTotalSampleSize(AsCount(n), 2, 2147483646);
+}
+
+bool PowerTOneMean::CheckEffectSize(int type, double d) {
+    ClearMessage();
+    if (type == kAPriori && std::fabs(d) < 1e-5) {
+        messages << "In an a priori analysis, the absolute value of the\n"
+                 << "effect size be greater than 0.00001.";
+        return false;
+    }
+    return CheckEffectSizeRange("d", d, -20.0, 20.0);
+}
+
+void PowerTOneMean::TakeSampleSize(int tails, long n) {
+    oneTailed = tails == 0;
+    sampleSize = static_cast<double>(n);
+    groupSize1 = groupSize2 = sampleSize / 2.0;
+}
+
+// --------------------------------------------------------- lists and run
+
+void PowerTOneMean::GetAnalysisTypes(PropertyList* list) { PowerAnalysis::GetAnalysisTypes(list); }
+
+void PowerTOneMean::BuildInputList(AnalysisType type, PropertyList* inputs) {
+    inputs->Clear();
+    AddTailsInput(inputs);
+    auto addEffect = [&] { AddEffectSizeInput(inputs, GetEffectSizeId(), GetTestId(), EffectHelpText(), true); };
+    switch (type) {
+        case kAPriori:
+            addEffect();
+            AddAlphaInput(inputs);
+            AddPowerInput(inputs);
+            return;
+        case kSensitivity:
+            AddAlphaInput(inputs);
+            AddPowerInput(inputs);
+            break;
+        case kPostHoc:
+            addEffect();
+            AddAlphaInput(inputs);
+            break;
+        case kCriterion:
+            addEffect();
+            AddPowerInput(inputs);
+            break;
+        case kCompromise:
+            addEffect();
+            AddRatioInput(inputs);
+            break;
+    }
+    AddSampleSizeInput(inputs, kTotalSampleSizeId);
+}
+
+CalculateStatus PowerTOneMean::Calculate(AnalysisType type, PropertyList* inputs) {
+    const ParameterId effectId = GetEffectSizeId();
+    ClearMessage();
+    int tailsRow = -1;
+    const int tails = ReadTails(inputs, &tailsRow);
+    int effectRow = -1, row = -1, nRow = -1;
+    switch (type) {
+        case kAPriori: {
+            int alphaRow = -1, powerRow = -1;
+            const double d = ReadEffectSize(inputs, &effectRow, effectId);
+            const double a = ReadAlpha(inputs, &alphaRow);
+            const double p = ReadPower(inputs, &powerRow);
+            if (!CheckEffectSize(kAPriori, d)) return effectRow;
+            if (!CheckAlphaRange(a)) return alphaRow;
+            if (!CheckPowerRange(p)) return powerRow;
+            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
+            oneTailed = tails == 0;
+            // Also leaves the actual power, df and critical value of N.
+            const double n = SolveSampleSize(d, a, p, true);
+            sampleSize = n;
+            groupSize1 = groupSize2 = n / 2.0;
+            break;
+        }
+        case kSensitivity: {
+            int powerRow = -1;
+            const double a = ReadAlpha(inputs, &row);
+            const double p = ReadPower(inputs, &powerRow);
+            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
+            if (!CheckAlphaRange(a)) return row;
+            if (!CheckPowerRange(p)) return powerRow;
+            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
+            if (!CheckTotalSampleSize(static_cast<int>(n), 3, 2147483646)) return nRow;
+            TakeSampleSize(tails, n);
+            effectSize = SolveEffectSize(a, p, sampleSize);
+            break;
+        }
+        case kPostHoc: {
+            const double d = ReadEffectSize(inputs, &effectRow, effectId);
+            const double a = ReadAlpha(inputs, &row);
+            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
+            if (!CheckEffectSizeRange("d", d, -20.0, 20.0)) return effectRow;
+            if (!CheckAlphaRange(a)) return row;
+            if (!CheckTotalSampleSize(static_cast<int>(n), 3, 2147483646)) return nRow;
+            TakeSampleSize(tails, n);
+            power = ComputePower(d, a, sampleSize);
+            break;
+        }
+        case kCriterion: {
+            const double d = ReadEffectSize(inputs, &effectRow, effectId);
+            const double p = ReadPower(inputs, &row);
+            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
+            if (!CheckEffectSizeRange("d", d, -20.0, 20.0)) return effectRow;
+            if (!CheckPowerRange(p)) return row;
+            if (!CheckTotalSampleSize(static_cast<int>(n), 3, 2147483646)) return nRow;
+            TakeSampleSize(tails, n);
+            alpha = SolveAlpha(d, p, sampleSize);
+            criticalValue = CriticalValueFor(d, alpha);
+            break;
+        }
+        case kCompromise: {
+            const double d = ReadEffectSize(inputs, &effectRow, effectId);
+            const double q = ReadRatio(inputs, &row);
+            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
+            if (!CheckEffectSizeRange("d", d, -20.0, 20.0)) return effectRow;
+            if (!CheckTotalSampleSize(static_cast<int>(n), 3, 2147483646)) return nRow;
+            if (!CheckRatio(q, 0.01, 100.0)) return row;
+            TakeSampleSize(tails, n);
+            alpha = SolveCompromise(d, q, sampleSize);
+            power = ComputePower(d, alpha, sampleSize);
+            break;
+        }
+    }
+    return kCalculateDone;
+}
+
+void PowerTOneMean::BuildOutputList(AnalysisType type, PropertyList* outputs) {
+    PowerAnalysis::BuildOutputList(type, outputs);
+}
+
+void PowerTOneMean::GetOutputs(AnalysisType type, PropertyList* outputs) { PowerAnalysis::GetOutputs(type, outputs); }
+
+// ------------------------------------------------------------ matched pairs
+
+PowerAnalysis* PowerTPairedMean::Clone() {
+    auto* copy = new PowerTPairedMean;
+    CopyTStateTo(*copy);
+    copy->areIndex = areIndex;
+    return copy;
+}
+
+std::string PowerTPairedMean::GetTestName() { return "Means: Difference between two dependent means (matched pairs)"; }
+
+std::string PowerTPairedMean::EffectHelpText() {
+    return "Effect size conventions\ndz = .20 - small\ndz = .50 - medium\ndz = .80 - large";
+}

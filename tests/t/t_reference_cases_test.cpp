@@ -1,0 +1,108 @@
+// Every analysis type of the generic, two-sample, one-sample and
+// matched-pairs t tests against verification/t_tests/t_tests_reference.tsv
+// (R's noncentral t and pwr, checked again with mpmath): each case runs
+// through the input list, Calculate and the output list like the main
+// window, and every output shown must carry the reference value to the
+// seven digits it displays.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "analysis/catalogue.h"
+#include "tests/t/register_t_tests.h"
+#include "tests/t/t_test_harness.h"
+
+namespace {
+
+struct Case {
+    int line = 0;
+    int test = 0;
+    AnalysisType type = kAPriori;
+    ttest::Texts inputs;
+    std::map<std::string, double> outputs;
+};
+
+std::map<std::string, std::string> SplitPairs(const std::string& text) {
+    std::map<std::string, std::string> pairs;
+    std::stringstream items(text);
+    std::string item;
+    while (std::getline(items, item, ';')) {
+        const auto eq = item.find('=');
+        pairs[item.substr(0, eq)] = item.substr(eq + 1);
+    }
+    return pairs;
+}
+
+std::vector<Case> ReadCases() {
+    std::ifstream file(QUORIX_SOURCE_DIR "/verification/t_tests/t_tests_reference.tsv");
+    std::vector<Case> cases;
+    std::string line;
+    for (int number = 1; std::getline(file, line); ++number) {
+        std::stringstream fields(line);
+        std::string test, type, inputs, outputs;
+        std::getline(fields, test, '\t');
+        std::getline(fields, type, '\t');
+        std::getline(fields, inputs, '\t');
+        std::getline(fields, outputs, '\t');
+        Case c;
+        c.line = number;
+        c.test = std::stoi(test);
+        c.type = static_cast<AnalysisType>(std::stoi(type));
+        c.inputs = SplitPairs(inputs);
+        for (const auto& [key, value] : SplitPairs(outputs)) c.outputs[key] = std::stod(value);
+        cases.push_back(c);
+    }
+    return cases;
+}
+
+class TReferenceCases : public ::testing::Test {
+protected:
+    void SetUp() override { RegisterTTests(); }
+    void TearDown() override { ClearTestCatalogue(); }
+
+    PowerAnalysis* Prototype(int id) {
+        for (PowerAnalysis* test : TTestList) {
+            if (test->GetTestId() == id) return test;
+        }
+        return nullptr;
+    }
+};
+
+TEST_F(TReferenceCases, EveryOutputMatchesTheReference) {
+    const std::vector<Case> cases = ReadCases();
+    ASSERT_GE(cases.size(), 50u) << "reference table missing or short";
+    std::set<std::pair<int, int>> covered;
+    for (const Case& c : cases) {
+        SCOPED_TRACE("reference line " + std::to_string(c.line));
+        PowerAnalysis* prototype = Prototype(c.test);
+        ASSERT_NE(prototype, nullptr) << c.test;
+        std::unique_ptr<PowerAnalysis> test(prototype->Clone());
+        const auto run = ttest::Calculate(*test, c.type, c.inputs);
+        // The case names every input the list has.
+        EXPECT_EQ(run->inputs.size(), c.inputs.size());
+        ASSERT_EQ(run->status, kCalculateDone) << run->message;
+        EXPECT_EQ(run->message, "");
+        // ... and every output it shows.
+        EXPECT_EQ(run->outputs.size(), c.outputs.size());
+        for (const auto& [key, expected] : c.outputs) {
+            const auto* output = dynamic_cast<const PropertyDouble*>(run->Output(key));
+            ASSERT_NE(output, nullptr) << "no output " << key;
+            if (output->integral) {
+                EXPECT_EQ(output->GetValue(), expected) << key;
+            } else {
+                EXPECT_NEAR(output->GetValue(), expected, ttest::DisplayTolerance(expected))
+                    << key << " shows " << output->text;
+            }
+        }
+        covered.insert({c.test, c.type});
+    }
+    // All five types of the concrete tests and the four of the generic one.
+    EXPECT_EQ(covered.size(), 3u * 5u + 4u);
+}
+
+}  // namespace
