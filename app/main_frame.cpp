@@ -18,6 +18,7 @@
 #include "app/command_forms.h"
 #include "app/form_tables.h"
 #include "app/main_comp_form.h"
+#include "app/main_grid_form.h"
 #include "app/test_families.h"
 #include "app/ui_helpers.h"
 #include "platform/environment.h"
@@ -82,7 +83,7 @@ bool CMainFrame::OnCreate() {
     panes_ = new QWidget(this);
     setCentralWidget(panes_);
 
-    editFieldForm_ = new CQuorixMainCompForm(this);
+    if (!CreateMainForm()) return false;
     inputHelpForm_ = new CInputHelpForm;
     commandForm_ = new CQuorixCmdCompForm(this);
     shortCommandForm_ = new CQuorixCmdForm(this);
@@ -92,7 +93,7 @@ bool CMainFrame::OnCreate() {
     testSelectionPane_ = new CFormViewEx(form_tables::TestSelectionForm());
     plotPane_ = new CFormViewEx(form_tables::ResultTabsForm());
     const std::pair<CFormViewEx*, bool> created[] = {
-        {editFieldForm_, editFieldShown_},    {inputHelpForm_, inputHelpShown_},
+        {inputHelpForm_, inputHelpShown_},
         {shortCommandForm_, shortCommandShown_}, {commandForm_, fullCommandShown_},
         {rangeForm_, rangeShown_},            {testSelectionPane_, testSelectionShown_},
         {plotPane_, plotPaneShown_},
@@ -117,6 +118,72 @@ bool CMainFrame::OnCreate() {
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     qApp->installEventFilter(this);
     return true;
+}
+
+bool CMainFrame::CreateMainForm() {
+    CFormViewEx* form = nullptr;
+    if (gridViewShown_) {
+        form = gridForm_ = new CQuorixMainForm(this);
+    } else {
+        form = editFieldForm_ = new CQuorixMainCompForm(this);
+    }
+    return form->Create(panes_, QPoint(0, 0), kFormBorder | kFormVisible);
+}
+
+CFormViewEx* CMainFrame::MainForm() const {
+    if (gridViewShown_) return gridForm_;
+    return editFieldForm_;
+}
+
+void CMainFrame::ToggleGridView() {
+    if (!MainForm()) return;
+    // What the user typed goes into the lists first, so the other form shows it.
+    GetInputsFromForm(&inputs_);
+    delete MainForm();
+    gridForm_ = nullptr;
+    editFieldForm_ = nullptr;
+    gridViewShown_ = !gridViewShown_;
+    editFieldShown_ = !gridViewShown_;
+    if (!CreateMainForm()) return;
+    SetInputsOnForm(&inputs_);
+    SetOutputsOnForm(&outputs_);
+    RecalcLayout(true);
+}
+
+void CMainFrame::GetInputsFromForm(PropertyList* inputs) {
+    if (gridForm_) gridForm_->GetInputs(inputs);
+    if (editFieldForm_) editFieldForm_->GetInputs(inputs);
+}
+
+void CMainFrame::SetInputsOnForm(PropertyList* inputs) {
+    if (gridForm_) {
+        gridForm_->SetInputs(inputs);
+        effectSizeRow_ = gridForm_->EffectSizeRow();
+    }
+    if (editFieldForm_) {
+        editFieldForm_->SetInputs(inputs);
+        effectSizeRow_ = editFieldForm_->EffectSizeRow();
+    }
+}
+
+void CMainFrame::SetOutputsOnForm(PropertyList* outputs) {
+    if (gridForm_) gridForm_->SetOutputs(outputs);
+    if (editFieldForm_) editFieldForm_->SetOutputs(outputs);
+}
+
+void CMainFrame::MarkInvalidInputOnForm(int index) {
+    if (gridForm_) gridForm_->MarkInvalidInput(index);
+    if (editFieldForm_) editFieldForm_->MarkInvalidInput(index, &inputs_);
+}
+
+void CMainFrame::SetEffectSizeOnForm(double value) {
+    if (gridForm_) gridForm_->SetEffectSizeValue(value);
+    if (editFieldForm_) editFieldForm_->SetEffectSizeValue(value);
+}
+
+Property* CMainFrame::FindParameter(std::string name) {
+    GetInputsFromForm(&inputs_);
+    return inputs_.Find(name);
 }
 
 void CMainFrame::CreateMenusAndToolBar() {
@@ -209,23 +276,21 @@ void CMainFrame::ApplyTestToForms() {
         currentTest_->BuildInputList(analysisType_, &inputs_);
         currentTest_->BuildOutputList(analysisType_, &outputs_);
     }
-    if (editFieldForm_) {
-        editFieldForm_->SetInputs(&inputs_);
-        editFieldForm_->SetOutputs(&outputs_);
-        effectSizeRow_ = editFieldForm_->EffectSizeRow();
-    }
+    SetInputsOnForm(&inputs_);
+    SetOutputsOnForm(&outputs_);
     if (commandForm_) commandForm_->EnableXYPlot(outputsValid_);
 }
 
 void CMainFrame::RecalcLayout(bool) {
-    if (!editFieldForm_ || !panes_) return;
+    if (!MainForm() || !panes_) return;
     struct Pane {
         CFormViewEx* form;
         bool shown;
     };
     const Pane order[] = {
         {plotPane_, plotPaneShown_},          {testSelectionPane_, testSelectionShown_},
-        {editFieldForm_, editFieldShown_},    {inputHelpForm_, inputHelpShown_},
+        {gridForm_, gridViewShown_},          {editFieldForm_, editFieldShown_},
+        {inputHelpForm_, inputHelpShown_},
         {rangeForm_, rangeShown_},            {shortCommandForm_, shortCommandShown_},
         {commandForm_, fullCommandShown_},
     };
@@ -240,7 +305,8 @@ void CMainFrame::RecalcLayout(bool) {
         const QSize size = pane.form->GetDesignSize();
         pane.form->setGeometry(0, y, size.width(), size.height());
         pane.form->show();
-        y += size.height();
+        // The grid form keeps a small gap below it.
+        y += size.height() + (pane.form == gridForm_ ? 4 : 0);
         width = std::max(width, size.width());
     }
     panes_->setFixedSize(width, y);
@@ -256,12 +322,12 @@ void CMainFrame::OnInputsChanged() {
 }
 
 void CMainFrame::OnInputCommitted() {
-    if (!currentTest_ || !editFieldForm_) return;
-    editFieldForm_->GetInputs(&inputs_);
+    if (!currentTest_ || !MainForm()) return;
+    GetInputsFromForm(&inputs_);
     if (currentTest_->InputsChangeLayout(analysisType_, &inputs_)) {
         inputs_.Clear();
         currentTest_->BuildInputList(analysisType_, &inputs_);
-        editFieldForm_->SetInputs(&inputs_);
+        SetInputsOnForm(&inputs_);
     }
 }
 
@@ -287,6 +353,9 @@ bool CMainFrame::HandleCommand(int id) {
         RecalcLayout(true);
         PumpMessages();
         return true;
+    case kGridView:
+        ToggleGridView();
+        return true;
     case kAbout:
         ShowAbout();
         return true;
@@ -305,6 +374,9 @@ bool CMainFrame::QueryCommand(int id, platform::CommandState* state) {
         return true;
     case kToggleTestSelection:
         state->checked = !testSelectionShown_;
+        return true;
+    case kGridView:
+        state->checked = gridViewShown_;
         return true;
     case kAbout:
     case kExit:

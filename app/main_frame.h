@@ -4,6 +4,7 @@
 #include <QString>
 #include <memory>
 
+#include "analysis/parameter_names.h"
 #include "analysis/power_analysis.h"
 #include "analysis/property.h"
 #include "platform/commands.h"
@@ -13,6 +14,7 @@ class CInputHelpForm;
 class CQuorixCmdCompForm;
 class CQuorixCmdForm;
 class CQuorixMainCompForm;
+class CQuorixMainForm;
 class CRangeForm;
 class QLabel;
 
@@ -35,7 +37,7 @@ inline constexpr int kExit = 57665;
 // The main window: owns the panes, the current test's parameter lists and
 // the analysis code, lays the panes out one under the other and sizes itself
 // to them (it has no sizing border), and routes commands.
-class CMainFrame : public QMainWindow, public platform::CommandTarget {
+class CMainFrame : public QMainWindow, public platform::CommandTarget, public ParameterSource {
 public:
     static constexpr const char* kTitle = "Quorix 3.1.9.7";
 
@@ -63,11 +65,26 @@ public:
     void OnOptions();
     void PumpMessages();
 
+    // The shown main form (grid or edit fields) exchanges the lists.
+    void GetInputsFromForm(PropertyList* inputs);
+    void SetInputsOnForm(PropertyList* inputs);
+    void SetOutputsOnForm(PropertyList* outputs);
+    void MarkInvalidInputOnForm(int index);
+    void SetEffectSizeOnForm(double value);
+    // Replaces the shown main form by the other one, keeping the lists.
+    void ToggleGridView();
+    bool GridViewShown() const { return gridViewShown_; }
+
+    // The shown input named `name`, after re-reading the shown form.
+    Property* FindParameter(std::string name) override;
+
     bool IsBusy() const { return busy_; }
     void SetShortFormCalculation(bool on) { shortFormCalculation_ = on; }
 
     // What the panes show, for the driver and the tests.
     CQuorixMainCompForm* EditFieldForm() const { return editFieldForm_; }
+    CQuorixMainForm* GridForm() const { return gridForm_; }
+    CFormViewEx* MainForm() const;
     CQuorixCmdCompForm* CommandForm() const { return commandForm_; }
     CFormViewEx* TestSelectionPane() const { return testSelectionPane_; }
     CFormViewEx* PlotPane() const { return plotPane_; }
@@ -87,10 +104,12 @@ protected:
 
 private:
     bool HandleKey(int key);
+    bool CreateMainForm();
     void CreateMenusAndToolBar();
     void ShowAbout();
 
     // Pane flags: which panes are shown.
+    bool gridViewShown_ = false;
     bool editFieldShown_ = true;
     bool inputHelpShown_ = false;
     bool shortCommandShown_ = false;
@@ -106,6 +125,7 @@ private:
     bool plotValid_ = false;
 
     QWidget* panes_ = nullptr;
+    CQuorixMainForm* gridForm_ = nullptr;
     CQuorixMainCompForm* editFieldForm_ = nullptr;
     CInputHelpForm* inputHelpForm_ = nullptr;
     CQuorixCmdForm* shortCommandForm_ = nullptr;

@@ -15,10 +15,12 @@
 #include <string>
 
 #include "analysis/catalogue.h"
+#include "analysis/property.h"
 #include "app/command_forms.h"
 #include "app/form_tables.h"
 #include "app/main_comp_form.h"
 #include "app/main_frame.h"
+#include "app/main_grid_form.h"
 #include "app/quorix_app.h"
 #include "platform/environment.h"
 
@@ -124,6 +126,38 @@ TEST(Startup, OpensTheMainWindowWithItsPanesAndClosesCleanly) {
         EXPECT_FALSE(frame->Commands().Query(command_ids::kSaveProtocol).enabled);
         EXPECT_TRUE(frame->Commands().Query(command_ids::kTogglePlot).enabled);
         EXPECT_FALSE(frame->Commands().Query(command_ids::kTogglePlot).checked);
+
+        // The grid view replaces the edit-field form in its place, with the
+        // same inputs, and back; what was typed goes along.
+        int typed = -1;
+        for (int i = 0; i < inputs && i < form_tables::kRowCount; ++i) {
+            if (frame->Inputs()[i]->GetType() != Property::kSelection) {
+                typed = i;
+                break;
+            }
+        }
+        if (typed >= 0) frame->EditFieldForm()->SetControlText(form_tables::InputEditId(typed), "=1/20");
+        const int editFieldTop = frame->EditFieldForm()->y();
+        const int editFieldHeight = frame->EditFieldForm()->GetDesignSize().height();
+        frame->Commands().Dispatch(command_ids::kGridView);
+        ASSERT_NE(frame->GridForm(), nullptr);
+        EXPECT_EQ(frame->EditFieldForm(), nullptr);
+        EXPECT_TRUE(frame->Commands().Query(command_ids::kGridView).checked);
+        EXPECT_EQ(frame->GridForm()->y(), editFieldTop);
+        EXPECT_EQ(frame->centralWidget()->height(),
+                  y - editFieldHeight + frame->GridForm()->GetDesignSize().height() + 4);
+        frame->Commands().Dispatch(command_ids::kGridView);
+        ASSERT_NE(frame->EditFieldForm(), nullptr);
+        EXPECT_EQ(frame->centralWidget()->height(), y);
+        if (typed >= 0) {
+            EXPECT_EQ(frame->EditFieldForm()->ControlText(form_tables::InputEditId(typed)), "=1/20");
+            // The lookup of the options dialogs re-reads the form.
+            frame->EditFieldForm()->SetControlText(form_tables::InputEditId(typed), "0.125");
+            Property* found = frame->FindParameter(frame->Inputs()[typed]->name);
+            ASSERT_EQ(found, frame->Inputs()[typed]);
+            EXPECT_EQ(found->text, "0.125");
+        }
+        EXPECT_EQ(frame->FindParameter("no such parameter"), nullptr);
 
         // The program never unmasks a floating-point trap.
         EXPECT_EQ(fegetexcept(), 0);
