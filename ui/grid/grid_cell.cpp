@@ -340,6 +340,7 @@ bool CGridCell::Edit(int row, int col, QRect rect, QPoint, int controlId, unsign
         if (auto* editor = dynamic_cast<CInPlaceEdit*>(editWnd_.data())) editor->SendChar(start);
         return true;
     }
+    if (!GetGrid()) return false;
     const unsigned format = GetFormat();
     const Qt::Alignment align = (format & kFmtRight) ? Qt::AlignRight
                                 : (format & kFmtCenter) ? Qt::AlignHCenter

@@ -125,7 +125,10 @@ TEST_F(GridEdit, ArrowKeysEndOnlyAKeyboardStartedEdit) {
     EXPECT_EQ(grid->GetFocusCell(), CCellID(2, 1));
     ASSERT_NE(Editor(2, 1), nullptr);
 
-    // A keyboard start ends with a plain arrow.
+    // A keyboard start ends with a plain arrow, but Home and End stay in the text.
+    QTest::keyClick(Editor(2, 1), Qt::Key_Home);
+    ASSERT_NE(Editor(2, 1), nullptr);
+    EXPECT_EQ(Editor(2, 1)->cursorPosition(), 0);
     QTest::keyClick(Editor(2, 1), Qt::Key_Up);
     EXPECT_EQ(grid->GetFocusCell(), CCellID(1, 1));
 }

@@ -101,7 +101,9 @@ void CInPlaceEdit::keyPressEvent(QKeyEvent* e) {
         EndWithKey(Qt::Key_Escape);
         return;
     }
-    if (IsNavigationKey(key) && (exitOnArrows_ || (e->modifiers() & Qt::ControlModifier))) {
+    // Home and End stay inside the text; the arrows and the page keys may leave.
+    const bool leavingKey = IsNavigationKey(key) && key != Qt::Key_Home && key != Qt::Key_End;
+    if (leavingKey && (exitOnArrows_ || (e->modifiers() & Qt::ControlModifier))) {
         EndWithKey(key);
         return;
     }
