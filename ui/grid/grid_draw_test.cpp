@@ -139,6 +139,22 @@ TEST_F(GridDraw, NothingIsPaintedWhileRedrawIsOff) {
     EXPECT_EQ(At(image, 25, 20), kWindow);
 }
 
+TEST(GridDrawVirtual, CacheHintsFramePaintingInVirtualMode) {
+    CGridCtrl grid;
+    FakeGridOwner owner;
+    grid.SetOwner(&owner);
+    grid.SetVirtualMode(true);
+    ShapeGrid(grid, 50, 4, 1, 1, 20, 15, 100, 80);
+    QImage image(100, 80, QImage::Format_RGB32);
+    QPainter painter(&image);
+    grid.OnDraw(painter, QRect(0, 0, 100, 80));
+    // The visible body range (the last, partly visible row counts), then the all-clear.
+    ASSERT_EQ(owner.hints.size(), 2u);
+    EXPECT_EQ(owner.hints[0], CCellRange(1, 1, 5, 3));
+    EXPECT_EQ(owner.hints[1], CCellRange());
+    EXPECT_GT(owner.dispInfoRequests, 0);
+}
+
 TEST_F(GridDraw, TheWidgetPaintsThroughTheSameDrawing) {
     grid.show();
     const QImage image = grid.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
