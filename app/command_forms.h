@@ -12,6 +12,7 @@ public:
 
     void EnableCalculate(bool enable);
     void EnableXYPlot(bool enable);
+    void EnableXYPlotButton(bool enable) { EnableXYPlot(enable); }
     void ShowOptions(bool show);
 
 protected:
