@@ -1,0 +1,66 @@
+#pragma once
+
+#include <string>
+
+#include "analysis/power_analysis.h"
+
+// Base of the F tests and itself the generic F test: the user gives the
+// noncentrality lambda and both degrees of freedom. The statistic is judged
+// against an F distribution: the critical value is the upper alpha quantile
+// of the central distribution, the power the upper tail of the noncentral
+// one beyond it. The effect of the generic test is lambda itself, so the
+// sample size plays no part in it.
+class PowerF : public PowerAnalysis {
+public:
+    // Creates the owned F distribution with the given noncentrality; the
+    // degrees of freedom and every other input then get the standard values.
+    explicit PowerF(double numeratorDf = 10.0, double denominatorDf = 20.0, double noncentrality = 0.0);
+
+    PowerAnalysis* Clone() override;
+    double ComputePower(double effect, double alpha, double n) override;
+    // The generic test has no groups: the group-size members stay as they are.
+    double ComputePower2(double effect, double alpha, double n1, double n2) override;
+
+    std::string GetTestName() override { return "$\\bullet$ Generic F test"; }
+    std::string GetFamilyName() override { return "F tests"; }
+    std::string GetStatisticName() override { return "F"; }
+    ParameterId GetCriticalValueId() override { return 24; }  // "Critical F"
+    ParameterId GetNoncentralityId() override { return 21; }  // "Noncentrality parameter $\lambda$"
+    TestId GetTestId() override { return 100; }
+    void SetStandardValues() override;
+
+    void GetAnalysisTypes(PropertyList* list) override { GetGenericAnalysisTypes(list); }
+    void BuildInputList(AnalysisType type, PropertyList* inputs) override;
+    CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
+    void BuildOutputList(AnalysisType type, PropertyList* outputs) override {
+        BuildGenericOutputList(type, outputs);
+    }
+    void GetOutputs(AnalysisType type, PropertyList* outputs) override { GetGenericOutputs(type, outputs); }
+    bool CheckEffectSize(int, double lambda) override;
+
+    // Recomputes the df members and the distribution's df from the design
+    // and the stored N; the generic test has no design.
+    virtual void UpdateDf() {}
+    virtual double GetNumeratorDf() { return numeratorDf; }
+    virtual double GetDenominatorDf() { return denominatorDf; }
+
+protected:
+    // Both df, in the members and in the distribution.
+    void SetDf(double numerator, double denominator);
+    // Everything a clone carries, the distribution's parameters included, so
+    // that a clone draws the same distribution graph as its source.
+    void CopyFStateTo(PowerF& target) const;
+    // Runs an effect-size search. The search moves effectSize through its
+    // trial values; when it fails, the effect the user last saw is put back
+    // before the failure goes on to the caller.
+    template <class Search>
+    double SolveKeepingEffect(Search search) {
+        const double previous = effectSize;
+        try {
+            return search();
+        } catch (...) {
+            effectSize = previous;
+            throw;
+        }
+    }
+};

@@ -1,0 +1,199 @@
+// The one-way fixed-effects ANOVA through the calculation path of the main
+// window.
+
+#include "tests/f/power_f_anova_global.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "analysis/plot_data.h"
+#include "tests/f/calculation_case_test_support.h"
+
+namespace {
+
+using calc_case::Labels;
+using calc_case::OutputValue;
+using calc_case::Result;
+using calc_case::RunCalculation;
+
+const char* const kEffect = "Effect size f";
+const char* const kAlpha = "$\\alpha$ err prob";
+const char* const kPower = "Power (1-$\\beta$ err prob)";
+const char* const kRatio = "$\\beta$/$\\alpha$ ratio";
+const char* const kTotal = "Total sample size";
+const char* const kGroups = "Number of groups";
+const char* const kLambda = "Noncentrality parameter $\\lambda$";
+const char* const kCriticalF = "Critical F";
+const char* const kNumeratorDf = "Numerator df";
+const char* const kDenominatorDf = "Denominator df";
+const char* const kActualPower = "Actual power";
+const char* const kBeta = "$\\beta$ err prob";
+
+// Reference values: verification/f_chi_tests/reference.R (noncentral F in R,
+// checked against pwr.anova.test). Among them, for f = 0.25 at alpha 0.05
+// and power 0.95: N = 305 with actual power 0.9521313 for five groups and
+// N = 252 for three; Post hoc with N = 50 and three groups gives df 2 and 47,
+// power 0.3150281 and the note that 50 is no multiple of 3.
+TEST(AnovaOneWay, AgreesWithRInEveryAnalysisType) {
+    calc_case::ExpectReferenceCases(101, [] { return std::make_unique<PowerFAnovaGlobal>(); }, 9);
+}
+
+TEST(AnovaOneWay, InputAndOutputRows) {
+    const std::vector<std::string> head = {kLambda, kCriticalF, kNumeratorDf, kDenominatorDf};
+    auto with = [&](std::vector<std::string> tail) {
+        std::vector<std::string> all = head;
+        all.insert(all.end(), tail.begin(), tail.end());
+        return all;
+    };
+    struct Case {
+        AnalysisType type;
+        std::vector<std::string> inputs, outputs;
+    };
+    const Case cases[] = {
+        {kAPriori, {kEffect, kAlpha, kPower, kGroups}, with({kTotal, kActualPower})},
+        {kSensitivity, {kAlpha, kPower, kTotal, kGroups}, with({kEffect})},
+        {kPostHoc, {kEffect, kAlpha, kTotal, kGroups}, with({kPower})},
+        {kCriterion, {kEffect, kPower, kTotal, kGroups}, with({kAlpha})},
+        {kCompromise, {kEffect, kRatio, kTotal, kGroups}, with({kAlpha, kBeta, kPower})},
+    };
+    for (const Case& c : cases) {
+        PowerFAnovaGlobal test;
+        PropertyList inputs, outputs;
+        test.BuildInputList(c.type, &inputs);
+        test.BuildOutputList(c.type, &outputs);
+        EXPECT_EQ(Labels(inputs), c.inputs) << c.type;
+        EXPECT_EQ(Labels(outputs), c.outputs) << c.type;
+    }
+
+    // The effect-size row opens the effect-size panel of this test.
+    PowerFAnovaGlobal test;
+    PropertyList inputs;
+    test.BuildInputList(kPostHoc, &inputs);
+    auto* effect = dynamic_cast<PropertyExDouble*>(inputs.Find(kEffect));
+    ASSERT_NE(effect, nullptr);
+    EXPECT_EQ(effect->testId, 101);
+    EXPECT_EQ(effect->helpText, "Effect size conventions\nf = .10 - small\nf = .25 - medium\nf = .40 - large");
+}
+
+TEST(AnovaOneWay, StandardValuesGiveFiveGroupsOfTwenty) {
+    PowerFAnovaGlobal test;
+    Result result;
+    RunCalculation(test, kPostHoc, {}, &result);
+    ASSERT_EQ(result.status, kCalculateDone) << result.message;
+    EXPECT_EQ(OutputValue(result.outputs, kNumeratorDf), 4.0);
+    EXPECT_EQ(OutputValue(result.outputs, kDenominatorDf), 95.0);
+    EXPECT_EQ(OutputValue(result.outputs, kLambda), 6.25);
+}
+
+TEST(AnovaOneWay, RefusedInputsNameTheirRow) {
+    struct Case {
+        AnalysisType type;
+        calc_case::Values values;
+        const char* row;
+        const char* message;
+    };
+    const char* const kGroupsMessage = "There must be at least 2 groups.";
+    const char* const kRangeFrom0 = "Effect size f is outside the admissible range (0, 50).";
+    const char* const kRangeFromTiny = "Effect size f is outside the admissible range (1e-06, 50).";
+    const char* const kAboveGroups = "Sample size must be greater than\nthe number of groups (3).";
+    const Case cases[] = {
+        // The number of groups is checked before anything else is read.
+        {kPostHoc, {{"k", "1"}, {"f", "-1"}, {"N", "0"}}, kGroups, kGroupsMessage},
+        {kAPriori, {{"k", "0"}}, kGroups, kGroupsMessage},
+        {kAPriori, {{"f", "0"}}, kEffect, kRangeFromTiny},
+        {kAPriori, {{"f", "50.5"}, {"alpha", "0"}}, kEffect, kRangeFromTiny},
+        {kPostHoc, {{"f", "-0.1"}}, kEffect, kRangeFrom0},
+        {kCriterion, {{"f", "51"}}, kEffect, kRangeFrom0},
+        {kPostHoc, {{"k", "3"}, {"N", "3"}}, kTotal, kAboveGroups},
+        {kSensitivity, {{"k", "3"}, {"N", "2"}}, kTotal, kAboveGroups},
+        {kCriterion, {{"k", "3"}, {"N", "3"}}, kTotal, kAboveGroups},
+        // N before the ratio in a Compromise.
+        {kCompromise, {{"k", "3"}, {"N", "3"}, {"q", "1000"}}, kTotal, kAboveGroups},
+        {kCompromise, {{"q", "1000"}}, kRatio, "$\\beta$/$\\alpha$ ratio is outside the admissible range (0.01, 100)"},
+        {kAPriori, {{"alpha", "0.5"}, {"power", "0.4"}}, kPower, "Power must be greater than or equal to alpha."},
+        {kSensitivity, {{"power", "0"}}, kPower, "Power is outside the admissible range (1e-07, 1)."},
+    };
+    for (const Case& c : cases) {
+        PowerFAnovaGlobal test;
+        PropertyList inputs;
+        Result result;
+        RunCalculation(test, c.type, c.values, &result, &inputs);
+        const std::string context = std::to_string(c.type) + " " + c.row;
+        int row = -1;
+        inputs.FindWithIndex(c.row, &row);
+        EXPECT_EQ(result.status, row) << context;
+        EXPECT_EQ(result.message, c.message) << context;
+        EXPECT_EQ(test.groupCount, 5.0) << context;
+        EXPECT_EQ(test.effectSize, 0.25) << context;
+        EXPECT_EQ(test.sampleSize, 100.0) << context;
+    }
+}
+
+// A given total that does not split into equal groups is analysed as it
+// is, with a note; every type with a given total gives it.
+TEST(AnovaOneWay, TotalThatIsNoMultipleOfTheGroupsGivesANote) {
+    const char* const kNote =
+        "The total sample size (50) is not a multiple of\nthe number of groups (3). The analysis was \n"
+        "based on the average group size.";
+    for (AnalysisType type : {kSensitivity, kPostHoc, kCriterion, kCompromise}) {
+        PowerFAnovaGlobal test;
+        Result result;
+        RunCalculation(test, type, {{"k", "3"}, {"N", "50"}}, &result);
+        EXPECT_EQ(result.status, kCalculateDoneWithNote) << type;
+        EXPECT_EQ(result.message, kNote) << type;
+        EXPECT_EQ(OutputValue(result.outputs, kDenominatorDf), 47.0) << type;
+
+        RunCalculation(test, type, {{"k", "3"}, {"N", "51"}}, &result);
+        EXPECT_EQ(result.status, kCalculateDone) << type;
+        EXPECT_EQ(result.message, "") << type;
+    }
+}
+
+// The A priori total is the smallest multiple of k whose power reaches the
+// target, and never below two per group.
+TEST(AnovaOneWay, APrioriTotalIsTheSmallestSufficientMultipleOfTheGroups) {
+    for (int k : {2, 3, 4, 7}) {
+        for (const char* f : {"0.1", "0.25", "0.6", "1.5"}) {
+            PowerFAnovaGlobal test;
+            Result result;
+            const std::string groups = std::to_string(k);
+            RunCalculation(test, kAPriori, {{"f", f}, {"k", groups}, {"alpha", "0.05"}, {"power", "0.9"}}, &result);
+            ASSERT_EQ(result.status, kCalculateDone) << result.message;
+            const double n = OutputValue(result.outputs, kTotal);
+            const std::string context = "k " + groups + " f " + f + " N " + std::to_string(n);
+            EXPECT_EQ(std::fmod(n, k), 0.0) << context;
+            EXPECT_GE(n, 2.0 * k) << context;
+            EXPECT_GE(OutputValue(result.outputs, kActualPower), 0.9) << context;
+            if (n > 2.0 * k) {
+                PowerFAnovaGlobal check;
+                RunCalculation(check, kPostHoc,
+                               {{"f", f}, {"k", groups}, {"alpha", "0.05"}, {"N", std::to_string(int(n) - k)}},
+                               &result);
+                EXPECT_LT(OutputValue(result.outputs, kPower), 0.9) << context;
+            }
+        }
+    }
+}
+
+// A clone draws the same distribution graph as its source: the df of the
+// design travel with it.
+TEST(AnovaOneWay, CloneDrawsTheSameGraph) {
+    PowerFAnovaGlobal test;
+    Result result;
+    RunCalculation(test, kPostHoc, {{"k", "3"}, {"N", "50"}, {"f", "0.4"}}, &result);
+    std::unique_ptr<PowerAnalysis> clone(test.Clone());
+    ASSERT_NE(dynamic_cast<PowerFAnovaGlobal*>(clone.get()), nullptr);
+    EXPECT_EQ(clone->groupCount, 3.0);
+    PlotData original, copied;
+    test.MakeDistributionPlot(&original);
+    clone->MakeDistributionPlot(&copied);
+    ASSERT_EQ(copied.centralCurve.size(), original.centralCurve.size());
+    EXPECT_EQ(copied.criticalValue, original.criticalValue);
+    for (size_t i = 0; i < original.centralCurve.size(); i += 25) {
+        EXPECT_EQ(copied.centralCurve[i].y, original.centralCurve[i].y) << i;
+        EXPECT_EQ(copied.noncentralCurve[i].y, original.noncentralCurve[i].y) << i;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,190 @@
+// The generic F test through the calculation path of the main window.
+
+#include "tests/f/power_f.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "analysis/plot_data.h"
+#include "distributions/quorix_error.h"
+#include "tests/f/calculation_case_test_support.h"
+
+namespace {
+
+using calc_case::Labels;
+using calc_case::Result;
+using calc_case::RunCalculation;
+
+const char* const kLambda = "Noncentrality parameter $\\lambda$";
+const char* const kAlpha = "$\\alpha$ err prob";
+const char* const kPower = "Power (1-$\\beta$ err prob)";
+const char* const kRatio = "$\\beta$/$\\alpha$ ratio";
+const char* const kBeta = "$\\beta$ err prob";
+const char* const kNumeratorDf = "Numerator df";
+const char* const kDenominatorDf = "Denominator df";
+const char* const kCriticalF = "Critical F";
+
+// Reference values: verification/f_chi_tests/reference.R (R's pf and qf
+// with ncp). Among them, for df 10 and 20 and alpha 0.05: lambda 30 gives
+// power 0.887659 at critical F 2.347878, lambda 0 gives power alpha, and
+// power 0.95 needs lambda 37.05669.
+TEST(GenericFTest, AgreesWithRInEveryAnalysisType) {
+    calc_case::ExpectReferenceCases(100, [] { return std::make_unique<PowerF>(); }, 8);
+}
+
+TEST(GenericFTest, OffersNoAPriori) {
+    PowerF test;
+    PropertyList types;
+    test.GetAnalysisTypes(&types);
+    std::vector<long> codes;
+    for (Property* p : types) codes.push_back(static_cast<PropertyLong*>(p)->GetValue());
+    EXPECT_EQ(codes, (std::vector<long>{kCompromise, kCriterion, kPostHoc, kSensitivity}));
+
+    // Called with A priori all the same, it does nothing.
+    PropertyList inputs;
+    test.BuildInputList(kAPriori, &inputs);
+    EXPECT_EQ(Labels(inputs), (std::vector<std::string>{kNumeratorDf, kDenominatorDf}));
+    EXPECT_EQ(test.Calculate(kAPriori, &inputs), kCalculateDone);
+    EXPECT_EQ(test.effectSize, 30.0);
+    EXPECT_EQ(test.criticalValue, 0.0);
+}
+
+TEST(GenericFTest, InputAndOutputRows) {
+    struct Case {
+        AnalysisType type;
+        std::vector<std::string> inputs, outputs;
+    };
+    const Case cases[] = {
+        {kPostHoc, {kLambda, kAlpha, kNumeratorDf, kDenominatorDf}, {kCriticalF, kBeta, kPower}},
+        {kCriterion, {kLambda, kPower, kNumeratorDf, kDenominatorDf}, {kCriticalF, kAlpha}},
+        {kCompromise, {kLambda, kRatio, kNumeratorDf, kDenominatorDf}, {kCriticalF, kAlpha, kBeta, kPower}},
+        {kSensitivity, {kAlpha, kPower, kNumeratorDf, kDenominatorDf}, {kCriticalF, kLambda}},
+    };
+    for (const Case& c : cases) {
+        PowerF test;
+        PropertyList inputs, outputs;
+        test.BuildInputList(c.type, &inputs);
+        test.BuildOutputList(c.type, &outputs);
+        EXPECT_EQ(Labels(inputs), c.inputs) << c.type;
+        EXPECT_EQ(Labels(outputs), c.outputs) << c.type;
+    }
+}
+
+// The prototype's own inputs, untouched, give the standard example.
+TEST(GenericFTest, StandardValuesGiveTheStandardExample) {
+    PowerF test;
+    Result result;
+    RunCalculation(test, kPostHoc, {}, &result);
+    ASSERT_EQ(result.status, kCalculateDone);
+    calc_case::ExpectOutput(result.outputs, kPower, 0.887659009931708, "post hoc");
+    calc_case::ExpectOutput(result.outputs, kCriticalF, 2.34787756699831, "post hoc");
+}
+
+TEST(GenericFTest, RefusedInputsNameTheirRowAndChangeNothing) {
+    struct Case {
+        AnalysisType type;
+        calc_case::Values values;
+        const char* row;  // nullptr: accepted
+        const char* message;
+    };
+    const char* const kLambdaMessage = "Noncentrality parameter $\\lambda$ must be non-negative.";
+    const char* const kDfMessage = "Degrees of Freedom must be greater or equal one.";
+    const char* const kRatioMessage = "$\\beta$/$\\alpha$ ratio is outside the admissible range (0.01, 100)";
+    const Case cases[] = {
+        {kPostHoc, {{"lambda", "-1"}}, kLambda, kLambdaMessage},
+        {kCriterion, {{"lambda", "-0.5"}}, kLambda, kLambdaMessage},
+        {kCompromise, {{"lambda", "-2"}, {"q", "0.001"}}, kLambda, kLambdaMessage},
+        {kPostHoc, {{"df1", "0.5"}, {"df2", "0.5"}}, kNumeratorDf, kDfMessage},
+        {kSensitivity, {{"df2", "0.999"}}, kDenominatorDf, kDfMessage},
+        {kCompromise, {{"df1", "0.5"}, {"q", "0.001"}}, kNumeratorDf, kDfMessage},
+        {kCompromise, {{"q", "0.0099"}}, kRatio, kRatioMessage},
+        {kCompromise, {{"q", "100.01"}}, kRatio, kRatioMessage},
+        {kSensitivity, {{"alpha", "0.05"}, {"power", "0.04"}}, kPower,
+         "Power must be greater than or equal to alpha."},
+        {kSensitivity, {{"alpha", "0"}, {"power", "0.04"}}, kAlpha,
+         "Alpha is outside the admissible range (1e-07, 1)."},
+        {kPostHoc, {{"alpha", "1"}}, kAlpha, "Alpha is outside the admissible range (1e-07, 1)."},
+        {kCriterion, {{"power", "1"}}, kPower, "Power is outside the admissible range (1e-07, 1)."},
+        {kPostHoc, {{"lambda", "nan"}}, kLambda, kLambdaMessage},
+        // The edges of the admissible ranges.
+        {kCompromise, {{"q", "0.01"}}, nullptr, ""},
+        {kCompromise, {{"q", "100"}}, nullptr, ""},
+        {kPostHoc, {{"lambda", "0"}, {"df1", "1"}, {"df2", "1"}}, nullptr, ""},
+    };
+    for (const Case& c : cases) {
+        PowerF test;
+        test.criticalValue = -7.0;
+        PropertyList inputs;
+        Result result;
+        RunCalculation(test, c.type, c.values, &result, &inputs);
+        const std::string context = std::to_string(c.type) + " " + c.values.front().first + "=" +
+                                    c.values.front().second;
+        if (c.row == nullptr) {
+            EXPECT_EQ(result.status, kCalculateDone) << context << ": " << result.message;
+            continue;
+        }
+        int row = -1;
+        inputs.FindWithIndex(c.row, &row);
+        EXPECT_EQ(result.status, row) << context;
+        EXPECT_EQ(result.message, c.message) << context;
+        EXPECT_EQ(test.effectSize, 30.0) << context;
+        EXPECT_EQ(test.numeratorDf, 10.0) << context;
+        EXPECT_EQ(test.denominatorDf, 20.0) << context;
+        EXPECT_EQ(test.alpha, 0.05) << context;
+        EXPECT_EQ(test.power, 0.95) << context;
+        EXPECT_EQ(test.criticalValue, -7.0) << context;
+    }
+}
+
+// Power 0.99 at alpha 0.001 with df 10 and 20 needs lambda 102.6, beyond the
+// search range of the noncentrality: the calculation fails instead of
+// showing a placeholder lambda, and the effect shown before stays.
+TEST(GenericFTest, UnreachableNoncentralityIsReportedAsFailure) {
+    PowerF test;
+    Result result;
+    try {
+        RunCalculation(test, kSensitivity, {{"alpha", "0.001"}, {"power", "0.99"}}, &result);
+        FAIL() << "solved lambda = " << test.effectSize;
+    } catch (const QuorixError& e) {
+        EXPECT_EQ(e.GetCode(), QuorixError::kAboveUpperBound) << e.what();
+    }
+    EXPECT_EQ(test.effectSize, 30.0);
+
+    // Just inside the range the same calculation succeeds.
+    RunCalculation(test, kSensitivity, {{"alpha", "0.001"}, {"power", "0.98"}}, &result);
+    EXPECT_EQ(result.status, kCalculateDone);
+    EXPECT_LT(test.effectSize, 100.0);
+    EXPECT_GT(test.effectSize, 80.0);
+}
+
+// A clone computes and draws like its source, down to the distribution it
+// owns.
+TEST(GenericFTest, CloneCarriesStateAndDistribution) {
+    PowerF test;
+    Result result;
+    RunCalculation(test, kPostHoc, {{"lambda", "12"}, {"alpha", "0.01"}, {"df1", "3"}, {"df2", "47"}}, &result);
+    ASSERT_EQ(result.status, kCalculateDone);
+    std::unique_ptr<PowerAnalysis> clone(test.Clone());
+    ASSERT_NE(dynamic_cast<PowerF*>(clone.get()), nullptr);
+    EXPECT_EQ(clone->numeratorDf, 3.0);
+    EXPECT_EQ(clone->denominatorDf, 47.0);
+    EXPECT_EQ(clone->power, test.power);
+    EXPECT_NE(clone->distribution, test.distribution);
+
+    PlotData original, copied;
+    test.MakeDistributionPlot(&original);
+    clone->MakeDistributionPlot(&copied);
+    ASSERT_EQ(copied.noncentralCurve.size(), original.noncentralCurve.size());
+    for (size_t i = 0; i < original.noncentralCurve.size(); i += 20) {
+        EXPECT_EQ(copied.centralCurve[i].y, original.centralCurve[i].y) << i;
+        EXPECT_EQ(copied.noncentralCurve[i].y, original.noncentralCurve[i].y) << i;
+    }
+
+    // The typed inputs travel with the clone.
+    PropertyList inputs;
+    clone->BuildInputList(kPostHoc, &inputs);
+    EXPECT_EQ(inputs.Find(kDenominatorDf)->text, "47");
+}
+
+}  // namespace
