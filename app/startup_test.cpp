@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QLocale>
 #include <cfenv>
 #include <clocale>
@@ -52,9 +53,10 @@ void StartAsGermanDesktop() {
     std::setlocale(LC_ALL, "C");
 }
 
-void SendKey(QWidget* target, int key) {
+// True when the key was consumed on its way (by the frame's key handling).
+bool SendKey(QWidget* target, int key) {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-    QApplication::sendEvent(target, &press);
+    return QApplication::sendEvent(target, &press) && press.isAccepted();
 }
 
 TEST(Startup, LeavesTheCLocaleEvenOnAGermanDesktop) {
@@ -120,6 +122,11 @@ TEST(Startup, OpensTheMainWindowWithItsPanesAndClosesCleanly) {
         SendKey(frame, Qt::Key_F4);
         SendKey(frame, Qt::Key_F5);
         EXPECT_EQ(frame->centralWidget()->height(), y);
+
+        // Esc is always the frame's; Enter calculates and is consumed.
+        EXPECT_TRUE(SendKey(frame->EditFieldForm()->Edit(form_tables::InputEditId(0)), Qt::Key_Escape));
+        EXPECT_TRUE(SendKey(frame->EditFieldForm()->Edit(form_tables::InputEditId(0)), Qt::Key_Return));
+        EXPECT_TRUE(frame->CommandForm()->Button(form_tables::kCalculateButton)->isEnabled());
 
         // Commands that nothing handles yet are disabled; the pane toggles
         // carry their check marks.
