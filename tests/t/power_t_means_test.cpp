@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "analysis/plot_data.h"
+#include "distributions/t.h"
 #include "tests/t/t_test_harness.h"
 
 namespace {
@@ -177,6 +179,38 @@ TEST(TwoMeans, PostHocKeepsTheAllocationRatio) {
     PropertyList inputs;
     test.BuildInputList(kAPriori, &inputs);
     EXPECT_EQ(inputs.Find("Allocation ratio N2/N1")->text, "3");
+}
+
+// The distribution graph drawn after a calculation shows the df, the
+// noncentrality and the critical value of the outputs, on the side of the
+// effect.
+TEST(TwoMeans, DistributionGraphFollowsTheOutputs) {
+    const std::pair<AnalysisType, Texts> cases[] = {
+        {kPostHoc, With(kPostHocTexts, {{"d", "-0.5"}, {"tails", "One"}})},
+        {kCriterion, With(kCriterionTexts, {{"d", "-0.4"}, {"tails", "One"}, {"n2", "80"}})},
+        {kAPriori, With(kAPrioriTexts, {{"r", "2"}})},
+        {kCompromise, kCompromiseTexts},
+    };
+    for (const auto& [type, texts] : cases) {
+        SCOPED_TRACE(type);
+        PowerTMeans test;
+        const auto run = Calculate(test, type, texts);
+        ASSERT_EQ(run->status, kCalculateDone);
+        PlotData plot;
+        test.MakeDistributionPlot(&plot);
+        EXPECT_EQ(plot.side, test.effectSize < 0 ? -1 : 1);
+        EXPECT_NEAR(plot.criticalValue, run->Value("crit"), 1e-7);
+        if (!test.oneTailed) {
+            EXPECT_NEAR(plot.criticalValue2, -run->Value("crit"), 1e-7);
+        }
+        ASSERT_EQ(plot.noncentralCurve.size(), 201u);
+        TDistribution h0(run->Value("df"), 0.0, true), h1(run->Value("df"), run->Value("ncp"), true);
+        for (int i = 0; i <= 200; i += 40) {
+            const double x = plot.centralCurve[i].x;
+            EXPECT_NEAR(plot.centralCurve[i].y, h0.Pdf(x), 1e-12);
+            EXPECT_NEAR(plot.noncentralCurve[i].y, h1.Pdf(x), 1e-7);
+        }
+    }
 }
 
 }  // namespace

@@ -159,4 +159,20 @@ TEST(GenericT, CloneKeepsTheInputsAndComputesTheSame) {
     EXPECT_NE(clone->distribution, test.distribution);
 }
 
+// Inputs typed as formulas are evaluated, and the next input list shows
+// the formula again; one that cannot be read is an input error on its row.
+TEST(GenericT, FormulaInputs) {
+    PowerT test;
+    const auto run = Calculate(test, kPostHoc, With(kPostHocTexts, {{"alpha", "=0.1/2"}, {"delta", "=5/2"}}));
+    ASSERT_EQ(run->status, kCalculateDone) << run->message;
+    EXPECT_EQ(run->Text("power"), "0.6770315");
+    PropertyList inputs;
+    test.BuildInputList(kPostHoc, &inputs);
+    EXPECT_EQ(inputs.Find(ttest::Label("alpha"))->text, "=0.1/2");
+
+    const auto bad = Calculate(test, kPostHoc, With(kPostHocTexts, {{"delta", "=2.5*"}}));
+    EXPECT_EQ(bad->status, bad->Row("delta"));
+    EXPECT_NE(bad->message, "");
+}
+
 }  // namespace

@@ -20,7 +20,7 @@ void Append() {
 
 void RegisterTTests() {
     // Catalogue order by test id: 202, 211, 209, 208, 210, 204, 201, 203,
-    // 207, 205, 206, 200. Tests not built yet are left out of the sequence.
+    // 207, 205, 206, 200; each further t test takes its place in it.
     Append<PowerTPairedMean>();
     Append<PowerTMeans>();
     Append<PowerTOneMean>();
