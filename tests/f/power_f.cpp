@@ -41,6 +41,9 @@ void PowerF::CopyFStateTo(PowerF& target) const {
     for (int i = 0; i < distribution->GetParamCount(); ++i) {
         target.distribution->SetParam(i, distribution->GetParam(i));
     }
+    auto* from = dynamic_cast<FDistribution*>(distribution);
+    auto* to = dynamic_cast<FDistribution*>(target.distribution);
+    if (from != nullptr && to != nullptr) to->SetScale(from->GetScale());
 }
 
 PowerAnalysis* PowerF::Clone() {

@@ -23,7 +23,7 @@ std::vector<long> AnalysisCodes(PowerAnalysis* test) {
     return codes;
 }
 
-TEST(FamilyRegistration, CatalogueHoldsTheFTestsInOrderWithTheGenericTestLast) {
+TEST(FTestRegistration, CatalogueHoldsTheFTestsInOrderWithTheGenericTestLast) {
     SetRegisterHook(TestFamily::kF, RegisterFTests);
     BuildTestCatalogue();
     ASSERT_EQ(TestCatalogue.size(), 1u);
@@ -51,7 +51,7 @@ TEST(FamilyRegistration, CatalogueHoldsTheFTestsInOrderWithTheGenericTestLast) {
     SetRegisterHook(TestFamily::kF, nullptr);
 }
 
-TEST(FamilyRegistration, AppendsWithoutEmptyingTheList) {
+TEST(FTestRegistration, AppendsWithoutEmptyingTheList) {
     RegisterFTests();
     RegisterFTests();
     EXPECT_EQ(Ids(FTestList), (std::vector<int>{101, 100, 101, 100}));

@@ -1,0 +1,145 @@
+#include "tests/chi/power_chi.h"
+
+#include "distributions/chi.h"
+
+namespace {
+
+// The generic test hands the solvers this total; since lambda is the effect
+// itself, it never enters a result.
+constexpr double kGenericSampleSize = 100.0;
+
+constexpr ParameterId kNoncentralityId = 21;
+
+}  // namespace
+
+PowerChi::PowerChi(double dfValue, double noncentrality) {
+    distribution = new ChiDistribution(dfValue, noncentrality, 1.0);
+    distribution->SetNoncentrality(0.0);
+    PowerChi::SetStandardValues();
+}
+
+void PowerChi::SetStandardValues() {
+    SetDf(5.0);
+    alpha = 0.05;
+    power = 0.95;
+    effectSize = 20.0;
+    // Seven units in the last place below 1.
+    ratio = 0.9999999999999992;
+}
+
+void PowerChi::SetDf(double value) {
+    df = value;
+    distribution->SetParam(1, value);
+}
+
+void PowerChi::CopyChiStateTo(PowerChi& target) const {
+    CopyStateTo(target);
+    for (int i = 0; i < distribution->GetParamCount(); ++i) {
+        target.distribution->SetParam(i, distribution->GetParam(i));
+    }
+    auto* from = dynamic_cast<ChiDistribution*>(distribution);
+    auto* to = dynamic_cast<ChiDistribution*>(target.distribution);
+    if (from != nullptr && to != nullptr) to->SetScale(from->GetScale());
+}
+
+PowerAnalysis* PowerChi::Clone() {
+    auto* copy = new PowerChi;
+    CopyChiStateTo(*copy);
+    return copy;
+}
+
+double PowerChi::ComputePower(double effect, double alphaValue, double n) {
+    distribution->SetParam(1, df);
+    effectSize = effect;
+    alpha = alphaValue;
+    sampleSize = n;
+    distribution->SetNoncentrality(0.0);
+    criticalValue = distribution->Quantile(1.0 - alpha);
+    distribution->SetNoncentrality(NoncentralityFromEffect(effectSize));
+    return 1.0 - distribution->Cdf(criticalValue);
+}
+
+bool PowerChi::CheckEffectSize(int, double lambda) {
+    ClearMessage();
+    return CheckNoncentralityNonNegative("$\\lambda$", lambda);
+}
+
+void PowerChi::BuildInputList(AnalysisType type, PropertyList* inputs) {
+    inputs->Clear();
+    switch (type) {
+        case kSensitivity:
+            AddAlphaInput(inputs);
+            AddPowerInput(inputs);
+            break;
+        case kPostHoc:
+            AddNoncentralityInput(inputs, kNoncentralityId);
+            AddAlphaInput(inputs);
+            break;
+        case kCriterion:
+            AddNoncentralityInput(inputs, kNoncentralityId);
+            AddPowerInput(inputs);
+            break;
+        case kCompromise:
+            AddNoncentralityInput(inputs, kNoncentralityId);
+            AddRatioInput(inputs);
+            break;
+        case kAPriori:
+            break;
+    }
+    AddDfInput(inputs, false);
+}
+
+CalculateStatus PowerChi::Calculate(AnalysisType type, PropertyList* inputs) {
+    ClearMessage();
+    if (type != kSensitivity && type != kPostHoc && type != kCriterion && type != kCompromise) {
+        return kCalculateDone;
+    }
+    int dfRow = -1, lambdaRow = -1, alphaRow = -1, powerRow = -1, ratioRow = -1;
+    const double dfValue = ReadDf(inputs, &dfRow);
+    if (!CheckDfMinimum(dfValue, 1e-6)) return dfRow;
+
+    double lambda = 0.0, alphaValue = 0.0, powerValue = 0.0, q = 0.0;
+    switch (type) {
+        case kSensitivity:
+            alphaValue = ReadAlpha(inputs, &alphaRow);
+            powerValue = ReadPower(inputs, &powerRow);
+            if (!CheckAlphaRange(alphaValue)) return alphaRow;
+            if (!CheckPowerRange(powerValue)) return powerRow;
+            if (!CheckPowerAboveAlpha(alphaValue, powerValue)) return powerRow;
+            SetDf(dfValue);
+            effectSize =
+                SolveKeepingEffect([&] { return SolveEffectSize(alphaValue, powerValue, kGenericSampleSize); });
+            break;
+        case kPostHoc:
+            lambda = ReadDouble(inputs, kNoncentralityId, &lambdaRow);
+            alphaValue = ReadAlpha(inputs, &alphaRow);
+            if (!CheckNoncentralityNonNegative("$\\lambda$", lambda)) return lambdaRow;
+            if (!CheckAlphaRange(alphaValue)) return alphaRow;
+            SetDf(dfValue);
+            power = ComputePower(lambda, alphaValue, kGenericSampleSize);
+            break;
+        case kCriterion:
+            lambda = ReadDouble(inputs, kNoncentralityId, &lambdaRow);
+            powerValue = ReadPower(inputs, &powerRow);
+            if (!CheckNoncentralityNonNegative("$\\lambda$", lambda)) return lambdaRow;
+            if (!CheckPowerRange(powerValue)) return powerRow;
+            SetDf(dfValue);
+            alpha = SolveAlpha(lambda, powerValue, kGenericSampleSize);
+            // The last evaluation of the search need not be at the answer.
+            distribution->SetNoncentrality(0.0);
+            criticalValue = distribution->Quantile(1.0 - alpha);
+            break;
+        case kCompromise:
+            lambda = ReadDouble(inputs, kNoncentralityId, &lambdaRow);
+            q = ReadRatio(inputs, &ratioRow);
+            if (!CheckNoncentralityNonNegative("$\\lambda$", lambda)) return lambdaRow;
+            if (!CheckRatio(q, 0.01, 100.0)) return ratioRow;
+            SetDf(dfValue);
+            alpha = SolveCompromise(lambda, q, kGenericSampleSize);
+            power = ComputePower(lambda, alpha, kGenericSampleSize);
+            break;
+        default:
+            break;
+    }
+    return kCalculateDone;
+}

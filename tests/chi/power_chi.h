@@ -1,0 +1,60 @@
+#pragma once
+
+#include <string>
+
+#include "analysis/power_analysis.h"
+
+// Base of the chi-square tests and itself the generic chi-square test: the
+// user gives the noncentrality lambda and the df. The critical value is the
+// upper alpha quantile of the central chi-square distribution, the power the
+// upper tail of the noncentral one beyond it. The effect of the generic test
+// is lambda itself, so the sample size plays no part in it.
+class PowerChi : public PowerAnalysis {
+public:
+    // Creates the owned chi-square distribution (central, scale 1); the df
+    // and every other input then get the standard values.
+    explicit PowerChi(double df = 1.0, double noncentrality = 0.0);
+
+    PowerAnalysis* Clone() override;
+    double ComputePower(double effect, double alpha, double n) override;
+
+    ParameterId GetCriticalValueId() override { return 22; }  // "Critical $\chi^2$"
+    ParameterId GetNoncentralityId() override { return 21; }  // "Noncentrality parameter $\lambda$"
+    std::string GetTestName() override { return "$\\bullet$ Generic $\\chi^2$ test"; }
+    std::string GetFamilyName() override { return "$\\chi^2$ tests"; }
+    // Labels the distribution graph.
+    std::string GetStatisticName() override { return distribution->GetName(); }
+    TestId GetTestId() override { return 400; }
+    void SetStandardValues() override;
+
+    void GetAnalysisTypes(PropertyList* list) override { GetGenericAnalysisTypes(list); }
+    void BuildInputList(AnalysisType type, PropertyList* inputs) override;
+    CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
+    void BuildOutputList(AnalysisType type, PropertyList* outputs) override {
+        BuildGenericOutputList(type, outputs);
+    }
+    void GetOutputs(AnalysisType type, PropertyList* outputs) override { GetGenericOutputs(type, outputs); }
+    bool CheckEffectSize(int, double lambda) override;
+
+    virtual double GetDf() { return df; }
+
+protected:
+    // The df, in the member and in the distribution.
+    void SetDf(double value);
+    // Everything a clone carries, the distribution's parameters included, so
+    // that a clone draws the same distribution graph as its source.
+    void CopyChiStateTo(PowerChi& target) const;
+    // Runs an effect-size search. The search moves effectSize through its
+    // trial values; when it fails, the effect the user last saw is put back
+    // before the failure goes on to the caller.
+    template <class Search>
+    double SolveKeepingEffect(Search search) {
+        const double previous = effectSize;
+        try {
+            return search();
+        } catch (...) {
+            effectSize = previous;
+            throw;
+        }
+    }
+};

@@ -1,0 +1,156 @@
+#include "tests/chi/power_chi_cont.h"
+
+#include <cfloat>
+#include <cmath>
+
+#include "analysis/standard_inputs.h"
+
+namespace {
+
+constexpr ParameterId kTotalSampleSizeId = 2;
+constexpr ParameterId kEffectSizeWId = 16;
+constexpr int kMaxSampleSize = 2147483646;
+
+}  // namespace
+
+PowerChiCont::PowerChiCont() { PowerChiCont::SetStandardValues(); }
+
+void PowerChiCont::SetStandardValues() {
+    SetDf(5.0);
+    effectSize = 0.3;
+    alpha = 0.05;
+    power = 0.95;
+    sampleSize = 100.0;
+    ratio = 1.0 + 4.0 * DBL_EPSILON;
+}
+
+PowerAnalysis* PowerChiCont::Clone() {
+    auto* copy = new PowerChiCont;
+    CopyChiStateTo(*copy);
+    return copy;
+}
+
+double PowerChiCont::EffectFromNoncentrality(double lambda) { return std::sqrt(lambda / sampleSize); }
+
+bool PowerChiCont::CheckSampleSize(int, double n) {
+    ClearMessage();
+    return CheckTotalSampleSize(static_cast<int>(TruncateToLong(n)), 1, kMaxSampleSize);
+}
+
+bool PowerChiCont::CheckEffectSize(int type, double w) {
+    ClearMessage();
+    if (type == kAPriori) return CheckEffectSizeAbove("w", w, 1e-6);
+    return CheckEffectSizeNonNegative("w", w);
+}
+
+void PowerChiCont::BuildInputList(AnalysisType type, PropertyList* inputs) {
+    inputs->Clear();
+    auto addEffect = [&] {
+        AddEffectSizeInput(inputs, kEffectSizeWId, GetTestId(),
+                           "Effect size conventions\nw = .10 - small\nw = .30 - medium\nw = .50 - large", true);
+    };
+    switch (type) {
+        case kAPriori:
+            addEffect();
+            AddAlphaInput(inputs);
+            AddPowerInput(inputs);
+            break;
+        case kSensitivity:
+            AddAlphaInput(inputs);
+            AddPowerInput(inputs);
+            AddSampleSizeInput(inputs, kTotalSampleSizeId);
+            break;
+        case kPostHoc:
+            addEffect();
+            AddAlphaInput(inputs);
+            AddSampleSizeInput(inputs, kTotalSampleSizeId);
+            break;
+        case kCriterion:
+            addEffect();
+            AddPowerInput(inputs);
+            AddSampleSizeInput(inputs, kTotalSampleSizeId);
+            break;
+        case kCompromise:
+            addEffect();
+            AddRatioInput(inputs);
+            AddSampleSizeInput(inputs, kTotalSampleSizeId);
+            break;
+    }
+    AddDfInput(inputs, false);
+}
+
+CalculateStatus PowerChiCont::Calculate(AnalysisType type, PropertyList* inputs) {
+    ClearMessage();
+    if (type != kAPriori && type != kSensitivity && type != kPostHoc && type != kCriterion &&
+        type != kCompromise) {
+        return kCalculateDone;
+    }
+    int dfRow = -1, wRow = -1, alphaRow = -1, powerRow = -1, ratioRow = -1, nRow = -1;
+    const double dfValue = ReadDf(inputs, &dfRow);
+    if (!CheckDfAtLeastOne(dfValue)) return dfRow;
+
+    double w = 0.0, alphaValue = 0.0, powerValue = 0.0, q = 0.0;
+    int n = 0;
+    auto readN = [&] { n = static_cast<int>(ReadCount(inputs, &nRow, kTotalSampleSizeId)); };
+    auto nFails = [&] { return !CheckTotalSampleSize(n, 1, kMaxSampleSize); };
+
+    switch (type) {
+        case kAPriori:
+            w = ReadEffectSize(inputs, &wRow, kEffectSizeWId);
+            alphaValue = ReadAlpha(inputs, &alphaRow);
+            powerValue = ReadPower(inputs, &powerRow);
+            if (!CheckEffectSizeAbove("w", w, 1e-6)) return wRow;
+            if (!CheckAlphaRange(alphaValue)) return alphaRow;
+            if (!CheckPowerRange(powerValue)) return powerRow;
+            if (!CheckPowerAboveAlpha(alphaValue, powerValue)) return powerRow;
+            SetDf(dfValue);
+            SolveSampleSize(w, alphaValue, powerValue, true);
+            break;
+        case kSensitivity:
+            alphaValue = ReadAlpha(inputs, &alphaRow);
+            powerValue = ReadPower(inputs, &powerRow);
+            readN();
+            if (!CheckAlphaRange(alphaValue)) return alphaRow;
+            if (!CheckPowerRange(powerValue)) return powerRow;
+            if (!CheckPowerAboveAlpha(alphaValue, powerValue)) return powerRow;
+            if (nFails()) return nRow;
+            SetDf(dfValue);
+            effectSize = SolveKeepingEffect([&] { return SolveEffectSize(alphaValue, powerValue, n); });
+            break;
+        case kPostHoc:
+            w = ReadEffectSize(inputs, &wRow, kEffectSizeWId);
+            alphaValue = ReadAlpha(inputs, &alphaRow);
+            readN();
+            if (!CheckEffectSizeNonNegative("w", w)) return wRow;
+            if (!CheckAlphaRange(alphaValue)) return alphaRow;
+            if (nFails()) return nRow;
+            SetDf(dfValue);
+            power = ComputePower(w, alphaValue, n);
+            break;
+        case kCriterion:
+            w = ReadEffectSize(inputs, &wRow, kEffectSizeWId);
+            powerValue = ReadPower(inputs, &powerRow);
+            readN();
+            if (!CheckEffectSizeNonNegative("w", w)) return wRow;
+            if (!CheckPowerRange(powerValue)) return powerRow;
+            if (nFails()) return nRow;
+            SetDf(dfValue);
+            alpha = SolveAlpha(w, powerValue, n);
+            // The last evaluation of the search need not be at the answer.
+            distribution->SetNoncentrality(0.0);
+            criticalValue = distribution->Quantile(1.0 - alpha);
+            break;
+        case kCompromise:
+            w = ReadEffectSize(inputs, &wRow, kEffectSizeWId);
+            q = ReadRatio(inputs, &ratioRow);
+            readN();
+            if (!CheckEffectSizeNonNegative("w", w)) return wRow;
+            if (nFails()) return nRow;
+            if (!CheckRatio(q, 0.01, 100.0)) return ratioRow;
+            SetDf(dfValue);
+            alpha = SolveCompromise(w, q, n);
+            power = ComputePower(w, alpha, n);
+            break;
+    }
+    return kCalculateDone;
+}

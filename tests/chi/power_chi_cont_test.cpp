@@ -1,0 +1,154 @@
+// The goodness-of-fit test through the calculation path of the main window.
+
+#include "tests/chi/power_chi_cont.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "tests/f/calculation_case_test_support.h"
+
+namespace {
+
+using calc_case::Labels;
+using calc_case::OutputValue;
+using calc_case::Result;
+using calc_case::RunCalculation;
+
+const char* const kEffect = "Effect size w";
+const char* const kAlpha = "$\\alpha$ err prob";
+const char* const kPower = "Power (1-$\\beta$ err prob)";
+const char* const kRatio = "$\\beta$/$\\alpha$ ratio";
+const char* const kTotal = "Total sample size";
+const char* const kDf = "Df";
+const char* const kLambda = "Noncentrality parameter $\\lambda$";
+const char* const kCritical = "Critical $\\chi^2$";
+const char* const kActualPower = "Actual power";
+const char* const kBeta = "$\\beta$ err prob";
+
+// Reference values: verification/f_chi_tests/reference.R (noncentral
+// chi-square in R, checked against pwr.chisq.test). Among them, w = 0.3 and
+// df 5 at alpha 0.05: power 0.95 needs N = 220; N = 100 gives power
+// 0.6235846 at critical chi-square 11.0705.
+TEST(GoodnessOfFit, AgreesWithRInEveryAnalysisType) {
+    calc_case::ExpectReferenceCases(401, [] { return std::make_unique<PowerChiCont>(); }, 8);
+}
+
+TEST(GoodnessOfFit, InputAndOutputRows) {
+    const std::vector<std::string> head = {kLambda, kCritical, kDf};
+    auto with = [&](std::vector<std::string> tail) {
+        std::vector<std::string> all = head;
+        all.insert(all.end(), tail.begin(), tail.end());
+        return all;
+    };
+    struct Case {
+        AnalysisType type;
+        std::vector<std::string> inputs, outputs;
+    };
+    const Case cases[] = {
+        {kAPriori, {kEffect, kAlpha, kPower, kDf}, with({kTotal, kActualPower})},
+        {kSensitivity, {kAlpha, kPower, kTotal, kDf}, with({kEffect})},
+        {kPostHoc, {kEffect, kAlpha, kTotal, kDf}, with({kPower})},
+        {kCriterion, {kEffect, kPower, kTotal, kDf}, with({kAlpha})},
+        {kCompromise, {kEffect, kRatio, kTotal, kDf}, with({kAlpha, kBeta, kPower})},
+    };
+    for (const Case& c : cases) {
+        PowerChiCont test;
+        PropertyList inputs, outputs;
+        test.BuildInputList(c.type, &inputs);
+        test.BuildOutputList(c.type, &outputs);
+        EXPECT_EQ(Labels(inputs), c.inputs) << c.type;
+        EXPECT_EQ(Labels(outputs), c.outputs) << c.type;
+    }
+
+    PowerChiCont test;
+    PropertyList inputs;
+    test.BuildInputList(kAPriori, &inputs);
+    auto* effect = dynamic_cast<PropertyExDouble*>(inputs.Find(kEffect));
+    ASSERT_NE(effect, nullptr);
+    EXPECT_EQ(effect->testId, 401);
+    EXPECT_EQ(effect->helpText, "Effect size conventions\nw = .10 - small\nw = .30 - medium\nw = .50 - large");
+}
+
+TEST(GoodnessOfFit, StandardValuesGiveLambdaNine) {
+    PowerChiCont test;
+    Result result;
+    RunCalculation(test, kPostHoc, {}, &result);
+    ASSERT_EQ(result.status, kCalculateDone) << result.message;
+    EXPECT_EQ(OutputValue(result.outputs, kLambda), 9.0);
+    EXPECT_EQ(OutputValue(result.outputs, kDf), 5.0);
+    calc_case::ExpectOutput(result.outputs, kPower, 0.623584611682571, "post hoc");
+}
+
+TEST(GoodnessOfFit, RefusedInputsNameTheirRow) {
+    struct Case {
+        AnalysisType type;
+        calc_case::Values values;
+        const char* row;  // nullptr: accepted
+        const char* message;
+    };
+    const char* const kDfMessage = "Degrees of Freedom must be greater or equal one.";
+    const char* const kSizeMessage = "Total sample size is outside the admissible range (1, 2147483646)";
+    const Case cases[] = {
+        {kPostHoc, {{"df", "0.5"}, {"w", "-1"}}, kDf, kDfMessage},
+        {kAPriori, {{"df", "0.999"}}, kDf, kDfMessage},
+        {kAPriori, {{"w", "0"}}, kEffect, "Effect size w must be greater 1e-06."},
+        {kPostHoc, {{"w", "-0.1"}, {"N", "0"}}, kEffect, "Effect size w must be non-negative."},
+        {kCriterion, {{"w", "-0.1"}}, kEffect, "Effect size w must be non-negative."},
+        {kSensitivity, {{"N", "0"}}, kTotal, kSizeMessage},
+        {kPostHoc, {{"N", "2147483647"}}, kTotal, kSizeMessage},
+        {kCompromise, {{"N", "0"}, {"q", "1000"}}, kTotal, kSizeMessage},
+        {kCompromise, {{"q", "1000"}}, kRatio, "$\\beta$/$\\alpha$ ratio is outside the admissible range (0.01, 100)"},
+        {kAPriori, {{"alpha", "0.5"}, {"power", "0.4"}}, kPower, "Power must be greater than or equal to alpha."},
+        // Accepted at the edges.
+        {kAPriori, {{"df", "1"}}, nullptr, ""},
+        {kAPriori, {{"w", "0.000001"}, {"power", "0.5"}}, nullptr, ""},
+        {kCriterion, {{"w", "0"}}, nullptr, ""},
+        {kSensitivity, {{"N", "1"}}, nullptr, ""},
+    };
+    for (const Case& c : cases) {
+        PowerChiCont test;
+        PropertyList inputs;
+        Result result;
+        RunCalculation(test, c.type, c.values, &result, &inputs);
+        const std::string context = std::to_string(c.type) + " " + c.values.front().first + "=" +
+                                    c.values.front().second;
+        if (c.row == nullptr) {
+            EXPECT_EQ(result.status, kCalculateDone) << context << ": " << result.message;
+            continue;
+        }
+        int row = -1;
+        inputs.FindWithIndex(c.row, &row);
+        EXPECT_EQ(result.status, row) << context;
+        EXPECT_EQ(result.message, c.message) << context;
+        EXPECT_EQ(test.effectSize, 0.3) << context;
+        EXPECT_EQ(test.sampleSize, 100.0) << context;
+        EXPECT_EQ(test.df, 5.0) << context;
+    }
+}
+
+// The A priori total is the smallest whole N whose power reaches the
+// target; N = 1 already suffices for a large w.
+TEST(GoodnessOfFit, APrioriTotalIsTheSmallestSufficientN) {
+    for (const char* w : {"0.05", "0.3", "1", "8"}) {
+        for (const char* df : {"1", "4", "12"}) {
+            PowerChiCont test;
+            Result result;
+            RunCalculation(test, kAPriori, {{"w", w}, {"df", df}, {"alpha", "0.05"}, {"power", "0.8"}}, &result);
+            ASSERT_EQ(result.status, kCalculateDone) << result.message;
+            const double n = OutputValue(result.outputs, kTotal);
+            const std::string context = std::string("w ") + w + " df " + df + " N " + std::to_string(n);
+            EXPECT_EQ(n, std::floor(n)) << context;
+            EXPECT_GE(n, 1.0) << context;
+            EXPECT_GE(OutputValue(result.outputs, kActualPower), 0.8) << context;
+            if (n > 1.0) {
+                PowerChiCont check;
+                RunCalculation(check, kPostHoc,
+                               {{"w", w}, {"df", df}, {"alpha", "0.05"}, {"N", std::to_string(int(n) - 1)}}, &result);
+                EXPECT_LT(OutputValue(result.outputs, kPower), 0.8) << context;
+            }
+        }
+    }
+}
+
+}  // namespace

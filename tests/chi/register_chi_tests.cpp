@@ -1,0 +1,11 @@
+#include "tests/chi/register_chi_tests.h"
+
+#include "analysis/catalogue.h"
+#include "tests/chi/power_chi.h"
+#include "tests/chi/power_chi_cont.h"
+
+void RegisterChiTests() {
+    ChiTestList.push_back(new PowerChiCont);
+    // The generic test closes the family.
+    ChiTestList.push_back(new PowerChi(1.0, 0.0));
+}

@@ -1,0 +1,60 @@
+// The chi-square family in the test catalogue.
+
+#include "tests/chi/register_chi_tests.h"
+
+#include <gtest/gtest.h>
+
+#include "analysis/catalogue.h"
+#include "analysis/power_analysis.h"
+
+namespace {
+
+std::vector<int> Ids(const TestList& list) {
+    std::vector<int> ids;
+    for (PowerAnalysis* test : list) ids.push_back(test->GetTestId());
+    return ids;
+}
+
+std::vector<long> AnalysisCodes(PowerAnalysis* test) {
+    PropertyList types;
+    test->GetAnalysisTypes(&types);
+    std::vector<long> codes;
+    for (Property* p : types) codes.push_back(static_cast<PropertyLong*>(p)->GetValue());
+    return codes;
+}
+
+TEST(ChiSquareTestRegistration, CatalogueHoldsTheChiSquareTestsWithTheGenericTestLast) {
+    SetRegisterHook(TestFamily::kChi, RegisterChiTests);
+    BuildTestCatalogue();
+    ASSERT_EQ(TestCatalogue.size(), 1u);
+    EXPECT_EQ(Ids(TestCatalogue[0]), (std::vector<int>{401, 400}));
+
+    PowerAnalysis* fit = FindTest(401);
+    PowerAnalysis* generic = FindTest(400);
+    ASSERT_NE(fit, nullptr);
+    ASSERT_NE(generic, nullptr);
+    for (PowerAnalysis* test : {fit, generic}) {
+        EXPECT_EQ(test->GetFamilyName(), "$\\chi^2$ tests");
+        EXPECT_EQ(test->GetCriticalValueId(), 22);
+        EXPECT_EQ(test->GetNoncentralityId(), 21);
+    }
+    EXPECT_EQ(fit->GetTestName(), "Goodness-of-fit tests: Contingency tables");
+    EXPECT_EQ(generic->GetTestName(), "$\\bullet$ Generic $\\chi^2$ test");
+    EXPECT_FALSE(fit->IsGenericTest());
+    EXPECT_TRUE(generic->IsGenericTest());
+    EXPECT_EQ(AnalysisCodes(fit), (std::vector<long>{kAPriori, kCompromise, kCriterion, kPostHoc, kSensitivity}));
+    EXPECT_EQ(AnalysisCodes(generic), (std::vector<long>{kCompromise, kCriterion, kPostHoc, kSensitivity}));
+
+    ClearTestCatalogue();
+    SetRegisterHook(TestFamily::kChi, nullptr);
+}
+
+TEST(ChiSquareTestRegistration, AppendsWithoutEmptyingTheList) {
+    RegisterChiTests();
+    RegisterChiTests();
+    EXPECT_EQ(Ids(ChiTestList), (std::vector<int>{401, 400, 401, 400}));
+    ClearTestCatalogue();
+    EXPECT_TRUE(ChiTestList.empty());
+}
+
+}  // namespace
