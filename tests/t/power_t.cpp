@@ -1,6 +1,7 @@
 #include "tests/t/power_t.h"
 
 #include <climits>
+#include <cmath>
 
 #include "distributions/t.h"
 
@@ -49,6 +50,13 @@ void PowerT::SetStandardValues() {
 void PowerT::SetDf(double value) {
     df = value;
     distribution->SetParam(1, value);
+}
+
+int PowerT::AsCount(double n) {
+    if (std::isnan(n)) return INT_MIN;
+    if (n >= static_cast<double>(INT_MAX)) return INT_MAX;
+    if (n <= static_cast<double>(INT_MIN)) return INT_MIN;
+    return static_cast<int>(n);
 }
 
 int PowerT::ClampedSum(long n1, long n2) {

@@ -65,6 +65,9 @@ protected:
     // beyond the int range is passed on as the int maximum, which every
     // admissible range excludes.
     static int ClampedSum(long n1, long n2);
+    // A sample size of the X-Y plot's checks as an int: truncated, held in
+    // the int range, and NaN mapped to a value every check rejects.
+    static int AsCount(double n);
 
 private:
     // P(T > x) of the current distribution, summed as a lower tail of the

@@ -1,6 +1,5 @@
 #include "tests/t/power_t_means.h"
 
-#include <climits>
 #include <cmath>
 
 #include "numerics/rounding.h"
@@ -16,15 +15,6 @@ constexpr double kStandardRatio = 1.0000000000000009;
 
 const char kEffectConventions[] =
     "Effect size conventions\nd = .20 - small\nd = .50 - medium\nd = .80 - large";
-
-// A sample size handed to a check as an int: truncated, held in the int
-// range, and NaN mapped to a value every check rejects.
-int AsCount(double n) {
-    if (std::isnan(n)) return INT_MIN;
-    if (n >= static_cast<double>(INT_MAX)) return INT_MAX;
-    if (n <= static_cast<double>(INT_MIN)) return INT_MIN;
-    return static_cast<int>(n);
-}
 
 }  // namespace
 

@@ -1,6 +1,5 @@
 #include "tests/t/power_t_one_mean.h"
 
-#include <climits>
 #include <cmath>
 
 #include "numerics/rounding.h"
@@ -9,13 +8,6 @@ namespace {
 
 constexpr ParameterId kTotalSampleSizeId = 2;
 constexpr double kStandardRatio = 1.0000000000000009;
-
-int AsCount(double n) {
-    if (std::isnan(n)) return INT_MIN;
-    if (n >= static_cast<double>(INT_MAX)) return INT_MAX;
-    if (n <= static_cast<double>(INT_MIN)) return INT_MIN;
-    return static_cast<int>(n);
-}
 
 }  // namespace
 
