@@ -127,24 +127,18 @@ CalculateStatus PowerF::Calculate(AnalysisType type, PropertyList* inputs) {
     const double num = ReadNumeratorDf(inputs, &numRow);
     const double den = ReadDenominatorDf(inputs, &denRow);
 
-    auto dfFails = [&](int* row) {
-        if (!CheckDfAtLeastOne(num)) {
-            *row = numRow;
-            return true;
-        }
-        if (!CheckDfAtLeastOne(den)) {
-            *row = denRow;
-            return true;
-        }
-        return false;
+    // The row of the first df input below one, or -1.
+    auto failedDfRow = [&] {
+        if (!CheckDfAtLeastOne(num)) return numRow;
+        if (!CheckDfAtLeastOne(den)) return denRow;
+        return -1;
     };
-    int failed = -1;
     switch (type) {
         case kSensitivity:
             if (!CheckAlphaRange(alphaValue)) return alphaRow;
             if (!CheckPowerRange(powerValue)) return powerRow;
             if (!CheckPowerAboveAlpha(alphaValue, powerValue)) return powerRow;
-            if (dfFails(&failed)) return failed;
+            if (const int row = failedDfRow(); row >= 0) return row;
             SetDf(num, den);
             effectSize = SolveKeepingEffect(
                 [&] { return SolveEffectSize2(alphaValue, powerValue, kGenericGroupSize, kGenericGroupSize); });
@@ -152,14 +146,14 @@ CalculateStatus PowerF::Calculate(AnalysisType type, PropertyList* inputs) {
         case kPostHoc:
             if (!CheckNoncentralityNonNegative("$\\lambda$", lambda)) return lambdaRow;
             if (!CheckAlphaRange(alphaValue)) return alphaRow;
-            if (dfFails(&failed)) return failed;
+            if (const int row = failedDfRow(); row >= 0) return row;
             SetDf(num, den);
             power = ComputePower2(lambda, alphaValue, kGenericGroupSize, kGenericGroupSize);
             break;
         case kCriterion:
             if (!CheckNoncentralityNonNegative("$\\lambda$", lambda)) return lambdaRow;
             if (!CheckPowerRange(powerValue)) return powerRow;
-            if (dfFails(&failed)) return failed;
+            if (const int row = failedDfRow(); row >= 0) return row;
             SetDf(num, den);
             alpha = SolveAlpha2(lambda, powerValue, kGenericGroupSize, kGenericGroupSize);
             // The last evaluation of the search need not be at the answer.
@@ -168,7 +162,7 @@ CalculateStatus PowerF::Calculate(AnalysisType type, PropertyList* inputs) {
             break;
         case kCompromise:
             if (!CheckNoncentralityNonNegative("$\\lambda$", lambda)) return lambdaRow;
-            if (dfFails(&failed)) return failed;
+            if (const int row = failedDfRow(); row >= 0) return row;
             if (!CheckRatio(q, 0.01, 100.0)) return ratioRow;
             SetDf(num, den);
             alpha = SolveCompromise2(lambda, q, kGenericGroupSize, kGenericGroupSize);
