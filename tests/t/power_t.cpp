@@ -139,7 +139,9 @@ double PowerT::TwoGroupAPrioriObjective(double x) {
 
 // ---------------------------------------------------------- the generic test
 
-void PowerT::GetAnalysisTypes(PropertyList* list) { GetGenericAnalysisTypes(list); }
+void PowerT::GetAnalysisTypes(PropertyList* list) {
+    GetGenericAnalysisTypes(list);
+}
 
 void PowerT::BuildInputList(AnalysisType type, PropertyList* inputs) {
     inputs->Clear();
@@ -228,4 +230,6 @@ void PowerT::BuildOutputList(AnalysisType type, PropertyList* outputs) {
     BuildGenericOutputList(type, outputs);
 }
 
-void PowerT::GetOutputs(AnalysisType type, PropertyList* outputs) { GetGenericOutputs(type, outputs); }
+void PowerT::GetOutputs(AnalysisType type, PropertyList* outputs) {
+    GetGenericOutputs(type, outputs);
+}

@@ -11,7 +11,7 @@
 // (UpdateDf) and the noncentrality (NoncentralityFromEffect) that each
 // concrete test defines.
 class PowerT : public PowerAnalysis {
-public:
+  public:
     PowerT();
 
     PowerAnalysis* Clone() override;
@@ -48,7 +48,7 @@ public:
     // it was given.
     virtual double UpdateDf() { return df; }
 
-protected:
+  protected:
     // Sets df and the distribution's df together.
     void SetDf(double value);
     // The critical value of the central t for this alpha and the tails, on
@@ -69,7 +69,7 @@ protected:
     // the int range, and NaN mapped to a value every check rejects.
     static int AsCount(double n);
 
-private:
+  private:
     // P(T > x) of the current distribution, summed as a lower tail of the
     // reflected distribution so that a small power keeps its digits.
     double UpperTail(double x);

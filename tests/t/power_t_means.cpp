@@ -49,7 +49,9 @@ void PowerTMeans::SetStandardValues() {
 
 // --------------------------------------------------- df and noncentrality
 
-double PowerTMeans::AREFactor() { return TwoSampleAREFactors[areIndex]; }
+double PowerTMeans::AREFactor() {
+    return TwoSampleAREFactors[areIndex];
+}
 
 double PowerTMeans::UpdateDf() {
     const double value = AREFactor() * sampleSize - 2.0;
@@ -62,11 +64,17 @@ double PowerTMeans::GetNoncentralityFactor() {
     return std::sqrt(AREFactor() * n1 * n2 / (n1 + n2));
 }
 
-double PowerTMeans::NoncentralityFromSampleSize(double n) { return effectSize * std::sqrt(n / 4.0); }
+double PowerTMeans::NoncentralityFromSampleSize(double n) {
+    return effectSize * std::sqrt(n / 4.0);
+}
 
-double PowerTMeans::EffectFromNoncentrality(double delta) { return delta / GetNoncentralityFactor(); }
+double PowerTMeans::EffectFromNoncentrality(double delta) {
+    return delta / GetNoncentralityFactor();
+}
 
-double PowerTMeans::NoncentralityFromEffect(double d) { return d * GetNoncentralityFactor(); }
+double PowerTMeans::NoncentralityFromEffect(double d) {
+    return d * GetNoncentralityFactor();
+}
 
 double PowerTMeans::SampleSizeFromNoncentrality(double delta) {
     // Two equal groups: delta = d sqrt(f N/4).
@@ -75,13 +83,21 @@ double PowerTMeans::SampleSizeFromNoncentrality(double delta) {
 
 // ------------------------------------------------------------- searches
 
-void PowerTMeans::BracketSampleSize() { BracketSampleSizeFrom(3.0, 100.0); }
+void PowerTMeans::BracketSampleSize() {
+    BracketSampleSizeFrom(3.0, 100.0);
+}
 
-void PowerTMeans::BracketEffectSize() { BracketSampleSizeFrom(1e-6, 0.3); }
+void PowerTMeans::BracketEffectSize() {
+    BracketSampleSizeFrom(1e-6, 0.3);
+}
 
-double PowerTMeans::RoundSampleSize(double n) { return 2.0 * PowerAnalysis::RoundSampleSize(n / 2.0); }
+double PowerTMeans::RoundSampleSize(double n) {
+    return 2.0 * PowerAnalysis::RoundSampleSize(n / 2.0);
+}
 
-double PowerTMeans::APrioriObjective(double x) { return TwoGroupAPrioriObjective(x); }
+double PowerTMeans::APrioriObjective(double x) {
+    return TwoGroupAPrioriObjective(x);
+}
 
 // --------------------------------------------------------------- checks
 
@@ -92,8 +108,8 @@ bool PowerTMeans::CheckSampleSize(int, double n) {
 
 bool PowerTMeans::CheckGroupSizes(int, double n1, double n2) {
     ClearMessage();
-    return CheckTotalSampleSize(AsCount(n1 + n2), 2, 2147483646) && CheckSampleSizeMinimum(AsCount(n1), 1) &&
-           CheckSampleSizeMinimum(AsCount(n2), 1);
+    return CheckTotalSampleSize(AsCount(n1 + n2), 2, 2147483646) &&
+           CheckSampleSizeMinimum(AsCount(n1), 1) && CheckSampleSizeMinimum(AsCount(n2), 1);
 }
 
 bool PowerTMeans::CheckEffectSize(int type, double d) {
@@ -122,12 +138,16 @@ void PowerTMeans::TakeGroups(int tails, long n1, long n2) {
 
 // --------------------------------------------------------- lists and run
 
-void PowerTMeans::GetAnalysisTypes(PropertyList* list) { PowerAnalysis::GetAnalysisTypes(list); }
+void PowerTMeans::GetAnalysisTypes(PropertyList* list) {
+    PowerAnalysis::GetAnalysisTypes(list);
+}
 
 void PowerTMeans::BuildInputList(AnalysisType type, PropertyList* inputs) {
     inputs->Clear();
     AddTailsInput(inputs);
-    auto addEffect = [&] { AddEffectSizeInput(inputs, GetEffectSizeId(), 201, kEffectConventions, true); };
+    auto addEffect = [&] {
+        AddEffectSizeInput(inputs, GetEffectSizeId(), 201, kEffectConventions, true);
+    };
     switch (type) {
         case kAPriori:
             addEffect();

@@ -16,7 +16,7 @@ inline constexpr double TwoSampleAREFactors[7] = {
 // effect size d = (mu1 - mu2)/sigma, group sizes N1 and N2 (N2/N1 the
 // allocation ratio), df = N1 + N2 - 2 and delta = d sqrt(N1 N2/(N1 + N2)).
 class PowerTMeans : public PowerT {
-public:
+  public:
     PowerTMeans();
 
     PowerAnalysis* Clone() override;
@@ -60,7 +60,7 @@ public:
 
     int areIndex = 0;
 
-protected:
+  protected:
     // The checks of the two group sizes in their fixed order; the row of
     // the failing input, or -1 when both pass.
     int CheckGroupInputs(long n1, long n2, int row1, int row2);

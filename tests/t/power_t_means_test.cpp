@@ -18,11 +18,16 @@ using ttest::LabelsOf;
 using ttest::Names;
 using ttest::Texts;
 
-const Texts kAPrioriTexts = {{"tails", "Two"}, {"d", "0.5"}, {"alpha", "0.05"}, {"power", "0.95"}, {"r", "1"}};
-const Texts kSensitivityTexts = {{"tails", "Two"}, {"alpha", "0.05"}, {"power", "0.95"}, {"n1", "50"}, {"n2", "50"}};
-const Texts kPostHocTexts = {{"tails", "Two"}, {"d", "0.5"}, {"alpha", "0.05"}, {"n1", "50"}, {"n2", "50"}};
-const Texts kCriterionTexts = {{"tails", "Two"}, {"d", "0.5"}, {"power", "0.95"}, {"n1", "50"}, {"n2", "50"}};
-const Texts kCompromiseTexts = {{"tails", "Two"}, {"d", "0.5"}, {"q", "1"}, {"n1", "50"}, {"n2", "50"}};
+const Texts kAPrioriTexts = {
+    {"tails", "Two"}, {"d", "0.5"}, {"alpha", "0.05"}, {"power", "0.95"}, {"r", "1"}};
+const Texts kSensitivityTexts = {
+    {"tails", "Two"}, {"alpha", "0.05"}, {"power", "0.95"}, {"n1", "50"}, {"n2", "50"}};
+const Texts kPostHocTexts = {
+    {"tails", "Two"}, {"d", "0.5"}, {"alpha", "0.05"}, {"n1", "50"}, {"n2", "50"}};
+const Texts kCriterionTexts = {
+    {"tails", "Two"}, {"d", "0.5"}, {"power", "0.95"}, {"n1", "50"}, {"n2", "50"}};
+const Texts kCompromiseTexts = {
+    {"tails", "Two"}, {"d", "0.5"}, {"q", "1"}, {"n1", "50"}, {"n2", "50"}};
 
 Texts With(Texts texts, const Texts& changes) {
     for (const auto& [key, text] : changes) texts[key] = text;
@@ -35,11 +40,15 @@ TEST(TwoMeans, ListsOfEachAnalysisType) {
         std::vector<std::string> inputs, outputs;
     };
     const Layout layouts[] = {
-        {kAPriori, {"tails", "d", "alpha", "power", "r"}, {"ncp", "crit", "df", "n1", "n2", "n", "actual"}},
+        {kAPriori,
+         {"tails", "d", "alpha", "power", "r"},
+         {"ncp", "crit", "df", "n1", "n2", "n", "actual"}},
         {kSensitivity, {"tails", "alpha", "power", "n1", "n2"}, {"ncp", "crit", "df", "d"}},
         {kPostHoc, {"tails", "d", "alpha", "n1", "n2"}, {"ncp", "crit", "df", "power"}},
         {kCriterion, {"tails", "d", "power", "n1", "n2"}, {"ncp", "crit", "df", "alpha"}},
-        {kCompromise, {"tails", "d", "q", "n1", "n2"}, {"ncp", "crit", "df", "alpha", "beta", "power"}},
+        {kCompromise,
+         {"tails", "d", "q", "n1", "n2"},
+         {"ncp", "crit", "df", "alpha", "beta", "power"}},
     };
     PowerTMeans test;
     for (const Layout& layout : layouts) {
@@ -56,7 +65,8 @@ TEST(TwoMeans, ListsOfEachAnalysisType) {
     const auto* effect = dynamic_cast<const PropertyExDouble*>(inputs.Find("Effect size d"));
     ASSERT_NE(effect, nullptr);
     EXPECT_EQ(effect->testId, 201);
-    EXPECT_EQ(effect->helpText, "Effect size conventions\nd = .20 - small\nd = .50 - medium\nd = .80 - large");
+    EXPECT_EQ(effect->helpText,
+              "Effect size conventions\nd = .20 - small\nd = .50 - medium\nd = .80 - large");
     PropertyList types;
     test.GetAnalysisTypes(&types);
     EXPECT_EQ(types.size(), 5u);
@@ -69,11 +79,14 @@ TEST(TwoMeans, RejectedInputsNameTheirRowAndReason) {
         std::string row;
         std::string message;
     };
-    const std::string ratioMessage = "The allocation ratio falls outside\nthe admissible range (0.01, 100).";
+    const std::string ratioMessage =
+        "The allocation ratio falls outside\nthe admissible range (0.01, 100).";
     const std::string aprioriMessage =
-        "In an a priori analysis, the absolute value of the\neffect size must be greater than 0.00001.";
+        "In an a priori analysis, the absolute value of the\neffect size must be greater than "
+        "0.00001.";
     const std::string rangeMessage = "Effect size d is outside the admissible range (-20, 20).";
-    const std::string totalMessage = "Total sample size is outside the admissible range (3, 2147483646)";
+    const std::string totalMessage =
+        "Total sample size is outside the admissible range (3, 2147483646)";
     const std::string groupMessage = "Sample size must be greater than or equal to 1.";
     const Rejection rejections[] = {
         // A priori: the ratio first, then effect, alpha and power.
@@ -82,9 +95,12 @@ TEST(TwoMeans, RejectedInputsNameTheirRowAndReason) {
         {kAPriori, With(kAPrioriTexts, {{"d", "9e-6"}, {"alpha", "0"}}), "d", aprioriMessage},
         {kAPriori, With(kAPrioriTexts, {{"d", "-9e-6"}}), "d", aprioriMessage},
         {kAPriori, With(kAPrioriTexts, {{"d", "20.5"}}), "d", rangeMessage},
-        {kAPriori, With(kAPrioriTexts, {{"alpha", "1"}}), "alpha", "Alpha is outside the admissible range (1e-07, 1)."},
-        {kAPriori, With(kAPrioriTexts, {{"power", "1"}}), "power", "Power is outside the admissible range (1e-07, 1)."},
-        {kAPriori, With(kAPrioriTexts, {{"power", "0.04"}}), "power", "Power must be greater than or equal to alpha."},
+        {kAPriori, With(kAPrioriTexts, {{"alpha", "1"}}), "alpha",
+         "Alpha is outside the admissible range (1e-07, 1)."},
+        {kAPriori, With(kAPrioriTexts, {{"power", "1"}}), "power",
+         "Power is outside the admissible range (1e-07, 1)."},
+        {kAPriori, With(kAPrioriTexts, {{"power", "0.04"}}), "power",
+         "Power must be greater than or equal to alpha."},
         {kSensitivity, With(kSensitivityTexts, {{"power", "0.04"}, {"n1", "0"}}), "power",
          "Power must be greater than or equal to alpha."},
         // The group checks: N1, N2, then their total.
@@ -92,13 +108,15 @@ TEST(TwoMeans, RejectedInputsNameTheirRowAndReason) {
         {kPostHoc, With(kPostHocTexts, {{"n2", "-4"}}), "n2", groupMessage},
         {kPostHoc, With(kPostHocTexts, {{"n1", "1"}, {"n2", "1"}}), "n1", totalMessage},
         // Two 32-bit sizes whose sum does not fit one.
-        {kPostHoc, With(kPostHocTexts, {{"n1", "2147483647"}, {"n2", "2147483647"}}), "n1", totalMessage},
+        {kPostHoc, With(kPostHocTexts, {{"n1", "2147483647"}, {"n2", "2147483647"}}), "n1",
+         totalMessage},
         {kPostHoc, With(kPostHocTexts, {{"d", "-20.01"}, {"alpha", "0"}}), "d", rangeMessage},
         {kCriterion, With(kCriterionTexts, {{"d", "21"}}), "d", rangeMessage},
         {kCriterion, With(kCriterionTexts, {{"power", "0"}, {"n1", "0"}}), "power",
          "Power is outside the admissible range (1e-07, 1)."},
         // Compromise checks the groups before the ratio.
-        {kCompromise, With(kCompromiseTexts, {{"q", "0"}, {"n1", "1"}, {"n2", "1"}}), "n1", totalMessage},
+        {kCompromise, With(kCompromiseTexts, {{"q", "0"}, {"n1", "1"}, {"n2", "1"}}), "n1",
+         totalMessage},
         {kCompromise, With(kCompromiseTexts, {{"q", "101"}}), "q",
          "$\\beta$/$\\alpha$ ratio is outside the admissible range (0.01, 100)"},
     };
@@ -155,7 +173,8 @@ TEST(TwoMeans, PointChecks) {
     EXPECT_FALSE(test.CheckGroupSizes(kPostHoc, 0, 5));
     EXPECT_EQ(test.GetMessage(), "Sample size must be greater than or equal to 1.");
     EXPECT_FALSE(test.CheckGroupSizes(kPostHoc, 2147483646.0, 2147483646.0));
-    EXPECT_EQ(test.GetMessage(), "Total sample size is outside the admissible range (2, 2147483646)");
+    EXPECT_EQ(test.GetMessage(),
+              "Total sample size is outside the admissible range (2, 2147483646)");
     EXPECT_TRUE(test.CheckSampleSize(kPostHoc, 2));
     EXPECT_FALSE(test.CheckSampleSize(kPostHoc, 1));
     EXPECT_FALSE(test.CheckSampleSize(kPostHoc, NAN));
@@ -204,7 +223,8 @@ TEST(TwoMeans, DistributionGraphFollowsTheOutputs) {
             EXPECT_NEAR(plot.criticalValue2, -run->Value("crit"), 1e-7);
         }
         ASSERT_EQ(plot.noncentralCurve.size(), 201u);
-        TDistribution h0(run->Value("df"), 0.0, true), h1(run->Value("df"), run->Value("ncp"), true);
+        TDistribution h0(run->Value("df"), 0.0, true),
+            h1(run->Value("df"), run->Value("ncp"), true);
         for (int i = 0; i <= 200; i += 40) {
             const double x = plot.centralCurve[i].x;
             EXPECT_NEAR(plot.centralCurve[i].y, h0.Pdf(x), 1e-12);

@@ -23,7 +23,9 @@ PowerAnalysis* PowerTOneMean::Clone() {
     return copy;
 }
 
-std::string PowerTOneMean::GetTestName() { return "Means: Difference from constant (one sample case)"; }
+std::string PowerTOneMean::GetTestName() {
+    return "Means: Difference from constant (one sample case)";
+}
 
 std::string PowerTOneMean::EffectHelpText() {
     return "Effect size conventions\nd = .20 - small\nd = .50 - medium\nd = .80 - large";
@@ -41,7 +43,9 @@ void PowerTOneMean::SetStandardValues() {
 
 // --------------------------------------------------- df and noncentrality
 
-double PowerTOneMean::AREFactor() { return OneSampleAREFactors[areIndex]; }
+double PowerTOneMean::AREFactor() {
+    return OneSampleAREFactors[areIndex];
+}
 
 double PowerTOneMean::UpdateDf() {
     const double value = AREFactor() * sampleSize - 1.0;
@@ -49,19 +53,31 @@ double PowerTOneMean::UpdateDf() {
     return value;
 }
 
-double PowerTOneMean::NoncentralityFromEffect(double d) { return d * std::sqrt(AREFactor() * sampleSize); }
+double PowerTOneMean::NoncentralityFromEffect(double d) {
+    return d * std::sqrt(AREFactor() * sampleSize);
+}
 
-double PowerTOneMean::EffectFromNoncentrality(double delta) { return delta / std::sqrt(AREFactor() * sampleSize); }
+double PowerTOneMean::EffectFromNoncentrality(double delta) {
+    return delta / std::sqrt(AREFactor() * sampleSize);
+}
 
-double PowerTOneMean::SampleSizeFromNoncentrality(double delta) { return Square(delta / effectSize) / AREFactor(); }
+double PowerTOneMean::SampleSizeFromNoncentrality(double delta) {
+    return Square(delta / effectSize) / AREFactor();
+}
 
-double PowerTOneMean::NoncentralityFromSampleSize(double n) { return effectSize * std::sqrt(AREFactor() * n); }
+double PowerTOneMean::NoncentralityFromSampleSize(double n) {
+    return effectSize * std::sqrt(AREFactor() * n);
+}
 
 // ------------------------------------------------------------- searches
 
-void PowerTOneMean::BracketSampleSize() { BracketSampleSizeFrom(2.0, 100.0); }
+void PowerTOneMean::BracketSampleSize() {
+    BracketSampleSizeFrom(2.0, 100.0);
+}
 
-void PowerTOneMean::BracketEffectSize() { BracketSampleSizeFrom(1e-6, 0.3); }
+void PowerTOneMean::BracketEffectSize() {
+    BracketSampleSizeFrom(1e-6, 0.3);
+}
 
 // --------------------------------------------------------------- checks
 
@@ -88,12 +104,16 @@ void PowerTOneMean::TakeSampleSize(int tails, long n) {
 
 // --------------------------------------------------------- lists and run
 
-void PowerTOneMean::GetAnalysisTypes(PropertyList* list) { PowerAnalysis::GetAnalysisTypes(list); }
+void PowerTOneMean::GetAnalysisTypes(PropertyList* list) {
+    PowerAnalysis::GetAnalysisTypes(list);
+}
 
 void PowerTOneMean::BuildInputList(AnalysisType type, PropertyList* inputs) {
     inputs->Clear();
     AddTailsInput(inputs);
-    auto addEffect = [&] { AddEffectSizeInput(inputs, GetEffectSizeId(), GetTestId(), EffectHelpText(), true); };
+    auto addEffect = [&] {
+        AddEffectSizeInput(inputs, GetEffectSizeId(), GetTestId(), EffectHelpText(), true);
+    };
     switch (type) {
         case kAPriori:
             addEffect();
@@ -199,7 +219,9 @@ void PowerTOneMean::BuildOutputList(AnalysisType type, PropertyList* outputs) {
     PowerAnalysis::BuildOutputList(type, outputs);
 }
 
-void PowerTOneMean::GetOutputs(AnalysisType type, PropertyList* outputs) { PowerAnalysis::GetOutputs(type, outputs); }
+void PowerTOneMean::GetOutputs(AnalysisType type, PropertyList* outputs) {
+    PowerAnalysis::GetOutputs(type, outputs);
+}
 
 // ------------------------------------------------------------ matched pairs
 
@@ -210,7 +232,9 @@ PowerAnalysis* PowerTPairedMean::Clone() {
     return copy;
 }
 
-std::string PowerTPairedMean::GetTestName() { return "Means: Difference between two dependent means (matched pairs)"; }
+std::string PowerTPairedMean::GetTestName() {
+    return "Means: Difference between two dependent means (matched pairs)";
+}
 
 std::string PowerTPairedMean::EffectHelpText() {
     return "Effect size conventions\ndz = .20 - small\ndz = .50 - medium\ndz = .80 - large";

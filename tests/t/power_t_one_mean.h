@@ -13,7 +13,7 @@ inline constexpr double OneSampleAREFactors[6] = {
 // The one-sample t test of a mean against a constant: effect size
 // d = (mu - mu0)/sigma, df = N - 1 and delta = d sqrt(N).
 class PowerTOneMean : public PowerT {
-public:
+  public:
     PowerTOneMean();
 
     PowerAnalysis* Clone() override;
@@ -50,7 +50,7 @@ public:
 
     int areIndex = 0;
 
-protected:
+  protected:
     // The effect-size conventions shown with the effect input.
     virtual std::string EffectHelpText();
     // Sets the one-tailed flag and the total N, split into two halves.
@@ -60,12 +60,12 @@ protected:
 // The same computation for matched pairs, with the effect size dz: the
 // mean of the differences divided by their standard deviation.
 class PowerTPairedMean : public PowerTOneMean {
-public:
+  public:
     PowerAnalysis* Clone() override;
     std::string GetTestName() override;
     ParameterId GetEffectSizeId() override { return 96; }  // "Effect size dz"
     TestId GetTestId() override { return 204; }
 
-protected:
+  protected:
     std::string EffectHelpText() override;
 };

@@ -19,7 +19,8 @@ using ttest::Names;
 using ttest::Texts;
 
 const Texts kAPrioriTexts = {{"tails", "Two"}, {"d", "0.5"}, {"alpha", "0.05"}, {"power", "0.95"}};
-const Texts kSensitivityTexts = {{"tails", "Two"}, {"alpha", "0.05"}, {"power", "0.95"}, {"n", "30"}};
+const Texts kSensitivityTexts = {
+    {"tails", "Two"}, {"alpha", "0.05"}, {"power", "0.95"}, {"n", "30"}};
 const Texts kPostHocTexts = {{"tails", "Two"}, {"d", "0.5"}, {"alpha", "0.05"}, {"n", "30"}};
 const Texts kCriterionTexts = {{"tails", "Two"}, {"d", "0.5"}, {"power", "0.8"}, {"n", "30"}};
 const Texts kCompromiseTexts = {{"tails", "Two"}, {"d", "0.5"}, {"q", "1"}, {"n", "30"}};
@@ -38,7 +39,8 @@ Texts ForPairs(Texts texts) {
     return texts;
 }
 
-std::vector<std::string> Swap(std::vector<std::string> keys, const std::string& from, const std::string& to) {
+std::vector<std::string> Swap(std::vector<std::string> keys, const std::string& from,
+                              const std::string& to) {
     for (std::string& key : keys) {
         if (key == from) key = to;
     }
@@ -95,7 +97,8 @@ TEST(OneMean, RejectedInputsNameTheirRowAndReason) {
     const std::string aprioriMessage =
         "In an a priori analysis, the absolute value of the\neffect size be greater than 0.00001.";
     const std::string rangeMessage = "Effect size d is outside the admissible range (-20, 20).";
-    const std::string totalMessage = "Total sample size is outside the admissible range (3, 2147483646)";
+    const std::string totalMessage =
+        "Total sample size is outside the admissible range (3, 2147483646)";
     const std::string alphaMessage = "Alpha is outside the admissible range (1e-07, 1).";
     const std::string powerMessage = "Power is outside the admissible range (1e-07, 1).";
     const std::string belowAlpha = "Power must be greater than or equal to alpha.";
@@ -105,8 +108,10 @@ TEST(OneMean, RejectedInputsNameTheirRowAndReason) {
         {kAPriori, With(kAPrioriTexts, {{"alpha", "0.99999995"}}), "alpha", alphaMessage},
         {kAPriori, With(kAPrioriTexts, {{"power", "0"}}), "power", powerMessage},
         {kAPriori, With(kAPrioriTexts, {{"power", "0.01"}}), "power", belowAlpha},
-        {kSensitivity, With(kSensitivityTexts, {{"alpha", "0"}, {"n", "2"}}), "alpha", alphaMessage},
-        {kSensitivity, With(kSensitivityTexts, {{"power", "0.04"}, {"n", "2"}}), "power", belowAlpha},
+        {kSensitivity, With(kSensitivityTexts, {{"alpha", "0"}, {"n", "2"}}), "alpha",
+         alphaMessage},
+        {kSensitivity, With(kSensitivityTexts, {{"power", "0.04"}, {"n", "2"}}), "power",
+         belowAlpha},
         {kSensitivity, With(kSensitivityTexts, {{"n", "2"}}), "n", totalMessage},
         {kPostHoc, With(kPostHocTexts, {{"d", "20.01"}, {"n", "2"}}), "d", rangeMessage},
         {kPostHoc, With(kPostHocTexts, {{"alpha", "1"}, {"n", "2"}}), "alpha", alphaMessage},
@@ -152,7 +157,8 @@ TEST(OneMean, MatchedPairsComputeLikeOneSample) {
         ASSERT_EQ(a->status, kCalculateDone);
         ASSERT_EQ(b->status, kCalculateDone);
         ASSERT_EQ(a->outputs.size(), b->outputs.size());
-        for (size_t i = 0; i < a->outputs.size(); ++i) EXPECT_EQ(a->outputs[i]->text, b->outputs[i]->text);
+        for (size_t i = 0; i < a->outputs.size(); ++i)
+            EXPECT_EQ(a->outputs[i]->text, b->outputs[i]->text);
     }
 }
 
@@ -160,7 +166,8 @@ TEST(OneMean, PointChecks) {
     PowerTOneMean test;
     EXPECT_TRUE(test.CheckSampleSize(kPostHoc, 2));
     EXPECT_FALSE(test.CheckSampleSize(kPostHoc, 1));
-    EXPECT_EQ(test.GetMessage(), "Total sample size is outside the admissible range (2, 2147483646)");
+    EXPECT_EQ(test.GetMessage(),
+              "Total sample size is outside the admissible range (2, 2147483646)");
     EXPECT_FALSE(test.CheckSampleSize(kPostHoc, 3e9));
     EXPECT_TRUE(test.CheckEffectSize(kPostHoc, 0.0));
     EXPECT_FALSE(test.CheckEffectSize(kAPriori, 0.0));

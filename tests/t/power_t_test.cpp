@@ -19,7 +19,8 @@ using ttest::Names;
 using ttest::Texts;
 
 const Texts kPostHocTexts = {{"tails", "Two"}, {"delta", "2.5"}, {"alpha", "0.05"}, {"df", "30"}};
-const Texts kSensitivityTexts = {{"tails", "Two"}, {"alpha", "0.05"}, {"power", "0.95"}, {"df", "30"}};
+const Texts kSensitivityTexts = {
+    {"tails", "Two"}, {"alpha", "0.05"}, {"power", "0.95"}, {"df", "30"}};
 const Texts kCriterionTexts = {{"tails", "Two"}, {"delta", "3"}, {"power", "0.8"}, {"df", "30"}};
 const Texts kCompromiseTexts = {{"tails", "Two"}, {"delta", "3"}, {"q", "1"}, {"df", "30"}};
 
@@ -54,7 +55,8 @@ TEST(GenericT, ListsOfEachAnalysisType) {
     PropertyList types;
     test.GetAnalysisTypes(&types);
     std::vector<long> codes;
-    for (const Property* p : types) codes.push_back(static_cast<const PropertyLong*>(p)->GetValue());
+    for (const Property* p : types)
+        codes.push_back(static_cast<const PropertyLong*>(p)->GetValue());
     EXPECT_EQ(codes, (std::vector<long>{kCompromise, kCriterion, kPostHoc, kSensitivity}));
 }
 
@@ -68,7 +70,8 @@ TEST(GenericT, RejectedInputsNameTheirRowAndReason) {
     const std::string dfMessage = "Degrees of Freedom must be greater 0.01.";
     const std::string alphaMessage = "Alpha is outside the admissible range (1e-07, 1).";
     const std::string powerMessage = "Power is outside the admissible range (1e-07, 1).";
-    const std::string ratioMessage = "$\\beta$/$\\alpha$ ratio is outside the admissible range (0.01, 100)";
+    const std::string ratioMessage =
+        "$\\beta$/$\\alpha$ ratio is outside the admissible range (0.01, 100)";
     const Rejection rejections[] = {
         {kPostHoc, With(kPostHocTexts, {{"df", "0.0099"}}), "df", dfMessage},
         {kPostHoc, With(kPostHocTexts, {{"df", "-3"}, {"alpha", "2"}}), "df", dfMessage},
@@ -108,8 +111,8 @@ TEST(GenericT, BoundariesAreAdmitted) {
     // The smallest df; at alpha 0.5 its critical value (6.4e28) is still
     // within the reach of the quantile's search.
     PowerT test;
-    const auto run =
-        Calculate(test, kPostHoc, With(kPostHocTexts, {{"df", "0.01"}, {"delta", "0"}, {"alpha", "0.5"}}));
+    const auto run = Calculate(
+        test, kPostHoc, With(kPostHocTexts, {{"df", "0.01"}, {"delta", "0"}, {"alpha", "0.5"}}));
     ASSERT_EQ(run->status, kCalculateDone) << run->message;
     EXPECT_EQ(run->Text("power"), "0.5000000");
 }
@@ -117,7 +120,8 @@ TEST(GenericT, BoundariesAreAdmitted) {
 TEST(GenericT, NoEffectHasThePowerAlpha) {
     for (const char* tails : {"One", "Two"}) {
         PowerT test;
-        const auto run = Calculate(test, kPostHoc, With(kPostHocTexts, {{"delta", "0"}, {"tails", tails}}));
+        const auto run =
+            Calculate(test, kPostHoc, With(kPostHocTexts, {{"delta", "0"}, {"tails", tails}}));
         ASSERT_EQ(run->status, kCalculateDone);
         EXPECT_EQ(run->Text("power"), "0.0500000") << tails;
         EXPECT_EQ(run->Text("beta"), "0.9500000") << tails;
@@ -137,13 +141,15 @@ TEST(GenericT, APrioriComputesNothing) {
 // bracket end shown as the answer.
 TEST(GenericT, UnreachablePowerIsAFailure) {
     PowerT test;
-    EXPECT_THROW(Calculate(test, kSensitivity, With(kSensitivityTexts, {{"df", "1"}, {"alpha", "1e-7"}})),
-                 QuorixError);
+    EXPECT_THROW(
+        Calculate(test, kSensitivity, With(kSensitivityTexts, {{"df", "1"}, {"alpha", "1e-7"}})),
+        QuorixError);
 }
 
 TEST(GenericT, CloneKeepsTheInputsAndComputesTheSame) {
     PowerT test;
-    const auto first = Calculate(test, kCriterion, With(kCriterionTexts, {{"delta", "-2"}, {"tails", "One"}}));
+    const auto first =
+        Calculate(test, kCriterion, With(kCriterionTexts, {{"delta", "-2"}, {"tails", "One"}}));
     ASSERT_EQ(first->status, kCalculateDone);
     std::unique_ptr<PowerAnalysis> clone(test.Clone());
     EXPECT_EQ(clone->GetMessage(), "");
@@ -163,7 +169,8 @@ TEST(GenericT, CloneKeepsTheInputsAndComputesTheSame) {
 // the formula again; one that cannot be read is an input error on its row.
 TEST(GenericT, FormulaInputs) {
     PowerT test;
-    const auto run = Calculate(test, kPostHoc, With(kPostHocTexts, {{"alpha", "=0.1/2"}, {"delta", "=5/2"}}));
+    const auto run =
+        Calculate(test, kPostHoc, With(kPostHocTexts, {{"alpha", "=0.1/2"}, {"delta", "=5/2"}}));
     ASSERT_EQ(run->status, kCalculateDone) << run->message;
     EXPECT_EQ(run->Text("power"), "0.6770315");
     PropertyList inputs;

@@ -11,7 +11,7 @@
 namespace {
 
 class RegisterT : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override {
         SetRegisterHook(TestFamily::kT, nullptr);
         ClearTestCatalogue();
@@ -62,10 +62,12 @@ TEST_F(RegisterT, PrototypesStartFromTheirStandardValues) {
         std::string key, text;
     };
     const Start starts[] = {
-        {200, kPostHoc, "tails", "One"},  {200, kPostHoc, "delta", "10"},   {200, kPostHoc, "df", "1"},
-        {200, kPostHoc, "alpha", "0.05"}, {200, kCompromise, "q", "1"},     {201, kAPriori, "d", "0.5"},
-        {201, kAPriori, "power", "0.95"}, {201, kAPriori, "r", "1"},        {201, kPostHoc, "n1", "50"},
-        {201, kPostHoc, "n2", "50"},      {203, kPostHoc, "n", "100"},      {203, kAPriori, "d", "0.5"},
+        {200, kPostHoc, "tails", "One"},  {200, kPostHoc, "delta", "10"},
+        {200, kPostHoc, "df", "1"},       {200, kPostHoc, "alpha", "0.05"},
+        {200, kCompromise, "q", "1"},     {201, kAPriori, "d", "0.5"},
+        {201, kAPriori, "power", "0.95"}, {201, kAPriori, "r", "1"},
+        {201, kPostHoc, "n1", "50"},      {201, kPostHoc, "n2", "50"},
+        {203, kPostHoc, "n", "100"},      {203, kAPriori, "d", "0.5"},
         {204, kPostHoc, "dz", "0.5"},     {204, kSensitivity, "n", "100"},
     };
     for (const Start& s : starts) {

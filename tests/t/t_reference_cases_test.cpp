@@ -61,7 +61,7 @@ std::vector<Case> ReadCases() {
 }
 
 class TReferenceCases : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { RegisterTTests(); }
     void TearDown() override { ClearTestCatalogue(); }
 

@@ -77,7 +77,8 @@ struct Calculation {
 // Builds the inputs of `type`, types `texts` into them (every key must name
 // an input of the list) and calculates. The outputs are built and filled
 // only when the calculation succeeded.
-inline std::unique_ptr<Calculation> Calculate(PowerAnalysis& test, AnalysisType type, const Texts& texts) {
+inline std::unique_ptr<Calculation> Calculate(PowerAnalysis& test, AnalysisType type,
+                                              const Texts& texts) {
     auto run = std::make_unique<Calculation>();
     test.BuildInputList(type, &run->inputs);
     for (const auto& [key, text] : texts) {

@@ -56,21 +56,28 @@ void Register(const std::string& name, AnalysisType type, Texts texts) {
 void RegisterAll() {
     Register<PowerT>("Generic/Sensitivity", kSensitivity,
                      {{kTails, "Two"}, {kAlpha, "0.05"}, {kPower, "0.95"}, {kDf, "30"}});
-    Register<PowerT>("Generic/PostHoc", kPostHoc, {{kTails, "Two"}, {kDelta, "2.5"}, {kAlpha, "0.05"}, {kDf, "30"}});
+    Register<PowerT>("Generic/PostHoc", kPostHoc,
+                     {{kTails, "Two"}, {kDelta, "2.5"}, {kAlpha, "0.05"}, {kDf, "30"}});
     Register<PowerT>("Generic/Criterion", kCriterion,
                      {{kTails, "Two"}, {kDelta, "3"}, {kPower, "0.8"}, {kDf, "30"}});
-    Register<PowerT>("Generic/Compromise", kCompromise, {{kTails, "Two"}, {kDelta, "3"}, {kRatio, "1"}, {kDf, "30"}});
+    Register<PowerT>("Generic/Compromise", kCompromise,
+                     {{kTails, "Two"}, {kDelta, "3"}, {kRatio, "1"}, {kDf, "30"}});
 
-    Register<PowerTMeans>("Means/APriori", kAPriori,
-                          {{kTails, "Two"}, {kD, "0.5"}, {kAlpha, "0.05"}, {kPower, "0.95"}, {kAllocation, "1"}});
-    Register<PowerTMeans>("Means/APriori/SmallEffect", kAPriori,
-                          {{kTails, "Two"}, {kD, "0.05"}, {kAlpha, "0.05"}, {kPower, "0.95"}, {kAllocation, "2"}});
-    Register<PowerTMeans>("Means/Sensitivity", kSensitivity,
-                          {{kTails, "Two"}, {kAlpha, "0.05"}, {kPower, "0.95"}, {kN1, "50"}, {kN2, "50"}});
-    Register<PowerTMeans>("Means/PostHoc", kPostHoc,
-                          {{kTails, "Two"}, {kD, "0.5"}, {kAlpha, "0.05"}, {kN1, "50"}, {kN2, "50"}});
-    Register<PowerTMeans>("Means/Criterion", kCriterion,
-                          {{kTails, "Two"}, {kD, "0.5"}, {kPower, "0.95"}, {kN1, "50"}, {kN2, "50"}});
+    Register<PowerTMeans>(
+        "Means/APriori", kAPriori,
+        {{kTails, "Two"}, {kD, "0.5"}, {kAlpha, "0.05"}, {kPower, "0.95"}, {kAllocation, "1"}});
+    Register<PowerTMeans>(
+        "Means/APriori/SmallEffect", kAPriori,
+        {{kTails, "Two"}, {kD, "0.05"}, {kAlpha, "0.05"}, {kPower, "0.95"}, {kAllocation, "2"}});
+    Register<PowerTMeans>(
+        "Means/Sensitivity", kSensitivity,
+        {{kTails, "Two"}, {kAlpha, "0.05"}, {kPower, "0.95"}, {kN1, "50"}, {kN2, "50"}});
+    Register<PowerTMeans>(
+        "Means/PostHoc", kPostHoc,
+        {{kTails, "Two"}, {kD, "0.5"}, {kAlpha, "0.05"}, {kN1, "50"}, {kN2, "50"}});
+    Register<PowerTMeans>(
+        "Means/Criterion", kCriterion,
+        {{kTails, "Two"}, {kD, "0.5"}, {kPower, "0.95"}, {kN1, "50"}, {kN2, "50"}});
     Register<PowerTMeans>("Means/Compromise", kCompromise,
                           {{kTails, "Two"}, {kD, "0.5"}, {kRatio, "1"}, {kN1, "50"}, {kN2, "50"}});
 
@@ -78,7 +85,8 @@ void RegisterAll() {
                             {{kTails, "Two"}, {kD, "0.5"}, {kAlpha, "0.05"}, {kPower, "0.95"}});
     Register<PowerTOneMean>("OneMean/Sensitivity", kSensitivity,
                             {{kTails, "Two"}, {kAlpha, "0.05"}, {kPower, "0.95"}, {kN, "30"}});
-    Register<PowerTOneMean>("OneMean/PostHoc", kPostHoc, {{kTails, "Two"}, {kD, "0.5"}, {kAlpha, "0.05"}, {kN, "30"}});
+    Register<PowerTOneMean>("OneMean/PostHoc", kPostHoc,
+                            {{kTails, "Two"}, {kD, "0.5"}, {kAlpha, "0.05"}, {kN, "30"}});
     Register<PowerTOneMean>("OneMean/Criterion", kCriterion,
                             {{kTails, "Two"}, {kD, "0.5"}, {kPower, "0.8"}, {kN, "30"}});
     Register<PowerTOneMean>("OneMean/Compromise", kCompromise,
