@@ -204,7 +204,7 @@ void CInPlaceList::keyPressEvent(QKeyEvent* e) {
 
 void CInPlaceList::focusOutEvent(QFocusEvent* e) {
     QComboBox::focusOutEvent(e);
-    if (e->reason() == Qt::PopupFocusReason) return;
+    if (e->reason() == Qt::PopupFocusReason || e->reason() == Qt::ActiveWindowFocusReason) return;
     FocusLeft(QApplication::focusWidget());
 }
 

@@ -66,7 +66,7 @@ public:
                  const QString& initialText, unsigned start);
     ~CInPlaceList() override;
 
-    void EndEdit();
+    void EndEdit() override;
     void DetachGrid() override { grid_ = nullptr; }
     int LastKey() const { return lastKey_; }
     // The width the pop-up list gets: widest option plus a scroll bar and a

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QHideEvent>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -82,6 +83,19 @@ QColor CGridCtrl::SysColor(SysColour which) const {
     case kSysHighlightText: return pal.color(QPalette::HighlightedText);
     }
     return QColor();
+}
+
+void CGridCtrl::hideEvent(QHideEvent* e) {
+    QAbstractScrollArea::hideEvent(e);
+    if (e->spontaneous()) return;
+    // The grid goes out of sight, perhaps because its window is being torn
+    // down while an owner is already half gone: an open edit keeps its text
+    // in the cell, and nobody is called.
+    endingQuietly_ = true;
+    for (QObject* child : viewport()->children())
+        if (auto* editor = dynamic_cast<CGridEditorBase*>(child)) editor->EndEdit();
+    EndEditing();
+    endingQuietly_ = false;
 }
 
 void CGridCtrl::changeEvent(QEvent* e) {
@@ -672,7 +686,7 @@ bool CGridCtrl::GetModified(int row, int col) const {
 // --- Owner notifications ---------------------------------------------------
 
 long CGridCtrl::SendMessageToParent(int row, int col, int code) const {
-    if (!owner_ || destroying_) return 0;
+    if (!owner_ || destroying_ || endingQuietly_) return 0;
     GridNotify note;
     note.grid = const_cast<CGridCtrl*>(this);
     note.controlId = controlId_;

@@ -276,6 +276,10 @@ public:
     // Called by an in-place editor when it closes; `lastKey` is the Qt key
     // that ended the edit (0 for a loss of focus).
     void OnEndInPlaceEdit(const GridDispInfo& info);
+    // True while an edit is being ended because the grid is going out of
+    // sight (its window hides or is destroyed): the text is kept in the cell,
+    // but the owner and the owner form are not called.
+    bool IsEndingQuietly() const { return endingQuietly_; }
 
     // --- Clipboard, drag and drop: hooks for later, nothing here ------------
     virtual void CutSelectedText() {}
@@ -310,6 +314,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     bool event(QEvent* event) override;
     bool focusNextPrevChild(bool next) override;
     void scrollContentsBy(int dx, int dy) override;
@@ -412,4 +417,5 @@ private:
 
     bool inUpdateScrollBars_ = false;
     bool destroying_ = false;
+    bool endingQuietly_ = false;
 };

@@ -170,6 +170,19 @@ TEST_F(GridEdit, LosingTheFocusEndsTheEditOnce) {
     EXPECT_EQ(form.calls.size(), 1u);
 }
 
+TEST_F(GridEdit, HidingTheGridKeepsTheTextWithoutCallingAnyone) {
+    // The window may be on its way out, its owner half destroyed.
+    grid->SetFocusCell(1, 1);
+    QTest::keyClick(grid, Qt::Key_F2);
+    ASSERT_NE(Editor(1, 1), nullptr);
+    QTest::keyClicks(Editor(1, 1), "zz");
+    window.hide();
+    EXPECT_FALSE(grid->IsItemEditing(1, 1));
+    EXPECT_EQ(grid->GetItemText(1, 1), "old11zz");
+    EXPECT_EQ(owner.Count(kNotifyEndLabelEdit), 0);
+    EXPECT_TRUE(form.calls.empty());
+}
+
 TEST_F(GridEdit, InputGridWithoutOwnerFormStillEdits) {
     grid->SetOwnerForm(nullptr);
     grid->SetFocusCell(1, 1);

@@ -6,7 +6,7 @@ void IGridCtrl::OnEndEditCell(int row, int col, const QString& text) {
     CGridCtrl::OnEndEditCell(row, col, text);
     const CGridCellBase* cell = GetCell(row, col);
     const bool combo = cell && cell->IsComboCell();
-    if (!ownerForm_) return;
+    if (!ownerForm_ || IsEndingQuietly()) return;
     // The form may rebuild this grid while it answers.
     QPointer<IGridCtrl> self(this);
     ownerForm_->OnInputChange();

@@ -123,8 +123,9 @@ void CInPlaceEdit::GrowToText() {
 
 void CInPlaceEdit::focusOutEvent(QFocusEvent* e) {
     QLineEdit::focusOutEvent(e);
-    // A context menu is not the end of the edit.
-    if (e->reason() == Qt::PopupFocusReason) return;
+    // A context menu is not the end of the edit, nor is the user switching
+    // to another window for a moment (the edit goes on when they come back).
+    if (e->reason() == Qt::PopupFocusReason || e->reason() == Qt::ActiveWindowFocusReason) return;
     QWidget* next = QApplication::focusWidget();
     if (companion_ && next != companion_) companion_->hide();
     EndEdit();

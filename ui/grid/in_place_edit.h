@@ -12,6 +12,8 @@ class CGridEditorBase {
 public:
     virtual ~CGridEditorBase() = default;
     virtual void DetachGrid() = 0;
+    // Closes the editor and reports its text to the grid.
+    virtual void EndEdit() = 0;
 };
 
 // The one-line editor the grid opens over a cell. It reports its text to the
@@ -24,7 +26,7 @@ public:
     CInPlaceEdit(CGridCtrl* grid, const QRect& rect, Qt::Alignment align, int controlId, int row, int col,
                  const QString& initialText, unsigned start);
 
-    void EndEdit();
+    void EndEdit() override;
     // Feeds a character (or start key) to the open editor.
     void SendChar(unsigned character);
     void SetCompanion(QWidget* companion) { companion_ = companion; }
