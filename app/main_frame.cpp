@@ -13,13 +13,17 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <ctime>
 
 #include "analysis/catalogue.h"
 #include "app/command_forms.h"
 #include "app/form_tables.h"
 #include "app/main_comp_form.h"
 #include "app/main_grid_form.h"
+#include "app/protocol_entry.h"
+#include "app/test_commands.h"
 #include "app/test_families.h"
+#include "app/test_selection_form.h"
 #include "app/ui_helpers.h"
 #include "platform/environment.h"
 #include "platform/fonts.h"
@@ -88,14 +92,14 @@ bool CMainFrame::OnCreate() {
     commandForm_ = new CQuorixCmdCompForm(this);
     shortCommandForm_ = new CQuorixCmdForm(this);
     rangeForm_ = new CRangeForm;
-    // The test selection and the result tabs are filled by their own forms;
-    // until then they are panes of their tables' sizes.
-    testSelectionPane_ = new CFormViewEx(form_tables::TestSelectionForm());
+    testSelectionForm_ = new CTestSelectCompForm(this);
+    // The result tabs are filled by their own form; until then the pane is
+    // an empty form of its table's size.
     plotPane_ = new CFormViewEx(form_tables::ResultTabsForm());
     const std::pair<CFormViewEx*, bool> created[] = {
         {inputHelpForm_, inputHelpShown_},
         {shortCommandForm_, shortCommandShown_}, {commandForm_, fullCommandShown_},
-        {rangeForm_, rangeShown_},            {testSelectionPane_, testSelectionShown_},
+        {rangeForm_, rangeShown_},            {testSelectionForm_, testSelectionShown_},
         {plotPane_, plotPaneShown_},
     };
     for (const auto& [form, shown] : created) {
@@ -130,13 +134,16 @@ bool CMainFrame::CreateMainForm() {
     return form->Create(panes_, QPoint(0, 0), kFormBorder | kFormVisible);
 }
 
+CFormViewEx* CMainFrame::TestSelectionPane() const { return testSelectionForm_; }
+
 CFormViewEx* CMainFrame::MainForm() const {
     if (gridViewShown_) return gridForm_;
     return editFieldForm_;
 }
 
 void CMainFrame::ToggleGridView() {
-    if (!MainForm()) return;
+    // The forms read and write the lists that a running calculation owns.
+    if (!MainForm() || busy_) return;
     // What the user typed goes into the lists first, so the other form shows it.
     GetInputsFromForm(&inputs_);
     delete MainForm();
@@ -182,6 +189,8 @@ void CMainFrame::SetEffectSizeOnForm(double value) {
 }
 
 Property* CMainFrame::FindParameter(std::string name) {
+    // A running calculation owns the input list: nothing to look up then.
+    if (busy_) return nullptr;
     GetInputsFromForm(&inputs_);
     return inputs_.Find(name);
 }
@@ -221,6 +230,20 @@ void CMainFrame::CreateMenusAndToolBar() {
     view->addAction(calculator);
     commands_.RefreshOnShow(view);
 
+    QMenu* tests = menuBar()->addMenu(QStringLiteral("&Tests"));
+    QMenu* popup = nullptr;
+    QString popupName;
+    for (const TestCommand& command : TestIdCommandTable()) {
+        if (command.popup[0] == '\0') continue;  // reached by its id alone
+        if (!popup || popupName != QString::fromUtf8(command.popup)) {
+            popupName = QString::fromUtf8(command.popup);
+            popup = tests->addMenu(popupName);
+            commands_.RefreshOnShow(popup);
+        }
+        popup->addAction(action(command.commandId, command.text));
+    }
+    commands_.RefreshOnShow(tests);
+
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     QAction* about = action(kAbout, "&About Quorix...");
     help->addAction(about);
@@ -246,24 +269,48 @@ void CMainFrame::ResetSelection(int typeIndex) {
     outputsValid_ = false;
     plotValid_ = false;
     if (commandForm_) commandForm_->EnableXYPlot(false);
-    // Until the test-selection form chooses, the first test of the catalogue
-    // is current.
-    currentTest_ = nullptr;
-    for (const TestList& family : TestCatalogue) {
-        if (!family.empty()) {
-            currentTest_ = family.front();
-            break;
-        }
-    }
-    analysisTypes_.Clear();
-    if (!currentTest_) return;
-    currentTest_->GetAnalysisTypes(&analysisTypes_);
-    const int count = static_cast<int>(analysisTypes_.size());
-    chosenTypeIndex_ = std::clamp(typeIndex, 0, std::max(count - 1, 0));
-    if (count > 0) {
-        analysisType_ = static_cast<AnalysisType>(
-            static_cast<PropertyLong*>(analysisTypes_[chosenTypeIndex_])->GetValue());
-    }
+    if (!testSelectionForm_ || TestCatalogue.empty()) return;
+    testSelectionForm_->FillFamilies();
+    testSelectionForm_->SelectFamily(0, 0, typeIndex);
+}
+
+bool CMainFrame::SelectTest(int testId) {
+    if (busy_ || !testSelectionForm_) return false;
+    int family = -1;
+    int index = -1;
+    if (!CTestSelectCompForm::FindInCatalogue(FindTest(testId), &family, &index)) return false;
+    outputsValid_ = false;
+    plotValid_ = false;
+    if (commandForm_) commandForm_->EnableXYPlot(false);
+    const bool drawerOpen = EffectSizeDrawerOpen();
+    CloseEffectSizeDrawer();
+    testSelectionForm_->SelectFamily(family, index, 0);
+    ApplyTestToForms();
+    if (drawerOpen && effectSizeRow_ > 0) CreateEffectSizePanels(EffectSizePanelId());
+    return true;
+}
+
+void CMainFrame::SetChosenType(int index) {
+    if (index < 0 || index >= static_cast<int>(analysisTypes_.size())) return;
+    chosenTypeIndex_ = index;
+    analysisType_ =
+        static_cast<AnalysisType>(static_cast<PropertyLong*>(analysisTypes_[index])->GetValue());
+}
+
+void CMainFrame::OnAnalysisTypeSelected(int index) {
+    if (busy_ || !currentTest_) return;
+    GetInputsFromForm(&inputs_);
+    currentTest_->RememberInputs(&inputs_);
+    SetChosenType(index);
+    ApplyTestToForms();
+    OnInputsChanged();
+    if (analysisType_ == kSensitivity) CloseEffectSizeDrawer();
+}
+
+int CMainFrame::EffectSizePanelId() const {
+    if (gridForm_) return gridForm_->EffectSizePanelId();
+    if (editFieldForm_) return editFieldForm_->EffectSizePanelId();
+    return -1;
 }
 
 void CMainFrame::ApplyTestToForms() {
@@ -288,7 +335,7 @@ void CMainFrame::RecalcLayout(bool) {
         bool shown;
     };
     const Pane order[] = {
-        {plotPane_, plotPaneShown_},          {testSelectionPane_, testSelectionShown_},
+        {plotPane_, plotPaneShown_},          {testSelectionForm_, testSelectionShown_},
         {gridForm_, gridViewShown_},          {editFieldForm_, editFieldShown_},
         {inputHelpForm_, inputHelpShown_},
         {rangeForm_, rangeShown_},            {shortCommandForm_, shortCommandShown_},
@@ -322,8 +369,9 @@ void CMainFrame::OnInputsChanged() {
 }
 
 void CMainFrame::OnInputCommitted() {
-    if (!currentTest_ || !MainForm()) return;
+    if (!currentTest_ || !MainForm() || busy_) return;
     GetInputsFromForm(&inputs_);
+    currentTest_->RememberInputs(&inputs_);
     if (currentTest_->InputsChangeLayout(analysisType_, &inputs_)) {
         inputs_.Clear();
         currentTest_->BuildInputList(analysisType_, &inputs_);
@@ -331,17 +379,35 @@ void CMainFrame::OnInputCommitted() {
     }
 }
 
-// The effect-size drawer, the calculation, the X-Y plot and the options
-// dialog attach here; until they exist the commands do nothing.
+// The effect-size drawer, the X-Y plot and the options dialog attach here;
+// until they exist the commands do nothing.
 void CMainFrame::CreateEffectSizePanels(int) {}
 void CMainFrame::CloseEffectSizeDrawer() {}
-void CMainFrame::OnCalculate() {}
 void CMainFrame::OnXYPlot() {}
 void CMainFrame::OnOptions() {}
+
+void CMainFrame::OnExplorer() {
+    platform::ShowMessage(this,
+                          QStringLiteral("The explorer of the general linear multivariate model "
+                                         "is not there yet."),
+                          QString::fromLatin1(kTitle), platform::MessageIcon::Information);
+}
+
+void CMainFrame::AddProtocolEntry(const ProtocolRecord& record) {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    const bool separate = protocolText_.find('\n') != std::string::npos;
+    protocolText_ += PlainText(ProtocolEntryPieces(record, ++protocolEntries_, local, separate));
+}
 
 void CMainFrame::PumpMessages() { platform::PumpMessages(); }
 
 bool CMainFrame::HandleCommand(int id) {
+    if (TestIdForCommand(id) >= 0) {
+        SelectTest(TestIdForCommand(id));
+        return true;
+    }
     switch (id) {
     case kTogglePlot:
         plotPaneShown_ = !plotPaneShown_;
@@ -356,6 +422,9 @@ bool CMainFrame::HandleCommand(int id) {
     case kGridView:
         ToggleGridView();
         return true;
+    case kExplorerCommand:
+        if (!busy_) OnExplorer();
+        return true;
     case kAbout:
         ShowAbout();
         return true;
@@ -368,6 +437,11 @@ bool CMainFrame::HandleCommand(int id) {
 }
 
 bool CMainFrame::QueryCommand(int id, platform::CommandState* state) {
+    if (TestIdForCommand(id) >= 0) {
+        // Tests that this build does not carry cannot be chosen.
+        state->enabled = !busy_ && FindTest(TestIdForCommand(id)) != nullptr;
+        return true;
+    }
     switch (id) {
     case kTogglePlot:
         state->checked = !plotPaneShown_;
@@ -377,6 +451,10 @@ bool CMainFrame::QueryCommand(int id, platform::CommandState* state) {
         return true;
     case kGridView:
         state->checked = gridViewShown_;
+        state->enabled = !busy_;
+        return true;
+    case kExplorerCommand:
+        state->enabled = !busy_;
         return true;
     case kAbout:
     case kExit:
@@ -400,7 +478,10 @@ bool CMainFrame::HandleKey(int key) {
     switch (key) {
     case Qt::Key_Escape:
         // Esc cancels a running calculation and is never passed on.
-        if (busy_ && currentTest_) currentTest_->cancelled.store(true);
+        if (worker_.Running() && currentTest_) {
+            currentTest_->cancelled.store(true);
+            QApplication::beep();
+        }
         return true;
     // F4 and F5 are consumed: a key that no widget takes travels up to the
     // window and would come through here a second time.
@@ -412,6 +493,9 @@ bool CMainFrame::HandleKey(int key) {
         return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:
+        // Swallowed while a worker runs; left to the focused control while
+        // the frame is busy otherwise (a message box of the calculation).
+        if (worker_.Running()) return true;
         if (busy_ || enterInProgress_) return false;
         enterInProgress_ = true;
         if (commandForm_ && fullCommandShown_) commandForm_->EnableCalculate(false);

@@ -4,10 +4,16 @@
 #include <QString>
 #include <memory>
 
+#include <functional>
+#include <string>
+
 #include "analysis/parameter_names.h"
 #include "analysis/power_analysis.h"
 #include "analysis/property.h"
+#include "analysis/protocol.h"
+#include "app/calculation_driver.h"
 #include "platform/commands.h"
+#include "platform/dialogs.h"
 
 class CFormViewEx;
 class CInputHelpForm;
@@ -16,6 +22,7 @@ class CQuorixCmdForm;
 class CQuorixMainCompForm;
 class CQuorixMainForm;
 class CRangeForm;
+class CTestSelectCompForm;
 class QLabel;
 
 // Command ids of the main window's menus, tool bar and keys.
@@ -48,9 +55,16 @@ public:
     // could not be created.
     bool OnCreate();
 
-    // Picks the start-up test and shows it. `typeIndex` is the analysis type
-    // chosen at first.
+    // Refills the test selection and chooses the first test of the catalogue
+    // with analysis type `typeIndex`.
     void ResetSelection(int typeIndex);
+    // Makes the catalogue's test `testId` current with its first analysis
+    // type (kept across a generic test as the test selection does) and shows
+    // it; false, changing nothing, when no test has the id or a calculation
+    // runs.
+    bool SelectTest(int testId);
+    // Rebuilds the current test's lists for the analysis type and shows
+    // them with blank outputs.
     void ApplyTestToForms();
     // Stacks the shown panes and sizes the window to hold them.
     void RecalcLayout(bool notify = true);
@@ -60,10 +74,31 @@ public:
     void OnInputCommitted();
     void CreateEffectSizePanels(int panelTestId);
     void CloseEffectSizeDrawer();
+    bool EffectSizeDrawerOpen() const { return false; }
+    // The effect-size panel of the shown main form's effect-size input, or -1.
+    int EffectSizePanelId() const;
+    // Runs the current test's calculation on a worker thread and shows what
+    // came of it.
     void OnCalculate();
     void OnXYPlot();
     void OnOptions();
+    void OnExplorer();
     void PumpMessages();
+
+    // Services of the test-selection form.
+    void SetCurrentTest(PowerAnalysis* test) { currentTest_ = test; }
+    // Element `index` of the analysis-type list becomes the chosen type.
+    void SetChosenType(int index);
+    int ChosenTypeIndex() const { return chosenTypeIndex_; }
+    // The user chose type `index`: what was typed is kept for the new lists.
+    void OnAnalysisTypeSelected(int index);
+
+    // The protocol: every successful calculation appends an entry.
+    void AddProtocolEntry(const ProtocolRecord& record);
+    const std::string& ProtocolText() const { return protocolText_; }
+    // The distribution graph that the calculation fills (not owned; null
+    // until there is one).
+    void SetDistributionPlotTarget(DistributionPlotTarget* target) { plotTarget_ = target; }
 
     // The shown main form (grid or edit fields) exchanges the lists.
     void GetInputsFromForm(PropertyList* inputs);
@@ -79,6 +114,10 @@ public:
     Property* FindParameter(std::string name) override;
 
     bool IsBusy() const { return busy_; }
+    // A worker thread is computing for the current test.
+    bool IsCalculationRunning() const { return worker_.Running(); }
+    bool OutputsValid() const { return outputsValid_; }
+    bool PlotValid() const { return plotValid_; }
     void SetShortFormCalculation(bool on) { shortFormCalculation_ = on; }
 
     // What the panes show, for the driver and the tests.
@@ -86,7 +125,8 @@ public:
     CQuorixMainForm* GridForm() const { return gridForm_; }
     CFormViewEx* MainForm() const;
     CQuorixCmdCompForm* CommandForm() const { return commandForm_; }
-    CFormViewEx* TestSelectionPane() const { return testSelectionPane_; }
+    CFormViewEx* TestSelectionPane() const;
+    CTestSelectCompForm* TestSelectionForm() const { return testSelectionForm_; }
     CFormViewEx* PlotPane() const { return plotPane_; }
     PowerAnalysis* CurrentTest() const { return currentTest_; }
     AnalysisType CurrentAnalysis() const { return analysisType_; }
@@ -107,6 +147,9 @@ private:
     bool CreateMainForm();
     void CreateMenusAndToolBar();
     void ShowAbout();
+    void RunDistributionPlot(
+        bool noPlot, const std::function<void()>& idle,
+        const std::function<void(const std::string&, const char*, platform::MessageIcon)>& report);
 
     // Pane flags: which panes are shown.
     bool gridViewShown_ = false;
@@ -131,7 +174,7 @@ private:
     CQuorixCmdForm* shortCommandForm_ = nullptr;
     CQuorixCmdCompForm* commandForm_ = nullptr;
     CRangeForm* rangeForm_ = nullptr;
-    CFormViewEx* testSelectionPane_ = nullptr;
+    CTestSelectCompForm* testSelectionForm_ = nullptr;
     CFormViewEx* plotPane_ = nullptr;
     QLabel* statusText_ = nullptr;
 
@@ -142,6 +185,11 @@ private:
     PropertyList analysisTypes_;
     int chosenTypeIndex_ = 0;
     int effectSizeRow_ = -1;
+    ProtocolRecord protocolRecord_;
+    std::string protocolText_;
+    int protocolEntries_ = 0;
+    DistributionPlotTarget* plotTarget_ = nullptr;
+    CalculationWorker worker_;
 
     QString programFolder_;
     platform::CommandRouter commands_;
