@@ -697,9 +697,10 @@ void bratio(double* a, double* b, double* x, double* y, double* w, double* w1, i
     const double av = *a, bv = *b, xv = *x, yv = *y;
     // Arguments that are not numbers (or infinite shape parameters) would
     // pass every check below and leave the continued fraction without an
-    // end.
+    // end; shape parameters whose sum overflows would end in values that
+    // are not numbers.
     if (IsNan(av) || IsNan(bv) || IsNan(xv) || IsNan(yv) || std::isinf(av) ||
-        std::isinf(bv)) {
+        std::isinf(bv) || std::isinf(av + bv)) {
         *ierr = 8;
         return;
     }

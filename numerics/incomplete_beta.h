@@ -9,8 +9,8 @@
 // w = I_x(a, b), w1 = 1 - I_x(a, b), y = 1 - x given separately so that the
 // smaller of x and y keeps its precision. ierr: 0 ok; 1 a or b negative;
 // 2 a = b = 0; 3 x outside [0, 1]; 4 y outside [0, 1]; 5 x + y != 1;
-// 6 x = a = 0; 7 y = b = 0; 8 an argument is not a number. On any error
-// w = w1 = 0.
+// 6 x = a = 0; 7 y = b = 0; 8 an argument is not a number, or a, b or
+// a + b is infinite. On any error w = w1 = 0.
 void bratio(double* a, double* b, double* x, double* y, double* w, double* w1,
             int* ierr);
 

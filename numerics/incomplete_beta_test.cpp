@@ -112,6 +112,7 @@ TEST(Bratio, EdgeArgumentsAndErrorCodes) {
         {2.0, 3.0, 0.3, kNan, 8, 0.0, 0.0},
         {HUGE_VAL, 3.0, 0.3, 0.7, 8, 0.0, 0.0},
         {50.0, HUGE_VAL, 0.3, 0.7, 8, 0.0, 0.0},
+        {1.7e308, 1.7e308, 0.5, 0.5, 8, 0.0, 0.0},  // a + b overflows
     };
     for (const Case& c : cases) {
         const BratioResult r = Bratio(c.a, c.b, c.x, c.y);
