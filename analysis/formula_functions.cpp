@@ -6,6 +6,7 @@
 #include "distributions/beta.h"
 #include "distributions/binomial.h"
 #include "distributions/chi.h"
+#include "distributions/closed_form.h"
 #include "distributions/f.h"
 #include "distributions/normal.h"
 #include "distributions/poisson.h"
@@ -95,18 +96,18 @@ constexpr FormulaFunction kFunctions[] = {
     {"mr2cdf", 4, nullptr},
     {"mr2inv", 4, nullptr},
     {"mr2pdf", 4, nullptr},
-    {"logncdf", 3, nullptr},
-    {"logninv", 3, nullptr},
-    {"lognpdf", 3, nullptr},
-    {"unicdf", 3, nullptr},
-    {"uniinv", 3, nullptr},
-    {"unipdf", 3, nullptr},
-    {"expcdf", 2, nullptr},
-    {"expinv", 2, nullptr},
-    {"exppdf", 2, nullptr},
-    {"laplcdf", 3, nullptr},
-    {"laplinv", 3, nullptr},
-    {"laplpdf", 3, nullptr},
+    {"logncdf", 3, [](const double* a) { return LogNormalDistribution(a[1], a[2]).Cdf(a[0]); }},
+    {"logninv", 3, [](const double* a) { return LogNormalDistribution(a[1], a[2]).Quantile(a[0]); }},
+    {"lognpdf", 3, [](const double* a) { return LogNormalDistribution(a[1], a[2]).Pdf(a[0]); }},
+    {"unicdf", 3, [](const double* a) { return UniformDistribution(a[1], a[2]).Cdf(a[0]); }},
+    {"uniinv", 3, [](const double* a) { return UniformDistribution(a[1], a[2]).Quantile(a[0]); }},
+    {"unipdf", 3, [](const double* a) { return UniformDistribution(a[1], a[2]).Pdf(a[0]); }},
+    {"expcdf", 2, [](const double* a) { return ExponentialDistribution(a[1]).Cdf(a[0]); }},
+    {"expinv", 2, [](const double* a) { return ExponentialDistribution(a[1]).Quantile(a[0]); }},
+    {"exppdf", 2, [](const double* a) { return ExponentialDistribution(a[1]).Pdf(a[0]); }},
+    {"laplcdf", 3, [](const double* a) { return LaplaceDistribution(a[1], a[2]).Cdf(a[0]); }},
+    {"laplinv", 3, [](const double* a) { return LaplaceDistribution(a[1], a[2]).Quantile(a[0]); }},
+    {"laplpdf", 3, [](const double* a) { return LaplaceDistribution(a[1], a[2]).Pdf(a[0]); }},
     {"lngamma", 1, [](const double* a) { return LogGamma(a[0]); }},
 };
 
