@@ -23,7 +23,7 @@ for (h in hyper) {
     add("hyper", "cdf", n, K, N, x, phyper(x, K, N - K, n))
     add("hyper", "pdf", n, K, N, x, dhyper(x, K, N - K, n))
   }
-  for (p in c(1e-40, 1e-12, 0.001, 0.05, 0.3, 0.5, 0.77, 0.95, 0.999, 1 - 1e-12)) {
+  for (p in c(1e-40, 1e-12, 0.001, 0.05, 0.3, 0.5, 0.77, 0.95, 0.999, 1 - 1e-9)) {
     add("hyper", "quantile", n, K, N, p, qhyper(p, K, N - K, n))
   }
 }
