@@ -41,20 +41,35 @@ double NoncentralChiSquareCdf(double z, double df, double lambda, int* status) {
     // Poisson mode outwards. Neighbouring central terms differ by
     // t_i = g^(a+i) e^-g / Gamma(a+i+1), which is carried by recurrence.
     const double h = lambda / 2.0;
-    const double k = std::floor(h);
     const double a = df / 2.0;
     const double g = z / 2.0;
-    const double wMode = PoissonDensity(k, h, 0);
-    const double fMode = df + 2.0 * k > 0.0 ? CentralLowerTail(z, df + 2.0 * k) : 1.0;
-    // With df = 0 the mode term is the point mass (F = 1) and t starts at the
-    // step from 0 to 2 degrees of freedom, e^-g.
-    // t = g^(a+k-1) e^-g / Gamma(a + k), by the saddle-point Poisson form
-    // where its argument is not negative (precise for large a + k).
-    double tMode = 0.0;
-    if (a + k >= 1.0) {
-        tMode = dpois_raw(a + k - 1.0, g, 0);
-    } else if (a + k > 0.0) {
-        tMode = std::exp((a + k - 1.0) * std::log(g) - g - LogGamma(a + k));
+    double k = std::floor(h);
+    double wMode = 0.0, fMode = 0.0, tMode = 0.0;
+    auto startAt = [&](double index) {
+        k = index;
+        wMode = PoissonDensity(k, h, 0);
+        fMode = df + 2.0 * k > 0.0 ? CentralLowerTail(z, df + 2.0 * k) : 1.0;
+        // t = g^(a+k-1) e^-g / Gamma(a + k), by the saddle-point Poisson form
+        // where its argument is not negative (precise for large a + k). With
+        // df = 0 the k = 0 term is the point mass (F = 1) and t starts at the
+        // step from 0 to 2 degrees of freedom, e^-g.
+        tMode = 0.0;
+        if (a + k >= 1.0) {
+            tMode = dpois_raw(a + k - 1.0, g, 0);
+        } else if (a + k > 0.0) {
+            tMode = std::exp((a + k - 1.0) * std::log(g) - g - LogGamma(a + k));
+        }
+    };
+    startAt(k);
+    if (std::min({wMode, fMode, tMode}) < 1e-290) {
+        // Far below the mean the central term at the Poisson mode underflows
+        // although lower terms do not (df = 0.05 keeps P(chi-square <= z) near
+        // z^0.025): the recurrences cannot climb back from 0 or from the few
+        // digits of a subnormal number. The
+        // terms then peak near i(a + i) = h g, where the ratio of neighbouring
+        // terms, about h g / (i (a + i)), passes 1; start there instead.
+        const double peak = std::floor((-a + std::sqrt(a * a + 4.0 * h * g)) / 2.0);
+        if (peak < k) startAt(peak);
     }
 
     double sum = 0.0;
@@ -70,7 +85,13 @@ double NoncentralChiSquareCdf(double z, double df, double lambda, int* status) {
         i += 1.0;
         w *= h / i;
         t = a + i - 1.0 > 0.0 ? t * g / (a + i - 1.0) : std::exp(-g);
+        const double previous = f;
         f -= t;
+        // Where the next central term is far smaller than this one the
+        // difference keeps only the rounding of the larger; that noise,
+        // times Poisson weights that still grow towards the mode, would
+        // swamp a small lower tail. Such a term is taken afresh.
+        if (f < 0.5 * previous) f = CentralLowerTail(z, df + 2.0 * i);
     }
 
     if (k > 0.0) {
@@ -156,7 +177,11 @@ double NoncentralChiSquareQuantile(double prob, double df, double lambda, int* s
         x1 = std::max(x1, x0 / 5.0);
         double f1 = NoncentralChiSquareCdf(x1, df, lambda, &st);
         // Halve the step while it does not reduce the error.
-        while (std::fabs(f1 - prob) >= std::fabs(d) && std::fabs(x1 - x0) > 1e-10 * x1) {
+        // (At most 200 halvings: among subnormal numbers the midpoint can
+        // stop moving before the relative test is met.)
+        for (int halvings = 0;
+             halvings < 200 && std::fabs(f1 - prob) >= std::fabs(d) && std::fabs(x1 - x0) > 1e-10 * x1;
+             ++halvings) {
             x1 = (x0 + x1) / 2.0;
             f1 = NoncentralChiSquareCdf(x1, df, lambda, &st);
         }
@@ -165,7 +190,11 @@ double NoncentralChiSquareQuantile(double prob, double df, double lambda, int* s
         // where the density is tiny, that is short of the 1e-10 step, and
         // the steps would otherwise shuttle between equally good points.
         if (std::fabs(f1 - prob) >= std::fabs(d)) return x0;
-        if (std::fabs(x1 - x0) <= 1e-10 * std::fabs(x1) || std::fabs(x1 - x0) <= 1e-10) return x1;
+        // Converged on a relative step only: an absolute 1e-10 would stop
+        // early where the answer itself is tiny (df 0.01 puts the 1e-12
+        // quantile below 1e-300), reporting a point whose probability is
+        // far from prob. An answer that underflows ends at 0.
+        if (std::fabs(x1 - x0) <= 1e-10 * std::fabs(x1) || x1 == 0.0) return x1;
         x0 = x1;
         f0 = f1;
     }

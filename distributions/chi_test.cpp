@@ -78,6 +78,21 @@ TEST(ChiDistributionTest, SeriesCornerCases) {
     EXPECT_EQ(status, -1);
 }
 
+TEST(ChiDistributionTest, NoncentralQuantileWithTinyDegreesOfFreedom) {
+    // With df = 0.05 the distribution function climbs from 0 like z^0.025:
+    // small probabilities sit at tiny z, which the iteration must reach
+    // rather than stop at an absolute step.
+    for (double prob : {1e-3, 1e-6}) {
+        ChiDistribution d(0.05, 20.0);
+        const double z = d.Quantile(prob);
+        EXPECT_NEAR(d.Cdf(z), prob, 1e-8 * prob) << prob << " at " << z;
+    }
+    // With df = 0.01 the 1e-12 quantile lies below the smallest double: the
+    // iteration walks down into the subnormal numbers and ends there.
+    ChiDistribution d(0.01, 20.0);
+    EXPECT_LT(d.Quantile(1e-12), 1e-300);
+}
+
 TEST(ChiDistributionTest, ScaleActsOnTheVariableConsistently) {
     // X = Y / s: Cdf(x) = F_Y(x s), Pdf(x) = s f_Y(x s), Quantile = q_Y / s.
     for (double lambda : {0.0, 6.0}) {

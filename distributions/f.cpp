@@ -9,6 +9,10 @@
 
 namespace {
 
+// Below this a value has no longer the full precision that the recurrences
+// multiply up (2^-1022 / 2^-52, the subnormal range and a margin).
+constexpr double kTiny = 1e-290;
+
 // Argument checks of the noncentral F driver: -4 f < 0, -5 df1 <= 0,
 // -6 df2 <= 0, -7 lambda < 0 (every failing bound is 0).
 int NoncentralArgumentStatus(double f, double df1, double df2, double lambda) {
@@ -68,16 +72,31 @@ double NoncentralFCdf(double z, double df1, double df2, double lambda) {
     double x = prod / (prod + df2);
     double y = df2 / (prod + df2);
     const double h = lambda / 2.0;
-    const double k = std::floor(h);
     double b = df2 / 2.0;
-    double aMode = df1 / 2.0 + k;
-
-    double iMode = 0.0, complement = 0.0;
-    int ierr = 0;
-    bratio(&aMode, &b, &x, &y, &iMode, &complement, &ierr);
-    // I_x(a + 1, b) = I_x(a, b) - E(a), E(a) = x^a y^b / (a B(a, b)).
-    const double eMode = brcomp(&aMode, &b, &x, &y) / aMode;
-    const double wMode = PoissonDensity(k, h, 0);
+    double k = 0.0, aMode = 0.0, iMode = 0.0, eMode = 0.0, wMode = 0.0;
+    auto startAt = [&](double index) {
+        k = index;
+        aMode = df1 / 2.0 + k;
+        double complement = 0.0;
+        int ierr = 0;
+        bratio(&aMode, &b, &x, &y, &iMode, &complement, &ierr);
+        // I_x(a + 1, b) = I_x(a, b) - E(a), E(a) = x^a y^b / (a B(a, b)).
+        eMode = brcomp(&aMode, &b, &x, &y) / aMode;
+        wMode = PoissonDensity(k, h, 0);
+    };
+    startAt(std::floor(h));
+    if (std::min({wMode, iMode, eMode}) < kTiny) {
+        // Far below the mean the ratio at the Poisson mode underflows
+        // although lower terms do not (a tiny df1 keeps I_x(df1/2, b) near
+        // x^(df1/2)), and the recurrences cannot climb back from 0 or from
+        // the few digits of a subnormal number.
+        // The terms then peak where h x (a + b + i) / (i (a + i)), about the
+        // ratio of neighbouring terms, passes 1; start there instead.
+        const double a = df1 / 2.0;
+        const double c = h * x;
+        const double peak = std::floor(((c - a) + std::sqrt((a - c) * (a - c) + 4.0 * c * (a + b))) / 2.0);
+        if (peak < k) startAt(peak);
+    }
     constexpr double kEpsilon = 2.220446049250313e-16;
 
     double sum = 0.0;
@@ -87,10 +106,19 @@ double NoncentralFCdf(double z, double df1, double df2, double lambda) {
         if (std::isnan(term)) break;
         sum += term;
         if (term <= sum * kEpsilon) break;
+        const double previous = ratio;
         ratio -= e;
         e *= x * (a + b) / (a + 1.0);
         a += 1.0;
         w *= h / (i + 1.0);
+        // Where I_x(a + 1, b) is far smaller than I_x(a, b) the difference
+        // keeps only the rounding of the larger, noise that the growing
+        // Poisson weights would carry into a small lower tail: take it afresh.
+        if (ratio < 0.5 * previous) {
+            double complement = 0.0;
+            int ierr = 0;
+            bratio(&a, &b, &x, &y, &ratio, &complement, &ierr);
+        }
     }
     w = wMode, ratio = iMode, e = eMode, a = aMode;
     for (double i = k - 1.0; i >= 0.0; i -= 1.0) {
@@ -124,7 +152,11 @@ double NoncentralFQuantile(double prob, double df1, double df2, double lambda, b
         x1 = std::clamp(x1, x0 / 5.0, 5.0 * x0);
         double f1 = NoncentralFCdf(x1, df1, df2, lambda);
         // Halve the step while it does not reduce the error.
-        while (std::fabs(f1 - prob) >= std::fabs(d) && std::fabs(x1 - x0) > 1e-13 * x0) {
+        // (At most 200 halvings: among subnormal numbers the midpoint can
+        // stop moving before the relative test is met.)
+        for (int halvings = 0;
+             halvings < 200 && std::fabs(f1 - prob) >= std::fabs(d) && std::fabs(x1 - x0) > 1e-13 * x0;
+             ++halvings) {
             x1 = (x0 + x1) / 2.0;
             f1 = NoncentralFCdf(x1, df1, df2, lambda);
         }

@@ -110,8 +110,13 @@ double NoncentralTCdf(double x, double nu, double delta, int* status) {
             sum += term;
             ++terms;
             if ((sum != 0.0 && std::fabs(term) / std::fabs(sum) <= kRelativeStop) || terms > kMaxTerms) break;
+            const double previousA = ia, previousB = ib;
             ia += direction * ea;
             ib += direction * eb;
+            // A ratio that falls to less than half of the last keeps mostly
+            // the rounding of the last; take it afresh (see below).
+            if (ia < 0.5 * previousA) ia = IncompleteBeta(i + 1.5, half, u, v, upper);
+            if (ib < 0.5 * previousB) ib = IncompleteBeta(i + 2.0, half, u, v, upper);
             pw *= h / (i + 1.0);
             qw *= h / (i + 1.5);
             ea *= u * (i + 0.5 + half) / (i + 1.5);
@@ -125,8 +130,14 @@ double NoncentralTCdf(double x, double nu, double delta, int* status) {
             qw *= (i + 1.5) / h;
             ea *= (i + 1.5) / ((i + 0.5 + half) * u);
             eb *= (i + 2.0) / ((i + 1.0 + half) * u);
+            const double previousA = ia, previousB = ib;
             ia -= direction * ea;
             ib -= direction * eb;
+            // Where one ratio is far smaller than its neighbour, their
+            // difference keeps only the neighbour's rounding, noise that the
+            // Poisson weights would carry into a small tail: take it afresh.
+            if (ia < 0.5 * previousA) ia = IncompleteBeta(i + 0.5, half, u, v, upper);
+            if (ib < 0.5 * previousB) ib = IncompleteBeta(i + 1.0, half, u, v, upper);
             const double term = pw * ia + qw * ib;
             sum += term;
             ++terms;
@@ -239,7 +250,11 @@ double NoncentralTQuantile(double prob, double nu, double delta, int* status) {
         if (!std::isfinite(step)) step = d > 0.0 ? reach : -reach;
         double x1 = std::clamp(x0 - step, -reach, reach);
         double f1 = NoncentralTCdf(x1, nu, delta, &st);
-        while (std::fabs(f1 - prob) > std::fabs(d) * (1.0 + tol) && std::fabs(x1 - x0) > std::fabs(x0) * tol) {
+        // (At most 200 halvings: among subnormal numbers the midpoint can
+        // stop moving before the relative test is met.)
+        for (int halvings = 0; halvings < 200 && std::fabs(f1 - prob) > std::fabs(d) * (1.0 + tol) &&
+                               std::fabs(x1 - x0) > std::fabs(x0) * tol;
+             ++halvings) {
             x1 = (x0 + x1) / 2.0;
             f1 = NoncentralTCdf(x1, nu, delta, &st);
         }
