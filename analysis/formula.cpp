@@ -1,11 +1,12 @@
 #include "analysis/formula.h"
 
+#include <locale.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <iostream>
 #include <locale>
-#include <locale.h>
 #include <new>
 #include <sstream>
 
@@ -16,8 +17,12 @@ namespace {
 constexpr int kMaxNesting = 300;
 constexpr int kMaxHeight = 2000;
 
-bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 double ParseCNumber(const std::string& s) {
     static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
@@ -32,23 +37,35 @@ struct SyntaxError {
 
 int OperatorCode(char c) {
     switch (c) {
-        case '*': return kOpMultiply;
-        case '+': return kOpAdd;
-        case '-': return kOpSubtract;
-        case '/': return kOpDivide;
-        case '^': return kOpPower;
-        default: return kOpNone;
+        case '*':
+            return kOpMultiply;
+        case '+':
+            return kOpAdd;
+        case '-':
+            return kOpSubtract;
+        case '/':
+            return kOpDivide;
+        case '^':
+            return kOpPower;
+        default:
+            return kOpNone;
     }
 }
 
 char OperatorChar(int op) {
     switch (op) {
-        case kOpAdd: return '+';
-        case kOpSubtract: return '-';
-        case kOpMultiply: return '*';
-        case kOpDivide: return '/';
-        case kOpPower: return '^';
-        default: return '?';
+        case kOpAdd:
+            return '+';
+        case kOpSubtract:
+            return '-';
+        case kOpMultiply:
+            return '*';
+        case kOpDivide:
+            return '/';
+        case kOpPower:
+            return '^';
+        default:
+            return '?';
     }
 }
 
@@ -57,7 +74,7 @@ using Node = std::unique_ptr<FormulaTree>;
 // Precedence climbing over Formula::buffer; every operator groups from the
 // left. The node shapes are those FormulaTree describes.
 class Reader {
-public:
+  public:
     Reader(Formula& formula, VariableAccess* variables) : f_(formula), variables_(variables) {}
 
     // A whole expression, up to a character that is no operator (such as
@@ -76,7 +93,7 @@ public:
         return lhs;
     }
 
-private:
+  private:
     struct NestingGuard {
         explicit NestingGuard(Reader& r) : reader(r) {
             if (++reader.nesting_ > kMaxNesting) throw TooDeep();
@@ -95,7 +112,8 @@ private:
     }
 
     SyntaxError MissingOperand() const {
-        return {Formula::kMissingOperand, "Syntax error: Missing operand at: " + f_.buffer.substr(f_.cursor) + "\n"};
+        return {Formula::kMissingOperand,
+                "Syntax error: Missing operand at: " + f_.buffer.substr(f_.cursor) + "\n"};
     }
 
     // The right operand of `op`: everything that binds more tightly.
@@ -105,7 +123,8 @@ private:
         if (!rhs) throw MissingOperand();
         for (;;) {
             const int next = OperatorCode(Peek());
-            if (next == kOpNone || FormulaPrecedenceTable[next] <= FormulaPrecedenceTable[op]) break;
+            if (next == kOpNone || FormulaPrecedenceTable[next] <= FormulaPrecedenceTable[op])
+                break;
             ++f_.cursor;
             Node further = ReadExpressionAfter(next);
             rhs = MakeBinary(next, std::move(rhs), std::move(further));
@@ -151,7 +170,9 @@ private:
         if (c == '(') {
             ++f_.cursor;
             Node inner = ReadExpression();
-            if (Peek() != ')') throw SyntaxError{Formula::kUnbalancedPar, "Syntax error: Unbalanced parentheses\n"};
+            if (Peek() != ')')
+                throw SyntaxError{Formula::kUnbalancedPar,
+                                  "Syntax error: Unbalanced parentheses\n"};
             ++f_.cursor;
             Node wrapper = NewNode();
             if (inner) {
@@ -219,10 +240,13 @@ private:
             ++f_.cursor;
             return ReadCall(function, std::move(name));
         }
-        if (Peek() == '(') throw SyntaxError{Formula::kUnknownFunction, "Syntax Error: Unknown function " + name + "\n"};
+        if (Peek() == '(')
+            throw SyntaxError{Formula::kUnknownFunction,
+                              "Syntax Error: Unknown function " + name + "\n"};
         VariableAccess* access = variables_ ? variables_ : DefaultVariableAccess();
         if (!access->HasVariable(name.c_str())) {
-            throw SyntaxError{Formula::kUnknownVariable, "Syntax error: Unknown Variable " + name + "\n"};
+            throw SyntaxError{Formula::kUnknownVariable,
+                              "Syntax error: Unknown Variable " + name + "\n"};
         }
         auto operand = std::make_unique<Operand>();
         operand->kind = Operand::kVariable;
@@ -250,15 +274,17 @@ private:
         int height = call->right->height;
         for (int i = 1; i < arity; ++i) {
             if (Peek() != ',') {
-                throw SyntaxError{Formula::kMissingArgument, "Syntax error: Missing argument for function " + name + "\n"};
+                throw SyntaxError{Formula::kMissingArgument,
+                                  "Syntax error: Missing argument for function " + name + "\n"};
             }
             ++f_.cursor;
             call->args.push_back(ReadArgument());
             height = std::max(height, call->args.back()->height);
         }
         if (Peek() != ')') {
-            throw SyntaxError{Formula::kMissingRightPar,
-                              "Syntax error: Missing right parenthesis for function " + name + "\n"};
+            throw SyntaxError{
+                Formula::kMissingRightPar,
+                "Syntax error: Missing right parenthesis for function " + name + "\n"};
         }
         ++f_.cursor;
         call->height = height + 1;
@@ -274,10 +300,18 @@ private:
 
 // ------------------------------------------------------------ VariableAccess
 
-double VariableAccess::GetValue(const VariableRecord*) { return 0.0; }
-double VariableAccess::GetValueByName(const char*) { return 0.0; }
-bool VariableAccess::HasVariable(const char*) { return false; }
-VariableRecord* VariableAccess::FindVariable(const char*) { return nullptr; }
+double VariableAccess::GetValue(const VariableRecord*) {
+    return 0.0;
+}
+double VariableAccess::GetValueByName(const char*) {
+    return 0.0;
+}
+bool VariableAccess::HasVariable(const char*) {
+    return false;
+}
+VariableRecord* VariableAccess::FindVariable(const char*) {
+    return nullptr;
+}
 
 VariableAccess* DefaultVariableAccess() {
     static VariableAccess defaults;
@@ -325,12 +359,18 @@ double FormulaTree::EvaluateNode() const {
     const double l = left ? left->EvaluateNode() : 0.0;
     const double r = right ? right->EvaluateNode() : 0.0;
     switch (op) {
-        case kOpAdd: return l + r;
-        case kOpSubtract: return l - r;
-        case kOpMultiply: return l * r;
-        case kOpDivide: return l / r;
-        case kOpPower: return std::pow(l, r);
-        default: return l;  // a wrapper stands for its left; empty gives 0
+        case kOpAdd:
+            return l + r;
+        case kOpSubtract:
+            return l - r;
+        case kOpMultiply:
+            return l * r;
+        case kOpDivide:
+            return l / r;
+        case kOpPower:
+            return std::pow(l, r);
+        default:
+            return l;  // a wrapper stands for its left; empty gives 0
     }
 }
 
@@ -382,7 +422,9 @@ void FormulaTree::PrintNode(std::ostream& os) const {
 
 Formula::Formula(VariableAccess* v, int) : FormulaTree(v) {}
 
-Formula::Formula(const char* text, VariableAccess* v) : FormulaTree(v) { Parse(text); }
+Formula::Formula(const char* text, VariableAccess* v) : FormulaTree(v) {
+    Parse(text);
+}
 
 bool Formula::Parse(const char* text) {
     message.clear();
@@ -450,13 +492,19 @@ VarFormula::VarFormula(const char* text, VariableTree* t) : Formula(nullptr, 0),
     Parse(text);
 }
 
-double VarFormula::GetValue(const VariableRecord* record) { return record ? record->value : 0.0; }
+double VarFormula::GetValue(const VariableRecord* record) {
+    return record ? record->value : 0.0;
+}
 
 double VarFormula::GetValueByName(const char* name) {
     const VariableRecord* record = table ? table->Find(name) : nullptr;
     return record ? record->value : 0.0;
 }
 
-bool VarFormula::HasVariable(const char* name) { return table && table->Find(name) != nullptr; }
+bool VarFormula::HasVariable(const char* name) {
+    return table && table->Find(name) != nullptr;
+}
 
-VariableRecord* VarFormula::FindVariable(const char* name) { return table ? table->Find(name) : nullptr; }
+VariableRecord* VarFormula::FindVariable(const char* name) {
+    return table ? table->Find(name) : nullptr;
+}

@@ -19,7 +19,7 @@
 // supplies the key comparison and says how its values are freed. The owner
 // keeps the root link and passes it to every operation.
 class AVLTree {
-public:
+  public:
     struct Node {
         const void* key = nullptr;  // not owned
         Node* left = nullptr;
@@ -54,7 +54,7 @@ public:
     void** foundValueSlot = nullptr;
     void* newValue = nullptr;
 
-private:
+  private:
     bool InsertBelow(const void* key, Node** link, int* result);
     bool RemoveBelow(const void* key, Node** link, bool deleteValue, int* result);
 };
@@ -70,7 +70,7 @@ struct VariableRecord {
 // The calculator's table of named variables (keys are NUL-terminated names).
 // The application supplies it.
 class VariableTree : public AVLTree {
-public:
+  public:
     using AVLTree::Find;
     virtual VariableRecord* Find(const char* name) = 0;
 };
@@ -78,7 +78,7 @@ public:
 // How a formula reads variables. The bodies here are the defaults: with them
 // every name is a variable that does not exist.
 class VariableAccess {
-public:
+  public:
     virtual ~VariableAccess() = default;
     virtual double GetValue(const VariableRecord* record);
     virtual double GetValueByName(const char* name);
@@ -105,7 +105,15 @@ int FindFormulaFunction(std::string_view name);
 
 // ------------------------------------------------------------- the tree
 
-enum FormulaOperator { kOpCall = 0, kOpAdd = 1, kOpSubtract = 2, kOpMultiply = 3, kOpDivide = 4, kOpPower = 5, kOpNone = 6 };
+enum FormulaOperator {
+    kOpCall = 0,
+    kOpAdd = 1,
+    kOpSubtract = 2,
+    kOpMultiply = 3,
+    kOpDivide = 4,
+    kOpPower = 5,
+    kOpNone = 6
+};
 
 // Precedence of each operator code, index = code.
 inline constexpr int FormulaPrecedenceTable[7] = {0, 1, 2, 3, 3, 4, 5};
@@ -124,7 +132,7 @@ struct Operand {
 // call node (op 0: left the function's leaf, right the first argument, args
 // the further arguments), a wrapper (left only, op none) or empty (value 0).
 class FormulaTree {
-public:
+  public:
     explicit FormulaTree(VariableAccess* variables);
     FormulaTree(const FormulaTree&) = delete;
     FormulaTree& operator=(const FormulaTree&) = delete;
@@ -145,14 +153,14 @@ public:
     VariableAccess* variables;  // not owned; null stands for the defaults
     int height = 1;             // levels of nodes below and including this one
 
-protected:
+  protected:
     void PrintNode(std::ostream& os) const;
 };
 
 // ---------------------------------------------------------------- Formula
 
 class Formula : public FormulaTree {
-public:
+  public:
     enum Error {
         kValid = 0,
         kNotParsed = 2,
@@ -188,14 +196,14 @@ public:
     std::string buffer;  // the text without blanks and control characters
     size_t cursor = 0;   // read position in buffer
 
-protected:
+  protected:
     Formula(VariableAccess* variables, int);  // unparsed, for VarFormula
 };
 
 // A formula bound to the calculator's variable table: names are looked up
 // in the table whenever the formula is parsed and evaluated.
 class VarFormula : public Formula, public VariableAccess {
-public:
+  public:
     VarFormula(const char* text, VariableTree* table);
 
     double GetValue(const VariableRecord* record) override;

@@ -17,7 +17,9 @@ namespace {
 
 // Sizes and counts passed as doubles are rounded to the nearest integer,
 // halves upward.
-double Whole(double v) { return std::floor(v + 0.5); }
+double Whole(double v) {
+    return std::floor(v + 0.5);
+}
 
 double URound(double x, double m) {
     const double M = std::floor(m);
@@ -32,6 +34,76 @@ double Sign(double x) {
     return 0.0;
 }
 
+// Each distribution is built for the call from the arguments after the
+// first (the point x or the probability p), in the order the user writes
+// them.
+NormalDistribution Z(const double*) {
+    return NormalDistribution(0.0, 1.0);
+}
+NormalDistribution Normal(const double* a) {
+    return NormalDistribution(a[1], a[2]);
+}
+ChiDistribution Chi2(const double* a) {
+    return ChiDistribution(a[1], 0.0, 1.0);
+}
+ChiDistribution Ncx2(const double* a) {
+    return ChiDistribution(a[1], a[2], 1.0);
+}
+FDistribution F(const double* a) {
+    return FDistribution(a[1], a[2], 0.0, 1.0);
+}
+FDistribution Ncf(const double* a) {
+    return FDistribution(a[1], a[2], a[3], 1.0);
+}
+// The densities of t take the difference-of-distribution-functions method.
+TDistribution T(const double* a) {
+    return TDistribution(a[1], 0.0, false);
+}
+TDistribution TForDensity(const double* a) {
+    return TDistribution(a[1], 0.0, true);
+}
+TDistribution Nct(const double* a) {
+    return TDistribution(a[1], a[2], false);
+}
+TDistribution NctForDensity(const double* a) {
+    return TDistribution(a[1], a[2], true);
+}
+BetaDistribution Beta(const double* a) {
+    return BetaDistribution(a[1], a[2]);
+}
+PoissonDistribution Poisson(const double* a) {
+    return PoissonDistribution(a[1]);
+}
+BinomialDistribution Binomial(const double* a) {
+    return BinomialDistribution(Whole(a[1]), a[2]);
+}
+LogNormalDistribution LogNormal(const double* a) {
+    return LogNormalDistribution(a[1], a[2]);
+}
+UniformDistribution Uniform(const double* a) {
+    return UniformDistribution(a[1], a[2]);
+}
+ExponentialDistribution Exponential(const double* a) {
+    return ExponentialDistribution(a[1]);
+}
+LaplaceDistribution Laplace(const double* a) {
+    return LaplaceDistribution(a[1], a[2]);
+}
+
+template <auto Make>
+double Cdf(const double* a) {
+    return Make(a).Cdf(a[0]);
+}
+template <auto Make>
+double Inv(const double* a) {
+    return Make(a).Quantile(a[0]);
+}
+template <auto Make>
+double Pdf(const double* a) {
+    return Make(a).Pdf(a[0]);
+}
+
+// clang-format off
 constexpr FormulaFunction kFunctions[] = {
     {"sin", 1, [](const double* a) { return std::sin(a[0]); }},
     {"cos", 1, [](const double* a) { return std::cos(a[0]); }},
@@ -48,45 +120,44 @@ constexpr FormulaFunction kFunctions[] = {
     {"int", 1, [](const double* a) { return std::trunc(a[0]); }},
     {"frac", 1, [](const double* a) { return a[0] - std::trunc(a[0]); }},
     {"abs", 1, [](const double* a) { return std::fabs(a[0]); }},
+    // A comparison that fails on a NaN answers the second value.
     {"min", 2, [](const double* a) { return a[0] < a[1] ? a[0] : a[1]; }},
     {"max", 2, [](const double* a) { return a[0] > a[1] ? a[0] : a[1]; }},
     {"sign", 1, [](const double* a) { return Sign(a[0]); }},
-    // Normal distribution, standard and with mean and sigma.
-    {"zcdf", 1, [](const double* a) { return NormalDistribution(0.0, 1.0).Cdf(a[0]); }},
-    {"zinv", 1, [](const double* a) { return NormalDistribution(0.0, 1.0).Quantile(a[0]); }},
-    {"zpdf", 1, [](const double* a) { return NormalDistribution(0.0, 1.0).Pdf(a[0]); }},
-    {"normcdf", 3, [](const double* a) { return NormalDistribution(a[1], a[2]).Cdf(a[0]); }},
-    {"norminv", 3, [](const double* a) { return NormalDistribution(a[1], a[2]).Quantile(a[0]); }},
-    {"normpdf", 3, [](const double* a) { return NormalDistribution(a[1], a[2]).Pdf(a[0]); }},
-    // Chi-square, F and t: central, then noncentral.
-    {"chi2cdf", 2, [](const double* a) { return ChiDistribution(a[1], 0.0, 1.0).Cdf(a[0]); }},
-    {"chi2inv", 2, [](const double* a) { return ChiDistribution(a[1], 0.0, 1.0).Quantile(a[0]); }},
-    {"chi2pdf", 2, [](const double* a) { return ChiDistribution(a[1], 0.0, 1.0).Pdf(a[0]); }},
-    {"fcdf", 3, [](const double* a) { return FDistribution(a[1], a[2], 0.0, 1.0).Cdf(a[0]); }},
-    {"finv", 3, [](const double* a) { return FDistribution(a[1], a[2], 0.0, 1.0).Quantile(a[0]); }},
-    {"fpdf", 3, [](const double* a) { return FDistribution(a[1], a[2], 0.0, 1.0).Pdf(a[0]); }},
-    {"tcdf", 2, [](const double* a) { return TDistribution(a[1], 0.0, false).Cdf(a[0]); }},
-    {"tinv", 2, [](const double* a) { return TDistribution(a[1], 0.0, false).Quantile(a[0]); }},
-    {"tpdf", 2, [](const double* a) { return TDistribution(a[1], 0.0, true).Pdf(a[0]); }},
-    {"ncx2cdf", 3, [](const double* a) { return ChiDistribution(a[1], a[2], 1.0).Cdf(a[0]); }},
-    {"ncx2inv", 3, [](const double* a) { return ChiDistribution(a[1], a[2], 1.0).Quantile(a[0]); }},
-    {"ncx2pdf", 3, [](const double* a) { return ChiDistribution(a[1], a[2], 1.0).Pdf(a[0]); }},
-    {"ncfcdf", 4, [](const double* a) { return FDistribution(a[1], a[2], a[3], 1.0).Cdf(a[0]); }},
-    {"ncfinv", 4, [](const double* a) { return FDistribution(a[1], a[2], a[3], 1.0).Quantile(a[0]); }},
-    {"ncfpdf", 4, [](const double* a) { return FDistribution(a[1], a[2], a[3], 1.0).Pdf(a[0]); }},
-    {"nctcdf", 3, [](const double* a) { return TDistribution(a[1], a[2], false).Cdf(a[0]); }},
-    {"nctinv", 3, [](const double* a) { return TDistribution(a[1], a[2], false).Quantile(a[0]); }},
-    {"nctpdf", 3, [](const double* a) { return TDistribution(a[1], a[2], true).Pdf(a[0]); }},
-    {"betacdf", 3, [](const double* a) { return BetaDistribution(a[1], a[2]).Cdf(a[0]); }},
-    {"betainv", 3, [](const double* a) { return BetaDistribution(a[1], a[2]).Quantile(a[0]); }},
-    {"betapdf", 3, [](const double* a) { return BetaDistribution(a[1], a[2]).Pdf(a[0]); }},
-    {"poisscdf", 2, [](const double* a) { return PoissonDistribution(a[1]).Cdf(a[0]); }},
-    {"poissinv", 2, [](const double* a) { return PoissonDistribution(a[1]).Quantile(a[0]); }},
-    {"poisspdf", 2, [](const double* a) { return PoissonDistribution(a[1]).Pdf(a[0]); }},
-    {"poissmean", 2, [](const double* a) { return a[1]; }},
-    {"binocdf", 3, [](const double* a) { return BinomialDistribution(Whole(a[1]), a[2]).Cdf(a[0]); }},
-    {"binoinv", 3, [](const double* a) { return BinomialDistribution(Whole(a[1]), a[2]).Quantile(a[0]); }},
-    {"binopdf", 3, [](const double* a) { return BinomialDistribution(Whole(a[1]), a[2]).Pdf(a[0]); }},
+    {"zcdf", 1, Cdf<Z>},
+    {"zinv", 1, Inv<Z>},
+    {"zpdf", 1, Pdf<Z>},
+    {"normcdf", 3, Cdf<Normal>},
+    {"norminv", 3, Inv<Normal>},
+    {"normpdf", 3, Pdf<Normal>},
+    {"chi2cdf", 2, Cdf<Chi2>},
+    {"chi2inv", 2, Inv<Chi2>},
+    {"chi2pdf", 2, Pdf<Chi2>},
+    {"fcdf", 3, Cdf<F>},
+    {"finv", 3, Inv<F>},
+    {"fpdf", 3, Pdf<F>},
+    {"tcdf", 2, Cdf<T>},
+    {"tinv", 2, Inv<T>},
+    {"tpdf", 2, Pdf<TForDensity>},
+    {"ncx2cdf", 3, Cdf<Ncx2>},
+    {"ncx2inv", 3, Inv<Ncx2>},
+    {"ncx2pdf", 3, Pdf<Ncx2>},
+    {"ncfcdf", 4, Cdf<Ncf>},
+    {"ncfinv", 4, Inv<Ncf>},
+    {"ncfpdf", 4, Pdf<Ncf>},
+    {"nctcdf", 3, Cdf<Nct>},
+    {"nctinv", 3, Inv<Nct>},
+    {"nctpdf", 3, Pdf<NctForDensity>},
+    {"betacdf", 3, Cdf<Beta>},
+    {"betainv", 3, Inv<Beta>},
+    {"betapdf", 3, Pdf<Beta>},
+    {"poisscdf", 2, Cdf<Poisson>},
+    {"poissinv", 2, Inv<Poisson>},
+    {"poisspdf", 2, Pdf<Poisson>},
+    {"poissmean", 2, [](const double* a) { return a[1]; }},  // the first argument is not used
+    {"binocdf", 3, Cdf<Binomial>},
+    {"binoinv", 3, Inv<Binomial>},
+    {"binopdf", 3, Pdf<Binomial>},
     {"hygecdf", 4, nullptr},
     {"hygeinv", 4, nullptr},
     {"hygepdf", 4, nullptr},
@@ -96,26 +167,29 @@ constexpr FormulaFunction kFunctions[] = {
     {"mr2cdf", 4, nullptr},
     {"mr2inv", 4, nullptr},
     {"mr2pdf", 4, nullptr},
-    {"logncdf", 3, [](const double* a) { return LogNormalDistribution(a[1], a[2]).Cdf(a[0]); }},
-    {"logninv", 3, [](const double* a) { return LogNormalDistribution(a[1], a[2]).Quantile(a[0]); }},
-    {"lognpdf", 3, [](const double* a) { return LogNormalDistribution(a[1], a[2]).Pdf(a[0]); }},
-    {"unicdf", 3, [](const double* a) { return UniformDistribution(a[1], a[2]).Cdf(a[0]); }},
-    {"uniinv", 3, [](const double* a) { return UniformDistribution(a[1], a[2]).Quantile(a[0]); }},
-    {"unipdf", 3, [](const double* a) { return UniformDistribution(a[1], a[2]).Pdf(a[0]); }},
-    {"expcdf", 2, [](const double* a) { return ExponentialDistribution(a[1]).Cdf(a[0]); }},
-    {"expinv", 2, [](const double* a) { return ExponentialDistribution(a[1]).Quantile(a[0]); }},
-    {"exppdf", 2, [](const double* a) { return ExponentialDistribution(a[1]).Pdf(a[0]); }},
-    {"laplcdf", 3, [](const double* a) { return LaplaceDistribution(a[1], a[2]).Cdf(a[0]); }},
-    {"laplinv", 3, [](const double* a) { return LaplaceDistribution(a[1], a[2]).Quantile(a[0]); }},
-    {"laplpdf", 3, [](const double* a) { return LaplaceDistribution(a[1], a[2]).Pdf(a[0]); }},
+    {"logncdf", 3, Cdf<LogNormal>},
+    {"logninv", 3, Inv<LogNormal>},
+    {"lognpdf", 3, Pdf<LogNormal>},
+    {"unicdf", 3, Cdf<Uniform>},
+    {"uniinv", 3, Inv<Uniform>},
+    {"unipdf", 3, Pdf<Uniform>},
+    {"expcdf", 2, Cdf<Exponential>},
+    {"expinv", 2, Inv<Exponential>},
+    {"exppdf", 2, Pdf<Exponential>},
+    {"laplcdf", 3, Cdf<Laplace>},
+    {"laplinv", 3, Inv<Laplace>},
+    {"laplpdf", 3, Pdf<Laplace>},
     {"lngamma", 1, [](const double* a) { return LogGamma(a[0]); }},
 };
+// clang-format on
 
-static_assert(sizeof kFunctions / sizeof kFunctions[0] == 74);
+static_assert(std::size(kFunctions) == 74);
 
 }  // namespace
 
-std::span<const FormulaFunction> FormulaFunctionTable() { return kFunctions; }
+std::span<const FormulaFunction> FormulaFunctionTable() {
+    return kFunctions;
+}
 
 int FindFormulaFunction(std::string_view name) {
     for (size_t i = 0; i < std::size(kFunctions); ++i) {

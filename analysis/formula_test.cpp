@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <limits>
 #include <fstream>
+#include <limits>
 #include <random>
 #include <set>
 #include <sstream>
@@ -30,7 +30,7 @@ std::string Printed(const Formula& f) {
 // A calculator table of named variables over the AVL tree, as the
 // application builds one: keys are the names, values heap records.
 class FakeVariableTree : public VariableTree {
-public:
+  public:
     ~FakeVariableTree() override {
         DestroyAll(&root, true);
         for (char* key : keys) delete[] key;
@@ -39,7 +39,9 @@ public:
         return std::strcmp(static_cast<const char*>(nodeKey), static_cast<const char*>(key));
     }
     void DeleteValue(void* value) override { delete static_cast<VariableRecord*>(value); }
-    VariableRecord* Find(const char* name) override { return static_cast<VariableRecord*>(AVLTree::Find(name, root)); }
+    VariableRecord* Find(const char* name) override {
+        return static_cast<VariableRecord*>(AVLTree::Find(name, root));
+    }
 
     void Set(const char* name, double v) {
         if (VariableRecord* r = Find(name)) {
@@ -184,7 +186,7 @@ TEST(Formula, ParseCanBeRepeatedOnOneObject) {
     EXPECT_FALSE(f.Parse("2*3"));
     EXPECT_EQ(f.GetMessage(), "");
     EXPECT_EQ(f.Evaluate(), 6);
-    EXPECT_TRUE(f.Parse("(")); 
+    EXPECT_TRUE(f.Parse("("));
     EXPECT_EQ(f.GetError(), 7);
     EXPECT_EQ(f.Evaluate(), 0.0);
 }
@@ -229,19 +231,21 @@ TEST(FormulaFunctions, TableHoldsTheNamesAndAritiesInOrder) {
         int arity;
     };
     const Entry expected[] = {
-        {"sin", 1},      {"cos", 1},      {"asin", 1},     {"acos", 1},      {"exp", 1},      {"log", 1},
-        {"tan", 1},      {"atan", 1},     {"atan2", 2},    {"sqrt", 1},      {"sqr", 1},      {"uround", 2},
-        {"int", 1},      {"frac", 1},     {"abs", 1},      {"min", 2},       {"max", 2},      {"sign", 1},
-        {"zcdf", 1},     {"zinv", 1},     {"zpdf", 1},     {"normcdf", 3},   {"norminv", 3},  {"normpdf", 3},
-        {"chi2cdf", 2},  {"chi2inv", 2},  {"chi2pdf", 2},  {"fcdf", 3},      {"finv", 3},     {"fpdf", 3},
-        {"tcdf", 2},     {"tinv", 2},     {"tpdf", 2},     {"ncx2cdf", 3},   {"ncx2inv", 3},  {"ncx2pdf", 3},
-        {"ncfcdf", 4},   {"ncfinv", 4},   {"ncfpdf", 4},   {"nctcdf", 3},    {"nctinv", 3},   {"nctpdf", 3},
-        {"betacdf", 3},  {"betainv", 3},  {"betapdf", 3},  {"poisscdf", 2},  {"poissinv", 2}, {"poisspdf", 2},
-        {"poissmean", 2}, {"binocdf", 3}, {"binoinv", 3},  {"binopdf", 3},   {"hygecdf", 4},  {"hygeinv", 4},
-        {"hygepdf", 4},  {"corrcdf", 3},  {"corrinv", 3},  {"corrpdf", 3},   {"mr2cdf", 4},   {"mr2inv", 4},
-        {"mr2pdf", 4},   {"logncdf", 3},  {"logninv", 3},  {"lognpdf", 3},   {"unicdf", 3},   {"uniinv", 3},
-        {"unipdf", 3},   {"expcdf", 2},   {"expinv", 2},   {"exppdf", 2},    {"laplcdf", 3},  {"laplinv", 3},
-        {"laplpdf", 3},  {"lngamma", 1},
+        {"sin", 1},      {"cos", 1},      {"asin", 1},     {"acos", 1},      {"exp", 1},
+        {"log", 1},      {"tan", 1},      {"atan", 1},     {"atan2", 2},     {"sqrt", 1},
+        {"sqr", 1},      {"uround", 2},   {"int", 1},      {"frac", 1},      {"abs", 1},
+        {"min", 2},      {"max", 2},      {"sign", 1},     {"zcdf", 1},      {"zinv", 1},
+        {"zpdf", 1},     {"normcdf", 3},  {"norminv", 3},  {"normpdf", 3},   {"chi2cdf", 2},
+        {"chi2inv", 2},  {"chi2pdf", 2},  {"fcdf", 3},     {"finv", 3},      {"fpdf", 3},
+        {"tcdf", 2},     {"tinv", 2},     {"tpdf", 2},     {"ncx2cdf", 3},   {"ncx2inv", 3},
+        {"ncx2pdf", 3},  {"ncfcdf", 4},   {"ncfinv", 4},   {"ncfpdf", 4},    {"nctcdf", 3},
+        {"nctinv", 3},   {"nctpdf", 3},   {"betacdf", 3},  {"betainv", 3},   {"betapdf", 3},
+        {"poisscdf", 2}, {"poissinv", 2}, {"poisspdf", 2}, {"poissmean", 2}, {"binocdf", 3},
+        {"binoinv", 3},  {"binopdf", 3},  {"hygecdf", 4},  {"hygeinv", 4},   {"hygepdf", 4},
+        {"corrcdf", 3},  {"corrinv", 3},  {"corrpdf", 3},  {"mr2cdf", 4},    {"mr2inv", 4},
+        {"mr2pdf", 4},   {"logncdf", 3},  {"logninv", 3},  {"lognpdf", 3},   {"unicdf", 3},
+        {"uniinv", 3},   {"unipdf", 3},   {"expcdf", 2},   {"expinv", 2},    {"exppdf", 2},
+        {"laplcdf", 3},  {"laplinv", 3},  {"laplpdf", 3},  {"lngamma", 1},
     };
     const auto table = FormulaFunctionTable();
     ASSERT_EQ(table.size(), 74u);
@@ -311,7 +315,8 @@ TEST(FormulaFunctions, ElementaryAndRoundingValues) {
         {"lngamma(100)", 359.13420536957539878},
     };
     for (const Case& c : cases) {
-        EXPECT_NEAR(Eval(c.text), c.expected, 1e-13 * std::max(1.0, std::fabs(c.expected))) << c.text;
+        EXPECT_NEAR(Eval(c.text), c.expected, 1e-13 * std::max(1.0, std::fabs(c.expected)))
+            << c.text;
     }
     // min and max answer the second value when a NaN makes the comparison fail.
     EXPECT_TRUE(std::isnan(Eval("min(1,sqrt(-1))")));
@@ -331,9 +336,9 @@ TEST(VarFormula, ReadsTheCalculatorsVariables) {
         double expected;
     };
     const Case cases[] = {
-        {"x", 3},       {"-x^2", -9},      {"2*-x", -6},     {"3--x", 6},
-        {"2/-x", -2.0 / 3}, {"2^-x", 0.125}, {"2^-x*4", 0.5}, {"-x*rate2+1", -0.5},
-        {"sqr(x)+rate2", 9.5},
+        {"x", 3},        {"-x^2", -9},         {"2*-x", -6},
+        {"3--x", 6},     {"2/-x", -2.0 / 3},   {"2^-x", 0.125},
+        {"2^-x*4", 0.5}, {"-x*rate2+1", -0.5}, {"sqr(x)+rate2", 9.5},
     };
     for (const Case& c : cases) {
         VarFormula f(c.text, &table);
@@ -369,7 +374,7 @@ TEST(VarFormula, AccessDefaultsWithoutATable) {
 namespace {
 
 class IntTree : public AVLTree {
-public:
+  public:
     ~IntTree() override { DestroyAll(&root, true); }
     int Compare(const void* nodeKey, const void* key) const override {
         const auto a = reinterpret_cast<intptr_t>(nodeKey);
@@ -475,7 +480,8 @@ namespace {
 
 // Functions whose distribution class is not part of the program yet: they
 // read as unknown until it is.
-const std::set<std::string> kNotYetBuilt = {"hygecdf", "hygeinv", "hygepdf", "corrcdf", "corrinv", "corrpdf", "mr2cdf", "mr2inv", "mr2pdf"};
+const std::set<std::string> kNotYetBuilt = {"hygecdf", "hygeinv", "hygepdf", "corrcdf", "corrinv",
+                                            "corrpdf", "mr2cdf",  "mr2inv",  "mr2pdf"};
 
 }  // namespace
 
@@ -499,7 +505,8 @@ TEST(FormulaFunctions, DistributionValuesAgreeWithReferenceTables) {
             std::istringstream fields(line);
             std::string text;
             double expected = 0, tolerance = 0;
-            ASSERT_TRUE(std::getline(fields, text, '\t') && fields >> expected >> tolerance) << line;
+            ASSERT_TRUE(std::getline(fields, text, '\t') && fields >> expected >> tolerance)
+                << line;
             const std::string name = text.substr(0, text.find('('));
             if (kNotYetBuilt.count(name)) continue;
             ++rows;

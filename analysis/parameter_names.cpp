@@ -1,9 +1,10 @@
 #include "analysis/parameter_names.h"
 
+#include <locale.h>
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <locale.h>
 #include <stdexcept>
 
 #include "analysis/property_input.h"
@@ -219,7 +220,9 @@ constexpr char kEmptyInput[] = "Input error (no value given)";
 constexpr char kOutOfRange[] = "Input error (number out of range)";
 constexpr char kNoOption[] = "Input error (no option selected)";
 
-std::string Label(ParameterId id) { return ParameterNames[id]; }
+std::string Label(ParameterId id) {
+    return ParameterNames[id];
+}
 
 // Whether `text` is one number and nothing else but blanks, read in the C
 // locale whatever locale the user interface set.
@@ -235,7 +238,9 @@ bool IsCompleteNumber(const std::string& text, double* value) {
     return true;
 }
 
-bool IsBlank(const std::string& text) { return text.find_first_not_of(" \t") == std::string::npos; }
+bool IsBlank(const std::string& text) {
+    return text.find_first_not_of(" \t") == std::string::npos;
+}
 
 // The number a plain (formula-free) text stands for, or the reason it
 // stands for none.
@@ -255,7 +260,9 @@ double FormulaValue(const Property& input) {
     return r.value;
 }
 
-bool IsFormula(const std::string& text) { return text.find('=') != std::string::npos; }
+bool IsFormula(const std::string& text) {
+    return text.find('=') != std::string::npos;
+}
 
 template <class T>
 T& Typed(Property* input, const char* what) {
@@ -299,16 +306,19 @@ long PowerAnalysis::ReadIntegerValue(PropertyList* store, Property* input, std::
     if (!label.empty()) SetNamedString(store, label.c_str(), input->text);
     long whole = 0;
     if (!IsFormula(input->text)) {
-        if (!RoundToWhole(PlainNumber(*input), &whole)) throw InputFormulaError(input->name, kOutOfRange);
+        if (!RoundToWhole(PlainNumber(*input), &whole))
+            throw InputFormulaError(input->name, kOutOfRange);
         return typed.GetValue();
     }
-    if (!RoundToWhole(FormulaValue(*input), &whole)) throw InputFormulaError(input->name, kOutOfRange);
+    if (!RoundToWhole(FormulaValue(*input), &whole))
+        throw InputFormulaError(input->name, kOutOfRange);
     return whole;
 }
 
 int PowerAnalysis::ReadSelectionValue(PropertyList* store, Property* input, std::string label) {
     const PropertySelection& typed = Typed<PropertySelection>(input, "a selection");
-    if (!(0 <= typed.index && typed.index < typed.GetOptionCount())) throw InputFormulaError(input->name, kNoOption);
+    if (!(0 <= typed.index && typed.index < typed.GetOptionCount()))
+        throw InputFormulaError(input->name, kNoOption);
     SetNamedString(store, label.c_str(), typed.GetOption(typed.index));
     return typed.index;
 }
@@ -316,7 +326,8 @@ int PowerAnalysis::ReadSelectionValue(PropertyList* store, Property* input, std:
 // -------------------------------------------------------------- label readers
 
 double PowerAnalysis::ReadDoubleByLabel(PropertyList* inputs, std::string label, int* row) {
-    return ReadAt(inputs, label, row, [&](Property* p) { return ReadDoubleValue(&inputTexts, p, label); });
+    return ReadAt(inputs, label, row,
+                  [&](Property* p) { return ReadDoubleValue(&inputTexts, p, label); });
 }
 
 double PowerAnalysis::ReadDouble(PropertyList* inputs, ParameterId id, int* row) {
@@ -327,18 +338,42 @@ double PowerAnalysis::ReadEffectSize(PropertyList* inputs, int* row, ParameterId
     return ReadDouble(inputs, id, row);
 }
 
-double PowerAnalysis::ReadAlpha(PropertyList* inputs, int* row) { return ReadDouble(inputs, 0, row); }
-double PowerAnalysis::ReadPower(PropertyList* inputs, int* row) { return ReadDouble(inputs, 1, row); }
-double PowerAnalysis::ReadRatio(PropertyList* inputs, int* row) { return ReadDouble(inputs, 6, row); }
-double PowerAnalysis::ReadAllocationRatio(PropertyList* inputs, int* row) { return ReadDouble(inputs, 58, row); }
-double PowerAnalysis::ReadDiscordantProportion(PropertyList* inputs, int* row) { return ReadDouble(inputs, 48, row); }
-double PowerAnalysis::ReadProportionP1H0(PropertyList* inputs, int* row) { return ReadDouble(inputs, 77, row); }
-double PowerAnalysis::ReadProportionP2(PropertyList* inputs, int* row) { return ReadDouble(inputs, 46, row); }
-double PowerAnalysis::ReadConstantProportion(PropertyList* inputs, int* row) { return ReadDouble(inputs, 40, row); }
-double PowerAnalysis::ReadARE(PropertyList* inputs, int* row) { return ReadDouble(inputs, 103, row); }
-double PowerAnalysis::ReadRelativeSD(PropertyList* inputs, int* row) { return ReadDouble(inputs, 104, row); }
-double PowerAnalysis::ReadMomentP2(PropertyList* inputs, int* row) { return ReadDouble(inputs, 101, row); }
-double PowerAnalysis::ReadMomentP3(PropertyList* inputs, int* row) { return ReadDouble(inputs, 102, row); }
+double PowerAnalysis::ReadAlpha(PropertyList* inputs, int* row) {
+    return ReadDouble(inputs, 0, row);
+}
+double PowerAnalysis::ReadPower(PropertyList* inputs, int* row) {
+    return ReadDouble(inputs, 1, row);
+}
+double PowerAnalysis::ReadRatio(PropertyList* inputs, int* row) {
+    return ReadDouble(inputs, 6, row);
+}
+double PowerAnalysis::ReadAllocationRatio(PropertyList* inputs, int* row) {
+    return ReadDouble(inputs, 58, row);
+}
+double PowerAnalysis::ReadDiscordantProportion(PropertyList* inputs, int* row) {
+    return ReadDouble(inputs, 48, row);
+}
+double PowerAnalysis::ReadProportionP1H0(PropertyList* inputs, int* row) {
+    return ReadDouble(inputs, 77, row);
+}
+double PowerAnalysis::ReadProportionP2(PropertyList* inputs, int* row) {
+    return ReadDouble(inputs, 46, row);
+}
+double PowerAnalysis::ReadConstantProportion(PropertyList* inputs, int* row) {
+    return ReadDouble(inputs, 40, row);
+}
+double PowerAnalysis::ReadARE(PropertyList* inputs, int* row) {
+    return ReadDouble(inputs, 103, row);
+}
+double PowerAnalysis::ReadRelativeSD(PropertyList* inputs, int* row) {
+    return ReadDouble(inputs, 104, row);
+}
+double PowerAnalysis::ReadMomentP2(PropertyList* inputs, int* row) {
+    return ReadDouble(inputs, 101, row);
+}
+double PowerAnalysis::ReadMomentP3(PropertyList* inputs, int* row) {
+    return ReadDouble(inputs, 102, row);
+}
 
 namespace {
 
@@ -352,34 +387,52 @@ double ReadSnappedDf(PowerAnalysis& analysis, PropertyList* inputs, ParameterId 
 
 }  // namespace
 
-double PowerAnalysis::ReadNumeratorDf(PropertyList* inputs, int* row) { return ReadSnappedDf(*this, inputs, 10, row); }
+double PowerAnalysis::ReadNumeratorDf(PropertyList* inputs, int* row) {
+    return ReadSnappedDf(*this, inputs, 10, row);
+}
 double PowerAnalysis::ReadDenominatorDf(PropertyList* inputs, int* row) {
     return ReadSnappedDf(*this, inputs, 11, row);
 }
-double PowerAnalysis::ReadDf(PropertyList* inputs, int* row) { return ReadSnappedDf(*this, inputs, 9, row); }
+double PowerAnalysis::ReadDf(PropertyList* inputs, int* row) {
+    return ReadSnappedDf(*this, inputs, 9, row);
+}
 
 long PowerAnalysis::ReadCountById(PropertyList* inputs, ParameterId id, int* row) {
     const std::string label = Label(id);
-    return ReadAt(inputs, label, row, [&](Property* p) { return ReadIntegerValue(&inputTexts, p, label); });
+    return ReadAt(inputs, label, row,
+                  [&](Property* p) { return ReadIntegerValue(&inputTexts, p, label); });
 }
 
-long PowerAnalysis::ReadCount(PropertyList* inputs, int* row, ParameterId id) { return ReadCountById(inputs, id, row); }
-long PowerAnalysis::ReadNumberOfCovariates(PropertyList* inputs, int* row) { return ReadCountById(inputs, 107, row); }
-long PowerAnalysis::ReadResponseVariables(PropertyList* inputs, int* row) { return ReadCountById(inputs, 66, row); }
-long PowerAnalysis::ReadSampleSize1(PropertyList* inputs, int* row) { return ReadCountById(inputs, 3, row); }
-long PowerAnalysis::ReadSampleSize2(PropertyList* inputs, int* row) { return ReadCountById(inputs, 4, row); }
+long PowerAnalysis::ReadCount(PropertyList* inputs, int* row, ParameterId id) {
+    return ReadCountById(inputs, id, row);
+}
+long PowerAnalysis::ReadNumberOfCovariates(PropertyList* inputs, int* row) {
+    return ReadCountById(inputs, 107, row);
+}
+long PowerAnalysis::ReadResponseVariables(PropertyList* inputs, int* row) {
+    return ReadCountById(inputs, 66, row);
+}
+long PowerAnalysis::ReadSampleSize1(PropertyList* inputs, int* row) {
+    return ReadCountById(inputs, 3, row);
+}
+long PowerAnalysis::ReadSampleSize2(PropertyList* inputs, int* row) {
+    return ReadCountById(inputs, 4, row);
+}
 
 namespace {
 
 int ReadSelectionById(PowerAnalysis& analysis, PropertyList* inputs, ParameterId id, int* row) {
     const std::string label = Label(id);
-    return ReadAt(inputs, label, row,
-                  [&](Property* p) { return analysis.ReadSelectionValue(&analysis.inputTexts, p, label); });
+    return ReadAt(inputs, label, row, [&](Property* p) {
+        return analysis.ReadSelectionValue(&analysis.inputTexts, p, label);
+    });
 }
 
 }  // namespace
 
-int PowerAnalysis::ReadTails(PropertyList* inputs, int* row) { return ReadSelectionById(*this, inputs, 29, row); }
+int PowerAnalysis::ReadTails(PropertyList* inputs, int* row) {
+    return ReadSelectionById(*this, inputs, 29, row);
+}
 int PowerAnalysis::ReadEffectDirection(PropertyList* inputs, int* row) {
     return ReadSelectionById(*this, inputs, 55, row);
 }
@@ -392,7 +445,8 @@ int PowerAnalysis::ReadXDistribution(PropertyList* inputs, int* row) {
 
 // ------------------------------------------------------------------- helpers
 
-CalculateStatus CalculateWithInputErrors(PowerAnalysis* analysis, AnalysisType type, PropertyList* inputs) {
+CalculateStatus CalculateWithInputErrors(PowerAnalysis* analysis, AnalysisType type,
+                                         PropertyList* inputs) {
     try {
         return analysis->Calculate(type, inputs);
     } catch (const InputFormulaError& e) {
@@ -404,7 +458,9 @@ CalculateStatus CalculateWithInputErrors(PowerAnalysis* analysis, AnalysisType t
     }
 }
 
-double RoundForDisplay(double x, int, bool integral) { return integral ? RoundTo(x, 0) : x; }
+double RoundForDisplay(double x, int, bool integral) {
+    return integral ? RoundTo(x, 0) : x;
+}
 
 double SnapToInteger(double x, int digits, bool integral) {
     if (integral && std::fabs(x - std::trunc(x)) > 2.220446049250313e-16) {
@@ -418,8 +474,8 @@ double SnapToInteger(double x, int digits, bool integral) {
 namespace {
 
 template <class T, class Convert>
-T GetAnalysisInput(T fallback, const std::string& fallbackText, ParameterSource* frame, PowerAnalysis* analysis,
-                   int parameterId, int aliasId, Convert convert) {
+T GetAnalysisInput(T fallback, const std::string& fallbackText, ParameterSource* frame,
+                   PowerAnalysis* analysis, int parameterId, int aliasId, Convert convert) {
     if (aliasId == -10) aliasId = parameterId;
     if (!(0 <= parameterId && parameterId < kParameterNameCount)) return fallback;
     const bool hasAlias = 0 <= aliasId && aliasId < kParameterNameCount;
@@ -459,10 +515,10 @@ T GetAnalysisInput(T fallback, const std::string& fallbackText, ParameterSource*
 
 }  // namespace
 
-long GetAnalysisInputLong(long fallback, ParameterSource* frame, PowerAnalysis* analysis, int parameterId,
-                          int aliasId) {
-    return GetAnalysisInput<long>(fallback, std::to_string(fallback), frame, analysis, parameterId, aliasId,
-                                  [](double v, long* out) {
+long GetAnalysisInputLong(long fallback, ParameterSource* frame, PowerAnalysis* analysis,
+                          int parameterId, int aliasId) {
+    return GetAnalysisInput<long>(fallback, std::to_string(fallback), frame, analysis, parameterId,
+                                  aliasId, [](double v, long* out) {
                                       const double t = std::trunc(v);
                                       if (!(-2147483648.0 <= t && t <= 2147483647.0)) return false;
                                       *out = static_cast<long>(t);
@@ -470,12 +526,13 @@ long GetAnalysisInputLong(long fallback, ParameterSource* frame, PowerAnalysis* 
                                   });
 }
 
-double GetAnalysisInputDouble(double fallback, ParameterSource* frame, PowerAnalysis* analysis, int parameterId,
-                              int aliasId) {
+double GetAnalysisInputDouble(double fallback, ParameterSource* frame, PowerAnalysis* analysis,
+                              int parameterId, int aliasId) {
     char text[64];
     std::snprintf(text, sizeof text, "%.16g", fallback);
-    return GetAnalysisInput<double>(fallback, text, frame, analysis, parameterId, aliasId, [](double v, double* out) {
-        *out = v;
-        return true;
-    });
+    return GetAnalysisInput<double>(fallback, text, frame, analysis, parameterId, aliasId,
+                                    [](double v, double* out) {
+                                        *out = v;
+                                        return true;
+                                    });
 }

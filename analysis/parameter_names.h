@@ -19,7 +19,7 @@ extern const char* const ParameterNames[kParameterNameCount];
 // option. The calculation reports it as an input error on the input's row
 // (CalculateWithInputErrors) instead of going on with a made-up value.
 class InputFormulaError : public std::exception {
-public:
+  public:
     InputFormulaError(std::string inputName, std::string message)
         : name(std::move(inputName)), text(std::move(message)) {}
     const char* what() const noexcept override { return text.c_str(); }
@@ -32,7 +32,8 @@ public:
 // Runs analysis->Calculate. An input that could not be read ends the
 // calculation as an invalid input: its message replaces the message text and
 // its row is returned. Every other exception passes through.
-CalculateStatus CalculateWithInputErrors(PowerAnalysis* analysis, AnalysisType type, PropertyList* inputs);
+CalculateStatus CalculateWithInputErrors(PowerAnalysis* analysis, AnalysisType type,
+                                         PropertyList* inputs);
 
 // Degrees of freedom of an input flagged integral are whole numbers: a value
 // with a fractional part beyond 2.220446049250313e-16 is rounded (halves
@@ -43,7 +44,7 @@ double RoundForDisplay(double x, int digits, bool integral);
 // The main frame's lookup of a parameter among the inputs it shows; the
 // application supplies it.
 class ParameterSource {
-public:
+  public:
     virtual ~ParameterSource() = default;
     // The first shown input whose name equals `name`, after the frame has
     // re-read its form; null when none does. The frame keeps ownership.
@@ -56,7 +57,7 @@ public:
 // alias id of 0 or more the text used is remembered under the alias label;
 // -10 stands for the parameter id itself. The long variant truncates toward
 // zero and gives the fallback for a value outside the 32-bit range.
-long GetAnalysisInputLong(long fallback, ParameterSource* frame, PowerAnalysis* analysis, int parameterId,
-                          int aliasId);
-double GetAnalysisInputDouble(double fallback, ParameterSource* frame, PowerAnalysis* analysis, int parameterId,
-                              int aliasId);
+long GetAnalysisInputLong(long fallback, ParameterSource* frame, PowerAnalysis* analysis,
+                          int parameterId, int aliasId);
+double GetAnalysisInputDouble(double fallback, ParameterSource* frame, PowerAnalysis* analysis,
+                              int parameterId, int aliasId);

@@ -180,14 +180,14 @@ const char* const kPinnedLabels = R"LABELS(
 165	Number of tested predictors)LABELS";
 
 class BareAnalysis : public PowerAnalysis {
-public:
+  public:
     PowerAnalysis* Clone() override { return new BareAnalysis; }
 };
 
 // An analysis whose calculation reads alpha, a total sample size and the
 // tails, as every test's Calculate does, and checks alpha.
 class ReadingAnalysis : public BareAnalysis {
-public:
+  public:
     CalculateStatus Calculate(AnalysisType, PropertyList* inputs) override {
         ClearMessage();
         int row = -1;
@@ -212,7 +212,7 @@ PropertySelection* Tails(int index) {
 }
 
 class FakeFrame : public ParameterSource {
-public:
+  public:
     Property* FindParameter(std::string name) override { return shown.Find(name); }
     PropertyList shown;
 };
@@ -254,11 +254,8 @@ TEST(InputReaders, EvaluateFormulasAndRememberTheTextTyped) {
         double expected;
     };
     const Case cases[] = {
-        {"=1/20", 0.05},
-        {"x=0.1", 0.1},  // whatever stands before the first "=" is ignored
-        {"0.05", 0.05},
-        {" 0.05 ", 0.05},
-        {"=sqrt(1/400)", 0.05},
+        {"=1/20", 0.05}, {"x=0.1", 0.1},  // whatever stands before the first "=" is ignored
+        {"0.05", 0.05},  {" 0.05 ", 0.05}, {"=sqrt(1/400)", 0.05},
     };
     for (const Case& c : cases) {
         BareAnalysis a;
@@ -277,7 +274,8 @@ TEST(InputReaders, IntegersRoundHalvesUpward) {
         const char* text;
         long expected;
     };
-    const Case cases[] = {{"=7/2", 4}, {"=-2.5", -2}, {"=2.5", 3}, {"12", 12}, {"2.5", 3}, {"=1e9", 1000000000}};
+    const Case cases[] = {{"=7/2", 4}, {"=-2.5", -2}, {"=2.5", 3},
+                          {"12", 12},  {"2.5", 3},    {"=1e9", 1000000000}};
     for (const Case& c : cases) {
         BareAnalysis a;
         PropertyList inputs;
@@ -295,7 +293,10 @@ TEST(InputReaders, DfInputsFlaggedIntegralAreWholeNumbers) {
         bool integral;
         double expected;
     };
-    const Case cases[] = {{"2.5", true, 3}, {"2.5", false, 2.5}, {"3.0", true, 3}, {"=5/2", true, 3},
+    const Case cases[] = {{"2.5", true, 3},
+                          {"2.5", false, 2.5},
+                          {"3.0", true, 3},
+                          {"=5/2", true, 3},
                           {"=10/4", false, 2.5}};
     for (const Case& c : cases) {
         BareAnalysis a;
@@ -371,7 +372,8 @@ TEST(InputReaders, UnreadableInputsReachTheCalculationAsInputErrors) {
         inputs.push_back(tails);
         inputs.push_back(new PropertyDouble(ParameterNames[0], c.alpha, false));
         inputs.push_back(new PropertyLong(ParameterNames[2], c.sampleSize));
-        EXPECT_EQ(CalculateWithInputErrors(&a, kPostHoc, &inputs), c.row) << c.alpha << " " << c.sampleSize;
+        EXPECT_EQ(CalculateWithInputErrors(&a, kPostHoc, &inputs), c.row)
+            << c.alpha << " " << c.sampleSize;
         EXPECT_EQ(a.GetMessage(), c.message) << c.alpha << " " << c.sampleSize;
     }
     // A readable list calculates; a value that fails its check keeps the

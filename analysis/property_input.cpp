@@ -7,8 +7,9 @@ FormulaInputResult EvaluateFormulaText(const std::string& expression) {
     try {
         Formula formula(expression.c_str(), nullptr);
         if (formula.GetError() != Formula::kValid) {
-            result.error = formula.GetError() == Formula::kLeftOver ? "Input error (illegal character?)"
-                                                                    : formula.GetMessage();
+            result.error = formula.GetError() == Formula::kLeftOver
+                               ? "Input error (illegal character?)"
+                               : formula.GetMessage();
             return result;
         }
         result.value = formula.Evaluate();
@@ -34,8 +35,8 @@ namespace {
 
 // Steps shared by both readers; false when the caller returns the input's
 // own value without evaluating.
-bool Prepare(PropertyList* store, Property* input, const std::string& key, bool formulas, std::string* error,
-             FormulaInputResult* result) {
+bool Prepare(PropertyList* store, Property* input, const std::string& key, bool formulas,
+             std::string* error, FormulaInputResult* result) {
     error->clear();
     const std::string text = input->text;
     if (!key.empty()) SetNamedString(store, key.c_str(), text);
@@ -47,7 +48,8 @@ bool Prepare(PropertyList* store, Property* input, const std::string& key, bool 
 
 }  // namespace
 
-long EvaluateLongInput(PropertyList* store, Property* input, std::string key, bool formulas, std::string* error) {
+long EvaluateLongInput(PropertyList* store, Property* input, std::string key, bool formulas,
+                       std::string* error) {
     FormulaInputResult result;
     if (!Prepare(store, input, key, formulas, error, &result)) {
         const auto* typed = dynamic_cast<const PropertyLong*>(input);

@@ -29,5 +29,7 @@ std::string FormulaPart(const std::string& text);
 // is evaluated; a failure returns 0 with the reason in *error, which is
 // emptied on success. EvaluateLongInput rounds halves upward and reports a
 // result outside the 32-bit range as "Input error (number out of range)".
-long EvaluateLongInput(PropertyList* store, Property* input, std::string key, bool formulas, std::string* error);
-double EvaluateDoubleInput(PropertyList* store, Property* input, std::string key, bool formulas, std::string* error);
+long EvaluateLongInput(PropertyList* store, Property* input, std::string key, bool formulas,
+                       std::string* error);
+double EvaluateDoubleInput(PropertyList* store, Property* input, std::string key, bool formulas,
+                           std::string* error);

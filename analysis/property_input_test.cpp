@@ -28,7 +28,8 @@ TEST(FormulaInput, DoubleEntries) {
         PropertyList store;
         PropertyDouble input("x", c.text, false);
         std::string error = "stale";
-        EXPECT_DOUBLE_EQ(EvaluateDoubleInput(&store, &input, "key", c.formulas, &error), c.expected) << c.text;
+        EXPECT_DOUBLE_EQ(EvaluateDoubleInput(&store, &input, "key", c.formulas, &error), c.expected)
+            << c.text;
         EXPECT_EQ(error, c.error) << c.text;
         std::string remembered;
         const bool stored = GetNamedString(&store, "key", &remembered);

@@ -17,7 +17,8 @@ std::string Remembered(PowerAnalysis& analysis, const std::string& label) {
 
 // A real input from the remembered text, else from the value with seven
 // significant digits.
-void AddReal(PowerAnalysis& analysis, PropertyList* inputs, const std::string& label, double value) {
+void AddReal(PowerAnalysis& analysis, PropertyList* inputs, const std::string& label,
+             double value) {
     const std::string text = Remembered(analysis, label);
     if (!text.empty()) {
         inputs->push_back(new PropertyDouble(label, text, false));
@@ -26,7 +27,8 @@ void AddReal(PowerAnalysis& analysis, PropertyList* inputs, const std::string& l
     }
 }
 
-void AddDf(PowerAnalysis& analysis, PropertyList* inputs, ParameterId id, double value, bool integral) {
+void AddDf(PowerAnalysis& analysis, PropertyList* inputs, ParameterId id, double value,
+           bool integral) {
     const std::string label = ParameterNames[id];
     const std::string text = Remembered(analysis, label);
     if (!text.empty()) {
@@ -85,9 +87,13 @@ long TruncateToLong(double v) {
 
 // ------------------------------------------------------------------- reals
 
-void PowerAnalysis::AddAlphaInput(PropertyList* inputs) { AddReal(*this, inputs, ParameterNames[0], ClampProbability(alpha)); }
+void PowerAnalysis::AddAlphaInput(PropertyList* inputs) {
+    AddReal(*this, inputs, ParameterNames[0], ClampProbability(alpha));
+}
 
-void PowerAnalysis::AddPowerInput(PropertyList* inputs) { AddReal(*this, inputs, ParameterNames[1], ClampProbability(power)); }
+void PowerAnalysis::AddPowerInput(PropertyList* inputs) {
+    AddReal(*this, inputs, ParameterNames[1], ClampProbability(power));
+}
 
 void PowerAnalysis::AddRatioInput(PropertyList* inputs) {
     // The ratio the current alpha and power imply, not a stored one.
@@ -113,7 +119,8 @@ void PowerAnalysis::AddExtraInput2(PropertyList* inputs, ParameterId id) {
 }
 
 void PowerAnalysis::AddCorrelationInput(PropertyList* inputs, ParameterId id, int index) {
-    AddReal(*this, inputs, ParameterNames[id], (0 <= index && index < 6) ? correlations[index] : 0.5);
+    AddReal(*this, inputs, ParameterNames[id],
+            (0 <= index && index < 6) ? correlations[index] : 0.5);
 }
 
 void PowerAnalysis::AddDoubleInputByLabel(PropertyList* inputs, std::string label, int index) {
@@ -128,23 +135,37 @@ void PowerAnalysis::AddProportionP1Input(PropertyList* inputs, ParameterId id) {
     AddReal(*this, inputs, ParameterNames[id], momentP1);
 }
 
-void PowerAnalysis::AddConstantProportionInput(PropertyList* inputs) { AddReal(*this, inputs, ParameterNames[40], momentP1); }
+void PowerAnalysis::AddConstantProportionInput(PropertyList* inputs) {
+    AddReal(*this, inputs, ParameterNames[40], momentP1);
+}
 
-void PowerAnalysis::AddProportionP1H0Input(PropertyList* inputs) { AddReal(*this, inputs, ParameterNames[77], proportionH0); }
+void PowerAnalysis::AddProportionP1H0Input(PropertyList* inputs) {
+    AddReal(*this, inputs, ParameterNames[77], proportionH0);
+}
 
-void PowerAnalysis::AddProportionP2Input(PropertyList* inputs) { AddReal(*this, inputs, ParameterNames[46], proportionP2); }
+void PowerAnalysis::AddProportionP2Input(PropertyList* inputs) {
+    AddReal(*this, inputs, ParameterNames[46], proportionP2);
+}
 
-void PowerAnalysis::AddMomentP2Input(PropertyList* inputs) { AddReal(*this, inputs, ParameterNames[101], proportionP2); }
+void PowerAnalysis::AddMomentP2Input(PropertyList* inputs) {
+    AddReal(*this, inputs, ParameterNames[101], proportionP2);
+}
 
-void PowerAnalysis::AddMomentP3Input(PropertyList* inputs) { AddReal(*this, inputs, ParameterNames[102], momentP3); }
+void PowerAnalysis::AddMomentP3Input(PropertyList* inputs) {
+    AddReal(*this, inputs, ParameterNames[102], momentP3);
+}
 
 void PowerAnalysis::AddDiscordantProportionInput(PropertyList* inputs) {
     AddReal(*this, inputs, ParameterNames[48], discordantProportion);
 }
 
-void PowerAnalysis::AddAREInput(PropertyList* inputs) { AddReal(*this, inputs, ParameterNames[103], correlations[1]); }
+void PowerAnalysis::AddAREInput(PropertyList* inputs) {
+    AddReal(*this, inputs, ParameterNames[103], correlations[1]);
+}
 
-void PowerAnalysis::AddRelativeSDInput(PropertyList* inputs) { AddReal(*this, inputs, ParameterNames[104], relativeSD); }
+void PowerAnalysis::AddRelativeSDInput(PropertyList* inputs) {
+    AddReal(*this, inputs, ParameterNames[104], relativeSD);
+}
 
 void PowerAnalysis::AddNoncentralSDInput(PropertyList* inputs, ParameterId id) {
     AddReal(*this, inputs, ParameterNames[id], noncentralSD);
@@ -158,10 +179,12 @@ void PowerAnalysis::AddDenominatorDfInput(PropertyList* inputs, bool integral) {
     AddDf(*this, inputs, 11, denominatorDf, integral);
 }
 
-void PowerAnalysis::AddDfInput(PropertyList* inputs, bool integral) { AddDf(*this, inputs, 9, df, integral); }
+void PowerAnalysis::AddDfInput(PropertyList* inputs, bool integral) {
+    AddDf(*this, inputs, 9, df, integral);
+}
 
-void PowerAnalysis::AddEffectSizeInput(PropertyList* inputs, ParameterId id, TestId testId, std::string helpText,
-                                       bool panel) {
+void PowerAnalysis::AddEffectSizeInput(PropertyList* inputs, ParameterId id, TestId testId,
+                                       std::string helpText, bool panel) {
     const std::string label = ParameterNames[id];
     const std::string text = Remembered(*this, label);
     PropertyDouble* input = nullptr;
@@ -197,7 +220,8 @@ void PowerAnalysis::AddCountInput(PropertyList* inputs, ParameterId id) {
 }
 
 void PowerAnalysis::AddLongInput(PropertyList* inputs, int offset, ParameterId id) {
-    AddInteger(*this, inputs, id, TruncateToLong(TruncateToLong(predictorCount) + static_cast<double>(offset)));
+    AddInteger(*this, inputs, id,
+               TruncateToLong(TruncateToLong(predictorCount) + static_cast<double>(offset)));
 }
 
 void PowerAnalysis::AddNumberOfCovariatesInput(PropertyList* inputs) {
@@ -218,12 +242,14 @@ void PowerAnalysis::AddTailsInput(PropertyList* inputs) {
     AddSelection(*this, inputs, 29, {"One", "Two"}, oneTailed ? 0 : 1);
 }
 
-void PowerAnalysis::AddEffectDirectionInput(PropertyList* inputs, std::string option0, std::string option1) {
+void PowerAnalysis::AddEffectDirectionInput(PropertyList* inputs, std::string option0,
+                                            std::string option1) {
     // Not negative, or not a number, is the greater-than side.
     AddSelection(*this, inputs, 55, {option0, option1}, GetEffectSize() < 0 ? 0 : 1);
 }
 
-void PowerAnalysis::AddParentDistributionInput(PropertyList* inputs, int defaultIndex, bool withMinARE) {
+void PowerAnalysis::AddParentDistributionInput(PropertyList* inputs, int defaultIndex,
+                                               bool withMinARE) {
     if (withMinARE) {
         AddSelection(*this, inputs, 95, {"Normal", "Laplace", "Logistic", "min ARE"}, defaultIndex);
     } else {
@@ -231,13 +257,17 @@ void PowerAnalysis::AddParentDistributionInput(PropertyList* inputs, int default
     }
 }
 
-void PowerAnalysis::AddXDistributionInput(PropertyList* inputs, int defaultIndex, bool withoutManual) {
+void PowerAnalysis::AddXDistributionInput(PropertyList* inputs, int defaultIndex,
+                                          bool withoutManual) {
     if (withoutManual) {
-        AddSelection(*this, inputs, 124, {"Binomial", "Exponential", "Lognormal", "Normal", "Poisson", "Uniform"},
+        AddSelection(*this, inputs, 124,
+                     {"Binomial", "Exponential", "Lognormal", "Normal", "Poisson", "Uniform"},
                      defaultIndex);
     } else {
-        AddSelection(*this, inputs, 124,
-                     {"Binomial", "Exponential", "Lognormal", "Normal", "Poisson", "Uniform", "Manual"}, defaultIndex);
+        AddSelection(
+            *this, inputs, 124,
+            {"Binomial", "Exponential", "Lognormal", "Normal", "Poisson", "Uniform", "Manual"},
+            defaultIndex);
     }
 }
 

@@ -10,7 +10,7 @@
 namespace {
 
 class BareAnalysis : public PowerAnalysis {
-public:
+  public:
     PowerAnalysis* Clone() override { return new BareAnalysis; }
 };
 
@@ -58,11 +58,9 @@ TEST(StandardInputs, AlphaPowerAndRatioFollowTheirDisplayRules) {
         const char* ratioText;
     };
     const Case cases[] = {
-        {0.0, 1.0, "1e-07", "0.9999999", "1"},
-        {1.5, -1.0, "0.9999999", "1e-07", "1.333333"},
+        {0.0, 1.0, "1e-07", "0.9999999", "1"}, {1.5, -1.0, "0.9999999", "1e-07", "1.333333"},
         {1e-7, 0.5, "1e-07", "0.5", "1"},  // the ratio needs alpha above 1e-7
-        {0.05, 0.8, "0.05", "0.8", "4"},
-        {0.05, 0.95, "0.05", "0.95", "1"},
+        {0.05, 0.8, "0.05", "0.8", "4"},       {0.05, 0.95, "0.05", "0.95", "1"},
     };
     for (const Case& c : cases) {
         BareAnalysis a;

@@ -13,7 +13,7 @@
 namespace {
 
 class Table : public VariableTree {
-public:
+  public:
     Table() {
         for (const char* name : {"x", "y", "n2"}) {
             newValue = new VariableRecord{std::strlen(name) * 1.5};
@@ -25,7 +25,9 @@ public:
         return std::strcmp(static_cast<const char*>(a), static_cast<const char*>(b));
     }
     void DeleteValue(void* v) override { delete static_cast<VariableRecord*>(v); }
-    VariableRecord* Find(const char* name) override { return static_cast<VariableRecord*>(AVLTree::Find(name, root)); }
+    VariableRecord* Find(const char* name) override {
+        return static_cast<VariableRecord*>(AVLTree::Find(name, root));
+    }
     Node* root = nullptr;
 };
 
