@@ -6,6 +6,9 @@
 #include "platform/fonts.h"
 #include "ui/grid/grid_cell_types.h"
 
+#include <QFontMetrics>
+
+#include <algorithm>
 #include <cstdio>
 
 using platform::ControlKind;
@@ -79,10 +82,15 @@ void CQuorixMainForm::SetUpGrid(CGridCtrl* grid) {
     const QColor window = grid->SysColor(CGridCtrl::kSysWindow);
     const QColor labelBack(static_cast<int>(window.red() * 0.95), static_cast<int>(window.green() * 0.95),
                            static_cast<int>(window.blue() * 0.95));
+    // The design asks for a font whose cell (ascent plus descent) is 15
+    // pixels high: the largest pixel size of the stand-in family that fits.
     QFont font(platform::StandInFamily(QStringLiteral("Lucida Sans Unicode")));
-    font.setPixelSize(15);
     font.setWeight(QFont::Normal);
     font.setStyleHint(QFont::SansSerif);
+    for (int pixels = 15; pixels > 6; --pixels) {
+        font.setPixelSize(pixels);
+        if (QFontMetrics(font).height() <= 15) break;
+    }
     for (int row = 0; row < kRowCount; ++row) {
         grid->SetItemBkColour(row, 0, labelBack);
         grid->SetItemFont(row, 0, font);
@@ -150,6 +158,25 @@ void CQuorixMainForm::ShowParameter(CGridCtrl* grid, int row, Property* property
     }
 }
 
+void CQuorixMainForm::FitLabelColumn(CGridCtrl* grid) {
+    // The stand-in fonts are wider than the design's: a label column too
+    // narrow for its longest label grows (up to three quarters of the grid),
+    // and the value column takes the rest.
+    // A label needs its text, a margin on each side and the raised edges.
+    int widest = 0;
+    for (int row = 0; row < grid->GetRowCount(); ++row)
+        if (CGridCellBase* cell = grid->GetCell(row, 0); cell && !cell->GetText().isEmpty()) {
+            const int margin = static_cast<int>(cell->GetMargin());
+            widest = std::max(widest, cell->GetTextExtent(cell->GetText()).width() - 2 * margin + 2);
+        }
+    const int client = grid->GetClientRect().width();
+    const int label = std::min(widest, client * 3 / 4);
+    if (label <= grid->GetColumnWidth(0)) return;
+    grid->SetColumnWidth(0, label);
+    grid->SetColumnWidth(1, std::max(1, client - label));
+    grid->Refresh();
+}
+
 void CQuorixMainForm::SetInputs(PropertyList* inputs) {
     if (!inputGrid_) return;
     ClearGrid(inputGrid_);
@@ -157,6 +184,7 @@ void CQuorixMainForm::SetInputs(PropertyList* inputs) {
     effectSizeRow_ = -1;
     if (!inputs) return;
     for (int i = 0; i < static_cast<int>(inputs->size()); ++i) ShowParameter(inputGrid_, i, (*inputs)[i]);
+    FitLabelColumn(inputGrid_);
 }
 
 void CQuorixMainForm::SetOutputs(PropertyList* outputs) {
@@ -164,10 +192,13 @@ void CQuorixMainForm::SetOutputs(PropertyList* outputs) {
     ClearGrid(outputGrid_);
     if (!outputs) return;
     for (int i = 0; i < static_cast<int>(outputs->size()); ++i) ShowParameter(outputGrid_, i, (*outputs)[i]);
+    FitLabelColumn(outputGrid_);
 }
 
 void CQuorixMainForm::GetInputs(PropertyList* inputs) {
     if (!inputGrid_ || !inputs) return;
+    // A cell still being edited holds its new text only once the edit ends.
+    inputGrid_->EndEditing();
     const int count = std::min(static_cast<int>(inputs->size()), inputGrid_->GetRowCount());
     for (int i = 0; i < count; ++i) {
         Property* property = (*inputs)[i];

@@ -43,6 +43,7 @@ private:
     void SetUpGrid(CGridCtrl* grid);
     void ClearGrid(CGridCtrl* grid);
     void ShowParameter(CGridCtrl* grid, int row, Property* property);
+    void FitLabelColumn(CGridCtrl* grid);
 
     CMainFrame* frame_;
     QPointer<IGridCtrl> inputGrid_;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QWidget>
 
@@ -59,7 +60,10 @@ TEST_F(GridFormTest, BothGridsHaveElevenLabelledRows) {
                          static_cast<int>(window.blue() * 0.95)));
         EXPECT_EQ(grid->GetItemFormat(4, 0), static_cast<unsigned>(kFmtRight | kFmtVCenter | kFmtSingleLine));
         EXPECT_EQ(grid->GetItemFormat(4, 1), static_cast<unsigned>(kFmtLeft | kFmtVCenter | kFmtSingleLine));
-        EXPECT_EQ(grid->GetCell(4, 1)->GetFont()->pixelSize(), 15);
+        const QFont* font = grid->GetCell(4, 1)->GetFont();
+        ASSERT_NE(font, nullptr);
+        EXPECT_LE(QFontMetrics(*font).height(), 15);
+        EXPECT_GE(QFontMetrics(*font).height(), 13);
     }
     EXPECT_TRUE(form->InputGrid()->IsEditable());
     EXPECT_FALSE(form->OutputGrid()->IsEditable());
@@ -115,6 +119,20 @@ TEST_F(GridFormTest, ShowsEachInputByItsType) {
 
     EXPECT_EQ(form->OutputGrid()->GetItemText(0, 0), "Critical t");
     EXPECT_EQ(form->OutputGrid()->GetItemText(0, 1), "1.984");
+}
+
+TEST_F(GridFormTest, LongLabelsAreNotCutOff) {
+    PropertyList list;
+    list.push_back(new PropertyDouble("Noncentrality parameter $\\lambda$", "1", false));
+    list.push_back(new PropertyDouble("Power (1-$\\beta$ err prob)", "0.95", false));
+    form->SetOutputs(&list);
+    CGridCtrl* grid = form->OutputGrid();
+    for (int row = 0; row < 2; ++row) {
+        CGridCellBase* cell = grid->GetCell(row, 0);
+        const int text = QFontMetrics(*cell->GetFont()).horizontalAdvance(cell->GetText());
+        EXPECT_LE(text + 2 * static_cast<int>(cell->GetMargin()) + 2, grid->GetColumnWidth(0)) << row;
+    }
+    EXPECT_EQ(grid->GetColumnWidth(0) + grid->GetColumnWidth(1), grid->GetClientRect().width());
 }
 
 TEST_F(GridFormTest, ReadsTheInputsBack) {
