@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+
+#include "distributions/distribution.h"
+
+// Distribution of the sample correlation coefficient r of n pairs from a
+// bivariate normal population with correlation rho: p[0] rho ("pop corr
+// coeff"), p[1] n ("sample size"). GetMean and GetVariance answer the fixed
+// 0 and 1 that the callers expect of this family.
+class CorrDistribution : public NoncentralDistribution {
+public:
+    explicit CorrDistribution(double rho = 0.0, double n = 3.0) {
+        p[0] = rho;
+        p[1] = n;
+    }
+
+    // Exact density by the hypergeometric series (Hotelling's form), 0 for
+    // arguments or parameters outside their ranges; never throws. With
+    // |rho| = 1 the distribution is a point mass: +infinity at x = rho.
+    double Pdf(double x) override;
+    // Exact distribution function by the finite series in n rounded to the
+    // nearest whole number. Throws QuorixError "CorrDist-Cdf: input parameter
+    // out of range" (code 4, value 0) for x or rho outside [-1, 1] or n < 2.
+    double Cdf(double x) override;
+    // Bisection on [-1, 1] to 1e-10. Throws "CorrDist-Quantile: input
+    // parameter out of range" for prob outside [0, 1] or rho outside [-1, 1].
+    double Quantile(double prob) override;
+    double GetMean() override { return 0.0; }
+    double GetVariance() override { return 1.0; }
+    std::string GetName() override { return "r"; }
+    int GetParamCount() override { return 2; }
+    std::string GetParamName(int i) override { return i == 0 ? "pop corr coeff" : "sample size"; }
+};
+
+// The finite series of the distribution function of r, without checks.
+double CorrelationCdfSeries(double x, double rho, double n);
+
+// The density of r as K times the Gauss series 2F1(1/2, 1/2; n - 1/2;
+// (1 + x rho) / 2), stopped at the first term below eps in magnitude or
+// after maxTerms terms; without checks.
+double CorrelationDensitySeries(double x, double rho, double n, double eps, int maxTerms);

@@ -1,0 +1,99 @@
+#include "distributions/correlation.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "distributions/t.h"
+#include "distributions/table_rows_test_support.h"
+
+namespace {
+
+const double kInf = std::numeric_limits<double>::infinity();
+
+// With rho = 0, t = r sqrt(n - 2) / sqrt(1 - r^2) has Student's t
+// distribution with n - 2 degrees of freedom, for odd and even n.
+TEST(CorrDistributionTest, NullDistributionIsTheTransformedT) {
+    for (double n : {3.0, 4.0, 5.0, 8.0, 11.0, 30.0, 101.0}) {
+        CorrDistribution r(0.0, n);
+        TDistribution t(n - 2.0);
+        for (double x : {-0.9, -0.35, 0.0, 0.1, 0.5, 0.97}) {
+            const double tx = x * std::sqrt(n - 2.0) / std::sqrt(1.0 - x * x);
+            EXPECT_NEAR(r.Cdf(x), t.Cdf(tx), 1e-13) << "n " << n << " x " << x;
+        }
+        EXPECT_NEAR(r.Quantile(0.5), 0.0, 1e-10) << n;
+    }
+}
+
+// Reference: the exact density (Hotelling's hypergeometric form) and its
+// numerical integral at 50 digits (mpmath_reference.py). The finite series
+// keeps 1e-12 absolute; the density series stops at terms below 1e-14.
+TEST(CorrDistributionTest, AgreesWithTheIntegratedExactDensity) {
+    const auto rows = ReadTableRows("mpmath_reference.csv", "corr");
+    ASSERT_EQ(rows.size(), 24u);
+    for (const ReferenceRow& r : rows) {
+        CorrDistribution d(r.p[0], r.p[1]);
+        if (r.function == "cdf") {
+            EXPECT_NEAR(d.Cdf(r.arg), r.expected, 1e-12) << Describe(r);
+        } else {
+            ExpectRelative(d.Pdf(r.arg), r, 1e-12);
+        }
+    }
+}
+
+TEST(CorrDistributionTest, QuantileInvertsCdf) {
+    for (auto [rho, n] : {std::pair{0.3, 10.0}, {-0.6, 7.0}, {0.9, 40.0}, {0.5, 4.0}}) {
+        CorrDistribution d(rho, n);
+        for (double prob : {0.001, 0.05, 0.5, 0.9, 0.999}) {
+            const double x = d.Quantile(prob);
+            EXPECT_NEAR(d.Cdf(x), prob, 1e-9) << rho << " " << n << " " << prob;
+        }
+    }
+}
+
+TEST(CorrDistributionTest, EndsAndDegenerateCases) {
+    // n = 2.4 rounds to 2: r is +-1, and the ends are exact.
+    CorrDistribution two(0.3, 2.4);
+    EXPECT_NEAR(two.Cdf(1.0), 1.0, 1e-15);
+    EXPECT_NEAR(two.Cdf(-1.0), 0.0, 1e-15);
+    // |rho| = 1 is a point mass at rho; the test of rho precedes that of x.
+    CorrDistribution perfect(1.0, 10.0);
+    EXPECT_EQ(perfect.Pdf(0.3), 0.0);
+    EXPECT_EQ(perfect.Pdf(1.0), kInf);
+    EXPECT_EQ(perfect.Cdf(1.0), 1.0);
+    EXPECT_NEAR(perfect.Cdf(0.5), 0.0, 1e-15);
+    // Outside the ranges the density is 0 and never throws.
+    CorrDistribution d(0.2, 10.0);
+    EXPECT_EQ(d.Pdf(1.5), 0.0);
+    EXPECT_EQ(d.Pdf(-1.0), 0.0);
+    EXPECT_EQ(CorrDistribution(0.2, 1.5).Pdf(0.3), 0.0);
+    EXPECT_EQ(CorrDistribution(1.2, 10.0).Pdf(0.3), 0.0);
+}
+
+TEST(CorrDistributionTest, InvalidInputsThrow) {
+    const char* cdf = "CorrDist-Cdf: input parameter out of range";
+    const char* quantile = "CorrDist-Quantile: input parameter out of range";
+    CorrDistribution d(0.2, 10.0);
+    ExpectQuorixError([&] { d.Cdf(1.1); }, cdf, QuorixError::kOutOfRange, 0.0, "Cdf(1.1)");
+    ExpectQuorixError([&] { d.Cdf(std::nan("")); }, cdf, QuorixError::kOutOfRange, 0.0, "Cdf(NaN)");
+    ExpectQuorixError([&] { CorrDistribution(0.2, 1.9).Cdf(0.1); }, cdf, QuorixError::kOutOfRange, 0.0, "n < 2");
+    ExpectQuorixError([&] { CorrDistribution(-1.5, 10.0).Cdf(0.1); }, cdf, QuorixError::kOutOfRange, 0.0, "rho");
+    ExpectQuorixError([&] { d.Quantile(-0.1); }, quantile, QuorixError::kOutOfRange, 0.0, "Quantile(-0.1)");
+    ExpectQuorixError([&] { CorrDistribution(2.0, 10.0).Quantile(0.5); }, quantile, QuorixError::kOutOfRange, 0.0,
+                      "Quantile with rho 2");
+}
+
+TEST(CorrDistributionTest, ParametersAndNames) {
+    CorrDistribution d(0.4, 12.0);
+    EXPECT_EQ(d.GetName(), "r");
+    EXPECT_EQ(d.GetParamName(0), "pop corr coeff");
+    EXPECT_EQ(d.GetParamName(5), "sample size");
+    EXPECT_EQ(d.GetMean(), 0.0);
+    EXPECT_EQ(d.GetVariance(), 1.0);
+    EXPECT_EQ(d.GetNoncentrality(), 0.4);
+    d.SetNoncentrality(-0.1);
+    EXPECT_EQ(d.GetParam(2), -0.1);
+}
+
+}  // namespace
