@@ -10,7 +10,7 @@
 
 namespace {
 
-// Windows' point-in-rectangle test on a classic rectangle: right and bottom
+// The classic point-in-rectangle test: right and bottom
 // are outside.
 bool InClassicRect(const QRect& r, QPoint p) {
     return p.x() >= r.left() && p.x() < r.right() && p.y() >= r.top() && p.y() < r.bottom();
