@@ -159,7 +159,7 @@ double NoncentralTDensitySeries(double x, double nu, double delta, bool* converg
                          delta * delta / 2.0 + LogGammaRatio(nu / 2.0, 0.5);
     const double logC1 = LogGammaRatio((nu + 1.0) / 2.0, 0.5) + std::log(delta) + 0.5 * std::log(2.0) -
                          0.5 * std::log(nu + x2);
-    double sum = std::exp(logF0) + std::exp(logF0 + logC1) * x;
+    double sum = std::exp(logF0) + (x < 0.0 ? -1.0 : 1.0) * std::exp(logF0 + logC1 + std::log(std::fabs(x)));
     *converged = true;
     const double q = x2 * delta * delta / (nu + x2);
     if (q < 2.220446049250313e-14) return std::max(sum, 0.0);
@@ -168,29 +168,49 @@ double NoncentralTDensitySeries(double x, double nu, double delta, bool* converg
     // carried as logarithms; even and odd terms alternate.
     const double tol = std::pow(1e-40, 0.75);
     const double logQ = std::log(q);
-    double logEven = logF0;
-    double logOdd = logF0 + logC1;
+    // The odd terms are carried with their factor |x| inside the logarithm,
+    // so that at large |x| the coefficient alone cannot underflow.
+    const double sign = x < 0.0 ? -1.0 : 1.0;
+    // The logarithms climb from about -delta^2/2 by thousands of small
+    // increments at large delta; each is added with its rounding error kept
+    // (compensated summation), so that the terms near the peak keep the
+    // accuracy of their starting value instead of gathering an ulp of
+    // delta^2/2 per step.
+    struct CompensatedLog {
+        double hi, lo;
+        void Add(double v) {
+            const double t = hi + v;
+            lo += std::fabs(hi) >= std::fabs(v) ? (hi - t) + v : (v - t) + hi;
+            hi = t;
+        }
+        double Value() const { return hi + lo; }
+    };
+    CompensatedLog logEvenSum{logF0, 0.0};
+    CompensatedLog logOddSum{logF0 + logC1 + std::log(std::fabs(x)), 0.0};
     double jEven = 0.0;
     double jOdd = 1.0;
     int counter = 1;
     bool even = true;
     bool done = false;
     while (counter < 100000) {
-        double coefficient;
+        // The size of the term just added; convergence is judged on it (the
+        // odd coefficient without its x would pass the test far too early
+        // at large |x|).
+        double size;
         if (even) {
-            logEven += std::log(nu + jEven + 1.0) + logQ - std::log((jEven + 1.0) * (jEven + 2.0));
+            logEvenSum.Add(std::log(nu + jEven + 1.0) + logQ - std::log((jEven + 1.0) * (jEven + 2.0)));
             jEven += 2.0;
-            coefficient = std::exp(logEven);
-            sum += coefficient;
+            size = std::exp(logEvenSum.Value());
+            sum += size;
         } else {
-            logOdd += std::log(nu + jOdd + 1.0) + logQ - std::log((jOdd + 1.0) * (jOdd + 2.0));
+            logOddSum.Add(std::log(nu + jOdd + 1.0) + logQ - std::log((jOdd + 1.0) * (jOdd + 2.0)));
             jOdd += 2.0;
-            coefficient = std::exp(logOdd);
-            sum += coefficient * x;
+            size = std::exp(logOddSum.Value());
+            sum += sign * size;
         }
         ++counter;
         even = !even;
-        if (coefficient > 0.0 && coefficient < std::fabs(sum) && std::fabs(coefficient / sum) < tol) {
+        if (size > 0.0 && size < std::fabs(sum) && std::fabs(size / sum) < tol) {
             done = true;
             break;
         }
@@ -238,9 +258,12 @@ double NoncentralTQuantile(double prob, double nu, double delta, int* status) {
                            : NoncentralTDensityDifference(x, nu, delta);
     };
 
+    // The last move is judged relative to the scale of x0 (at least 1):
+    // an absolute 1.5e-8 can never be met where the quantile lies at 1e9
+    // or beyond, as it does for small nu.
     double lastStep = 1.0;
     int steps = 0;
-    while (std::fabs(lastStep) > tol && steps < 1000) {
+    while (std::fabs(lastStep) > tol * std::max(1.0, std::fabs(x0)) && steps < 1000) {
         ++steps;
         const double d = f0 - prob;
         double step = d / density(x0);
@@ -258,6 +281,9 @@ double NoncentralTQuantile(double prob, double nu, double delta, int* status) {
             x1 = (x0 + x1) / 2.0;
             f1 = NoncentralTCdf(x1, nu, delta, &st);
         }
+        // No move reduces the error: x0 is as close as the rounding of the
+        // distribution function lets any point come.
+        if (std::fabs(f1 - prob) > std::fabs(d) * (1.0 + tol)) break;
         lastStep = x1 - x0;
         x0 = x1;
         f0 = f1;
