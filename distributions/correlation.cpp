@@ -1,5 +1,6 @@
 #include "distributions/correlation.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -108,7 +109,9 @@ double CorrDistribution::Quantile(double prob) {
     do {
         mid = (lo + hi) / 2.0;
         const double f = CorrelationCdfSeries(mid, rho, n);
-        if (std::fabs(f - prob) < 1e-10) break;
+        // Relative to the nearer tail, so that a small prob is not met by
+        // any point whose probability is merely below 1e-10.
+        if (std::fabs(f - prob) < 1e-10 * std::min(prob, 1.0 - prob)) break;
         if (prob < f)
             hi = mid;
         else

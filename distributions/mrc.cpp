@@ -1,0 +1,406 @@
+#include "distributions/mrc.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "distributions/beta.h"
+#include "distributions/chi.h"
+#include "distributions/f.h"
+#include "numerics/incomplete_beta.h"
+#include "numerics/saddle_point.h"
+#include "numerics/special_functions.h"
+
+namespace {
+
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// Steps allowed to the series before they count as not converged, and to
+// the bracket walks of the quantile and of the interval solver.
+constexpr long kFromZeroSteps = 2000000;
+constexpr long kFromModeSteps = 1000000;
+constexpr long kDensitySteps = 1000000;
+constexpr int kWalkSteps = 200;
+
+[[noreturn]] void Fail(const std::string& where, const char* problem, int code) {
+    throw QuorixError(where + ": " + problem, code, 0.0);
+}
+
+bool ParametersValid(double rho2, double k, double N) {
+    return k >= 2.0 && N >= k && 0.0 <= rho2 && rho2 <= 1.0;
+}
+
+// Index of the largest negative-binomial weight, near the mean
+// b' rho^2 / (1 - rho^2).
+double WeightMode(double rho2, double N) { return std::floor((N - 1.0) * rho2 / (2.0 * (1.0 - rho2)) + 0.5); }
+
+// ln of the negative-binomial weight Gamma(b' + i) / (Gamma(b') i!) rho^(2i)
+// (1 - rho^2)^b', as b' / (b' + i) times a binomial mass by the saddle-point
+// method, which stays accurate for large i.
+double LogWeight(double i, double rho2, double bp) {
+    return std::log(bp / (bp + i)) + dbinom_raw(bp, bp + i, 1.0 - rho2, rho2, 1);
+}
+
+}  // namespace
+
+// Writing I_x(a + i, b) = sum over j >= i of t_j, t_j the beta increments,
+// the mixture becomes sum_j t_j W_j with W_j the cumulative weight up to j:
+// one pass over j with both recurrences.
+double SquaredMultipleCorrelationCdfFromZero(double x, double rho2, double k, double N, double eps,
+                                             bool* converged) {
+    *converged = true;
+    if (x <= 0.0) return 0.0;
+    if (x >= 1.0) return 1.0;
+    const double a = (k - 1.0) / 2.0, b = (N - k) / 2.0, bp = (N - 1.0) / 2.0;
+    double t = std::exp(b * std::log1p(-x) + a * std::log(x) + LogGamma(bp) - LogGamma(a + 1.0) - LogGamma(b));
+    double weight = std::exp(bp * std::log1p(-rho2));
+    double w = weight;
+    double sum = t * w;
+    double i = 0.0;
+    auto step = [&] {
+        i += 1.0;
+        t *= (a + b + i - 1.0) * x / (a + i);
+        weight *= (bp + i - 1.0) * rho2 / i;
+        w += weight;
+        sum += t * w;
+    };
+    long steps = 0;
+    // While the increments still grow.
+    while (a + i + 1.0 <= (a + b + i + 1.0) * x) {
+        if (++steps > kFromZeroSteps) {
+            *converged = false;
+            return sum;
+        }
+        step();
+    }
+    // Then until the rest is below eps: the remaining increments fall at
+    // least as fast as a geometric series whose ratio is the larger of the
+    // next ratio and its limit x (the ratios tend to x monotonically), and
+    // the cumulative weights never exceed 1.
+    for (;;) {
+        const double ratio = std::max((a + b + i) * x / (a + i + 1.0), x);
+        if (!(eps < t * ratio / (1.0 - ratio))) break;
+        if (++steps > kFromZeroSteps) {
+            *converged = false;
+            break;
+        }
+        step();
+    }
+    return sum;
+}
+
+double SquaredMultipleCorrelationCdfFromMode(double x, double rho2, double k, double N, double eps,
+                                             bool* converged) {
+    *converged = true;
+    if (x <= 0.0) return 0.0;
+    if (x >= 1.0) return 1.0;
+    const double a = (k - 1.0) / 2.0, b = (N - k) / 2.0, bp = (N - 1.0) / 2.0;
+    const double i0 = rho2 > 0.0 ? WeightMode(rho2, N) : 0.0;
+    BetaDistribution beta(a + i0, b);
+    const double i0Cdf = beta.Cdf(x);
+    if (rho2 == 0.0) return i0Cdf;
+    const double i0Weight = std::exp(LogWeight(i0, rho2, bp));
+    const double logX = std::log(x), log1mX = std::log1p(-x);
+    // ln of the beta increment I_x(c, b) - I_x(c + 1, b); further increments
+    // follow by the ratio of consecutive ones, which keeps them accurate
+    // where ln Gamma of large arguments would cancel.
+    auto logIncrement = [&](double c) { return c * logX + b * log1mX - std::log(c) - LogBeta(c, b); };
+
+    double sum = i0Weight * i0Cdf;
+    double w = i0Weight;
+
+    // Downward: the terms grow towards I = 1; once I is within eps of 1 the
+    // rest is the weight below, a negative-binomial distribution function.
+    double i = i0, weight = i0Weight, cdf = i0Cdf;
+    double logStep = i0 > 0.0 ? logIncrement(a + i0 - 1.0) : 0.0;
+    bool done = false;
+    for (long steps = 0; steps < kFromModeSteps; ++steps) {
+        if (i <= 0.0 || weight <= 1e-20) {
+            done = true;
+            break;
+        }
+        if (1.0 - cdf <= eps) {
+            BetaDistribution negativeBinomial(bp, i);
+            const double below = negativeBinomial.Cdf(1.0 - rho2);
+            sum += below;
+            w += below;
+            done = true;
+            break;
+        }
+        weight *= i / ((bp + i - 1.0) * rho2);
+        cdf += std::exp(logStep);
+        i -= 1.0;
+        sum += cdf * weight;
+        w += weight;
+        logStep -= std::log((a + b + i - 1.0) * x / (a + i));
+    }
+    if (!done) *converged = false;
+
+    // Upward: stop when the weight is spent, or when I times the weight left
+    // cannot reach eps.
+    i = i0, weight = i0Weight, cdf = i0Cdf;
+    logStep = logIncrement(a + i0);
+    done = false;
+    for (long steps = 0; steps < kFromModeSteps; ++steps) {
+        if (1.0 - w <= eps || weight <= 1e-20 || cdf * (1.0 - w) <= eps) {
+            done = true;
+            break;
+        }
+        weight *= (bp + i) * rho2 / (i + 1.0);
+        cdf = std::max(0.0, cdf - std::exp(logStep));
+        sum += cdf * weight;
+        w += weight;
+        logStep += std::log((a + b + i) * x / (a + i + 1.0));
+        i += 1.0;
+    }
+    if (!done) *converged = false;
+    return sum;
+}
+
+// Density: sum_i pi_i f_i(x), f_i the beta density with shapes (a + i, b),
+// summed on the log scale outward from the largest weight, so that neither
+// a weight nor a beta density underflows on the way to the largest terms.
+double SquaredMultipleCorrelationDensity(double x, double rho2, double k, double N, double eps,
+                                         bool* converged) {
+    *converged = true;
+    if (!(0.0 < x && x < 1.0)) return 0.0;
+    const double a = (k - 1.0) / 2.0, b = (N - k) / 2.0, bp = (N - 1.0) / 2.0;
+    const double logX = std::log(x), log1mX = std::log1p(-x);
+    auto logBetaDensity = [&](double i) { return (b - 1.0) * log1mX + (a + i - 1.0) * logX - LogBeta(a + i, b); };
+    // A population correlation of one puts all mass at R^2 = 1.
+    if (rho2 == 1.0) return 0.0;
+    const double i0 = rho2 > 0.0 ? WeightMode(rho2, N) : 0.0;
+    const double logTerm0 = LogWeight(i0, rho2, bp) + logBetaDensity(i0);
+    if (rho2 == 0.0) return std::exp(logTerm0);
+
+    // The sum is kept as exp(scale) * scaled, rescaled as larger terms come.
+    double scale = logTerm0, scaled = 1.0;
+    auto add = [&](double logTerm) {
+        if (logTerm > scale) {
+            scaled = scaled * std::exp(scale - logTerm);
+            scale = logTerm;
+        }
+        scaled += std::exp(logTerm - scale);
+    };
+    // The log terms are concave in i: once they fall, they keep falling, and
+    // the rest of a direction is bounded by a geometric series.
+    auto restNegligible = [&](double logTerm, double logRatio) {
+        if (!(logRatio < 0.0)) return false;
+        const double ratio = std::exp(logRatio);
+        return std::exp(logTerm - scale) * ratio / (1.0 - ratio) < eps * scaled;
+    };
+
+    double i = i0, logTerm = logTerm0;
+    bool done = false;
+    for (long steps = 0; steps < kDensitySteps && i > 0.0; ++steps) {
+        const double logRatio = std::log(i / ((bp + i - 1.0) * rho2)) + std::log((a + i - 1.0) / ((a + b + i - 1.0) * x));
+        logTerm += logRatio;
+        i -= 1.0;
+        add(logTerm);
+        if (restNegligible(logTerm, logRatio)) {
+            done = true;
+            break;
+        }
+    }
+    if (!done && i > 0.0) *converged = false;
+
+    i = i0, logTerm = logTerm0, done = false;
+    for (long steps = 0; steps < kDensitySteps; ++steps) {
+        const double logRatio = std::log((bp + i) * rho2 / (i + 1.0)) + std::log((a + b + i) * x / (a + i));
+        logTerm += logRatio;
+        i += 1.0;
+        add(logTerm);
+        if (restNegligible(logTerm, logRatio)) {
+            done = true;
+            break;
+        }
+    }
+    if (!done) *converged = false;
+    return std::exp(scale) * scaled;
+}
+
+double MRCDistribution::Pdf(double x) {
+    const double rho2 = p[0], k = p[1], N = p[2];
+    // With N = k the fit is perfect and R^2 is 1: no density inside (0, 1).
+    if (!(0.0 < x && x < 1.0) || !ParametersValid(rho2, k, N) || N == k) return 0.0;
+    bool converged = true;
+    const double density = SquaredMultipleCorrelationDensity(x, rho2, k, N, 1e-12, &converged);
+    return converged ? density : kNaN;
+}
+
+double MRCDistribution::Cdf(double x) {
+    const double rho2 = p[0], k = p[1], N = p[2];
+    if (!(0.0 <= x && x <= 1.0) || !ParametersValid(rho2, k, N))
+        Fail("MRCDist-Cdf", "input parameter out of range", QuorixError::kOutOfRange);
+    if (x == 0.0) return 0.0;
+    if (x == 1.0) return 1.0;
+    // With N = k the fit is perfect and R^2 is 1.
+    if (N == k) return 0.0;
+    const double m = k - 1.0, nu2 = N - k;
+    if (rho2 < 1e-12) {
+        FDistribution central(m, nu2);
+        return central.Cdf(nu2 * x / ((1.0 - x) * m));
+    }
+    // A population correlation of one puts all mass at R^2 = 1.
+    if (rho2 == 1.0) return 0.0;
+
+    if (method_ == kNoncentralF) {
+        const double phi = rho2 / (1.0 - rho2);
+        const double g1 = 1.0 + phi;
+        double u[4];
+        for (int j = 1; j <= 3; ++j) u[j] = (std::pow(g1, j) - 1.0) * (N - 1.0) + m;
+        const double g = (u[2] - std::sqrt(u[2] * u[2] - u[1] * u[3])) / u[1];
+        const double s = std::sqrt(nu2 * (N - 1.0) * g1);
+        const double lambda = s * phi / (g * g);
+        const double nu1 = (u[2] - 2.0 * phi * s) / (g * g);
+        FDistribution approx(nu1, nu2, lambda);
+        return approx.Cdf(x / (1.0 - x) * nu2 / (nu1 * g));
+    }
+    if (method_ == kChiSquareExpansion) {
+        const double theta = (N - 1.0) * rho2 / (1.0 - rho2);
+        const double y = nu2 * x / (1.0 - x);
+        double f[5];
+        for (int j = 0; j < 5; ++j) {
+            ChiDistribution chi(m + 2.0 * j, theta);
+            f[j] = chi.Cdf(y);
+        }
+        return f[0] + ((m * (m - 2.0) + theta * theta) * f[0] - 2.0 * (m * m - m * theta + theta * theta) * f[1] +
+                       (m * (m + 2.0) - 4.0 * (m + 1.0) * theta + 2.0 * theta * theta) * f[2] +
+                       2.0 * theta * (m + 2.0 - theta) * f[3] + theta * theta * f[4]) /
+                          (4.0 * nu2);
+    }
+    bool converged = true;
+    // The series from the largest weight serves every rho^2 up to
+    // 0.9999999999 (the series from zero would walk as far as b x / (1 - x)
+    // terms before its first large increment); beyond that the weights
+    // spread over more terms than any sum can visit, and the series from
+    // zero gives the (vanishing) mass that R^2 has below x.
+    const double result = rho2 <= 0.9999999999
+                              ? SquaredMultipleCorrelationCdfFromMode(x, rho2, k, N, 1e-12, &converged)
+                              : SquaredMultipleCorrelationCdfFromZero(x, rho2, k, N, 1e-12, &converged);
+    if (!converged) throw QuorixError("MRCDist-Cdf: failed to converge", QuorixError::kNoConvergence, result);
+    return result;
+}
+
+double MRCDistribution::Quantile(double prob) {
+    const double rho2 = p[0], k = p[1], N = p[2];
+    if (!(0.0 <= prob && prob <= 1.0) || !ParametersValid(rho2, k, N))
+        Fail("MRCDist-Quantile", "input parameter out of range", QuorixError::kOutOfRange);
+    if (prob == 0.0) return 0.0;
+    if (prob == 1.0) return 1.0;
+    const double m = k - 1.0, nu2 = N - k;
+    if (rho2 < 1e-12) {
+        FDistribution central(m, nu2);
+        const double f = central.Quantile(prob);
+        return f / (f + nu2 / m);
+    }
+    if (rho2 > 0.999999) return 1.0;
+
+    // Walk out from rho^2 until the bracket holds prob; Cdf(0) = 0 and
+    // Cdf(1) = 1, so a walk that runs out of steps falls back to that end.
+    double lo = rho2, hi = rho2;
+    int steps = 0;
+    while (lo >= 1e-10 && Cdf(lo) > prob) {
+        lo -= (lo - 1e-10) / 2.0;
+        if (++steps > kWalkSteps) {
+            lo = 0.0;
+            break;
+        }
+    }
+    steps = 0;
+    while (hi <= 0.9999999999 && Cdf(hi) < prob) {
+        hi += (0.9999999999 - hi) / 2.0;
+        if (++steps > kWalkSteps) {
+            hi = 1.0;
+            break;
+        }
+    }
+    // A start below the walk's floor was never compared with prob.
+    if (lo < 1e-10) lo = 0.0;
+
+    double mid = lo;
+    do {
+        mid = (lo + hi) / 2.0;
+        const double f = Cdf(mid);
+        // Relative to the nearer tail, so that a small prob is not met by
+        // any point whose probability is merely below 1e-8.
+        if (std::fabs(f - prob) < 1e-8 * std::min(prob, 1.0 - prob)) break;
+        if (prob < f)
+            hi = mid;
+        else
+            lo = mid;
+    } while (hi - lo > 1e-8);
+    return mid;
+}
+
+double MRCRoot::Evaluate(double x) {
+    if (mode == 0) return target - distribution.Cdf(x);
+    distribution.SetParam(0, x);
+    return target - distribution.Quantile(mode == 1 ? 1.0 - alpha / 2.0 : alpha / 2.0);
+}
+
+namespace {
+
+// Brackets the rho^2 at which the quantile prob of `null`'s family equals
+// r2, starting from start: the quantile grows with rho^2, so rho^2 shrinks
+// by a factor 1.6 while the quantile lies above r2 and otherwise moves half
+// way towards 1.
+void BracketRho(MRCDistribution& dist, double start, double prob, double r2, double* lo, double* hi) {
+    double rho2 = start;
+    *lo = *hi = rho2;
+    dist.SetParam(0, rho2);
+    double q = dist.Quantile(prob);
+    if (q > r2) {
+        for (int steps = 0; q > r2; ++steps) {
+            if (steps == kWalkSteps) Fail("MRCDist-SolveRhoInterval", "failed to converge", QuorixError::kNoConvergence);
+            *hi = rho2;
+            rho2 /= 1.6;
+            dist.SetParam(0, rho2);
+            q = dist.Quantile(prob);
+        }
+        *lo = rho2;
+    } else {
+        for (int steps = 0; q < r2; ++steps) {
+            if (steps == kWalkSteps) Fail("MRCDist-SolveRhoInterval", "failed to converge", QuorixError::kNoConvergence);
+            *lo = rho2;
+            rho2 += (1.0 - rho2) / 2.0;
+            dist.SetParam(0, rho2);
+            q = dist.Quantile(prob);
+        }
+        *hi = rho2;
+    }
+}
+
+}  // namespace
+
+void MRCDistribution::SolveRhoInterval(double r2, double alpha, double* q, double* lower, double* upper) {
+    if (!(0.0 <= r2 && r2 < 1.0) || !(0.0 < alpha && alpha < 1.0))
+        Fail("MRCDist-SolveRhoInterval", "input parameter out of range", QuorixError::kOutOfRange);
+    MRCDistribution null(0.0, p[1], p[2]);
+    *q = null.Quantile(alpha / 2.0);
+    const double c = null.Quantile(1.0 - alpha / 2.0);
+    if (*q > r2) {
+        *lower = *upper = 0.0;
+        return;
+    }
+    MRCDistribution solved(0.0, p[1], p[2]);
+    solved.SetMethod(method_);
+    MRCRoot root(solved, r2, alpha, 1);
+    auto solve = [&](int mode, double lo, double hi, int maxit) {
+        root.mode = mode;
+        const double x = root.Solve(lo, hi, 1e-8, maxit);
+        if (root.status != Root::kConverged)
+            Fail("MRCDist-SolveRhoInterval", "failed to converge", QuorixError::kNoConvergence);
+        return x;
+    };
+
+    double lo = 0.0, hi = 0.0;
+    if (r2 > c) {
+        BracketRho(null, r2, 1.0 - alpha / 2.0, r2, &lo, &hi);
+        *lower = solve(1, lo, hi, 10000);
+    } else {
+        *lower = 0.0;
+    }
+    BracketRho(null, r2 > c ? r2 : c, alpha / 2.0, r2, &lo, &hi);
+    *upper = solve(2, lo, hi, 1000);
+}

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <string>
+
+#include "distributions/distribution.h"
+#include "numerics/root.h"
+
+// Distribution of the squared multiple correlation coefficient R^2 of one
+// variable with k - 1 others, from N observations of a (k)-variate normal
+// population whose squared multiple correlation is rho^2: p[0] rho^2, p[1]
+// k ("number of variates"), p[2] N ("sample size"). The method selects how
+// the distribution function is computed:
+//   0 exact: the negative-binomial mixture of incomplete beta ratios
+//     P(R^2 <= x) = sum_i pi_i I_x(a + i, b), a = (k - 1)/2, b = (N - k)/2,
+//     pi_i = Gamma(b' + i) / (Gamma(b') i!) rho^(2i) (1 - rho^2)^b',
+//     b' = (N - 1)/2;
+//   1 a noncentral F approximation;
+//   2 a chi-square expansion.
+// GetMean and GetVariance answer the fixed 0 and 1 that the callers expect
+// of this family.
+class MRCDistribution : public NoncentralDistribution {
+public:
+    enum Method { kExact = 0, kNoncentralF = 1, kChiSquareExpansion = 2 };
+
+    MRCDistribution(double rho2 = 0.0, double k = 2.0, double N = 3.0) {
+        p[0] = rho2;
+        p[1] = k;
+        p[2] = N;
+    }
+
+    // The exact density (whatever the method), 0 outside 0 < x < 1 and for
+    // invalid parameters; NaN when the mixture could not be summed (far
+    // beyond any sample size and correlation in use). Never throws.
+    double Pdf(double x) override;
+    // Throws QuorixError "MRCDist-Cdf: input parameter out of range" (code 4,
+    // value 0) for x or rho^2 outside [0, 1], k < 2 or N < k, and "MRCDist-Cdf:
+    // failed to converge" (code 5) when the mixture could not be summed.
+    double Cdf(double x) override;
+    // Bisection to 1e-8 within a bracket walked out from rho^2.
+    double Quantile(double prob) override;
+    double GetMean() override { return 0.0; }
+    double GetVariance() override { return 1.0; }
+    std::string GetName() override { return "r"; }
+    int GetParamCount() override { return 3; }
+    std::string GetParamName(int i) override {
+        switch (i) {
+            case 0: return "squared correlation";
+            case 1: return "number of variates";
+            case 2: return "sample size";
+            default: return "";
+        }
+    }
+
+    int GetMethod() const { return method_; }
+    void SetMethod(int method) { method_ = method; }
+
+    // Confidence limits for rho^2 from an observed R^2 = r2 at level
+    // 1 - alpha: *lower is the rho^2 whose 1 - alpha/2 quantile is r2 (0 when
+    // r2 does not exceed that quantile under rho^2 = 0), *upper the rho^2
+    // whose alpha/2 quantile is r2; *q receives the alpha/2 quantile under
+    // rho^2 = 0, and both limits are 0 when r2 lies below it. Uses this
+    // object's k, N and method. A limit that cannot be bracketed or solved
+    // throws QuorixError "MRCDist-SolveRhoInterval: failed to converge"
+    // (code 5); r2 outside [0, 1) or alpha outside (0, 1) throws
+    // "MRCDist-SolveRhoInterval: input parameter out of range" (code 4).
+    void SolveRhoInterval(double r2, double alpha, double* q, double* lower, double* upper);
+
+private:
+    int method_ = kExact;
+};
+
+// Inverts the R^2 distribution in rho^2. Mode 0: target - Cdf(x) of the
+// embedded distribution; mode 1: target minus its 1 - alpha/2 quantile
+// with rho^2 = x; mode 2: target minus its alpha/2 quantile with rho^2 = x.
+class MRCRoot : public Root {
+public:
+    MRCRoot(const MRCDistribution& distribution, double target, double alpha, int mode)
+        : distribution(distribution), target(target), alpha(alpha), mode(mode) {}
+
+    double Evaluate(double x) override;
+
+    MRCDistribution distribution;
+    double target;
+    double alpha;
+    int mode;
+};
+
+// The exact series of the distribution function and the density, without
+// checks; exposed for their tests. A series that could not be summed sets
+// *converged to false.
+double SquaredMultipleCorrelationCdfFromZero(double x, double rho2, double k, double N, double eps,
+                                             bool* converged);
+double SquaredMultipleCorrelationCdfFromMode(double x, double rho2, double k, double N, double eps,
+                                             bool* converged);
+double SquaredMultipleCorrelationDensity(double x, double rho2, double k, double N, double eps,
+                                         bool* converged);

@@ -1,0 +1,160 @@
+#include "distributions/mrc.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "distributions/f.h"
+#include "distributions/table_rows_test_support.h"
+
+namespace {
+
+// Reference: the negative-binomial mixture of incomplete beta ratios and of
+// beta densities at 30 digits (mpmath_reference.py). Both series stop at a
+// remainder below 1e-12; the distribution function keeps 1e-12 absolute,
+// the density 1e-11 relative.
+TEST(MRCDistributionTest, AgreesWithTheNegativeBinomialMixture) {
+    const auto rows = ReadTableRows("mpmath_reference.csv", "mrc");
+    ASSERT_EQ(rows.size(), 26u);
+    for (const ReferenceRow& r : rows) {
+        MRCDistribution d(r.p[0], r.p[1], r.p[2]);
+        if (r.function == "cdf") {
+            EXPECT_NEAR(d.Cdf(r.arg), r.expected, 1e-12) << Describe(r);
+        } else {
+            ExpectRelative(d.Pdf(r.arg), r, 1e-11);
+        }
+    }
+}
+
+// The two series of the distribution function sum the same mixture from
+// different ends.
+TEST(MRCDistributionTest, BothSeriesAgree) {
+    for (auto [rho2, k, N, x] : {std::tuple{0.2, 3.0, 20.0, 0.3}, {0.5, 5.0, 60.0, 0.55}, {1e-11, 4.0, 30.0, 0.1},
+                                 {0.05, 2.0, 12.0, 0.8}}) {
+        bool fromZero = false, fromMode = false;
+        const double a = SquaredMultipleCorrelationCdfFromZero(x, rho2, k, N, 1e-14, &fromZero);
+        const double b = SquaredMultipleCorrelationCdfFromMode(x, rho2, k, N, 1e-14, &fromMode);
+        EXPECT_TRUE(fromZero);
+        EXPECT_TRUE(fromMode);
+        EXPECT_NEAR(a, b, 1e-13) << rho2 << " " << k << " " << N << " " << x;
+    }
+}
+
+TEST(MRCDistributionTest, NullDistributionIsTheCentralF) {
+    MRCDistribution d(0.0, 4.0, 25.0);
+    FDistribution f(3.0, 21.0);
+    for (double x : {0.02, 0.1, 0.3, 0.6}) {
+        EXPECT_DOUBLE_EQ(d.Cdf(x), f.Cdf(21.0 * x / ((1.0 - x) * 3.0))) << x;
+        EXPECT_NEAR(d.Quantile(d.Cdf(x)), x, 1e-12) << x;
+    }
+}
+
+TEST(MRCDistributionTest, QuantileInvertsCdf) {
+    for (auto [rho2, k, N] : {std::tuple{0.3, 5.0, 50.0}, {0.05, 3.0, 15.0}, {0.8, 2.0, 40.0}}) {
+        MRCDistribution d(rho2, k, N);
+        // The bisection stops within 1e-8 of the answer, or where the
+        // distribution function meets prob to a relative 1e-8.
+        for (double prob : {1e-12, 0.001, 0.025, 0.5, 0.975, 0.9999}) {
+            const double x = d.Quantile(prob);
+            const double f = d.Cdf(x);
+            if (std::fabs(f - prob) >= 1e-8 * prob) {
+                EXPECT_LE(d.Cdf(std::max(0.0, x - 1e-8)), prob) << rho2 << " " << k << " " << N << " " << prob;
+                EXPECT_GE(d.Cdf(std::min(1.0, x + 1e-8)), prob) << rho2 << " " << k << " " << N << " " << prob;
+            }
+        }
+        EXPECT_EQ(d.Quantile(0.0), 0.0);
+        EXPECT_EQ(d.Quantile(1.0), 1.0);
+    }
+    // A probability below anything the walk towards zero reaches: the
+    // bracket falls back to [0, rho^2] instead of walking forever.
+    MRCDistribution concentrated(0.5, 2.0, 3000.0);
+    const double x = concentrated.Quantile(1e-300);
+    EXPECT_LE(concentrated.Cdf(x - 1e-8), 1e-300);
+    EXPECT_GE(concentrated.Cdf(x + 1e-8), 1e-300);
+    // A small probability is a quantile of its own, not any point whose
+    // probability lies below 1e-8.
+    const double small = concentrated.Quantile(1e-10);
+    EXPECT_LE(concentrated.Cdf(small - 1e-8), 1e-10);
+    EXPECT_GE(concentrated.Cdf(small + 1e-8), 1e-10);
+}
+
+// The approximations of methods 1 and 2 stay close to the exact series
+// for a moderate sample.
+TEST(MRCDistributionTest, ApproximationsFollowTheExactSeries) {
+    MRCDistribution exact(0.3, 5.0, 80.0);
+    for (int method : {MRCDistribution::kNoncentralF, MRCDistribution::kChiSquareExpansion}) {
+        MRCDistribution approx(0.3, 5.0, 80.0);
+        approx.SetMethod(method);
+        for (double x : {0.15, 0.3, 0.45}) EXPECT_NEAR(approx.Cdf(x), exact.Cdf(x), 0.01) << method << " " << x;
+    }
+}
+
+TEST(MRCDistributionTest, RangesAndErrors) {
+    MRCDistribution d(0.3, 4.0, 20.0);
+    EXPECT_EQ(d.Pdf(0.0), 0.0);
+    EXPECT_EQ(d.Pdf(1.0), 0.0);
+    EXPECT_EQ(d.Cdf(0.0), 0.0);
+    EXPECT_EQ(d.Cdf(1.0), 1.0);
+    EXPECT_EQ(MRCDistribution(0.3, 5.0, 3.0).Pdf(0.5), 0.0);
+    EXPECT_EQ(MRCDistribution(1.0, 3.0, 20.0).Cdf(0.99), 0.0);
+    // As many observations as variates: a perfect fit, R^2 = 1.
+    EXPECT_EQ(MRCDistribution(0.3, 4.0, 4.0).Cdf(0.99), 0.0);
+    EXPECT_EQ(MRCDistribution(0.3, 4.0, 4.0).Pdf(0.5), 0.0);
+    const char* cdf = "MRCDist-Cdf: input parameter out of range";
+    const char* quantile = "MRCDist-Quantile: input parameter out of range";
+    ExpectQuorixError([] { MRCDistribution(0.3, 5.0, 3.0).Cdf(0.5); }, cdf, QuorixError::kOutOfRange, 0.0, "N < k");
+    ExpectQuorixError([] { MRCDistribution(0.3, 1.0, 30.0).Cdf(0.5); }, cdf, QuorixError::kOutOfRange, 0.0, "k < 2");
+    ExpectQuorixError([&] { d.Cdf(1.2); }, cdf, QuorixError::kOutOfRange, 0.0, "x > 1");
+    ExpectQuorixError([] { MRCDistribution(-0.1, 3.0, 30.0).Cdf(0.5); }, cdf, QuorixError::kOutOfRange, 0.0,
+                      "rho2 < 0");
+    ExpectQuorixError([&] { d.Quantile(std::nan("")); }, quantile, QuorixError::kOutOfRange, 0.0, "Quantile(NaN)");
+    EXPECT_EQ(d.GetName(), "r");
+    EXPECT_EQ(d.GetParamName(1), "number of variates");
+    EXPECT_EQ(d.GetParamName(3), "");
+    EXPECT_EQ(d.GetMean(), 0.0);
+    EXPECT_EQ(d.GetVariance(), 1.0);
+}
+
+// Confidence limits for rho^2 from an observed R^2, against the rho^2 at
+// which P(R^2 <= r2) is 1 - alpha/2 and alpha/2 (mpmath_reference.py). The
+// quantiles inside the root search are good to 1e-8, hence 1e-6 on rho^2.
+TEST(MRCDistributionTest, SolveRhoIntervalBracketsKnownCases) {
+    const auto rows = ReadTableRows("mpmath_reference.csv", "mrcci");
+    ASSERT_EQ(rows.size(), 9u);
+    for (size_t i = 0; i < rows.size(); i += 3) {
+        const double r2 = rows[i].p[0], k = rows[i].p[1], N = rows[i].p[2], alpha = rows[i].arg;
+        MRCDistribution d(0.0, k, N);
+        double q = -1.0, lower = -1.0, upper = -1.0;
+        d.SolveRhoInterval(r2, alpha, &q, &lower, &upper);
+        EXPECT_NEAR(lower, rows[i].expected, 1e-6) << Describe(rows[i]);
+        EXPECT_NEAR(upper, rows[i + 1].expected, 1e-6) << Describe(rows[i + 1]);
+        EXPECT_NEAR(q, rows[i + 2].expected, 1e-10) << Describe(rows[i + 2]);
+        EXPECT_LT(lower, r2);
+        EXPECT_GT(upper, r2);
+    }
+}
+
+TEST(MRCDistributionTest, SolveRhoIntervalEdges) {
+    MRCDistribution d(0.0, 4.0, 50.0);
+    double q = 0.0, lower = -1.0, upper = -1.0;
+    // Below the lower null quantile: both limits 0.
+    d.SolveRhoInterval(1e-4, 0.05, &q, &lower, &upper);
+    EXPECT_GT(q, 1e-4);
+    EXPECT_EQ(lower, 0.0);
+    EXPECT_EQ(upper, 0.0);
+    // Between the null quantiles: the lower limit is 0, the upper positive.
+    d.SolveRhoInterval(0.05, 0.05, &q, &lower, &upper);
+    EXPECT_EQ(lower, 0.0);
+    EXPECT_GT(upper, 0.05);
+    // Close to 1 the walk towards 1 still ends.
+    d.SolveRhoInterval(0.995, 0.05, &q, &lower, &upper);
+    EXPECT_LT(lower, 0.995);
+    EXPECT_GE(upper, 0.995);
+    EXPECT_LE(upper, 1.0);
+    ExpectQuorixError([&] { d.SolveRhoInterval(1.0, 0.05, &q, &lower, &upper); },
+                      "MRCDist-SolveRhoInterval: input parameter out of range", QuorixError::kOutOfRange, 0.0,
+                      "r2 = 1");
+}
+
+}  // namespace
