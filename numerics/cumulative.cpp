@@ -10,13 +10,26 @@
 #include <limits>
 
 #include "numerics/incomplete_beta.h"
+#include "numerics/saddle_point.h"
 #include "numerics/special_functions.h"
 
 namespace {
 
 constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
+constexpr double kSmallestNormal = std::numeric_limits<double>::min();
 
 bool IsNan(double v) { return v != v; }
+
+// x^a y^b Gamma(a + b) / (Gamma(a + 1) Gamma(b)) = I_x(a, b) - I_x(a + 1, b),
+// the step between neighbouring terms of the noncentral F sum. Taken from
+// the scaled beta factor rather than from a difference of log-gamma values,
+// which cancels when b is large (at dfd = 1e6 the sum was already wrong in
+// the tenth digit, at dfd = 1e20 in the first). Below the normal range of a
+// the factor is its limit y^b.
+double BetaStep(double a, double b, double x, double y) {
+    if (a < 1.0e-300) return std::exp(b * (x <= 0.5 ? std::log1p(-x) : std::log(y)));
+    return brcomp(&a, &b, &x, &y) / a;
+}
 
 }  // namespace
 
@@ -82,10 +95,12 @@ void cumf(double* f, double* dfn, double* dfd, double* cum, double* ccum) {
 }
 
 void cumfnc(double* f, double* dfn, double* dfd, double* pnonc, double* cum, double* ccum) {
-    // The index of the central Poisson term must stay an exact integer;
-    // beyond 2^52 it would not, and its conversion could overflow.
-    constexpr double kLargestNoncentrality = 9007199254740992.0;  // 2^53
-    if (IsNan(*f) || IsNan(*dfn) || IsNan(*dfd) || !(*pnonc < kLargestNoncentrality)) {
+    // Beyond this the sums need too many terms (some 15 sqrt(pnonc/2)) to
+    // stay quick and accurate; such noncentralities are refused like
+    // arguments that are not numbers.
+    constexpr double kLargestNoncentrality = 1.0e10;
+    if (IsNan(*f) || !std::isfinite(*dfn) || !std::isfinite(*dfd) ||
+        !(*pnonc <= kLargestNoncentrality)) {
         *cum = kNan;
         *ccum = kNan;
         return;
@@ -99,20 +114,27 @@ void cumfnc(double* f, double* dfn, double* dfd, double* pnonc, double* cum, dou
         cumf(f, dfn, dfd, cum, ccum);
         return;
     }
-    // Poisson mixture of incomplete beta ratios, summed from the term of
-    // largest weight downwards and upwards. A term is negligible when it
-    // is below 1e-13 of the sum (or the sum below 1e-20); written so that
-    // a value that is not a number counts as negligible and ends the sums.
+    // Poisson mixture of incomplete beta ratios I_x(dfn/2 + i, dfd/2) with
+    // weights P(i) of mean pnonc/2, summed from the term of largest weight
+    // downwards and upwards. A sweep ends when a bound on everything it has
+    // not yet added falls below 1e-13 of the sum, or when sum and bound
+    // together stay below 1e-20. The bound, not the last term, decides:
+    // the terms of the downward sweep can grow again (as dfn -> 0 the beta
+    // ratio rises to 1 at i = 0 while it is negligible at the centre), and
+    // the Poisson tail beyond a term near the centre is many times that
+    // term. Written so that a value that is not a number ends the sums.
     double sum = 0.0;
-    auto small = [&sum](double t) { return !(sum >= 1.0e-20) || !(t >= 1.0e-13 * sum); };
+    auto negligible = [&sum](double rest) {
+        return !(rest > 1.0e-13 * sum && sum + rest >= 1.0e-20);
+    };
 
     const double xnonc = *pnonc / 2.0;
-    // Index of the central term.
-    long long icent = static_cast<long long>(xnonc);
-    if (icent == 0) icent = 1;
-    double icent1 = static_cast<double>(icent + 1);
-    const double centwt =
-        std::exp(-xnonc + static_cast<double>(icent) * std::log(xnonc) - alngam(&icent1));
+    // Index of the central term, an exact integer held as a double.
+    double icent = std::floor(xnonc);
+    if (icent == 0.0) icent = 1.0;
+    // Its Poisson weight by the saddle-point form: the log-gamma form
+    // -xnonc + icent ln(xnonc) - ln(icent!) cancels to about xnonc eps.
+    const double centwt = dpois_raw(icent, xnonc, 0);
 
     const double prod = *dfn * *f;
     const double dsum = *dfd + prod;
@@ -124,52 +146,53 @@ void cumfnc(double* f, double* dfn, double* dfd, double* pnonc, double* cum, dou
     } else {
         xx = 1.0 - yy;
     }
-    double a_cent = *dfn * 0.5 + static_cast<double>(icent);
     double b = *dfd * 0.5;
+    double adn = *dfn * 0.5 + icent;
     double betdn = 0.0, dummy = 0.0;
     int ierr = 0;
-    bratio(&a_cent, &b, &xx, &yy, &betdn, &dummy, &ierr);
-    double adn = *dfn / 2.0 + static_cast<double>(icent);
+    bratio(&adn, &b, &xx, &yy, &betdn, &dummy, &ierr);
     double aup = adn;
     double betup = betdn;
     sum = centwt * betdn;
 
-    // Downward sweep.
+    // The largest beta ratio of the downward sweep, the one at i = 0.
+    double a0 = *dfn * 0.5;
+    double beta0 = 0.0;
+    bratio(&a0, &b, &xx, &yy, &beta0, &dummy, &ierr);
+
+    // Downward sweep. With xmult = P(i), the terms below i add at most
+    // beta0 P(X <= i - 1) <= beta0 P(i) i / (xnonc - i + 1), as the Poisson
+    // weights below the centre fall at least by (i - 1)/xnonc per step.
     double xmult = centwt;
-    long long i = icent;
-    double t_ab = adn + b;
-    double t_a1 = adn + 1.0;
-    double dnterm = std::exp(alngam(&t_ab) - alngam(&t_a1) - alngam(&b) + adn * std::log(xx) +
-                             b * std::log(yy));
-    while (!small(xmult * betdn) && i > 0) {
-        xmult *= (static_cast<double>(i) / xnonc);
-        i -= 1;
+    double i = icent;
+    double dnterm = BetaStep(adn, b, xx, yy);
+    while (i > 0.0 && !negligible(beta0 * xmult * i / (xnonc - i + 1.0))) {
+        xmult *= (i / xnonc);
+        i -= 1.0;
         adn -= 1.0;
-        dnterm = (adn + 1.0) / ((adn + b) * xx) * dnterm;
+        // A step below the normal range has lost its digits (or underflowed
+        // to 0 at the centre while it grows towards i = 0): take it afresh.
+        dnterm = dnterm < kSmallestNormal ? BetaStep(adn, b, xx, yy)
+                                          : (adn + 1.0) / ((adn + b) * xx) * dnterm;
         betdn += dnterm;
         sum += (xmult * betdn);
     }
 
-    // Upward sweep.
-    i = icent + 1;
+    // Upward sweep. After the term of index i the rest adds at most
+    // betup P(i + 1) / (1 - xnonc/(i + 2)): the beta ratios fall with i and
+    // the weights at least by xnonc/(i + 2) per step.
+    i = icent;
     xmult = centwt;
-    double upterm;
-    if (aup - 1.0 + b == 0.0) {
-        upterm = std::exp(-alngam(&aup) - alngam(&b) + (aup - 1.0) * std::log(xx) +
-                          b * std::log(yy));
-    } else {
-        double t = aup - 1.0 + b;
-        upterm = std::exp(alngam(&t) - alngam(&aup) - alngam(&b) + (aup - 1.0) * std::log(xx) +
-                          b * std::log(yy));
-    }
+    double upterm = BetaStep(aup - 1.0, b, xx, yy);
     do {
-        xmult *= (xnonc / static_cast<double>(i));
-        i += 1;
+        i += 1.0;
+        xmult *= (xnonc / i);
         aup += 1.0;
-        upterm = (aup + b - 2.0) * xx / (aup - 1.0) * upterm;
+        upterm = upterm < kSmallestNormal ? BetaStep(aup - 1.0, b, xx, yy)
+                                          : (aup + b - 2.0) * xx / (aup - 1.0) * upterm;
         betup -= upterm;
         sum += (xmult * betup);
-    } while (!small(xmult * betup));
+    } while (!negligible(betup * xmult * (xnonc / (i + 1.0)) / (1.0 - xnonc / (i + 2.0))));
 
     *cum = sum;
     *ccum = 0.5 + (0.5 - *cum);

@@ -16,7 +16,9 @@ void cumbin(double* s, double* xn, double* pr, double* ompr, double* cum,
 void cumchi(double* x, double* df, double* cum, double* ccum);
 // Central F with dfn, dfd degrees of freedom.
 void cumf(double* f, double* dfn, double* dfd, double* cum, double* ccum);
-// Noncentral F with noncentrality pnonc.
+// Noncentral F with noncentrality pnonc. Both outputs are NaN for an
+// argument that is not a number, an infinite degree of freedom or a
+// noncentrality above 1e10.
 void cumfnc(double* f, double* dfn, double* dfd, double* pnonc, double* cum,
             double* ccum);
 // Standard normal distribution function (Cody, ACM TOMS 715).

@@ -123,8 +123,10 @@ TEST(CumulativeRoutines, AgreeWithHighPrecisionReference) {
             cumbin(&v[0], &v[1], &v[2], &ompr, &r.cum, &r.ccum);
         } else if (row.name == "cumfnc") {
             cumfnc(&v[0], &v[1], &v[2], &v[3], &r.cum, &r.ccum);
-            // The sums stop at terms below 1e-13 of the sum; the classic
-            // stop at 1e-4 would miss these rows by 1e-7 to 1e-4.
+            // The sums stop where the rest is below 1e-13 of the sum; the
+            // classic stop at 1e-4 would miss the first rows by 1e-7 to
+            // 1e-4. The later rows take dfd up to 1e100, dfn down to 1e-100
+            // and the noncentrality up to 1e10.
             tolerance = 1e-12;
         } else {
             FAIL() << "unknown routine in " << row.text;
@@ -225,10 +227,22 @@ TEST(CumulativeRoutines, ArgumentsThatAreNotNumbersEnd) {
     cumbin(&nan, &ten, &pr, &ompr, &r.cum, &r.ccum);  // not "all successes"
     EXPECT_EQ(r.cum, 0.0);
     EXPECT_EQ(r.ccum, 0.0);
-    // A noncentrality too large for an exact Poisson index.
-    double huge = 1e300;
-    cumfnc(&one, &three, &twenty, &huge, &r.cum, &r.ccum);
-    EXPECT_TRUE(std::isnan(r.cum) && std::isnan(r.ccum));
+    // Noncentralities beyond 1e10 (whose sums would take millions of
+    // terms) and infinite degrees of freedom are refused alike.
+    double inf = HUGE_VAL;
+    const double refused[][3] = {
+        {3.0, 20.0, 1e300}, {3.0, 20.0, 1.0000001e10}, {3.0, 20.0, inf}, {inf, 20.0, 3.0}, {3.0, inf, 3.0}};
+    for (const auto& c : refused) {
+        double n1 = c[0], n2 = c[1], nc = c[2];
+        cumfnc(&one, &n1, &n2, &nc, &r.cum, &r.ccum);
+        EXPECT_TRUE(std::isnan(r.cum) && std::isnan(r.ccum)) << n1 << " " << n2 << " " << nc;
+    }
+    // An infinite count reaches the incomplete beta ratio as an infinite
+    // shape parameter: its error pair, at once.
+    double half = 0.5;
+    cumbin(&one, &inf, &half, &half, &r.cum, &r.ccum);
+    EXPECT_EQ(r.cum, 0.0);
+    EXPECT_EQ(r.ccum, 0.0);
 }
 
 // No state survives a call: two threads computing different values at once

@@ -12,12 +12,11 @@ between the ends of the search range. P(F <= f) tends to 1 as dfn -> 0 and
 to P(chi2_dfd >= dfd/f) as dfn -> infinity, falling monotonically only for
 f <= 1; in dfd it rises from 0 to P(chi2_dfn <= dfn f), monotonically only
 for f >= 1. Rows outside those regions leave the mode out (the test shows
-the failure status separately). The noncentral F searches over the degrees
-of freedom are further limited by the noncentral F routine at the ends of
-the search range: for dfd beyond about 1e6 it is inaccurate, and as dfn
-tends to 0 it drops the Poisson term of index 0, giving about 0 instead of
-exp(-phonc/2). Rows run those modes only where the values at the ends still
-enclose the answer.
+the failure status separately). For the noncentral F the ends are
+exp(-phonc/2) as dfn -> 0 and P(chi2_dfd >= dfd/f) as dfn -> infinity;
+0 as dfd -> 0 and the noncentral chi-square P(chi2_dfn(phonc) <= dfn f) as
+dfd -> infinity. Its rows run the search over a degree of freedom only
+where these ends enclose p.
 Run: /usr/bin/python3 reference.py > forward.tsv
 """
 import mpmath as mp
@@ -83,11 +82,11 @@ cases = [
                            ("1e-3", "0.5"), ("30", "3")]),
     ("cdff", f_tails, [("1", "1", "1"), ("3.5", "4", "20", ["24"]), ("0.2", "10", "10", ["23"]),
                        ("8", "2", "50", ["24"]), ("1.05", "200", "300", ["24"]), ("0.01", "3", "7", ["23"])]),
-    ("cdffnc", noncentral_f_tails, [("2", "3", "20", "5"), ("1", "1", "10", "0.5", ["25"]),
-                                    ("4", "5", "40", "30", ["235"]), ("0.5", "10", "100", "2", ["25"]),
-                                    ("10", "2", "15", "60", ["235"]), ("1.5", "4", "12", "1e-3", ["235"]),
-                                    ("3", "8", "20", "4"), ("1.5", "8", "5", "0.5"),
-                                    ("0.7", "3", "5", "4", ["235"])]),
+    ("cdffnc", noncentral_f_tails, [("2", "3", "20", "5"), ("1", "1", "10", "0.5"),
+                                    ("4", "5", "40", "30", ["235"]), ("0.5", "10", "100", "2", ["235"]),
+                                    ("10", "2", "15", "60", ["235"]), ("1.5", "4", "12", "1e-3", ["245"]),
+                                    ("3", "8", "20", "4"), ("1.5", "8", "5", "0.5", ["245"]),
+                                    ("0.7", "3", "5", "4", ["25"])]),
     ("cdfnor", normal_tails, [("1.96", "0", "1"), ("-3", "1", "2"), ("12", "10", "0.5"), ("0.1", "0", "1"),
                               ("-8", "0", "1"), ("25", "-3", "4")]),
     ("cdft", t_tails, [("2.228", "10"), ("-1", "3"), ("0.5", "1"), ("6", "4.5"), ("-12", "30"),
