@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr double kEpsilon = 2.220446049250313e-16;
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 constexpr double kPi = 3.14159265358979323846;
 
