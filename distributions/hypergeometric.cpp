@@ -13,6 +13,13 @@ double Whole(double v) { return std::floor(v + 0.5); }
 // relative 1e-30; against a zero sum nothing is negligible.
 bool Negligible(double term, double sum) { return sum != 0.0 && std::fabs(term) / std::fabs(sum) <= 1e-30; }
 
+// Counts are handled as int; larger populations are refused.
+constexpr double kLargestCount = 1e9;
+
+bool CountsValid(double n, double K, double N) {
+    return 0.0 <= n && n <= N && 0.0 <= K && K <= N && N <= kLargestCount;
+}
+
 [[noreturn]] void OutOfRange(double value) {
     throw QuorixError("HypergeometricDist-Quantile: input parameter out of range", QuorixError::kOutOfRange, value);
 }
@@ -79,9 +86,9 @@ double HypergeometricDistribution::SumUpFromMode(double target, int* last) {
 double HypergeometricDistribution::Cdf(double x) {
     const double n = p[0], K = p[1], N = p[2];
     const double r = Whole(x);
+    if (std::isnan(r) || !CountsValid(n, K, N)) OutOfRange(r);
     if (r < 0.0) return 0.0;
     if (r >= K || r >= n) return 1.0;
-    if (K > N || n > N) OutOfRange(r);
     // Below the lowest possible count n + K - N nothing has probability.
     if (K + n - r > N) return 0.0;
 
@@ -107,7 +114,7 @@ double HypergeometricDistribution::Cdf(double x) {
 
 double HypergeometricDistribution::Quantile(double prob) {
     const double n = p[0], K = p[1], N = p[2];
-    if (K > N || n > N || !(0.0 <= prob && prob <= 1.0)) OutOfRange(prob);
+    if (!CountsValid(n, K, N) || !(0.0 <= prob && prob <= 1.0)) OutOfRange(prob);
     if (prob == 0.0) return 0.0;
     if (prob == 1.0) return std::min(n, K);
 

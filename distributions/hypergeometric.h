@@ -20,11 +20,12 @@ public:
 
     double Pdf(double x) override;
     // P(X <= round(x)): 0 below the support, 1 from min(n, K) on. Throws
-    // QuorixError code 4 (value round(x)) when K > N or n > N.
+    // QuorixError code 4 (value round(x)) when K > N, n > N, a parameter is
+    // negative, N exceeds 1e9 or x is not a number.
     double Cdf(double x) override;
     // Smallest count whose cumulative probability reaches prob. Throws
-    // QuorixError code 4 (value prob) when K > N, n > N or prob is not in
-    // [0, 1].
+    // QuorixError code 4 (value prob) for the parameters Cdf refuses or prob
+    // outside [0, 1].
     double Quantile(double prob) override;
     double GetMean() override { return p[1] * p[0] / p[2]; }
     double GetVariance() override;

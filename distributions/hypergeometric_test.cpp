@@ -67,6 +67,12 @@ TEST(HypergeometricTest, CdfOutsideTheSupportAndErrors) {
     HypergeometricDistribution bigSample(30.0, 5.0, 20.0);
     ExpectQuorixError([&] { bigSample.Quantile(0.5); }, "HypergeometricDist-Quantile: input parameter out of range",
                       QuorixError::kOutOfRange, 0.5, "Quantile with n > N");
+    ExpectQuorixError([] { HypergeometricDistribution(-2.0, 5.0, 20.0).Cdf(1.0); },
+                      "HypergeometricDist-Quantile: input parameter out of range", QuorixError::kOutOfRange, 1.0,
+                      "Cdf with n < 0");
+    ExpectQuorixError([] { HypergeometricDistribution(10.0, 5.0, 1e12).Quantile(0.5); },
+                      "HypergeometricDist-Quantile: input parameter out of range", QuorixError::kOutOfRange, 0.5,
+                      "Quantile with N beyond the count range");
     ExpectQuorixError([&] { d.Quantile(1.5); }, "HypergeometricDist-Quantile: input parameter out of range",
                       QuorixError::kOutOfRange, 1.5, "Quantile of 1.5");
     ExpectQuorixError([&] { d.Quantile(std::nan("")); }, "HypergeometricDist-Quantile: input parameter out of range",
