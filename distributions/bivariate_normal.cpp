@@ -14,8 +14,9 @@ namespace {
 // D = (h - k)^2 / 2 and P = h k (Drezner and Wesolowsky's form of
 // Sheppard's formula).
 class integrand : public quadfunc {
-public:
-    integrand(double h, double k) : D((h - k) * (h - k) / 2.0), P(h * k), S((h + k) * (h + k) / 2.0) {}
+  public:
+    integrand(double h, double k)
+        : D((h - k) * (h - k) / 2.0), P(h * k), S((h + k) * (h + k) / 2.0) {}
 
     double Evaluate(double theta) override {
         const double s = std::sin(theta);
@@ -30,7 +31,7 @@ public:
         return std::exp(-(S / c2 - P / (1.0 - s)));
     }
 
-private:
+  private:
     double D;
     double P;
     double S;  // (h + k)^2 / 2 = D + 2 P, kept apart to avoid its cancellation
@@ -38,15 +39,16 @@ private:
 
 }  // namespace
 
-double BivariateNormalCdf(double x, double y, double mu1, double mu2, double sigma1, double sigma2, double rho,
-                          double eps) {
+double BivariateNormalCdf(double x, double y, double mu1, double mu2, double sigma1, double sigma2,
+                          double rho, double eps) {
     const double h = (x - mu1) / sigma1;
     const double k = (y - mu2) / sigma2;
     NormalDistribution phi(0.0, 1.0);
     if (std::fabs(rho) < 1e-13) return phi.Cdf(h) * phi.Cdf(k);
 
     // The value at rho = +1 (or -1), from which the integral moves.
-    const double base = rho > 0.0 ? phi.Cdf(std::min(h, k)) : std::max(0.0, phi.Cdf(h) - phi.Cdf(-k));
+    const double base =
+        rho > 0.0 ? phi.Cdf(std::min(h, k)) : std::max(0.0, phi.Cdf(h) - phi.Cdf(-k));
     const double a = std::asin(rho);
     const double b = rho > 0.0 ? M_PI_2 : -M_PI_2;
     const double d = (h - k) * (h - k) / 2.0;

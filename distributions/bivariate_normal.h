@@ -5,5 +5,5 @@
 // reduced to one-dimensional normal distribution functions and one integral
 // over an angle, integrated by AdaptiveLobatto with the absolute tolerance
 // eps. Nothing is kept between calls.
-double BivariateNormalCdf(double x, double y, double mu1, double mu2, double sigma1, double sigma2, double rho,
-                          double eps);
+double BivariateNormalCdf(double x, double y, double mu1, double mu2, double sigma1, double sigma2,
+                          double rho, double eps);

@@ -29,7 +29,9 @@ TEST(BivariateNormalTest, ClosedFormsAtTheOrigin) {
 
 TEST(BivariateNormalTest, IndependenceGivesTheProductOfTheMargins) {
     for (double rho : {0.0, 1e-14, -1e-14}) {
-        EXPECT_DOUBLE_EQ(BivariateNormalCdf(0.7, -0.4, 0.0, 0.0, 1.0, 1.0, rho, 1e-12), Phi(0.7) * Phi(-0.4)) << rho;
+        EXPECT_DOUBLE_EQ(BivariateNormalCdf(0.7, -0.4, 0.0, 0.0, 1.0, 1.0, rho, 1e-12),
+                         Phi(0.7) * Phi(-0.4))
+            << rho;
     }
 }
 
@@ -43,11 +45,13 @@ TEST(BivariateNormalTest, AgreesWithMpmath) {
     ASSERT_EQ(rows.size(), 13u);
     for (const ReferenceRow& r : rows) {
         const double h = r.p[0], k = r.p[1], rho = r.p[2];
-        EXPECT_NEAR(BivariateNormalCdf(h, k, 0.0, 0.0, 1.0, 1.0, rho, 1e-13), r.expected, 2e-13) << Describe(r);
+        EXPECT_NEAR(BivariateNormalCdf(h, k, 0.0, 0.0, 1.0, 1.0, rho, 1e-13), r.expected, 2e-13)
+            << Describe(r);
         // The same probability through means and standard deviations, and
         // with the two variables exchanged.
-        EXPECT_NEAR(BivariateNormalCdf(2.0 + 3.0 * k, 1.0 + 0.5 * h, 2.0, 1.0, 3.0, 0.5, rho, 1e-13), r.expected,
-                    2e-13)
+        EXPECT_NEAR(
+            BivariateNormalCdf(2.0 + 3.0 * k, 1.0 + 0.5 * h, 2.0, 1.0, 3.0, 0.5, rho, 1e-13),
+            r.expected, 2e-13)
             << Describe(r);
     }
 }

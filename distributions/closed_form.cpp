@@ -11,7 +11,9 @@ namespace {
 
 const double kInfinity = std::numeric_limits<double>::infinity();
 
-[[noreturn]] void Fail(const char* message) { throw QuorixError(message, QuorixError::kOutOfRange, 0.0); }
+[[noreturn]] void Fail(const char* message) {
+    throw QuorixError(message, QuorixError::kOutOfRange, 0.0);
+}
 
 }  // namespace
 
@@ -63,7 +65,9 @@ double UniformDistribution::Quantile(double prob) {
     return (b - a) * prob + a;
 }
 
-double UniformDistribution::GetVariance() { return Square(p[1] - p[0]) / 12.0; }
+double UniformDistribution::GetVariance() {
+    return Square(p[1] - p[0]) / 12.0;
+}
 
 // ----------------------------------------------------------------- log-normal
 
@@ -71,14 +75,16 @@ double LogNormalDistribution::Pdf(double x) {
     if (x <= 0.0) return 0.0;
     const double mu = p[0], sigma = p[1];
     if (!(sigma > 0.0) || std::isnan(mu))
-        throw QuorixError("LogNormalDist-Pdf: input parameter out of range", QuorixError::kOutOfRange, -1.0);
+        throw QuorixError("LogNormalDist-Pdf: input parameter out of range",
+                          QuorixError::kOutOfRange, -1.0);
     const double z = (std::log(x) - mu) / sigma;
     return std::exp(-0.5 * Square(z)) / (std::sqrt(2.0 * M_PI) * x * sigma);
 }
 
 double LogNormalDistribution::Cdf(double x) {
     const double mu = p[0], sigma = p[1];
-    if (!(sigma > 0.0) || std::isnan(mu) || std::isnan(x)) Fail("LogNormalDist-Cdf: input parameter out of range");
+    if (!(sigma > 0.0) || std::isnan(mu) || std::isnan(x))
+        Fail("LogNormalDist-Cdf: input parameter out of range");
     if (x < 1e-30) return 0.0;
     int scaled = 0;
     double z = -(std::log(x) - mu) / sigma / M_SQRT2;
@@ -96,11 +102,14 @@ double LogNormalDistribution::Quantile(double prob) {
     int which = 2, status = 0;
     double q = 1.0 - prob, z = 0.0, mean = 0.0, sd = 1.0, bound = 0.0;
     cdfnor(&which, &prob, &q, &z, &mean, &sd, &status, &bound);
-    ThrowDriverStatus("NormalDist-Quantile", status, bound, z, DriverErrorValues{0.0, bound, bound});
+    ThrowDriverStatus("NormalDist-Quantile", status, bound, z,
+                      DriverErrorValues{0.0, bound, bound});
     return std::exp(sigma * z + mu);
 }
 
-double LogNormalDistribution::GetMean() { return std::exp(Square(p[1]) * 0.5 + p[0]); }
+double LogNormalDistribution::GetMean() {
+    return std::exp(Square(p[1]) * 0.5 + p[0]);
+}
 
 double LogNormalDistribution::GetVariance() {
     const double s2 = Square(p[1]);
@@ -129,4 +138,6 @@ double LaplaceDistribution::Quantile(double prob) {
     return mu - b * std::log((1.0 - prob) + (1.0 - prob));
 }
 
-double LaplaceDistribution::GetVariance() { return 2.0 * Square(p[1]); }
+double LaplaceDistribution::GetVariance() {
+    return 2.0 * Square(p[1]);
+}

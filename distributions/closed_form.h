@@ -10,7 +10,7 @@
 
 // Exponential distribution with rate lambda = p[0].
 class ExponentialDistribution : public Distribution {
-public:
+  public:
     explicit ExponentialDistribution(double lambda = 1.0) { p[0] = lambda; }
 
     double Pdf(double x) override;
@@ -26,7 +26,7 @@ public:
 
 // Uniform distribution on [a, b] = [p[0], p[1]], a < b.
 class UniformDistribution : public Distribution {
-public:
+  public:
     explicit UniformDistribution(double a = 0.0, double b = 1.0) {
         p[0] = a;
         p[1] = b;
@@ -47,7 +47,7 @@ public:
 // the density and distribution function are 0 at and below 0, and the
 // quantile runs from 0 at prob = 0 to +infinity at prob = 1.
 class LogNormalDistribution : public NoncentralDistribution {
-public:
+  public:
     explicit LogNormalDistribution(double mu = 0.0, double sigma = 1.0) {
         p[0] = mu;
         p[1] = sigma;
@@ -67,7 +67,7 @@ public:
 // The quantile does not check prob: outside [0, 1] it is what the
 // logarithm gives (NaN, or an infinity at the ends).
 class LaplaceDistribution : public NoncentralDistribution {
-public:
+  public:
     explicit LaplaceDistribution(double mu = 0.0, double b = 1.0) {
         p[0] = mu;
         p[1] = b;

@@ -30,20 +30,24 @@ TEST(ClosedFormTest, InvalidParametersThrowTheirTexts) {
         {[&] { exponential.Cdf(1.0); }, "Exponential-Cdf: illegal parameter lambda", 0.0},
         {[&] { exponential.Quantile(0.5); }, "Exponential-Quantile: illegal parameter lambda", 0.0},
         {[&] { exponential2.Quantile(1.5); }, "Exponential-Quantile: parameter out of bounds", 0.0},
-        {[&] { exponential2.Quantile(-0.1); }, "Exponential-Quantile: parameter out of bounds", 0.0},
+        {[&] { exponential2.Quantile(-0.1); }, "Exponential-Quantile: parameter out of bounds",
+         0.0},
         {[&] { uniform.Pdf(2.0); }, "Uniform-Pdf: illegal bounds", 0.0},
         {[&] { uniform.Cdf(2.0); }, "Uniform-Cdf: illegal bounds", 0.0},
         {[&] { uniform.Quantile(0.5); }, "Uniform-Quantile: illegal bounds", 0.0},
         {[&] { uniform2.Quantile(1.01); }, "Uniform-Quantile: input parameter out of range", 0.0},
         {[&] { lognormal.Pdf(1.0); }, "LogNormalDist-Pdf: input parameter out of range", -1.0},
         {[&] { lognormal.Cdf(1.0); }, "LogNormalDist-Cdf: input parameter out of range", 0.0},
-        {[&] { lognormal.Quantile(0.5); }, "NormalDist-Quantile: input parameter out of range", 0.0},
-        {[&] { lognormal2.Quantile(1.5); }, "NormalDist-Quantile: input parameter out of range", 0.0},
+        {[&] { lognormal.Quantile(0.5); }, "NormalDist-Quantile: input parameter out of range",
+         0.0},
+        {[&] { lognormal2.Quantile(1.5); }, "NormalDist-Quantile: input parameter out of range",
+         0.0},
         {[&] { laplace.Pdf(1.0); }, "LaplaceDist-Pdf: input parameter out of range", 0.0},
         {[&] { laplace.Cdf(1.0); }, "LaplaceDist-Cdf: input parameter out of range", 0.0},
         {[&] { laplace.Quantile(0.5); }, "LaplaceDist-Quantile: input parameter out of range", 0.0},
     };
-    for (const Case& c : cases) ExpectQuorixError(c.call, c.message, QuorixError::kOutOfRange, c.value, c.message);
+    for (const Case& c : cases)
+        ExpectQuorixError(c.call, c.message, QuorixError::kOutOfRange, c.value, c.message);
 }
 
 TEST(ClosedFormTest, ValuesAtAndBeyondTheEndsOfTheSupport) {

@@ -9,7 +9,8 @@
 namespace {
 
 [[noreturn]] void OutOfRange(const char* where) {
-    throw QuorixError(std::string(where) + ": input parameter out of range", QuorixError::kOutOfRange, 0.0);
+    throw QuorixError(std::string(where) + ": input parameter out of range",
+                      QuorixError::kOutOfRange, 0.0);
 }
 
 }  // namespace
@@ -66,13 +67,15 @@ double CorrelationCdfSeries(double x, double rho, double n) {
 
 double CorrelationDensitySeries(double x, double rho, double n, double eps, int maxTerms) {
     constexpr double kNearOne = 0.9999999999;
-    if (rho < -kNearOne || rho > kNearOne) return x == rho ? std::numeric_limits<double>::infinity() : 0.0;
+    if (rho < -kNearOne || rho > kNearOne)
+        return x == rho ? std::numeric_limits<double>::infinity() : 0.0;
     if (x < -kNearOne || x > kNearOne) return 0.0;
 
-    const double k = (n - 2.0) * std::exp(LogGamma(n - 1.0) - LogGamma(n - 0.5)) *
-                     std::exp((n - 4.0) / 2.0 * std::log1p(-x * x) + (n - 1.0) / 2.0 * std::log1p(-rho * rho) -
-                              (n - 1.5) * std::log1p(-x * rho)) /
-                     std::sqrt(2.0 * M_PI);
+    const double k =
+        (n - 2.0) * std::exp(LogGamma(n - 1.0) - LogGamma(n - 0.5)) *
+        std::exp((n - 4.0) / 2.0 * std::log1p(-x * x) + (n - 1.0) / 2.0 * std::log1p(-rho * rho) -
+                 (n - 1.5) * std::log1p(-x * rho)) /
+        std::sqrt(2.0 * M_PI);
     const double z = (1.0 + x * rho) / 2.0;
     // term_j = ((1/2)_j)^2 / ((n - 1/2)_j j!) z^j, by the ratio of
     // consecutive terms.
@@ -94,7 +97,8 @@ double CorrDistribution::Pdf(double x) {
 
 double CorrDistribution::Cdf(double x) {
     const double rho = p[0], n = p[1];
-    if (!(-1.0 <= x && x <= 1.0) || !(n >= 2.0) || !(-1.0 <= rho && rho <= 1.0)) OutOfRange("CorrDist-Cdf");
+    if (!(-1.0 <= x && x <= 1.0) || !(n >= 2.0) || !(-1.0 <= rho && rho <= 1.0))
+        OutOfRange("CorrDist-Cdf");
     // The ends are exact; at x = rho = +-1 the series would divide 0 by 0.
     if (x == -1.0) return 0.0;
     if (x == 1.0) return 1.0;
@@ -103,7 +107,8 @@ double CorrDistribution::Cdf(double x) {
 
 double CorrDistribution::Quantile(double prob) {
     const double rho = p[0], n = p[1];
-    if (!(0.0 <= prob && prob <= 1.0) || !(-1.0 <= rho && rho <= 1.0)) OutOfRange("CorrDist-Quantile");
+    if (!(0.0 <= prob && prob <= 1.0) || !(-1.0 <= rho && rho <= 1.0))
+        OutOfRange("CorrDist-Quantile");
     if (!(n >= 2.0)) OutOfRange("CorrDist-Quantile");
     double lo = -1.0, hi = 1.0, mid = 0.0;
     do {

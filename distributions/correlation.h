@@ -9,7 +9,7 @@
 // coeff"), p[1] n ("sample size"). GetMean and GetVariance answer the fixed
 // 0 and 1 that the callers expect of this family.
 class CorrDistribution : public NoncentralDistribution {
-public:
+  public:
     explicit CorrDistribution(double rho = 0.0, double n = 3.0) {
         p[0] = rho;
         p[1] = n;

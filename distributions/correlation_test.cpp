@@ -56,7 +56,8 @@ TEST(CorrDistributionTest, QuantileInvertsCdf) {
         const double small = 1e-11;
         const double x = d.Quantile(small);
         const bool close = std::fabs(d.Cdf(x) - small) <= 1e-3 * small;
-        const bool bracketed = d.Cdf(std::max(-1.0, x - 1e-10)) <= small && small <= d.Cdf(std::min(1.0, x + 1e-10));
+        const bool bracketed =
+            d.Cdf(std::max(-1.0, x - 1e-10)) <= small && small <= d.Cdf(std::min(1.0, x + 1e-10));
         EXPECT_TRUE(close || bracketed) << rho << " " << n << ": " << x << " " << d.Cdf(x);
     }
 }
@@ -86,11 +87,14 @@ TEST(CorrDistributionTest, InvalidInputsThrow) {
     CorrDistribution d(0.2, 10.0);
     ExpectQuorixError([&] { d.Cdf(1.1); }, cdf, QuorixError::kOutOfRange, 0.0, "Cdf(1.1)");
     ExpectQuorixError([&] { d.Cdf(std::nan("")); }, cdf, QuorixError::kOutOfRange, 0.0, "Cdf(NaN)");
-    ExpectQuorixError([&] { CorrDistribution(0.2, 1.9).Cdf(0.1); }, cdf, QuorixError::kOutOfRange, 0.0, "n < 2");
-    ExpectQuorixError([&] { CorrDistribution(-1.5, 10.0).Cdf(0.1); }, cdf, QuorixError::kOutOfRange, 0.0, "rho");
-    ExpectQuorixError([&] { d.Quantile(-0.1); }, quantile, QuorixError::kOutOfRange, 0.0, "Quantile(-0.1)");
-    ExpectQuorixError([&] { CorrDistribution(2.0, 10.0).Quantile(0.5); }, quantile, QuorixError::kOutOfRange, 0.0,
-                      "Quantile with rho 2");
+    ExpectQuorixError([&] { CorrDistribution(0.2, 1.9).Cdf(0.1); }, cdf, QuorixError::kOutOfRange,
+                      0.0, "n < 2");
+    ExpectQuorixError([&] { CorrDistribution(-1.5, 10.0).Cdf(0.1); }, cdf, QuorixError::kOutOfRange,
+                      0.0, "rho");
+    ExpectQuorixError([&] { d.Quantile(-0.1); }, quantile, QuorixError::kOutOfRange, 0.0,
+                      "Quantile(-0.1)");
+    ExpectQuorixError([&] { CorrDistribution(2.0, 10.0).Quantile(0.5); }, quantile,
+                      QuorixError::kOutOfRange, 0.0, "Quantile with rho 2");
 }
 
 TEST(CorrDistributionTest, ParametersAndNames) {

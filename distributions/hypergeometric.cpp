@@ -7,11 +7,15 @@
 
 namespace {
 
-double Whole(double v) { return std::floor(v + 0.5); }
+double Whole(double v) {
+    return std::floor(v + 0.5);
+}
 
 // A term is negligible once it no longer changes the running sum at a
 // relative 1e-30; against a zero sum nothing is negligible.
-bool Negligible(double term, double sum) { return sum != 0.0 && std::fabs(term) / std::fabs(sum) <= 1e-30; }
+bool Negligible(double term, double sum) {
+    return sum != 0.0 && std::fabs(term) / std::fabs(sum) <= 1e-30;
+}
 
 // Counts are handled as int; larger populations are refused.
 constexpr double kLargestCount = 1e9;
@@ -21,7 +25,8 @@ bool CountsValid(double n, double K, double N) {
 }
 
 [[noreturn]] void OutOfRange(double value) {
-    throw QuorixError("HypergeometricDist-Quantile: input parameter out of range", QuorixError::kOutOfRange, value);
+    throw QuorixError("HypergeometricDist-Quantile: input parameter out of range",
+                      QuorixError::kOutOfRange, value);
 }
 
 }  // namespace
@@ -36,7 +41,9 @@ double HypergeometricDistribution::GetVariance() {
     return (1.0 - K / N) * (n * K) * (N - n) / ((N - 1.0) * N);
 }
 
-int HypergeometricDistribution::RoundedMean() { return static_cast<int>(std::floor(GetMean() + 0.5)); }
+int HypergeometricDistribution::RoundedMean() {
+    return static_cast<int>(std::floor(GetMean() + 0.5));
+}
 
 double HypergeometricDistribution::RatioDown(double j) const {
     const double n = Whole(p[0]), K = Whole(p[1]), N = Whole(p[2]);

@@ -11,7 +11,7 @@
 // every sum is built from one density value and the ratio of consecutive
 // probabilities, so that a sum costs one density evaluation.
 class HypergeometricDistribution : public Distribution {
-public:
+  public:
     explicit HypergeometricDistribution(double n = 1.0, double K = 1.0, double N = 2.0) {
         p[0] = n;
         p[1] = K;
@@ -49,7 +49,7 @@ public:
     // *lower and *upper receive the interval's ends.
     double FindTwoSidedBounds(double target, int* lower, int* upper);
 
-private:
+  private:
     int RoundedMean();
     // P(j) / P(j + 1) and P(k) / P(k - 1) on the rounded parameters.
     double RatioDown(double j) const;

@@ -40,7 +40,8 @@ TEST(HypergeometricTest, QuantileIsTheSmallestCountReachingProb) {
         const int highest = static_cast<int>(std::min(n, K));
         for (int k = lowest; k < highest; ++k) {
             const double f = d.Cdf(k);
-            EXPECT_EQ(d.Quantile(f * (1.0 - 1e-9)), k) << n << " " << K << " " << N << " below F(" << k << ")";
+            EXPECT_EQ(d.Quantile(f * (1.0 - 1e-9)), k)
+                << n << " " << K << " " << N << " below F(" << k << ")";
             EXPECT_EQ(d.Quantile(std::min(1.0, f * (1.0 + 1e-9))), k + 1)
                 << n << " " << K << " " << N << " above F(" << k << ")";
         }
@@ -60,22 +61,27 @@ TEST(HypergeometricTest, CdfOutsideTheSupportAndErrors) {
     EXPECT_NEAR(narrow.Cdf(7.0), narrow.Pdf(7.0), 1e-16);
 
     HypergeometricDistribution tooMany(10.0, 25.0, 20.0);
-    ExpectQuorixError([&] { tooMany.Cdf(3.0); }, "HypergeometricDist-Quantile: input parameter out of range",
+    ExpectQuorixError([&] { tooMany.Cdf(3.0); },
+                      "HypergeometricDist-Quantile: input parameter out of range",
                       QuorixError::kOutOfRange, 3.0, "Cdf with K > N");
-    ExpectQuorixError([&] { tooMany.Quantile(0.5); }, "HypergeometricDist-Quantile: input parameter out of range",
+    ExpectQuorixError([&] { tooMany.Quantile(0.5); },
+                      "HypergeometricDist-Quantile: input parameter out of range",
                       QuorixError::kOutOfRange, 0.5, "Quantile with K > N");
     HypergeometricDistribution bigSample(30.0, 5.0, 20.0);
-    ExpectQuorixError([&] { bigSample.Quantile(0.5); }, "HypergeometricDist-Quantile: input parameter out of range",
+    ExpectQuorixError([&] { bigSample.Quantile(0.5); },
+                      "HypergeometricDist-Quantile: input parameter out of range",
                       QuorixError::kOutOfRange, 0.5, "Quantile with n > N");
     ExpectQuorixError([] { HypergeometricDistribution(-2.0, 5.0, 20.0).Cdf(1.0); },
-                      "HypergeometricDist-Quantile: input parameter out of range", QuorixError::kOutOfRange, 1.0,
-                      "Cdf with n < 0");
+                      "HypergeometricDist-Quantile: input parameter out of range",
+                      QuorixError::kOutOfRange, 1.0, "Cdf with n < 0");
     ExpectQuorixError([] { HypergeometricDistribution(10.0, 5.0, 1e12).Quantile(0.5); },
-                      "HypergeometricDist-Quantile: input parameter out of range", QuorixError::kOutOfRange, 0.5,
-                      "Quantile with N beyond the count range");
-    ExpectQuorixError([&] { d.Quantile(1.5); }, "HypergeometricDist-Quantile: input parameter out of range",
+                      "HypergeometricDist-Quantile: input parameter out of range",
+                      QuorixError::kOutOfRange, 0.5, "Quantile with N beyond the count range");
+    ExpectQuorixError([&] { d.Quantile(1.5); },
+                      "HypergeometricDist-Quantile: input parameter out of range",
                       QuorixError::kOutOfRange, 1.5, "Quantile of 1.5");
-    ExpectQuorixError([&] { d.Quantile(std::nan("")); }, "HypergeometricDist-Quantile: input parameter out of range",
+    ExpectQuorixError([&] { d.Quantile(std::nan("")); },
+                      "HypergeometricDist-Quantile: input parameter out of range",
                       QuorixError::kOutOfRange, std::nan(""), "Quantile of NaN");
 
     EXPECT_EQ(d.Quantile(0.0), 0.0);
@@ -104,7 +110,8 @@ TEST(HypergeometricTest, SumsFromTheMode) {
 }
 
 TEST(HypergeometricTest, TwoSidedBoundsOfHandCheckedCases) {
-    std::ifstream in(std::string(QUORIX_SOURCE_DIR) + "/verification/distributions2/two_sided_bounds.csv");
+    std::ifstream in(std::string(QUORIX_SOURCE_DIR) +
+                     "/verification/distributions2/two_sided_bounds.csv");
     ASSERT_TRUE(in.good());
     std::string line;
     std::getline(in, line);
@@ -114,8 +121,8 @@ TEST(HypergeometricTest, TwoSidedBoundsOfHandCheckedCases) {
         double n, K, N, target, probability;
         int lower, upper;
         char comma;
-        ss >> n >> comma >> K >> comma >> N >> comma >> target >> comma >> lower >> comma >> upper >> comma >>
-            probability;
+        ss >> n >> comma >> K >> comma >> N >> comma >> target >> comma >> lower >> comma >>
+            upper >> comma >> probability;
         HypergeometricDistribution d(n, K, N);
         int gotLower = -1, gotUpper = -1;
         const double got = d.FindTwoSidedBounds(target, &gotLower, &gotUpper);

@@ -32,7 +32,9 @@ bool ParametersValid(double rho2, double k, double N) {
 
 // Index of the largest negative-binomial weight, near the mean
 // b' rho^2 / (1 - rho^2).
-double WeightMode(double rho2, double N) { return std::floor((N - 1.0) * rho2 / (2.0 * (1.0 - rho2)) + 0.5); }
+double WeightMode(double rho2, double N) {
+    return std::floor((N - 1.0) * rho2 / (2.0 * (1.0 - rho2)) + 0.5);
+}
 
 // ln of the negative-binomial weight Gamma(b' + i) / (Gamma(b') i!) rho^(2i)
 // (1 - rho^2)^b', as b' / (b' + i) times a binomial mass by the saddle-point
@@ -52,7 +54,8 @@ double SquaredMultipleCorrelationCdfFromZero(double x, double rho2, double k, do
     if (x <= 0.0) return 0.0;
     if (x >= 1.0) return 1.0;
     const double a = (k - 1.0) / 2.0, b = (N - k) / 2.0, bp = (N - 1.0) / 2.0;
-    double t = std::exp(b * std::log1p(-x) + a * std::log(x) + LogGamma(bp) - LogGamma(a + 1.0) - LogGamma(b));
+    double t = std::exp(b * std::log1p(-x) + a * std::log(x) + LogGamma(bp) - LogGamma(a + 1.0) -
+                        LogGamma(b));
     double weight = std::exp(bp * std::log1p(-rho2));
     double w = weight;
     double sum = t * w;
@@ -104,7 +107,9 @@ double SquaredMultipleCorrelationCdfFromMode(double x, double rho2, double k, do
     // ln of the beta increment I_x(c, b) - I_x(c + 1, b); further increments
     // follow by the ratio of consecutive ones, which keeps them accurate
     // where ln Gamma of large arguments would cancel.
-    auto logIncrement = [&](double c) { return c * logX + b * log1mX - std::log(c) - LogBeta(c, b); };
+    auto logIncrement = [&](double c) {
+        return c * logX + b * log1mX - std::log(c) - LogBeta(c, b);
+    };
 
     double sum = i0Weight * i0Cdf;
     double w = i0Weight;
@@ -166,7 +171,9 @@ double SquaredMultipleCorrelationDensity(double x, double rho2, double k, double
     if (!(0.0 < x && x < 1.0)) return 0.0;
     const double a = (k - 1.0) / 2.0, b = (N - k) / 2.0, bp = (N - 1.0) / 2.0;
     const double logX = std::log(x), log1mX = std::log1p(-x);
-    auto logBetaDensity = [&](double i) { return (b - 1.0) * log1mX + (a + i - 1.0) * logX - LogBeta(a + i, b); };
+    auto logBetaDensity = [&](double i) {
+        return (b - 1.0) * log1mX + (a + i - 1.0) * logX - LogBeta(a + i, b);
+    };
     // A population correlation of one puts all mass at R^2 = 1.
     if (rho2 == 1.0) return 0.0;
     const double i0 = rho2 > 0.0 ? WeightMode(rho2, N) : 0.0;
@@ -193,7 +200,8 @@ double SquaredMultipleCorrelationDensity(double x, double rho2, double k, double
     double i = i0, logTerm = logTerm0;
     bool done = false;
     for (long steps = 0; steps < kDensitySteps && i > 0.0; ++steps) {
-        const double logRatio = std::log(i / ((bp + i - 1.0) * rho2)) + std::log((a + i - 1.0) / ((a + b + i - 1.0) * x));
+        const double logRatio = std::log(i / ((bp + i - 1.0) * rho2)) +
+                                std::log((a + i - 1.0) / ((a + b + i - 1.0) * x));
         logTerm += logRatio;
         i -= 1.0;
         add(logTerm);
@@ -206,7 +214,8 @@ double SquaredMultipleCorrelationDensity(double x, double rho2, double k, double
 
     i = i0, logTerm = logTerm0, done = false;
     for (long steps = 0; steps < kDensitySteps; ++steps) {
-        const double logRatio = std::log((bp + i) * rho2 / (i + 1.0)) + std::log((a + b + i) * x / (a + i));
+        const double logRatio =
+            std::log((bp + i) * rho2 / (i + 1.0)) + std::log((a + b + i) * x / (a + i));
         logTerm += logRatio;
         i += 1.0;
         add(logTerm);
@@ -264,7 +273,8 @@ double MRCDistribution::Cdf(double x) {
             ChiDistribution chi(m + 2.0 * j, theta);
             f[j] = chi.Cdf(y);
         }
-        return f[0] + ((m * (m - 2.0) + theta * theta) * f[0] - 2.0 * (m * m - m * theta + theta * theta) * f[1] +
+        return f[0] + ((m * (m - 2.0) + theta * theta) * f[0] -
+                       2.0 * (m * m - m * theta + theta * theta) * f[1] +
                        (m * (m + 2.0) - 4.0 * (m + 1.0) * theta + 2.0 * theta * theta) * f[2] +
                        2.0 * theta * (m + 2.0 - theta) * f[3] + theta * theta * f[4]) /
                           (4.0 * nu2);
@@ -275,10 +285,12 @@ double MRCDistribution::Cdf(double x) {
     // terms before its first large increment); beyond that the weights
     // spread over more terms than any sum can visit, and the series from
     // zero gives the (vanishing) mass that R^2 has below x.
-    const double result = rho2 <= 0.9999999999
-                              ? SquaredMultipleCorrelationCdfFromMode(x, rho2, k, N, 1e-12, &converged)
-                              : SquaredMultipleCorrelationCdfFromZero(x, rho2, k, N, 1e-12, &converged);
-    if (!converged) throw QuorixError("MRCDist-Cdf: failed to converge", QuorixError::kNoConvergence, result);
+    const double result =
+        rho2 <= 0.9999999999
+            ? SquaredMultipleCorrelationCdfFromMode(x, rho2, k, N, 1e-12, &converged)
+            : SquaredMultipleCorrelationCdfFromZero(x, rho2, k, N, 1e-12, &converged);
+    if (!converged)
+        throw QuorixError("MRCDist-Cdf: failed to converge", QuorixError::kNoConvergence, result);
     return result;
 }
 
@@ -345,14 +357,16 @@ namespace {
 // r2, starting from start: the quantile grows with rho^2, so rho^2 shrinks
 // by a factor 1.6 while the quantile lies above r2 and otherwise moves half
 // way towards 1.
-void BracketRho(MRCDistribution& dist, double start, double prob, double r2, double* lo, double* hi) {
+void BracketRho(MRCDistribution& dist, double start, double prob, double r2, double* lo,
+                double* hi) {
     double rho2 = start;
     *lo = *hi = rho2;
     dist.SetParam(0, rho2);
     double q = dist.Quantile(prob);
     if (q > r2) {
         for (int steps = 0; q > r2; ++steps) {
-            if (steps == kWalkSteps) Fail("MRCDist-SolveRhoInterval", "failed to converge", QuorixError::kNoConvergence);
+            if (steps == kWalkSteps)
+                Fail("MRCDist-SolveRhoInterval", "failed to converge", QuorixError::kNoConvergence);
             *hi = rho2;
             rho2 /= 1.6;
             dist.SetParam(0, rho2);
@@ -361,7 +375,8 @@ void BracketRho(MRCDistribution& dist, double start, double prob, double r2, dou
         *lo = rho2;
     } else {
         for (int steps = 0; q < r2; ++steps) {
-            if (steps == kWalkSteps) Fail("MRCDist-SolveRhoInterval", "failed to converge", QuorixError::kNoConvergence);
+            if (steps == kWalkSteps)
+                Fail("MRCDist-SolveRhoInterval", "failed to converge", QuorixError::kNoConvergence);
             *lo = rho2;
             rho2 += (1.0 - rho2) / 2.0;
             dist.SetParam(0, rho2);
@@ -373,7 +388,8 @@ void BracketRho(MRCDistribution& dist, double start, double prob, double r2, dou
 
 }  // namespace
 
-void MRCDistribution::SolveRhoInterval(double r2, double alpha, double* q, double* lower, double* upper) {
+void MRCDistribution::SolveRhoInterval(double r2, double alpha, double* q, double* lower,
+                                       double* upper) {
     if (!(0.0 <= r2 && r2 < 1.0) || !(0.0 < alpha && alpha < 1.0))
         Fail("MRCDist-SolveRhoInterval", "input parameter out of range", QuorixError::kOutOfRange);
     MRCDistribution null(0.0, p[1], p[2]);

@@ -19,7 +19,7 @@
 // GetMean and GetVariance answer the fixed 0 and 1 that the callers expect
 // of this family.
 class MRCDistribution : public NoncentralDistribution {
-public:
+  public:
     enum Method { kExact = 0, kNoncentralF = 1, kChiSquareExpansion = 2 };
 
     MRCDistribution(double rho2 = 0.0, double k = 2.0, double N = 3.0) {
@@ -44,10 +44,14 @@ public:
     int GetParamCount() override { return 3; }
     std::string GetParamName(int i) override {
         switch (i) {
-            case 0: return "squared correlation";
-            case 1: return "number of variates";
-            case 2: return "sample size";
-            default: return "";
+            case 0:
+                return "squared correlation";
+            case 1:
+                return "number of variates";
+            case 2:
+                return "sample size";
+            default:
+                return "";
         }
     }
 
@@ -65,7 +69,7 @@ public:
     // "MRCDist-SolveRhoInterval: input parameter out of range" (code 4).
     void SolveRhoInterval(double r2, double alpha, double* q, double* lower, double* upper);
 
-private:
+  private:
     int method_ = kExact;
 };
 
@@ -73,7 +77,7 @@ private:
 // embedded distribution; mode 1: target minus its 1 - alpha/2 quantile
 // with rho^2 = x; mode 2: target minus its alpha/2 quantile with rho^2 = x.
 class MRCRoot : public Root {
-public:
+  public:
     MRCRoot(const MRCDistribution& distribution, double target, double alpha, int mode)
         : distribution(distribution), target(target), alpha(alpha), mode(mode) {}
 

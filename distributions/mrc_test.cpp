@@ -30,7 +30,9 @@ TEST(MRCDistributionTest, AgreesWithTheNegativeBinomialMixture) {
 // The two series of the distribution function sum the same mixture from
 // different ends.
 TEST(MRCDistributionTest, BothSeriesAgree) {
-    for (auto [rho2, k, N, x] : {std::tuple{0.2, 3.0, 20.0, 0.3}, {0.5, 5.0, 60.0, 0.55}, {1e-11, 4.0, 30.0, 0.1},
+    for (auto [rho2, k, N, x] : {std::tuple{0.2, 3.0, 20.0, 0.3},
+                                 {0.5, 5.0, 60.0, 0.55},
+                                 {1e-11, 4.0, 30.0, 0.1},
                                  {0.05, 2.0, 12.0, 0.8}}) {
         bool fromZero = false, fromMode = false;
         const double a = SquaredMultipleCorrelationCdfFromZero(x, rho2, k, N, 1e-14, &fromZero);
@@ -59,8 +61,10 @@ TEST(MRCDistributionTest, QuantileInvertsCdf) {
             const double x = d.Quantile(prob);
             const double f = d.Cdf(x);
             if (std::fabs(f - prob) >= 1e-8 * prob) {
-                EXPECT_LE(d.Cdf(std::max(0.0, x - 1e-8)), prob) << rho2 << " " << k << " " << N << " " << prob;
-                EXPECT_GE(d.Cdf(std::min(1.0, x + 1e-8)), prob) << rho2 << " " << k << " " << N << " " << prob;
+                EXPECT_LE(d.Cdf(std::max(0.0, x - 1e-8)), prob)
+                    << rho2 << " " << k << " " << N << " " << prob;
+                EXPECT_GE(d.Cdf(std::min(1.0, x + 1e-8)), prob)
+                    << rho2 << " " << k << " " << N << " " << prob;
             }
         }
         EXPECT_EQ(d.Quantile(0.0), 0.0);
@@ -86,7 +90,8 @@ TEST(MRCDistributionTest, ApproximationsFollowTheExactSeries) {
     for (int method : {MRCDistribution::kNoncentralF, MRCDistribution::kChiSquareExpansion}) {
         MRCDistribution approx(0.3, 5.0, 80.0);
         approx.SetMethod(method);
-        for (double x : {0.15, 0.3, 0.45}) EXPECT_NEAR(approx.Cdf(x), exact.Cdf(x), 0.01) << method << " " << x;
+        for (double x : {0.15, 0.3, 0.45})
+            EXPECT_NEAR(approx.Cdf(x), exact.Cdf(x), 0.01) << method << " " << x;
     }
 }
 
@@ -103,12 +108,15 @@ TEST(MRCDistributionTest, RangesAndErrors) {
     EXPECT_EQ(MRCDistribution(0.3, 4.0, 4.0).Pdf(0.5), 0.0);
     const char* cdf = "MRCDist-Cdf: input parameter out of range";
     const char* quantile = "MRCDist-Quantile: input parameter out of range";
-    ExpectQuorixError([] { MRCDistribution(0.3, 5.0, 3.0).Cdf(0.5); }, cdf, QuorixError::kOutOfRange, 0.0, "N < k");
-    ExpectQuorixError([] { MRCDistribution(0.3, 1.0, 30.0).Cdf(0.5); }, cdf, QuorixError::kOutOfRange, 0.0, "k < 2");
+    ExpectQuorixError([] { MRCDistribution(0.3, 5.0, 3.0).Cdf(0.5); }, cdf,
+                      QuorixError::kOutOfRange, 0.0, "N < k");
+    ExpectQuorixError([] { MRCDistribution(0.3, 1.0, 30.0).Cdf(0.5); }, cdf,
+                      QuorixError::kOutOfRange, 0.0, "k < 2");
     ExpectQuorixError([&] { d.Cdf(1.2); }, cdf, QuorixError::kOutOfRange, 0.0, "x > 1");
-    ExpectQuorixError([] { MRCDistribution(-0.1, 3.0, 30.0).Cdf(0.5); }, cdf, QuorixError::kOutOfRange, 0.0,
-                      "rho2 < 0");
-    ExpectQuorixError([&] { d.Quantile(std::nan("")); }, quantile, QuorixError::kOutOfRange, 0.0, "Quantile(NaN)");
+    ExpectQuorixError([] { MRCDistribution(-0.1, 3.0, 30.0).Cdf(0.5); }, cdf,
+                      QuorixError::kOutOfRange, 0.0, "rho2 < 0");
+    ExpectQuorixError([&] { d.Quantile(std::nan("")); }, quantile, QuorixError::kOutOfRange, 0.0,
+                      "Quantile(NaN)");
     EXPECT_EQ(d.GetName(), "r");
     EXPECT_EQ(d.GetParamName(1), "number of variates");
     EXPECT_EQ(d.GetParamName(3), "");
@@ -153,8 +161,8 @@ TEST(MRCDistributionTest, SolveRhoIntervalEdges) {
     EXPECT_GE(upper, 0.995);
     EXPECT_LE(upper, 1.0);
     ExpectQuorixError([&] { d.SolveRhoInterval(1.0, 0.05, &q, &lower, &upper); },
-                      "MRCDist-SolveRhoInterval: input parameter out of range", QuorixError::kOutOfRange, 0.0,
-                      "r2 = 1");
+                      "MRCDist-SolveRhoInterval: input parameter out of range",
+                      QuorixError::kOutOfRange, 0.0, "r2 = 1");
 }
 
 }  // namespace
