@@ -5,8 +5,9 @@
 #include "distributions/distribution.h"
 
 // Four small continuous distributions in closed form. Invalid parameters
-// throw QuorixError with code 4 and value 0.0 before anything is computed;
-// arguments outside the support give 0, 1 or +infinity without an error.
+// throw QuorixError with code 4 and value 0.0 (-1.0 from the log-normal
+// density) before anything is computed; arguments outside the support give
+// 0, 1 or +infinity without an error.
 
 // Exponential distribution with rate lambda = p[0].
 class ExponentialDistribution : public Distribution {
