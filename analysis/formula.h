@@ -94,7 +94,6 @@ VariableAccess* DefaultVariableAccess();
 struct FormulaFunction {
     const char* name;
     int arity;
-    // Null while the distribution class behind the function is not built.
     double (*apply)(const double* args);
 };
 

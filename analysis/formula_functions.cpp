@@ -7,7 +7,10 @@
 #include "distributions/binomial.h"
 #include "distributions/chi.h"
 #include "distributions/closed_form.h"
+#include "distributions/correlation.h"
 #include "distributions/f.h"
+#include "distributions/hypergeometric.h"
+#include "distributions/mrc.h"
 #include "distributions/normal.h"
 #include "distributions/poisson.h"
 #include "distributions/t.h"
@@ -76,6 +79,15 @@ PoissonDistribution Poisson(const double* a) {
 }
 BinomialDistribution Binomial(const double* a) {
     return BinomialDistribution(Whole(a[1]), a[2]);
+}
+HypergeometricDistribution Hypergeometric(const double* a) {
+    return HypergeometricDistribution(Whole(a[1]), Whole(a[2]), Whole(a[3]));
+}
+CorrDistribution Corr(const double* a) {
+    return CorrDistribution(a[1], Whole(a[2]));
+}
+MRCDistribution MultipleR2(const double* a) {
+    return MRCDistribution(a[1], Whole(a[2]), Whole(a[3]));
 }
 LogNormalDistribution LogNormal(const double* a) {
     return LogNormalDistribution(a[1], a[2]);
@@ -158,15 +170,15 @@ constexpr FormulaFunction kFunctions[] = {
     {"binocdf", 3, Cdf<Binomial>},
     {"binoinv", 3, Inv<Binomial>},
     {"binopdf", 3, Pdf<Binomial>},
-    {"hygecdf", 4, nullptr},
-    {"hygeinv", 4, nullptr},
-    {"hygepdf", 4, nullptr},
-    {"corrcdf", 3, nullptr},
-    {"corrinv", 3, nullptr},
-    {"corrpdf", 3, nullptr},
-    {"mr2cdf", 4, nullptr},
-    {"mr2inv", 4, nullptr},
-    {"mr2pdf", 4, nullptr},
+    {"hygecdf", 4, Cdf<Hypergeometric>},
+    {"hygeinv", 4, Inv<Hypergeometric>},
+    {"hygepdf", 4, Pdf<Hypergeometric>},
+    {"corrcdf", 3, Cdf<Corr>},
+    {"corrinv", 3, Inv<Corr>},
+    {"corrpdf", 3, Pdf<Corr>},
+    {"mr2cdf", 4, Cdf<MultipleR2>},
+    {"mr2inv", 4, Inv<MultipleR2>},
+    {"mr2pdf", 4, Pdf<MultipleR2>},
     {"logncdf", 3, Cdf<LogNormal>},
     {"logninv", 3, Inv<LogNormal>},
     {"lognpdf", 3, Pdf<LogNormal>},
@@ -193,8 +205,7 @@ std::span<const FormulaFunction> FormulaFunctionTable() {
 
 int FindFormulaFunction(std::string_view name) {
     for (size_t i = 0; i < std::size(kFunctions); ++i) {
-        // A function whose distribution is not built yet reads as unknown.
-        if (kFunctions[i].apply && name == kFunctions[i].name) return static_cast<int>(i);
+        if (name == kFunctions[i].name) return static_cast<int>(i);
     }
     return -1;
 }
