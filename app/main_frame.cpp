@@ -380,11 +380,18 @@ void CMainFrame::OnInputCommitted() {
 }
 
 // The effect-size drawer, the X-Y plot and the options dialog attach here;
-// until they exist the commands do nothing.
-void CMainFrame::CreateEffectSizePanels(int) {}
+// until they exist the commands do nothing. Each of them reads the current
+// test or its lists, so none may run while a calculation owns them.
+void CMainFrame::CreateEffectSizePanels(int) {
+    if (busy_) return;
+}
 void CMainFrame::CloseEffectSizeDrawer() {}
-void CMainFrame::OnXYPlot() {}
-void CMainFrame::OnOptions() {}
+void CMainFrame::OnXYPlot() {
+    if (busy_) return;
+}
+void CMainFrame::OnOptions() {
+    if (busy_) return;
+}
 
 void CMainFrame::OnExplorer() {
     platform::ShowMessage(this,

@@ -24,6 +24,7 @@
 #include "app/main_grid_form.h"
 #include "app/quorix_app.h"
 #include "platform/environment.h"
+#include "platform/scripted_dialogs.h"
 
 namespace {
 
@@ -75,6 +76,9 @@ TEST(Startup, LeavesTheCLocaleEvenOnAGermanDesktop) {
 }
 
 TEST(Startup, OpensTheMainWindowWithItsPanesAndClosesCleanly) {
+    // Enter below calculates; whatever it reports must not open a real,
+    // modal message box.
+    platform::ScriptedDialogs dialogs;
     {
         CQuorixNTApp app;
         ASSERT_TRUE(app.InitInstance());
