@@ -40,7 +40,10 @@ constexpr int kTrappable = FE_DIVBYZERO | FE_OVERFLOW | FE_INVALID;
 // Waits on the worker until the user cancels; leaves the way the numerical
 // code does. Gives up after a few seconds so that a broken Esc fails the
 // test instead of hanging it.
+std::atomic<bool> waitingForCancel{false};
+
 bool WaitForCancel(PowerAnalysis& test) {
+    waitingForCancel = true;
     for (int i = 0; i < 5000 && !test.IsCancelled(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return test.IsCancelled();
 }
@@ -82,9 +85,17 @@ protected:
     void ClickCalculate() { frame->CommandForm()->Button(form_tables::kCalculateButton)->click(); }
     QString Output() { return frame->EditFieldForm()->ControlText(OutputEditId(0)); }
     QLineEdit* InputEdit(int row) { return frame->EditFieldForm()->Edit(InputEditId(row)); }
-    // Esc as the user gives it, while the driver waits for its worker.
-    void PressEscAfter(int ms) {
-        QTimer::singleShot(ms, frame, [this] { SendKey(InputEdit(0), Qt::Key_Escape); });
+    // Esc as the user gives it, once the worker waits for it.
+    void PressEscWhenWaited() {
+        waitingForCancel = false;
+        auto* timer = new QTimer(frame);
+        QObject::connect(timer, &QTimer::timeout, frame, [this, timer] {
+            if (!waitingForCancel) return;
+            SendKey(InputEdit(0), Qt::Key_Escape);
+            timer->deleteLater();
+            timer->stop();
+        });
+        timer->start(2);
     }
     // The frame is idle again, however the calculation ended.
     void ExpectIdleFrame() {
@@ -110,7 +121,7 @@ struct FailureCase {
     Calc calculate;
     std::function<void(PlotData*)> plot;  // null: the default plot
     std::function<void()> outputs;        // runs in GetOutputs (user-interface thread)
-    int escAfterMs;                       // < 0: no Esc
+    bool esc;                             // the user presses Esc during the run
     const char* text;                     // nullptr: no message
     const char* caption;
     MessageIcon icon;
@@ -143,25 +154,25 @@ TEST_F(Driver, EveryEndOfACalculationIsReportedAsItShouldBe) {
     const auto outputsFail = [] { throw QuorixError("Math overflow", QuorixError::kMathOverflow, 0.0); };
 
     const FailureCase cases[] = {
-        {"done", Returning(kCalculateDone), nullptr, nullptr, -1, nullptr, nullptr, MessageIcon::None, "1.5",
+        {"done", Returning(kCalculateDone), nullptr, nullptr, false, nullptr, nullptr, MessageIcon::None, "1.5",
          true, true, -1},
-        {"Esc during the calculation", waitForCancel, nullptr, nullptr, 30, msg::kInterrupted, msg::kInterruption,
+        {"Esc during the calculation", waitForCancel, nullptr, nullptr, true, msg::kInterrupted, msg::kInterruption,
          MessageIcon::Error, "?", false, false, -1},
-        {"numerical failure on the worker", numerical, nullptr, nullptr, -1, msg::kMathError,
+        {"numerical failure on the worker", numerical, nullptr, nullptr, false, msg::kMathError,
          msg::kMathErrorCaption, MessageIcon::Error, "?", false, false, -1},
-        {"numerical failure on the user-interface thread", Returning(kCalculateDone), nullptr, outputsFail, -1,
+        {"numerical failure on the user-interface thread", Returning(kCalculateDone), nullptr, outputsFail, false,
          msg::kMathError, msg::kMathErrorCaption, MessageIcon::Error, "?", false, false, -1},
-        {"other exception", other, nullptr, nullptr, -1, msg::kUnknownError, msg::kUnknownErrorCaption,
+        {"other exception", other, nullptr, nullptr, false, msg::kUnknownError, msg::kUnknownErrorCaption,
          MessageIcon::Error, "?", false, false, -1},
-        {"invalid input", Returning(1, "Power must lie in ($\\alpha$, 1)."), nullptr, nullptr, -1,
+        {"invalid input", Returning(1, "Power must lie in ($\\alpha$, 1)."), nullptr, nullptr, false,
          "Power must lie in (α, 1).", msg::kInputError, MessageIcon::Error, "0.25", false, false, 1},
-        {"done with a note", Returning(kCalculateDoneWithNote, "N was rounded."), nullptr, nullptr, -1,
+        {"done with a note", Returning(kCalculateDoneWithNote, "N was rounded."), nullptr, nullptr, false,
          "N was rounded.", msg::kPleaseNote, MessageIcon::Information, "1.5", true, true, -1},
-        {"done with a note and no plot", Returning(kCalculateDoneWithNoteNoPlot, "No graph."), nullptr, nullptr, -1,
+        {"done with a note and no plot", Returning(kCalculateDoneWithNoteNoPlot, "No graph."), nullptr, nullptr, false,
          "No graph.", msg::kPleaseNote, MessageIcon::Information, "1.5", true, false, -1},
-        {"Esc during the plot", Returning(kCalculateDone), plotWaitsForCancel, nullptr, 30, msg::kPlotInterrupted,
+        {"Esc during the plot", Returning(kCalculateDone), plotWaitsForCancel, nullptr, true, msg::kPlotInterrupted,
          msg::kInterruption, MessageIcon::Error, "1.5", true, false, -1},
-        {"plot failure", Returning(kCalculateDone), plotFails, nullptr, -1, msg::kPlotFailed,
+        {"plot failure", Returning(kCalculateDone), plotFails, nullptr, false, msg::kPlotFailed,
          msg::kMathErrorCaption, MessageIcon::Error, "1.5", true, false, -1},
     };
     for (const FailureCase& c : cases) {
@@ -180,7 +191,7 @@ TEST_F(Driver, EveryEndOfACalculationIsReportedAsItShouldBe) {
         script.calculate = c.calculate;
         if (c.plot) script.plot = c.plot;
         script.outputs = c.outputs;
-        if (c.escAfterMs >= 0) PressEscAfter(c.escAfterMs);
+        if (c.esc) PressEscWhenWaited();
         ClickCalculate();
 
         if (c.text) {
@@ -226,7 +237,7 @@ TEST_F(Driver, AWorkerThatIgnoresEscForAWhileIsWaitedForBeforeAnythingElseRuns) 
         workerEnded = true;
         return kCalculateDone;
     };
-    PressEscAfter(20);
+    PressEscWhenWaited();
     ClickCalculate();
     EXPECT_TRUE(workerEnded);
     ASSERT_EQ(dialogs.messages.size(), 1u);
