@@ -31,6 +31,25 @@ double BetaStep(double a, double b, double x, double y) {
     return brcomp(&a, &b, &x, &y) / a;
 }
 
+// A running sum with the rounding error of each addition carried beside it
+// (Neumaier): the noncentral F sum adds up to a million terms near its
+// largest noncentrality, whose roundings would otherwise cost three digits.
+class CompensatedSum {
+public:
+    explicit CompensatedSum(double first) : sum_(first) {}
+    void Add(double t) {
+        const double u = sum_ + t;
+        error_ += std::fabs(sum_) >= std::fabs(t) ? (sum_ - u) + t : (t - u) + sum_;
+        sum_ = u;
+    }
+    double Approximate() const { return sum_; }
+    double Value() const { return sum_ + error_; }
+
+private:
+    double sum_;
+    double error_ = 0.0;
+};
+
 }  // namespace
 
 void cumbet(double* x, double* y, double* a, double* b, double* cum, double* ccum) {
@@ -114,20 +133,6 @@ void cumfnc(double* f, double* dfn, double* dfd, double* pnonc, double* cum, dou
         cumf(f, dfn, dfd, cum, ccum);
         return;
     }
-    // Poisson mixture of incomplete beta ratios I_x(dfn/2 + i, dfd/2) with
-    // weights P(i) of mean pnonc/2, summed from the term of largest weight
-    // downwards and upwards. A sweep ends when a bound on everything it has
-    // not yet added falls below 1e-13 of the sum, or when sum and bound
-    // together stay below 1e-20. The bound, not the last term, decides:
-    // the terms of the downward sweep can grow again (as dfn -> 0 the beta
-    // ratio rises to 1 at i = 0 while it is negligible at the centre), and
-    // the Poisson tail beyond a term near the centre is many times that
-    // term. Written so that a value that is not a number ends the sums.
-    double sum = 0.0;
-    auto negligible = [&sum](double rest) {
-        return !(rest > 1.0e-13 * sum && sum + rest >= 1.0e-20);
-    };
-
     const double xnonc = *pnonc / 2.0;
     // Index of the central term, an exact integer held as a double.
     double icent = std::floor(xnonc);
@@ -153,7 +158,20 @@ void cumfnc(double* f, double* dfn, double* dfd, double* pnonc, double* cum, dou
     bratio(&adn, &b, &xx, &yy, &betdn, &dummy, &ierr);
     double aup = adn;
     double betup = betdn;
-    sum = centwt * betdn;
+    // Poisson mixture of incomplete beta ratios I_x(dfn/2 + i, dfd/2) with
+    // weights P(i) of mean pnonc/2, summed from the term of largest weight
+    // downwards and upwards. A sweep ends when a bound on everything it has
+    // not yet added falls below 1e-13 of the sum, or when sum and bound
+    // together stay below 1e-20. The bound, not the last term, decides:
+    // the terms of the downward sweep can grow again (as dfn -> 0 the beta
+    // ratio rises to 1 at i = 0 while it is negligible at the centre), and
+    // the Poisson tail beyond a term near the centre is many times that
+    // term. Written so that a value that is not a number ends the sums.
+    CompensatedSum sum(centwt * betdn);
+    auto negligible = [&sum](double rest) {
+        const double s = sum.Approximate();
+        return !(rest > 1.0e-13 * s && s + rest >= 1.0e-20);
+    };
 
     // The largest beta ratio of the downward sweep, the one at i = 0.
     double a0 = *dfn * 0.5;
@@ -175,7 +193,7 @@ void cumfnc(double* f, double* dfn, double* dfd, double* pnonc, double* cum, dou
         dnterm = dnterm < kSmallestNormal ? BetaStep(adn, b, xx, yy)
                                           : (adn + 1.0) / ((adn + b) * xx) * dnterm;
         betdn += dnterm;
-        sum += (xmult * betdn);
+        sum.Add(xmult * betdn);
     }
 
     // Upward sweep. After the term of index i the rest adds at most
@@ -191,10 +209,10 @@ void cumfnc(double* f, double* dfn, double* dfd, double* pnonc, double* cum, dou
         upterm = upterm < kSmallestNormal ? BetaStep(aup - 1.0, b, xx, yy)
                                           : (aup + b - 2.0) * xx / (aup - 1.0) * upterm;
         betup -= upterm;
-        sum += (xmult * betup);
+        sum.Add(xmult * betup);
     } while (!negligible(betup * xmult * (xnonc / (i + 1.0)) / (1.0 - xnonc / (i + 2.0))));
 
-    *cum = sum;
+    *cum = sum.Value();
     *ccum = 0.5 + (0.5 - *cum);
 }
 
