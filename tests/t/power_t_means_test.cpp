@@ -9,14 +9,15 @@
 
 #include "analysis/plot_data.h"
 #include "distributions/t.h"
-#include "tests/t/t_test_harness.h"
+#include "analysis/calculation_test_support.h"
 
 namespace {
 
-using ttest::Calculate;
-using ttest::LabelsOf;
-using ttest::Names;
-using ttest::Texts;
+using calc_test::Calculate;
+using calc_test::LabelsOf;
+using calc_test::Names;
+using calc_test::Texts;
+using calc_test::With;
 
 const Texts kAPrioriTexts = {
     {"tails", "Two"}, {"d", "0.5"}, {"alpha", "0.05"}, {"power", "0.95"}, {"r", "1"}};
@@ -28,11 +29,6 @@ const Texts kCriterionTexts = {
     {"tails", "Two"}, {"d", "0.5"}, {"power", "0.95"}, {"n1", "50"}, {"n2", "50"}};
 const Texts kCompromiseTexts = {
     {"tails", "Two"}, {"d", "0.5"}, {"q", "1"}, {"n1", "50"}, {"n2", "50"}};
-
-Texts With(Texts texts, const Texts& changes) {
-    for (const auto& [key, text] : changes) texts[key] = text;
-    return texts;
-}
 
 TEST(TwoMeans, ListsOfEachAnalysisType) {
     struct Layout {
@@ -56,8 +52,8 @@ TEST(TwoMeans, ListsOfEachAnalysisType) {
         PropertyList inputs, outputs;
         test.BuildInputList(layout.type, &inputs);
         test.BuildOutputList(layout.type, &outputs);
-        EXPECT_EQ(Names(inputs), LabelsOf(layout.inputs));
-        EXPECT_EQ(Names(outputs), LabelsOf(layout.outputs));
+        EXPECT_EQ(Names(inputs), LabelsOf(test, layout.inputs));
+        EXPECT_EQ(Names(outputs), LabelsOf(test, layout.outputs));
     }
     // The effect input is the one the effect-size panel of this test fills.
     PropertyList inputs;

@@ -9,14 +9,15 @@
 
 #include <memory>
 
-#include "tests/t/t_test_harness.h"
+#include "analysis/calculation_test_support.h"
 
 namespace {
 
-using ttest::Calculate;
-using ttest::LabelsOf;
-using ttest::Names;
-using ttest::Texts;
+using calc_test::Calculate;
+using calc_test::LabelsOf;
+using calc_test::Names;
+using calc_test::Texts;
+using calc_test::With;
 
 const Texts kAPrioriTexts = {{"tails", "Two"}, {"d", "0.5"}, {"alpha", "0.05"}, {"power", "0.95"}};
 const Texts kSensitivityTexts = {
@@ -24,11 +25,6 @@ const Texts kSensitivityTexts = {
 const Texts kPostHocTexts = {{"tails", "Two"}, {"d", "0.5"}, {"alpha", "0.05"}, {"n", "30"}};
 const Texts kCriterionTexts = {{"tails", "Two"}, {"d", "0.5"}, {"power", "0.8"}, {"n", "30"}};
 const Texts kCompromiseTexts = {{"tails", "Two"}, {"d", "0.5"}, {"q", "1"}, {"n", "30"}};
-
-Texts With(Texts texts, const Texts& changes) {
-    for (const auto& [key, text] : changes) texts[key] = text;
-    return texts;
-}
 
 // The same texts for the matched-pairs test, whose effect is dz.
 Texts ForPairs(Texts texts) {
@@ -66,12 +62,12 @@ TEST(OneMean, ListsOfEachAnalysisType) {
         PropertyList inputs, outputs;
         one.BuildInputList(layout.type, &inputs);
         one.BuildOutputList(layout.type, &outputs);
-        EXPECT_EQ(Names(inputs), LabelsOf(layout.inputs));
-        EXPECT_EQ(Names(outputs), LabelsOf(layout.outputs));
+        EXPECT_EQ(Names(inputs), LabelsOf(one, layout.inputs));
+        EXPECT_EQ(Names(outputs), LabelsOf(one, layout.outputs));
         pairs.BuildInputList(layout.type, &inputs);
         pairs.BuildOutputList(layout.type, &outputs);
-        EXPECT_EQ(Names(inputs), LabelsOf(Swap(layout.inputs, "d", "dz")));
-        EXPECT_EQ(Names(outputs), LabelsOf(Swap(layout.outputs, "d", "dz")));
+        EXPECT_EQ(Names(inputs), LabelsOf(pairs, Swap(layout.inputs, "d", "dz")));
+        EXPECT_EQ(Names(outputs), LabelsOf(pairs, Swap(layout.outputs, "d", "dz")));
     }
     // Each effect input belongs to its own test's effect-size panel.
     PropertyList inputs;

@@ -9,25 +9,21 @@
 #include <memory>
 
 #include "distributions/quorix_error.h"
-#include "tests/t/t_test_harness.h"
+#include "analysis/calculation_test_support.h"
 
 namespace {
 
-using ttest::Calculate;
-using ttest::LabelsOf;
-using ttest::Names;
-using ttest::Texts;
+using calc_test::Calculate;
+using calc_test::LabelsOf;
+using calc_test::Names;
+using calc_test::Texts;
+using calc_test::With;
 
 const Texts kPostHocTexts = {{"tails", "Two"}, {"delta", "2.5"}, {"alpha", "0.05"}, {"df", "30"}};
 const Texts kSensitivityTexts = {
     {"tails", "Two"}, {"alpha", "0.05"}, {"power", "0.95"}, {"df", "30"}};
 const Texts kCriterionTexts = {{"tails", "Two"}, {"delta", "3"}, {"power", "0.8"}, {"df", "30"}};
 const Texts kCompromiseTexts = {{"tails", "Two"}, {"delta", "3"}, {"q", "1"}, {"df", "30"}};
-
-Texts With(Texts texts, const Texts& changes) {
-    for (const auto& [key, text] : changes) texts[key] = text;
-    return texts;
-}
 
 TEST(GenericT, ListsOfEachAnalysisType) {
     struct Layout {
@@ -47,17 +43,13 @@ TEST(GenericT, ListsOfEachAnalysisType) {
         PropertyList inputs, outputs;
         test.BuildInputList(layout.type, &inputs);
         test.BuildOutputList(layout.type, &outputs);
-        EXPECT_EQ(Names(inputs), LabelsOf(layout.inputs));
-        EXPECT_EQ(Names(outputs), LabelsOf(layout.outputs));
+        EXPECT_EQ(Names(inputs), LabelsOf(test, layout.inputs));
+        EXPECT_EQ(Names(outputs), LabelsOf(test, layout.outputs));
         for (const Property* output : outputs) EXPECT_EQ(output->text, "?");
     }
     // No A priori: the noncentrality is an input.
-    PropertyList types;
-    test.GetAnalysisTypes(&types);
-    std::vector<long> codes;
-    for (const Property* p : types)
-        codes.push_back(static_cast<const PropertyLong*>(p)->GetValue());
-    EXPECT_EQ(codes, (std::vector<long>{kCompromise, kCriterion, kPostHoc, kSensitivity}));
+    EXPECT_EQ(calc_test::AnalysisTypeCodes(test),
+              (std::vector<long>{kCompromise, kCriterion, kPostHoc, kSensitivity}));
 }
 
 TEST(GenericT, RejectedInputsNameTheirRowAndReason) {
@@ -175,7 +167,7 @@ TEST(GenericT, FormulaInputs) {
     EXPECT_EQ(run->Text("power"), "0.6770315");
     PropertyList inputs;
     test.BuildInputList(kPostHoc, &inputs);
-    EXPECT_EQ(inputs.Find(ttest::Label("alpha"))->text, "=0.1/2");
+    EXPECT_EQ(inputs.Find(calc_test::Label(test, "alpha"))->text, "=0.1/2");
 
     const auto bad = Calculate(test, kPostHoc, With(kPostHocTexts, {{"delta", "=2.5*"}}));
     EXPECT_EQ(bad->status, bad->Row("delta"));

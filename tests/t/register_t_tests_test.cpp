@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "analysis/catalogue.h"
-#include "tests/t/t_test_harness.h"
+#include "analysis/calculation_test_support.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ class RegisterT : public ::testing::Test {
 std::string InputText(PowerAnalysis& test, AnalysisType type, const std::string& key) {
     PropertyList inputs;
     test.BuildInputList(type, &inputs);
-    const Property* input = inputs.Find(ttest::Label(key));
+    const Property* input = inputs.Find(calc_test::Label(test, key));
     return input ? input->text : "<no input " + key + ">";
 }
 

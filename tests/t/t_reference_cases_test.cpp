@@ -15,7 +15,7 @@
 
 #include "analysis/catalogue.h"
 #include "tests/t/register_t_tests.h"
-#include "tests/t/t_test_harness.h"
+#include "analysis/calculation_test_support.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ struct Case {
     int line = 0;
     int test = 0;
     AnalysisType type = kAPriori;
-    ttest::Texts inputs;
+    calc_test::Texts inputs;
     std::map<std::string, double> outputs;
 };
 
@@ -82,7 +82,7 @@ TEST_F(TReferenceCases, EveryOutputMatchesTheReference) {
         PowerAnalysis* prototype = Prototype(c.test);
         ASSERT_NE(prototype, nullptr) << c.test;
         std::unique_ptr<PowerAnalysis> test(prototype->Clone());
-        const auto run = ttest::Calculate(*test, c.type, c.inputs);
+        const auto run = calc_test::Calculate(*test, c.type, c.inputs);
         // The case names every input the list has.
         EXPECT_EQ(run->inputs.size(), c.inputs.size());
         ASSERT_EQ(run->status, kCalculateDone) << run->message;
@@ -90,14 +90,7 @@ TEST_F(TReferenceCases, EveryOutputMatchesTheReference) {
         // ... and every output it shows.
         EXPECT_EQ(run->outputs.size(), c.outputs.size());
         for (const auto& [key, expected] : c.outputs) {
-            const auto* output = dynamic_cast<const PropertyDouble*>(run->Output(key));
-            ASSERT_NE(output, nullptr) << "no output " << key;
-            if (output->integral) {
-                EXPECT_EQ(output->GetValue(), expected) << key;
-            } else {
-                EXPECT_NEAR(output->GetValue(), expected, ttest::DisplayTolerance(expected))
-                    << key << " shows " << output->text;
-            }
+            calc_test::ExpectOutput(run->outputs, run->LabelOf(key), expected, key);
         }
         covered.insert({c.test, c.type});
     }

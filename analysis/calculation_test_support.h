@@ -1,0 +1,293 @@
+#pragma once
+
+// Test support for the statistical test families: runs a calculation the way
+// the main window does (input list of the analysis type, texts typed into
+// the inputs, Calculate, output list, GetOutputs), names inputs and outputs
+// by short keys, and checks a shown output against a reference value to the
+// seven digits it displays. Header only; for tests.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "analysis/parameter_names.h"
+#include "analysis/plot_data.h"
+#include "analysis/power_analysis.h"
+
+namespace calc_test {
+
+// Short keys of the labels of the inputs and outputs. The reference tables
+// of the t tests spell the total "n", those of the F and chi-square tests
+// "N"; both name the same row. "crit" is the critical value of the test's
+// own statistic and so depends on the test.
+inline const std::map<std::string, std::string>& KeyLabels() {
+    static const std::map<std::string, std::string> labels = {
+        {"tails", "Tail(s)"},
+        {"alpha", "$\\alpha$ err prob"},
+        {"power", "Power (1-$\\beta$ err prob)"},
+        {"q", "$\\beta$/$\\alpha$ ratio"},
+        {"df", "Df"},
+        {"df1", "Numerator df"},
+        {"df2", "Denominator df"},
+        {"delta", "Noncentrality parameter $\\delta$"},
+        {"ncp", "Noncentrality parameter $\\delta$"},
+        {"lambda", "Noncentrality parameter $\\lambda$"},
+        {"d", "Effect size d"},
+        {"dz", "Effect size dz"},
+        {"f", "Effect size f"},
+        {"w", "Effect size w"},
+        {"n", "Total sample size"},
+        {"N", "Total sample size"},
+        {"n1", "Sample size group 1"},
+        {"n2", "Sample size group 2"},
+        {"r", "Allocation ratio N2/N1"},
+        {"k", "Number of groups"},
+        {"actual", "Actual power"},
+        {"beta", "$\\beta$ err prob"},
+    };
+    return labels;
+}
+
+inline std::string Label(PowerAnalysis& test, const std::string& key) {
+    if (key == "crit") return ParameterNames[test.GetCriticalValueId()];
+    const auto it = KeyLabels().find(key);
+    if (it == KeyLabels().end()) {
+        ADD_FAILURE() << "no label for key " << key;
+        return key;
+    }
+    return it->second;
+}
+
+inline std::vector<std::string> LabelsOf(PowerAnalysis& test, const std::vector<std::string>& keys) {
+    std::vector<std::string> labels;
+    for (const std::string& key : keys) labels.push_back(Label(test, key));
+    return labels;
+}
+
+// The labels of a list, in order.
+inline std::vector<std::string> Names(const PropertyList& list) {
+    std::vector<std::string> names;
+    for (const Property* p : list) names.push_back(p->name);
+    return names;
+}
+
+// The codes of the analysis types a test offers, in the order it lists them.
+inline std::vector<long> AnalysisTypeCodes(PowerAnalysis& test) {
+    PropertyList types;
+    test.GetAnalysisTypes(&types);
+    std::vector<long> codes;
+    for (const Property* p : types) codes.push_back(static_cast<const PropertyLong*>(p)->GetValue());
+    return codes;
+}
+
+// Texts to type, by key.
+using Texts = std::map<std::string, std::string>;
+
+// `texts` with the entries of `changes` put in or replaced.
+inline Texts With(Texts texts, const Texts& changes) {
+    for (const auto& [key, text] : changes) texts[key] = text;
+    return texts;
+}
+
+// What one calculation left: its status, message and both lists.
+struct Calculation {
+    CalculateStatus status = kCalculateDone;
+    std::string message;
+    PropertyList inputs;
+    PropertyList outputs;
+    std::string criticalLabel;  // what "crit" names for the test that ran
+
+    std::string LabelOf(const std::string& key) const {
+        if (key == "crit") return criticalLabel;
+        const auto it = KeyLabels().find(key);
+        if (it == KeyLabels().end()) {
+            ADD_FAILURE() << "no label for key " << key;
+            return key;
+        }
+        return it->second;
+    }
+    // The row of the input with this key, or -1.
+    int Row(const std::string& key) const { return RowLabelled(LabelOf(key)); }
+    int RowLabelled(const std::string& label) const {
+        int row = -1;
+        inputs.FindWithIndex(label, &row);
+        return row;
+    }
+    const Property* Output(const std::string& key) const { return outputs.Find(LabelOf(key)); }
+    std::string Text(const std::string& key) const {
+        const Property* p = Output(key);
+        return p ? p->text : "<no output " + key + ">";
+    }
+    double Value(const std::string& key) const {
+        const auto* p = dynamic_cast<const PropertyDouble*>(Output(key));
+        return p ? p->GetValue() : NAN;
+    }
+};
+
+// Builds the inputs of `type`, types `texts` into them (every key must name
+// an input of the list; one not named keeps what the test shows) and
+// calculates. The outputs are built, and filled only when the calculation
+// succeeded.
+inline std::unique_ptr<Calculation> Calculate(PowerAnalysis& test, AnalysisType type, const Texts& texts) {
+    auto run = std::make_unique<Calculation>();
+    run->criticalLabel = ParameterNames[test.GetCriticalValueId()];
+    test.BuildInputList(type, &run->inputs);
+    for (const auto& [key, text] : texts) {
+        Property* input = run->inputs.Find(Label(test, key));
+        if (input == nullptr) {
+            ADD_FAILURE() << "type " << type << " has no input " << key;
+            continue;
+        }
+        input->SetText(text);
+    }
+    run->status = CalculateWithInputErrors(&test, type, &run->inputs);
+    run->message = test.GetMessage();
+    test.BuildOutputList(type, &run->outputs);
+    if (run->status < 0) test.GetOutputs(type, &run->outputs);
+    return run;
+}
+
+// Half a unit in the last of the seven digits an output shows (seven
+// decimals between 0.01 and 100, else seven significant digits), and a
+// little for the error of the computation itself.
+inline double DisplayTolerance(double expected) {
+    const double a = std::fabs(expected);
+    double half;
+    if (0.01 < a && a < 100.0) {
+        half = 0.5e-7;
+    } else if (a == 0.0) {
+        half = 1e-12;
+    } else {
+        half = 0.5 * std::pow(10.0, std::floor(std::log10(a)) - 6.0);
+    }
+    return half + 1e-9 * std::fmax(a, 1e-3);
+}
+
+// The output with this label was written and shows `expected`: exactly for
+// a whole-number output, else to the digits it displays.
+inline void ExpectOutput(const PropertyList& outputs, const std::string& label, double expected,
+                         const std::string& context) {
+    const Property* output = outputs.Find(label);
+    ASSERT_NE(output, nullptr) << context << ": no output " << label;
+    const auto* value = dynamic_cast<const PropertyDouble*>(output);
+    ASSERT_NE(value, nullptr) << context << ": " << label;
+    EXPECT_NE(value->text, "?") << context << ": " << label << " not written";
+    if (value->integral) {
+        EXPECT_EQ(value->GetValue(), expected) << context << ": " << label;
+    } else {
+        EXPECT_NEAR(value->GetValue(), expected, DisplayTolerance(expected))
+            << context << ": " << label << " shows \"" << value->text << "\"";
+    }
+}
+
+inline double OutputValue(const PropertyList& outputs, const std::string& label) {
+    const auto* value = dynamic_cast<const PropertyDouble*>(outputs.Find(label));
+    return value != nullptr ? value->GetValue() : NAN;
+}
+
+// A refused calculation names the row of the input at fault and says why.
+inline void ExpectRefused(const Calculation& run, const std::string& rowLabel, const std::string& message,
+                          const std::string& context) {
+    EXPECT_GE(run.status, 0) << context;
+    EXPECT_EQ(run.status, run.RowLabelled(rowLabel)) << context;
+    EXPECT_EQ(run.message, message) << context;
+}
+
+// A clone draws the distribution graph of its source: both curves agree at
+// every `step`-th point.
+inline void ExpectSameDistributionPlot(PowerAnalysis& source, PowerAnalysis& clone, size_t step) {
+    PlotData original, copied;
+    source.MakeDistributionPlot(&original);
+    clone.MakeDistributionPlot(&copied);
+    ASSERT_EQ(copied.centralCurve.size(), original.centralCurve.size());
+    ASSERT_EQ(copied.noncentralCurve.size(), original.noncentralCurve.size());
+    EXPECT_EQ(copied.criticalValue, original.criticalValue);
+    const size_t points = std::min(original.centralCurve.size(), original.noncentralCurve.size());
+    for (size_t i = 0; i < points; i += step) {
+        EXPECT_EQ(copied.centralCurve[i].y, original.centralCurve[i].y) << i;
+        EXPECT_EQ(copied.noncentralCurve[i].y, original.noncentralCurve[i].y) << i;
+    }
+}
+
+// One row of a reference table whose tab-separated columns are the test id,
+// the analysis type by name, the status, and the inputs and outputs as
+// space-separated key=value pairs; '#' opens a comment line.
+struct ReferenceCase {
+    AnalysisType type = kAPriori;
+    int status = 0;
+    Texts inputs;
+    std::vector<std::pair<std::string, double>> outputs;
+    std::string line;
+};
+
+inline std::vector<std::pair<std::string, std::string>> SplitPairs(const std::string& field) {
+    std::vector<std::pair<std::string, std::string>> pairs;
+    std::istringstream in(field);
+    std::string item;
+    while (in >> item) {
+        const size_t eq = item.find('=');
+        pairs.emplace_back(item.substr(0, eq), item.substr(eq + 1));
+    }
+    return pairs;
+}
+
+inline AnalysisType TypeNamed(const std::string& name) {
+    static const std::map<std::string, AnalysisType> types = {{"apriori", kAPriori},
+                                                              {"sensitivity", kSensitivity},
+                                                              {"posthoc", kPostHoc},
+                                                              {"criterion", kCriterion},
+                                                              {"compromise", kCompromise}};
+    return types.at(name);
+}
+
+// The rows for one test id of the table at `path` below the source root.
+inline std::vector<ReferenceCase> ReadReferenceCases(const std::string& path, int testId) {
+    std::ifstream in(std::string(QUORIX_SOURCE_DIR) + "/" + path);
+    std::vector<ReferenceCase> cases;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream row(line);
+        std::string id, type, status, inputs, outputs;
+        std::getline(row, id, '\t');
+        std::getline(row, type, '\t');
+        std::getline(row, status, '\t');
+        std::getline(row, inputs, '\t');
+        std::getline(row, outputs, '\t');
+        if (std::stoi(id) != testId) continue;
+        ReferenceCase c;
+        c.type = TypeNamed(type);
+        c.status = std::stoi(status);
+        for (const auto& [key, text] : SplitPairs(inputs)) c.inputs[key] = text;
+        for (const auto& [key, text] : SplitPairs(outputs)) c.outputs.emplace_back(key, std::stod(text));
+        c.line = line;
+        cases.push_back(std::move(c));
+    }
+    return cases;
+}
+
+// Runs every row of the test's id on a fresh object from `make`: the status
+// and every output listed must come out.
+template <class Make>
+void ExpectReferenceCases(const std::string& path, int testId, Make make, size_t minimumRows) {
+    const std::vector<ReferenceCase> cases = ReadReferenceCases(path, testId);
+    ASSERT_GE(cases.size(), minimumRows) << path << " missing or short";
+    for (const ReferenceCase& c : cases) {
+        auto test = make();
+        const auto run = Calculate(*test, c.type, c.inputs);
+        EXPECT_EQ(run->status, c.status) << c.line << "\n" << run->message;
+        for (const auto& [key, expected] : c.outputs) {
+            ExpectOutput(run->outputs, Label(*test, key), expected, c.line);
+        }
+    }
+}
+
+}  // namespace calc_test
