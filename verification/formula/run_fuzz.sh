@@ -24,6 +24,6 @@ mkdir -p "$corpus"
 seeds=("2^3^2" "-2^2" "8-2*3-1" "atan2(1,2)" "normcdf(1,0,1)" "2*(x+-y)/n2" "uround(7,5)" "1e-3" "sin(" "((1)")
 for i in "${!seeds[@]}"; do printf '%s' "${seeds[$i]}" > "$corpus/seed$i"; done
 # The evaluator writes its messages to standard output; keep the run quiet.
-"$build/fuzz_formula" -max_total_time="$seconds" -max_len=256 -timeout=10 "$corpus" > "$build/fuzz_formula.out" 2>&1 \
+"$build/fuzz_formula" -max_total_time="$seconds" -max_len=256 -timeout=10 -dict="$root/verification/formula/formula.dict" "$corpus" > "$build/fuzz_formula.out" 2>&1 \
   || { tail -60 "$build/fuzz_formula.out"; exit 1; }
 grep -E "^Done" "$build/fuzz_formula.out"
