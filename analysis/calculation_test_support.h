@@ -18,11 +18,27 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/catalogue.h"
 #include "analysis/parameter_names.h"
 #include "analysis/plot_data.h"
 #include "analysis/power_analysis.h"
 
 namespace calc_test {
+
+// The labels that several families share.
+namespace label {
+inline constexpr const char* kAlpha = "$\\alpha$ err prob";
+inline constexpr const char* kPower = "Power (1-$\\beta$ err prob)";
+inline constexpr const char* kRatio = "$\\beta$/$\\alpha$ ratio";
+inline constexpr const char* kBeta = "$\\beta$ err prob";
+inline constexpr const char* kActualPower = "Actual power";
+inline constexpr const char* kLambda = "Noncentrality parameter $\\lambda$";
+inline constexpr const char* kDf = "Df";
+inline constexpr const char* kNumeratorDf = "Numerator df";
+inline constexpr const char* kDenominatorDf = "Denominator df";
+inline constexpr const char* kTotal = "Total sample size";
+inline constexpr const char* kGroups = "Number of groups";
+}  // namespace label
 
 // Short keys of the labels of the inputs and outputs. The reference tables
 // of the t tests spell the total "n", those of the F and chi-square tests
@@ -31,27 +47,27 @@ namespace calc_test {
 inline const std::map<std::string, std::string>& KeyLabels() {
     static const std::map<std::string, std::string> labels = {
         {"tails", "Tail(s)"},
-        {"alpha", "$\\alpha$ err prob"},
-        {"power", "Power (1-$\\beta$ err prob)"},
-        {"q", "$\\beta$/$\\alpha$ ratio"},
-        {"df", "Df"},
-        {"df1", "Numerator df"},
-        {"df2", "Denominator df"},
+        {"alpha", label::kAlpha},
+        {"power", label::kPower},
+        {"q", label::kRatio},
+        {"df", label::kDf},
+        {"df1", label::kNumeratorDf},
+        {"df2", label::kDenominatorDf},
         {"delta", "Noncentrality parameter $\\delta$"},
         {"ncp", "Noncentrality parameter $\\delta$"},
-        {"lambda", "Noncentrality parameter $\\lambda$"},
+        {"lambda", label::kLambda},
         {"d", "Effect size d"},
         {"dz", "Effect size dz"},
         {"f", "Effect size f"},
         {"w", "Effect size w"},
-        {"n", "Total sample size"},
-        {"N", "Total sample size"},
+        {"n", label::kTotal},
+        {"N", label::kTotal},
         {"n1", "Sample size group 1"},
         {"n2", "Sample size group 2"},
         {"r", "Allocation ratio N2/N1"},
-        {"k", "Number of groups"},
-        {"actual", "Actual power"},
-        {"beta", "$\\beta$ err prob"},
+        {"k", label::kGroups},
+        {"actual", label::kActualPower},
+        {"beta", label::kBeta},
     };
     return labels;
 }
@@ -79,6 +95,17 @@ inline std::vector<std::string> Names(const PropertyList& list) {
     return names;
 }
 
+// The input and output lists that `type` builds carry these labels, in
+// this order.
+inline void ExpectListLabels(PowerAnalysis& test, AnalysisType type, const std::vector<std::string>& inputLabels,
+                             const std::vector<std::string>& outputLabels) {
+    PropertyList inputs, outputs;
+    test.BuildInputList(type, &inputs);
+    test.BuildOutputList(type, &outputs);
+    EXPECT_EQ(Names(inputs), inputLabels) << "type " << type;
+    EXPECT_EQ(Names(outputs), outputLabels) << "type " << type;
+}
+
 // The codes of the analysis types a test offers, in the order it lists them.
 inline std::vector<long> AnalysisTypeCodes(PowerAnalysis& test) {
     PropertyList types;
@@ -88,6 +115,13 @@ inline std::vector<long> AnalysisTypeCodes(PowerAnalysis& test) {
     return codes;
 }
 
+// The ids of the tests of a catalogue list, in order.
+inline std::vector<int> TestIds(const TestList& list) {
+    std::vector<int> ids;
+    for (PowerAnalysis* test : list) ids.push_back(test->GetTestId());
+    return ids;
+}
+
 // Texts to type, by key.
 using Texts = std::map<std::string, std::string>;
 
@@ -95,6 +129,13 @@ using Texts = std::map<std::string, std::string>;
 inline Texts With(Texts texts, const Texts& changes) {
     for (const auto& [key, text] : changes) texts[key] = text;
     return texts;
+}
+
+// The type and texts of a case, for failure messages.
+inline std::string Describe(AnalysisType type, const Texts& texts) {
+    std::string text = "type " + std::to_string(type);
+    for (const auto& [key, value] : texts) text += " " + key + "=" + value;
+    return text;
 }
 
 // What one calculation left: its status, message and both lists.

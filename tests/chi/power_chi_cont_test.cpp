@@ -6,32 +6,26 @@
 
 #include <memory>
 
-#include "tests/f/calculation_case_test_support.h"
+#include "analysis/calculation_test_support.h"
 
 namespace {
 
-using calc_case::Labels;
-using calc_case::OutputValue;
-using calc_case::Result;
-using calc_case::RunCalculation;
+using calc_test::Calculate;
+using calc_test::Names;
+using calc_test::OutputValue;
+using namespace calc_test::label;
+
+const char* const kReferenceTable = "verification/f_chi_tests/cases.tsv";
 
 const char* const kEffect = "Effect size w";
-const char* const kAlpha = "$\\alpha$ err prob";
-const char* const kPower = "Power (1-$\\beta$ err prob)";
-const char* const kRatio = "$\\beta$/$\\alpha$ ratio";
-const char* const kTotal = "Total sample size";
-const char* const kDf = "Df";
-const char* const kLambda = "Noncentrality parameter $\\lambda$";
 const char* const kCritical = "Critical $\\chi^2$";
-const char* const kActualPower = "Actual power";
-const char* const kBeta = "$\\beta$ err prob";
 
 // Reference values: verification/f_chi_tests/reference.R (noncentral
 // chi-square in R, checked against pwr.chisq.test). Among them, w = 0.3 and
 // df 5 at alpha 0.05: power 0.95 needs N = 220; N = 100 gives power
 // 0.6235846 at critical chi-square 11.0705.
 TEST(GoodnessOfFit, AgreesWithRInEveryAnalysisType) {
-    calc_case::ExpectReferenceCases(401, [] { return std::make_unique<PowerChiCont>(); }, 8);
+    calc_test::ExpectReferenceCases(kReferenceTable, 401, [] { return std::make_unique<PowerChiCont>(); }, 8);
 }
 
 TEST(GoodnessOfFit, InputAndOutputRows) {
@@ -54,11 +48,7 @@ TEST(GoodnessOfFit, InputAndOutputRows) {
     };
     for (const Case& c : cases) {
         PowerChiCont test;
-        PropertyList inputs, outputs;
-        test.BuildInputList(c.type, &inputs);
-        test.BuildOutputList(c.type, &outputs);
-        EXPECT_EQ(Labels(inputs), c.inputs) << c.type;
-        EXPECT_EQ(Labels(outputs), c.outputs) << c.type;
+        calc_test::ExpectListLabels(test, c.type, c.inputs, c.outputs);
     }
 
     PowerChiCont test;
@@ -72,18 +62,17 @@ TEST(GoodnessOfFit, InputAndOutputRows) {
 
 TEST(GoodnessOfFit, StandardValuesGiveLambdaNine) {
     PowerChiCont test;
-    Result result;
-    RunCalculation(test, kPostHoc, {}, &result);
-    ASSERT_EQ(result.status, kCalculateDone) << result.message;
-    EXPECT_EQ(OutputValue(result.outputs, kLambda), 9.0);
-    EXPECT_EQ(OutputValue(result.outputs, kDf), 5.0);
-    calc_case::ExpectOutput(result.outputs, kPower, 0.623584611682571, "post hoc");
+    auto result = Calculate(test, kPostHoc, {});
+    ASSERT_EQ(result->status, kCalculateDone) << result->message;
+    EXPECT_EQ(OutputValue(result->outputs, kLambda), 9.0);
+    EXPECT_EQ(OutputValue(result->outputs, kDf), 5.0);
+    calc_test::ExpectOutput(result->outputs, kPower, 0.623584611682571, "post hoc");
 }
 
 TEST(GoodnessOfFit, RefusedInputsNameTheirRow) {
     struct Case {
         AnalysisType type;
-        calc_case::Values values;
+        calc_test::Texts values;
         const char* row;  // nullptr: accepted
         const char* message;
     };
@@ -108,19 +97,13 @@ TEST(GoodnessOfFit, RefusedInputsNameTheirRow) {
     };
     for (const Case& c : cases) {
         PowerChiCont test;
-        PropertyList inputs;
-        Result result;
-        RunCalculation(test, c.type, c.values, &result, &inputs);
-        const std::string context = std::to_string(c.type) + " " + c.values.front().first + "=" +
-                                    c.values.front().second;
+        const auto result = Calculate(test, c.type, c.values);
+        const std::string context = calc_test::Describe(c.type, c.values);
         if (c.row == nullptr) {
-            EXPECT_EQ(result.status, kCalculateDone) << context << ": " << result.message;
+            EXPECT_EQ(result->status, kCalculateDone) << context << ": " << result->message;
             continue;
         }
-        int row = -1;
-        inputs.FindWithIndex(c.row, &row);
-        EXPECT_EQ(result.status, row) << context;
-        EXPECT_EQ(result.message, c.message) << context;
+        calc_test::ExpectRefused(*result, c.row, c.message, context);
         EXPECT_EQ(test.effectSize, 0.3) << context;
         EXPECT_EQ(test.sampleSize, 100.0) << context;
         EXPECT_EQ(test.df, 5.0) << context;
@@ -133,19 +116,18 @@ TEST(GoodnessOfFit, APrioriTotalIsTheSmallestSufficientN) {
     for (const char* w : {"0.05", "0.3", "1", "8"}) {
         for (const char* df : {"1", "4", "12"}) {
             PowerChiCont test;
-            Result result;
-            RunCalculation(test, kAPriori, {{"w", w}, {"df", df}, {"alpha", "0.05"}, {"power", "0.8"}}, &result);
-            ASSERT_EQ(result.status, kCalculateDone) << result.message;
-            const double n = OutputValue(result.outputs, kTotal);
+            auto result = Calculate(test, kAPriori, {{"w", w}, {"df", df}, {"alpha", "0.05"}, {"power", "0.8"}});
+            ASSERT_EQ(result->status, kCalculateDone) << result->message;
+            const double n = OutputValue(result->outputs, kTotal);
             const std::string context = std::string("w ") + w + " df " + df + " N " + std::to_string(n);
             EXPECT_EQ(n, std::floor(n)) << context;
             EXPECT_GE(n, 1.0) << context;
-            EXPECT_GE(OutputValue(result.outputs, kActualPower), 0.8) << context;
+            EXPECT_GE(OutputValue(result->outputs, kActualPower), 0.8) << context;
             if (n > 1.0) {
                 PowerChiCont check;
-                RunCalculation(check, kPostHoc,
-                               {{"w", w}, {"df", df}, {"alpha", "0.05"}, {"N", std::to_string(int(n) - 1)}}, &result);
-                EXPECT_LT(OutputValue(result.outputs, kPower), 0.8) << context;
+                result = Calculate(check, kPostHoc,
+                               {{"w", w}, {"df", df}, {"alpha", "0.05"}, {"N", std::to_string(int(n) - 1)}});
+                EXPECT_LT(OutputValue(result->outputs, kPower), 0.8) << context;
             }
         }
     }

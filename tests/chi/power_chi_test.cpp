@@ -7,39 +7,31 @@
 
 #include <memory>
 
-#include "analysis/plot_data.h"
+#include "analysis/calculation_test_support.h"
 #include "distributions/chi.h"
 #include "distributions/quorix_error.h"
-#include "tests/f/calculation_case_test_support.h"
 
 namespace {
 
-using calc_case::Labels;
-using calc_case::Result;
-using calc_case::RunCalculation;
+using calc_test::Calculate;
+using calc_test::Names;
+using namespace calc_test::label;
 
-const char* const kLambda = "Noncentrality parameter $\\lambda$";
-const char* const kAlpha = "$\\alpha$ err prob";
-const char* const kPower = "Power (1-$\\beta$ err prob)";
-const char* const kRatio = "$\\beta$/$\\alpha$ ratio";
-const char* const kBeta = "$\\beta$ err prob";
-const char* const kDf = "Df";
+const char* const kReferenceTable = "verification/f_chi_tests/cases.tsv";
+
 const char* const kCritical = "Critical $\\chi^2$";
 
 // Reference values: verification/f_chi_tests/reference.R (noncentral
 // chi-square in R). Among them: lambda 20 and df 5 at alpha 0.05 give power
 // 0.9523388.
 TEST(GenericChiSquareTest, AgreesWithRInEveryAnalysisType) {
-    calc_case::ExpectReferenceCases(400, [] { return std::make_unique<PowerChi>(); }, 5);
+    calc_test::ExpectReferenceCases(kReferenceTable, 400, [] { return std::make_unique<PowerChi>(); }, 5);
 }
 
 TEST(GenericChiSquareTest, InputAndOutputRowsWithoutAPriori) {
     PowerChi test;
-    PropertyList types;
-    test.GetAnalysisTypes(&types);
-    std::vector<long> codes;
-    for (Property* p : types) codes.push_back(static_cast<PropertyLong*>(p)->GetValue());
-    EXPECT_EQ(codes, (std::vector<long>{kCompromise, kCriterion, kPostHoc, kSensitivity}));
+    EXPECT_EQ(calc_test::AnalysisTypeCodes(test),
+              (std::vector<long>{kCompromise, kCriterion, kPostHoc, kSensitivity}));
 
     struct Case {
         AnalysisType type;
@@ -51,28 +43,21 @@ TEST(GenericChiSquareTest, InputAndOutputRowsWithoutAPriori) {
         {kCriterion, {kLambda, kPower, kDf}, {kCritical, kAlpha}},
         {kCompromise, {kLambda, kRatio, kDf}, {kCritical, kAlpha, kBeta, kPower}},
     };
-    for (const Case& c : cases) {
-        PropertyList inputs, outputs;
-        test.BuildInputList(c.type, &inputs);
-        test.BuildOutputList(c.type, &outputs);
-        EXPECT_EQ(Labels(inputs), c.inputs) << c.type;
-        EXPECT_EQ(Labels(outputs), c.outputs) << c.type;
-    }
+    for (const Case& c : cases) calc_test::ExpectListLabels(test, c.type, c.inputs, c.outputs);
 }
 
 TEST(GenericChiSquareTest, StandardValuesGiveTheStandardExample) {
     PowerChi test;
-    Result result;
-    RunCalculation(test, kPostHoc, {}, &result);
-    ASSERT_EQ(result.status, kCalculateDone);
-    calc_case::ExpectOutput(result.outputs, kPower, 0.952338801039886, "post hoc");
-    calc_case::ExpectOutput(result.outputs, kCritical, 11.0704976935164, "post hoc");
+    auto result = Calculate(test, kPostHoc, {});
+    ASSERT_EQ(result->status, kCalculateDone);
+    calc_test::ExpectOutput(result->outputs, kPower, 0.952338801039886, "post hoc");
+    calc_test::ExpectOutput(result->outputs, kCritical, 11.0704976935164, "post hoc");
 }
 
 TEST(GenericChiSquareTest, RefusedInputsNameTheirRowAndChangeNothing) {
     struct Case {
         AnalysisType type;
-        calc_case::Values values;
+        calc_test::Texts values;
         const char* row;  // nullptr: accepted
         const char* message;
     };
@@ -97,19 +82,13 @@ TEST(GenericChiSquareTest, RefusedInputsNameTheirRowAndChangeNothing) {
     for (const Case& c : cases) {
         PowerChi test;
         test.criticalValue = -7.0;
-        PropertyList inputs;
-        Result result;
-        RunCalculation(test, c.type, c.values, &result, &inputs);
-        const std::string context = std::to_string(c.type) + " " + c.values.front().first + "=" +
-                                    c.values.front().second;
+        const auto result = Calculate(test, c.type, c.values);
+        const std::string context = calc_test::Describe(c.type, c.values);
         if (c.row == nullptr) {
-            EXPECT_EQ(result.status, kCalculateDone) << context << ": " << result.message;
+            EXPECT_EQ(result->status, kCalculateDone) << context << ": " << result->message;
             continue;
         }
-        int row = -1;
-        inputs.FindWithIndex(c.row, &row);
-        EXPECT_EQ(result.status, row) << context;
-        EXPECT_EQ(result.message, c.message) << context;
+        calc_test::ExpectRefused(*result, c.row, c.message, context);
         EXPECT_EQ(test.df, 5.0) << context;
         EXPECT_EQ(test.distribution->GetParam(1), 5.0) << context;
         EXPECT_EQ(test.effectSize, 20.0) << context;
@@ -122,9 +101,8 @@ TEST(GenericChiSquareTest, RefusedInputsNameTheirRowAndChangeNothing) {
 // showing a placeholder lambda, and the effect shown before stays.
 TEST(GenericChiSquareTest, UnreachableNoncentralityIsReportedAsFailure) {
     PowerChi test;
-    Result result;
     try {
-        RunCalculation(test, kSensitivity, {{"alpha", "1e-7"}, {"power", "0.9999999"}}, &result);
+        Calculate(test, kSensitivity, {{"alpha", "1e-7"}, {"power", "0.9999999"}});
         FAIL() << "solved lambda = " << test.effectSize;
     } catch (const QuorixError& e) {
         EXPECT_EQ(e.GetCode(), QuorixError::kAboveUpperBound) << e.what();
@@ -134,21 +112,13 @@ TEST(GenericChiSquareTest, UnreachableNoncentralityIsReportedAsFailure) {
 
 TEST(GenericChiSquareTest, CloneCarriesStateAndDistribution) {
     PowerChi test;
-    Result result;
-    RunCalculation(test, kPostHoc, {{"lambda", "7"}, {"df", "3"}}, &result);
-    ASSERT_EQ(result.status, kCalculateDone);
+    auto result = Calculate(test, kPostHoc, {{"lambda", "7"}, {"df", "3"}});
+    ASSERT_EQ(result->status, kCalculateDone);
     std::unique_ptr<PowerAnalysis> clone(test.Clone());
     ASSERT_NE(dynamic_cast<PowerChi*>(clone.get()), nullptr);
     EXPECT_EQ(clone->df, 3.0);
     EXPECT_EQ(clone->GetStatisticName(), "$\\chi^2$");
-    PlotData original, copied;
-    test.MakeDistributionPlot(&original);
-    clone->MakeDistributionPlot(&copied);
-    ASSERT_EQ(copied.centralCurve.size(), original.centralCurve.size());
-    for (size_t i = 0; i < original.centralCurve.size(); i += 25) {
-        EXPECT_EQ(copied.centralCurve[i].y, original.centralCurve[i].y) << i;
-        EXPECT_EQ(copied.noncentralCurve[i].y, original.noncentralCurve[i].y) << i;
-    }
+    calc_test::ExpectSameDistributionPlot(test, *clone, 25);
 }
 
 }  // namespace

@@ -4,30 +4,19 @@
 
 #include <gtest/gtest.h>
 
+#include "analysis/calculation_test_support.h"
 #include "analysis/catalogue.h"
 #include "analysis/power_analysis.h"
 
 namespace {
 
-std::vector<int> Ids(const TestList& list) {
-    std::vector<int> ids;
-    for (PowerAnalysis* test : list) ids.push_back(test->GetTestId());
-    return ids;
-}
-
-std::vector<long> AnalysisCodes(PowerAnalysis* test) {
-    PropertyList types;
-    test->GetAnalysisTypes(&types);
-    std::vector<long> codes;
-    for (Property* p : types) codes.push_back(static_cast<PropertyLong*>(p)->GetValue());
-    return codes;
-}
+using calc_test::TestIds;
 
 TEST(ChiSquareTestRegistration, CatalogueHoldsTheChiSquareTestsWithTheGenericTestLast) {
     SetRegisterHook(TestFamily::kChi, RegisterChiTests);
     BuildTestCatalogue();
     ASSERT_EQ(TestCatalogue.size(), 1u);
-    EXPECT_EQ(Ids(TestCatalogue[0]), (std::vector<int>{401, 400}));
+    EXPECT_EQ(TestIds(TestCatalogue[0]), (std::vector<int>{401, 400}));
 
     PowerAnalysis* fit = FindTest(401);
     PowerAnalysis* generic = FindTest(400);
@@ -42,8 +31,8 @@ TEST(ChiSquareTestRegistration, CatalogueHoldsTheChiSquareTestsWithTheGenericTes
     EXPECT_EQ(generic->GetTestName(), "$\\bullet$ Generic $\\chi^2$ test");
     EXPECT_FALSE(fit->IsGenericTest());
     EXPECT_TRUE(generic->IsGenericTest());
-    EXPECT_EQ(AnalysisCodes(fit), (std::vector<long>{kAPriori, kCompromise, kCriterion, kPostHoc, kSensitivity}));
-    EXPECT_EQ(AnalysisCodes(generic), (std::vector<long>{kCompromise, kCriterion, kPostHoc, kSensitivity}));
+    EXPECT_EQ(calc_test::AnalysisTypeCodes(*fit), (std::vector<long>{kAPriori, kCompromise, kCriterion, kPostHoc, kSensitivity}));
+    EXPECT_EQ(calc_test::AnalysisTypeCodes(*generic), (std::vector<long>{kCompromise, kCriterion, kPostHoc, kSensitivity}));
 
     ClearTestCatalogue();
     SetRegisterHook(TestFamily::kChi, nullptr);
@@ -52,7 +41,7 @@ TEST(ChiSquareTestRegistration, CatalogueHoldsTheChiSquareTestsWithTheGenericTes
 TEST(ChiSquareTestRegistration, AppendsWithoutEmptyingTheList) {
     RegisterChiTests();
     RegisterChiTests();
-    EXPECT_EQ(Ids(ChiTestList), (std::vector<int>{401, 400, 401, 400}));
+    EXPECT_EQ(TestIds(ChiTestList), (std::vector<int>{401, 400, 401, 400}));
     ClearTestCatalogue();
     EXPECT_TRUE(ChiTestList.empty());
 }

@@ -7,28 +7,19 @@
 
 #include <memory>
 
-#include "analysis/plot_data.h"
-#include "tests/f/calculation_case_test_support.h"
+#include "analysis/calculation_test_support.h"
 
 namespace {
 
-using calc_case::Labels;
-using calc_case::OutputValue;
-using calc_case::Result;
-using calc_case::RunCalculation;
+using calc_test::Calculate;
+using calc_test::Names;
+using calc_test::OutputValue;
+using namespace calc_test::label;
+
+const char* const kReferenceTable = "verification/f_chi_tests/cases.tsv";
 
 const char* const kEffect = "Effect size f";
-const char* const kAlpha = "$\\alpha$ err prob";
-const char* const kPower = "Power (1-$\\beta$ err prob)";
-const char* const kRatio = "$\\beta$/$\\alpha$ ratio";
-const char* const kTotal = "Total sample size";
-const char* const kGroups = "Number of groups";
-const char* const kLambda = "Noncentrality parameter $\\lambda$";
 const char* const kCriticalF = "Critical F";
-const char* const kNumeratorDf = "Numerator df";
-const char* const kDenominatorDf = "Denominator df";
-const char* const kActualPower = "Actual power";
-const char* const kBeta = "$\\beta$ err prob";
 
 // Reference values: verification/f_chi_tests/reference.R (noncentral F in R,
 // checked against pwr.anova.test). Among them, for f = 0.25 at alpha 0.05
@@ -36,7 +27,7 @@ const char* const kBeta = "$\\beta$ err prob";
 // N = 252 for three; Post hoc with N = 50 and three groups gives df 2 and 47,
 // power 0.3150281 and the note that 50 is no multiple of 3.
 TEST(AnovaOneWay, AgreesWithRInEveryAnalysisType) {
-    calc_case::ExpectReferenceCases(101, [] { return std::make_unique<PowerFAnovaGlobal>(); }, 9);
+    calc_test::ExpectReferenceCases(kReferenceTable, 101, [] { return std::make_unique<PowerFAnovaGlobal>(); }, 9);
 }
 
 TEST(AnovaOneWay, InputAndOutputRows) {
@@ -59,11 +50,7 @@ TEST(AnovaOneWay, InputAndOutputRows) {
     };
     for (const Case& c : cases) {
         PowerFAnovaGlobal test;
-        PropertyList inputs, outputs;
-        test.BuildInputList(c.type, &inputs);
-        test.BuildOutputList(c.type, &outputs);
-        EXPECT_EQ(Labels(inputs), c.inputs) << c.type;
-        EXPECT_EQ(Labels(outputs), c.outputs) << c.type;
+        calc_test::ExpectListLabels(test, c.type, c.inputs, c.outputs);
     }
 
     // The effect-size row opens the effect-size panel of this test.
@@ -78,18 +65,17 @@ TEST(AnovaOneWay, InputAndOutputRows) {
 
 TEST(AnovaOneWay, StandardValuesGiveFiveGroupsOfTwenty) {
     PowerFAnovaGlobal test;
-    Result result;
-    RunCalculation(test, kPostHoc, {}, &result);
-    ASSERT_EQ(result.status, kCalculateDone) << result.message;
-    EXPECT_EQ(OutputValue(result.outputs, kNumeratorDf), 4.0);
-    EXPECT_EQ(OutputValue(result.outputs, kDenominatorDf), 95.0);
-    EXPECT_EQ(OutputValue(result.outputs, kLambda), 6.25);
+    auto result = Calculate(test, kPostHoc, {});
+    ASSERT_EQ(result->status, kCalculateDone) << result->message;
+    EXPECT_EQ(OutputValue(result->outputs, kNumeratorDf), 4.0);
+    EXPECT_EQ(OutputValue(result->outputs, kDenominatorDf), 95.0);
+    EXPECT_EQ(OutputValue(result->outputs, kLambda), 6.25);
 }
 
 TEST(AnovaOneWay, RefusedInputsNameTheirRow) {
     struct Case {
         AnalysisType type;
-        calc_case::Values values;
+        calc_test::Texts values;
         const char* row;
         const char* message;
     };
@@ -116,14 +102,9 @@ TEST(AnovaOneWay, RefusedInputsNameTheirRow) {
     };
     for (const Case& c : cases) {
         PowerFAnovaGlobal test;
-        PropertyList inputs;
-        Result result;
-        RunCalculation(test, c.type, c.values, &result, &inputs);
+        const auto result = Calculate(test, c.type, c.values);
         const std::string context = std::to_string(c.type) + " " + c.row;
-        int row = -1;
-        inputs.FindWithIndex(c.row, &row);
-        EXPECT_EQ(result.status, row) << context;
-        EXPECT_EQ(result.message, c.message) << context;
+        calc_test::ExpectRefused(*result, c.row, c.message, context);
         EXPECT_EQ(test.groupCount, 5.0) << context;
         EXPECT_EQ(test.effectSize, 0.25) << context;
         EXPECT_EQ(test.sampleSize, 100.0) << context;
@@ -138,15 +119,14 @@ TEST(AnovaOneWay, TotalThatIsNoMultipleOfTheGroupsGivesANote) {
         "based on the average group size.";
     for (AnalysisType type : {kSensitivity, kPostHoc, kCriterion, kCompromise}) {
         PowerFAnovaGlobal test;
-        Result result;
-        RunCalculation(test, type, {{"k", "3"}, {"N", "50"}}, &result);
-        EXPECT_EQ(result.status, kCalculateDoneWithNote) << type;
-        EXPECT_EQ(result.message, kNote) << type;
-        EXPECT_EQ(OutputValue(result.outputs, kDenominatorDf), 47.0) << type;
+        auto result = Calculate(test, type, {{"k", "3"}, {"N", "50"}});
+        EXPECT_EQ(result->status, kCalculateDoneWithNote) << type;
+        EXPECT_EQ(result->message, kNote) << type;
+        EXPECT_EQ(OutputValue(result->outputs, kDenominatorDf), 47.0) << type;
 
-        RunCalculation(test, type, {{"k", "3"}, {"N", "51"}}, &result);
-        EXPECT_EQ(result.status, kCalculateDone) << type;
-        EXPECT_EQ(result.message, "") << type;
+        result = Calculate(test, type, {{"k", "3"}, {"N", "51"}});
+        EXPECT_EQ(result->status, kCalculateDone) << type;
+        EXPECT_EQ(result->message, "") << type;
     }
 }
 
@@ -156,21 +136,19 @@ TEST(AnovaOneWay, APrioriTotalIsTheSmallestSufficientMultipleOfTheGroups) {
     for (int k : {2, 3, 4, 7}) {
         for (const char* f : {"0.1", "0.25", "0.6", "1.5"}) {
             PowerFAnovaGlobal test;
-            Result result;
             const std::string groups = std::to_string(k);
-            RunCalculation(test, kAPriori, {{"f", f}, {"k", groups}, {"alpha", "0.05"}, {"power", "0.9"}}, &result);
-            ASSERT_EQ(result.status, kCalculateDone) << result.message;
-            const double n = OutputValue(result.outputs, kTotal);
+            auto result = Calculate(test, kAPriori, {{"f", f}, {"k", groups}, {"alpha", "0.05"}, {"power", "0.9"}});
+            ASSERT_EQ(result->status, kCalculateDone) << result->message;
+            const double n = OutputValue(result->outputs, kTotal);
             const std::string context = "k " + groups + " f " + f + " N " + std::to_string(n);
             EXPECT_EQ(std::fmod(n, k), 0.0) << context;
             EXPECT_GE(n, 2.0 * k) << context;
-            EXPECT_GE(OutputValue(result.outputs, kActualPower), 0.9) << context;
+            EXPECT_GE(OutputValue(result->outputs, kActualPower), 0.9) << context;
             if (n > 2.0 * k) {
                 PowerFAnovaGlobal check;
-                RunCalculation(check, kPostHoc,
-                               {{"f", f}, {"k", groups}, {"alpha", "0.05"}, {"N", std::to_string(int(n) - k)}},
-                               &result);
-                EXPECT_LT(OutputValue(result.outputs, kPower), 0.9) << context;
+                result = Calculate(check, kPostHoc,
+                                   {{"f", f}, {"k", groups}, {"alpha", "0.05"}, {"N", std::to_string(int(n) - k)}});
+                EXPECT_LT(OutputValue(result->outputs, kPower), 0.9) << context;
             }
         }
     }
@@ -180,20 +158,11 @@ TEST(AnovaOneWay, APrioriTotalIsTheSmallestSufficientMultipleOfTheGroups) {
 // design travel with it.
 TEST(AnovaOneWay, CloneDrawsTheSameGraph) {
     PowerFAnovaGlobal test;
-    Result result;
-    RunCalculation(test, kPostHoc, {{"k", "3"}, {"N", "50"}, {"f", "0.4"}}, &result);
+    auto result = Calculate(test, kPostHoc, {{"k", "3"}, {"N", "50"}, {"f", "0.4"}});
     std::unique_ptr<PowerAnalysis> clone(test.Clone());
     ASSERT_NE(dynamic_cast<PowerFAnovaGlobal*>(clone.get()), nullptr);
     EXPECT_EQ(clone->groupCount, 3.0);
-    PlotData original, copied;
-    test.MakeDistributionPlot(&original);
-    clone->MakeDistributionPlot(&copied);
-    ASSERT_EQ(copied.centralCurve.size(), original.centralCurve.size());
-    EXPECT_EQ(copied.criticalValue, original.criticalValue);
-    for (size_t i = 0; i < original.centralCurve.size(); i += 25) {
-        EXPECT_EQ(copied.centralCurve[i].y, original.centralCurve[i].y) << i;
-        EXPECT_EQ(copied.noncentralCurve[i].y, original.noncentralCurve[i].y) << i;
-    }
+    calc_test::ExpectSameDistributionPlot(test, *clone, 25);
 }
 
 }  // namespace

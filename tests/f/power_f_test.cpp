@@ -6,23 +6,17 @@
 
 #include <memory>
 
-#include "analysis/plot_data.h"
+#include "analysis/calculation_test_support.h"
 #include "distributions/quorix_error.h"
-#include "tests/f/calculation_case_test_support.h"
 
 namespace {
 
-using calc_case::Labels;
-using calc_case::Result;
-using calc_case::RunCalculation;
+using calc_test::Calculate;
+using calc_test::Names;
+using namespace calc_test::label;
 
-const char* const kLambda = "Noncentrality parameter $\\lambda$";
-const char* const kAlpha = "$\\alpha$ err prob";
-const char* const kPower = "Power (1-$\\beta$ err prob)";
-const char* const kRatio = "$\\beta$/$\\alpha$ ratio";
-const char* const kBeta = "$\\beta$ err prob";
-const char* const kNumeratorDf = "Numerator df";
-const char* const kDenominatorDf = "Denominator df";
+const char* const kReferenceTable = "verification/f_chi_tests/cases.tsv";
+
 const char* const kCriticalF = "Critical F";
 
 // Reference values: verification/f_chi_tests/reference.R (R's pf and qf
@@ -30,21 +24,18 @@ const char* const kCriticalF = "Critical F";
 // power 0.887659 at critical F 2.347878, lambda 0 gives power alpha, and
 // power 0.95 needs lambda 37.05669.
 TEST(GenericFTest, AgreesWithRInEveryAnalysisType) {
-    calc_case::ExpectReferenceCases(100, [] { return std::make_unique<PowerF>(); }, 8);
+    calc_test::ExpectReferenceCases(kReferenceTable, 100, [] { return std::make_unique<PowerF>(); }, 8);
 }
 
 TEST(GenericFTest, OffersNoAPriori) {
     PowerF test;
-    PropertyList types;
-    test.GetAnalysisTypes(&types);
-    std::vector<long> codes;
-    for (Property* p : types) codes.push_back(static_cast<PropertyLong*>(p)->GetValue());
-    EXPECT_EQ(codes, (std::vector<long>{kCompromise, kCriterion, kPostHoc, kSensitivity}));
+    EXPECT_EQ(calc_test::AnalysisTypeCodes(test),
+              (std::vector<long>{kCompromise, kCriterion, kPostHoc, kSensitivity}));
 
     // Called with A priori all the same, it does nothing.
     PropertyList inputs;
     test.BuildInputList(kAPriori, &inputs);
-    EXPECT_EQ(Labels(inputs), (std::vector<std::string>{kNumeratorDf, kDenominatorDf}));
+    EXPECT_EQ(Names(inputs), (std::vector<std::string>{kNumeratorDf, kDenominatorDf}));
     EXPECT_EQ(test.Calculate(kAPriori, &inputs), kCalculateDone);
     EXPECT_EQ(test.effectSize, 30.0);
     EXPECT_EQ(test.criticalValue, 0.0);
@@ -63,28 +54,23 @@ TEST(GenericFTest, InputAndOutputRows) {
     };
     for (const Case& c : cases) {
         PowerF test;
-        PropertyList inputs, outputs;
-        test.BuildInputList(c.type, &inputs);
-        test.BuildOutputList(c.type, &outputs);
-        EXPECT_EQ(Labels(inputs), c.inputs) << c.type;
-        EXPECT_EQ(Labels(outputs), c.outputs) << c.type;
+        calc_test::ExpectListLabels(test, c.type, c.inputs, c.outputs);
     }
 }
 
 // The prototype's own inputs, untouched, give the standard example.
 TEST(GenericFTest, StandardValuesGiveTheStandardExample) {
     PowerF test;
-    Result result;
-    RunCalculation(test, kPostHoc, {}, &result);
-    ASSERT_EQ(result.status, kCalculateDone);
-    calc_case::ExpectOutput(result.outputs, kPower, 0.887659009931708, "post hoc");
-    calc_case::ExpectOutput(result.outputs, kCriticalF, 2.34787756699831, "post hoc");
+    auto result = Calculate(test, kPostHoc, {});
+    ASSERT_EQ(result->status, kCalculateDone);
+    calc_test::ExpectOutput(result->outputs, kPower, 0.887659009931708, "post hoc");
+    calc_test::ExpectOutput(result->outputs, kCriticalF, 2.34787756699831, "post hoc");
 }
 
 TEST(GenericFTest, RefusedInputsNameTheirRowAndChangeNothing) {
     struct Case {
         AnalysisType type;
-        calc_case::Values values;
+        calc_test::Texts values;
         const char* row;  // nullptr: accepted
         const char* message;
     };
@@ -115,19 +101,13 @@ TEST(GenericFTest, RefusedInputsNameTheirRowAndChangeNothing) {
     for (const Case& c : cases) {
         PowerF test;
         test.criticalValue = -7.0;
-        PropertyList inputs;
-        Result result;
-        RunCalculation(test, c.type, c.values, &result, &inputs);
-        const std::string context = std::to_string(c.type) + " " + c.values.front().first + "=" +
-                                    c.values.front().second;
+        const auto result = Calculate(test, c.type, c.values);
+        const std::string context = calc_test::Describe(c.type, c.values);
         if (c.row == nullptr) {
-            EXPECT_EQ(result.status, kCalculateDone) << context << ": " << result.message;
+            EXPECT_EQ(result->status, kCalculateDone) << context << ": " << result->message;
             continue;
         }
-        int row = -1;
-        inputs.FindWithIndex(c.row, &row);
-        EXPECT_EQ(result.status, row) << context;
-        EXPECT_EQ(result.message, c.message) << context;
+        calc_test::ExpectRefused(*result, c.row, c.message, context);
         EXPECT_EQ(test.effectSize, 30.0) << context;
         EXPECT_EQ(test.numeratorDf, 10.0) << context;
         EXPECT_EQ(test.denominatorDf, 20.0) << context;
@@ -142,9 +122,8 @@ TEST(GenericFTest, RefusedInputsNameTheirRowAndChangeNothing) {
 // showing a placeholder lambda, and the effect shown before stays.
 TEST(GenericFTest, UnreachableNoncentralityIsReportedAsFailure) {
     PowerF test;
-    Result result;
     try {
-        RunCalculation(test, kSensitivity, {{"alpha", "0.001"}, {"power", "0.99"}}, &result);
+        Calculate(test, kSensitivity, {{"alpha", "0.001"}, {"power", "0.99"}});
         FAIL() << "solved lambda = " << test.effectSize;
     } catch (const QuorixError& e) {
         EXPECT_EQ(e.GetCode(), QuorixError::kAboveUpperBound) << e.what();
@@ -152,8 +131,8 @@ TEST(GenericFTest, UnreachableNoncentralityIsReportedAsFailure) {
     EXPECT_EQ(test.effectSize, 30.0);
 
     // Just inside the range the same calculation succeeds.
-    RunCalculation(test, kSensitivity, {{"alpha", "0.001"}, {"power", "0.98"}}, &result);
-    EXPECT_EQ(result.status, kCalculateDone);
+    const auto result = Calculate(test, kSensitivity, {{"alpha", "0.001"}, {"power", "0.98"}});
+    EXPECT_EQ(result->status, kCalculateDone);
     EXPECT_LT(test.effectSize, 100.0);
     EXPECT_GT(test.effectSize, 80.0);
 }
@@ -162,9 +141,8 @@ TEST(GenericFTest, UnreachableNoncentralityIsReportedAsFailure) {
 // owns.
 TEST(GenericFTest, CloneCarriesStateAndDistribution) {
     PowerF test;
-    Result result;
-    RunCalculation(test, kPostHoc, {{"lambda", "12"}, {"alpha", "0.01"}, {"df1", "3"}, {"df2", "47"}}, &result);
-    ASSERT_EQ(result.status, kCalculateDone);
+    auto result = Calculate(test, kPostHoc, {{"lambda", "12"}, {"alpha", "0.01"}, {"df1", "3"}, {"df2", "47"}});
+    ASSERT_EQ(result->status, kCalculateDone);
     std::unique_ptr<PowerAnalysis> clone(test.Clone());
     ASSERT_NE(dynamic_cast<PowerF*>(clone.get()), nullptr);
     EXPECT_EQ(clone->numeratorDf, 3.0);
@@ -172,14 +150,7 @@ TEST(GenericFTest, CloneCarriesStateAndDistribution) {
     EXPECT_EQ(clone->power, test.power);
     EXPECT_NE(clone->distribution, test.distribution);
 
-    PlotData original, copied;
-    test.MakeDistributionPlot(&original);
-    clone->MakeDistributionPlot(&copied);
-    ASSERT_EQ(copied.noncentralCurve.size(), original.noncentralCurve.size());
-    for (size_t i = 0; i < original.noncentralCurve.size(); i += 20) {
-        EXPECT_EQ(copied.centralCurve[i].y, original.centralCurve[i].y) << i;
-        EXPECT_EQ(copied.noncentralCurve[i].y, original.noncentralCurve[i].y) << i;
-    }
+    calc_test::ExpectSameDistributionPlot(test, *clone, 20);
 
     // The typed inputs travel with the clone.
     PropertyList inputs;
