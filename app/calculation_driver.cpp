@@ -123,7 +123,7 @@ void CMainFrame::OnCalculate() {
         GetInputsFromForm(&inputs_);
         test->cancelled.store(false);
         const CalculationWorker::Outcome outcome = worker_.Run(
-            [test, type, this] { return test->Calculate(type, &inputs_); }, test->cancelled, idle);
+            [test, type, this] { return CalculateWithInputErrors(test, type, &inputs_); }, test->cancelled, idle);
         if (outcome.cancelled) {
             blankOutputs();
             report(kInterrupted, kInterruption, MessageIcon::Error);

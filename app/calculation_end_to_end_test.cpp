@@ -187,6 +187,31 @@ TEST_F(EndToEnd, AnInputErrorIsMarkedOnItsRowWithTheTestsMessage) {
     EXPECT_FALSE(frame->CommandForm()->Button(form_tables::kXYPlotButton)->isEnabled());
 }
 
+TEST_F(EndToEnd, AnUnreadableFormulaIsMarkedOnItsRowNotReadAsZero) {
+    ChooseTwoMeans("Post hoc");
+    struct Case {
+        const char* text;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"=0.05+", "Syntax"},      // incomplete formula
+        {"0,05", "Input error"},  // a decimal comma
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        dialogs.messages.clear();
+        Type("α err prob", c.text);
+        frame->OnInputsChanged();
+        Calculate();
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].caption, "Input error");
+        EXPECT_TRUE(dialogs.messages[0].text.contains(c.message)) << dialogs.messages[0].text.toStdString();
+        QLineEdit* alpha = frame->EditFieldForm()->Edit(InputEditId(InputRow("α err prob")));
+        EXPECT_EQ(alpha->selectedText(), c.text);
+        EXPECT_FALSE(frame->OutputsValid());
+    }
+}
+
 }  // namespace
 
 #if defined(__SANITIZE_ADDRESS__)
