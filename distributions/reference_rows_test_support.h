@@ -1,7 +1,8 @@
 #pragma once
 
-// Reading the committed reference tables of verification/distributions in
-// the distribution tests. Rows: family,function,p0,p1,p2,arg,expected.
+// Reading the committed reference tables of verification/distributions and
+// verification/distributions2 in the distribution tests. Rows:
+// family,function,p0,p1,p2,arg,expected.
 
 #include <gtest/gtest.h>
 
@@ -23,13 +24,17 @@ struct ReferenceRow {
     double expected;
 };
 
-inline std::vector<ReferenceRow> ReadReferenceRows(const std::string& file, const std::string& family) {
-    std::ifstream in(std::string(QUORIX_SOURCE_DIR) + "/verification/distributions/" + file);
-    EXPECT_TRUE(in.good()) << file;
+// The rows of one family in `file` of the table folder `folder` below the
+// source root; the first line is the header, blank lines are passed over.
+inline std::vector<ReferenceRow> ReadRowsFrom(const std::string& folder, const std::string& file,
+                                              const std::string& family) {
+    std::ifstream in(std::string(QUORIX_SOURCE_DIR) + "/" + folder + "/" + file);
+    EXPECT_TRUE(in.good()) << folder << "/" << file;
     std::vector<ReferenceRow> rows;
     std::string line;
     std::getline(in, line);
     while (std::getline(in, line)) {
+        if (line.empty()) continue;
         std::stringstream ss(line);
         ReferenceRow r;
         r.source = file;
@@ -47,6 +52,11 @@ inline std::vector<ReferenceRow> ReadReferenceRows(const std::string& file, cons
         if (r.family == family) rows.push_back(r);
     }
     return rows;
+}
+
+inline std::vector<ReferenceRow> ReadReferenceRows(const std::string& file,
+                                                   const std::string& family) {
+    return ReadRowsFrom("verification/distributions", file, family);
 }
 
 inline std::string Describe(const ReferenceRow& r) {
