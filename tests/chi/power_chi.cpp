@@ -1,5 +1,6 @@
 #include "tests/chi/power_chi.h"
 
+#include "analysis/test_family_support.h"
 #include "distributions/chi.h"
 
 namespace {
@@ -66,25 +67,10 @@ bool PowerChi::CheckEffectSize(int, double lambda) {
 
 void PowerChi::BuildInputList(AnalysisType type, PropertyList* inputs) {
     inputs->Clear();
-    switch (type) {
-        case kSensitivity:
-            AddAlphaInput(inputs);
-            AddPowerInput(inputs);
-            break;
-        case kPostHoc:
-            AddNoncentralityInput(inputs, kNoncentralityId);
-            AddAlphaInput(inputs);
-            break;
-        case kCriterion:
-            AddNoncentralityInput(inputs, kNoncentralityId);
-            AddPowerInput(inputs);
-            break;
-        case kCompromise:
-            AddNoncentralityInput(inputs, kNoncentralityId);
-            AddRatioInput(inputs);
-            break;
-        case kAPriori:
-            break;
+    // No A priori in the generic test: called with it, it shows only the df.
+    if (type != kAPriori) {
+        AddGivenInputs(*this, type, inputs,
+                       [&] { AddNoncentralityInput(inputs, kNoncentralityId); });
     }
     AddDfInput(inputs, false);
 }
@@ -107,8 +93,9 @@ CalculateStatus PowerChi::Calculate(AnalysisType type, PropertyList* inputs) {
             if (!CheckPowerRange(powerValue)) return powerRow;
             if (!CheckPowerAboveAlpha(alphaValue, powerValue)) return powerRow;
             SetDf(dfValue);
-            effectSize =
-                SolveKeepingEffect([&] { return SolveEffectSize(alphaValue, powerValue, kGenericSampleSize); });
+            effectSize = RestoringOnFailure(effectSize, [&] {
+                return SolveEffectSize(alphaValue, powerValue, kGenericSampleSize);
+            });
             break;
         case kPostHoc:
             lambda = ReadDouble(inputs, kNoncentralityId, &lambdaRow);

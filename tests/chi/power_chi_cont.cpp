@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "analysis/standard_inputs.h"
+#include "analysis/test_family_support.h"
 
 namespace {
 
@@ -45,37 +46,11 @@ bool PowerChiCont::CheckEffectSize(int type, double w) {
 
 void PowerChiCont::BuildInputList(AnalysisType type, PropertyList* inputs) {
     inputs->Clear();
-    auto addEffect = [&] {
+    AddGivenInputs(*this, type, inputs, [&] {
         AddEffectSizeInput(inputs, kEffectSizeWId, GetTestId(),
                            "Effect size conventions\nw = .10 - small\nw = .30 - medium\nw = .50 - large", true);
-    };
-    switch (type) {
-        case kAPriori:
-            addEffect();
-            AddAlphaInput(inputs);
-            AddPowerInput(inputs);
-            break;
-        case kSensitivity:
-            AddAlphaInput(inputs);
-            AddPowerInput(inputs);
-            AddSampleSizeInput(inputs, kTotalSampleSizeId);
-            break;
-        case kPostHoc:
-            addEffect();
-            AddAlphaInput(inputs);
-            AddSampleSizeInput(inputs, kTotalSampleSizeId);
-            break;
-        case kCriterion:
-            addEffect();
-            AddPowerInput(inputs);
-            AddSampleSizeInput(inputs, kTotalSampleSizeId);
-            break;
-        case kCompromise:
-            addEffect();
-            AddRatioInput(inputs);
-            AddSampleSizeInput(inputs, kTotalSampleSizeId);
-            break;
-    }
+    });
+    if (GivenInputsOf(type).sampleSize) AddSampleSizeInput(inputs, kTotalSampleSizeId);
     AddDfInput(inputs, false);
 }
 
@@ -115,7 +90,8 @@ CalculateStatus PowerChiCont::Calculate(AnalysisType type, PropertyList* inputs)
             if (!CheckPowerAboveAlpha(alphaValue, powerValue)) return powerRow;
             if (nFails()) return nRow;
             SetDf(dfValue);
-            effectSize = SolveKeepingEffect([&] { return SolveEffectSize(alphaValue, powerValue, n); });
+            effectSize = RestoringOnFailure(
+                effectSize, [&] { return SolveEffectSize(alphaValue, powerValue, n); });
             break;
         case kPostHoc:
             w = ReadEffectSize(inputs, &wRow, kEffectSizeWId);

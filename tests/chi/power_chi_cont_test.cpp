@@ -25,7 +25,8 @@ const char* const kCritical = "Critical $\\chi^2$";
 // df 5 at alpha 0.05: power 0.95 needs N = 220; N = 100 gives power
 // 0.6235846 at critical chi-square 11.0705.
 TEST(GoodnessOfFit, AgreesWithRInEveryAnalysisType) {
-    calc_test::ExpectReferenceCases(kReferenceTable, 401, [] { return std::make_unique<PowerChiCont>(); }, 8);
+    calc_test::ExpectReferenceCases(
+        kReferenceTable, 401, [] { return std::make_unique<PowerChiCont>(); }, 8);
 }
 
 TEST(GoodnessOfFit, InputAndOutputRows) {
@@ -116,7 +117,8 @@ TEST(GoodnessOfFit, APrioriTotalIsTheSmallestSufficientN) {
     for (const char* w : {"0.05", "0.3", "1", "8"}) {
         for (const char* df : {"1", "4", "12"}) {
             PowerChiCont test;
-            auto result = Calculate(test, kAPriori, {{"w", w}, {"df", df}, {"alpha", "0.05"}, {"power", "0.8"}});
+            auto result = Calculate(test, kAPriori,
+                                    {{"w", w}, {"df", df}, {"alpha", "0.05"}, {"power", "0.8"}});
             ASSERT_EQ(result->status, kCalculateDone) << result->message;
             const double n = OutputValue(result->outputs, kTotal);
             const std::string context = std::string("w ") + w + " df " + df + " N " + std::to_string(n);
@@ -125,8 +127,9 @@ TEST(GoodnessOfFit, APrioriTotalIsTheSmallestSufficientN) {
             EXPECT_GE(OutputValue(result->outputs, kActualPower), 0.8) << context;
             if (n > 1.0) {
                 PowerChiCont check;
-                result = Calculate(check, kPostHoc,
-                               {{"w", w}, {"df", df}, {"alpha", "0.05"}, {"N", std::to_string(int(n) - 1)}});
+                result = Calculate(
+                    check, kPostHoc,
+                    {{"w", w}, {"df", df}, {"alpha", "0.05"}, {"N", std::to_string(int(n) - 1)}});
                 EXPECT_LT(OutputValue(result->outputs, kPower), 0.8) << context;
             }
         }

@@ -25,7 +25,8 @@ const char* const kCritical = "Critical $\\chi^2$";
 // chi-square in R). Among them: lambda 20 and df 5 at alpha 0.05 give power
 // 0.9523388.
 TEST(GenericChiSquareTest, AgreesWithRInEveryAnalysisType) {
-    calc_test::ExpectReferenceCases(kReferenceTable, 400, [] { return std::make_unique<PowerChi>(); }, 5);
+    calc_test::ExpectReferenceCases(
+        kReferenceTable, 400, [] { return std::make_unique<PowerChi>(); }, 5);
 }
 
 TEST(GenericChiSquareTest, InputAndOutputRowsWithoutAPriori) {

@@ -31,8 +31,10 @@ TEST(ChiSquareTestRegistration, CatalogueHoldsTheChiSquareTestsWithTheGenericTes
     EXPECT_EQ(generic->GetTestName(), "$\\bullet$ Generic $\\chi^2$ test");
     EXPECT_FALSE(fit->IsGenericTest());
     EXPECT_TRUE(generic->IsGenericTest());
-    EXPECT_EQ(calc_test::AnalysisTypeCodes(*fit), (std::vector<long>{kAPriori, kCompromise, kCriterion, kPostHoc, kSensitivity}));
-    EXPECT_EQ(calc_test::AnalysisTypeCodes(*generic), (std::vector<long>{kCompromise, kCriterion, kPostHoc, kSensitivity}));
+    EXPECT_EQ(calc_test::AnalysisTypeCodes(*fit),
+              (std::vector<long>{kAPriori, kCompromise, kCriterion, kPostHoc, kSensitivity}));
+    EXPECT_EQ(calc_test::AnalysisTypeCodes(*generic),
+              (std::vector<long>{kCompromise, kCriterion, kPostHoc, kSensitivity}));
 
     ClearTestCatalogue();
     SetRegisterHook(TestFamily::kChi, nullptr);

@@ -2,6 +2,7 @@
 
 #include <cfloat>
 
+#include "analysis/test_family_support.h"
 #include "distributions/f.h"
 
 namespace {
@@ -75,25 +76,10 @@ bool PowerF::CheckEffectSize(int, double lambda) {
 
 void PowerF::BuildInputList(AnalysisType type, PropertyList* inputs) {
     inputs->Clear();
-    switch (type) {
-        case kPostHoc:
-            AddNoncentralityInput(inputs, kNoncentralityId);
-            AddAlphaInput(inputs);
-            break;
-        case kCriterion:
-            AddNoncentralityInput(inputs, kNoncentralityId);
-            AddPowerInput(inputs);
-            break;
-        case kCompromise:
-            AddNoncentralityInput(inputs, kNoncentralityId);
-            AddRatioInput(inputs);
-            break;
-        case kSensitivity:
-            AddAlphaInput(inputs);
-            AddPowerInput(inputs);
-            break;
-        case kAPriori:
-            break;
+    // No A priori in the generic test: called with it, it shows only the df.
+    if (type != kAPriori) {
+        AddGivenInputs(*this, type, inputs,
+                       [&] { AddNoncentralityInput(inputs, kNoncentralityId); });
     }
     AddNumeratorDfInput(inputs, false);
     AddDenominatorDfInput(inputs, false);
@@ -140,8 +126,10 @@ CalculateStatus PowerF::Calculate(AnalysisType type, PropertyList* inputs) {
             if (!CheckPowerAboveAlpha(alphaValue, powerValue)) return powerRow;
             if (const int row = failedDfRow(); row >= 0) return row;
             SetDf(num, den);
-            effectSize = SolveKeepingEffect(
-                [&] { return SolveEffectSize2(alphaValue, powerValue, kGenericGroupSize, kGenericGroupSize); });
+            effectSize = RestoringOnFailure(effectSize, [&] {
+                return SolveEffectSize2(alphaValue, powerValue, kGenericGroupSize,
+                                        kGenericGroupSize);
+            });
             break;
         case kPostHoc:
             if (!CheckNoncentralityNonNegative("$\\lambda$", lambda)) return lambdaRow;

@@ -50,17 +50,4 @@ protected:
     // Everything a clone carries, the distribution's parameters included, so
     // that a clone draws the same distribution graph as its source.
     void CopyFStateTo(PowerF& target) const;
-    // Runs an effect-size search. The search moves effectSize through its
-    // trial values; when it fails, the effect the user last saw is put back
-    // before the failure goes on to the caller.
-    template <class Search>
-    double SolveKeepingEffect(Search search) {
-        const double previous = effectSize;
-        try {
-            return search();
-        } catch (...) {
-            effectSize = previous;
-            throw;
-        }
-    }
 };

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "analysis/standard_inputs.h"
+#include "analysis/test_family_support.h"
 
 namespace {
 
@@ -60,37 +61,11 @@ bool PowerFAnovaGlobal::CheckEffectSize(int zeroAllowed, double f) {
 
 void PowerFAnovaGlobal::BuildInputList(AnalysisType type, PropertyList* inputs) {
     inputs->Clear();
-    auto addEffect = [&] {
+    AddGivenInputs(*this, type, inputs, [&] {
         AddEffectSizeInput(inputs, kEffectSizeFId, GetTestId(),
                            "Effect size conventions\nf = .10 - small\nf = .25 - medium\nf = .40 - large", true);
-    };
-    switch (type) {
-        case kAPriori:
-            addEffect();
-            AddAlphaInput(inputs);
-            AddPowerInput(inputs);
-            break;
-        case kSensitivity:
-            AddAlphaInput(inputs);
-            AddPowerInput(inputs);
-            AddSampleSizeInput(inputs, kTotalSampleSizeId);
-            break;
-        case kPostHoc:
-            addEffect();
-            AddAlphaInput(inputs);
-            AddSampleSizeInput(inputs, kTotalSampleSizeId);
-            break;
-        case kCriterion:
-            addEffect();
-            AddPowerInput(inputs);
-            AddSampleSizeInput(inputs, kTotalSampleSizeId);
-            break;
-        case kCompromise:
-            addEffect();
-            AddRatioInput(inputs);
-            AddSampleSizeInput(inputs, kTotalSampleSizeId);
-            break;
-    }
+    });
+    if (GivenInputsOf(type).sampleSize) AddSampleSizeInput(inputs, kTotalSampleSizeId);
     AddCountInput(inputs, kGroupsId);
 }
 
@@ -130,7 +105,8 @@ CalculateStatus PowerFAnovaGlobal::Calculate(AnalysisType type, PropertyList* in
             if (!CheckSampleSizeAboveGroups(n, k)) return nRow;
             SetGroups(k);
             sampleSize = n;
-            effectSize = SolveKeepingEffect([&] { return SolveEffectSize(alphaValue, powerValue, n); });
+            effectSize = RestoringOnFailure(
+                effectSize, [&] { return SolveEffectSize(alphaValue, powerValue, n); });
             return done();
         case kPostHoc:
             f = ReadEffectSize(inputs, &fRow, kEffectSizeFId);

@@ -27,7 +27,8 @@ const char* const kCriticalF = "Critical F";
 // N = 252 for three; Post hoc with N = 50 and three groups gives df 2 and 47,
 // power 0.3150281 and the note that 50 is no multiple of 3.
 TEST(AnovaOneWay, AgreesWithRInEveryAnalysisType) {
-    calc_test::ExpectReferenceCases(kReferenceTable, 101, [] { return std::make_unique<PowerFAnovaGlobal>(); }, 9);
+    calc_test::ExpectReferenceCases(
+        kReferenceTable, 101, [] { return std::make_unique<PowerFAnovaGlobal>(); }, 9);
 }
 
 TEST(AnovaOneWay, InputAndOutputRows) {
@@ -137,7 +138,8 @@ TEST(AnovaOneWay, APrioriTotalIsTheSmallestSufficientMultipleOfTheGroups) {
         for (const char* f : {"0.1", "0.25", "0.6", "1.5"}) {
             PowerFAnovaGlobal test;
             const std::string groups = std::to_string(k);
-            auto result = Calculate(test, kAPriori, {{"f", f}, {"k", groups}, {"alpha", "0.05"}, {"power", "0.9"}});
+            auto result = Calculate(test, kAPriori,
+                                    {{"f", f}, {"k", groups}, {"alpha", "0.05"}, {"power", "0.9"}});
             ASSERT_EQ(result->status, kCalculateDone) << result->message;
             const double n = OutputValue(result->outputs, kTotal);
             const std::string context = "k " + groups + " f " + f + " N " + std::to_string(n);
@@ -147,7 +149,10 @@ TEST(AnovaOneWay, APrioriTotalIsTheSmallestSufficientMultipleOfTheGroups) {
             if (n > 2.0 * k) {
                 PowerFAnovaGlobal check;
                 result = Calculate(check, kPostHoc,
-                                   {{"f", f}, {"k", groups}, {"alpha", "0.05"}, {"N", std::to_string(int(n) - k)}});
+                                   {{"f", f},
+                                    {"k", groups},
+                                    {"alpha", "0.05"},
+                                    {"N", std::to_string(int(n) - k)}});
                 EXPECT_LT(OutputValue(result->outputs, kPower), 0.9) << context;
             }
         }

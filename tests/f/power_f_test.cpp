@@ -24,7 +24,8 @@ const char* const kCriticalF = "Critical F";
 // power 0.887659 at critical F 2.347878, lambda 0 gives power alpha, and
 // power 0.95 needs lambda 37.05669.
 TEST(GenericFTest, AgreesWithRInEveryAnalysisType) {
-    calc_test::ExpectReferenceCases(kReferenceTable, 100, [] { return std::make_unique<PowerF>(); }, 8);
+    calc_test::ExpectReferenceCases(
+        kReferenceTable, 100, [] { return std::make_unique<PowerF>(); }, 8);
 }
 
 TEST(GenericFTest, OffersNoAPriori) {
@@ -141,7 +142,8 @@ TEST(GenericFTest, UnreachableNoncentralityIsReportedAsFailure) {
 // owns.
 TEST(GenericFTest, CloneCarriesStateAndDistribution) {
     PowerF test;
-    auto result = Calculate(test, kPostHoc, {{"lambda", "12"}, {"alpha", "0.01"}, {"df1", "3"}, {"df2", "47"}});
+    auto result = Calculate(test, kPostHoc,
+                            {{"lambda", "12"}, {"alpha", "0.01"}, {"df1", "3"}, {"df2", "47"}});
     ASSERT_EQ(result->status, kCalculateDone);
     std::unique_ptr<PowerAnalysis> clone(test.Clone());
     ASSERT_NE(dynamic_cast<PowerF*>(clone.get()), nullptr);

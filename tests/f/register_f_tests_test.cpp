@@ -30,8 +30,10 @@ TEST(FTestRegistration, CatalogueHoldsTheFTestsInOrderWithTheGenericTestLast) {
     EXPECT_EQ(generic->GetTestName(), "$\\bullet$ Generic F test");
     EXPECT_FALSE(anova->IsGenericTest());
     EXPECT_TRUE(generic->IsGenericTest());
-    EXPECT_EQ(calc_test::AnalysisTypeCodes(*anova), (std::vector<long>{kAPriori, kCompromise, kCriterion, kPostHoc, kSensitivity}));
-    EXPECT_EQ(calc_test::AnalysisTypeCodes(*generic), (std::vector<long>{kCompromise, kCriterion, kPostHoc, kSensitivity}));
+    EXPECT_EQ(calc_test::AnalysisTypeCodes(*anova),
+              (std::vector<long>{kAPriori, kCompromise, kCriterion, kPostHoc, kSensitivity}));
+    EXPECT_EQ(calc_test::AnalysisTypeCodes(*generic),
+              (std::vector<long>{kCompromise, kCriterion, kPostHoc, kSensitivity}));
 
     // A rebuild holds each test once.
     BuildTestCatalogue();

@@ -3,6 +3,7 @@
 #include <climits>
 #include <cmath>
 
+#include "analysis/test_family_support.h"
 #include "distributions/t.h"
 
 namespace {
@@ -146,25 +147,11 @@ void PowerT::GetAnalysisTypes(PropertyList* list) {
 void PowerT::BuildInputList(AnalysisType type, PropertyList* inputs) {
     inputs->Clear();
     AddTailsInput(inputs);
-    switch (type) {
-        case kSensitivity:
-            AddAlphaInput(inputs);
-            AddPowerInput(inputs);
-            break;
-        case kPostHoc:
-            AddNoncentralityInput(inputs, GetNoncentralityId());
-            AddAlphaInput(inputs);
-            break;
-        case kCriterion:
-            AddNoncentralityInput(inputs, GetNoncentralityId());
-            AddPowerInput(inputs);
-            break;
-        case kCompromise:
-            AddNoncentralityInput(inputs, GetNoncentralityId());
-            AddRatioInput(inputs);
-            break;
-        case kAPriori:
-            break;
+    // No A priori in the generic test: called with it, it shows the tails
+    // and the df.
+    if (type != kAPriori) {
+        AddGivenInputs(*this, type, inputs,
+                       [&] { AddNoncentralityInput(inputs, GetNoncentralityId()); });
     }
     AddDfInput(inputs, false);
 }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "analysis/test_family_support.h"
 #include "numerics/rounding.h"
 
 namespace {
@@ -145,35 +146,16 @@ void PowerTMeans::GetAnalysisTypes(PropertyList* list) {
 void PowerTMeans::BuildInputList(AnalysisType type, PropertyList* inputs) {
     inputs->Clear();
     AddTailsInput(inputs);
-    auto addEffect = [&] {
+    AddGivenInputs(*this, type, inputs, [&] {
         AddEffectSizeInput(inputs, GetEffectSizeId(), 201, kEffectConventions, true);
-    };
-    switch (type) {
-        case kAPriori:
-            addEffect();
-            AddAlphaInput(inputs);
-            AddPowerInput(inputs);
-            AddAllocationRatioInput(inputs, kAllocationRatioId);
-            return;
-        case kSensitivity:
-            AddAlphaInput(inputs);
-            AddPowerInput(inputs);
-            break;
-        case kPostHoc:
-            addEffect();
-            AddAlphaInput(inputs);
-            break;
-        case kCriterion:
-            addEffect();
-            AddPowerInput(inputs);
-            break;
-        case kCompromise:
-            addEffect();
-            AddRatioInput(inputs);
-            break;
+    });
+    if (GivenInputsOf(type).sampleSize) {
+        AddSampleSize1Input(inputs);
+        AddSampleSize2Input(inputs);
+    } else {
+        // A priori splits the total it finds by this ratio.
+        AddAllocationRatioInput(inputs, kAllocationRatioId);
     }
-    AddSampleSize1Input(inputs);
-    AddSampleSize2Input(inputs);
 }
 
 CalculateStatus PowerTMeans::Calculate(AnalysisType type, PropertyList* inputs) {

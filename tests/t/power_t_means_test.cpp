@@ -7,9 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include "analysis/calculation_test_support.h"
 #include "analysis/plot_data.h"
 #include "distributions/t.h"
-#include "analysis/calculation_test_support.h"
 
 namespace {
 

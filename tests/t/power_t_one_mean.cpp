@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "analysis/test_family_support.h"
 #include "numerics/rounding.h"
 
 namespace {
@@ -111,33 +112,10 @@ void PowerTOneMean::GetAnalysisTypes(PropertyList* list) {
 void PowerTOneMean::BuildInputList(AnalysisType type, PropertyList* inputs) {
     inputs->Clear();
     AddTailsInput(inputs);
-    auto addEffect = [&] {
+    AddGivenInputs(*this, type, inputs, [&] {
         AddEffectSizeInput(inputs, GetEffectSizeId(), GetTestId(), EffectHelpText(), true);
-    };
-    switch (type) {
-        case kAPriori:
-            addEffect();
-            AddAlphaInput(inputs);
-            AddPowerInput(inputs);
-            return;
-        case kSensitivity:
-            AddAlphaInput(inputs);
-            AddPowerInput(inputs);
-            break;
-        case kPostHoc:
-            addEffect();
-            AddAlphaInput(inputs);
-            break;
-        case kCriterion:
-            addEffect();
-            AddPowerInput(inputs);
-            break;
-        case kCompromise:
-            addEffect();
-            AddRatioInput(inputs);
-            break;
-    }
-    AddSampleSizeInput(inputs, kTotalSampleSizeId);
+    });
+    if (GivenInputsOf(type).sampleSize) AddSampleSizeInput(inputs, kTotalSampleSizeId);
 }
 
 CalculateStatus PowerTOneMean::Calculate(AnalysisType type, PropertyList* inputs) {

@@ -8,8 +8,8 @@
 
 #include <memory>
 
-#include "distributions/quorix_error.h"
 #include "analysis/calculation_test_support.h"
+#include "distributions/quorix_error.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "analysis/catalogue.h"
 #include "analysis/calculation_test_support.h"
+#include "analysis/catalogue.h"
 
 namespace {
 

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "analysis/calculation_test_support.h"
 #include "analysis/catalogue.h"
 #include "tests/t/register_t_tests.h"
-#include "analysis/calculation_test_support.h"
 
 namespace {
 

@@ -1,0 +1,61 @@
+#pragma once
+
+// Small pieces that the statistical test families share.
+
+#include "analysis/power_analysis.h"
+
+// The standard quantities an analysis type takes as given. Every test
+// shows them in this order (effect, alpha, power, beta/alpha ratio) ahead
+// of its own design inputs; A priori computes the sample size, the other
+// types take it as given.
+struct GivenInputs {
+    bool effect = false;
+    bool alpha = false;
+    bool power = false;
+    bool ratio = false;
+    bool sampleSize = false;
+};
+
+constexpr GivenInputs GivenInputsOf(AnalysisType type) {
+    switch (type) {
+        case kAPriori:
+            return {true, true, true, false, false};
+        case kSensitivity:
+            return {false, true, true, false, true};
+        case kPostHoc:
+            return {true, true, false, false, true};
+        case kCriterion:
+            return {true, false, true, false, true};
+        case kCompromise:
+            return {true, false, false, true, true};
+    }
+    return {};
+}
+
+// Runs a search that moves `value` through its trial values. When the
+// search fails, the value from before is put back before the failure goes
+// on to the caller, so that the screen keeps showing what the user last saw.
+template <class Search>
+double RestoringOnFailure(double& value, Search search) {
+    const double previous = value;
+    try {
+        return search();
+    } catch (...) {
+        value = previous;
+        throw;
+    }
+}
+
+// Appends the given standard inputs of `type` in their order; `addEffect`
+// appends the effect input, which each test makes its own way (a generic
+// test's effect is its noncentrality). The sample-size inputs differ by
+// design and stay with the test.
+template <class AddEffect>
+void AddGivenInputs(PowerAnalysis& test, AnalysisType type, PropertyList* inputs,
+                    AddEffect addEffect) {
+    const GivenInputs given = GivenInputsOf(type);
+    if (given.effect) addEffect();
+    if (given.alpha) test.AddAlphaInput(inputs);
+    if (given.power) test.AddPowerInput(inputs);
+    if (given.ratio) test.AddRatioInput(inputs);
+}
