@@ -82,7 +82,8 @@ inline std::string Label(PowerAnalysis& test, const std::string& key) {
     return it->second;
 }
 
-inline std::vector<std::string> LabelsOf(PowerAnalysis& test, const std::vector<std::string>& keys) {
+inline std::vector<std::string> LabelsOf(PowerAnalysis& test,
+                                         const std::vector<std::string>& keys) {
     std::vector<std::string> labels;
     for (const std::string& key : keys) labels.push_back(Label(test, key));
     return labels;
@@ -97,7 +98,8 @@ inline std::vector<std::string> Names(const PropertyList& list) {
 
 // The input and output lists that `type` builds carry these labels, in
 // this order.
-inline void ExpectListLabels(PowerAnalysis& test, AnalysisType type, const std::vector<std::string>& inputLabels,
+inline void ExpectListLabels(PowerAnalysis& test, AnalysisType type,
+                             const std::vector<std::string>& inputLabels,
                              const std::vector<std::string>& outputLabels) {
     PropertyList inputs, outputs;
     test.BuildInputList(type, &inputs);
@@ -111,7 +113,8 @@ inline std::vector<long> AnalysisTypeCodes(PowerAnalysis& test) {
     PropertyList types;
     test.GetAnalysisTypes(&types);
     std::vector<long> codes;
-    for (const Property* p : types) codes.push_back(static_cast<const PropertyLong*>(p)->GetValue());
+    for (const Property* p : types)
+        codes.push_back(static_cast<const PropertyLong*>(p)->GetValue());
     return codes;
 }
 
@@ -177,7 +180,8 @@ struct Calculation {
 // an input of the list; one not named keeps what the test shows) and
 // calculates. The outputs are built, and filled only when the calculation
 // succeeded.
-inline std::unique_ptr<Calculation> Calculate(PowerAnalysis& test, AnalysisType type, const Texts& texts) {
+inline std::unique_ptr<Calculation> Calculate(PowerAnalysis& test, AnalysisType type,
+                                              const Texts& texts) {
     auto run = std::make_unique<Calculation>();
     run->criticalLabel = ParameterNames[test.GetCriticalValueId()];
     test.BuildInputList(type, &run->inputs);
@@ -235,8 +239,8 @@ inline double OutputValue(const PropertyList& outputs, const std::string& label)
 }
 
 // A refused calculation names the row of the input at fault and says why.
-inline void ExpectRefused(const Calculation& run, const std::string& rowLabel, const std::string& message,
-                          const std::string& context) {
+inline void ExpectRefused(const Calculation& run, const std::string& rowLabel,
+                          const std::string& message, const std::string& context) {
     EXPECT_GE(run.status, 0) << context;
     EXPECT_EQ(run.status, run.RowLabelled(rowLabel)) << context;
     EXPECT_EQ(run.message, message) << context;
@@ -308,7 +312,8 @@ inline std::vector<ReferenceCase> ReadReferenceCases(const std::string& path, in
         c.type = TypeNamed(type);
         c.status = std::stoi(status);
         for (const auto& [key, text] : SplitPairs(inputs)) c.inputs[key] = text;
-        for (const auto& [key, text] : SplitPairs(outputs)) c.outputs.emplace_back(key, std::stod(text));
+        for (const auto& [key, text] : SplitPairs(outputs))
+            c.outputs.emplace_back(key, std::stod(text));
         c.line = line;
         cases.push_back(std::move(c));
     }
