@@ -108,6 +108,35 @@ inline void ExpectListLabels(PowerAnalysis& test, AnalysisType type,
     EXPECT_EQ(Names(outputs), outputLabels) << "type " << type;
 }
 
+// The same, with the rows named by their keys.
+inline void ExpectListKeys(PowerAnalysis& test, AnalysisType type,
+                           const std::vector<std::string>& inputKeys,
+                           const std::vector<std::string>& outputKeys) {
+    ExpectListLabels(test, type, LabelsOf(test, inputKeys), LabelsOf(test, outputKeys));
+}
+
+// `head` followed by `tail`: the rows every analysis type of a test shows
+// first, then those of one type.
+inline std::vector<std::string> Joined(std::vector<std::string> head,
+                                       const std::vector<std::string>& tail) {
+    head.insert(head.end(), tail.begin(), tail.end());
+    return head;
+}
+
+// The effect input of `type` is the one that opens the effect-size panel of
+// the test `testId`, with these conventions (nullptr: not checked).
+inline void ExpectEffectInput(PowerAnalysis& test, AnalysisType type, const std::string& label,
+                              TestId testId, const char* helpText = nullptr) {
+    PropertyList inputs;
+    test.BuildInputList(type, &inputs);
+    const auto* effect = dynamic_cast<const PropertyExDouble*>(inputs.Find(label));
+    ASSERT_NE(effect, nullptr) << label;
+    EXPECT_EQ(effect->testId, testId) << label;
+    if (helpText != nullptr) {
+        EXPECT_EQ(effect->helpText, helpText) << label;
+    }
+}
+
 // The codes of the analysis types a test offers, in the order it lists them.
 inline std::vector<long> AnalysisTypeCodes(PowerAnalysis& test) {
     PropertyList types;

@@ -50,14 +50,9 @@ PowerAnalysis* PowerChi::Clone() {
 }
 
 double PowerChi::ComputePower(double effect, double alphaValue, double n) {
+    // The distribution may have been drawn with other df since.
     distribution->SetParam(1, df);
-    effectSize = effect;
-    alpha = alphaValue;
-    sampleSize = n;
-    distribution->SetNoncentrality(0.0);
-    criticalValue = distribution->Quantile(1.0 - alpha);
-    distribution->SetNoncentrality(NoncentralityFromEffect(effectSize));
-    return 1.0 - distribution->Cdf(criticalValue);
+    return PowerAnalysis::ComputePower(effect, alphaValue, n);
 }
 
 bool PowerChi::CheckEffectSize(int, double lambda) {

@@ -31,11 +31,7 @@ TEST(GoodnessOfFit, AgreesWithRInEveryAnalysisType) {
 
 TEST(GoodnessOfFit, InputAndOutputRows) {
     const std::vector<std::string> head = {kLambda, kCritical, kDf};
-    auto with = [&](std::vector<std::string> tail) {
-        std::vector<std::string> all = head;
-        all.insert(all.end(), tail.begin(), tail.end());
-        return all;
-    };
+    auto with = [&](const std::vector<std::string>& tail) { return calc_test::Joined(head, tail); };
     struct Case {
         AnalysisType type;
         std::vector<std::string> inputs, outputs;
@@ -53,12 +49,9 @@ TEST(GoodnessOfFit, InputAndOutputRows) {
     }
 
     PowerChiCont test;
-    PropertyList inputs;
-    test.BuildInputList(kAPriori, &inputs);
-    auto* effect = dynamic_cast<PropertyExDouble*>(inputs.Find(kEffect));
-    ASSERT_NE(effect, nullptr);
-    EXPECT_EQ(effect->testId, 401);
-    EXPECT_EQ(effect->helpText, "Effect size conventions\nw = .10 - small\nw = .30 - medium\nw = .50 - large");
+    calc_test::ExpectEffectInput(
+        test, kAPriori, kEffect, 401,
+        "Effect size conventions\nw = .10 - small\nw = .30 - medium\nw = .50 - large");
 }
 
 TEST(GoodnessOfFit, StandardValuesGiveLambdaNine) {

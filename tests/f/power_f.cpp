@@ -54,16 +54,15 @@ PowerAnalysis* PowerF::Clone() {
 }
 
 double PowerF::ComputePower(double effect, double alphaValue, double n) {
+    // The distribution may have been drawn with other df since; a design
+    // derives its df from the N being tried.
     distribution->SetParam(1, numeratorDf);
     distribution->SetParam(2, denominatorDf);
     effectSize = effect;
     alpha = alphaValue;
     sampleSize = n;
     UpdateDf();
-    distribution->SetNoncentrality(0.0);
-    criticalValue = distribution->Quantile(1.0 - alpha);
-    distribution->SetNoncentrality(NoncentralityFromEffect(effectSize));
-    return 1.0 - distribution->Cdf(criticalValue);
+    return PowerAnalysis::ComputePower(effect, alphaValue, n);
 }
 
 double PowerF::ComputePower2(double effect, double alphaValue, double n1, double n2) {

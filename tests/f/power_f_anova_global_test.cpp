@@ -33,11 +33,7 @@ TEST(AnovaOneWay, AgreesWithRInEveryAnalysisType) {
 
 TEST(AnovaOneWay, InputAndOutputRows) {
     const std::vector<std::string> head = {kLambda, kCriticalF, kNumeratorDf, kDenominatorDf};
-    auto with = [&](std::vector<std::string> tail) {
-        std::vector<std::string> all = head;
-        all.insert(all.end(), tail.begin(), tail.end());
-        return all;
-    };
+    auto with = [&](const std::vector<std::string>& tail) { return calc_test::Joined(head, tail); };
     struct Case {
         AnalysisType type;
         std::vector<std::string> inputs, outputs;
@@ -56,12 +52,9 @@ TEST(AnovaOneWay, InputAndOutputRows) {
 
     // The effect-size row opens the effect-size panel of this test.
     PowerFAnovaGlobal test;
-    PropertyList inputs;
-    test.BuildInputList(kPostHoc, &inputs);
-    auto* effect = dynamic_cast<PropertyExDouble*>(inputs.Find(kEffect));
-    ASSERT_NE(effect, nullptr);
-    EXPECT_EQ(effect->testId, 101);
-    EXPECT_EQ(effect->helpText, "Effect size conventions\nf = .10 - small\nf = .25 - medium\nf = .40 - large");
+    calc_test::ExpectEffectInput(
+        test, kPostHoc, kEffect, 101,
+        "Effect size conventions\nf = .10 - small\nf = .25 - medium\nf = .40 - large");
 }
 
 TEST(AnovaOneWay, StandardValuesGiveFiveGroupsOfTwenty) {

@@ -14,8 +14,6 @@
 namespace {
 
 using calc_test::Calculate;
-using calc_test::LabelsOf;
-using calc_test::Names;
 using calc_test::Texts;
 using calc_test::With;
 
@@ -48,21 +46,12 @@ TEST(TwoMeans, ListsOfEachAnalysisType) {
     };
     PowerTMeans test;
     for (const Layout& layout : layouts) {
-        SCOPED_TRACE(layout.type);
-        PropertyList inputs, outputs;
-        test.BuildInputList(layout.type, &inputs);
-        test.BuildOutputList(layout.type, &outputs);
-        EXPECT_EQ(Names(inputs), LabelsOf(test, layout.inputs));
-        EXPECT_EQ(Names(outputs), LabelsOf(test, layout.outputs));
+        calc_test::ExpectListKeys(test, layout.type, layout.inputs, layout.outputs);
     }
     // The effect input is the one the effect-size panel of this test fills.
-    PropertyList inputs;
-    test.BuildInputList(kPostHoc, &inputs);
-    const auto* effect = dynamic_cast<const PropertyExDouble*>(inputs.Find("Effect size d"));
-    ASSERT_NE(effect, nullptr);
-    EXPECT_EQ(effect->testId, 201);
-    EXPECT_EQ(effect->helpText,
-              "Effect size conventions\nd = .20 - small\nd = .50 - medium\nd = .80 - large");
+    calc_test::ExpectEffectInput(
+        test, kPostHoc, "Effect size d", 201,
+        "Effect size conventions\nd = .20 - small\nd = .50 - medium\nd = .80 - large");
     PropertyList types;
     test.GetAnalysisTypes(&types);
     EXPECT_EQ(types.size(), 5u);

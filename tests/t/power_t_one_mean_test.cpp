@@ -14,8 +14,6 @@
 namespace {
 
 using calc_test::Calculate;
-using calc_test::LabelsOf;
-using calc_test::Names;
 using calc_test::Texts;
 using calc_test::With;
 
@@ -58,27 +56,13 @@ TEST(OneMean, ListsOfEachAnalysisType) {
     PowerTOneMean one;
     PowerTPairedMean pairs;
     for (const Layout& layout : layouts) {
-        SCOPED_TRACE(layout.type);
-        PropertyList inputs, outputs;
-        one.BuildInputList(layout.type, &inputs);
-        one.BuildOutputList(layout.type, &outputs);
-        EXPECT_EQ(Names(inputs), LabelsOf(one, layout.inputs));
-        EXPECT_EQ(Names(outputs), LabelsOf(one, layout.outputs));
-        pairs.BuildInputList(layout.type, &inputs);
-        pairs.BuildOutputList(layout.type, &outputs);
-        EXPECT_EQ(Names(inputs), LabelsOf(pairs, Swap(layout.inputs, "d", "dz")));
-        EXPECT_EQ(Names(outputs), LabelsOf(pairs, Swap(layout.outputs, "d", "dz")));
+        calc_test::ExpectListKeys(one, layout.type, layout.inputs, layout.outputs);
+        calc_test::ExpectListKeys(pairs, layout.type, Swap(layout.inputs, "d", "dz"),
+                                  Swap(layout.outputs, "d", "dz"));
     }
     // Each effect input belongs to its own test's effect-size panel.
-    PropertyList inputs;
-    pairs.BuildInputList(kPostHoc, &inputs);
-    const auto* dz = dynamic_cast<const PropertyExDouble*>(inputs.Find("Effect size dz"));
-    ASSERT_NE(dz, nullptr);
-    EXPECT_EQ(dz->testId, 204);
-    one.BuildInputList(kPostHoc, &inputs);
-    const auto* d = dynamic_cast<const PropertyExDouble*>(inputs.Find("Effect size d"));
-    ASSERT_NE(d, nullptr);
-    EXPECT_EQ(d->testId, 203);
+    calc_test::ExpectEffectInput(pairs, kPostHoc, "Effect size dz", 204);
+    calc_test::ExpectEffectInput(one, kPostHoc, "Effect size d", 203);
     EXPECT_FALSE(one.exactFlag);
     EXPECT_FALSE(pairs.exactFlag);
 }
