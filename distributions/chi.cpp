@@ -15,6 +15,12 @@ constexpr double kEpsilon = 2.220446049250313e-16;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
+// The Poisson-weighted sums need some 20 sqrt(lambda/2) terms and the
+// quantile iteration evaluates them many times: beyond this noncentrality
+// (the limit of the noncentral F driver too) an answer would take seconds
+// and more, so larger values, like NaN and infinity, are refused.
+constexpr double kLargestNoncentrality = 1e10;
+
 // The chi-square texts carry 0.0 for an input out of range.
 void ThrowChiStatus(const char* where, int status, double bound, double answer) {
     ThrowDriverStatus(where, status, bound, answer, DriverErrorValues{0.0, bound, bound});
@@ -32,7 +38,7 @@ double NoncentralChiSquareCdf(double z, double df, double lambda, int* status) {
     *status = -1;
     if (std::isnan(z)) return z;
     if (z == kInfinity) return 1.0;
-    if (!(lambda >= 0.0 && df >= 0.0)) return kNaN;
+    if (!(lambda >= 0.0 && lambda <= kLargestNoncentrality && df >= 0.0)) return kNaN;
     *status = 0;
     if (df == 0.0 && z == 0.0 && lambda > 0.0) return std::exp(-lambda / 2.0);  // point mass at 0
     if (z <= 0.0) return 0.0;
@@ -114,6 +120,10 @@ double NoncentralChiSquareCdf(double z, double df, double lambda, int* status) {
 }
 
 double NoncentralChiSquarePdf(double z, double df, double lambda, bool* notConverged) {
+    if (!(lambda <= kLargestNoncentrality)) {
+        *notConverged = true;
+        return kNaN;
+    }
     const double h = lambda / 2.0;
     const double k0 = std::trunc(h);
     const double maxit = std::max(3.0 * k0, 1000.0);
@@ -145,7 +155,7 @@ double NoncentralChiSquarePdf(double z, double df, double lambda, bool* notConve
 }
 
 double NoncentralChiSquareQuantile(double prob, double df, double lambda, int* status) {
-    if (!(0.0 <= prob && prob <= 1.0 && df > 0.0 && lambda >= 0.0)) {
+    if (!(0.0 <= prob && prob <= 1.0 && df > 0.0 && lambda >= 0.0 && lambda <= kLargestNoncentrality)) {
         *status = -1;
         return kNaN;
     }
@@ -156,9 +166,13 @@ double NoncentralChiSquareQuantile(double prob, double df, double lambda, int* s
     // Start from the log-normal distribution with the same mean and variance.
     const double m = df + lambda;
     const double v = 2.0 * (df + 2.0 * lambda);
-    const double logSecondMoment = std::log(m * m + v);
-    const double mu = 2.0 * std::log(m) - logSecondMoment / 2.0;
-    const double sigma = std::sqrt(logSecondMoment - 2.0 * std::log(m));
+    // ln(m^2 + v) - 2 ln m taken as log1p(v / m^2): the difference of the
+    // logarithms cancels to 0 once v / m^2 nears the rounding (df near
+    // 1e15), m^2 overflows beyond 1e154, and a start at the mean leaves
+    // Newton steps that gain a factor e a step far into a tail.
+    const double logRatio = std::log1p(v / m / m);
+    const double mu = std::log(m) - logRatio / 2.0;
+    const double sigma = std::sqrt(logRatio);
     int which = 2, normalStatus = 0;
     double p = prob, q = 1.0 - prob, z = 0.0, mean = 0.0, sd = 1.0, bound = 0.0;
     cdfnor(&which, &p, &q, &z, &mean, &sd, &normalStatus, &bound);
@@ -224,6 +238,7 @@ double ChiDistribution::Pdf(double x) {
     const double df = p[1];
     const double z = x * scale_;
     if (lambda < 1e-100) return scale_ * GammaDensity(z, df / 2.0, 2.0, 0);
+    if (!(lambda <= kLargestNoncentrality)) ThrowChiStatus("ChiDist-Pdf", -1, 0.0, 0.0);
     bool notConverged = false;
     return scale_ * NoncentralChiSquarePdf(z, df, lambda, &notConverged);
 }
@@ -231,7 +246,8 @@ double ChiDistribution::Pdf(double x) {
 double ChiDistribution::Quantile(double prob) {
     const double lambda = p[0];
     double df = p[1];
-    if (std::fabs(lambda) >= 1e-100) {
+    // A NaN noncentrality takes the noncentral path, which refuses it.
+    if (!(std::fabs(lambda) < 1e-100)) {
         int status = 0;
         const double x = NoncentralChiSquareQuantile(prob, df, lambda, &status);
         ThrowChiStatus("ChiDist-Quantile", status, 0.0, x);

@@ -8,7 +8,8 @@
 // noncentrality lambda, p[1] the degrees of freedom, and a scale s: the
 // object describes X = Y / s with Y chi-square, so Cdf(x) = P(Y <= x s),
 // Pdf(x) = s f_Y(x s) and Quantile(prob) = q_Y(prob) / s. Every present
-// caller uses s = 1.
+// caller uses s = 1. The noncentral operations refuse a lambda above 1e10
+// (or NaN) as out of range (code 4, value 0), Pdf included.
 class ChiDistribution : public NoncentralDistribution {
 public:
     explicit ChiDistribution(double df = 1.0, double lambda = 0.0, double scale = 1.0)
@@ -39,14 +40,17 @@ private:
 // P(Y <= z) for Y noncentral chi-square with df degrees of freedom and
 // noncentrality lambda: a Poisson-weighted sum of central distribution
 // functions, summed from the Poisson mode in both directions. *status is
-// -1 when z is NaN or +infinity or lambda or df is negative, else 0.
+// -1 when z is NaN or +infinity, lambda or df is negative or lambda is
+// above 1e10 (or NaN), else 0.
 double NoncentralChiSquareCdf(double z, double df, double lambda, int* status);
 
 // Density of Y as a Poisson mixture of central densities; *notConverged is
-// set when the mixture ran out of terms.
+// set when the mixture ran out of terms, and with NaN returned when lambda
+// is above 1e10 (or NaN).
 double NoncentralChiSquarePdf(double z, double df, double lambda, bool* notConverged);
 
 // The z with P(Y <= z) = prob by a safeguarded Newton iteration. *status:
-// -1 for prob outside [0, 1], df <= 0 or lambda < 0; 1 when 1000 steps did
+// -1 for prob outside [0, 1], df <= 0, lambda < 0 or lambda above 1e10;
+// 1 when 1000 steps did
 // not converge; else 0.
 double NoncentralChiSquareQuantile(double prob, double df, double lambda, int* status);

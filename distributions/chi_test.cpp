@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <limits>
 
@@ -139,6 +140,69 @@ TEST(ChiDistributionTest, FailuresThrowWithTheirTexts) {
         ExpectQuorixError([&] { return c.quantile ? d.Quantile(c.arg) : d.Cdf(c.arg); }, c.message, c.code,
                           c.value, c.what);
     }
+}
+
+// At the largest noncentrality the sums accept, 1e10, against the closed
+// form of one degree of freedom at 50 digits (chi_limit_reference.py). The
+// terms number some 1.5 million; their rounding leaves about 3e-12 of the
+// distribution function and 1e-12 of the density.
+TEST(ChiDistributionTest, LargestNoncentralityAgreesWithTheClosedForm) {
+    const auto rows = ReadRowsFrom("verification/bounds", "chi_limit_reference.csv", "chi");
+    ASSERT_EQ(rows.size(), 7u);
+    for (const ReferenceRow& r : rows) {
+        ChiDistribution d(r.p[1], r.p[0]);
+        if (r.function == "cdf") ExpectRelative(d.Cdf(r.arg), r, 1e-11);
+        if (r.function == "pdf") ExpectRelative(d.Pdf(r.arg), r, 1e-11);
+        if (r.function == "quantile") ExpectRelative(d.Quantile(r.arg), r, 1e-10);
+    }
+}
+
+// The sums need some 20 sqrt(lambda / 2) terms: at lambda = 1e14 the
+// distribution function took seconds, and from about 1e20 on none of the
+// operations finished. Beyond 1e10 they are refused at once.
+TEST(ChiDistributionTest, NoncentralityBeyondTheSumsIsRefusedPromptly) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const auto start = std::chrono::steady_clock::now();
+    for (double lambda : {1.0000001e10, 1e14, 1e20, 1e300, kInf, nan}) {
+        ChiDistribution d(1.0, lambda);
+        const std::string what = "lambda " + std::to_string(lambda);
+        ExpectQuorixError([&] { d.Cdf(lambda); }, "ChiDist-Cdf: input parameter out of range", 4, 0.0,
+                          what);
+        ExpectQuorixError([&] { d.Pdf(lambda); }, "ChiDist-Pdf: input parameter out of range", 4, 0.0,
+                          what);
+        ExpectQuorixError([&] { d.Quantile(0.5); }, "ChiDist-Quantile: input parameter out of range", 4,
+                          0.0, what);
+        int status = 0;
+        bool notConverged = false;
+        EXPECT_TRUE(std::isnan(NoncentralChiSquareCdf(1.0, 1.0, lambda, &status))) << what;
+        EXPECT_EQ(status, -1) << what;
+        EXPECT_TRUE(std::isnan(NoncentralChiSquarePdf(1.0, 1.0, lambda, &notConverged))) << what;
+        EXPECT_TRUE(notConverged) << what;
+        EXPECT_TRUE(std::isnan(NoncentralChiSquareQuantile(0.5, 1.0, lambda, &status))) << what;
+        EXPECT_EQ(status, -1) << what;
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 2.0);
+}
+
+// The log-normal start of the quantile iteration lost its spread to
+// cancellation for df near 1e15 (starting at the mean, each Newton step
+// then gained only a factor e of a far tail: seconds for prob 1e-300) and
+// overflowed for df beyond 1e154 (no answer at all). Reference: the normal
+// quantile of 1e-300, -37.0470963 (mpmath), which the skewness (9e-8)
+// moves by about 2e-5 standard deviations; for df = 1e300 the mean.
+TEST(ChiDistributionTest, QuantileStartsNearTheAnswerForHugeDegreesOfFreedom) {
+    const auto start = std::chrono::steady_clock::now();
+    ChiDistribution wide(1e15, 1e8);
+    const double x = wide.Quantile(1e-300);
+    // Newton's steps converge quadratically, far inside their stopping step;
+    // 1e-4 of the probability is 3e-6 standard deviations here.
+    EXPECT_NEAR(wide.Cdf(x), 1e-300, 1e-4 * 1e-300);
+    const double sd = std::sqrt(2.0 * (1e15 + 2e8));
+    EXPECT_NEAR((x - (1e15 + 1e8)) / sd, -37.0470963, 1e-3);
+    EXPECT_NEAR(ChiDistribution(1e300, 1.0).Quantile(0.5) / 1e300, 1.0, 1e-10);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 2.0);
 }
 
 TEST(ChiDistributionTest, Names) {

@@ -8,6 +8,12 @@
 
 namespace {
 
+// The finite series takes about n/2 steps, and the quantile's bisection
+// sums it some 35 times: beyond this sample size an answer would take
+// seconds (a sample size near 1e18 would never finish), so larger ones are
+// refused.
+constexpr double kLargestSampleSize = 1e6;
+
 [[noreturn]] void OutOfRange(const char* where) {
     throw QuorixError(std::string(where) + ": input parameter out of range",
                       QuorixError::kOutOfRange, 0.0);
@@ -97,7 +103,7 @@ double CorrDistribution::Pdf(double x) {
 
 double CorrDistribution::Cdf(double x) {
     const double rho = p[0], n = p[1];
-    if (!(-1.0 <= x && x <= 1.0) || !(n >= 2.0) || !(-1.0 <= rho && rho <= 1.0))
+    if (!(-1.0 <= x && x <= 1.0) || !(2.0 <= n && n <= kLargestSampleSize) || !(-1.0 <= rho && rho <= 1.0))
         OutOfRange("CorrDist-Cdf");
     // The ends are exact; at x = rho = +-1 the series would divide 0 by 0.
     if (x == -1.0) return 0.0;
@@ -109,7 +115,7 @@ double CorrDistribution::Quantile(double prob) {
     const double rho = p[0], n = p[1];
     if (!(0.0 <= prob && prob <= 1.0) || !(-1.0 <= rho && rho <= 1.0))
         OutOfRange("CorrDist-Quantile");
-    if (!(n >= 2.0)) OutOfRange("CorrDist-Quantile");
+    if (!(2.0 <= n && n <= kLargestSampleSize)) OutOfRange("CorrDist-Quantile");
     double lo = -1.0, hi = 1.0, mid = 0.0;
     do {
         mid = (lo + hi) / 2.0;

@@ -21,10 +21,12 @@ class CorrDistribution : public NoncentralDistribution {
     double Pdf(double x) override;
     // Exact distribution function by the finite series in n rounded to the
     // nearest whole number. Throws QuorixError "CorrDist-Cdf: input parameter
-    // out of range" (code 4, value 0) for x or rho outside [-1, 1] or n < 2.
+    // out of range" (code 4, value 0) for x or rho outside [-1, 1], n < 2 or
+    // n > 1e6 (the series takes about n/2 steps).
     double Cdf(double x) override;
     // Bisection on [-1, 1] to 1e-10. Throws "CorrDist-Quantile: input
-    // parameter out of range" for prob outside [0, 1] or rho outside [-1, 1].
+    // parameter out of range" for prob outside [0, 1], rho outside [-1, 1],
+    // n < 2 or n > 1e6.
     double Quantile(double prob) override;
     double GetMean() override { return 0.0; }
     double GetVariance() override { return 1.0; }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "numerics/cdf_drivers.h"
 #include "numerics/incomplete_beta.h"
@@ -13,13 +14,19 @@ namespace {
 // multiply up (2^-1022 / 2^-52, the subnormal range and a margin).
 constexpr double kTiny = 1e-290;
 
+// The Poisson-weighted sums need some 20 sqrt(lambda/2) terms, and the
+// quantile iteration evaluates them many times: beyond the noncentral F
+// driver's limit an answer would take seconds and more, so larger values,
+// like NaN and infinity, are refused.
+constexpr double kLargestNoncentrality = 1e10;
+
 // Argument checks of the noncentral F driver: -4 f < 0, -5 df1 <= 0,
-// -6 df2 <= 0, -7 lambda < 0 (every failing bound is 0).
+// -6 df2 <= 0, -7 lambda < 0 or above 1e10 (every failing bound is 0).
 int NoncentralArgumentStatus(double f, double df1, double df2, double lambda) {
     if (!(f >= 0.0)) return -4;
     if (!(df1 > 0.0)) return -5;
     if (!(df2 > 0.0)) return -6;
-    if (!(lambda >= 0.0)) return -7;
+    if (!(lambda >= 0.0 && lambda <= kLargestNoncentrality)) return -7;
     return 0;
 }
 
@@ -27,6 +34,10 @@ int NoncentralArgumentStatus(double f, double df1, double df2, double lambda) {
 
 double NoncentralFDensity(double z, double df1, double df2, double lambda, bool* notConverged) {
     *notConverged = false;
+    if (!(lambda <= kLargestNoncentrality)) {
+        *notConverged = true;
+        return std::numeric_limits<double>::quiet_NaN();
+    }
     if (!(z > 0.0)) return 0.0;  // as the central density: 0 at and below 0
     const double a = df1 / 2.0;
     const double b = df2 / 2.0;
@@ -216,6 +227,7 @@ double FDistribution::Pdf(double x) {
     const double lambda = p[0];
     const double z = x * scale_;
     if (lambda < 1e-100) return scale_ * CentralFDensity(z, p[1], p[2], 0);
+    if (!(lambda <= kLargestNoncentrality)) ThrowDriverStatus("FDist-Pdf", -7, 0.0, 0.0);
     bool notConverged = false;
     const double density = NoncentralFDensity(z, p[1], p[2], lambda, &notConverged);
     if (notConverged) {

@@ -8,7 +8,8 @@
 // noncentrality lambda, p[1] the numerator and p[2] the denominator degrees
 // of freedom, and a scale s: the object describes X = Y / s with Y an F
 // variable, so Cdf(x) = P(Y <= x s), Pdf(x) = s f_Y(x s) and
-// Quantile(prob) = q_Y(prob) / s.
+// Quantile(prob) = q_Y(prob) / s. The noncentral operations refuse a lambda
+// above 1e10 as out of range (code 4), as the noncentral F driver does.
 class FDistribution : public NoncentralDistribution {
 public:
     explicit FDistribution(double df1 = 1.0, double df2 = 1.0, double lambda = 0.0, double scale = 1.0)
@@ -50,5 +51,6 @@ double NoncentralFQuantile(double prob, double df1, double df2, double lambda, b
 
 // Density of a noncentral F variable at z as a Poisson mixture of scaled
 // beta densities, summed from the Poisson mode outwards; *notConverged is set
-// when the mixture ran out of terms.
+// when the mixture ran out of terms, and with NaN returned when lambda is
+// above 1e10 (or NaN).
 double NoncentralFDensity(double z, double df1, double df2, double lambda, bool* notConverged);

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <limits>
+#include <string>
 
 #include "distributions/reference_rows_test_support.h"
 
@@ -118,6 +120,28 @@ TEST(FDistributionTest, FailuresThrowWithTheirTexts) {
             },
             c.message, c.code, c.value, c.what);
     }
+}
+
+// The noncentral sums need some 20 sqrt(lambda / 2) terms: at lambda = 1e15
+// the distribution function took a second, the density and the quantile
+// far longer, and from about 1e20 on nothing finished. As the noncentral F
+// driver does, lambda above 1e10 is refused at once.
+TEST(FDistributionTest, NoncentralityBeyondTheSumsIsRefusedPromptly) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const auto start = std::chrono::steady_clock::now();
+    for (double lambda : {1.0000001e10, 1e15, 1e20, 1e300, std::numeric_limits<double>::infinity(), nan}) {
+        FDistribution d(3.0, 10.0, lambda);
+        const std::string what = "lambda " + std::to_string(lambda);
+        ExpectQuorixError([&] { d.Cdf(1e9); }, "FDist-Cdf: input parameter out of range", 4, 0.0, what);
+        ExpectQuorixError([&] { d.Pdf(1e9); }, "FDist-Pdf: input parameter out of range", 4, 0.0, what);
+        ExpectQuorixError([&] { d.Quantile(0.5); }, "FDist-Quantile: input parameter out of range", 4, 0.0,
+                          what);
+        bool notConverged = false;
+        EXPECT_TRUE(std::isnan(NoncentralFDensity(1e9, 3.0, 10.0, lambda, &notConverged))) << what;
+        EXPECT_TRUE(notConverged) << what;
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 2.0);
 }
 
 TEST(FDistributionTest, NamesAndParameters) {

@@ -42,7 +42,11 @@ double HypergeometricDistribution::GetVariance() {
 }
 
 int HypergeometricDistribution::RoundedMean() {
-    return static_cast<int>(std::floor(GetMean() + 0.5));
+    // An empty population (N = 0, hence n = K = 0) has the mean 0/0; its
+    // only count is 0. A NaN converted to int would be undefined, and the
+    // sums from that "mode" would run through the whole int range.
+    const double mean = GetMean();
+    return std::isnan(mean) ? 0 : static_cast<int>(std::floor(mean + 0.5));
 }
 
 double HypergeometricDistribution::RatioDown(double j) const {
@@ -178,7 +182,8 @@ double HypergeometricDistribution::Quantile(double prob) {
 
 double HypergeometricDistribution::FindTwoSidedBounds(double target, int* lower, int* upper) {
     const int limit = static_cast<int>(Whole(std::min(p[0], p[1])));
-    const double mean = GetMean();
+    // 0/0 for an empty population, whose only count is 0.
+    const double mean = std::isnan(GetMean()) ? 0.0 : GetMean();
     *lower = static_cast<int>(std::floor(mean));
     *upper = static_cast<int>(std::ceil(mean));
     if (*lower == *upper) ++*upper;

@@ -134,6 +134,20 @@ TEST(HypergeometricTest, TwoSidedBoundsOfHandCheckedCases) {
     EXPECT_GT(cases, 10);
 }
 
+// An empty population (n = K = N = 0) has the single count 0. Its mean is
+// 0/0: the count taken for the mode was a NaN converted to int, from which
+// the quantile's sums walked through the whole int range.
+TEST(HypergeometricTest, EmptyPopulationHasTheSingleCountZero) {
+    HypergeometricDistribution d(0.0, 0.0, 0.0);
+    for (double prob : {1e-300, 0.5, 1.0}) EXPECT_EQ(d.Quantile(prob), 0.0) << prob;
+    EXPECT_EQ(d.Pdf(0.0), 1.0);
+    EXPECT_EQ(d.Cdf(0.0), 1.0);
+    int lower = -1, upper = -1;
+    EXPECT_EQ(d.FindTwoSidedBounds(0.95, &lower, &upper), 1.0);
+    EXPECT_EQ(lower, 0);
+    EXPECT_EQ(upper, 0);
+}
+
 TEST(HypergeometricTest, ParametersAndMoments) {
     HypergeometricDistribution d(10.0, 5.0, 20.0);
     EXPECT_EQ(d.GetName(), "Hypergeometric");

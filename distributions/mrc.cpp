@@ -253,31 +253,40 @@ double MRCDistribution::Cdf(double x) {
     // A population correlation of one puts all mass at R^2 = 1.
     if (rho2 == 1.0) return 0.0;
 
-    if (method_ == kNoncentralF) {
-        const double phi = rho2 / (1.0 - rho2);
-        const double g1 = 1.0 + phi;
-        double u[4];
-        for (int j = 1; j <= 3; ++j) u[j] = (std::pow(g1, j) - 1.0) * (N - 1.0) + m;
-        const double g = (u[2] - std::sqrt(u[2] * u[2] - u[1] * u[3])) / u[1];
-        const double s = std::sqrt(nu2 * (N - 1.0) * g1);
-        const double lambda = s * phi / (g * g);
-        const double nu1 = (u[2] - 2.0 * phi * s) / (g * g);
-        FDistribution approx(nu1, nu2, lambda);
-        return approx.Cdf(x / (1.0 - x) * nu2 / (nu1 * g));
-    }
-    if (method_ == kChiSquareExpansion) {
-        const double theta = (N - 1.0) * rho2 / (1.0 - rho2);
-        const double y = nu2 * x / (1.0 - x);
-        double f[5];
-        for (int j = 0; j < 5; ++j) {
-            ChiDistribution chi(m + 2.0 * j, theta);
-            f[j] = chi.Cdf(y);
+    // The approximations build noncentral F and chi-square distributions
+    // whose noncentrality grows with N rho^2 / (1 - rho^2); one beyond their
+    // range (1e10, where their sums would take seconds) is this input's.
+    try {
+        if (method_ == kNoncentralF) {
+            const double phi = rho2 / (1.0 - rho2);
+            const double g1 = 1.0 + phi;
+            double u[4];
+            for (int j = 1; j <= 3; ++j) u[j] = (std::pow(g1, j) - 1.0) * (N - 1.0) + m;
+            const double g = (u[2] - std::sqrt(u[2] * u[2] - u[1] * u[3])) / u[1];
+            const double s = std::sqrt(nu2 * (N - 1.0) * g1);
+            const double lambda = s * phi / (g * g);
+            const double nu1 = (u[2] - 2.0 * phi * s) / (g * g);
+            FDistribution approx(nu1, nu2, lambda);
+            return approx.Cdf(x / (1.0 - x) * nu2 / (nu1 * g));
         }
-        return f[0] + ((m * (m - 2.0) + theta * theta) * f[0] -
-                       2.0 * (m * m - m * theta + theta * theta) * f[1] +
-                       (m * (m + 2.0) - 4.0 * (m + 1.0) * theta + 2.0 * theta * theta) * f[2] +
-                       2.0 * theta * (m + 2.0 - theta) * f[3] + theta * theta * f[4]) /
-                          (4.0 * nu2);
+        if (method_ == kChiSquareExpansion) {
+            const double theta = (N - 1.0) * rho2 / (1.0 - rho2);
+            const double y = nu2 * x / (1.0 - x);
+            double f[5];
+            for (int j = 0; j < 5; ++j) {
+                ChiDistribution chi(m + 2.0 * j, theta);
+                f[j] = chi.Cdf(y);
+            }
+            return f[0] + ((m * (m - 2.0) + theta * theta) * f[0] -
+                           2.0 * (m * m - m * theta + theta * theta) * f[1] +
+                           (m * (m + 2.0) - 4.0 * (m + 1.0) * theta + 2.0 * theta * theta) * f[2] +
+                           2.0 * theta * (m + 2.0 - theta) * f[3] + theta * theta * f[4]) /
+                              (4.0 * nu2);
+        }
+    } catch (const QuorixError& e) {
+        if (e.GetCode() == QuorixError::kOutOfRange)
+            Fail("MRCDist-Cdf", "input parameter out of range", QuorixError::kOutOfRange);
+        throw;
     }
     bool converged = true;
     // The series from the largest weight serves every rho^2 up to

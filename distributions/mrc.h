@@ -33,8 +33,10 @@ class MRCDistribution : public NoncentralDistribution {
     // beyond any sample size and correlation in use). Never throws.
     double Pdf(double x) override;
     // Throws QuorixError "MRCDist-Cdf: input parameter out of range" (code 4,
-    // value 0) for x or rho^2 outside [0, 1], k < 2 or N < k, and "MRCDist-Cdf:
-    // failed to converge" (code 5) when the mixture could not be summed.
+    // value 0) for x or rho^2 outside [0, 1], k < 2 or N < k, or when the
+    // noncentrality of method 1 or 2 exceeds the 1e10 of the F and chi-square
+    // families, and "MRCDist-Cdf: failed to converge" (code 5) when the
+    // mixture could not be summed.
     double Cdf(double x) override;
     // Bisection to 1e-8 within a bracket walked out from rho^2.
     double Quantile(double prob) override;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 #include "distributions/f.h"
@@ -122,6 +123,28 @@ TEST(MRCDistributionTest, RangesAndErrors) {
     EXPECT_EQ(d.GetParamName(3), "");
     EXPECT_EQ(d.GetMean(), 0.0);
     EXPECT_EQ(d.GetVariance(), 1.0);
+}
+
+// The approximations' noncentral F and chi-square distributions have a
+// noncentrality that grows with N rho^2 / (1 - rho^2); for N = 1e15 their
+// sums took seconds or never finished. They now refuse it, and the refusal
+// is this family's.
+TEST(MRCDistributionTest, ApproximationsBeyondTheNoncentralRangeAreRefused) {
+    const auto start = std::chrono::steady_clock::now();
+    for (int method : {MRCDistribution::kNoncentralF, MRCDistribution::kChiSquareExpansion}) {
+        for (double N : {1e15, 1e100}) {
+            MRCDistribution d(0.07, 7.0, N);
+            d.SetMethod(method);
+            const std::string what = "method " + std::to_string(method) + " N " + std::to_string(N);
+            ExpectQuorixError([&] { d.Cdf(0.3); }, "MRCDist-Cdf: input parameter out of range",
+                              QuorixError::kOutOfRange, 0.0, what);
+            // The quantile's bracket is walked out by Cdf, whose text it passes on.
+            ExpectQuorixError([&] { d.Quantile(0.5); }, "MRCDist-Cdf: input parameter out of range",
+                              QuorixError::kOutOfRange, 0.0, what);
+        }
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 2.0);
 }
 
 // Confidence limits for rho^2 from an observed R^2, against the rho^2 at

@@ -17,6 +17,8 @@ constexpr double kFirstStep = 0.5;
 constexpr double kStepMultiplier = 5.0;
 constexpr double kTiny = 1e-100;
 constexpr double kHuge = 1e100;
+// The largest noncentrality cumfnc sums.
+constexpr double kLargestNoncentrality = 1e10;
 
 // The argument checks of one driver call, made in argument order: after
 // the first failure every later check is skipped. Each test is written so
@@ -328,7 +330,11 @@ void cdffnc(int* which, double* p, double* q, double* f, double* dfn, double* df
     if (*which != 2) check.Low(*f, 0.0, false, 4);
     if (*which != 3) check.Low(*dfn, 0.0, true, 5).Finite(*dfn, 5);
     if (*which != 4) check.Low(*dfd, 0.0, true, 6).Finite(*dfd, 6);
-    if (*which != 5) check.Low(*phonc, 0.0, false, 7).Finite(*phonc, 7);
+    // cumfnc refuses a noncentrality above 1e10 (its sums would need too
+    // many terms) by answering NaN, which would surface as status 10; say
+    // which argument is out of range instead. An infinite one keeps the
+    // limit of the other parameters, the largest double.
+    if (*which != 5) check.Low(*phonc, 0.0, false, 7).Finite(*phonc, 7).High(*phonc, kLargestNoncentrality, 7);
     if (check.Failed()) return;
 
     const double target = *p;

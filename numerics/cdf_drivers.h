@@ -48,7 +48,8 @@ void cdff(int* which, double* p, double* q, double* f, double* dfn, double* dfd,
 
 // Noncentral F with noncentrality phonc. which 1: p, q; 2: f; 3: dfn; 4: dfd;
 // 5: phonc. The searches use the lower tail only; q is neither checked nor
-// read.
+// read. A phonc above 1e10 is refused as argument -7 with that bound (an
+// infinite one with the largest double).
 void cdffnc(int* which, double* p, double* q, double* f, double* dfn, double* dfd, double* phonc, int* status,
             double* bound);
 

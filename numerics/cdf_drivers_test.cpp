@@ -298,6 +298,11 @@ TEST(CdfDrivers, StatusAndBound) {
         {"infinite df, t", {"cdft", 2, 0.5, 0.5, {5, INFINITY}}, -5, largest},
         {"infinite dfd", {"cdff", 1, 0.5, 0.5, {1, 3, INFINITY}}, -6, largest},
         {"infinite noncentrality", {"cdffnc", 2, 0.5, 0.5, {7, 3, 3, INFINITY}}, -7, largest},
+        // Above 1e10 the noncentral F sums are refused as such (which 1 came
+        // back with NaN and status 10, the search with status 1, an answer
+        // "below the lower bound").
+        {"noncentrality above 1e10", {"cdffnc", 1, 0.5, 0.5, {7, 3, 3, 1.0000001e10}}, -7, 1e10},
+        {"noncentrality 1e20 in the search", {"cdffnc", 2, 0.5, 0.5, {7, 3, 3, 1e20}}, -7, 1e10},
         {"infinite mean", {"cdfnor", 1, 0.5, 0.5, {1, -INFINITY, 1}}, -5, -largest},
         {"infinite sd", {"cdfnor", 2, 0.3, 0.7, {1, 0, INFINITY}}, -6, largest},
         // P(F <= 3.5) over dfn starts at 1, dips below the target 0.9746 and
