@@ -47,8 +47,16 @@ double PoissonDistribution::QuantileBySearch(double prob) {
     // counts between a bracket that grows from the mean.
     const double lambda = p[0];
     const double spread = std::sqrt(lambda);
+    // Beyond 2^53 not every count is a double, and beyond some 1e33 ten
+    // standard deviations are less than the spacing of the doubles near
+    // lambda: a step that no longer moves an end, or a midpoint that equals
+    // one, ends the search at the smallest double count reaching prob.
     double lo = std::max(0.0, std::floor(lambda - 10.0 * spread));
-    while (lo > 0.0 && Cdf(lo) >= prob) lo = std::max(0.0, std::floor(lo - 10.0 * spread));
+    while (lo > 0.0 && Cdf(lo) >= prob) {
+        const double lower = std::max(0.0, std::floor(lo - 10.0 * spread));
+        if (lower == lo) break;
+        lo = lower;
+    }
     if (Cdf(lo) >= prob) return lo;
     double hi = std::ceil(lambda + 10.0 * spread);
     for (int grow = 0; Cdf(hi) < prob; ++grow) {
@@ -59,7 +67,8 @@ double PoissonDistribution::QuantileBySearch(double prob) {
     }
     // Cdf(lo) < prob <= Cdf(hi).
     while (hi - lo > 1.0) {
-        const double mid = std::floor((lo + hi) / 2.0);
+        const double mid = std::floor(lo / 2.0 + hi / 2.0);
+        if (!(lo < mid && mid < hi)) break;
         if (Cdf(mid) >= prob) {
             hi = mid;
         } else {
@@ -72,7 +81,8 @@ double PoissonDistribution::QuantileBySearch(double prob) {
 double PoissonDistribution::Quantile(double prob) {
     const double lambda = p[0];
     int status = 0;
-    if (!(lambda >= 0.0)) status = -1;
+    // An infinite mean has no count to search for.
+    if (!(lambda >= 0.0 && lambda <= DBL_MAX)) status = -1;
     if (!(0.0 <= prob && prob <= 1.0)) status -= 1;
     if (status < 0) OutOfRange("Poisson-Quantile");
     if (prob == 0.0) return 0.0;

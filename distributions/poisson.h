@@ -15,7 +15,8 @@ public:
     double Cdf(double x) override;
     // The smallest count k with P(X <= k) >= prob; the largest double for
     // prob = 1. Small means sum the probabilities from 0; means above 1e4
-    // search on Cdf.
+    // search on Cdf, to the spacing of the doubles where that exceeds 1. An
+    // infinite mean is out of range.
     double Quantile(double prob) override;
     double GetMean() override { return p[0]; }
     double GetVariance() override { return p[0]; }

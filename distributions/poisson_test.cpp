@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <chrono>
 #include <cmath>
 
 #include "distributions/reference_rows_test_support.h"
@@ -69,6 +70,29 @@ TEST(PoissonDistributionTest, LargeMeanQuantileIsTheSmallestCountReachingProb) {
             EXPECT_LT(d.Cdf(k - 1.0), prob) << lambda << " " << prob;
         }
     }
+}
+
+// Beyond 2^53 the midpoint of two neighbouring double counts is one of
+// them, and beyond some 1e33 ten standard deviations do not move lambda:
+// the search never ended for a mean of 1e17 and more. It now stops at the
+// spacing of the doubles. Reference: the normal quantile of 1e-300,
+// -37.0470963 standard deviations (mpmath), which the skewness moves by
+// 1e-5 at most here; at 1e300 no double lies that close to lambda.
+TEST(PoissonDistributionTest, QuantileOfAHugeMeanEndsAtTheSpacingOfTheDoubles) {
+    const auto start = std::chrono::steady_clock::now();
+    for (double lambda : {1e17, 1e20}) {
+        PoissonDistribution d(lambda);
+        EXPECT_NEAR((d.Quantile(1e-300) - lambda) / std::sqrt(lambda), -37.0470963, 1e-3) << lambda;
+        EXPECT_NEAR((d.Quantile(0.5) - lambda) / std::sqrt(lambda), 0.0, 1e-3) << lambda;
+    }
+    for (double lambda : {1e300, DBL_MAX}) {
+        PoissonDistribution d(lambda);
+        for (double prob : {1e-300, 0.5}) EXPECT_NEAR(d.Quantile(prob) / lambda, 1.0, 1e-15) << lambda;
+    }
+    ExpectQuorixError([] { return PoissonDistribution(INFINITY).Quantile(0.5); },
+                      "Poisson-Quantile: input parameter out of range", 4, 0.0, "Quantile, lambda infinite");
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 2.0);
 }
 
 TEST(PoissonDistributionTest, FailuresThrowWithTheirTexts) {
