@@ -351,7 +351,12 @@ double NoncentralTQuantile(double prob, double nu, double delta, int* status) {
         f0 = f1;
         if (std::fabs(step) <= std::fabs(x0) * tol) break;
     }
-    if (steps >= 1000 && std::fabs(f0 - prob) / prob > 1e-7) *status = 1;
+    // Far in a tail the steps can run out of doubles (an answer beyond
+    // them, or a distribution function that no longer resolves prob) and
+    // end on an infinite x or one whose probability is not prob: a failure,
+    // never an answer.
+    if ((steps >= 1000 || !std::isfinite(x0)) && std::fabs(f0 - prob) / prob > 1e-7) *status = 1;
+    if (!std::isfinite(x0)) *status = 1;
     return x0;
 }
 

@@ -49,5 +49,6 @@ double NoncentralTDensitySeries(double x, double nu, double delta, bool* converg
 double NoncentralTDensityDifference(double x, double nu, double delta);
 
 // The x with P(T <= x) = prob by a safeguarded Newton iteration. *status -1
-// for prob outside [0, 1], 1 when 1000 steps did not converge, else 0.
+// for prob outside [0, 1], 1 when 1000 steps did not converge or the steps
+// ran out of doubles (an infinite x for 0 < prob < 1), else 0.
 double NoncentralTQuantile(double prob, double nu, double delta, int* status);

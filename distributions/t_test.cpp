@@ -175,6 +175,25 @@ TEST(TDistributionTest, HugeDegreesOfFreedomUseTheNormalLimit) {
     EXPECT_NEAR(d.Quantile(0.975), 1.0 + 1.959963984540054, 1e-12);
 }
 
+// With one degree of freedom the lower tail is a power law: T = (Z + delta)
+// / |W|, so P(T <= x) -> 2 phi(0) (phi(delta) - delta Phi(-delta)) / |x| as
+// x -> -infinity (mpmath for the constants), far enough out for the 1/x^2
+// terms to vanish. Beyond the reach of the iteration (prob 1e-300, the
+// answer near -1e300) the steps ran out of doubles and returned +infinity
+// as the answer; that is a failure now.
+TEST(TDistributionTest, FarLowerTailQuantileIsThePowerLawOrAFailure) {
+    const struct {
+        double delta, constant;
+    } cases[] = {{1.0, 0.0664761276579401285}, {-1.0, 0.864360688460805484}};
+    for (const auto& c : cases) {
+        TDistribution d(1.0, c.delta);
+        EXPECT_NEAR(d.Quantile(1e-40), -c.constant / 1e-40, 1e-7 * c.constant / 1e-40) << c.delta;
+    }
+    TDistribution d(1.0, -1.0);
+    ExpectQuorixError([&] { d.Quantile(1e-300); }, "TDist-Quantile: answer below lower search bound",
+                      QuorixError::kBelowLowerBound, 0.0, "Quantile(1e-300)");
+}
+
 TEST(TDistributionTest, QuantileEndsAndMoments) {
     TDistribution d(9.0, 2.0);
     EXPECT_EQ(d.Quantile(0.0), -kInf);
