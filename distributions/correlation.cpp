@@ -11,7 +11,7 @@ namespace {
 // The finite series takes about n/2 steps, and the quantile's bisection
 // sums it some 35 times: beyond this sample size an answer would take
 // seconds (a sample size near 1e18 would never finish), so larger ones are
-// refused.
+// refused (and the density is 0 there, as outside its other ranges).
 constexpr double kLargestSampleSize = 1e6;
 
 [[noreturn]] void OutOfRange(const char* where) {
@@ -97,7 +97,12 @@ double CorrelationDensitySeries(double x, double rho, double n, double eps, int 
 
 double CorrDistribution::Pdf(double x) {
     const double rho = p[0], n = p[1];
-    if (!(-1.0 <= x && x <= 1.0) || !(n >= 2.0) || !(-1.0 <= rho && rho <= 1.0)) return 0.0;
+    // Beyond the sample sizes of the distribution function the density's
+    // factor, a difference of log-gamma values near n ln n, and its powers of
+    // order n, which cancel at x = rho, keep fewer and fewer digits (none
+    // near 1e18): such an n is outside the range here too.
+    if (!(-1.0 <= x && x <= 1.0) || !(2.0 <= n && n <= kLargestSampleSize) || !(-1.0 <= rho && rho <= 1.0))
+        return 0.0;
     return CorrelationDensitySeries(x, rho, n, 1e-14, 1000);
 }
 

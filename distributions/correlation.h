@@ -16,8 +16,9 @@ class CorrDistribution : public NoncentralDistribution {
     }
 
     // Exact density by the hypergeometric series (Hotelling's form), 0 for
-    // arguments or parameters outside their ranges; never throws. With
-    // |rho| = 1 the distribution is a point mass: +infinity at x = rho.
+    // arguments or parameters outside their ranges (n as for Cdf, 2 to 1e6);
+    // never throws. With |rho| = 1 the distribution is a point mass:
+    // +infinity at x = rho.
     double Pdf(double x) override;
     // Exact distribution function by the finite series in n rounded to the
     // nearest whole number. Throws QuorixError "CorrDist-Cdf: input parameter

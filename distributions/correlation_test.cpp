@@ -48,6 +48,11 @@ TEST(CorrDistributionTest, SampleSizeBeyondTheSeriesIsRefusedPromptly) {
         const double tx = x * std::sqrt(n - 2.0) / std::sqrt(1.0 - x * x);
         EXPECT_NEAR(r.Cdf(x), t.Cdf(tx), 5e-12) << "x " << x;
     }
+    // The density's factor is a difference of log-gamma values near 1.3e7,
+    // good to about 1e-9 at n = 1e6 (reference: corr_limit_reference.py);
+    // beyond, the density is 0 as outside its other ranges.
+    EXPECT_NEAR(CorrDistribution(0.07, 1e6).Pdf(0.0705), 353.39026714784399, 1e-9 * 353.4);
+    EXPECT_EQ(CorrDistribution(0.07, 1e6 + 1.0).Pdf(0.0705), 0.0);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_LT(seconds, 2.0);
 }
