@@ -14,6 +14,11 @@ namespace {
 constexpr double kEpsilon = 2.220446049250313e-16;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
+// The central distribution functions beneath the noncentral sums lose
+// digits beyond some 1e16 degrees of freedom (1e-8 of a tail probability at
+// 1e18, most of it at 1e20, and no answer at all from about 1e30): larger
+// df, like an infinite one, are refused.
+constexpr double kLargestDegreesOfFreedom = 1e15;
 
 // The Poisson-weighted sums need some 20 sqrt(lambda/2) terms and the
 // quantile iteration evaluates them many times: beyond this noncentrality
@@ -38,7 +43,8 @@ double NoncentralChiSquareCdf(double z, double df, double lambda, int* status) {
     *status = -1;
     if (std::isnan(z)) return z;
     if (z == kInfinity) return 1.0;
-    if (!(lambda >= 0.0 && lambda <= kLargestNoncentrality && df >= 0.0)) return kNaN;
+    if (!(lambda >= 0.0 && lambda <= kLargestNoncentrality && df >= 0.0 && df <= kLargestDegreesOfFreedom))
+        return kNaN;
     *status = 0;
     if (df == 0.0 && z == 0.0 && lambda > 0.0) return std::exp(-lambda / 2.0);  // point mass at 0
     if (z <= 0.0) return 0.0;
@@ -155,7 +161,8 @@ double NoncentralChiSquarePdf(double z, double df, double lambda, bool* notConve
 }
 
 double NoncentralChiSquareQuantile(double prob, double df, double lambda, int* status) {
-    if (!(0.0 <= prob && prob <= 1.0 && df > 0.0 && lambda >= 0.0 && lambda <= kLargestNoncentrality)) {
+    if (!(0.0 <= prob && prob <= 1.0 && df > 0.0 && df <= kLargestDegreesOfFreedom && lambda >= 0.0 &&
+          lambda <= kLargestNoncentrality)) {
         *status = -1;
         return kNaN;
     }
@@ -164,13 +171,13 @@ double NoncentralChiSquareQuantile(double prob, double df, double lambda, int* s
     if (prob == 1.0) return kInfinity;
 
     // Start from the log-normal distribution with the same mean and variance.
+    // Mean m and variance v = 2 (df + 2 lambda).
     const double m = df + lambda;
-    const double v = 2.0 * (df + 2.0 * lambda);
     // ln(m^2 + v) - 2 ln m taken as log1p(v / m^2): the difference of the
     // logarithms cancels to 0 once v / m^2 nears the rounding (df near
-    // 1e15), m^2 overflows beyond 1e154, and a start at the mean leaves
-    // Newton steps that gain a factor e a step far into a tail.
-    const double logRatio = std::log1p(v / m / m);
+    // 1e15), and a start at the mean leaves Newton steps that gain a factor
+    // e a step far into a tail.
+    const double logRatio = std::log1p(2.0 * ((df + 2.0 * lambda) / m) / m);
     const double mu = std::log(m) - logRatio / 2.0;
     const double sigma = std::sqrt(logRatio);
     int which = 2, normalStatus = 0;

@@ -9,7 +9,8 @@
 // object describes X = Y / s with Y chi-square, so Cdf(x) = P(Y <= x s),
 // Pdf(x) = s f_Y(x s) and Quantile(prob) = q_Y(prob) / s. Every present
 // caller uses s = 1. The noncentral operations refuse a lambda above 1e10
-// (or NaN) as out of range (code 4, value 0), Pdf included.
+// (or NaN) as out of range (code 4, value 0), Pdf included, and Cdf and
+// Quantile a df above 1e15.
 class ChiDistribution : public NoncentralDistribution {
 public:
     explicit ChiDistribution(double df = 1.0, double lambda = 0.0, double scale = 1.0)
@@ -40,8 +41,8 @@ private:
 // P(Y <= z) for Y noncentral chi-square with df degrees of freedom and
 // noncentrality lambda: a Poisson-weighted sum of central distribution
 // functions, summed from the Poisson mode in both directions. *status is
-// -1 when z is NaN or +infinity, lambda or df is negative or lambda is
-// above 1e10 (or NaN), else 0.
+// -1 when z is NaN or +infinity, lambda or df is negative, df is above
+// 1e15 or lambda above 1e10 (or either NaN), else 0.
 double NoncentralChiSquareCdf(double z, double df, double lambda, int* status);
 
 // Density of Y as a Poisson mixture of central densities; *notConverged is
@@ -50,7 +51,8 @@ double NoncentralChiSquareCdf(double z, double df, double lambda, int* status);
 double NoncentralChiSquarePdf(double z, double df, double lambda, bool* notConverged);
 
 // The z with P(Y <= z) = prob by a safeguarded Newton iteration. *status:
-// -1 for prob outside [0, 1], df <= 0, lambda < 0 or lambda above 1e10;
+// -1 for prob outside [0, 1], df <= 0 or above 1e15, lambda < 0 or lambda
+// above 1e10;
 // 1 when 1000 steps did
 // not converge; else 0.
 double NoncentralChiSquareQuantile(double prob, double df, double lambda, int* status);

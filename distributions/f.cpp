@@ -153,6 +153,16 @@ double NoncentralFQuantile(double prob, double df1, double df2, double lambda, b
     double p = prob, q = 1.0 - prob, f = 0.0, bound = 0.0, dfd = df2;
     double dfn = (df1 + lambda) * (df1 + lambda) / (df1 + 2.0 * lambda);
     cdff(&which, &p, &q, &f, &dfn, &dfd, &status, &bound);
+    // With a tiny df2 the answer can lie beyond the largest double: the steps
+    // would climb a factor 5 at a time to its end and then halve back
+    // (thousands of sums at a large lambda), and stop on a point near it
+    // as if that were the answer.
+    // (The top is kept where df1 z and df1 z + df2 stay finite.)
+    const double top = std::numeric_limits<double>::max() / 4.0 / std::max(df1, 1.0);
+    if (NoncentralFCdf(top, df1, df2, lambda) < prob) {
+        *converged = false;
+        return std::numeric_limits<double>::infinity();
+    }
     double x0 = status == 0 && f > 0.0 ? f * (df1 + lambda) / df1 : (df1 + lambda) / df1;
     double f0 = NoncentralFCdf(x0, df1, df2, lambda);
     for (int steps = 0; steps < 1000; ++steps) {
@@ -160,7 +170,7 @@ double NoncentralFQuantile(double prob, double df1, double df2, double lambda, b
         bool ignored = false;
         double x1 = x0 - d / NoncentralFDensity(x0, df1, df2, lambda, &ignored);
         if (!std::isfinite(x1)) x1 = d > 0.0 ? x0 / 5.0 : 5.0 * x0;
-        x1 = std::clamp(x1, x0 / 5.0, 5.0 * x0);
+        x1 = std::clamp(x1, x0 / 5.0, std::min(5.0 * x0, top));
         double f1 = NoncentralFCdf(x1, df1, df2, lambda);
         // Halve the step while it does not reduce the error.
         // (At most 200 halvings: among subnormal numbers the midpoint can
@@ -219,7 +229,7 @@ double FDistribution::Quantile(double prob) {
     if (prob == 0.0) return 0.0;
     bool converged = true;
     f = NoncentralFQuantile(prob, df1, df2, lambda, &converged);
-    if (!converged) ThrowDriverStatus("FDist-Quantile", 1, 0.0, f);
+    if (!converged) ThrowDriverStatus("FDist-Quantile", f == INFINITY ? 2 : 1, 0.0, f);
     return f / scale_;
 }
 

@@ -140,6 +140,12 @@ TEST(FDistributionTest, NoncentralityBeyondTheSumsIsRefusedPromptly) {
         EXPECT_TRUE(std::isnan(NoncentralFDensity(1e9, 3.0, 10.0, lambda, &notConverged))) << what;
         EXPECT_TRUE(notConverged) << what;
     }
+    // With df2 = 1e-10 the denominator chi-square lies below 1e-1000000000
+    // with probability near 1, so P(F <= x) stays far below 1/2 up to the
+    // largest double: the steps climbed to its end and returned a point near
+    // it as the median, after some 6 s at lambda = 1e8.
+    ExpectQuorixError([] { FDistribution(1e-10, 1e-10, 1e8).Quantile(0.5); },
+                      "FDist-Quantile: answer above upper search bound", 3, 0.0, "median beyond the doubles");
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_LT(seconds, 2.0);
 }
