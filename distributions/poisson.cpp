@@ -14,6 +14,11 @@ namespace {
 // would take 1e9 terms.
 constexpr double kLargeMean = 1e4;
 
+// P(X <= k) is a central chi-square tail with 2(k + 1) degrees of freedom,
+// whose routine loses digits beyond some 1e16 of them (1e-6 of a tail at a
+// mean of 1e20, probabilities above 1 from 1e30): larger means are refused.
+constexpr double kLargestMean = 1e15;
+
 [[noreturn]] void OutOfRange(const char* where) {
     throw QuorixError(std::string(where) + ": input parameter out of range", QuorixError::kOutOfRange, 0.0);
 }
@@ -31,7 +36,7 @@ double PoissonDistribution::Cdf(double x) {
     const double lambda = p[0];
     if (x < 0.0) return 0.0;
     if (lambda == 0.0) return 1.0;
-    if (!(lambda > 0.0) || std::isnan(x)) OutOfRange("Poisson-Cdf");
+    if (!(lambda > 0.0 && lambda <= kLargestMean) || std::isnan(x)) OutOfRange("Poisson-Cdf");
     if (x == INFINITY) return 1.0;
     // P(X <= k) = P(chi-square with 2(k + 1) df > 2 lambda), taken as the
     // upper tail itself so that small probabilities keep their digits.
@@ -47,10 +52,10 @@ double PoissonDistribution::QuantileBySearch(double prob) {
     // counts between a bracket that grows from the mean.
     const double lambda = p[0];
     const double spread = std::sqrt(lambda);
-    // Beyond 2^53 not every count is a double, and beyond some 1e33 ten
-    // standard deviations are less than the spacing of the doubles near
-    // lambda: a step that no longer moves an end, or a midpoint that equals
-    // one, ends the search at the smallest double count reaching prob.
+    // Should the counts outgrow the doubles (beyond 2^53 not every count is
+    // one, beyond some 1e33 ten standard deviations do not move lambda), a
+    // step that no longer moves an end, or a midpoint that equals one, ends
+    // the search at the smallest double count reaching prob.
     double lo = std::max(0.0, std::floor(lambda - 10.0 * spread));
     while (lo > 0.0 && Cdf(lo) >= prob) {
         const double lower = std::max(0.0, std::floor(lo - 10.0 * spread));
@@ -81,8 +86,7 @@ double PoissonDistribution::QuantileBySearch(double prob) {
 double PoissonDistribution::Quantile(double prob) {
     const double lambda = p[0];
     int status = 0;
-    // An infinite mean has no count to search for.
-    if (!(lambda >= 0.0 && lambda <= DBL_MAX)) status = -1;
+    if (!(lambda >= 0.0 && lambda <= kLargestMean)) status = -1;
     if (!(0.0 <= prob && prob <= 1.0)) status -= 1;
     if (status < 0) OutOfRange("Poisson-Quantile");
     if (prob == 0.0) return 0.0;

@@ -15,8 +15,7 @@ public:
     double Cdf(double x) override;
     // The smallest count k with P(X <= k) >= prob; the largest double for
     // prob = 1. Small means sum the probabilities from 0; means above 1e4
-    // search on Cdf, to the spacing of the doubles where that exceeds 1. An
-    // infinite mean is out of range.
+    // search on Cdf. Cdf and Quantile refuse a mean above 1e15.
     double Quantile(double prob) override;
     double GetMean() override { return p[0]; }
     double GetVariance() override { return p[0]; }
