@@ -134,27 +134,55 @@ double NoncentralChiSquarePdf(double z, double df, double lambda, bool* notConve
     const double k0 = std::trunc(h);
     const double maxit = std::max(3.0 * k0, 1000.0);
     const double w0 = PoissonDensity(k0, h, 0);
+    const double a = df / 2.0;
+    const double g = z / 2.0;
 
-    // Outwards from the Poisson mode until the weights fall below 2.2e-25
-    // of the mode's weight on each side.
-    double down = k0;
-    double up = k0 + 1.0;
+    // A large lambda spreads the mixture over millions of terms. There the
+    // weight and the central density of an index follow from those of its
+    // neighbour by their ratios (h / (j + 1) and g / (j + a) upwards), and
+    // are taken afresh every kAnchorEvery indices and wherever they near
+    // the subnormal range, so that the rounding of the ratios never runs
+    // over more than that many steps.
+    constexpr int kAnchorEvery = 64;
+    const bool byRatio = lambda > 1e5 && z > 0.0 && std::isfinite(z);
+    struct Side {
+        double index;
+        double weight = 0.0, density = 0.0;
+        int sinceAnchor = kAnchorEvery;
+    };
     double sum = 0.0;
     double count = 0.0;
+    // Adds the term of the side's index and moves it one step outwards, or
+    // to -1 once the weights have fallen below 2.2e-25 of the mode's.
+    auto addAndMove = [&](Side& side, double step) {
+        if (!byRatio || side.sinceAnchor >= kAnchorEvery || side.weight < 1e-290 || side.density < 1e-290) {
+            side.weight = PoissonDensity(side.index, h, 0);
+            side.density = GammaDensity(z, side.index + a, 2.0, 0);
+            side.sinceAnchor = 0;
+        }
+        sum += side.weight * side.density;
+        count += 1.0;
+        if (!(side.weight / w0 > 2.220446049250313e-25)) {
+            side.index = -1.0;
+            return;
+        }
+        if (step > 0.0) {
+            side.weight *= h / (side.index + 1.0);
+            side.density *= g / (side.index + a);
+        } else {
+            side.weight *= side.index / h;
+            side.density *= (side.index - 1.0 + a) / g;
+        }
+        ++side.sinceAnchor;
+        side.index += step;
+    };
+
+    Side down{k0};
+    Side up{k0 + 1.0};
     while (count < maxit) {
-        if (down >= 0.0) {
-            const double w = PoissonDensity(down, h, 0);
-            sum += w * GammaDensity(z, down + df / 2.0, 2.0, 0);
-            count += 1.0;
-            down = w / w0 > 2.220446049250313e-25 ? down - 1.0 : -1.0;
-        }
-        if (up >= 0.0) {
-            const double w = PoissonDensity(up, h, 0);
-            sum += w * GammaDensity(z, up + df / 2.0, 2.0, 0);
-            count += 1.0;
-            up = w / w0 > 2.220446049250313e-25 ? up + 1.0 : -1.0;
-        }
-        if (down < 0.0 && up < 0.0) break;
+        if (down.index >= 0.0) addAndMove(down, -1.0);
+        if (up.index >= 0.0) addAndMove(up, 1.0);
+        if (down.index < 0.0 && up.index < 0.0) break;
     }
     *notConverged = count >= maxit;
     return sum;

@@ -32,7 +32,15 @@ int NoncentralArgumentStatus(double f, double df1, double df2, double lambda) {
 
 }  // namespace
 
-double NoncentralFDensity(double z, double df1, double df2, double lambda, bool* notConverged) {
+namespace {
+
+// The mixture of NoncentralFDensity; with byRatio (for the steps of the
+// quantile, which need a slope, not digits) the terms of a large lambda come
+// by their ratios from exact ones every few indices. Each exact term holds
+// exponents near j ln y with j up to lambda/2, whose rounding (some 1e-5 of
+// a term at lambda 1e10) the exact sum averages over every term, the ratios
+// only over the anchors.
+double NoncentralFMixture(double z, double df1, double df2, double lambda, bool byRatio, bool* notConverged) {
     *notConverged = false;
     if (!(lambda <= kLargestNoncentrality)) {
         *notConverged = true;
@@ -49,31 +57,61 @@ double NoncentralFDensity(double z, double df1, double df2, double lambda, bool*
     const double logY = std::log(y);
     const double log1pY = std::log1p(y);
 
-    auto term = [&](double j, double* weight) {
-        *weight = PoissonDensity(j, h, 0);
-        return *weight * std::exp((j + a - 1.0) * logY - (j + a + b) * log1pY - LogBeta(j + a, b));
+    // By ratio, the weight and the beta density of an index follow from
+    // those of its neighbour (h / (j + 1) and y/(1 + y) (j + a + b)/(j + a)
+    // upwards), and are taken afresh every kAnchorEvery indices (a slope
+    // drawn from subnormal anchors is still a safe step: each is checked).
+    constexpr int kAnchorEvery = 64;
+    byRatio = byRatio && lambda > 1e5 && std::isfinite(y);
+    const double shrink = y / (1.0 + y);
+    struct Side {
+        double index;
+        double weight = 0.0, density = 0.0;
+        int sinceAnchor = kAnchorEvery;
     };
-
-    double down = k0;
-    double up = k0 + 1.0;
     double sum = 0.0;
     double count = 0.0;
+    // Adds the term of the side's index and moves it one step outwards, or
+    // to -1 once the weights have fallen below 2.2e-25 of the mode's.
+    auto addAndMove = [&](Side& side, double step) {
+        const double j = side.index;
+        if (!byRatio || side.sinceAnchor >= kAnchorEvery) {
+            side.weight = PoissonDensity(j, h, 0);
+            side.density = std::exp((j + a - 1.0) * logY - (j + a + b) * log1pY - LogBeta(j + a, b));
+            side.sinceAnchor = 0;
+        }
+        sum += side.weight * side.density;
+        count += 1.0;
+        if (!(side.weight / w0 > 2.220446049250313e-25)) {
+            side.index = -1.0;
+            return;
+        }
+        if (step > 0.0) {
+            side.weight *= h / (j + 1.0);
+            side.density *= shrink * (j + a + b) / (j + a);
+        } else {
+            side.weight *= j / h;
+            side.density *= (j + a - 1.0) / ((j + a + b - 1.0) * shrink);
+        }
+        ++side.sinceAnchor;
+        side.index = j + step;
+    };
+
+    Side down{k0};
+    Side up{k0 + 1.0};
     while (count < maxit) {
-        double w = 0.0;
-        if (down >= 0.0) {
-            sum += term(down, &w);
-            count += 1.0;
-            down = w / w0 > 2.220446049250313e-25 ? down - 1.0 : -1.0;
-        }
-        if (up >= 0.0) {
-            sum += term(up, &w);
-            count += 1.0;
-            up = w / w0 > 2.220446049250313e-25 ? up + 1.0 : -1.0;
-        }
-        if (down < 0.0 && up < 0.0) break;
+        if (down.index >= 0.0) addAndMove(down, -1.0);
+        if (up.index >= 0.0) addAndMove(up, 1.0);
+        if (down.index < 0.0 && up.index < 0.0) break;
     }
     *notConverged = count >= maxit;
     return sum * a / b;
+}
+
+}  // namespace
+
+double NoncentralFDensity(double z, double df1, double df2, double lambda, bool* notConverged) {
+    return NoncentralFMixture(z, df1, df2, lambda, false, notConverged);
 }
 
 double NoncentralFCdf(double z, double df1, double df2, double lambda) {
@@ -165,22 +203,36 @@ double NoncentralFQuantile(double prob, double df1, double df2, double lambda, b
     }
     double x0 = status == 0 && f > 0.0 ? f * (df1 + lambda) / df1 : (df1 + lambda) / df1;
     double f0 = NoncentralFCdf(x0, df1, df2, lambda);
-    for (int steps = 0; steps < 1000; ++steps) {
+    // Steps, their densities and halvings together may take at most this
+    // many sums (a few tens suffice where the iteration converges; where the
+    // distribution function is flat over most of the doubles, df2 near
+    // 1e-300, up to 200000 of them, minutes at a large lambda, were spent).
+    int sumsLeft = 100;
+    for (int steps = 0; steps < 1000 && sumsLeft > 0; ++steps) {
         const double d = f0 - prob;
         bool ignored = false;
-        double x1 = x0 - d / NoncentralFDensity(x0, df1, df2, lambda, &ignored);
+        double x1 = x0 - d / NoncentralFMixture(x0, df1, df2, lambda, true, &ignored);
+        --sumsLeft;
         if (!std::isfinite(x1)) x1 = d > 0.0 ? x0 / 5.0 : 5.0 * x0;
         x1 = std::clamp(x1, x0 / 5.0, std::min(5.0 * x0, top));
         double f1 = NoncentralFCdf(x1, df1, df2, lambda);
+        --sumsLeft;
         // Halve the step while it does not reduce the error.
         // (At most 200 halvings: among subnormal numbers the midpoint can
         // stop moving before the relative test is met.)
+        bool exhausted = false;
         for (int halvings = 0;
              halvings < 200 && std::fabs(f1 - prob) >= std::fabs(d) && std::fabs(x1 - x0) > 1e-13 * x0;
              ++halvings) {
+            if (sumsLeft <= 0) {
+                exhausted = true;
+                break;
+            }
             x1 = (x0 + x1) / 2.0;
             f1 = NoncentralFCdf(x1, df1, df2, lambda);
+            --sumsLeft;
         }
+        if (exhausted) break;
         // No step reduces the error: x0 is as close as the rounding of the
         // distribution function lets any point come (far in the upper tail,
         // where the density is tiny, that is short of 1e-12 relative).
