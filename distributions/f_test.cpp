@@ -150,6 +150,19 @@ TEST(FDistributionTest, NoncentralityBeyondTheSumsIsRefusedPromptly) {
     EXPECT_LT(seconds, 2.0);
 }
 
+// With df2 = 1e-300 the distribution function is flat over most of the
+// doubles (and rounds to 1 where df2 / (df1 z) underflows): the quantile's
+// steps and halvings ran to their limits, 1000 steps of up to 200 sums,
+// some 9 s at lambda = 1e8 and minutes at 1e10. The work is now bounded
+// and the failure reported.
+TEST(FDistributionTest, QuantileWorkIsBoundedWhereTheSumsCannotSettle) {
+    const auto start = std::chrono::steady_clock::now();
+    ExpectQuorixError([] { FDistribution(7.0, 1e-300, 1e8).Quantile(1e-300); },
+                      "FDist-Quantile: answer below lower search bound", 2, 0.0, "df2 1e-300");
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 2.0);
+}
+
 TEST(FDistributionTest, NamesAndParameters) {
     FDistribution d(3.0, 20.0, 1.5, 1.0);
     EXPECT_EQ(d.GetName(), "F");
