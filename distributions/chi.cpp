@@ -238,7 +238,15 @@ double NoncentralChiSquareQuantile(double prob, double df, double lambda, int* s
         // distribution function lets any point come. Far in the upper tail,
         // where the density is tiny, that is short of the 1e-10 step, and
         // the steps would otherwise shuttle between equally good points.
-        if (std::fabs(f1 - prob) >= std::fabs(d)) return x0;
+        // Unless x0 is far off: where the density underflows and the
+        // distribution function with it (prob 1e-300 at a large lambda), the
+        // steps stall on a point whose probability is not prob at all.
+        if (std::fabs(f1 - prob) >= std::fabs(d)) {
+            // (The distribution function holds relative digits in the lower
+            // tail, absolute ones near 1.)
+            if (x0 > 1e-290 && std::fabs(d) > (prob < 0.5 ? 1e-3 * prob : 1e-14)) *status = 1;
+            return x0;
+        }
         // Converged on a relative step only: an absolute 1e-10 would stop
         // early where the answer itself is tiny (df 0.01 puts the 1e-12
         // quantile below 1e-300), reporting a point whose probability is

@@ -212,6 +212,19 @@ TEST(ChiDistributionTest, HugeDegreesOfFreedomUpTo1e15) {
     EXPECT_LT(seconds, 2.0);
 }
 
+// Far in the lower tail the density underflows before the distribution
+// function does: the steps stalled on a point whose probability was 0 and
+// returned it (953 for the 1e-300 quantile of df 1, lambda 1e4, which is
+// (100 - 37.0470963)^2 = 3963.07 by the closed form). That is a failure;
+// nearer in, at 1e-20, the answer is the closed form's (the normal quantile
+// -9.2623400898 from mpmath).
+TEST(ChiDistributionTest, QuantileStalledFarFromProbIsAFailure) {
+    ChiDistribution d(1.0, 1e4);
+    ExpectQuorixError([&] { d.Quantile(1e-300); }, "ChiDist-Quantile: answer below lower search bound", 2, 0.0,
+                      "Quantile(1e-300)");
+    EXPECT_NEAR(d.Quantile(1e-20), std::pow(100.0 - 9.262340089798408, 2.0), 1e-6);
+}
+
 TEST(ChiDistributionTest, Names) {
     ChiDistribution d(4.0, 3.0);
     EXPECT_EQ(d.GetName(), "$\\chi^2$");
