@@ -52,7 +52,7 @@ double NoncentralChiSquarePdf(double z, double df, double lambda, bool* notConve
 
 // The z with P(Y <= z) = prob by a safeguarded Newton iteration. *status:
 // -1 for prob outside [0, 1], df <= 0 or above 1e15, lambda < 0 or lambda
-// above 1e10;
-// 1 when 1000 steps did
-// not converge; else 0.
+// above 1e10; 1 when 1000 steps did not converge, or the steps stalled in
+// the lower tail on a point whose probability is not within 1e-3 of prob
+// (where the density underflows); else 0.
 double NoncentralChiSquareQuantile(double prob, double df, double lambda, int* status);
