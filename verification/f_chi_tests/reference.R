@@ -154,3 +154,57 @@ a <- solve(function(a) (1 - cpow(9, a, 4)) - a, 1e-12, 0.999)
 p <- cpow(9, a, 4)
 emit(401, "compromise", -1, list(w = 0.3, q = 1, N = 100, df = 4),
      list(lambda = 9, crit = ccrit(a, 4), df = 4, alpha = a, beta = 1 - p, power = p))
+
+# Extremes: the smallest alpha, large noncentralities and N, beta/alpha ratios
+# at their bounds, Criterion answers near alpha = 1, N below the groups' multiple.
+for (c in list(c(100, 1e-7, 1, 1e4), c(500, 1e-6, 20, 30), c(0.5, 0.5, 3, 1))) {
+  p <- fpow(c[1], c[2], c[3], c[4])
+  emit(100, "posthoc", -1, list(lambda = c[1], alpha = c[2], df1 = c[3], df2 = c[4]),
+       list(crit = fcrit(c[2], c[3], c[4]), beta = 1 - p, power = p))
+}
+l <- solve(function(l) fpow(l, 1e-6, 3, 1000) - 0.999, 1e-6, 1000)
+emit(100, "sensitivity", -1, list(alpha = 1e-6, power = 0.999, df1 = 3, df2 = 1000),
+     list(crit = fcrit(1e-6, 3, 1000), lambda = l))
+a <- solve(function(a) fpow(2, a, 4, 40) - 0.99, 1e-12, 1-1e-12)
+emit(100, "criterion", -1, list(lambda = 2, power = 0.99, df1 = 4, df2 = 40),
+     list(crit = fcrit(a, 4, 40), alpha = a))
+for (c in list(c(30, 100, 10, 20), c(5, 0.01, 2, 10))) {
+  a <- solve(function(a) (1 - fpow(c[1], a, c[3], c[4])) - c[2] * a, 1e-12, 0.999)
+  p <- fpow(c[1], a, c[3], c[4])
+  emit(100, "compromise", -1, list(lambda = c[1], q = c[2], df1 = c[3], df2 = c[4]),
+       list(crit = fcrit(a, c[3], c[4]), alpha = a, beta = 1 - p, power = p))
+}
+for (c in list(c(400, 1e-7, 100), c(1, 0.5, 1))) {
+  p <- cpow(c[1], c[2], c[3])
+  emit(400, "posthoc", -1, list(lambda = c[1], alpha = c[2], df = c[3]),
+       list(crit = ccrit(c[2], c[3]), beta = 1 - p, power = p))
+}
+a <- solve(function(a) cpow(1, a, 10) - 0.9, 1e-12, 1-1e-12)
+emit(400, "criterion", -1, list(lambda = 1, power = 0.9, df = 10), list(crit = ccrit(a, 10), alpha = a))
+a <- solve(function(a) (1 - cpow(30, a, 10)) - 100 * a, 1e-12, 0.999)
+p <- cpow(30, a, 10)
+emit(400, "compromise", -1, list(lambda = 30, q = 100, df = 10),
+     list(crit = ccrit(a, 10), alpha = a, beta = 1 - p, power = p))
+for (c in list(c(0.1, 0.05, 0.95, 10), c(1.5, 0.05, 0.8, 2), c(0.05, 0.001, 0.99, 3))) {
+  f <- c[1]; a <- c[2]; k <- c[4]
+  n <- pwr.anova.test(k = k, f = f, sig.level = a, power = c[3])$n
+  N <- max(ceiling(n) * k, 2 * k)
+  emit(101, "apriori", -1, list(f = f, alpha = a, power = c[3], k = k),
+       list(lambda = f^2 * N, crit = fcrit(a, k - 1, N - k), df1 = k - 1, df2 = N - k,
+            N = N, actual = fpow(f^2 * N, a, k - 1, N - k)))
+}
+f <- solve(function(f) fpow(f^2 * 13, 0.01, 9, 3) - 0.9, 0.01, 50)
+emit(101, "sensitivity", -2, list(alpha = 0.01, power = 0.9, N = 13, k = 10),
+     list(lambda = f^2 * 13, crit = fcrit(0.01, 9, 3), df1 = 9, df2 = 3, f = f))
+for (c in list(c(0.05, 0.05, 0.95, 10), c(0.02, 1e-4, 0.8, 1))) {
+  w <- c[1]; a <- c[2]; df <- c[4]
+  N <- ceiling(pwr.chisq.test(w = w, df = df, sig.level = a, power = c[3])$N)
+  stopifnot(cpow(w^2 * N, a, df) >= c[3], cpow(w^2 * (N - 1), a, df) < c[3])
+  emit(401, "apriori", -1, list(w = w, alpha = a, power = c[3], df = df),
+       list(lambda = w^2 * N, crit = ccrit(a, df), df = df, N = N,
+            actual = cpow(w^2 * N, a, df)))
+}
+a <- solve(function(a) (1 - cpow(0.01*1000, a, 2)) - 0.01 * a, 1e-12, 0.999)
+p <- cpow(10, a, 2)
+emit(401, "compromise", -1, list(w = 0.1, q = 0.01, N = 1000, df = 2),
+     list(lambda = 10, crit = ccrit(a, 2), df = 2, alpha = a, beta = 1 - p, power = p))
