@@ -178,7 +178,8 @@ CalculateStatus PowerT::Calculate(AnalysisType type, PropertyList* inputs) {
             if (!CheckPowerRange(p)) return row2;
             if (!CheckPowerAboveAlpha(a, p)) return row2;
             takeDesign();
-            effectSize = SolveEffectSize2(a, p, n, n);
+            effectSize =
+                RestoringOnFailure(effectSize, [&] { return SolveEffectSize2(a, p, n, n); });
             break;
         }
         case kPostHoc: {

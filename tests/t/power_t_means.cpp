@@ -208,7 +208,8 @@ CalculateStatus PowerTMeans::Calculate(AnalysisType type, PropertyList* inputs) 
             if (!CheckPowerAboveAlpha(a, p)) return powerRow;
             if (const int bad = CheckGroupInputs(n1, n2, row1, row2); bad >= 0) return bad;
             TakeGroups(tails, n1, n2);
-            effectSize = SolveEffectSize2(a, p, n1, n2);
+            effectSize =
+                RestoringOnFailure(effectSize, [&] { return SolveEffectSize2(a, p, n1, n2); });
             break;
         }
         case kPostHoc: {

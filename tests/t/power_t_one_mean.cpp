@@ -151,7 +151,8 @@ CalculateStatus PowerTOneMean::Calculate(AnalysisType type, PropertyList* inputs
             if (!CheckPowerAboveAlpha(a, p)) return powerRow;
             if (!CheckTotalSampleSize(static_cast<int>(n), 3, 2147483646)) return nRow;
             TakeSampleSize(tails, n);
-            effectSize = SolveEffectSize(a, p, sampleSize);
+            effectSize =
+                RestoringOnFailure(effectSize, [&] { return SolveEffectSize(a, p, sampleSize); });
             break;
         }
         case kPostHoc: {

@@ -130,12 +130,14 @@ TEST(GenericT, APrioriComputesNothing) {
 }
 
 // The search is bounded: a target beyond its reach is a failure, never a
-// bracket end shown as the answer.
+// bracket end shown as the answer; the delta shown before stays.
 TEST(GenericT, UnreachablePowerIsAFailure) {
     PowerT test;
+    const double before = test.effectSize;
     EXPECT_THROW(
         Calculate(test, kSensitivity, With(kSensitivityTexts, {{"df", "1"}, {"alpha", "1e-7"}})),
         QuorixError);
+    EXPECT_EQ(test.effectSize, before);
 }
 
 TEST(GenericT, CloneKeepsTheInputsAndComputesTheSame) {
