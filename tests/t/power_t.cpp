@@ -140,6 +140,15 @@ double PowerT::TwoGroupAPrioriObjective(double x) {
 
 // ---------------------------------------------------------- the generic test
 
+// Delta is the one input of the generic test that no range check bounds; a
+// formula can still give it an infinite or undefined value, and every power
+// computed from that would be one too.
+bool PowerT::CheckDeltaFinite(double delta) {
+    if (std::isfinite(delta)) return true;
+    messages << "Input error (number out of range)";
+    return false;
+}
+
 void PowerT::GetAnalysisTypes(PropertyList* list) {
     GetGenericAnalysisTypes(list);
 }
@@ -184,6 +193,7 @@ CalculateStatus PowerT::Calculate(AnalysisType type, PropertyList* inputs) {
         }
         case kPostHoc: {
             const double delta = ReadEffectSize(inputs, &row1, GetNoncentralityId());
+            if (!CheckDeltaFinite(delta)) return row1;
             const double a = ReadAlpha(inputs, &row2);
             if (!CheckAlphaRange(a)) return row2;
             takeDesign();
@@ -192,6 +202,7 @@ CalculateStatus PowerT::Calculate(AnalysisType type, PropertyList* inputs) {
         }
         case kCriterion: {
             const double delta = ReadEffectSize(inputs, &row1, GetNoncentralityId());
+            if (!CheckDeltaFinite(delta)) return row1;
             const double p = ReadPower(inputs, &row2);
             if (!CheckPowerRange(p)) return row2;
             takeDesign();
@@ -201,6 +212,7 @@ CalculateStatus PowerT::Calculate(AnalysisType type, PropertyList* inputs) {
         }
         case kCompromise: {
             const double delta = ReadEffectSize(inputs, &row1, GetNoncentralityId());
+            if (!CheckDeltaFinite(delta)) return row1;
             const double q = ReadRatio(inputs, &row2);
             if (!CheckRatio(q, 0.01, 100.0)) return row2;
             takeDesign();

@@ -64,6 +64,7 @@ TEST(GenericT, RejectedInputsNameTheirRowAndReason) {
     const std::string powerMessage = "Power is outside the admissible range (1e-07, 1).";
     const std::string ratioMessage =
         "$\\beta$/$\\alpha$ ratio is outside the admissible range (0.01, 100)";
+    const std::string rangeMessage = "Input error (number out of range)";
     const Rejection rejections[] = {
         {kPostHoc, With(kPostHocTexts, {{"df", "0.0099"}}), "df", dfMessage},
         {kPostHoc, With(kPostHocTexts, {{"df", "-3"}, {"alpha", "2"}}), "df", dfMessage},
@@ -77,6 +78,11 @@ TEST(GenericT, RejectedInputsNameTheirRowAndReason) {
         {kCriterion, With(kCriterionTexts, {{"power", "0"}}), "power", powerMessage},
         {kCompromise, With(kCompromiseTexts, {{"q", "0.0099"}}), "q", ratioMessage},
         {kCompromise, With(kCompromiseTexts, {{"q", "100.01"}}), "q", ratioMessage},
+        // A formula can make delta infinite or undefined; no power follows.
+        {kPostHoc, With(kPostHocTexts, {{"delta", "=0/0"}}), "delta", rangeMessage},
+        {kPostHoc, With(kPostHocTexts, {{"delta", "=-1/0"}}), "delta", rangeMessage},
+        {kCriterion, With(kCriterionTexts, {{"delta", "=1/0"}}), "delta", rangeMessage},
+        {kCompromise, With(kCompromiseTexts, {{"delta", "=sqrt(-1)"}}), "delta", rangeMessage},
     };
     for (const Rejection& r : rejections) {
         PowerT test;
