@@ -179,12 +179,18 @@ void CQuorixMainForm::FitLabelColumn(CGridCtrl* grid) {
 
 void CQuorixMainForm::SetInputs(PropertyList* inputs) {
     if (!inputGrid_) return;
+    // Replacing a cell ends an edit still open in it (the Tests menu leaves
+    // one open). That text belongs to the list being replaced: the frame must
+    // not read this half-rebuilt grid into the new list.
+    replacingInputs_ = true;
     ClearGrid(inputGrid_);
     effectSizePanelId_ = -1;
     effectSizeRow_ = -1;
-    if (!inputs) return;
-    for (int i = 0; i < static_cast<int>(inputs->size()); ++i) ShowParameter(inputGrid_, i, (*inputs)[i]);
-    FitLabelColumn(inputGrid_);
+    if (inputs) {
+        for (int i = 0; i < static_cast<int>(inputs->size()); ++i) ShowParameter(inputGrid_, i, (*inputs)[i]);
+        FitLabelColumn(inputGrid_);
+    }
+    replacingInputs_ = false;
 }
 
 void CQuorixMainForm::SetOutputs(PropertyList* outputs) {
@@ -234,9 +240,9 @@ void CQuorixMainForm::SetEffectSizeValue(double value) {
 }
 
 void CQuorixMainForm::OnInputChange() {
-    if (frame_) frame_->OnInputsChanged();
+    if (frame_ && !replacingInputs_) frame_->OnInputsChanged();
 }
 
 void CQuorixMainForm::OnInputCommitted() {
-    if (frame_) frame_->OnInputCommitted();
+    if (frame_ && !replacingInputs_) frame_->OnInputCommitted();
 }

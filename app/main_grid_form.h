@@ -50,6 +50,8 @@ private:
     QPointer<CGridCtrl> outputGrid_;
     int effectSizePanelId_ = -1;
     int effectSizeRow_ = -1;
+    // Set while SetInputs replaces the input grid's cells.
+    bool replacingInputs_ = false;
 };
 
 // The table of the grid form (dialog 130).

@@ -15,11 +15,13 @@
 #include "app/form_tables.h"
 #include "app/frame_test_support.h"
 #include "app/main_comp_form.h"
+#include "app/main_grid_form.h"
 #include "app/quorix_app.h"
 #include "app/test_commands.h"
 #include "app/test_selection_form.h"
 #include "platform/scripted_dialogs.h"
 #include "platform/widget_test_main.h"
+#include "ui/grid/grid_cell_types.h"
 
 namespace {
 
@@ -268,6 +270,43 @@ TEST_F(TestSelection, F4AndF5HideTheirPanesAndTheWindowFollows) {
     EXPECT_TRUE(SendKey(focus, Qt::Key_F5));
     EXPECT_EQ(frame->height(), full);
     EXPECT_FALSE(frame->Commands().Query(command_ids::kTogglePlot).checked);
+}
+
+// A choice left open in the grid's "Tail(s)" list when another test is
+// picked from the Tests menu belongs to the test being left: the new test
+// shows its own values, and keeps them for the next time it is chosen.
+TEST(TestSelectionInTheGrid, AnOpenListEditDoesNotLeakIntoTheNextTest) {
+    platform::ScriptedDialogs dialogs;
+    CQuorixNTApp app;
+    ASSERT_TRUE(app.InitInstance());
+    CMainFrame* frame = app.MainFrame();
+    if (!FindTest(201) || !FindTest(101)) GTEST_SKIP() << "this build lacks the t or the F tests";
+    ASSERT_TRUE(frame->Commands().Dispatch(command_ids::kGridView));
+    ASSERT_NE(frame->GridForm(), nullptr);
+    IGridCtrl* grid = frame->GridForm()->InputGrid();
+    auto values = [grid] {
+        QStringList texts;
+        for (int row = 0; row < CQuorixMainForm::kRowCount; ++row) texts << grid->GetItemText(row, 1);
+        return texts.join(QLatin1Char('|')).toStdString();
+    };
+
+    ASSERT_TRUE(frame->Commands().Dispatch(32817));  // ANOVA, one-way
+    const std::string anova = values();
+    ASSERT_TRUE(frame->Commands().Dispatch(32829));  // two independent groups
+    ASSERT_EQ(grid->GetItemText(0, 0), "Tail(s)");
+    ASSERT_NE(dynamic_cast<CGridCellCombo*>(grid->GetCell(0, 1)), nullptr);
+    grid->SetFocusCell(0, 1);
+    grid->OnEditCell(0, 1, QPoint(-1, -1), kEditStartMouse);
+    auto* list = grid->viewport()->findChild<CInPlaceList*>();
+    ASSERT_NE(list, nullptr);
+    list->setCurrentIndex(list->findText("Two"));
+
+    ASSERT_TRUE(frame->Commands().Dispatch(32817));
+    EXPECT_EQ(frame->CurrentTest()->GetTestId(), 101);
+    EXPECT_EQ(values(), anova);
+    ASSERT_TRUE(frame->Commands().Dispatch(32829));
+    ASSERT_TRUE(frame->Commands().Dispatch(32817));
+    EXPECT_EQ(values(), anova);
 }
 
 }  // namespace
