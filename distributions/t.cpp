@@ -126,6 +126,9 @@ double NoncentralTCdf(double x, double nu, double delta, int* status) {
     const bool upper = reflected && delta > 0.0;
     const double direction = upper ? 1.0 : -1.0;  // how the ratios move as i grows
     double sum = 0.0;
+    // Sum of the terms' magnitudes: with delta < 0 the even and odd terms
+    // have opposite signs and their sum can cancel to far below its parts.
+    double magnitude = 0.0;
     if (x > 0.0) {
         const double x2 = x * x;
         const double u = x2 / (x2 + nu);
@@ -163,6 +166,7 @@ double NoncentralTCdf(double x, double nu, double delta, int* status) {
         for (double i = k;; i += 1.0) {
             const double term = pw * ia + qw * ib;
             sum += term;
+            magnitude += std::fabs(pw * ia) + std::fabs(qw * ib);
             ++terms;
             if ((sum != 0.0 && std::fabs(term) / std::fabs(sum) <= kRelativeStop) || terms > kMaxTerms) break;
             const double previousA = ia, previousB = ib;
@@ -195,6 +199,7 @@ double NoncentralTCdf(double x, double nu, double delta, int* status) {
             if (ib < 0.5 * previousB) ib = IncompleteBeta(i + 1.0, half, u, v, upper);
             const double term = pw * ia + qw * ib;
             sum += term;
+            magnitude += std::fabs(pw * ia) + std::fabs(qw * ib);
             ++terms;
             if ((sum != 0.0 && std::fabs(term) / std::fabs(sum) <= kRelativeStop) || terms > kMaxTerms) break;
         }
@@ -206,9 +211,12 @@ double NoncentralTCdf(double x, double nu, double delta, int* status) {
     if (reflected) {
         const double phi = cephes::ndtr(delta);
         const double s = std::clamp(phi - sum / 2.0, 0.0, 1.0);
-        // Where that difference has lost more than three digits, the tail is
-        // taken as an integral of positive terms instead.
-        if (s < 1e-3 * phi) return FarSideLowerTail(x, nu, -delta);
+        // The rounding left in s is some ulps of phi and of the terms'
+        // magnitudes (the terms cancel among themselves as well as against
+        // phi: at delta 30 a sum of parts near 1e-23 leaves noise of 1e-36
+        // for a tail of 1e-200). Where that could exceed 1e-13 of s, the
+        // tail is taken as an integral of positive terms instead.
+        if (100.0 * s < phi + magnitude / 2.0) return FarSideLowerTail(x, nu, -delta);
         return s;
     }
     return std::clamp(cephes::ndtr(-delta) + sum / 2.0, 0.0, 1.0);

@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """Far-side tails of the noncentral t distribution, P(T <= x) for x < 0 and
-delta > 0 (the tail beyond 0 away from the noncentrality), with mpmath at 30
+delta > 0 (the tail beyond 0 away from the noncentrality), with mpmath at 50
 digits as E[Phi(-delta - |x| sqrt(V/nu))] over V ~ chi-square(nu). Boost.Math
 loses up to 1e-6 relative here at large nu, so these rows come from the
 integral itself. Writes far_side_reference.csv beside this script in the
@@ -8,7 +8,7 @@ format of the other tables (family,function,p0,p1,p2,arg,expected)."""
 import os
 import mpmath as mp
 
-mp.mp.dps = 30
+mp.mp.dps = 50
 
 def far_side_cdf(x, nu, delta):
     a = -mp.mpf(x)
@@ -25,7 +25,8 @@ def far_side_cdf(x, nu, delta):
     return mp.quad(f, sorted(set(pts)))
 
 cases = [(-3.36153, 1e5, 3.0), (-3.42532, 300, 3.0), (-3.0, 10, 2.0), (-0.5, 20, 4.0),
-         (-2.0, 4, 1.0), (-8.0, 30, 2.5), (-40.0, 2.5, 0.7), (-1.2, 0.6, 1.5)]
+         (-2.0, 4, 1.0), (-8.0, 30, 2.5), (-40.0, 2.5, 0.7), (-1.2, 0.6, 1.5),
+         (-3.0, 1, 5.0), (-0.5, 1, 10.0), (-0.5, 2.5, 10.0), (-0.5, 100, 10.0), (-3.0, 100, 10.0)]
 rows = []
 for x, nu, delta in cases:
     rows.append('t,cdf,%r,%r,0,%r,%s' % (delta, float(nu), x, mp.nstr(far_side_cdf(x, nu, delta), 20)))
