@@ -122,7 +122,8 @@ double NoncentralChiSquareCdf(double z, double df, double lambda, int* status) {
             f += t;
         }
     }
-    return sum;
+    // The rounding of the additions can carry a sum near 1 past it.
+    return std::min(sum, 1.0);
 }
 
 double NoncentralChiSquarePdf(double z, double df, double lambda, bool* notConverged) {
@@ -213,8 +214,16 @@ double NoncentralChiSquareQuantile(double prob, double df, double lambda, int* s
     cdfnor(&which, &p, &q, &z, &mean, &sd, &normalStatus, &bound);
     if (normalStatus != 0) z = 0.0;
     double x0 = std::exp(mu + sigma * z);
-    int st = 0;
-    double f0 = NoncentralChiSquareCdf(x0, df, lambda, &st);
+    // Every point evaluated narrows the bracket [below, above] of the answer.
+    double below = 0.0, above = kInfinity;
+    auto cdf = [&](double x) {
+        int st = 0;
+        const double f = NoncentralChiSquareCdf(x, df, lambda, &st);
+        if (f < prob) below = std::max(below, x);
+        if (f > prob) above = std::min(above, x);
+        return f;
+    };
+    double f0 = cdf(x0);
 
     for (int steps = 0; steps < 1000; ++steps) {
         const double d = f0 - prob;
@@ -224,7 +233,7 @@ double NoncentralChiSquareQuantile(double prob, double df, double lambda, int* s
         if (!std::isfinite(x1)) x1 = d > 0.0 ? x0 / 5.0 : 5.0 * x0;
         x1 = std::min(x1, 5.0 * x0);
         x1 = std::max(x1, x0 / 5.0);
-        double f1 = NoncentralChiSquareCdf(x1, df, lambda, &st);
+        double f1 = cdf(x1);
         // Halve the step while it does not reduce the error.
         // (At most 200 halvings: among subnormal numbers the midpoint can
         // stop moving before the relative test is met.)
@@ -232,7 +241,18 @@ double NoncentralChiSquareQuantile(double prob, double df, double lambda, int* s
              halvings < 200 && std::fabs(f1 - prob) >= std::fabs(d) && std::fabs(x1 - x0) > 1e-10 * x1;
              ++halvings) {
             x1 = (x0 + x1) / 2.0;
-            f1 = NoncentralChiSquareCdf(x1, df, lambda, &st);
+            f1 = cdf(x1);
+        }
+        // A point far out in the upper tail, where the distribution function
+        // has rounded to 1 or to within an ulp of it (prob 1 - 1e-10 from the
+        // log-normal start), gives no usable step, and the halvings lead back
+        // to it: bisect the bracket of the points seen instead.
+        if (std::fabs(f1 - prob) >= std::fabs(d) && f0 >= 1.0 - kEpsilon && above - below > 1e-10 * above) {
+            x1 = (below + above) / 2.0;
+            f1 = cdf(x1);
+            x0 = x1;
+            f0 = f1;
+            continue;
         }
         // No step reduces the error: x0 is as close as the rounding of the
         // distribution function lets any point come. Far in the upper tail,
