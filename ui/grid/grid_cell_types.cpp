@@ -200,6 +200,8 @@ bool CInPlaceList::eventFilter(QObject* watched, QEvent* e) {
 void CInPlaceList::keyPressEvent(QKeyEvent* e) {
     if (HandleKey(e)) return;
     QComboBox::keyPressEvent(e);
+    // Every key stays with the list, as with the line editor.
+    e->accept();
 }
 
 void CInPlaceList::focusOutEvent(QFocusEvent* e) {

@@ -120,6 +120,14 @@ TEST_F(GridEdit, ArrowKeysEndOnlyAKeyboardStartedEdit) {
     QTest::keyClick(editor, Qt::Key_Left);
     EXPECT_EQ(editor->cursorPosition(), 4);
     EXPECT_TRUE(grid->IsItemEditing(1, 1));
+    // Keys the line has no use for stay with the editor: the grid under it
+    // must not move its focus away from the cell being edited.
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_PageDown, Qt::Key_Delete}) {
+        QTest::keyClick(editor, key);
+        EXPECT_EQ(grid->GetFocusCell(), CCellID(1, 1)) << key;
+        EXPECT_TRUE(grid->IsItemEditing(1, 1)) << key;
+        EXPECT_EQ(grid->GetItemText(1, 1), "old11") << key;
+    }
     QTest::keyClick(editor, Qt::Key_Down, Qt::ControlModifier);  // Ctrl makes it end
     EXPECT_FALSE(grid->IsItemEditing(1, 1));
     EXPECT_EQ(grid->GetFocusCell(), CCellID(2, 1));
@@ -261,6 +269,12 @@ TEST_F(ComboEdit, ChoosingCommitsOnceAndTellsTheFormBothThings) {
     list->hidePopup();
     QCoreApplication::processEvents();
     EXPECT_TRUE(grid->IsItemEditing(1, 1));
+    // Keys the list has no use for do not reach the grid beneath.
+    for (Qt::Key key : {Qt::Key_Left, Qt::Key_Right, Qt::Key_Delete}) {
+        QTest::keyClick(list, key);
+        EXPECT_EQ(grid->GetFocusCell(), CCellID(1, 1)) << key;
+        EXPECT_TRUE(grid->IsItemEditing(1, 1)) << key;
+    }
     QTest::keyClick(list, Qt::Key_Return);
     grid->EndEditing();
     grid->setFocus();

@@ -110,6 +110,10 @@ void CInPlaceEdit::keyPressEvent(QKeyEvent* e) {
     if (e->modifiers() & Qt::AltModifier) return;  // Alt-characters are swallowed
     QLineEdit::keyPressEvent(e);
     GrowToText();
+    // The editor wants every key: one the line ignores (Up, Down, Delete at
+    // the end) would otherwise travel on to the grid and move its focus cell
+    // away from the cell being edited.
+    e->accept();
 }
 
 void CInPlaceEdit::GrowToText() {
