@@ -145,18 +145,18 @@ int PairStatus(double p, double q) { return 0.0 <= p && p <= 1.0 && 0.0 <= q && 
 // Start of the t quantile: the normal quantile corrected by the first four
 // terms of its expansion in powers of 1/df (Abramowitz and Stegun 26.7.5).
 double TQuantileStart(double* p, double* q, double df) {
-    static double coef[4][5] = {{1.0, 1.0, 0.0, 0.0, 0.0},
-                                {3.0, 16.0, 5.0, 0.0, 0.0},
-                                {-15.0, 17.0, 19.0, 3.0, 0.0},
-                                {-945.0, -1920.0, 1482.0, 776.0, 79.0}};
+    static const double coef[4][5] = {{1.0, 1.0, 0.0, 0.0, 0.0},
+                                      {3.0, 16.0, 5.0, 0.0, 0.0},
+                                      {-15.0, 17.0, 19.0, 3.0, 0.0},
+                                      {-945.0, -1920.0, 1482.0, 776.0, 79.0}};
     static const double denom[4] = {4.0, 96.0, 384.0, 92160.0};
-    static int degree[4] = {2, 3, 4, 5};
     double x = std::fabs(dinvnr(p, q));
     double xx = x * x;
     double sum = x;
     double denpow = 1.0;
     for (int i = 0; i < 4; ++i) {
-        const double term = devlpl(coef[i], &degree[i], &xx) * x;
+        int degree = i + 2;
+        const double term = devlpl(coef[i], &degree, &xx) * x;
         denpow *= df;
         sum += term / (denpow * denom[i]);
     }

@@ -278,9 +278,10 @@ namespace {
 // Rational start value of the normal quantile for a lower tail p
 // (Odeh and Evans, Applied Statistics 23, 1974).
 double NormalQuantileStart(double p) {
-    static double numerator[5] = {-0.322232431088, -1.0, -0.342242088547, -0.0204231210245, -0.453642210148e-4};
-    static double denominator[5] = {0.099348462606, 0.588581570495, 0.531103462366, 0.10353775285,
-                                    0.0038560700634};
+    static const double numerator[5] = {-0.322232431088, -1.0, -0.342242088547, -0.0204231210245,
+                                        -0.453642210148e-4};
+    static const double denominator[5] = {0.099348462606, 0.588581570495, 0.531103462366,
+                                          0.10353775285, 0.0038560700634};
     int n = 5;
     double sign, z;
     if (p <= 0.5) {

@@ -73,7 +73,7 @@ void ftnstop(const char* message) {
     if (message != nullptr) std::fprintf(stderr, "%s\n", message);
 }
 
-double devlpl(double a[], int* n, double* x) {
+double devlpl(const double a[], int* n, double* x) {
     double term = a[*n - 1];
     for (int i = *n - 2; i >= 0; --i) term = a[i] + term * *x;
     return term;

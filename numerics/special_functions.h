@@ -57,7 +57,7 @@ double rlog1(double* x);
 double alnrel(double* a);
 
 // a[0] + a[1] x + ... + a[n-1] x^(n-1) by Horner's rule.
-double devlpl(double a[], int* n, double* x);
+double devlpl(const double a[], int* n, double* x);
 
 // Integer machine constants, index 1 to 10 (base 2, 53 mantissa digits,
 // exponents -1021 to 1024 for double).
