@@ -300,11 +300,21 @@ double NoncentralTDensityDifference(double x, double nu, double delta) {
     }
     // Each distribution function is taken on the side where it is computed
     // directly, so a small tail keeps its digits.
+    const double y = x * std::sqrt((nu + 2.0) / nu);
     TDistribution wider(nu + 2.0, delta, false);
     TDistribution plain(nu, delta, false);
-    const double f1 = wider.Cdf(x * std::sqrt((nu + 2.0) / nu));
     const double f2 = plain.Cdf(x);
-    return std::max((nu / x) * (f1 - f2), 0.0);
+    if (x > 0.0 && f2 > 0.5) {
+        // Above the median both distribution functions are near 1 and their
+        // difference keeps only their rounding (nothing at all once both
+        // round to 1): take the difference of the upper tails instead,
+        // P(T > x) = P(-T < -x) with -T noncentral t of noncentrality -delta.
+        TDistribution widerMirror(nu + 2.0, -delta, false);
+        TDistribution plainMirror(nu, -delta, false);
+        return std::max(0.0, (nu / x) * (plainMirror.Cdf(-x) - widerMirror.Cdf(-y)));
+    }
+    // (0.0 first: a difference of -0.0 is returned as 0.)
+    return std::max(0.0, (nu / x) * (wider.Cdf(y) - f2));
 }
 
 double NoncentralTQuantile(double prob, double nu, double delta, int* status) {
