@@ -19,12 +19,14 @@
 #include "app/form_tables.h"
 #include "app/frame_test_support.h"
 #include "app/main_comp_form.h"
+#include "app/main_grid_form.h"
 #include "app/quorix_app.h"
 #include "app/test_selection_form.h"
 #include "distributions/quorix_error.h"
 #include "numerics/cancel.h"
 #include "platform/scripted_dialogs.h"
 #include "platform/widget_test_main.h"
+#include "ui/grid/in_place_edit.h"
 
 namespace {
 
@@ -351,6 +353,33 @@ TEST_F(Driver, AHiddenPlotPaneGetsNoPlot) {
     ClickCalculate();
     EXPECT_TRUE(graph.data.centralCurve.empty());
     EXPECT_EQ(graph.redraws, 0);
+}
+
+// Enter in an open grid edit: the edit ends (its editor goes away while the
+// worker's wait dispatches events) and the calculation reads what was typed.
+TEST_F(Driver, EnterInAnOpenGridEditCalculatesWithTheTypedText) {
+    ASSERT_TRUE(frame->Commands().Dispatch(command_ids::kGridView));
+    IGridCtrl* grid = frame->GridForm()->InputGrid();
+    std::string alphaSeen;
+    script.calculate = [&alphaSeen](PowerAnalysis&, PropertyList* inputs) {
+        alphaSeen = (*inputs)[0]->text;
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        return kCalculateDone;
+    };
+    grid->SetFocusCell(0, 1);
+    grid->setFocus();
+    QKeyEvent digit(QEvent::KeyPress, Qt::Key_0, Qt::NoModifier, QStringLiteral("0"));
+    QApplication::sendEvent(grid, &digit);
+    auto* editor = grid->viewport()->findChild<CInPlaceEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->insert(QStringLiteral(".01"));
+    EXPECT_TRUE(SendKey(editor, Qt::Key_Return));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(alphaSeen, "0.01");
+    EXPECT_EQ(grid->GetItemText(0, 1), "0.01");
+    EXPECT_EQ(frame->GridForm()->OutputGrid()->GetItemText(0, 1), "1.5");
+    EXPECT_FALSE(grid->IsItemEditing(0, 1));
+    ExpectIdleFrame();
 }
 
 }  // namespace
