@@ -150,20 +150,28 @@ double NoncentralChiSquarePdf(double z, double df, double lambda, bool* notConve
         double index;
         double weight = 0.0, density = 0.0;
         int sinceAnchor = kAnchorEvery;
+        bool weightsDone = false;
     };
     double sum = 0.0;
     double count = 0.0;
+    double peak = 0.0;
     // Adds the term of the side's index and moves it one step outwards, or
-    // to -1 once the weights have fallen below 2.2e-25 of the mode's.
+    // to -1 once the weights have fallen below 2.2e-25 of the mode's and the
+    // terms below 2.2e-25 of the largest: far in a tail the terms peak well
+    // away from the Poisson mode, where the weights alone stopped short of
+    // them (a quarter of the density at a third of the mean, lambda 1000).
     auto addAndMove = [&](Side& side, double step) {
         if (!byRatio || side.sinceAnchor >= kAnchorEvery || side.weight < 1e-290 || side.density < 1e-290) {
             side.weight = PoissonDensity(side.index, h, 0);
             side.density = GammaDensity(z, side.index + a, 2.0, 0);
             side.sinceAnchor = 0;
         }
-        sum += side.weight * side.density;
+        const double term = side.weight * side.density;
+        sum += term;
         count += 1.0;
-        if (!(side.weight / w0 > 2.220446049250313e-25)) {
+        peak = std::max(peak, term);
+        if (!(side.weight / w0 > 2.220446049250313e-25)) side.weightsDone = true;
+        if (side.weightsDone && !(term > 2.220446049250313e-25 * peak)) {
             side.index = -1.0;
             return;
         }
@@ -185,7 +193,10 @@ double NoncentralChiSquarePdf(double z, double df, double lambda, bool* notConve
         if (up.index >= 0.0) addAndMove(up, 1.0);
         if (down.index < 0.0 && up.index < 0.0) break;
     }
-    *notConverged = count >= maxit;
+    // Terms beyond the weights' end only refine the sum: running out of
+    // them is no failure.
+    const bool weightsDone = (down.index < 0.0 || down.weightsDone) && (up.index < 0.0 || up.weightsDone);
+    *notConverged = count >= maxit && !weightsDone;
     return sum;
 }
 

@@ -68,11 +68,16 @@ double NoncentralFMixture(double z, double df1, double df2, double lambda, bool 
         double index;
         double weight = 0.0, density = 0.0;
         int sinceAnchor = kAnchorEvery;
+        bool weightsDone = false;
     };
     double sum = 0.0;
     double count = 0.0;
+    double peak = 0.0;
     // Adds the term of the side's index and moves it one step outwards, or
-    // to -1 once the weights have fallen below 2.2e-25 of the mode's.
+    // to -1 once the weights have fallen below 2.2e-25 of the mode's and the
+    // terms below 2.2e-25 of the largest: far in a tail the terms peak well
+    // away from the Poisson mode, where the weights alone stopped short of
+    // them (a quarter of the density at a third of the mean, lambda 1000).
     auto addAndMove = [&](Side& side, double step) {
         const double j = side.index;
         if (!byRatio || side.sinceAnchor >= kAnchorEvery) {
@@ -80,9 +85,12 @@ double NoncentralFMixture(double z, double df1, double df2, double lambda, bool 
             side.density = std::exp((j + a - 1.0) * logY - (j + a + b) * log1pY - LogBeta(j + a, b));
             side.sinceAnchor = 0;
         }
-        sum += side.weight * side.density;
+        const double term = side.weight * side.density;
+        sum += term;
         count += 1.0;
-        if (!(side.weight / w0 > 2.220446049250313e-25)) {
+        peak = std::max(peak, term);
+        if (!(side.weight / w0 > 2.220446049250313e-25)) side.weightsDone = true;
+        if (side.weightsDone && !(term > 2.220446049250313e-25 * peak)) {
             side.index = -1.0;
             return;
         }
@@ -104,7 +112,10 @@ double NoncentralFMixture(double z, double df1, double df2, double lambda, bool 
         if (up.index >= 0.0) addAndMove(up, 1.0);
         if (down.index < 0.0 && up.index < 0.0) break;
     }
-    *notConverged = count >= maxit;
+    // Terms beyond the weights' end only refine the sum: running out of
+    // them is no failure.
+    const bool weightsDone = (down.index < 0.0 || down.weightsDone) && (up.index < 0.0 || up.weightsDone);
+    *notConverged = count >= maxit && !weightsDone;
     return sum * a / b;
 }
 
