@@ -247,7 +247,15 @@ double NoncentralFQuantile(double prob, double df1, double df2, double lambda, b
         // No step reduces the error: x0 is as close as the rounding of the
         // distribution function lets any point come (far in the upper tail,
         // where the density is tiny, that is short of 1e-12 relative).
-        if (std::fabs(f1 - prob) >= std::fabs(d)) return x0;
+        // Unless x0 is far off: far in the lower tail (prob 1e-200) the
+        // steps can stall on a point whose probability is orders of
+        // magnitude from prob, which is a failure, not an answer. (The
+        // distribution function holds relative digits in the lower tail,
+        // absolute ones near 1.)
+        if (std::fabs(f1 - prob) >= std::fabs(d)) {
+            if (x0 > 1e-290 && std::fabs(d) > (prob < 0.5 ? 1e-3 * prob : 1e-14)) *converged = false;
+            return x0;
+        }
         if (std::fabs(x1 - x0) <= 1e-12 * x1 || f1 == prob) return x1;
         x0 = x1;
         f0 = f1;

@@ -47,7 +47,8 @@ double NoncentralFCdf(double z, double df1, double df2, double lambda);
 // The z with NoncentralFCdf(z) = prob, 0 < prob < 1, by a safeguarded Newton
 // iteration from the two-moment central F approximation; *converged is
 // false when 1000 steps or 100 evaluations of the distribution function
-// did not settle, and with +infinity returned when
+// did not settle or the steps stalled in the lower tail on a point whose
+// probability is not within 1e-3 of prob, and with +infinity returned when
 // the answer lies beyond the largest double (FDistribution::Quantile then
 // reports "answer above upper search bound").
 double NoncentralFQuantile(double prob, double df1, double df2, double lambda, bool* converged);

@@ -176,6 +176,24 @@ TEST(FDistributionTest, QuantileWorkIsBoundedWhereTheSumsCannotSettle) {
     EXPECT_LT(seconds, 2.0);
 }
 
+// Far in the lower tail the steps can stall on a point whose probability is
+// orders of magnitude from prob (1e-238 for 1e-200): that is a failure,
+// reported as below the lower bound, never an answer.
+TEST(FDistributionTest, FarLowerTailQuantileIsAnAnswerOrAFailure) {
+    const struct {
+        double df1, df2, lambda, prob;
+    } cases[] = {{10.0, 1.0, 0.3, 1e-200}, {10.0, 1.0, 300.0, 1e-200}, {3.0, 50.0, 3000.0, 1e-200}};
+    for (const auto& c : cases) {
+        FDistribution d(c.df1, c.df2, c.lambda);
+        try {
+            const double x = d.Quantile(c.prob);
+            EXPECT_NEAR(d.Cdf(x), c.prob, 1e-3 * c.prob) << c.df1 << " " << c.df2 << " " << c.lambda;
+        } catch (const QuorixError& e) {
+            EXPECT_EQ(e.GetCode(), QuorixError::kBelowLowerBound) << c.df1 << " " << c.df2 << " " << c.lambda;
+        }
+    }
+}
+
 TEST(FDistributionTest, NamesAndParameters) {
     FDistribution d(3.0, 20.0, 1.5, 1.0);
     EXPECT_EQ(d.GetName(), "F");
