@@ -91,6 +91,7 @@ void CQuorixMainForm::SetUpGrid(CGridCtrl* grid) {
         font.setPixelSize(pixels);
         if (QFontMetrics(font).height() <= 15) break;
     }
+    cellFont_ = font;
     for (int row = 0; row < kRowCount; ++row) {
         grid->SetItemBkColour(row, 0, labelBack);
         grid->SetItemFont(row, 0, font);
@@ -159,21 +160,39 @@ void CQuorixMainForm::ShowParameter(CGridCtrl* grid, int row, Property* property
 }
 
 void CQuorixMainForm::FitLabelColumn(CGridCtrl* grid) {
-    // The stand-in fonts are wider than the design's: a label column too
-    // narrow for its longest label grows (up to three quarters of the grid),
-    // and the value column takes the rest.
-    // A label needs its text, a margin on each side and the raised edges.
-    int widest = 0;
-    for (int row = 0; row < grid->GetRowCount(); ++row)
-        if (CGridCellBase* cell = grid->GetCell(row, 0); cell && !cell->GetText().isEmpty()) {
-            const int margin = static_cast<int>(cell->GetMargin());
-            widest = std::max(widest, cell->GetTextExtent(cell->GetText()).width() - 2 * margin + 2);
-        }
+    // The stand-in fonts are wider than the design's. The label column grows
+    // to its longest label (up to three quarters of the grid) but leaves the
+    // value column room for its widest value, because a cut number reads as
+    // another number; a label still too long for its column is drawn smaller.
+    // A cell needs its text, a margin on each side and the raised edges.
+    auto needed = [](CGridCellBase* cell) {
+        const int margin = static_cast<int>(cell->GetMargin());
+        return cell->GetTextExtent(cell->GetText()).width() - 2 * margin + 2;
+    };
+    int widestLabel = 0;
+    int widestValue = 0;
+    for (int row = 0; row < grid->GetRowCount(); ++row) {
+        // A label drawn smaller for an earlier list gets the grid's font back.
+        grid->SetItemFont(row, 0, cellFont_);
+        if (CGridCellBase* label = grid->GetCell(row, 0); label && !label->GetText().isEmpty())
+            widestLabel = std::max(widestLabel, needed(label));
+        if (CGridCellBase* value = grid->GetCell(row, 1); value && !value->GetText().isEmpty())
+            widestValue = std::max(widestValue, needed(value));
+    }
     const int client = grid->GetClientRect().width();
-    const int label = std::min(widest, client * 3 / 4);
-    if (label <= grid->GetColumnWidth(0)) return;
-    grid->SetColumnWidth(0, label);
-    grid->SetColumnWidth(1, std::max(1, client - label));
+    int width = std::max(grid->GetColumnWidth(0), std::min(widestLabel, client * 3 / 4));
+    width = std::max(1, std::min(width, client - widestValue));
+    grid->SetColumnWidth(0, width);
+    grid->SetColumnWidth(1, std::max(1, client - width));
+    for (int row = 0; row < grid->GetRowCount(); ++row) {
+        CGridCellBase* label = grid->GetCell(row, 0);
+        if (!label || label->GetText().isEmpty()) continue;
+        QFont smaller = cellFont_;
+        while (needed(label) > width && smaller.pixelSize() > 8) {
+            smaller.setPixelSize(smaller.pixelSize() - 1);
+            grid->SetItemFont(row, 0, smaller);
+        }
+    }
     grid->Refresh();
 }
 

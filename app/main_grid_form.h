@@ -3,6 +3,7 @@
 #include "app/form_view_ex.h"
 #include "ui/grid/igrid_ctrl.h"
 
+#include <QFont>
 #include <QPointer>
 
 class CMainFrame;
@@ -50,6 +51,7 @@ private:
     QPointer<CGridCtrl> outputGrid_;
     int effectSizePanelId_ = -1;
     int effectSizeRow_ = -1;
+    QFont cellFont_;  // the font of both grids' cells
     // Set while SetInputs replaces the input grid's cells.
     bool replacingInputs_ = false;
 };

@@ -135,6 +135,33 @@ TEST_F(GridFormTest, LongLabelsAreNotCutOff) {
     EXPECT_EQ(grid->GetColumnWidth(0) + grid->GetColumnWidth(1), grid->GetClientRect().width());
 }
 
+// Each cell's text fits its column, with its own font: a long label beside a
+// long number must not cut the number ("2.506386e-0" reads as another value).
+TEST_F(GridFormTest, LongLabelsBesideLongValuesBothFit) {
+    PropertyList list;
+    list.push_back(new PropertyDouble("Noncentrality parameter $\\delta$", "5e-06", false));
+    list.push_back(new PropertyDouble("Critical t", "2.506386e-06", false));
+    list.push_back(new PropertyDouble("Power (1-$\\beta$ err prob)", "0.5000010", false));
+    CGridCtrl* grid = form->OutputGrid();
+    auto fits = [grid](int row, int col) {
+        CGridCellBase* cell = grid->GetCell(row, col);
+        const int text = QFontMetrics(*cell->GetFont()).horizontalAdvance(cell->GetText());
+        return text + 2 * static_cast<int>(cell->GetMargin()) + 2 <= grid->GetColumnWidth(col);
+    };
+    form->SetOutputs(&list);
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_TRUE(fits(row, 0)) << row;
+        EXPECT_TRUE(fits(row, 1)) << row;
+    }
+    EXPECT_EQ(grid->GetColumnWidth(0) + grid->GetColumnWidth(1), grid->GetClientRect().width());
+
+    // A short list afterwards gets the grid's own font back.
+    PropertyList plain;
+    plain.push_back(new PropertyDouble("Df", "98", false));
+    form->SetOutputs(&plain);
+    EXPECT_EQ(*grid->GetCell(0, 0)->GetFont(), *grid->GetCell(0, 1)->GetFont());
+}
+
 TEST_F(GridFormTest, ReadsTheInputsBack) {
     FillInputs();
     form->SetInputs(&inputs);
