@@ -1,5 +1,7 @@
 #include "app/calculation_driver.h"
 
+#include <QCloseEvent>
+#include <QTimer>
 #include <cfenv>
 #include <optional>
 
@@ -30,17 +32,23 @@ CalculationWorker::Outcome CalculationWorker::Run(const std::function<int()>& jo
     status_ = WorkerStatus::kFinished;
     result_ = 0;
     running_.store(true, std::memory_order_release);
-    thread_ = std::thread([this, &job, environment] {
-        std::fesetenv(&environment);
-        try {
-            result_ = job();
-        } catch (const QuorixError&) {
-            status_ = WorkerStatus::kNumericalError;
-        } catch (...) {
-            status_ = WorkerStatus::kOtherError;
-        }
+    try {
+        thread_ = std::thread([this, &job, environment] {
+            std::fesetenv(&environment);
+            try {
+                result_ = job();
+            } catch (const QuorixError&) {
+                status_ = WorkerStatus::kNumericalError;
+            } catch (...) {
+                status_ = WorkerStatus::kOtherError;
+            }
+            running_.store(false, std::memory_order_release);
+        });
+    } catch (...) {
+        // No thread: nothing runs, and the frame must not stay busy.
         running_.store(false, std::memory_order_release);
-    });
+        throw;
+    }
 
     Outcome outcome;
     while (Running() && !cancel.load(std::memory_order_relaxed)) idle();
@@ -102,6 +110,7 @@ void CMainFrame::OnCalculate() {
     // A message box is modal: the wait cursor must not stand over it.
     auto report = [&](const std::string& text, const char* caption, platform::MessageIcon icon) {
         waitCursor.reset();
+        if (closeAfterCalculation_) return;  // the user is leaving: no message
         platform::ShowMessage(this, ToDisplayLabel(text), QString::fromLatin1(caption), icon);
     };
     auto blankOutputs = [this] {
@@ -161,6 +170,7 @@ void CMainFrame::OnCalculate() {
         report(kUnknownError, kUnknownErrorCaption, MessageIcon::Error);
     }
     if (commandForm_) commandForm_->EnableXYPlotButton(outputsValid_);
+    if (closeAfterCalculation_) QTimer::singleShot(0, this, &QWidget::close);
 }
 
 void CMainFrame::RunDistributionPlot(
@@ -196,4 +206,14 @@ void CMainFrame::RunDistributionPlot(
         plotValid_ = true;
         plotTarget_->RedrawPlot();
     }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (worker_.Running() || busy_) {
+        closeAfterCalculation_ = true;
+        if (currentTest_) currentTest_->cancelled.store(true);
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }

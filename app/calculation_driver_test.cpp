@@ -23,6 +23,7 @@
 #include "app/quorix_app.h"
 #include "app/test_selection_form.h"
 #include "distributions/quorix_error.h"
+#include "platform/environment.h"
 #include "numerics/cancel.h"
 #include "platform/scripted_dialogs.h"
 #include "platform/widget_test_main.h"
@@ -253,6 +254,28 @@ TEST_F(Driver, AWorkerThatIgnoresEscForAWhileIsWaitedForBeforeAnythingElseRuns) 
     EXPECT_EQ(Output(), "1.5");
     EXPECT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(static_cast<frame_test::ScriptedTest*>(frame->CurrentTest())->calculations, 2);
+}
+
+TEST_F(Driver, ClosingTheWindowDuringACalculationStopsItAndThenCloses) {
+    std::atomic<bool> workerSawCancel{false};
+    script.calculate = [&workerSawCancel](PowerAnalysis& test, PropertyList*) -> CalculateStatus {
+        workerSawCancel = WaitForCancel(test);
+        return kCalculateDone;
+    };
+    frame->show();
+    auto* timer = new QTimer(frame);
+    QObject::connect(timer, &QTimer::timeout, frame, [this, timer] {
+        if (!waitingForCancel) return;
+        timer->stop();
+        frame->close();  // the close button while the worker runs
+    });
+    timer->start(2);
+    ClickCalculate();
+    EXPECT_TRUE(workerSawCancel);
+    EXPECT_TRUE(dialogs.messages.empty());  // nobody is left to read a message
+    for (int i = 0; i < 20 && frame->isVisible(); ++i) platform::PumpMessages();
+    EXPECT_FALSE(frame->isVisible());
+    EXPECT_FALSE(frame->IsBusy());
 }
 
 TEST_F(Driver, NothingTouchesTheTestOrItsListsWhileTheWorkerRuns) {

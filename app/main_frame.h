@@ -141,6 +141,9 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Closing while a calculation runs stops it first; the window closes
+    // once the worker has left.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     bool HandleKey(int key);
@@ -162,6 +165,7 @@ private:
     bool plotPaneShown_ = true;
 
     bool busy_ = false;
+    bool closeAfterCalculation_ = false;
     bool enterInProgress_ = false;
     bool shortFormCalculation_ = false;
     bool outputsValid_ = false;
