@@ -109,6 +109,23 @@ TEST(ChiDistributionTest, NoncentralQuantileWithTinyDegreesOfFreedom) {
     EXPECT_LT(d.Quantile(1e-12), 1e-300);
 }
 
+// With df far below 1 the central lower tail climbs like z^(df/2) and the
+// quantiles lie at 1e-45 to 1e-223; the driver's search stalled near 6e-51
+// and reported it as the answer. Against mpmath in 50 digits
+// (far_reach_reference.py); an answer below the doubles is a failure.
+TEST(ChiDistributionTest, CentralQuantileWithTinyDegreesOfFreedom) {
+    const auto rows = ReadReferenceRows("far_reach_reference.csv", "chi");
+    ASSERT_EQ(rows.size(), 6u);
+    for (const auto& r : rows) {
+        ChiDistribution d(r.p[1], 0.0);
+        ExpectRelative(d.Quantile(r.arg), r, 1e-9);
+    }
+    // The 0.95 quantile of df 1e-4 is 3.3e-446.
+    ChiDistribution d(1e-4, 0.0);
+    ExpectQuorixError([&] { return d.Quantile(0.95); }, "ChiDist-Quantile: answer below lower search bound", 2,
+                      std::numeric_limits<double>::min(), "df 1e-4");
+}
+
 TEST(ChiDistributionTest, ScaleActsOnTheVariableConsistently) {
     // X = Y / s: Cdf(x) = F_Y(x s), Pdf(x) = s f_Y(x s), Quantile = q_Y / s.
     for (double lambda : {0.0, 6.0}) {

@@ -87,6 +87,11 @@ double FarSideLowerTail(double a, double nu, double delta) {
     return total;
 }
 
+// Status of a series that ran out of terms before its stop criterion.
+constexpr int kNotConverged = 4;
+// Beyond this many terms a side (|delta| near 7e5) a call would take seconds.
+constexpr double kMostTerms = 2e7;
+
 double CentralTCdf(double x, double nu, int* status, double* bound) {
     int which = 1;
     double prob = 0.0, q = 0.0;
@@ -159,7 +164,21 @@ double NoncentralTCdf(double x, double nu, double delta, int* status) {
         const double ebMode = increment(k + 1.0);
 
         constexpr double kRelativeStop = 5.551115123125783e-17;
-        constexpr int kMaxTerms = 50000;
+        // The Poisson weights spread over some sqrt(h) terms on each side of
+        // the mode and fall to nothing some 40 of those widths away: the
+        // limit grows with them, up to a cost of about a second.
+        const double sd = std::sqrt(h);
+        if (60.0 * sd > kMostTerms) {
+            *status = kNotConverged;
+            return 0.0;  // the sum so far: none
+        }
+        const int kMaxTerms = static_cast<int>(50000.0 + 60.0 * sd);
+        // Every ratio lies in [0, 1], so a term is at most the weights
+        // pw + |qw|, which only fall away from the mode: once they are
+        // below 1e-300 the terms left add less than 1e-292 in all. (They
+        // cannot be followed to 0: among the subnormal numbers a product
+        // with a ratio near 1 rounds back to where it was.)
+        bool converged = true;
 
         double pw = pMode, qw = qMode, ia = iaMode, ib = ibMode, ea = eaMode, eb = ebMode;
         int terms = 0;
@@ -168,7 +187,12 @@ double NoncentralTCdf(double x, double nu, double delta, int* status) {
             sum += term;
             magnitude += std::fabs(pw * ia) + std::fabs(qw * ib);
             ++terms;
-            if ((sum != 0.0 && std::fabs(term) / std::fabs(sum) <= kRelativeStop) || terms > kMaxTerms) break;
+            if (sum != 0.0 && std::fabs(term) / std::fabs(sum) <= kRelativeStop) break;
+            if (pw + std::fabs(qw) < 1e-300) break;
+            if (terms > kMaxTerms) {
+                converged = false;
+                break;
+            }
             const double previousA = ia, previousB = ib;
             ia += direction * ea;
             ib += direction * eb;
@@ -201,7 +225,17 @@ double NoncentralTCdf(double x, double nu, double delta, int* status) {
             sum += term;
             magnitude += std::fabs(pw * ia) + std::fabs(qw * ib);
             ++terms;
-            if ((sum != 0.0 && std::fabs(term) / std::fabs(sum) <= kRelativeStop) || terms > kMaxTerms) break;
+            if (sum != 0.0 && std::fabs(term) / std::fabs(sum) <= kRelativeStop) break;
+            if (pw + std::fabs(qw) < 1e-300) break;
+            if (terms > kMaxTerms) {
+                converged = false;
+                break;
+            }
+        }
+        // A sum cut off at the limit is no distribution function.
+        if (!converged) {
+            *status = kNotConverged;
+            return std::clamp(sum / 2.0, 0.0, 1.0);
         }
     }
     if (upper) return std::clamp(sum / 2.0, 0.0, 1.0);
@@ -327,10 +361,21 @@ double NoncentralTQuantile(double prob, double nu, double delta, int* status) {
     if (prob == 1.0) return kInfinity;
 
     const double tol = std::sqrt(2.220446049250313e-16);
-    int st = 0;
     double x0 = delta;
     if (std::fabs(delta) * tol >= 1.0) return x0;
-    double f0 = NoncentralTCdf(x0, nu, delta, &st);
+    // A distribution function whose series ran out of terms fails the search.
+    bool failed = false;
+    auto cdf = [&](double x) {
+        int st = 0;
+        const double f = NoncentralTCdf(x, nu, delta, &st);
+        if (st == kNotConverged) failed = true;
+        return f;
+    };
+    double f0 = cdf(x0);
+    if (failed) {
+        *status = kNotConverged;
+        return x0;
+    }
 
     // Step sign: the density is taken with delta > 0 by reflection.
     auto density = [&](double x) {
@@ -352,14 +397,18 @@ double NoncentralTQuantile(double prob, double nu, double delta, int* status) {
         const double reach = 5.0 * std::max(std::fabs(x0), 1.0);
         if (!std::isfinite(step)) step = d > 0.0 ? reach : -reach;
         double x1 = std::clamp(x0 - step, -reach, reach);
-        double f1 = NoncentralTCdf(x1, nu, delta, &st);
+        double f1 = cdf(x1);
         // (At most 200 halvings: among subnormal numbers the midpoint can
         // stop moving before the relative test is met.)
         for (int halvings = 0; halvings < 200 && std::fabs(f1 - prob) > std::fabs(d) * (1.0 + tol) &&
                                std::fabs(x1 - x0) > std::fabs(x0) * tol;
              ++halvings) {
             x1 = (x0 + x1) / 2.0;
-            f1 = NoncentralTCdf(x1, nu, delta, &st);
+            f1 = cdf(x1);
+        }
+        if (failed) {
+            *status = kNotConverged;
+            return x0;
         }
         // No move reduces the error: x0 is as close as the rounding of the
         // distribution function lets any point come.
@@ -390,6 +439,9 @@ double TDistribution::Cdf(double x) {
     }
     int status = 0;
     const double prob = NoncentralTCdf(x, nu, delta, &status);
+    if (status == kNotConverged) {
+        throw QuorixError("TDist-Cdf: failed to converge", QuorixError::kNoConvergence, prob);
+    }
     ThrowDriverStatus("TDist-Cdf", status, 0.0, prob);
     return prob;
 }
@@ -410,6 +462,9 @@ double TDistribution::Quantile(double prob) {
         } else {
             x = NoncentralTQuantile(prob, nu, delta, &status);
         }
+    }
+    if (status == kNotConverged) {
+        throw QuorixError("TDist-Quantile: failed to converge", QuorixError::kNoConvergence, x);
     }
     ThrowDriverStatus("TDist-Quantile", status, bound, x);
     return x;

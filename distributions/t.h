@@ -37,7 +37,8 @@ private:
 
 // P(T <= x) by the Poisson mixture of incomplete beta ratios of Benton and
 // Krishnamoorthy (2003), summed from the Poisson mode in both directions.
-// *status -1 for nu <= 0, else 0.
+// *status -1 for nu <= 0, 4 when the sums reached their term limit (which
+// grows with delta) before their stop criterion, else 0.
 double NoncentralTCdf(double x, double nu, double delta, int* status);
 
 // Density for delta > 0 by its power series in x delta / sqrt(nu + x^2),
@@ -50,5 +51,6 @@ double NoncentralTDensityDifference(double x, double nu, double delta);
 
 // The x with P(T <= x) = prob by a safeguarded Newton iteration. *status -1
 // for prob outside [0, 1], 1 when 1000 steps did not converge or the steps
-// ran out of doubles (an infinite x for 0 < prob < 1), else 0.
+// ran out of doubles (an infinite x for 0 < prob < 1), 4 when a distribution
+// function on the way did not converge, else 0.
 double NoncentralTQuantile(double prob, double nu, double delta, int* status);

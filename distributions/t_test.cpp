@@ -122,6 +122,28 @@ TEST(TDistributionTest, FarSideTailsAgreeWithTheIntegral) {
     }
 }
 
+// From |delta| of about 1e4 the Poisson weights spread beyond 50,000 terms
+// a side; a sum cut off there was returned as the answer (the power of a
+// one-sample test with delta 2e4 came out as 0.9995932 instead of 1).
+// Against E[Phi(x sqrt(V/nu) - delta)] in 50 digits: the recurrences run
+// over up to a million terms and keep 1e-11.
+TEST(TDistributionTest, LargeNoncentralitySumsReachTheirTails) {
+    const auto rows = ReadReferenceRows("far_reach_reference.csv", "t");
+    ASSERT_EQ(rows.size(), 6u);
+    for (const auto& r : rows) {
+        TDistribution d(r.p[1], r.p[0]);
+        ExpectRelative(d.Cdf(r.arg), r, 1e-11);
+        // The mirror image: P(T <= -x; -delta) = 1 - P(T <= x; delta).
+        TDistribution mirror(r.p[1], -r.p[0]);
+        EXPECT_NEAR(mirror.Cdf(-r.arg), 1.0 - r.expected, 1e-11) << Describe(r);
+    }
+    // The critical value of a one-sample test far below the mean of T:
+    // P(T <= 1.96) is Phi(-2e4) and less, 0 in doubles.
+    TDistribution power(4e8 - 1.0, 2e4);
+    EXPECT_EQ(power.Cdf(1.959963984540054), 0.0);
+    EXPECT_NEAR(power.Quantile(0.5), 2e4, 1e-3);
+}
+
 // Above the median the difference form takes the difference of the upper
 // tails; that of the distribution functions, both near 1, lost up to all
 // digits (9e-22 came out as 0). Against the closed form in 60 digits.
@@ -249,6 +271,11 @@ TEST(TDistributionTest, FailuresThrowWithTheirTexts) {
         {"noncentral Quantile, nu = 0", 0.0, 1.0, 1, 0.5, "TDist-Quantile: input parameter out of range", 4, 0.0},
         {"GetMean, nu = 1", 1.0, 2.0, 2, 0.0, "TDist-GetMean: input parameter out of range", 4, 1.0},
         {"GetVariance, nu = 2", 2.0, 2.0, 3, 0.0, "TDist-GetVariance: input parameter out of range", 4, 2.0},
+        // Beyond |delta| of about 5e5 the mixture would need more terms than
+        // a call can afford: a failure, never a sum cut short.
+        {"noncentral Cdf, delta 1e6", 10.0, 1e6, 0, 0.0, "TDist-Cdf: failed to converge", 5, 0.0},
+        {"noncentral Cdf, delta -1e6", 10.0, -1e6, 0, 0.0, "TDist-Cdf: failed to converge", 5, 0.0},
+        {"noncentral Quantile, delta 1e6", 10.0, 1e6, 1, 0.5, "TDist-Quantile: failed to converge", 5, 1e6},
     };
     for (const auto& c : cases) {
         TDistribution d(c.nu, c.delta);
