@@ -1,5 +1,7 @@
 #include "analysis/property.h"
 
+#include "analysis/comma_locale_test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -35,7 +37,8 @@ TEST(PropertyDouble, ReadsTheLongestNumericPrefixInTheCLocale) {
     };
     const Case cases[] = {{"0.05abc", 0.05}, {"", 0.0}, {"1e-3", 1e-3}, {"=0.5", 0.0}, {"0,5", 0.0}};
     // A user locale with a decimal comma must not change how texts are read.
-    std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+    const bool german = test_locale::MakeGermanLocaleAvailable();
+    if (german) std::setlocale(LC_NUMERIC, test_locale::kGerman);
     for (const Case& c : cases) {
         PropertyDouble p("x", c.text, false);
         EXPECT_EQ(p.GetValue(), c.expected) << c.text;
@@ -225,15 +228,8 @@ TEST(PropertyLong, NumbersBeyondTheIntegerRangeAreHeldAtItsEnds) {
 }
 
 TEST(PropertyDouble, TextsAreWrittenWithADecimalPointInAnyLocale) {
-    const char* commaLocales[] = {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "de_DE"};
-    const char* chosen = nullptr;
-    for (const char* name : commaLocales) {
-        if (std::setlocale(LC_NUMERIC, name)) {
-            chosen = name;
-            break;
-        }
-    }
-    if (!chosen) GTEST_SKIP() << "no locale with a decimal comma is installed";
+    if (!test_locale::MakeGermanLocaleAvailable()) GTEST_SKIP() << "no locale with a decimal comma can be made";
+    ASSERT_NE(std::setlocale(LC_NUMERIC, test_locale::kGerman), nullptr);
     PropertyDouble digits("x", 0.5, 7, false);
     PropertyDouble plain("y", 0.25, false);
     std::setlocale(LC_NUMERIC, "C");

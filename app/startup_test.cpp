@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "analysis/comma_locale_test_support.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
@@ -28,7 +30,7 @@
 
 namespace {
 
-const char* const kGerman = "de_DE.UTF-8";
+using test_locale::kGerman;
 bool germanAvailable = false;
 int roundingBefore = 0;
 int trapsBefore = 0;
@@ -38,20 +40,7 @@ int trapsBefore = 0;
 void StartAsGermanDesktop() {
     setenv("LANG", kGerman, 1);
     setenv("LC_ALL", kGerman, 1);
-    germanAvailable = std::setlocale(LC_ALL, kGerman) != nullptr;
-    if (!germanAvailable) {
-        const std::filesystem::path folder =
-            std::filesystem::temp_directory_path() / "quorix-startup-test-locales";
-        std::filesystem::create_directories(folder);
-        setenv("LOCPATH", folder.c_str(), 1);
-        germanAvailable = std::setlocale(LC_ALL, kGerman) != nullptr;  // built by an earlier run
-        const std::string command = "localedef -i de_DE -f UTF-8 '" + (folder / kGerman).string() +
-                                    "' >/dev/null 2>&1";
-        if (!germanAvailable && std::system(command.c_str()) == 0) {
-            germanAvailable = std::setlocale(LC_ALL, kGerman) != nullptr;
-        }
-    }
-    std::setlocale(LC_ALL, "C");
+    germanAvailable = test_locale::MakeGermanLocaleAvailable();
 }
 
 // True when the key was consumed on its way (by the frame's key handling).
