@@ -11,43 +11,14 @@
 #include "analysis/property.h"
 #include "analysis/property_input.h"
 #include "app/form_tables.h"
+#include "app/main_form_test_support.h"
 #include "platform/widget_test_main.h"
 
 using namespace form_tables;
 
 namespace {
 
-// The form on a shown window, so that focus and visibility are real.
-class EditFieldFormTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        window.resize(700, 400);
-        ASSERT_TRUE(form->Create(&window, QPoint(0, 0)));
-        window.show();
-        window.activateWindow();
-        widget_test::RunEventsUntil([&] { return window.isActiveWindow(); }, 2000);
-    }
-
-    // alpha, a selection of tails, the effect size d, and a count.
-    void FillInputs() {
-        inputs.push_back(new PropertyDouble("$\\alpha$ err prob", "0.05", false));
-        auto* tails = new PropertySelection("Tail(s)");
-        tails->AddOption("One");
-        tails->AddOption("Two");
-        tails->SetIndex(1);
-        tails->SetHelpText("One- or two-tailed $\\chi^2$ test");
-        inputs.push_back(tails);
-        auto* effect = new PropertyExDouble("Effect size d", "0.5", false);
-        effect->testId = 201;
-        inputs.push_back(effect);
-        inputs.push_back(new PropertyLong("Total sample size", 128L));
-    }
-
-    QWidget window;
-    CQuorixMainCompForm* form = new CQuorixMainCompForm(nullptr);
-    PropertyList inputs;
-    PropertyList outputs;
-};
+using EditFieldFormTest = MainFormTest<CQuorixMainCompForm>;
 
 TEST_F(EditFieldFormTest, ShowsEachInputByItsType) {
     FillInputs();

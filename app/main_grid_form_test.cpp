@@ -7,41 +7,14 @@
 #include <QWidget>
 
 #include "analysis/property.h"
+#include "app/main_form_test_support.h"
 #include "platform/widget_test_main.h"
 #include "ui/grid/grid_cell_types.h"
 #include "ui/grid/in_place_edit.h"
 
 namespace {
 
-class GridFormTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        window.resize(700, 400);
-        ASSERT_TRUE(form->Create(&window, QPoint(0, 0)));
-        window.show();
-        window.activateWindow();
-        widget_test::RunEventsUntil([&] { return window.isActiveWindow(); }, 2000);
-    }
-
-    // alpha, a selection of tails, the effect size d, and a count.
-    void FillInputs() {
-        inputs.push_back(new PropertyDouble("$\\alpha$ err prob", "0.05", false));
-        auto* tails = new PropertySelection("Tail(s)");
-        tails->AddOption("One");
-        tails->AddOption("Two");
-        tails->SetIndex(1);
-        inputs.push_back(tails);
-        auto* effect = new PropertyExDouble("Effect size d", "0.5", false);
-        effect->testId = 201;
-        inputs.push_back(effect);
-        inputs.push_back(new PropertyLong("Total sample size", 128L));
-    }
-
-    QWidget window;
-    CQuorixMainForm* form = new CQuorixMainForm(nullptr);
-    PropertyList inputs;
-    PropertyList outputs;
-};
+using GridFormTest = MainFormTest<CQuorixMainForm>;
 
 TEST_F(GridFormTest, BothGridsHaveElevenLabelledRows) {
     for (CGridCtrl* grid : {static_cast<CGridCtrl*>(form->InputGrid()), form->OutputGrid()}) {
