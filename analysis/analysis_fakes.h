@@ -15,7 +15,7 @@ namespace fakes {
 
 // Normal distribution with mean p[0] and unit variance.
 class UnitNormal : public NoncentralDistribution {
-public:
+  public:
     double Pdf(double x) override {
         ++pdfCalls;
         const double z = x - p[0];
@@ -46,7 +46,7 @@ public:
 // Square of a standard normal, shifted right by p[0]: a density without
 // bound at its left end.
 class ShiftedChiSquare1 : public NoncentralDistribution {
-public:
+  public:
     double Pdf(double x) override {
         const double u = x - p[0];
         if (!(u > 0.0)) return 0.0;
@@ -75,7 +75,7 @@ public:
 // Binomial count of `trials` with success probability 0.5 + p[0]; the
 // density of a non-integral x is the probability of floor(x).
 class ShiftedBinomial : public NoncentralDistribution {
-public:
+  public:
     explicit ShiftedBinomial(int trials) : n(trials) {}
     double Probability() const { return 0.5 + p[0]; }
     double Pdf(double x) override {
@@ -108,7 +108,7 @@ public:
 
 // One-sample z test: the noncentrality is d * sqrt(N).
 class ZTest : public PowerAnalysis {
-public:
+  public:
     ZTest() { distribution = new UnitNormal; }
     PowerAnalysis* Clone() override {
         auto* copy = new ZTest;
@@ -125,7 +125,7 @@ public:
 
 // A test whose statistic has a density without bound at its left end.
 class SpikeTest : public PowerAnalysis {
-public:
+  public:
     SpikeTest() { distribution = new ShiftedChiSquare1; }
     PowerAnalysis* Clone() override {
         auto* copy = new SpikeTest;
@@ -137,7 +137,7 @@ public:
 // A test of a binomial count; the effect is the shift of the success
 // probability under H1.
 class CountTest : public PowerAnalysis {
-public:
+  public:
     explicit CountTest(int trials) : trials_(trials) { distribution = new ShiftedBinomial(trials); }
     PowerAnalysis* Clone() override {
         auto* copy = new CountTest(trials_);
@@ -146,7 +146,7 @@ public:
     }
     bool IsContinuous() override { return false; }
 
-private:
+  private:
     int trials_;
 };
 

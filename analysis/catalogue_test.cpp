@@ -14,13 +14,13 @@ namespace {
 std::map<int, int> destroyed;
 
 class IdTest : public fakes::ZTest {
-public:
+  public:
     explicit IdTest(int id) : id_(id) {}
     ~IdTest() override { ++destroyed[id_]; }
     TestId GetTestId() override { return id_; }
     PowerAnalysis* Clone() override { return new IdTest(id_); }
 
-private:
+  private:
     int id_;
 };
 
@@ -28,17 +28,25 @@ void Append(TestList& list, std::initializer_list<int> ids) {
     for (int id : ids) list.push_back(new IdTest(id));
 }
 
-void RegisterExact() { Append(ExactTestList, {605, 611, 602, 604, 606, 607, 608, 603, 601}); }
-void RegisterF() {
-    Append(FTestList, {116, 101, 102, 108, 109, 110, 106, 107, 114, 115, 111, 112, 113, 103, 104,
-                       105, 100});
+void RegisterExact() {
+    Append(ExactTestList, {605, 611, 602, 604, 606, 607, 608, 603, 601});
 }
-void RegisterT() { Append(TTestList, {202, 211, 209, 208, 210, 204, 201, 203, 207, 205, 206, 200}); }
-void RegisterChi() { Append(ChiTestList, {401, 402, 400}); }
-void RegisterZ() { Append(ZTestList, {309, 306, 307, 302, 310, 308, 301, 300}); }
+void RegisterF() {
+    Append(FTestList,
+           {116, 101, 102, 108, 109, 110, 106, 107, 114, 115, 111, 112, 113, 103, 104, 105, 100});
+}
+void RegisterT() {
+    Append(TTestList, {202, 211, 209, 208, 210, 204, 201, 203, 207, 205, 206, 200});
+}
+void RegisterChi() {
+    Append(ChiTestList, {401, 402, 400});
+}
+void RegisterZ() {
+    Append(ZTestList, {309, 306, 307, 302, 310, 308, 301, 300});
+}
 
 class Catalogue : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         destroyed.clear();
         SetRegisterHook(TestFamily::kExact, RegisterExact);

@@ -5,13 +5,13 @@
 // often have no such locale installed; it is then built into a temporary
 // folder with localedef and found through LOCPATH.
 
+#include <unistd.h>
+
 #include <clocale>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <system_error>
-
-#include <unistd.h>
 
 namespace test_locale {
 
@@ -30,8 +30,8 @@ inline bool MakeGermanLocaleAvailable() {
             // Tests run in parallel processes: build aside, then move into
             // place in one step, so nobody reads a half-written locale.
             const std::filesystem::path aside = folder / ("building-" + std::to_string(getpid()));
-            const std::string command = "localedef -i de_DE -f UTF-8 '" + (aside / kGerman).string() +
-                                        "' >/dev/null 2>&1";
+            const std::string command =
+                "localedef -i de_DE -f UTF-8 '" + (aside / kGerman).string() + "' >/dev/null 2>&1";
             std::filesystem::create_directories(aside);
             if (std::system(command.c_str()) == 0) {
                 std::error_code ignored;  // another process may have won the race

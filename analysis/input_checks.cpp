@@ -53,15 +53,14 @@ bool PowerAnalysis::CheckCorrelation(std::string name, double r) {
 
 bool PowerAnalysis::CheckNamedRange(std::string name, double value, double margin) {
     if (margin - 1.0 <= value && value <= 1.0 - margin) return true;
-    messages << name << "is outside the admissible range (" << margin - 1.0 << ", "
-             << 1.0 - margin << ").";
+    messages << name << "is outside the admissible range (" << margin - 1.0 << ", " << 1.0 - margin
+             << ").";
     return false;
 }
 
 bool PowerAnalysis::CheckNamedRangeInclusive(std::string name, double value, double margin) {
     if (margin <= value && value <= 1.0 - margin) return true;
-    messages << name << " is outside the admissible range (" << margin << ", 1-" << margin
-             << ").";
+    messages << name << " is outside the admissible range (" << margin << ", 1-" << margin << ").";
     return false;
 }
 
@@ -250,8 +249,8 @@ bool PowerAnalysis::CheckSampleSizeAboveResponses(int n, int p) {
 
 bool PowerAnalysis::CheckTotalSampleSizeAboveResponses(int n, int p) {
     if (static_cast<long long>(n) >= static_cast<long long>(p) + 2) return true;
-    messages << "Total sample size must be greater than\n the number of response variables ("
-             << p << ") + 2.";
+    messages << "Total sample size must be greater than\n the number of response variables (" << p
+             << ") + 2.";
     return false;
 }
 

@@ -37,7 +37,9 @@ enum : ParameterId {
 enum DfBits { kDfBit = 1, kNumeratorDfBit = 2, kDenominatorDfBit = 4 };
 
 // An id outside the table (the base classes' -1) names no parameter.
-bool IsParameter(ParameterId id) { return 0 <= id && id < kParameterNameCount; }
+bool IsParameter(ParameterId id) {
+    return 0 <= id && id < kParameterNameCount;
+}
 
 void AppendOutput(PropertyList* outputs, const std::string& label, bool integral) {
     outputs->push_back(new PropertyDouble(label, "?", integral));
@@ -66,12 +68,12 @@ struct TypeLabel {
 
 // In the order the selection shows them.
 const TypeLabel kTypeLabels[] = {
-    {kAPriori,
-     "A priori: Compute required sample size - given $\\alpha$, power, and effect size"},
+    {kAPriori, "A priori: Compute required sample size - given $\\alpha$, power, and effect size"},
     {kCompromise,
      "Compromise: Compute implied $\\alpha$ & power - given $\\beta$/$\\alpha$ ratio, sample "
      "size, and effect size"},
-    {kCriterion, "Criterion: Compute required $\\alpha$ - given power, effect size, and sample size"},
+    {kCriterion,
+     "Criterion: Compute required $\\alpha$ - given power, effect size, and sample size"},
     {kPostHoc, "Post hoc: Compute achieved power - given $\\alpha$, sample size, and effect size"},
     {kSensitivity,
      "Sensitivity: Compute required effect size - given $\\alpha$, power, and sample size"},
@@ -99,7 +101,9 @@ void FillTypeList(PropertyList* list, const TypeLabel (&labels)[N]) {
 
 // ------------------------------------------------------- analysis types
 
-void PowerAnalysis::GetAnalysisTypes(PropertyList* list) { FillTypeList(list, kTypeLabels); }
+void PowerAnalysis::GetAnalysisTypes(PropertyList* list) {
+    FillTypeList(list, kTypeLabels);
+}
 
 void PowerAnalysis::GetGenericAnalysisTypes(PropertyList* list) {
     FillTypeList(list, kGenericTypeLabels);
@@ -107,12 +111,24 @@ void PowerAnalysis::GetGenericAnalysisTypes(PropertyList* list) {
 
 // ------------------------------------------------------- output entries
 
-void PowerAnalysis::AddAlphaOutput(PropertyList* o) { AppendOutput(o, kAlphaId, false); }
-void PowerAnalysis::AddPowerOutput(PropertyList* o) { AppendOutput(o, kPowerId, false); }
-void PowerAnalysis::AddBetaOutput(PropertyList* o) { AppendOutput(o, kBetaId, false); }
-void PowerAnalysis::AddActualPowerOutput(PropertyList* o) { AppendOutput(o, kActualPowerId, false); }
-void PowerAnalysis::AddActualAlphaOutput(PropertyList* o) { AppendOutput(o, kActualAlphaId, false); }
-void PowerAnalysis::AddActualRatioOutput(PropertyList* o) { AppendOutput(o, kActualRatioId, false); }
+void PowerAnalysis::AddAlphaOutput(PropertyList* o) {
+    AppendOutput(o, kAlphaId, false);
+}
+void PowerAnalysis::AddPowerOutput(PropertyList* o) {
+    AppendOutput(o, kPowerId, false);
+}
+void PowerAnalysis::AddBetaOutput(PropertyList* o) {
+    AppendOutput(o, kBetaId, false);
+}
+void PowerAnalysis::AddActualPowerOutput(PropertyList* o) {
+    AppendOutput(o, kActualPowerId, false);
+}
+void PowerAnalysis::AddActualAlphaOutput(PropertyList* o) {
+    AppendOutput(o, kActualAlphaId, false);
+}
+void PowerAnalysis::AddActualRatioOutput(PropertyList* o) {
+    AppendOutput(o, kActualRatioId, false);
+}
 void PowerAnalysis::AddProportionP2Output(PropertyList* o) {
     AppendOutput(o, kProportionP2Id, false);
 }
@@ -122,10 +138,18 @@ void PowerAnalysis::AddProportionP12Output(PropertyList* o) {
 void PowerAnalysis::AddProportionP21Output(PropertyList* o) {
     AppendOutput(o, kProportionP21Id, false);
 }
-void PowerAnalysis::AddMomentP1Output(PropertyList* o) { AppendOutput(o, kMomentP1Id, false); }
-void PowerAnalysis::AddMomentP2Output(PropertyList* o) { AppendOutput(o, kMomentP2Id, false); }
-void PowerAnalysis::AddMomentP3Output(PropertyList* o) { AppendOutput(o, kMomentP3Id, false); }
-void PowerAnalysis::AddOutput(PropertyList* o, ParameterId id) { AppendOutput(o, id, false); }
+void PowerAnalysis::AddMomentP1Output(PropertyList* o) {
+    AppendOutput(o, kMomentP1Id, false);
+}
+void PowerAnalysis::AddMomentP2Output(PropertyList* o) {
+    AppendOutput(o, kMomentP2Id, false);
+}
+void PowerAnalysis::AddMomentP3Output(PropertyList* o) {
+    AppendOutput(o, kMomentP3Id, false);
+}
+void PowerAnalysis::AddOutput(PropertyList* o, ParameterId id) {
+    AppendOutput(o, id, false);
+}
 void PowerAnalysis::AddOutputByLabel(PropertyList* o, std::string label) {
     AppendOutput(o, label, false);
 }
@@ -135,10 +159,18 @@ void PowerAnalysis::AddNumeratorDfOutput(PropertyList* o, bool integral) {
 void PowerAnalysis::AddDenominatorDfOutput(PropertyList* o, bool integral) {
     AppendOutput(o, kDenominatorDfId, integral);
 }
-void PowerAnalysis::AddDfOutput(PropertyList* o, bool integral) { AppendOutput(o, kDfId, integral); }
-void PowerAnalysis::AddSampleSize1Output(PropertyList* o) { AppendOutput(o, kSampleSize1Id, true); }
-void PowerAnalysis::AddSampleSize2Output(PropertyList* o) { AppendOutput(o, kSampleSize2Id, true); }
-void PowerAnalysis::AddCountOutput(PropertyList* o, ParameterId id) { AppendOutput(o, id, true); }
+void PowerAnalysis::AddDfOutput(PropertyList* o, bool integral) {
+    AppendOutput(o, kDfId, integral);
+}
+void PowerAnalysis::AddSampleSize1Output(PropertyList* o) {
+    AppendOutput(o, kSampleSize1Id, true);
+}
+void PowerAnalysis::AddSampleSize2Output(PropertyList* o) {
+    AppendOutput(o, kSampleSize2Id, true);
+}
+void PowerAnalysis::AddCountOutput(PropertyList* o, ParameterId id) {
+    AppendOutput(o, id, true);
+}
 
 // -------------------------------------------------------- output lists
 
@@ -250,11 +282,21 @@ void PowerAnalysis::GetGenericOutputs(AnalysisType type, PropertyList* outputs) 
 
 // ------------------------------------------------------- output writers
 
-void PowerAnalysis::SetActualAlphaOutput(PropertyList* o) { WriteOutput(o, kActualAlphaId, actualAlpha); }
-void PowerAnalysis::SetActualRatioOutput(PropertyList* o) { WriteOutput(o, kActualRatioId, actualRatio); }
-void PowerAnalysis::SetActualPowerOutput(PropertyList* o) { WriteOutput(o, kActualPowerId, actualPower); }
-void PowerAnalysis::SetAlphaOutput(PropertyList* o) { WriteOutput(o, kAlphaId, alpha); }
-void PowerAnalysis::SetBetaOutput(PropertyList* o) { WriteOutput(o, kBetaId, 1.0 - power); }
+void PowerAnalysis::SetActualAlphaOutput(PropertyList* o) {
+    WriteOutput(o, kActualAlphaId, actualAlpha);
+}
+void PowerAnalysis::SetActualRatioOutput(PropertyList* o) {
+    WriteOutput(o, kActualRatioId, actualRatio);
+}
+void PowerAnalysis::SetActualPowerOutput(PropertyList* o) {
+    WriteOutput(o, kActualPowerId, actualPower);
+}
+void PowerAnalysis::SetAlphaOutput(PropertyList* o) {
+    WriteOutput(o, kAlphaId, alpha);
+}
+void PowerAnalysis::SetBetaOutput(PropertyList* o) {
+    WriteOutput(o, kBetaId, 1.0 - power);
+}
 void PowerAnalysis::SetLowerCriticalOutput(PropertyList* o, ParameterId id) {
     WriteOutput(o, id, std::min(criticalValue, criticalValue2));
 }
@@ -264,12 +306,18 @@ void PowerAnalysis::SetUpperCriticalOutput(PropertyList* o, ParameterId id) {
 void PowerAnalysis::SetCriticalValueOutput(PropertyList* o, ParameterId id) {
     WriteOutput(o, id, criticalValue);
 }
-void PowerAnalysis::SetNumeratorDfOutput(PropertyList* o) { WriteOutput(o, kNumeratorDfId, numeratorDf); }
+void PowerAnalysis::SetNumeratorDfOutput(PropertyList* o) {
+    WriteOutput(o, kNumeratorDfId, numeratorDf);
+}
 void PowerAnalysis::SetDenominatorDfOutput(PropertyList* o) {
     WriteOutput(o, kDenominatorDfId, denominatorDf);
 }
-void PowerAnalysis::SetDfOutput(PropertyList* o) { WriteOutput(o, kDfId, df); }
-void PowerAnalysis::SetOutput(PropertyList* o, ParameterId id, double value) { WriteOutput(o, id, value); }
+void PowerAnalysis::SetDfOutput(PropertyList* o) {
+    WriteOutput(o, kDfId, df);
+}
+void PowerAnalysis::SetOutput(PropertyList* o, ParameterId id, double value) {
+    WriteOutput(o, id, value);
+}
 void PowerAnalysis::SetEffectSizeOutput(PropertyList* o, ParameterId id, bool second) {
     WriteOutput(o, id, second ? effectSize2 : effectSize);
 }
@@ -278,19 +326,36 @@ void PowerAnalysis::SetNoncentralityOutput(PropertyList* o, ParameterId id) {
 }
 void PowerAnalysis::SetArrayOutput(PropertyList* o, std::string label, int index) {
     // The values array has 30 elements; an index outside it names no value.
-    if (0 <= index && index < static_cast<int>(std::size(values))) WriteOutput(o, label, values[index]);
+    if (0 <= index && index < static_cast<int>(std::size(values)))
+        WriteOutput(o, label, values[index]);
 }
-void PowerAnalysis::SetPowerOutput(PropertyList* o) { WriteOutput(o, kPowerId, power); }
+void PowerAnalysis::SetPowerOutput(PropertyList* o) {
+    WriteOutput(o, kPowerId, power);
+}
 void PowerAnalysis::SetProportionP12Output(PropertyList* o) {
     WriteOutput(o, kProportionP12Id, proportionP12);
 }
-void PowerAnalysis::SetProportionP2Output(PropertyList* o) { WriteOutput(o, kProportionP2Id, proportionP2); }
+void PowerAnalysis::SetProportionP2Output(PropertyList* o) {
+    WriteOutput(o, kProportionP2Id, proportionP2);
+}
 void PowerAnalysis::SetProportionP21Output(PropertyList* o) {
     WriteOutput(o, kProportionP21Id, proportionP21);
 }
-void PowerAnalysis::SetSampleSize1Output(PropertyList* o) { WriteOutput(o, kSampleSize1Id, groupSize1); }
-void PowerAnalysis::SetSampleSize2Output(PropertyList* o) { WriteOutput(o, kSampleSize2Id, groupSize2); }
-void PowerAnalysis::SetSampleSizeOutput(PropertyList* o, ParameterId id) { WriteOutput(o, id, sampleSize); }
-void PowerAnalysis::SetMomentP1Output(PropertyList* o) { WriteOutput(o, kMomentP1Id, momentP1); }
-void PowerAnalysis::SetMomentP2Output(PropertyList* o) { WriteOutput(o, kMomentP2Id, proportionP2); }
-void PowerAnalysis::SetMomentP3Output(PropertyList* o) { WriteOutput(o, kMomentP3Id, momentP3); }
+void PowerAnalysis::SetSampleSize1Output(PropertyList* o) {
+    WriteOutput(o, kSampleSize1Id, groupSize1);
+}
+void PowerAnalysis::SetSampleSize2Output(PropertyList* o) {
+    WriteOutput(o, kSampleSize2Id, groupSize2);
+}
+void PowerAnalysis::SetSampleSizeOutput(PropertyList* o, ParameterId id) {
+    WriteOutput(o, id, sampleSize);
+}
+void PowerAnalysis::SetMomentP1Output(PropertyList* o) {
+    WriteOutput(o, kMomentP1Id, momentP1);
+}
+void PowerAnalysis::SetMomentP2Output(PropertyList* o) {
+    WriteOutput(o, kMomentP2Id, proportionP2);
+}
+void PowerAnalysis::SetMomentP3Output(PropertyList* o) {
+    WriteOutput(o, kMomentP3Id, momentP3);
+}

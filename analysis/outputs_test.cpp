@@ -10,14 +10,14 @@ namespace {
 // A z test as a family would declare it: noncentrality delta (28), critical
 // t (23), effect size d (17), and the df outputs of `mask`.
 class LabelledTest : public fakes::ZTest {
-public:
+  public:
     explicit LabelledTest(int mask = 0) : mask_(mask) {}
     ParameterId GetNoncentralityId() override { return 28; }
     ParameterId GetCriticalValueId() override { return 23; }
     ParameterId GetEffectSizeId() override { return 17; }
     int GetDfOutputMask() override { return mask_; }
 
-private:
+  private:
     int mask_;
 };
 
@@ -214,17 +214,28 @@ TEST(OutputValues, SettersWriteTheirMembers) {
     test.SetEffectSizeOutput(&outputs, 18, true);
     test.SetArrayOutput(&outputs, "Std dev residual $\\sigma$", 13);
     test.SetArrayOutput(&outputs, "Std dev residual $\\sigma$", 30);  // no such value: skipped
-    test.SetOutput(&outputs, 24, 1.0);  // not in the list: skipped
+    test.SetOutput(&outputs, 24, 1.0);                                // not in the list: skipped
 
-    const std::vector<std::string> names = {
-        "Lower critical F", "Upper critical F", "Actual $\\alpha$", "Actual $\\beta$/$\\alpha$ ratio",
-        "Sample size group 1", "Sample size group 2", "Total sample size", "Proportion p2",
-        "Proportion p12", "Proportion p21", "Moment p1", "Moment p2", "Moment p3",
-        "Effect size f$^2$", "Std dev residual $\\sigma$"};
+    const std::vector<std::string> names = {"Lower critical F",
+                                            "Upper critical F",
+                                            "Actual $\\alpha$",
+                                            "Actual $\\beta$/$\\alpha$ ratio",
+                                            "Sample size group 1",
+                                            "Sample size group 2",
+                                            "Total sample size",
+                                            "Proportion p2",
+                                            "Proportion p12",
+                                            "Proportion p21",
+                                            "Moment p1",
+                                            "Moment p2",
+                                            "Moment p3",
+                                            "Effect size f$^2$",
+                                            "Std dev residual $\\sigma$"};
     EXPECT_EQ(Names(outputs), names);
-    const std::vector<std::string> texts = {
-        "-2.1000000", "2.1000000", "0.0412000", "3.2500000", "10", "20", "30", "0.3500000",
-        "0.1500000", "0.2500000", "0.2000000", "0.3500000", "0.1250000", "0.7500000", "42.5000000"};
+    const std::vector<std::string> texts = {"-2.1000000", "2.1000000", "0.0412000", "3.2500000",
+                                            "10",         "20",        "30",        "0.3500000",
+                                            "0.1500000",  "0.2500000", "0.2000000", "0.3500000",
+                                            "0.1250000",  "0.7500000", "42.5000000"};
     EXPECT_EQ(Texts(outputs), texts);
 }
 
@@ -238,7 +249,8 @@ TEST(OutputValues, GenericTestsListAndWriteTheirOwnRows) {
         {kSensitivity, {kCriticalT, kDelta}, {"1.6448536", "3.3166248"}},
         {kPostHoc, {kCriticalT, kBeta, kPower}, {"1.6448536", "0.0472847", "0.9527153"}},
         {kCriterion, {kCriticalT, kAlpha}, {"1.6448536", "0.0500000"}},
-        {kCompromise, {kCriticalT, kAlpha, kBeta, kPower},
+        {kCompromise,
+         {kCriticalT, kAlpha, kBeta, kPower},
          {"1.6448536", "0.0500000", "0.0472847", "0.9527153"}},
     };
     LabelledTest test;

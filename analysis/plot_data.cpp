@@ -14,7 +14,9 @@ namespace {
 
 constexpr int kWalkSteps = 50;
 
-PlotPoint Point(double x, double y) { return PlotPoint{x, y, 0.0, 0.0, true}; }
+PlotPoint Point(double x, double y) {
+    return PlotPoint{x, y, 0.0, 0.0, true};
+}
 
 double ClampProbability(double p) {
     p = std::min(p, 0.99999999);
@@ -65,7 +67,9 @@ void SampleCurve(Distribution* d, double xMin, double step, std::vector<PlotPoin
     }
 }
 
-void SetHalfDensity(Distribution* d, PlotPoint& label) { label.y = 0.5 * d->Pdf(label.x); }
+void SetHalfDensity(Distribution* d, PlotPoint& label) {
+    label.y = 0.5 * d->Pdf(label.x);
+}
 
 // Both layouts: critical values, markers, label anchors, the x range of both
 // distributions and the y limit. `upper` chooses the upper-tail layout.
@@ -265,9 +269,13 @@ void PowerAnalysis::MakeDistributionPlot(PlotData* plot) {
     }
 }
 
-void PowerAnalysis::MakeUpperTailPlot(PlotData* plot) { MakeTailPlot(*this, plot, true); }
+void PowerAnalysis::MakeUpperTailPlot(PlotData* plot) {
+    MakeTailPlot(*this, plot, true);
+}
 
-void PowerAnalysis::MakeLowerTailPlot(PlotData* plot) { MakeTailPlot(*this, plot, false); }
+void PowerAnalysis::MakeLowerTailPlot(PlotData* plot) {
+    MakeTailPlot(*this, plot, false);
+}
 
 void PowerAnalysis::SampleUpperTailCurves(PlotData* plot, double xMin, double xMax, double) {
     const double step = (xMax - xMin) / kPlotIntervals;

@@ -71,8 +71,12 @@ void ExpectCurves(const PlotData& plot, double shift) {
     }
 }
 
-double XMin(const PlotData& plot) { return plot.centralCurve.front().x; }
-double XMax(const PlotData& plot) { return plot.centralCurve.back().x; }
+double XMin(const PlotData& plot) {
+    return plot.centralCurve.front().x;
+}
+double XMax(const PlotData& plot) {
+    return plot.centralCurve.back().x;
+}
 
 TEST(DistributionPlot, UpperTailOneTailed) {
     ZTest test;
@@ -115,7 +119,7 @@ TEST(DistributionPlot, UpperTailOneTailed) {
     EXPECT_DOUBLE_EQ(plot.alphaLabel.y, 0.5 * h0.Pdf(plot.alphaLabel.x));
     EXPECT_EQ(plot.alphaLabel2.x, 7.0);  // untouched in a one-tailed test
     EXPECT_NEAR(plot.betaLabel.x, delta - 1.959963984540054, 1e-9);  // 0.025 quantile of H1
-    EXPECT_EQ(plot.yLimit, 3.0);  // min(10 peak, cap)
+    EXPECT_EQ(plot.yLimit, 3.0);                                     // min(10 peak, cap)
 }
 
 TEST(DistributionPlot, UpperTailTwoTailed) {
@@ -134,8 +138,8 @@ TEST(DistributionPlot, UpperTailTwoTailed) {
     EXPECT_LT(plot.alphaArea2[1].x, c2);
     // beta runs from c1 down to c2 and closes at c2.
     const std::vector<PlotPoint> inner(plot.betaArea.begin(), plot.betaArea.end() - 1);
-    ExpectFollowsCurve(inner, plot.noncentralCurve, -1, SampleIndex(plot.noncentralCurve, inner.back()),
-                       "beta");
+    ExpectFollowsCurve(inner, plot.noncentralCurve, -1,
+                       SampleIndex(plot.noncentralCurve, inner.back()), "beta");
     EXPECT_GT(inner.back().x, c2);
     EXPECT_EQ(plot.betaArea.back().x, c2);
     EXPECT_NEAR(plot.alphaLabel2.x, -2.241402727604947, 1e-9);  // 0.0125 quantile of H0
@@ -227,7 +231,7 @@ TEST(DistributionPlot, DiscreteStatistic) {
     EXPECT_FALSE(plot.continuous);
     ASSERT_EQ(plot.centralCurve.size(), 201u);
     const double xMin = XMin(plot), xMax = XMax(plot);
-    EXPECT_EQ(xMin, 0.0);  // -0.5 raised to 0
+    EXPECT_EQ(xMin, 0.0);                     // -0.5 raised to 0
     EXPECT_EQ(xMax - std::floor(xMax), 0.5);  // a half-integer
     // The areas start half a unit below the critical count.
     EXPECT_EQ(plot.alphaArea[0].x, 13.5);

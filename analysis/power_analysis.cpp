@@ -25,7 +25,9 @@ constexpr double kAlphaFloor = 1e-99;
 
 PowerAnalysis::PowerAnalysis() = default;
 
-PowerAnalysis::~PowerAnalysis() { delete distribution; }
+PowerAnalysis::~PowerAnalysis() {
+    delete distribution;
+}
 
 double PowerAnalysis::Evaluate(double x) {
     switch (analysisType) {
@@ -47,7 +49,9 @@ double PowerAnalysis::Probe(double x) {
     return Evaluate(x);
 }
 
-void PowerAnalysis::SetCentralDistribution() { distribution->SetNoncentrality(0.0); }
+void PowerAnalysis::SetCentralDistribution() {
+    distribution->SetNoncentrality(0.0);
+}
 
 void PowerAnalysis::SetNoncentralDistribution() {
     distribution->SetNoncentrality(NoncentralityFromEffect(effectSize));
@@ -101,8 +105,9 @@ double PowerAnalysis::SolveInBracket(const char* where, int maxitArg, bool lowEn
         case kIterationLimit: {
             // The zero lies between c and the previous iterate a; the last
             // iterate b is an answer when that interval has closed in.
-            const double spread = std::max(std::fabs(c - b), std::fabs(a - b));
-            if (spread <= kSolveTolerance * std::fabs(b)) return root;
+            const double spread =
+                std::max(std::fabs(brent.c - brent.b), std::fabs(brent.a - brent.b));
+            if (spread <= kSolveTolerance * std::fabs(brent.b)) return root;
             throw QuorixError(prefix + "no convergence", QuorixError::kNoConvergence, root);
         }
         case kNoSignChange: {
@@ -148,8 +153,7 @@ double PowerAnalysis::SolveEffectSize(double alphaValue, double powerValue, doub
     return SolveInBracket("Solver-EffectSize", 100);
 }
 
-double PowerAnalysis::SolveEffectSize2(double alphaValue, double powerValue, double n1,
-                                       double n2) {
+double PowerAnalysis::SolveEffectSize2(double alphaValue, double powerValue, double n1, double n2) {
     groupSize1 = n1;
     groupSize2 = n2;
     return SolveEffectSize(alphaValue, powerValue, n1 + n2);
@@ -197,7 +201,9 @@ bool PowerAnalysis::IsTargetPowerUnreachable(const double* effect, double alphaV
 
 // ------------------------------------------------------------ brackets
 
-void PowerAnalysis::BracketSampleSize() { BracketSampleSizeFrom(1.0, 100.0); }
+void PowerAnalysis::BracketSampleSize() {
+    BracketSampleSizeFrom(1.0, 100.0);
+}
 
 void PowerAnalysis::BracketEffectSize() {
     bracketLow = 1e-6;

@@ -48,7 +48,7 @@ using TestId = int;
 // the smallest admissible N already exceeds the target: that smallest N is
 // the answer. A cancelled calculation leaves every loop by CancelledError.
 class PowerAnalysis : public Root {
-public:
+  public:
     PowerAnalysis();
     PowerAnalysis(const PowerAnalysis&) = delete;
     PowerAnalysis& operator=(const PowerAnalysis&) = delete;
@@ -380,7 +380,7 @@ public:
     // Written by the user-interface thread while a worker runs.
     std::atomic<bool> cancelled{false};
 
-protected:
+  protected:
     // Copies every member a Clone carries into `target`, which the concrete
     // Clone has just built with its constructor: the numbers, exactFlag,
     // oneTailed, analysisType and a copy of inputTexts. The distribution,

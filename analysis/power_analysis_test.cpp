@@ -17,7 +17,7 @@ using fakes::ZTest;
 
 // Records the points at which the solver's objective is evaluated.
 class RecordingZTest : public ZTest {
-public:
+  public:
     double Evaluate(double x) override {
         visited.push_back(x);
         return ZTest::Evaluate(x);

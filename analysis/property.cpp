@@ -1,9 +1,10 @@
 #include "analysis/property.h"
 
+#include <locale.h>
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <locale.h>
 
 #include "numerics/rounding.h"
 
@@ -28,9 +29,13 @@ std::string FormatC(const char* format, double v) {
     return buffer;
 }
 
-std::string FormatDouble16(double v) { return FormatC("%.16g", v); }
+std::string FormatDouble16(double v) {
+    return FormatC("%.16g", v);
+}
 
-std::string FormatLong(long v) { return std::to_string(v); }
+std::string FormatLong(long v) {
+    return std::to_string(v);
+}
 
 }  // namespace
 
@@ -108,7 +113,9 @@ PropertyDouble::PropertyDouble(std::string n, double v, bool isIntegral)
     SetValue(v);
 }
 
-void PropertyDouble::ParseText() { value = ParseCDouble(text); }
+void PropertyDouble::ParseText() {
+    value = ParseCDouble(text);
+}
 
 Property* PropertyDouble::Clone() const {
     auto* copy = new PropertyDouble("", 0.0, false);
@@ -226,7 +233,9 @@ Property* PropertyString::Clone() const {
 
 // ------------------------------------------------------------ PropertyList
 
-PropertyList::~PropertyList() { Clear(); }
+PropertyList::~PropertyList() {
+    Clear();
+}
 
 void PropertyList::CopyTo(PropertyList& destination) const {
     if (&destination == this) return;

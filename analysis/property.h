@@ -7,7 +7,7 @@
 // typed value is derived from it by ParseText whenever the text is set.
 // Numbers are always read and written in the C locale.
 class Property {
-public:
+  public:
     enum Type { kBase = 0, kLong = 1, kSelection = 2, kString = 3, kDouble = 4, kExDouble = 7 };
 
     explicit Property(std::string name);
@@ -17,21 +17,21 @@ public:
     virtual int GetType() const { return kBase; }
     virtual Property* Clone() const;
 
-    void SetText(std::string text);
-    void SetHelpText(std::string text) { helpText = std::move(text); }
+    void SetText(std::string newText);
+    void SetHelpText(std::string newText) { helpText = std::move(newText); }
     void CopyStrings(Property& target) const;
 
     std::string name;
     std::string text;
     std::string helpText;
 
-protected:
+  protected:
     Property(const Property&) = default;
     Property& operator=(const Property&) = default;
 };
 
 class PropertyLong : public Property {
-public:
+  public:
     PropertyLong(std::string name, std::string text);
     PropertyLong(std::string name, long value);
 
@@ -50,7 +50,7 @@ public:
 };
 
 class PropertyDouble : public Property {
-public:
+  public:
     PropertyDouble(std::string name, std::string text, bool integral);
     PropertyDouble(std::string name, double value, int digits, bool integral);
     PropertyDouble(std::string name, double value, bool integral);
@@ -74,7 +74,7 @@ public:
 
 // A double input whose value an effect-size panel can compute.
 class PropertyExDouble : public PropertyDouble {
-public:
+  public:
     using PropertyDouble::PropertyDouble;
 
     int GetType() const override { return kExDouble; }
@@ -84,7 +84,7 @@ public:
 };
 
 class PropertySelection : public Property {
-public:
+  public:
     explicit PropertySelection(std::string name);
 
     // The position of the last option equal to the text, or -1.
@@ -112,7 +112,7 @@ public:
 };
 
 class PropertyString : public Property {
-public:
+  public:
     PropertyString(std::string name, std::string value);
 
     int GetType() const override { return kString; }
@@ -124,7 +124,7 @@ public:
 // Owning, insertion-ordered list of properties, searched by exact name (the
 // first match wins).
 class PropertyList : public std::vector<Property*> {
-public:
+  public:
     PropertyList() = default;
     PropertyList(const PropertyList&) = delete;
     PropertyList& operator=(const PropertyList&) = delete;

@@ -1,19 +1,20 @@
 #include "analysis/property.h"
 
-#include "analysis/comma_locale_test_support.h"
-
 #include <gtest/gtest.h>
 
 #include <clocale>
 #include <cmath>
 #include <memory>
 
+#include "analysis/comma_locale_test_support.h"
+
 TEST(PropertyLong, ParsesTheNearestIntegerHalvesUpward) {
     struct Case {
         const char* text;
         long expected;
     };
-    const Case cases[] = {{"2.5", 3}, {"-2.5", -2}, {"abc", 0}, {"  17", 17}, {"12xyz", 12}, {"", 0}};
+    const Case cases[] = {{"2.5", 3},   {"-2.5", -2},  {"abc", 0},
+                          {"  17", 17}, {"12xyz", 12}, {"", 0}};
     for (const Case& c : cases) {
         PropertyLong p("n", c.text);
         EXPECT_EQ(p.GetValue(), c.expected) << c.text;
@@ -35,7 +36,8 @@ TEST(PropertyDouble, ReadsTheLongestNumericPrefixInTheCLocale) {
         const char* text;
         double expected;
     };
-    const Case cases[] = {{"0.05abc", 0.05}, {"", 0.0}, {"1e-3", 1e-3}, {"=0.5", 0.0}, {"0,5", 0.0}};
+    const Case cases[] = {
+        {"0.05abc", 0.05}, {"", 0.0}, {"1e-3", 1e-3}, {"=0.5", 0.0}, {"0,5", 0.0}};
     // A user locale with a decimal comma must not change how texts are read.
     const bool german = test_locale::MakeGermanLocaleAvailable();
     if (german) std::setlocale(LC_NUMERIC, test_locale::kGerman);
@@ -213,8 +215,11 @@ TEST(PropertyLong, NumbersBeyondTheIntegerRangeAreHeldAtItsEnds) {
         const char* text;
         long expected;
     };
-    const Case cases[] = {{"1e30", 2147483647L}, {"-1e30", -2147483648L}, {"nan", 0},
-                          {"2147483647.4", 2147483647L}, {"-2147483648.5", -2147483648L}};
+    const Case cases[] = {{"1e30", 2147483647L},
+                          {"-1e30", -2147483648L},
+                          {"nan", 0},
+                          {"2147483647.4", 2147483647L},
+                          {"-2147483648.5", -2147483648L}};
     for (const Case& c : cases) {
         PropertyLong p("n", c.text);
         EXPECT_EQ(p.GetValue(), c.expected) << c.text;
@@ -228,7 +233,8 @@ TEST(PropertyLong, NumbersBeyondTheIntegerRangeAreHeldAtItsEnds) {
 }
 
 TEST(PropertyDouble, TextsAreWrittenWithADecimalPointInAnyLocale) {
-    if (!test_locale::MakeGermanLocaleAvailable()) GTEST_SKIP() << "no locale with a decimal comma can be made";
+    if (!test_locale::MakeGermanLocaleAvailable())
+        GTEST_SKIP() << "no locale with a decimal comma can be made";
     ASSERT_NE(std::setlocale(LC_NUMERIC, test_locale::kGerman), nullptr);
     PropertyDouble digits("x", 0.5, 7, false);
     PropertyDouble plain("y", 0.25, false);

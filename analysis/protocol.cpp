@@ -27,8 +27,10 @@ void PowerAnalysis::MakeProtocolRecord(ProtocolRecord* record, PropertyList* inp
                                        int chosenIndex) {
     record->inputLines.clear();
     record->outputLines.clear();
-    for (const Property* input : *inputs) record->inputLines.push_back(Line(*input, InputText(*input)));
-    for (const Property* output : *outputs) record->outputLines.push_back(Line(*output, output->text));
+    for (const Property* input : *inputs)
+        record->inputLines.push_back(Line(*input, InputText(*input)));
+    for (const Property* output : *outputs)
+        record->outputLines.push_back(Line(*output, output->text));
     record->methodText = GetMethodText();
     record->analysisText.clear();
     if (0 <= chosenIndex && chosenIndex < static_cast<int>(analysisTypes->size())) {

@@ -10,7 +10,7 @@
 namespace {
 
 class NamedTest : public fakes::ZTest {
-public:
+  public:
     std::string GetFamilyName() override { return "z tests"; }
     std::string GetTestName() override { return "Mean: One sample"; }
     std::string GetMethodText() override { return method; }
@@ -44,9 +44,9 @@ TEST(Protocol, OneLinePerInputAndOutput) {
     EXPECT_EQ(record.testName, "Mean: One sample");
     EXPECT_EQ(record.methodText, "");
     EXPECT_EQ(record.analysisText, "Post hoc: Compute achieved power ");
-    const std::vector<std::string> inputLines = {
-        "Tail(s)\t=\tTwo", "Effect size d\t=\t0.5", "$\\alpha$ err prob\t=\t=1/20",
-        "Total sample size\t=\t44"};
+    const std::vector<std::string> inputLines = {"Tail(s)\t=\tTwo", "Effect size d\t=\t0.5",
+                                                 "$\\alpha$ err prob\t=\t=1/20",
+                                                 "Total sample size\t=\t44"};
     EXPECT_EQ(record.inputLines, inputLines);
     const std::vector<std::string> outputLines = {"Power (1-$\\beta$ err prob)\t=\t0.9527153",
                                                   "Total sample size\t=\t?"};

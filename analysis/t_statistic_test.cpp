@@ -1,18 +1,19 @@
 // The solvers and the distribution graph over the project's own noncentral t
 // distribution: a one-sample t test as a family would write it.
 
+#include "distributions/t.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "analysis/plot_data.h"
 #include "analysis/power_analysis.h"
-#include "distributions/t.h"
 
 namespace {
 
 class OneSampleT : public PowerAnalysis {
-public:
+  public:
     OneSampleT() { distribution = new TDistribution(1.0, 0.0); }
     PowerAnalysis* Clone() override {
         auto* copy = new OneSampleT;
@@ -23,7 +24,9 @@ public:
         distribution->SetParam(1, n - 1.0);
         return PowerAnalysis::ComputePower(effect, alphaValue, n);
     }
-    double NoncentralityFromEffect(double effect) override { return effect * std::sqrt(sampleSize); }
+    double NoncentralityFromEffect(double effect) override {
+        return effect * std::sqrt(sampleSize);
+    }
     void BracketSampleSize() override { BracketSampleSizeFrom(2.0, 100.0); }
     bool UsesChiSquarePlot() override { return false; }
 };

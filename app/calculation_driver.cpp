@@ -69,7 +69,7 @@ namespace {
 // The caller's floating-point environment comes back, with no exception
 // flag pending, however the calculation ends.
 class FloatingPointGuard {
-public:
+  public:
     FloatingPointGuard() { std::fegetenv(&saved_); }
     ~FloatingPointGuard() {
         std::fesetenv(&saved_);
@@ -78,18 +78,18 @@ public:
     FloatingPointGuard(const FloatingPointGuard&) = delete;
     FloatingPointGuard& operator=(const FloatingPointGuard&) = delete;
 
-private:
+  private:
     std::fenv_t saved_;
 };
 
 class BusyScope {
-public:
+  public:
     explicit BusyScope(bool& flag) : flag_(flag) { flag_ = true; }
     ~BusyScope() { flag_ = false; }
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;
 
-private:
+  private:
     bool& flag_;
 };
 
@@ -132,7 +132,8 @@ void CMainFrame::OnCalculate() {
         GetInputsFromForm(&inputs_);
         test->cancelled.store(false);
         const CalculationWorker::Outcome outcome = worker_.Run(
-            [test, type, this] { return CalculateWithInputErrors(test, type, &inputs_); }, test->cancelled, idle);
+            [test, type, this] { return CalculateWithInputErrors(test, type, &inputs_); },
+            test->cancelled, idle);
         if (outcome.cancelled) {
             blankOutputs();
             report(kInterrupted, kInterruption, MessageIcon::Error);
@@ -151,7 +152,8 @@ void CMainFrame::OnCalculate() {
             } else {
                 test->GetOutputs(type, &outputs_);
                 SetOutputsOnForm(&outputs_);
-                if (outcome.result == kCalculateDoneWithNote || outcome.result == kCalculateDoneWithNoteNoPlot) {
+                if (outcome.result == kCalculateDoneWithNote ||
+                    outcome.result == kCalculateDoneWithNoteNoPlot) {
                     report(test->GetMessage(), kPleaseNote, MessageIcon::Information);
                 }
                 test->MakeProtocolRecord(&protocolRecord_, &inputs_, &outputs_, &analysisTypes_,

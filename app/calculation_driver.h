@@ -39,7 +39,7 @@ enum class WorkerStatus : int {
 // when the cancel flag cut the wait short (the job is expected to notice
 // the flag and leave; the events keep flowing while it does).
 class CalculationWorker {
-public:
+  public:
     struct Outcome {
         bool cancelled = false;  // the cancel flag ended the wait
         WorkerStatus status = WorkerStatus::kFinished;
@@ -63,7 +63,7 @@ public:
     // True from the start of a job until its thread has left it.
     bool Running() const { return running_.load(std::memory_order_acquire); }
 
-private:
+  private:
     std::thread thread_;
     std::atomic<bool> running_{false};
     WorkerStatus status_ = WorkerStatus::kFinished;  // written by the worker, read after join
@@ -73,7 +73,7 @@ private:
 // The distribution graph as the driver sees it: the later result pane
 // supplies it; tests supply a fake.
 class DistributionPlotTarget {
-public:
+  public:
     virtual ~DistributionPlotTarget() = default;
     // The graph's data, or null when there is no graph view.
     virtual PlotData* GraphData() = 0;

@@ -23,8 +23,8 @@
 #include "app/quorix_app.h"
 #include "app/test_selection_form.h"
 #include "distributions/quorix_error.h"
-#include "platform/environment.h"
 #include "numerics/cancel.h"
+#include "platform/environment.h"
 #include "platform/scripted_dialogs.h"
 #include "platform/widget_test_main.h"
 #include "ui/grid/in_place_edit.h"
@@ -47,13 +47,13 @@ std::atomic<bool> waitingForCancel{false};
 
 bool WaitForCancel(PowerAnalysis& test) {
     waitingForCancel = true;
-    for (int i = 0; i < 5000 && !test.IsCancelled(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    for (int i = 0; i < 5000 && !test.IsCancelled(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return test.IsCancelled();
 }
 
-
 class FakeGraph : public DistributionPlotTarget {
-public:
+  public:
     PlotData* GraphData() override { return &data; }
     bool DistributionTabShown() override { return tabShown; }
     void RedrawPlot() override { ++redraws; }
@@ -68,7 +68,7 @@ bool SendKey(QWidget* target, int key) {
 }
 
 class Driver : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(app.InitInstance());
         frame = app.MainFrame();
@@ -147,34 +147,45 @@ TEST_F(Driver, EveryEndOfACalculationIsReportedAsItShouldBe) {
         return kCalculateDone;
     };
     const Calc numerical = [](PowerAnalysis&, PropertyList*) -> CalculateStatus {
-        throw QuorixError("TDist-Cdf: answer above upper search bound", QuorixError::kAboveUpperBound, 1.0);
+        throw QuorixError("TDist-Cdf: answer above upper search bound",
+                          QuorixError::kAboveUpperBound, 1.0);
     };
-    const Calc other = [](PowerAnalysis&, PropertyList*) -> CalculateStatus { throw std::runtime_error("boom"); };
+    const Calc other = [](PowerAnalysis&, PropertyList*) -> CalculateStatus {
+        throw std::runtime_error("boom");
+    };
     const auto plotWaitsForCancel = [this](PlotData*) {
         if (WaitForCancel(*frame->CurrentTest())) throw CancelledError();
     };
-    const auto plotFails = [](PlotData*) { throw QuorixError("NctDist-Pdf: series", QuorixError::kNoConvergence, 0.0); };
-    const auto outputsFail = [] { throw QuorixError("Math overflow", QuorixError::kMathOverflow, 0.0); };
+    const auto plotFails = [](PlotData*) {
+        throw QuorixError("NctDist-Pdf: series", QuorixError::kNoConvergence, 0.0);
+    };
+    const auto outputsFail = [] {
+        throw QuorixError("Math overflow", QuorixError::kMathOverflow, 0.0);
+    };
 
     const FailureCase cases[] = {
-        {"done", Returning(kCalculateDone), nullptr, nullptr, false, nullptr, nullptr, MessageIcon::None, "1.5",
-         true, true, -1},
-        {"Esc during the calculation", waitForCancel, nullptr, nullptr, true, msg::kInterrupted, msg::kInterruption,
-         MessageIcon::Error, "?", false, false, -1},
+        {"done", Returning(kCalculateDone), nullptr, nullptr, false, nullptr, nullptr,
+         MessageIcon::None, "1.5", true, true, -1},
+        {"Esc during the calculation", waitForCancel, nullptr, nullptr, true, msg::kInterrupted,
+         msg::kInterruption, MessageIcon::Error, "?", false, false, -1},
         {"numerical failure on the worker", numerical, nullptr, nullptr, false, msg::kMathError,
          msg::kMathErrorCaption, MessageIcon::Error, "?", false, false, -1},
-        {"numerical failure on the user-interface thread", Returning(kCalculateDone), nullptr, outputsFail, false,
-         msg::kMathError, msg::kMathErrorCaption, MessageIcon::Error, "?", false, false, -1},
-        {"other exception", other, nullptr, nullptr, false, msg::kUnknownError, msg::kUnknownErrorCaption,
-         MessageIcon::Error, "?", false, false, -1},
-        {"invalid input", Returning(1, "Power must lie in ($\\alpha$, 1)."), nullptr, nullptr, false,
-         "Power must lie in (α, 1).", msg::kInputError, MessageIcon::Error, "0.25", false, false, 1},
-        {"done with a note", Returning(kCalculateDoneWithNote, "N was rounded."), nullptr, nullptr, false,
-         "N was rounded.", msg::kPleaseNote, MessageIcon::Information, "1.5", true, true, -1},
-        {"done with a note and no plot", Returning(kCalculateDoneWithNoteNoPlot, "No graph."), nullptr, nullptr, false,
-         "No graph.", msg::kPleaseNote, MessageIcon::Information, "1.5", true, false, -1},
-        {"Esc during the plot", Returning(kCalculateDone), plotWaitsForCancel, nullptr, true, msg::kPlotInterrupted,
-         msg::kInterruption, MessageIcon::Error, "1.5", true, false, -1},
+        {"numerical failure on the user-interface thread", Returning(kCalculateDone), nullptr,
+         outputsFail, false, msg::kMathError, msg::kMathErrorCaption, MessageIcon::Error, "?",
+         false, false, -1},
+        {"other exception", other, nullptr, nullptr, false, msg::kUnknownError,
+         msg::kUnknownErrorCaption, MessageIcon::Error, "?", false, false, -1},
+        {"invalid input", Returning(1, "Power must lie in ($\\alpha$, 1)."), nullptr, nullptr,
+         false, "Power must lie in (α, 1).", msg::kInputError, MessageIcon::Error, "0.25", false,
+         false, 1},
+        {"done with a note", Returning(kCalculateDoneWithNote, "N was rounded."), nullptr, nullptr,
+         false, "N was rounded.", msg::kPleaseNote, MessageIcon::Information, "1.5", true, true,
+         -1},
+        {"done with a note and no plot", Returning(kCalculateDoneWithNoteNoPlot, "No graph."),
+         nullptr, nullptr, false, "No graph.", msg::kPleaseNote, MessageIcon::Information, "1.5",
+         true, false, -1},
+        {"Esc during the plot", Returning(kCalculateDone), plotWaitsForCancel, nullptr, true,
+         msg::kPlotInterrupted, msg::kInterruption, MessageIcon::Error, "1.5", true, false, -1},
         {"plot failure", Returning(kCalculateDone), plotFails, nullptr, false, msg::kPlotFailed,
          msg::kMathErrorCaption, MessageIcon::Error, "1.5", true, false, -1},
     };
@@ -210,7 +221,8 @@ TEST_F(Driver, EveryEndOfACalculationIsReportedAsItShouldBe) {
         EXPECT_EQ(frame->OutputsValid(), c.outputsValid);
         EXPECT_EQ(frame->PlotValid(), c.plotValid);
         // The X-Y plot needs outputs that belong to the inputs shown.
-        EXPECT_EQ(frame->CommandForm()->Button(form_tables::kXYPlotButton)->isEnabled(), c.outputsValid);
+        EXPECT_EQ(frame->CommandForm()->Button(form_tables::kXYPlotButton)->isEnabled(),
+                  c.outputsValid);
         // Only an analysis that produced outputs goes into the protocol.
         EXPECT_EQ(frame->ProtocolText() != protocolBefore, c.outputsValid);
         // The graph shows a finished plot, is emptied when the test has
@@ -281,7 +293,8 @@ TEST_F(Driver, ClosingTheWindowDuringACalculationStopsItAndThenCloses) {
 TEST_F(Driver, NothingTouchesTheTestOrItsListsWhileTheWorkerRuns) {
     std::atomic<bool> release{false};
     script.calculate = [&release](PowerAnalysis&, PropertyList*) {
-        for (int i = 0; i < 5000 && !release; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        for (int i = 0; i < 5000 && !release; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         return kCalculateDone;
     };
     PowerAnalysis* test = frame->CurrentTest();
@@ -293,13 +306,13 @@ TEST_F(Driver, NothingTouchesTheTestOrItsListsWhileTheWorkerRuns) {
     Property* found = reinterpret_cast<Property*>(1);
     QTimer::singleShot(20, frame, [&] {
         waitCursorShown = QApplication::overrideCursor() != nullptr;
-        frame->Commands().Dispatch(32829);                    // another test
+        frame->Commands().Dispatch(32829);                   // another test
         frame->Commands().Dispatch(command_ids::kGridView);  // the other main form
         QComboBox* families = selection->List(CTestSelectCompForm::kFamilyList);
         families->setCurrentIndex(family + 1);
         emit families->activated(family + 1);
         found = frame->FindParameter(frame->Inputs()[0]->name);
-        ClickCalculate();                                   // no second calculation
+        ClickCalculate();  // no second calculation
         enterConsumed = SendKey(InputEdit(0), Qt::Key_Return);
         // F4 still works while the worker runs.
         SendKey(InputEdit(0), Qt::Key_F4);
@@ -356,7 +369,8 @@ TEST_F(Driver, TheProtocolGetsANumberedEntryPerAnalysis) {
     EXPECT_EQ(text.rfind("[1] -- ", 0), 0u) << text;
     EXPECT_NE(text.find("\n\n[2] -- "), std::string::npos) << text;
     EXPECT_NE(text.find("exact tests - Scripted test 602\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("Analysis:\tA priori: Compute required sample size \n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Analysis:\tA priori: Compute required sample size \n"), std::string::npos)
+        << text;
     EXPECT_NE(text.find("Input:\t$\\alpha$ err prob\t=\t0.05\n"), std::string::npos) << text;
     EXPECT_NE(text.find("Output:\tResult\t=\t1.5\n"), std::string::npos) << text;
 }

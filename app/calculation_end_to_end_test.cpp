@@ -36,7 +36,7 @@ using Form = CTestSelectCompForm;
 const char kTwoMeans[] = "Means: Difference between two independent means (two groups)";
 
 class EndToEnd : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(app.InitInstance());
         frame = app.MainFrame();
@@ -144,11 +144,12 @@ TEST_F(EndToEnd, APrioriTwoMeansNeeds105PerGroupInEitherView) {
             platform::SleepMilliseconds(10);
         }
         QScreen* screen = frame->screen();
-        const QPixmap picture = QGuiApplication::platformName() == "offscreen"
-                                    ? frame->grab()
-                                    : screen->grabWindow(0, frame->frameGeometry().x(), frame->frameGeometry().y(),
-                                                         frame->frameGeometry().width(),
-                                                         frame->frameGeometry().height());
+        const QPixmap picture =
+            QGuiApplication::platformName() == "offscreen"
+                ? frame->grab()
+                : screen->grabWindow(0, frame->frameGeometry().x(), frame->frameGeometry().y(),
+                                     frame->frameGeometry().width(),
+                                     frame->frameGeometry().height());
         EXPECT_TRUE(picture.save(QString::fromLocal8Bit(shot)));
     }
 }
@@ -194,7 +195,7 @@ TEST_F(EndToEnd, AnUnreadableFormulaIsMarkedOnItsRowNotReadAsZero) {
         const char* message;
     };
     const Case cases[] = {
-        {"=0.05+", "Syntax"},      // incomplete formula
+        {"=0.05+", "Syntax"},     // incomplete formula
         {"0,05", "Input error"},  // a decimal comma
     };
     for (const Case& c : cases) {
@@ -205,7 +206,8 @@ TEST_F(EndToEnd, AnUnreadableFormulaIsMarkedOnItsRowNotReadAsZero) {
         Calculate();
         ASSERT_EQ(dialogs.messages.size(), 1u);
         EXPECT_EQ(dialogs.messages[0].caption, "Input error");
-        EXPECT_TRUE(dialogs.messages[0].text.contains(c.message)) << dialogs.messages[0].text.toStdString();
+        EXPECT_TRUE(dialogs.messages[0].text.contains(c.message))
+            << dialogs.messages[0].text.toStdString();
         QLineEdit* alpha = frame->EditFieldForm()->Edit(InputEditId(InputRow("α err prob")));
         EXPECT_EQ(alpha->selectedText(), c.text);
         EXPECT_FALSE(frame->OutputsValid());
@@ -217,7 +219,9 @@ TEST_F(EndToEnd, AnUnreadableFormulaIsMarkedOnItsRowNotReadAsZero) {
 #if defined(__SANITIZE_ADDRESS__)
 // On a real display the desktop's message-bus library keeps a buffer for the
 // life of the process; that is not ours to fix.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libdbus-1.so\n"; }
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libdbus-1.so\n";
+}
 #endif
 
 int main(int argc, char** argv) {

@@ -26,23 +26,37 @@ void CQuorixCmdCompForm::EnableCalculate(bool enable) {
     Button(kCalculateButton)->setEnabled(enable);
 }
 
-void CQuorixCmdCompForm::EnableXYPlot(bool enable) { Button(kXYPlotButton)->setEnabled(enable); }
+void CQuorixCmdCompForm::EnableXYPlot(bool enable) {
+    Button(kXYPlotButton)->setEnabled(enable);
+}
 
-void CQuorixCmdCompForm::ShowOptions(bool show) { Button(kOptionsButton)->setVisible(show); }
+void CQuorixCmdCompForm::ShowOptions(bool show) {
+    Button(kOptionsButton)->setVisible(show);
+}
 
 void CQuorixCmdCompForm::OnControlEvent(int id, platform::ControlEvent event) {
     if (event != platform::ControlEvent::Clicked || !frame_) return;
     switch (id) {
-    case kCalculateButton: RunCalculateFromButton(frame_, this, false); break;
-    case kXYPlotButton: frame_->OnXYPlot(); break;
-    case kOptionsButton: frame_->OnOptions(); break;
-    default: break;
+        case kCalculateButton:
+            RunCalculateFromButton(frame_, this, false);
+            break;
+        case kXYPlotButton:
+            frame_->OnXYPlot();
+            break;
+        case kOptionsButton:
+            frame_->OnOptions();
+            break;
+        default:
+            break;
     }
 }
 
-CQuorixCmdForm::CQuorixCmdForm(CMainFrame* frame) : CFormViewEx(ShortCommandForm()), frame_(frame) {}
+CQuorixCmdForm::CQuorixCmdForm(CMainFrame* frame)
+    : CFormViewEx(ShortCommandForm()), frame_(frame) {}
 
-void CQuorixCmdForm::EnableCalculate(bool enable) { Button(kCalculateButton)->setEnabled(enable); }
+void CQuorixCmdForm::EnableCalculate(bool enable) {
+    Button(kCalculateButton)->setEnabled(enable);
+}
 
 void CQuorixCmdForm::OnControlEvent(int id, platform::ControlEvent event) {
     if (event == platform::ControlEvent::Clicked && id == kCalculateButton) {

@@ -7,7 +7,7 @@ class CMainFrame;
 // The command form under the main form: "Options", "X-Y plot for a range of
 // values" and "Calculate".
 class CQuorixCmdCompForm : public CFormViewEx {
-public:
+  public:
     explicit CQuorixCmdCompForm(CMainFrame* frame);
 
     void EnableCalculate(bool enable);
@@ -15,35 +15,35 @@ public:
     void EnableXYPlotButton(bool enable) { EnableXYPlot(enable); }
     void ShowOptions(bool show);
 
-protected:
+  protected:
     void OnControlEvent(int id, platform::ControlEvent event) override;
 
-private:
+  private:
     CMainFrame* frame_;
 };
 
 // The smaller command form with "Calculate" and two check boxes.
 class CQuorixCmdForm : public CFormViewEx {
-public:
+  public:
     explicit CQuorixCmdForm(CMainFrame* frame);
 
     void EnableCalculate(bool enable);
 
-protected:
+  protected:
     void OnControlEvent(int id, platform::ControlEvent event) override;
 
-private:
+  private:
     CMainFrame* frame_;
 };
 
 // Forms that show their table and have no behaviour of their own.
 class CInputHelpForm : public CFormViewEx {
-public:
+  public:
     CInputHelpForm();
 };
 
 class CRangeForm : public CFormViewEx {
-public:
+  public:
     CRangeForm();
 };
 

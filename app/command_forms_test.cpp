@@ -35,7 +35,8 @@ TEST(CommandForm, ButtonsStandWhereTheTableSays) {
         // Inside the one-pixel border.
         EXPECT_EQ(button->geometry(), units.ToPixels(c.rect).translated(1, 1)) << c.caption;
         // The caption fits its button.
-        EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()), button->width() - 6) << c.caption;
+        EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()), button->width() - 6)
+            << c.caption;
     }
     EXPECT_TRUE(qobject_cast<QPushButton*>(form->Button(kCalculateButton))->isDefault());
 }

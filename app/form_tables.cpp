@@ -35,12 +35,24 @@ void Add(DialogTemplate& t, int id, ControlKind kind, std::string caption, Dialo
 
 }  // namespace
 
-int InputLabelId(int row) { return RowId(row, 1004, 1213); }
-int InputEditId(int row) { return RowId(row, 1020, 1229); }
-int DetermineButtonId(int row) { return RowId(row, 1030, 1239); }
-int InputListId(int row) { return RowId(row, 1040, 1249); }
-int OutputLabelId(int row) { return RowId(row, 1060, 1269); }
-int OutputEditId(int row) { return RowId(row, 1050, 1259); }
+int InputLabelId(int row) {
+    return RowId(row, 1004, 1213);
+}
+int InputEditId(int row) {
+    return RowId(row, 1020, 1229);
+}
+int DetermineButtonId(int row) {
+    return RowId(row, 1030, 1239);
+}
+int InputListId(int row) {
+    return RowId(row, 1040, 1249);
+}
+int OutputLabelId(int row) {
+    return RowId(row, 1060, 1269);
+}
+int OutputEditId(int row) {
+    return RowId(row, 1050, 1259);
+}
 
 DialogTemplate EditFieldForm() {
     DialogTemplate t = Form(143, 345, 157);
@@ -54,8 +66,8 @@ DialogTemplate EditFieldForm() {
         Add(t, DetermineButtonId(row), ControlKind::PushButton, "Determine", {8, y, 50, 12});
         std::vector<std::string> items;
         if (row <= 6) items = {"1", "2", "3"};
-        Add(t, InputListId(row), ControlKind::DropDownList, "", {203, y, 54, 60}, platform::kStyleNone,
-            items);
+        Add(t, InputListId(row), ControlKind::DropDownList, "", {203, y, 54, 60},
+            platform::kStyleNone, items);
         Add(t, OutputLabelId(row), ControlKind::Label, "", {179, y, 88, 12});
         Add(t, OutputEditId(row), ControlKind::Edit, "", {271, y, 65, 12},
             platform::kAlignRight | platform::kReadOnly);
@@ -66,7 +78,8 @@ DialogTemplate EditFieldForm() {
 DialogTemplate FullCommandForm() {
     DialogTemplate t = Form(137, 345, 15);
     Add(t, kOptionsButton, ControlKind::PushButton, "Options", {113, 1, 48, 13});
-    Add(t, kXYPlotButton, ControlKind::PushButton, "X-Y plot for a range of values", {166, 1, 118, 13});
+    Add(t, kXYPlotButton, ControlKind::PushButton, "X-Y plot for a range of values",
+        {166, 1, 118, 13});
     Add(t, kCalculateButton, ControlKind::DefaultButton, "Calculate", {291, 1, 50, 13});
     return t;
 }

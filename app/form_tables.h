@@ -19,12 +19,12 @@ inline constexpr int kCalculateButton = 1009;
 inline constexpr int kXYPlotButton = 1020;
 inline constexpr int kOptionsButton = 1010;
 
-platform::DialogTemplate EditFieldForm();     // 143
-platform::DialogTemplate FullCommandForm();   // 137
-platform::DialogTemplate ShortCommandForm();  // 133
-platform::DialogTemplate InputHelpForm();     // 134
-platform::DialogTemplate RangeForm();         // 131
-platform::DialogTemplate TestSelectionForm(); // 146
-platform::DialogTemplate ResultTabsForm();    // 148
+platform::DialogTemplate EditFieldForm();      // 143
+platform::DialogTemplate FullCommandForm();    // 137
+platform::DialogTemplate ShortCommandForm();   // 133
+platform::DialogTemplate InputHelpForm();      // 134
+platform::DialogTemplate RangeForm();          // 131
+platform::DialogTemplate TestSelectionForm();  // 146
+platform::DialogTemplate ResultTabsForm();     // 148
 
 }  // namespace form_tables

@@ -23,7 +23,9 @@ CFormViewEx::CFormViewEx(const platform::DialogTemplate& dialog) : platform::Dia
 
 CFormViewEx::~CFormViewEx() = default;
 
-bool CFormViewEx::PreCreate(unsigned*) { return true; }
+bool CFormViewEx::PreCreate(unsigned*) {
+    return true;
+}
 
 bool CFormViewEx::Create(QWidget* parent, QPoint topLeft, unsigned style, int controlId) {
     if (style == 0) style = kFormVisible | kFormBorder;
@@ -50,9 +52,15 @@ void CFormViewEx::FitToParent() {
     update();
 }
 
-bool CFormViewEx::SaveInputs(PropertyList*) { return true; }
-bool CFormViewEx::RestoreInputs(PropertyList*) { return true; }
-bool CFormViewEx::SaveModeInputs(PropertyList*) { return true; }
+bool CFormViewEx::SaveInputs(PropertyList*) {
+    return true;
+}
+bool CFormViewEx::RestoreInputs(PropertyList*) {
+    return true;
+}
+bool CFormViewEx::SaveModeInputs(PropertyList*) {
+    return true;
+}
 void CFormViewEx::AttachPanels(CFormViewEx**) {}
 void CFormViewEx::CopyConfigFrom(CFormViewEx*) {}
 

@@ -20,7 +20,7 @@ enum FormStyle : unsigned {
 // frame a small interface to save and restore a panel's inputs in a per-test
 // value store, plus helpers that read and write its controls.
 class CFormViewEx : public platform::DialogForm {
-public:
+  public:
     explicit CFormViewEx(const platform::DialogTemplate& dialog);
     ~CFormViewEx() override;
 
@@ -67,7 +67,7 @@ public:
     void LoadDlgItemFromStore(int id, const char* key);
     bool EnsureStoreDefault(int id, const char* key, const std::string& defaultText);
 
-private:
+  private:
     QSize designSize_;
     int controlId_ = 0;
     unsigned style_ = 0;

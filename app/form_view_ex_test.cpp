@@ -39,7 +39,7 @@ TEST(FormViewEx, StyleZeroMakesAVisibleBorderedChildOfItsTableSize) {
 }
 
 class RefusingForm : public CFormViewEx {
-public:
+  public:
     RefusingForm() : CFormViewEx(PanelTable()) {}
     bool PreCreate(unsigned*) override { return false; }
 };

@@ -29,8 +29,9 @@ inline Script*& ActiveScript() {
 
 // Inputs: alpha, then power (A priori) or a total sample size; one output.
 class ScriptedTest : public PowerAnalysis {
-public:
-    ScriptedTest(int id, std::string family, bool generic) : id_(id), family_(std::move(family)), generic_(generic) {
+  public:
+    ScriptedTest(int id, std::string family, bool generic)
+        : id_(id), family_(std::move(family)), generic_(generic) {
         alpha = 0.05;
         power = 0.8;
         sampleSize = 20;
@@ -78,7 +79,7 @@ public:
 
     int calculations = 0;
 
-private:
+  private:
     int id_;
     std::string family_;
     bool generic_;
@@ -98,7 +99,8 @@ inline const std::vector<std::vector<int>>& FamilyIds() {
 }
 
 inline const char* FamilyName(size_t family) {
-    static const char* names[] = {"exact tests", "F tests", "t tests", "$\\chi^2$ tests", "z tests"};
+    static const char* names[] = {"exact tests", "F tests", "t tests", "$\\chi^2$ tests",
+                                  "z tests"};
     return names[family];
 }
 
@@ -107,7 +109,8 @@ void RegisterScripted() {
     TestList* lists[] = {&ExactTestList, &FTestList, &TTestList, &ChiTestList, &ZTestList};
     const std::vector<int>& ids = FamilyIds()[Family];
     // The generic test (the family's x00, or 601 for the exact tests) last.
-    for (size_t i = 1; i < ids.size(); ++i) lists[Family]->push_back(new ScriptedTest(ids[i], FamilyName(Family), false));
+    for (size_t i = 1; i < ids.size(); ++i)
+        lists[Family]->push_back(new ScriptedTest(ids[i], FamilyName(Family), false));
     lists[Family]->push_back(new ScriptedTest(ids[0], FamilyName(Family), true));
 }
 
@@ -127,7 +130,8 @@ inline void UseScriptedCatalogue(CMainFrame* frame, int typeIndex = 0) {
 
 // Leaves no scripted family behind for the next frame.
 inline void ForgetScriptedFamilies() {
-    for (TestFamily family : {TestFamily::kExact, TestFamily::kF, TestFamily::kT, TestFamily::kChi, TestFamily::kZ}) {
+    for (TestFamily family :
+         {TestFamily::kExact, TestFamily::kF, TestFamily::kT, TestFamily::kChi, TestFamily::kZ}) {
         SetRegisterHook(family, nullptr);
     }
 }

@@ -19,7 +19,9 @@ using namespace form_tables;
 CQuorixMainCompForm::CQuorixMainCompForm(CMainFrame* frame)
     : CFormViewEx(EditFieldForm()), frame_(frame) {}
 
-CQuorixMainCompForm::~CQuorixMainCompForm() { delete tip_.data(); }
+CQuorixMainCompForm::~CQuorixMainCompForm() {
+    delete tip_.data();
+}
 
 void CQuorixMainCompForm::OnInitialUpdate() {
     labelFont_ = platform::MakeFont(QStringLiteral("Courier New"), 9.0);
@@ -76,35 +78,36 @@ void CQuorixMainCompForm::ShowInput(int row, Property* property) {
     SetControlText(InputLabelId(row), ToDisplayLabel(property->name));
     label->show();
     switch (property->GetType()) {
-    case Property::kSelection: {
-        auto* selection = static_cast<PropertySelection*>(property);
-        list->setGeometry(edit->geometry());
-        edit->hide();
-        list->clear();
-        for (const std::string& option : selection->options) list->addItem(ToDisplayLabel(option));
-        list->setCurrentIndex(selection->index < list->count() ? selection->index : -1);
-        list->show();
-        SetTip(list, property->helpText);
-        button->hide();
-        break;
-    }
-    case Property::kExDouble:
-        button->setText(QStringLiteral("Determine =>"));
-        button->show();
-        list->hide();
-        SetControlText(InputEditId(row), ToWideString(property->text));
-        edit->show();
-        effectSizePanelId_ = static_cast<PropertyExDouble*>(property)->testId;
-        effectSizeRow_ = row;
-        SetTip(edit, property->helpText);
-        break;
-    default:
-        button->hide();
-        list->hide();
-        SetControlText(InputEditId(row), ToWideString(property->text));
-        edit->show();
-        SetTip(edit, property->helpText);
-        break;
+        case Property::kSelection: {
+            auto* selection = static_cast<PropertySelection*>(property);
+            list->setGeometry(edit->geometry());
+            edit->hide();
+            list->clear();
+            for (const std::string& option : selection->options)
+                list->addItem(ToDisplayLabel(option));
+            list->setCurrentIndex(selection->index < list->count() ? selection->index : -1);
+            list->show();
+            SetTip(list, property->helpText);
+            button->hide();
+            break;
+        }
+        case Property::kExDouble:
+            button->setText(QStringLiteral("Determine =>"));
+            button->show();
+            list->hide();
+            SetControlText(InputEditId(row), ToWideString(property->text));
+            edit->show();
+            effectSizePanelId_ = static_cast<PropertyExDouble*>(property)->testId;
+            effectSizeRow_ = row;
+            SetTip(edit, property->helpText);
+            break;
+        default:
+            button->hide();
+            list->hide();
+            SetControlText(InputEditId(row), ToWideString(property->text));
+            edit->show();
+            SetTip(edit, property->helpText);
+            break;
     }
 }
 

@@ -15,7 +15,7 @@ class PropertyList;
 // size, a "Determine =>" button; per output a label and a read-only field.
 // It offers the frame the same operations as the grid form.
 class CQuorixMainCompForm : public CFormViewEx {
-public:
+  public:
     explicit CQuorixMainCompForm(CMainFrame* frame);
     ~CQuorixMainCompForm() override;
 
@@ -32,11 +32,11 @@ public:
     int EffectSizeRow() const { return effectSizeRow_; }
     CXInfoTip* Tip() const { return tip_.data(); }
 
-protected:
+  protected:
     void OnControlEvent(int id, platform::ControlEvent event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void ShowInput(int row, Property* property);
     void SetTip(QWidget* control, const std::string& helpText);
     void WatchMouse(QWidget* widget);

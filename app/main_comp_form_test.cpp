@@ -51,7 +51,8 @@ TEST_F(EditFieldFormTest, ShowsEachInputByItsType) {
 
     // Rows past the list are hidden completely.
     for (int row = 4; row < kRowCount; ++row) {
-        for (int id : {InputLabelId(row), InputEditId(row), DetermineButtonId(row), InputListId(row)}) {
+        for (int id :
+             {InputLabelId(row), InputEditId(row), DetermineButtonId(row), InputListId(row)}) {
             EXPECT_FALSE(form->Control(id)->isVisible()) << "row " << row << " id " << id;
         }
     }

@@ -14,7 +14,7 @@
 
 template <class Form>
 class MainFormTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         window.resize(700, 400);
         ASSERT_TRUE(form->Create(&window, QPoint(0, 0)));

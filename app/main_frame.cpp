@@ -63,8 +63,8 @@ CMainFrame::CMainFrame()
                                Qt::WindowCloseButtonHint) {
     // The program folder comes from the executable's resolved path, never
     // from the command line, which may name a link or a relative path.
-    programFolder_ = QString::fromStdString(
-        platform::ProgramFolderFor(platform::ExecutablePath()).string());
+    programFolder_ =
+        QString::fromStdString(platform::ProgramFolderFor(platform::ExecutablePath()).string());
     // Linux sleeps with fine resolution already: there is no system timer
     // resolution to raise for the calculation's 5 ms polls.
     InstallTestFamilies();
@@ -97,13 +97,13 @@ bool CMainFrame::OnCreate() {
     // an empty form of its table's size.
     plotPane_ = new CFormViewEx(form_tables::ResultTabsForm());
     const std::pair<CFormViewEx*, bool> created[] = {
-        {inputHelpForm_, inputHelpShown_},
-        {shortCommandForm_, shortCommandShown_}, {commandForm_, fullCommandShown_},
-        {rangeForm_, rangeShown_},            {testSelectionForm_, testSelectionShown_},
-        {plotPane_, plotPaneShown_},
+        {inputHelpForm_, inputHelpShown_},         {shortCommandForm_, shortCommandShown_},
+        {commandForm_, fullCommandShown_},         {rangeForm_, rangeShown_},
+        {testSelectionForm_, testSelectionShown_}, {plotPane_, plotPaneShown_},
     };
     for (const auto& [form, shown] : created) {
-        if (!form->Create(panes_, QPoint(0, 0), kFormBorder | (shown ? kFormVisible : 0u))) return false;
+        if (!form->Create(panes_, QPoint(0, 0), kFormBorder | (shown ? kFormVisible : 0u)))
+            return false;
     }
 
     CreateMenusAndToolBar();
@@ -134,7 +134,9 @@ bool CMainFrame::CreateMainForm() {
     return form->Create(panes_, QPoint(0, 0), kFormBorder | kFormVisible);
 }
 
-CFormViewEx* CMainFrame::TestSelectionPane() const { return testSelectionForm_; }
+CFormViewEx* CMainFrame::TestSelectionPane() const {
+    return testSelectionForm_;
+}
 
 CFormViewEx* CMainFrame::MainForm() const {
     if (gridViewShown_) return gridForm_;
@@ -335,10 +337,13 @@ void CMainFrame::RecalcLayout(bool) {
         bool shown;
     };
     const Pane order[] = {
-        {plotPane_, plotPaneShown_},          {testSelectionForm_, testSelectionShown_},
-        {gridForm_, gridViewShown_},          {editFieldForm_, editFieldShown_},
+        {plotPane_, plotPaneShown_},
+        {testSelectionForm_, testSelectionShown_},
+        {gridForm_, gridViewShown_},
+        {editFieldForm_, editFieldShown_},
         {inputHelpForm_, inputHelpShown_},
-        {rangeForm_, rangeShown_},            {shortCommandForm_, shortCommandShown_},
+        {rangeForm_, rangeShown_},
+        {shortCommandForm_, shortCommandShown_},
         {commandForm_, fullCommandShown_},
     };
     int y = 0;
@@ -408,7 +413,9 @@ void CMainFrame::AddProtocolEntry(const ProtocolRecord& record) {
     protocolText_ += PlainText(ProtocolEntryPieces(record, ++protocolEntries_, local, separate));
 }
 
-void CMainFrame::PumpMessages() { platform::PumpMessages(); }
+void CMainFrame::PumpMessages() {
+    platform::PumpMessages();
+}
 
 bool CMainFrame::HandleCommand(int id) {
     if (TestIdForCommand(id) >= 0) {
@@ -416,30 +423,30 @@ bool CMainFrame::HandleCommand(int id) {
         return true;
     }
     switch (id) {
-    case kTogglePlot:
-        plotPaneShown_ = !plotPaneShown_;
-        RecalcLayout(true);
-        PumpMessages();
-        return true;
-    case kToggleTestSelection:
-        testSelectionShown_ = !testSelectionShown_;
-        RecalcLayout(true);
-        PumpMessages();
-        return true;
-    case kGridView:
-        ToggleGridView();
-        return true;
-    case kExplorerCommand:
-        if (!busy_) OnExplorer();
-        return true;
-    case kAbout:
-        ShowAbout();
-        return true;
-    case kExit:
-        close();
-        return true;
-    default:
-        return false;
+        case kTogglePlot:
+            plotPaneShown_ = !plotPaneShown_;
+            RecalcLayout(true);
+            PumpMessages();
+            return true;
+        case kToggleTestSelection:
+            testSelectionShown_ = !testSelectionShown_;
+            RecalcLayout(true);
+            PumpMessages();
+            return true;
+        case kGridView:
+            ToggleGridView();
+            return true;
+        case kExplorerCommand:
+            if (!busy_) OnExplorer();
+            return true;
+        case kAbout:
+            ShowAbout();
+            return true;
+        case kExit:
+            close();
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -450,24 +457,24 @@ bool CMainFrame::QueryCommand(int id, platform::CommandState* state) {
         return true;
     }
     switch (id) {
-    case kTogglePlot:
-        state->checked = !plotPaneShown_;
-        return true;
-    case kToggleTestSelection:
-        state->checked = !testSelectionShown_;
-        return true;
-    case kGridView:
-        state->checked = gridViewShown_;
-        state->enabled = !busy_;
-        return true;
-    case kExplorerCommand:
-        state->enabled = !busy_;
-        return true;
-    case kAbout:
-    case kExit:
-        return true;
-    default:
-        return false;
+        case kTogglePlot:
+            state->checked = !plotPaneShown_;
+            return true;
+        case kToggleTestSelection:
+            state->checked = !testSelectionShown_;
+            return true;
+        case kGridView:
+            state->checked = gridViewShown_;
+            state->enabled = !busy_;
+            return true;
+        case kExplorerCommand:
+            state->enabled = !busy_;
+            return true;
+        case kAbout:
+        case kExit:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -483,37 +490,37 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
 
 bool CMainFrame::HandleKey(int key) {
     switch (key) {
-    case Qt::Key_Escape:
-        // Esc cancels a running calculation and is never passed on.
-        if (worker_.Running() && currentTest_) {
-            currentTest_->cancelled.store(true);
-            QApplication::beep();
-        }
-        return true;
-    // F4 and F5 are consumed: a key that no widget takes travels up to the
-    // window and would come through here a second time.
-    case Qt::Key_F4:
-        HandleCommand(kTogglePlot);
-        return true;
-    case Qt::Key_F5:
-        HandleCommand(kToggleTestSelection);
-        return true;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        // Swallowed while a worker runs; left to the focused control while
-        // the frame is busy otherwise (a message box of the calculation).
-        if (worker_.Running()) return true;
-        if (busy_ || enterInProgress_) return false;
-        enterInProgress_ = true;
-        if (commandForm_ && fullCommandShown_) commandForm_->EnableCalculate(false);
-        if (shortCommandForm_ && shortCommandShown_) shortCommandForm_->EnableCalculate(false);
-        OnCalculate();
-        if (commandForm_ && fullCommandShown_) commandForm_->EnableCalculate(true);
-        if (shortCommandForm_ && shortCommandShown_) shortCommandForm_->EnableCalculate(true);
-        enterInProgress_ = false;
-        return true;
-    default:
-        return false;
+        case Qt::Key_Escape:
+            // Esc cancels a running calculation and is never passed on.
+            if (worker_.Running() && currentTest_) {
+                currentTest_->cancelled.store(true);
+                QApplication::beep();
+            }
+            return true;
+        // F4 and F5 are consumed: a key that no widget takes travels up to the
+        // window and would come through here a second time.
+        case Qt::Key_F4:
+            HandleCommand(kTogglePlot);
+            return true;
+        case Qt::Key_F5:
+            HandleCommand(kToggleTestSelection);
+            return true;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            // Swallowed while a worker runs; left to the focused control while
+            // the frame is busy otherwise (a message box of the calculation).
+            if (worker_.Running()) return true;
+            if (busy_ || enterInProgress_) return false;
+            enterInProgress_ = true;
+            if (commandForm_ && fullCommandShown_) commandForm_->EnableCalculate(false);
+            if (shortCommandForm_ && shortCommandShown_) shortCommandForm_->EnableCalculate(false);
+            OnCalculate();
+            if (commandForm_ && fullCommandShown_) commandForm_->EnableCalculate(true);
+            if (shortCommandForm_ && shortCommandShown_) shortCommandForm_->EnableCalculate(true);
+            enterInProgress_ = false;
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -521,9 +528,10 @@ void CMainFrame::ShowAbout() {
     QDialog about(this);
     about.setWindowTitle(QStringLiteral("About Quorix"));
     auto* layout = new QVBoxLayout(&about);
-    auto* text = new QLabel(QString::fromUtf8("Quorix Version 3.1.9.7\n\n"
-                                              "Statistical power analysis for t, z, F, χ² "
-                                              "and exact tests."));
+    auto* text =
+        new QLabel(QString::fromUtf8("Quorix Version 3.1.9.7\n\n"
+                                     "Statistical power analysis for t, z, F, χ² "
+                                     "and exact tests."));
     layout->addWidget(text);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &about, &QDialog::accept);

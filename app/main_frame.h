@@ -2,9 +2,8 @@
 
 #include <QMainWindow>
 #include <QString>
-#include <memory>
-
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "analysis/parameter_names.h"
@@ -45,7 +44,7 @@ inline constexpr int kExit = 57665;
 // the analysis code, lays the panes out one under the other and sizes itself
 // to them (it has no sizing border), and routes commands.
 class CMainFrame : public QMainWindow, public platform::CommandTarget, public ParameterSource {
-public:
+  public:
     static constexpr const char* kTitle = "Quorix 3.1.9.7";
 
     CMainFrame();
@@ -139,13 +138,13 @@ public:
     bool HandleCommand(int id) override;
     bool QueryCommand(int id, platform::CommandState* state) override;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Closing while a calculation runs stops it first; the window closes
     // once the worker has left.
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     bool HandleKey(int key);
     bool CreateMainForm();
     void CreateMenusAndToolBar();

@@ -1,15 +1,14 @@
 #include "app/main_grid_form.h"
 
+#include <QFontMetrics>
+#include <algorithm>
+#include <cstdio>
+
 #include "analysis/property.h"
 #include "app/main_frame.h"
 #include "app/ui_helpers.h"
 #include "platform/fonts.h"
 #include "ui/grid/grid_cell_types.h"
-
-#include <QFontMetrics>
-
-#include <algorithm>
-#include <cstdio>
 
 using platform::ControlKind;
 using platform::ControlSpec;
@@ -33,7 +32,8 @@ platform::DialogTemplate MainGridFormTemplate() {
     return t;
 }
 
-CQuorixMainForm::CQuorixMainForm(CMainFrame* frame) : CFormViewEx(MainGridFormTemplate()), frame_(frame) {}
+CQuorixMainForm::CQuorixMainForm(CMainFrame* frame)
+    : CFormViewEx(MainGridFormTemplate()), frame_(frame) {}
 
 CQuorixMainForm::~CQuorixMainForm() {
     // The grids die with the widget base, after this form's own part: an
@@ -80,7 +80,8 @@ void CQuorixMainForm::SetUpGrid(CGridCtrl* grid) {
 
     grid->ClearCells(0, 0, kRowCount - 1, 1);
     const QColor window = grid->SysColor(CGridCtrl::kSysWindow);
-    const QColor labelBack(static_cast<int>(window.red() * 0.95), static_cast<int>(window.green() * 0.95),
+    const QColor labelBack(static_cast<int>(window.red() * 0.95),
+                           static_cast<int>(window.green() * 0.95),
                            static_cast<int>(window.blue() * 0.95));
     // The design asks for a font whose cell (ascent plus descent) is 15
     // pixels high: the largest pixel size of the stand-in family that fits.
@@ -120,42 +121,42 @@ void CQuorixMainForm::ShowParameter(CGridCtrl* grid, int row, Property* property
     grid->SetItemText(row, 0, ToDisplayLabel(property->name));
 
     switch (property->GetType()) {
-    case Property::kSelection: {
-        auto* selection = static_cast<PropertySelection*>(property);
-        grid->SetCellType(row, 1, CellClassOf<CGridCellCombo>());
-        auto* cell = dynamic_cast<CGridCellCombo*>(grid->GetCell(row, 1));
-        if (!cell) return;
-        QStringList options;
-        for (const std::string& option : selection->options) options << ToDisplayLabel(option);
-        const bool hasChoice = selection->GetOptionCount() > 0 && selection->index >= 0 &&
-                               selection->index < selection->GetOptionCount();
-        cell->SetText(hasChoice ? ToDisplayLabel(selection->GetSelectedText()) : QString());
-        cell->SetOptions(options);
-        cell->SetStyle(kComboDropDownList);
-        break;
-    }
-    case Property::kExDouble: {
-        const int panelId = static_cast<PropertyExDouble*>(property)->testId;
-        effectSizePanelId_ = panelId;
-        effectSizeRow_ = row;
-        grid->SetCellType(row, 1, CellClassOf<CGridCell>());
-        grid->SetItemText(row, 1, QString());
-        grid->SetCellType(row, 1, CellClassOf<CGridCellCallDialog>());
-        auto* cell = dynamic_cast<CGridCellCallDialog*>(grid->GetCell(row, 1));
-        if (!cell) return;
-        cell->SetButtonText(QStringLiteral("..."));
-        CMainFrame* frame = frame_;
-        cell->SetFunction(
-            [frame](int id) {
-                if (frame) frame->CreateEffectSizePanels(id);
-            },
-            panelId);
-        cell->SetText(ToWideString(property->text));
-        break;
-    }
-    default:
-        grid->SetItemText(row, 1, ToWideString(property->text));
-        break;
+        case Property::kSelection: {
+            auto* selection = static_cast<PropertySelection*>(property);
+            grid->SetCellType(row, 1, CellClassOf<CGridCellCombo>());
+            auto* cell = dynamic_cast<CGridCellCombo*>(grid->GetCell(row, 1));
+            if (!cell) return;
+            QStringList options;
+            for (const std::string& option : selection->options) options << ToDisplayLabel(option);
+            const bool hasChoice = selection->GetOptionCount() > 0 && selection->index >= 0 &&
+                                   selection->index < selection->GetOptionCount();
+            cell->SetText(hasChoice ? ToDisplayLabel(selection->GetSelectedText()) : QString());
+            cell->SetOptions(options);
+            cell->SetStyle(kComboDropDownList);
+            break;
+        }
+        case Property::kExDouble: {
+            const int panelId = static_cast<PropertyExDouble*>(property)->testId;
+            effectSizePanelId_ = panelId;
+            effectSizeRow_ = row;
+            grid->SetCellType(row, 1, CellClassOf<CGridCell>());
+            grid->SetItemText(row, 1, QString());
+            grid->SetCellType(row, 1, CellClassOf<CGridCellCallDialog>());
+            auto* cell = dynamic_cast<CGridCellCallDialog*>(grid->GetCell(row, 1));
+            if (!cell) return;
+            cell->SetButtonText(QStringLiteral("..."));
+            CMainFrame* frame = frame_;
+            cell->SetFunction(
+                [frame](int id) {
+                    if (frame) frame->CreateEffectSizePanels(id);
+                },
+                panelId);
+            cell->SetText(ToWideString(property->text));
+            break;
+        }
+        default:
+            grid->SetItemText(row, 1, ToWideString(property->text));
+            break;
     }
 }
 
@@ -206,7 +207,8 @@ void CQuorixMainForm::SetInputs(PropertyList* inputs) {
     effectSizePanelId_ = -1;
     effectSizeRow_ = -1;
     if (inputs) {
-        for (int i = 0; i < static_cast<int>(inputs->size()); ++i) ShowParameter(inputGrid_, i, (*inputs)[i]);
+        for (int i = 0; i < static_cast<int>(inputs->size()); ++i)
+            ShowParameter(inputGrid_, i, (*inputs)[i]);
         FitLabelColumn(inputGrid_);
     }
     replacingInputs_ = false;
@@ -216,7 +218,8 @@ void CQuorixMainForm::SetOutputs(PropertyList* outputs) {
     if (!outputGrid_) return;
     ClearGrid(outputGrid_);
     if (!outputs) return;
-    for (int i = 0; i < static_cast<int>(outputs->size()); ++i) ShowParameter(outputGrid_, i, (*outputs)[i]);
+    for (int i = 0; i < static_cast<int>(outputs->size()); ++i)
+        ShowParameter(outputGrid_, i, (*outputs)[i]);
     FitLabelColumn(outputGrid_);
 }
 

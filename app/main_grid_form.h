@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/form_view_ex.h"
-#include "ui/grid/igrid_ctrl.h"
-
 #include <QFont>
 #include <QPointer>
+
+#include "app/form_view_ex.h"
+#include "ui/grid/igrid_ctrl.h"
 
 class CMainFrame;
 class Property;
@@ -15,7 +15,7 @@ class PropertyList;
 // read-only one. It offers the frame the same operations as the edit-field
 // form, and tells the frame of every ended cell edit.
 class CQuorixMainForm : public CFormViewEx, public IGridOwnerForm {
-public:
+  public:
     static constexpr int kRowCount = 11;
     static constexpr int kInputGridId = 1025;
     static constexpr int kOutputGridId = 1024;
@@ -40,7 +40,7 @@ public:
     int EffectSizePanelId() const { return effectSizePanelId_; }
     int EffectSizeRow() const { return effectSizeRow_; }
 
-private:
+  private:
     void SetUpGrid(CGridCtrl* grid);
     void ClearGrid(CGridCtrl* grid);
     void ShowParameter(CGridCtrl* grid, int row, Property* property);

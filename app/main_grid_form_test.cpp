@@ -27,12 +27,15 @@ TEST_F(GridFormTest, BothGridsHaveElevenLabelledRows) {
         // The rows fill the grid's window: no scroll bar.
         EXPECT_FALSE(grid->IsScrollBarShown(kVertBar));
         EXPECT_EQ(grid->TotalHeight(), grid->GetClientRect().height());
-        const QColor window = grid->SysColor(CGridCtrl::kSysWindow);
+        const QColor background = grid->SysColor(CGridCtrl::kSysWindow);
         EXPECT_EQ(grid->GetCell(4, 0)->GetBackClr(),
-                  QColor(static_cast<int>(window.red() * 0.95), static_cast<int>(window.green() * 0.95),
-                         static_cast<int>(window.blue() * 0.95)));
-        EXPECT_EQ(grid->GetItemFormat(4, 0), static_cast<unsigned>(kFmtRight | kFmtVCenter | kFmtSingleLine));
-        EXPECT_EQ(grid->GetItemFormat(4, 1), static_cast<unsigned>(kFmtLeft | kFmtVCenter | kFmtSingleLine));
+                  QColor(static_cast<int>(background.red() * 0.95),
+                         static_cast<int>(background.green() * 0.95),
+                         static_cast<int>(background.blue() * 0.95)));
+        EXPECT_EQ(grid->GetItemFormat(4, 0),
+                  static_cast<unsigned>(kFmtRight | kFmtVCenter | kFmtSingleLine));
+        EXPECT_EQ(grid->GetItemFormat(4, 1),
+                  static_cast<unsigned>(kFmtLeft | kFmtVCenter | kFmtSingleLine));
         const QFont* font = grid->GetCell(4, 1)->GetFont();
         ASSERT_NE(font, nullptr);
         EXPECT_LE(QFontMetrics(*font).height(), 15);
@@ -85,7 +88,8 @@ TEST_F(GridFormTest, ShowsEachInputByItsType) {
     EXPECT_EQ(grid->GetItemText(3, 1), "128");
     EXPECT_TRUE(grid->GetItemText(4, 0).isEmpty());
     // The formatting survives the change of cell class.
-    EXPECT_EQ(grid->GetItemFormat(1, 0), static_cast<unsigned>(kFmtRight | kFmtVCenter | kFmtSingleLine));
+    EXPECT_EQ(grid->GetItemFormat(1, 0),
+              static_cast<unsigned>(kFmtRight | kFmtVCenter | kFmtSingleLine));
 
     outputs.push_back(new PropertyDouble("Critical t", "1.984", false));
     form->SetOutputs(&outputs);
@@ -103,7 +107,8 @@ TEST_F(GridFormTest, LongLabelsAreNotCutOff) {
     for (int row = 0; row < 2; ++row) {
         CGridCellBase* cell = grid->GetCell(row, 0);
         const int text = QFontMetrics(*cell->GetFont()).horizontalAdvance(cell->GetText());
-        EXPECT_LE(text + 2 * static_cast<int>(cell->GetMargin()) + 2, grid->GetColumnWidth(0)) << row;
+        EXPECT_LE(text + 2 * static_cast<int>(cell->GetMargin()) + 2, grid->GetColumnWidth(0))
+            << row;
     }
     EXPECT_EQ(grid->GetColumnWidth(0) + grid->GetColumnWidth(1), grid->GetClientRect().width());
 }
@@ -141,7 +146,10 @@ TEST_F(GridFormTest, ReadsTheInputsBack) {
     IGridCtrl* grid = form->InputGrid();
     auto* tails = static_cast<PropertySelection*>(inputs[1]);
 
-    struct Case { const char* text; int index; };
+    struct Case {
+        const char* text;
+        int index;
+    };
     const Case cases[] = {{"One", 0}, {"Two", 1}, {"Three", 0}, {"", 0}};
     for (const Case& c : cases) {
         tails->SetIndex(1);
@@ -164,7 +172,8 @@ TEST_F(GridFormTest, EffectSizeValueGoesIntoTheEffectSizeRow) {
     plain.push_back(new PropertyDouble("$\\alpha$ err prob", "0.05", false));
     form->SetInputs(&plain);
     form->SetEffectSizeValue(0.25);
-    for (int row = 0; row < 11; ++row) EXPECT_NE(form->InputGrid()->GetItemText(row, 1), "0.2500000");
+    for (int row = 0; row < 11; ++row)
+        EXPECT_NE(form->InputGrid()->GetItemText(row, 1), "0.2500000");
 }
 
 TEST_F(GridFormTest, MarkInvalidInputFocusesAndSelectsThatValue) {

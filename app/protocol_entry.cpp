@@ -13,7 +13,8 @@ std::vector<ProtocolPiece> ProtocolEntryPieces(const ProtocolRecord& record, int
     add("[" + std::to_string(number) + "]", P::kRegular, P::kBlue);
     // The C locale is in force, so the names of days and months are English.
     char stamp[128];
-    const size_t length = std::strftime(stamp, sizeof stamp, " -- %A, %B %d, %Y -- %H:%M:%S\n", &when);
+    const size_t length =
+        std::strftime(stamp, sizeof stamp, " -- %A, %B %d, %Y -- %H:%M:%S\n", &when);
     add(std::string(stamp, length), P::kItalic, P::kBlue);
     add(record.familyName + " - ", P::kBold);
     add(record.testName + "\n", P::kRegular);

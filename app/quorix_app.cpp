@@ -19,7 +19,8 @@ bool CQuorixNTApp::InitInstance() {
         frame_.reset();
         std::fprintf(stderr, "%s\n", kStartupFailure);
         platform::ShowMessage(nullptr, QString::fromLatin1(kStartupFailure),
-                              QString::fromLatin1(CMainFrame::kTitle), platform::MessageIcon::Error);
+                              QString::fromLatin1(CMainFrame::kTitle),
+                              platform::MessageIcon::Error);
         return false;
     }
     frame_->ResetSelection(2);

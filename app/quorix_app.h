@@ -6,7 +6,7 @@ class CMainFrame;
 
 // The application: sets up the process and owns the main window.
 class CQuorixNTApp {
-public:
+  public:
     // What start-up says when the main window cannot be made.
     static constexpr const char* kStartupFailure =
         "Quorix could not start: its main window could not be created.";
@@ -19,7 +19,7 @@ public:
     bool InitInstance();
     CMainFrame* MainFrame() const { return frame_.get(); }
 
-private:
+  private:
     std::unique_ptr<CMainFrame> frame_;
 };
 

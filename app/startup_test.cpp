@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include "analysis/comma_locale_test_support.h"
-
 #include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
@@ -18,6 +16,7 @@
 #include <string>
 
 #include "analysis/catalogue.h"
+#include "analysis/comma_locale_test_support.h"
 #include "analysis/property.h"
 #include "app/command_forms.h"
 #include "app/form_tables.h"
@@ -78,8 +77,8 @@ TEST(Startup, OpensTheMainWindowWithItsPanesAndClosesCleanly) {
 
         // Plot pane, test selection, edit-field form and command form, one
         // under the other at their tables' sizes.
-        CFormViewEx* panes[] = {frame->PlotPane(), frame->TestSelectionPane(), frame->EditFieldForm(),
-                                frame->CommandForm()};
+        CFormViewEx* panes[] = {frame->PlotPane(), frame->TestSelectionPane(),
+                                frame->EditFieldForm(), frame->CommandForm()};
         int y = 0;
         for (CFormViewEx* pane : panes) {
             ASSERT_NE(pane, nullptr);
@@ -117,8 +116,10 @@ TEST(Startup, OpensTheMainWindowWithItsPanesAndClosesCleanly) {
         EXPECT_EQ(frame->centralWidget()->height(), y);
 
         // Esc is always the frame's; Enter calculates and is consumed.
-        EXPECT_TRUE(SendKey(frame->EditFieldForm()->Edit(form_tables::InputEditId(0)), Qt::Key_Escape));
-        EXPECT_TRUE(SendKey(frame->EditFieldForm()->Edit(form_tables::InputEditId(0)), Qt::Key_Return));
+        EXPECT_TRUE(
+            SendKey(frame->EditFieldForm()->Edit(form_tables::InputEditId(0)), Qt::Key_Escape));
+        EXPECT_TRUE(
+            SendKey(frame->EditFieldForm()->Edit(form_tables::InputEditId(0)), Qt::Key_Return));
         EXPECT_TRUE(frame->CommandForm()->Button(form_tables::kCalculateButton)->isEnabled());
 
         // Commands that nothing handles yet are disabled; the pane toggles
@@ -137,7 +138,8 @@ TEST(Startup, OpensTheMainWindowWithItsPanesAndClosesCleanly) {
                 break;
             }
         }
-        if (typed >= 0) frame->EditFieldForm()->SetControlText(form_tables::InputEditId(typed), "=1/20");
+        if (typed >= 0)
+            frame->EditFieldForm()->SetControlText(form_tables::InputEditId(typed), "=1/20");
         const int editFieldTop = frame->EditFieldForm()->y();
         const int editFieldHeight = frame->EditFieldForm()->GetDesignSize().height();
         frame->Commands().Dispatch(command_ids::kGridView);
@@ -151,7 +153,8 @@ TEST(Startup, OpensTheMainWindowWithItsPanesAndClosesCleanly) {
         ASSERT_NE(frame->EditFieldForm(), nullptr);
         EXPECT_EQ(frame->centralWidget()->height(), y);
         if (typed >= 0) {
-            EXPECT_EQ(frame->EditFieldForm()->ControlText(form_tables::InputEditId(typed)), "=1/20");
+            EXPECT_EQ(frame->EditFieldForm()->ControlText(form_tables::InputEditId(typed)),
+                      "=1/20");
             // The lookup of the options dialogs re-reads the form.
             frame->EditFieldForm()->SetControlText(form_tables::InputEditId(typed), "0.125");
             Property* found = frame->FindParameter(frame->Inputs()[typed]->name);

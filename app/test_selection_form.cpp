@@ -38,7 +38,8 @@ void CTestSelectCompForm::FillTests(int family) {
     QComboBox* list = List(kTestList);
     list->clear();
     if (family < 0 || family >= static_cast<int>(TestCatalogue.size())) return;
-    for (PowerAnalysis* test : TestCatalogue[family]) list->addItem(ToDisplayLabel(test->GetTestName()));
+    for (PowerAnalysis* test : TestCatalogue[family])
+        list->addItem(ToDisplayLabel(test->GetTestName()));
 }
 
 void CTestSelectCompForm::SelectFamily(int family, int test, int type) {
@@ -92,10 +93,17 @@ void CTestSelectCompForm::OnControlEvent(int id, platform::ControlEvent event) {
         return;
     }
     switch (id) {
-    case kFamilyList: OnFamilyChanged(); break;
-    case kTestList: OnTestChanged(); break;
-    case kTypeList: frame_->OnAnalysisTypeSelected(List(kTypeList)->currentIndex()); break;
-    default: break;
+        case kFamilyList:
+            OnFamilyChanged();
+            break;
+        case kTestList:
+            OnTestChanged();
+            break;
+        case kTypeList:
+            frame_->OnAnalysisTypeSelected(List(kTypeList)->currentIndex());
+            break;
+        default:
+            break;
     }
 }
 
@@ -107,7 +115,8 @@ void CTestSelectCompForm::OnFamilyChanged() {
     SelectFamily(family, 0, type);
     frame_->ApplyTestToForms();
     frame_->OnInputsChanged();
-    if (drawerOpen && frame_->EffectSizePanelId() > 0) frame_->CreateEffectSizePanels(frame_->EffectSizePanelId());
+    if (drawerOpen && frame_->EffectSizePanelId() > 0)
+        frame_->CreateEffectSizePanels(frame_->EffectSizePanelId());
 }
 
 void CTestSelectCompForm::OnTestChanged() {
@@ -116,5 +125,6 @@ void CTestSelectCompForm::OnTestChanged() {
     SelectTest(List(kTestList)->currentIndex(), List(kTypeList)->currentIndex());
     frame_->ApplyTestToForms();
     frame_->OnInputsChanged();
-    if (drawerOpen && frame_->EffectSizePanelId() > 0) frame_->CreateEffectSizePanels(frame_->EffectSizePanelId());
+    if (drawerOpen && frame_->EffectSizePanelId() > 0)
+        frame_->CreateEffectSizePanels(frame_->EffectSizePanelId());
 }

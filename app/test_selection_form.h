@@ -10,7 +10,7 @@ class PowerAnalysis;
 // f, test t the family's test t, type k element k of the frame's
 // analysis-type list. Choosing makes the test current in the frame.
 class CTestSelectCompForm : public CFormViewEx {
-public:
+  public:
     static constexpr int kFamilyList = 1000;
     static constexpr int kTestList = 1001;
     static constexpr int kTypeList = 1002;
@@ -30,10 +30,10 @@ public:
     // The catalogue position of `test`; false when it is not in the catalogue.
     static bool FindInCatalogue(const PowerAnalysis* test, int* family, int* index);
 
-protected:
+  protected:
     void OnControlEvent(int id, platform::ControlEvent event) override;
 
-private:
+  private:
     void OnFamilyChanged();
     void OnTestChanged();
     void FillTests(int family);

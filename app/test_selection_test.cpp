@@ -29,7 +29,7 @@ using form_tables::InputEditId;
 using Form = CTestSelectCompForm;
 
 class TestSelection : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(app.InitInstance());
         frame = app.MainFrame();
@@ -65,15 +65,23 @@ const MenuCase kMenu[] = {
     {32801, "Correlation and regression", "Correlation: Bivariate normal model", 605},
     {32800, "Correlation and regression", "Correlation: Point biserial model", 202},
     {32907, "Correlation and regression", "Correlation: Tetrachoric model", 309},
-    {32901, "Correlation and regression", "Correlations: Two dependent Pearson r's (common index)", 306},
-    {32903, "Correlation and regression", "Correlations: Two dependent Pearson r's (no common index)", 307},
+    {32901, "Correlation and regression", "Correlations: Two dependent Pearson r's (common index)",
+     306},
+    {32903, "Correlation and regression",
+     "Correlations: Two dependent Pearson r's (no common index)", 307},
     {32802, "Correlation and regression", "Correlations: Two independent Pearson r's", 302},
-    {32902, "Correlation and regression", "Linear bivariate regression: One group, size of slope", 211},
-    {32906, "Correlation and regression", "Linear bivariate regression: Two groups, difference between intercepts", 209},
-    {32905, "Correlation and regression", "Linear bivariate regression: Two groups, difference between slopes", 208},
-    {32833, "Correlation and regression", "Linear multiple regression: Fixed model, R² deviation from zero", 103},
-    {32834, "Correlation and regression", "Linear multiple regression: Fixed model, R² increase", 104},
-    {32908, "Correlation and regression", "Linear multiple regression: Fixed model, single regression coefficient", 210},
+    {32902, "Correlation and regression", "Linear bivariate regression: One group, size of slope",
+     211},
+    {32906, "Correlation and regression",
+     "Linear bivariate regression: Two groups, difference between intercepts", 209},
+    {32905, "Correlation and regression",
+     "Linear bivariate regression: Two groups, difference between slopes", 208},
+    {32833, "Correlation and regression",
+     "Linear multiple regression: Fixed model, R² deviation from zero", 103},
+    {32834, "Correlation and regression", "Linear multiple regression: Fixed model, R² increase",
+     104},
+    {32908, "Correlation and regression",
+     "Linear multiple regression: Fixed model, single regression coefficient", 210},
     {32909, "Correlation and regression", "Linear multiple regression: Random model", 611},
     {32910, "Correlation and regression", "Logistic regression", 310},
     {32904, "Correlation and regression", "Poisson regression", 308},
@@ -85,7 +93,8 @@ const MenuCase kMenu[] = {
     {32882, "Means", "Two independent groups: Wilcoxon (non-parametric)", 206},
     {32815, "Means", "Many groups: ANCOVA: Main effects and interactions", 116},
     {32817, "Means", "Many groups: ANOVA: One-way (one independent variable)", 101},
-    {32818, "Means", "Many groups: ANOVA: Main effects and interactions (two or more independent variables)", 102},
+    {32818, "Means",
+     "Many groups: ANOVA: Main effects and interactions (two or more independent variables)", 102},
     {32839, "Means", "Repeated measures: Between factors, ANOVA-approach", 108},
     {32840, "Means", "Repeated measures: Between factors, MANOVA-approach", 111},
     {32841, "Means", "Repeated measures: Within factors, ANOVA-approach", 109},
@@ -101,7 +110,8 @@ const MenuCase kMenu[] = {
     {32856, "Proportions", "Two dependent groups: Inequality, McNemar test", 604},
     {32870, "Proportions", "Two independent groups: Inequality, Fisher's exact test", 606},
     {32866, "Proportions", "Two independent groups: Inequality, unconditional exact", 607},
-    {32869, "Proportions", "Two independent groups: Inequality with offset, unconditional exact", 608},
+    {32869, "Proportions", "Two independent groups: Inequality with offset, unconditional exact",
+     608},
     {32868, "Proportions", "Two independent groups: Inequality, z-Test", 301},
     {32826, "Proportions", "Multigroup: Goodness-of-Fit", 401},
     {32798, "Variances", "One group", 402},
@@ -188,7 +198,8 @@ TEST_F(TestSelection, TheAnalysisTypeIsKeptAcrossTheFamilysGenericTest) {
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.testId);
-        Choose(Form::kTestList, FindEntry(Form::kTestList, QString("Scripted test %1").arg(step.testId)));
+        Choose(Form::kTestList,
+               FindEntry(Form::kTestList, QString("Scripted test %1").arg(step.testId)));
         EXPECT_EQ(frame->CurrentTest()->GetTestId(), step.testId);
         EXPECT_EQ(form->List(Form::kTypeList)->count(), step.types);
         EXPECT_EQ(form->List(Form::kTypeList)->currentIndex(), step.index);
@@ -212,7 +223,8 @@ TEST_F(TestSelection, ATypeChangeKeepsWhatWasTyped) {
     frame->EditFieldForm()->SetControlText(InputEditId(0), "0.01");
     Choose(Form::kTypeList, 3);  // Post hoc: alpha, N
     EXPECT_EQ(frame->CurrentAnalysis(), kPostHoc);
-    EXPECT_EQ(frame->EditFieldForm()->ControlText(form_tables::InputLabelId(1)), "Total sample size");
+    EXPECT_EQ(frame->EditFieldForm()->ControlText(form_tables::InputLabelId(1)),
+              "Total sample size");
     EXPECT_EQ(frame->EditFieldForm()->ControlText(InputEditId(0)), "0.01");
 }
 
@@ -232,7 +244,8 @@ TEST(TestSelectionWithoutScriptedTests, TestsOfTheCatalogueOnlyAreOffered) {
     frame->Commands().RefreshActions();
     PowerAnalysis* before = frame->CurrentTest();
     for (const MenuCase& c : kMenu) {
-        EXPECT_EQ(frame->Commands().Query(c.command).enabled, FindTest(c.testId) != nullptr) << c.command;
+        EXPECT_EQ(frame->Commands().Query(c.command).enabled, FindTest(c.testId) != nullptr)
+            << c.command;
         if (FindTest(c.testId) == nullptr) {
             EXPECT_FALSE(frame->SelectTest(c.testId));
             EXPECT_EQ(frame->CurrentTest(), before);
@@ -286,7 +299,8 @@ TEST(TestSelectionInTheGrid, AnOpenListEditDoesNotLeakIntoTheNextTest) {
     IGridCtrl* grid = frame->GridForm()->InputGrid();
     auto values = [grid] {
         QStringList texts;
-        for (int row = 0; row < CQuorixMainForm::kRowCount; ++row) texts << grid->GetItemText(row, 1);
+        for (int row = 0; row < CQuorixMainForm::kRowCount; ++row)
+            texts << grid->GetItemText(row, 1);
         return texts.join(QLatin1Char('|')).toStdString();
     };
 

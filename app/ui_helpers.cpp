@@ -20,16 +20,15 @@ struct Replacement {
 };
 
 // Lower-case names in the order of U+03B1..U+03C9 (varsigma is U+03C2).
-const char* const kLowerGreek[] = {"alpha", "beta",  "gamma", "delta",    "epsilon", "zeta",  "eta",
-                                   "theta", "iota",  "kappa", "lambda",   "mu",      "nu",    "xi",
-                                   "omicron", "pi",  "rho",   "varsigma", "sigma",   "tau",   "upsilon",
-                                   "phi",   "chi",   "psi",   "omega"};
+const char* const kLowerGreek[] = {
+    "alpha", "beta",   "gamma",   "delta", "epsilon", "zeta",    "eta",  "theta", "iota",
+    "kappa", "lambda", "mu",      "nu",    "xi",      "omicron", "pi",   "rho",   "varsigma",
+    "sigma", "tau",    "upsilon", "phi",   "chi",     "psi",     "omega"};
 // Capitals in the order of U+0391..U+03A9, which has no letter at U+03A2.
-const char* const kUpperGreek[] = {"Alpha", "Beta",  "Gamma",   "Delta", "Epsilon", "Zeta",
-                                   "Eta",   "Theta", "Iota",    "Kappa", "Lambda",  "Mu",
-                                   "Nu",    "Xi",    "Omicron", "Pi",    "Rho",     nullptr,
-                                   "Sigma", "Tau",   "Upsilon", "Phi",   "Chi",     "Psi",
-                                   "Omega"};
+const char* const kUpperGreek[] = {
+    "Alpha", "Beta",   "Gamma",   "Delta", "Epsilon", "Zeta",    "Eta",  "Theta", "Iota",
+    "Kappa", "Lambda", "Mu",      "Nu",    "Xi",      "Omicron", "Pi",   "Rho",   nullptr,
+    "Sigma", "Tau",    "Upsilon", "Phi",   "Chi",     "Psi",     "Omega"};
 
 void ReplaceAll(QString& text, const QString& pattern, const QString& replacement) {
     // Scans from the start after each replacement, so replacements that form
@@ -53,15 +52,27 @@ char16_t GreekLetter(const QString& name) {
 
 QChar Superscript(QChar c) {
     switch (c.unicode()) {
-    case '0': return QChar(0x2070);
-    case '1': return QChar(0x00B9);
-    case '2': return QChar(0x00B2);
-    case '3': return QChar(0x00B3);
-    case '4': case '5': case '6': case '7': case '8': case '9':
-        return QChar(0x2074 + (c.unicode() - '4'));
-    case '+': return QChar(0x207A);
-    case '-': return QChar(0x207B);
-    default: return c;
+        case '0':
+            return QChar(0x2070);
+        case '1':
+            return QChar(0x00B9);
+        case '2':
+            return QChar(0x00B2);
+        case '3':
+            return QChar(0x00B3);
+        case '4':
+        case '5':
+        case '6':
+        case '7':
+        case '8':
+        case '9':
+            return QChar(0x2074 + (c.unicode() - '4'));
+        case '+':
+            return QChar(0x207A);
+        case '-':
+            return QChar(0x207B);
+        default:
+            return c;
     }
 }
 

@@ -40,37 +40,41 @@ void CXInfoTip::AddTool(QWidget* control, const QString& text, const QIcon& icon
     if (control) tools_.insert(control, Tool{text, icon});
 }
 
-void CXInfoTip::RemoveTool(QWidget* control) { tools_.remove(control); }
+void CXInfoTip::RemoveTool(QWidget* control) {
+    tools_.remove(control);
+}
 
-bool CXInfoTip::HasTool(QWidget* control) const { return tools_.contains(control); }
+bool CXInfoTip::HasTool(QWidget* control) const {
+    return tools_.contains(control);
+}
 
 void CXInfoTip::RelayEvent(QObject*, QEvent* event) {
     switch (event->type()) {
-    case QEvent::MouseMove: {
-        const QPoint pos = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
-        if (pos != lastPos_) {
-            // The registered control under the cursor, or the one that holds
-            // the widget under it (a list's inner parts).
-            QWidget* under = QApplication::widgetAt(pos);
-            while (under && !tools_.contains(under)) under = under->parentWidget();
-            if (under) {
-                const Tool& tool = tools_[under];
-                text_ = tool.text;
-                icon_ = tool.icon;
-                iconSize_ = icon_.isNull() ? QSize() : icon_.actualSize(QSize(32, 32));
-                lastPos_ = pos;
-                update();
-                showTimer_.start();
+        case QEvent::MouseMove: {
+            const QPoint pos = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
+            if (pos != lastPos_) {
+                // The registered control under the cursor, or the one that holds
+                // the widget under it (a list's inner parts).
+                QWidget* under = QApplication::widgetAt(pos);
+                while (under && !tools_.contains(under)) under = under->parentWidget();
+                if (under) {
+                    const Tool& tool = tools_[under];
+                    text_ = tool.text;
+                    icon_ = tool.icon;
+                    iconSize_ = icon_.isNull() ? QSize() : icon_.actualSize(QSize(32, 32));
+                    lastPos_ = pos;
+                    update();
+                    showTimer_.start();
+                }
             }
+            if (pos != lastPos_) HideTip();
+            break;
         }
-        if (pos != lastPos_) HideTip();
-        break;
-    }
-    case QEvent::MouseButtonPress:
-        HideTip();
-        break;
-    default:
-        break;
+        case QEvent::MouseButtonPress:
+            HideTip();
+            break;
+        default:
+            break;
     }
 }
 
@@ -87,8 +91,8 @@ QPainterPath CXInfoTip::BalloonPath(QSize* size) const {
     QPainterPath body;
     body.addRoundedRect(QRectF(0, 0, w, h), 6, 5);
     QPainterPath tail;
-    tail.addPolygon(QPolygonF({QPointF(w - 12, h - 10), QPointF(w - 12, h + 15),
-                               QPointF(w - 37, h - 10)}));
+    tail.addPolygon(
+        QPolygonF({QPointF(w - 12, h - 10), QPointF(w - 12, h + 15), QPointF(w - 37, h - 10)}));
     tail.closeSubpath();
     if (size) *size = QSize(w, h + kTailHeight);
     return body.united(tail);

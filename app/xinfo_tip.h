@@ -15,7 +15,7 @@
 // cursor moves away or a mouse button is pressed. The owner passes its mouse
 // events through RelayEvent.
 class CXInfoTip : public QWidget {
-public:
+  public:
     static constexpr int kShowDelayMs = 500;
     static constexpr int kWatchIntervalMs = 500;
     // Margins of the text inside the balloon and the height of the tail.
@@ -46,10 +46,10 @@ public:
     QPainterPath BalloonPath(QSize* size) const;
     const QString& CurrentText() const { return text_; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     struct Tool {
         QString text;
         QIcon icon;

@@ -13,7 +13,7 @@
 namespace {
 
 class BalloonTipTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         window.setGeometry(100, 100, 300, 200);
         registered->setGeometry(10, 10, 120, 24);

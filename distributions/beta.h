@@ -6,7 +6,7 @@
 
 // Beta distribution with shape parameters a = p[0] and b = p[1].
 class BetaDistribution : public Distribution {
-public:
+  public:
     explicit BetaDistribution(double a = 1.0, double b = 1.0) {
         p[0] = a;
         p[1] = b;

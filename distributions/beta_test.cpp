@@ -61,13 +61,15 @@ TEST(BetaDistributionTest, DriverFailuresThrow) {
         {"Cdf, a = 0", 0.0, 3.0, false, 0.5, "BetaDist-Cdf: input parameter out of range", 0.0},
         {"Cdf, b < 0", 2.0, -1.0, false, 0.5, "BetaDist-Cdf: input parameter out of range", 0.0},
         {"Cdf(1.5)", 2.0, 3.0, false, 1.5, "BetaDist-Cdf: input parameter out of range", 1.0},
-        {"Quantile(-0.1)", 2.0, 3.0, true, -0.1, "BetaDist-Quantile: input parameter out of range", 0.0},
-        {"Quantile, a = 0", 0.0, 3.0, true, 0.5, "BetaDist-Quantile: input parameter out of range", 0.0},
+        {"Quantile(-0.1)", 2.0, 3.0, true, -0.1, "BetaDist-Quantile: input parameter out of range",
+         0.0},
+        {"Quantile, a = 0", 0.0, 3.0, true, 0.5, "BetaDist-Quantile: input parameter out of range",
+         0.0},
     };
     for (const auto& c : cases) {
         BetaDistribution d(c.a, c.b);
-        ExpectQuorixError([&] { return c.quantile ? d.Quantile(c.arg) : d.Cdf(c.arg); }, c.message, 4, c.value,
-                          c.what);
+        ExpectQuorixError([&] { return c.quantile ? d.Quantile(c.arg) : d.Cdf(c.arg); }, c.message,
+                          4, c.value, c.what);
     }
 }
 

@@ -14,7 +14,7 @@
 // s with Cdf(s) = prob. At whole s and n these are the ordinary binomial
 // values. Pdf is the probability mass of the nearest whole count.
 class BinomialDistribution : public Distribution {
-public:
+  public:
     explicit BinomialDistribution(double n = 10.0, double pi = 0.5) {
         p[0] = n;
         p[1] = pi;

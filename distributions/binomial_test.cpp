@@ -79,16 +79,15 @@ TEST(BinomialDistributionTest, FailuresThrowWithTheQuantileText) {
         double value;
     };
     const Case cases[] = {
-        {"Cdf, pi = 1.5", 10, 1.5, false, 3.0, 1.0},
-        {"Cdf, pi < 0", 10, -0.5, false, 3.0, 0.0},
-        {"Cdf(NaN)", 10, 0.5, false, nan, 0.0},
-        {"Quantile(1.5)", 10, 0.5, true, 1.5, 1.0},
+        {"Cdf, pi = 1.5", 10, 1.5, false, 3.0, 1.0}, {"Cdf, pi < 0", 10, -0.5, false, 3.0, 0.0},
+        {"Cdf(NaN)", 10, 0.5, false, nan, 0.0},      {"Quantile(1.5)", 10, 0.5, true, 1.5, 1.0},
         {"Quantile, n = 0", 0, 0.5, true, 0.5, 0.0},
     };
     for (const auto& c : cases) {
         BinomialDistribution d(c.n, c.pi);
         ExpectQuorixError([&] { return c.quantile ? d.Quantile(c.arg) : d.Cdf(c.arg); },
-                          "BinomialDist-Quantile: input parameter out of range", 4, c.value, c.what);
+                          "BinomialDist-Quantile: input parameter out of range", 4, c.value,
+                          c.what);
     }
 }
 

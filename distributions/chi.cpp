@@ -80,7 +80,8 @@ double CentralQuantileInLogs(double prob, double df, int* status, double* bound)
 bool HoldsProbability(double z, double df, double prob) {
     double x = z, d = df, cum = 0.0, ccum = 0.0;
     cumchi(&x, &d, &cum, &ccum);
-    return prob <= 0.5 ? std::fabs(cum - prob) <= 1e-6 * prob : std::fabs(ccum - (1.0 - prob)) <= 1e-6 * (1.0 - prob);
+    return prob <= 0.5 ? std::fabs(cum - prob) <= 1e-6 * prob
+                       : std::fabs(ccum - (1.0 - prob)) <= 1e-6 * (1.0 - prob);
 }
 
 }  // namespace
@@ -89,7 +90,8 @@ double NoncentralChiSquareCdf(double z, double df, double lambda, int* status) {
     *status = -1;
     if (std::isnan(z)) return z;
     if (z == kInfinity) return 1.0;
-    if (!(lambda >= 0.0 && lambda <= kLargestNoncentrality && df >= 0.0 && df <= kLargestDegreesOfFreedom))
+    if (!(lambda >= 0.0 && lambda <= kLargestNoncentrality && df >= 0.0 &&
+          df <= kLargestDegreesOfFreedom))
         return kNaN;
     *status = 0;
     if (df == 0.0 && z == 0.0 && lambda > 0.0) return std::exp(-lambda / 2.0);  // point mass at 0
@@ -207,7 +209,8 @@ double NoncentralChiSquarePdf(double z, double df, double lambda, bool* notConve
     // away from the Poisson mode, where the weights alone stopped short of
     // them (a quarter of the density at a third of the mean, lambda 1000).
     auto addAndMove = [&](Side& side, double step) {
-        if (!byRatio || side.sinceAnchor >= kAnchorEvery || side.weight < 1e-290 || side.density < 1e-290) {
+        if (!byRatio || side.sinceAnchor >= kAnchorEvery || side.weight < 1e-290 ||
+            side.density < 1e-290) {
             side.weight = PoissonDensity(side.index, h, 0);
             side.density = GammaDensity(z, side.index + a, 2.0, 0);
             side.sinceAnchor = 0;
@@ -241,14 +244,15 @@ double NoncentralChiSquarePdf(double z, double df, double lambda, bool* notConve
     }
     // Terms beyond the weights' end only refine the sum: running out of
     // them is no failure.
-    const bool weightsDone = (down.index < 0.0 || down.weightsDone) && (up.index < 0.0 || up.weightsDone);
+    const bool weightsDone =
+        (down.index < 0.0 || down.weightsDone) && (up.index < 0.0 || up.weightsDone);
     *notConverged = count >= maxit && !weightsDone;
     return sum;
 }
 
 double NoncentralChiSquareQuantile(double prob, double df, double lambda, int* status) {
-    if (!(0.0 <= prob && prob <= 1.0 && df > 0.0 && df <= kLargestDegreesOfFreedom && lambda >= 0.0 &&
-          lambda <= kLargestNoncentrality)) {
+    if (!(0.0 <= prob && prob <= 1.0 && df > 0.0 && df <= kLargestDegreesOfFreedom &&
+          lambda >= 0.0 && lambda <= kLargestNoncentrality)) {
         *status = -1;
         return kNaN;
     }
@@ -294,8 +298,8 @@ double NoncentralChiSquareQuantile(double prob, double df, double lambda, int* s
         // Halve the step while it does not reduce the error.
         // (At most 200 halvings: among subnormal numbers the midpoint can
         // stop moving before the relative test is met.)
-        for (int halvings = 0;
-             halvings < 200 && std::fabs(f1 - prob) >= std::fabs(d) && std::fabs(x1 - x0) > 1e-10 * x1;
+        for (int halvings = 0; halvings < 200 && std::fabs(f1 - prob) >= std::fabs(d) &&
+                               std::fabs(x1 - x0) > 1e-10 * x1;
              ++halvings) {
             x1 = (x0 + x1) / 2.0;
             f1 = cdf(x1);
@@ -304,7 +308,8 @@ double NoncentralChiSquareQuantile(double prob, double df, double lambda, int* s
         // has rounded to 1 or to within an ulp of it (prob 1 - 1e-10 from the
         // log-normal start), gives no usable step, and the halvings lead back
         // to it: bisect the bracket of the points seen instead.
-        if (std::fabs(f1 - prob) >= std::fabs(d) && f0 >= 1.0 - kEpsilon && above - below > 1e-10 * above) {
+        if (std::fabs(f1 - prob) >= std::fabs(d) && f0 >= 1.0 - kEpsilon &&
+            above - below > 1e-10 * above) {
             x1 = (below + above) / 2.0;
             f1 = cdf(x1);
             x0 = x1;

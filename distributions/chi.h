@@ -12,7 +12,7 @@
 // (or NaN) as out of range (code 4, value 0), Pdf included, and Cdf and
 // Quantile a df above 1e15.
 class ChiDistribution : public NoncentralDistribution {
-public:
+  public:
     explicit ChiDistribution(double df = 1.0, double lambda = 0.0, double scale = 1.0)
         : scale_(scale) {
         p[0] = lambda;
@@ -31,7 +31,7 @@ public:
     double GetScale() const { return scale_; }
     void SetScale(double scale) { scale_ = scale; }
 
-private:
+  private:
     double scale_;
 };
 

@@ -34,7 +34,8 @@ void CheckRow(const ReferenceRow& r) {
         if (central) {
             ExpectRelative(got, r, 1e-13);
         } else {
-            EXPECT_NEAR(got, r.expected, 1e-12 * std::fabs(r.expected) + (fromR ? 2e-12 : 0.0)) << Describe(r);
+            EXPECT_NEAR(got, r.expected, 1e-12 * std::fabs(r.expected) + (fromR ? 2e-12 : 0.0))
+                << Describe(r);
         }
     } else if (r.function == "pdf") {
         ExpectRelative(d.Pdf(r.arg), r, central ? 1e-13 : fromR ? 1e-10 : 1e-12);
@@ -122,7 +123,8 @@ TEST(ChiDistributionTest, CentralQuantileWithTinyDegreesOfFreedom) {
     }
     // The 0.95 quantile of df 1e-4 is 3.3e-446.
     ChiDistribution d(1e-4, 0.0);
-    ExpectQuorixError([&] { return d.Quantile(0.95); }, "ChiDist-Quantile: answer below lower search bound", 2,
+    ExpectQuorixError([&] { return d.Quantile(0.95); },
+                      "ChiDist-Quantile: answer below lower search bound", 2,
                       std::numeric_limits<double>::min(), "df 1e-4");
 }
 
@@ -159,18 +161,24 @@ TEST(ChiDistributionTest, FailuresThrowWithTheirTexts) {
     };
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const Case cases[] = {
-        {"noncentral Cdf(NaN)", 3, 1, false, nan, "ChiDist-Cdf: input parameter out of range", 4, 0.0},
-        {"noncentral Cdf(inf)", 3, 1, false, kInf, "ChiDist-Cdf: input parameter out of range", 4, 0.0},
+        {"noncentral Cdf(NaN)", 3, 1, false, nan, "ChiDist-Cdf: input parameter out of range", 4,
+         0.0},
+        {"noncentral Cdf(inf)", 3, 1, false, kInf, "ChiDist-Cdf: input parameter out of range", 4,
+         0.0},
         {"central Cdf(-1)", 3, 0, false, -1.0, "ChiDist-Cdf: input parameter out of range", 4, 0.0},
-        {"central Cdf, df 0", 0, 0, false, 1.0, "ChiDist-Cdf: input parameter out of range", 4, 0.0},
-        {"noncentral Quantile, lambda < 0", 3, -1, true, 0.5, "ChiDist-Quantile: input parameter out of range", 4, 0.0},
-        {"noncentral Quantile(1.5)", 3, 2, true, 1.5, "ChiDist-Quantile: input parameter out of range", 4, 0.0},
-        {"central Quantile(-0.5)", 3, 0, true, -0.5, "ChiDist-Quantile: input parameter out of range", 4, 0.0},
+        {"central Cdf, df 0", 0, 0, false, 1.0, "ChiDist-Cdf: input parameter out of range", 4,
+         0.0},
+        {"noncentral Quantile, lambda < 0", 3, -1, true, 0.5,
+         "ChiDist-Quantile: input parameter out of range", 4, 0.0},
+        {"noncentral Quantile(1.5)", 3, 2, true, 1.5,
+         "ChiDist-Quantile: input parameter out of range", 4, 0.0},
+        {"central Quantile(-0.5)", 3, 0, true, -0.5,
+         "ChiDist-Quantile: input parameter out of range", 4, 0.0},
     };
     for (const auto& c : cases) {
         ChiDistribution d(c.df, c.lambda);
-        ExpectQuorixError([&] { return c.quantile ? d.Quantile(c.arg) : d.Cdf(c.arg); }, c.message, c.code,
-                          c.value, c.what);
+        ExpectQuorixError([&] { return c.quantile ? d.Quantile(c.arg) : d.Cdf(c.arg); }, c.message,
+                          c.code, c.value, c.what);
     }
 }
 
@@ -198,12 +206,12 @@ TEST(ChiDistributionTest, NoncentralityBeyondTheSumsIsRefusedPromptly) {
     for (double lambda : {1.0000001e10, 1e14, 1e20, 1e300, kInf, nan}) {
         ChiDistribution d(1.0, lambda);
         const std::string what = "lambda " + std::to_string(lambda);
-        ExpectQuorixError([&] { d.Cdf(lambda); }, "ChiDist-Cdf: input parameter out of range", 4, 0.0,
-                          what);
-        ExpectQuorixError([&] { d.Pdf(lambda); }, "ChiDist-Pdf: input parameter out of range", 4, 0.0,
-                          what);
-        ExpectQuorixError([&] { d.Quantile(0.5); }, "ChiDist-Quantile: input parameter out of range", 4,
+        ExpectQuorixError([&] { d.Cdf(lambda); }, "ChiDist-Cdf: input parameter out of range", 4,
                           0.0, what);
+        ExpectQuorixError([&] { d.Pdf(lambda); }, "ChiDist-Pdf: input parameter out of range", 4,
+                          0.0, what);
+        ExpectQuorixError([&] { d.Quantile(0.5); },
+                          "ChiDist-Quantile: input parameter out of range", 4, 0.0, what);
         int status = 0;
         bool notConverged = false;
         EXPECT_TRUE(std::isnan(NoncentralChiSquareCdf(1.0, 1.0, lambda, &status))) << what;
@@ -213,7 +221,8 @@ TEST(ChiDistributionTest, NoncentralityBeyondTheSumsIsRefusedPromptly) {
         EXPECT_TRUE(std::isnan(NoncentralChiSquareQuantile(0.5, 1.0, lambda, &status))) << what;
         EXPECT_EQ(status, -1) << what;
     }
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_LT(seconds, 2.0);
 }
 
@@ -236,11 +245,13 @@ TEST(ChiDistributionTest, HugeDegreesOfFreedomUpTo1e15) {
     for (double df : {1.0000001e15, 1e300, kInf}) {
         ChiDistribution d(df, 1e10);
         const std::string what = "df " + std::to_string(df);
-        ExpectQuorixError([&] { d.Quantile(1e-300); }, "ChiDist-Quantile: input parameter out of range", 4,
-                          0.0, what);
-        ExpectQuorixError([&] { d.Cdf(df); }, "ChiDist-Cdf: input parameter out of range", 4, 0.0, what);
+        ExpectQuorixError([&] { d.Quantile(1e-300); },
+                          "ChiDist-Quantile: input parameter out of range", 4, 0.0, what);
+        ExpectQuorixError([&] { d.Cdf(df); }, "ChiDist-Cdf: input parameter out of range", 4, 0.0,
+                          what);
     }
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_LT(seconds, 2.0);
 }
 
@@ -252,7 +263,8 @@ TEST(ChiDistributionTest, HugeDegreesOfFreedomUpTo1e15) {
 // -9.2623400898 from mpmath).
 TEST(ChiDistributionTest, QuantileStalledFarFromProbIsAFailure) {
     ChiDistribution d(1.0, 1e4);
-    ExpectQuorixError([&] { d.Quantile(1e-300); }, "ChiDist-Quantile: answer below lower search bound", 2, 0.0,
+    ExpectQuorixError([&] { d.Quantile(1e-300); },
+                      "ChiDist-Quantile: answer below lower search bound", 2, 0.0,
                       "Quantile(1e-300)");
     EXPECT_NEAR(d.Quantile(1e-20), std::pow(100.0 - 9.262340089798408, 2.0), 1e-6);
 }

@@ -101,14 +101,16 @@ double CorrDistribution::Pdf(double x) {
     // factor, a difference of log-gamma values near n ln n, and its powers of
     // order n, which cancel at x = rho, keep fewer and fewer digits (none
     // near 1e18): such an n is outside the range here too.
-    if (!(-1.0 <= x && x <= 1.0) || !(2.0 <= n && n <= kLargestSampleSize) || !(-1.0 <= rho && rho <= 1.0))
+    if (!(-1.0 <= x && x <= 1.0) || !(2.0 <= n && n <= kLargestSampleSize) ||
+        !(-1.0 <= rho && rho <= 1.0))
         return 0.0;
     return CorrelationDensitySeries(x, rho, n, 1e-14, 1000);
 }
 
 double CorrDistribution::Cdf(double x) {
     const double rho = p[0], n = p[1];
-    if (!(-1.0 <= x && x <= 1.0) || !(2.0 <= n && n <= kLargestSampleSize) || !(-1.0 <= rho && rho <= 1.0))
+    if (!(-1.0 <= x && x <= 1.0) || !(2.0 <= n && n <= kLargestSampleSize) ||
+        !(-1.0 <= rho && rho <= 1.0))
         OutOfRange("CorrDist-Cdf");
     // The ends are exact; at x = rho = +-1 the series would divide 0 by 0.
     if (x == -1.0) return 0.0;

@@ -37,9 +37,10 @@ TEST(CorrDistributionTest, SampleSizeBeyondTheSeriesIsRefusedPromptly) {
     for (double n : {1e6 + 1.0, 1e10, 1e18, 1e300, kInf}) {
         CorrDistribution d(0.07, n);
         const std::string what = "n " + std::to_string(n);
-        ExpectQuorixError([&] { d.Cdf(0.07); }, "CorrDist-Cdf: input parameter out of range", 4, 0.0, what);
-        ExpectQuorixError([&] { d.Quantile(0.5); }, "CorrDist-Quantile: input parameter out of range", 4,
+        ExpectQuorixError([&] { d.Cdf(0.07); }, "CorrDist-Cdf: input parameter out of range", 4,
                           0.0, what);
+        ExpectQuorixError([&] { d.Quantile(0.5); },
+                          "CorrDist-Quantile: input parameter out of range", 4, 0.0, what);
     }
     const double n = 1e6;
     CorrDistribution r(0.0, n);
@@ -53,7 +54,8 @@ TEST(CorrDistributionTest, SampleSizeBeyondTheSeriesIsRefusedPromptly) {
     // beyond, the density is 0 as outside its other ranges.
     EXPECT_NEAR(CorrDistribution(0.07, 1e6).Pdf(0.0705), 353.39026714784399, 1e-9 * 353.4);
     EXPECT_EQ(CorrDistribution(0.07, 1e6 + 1.0).Pdf(0.0705), 0.0);
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_LT(seconds, 2.0);
 }
 

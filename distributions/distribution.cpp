@@ -15,12 +15,15 @@ void ThrowDriverStatus(const std::string& where, int status, double bound, doubl
 void ThrowDriverStatus(const std::string& where, int status, double /*bound*/, double answer,
                        const DriverErrorValues& values) {
     if (status == 0) return;
-    if (status < 0) Raise(where, "input parameter out of range", QuorixError::kOutOfRange, values.outOfRange);
+    if (status < 0)
+        Raise(where, "input parameter out of range", QuorixError::kOutOfRange, values.outOfRange);
     switch (status) {
         case 1:
-            Raise(where, "answer below lower search bound", QuorixError::kBelowLowerBound, values.belowLower);
+            Raise(where, "answer below lower search bound", QuorixError::kBelowLowerBound,
+                  values.belowLower);
         case 2:
-            Raise(where, "answer above upper search bound", QuorixError::kAboveUpperBound, values.aboveUpper);
+            Raise(where, "answer above upper search bound", QuorixError::kAboveUpperBound,
+                  values.aboveUpper);
         case 3:
             Raise(where, "p + q != 1.0", QuorixError::kNoConvergence, answer);
         default:

@@ -9,7 +9,7 @@
 // copy never shares parameters with its source. Objects are small and are
 // often built on the stack as building blocks of other distributions.
 class Distribution {
-public:
+  public:
     static constexpr int kMaxParams = 3;
 
     Distribution() = default;
@@ -33,14 +33,14 @@ public:
     virtual double GetNoncentrality() { return 0.0; }
     virtual void SetNoncentrality(double) {}
 
-protected:
+  protected:
     double p[kMaxParams] = {0.0, 0.0, 0.0};
 };
 
 // Base of the families whose first parameter is the noncentrality (or the
 // location): GetNoncentrality and SetNoncentrality read and write p[0].
 class NoncentralDistribution : public Distribution {
-public:
+  public:
     double GetNoncentrality() override { return p[0]; }
     void SetNoncentrality(double v) override { p[0] = v; }
 };

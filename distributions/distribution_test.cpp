@@ -6,7 +6,7 @@ namespace {
 
 // A minimal family with a noncentrality, to test the shared bodies.
 class ThreeParameters final : public NoncentralDistribution {
-public:
+  public:
     ThreeParameters(double a, double b, double c) { p[0] = a, p[1] = b, p[2] = c; }
     double Pdf(double) override { return 0.0; }
     double Cdf(double) override { return 0.0; }
@@ -19,7 +19,7 @@ public:
 };
 
 class TwoParameters final : public Distribution {
-public:
+  public:
     TwoParameters(double a, double b) { p[0] = a, p[1] = b; }
     double Pdf(double) override { return 0.0; }
     double Cdf(double) override { return 0.0; }

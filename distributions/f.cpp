@@ -40,7 +40,8 @@ namespace {
 // exponents near j ln y with j up to lambda/2, whose rounding (some 1e-5 of
 // a term at lambda 1e10) the exact sum averages over every term, the ratios
 // only over the anchors.
-double NoncentralFMixture(double z, double df1, double df2, double lambda, bool byRatio, bool* notConverged) {
+double NoncentralFMixture(double z, double df1, double df2, double lambda, bool byRatio,
+                          bool* notConverged) {
     *notConverged = false;
     if (!(lambda <= kLargestNoncentrality)) {
         *notConverged = true;
@@ -82,7 +83,8 @@ double NoncentralFMixture(double z, double df1, double df2, double lambda, bool 
         const double j = side.index;
         if (!byRatio || side.sinceAnchor >= kAnchorEvery) {
             side.weight = PoissonDensity(j, h, 0);
-            side.density = std::exp((j + a - 1.0) * logY - (j + a + b) * log1pY - LogBeta(j + a, b));
+            side.density =
+                std::exp((j + a - 1.0) * logY - (j + a + b) * log1pY - LogBeta(j + a, b));
             side.sinceAnchor = 0;
         }
         const double term = side.weight * side.density;
@@ -114,7 +116,8 @@ double NoncentralFMixture(double z, double df1, double df2, double lambda, bool 
     }
     // Terms beyond the weights' end only refine the sum: running out of
     // them is no failure.
-    const bool weightsDone = (down.index < 0.0 || down.weightsDone) && (up.index < 0.0 || up.weightsDone);
+    const bool weightsDone =
+        (down.index < 0.0 || down.weightsDone) && (up.index < 0.0 || up.weightsDone);
     *notConverged = count >= maxit && !weightsDone;
     return sum * a / b;
 }
@@ -154,7 +157,8 @@ double NoncentralFCdf(double z, double df1, double df2, double lambda) {
         // ratio of neighbouring terms, passes 1; start there instead.
         const double a = df1 / 2.0;
         const double c = h * x;
-        const double peak = std::floor(((c - a) + std::sqrt((a - c) * (a - c) + 4.0 * c * (a + b))) / 2.0);
+        const double peak =
+            std::floor(((c - a) + std::sqrt((a - c) * (a - c) + 4.0 * c * (a + b))) / 2.0);
         if (peak < k) startAt(peak);
     }
     constexpr double kEpsilon = 2.220446049250313e-16;
@@ -232,8 +236,8 @@ double NoncentralFQuantile(double prob, double df1, double df2, double lambda, b
         // (At most 200 halvings: among subnormal numbers the midpoint can
         // stop moving before the relative test is met.)
         bool exhausted = false;
-        for (int halvings = 0;
-             halvings < 200 && std::fabs(f1 - prob) >= std::fabs(d) && std::fabs(x1 - x0) > 1e-13 * x0;
+        for (int halvings = 0; halvings < 200 && std::fabs(f1 - prob) >= std::fabs(d) &&
+                               std::fabs(x1 - x0) > 1e-13 * x0;
              ++halvings) {
             if (sumsLeft <= 0) {
                 exhausted = true;
@@ -253,7 +257,8 @@ double NoncentralFQuantile(double prob, double df1, double df2, double lambda, b
         // distribution function holds relative digits in the lower tail,
         // absolute ones near 1.)
         if (std::fabs(f1 - prob) >= std::fabs(d)) {
-            if (x0 > 1e-290 && std::fabs(d) > (prob < 0.5 ? 1e-3 * prob : 1e-14)) *converged = false;
+            if (x0 > 1e-290 && std::fabs(d) > (prob < 0.5 ? 1e-3 * prob : 1e-14))
+                *converged = false;
             return x0;
         }
         if (std::fabs(x1 - x0) <= 1e-12 * x1 || f1 == prob) return x1;
@@ -320,7 +325,8 @@ double FDistribution::Pdf(double x) {
 double FDistribution::GetMean() {
     const double lambda = p[0], df1 = p[1], df2 = p[2];
     if (!(df2 > 2.0)) {
-        throw QuorixError("FDist-GetMean: input parameter out of range", QuorixError::kOutOfRange, 2.0);
+        throw QuorixError("FDist-GetMean: input parameter out of range", QuorixError::kOutOfRange,
+                          2.0);
     }
     return (df1 + lambda) * df2 / ((df2 - 2.0) * df1);
 }
@@ -328,8 +334,9 @@ double FDistribution::GetMean() {
 double FDistribution::GetVariance() {
     const double lambda = p[0], df1 = p[1], df2 = p[2];
     if (!(df2 > 4.0)) {
-        throw QuorixError("FDist-GetVariance: input parameter out of range", QuorixError::kOutOfRange, 4.0);
+        throw QuorixError("FDist-GetVariance: input parameter out of range",
+                          QuorixError::kOutOfRange, 4.0);
     }
-    return ((2.0 * lambda + df1) * (df2 - 2.0) + (df1 + lambda) * (df1 + lambda)) * 2.0 * df2 * df2 /
-           (df1 * df1 * (df2 - 4.0) * (df2 - 2.0) * (df2 - 2.0));
+    return ((2.0 * lambda + df1) * (df2 - 2.0) + (df1 + lambda) * (df1 + lambda)) * 2.0 * df2 *
+           df2 / (df1 * df1 * (df2 - 4.0) * (df2 - 2.0) * (df2 - 2.0));
 }

@@ -11,8 +11,9 @@
 // Quantile(prob) = q_Y(prob) / s. The noncentral operations refuse a lambda
 // above 1e10 as out of range (code 4), as the noncentral F driver does.
 class FDistribution : public NoncentralDistribution {
-public:
-    explicit FDistribution(double df1 = 1.0, double df2 = 1.0, double lambda = 0.0, double scale = 1.0)
+  public:
+    explicit FDistribution(double df1 = 1.0, double df2 = 1.0, double lambda = 0.0,
+                           double scale = 1.0)
         : scale_(scale) {
         p[0] = lambda;
         p[1] = df1;
@@ -34,7 +35,7 @@ public:
     double GetScale() const { return scale_; }
     void SetScale(double scale) { scale_ = scale; }
 
-private:
+  private:
     double scale_;
 };
 

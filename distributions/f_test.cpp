@@ -111,24 +111,31 @@ TEST(FDistributionTest, FailuresThrowWithTheirTexts) {
     };
     const Case cases[] = {
         {"GetMean, df2 = 2", 3, 2, 1, 2, 0, "FDist-GetMean: input parameter out of range", 4, 2.0},
-        {"GetVariance, df2 = 4", 3, 4, 1, 3, 0, "FDist-GetVariance: input parameter out of range", 4, 4.0},
+        {"GetVariance, df2 = 4", 3, 4, 1, 3, 0, "FDist-GetVariance: input parameter out of range",
+         4, 4.0},
         {"central Cdf(-1)", 3, 10, 0, 0, -1.0, "FDist-Cdf: input parameter out of range", 4, 0.0},
-        {"noncentral Cdf, df1 = 0", 0, 10, 2, 0, 1.0, "FDist-Cdf: input parameter out of range", 4, 0.0},
-        {"central Quantile(1.5)", 3, 10, 0, 1, 1.5, "FDist-Quantile: input parameter out of range", 4, 1.0},
-        {"noncentral Quantile(1)", 3, 10, 2, 1, 1.0, "FDist-Quantile: input parameter out of range", 4,
-         0.99999999999999989},
-        {"noncentral Quantile, lambda < 0", 3, 10, -2, 1, 0.5, "FDist-Quantile: input parameter out of range", 4,
+        {"noncentral Cdf, df1 = 0", 0, 10, 2, 0, 1.0, "FDist-Cdf: input parameter out of range", 4,
          0.0},
+        {"central Quantile(1.5)", 3, 10, 0, 1, 1.5, "FDist-Quantile: input parameter out of range",
+         4, 1.0},
+        {"noncentral Quantile(1)", 3, 10, 2, 1, 1.0, "FDist-Quantile: input parameter out of range",
+         4, 0.99999999999999989},
+        {"noncentral Quantile, lambda < 0", 3, 10, -2, 1, 0.5,
+         "FDist-Quantile: input parameter out of range", 4, 0.0},
     };
     for (const auto& c : cases) {
         FDistribution d(c.df1, c.df2, c.lambda, 1.0);
         ExpectQuorixError(
             [&] {
                 switch (c.op) {
-                    case 0: return d.Cdf(c.arg);
-                    case 1: return d.Quantile(c.arg);
-                    case 2: return d.GetMean();
-                    default: return d.GetVariance();
+                    case 0:
+                        return d.Cdf(c.arg);
+                    case 1:
+                        return d.Quantile(c.arg);
+                    case 2:
+                        return d.GetMean();
+                    default:
+                        return d.GetVariance();
                 }
             },
             c.message, c.code, c.value, c.what);
@@ -142,13 +149,16 @@ TEST(FDistributionTest, FailuresThrowWithTheirTexts) {
 TEST(FDistributionTest, NoncentralityBeyondTheSumsIsRefusedPromptly) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const auto start = std::chrono::steady_clock::now();
-    for (double lambda : {1.0000001e10, 1e15, 1e20, 1e300, std::numeric_limits<double>::infinity(), nan}) {
+    for (double lambda :
+         {1.0000001e10, 1e15, 1e20, 1e300, std::numeric_limits<double>::infinity(), nan}) {
         FDistribution d(3.0, 10.0, lambda);
         const std::string what = "lambda " + std::to_string(lambda);
-        ExpectQuorixError([&] { d.Cdf(1e9); }, "FDist-Cdf: input parameter out of range", 4, 0.0, what);
-        ExpectQuorixError([&] { d.Pdf(1e9); }, "FDist-Pdf: input parameter out of range", 4, 0.0, what);
-        ExpectQuorixError([&] { d.Quantile(0.5); }, "FDist-Quantile: input parameter out of range", 4, 0.0,
+        ExpectQuorixError([&] { d.Cdf(1e9); }, "FDist-Cdf: input parameter out of range", 4, 0.0,
                           what);
+        ExpectQuorixError([&] { d.Pdf(1e9); }, "FDist-Pdf: input parameter out of range", 4, 0.0,
+                          what);
+        ExpectQuorixError([&] { d.Quantile(0.5); }, "FDist-Quantile: input parameter out of range",
+                          4, 0.0, what);
         bool notConverged = false;
         EXPECT_TRUE(std::isnan(NoncentralFDensity(1e9, 3.0, 10.0, lambda, &notConverged))) << what;
         EXPECT_TRUE(notConverged) << what;
@@ -158,8 +168,10 @@ TEST(FDistributionTest, NoncentralityBeyondTheSumsIsRefusedPromptly) {
     // largest double: the steps climbed to its end and returned a point near
     // it as the median, after some 6 s at lambda = 1e8.
     ExpectQuorixError([] { FDistribution(1e-10, 1e-10, 1e8).Quantile(0.5); },
-                      "FDist-Quantile: answer above upper search bound", 3, 0.0, "median beyond the doubles");
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+                      "FDist-Quantile: answer above upper search bound", 3, 0.0,
+                      "median beyond the doubles");
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_LT(seconds, 2.0);
 }
 
@@ -172,7 +184,8 @@ TEST(FDistributionTest, QuantileWorkIsBoundedWhereTheSumsCannotSettle) {
     const auto start = std::chrono::steady_clock::now();
     ExpectQuorixError([] { FDistribution(7.0, 1e-300, 1e8).Quantile(1e-300); },
                       "FDist-Quantile: answer below lower search bound", 2, 0.0, "df2 1e-300");
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_LT(seconds, 2.0);
 }
 
@@ -187,9 +200,11 @@ TEST(FDistributionTest, FarLowerTailQuantileIsAnAnswerOrAFailure) {
         FDistribution d(c.df1, c.df2, c.lambda);
         try {
             const double x = d.Quantile(c.prob);
-            EXPECT_NEAR(d.Cdf(x), c.prob, 1e-3 * c.prob) << c.df1 << " " << c.df2 << " " << c.lambda;
+            EXPECT_NEAR(d.Cdf(x), c.prob, 1e-3 * c.prob)
+                << c.df1 << " " << c.df2 << " " << c.lambda;
         } catch (const QuorixError& e) {
-            EXPECT_EQ(e.GetCode(), QuorixError::kBelowLowerBound) << c.df1 << " " << c.df2 << " " << c.lambda;
+            EXPECT_EQ(e.GetCode(), QuorixError::kBelowLowerBound)
+                << c.df1 << " " << c.df2 << " " << c.lambda;
         }
     }
 }

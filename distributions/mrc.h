@@ -80,8 +80,8 @@ class MRCDistribution : public NoncentralDistribution {
 // with rho^2 = x; mode 2: target minus its alpha/2 quantile with rho^2 = x.
 class MRCRoot : public Root {
   public:
-    MRCRoot(const MRCDistribution& distribution, double target, double alpha, int mode)
-        : distribution(distribution), target(target), alpha(alpha), mode(mode) {}
+    MRCRoot(const MRCDistribution& dist, double targetValue, double alphaValue, int modeValue)
+        : distribution(dist), target(targetValue), alpha(alphaValue), mode(modeValue) {}
 
     double Evaluate(double x) override;
 

@@ -143,7 +143,8 @@ TEST(MRCDistributionTest, ApproximationsBeyondTheNoncentralRangeAreRefused) {
                               QuorixError::kOutOfRange, 0.0, what);
         }
     }
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_LT(seconds, 2.0);
 }
 

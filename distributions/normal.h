@@ -7,7 +7,7 @@
 // Normal distribution with mean p[0] and standard deviation p[1]. The mean
 // doubles as the noncentrality, so tests shift it through SetNoncentrality.
 class NormalDistribution : public NoncentralDistribution {
-public:
+  public:
     explicit NormalDistribution(double mean = 0.0, double sigma = 1.0) {
         p[0] = mean;
         p[1] = sigma;

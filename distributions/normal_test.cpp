@@ -53,16 +53,17 @@ TEST(NormalDistributionTest, MomentsAndNoncentralityAreTheMean) {
 
 TEST(NormalDistributionTest, FailuresThrowWithTheirTexts) {
     NormalDistribution flat(0.0, 0.0);
-    ExpectQuorixError([&] { return flat.Cdf(1.0); }, "NormalDist-Cdf: input parameter out of range", 4, 0.0,
-                      "Cdf with sigma 0");
+    ExpectQuorixError([&] { return flat.Cdf(1.0); }, "NormalDist-Cdf: input parameter out of range",
+                      4, 0.0, "Cdf with sigma 0");
     NormalDistribution d(0.0, 1.0);
-    ExpectQuorixError([&] { return d.Quantile(0.0); }, "NormalDist-Quantile: input parameter out of range", 4, 0.0,
-                      "Quantile(0)");
-    ExpectQuorixError([&] { return d.Quantile(1.5); }, "NormalDist-Quantile: input parameter out of range", 4, 1.0,
-                      "Quantile(1.5)");
+    ExpectQuorixError([&] { return d.Quantile(0.0); },
+                      "NormalDist-Quantile: input parameter out of range", 4, 0.0, "Quantile(0)");
+    ExpectQuorixError([&] { return d.Quantile(1.5); },
+                      "NormalDist-Quantile: input parameter out of range", 4, 1.0, "Quantile(1.5)");
     NormalDistribution negative(0.0, -1.0);
-    ExpectQuorixError([&] { return negative.Quantile(0.5); }, "NormalDist-Quantile: input parameter out of range", 4,
-                      0.0, "Quantile with sigma < 0");
+    ExpectQuorixError([&] { return negative.Quantile(0.5); },
+                      "NormalDist-Quantile: input parameter out of range", 4, 0.0,
+                      "Quantile with sigma < 0");
 }
 
 }  // namespace

@@ -20,7 +20,8 @@ constexpr double kLargeMean = 1e4;
 constexpr double kLargestMean = 1e15;
 
 [[noreturn]] void OutOfRange(const char* where) {
-    throw QuorixError(std::string(where) + ": input parameter out of range", QuorixError::kOutOfRange, 0.0);
+    throw QuorixError(std::string(where) + ": input parameter out of range",
+                      QuorixError::kOutOfRange, 0.0);
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 
 // Poisson distribution with mean lambda = p[0].
 class PoissonDistribution : public Distribution {
-public:
+  public:
     explicit PoissonDistribution(double lambda = 1.0) { p[0] = lambda; }
 
     // P(X = x) when x lies within 1e-7 of a whole count, else 0.
@@ -23,6 +23,6 @@ public:
     int GetParamCount() override { return 1; }
     std::string GetParamName(int) override { return "lambda"; }
 
-private:
+  private:
     double QuantileBySearch(double prob);
 };

@@ -87,12 +87,13 @@ TEST(PoissonDistributionTest, HugeMeansAreRefusedBeyond1e15) {
     for (double lambda : {1.0000001e15, 1e17, 1e30, DBL_MAX, static_cast<double>(INFINITY)}) {
         PoissonDistribution d(lambda);
         const std::string what = "lambda " + std::to_string(lambda);
-        ExpectQuorixError([&] { return d.Quantile(1e-300); }, "Poisson-Quantile: input parameter out of range", 4,
-                          0.0, what);
-        ExpectQuorixError([&] { return d.Cdf(lambda); }, "Poisson-Cdf: input parameter out of range", 4, 0.0,
-                          what);
+        ExpectQuorixError([&] { return d.Quantile(1e-300); },
+                          "Poisson-Quantile: input parameter out of range", 4, 0.0, what);
+        ExpectQuorixError([&] { return d.Cdf(lambda); },
+                          "Poisson-Cdf: input parameter out of range", 4, 0.0, what);
     }
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_LT(seconds, 2.0);
 }
 
@@ -100,17 +101,18 @@ TEST(PoissonDistributionTest, FailuresThrowWithTheirTexts) {
     PoissonDistribution negative(-1.0);
     EXPECT_EQ(negative.Pdf(-1.0), 0.0);  // the argument is tested first
     EXPECT_EQ(negative.Cdf(-1.0), 0.0);
-    ExpectQuorixError([&] { return negative.Pdf(1.0); }, "Poisson-Cdf: input parameter out of range", 4, 0.0,
-                      "Pdf, lambda < 0");
-    ExpectQuorixError([&] { return negative.Cdf(1.0); }, "Poisson-Cdf: input parameter out of range", 4, 0.0,
-                      "Cdf, lambda < 0");
-    ExpectQuorixError([&] { return negative.Quantile(0.5); }, "Poisson-Quantile: input parameter out of range", 4,
-                      0.0, "Quantile, lambda < 0");
+    ExpectQuorixError([&] { return negative.Pdf(1.0); },
+                      "Poisson-Cdf: input parameter out of range", 4, 0.0, "Pdf, lambda < 0");
+    ExpectQuorixError([&] { return negative.Cdf(1.0); },
+                      "Poisson-Cdf: input parameter out of range", 4, 0.0, "Cdf, lambda < 0");
+    ExpectQuorixError([&] { return negative.Quantile(0.5); },
+                      "Poisson-Quantile: input parameter out of range", 4, 0.0,
+                      "Quantile, lambda < 0");
     PoissonDistribution d(2.5);
-    ExpectQuorixError([&] { return d.Quantile(1.5); }, "Poisson-Quantile: input parameter out of range", 4, 0.0,
-                      "Quantile(1.5)");
-    ExpectQuorixError([&] { return d.Quantile(-0.5); }, "Poisson-Quantile: input parameter out of range", 4, 0.0,
-                      "Quantile(-0.5)");
+    ExpectQuorixError([&] { return d.Quantile(1.5); },
+                      "Poisson-Quantile: input parameter out of range", 4, 0.0, "Quantile(1.5)");
+    ExpectQuorixError([&] { return d.Quantile(-0.5); },
+                      "Poisson-Quantile: input parameter out of range", 4, 0.0, "Quantile(-0.5)");
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 //   4 input outside its domain
 //   5 inconsistent probabilities, or a series that did not converge
 class QuorixError : public std::exception {
-public:
+  public:
     enum Code {
         kMathOverflow = 0,
         kUnknown = 1,
@@ -29,7 +29,7 @@ public:
     int GetCode() const { return code_; }
     const std::string& GetMessage() const { return message_; }
 
-private:
+  private:
     std::string message_;
     double value_;
     int code_;

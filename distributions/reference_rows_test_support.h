@@ -62,8 +62,8 @@ inline std::vector<ReferenceRow> ReadReferenceRows(const std::string& file,
 inline std::string Describe(const ReferenceRow& r) {
     std::ostringstream os;
     os.precision(17);
-    os << r.source << ": " << r.family << " " << r.function << "(" << r.arg << ") with " << r.p[0] << ", "
-       << r.p[1] << ", " << r.p[2];
+    os << r.source << ": " << r.family << " " << r.function << "(" << r.arg << ") with " << r.p[0]
+       << ", " << r.p[1] << ", " << r.p[2];
     return os.str();
 }
 
@@ -75,7 +75,8 @@ inline void ExpectRelative(double got, const ReferenceRow& r, double rel) {
 // Runs f and checks that it throws QuorixError with exactly this message,
 // code and value.
 template <typename F>
-void ExpectQuorixError(F f, const std::string& message, int code, double value, const std::string& what) {
+void ExpectQuorixError(F f, const std::string& message, int code, double value,
+                       const std::string& what) {
     try {
         f();
         ADD_FAILURE() << what << ": no QuorixError, expected \"" << message << "\"";

@@ -30,7 +30,8 @@ double IncompleteBeta(double a, double b, double x, double y, bool complement) {
 // terms combine into (x - 1/2) ln(1 + d/x) + d ln(x + d) - d.
 double LogGammaRatio(double x, double d) {
     if (x < 10.0 || x + d < 10.0) return LogGamma(x + d) - LogGamma(x);
-    return (x - 0.5) * std::log1p(d / x) + d * std::log(x + d) - d + lgammacor(x + d) - lgammacor(x);
+    return (x - 0.5) * std::log1p(d / x) + d * std::log(x + d) - d + lgammacor(x + d) -
+           lgammacor(x);
 }
 
 // P(T <= -a) for a > 0 and delta > 0, the tail on the far side of 0:
@@ -48,8 +49,8 @@ double FarSideLowerTail(double a, double nu, double delta) {
         0.96397192727791381,  0.99312859918509488,
     };
     static constexpr double kWeights[10] = {
-        0.15275338713072578, 0.14917298647260366, 0.14209610931838187, 0.13168863844917653,
-        0.11819453196151825, 0.10193011981724026, 0.083276741576704671, 0.062672048334109443,
+        0.15275338713072578,  0.14917298647260366,  0.14209610931838187,  0.13168863844917653,
+        0.11819453196151825,  0.10193011981724026,  0.083276741576704671, 0.062672048334109443,
         0.040601429800386217, 0.017614007139153273,
     };
     const double scale = nu / (a * a);
@@ -63,7 +64,8 @@ double FarSideLowerTail(double a, double nu, double delta) {
         const double mid = 0.5 * (lo + hi), half = 0.5 * (hi - lo);
         double s = 0.0;
         for (int i = 0; i < 10; ++i) {
-            s += kWeights[i] * (integrand(mid - half * kNodes[i]) + integrand(mid + half * kNodes[i]));
+            s += kWeights[i] *
+                 (integrand(mid - half * kNodes[i]) + integrand(mid + half * kNodes[i]));
         }
         return s * half;
     };
@@ -157,8 +159,8 @@ double NoncentralTCdf(double x, double nu, double delta, int* status) {
         // I_u(s + 1, nu/2) = I_u(s, nu/2) - E(s), with
         // E(s) = u^s v^(nu/2) / (s B(s, nu/2)): the beta-term increments.
         auto increment = [&](double s) {
-            double a = s, b = half, x = u, y = v;
-            return brcomp(&a, &b, &x, &y) / s;
+            double a = s, b = half, xu = u, yv = v;
+            return brcomp(&a, &b, &xu, &yv) / s;
         };
         const double eaMode = increment(k + 0.5);
         const double ebMode = increment(k + 1.0);
@@ -259,11 +261,13 @@ double NoncentralTCdf(double x, double nu, double delta, int* status) {
 double NoncentralTDensitySeries(double x, double nu, double delta, bool* converged) {
     const double x2 = x * x;
     // f0: the central density at x times e^(-delta^2/2), in logarithms.
-    const double logF0 = -((nu + 1.0) / 2.0) * std::log1p(x2 / nu) - 0.5 * (std::log(kPi) + std::log(nu)) -
-                         delta * delta / 2.0 + LogGammaRatio(nu / 2.0, 0.5);
-    const double logC1 = LogGammaRatio((nu + 1.0) / 2.0, 0.5) + std::log(delta) + 0.5 * std::log(2.0) -
-                         0.5 * std::log(nu + x2);
-    double sum = std::exp(logF0) + (x < 0.0 ? -1.0 : 1.0) * std::exp(logF0 + logC1 + std::log(std::fabs(x)));
+    const double logF0 = -((nu + 1.0) / 2.0) * std::log1p(x2 / nu) -
+                         0.5 * (std::log(kPi) + std::log(nu)) - delta * delta / 2.0 +
+                         LogGammaRatio(nu / 2.0, 0.5);
+    const double logC1 = LogGammaRatio((nu + 1.0) / 2.0, 0.5) + std::log(delta) +
+                         0.5 * std::log(2.0) - 0.5 * std::log(nu + x2);
+    double sum =
+        std::exp(logF0) + (x < 0.0 ? -1.0 : 1.0) * std::exp(logF0 + logC1 + std::log(std::fabs(x)));
     *converged = true;
     const double q = x2 * delta * delta / (nu + x2);
     if (q < 2.220446049250313e-14) return std::max(sum, 0.0);
@@ -302,7 +306,8 @@ double NoncentralTDensitySeries(double x, double nu, double delta, bool* converg
         // at large |x|).
         double size;
         if (even) {
-            logEvenSum.Add(std::log(nu + jEven + 1.0) + logQ - std::log((jEven + 1.0) * (jEven + 2.0)));
+            logEvenSum.Add(std::log(nu + jEven + 1.0) + logQ -
+                           std::log((jEven + 1.0) * (jEven + 2.0)));
             jEven += 2.0;
             size = std::exp(logEvenSum.Value());
             sum += size;
@@ -400,8 +405,9 @@ double NoncentralTQuantile(double prob, double nu, double delta, int* status) {
         double f1 = cdf(x1);
         // (At most 200 halvings: among subnormal numbers the midpoint can
         // stop moving before the relative test is met.)
-        for (int halvings = 0; halvings < 200 && std::fabs(f1 - prob) > std::fabs(d) * (1.0 + tol) &&
-                               std::fabs(x1 - x0) > std::fabs(x0) * tol;
+        for (int halvings = 0;
+             halvings < 200 && std::fabs(f1 - prob) > std::fabs(d) * (1.0 + tol) &&
+             std::fabs(x1 - x0) > std::fabs(x0) * tol;
              ++halvings) {
             x1 = (x0 + x1) / 2.0;
             f1 = cdf(x1);
@@ -498,7 +504,8 @@ double TDistribution::GetMean() {
     const double delta = p[0];
     const double nu = p[1];
     if (!(nu > 1.0)) {
-        throw QuorixError("TDist-GetMean: input parameter out of range", QuorixError::kOutOfRange, 1.0);
+        throw QuorixError("TDist-GetMean: input parameter out of range", QuorixError::kOutOfRange,
+                          1.0);
     }
     return delta * std::sqrt(nu / 2.0) * std::exp(-LogGammaRatio((nu - 1.0) / 2.0, 0.5));
 }
@@ -507,7 +514,8 @@ double TDistribution::GetVariance() {
     const double delta = p[0];
     const double nu = p[1];
     if (!(nu > 2.0)) {
-        throw QuorixError("TDist-GetVariance: input parameter out of range", QuorixError::kOutOfRange, 2.0);
+        throw QuorixError("TDist-GetVariance: input parameter out of range",
+                          QuorixError::kOutOfRange, 2.0);
     }
     const double ratio = std::exp(-2.0 * LogGammaRatio((nu - 1.0) / 2.0, 0.5));
     return (delta * delta + 1.0) * nu / (nu - 2.0) - delta * delta * (nu / 2.0) * ratio;

@@ -9,8 +9,9 @@
 // method: false sums the power series of the noncentral density, true takes
 // the difference of two distribution functions.
 class TDistribution : public NoncentralDistribution {
-public:
-    explicit TDistribution(double df = 1.0, double lambda = 0.0, bool method = false) : method_(method) {
+  public:
+    explicit TDistribution(double df = 1.0, double lambda = 0.0, bool method = false)
+        : method_(method) {
         p[0] = lambda;
         p[1] = df;
     }
@@ -28,7 +29,7 @@ public:
     bool GetMethod() const { return method_; }
     void SetMethod(bool method) { method_ = method; }
 
-private:
+  private:
     bool method_;
 };
 

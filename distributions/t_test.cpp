@@ -11,7 +11,6 @@
 #include "distributions/binomial.h"
 #include "distributions/chi.h"
 #include "distributions/f.h"
-
 #include "distributions/reference_rows_test_support.h"
 
 namespace {
@@ -52,7 +51,8 @@ void CheckRow(const ReferenceRow& r) {
     if (r.function == "cdf") {
         const double got = series.Cdf(r.arg);
         if (fromR && !central) {
-            EXPECT_NEAR(got, r.expected, std::max(1e-12 * std::fabs(r.expected), 2e-12)) << Describe(r);
+            EXPECT_NEAR(got, r.expected, std::max(1e-12 * std::fabs(r.expected), 2e-12))
+                << Describe(r);
         } else if (r.arg * delta < 0.0) {
             // Left of 0 for delta > 0 (or right of it for delta < 0) the
             // value is Phi(-|delta|) minus a sum of the same size, so its
@@ -75,7 +75,8 @@ void CheckRow(const ReferenceRow& r) {
         if (!central) {
             // F(x') - F(x) = x f / nu is formed from values of order 1: the
             // relative error is at least a few eps over x f / nu.
-            const double conditioning = 10 * 2.220446049250313e-16 * nu / std::fabs(r.arg * r.expected);
+            const double conditioning =
+                10 * 2.220446049250313e-16 * nu / std::fabs(r.arg * r.expected);
             ExpectRelative(difference.Pdf(r.arg), r, std::max(kDifferencePdfTol, conditioning));
         }
     } else if (r.function == "quantile") {
@@ -180,7 +181,8 @@ TEST(TDistributionTest, ReflectionAndSymmetry) {
             EXPECT_NEAR(a, b, 4e-15) << delta << " " << x;
             EXPECT_GE(a, 0.0);
             EXPECT_LE(a, 1.0);
-            EXPECT_NEAR(minus.Pdf(x), plus.Pdf(-x), 1e-15 + 1e-14 * plus.Pdf(-x)) << delta << " " << x;
+            EXPECT_NEAR(minus.Pdf(x), plus.Pdf(-x), 1e-15 + 1e-14 * plus.Pdf(-x))
+                << delta << " " << x;
         }
     }
     TDistribution plus(6.0, 1.5), minus(6.0, -1.5);
@@ -206,8 +208,8 @@ TEST(TDistributionTest, QuantileInvertsCdfInTheTailsAndAtLargeNoncentrality) {
         double nu, delta, prob;
     };
     const Case cases[] = {
-        {10, 50, 1e-12}, {10, 50, 0.5}, {10, 50, 0.999}, {3, 100, 0.2}, {0.6, 2, 0.9},
-        {25, -8, 1e-9},  {2, 0.01, 0.975}, {40, 37.5, 0.05},
+        {10, 50, 1e-12}, {10, 50, 0.5},  {10, 50, 0.999},  {3, 100, 0.2},
+        {0.6, 2, 0.9},   {25, -8, 1e-9}, {2, 0.01, 0.975}, {40, 37.5, 0.05},
     };
     for (const auto& c : cases) {
         TDistribution d(c.nu, c.delta);
@@ -238,7 +240,8 @@ TEST(TDistributionTest, FarLowerTailQuantileIsThePowerLawOrAFailure) {
         EXPECT_NEAR(d.Quantile(1e-40), -c.constant / 1e-40, 1e-7 * c.constant / 1e-40) << c.delta;
     }
     TDistribution d(1.0, -1.0);
-    ExpectQuorixError([&] { d.Quantile(1e-300); }, "TDist-Quantile: answer below lower search bound",
+    ExpectQuorixError([&] { d.Quantile(1e-300); },
+                      "TDist-Quantile: answer below lower search bound",
                       QuorixError::kBelowLowerBound, 0.0, "Quantile(1e-300)");
 }
 
@@ -262,30 +265,44 @@ TEST(TDistributionTest, FailuresThrowWithTheirTexts) {
         double value;
     };
     const Case cases[] = {
-        {"noncentral Cdf, nu = 0", 0.0, 1.0, 0, 1.0, "TDist-Cdf: input parameter out of range", 4, 0.0},
-        {"noncentral Cdf, nu NaN", NAN, 1.0, 0, 1.0, "TDist-Cdf: input parameter out of range", 4, 0.0},
-        {"central Cdf, nu < 0", -2.0, 0.0, 0, 1.0, "TDist-Cdf: input parameter out of range", 4, 0.0},
-        {"central Quantile(0)", 5.0, 0.0, 1, 0.0, "TDist-Quantile: input parameter out of range", 4, 0.0},
-        {"central Quantile(1.2)", 5.0, 0.0, 1, 1.2, "TDist-Quantile: input parameter out of range", 4, 1.0},
-        {"noncentral Quantile(-0.1)", 5.0, 1.0, 1, -0.1, "TDist-Quantile: input parameter out of range", 4, 0.0},
-        {"noncentral Quantile, nu = 0", 0.0, 1.0, 1, 0.5, "TDist-Quantile: input parameter out of range", 4, 0.0},
-        {"GetMean, nu = 1", 1.0, 2.0, 2, 0.0, "TDist-GetMean: input parameter out of range", 4, 1.0},
-        {"GetVariance, nu = 2", 2.0, 2.0, 3, 0.0, "TDist-GetVariance: input parameter out of range", 4, 2.0},
+        {"noncentral Cdf, nu = 0", 0.0, 1.0, 0, 1.0, "TDist-Cdf: input parameter out of range", 4,
+         0.0},
+        {"noncentral Cdf, nu NaN", NAN, 1.0, 0, 1.0, "TDist-Cdf: input parameter out of range", 4,
+         0.0},
+        {"central Cdf, nu < 0", -2.0, 0.0, 0, 1.0, "TDist-Cdf: input parameter out of range", 4,
+         0.0},
+        {"central Quantile(0)", 5.0, 0.0, 1, 0.0, "TDist-Quantile: input parameter out of range", 4,
+         0.0},
+        {"central Quantile(1.2)", 5.0, 0.0, 1, 1.2, "TDist-Quantile: input parameter out of range",
+         4, 1.0},
+        {"noncentral Quantile(-0.1)", 5.0, 1.0, 1, -0.1,
+         "TDist-Quantile: input parameter out of range", 4, 0.0},
+        {"noncentral Quantile, nu = 0", 0.0, 1.0, 1, 0.5,
+         "TDist-Quantile: input parameter out of range", 4, 0.0},
+        {"GetMean, nu = 1", 1.0, 2.0, 2, 0.0, "TDist-GetMean: input parameter out of range", 4,
+         1.0},
+        {"GetVariance, nu = 2", 2.0, 2.0, 3, 0.0, "TDist-GetVariance: input parameter out of range",
+         4, 2.0},
         // Beyond |delta| of about 5e5 the mixture would need more terms than
         // a call can afford: a failure, never a sum cut short.
         {"noncentral Cdf, delta 1e6", 10.0, 1e6, 0, 0.0, "TDist-Cdf: failed to converge", 5, 0.0},
         {"noncentral Cdf, delta -1e6", 10.0, -1e6, 0, 0.0, "TDist-Cdf: failed to converge", 5, 0.0},
-        {"noncentral Quantile, delta 1e6", 10.0, 1e6, 1, 0.5, "TDist-Quantile: failed to converge", 5, 1e6},
+        {"noncentral Quantile, delta 1e6", 10.0, 1e6, 1, 0.5, "TDist-Quantile: failed to converge",
+         5, 1e6},
     };
     for (const auto& c : cases) {
         TDistribution d(c.nu, c.delta);
         ExpectQuorixError(
             [&] {
                 switch (c.op) {
-                    case 0: return d.Cdf(1.0);
-                    case 1: return d.Quantile(c.arg);
-                    case 2: return d.GetMean();
-                    default: return d.GetVariance();
+                    case 0:
+                        return d.Cdf(1.0);
+                    case 1:
+                        return d.Quantile(c.arg);
+                    case 2:
+                        return d.GetMean();
+                    default:
+                        return d.GetVariance();
                 }
             },
             c.message, c.code, c.value, c.what);

@@ -24,7 +24,7 @@ constexpr double kLargestNoncentrality = 1e10;
 // the first failure every later check is skipped. Each test is written so
 // that a value which is not a number fails it.
 class Checks {
-public:
+  public:
     static constexpr double kLargest = std::numeric_limits<double>::max();
 
     Checks(int* status, double* bound) : status_(status), bound_(bound) {}
@@ -65,7 +65,7 @@ public:
         return *this;
     }
 
-private:
+  private:
     void Fail(int status, double bound) {
         if (failed_) return;
         failed_ = true;
@@ -81,7 +81,8 @@ private:
 // Searches *x in [small, big] from start until value(x, &f) gives f = 0;
 // value returns false to abandon the search (status 10).
 template <class Value>
-void SearchRange(double* x, double start, double small, double big, Value value, int* status, double* bound) {
+void SearchRange(double* x, double start, double small, double big, Value value, int* status,
+                 double* bound) {
     BracketSearch search;
     double step = kFirstStep, multiplier = kStepMultiplier;
     double abstol = kAbsoluteTolerance, reltol = kRelativeTolerance;
@@ -130,7 +131,7 @@ void SearchUnitInterval(double* v, double* complement, Value value, int* status,
 // The tail the search matches: the lower one while p <= q, since the
 // smaller probability carries the full relative precision.
 struct Target {
-    Target(double p, double q) : p(p), q(q), lower(p <= q) {}
+    Target(double pValue, double qValue) : p(pValue), q(qValue), lower(pValue <= qValue) {}
     double operator()(double cum, double ccum) const { return lower ? cum - p : ccum - q; }
     double p, q;
     bool lower;
@@ -140,7 +141,9 @@ struct Target {
 // with values outside [0, 1] (2 from the incomplete gamma ratio, a value
 // that is not a number from the noncentral F series), which must not be
 // handed out as probabilities.
-int PairStatus(double p, double q) { return 0.0 <= p && p <= 1.0 && 0.0 <= q && q <= 1.0 ? 0 : 10; }
+int PairStatus(double p, double q) {
+    return 0.0 <= p && p <= 1.0 && 0.0 <= q && q <= 1.0 ? 0 : 10;
+}
 
 // Start of the t quantile: the normal quantile corrected by the first four
 // terms of its expansion in powers of 1/df (Abramowitz and Stegun 26.7.5).
@@ -165,12 +168,14 @@ double TQuantileStart(double* p, double* q, double df) {
 
 }  // namespace
 
-void cdfbet(int* which, double* p, double* q, double* x, double* y, double* a, double* b, int* status,
-            double* bound) {
+void cdfbet(int* which, double* p, double* q, double* x, double* y, double* a, double* b,
+            int* status, double* bound) {
     Checks check(status, bound);
     check.Which(*which, 4);
-    if (*which != 1) check.Low(*p, 0.0, false, 2).High(*p, 1.0, 2).Low(*q, 0.0, false, 3).High(*q, 1.0, 3);
-    if (*which != 2) check.Low(*x, 0.0, false, 4).High(*x, 1.0, 4).Low(*y, 0.0, false, 5).High(*y, 1.0, 5);
+    if (*which != 1)
+        check.Low(*p, 0.0, false, 2).High(*p, 1.0, 2).Low(*q, 0.0, false, 3).High(*q, 1.0, 3);
+    if (*which != 2)
+        check.Low(*x, 0.0, false, 4).High(*x, 1.0, 4).Low(*y, 0.0, false, 5).High(*y, 1.0, 5);
     if (*which != 3) check.Low(*a, 0.0, true, 6).Finite(*a, 6);
     if (*which != 4) check.Low(*b, 0.0, true, 7).Finite(*b, 7);
     if (*which != 1) check.SumIsOne(*p, *q, 3);
@@ -184,40 +189,51 @@ void cdfbet(int* which, double* p, double* q, double* x, double* y, double* a, d
         return target(cum, ccum);
     };
     switch (*which) {
-    case 1:
-        cumbet(x, y, a, b, p, q);
-        *status = PairStatus(*p, *q);
-        break;
-    case 2:
-        // Vary the end whose tail is matched, so that a small answer near 1
-        // keeps its precision in the complement.
-        if (target.lower)
-            SearchUnitInterval(x, y, [&] { return tails(*x, *y, *a, *b); }, status, bound);
-        else
-            SearchUnitInterval(y, x, [&] { return tails(*x, *y, *a, *b); }, status, bound);
-        break;
-    case 3:
-        SearchRange(a, 5.0, kTiny, kHuge, [&](double v, double* f) { return *f = tails(*x, *y, v, *b), true; },
-                    status, bound);
-        break;
-    case 4:
-        SearchRange(b, 5.0, kTiny, kHuge, [&](double v, double* f) { return *f = tails(*x, *y, *a, v), true; },
-                    status, bound);
-        break;
+        case 1:
+            cumbet(x, y, a, b, p, q);
+            *status = PairStatus(*p, *q);
+            break;
+        case 2:
+            // Vary the end whose tail is matched, so that a small answer near 1
+            // keeps its precision in the complement.
+            if (target.lower)
+                SearchUnitInterval(
+                    x, y, [&] { return tails(*x, *y, *a, *b); }, status, bound);
+            else
+                SearchUnitInterval(
+                    y, x, [&] { return tails(*x, *y, *a, *b); }, status, bound);
+            break;
+        case 3:
+            SearchRange(
+                a, 5.0, kTiny, kHuge,
+                [&](double v, double* f) { return *f = tails(*x, *y, v, *b), true; }, status,
+                bound);
+            break;
+        case 4:
+            SearchRange(
+                b, 5.0, kTiny, kHuge,
+                [&](double v, double* f) { return *f = tails(*x, *y, *a, v), true; }, status,
+                bound);
+            break;
     }
 }
 
-void cdfbin(int* which, double* p, double* q, double* s, double* xn, double* pr, double* ompr, int* status,
-            double* bound) {
+void cdfbin(int* which, double* p, double* q, double* s, double* xn, double* pr, double* ompr,
+            int* status, double* bound) {
     Checks check(status, bound);
     check.Which(*which, 4);
-    if (*which != 1) check.Low(*p, 0.0, false, 2).High(*p, 1.0, 2).Low(*q, 0.0, false, 3).High(*q, 1.0, 3);
+    if (*which != 1)
+        check.Low(*p, 0.0, false, 2).High(*p, 1.0, 2).Low(*q, 0.0, false, 3).High(*q, 1.0, 3);
     if (*which != 3) check.Low(*xn, 0.0, true, 5).Finite(*xn, 5);
     if (*which != 2) {
         check.Low(*s, 0.0, false, 4);
         if (*which != 3) check.High(*s, *xn, 4);
     }
-    if (*which != 4) check.Low(*pr, 0.0, false, 6).High(*pr, 1.0, 6).Low(*ompr, 0.0, false, 7).High(*ompr, 1.0, 7);
+    if (*which != 4)
+        check.Low(*pr, 0.0, false, 6)
+            .High(*pr, 1.0, 6)
+            .Low(*ompr, 0.0, false, 7)
+            .High(*ompr, 1.0, 7);
     if (*which != 1) check.SumIsOne(*p, *q, 3);
     if (*which != 4) check.SumIsOne(*pr, *ompr, 4);
     if (check.Failed()) return;
@@ -229,32 +245,39 @@ void cdfbin(int* which, double* p, double* q, double* s, double* xn, double* pr,
         return target(cum, ccum);
     };
     switch (*which) {
-    case 1:
-        cumbin(s, xn, pr, ompr, p, q);
-        *status = PairStatus(*p, *q);
-        break;
-    case 2:
-        // With fewer than five trials the usual start would lie outside [0, xn].
-        SearchRange(s, std::fmin(5.0, *xn), 0.0, *xn,
-                    [&](double v, double* f) { return *f = tails(v, *xn, *pr, *ompr), true; }, status, bound);
-        break;
-    case 3:
-        SearchRange(xn, 5.0, kTiny, kHuge, [&](double v, double* f) { return *f = tails(*s, v, *pr, *ompr), true; },
-                    status, bound);
-        break;
-    case 4:
-        if (target.lower)
-            SearchUnitInterval(pr, ompr, [&] { return tails(*s, *xn, *pr, *ompr); }, status, bound);
-        else
-            SearchUnitInterval(ompr, pr, [&] { return tails(*s, *xn, *pr, *ompr); }, status, bound);
-        break;
+        case 1:
+            cumbin(s, xn, pr, ompr, p, q);
+            *status = PairStatus(*p, *q);
+            break;
+        case 2:
+            // With fewer than five trials the usual start would lie outside [0, xn].
+            SearchRange(
+                s, std::fmin(5.0, *xn), 0.0, *xn,
+                [&](double v, double* f) { return *f = tails(v, *xn, *pr, *ompr), true; }, status,
+                bound);
+            break;
+        case 3:
+            SearchRange(
+                xn, 5.0, kTiny, kHuge,
+                [&](double v, double* f) { return *f = tails(*s, v, *pr, *ompr), true; }, status,
+                bound);
+            break;
+        case 4:
+            if (target.lower)
+                SearchUnitInterval(
+                    pr, ompr, [&] { return tails(*s, *xn, *pr, *ompr); }, status, bound);
+            else
+                SearchUnitInterval(
+                    ompr, pr, [&] { return tails(*s, *xn, *pr, *ompr); }, status, bound);
+            break;
     }
 }
 
 void cdfchi(int* which, double* p, double* q, double* x, double* df, int* status, double* bound) {
     Checks check(status, bound);
     check.Which(*which, 3);
-    if (*which != 1) check.Low(*p, 0.0, false, 2).High(*p, 1.0, 2).Low(*q, 0.0, true, 3).High(*q, 1.0, 3);
+    if (*which != 1)
+        check.Low(*p, 0.0, false, 2).High(*p, 1.0, 2).Low(*q, 0.0, true, 3).High(*q, 1.0, 3);
     if (*which != 2) check.Low(*x, 0.0, false, 4);
     if (*which != 3) check.Low(*df, 0.0, true, 5).Finite(*df, 5);
     if (*which != 1) check.SumIsOne(*p, *q, 3);
@@ -271,23 +294,29 @@ void cdfchi(int* which, double* p, double* q, double* x, double* df, int* status
         return !(*f + smaller > 1.5);
     };
     switch (*which) {
-    case 1:
-        cumchi(x, df, p, q);
-        *status = PairStatus(*p, *q);
-        break;
-    case 2:
-        SearchRange(x, 5.0, 0.0, kHuge, [&](double v, double* f) { return value(v, *df, f); }, status, bound);
-        break;
-    case 3:
-        SearchRange(df, 5.0, kTiny, kHuge, [&](double v, double* f) { return value(*x, v, f); }, status, bound);
-        break;
+        case 1:
+            cumchi(x, df, p, q);
+            *status = PairStatus(*p, *q);
+            break;
+        case 2:
+            SearchRange(
+                x, 5.0, 0.0, kHuge, [&](double v, double* f) { return value(v, *df, f); }, status,
+                bound);
+            break;
+        case 3:
+            SearchRange(
+                df, 5.0, kTiny, kHuge, [&](double v, double* f) { return value(*x, v, f); }, status,
+                bound);
+            break;
     }
 }
 
-void cdff(int* which, double* p, double* q, double* f, double* dfn, double* dfd, int* status, double* bound) {
+void cdff(int* which, double* p, double* q, double* f, double* dfn, double* dfd, int* status,
+          double* bound) {
     Checks check(status, bound);
     check.Which(*which, 4);
-    if (*which != 1) check.Low(*p, 0.0, false, 2).High(*p, 1.0, 2).Low(*q, 0.0, true, 3).High(*q, 1.0, 3);
+    if (*which != 1)
+        check.Low(*p, 0.0, false, 2).High(*p, 1.0, 2).Low(*q, 0.0, true, 3).High(*q, 1.0, 3);
     if (*which != 2) check.Low(*f, 0.0, false, 4);
     if (*which != 3) check.Low(*dfn, 0.0, true, 5).Finite(*dfn, 5);
     if (*which != 4) check.Low(*dfd, 0.0, true, 6).Finite(*dfd, 6);
@@ -301,27 +330,33 @@ void cdff(int* which, double* p, double* q, double* f, double* dfn, double* dfd,
         return target(cum, ccum);
     };
     switch (*which) {
-    case 1:
-        cumf(f, dfn, dfd, p, q);
-        *status = PairStatus(*p, *q);
-        break;
-    case 2:
-        SearchRange(f, 5.0, 0.0, kHuge, [&](double v, double* fx) { return *fx = tails(v, *dfn, *dfd), true; },
-                    status, bound);
-        break;
-    case 3:
-        SearchRange(dfn, 5.0, kTiny, kHuge, [&](double v, double* fx) { return *fx = tails(*f, v, *dfd), true; },
-                    status, bound);
-        break;
-    case 4:
-        SearchRange(dfd, 5.0, kTiny, kHuge, [&](double v, double* fx) { return *fx = tails(*f, *dfn, v), true; },
-                    status, bound);
-        break;
+        case 1:
+            cumf(f, dfn, dfd, p, q);
+            *status = PairStatus(*p, *q);
+            break;
+        case 2:
+            SearchRange(
+                f, 5.0, 0.0, kHuge,
+                [&](double v, double* fx) { return *fx = tails(v, *dfn, *dfd), true; }, status,
+                bound);
+            break;
+        case 3:
+            SearchRange(
+                dfn, 5.0, kTiny, kHuge,
+                [&](double v, double* fx) { return *fx = tails(*f, v, *dfd), true; }, status,
+                bound);
+            break;
+        case 4:
+            SearchRange(
+                dfd, 5.0, kTiny, kHuge,
+                [&](double v, double* fx) { return *fx = tails(*f, *dfn, v), true; }, status,
+                bound);
+            break;
     }
 }
 
-void cdffnc(int* which, double* p, double* q, double* f, double* dfn, double* dfd, double* phonc, int* status,
-            double* bound) {
+void cdffnc(int* which, double* p, double* q, double* f, double* dfn, double* dfd, double* phonc,
+            int* status, double* bound) {
     // p = 1 exactly has no finite answer in the lower-tail search.
     const double belowOne = std::nextafter(1.0, 0.0);
     Checks check(status, bound);
@@ -334,7 +369,8 @@ void cdffnc(int* which, double* p, double* q, double* f, double* dfn, double* df
     // many terms) by answering NaN, which would surface as status 10; say
     // which argument is out of range instead. An infinite one keeps the
     // limit of the other parameters, the largest double.
-    if (*which != 5) check.Low(*phonc, 0.0, false, 7).Finite(*phonc, 7).High(*phonc, kLargestNoncentrality, 7);
+    if (*which != 5)
+        check.Low(*phonc, 0.0, false, 7).Finite(*phonc, 7).High(*phonc, kLargestNoncentrality, 7);
     if (check.Failed()) return;
 
     const double target = *p;
@@ -344,34 +380,44 @@ void cdffnc(int* which, double* p, double* q, double* f, double* dfn, double* df
         return cum - target;
     };
     switch (*which) {
-    case 1:
-        cumfnc(f, dfn, dfd, phonc, p, q);
-        *status = PairStatus(*p, *q);
-        break;
-    case 2:
-        SearchRange(f, 5.0, 0.0, kHuge,
-                    [&](double v, double* fx) { return *fx = lower(v, *dfn, *dfd, *phonc), true; }, status, bound);
-        break;
-    case 3:
-        SearchRange(dfn, 5.0, kTiny, kHuge,
-                    [&](double v, double* fx) { return *fx = lower(*f, v, *dfd, *phonc), true; }, status, bound);
-        break;
-    case 4:
-        SearchRange(dfd, 5.0, kTiny, kHuge,
-                    [&](double v, double* fx) { return *fx = lower(*f, *dfn, v, *phonc), true; }, status, bound);
-        break;
-    case 5:
-        SearchRange(phonc, 5.0, 0.0, 1e4, [&](double v, double* fx) { return *fx = lower(*f, *dfn, *dfd, v), true; },
-                    status, bound);
-        break;
+        case 1:
+            cumfnc(f, dfn, dfd, phonc, p, q);
+            *status = PairStatus(*p, *q);
+            break;
+        case 2:
+            SearchRange(
+                f, 5.0, 0.0, kHuge,
+                [&](double v, double* fx) { return *fx = lower(v, *dfn, *dfd, *phonc), true; },
+                status, bound);
+            break;
+        case 3:
+            SearchRange(
+                dfn, 5.0, kTiny, kHuge,
+                [&](double v, double* fx) { return *fx = lower(*f, v, *dfd, *phonc), true; },
+                status, bound);
+            break;
+        case 4:
+            SearchRange(
+                dfd, 5.0, kTiny, kHuge,
+                [&](double v, double* fx) { return *fx = lower(*f, *dfn, v, *phonc), true; },
+                status, bound);
+            break;
+        case 5:
+            SearchRange(
+                phonc, 5.0, 0.0, 1e4,
+                [&](double v, double* fx) { return *fx = lower(*f, *dfn, *dfd, v), true; }, status,
+                bound);
+            break;
     }
 }
 
-void cdfnor(int* which, double* p, double* q, double* x, double* mean, double* sd, int* status, double* bound) {
+void cdfnor(int* which, double* p, double* q, double* x, double* mean, double* sd, int* status,
+            double* bound) {
     *status = 0;
     Checks check(status, bound);
     check.Which(*which, 4);
-    if (*which != 1) check.Low(*p, 0.0, true, 2).High(*p, 1.0, 2).Low(*q, 0.0, true, 3).High(*q, 1.0, 3);
+    if (*which != 1)
+        check.Low(*p, 0.0, true, 2).High(*p, 1.0, 2).Low(*q, 0.0, true, 3).High(*q, 1.0, 3);
     if (*which != 1) check.SumIsOne(*p, *q, 3);
     if (*which != 2) check.Number(*x, 4);
     if (*which != 3) check.Low(*mean, -Checks::kLargest, false, 5).Finite(*mean, 5);
@@ -380,37 +426,37 @@ void cdfnor(int* which, double* p, double* q, double* x, double* mean, double* s
 
     double z;
     switch (*which) {
-    case 1:
-        z = (*x - *mean) / *sd;
-        cumnor(&z, p, q);
-        *status = PairStatus(*p, *q);
-        break;
-    case 2:
-        z = dinvnr(p, q);
-        *x = *sd * z + *mean;
-        break;
-    case 3:
-        z = dinvnr(p, q);
-        *mean = *x - *sd * z;
-        break;
-    case 4: {
-        z = dinvnr(p, q);
-        const double sd0 = (*x - *mean) / z;
-        // No positive finite sd puts x at this quantile when x - mean and z
-        // differ in sign (or the median is asked of a point off the mean):
-        // report it like a search that left its range instead of returning
-        // a negative or infinite deviation as an answer.
-        if (std::isinf(sd0)) {
-            *status = 2;
-            *bound = std::numeric_limits<double>::infinity();
-        } else if (!(sd0 > 0.0)) {
-            *status = 1;
-            *bound = 0.0;
-        } else {
-            *sd = sd0;
+        case 1:
+            z = (*x - *mean) / *sd;
+            cumnor(&z, p, q);
+            *status = PairStatus(*p, *q);
+            break;
+        case 2:
+            z = dinvnr(p, q);
+            *x = *sd * z + *mean;
+            break;
+        case 3:
+            z = dinvnr(p, q);
+            *mean = *x - *sd * z;
+            break;
+        case 4: {
+            z = dinvnr(p, q);
+            const double sd0 = (*x - *mean) / z;
+            // No positive finite sd puts x at this quantile when x - mean and z
+            // differ in sign (or the median is asked of a point off the mean):
+            // report it like a search that left its range instead of returning
+            // a negative or infinite deviation as an answer.
+            if (std::isinf(sd0)) {
+                *status = 2;
+                *bound = std::numeric_limits<double>::infinity();
+            } else if (!(sd0 > 0.0)) {
+                *status = 1;
+                *bound = 0.0;
+            } else {
+                *sd = sd0;
+            }
+            break;
         }
-        break;
-    }
     }
 }
 
@@ -418,7 +464,8 @@ void cdft(int* which, double* p, double* q, double* t, double* df, int* status, 
     constexpr double kLargestDf = 1e10;
     Checks check(status, bound);
     check.Which(*which, 3);
-    if (*which != 1) check.Low(*p, 0.0, true, 2).High(*p, 1.0, 2).Low(*q, 0.0, true, 3).High(*q, 1.0, 3);
+    if (*which != 1)
+        check.Low(*p, 0.0, true, 2).High(*p, 1.0, 2).Low(*q, 0.0, true, 3).High(*q, 1.0, 3);
     if (*which != 2) check.Number(*t, 4);
     if (*which != 3) check.Low(*df, 0.0, true, 5).Finite(*df, 5);
     if (*which != 1) check.SumIsOne(*p, *q, 3);
@@ -431,23 +478,25 @@ void cdft(int* which, double* p, double* q, double* t, double* df, int* status, 
         return target(cum, ccum);
     };
     switch (*which) {
-    case 1:
-        cumt(t, df, p, q);
-        *status = PairStatus(*p, *q);
-        break;
-    case 2: {
-        // For tiny df the expansion leaves any range (1/df^4); the search
-        // must still start inside its interval.
-        double start = TQuantileStart(p, q, *df);
-        if (std::isnan(start)) start = 0.0;
-        start = std::clamp(start, -kHuge, kHuge);
-        SearchRange(t, start, -kHuge, kHuge,
-                    [&](double v, double* f) { return *f = tails(v, *df), true; }, status, bound);
-        break;
-    }
-    case 3:
-        SearchRange(df, 5.0, kTiny, kLargestDf, [&](double v, double* f) { return *f = tails(*t, v), true; }, status,
-                    bound);
-        break;
+        case 1:
+            cumt(t, df, p, q);
+            *status = PairStatus(*p, *q);
+            break;
+        case 2: {
+            // For tiny df the expansion leaves any range (1/df^4); the search
+            // must still start inside its interval.
+            double start = TQuantileStart(p, q, *df);
+            if (std::isnan(start)) start = 0.0;
+            start = std::clamp(start, -kHuge, kHuge);
+            SearchRange(
+                t, start, -kHuge, kHuge,
+                [&](double v, double* f) { return *f = tails(v, *df), true; }, status, bound);
+            break;
+        }
+        case 3:
+            SearchRange(
+                df, 5.0, kTiny, kLargestDf,
+                [&](double v, double* f) { return *f = tails(*t, v), true; }, status, bound);
+            break;
     }
 }

@@ -32,30 +32,32 @@
 
 // Beta with shape parameters a and b; x in [0, 1], y = 1 - x. which 1: p, q;
 // 2: x and y; 3: a; 4: b.
-void cdfbet(int* which, double* p, double* q, double* x, double* y, double* a, double* b, int* status,
-            double* bound);
+void cdfbet(int* which, double* p, double* q, double* x, double* y, double* a, double* b,
+            int* status, double* bound);
 
 // Binomial: P(X <= s) for xn trials of success probability pr, ompr = 1 - pr.
 // which 1: p, q; 2: s; 3: xn; 4: pr and ompr.
-void cdfbin(int* which, double* p, double* q, double* s, double* xn, double* pr, double* ompr, int* status,
-            double* bound);
+void cdfbin(int* which, double* p, double* q, double* s, double* xn, double* pr, double* ompr,
+            int* status, double* bound);
 
 // Central chi-square. which 1: p, q; 2: x; 3: df.
 void cdfchi(int* which, double* p, double* q, double* x, double* df, int* status, double* bound);
 
 // Central F. which 1: p, q; 2: f; 3: dfn; 4: dfd.
-void cdff(int* which, double* p, double* q, double* f, double* dfn, double* dfd, int* status, double* bound);
+void cdff(int* which, double* p, double* q, double* f, double* dfn, double* dfd, int* status,
+          double* bound);
 
 // Noncentral F with noncentrality phonc. which 1: p, q; 2: f; 3: dfn; 4: dfd;
 // 5: phonc. The searches use the lower tail only; q is neither checked nor
 // read. A phonc above 1e10 is refused as argument -7 with that bound (an
 // infinite one with the largest double).
-void cdffnc(int* which, double* p, double* q, double* f, double* dfn, double* dfd, double* phonc, int* status,
-            double* bound);
+void cdffnc(int* which, double* p, double* q, double* f, double* dfn, double* dfd, double* phonc,
+            int* status, double* bound);
 
 // Normal. which 1: p, q; 2: x; 3: mean; 4: sd (closed forms over the normal
 // quantile).
-void cdfnor(int* which, double* p, double* q, double* x, double* mean, double* sd, int* status, double* bound);
+void cdfnor(int* which, double* p, double* q, double* x, double* mean, double* sd, int* status,
+            double* bound);
 
 // Student t. which 1: p, q; 2: t; 3: df.
 void cdft(int* which, double* p, double* q, double* t, double* df, int* status, double* bound);

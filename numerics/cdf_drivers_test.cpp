@@ -60,7 +60,7 @@ int LargestWhich(const std::string& driver) {
 // Index in Call::v of the quantity that `which` asks for.
 int SoughtIndex(const std::string& driver, int which) {
     if (driver == "cdfbet" && which > 2) return which - 1;  // a, b follow x, y
-    if (driver == "cdfbin" && which == 4) return 2;          // pr
+    if (driver == "cdfbin" && which == 4) return 2;         // pr
     return which - 2;
 }
 
@@ -77,7 +77,8 @@ std::pair<double, double> BoostTails(const std::string& d, const std::vector<dou
         const double den = v[1] * v[0] + v[2];
         // The F tails as beta tails, with whichever of x, 1 - x is small given
         // exactly.
-        return {ibetac(v[2] / 2.0, v[1] / 2.0, v[2] / den), ibeta(v[2] / 2.0, v[1] / 2.0, v[2] / den)};
+        return {ibetac(v[2] / 2.0, v[1] / 2.0, v[2] / den),
+                ibeta(v[2] / 2.0, v[1] / 2.0, v[2] / den)};
     }
     if (d == "cdffnc") {
         const non_central_f_distribution<double> dist(v[1], v[2], v[3]);
@@ -182,7 +183,8 @@ TEST(CdfDrivers, InverseModesReproduceTheirProbabilities) {
             EXPECT_EQ(c.status, 0) << Describe(c);
             if (c.status != 0) continue;
             const bool lowerTail = r.driver == "cdffnc" || r.p <= r.q;
-            const bool pair = (r.driver == "cdfbet" && which == 2) || (r.driver == "cdfbin" && which == 4);
+            const bool pair =
+                (r.driver == "cdfbet" && which == 2) || (r.driver == "cdfbin" && which == 4);
             auto matched = [&](double value) {
                 std::vector<double> v = c.v;
                 v[k] = value;
@@ -196,7 +198,8 @@ TEST(CdfDrivers, InverseModesReproduceTheirProbabilities) {
             const double h = 1e-6 * std::fmax(std::fabs(answer), 1e-3);
             const double slope = (matched(answer + h) - matched(answer - h)) / (2.0 * h);
             const double residual = matched(answer) - tail;
-            EXPECT_LE(std::fabs(residual), std::fabs(slope) * 1e-12 * std::fabs(varied) + 1e-14 * tail)
+            EXPECT_LE(std::fabs(residual),
+                      std::fabs(slope) * 1e-12 * std::fabs(varied) + 1e-14 * tail)
                 << Describe(c) << " residual " << residual << " slope " << slope;
             EXPECT_LE(std::fabs(answer - r.v[k]), 1e-9 * std::fabs(r.v[k]) + 1e-15)
                 << Describe(c) << " expected " << r.v[k];
@@ -222,7 +225,7 @@ TEST(CdfDrivers, TextbookQuantiles) {
         {{"cdfnor", 3, 0.975, 0.025, {130, 0, 15}}, 1, 130 - 15 * 1.959963984540054},
         {{"cdfnor", 4, 0.975, 0.025, {1.959963984540054 * 3, 0, 1}}, 2, 3.0},
         {{"cdfbet", 2, 0.5248, 0.4752, {0, 0, 2, 3}}, 0, 0.4},  // I_0.4(2, 3) = 0.5248
-        {{"cdfbin", 2, 0.5, 0.5, {0, 3, 0.5, 0.5}}, 0, 1.0},     // P(X <= 1) = 1/2 for 3 fair trials
+        {{"cdfbin", 2, 0.5, 0.5, {0, 3, 0.5, 0.5}}, 0, 1.0},    // P(X <= 1) = 1/2 for 3 fair trials
     };
     for (Case& c : cases) {
         c.call.Run();
@@ -307,7 +310,10 @@ TEST(CdfDrivers, StatusAndBound) {
         {"infinite sd", {"cdfnor", 2, 0.3, 0.7, {1, 0, INFINITY}}, -6, largest},
         // P(F <= 3.5) over dfn starts at 1, dips below the target 0.9746 and
         // ends above it: the ends enclose no sign change.
-        {"dfn not identifiable", {"cdff", 3, 0.97461476913355872, 0.025385230866441275, {3.5, 7, 20}}, 2, 1e100},
+        {"dfn not identifiable",
+         {"cdff", 3, 0.97461476913355872, 0.025385230866441275, {3.5, 7, 20}},
+         2,
+         1e100},
         // No positive sd puts x above the mean at a quantile below the median.
         {"sd would be negative", {"cdfnor", 4, 0.3, 0.7, {1, 0, 7}}, 1, 0},
         {"sd would be infinite", {"cdfnor", 4, 0.5, 0.5, {1e300, -1e300, 7}}, 2, INFINITY},
@@ -326,7 +332,9 @@ TEST(CdfDrivers, StatusAndBound) {
         // A failed check never touches the sought quantity.
         if (call.status < 0 && call.which >= 2 && call.which <= LargestWhich(call.driver)) {
             const int k = SoughtIndex(call.driver, call.which);
-            EXPECT_TRUE(call.v[k] == c.call.v[k] || (std::isnan(call.v[k]) && std::isnan(c.call.v[k]))) << c.what;
+            EXPECT_TRUE(call.v[k] == c.call.v[k] ||
+                        (std::isnan(call.v[k]) && std::isnan(c.call.v[k])))
+                << c.what;
         }
     }
 }

@@ -39,7 +39,7 @@ constexpr double kStir[] = {
 };
 // ln Gamma: A the Stirling correction, B/C the rational form on [2, 3).
 constexpr double kLgamA[] = {
-    8.11614167470508450300e-4, -5.95061904284301438324e-4, 7.93650340457716943945e-4,
+    8.11614167470508450300e-4,  -5.95061904284301438324e-4, 7.93650340457716943945e-4,
     -2.77777777730099687205e-3, 8.33333333333331927722e-2,
 };
 constexpr double kLgamB[] = {
@@ -194,15 +194,28 @@ double Hy1f1Series(double a, double b, double x, double* err) {
 
 }  // namespace
 
-int GammaSign() { return gammaSign; }
-int LastError() { return lastError; }
+int GammaSign() {
+    return gammaSign;
+}
+int LastError() {
+    return lastError;
+}
 
-bool isfinite(double x) { return std::isfinite(x); }
-bool isnan(double x) { return std::isnan(x); }
+bool isfinite(double x) {
+    return std::isfinite(x);
+}
+bool isnan(double x) {
+    return std::isnan(x);
+}
 
 int mtherr(const char* name, int code) {
     static constexpr const char* kWords[7] = {
-        "unknown", "domain", "singularity", "overflow", "underflow", "total loss of precision",
+        "unknown",
+        "domain",
+        "singularity",
+        "overflow",
+        "underflow",
+        "total loss of precision",
         "partial loss of precision",
     };
     std::printf("\n%s ", name);

@@ -19,7 +19,7 @@ struct CubaturePoint {
 using Integrand2D = std::function<double(double x, double y)>;
 
 class ReferenceCounting {
-public:
+  public:
     virtual ~ReferenceCounting() = default;
     void IncreaseCount() { ++count_; }
     void DecreaseCount() {
@@ -27,7 +27,7 @@ public:
     }
     unsigned NumberOfReferences() const { return count_; }
 
-private:
+  private:
     unsigned count_ = 0;
 };
 
@@ -36,13 +36,14 @@ void Release(ReferenceCounting* object);
 
 // Triangle with vertices 0, 1, 2. Edge k joins vertex k and vertex k+1 (mod 3).
 class Triangle {
-public:
-    Triangle(const CubaturePoint& a, const CubaturePoint& b, const CubaturePoint& c) : vertices_{a, b, c} {}
+  public:
+    Triangle(const CubaturePoint& a, const CubaturePoint& b, const CubaturePoint& c)
+        : vertices_{a, b, c} {}
     int Dimension() const { return 2; }
     const CubaturePoint& Vertex(int i) const { return vertices_.at(static_cast<std::size_t>(i)); }
     double Area() const;
 
-private:
+  private:
     std::array<CubaturePoint, 3> vertices_;
     mutable double area_ = 0.0;
     mutable bool areaValid_ = false;
@@ -51,13 +52,14 @@ private:
 // Parallelogram spanned from vertex 0 by the edges to vertices 1 and 2; its
 // fourth corner is vertex 1 + vertex 2 - vertex 0.
 class Parallelogram {
-public:
-    Parallelogram(const CubaturePoint& a, const CubaturePoint& b, const CubaturePoint& c) : vertices_{a, b, c} {}
+  public:
+    Parallelogram(const CubaturePoint& a, const CubaturePoint& b, const CubaturePoint& c)
+        : vertices_{a, b, c} {}
     int Dimension() const { return 2; }
     const CubaturePoint& Vertex(int i) const { return vertices_.at(static_cast<std::size_t>(i)); }
     double Area() const;
 
-private:
+  private:
     std::array<CubaturePoint, 3> vertices_;
     mutable double area_ = 0.0;
     mutable bool areaValid_ = false;
@@ -65,7 +67,7 @@ private:
 
 template <class Region>
 class Rule : public ReferenceCounting {
-public:
+  public:
     // Integral of f over r and an estimate of its absolute error.
     virtual void Integrate(const Integrand2D& f, const Region& r, double& result, double& error) {
         std::vector<double> work(2, 0.0);
@@ -90,7 +92,7 @@ public:
 // rules for the error estimate (Berntsen and Espelid, the basic rule of
 // DCUTRI, ACM TOMS algorithm 706).
 class Triangle_Rule13 : public Rule<Triangle> {
-public:
+  public:
     void Integrate(const Integrand2D& f, const Triangle& t, double& result, double& error) override;
     void ApplyRule(const Integrand2D& f, const Triangle& t, double& result, double& error,
                    std::vector<double>& work) override;
@@ -107,7 +109,7 @@ public:
 // affinely onto the parallelogram, with seven null rules (Rabinowitz and
 // Richter's rule, recomputed by Cools and Haegemans).
 class Parallelogram_Rule13 : public Rule<Parallelogram> {
-public:
+  public:
     void Integrate(const Integrand2D& f, const Parallelogram& p, double& result,
                    double& error) override;
     int Degree() const override { return 13; }
@@ -116,7 +118,7 @@ public:
 
 template <class Region>
 class Divisor : public ReferenceCounting {
-public:
+  public:
     // pieces is replaced by the regions r is divided into; the first entry
     // of directions (0 when empty) chooses the direction where that matters.
     virtual void Divide(const Region& r, std::vector<Region>& pieces,
@@ -130,7 +132,7 @@ class SameShapeDivisor : public Divisor<Region> {};
 // Halves the triangle by the line from the midpoint of the chosen edge to the
 // opposite vertex.
 class Triangle_Divide2 : public SameShapeDivisor<Triangle> {
-public:
+  public:
     void Divide(const Triangle& t, std::vector<Triangle>& pieces,
                 const std::vector<int>& directions) override;
     int NumberOfPieces() const override { return 2; }
@@ -138,7 +140,7 @@ public:
 
 // Four congruent triangles through the edge midpoints.
 class Triangle_Divide4 : public SameShapeDivisor<Triangle> {
-public:
+  public:
     void Divide(const Triangle& t, std::vector<Triangle>& pieces,
                 const std::vector<int>& directions) override;
     int NumberOfPieces() const override { return 4; }
@@ -146,7 +148,7 @@ public:
 
 // Halves the parallelogram across the chosen direction.
 class Parallelogram_Divide2 : public SameShapeDivisor<Parallelogram> {
-public:
+  public:
     void Divide(const Parallelogram& p, std::vector<Parallelogram>& pieces,
                 const std::vector<int>& directions) override;
     int NumberOfPieces() const override { return 2; }
@@ -154,7 +156,7 @@ public:
 
 // Halves the parallelogram in both directions.
 class Parallelogram_Divide4 : public SameShapeDivisor<Parallelogram> {
-public:
+  public:
     void Divide(const Parallelogram& p, std::vector<Parallelogram>& pieces,
                 const std::vector<int>& directions) override;
     int NumberOfPieces() const override { return 4; }

@@ -8,7 +8,9 @@
 
 namespace {
 
-double Factorial(int n) { return n <= 1 ? 1.0 : n * Factorial(n - 1); }
+double Factorial(int n) {
+    return n <= 1 ? 1.0 : n * Factorial(n - 1);
+}
 
 // A degree-13 polynomial with every kind of term.
 double Poly13(double x, double y) {
@@ -18,7 +20,8 @@ double Poly13(double x, double y) {
 
 // Degree 7.
 double Poly7(double x, double y) {
-    return 2.0 + x - 3.0 * y * y + x * x * y * y * y - 0.5 * std::pow(x, 7) + std::pow(x * y, 3) * y;
+    return 2.0 + x - 3.0 * y * y + x * x * y * y * y - 0.5 * std::pow(x, 7) +
+           std::pow(x * y, 3) * y;
 }
 
 template <class Region>
@@ -93,8 +96,10 @@ TEST(Cubature, DivisorsCoverTheRegion) {
     for (int direction : {0, 1, 2}) {
         for (Divisor<Triangle>* divisor : std::vector<Divisor<Triangle>*>{&triangle2, &triangle4}) {
             double area = 0.0;
-            const double sum = SumOverPieces(triangleRule, *divisor, t, Poly13, direction, nullptr, &area);
-            EXPECT_NEAR(sum, whole, 1e-14 * std::fabs(whole)) << divisor->NumberOfPieces() << " " << direction;
+            const double sum =
+                SumOverPieces(triangleRule, *divisor, t, Poly13, direction, nullptr, &area);
+            EXPECT_NEAR(sum, whole, 1e-14 * std::fabs(whole))
+                << divisor->NumberOfPieces() << " " << direction;
             EXPECT_NEAR(area, t.Area(), 1e-15);
         }
     }
@@ -103,8 +108,10 @@ TEST(Cubature, DivisorsCoverTheRegion) {
         for (Divisor<Parallelogram>* divisor :
              std::vector<Divisor<Parallelogram>*>{&parallelogram2, &parallelogram4}) {
             double area = 0.0;
-            const double sum = SumOverPieces(parallelogramRule, *divisor, p, Poly13, direction, nullptr, &area);
-            EXPECT_NEAR(sum, whole, 1e-14 * std::fabs(whole)) << divisor->NumberOfPieces() << " " << direction;
+            const double sum =
+                SumOverPieces(parallelogramRule, *divisor, p, Poly13, direction, nullptr, &area);
+            EXPECT_NEAR(sum, whole, 1e-14 * std::fabs(whole))
+                << divisor->NumberOfPieces() << " " << direction;
             EXPECT_NEAR(area, p.Area(), 1e-15);
         }
     }
@@ -147,23 +154,25 @@ TEST(Cubature, ErrorEstimates) {
         {"1 / (1 + x + y)^2", [](double x, double y) { return 1.0 / ((1 + x + y) * (1 + x + y)); },
          std::log(2.0) - 0.5, std::log(4.0 / 3.0)},
         {"|x - 0.3|", [](double x, double) { return std::fabs(x - 0.3); },
-         0.3 * 0.3 / 2.0 - std::pow(0.3, 3) / 6.0 + std::pow(0.7, 3) / 6.0,
-         (0.09 + 0.49) / 2.0},
+         0.3 * 0.3 / 2.0 - std::pow(0.3, 3) / 6.0 + std::pow(0.7, 3) / 6.0, (0.09 + 0.49) / 2.0},
     };
     for (const Case& c : cases) {
         triangleRule.Integrate(c.f, unitTriangle, result, error);
         EXPECT_GE(error, 0.5 * std::fabs(result - c.triangleExact)) << "triangle " << c.what;
         EXPECT_GT(error, 0.0) << c.what;
         double pieceErrors = 0.0;
-        const double divided = SumOverPieces<Triangle>(triangleRule, triangle4, unitTriangle, c.f, 0, &pieceErrors);
+        const double divided =
+            SumOverPieces<Triangle>(triangleRule, triangle4, unitTriangle, c.f, 0, &pieceErrors);
         EXPECT_LT(pieceErrors, error) << "triangle " << c.what;
         EXPECT_GE(pieceErrors, 0.5 * std::fabs(divided - c.triangleExact)) << "triangle " << c.what;
 
         squareRule.Integrate(c.f, unitSquare, result, error);
         EXPECT_GE(error, 0.5 * std::fabs(result - c.squareExact)) << "square " << c.what;
-        const double dividedSquare = SumOverPieces<Parallelogram>(squareRule, square4, unitSquare, c.f, 0, &pieceErrors);
+        const double dividedSquare =
+            SumOverPieces<Parallelogram>(squareRule, square4, unitSquare, c.f, 0, &pieceErrors);
         EXPECT_LT(pieceErrors, error) << "square " << c.what;
-        EXPECT_GE(pieceErrors, 0.5 * std::fabs(dividedSquare - c.squareExact)) << "square " << c.what;
+        EXPECT_GE(pieceErrors, 0.5 * std::fabs(dividedSquare - c.squareExact))
+            << "square " << c.what;
     }
 }
 
@@ -199,18 +208,18 @@ TEST(Cubature, TriangleDirectionsFollowTheIntegrand) {
     // Parallelograms keep the base choice.
     Parallelogram_Rule13 square;
     std::vector<int> squareDirections = {5, 7};
-    square.ChooseDirections([](double x, double) { return x; }, Parallelogram({0, 0}, {1, 0}, {0, 1}),
-                            squareDirections);
+    square.ChooseDirections([](double x, double) { return x; },
+                            Parallelogram({0, 0}, {1, 0}, {0, 1}), squareDirections);
     EXPECT_EQ(squareDirections, (std::vector<int>{0, 0}));
 }
 
 namespace {
 class Probe : public ReferenceCounting {
-public:
+  public:
     explicit Probe(bool* destroyed) : destroyed_(destroyed) {}
     ~Probe() override { *destroyed_ = true; }
 
-private:
+  private:
     bool* destroyed_;
 };
 }  // namespace
@@ -228,8 +237,8 @@ TEST(Cubature, ReleaseDeletesWithTheLastReference) {
     EXPECT_TRUE(destroyed);
 
     // The shared instances of the rules and divisors, as the program keeps them.
-    std::vector<ReferenceCounting*> shared = {new Triangle_Rule13, new Parallelogram_Rule13,
-                                              new Triangle_Divide2, new Triangle_Divide4,
+    std::vector<ReferenceCounting*> shared = {new Triangle_Rule13,       new Parallelogram_Rule13,
+                                              new Triangle_Divide2,      new Triangle_Divide4,
                                               new Parallelogram_Divide2, new Parallelogram_Divide4};
     for (ReferenceCounting* object : shared) object->IncreaseCount();
     for (ReferenceCounting* object : shared) Release(object);  // leak checker sees the rest

@@ -7,11 +7,9 @@
 // routines are re-entrant. None of them throws.
 
 // Incomplete beta ratio I_x(a, b), y = 1 - x.
-void cumbet(double* x, double* y, double* a, double* b, double* cum,
-            double* ccum);
+void cumbet(double* x, double* y, double* a, double* b, double* cum, double* ccum);
 // Binomial P(X <= s) for xn trials with success probability pr, ompr = 1 - pr.
-void cumbin(double* s, double* xn, double* pr, double* ompr, double* cum,
-            double* ccum);
+void cumbin(double* s, double* xn, double* pr, double* ompr, double* cum, double* ccum);
 // Central chi-square with df degrees of freedom.
 void cumchi(double* x, double* df, double* cum, double* ccum);
 // Central F with dfn, dfd degrees of freedom.
@@ -19,8 +17,7 @@ void cumf(double* f, double* dfn, double* dfd, double* cum, double* ccum);
 // Noncentral F with noncentrality pnonc. Both outputs are NaN for an
 // argument that is not a number, an infinite degree of freedom or a
 // noncentrality above 1e10.
-void cumfnc(double* f, double* dfn, double* dfd, double* pnonc, double* cum,
-            double* ccum);
+void cumfnc(double* f, double* dfn, double* dfd, double* pnonc, double* cum, double* ccum);
 // Standard normal distribution function (Cody, ACM TOMS 715).
 void cumnor(double* arg, double* result, double* ccum);
 // Student t with df degrees of freedom.

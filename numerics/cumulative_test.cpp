@@ -22,7 +22,9 @@ double RelativeError(double got, double expected) {
     return std::fabs(got - expected) / std::fabs(expected);
 }
 
-bool ShowErrors() { return std::getenv("QUORIX_SHOW_ERRORS") != nullptr; }
+bool ShowErrors() {
+    return std::getenv("QUORIX_SHOW_ERRORS") != nullptr;
+}
 
 struct Pair {
     double cum = -1.0;
@@ -63,15 +65,19 @@ TEST(Gratio, AgreesWithHighPrecisionReferenceInEveryRegion) {
         const Pair r = Gratio(a, x);
         const double ep = RelativeError(r.cum, row.values[2]);
         const double eq = RelativeError(r.ccum, row.values[3]);
-        EXPECT_LE(ep, GammaRowTolerance(a, x, row.values[4])) << "P = " << r.cum << " for " << row.text;
-        EXPECT_LE(eq, GammaRowTolerance(a, x, row.values[5])) << "Q = " << r.ccum << " for " << row.text;
-        if (ShowErrors()) std::printf("%10.3g %10.3g  %s\n", ep / kEps, eq / kEps, row.text.c_str());
+        EXPECT_LE(ep, GammaRowTolerance(a, x, row.values[4]))
+            << "P = " << r.cum << " for " << row.text;
+        EXPECT_LE(eq, GammaRowTolerance(a, x, row.values[5]))
+            << "Q = " << r.ccum << " for " << row.text;
+        if (ShowErrors())
+            std::printf("%10.3g %10.3g  %s\n", ep / kEps, eq / kEps, row.text.c_str());
     }
 }
 
 TEST(Gratio, ReducedAccuracySettings) {
     // ind 1 and 2 ask for about 6 and 3 significant digits.
-    const double cases[][2] = {{0.3, 5.0}, {3.3, 2.0}, {100.0, 120.0}, {100.0, 100.0}, {50.0, 80.0}};
+    const double cases[][2] = {
+        {0.3, 5.0}, {3.3, 2.0}, {100.0, 120.0}, {100.0, 100.0}, {50.0, 80.0}};
     for (const auto& c : cases) {
         const Pair full = Gratio(c[0], c[1], 0);
         const Pair six = Gratio(c[0], c[1], 1);
@@ -86,11 +92,11 @@ TEST(Gratio, SpecialArgumentsAndErrorMark) {
         double a, x, p, q;
     };
     const Case cases[] = {
-        {2.0, 0.0, 0.0, 1.0},     {0.0, 2.0, 1.0, 0.0},  // a x = 0
-        {1000.0, 100.0, 0.0, 1.0},                       // P below the double range
-        {3.0, HUGE_VAL, 1.0, 0.0},
-        {-1.0, 2.0, 2.0, 2.0},    {2.0, -1.0, 2.0, 2.0},  {0.0, 0.0, 2.0, 2.0},
-        {kNan, 2.0, 2.0, 2.0},    {2.0, kNan, 2.0, 2.0},  {HUGE_VAL, 2.0, 2.0, 2.0},
+        {2.0, 0.0, 0.0, 1.0},      {0.0, 2.0, 1.0, 0.0},  // a x = 0
+        {1000.0, 100.0, 0.0, 1.0},                        // P below the double range
+        {3.0, HUGE_VAL, 1.0, 0.0}, {-1.0, 2.0, 2.0, 2.0}, {2.0, -1.0, 2.0, 2.0},
+        {0.0, 0.0, 2.0, 2.0},      {kNan, 2.0, 2.0, 2.0}, {2.0, kNan, 2.0, 2.0},
+        {HUGE_VAL, 2.0, 2.0, 2.0},
     };
     for (const Case& c : cases) {
         const Pair r = Gratio(c.a, c.x);
@@ -136,7 +142,8 @@ TEST(CumulativeRoutines, AgreeWithHighPrecisionReference) {
         const double ecc = RelativeError(r.ccum, row.values[n - 1]);
         EXPECT_LE(ec, tolerance) << "cum = " << r.cum << " for " << row.text;
         EXPECT_LE(ecc, tolerance) << "ccum = " << r.ccum << " for " << row.text;
-        if (ShowErrors()) std::printf("%10.3g %10.3g  %s\n", ec / kEps, ecc / kEps, row.text.c_str());
+        if (ShowErrors())
+            std::printf("%10.3g %10.3g  %s\n", ec / kEps, ecc / kEps, row.text.c_str());
     }
 }
 
@@ -230,8 +237,11 @@ TEST(CumulativeRoutines, ArgumentsThatAreNotNumbersEnd) {
     // Noncentralities beyond 1e10 (whose sums would take millions of
     // terms) and infinite degrees of freedom are refused alike.
     double inf = HUGE_VAL;
-    const double refused[][3] = {
-        {3.0, 20.0, 1e300}, {3.0, 20.0, 1.0000001e10}, {3.0, 20.0, inf}, {inf, 20.0, 3.0}, {3.0, inf, 3.0}};
+    const double refused[][3] = {{3.0, 20.0, 1e300},
+                                 {3.0, 20.0, 1.0000001e10},
+                                 {3.0, 20.0, inf},
+                                 {inf, 20.0, 3.0},
+                                 {3.0, inf, 3.0}};
     for (const auto& c : refused) {
         double n1 = c[0], n2 = c[1], nc = c[2];
         cumfnc(&one, &n1, &n2, &nc, &r.cum, &r.ccum);
@@ -251,8 +261,8 @@ TEST(CumulativeRoutines, TwoThreadsGetTheSameResultsAsOne) {
     struct Case {
         double a, x;
     };
-    const Case gamma_cases[] = {{0.3, 0.1}, {3.3, 40.0}, {100.0, 100.05}, {12.5, 30.0},
-                                {1e5, 1e5 + 300.0}, {0.5, 3.0}};
+    const Case gamma_cases[] = {{0.3, 0.1},   {3.3, 40.0},        {100.0, 100.05},
+                                {12.5, 30.0}, {1e5, 1e5 + 300.0}, {0.5, 3.0}};
     constexpr int kCases = sizeof(gamma_cases) / sizeof(gamma_cases[0]);
     Pair serial[kCases];
     Pair noncentral_serial;

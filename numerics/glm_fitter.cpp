@@ -16,13 +16,25 @@ constexpr double kEps = DBL_EPSILON;  // 2^-52
 
 // Bounds of the inverse links, chosen so that mu stays representable and
 // away from the ends of its range.
-double Delta() { return std::pow(DBL_MIN, 0.25); }                    // 1.22e-77
-double LogitBound() { return -std::log(kEps); }                       // 36.04
-double ExtremeLow() { return std::log(-std::log1p(-kEps)); }          // -36.04
-double ExtremeHigh() { return std::log(-std::log(kEps)); }            // 3.58
-double ProbitBound() { return -gsl_cdf_ugaussian_Pinv(kEps); }        // 8.13
+double Delta() {
+    return std::pow(DBL_MIN, 0.25);
+}  // 1.22e-77
+double LogitBound() {
+    return -std::log(kEps);
+}  // 36.04
+double ExtremeLow() {
+    return std::log(-std::log1p(-kEps));
+}  // -36.04
+double ExtremeHigh() {
+    return std::log(-std::log(kEps));
+}  // 3.58
+double ProbitBound() {
+    return -gsl_cdf_ugaussian_Pinv(kEps);
+}  // 8.13
 
-double Clamp(double x, double low, double high) { return std::min(std::max(x, low), high); }
+double Clamp(double x, double low, double high) {
+    return std::min(std::max(x, low), high);
+}
 
 template <class F>
 void Map(Matrix& out, const Matrix& in, F f) {
@@ -33,11 +45,19 @@ void Map(Matrix& out, const Matrix& in, F f) {
 }
 
 // Link operations: g(mu), dg/dmu, and g^-1(eta) with eta clamped.
-void IdentityFun(Matrix& out, const Matrix& in) { Map(out, in, [](double m) { return m; }); }
-void IdentityDeriv(Matrix& out, const Matrix& in) { Map(out, in, [](double) { return 1.0; }); }
+void IdentityFun(Matrix& out, const Matrix& in) {
+    Map(out, in, [](double m) { return m; });
+}
+void IdentityDeriv(Matrix& out, const Matrix& in) {
+    Map(out, in, [](double) { return 1.0; });
+}
 
-void LogFun(Matrix& out, const Matrix& in) { Map(out, in, [](double m) { return std::log(m); }); }
-void LogDeriv(Matrix& out, const Matrix& in) { Map(out, in, [](double m) { return 1.0 / m; }); }
+void LogFun(Matrix& out, const Matrix& in) {
+    Map(out, in, [](double m) { return std::log(m); });
+}
+void LogDeriv(Matrix& out, const Matrix& in) {
+    Map(out, in, [](double m) { return 1.0 / m; });
+}
 void LogInv(Matrix& out, const Matrix& in) {
     const double bound = -std::log(Delta());
     Map(out, in, [bound](double e) { return std::exp(Clamp(e, -bound, bound)); });
@@ -77,7 +97,9 @@ void CloglogInv(Matrix& out, const Matrix& in) {
     Map(out, in, [low, high](double e) { return -std::expm1(-std::exp(Clamp(e, low, high))); });
 }
 
-void InverseFun(Matrix& out, const Matrix& in) { Map(out, in, [](double m) { return 1.0 / m; }); }
+void InverseFun(Matrix& out, const Matrix& in) {
+    Map(out, in, [](double m) { return 1.0 / m; });
+}
 void InverseDeriv(Matrix& out, const Matrix& in) {
     Map(out, in, [](double m) { return -1.0 / (m * m); });
 }
@@ -148,7 +170,9 @@ int RankBelowTolerance(const Matrix& A, double tol) {
     return rank;
 }
 
-bool IsColumn(const Matrix& M, int n) { return M.extent(0) == n && M.extent(1) == 1; }
+bool IsColumn(const Matrix& M, int n) {
+    return M.extent(0) == n && M.extent(1) == 1;
+}
 
 bool AllFinite(const Matrix& M) {
     for (double x : M)
@@ -270,11 +294,18 @@ bool GlmFitter::PrepareData() {
         const double v = inputResponse_(i, 0);
         bool valid = true;
         switch (family) {
-            case kGlmBinomial: valid = 0.0 <= v && v <= 1.0; break;
-            case kGlmPoisson: valid = v >= 0.0; break;
+            case kGlmBinomial:
+                valid = 0.0 <= v && v <= 1.0;
+                break;
+            case kGlmPoisson:
+                valid = v >= 0.0;
+                break;
             case kGlmGamma:
-            case kGlmInverseGaussian: valid = v > 0.0; break;
-            default: break;
+            case kGlmInverseGaussian:
+                valid = v > 0.0;
+                break;
+            default:
+                break;
         }
         if (!valid) return false;
         y(i, 0) = v;
@@ -377,8 +408,7 @@ bool GlmFitter::Fit(int familyCode, int linkCode) {
     while (!converged && iterations < kMaxIterations) {
         ++iterations;
         LinkDeriv(d, mu);
-        for (int i = 0; i < n; ++i)
-            z(i, 0) = eta(i, 0) + (response(i, 0) - mu(i, 0)) * d(i, 0);
+        for (int i = 0; i < n; ++i) z(i, 0) = eta(i, 0) + (response(i, 0) - mu(i, 0)) * d(i, 0);
         SetWorkingWeights(mu, d, size);
 
         previous.reference(coefficients.copy());
@@ -418,11 +448,20 @@ bool GlmFitter::Fit(int familyCode, int linkCode) {
         const double r = response(i, 0) - m;
         double variance = 1.0;
         switch (family) {
-            case kGlmBinomial: variance = m * (1.0 - m) / size(0, 0); break;
-            case kGlmPoisson: variance = m; break;
-            case kGlmGamma: variance = m * m; break;
-            case kGlmInverseGaussian: variance = m * m * m; break;
-            default: break;
+            case kGlmBinomial:
+                variance = m * (1.0 - m) / size(0, 0);
+                break;
+            case kGlmPoisson:
+                variance = m;
+                break;
+            case kGlmGamma:
+                variance = m * m;
+                break;
+            case kGlmInverseGaussian:
+                variance = m * m * m;
+                break;
+            default:
+                break;
         }
         if (priorWeights(i, 0) != 0.0) pearsonChiSquare += priorWeights(i, 0) * r * r / variance;
     }

@@ -34,7 +34,7 @@ enum GlmLink {
 };
 
 class GlmFitter {
-public:
+  public:
     // out(i) = sqrt(V(mu(i))) for the family; size is the binomial size.
     using VarianceOperation = void (*)(Matrix& out, const Matrix& mu, const Matrix& size);
     // Element by element: eta = g(mu), d eta / d mu, or mu = g^-1(eta).
@@ -83,25 +83,25 @@ public:
     bool estimateDispersion = false;  // gaussian, Gamma, inverse gaussian
     bool addIntercept = true;
 
-    Matrix response;          // n x 1, as fitted (proportions for binomial)
-    Matrix design;            // n x p as fitted: intercept first, dependent columns dropped
-    Matrix priorWeights;      // n x 1, as fitted
-    Matrix coefficients;      // p x 1, in the column order of design
-    Matrix workingWeights;    // n x 1, square roots of the last IRLS weights
+    Matrix response;        // n x 1, as fitted (proportions for binomial)
+    Matrix design;          // n x p as fitted: intercept first, dependent columns dropped
+    Matrix priorWeights;    // n x 1, as fitted
+    Matrix coefficients;    // p x 1, in the column order of design
+    Matrix workingWeights;  // n x 1, square roots of the last IRLS weights
     double pearsonChiSquare = 0.0;
     double residualDf = 0.0;  // max(n - p, 0), n counting observations of nonzero weight
     double sigma = 0.0;       // sqrt(pearsonChiSquare / residualDf)
     RealVector standardErrors;
-    Matrix covariance;        // p x p, scaled by sigma^2 when estimateDispersion
-    int iterations = 0;       // IRLS iterations of the last fit
-    bool converged = false;   // the last fit met the convergence test
+    Matrix covariance;       // p x p, scaled by sigma^2 when estimateDispersion
+    int iterations = 0;      // IRLS iterations of the last fit
+    bool converged = false;  // the last fit met the convergence test
 
     VarianceOperation SqrtVariance = nullptr;
     LinkOperation LinkFun = nullptr;
     LinkOperation LinkDeriv = nullptr;
     LinkOperation LinkInv = nullptr;
 
-private:
+  private:
     bool PrepareData();
     void SetWorkingWeights(const Matrix& mu, const Matrix& d, const Matrix& size);
 

@@ -225,7 +225,7 @@ TEST(GlmFitter, StartValuesFollowTheFamily) {
         double y, start;
     };
     const Case cases[] = {
-        {kGlmGaussian, -2.0, -2.0}, {kGlmBinomial, 1.0, 0.75}, {kGlmBinomial, 0.0, 0.25},
+        {kGlmGaussian, -2.0, -2.0}, {kGlmBinomial, 1.0, 0.75},     {kGlmBinomial, 0.0, 0.25},
         {kGlmPoisson, 0.0, 0.25},   {kGlmGamma, 0.0, DBL_EPSILON}, {kGlmInverseGaussian, 3.0, 3.0},
     };
     for (const Case& c : cases) {
@@ -253,7 +253,8 @@ TEST(GlmFitter, LinkAndVarianceOperations) {
             fitter.LinkDeriv(d, mu);
             EXPECT_NEAR(back(0, 0), m, 1e-14) << "link " << link << " at " << m;
             const double numeric = (eta(2, 0) - eta(1, 0)) / 2e-6;
-            EXPECT_NEAR(d(0, 0), numeric, 1e-6 * std::fabs(numeric)) << "link " << link << " at " << m;
+            EXPECT_NEAR(d(0, 0), numeric, 1e-6 * std::fabs(numeric))
+                << "link " << link << " at " << m;
         }
     }
     GlmFitter fitter;
@@ -290,7 +291,7 @@ TEST(GlmFitter, LinkAndVarianceOperations) {
         double mu, expected;
     };
     const Variance variances[] = {
-        {kGlmGaussian, 4.0, 1.0}, {kGlmBinomial, 0.5, 0.5}, {kGlmPoisson, 4.0, 2.0},
+        {kGlmGaussian, 4.0, 1.0}, {kGlmBinomial, 0.5, 0.5},        {kGlmPoisson, 4.0, 2.0},
         {kGlmGamma, 4.0, 4.0},    {kGlmInverseGaussian, 4.0, 8.0},
     };
     for (const Variance& v : variances) {

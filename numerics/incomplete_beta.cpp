@@ -32,8 +32,9 @@ double DelDifference(double b, double c, double x) {
     const double s11 = 1.0 + (x + x2 * s9);
     const double t = (1.0 / b) * (1.0 / b);
     const double w =
-        ((((kDel5 * s11 * t + kDel4 * s9) * t + kDel3 * s7) * t + kDel2 * s5) * t +
-         kDel1 * s3) * t + kDel0;
+        ((((kDel5 * s11 * t + kDel4 * s9) * t + kDel3 * s7) * t + kDel2 * s5) * t + kDel1 * s3) *
+            t +
+        kDel0;
     return w * (c / b);
 }
 
@@ -175,7 +176,9 @@ double ScaledBetaFactor(const int* mu, double a, double b, double x, double y) {
     return a0 * ex(z) * (1.0 + gam1(&b0)) / t;
 }
 
-bool IsNan(double v) { return v != v; }
+bool IsNan(double v) {
+    return v != v;
+}
 
 }  // namespace
 
@@ -245,8 +248,7 @@ double betaln(double* a0, double* b0) {
             a -= 1.0;
             prod *= (a / (1.0 + a / b));
         }
-        return std::log(prod) - static_cast<double>(n) * std::log(b) +
-               (gamln(&a) + algdiv(&a, &b));
+        return std::log(prod) - static_cast<double>(n) * std::log(b) + (gamln(&a) + algdiv(&a, &b));
     } else {
         // Reduction of a when b <= 1000.
         const int n = static_cast<int>(a - 1.0);
@@ -269,19 +271,20 @@ double betaln(double* a0, double* b0) {
     return w + std::log(z) + (gamln(&a) + (gamln(&b) - gsumln(&a, &b)));
 }
 
-double LogBeta(double a, double b) { return betaln(&a, &b); }
+double LogBeta(double a, double b) {
+    return betaln(&a, &b);
+}
 
 double alngam(double* x) {
     constexpr double hln2pi = 0.91893853320467274178e0;
-    double coef[5] = {0.83333333333333023564e-1, -0.27777777768818808e-2,
-                      0.79365006754279e-3, -0.594997310889e-3, 0.8065880899e-3};
-    double scoefd[4] = {0.62003838007126989331e2, 0.9822521104713994894e1,
-                        -0.8906016659497461257e1, 0.1000000000000000000e1};
-    double scoefn[9] = {0.62003838007127258804e2, 0.36036772530024836321e2,
-                        0.20782472531792126786e2, 0.6338067999387272343e1,
-                        0.215994312846059073e1,   0.3980671310203570498e0,
-                        0.1093115956710439502e0,  0.92381945590275995e-2,
-                        0.29737866448101651e-2};
+    double coef[5] = {0.83333333333333023564e-1, -0.27777777768818808e-2, 0.79365006754279e-3,
+                      -0.594997310889e-3, 0.8065880899e-3};
+    double scoefd[4] = {0.62003838007126989331e2, 0.9822521104713994894e1, -0.8906016659497461257e1,
+                        0.1000000000000000000e1};
+    double scoefn[9] = {
+        0.62003838007127258804e2, 0.36036772530024836321e2, 0.20782472531792126786e2,
+        0.6338067999387272343e1,  0.215994312846059073e1,   0.3980671310203570498e0,
+        0.1093115956710439502e0,  0.92381945590275995e-2,   0.29737866448101651e-2};
     const double v = *x;
     // Defined for positive x only; the downward recursion below would not
     // end for large negative arguments.
@@ -319,7 +322,9 @@ double alngam(double* x) {
     return series + (offset + (xx - 0.5) * std::log(xx) - xx);
 }
 
-double LogGammaAlngam(double x) { return alngam(&x); }
+double LogGammaAlngam(double x) {
+    return alngam(&x);
+}
 
 double Xgamm(double* a) {
     constexpr double d = 0.41893853320467274178e0;  // 0.5 (ln(2 pi) - 1)
@@ -329,12 +334,20 @@ double Xgamm(double* a) {
     constexpr double r3 = 0.793650663183693e-03;
     constexpr double r4 = -0.277777777770481e-02;
     constexpr double r5 = 0.833333333333333e-01;
-    constexpr double p[7] = {0.539637273585445e-03, 0.261939260042690e-02,
-                             0.204493667594920e-01, 0.730981088720487e-01,
-                             0.279648642639792e+00, 0.553413866010467e+00, 1.0e0};
-    constexpr double q[7] = {-0.832979206704073e-03, 0.470059485860584e-02,
-                             0.225211131035340e-01,  -0.170458969313360e+00,
-                             -0.567902761974940e-01, 0.113062953091122e+01, 1.0e0};
+    constexpr double p[7] = {0.539637273585445e-03,
+                             0.261939260042690e-02,
+                             0.204493667594920e-01,
+                             0.730981088720487e-01,
+                             0.279648642639792e+00,
+                             0.553413866010467e+00,
+                             1.0e0};
+    constexpr double q[7] = {-0.832979206704073e-03,
+                             0.470059485860584e-02,
+                             0.225211131035340e-01,
+                             -0.170458969313360e+00,
+                             -0.567902761974940e-01,
+                             0.113062953091122e+01,
+                             1.0e0};
     const double av = *a;
     if (IsNan(av)) return 0.0;
     double x = av;
@@ -664,8 +677,8 @@ double basym(double* a, double* b, double* lambda, double* eps) {
                 double bsum = 0.0;
                 for (int jj = 1; jj <= m - 1; ++jj) {
                     const int mmj = m - jj;
-                    bsum += ((static_cast<double>(jj) * r - static_cast<double>(mmj)) *
-                             a0[jj - 1] * b0[mmj - 1]);
+                    bsum += ((static_cast<double>(jj) * r - static_cast<double>(mmj)) * a0[jj - 1] *
+                             b0[mmj - 1]);
                 }
                 b0[m - 1] = r * a0[m - 1] + bsum / static_cast<double>(m);
             }
@@ -699,8 +712,8 @@ void bratio(double* a, double* b, double* x, double* y, double* w, double* w1, i
     // pass every check below and leave the continued fraction without an
     // end; shape parameters whose sum overflows would end in values that
     // are not numbers.
-    if (IsNan(av) || IsNan(bv) || IsNan(xv) || IsNan(yv) || std::isinf(av) ||
-        std::isinf(bv) || std::isinf(av + bv)) {
+    if (IsNan(av) || IsNan(bv) || IsNan(xv) || IsNan(yv) || std::isinf(av) || std::isinf(bv) ||
+        std::isinf(av + bv)) {
         *ierr = 8;
         return;
     }

@@ -11,8 +11,7 @@
 // 2 a = b = 0; 3 x outside [0, 1]; 4 y outside [0, 1]; 5 x + y != 1;
 // 6 x = a = 0; 7 y = b = 0; 8 an argument is not a number, or a, b or
 // a + b is infinite. On any error w = w1 = 0.
-void bratio(double* a, double* b, double* x, double* y, double* w, double* w1,
-            int* ierr);
+void bratio(double* a, double* b, double* x, double* y, double* w, double* w1, int* ierr);
 
 // ln B(a0, b0) for positive arguments.
 double betaln(double* a0, double* b0);
@@ -41,11 +40,9 @@ double bpser(double* a, double* b, double* x, double* eps);
 // I_x(a, b) - I_x(a + n, b) for a positive integer n.
 double bup(double* a, double* b, double* x, double* y, int* n, double* eps);
 // Continued fraction for I_x(a, b), a, b > 1; lambda = (a + b) y - b.
-double bfrac(double* a, double* b, double* x, double* y, double* lambda,
-             double* eps);
+double bfrac(double* a, double* b, double* x, double* y, double* lambda, double* eps);
 // Adds the asymptotic expansion of I_x(a, b) for large a and b <= 1 to *w;
 // *ierr is 0 unless the expansion cannot be computed (w then unchanged).
-void bgrat(double* a, double* b, double* x, double* y, double* w, double* eps,
-           int* ierr);
+void bgrat(double* a, double* b, double* x, double* y, double* w, double* eps, int* ierr);
 // Asymptotic expansion of I_x(a, b) for large a and b.
 double basym(double* a, double* b, double* lambda, double* eps);

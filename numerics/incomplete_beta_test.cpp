@@ -18,7 +18,9 @@ constexpr double kEps = std::numeric_limits<double>::epsilon();
 // amplifies: a result with condition number k (the table's last columns)
 // moves by about k eps when a, b or the smaller of x, y moves by one
 // rounding, which the routine's own intermediate quantities do.
-double RowTolerance(double condition) { return 1e-14 + 2 * kEps * condition; }
+double RowTolerance(double condition) {
+    return 1e-14 + 2 * kEps * condition;
+}
 const double kNan = std::numeric_limits<double>::quiet_NaN();
 
 // Relative error, with values below the smallest normal number compared
@@ -71,8 +73,11 @@ TEST(Bratio, SpotValueAndSymmetry) {
 
     // Exchanging (a, x) with (b, y) exchanges the tails, and for
     // min(a, b) > 1 they sum to 1.
-    const double cases[][3] = {{2.5, 7.0, 0.3}, {50.0, 60.0, 0.45}, {600.0, 500.0, 0.52},
-                               {10.0, 2.0, 0.75}, {0.5, 5.0, 0.2}};
+    const double cases[][3] = {{2.5, 7.0, 0.3},
+                               {50.0, 60.0, 0.45},
+                               {600.0, 500.0, 0.52},
+                               {10.0, 2.0, 0.75},
+                               {0.5, 5.0, 0.2}};
     for (const auto& c : cases) {
         const double x = c[2];
         const double y = 1.0 - x;
@@ -91,18 +96,18 @@ TEST(Bratio, EdgeArgumentsAndErrorCodes) {
         double w, w1;
     };
     const Case cases[] = {
-        {2.0, 3.0, 0.0, 1.0, 0, 0.0, 1.0},          // x = 0
-        {2.0, 3.0, 1.0, 0.0, 0, 1.0, 0.0},          // y = 0
-        {0.0, 3.0, 0.3, 0.7, 0, 1.0, 0.0},          // a = 0: all mass at 0
-        {2.0, 0.0, 0.3, 0.7, 0, 0.0, 1.0},          // b = 0: all mass at 1
-        {1e-20, 1e-20, 0.3, 0.7, 0, 0.5, 0.5},      // both below 0.001 eps
+        {2.0, 3.0, 0.0, 1.0, 0, 0.0, 1.0},      // x = 0
+        {2.0, 3.0, 1.0, 0.0, 0, 1.0, 0.0},      // y = 0
+        {0.0, 3.0, 0.3, 0.7, 0, 1.0, 0.0},      // a = 0: all mass at 0
+        {2.0, 0.0, 0.3, 0.7, 0, 0.0, 1.0},      // b = 0: all mass at 1
+        {1e-20, 1e-20, 0.3, 0.7, 0, 0.5, 0.5},  // both below 0.001 eps
         {-1.0, 3.0, 0.3, 0.7, 1, 0.0, 0.0},
         {2.0, -3.0, 0.3, 0.7, 1, 0.0, 0.0},
         {0.0, 0.0, 0.3, 0.7, 2, 0.0, 0.0},
         {2.0, 3.0, -0.1, 1.1, 3, 0.0, 0.0},
         {2.0, 3.0, 1.1, -0.1, 3, 0.0, 0.0},
         {2.0, 3.0, 0.4, 1.2, 4, 0.0, 0.0},
-        {2.0, 3.0, 0.4, 0.6000001, 5, 0.0, 0.0},    // x + y != 1
+        {2.0, 3.0, 0.4, 0.6000001, 5, 0.0, 0.0},  // x + y != 1
         {0.0, 3.0, 0.0, 1.0, 6, 0.0, 0.0},
         {2.0, 0.0, 1.0, 0.0, 7, 0.0, 0.0},
         // Arguments that are not numbers end at once with code 8.
@@ -161,8 +166,8 @@ TEST(LogGammaFunctions, AlngamPathsAndWrappers) {
 // The routines keep nothing between calls: two threads evaluating
 // different arguments at once get exactly what one thread gets.
 TEST(Bratio, TwoThreadsGetTheSameResultsAsOne) {
-    const double cases[][3] = {{0.5, 5.0, 0.2}, {500.0, 600.0, 0.45}, {50.0, 60.0, 0.4},
-                               {10.0, 2.0, 0.75}, {0.01, 0.5, 0.1}, {1e-20, 2.0, 0.3}};
+    const double cases[][3] = {{0.5, 5.0, 0.2},   {500.0, 600.0, 0.45}, {50.0, 60.0, 0.4},
+                               {10.0, 2.0, 0.75}, {0.01, 0.5, 0.1},     {1e-20, 2.0, 0.3}};
     constexpr int kCases = sizeof(cases) / sizeof(cases[0]);
     BratioResult serial[kCases];
     for (int i = 0; i < kCases; ++i)

@@ -22,8 +22,8 @@ void dgeqrf_(const int* m, const int* n, double* a, const int* lda, double* tau,
              const int* lwork, int* info);
 void dgeqp3_(const int* m, const int* n, double* a, const int* lda, int* jpvt, double* tau,
              double* work, const int* lwork, int* info);
-void dorgqr_(const int* m, const int* n, const int* k, double* a, const int* lda,
-             const double* tau, double* work, const int* lwork, int* info);
+void dorgqr_(const int* m, const int* n, const int* k, double* a, const int* lda, const double* tau,
+             double* work, const int* lwork, int* info);
 void dgetrf_(const int* m, const int* n, double* a, const int* lda, int* ipiv, int* info);
 void dgetri_(const int* n, double* a, const int* lda, const int* ipiv, double* work,
              const int* lwork, int* info);
@@ -32,18 +32,24 @@ void dgeev_(const char* jobvl, const char* jobvr, const int* n, double* a, const
             double* work, const int* lwork, int* info, std::size_t jobvl_len,
             std::size_t jobvr_len);
 void dgesdd_(const char* jobz, const int* m, const int* n, double* a, const int* lda, double* s,
-             double* u, const int* ldu, double* vt, const int* ldvt, double* work,
-             const int* lwork, int* iwork, int* info, std::size_t jobz_len);
+             double* u, const int* ldu, double* vt, const int* ldvt, double* work, const int* lwork,
+             int* iwork, int* info, std::size_t jobz_len);
 }
 
 namespace {
 
 constexpr double kEpsilon = std::numeric_limits<double>::epsilon();  // 2^-52
 
-int Rows(const Matrix& A) { return A.extent(0); }
-int Cols(const Matrix& A) { return A.extent(1); }
+int Rows(const Matrix& A) {
+    return A.extent(0);
+}
+int Cols(const Matrix& A) {
+    return A.extent(1);
+}
 
-bool HasShape(const Matrix& A, int rows, int cols) { return Rows(A) == rows && Cols(A) == cols; }
+bool HasShape(const Matrix& A, int rows, int cols) {
+    return Rows(A) == rows && Cols(A) == cols;
+}
 
 // Writes a freshly computed result into an output: in place when the shapes
 // agree (views of the output then see it), else the output takes the
@@ -108,7 +114,9 @@ void RequireFinite(const Matrix& A) {
 }
 
 void RequireSuccess(int info, const char* what) {
-    if (info != 0) throw QuorixError(what, info > 0 ? QuorixError::kNoConvergence : QuorixError::kUnknown, info);
+    if (info != 0)
+        throw QuorixError(what, info > 0 ? QuorixError::kNoConvergence : QuorixError::kUnknown,
+                          info);
 }
 
 // Size LAPACK asks for in a workspace query, at least 1.
@@ -235,7 +243,9 @@ Matrix IdentityMatrix(int n) {
     return I;
 }
 
-void SetIdentity(Matrix& M, int n) { Store(M, IdentityMatrix(n)); }
+void SetIdentity(Matrix& M, int n) {
+    Store(M, IdentityMatrix(n));
+}
 
 void OnesMatrix(Matrix& M, int r, int c) {
     Matrix ones(std::max(r, 0), std::max(c, 0));
@@ -251,7 +261,9 @@ void DiagMatrix(Matrix& D, const RealVector& v) {
     Store(D, diag);
 }
 
-void CopyMatrix(const Matrix& src, Matrix& dst) { dst.reference(RowMajorCopy(src)); }
+void CopyMatrix(const Matrix& src, Matrix& dst) {
+    dst.reference(RowMajorCopy(src));
+}
 
 void TransposeInPlace(Matrix& A) {
     Matrix T(Cols(A), Rows(A));
@@ -307,9 +319,13 @@ double Trace(const Matrix& A) {
     return sum;
 }
 
-bool QRDecompose(Matrix& A, Matrix& Q, int mode) { return QrImpl(A, Q, nullptr, mode); }
+bool QRDecompose(Matrix& A, Matrix& Q, int mode) {
+    return QrImpl(A, Q, nullptr, mode);
+}
 
-bool QRPivoted(Matrix& A, Matrix& Q, Matrix& P, int mode) { return QrImpl(A, Q, &P, mode); }
+bool QRPivoted(Matrix& A, Matrix& Q, Matrix& P, int mode) {
+    return QrImpl(A, Q, &P, mode);
+}
 
 bool InvertMatrix(Matrix& A) {
     const int n = Rows(A);

@@ -93,8 +93,7 @@ bool InvertMatrix(Matrix& A);
 // largest component real. VL likewise, for the left eigenvectors
 // (u^H A = w u^H). A matrix not asked for is left untouched.
 // False for an empty or non-square A or a job character other than V / N.
-bool EigenValues(char jobvl, char jobvr, const Matrix& A, ComplexVector& w, Matrix& VL,
-                 Matrix& VR);
+bool EigenValues(char jobvl, char jobvr, const Matrix& A, ComplexVector& w, Matrix& VL, Matrix& VR);
 // Turns the rows of VR written by EigenValues into complex eigenvectors, one
 // per COLUMN of Z: Z(:, j) belongs to w(j). VR is transposed in place on the
 // way (it is left holding the vectors in its columns). False, nothing

@@ -62,9 +62,13 @@ double MaxDiff(const Matrix& A, const Matrix& B) {
     return worst;
 }
 
-double MaxDiffFromIdentity(const Matrix& A) { return MaxDiff(A, IdentityMatrix(A.extent(0))); }
+double MaxDiffFromIdentity(const Matrix& A) {
+    return MaxDiff(A, IdentityMatrix(A.extent(0)));
+}
 
-bool SameValues(const Matrix& A, const Matrix& B) { return MaxDiff(A, B) == 0.0; }
+bool SameValues(const Matrix& A, const Matrix& B) {
+    return MaxDiff(A, B) == 0.0;
+}
 
 }  // namespace
 
@@ -277,7 +281,8 @@ TEST(MatrixInverse, ProductWithTheInverseIsTheIdentity) {
     }
     Matrix tridiagonal = Make(3, 3, {2, -1, 0, -1, 2, -1, 0, -1, 2});
     ASSERT_TRUE(InvertMatrix(tridiagonal));
-    EXPECT_LT(MaxDiff(tridiagonal, Make(3, 3, {0.75, 0.5, 0.25, 0.5, 1, 0.5, 0.25, 0.5, 0.75})), kTol);
+    EXPECT_LT(MaxDiff(tridiagonal, Make(3, 3, {0.75, 0.5, 0.25, 0.5, 1, 0.5, 0.25, 0.5, 0.75})),
+              kTol);
 }
 
 TEST(MatrixInverse, SingularAndNonSquareMatricesAreLeftUnchanged) {
@@ -438,9 +443,9 @@ TEST(MatrixSvd, RankCountsSingularValuesNotBelowTheTolerance) {
 
 TEST(MatrixPseudoInverse, PenroseConditions) {
     const Matrix cases[] = {
-        Random(4, 2, 20),                                         // left inverse
-        Random(2, 5, 21),                                         // right inverse
-        Make(4, 3, {1, 2, 3, 0, 1, 1, 2, -1, 1, 5, 5, 10}),      // rank 2
+        Random(4, 2, 20),                                    // left inverse
+        Random(2, 5, 21),                                    // right inverse
+        Make(4, 3, {1, 2, 3, 0, 1, 1, 2, -1, 1, 5, 5, 10}),  // rank 2
         Make(2, 2, {0, 0, 0, 0}),
     };
     for (const Matrix& A : cases) {
@@ -481,7 +486,7 @@ TEST(MatrixCovariance, ConvertsBothWays) {
 TEST(MatrixCovariance, InvalidCovarianceLeavesTheMatrixUnchanged) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const Matrix cases[] = {
-        Make(2, 2, {1, 0, 1.2, 1}),             // correlation 1.2
+        Make(2, 2, {1, 0, 1.2, 1}),               // correlation 1.2
         Make(3, 3, {4, 0, 0, 1, 9, 0, 1, 1, 0}),  // variance 0 after valid ones
         Make(2, 2, {4, 0, nan, 9}),
         Make(2, 3, {1, 0, 0, 0, 1, 0}),

@@ -24,9 +24,9 @@ double AdaptiveLobatto(quadfunc& f, double a, double b, double tol) {
     constexpr double x1 = 0.94288241569548;
     constexpr double x2 = 0.641853342345781;
     constexpr double x3 = 0.23638319966215;
-    const double nodes[13] = {a,          m - x1 * h, m - kAlpha * h, m - x2 * h, m - kBeta * h,
-                              m - x3 * h, m,          m + x3 * h,     m + kBeta * h, m + x2 * h,
-                              m + kAlpha * h, m + x1 * h, b};
+    const double nodes[13] = {a, m - x1 * h, m - kAlpha * h, m - x2 * h, m - kBeta * h,  m - x3 * h,
+                              m, m + x3 * h, m + kBeta * h,  m + x2 * h, m + kAlpha * h, m + x1 * h,
+                              b};
     double y[14];  // y[1] .. y[13] as in the published rule
     for (int i = 0; i < 13; ++i) y[i + 1] = f.Evaluate(nodes[i]);
     double count = 26.0;
@@ -40,14 +40,13 @@ double AdaptiveLobatto(quadfunc& f, double a, double b, double tol) {
         count += 1.0;
     }
     const double i2 = h / 6.0 * (y[1] + y[13] + 5.0 * (y[5] + y[9]));
-    const double i1 = h / 1470.0 *
-                      (77.0 * (y[1] + y[13]) + 432.0 * (y[3] + y[11]) + 625.0 * (y[5] + y[9]) +
-                       672.0 * y[7]);
-    const double is =
-        h * (0.0158271919734802 * (y[1] + y[13]) + 0.09427384021885 * (y[2] + y[12]) +
-             0.155071987336585 * (y[3] + y[11]) + 0.188821573960182 * (y[4] + y[10]) +
-             0.199773405226859 * (y[5] + y[9]) + 0.22492646533334 * (y[6] + y[8]) +
-             0.242611071901408 * y[7]);
+    const double i1 =
+        h / 1470.0 *
+        (77.0 * (y[1] + y[13]) + 432.0 * (y[3] + y[11]) + 625.0 * (y[5] + y[9]) + 672.0 * y[7]);
+    const double is = h * (0.0158271919734802 * (y[1] + y[13]) + 0.09427384021885 * (y[2] + y[12]) +
+                           0.155071987336585 * (y[3] + y[11]) + 0.188821573960182 * (y[4] + y[10]) +
+                           0.199773405226859 * (y[5] + y[9]) + 0.22492646533334 * (y[6] + y[8]) +
+                           0.242611071901408 * y[7]);
     const double r = std::fabs(i1 - is) / std::fabs(i2 - is + 2.2250738585072014e-308);
     if (r > 0.0 && r < 1.0) tol /= r;
     return AdaptiveLobattoStep(f, a, b, y[1], y[13], count, tol);

@@ -13,10 +13,10 @@
 // frame and rethrown unchanged. Both are re-entrant.
 
 class quadfunc {
-public:
+  public:
     virtual double Evaluate(double x) = 0;
 
-protected:
+  protected:
     ~quadfunc() = default;
 };
 

@@ -13,7 +13,7 @@
 namespace {
 
 class Integrand final : public quadfunc {
-public:
+  public:
     explicit Integrand(std::function<double(double)> f) : f_(std::move(f)) {}
     double Evaluate(double x) override {
         ++evaluations;
@@ -23,7 +23,7 @@ public:
     int evaluations = 0;
     std::vector<double> points;
 
-private:
+  private:
     std::function<double(double)> f_;
 };
 
@@ -40,7 +40,8 @@ TEST(AdaptiveLobatto, IntegratesSmoothFunctionsToTheTolerance) {
         {"normal density", [](double x) { return std::exp(-x * x / 2) / std::sqrt(2 * M_PI); },
          -8.0, 1.0, 0.5 * std::erfc(-1.0 / std::sqrt(2.0))},
         {"sqrt", [](double x) { return std::sqrt(x); }, 0.0, 1.0, 2.0 / 3.0},
-        {"oscillating", [](double x) { return std::cos(20 * x); }, 0.0, M_PI / 3, std::sin(20 * M_PI / 3) / 20},
+        {"oscillating", [](double x) { return std::cos(20 * x); }, 0.0, M_PI / 3,
+         std::sin(20 * M_PI / 3) / 20},
         {"reversed", [](double x) { return x * x; }, 2.0, 0.0, -8.0 / 3.0},
     };
     for (const Case& c : cases) {
@@ -73,7 +74,8 @@ TEST(AdaptiveLobatto, EmptyIntervalAndSingularEnd) {
 
 TEST(IntegrateCquad, IntegratesAndReportsFailures) {
     Integrand gauss([](double x) { return std::exp(-x * x); });
-    EXPECT_NEAR(IntegrateCquad(&gauss, -10.0, 10.0, 1e-12), std::sqrt(M_PI), 1e-8 * std::sqrt(M_PI));  // cquad's relative stop is 1e-8
+    EXPECT_NEAR(IntegrateCquad(&gauss, -10.0, 10.0, 1e-12), std::sqrt(M_PI),
+                1e-8 * std::sqrt(M_PI));  // cquad's relative stop is 1e-8
 
     Integrand nan([](double) { return std::numeric_limits<double>::quiet_NaN(); });
     try {

@@ -20,8 +20,7 @@ struct ReferenceRow {
 // Rows of the table at path relative to the source root; named tables have
 // a routine name as their first token. Returns an empty vector when the
 // file cannot be read (the caller's expectations on the size catch that).
-inline std::vector<ReferenceRow> ReadReferenceTable(const std::string& relative_path,
-                                                    bool named) {
+inline std::vector<ReferenceRow> ReadReferenceTable(const std::string& relative_path, bool named) {
     std::vector<ReferenceRow> rows;
     std::ifstream in(std::string(QUORIX_SOURCE_DIR) + "/" + relative_path);
     std::string line;

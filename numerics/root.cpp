@@ -8,6 +8,11 @@
 double Root::Solve(double lower, double upper, double tolArg, int maxitArg) {
     constexpr double kEps = 1.1102230246251565e-16;  // 2^-53
 
+    double& a = brent.a;
+    double& b = brent.b;
+    double& c = brent.c;
+    double& d = brent.d;
+    double& e = brent.e;
     double fa, fb, fc;
     {
         const double fLower = Evaluate(lower);

@@ -12,18 +12,20 @@
 namespace {
 
 class FunctionRoot final : public Root {
-public:
+  public:
     explicit FunctionRoot(std::function<double(double)> f) : f_(std::move(f)) {}
     double Evaluate(double x) override {
         points.push_back(x);
         return f_(x);
     }
-    bool IsCancelled() override { return cancelAfter >= 0 && static_cast<int>(points.size()) > cancelAfter; }
+    bool IsCancelled() override {
+        return cancelAfter >= 0 && static_cast<int>(points.size()) > cancelAfter;
+    }
 
     std::vector<double> points;
     int cancelAfter = -1;
 
-private:
+  private:
     std::function<double(double)> f_;
 };
 

@@ -10,4 +10,6 @@ inline double RoundTo(double x, int n) {
     return std::floor(x * p + 0.5) / p;
 }
 
-inline double Square(double x) { return x * x; }
+inline double Square(double x) {
+    return x * x;
+}

@@ -12,8 +12,8 @@ TEST(RoundTo, HalvesGoUpwardInTheScaledValue) {
         double expected;
     };
     const Case cases[] = {
-        {2.5, 0, 3.0},     {-2.5, 0, -2.0},   {0.125, 2, 0.13}, {-0.125, 2, -0.12},
-        {1.005, 2, 1.0},   {1234.5, -2, 1200.0}, {0.0, 5, 0.0},  {7.123456789, 7, 7.1234568},
+        {2.5, 0, 3.0},   {-2.5, 0, -2.0},      {0.125, 2, 0.13}, {-0.125, 2, -0.12},
+        {1.005, 2, 1.0}, {1234.5, -2, 1200.0}, {0.0, 5, 0.0},    {7.123456789, 7, 7.1234568},
     };
     for (const Case& c : cases) {
         EXPECT_DOUBLE_EQ(RoundTo(c.x, c.n), c.expected) << c.x << " to " << c.n;
@@ -28,4 +28,6 @@ TEST(RoundTo, NonFiniteValuesStayNonFinite) {
     EXPECT_EQ(RoundTo(1e300, 100), inf);  // the scaled value overflows
 }
 
-TEST(Square, IsTheProduct) { EXPECT_EQ(Square(-3.0), 9.0); }
+TEST(Square, IsTheProduct) {
+    EXPECT_EQ(Square(-3.0), 9.0);
+}

@@ -52,84 +52,54 @@ constexpr double kStirlingErrorHalves[31] = {
 // t = 2 (10/x)^2 - 1 and of (1 - ln(1 + x)/x)/x in t = x/0.375; regenerated
 // by verification/saddle_point/constants.py.
 constexpr double kGammaCorrectionSeries[15] = {
-    1.6663894804518632472e-1,
-    -1.3849481760675638407e-5,
-    9.8108256469247294262e-9,
-    -1.8091294755724941943e-11,
-    6.2210980418926052271e-14,
-    -3.3996150054177219443e-16,
-    2.683181998482698749e-18,
-    -2.8680424353346432845e-20,
-    3.9628370610464349029e-22,
-    -6.831888753985773031e-24,
-    1.4292273559424001478e-25,
-    -3.5475981581006874203e-27,
-    1.0256800579247236032e-28,
-    -3.4011022351910099659e-30,
-    1.2766421191424030372e-31,
+    1.6663894804518632472e-1,   -1.3849481760675638407e-5,  9.8108256469247294262e-9,
+    -1.8091294755724941943e-11, 6.2210980418926052271e-14,  -3.3996150054177219443e-16,
+    2.683181998482698749e-18,   -2.8680424353346432845e-20, 3.9628370610464349029e-22,
+    -6.831888753985773031e-24,  1.4292273559424001478e-25,  -3.5475981581006874203e-27,
+    1.0256800579247236032e-28,  -3.4011022351910099659e-30, 1.2766421191424030372e-31,
 };
 
 constexpr double kLog1pSeries[43] = {
-    1.0378693562743769801,
-    -1.3364301504908918099e-1,
-    1.9408249135520563358e-2,
-    -3.010755112753577769e-3,
-    4.869461479715485009e-4,
-    -8.1054881893175356067e-5,
-    1.3778847799559524783e-5,
-    -2.3802210894358970251e-6,
-    4.1640416213865183476e-7,
-    -7.3595828378075994984e-8,
-    1.3117611876241674949e-8,
-    -2.3546709317742425137e-9,
-    4.2522773276034997776e-10,
-    -7.7190894134840796826e-11,
-    1.4075746481359069909e-11,
-    -2.5769072058024680628e-12,
-    4.7342406666294421849e-13,
-    -8.7249012674742641745e-14,
-    1.6124614902740551466e-14,
-    -2.9875652015665773007e-15,
-    5.5480701209082887983e-16,
-    -1.0324619158271569595e-16,
-    1.9250239203049851178e-17,
-    -3.5955073465265150011e-18,
-    6.7264542537876857892e-19,
-    -1.2602624168735219252e-19,
-    2.3644884408606210045e-20,
-    -4.4419377050807936899e-21,
-    8.3546594464034259016e-22,
-    -1.5731559416479562576e-22,
-    2.9653128740247422686e-23,
-    -5.5949583481815947226e-24,
-    1.0566354268835681031e-24,
-    -1.9972483680670204973e-25,
-    3.7782977818839339514e-26,
-    -7.1531586889081468797e-27,
-    1.3552488463674276654e-27,
-    -2.5694673048489660681e-28,
-    4.8747756066222309061e-29,
-    -9.2542112530515334375e-30,
-    1.7578597841802642475e-30,
-    -3.3410026681125333792e-31,
+    1.0378693562743769801,      -1.3364301504908918099e-1,  1.9408249135520563358e-2,
+    -3.010755112753577769e-3,   4.869461479715485009e-4,    -8.1054881893175356067e-5,
+    1.3778847799559524783e-5,   -2.3802210894358970251e-6,  4.1640416213865183476e-7,
+    -7.3595828378075994984e-8,  1.3117611876241674949e-8,   -2.3546709317742425137e-9,
+    4.2522773276034997776e-10,  -7.7190894134840796826e-11, 1.4075746481359069909e-11,
+    -2.5769072058024680628e-12, 4.7342406666294421849e-13,  -8.7249012674742641745e-14,
+    1.6124614902740551466e-14,  -2.9875652015665773007e-15, 5.5480701209082887983e-16,
+    -1.0324619158271569595e-16, 1.9250239203049851178e-17,  -3.5955073465265150011e-18,
+    6.7264542537876857892e-19,  -1.2602624168735219252e-19, 2.3644884408606210045e-20,
+    -4.4419377050807936899e-21, 8.3546594464034259016e-22,  -1.5731559416479562576e-22,
+    2.9653128740247422686e-23,  -5.5949583481815947226e-24, 1.0566354268835681031e-24,
+    -1.9972483680670204973e-25, 3.7782977818839339514e-26,  -7.1531586889081468797e-27,
+    1.3552488463674276654e-27,  -2.5694673048489660681e-28, 4.8747756066222309061e-29,
+    -9.2542112530515334375e-30, 1.7578597841802642475e-30,  -3.3410026681125333792e-31,
     6.3533936184062592881e-32,
 };
 
-double LogScale(double value, int log) { return log ? value : std::exp(value); }
-double ZeroMass(int log) { return log ? kLogZero : 0.0; }
-double UnitMass(int log) { return log ? 0.0 : 1.0; }
+double LogScale(double value, int log) {
+    return log ? value : std::exp(value);
+}
+double ZeroMass(int log) {
+    return log ? kLogZero : 0.0;
+}
+double UnitMass(int log) {
+    return log ? 0.0 : 1.0;
+}
 
 // True when v lies within 1e-7 of an integer (NaN is not).
-bool NearInteger(double v) { return std::fabs(v - std::floor(v + 0.5)) <= 1e-7; }
+bool NearInteger(double v) {
+    return std::fabs(v - std::floor(v + 0.5)) <= 1e-7;
+}
 
 }  // namespace
 
 double stirlerr(double n) {
-    constexpr double S0 = 0.08333333333333333;     // 1/12
-    constexpr double S1 = 0.002777777777777778;    // 1/360
-    constexpr double S2 = 0.0007936507936507937;   // 1/1260
-    constexpr double S3 = 0.0005952380952380953;   // 1/1680
-    constexpr double S4 = 0.0008417508417508417;   // 1/1188
+    constexpr double S0 = 0.08333333333333333;    // 1/12
+    constexpr double S1 = 0.002777777777777778;   // 1/360
+    constexpr double S2 = 0.0007936507936507937;  // 1/1260
+    constexpr double S3 = 0.0005952380952380953;  // 1/1680
+    constexpr double S4 = 0.0008417508417508417;  // 1/1188
     if (n < 15.0) {
         const double twice = n + n;
         if (twice == std::trunc(twice) && twice >= 0.0)
@@ -172,7 +142,8 @@ double dbinom_raw(double x, double n, double p, double q, int log) {
         return LogScale(lc, log);
     }
     if (!(0.0 < x && x < n)) return ZeroMass(log);
-    const double lc = stirlerr(n) - stirlerr(x) - stirlerr(n - x) - bd0(x, n * p) - bd0(n - x, n * q);
+    const double lc =
+        stirlerr(n) - stirlerr(x) - stirlerr(n - x) - bd0(x, n * p) - bd0(n - x, n * q);
     const double lf = kTwoPi * x * (n - x) / n;
     return log ? lc - 0.5 * std::log(lf) : std::exp(lc) / std::sqrt(lf);
 }
@@ -228,8 +199,8 @@ double GammaDensity(double x, double shape, double scale, int log) {
 }
 
 double HypergeometricDensity(double x, double r, double b, double n, int log) {
-    if (!(r >= 0.0 && NearInteger(r)) || !(b >= 0.0 && NearInteger(b)) || !(n >= 0.0 && NearInteger(n)) ||
-        !(n <= r + b))
+    if (!(r >= 0.0 && NearInteger(r)) || !(b >= 0.0 && NearInteger(b)) ||
+        !(n >= 0.0 && NearInteger(n)) || !(n <= r + b))
         return 0.0;
     if (!(x >= 0.0 && NearInteger(x))) return ZeroMass(log);
     x = std::floor(x + 0.5);
@@ -250,7 +221,8 @@ double CentralTDensity(double x, double n, int log) {
     if (std::isnan(x)) return ZeroMass(log);
     const double t = stirlerr((n + 1.0) / 2.0) - bd0(n / 2.0, (n + 1.0) / 2.0) - stirlerr(n / 2.0);
     const double x2 = x * x;
-    const double u = x2 > n ? std::log(1.0 + x2 / n) * n / 2.0 : x2 / 2.0 - bd0(n / 2.0, (n + x2) / 2.0);
+    const double u =
+        x2 > n ? std::log(1.0 + x2 / n) * n / 2.0 : x2 / 2.0 - bd0(n / 2.0, (n + x2) / 2.0);
     const double scale = kTwoPi * (1.0 + x2 / n);
     return log ? t - u - 0.5 * std::log(scale) : std::exp(t - u) / std::sqrt(scale);
 }
@@ -278,7 +250,8 @@ double BinomialCoefficient(double n, double k) {
 double lgammacor(double x) {
     static const int terms = ChebyshevTerms(kGammaCorrectionSeries, 15, 0x1p-53);
     constexpr double xbig = 94906265.62425154;  // 1/sqrt(2^-53): beyond it 1/(12x) is exact
-    static const double xmax = std::exp(std::fmin(std::log(DBL_MAX / 12.0), -std::log(12.0 * DBL_MIN)));
+    static const double xmax =
+        std::exp(std::fmin(std::log(DBL_MAX / 12.0), -std::log(12.0 * DBL_MIN)));
     if (!(10.0 <= x && x < xmax)) return 0.0;
     if (x < xbig) {
         const double t = 10.0 / x;

@@ -70,9 +70,11 @@ TEST(SaddlePointDensities, AgreeWithReferenceTable) {
         const double value = Evaluate(r);
         const double error =
             r.log ? std::fabs(value - r.expected) / std::fmax(1.0, std::fabs(r.expected))
-                  : std::fabs(value - r.expected) / std::fmax(std::fabs(r.expected), 4 * DBL_TRUE_MIN / 2e-14);
-        EXPECT_LE(error, 1e-14) << r.function << "(" << r.a[0] << ", " << r.a[1] << ", " << r.a[2] << ", "
-                                << r.a[3] << ", log " << r.log << ") = " << value << ", expected " << r.expected;
+                  : std::fabs(value - r.expected) /
+                        std::fmax(std::fabs(r.expected), 4 * DBL_TRUE_MIN / 2e-14);
+        EXPECT_LE(error, 1e-14) << r.function << "(" << r.a[0] << ", " << r.a[1] << ", " << r.a[2]
+                                << ", " << r.a[3] << ", log " << r.log << ") = " << value
+                                << ", expected " << r.expected;
     }
 }
 
@@ -114,7 +116,8 @@ TEST(SaddlePointDensities, ClosedFormsAndArgumentChecks) {
         {"t, zero df", CentralTDensity(2, 0, 0), 0.0},
         {"t at infinity", CentralTDensity(INFINITY, 3, 0), 0.0},
     };
-    for (const Case& c : cases) EXPECT_LE(RelativeError(c.value, c.expected), 2e-15) << c.what << ": " << c.value;
+    for (const Case& c : cases)
+        EXPECT_LE(RelativeError(c.value, c.expected), 2e-15) << c.what << ": " << c.value;
 }
 
 // The masses of a whole support add to one; this checks every interior
@@ -191,7 +194,7 @@ TEST(BinomialCoefficient, ExactAndStirlingBranches) {
         double n, k, expected, tolerance;
     };
     const Case cases[] = {
-        {100, 50, 1.0089134454556419333e+29, 1e-13},  // Stirling branch
+        {100, 50, 1.0089134454556419333e+29, 1e-13},     // Stirling branch
         {1000, 300, 5.4282500464061406482e+263, 3e-13},  // e^607: ulps of the exponent
         {200, 30, 4.0968170502212777353e+35, 1e-13},
         {60, 2, 1770, 0},
@@ -207,7 +210,8 @@ TEST(BinomialCoefficient, ExactAndStirlingBranches) {
         if (c.tolerance == 0)
             EXPECT_EQ(value, c.expected) << "C(" << c.n << ", " << c.k << ")";
         else
-            EXPECT_LE(RelativeError(value, c.expected), c.tolerance) << "C(" << c.n << ", " << c.k << ")";
+            EXPECT_LE(RelativeError(value, c.expected), c.tolerance)
+                << "C(" << c.n << ", " << c.k << ")";
     }
 }
 
@@ -220,7 +224,8 @@ TEST(ChebyshevSeries, LogGammaCorrectionAndLog1p) {
                                 {101, 0.00082507981224258844},
                                 {1e4, 8.3333333305555556e-6},
                                 {1e8, 8.3333333333333333e-10}};
-    for (const Case& c : corrections) EXPECT_LE(RelativeError(lgammacor(c.x), c.expected), 1e-14) << c.x;
+    for (const Case& c : corrections)
+        EXPECT_LE(RelativeError(lgammacor(c.x), c.expected), 1e-14) << c.x;
     EXPECT_EQ(lgammacor(9.99), 0.0);
 
     for (double x : {-0.9, -0.375, -0.2, -1e-9, 1e-12, 0.2, 0.375, 0.4, 3.0})

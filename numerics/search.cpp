@@ -12,7 +12,8 @@ void ZeroFinder::dstzr(double* xlo, double* xhi, double* abstol, double* reltol)
     reltol_ = *reltol;
 }
 
-void ZeroFinder::dzror(int* status, double* x, double* fx, double* xlo, double* xhi, bool* qleft, bool* qhi) {
+void ZeroFinder::dzror(int* status, double* x, double* fx, double* xlo, double* xhi, bool* qleft,
+                       bool* qhi) {
     if (*status <= 0) {
         *xlo = xxlo_;
         *xhi = xxhi_;
@@ -22,46 +23,46 @@ void ZeroFinder::dzror(int* status, double* x, double* fx, double* xlo, double* 
         return;
     }
     switch (resume_) {
-    case Resume::kLowerEnd:
-        fb_ = *fx;
-        *xlo = *xhi;
-        a_ = *x = *xlo;
-        resume_ = Resume::kUpperEnd;
-        *status = 1;
-        return;
-    case Resume::kUpperEnd:
-        // Both ends on one side of zero: no sign change to work with.
-        if (fb_ < 0.0 && *fx < 0.0) {
-            *status = -1;
-            *qleft = *fx < fb_;
-            *qhi = false;
+        case Resume::kLowerEnd:
+            fb_ = *fx;
+            *xlo = *xhi;
+            a_ = *x = *xlo;
+            resume_ = Resume::kUpperEnd;
+            *status = 1;
             return;
-        }
-        if (fb_ > 0.0 && *fx > 0.0) {
-            *status = -1;
-            *qleft = *fx > fb_;
-            *qhi = true;
-            return;
-        }
-        fa_ = *fx;
-        first_ = true;
-        c_ = a_;
-        fc_ = fa_;
-        ext_ = 0;
-        break;
-    case Resume::kInterior:
-        fb_ = *fx;
-        if (fc_ * fb_ >= 0.0) {
-            // The new point took c's side: the bracket is now [a, b].
+        case Resume::kUpperEnd:
+            // Both ends on one side of zero: no sign change to work with.
+            if (fb_ < 0.0 && *fx < 0.0) {
+                *status = -1;
+                *qleft = *fx < fb_;
+                *qhi = false;
+                return;
+            }
+            if (fb_ > 0.0 && *fx > 0.0) {
+                *status = -1;
+                *qleft = *fx > fb_;
+                *qhi = true;
+                return;
+            }
+            fa_ = *fx;
+            first_ = true;
             c_ = a_;
             fc_ = fa_;
             ext_ = 0;
-        } else if (w_ == mb_) {
-            ext_ = 0;
-        } else {
-            ++ext_;
-        }
-        break;
+            break;
+        case Resume::kInterior:
+            fb_ = *fx;
+            if (fc_ * fb_ >= 0.0) {
+                // The new point took c's side: the bracket is now [a, b].
+                c_ = a_;
+                fc_ = fa_;
+                ext_ = 0;
+            } else if (w_ == mb_) {
+                ext_ = 0;
+            } else {
+                ++ext_;
+            }
+            break;
     }
     Iterate(status, x, xlo, xhi);
 }
@@ -131,8 +132,8 @@ void ZeroFinder::Iterate(int* status, double* x, double* xlo, double* xhi) {
     *status = 1;
 }
 
-void BracketSearch::dstinv(double* small, double* big, double* absstp, double* relstp, double* stpmul,
-                           double* abstol, double* reltol) {
+void BracketSearch::dstinv(double* small, double* big, double* absstp, double* relstp,
+                           double* stpmul, double* abstol, double* reltol) {
     small_ = *small;
     big_ = *big;
     absstp_ = *absstp;
@@ -160,96 +161,96 @@ void BracketSearch::dinvr(int* status, double* x, double* fx, bool* qleft, bool*
         return;
     }
     switch (resume_) {
-    case Resume::kSmall:
-        fsmall_ = *fx;
-        *x = big_;
-        resume_ = Resume::kBig;
-        *status = 1;
-        return;
-    case Resume::kBig: {
-        const double fbig = *fx;
-        qincr_ = fbig > fsmall_;
-        // The end values must enclose zero; x stays at big otherwise.
-        if (qincr_ ? fsmall_ > 0.0 : fsmall_ < 0.0) {
-            *status = -1;
-            *qleft = true;
-            *qhi = qincr_;
+        case Resume::kSmall:
+            fsmall_ = *fx;
+            *x = big_;
+            resume_ = Resume::kBig;
+            *status = 1;
+            return;
+        case Resume::kBig: {
+            const double fbig = *fx;
+            qincr_ = fbig > fsmall_;
+            // The end values must enclose zero; x stays at big otherwise.
+            if (qincr_ ? fsmall_ > 0.0 : fsmall_ < 0.0) {
+                *status = -1;
+                *qleft = true;
+                *qhi = qincr_;
+                return;
+            }
+            if (qincr_ ? fbig < 0.0 : fbig > 0.0) {
+                *status = -1;
+                *qleft = false;
+                *qhi = !qincr_;
+                return;
+            }
+            *x = xsave_;
+            step_ = std::fmax(absstp_, relstp_ * std::fabs(*x));
+            resume_ = Resume::kStart;
+            *status = 1;
             return;
         }
-        if (qincr_ ? fbig < 0.0 : fbig > 0.0) {
-            *status = -1;
-            *qleft = false;
-            *qhi = !qincr_;
+        case Resume::kStart: {
+            const double f = *fx;
+            if (f == 0.0) {
+                *status = 0;
+                return;
+            }
+            const bool up = (qincr_ && f < 0.0) || (!qincr_ && f > 0.0);
+            if (up) {
+                xlb_ = xsave_;
+                xub_ = std::fmin(xlb_ + step_, big_);
+                *x = xub_;
+                resume_ = Resume::kUp;
+            } else {
+                xub_ = xsave_;
+                xlb_ = std::fmax(xub_ - step_, small_);
+                *x = xlb_;
+                resume_ = Resume::kDown;
+            }
+            *status = 1;
             return;
         }
-        *x = xsave_;
-        step_ = std::fmax(absstp_, relstp_ * std::fabs(*x));
-        resume_ = Resume::kStart;
-        *status = 1;
-        return;
-    }
-    case Resume::kStart: {
-        const double f = *fx;
-        if (f == 0.0) {
-            *status = 0;
-            return;
-        }
-        const bool up = (qincr_ && f < 0.0) || (!qincr_ && f > 0.0);
-        if (up) {
-            xlb_ = xsave_;
+        case Resume::kUp: {
+            const double f = *fx;
+            const bool bracketed = (qincr_ && f >= 0.0) || (!qincr_ && f <= 0.0);
+            const bool limit = xub_ >= big_;
+            if (bracketed) break;
+            if (limit) {
+                *status = -1;
+                *qleft = false;
+                *qhi = !qincr_;
+                *x = big_;
+                return;
+            }
+            step_ *= stpmul_;
+            xlb_ = xub_;
             xub_ = std::fmin(xlb_ + step_, big_);
             *x = xub_;
-            resume_ = Resume::kUp;
-        } else {
-            xub_ = xsave_;
+            *status = 1;
+            return;
+        }
+        case Resume::kDown: {
+            const double f = *fx;
+            const bool bracketed = (qincr_ && f <= 0.0) || (!qincr_ && f >= 0.0);
+            const bool limit = xlb_ <= small_;
+            if (bracketed) break;
+            if (limit) {
+                *status = -1;
+                *qleft = true;
+                *qhi = qincr_;
+                *x = small_;
+                return;
+            }
+            step_ *= stpmul_;
+            xub_ = xlb_;
             xlb_ = std::fmax(xub_ - step_, small_);
             *x = xlb_;
-            resume_ = Resume::kDown;
-        }
-        *status = 1;
-        return;
-    }
-    case Resume::kUp: {
-        const double f = *fx;
-        const bool bracketed = (qincr_ && f >= 0.0) || (!qincr_ && f <= 0.0);
-        const bool limit = xub_ >= big_;
-        if (bracketed) break;
-        if (limit) {
-            *status = -1;
-            *qleft = false;
-            *qhi = !qincr_;
-            *x = big_;
+            *status = 1;
             return;
         }
-        step_ *= stpmul_;
-        xlb_ = xub_;
-        xub_ = std::fmin(xlb_ + step_, big_);
-        *x = xub_;
-        *status = 1;
-        return;
-    }
-    case Resume::kDown: {
-        const double f = *fx;
-        const bool bracketed = (qincr_ && f <= 0.0) || (!qincr_ && f >= 0.0);
-        const bool limit = xlb_ <= small_;
-        if (bracketed) break;
-        if (limit) {
-            *status = -1;
-            *qleft = true;
-            *qhi = qincr_;
-            *x = small_;
+        case Resume::kZero:
+            StepZeroFinder(status, x, fx, qleft, qhi);
             return;
-        }
-        step_ *= stpmul_;
-        xub_ = xlb_;
-        xlb_ = std::fmax(xub_ - step_, small_);
-        *x = xlb_;
-        *status = 1;
-        return;
-    }
-    case Resume::kZero:
-        StepZeroFinder(status, x, fx, qleft, qhi);
-        return;
     }
     StartZeroFinder(status, x, fx, qleft, qhi);
 }

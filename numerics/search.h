@@ -20,7 +20,7 @@
 // a sign change and never takes more than four non-bisection steps in a row
 // without halving the bracket.
 class ZeroFinder {
-public:
+  public:
     // Stores the bracket [xlo, xhi] and the tolerances of the next run: the
     // run stops when the bracket is narrower than
     // max(abstol, reltol * |best estimate|).
@@ -29,9 +29,10 @@ public:
     // One step. On status 0 *xlo and *xhi hold the final bracket, *xlo the
     // end with the smaller function value (the best estimate), and *x the
     // last point evaluated, inside that bracket.
-    void dzror(int* status, double* x, double* fx, double* xlo, double* xhi, bool* qleft, bool* qhi);
+    void dzror(int* status, double* x, double* fx, double* xlo, double* xhi, bool* qleft,
+               bool* qhi);
 
-private:
+  private:
     enum class Resume { kLowerEnd, kUpperEnd, kInterior };
     void Iterate(int* status, double* x, double* xlo, double* xhi);
 
@@ -48,24 +49,25 @@ private:
 // steps until the answer is bracketed, then narrows the bracket with the
 // zero finder, whose evaluation requests it passes on as its own.
 class BracketSearch {
-public:
+  public:
     // The first step is max(absstp, relstp * |start|); every step that fails
     // to bracket the answer is multiplied by stpmul. abstol and reltol go to
     // the zero finder.
-    void dstinv(double* small, double* big, double* absstp, double* relstp, double* stpmul, double* abstol,
-                double* reltol);
+    void dstinv(double* small, double* big, double* absstp, double* relstp, double* stpmul,
+                double* abstol, double* reltol);
 
     // One step; on status 0 *x is the answer. A start value outside
     // [small, big] (possible only when it is not a number) ends the search
     // at once with status -1 and a diagnostic line on the error stream.
     void dinvr(int* status, double* x, double* fx, bool* qleft, bool* qhi);
 
-private:
+  private:
     enum class Resume { kSmall, kBig, kStart, kUp, kDown, kZero };
     void StartZeroFinder(int* status, double* x, double* fx, bool* qleft, bool* qhi);
     void StepZeroFinder(int* status, double* x, double* fx, bool* qleft, bool* qhi);
 
-    double small_ = 0.0, big_ = 0.0, absstp_ = 0.0, relstp_ = 0.0, stpmul_ = 0.0, abstol_ = 0.0, reltol_ = 0.0;
+    double small_ = 0.0, big_ = 0.0, absstp_ = 0.0, relstp_ = 0.0, stpmul_ = 0.0, abstol_ = 0.0,
+           reltol_ = 0.0;
     double xsave_ = 0.0, fsmall_ = 0.0, step_ = 0.0, xlb_ = 0.0, xub_ = 0.0;
     double xlo_ = 0.0, xhi_ = 0.0;
     bool qincr_ = false;

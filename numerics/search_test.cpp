@@ -67,17 +67,22 @@ TEST(BracketSearch, FindsRootsOfIncreasingAndDecreasingFunctions) {
     };
     const Case cases[] = {
         {"cube, upward", [](double x) { return x * x * x - 1000.0; }, 5.0, 0.0, 1e100, 10.0},
-        {"exp, downward", [](double x) { return std::exp(x) - 2.0; }, 5.0, -1e100, 1e100, std::log(2.0)},
-        {"decreasing, upward", [](double x) { return 1.0 / (1.0 + x) - 1e-6; }, 5.0, 0.0, 1e100, 999999.0},
-        {"decreasing, downward", [](double x) { return std::exp(-x) - 0.75; }, 5.0, 0.0, 1e100, -std::log(0.75)},
+        {"exp, downward", [](double x) { return std::exp(x) - 2.0; }, 5.0, -1e100, 1e100,
+         std::log(2.0)},
+        {"decreasing, upward", [](double x) { return 1.0 / (1.0 + x) - 1e-6; }, 5.0, 0.0, 1e100,
+         999999.0},
+        {"decreasing, downward", [](double x) { return std::exp(-x) - 0.75; }, 5.0, 0.0, 1e100,
+         -std::log(0.75)},
         {"tiny root", [](double x) { return x - 1e-80; }, 5.0, 1e-100, 1e100, 1e-80},
-        {"huge root", [](double x) { return std::log(x) - 150.0; }, 5.0, 1e-100, 1e100, std::exp(150.0)},
+        {"huge root", [](double x) { return std::log(x) - 150.0; }, 5.0, 1e-100, 1e100,
+         std::exp(150.0)},
         {"root at small", [](double x) { return x; }, 5.0, 0.0, 1e100, 0.0},
     };
     for (const Case& c : cases) {
         const Outcome out = Invert(c.f, c.start, c.small, c.big);
         EXPECT_EQ(out.status, 0) << c.what;
-        EXPECT_LE(std::fabs(out.x - c.root), 1e-12 * std::fabs(c.root) + 1e-50) << c.what << ": " << out.x;
+        EXPECT_LE(std::fabs(out.x - c.root), 1e-12 * std::fabs(c.root) + 1e-50)
+            << c.what << ": " << out.x;
     }
 }
 
@@ -114,10 +119,14 @@ TEST(BracketSearch, AnswerOutsideTheInterval) {
         size_t evaluations;
     };
     const Case cases[] = {
-        {"increasing, positive at small", [](double x) { return x + 1.0; }, 5.0, 0.0, 100.0, true, true, 100.0, 2},
-        {"increasing, negative at big", [](double x) { return x - 200.0; }, 5.0, 0.0, 100.0, false, false, 100.0, 2},
-        {"decreasing, negative at small", [](double x) { return -x - 1.0; }, 5.0, 0.0, 100.0, true, false, 100.0, 2},
-        {"decreasing, positive at big", [](double x) { return 200.0 - x; }, 5.0, 0.0, 100.0, false, true, 100.0, 2},
+        {"increasing, positive at small", [](double x) { return x + 1.0; }, 5.0, 0.0, 100.0, true,
+         true, 100.0, 2},
+        {"increasing, negative at big", [](double x) { return x - 200.0; }, 5.0, 0.0, 100.0, false,
+         false, 100.0, 2},
+        {"decreasing, negative at small", [](double x) { return -x - 1.0; }, 5.0, 0.0, 100.0, true,
+         false, 100.0, 2},
+        {"decreasing, positive at big", [](double x) { return 200.0 - x; }, 5.0, 0.0, 100.0, false,
+         true, 100.0, 2},
     };
     for (const Case& c : cases) {
         const Outcome out = Invert(c.f, c.start, c.small, c.big);
@@ -131,16 +140,18 @@ TEST(BracketSearch, AnswerOutsideTheInterval) {
     // A walk can meet a limit unbracketed only when the function changes
     // sign between two looks at the same end.
     int bigCalls = 0;
-    const Outcome up = Invert([&bigCalls](double x) { return x < 100.0 ? -1.0 : (++bigCalls == 1 ? 1.0 : -1.0); },
-                              5.0, 0.0, 100.0);
+    const Outcome up =
+        Invert([&bigCalls](double x) { return x < 100.0 ? -1.0 : (++bigCalls == 1 ? 1.0 : -1.0); },
+               5.0, 0.0, 100.0);
     EXPECT_EQ(up.status, -1);
     EXPECT_FALSE(up.qleft);
     EXPECT_FALSE(up.qhi);
     EXPECT_EQ(up.x, 100.0);
     EXPECT_EQ(up.points, (std::vector<double>{0.0, 100.0, 5.0, 7.5, 20.0, 82.5, 100.0}));
     int smallCalls = 0;
-    const Outcome down = Invert(
-        [&smallCalls](double x) { return x > 0.0 ? 1.0 : (++smallCalls == 1 ? -1.0 : 1.0); }, 50.0, 0.0, 100.0);
+    const Outcome down =
+        Invert([&smallCalls](double x) { return x > 0.0 ? 1.0 : (++smallCalls == 1 ? -1.0 : 1.0); },
+               50.0, 0.0, 100.0);
     EXPECT_EQ(down.status, -1);
     EXPECT_TRUE(down.qleft);
     EXPECT_TRUE(down.qhi);
@@ -194,7 +205,8 @@ TEST(BracketSearch, ConcurrentSearchesOnTwoThreads) {
     auto work = [](double target, double* worst) {
         for (int i = 1; i <= 300; ++i) {
             const double root = target * i;
-            const Outcome out = Invert([root](double x) { return std::atan(x - root); }, 5.0, -1e100, 1e100);
+            const Outcome out =
+                Invert([root](double x) { return std::atan(x - root); }, 5.0, -1e100, 1e100);
             *worst = std::fmax(*worst, out.status == 0 ? std::fabs(out.x - root) / root : 1.0);
         }
     };
@@ -215,7 +227,8 @@ TEST(ZeroFinder, ConvergesInsideTheBracket) {
     const Case cases[] = {
         {"cubic", [](double x) { return x * x * x - 0.125; }, 0.0, 1.0, 0.5},
         {"decreasing", [](double x) { return 0.3 - x * x; }, 0.0, 1.0, std::sqrt(0.3)},
-        {"flat then steep", [](double x) { return std::pow(x, 20.0) - 1e-10; }, 0.0, 1.0, std::pow(1e-10, 0.05)},
+        {"flat then steep", [](double x) { return std::pow(x, 20.0) - 1e-10; }, 0.0, 1.0,
+         std::pow(1e-10, 0.05)},
         {"root near 0", [](double x) { return x - 1e-200; }, 0.0, 1.0, 1e-200},
         {"root at an end", [](double x) { return x - 1.0; }, 0.0, 1.0, 1.0},
         {"step function", [](double x) { return x < 0.3 ? -1.0 : 1.0; }, 0.0, 1.0, 0.3},
@@ -223,7 +236,8 @@ TEST(ZeroFinder, ConvergesInsideTheBracket) {
     for (const Case& c : cases) {
         const Outcome out = FindZero(c.f, c.lo, c.hi);
         EXPECT_EQ(out.status, 0) << c.what;
-        EXPECT_LE(std::fabs(out.x - c.root), 1e-12 * std::fabs(c.root) + 1e-50) << c.what << ": " << out.x;
+        EXPECT_LE(std::fabs(out.x - c.root), 1e-12 * std::fabs(c.root) + 1e-50)
+            << c.what << ": " << out.x;
         EXPECT_LT(out.points.size(), 200u) << c.what;
     }
 }
@@ -250,14 +264,19 @@ TEST(NormalQuantile, AgreesWithReference) {
         double p, q, z;
     };
     const Case cases[] = {
-        {0.975, 0.025, 1.9599639845400542},   {0.025, 0.975, -1.9599639845400542},
-        {0.5, 0.5, 0.0},                      {0.6, 0.4, 0.2533471031357998},
-        {1e-10, 1.0 - 1e-10, -6.3613409024040562}, {1e-300, 1.0, -37.047096299361199},
-        {1.0 - 1e-6, 1e-6, 4.7534243088228989},    {0.3, 0.7, -0.52440051270804078},
+        {0.975, 0.025, 1.9599639845400542},
+        {0.025, 0.975, -1.9599639845400542},
+        {0.5, 0.5, 0.0},
+        {0.6, 0.4, 0.2533471031357998},
+        {1e-10, 1.0 - 1e-10, -6.3613409024040562},
+        {1e-300, 1.0, -37.047096299361199},
+        {1.0 - 1e-6, 1e-6, 4.7534243088228989},
+        {0.3, 0.7, -0.52440051270804078},
     };
     for (const Case& c : cases) {
         double p = c.p, q = c.q;
         const double z = dinvnr(&p, &q);
-        EXPECT_LE(std::fabs(z - c.z), 1e-14 * std::fmax(1.0, std::fabs(c.z))) << "p = " << c.p << ": " << z;
+        EXPECT_LE(std::fabs(z - c.z), 1e-14 * std::fmax(1.0, std::fabs(c.z)))
+            << "p = " << c.p << ": " << z;
     }
 }

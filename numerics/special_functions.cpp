@@ -11,8 +11,7 @@ namespace {
 
 // Machine constants of IEEE double, in the order the published routines
 // index them (1-based).
-constexpr int kMachineConstants[10] = {2,  31, 2147483647, 2,    24,
-                                       -125, 128, 53,        -1021, 1024};
+constexpr int kMachineConstants[10] = {2, 31, 2147483647, 2, 24, -125, 128, 53, -1021, 1024};
 
 }  // namespace
 
@@ -89,8 +88,8 @@ double alnrel(double* a) {
     if (std::fabs(*a) > 0.375) return std::log(1.0 + *a);
     const double t = *a / (*a + 2.0);
     const double t2 = t * t;
-    const double w = (((p3 * t2 + p2) * t2 + p1) * t2 + 1.0) /
-                     (((q3 * t2 + q2) * t2 + q1) * t2 + 1.0);
+    const double w =
+        (((p3 * t2 + p2) * t2 + p1) * t2 + 1.0) / (((q3 * t2 + q2) * t2 + q1) * t2 + 1.0);
     return 2.0 * t * w;
 }
 
@@ -103,8 +102,7 @@ double rexp(double* x) {
     constexpr double q4 = 0.595130811860248e-03;
     const double v = *x;
     if (std::fabs(v) <= 0.15) {
-        return v * (((p2 * v + p1) * v + 1.0) /
-                    ((((q4 * v + q3) * v + q2) * v + q1) * v + 1.0));
+        return v * (((p2 * v + p1) * v + 1.0) / ((((q4 * v + q3) * v + q2) * v + q1) * v + 1.0));
     }
     const double w = std::exp(v);
     if (v <= 0.0) return (w - 0.5) - 0.5;
@@ -182,24 +180,19 @@ namespace {
 
 // Rational approximations shared by erf1 and erfc1.
 constexpr double kErfC = 0.564189583547756e0;
-constexpr double kErfA[5] = {0.771058495001320e-04, -0.133733772997339e-02,
-                             0.323076579225834e-01, 0.479137145607681e-01,
-                             0.128379167095513e+00};
-constexpr double kErfB[3] = {0.301048631703895e-02, 0.538971687740286e-01,
-                             0.375795757275549e+00};
-constexpr double kErfP[8] = {-1.36864857382717e-07, 5.64195517478974e-01,
-                             7.21175825088309e+00,  4.31622272220567e+01,
-                             1.52989285046940e+02,  3.39320816734344e+02,
+constexpr double kErfA[5] = {0.771058495001320e-04, -0.133733772997339e-02, 0.323076579225834e-01,
+                             0.479137145607681e-01, 0.128379167095513e+00};
+constexpr double kErfB[3] = {0.301048631703895e-02, 0.538971687740286e-01, 0.375795757275549e+00};
+constexpr double kErfP[8] = {-1.36864857382717e-07, 5.64195517478974e-01, 7.21175825088309e+00,
+                             4.31622272220567e+01,  1.52989285046940e+02, 3.39320816734344e+02,
                              4.51918953711873e+02,  3.00459261020162e+02};
-constexpr double kErfQ[8] = {1.00000000000000e+00, 1.27827273196294e+01,
-                             7.70001529352295e+01, 2.77585444743988e+02,
-                             6.38980264465631e+02, 9.31354094850610e+02,
+constexpr double kErfQ[8] = {1.00000000000000e+00, 1.27827273196294e+01, 7.70001529352295e+01,
+                             2.77585444743988e+02, 6.38980264465631e+02, 9.31354094850610e+02,
                              7.90950925327898e+02, 3.00459260956983e+02};
-constexpr double kErfR[5] = {2.10144126479064e+00, 2.62370141675169e+01,
-                             2.13688200555087e+01, 4.65807828718470e+00,
-                             2.82094791773523e-01};
-constexpr double kErfS[4] = {9.41537750555460e+01, 1.87114811799590e+02,
-                             9.90191814623914e+01, 1.80124575948747e+01};
+constexpr double kErfR[5] = {2.10144126479064e+00, 2.62370141675169e+01, 2.13688200555087e+01,
+                             4.65807828718470e+00, 2.82094791773523e-01};
+constexpr double kErfS[4] = {9.41537750555460e+01, 1.87114811799590e+02, 9.90191814623914e+01,
+                             1.80124575948747e+01};
 
 // x * (top/bot) of the central range, |x| <= 0.5, t = x^2.
 double ErfCentral(double x, double t) {
@@ -222,8 +215,7 @@ double ErfcMiddle(double ax) {
 
 // The asymptotic ratio of the outer range in t = 1/x^2.
 double ErfcOuterRatio(double t) {
-    const double top =
-        (((kErfR[0] * t + kErfR[1]) * t + kErfR[2]) * t + kErfR[3]) * t + kErfR[4];
+    const double top = (((kErfR[0] * t + kErfR[1]) * t + kErfR[2]) * t + kErfR[3]) * t + kErfR[4];
     const double bot = (((kErfS[0] * t + kErfS[1]) * t + kErfS[2]) * t + kErfS[3]) * t + 1.0;
     return top / bot;
 }
@@ -240,10 +232,9 @@ double erf1(double* x) {
     } else if (ax < 5.8) {
         const double x2 = v * v;
         const double t = 1.0 / x2;
-        const double top = (((kErfR[0] * t + kErfR[1]) * t + kErfR[2]) * t + kErfR[3]) * t +
-                           kErfR[4];
-        const double bot =
-            (((kErfS[0] * t + kErfS[1]) * t + kErfS[2]) * t + kErfS[3]) * t + 1.0;
+        const double top =
+            (((kErfR[0] * t + kErfR[1]) * t + kErfR[2]) * t + kErfR[3]) * t + kErfR[4];
+        const double bot = (((kErfS[0] * t + kErfS[1]) * t + kErfS[2]) * t + kErfS[3]) * t + 1.0;
         result = (kErfC - top / (x2 * bot)) / ax;
         result = 0.5 + (0.5 - std::exp(-x2) * result);
     } else {
@@ -293,26 +284,26 @@ double erfc1(int* ind, double* x) {
 double gam1(double* a) {
     constexpr double s1 = 0.273076135303957e+00;
     constexpr double s2 = 0.559398236957378e-01;
-    constexpr double p[7] = {0.577215664901533e+00,  -0.409078193005776e+00,
-                             -0.230975380857675e+00, 0.597275330452234e-01,
-                             0.766968181649490e-02,  -0.514889771323592e-02,
+    constexpr double p[7] = {0.577215664901533e+00, -0.409078193005776e+00, -0.230975380857675e+00,
+                             0.597275330452234e-01, 0.766968181649490e-02,  -0.514889771323592e-02,
                              0.589597428611429e-03};
-    constexpr double q[5] = {0.100000000000000e+01, 0.427569613095214e+00,
-                             0.158451672430138e+00, 0.261132021441447e-01,
-                             0.423244297896961e-02};
-    constexpr double r[9] = {-0.422784335098468e+00, -0.771330383816272e+00,
-                             -0.244757765222226e+00, 0.118378989872749e+00,
-                             0.930357293360349e-03,  -0.118290993445146e-01,
-                             0.223047661158249e-02,  0.266505979058923e-03,
-                             -0.132674909766242e-03};
+    constexpr double q[5] = {0.100000000000000e+01, 0.427569613095214e+00, 0.158451672430138e+00,
+                             0.261132021441447e-01, 0.423244297896961e-02};
+    constexpr double r[9] = {
+        -0.422784335098468e+00, -0.771330383816272e+00, -0.244757765222226e+00,
+        0.118378989872749e+00,  0.930357293360349e-03,  -0.118290993445146e-01,
+        0.223047661158249e-02,  0.266505979058923e-03,  -0.132674909766242e-03};
     double t = *a;
     const double d = *a - 0.5;
     if (d > 0.0) t = d - 0.5;
     if (t == 0.0) return 0.0;
     if (t < 0.0) {
         const double top =
-            (((((((r[8] * t + r[7]) * t + r[6]) * t + r[5]) * t + r[4]) * t + r[3]) * t +
-              r[2]) * t + r[1]) * t + r[0];
+            (((((((r[8] * t + r[7]) * t + r[6]) * t + r[5]) * t + r[4]) * t + r[3]) * t + r[2]) *
+                 t +
+             r[1]) *
+                t +
+            r[0];
         const double bot = (s2 * t + s1) * t + 1.0;
         const double w = top / bot;
         if (d > 0.0) return t * w / *a;
@@ -353,9 +344,8 @@ double gamln1(double* a) {
     constexpr double s5 = 0.116165475989616e-03;
     const double v = *a;
     if (v < 0.6) {
-        const double w =
-            ((((((p6 * v + p5) * v + p4) * v + p3) * v + p2) * v + p1) * v + p0) /
-            ((((((q6 * v + q5) * v + q4) * v + q3) * v + q2) * v + q1) * v + 1.0);
+        const double w = ((((((p6 * v + p5) * v + p4) * v + p3) * v + p2) * v + p1) * v + p0) /
+                         ((((((q6 * v + q5) * v + q4) * v + q3) * v + q2) * v + q1) * v + 1.0);
         return -(v * w);
     }
     const double x = (v - 0.5) - 0.5;
@@ -410,17 +400,15 @@ double gsumln(double* a, double* b) {
 double psi(double* xx) {
     constexpr double dx0 = 1.461632144968362341262659542325721325e0;
     constexpr double piov4 = 0.785398163397448e0;
-    constexpr double p1[7] = {0.895385022981970e-02, 0.477762828042627e+01,
-                              0.142441585084029e+03, 0.118645200713425e+04,
-                              0.363351846806499e+04, 0.413810161269013e+04,
+    constexpr double p1[7] = {0.895385022981970e-02, 0.477762828042627e+01, 0.142441585084029e+03,
+                              0.118645200713425e+04, 0.363351846806499e+04, 0.413810161269013e+04,
                               0.130560269827897e+04};
     constexpr double p2[4] = {-0.212940445131011e+01, -0.701677227766759e+01,
                               -0.448616543918019e+01, -0.648157123766197e+00};
-    constexpr double q1[6] = {0.448452573429826e+02, 0.520752771467162e+03,
-                              0.221000799247830e+04, 0.364127349079381e+04,
-                              0.190831076596300e+04, 0.691091682714533e-05};
-    constexpr double q2[4] = {0.322703493791143e+02, 0.892920700481861e+02,
-                              0.546117738103215e+02, 0.777788548522962e+01};
+    constexpr double q1[6] = {0.448452573429826e+02, 0.520752771467162e+03, 0.221000799247830e+04,
+                              0.364127349079381e+04, 0.190831076596300e+04, 0.691091682714533e-05};
+    constexpr double q2[4] = {0.322703493791143e+02, 0.892920700481861e+02, 0.546117738103215e+02,
+                              0.777788548522962e+01};
     int k3 = 3, k1 = 1;
     double xmax1 = ipmpar(&k3);
     const double inv_eps = 1.0 / spmpar(&k1);
@@ -568,4 +556,6 @@ void grat1(double* a, double* x, double* r, double* p, double* q, double* eps) {
     *p = 0.5 + (0.5 - *q);
 }
 
-double LogGamma(double x) { return gamln(&x); }
+double LogGamma(double x) {
+    return gamln(&x);
+}

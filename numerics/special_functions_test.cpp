@@ -50,18 +50,20 @@ std::map<std::string, TableRoutine> TableRoutines() {
     };
     return {
         {"erf1", {one(erf1), 1e-14}},
-        {"erfc1_0", {[](const std::vector<double>& v) {
-                         int ind = 0;
-                         double x = v[0];
-                         return erfc1(&ind, &x);
-                     },
-                     1e-14}},
-        {"erfc1_1", {[](const std::vector<double>& v) {
-                         int ind = 1;
-                         double x = v[0];
-                         return erfc1(&ind, &x);
-                     },
-                     1e-14}},
+        {"erfc1_0",
+         {[](const std::vector<double>& v) {
+              int ind = 0;
+              double x = v[0];
+              return erfc1(&ind, &x);
+          },
+          1e-14}},
+        {"erfc1_1",
+         {[](const std::vector<double>& v) {
+              int ind = 1;
+              double x = v[0];
+              return erfc1(&ind, &x);
+          },
+          1e-14}},
         {"gam1", {one(gam1), 1e-14}},
         {"gamln1", {one(gamln1), 1e-14}},
         {"gamln", {one(gamln), 1e-14}},
@@ -76,12 +78,13 @@ std::map<std::string, TableRoutine> TableRoutines() {
         {"Xgamm", {one(Xgamm), 1e-14, true}},
         {"algdiv", {two(algdiv), 1e-14}},
         {"bcorr", {two(bcorr), 1e-13}},  // a small difference of Stirling terms
-        {"esum", {[](const std::vector<double>& v) {
-                      int mu = static_cast<int>(v[0]);
-                      double x = v[1];
-                      return esum(&mu, &x);
-                  },
-                  1e-14}},
+        {"esum",
+         {[](const std::vector<double>& v) {
+              int mu = static_cast<int>(v[0]);
+              double x = v[1];
+              return esum(&mu, &x);
+          },
+          1e-14}},
     };
 }
 

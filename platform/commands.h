@@ -20,7 +20,7 @@ struct CommandState {
 
 // Something that handles commands by id: a pane or the frame.
 class CommandTarget {
-public:
+  public:
     virtual ~CommandTarget() = default;
     // True when the command was handled here.
     virtual bool HandleCommand(int id) = 0;
@@ -36,7 +36,7 @@ public:
 // Routes command ids to the panes that are shown, then to the frame. Menus,
 // accelerators and tool bar buttons are actions that carry the ids.
 class CommandRouter {
-public:
+  public:
     using PaneList = std::function<std::vector<CommandTarget*>()>;
 
     void SetPanes(PaneList panes) { panes_ = std::move(panes); }
@@ -57,7 +57,7 @@ public:
 
     static int CommandId(const QAction* action);
 
-private:
+  private:
     std::vector<CommandTarget*> Targets() const;
 
     PaneList panes_;

@@ -13,8 +13,9 @@ namespace {
 
 // Handles the ids in `handled`; records what reached it.
 class Target : public CommandTarget {
-public:
-    explicit Target(std::vector<int> ids, bool checked = false) : handled(std::move(ids)), checked_(checked) {}
+  public:
+    explicit Target(std::vector<int> ids, bool checked = false)
+        : handled(std::move(ids)), checked_(checked) {}
     bool HandleCommand(int id) override {
         received.push_back(id);
         return Handles(id);
@@ -24,12 +25,14 @@ public:
         state->checked = checked_;
         return true;
     }
-    bool Handles(int id) const { return std::find(handled.begin(), handled.end(), id) != handled.end(); }
+    bool Handles(int id) const {
+        return std::find(handled.begin(), handled.end(), id) != handled.end();
+    }
 
     std::vector<int> handled;
     std::vector<int> received;
 
-private:
+  private:
     bool checked_;
 };
 

@@ -15,7 +15,9 @@ namespace platform {
 
 namespace {
 
-QString FromUtf8(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString FromUtf8(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 Qt::Alignment HorizontalAlignment(unsigned style) {
     if (style & kAlignRight) return Qt::AlignRight;
@@ -54,88 +56,89 @@ QWidget* DialogForm::CreateControl(const ControlSpec& spec) {
     QWidget* widget = nullptr;
     const int id = spec.id;
     switch (spec.kind) {
-    case ControlKind::Label: {
-        auto* label = new QLabel(caption, this);
-        label->setTextFormat(Qt::PlainText);
-        label->setAlignment(HorizontalAlignment(spec.style) | Qt::AlignVCenter);
-        widget = label;
-        break;
-    }
-    case ControlKind::GroupBox: {
-        // The frame line runs through the middle of the caption, so that the
-        // controls of the table sit inside the frame where their rows begin.
-        auto* box = new QGroupBox(caption, this);
-        const int half = QFontMetrics(dialogFont_).height() / 2;
-        box->setStyleSheet(QStringLiteral("QGroupBox { border: 1px solid palette(mid); border-radius: 2px;"
-                                          " margin-top: %1px; }"
-                                          "QGroupBox::title { subcontrol-origin: margin;"
-                                          " subcontrol-position: top left; left: 6px; padding: 0 2px; }")
-                               .arg(half));
-        widget = box;
-        break;
-    }
-    case ControlKind::Edit: {
-        auto* edit = new QLineEdit(caption, this);
-        edit->setAlignment(HorizontalAlignment(spec.style) | Qt::AlignVCenter);
-        edit->setReadOnly(spec.style & kReadOnly);
-        if (id != kNoControlId) {
-            connect(edit, &QLineEdit::textEdited, this,
-                    [this, id] { OnControlEvent(id, ControlEvent::TextEdited); });
+        case ControlKind::Label: {
+            auto* label = new QLabel(caption, this);
+            label->setTextFormat(Qt::PlainText);
+            label->setAlignment(HorizontalAlignment(spec.style) | Qt::AlignVCenter);
+            widget = label;
+            break;
         }
-        widget = edit;
-        break;
-    }
-    case ControlKind::PushButton:
-    case ControlKind::DefaultButton: {
-        auto* button = new QPushButton(caption, this);
-        button->setAutoDefault(false);
-        button->setDefault(spec.kind == ControlKind::DefaultButton);
-        if (id != kNoControlId) {
-            connect(button, &QPushButton::clicked, this,
-                    [this, id] { OnControlEvent(id, ControlEvent::Clicked); });
+        case ControlKind::GroupBox: {
+            // The frame line runs through the middle of the caption, so that the
+            // controls of the table sit inside the frame where their rows begin.
+            auto* box = new QGroupBox(caption, this);
+            const int half = QFontMetrics(dialogFont_).height() / 2;
+            box->setStyleSheet(
+                QStringLiteral("QGroupBox { border: 1px solid palette(mid); border-radius: 2px;"
+                               " margin-top: %1px; }"
+                               "QGroupBox::title { subcontrol-origin: margin;"
+                               " subcontrol-position: top left; left: 6px; padding: 0 2px; }")
+                    .arg(half));
+            widget = box;
+            break;
         }
-        widget = button;
-        break;
-    }
-    case ControlKind::CheckBox: {
-        auto* box = new QCheckBox(caption, this);
-        if (id != kNoControlId) {
-            connect(box, &QCheckBox::clicked, this,
-                    [this, id] { OnControlEvent(id, ControlEvent::Clicked); });
+        case ControlKind::Edit: {
+            auto* edit = new QLineEdit(caption, this);
+            edit->setAlignment(HorizontalAlignment(spec.style) | Qt::AlignVCenter);
+            edit->setReadOnly(spec.style & kReadOnly);
+            if (id != kNoControlId) {
+                connect(edit, &QLineEdit::textEdited, this,
+                        [this, id] { OnControlEvent(id, ControlEvent::TextEdited); });
+            }
+            widget = edit;
+            break;
         }
-        widget = box;
-        break;
-    }
-    case ControlKind::DropDownList: {
-        auto* list = new QComboBox(this);
-        list->setEditable(false);
-        for (const auto& item : spec.items) list->addItem(FromUtf8(item));
-        // The table gives the height of the dropped list; the closed list is
-        // as high as an edit field.
-        const int visibleRows = std::max(1, spec.rect.height / 8);
-        list->setMaxVisibleItems(visibleRows);
-        rect.setHeight(std::min(rect.height(), units_.ToPixelsY(spec.rect.y + 12) -
-                                                   units_.ToPixelsY(spec.rect.y)));
-        if (id != kNoControlId) {
-            connect(list, &QComboBox::activated, this,
-                    [this, id] { OnControlEvent(id, ControlEvent::SelectionChanged); });
+        case ControlKind::PushButton:
+        case ControlKind::DefaultButton: {
+            auto* button = new QPushButton(caption, this);
+            button->setAutoDefault(false);
+            button->setDefault(spec.kind == ControlKind::DefaultButton);
+            if (id != kNoControlId) {
+                connect(button, &QPushButton::clicked, this,
+                        [this, id] { OnControlEvent(id, ControlEvent::Clicked); });
+            }
+            widget = button;
+            break;
         }
-        widget = list;
-        break;
-    }
-    case ControlKind::TabBar: {
-        auto* tabs = new QTabBar(this);
-        tabs->setDrawBase(true);
-        if (id != kNoControlId) {
-            connect(tabs, &QTabBar::currentChanged, this,
-                    [this, id] { OnControlEvent(id, ControlEvent::SelectionChanged); });
+        case ControlKind::CheckBox: {
+            auto* box = new QCheckBox(caption, this);
+            if (id != kNoControlId) {
+                connect(box, &QCheckBox::clicked, this,
+                        [this, id] { OnControlEvent(id, ControlEvent::Clicked); });
+            }
+            widget = box;
+            break;
         }
-        widget = tabs;
-        break;
-    }
-    case ControlKind::Area:
-        widget = new QWidget(this);
-        break;
+        case ControlKind::DropDownList: {
+            auto* list = new QComboBox(this);
+            list->setEditable(false);
+            for (const auto& item : spec.items) list->addItem(FromUtf8(item));
+            // The table gives the height of the dropped list; the closed list is
+            // as high as an edit field.
+            const int visibleRows = std::max(1, spec.rect.height / 8);
+            list->setMaxVisibleItems(visibleRows);
+            rect.setHeight(std::min(
+                rect.height(), units_.ToPixelsY(spec.rect.y + 12) - units_.ToPixelsY(spec.rect.y)));
+            if (id != kNoControlId) {
+                connect(list, &QComboBox::activated, this,
+                        [this, id] { OnControlEvent(id, ControlEvent::SelectionChanged); });
+            }
+            widget = list;
+            break;
+        }
+        case ControlKind::TabBar: {
+            auto* tabs = new QTabBar(this);
+            tabs->setDrawBase(true);
+            if (id != kNoControlId) {
+                connect(tabs, &QTabBar::currentChanged, this,
+                        [this, id] { OnControlEvent(id, ControlEvent::SelectionChanged); });
+            }
+            widget = tabs;
+            break;
+        }
+        case ControlKind::Area:
+            widget = new QWidget(this);
+            break;
     }
     widget->setFont(dialogFont_);
     widget->setGeometry(rect);
@@ -166,8 +169,12 @@ QWidget* DialogForm::Control(int id) const {
     return it == byId_.end() ? nullptr : it->second;
 }
 
-QLineEdit* DialogForm::Edit(int id) const { return qobject_cast<QLineEdit*>(Control(id)); }
-QComboBox* DialogForm::List(int id) const { return qobject_cast<QComboBox*>(Control(id)); }
+QLineEdit* DialogForm::Edit(int id) const {
+    return qobject_cast<QLineEdit*>(Control(id));
+}
+QComboBox* DialogForm::List(int id) const {
+    return qobject_cast<QComboBox*>(Control(id));
+}
 QAbstractButton* DialogForm::Button(int id) const {
     return qobject_cast<QAbstractButton*>(Control(id));
 }

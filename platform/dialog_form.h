@@ -24,7 +24,7 @@ enum class ControlEvent {
 // rectangle converted once from dialog units with the form's own font.
 // Controls are found by id; events of the controls arrive at OnControlEvent.
 class DialogForm : public QFrame {
-public:
+  public:
     explicit DialogForm(const DialogTemplate& dialog, QWidget* parent = nullptr);
     ~DialogForm() override;
 
@@ -49,11 +49,11 @@ public:
     QString ControlText(int id) const;
     void SetControlText(int id, const QString& text);
 
-protected:
+  protected:
     // Called for every user action on a control with an id.
     virtual void OnControlEvent(int id, ControlEvent event);
 
-private:
+  private:
     QWidget* CreateControl(const ControlSpec& spec);
 
     int templateId_ = 0;

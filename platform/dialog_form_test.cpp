@@ -30,11 +30,11 @@ DialogTemplate SampleTable() {
 }
 
 class RecordingForm : public DialogForm {
-public:
+  public:
     using DialogForm::DialogForm;
     std::vector<std::pair<int, ControlEvent>> events;
 
-protected:
+  protected:
     void OnControlEvent(int id, ControlEvent event) override { events.emplace_back(id, event); }
 };
 
@@ -90,7 +90,9 @@ TEST(DialogForm, ReportsUserActionsOnControlsById) {
     emit form.Edit(11)->textEdited("typed");
     emit form.List(13)->activated(1);
     const std::vector<std::pair<int, ControlEvent>> expected = {
-        {12, ControlEvent::Clicked}, {11, ControlEvent::TextEdited}, {13, ControlEvent::SelectionChanged}};
+        {12, ControlEvent::Clicked},
+        {11, ControlEvent::TextEdited},
+        {13, ControlEvent::SelectionChanged}};
     EXPECT_EQ(form.events, expected);
 }
 

@@ -9,15 +9,15 @@ namespace platform {
 
 // What a control of a form table is.
 enum class ControlKind {
-    Label,          // static text
-    GroupBox,       // frame with a caption; drawn under the other controls
-    Edit,           // single-line text field
+    Label,     // static text
+    GroupBox,  // frame with a caption; drawn under the other controls
+    Edit,      // single-line text field
     PushButton,
     DefaultButton,  // push button that Enter presses
     CheckBox,
-    DropDownList,   // non-editable list; the table's height is the dropped height
+    DropDownList,  // non-editable list; the table's height is the dropped height
     TabBar,
-    Area,           // empty child area that another widget fills at run time
+    Area,  // empty child area that another widget fills at run time
 };
 
 // Style bits of a control of a form table.

@@ -26,7 +26,7 @@ DialogBaseUnits MeasureDialogBaseUnits(const QFont& font);
 
 // The one conversion from dialog units to pixels used by every form.
 class DialogUnitConverter {
-public:
+  public:
     explicit DialogUnitConverter(DialogBaseUnits units);
     explicit DialogUnitConverter(const QFont& dialogFont);
 
@@ -36,7 +36,7 @@ public:
     QSize ToPixels(int width, int height) const;
     const DialogBaseUnits& BaseUnits() const { return units_; }
 
-private:
+  private:
     DialogBaseUnits units_;
 };
 

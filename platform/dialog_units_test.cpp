@@ -9,9 +9,10 @@ TEST(ScaleRounded, RoundsHalvesAwayFromZero) {
     struct Case {
         int a, b, c, expected;
     } cases[] = {
-        {10, 6, 4, 15}, {11, 6, 4, 17}, {1, 6, 4, 2}, {3, 13, 8, 5},
-        {-1, 6, 4, -2}, {0, 7, 4, 0},   {5, 7, 0, 0},
-        {1000000, 3000, 4000, 750000},  // the product does not overflow int
+        {10, 6, 4, 15}, {11, 6, 4, 17},
+        {1, 6, 4, 2},   {3, 13, 8, 5},
+        {-1, 6, 4, -2}, {0, 7, 4, 0},
+        {5, 7, 0, 0},   {1000000, 3000, 4000, 750000},  // the product does not overflow int
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ScaleRounded(c.a, c.b, c.c), c.expected) << c.a << "*" << c.b << "/" << c.c;

@@ -10,7 +10,7 @@ namespace platform {
 namespace {
 
 class WidgetMessageBoxes : public MessageBoxService {
-public:
+  public:
     MessageAnswer Show(QWidget* parent, const QString& text, const QString& caption,
                        MessageIcon icon, MessageButtons buttons) override {
         QMessageBox box(parent);
@@ -18,31 +18,51 @@ public:
         box.setText(text);
         box.setTextFormat(Qt::PlainText);
         switch (icon) {
-        case MessageIcon::None: box.setIcon(QMessageBox::NoIcon); break;
-        case MessageIcon::Information: box.setIcon(QMessageBox::Information); break;
-        case MessageIcon::Warning: box.setIcon(QMessageBox::Warning); break;
-        case MessageIcon::Error: box.setIcon(QMessageBox::Critical); break;
-        case MessageIcon::Question: box.setIcon(QMessageBox::Question); break;
+            case MessageIcon::None:
+                box.setIcon(QMessageBox::NoIcon);
+                break;
+            case MessageIcon::Information:
+                box.setIcon(QMessageBox::Information);
+                break;
+            case MessageIcon::Warning:
+                box.setIcon(QMessageBox::Warning);
+                break;
+            case MessageIcon::Error:
+                box.setIcon(QMessageBox::Critical);
+                break;
+            case MessageIcon::Question:
+                box.setIcon(QMessageBox::Question);
+                break;
         }
         switch (buttons) {
-        case MessageButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
-        case MessageButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
-        case MessageButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
-        case MessageButtons::YesNoCancel:
-            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-            break;
+            case MessageButtons::Ok:
+                box.setStandardButtons(QMessageBox::Ok);
+                break;
+            case MessageButtons::OkCancel:
+                box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+                break;
+            case MessageButtons::YesNo:
+                box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+                break;
+            case MessageButtons::YesNoCancel:
+                box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+                break;
         }
         switch (box.exec()) {
-        case QMessageBox::Ok: return MessageAnswer::Ok;
-        case QMessageBox::Yes: return MessageAnswer::Yes;
-        case QMessageBox::No: return MessageAnswer::No;
-        default: return MessageAnswer::Cancel;
+            case QMessageBox::Ok:
+                return MessageAnswer::Ok;
+            case QMessageBox::Yes:
+                return MessageAnswer::Yes;
+            case QMessageBox::No:
+                return MessageAnswer::No;
+            default:
+                return MessageAnswer::Cancel;
         }
     }
 };
 
 class WidgetFileDialogs : public FileDialogService {
-public:
+  public:
     std::optional<QString> OpenFileName(QWidget* parent, const FileDialogRequest& r) override {
         return Run(parent, r, QFileDialog::AcceptOpen);
     }
@@ -50,7 +70,7 @@ public:
         return Run(parent, r, QFileDialog::AcceptSave);
     }
 
-private:
+  private:
     static std::optional<QString> Run(QWidget* parent, const FileDialogRequest& r,
                                       QFileDialog::AcceptMode mode) {
         QFileDialog dialog(parent, r.title, r.folder, r.filter);
@@ -58,13 +78,14 @@ private:
         dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                            : QFileDialog::AnyFile);
         if (!r.defaultSuffix.isEmpty()) dialog.setDefaultSuffix(r.defaultSuffix);
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::nullopt;
         return dialog.selectedFiles().first();
     }
 };
 
 class WidgetPrintDialogs : public PrintDialogService {
-public:
+  public:
     bool ChoosePrinter(QWidget* parent, QPrinter* printer) override {
         QPrintDialog dialog(printer, parent);
         return dialog.exec() == QDialog::Accepted;
@@ -93,9 +114,15 @@ std::unique_ptr<T> Swap(std::unique_ptr<T>& slot, std::unique_ptr<T> service) {
 
 }  // namespace
 
-MessageBoxService& MessageBoxes() { return *MessageBoxSlot(); }
-FileDialogService& FileDialogs() { return *FileDialogSlot(); }
-PrintDialogService& PrintDialogs() { return *PrintDialogSlot(); }
+MessageBoxService& MessageBoxes() {
+    return *MessageBoxSlot();
+}
+FileDialogService& FileDialogs() {
+    return *FileDialogSlot();
+}
+PrintDialogService& PrintDialogs() {
+    return *PrintDialogSlot();
+}
 
 std::unique_ptr<MessageBoxService> SetMessageBoxService(std::unique_ptr<MessageBoxService> s) {
     return Swap(MessageBoxSlot(), std::move(s));

@@ -16,7 +16,7 @@ enum class MessageAnswer { Ok, Cancel, Yes, No };
 // Every message box of the program goes through this interface, so that a
 // test can answer it without a modal loop.
 class MessageBoxService {
-public:
+  public:
     virtual ~MessageBoxService() = default;
     virtual MessageAnswer Show(QWidget* parent, const QString& text, const QString& caption,
                                MessageIcon icon, MessageButtons buttons) = 0;
@@ -31,15 +31,17 @@ struct FileDialogRequest {
 
 // Open and save dialogs; an empty answer means the user cancelled.
 class FileDialogService {
-public:
+  public:
     virtual ~FileDialogService() = default;
-    virtual std::optional<QString> OpenFileName(QWidget* parent, const FileDialogRequest& request) = 0;
-    virtual std::optional<QString> SaveFileName(QWidget* parent, const FileDialogRequest& request) = 0;
+    virtual std::optional<QString> OpenFileName(QWidget* parent,
+                                                const FileDialogRequest& request) = 0;
+    virtual std::optional<QString> SaveFileName(QWidget* parent,
+                                                const FileDialogRequest& request) = 0;
 };
 
 // The print dialog: sets up `printer` and returns true, or false when cancelled.
 class PrintDialogService {
-public:
+  public:
     virtual ~PrintDialogService() = default;
     virtual bool ChoosePrinter(QWidget* parent, QPrinter* printer) = 0;
 };
@@ -51,7 +53,8 @@ FileDialogService& FileDialogs();
 PrintDialogService& PrintDialogs();
 std::unique_ptr<MessageBoxService> SetMessageBoxService(std::unique_ptr<MessageBoxService> service);
 std::unique_ptr<FileDialogService> SetFileDialogService(std::unique_ptr<FileDialogService> service);
-std::unique_ptr<PrintDialogService> SetPrintDialogService(std::unique_ptr<PrintDialogService> service);
+std::unique_ptr<PrintDialogService> SetPrintDialogService(
+    std::unique_ptr<PrintDialogService> service);
 
 // Shorthand for MessageBoxes().Show.
 MessageAnswer ShowMessage(QWidget* parent, const QString& text, const QString& caption,

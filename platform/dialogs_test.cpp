@@ -13,10 +13,12 @@ TEST(ScriptedDialogs, AnswersFromTheQueueAndRecordsTheQuestions) {
         ScriptedDialogs dialogs;
         EXPECT_NE(&MessageBoxes(), real);
         dialogs.QueueMessageAnswer(MessageAnswer::No);
-        EXPECT_EQ(ShowMessage(nullptr, "Save?", "Quorix", MessageIcon::Question, MessageButtons::YesNo),
-                  MessageAnswer::No);
-        EXPECT_EQ(ShowMessage(nullptr, "Calculation interrupted!", "Interruption", MessageIcon::Error),
-                  MessageAnswer::Ok);  // queue empty
+        EXPECT_EQ(
+            ShowMessage(nullptr, "Save?", "Quorix", MessageIcon::Question, MessageButtons::YesNo),
+            MessageAnswer::No);
+        EXPECT_EQ(
+            ShowMessage(nullptr, "Calculation interrupted!", "Interruption", MessageIcon::Error),
+            MessageAnswer::Ok);  // queue empty
         ASSERT_EQ(dialogs.messages.size(), 2u);
         EXPECT_EQ(dialogs.messages[1].text, "Calculation interrupted!");
         EXPECT_EQ(dialogs.messages[1].caption, "Interruption");

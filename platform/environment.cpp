@@ -24,11 +24,17 @@ std::unique_ptr<QApplication> CreateApplication(int& argc, char** argv) {
     return application;
 }
 
-FloatingPointScope::FloatingPointScope() { std::fegetenv(&saved_); }
+FloatingPointScope::FloatingPointScope() {
+    std::fegetenv(&saved_);
+}
 
-FloatingPointScope::~FloatingPointScope() { std::fesetenv(&saved_); }
+FloatingPointScope::~FloatingPointScope() {
+    std::fesetenv(&saved_);
+}
 
-void FloatingPointScope::ClearFlags() { std::feclearexcept(FE_ALL_EXCEPT); }
+void FloatingPointScope::ClearFlags() {
+    std::feclearexcept(FE_ALL_EXCEPT);
+}
 
 std::filesystem::path ExecutablePath() {
     std::error_code error;
@@ -63,12 +69,20 @@ void PostToUiThread(QObject* context, std::function<void()> task) {
     QMetaObject::invokeMethod(context, std::move(task), Qt::QueuedConnection);
 }
 
-void PumpMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void PumpMessages() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
-void SleepMilliseconds(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void SleepMilliseconds(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
-WaitCursor::WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+WaitCursor::WaitCursor() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
 
-WaitCursor::~WaitCursor() { QApplication::restoreOverrideCursor(); }
+WaitCursor::~WaitCursor() {
+    QApplication::restoreOverrideCursor();
+}
 
 }  // namespace platform

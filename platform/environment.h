@@ -1,9 +1,9 @@
 #pragma once
 
+#include <QString>
 #include <cfenv>
 #include <filesystem>
 #include <functional>
-#include <QString>
 #include <memory>
 
 class QApplication;
@@ -24,7 +24,7 @@ std::unique_ptr<QApplication> CreateApplication(int& argc, char** argv);
 // The program never unmasks a trap; code that must detect overflow tests the
 // flags afterwards. Restores the saved environment when it goes out of scope.
 class FloatingPointScope {
-public:
+  public:
     FloatingPointScope();
     ~FloatingPointScope();
     FloatingPointScope(const FloatingPointScope&) = delete;
@@ -33,7 +33,7 @@ public:
     // Clears the pending exception flags, keeping masks and rounding.
     static void ClearFlags();
 
-private:
+  private:
     std::fenv_t saved_;
 };
 
@@ -59,7 +59,7 @@ void SleepMilliseconds(int ms);
 
 // Shows the wait cursor over the whole application while it lives.
 class WaitCursor {
-public:
+  public:
     WaitCursor();
     ~WaitCursor();
     WaitCursor(const WaitCursor&) = delete;

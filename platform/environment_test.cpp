@@ -2,12 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QObject>
 #include <cfenv>
 #include <cmath>
 #include <cstdio>
 #include <thread>
-
-#include <QObject>
 
 #include "platform/widget_test_main.h"
 

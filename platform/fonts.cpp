@@ -35,7 +35,9 @@ QFont MakeFont(const QString& requestedFamily, double pointSize, bool bold, bool
     return font;
 }
 
-QString ResolvedFamily(const QFont& font) { return QFontInfo(font).family(); }
+QString ResolvedFamily(const QFont& font) {
+    return QFontInfo(font).family();
+}
 
 bool ResolvesAsRequested(const QFont& font) {
     return ResolvedFamily(font).compare(font.family(), Qt::CaseInsensitive) == 0;

@@ -7,20 +7,27 @@ namespace platform {
 
 Qt::PenCapStyle ToQtCap(LineCap cap) {
     switch (cap) {
-    case LineCap::Flat: return Qt::FlatCap;
-    case LineCap::Square: return Qt::SquareCap;
-    case LineCap::Round:
-    case LineCap::Triangle: return Qt::RoundCap;
+        case LineCap::Flat:
+            return Qt::FlatCap;
+        case LineCap::Square:
+            return Qt::SquareCap;
+        case LineCap::Round:
+        case LineCap::Triangle:
+            return Qt::RoundCap;
     }
     return Qt::FlatCap;
 }
 
 Qt::PenJoinStyle ToQtJoin(LineJoin join) {
     switch (join) {
-    case LineJoin::Miter: return Qt::MiterJoin;
-    case LineJoin::Bevel: return Qt::BevelJoin;
-    case LineJoin::Round: return Qt::RoundJoin;
-    case LineJoin::MiterClipped: return Qt::SvgMiterJoin;
+        case LineJoin::Miter:
+            return Qt::MiterJoin;
+        case LineJoin::Bevel:
+            return Qt::BevelJoin;
+        case LineJoin::Round:
+            return Qt::RoundJoin;
+        case LineJoin::MiterClipped:
+            return Qt::SvgMiterJoin;
     }
     return Qt::MiterJoin;
 }
@@ -35,10 +42,13 @@ QColor FromArgb(std::uint32_t argb) {
     return QColor((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF, (argb >> 24) & 0xFF);
 }
 
-QColor FromColorRef(std::uint32_t bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
+QColor FromColorRef(std::uint32_t bgr) {
+    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+}
 
 std::uint32_t ToColorRef(const QColor& colour) {
-    return static_cast<std::uint32_t>(colour.red()) | (static_cast<std::uint32_t>(colour.green()) << 8) |
+    return static_cast<std::uint32_t>(colour.red()) |
+           (static_cast<std::uint32_t>(colour.green()) << 8) |
            (static_cast<std::uint32_t>(colour.blue()) << 16);
 }
 

@@ -14,10 +14,11 @@ TEST(Painting, ConvertsPenVocabulary) {
                                                         {LineCap::Round, Qt::RoundCap},
                                                         {LineCap::Triangle, Qt::RoundCap}};
     for (auto [cap, qt] : caps) EXPECT_EQ(ToQtCap(cap), qt);
-    const std::pair<LineJoin, Qt::PenJoinStyle> joins[] = {{LineJoin::Miter, Qt::MiterJoin},
-                                                           {LineJoin::Bevel, Qt::BevelJoin},
-                                                           {LineJoin::Round, Qt::RoundJoin},
-                                                           {LineJoin::MiterClipped, Qt::SvgMiterJoin}};
+    const std::pair<LineJoin, Qt::PenJoinStyle> joins[] = {
+        {LineJoin::Miter, Qt::MiterJoin},
+        {LineJoin::Bevel, Qt::BevelJoin},
+        {LineJoin::Round, Qt::RoundJoin},
+        {LineJoin::MiterClipped, Qt::SvgMiterJoin}};
     for (auto [join, qt] : joins) EXPECT_EQ(ToQtJoin(join), qt);
     const QPen pen = MakePen(Qt::red, 2.5, LineCap::Round, LineJoin::Bevel);
     EXPECT_EQ(pen.widthF(), 2.5);

@@ -5,7 +5,7 @@ namespace platform {
 namespace {
 
 class ScriptedMessageBoxes : public MessageBoxService {
-public:
+  public:
     explicit ScriptedMessageBoxes(ScriptedDialogs* owner) : owner_(owner) {}
     MessageAnswer Show(QWidget*, const QString& text, const QString& caption, MessageIcon icon,
                        MessageButtons buttons) override {
@@ -16,12 +16,12 @@ public:
         return answer;
     }
 
-private:
+  private:
     ScriptedDialogs* owner_;
 };
 
 class ScriptedFileDialogs : public FileDialogService {
-public:
+  public:
     explicit ScriptedFileDialogs(ScriptedDialogs* owner) : owner_(owner) {}
     std::optional<QString> OpenFileName(QWidget*, const FileDialogRequest& r) override {
         return Answer(false, r);
@@ -30,7 +30,7 @@ public:
         return Answer(true, r);
     }
 
-private:
+  private:
     std::optional<QString> Answer(bool save, const FileDialogRequest& r) {
         owner_->fileQuestions.push_back({save, r});
         if (owner_->fileAnswers.empty()) return std::nullopt;
@@ -42,7 +42,7 @@ private:
 };
 
 class ScriptedPrintDialogs : public PrintDialogService {
-public:
+  public:
     explicit ScriptedPrintDialogs(ScriptedDialogs* owner) : owner_(owner) {}
     bool ChoosePrinter(QWidget*, QPrinter*) override {
         ++owner_->printQuestions;
@@ -52,7 +52,7 @@ public:
         return answer;
     }
 
-private:
+  private:
     ScriptedDialogs* owner_;
 };
 

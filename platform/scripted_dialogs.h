@@ -12,7 +12,7 @@ namespace platform {
 // queue, without a window or a modal loop. While an object lives it is the
 // program's dialog service; the previous services come back when it dies.
 class ScriptedDialogs {
-public:
+  public:
     struct Message {
         QString text;
         QString caption;
@@ -43,7 +43,7 @@ public:
     std::deque<std::optional<QString>> fileAnswers;
     std::deque<bool> printAnswers;
 
-private:
+  private:
     std::unique_ptr<MessageBoxService> oldMessages_;
     std::unique_ptr<FileDialogService> oldFiles_;
     std::unique_ptr<PrintDialogService> oldPrint_;

@@ -10,7 +10,7 @@
 // upper tail of the noncentral one beyond it. The effect of the generic test
 // is lambda itself, so the sample size plays no part in it.
 class PowerChi : public PowerAnalysis {
-public:
+  public:
     // Creates the owned chi-square distribution (central, scale 1); the df
     // and every other input then get the standard values.
     explicit PowerChi(double df = 1.0, double noncentrality = 0.0);
@@ -33,12 +33,14 @@ public:
     void BuildOutputList(AnalysisType type, PropertyList* outputs) override {
         BuildGenericOutputList(type, outputs);
     }
-    void GetOutputs(AnalysisType type, PropertyList* outputs) override { GetGenericOutputs(type, outputs); }
+    void GetOutputs(AnalysisType type, PropertyList* outputs) override {
+        GetGenericOutputs(type, outputs);
+    }
     bool CheckEffectSize(int, double lambda) override;
 
     virtual double GetDf() { return df; }
 
-protected:
+  protected:
     // The df, in the member and in the distribution.
     void SetDf(double value);
     // Everything a clone carries, the distribution's parameters included, so

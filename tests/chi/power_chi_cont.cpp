@@ -14,7 +14,9 @@ constexpr int kMaxSampleSize = 2147483646;
 
 }  // namespace
 
-PowerChiCont::PowerChiCont() { PowerChiCont::SetStandardValues(); }
+PowerChiCont::PowerChiCont() {
+    PowerChiCont::SetStandardValues();
+}
 
 void PowerChiCont::SetStandardValues() {
     SetDf(5.0);
@@ -31,7 +33,9 @@ PowerAnalysis* PowerChiCont::Clone() {
     return copy;
 }
 
-double PowerChiCont::EffectFromNoncentrality(double lambda) { return std::sqrt(lambda / sampleSize); }
+double PowerChiCont::EffectFromNoncentrality(double lambda) {
+    return std::sqrt(lambda / sampleSize);
+}
 
 bool PowerChiCont::CheckSampleSize(int, double n) {
     ClearMessage();
@@ -47,8 +51,9 @@ bool PowerChiCont::CheckEffectSize(int type, double w) {
 void PowerChiCont::BuildInputList(AnalysisType type, PropertyList* inputs) {
     inputs->Clear();
     AddGivenInputs(*this, type, inputs, [&] {
-        AddEffectSizeInput(inputs, kEffectSizeWId, GetTestId(),
-                           "Effect size conventions\nw = .10 - small\nw = .30 - medium\nw = .50 - large", true);
+        AddEffectSizeInput(
+            inputs, kEffectSizeWId, GetTestId(),
+            "Effect size conventions\nw = .10 - small\nw = .30 - medium\nw = .50 - large", true);
     });
     if (GivenInputsOf(type).sampleSize) AddSampleSizeInput(inputs, kTotalSampleSizeId);
     AddDfInput(inputs, false);

@@ -8,14 +8,16 @@
 // Cohen's effect size w: the statistic follows the noncentral chi-square
 // distribution with the given df and noncentrality lambda = w^2 N.
 class PowerChiCont : public PowerChi {
-public:
+  public:
     PowerChiCont();
 
     PowerAnalysis* Clone() override;
 
     double EffectFromNoncentrality(double lambda) override;
     double NoncentralityFromEffect(double w) override { return w * w * sampleSize; }
-    double SampleSizeFromNoncentrality(double lambda) override { return lambda / (effectSize * effectSize); }
+    double SampleSizeFromNoncentrality(double lambda) override {
+        return lambda / (effectSize * effectSize);
+    }
     void BracketSampleSize() override { BracketSampleSizeFrom(1.0, 100.0); }
     void BracketEffectSize() override { BracketSampleSizeFrom(1e-6, 0.5); }
 
@@ -32,7 +34,9 @@ public:
     void BuildOutputList(AnalysisType type, PropertyList* outputs) override {
         PowerAnalysis::BuildOutputList(type, outputs);
     }
-    void GetOutputs(AnalysisType type, PropertyList* outputs) override { PowerAnalysis::GetOutputs(type, outputs); }
+    void GetOutputs(AnalysisType type, PropertyList* outputs) override {
+        PowerAnalysis::GetOutputs(type, outputs);
+    }
     bool CheckSampleSize(int, double n) override;
     // A priori needs w above zero; the other types admit w = 0.
     bool CheckEffectSize(int type, double w) override;

@@ -71,7 +71,8 @@ TEST(GoodnessOfFit, RefusedInputsNameTheirRow) {
         const char* message;
     };
     const char* const kDfMessage = "Degrees of Freedom must be greater or equal one.";
-    const char* const kSizeMessage = "Total sample size is outside the admissible range (1, 2147483646)";
+    const char* const kSizeMessage =
+        "Total sample size is outside the admissible range (1, 2147483646)";
     const Case cases[] = {
         {kPostHoc, {{"df", "0.5"}, {"w", "-1"}}, kDf, kDfMessage},
         {kAPriori, {{"df", "0.999"}}, kDf, kDfMessage},
@@ -81,8 +82,14 @@ TEST(GoodnessOfFit, RefusedInputsNameTheirRow) {
         {kSensitivity, {{"N", "0"}}, kTotal, kSizeMessage},
         {kPostHoc, {{"N", "2147483647"}}, kTotal, kSizeMessage},
         {kCompromise, {{"N", "0"}, {"q", "1000"}}, kTotal, kSizeMessage},
-        {kCompromise, {{"q", "1000"}}, kRatio, "$\\beta$/$\\alpha$ ratio is outside the admissible range (0.01, 100)"},
-        {kAPriori, {{"alpha", "0.5"}, {"power", "0.4"}}, kPower, "Power must be greater than or equal to alpha."},
+        {kCompromise,
+         {{"q", "1000"}},
+         kRatio,
+         "$\\beta$/$\\alpha$ ratio is outside the admissible range (0.01, 100)"},
+        {kAPriori,
+         {{"alpha", "0.5"}, {"power", "0.4"}},
+         kPower,
+         "Power must be greater than or equal to alpha."},
         // Accepted at the edges.
         {kAPriori, {{"df", "1"}}, nullptr, ""},
         {kAPriori, {{"w", "0.000001"}, {"power", "0.5"}}, nullptr, ""},
@@ -114,7 +121,8 @@ TEST(GoodnessOfFit, APrioriTotalIsTheSmallestSufficientN) {
                                     {{"w", w}, {"df", df}, {"alpha", "0.05"}, {"power", "0.8"}});
             ASSERT_EQ(result->status, kCalculateDone) << result->message;
             const double n = OutputValue(result->outputs, kTotal);
-            const std::string context = std::string("w ") + w + " df " + df + " N " + std::to_string(n);
+            const std::string context =
+                std::string("w ") + w + " df " + df + " N " + std::to_string(n);
             EXPECT_EQ(n, std::floor(n)) << context;
             EXPECT_GE(n, 1.0) << context;
             EXPECT_GE(OutputValue(result->outputs, kActualPower), 0.8) << context;

@@ -63,10 +63,14 @@ TEST(GenericChiSquareTest, RefusedInputsNameTheirRowAndChangeNothing) {
         const char* message;
     };
     const char* const kLambdaMessage = "Noncentrality parameter $\\lambda$ must be non-negative.";
-    const char* const kRatioMessage = "$\\beta$/$\\alpha$ ratio is outside the admissible range (0.01, 100)";
+    const char* const kRatioMessage =
+        "$\\beta$/$\\alpha$ ratio is outside the admissible range (0.01, 100)";
     const Case cases[] = {
         // The df come first, whatever else is wrong.
-        {kPostHoc, {{"df", "0"}, {"lambda", "-1"}}, kDf, "Degrees of Freedom must be greater 1e-06."},
+        {kPostHoc,
+         {{"df", "0"}, {"lambda", "-1"}},
+         kDf,
+         "Degrees of Freedom must be greater 1e-06."},
         {kSensitivity, {{"df", "9e-7"}}, kDf, "Degrees of Freedom must be greater 1e-06."},
         {kPostHoc, {{"lambda", "-1"}, {"alpha", "2"}}, kLambda, kLambdaMessage},
         {kCriterion, {{"lambda", "-1"}}, kLambda, kLambdaMessage},
@@ -74,7 +78,10 @@ TEST(GenericChiSquareTest, RefusedInputsNameTheirRowAndChangeNothing) {
         {kCompromise, {{"q", "0.0099"}}, kRatio, kRatioMessage},
         {kPostHoc, {{"alpha", "0"}}, kAlpha, "Alpha is outside the admissible range (1e-07, 1)."},
         {kCriterion, {{"power", "1"}}, kPower, "Power is outside the admissible range (1e-07, 1)."},
-        {kSensitivity, {{"alpha", "0.2"}, {"power", "0.1"}}, kPower, "Power must be greater than or equal to alpha."},
+        {kSensitivity,
+         {{"alpha", "0.2"}, {"power", "0.1"}},
+         kPower,
+         "Power must be greater than or equal to alpha."},
         // The edges of the admissible ranges.
         // At df 1e-6 the critical value is a double only for alpha up to about
         // 3.5e-4; beyond that the calculation ends as a numerical failure.

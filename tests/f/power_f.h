@@ -11,10 +11,11 @@
 // one beyond it. The effect of the generic test is lambda itself, so the
 // sample size plays no part in it.
 class PowerF : public PowerAnalysis {
-public:
+  public:
     // Creates the owned F distribution with the given noncentrality; the
     // degrees of freedom and every other input then get the standard values.
-    explicit PowerF(double numeratorDf = 10.0, double denominatorDf = 20.0, double noncentrality = 0.0);
+    explicit PowerF(double numeratorDf = 10.0, double denominatorDf = 20.0,
+                    double noncentrality = 0.0);
 
     PowerAnalysis* Clone() override;
     double ComputePower(double effect, double alpha, double n) override;
@@ -35,7 +36,9 @@ public:
     void BuildOutputList(AnalysisType type, PropertyList* outputs) override {
         BuildGenericOutputList(type, outputs);
     }
-    void GetOutputs(AnalysisType type, PropertyList* outputs) override { GetGenericOutputs(type, outputs); }
+    void GetOutputs(AnalysisType type, PropertyList* outputs) override {
+        GetGenericOutputs(type, outputs);
+    }
     bool CheckEffectSize(int, double lambda) override;
 
     // Recomputes the df members and the distribution's df from the design
@@ -44,7 +47,7 @@ public:
     virtual double GetNumeratorDf() { return numeratorDf; }
     virtual double GetDenominatorDf() { return denominatorDf; }
 
-protected:
+  protected:
     // Both df, in the members and in the distribution.
     void SetDf(double numerator, double denominator);
     // Everything a clone carries, the distribution's parameters included, so

@@ -36,7 +36,9 @@ PowerAnalysis* PowerFAnovaGlobal::Clone() {
     return copy;
 }
 
-double PowerFAnovaGlobal::EffectFromNoncentrality(double lambda) { return std::sqrt(lambda / sampleSize); }
+double PowerFAnovaGlobal::EffectFromNoncentrality(double lambda) {
+    return std::sqrt(lambda / sampleSize);
+}
 
 double PowerFAnovaGlobal::RoundSampleSize(double n) {
     // Whole groups, ignoring the solver's noise below 1e-10 as the base does.
@@ -49,10 +51,13 @@ void PowerFAnovaGlobal::SetGroups(double k) {
     distribution->SetParam(1, numeratorDf);
 }
 
-void PowerFAnovaGlobal::UpdateDf() { SetDf(groupCount - 1.0, sampleSize - groupCount); }
+void PowerFAnovaGlobal::UpdateDf() {
+    SetDf(groupCount - 1.0, sampleSize - groupCount);
+}
 
 bool PowerFAnovaGlobal::CheckSampleSize(int, double n) {
-    return CheckSampleSizeAboveGroups(static_cast<int>(TruncateToLong(n)), static_cast<int>(TruncateToLong(groupCount)));
+    return CheckSampleSizeAboveGroups(static_cast<int>(TruncateToLong(n)),
+                                      static_cast<int>(TruncateToLong(groupCount)));
 }
 
 bool PowerFAnovaGlobal::CheckEffectSize(int zeroAllowed, double f) {
@@ -62,8 +67,9 @@ bool PowerFAnovaGlobal::CheckEffectSize(int zeroAllowed, double f) {
 void PowerFAnovaGlobal::BuildInputList(AnalysisType type, PropertyList* inputs) {
     inputs->Clear();
     AddGivenInputs(*this, type, inputs, [&] {
-        AddEffectSizeInput(inputs, kEffectSizeFId, GetTestId(),
-                           "Effect size conventions\nf = .10 - small\nf = .25 - medium\nf = .40 - large", true);
+        AddEffectSizeInput(
+            inputs, kEffectSizeFId, GetTestId(),
+            "Effect size conventions\nf = .10 - small\nf = .25 - medium\nf = .40 - large", true);
     });
     if (GivenInputsOf(type).sampleSize) AddSampleSizeInput(inputs, kTotalSampleSizeId);
     AddCountInput(inputs, kGroupsId);
@@ -81,7 +87,9 @@ CalculateStatus PowerFAnovaGlobal::Calculate(AnalysisType type, PropertyList* in
     auto readN = [&] { n = static_cast<int>(ReadCount(inputs, &nRow, kTotalSampleSizeId)); };
     // Every type but A priori takes a given N, which need not split into
     // equal groups: the analysis then rests on the average group size.
-    auto done = [&] { return CheckSampleSizeMultipleOfGroups(n, k) ? kCalculateDone : kCalculateDoneWithNote; };
+    auto done = [&] {
+        return CheckSampleSizeMultipleOfGroups(n, k) ? kCalculateDone : kCalculateDoneWithNote;
+    };
 
     switch (type) {
         case kAPriori:

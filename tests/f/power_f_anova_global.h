@@ -9,15 +9,19 @@
 // lambda = f^2 N. The A priori total is a multiple of k; any other given
 // total that is not one is used as it is, with a note.
 class PowerFAnovaGlobal : public PowerF {
-public:
+  public:
     PowerFAnovaGlobal();
 
     PowerAnalysis* Clone() override;
 
     double EffectFromNoncentrality(double lambda) override;
     double NoncentralityFromEffect(double f) override { return f * f * sampleSize; }
-    double SampleSizeFromNoncentrality(double lambda) override { return lambda / (effectSize * effectSize); }
-    void BracketSampleSize() override { BracketSampleSizeFrom(groupCount + 1.0, groupCount + 100.0); }
+    double SampleSizeFromNoncentrality(double lambda) override {
+        return lambda / (effectSize * effectSize);
+    }
+    void BracketSampleSize() override {
+        BracketSampleSizeFrom(groupCount + 1.0, groupCount + 100.0);
+    }
     void BracketEffectSize() override { BracketSampleSizeFrom(1e-6, 0.3); }
     // Up to the next multiple of k.
     double RoundSampleSize(double n) override;
@@ -35,7 +39,9 @@ public:
     void BuildOutputList(AnalysisType type, PropertyList* outputs) override {
         PowerAnalysis::BuildOutputList(type, outputs);
     }
-    void GetOutputs(AnalysisType type, PropertyList* outputs) override { PowerAnalysis::GetOutputs(type, outputs); }
+    void GetOutputs(AnalysisType type, PropertyList* outputs) override {
+        PowerAnalysis::GetOutputs(type, outputs);
+    }
     bool CheckSampleSize(int, double n) override;
     // With the flag set f = 0 is admissible (every type but A priori).
     bool CheckEffectSize(int zeroAllowed, double f) override;

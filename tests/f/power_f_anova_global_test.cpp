@@ -90,9 +90,18 @@ TEST(AnovaOneWay, RefusedInputsNameTheirRow) {
         {kCriterion, {{"k", "3"}, {"N", "3"}}, kTotal, kAboveGroups},
         // N before the ratio in a Compromise.
         {kCompromise, {{"k", "3"}, {"N", "3"}, {"q", "1000"}}, kTotal, kAboveGroups},
-        {kCompromise, {{"q", "1000"}}, kRatio, "$\\beta$/$\\alpha$ ratio is outside the admissible range (0.01, 100)"},
-        {kAPriori, {{"alpha", "0.5"}, {"power", "0.4"}}, kPower, "Power must be greater than or equal to alpha."},
-        {kSensitivity, {{"power", "0"}}, kPower, "Power is outside the admissible range (1e-07, 1)."},
+        {kCompromise,
+         {{"q", "1000"}},
+         kRatio,
+         "$\\beta$/$\\alpha$ ratio is outside the admissible range (0.01, 100)"},
+        {kAPriori,
+         {{"alpha", "0.5"}, {"power", "0.4"}},
+         kPower,
+         "Power must be greater than or equal to alpha."},
+        {kSensitivity,
+         {{"power", "0"}},
+         kPower,
+         "Power is outside the admissible range (1e-07, 1)."},
     };
     for (const Case& c : cases) {
         PowerFAnovaGlobal test;
@@ -109,7 +118,8 @@ TEST(AnovaOneWay, RefusedInputsNameTheirRow) {
 // is, with a note; every type with a given total gives it.
 TEST(AnovaOneWay, TotalThatIsNoMultipleOfTheGroupsGivesANote) {
     const char* const kNote =
-        "The total sample size (50) is not a multiple of\nthe number of groups (3). The analysis was \n"
+        "The total sample size (50) is not a multiple of\nthe number of groups (3). The analysis "
+        "was \n"
         "based on the average group size.";
     for (AnalysisType type : {kSensitivity, kPostHoc, kCriterion, kCompromise}) {
         PowerFAnovaGlobal test;

@@ -50,7 +50,9 @@ TEST(GenericFTest, InputAndOutputRows) {
     const Case cases[] = {
         {kPostHoc, {kLambda, kAlpha, kNumeratorDf, kDenominatorDf}, {kCriticalF, kBeta, kPower}},
         {kCriterion, {kLambda, kPower, kNumeratorDf, kDenominatorDf}, {kCriticalF, kAlpha}},
-        {kCompromise, {kLambda, kRatio, kNumeratorDf, kDenominatorDf}, {kCriticalF, kAlpha, kBeta, kPower}},
+        {kCompromise,
+         {kLambda, kRatio, kNumeratorDf, kDenominatorDf},
+         {kCriticalF, kAlpha, kBeta, kPower}},
         {kSensitivity, {kAlpha, kPower, kNumeratorDf, kDenominatorDf}, {kCriticalF, kLambda}},
     };
     for (const Case& c : cases) {
@@ -77,7 +79,8 @@ TEST(GenericFTest, RefusedInputsNameTheirRowAndChangeNothing) {
     };
     const char* const kLambdaMessage = "Noncentrality parameter $\\lambda$ must be non-negative.";
     const char* const kDfMessage = "Degrees of Freedom must be greater or equal one.";
-    const char* const kRatioMessage = "$\\beta$/$\\alpha$ ratio is outside the admissible range (0.01, 100)";
+    const char* const kRatioMessage =
+        "$\\beta$/$\\alpha$ ratio is outside the admissible range (0.01, 100)";
     const Case cases[] = {
         {kPostHoc, {{"lambda", "-1"}}, kLambda, kLambdaMessage},
         {kCriterion, {{"lambda", "-0.5"}}, kLambda, kLambdaMessage},
@@ -87,9 +90,13 @@ TEST(GenericFTest, RefusedInputsNameTheirRowAndChangeNothing) {
         {kCompromise, {{"df1", "0.5"}, {"q", "0.001"}}, kNumeratorDf, kDfMessage},
         {kCompromise, {{"q", "0.0099"}}, kRatio, kRatioMessage},
         {kCompromise, {{"q", "100.01"}}, kRatio, kRatioMessage},
-        {kSensitivity, {{"alpha", "0.05"}, {"power", "0.04"}}, kPower,
+        {kSensitivity,
+         {{"alpha", "0.05"}, {"power", "0.04"}},
+         kPower,
          "Power must be greater than or equal to alpha."},
-        {kSensitivity, {{"alpha", "0"}, {"power", "0.04"}}, kAlpha,
+        {kSensitivity,
+         {{"alpha", "0"}, {"power", "0.04"}},
+         kAlpha,
          "Alpha is outside the admissible range (1e-07, 1)."},
         {kPostHoc, {{"alpha", "1"}}, kAlpha, "Alpha is outside the admissible range (1e-07, 1)."},
         {kCriterion, {{"power", "1"}}, kPower, "Power is outside the admissible range (1e-07, 1)."},

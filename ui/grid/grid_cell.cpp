@@ -1,33 +1,41 @@
 #include "ui/grid/grid_cell.h"
 
-#include "ui/grid/grid_ctrl.h"
-#include "ui/grid/grid_paint.h"
-#include "ui/grid/in_place_edit.h"
-
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGuiApplication>
-#include <QPainter>
 #include <QPaintDevice>
+#include <QPainter>
+
+#include "ui/grid/grid_ctrl.h"
+#include "ui/grid/grid_paint.h"
+#include "ui/grid/in_place_edit.h"
 
 namespace {
 
 Qt::Alignment AlignmentOf(unsigned format) {
     Qt::Alignment align;
-    if (format & kFmtRight) align |= Qt::AlignRight;
-    else if (format & kFmtCenter) align |= Qt::AlignHCenter;
-    else align |= Qt::AlignLeft;
+    if (format & kFmtRight)
+        align |= Qt::AlignRight;
+    else if (format & kFmtCenter)
+        align |= Qt::AlignHCenter;
+    else
+        align |= Qt::AlignLeft;
     if (format & kFmtSingleLine) {
-        if (format & kFmtBottom) align |= Qt::AlignBottom;
-        else if (format & kFmtVCenter) align |= Qt::AlignVCenter;
-        else align |= Qt::AlignTop;
+        if (format & kFmtBottom)
+            align |= Qt::AlignBottom;
+        else if (format & kFmtVCenter)
+            align |= Qt::AlignVCenter;
+        else
+            align |= Qt::AlignTop;
     } else {
         align |= Qt::AlignTop;
     }
     return align;
 }
 
-bool WordBreaks(unsigned format) { return (format & kFmtWordBreak) && !(format & kFmtSingleLine); }
+bool WordBreaks(unsigned format) {
+    return (format & kFmtWordBreak) && !(format & kFmtSingleLine);
+}
 
 // Draws `text` in the classic rectangle `box` with a cell format.
 void DrawCellText(QPainter& painter, const QRect& box, const QString& text, unsigned format) {
@@ -93,7 +101,9 @@ bool CGridCellBase::OnSetCursor() {
     return true;
 }
 
-bool CGridCellBase::Edit(int, int, QRect, QPoint, int, unsigned) { return false; }
+bool CGridCellBase::Edit(int, int, QRect, QPoint, int, unsigned) {
+    return false;
+}
 
 bool CGridCellBase::Draw(QPainter& painter, int row, int col, QRect rect, bool eraseBkgnd) {
     CGridCtrl* grid = GetGrid();
@@ -132,7 +142,8 @@ bool CGridCellBase::Draw(QPainter& painter, int row, int col, QRect rect, bool e
         rect.setRight(rect.right() - 1);
         rect.setBottom(rect.bottom() - 1);
     } else {
-        const QRect widened(QPoint(rect.left(), rect.top()), QPoint(rect.right() + 1, rect.bottom() + 1));
+        const QRect widened(QPoint(rect.left(), rect.top()),
+                            QPoint(rect.right() + 1, rect.bottom() + 1));
         if (IsSelected()) {
             gridpaint::Fill(painter, widened, grid->SysColor(CGridCtrl::kSysHighlight));
             textClr = grid->SysColor(CGridCtrl::kSysHighlightText);
@@ -143,16 +154,22 @@ bool CGridCellBase::Draw(QPainter& painter, int row, int col, QRect rect, bool e
 
     if (IsFixed() && gridLines) {
         const CCellID focus = grid->GetFocusCell();
-        if (grid->GetTrackFocusCell() && grid->IsValid(focus) && (focus.row == row || focus.col == col)) {
+        if (grid->GetTrackFocusCell() && grid->IsValid(focus) &&
+            (focus.row == row || focus.col == col)) {
             // Sunken: shadow above and left, light below and right.
-            const QRect edge(QPoint(rect.left(), rect.top()), QPoint(rect.right() + 1, rect.bottom() + 1));
+            const QRect edge(QPoint(rect.left(), rect.top()),
+                             QPoint(rect.right() + 1, rect.bottom() + 1));
             const QColor shadow = grid->SysColor(CGridCtrl::kSys3DShadow);
             const QColor light = grid->SysColor(CGridCtrl::kSys3DHighlight);
             gridpaint::Fill(painter, edge.left(), edge.top(), edge.right(), edge.top() + 1, shadow);
-            gridpaint::Fill(painter, edge.left(), edge.top(), edge.left() + 1, edge.bottom(), shadow);
-            gridpaint::Fill(painter, edge.left(), edge.bottom() - 1, edge.right(), edge.bottom(), light);
-            gridpaint::Fill(painter, edge.right() - 1, edge.top(), edge.right(), edge.bottom(), light);
-            rect = QRect(QPoint(rect.left() + 1, rect.top() + 1), QPoint(rect.right(), rect.bottom()));
+            gridpaint::Fill(painter, edge.left(), edge.top(), edge.left() + 1, edge.bottom(),
+                            shadow);
+            gridpaint::Fill(painter, edge.left(), edge.bottom() - 1, edge.right(), edge.bottom(),
+                            light);
+            gridpaint::Fill(painter, edge.right() - 1, edge.top(), edge.right(), edge.bottom(),
+                            light);
+            rect =
+                QRect(QPoint(rect.left() + 1, rect.top() + 1), QPoint(rect.right(), rect.bottom()));
         } else {
             const QColor light = grid->SysColor(CGridCtrl::kSys3DHighlight);
             const QColor dark = grid->SysColor(CGridCtrl::kSys3DDkShadow);
@@ -211,7 +228,8 @@ bool CGridCellBase::Draw(QPainter& painter, int row, int col, QRect rect, bool e
 
 bool CGridCellBase::GetTextRect(QRect& rect) {
     const QSize image = ImageSize(GetGrid(), GetImage());
-    if (image.isValid()) rect.setLeft(rect.left() + image.width() + 1 + static_cast<int>(GetMargin()));
+    if (image.isValid())
+        rect.setLeft(rect.left() + image.width() + 1 + static_cast<int>(GetMargin()));
     return true;
 }
 
@@ -225,8 +243,9 @@ QSize CGridCellBase::GetTextExtent(const QString& text, QPainter*) {
         int widest = 0;
         for (const QString& line : text.split(QLatin1Char('\n')))
             widest = std::max(widest, metrics.horizontalAdvance(line));
-        const QRect box = metrics.boundingRect(QRect(0, 0, widest + 1, 1 << 20),
-                                               static_cast<int>(AlignmentOf(format)) | Qt::TextWordWrap, text);
+        const QRect box =
+            metrics.boundingRect(QRect(0, 0, widest + 1, 1 << 20),
+                                 static_cast<int>(AlignmentOf(format)) | Qt::TextWordWrap, text);
         size = QSize(widest, box.height());
     } else {
         size = QSize(metrics.horizontalAdvance(text), metrics.height());
@@ -257,11 +276,15 @@ bool CGridCellBase::PrintCell(QPainter& painter, int, int, QRect rect) {
             return false;
         }
         QColor back;
-        if (IsFixed()) back = GetBackClr().isValid() ? GetBackClr() : def->GetBackClr();
-        else if (GetBackClr().isValid() && GetBackClr() != def->GetBackClr()) back = GetBackClr();
-        textClr = GetBackClr().isValid() && GetTextClr().isValid() ? GetTextClr() : def->GetTextClr();
+        if (IsFixed())
+            back = GetBackClr().isValid() ? GetBackClr() : def->GetBackClr();
+        else if (GetBackClr().isValid() && GetBackClr() != def->GetBackClr())
+            back = GetBackClr();
+        textClr =
+            GetBackClr().isValid() && GetTextClr().isValid() ? GetTextClr() : def->GetTextClr();
         if (back.isValid())
-            gridpaint::Fill(painter, rect.left(), rect.top(), rect.right() + 1, rect.bottom() + 1, back);
+            gridpaint::Fill(painter, rect.left(), rect.top(), rect.right() + 1, rect.bottom() + 1,
+                            back);
     }
     painter.setPen(textClr);
     painter.setFont(DrawingFont());
@@ -299,8 +322,10 @@ void CGridCell::SetFont(const QFont* font) {
         font_.reset();
         return;
     }
-    if (!font_) font_ = std::make_unique<QFont>(*font);
-    else *font_ = *font;
+    if (!font_)
+        font_ = std::make_unique<QFont>(*font);
+    else
+        *font_ = *font;
 }
 
 unsigned CGridCell::GetFormat() const {
@@ -342,7 +367,7 @@ bool CGridCell::Edit(int row, int col, QRect rect, QPoint, int controlId, unsign
     }
     if (!GetGrid()) return false;
     const unsigned format = GetFormat();
-    const Qt::Alignment align = (format & kFmtRight) ? Qt::AlignRight
+    const Qt::Alignment align = (format & kFmtRight)    ? Qt::AlignRight
                                 : (format & kFmtCenter) ? Qt::AlignHCenter
                                                         : Qt::AlignLeft;
     editing_ = true;

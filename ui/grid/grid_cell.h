@@ -1,7 +1,5 @@
 #pragma once
 
-#include "ui/grid/grid_types.h"
-
 #include <QFont>
 #include <QPoint>
 #include <QPointer>
@@ -9,9 +7,10 @@
 #include <QSize>
 #include <QString>
 #include <QWidget>
-
 #include <cstdint>
 #include <memory>
+
+#include "ui/grid/grid_types.h"
 
 class QPainter;
 class CGridDefaultCell;
@@ -20,7 +19,7 @@ class CGridDefaultCell;
 // Colours left invalid (QColor()) and a format or margin of kUseDefault take
 // the value of the grid's default cell for the cell's position.
 class CGridCellBase {
-public:
+  public:
     CGridCellBase() = default;
     CGridCellBase(const CGridCellBase&) = delete;
     CGridCellBase& operator=(const CGridCellBase&) = delete;
@@ -93,17 +92,17 @@ public:
     virtual void OnDblClick(QPoint) {}
     virtual bool OnSetCursor();
 
-protected:
+  protected:
     // The font to draw with: the cell's own, or the default cell's.
     QFont DrawingFont() const;
 
-private:
+  private:
     unsigned state_ = 0;
 };
 
 // The ordinary cell with its own text, image, colours, font, format and margin.
 class CGridCell : public CGridCellBase {
-public:
+  public:
     CGridCell() = default;
     ~CGridCell() override;
 
@@ -136,12 +135,12 @@ public:
     void EndEdit() override;
     void OnEndEdit() override;
 
-protected:
+  protected:
     const QFont* OwnFont() const { return font_.get(); }
     void SetEditing(bool editing) { editing_ = editing; }
     void SetEditWnd(QWidget* editor) { editWnd_ = editor; }
 
-private:
+  private:
     QString text_;
     std::intptr_t data_ = 0;
     int image_ = -1;
@@ -158,7 +157,7 @@ private:
 // One of the four cells whose attributes the other cells fall back to; it also
 // holds the default row height and column width.
 class CGridDefaultCell : public CGridCell {
-public:
+  public:
     CGridDefaultCell();
 
     void SetData(std::intptr_t) override {}
@@ -175,7 +174,7 @@ public:
     void SetWidth(int width) { width_ = width; }
     void SetHeight(int height) { height_ = height; }
 
-private:
+  private:
     int width_ = 30;
     int height_ = 10;
     unsigned flags_ = 0;

@@ -1,9 +1,9 @@
 #include "ui/grid/grid_cell.h"
 
+#include <QFontMetrics>
+
 #include "ui/grid/grid_ctrl.h"
 #include "ui/grid/grid_test_support.h"
-
-#include <QFontMetrics>
 
 namespace {
 

@@ -1,8 +1,5 @@
 #include "ui/grid/grid_cell_types.h"
 
-#include "ui/grid/grid_ctrl.h"
-#include "ui/grid/grid_paint.h"
-
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QFocusEvent>
@@ -12,8 +9,10 @@
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionButton>
-
 #include <memory>
+
+#include "ui/grid/grid_ctrl.h"
+#include "ui/grid/grid_paint.h"
 
 // --- CGridCellCheck ------------------------------------------------------------
 
@@ -96,8 +95,8 @@ QSize CGridCellCombo::GetCellExtent(QPainter* painter) {
 bool CGridCellCombo::Edit(int row, int col, QRect rect, QPoint, int controlId, unsigned start) {
     if (IsEditing()) return true;
     SetEditing(true);
-    auto* list = new CInPlaceList(GetGrid(), rect, style_, controlId, row, col, GetTextClr(), GetBackClr(), options_,
-                                  GetText(), start);
+    auto* list = new CInPlaceList(GetGrid(), rect, style_, controlId, row, col, GetTextClr(),
+                                  GetBackClr(), options_, GetText(), start);
     SetEditWnd(list);
     return true;
 }
@@ -111,15 +110,15 @@ void CGridCellCombo::EndEdit() {
 namespace {
 
 bool IsListNavigationKey(int key) {
-    return key == Qt::Key_PageUp || key == Qt::Key_PageDown || key == Qt::Key_Left || key == Qt::Key_Up ||
-           key == Qt::Key_Right || key == Qt::Key_Down;
+    return key == Qt::Key_PageUp || key == Qt::Key_PageDown || key == Qt::Key_Left ||
+           key == Qt::Key_Up || key == Qt::Key_Right || key == Qt::Key_Down;
 }
 
 }  // namespace
 
-CInPlaceList::CInPlaceList(CGridCtrl* grid, const QRect& rect, unsigned style, int controlId, int row, int col,
-                           const QColor&, const QColor&, const QStringList& options, const QString& initialText,
-                           unsigned start)
+CInPlaceList::CInPlaceList(CGridCtrl* grid, const QRect& rect, unsigned style, int controlId,
+                           int row, int col, const QColor&, const QColor&,
+                           const QStringList& options, const QString& initialText, unsigned start)
     : QComboBox(grid ? grid->viewport() : nullptr),
       grid_(grid),
       controlId_(controlId),
@@ -129,7 +128,8 @@ CInPlaceList::CInPlaceList(CGridCtrl* grid, const QRect& rect, unsigned style, i
     setEditable(style != kComboDropDownList);
     setInsertPolicy(QComboBox::NoInsert);
     setMaxVisibleItems(4);
-    if (grid && grid->GetDefaultCell(false, false)->GetFont()) setFont(*grid->GetDefaultCell(false, false)->GetFont());
+    if (grid && grid->GetDefaultCell(false, false)->GetFont())
+        setFont(*grid->GetDefaultCell(false, false)->GetFont());
     addItems(options);
     setGeometry(gridpaint::ToPixels(rect));
     view()->setMinimumWidth(DropDownWidth());
@@ -150,8 +150,10 @@ CInPlaceList::~CInPlaceList() = default;
 int CInPlaceList::DropDownWidth() const {
     const QFontMetrics metrics(font());
     int widest = 0;
-    for (int i = 0; i < count(); ++i) widest = std::max(widest, metrics.horizontalAdvance(itemText(i)));
-    const int extent = grid_ ? grid_->ScrollBarExtent() : style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    for (int i = 0; i < count(); ++i)
+        widest = std::max(widest, metrics.horizontalAdvance(itemText(i)));
+    const int extent =
+        grid_ ? grid_->ScrollBarExtent() : style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     return std::min(200, widest + extent + metrics.horizontalAdvance(QStringLiteral("0")));
 }
 
@@ -172,7 +174,8 @@ bool CInPlaceList::HandleKey(QKeyEvent* e) {
         EndEdit();
         return true;
     }
-    if (key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Return || key == Qt::Key_Enter) {
+    if (key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Return ||
+        key == Qt::Key_Enter) {
         lastKey_ = (key == Qt::Key_Tab && (e->modifiers() & Qt::ShiftModifier)) ? Qt::Key_Backtab
                    : key == Qt::Key_Enter                                       ? Qt::Key_Return
                                                                                 : key;
@@ -186,13 +189,15 @@ bool CInPlaceList::HandleKey(QKeyEvent* e) {
 bool CInPlaceList::event(QEvent* e) {
     if (e->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(e);
-        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) && HandleKey(key)) return true;
+        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) && HandleKey(key))
+            return true;
     }
     return QComboBox::event(e);
 }
 
 bool CInPlaceList::eventFilter(QObject* watched, QEvent* e) {
-    if (watched == lineEdit() && e->type() == QEvent::KeyPress && HandleKey(static_cast<QKeyEvent*>(e)))
+    if (watched == lineEdit() && e->type() == QEvent::KeyPress &&
+        HandleKey(static_cast<QKeyEvent*>(e)))
         return true;
     return QComboBox::eventFilter(watched, e);
 }
@@ -213,8 +218,8 @@ void CInPlaceList::focusOutEvent(QFocusEvent* e) {
 void CInPlaceList::FocusLeft(QWidget* next) {
     // The pop-up list and the edit field are part of this editor: focus
     // moving to them is not the end of the edit.
-    if (next && (next == this || isAncestorOf(next) || view()->isAncestorOf(next) || next == view() ||
-                 (view()->window() && view()->window()->isAncestorOf(next))))
+    if (next && (next == this || isAncestorOf(next) || view()->isAncestorOf(next) ||
+                 next == view() || (view()->window() && view()->window()->isAncestorOf(next))))
         return;
     if (view()->isVisible()) return;
     EndEdit();
@@ -231,8 +236,10 @@ void CInPlaceList::EndEdit() {
     info.col = col_;
     info.mask = 5;
     // Esc, and a list closed without a choice, leave the cell's text as it was.
-    if (lastKey_ == Qt::Key_Escape || (!isEditable() && currentIndex() < 0)) info.text = initialText_;
-    else info.text = currentText();
+    if (lastKey_ == Qt::Key_Escape || (!isEditable() && currentIndex() < 0))
+        info.text = initialText_;
+    else
+        info.text = currentText();
     info.data = lastKey_;
     const bool hadFocus = hasFocus();
     if (view()->isVisible()) hidePopup();
@@ -255,15 +262,19 @@ CGridCellCallDialog::~CGridCellCallDialog() {
     }
 }
 
-bool CGridCellCallDialog::Edit(int row, int col, QRect rect, QPoint, int controlId, unsigned start) {
+bool CGridCellCallDialog::Edit(int row, int col, QRect rect, QPoint, int controlId,
+                               unsigned start) {
     if (IsEditing()) {
-        if (auto* editor = dynamic_cast<CInPlaceEdit*>(CGridCell::GetEditWnd())) editor->SendChar(start);
+        if (auto* editor = dynamic_cast<CInPlaceEdit*>(CGridCell::GetEditWnd()))
+            editor->SendChar(start);
         return true;
     }
     CGridCtrl* grid = GetGrid();
     if (!grid) return false;
-    const QRect buttonRect(QPoint(rect.right() - kInlineButtonWidth, rect.top()), QPoint(rect.right(), rect.bottom()));
-    const QRect editorRect(QPoint(rect.left(), rect.top()), QPoint(rect.right() - kInlineButtonWidth, rect.bottom()));
+    const QRect buttonRect(QPoint(rect.right() - kInlineButtonWidth, rect.top()),
+                           QPoint(rect.right(), rect.bottom()));
+    const QRect editorRect(QPoint(rect.left(), rect.top()),
+                           QPoint(rect.right() - kInlineButtonWidth, rect.bottom()));
     SetEditing(true);
     if (!button_) {
         button_ = new CInlineButton(grid->viewport());
@@ -274,13 +285,15 @@ bool CGridCellCallDialog::Edit(int row, int col, QRect rect, QPoint, int control
         QPointer<CGridCtrl> owner(grid);
         QObject::connect(button_, &QPushButton::clicked, button_, [owner, row0, col0] {
             if (!owner) return;
-            if (auto* cell = dynamic_cast<CGridCellCallDialog*>(owner->GetCell(row0, col0))) cell->OnButtonClicked();
+            if (auto* cell = dynamic_cast<CGridCellCallDialog*>(owner->GetCell(row0, col0)))
+                cell->OnButtonClicked();
         });
     }
     button_->setText(caption_);
     button_->setGeometry(gridpaint::ToPixels(buttonRect));
     button_->show();
-    auto* editor = new CInPlaceEdit(grid, editorRect, Qt::AlignLeft, controlId, row, col, GetText(), start);
+    auto* editor =
+        new CInPlaceEdit(grid, editorRect, Qt::AlignLeft, controlId, row, col, GetText(), start);
     editor->SetCompanion(button_);
     SetEditWnd(editor);
     return true;

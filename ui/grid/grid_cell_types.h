@@ -1,19 +1,18 @@
 #pragma once
 
-#include "ui/grid/grid_cell.h"
-#include "ui/grid/in_place_edit.h"
-
 #include <QComboBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QStringList>
-
 #include <functional>
 #include <memory>
 
+#include "ui/grid/grid_cell.h"
+#include "ui/grid/in_place_edit.h"
+
 // A cell with a check box before its text; a click inside the box toggles it.
 class CGridCellCheck : public CGridCell {
-public:
+  public:
     bool SetCheck(bool checked);
     bool GetCheck() const { return checked_; }
 
@@ -25,7 +24,7 @@ public:
     // The box in the grid's client coordinates, from the last drawing.
     QRect CheckBoxRect() const;
 
-private:
+  private:
     int BoxSide() const;
 
     bool checked_ = false;
@@ -38,7 +37,7 @@ enum : unsigned { kComboDropDown = 2, kComboDropDownList = 3 };
 
 // A cell edited with a drop-down list of options.
 class CGridCellCombo : public CGridCell {
-public:
+  public:
     void SetOptions(const QStringList& options) { options_ = options; }
     const QStringList& GetOptions() const { return options_; }
     void SetStyle(unsigned style) { style_ = style; }
@@ -51,7 +50,7 @@ public:
     bool Edit(int row, int col, QRect rect, QPoint point, int controlId, unsigned start) override;
     void EndEdit() override;
 
-private:
+  private:
     QStringList options_;
     unsigned style_ = kComboDropDown;
 };
@@ -60,9 +59,9 @@ private:
 // grid exactly once and then deletes itself; opening its own pop-up list does
 // not end the edit.
 class CInPlaceList : public QComboBox, public CGridEditorBase {
-public:
-    CInPlaceList(CGridCtrl* grid, const QRect& rect, unsigned style, int controlId, int row, int col,
-                 const QColor& textClr, const QColor& backClr, const QStringList& options,
+  public:
+    CInPlaceList(CGridCtrl* grid, const QRect& rect, unsigned style, int controlId, int row,
+                 int col, const QColor& textClr, const QColor& backClr, const QStringList& options,
                  const QString& initialText, unsigned start);
     ~CInPlaceList() override;
 
@@ -73,14 +72,14 @@ public:
     // digit, at most 200 pixels.
     int DropDownWidth() const;
 
-protected:
+  protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void showPopup() override;
 
-private:
+  private:
     bool HandleKey(QKeyEvent* event);
     void FocusLeft(QWidget* next);
 
@@ -95,14 +94,14 @@ private:
 
 // The small "..." push button at the right end of a call-dialog cell.
 class CInlineButton : public QPushButton {
-public:
+  public:
     explicit CInlineButton(QWidget* parent) : QPushButton(parent) {}
 };
 
 // A cell edited with the ordinary editor plus a button that calls a function
 // with a stored argument.
 class CGridCellCallDialog : public CGridCell {
-public:
+  public:
     ~CGridCellCallDialog() override;
 
     void SetButtonText(const QString& caption) { caption_ = caption; }
@@ -120,7 +119,7 @@ public:
     // What a click on the button does: commit the typed text, then call the function.
     void OnButtonClicked();
 
-private:
+  private:
     QString caption_;
     std::function<void(int)> function_;
     int argument_ = 0;

@@ -1,14 +1,13 @@
 #include "ui/grid/grid_ctrl.h"
 
-#include "ui/grid/in_place_edit.h"
-
 #include <QApplication>
 #include <QEvent>
 #include <QHideEvent>
 #include <QScrollBar>
-
 #include <algorithm>
 #include <new>
+
+#include "ui/grid/in_place_edit.h"
 
 CGridCtrl::CGridCtrl(int rows, int cols, int fixedRows, int fixedCols, QWidget* parent)
     : QAbstractScrollArea(parent), defaultCellClass_(CellClassOf<CGridCell>()) {
@@ -26,8 +25,8 @@ CGridCtrl::CGridCtrl(int rows, int cols, int fixedRows, int fixedCols, QWidget* 
     cellFixedColDefault_ = std::make_unique<CGridDefaultCell>();
     cellFixedRowDefault_ = std::make_unique<CGridDefaultCell>();
     cellFixedRowColDefault_ = std::make_unique<CGridDefaultCell>();
-    for (CGridDefaultCell* def :
-         {cellDefault_.get(), cellFixedColDefault_.get(), cellFixedRowDefault_.get(), cellFixedRowColDefault_.get()}) {
+    for (CGridDefaultCell* def : {cellDefault_.get(), cellFixedColDefault_.get(),
+                                  cellFixedRowDefault_.get(), cellFixedRowColDefault_.get()}) {
         def->SetGrid(this);
         def->SetTextClr(SysColor(kSysWindowText));
         def->SetBackClr(def == cellDefault_.get() ? SysColor(kSysWindow) : SysColor(kSys3DFace));
@@ -73,14 +72,22 @@ void CGridCtrl::PreSubclassWindow() {
 QColor CGridCtrl::SysColor(SysColour which) const {
     const QPalette& pal = palette();
     switch (which) {
-    case kSysWindow: return pal.color(QPalette::Base);
-    case kSysWindowText: return pal.color(QPalette::Text);
-    case kSys3DFace: return pal.color(QPalette::Button);
-    case kSys3DShadow: return pal.color(QPalette::Dark);
-    case kSys3DHighlight: return pal.color(QPalette::Light);
-    case kSys3DDkShadow: return pal.color(QPalette::Shadow);
-    case kSysHighlight: return pal.color(QPalette::Highlight);
-    case kSysHighlightText: return pal.color(QPalette::HighlightedText);
+        case kSysWindow:
+            return pal.color(QPalette::Base);
+        case kSysWindowText:
+            return pal.color(QPalette::Text);
+        case kSys3DFace:
+            return pal.color(QPalette::Button);
+        case kSys3DShadow:
+            return pal.color(QPalette::Dark);
+        case kSys3DHighlight:
+            return pal.color(QPalette::Light);
+        case kSys3DDkShadow:
+            return pal.color(QPalette::Shadow);
+        case kSysHighlight:
+            return pal.color(QPalette::Highlight);
+        case kSysHighlightText:
+            return pal.color(QPalette::HighlightedText);
     }
     return QColor();
 }
@@ -101,17 +108,19 @@ void CGridCtrl::hideEvent(QHideEvent* e) {
 void CGridCtrl::changeEvent(QEvent* e) {
     if (e->type() == QEvent::PaletteChange) {
         // Colours that still follow the old palette follow the new one.
-        for (CGridDefaultCell* def : {cellDefault_.get(), cellFixedRowDefault_.get(), cellFixedColDefault_.get(),
-                                      cellFixedRowColDefault_.get()}) {
+        for (CGridDefaultCell* def : {cellDefault_.get(), cellFixedRowDefault_.get(),
+                                      cellFixedColDefault_.get(), cellFixedRowColDefault_.get()}) {
             def->SetTextClr(SysColor(kSysWindowText));
-            if (def == cellDefault_.get()) def->SetBackClr(SysColor(kSysWindow));
-            else def->SetBackClr(SysColor(kSys3DFace));
+            if (def == cellDefault_.get())
+                def->SetBackClr(SysColor(kSysWindow));
+            else
+                def->SetBackClr(SysColor(kSys3DFace));
         }
         gridBkColour_ = SysColor(kSys3DShadow);
     } else if (e->type() == QEvent::FontChange) {
         const QFont f = font();
-        for (CGridDefaultCell* def : {cellDefault_.get(), cellFixedRowDefault_.get(), cellFixedColDefault_.get(),
-                                      cellFixedRowColDefault_.get()})
+        for (CGridDefaultCell* def : {cellDefault_.get(), cellFixedRowDefault_.get(),
+                                      cellFixedColDefault_.get(), cellFixedRowColDefault_.get()})
             def->SetFont(&f);
         if (allowDraw_) viewport()->update();
     }
@@ -194,7 +203,8 @@ bool CGridCtrl::SetColumnCount(int n) {
         if (!virtualMode_)
             for (int row = 0; row < rowCount_; ++row)
                 for (int col = oldCount; col < n; ++col)
-                    (*rows_[static_cast<size_t>(row)])[static_cast<size_t>(col)] = CreateCell(row, col);
+                    (*rows_[static_cast<size_t>(row)])[static_cast<size_t>(col)] =
+                        CreateCell(row, col);
     } catch (const std::bad_alloc&) {
         ok = false;
     }
@@ -230,7 +240,8 @@ bool CGridCtrl::SetFixedColumnCount(int n) {
                     if (row < fixedRows_) {
                         SetItemState(row, col, GetItemState(row, col) & ~kCellFixedCol);
                     } else {
-                        SetItemState(row, col, GetItemState(row, col) & ~(kCellFixed | kCellFixedCol));
+                        SetItemState(row, col,
+                                     GetItemState(row, col) & ~(kCellFixed | kCellFixedCol));
                         if (CGridCellBase* cell = GetCell(row, col)) {
                             cell->SetTextClr(QColor());
                             cell->SetBackClr(QColor());
@@ -268,7 +279,8 @@ bool CGridCtrl::SetFixedRowCount(int n) {
                     if (col < fixedCols_) {
                         SetItemState(row, col, GetItemState(row, col) & ~kCellFixedRow);
                     } else {
-                        SetItemState(row, col, GetItemState(row, col) & ~(kCellFixed | kCellFixedRow));
+                        SetItemState(row, col,
+                                     GetItemState(row, col) & ~(kCellFixed | kCellFixedRow));
                         if (CGridCellBase* cell = GetCell(row, col)) {
                             cell->SetTextClr(QColor());
                             cell->SetBackClr(QColor());
@@ -291,13 +303,15 @@ int CGridCtrl::InsertRow(const QString& heading, int position) {
     const int row = position < 0 ? rowCount_ : position;
     try {
         rowHeights_.insert(rowHeights_.begin() + row, 0);
-        if (!virtualMode_) rows_.insert(rows_.begin() + row, new Row(static_cast<size_t>(colCount_), nullptr));
+        if (!virtualMode_)
+            rows_.insert(rows_.begin() + row, new Row(static_cast<size_t>(colCount_), nullptr));
     } catch (const std::bad_alloc&) {
         return -1;
     }
     ++rowCount_;
     if (!virtualMode_) {
-        for (int col = 0; col < colCount_; ++col) (*rows_[static_cast<size_t>(row)])[static_cast<size_t>(col)] = CreateCell(row, col);
+        for (int col = 0; col < colCount_; ++col)
+            (*rows_[static_cast<size_t>(row)])[static_cast<size_t>(col)] = CreateCell(row, col);
         if (CGridCellBase* cell = GetCell(row, 0)) {
             cell->SetText(heading);
             SetModified(true, row, 0);
@@ -366,8 +380,10 @@ bool CGridCtrl::DeleteRow(int row) {
     rowHeights_.erase(rowHeights_.begin() + row);
     --rowCount_;
     if (row < fixedRows_) --fixedRows_;
-    if (focusCell_.row == row) focusCell_ = CCellID();
-    else if (focusCell_.row > row) --focusCell_.row;
+    if (focusCell_.row == row)
+        focusCell_ = CCellID();
+    else if (focusCell_.row > row)
+        --focusCell_.row;
     InvalidateTopLeft();
     ResetScrollBars();
     SetModified(true);
@@ -388,8 +404,10 @@ bool CGridCtrl::DeleteColumn(int col) {
     colWidths_.erase(colWidths_.begin() + col);
     --colCount_;
     if (col < fixedCols_) --fixedCols_;
-    if (focusCell_.col == col) focusCell_ = CCellID();
-    else if (focusCell_.col > col) --focusCell_.col;
+    if (focusCell_.col == col)
+        focusCell_ = CCellID();
+    else if (focusCell_.col > col)
+        --focusCell_.col;
     InvalidateTopLeft();
     ResetScrollBars();
     SetModified(true);
@@ -403,7 +421,8 @@ bool CGridCtrl::DeleteAllItems() {
     if (!virtualMode_) {
         for (int row = 0; row < static_cast<int>(rows_.size()); ++row) {
             if (!rows_[static_cast<size_t>(row)]) continue;
-            for (int col = 0; col < static_cast<int>(rows_[static_cast<size_t>(row)]->size()); ++col)
+            for (int col = 0; col < static_cast<int>(rows_[static_cast<size_t>(row)]->size());
+                 ++col)
                 DestroyCell(row, col);
             delete rows_[static_cast<size_t>(row)];
         }
@@ -424,13 +443,16 @@ bool CGridCtrl::DeleteAllItems() {
 CGridCellBase* CGridCtrl::GetCell(int row, int col) const {
     if (!IsValid(row, col)) return nullptr;
     if (!virtualMode_) {
-        if (static_cast<size_t>(row) >= rows_.size() || !rows_[static_cast<size_t>(row)]) return nullptr;
+        if (static_cast<size_t>(row) >= rows_.size() || !rows_[static_cast<size_t>(row)])
+            return nullptr;
         const Row& cells = *rows_[static_cast<size_t>(row)];
         return static_cast<size_t>(col) < cells.size() ? cells[static_cast<size_t>(col)] : nullptr;
     }
     FillDispInfo(dispInfo_, row, col);
-    if (callback_) callback_(&dispInfo_, callbackArg_);
-    else SendDispInfoRequest(dispInfo_);
+    if (callback_)
+        callback_(&dispInfo_, callbackArg_);
+    else
+        SendDispInfoRequest(dispInfo_);
     if (!virtualCell_) virtualCell_ = std::make_unique<CGridCell>();
     CGridCell& cell = *virtualCell_;
     cell.SetState(dispInfo_.state);
@@ -503,7 +525,9 @@ CGridCellBase* CGridCtrl::CreateCell(int row, int col) {
 
 void CGridCtrl::DestroyCell(int row, int col) {
     SetItemState(row, col, 0);
-    if (virtualMode_ || static_cast<size_t>(row) >= rows_.size() || !rows_[static_cast<size_t>(row)]) return;
+    if (virtualMode_ || static_cast<size_t>(row) >= rows_.size() ||
+        !rows_[static_cast<size_t>(row)])
+        return;
     Row& cells = *rows_[static_cast<size_t>(row)];
     if (static_cast<size_t>(col) >= cells.size()) return;
     delete cells[static_cast<size_t>(col)];
@@ -520,8 +544,10 @@ bool CGridCtrl::SetCellType(int row, int col, CellClass cellClass) {
         // Ending the edit may have replaced the cell once more.
         old = GetCell(row, col);
     }
-    if (old) cell->CopyFrom(*old);
-    else cell->SetGrid(this);
+    if (old)
+        cell->CopyFrom(*old);
+    else
+        cell->SetGrid(this);
     return SetCell(row, col, cell);
 }
 
@@ -563,8 +589,10 @@ unsigned CGridCtrl::GetItemState(int row, int col) const {
 bool CGridCtrl::SetItemState(int row, int col, unsigned state) {
     const bool selected = IsCellSelected(row, col);
     const std::uint64_t key = SelectionKey(row, col);
-    if (selected && !(state & kCellSelected)) selectedCells_.erase(key);
-    else if (!selected && (state & kCellSelected)) selectedCells_[key] = CCellID(row, col);
+    if (selected && !(state & kCellSelected))
+        selectedCells_.erase(key);
+    else if (!selected && (state & kCellSelected))
+        selectedCells_[key] = CCellID(row, col);
     if (virtualMode_) return false;
     CGridCellBase* cell = GetCell(row, col);
     if (!cell) return false;
@@ -609,11 +637,11 @@ bool CGridCtrl::SetItemFont(int row, int col, const QFont& font) {
     return true;
 }
 
-bool CGridCtrl::SetItemData(int row, int col, std::intptr_t data) {
+bool CGridCtrl::SetItemData(int row, int col, std::intptr_t value) {
     if (virtualMode_) return false;
     CGridCellBase* cell = GetCell(row, col);
     if (!cell) return false;
-    cell->SetData(data);
+    cell->SetData(value);
     return true;
 }
 
@@ -674,7 +702,8 @@ void CGridCtrl::SetModified(bool modified, int row, int col) {
     if (!modified_ && !virtualMode_) {
         for (int r = 0; r < rowCount_; ++r)
             for (int c = 0; c < colCount_; ++c)
-                if (CGridCellBase* cell = GetCell(r, c)) cell->SetState(cell->GetState() & ~kCellModified);
+                if (CGridCellBase* cell = GetCell(r, c))
+                    cell->SetState(cell->GetState() & ~kCellModified);
     }
 }
 

@@ -1,19 +1,18 @@
 #pragma once
 
-#include "ui/grid/grid_cell.h"
-#include "ui/grid/grid_types.h"
-
 #include <QAbstractScrollArea>
 #include <QColor>
 #include <QList>
 #include <QPixmap>
 #include <QPointer>
 #include <QTimer>
-
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <vector>
+
+#include "ui/grid/grid_cell.h"
+#include "ui/grid/grid_types.h"
 
 class QPainter;
 
@@ -61,7 +60,7 @@ inline constexpr int kWheelPageScroll = -1;
 // columns may be fixed headings, with pixel scrolling of the rest, selection,
 // keyboard navigation and in-place editing. It draws itself with QPainter.
 class CGridCtrl : public QAbstractScrollArea {
-public:
+  public:
     explicit CGridCtrl(int rows = 0, int cols = 0, int fixedRows = 0, int fixedCols = 0,
                        QWidget* parent = nullptr);
     ~CGridCtrl() override;
@@ -87,14 +86,17 @@ public:
     bool SetFixedRowCount(int n);
     bool SetFixedColumnCount(int n);
     int InsertRow(const QString& heading, int position = -1);
-    int InsertColumn(const QString& heading, unsigned format = kFmtCenter | kFmtVCenter | kFmtSingleLine,
+    int InsertColumn(const QString& heading,
+                     unsigned format = kFmtCenter | kFmtVCenter | kFmtSingleLine,
                      int position = -1);
     bool DeleteRow(int row);
     bool DeleteColumn(int col);
     bool DeleteAllItems();
 
     // --- Cells and items --------------------------------------------------
-    bool IsValid(int row, int col) const { return row >= 0 && row < rowCount_ && col >= 0 && col < colCount_; }
+    bool IsValid(int row, int col) const {
+        return row >= 0 && row < rowCount_ && col >= 0 && col < colCount_;
+    }
     bool IsValid(const CCellID& cell) const { return IsValid(cell.row, cell.col); }
     bool IsValid(const CCellRange& range) const;
     CGridCellBase* GetCell(int row, int col) const;
@@ -130,7 +132,10 @@ public:
     using DispInfoCallback = bool (*)(GridDispInfo* info, std::intptr_t argument);
     void SetVirtualMode(bool on);
     bool GetVirtualMode() const { return virtualMode_; }
-    void SetCallbackFunc(DispInfoCallback callback, std::intptr_t argument) { callback_ = callback; callbackArg_ = argument; }
+    void SetCallbackFunc(DispInfoCallback callback, std::intptr_t argument) {
+        callback_ = callback;
+        callbackArg_ = argument;
+    }
 
     // --- Owner notifications ------------------------------------------------
     long SendMessageToParent(int row, int col, int code) const;
@@ -144,13 +149,19 @@ public:
     bool GetListMode() const { return listMode_; }
     void SetSingleRowSelection(bool on) { singleRowSelection_ = on; }
     void SetSingleColSelection(bool on) { singleColSelection_ = on; }
-    void EnableSelection(bool on) { ClearSelection(); enableSelection_ = on; }
+    void EnableSelection(bool on) {
+        ClearSelection();
+        enableSelection_ = on;
+    }
     bool IsSelectable() const { return enableSelection_; }
     void SetFixedRowSelection(bool on) { fixedRowSelection_ = on; }
     void SetFixedColumnSelection(bool on) { fixedColSelection_ = on; }
     void SetHandleTabKey(bool on) { handleTabKey_ = on; }
     bool GetHandleTabKey() const { return handleTabKey_; }
-    void SetGridLines(int mode) { gridLines_ = mode; Refresh(); }
+    void SetGridLines(int mode) {
+        gridLines_ = mode;
+        Refresh();
+    }
     int GetGridLines() const { return gridLines_; }
     void SetGridLineColor(const QColor& colour) { gridLineColour_ = colour; }
     QColor GetGridLineColor() const { return gridLineColour_; }
@@ -236,7 +247,8 @@ public:
     void SetSelectedRange(int minRow, int minCol, int maxRow, int maxCol, bool forceRepaint = false,
                           bool select = true);
     void SetSelectedRange(const CCellRange& range, bool forceRepaint = false, bool select = true) {
-        SetSelectedRange(range.minRow, range.minCol, range.maxRow, range.maxCol, forceRepaint, select);
+        SetSelectedRange(range.minRow, range.minCol, range.maxRow, range.maxCol, forceRepaint,
+                         select);
     }
     CCellRange GetSelectedRange() const;
     int GetSelectedCount() const { return static_cast<int>(selectedCells_.size()); }
@@ -294,17 +306,28 @@ public:
     virtual void OnDraw(QPainter& painter, const QRect& clip);
     void EraseBkgnd(QPainter& painter, const QRect& clip);
     // The x position of the column or row tracking line while resizing, or -1.
-    int TrackingLine(bool* vertical) const { *vertical = trackVertical_; return trackPos_; }
+    int TrackingLine(bool* vertical) const {
+        *vertical = trackVertical_;
+        return trackPos_;
+    }
 
     // System colours the grid and its cells draw with, taken from the palette.
-    enum SysColour { kSysWindow, kSysWindowText, kSys3DFace, kSys3DShadow, kSys3DHighlight,
-                     kSys3DDkShadow, kSysHighlight, kSysHighlightText };
+    enum SysColour {
+        kSysWindow,
+        kSysWindowText,
+        kSys3DFace,
+        kSys3DShadow,
+        kSys3DHighlight,
+        kSys3DDkShadow,
+        kSysHighlight,
+        kSysHighlightText
+    };
     QColor SysColor(SysColour which) const;
 
     // Width of a vertical scroll bar (and height of a horizontal one).
     int ScrollBarExtent() const;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -319,7 +342,7 @@ protected:
     bool focusNextPrevChild(bool next) override;
     void scrollContentsBy(int dx, int dy) override;
 
-private:
+  private:
     using Row = std::vector<CGridCellBase*>;
 
     static std::uint64_t SelectionKey(int row, int col) {

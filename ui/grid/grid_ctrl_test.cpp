@@ -18,7 +18,8 @@ TEST(GridStructure, CreationGivesCellsStatesAndDefaultSizes) {
     for (int r = 0; r < 4; ++r) EXPECT_EQ(grid.GetRowHeight(r), normal->GetHeight());
     for (int c = 0; c < 3; ++c) EXPECT_EQ(grid.GetColumnWidth(c), normal->GetWidth());
 
-    EXPECT_EQ(grid.GetItemState(0, 0), static_cast<unsigned>(kCellFixed | kCellFixedRow | kCellFixedCol));
+    EXPECT_EQ(grid.GetItemState(0, 0),
+              static_cast<unsigned>(kCellFixed | kCellFixedRow | kCellFixedCol));
     EXPECT_EQ(grid.GetItemState(0, 2), static_cast<unsigned>(kCellFixed | kCellFixedRow));
     EXPECT_EQ(grid.GetItemState(3, 1), static_cast<unsigned>(kCellFixed | kCellFixedCol));
     EXPECT_EQ(grid.GetItemState(3, 2), 0u);
@@ -44,9 +45,13 @@ TEST(GridStructure, InsertAndDeleteRowsAndColumns) {
     CGridCtrl grid(3, 2, 1, 1);
     for (int r = 0; r < 3; ++r) grid.SetItemText(r, 1, QString::number(r));
 
-    struct RowCase { int position; int expected; };
+    struct RowCase {
+        int position;
+        int expected;
+    };
     const RowCase rowCases[] = {{0, -1}, {3, -1}, {-1, 3}, {1, 1}};
-    for (const RowCase& c : rowCases) EXPECT_EQ(grid.InsertRow("", c.position), c.expected) << c.position;
+    for (const RowCase& c : rowCases)
+        EXPECT_EQ(grid.InsertRow("", c.position), c.expected) << c.position;
     // Rows now: 0 heading, 1 new, 2 "1", 3 "2", 4 new.
     EXPECT_EQ(grid.GetRowCount(), 5);
     EXPECT_EQ(grid.GetItemText(2, 1), "1");
@@ -190,7 +195,12 @@ TEST(GridNotifications, ModifyItemTextHonoursTheOwnersVetoes) {
     EXPECT_EQ(owner.notes[0].grid, &grid);
     EXPECT_EQ(CCellID(owner.notes[0].row, owner.notes[0].col), CCellID(1, 1));
 
-    struct Case { long before; long after; const char* expected; std::vector<int> codes; };
+    struct Case {
+        long before;
+        long after;
+        const char* expected;
+        std::vector<int> codes;
+    };
     const Case cases[] = {
         {0, 0, "new", {kNotifyBeginLabelEdit, kNotifyEndLabelEdit}},
         {-1, 0, "old", {kNotifyBeginLabelEdit}},

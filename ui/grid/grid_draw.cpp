@@ -1,9 +1,8 @@
-#include "ui/grid/grid_ctrl.h"
-
-#include "ui/grid/grid_paint.h"
-
 #include <QPaintEvent>
 #include <QPainter>
+
+#include "ui/grid/grid_ctrl.h"
+#include "ui/grid/grid_paint.h"
 
 void CGridCtrl::paintEvent(QPaintEvent* e) {
     // Qt already paints through an off-screen backing store.
@@ -13,7 +12,8 @@ void CGridCtrl::paintEvent(QPaintEvent* e) {
 
 void CGridCtrl::EraseBkgnd(QPainter& painter, const QRect& clipPixels) {
     // Classic coordinates from here on: right and bottom are exclusive.
-    const QRect c(QPoint(clipPixels.left(), clipPixels.top()), QPoint(clipPixels.right() + 1, clipPixels.bottom() + 1));
+    const QRect c(QPoint(clipPixels.left(), clipPixels.top()),
+                  QPoint(clipPixels.right() + 1, clipPixels.bottom() + 1));
     QRect v;
     VisibleRange(&v);
     const int w = FixedColumnWidth();
@@ -25,14 +25,17 @@ void CGridCtrl::EraseBkgnd(QPainter& painter, const QRect& clipPixels) {
 
     if (c.left() < w) {
         if (c.top() < h) gridpaint::Fill(painter, c.left(), c.top(), w, h, corner);
-        if (c.top() < v.bottom()) gridpaint::Fill(painter, c.left(), c.top(), w, v.bottom(), fixedCol);
+        if (c.top() < v.bottom())
+            gridpaint::Fill(painter, c.left(), c.top(), w, v.bottom(), fixedCol);
     }
     if (c.top() < h && c.right() > w && c.left() < v.right())
         gridpaint::Fill(painter, w - 1, c.top(), v.right(), h, fixedRow);
     const int il = std::max(v.left(), c.left()), it = std::max(v.top(), c.top());
     const int ir = std::min(v.right(), c.right()), ib = std::min(v.bottom(), c.bottom());
-    if (il < ir && it < ib) gridpaint::Fill(painter, std::max(w, il), std::max(h, it), ir, ib, normal);
-    if (v.right() < c.right()) gridpaint::Fill(painter, v.right(), c.top(), c.right(), c.bottom(), gridBkColour_);
+    if (il < ir && it < ib)
+        gridpaint::Fill(painter, std::max(w, il), std::max(h, it), ir, ib, normal);
+    if (v.right() < c.right())
+        gridpaint::Fill(painter, v.right(), c.top(), c.right(), c.bottom(), gridBkColour_);
     if (v.bottom() < c.bottom() && c.left() < v.right())
         gridpaint::Fill(painter, c.left(), v.bottom(), v.right(), c.bottom(), gridBkColour_);
 }
@@ -124,8 +127,10 @@ void CGridCtrl::OnDraw(QPainter& painter, const QRect& clip) {
         painter.save();
         painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
         const QRect client = GetClientRect();
-        if (trackVertical_) painter.fillRect(QRect(trackPos_, 0, 2, client.height()), Qt::white);
-        else painter.fillRect(QRect(0, trackPos_, client.width(), 2), Qt::white);
+        if (trackVertical_)
+            painter.fillRect(QRect(trackPos_, 0, 2, client.height()), Qt::white);
+        else
+            painter.fillRect(QRect(0, trackPos_, client.width(), 2), Qt::white);
         painter.restore();
     }
 

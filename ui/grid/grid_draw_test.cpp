@@ -1,9 +1,8 @@
-#include "ui/grid/grid_ctrl.h"
-
-#include "ui/grid/grid_test_support.h"
-
 #include <QImage>
 #include <QPainter>
+
+#include "ui/grid/grid_ctrl.h"
+#include "ui/grid/grid_test_support.h"
 
 namespace {
 
@@ -19,7 +18,7 @@ const QColor kUnpainted(255, 0, 255);
 // A 3 x 3 grid, one fixed row and column, cells 20 x 15, in 100 x 80 pixels:
 // body cell (1, 1) covers x 20..39 and y 15..29; the cells end at x 60, y 45.
 class GridDraw : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         QPalette pal = grid.palette();
         pal.setColor(QPalette::Base, kWindow);
@@ -43,18 +42,20 @@ protected:
     CGridCtrl grid;
 };
 
-QColor At(const QImage& image, int x, int y) { return image.pixelColor(x, y); }
+QColor At(const QImage& image, int x, int y) {
+    return image.pixelColor(x, y);
+}
 
 TEST_F(GridDraw, BodyCellsGridLinesAndBackground) {
     ASSERT_EQ(grid.GetGridLineColor(), kGridLine);
     const QImage image = Render();
-    EXPECT_EQ(At(image, 25, 20), kWindow);     // inside a body cell
+    EXPECT_EQ(At(image, 25, 20), kWindow);  // inside a body cell
     EXPECT_EQ(At(image, 38, 20), kWindow);
-    EXPECT_EQ(At(image, 39, 20), kGridLine);   // its last column is the vertical line
-    EXPECT_EQ(At(image, 25, 29), kGridLine);   // its last row is the horizontal line
+    EXPECT_EQ(At(image, 39, 20), kGridLine);  // its last column is the vertical line
+    EXPECT_EQ(At(image, 25, 29), kGridLine);  // its last row is the horizontal line
     EXPECT_EQ(At(image, 59, 44), kGridLine);
-    EXPECT_EQ(At(image, 70, 20), kShadow);     // right of the last column
-    EXPECT_EQ(At(image, 25, 60), kShadow);     // below the last row
+    EXPECT_EQ(At(image, 70, 20), kShadow);  // right of the last column
+    EXPECT_EQ(At(image, 25, 60), kShadow);  // below the last row
     EXPECT_EQ(At(image, 99, 79), kShadow);
 }
 
@@ -90,7 +91,11 @@ TEST_F(GridDraw, FocusCellIsFramedAndItsHeadingsSink) {
 }
 
 TEST_F(GridDraw, GridLineModes) {
-    struct Case { int mode; QColor vertical; QColor horizontal; };
+    struct Case {
+        int mode;
+        QColor vertical;
+        QColor horizontal;
+    };
     const Case cases[] = {
         {kGridBoth, kGridLine, kGridLine},
         {kGridHorz, kWindow, kGridLine},
@@ -111,7 +116,7 @@ TEST_F(GridDraw, OwnBackgroundFillsTheCellUpToItsRightAndBottomEdges) {
     QImage image = Render();
     EXPECT_EQ(At(image, 20, 15), QColor(Qt::red));
     EXPECT_EQ(At(image, 39, 29), QColor(Qt::red));  // last pixel column and row
-    EXPECT_EQ(At(image, 40, 20), kWindow);           // the next cell
+    EXPECT_EQ(At(image, 40, 20), kWindow);          // the next cell
     EXPECT_EQ(At(image, 25, 30), kWindow);
     EXPECT_EQ(At(image, 19, 20), kFace);  // without grid lines headings are flat
 

@@ -32,7 +32,8 @@ void CGridCtrl::OnEndEditCell(int row, int col, const QString& text) {
             cell->SetText(text);
             SetModified(true, row, col);
         }
-        if (ValidateEdit(row, col, text) && SendMessageToParent(row, col, kNotifyEndLabelEdit) >= 0) {
+        if (ValidateEdit(row, col, text) &&
+            SendMessageToParent(row, col, kNotifyEndLabelEdit) >= 0) {
             SetModified(true, row, col);
             RedrawCell(row, col);
         } else if (!virtualMode_) {
@@ -51,23 +52,24 @@ void CGridCtrl::OnEndInPlaceEdit(const GridDispInfo& info) {
     OnEndEditCell(info.row, info.col, info.text);
     const int key = static_cast<int>(info.data);
     switch (key) {
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-    case Qt::Key_PageUp:
-    case Qt::Key_PageDown:
-    case Qt::Key_End:
-    case Qt::Key_Home:
-    case Qt::Key_Left:
-    case Qt::Key_Up:
-    case Qt::Key_Right:
-    case Qt::Key_Down: {
-        OnKeyDown(key, key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier);
-        // Editing goes on in the cell the key moved to.
-        if (IsValid(focusCell_))
-            OnEditCell(focusCell_.row, focusCell_.col, QPoint(-1, -1), static_cast<unsigned>(key));
-        break;
-    }
-    default:
-        break;
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+        case Qt::Key_End:
+        case Qt::Key_Home:
+        case Qt::Key_Left:
+        case Qt::Key_Up:
+        case Qt::Key_Right:
+        case Qt::Key_Down: {
+            OnKeyDown(key, key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier);
+            // Editing goes on in the cell the key moved to.
+            if (IsValid(focusCell_))
+                OnEditCell(focusCell_.row, focusCell_.col, QPoint(-1, -1),
+                           static_cast<unsigned>(key));
+            break;
+        }
+        default:
+            break;
     }
 }

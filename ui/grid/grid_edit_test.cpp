@@ -1,17 +1,16 @@
-#include "ui/grid/grid_cell_types.h"
-#include "ui/grid/grid_ctrl.h"
-#include "ui/grid/igrid_ctrl.h"
-#include "ui/grid/in_place_edit.h"
-
-#include "ui/grid/grid_test_support.h"
-
 #include <QAbstractItemView>
 #include <QTest>
+
+#include "ui/grid/grid_cell_types.h"
+#include "ui/grid/grid_ctrl.h"
+#include "ui/grid/grid_test_support.h"
+#include "ui/grid/igrid_ctrl.h"
+#include "ui/grid/in_place_edit.h"
 
 namespace {
 
 class FakeForm : public IGridOwnerForm {
-public:
+  public:
     void OnInputChange() override { calls.push_back("change"); }
     void OnInputCommitted() override { calls.push_back("committed"); }
     std::vector<std::string> calls;
@@ -20,7 +19,7 @@ public:
 // An input grid in a shown, active window: 4 rows, 3 columns, one fixed
 // column, cells 60 x 20.
 class GridEdit : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         grid = new IGridCtrl(&window);
         window.resize(300, 200);
@@ -28,14 +27,17 @@ protected:
         grid->SetOwner(&owner);
         grid->SetOwnerForm(&form);
         for (int r = 0; r < 4; ++r)
-            for (int c = 1; c < 3; ++c) grid->SetItemText(r, c, QStringLiteral("old%1%2").arg(r).arg(c));
+            for (int c = 1; c < 3; ++c)
+                grid->SetItemText(r, c, QStringLiteral("old%1%2").arg(r).arg(c));
         grid->SetModified(false);
         window.show();
         QApplication::setActiveWindow(&window);
         grid->setFocus();
     }
 
-    void TearDown() override { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+    void TearDown() override {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 
     CInPlaceEdit* Editor(int row, int col) {
         CGridCellBase* cell = grid->GetCell(row, col);
@@ -232,7 +234,7 @@ TEST_F(GridEdit, CheckBoxTogglesOnlyInsideItsBox) {
 }
 
 class ComboEdit : public GridEdit {
-protected:
+  protected:
     CGridCellCombo* MakeCombo(unsigned style, const QString& text) {
         EXPECT_TRUE(grid->SetCellType(1, 1, CellClassOf<CGridCellCombo>()));
         auto* combo = dynamic_cast<CGridCellCombo*>(grid->GetCell(1, 1));
@@ -245,7 +247,8 @@ protected:
     CInPlaceList* List() {
         CGridCellBase* cell = grid->GetCell(1, 1);
         for (QObject* child : grid->viewport()->children())
-            if (auto* list = dynamic_cast<CInPlaceList*>(child); list && list->isVisible()) return list;
+            if (auto* list = dynamic_cast<CInPlaceList*>(child); list && list->isVisible())
+                return list;
         (void)cell;
         return nullptr;
     }

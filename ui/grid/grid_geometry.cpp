@@ -1,10 +1,9 @@
-#include "ui/grid/grid_ctrl.h"
-
 #include <QApplication>
 #include <QScrollBar>
 #include <QStyle>
-
 #include <algorithm>
+
+#include "ui/grid/grid_ctrl.h"
 
 // --- Sizes ------------------------------------------------------------------
 
@@ -64,7 +63,8 @@ bool CGridCtrl::AutoSizeColumn(int col, int style, bool resetScroll) {
     if (virtualMode_) SendCacheHint(CCellRange(first, col, last, col));
     int width = 0;
     for (int row = first; row <= last; ++row)
-        if (CGridCellBase* cell = GetCell(row, col)) width = std::max(width, cell->GetCellExtent().width());
+        if (CGridCellBase* cell = GetCell(row, col))
+            width = std::max(width, cell->GetCellExtent().width());
     if (virtualMode_) SendCacheHint(CCellRange());
     colWidths_[static_cast<size_t>(col)] = width;
     if (resetScroll) UpdateScrollBars();
@@ -82,7 +82,8 @@ bool CGridCtrl::AutoSizeRow(int row, bool resetScroll) {
     if (virtualMode_) SendCacheHint(CCellRange(row, 0, row, colCount_ - 1));
     int height = 0;
     for (int col = 0; col < colCount_; ++col)
-        if (CGridCellBase* cell = GetCell(row, col)) height = std::max(height, cell->GetCellExtent().height());
+        if (CGridCellBase* cell = GetCell(row, col))
+            height = std::max(height, cell->GetCellExtent().height());
     if (virtualMode_) SendCacheHint(CCellRange());
     rowHeights_[static_cast<size_t>(row)] = height;
     if (resetScroll) UpdateScrollBars();
@@ -182,7 +183,9 @@ QRect CGridCtrl::GetClientRect() const {
     return QRect(0, 0, std::max(0, w), std::max(0, h));
 }
 
-int CGridCtrl::ScrollBarExtent() const { return style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this); }
+int CGridCtrl::ScrollBarExtent() const {
+    return style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+}
 
 bool CGridCtrl::CellOrigin(int row, int col, QPoint* origin) {
     if (!IsValid(row, col)) return false;
@@ -212,8 +215,8 @@ bool CGridCtrl::CellRect(int row, int col, QRect* rect) {
     QPoint origin;
     if (!CellOrigin(row, col, &origin)) return false;
     if (rect)
-        *rect = QRect(QPoint(origin.x(), origin.y()),
-                      QPoint(origin.x() + GetColumnWidth(col) - 1, origin.y() + GetRowHeight(row) - 1));
+        *rect = QRect(QPoint(origin.x(), origin.y()), QPoint(origin.x() + GetColumnWidth(col) - 1,
+                                                             origin.y() + GetRowHeight(row) - 1));
     return true;
 }
 
@@ -340,10 +343,12 @@ bool CGridCtrl::IsCellOnScreen(int row, int col) {
     const int rightEdge = client.right() + 1;
     const int bottomEdge = client.bottom() + 1;
     int x = col < fixedCols_ ? 0 : FixedColumnWidth();
-    for (int c = col < fixedCols_ ? 0 : topLeft.col; c < col; ++c) x += colWidths_[static_cast<size_t>(c)];
+    for (int c = col < fixedCols_ ? 0 : topLeft.col; c < col; ++c)
+        x += colWidths_[static_cast<size_t>(c)];
     if (x >= rightEdge) return false;
     int y = row < fixedRows_ ? 0 : FixedRowHeight();
-    for (int r = row < fixedRows_ ? 0 : topLeft.row; r < row; ++r) y += rowHeights_[static_cast<size_t>(r)];
+    for (int r = row < fixedRows_ ? 0 : topLeft.row; r < row; ++r)
+        y += rowHeights_[static_cast<size_t>(r)];
     return y < bottomEdge;
 }
 
@@ -437,8 +442,10 @@ void CGridCtrl::scrollContentsBy(int, int) {
 void CGridCtrl::InvalidateScrollArea(bool horizontal) {
     if (!allowDraw_) return;
     QRect area = GetClientRect();
-    if (horizontal) area.setLeft(FixedColumnWidth());
-    else area.setTop(FixedRowHeight());
+    if (horizontal)
+        area.setLeft(FixedColumnWidth());
+    else
+        area.setTop(FixedRowHeight());
     viewport()->update(area);
 }
 
@@ -449,55 +456,55 @@ void CGridCtrl::OnHScroll(int code, int position) {
     const QRect client = GetClientRect();
     const int page = client.right() + 1 - FixedColumnWidth();
     switch (code) {
-    case kScrollLineForward: {
-        if (pos >= hScrollMax_) return;
-        int col = topLeft.col;
-        while (col < colCount_ - 1 && colWidths_[static_cast<size_t>(col)] < 1) ++col;
-        if (col < 0 || col >= colCount_) return;
-        SetScrollPosition(kHorzBar, pos + colWidths_[static_cast<size_t>(col)]);
-        if (GetScrollPosition(kHorzBar) == pos) return;
-        InvalidateScrollArea(true);
-        break;
-    }
-    case kScrollLineBack: {
-        if (pos <= 0 || topLeft.col <= fixedCols_) return;
-        int col = topLeft.col - 1;
-        while (col > fixedCols_ && colWidths_[static_cast<size_t>(col)] < 1) --col;
-        SetScrollPosition(kHorzBar, std::max(0, pos - colWidths_[static_cast<size_t>(col)]));
-        InvalidateScrollArea(true);
-        break;
-    }
-    case kScrollPageForward:
-        if (pos >= hScrollMax_) return;
-        SetScrollPosition(kHorzBar, std::min(hScrollMax_, pos + page));
-        InvalidateScrollArea(true);
-        break;
-    case kScrollPageBack:
-        if (pos <= 0) return;
-        SetScrollPosition(kHorzBar, std::max(0, pos - page));
-        InvalidateScrollArea(true);
-        break;
-    case kScrollThumbPosition:
-    case kScrollThumbTrack: {
-        SetScrollPosition(kHorzBar, position);
-        const CCellID now = TopLeftCell(true);
-        if (now != topLeft) InvalidateScrollArea(true);
-        break;
-    }
-    case kScrollToStart:
-        if (pos > 0) {
-            SetScrollPosition(kHorzBar, 0);
-            Refresh();
+        case kScrollLineForward: {
+            if (pos >= hScrollMax_) return;
+            int col = topLeft.col;
+            while (col < colCount_ - 1 && colWidths_[static_cast<size_t>(col)] < 1) ++col;
+            if (col < 0 || col >= colCount_) return;
+            SetScrollPosition(kHorzBar, pos + colWidths_[static_cast<size_t>(col)]);
+            if (GetScrollPosition(kHorzBar) == pos) return;
+            InvalidateScrollArea(true);
+            break;
         }
-        break;
-    case kScrollToEnd:
-        if (pos < hScrollMax_) {
-            SetScrollPosition(kHorzBar, hScrollMax_);
-            Refresh();
+        case kScrollLineBack: {
+            if (pos <= 0 || topLeft.col <= fixedCols_) return;
+            int col = topLeft.col - 1;
+            while (col > fixedCols_ && colWidths_[static_cast<size_t>(col)] < 1) --col;
+            SetScrollPosition(kHorzBar, std::max(0, pos - colWidths_[static_cast<size_t>(col)]));
+            InvalidateScrollArea(true);
+            break;
         }
-        break;
-    default:
-        break;
+        case kScrollPageForward:
+            if (pos >= hScrollMax_) return;
+            SetScrollPosition(kHorzBar, std::min(hScrollMax_, pos + page));
+            InvalidateScrollArea(true);
+            break;
+        case kScrollPageBack:
+            if (pos <= 0) return;
+            SetScrollPosition(kHorzBar, std::max(0, pos - page));
+            InvalidateScrollArea(true);
+            break;
+        case kScrollThumbPosition:
+        case kScrollThumbTrack: {
+            SetScrollPosition(kHorzBar, position);
+            const CCellID now = TopLeftCell(true);
+            if (now != topLeft) InvalidateScrollArea(true);
+            break;
+        }
+        case kScrollToStart:
+            if (pos > 0) {
+                SetScrollPosition(kHorzBar, 0);
+                Refresh();
+            }
+            break;
+        case kScrollToEnd:
+            if (pos < hScrollMax_) {
+                SetScrollPosition(kHorzBar, hScrollMax_);
+                Refresh();
+            }
+            break;
+        default:
+            break;
     }
 }
 
@@ -508,55 +515,55 @@ void CGridCtrl::OnVScroll(int code, int position) {
     const QRect client = GetClientRect();
     const int page = client.bottom() + 1 - FixedRowHeight();
     switch (code) {
-    case kScrollLineForward: {
-        if (pos >= vScrollMax_) return;
-        int row = topLeft.row;
-        while (row < rowCount_ - 1 && rowHeights_[static_cast<size_t>(row)] < 1) ++row;
-        if (row < 0 || row >= rowCount_) return;
-        SetScrollPosition(kVertBar, pos + rowHeights_[static_cast<size_t>(row)]);
-        if (GetScrollPosition(kVertBar) == pos) return;
-        InvalidateScrollArea(false);
-        break;
-    }
-    case kScrollLineBack: {
-        if (pos <= 0 || topLeft.row <= fixedRows_) return;
-        int row = topLeft.row - 1;
-        while (row > fixedRows_ && rowHeights_[static_cast<size_t>(row)] < 1) --row;
-        SetScrollPosition(kVertBar, std::max(0, pos - rowHeights_[static_cast<size_t>(row)]));
-        InvalidateScrollArea(false);
-        break;
-    }
-    case kScrollPageForward:
-        if (pos >= vScrollMax_) return;
-        SetScrollPosition(kVertBar, std::min(vScrollMax_, pos + page));
-        InvalidateScrollArea(false);
-        break;
-    case kScrollPageBack:
-        if (pos <= 0) return;
-        SetScrollPosition(kVertBar, std::max(0, pos - page));
-        InvalidateScrollArea(false);
-        break;
-    case kScrollThumbPosition:
-    case kScrollThumbTrack: {
-        SetScrollPosition(kVertBar, position);
-        const CCellID now = TopLeftCell(true);
-        if (now != topLeft) InvalidateScrollArea(false);
-        break;
-    }
-    case kScrollToStart:
-        if (pos > 0) {
-            SetScrollPosition(kVertBar, 0);
-            Refresh();
+        case kScrollLineForward: {
+            if (pos >= vScrollMax_) return;
+            int row = topLeft.row;
+            while (row < rowCount_ - 1 && rowHeights_[static_cast<size_t>(row)] < 1) ++row;
+            if (row < 0 || row >= rowCount_) return;
+            SetScrollPosition(kVertBar, pos + rowHeights_[static_cast<size_t>(row)]);
+            if (GetScrollPosition(kVertBar) == pos) return;
+            InvalidateScrollArea(false);
+            break;
         }
-        break;
-    case kScrollToEnd:
-        if (pos < vScrollMax_) {
-            SetScrollPosition(kVertBar, vScrollMax_);
-            Refresh();
+        case kScrollLineBack: {
+            if (pos <= 0 || topLeft.row <= fixedRows_) return;
+            int row = topLeft.row - 1;
+            while (row > fixedRows_ && rowHeights_[static_cast<size_t>(row)] < 1) --row;
+            SetScrollPosition(kVertBar, std::max(0, pos - rowHeights_[static_cast<size_t>(row)]));
+            InvalidateScrollArea(false);
+            break;
         }
-        break;
-    default:
-        break;
+        case kScrollPageForward:
+            if (pos >= vScrollMax_) return;
+            SetScrollPosition(kVertBar, std::min(vScrollMax_, pos + page));
+            InvalidateScrollArea(false);
+            break;
+        case kScrollPageBack:
+            if (pos <= 0) return;
+            SetScrollPosition(kVertBar, std::max(0, pos - page));
+            InvalidateScrollArea(false);
+            break;
+        case kScrollThumbPosition:
+        case kScrollThumbTrack: {
+            SetScrollPosition(kVertBar, position);
+            const CCellID now = TopLeftCell(true);
+            if (now != topLeft) InvalidateScrollArea(false);
+            break;
+        }
+        case kScrollToStart:
+            if (pos > 0) {
+                SetScrollPosition(kVertBar, 0);
+                Refresh();
+            }
+            break;
+        case kScrollToEnd:
+            if (pos < vScrollMax_) {
+                SetScrollPosition(kVertBar, vScrollMax_);
+                Refresh();
+            }
+            break;
+        default:
+            break;
     }
 }
 

@@ -1,10 +1,8 @@
-#include "ui/grid/grid_ctrl.h"
-
-#include "ui/grid/grid_test_support.h"
-
 #include <QScrollBar>
-
 #include <numeric>
+
+#include "ui/grid/grid_ctrl.h"
+#include "ui/grid/grid_test_support.h"
 
 namespace {
 
@@ -38,19 +36,22 @@ TEST(GridGeometry, CellRectanglesIncludeTheirLastPixel) {
 TEST(GridGeometry, CellFromPoint) {
     CGridCtrl grid;
     ShapeGrid(grid, 4, 4, 1, 1, 20, 10, 200, 100);
-    struct Case { QPoint point; bool allowFixed; CCellID expected; };
+    struct Case {
+        QPoint point;
+        bool allowFixed;
+        CCellID expected;
+    };
     const Case cases[] = {
-        {{25, 15}, true, {1, 1}},
-        {{5, 5}, true, {0, 0}},
-        {{19, 39}, true, {3, 0}},
-        {{85, 15}, true, {1, -1}},   // right of the last column
-        {{5, 15}, false, {1, -1}},   // inside the fixed column
-        {{25, 5}, false, {-1, 1}},   // inside the fixed row
-        {{25, 45}, true, {-1, 1}},   // below the last row
+        {{25, 15}, true, {1, 1}},  {{5, 5}, true, {0, 0}},
+        {{19, 39}, true, {3, 0}},  {{85, 15}, true, {1, -1}},  // right of the last column
+        {{5, 15}, false, {1, -1}},                             // inside the fixed column
+        {{25, 5}, false, {-1, 1}},                             // inside the fixed row
+        {{25, 45}, true, {-1, 1}},                             // below the last row
         {{-1, 15}, true, {1, -1}},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(grid.CellFromPoint(c.point, c.allowFixed), c.expected) << c.point.x() << "," << c.point.y();
+        EXPECT_EQ(grid.CellFromPoint(c.point, c.allowFixed), c.expected)
+            << c.point.x() << "," << c.point.y();
 
     // Scrolled by one column, the first body column is the second one.
     grid.resize(50, 100);
@@ -111,18 +112,22 @@ TEST(GridGeometry, LineScrollingSkipsHiddenColumnsAndStopsAtTheEnd) {
 }
 
 TEST(GridGeometry, ExpandColumnsToFitSharesTheDifference) {
-    struct Case { std::vector<int> widths; std::vector<int> expected; };
+    struct Case {
+        std::vector<int> widths;
+        std::vector<int> expected;
+    };
     const Case cases[] = {
-        {{30, 30, 31}, {33, 33, 34}},  // 91 in 100: each gains 3
-        {{36, 36, 37}, {33, 33, 34}},  // 109 in 100: each loses 3, none more
-        {{30, 0, 30}, {50, 0, 50}},    // hidden columns stay hidden
+        {{30, 30, 31}, {33, 33, 34}},        // 91 in 100: each gains 3
+        {{36, 36, 37}, {33, 33, 34}},        // 109 in 100: each loses 3, none more
+        {{30, 0, 30}, {50, 0, 50}},          // hidden columns stay hidden
         {{30, 30, 30, 0}, {34, 33, 33, 0}},  // the spare pixel goes to a shown column
-        {{150, 1, 1}, {132, 1, 1}},    // never below one pixel, never negative
+        {{150, 1, 1}, {132, 1, 1}},          // never below one pixel, never negative
     };
     for (const Case& c : cases) {
         CGridCtrl grid;
         ShapeGrid(grid, 1, static_cast<int>(c.widths.size()), 0, 0, 10, 10, 100, 50);
-        for (size_t i = 0; i < c.widths.size(); ++i) grid.SetColumnWidth(static_cast<int>(i), c.widths[i]);
+        for (size_t i = 0; i < c.widths.size(); ++i)
+            grid.SetColumnWidth(static_cast<int>(i), c.widths[i]);
         grid.ExpandColumnsToFit();
         EXPECT_EQ(Widths(grid), c.expected);
     }

@@ -1,12 +1,11 @@
-#include "ui/grid/grid_ctrl.h"
-
 #include <QApplication>
 #include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
-
 #include <algorithm>
+
+#include "ui/grid/grid_ctrl.h"
 
 namespace {
 
@@ -85,10 +84,12 @@ void CGridCtrl::SelectAll() {
 }
 
 void CGridCtrl::SelectCellsTo(CCellID cell, bool forceRepaint, bool select) {
-    if (!enableSelection_ || !IsValid(cell) || cell.row < fixedRows_ || cell.col < fixedCols_) return;
-    SetSelectedRange(std::min(selectionStartCell_.row, cell.row), std::min(selectionStartCell_.col, cell.col),
-                     std::max(selectionStartCell_.row, cell.row), std::max(selectionStartCell_.col, cell.col),
-                     forceRepaint, select);
+    if (!enableSelection_ || !IsValid(cell) || cell.row < fixedRows_ || cell.col < fixedCols_)
+        return;
+    SetSelectedRange(std::min(selectionStartCell_.row, cell.row),
+                     std::min(selectionStartCell_.col, cell.col),
+                     std::max(selectionStartCell_.row, cell.row),
+                     std::max(selectionStartCell_.col, cell.col), forceRepaint, select);
 }
 
 void CGridCtrl::SelectRowsTo(CCellID cell, bool forceRepaint, bool select) {
@@ -97,7 +98,8 @@ void CGridCtrl::SelectRowsTo(CCellID cell, bool forceRepaint, bool select) {
         SetSelectedRange(cell.row, fixedCols_, cell.row, colCount_ - 1, forceRepaint, select);
     else
         SetSelectedRange(std::min(selectionStartCell_.row, cell.row), fixedCols_,
-                         std::max(selectionStartCell_.row, cell.row), colCount_ - 1, forceRepaint, select);
+                         std::max(selectionStartCell_.row, cell.row), colCount_ - 1, forceRepaint,
+                         select);
 }
 
 void CGridCtrl::SelectColumnsTo(CCellID cell, bool forceRepaint, bool select) {
@@ -112,11 +114,20 @@ void CGridCtrl::SelectColumnsTo(CCellID cell, bool forceRepaint, bool select) {
 void CGridCtrl::ExtendSelection(CCellID cell) {
     if (!enableSelection_) return;
     switch (mouseMode_) {
-    case kMouseSelectAll: SelectAll(); break;
-    case kMouseSelectCol: SelectColumnsTo(cell, false, true); break;
-    case kMouseSelectRow: SelectRowsTo(cell, false, true); break;
-    case kMouseSelectCells: SelectCellsTo(cell, false, true); break;
-    default: break;
+        case kMouseSelectAll:
+            SelectAll();
+            break;
+        case kMouseSelectCol:
+            SelectColumnsTo(cell, false, true);
+            break;
+        case kMouseSelectRow:
+            SelectRowsTo(cell, false, true);
+            break;
+        case kMouseSelectCells:
+            SelectCellsTo(cell, false, true);
+            break;
+        default:
+            break;
     }
 }
 
@@ -141,7 +152,8 @@ CCellID CGridCtrl::SetFocusCell(int row, int col) {
     if (col != -1 && col < fixedCols_) col = fixedCols_;
     focusCell_ = CCellID(row, col);
     if (IsValid(previous)) {
-        SetItemState(previous.row, previous.col, GetItemState(previous.row, previous.col) & ~kCellFocused);
+        SetItemState(previous.row, previous.col,
+                     GetItemState(previous.row, previous.col) & ~kCellFocused);
         RedrawCell(previous.row, previous.col);
         RedrawFixedCellsFor(previous, focusCell_);
     }
@@ -188,23 +200,31 @@ void CGridCtrl::OnFixedRowClick(CCellID cell) {
     if (!IsValid(cell)) return;
     // Sorting on a heading click belongs to the sorting code, not built here.
     if (fixedColSelection_) {
-        if (cell.col < fixedCols_) mouseMode_ = kMouseSelectAll;
-        else mouseMode_ = kMouseSelectCol;
+        if (cell.col < fixedCols_)
+            mouseMode_ = kMouseSelectAll;
+        else
+            mouseMode_ = kMouseSelectCol;
         ExtendSelection(cell);
     }
 }
 
 void CGridCtrl::OnFixedColumnClick(CCellID cell) {
     if (!IsValid(cell) || !fixedRowSelection_) return;
-    if (cell.row < fixedRows_) mouseMode_ = kMouseSelectAll;
-    else mouseMode_ = kMouseSelectRow;
+    if (cell.row < fixedRows_)
+        mouseMode_ = kMouseSelectAll;
+    else
+        mouseMode_ = kMouseSelectRow;
     ExtendSelection(cell);
 }
 
 // --- Mouse -------------------------------------------------------------------
 
-void CGridCtrl::StartAutoScroll() { autoScrollTimer_.start(); }
-void CGridCtrl::StopAutoScroll() { autoScrollTimer_.stop(); }
+void CGridCtrl::StartAutoScroll() {
+    autoScrollTimer_.start();
+}
+void CGridCtrl::StopAutoScroll() {
+    autoScrollTimer_.stop();
+}
 
 void CGridCtrl::OnLButtonDown(QPoint point, Qt::KeyboardModifiers modifiers) {
     setFocus(Qt::MouseFocusReason);
@@ -215,8 +235,10 @@ void CGridCtrl::OnLButtonDown(QPoint point, Qt::KeyboardModifiers modifiers) {
     const bool shift = modifiers & Qt::ShiftModifier;
     const bool ctrl = modifiers & Qt::ControlModifier;
 
-    if (!shift) selectionStartCell_ = lButtonDownCell_;
-    else if (!IsValid(selectionStartCell_)) selectionStartCell_ = focusCell_;
+    if (!shift)
+        selectionStartCell_ = lButtonDownCell_;
+    else if (!IsValid(selectionStartCell_))
+        selectionStartCell_ = focusCell_;
 
     EndEditing();
     bool inText = false;
@@ -238,8 +260,10 @@ void CGridCtrl::OnLButtonDown(QPoint point, Qt::KeyboardModifiers modifiers) {
             SetFocusCell(fixed ? CCellID() : lButtonDownCell_);
     } else if (ctrl) {
         SetFocusCell(lButtonDownCell_);
-        if (listMode_) SelectRowsTo(lButtonDownCell_, true, false);
-        else SelectCellsTo(lButtonDownCell_, true, false);
+        if (listMode_)
+            SelectRowsTo(lButtonDownCell_, true, false);
+        else
+            SelectCellsTo(lButtonDownCell_, true, false);
         return;
     } else if (allowDragAndDrop_) {
         mouseMode_ = kMousePrepareDrag;
@@ -261,7 +285,8 @@ void CGridCtrl::OnLButtonDown(QPoint point, Qt::KeyboardModifiers modifiers) {
         const int last = colCount_ - 1;
         QRect visRect;
         VisibleRange(&visRect);
-        if (GetColumnWidth(last) < range && visRect.right() - point.x() < range) lButtonDownCell_.col = last;
+        if (GetColumnWidth(last) < range && visRect.right() - point.x() < range)
+            lButtonDownCell_.col = last;
         QPoint origin;
         if (!CellOrigin(0, lButtonDownCell_.col, &origin)) return;
         bool nearLeft = point.x() - origin.x() < range;
@@ -278,7 +303,8 @@ void CGridCtrl::OnLButtonDown(QPoint point, Qt::KeyboardModifiers modifiers) {
         trackVertical_ = true;
         trackPos_ = point.x();
         viewport()->update();
-        if (nearLeft && (lButtonDownCell_.col != last || GetColumnWidth(last) >= range) && lButtonDownCell_.col > 0) {
+        if (nearLeft && (lButtonDownCell_.col != last || GetColumnWidth(last) >= range) &&
+            lButtonDownCell_.col > 0) {
             --lButtonDownCell_.col;
             if (!CellOrigin(0, lButtonDownCell_.col, &origin)) return;
         }
@@ -288,7 +314,8 @@ void CGridCtrl::OnLButtonDown(QPoint point, Qt::KeyboardModifiers modifiers) {
         const int last = rowCount_ - 1;
         QRect visRect;
         VisibleRange(&visRect);
-        if (GetRowHeight(last) < range && visRect.bottom() - point.y() < range) lButtonDownCell_.row = last;
+        if (GetRowHeight(last) < range && visRect.bottom() - point.y() < range)
+            lButtonDownCell_.row = last;
         QPoint origin;
         if (!CellOrigin(lButtonDownCell_.row, 0, &origin)) return;
         bool nearTop = point.y() - origin.y() < range;
@@ -305,7 +332,8 @@ void CGridCtrl::OnLButtonDown(QPoint point, Qt::KeyboardModifiers modifiers) {
         trackVertical_ = false;
         trackPos_ = point.y();
         viewport()->update();
-        if (nearTop && (lButtonDownCell_.row != last || GetRowHeight(last) >= range) && lButtonDownCell_.row > 0) {
+        if (nearTop && (lButtonDownCell_.row != last || GetRowHeight(last) >= range) &&
+            lButtonDownCell_.row > 0) {
             --lButtonDownCell_.row;
             if (!CellOrigin(lButtonDownCell_.row, 0, &origin)) return;
         }
@@ -354,34 +382,34 @@ void CGridCtrl::OnMouseMove(QPoint point, Qt::MouseButtons buttons) {
         return;
     }
     switch (mouseMode_) {
-    case kMouseSelectCol:
-    case kMouseSelectRow:
-    case kMouseSelectCells: {
-        const CCellID cell = CellFromPoint(point, true);
-        if (!IsValid(cell)) return;
-        if (cell != focusCell_) {
-            ExtendSelection(cell);
-            if ((cell.row >= fixedRows_ && cell.col >= fixedCols_) || mouseMode_ == kMouseSelectCol ||
-                mouseMode_ == kMouseSelectRow)
-                SetFocusCell(cell);
+        case kMouseSelectCol:
+        case kMouseSelectRow:
+        case kMouseSelectCells: {
+            const CCellID cell = CellFromPoint(point, true);
+            if (!IsValid(cell)) return;
+            if (cell != focusCell_) {
+                ExtendSelection(cell);
+                if ((cell.row >= fixedRows_ && cell.col >= fixedCols_) ||
+                    mouseMode_ == kMouseSelectCol || mouseMode_ == kMouseSelectRow)
+                    SetFocusCell(cell);
+            }
+            break;
         }
-        break;
-    }
-    case kMouseSizingRow:
-        trackPos_ = point.y();
-        viewport()->update();
-        break;
-    case kMouseSizingCol:
-        trackPos_ = point.x();
-        viewport()->update();
-        break;
-    case kMousePrepareEdit:
-    case kMousePrepareDrag:
-        mouseMode_ = kMousePrepareDrag;
-        OnBeginDrag();
-        break;
-    default:
-        break;
+        case kMouseSizingRow:
+            trackPos_ = point.y();
+            viewport()->update();
+            break;
+        case kMouseSizingCol:
+            trackPos_ = point.x();
+            viewport()->update();
+            break;
+        case kMousePrepareEdit:
+        case kMousePrepareDrag:
+            mouseMode_ = kMousePrepareDrag;
+            OnBeginDrag();
+            break;
+        default:
+            break;
     }
     lastMousePoint_ = point;
 }
@@ -391,37 +419,39 @@ void CGridCtrl::OnLButtonUp(QPoint point) {
     StopAutoScroll();
     const QPoint relative = PointInCell(focusCell_.row, focusCell_.col, point);
     switch (mouseMode_) {
-    case kMousePrepareEdit:
-        OnEditCell(focusCell_.row, focusCell_.col, relative, kEditStartMouse);
-        break;
-    case kMousePrepareDrag:
-        if (CGridCellBase* cell = GetCell(focusCell_.row, focusCell_.col)) cell->OnClick(relative);
-        SendMessageToParent(lButtonDownCell_.row, lButtonDownCell_.col, kNotifyClick);
-        SendMessageToParent(lButtonDownCell_.row, lButtonDownCell_.col, kNotifySelChanging);
-        ClearSelection();
-        SendMessageToParent(focusCell_.row, focusCell_.col, kNotifySelChanged);
-        break;
-    case kMouseSizingCol:
-        trackPos_ = -1;
-        if (point != lButtonDownPoint_ && point != QPoint(0, 0)) {
-            const int width = std::max(point.x() - resizeOrigin_.x(), allowColHide_ ? 0 : 1);
-            SetColumnWidth(lButtonDownCell_.col, width);
-        }
-        Refresh();
-        break;
-    case kMouseSizingRow:
-        trackPos_ = -1;
-        if (point != lButtonDownPoint_ && point != QPoint(0, 0)) {
-            const int height = std::max(point.y() - resizeOrigin_.y(), allowRowHide_ ? 0 : 1);
-            SetRowHeight(lButtonDownCell_.row, height);
-        }
-        Refresh();
-        break;
-    default:
-        SendMessageToParent(focusCell_.row, focusCell_.col, kNotifySelChanged);
-        if (CGridCellBase* cell = GetCell(focusCell_.row, focusCell_.col)) cell->OnClick(relative);
-        SendMessageToParent(lButtonDownCell_.row, lButtonDownCell_.col, kNotifyClick);
-        break;
+        case kMousePrepareEdit:
+            OnEditCell(focusCell_.row, focusCell_.col, relative, kEditStartMouse);
+            break;
+        case kMousePrepareDrag:
+            if (CGridCellBase* cell = GetCell(focusCell_.row, focusCell_.col))
+                cell->OnClick(relative);
+            SendMessageToParent(lButtonDownCell_.row, lButtonDownCell_.col, kNotifyClick);
+            SendMessageToParent(lButtonDownCell_.row, lButtonDownCell_.col, kNotifySelChanging);
+            ClearSelection();
+            SendMessageToParent(focusCell_.row, focusCell_.col, kNotifySelChanged);
+            break;
+        case kMouseSizingCol:
+            trackPos_ = -1;
+            if (point != lButtonDownPoint_ && point != QPoint(0, 0)) {
+                const int width = std::max(point.x() - resizeOrigin_.x(), allowColHide_ ? 0 : 1);
+                SetColumnWidth(lButtonDownCell_.col, width);
+            }
+            Refresh();
+            break;
+        case kMouseSizingRow:
+            trackPos_ = -1;
+            if (point != lButtonDownPoint_ && point != QPoint(0, 0)) {
+                const int height = std::max(point.y() - resizeOrigin_.y(), allowRowHide_ ? 0 : 1);
+                SetRowHeight(lButtonDownCell_.row, height);
+            }
+            Refresh();
+            break;
+        default:
+            SendMessageToParent(focusCell_.row, focusCell_.col, kNotifySelChanged);
+            if (CGridCellBase* cell = GetCell(focusCell_.row, focusCell_.col))
+                cell->OnClick(relative);
+            SendMessageToParent(lButtonDownCell_.row, lButtonDownCell_.col, kNotifyClick);
+            break;
     }
     mouseMode_ = kMouseNothing;
     viewport()->setCursor(Qt::ArrowCursor);
@@ -451,13 +481,15 @@ void CGridCtrl::OnLButtonDblClk(QPoint point) {
         bool inText = false;
         if (CGridCellBase* c = GetCell(cell.row, cell.col)) {
             QRect rect;
-            if (CellRect(cell.row, cell.col, &rect) && c->GetTextRect(rect)) inText = InClassicRect(rect, point);
+            if (CellRect(cell.row, cell.col, &rect) && c->GetTextRect(rect))
+                inText = InClassicRect(rect, point);
         }
         const bool nonFixed = cell.row >= fixedRows_ && cell.col >= fixedCols_;
         if ((nonFixed && IsValid(lButtonDownCell_) && inText) || (listMode_ && inText))
             OnEditCell(cell.row, cell.col, relative, kEditStartMouse);
     }
-    if (CGridCellBase* c = GetCell(cell.row, cell.col)) c->OnDblClick(PointInCell(cell.row, cell.col, point));
+    if (CGridCellBase* c = GetCell(cell.row, cell.col))
+        c->OnDblClick(PointInCell(cell.row, cell.col, point));
     SendMessageToParent(cell.row, cell.col, kNotifyDblClick);
 }
 
@@ -467,7 +499,8 @@ void CGridCtrl::OnRButtonUp(QPoint point) {
     if (IsValid(cell)) {
         SetFocusCell(-1, -1);
         SetFocusCell(std::max(cell.row, fixedRows_), std::max(cell.col, fixedCols_));
-        if (CGridCellBase* c = GetCell(cell.row, cell.col)) c->OnRClick(PointInCell(cell.row, cell.col, point));
+        if (CGridCellBase* c = GetCell(cell.row, cell.col))
+            c->OnRClick(PointInCell(cell.row, cell.col, point));
         SendMessageToParent(cell.row, cell.col, kNotifyRClick);
     } else {
         SendMessageToParent(-1, -1, kNotifyRClick);
@@ -522,12 +555,21 @@ bool CGridCtrl::OnKeyDown(int key, Qt::KeyboardModifiers modifiers) {
 
     if (ctrl) {
         switch (key) {
-        case Qt::Key_Insert:
-        case Qt::Key_C: OnEditCopy(); return true;
-        case Qt::Key_X: OnEditCut(); return true;
-        case Qt::Key_V: OnEditPaste(); return true;
-        case Qt::Key_A: OnEditSelectAll(); return true;
-        default: break;
+            case Qt::Key_Insert:
+            case Qt::Key_C:
+                OnEditCopy();
+                return true;
+            case Qt::Key_X:
+                OnEditCut();
+                return true;
+            case Qt::Key_V:
+                OnEditPaste();
+                return true;
+            case Qt::Key_A:
+                OnEditSelectAll();
+                return true;
+            default:
+                break;
         }
     }
     if (shift && key == Qt::Key_Insert) {
@@ -538,31 +580,46 @@ bool CGridCtrl::OnKeyDown(int key, Qt::KeyboardModifiers modifiers) {
     if (isTab && !handleTabKey_) return false;
 
     switch (key) {
-    case Qt::Key_Delete:
-        CutSelectedText();
-        return true;
-    case Qt::Key_Down: {
-        const int row = NextVisibleRow(next.row, 1, rowCount_ - 1);
-        if (row >= 0) next.row = row;
-        break;
-    }
-    case Qt::Key_Up: {
-        const int row = NextVisibleRow(next.row, -1, fixedRows_);
-        if (row >= 0) next.row = row;
-        break;
-    }
-    case Qt::Key_Right:
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        if (key == Qt::Key_Right || !shift) {
-            const int col = NextVisibleCol(next.col, 1, colCount_ - 1);
+        case Qt::Key_Delete:
+            CutSelectedText();
+            return true;
+        case Qt::Key_Down: {
+            const int row = NextVisibleRow(next.row, 1, rowCount_ - 1);
+            if (row >= 0) next.row = row;
+            break;
+        }
+        case Qt::Key_Up: {
+            const int row = NextVisibleRow(next.row, -1, fixedRows_);
+            if (row >= 0) next.row = row;
+            break;
+        }
+        case Qt::Key_Right:
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            if (key == Qt::Key_Right || !shift) {
+                const int col = NextVisibleCol(next.col, 1, colCount_ - 1);
+                if (isTab && col < 0) {
+                    // Past the last shown column Tab wraps to the next shown row;
+                    // with no such row or no shown column it stays where it is.
+                    const int row = NextVisibleRow(next.row, 1, rowCount_ - 1);
+                    const int first = NextVisibleCol(fixedCols_ - 1, 1, colCount_ - 1);
+                    if (row >= 0 && first >= 0) {
+                        next = CCellID(row, first);
+                        wrapped = true;
+                    }
+                } else if (col >= 0) {
+                    next.col = col;
+                }
+                break;
+            }
+            [[fallthrough]];
+        case Qt::Key_Left: {
+            const int col = NextVisibleCol(next.col, -1, fixedCols_);
             if (isTab && col < 0) {
-                // Past the last shown column Tab wraps to the next shown row;
-                // with no such row or no shown column it stays where it is.
-                const int row = NextVisibleRow(next.row, 1, rowCount_ - 1);
-                const int first = NextVisibleCol(fixedCols_ - 1, 1, colCount_ - 1);
-                if (row >= 0 && first >= 0) {
-                    next = CCellID(row, first);
+                const int row = NextVisibleRow(next.row, -1, fixedRows_);
+                const int last = NextVisibleCol(colCount_, -1, fixedCols_);
+                if (row >= 0 && last >= 0) {
+                    next = CCellID(row, last);
                     wrapped = true;
                 }
             } else if (col >= 0) {
@@ -570,72 +627,61 @@ bool CGridCtrl::OnKeyDown(int key, Qt::KeyboardModifiers modifiers) {
             }
             break;
         }
-        [[fallthrough]];
-    case Qt::Key_Left: {
-        const int col = NextVisibleCol(next.col, -1, fixedCols_);
-        if (isTab && col < 0) {
-            const int row = NextVisibleRow(next.row, -1, fixedRows_);
-            const int last = NextVisibleCol(colCount_, -1, fixedCols_);
-            if (row >= 0 && last >= 0) {
-                next = CCellID(row, last);
-                wrapped = true;
+        case Qt::Key_PageDown: {
+            const CCellID before = TopLeftCell();
+            OnVScroll(kScrollPageForward);
+            const CCellID after = TopLeftCell();
+            if (after.row != before.row)
+                next.row = std::min(rowCount_ - 1, next.row + after.row - before.row);
+            else
+                next.row = rowCount_ - 1;
+            break;
+        }
+        case Qt::Key_PageUp: {
+            const CCellID before = TopLeftCell();
+            OnVScroll(kScrollPageBack);
+            const CCellID after = TopLeftCell();
+            if (after.row != before.row)
+                next.row = std::max(fixedRows_, next.row + after.row - before.row);
+            else
+                next.row = fixedRows_;
+            break;
+        }
+        case Qt::Key_Home: {
+            if (ctrl) {
+                OnVScroll(kScrollToStart);
+                next.row = fixedRows_;
             }
-        } else if (col >= 0) {
+            OnHScroll(kScrollToStart);
+            hScrolled = true;
+            int col = fixedCols_;
+            while (col < colCount_ - 1 && GetColumnWidth(col) <= 0) ++col;
             next.col = col;
+            int row = next.row;
+            while (row < rowCount_ - 1 && GetRowHeight(row) <= 0) ++row;
+            next.row = row;
+            break;
         }
-        break;
-    }
-    case Qt::Key_PageDown: {
-        const CCellID before = TopLeftCell();
-        OnVScroll(kScrollPageForward);
-        const CCellID after = TopLeftCell();
-        if (after.row != before.row) next.row = std::min(rowCount_ - 1, next.row + after.row - before.row);
-        else next.row = rowCount_ - 1;
-        break;
-    }
-    case Qt::Key_PageUp: {
-        const CCellID before = TopLeftCell();
-        OnVScroll(kScrollPageBack);
-        const CCellID after = TopLeftCell();
-        if (after.row != before.row) next.row = std::max(fixedRows_, next.row + after.row - before.row);
-        else next.row = fixedRows_;
-        break;
-    }
-    case Qt::Key_Home: {
-        if (ctrl) {
-            OnVScroll(kScrollToStart);
-            next.row = fixedRows_;
+        case Qt::Key_End: {
+            if (ctrl) {
+                OnVScroll(kScrollToEnd);
+                next.row = rowCount_ - 1;
+            }
+            OnHScroll(kScrollToEnd);
+            hScrolled = true;
+            int col = colCount_ - 1;
+            while (col > fixedCols_ && GetColumnWidth(col) <= 0) --col;
+            next.col = col;
+            int row = next.row;
+            while (row > fixedRows_ && GetRowHeight(row) <= 0) --row;
+            next.row = row;
+            break;
         }
-        OnHScroll(kScrollToStart);
-        hScrolled = true;
-        int col = fixedCols_;
-        while (col < colCount_ - 1 && GetColumnWidth(col) <= 0) ++col;
-        next.col = col;
-        int row = next.row;
-        while (row < rowCount_ - 1 && GetRowHeight(row) <= 0) ++row;
-        next.row = row;
-        break;
-    }
-    case Qt::Key_End: {
-        if (ctrl) {
-            OnVScroll(kScrollToEnd);
-            next.row = rowCount_ - 1;
-        }
-        OnHScroll(kScrollToEnd);
-        hScrolled = true;
-        int col = colCount_ - 1;
-        while (col > fixedCols_ && GetColumnWidth(col) <= 0) --col;
-        next.col = col;
-        int row = next.row;
-        while (row > fixedRows_ && GetRowHeight(row) <= 0) --row;
-        next.row = row;
-        break;
-    }
-    case Qt::Key_F2:
-        OnEditCell(focusCell_.row, focusCell_.col, QPoint(-1, -1), kEditStartMouse);
-        return true;
-    default:
-        return false;
+        case Qt::Key_F2:
+            OnEditCell(focusCell_.row, focusCell_.col, QPoint(-1, -1), kEditStartMouse);
+            return true;
+        default:
+            return false;
     }
     (void)hScrolled;
 
@@ -670,7 +716,8 @@ void CGridCtrl::OnChar(unsigned character, Qt::KeyboardModifiers modifiers) {
     if (modifiers & Qt::ControlModifier) return;
     if (mouseMode_ != kMouseNothing) return;
     if (character == 27 || character == static_cast<unsigned>(Qt::Key_Escape)) return;
-    if ((character == '\t' || character == static_cast<unsigned>(Qt::Key_Tab)) && handleTabKey_) return;
+    if ((character == '\t' || character == static_cast<unsigned>(Qt::Key_Tab)) && handleTabKey_)
+        return;
     OnEditCell(focusCell_.row, focusCell_.col, QPoint(-1, -1), character);
 }
 
@@ -703,9 +750,11 @@ void CGridCtrl::keyPressEvent(QKeyEvent* e) {
         OnChar(static_cast<unsigned>(Qt::Key_Return), e->modifiers());
     } else if (key == Qt::Key_Backspace) {
         OnChar(static_cast<unsigned>(Qt::Key_Backspace), e->modifiers());
-    } else if (!e->text().isEmpty() && !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+    } else if (!e->text().isEmpty() &&
+               !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
         const QList<uint> codes = e->text().toUcs4();
-        if (!codes.isEmpty() && codes.front() >= 0x20 && codes.front() != 0x7F) OnChar(codes.front(), e->modifiers());
+        if (!codes.isEmpty() && codes.front() >= 0x20 && codes.front() != 0x7F)
+            OnChar(codes.front(), e->modifiers());
         else {
             QAbstractScrollArea::keyPressEvent(e);
             return;
@@ -728,8 +777,10 @@ void CGridCtrl::mouseMoveEvent(QMouseEvent* e) {
 }
 
 void CGridCtrl::mouseReleaseEvent(QMouseEvent* e) {
-    if (e->button() == Qt::LeftButton) OnLButtonUp(e->position().toPoint());
-    else if (e->button() == Qt::RightButton) OnRButtonUp(e->position().toPoint());
+    if (e->button() == Qt::LeftButton)
+        OnLButtonUp(e->position().toPoint());
+    else if (e->button() == Qt::RightButton)
+        OnRButtonUp(e->position().toPoint());
     e->accept();
 }
 

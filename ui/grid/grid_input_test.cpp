@@ -1,16 +1,15 @@
-#include "ui/grid/grid_ctrl.h"
-
-#include "ui/grid/grid_test_support.h"
-
 #include <QLineEdit>
 #include <QTest>
 #include <QVBoxLayout>
+
+#include "ui/grid/grid_ctrl.h"
+#include "ui/grid/grid_test_support.h"
 
 namespace {
 
 // A 5 x 4 grid with one fixed row and column, cells 20 x 15.
 class GridInput : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ShapeGrid(grid, 5, 4, 1, 1, 20, 15, 200, 200);
         grid.SetOwner(&owner);
@@ -29,7 +28,8 @@ protected:
 
 TEST_F(GridInput, ClickShiftClickAndCtrlClickSelect) {
     Click(1, 1);
-    EXPECT_EQ(owner.Codes(), (std::vector<int>{kNotifySelChanging, kNotifySelChanged, kNotifyClick}));
+    EXPECT_EQ(owner.Codes(),
+              (std::vector<int>{kNotifySelChanging, kNotifySelChanged, kNotifyClick}));
     EXPECT_EQ(owner.commands, 1);
     EXPECT_EQ(grid.GetFocusCell(), CCellID(1, 1));
     EXPECT_EQ(grid.GetSelectedRange(), CCellRange(1, 1, 1, 1));
@@ -134,16 +134,21 @@ TEST_F(GridInput, ColumnsAndRowsAreResizedWithTheMouse) {
 }
 
 TEST_F(GridInput, KeyboardNavigation) {
-    struct Case { CCellID from; int key; Qt::KeyboardModifiers mods; CCellID to; };
+    struct Case {
+        CCellID from;
+        int key;
+        Qt::KeyboardModifiers mods;
+        CCellID to;
+    };
     const Case cases[] = {
         {{1, 1}, Qt::Key_Down, Qt::NoModifier, {2, 1}},
-        {{1, 1}, Qt::Key_Up, Qt::NoModifier, {1, 1}},      // never into the fixed row
+        {{1, 1}, Qt::Key_Up, Qt::NoModifier, {1, 1}},  // never into the fixed row
         {{1, 1}, Qt::Key_Left, Qt::NoModifier, {1, 1}},
         {{1, 1}, Qt::Key_Right, Qt::NoModifier, {1, 2}},
-        {{1, 3}, Qt::Key_Tab, Qt::NoModifier, {2, 1}},     // wraps to the next row
-        {{2, 1}, Qt::Key_Backtab, Qt::NoModifier, {1, 3}}, // and back
+        {{1, 3}, Qt::Key_Tab, Qt::NoModifier, {2, 1}},      // wraps to the next row
+        {{2, 1}, Qt::Key_Backtab, Qt::NoModifier, {1, 3}},  // and back
         {{2, 1}, Qt::Key_Tab, Qt::ShiftModifier, {1, 3}},
-        {{4, 3}, Qt::Key_Tab, Qt::NoModifier, {4, 3}},     // last cell stays
+        {{4, 3}, Qt::Key_Tab, Qt::NoModifier, {4, 3}},  // last cell stays
         {{1, 1}, Qt::Key_Backtab, Qt::NoModifier, {1, 1}},
         {{2, 2}, Qt::Key_Home, Qt::NoModifier, {2, 1}},
         {{2, 2}, Qt::Key_End, Qt::NoModifier, {2, 3}},
@@ -156,7 +161,8 @@ TEST_F(GridInput, KeyboardNavigation) {
         grid.SetFocusCell(c.from);
         owner.notes.clear();
         EXPECT_TRUE(grid.OnKeyDown(c.key, c.mods));
-        EXPECT_EQ(grid.GetFocusCell(), c.to) << c.key << " from " << c.from.row << "," << c.from.col;
+        EXPECT_EQ(grid.GetFocusCell(), c.to)
+            << c.key << " from " << c.from.row << "," << c.from.col;
         if (c.to != c.from) {
             // The move is announced around the selection change, for the new cell.
             ASSERT_EQ(owner.Codes(), (std::vector<int>{kNotifySelChanging, kNotifySelChanged}));

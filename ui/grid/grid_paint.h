@@ -3,7 +3,6 @@
 #include <QColor>
 #include <QPainter>
 #include <QRect>
-
 #include <algorithm>
 
 // The grid's rectangle arithmetic follows the classic convention in which a
@@ -21,8 +20,10 @@ inline QRect ToPixels(const QRect& classic) {
                  classic.bottom() - classic.top());
 }
 
-inline void Fill(QPainter& painter, int left, int top, int right, int bottom, const QColor& colour) {
-    if (right > left && bottom > top) painter.fillRect(QRect(left, top, right - left, bottom - top), colour);
+inline void Fill(QPainter& painter, int left, int top, int right, int bottom,
+                 const QColor& colour) {
+    if (right > left && bottom > top)
+        painter.fillRect(QRect(left, top, right - left, bottom - top), colour);
 }
 
 inline void Fill(QPainter& painter, const QRect& classic, const QColor& colour) {

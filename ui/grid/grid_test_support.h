@@ -3,22 +3,21 @@
 // Included by the widget tests of the grid: gives them a QApplication on the
 // offscreen platform, created when the tests run (not when they are listed).
 
-#include <QApplication>
-#include <QtGlobal>
-
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QtGlobal>
 #include <memory>
 
 class GridQtEnvironment : public ::testing::Environment {
-public:
+  public:
     void SetUp() override {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         if (!QApplication::instance()) app_ = std::make_unique<QApplication>(argc_, argv_);
     }
     void TearDown() override { app_.reset(); }
 
-private:
+  private:
     int argc_ = 1;
     char name_[8] = "test";
     char* argv_[2] = {name_, nullptr};
@@ -28,15 +27,15 @@ private:
 inline ::testing::Environment* const kGridQtEnvironment =
     ::testing::AddGlobalTestEnvironment(new GridQtEnvironment);
 
-#include "ui/grid/grid_ctrl.h"
-
 #include <map>
 #include <vector>
+
+#include "ui/grid/grid_ctrl.h"
 
 // An owner that records every notification and answers with the value set
 // for its code (0 when none is set).
 class FakeGridOwner : public IGridOwner {
-public:
+  public:
     long OnGridNotify(const GridNotify& note) override {
         notes.push_back(note);
         const auto answer = answers.find(note.code);
@@ -74,8 +73,8 @@ public:
 
 // A grid of `rows` x `cols` with uniform sizes in a client area of w x h
 // pixels (no frame).
-inline void ShapeGrid(CGridCtrl& grid, int rows, int cols, int fixedRows, int fixedCols, int colWidth,
-                      int rowHeight, int w, int h) {
+inline void ShapeGrid(CGridCtrl& grid, int rows, int cols, int fixedRows, int fixedCols,
+                      int colWidth, int rowHeight, int w, int h) {
     grid.resize(w, h);
     grid.SetRowCount(rows);
     grid.SetColumnCount(cols);

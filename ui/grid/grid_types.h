@@ -3,7 +3,6 @@
 #include <QColor>
 #include <QFont>
 #include <QString>
-
 #include <cstdint>
 
 class CGridCtrl;
@@ -28,8 +27,13 @@ struct CCellRange {
 
     CCellRange() = default;
     CCellRange(int r1, int c1, int r2, int c2) : minRow(r1), minCol(c1), maxRow(r2), maxCol(c2) {}
-    bool IsValid() const { return minRow >= 0 && minCol >= 0 && maxRow >= 0 && maxCol >= 0 && minRow <= maxRow && minCol <= maxCol; }
-    bool InRange(int r, int c) const { return minRow <= r && r <= maxRow && minCol <= c && c <= maxCol; }
+    bool IsValid() const {
+        return minRow >= 0 && minCol >= 0 && maxRow >= 0 && maxCol >= 0 && minRow <= maxRow &&
+               minCol <= maxCol;
+    }
+    bool InRange(int r, int c) const {
+        return minRow <= r && r <= maxRow && minCol <= c && c <= maxCol;
+    }
     bool InRange(const CCellID& id) const { return InRange(id.row, id.col); }
     bool operator==(const CCellRange&) const = default;
 };
@@ -119,7 +123,7 @@ struct GridDispInfo {
 // The owner of a grid. Every notification is a synchronous call whose return
 // value is the owner's answer; a negative answer to -175 or -176 vetoes.
 class IGridOwner {
-public:
+  public:
     virtual ~IGridOwner() = default;
     virtual long OnGridNotify(const GridNotify& note) = 0;
     // Virtual mode: fill the record for (info.row, info.col).

@@ -4,7 +4,7 @@
 
 // What an input grid tells the form that owns it.
 class IGridOwnerForm {
-public:
+  public:
     virtual ~IGridOwnerForm() = default;
     // After every ended cell edit, whether the text changed or not.
     virtual void OnInputChange() = 0;
@@ -15,7 +15,7 @@ public:
 // The input grid of the main form: after each ended cell edit it tells its
 // owner form. Without an owner form it behaves as a plain grid.
 class IGridCtrl : public CGridCtrl {
-public:
+  public:
     explicit IGridCtrl(QWidget* parent = nullptr) : CGridCtrl(0, 0, 0, 0, parent) {}
 
     void SetOwnerForm(IGridOwnerForm* form) { ownerForm_ = form; }
@@ -23,6 +23,6 @@ public:
 
     void OnEndEditCell(int row, int col, const QString& text) override;
 
-private:
+  private:
     IGridOwnerForm* ownerForm_ = nullptr;
 };

@@ -1,28 +1,28 @@
 #include "ui/grid/in_place_edit.h"
 
-#include "ui/grid/grid_ctrl.h"
-#include "ui/grid/grid_paint.h"
-
 #include <QApplication>
 #include <QFocusEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
 
+#include "ui/grid/grid_ctrl.h"
+#include "ui/grid/grid_paint.h"
+
 namespace {
 
 bool IsNavigationKey(int key) {
     switch (key) {
-    case Qt::Key_PageUp:
-    case Qt::Key_PageDown:
-    case Qt::Key_End:
-    case Qt::Key_Home:
-    case Qt::Key_Left:
-    case Qt::Key_Up:
-    case Qt::Key_Right:
-    case Qt::Key_Down:
-        return true;
-    default:
-        return false;
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+        case Qt::Key_End:
+        case Qt::Key_Home:
+        case Qt::Key_Left:
+        case Qt::Key_Up:
+        case Qt::Key_Right:
+        case Qt::Key_Down:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -36,7 +36,8 @@ void ApplyEditStart(QLineEdit& edit, unsigned start) {
     } else if (key == Qt::Key_Backspace) {
         edit.end(false);
         edit.backspace();
-    } else if (key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Space || IsNavigationKey(key)) {
+    } else if (key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Space ||
+               IsNavigationKey(key)) {
         edit.selectAll();
     } else {
         edit.selectAll();
@@ -45,8 +46,8 @@ void ApplyEditStart(QLineEdit& edit, unsigned start) {
     }
 }
 
-CInPlaceEdit::CInPlaceEdit(CGridCtrl* grid, const QRect& rect, Qt::Alignment align, int controlId, int row,
-                           int col, const QString& initialText, unsigned start)
+CInPlaceEdit::CInPlaceEdit(CGridCtrl* grid, const QRect& rect, Qt::Alignment align, int controlId,
+                           int row, int col, const QString& initialText, unsigned start)
     : QLineEdit(grid ? grid->viewport() : nullptr),
       grid_(grid),
       controlId_(controlId),
@@ -58,7 +59,8 @@ CInPlaceEdit::CInPlaceEdit(CGridCtrl* grid, const QRect& rect, Qt::Alignment ali
     setAlignment(align | Qt::AlignVCenter);
     setFrame(true);
     // The grid's font is its normal default cell's.
-    if (grid && grid->GetDefaultCell(false, false)->GetFont()) setFont(*grid->GetDefaultCell(false, false)->GetFont());
+    if (grid && grid->GetDefaultCell(false, false)->GetFont())
+        setFont(*grid->GetDefaultCell(false, false)->GetFont());
     setGeometry(gridpaint::ToPixels(rect));
     setText(initialText);
     show();
@@ -89,7 +91,8 @@ void CInPlaceEdit::keyPressEvent(QKeyEvent* e) {
     const int key = e->key();
     if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
         // Shift+Tab arrives as Backtab; a Tab with Shift held is the same.
-        EndWithKey((key == Qt::Key_Tab && (e->modifiers() & Qt::ShiftModifier)) ? Qt::Key_Backtab : key);
+        EndWithKey((key == Qt::Key_Tab && (e->modifiers() & Qt::ShiftModifier)) ? Qt::Key_Backtab
+                                                                                : key);
         return;
     }
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {

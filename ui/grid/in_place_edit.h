@@ -9,7 +9,7 @@ class CGridCtrl;
 
 // Something an in-place editor can be told when its grid goes away first.
 class CGridEditorBase {
-public:
+  public:
     virtual ~CGridEditorBase() = default;
     virtual void DetachGrid() = 0;
     // Closes the editor and reports its text to the grid.
@@ -20,11 +20,11 @@ public:
 // grid once, when it ends (Enter, Tab, Esc, a navigation key or a loss of
 // focus), and then deletes itself.
 class CInPlaceEdit : public QLineEdit, public CGridEditorBase {
-public:
+  public:
     // `rect` holds the cell's classic rectangle; `start` is the character or
     // key that opened the editor.
-    CInPlaceEdit(CGridCtrl* grid, const QRect& rect, Qt::Alignment align, int controlId, int row, int col,
-                 const QString& initialText, unsigned start);
+    CInPlaceEdit(CGridCtrl* grid, const QRect& rect, Qt::Alignment align, int controlId, int row,
+                 int col, const QString& initialText, unsigned start);
 
     void EndEdit() override;
     // Feeds a character (or start key) to the open editor.
@@ -35,12 +35,12 @@ public:
     int Col() const { return col_; }
     void DetachGrid() override { grid_ = nullptr; }
 
-protected:
+  protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
-private:
+  private:
     void EndWithKey(int key);
     void GrowToText();
 

@@ -42,7 +42,8 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 using Values = std::vector<double>;
 using Factory = std::function<std::unique_ptr<Distribution>(const Values&)>;
 
-const Values kWide = {0.0, 1e-300, 1e-10, 0.3, 1.0, 7.0, 1e10, 1e15, 1e20, 1e100, 1e300, -1.0, kNaN, kInf, -kInf};
+const Values kWide = {0.0,  1e-300, 1e-10, 0.3,  1.0,  7.0,  1e10, 1e15,
+                      1e20, 1e100,  1e300, -1.0, kNaN, kInf, -kInf};
 const Values kNarrow = {0.0, 1e-300, 1.0, 1e20, 1e300, -1.0, kNaN};
 const Values kCorr = {0.0, 0.07, 0.5, 0.9999, 1.0, -1.0, -0.3, 1e-300, 2.0, kNaN, kInf};
 const Values kX = {-1.0, 0.0, 1e-300, 0.3, 1.0, 7.0, 1e10, 1e300, kNaN, kInf, -kInf};
@@ -56,24 +57,50 @@ struct Family {
 
 std::vector<Family> Families() {
     std::vector<Family> f;
-    f.push_back({"beta", {kWide, kWide}, [](const Values& v) { return std::make_unique<BetaDistribution>(v[0], v[1]); }});
-    f.push_back({"binomial", {kWide, kCorr}, [](const Values& v) { return std::make_unique<BinomialDistribution>(v[0], v[1]); }});
-    f.push_back({"chi", {kWide, kWide, {1.0, 1e-300, 1e300}}, [](const Values& v) { return std::make_unique<ChiDistribution>(v[0], v[1], v[2]); }});
-    f.push_back({"exponential", {kWide}, [](const Values& v) { return std::make_unique<ExponentialDistribution>(v[0]); }});
-    f.push_back({"uniform", {kWide, kWide}, [](const Values& v) { return std::make_unique<UniformDistribution>(v[0], v[1]); }});
-    f.push_back({"lognormal", {kWide, kWide}, [](const Values& v) { return std::make_unique<LogNormalDistribution>(v[0], v[1]); }});
-    f.push_back({"laplace", {kWide, kWide}, [](const Values& v) { return std::make_unique<LaplaceDistribution>(v[0], v[1]); }});
-    f.push_back({"corr", {kCorr, kWide}, [](const Values& v) { return std::make_unique<CorrDistribution>(v[0], v[1]); }});
-    f.push_back({"f", {kWide, kWide, kWide, {1.0, 1e-300, 1e300}}, [](const Values& v) { return std::make_unique<FDistribution>(v[0], v[1], v[2], v[3]); }});
-    f.push_back({"hypergeometric", {kWide, kWide, kWide}, [](const Values& v) { return std::make_unique<HypergeometricDistribution>(v[0], v[1], v[2]); }});
+    f.push_back({"beta", {kWide, kWide}, [](const Values& v) {
+                     return std::make_unique<BetaDistribution>(v[0], v[1]);
+                 }});
+    f.push_back({"binomial", {kWide, kCorr}, [](const Values& v) {
+                     return std::make_unique<BinomialDistribution>(v[0], v[1]);
+                 }});
+    f.push_back({"chi", {kWide, kWide, {1.0, 1e-300, 1e300}}, [](const Values& v) {
+                     return std::make_unique<ChiDistribution>(v[0], v[1], v[2]);
+                 }});
+    f.push_back({"exponential", {kWide}, [](const Values& v) {
+                     return std::make_unique<ExponentialDistribution>(v[0]);
+                 }});
+    f.push_back({"uniform", {kWide, kWide}, [](const Values& v) {
+                     return std::make_unique<UniformDistribution>(v[0], v[1]);
+                 }});
+    f.push_back({"lognormal", {kWide, kWide}, [](const Values& v) {
+                     return std::make_unique<LogNormalDistribution>(v[0], v[1]);
+                 }});
+    f.push_back({"laplace", {kWide, kWide}, [](const Values& v) {
+                     return std::make_unique<LaplaceDistribution>(v[0], v[1]);
+                 }});
+    f.push_back({"corr", {kCorr, kWide}, [](const Values& v) {
+                     return std::make_unique<CorrDistribution>(v[0], v[1]);
+                 }});
+    f.push_back({"f", {kWide, kWide, kWide, {1.0, 1e-300, 1e300}}, [](const Values& v) {
+                     return std::make_unique<FDistribution>(v[0], v[1], v[2], v[3]);
+                 }});
+    f.push_back({"hypergeometric", {kWide, kWide, kWide}, [](const Values& v) {
+                     return std::make_unique<HypergeometricDistribution>(v[0], v[1], v[2]);
+                 }});
     f.push_back({"mrc", {kCorr, kWide, kWide, {0, 1, 2}}, [](const Values& v) {
                      auto d = std::make_unique<MRCDistribution>(v[0], v[1], v[2]);
                      d->SetMethod(static_cast<int>(v[3]));
                      return d;
                  }});
-    f.push_back({"normal", {kWide, kWide}, [](const Values& v) { return std::make_unique<NormalDistribution>(v[0], v[1]); }});
-    f.push_back({"poisson", {kWide}, [](const Values& v) { return std::make_unique<PoissonDistribution>(v[0]); }});
-    f.push_back({"t", {kWide, kWide, {0, 1}}, [](const Values& v) { return std::make_unique<TDistribution>(v[0], v[1], v[2] != 0.0); }});
+    f.push_back({"normal", {kWide, kWide}, [](const Values& v) {
+                     return std::make_unique<NormalDistribution>(v[0], v[1]);
+                 }});
+    f.push_back({"poisson", {kWide}, [](const Values& v) {
+                     return std::make_unique<PoissonDistribution>(v[0]);
+                 }});
+    f.push_back({"t", {kWide, kWide, {0, 1}}, [](const Values& v) {
+                     return std::make_unique<TDistribution>(v[0], v[1], v[2] != 0.0);
+                 }});
     return f;
 }
 
@@ -96,10 +123,12 @@ bool Run(const std::string& label, const std::function<void()>& call) {
     }
     int status = 0;
     waitpid(pid, &status, 0);
-    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double elapsed =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::string outcome;
     if (WIFSIGNALED(status))
-        outcome = WTERMSIG(status) == SIGALRM ? "TIMEOUT" : "SIGNAL " + std::to_string(WTERMSIG(status));
+        outcome =
+            WTERMSIG(status) == SIGALRM ? "TIMEOUT" : "SIGNAL " + std::to_string(WTERMSIG(status));
     else if (elapsed > 0.2)
         outcome = "SLOW";
     if (!outcome.empty()) {
@@ -135,7 +164,8 @@ void Sweep(const Family& fam, std::size_t dim, Values& chosen) {
         if (cdf) cdf = Run(params + " Cdf " + Fmt(x), [&] { fam.make(v)->Cdf(x); });
     }
     for (double p : kP)
-        if (quantile) quantile = Run(params + " Quantile " + Fmt(p), [&] { fam.make(v)->Quantile(p); });
+        if (quantile)
+            quantile = Run(params + " Quantile " + Fmt(p), [&] { fam.make(v)->Quantile(p); });
     Run(params + " GetMean", [&] { fam.make(v)->GetMean(); });
     Run(params + " GetVariance", [&] { fam.make(v)->GetVariance(); });
 }
@@ -154,7 +184,8 @@ int main(int argc, char** argv) {
             for (double m : kWide)
                 for (double s : kWide)
                     for (double r : kCorr)
-                        Run("bivariate(" + Fmt(x) + "," + Fmt(m) + "," + Fmt(s) + "," + Fmt(r) + ")",
+                        Run("bivariate(" + Fmt(x) + "," + Fmt(m) + "," + Fmt(s) + "," + Fmt(r) +
+                                ")",
                             [&] { BivariateNormalCdf(x, 0.5, m, 0.0, s, 1.0, r, 1e-10); });
         return 0;
     }
