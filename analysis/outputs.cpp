@@ -5,34 +5,15 @@
 
 #include <algorithm>
 #include <iterator>
+#include <vector>
 
+#include "analysis/ids.h"
 #include "analysis/parameter_names.h"
 #include "analysis/power_analysis.h"
 
 namespace {
 
 constexpr int kOutputDigits = 7;
-
-enum : ParameterId {
-    kAlphaId = 0,
-    kPowerId = 1,
-    kTotalSampleSizeId = 2,
-    kSampleSize1Id = 3,
-    kSampleSize2Id = 4,
-    kDfId = 9,
-    kNumeratorDfId = 10,
-    kDenominatorDfId = 11,
-    kActualPowerId = 26,
-    kBetaId = 27,
-    kActualAlphaId = 41,
-    kActualRatioId = 43,
-    kProportionP2Id = 46,
-    kProportionP12Id = 47,
-    kProportionP21Id = 57,
-    kMomentP1Id = 100,
-    kMomentP2Id = 101,
-    kMomentP3Id = 102,
-};
 
 enum DfBits { kDfBit = 1, kNumeratorDfBit = 2, kDenominatorDfBit = 4 };
 
@@ -163,10 +144,10 @@ void PowerAnalysis::AddDfOutput(PropertyList* o, bool integral) {
     AppendOutput(o, kDfId, integral);
 }
 void PowerAnalysis::AddSampleSize1Output(PropertyList* o) {
-    AppendOutput(o, kSampleSize1Id, true);
+    AppendOutput(o, kSampleSizeGroup1Id, true);
 }
 void PowerAnalysis::AddSampleSize2Output(PropertyList* o) {
-    AppendOutput(o, kSampleSize2Id, true);
+    AppendOutput(o, kSampleSizeGroup2Id, true);
 }
 void PowerAnalysis::AddCountOutput(PropertyList* o, ParameterId id) {
     AppendOutput(o, id, true);
@@ -174,110 +155,146 @@ void PowerAnalysis::AddCountOutput(PropertyList* o, ParameterId id) {
 
 // -------------------------------------------------------- output lists
 
-void PowerAnalysis::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    outputs->Clear();
-    AddOutput(outputs, GetNoncentralityId());
-    AddOutput(outputs, GetCriticalValueId());
-    const int mask = GetDfOutputMask();
-    if (mask & kDfBit) AddDfOutput(outputs, true);
-    if (mask & kNumeratorDfBit) AddNumeratorDfOutput(outputs, true);
-    if (mask & kDenominatorDfBit) AddDenominatorDfOutput(outputs, true);
+// The outputs of the standard and the generic lists. Each list is written
+// down once and serves both for building the list and for filling it, so
+// the two can never disagree.
+enum class OutputKind {
+    kNoncentrality,
+    kCriticalValue,
+    kDfByMask,
+    kTotalSampleSize,
+    kActualPower,
+    kEffectSize,
+    kPower,
+    kAlpha,
+    kBeta,
+};
+
+namespace {
+
+using OutputKinds = std::vector<OutputKind>;
+
+// Every standard list starts with the noncentrality, the critical value and
+// the df the test shows; the analysis type adds what it solves for.
+OutputKinds StandardOutputs(AnalysisType type) {
+    using enum OutputKind;
+    OutputKinds kinds = {kNoncentrality, kCriticalValue, kDfByMask};
     switch (type) {
         case kAPriori:
-            AddCountOutput(outputs, kTotalSampleSizeId);
-            AddActualPowerOutput(outputs);
+            kinds.insert(kinds.end(), {kTotalSampleSize, kActualPower});
             break;
         case kSensitivity:
-            AddOutput(outputs, GetEffectSizeId());
+            kinds.push_back(kEffectSize);
             break;
         case kPostHoc:
-            AddPowerOutput(outputs);
+            kinds.push_back(kPower);
             break;
         case kCriterion:
-            AddAlphaOutput(outputs);
+            kinds.push_back(kAlpha);
             break;
         case kCompromise:
-            AddAlphaOutput(outputs);
-            AddBetaOutput(outputs);
-            AddPowerOutput(outputs);
+            kinds.insert(kinds.end(), {kAlpha, kBeta, kPower});
             break;
+    }
+    return kinds;
+}
+
+// The generic tests take the noncentrality as their effect: a Sensitivity
+// analysis shows it as its result, and there is no A priori.
+OutputKinds GenericOutputs(AnalysisType type) {
+    using enum OutputKind;
+    OutputKinds kinds = {kCriticalValue};
+    switch (type) {
+        case kSensitivity:
+            kinds.push_back(kNoncentrality);
+            break;
+        case kPostHoc:
+            kinds.insert(kinds.end(), {kBeta, kPower});
+            break;
+        case kCriterion:
+            kinds.push_back(kAlpha);
+            break;
+        case kCompromise:
+            kinds.insert(kinds.end(), {kAlpha, kBeta, kPower});
+            break;
+        case kAPriori:
+            break;
+    }
+    return kinds;
+}
+
+}  // namespace
+
+void PowerAnalysis::AddOutputOfKind(PropertyList* outputs, OutputKind kind) {
+    const int mask = GetDfOutputMask();
+    switch (kind) {
+        case OutputKind::kNoncentrality:
+            return AddOutput(outputs, GetNoncentralityId());
+        case OutputKind::kCriticalValue:
+            return AddOutput(outputs, GetCriticalValueId());
+        case OutputKind::kDfByMask:
+            if (mask & kDfBit) AddDfOutput(outputs, true);
+            if (mask & kNumeratorDfBit) AddNumeratorDfOutput(outputs, true);
+            if (mask & kDenominatorDfBit) AddDenominatorDfOutput(outputs, true);
+            return;
+        case OutputKind::kTotalSampleSize:
+            return AddCountOutput(outputs, kTotalSampleSizeId);
+        case OutputKind::kActualPower:
+            return AddActualPowerOutput(outputs);
+        case OutputKind::kEffectSize:
+            return AddOutput(outputs, GetEffectSizeId());
+        case OutputKind::kPower:
+            return AddPowerOutput(outputs);
+        case OutputKind::kAlpha:
+            return AddAlphaOutput(outputs);
+        case OutputKind::kBeta:
+            return AddBetaOutput(outputs);
     }
 }
 
-void PowerAnalysis::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    SetNoncentralityOutput(outputs, GetNoncentralityId());
-    SetCriticalValueOutput(outputs, GetCriticalValueId());
+void PowerAnalysis::SetOutputOfKind(PropertyList* outputs, OutputKind kind) {
     const int mask = GetDfOutputMask();
-    if (mask & kDfBit) SetDfOutput(outputs);
-    if (mask & kNumeratorDfBit) SetNumeratorDfOutput(outputs);
-    if (mask & kDenominatorDfBit) SetDenominatorDfOutput(outputs);
-    switch (type) {
-        case kAPriori:
-            SetSampleSizeOutput(outputs, kTotalSampleSizeId);
-            SetActualPowerOutput(outputs);
-            break;
-        case kSensitivity:
-            SetEffectSizeOutput(outputs, GetEffectSizeId(), false);
-            break;
-        case kPostHoc:
-            SetPowerOutput(outputs);
-            break;
-        case kCriterion:
-            SetAlphaOutput(outputs);
-            break;
-        case kCompromise:
-            SetAlphaOutput(outputs);
-            SetBetaOutput(outputs);
-            SetPowerOutput(outputs);
-            break;
+    switch (kind) {
+        case OutputKind::kNoncentrality:
+            return SetNoncentralityOutput(outputs, GetNoncentralityId());
+        case OutputKind::kCriticalValue:
+            return SetCriticalValueOutput(outputs, GetCriticalValueId());
+        case OutputKind::kDfByMask:
+            if (mask & kDfBit) SetDfOutput(outputs);
+            if (mask & kNumeratorDfBit) SetNumeratorDfOutput(outputs);
+            if (mask & kDenominatorDfBit) SetDenominatorDfOutput(outputs);
+            return;
+        case OutputKind::kTotalSampleSize:
+            return SetSampleSizeOutput(outputs, kTotalSampleSizeId);
+        case OutputKind::kActualPower:
+            return SetActualPowerOutput(outputs);
+        case OutputKind::kEffectSize:
+            return SetEffectSizeOutput(outputs, GetEffectSizeId(), false);
+        case OutputKind::kPower:
+            return SetPowerOutput(outputs);
+        case OutputKind::kAlpha:
+            return SetAlphaOutput(outputs);
+        case OutputKind::kBeta:
+            return SetBetaOutput(outputs);
     }
+}
+
+void PowerAnalysis::BuildOutputList(AnalysisType type, PropertyList* outputs) {
+    outputs->Clear();
+    for (OutputKind kind : StandardOutputs(type)) AddOutputOfKind(outputs, kind);
+}
+
+void PowerAnalysis::GetOutputs(AnalysisType type, PropertyList* outputs) {
+    for (OutputKind kind : StandardOutputs(type)) SetOutputOfKind(outputs, kind);
 }
 
 void PowerAnalysis::BuildGenericOutputList(AnalysisType type, PropertyList* outputs) {
     outputs->Clear();
-    AddOutput(outputs, GetCriticalValueId());
-    switch (type) {
-        case kSensitivity:
-            AddOutput(outputs, GetNoncentralityId());
-            break;
-        case kPostHoc:
-            AddBetaOutput(outputs);
-            AddPowerOutput(outputs);
-            break;
-        case kCriterion:
-            AddAlphaOutput(outputs);
-            break;
-        case kCompromise:
-            AddAlphaOutput(outputs);
-            AddBetaOutput(outputs);
-            AddPowerOutput(outputs);
-            break;
-        case kAPriori:
-            break;
-    }
+    for (OutputKind kind : GenericOutputs(type)) AddOutputOfKind(outputs, kind);
 }
 
 void PowerAnalysis::GetGenericOutputs(AnalysisType type, PropertyList* outputs) {
-    SetCriticalValueOutput(outputs, GetCriticalValueId());
-    switch (type) {
-        case kSensitivity:
-            SetNoncentralityOutput(outputs, GetNoncentralityId());
-            break;
-        case kPostHoc:
-            SetBetaOutput(outputs);
-            SetPowerOutput(outputs);
-            break;
-        case kCriterion:
-            SetAlphaOutput(outputs);
-            break;
-        case kCompromise:
-            SetAlphaOutput(outputs);
-            SetPowerOutput(outputs);
-            SetBetaOutput(outputs);
-            break;
-        case kAPriori:
-            break;
-    }
+    for (OutputKind kind : GenericOutputs(type)) SetOutputOfKind(outputs, kind);
 }
 
 // ------------------------------------------------------- output writers
@@ -342,10 +359,10 @@ void PowerAnalysis::SetProportionP21Output(PropertyList* o) {
     WriteOutput(o, kProportionP21Id, proportionP21);
 }
 void PowerAnalysis::SetSampleSize1Output(PropertyList* o) {
-    WriteOutput(o, kSampleSize1Id, groupSize1);
+    WriteOutput(o, kSampleSizeGroup1Id, groupSize1);
 }
 void PowerAnalysis::SetSampleSize2Output(PropertyList* o) {
-    WriteOutput(o, kSampleSize2Id, groupSize2);
+    WriteOutput(o, kSampleSizeGroup2Id, groupSize2);
 }
 void PowerAnalysis::SetSampleSizeOutput(PropertyList* o, ParameterId id) {
     WriteOutput(o, id, sampleSize);

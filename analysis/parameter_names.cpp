@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "analysis/ids.h"
 #include "analysis/property_input.h"
 #include "numerics/rounding.h"
 
@@ -339,40 +340,40 @@ double PowerAnalysis::ReadEffectSize(PropertyList* inputs, int* row, ParameterId
 }
 
 double PowerAnalysis::ReadAlpha(PropertyList* inputs, int* row) {
-    return ReadDouble(inputs, 0, row);
+    return ReadDouble(inputs, kAlphaId, row);
 }
 double PowerAnalysis::ReadPower(PropertyList* inputs, int* row) {
-    return ReadDouble(inputs, 1, row);
+    return ReadDouble(inputs, kPowerId, row);
 }
 double PowerAnalysis::ReadRatio(PropertyList* inputs, int* row) {
-    return ReadDouble(inputs, 6, row);
+    return ReadDouble(inputs, kRatioId, row);
 }
 double PowerAnalysis::ReadAllocationRatio(PropertyList* inputs, int* row) {
-    return ReadDouble(inputs, 58, row);
+    return ReadDouble(inputs, kAllocationRatioId, row);
 }
 double PowerAnalysis::ReadDiscordantProportion(PropertyList* inputs, int* row) {
-    return ReadDouble(inputs, 48, row);
+    return ReadDouble(inputs, kDiscordantProportionId, row);
 }
 double PowerAnalysis::ReadProportionP1H0(PropertyList* inputs, int* row) {
-    return ReadDouble(inputs, 77, row);
+    return ReadDouble(inputs, kProportionP1H0Id, row);
 }
 double PowerAnalysis::ReadProportionP2(PropertyList* inputs, int* row) {
-    return ReadDouble(inputs, 46, row);
+    return ReadDouble(inputs, kProportionP2Id, row);
 }
 double PowerAnalysis::ReadConstantProportion(PropertyList* inputs, int* row) {
-    return ReadDouble(inputs, 40, row);
+    return ReadDouble(inputs, kConstantProportionId, row);
 }
 double PowerAnalysis::ReadARE(PropertyList* inputs, int* row) {
-    return ReadDouble(inputs, 103, row);
+    return ReadDouble(inputs, kAREId, row);
 }
 double PowerAnalysis::ReadRelativeSD(PropertyList* inputs, int* row) {
-    return ReadDouble(inputs, 104, row);
+    return ReadDouble(inputs, kRelativeSDId, row);
 }
 double PowerAnalysis::ReadMomentP2(PropertyList* inputs, int* row) {
-    return ReadDouble(inputs, 101, row);
+    return ReadDouble(inputs, kMomentP2Id, row);
 }
 double PowerAnalysis::ReadMomentP3(PropertyList* inputs, int* row) {
-    return ReadDouble(inputs, 102, row);
+    return ReadDouble(inputs, kMomentP3Id, row);
 }
 
 namespace {
@@ -388,13 +389,13 @@ double ReadSnappedDf(PowerAnalysis& analysis, PropertyList* inputs, ParameterId 
 }  // namespace
 
 double PowerAnalysis::ReadNumeratorDf(PropertyList* inputs, int* row) {
-    return ReadSnappedDf(*this, inputs, 10, row);
+    return ReadSnappedDf(*this, inputs, kNumeratorDfId, row);
 }
 double PowerAnalysis::ReadDenominatorDf(PropertyList* inputs, int* row) {
-    return ReadSnappedDf(*this, inputs, 11, row);
+    return ReadSnappedDf(*this, inputs, kDenominatorDfId, row);
 }
 double PowerAnalysis::ReadDf(PropertyList* inputs, int* row) {
-    return ReadSnappedDf(*this, inputs, 9, row);
+    return ReadSnappedDf(*this, inputs, kDfId, row);
 }
 
 long PowerAnalysis::ReadCountById(PropertyList* inputs, ParameterId id, int* row) {
@@ -407,16 +408,16 @@ long PowerAnalysis::ReadCount(PropertyList* inputs, int* row, ParameterId id) {
     return ReadCountById(inputs, id, row);
 }
 long PowerAnalysis::ReadNumberOfCovariates(PropertyList* inputs, int* row) {
-    return ReadCountById(inputs, 107, row);
+    return ReadCountById(inputs, kNumberOfCovariatesId, row);
 }
 long PowerAnalysis::ReadResponseVariables(PropertyList* inputs, int* row) {
-    return ReadCountById(inputs, 66, row);
+    return ReadCountById(inputs, kResponseVariablesId, row);
 }
 long PowerAnalysis::ReadSampleSize1(PropertyList* inputs, int* row) {
-    return ReadCountById(inputs, 3, row);
+    return ReadCountById(inputs, kSampleSizeGroup1Id, row);
 }
 long PowerAnalysis::ReadSampleSize2(PropertyList* inputs, int* row) {
-    return ReadCountById(inputs, 4, row);
+    return ReadCountById(inputs, kSampleSizeGroup2Id, row);
 }
 
 namespace {
@@ -431,16 +432,16 @@ int ReadSelectionById(PowerAnalysis& analysis, PropertyList* inputs, ParameterId
 }  // namespace
 
 int PowerAnalysis::ReadTails(PropertyList* inputs, int* row) {
-    return ReadSelectionById(*this, inputs, 29, row);
+    return ReadSelectionById(*this, inputs, kTailsId, row);
 }
 int PowerAnalysis::ReadEffectDirection(PropertyList* inputs, int* row) {
-    return ReadSelectionById(*this, inputs, 55, row);
+    return ReadSelectionById(*this, inputs, kEffectDirectionId, row);
 }
 int PowerAnalysis::ReadParentDistribution(PropertyList* inputs, int* row) {
-    return ReadSelectionById(*this, inputs, 95, row);
+    return ReadSelectionById(*this, inputs, kParentDistributionId, row);
 }
 int PowerAnalysis::ReadXDistribution(PropertyList* inputs, int* row) {
-    return ReadSelectionById(*this, inputs, 124, row);
+    return ReadSelectionById(*this, inputs, kXDistributionId, row);
 }
 
 // ------------------------------------------------------------------- helpers

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
@@ -433,4 +434,34 @@ TEST(AnalysisInputForDialogs, ReadsTheShownInputElseTheRememberedText) {
     EXPECT_EQ(Remembered(a, ParameterNames[131]), "4");
     EXPECT_EQ(GetAnalysisInputLong(4, &frame, &a, 132, -10), 4);
     EXPECT_DOUBLE_EQ(GetAnalysisInputDouble(4, &frame, &a, 132, -10), 1e20);
+}
+
+// The named ids carry their label as a comment; a constant whose number
+// names another label than its comment would send a test's input to the
+// wrong row. Every line of the header is read back and compared.
+TEST(ParameterNames, NamedIdsStandForTheLabelsTheirCommentsGive) {
+    std::ifstream header(std::string(QUORIX_SOURCE_DIR) + "/analysis/ids.h");
+    ASSERT_TRUE(header) << "analysis/ids.h";
+    std::set<int> seen;
+    for (std::string text; std::getline(header, text);) {
+        // inline constexpr ParameterId kName = 17;  // "label"
+        const size_t key = text.find("ParameterId ");
+        const size_t equals = text.find(" = ");
+        const size_t quote = text.find("// \"");
+        if (key == std::string::npos || equals == std::string::npos || quote == std::string::npos)
+            continue;
+        const std::string name = text.substr(key + 12, equals - key - 12);
+        const int id = std::stoi(text.substr(equals + 3));
+        ASSERT_TRUE(0 <= id && id < kParameterNameCount) << name;
+        // The comment is written as C source: \\ stands for one backslash.
+        std::string label;
+        const std::string quoted = text.substr(quote + 4, text.rfind('"') - quote - 4);
+        for (size_t i = 0; i < quoted.size(); ++i) {
+            if (quoted[i] == '\\' && i + 1 < quoted.size() && quoted[i + 1] == '\\') ++i;
+            label += quoted[i];
+        }
+        EXPECT_EQ(label, ParameterNames[id]) << name;
+        EXPECT_TRUE(seen.insert(id).second) << "id " << id << " named twice";
+    }
+    EXPECT_EQ(seen.size(), static_cast<size_t>(kParameterNameCount));
 }

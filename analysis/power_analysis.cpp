@@ -4,8 +4,9 @@
 #include <cmath>
 #include <string>
 
-#include "distributions/quorix_error.h"
 #include "numerics/cancel.h"
+#include "numerics/quorix_error.h"
+#include "numerics/rounding.h"
 
 namespace {
 
@@ -278,39 +279,42 @@ void PowerAnalysis::BracketFromStart(double lo, double hi, double start) {
     bracketHigh = upper;
 }
 
+// The alpha bracket walks from 0.5 like any started bracket; since the
+// floor is far below the spacing of doubles at 0.25, the first step down
+// lands on 0.25 exactly.
 void PowerAnalysis::BracketAlpha() {
-    double lower, upper;
-    if (Probe(0.5) > 0.0) {
-        lower = 0.25;
-        upper = 0.5;
-        for (int i = 0; lower >= kAlphaFloor; ++i) {
-            if (!(Probe(lower) > 0.0)) break;
-            upper = lower;
-            const double next = (lower + kAlphaFloor) / 2.0;
-            if (next == lower || i == kMaxHalvings) {
-                lower = kAlphaFloor;
-                break;
+    BracketFromStart(kAlphaFloor, 1.0, 0.5);
+}
+
+void PowerAnalysis::SplitAPrioriTotal(double n, double allocation, double effect, double alphaValue,
+                                      double target) {
+    // A split that needs more than this many further subjects is a failed
+    // search, not a rounding loss.
+    constexpr int kMaxExtraSubjects = 1000;
+    for (int extra = 0;; ++extra) {
+        const double total = n + extra;
+        double n1 = RoundTo(total / (allocation + 1.0), 0);
+        double n2 = std::ceil(total - n1);
+        if (std::fabs(allocation - 1.0) < 1e-8 && std::fabs(n1 - n2) > 1e-8) {
+            if (n1 <= n2) {
+                n1 += 1.0;
+            } else {
+                n2 += 1.0;
             }
-            lower = next;
         }
-    } else {
-        lower = 0.5;
-        upper = 0.75;
-        for (int i = 0; upper <= 1.0; ++i) {
-            if (!(Probe(upper) < 0.0)) break;
-            lower = upper;
-            const double next = (upper + 1.0) / 2.0;
-            if (next == upper || i == kMaxHalvings) {
-                upper = 1.0;
-                break;
-            }
-            upper = next;
+        n1 = std::max(n1, 1.0);
+        n2 = std::max(n2, 1.0);
+        if (IsCancelled()) throw CancelledError();
+        actualPower = ComputePower2(effect, alphaValue, n1, n2);
+        groupSize1 = n1;
+        groupSize2 = n2;
+        sampleSize = n1 + n2;
+        if (actualPower >= target) return;
+        if (extra == kMaxExtraSubjects) {
+            throw QuorixError("Solver-SampleSize: no convergence", QuorixError::kNoConvergence,
+                              sampleSize);
         }
     }
-    if (lower < kAlphaFloor) lower = kAlphaFloor;
-    if (upper > 1.0) upper = 1.0;
-    bracketLow = lower;
-    bracketHigh = upper;
 }
 
 // ------------------------------------------------------------ messages
@@ -376,4 +380,7 @@ void PowerAnalysis::CopyStateTo(PowerAnalysis& t) const {
     t.oneTailed = oneTailed;
     t.analysisType = analysisType;
     inputTexts.CopyTo(t.inputTexts);
+    if (distribution != nullptr && t.distribution != nullptr) {
+        t.distribution->CopyParametersFrom(*distribution);
+    }
 }

@@ -11,6 +11,7 @@
 struct PlotData;
 struct PlotPoint;
 struct ProtocolRecord;
+enum class OutputKind;
 
 // What a calculation solves for. The numbers are stored in the selection
 // lists and in every test, so they never change.
@@ -136,6 +137,16 @@ class PowerAnalysis : public Root {
     virtual void MakeUpperTailPlot(PlotData* plot);
     virtual void MakeDistributionPlot(PlotData* plot);
 
+    // The whole groups of a two-group A priori answer: the total n that the
+    // search found, split by the allocation ratio N2/N1 with N1 rounded to
+    // the nearest whole number and N2 the rest (equal allocation gives equal
+    // groups; every group keeps one subject). Rounding N1 down can cost a
+    // little power, so where that split falls short of the target the next
+    // totals are split by the same rule until one reaches it. Leaves the
+    // groups, the total and the actual power in the members.
+    void SplitAPrioriTotal(double n, double allocation, double effect, double alphaValue,
+                           double target);
+
     // Whether the power at maxSampleSize stays strictly below the target.
     virtual bool IsTargetPowerUnreachable(const double* effect, double alpha, double targetPower);
     virtual bool AdjustSensitivityEffect(double*) { return true; }
@@ -227,6 +238,9 @@ class PowerAnalysis : public Root {
     // an output missing from the list is skipped.
     void BuildGenericOutputList(AnalysisType type, PropertyList* outputs);
     void GetGenericOutputs(AnalysisType type, PropertyList* outputs);
+    // One entry of the standard or generic output lists (outputs.cpp).
+    void AddOutputOfKind(PropertyList* outputs, OutputKind kind);
+    void SetOutputOfKind(PropertyList* outputs, OutputKind kind);
     void SetActualAlphaOutput(PropertyList* outputs);
     void SetActualRatioOutput(PropertyList* outputs);
     void SetActualPowerOutput(PropertyList* outputs);
@@ -383,9 +397,20 @@ class PowerAnalysis : public Root {
   protected:
     // Copies every member a Clone carries into `target`, which the concrete
     // Clone has just built with its constructor: the numbers, exactFlag,
-    // oneTailed, analysisType and a copy of inputTexts. The distribution,
-    // the message text and the cancel flag stay the target's own.
+    // oneTailed, analysisType, a copy of inputTexts and the parameters of
+    // the distribution (so that a clone draws the graph its source drew).
+    // The distribution object, the message text and the cancel flag stay
+    // the target's own.
     void CopyStateTo(PowerAnalysis& target) const;
+
+    // The usual Clone: a new Test from its default constructor, given the
+    // state of this one. A test with members of its own copies them after.
+    template <class Test>
+    Test* CloneAs() const {
+        auto* copy = new Test;
+        CopyStateTo(*copy);
+        return copy;
+    }
 
     // Root::Solve over [bracketLow, bracketHigh] with the failure rule of
     // this class: throws QuorixError unless the solve converged. With

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "analysis/analysis_fakes.h"
-#include "distributions/quorix_error.h"
 #include "numerics/cancel.h"
+#include "numerics/quorix_error.h"
 
 namespace {
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "analysis/ids.h"
 #include "analysis/parameter_names.h"
 #include "numerics/rounding.h"
 
@@ -172,15 +173,15 @@ void PowerAnalysis::AddNoncentralSDInput(PropertyList* inputs, ParameterId id) {
 }
 
 void PowerAnalysis::AddNumeratorDfInput(PropertyList* inputs, bool integral) {
-    AddDf(*this, inputs, 10, numeratorDf, integral);
+    AddDf(*this, inputs, kNumeratorDfId, numeratorDf, integral);
 }
 
 void PowerAnalysis::AddDenominatorDfInput(PropertyList* inputs, bool integral) {
-    AddDf(*this, inputs, 11, denominatorDf, integral);
+    AddDf(*this, inputs, kDenominatorDfId, denominatorDf, integral);
 }
 
 void PowerAnalysis::AddDfInput(PropertyList* inputs, bool integral) {
-    AddDf(*this, inputs, 9, df, integral);
+    AddDf(*this, inputs, kDfId, df, integral);
 }
 
 void PowerAnalysis::AddEffectSizeInput(PropertyList* inputs, ParameterId id, TestId testId,
@@ -208,11 +209,11 @@ void PowerAnalysis::AddSampleSizeInput(PropertyList* inputs, ParameterId id) {
 }
 
 void PowerAnalysis::AddSampleSize1Input(PropertyList* inputs) {
-    AddInteger(*this, inputs, 3, SampleSizeShown(groupSize1, 1073741823.5));
+    AddInteger(*this, inputs, kSampleSizeGroup1Id, SampleSizeShown(groupSize1, 1073741823.5));
 }
 
 void PowerAnalysis::AddSampleSize2Input(PropertyList* inputs) {
-    AddInteger(*this, inputs, 4, SampleSizeShown(groupSize2, 1073741823.5));
+    AddInteger(*this, inputs, kSampleSizeGroup2Id, SampleSizeShown(groupSize2, 1073741823.5));
 }
 
 void PowerAnalysis::AddCountInput(PropertyList* inputs, ParameterId id) {
@@ -225,11 +226,11 @@ void PowerAnalysis::AddLongInput(PropertyList* inputs, int offset, ParameterId i
 }
 
 void PowerAnalysis::AddNumberOfCovariatesInput(PropertyList* inputs) {
-    AddInteger(*this, inputs, 107, TruncateToLong(extraCount));
+    AddInteger(*this, inputs, kNumberOfCovariatesId, TruncateToLong(extraCount));
 }
 
 void PowerAnalysis::AddResponseVariablesInput(PropertyList* inputs) {
-    AddInteger(*this, inputs, 66, TruncateToLong(extraCount));
+    AddInteger(*this, inputs, kResponseVariablesId, TruncateToLong(extraCount));
 }
 
 void PowerAnalysis::AddMeasurementsInput(PropertyList* inputs, ParameterId id) {
@@ -239,33 +240,36 @@ void PowerAnalysis::AddMeasurementsInput(PropertyList* inputs, ParameterId id) {
 // -------------------------------------------------------------- selections
 
 void PowerAnalysis::AddTailsInput(PropertyList* inputs) {
-    AddSelection(*this, inputs, 29, {"One", "Two"}, oneTailed ? 0 : 1);
+    AddSelection(*this, inputs, kTailsId, {"One", "Two"}, oneTailed ? 0 : 1);
 }
 
 void PowerAnalysis::AddEffectDirectionInput(PropertyList* inputs, std::string option0,
                                             std::string option1) {
     // Not negative, or not a number, is the greater-than side.
-    AddSelection(*this, inputs, 55, {option0, option1}, GetEffectSize() < 0 ? 0 : 1);
+    AddSelection(*this, inputs, kEffectDirectionId, {option0, option1},
+                 GetEffectSize() < 0 ? 0 : 1);
 }
 
 void PowerAnalysis::AddParentDistributionInput(PropertyList* inputs, int defaultIndex,
                                                bool withMinARE) {
     if (withMinARE) {
-        AddSelection(*this, inputs, 95, {"Normal", "Laplace", "Logistic", "min ARE"}, defaultIndex);
+        AddSelection(*this, inputs, kParentDistributionId,
+                     {"Normal", "Laplace", "Logistic", "min ARE"}, defaultIndex);
     } else {
-        AddSelection(*this, inputs, 95, {"Normal", "Laplace", "Logistic"}, defaultIndex);
+        AddSelection(*this, inputs, kParentDistributionId, {"Normal", "Laplace", "Logistic"},
+                     defaultIndex);
     }
 }
 
 void PowerAnalysis::AddXDistributionInput(PropertyList* inputs, int defaultIndex,
                                           bool withoutManual) {
     if (withoutManual) {
-        AddSelection(*this, inputs, 124,
+        AddSelection(*this, inputs, kXDistributionId,
                      {"Binomial", "Exponential", "Lognormal", "Normal", "Poisson", "Uniform"},
                      defaultIndex);
     } else {
         AddSelection(
-            *this, inputs, 124,
+            *this, inputs, kXDistributionId,
             {"Binomial", "Exponential", "Lognormal", "Normal", "Poisson", "Uniform", "Manual"},
             defaultIndex);
     }

@@ -11,7 +11,7 @@
 #include "app/command_forms.h"
 #include "app/main_frame.h"
 #include "app/ui_helpers.h"
-#include "distributions/quorix_error.h"
+#include "numerics/quorix_error.h"
 #include "platform/dialogs.h"
 #include "platform/environment.h"
 

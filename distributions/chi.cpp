@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "distributions/poisson_mixture.h"
 #include "numerics/cdf_drivers.h"
 #include "numerics/cumulative.h"
 #include "numerics/saddle_point.h"
@@ -180,74 +181,13 @@ double NoncentralChiSquarePdf(double z, double df, double lambda, bool* notConve
         return kNaN;
     }
     const double h = lambda / 2.0;
-    const double k0 = std::trunc(h);
-    const double maxit = std::max(3.0 * k0, 1000.0);
-    const double w0 = PoissonDensity(k0, h, 0);
     const double a = df / 2.0;
     const double g = z / 2.0;
-
-    // A large lambda spreads the mixture over millions of terms. There the
-    // weight and the central density of an index follow from those of its
-    // neighbour by their ratios (h / (j + 1) and g / (j + a) upwards), and
-    // are taken afresh every kAnchorEvery indices and wherever they near
-    // the subnormal range, so that the rounding of the ratios never runs
-    // over more than that many steps.
-    constexpr int kAnchorEvery = 64;
     const bool byRatio = lambda > 1e5 && z > 0.0 && std::isfinite(z);
-    struct Side {
-        double index;
-        double weight = 0.0, density = 0.0;
-        int sinceAnchor = kAnchorEvery;
-        bool weightsDone = false;
-    };
-    double sum = 0.0;
-    double count = 0.0;
-    double peak = 0.0;
-    // Adds the term of the side's index and moves it one step outwards, or
-    // to -1 once the weights have fallen below 2.2e-25 of the mode's and the
-    // terms below 2.2e-25 of the largest: far in a tail the terms peak well
-    // away from the Poisson mode, where the weights alone stopped short of
-    // them (a quarter of the density at a third of the mean, lambda 1000).
-    auto addAndMove = [&](Side& side, double step) {
-        if (!byRatio || side.sinceAnchor >= kAnchorEvery || side.weight < 1e-290 ||
-            side.density < 1e-290) {
-            side.weight = PoissonDensity(side.index, h, 0);
-            side.density = GammaDensity(z, side.index + a, 2.0, 0);
-            side.sinceAnchor = 0;
-        }
-        const double term = side.weight * side.density;
-        sum += term;
-        count += 1.0;
-        peak = std::max(peak, term);
-        if (!(side.weight / w0 > 2.220446049250313e-25)) side.weightsDone = true;
-        if (side.weightsDone && !(term > 2.220446049250313e-25 * peak)) {
-            side.index = -1.0;
-            return;
-        }
-        if (step > 0.0) {
-            side.weight *= h / (side.index + 1.0);
-            side.density *= g / (side.index + a);
-        } else {
-            side.weight *= side.index / h;
-            side.density *= (side.index - 1.0 + a) / g;
-        }
-        ++side.sinceAnchor;
-        side.index += step;
-    };
-
-    Side down{k0};
-    Side up{k0 + 1.0};
-    while (count < maxit) {
-        if (down.index >= 0.0) addAndMove(down, -1.0);
-        if (up.index >= 0.0) addAndMove(up, 1.0);
-        if (down.index < 0.0 && up.index < 0.0) break;
-    }
-    // Terms beyond the weights' end only refine the sum: running out of
-    // them is no failure.
-    const bool weightsDone =
-        (down.index < 0.0 || down.weightsDone) && (up.index < 0.0 || up.weightsDone);
-    *notConverged = count >= maxit && !weightsDone;
-    return sum;
+    return SumPoissonMixture(
+        h, byRatio, true, [&](double j) { return GammaDensity(z, j + a, 2.0, 0); },
+        [&](double j) { return g / (j + a); }, [&](double j) { return (j - 1.0 + a) / g; },
+        notConverged);
 }
 
 double NoncentralChiSquareQuantile(double prob, double df, double lambda, int* status) {

@@ -30,6 +30,10 @@ class ChiDistribution : public NoncentralDistribution {
 
     double GetScale() const { return scale_; }
     void SetScale(double scale) { scale_ = scale; }
+    void CopyParametersFrom(Distribution& source) override {
+        Distribution::CopyParametersFrom(source);
+        if (auto* same = dynamic_cast<ChiDistribution*>(&source)) scale_ = same->scale_;
+    }
 
   private:
     double scale_;

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "distributions/quorix_error.h"
+#include "numerics/quorix_error.h"
 
 // Abstract probability distribution. The parameter array is held by value in
 // the object (first entry the noncentrality where the family has one), so a
@@ -29,6 +29,11 @@ class Distribution {
     // No index reduction; callers pass 0 <= i < GetParamCount().
     virtual void SetParam(int i, double v) { p[i] = v; }
     virtual std::string GetParamName(int i) = 0;
+    // Takes over the parameters of `source`, a distribution of the same
+    // class, so that a copy of a test draws the graph its source drew.
+    virtual void CopyParametersFrom(Distribution& source) {
+        for (int i = 0; i < GetParamCount(); ++i) p[i] = source.GetParam(i);
+    }
     // Families without a noncentrality answer 0 and ignore the setter.
     virtual double GetNoncentrality() { return 0.0; }
     virtual void SetNoncentrality(double) {}

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "distributions/poisson_mixture.h"
 #include "numerics/cdf_drivers.h"
 #include "numerics/incomplete_beta.h"
 #include "numerics/saddle_point.h"
@@ -50,76 +51,21 @@ double NoncentralFMixture(double z, double df1, double df2, double lambda, bool 
     if (!(z > 0.0)) return 0.0;  // as the central density: 0 at and below 0
     const double a = df1 / 2.0;
     const double b = df2 / 2.0;
-    const double h = lambda / 2.0;
-    const double k0 = std::trunc(h);
-    const double maxit = std::max(3.0 * k0, 1000.0);
-    const double w0 = PoissonDensity(k0, h, 0);
     const double y = (a / b) * z;
     const double logY = std::log(y);
     const double log1pY = std::log1p(y);
-
-    // By ratio, the weight and the beta density of an index follow from
-    // those of its neighbour (h / (j + 1) and y/(1 + y) (j + a + b)/(j + a)
-    // upwards), and are taken afresh every kAnchorEvery indices (a slope
-    // drawn from subnormal anchors is still a safe step: each is checked).
-    constexpr int kAnchorEvery = 64;
-    byRatio = byRatio && lambda > 1e5 && std::isfinite(y);
+    // The beta density of index j at y/(1 + y); its neighbours differ by
+    // y/(1 + y) (j + a + b)/(j + a) upwards.
     const double shrink = y / (1.0 + y);
-    struct Side {
-        double index;
-        double weight = 0.0, density = 0.0;
-        int sinceAnchor = kAnchorEvery;
-        bool weightsDone = false;
+    auto exact = [&](double j) {
+        return std::exp((j + a - 1.0) * logY - (j + a + b) * log1pY - LogBeta(j + a, b));
     };
-    double sum = 0.0;
-    double count = 0.0;
-    double peak = 0.0;
-    // Adds the term of the side's index and moves it one step outwards, or
-    // to -1 once the weights have fallen below 2.2e-25 of the mode's and the
-    // terms below 2.2e-25 of the largest: far in a tail the terms peak well
-    // away from the Poisson mode, where the weights alone stopped short of
-    // them (a quarter of the density at a third of the mean, lambda 1000).
-    auto addAndMove = [&](Side& side, double step) {
-        const double j = side.index;
-        if (!byRatio || side.sinceAnchor >= kAnchorEvery) {
-            side.weight = PoissonDensity(j, h, 0);
-            side.density =
-                std::exp((j + a - 1.0) * logY - (j + a + b) * log1pY - LogBeta(j + a, b));
-            side.sinceAnchor = 0;
-        }
-        const double term = side.weight * side.density;
-        sum += term;
-        count += 1.0;
-        peak = std::max(peak, term);
-        if (!(side.weight / w0 > 2.220446049250313e-25)) side.weightsDone = true;
-        if (side.weightsDone && !(term > 2.220446049250313e-25 * peak)) {
-            side.index = -1.0;
-            return;
-        }
-        if (step > 0.0) {
-            side.weight *= h / (j + 1.0);
-            side.density *= shrink * (j + a + b) / (j + a);
-        } else {
-            side.weight *= j / h;
-            side.density *= (j + a - 1.0) / ((j + a + b - 1.0) * shrink);
-        }
-        ++side.sinceAnchor;
-        side.index = j + step;
-    };
-
-    Side down{k0};
-    Side up{k0 + 1.0};
-    while (count < maxit) {
-        if (down.index >= 0.0) addAndMove(down, -1.0);
-        if (up.index >= 0.0) addAndMove(up, 1.0);
-        if (down.index < 0.0 && up.index < 0.0) break;
-    }
-    // Terms beyond the weights' end only refine the sum: running out of
-    // them is no failure.
-    const bool weightsDone =
-        (down.index < 0.0 || down.weightsDone) && (up.index < 0.0 || up.weightsDone);
-    *notConverged = count >= maxit && !weightsDone;
-    return sum * a / b;
+    auto up = [&](double j) { return shrink * (j + a + b) / (j + a); };
+    auto down = [&](double j) { return (j + a - 1.0) / ((j + a + b - 1.0) * shrink); };
+    // The quantile's steps need a slope, not digits: a slope drawn from
+    // subnormal anchors is still a safe step, since each step is checked.
+    byRatio = byRatio && lambda > 1e5 && std::isfinite(y);
+    return SumPoissonMixture(lambda / 2.0, byRatio, false, exact, up, down, notConverged) * a / b;
 }
 
 }  // namespace

@@ -34,6 +34,10 @@ class FDistribution : public NoncentralDistribution {
 
     double GetScale() const { return scale_; }
     void SetScale(double scale) { scale_ = scale; }
+    void CopyParametersFrom(Distribution& source) override {
+        Distribution::CopyParametersFrom(source);
+        if (auto* same = dynamic_cast<FDistribution*>(&source)) scale_ = same->scale_;
+    }
 
   private:
     double scale_;

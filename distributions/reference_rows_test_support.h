@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "distributions/quorix_error.h"
+#include "numerics/quorix_error.h"
 
 struct ReferenceRow {
     std::string source;

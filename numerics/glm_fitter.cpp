@@ -8,7 +8,7 @@
 #include <cmath>
 #include <vector>
 
-#include "distributions/quorix_error.h"
+#include "numerics/quorix_error.h"
 
 namespace {
 

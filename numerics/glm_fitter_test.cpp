@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "distributions/quorix_error.h"
+#include "numerics/quorix_error.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <limits>
 #include <vector>
 
-#include "distributions/quorix_error.h"
+#include "numerics/quorix_error.h"
 
 // Reference BLAS and LAPACK, Fortran calling convention: every argument by
 // address, each character argument followed by a hidden length at the end.

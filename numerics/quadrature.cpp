@@ -7,7 +7,7 @@
 #include <exception>
 #include <mutex>
 
-#include "distributions/quorix_error.h"
+#include "numerics/quorix_error.h"
 
 namespace {
 

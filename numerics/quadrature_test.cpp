@@ -7,8 +7,8 @@
 #include <limits>
 #include <vector>
 
-#include "distributions/quorix_error.h"
 #include "numerics/cancel.h"
+#include "numerics/quorix_error.h"
 
 namespace {
 

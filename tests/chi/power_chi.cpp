@@ -9,8 +9,6 @@ namespace {
 // itself, it never enters a result.
 constexpr double kGenericSampleSize = 100.0;
 
-constexpr ParameterId kNoncentralityId = 21;
-
 }  // namespace
 
 PowerChi::PowerChi(double dfValue, double noncentrality) {
@@ -33,20 +31,8 @@ void PowerChi::SetDf(double value) {
     distribution->SetParam(1, value);
 }
 
-void PowerChi::CopyChiStateTo(PowerChi& target) const {
-    CopyStateTo(target);
-    for (int i = 0; i < distribution->GetParamCount(); ++i) {
-        target.distribution->SetParam(i, distribution->GetParam(i));
-    }
-    auto* from = dynamic_cast<ChiDistribution*>(distribution);
-    auto* to = dynamic_cast<ChiDistribution*>(target.distribution);
-    if (from != nullptr && to != nullptr) to->SetScale(from->GetScale());
-}
-
 PowerAnalysis* PowerChi::Clone() {
-    auto* copy = new PowerChi;
-    CopyChiStateTo(*copy);
-    return copy;
+    return CloneAs<PowerChi>();
 }
 
 double PowerChi::ComputePower(double effect, double alphaValue, double n) {
@@ -65,7 +51,7 @@ void PowerChi::BuildInputList(AnalysisType type, PropertyList* inputs) {
     // No A priori in the generic test: called with it, it shows only the df.
     if (type != kAPriori) {
         AddGivenInputs(*this, type, inputs,
-                       [&] { AddNoncentralityInput(inputs, kNoncentralityId); });
+                       [&] { AddNoncentralityInput(inputs, kNoncentralityLambdaId); });
     }
     AddDfInput(inputs, false);
 }
@@ -93,7 +79,7 @@ CalculateStatus PowerChi::Calculate(AnalysisType type, PropertyList* inputs) {
             });
             break;
         case kPostHoc:
-            lambda = ReadDouble(inputs, kNoncentralityId, &lambdaRow);
+            lambda = ReadDouble(inputs, kNoncentralityLambdaId, &lambdaRow);
             alphaValue = ReadAlpha(inputs, &alphaRow);
             if (!CheckNoncentralityNonNegative("$\\lambda$", lambda)) return lambdaRow;
             if (!CheckAlphaRange(alphaValue)) return alphaRow;
@@ -101,7 +87,7 @@ CalculateStatus PowerChi::Calculate(AnalysisType type, PropertyList* inputs) {
             power = ComputePower(lambda, alphaValue, kGenericSampleSize);
             break;
         case kCriterion:
-            lambda = ReadDouble(inputs, kNoncentralityId, &lambdaRow);
+            lambda = ReadDouble(inputs, kNoncentralityLambdaId, &lambdaRow);
             powerValue = ReadPower(inputs, &powerRow);
             if (!CheckNoncentralityNonNegative("$\\lambda$", lambda)) return lambdaRow;
             if (!CheckPowerRange(powerValue)) return powerRow;
@@ -112,7 +98,7 @@ CalculateStatus PowerChi::Calculate(AnalysisType type, PropertyList* inputs) {
             criticalValue = distribution->Quantile(1.0 - alpha);
             break;
         case kCompromise:
-            lambda = ReadDouble(inputs, kNoncentralityId, &lambdaRow);
+            lambda = ReadDouble(inputs, kNoncentralityLambdaId, &lambdaRow);
             q = ReadRatio(inputs, &ratioRow);
             if (!CheckNoncentralityNonNegative("$\\lambda$", lambda)) return lambdaRow;
             if (!CheckRatio(q, 0.01, 100.0)) return ratioRow;

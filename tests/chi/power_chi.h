@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "analysis/ids.h"
 #include "analysis/power_analysis.h"
 
 // Base of the chi-square tests and itself the generic chi-square test: the
@@ -18,13 +19,13 @@ class PowerChi : public PowerAnalysis {
     PowerAnalysis* Clone() override;
     double ComputePower(double effect, double alpha, double n) override;
 
-    ParameterId GetCriticalValueId() override { return 22; }  // "Critical $\chi^2$"
-    ParameterId GetNoncentralityId() override { return 21; }  // "Noncentrality parameter $\lambda$"
+    ParameterId GetCriticalValueId() override { return kCriticalChiSquareId; }
+    ParameterId GetNoncentralityId() override { return kNoncentralityLambdaId; }
     std::string GetTestName() override { return "$\\bullet$ Generic $\\chi^2$ test"; }
     std::string GetFamilyName() override { return "$\\chi^2$ tests"; }
     // Labels the distribution graph.
     std::string GetStatisticName() override { return distribution->GetName(); }
-    TestId GetTestId() override { return 400; }
+    TestId GetTestId() override { return kGenericChiSquareTestId; }
     void SetStandardValues() override;
 
     void GetAnalysisTypes(PropertyList* list) override { GetGenericAnalysisTypes(list); }
@@ -43,7 +44,4 @@ class PowerChi : public PowerAnalysis {
   protected:
     // The df, in the member and in the distribution.
     void SetDf(double value);
-    // Everything a clone carries, the distribution's parameters included, so
-    // that a clone draws the same distribution graph as its source.
-    void CopyChiStateTo(PowerChi& target) const;
 };

@@ -1,6 +1,5 @@
 #include "tests/chi/power_chi_cont.h"
 
-#include <cfloat>
 #include <cmath>
 
 #include "analysis/standard_inputs.h"
@@ -8,8 +7,6 @@
 
 namespace {
 
-constexpr ParameterId kTotalSampleSizeId = 2;
-constexpr ParameterId kEffectSizeWId = 16;
 constexpr int kMaxSampleSize = 2147483646;
 
 }  // namespace
@@ -24,13 +21,11 @@ void PowerChiCont::SetStandardValues() {
     alpha = 0.05;
     power = 0.95;
     sampleSize = 100.0;
-    ratio = 1.0 + 4.0 * DBL_EPSILON;
+    ratio = kStandardRatio;
 }
 
 PowerAnalysis* PowerChiCont::Clone() {
-    auto* copy = new PowerChiCont;
-    CopyChiStateTo(*copy);
-    return copy;
+    return CloneAs<PowerChiCont>();
 }
 
 double PowerChiCont::EffectFromNoncentrality(double lambda) {

@@ -23,9 +23,9 @@ class PowerChiCont : public PowerChi {
 
     std::string GetTestName() override { return "Goodness-of-fit tests: Contingency tables"; }
     bool IsGenericTest() override { return false; }
-    ParameterId GetEffectSizeId() override { return 16; }  // "Effect size w"
-    int GetDfOutputMask() override { return 1; }           // "Df"
-    TestId GetTestId() override { return 401; }
+    ParameterId GetEffectSizeId() override { return kEffectSizeWId; }
+    int GetDfOutputMask() override { return 1; }  // "Df"
+    TestId GetTestId() override { return kGoodnessOfFitTestId; }
     void SetStandardValues() override;
 
     void GetAnalysisTypes(PropertyList* list) override { PowerAnalysis::GetAnalysisTypes(list); }

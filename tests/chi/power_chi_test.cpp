@@ -9,7 +9,7 @@
 
 #include "analysis/calculation_test_support.h"
 #include "distributions/chi.h"
-#include "distributions/quorix_error.h"
+#include "numerics/quorix_error.h"
 
 namespace {
 

@@ -1,7 +1,5 @@
 #include "tests/f/power_f.h"
 
-#include <cfloat>
-
 #include "analysis/test_family_support.h"
 #include "distributions/f.h"
 
@@ -10,8 +8,6 @@ namespace {
 // The generic test hands the solvers two groups of this size; since lambda
 // is the effect itself, the total never enters a result.
 constexpr double kGenericGroupSize = 100.0;
-
-constexpr ParameterId kNoncentralityId = 21;
 
 }  // namespace
 
@@ -25,9 +21,7 @@ void PowerF::SetStandardValues() {
     alpha = 0.05;
     power = 0.95;
     effectSize = 30.0;
-    // Four units in the last place above 1: the beta/alpha ratio that a
-    // Compromise input shows for alpha 0.05 and power 0.95.
-    ratio = 1.0 + 4.0 * DBL_EPSILON;
+    ratio = kStandardRatio;
 }
 
 void PowerF::SetDf(double numerator, double denominator) {
@@ -37,20 +31,8 @@ void PowerF::SetDf(double numerator, double denominator) {
     distribution->SetParam(2, denominator);
 }
 
-void PowerF::CopyFStateTo(PowerF& target) const {
-    CopyStateTo(target);
-    for (int i = 0; i < distribution->GetParamCount(); ++i) {
-        target.distribution->SetParam(i, distribution->GetParam(i));
-    }
-    auto* from = dynamic_cast<FDistribution*>(distribution);
-    auto* to = dynamic_cast<FDistribution*>(target.distribution);
-    if (from != nullptr && to != nullptr) to->SetScale(from->GetScale());
-}
-
 PowerAnalysis* PowerF::Clone() {
-    auto* copy = new PowerF;
-    CopyFStateTo(*copy);
-    return copy;
+    return CloneAs<PowerF>();
 }
 
 double PowerF::ComputePower(double effect, double alphaValue, double n) {
@@ -78,7 +60,7 @@ void PowerF::BuildInputList(AnalysisType type, PropertyList* inputs) {
     // No A priori in the generic test: called with it, it shows only the df.
     if (type != kAPriori) {
         AddGivenInputs(*this, type, inputs,
-                       [&] { AddNoncentralityInput(inputs, kNoncentralityId); });
+                       [&] { AddNoncentralityInput(inputs, kNoncentralityLambdaId); });
     }
     AddNumeratorDfInput(inputs, false);
     AddDenominatorDfInput(inputs, false);
@@ -95,15 +77,15 @@ CalculateStatus PowerF::Calculate(AnalysisType type, PropertyList* inputs) {
             powerValue = ReadPower(inputs, &powerRow);
             break;
         case kPostHoc:
-            lambda = ReadDouble(inputs, kNoncentralityId, &lambdaRow);
+            lambda = ReadDouble(inputs, kNoncentralityLambdaId, &lambdaRow);
             alphaValue = ReadAlpha(inputs, &alphaRow);
             break;
         case kCriterion:
-            lambda = ReadDouble(inputs, kNoncentralityId, &lambdaRow);
+            lambda = ReadDouble(inputs, kNoncentralityLambdaId, &lambdaRow);
             powerValue = ReadPower(inputs, &powerRow);
             break;
         case kCompromise:
-            lambda = ReadDouble(inputs, kNoncentralityId, &lambdaRow);
+            lambda = ReadDouble(inputs, kNoncentralityLambdaId, &lambdaRow);
             q = ReadRatio(inputs, &ratioRow);
             break;
         default:

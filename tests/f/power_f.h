@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "analysis/ids.h"
 #include "analysis/power_analysis.h"
 
 // Base of the F tests and itself the generic F test: the user gives the
@@ -25,9 +26,9 @@ class PowerF : public PowerAnalysis {
     std::string GetTestName() override { return "$\\bullet$ Generic F test"; }
     std::string GetFamilyName() override { return "F tests"; }
     std::string GetStatisticName() override { return "F"; }
-    ParameterId GetCriticalValueId() override { return 24; }  // "Critical F"
-    ParameterId GetNoncentralityId() override { return 21; }  // "Noncentrality parameter $\lambda$"
-    TestId GetTestId() override { return 100; }
+    ParameterId GetCriticalValueId() override { return kCriticalFId; }
+    ParameterId GetNoncentralityId() override { return kNoncentralityLambdaId; }
+    TestId GetTestId() override { return kGenericFTestId; }
     void SetStandardValues() override;
 
     void GetAnalysisTypes(PropertyList* list) override { GetGenericAnalysisTypes(list); }
@@ -50,7 +51,4 @@ class PowerF : public PowerAnalysis {
   protected:
     // Both df, in the members and in the distribution.
     void SetDf(double numerator, double denominator);
-    // Everything a clone carries, the distribution's parameters included, so
-    // that a clone draws the same distribution graph as its source.
-    void CopyFStateTo(PowerF& target) const;
 };

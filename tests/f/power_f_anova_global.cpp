@@ -1,6 +1,5 @@
 #include "tests/f/power_f_anova_global.h"
 
-#include <cfloat>
 #include <cmath>
 
 #include "analysis/standard_inputs.h"
@@ -8,9 +7,6 @@
 
 namespace {
 
-constexpr ParameterId kTotalSampleSizeId = 2;
-constexpr ParameterId kGroupsId = 12;
-constexpr ParameterId kEffectSizeFId = 19;
 constexpr double kMaxEffect = 50.0;
 
 }  // namespace
@@ -26,14 +22,12 @@ void PowerFAnovaGlobal::SetStandardValues() {
     power = 0.95;
     effectSize = 0.25;
     sampleSize = 100.0;
-    ratio = 1.0 + 4.0 * DBL_EPSILON;
+    ratio = kStandardRatio;
     UpdateDf();
 }
 
 PowerAnalysis* PowerFAnovaGlobal::Clone() {
-    auto* copy = new PowerFAnovaGlobal;
-    CopyFStateTo(*copy);
-    return copy;
+    return CloneAs<PowerFAnovaGlobal>();
 }
 
 double PowerFAnovaGlobal::EffectFromNoncentrality(double lambda) {
@@ -72,13 +66,13 @@ void PowerFAnovaGlobal::BuildInputList(AnalysisType type, PropertyList* inputs) 
             "Effect size conventions\nf = .10 - small\nf = .25 - medium\nf = .40 - large", true);
     });
     if (GivenInputsOf(type).sampleSize) AddSampleSizeInput(inputs, kTotalSampleSizeId);
-    AddCountInput(inputs, kGroupsId);
+    AddCountInput(inputs, kNumberOfGroupsId);
 }
 
 CalculateStatus PowerFAnovaGlobal::Calculate(AnalysisType type, PropertyList* inputs) {
     ClearMessage();
     int groupsRow = -1;
-    const int k = static_cast<int>(ReadCount(inputs, &groupsRow, kGroupsId));
+    const int k = static_cast<int>(ReadCount(inputs, &groupsRow, kNumberOfGroupsId));
     if (!CheckAtLeastTwoGroups(k)) return groupsRow;
 
     int fRow = -1, alphaRow = -1, powerRow = -1, ratioRow = -1, nRow = -1;

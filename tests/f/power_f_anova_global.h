@@ -28,9 +28,9 @@ class PowerFAnovaGlobal : public PowerF {
 
     std::string GetTestName() override { return "ANOVA: Fixed effects, omnibus, one-way"; }
     bool IsGenericTest() override { return false; }
-    ParameterId GetEffectSizeId() override { return 19; }  // "Effect size f"
-    int GetDfOutputMask() override { return 6; }           // numerator and denominator df
-    TestId GetTestId() override { return 101; }
+    ParameterId GetEffectSizeId() override { return kEffectSizeFId; }
+    int GetDfOutputMask() override { return 6; }  // numerator and denominator df
+    TestId GetTestId() override { return kAnovaGlobalTestId; }
     void SetStandardValues() override;
 
     void GetAnalysisTypes(PropertyList* list) override { PowerAnalysis::GetAnalysisTypes(list); }

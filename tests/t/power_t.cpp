@@ -12,9 +12,6 @@ namespace {
 // entered directly, so the sizes only have to be valid.
 constexpr double kGenericGroupSize = 100.0;
 
-// Four units in the last place above 1: the standard beta/alpha ratio.
-constexpr double kStandardRatio = 1.0000000000000009;
-
 }  // namespace
 
 PowerT::PowerT() {
@@ -24,16 +21,7 @@ PowerT::PowerT() {
 }
 
 PowerAnalysis* PowerT::Clone() {
-    auto* copy = new PowerT;
-    CopyTStateTo(*copy);
-    return copy;
-}
-
-void PowerT::CopyTStateTo(PowerT& target) const {
-    CopyStateTo(target);
-    for (int i = 0; i < distribution->GetParamCount(); ++i) {
-        target.distribution->SetParam(i, distribution->GetParam(i));
-    }
+    return CloneAs<PowerT>();
 }
 
 void PowerT::SetStandardValues() {

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "analysis/ids.h"
 #include "analysis/power_analysis.h"
 
 // The t-test family. PowerT is both the generic t test, which takes the
@@ -26,10 +27,10 @@ class PowerT : public PowerAnalysis {
     std::string GetTestName() override { return "$\\bullet$ Generic t test"; }
     std::string GetFamilyName() override { return "t tests"; }
     std::string GetStatisticName() override { return "t"; }
-    ParameterId GetCriticalValueId() override { return 23; }  // "Critical t"
-    ParameterId GetNoncentralityId() override { return 28; }  // "Noncentrality parameter $\delta$"
+    ParameterId GetCriticalValueId() override { return kCriticalTId; }
+    ParameterId GetNoncentralityId() override { return kNoncentralityDeltaId; }
     int GetDfOutputMask() override { return 1; }
-    TestId GetTestId() override { return 200; }
+    TestId GetTestId() override { return kGenericTTestId; }
     void SetStandardValues() override;
 
     void GetAnalysisTypes(PropertyList* list) override;
@@ -55,9 +56,6 @@ class PowerT : public PowerAnalysis {
     // the side of the effect: the upper one for effect >= 0, else the lower.
     // Leaves the distribution central.
     double CriticalValueFor(double effect, double alphaValue);
-    // Copies the state of this test and the parameters of its distribution
-    // into a clone.
-    void CopyTStateTo(PowerT& target) const;
     // x is the total N, split by the allocation ratio N2/N1.
     double TwoGroupAPrioriObjective(double x);
 

@@ -7,13 +7,6 @@
 
 namespace {
 
-enum : ParameterId {
-    kTotalSampleSizeId = 2,
-    kAllocationRatioId = 58,
-};
-
-constexpr double kStandardRatio = 1.0000000000000009;
-
 const char kEffectConventions[] =
     "Effect size conventions\nd = .20 - small\nd = .50 - medium\nd = .80 - large";
 
@@ -25,8 +18,7 @@ PowerTMeans::PowerTMeans() {
 }
 
 PowerAnalysis* PowerTMeans::Clone() {
-    auto* copy = new PowerTMeans;
-    CopyTStateTo(*copy);
+    auto* copy = CloneAs<PowerTMeans>();
     copy->areIndex = areIndex;
     return copy;
 }
@@ -178,23 +170,7 @@ CalculateStatus PowerTMeans::Calculate(AnalysisType type, PropertyList* inputs) 
             if (!CheckPowerAboveAlpha(a, p)) return powerRow;
             allocationRatio = r;
             oneTailed = tails == 0;
-            const double n = SolveSampleSize(d, a, p, true);
-            sampleSize = n;
-            double n1 = RoundTo(n / (r + 1.0), 0);
-            double n2 = std::ceil(n - n1);
-            if (std::fabs(r - 1.0) < 1e-8 && std::fabs(n1 - n2) > 1e-8) {
-                // Equal allocation gives equal groups.
-                if (n1 <= n2) {
-                    n1 += 1.0;
-                } else {
-                    n2 += 1.0;
-                }
-            }
-            // At an extreme ratio the nearest whole split of a small total
-            // can leave a group empty; every group keeps one subject.
-            if (n1 < 1.0) n1 = 1.0;
-            if (n2 < 1.0) n2 = 1.0;
-            actualPower = ComputePower2(d, a, n1, n2);
+            SplitAPrioriTotal(SolveSampleSize(d, a, p, true), r, d, a, p);
             break;
         }
         case kSensitivity: {

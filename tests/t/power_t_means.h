@@ -32,8 +32,8 @@ class PowerTMeans : public PowerT {
 
     std::string GetTestName() override;
     bool IsGenericTest() override { return false; }
-    ParameterId GetEffectSizeId() override { return 17; }  // "Effect size d"
-    TestId GetTestId() override { return 201; }
+    ParameterId GetEffectSizeId() override { return kEffectSizeDId; }
+    TestId GetTestId() override { return kTwoMeansTestId; }
     void SetStandardValues() override;
 
     void GetAnalysisTypes(PropertyList* list) override;

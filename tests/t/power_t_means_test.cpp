@@ -151,6 +151,20 @@ TEST(TwoMeans, APrioriSplitsTheTotalIntoWholeGroups) {
     }
 }
 
+// Rounding the first group to the nearest whole number can lose the
+// target: 6,289,442 split by ratio 10 gives 571,767 + 5,717,675 with power
+// 0.94999989 (R's pt with ncp). The next total, 571,768 + 5,717,675, has
+// 0.95000019 and is the answer.
+TEST(TwoMeans, APrioriGroupsNeverFallShortOfThePowerAskedFor) {
+    PowerTMeans test;
+    const auto run = Calculate(test, kAPriori, With(kAPrioriTexts, {{"d", "0.005"}, {"r", "10"}}));
+    ASSERT_EQ(run->status, kCalculateDone) << run->message;
+    EXPECT_EQ(run->Value("n1"), 571768.0);
+    EXPECT_EQ(run->Value("n2"), 5717675.0);
+    EXPECT_EQ(run->Value("n"), 6289443.0);
+    EXPECT_NEAR(run->Value("actual"), 0.9500002, 5e-8);
+}
+
 // The checks the X-Y plot makes per point.
 TEST(TwoMeans, PointChecks) {
     PowerTMeans test;

@@ -5,21 +5,13 @@
 #include "analysis/test_family_support.h"
 #include "numerics/rounding.h"
 
-namespace {
-
-constexpr ParameterId kTotalSampleSizeId = 2;
-constexpr double kStandardRatio = 1.0000000000000009;
-
-}  // namespace
-
 PowerTOneMean::PowerTOneMean() {
     exactFlag = false;
     PowerTOneMean::SetStandardValues();
 }
 
 PowerAnalysis* PowerTOneMean::Clone() {
-    auto* copy = new PowerTOneMean;
-    CopyTStateTo(*copy);
+    auto* copy = CloneAs<PowerTOneMean>();
     copy->areIndex = areIndex;
     return copy;
 }
@@ -205,8 +197,7 @@ void PowerTOneMean::GetOutputs(AnalysisType type, PropertyList* outputs) {
 // ------------------------------------------------------------ matched pairs
 
 PowerAnalysis* PowerTPairedMean::Clone() {
-    auto* copy = new PowerTPairedMean;
-    CopyTStateTo(*copy);
+    auto* copy = CloneAs<PowerTPairedMean>();
     copy->areIndex = areIndex;
     return copy;
 }

@@ -27,8 +27,8 @@ class PowerTOneMean : public PowerT {
 
     std::string GetTestName() override;
     bool IsGenericTest() override { return false; }
-    ParameterId GetEffectSizeId() override { return 17; }  // "Effect size d"
-    TestId GetTestId() override { return 203; }
+    ParameterId GetEffectSizeId() override { return kEffectSizeDId; }
+    TestId GetTestId() override { return kOneMeanTestId; }
     void SetStandardValues() override;
 
     void GetAnalysisTypes(PropertyList* list) override;
@@ -63,8 +63,8 @@ class PowerTPairedMean : public PowerTOneMean {
   public:
     PowerAnalysis* Clone() override;
     std::string GetTestName() override;
-    ParameterId GetEffectSizeId() override { return 96; }  // "Effect size dz"
-    TestId GetTestId() override { return 204; }
+    ParameterId GetEffectSizeId() override { return kEffectSizeDzId; }
+    TestId GetTestId() override { return kMatchedPairsTestId; }
 
   protected:
     std::string EffectHelpText() override;
