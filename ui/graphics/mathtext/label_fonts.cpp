@@ -33,6 +33,7 @@ void LabelFontSets::MatchLabelFonts() {
         ref->matchScale = ref->MatchGlyphExtent(text, u'm', u'm');
         ref->font->ReleaseFont();
     }
+    matched_ = true;
 }
 
 }  // namespace mathtext

@@ -20,12 +20,14 @@ class LabelFontSets {
     // After the symbol fonts' scales: matches the frame's own italic label
     // font to the text font, as the graph views do on their first paint.
     void MatchLabelFonts();
+    bool Matched() const { return matched_; }
 
   private:
     // The frame's own references (they own their fonts); declared before the
     // caches over them.
     std::unique_ptr<SymbolFontRef> labelRef_;
     std::unique_ptr<SymbolFontRef> labelItalicRef_;
+    bool matched_ = false;
 
   public:
     GlyphCache labelFonts;
