@@ -117,13 +117,13 @@ int main(int argc, char** argv) {
         };
         MathLabel display(QStringLiteral("display"), 14.0f, false, &fonts.romanFonts,
                           &fonts.romanItalicFonts, SymbolMapPointer());
-        QImage page(900, 60 * constructs.size() + 20, QImage::Format_RGB32);
+        QImage page(900, 80 * constructs.size() + 20, QImage::Format_RGB32);
         page.fill(Qt::white);
         QPainter p(&page);
         p.setRenderHint(QPainter::Antialiasing);
         for (int i = 0; i < constructs.size(); ++i) {
             p.save();
-            p.translate(10, 10 + 60 * i);
+            p.translate(10, 20 + 80 * i);
             p.scale(2.0, 2.0);
             display.SetText(constructs[i], true);
             display.Draw(&p, 0, 14, kAlignBaseline, kAlignLeft, 0, true);
