@@ -1,7 +1,9 @@
 #include <QClipboard>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QLineEdit>
 #include <QMimeData>
+#include <QTest>
 #include <functional>
 #include <string_view>
 
@@ -240,6 +242,27 @@ TEST_F(GridClipboard, EditCommandsAreEnabledByTheirRules) {
     EXPECT_TRUE(grid.HandleCommand(kCmdEditSelectAll));
     EXPECT_EQ(grid.GetSelectedRange(), CCellRange(0, 0, 3, 3));
     EXPECT_EQ(owner.Codes(), (std::vector<int>{kNotifySelChanging, kNotifySelChanged}));
+}
+
+TEST(GridClipboardEditing, PasteGoesIntoAnOpenEditor) {
+    QWidget window;
+    auto* grid = new CGridCtrl(0, 0, 0, 0, &window);
+    ShapeGrid(*grid, 2, 2, 0, 0, 60, 20, 120, 40);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    grid->setFocus();
+    grid->SetItemText(0, 0, "ab");
+    grid->SetFocusCell(0, 0);
+    QGuiApplication::clipboard()->setText("xy");
+    QTest::keyClick(grid, Qt::Key_F2);
+    auto* editor = qobject_cast<QLineEdit*>(grid->GetCell(0, 0)->GetEditWnd());
+    ASSERT_NE(editor, nullptr);
+    grid->OnEditPaste();
+    EXPECT_EQ(editor->text(), "abxy");
+    EXPECT_EQ(grid->GetItemText(0, 0), "ab");
+    EXPECT_EQ(grid->GetItemText(0, 1), "");
+    grid->EndEditing();
+    EXPECT_EQ(grid->GetItemText(0, 0), "abxy");
 }
 
 TEST_F(GridClipboard, ADropPastesAtTheCellUnderThePoint) {

@@ -184,21 +184,57 @@ TEST_F(GridPrint, RowsThatDoNotFitStartANewPageAndATallRowGetsOneOfItsOwn) {
         grid->OnBeginPrinting(&painter, &info);
         grid->OnEndPrinting(&painter, &info);
     }
+    // The room for body rows depends on the widths and the headings only.
     const int room = grid->PrintPageHeight();
     ASSERT_GT(room, 100);
-    const int heights[] = {room / 2, room - room / 2, room / 2 + 1, room + 4, 10};
-    for (int r = 1; r < 6; ++r) grid->SetRowHeight(r, heights[r - 1]);
+    struct Case {
+        std::vector<int> heights;  // of rows 1 to 5
+        std::vector<QStringList> pages;
+    };
+    const Case cases[] = {
+        {{room / 2, room - room / 2, room / 2 + 1, room + 4, 10},
+         {{"r1", "r2"}, {"r3"}, {"r4"}, {"r5"}}},
+        {{room + 4, 10, 10, 10, 10}, {{"r1"}, {"r2", "r3", "r4", "r5"}}},
+    };
+    for (const Case& c : cases) {
+        for (int r = 1; r < 6; ++r) grid->SetRowHeight(r, c.heights[static_cast<size_t>(r - 1)]);
+        const auto pages = PrintAll();
+        ASSERT_EQ(pages.size(), c.pages.size());
+        for (size_t p = 0; p < pages.size(); ++p) {
+            QStringList rows;
+            for (const DrawnText& t : pages[p])
+                if (t.text.startsWith('r')) rows << t.text;
+            EXPECT_EQ(rows, c.pages[p]) << "page " << p + 1;
+            const QString footer = QStringLiteral("Page %1 of %2").arg(p + 1).arg(pages.size());
+            EXPECT_NE(Find(pages[p], footer), nullptr) << footer.toStdString();
+            EXPECT_NE(Find(pages[p], "Name"), nullptr);  // the headings on every page
+        }
+    }
+}
 
+TEST_F(GridPrint, WysiwygPrintingSplitsWideGridsAcrossPages) {
+    grid->SetWysiwygPrinting(true);
+    grid->SetColumnCount(4);
+    for (int c = 1; c < 4; ++c) {
+        grid->SetColumnWidth(c, 200);
+        grid->SetItemText(0, c, QStringLiteral("H%1").arg(c));
+        grid->SetItemText(1, c, QStringLiteral("c%1").arg(c));
+    }
+    // The page keeps the screen's proportions: 3/4 of the paper's inches in
+    // screen pixels, far less than the three wide columns.
     const auto pages = PrintAll();
-    ASSERT_EQ(pages.size(), 4u);
-    const std::vector<QStringList> expected = {{"r1", "r2"}, {"r3"}, {"r4"}, {"r5"}};
-    for (size_t p = 0; p < pages.size(); ++p) {
-        QStringList rows;
+    const int logicalWidth = grid->logicalDpiX() * 4800 / 600 * 3 / 4;
+    ASSERT_LT(logicalWidth, 30 + 3 * 200);
+    ASSERT_GT(logicalWidth, 30 + 2 * 200 + 60);
+    ASSERT_EQ(pages.size(), 2u);
+    const std::vector<QStringList> expected = {{"H1", "H2", "c1", "c2"}, {"H3", "c3"}};
+    for (size_t p = 0; p < 2; ++p) {
+        QStringList shown;
         for (const DrawnText& t : pages[p])
-            if (t.text.startsWith('r')) rows << t.text;
-        EXPECT_EQ(rows, expected[p]) << "page " << p + 1;
-        EXPECT_NE(Find(pages[p], QStringLiteral("Page %1 of 4").arg(p + 1)), nullptr);
-        EXPECT_NE(Find(pages[p], "Name"), nullptr);  // the headings on every page
+            if (t.text.startsWith('H') || t.text.startsWith('c')) shown << t.text;
+        shown.sort();
+        EXPECT_EQ(shown, expected[p]) << "page " << p + 1;
+        EXPECT_NE(Find(pages[p], "1"), nullptr);  // the row labels on every page
     }
 }
 
