@@ -265,10 +265,7 @@ class CGridCtrl : public QAbstractScrollArea, public platform::CommandTarget {
     // The local time the footer shows; the system clock unless replaced.
     using LocalTimeSource = std::function<std::tm()>;
     void SetPrintClock(LocalTimeSource clock) { printClock_ = std::move(clock); }
-    // The printer font's average character, in logical units (after OnBeginPrinting).
-    QSize PrintCharSize() const { return printCharSize_; }
-    // The page in grid units and the room for body rows on a page.
-    QSize LogicalPageSize() const { return logicalPageSize_; }
+    // The room for body rows on a page, in grid units (after OnBeginPrinting).
     int PrintPageHeight() const { return pageHeight_; }
 
     // --- Redrawing ----------------------------------------------------------
@@ -373,7 +370,7 @@ class CGridCtrl : public QAbstractScrollArea, public platform::CommandTarget {
     virtual void CutSelectedText();
     // The selected cells as UTF-8 text: a tab between the fields of a row, a
     // line feed between rows. Null for an empty or invalid selection, or when
-    // a cell's text cannot be written as UTF-8 (CopyError then says which).
+    // a cell's text cannot be written as UTF-8 (the copy commands say which).
     virtual std::unique_ptr<QMimeData> CopyTextFromGrid();
     // Writes the text of `mime` into the cells from (row, col) on: lines to
     // rows, fields (ending at a tab, or at a comma in text from elsewhere) to
@@ -392,10 +389,6 @@ class CGridCtrl : public QAbstractScrollArea, public platform::CommandTarget {
     virtual void OnEditSelectAll();
     // A picture of the focus cell for a drag; `hotSpot` receives its hot spot.
     virtual QPixmap CreateDragImage(QPoint* hotSpot);
-    // Why the last copy gave nothing, empty when it gave text.
-    QString CopyError() const { return copyError_; }
-    bool IsDragAndDropEnabled() const { return allowDragAndDrop_; }
-    CCellID LastDragOverCell() const { return lastDragOverCell_; }
 
     // The edit commands (copy, cut, paste, select all).
     bool HandleCommand(int id) override;
