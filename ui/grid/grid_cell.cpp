@@ -287,7 +287,13 @@ bool CGridCellBase::PrintCell(QPainter& painter, int, int, QRect rect) {
                             back);
     }
     painter.setPen(textClr);
-    painter.setFont(DrawingFont());
+    // Printing maps the grid's screen pixels onto the paper with one
+    // transform; a font sized in points would be scaled a second time by the
+    // printer's resolution.
+    QFont font = DrawingFont();
+    if (font.pixelSize() <= 0)
+        font.setPixelSize(std::max(1, qRound(font.pointSizeF() * grid->logicalDpiY() / 72.0)));
+    painter.setFont(font);
     if (grid->GetGridLines() != kGridNone && IsFixed()) {
         const QColor light = grid->SysColor(CGridCtrl::kSys3DHighlight);
         const QColor dark = grid->SysColor(CGridCtrl::kSys3DDkShadow);

@@ -8,6 +8,7 @@
 #include <new>
 
 #include "ui/grid/in_place_edit.h"
+#include "ui/grid/title_tip.h"
 
 CGridCtrl::CGridCtrl(int rows, int cols, int fixedRows, int fixedCols, QWidget* parent)
     : QAbstractScrollArea(parent), defaultCellClass_(CellClassOf<CGridCell>()) {
@@ -38,6 +39,9 @@ CGridCtrl::CGridCtrl(int rows, int cols, int fixedRows, int fixedCols, QWidget* 
     SetFixedRowCount(fixedRows);
     SetFixedColumnCount(fixedCols);
 
+    // Drops are taken (or refused) cell by cell by the drag handlers.
+    viewport()->setAcceptDrops(true);
+
     autoScrollTimer_.setInterval(25);
     QObject::connect(&autoScrollTimer_, &QTimer::timeout, this, [this] { OnTimer(); });
 }
@@ -50,6 +54,7 @@ CGridCtrl::~CGridCtrl() {
     for (QObject* child : viewport()->children())
         if (auto* editor = dynamic_cast<CGridEditorBase*>(child)) editor->DetachGrid();
     owner_ = nullptr;
+    delete titleTip_;
     DeleteAllItems();
 }
 

@@ -7,14 +7,42 @@
 #include <QPointer>
 #include <QTimer>
 #include <cstdint>
+#include <ctime>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
 
+#include "platform/commands.h"
 #include "ui/grid/grid_cell.h"
 #include "ui/grid/grid_types.h"
 
+class QMimeData;
 class QPainter;
+class CTitleTip;
+
+// The edit commands the grid handles.
+enum GridEditCommand : int {
+    kCmdEditCopy = 57634,
+    kCmdEditCut = 57635,
+    kCmdEditPaste = 57637,
+    kCmdEditSelectAll = 57642,
+};
+
+// A row comparison for sorting: negative when the first cell sorts before the
+// second, 0 when equal, positive after. Either cell may be null (no cell).
+using GridCompareFunc = int (*)(const CGridCellBase* cell1, const CGridCellBase* cell2,
+                                std::intptr_t userData);
+
+// What a print job and the grid's printing share: the page being printed and
+// how many there are.
+struct GridPrintInfo {
+    int minPage = 1;
+    int maxPage = 0;
+    int currentPage = 1;
+    // The area the header or footer is drawn into (classic, logical units).
+    QRect rectDraw;
+};
 
 // Scroll requests of the two scroll handlers.
 enum GridScrollCode : int {
@@ -59,7 +87,7 @@ inline constexpr int kWheelPageScroll = -1;
 // The spreadsheet-like grid window: a rectangle of cells whose first rows and
 // columns may be fixed headings, with pixel scrolling of the rest, selection,
 // keyboard navigation and in-place editing. It draws itself with QPainter.
-class CGridCtrl : public QAbstractScrollArea {
+class CGridCtrl : public QAbstractScrollArea, public platform::CommandTarget {
   public:
     explicit CGridCtrl(int rows = 0, int cols = 0, int fixedRows = 0, int fixedCols = 0,
                        QWidget* parent = nullptr);
@@ -189,12 +217,56 @@ class CGridCtrl : public QAbstractScrollArea {
     void SetDoubleBuffering(bool on) { doubleBuffer_ = on; }
     void SetWheelScrollLines(int lines) { wheelScrollLines_ = lines; }
     int GetWheelScrollLines() const { return wheelScrollLines_; }
-    // Sorting is done elsewhere; the grid only remembers the sorted column for
-    // its heading arrow.
+    void SetTitleTipTextClr(const QColor& colour) { titleTipTextClr_ = colour; }
+    QColor GetTitleTipTextClr() const { return titleTipTextClr_; }
+    void SetTitleTipBackClr(const QColor& colour) { titleTipBackClr_ = colour; }
+    QColor GetTitleTipBackClr() const { return titleTipBackClr_; }
+    // The tip window of clipped cell texts; created at the first need.
+    CTitleTip* GetTitleTip();
+
+    // --- Sorting ------------------------------------------------------------
+    // The sort column draws the direction arrow in its heading.
     void SetSortColumn(int col) { sortColumn_ = col; }
     int GetSortColumn() const { return sortColumn_; }
     void SetSortAscending(bool ascending) { sortAscending_ = ascending; }
     bool GetSortAscending() const { return sortAscending_; }
+    // A click on a heading cell of a fixed row sorts by its column.
+    void SetSortOnClick(bool on) { sortOnClick_ = on; }
+    bool GetSortOnClick() const { return sortOnClick_; }
+    void SetCompareFunction(GridCompareFunc compare) { compare_ = compare; }
+    GridCompareFunc GetCompareFunction() const { return compare_; }
+    bool SortByColumn(int col, bool ascending = true, std::intptr_t userData = 0);
+    bool SortWith(GridCompareFunc compare, int col, bool ascending, std::intptr_t userData = 0);
+    // Sorts rows low to high (-1: the last row) by the cells of `col`.
+    bool SortRange(GridCompareFunc compare, int col, bool ascending, std::intptr_t userData,
+                   int low, int high = -1);
+    // Texts compared code unit by code unit, without case folding or locale.
+    static int CompareCellText(const CGridCellBase* cell1, const CGridCellBase* cell2,
+                               std::intptr_t userData);
+
+    // --- Printing -----------------------------------------------------------
+    // A print job calls OnBeginPrinting once, OnPrint for every page from 1 to
+    // info->maxPage (info->currentPage naming it) and OnEndPrinting at the end.
+    // The painter is open on the printer.
+    virtual void OnBeginPrinting(QPainter* painter, GridPrintInfo* info);
+    virtual void OnPrint(QPainter* painter, GridPrintInfo* info);
+    virtual void OnEndPrinting(QPainter* painter, GridPrintInfo* info);
+    virtual void PrintRowCells(int firstCol, int endCol, int row, QRect& rect, QPainter* painter,
+                               bool& firstColumn);
+    virtual void PrintColumnHeadings(QPainter* painter, GridPrintInfo* info);
+    virtual void PrintHeader(QPainter* painter, GridPrintInfo* info);
+    virtual void PrintFooter(QPainter* painter, GridPrintInfo* info);
+    virtual void PrintRowButtons(QPainter* painter, GridPrintInfo* info);
+    void SetWysiwygPrinting(bool on) { wysiwygPrinting_ = on; }
+    bool GetWysiwygPrinting() const { return wysiwygPrinting_; }
+    // Margins in characters of the printer font, heights and gap in lines.
+    void SetPrintMarginInfo(int headerHeight, int footerHeight, int leftMargin, int rightMargin,
+                            int topMargin, int bottomMargin, int gap);
+    // The local time the footer shows; the system clock unless replaced.
+    using LocalTimeSource = std::function<std::tm()>;
+    void SetPrintClock(LocalTimeSource clock) { printClock_ = std::move(clock); }
+    // The room for body rows on a page, in grid units (after OnBeginPrinting).
+    int PrintPageHeight() const { return pageHeight_; }
 
     // --- Redrawing ----------------------------------------------------------
     void Refresh();
@@ -293,13 +365,34 @@ class CGridCtrl : public QAbstractScrollArea {
     // but the owner and the owner form are not called.
     bool IsEndingQuietly() const { return endingQuietly_; }
 
-    // --- Clipboard, drag and drop: hooks for later, nothing here ------------
-    virtual void CutSelectedText() {}
-    virtual void OnEditCut() {}
-    virtual void OnEditCopy() {}
-    virtual void OnEditPaste() {}
-    virtual void OnEditSelectAll() { SelectAll(); }
-    virtual void OnBeginDrag() {}
+    // --- Clipboard, drag and drop -------------------------------------------
+    // Empties the selected cells through the notified write.
+    virtual void CutSelectedText();
+    // The selected cells as UTF-8 text: a tab between the fields of a row, a
+    // line feed between rows. Null for an empty or invalid selection, or when
+    // a cell's text cannot be written as UTF-8 (the copy commands say which).
+    virtual std::unique_ptr<QMimeData> CopyTextFromGrid();
+    // Writes the text of `mime` into the cells from (row, col) on: lines to
+    // rows, fields (ending at a tab, or at a comma in text from elsewhere) to
+    // columns. False when nothing could be read or the target takes nothing.
+    virtual bool PasteTextToGrid(int row, int col, const QMimeData* mime, bool selectPasted);
+    virtual void OnBeginDrag();
+    virtual Qt::DropAction OnDragEnter(const QMimeData* mime, Qt::KeyboardModifiers keys,
+                                       QPoint point);
+    virtual Qt::DropAction OnDragOver(const QMimeData* mime, Qt::KeyboardModifiers keys,
+                                      QPoint point);
+    virtual void OnDragLeave();
+    virtual bool OnDrop(const QMimeData* mime, Qt::DropAction action, QPoint point);
+    virtual void OnEditCut();
+    virtual void OnEditCopy();
+    virtual void OnEditPaste();
+    virtual void OnEditSelectAll();
+    // A picture of the focus cell for a drag; `hotSpot` receives its hot spot.
+    virtual QPixmap CreateDragImage(QPoint* hotSpot);
+
+    // The edit commands (copy, cut, paste, select all).
+    bool HandleCommand(int id) override;
+    bool QueryCommand(int id, platform::CommandState* state) override;
 
     // --- Drawing ------------------------------------------------------------
     // Draws the visible grid into `painter`, limited to `clip`.
@@ -328,6 +421,14 @@ class CGridCtrl : public QAbstractScrollArea {
     int ScrollBarExtent() const;
 
   protected:
+    // Runs the drag of `mime` with copy and move allowed and returns what the
+    // drop did.
+    virtual Qt::DropAction ExecDrag(std::unique_ptr<QMimeData> mime);
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -361,6 +462,15 @@ class CGridCtrl : public QAbstractScrollArea {
     void SizeRowTo(QPoint point);
     int NextVisibleRow(int from, int step, int limit) const;
     int NextVisibleCol(int from, int step, int limit) const;
+    void ReportCopyError();
+    // The first body row of row page `page` (1-based) and the number of row
+    // pages; the same for body columns against the page width.
+    int WalkRowPages(int page, int* pages) const;
+    int WalkColumnPages(int page, int* pages) const;
+    void PrintGridLine(QPainter* painter, int x1, int y1, int x2, int y2) const;
+    void SwapRows(int row1, int row2);
+    void ShowTitleTipFor(QPoint point);
+    void HideTitleTip();
 
     IGridOwner* owner_ = nullptr;
     int controlId_ = 0;
@@ -436,7 +546,36 @@ class CGridCtrl : public QAbstractScrollArea {
 
     bool sortAscending_ = true;
     int sortColumn_ = -1;
+    bool sortOnClick_ = false;
+    GridCompareFunc compare_ = nullptr;
+
+    CCellID lastDragOverCell_;
+    QString copyError_;
+
+    CTitleTip* titleTip_ = nullptr;  // a top-level window, deleted with the grid
+    QColor titleTipTextClr_;
+    QColor titleTipBackClr_;
+
     bool shadedPrintOut_ = true;
+    bool wysiwygPrinting_ = false;
+    int headerHeight_ = 2;
+    int footerHeight_ = 2;
+    int leftMargin_ = 4;
+    int rightMargin_ = 4;
+    int topMargin_ = 1;
+    int bottomMargin_ = 1;
+    int gap_ = 1;
+    std::unique_ptr<QFont> printerFont_;
+    QSize printCharSize_;
+    QSize paperSize_;
+    QSize logicalPageSize_;
+    int pageHeight_ = 0;
+    int pageWidth_ = 0;
+    int pageCount_ = 0;
+    int columnPageCount_ = 1;
+    int printRow_ = 0;
+    int printCol_ = 0;
+    LocalTimeSource printClock_;
 
     bool inUpdateScrollBars_ = false;
     bool destroying_ = false;

@@ -1,6 +1,7 @@
 #include "ui/grid/grid_ctrl.h"
 
 void CGridCtrl::OnEditCell(int row, int col, QPoint point, unsigned start) {
+    HideTitleTip();
     if (!IsValid(row, col) || !editable_) return;
     CGridCellBase* cell = GetCell(row, col);
     if (cell && cell->IsReadOnly()) return;

@@ -451,6 +451,7 @@ void CGridCtrl::InvalidateScrollArea(bool horizontal) {
 
 void CGridCtrl::OnHScroll(int code, int position) {
     EndEditing();
+    HideTitleTip();
     const int pos = GetScrollPosition(kHorzBar);
     const CCellID topLeft = TopLeftCell();
     const QRect client = GetClientRect();
@@ -510,6 +511,7 @@ void CGridCtrl::OnHScroll(int code, int position) {
 
 void CGridCtrl::OnVScroll(int code, int position) {
     EndEditing();
+    HideTitleTip();
     const int pos = GetScrollPosition(kVertBar);
     const CCellID topLeft = TopLeftCell();
     const QRect client = GetClientRect();

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "ui/grid/grid_ctrl.h"
+#include "ui/grid/title_tip.h"
 
 namespace {
 
@@ -198,7 +199,12 @@ bool CGridCtrl::IsOverRowDivider(QPoint point) {
 
 void CGridCtrl::OnFixedRowClick(CCellID cell) {
     if (!IsValid(cell)) return;
-    // Sorting on a heading click belongs to the sorting code, not built here.
+    if (sortOnClick_) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        SortByColumn(cell.col, cell.col == sortColumn_ ? !sortAscending_ : true);
+        QApplication::restoreOverrideCursor();
+        Refresh();
+    }
     if (fixedColSelection_) {
         if (cell.col < fixedCols_)
             mouseMode_ = kMouseSelectAll;
@@ -217,6 +223,33 @@ void CGridCtrl::OnFixedColumnClick(CCellID cell) {
     ExtendSelection(cell);
 }
 
+// --- Title tips --------------------------------------------------------------
+
+CTitleTip* CGridCtrl::GetTitleTip() {
+    if (!titleTip_) {
+        titleTip_ = new CTitleTip;
+        titleTip_->Create(this);
+    }
+    return titleTip_;
+}
+
+void CGridCtrl::HideTitleTip() {
+    if (titleTip_) titleTip_->Hide();
+}
+
+void CGridCtrl::ShowTitleTipFor(QPoint point) {
+    const CCellID id = CellFromPoint(point, true);
+    CGridCellBase* cell = GetCell(id.row, id.col);
+    if (!cell || cell->IsEditing()) return;
+    const QString tip = cell->GetTipText();
+    QRect rect;
+    if (tip.isEmpty() || !CellRect(id.row, id.col, &rect)) return;
+    QRect textRect = rect;
+    if (!cell->GetTipTextRect(textRect)) return;
+    const QFont font = cell->GetFont() ? *cell->GetFont() : this->font();
+    GetTitleTip()->Show(textRect, tip, 0, &rect, &font, titleTipTextClr_, titleTipBackClr_);
+}
+
 // --- Mouse -------------------------------------------------------------------
 
 void CGridCtrl::StartAutoScroll() {
@@ -227,6 +260,7 @@ void CGridCtrl::StopAutoScroll() {
 }
 
 void CGridCtrl::OnLButtonDown(QPoint point, Qt::KeyboardModifiers modifiers) {
+    HideTitleTip();
     setFocus(Qt::MouseFocusReason);
     lButtonDown_ = true;
     lButtonDownPoint_ = point;
@@ -370,9 +404,10 @@ void CGridCtrl::OnMouseMove(QPoint point, Qt::MouseButtons buttons) {
             viewport()->setCursor(Qt::ArrowCursor);
             mouseMode_ = kMouseNothing;
         }
-        if (!virtualMode_) {
+        if (!virtualMode_ || titleTips_) {
             const CCellID cell = CellFromPoint(point, true);
             if (CGridCellBase* c = GetCell(cell.row, cell.col)) c->OnMouseOver();
+            if (titleTips_) ShowTitleTipFor(point);
         }
         lastMousePoint_ = point;
         return;
@@ -545,6 +580,7 @@ int CGridCtrl::NextVisibleCol(int from, int step, int limit) const {
 }
 
 bool CGridCtrl::OnKeyDown(int key, Qt::KeyboardModifiers modifiers) {
+    HideTitleTip();
     if (!IsValid(focusCell_)) return false;
     const bool ctrl = modifiers & Qt::ControlModifier;
     const bool isTab = key == Qt::Key_Tab || key == Qt::Key_Backtab;
