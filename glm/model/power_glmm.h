@@ -1,0 +1,130 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "numerics/matrix.h"
+#include "numerics/root.h"
+
+class FDistribution;
+class TDistribution;
+
+// The test selectors of the sample-size search: each value names one test.
+enum GlmmTestFlags : unsigned int {
+    kGlmmUnivariate = 1,
+    kGlmmGreenhouseGeisser = 2,
+    kGlmmHuynhFeldt = 4,
+    kGlmmBox = 8,
+    kGlmmWilksOS = 256,
+    kGlmmWilksMP = 512,
+    kGlmmHotelling1OS = 1024,
+    kGlmmHotelling1MP = 2048,
+    kGlmmHotelling2OS = 4096,
+    kGlmmHotelling2MP = 8192,
+    kGlmmPillai1OS = 16384,
+    kGlmmPillai1MP = 32768,
+    kGlmmPillai2OS = 65536,
+    kGlmmPillai2MP = 131072,
+    kGlmmContrastTOneTailed = 16777216,
+    kGlmmContrastTTwoTailed = 33554432,
+    kGlmmContrastF = 67108864,
+};
+
+// Power of tests in the general linear multivariate model Y = X B + E, from
+// the design X of the g cells, their relative frequencies W, the parameters
+// B (q x p), the covariance Sigma of the p responses, and the hypothesis
+// C B A = Theta0 with the between-cells contrast C and the within-responses
+// contrast A. Compute forms the hypothesis matrix H of one observation and
+// the eigenvalues of SigmaStar+ H (SigmaStar = A' Sigma A); the tests turn
+// them into a statistic, F degrees of freedom, a noncentrality and power at
+// the total size N.
+//
+// Failures are results, never exceptions: Compute answers false (with the
+// reason in `failure`) for matrices whose shapes do not fit together or a
+// computation that fails; a test leaves power 0 (or -1 where the
+// denominator df is not positive) and answers false; SolveN answers 0 with
+// the reason in `failure` when no N in its range reaches the target.
+class PowerGLMM : public Root {
+  public:
+    PowerGLMM();
+    ~PowerGLMM();
+    PowerGLMM(const PowerGLMM&) = delete;
+    PowerGLMM& operator=(const PowerGLMM&) = delete;
+
+    // The objective of the sample-size search: N := x, Compute, then the
+    // power of the selected test minus the target.
+    double Evaluate(double x) override;
+
+    // Resizes X (cells x predictors), B (predictors x responses), Sigma,
+    // A (responses x responses - 1), C (predictors - 1 x predictors) and
+    // Theta0, keeping what still fits and filling new elements with 0.
+    void SetDimensions(int cellCount, int predictorCount, int responseCount);
+    // W := diag(w) / sum |w_i|.
+    void SetCellWeights(const std::vector<double>& w);
+    bool SetTestSelector(unsigned int value);
+
+    // The matrix computation for the current N; false, with the reason in
+    // `failure`, when the matrices do not fit together or a step fails.
+    bool Compute();
+    // The total sample size at which the selected test reaches `target`;
+    // 0 with the reason in `failure` when none is found.
+    double SolveN();
+    double PowerMinusTarget();
+    // Runs the test named by `selector` with power; false for a failed test
+    // or an unknown selector.
+    bool RunTests();
+
+    // ---- the tests (Compute first); with computePower false only the
+    // statistic and the effect are computed.
+    bool HotellingLawley1(bool plain, bool computePower);
+    bool HotellingLawley2(bool plain, bool computePower);
+    bool Pillai1(bool plain, bool computePower);
+    bool Pillai2(bool plain, bool computePower);
+    bool Wilks(bool plain, bool computePower);
+    // The eigenvalues of SigmaStar and the population epsilon; the four
+    // univariate tests need it first.
+    bool UnivariateCommon();
+    bool Univariate(unsigned int which);
+    bool ContrastF();
+    bool ContrastT(bool oneTailedTest);
+    void SetEffectFromLambda();
+
+    // ---- statistics of the eigenvalues (plain and N-scaled)
+    void HotellingLawleyStatistic();
+    void PillaiStatistic();
+    void WilksStatistic();
+
+    // Expected values of the Greenhouse-Geisser and Huynh-Feldt estimates
+    // of epsilon at error df nu, from the eigenvalues of SigmaStar.
+    static double ExpectedGreenhouseGeisser(const std::vector<double>& psi, double nu);
+    static double ExpectedHuynhFeldt(const std::vector<double>& psi, double n, double nu);
+
+    FDistribution* dist = nullptr;
+    TDistribution* tdist = nullptr;
+    int responses = 0, predictors = 0, cells = 0;
+    Matrix X, C, A, Sigma, W, B, Theta0;
+    double N = 0.0;
+    Matrix Theta, XWX, H, SigmaStar, Q;
+    std::vector<double> eigen;
+    double s = 0.0, r = 0.0, a = 0.0, b = 0.0;
+    double df1 = 0.0, df2 = 0.0, lambda = 0.0, alpha = 0.05, power = 0.0, critical = 0.0;
+    double eta2 = 0.0, effect = 0.0;
+    double U = 0.0, UN = 0.0, V = 0.0, VN = 0.0, T = 0.0, TN = 0.0, value = 0.0;
+    // Univariate approach.
+    std::vector<double> psi;
+    double eps = 0.0, epsGG = 0.0, epsHF = 0.0, epsShown = 0.0, epsExpShown = 0.0;
+    double df1Power = 0.0, df2Power = 0.0, lambdaPower = 0.0, df1Crit = 0.0, df2Crit = 0.0;
+    bool oneTailed = false;
+    double target = 0.8;
+    double low = 0.0, high = 0.0;
+    unsigned int selector = 0;
+    std::string failure;
+
+  private:
+    // F power at the current df1, df2 and lambda; power 0 and false on any
+    // numerical failure.
+    bool FPower();
+    bool UnivariatePower(double critDf1, double critDf2, double powDf1, double powDf2,
+                         double powLambda);
+    double ErrorDf() const { return N - r; }
+};
