@@ -411,7 +411,7 @@ def main():
         rows.append(f"{test_id}\t{kind}\t-1\t{ins}\t{outs}")
 
     def tails(one):
-        return "0" if one else "1"
+        return "One" if one else "Two"
 
     # Generic test (601): p1, p2 as given.
     for one, method, p1, p2, alpha, n in [
