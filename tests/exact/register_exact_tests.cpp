@@ -2,6 +2,7 @@
 
 #include "analysis/catalogue.h"
 #include "tests/exact/power_exact_binomial.h"
+#include "tests/exact/power_exact_mcnemar.h"
 #include "tests/exact/power_exact_proportion.h"
 
 namespace {
@@ -18,6 +19,7 @@ void RegisterExactTests() {
     // Catalogue order by test id: 605, 611, 602, 604, 606, 607, 608, 603,
     // 601; each further exact test takes its place in it.
     Append<PowerExactBinomialOneProp>();
+    Append<PowerExactMcNemar>();
     Append<PowerExactBinomialSign>();
     // The generic test closes the family.
     Append<PowerExactBinomial>();
