@@ -15,10 +15,11 @@ namespace {
 constexpr double kProportionMargin = 1e-6;
 // The Sensitivity search runs over p2 from p1 up to here.
 constexpr double kHighestProportionH1 = 0.999999999;
-// The A priori search steps at most this many N beyond its smooth start;
-// the exact power only wanders about the smooth one, so a target that takes
-// more is as good as unreachable.
-constexpr double kMaxSteps = 1e6;
+// The A priori search steps at most this many N beyond its smooth start.
+// The exact power only wanders about the smooth one, so a target that takes
+// more is as good as unreachable: so it is with two tails about a constant
+// proportion of 0, whose lower count, clamped to 0, keeps alpha at 1.
+constexpr double kMaxSteps = 1e5;
 
 double Infinity() {
     return std::numeric_limits<double>::infinity();

@@ -213,6 +213,9 @@ TEST(ExactBinomialTests, UnreachableTargetsAreFailures) {
         {601, kAPriori, {{"tails", "Two"}, {"p2", "0.3"}, {"p1", "0.3"}}},
         // An effect too small for any N the field can show.
         {602, kAPriori, {{"g", "0.000002"}, {"power", "0.9999999"}, {"p0", "0.5"}}},
+        // Two tails about a constant of 0: the lower count, clamped to 0,
+        // rejects every sample, so the actual alpha stays at 1.
+        {602, kAPriori, {{"tails", "Two"}, {"g", "0.2"}, {"p0", "0"}}},
         // Three trials: P(X = 3) = 1/8 exceeds alpha, no region fits.
         {603, kSensitivity, {{"n", "3"}}},
     };
