@@ -236,7 +236,19 @@ TEST(McNemarTest, ExactLimitChoosesTheApproximationAndItsLists) {
         const double expected = approximation.ComputePower(1.5, 0.05, std::stod(n));
         EXPECT_EQ(test.power == expected, above) << n;
     }
+    // The window builds the list before it calculates and fills it after:
+    // the list shown is the one of the method the calculation used.
     PowerExactMcNemar test;
+    test.useApproximation = false;
+    PropertyList shown;
+    test.BuildOutputList(kPostHoc, &shown);
+    EXPECT_EQ(shown.size(), 4u);
+    test.exactLimit = 50.0;
+    test.power = test.ComputePower(1.5, 0.05, 100.0);
+    test.GetOutputs(kPostHoc, &shown);
+    EXPECT_EQ(calc_test::Names(shown), approximate);
+    EXPECT_NE(shown.Find("Lower critical N")->text, "?");
+
     test.oneTailed = false;
     EXPECT_EQ(test.GetMethodText(), "$\\alpha$ balancing: $\\alpha$/2 on each side, approximation");
 }
