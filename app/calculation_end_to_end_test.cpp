@@ -14,6 +14,7 @@
 #include <cstdlib>
 
 #include "analysis/catalogue.h"
+#include "analysis/ids.h"
 #include "app/command_forms.h"
 #include "app/form_tables.h"
 #include "app/main_comp_form.h"
@@ -152,6 +153,39 @@ TEST_F(EndToEnd, APrioriTwoMeansNeeds105PerGroupInEitherView) {
                                      frame->frameGeometry().height());
         EXPECT_TRUE(picture.save(QString::fromLocal8Bit(shot)));
     }
+}
+
+// The exact family through the window. The sign test's standard inputs
+// (g = 0.3, alpha 0.05, power 0.95) need 28 pairs with one tail: reject from
+// 19 on (a count, shown in the seven decimals of every real output), with power 0.9609293 and
+// actual alpha 0.0435793 by enumeration. Two tails need 35, with the counts 11 and 24, and the
+// protocol names the balancing of alpha.
+TEST_F(EndToEnd, SignTestAPrioriThroughTheWindow) {
+    if (!FindTest(kSignTestId)) GTEST_SKIP() << "this build has no exact tests";
+    Choose(Form::kFamilyList, "Exact");
+    Choose(Form::kTestList, "Proportion: Sign test");
+    Choose(Form::kTypeList, "A priori");
+    ASSERT_EQ(frame->CurrentTest()->GetTestId(), kSignTestId);
+    Calculate();
+    ASSERT_TRUE(dialogs.messages.empty()) << dialogs.messages.front().text.toStdString();
+    EXPECT_EQ(Output("Total sample size"), "28");
+    EXPECT_EQ(Output("Lower critical N"), "19.0000000");
+    EXPECT_EQ(Output("Upper critical N"), "19.0000000");
+    EXPECT_EQ(Output("Actual power"), "0.9609293");
+    EXPECT_EQ(Output("Actual α"), "0.0435793");
+    EXPECT_EQ(frame->ProtocolText().find("Options:"), std::string::npos);
+
+    ChooseTails("Two");
+    Calculate();
+    EXPECT_EQ(Output("Total sample size"), "35");
+    EXPECT_EQ(Output("Lower critical N"), "11.0000000");
+    EXPECT_EQ(Output("Upper critical N"), "24.0000000");
+    EXPECT_EQ(Output("Actual power"), "0.9656426");
+    EXPECT_EQ(Output("Actual α"), "0.0409596");
+    const std::string& protocol = frame->ProtocolText();
+    EXPECT_NE(protocol.find("Exact - Proportion: Sign test (binomial test)"), std::string::npos);
+    EXPECT_NE(protocol.find("Options:\t"), std::string::npos);
+    EXPECT_NE(protocol.find("/2 on each side"), std::string::npos) << protocol;
 }
 
 TEST_F(EndToEnd, PostHocPowerOfTwoGroupsOf64) {

@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +19,7 @@
 
 #include "analysis/catalogue.h"
 #include "analysis/comma_locale_test_support.h"
+#include "analysis/ids.h"
 #include "analysis/property.h"
 #include "app/command_forms.h"
 #include "app/form_tables.h"
@@ -25,6 +27,7 @@
 #include "app/main_frame.h"
 #include "app/main_grid_form.h"
 #include "app/quorix_app.h"
+#include "app/test_selection_form.h"
 #include "app/ui_helpers.h"
 #include "platform/environment.h"
 #include "platform/scripted_dialogs.h"
@@ -112,6 +115,21 @@ TEST(Startup, OpensTheMainWindowWithItsPanesAndClosesCleanly) {
         EXPECT_EQ(mathtext::MathTextOf(label), ToWideString(frame->Inputs().back()->name));
         EXPECT_EQ(label->text(), ToDisplayLabel(frame->Inputs().back()->name));
         EXPECT_NE(mathtext::SymbolMapPointer(), nullptr);
+
+        // It starts on the first test of the first family with the third type
+        // of analysis: with the exact tests built, the proportion against a
+        // constant and "Criterion".
+        ASSERT_FALSE(TestCatalogue.empty());
+        EXPECT_EQ(frame->CurrentTest()->GetTestId(), TestCatalogue[0][0]->GetTestId());
+        CTestSelectCompForm* selection = frame->TestSelectionForm();
+        EXPECT_EQ(selection->List(CTestSelectCompForm::kFamilyList)->currentIndex(), 0);
+        EXPECT_EQ(selection->List(CTestSelectCompForm::kTestList)->currentIndex(), 0);
+        EXPECT_EQ(selection->List(CTestSelectCompForm::kTypeList)->currentIndex(), 2);
+        if (FindTest(kProportionTestId) != nullptr) {
+            EXPECT_EQ(frame->CurrentTest()->GetTestId(), kProportionTestId);
+            EXPECT_EQ(frame->CurrentAnalysis(), kCriterion);
+            EXPECT_EQ(selection->List(CTestSelectCompForm::kFamilyList)->currentText(), "Exact");
+        }
 
         // F4 hides the plot pane and the window shrinks; F5 the test selection.
         const int plotHeight = frame->PlotPane()->height();

@@ -1,0 +1,121 @@
+#include "tests/exact/binomial_tails.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "distributions/distribution.h"
+#include "distributions/normal.h"
+#include "numerics/cdf_drivers.h"
+#include "numerics/quorix_error.h"
+#include "numerics/saddle_point.h"
+
+namespace {
+
+// The smallest whole k in [lo, hi] at which `holds` is true, for a
+// predicate that is false up to some count and true from there on; hi + 1
+// when it holds nowhere. The search gallops from the guess, so a good guess
+// costs two or three evaluations.
+template <class Predicate>
+double FirstCount(double lo, double hi, double guess, Predicate holds) {
+    if (hi < lo) return hi + 1.0;
+    if (!(guess >= lo)) guess = lo;  // also a guess that is not a number
+    if (guess > hi) guess = hi;
+    guess = std::floor(guess);
+    double below, above;  // holds(below) is false or below < lo; holds(above) or above > hi
+    double step = 1.0;
+    if (holds(guess)) {
+        above = guess;
+        below = guess - step;
+        while (below >= lo && holds(below)) {
+            above = below;
+            step *= 2.0;
+            below = above - step;
+        }
+        below = std::max(below, lo - 1.0);
+    } else {
+        below = guess;
+        above = guess + step;
+        while (above <= hi && !holds(above)) {
+            below = above;
+            step *= 2.0;
+            above = below + step;
+        }
+        above = std::min(above, hi + 1.0);
+    }
+    while (above - below > 1.0) {
+        const double mid = std::floor((below + above) / 2.0);
+        if (holds(mid)) {
+            above = mid;
+        } else {
+            below = mid;
+        }
+    }
+    return above;
+}
+
+}  // namespace
+
+double BinomialTails::AtMost(double k) const {
+    if (k < 0.0) return 0.0;
+    if (k >= n_) return 1.0;
+    if (p_ <= 0.0) return 1.0;
+    if (p_ >= 1.0) return 0.0;
+    int which = 1, status = 0;
+    double lower = 0.0, upper = 0.0, s = k, n = n_, p = p_, q = 1.0 - p_, bound = 0.0;
+    cdfbin(&which, &lower, &upper, &s, &n, &p, &q, &status, &bound);
+    ThrowDriverStatus("BinomialDist-Cdf", status, bound, lower);
+    return lower;
+}
+
+double BinomialTails::AtLeast(double k) const {
+    if (k <= 0.0) return 1.0;
+    if (k > n_) return 0.0;
+    if (p_ <= 0.0) return 0.0;
+    if (p_ >= 1.0) return 1.0;
+    int which = 1, status = 0;
+    double lower = 0.0, upper = 0.0, s = k - 1.0, n = n_, p = p_, q = 1.0 - p_, bound = 0.0;
+    cdfbin(&which, &lower, &upper, &s, &n, &p, &q, &status, &bound);
+    ThrowDriverStatus("BinomialDist-Cdf", status, bound, upper);
+    return upper;
+}
+
+double BinomialTails::Exactly(double k) const {
+    if (k < 0.0 || k > n_) return 0.0;
+    if (p_ <= 0.0) return k == 0.0 ? 1.0 : 0.0;
+    if (p_ >= 1.0) return k == n_ ? 1.0 : 0.0;
+    return dbinom_raw(k, n_, p_, 1.0 - p_, 0);
+}
+
+// The normal approximation with continuity correction: a count or two off
+// at most where it matters, and cheap, since the exact tests look for counts
+// thousands of times per answer.
+double BinomialTails::Guess(double prob) const {
+    const double mean = n_ * p_;
+    if (!(0.0 < prob && prob < 1.0) || p_ <= 0.0 || p_ >= 1.0) return mean;
+    try {
+        NormalDistribution normal(0.0, 1.0);
+        const double z = normal.Quantile(prob);
+        const double k = mean + z * std::sqrt(mean * (1.0 - p_)) - 0.5;
+        return std::isfinite(k) ? std::ceil(k) : mean;
+    } catch (const QuorixError&) {
+        return mean;
+    }
+}
+
+double BinomialTails::UpperCount(double a) const {
+    return FirstCount(0.0, n_ + 1.0, Guess(1.0 - a) + 1.0,
+                      [&](double k) { return AtLeast(k) <= a; });
+}
+
+double BinomialTails::LowerCount(double a) const {
+    return FirstCount(0.0, n_, Guess(a), [&](double k) { return AtMost(k) > a; }) - 1.0;
+}
+
+double BinomialTails::UpperCountReaching(double t) const {
+    return FirstCount(0.0, n_, Guess(1.0 - t) + 1.0, [&](double k) { return AtLeast(k) < t; }) -
+           1.0;
+}
+
+double BinomialTails::LowerCountReaching(double t) const {
+    return std::min(FirstCount(0.0, n_, Guess(t), [&](double k) { return AtMost(k) >= t; }), n_);
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+// Tail probabilities and critical counts of a binomial variable X with n
+// trials (a whole number) and success probability p, for the exact tests.
+//
+// Both tails are computed as quantities of their own, never the upper one as
+// one minus the lower, so that the size of a far tail keeps its digits. The
+// counts are whole numbers found by a search over the tails themselves; an
+// approximation only gives the first guess, so that a count never depends on
+// how good that guess was. Counts are doubles, because N may exceed the range
+// of an int.
+class BinomialTails {
+  public:
+    BinomialTails(double n, double p) : n_(n), p_(p) {}
+
+    double Trials() const { return n_; }
+    double Probability() const { return p_; }
+
+    // P(X <= k): 0 below 0, 1 from n on.
+    double AtMost(double k) const;
+    // P(X >= k): 1 at or below 0, 0 above n.
+    double AtLeast(double k) const;
+    // P(X = k); 0 outside 0..n.
+    double Exactly(double k) const;
+
+    // The smallest count k in 0..n+1 with P(X >= k) <= a: the first count of
+    // an upper rejection region of size at most a (n + 1: no region fits).
+    double UpperCount(double a) const;
+    // The largest count k in -1..n with P(X <= k) <= a: the last count of a
+    // lower rejection region of size at most a (-1: no region fits).
+    double LowerCount(double a) const;
+    // The largest count k in 0..n with P(X >= k) >= t.
+    double UpperCountReaching(double t) const;
+    // The smallest count k in 0..n with P(X <= k) >= t.
+    double LowerCountReaching(double t) const;
+
+  private:
+    // A whole count near the first at which the lower tail reaches prob.
+    double Guess(double prob) const;
+
+    double n_;
+    double p_;
+};

@@ -1,0 +1,86 @@
+#include "tests/exact/power_exact_proportion.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr double kProportionMargin = 1e-6;
+// An A priori effect no larger than this counts as none.
+constexpr double kSmallestEffect = 1e-6;
+
+}  // namespace
+
+// ------------------------------------------------- one proportion (602)
+
+PowerExactBinomialOneProp::PowerExactBinomialOneProp() {
+    PowerExactBinomialOneProp::SetStandardValues();
+}
+
+void PowerExactBinomialOneProp::SetStandardValues() {
+    PowerExactBinomial::SetStandardValues();
+    effectSize = 0.8 - 0.5;  // g = p2 - p1
+}
+
+PowerAnalysis* PowerExactBinomialOneProp::Clone() {
+    auto* copy = CloneAs<PowerExactBinomialOneProp>();
+    CopyOptionsTo(*copy);
+    return copy;
+}
+
+bool PowerExactBinomialOneProp::CheckEffectSize(int, double g) {
+    return CheckEffectGivesProportion(g, proportion1, kProportionMargin);
+}
+
+void PowerExactBinomialOneProp::AddEffectInput(PropertyList* inputs) {
+    AddEffectSizeInput(inputs, kEffectSizeGId, GetTestId(), std::string(), true);
+}
+
+void PowerExactBinomialOneProp::AddNullProportionInput(PropertyList* inputs) {
+    AddDoubleInput(inputs, kConstantProportionId, proportion1);
+}
+
+// The constant may be 0 or 1 itself.
+bool PowerExactBinomialOneProp::ReadNullProportion(PropertyList* inputs, double* p1, int* row) {
+    *p1 = ReadDouble(inputs, kConstantProportionId, row);
+    return CheckNamedRangeInclusive("Constant proportion", *p1, 0.0);
+}
+
+bool PowerExactBinomialOneProp::CheckEffectInput(AnalysisType type, double g, double p1) {
+    if (type == kAPriori && !CheckEffectSizeAbove("g", std::fabs(g), kSmallestEffect)) return false;
+    return CheckEffectGivesProportion(g, p1, kProportionMargin);
+}
+
+// ------------------------------------------------------ sign test (603)
+
+PowerExactBinomialSign::PowerExactBinomialSign() {
+    PowerExactBinomialSign::SetStandardValues();
+}
+
+void PowerExactBinomialSign::SetStandardValues() {
+    PowerExactBinomial::SetStandardValues();
+    effectSize = 0.8 - 0.5;  // g = p2 - p1
+}
+
+PowerAnalysis* PowerExactBinomialSign::Clone() {
+    auto* copy = CloneAs<PowerExactBinomialSign>();
+    CopyOptionsTo(*copy);
+    return copy;
+}
+
+bool PowerExactBinomialSign::CheckEffectSize(int, double g) {
+    return CheckEffectGivesProportion(g, 0.5, kProportionMargin);
+}
+
+void PowerExactBinomialSign::AddEffectInput(PropertyList* inputs) {
+    AddEffectSizeInput(inputs, kEffectSizeGId, GetTestId(), std::string(), true);
+}
+
+bool PowerExactBinomialSign::ReadNullProportion(PropertyList*, double* p1, int*) {
+    *p1 = 0.5;
+    return true;
+}
+
+bool PowerExactBinomialSign::CheckEffectInput(AnalysisType type, double g, double) {
+    if (type == kAPriori && !CheckEffectSizeAbove("g", std::fabs(g), kSmallestEffect)) return false;
+    return CheckEffectSizeRange("g", g, -0.499999, 0.499999);
+}

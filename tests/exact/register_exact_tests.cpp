@@ -1,0 +1,26 @@
+#include "tests/exact/register_exact_tests.h"
+
+#include "analysis/catalogue.h"
+#include "tests/exact/power_exact_binomial.h"
+#include "tests/exact/power_exact_mcnemar.h"
+#include "tests/exact/power_exact_proportion.h"
+
+namespace {
+
+// The constructors leave every test at its standard values.
+template <class Test>
+void Append() {
+    ExactTestList.push_back(new Test);
+}
+
+}  // namespace
+
+void RegisterExactTests() {
+    // Catalogue order by test id: 605, 611, 602, 604, 606, 607, 608, 603,
+    // 601; each further exact test takes its place in it.
+    Append<PowerExactBinomialOneProp>();
+    Append<PowerExactMcNemar>();
+    Append<PowerExactBinomialSign>();
+    // The generic test closes the family.
+    Append<PowerExactBinomial>();
+}

@@ -1,0 +1,50 @@
+// The exact family in the test catalogue.
+
+#include "tests/exact/register_exact_tests.h"
+
+#include <gtest/gtest.h>
+
+#include "analysis/calculation_test_support.h"
+#include "analysis/catalogue.h"
+#include "analysis/power_analysis.h"
+
+namespace {
+
+using calc_test::TestIds;
+
+TEST(ExactTestRegistration, CatalogueOpensWithTheExactTestsAndTheGenericTestLast) {
+    SetRegisterHook(TestFamily::kExact, RegisterExactTests);
+    BuildTestCatalogue();
+    ASSERT_EQ(TestCatalogue.size(), 1u);
+    EXPECT_EQ(TestIds(TestCatalogue[0]), (std::vector<int>{602, 604, 603, 601}));
+    const char* names[] = {
+        "Proportion: Difference from constant (binomial test, one sample case)",
+        "Proportions: Inequality, two dependent groups (McNemar) ",
+        "Proportion: Sign test (binomial test)",
+        "$\\bullet$ Generic binomial test",
+    };
+    for (size_t i = 0; i < 4; ++i) {
+        PowerAnalysis* test = TestCatalogue[0][i];
+        EXPECT_EQ(test->GetTestName(), names[i]);
+        EXPECT_EQ(test->GetFamilyName(), "Exact");
+        EXPECT_TRUE(test->HasOptions());
+        EXPECT_FALSE(test->IsContinuous());
+        EXPECT_FALSE(test->exactFlag);
+        EXPECT_EQ(test->IsGenericTest(), i == 3);
+        // The generic binomial test has an A priori analysis too.
+        EXPECT_EQ(calc_test::AnalysisTypeCodes(*test),
+                  (std::vector<long>{kAPriori, kCompromise, kCriterion, kPostHoc, kSensitivity}));
+    }
+    ClearTestCatalogue();
+    SetRegisterHook(TestFamily::kExact, nullptr);
+}
+
+TEST(ExactTestRegistration, AppendsWithoutEmptyingTheList) {
+    RegisterExactTests();
+    RegisterExactTests();
+    EXPECT_EQ(TestIds(ExactTestList), (std::vector<int>{602, 604, 603, 601, 602, 604, 603, 601}));
+    ClearTestCatalogue();
+    EXPECT_TRUE(ExactTestList.empty());
+}
+
+}  // namespace
