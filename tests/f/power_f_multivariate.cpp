@@ -100,6 +100,10 @@ void PowerFManovaGlobal::SetStandardValues() {
     SetGroups(3.0);
     SetResponses(2.0);
     SetDesign(3, 2);
+    SetStandardInputs();
+}
+
+void PowerFManovaGlobal::SetStandardInputs() {
     effectSize = 0.0625;
     sampleSize = 100.0;
     alpha = 0.05;
@@ -236,12 +240,7 @@ void PowerFManovaSpecial::SetStandardValues() {
     SetResponses(2.0);
     SetPredictors(3.0);
     SetDesign(6, 3, 2);
-    effectSize = 0.0625;
-    sampleSize = 100.0;
-    alpha = 0.05;
-    power = 0.95;
-    ratio = kStandardRatio;
-    UpdateDf();
+    SetStandardInputs();
 }
 
 void PowerFManovaSpecial::SetPredictors(double x) {

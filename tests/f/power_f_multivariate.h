@@ -88,6 +88,8 @@ class PowerFManovaGlobal : public PowerFMultivariate {
     // Reads and checks the design; the failing row, or -1.
     virtual int ReadDesign(PropertyList* inputs);
     virtual bool GivesGroupNote() { return true; }
+    // f² 0.0625, N 100, alpha 0.05, power 0.95 and the standard ratio.
+    void SetStandardInputs();
 
     int groups_ = 3;
     int responses_ = 2;
