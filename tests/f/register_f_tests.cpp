@@ -3,9 +3,20 @@
 #include "analysis/catalogue.h"
 #include "tests/f/power_f.h"
 #include "tests/f/power_f_anova_global.h"
+#include "tests/f/power_f_anova_special.h"
+#include "tests/f/power_f_hotelling.h"
+#include "tests/f/power_f_regression.h"
+#include "tests/f/power_f_two_var.h"
 
 void RegisterFTests() {
+    FTestList.push_back(new PowerFAncova);
     FTestList.push_back(new PowerFAnovaGlobal);
+    FTestList.push_back(new PowerFAnovaSpecial);
+    FTestList.push_back(new PowerFHotellingT2One);
+    FTestList.push_back(new PowerFHotellingT2Two);
+    FTestList.push_back(new PowerFMRCGlobal);
+    FTestList.push_back(new PowerFMRCSpecial);
+    FTestList.push_back(new PowerFTwoVar);
     // The generic test closes the family.
     FTestList.push_back(new PowerF(10.0, 20.0, 0.0));
 }

@@ -16,7 +16,8 @@ TEST(FTestRegistration, CatalogueHoldsTheFTestsInOrderWithTheGenericTestLast) {
     SetRegisterHook(TestFamily::kF, RegisterFTests);
     BuildTestCatalogue();
     ASSERT_EQ(TestCatalogue.size(), 1u);
-    EXPECT_EQ(TestIds(TestCatalogue[0]), (std::vector<int>{101, 100}));
+    EXPECT_EQ(TestIds(TestCatalogue[0]),
+              (std::vector<int>{116, 101, 102, 106, 107, 103, 104, 105, 100}));
 
     PowerAnalysis* anova = FindTest(101);
     PowerAnalysis* generic = FindTest(100);
@@ -37,7 +38,8 @@ TEST(FTestRegistration, CatalogueHoldsTheFTestsInOrderWithTheGenericTestLast) {
 
     // A rebuild holds each test once.
     BuildTestCatalogue();
-    EXPECT_EQ(TestIds(TestCatalogue[0]), (std::vector<int>{101, 100}));
+    EXPECT_EQ(TestIds(TestCatalogue[0]),
+              (std::vector<int>{116, 101, 102, 106, 107, 103, 104, 105, 100}));
     ClearTestCatalogue();
     SetRegisterHook(TestFamily::kF, nullptr);
 }
@@ -45,7 +47,8 @@ TEST(FTestRegistration, CatalogueHoldsTheFTestsInOrderWithTheGenericTestLast) {
 TEST(FTestRegistration, AppendsWithoutEmptyingTheList) {
     RegisterFTests();
     RegisterFTests();
-    EXPECT_EQ(TestIds(FTestList), (std::vector<int>{101, 100, 101, 100}));
+    EXPECT_EQ(TestIds(FTestList), (std::vector<int>{116, 101, 102, 106, 107, 103, 104, 105, 100,
+                                                    116, 101, 102, 106, 107, 103, 104, 105, 100}));
     ClearTestCatalogue();
     EXPECT_TRUE(FTestList.empty());
 }

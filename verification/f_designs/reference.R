@@ -20,7 +20,7 @@
 #
 # Each row: test id, analysis type, expected calculation status, the inputs
 # and the expected outputs as key=value pairs with the short keys that
-# tests/f/f_designs_reference_test.cpp maps to parameter labels.
+# analysis/calculation_test_support.h maps to parameter labels.
 
 suppressPackageStartupMessages(library(pwr))
 
@@ -32,6 +32,19 @@ emit <- function(test, type, status, inputs, outputs) {
 }
 solve <- function(f, lo, hi) uniroot(f, c(lo, hi), tol = 1e-15, maxiter = 10000)$root
 round_to <- function(x) floor(x + 0.5)
+# Whole groups of a two-group A priori total N at the allocation ratio
+# N2/N1: N1 rounded to the nearest whole number, N2 the rest, equal groups
+# for a ratio of 1, at least one subject each; where that split falls short
+# of the target power the next totals are split alike.
+split_total <- function(N, ratio, pw, target) {
+  repeat {
+    n1 <- round_to(N / (ratio + 1)); n2 <- ceiling(N - n1)
+    if (abs(ratio - 1) < 1e-8 && n1 != n2) { if (n1 < n2) n1 <- n1 + 1 else n2 <- n2 + 1 }
+    n1 <- max(n1, 1); n2 <- max(n2, 1)
+    if (pw(n1, n2) >= target) return(c(n1, n2))
+    N <- N + 1
+  }
+}
 
 terms <- function(m) {
   j <- seq(max(0, floor(m - 40 * sqrt(m) - 40)), ceiling(m + 40 * sqrt(m) + 40))
@@ -199,10 +212,8 @@ hot2_apriori <- function(d, a, target, r, p) {
   pw <- function(x) hot2_pow(d, a, x / (1 + r), x - x / (1 + r), p)
   lo <- p + 2
   N <- if (pw(lo) >= target) lo else ceiling(solve(function(x) pw(x) - target, lo, 1e7))
-  n1 <- round_to(N / (r + 1)); n2 <- ceiling(N - n1)
-  if (abs(r - 1) < 1e-8 && n1 != n2) { if (n1 < n2) n1 <- n1 + 1 else n2 <- n2 + 1 }
-  # Every group keeps one subject.
-  n1 <- max(n1, 1); n2 <- max(n2, 1)
+  g <- split_total(N, r, function(n1, n2) hot2_pow(d, a, n1, n2, p), target)
+  n1 <- g[1]; n2 <- g[2]
   emit(107, "apriori", -1, list(D = d, alpha = a, power = target, r = r, resp = p),
        c(hot2_outs(d, a, n1, n2, p), list(n1 = n1, n2 = n2, actual = hot2_pow(d, a, n1, n2, p))))
   invisible(c(n1, n2))
@@ -247,14 +258,15 @@ fvar <- function(r, a, tails, n1, n2)
 cvar <- function(r, a, tails, N)
   var_pow(r, a, tails, function(x) qchisq(x, N - 1), function(x, ...) pchisq(x, N - 1, ...))
 
-fvar_outs <- function(v, n1, n2) list(lcrit = v$lo, ucrit = v$hi, df1 = n1 - 1, df2 = n2 - 1)
+fvar_outs <- function(v, n1, n2) list(lowF = v$lo, upF = v$hi, df1 = n1 - 1, df2 = n2 - 1)
 fvar_apriori <- function(r, a, target, tails, ratio) {
   pw <- function(x) fvar(r, a, tails, x / (1 + ratio), x - x / (1 + ratio))$power
   # The search starts where the smaller group has two subjects.
   lo <- max(4, 2 * (1 + ratio), 2 * (1 + ratio) / ratio)
   N <- if (pw(lo) >= target) ceiling(lo) else ceiling(solve(function(x) pw(x) - target, lo, 1e8))
-  n1 <- round_to(N / (ratio + 1)); n2 <- ceiling(N - n1)
-  if (abs(ratio - 1) < 1e-8 && n1 != n2) { if (n1 < n2) n1 <- n1 + 1 else n2 <- n2 + 1 }
+  g <- split_total(N, ratio, function(n1, n2) fvar(r, a, tails, n1, n2)$power, target)
+  n1 <- g[1]; n2 <- g[2]
+  stopifnot(n1 >= 2, n2 >= 2)
   v <- fvar(r, a, tails, n1, n2)
   emit(105, "apriori", -1, list(tails = tails, v = r, alpha = a, power = target, r = ratio),
        c(fvar_outs(v, n1, n2), list(n1 = n1, n2 = n2, actual = v$power)))
@@ -296,7 +308,7 @@ for (c in list(list(1.5, "One", 50, 50), list(0.6, "Two", 30, 60))) {
        c(fvar_outs(v, n1, n2), list(alpha = a, beta = 1 - v$power, power = v$power)))
 }
 
-cvar_outs <- function(v, N) list(lcrit = v$lo, ucrit = v$hi, df = N - 1)
+cvar_outs <- function(v, N) list(lowchi = v$lo, upchi = v$hi, df = N - 1)
 for (c in list(list(1.5, "One", 134), list(1.5, "Two", 159), list(0.5, "One", NA),
                list(0.7, "Two", NA), list(20, "One", NA))) {
   r <- c[[1]]; tails <- c[[2]]
