@@ -22,6 +22,8 @@ const char* const kReferenceTable = "verification/f_designs/cases.tsv";
 // Reference values: verification/f_designs/reference.R (central F in R).
 // Among them, for the ratio 1.5 at alpha 0.05 and power 0.95: 266 + 266 one
 // tailed, 319 + 319 two tailed; Post hoc with 10 + 21: power 0.1837597.
+// A priori at the allocation ratios 100 and 0.01 finds 135 + 13481 and
+// 13481 + 135: the search never tries a group too small to have a df.
 TEST(TwoVariances, AgreesWithRInEveryAnalysisType) {
     calc_test::ExpectReferenceCases(
         kReferenceTable, kVarianceRatioTestId, [] { return std::make_unique<PowerFTwoVar>(); }, 20);
