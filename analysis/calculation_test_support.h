@@ -79,6 +79,11 @@ inline const std::map<std::string, std::string>& KeyLabels() {
         {"upF", "Upper critical F"},
         {"lowchi", "Lower critical $\\chi^2$"},
         {"upchi", "Upper critical $\\chi^2$"},
+        {"m", "Number of measurements"},
+        {"rho", "Corr among rep measures"},
+        {"eps", "Nonsphericity correction $\\epsilon$"},
+        {"fU", "Effect size f(U)"},
+        {"fV", "Effect size f(V)"},
         {"actual", label::kActualPower},
         {"beta", label::kBeta},
     };

@@ -6,12 +6,16 @@
 #include "tests/f/power_f_anova_special.h"
 #include "tests/f/power_f_hotelling.h"
 #include "tests/f/power_f_regression.h"
+#include "tests/f/power_f_repeated.h"
 #include "tests/f/power_f_two_var.h"
 
 void RegisterFTests() {
     FTestList.push_back(new PowerFAncova);
     FTestList.push_back(new PowerFAnovaGlobal);
     FTestList.push_back(new PowerFAnovaSpecial);
+    FTestList.push_back(new PowerFRepMBetween);
+    FTestList.push_back(new PowerFRepMWithin);
+    FTestList.push_back(new PowerFRepMInteraction);
     FTestList.push_back(new PowerFHotellingT2One);
     FTestList.push_back(new PowerFHotellingT2Two);
     FTestList.push_back(new PowerFMRCGlobal);

@@ -17,13 +17,16 @@ TEST(FTestRegistration, CatalogueHoldsTheFTestsInOrderWithTheGenericTestLast) {
     BuildTestCatalogue();
     ASSERT_EQ(TestCatalogue.size(), 1u);
     EXPECT_EQ(TestIds(TestCatalogue[0]),
-              (std::vector<int>{116, 101, 102, 106, 107, 103, 104, 105, 100}));
+              (std::vector<int>{116, 101, 102, 108, 109, 110, 106, 107, 103, 104, 105, 100}));
 
     // Every specialised test offers A priori; the generic test does not.
     const std::vector<std::pair<int, const char*>> names = {
         {116, "ANCOVA: Fixed effects, main effects and interactions"},
         {101, "ANOVA: Fixed effects, omnibus, one-way"},
         {102, "ANOVA: Fixed effects, special, main effects and interactions"},
+        {108, "ANOVA: Repeated measures, between factors"},
+        {109, "ANOVA: Repeated measures, within factors"},
+        {110, "ANOVA: Repeated measures, within-between interaction"},
         {106, "Hotellings T$^2$: One group mean vector"},
         {107, "Hotellings T$^2$: Two group mean vectors"},
         {103, "Linear multiple regression: Fixed model, R$^2$ deviation from zero"},
@@ -47,7 +50,7 @@ TEST(FTestRegistration, CatalogueHoldsTheFTestsInOrderWithTheGenericTestLast) {
     // A rebuild holds each test once.
     BuildTestCatalogue();
     EXPECT_EQ(TestIds(TestCatalogue[0]),
-              (std::vector<int>{116, 101, 102, 106, 107, 103, 104, 105, 100}));
+              (std::vector<int>{116, 101, 102, 108, 109, 110, 106, 107, 103, 104, 105, 100}));
     ClearTestCatalogue();
     SetRegisterHook(TestFamily::kF, nullptr);
 }
@@ -55,8 +58,9 @@ TEST(FTestRegistration, CatalogueHoldsTheFTestsInOrderWithTheGenericTestLast) {
 TEST(FTestRegistration, AppendsWithoutEmptyingTheList) {
     RegisterFTests();
     RegisterFTests();
-    EXPECT_EQ(TestIds(FTestList), (std::vector<int>{116, 101, 102, 106, 107, 103, 104, 105, 100,
-                                                    116, 101, 102, 106, 107, 103, 104, 105, 100}));
+    EXPECT_EQ(TestIds(FTestList),
+              (std::vector<int>{116, 101, 102, 108, 109, 110, 106, 107, 103, 104, 105, 100,
+                                116, 101, 102, 108, 109, 110, 106, 107, 103, 104, 105, 100}));
     ClearTestCatalogue();
     EXPECT_TRUE(FTestList.empty());
 }
