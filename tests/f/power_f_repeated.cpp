@@ -186,13 +186,21 @@ double PowerFRepMBetween::RoundSampleSize(double n) {
 void PowerFRepMBetween::ChangeEffectSizeSpecification(int specification, PropertyList* inputs) {
     const int old = effectSizeSpecification;
     if (specification == old) return;
-    const double f = ShownValue(inputs, GetEffectSizeIdFor(old), 0.5);
-    const double m = ShownValue(inputs, kNumberOfMeasurementsId, 4.0);
-    const double k = ShownValue(inputs, kNumberOfGroupsId, 3.0);
-    const double eps = ShownValue(inputs, kNonsphericityId, 1.0);
-    const double rho = ShownValue(inputs, kRepeatedMeasuresCorrelationId, 0.5);
-    const double n = ShownValue(inputs, kTotalSampleSizeId, 100.0);
-    effectSize = ConvertEffectSize(f, old, specification, m, k, rho, n, eps);
+    // A value the list does not show (the correlation under specifications
+    // other than 0, N in A priori) is the one the test would show for it,
+    // so that converting back meets the same design.
+    PropertyList shown;
+    effectSizeSpecification = 0;
+    BuildInputList(kPostHoc, &shown);
+    effectSizeSpecification = old;
+    auto value = [&](ParameterId id) {
+        return ShownValue(inputs, id, ShownValue(&shown, id, 0.0));
+    };
+    const double f = ShownValue(inputs, GetEffectSizeIdFor(old), effectSize);
+    const double eps = ReadsNonsphericity() ? value(kNonsphericityId) : 1.0;
+    effectSize = ConvertEffectSize(f, old, specification, value(kNumberOfMeasurementsId),
+                                   value(kNumberOfGroupsId), value(kRepeatedMeasuresCorrelationId),
+                                   value(kTotalSampleSizeId), eps);
     char text[32];
     std::snprintf(text, sizeof text, "%.7g", effectSize);
     SetNamedString(&inputTexts, ParameterNames[GetEffectSizeIdFor(specification)], text);
