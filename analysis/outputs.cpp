@@ -341,6 +341,9 @@ void PowerAnalysis::SetEffectSizeOutput(PropertyList* o, ParameterId id, bool se
 void PowerAnalysis::SetNoncentralityOutput(PropertyList* o, ParameterId id) {
     if (IsParameter(id)) WriteOutput(o, id, NoncentralityFromEffect(effectSize));
 }
+void PowerAnalysis::SetOutputByLabel(PropertyList* o, std::string label, double value) {
+    WriteOutput(o, label, value);
+}
 void PowerAnalysis::SetArrayOutput(PropertyList* o, std::string label, int index) {
     // The values array has 30 elements; an index outside it names no value.
     if (0 <= index && index < static_cast<int>(std::size(values)))

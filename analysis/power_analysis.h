@@ -253,6 +253,7 @@ class PowerAnalysis : public Root {
     void SetDenominatorDfOutput(PropertyList* outputs);
     void SetDfOutput(PropertyList* outputs);
     void SetOutput(PropertyList* outputs, ParameterId id, double value);
+    void SetOutputByLabel(PropertyList* outputs, std::string label, double value);
     void SetEffectSizeOutput(PropertyList* outputs, ParameterId id, bool second);
     void SetNoncentralityOutput(PropertyList* outputs, ParameterId id);
     void SetArrayOutput(PropertyList* outputs, std::string label, int index);

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <algorithm>
 #include <cstdio>
@@ -13,6 +14,7 @@
 #include "app/ui_helpers.h"
 #include "app/xinfo_tip.h"
 #include "platform/fonts.h"
+#include "ui/graphics/mathtext/math_text_label.h"
 
 using namespace form_tables;
 
@@ -57,6 +59,13 @@ void CQuorixMainCompForm::SetTip(QWidget* control, const std::string& helpText) 
     }
 }
 
+void CQuorixMainCompForm::ShowLabel(int id, const std::string& name) {
+    // The control keeps the plain text; its painting typesets the markup.
+    SetControlText(id, ToDisplayLabel(name));
+    mathtext::SetMathText(qobject_cast<QLabel*>(Control(id)), ToWideString(name),
+                          frame_ ? &frame_->LabelFonts() : nullptr);
+}
+
 void CQuorixMainCompForm::SetInputs(PropertyList* inputs) {
     effectSizePanelId_ = -1;
     effectSizeRow_ = -1;
@@ -75,7 +84,7 @@ void CQuorixMainCompForm::ShowInput(int row, Property* property) {
     QLineEdit* edit = Edit(InputEditId(row));
     QAbstractButton* button = Button(DetermineButtonId(row));
     QComboBox* list = List(InputListId(row));
-    SetControlText(InputLabelId(row), ToDisplayLabel(property->name));
+    ShowLabel(InputLabelId(row), property->name);
     label->show();
     switch (property->GetType()) {
         case Property::kSelection: {
@@ -115,7 +124,7 @@ void CQuorixMainCompForm::SetOutputs(PropertyList* outputs) {
     const int count = outputs ? std::min(static_cast<int>(outputs->size()), kRowCount) : 0;
     for (int row = 0; row < count; ++row) {
         const Property* output = (*outputs)[row];
-        SetControlText(OutputLabelId(row), ToDisplayLabel(output->name));
+        ShowLabel(OutputLabelId(row), output->name);
         Control(OutputLabelId(row))->show();
         SetControlText(OutputEditId(row), ToWideString(output->text));
         Control(OutputEditId(row))->show();

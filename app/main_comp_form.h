@@ -39,6 +39,8 @@ class CQuorixMainCompForm : public CFormViewEx {
   private:
     void ShowInput(int row, Property* property);
     void SetTip(QWidget* control, const std::string& helpText);
+    // Writes a parameter label into a label control, typeset as math text.
+    void ShowLabel(int id, const std::string& name);
     void WatchMouse(QWidget* widget);
     int RowOfId(int id, int (*idOfRow)(int)) const;
 

@@ -27,6 +27,7 @@
 #include "app/ui_helpers.h"
 #include "platform/environment.h"
 #include "platform/fonts.h"
+#include "ui/graphics/mathtext/symbol_table.h"
 
 using namespace command_ids;
 
@@ -69,6 +70,9 @@ CMainFrame::CMainFrame()
     // resolution to raise for the calculation's 5 ms polls.
     InstallTestFamilies();
     BuildTestCatalogue();
+    // The math-text fonts are process-wide; a second frame reuses them.
+    if (!mathtext::SymbolMapPointer()) mathtext::InitSymbolFonts();
+    labelFonts_ = std::make_unique<mathtext::LabelFontSets>();
     setWindowTitle(QString::fromLatin1(kTitle));
     setWindowIcon(ProgramIcon());
     commands_.SetFrame(this);
@@ -81,6 +85,9 @@ CMainFrame::~CMainFrame() {
     // of its objects and goes with it.
     currentTest_ = nullptr;
     ClearTestCatalogue();
+    labelFonts_.reset();
+    mathtext::FreeSymbolFonts();
+    mathtext::ClearSymbolMap();
 }
 
 bool CMainFrame::OnCreate() {

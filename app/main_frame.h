@@ -13,6 +13,7 @@
 #include "app/calculation_driver.h"
 #include "platform/commands.h"
 #include "platform/dialogs.h"
+#include "ui/graphics/mathtext/label_fonts.h"
 
 class CFormViewEx;
 class CInputHelpForm;
@@ -133,6 +134,8 @@ class CMainFrame : public QMainWindow, public platform::CommandTarget, public Pa
     PropertyList& Outputs() { return outputs_; }
     PropertyList& AnalysisTypes() { return analysisTypes_; }
     const QString& ProgramFolder() const { return programFolder_; }
+    // The label font sets through which labels and titles are drawn.
+    mathtext::LabelFontSets& LabelFonts() { return *labelFonts_; }
     platform::CommandRouter& Commands() { return commands_; }
 
     bool HandleCommand(int id) override;
@@ -196,4 +199,5 @@ class CMainFrame : public QMainWindow, public platform::CommandTarget, public Pa
 
     QString programFolder_;
     platform::CommandRouter commands_;
+    std::unique_ptr<mathtext::LabelFontSets> labelFonts_;
 };

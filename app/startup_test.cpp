@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <cfenv>
@@ -24,8 +25,11 @@
 #include "app/main_frame.h"
 #include "app/main_grid_form.h"
 #include "app/quorix_app.h"
+#include "app/ui_helpers.h"
 #include "platform/environment.h"
 #include "platform/scripted_dialogs.h"
+#include "ui/graphics/mathtext/math_text_label.h"
+#include "ui/graphics/mathtext/symbol_table.h"
 
 namespace {
 
@@ -100,6 +104,14 @@ TEST(Startup, OpensTheMainWindowWithItsPanesAndClosesCleanly) {
                       row < inputs)
                 << row;
         }
+        // Their labels carry the parameter's markup for the typesetting, and
+        // the plain text for everything else.
+        auto* label = qobject_cast<QLabel*>(
+            frame->EditFieldForm()->Control(form_tables::InputLabelId(inputs - 1)));
+        ASSERT_NE(label, nullptr);
+        EXPECT_EQ(mathtext::MathTextOf(label), ToWideString(frame->Inputs().back()->name));
+        EXPECT_EQ(label->text(), ToDisplayLabel(frame->Inputs().back()->name));
+        EXPECT_NE(mathtext::SymbolMapPointer(), nullptr);
 
         // F4 hides the plot pane and the window shrinks; F5 the test selection.
         const int plotHeight = frame->PlotPane()->height();
@@ -169,6 +181,7 @@ TEST(Startup, OpensTheMainWindowWithItsPanesAndClosesCleanly) {
         platform::PumpMessages();
     }
     EXPECT_TRUE(TestCatalogue.empty());
+    EXPECT_EQ(mathtext::SymbolMapPointer(), nullptr);  // the fonts go with the frame
     EXPECT_EQ(std::fegetround(), roundingBefore);
     EXPECT_EQ(fegetexcept(), trapsBefore);
 }

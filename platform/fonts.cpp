@@ -1,5 +1,6 @@
 #include "platform/fonts.h"
 
+#include <QByteArray>
 #include <QFontInfo>
 #include <cmath>
 
@@ -14,6 +15,7 @@ QString StandInFamily(const QString& requested) {
         {"lucida sans unicode", "DejaVu Sans"},
         {"courier new", "Liberation Mono"},
         {"times new roman", "Liberation Serif"},
+        {"symbol", "Standard Symbols PS"},
     };
     const QString key = requested.trimmed().toLower();
     for (const auto& s : kStandIns) {
@@ -41,6 +43,52 @@ QString ResolvedFamily(const QFont& font) {
 
 bool ResolvesAsRequested(const QFont& font) {
     return ResolvedFamily(font).compare(font.family(), Qt::CaseInsensitive) == 0;
+}
+
+namespace {
+
+// Qt names a family that several foundries supply "Family [Foundry]".
+QString WithoutFoundry(const QString& family) {
+    const qsizetype bracket = family.indexOf(QLatin1String(" ["));
+    return bracket < 0 ? family : family.left(bracket);
+}
+
+}  // namespace
+
+QString InstalledFamily(const QString& requested) {
+    const QString family = StandInFamily(requested).trimmed();
+    if (family.isEmpty()) return {};
+    const QString resolved = ResolvedFamily(QFont(family));
+    if (WithoutFoundry(resolved).compare(family, Qt::CaseInsensitive) != 0) return {};
+    return resolved;
+}
+
+QRawFont LoadDesignFont(const QString& requestedFamily, bool italic) {
+    const QString family = InstalledFamily(requestedFamily);
+    if (family.isEmpty()) return {};
+    QFont font(family);
+    font.setItalic(italic);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    font.setStyleStrategy(QFont::NoFontMerging);
+    QRawFont raw = QRawFont::fromFont(font);
+    if (!raw.isValid() ||
+        WithoutFoundry(raw.familyName()).compare(WithoutFoundry(family), Qt::CaseInsensitive) != 0)
+        return {};
+    raw.setPixelSize(raw.unitsPerEm());
+    return raw;
+}
+
+bool ReadCellMetrics(const QRawFont& font, double* ascent, double* descent) {
+    const QByteArray os2 = font.fontTable("OS/2");
+    // usWinAscent and usWinDescent: big-endian 16-bit values at bytes 74 and 76.
+    if (os2.size() < 78) return false;
+    auto u16 = [&](int at) {
+        return static_cast<unsigned>(static_cast<unsigned char>(os2[at])) << 8 |
+               static_cast<unsigned char>(os2[at + 1]);
+    };
+    *ascent = u16(74);
+    *descent = u16(76);
+    return true;
 }
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QRawFont>
 #include <QString>
 
 namespace platform {
@@ -25,5 +26,21 @@ QString ResolvedFamily(const QFont& font);
 
 // True when the family chosen for `font` is the one it asks for.
 bool ResolvesAsRequested(const QFont& font);
+
+// The installed family that draws the requested family, or an empty string
+// when none does. A family is accepted only when the font system resolves it
+// to the name our table of stand-ins expects: fontconfig would otherwise hand
+// over any font at all, and a TeX symbol code drawn in it is a wrong letter.
+QString InstalledFamily(const QString& requested);
+
+// The requested family (through its stand-in) as an unhinted raw font whose
+// pixel size is the font's units per em, so that metrics and outlines come out
+// in design units, independent of any screen. Invalid when the family is not
+// installed.
+QRawFont LoadDesignFont(const QString& requestedFamily, bool italic);
+
+// The cell ascent and descent of a raw font in design units, read from its
+// OS/2 table (the Windows ascent and descent); false when the table is missing.
+bool ReadCellMetrics(const QRawFont& font, double* ascent, double* descent);
 
 }  // namespace platform

@@ -94,7 +94,7 @@ TEST(RegressionFixedModel, RefusedInputsNameTheirRow) {
         // The design comes first.
         {false,
          kPostHoc,
-         {{"p", "0"}, {"f2", "-1"}},
+         {{"predictors", "0"}, {"f2", "-1"}},
          kPredictors,
          "There must be at least 1 predictor."},
         {true,
@@ -123,12 +123,12 @@ TEST(RegressionFixedModel, RefusedInputsNameTheirRow) {
          {{"f2", "251"}},
          kEffect,
          "Effect size f$^2$ is outside the admissible range (0, 250)."},
-        {false, kPostHoc, {{"p", "5"}, {"N", "6"}}, kTotal, kAbovePredictors},
+        {false, kPostHoc, {{"predictors", "5"}, {"N", "6"}}, kTotal, kAbovePredictors},
         {true, kSensitivity, {{"ptotal", "5"}, {"N", "6"}}, kTotal, kAbovePredictors},
         // The ratio before N in a Compromise.
         {false,
          kCompromise,
-         {{"p", "5"}, {"N", "3"}, {"q", "0.001"}},
+         {{"predictors", "5"}, {"N", "3"}, {"q", "0.001"}},
          kRatio,
          "$\\beta$/$\\alpha$ ratio is outside the admissible range (0.01, 100)"},
     };

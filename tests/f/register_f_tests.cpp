@@ -5,11 +5,14 @@
 #include "tests/f/power_f_anova_global.h"
 #include "tests/f/power_f_anova_special.h"
 #include "tests/f/power_f_hotelling.h"
+#include "tests/f/power_f_multivariate.h"
 #include "tests/f/power_f_regression.h"
 #include "tests/f/power_f_repeated.h"
 #include "tests/f/power_f_two_var.h"
 
 void RegisterFTests() {
+    // Catalogue order by test id: 116, 101, 102, 108, 109, 110, 106, 107,
+    // 114, 115, 111, 112, 113, 103, 104, 105, 100.
     FTestList.push_back(new PowerFAncova);
     FTestList.push_back(new PowerFAnovaGlobal);
     FTestList.push_back(new PowerFAnovaSpecial);
@@ -18,6 +21,11 @@ void RegisterFTests() {
     FTestList.push_back(new PowerFRepMInteraction);
     FTestList.push_back(new PowerFHotellingT2One);
     FTestList.push_back(new PowerFHotellingT2Two);
+    FTestList.push_back(new PowerFManovaGlobal);
+    FTestList.push_back(new PowerFManovaSpecial);
+    FTestList.push_back(new PowerFRepMMultiBetween);
+    FTestList.push_back(new PowerFRepMMultiWithin);
+    FTestList.push_back(new PowerFRepMMultiInter);
     FTestList.push_back(new PowerFMRCGlobal);
     FTestList.push_back(new PowerFMRCSpecial);
     FTestList.push_back(new PowerFTwoVar);

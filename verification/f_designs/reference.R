@@ -157,7 +157,7 @@ anova(2, 3, 30)$apriori(3, 0.05, 0.95)
 mrc <- function(id, q, p) {
   design <- list(df1 = function(N) q, df2 = function(N) N - p - 1,
                  lambda = function(f2, N) f2 * N)
-  inputs <- if (id == 103) list(p = p) else list(ptested = q, ptotal = p)
+  inputs <- if (id == 103) list(predictors = p) else list(ptested = q, ptotal = p)
   fdesign(id, design, "f2", inputs, c("df1", "df2"), p + 2)
 }
 t <- mrc(103, 5, 5)

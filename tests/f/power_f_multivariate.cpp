@@ -1,0 +1,491 @@
+#include "tests/f/power_f_multivariate.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/parameter_names.h"
+#include "analysis/standard_inputs.h"
+#include "analysis/test_family_support.h"
+#include "numerics/rounding.h"
+
+namespace {
+
+constexpr double kMaxEffect = 50.0;
+
+// The total as the count checks take it.
+int AsCount(double n) {
+    return static_cast<int>(TruncateToLong(n));
+}
+
+}  // namespace
+
+// ------------------------------------------------------------ shared base
+
+PowerFMultivariate::PowerFMultivariate() : criterion(new PowerMultPillaiOS) {}
+
+PowerFMultivariate::~PowerFMultivariate() {
+    delete criterion;
+}
+
+bool PowerFMultivariate::SetCriterion(int id) {
+    PowerMultCriterion* fresh = NewCriterion(id);
+    if (fresh == nullptr) return false;
+    delete criterion;
+    criterion = fresh;
+    return true;
+}
+
+void PowerFMultivariate::BuildOutputList(AnalysisType type, PropertyList* outputs) {
+    PowerAnalysis::BuildOutputList(type, outputs);
+    AddOutputByLabel(outputs, criterion->GetShortName());
+}
+
+void PowerFMultivariate::GetOutputs(AnalysisType type, PropertyList* outputs) {
+    PowerAnalysis::GetOutputs(type, outputs);
+    SetOutputByLabel(outputs, criterion->GetShortName(), criterionValue);
+}
+
+std::string PowerFMultivariate::EffectName() {
+    const std::string label = ParameterNames[GetEffectSizeId()];
+    const std::string prefix = "Effect size ";
+    return label.rfind(prefix, 0) == 0 ? label.substr(prefix.size()) : label;
+}
+
+bool PowerFMultivariate::CheckEffectInRange(AnalysisType type, double effect) {
+    return CheckEffectSizeRange(EffectName(), effect, type == kAPriori ? 1e-6 : 0.0, kMaxEffect);
+}
+
+void PowerFMultivariate::SolveType(AnalysisType type, double effect, double alphaValue,
+                                   double powerValue, double q, double n) {
+    switch (type) {
+        case kAPriori:
+            SolveSampleSize(effect, alphaValue, powerValue, true);
+            break;
+        case kSensitivity:
+            sampleSize = n;
+            effectSize = RestoringOnFailure(
+                effectSize, [&] { return SolveEffectSize(alphaValue, powerValue, n); });
+            break;
+        case kPostHoc:
+            power = ComputePower(effect, alphaValue, n);
+            break;
+        case kCriterion:
+            alpha = SolveAlpha(effect, powerValue, n);
+            // The last evaluation of the search need not be at the answer.
+            UpdateDf();
+            distribution->SetNoncentrality(0.0);
+            criticalValue = distribution->Quantile(1.0 - alpha);
+            break;
+        case kCompromise:
+            alpha = SolveCompromise(effect, q, n);
+            power = ComputePower(effect, alpha, n);
+            break;
+    }
+}
+
+// ------------------------------------------------------------ MANOVA global
+
+PowerFManovaGlobal::PowerFManovaGlobal() {
+    PowerFManovaGlobal::SetStandardValues();
+}
+
+PowerAnalysis* PowerFManovaGlobal::Clone() {
+    auto* copy = CloneWithCriterion<PowerFManovaGlobal>();
+    copy->groups_ = groups_;
+    copy->responses_ = responses_;
+    return copy;
+}
+
+void PowerFManovaGlobal::SetStandardValues() {
+    SetGroups(3.0);
+    SetResponses(2.0);
+    SetDesign(3, 2);
+    effectSize = 0.0625;
+    sampleSize = 100.0;
+    alpha = 0.05;
+    power = 0.95;
+    ratio = kStandardRatio;
+    UpdateDf();
+}
+
+void PowerFManovaGlobal::SetGroups(double x) {
+    groupCount = static_cast<int>(x);
+    UpdateDf();
+}
+
+void PowerFManovaGlobal::SetResponses(double x) {
+    extraCount = static_cast<int>(x);
+    UpdateDf();
+}
+
+void PowerFManovaGlobal::SetDesign(int k, int p) {
+    groups_ = k;
+    responses_ = p;
+    groupCount = k;
+    extraCount = p;
+}
+
+void PowerFManovaGlobal::UpdateDf() {
+    groups_ = static_cast<int>(groupCount);
+    responses_ = static_cast<int>(extraCount);
+    criterion->ComputeDf(sampleSize, groups_, HypothesisDf(), responses_);
+    SetDf(criterion->df1, criterion->df2);
+}
+
+double PowerFManovaGlobal::EffectFromNoncentrality(double lambda) {
+    const double f =
+        criterion->EffectFromNoncentrality(lambda, sampleSize, groups_, HypothesisDf(), responses_);
+    return f * f;
+}
+
+double PowerFManovaGlobal::NoncentralityFromEffect(double f2) {
+    return criterion->NoncentralityFromEffect(RootOfSquaredEffect(f2), sampleSize, groups_,
+                                              HypothesisDf(), responses_);
+}
+
+// The search starts above k, and never below the smallest N the criterion
+// admits: below it the denominator df is not positive.
+void PowerFManovaGlobal::BracketSampleSize() {
+    const double lowest =
+        std::max(groups_ + 1.0,
+                 std::ceil(criterion->MinimumSampleSize(groups_, HypothesisDf(), responses_)));
+    BracketSampleSizeFrom(lowest, std::max(groups_ + 100.0, lowest + 1.0));
+}
+
+double PowerFManovaGlobal::RoundSampleSize(double n) {
+    return groupCount * PowerAnalysis::RoundSampleSize(n / groupCount);
+}
+
+void PowerFManovaGlobal::AddDesignInputs(PropertyList* inputs) {
+    AddCountInput(inputs, kNumberOfGroupsId);
+    AddResponseVariablesInput(inputs);
+}
+
+void PowerFManovaGlobal::BuildInputList(AnalysisType type, PropertyList* inputs) {
+    inputs->Clear();
+    AddGivenInputs(*this, type, inputs,
+                   [&] { AddEffectSizeInput(inputs, GetEffectSizeId(), GetTestId(), "", true); });
+    if (GivenInputsOf(type).sampleSize) AddSampleSizeInput(inputs, kTotalSampleSizeId);
+    AddDesignInputs(inputs);
+}
+
+int PowerFManovaGlobal::ReadDesign(PropertyList* inputs) {
+    int groupsRow = -1, responsesRow = -1;
+    const int k = static_cast<int>(ReadCount(inputs, &groupsRow, kNumberOfGroupsId));
+    if (!CheckAtLeastTwoGroups(k)) return groupsRow;
+    const int p = static_cast<int>(ReadResponseVariables(inputs, &responsesRow));
+    if (!CheckAtLeastOneResponse(p)) return responsesRow;
+    SetDesign(k, p);
+    return -1;
+}
+
+CalculateStatus PowerFManovaGlobal::Calculate(AnalysisType type, PropertyList* inputs) {
+    ClearMessage();
+    if (const int row = ReadDesign(inputs); row >= 0) return row;
+    const ParameterId effectId = GetEffectSizeId();
+    const GivenInputs given = GivenInputsOf(type);
+    int effectRow = -1, alphaRow = -1, powerRow = -1, ratioRow = -1, nRow = -1;
+    const double f2 = given.effect ? ReadEffectSize(inputs, &effectRow, effectId) : 0.0;
+    const double alphaValue = given.alpha ? ReadAlpha(inputs, &alphaRow) : 0.0;
+    const double powerValue = given.power ? ReadPower(inputs, &powerRow) : 0.0;
+    const double q = given.ratio ? ReadRatio(inputs, &ratioRow) : 0.0;
+    const int n =
+        given.sampleSize ? static_cast<int>(ReadCount(inputs, &nRow, kTotalSampleSizeId)) : 0;
+
+    if (given.effect && !CheckEffectInRange(type, f2)) return effectRow;
+    if (given.alpha && !CheckAlphaRange(alphaValue)) return alphaRow;
+    if (given.power && !CheckPowerRange(powerValue)) return powerRow;
+    if (given.alpha && given.power && !CheckPowerAboveAlpha(alphaValue, powerValue))
+        return powerRow;
+    // The global test checks N before the ratio, the special test after.
+    if (given.ratio && !GivesGroupNote() && !CheckRatio(q, 0.01, 100.0)) return ratioRow;
+    if (given.sampleSize && !CheckSampleSizeAboveGroups(n, groups_)) return nRow;
+    if (given.ratio && GivesGroupNote() && !CheckRatio(q, 0.01, 100.0)) return ratioRow;
+
+    SetGroups(groups_);
+    SetResponses(responses_);
+    SolveType(type, f2, alphaValue, powerValue, q, n);
+
+    CalculateStatus result = kCalculateDone;
+    if (GivesGroupNote() && (type == kSensitivity || type == kPostHoc || type == kCompromise) &&
+        !CheckSampleSizeMultipleOfGroups(n, groups_)) {
+        result = kCalculateDoneWithNote;
+    }
+    criterion->SetFromEffect(RootOfSquaredEffect(effectSize), sampleSize, groups_, HypothesisDf(),
+                             responses_);
+    criterionValue = criterion->criterionValue;
+    return result;
+}
+
+// ----------------------------------------------------------- MANOVA special
+
+PowerFManovaSpecial::PowerFManovaSpecial() {
+    PowerFManovaSpecial::SetStandardValues();
+}
+
+PowerAnalysis* PowerFManovaSpecial::Clone() {
+    auto* copy = CloneWithCriterion<PowerFManovaSpecial>();
+    copy->groups_ = groups_;
+    copy->responses_ = responses_;
+    copy->predictors_ = predictors_;
+    return copy;
+}
+
+void PowerFManovaSpecial::SetStandardValues() {
+    SetGroups(6.0);
+    SetResponses(2.0);
+    SetPredictors(3.0);
+    SetDesign(6, 3, 2);
+    effectSize = 0.0625;
+    sampleSize = 100.0;
+    alpha = 0.05;
+    power = 0.95;
+    ratio = kStandardRatio;
+    UpdateDf();
+}
+
+void PowerFManovaSpecial::SetPredictors(double x) {
+    predictorCount = static_cast<int>(x);
+    predictors_ = static_cast<int>(predictorCount);
+    UpdateDf();
+}
+
+void PowerFManovaSpecial::SetDesign(int k, int m, int p) {
+    PowerFManovaGlobal::SetDesign(k, p);
+    predictors_ = m;
+    predictorCount = m;
+}
+
+void PowerFManovaSpecial::AddDesignInputs(PropertyList* inputs) {
+    AddCountInput(inputs, kNumberOfGroupsId);
+    AddLongInput(inputs, 0, kNumberOfPredictorsId);
+    AddResponseVariablesInput(inputs);
+}
+
+// The number of predictors is the hypothesis df: below 1 the numerator df
+// would be 0, so it is refused on its row.
+int PowerFManovaSpecial::ReadDesign(PropertyList* inputs) {
+    int groupsRow = -1, responsesRow = -1, predictorsRow = -1;
+    const int k = static_cast<int>(ReadCount(inputs, &groupsRow, kNumberOfGroupsId));
+    if (!CheckAtLeastTwoGroups(k)) return groupsRow;
+    const int p = static_cast<int>(ReadResponseVariables(inputs, &responsesRow));
+    if (!CheckAtLeastOneResponse(p)) return responsesRow;
+    const int m = static_cast<int>(ReadCount(inputs, &predictorsRow, kNumberOfPredictorsId));
+    if (!CheckAtLeastOnePredictor(m)) return predictorsRow;
+    SetDesign(k, m, p);
+    return -1;
+}
+
+// ------------------------------------------- repeated measures, multivariate
+
+PowerFRepMMultiBetween::PowerFRepMMultiBetween() {
+    PowerFRepMMultiBetween::SetStandardValues();
+}
+
+PowerAnalysis* PowerFRepMMultiBetween::Clone() {
+    auto* copy = CloneWithCriterion<PowerFRepMMultiBetween>();
+    copy->useMeanCorrelation = useMeanCorrelation;
+    return copy;
+}
+
+PowerAnalysis* PowerFRepMMultiWithin::Clone() {
+    auto* copy = CloneWithCriterion<PowerFRepMMultiWithin>();
+    copy->useMeanCorrelation = useMeanCorrelation;
+    return copy;
+}
+
+PowerAnalysis* PowerFRepMMultiInter::Clone() {
+    auto* copy = CloneWithCriterion<PowerFRepMMultiInter>();
+    copy->useMeanCorrelation = useMeanCorrelation;
+    return copy;
+}
+
+std::string PowerFRepMMultiBetween::GetTestName() {
+    switch (GetTestId()) {
+        case kManovaRepeatedWithinTestId:
+            return "MANOVA: Repeated measures, within factors";
+        case kManovaRepeatedInteractionTestId:
+            return "MANOVA: Repeated measures, within-between interaction";
+    }
+    return "MANOVA: Repeated measures, between factors";
+}
+
+ParameterId PowerFRepMMultiBetween::GetEffectSizeId() {
+    return useMeanCorrelation ? kEffectSizeFId : CriterionFParamId(*criterion);
+}
+
+void PowerFRepMMultiBetween::SetStandardValues() {
+    groupCount = 2.0;
+    SetDesign(2, 1);
+    extraCount = 4.0;  // measurements
+    correlations[0] = 0.0;
+    alpha = 0.05;
+    power = 0.95;
+    effectSize = 0.25;
+    sampleSize = 100.0;
+    ratio = kStandardRatio;
+    UpdateDf();
+}
+
+void PowerFRepMMultiBetween::SetDesign(int k, int m) {
+    groups_ = k;
+    h_ = DesignH(k, m);
+    t_ = DesignT(k, m);
+    minimumN_ = static_cast<int>(std::ceil(criterion->MinimumSampleSize(k, h_, t_)));
+}
+
+void PowerFRepMMultiBetween::SetGroups(double k) {
+    groupCount = k;
+    UpdateDf();
+}
+
+void PowerFRepMMultiBetween::UpdateDf() {
+    const int k = static_cast<int>(groupCount);
+    const int m = static_cast<int>(extraCount);
+    criterion->ComputeDf(sampleSize, k, DesignH(k, m), DesignT(k, m));
+    SetDf(criterion->df1, criterion->df2);
+}
+
+double PowerFRepMMultiBetween::CorrelationFactor() {
+    const double m = extraCount, rho = correlations[0];
+    return UsesCompoundFactor() ? m / ((m - 1.0) * rho + 1.0) : m / (1.0 - rho);
+}
+
+void PowerFRepMMultiBetween::WriteCriterionDesign() {
+    criterion->sampleSize = sampleSize;
+    criterion->groups = groups_;
+    criterion->p = h_;
+    criterion->q = t_;
+}
+
+// With the mean correlation the effect is converted into the criterion's
+// own: for the O'Brien-Shieh criteria through the criterion's conversion,
+// so that the noncentrality and the criterion value shown rest on the same
+// effect (a factor m/(1 - rho) applied on top of a noncentrality that
+// already carries the dimension s would count s twice when s > 1); the
+// Muller-Peterson criteria convert nothing and take the factor itself.
+double PowerFRepMMultiBetween::NoncentralityFromEffect(double f) {
+    if (!useMeanCorrelation) {
+        return criterion->NoncentralityFromEffect(f, sampleSize, groups_, h_, t_);
+    }
+    if (criterion->GetCriterionId() % 2 == 1) {
+        WriteCriterionDesign();
+        const double converted = criterion->ToRepeatedMeasuresEffect(
+            f, correlations[0], 1.0, groups_, extraCount, UsesCompoundFactor());
+        return criterion->NoncentralityFromEffect(converted, sampleSize, groups_, h_, t_);
+    }
+    return criterion->NoncentralityFromEffect(f, sampleSize, groups_, h_, t_) * CorrelationFactor();
+}
+
+double PowerFRepMMultiBetween::EffectFromNoncentrality(double lambda) {
+    if (!useMeanCorrelation) {
+        return criterion->EffectFromNoncentrality(lambda, sampleSize, groups_, h_, t_);
+    }
+    if (criterion->GetCriterionId() % 2 == 1) {
+        WriteCriterionDesign();
+        const double converted =
+            criterion->EffectFromNoncentrality(lambda, sampleSize, groups_, h_, t_);
+        return criterion->FromRepeatedMeasuresEffect(converted, correlations[0], 1.0, groups_,
+                                                     extraCount, UsesCompoundFactor());
+    }
+    return criterion->EffectFromNoncentrality(lambda / CorrelationFactor(), sampleSize, groups_, h_,
+                                              t_);
+}
+
+double PowerFRepMMultiBetween::SampleSizeFromNoncentrality(double lambda) {
+    if (!useMeanCorrelation) {
+        return criterion->SampleSizeFromNoncentrality(effectSize, lambda, groups_, h_, t_);
+    }
+    if (criterion->GetCriterionId() % 2 == 1) {
+        WriteCriterionDesign();
+        const double converted = criterion->ToRepeatedMeasuresEffect(
+            effectSize, correlations[0], 1.0, groups_, extraCount, UsesCompoundFactor());
+        return criterion->SampleSizeFromNoncentrality(converted, lambda, groups_, h_, t_);
+    }
+    return criterion->SampleSizeFromNoncentrality(effectSize, lambda / CorrelationFactor(), groups_,
+                                                  h_, t_);
+}
+
+double PowerFRepMMultiBetween::NoncentralityAtSampleSize(double n) {
+    const double saved = sampleSize;
+    sampleSize = n;
+    const double lambda = NoncentralityFromEffect(effectSize);
+    sampleSize = saved;
+    return lambda;
+}
+
+void PowerFRepMMultiBetween::BracketSampleSize() {
+    const double lowest = std::max(1.0, static_cast<double>(minimumN_));
+    BracketSampleSizeFrom(lowest, std::max(groups_ + 100.0, lowest + 1.0));
+}
+
+double PowerFRepMMultiBetween::RoundSampleSize(double n) {
+    return groupCount * PowerAnalysis::RoundSampleSize(n / groupCount);
+}
+
+bool PowerFRepMMultiBetween::CheckSampleSize(int, double n) {
+    ClearMessage();
+    return CheckSampleSizeAboveGroups(AsCount(n), groups_);
+}
+
+bool PowerFRepMMultiWithin::CheckSampleSize(int, double n) {
+    ClearMessage();
+    return CheckSampleSizeAboveGroups(AsCount(n), groups_) &&
+           CheckSampleSizeAboveMeasurements(AsCount(n), static_cast<int>(extraCount));
+}
+
+void PowerFRepMMultiBetween::BuildInputList(AnalysisType type, PropertyList* inputs) {
+    inputs->Clear();
+    AddGivenInputs(*this, type, inputs,
+                   [&] { AddEffectSizeInput(inputs, GetEffectSizeId(), GetTestId(), "", true); });
+    if (GivenInputsOf(type).sampleSize) AddSampleSizeInput(inputs, kTotalSampleSizeId);
+    AddCountInput(inputs, kNumberOfGroupsId);
+    AddMeasurementsInput(inputs, kNumberOfMeasurementsId);
+    if (useMeanCorrelation) AddCorrelationInput(inputs, kRepeatedMeasuresCorrelationId, 0);
+}
+
+CalculateStatus PowerFRepMMultiBetween::Calculate(AnalysisType type, PropertyList* inputs) {
+    ClearMessage();
+    int groupsRow = -1, measurementsRow = -1, rhoRow = -1;
+    const int k = static_cast<int>(ReadCount(inputs, &groupsRow, kNumberOfGroupsId));
+    if (!CheckMinimumGroups(k, MinimumGroups())) return groupsRow;
+    const int m = static_cast<int>(ReadCount(inputs, &measurementsRow, kNumberOfMeasurementsId));
+    if (!CheckAtLeastTwoMeasurements(m)) return measurementsRow;
+    double rho = correlations[0];
+    if (useMeanCorrelation) {
+        rho = ReadDouble(inputs, kRepeatedMeasuresCorrelationId, &rhoRow);
+        if (!CheckCorrelation("Correlation between repeated measures\n", rho)) return rhoRow;
+    }
+    SetDesign(k, m);
+
+    const GivenInputs given = GivenInputsOf(type);
+    int effectRow = -1, alphaRow = -1, powerRow = -1, ratioRow = -1, nRow = -1;
+    const double f = given.effect ? ReadEffectSize(inputs, &effectRow, GetEffectSizeId()) : 0.0;
+    const double alphaValue = given.alpha ? ReadAlpha(inputs, &alphaRow) : 0.0;
+    const double powerValue = given.power ? ReadPower(inputs, &powerRow) : 0.0;
+    const double q = given.ratio ? ReadRatio(inputs, &ratioRow) : 0.0;
+    const int n =
+        given.sampleSize ? static_cast<int>(ReadCount(inputs, &nRow, kTotalSampleSizeId)) : 0;
+    if (given.effect && !CheckEffectInRange(type, f)) return effectRow;
+    if (given.alpha && !CheckAlphaRange(alphaValue)) return alphaRow;
+    if (given.power && !CheckPowerRange(powerValue)) return powerRow;
+    if (given.alpha && given.power && !CheckPowerAboveAlpha(alphaValue, powerValue))
+        return powerRow;
+    if (given.sampleSize && !CheckSampleSizeAboveGroups(n, k)) return nRow;
+    if (given.ratio && !CheckRatio(q, 0.01, 100.0)) return ratioRow;
+
+    extraCount = m;
+    correlations[0] = rho;
+    SetGroups(k);
+    SolveType(type, f, alphaValue, powerValue, q, n);
+
+    WriteCriterionDesign();
+    if (useMeanCorrelation) {
+        criterion->criterionValue = criterion->CriterionFromRepeatedEffect(
+            effectSize, correlations[0], 1.0, k, extraCount, UsesCompoundFactor());
+    } else {
+        criterion->SetFromEffect(effectSize, sampleSize, k, h_, t_);
+    }
+    criterionValue = criterion->criterionValue;
+    return kCalculateDone;
+}
