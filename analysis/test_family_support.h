@@ -3,6 +3,7 @@
 // Small pieces that the statistical test families share.
 
 #include <cfloat>
+#include <climits>
 
 #include "analysis/ids.h"
 #include "analysis/power_analysis.h"
@@ -65,4 +66,33 @@ void AddGivenInputs(PowerAnalysis& test, AnalysisType type, PropertyList* inputs
     if (given.alpha) test.AddAlphaInput(inputs);
     if (given.power) test.AddPowerInput(inputs);
     if (given.ratio) test.AddRatioInput(inputs);
+}
+
+// The sum of two group sizes as an int count, held in the int range (two
+// 32-bit sizes need not add up to one).
+inline int GroupSizeSum(long n1, long n2) {
+    const long long sum = static_cast<long long>(n1) + n2;
+    if (sum > INT_MAX) return INT_MAX;
+    if (sum < INT_MIN) return INT_MIN;
+    return static_cast<int>(sum);
+}
+
+// Power of a test of the variance ratio r = var1/var0 whose statistic
+// follows `central` (noncentrality 0, scale 1) under H0 and r times that
+// distribution under H1. One tail takes the side of r: the upper tail for
+// r > 1, else the lower one, with both critical values at its quantile.
+// Two tails split alpha equally; *upper receives the larger critical value.
+inline double VarianceRatioPower(Distribution& central, double r, double alpha, bool oneTailed,
+                                 double* upper, double* lower) {
+    if (oneTailed) {
+        if (r > 1.0) {
+            *upper = *lower = central.Quantile(1.0 - alpha);
+            return 1.0 - central.Cdf(*upper / r);
+        }
+        *upper = *lower = central.Quantile(alpha);
+        return central.Cdf(*lower / r);
+    }
+    *upper = central.Quantile(1.0 - alpha / 2.0);
+    *lower = central.Quantile(alpha / 2.0);
+    return 1.0 - (central.Cdf(*upper / r) - central.Cdf(*lower / r));
 }

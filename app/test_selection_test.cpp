@@ -253,6 +253,24 @@ TEST(TestSelectionWithoutScriptedTests, TestsOfTheCatalogueOnlyAreOffered) {
     }
 }
 
+// The F designs, the repeated-measures ANOVA and the variance tests are
+// in the catalogue, and their commands in the Tests menu are enabled.
+TEST(TestSelectionWithoutScriptedTests, TheFDesignsAndVarianceTestsAreOffered) {
+    CQuorixNTApp app;
+    ASSERT_TRUE(app.InitInstance());
+    CMainFrame* frame = app.MainFrame();
+    frame->Commands().RefreshActions();
+    for (const MenuCase& c : kMenu) {
+        const bool built =
+            (102 <= c.testId && c.testId <= 110) || c.testId == 116 || c.testId == 402;
+        if (!built) continue;
+        ASSERT_NE(FindTest(c.testId), nullptr) << c.testId;
+        EXPECT_TRUE(frame->Commands().Query(c.command).enabled) << c.command;
+        EXPECT_TRUE(frame->SelectTest(c.testId));
+        EXPECT_EQ(frame->CurrentTest()->GetTestId(), c.testId);
+    }
+}
+
 bool SendKey(QWidget* target, int key) {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
     return QApplication::sendEvent(target, &press) && press.isAccepted();

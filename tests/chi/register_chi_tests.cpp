@@ -3,9 +3,11 @@
 #include "analysis/catalogue.h"
 #include "tests/chi/power_chi.h"
 #include "tests/chi/power_chi_cont.h"
+#include "tests/chi/power_chi_one_var.h"
 
 void RegisterChiTests() {
     ChiTestList.push_back(new PowerChiCont);
+    ChiTestList.push_back(new PowerChiOneVar);
     // The generic test closes the family.
     ChiTestList.push_back(new PowerChi(1.0, 0.0));
 }

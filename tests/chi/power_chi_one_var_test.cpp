@@ -1,0 +1,103 @@
+// The test of one variance against a constant through the calculation path
+// of the main window.
+
+#include "tests/chi/power_chi_one_var.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "analysis/calculation_test_support.h"
+
+namespace {
+
+using calc_test::Calculate;
+using calc_test::OutputValue;
+using namespace calc_test::label;
+
+const char* const kReferenceTable = "verification/f_designs/cases.tsv";
+
+// Reference values: verification/f_designs/reference.R (central chi-square
+// in R). Among them, for the ratio 1.5 at alpha 0.05 and power 0.95: N = 134
+// one tailed, 159 two tailed.
+TEST(OneVariance, AgreesWithRInEveryAnalysisType) {
+    calc_test::ExpectReferenceCases(
+        kReferenceTable, kVarianceTestId, [] { return std::make_unique<PowerChiOneVar>(); }, 16);
+}
+
+const char* const kEffect = "Ratio var1/var0";
+const char* const kTails = "Tail(s)";
+
+TEST(OneVariance, InputAndOutputRows) {
+    const std::vector<std::string> head = {"Lower critical $\\chi^2$", "Upper critical $\\chi^2$",
+                                           kDf};
+    auto with = [&](const std::vector<std::string>& tail) { return calc_test::Joined(head, tail); };
+    struct Case {
+        AnalysisType type;
+        std::vector<std::string> inputs, outputs;
+    };
+    const Case cases[] = {
+        {kAPriori, {kTails, kEffect, kAlpha, kPower}, with({kTotal, kActualPower})},
+        {kSensitivity, {kTails, kAlpha, kPower, kTotal}, with({kEffect})},
+        {kPostHoc, {kTails, kEffect, kAlpha, kTotal}, with({kPower})},
+        {kCriterion, {kTails, kEffect, kPower, kTotal}, with({kAlpha})},
+        {kCompromise, {kTails, kEffect, kRatio, kTotal}, with({kAlpha, kBeta, kPower})},
+    };
+    for (const Case& c : cases) {
+        PowerChiOneVar test;
+        calc_test::ExpectListLabels(test, c.type, c.inputs, c.outputs);
+    }
+    PowerChiOneVar test;
+    calc_test::ExpectEffectInput(test, kAPriori, kEffect, kVarianceTestId);
+}
+
+TEST(OneVariance, RefusedInputsNameTheirRow) {
+    struct Case {
+        AnalysisType type;
+        calc_test::Texts values;
+        const char* row;
+        const char* message;
+    };
+    const char* const kSizeMessage =
+        "Total sample size is outside the admissible range (2, 2147483646)";
+    const Case cases[] = {
+        {kAPriori, {{"v", "1e-7"}}, kEffect, "Effect size var1/var0 must be greater 1e-06."},
+        {kAPriori,
+         {{"v", "1.0005"}, {"alpha", "0"}},
+         kEffect,
+         "Effect size var1/var0 is inside the prohibited range (0.999, 1.001)."},
+        {kPostHoc, {{"v", "-1"}, {"N", "1"}}, kEffect, "Effect size v must be non-negative."},
+        {kPostHoc, {{"N", "1"}}, kTotal, kSizeMessage},
+        {kSensitivity, {{"N", "0"}}, kTotal, kSizeMessage},
+        // N before the ratio in a Compromise.
+        {kCompromise, {{"N", "1"}, {"q", "1000"}}, kTotal, kSizeMessage},
+        {kCompromise,
+         {{"q", "0.0099"}},
+         kRatio,
+         "$\\beta$/$\\alpha$ ratio is outside the admissible range (0.01, 100)"},
+    };
+    for (const Case& c : cases) {
+        PowerChiOneVar test;
+        const auto result = Calculate(test, c.type, c.values);
+        const std::string context = calc_test::Describe(c.type, c.values);
+        calc_test::ExpectRefused(*result, c.row, c.message, context);
+        EXPECT_EQ(test.effectSize, 1.5) << context;
+        EXPECT_EQ(test.sampleSize, 100.0) << context;
+    }
+}
+
+// The df are N - 1, or N where the mean is known; a clone keeps the choice.
+TEST(OneVariance, DfOfTheSampleSize) {
+    PowerChiOneVar test;
+    auto result = Calculate(test, kPostHoc, {{"N", "2"}});
+    ASSERT_EQ(result->status, kCalculateDone) << result->message;
+    EXPECT_EQ(OutputValue(result->outputs, kDf), 1.0);
+
+    test.useSampleSizeAsDf = true;
+    std::unique_ptr<PowerAnalysis> clone(test.Clone());
+    result = Calculate(*clone, kPostHoc, {{"N", "2"}});
+    ASSERT_EQ(result->status, kCalculateDone) << result->message;
+    EXPECT_EQ(OutputValue(result->outputs, kDf), 2.0);
+}
+
+}  // namespace

@@ -1,0 +1,295 @@
+#include "tests/f/power_f_two_var.h"
+
+#include <algorithm>
+
+#include "analysis/standard_inputs.h"
+#include "analysis/test_family_support.h"
+#include "distributions/f.h"
+#include "numerics/rounding.h"
+
+namespace {
+
+constexpr int kMaxTotal = 2147483646;
+const char kLowerSide[] = "var1$\\le$var0";
+const char kUpperSide[] = "var1$\\ge$var0";
+
+}  // namespace
+
+PowerFTwoVar::PowerFTwoVar() {
+    exactFlag = true;
+    PowerFTwoVar::SetStandardValues();
+}
+
+void PowerFTwoVar::SetStandardValues() {
+    SetDf(5.0, 5.0);
+    effectSize = 1.5;
+    alpha = 0.05;
+    power = 0.95;
+    sampleSize = 100.0;
+    groupSize1 = RoundTo(sampleSize / 2.0, 0);
+    groupSize2 = sampleSize - groupSize1;
+    allocationRatio = groupSize2 / groupSize1;
+    ratio = kStandardRatio;
+}
+
+FDistribution& PowerFTwoVar::F() {
+    return static_cast<FDistribution&>(*distribution);
+}
+
+void PowerFTwoVar::SetCentralDistribution() {
+    distribution->SetNoncentrality(0.0);
+    F().SetScale(1.0);
+}
+
+void PowerFTwoVar::SetNoncentralDistribution() {
+    distribution->SetNoncentrality(0.0);
+    F().SetScale(1.0 / effectSize);
+}
+
+double PowerFTwoVar::ComputePower(double r, double alphaValue, double n) {
+    return ComputePower2(r, alphaValue, n / 2.0, n / 2.0);
+}
+
+double PowerFTwoVar::ComputePower2(double r, double alphaValue, double n1, double n2) {
+    effectSize = r;
+    alpha = alphaValue;
+    groupSize1 = n1;
+    groupSize2 = n2;
+    sampleSize = n1 + n2;
+    SetDf(n1 - 1.0, n2 - 1.0);
+    SetCentralDistribution();
+    double upper = 0.0, lower = 0.0;
+    const double result =
+        VarianceRatioPower(*distribution, r, alphaValue, oneTailed, &upper, &lower);
+    // The graph of r < 1 is drawn from the lower tail: its critical value
+    // comes first.
+    criticalValue = r < 1.0 ? lower : upper;
+    criticalValue2 = r < 1.0 ? upper : lower;
+    return result;
+}
+
+void PowerFTwoVar::BracketSampleSize() {
+    const double a = allocationRatio;
+    const double lo = std::max({4.0, 2.0 * (1.0 + a), 2.0 * (1.0 + a) / a});
+    BracketSampleSizeFrom(lo, std::max(100.0, lo + 96.0));
+}
+
+double PowerFTwoVar::APrioriObjective(double x) {
+    const double n1 = x / (1.0 + allocationRatio);
+    return ComputePower2(effectSize, alpha, n1, x - n1) - power;
+}
+
+double PowerFTwoVar::SensitivityObjective(double x) {
+    const double d = ComputePower2(x, alpha, groupSize1, groupSize2) - power;
+    if (effectDirection > 0.0) return x >= 1.0 ? d : d + 1.0;
+    return x <= 1.0 ? -d : d + 1.0;
+}
+
+double PowerFTwoVar::CriterionObjective(double x) {
+    return ComputePower2(effectSize, x, groupSize1, groupSize2) - power;
+}
+
+double PowerFTwoVar::CompromiseObjective(double x) {
+    const double beta = 1.0 - ComputePower2(effectSize, x, groupSize1, groupSize2);
+    return 1.0 - beta / (ratio * x);
+}
+
+// ---------------------------------------------------------------- checks
+
+bool PowerFTwoVar::CheckSampleSize(int, double n) {
+    ClearMessage();
+    return CheckTotalSampleSize(static_cast<int>(TruncateToLong(n)), 2, kMaxTotal);
+}
+
+bool PowerFTwoVar::CheckGroupSizes(int, double n1, double n2) {
+    ClearMessage();
+    return CheckTotalSampleSize(GroupSizeSum(TruncateToLong(n1), TruncateToLong(n2)), 2,
+                                kMaxTotal) &&
+           CheckSampleSizeMinimum(static_cast<int>(TruncateToLong(n1)), 2) &&
+           CheckSampleSizeMinimum(static_cast<int>(TruncateToLong(n2)), 2);
+}
+
+bool PowerFTwoVar::CheckEffectSize(int type, double r) {
+    ClearMessage();
+    if (type == kAPriori) {
+        return CheckEffectSizeAbove("var1/var0", r, 1e-6) &&
+               CheckEffectSizeOutside("var1/var0", r, 0.999, 1.001);
+    }
+    return CheckEffectSizeNonNegative("var1/var0", r);
+}
+
+int PowerFTwoVar::CheckGroupInputs(long n1, long n2, int row1, int row2) {
+    if (!CheckSampleSizeMinimum(static_cast<int>(n1), 2)) return row1;
+    if (!CheckSampleSizeMinimum(static_cast<int>(n2), 2)) return row2;
+    if (!CheckTotalSampleSize(GroupSizeSum(n1, n2), 3, kMaxTotal)) return row1;
+    return -1;
+}
+
+// ------------------------------------------------------------ lists
+
+void PowerFTwoVar::BuildInputList(AnalysisType type, PropertyList* inputs) {
+    inputs->Clear();
+    AddTailsInput(inputs);
+    if (type == kSensitivity) AddEffectDirectionInput(inputs, kLowerSide, kUpperSide);
+    AddGivenInputs(*this, type, inputs,
+                   [&] { AddEffectSizeInput(inputs, kRatioVar1Var0Id, GetTestId(), "", true); });
+    if (type == kAPriori) {
+        AddAllocationRatioInput(inputs, kAllocationRatioId);
+    } else if (GivenInputsOf(type).sampleSize) {
+        AddSampleSize1Input(inputs);
+        AddSampleSize2Input(inputs);
+    }
+}
+
+void PowerFTwoVar::BuildOutputList(AnalysisType type, PropertyList* outputs) {
+    outputs->Clear();
+    AddOutput(outputs, kLowerCriticalFId);
+    AddOutput(outputs, kUpperCriticalFId);
+    AddNumeratorDfOutput(outputs, true);
+    AddDenominatorDfOutput(outputs, true);
+    switch (type) {
+        case kAPriori:
+            AddSampleSize1Output(outputs);
+            AddSampleSize2Output(outputs);
+            AddActualPowerOutput(outputs);
+            break;
+        case kSensitivity:
+            AddOutput(outputs, kRatioVar1Var0Id);
+            break;
+        case kPostHoc:
+            AddPowerOutput(outputs);
+            break;
+        case kCriterion:
+            AddAlphaOutput(outputs);
+            break;
+        case kCompromise:
+            AddAlphaOutput(outputs);
+            AddBetaOutput(outputs);
+            AddPowerOutput(outputs);
+            break;
+    }
+}
+
+void PowerFTwoVar::GetOutputs(AnalysisType type, PropertyList* outputs) {
+    SetLowerCriticalOutput(outputs, kLowerCriticalFId);
+    SetUpperCriticalOutput(outputs, kUpperCriticalFId);
+    SetNumeratorDfOutput(outputs);
+    SetDenominatorDfOutput(outputs);
+    switch (type) {
+        case kAPriori:
+            SetSampleSize1Output(outputs);
+            SetSampleSize2Output(outputs);
+            SetActualPowerOutput(outputs);
+            break;
+        case kSensitivity:
+            SetEffectSizeOutput(outputs, kRatioVar1Var0Id, false);
+            break;
+        case kPostHoc:
+            SetPowerOutput(outputs);
+            break;
+        case kCriterion:
+            SetAlphaOutput(outputs);
+            break;
+        case kCompromise:
+            SetAlphaOutput(outputs);
+            SetBetaOutput(outputs);
+            SetPowerOutput(outputs);
+            break;
+    }
+}
+
+// ------------------------------------------------------------- the run
+
+CalculateStatus PowerFTwoVar::Calculate(AnalysisType type, PropertyList* inputs) {
+    ClearMessage();
+    int tailsRow = -1;
+    const int tails = ReadTails(inputs, &tailsRow);
+    if (type != kAPriori && type != kSensitivity && type != kPostHoc && type != kCriterion &&
+        type != kCompromise) {
+        return kCalculateDone;
+    }
+    const GivenInputs given = GivenInputsOf(type);
+    int rRow = -1, alphaRow = -1, powerRow = -1, ratioRow = -1, allocationRow = -1;
+    int row1 = -1, row2 = -1, directionRow = -1;
+    double r = 0.0, alphaValue = 0.0, powerValue = 0.0, q = 0.0, allocation = 0.0;
+    long n1 = 0, n2 = 0;
+    int direction = 1;
+    if (given.effect) r = ReadEffectSize(inputs, &rRow, kRatioVar1Var0Id);
+    if (given.alpha) alphaValue = ReadAlpha(inputs, &alphaRow);
+    if (given.power) powerValue = ReadPower(inputs, &powerRow);
+    if (given.ratio) q = ReadRatio(inputs, &ratioRow);
+    if (given.sampleSize) {
+        n1 = ReadSampleSize1(inputs, &row1);
+        n2 = ReadSampleSize2(inputs, &row2);
+    } else {
+        allocation = ReadAllocationRatio(inputs, &allocationRow);
+    }
+    if (type == kSensitivity) direction = ReadEffectDirection(inputs, &directionRow);
+
+    switch (type) {
+        case kAPriori:
+            if (!CheckAllocationRatio(allocation, 0.01)) return allocationRow;
+            if (!CheckEffectSizeAbove("v", r, 1e-6)) return rRow;
+            if (!CheckEffectSizeOutside("var1/var0", r, 0.999, 1.001)) return rRow;
+            if (!CheckAlphaRange(alphaValue)) return alphaRow;
+            if (!CheckPowerRange(powerValue)) return powerRow;
+            if (!CheckPowerAboveAlpha(alphaValue, powerValue)) return powerRow;
+            break;
+        case kSensitivity:
+            if (!CheckAlphaRange(alphaValue)) return alphaRow;
+            if (!CheckPowerRange(powerValue)) return powerRow;
+            if (!CheckPowerAboveAlpha(alphaValue, powerValue)) return powerRow;
+            if (const int row = CheckGroupInputs(n1, n2, row1, row2); row >= 0) return row;
+            break;
+        case kPostHoc:
+            if (!CheckEffectSizeNonNegative("v", r)) return rRow;
+            if (!CheckAlphaRange(alphaValue)) return alphaRow;
+            if (const int row = CheckGroupInputs(n1, n2, row1, row2); row >= 0) return row;
+            break;
+        case kCriterion:
+            if (!CheckEffectSizeNonNegative("v", r)) return rRow;
+            if (!CheckPowerRange(powerValue)) return powerRow;
+            if (const int row = CheckGroupInputs(n1, n2, row1, row2); row >= 0) return row;
+            break;
+        case kCompromise:
+            if (!CheckEffectSizeNonNegative("v", r)) return rRow;
+            if (const int row = CheckGroupInputs(n1, n2, row1, row2); row >= 0) return row;
+            if (!CheckRatio(q, 0.01, 100.0)) return ratioRow;
+            break;
+    }
+
+    oneTailed = tails == 0;
+    allocationRatio =
+        given.sampleSize ? static_cast<double>(n2) / static_cast<double>(n1) : allocation;
+    switch (type) {
+        case kAPriori: {
+            const double n = SolveSampleSize(r, alphaValue, powerValue, true);
+            SplitAPrioriTotal(n, allocation, r, alphaValue, powerValue);
+            break;
+        }
+        case kSensitivity: {
+            effectDirection = direction == 0 ? -1.0 : 1.0;
+            // Power equal to alpha would be met by r = 1 on either side.
+            const double target = powerValue == alphaValue ? alphaValue + 1e-10 : powerValue;
+            effectSize = RestoringOnFailure(
+                effectSize, [&] { return SolveEffectSize2(alphaValue, target, n1, n2); });
+            // The critical values of the ratio found.
+            ComputePower2(effectSize, alphaValue, n1, n2);
+            break;
+        }
+        case kPostHoc:
+            // r = 1 exactly would leave the side of a one-tailed test open.
+            if (r == 1.0) r = 1.0 + 1e-10;
+            power = ComputePower2(r, alphaValue, n1, n2);
+            break;
+        case kCriterion:
+            alpha = SolveAlpha2(r, powerValue, n1, n2);
+            ComputePower2(r, alpha, n1, n2);
+            break;
+        case kCompromise:
+            alpha = SolveCompromise2(r, q, n1, n2);
+            power = ComputePower2(r, alpha, n1, n2);
+            break;
+    }
+    return kCalculateDone;
+}
