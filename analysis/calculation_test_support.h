@@ -68,6 +68,13 @@ inline const std::map<std::string, std::string>& KeyLabels() {
         {"k", label::kGroups},
         {"actual", label::kActualPower},
         {"beta", label::kBeta},
+        // z tests; "qr" is Cohen's q of two correlations ("q" is the ratio).
+        {"mu", "Noncentrality parameter $\\mu$"},
+        {"sigma", "Noncentral dist. SD $\\sigma$"},
+        {"p1", "Proportion p1"},
+        {"p2", "Proportion p2"},
+        {"h", "Effect size h"},
+        {"qr", "Effect size q"},
     };
     return labels;
 }

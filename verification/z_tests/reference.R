@@ -140,20 +140,30 @@ total_for <- function(f) {
   if (f(3) >= 0) return(3)
   root(f, 3, hi)
 }
-split_total <- function(N, r) {
-  n1 <- floor(N / (r + 1) + 0.5)
-  n2 <- ceiling(N - n1)
-  if (abs(r - 1) < 1e-8 && abs(n1 - n2) > 1e-8) {
-    if (n1 > n2) n2 <- n2 + 1 else n1 <- n1 + 1
+# The whole groups of an A priori total: N1 the nearest whole number to
+# N/(r + 1), N2 the rest, equal groups for r = 1; where rounding N1 costs the
+# power its target, the next totals are split the same way until one
+# reaches it. `pw` gives the power of two groups.
+split_total <- function(N, r, pw, target) {
+  for (extra in 0:1000) {
+    t <- N + extra
+    n1 <- floor(t / (r + 1) + 0.5)
+    n2 <- ceiling(t - n1)
+    if (abs(r - 1) < 1e-8 && abs(n1 - n2) > 1e-8) {
+      if (n1 > n2) n2 <- n2 + 1 else n1 <- n1 + 1
+    }
+    n1 <- max(n1, 1)
+    n2 <- max(n2, 1)
+    if (pw(n1, n2) >= target) return(c(n1, n2))
   }
-  c(n1, n2)
+  stop("no split reaches the target")
 }
 
 prop_apriori <- function(os, e, p1, alpha, power, r, tails) {
   o <- opts(os)
   f <- function(x) prop(e, p1, alpha, x / (r + 1), x - x / (r + 1), tails, o)$power - power
   N <- ceiling(total_for(f) - 1e-9)
-  g <- split_total(N, r)
+  g <- split_total(N, r, function(a, b) prop(e, p1, alpha, a, b, tails, o)$power, power)
   res <- prop(e, p1, alpha, g[1], g[2], tails, o)
   out <- list(crit = res$crit, n1 = g[1], n2 = g[2], N = g[1] + g[2], actual = res$power)
   if (o$h) out$p2 <- res$p2
@@ -280,7 +290,7 @@ corr_apriori <- function(q, alpha, power, r, tails) {
   f <- function(x) corr(q, alpha, x / (r + 1), x - x / (r + 1), tails)$power - power
   lo <- 4 * (r + 1) / min(1, r)
   N <- if (f(lo) >= 0) lo else ceiling(root(f, lo, 1e7) - 1e-9)
-  g <- split_total(N, r)
+  g <- split_total(N, r, function(a, b) corr(q, alpha, a, b, tails)$power, power)
   res <- corr(q, alpha, g[1], g[2], tails)
   emit(302, "apriori", -1,
        list(tails = tails_text(tails), qr = q, alpha = alpha, power = power, r = r),
