@@ -75,6 +75,15 @@ inline const std::map<std::string, std::string>& KeyLabels() {
         {"p2", "Proportion p2"},
         {"h", "Effect size h"},
         {"qr", "Effect size q"},
+        {"rab", "H0 corr $\\rho$_ab"},
+        {"rac", "Corr $\\rho$_ac"},
+        {"rad", "Corr $\\rho$_ad"},
+        {"rbc", "Corr $\\rho$_bc"},
+        {"rbd", "Corr $\\rho$_bd"},
+        {"rcd1", "H1 corr $\\rho$_cd"},
+        {"rac1", "H1 corr $\\rho$_ac"},
+        {"size", "Sample size"},
+        {"direction", "Effect direction"},
     };
     return labels;
 }

@@ -3,6 +3,7 @@
 #include "analysis/catalogue.h"
 #include "tests/z/power_z.h"
 #include "tests/z/power_z_two_corr.h"
+#include "tests/z/power_z_two_dep_corr.h"
 #include "tests/z/power_z_two_prop.h"
 
 namespace {
@@ -21,6 +22,8 @@ void Append() {
 void RegisterZTests() {
     // Catalogue order by test id: 309, 306, 307, 302, 310, 308, 301, 300;
     // each further z test takes its place in it.
+    Append<PowerZTwoDepCorrCI>();
+    Append<PowerZTwoDepCorrNCI>();
     Append<PowerZTwoCorr>();
     Append<PowerZTwoProp>();
     // The generic test keeps the values its constructor gave it.

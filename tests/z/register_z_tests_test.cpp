@@ -36,6 +36,10 @@ TEST_F(RegisterZ, FamilyOrderNamesAndFlags) {
         bool generic, exact, options;
     };
     const Expected expected[] = {
+        {kDependentCorrelationsCommonIndexTestId,
+         "Correlations: Two dependent Pearson r's (common index)", false, false, false},
+        {kDependentCorrelationsTestId, "Correlations: Two dependent Pearson r's (no common index)",
+         false, false, false},
         {kTwoCorrelationsTestId, "Correlations: Two independent Pearson r's", false, true, false},
         {kTwoProportionsTestId, "Proportions: Difference between two independent proportions",
          false, true, true},
@@ -66,19 +70,25 @@ TEST_F(RegisterZ, PrototypesStartFromTheirStandardValues) {
     };
     const Start starts[] = {
         {kGenericZTestId, kPostHoc, "tails", "One"},
-        {300, kPostHoc, "mu", "3"},
+        {kGenericZTestId, kPostHoc, "mu", "3"},
         {kGenericZTestId, kPostHoc, "sigma", "1"},
-        {300, kCriterion, "power", "0.95"},
+        {kGenericZTestId, kCriterion, "power", "0.95"},
         {kGenericZTestId, kCompromise, "q", "1"},
         {kTwoProportionsTestId, kAPriori, "p2", "0.6"},
         {kTwoProportionsTestId, kAPriori, "p1", "0.5"},
-        {301, kAPriori, "r", "1"},
+        {kTwoProportionsTestId, kAPriori, "r", "1"},
         {kTwoProportionsTestId, kPostHoc, "n1", "50"},
-        {301, kPostHoc, "n2", "50"},
+        {kTwoProportionsTestId, kPostHoc, "n2", "50"},
         {kTwoCorrelationsTestId, kAPriori, "qr", "0.6"},
-        {302, kAPriori, "alpha", "0.05"},
+        {kTwoCorrelationsTestId, kAPriori, "alpha", "0.05"},
         {kTwoCorrelationsTestId, kSensitivity, "n2", "50"},
-        {302, kCompromise, "q", "1"},
+        {kTwoCorrelationsTestId, kCompromise, "q", "1"},
+        {kDependentCorrelationsCommonIndexTestId, kPostHoc, "rac1", "-0.1"},
+        {kDependentCorrelationsCommonIndexTestId, kPostHoc, "rbc", "-0.1"},
+        {kDependentCorrelationsCommonIndexTestId, kPostHoc, "size", "100"},
+        {kDependentCorrelationsTestId, kAPriori, "rcd1", "0.15"},
+        {kDependentCorrelationsTestId, kAPriori, "rac", "0.7"},
+        {kDependentCorrelationsTestId, kAPriori, "rbd", "0.41"},
     };
     for (const Start& s : starts) {
         PowerAnalysis* test = nullptr;
@@ -93,7 +103,8 @@ TEST_F(RegisterZ, PrototypesStartFromTheirStandardValues) {
 TEST_F(RegisterZ, TheCatalogueFindsEveryTest) {
     SetRegisterHook(TestFamily::kZ, RegisterZTests);
     BuildTestCatalogue();
-    for (TestId id : {kGenericZTestId, kTwoProportionsTestId, kTwoCorrelationsTestId}) {
+    for (TestId id : {kGenericZTestId, kTwoProportionsTestId, kTwoCorrelationsTestId,
+                      kDependentCorrelationsCommonIndexTestId, kDependentCorrelationsTestId}) {
         PowerAnalysis* test = FindTest(id);
         ASSERT_NE(test, nullptr) << id;
         std::unique_ptr<PowerAnalysis> clone(test->Clone());
