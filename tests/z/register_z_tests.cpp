@@ -2,6 +2,7 @@
 
 #include "analysis/catalogue.h"
 #include "tests/z/power_z.h"
+#include "tests/z/power_z_tetrachoric_corr.h"
 #include "tests/z/power_z_two_corr.h"
 #include "tests/z/power_z_two_dep_corr.h"
 #include "tests/z/power_z_two_prop.h"
@@ -22,6 +23,7 @@ void Append() {
 void RegisterZTests() {
     // Catalogue order by test id: 309, 306, 307, 302, 310, 308, 301, 300;
     // each further z test takes its place in it.
+    Append<PowerZTetrachoricCorr>();
     Append<PowerZTwoDepCorrCI>();
     Append<PowerZTwoDepCorrNCI>();
     Append<PowerZTwoCorr>();

@@ -36,6 +36,7 @@ TEST_F(RegisterZ, FamilyOrderNamesAndFlags) {
         bool generic, exact, options;
     };
     const Expected expected[] = {
+        {kTetrachoricTestId, "Correlation: Tetrachoric model", false, false, true},
         {kDependentCorrelationsCommonIndexTestId,
          "Correlations: Two dependent Pearson r's (common index)", false, false, false},
         {kDependentCorrelationsTestId, "Correlations: Two dependent Pearson r's (no common index)",
@@ -57,7 +58,7 @@ TEST_F(RegisterZ, FamilyOrderNamesAndFlags) {
         EXPECT_EQ(test->IsGenericTest(), expected[i].generic);
         EXPECT_EQ(test->exactFlag, expected[i].exact);
         EXPECT_EQ(test->HasOptions(), expected[i].options);
-        EXPECT_EQ(test->GetMethodText(), "");
+        EXPECT_EQ(test->GetMethodText(), test->GetTestId() == kTetrachoricTestId ? "Exact r" : "");
     }
 }
 
@@ -104,7 +105,8 @@ TEST_F(RegisterZ, TheCatalogueFindsEveryTest) {
     SetRegisterHook(TestFamily::kZ, RegisterZTests);
     BuildTestCatalogue();
     for (TestId id : {kGenericZTestId, kTwoProportionsTestId, kTwoCorrelationsTestId,
-                      kDependentCorrelationsCommonIndexTestId, kDependentCorrelationsTestId}) {
+                      kDependentCorrelationsCommonIndexTestId, kDependentCorrelationsTestId,
+                      kTetrachoricTestId}) {
         PowerAnalysis* test = FindTest(id);
         ASSERT_NE(test, nullptr) << id;
         std::unique_ptr<PowerAnalysis> clone(test->Clone());
