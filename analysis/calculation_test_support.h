@@ -88,6 +88,22 @@ inline const std::map<std::string, std::string>& KeyLabels() {
         {"fV", "Effect size f(V)"},
         {"actual", label::kActualPower},
         {"beta", label::kBeta},
+        // z tests; "qr" is Cohen's q of two correlations ("q" is the ratio).
+        {"mu", "Noncentrality parameter $\\mu$"},
+        {"sigma", "Noncentral dist. SD $\\sigma$"},
+        {"p1", "Proportion p1"},
+        {"p2", "Proportion p2"},
+        {"h", "Effect size h"},
+        {"qr", "Effect size q"},
+        {"rab", "H0 corr $\\rho$_ab"},
+        {"rac", "Corr $\\rho$_ac"},
+        {"rad", "Corr $\\rho$_ad"},
+        {"rbc", "Corr $\\rho$_bc"},
+        {"rbd", "Corr $\\rho$_bd"},
+        {"rcd1", "H1 corr $\\rho$_cd"},
+        {"rac1", "H1 corr $\\rho$_ac"},
+        {"size", "Sample size"},
+        {"direction", "Effect direction"},
     };
     return labels;
 }

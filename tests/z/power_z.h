@@ -1,0 +1,84 @@
+#pragma once
+
+#include <string>
+
+#include "analysis/ids.h"
+#include "analysis/power_analysis.h"
+
+// The z-test family. PowerZ is both the generic z test, which takes the
+// mean mu of the statistic under H1 and its standard deviation sigma
+// directly, and the base of every concrete z test: it owns the normal
+// distribution of the statistic and computes the one- and two-tailed power
+// of a statistic that is N(0, nullSD) under H0 and N(mu, noncentralSD)
+// under H1. Concrete tests compute the two standard deviations from their
+// inputs (GetNullSD, GetNoncentralSD).
+class PowerZ : public PowerAnalysis {
+  public:
+    PowerZ();
+
+    PowerAnalysis* Clone() override;
+
+    void SetCentralDistribution() override;
+    void SetNoncentralDistribution() override;
+    // Stores effect, alpha and N, takes the standard deviations from
+    // GetNullSD and GetNoncentralSD and returns the power. The critical
+    // values lie on the side of the effect; with two tails and a negative
+    // effect the lower one is shown first.
+    double ComputePower(double effect, double alpha, double n) override;
+
+    std::string GetTestName() override { return "$\\bullet$ Generic z test"; }
+    std::string GetFamilyName() override { return "z tests"; }
+    std::string GetStatisticName() override { return "z"; }
+    ParameterId GetCriticalValueId() override { return kCriticalZId; }
+    ParameterId GetNoncentralityId() override { return kNoncentralityMuId; }
+    int GetDfOutputMask() override { return 0; }
+    TestId GetTestId() override { return kGenericZTestId; }
+    void SetStandardValues() override;
+
+    void GetAnalysisTypes(PropertyList* list) override;
+    void BuildInputList(AnalysisType type, PropertyList* inputs) override;
+    CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
+    void BuildOutputList(AnalysisType type, PropertyList* outputs) override;
+    void GetOutputs(AnalysisType type, PropertyList* outputs) override;
+
+    // The standard deviations of the statistic under H0 and H1 for the
+    // current state; the generic test keeps the ones it was given.
+    virtual double GetNullSD() { return nullSD; }
+    virtual double GetNoncentralSD() { return noncentralSD; }
+
+  protected:
+    // Sets the distribution to N(mean, sd).
+    void SetNormal(double mean, double sd);
+
+    // The rejection region of the family under H0 = N(0, sd0) and the power
+    // under H1 = N(mean1, sd1). `side` is the effect's sign: with one tail
+    // the region lies above the upper critical value for side > 0 and below
+    // the lower one otherwise (no effect takes the lower tail); with two
+    // tails it lies outside both, and for side < 0 the lower critical value
+    // becomes criticalValue. Sets criticalValue and criticalValue2, leaves
+    // the distribution at H1 and returns the power.
+    double PowerOfShift(double side, double alphaValue, double sd0, double mean1, double sd1);
+
+    // Only the critical values of that rule, the distribution left at H0.
+    void SetCriticalValues(double side, double alphaValue, double sd0);
+
+    // The outputs of the two-group z tests: "Critical z", then A priori the
+    // two groups, their total and the actual power, Sensitivity the effect
+    // `effectId`, Post hoc the power, Criterion alpha, Compromise alpha,
+    // beta and power.
+    void BuildTwoGroupOutputList(AnalysisType type, PropertyList* outputs, ParameterId effectId);
+    void GetTwoGroupOutputs(AnalysisType type, PropertyList* outputs, ParameterId effectId);
+
+    // A mean or standard deviation that no range check bounds can still be
+    // given as an infinite or undefined value by a formula; every power
+    // computed from it would be one too. False with the message.
+    bool CheckFinite(double value);
+
+    // A sample size of the X-Y plot's checks as an int: truncated, held in
+    // the int range, and NaN mapped to a value every check rejects.
+    static int AsCount(double n);
+    // The sum of two 32-bit group sizes for the whole-number checks; a sum
+    // beyond the int range is passed on as the int maximum, which every
+    // admissible range excludes.
+    static int ClampedSum(long n1, long n2);
+};

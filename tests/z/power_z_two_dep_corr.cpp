@@ -1,0 +1,429 @@
+#include "tests/z/power_z_two_dep_corr.h"
+
+#include <cmath>
+
+#include "analysis/test_family_support.h"
+#include "numerics/quorix_error.h"
+
+namespace {
+
+enum Entry { kAb = 0, kSecond = 1, kAc = 2, kAd = 3, kBc = 4, kBd = 5 };
+
+constexpr double kCorrelationMargin = 1e-6;
+constexpr int kMaxTotal = 2147483646;
+
+}  // namespace
+
+PowerZTwoDepCorrNCI::PowerZTwoDepCorrNCI() {
+    PowerZTwoDepCorrNCI::SetStandardValues();
+}
+
+PowerAnalysis* PowerZTwoDepCorrNCI::Clone() {
+    auto* copy = CloneAs<PowerZTwoDepCorrNCI>();
+    copy->checkMatrix = checkMatrix;
+    copy->standardError0 = standardError0;
+    return copy;
+}
+
+std::string PowerZTwoDepCorrNCI::GetTestName() {
+    return "Correlations: Two dependent Pearson r's (no common index)";
+}
+
+void PowerZTwoDepCorrNCI::SetStandardValues() {
+    alpha = 0.05;
+    power = 0.95;
+    groupSize1 = 100.0;
+    groupSize2 = 0.0;
+    sampleSize = 100.0;
+    allocationRatio = 1.0;
+    ratio = kStandardRatio;
+    correlations[kAb] = 0.1;
+    effectSize = correlations[kSecond] = 0.15;
+    correlations[kAc] = 0.7;
+    correlations[kAd] = 0.6;
+    correlations[kBc] = 0.4;
+    correlations[kBd] = 0.41;
+    effectDirection = 1.0;
+    distribution->SetParam(1, nullSD);
+}
+
+// ----------------------------------------------------------------- model
+
+double PowerZTwoDepCorrNCI::Covariance(double cd) {
+    const double ab = correlations[kAb], ac = correlations[kAc], ad = correlations[kAd];
+    const double bc = correlations[kBc], bd = correlations[kBd];
+    const double sum = (ac - ab * bc) * (bd - bc * cd) + (ad - ac * cd) * (bc - ab * ac) +
+                       (ac - ad * cd) * (bd - ab * ad) + (ad - ab * bd) * (bc - bd * cd);
+    return 0.5 * sum / ((1.0 - ab * ab) * (1.0 - cd * cd));
+}
+
+double PowerZTwoDepCorrNCI::GetNoncentralSD() {
+    const double c0 = Covariance(correlations[kAb]);
+    const double c1 = Covariance(correlations[kSecond]);
+    const double n = sampleSize;
+    standardError0 = std::sqrt((2.0 - 2.0 * c0) / (n - 3.0));
+    const double se1 = std::sqrt((2.0 - 2.0 * c1) / (n - 3.0));
+    noncentralSD = se1 / standardError0;
+    return noncentralSD;
+}
+
+double PowerZTwoDepCorrNCI::Shift() {
+    return (std::atanh(correlations[kSecond]) - std::atanh(correlations[kAb])) / standardError0;
+}
+
+void PowerZTwoDepCorrNCI::SetCentralDistribution() {
+    correlations[kSecond] = effectSize;
+    GetNoncentralSD();
+    SetNormal(0.0, 1.0);
+}
+
+void PowerZTwoDepCorrNCI::SetNoncentralDistribution() {
+    correlations[kSecond] = effectSize;
+    const double sd = GetNoncentralSD();
+    SetNormal(Shift(), sd);
+}
+
+double PowerZTwoDepCorrNCI::ComputePower(double effect, double alphaValue, double n) {
+    effectSize = correlations[kSecond] = effect;
+    alpha = alphaValue;
+    sampleSize = n;
+    const double sd = GetNoncentralSD();
+    return PowerOfShift(effect - correlations[kAb], alphaValue, 1.0, Shift(), sd);
+}
+
+double PowerZTwoDepCorrNCI::ComputePower2(double effect, double alphaValue, double n1, double n2) {
+    return ComputePower(effect, alphaValue, n1 + n2);
+}
+
+void PowerZTwoDepCorrNCI::BracketSampleSize() {
+    BracketSampleSizeFrom(4.0, 100.0);
+}
+
+void PowerZTwoDepCorrNCI::BracketEffectSize() {
+    const double ab = correlations[kAb];
+    if (effectDirection > 0.0) {
+        BracketFromStart(ab, 0.9999999999, (ab + 1.0) / 2.0);
+    } else {
+        BracketFromStart(-0.9999999999, ab, (ab - 1.0) / 2.0);
+    }
+}
+
+double PowerZTwoDepCorrNCI::SensitivityObjective(double x) {
+    const double p = ComputePower(x, alpha, sampleSize) - power;
+    return effectDirection > 0.0 ? p : -p;
+}
+
+// --------------------------------------------------------------- matrix
+
+Matrix PowerZTwoDepCorrNCI::CorrelationMatrix(double cd) {
+    const double ab = correlations[kAb], ac = correlations[kAc], ad = correlations[kAd];
+    const double bc = correlations[kBc], bd = correlations[kBd];
+    Matrix r(4, 4);
+    r = 1.0, ab, ac, ad,  //
+        ab, 1.0, bc, bd,  //
+        ac, bc, 1.0, cd,  //
+        ad, bd, cd, 1.0;
+    return r;
+}
+
+bool PowerZTwoDepCorrNCI::CheckMatrix(double second, const std::string& label) {
+    if (!checkMatrix) return true;
+    const Matrix r = CorrelationMatrix(second);
+    ComplexVector w;
+    Matrix unusedLeft, unusedRight;
+    EigenValues('N', 'N', r, w, unusedLeft, unusedRight);
+    for (int i = 0; i < w.extent(0); ++i) {
+        if (w(i).real() < 0.0) {
+            ClearMessage();
+            messages << label << "The correlation matrix is not valid,\nthat is, not positive "
+                     << "semi-definite.";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool PowerZTwoDepCorrNCI::CheckBothMatrices(double effect) {
+    return CheckMatrix(correlations[kAb], "Under H0:\n") && CheckMatrix(effect, "Under H1:\n");
+}
+
+bool PowerZTwoDepCorrNCI::CheckEffectSize(int, double effect) {
+    return CheckMatrix(effect, "");
+}
+
+bool PowerZTwoDepCorrNCI::AdjustSensitivityEffect(double* effect) {
+    if (!CheckMatrix(*effect, "")) *effect = 2.0;
+    return *effect < 2.0;
+}
+
+bool PowerZTwoDepCorrNCI::CheckSampleSize(int, double n) {
+    ClearMessage();
+    return CheckTotalSampleSize(AsCount(n), 4, kMaxTotal);
+}
+
+bool PowerZTwoDepCorrNCI::CheckGroupSizes(int, double n1, double n2) {
+    ClearMessage();
+    return CheckTotalSampleSize(AsCount(n1 + n2), 4, kMaxTotal);
+}
+
+// --------------------------------------------------------- lists and run
+
+std::vector<PowerZTwoDepCorrNCI::GivenCorrelation> PowerZTwoDepCorrNCI::GivenCorrelations() {
+    return {{kH0CorrRhoAbId, "Corr $\\rho$_ab", kAb},
+            {kCorrRhoAcId, "Corr $\\rho$_ac", kAc},
+            {kCorrRhoAdId, "Corr $\\rho$_ad", kAd},
+            {kCorrRhoBcId, "Corr $\\rho$_bc", kBc},
+            {kCorrRhoBdId, "Corr $\\rho$_bd", kBd}};
+}
+
+std::string PowerZTwoDepCorrNCI::DirectionOption(bool above) {
+    return above ? "$\\rho$_cd $\\ge$ $\\rho$_ab" : "$\\rho$_cd $\\le$ $\\rho$_ab";
+}
+
+void PowerZTwoDepCorrNCI::GetAnalysisTypes(PropertyList* list) {
+    PowerAnalysis::GetAnalysisTypes(list);
+}
+
+void PowerZTwoDepCorrNCI::BuildInputList(AnalysisType type, PropertyList* inputs) {
+    inputs->Clear();
+    AddTailsInput(inputs);
+    if (type == kSensitivity) {
+        AddEffectDirectionInput(inputs, DirectionOption(false), DirectionOption(true));
+    }
+    AddGivenInputs(*this, type, inputs,
+                   [&] { AddEffectSizeInput(inputs, GetEffectSizeId(), GetTestId(), "", true); });
+    if (type != kAPriori) AddSampleSizeInput(inputs, kSampleSizeId);
+    for (const GivenCorrelation& given : GivenCorrelations()) {
+        AddCorrelationInput(inputs, given.id, given.index);
+    }
+}
+
+CalculateStatus PowerZTwoDepCorrNCI::Calculate(AnalysisType type, PropertyList* inputs) {
+    ClearMessage();
+    int tailsRow = -1;
+    const int tails = ReadTails(inputs, &tailsRow);
+    // The given correlations, checked in their input order; the second one
+    // read names the row of a matrix that is not valid.
+    double given[6];
+    std::copy(std::begin(correlations), std::end(correlations), std::begin(given));
+    int matrixRow = -1;
+    int count = 0;
+    for (const GivenCorrelation& g : GivenCorrelations()) {
+        int row = -1;
+        const double r = ReadDouble(inputs, g.id, &row);
+        if (!CheckNamedRange(g.name, r, kCorrelationMargin)) return row;
+        given[g.index] = r;
+        if (++count == 2) matrixRow = row;
+    }
+    const double ab = given[kAb];
+    // The matrix checks read the correlations as given; a refused
+    // calculation puts the ones before back.
+    double before[6];
+    std::copy(std::begin(correlations), std::end(correlations), std::begin(before));
+    std::copy(std::begin(given), std::end(given), std::begin(correlations));
+    auto refuse = [&](int row) {
+        std::copy(std::begin(before), std::end(before), std::begin(correlations));
+        return row;
+    };
+    auto takeDesign = [&] {
+        oneTailed = tails == 0;
+        allocationRatio = 1.0;
+    };
+    const ParameterId effectId = GetEffectSizeId();
+    int effectRow = -1, row = -1, nRow = -1;
+    auto readEffect = [&] { return ReadEffectSize(inputs, &effectRow, effectId); };
+    auto effectInRange = [&](double e) {
+        return CheckEffectSizeRange("r_cd", e, kCorrelationMargin - 1.0, 1.0 - kCorrelationMargin);
+    };
+    switch (type) {
+        case kAPriori: {
+            int powerRow = -1;
+            const double e = readEffect();
+            const double a = ReadAlpha(inputs, &row);
+            const double p = ReadPower(inputs, &powerRow);
+            if (!effectInRange(e)) return refuse(effectRow);
+            if (std::fabs(e - ab) <= 1e-6) {
+                messages << "Effect size must not be zero, i.e. check that |r_cd - r_ab| > 1e-6.";
+                return refuse(effectRow);
+            }
+            if (!CheckAlphaRange(a)) return refuse(row);
+            if (!CheckPowerRange(p)) return refuse(powerRow);
+            if (!CheckPowerAboveAlpha(a, p)) return refuse(powerRow);
+            if (!CheckBothMatrices(e)) return refuse(matrixRow);
+            takeDesign();
+            sampleSize = SolveSampleSize(e, a, p, true);
+            actualPower = ComputePower(e, a, sampleSize);
+            break;
+        }
+        case kSensitivity: {
+            int powerRow = -1, directionRow = -1;
+            const double a = ReadAlpha(inputs, &row);
+            const double p = ReadPower(inputs, &powerRow);
+            const long n = ReadCount(inputs, &nRow, kSampleSizeId);
+            const int direction = ReadEffectDirection(inputs, &directionRow);
+            if (!CheckAlphaRange(a)) return refuse(row);
+            if (!CheckPowerRange(p)) return refuse(powerRow);
+            if (!CheckPowerAboveAlpha(a, p)) return refuse(powerRow);
+            if (!CheckTotalSampleSize(static_cast<int>(n), 4, kMaxTotal)) return refuse(nRow);
+            if (!CheckMatrix(ab, "Under H0:\n")) return refuse(matrixRow);
+            takeDesign();
+            effectDirection = direction == 1 ? 1.0 : -1.0;
+            double e = 2.0;
+            try {
+                e = SolveEffectSize(a, p, static_cast<double>(n));
+            } catch (const QuorixError&) {
+                // The power asked for is not reached on this side with a
+                // valid matrix: no solution, reported below.
+            }
+            if (e < 2.0 && (!CheckMatrix(e, "") || std::fabs(ComputePower(e, a, n) - p) > 1e-7)) {
+                e = 2.0;
+            }
+            effectSize = e;
+            if (effectSize < 2.0) break;
+            ClearMessage();
+            messages << "No solution found for the requested effect size!\n\n"
+                     << "This is indicated by a (nonsensical) correlation value of 2.\n"
+                     << "The most probable cause is that there is no value leading to a\n"
+                     << "valid (i.e. positive semi-definite) correlation matrix.";
+            return kCalculateDoneWithNoteNoPlot;
+        }
+        case kPostHoc: {
+            const double e = readEffect();
+            const double a = ReadAlpha(inputs, &row);
+            const long n = ReadCount(inputs, &nRow, kSampleSizeId);
+            if (!effectInRange(e)) return refuse(effectRow);
+            if (!CheckAlphaRange(a)) return refuse(row);
+            if (!CheckTotalSampleSize(static_cast<int>(n), 4, kMaxTotal)) return refuse(nRow);
+            if (!CheckBothMatrices(e)) return refuse(matrixRow);
+            takeDesign();
+            power = ComputePower(e, a, static_cast<double>(n));
+            break;
+        }
+        case kCriterion: {
+            const double e = readEffect();
+            const double p = ReadPower(inputs, &row);
+            const long n = ReadCount(inputs, &nRow, kSampleSizeId);
+            if (!effectInRange(e)) return refuse(effectRow);
+            if (!CheckPowerRange(p)) return refuse(row);
+            if (!CheckTotalSampleSize(static_cast<int>(n), 4, kMaxTotal)) return refuse(nRow);
+            if (!CheckBothMatrices(e)) return refuse(matrixRow);
+            takeDesign();
+            alpha = SolveAlpha(e, p, static_cast<double>(n));
+            ComputePower(e, alpha, static_cast<double>(n));
+            break;
+        }
+        case kCompromise: {
+            const double e = readEffect();
+            const double q = ReadRatio(inputs, &row);
+            const long n = ReadCount(inputs, &nRow, kSampleSizeId);
+            if (!effectInRange(e)) return refuse(effectRow);
+            if (!CheckTotalSampleSize(static_cast<int>(n), 4, kMaxTotal)) return refuse(nRow);
+            if (!CheckRatio(q, 0.01, 100.0)) return refuse(row);
+            if (!CheckBothMatrices(e)) return refuse(matrixRow);
+            takeDesign();
+            alpha = SolveCompromise(e, q, static_cast<double>(n));
+            power = ComputePower(e, alpha, static_cast<double>(n));
+            break;
+        }
+    }
+    return kCalculateDone;
+}
+
+void PowerZTwoDepCorrNCI::BuildOutputList(AnalysisType type, PropertyList* outputs) {
+    outputs->Clear();
+    AddOutput(outputs, kCriticalZId);
+    switch (type) {
+        case kAPriori:
+            AddCountOutput(outputs, kSampleSizeId);
+            AddActualPowerOutput(outputs);
+            break;
+        case kSensitivity:
+            AddOutput(outputs, GetEffectSizeId());
+            break;
+        case kPostHoc:
+            AddPowerOutput(outputs);
+            break;
+        case kCriterion:
+            AddAlphaOutput(outputs);
+            break;
+        case kCompromise:
+            AddAlphaOutput(outputs);
+            AddBetaOutput(outputs);
+            AddPowerOutput(outputs);
+            break;
+    }
+}
+
+void PowerZTwoDepCorrNCI::GetOutputs(AnalysisType type, PropertyList* outputs) {
+    SetCriticalValueOutput(outputs, kCriticalZId);
+    switch (type) {
+        case kAPriori:
+            SetSampleSizeOutput(outputs, kSampleSizeId);
+            SetActualPowerOutput(outputs);
+            break;
+        case kSensitivity:
+            SetEffectSizeOutput(outputs, GetEffectSizeId(), false);
+            break;
+        case kPostHoc:
+            SetPowerOutput(outputs);
+            break;
+        case kCriterion:
+            SetAlphaOutput(outputs);
+            break;
+        case kCompromise:
+            SetAlphaOutput(outputs);
+            SetBetaOutput(outputs);
+            SetPowerOutput(outputs);
+            break;
+    }
+}
+
+// ========================================================= common index
+
+PowerZTwoDepCorrCI::PowerZTwoDepCorrCI() {
+    PowerZTwoDepCorrCI::SetStandardValues();
+}
+
+PowerAnalysis* PowerZTwoDepCorrCI::Clone() {
+    auto* copy = CloneAs<PowerZTwoDepCorrCI>();
+    copy->checkMatrix = checkMatrix;
+    copy->standardError0 = standardError0;
+    return copy;
+}
+
+std::string PowerZTwoDepCorrCI::GetTestName() {
+    return "Correlations: Two dependent Pearson r's (common index)";
+}
+
+void PowerZTwoDepCorrCI::SetStandardValues() {
+    PowerZTwoDepCorrNCI::SetStandardValues();
+    effectSize = correlations[kSecond] = -0.1;
+    correlations[kAc] = -0.1;  // here rho_bc
+}
+
+double PowerZTwoDepCorrCI::Covariance(double ac) {
+    const double ab = correlations[kAb], bc = correlations[kAc];
+    const double s = 1.0 - ab * ab - ac * ac;
+    return (bc * s - 0.5 * ab * ac * (s - bc * bc)) / ((1.0 - ab * ab) * (1.0 - ac * ac));
+}
+
+Matrix PowerZTwoDepCorrCI::CorrelationMatrix(double ac) {
+    const double ab = correlations[kAb], bc = correlations[kAc];
+    Matrix r(3, 3);
+    r = 1.0, ab, ac,  //
+        ab, 1.0, bc,  //
+        ac, bc, 1.0;
+    return r;
+}
+
+std::vector<PowerZTwoDepCorrNCI::GivenCorrelation> PowerZTwoDepCorrCI::GivenCorrelations() {
+    return {{kH0CorrRhoAbId, "Corr $\\rho$_ab", kAb}, {kCorrRhoBcId, "Corr $\\rho$_bc", kAc}};
+}
+
+std::string PowerZTwoDepCorrCI::DirectionOption(bool above) {
+    return above ? "$\\rho$_ac $\\ge$ $\\rho$_ab" : "$\\rho$_ac $\\le$ $\\rho$_ab";
+}
+
+bool PowerZTwoDepCorrCI::CheckBothMatrices(double effect) {
+    return CheckMatrix(effect, "Under H1:\n") && CheckMatrix(correlations[kAb], "Under H0:\n");
+}
