@@ -157,7 +157,7 @@ stopifnot(mrc_case(0, 2, 2, f2 = 0.15, alpha = 0.05, power = 0.95) == 89)
 near(mrc_power(0.15, 89, 2, 0.05, 2), 0.9508043, 5e-8)
 mrc_case(0, 1, 2, f2 = 0.15, alpha = 0.05, power = 0.95)
 mrc_case(0, 2, 5, f2 = 0.02, alpha = 0.01, power = 0.8)
-stopifnot(mrc_case(0, 1, 3, f2 = 50, alpha = 0.05, power = 0.8) == 5)  # the smallest N, p + 2
+stopifnot(mrc_case(0, 1, 3, f2 = 20, alpha = 0.05, power = 0.8) == 5)  # the smallest N, p + 2
 mrc_case(1, 2, 2, alpha = 0.05, power = 0.95, n = 100)
 mrc_case(1, 1, 4, alpha = 0.01, power = 0.8, n = 40)
 mrc_case(2, 2, 2, f2 = 0.15, alpha = 0.05, n = 100)
