@@ -73,6 +73,21 @@ inline const std::map<std::string, std::string>& KeyLabels() {
         {"k", label::kGroups},
         {"actual", label::kActualPower},
         {"beta", label::kBeta},
+        {"rho", "Effect size |$\\rho$|"},
+        {"f2", "Effect size f$^2$"},
+        {"p", "Number of predictors"},
+        {"b0", "Slope H0"},
+        {"b1", "Slope H1"},
+        {"sx", "Std dev $\\sigma$_x"},
+        {"sy", "Std dev $\\sigma$_y"},
+        {"dir", "Effect direction"},
+        {"dslope", "|$\\Delta$ slope|"},
+        {"dint", "|$\\Delta$ intercept|"},
+        {"sd", "Std dev residual $\\sigma$"},
+        {"sx1", "Std dev $\\sigma$_x1"},
+        {"sx2", "Std dev $\\sigma$_x2"},
+        {"mx1", "Mean $\\mu$_x1"},
+        {"mx2", "Mean $\\mu$_x2"},
     };
     return labels;
 }

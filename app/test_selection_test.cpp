@@ -253,6 +253,21 @@ TEST(TestSelectionWithoutScriptedTests, TestsOfTheCatalogueOnlyAreOffered) {
     }
 }
 
+// The t tests of correlation and regression are built: the Tests menu
+// offers them and chooses them.
+TEST(TestSelectionWithoutScriptedTests, TheRegressionTTestsAreOffered) {
+    CQuorixNTApp app;
+    ASSERT_TRUE(app.InitInstance());
+    CMainFrame* frame = app.MainFrame();
+    frame->Commands().RefreshActions();
+    for (const MenuCase& c : kMenu) {
+        if (c.testId != 202 && !(208 <= c.testId && c.testId <= 211)) continue;
+        EXPECT_TRUE(frame->Commands().Query(c.command).enabled) << c.command;
+        ASSERT_TRUE(frame->Commands().Dispatch(c.command)) << c.command;
+        EXPECT_EQ(frame->CurrentTest()->GetTestId(), c.testId);
+    }
+}
+
 bool SendKey(QWidget* target, int key) {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
     return QApplication::sendEvent(target, &press) && press.isAccepted();
