@@ -88,6 +88,14 @@ inline const std::map<std::string, std::string>& KeyLabels() {
         {"sx2", "Std dev $\\sigma$_x2"},
         {"mx1", "Mean $\\mu$_x1"},
         {"mx2", "Mean $\\mu$_x2"},
+        {"parent", "Parent distribution"},
+        {"are", "A.R.E."},
+        {"rsd", "Relative SD"},
+        {"p1", "Moment p1"},
+        {"p2", "Moment p2"},
+        {"p3", "Moment p3"},
+        {"tlow", "Lower critical T"},
+        {"tup", "Upper critical T"},
     };
     return labels;
 }

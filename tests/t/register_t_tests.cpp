@@ -8,6 +8,7 @@
 #include "tests/t/power_t_means.h"
 #include "tests/t/power_t_one_mean.h"
 #include "tests/t/power_t_regression_coefficient.h"
+#include "tests/t/power_t_wilcoxon.h"
 
 namespace {
 
@@ -33,6 +34,9 @@ void RegisterTTests() {
     Append<PowerTPairedMean>();
     Append<PowerTMeans>();
     Append<PowerTOneMean>();
+    Append<PowerTWilcoxPair>();
+    Append<PowerTWilcox1>();
+    Append<PowerTWilcox2>();
     // The generic test keeps the values its constructor gave it.
     TTestList.push_back(new PowerT);
 }

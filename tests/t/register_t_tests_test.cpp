@@ -43,6 +43,9 @@ TEST_F(RegisterT, FamilyOrderNamesAndFlags) {
         {204, "Means: Difference between two dependent means (matched pairs)", false, false},
         {201, "Means: Difference between two independent means (two groups)", false, true},
         {203, "Means: Difference from constant (one sample case)", false, false},
+        {207, "Means: Wilcoxon signed-rank test (matched pairs)", false, false},
+        {205, "Means: Wilcoxon signed-rank test (one sample case)", false, false},
+        {206, "Means: Wilcoxon-Mann-Whitney test (two groups)", false, true},
         {200, "$\\bullet$ Generic t test", true, false},
     };
     ASSERT_EQ(TTestList.size(), std::size(expected));
@@ -54,7 +57,7 @@ TEST_F(RegisterT, FamilyOrderNamesAndFlags) {
         EXPECT_EQ(test->GetStatisticName(), "t");
         EXPECT_EQ(test->IsGenericTest(), expected[i].generic);
         EXPECT_EQ(test->exactFlag, expected[i].exact);
-        EXPECT_EQ(test->GetMethodText(), "");
+        EXPECT_EQ(test->GetMethodText(), test->HasOptions() ? "A.R.E. method" : "");
     }
     // A second call appends; it does not replace.
     RegisterTTests();
@@ -111,7 +114,7 @@ TEST_F(RegisterT, PrototypesStartFromTheirStandardValues) {
 TEST_F(RegisterT, TheCatalogueFindsEveryTest) {
     SetRegisterHook(TestFamily::kT, RegisterTTests);
     BuildTestCatalogue();
-    for (TestId id : {200, 201, 202, 203, 204, 208, 209, 210, 211}) {
+    for (TestId id : {200, 201, 202, 203, 204, 205, 206, 207, 208, 209, 210, 211}) {
         PowerAnalysis* test = FindTest(id);
         ASSERT_NE(test, nullptr) << id;
         EXPECT_EQ(test->GetTestId(), id);
