@@ -204,6 +204,39 @@ double ShiftOf(const PowerAnalysis& test, const WilcoxonOptions& w, double effec
            test.relativeSD;
 }
 
+// The distributions of the rank statistic under H0 and H1 on the normal
+// distribution the plot draws: standardised, or on the scale of T.
+void SetNormalApproximation(Distribution* normal, const WilcoxonOptions& w, bool underH1) {
+    const double sd0 = std::sqrt(w.nullVariance);
+    double mean = 0.0, sd = 1.0;
+    if (underH1) {
+        mean = w.zDistributionPlot ? (w.altMean - w.nullMean) / sd0 : w.altMean;
+        sd = w.zDistributionPlot ? std::sqrt(w.altVariance) / sd0 : std::sqrt(w.altVariance);
+    } else if (!w.zDistributionPlot) {
+        mean = w.nullMean;
+        sd = sd0;
+    }
+    normal->SetParam(0, mean);
+    normal->SetParam(1, sd);
+}
+
+// Under the normal approximation the plot runs on a normal distribution in
+// place of the test's t distribution, which is back afterwards whatever
+// happens.
+template <class Test>
+void PlotOnNormal(Test& test, PlotData* plot) {
+    NormalDistribution normal(0.0, 1.0);
+    Distribution* own = test.distribution;
+    test.distribution = &normal;
+    try {
+        test.PowerAnalysis::MakeDistributionPlot(plot);
+    } catch (...) {
+        test.distribution = own;
+        throw;
+    }
+    test.distribution = own;
+}
+
 }  // namespace
 
 // ------------------------------------------------------------ the options
@@ -292,6 +325,21 @@ double PowerTWilcox1::AREFactor() {
     if (areIndex == kManualARECode) return correlations[kManualAREIndex];
     if (0 <= areIndex && areIndex < kManualARECode) return OneSampleAREFactors[areIndex];
     return 1.0;
+}
+
+void PowerTWilcox1::SetCentralDistribution() {
+    if (!wilcoxon.UsesLehmann()) return PowerAnalysis::SetCentralDistribution();
+    SetNormalApproximation(distribution, wilcoxon, false);
+}
+
+void PowerTWilcox1::SetNoncentralDistribution() {
+    if (!wilcoxon.UsesLehmann()) return PowerAnalysis::SetNoncentralDistribution();
+    SetNormalApproximation(distribution, wilcoxon, true);
+}
+
+void PowerTWilcox1::MakeDistributionPlot(PlotData* plot) {
+    if (!wilcoxon.UsesLehmann()) return PowerAnalysis::MakeDistributionPlot(plot);
+    PlotOnNormal(*this, plot);
 }
 
 double PowerTWilcox1::GetLowerCriticalValue() {
@@ -535,6 +583,21 @@ double PowerTWilcox2::AREFactor() {
     if (areIndex == kManualARECode) return correlations[kManualAREIndex];
     if (0 <= areIndex && areIndex < kManualARECode) return TwoSampleAREFactors[areIndex];
     return 1.0;
+}
+
+void PowerTWilcox2::SetCentralDistribution() {
+    if (!wilcoxon.UsesLehmann()) return PowerAnalysis::SetCentralDistribution();
+    SetNormalApproximation(distribution, wilcoxon, false);
+}
+
+void PowerTWilcox2::SetNoncentralDistribution() {
+    if (!wilcoxon.UsesLehmann()) return PowerAnalysis::SetNoncentralDistribution();
+    SetNormalApproximation(distribution, wilcoxon, true);
+}
+
+void PowerTWilcox2::MakeDistributionPlot(PlotData* plot) {
+    if (!wilcoxon.UsesLehmann()) return PowerAnalysis::MakeDistributionPlot(plot);
+    PlotOnNormal(*this, plot);
 }
 
 double PowerTWilcox2::GetLowerCriticalValue() {

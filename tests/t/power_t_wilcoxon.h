@@ -56,6 +56,10 @@ class PowerTWilcox1 : public PowerTOneMean {
     ParameterId GetCriticalValueId() override { return wilcoxon.CriticalValueId(); }
     std::string GetMethodText() override { return wilcoxon.MethodText(); }
     bool HasOptions() override { return true; }
+    void SetCentralDistribution() override;
+    void SetNoncentralDistribution() override;
+    // The normal approximation is drawn on a normal distribution.
+    void MakeDistributionPlot(PlotData* plot) override;
 
     std::string GetTestName() override;
     ParameterId GetEffectSizeId() override;
@@ -114,6 +118,10 @@ class PowerTWilcox2 : public PowerTMeans {
     ParameterId GetCriticalValueId() override { return wilcoxon.CriticalValueId(); }
     std::string GetMethodText() override { return wilcoxon.MethodText(); }
     bool HasOptions() override { return true; }
+    void SetCentralDistribution() override;
+    void SetNoncentralDistribution() override;
+    // The normal approximation is drawn on a normal distribution.
+    void MakeDistributionPlot(PlotData* plot) override;
 
     std::string GetTestName() override;
     ParameterId GetEffectSizeId() override;

@@ -29,11 +29,53 @@ double LaplacePairProbability(double x) {
     return 1.0 - std::exp(-x) * (x / 2.0 + 1.0) / 2.0;
 }
 
+// Below this shift the closed forms of the logistic probabilities lose
+// their digits to cancellation (numerator and denominator both vanish like
+// a power of x); their Taylor series, here to the x^15 term, take over.
+constexpr double kLogisticSeriesBelow = 0.25;
+
+double Series(const double* c, int terms, double x) {
+    double sum = 0.0;
+    for (int i = terms - 1; i >= 0; --i) sum = sum * x + c[i];
+    return sum;
+}
+
 // P(X < Y) of two logistic variates with unit scale and a shift x.
 double LogisticPairProbability(double x) {
-    if (x == 0.0) return 0.5;
+    if (std::fabs(x) < kLogisticSeriesBelow) {
+        static const double c[] = {1.0 / 2.0, 1.0 / 6.0,          0.0, -1.0 / 180.0,
+                                   0.0,       1.0 / 5040.0,       0.0, -1.0 / 151200.0,
+                                   0.0,       1.0 / 4790016.0,    0.0, -691.0 / 108972864000.0,
+                                   0.0,       1.0 / 5337446400.0, 0.0, -3617.0 / 666913927680000.0};
+        return Series(c, 16, x);
+    }
     const double e = std::exp(-x);
     return (1.0 - e * (x + 1.0)) / ((1.0 - e) * (1.0 - e));
+}
+
+// P(X < Y1, X < Y2) of logistic variates with unit scale and a shift w.
+double LogisticTripleProbability(double w) {
+    if (std::fabs(w) < kLogisticSeriesBelow) {
+        static const double c[] = {1.0 / 3.0,
+                                   1.0 / 6.0,
+                                   1.0 / 60.0,
+                                   -1.0 / 180.0,
+                                   -1.0 / 1008.0,
+                                   1.0 / 5040.0,
+                                   1.0 / 21600.0,
+                                   -1.0 / 151200.0,
+                                   -1.0 / 532224.0,
+                                   1.0 / 4790016.0,
+                                   691.0 / 9906624000.0,
+                                   -691.0 / 108972864000.0,
+                                   -1.0 / 410572800.0,
+                                   1.0 / 5337446400.0,
+                                   3617.0 / 44460928512000.0,
+                                   -3617.0 / 666913927680000.0};
+        return Series(c, 16, w);
+    }
+    const double e = std::exp(-w);
+    return (1.0 - 2.0 * w * e - e * e) / std::pow(1.0 - e, 3.0);
 }
 
 // The shift x at which `probability` reaches p1.
@@ -159,11 +201,8 @@ double WilcoxTripleProbability(double v, int samples, int code) {
             return 1.0 - std::exp(-w) * (w / 2.0 + 7.0 / 12.0) - std::exp(-2.0 * w) / 12.0;
         case kNormal:
             return BivariateNormalCdf(w, w, 0.0, 0.0, 1.0, 1.0, 0.5, 1e-7);
-        case kLogistic: {
-            if (w == 0.0) return 1.0 / 3.0;
-            const double e = std::exp(-w);
-            return (1.0 - 2.0 * w * e - e * e) / std::pow(1.0 - e, 3.0);
-        }
+        case kLogistic:
+            return LogisticTripleProbability(w);
         default:
             return 0.5;
     }
