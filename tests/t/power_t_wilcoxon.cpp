@@ -262,15 +262,21 @@ double WilcoxonOptions::Power(double alpha, bool oneTailed, double* criticalValu
     NormalDistribution normal(0.0, 1.0);
     const double z = normal.Quantile(1.0 - alpha / (oneTailed ? 1.0 : 2.0));
     const double gamma = continuityCorrection ? 0.5 : 0.0;
-    const double sd0 = std::sqrt(nullVariance), sd1 = std::sqrt(altVariance);
+    const double sd0 = std::sqrt(nullVariance);
     upperCriticalT = nullMean + gamma + z * sd0;
     lowerCriticalT = nullMean - gamma - z * sd0;
     *criticalValue = *criticalValue2 = upperCriticalT;
-    // The upper tail as the lower tail of the reflection, which keeps the
-    // digits of a small power.
-    double power = Phi((altMean - upperCriticalT) / sd1);
+    // Where the moments leave no spread under H1 (every probability 0 or 1,
+    // or their rounding a hair below) the statistic sits at its mean.
+    // P(T > x) and P(T < x) under H1; the upper tail as the lower tail of
+    // the reflection, which keeps the digits of a small power.
+    auto tail = [&](double x, double side) {
+        if (!(altVariance > 0.0)) return side * (altMean - x) > 0.0 ? 1.0 : 0.0;
+        return Phi(side * (altMean - x) / std::sqrt(altVariance));
+    };
+    double power = tail(upperCriticalT, 1.0);
     if (!oneTailed) {
-        power += Phi((lowerCriticalT - altMean) / sd1);
+        power += tail(lowerCriticalT, -1.0);
         *criticalValue2 = lowerCriticalT;
     }
     if (zDistributionPlot) {

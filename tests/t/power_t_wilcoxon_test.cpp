@@ -91,8 +91,26 @@ TEST(WilcoxonMoments, ContinuityCorrectionWidensTheNullRegionByOne) {
 
 const Texts kPostHocTexts = {{"tails", "Two"}, {"d", "0.5"}, {"alpha", "0.05"}, {"n", "30"}};
 
-// No shift, no power beyond alpha, by every parent and method.
-TEST(Wilcoxon, NoShiftGivesAlpha) {
+// No shift, no power beyond alpha, by every parent and method; the largest
+// shift, where the moments leave the statistic no spread, full power.
+TEST(Wilcoxon, NoShiftGivesAlphaTheLargestFullPower) {
+    for (const char* parent : {"Normal", "Laplace", "Logistic"}) {
+        PowerTWilcox1 one;
+        one.wilcoxon.method = 3;
+        const auto a =
+            Calculate(one, kPostHoc, With(kPostHocTexts, {{"d", "20"}, {"parent", parent}}));
+        EXPECT_EQ(a->Text("power"), "1.0000000") << parent << a->message;
+        PowerTWilcox2 two;
+        two.wilcoxon.method = 3;
+        const auto b = Calculate(two, kPostHoc,
+                                 {{"tails", "Two"},
+                                  {"d", "-20"},
+                                  {"alpha", "0.05"},
+                                  {"n1", "30"},
+                                  {"n2", "30"},
+                                  {"parent", parent}});
+        EXPECT_EQ(b->Text("power"), "1.0000000") << parent << b->message;
+    }
     for (int method : {1, 3}) {
         for (const char* parent : {"Normal", "Laplace", "Logistic"}) {
             for (const char* tails : {"One", "Two"}) {
