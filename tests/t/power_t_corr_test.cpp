@@ -15,12 +15,12 @@ using calc_test::Texts;
 using calc_test::With;
 
 const Texts kAPrioriTexts = {
-    {"tails", "Two"}, {"rho", "0.3"}, {"alpha", "0.05"}, {"power", "0.95"}};
+    {"tails", "Two"}, {"absrho", "0.3"}, {"alpha", "0.05"}, {"power", "0.95"}};
 const Texts kSensitivityTexts = {
     {"tails", "Two"}, {"alpha", "0.05"}, {"power", "0.95"}, {"n", "100"}};
-const Texts kPostHocTexts = {{"tails", "Two"}, {"rho", "0.3"}, {"alpha", "0.05"}, {"n", "100"}};
-const Texts kCriterionTexts = {{"tails", "Two"}, {"rho", "0.3"}, {"power", "0.8"}, {"n", "100"}};
-const Texts kCompromiseTexts = {{"tails", "Two"}, {"rho", "0.3"}, {"q", "1"}, {"n", "100"}};
+const Texts kPostHocTexts = {{"tails", "Two"}, {"absrho", "0.3"}, {"alpha", "0.05"}, {"n", "100"}};
+const Texts kCriterionTexts = {{"tails", "Two"}, {"absrho", "0.3"}, {"power", "0.8"}, {"n", "100"}};
+const Texts kCompromiseTexts = {{"tails", "Two"}, {"absrho", "0.3"}, {"q", "1"}, {"n", "100"}};
 
 TEST(PointBiserial, ListsOfEachAnalysisType) {
     struct Layout {
@@ -28,11 +28,13 @@ TEST(PointBiserial, ListsOfEachAnalysisType) {
         std::vector<std::string> inputs, outputs;
     };
     const Layout layouts[] = {
-        {kAPriori, {"tails", "rho", "alpha", "power"}, {"ncp", "crit", "df", "n", "actual"}},
-        {kSensitivity, {"tails", "alpha", "power", "n"}, {"ncp", "crit", "df", "rho"}},
-        {kPostHoc, {"tails", "rho", "alpha", "n"}, {"ncp", "crit", "df", "power"}},
-        {kCriterion, {"tails", "rho", "power", "n"}, {"ncp", "crit", "df", "alpha"}},
-        {kCompromise, {"tails", "rho", "q", "n"}, {"ncp", "crit", "df", "alpha", "beta", "power"}},
+        {kAPriori, {"tails", "absrho", "alpha", "power"}, {"ncp", "crit", "df", "n", "actual"}},
+        {kSensitivity, {"tails", "alpha", "power", "n"}, {"ncp", "crit", "df", "absrho"}},
+        {kPostHoc, {"tails", "absrho", "alpha", "n"}, {"ncp", "crit", "df", "power"}},
+        {kCriterion, {"tails", "absrho", "power", "n"}, {"ncp", "crit", "df", "alpha"}},
+        {kCompromise,
+         {"tails", "absrho", "q", "n"},
+         {"ncp", "crit", "df", "alpha", "beta", "power"}},
     };
     PowerTCorr test;
     for (const Layout& layout : layouts)
@@ -58,18 +60,18 @@ TEST(PointBiserial, RejectedInputsNameTheirRowAndReason) {
     const std::string belowAlpha = "Power must be greater than or equal to alpha.";
     const Rejection rejections[] = {
         // A priori needs a correlation to detect.
-        {kAPriori, With(kAPrioriTexts, {{"rho", "0"}, {"alpha", "0"}}), "rho", aprioriRange},
-        {kAPriori, With(kAPrioriTexts, {{"rho", "0.9999995"}}), "rho", aprioriRange},
+        {kAPriori, With(kAPrioriTexts, {{"absrho", "0"}, {"alpha", "0"}}), "absrho", aprioriRange},
+        {kAPriori, With(kAPrioriTexts, {{"absrho", "0.9999995"}}), "absrho", aprioriRange},
         {kAPriori, With(kAPrioriTexts, {{"alpha", "0"}}), "alpha",
          "Alpha is outside the admissible range (1e-07, 1)."},
         {kAPriori, With(kAPrioriTexts, {{"power", "0.01"}}), "power", belowAlpha},
         {kSensitivity, With(kSensitivityTexts, {{"power", "1"}, {"n", "2"}}), "power",
          "Power is outside the admissible range (1e-07, 1)."},
         {kSensitivity, With(kSensitivityTexts, {{"n", "2"}}), "n", total},
-        {kPostHoc, With(kPostHocTexts, {{"rho", "-0.1"}, {"n", "2"}}), "rho", range},
-        {kPostHoc, With(kPostHocTexts, {{"rho", "nan"}}), "rho", range},
+        {kPostHoc, With(kPostHocTexts, {{"absrho", "-0.1"}, {"n", "2"}}), "absrho", range},
+        {kPostHoc, With(kPostHocTexts, {{"absrho", "nan"}}), "absrho", range},
         {kPostHoc, With(kPostHocTexts, {{"n", "2"}}), "n", total},
-        {kCriterion, With(kCriterionTexts, {{"rho", "0.9999995"}}), "rho", range},
+        {kCriterion, With(kCriterionTexts, {{"absrho", "0.9999995"}}), "absrho", range},
         {kCriterion, With(kCriterionTexts, {{"n", "2"}}), "n", total},
         // Compromise checks N before the ratio.
         {kCompromise, With(kCompromiseTexts, {{"n", "2"}, {"q", "0"}}), "n", total},
@@ -86,11 +88,11 @@ TEST(PointBiserial, RejectedInputsNameTheirRowAndReason) {
 // The ends of the admissible ranges are calculated.
 TEST(PointBiserial, BoundariesAreAdmitted) {
     const std::pair<AnalysisType, Texts> cases[] = {
-        {kAPriori, With(kAPrioriTexts, {{"rho", "0.999999"}})},
-        {kAPriori, With(kAPrioriTexts, {{"rho", "1e-6"}, {"power", "0.06"}})},
-        {kPostHoc, With(kPostHocTexts, {{"rho", "0.999999"}, {"n", "3"}})},
-        {kCriterion, With(kCriterionTexts, {{"rho", "0"}, {"power", "0.5"}})},
-        {kCompromise, With(kCompromiseTexts, {{"rho", "0.999999"}, {"q", "100"}})},
+        {kAPriori, With(kAPrioriTexts, {{"absrho", "0.999999"}})},
+        {kAPriori, With(kAPrioriTexts, {{"absrho", "1e-6"}, {"power", "0.06"}})},
+        {kPostHoc, With(kPostHocTexts, {{"absrho", "0.999999"}, {"n", "3"}})},
+        {kCriterion, With(kCriterionTexts, {{"absrho", "0"}, {"power", "0.5"}})},
+        {kCompromise, With(kCompromiseTexts, {{"absrho", "0.999999"}, {"q", "100"}})},
     };
     for (const auto& [type, texts] : cases) {
         PowerTCorr test;
@@ -99,7 +101,7 @@ TEST(PointBiserial, BoundariesAreAdmitted) {
     }
     // The smallest total, whatever the correlation.
     PowerTCorr test;
-    const auto run = Calculate(test, kAPriori, With(kAPrioriTexts, {{"rho", "0.999999"}}));
+    const auto run = Calculate(test, kAPriori, With(kAPrioriTexts, {{"absrho", "0.999999"}}));
     EXPECT_EQ(run->Value("n"), 3.0);
     EXPECT_EQ(run->Value("df"), 1.0);
 }

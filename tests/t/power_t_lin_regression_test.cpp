@@ -120,7 +120,7 @@ TEST(OneSlope, AgreesWithThePointBiserialTestAtUnitStandardDeviations) {
         const auto a = Calculate(slope, kAPriori, With(kAPrioriTexts, {{"tails", tails}}));
         const auto b =
             Calculate(corr, kAPriori,
-                      {{"tails", tails}, {"rho", "0.15"}, {"alpha", "0.05"}, {"power", "0.95"}});
+                      {{"tails", tails}, {"absrho", "0.15"}, {"alpha", "0.05"}, {"power", "0.95"}});
         ASSERT_EQ(a->status, kCalculateDone) << a->message;
         ASSERT_EQ(b->status, kCalculateDone) << b->message;
         EXPECT_EQ(a->Value("n"), std::string(tails) == "One" ? 472.0 : 567.0);

@@ -16,15 +16,15 @@ using calc_test::Texts;
 using calc_test::With;
 
 const Texts kAPrioriTexts = {
-    {"tails", "Two"}, {"f2", "0.15"}, {"alpha", "0.05"}, {"power", "0.95"}, {"p", "2"}};
+    {"tails", "Two"}, {"f2", "0.15"}, {"alpha", "0.05"}, {"power", "0.95"}, {"preds", "2"}};
 const Texts kSensitivityTexts = {
-    {"tails", "Two"}, {"alpha", "0.05"}, {"power", "0.95"}, {"n", "100"}, {"p", "2"}};
+    {"tails", "Two"}, {"alpha", "0.05"}, {"power", "0.95"}, {"n", "100"}, {"preds", "2"}};
 const Texts kPostHocTexts = {
-    {"tails", "Two"}, {"f2", "0.15"}, {"alpha", "0.05"}, {"n", "100"}, {"p", "2"}};
+    {"tails", "Two"}, {"f2", "0.15"}, {"alpha", "0.05"}, {"n", "100"}, {"preds", "2"}};
 const Texts kCriterionTexts = {
-    {"tails", "Two"}, {"f2", "0.15"}, {"power", "0.8"}, {"n", "100"}, {"p", "2"}};
+    {"tails", "Two"}, {"f2", "0.15"}, {"power", "0.8"}, {"n", "100"}, {"preds", "2"}};
 const Texts kCompromiseTexts = {
-    {"tails", "Two"}, {"f2", "0.15"}, {"q", "1"}, {"n", "100"}, {"p", "2"}};
+    {"tails", "Two"}, {"f2", "0.15"}, {"q", "1"}, {"n", "100"}, {"preds", "2"}};
 
 TEST(RegressionCoefficient, ListsOfEachAnalysisType) {
     struct Layout {
@@ -32,12 +32,14 @@ TEST(RegressionCoefficient, ListsOfEachAnalysisType) {
         std::vector<std::string> inputs, outputs;
     };
     const Layout layouts[] = {
-        {kAPriori, {"tails", "f2", "alpha", "power", "p"}, {"ncp", "crit", "df", "n", "actual"}},
-        {kSensitivity, {"tails", "alpha", "power", "n", "p"}, {"ncp", "crit", "df", "f2"}},
-        {kPostHoc, {"tails", "f2", "alpha", "n", "p"}, {"ncp", "crit", "df", "power"}},
-        {kCriterion, {"tails", "f2", "power", "n", "p"}, {"ncp", "crit", "df", "alpha"}},
+        {kAPriori,
+         {"tails", "f2", "alpha", "power", "preds"},
+         {"ncp", "crit", "df", "n", "actual"}},
+        {kSensitivity, {"tails", "alpha", "power", "n", "preds"}, {"ncp", "crit", "df", "f2"}},
+        {kPostHoc, {"tails", "f2", "alpha", "n", "preds"}, {"ncp", "crit", "df", "power"}},
+        {kCriterion, {"tails", "f2", "power", "n", "preds"}, {"ncp", "crit", "df", "alpha"}},
         {kCompromise,
-         {"tails", "f2", "q", "n", "p"},
+         {"tails", "f2", "q", "n", "preds"},
          {"ncp", "crit", "df", "alpha", "beta", "power"}},
     };
     PowerTMRC1Pred test;
@@ -60,7 +62,7 @@ TEST(RegressionCoefficient, RejectedInputsNameTheirRowAndReason) {
     const std::string total = "Total sample size is outside the admissible range (4, 2147483646)";
     const Rejection rejections[] = {
         // The predictors come first, whatever else is wrong.
-        {kPostHoc, With(kPostHocTexts, {{"p", "0"}, {"f2", "-1"}, {"n", "1"}}), "p",
+        {kPostHoc, With(kPostHocTexts, {{"preds", "0"}, {"f2", "-1"}, {"n", "1"}}), "preds",
          "There must be at least 1 predictor."},
         {kAPriori, With(kAPrioriTexts, {{"f2", "9e-6"}, {"alpha", "0"}}), "f2", apriori},
         {kAPriori, With(kAPrioriTexts, {{"f2", "20.5"}}), "f2", range},
@@ -72,7 +74,7 @@ TEST(RegressionCoefficient, RejectedInputsNameTheirRowAndReason) {
          "Power must be greater than or equal to alpha."},
         {kSensitivity, With(kSensitivityTexts, {{"n", "3"}}), "n", total},
         {kPostHoc, With(kPostHocTexts, {{"n", "3"}}), "n", total},
-        {kPostHoc, With(kPostHocTexts, {{"n", "50"}, {"p", "49"}}), "n",
+        {kPostHoc, With(kPostHocTexts, {{"n", "50"}, {"preds", "49"}}), "n",
          "Total sample size is outside the admissible range (51, 2147483646)"},
         {kCriterion, With(kCriterionTexts, {{"power", "0"}}), "power",
          "Power is outside the admissible range (1e-07, 1)."},
@@ -99,7 +101,7 @@ TEST(RegressionCoefficient, RejectedInputsNameTheirRowAndReason) {
 TEST(RegressionCoefficient, APrioriWithManyPredictors) {
     for (const char* p : {"98", "150", "1000"}) {
         PowerTMRC1Pred test;
-        const auto run = Calculate(test, kAPriori, With(kAPrioriTexts, {{"p", p}}));
+        const auto run = Calculate(test, kAPriori, With(kAPrioriTexts, {{"preds", p}}));
         ASSERT_EQ(run->status, kCalculateDone) << p << run->message;
         EXPECT_GE(run->Value("df"), 1.0) << p;
         EXPECT_EQ(run->Value("n"), run->Value("df") + std::stod(p) + 1.0) << p;

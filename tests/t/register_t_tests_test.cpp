@@ -86,7 +86,7 @@ TEST_F(RegisterT, PrototypesStartFromTheirStandardValues) {
         {203, kAPriori, "d", "0.5"},
         {204, kPostHoc, "dz", "0.5"},
         {204, kSensitivity, "n", "100"},
-        {202, kAPriori, "rho", "0.3"},
+        {202, kAPriori, "absrho", "0.3"},
         {202, kPostHoc, "n", "100"},
         {211, kAPriori, "b1", "0.15"},
         {211, kAPriori, "tails", "One"},
@@ -99,7 +99,7 @@ TEST_F(RegisterT, PrototypesStartFromTheirStandardValues) {
         {208, kAPriori, "sx2", "10"},
         {208, kAPriori, "sd", "0.5"},
         {210, kAPriori, "f2", "0.15"},
-        {210, kAPriori, "p", "2"},
+        {210, kAPriori, "preds", "2"},
     };
     for (const Start& s : starts) {
         PowerAnalysis* test = nullptr;

@@ -42,10 +42,10 @@ def design(test, given, solved):
     v.update(solved)
     g = lambda k: float(v[k])
     if test == 202:
-        rho, n = g("rho"), g("n")
+        rho, n = g("absrho"), g("n")
         return math.sqrt(rho * rho * n / (1 - rho * rho)), n - 2, 1
     if test == 210:
-        return math.sqrt(g("f2") * g("n")), g("n") - g("p") - 1, 1
+        return math.sqrt(g("f2") * g("n")), g("n") - g("preds") - 1, 1
     if test == 211:
         b, b0, sx, sy, n = g("b1"), g("b0"), g("sx"), g("sy"), g("n")
         sigma = math.sqrt(sy * sy - (b * sx) ** 2)
@@ -68,7 +68,7 @@ def check(line):
     test, kind, _, given, expected = line.rstrip("\n").split("\t")
     test, given, out = int(test), pairs(given), pairs(expected)
     tails = 1 if given["tails"] == "One" else 2
-    solved = {k: out[k] for k in ("n", "n1", "n2", "rho", "f2", "b1", "dslope", "dint")
+    solved = {k: out[k] for k in ("n", "n1", "n2", "absrho", "f2", "b1", "dslope", "dint")
               if k in out and k not in given}
     ncp, df, side = design(test, given, solved)
     alpha = num(out, "alpha") if "alpha" in out else num(given, "alpha")

@@ -60,7 +60,7 @@ pb_case <- function(type, tails, rho = NA, alpha = NA, power = NA, q = NA, n = N
   if (type == 0) {
     n <- apriori_n(function(x) pb_power(rho, x, alpha, tails), 3, power)
     m <- pb(rho, n)
-    emit(202, 0, list(tails = tt, rho = rho, alpha = alpha, power = power),
+    emit(202, 0, list(tails = tt, absrho = rho, alpha = alpha, power = power),
          list(ncp = m$ncp, crit = crit_t(m$df, alpha, tails, 1), df = m$df, n = n,
               actual = pb_power(rho, n, alpha, tails)))
     return(invisible(n))
@@ -69,22 +69,22 @@ pb_case <- function(type, tails, rho = NA, alpha = NA, power = NA, q = NA, n = N
     rho <- solve(function(x) pb_power(x, n, alpha, tails) - power, 0, 1 - 1e-12)
     m <- pb(rho, n)
     emit(202, 1, list(tails = tt, alpha = alpha, power = power, n = n),
-         list(ncp = m$ncp, crit = crit_t(m$df, alpha, tails, 1), df = m$df, rho = rho))
+         list(ncp = m$ncp, crit = crit_t(m$df, alpha, tails, 1), df = m$df, absrho = rho))
   } else if (type == 2) {
     m <- pb(rho, n)
-    emit(202, 2, list(tails = tt, rho = rho, alpha = alpha, n = n),
+    emit(202, 2, list(tails = tt, absrho = rho, alpha = alpha, n = n),
          list(ncp = m$ncp, crit = crit_t(m$df, alpha, tails, 1), df = m$df,
               power = pb_power(rho, n, alpha, tails)))
   } else if (type == 3) {
     a <- solve(function(x) pb_power(rho, n, x, tails) - power, 1e-12, 1 - 1e-12)
     m <- pb(rho, n)
-    emit(202, 3, list(tails = tt, rho = rho, power = power, n = n),
+    emit(202, 3, list(tails = tt, absrho = rho, power = power, n = n),
          list(ncp = m$ncp, crit = crit_t(m$df, a, tails, 1), df = m$df, alpha = a))
   } else {
     a <- solve(function(x) 1 - (1 - pb_power(rho, n, x, tails)) / (q * x), 1e-12, 1 - 1e-12)
     m <- pb(rho, n)
     p <- pb_power(rho, n, a, tails)
-    emit(202, 4, list(tails = tt, rho = rho, q = q, n = n),
+    emit(202, 4, list(tails = tt, absrho = rho, q = q, n = n),
          list(ncp = m$ncp, crit = crit_t(m$df, a, tails, 1), df = m$df, alpha = a,
               beta = 1 - p, power = p))
   }
@@ -120,7 +120,7 @@ mrc_case <- function(type, tails, p, f2 = NA, alpha = NA, power = NA, q = NA, n 
   if (type == 0) {
     n <- apriori_n(function(x) mrc_power(f2, x, p, alpha, tails), p + 2, power)
     m <- mrc(f2, n, p)
-    emit(210, 0, list(tails = tt, f2 = f2, alpha = alpha, power = power, p = p),
+    emit(210, 0, list(tails = tt, f2 = f2, alpha = alpha, power = power, preds = p),
          list(ncp = m$ncp, crit = crit_t(m$df, alpha, tails, 1), df = m$df, n = n,
               actual = mrc_power(f2, n, p, alpha, tails)))
     return(invisible(n))
@@ -128,7 +128,7 @@ mrc_case <- function(type, tails, p, f2 = NA, alpha = NA, power = NA, q = NA, n 
   if (type == 1) {
     f2 <- solve(function(x) mrc_power(x, n, p, alpha, tails) - power, 1e-9, 100)
     m <- mrc(f2, n, p)
-    emit(210, 1, list(tails = tt, alpha = alpha, power = power, n = n, p = p),
+    emit(210, 1, list(tails = tt, alpha = alpha, power = power, n = n, preds = p),
          list(ncp = m$ncp, crit = crit_t(m$df, alpha, tails, 1), df = m$df, f2 = f2))
   } else if (type == 2) {
     m <- mrc(f2, n, p)
@@ -136,18 +136,18 @@ mrc_case <- function(type, tails, p, f2 = NA, alpha = NA, power = NA, q = NA, n 
     if (p == 1 && tails == 2) {
       near(pwr.f2.test(u = 1, v = n - 2, f2 = f2, sig.level = alpha)$power, pw, 1e-9)
     }
-    emit(210, 2, list(tails = tt, f2 = f2, alpha = alpha, n = n, p = p),
+    emit(210, 2, list(tails = tt, f2 = f2, alpha = alpha, n = n, preds = p),
          list(ncp = m$ncp, crit = crit_t(m$df, alpha, tails, 1), df = m$df, power = pw))
   } else if (type == 3) {
     a <- solve(function(x) mrc_power(f2, n, p, x, tails) - power, 1e-12, 1 - 1e-12)
     m <- mrc(f2, n, p)
-    emit(210, 3, list(tails = tt, f2 = f2, power = power, n = n, p = p),
+    emit(210, 3, list(tails = tt, f2 = f2, power = power, n = n, preds = p),
          list(ncp = m$ncp, crit = crit_t(m$df, a, tails, 1), df = m$df, alpha = a))
   } else {
     a <- solve(function(x) 1 - (1 - mrc_power(f2, n, p, x, tails)) / (q * x), 1e-12, 1 - 1e-12)
     m <- mrc(f2, n, p)
     pw <- mrc_power(f2, n, p, a, tails)
-    emit(210, 4, list(tails = tt, f2 = f2, q = q, n = n, p = p),
+    emit(210, 4, list(tails = tt, f2 = f2, q = q, n = n, preds = p),
          list(ncp = m$ncp, crit = crit_t(m$df, a, tails, 1), df = m$df, alpha = a,
               beta = 1 - pw, power = pw))
   }
