@@ -104,6 +104,28 @@ inline const std::map<std::string, std::string>& KeyLabels() {
         {"rac1", "H1 corr $\\rho$_ac"},
         {"size", "Sample size"},
         {"direction", "Effect direction"},
+        // t tests of correlation and regression, Wilcoxon tests.
+        {"absrho", "Effect size |$\\rho$|"},
+        {"preds", "Number of predictors"},
+        {"b0", "Slope H0"},
+        {"b1", "Slope H1"},
+        {"sx", "Std dev $\\sigma$_x"},
+        {"sy", "Std dev $\\sigma$_y"},
+        {"dslope", "|$\\Delta$ slope|"},
+        {"dint", "|$\\Delta$ intercept|"},
+        {"sd", "Std dev residual $\\sigma$"},
+        {"sx1", "Std dev $\\sigma$_x1"},
+        {"sx2", "Std dev $\\sigma$_x2"},
+        {"mx1", "Mean $\\mu$_x1"},
+        {"mx2", "Mean $\\mu$_x2"},
+        {"parent", "Parent distribution"},
+        {"are", "A.R.E."},
+        {"rsd", "Relative SD"},
+        {"mp1", "Moment p1"},
+        {"mp2", "Moment p2"},
+        {"mp3", "Moment p3"},
+        {"tlow", "Lower critical T"},
+        {"tup", "Upper critical T"},
     };
     return labels;
 }

@@ -94,8 +94,11 @@ double PowerT::ComputePower2(double effect, double alphaValue, double n1, double
     SetDf(UpdateDf());
     criticalValue = CriticalValueFor(effect, alphaValue);
     distribution->SetNoncentrality(NoncentralityFromEffect(effect));
-    const double cv = criticalValue;
-    if (effect >= 0.0) {
+    return TailPower(criticalValue, effect >= 0.0);
+}
+
+double PowerT::TailPower(double cv, bool upperSide) {
+    if (upperSide) {
         // Rejection above cv (and, with two tails, below -cv).
         const double upper = UpperTail(cv);
         return oneTailed ? upper : upper + distribution->Cdf(-cv);

@@ -58,6 +58,10 @@ class PowerT : public PowerAnalysis {
     double CriticalValueFor(double effect, double alphaValue);
     // x is the total N, split by the allocation ratio N2/N1.
     double TwoGroupAPrioriObjective(double x);
+    // The power of the current noncentral distribution against the
+    // critical value cv: rejection above cv (upper side) or below it, and
+    // with two tails also beyond -cv.
+    double TailPower(double cv, bool upperSide);
 
     // The whole-number check of a group sum that may not fit an int: a sum
     // beyond the int range is passed on as the int maximum, which every

@@ -2,8 +2,13 @@
 
 #include "analysis/catalogue.h"
 #include "tests/t/power_t.h"
+#include "tests/t/power_t_corr.h"
+#include "tests/t/power_t_lin_reg_two_groups.h"
+#include "tests/t/power_t_lin_regression.h"
 #include "tests/t/power_t_means.h"
 #include "tests/t/power_t_one_mean.h"
+#include "tests/t/power_t_regression_coefficient.h"
+#include "tests/t/power_t_wilcoxon.h"
 
 namespace {
 
@@ -21,9 +26,17 @@ void Append() {
 void RegisterTTests() {
     // Catalogue order by test id: 202, 211, 209, 208, 210, 204, 201, 203,
     // 207, 205, 206, 200; each further t test takes its place in it.
+    Append<PowerTCorr>();
+    Append<PowerTLinRegression>();
+    Append<PowerTLinReg2Interc>();
+    Append<PowerTLinReg2Slopes>();
+    Append<PowerTMRC1Pred>();
     Append<PowerTPairedMean>();
     Append<PowerTMeans>();
     Append<PowerTOneMean>();
+    Append<PowerTWilcoxPair>();
+    Append<PowerTWilcox1>();
+    Append<PowerTWilcox2>();
     // The generic test keeps the values its constructor gave it.
     TTestList.push_back(new PowerT);
 }

@@ -33,9 +33,19 @@ TEST_F(RegisterT, FamilyOrderNamesAndFlags) {
         bool generic, exact;
     };
     const Expected expected[] = {
+        {202, "Correlation: Point biserial model", false, false},
+        {211, "Linear bivariate regression: One group, size of slope", false, false},
+        {209, "Linear bivariate regression: Two groups, difference between intercepts", false,
+         true},
+        {208, "Linear bivariate regression: Two groups, difference between slopes", false, true},
+        {210, "Linear multiple regression: Fixed model, single regression coefficient", false,
+         false},
         {204, "Means: Difference between two dependent means (matched pairs)", false, false},
         {201, "Means: Difference between two independent means (two groups)", false, true},
         {203, "Means: Difference from constant (one sample case)", false, false},
+        {207, "Means: Wilcoxon signed-rank test (matched pairs)", false, false},
+        {205, "Means: Wilcoxon signed-rank test (one sample case)", false, false},
+        {206, "Means: Wilcoxon-Mann-Whitney test (two groups)", false, true},
         {200, "$\\bullet$ Generic t test", true, false},
     };
     ASSERT_EQ(TTestList.size(), std::size(expected));
@@ -47,7 +57,7 @@ TEST_F(RegisterT, FamilyOrderNamesAndFlags) {
         EXPECT_EQ(test->GetStatisticName(), "t");
         EXPECT_EQ(test->IsGenericTest(), expected[i].generic);
         EXPECT_EQ(test->exactFlag, expected[i].exact);
-        EXPECT_EQ(test->GetMethodText(), "");
+        EXPECT_EQ(test->GetMethodText(), test->HasOptions() ? "A.R.E. method" : "");
     }
     // A second call appends; it does not replace.
     RegisterTTests();
@@ -62,13 +72,34 @@ TEST_F(RegisterT, PrototypesStartFromTheirStandardValues) {
         std::string key, text;
     };
     const Start starts[] = {
-        {200, kPostHoc, "tails", "One"},  {200, kPostHoc, "delta", "10"},
-        {200, kPostHoc, "df", "1"},       {200, kPostHoc, "alpha", "0.05"},
-        {200, kCompromise, "q", "1"},     {201, kAPriori, "d", "0.5"},
-        {201, kAPriori, "power", "0.95"}, {201, kAPriori, "r", "1"},
-        {201, kPostHoc, "n1", "50"},      {201, kPostHoc, "n2", "50"},
-        {203, kPostHoc, "n", "100"},      {203, kAPriori, "d", "0.5"},
-        {204, kPostHoc, "dz", "0.5"},     {204, kSensitivity, "n", "100"},
+        {200, kPostHoc, "tails", "One"},
+        {200, kPostHoc, "delta", "10"},
+        {200, kPostHoc, "df", "1"},
+        {200, kPostHoc, "alpha", "0.05"},
+        {200, kCompromise, "q", "1"},
+        {201, kAPriori, "d", "0.5"},
+        {201, kAPriori, "power", "0.95"},
+        {201, kAPriori, "r", "1"},
+        {201, kPostHoc, "n1", "50"},
+        {201, kPostHoc, "n2", "50"},
+        {203, kPostHoc, "n", "100"},
+        {203, kAPriori, "d", "0.5"},
+        {204, kPostHoc, "dz", "0.5"},
+        {204, kSensitivity, "n", "100"},
+        {202, kAPriori, "absrho", "0.3"},
+        {202, kPostHoc, "n", "100"},
+        {211, kAPriori, "b1", "0.15"},
+        {211, kAPriori, "tails", "One"},
+        {211, kSensitivity, "dir", "Slope > H0"},
+        {211, kPostHoc, "sy", "1"},
+        {209, kAPriori, "dint", "2"},
+        {209, kAPriori, "mx2", "7"},
+        {209, kPostHoc, "n2", "50"},
+        {208, kAPriori, "dslope", "0.015"},
+        {208, kAPriori, "sx2", "10"},
+        {208, kAPriori, "sd", "0.5"},
+        {210, kAPriori, "f2", "0.15"},
+        {210, kAPriori, "preds", "2"},
     };
     for (const Start& s : starts) {
         PowerAnalysis* test = nullptr;
@@ -83,7 +114,7 @@ TEST_F(RegisterT, PrototypesStartFromTheirStandardValues) {
 TEST_F(RegisterT, TheCatalogueFindsEveryTest) {
     SetRegisterHook(TestFamily::kT, RegisterTTests);
     BuildTestCatalogue();
-    for (TestId id : {200, 201, 203, 204}) {
+    for (TestId id : {200, 201, 202, 203, 204, 205, 206, 207, 208, 209, 210, 211}) {
         PowerAnalysis* test = FindTest(id);
         ASSERT_NE(test, nullptr) << id;
         EXPECT_EQ(test->GetTestId(), id);

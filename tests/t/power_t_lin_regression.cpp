@@ -1,0 +1,272 @@
+#include "tests/t/power_t_lin_regression.h"
+
+#include <cmath>
+
+#include "analysis/parameter_names.h"
+#include "analysis/test_family_support.h"
+
+namespace {
+
+const std::string kSlopeH0Label = ParameterNames[kSlopeH0Id];
+const std::string kSdXLabel = ParameterNames[kStdDevSigmaXId];
+const std::string kSdYLabel = ParameterNames[kStdDevSigmaYId];
+
+}  // namespace
+
+PowerTLinRegression::PowerTLinRegression() {
+    exactFlag = false;
+    SetDf(10.0);
+    PowerTLinRegression::SetStandardValues();
+}
+
+PowerAnalysis* PowerTLinRegression::Clone() {
+    return CloneAs<PowerTLinRegression>();
+}
+
+std::string PowerTLinRegression::GetTestName() {
+    return "Linear bivariate regression: One group, size of slope";
+}
+
+void PowerTLinRegression::SetStandardValues() {
+    alpha = 0.05;
+    power = 0.95;
+    oneTailed = true;
+    effectSize = 0.15;
+    values[kSlopeH0] = 0.0;
+    values[kSdX] = 1.0;
+    values[kSdY] = 1.0;
+    sampleSize = 100.0;
+    ratio = kStandardRatio;
+    effectDirection = 1.0;
+}
+
+// --------------------------------------------------- df and noncentrality
+
+double PowerTLinRegression::ResidualSD(double b) const {
+    const double sdX = values[kSdX], sdY = values[kSdY];
+    const double radicand = sdY * sdY - (b * sdX) * (b * sdX);
+    return radicand < 0.0 ? -1.0 : std::sqrt(radicand);
+}
+
+double PowerTLinRegression::GetEffectSize() {
+    return effectSize - values[kSlopeH0] > 0.0 ? 1.0 : -1.0;
+}
+
+double PowerTLinRegression::UpdateDf() {
+    const double value = sampleSize - 2.0;
+    SetDf(value);
+    return value;
+}
+
+double PowerTLinRegression::NoncentralityFromEffect(double b) {
+    return std::sqrt(sampleSize) * values[kSdX] * (b - values[kSlopeH0]) / ResidualSD(b);
+}
+
+double PowerTLinRegression::EffectFromNoncentrality(double delta) {
+    return ResidualSD(effectSize) * delta / (std::sqrt(sampleSize) * values[kSdX]) +
+           values[kSlopeH0];
+}
+
+double PowerTLinRegression::SampleSizeFromNoncentrality(double delta) {
+    const double x =
+        ResidualSD(effectSize) * delta / ((effectSize - values[kSlopeH0]) * values[kSdX]);
+    return x * x;
+}
+
+double PowerTLinRegression::NoncentralityFromSampleSize(double n) {
+    return std::sqrt(n) * values[kSdX] * (effectSize - values[kSlopeH0]) / ResidualSD(effectSize);
+}
+
+// ------------------------------------------------------------------ power
+
+double PowerTLinRegression::ComputePower(double b, double alphaValue, double n) {
+    sampleSize = n;
+    groupSize1 = groupSize2 = n / 2.0;
+    effectSize = b;
+    alpha = alphaValue;
+    const double delta = NoncentralityFromEffect(b);
+    UpdateDf();
+    // The side is that of b1 - b0; b1 = b0 counts as the lower side.
+    const bool upper = GetEffectSize() > 0.0;
+    criticalValue = CriticalValueFor(upper ? 1.0 : -1.0, alphaValue);
+    criticalValue2 = -criticalValue;
+    distribution->SetNoncentrality(delta);
+    return TailPower(criticalValue, upper);
+}
+
+double PowerTLinRegression::ComputePower2(double b, double alphaValue, double n1, double n2) {
+    return ComputePower(b, alphaValue, n1 + n2);
+}
+
+double PowerTLinRegression::SensitivityObjective(double x) {
+    const double v = ComputePower(x, alpha, sampleSize) - power;
+    const double b0 = values[kSlopeH0];
+    // Rises through zero on the chosen side of b0 and stays positive on the
+    // other, so that the search cannot end on the wrong side.
+    if (effectDirection > 0.0) return x >= b0 ? v : v + 1.0;
+    return x <= b0 ? -v : v + 1.0;
+}
+
+// ------------------------------------------------------------- searches
+
+void PowerTLinRegression::BracketSampleSize() {
+    BracketSampleSizeFrom(3.0, 100.0);
+}
+
+void PowerTLinRegression::BracketEffectSize() {
+    const double m = std::fabs(values[kSdY] / values[kSdX]);
+    const double b0 = values[kSlopeH0];
+    if (effectDirection > 0.0) {
+        BracketFromStart(b0, m, (std::fabs(b0) + m) / 2.0);
+    } else {
+        BracketFromStart(-m, std::fabs(b0), (std::fabs(b0) - m) / 2.0);
+    }
+}
+
+// --------------------------------------------------------------- checks
+
+bool PowerTLinRegression::CheckSlopeBound(double b, double sdX, double sdY) {
+    const double bound = std::fabs(sdY / sdX);
+    if (std::fabs(b) <= bound - 1e-6) return true;  // false for NaN
+    messages << "|slope| (= " << std::fabs(b) << ") must be smaller than |sy/sx| (= " << bound
+             << ").";
+    return false;
+}
+
+bool PowerTLinRegression::CheckSampleSize(int, double n) {
+    ClearMessage();
+    return CheckSampleSizeMinimum(AsCount(n), 3);
+}
+
+bool PowerTLinRegression::CheckEffectSize(int, double b) {
+    ClearMessage();
+    return CheckSlopeBound(b, values[kSdX], values[kSdY]);
+}
+
+void PowerTLinRegression::TakeDesign(int tails, double b0, double sdX, double sdY) {
+    values[kSlopeH0] = b0;
+    values[kSdX] = sdX;
+    values[kSdY] = sdY;
+    oneTailed = tails == 0;
+}
+
+void PowerTLinRegression::TakeSampleSize(long n) {
+    // The family's Criterion and Compromise searches run over the two
+    // halves.
+    sampleSize = static_cast<double>(n);
+    groupSize1 = groupSize2 = sampleSize / 2.0;
+}
+
+// --------------------------------------------------------- lists and run
+
+void PowerTLinRegression::GetAnalysisTypes(PropertyList* list) {
+    PowerAnalysis::GetAnalysisTypes(list);
+}
+
+void PowerTLinRegression::BuildInputList(AnalysisType type, PropertyList* inputs) {
+    inputs->Clear();
+    AddTailsInput(inputs);
+    // Sensitivity searches b1 on the side of b0 chosen here.
+    if (type == kSensitivity) AddEffectDirectionInput(inputs, "Slope < H0", "Slope > H0");
+    AddGivenInputs(*this, type, inputs,
+                   [&] { AddEffectSizeInput(inputs, GetEffectSizeId(), GetTestId(), "", true); });
+    if (GivenInputsOf(type).sampleSize) AddSampleSizeInput(inputs, kTotalSampleSizeId);
+    AddDoubleInputByLabel(inputs, kSlopeH0Label, kSlopeH0);
+    AddDoubleInputByLabel(inputs, kSdXLabel, kSdX);
+    AddDoubleInputByLabel(inputs, kSdYLabel, kSdY);
+}
+
+CalculateStatus PowerTLinRegression::Calculate(AnalysisType type, PropertyList* inputs) {
+    ClearMessage();
+    int tailsRow = -1, b0Row = -1, sdXRow = -1, sdYRow = -1;
+    const int tails = ReadTails(inputs, &tailsRow);
+    const double b0 = ReadDoubleByLabel(inputs, kSlopeH0Label, &b0Row);
+    const double sdX = ReadDoubleByLabel(inputs, kSdXLabel, &sdXRow);
+    const double sdY = ReadDoubleByLabel(inputs, kSdYLabel, &sdYRow);
+    if (!CheckStandardError(sdX, 1e-12)) return sdXRow;
+    if (!CheckStandardError(sdY, 1e-12)) return sdYRow;
+    if (!CheckSlopeBound(b0, sdX, sdY)) return b0Row;
+    const ParameterId effectId = GetEffectSizeId();
+    int effectRow = -1, row = -1, nRow = -1;
+    switch (type) {
+        case kAPriori: {
+            int alphaRow = -1, powerRow = -1;
+            const double b1 = ReadEffectSize(inputs, &effectRow, effectId);
+            const double a = ReadAlpha(inputs, &alphaRow);
+            const double p = ReadPower(inputs, &powerRow);
+            if (!CheckAlphaRange(a)) return alphaRow;
+            if (!CheckPowerRange(p)) return powerRow;
+            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
+            if (!CheckSlopeBound(b1, sdX, sdY)) return effectRow;
+            TakeDesign(tails, b0, sdX, sdY);
+            // Also leaves the actual power, df and critical value of N.
+            SolveSampleSize(b1, a, p, true);
+            break;
+        }
+        case kSensitivity: {
+            int directionRow = -1, powerRow = -1;
+            const int direction = ReadEffectDirection(inputs, &directionRow);
+            const double a = ReadAlpha(inputs, &row);
+            const double p = ReadPower(inputs, &powerRow);
+            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
+            if (!CheckAlphaRange(a)) return row;
+            if (!CheckPowerRange(p)) return powerRow;
+            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
+            if (!CheckSampleSizeMinimum(static_cast<int>(n), 3)) return nRow;
+            TakeDesign(tails, b0, sdX, sdY);
+            effectDirection = direction != 0 ? 1.0 : -1.0;
+            TakeSampleSize(n);
+            effectSize =
+                RestoringOnFailure(effectSize, [&] { return SolveEffectSize(a, p, sampleSize); });
+            break;
+        }
+        case kPostHoc: {
+            const double b1 = ReadEffectSize(inputs, &effectRow, effectId);
+            const double a = ReadAlpha(inputs, &row);
+            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
+            if (!CheckAlphaRange(a)) return row;
+            if (!CheckSampleSizeMinimum(static_cast<int>(n), 3)) return nRow;
+            if (!CheckSlopeBound(b1, sdX, sdY)) return effectRow;
+            TakeDesign(tails, b0, sdX, sdY);
+            TakeSampleSize(n);
+            power = ComputePower(b1, a, sampleSize);
+            break;
+        }
+        case kCriterion: {
+            const double b1 = ReadEffectSize(inputs, &effectRow, effectId);
+            const double p = ReadPower(inputs, &row);
+            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
+            if (!CheckPowerRange(p)) return row;
+            if (!CheckSampleSizeMinimum(static_cast<int>(n), 3)) return nRow;
+            if (!CheckSlopeBound(b1, sdX, sdY)) return effectRow;
+            TakeDesign(tails, b0, sdX, sdY);
+            TakeSampleSize(n);
+            alpha = SolveAlpha(b1, p, sampleSize);
+            // The critical values of the alpha found, on the side of the test.
+            ComputePower(b1, alpha, sampleSize);
+            break;
+        }
+        case kCompromise: {
+            const double b1 = ReadEffectSize(inputs, &effectRow, effectId);
+            const double q = ReadRatio(inputs, &row);
+            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
+            if (!CheckRatio(q, 0.01, 100.0)) return row;
+            if (!CheckSampleSizeMinimum(static_cast<int>(n), 3)) return nRow;
+            if (!CheckSlopeBound(b1, sdX, sdY)) return effectRow;
+            TakeDesign(tails, b0, sdX, sdY);
+            TakeSampleSize(n);
+            alpha = SolveCompromise(b1, q, sampleSize);
+            power = ComputePower(b1, alpha, sampleSize);
+            break;
+        }
+    }
+    return kCalculateDone;
+}
+
+void PowerTLinRegression::BuildOutputList(AnalysisType type, PropertyList* outputs) {
+    PowerAnalysis::BuildOutputList(type, outputs);
+}
+
+void PowerTLinRegression::GetOutputs(AnalysisType type, PropertyList* outputs) {
+    PowerAnalysis::GetOutputs(type, outputs);
+}

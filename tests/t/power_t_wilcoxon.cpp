@@ -1,0 +1,789 @@
+#include "tests/t/power_t_wilcoxon.h"
+
+#include <cmath>
+
+#include "analysis/parameter_names.h"
+#include "analysis/test_family_support.h"
+#include "distributions/normal.h"
+#include "tests/t/wilcoxon_moments.h"
+
+namespace {
+
+// Parent codes of the efficiency tables beyond the parents themselves.
+constexpr int kNoParent = 0;
+constexpr int kManualARECode = 6;
+
+// The "A.R.E." input shows this member of the test.
+constexpr int kManualAREIndex = 1;
+
+double Phi(double x) {
+    NormalDistribution normal(0.0, 1.0);
+    return normal.Cdf(x);
+}
+
+// The inputs that choose the model of the rank statistic, read and checked
+// before those of the analysis type.
+struct MethodInputs {
+    int code = kNoParent;
+    double relativeSD = 1.0;
+    double manualARE = 1.0;
+    double p2 = 0.0;
+    double p3 = 0.0;
+};
+
+void AddMethodInputs(PowerAnalysis& test, const WilcoxonOptions& w, int areIndex,
+                     PropertyList* inputs) {
+    if (!w.manualInput) {
+        const int option = w.UsesLehmann() ? WilcoxParentIndex(w.method, w.lehmannParentCode)
+                                           : WilcoxParentIndex(1, areIndex);
+        test.AddParentDistributionInput(inputs, option, !w.UsesLehmann());
+        if (w.EffectIsP1()) test.AddRelativeSDInput(inputs);
+    } else if (!w.UsesLehmann()) {
+        test.AddAREInput(inputs);
+    } else {
+        test.AddMomentP3Input(inputs);
+        test.AddMomentP2Input(inputs);
+    }
+}
+
+// The row of the first rejected input, or -1 with the values in `read`.
+int ReadMethodInputs(PowerAnalysis& test, const WilcoxonOptions& w, PropertyList* inputs,
+                     MethodInputs* read) {
+    int row = -1;
+    if (!w.manualInput) {
+        read->code = WilcoxParentCode(w.method, test.ReadParentDistribution(inputs, &row));
+        if (w.EffectIsP1()) {
+            read->relativeSD = test.ReadRelativeSD(inputs, &row);
+            if (!(read->relativeSD >= 1e-6)) {
+                test.messages << "The relative standard deviation must be greater than 1e-6";
+                return row;
+            }
+        }
+        return -1;
+    }
+    if (!w.UsesLehmann()) {
+        read->manualARE = test.ReadARE(inputs, &row);
+        if (!(read->manualARE >= 0.864)) {
+            test.messages << "The minimal A.R.E. of the Wilcoxon test versus the t test is 0.864.";
+            return row;
+        }
+        read->code = kManualARECode;
+        return -1;
+    }
+    int p2Row = -1;
+    read->p3 = test.ReadMomentP3(inputs, &row);
+    read->p2 = test.ReadMomentP2(inputs, &p2Row);
+    if (!test.CheckNamedRangeInclusive(ParameterNames[kMomentP2Id], read->p2, 1e-6)) return p2Row;
+    if (!test.CheckNamedRangeInclusive(ParameterNames[kMomentP3Id], read->p3, 1e-6)) return row;
+    return -1;
+}
+
+// Takes the model read into the test's state.
+template <class Test>
+void TakeMethodInputs(Test& test, const MethodInputs& read) {
+    WilcoxonOptions& w = test.wilcoxon;
+    if (!w.manualInput) {
+        if (w.UsesLehmann()) {
+            w.lehmannParentCode = read.code;
+            test.areIndex = 0;
+        } else {
+            test.areIndex = read.code;
+        }
+    } else if (!w.UsesLehmann()) {
+        test.correlations[kManualAREIndex] = read.manualARE;
+        test.areIndex = kManualARECode;
+    } else {
+        test.proportionP2 = read.p2;
+        test.momentP3 = read.p3;
+    }
+    test.relativeSD = w.EffectIsP1() && !w.manualInput ? read.relativeSD : 1.0;
+}
+
+bool CheckWilcoxonEffect(PowerAnalysis& test, const WilcoxonOptions& w, int type, double effect,
+                         const std::string& name) {
+    test.ClearMessage();
+    if (w.EffectIsP1()) {
+        if (type == kAPriori && std::fabs(effect - 0.5) < 1e-5) {
+            test.messages << "In an a priori analysis, the absolute difference of p1\n"
+                          << "from p = 1/2 must be greater than 0.00001.";
+            return false;
+        }
+        return test.CheckEffectSizeRange("p1", effect, 1e-6, 0.999999);
+    }
+    if (type == kAPriori && std::fabs(effect) < 1e-5) {
+        test.messages << "In an a priori analysis, the absolute value of the\n"
+                      << "effect size must be greater than 0.00001.";
+        return false;
+    }
+    return test.CheckEffectSizeRange(name, effect, -20.0, 20.0);
+}
+
+// Runs a search with method 2 (effect p1) switched to method 3 (effect d)
+// and puts the method back on every way out, a failed search included.
+template <class Search>
+double SearchingForD(WilcoxonOptions& w, Search search) {
+    const int method = w.method;
+    if (method == 2) w.method = 3;
+    try {
+        const double d = search();
+        w.method = method;
+        return d;
+    } catch (...) {
+        w.method = method;
+        throw;
+    }
+}
+
+// The rows of the method: the noncentrality, critical t and the fractional
+// df of the A.R.E. method, or the critical values of the normal
+// approximation; then the standard rows of the type; then the moments
+// under a parent.
+void BuildWilcoxonOutputs(PowerAnalysis& test, const WilcoxonOptions& w, AnalysisType type,
+                          PropertyList* outputs, bool twoGroups, ParameterId dOutput) {
+    outputs->Clear();
+    if (!w.UsesLehmann()) {
+        test.AddOutput(outputs, kNoncentralityDeltaId);
+        test.AddOutput(outputs, kCriticalTId);
+        test.AddDfOutput(outputs, false);
+    } else if (w.zDistributionPlot) {
+        test.AddOutput(outputs, kCriticalZId);
+    } else {
+        test.AddOutput(outputs, kLowerCriticalTId);
+        test.AddOutput(outputs, kUpperCriticalTId);
+    }
+    switch (type) {
+        case kAPriori:
+            if (twoGroups) {
+                test.AddSampleSize1Output(outputs);
+                test.AddSampleSize2Output(outputs);
+            }
+            test.AddCountOutput(outputs, kTotalSampleSizeId);
+            test.AddActualPowerOutput(outputs);
+            break;
+        case kSensitivity:
+            test.AddOutput(outputs, test.GetEffectSizeId());
+            break;
+        case kPostHoc:
+            test.AddPowerOutput(outputs);
+            break;
+        case kCriterion:
+            test.AddAlphaOutput(outputs);
+            break;
+        case kCompromise:
+            test.AddAlphaOutput(outputs);
+            test.AddBetaOutput(outputs);
+            test.AddPowerOutput(outputs);
+            break;
+    }
+    if (!w.UsesLehmann() || w.manualInput || !w.outputMoments) return;
+    test.AddOutput(outputs, w.EffectIsP1() ? dOutput : kMomentP1Id);
+    test.AddOutput(outputs, kMomentP2Id);
+    // Under a parent the two-group p3 equals p2.
+    if (!twoGroups) test.AddOutput(outputs, kMomentP3Id);
+}
+
+void GetLehmannOutputs(PowerAnalysis& test, const WilcoxonOptions& w, int samples,
+                       PropertyList* outputs, ParameterId dOutput) {
+    test.SetLowerCriticalOutput(outputs, kLowerCriticalTId);
+    test.SetUpperCriticalOutput(outputs, kUpperCriticalTId);
+    if (w.manualInput || !w.outputMoments) return;
+    if (w.EffectIsP1()) {
+        test.SetOutput(outputs, dOutput,
+                       wilcox_p1_to_delta(test.momentP1, samples, w.lehmannParentCode));
+    } else {
+        test.SetOutput(outputs, kMomentP1Id, test.momentP1);
+    }
+    test.SetOutput(outputs, kMomentP2Id, test.proportionP2);
+    test.SetOutput(outputs, kMomentP3Id, test.momentP3);
+}
+
+// The shift of the effect in units of the parent's standard deviation;
+// only its size counts.
+double ShiftOf(const PowerAnalysis& test, const WilcoxonOptions& w, double effect, int samples) {
+    return std::fabs(WilcoxEffectToDelta(effect, w.method, samples, w.lehmannParentCode)) /
+           test.relativeSD;
+}
+
+// The distributions of the rank statistic under H0 and H1 on the normal
+// distribution the plot draws: standardised, or on the scale of T.
+void SetNormalApproximation(Distribution* normal, const WilcoxonOptions& w, bool underH1) {
+    const double sd0 = std::sqrt(w.nullVariance);
+    double mean = 0.0, sd = 1.0;
+    if (underH1) {
+        mean = w.zDistributionPlot ? (w.altMean - w.nullMean) / sd0 : w.altMean;
+        sd = w.zDistributionPlot ? std::sqrt(w.altVariance) / sd0 : std::sqrt(w.altVariance);
+    } else if (!w.zDistributionPlot) {
+        mean = w.nullMean;
+        sd = sd0;
+    }
+    normal->SetParam(0, mean);
+    normal->SetParam(1, sd);
+}
+
+// Under the normal approximation the plot runs on a normal distribution in
+// place of the test's t distribution, which is back afterwards whatever
+// happens.
+template <class Test>
+void PlotOnNormal(Test& test, PlotData* plot) {
+    NormalDistribution normal(0.0, 1.0);
+    Distribution* own = test.distribution;
+    test.distribution = &normal;
+    try {
+        test.PowerAnalysis::MakeDistributionPlot(plot);
+    } catch (...) {
+        test.distribution = own;
+        throw;
+    }
+    test.distribution = own;
+}
+
+}  // namespace
+
+// ------------------------------------------------------------ the options
+
+std::string WilcoxonOptions::MethodText() const {
+    if (method == 1) return "A.R.E. method";
+    std::string text = "Lehmann 3 moments method";
+    if (continuityCorrection && !manualInput) text += ", continuity correction";
+    return text;
+}
+
+std::string WilcoxonOptions::StatisticName() const {
+    if (method == 1) return "t";
+    return zDistributionPlot ? "z" : "T";
+}
+
+ParameterId WilcoxonOptions::CriticalValueId() const {
+    return method == 1 ? kCriticalTId : kCriticalZId;
+}
+
+double WilcoxonOptions::Power(double alpha, bool oneTailed, double* criticalValue,
+                              double* criticalValue2) {
+    NormalDistribution normal(0.0, 1.0);
+    const double z = normal.Quantile(1.0 - alpha / (oneTailed ? 1.0 : 2.0));
+    const double gamma = continuityCorrection ? 0.5 : 0.0;
+    const double sd0 = std::sqrt(nullVariance);
+    upperCriticalT = nullMean + gamma + z * sd0;
+    lowerCriticalT = nullMean - gamma - z * sd0;
+    *criticalValue = *criticalValue2 = upperCriticalT;
+    // Where the moments leave no spread under H1 (every probability 0 or 1,
+    // or their rounding a hair below) the statistic sits at its mean.
+    // P(T > x) and P(T < x) under H1; the upper tail as the lower tail of
+    // the reflection, which keeps the digits of a small power.
+    auto tail = [&](double x, double side) {
+        if (!(altVariance > 0.0)) return side * (altMean - x) > 0.0 ? 1.0 : 0.0;
+        return Phi(side * (altMean - x) / std::sqrt(altVariance));
+    };
+    double power = tail(upperCriticalT, 1.0);
+    if (!oneTailed) {
+        power += tail(lowerCriticalT, -1.0);
+        *criticalValue2 = lowerCriticalT;
+    }
+    if (zDistributionPlot) {
+        *criticalValue = (*criticalValue - nullMean - gamma) / sd0;
+        *criticalValue2 = (*criticalValue2 - nullMean + gamma) / sd0;
+    }
+    return power;
+}
+
+// ------------------------------------------------------ signed-rank test
+
+PowerTWilcox1::PowerTWilcox1() {
+    PowerTWilcox1::SetStandardValues();
+}
+
+PowerAnalysis* PowerTWilcox1::Clone() {
+    auto* copy = CloneAs<PowerTWilcox1>();
+    copy->areIndex = areIndex;
+    copy->wilcoxon = wilcoxon;
+    return copy;
+}
+
+std::string PowerTWilcox1::GetTestName() {
+    return "Means: Wilcoxon signed-rank test (one sample case)";
+}
+
+ParameterId PowerTWilcox1::GetEffectSizeId() {
+    return wilcoxon.EffectIsP1() ? kMomentP1Id : DOutputId();
+}
+
+void PowerTWilcox1::SetStandardValues() {
+    SetDf(1.0);
+    alpha = 0.05;
+    power = 0.95;
+    wilcoxon.zDistributionPlot = true;
+    effectSize = 0.5;
+    groupSize1 = groupSize2 = 50.0;
+    wilcoxon.method = 1;
+    sampleSize = 100.0;
+    ratio = kStandardRatio;
+    allocationRatio = 1.0;
+    relativeSD = 1.0;
+    correlations[kManualAREIndex] = 1.0;
+    momentP1 = 0.6;
+    proportionP2 = 0.65;
+    momentP3 = 0.6;
+    areIndex = 3;
+    wilcoxon.lehmannParentCode = 3;
+}
+
+double PowerTWilcox1::AREFactor() {
+    if (areIndex == kManualARECode) return correlations[kManualAREIndex];
+    if (0 <= areIndex && areIndex < kManualARECode) return OneSampleAREFactors[areIndex];
+    return 1.0;
+}
+
+void PowerTWilcox1::SetCentralDistribution() {
+    if (!wilcoxon.UsesLehmann()) return PowerAnalysis::SetCentralDistribution();
+    SetNormalApproximation(distribution, wilcoxon, false);
+}
+
+void PowerTWilcox1::SetNoncentralDistribution() {
+    if (!wilcoxon.UsesLehmann()) return PowerAnalysis::SetNoncentralDistribution();
+    SetNormalApproximation(distribution, wilcoxon, true);
+}
+
+void PowerTWilcox1::MakeDistributionPlot(PlotData* plot) {
+    if (!wilcoxon.UsesLehmann()) return PowerAnalysis::MakeDistributionPlot(plot);
+    PlotOnNormal(*this, plot);
+}
+
+double PowerTWilcox1::GetLowerCriticalValue() {
+    return wilcoxon.UsesLehmann() ? criticalValue2 : -criticalValue;
+}
+
+double PowerTWilcox1::StoreEffectSize(double effect) {
+    if (wilcoxon.EffectIsP1() && !wilcoxon.manualInput && effect < 0.5) effect = 1.0 - effect;
+    effectSize = momentP1 = effect;
+    return effect;
+}
+
+double PowerTWilcox1::ComputePower(double effect, double alphaValue, double n) {
+    return ComputePower2(effect, alphaValue, n / 2.0, n / 2.0);
+}
+
+double PowerTWilcox1::ComputePower2(double effect, double alphaValue, double n1, double n2) {
+    if (!wilcoxon.UsesLehmann()) return PowerT::ComputePower2(effect, alphaValue, n1, n2);
+    alpha = alphaValue;
+    groupSize1 = n1;
+    groupSize2 = n2;
+    effectSize = effect;
+    const double n = n1 + n2;
+    sampleSize = n;
+    double p1 = momentP1, p2 = proportionP2, p3 = momentP3;
+    if (!wilcoxon.manualInput) {
+        const int code = wilcoxon.lehmannParentCode;
+        const double d = ShiftOf(*this, wilcoxon, effect, 1);
+        double x = 0.0;
+        if (code == 2) {
+            x = std::sqrt(2.0) * d;
+            p1 = 1.0 - std::exp(-x) / 2.0;
+        } else if (code == 4) {
+            x = M_PI / std::sqrt(3.0) * d;
+            p1 = 1.0 / (1.0 + std::exp(-x));
+        } else {
+            p1 = Phi(d);
+            x = d / std::sqrt(2.0);
+        }
+        p2 = WilcoxPairSumProbability(2.0 * x, code);
+        p3 = WilcoxTripleProbability(x, 1, code);
+        momentP1 = p1;
+        proportionP2 = p2;
+        momentP3 = p3;
+    }
+    wilcoxon.altMean = n * (n - 1.0) * p2 / 2.0 + n * p1;
+    wilcoxon.altVariance =
+        n * (n - 1.0) / 2.0 * (3.0 * p2 * (1.0 - p2) + 2.0 * (p1 - p2) * (p1 - p2)) +
+        n * (n - 1.0) * (n - 2.0) * (p3 - p2 * p2) + n * p1 * (1.0 - p1);
+    WilcoxSignedRankNullMoments(1.0 - alphaValue / (oneTailed ? 1.0 : 2.0), n,
+                                &wilcoxon.lowerCriticalT, &wilcoxon.upperCriticalT,
+                                &wilcoxon.nullMean, &wilcoxon.nullVariance,
+                                wilcoxon.continuityCorrection);
+    return wilcoxon.Power(alphaValue, oneTailed, &criticalValue, &criticalValue2);
+}
+
+double PowerTWilcox1::SensitivityObjective(double x) {
+    return ComputePower2(x, alpha, groupSize1, groupSize2) - power;
+}
+
+double PowerTWilcox1::SolveEffectSize(double alphaValue, double powerValue, double n) {
+    const bool p1 = wilcoxon.EffectIsP1();
+    double effect = SearchingForD(
+        wilcoxon, [&] { return PowerAnalysis::SolveEffectSize(alphaValue, powerValue, n); });
+    if (p1) {
+        effect = WilcoxP1FromDelta(effect / relativeSD, 1, wilcoxon.lehmannParentCode);
+        momentP1 = effect;
+    }
+    effectSize = effect;
+    return effect;
+}
+
+bool PowerTWilcox1::CheckEffectSize(int type, double effect) {
+    return CheckWilcoxonEffect(*this, wilcoxon, type, effect, EffectName());
+}
+
+void PowerTWilcox1::BuildInputList(AnalysisType type, PropertyList* inputs) {
+    inputs->Clear();
+    AddTailsInput(inputs);
+    AddMethodInputs(*this, wilcoxon, areIndex, inputs);
+    AddGivenInputs(*this, type, inputs,
+                   [&] { AddEffectSizeInput(inputs, GetEffectSizeId(), GetTestId(), "", true); });
+    if (GivenInputsOf(type).sampleSize) AddSampleSizeInput(inputs, kTotalSampleSizeId);
+}
+
+CalculateStatus PowerTWilcox1::Calculate(AnalysisType type, PropertyList* inputs) {
+    ClearMessage();
+    int tailsRow = -1;
+    const int tails = ReadTails(inputs, &tailsRow);
+    MethodInputs method;
+    if (const int bad = ReadMethodInputs(*this, wilcoxon, inputs, &method); bad >= 0) return bad;
+    const ParameterId effectId = GetEffectSizeId();
+    int effectRow = -1, row = -1, nRow = -1;
+    auto take = [&](long n) {
+        oneTailed = tails == 0;
+        TakeMethodInputs(*this, method);
+        sampleSize = static_cast<double>(n);
+        groupSize1 = groupSize2 = sampleSize / 2.0;
+    };
+    switch (type) {
+        case kAPriori: {
+            int alphaRow = -1, powerRow = -1;
+            const double e = ReadEffectSize(inputs, &effectRow, effectId);
+            const double a = ReadAlpha(inputs, &alphaRow);
+            const double p = ReadPower(inputs, &powerRow);
+            if (!CheckEffectSize(kAPriori, e)) return effectRow;
+            if (!CheckAlphaRange(a)) return alphaRow;
+            if (!CheckPowerRange(p)) return powerRow;
+            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
+            oneTailed = tails == 0;
+            TakeMethodInputs(*this, method);
+            const double n = SolveSampleSize(StoreEffectSize(e), a, p, true);
+            groupSize1 = groupSize2 = n / 2.0;
+            break;
+        }
+        case kSensitivity: {
+            if (wilcoxon.manualInput && wilcoxon.UsesLehmann()) {
+                messages << "A sensitivity analysis is not possible if moments are specified "
+                            "manually";
+                return tailsRow;
+            }
+            int powerRow = -1;
+            const double a = ReadAlpha(inputs, &row);
+            const double p = ReadPower(inputs, &powerRow);
+            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
+            if (!CheckAlphaRange(a)) return row;
+            if (!CheckPowerRange(p)) return powerRow;
+            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
+            if (!CheckTotalSampleSize(static_cast<int>(n), 3, 2147483646)) return nRow;
+            take(n);
+            effectSize =
+                RestoringOnFailure(effectSize, [&] { return SolveEffectSize(a, p, sampleSize); });
+            break;
+        }
+        case kPostHoc: {
+            const double e = ReadEffectSize(inputs, &effectRow, effectId);
+            const double a = ReadAlpha(inputs, &row);
+            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
+            if (!CheckEffectSize(kPostHoc, e)) return effectRow;
+            if (!CheckAlphaRange(a)) return row;
+            if (!CheckTotalSampleSize(static_cast<int>(n), 3, 2147483646)) return nRow;
+            take(n);
+            power = ComputePower(StoreEffectSize(e), a, sampleSize);
+            break;
+        }
+        case kCriterion: {
+            const double e = ReadEffectSize(inputs, &effectRow, effectId);
+            const double p = ReadPower(inputs, &row);
+            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
+            if (!CheckEffectSize(kCriterion, e)) return effectRow;
+            if (!CheckPowerRange(p)) return row;
+            if (!CheckTotalSampleSize(static_cast<int>(n), 3, 2147483646)) return nRow;
+            take(n);
+            alpha = SolveAlpha(StoreEffectSize(e), p, sampleSize);
+            // The critical values of the alpha found.
+            ComputePower(effectSize, alpha, sampleSize);
+            break;
+        }
+        case kCompromise: {
+            const double e = ReadEffectSize(inputs, &effectRow, effectId);
+            const double q = ReadRatio(inputs, &row);
+            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
+            if (!CheckEffectSize(kCompromise, e)) return effectRow;
+            if (!CheckTotalSampleSize(static_cast<int>(n), 3, 2147483646)) return nRow;
+            if (!CheckRatio(q, 0.01, 100.0)) return row;
+            take(n);
+            alpha = SolveCompromise(StoreEffectSize(e), q, sampleSize);
+            power = ComputePower(effectSize, alpha, sampleSize);
+            break;
+        }
+    }
+    return kCalculateDone;
+}
+
+void PowerTWilcox1::BuildOutputList(AnalysisType type, PropertyList* outputs) {
+    BuildWilcoxonOutputs(*this, wilcoxon, type, outputs, false, DOutputId());
+}
+
+void PowerTWilcox1::GetOutputs(AnalysisType type, PropertyList* outputs) {
+    PowerTOneMean::GetOutputs(type, outputs);
+    if (wilcoxon.UsesLehmann()) {
+        GetLehmannOutputs(*this, wilcoxon, 1, outputs, DOutputId());
+    }
+}
+
+// ------------------------------------------------------------ matched pairs
+
+PowerAnalysis* PowerTWilcoxPair::Clone() {
+    auto* copy = CloneAs<PowerTWilcoxPair>();
+    copy->areIndex = areIndex;
+    copy->wilcoxon = wilcoxon;
+    return copy;
+}
+
+std::string PowerTWilcoxPair::GetTestName() {
+    return "Means: Wilcoxon signed-rank test (matched pairs)";
+}
+
+// ------------------------------------------------------- two-group test
+
+PowerTWilcox2::PowerTWilcox2() {
+    PowerTWilcox2::SetStandardValues();
+}
+
+PowerAnalysis* PowerTWilcox2::Clone() {
+    auto* copy = CloneAs<PowerTWilcox2>();
+    copy->areIndex = areIndex;
+    copy->wilcoxon = wilcoxon;
+    return copy;
+}
+
+std::string PowerTWilcox2::GetTestName() {
+    return "Means: Wilcoxon-Mann-Whitney test (two groups)";
+}
+
+ParameterId PowerTWilcox2::GetEffectSizeId() {
+    return wilcoxon.EffectIsP1() ? kMomentP1Id : kEffectSizeDId;
+}
+
+void PowerTWilcox2::SetStandardValues() {
+    SetDf(1.0);
+    alpha = 0.05;
+    power = 0.95;
+    effectSize = 0.5;
+    groupSize1 = groupSize2 = 50.0;
+    sampleSize = 100.0;
+    ratio = kStandardRatio;
+    momentP1 = 0.55;
+    correlations[kManualAREIndex] = 1.0;
+    proportionP2 = 0.65;
+    momentP3 = 0.65;
+    relativeSD = 1.0;
+    wilcoxon.zDistributionPlot = true;
+    wilcoxon.manualInput = false;
+    wilcoxon.lehmannParentCode = 3;
+    wilcoxon.method = 1;
+    areIndex = 3;
+}
+
+double PowerTWilcox2::AREFactor() {
+    if (areIndex == kManualARECode) return correlations[kManualAREIndex];
+    if (0 <= areIndex && areIndex < kManualARECode) return TwoSampleAREFactors[areIndex];
+    return 1.0;
+}
+
+void PowerTWilcox2::SetCentralDistribution() {
+    if (!wilcoxon.UsesLehmann()) return PowerAnalysis::SetCentralDistribution();
+    SetNormalApproximation(distribution, wilcoxon, false);
+}
+
+void PowerTWilcox2::SetNoncentralDistribution() {
+    if (!wilcoxon.UsesLehmann()) return PowerAnalysis::SetNoncentralDistribution();
+    SetNormalApproximation(distribution, wilcoxon, true);
+}
+
+void PowerTWilcox2::MakeDistributionPlot(PlotData* plot) {
+    if (!wilcoxon.UsesLehmann()) return PowerAnalysis::MakeDistributionPlot(plot);
+    PlotOnNormal(*this, plot);
+}
+
+double PowerTWilcox2::GetLowerCriticalValue() {
+    return wilcoxon.UsesLehmann() ? criticalValue2 : -criticalValue;
+}
+
+double PowerTWilcox2::StoreEffectSize(double effect) {
+    if (wilcoxon.EffectIsP1() && !wilcoxon.manualInput && effect < 0.5) effect = 1.0 - effect;
+    effectSize = momentP1 = effect;
+    return effect;
+}
+
+double PowerTWilcox2::ComputePower(double effect, double alphaValue, double n) {
+    return ComputePower2(effect, alphaValue, n / 2.0, n / 2.0);
+}
+
+double PowerTWilcox2::ComputePower2(double effect, double alphaValue, double n1, double n2) {
+    if (!wilcoxon.UsesLehmann()) return PowerT::ComputePower2(effect, alphaValue, n1, n2);
+    alpha = alphaValue;
+    groupSize1 = n1;
+    groupSize2 = n2;
+    effectSize = effect;
+    const double n = n1 + n2;
+    sampleSize = n;
+    double p1 = momentP1, p2 = proportionP2, p3 = momentP3;
+    if (!wilcoxon.manualInput) {
+        const int code = wilcoxon.lehmannParentCode;
+        const double d = ShiftOf(*this, wilcoxon, effect, 2);
+        const double v = code == 2   ? std::sqrt(2.0) * d
+                         : code == 4 ? M_PI / std::sqrt(3.0) * d
+                                     : d / std::sqrt(2.0);
+        p1 = WilcoxPairSumProbability(v, code);
+        p2 = p3 = WilcoxTripleProbability(v, 2, code);
+        momentP1 = p1;
+        proportionP2 = p2;
+        momentP3 = p3;
+    }
+    wilcoxon.altMean = n1 * n2 * p1;
+    wilcoxon.altVariance =
+        n1 * n2 * (p1 * (1.0 - p1) + (n2 - 1.0) * (p2 - p1 * p1) + (n1 - 1.0) * (p3 - p1 * p1));
+    wilcoxon.nullMean = n1 * n2 / 2.0;
+    wilcoxon.nullVariance = n1 * n2 * (n + 1.0) / 12.0;
+    return wilcoxon.Power(alphaValue, oneTailed, &criticalValue, &criticalValue2);
+}
+
+double PowerTWilcox2::SensitivityObjective(double x) {
+    return ComputePower2(x, alpha, groupSize1, groupSize2) - power;
+}
+
+double PowerTWilcox2::SolveEffectSize(double alphaValue, double powerValue, double n) {
+    const bool p1 = wilcoxon.EffectIsP1();
+    double effect = SearchingForD(
+        wilcoxon, [&] { return PowerAnalysis::SolveEffectSize(alphaValue, powerValue, n); });
+    if (p1) {
+        effect = WilcoxP1FromDelta(effect / relativeSD, 2, wilcoxon.lehmannParentCode);
+        momentP1 = effect;
+    }
+    effectSize = effect;
+    return effect;
+}
+
+bool PowerTWilcox2::CheckEffectSize(int type, double effect) {
+    return CheckWilcoxonEffect(*this, wilcoxon, type, effect, "d");
+}
+
+void PowerTWilcox2::BuildInputList(AnalysisType type, PropertyList* inputs) {
+    inputs->Clear();
+    AddTailsInput(inputs);
+    AddMethodInputs(*this, wilcoxon, areIndex, inputs);
+    AddGivenInputs(*this, type, inputs,
+                   [&] { AddEffectSizeInput(inputs, GetEffectSizeId(), GetTestId(), "", true); });
+    if (GivenInputsOf(type).sampleSize) {
+        AddSampleSize1Input(inputs);
+        AddSampleSize2Input(inputs);
+    } else {
+        AddAllocationRatioInput(inputs, kAllocationRatioId);
+    }
+}
+
+CalculateStatus PowerTWilcox2::Calculate(AnalysisType type, PropertyList* inputs) {
+    ClearMessage();
+    int tailsRow = -1;
+    const int tails = ReadTails(inputs, &tailsRow);
+    MethodInputs method;
+    if (const int bad = ReadMethodInputs(*this, wilcoxon, inputs, &method); bad >= 0) return bad;
+    const ParameterId effectId = GetEffectSizeId();
+    int effectRow = -1, row = -1, row1 = -1, row2 = -1;
+    auto take = [&](long n1, long n2) {
+        TakeGroups(tails, n1, n2);
+        TakeMethodInputs(*this, method);
+        groupSize1 = static_cast<double>(n1);
+        groupSize2 = static_cast<double>(n2);
+        sampleSize = groupSize1 + groupSize2;
+    };
+    switch (type) {
+        case kAPriori: {
+            int alphaRow = -1, powerRow = -1, ratioRow = -1;
+            const double e = ReadEffectSize(inputs, &effectRow, effectId);
+            const double a = ReadAlpha(inputs, &alphaRow);
+            const double p = ReadPower(inputs, &powerRow);
+            const double r = ReadAllocationRatio(inputs, &ratioRow);
+            if (!CheckAllocationRatio(r, 0.01)) return ratioRow;
+            if (!CheckEffectSize(kAPriori, e)) return effectRow;
+            if (!CheckAlphaRange(a)) return alphaRow;
+            if (!CheckPowerRange(p)) return powerRow;
+            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
+            oneTailed = tails == 0;
+            TakeMethodInputs(*this, method);
+            allocationRatio = r;
+            const double effect = StoreEffectSize(e);
+            SplitAPrioriTotal(SolveSampleSize(effect, a, p, true), r, effect, a, p);
+            break;
+        }
+        case kSensitivity: {
+            if (wilcoxon.manualInput && wilcoxon.UsesLehmann()) {
+                messages << "A sensitivity analysis is not possible if moments are specified "
+                            "manually";
+                return tailsRow;
+            }
+            int powerRow = -1;
+            const double a = ReadAlpha(inputs, &row);
+            const double p = ReadPower(inputs, &powerRow);
+            const long n1 = ReadSampleSize1(inputs, &row1);
+            const long n2 = ReadSampleSize2(inputs, &row2);
+            if (!CheckAlphaRange(a)) return row;
+            if (!CheckPowerRange(p)) return powerRow;
+            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
+            if (const int bad = CheckGroupInputs(n1, n2, row1, row2); bad >= 0) return bad;
+            take(n1, n2);
+            effectSize =
+                RestoringOnFailure(effectSize, [&] { return SolveEffectSize2(a, p, n1, n2); });
+            break;
+        }
+        case kPostHoc: {
+            const double e = ReadEffectSize(inputs, &effectRow, effectId);
+            const double a = ReadAlpha(inputs, &row);
+            const long n1 = ReadSampleSize1(inputs, &row1);
+            const long n2 = ReadSampleSize2(inputs, &row2);
+            if (!CheckEffectSize(kPostHoc, e)) return effectRow;
+            if (!CheckAlphaRange(a)) return row;
+            if (const int bad = CheckGroupInputs(n1, n2, row1, row2); bad >= 0) return bad;
+            take(n1, n2);
+            power = ComputePower2(StoreEffectSize(e), a, groupSize1, groupSize2);
+            break;
+        }
+        case kCriterion: {
+            const double e = ReadEffectSize(inputs, &effectRow, effectId);
+            const double p = ReadPower(inputs, &row);
+            const long n1 = ReadSampleSize1(inputs, &row1);
+            const long n2 = ReadSampleSize2(inputs, &row2);
+            if (!CheckEffectSize(kCriterion, e)) return effectRow;
+            if (!CheckPowerRange(p)) return row;
+            if (const int bad = CheckGroupInputs(n1, n2, row1, row2); bad >= 0) return bad;
+            take(n1, n2);
+            alpha = SolveAlpha2(StoreEffectSize(e), p, groupSize1, groupSize2);
+            ComputePower2(effectSize, alpha, groupSize1, groupSize2);
+            break;
+        }
+        case kCompromise: {
+            const double e = ReadEffectSize(inputs, &effectRow, effectId);
+            const double q = ReadRatio(inputs, &row);
+            const long n1 = ReadSampleSize1(inputs, &row1);
+            const long n2 = ReadSampleSize2(inputs, &row2);
+            if (!CheckEffectSize(kCompromise, e)) return effectRow;
+            if (const int bad = CheckGroupInputs(n1, n2, row1, row2); bad >= 0) return bad;
+            if (!CheckRatio(q, 0.01, 100.0)) return row;
+            take(n1, n2);
+            alpha = SolveCompromise2(StoreEffectSize(e), q, groupSize1, groupSize2);
+            power = ComputePower2(effectSize, alpha, groupSize1, groupSize2);
+            break;
+        }
+    }
+    return kCalculateDone;
+}
+
+void PowerTWilcox2::BuildOutputList(AnalysisType type, PropertyList* outputs) {
+    BuildWilcoxonOutputs(*this, wilcoxon, type, outputs, true, kEffectSizeDId);
+}
+
+void PowerTWilcox2::GetOutputs(AnalysisType type, PropertyList* outputs) {
+    PowerTMeans::GetOutputs(type, outputs);
+    if (wilcoxon.UsesLehmann()) GetLehmannOutputs(*this, wilcoxon, 2, outputs, kEffectSizeDId);
+}
