@@ -125,9 +125,11 @@ bool TickAxis::DrawLabels(QPainter* g, float x, float y, float length, float uni
             vAlign = a > -70.0f ? mathtext::kAlignBottom : mathtext::kAlignCentre;
         }
     }
-    const QTransform world = g->worldTransform();
-    labelDistance =
-        static_cast<float>(QLineF(world.map(QPointF(0, 0)), world.map(QPointF(0, gap))).length());
+    // Distances are taken in the caller's coordinates (the axis frame is only
+    // moved and turned from them), so that the layout does not change with
+    // the painter's own scale, on screen or on paper.
+    labelDistance = std::fabs(gap);
+    const QTransform toFrame = g->worldTransform().inverted();
 
     auto layOut = [&](TickLabel& t, float along, float across, bool paint) {
         if (!t.label) return;
@@ -140,7 +142,9 @@ bool TickAxis::DrawLabels(QPainter* g, float x, float y, float length, float uni
         float tallest = 0;
         for (auto& t : labels) {
             layOut(*t, t->position * length, gap, false);
-            tallest = std::max(tallest, static_cast<float>(QLineF(t->box[0], t->box[4]).length()));
+            tallest = std::max(
+                tallest, static_cast<float>(
+                             QLineF(toFrame.map(t->box[0]), toFrame.map(t->box[4])).length()));
         }
         for (auto& t : labels) layOut(*t, t->position * length, gap + tallest, draw);
     } else {

@@ -58,7 +58,7 @@ class TickAxis {
     bool ticksOnPositiveSide;
     float majorTickLength;
     float minorTickLength;
-    float labelDistance = 0;  // gap between axis and labels in page units, from DrawLabels
+    float labelDistance = 0;  // gap between axis and labels, from DrawLabels
 };
 
 }  // namespace plot

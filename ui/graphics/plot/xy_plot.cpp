@@ -222,7 +222,6 @@ std::vector<QPointF> XYPlot::DataToDevice(QPainter* g, const CurvePoint* points,
     world.translate(cx, cy);
     world.rotate(angle);
     world.translate(-cx, -cy);
-    world *= g->worldTransform();
     out.reserve(count);
     for (int i = 0; i < count; ++i) {
         const Vec2 p = MapToArea(area, *xAxis_, *yAxis_, points[i].x, points[i].y);

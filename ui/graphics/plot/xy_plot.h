@@ -52,8 +52,10 @@ class XYPlot {
     // The rectangle is (left, bottom, width, height) with page y down.
     bool Draw(QPainter* g, float left, float bottom, float width, float height, float unit,
               float angle, bool draw, PlotRect* outArea);
-    // Page positions of data points in the plot laid out in `rect`; empty
-    // without points or before the first curve.
+    // Positions of data points in the plot laid out in `rect`, in the
+    // painter's current coordinates (those of `rect`), so that the caller can
+    // draw at them with the same painter; empty without points or before the
+    // first curve.
     std::vector<QPointF> DataToDevice(QPainter* g, const CurvePoint* points, int count,
                                       const QRectF& rect, float unit, float angle);
 

@@ -117,15 +117,16 @@ TEST_F(XYPlotTest, DataToDeviceMapsIntoTheLaidOutAreaAndTurnsWithThePlot) {
     EXPECT_NEAR(mapped[1].x(), area.left + area.width, 1e-3);
     EXPECT_NEAR(mapped[1].y(), area.bottom - y.Normalize(0.7f) * area.height, 1e-3);
 
-    // Turned by 90 degrees about the corner inside the margins, and under the
-    // painter's own transform.
-    painter_->translate(7, 3);
+    // Turned by 90 degrees about the corner inside the margins; in the
+    // painter's coordinates, whatever its own scale, so that what is drawn
+    // at the positions lands on the data.
+    painter_->scale(2, 2);
     const auto turned = plot_->DataToDevice(painter_.get(), corners, 2, rect_, unit_, 90);
     const QPointF pivot(5, 395);
     for (int i = 0; i < 2; ++i) {
         const QPointF d = mapped[i] - pivot;
-        EXPECT_NEAR(turned[i].x(), pivot.x() - d.y() + 7, 1e-3) << i;
-        EXPECT_NEAR(turned[i].y(), pivot.y() + d.x() + 3, 1e-3) << i;
+        EXPECT_NEAR(turned[i].x(), pivot.x() - d.y(), 1e-3) << i;
+        EXPECT_NEAR(turned[i].y(), pivot.y() + d.x(), 1e-3) << i;
     }
     EXPECT_TRUE(plot_->DataToDevice(painter_.get(), corners, 0, rect_, unit_, 0).empty());
 }
