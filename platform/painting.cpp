@@ -32,9 +32,12 @@ Qt::PenJoinStyle ToQtJoin(LineJoin join) {
     return Qt::MiterJoin;
 }
 
-QPen MakePen(QColor colour, double width, LineCap cap, LineJoin join) {
+QPen MakePen(QColor colour, double width, LineCap cap, LineJoin join, LineDash dash) {
     QPen pen(colour, width, Qt::SolidLine, ToQtCap(cap), ToQtJoin(join));
     pen.setCosmetic(false);
+    // Qt's own dash styles are longer (4-2 and 1-2).
+    if (dash == LineDash::Dash) pen.setDashPattern({3.0, 1.0});
+    if (dash == LineDash::Dot) pen.setDashPattern({1.0, 1.0});
     return pen;
 }
 

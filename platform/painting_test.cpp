@@ -24,6 +24,11 @@ TEST(Painting, ConvertsPenVocabulary) {
     EXPECT_EQ(pen.widthF(), 2.5);
     EXPECT_EQ(pen.capStyle(), Qt::RoundCap);
     EXPECT_EQ(pen.joinStyle(), Qt::BevelJoin);
+    EXPECT_EQ(MakePen(Qt::red, 1).style(), Qt::SolidLine);
+    EXPECT_EQ(MakePen(Qt::red, 1, LineCap::Flat, LineJoin::Miter, LineDash::Dash).dashPattern(),
+              QList<qreal>({3.0, 1.0}));
+    EXPECT_EQ(MakePen(Qt::red, 1, LineCap::Flat, LineJoin::Miter, LineDash::Dot).dashPattern(),
+              QList<qreal>({1.0, 1.0}));
 }
 
 TEST(Painting, ConvertsColourLayouts) {
