@@ -64,6 +64,12 @@ bool PowerAnalysis::CheckNamedRangeInclusive(std::string name, double value, dou
     return false;
 }
 
+bool PowerAnalysis::CheckValueRange(std::string name, double value, double lo, double hi) {
+    if (lo <= value && value <= hi) return true;
+    messages << name << " is outside the admissible range (" << lo << ", " << hi << ").";
+    return false;
+}
+
 bool PowerAnalysis::CheckProportion(std::string name, double p) {
     if (0.0 <= p && p < kCorrelationLimit) return true;
     messages << name << "is outside the admissible range (" << 0 << ", " << kCorrelationLimit

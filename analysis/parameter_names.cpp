@@ -295,11 +295,17 @@ auto ReadAt(PropertyList* inputs, const std::string& label, int* row, Read read)
 double PowerAnalysis::ReadDoubleValue(PropertyList* store, Property* input, std::string label) {
     const PropertyDouble& typed = Typed<PropertyDouble>(input, "a real input");
     if (!label.empty()) SetNamedString(store, label.c_str(), input->text);
+    double value = 0.0;
     if (!IsFormula(input->text)) {
         PlainNumber(*input);
-        return typed.GetValue();
+        value = typed.GetValue();
+    } else {
+        value = FormulaValue(*input);
     }
-    return FormulaValue(*input);
+    // An infinite or undefined value ("inf", "nan", =1/0, a number beyond
+    // the doubles) is no input any check or distribution could take.
+    if (!std::isfinite(value)) throw InputFormulaError(input->name, kOutOfRange);
+    return value;
 }
 
 long PowerAnalysis::ReadIntegerValue(PropertyList* store, Property* input, std::string label) {

@@ -342,6 +342,9 @@ TEST(InputReaders, TheFirstOfTwoInputsWithOneLabelIsRead) {
     EXPECT_EQ(row, 0);
 }
 
+// Beyond the largest double: read as infinite.
+const std::string kTenThousandDigits(10000, '9');
+
 TEST(InputReaders, UnreadableInputsReachTheCalculationAsInputErrors) {
     struct Case {
         const char* alpha;
@@ -363,6 +366,13 @@ TEST(InputReaders, UnreadableInputsReachTheCalculationAsInputErrors) {
         {"0.05", "1e12", 1, 2, "Input error (number out of range)"},
         {"0.05", "=sqrt(-1)", 1, 2, "Input error (number out of range)"},
         {"0.05", "20 subjects", 1, 2, "Input error (illegal character?)"},
+        // A real input without a finite value, typed or computed.
+        {"=1/0", "20", 1, 1, "Input error (number out of range)"},
+        {"=1e308*10", "20", 1, 1, "Input error (number out of range)"},
+        {"=log(-1)", "20", 1, 1, "Input error (number out of range)"},
+        {"nan", "20", 1, 1, "Input error (number out of range)"},
+        {"-inf", "20", 1, 1, "Input error (number out of range)"},
+        {kTenThousandDigits.c_str(), "20", 1, 1, "Input error (number out of range)"},
         {"0.05", "20", -1, 0, "Input error (no option selected)"},
     };
     for (const Case& c : cases) {

@@ -194,6 +194,8 @@ class PowerAnalysis : public Root {
     bool CheckAtLeastOnePredictor(int p);
     bool CheckNamedRangeInclusive(std::string name, double value, double margin);
     bool CheckProportion(std::string name, double p);
+    // lo <= value <= hi; the message names the input by `name`, its label.
+    bool CheckValueRange(std::string name, double value, double lo, double hi);
     bool CheckNonsphericity(double epsilon, int m);
     bool CheckEffectRatio(double ratio, double min);
     bool CheckEffectGivesProportion(double effect, double p, double margin);

@@ -12,6 +12,22 @@
 // above 1, the ratio a Compromise input shows for alpha 0.05 and power 0.95.
 inline constexpr double kStandardRatio = 1.0 + 4.0 * DBL_EPSILON;
 
+// The largest degrees of freedom a df input of the generic tests takes.
+// The chi-square distribution functions lose digits beyond it (and refuse
+// such df); the t and F results have reached their limits for infinite df
+// to double precision long before, so nothing is lost for them, and the
+// noncentrality a Sensitivity search needs stays within reach.
+inline constexpr double kLargestDf = 1e15;
+
+// The largest noncentrality lambda the noncentral F and chi-square sums
+// take: beyond it they refuse, since an answer would take seconds and more.
+inline constexpr double kLargestLambda = 1e10;
+
+// The largest |delta| of the generic t test. The noncentral t sums grow
+// with delta: at 1e4 a Criterion search still ends within a second, at 1e5
+// it took a minute on the far side; the power has long been 0 or 1.
+inline constexpr double kLargestDelta = 1e4;
+
 // The standard quantities an analysis type takes as given. Every test
 // shows them in this order (effect, alpha, power, beta/alpha ratio) ahead
 // of its own design inputs; A priori computes the sample size, the other

@@ -105,7 +105,8 @@ double CentralTCdf(double x, double nu, int* status, double* bound) {
 
 double NoncentralTCdf(double x, double nu, double delta, int* status) {
     *status = 0;
-    if (!(nu > 0.0)) {
+    // An undefined delta is out of range, like a df that is not positive.
+    if (!(nu > 0.0) || std::isnan(delta)) {
         *status = -1;
         return 0.0;
     }
@@ -170,7 +171,7 @@ double NoncentralTCdf(double x, double nu, double delta, int* status) {
         // the mode and fall to nothing some 40 of those widths away: the
         // limit grows with them, up to a cost of about a second.
         const double sd = std::sqrt(h);
-        if (60.0 * sd > kMostTerms) {
+        if (!(60.0 * sd <= kMostTerms)) {  // NaN too: it could not be an int below
             *status = kNotConverged;
             return 0.0;  // the sum so far: none
         }

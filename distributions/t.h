@@ -38,7 +38,7 @@ class TDistribution : public NoncentralDistribution {
 
 // P(T <= x) by the Poisson mixture of incomplete beta ratios of Benton and
 // Krishnamoorthy (2003), summed from the Poisson mode in both directions.
-// *status -1 for nu <= 0, 4 when the sums reached their term limit (which
+// *status -1 for nu <= 0 or an undefined delta, 4 when the sums reached their term limit (which
 // grows with delta) before their stop criterion, else 0.
 double NoncentralTCdf(double x, double nu, double delta, int* status);
 

@@ -271,6 +271,9 @@ TEST(TDistributionTest, FailuresThrowWithTheirTexts) {
          0.0},
         {"central Cdf, nu < 0", -2.0, 0.0, 0, 1.0, "TDist-Cdf: input parameter out of range", 4,
          0.0},
+        // An undefined delta never reaches the term limit, an int.
+        {"noncentral Cdf, delta NaN", 6.0, NAN, 0, 1.0, "TDist-Cdf: input parameter out of range",
+         4, 0.0},
         {"central Quantile(0)", 5.0, 0.0, 1, 0.0, "TDist-Quantile: input parameter out of range", 4,
          0.0},
         {"central Quantile(1.2)", 5.0, 0.0, 1, 1.2, "TDist-Quantile: input parameter out of range",

@@ -1,5 +1,6 @@
 #include "tests/chi/power_chi.h"
 
+#include "analysis/parameter_names.h"
 #include "analysis/test_family_support.h"
 #include "distributions/chi.h"
 
@@ -43,7 +44,16 @@ double PowerChi::ComputePower(double effect, double alphaValue, double n) {
 
 bool PowerChi::CheckEffectSize(int, double lambda) {
     ClearMessage();
-    return CheckNoncentralityNonNegative("$\\lambda$", lambda);
+    return CheckLambda(lambda);
+}
+
+bool PowerChi::CheckLambda(double lambda) {
+    return CheckNoncentralityNonNegative("$\\lambda$", lambda) &&
+           CheckValueRange(ParameterNames[kNoncentralityLambdaId], lambda, 0.0, kLargestLambda);
+}
+
+bool PowerChi::CheckDfRange(double dfValue, double lowest) {
+    return CheckValueRange(ParameterNames[kDfId], dfValue, lowest, kLargestDf);
 }
 
 void PowerChi::BuildInputList(AnalysisType type, PropertyList* inputs) {
@@ -63,7 +73,7 @@ CalculateStatus PowerChi::Calculate(AnalysisType type, PropertyList* inputs) {
     }
     int dfRow = -1, lambdaRow = -1, alphaRow = -1, powerRow = -1, ratioRow = -1;
     const double dfValue = ReadDf(inputs, &dfRow);
-    if (!CheckDfMinimum(dfValue, 1e-6)) return dfRow;
+    if (!CheckDfMinimum(dfValue, 1e-6) || !CheckDfRange(dfValue, 1e-6)) return dfRow;
 
     double lambda = 0.0, alphaValue = 0.0, powerValue = 0.0, q = 0.0;
     switch (type) {
@@ -81,7 +91,7 @@ CalculateStatus PowerChi::Calculate(AnalysisType type, PropertyList* inputs) {
         case kPostHoc:
             lambda = ReadDouble(inputs, kNoncentralityLambdaId, &lambdaRow);
             alphaValue = ReadAlpha(inputs, &alphaRow);
-            if (!CheckNoncentralityNonNegative("$\\lambda$", lambda)) return lambdaRow;
+            if (!CheckLambda(lambda)) return lambdaRow;
             if (!CheckAlphaRange(alphaValue)) return alphaRow;
             SetDf(dfValue);
             power = ComputePower(lambda, alphaValue, kGenericSampleSize);
@@ -89,7 +99,7 @@ CalculateStatus PowerChi::Calculate(AnalysisType type, PropertyList* inputs) {
         case kCriterion:
             lambda = ReadDouble(inputs, kNoncentralityLambdaId, &lambdaRow);
             powerValue = ReadPower(inputs, &powerRow);
-            if (!CheckNoncentralityNonNegative("$\\lambda$", lambda)) return lambdaRow;
+            if (!CheckLambda(lambda)) return lambdaRow;
             if (!CheckPowerRange(powerValue)) return powerRow;
             SetDf(dfValue);
             alpha = SolveAlpha(lambda, powerValue, kGenericSampleSize);
@@ -100,7 +110,7 @@ CalculateStatus PowerChi::Calculate(AnalysisType type, PropertyList* inputs) {
         case kCompromise:
             lambda = ReadDouble(inputs, kNoncentralityLambdaId, &lambdaRow);
             q = ReadRatio(inputs, &ratioRow);
-            if (!CheckNoncentralityNonNegative("$\\lambda$", lambda)) return lambdaRow;
+            if (!CheckLambda(lambda)) return lambdaRow;
             if (!CheckRatio(q, 0.01, 100.0)) return ratioRow;
             SetDf(dfValue);
             alpha = SolveCompromise(lambda, q, kGenericSampleSize);

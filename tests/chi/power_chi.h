@@ -42,6 +42,10 @@ class PowerChi : public PowerAnalysis {
     virtual double GetDf() { return df; }
 
   protected:
+    // Lambda in [0, kLargestLambda].
+    bool CheckLambda(double lambda);
+    // df no larger than kLargestDf; `lowest` only shows in the message.
+    bool CheckDfRange(double df, double lowest);
     // The df, in the member and in the distribution.
     void SetDf(double value);
 };

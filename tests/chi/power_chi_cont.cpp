@@ -8,6 +8,13 @@
 namespace {
 
 constexpr int kMaxSampleSize = 2147483646;
+// Where the A priori search for N starts (BracketSampleSize).
+constexpr double kSearchStart = 100.0;
+
+// The largest w whose noncentrality w^2 N the noncentral sums take.
+double LargestW(double n) {
+    return std::sqrt(kLargestLambda / n);
+}
 
 }  // namespace
 
@@ -62,12 +69,14 @@ CalculateStatus PowerChiCont::Calculate(AnalysisType type, PropertyList* inputs)
     }
     int dfRow = -1, wRow = -1, alphaRow = -1, powerRow = -1, ratioRow = -1, nRow = -1;
     const double dfValue = ReadDf(inputs, &dfRow);
-    if (!CheckDfAtLeastOne(dfValue)) return dfRow;
+    if (!CheckDfAtLeastOne(dfValue) || !CheckDfRange(dfValue, 1.0)) return dfRow;
 
     double w = 0.0, alphaValue = 0.0, powerValue = 0.0, q = 0.0;
     int n = 0;
     auto readN = [&] { n = static_cast<int>(ReadCount(inputs, &nRow, kTotalSampleSizeId)); };
     auto nFails = [&] { return !CheckTotalSampleSize(n, 1, kMaxSampleSize); };
+    // Lambda = w^2 N must stay within what the noncentral sums take.
+    auto wTooLarge = [&] { return !CheckEffectSizeRange("w", w, 0.0, LargestW(n)); };
 
     switch (type) {
         case kAPriori:
@@ -75,6 +84,8 @@ CalculateStatus PowerChiCont::Calculate(AnalysisType type, PropertyList* inputs)
             alphaValue = ReadAlpha(inputs, &alphaRow);
             powerValue = ReadPower(inputs, &powerRow);
             if (!CheckEffectSizeAbove("w", w, 1e-6)) return wRow;
+            // The search for N starts at 100.
+            if (!CheckEffectSizeRange("w", w, 1e-6, LargestW(kSearchStart))) return wRow;
             if (!CheckAlphaRange(alphaValue)) return alphaRow;
             if (!CheckPowerRange(powerValue)) return powerRow;
             if (!CheckPowerAboveAlpha(alphaValue, powerValue)) return powerRow;
@@ -100,6 +111,7 @@ CalculateStatus PowerChiCont::Calculate(AnalysisType type, PropertyList* inputs)
             if (!CheckEffectSizeNonNegative("w", w)) return wRow;
             if (!CheckAlphaRange(alphaValue)) return alphaRow;
             if (nFails()) return nRow;
+            if (wTooLarge()) return wRow;
             SetDf(dfValue);
             power = ComputePower(w, alphaValue, n);
             break;
@@ -110,6 +122,7 @@ CalculateStatus PowerChiCont::Calculate(AnalysisType type, PropertyList* inputs)
             if (!CheckEffectSizeNonNegative("w", w)) return wRow;
             if (!CheckPowerRange(powerValue)) return powerRow;
             if (nFails()) return nRow;
+            if (wTooLarge()) return wRow;
             SetDf(dfValue);
             alpha = SolveAlpha(w, powerValue, n);
             // The last evaluation of the search need not be at the answer.
@@ -122,6 +135,7 @@ CalculateStatus PowerChiCont::Calculate(AnalysisType type, PropertyList* inputs)
             readN();
             if (!CheckEffectSizeNonNegative("w", w)) return wRow;
             if (nFails()) return nRow;
+            if (wTooLarge()) return wRow;
             if (!CheckRatio(q, 0.01, 100.0)) return ratioRow;
             SetDf(dfValue);
             alpha = SolveCompromise(w, q, n);

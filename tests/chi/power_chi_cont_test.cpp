@@ -91,7 +91,27 @@ TEST(GoodnessOfFit, RefusedInputsNameTheirRow) {
          kPower,
          "Power must be greater than or equal to alpha."},
         // Accepted at the edges.
+        // Lambda = w^2 N within what the noncentral sums take: at N 100 up
+        // to w 10000 (also where the A priori search for N starts), at the
+        // largest N up to w 2.15792.
+        {kPostHoc,
+         {{"w", "10001"}},
+         kEffect,
+         "Effect size w is outside the admissible range (0, 10000)."},
+        {kCompromise,
+         {{"w", "2.2"}, {"N", "2147483646"}},
+         kEffect,
+         "Effect size w is outside the admissible range (0, 2.15792)."},
+        {kAPriori,
+         {{"w", "1e30"}},
+         kEffect,
+         "Effect size w is outside the admissible range (1e-06, 10000)."},
+        {kCriterion, {{"w", "=1/0"}}, kEffect, "Input error (number out of range)"},
+        {kSensitivity, {{"df", "1e308"}}, kDf, "Df is outside the admissible range (1, 1e+15)."},
         {kAPriori, {{"df", "1"}}, nullptr, ""},
+        {kPostHoc, {{"w", "10000"}}, nullptr, ""},
+        {kAPriori, {{"w", "10000"}}, nullptr, ""},
+        {kPostHoc, {{"w", "2.15"}, {"N", "2147483646"}, {"df", "1e15"}}, nullptr, ""},
         {kAPriori, {{"w", "0.000001"}, {"power", "0.5"}}, nullptr, ""},
         {kCriterion, {{"w", "0"}}, nullptr, ""},
         {kSensitivity, {{"N", "1"}}, nullptr, ""},

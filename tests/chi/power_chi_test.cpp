@@ -82,7 +82,16 @@ TEST(GenericChiSquareTest, RefusedInputsNameTheirRowAndChangeNothing) {
          {{"alpha", "0.2"}, {"power", "0.1"}},
          kPower,
          "Power must be greater than or equal to alpha."},
+        // Beyond what the distributions take, and beyond the doubles.
+        {kPostHoc, {{"df", "1e30"}}, kDf, "Df is outside the admissible range (1e-06, 1e+15)."},
+        {kCriterion,
+         {{"lambda", "2e10"}},
+         kLambda,
+         "Noncentrality parameter $\\lambda$ is outside the admissible range (0, 1e+10)."},
+        {kCompromise, {{"lambda", "=1/0"}}, kLambda, "Input error (number out of range)"},
+        {kSensitivity, {{"df", "-inf"}}, kDf, "Input error (number out of range)"},
         // The edges of the admissible ranges.
+        {kPostHoc, {{"df", "1e15"}, {"lambda", "1e10"}}, nullptr, ""},
         // At df 1e-6 the critical value is a double only for alpha up to about
         // 3.5e-4; beyond that the calculation ends as a numerical failure.
         {kPostHoc, {{"df", "0.000001"}, {"lambda", "0"}, {"alpha", "0.0001"}}, nullptr, ""},

@@ -1,5 +1,6 @@
 #include "tests/f/power_f.h"
 
+#include "analysis/parameter_names.h"
 #include "analysis/test_family_support.h"
 #include "distributions/f.h"
 
@@ -52,7 +53,12 @@ double PowerF::ComputePower2(double effect, double alphaValue, double n1, double
 }
 
 bool PowerF::CheckEffectSize(int, double lambda) {
-    return CheckNoncentralityNonNegative("$\\lambda$", lambda);
+    return CheckLambda(lambda);
+}
+
+bool PowerF::CheckLambda(double lambda) {
+    return CheckNoncentralityNonNegative("$\\lambda$", lambda) &&
+           CheckValueRange(ParameterNames[kNoncentralityLambdaId], lambda, 0.0, kLargestLambda);
 }
 
 void PowerF::BuildInputList(AnalysisType type, PropertyList* inputs) {
@@ -94,10 +100,12 @@ CalculateStatus PowerF::Calculate(AnalysisType type, PropertyList* inputs) {
     const double num = ReadNumeratorDf(inputs, &numRow);
     const double den = ReadDenominatorDf(inputs, &denRow);
 
-    // The row of the first df input below one, or -1.
+    // The row of the first df input outside [1, kLargestDf], or -1.
     auto failedDfRow = [&] {
         if (!CheckDfAtLeastOne(num)) return numRow;
+        if (!CheckValueRange(ParameterNames[kNumeratorDfId], num, 1.0, kLargestDf)) return numRow;
         if (!CheckDfAtLeastOne(den)) return denRow;
+        if (!CheckValueRange(ParameterNames[kDenominatorDfId], den, 1.0, kLargestDf)) return denRow;
         return -1;
     };
     switch (type) {
@@ -113,14 +121,14 @@ CalculateStatus PowerF::Calculate(AnalysisType type, PropertyList* inputs) {
             });
             break;
         case kPostHoc:
-            if (!CheckNoncentralityNonNegative("$\\lambda$", lambda)) return lambdaRow;
+            if (!CheckLambda(lambda)) return lambdaRow;
             if (!CheckAlphaRange(alphaValue)) return alphaRow;
             if (const int row = failedDfRow(); row >= 0) return row;
             SetDf(num, den);
             power = ComputePower2(lambda, alphaValue, kGenericGroupSize, kGenericGroupSize);
             break;
         case kCriterion:
-            if (!CheckNoncentralityNonNegative("$\\lambda$", lambda)) return lambdaRow;
+            if (!CheckLambda(lambda)) return lambdaRow;
             if (!CheckPowerRange(powerValue)) return powerRow;
             if (const int row = failedDfRow(); row >= 0) return row;
             SetDf(num, den);
@@ -130,7 +138,7 @@ CalculateStatus PowerF::Calculate(AnalysisType type, PropertyList* inputs) {
             criticalValue = distribution->Quantile(1.0 - alpha);
             break;
         case kCompromise:
-            if (!CheckNoncentralityNonNegative("$\\lambda$", lambda)) return lambdaRow;
+            if (!CheckLambda(lambda)) return lambdaRow;
             if (const int row = failedDfRow(); row >= 0) return row;
             if (!CheckRatio(q, 0.01, 100.0)) return ratioRow;
             SetDf(num, den);

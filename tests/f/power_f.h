@@ -49,6 +49,8 @@ class PowerF : public PowerAnalysis {
     virtual double GetDenominatorDf() { return denominatorDf; }
 
   protected:
+    // Lambda of the generic test in [0, kLargestLambda].
+    bool CheckLambda(double lambda);
     // Both df, in the members and in the distribution.
     void SetDf(double numerator, double denominator);
 };

@@ -28,6 +28,15 @@ TEST(GenericFTest, AgreesWithRInEveryAnalysisType) {
         kReferenceTable, 100, [] { return std::make_unique<PowerF>(); }, 8);
 }
 
+// At the largest df each type shows the limit for infinite df
+// (verification/bounds/df_limit_reference.py): for the denominator df the
+// chi-square limit, power 0.9835317 at lambda 30, df1 10 and alpha 0.05.
+TEST(GenericFTest, AtTheLargestDfTheResultsAreTheLimits) {
+    calc_test::ExpectReferenceCases(
+        "verification/bounds/df_limit_cases.tsv", kGenericFTestId,
+        [] { return std::make_unique<PowerF>(); }, 5);
+}
+
 TEST(GenericFTest, OffersNoAPriori) {
     PowerF test;
     EXPECT_EQ(calc_test::AnalysisTypeCodes(test),
@@ -79,6 +88,9 @@ TEST(GenericFTest, RefusedInputsNameTheirRowAndChangeNothing) {
     };
     const char* const kLambdaMessage = "Noncentrality parameter $\\lambda$ must be non-negative.";
     const char* const kDfMessage = "Degrees of Freedom must be greater or equal one.";
+    const char* const kLambdaRangeMessage =
+        "Noncentrality parameter $\\lambda$ is outside the admissible range (0, 1e+10).";
+    const char* const kOutOfRange = "Input error (number out of range)";
     const char* const kRatioMessage =
         "$\\beta$/$\\alpha$ ratio is outside the admissible range (0.01, 100)";
     const Case cases[] = {
@@ -100,11 +112,27 @@ TEST(GenericFTest, RefusedInputsNameTheirRowAndChangeNothing) {
          "Alpha is outside the admissible range (1e-07, 1)."},
         {kPostHoc, {{"alpha", "1"}}, kAlpha, "Alpha is outside the admissible range (1e-07, 1)."},
         {kCriterion, {{"power", "1"}}, kPower, "Power is outside the admissible range (1e-07, 1)."},
-        {kPostHoc, {{"lambda", "nan"}}, kLambda, kLambdaMessage},
+        // Beyond what the noncentral sums take, and beyond the doubles.
+        {kPostHoc, {{"lambda", "1.0000001e10"}}, kLambda, kLambdaRangeMessage},
+        {kCriterion, {{"lambda", "2e30"}}, kLambda, kLambdaRangeMessage},
+        {kPostHoc, {{"lambda", "nan"}}, kLambda, kOutOfRange},
+        {kCompromise, {{"lambda", "=1e308*10"}}, kLambda, kOutOfRange},
+        // Df where the answers stopped changing long ago: 1e308 once showed
+        // power 1 instead of the limit of 0.9835317.
+        {kPostHoc,
+         {{"df2", "1e308"}},
+         kDenominatorDf,
+         "Denominator df is outside the admissible range (1, 1e+15)."},
+        {kSensitivity,
+         {{"df1", "1.0000001e15"}},
+         kNumeratorDf,
+         "Numerator df is outside the admissible range (1, 1e+15)."},
+        {kCriterion, {{"df1", "=1/0"}}, kNumeratorDf, kOutOfRange},
         // The edges of the admissible ranges.
         {kCompromise, {{"q", "0.01"}}, nullptr, ""},
         {kCompromise, {{"q", "100"}}, nullptr, ""},
         {kPostHoc, {{"lambda", "0"}, {"df1", "1"}, {"df2", "1"}}, nullptr, ""},
+        {kPostHoc, {{"lambda", "1e10"}, {"df1", "1e15"}, {"df2", "1e15"}}, nullptr, ""},
     };
     for (const Case& c : cases) {
         PowerF test;

@@ -3,6 +3,7 @@
 #include <climits>
 #include <cmath>
 
+#include "analysis/parameter_names.h"
 #include "analysis/test_family_support.h"
 #include "distributions/t.h"
 
@@ -131,13 +132,11 @@ double PowerT::TwoGroupAPrioriObjective(double x) {
 
 // ---------------------------------------------------------- the generic test
 
-// Delta is the one input of the generic test that no range check bounds; a
-// formula can still give it an infinite or undefined value, and every power
-// computed from that would be one too.
-bool PowerT::CheckDeltaFinite(double delta) {
-    if (std::isfinite(delta)) return true;
-    messages << "Input error (number out of range)";
-    return false;
+// Beyond kLargestDelta the noncentral t sums take long (and from about
+// 4.7e5 give up) where the power has long been 0 or 1.
+bool PowerT::CheckDeltaRange(double delta) {
+    return CheckValueRange(ParameterNames[kNoncentralityDeltaId], delta, -kLargestDelta,
+                           kLargestDelta);
 }
 
 void PowerT::GetAnalysisTypes(PropertyList* list) {
@@ -160,7 +159,9 @@ CalculateStatus PowerT::Calculate(AnalysisType type, PropertyList* inputs) {
     ClearMessage();
     int dfRow = -1;
     const double dfValue = ReadDf(inputs, &dfRow);
-    if (!CheckDfMinimum(dfValue, 0.01)) return dfRow;
+    if (!CheckDfMinimum(dfValue, 0.01) ||
+        !CheckValueRange(ParameterNames[kDfId], dfValue, 0.01, kLargestDf))
+        return dfRow;
     int tailsRow = -1;
     const int tails = ReadTails(inputs, &tailsRow);
     // Once the inputs have passed their checks.
@@ -184,7 +185,7 @@ CalculateStatus PowerT::Calculate(AnalysisType type, PropertyList* inputs) {
         }
         case kPostHoc: {
             const double delta = ReadEffectSize(inputs, &row1, GetNoncentralityId());
-            if (!CheckDeltaFinite(delta)) return row1;
+            if (!CheckDeltaRange(delta)) return row1;
             const double a = ReadAlpha(inputs, &row2);
             if (!CheckAlphaRange(a)) return row2;
             takeDesign();
@@ -193,7 +194,7 @@ CalculateStatus PowerT::Calculate(AnalysisType type, PropertyList* inputs) {
         }
         case kCriterion: {
             const double delta = ReadEffectSize(inputs, &row1, GetNoncentralityId());
-            if (!CheckDeltaFinite(delta)) return row1;
+            if (!CheckDeltaRange(delta)) return row1;
             const double p = ReadPower(inputs, &row2);
             if (!CheckPowerRange(p)) return row2;
             takeDesign();
@@ -203,7 +204,7 @@ CalculateStatus PowerT::Calculate(AnalysisType type, PropertyList* inputs) {
         }
         case kCompromise: {
             const double delta = ReadEffectSize(inputs, &row1, GetNoncentralityId());
-            if (!CheckDeltaFinite(delta)) return row1;
+            if (!CheckDeltaRange(delta)) return row1;
             const double q = ReadRatio(inputs, &row2);
             if (!CheckRatio(q, 0.01, 100.0)) return row2;
             takeDesign();

@@ -72,8 +72,8 @@ class PowerT : public PowerAnalysis {
     static int AsCount(double n);
 
   private:
-    // Refuses an infinite or undefined delta with the reader's message.
-    bool CheckDeltaFinite(double delta);
+    // Delta of the generic test in [-kLargestDelta, kLargestDelta].
+    bool CheckDeltaRange(double delta);
     // P(T > x) of the current distribution, summed as a lower tail of the
     // reflected distribution so that a small power keeps its digits.
     double UpperTail(double x);

@@ -65,6 +65,8 @@ TEST(GenericT, RejectedInputsNameTheirRowAndReason) {
     const std::string ratioMessage =
         "$\\beta$/$\\alpha$ ratio is outside the admissible range (0.01, 100)";
     const std::string rangeMessage = "Input error (number out of range)";
+    const std::string deltaMessage =
+        "Noncentrality parameter $\\delta$ is outside the admissible range (-10000, 10000).";
     const Rejection rejections[] = {
         {kPostHoc, With(kPostHocTexts, {{"df", "0.0099"}}), "df", dfMessage},
         {kPostHoc, With(kPostHocTexts, {{"df", "-3"}, {"alpha", "2"}}), "df", dfMessage},
@@ -83,6 +85,11 @@ TEST(GenericT, RejectedInputsNameTheirRowAndReason) {
         {kPostHoc, With(kPostHocTexts, {{"delta", "=-1/0"}}), "delta", rangeMessage},
         {kCriterion, With(kCriterionTexts, {{"delta", "=1/0"}}), "delta", rangeMessage},
         {kCompromise, With(kCompromiseTexts, {{"delta", "=sqrt(-1)"}}), "delta", rangeMessage},
+        {kCompromise, With(kCompromiseTexts, {{"delta", "2147483648"}}), "delta", deltaMessage},
+        {kPostHoc, With(kPostHocTexts, {{"delta", "-10000.001"}}), "delta", deltaMessage},
+        {kSensitivity, With(kSensitivityTexts, {{"df", "1e308"}}), "df",
+         "Df is outside the admissible range (0.01, 1e+15)."},
+        {kPostHoc, With(kPostHocTexts, {{"df", "inf"}}), "df", rangeMessage},
     };
     for (const Rejection& r : rejections) {
         PowerT test;
@@ -100,6 +107,8 @@ TEST(GenericT, BoundariesAreAdmitted) {
         {kCompromise, With(kCompromiseTexts, {{"q", "100"}})},
         {kPostHoc, With(kPostHocTexts, {{"alpha", "1e-7"}})},
         {kPostHoc, With(kPostHocTexts, {{"alpha", "0.9999999"}})},
+        {kPostHoc, With(kPostHocTexts, {{"delta", "1e4"}, {"df", "1e15"}})},
+        {kCompromise, With(kCompromiseTexts, {{"delta", "-1e4"}})},
     };
     for (const auto& [type, texts] : admitted) {
         PowerT test;
@@ -113,6 +122,13 @@ TEST(GenericT, BoundariesAreAdmitted) {
         test, kPostHoc, With(kPostHocTexts, {{"df", "0.01"}, {"delta", "0"}, {"alpha", "0.5"}}));
     ASSERT_EQ(run->status, kCalculateDone) << run->message;
     EXPECT_EQ(run->Text("power"), "0.5000000");
+}
+
+// At the largest df the normal limit (verification/bounds/df_limit_reference.py).
+TEST(GenericT, AtTheLargestDfTheResultsAreTheLimits) {
+    calc_test::ExpectReferenceCases(
+        "verification/bounds/df_limit_cases.tsv", kGenericTTestId,
+        [] { return std::make_unique<PowerT>(); }, 2);
 }
 
 TEST(GenericT, NoEffectHasThePowerAlpha) {
