@@ -117,16 +117,16 @@ TEST(Startup, OpensTheMainWindowWithItsPanesAndClosesCleanly) {
         EXPECT_NE(mathtext::SymbolMapPointer(), nullptr);
 
         // It starts on the first test of the first family with the third type
-        // of analysis: with the exact tests built, the proportion against a
-        // constant and "Criterion".
+        // of analysis: with the exact tests built, the correlation of the
+        // bivariate normal model and "Criterion".
         ASSERT_FALSE(TestCatalogue.empty());
         EXPECT_EQ(frame->CurrentTest()->GetTestId(), TestCatalogue[0][0]->GetTestId());
         CTestSelectCompForm* selection = frame->TestSelectionForm();
         EXPECT_EQ(selection->List(CTestSelectCompForm::kFamilyList)->currentIndex(), 0);
         EXPECT_EQ(selection->List(CTestSelectCompForm::kTestList)->currentIndex(), 0);
         EXPECT_EQ(selection->List(CTestSelectCompForm::kTypeList)->currentIndex(), 2);
-        if (FindTest(kProportionTestId) != nullptr) {
-            EXPECT_EQ(frame->CurrentTest()->GetTestId(), kProportionTestId);
+        if (FindTest(kCorrelationExactTestId) != nullptr) {
+            EXPECT_EQ(frame->CurrentTest()->GetTestId(), kCorrelationExactTestId);
             EXPECT_EQ(frame->CurrentAnalysis(), kCriterion);
             EXPECT_EQ(selection->List(CTestSelectCompForm::kFamilyList)->currentText(), "Exact");
         }

@@ -2,6 +2,7 @@
 
 #include "analysis/catalogue.h"
 #include "tests/exact/power_exact_binomial.h"
+#include "tests/exact/power_exact_correlation.h"
 #include "tests/exact/power_exact_mcnemar.h"
 #include "tests/exact/power_exact_proportion.h"
 
@@ -18,6 +19,8 @@ void Append() {
 void RegisterExactTests() {
     // Catalogue order by test id: 605, 611, 602, 604, 606, 607, 608, 603,
     // 601; each further exact test takes its place in it.
+    Append<PowerExactOneCorr>();
+    Append<PowerExactMRC>();
     Append<PowerExactBinomialOneProp>();
     Append<PowerExactMcNemar>();
     Append<PowerExactBinomialSign>();

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "analysis/parameter_names.h"
+#include "tests/exact/power_exact_correlation.h"
 #include "tests/exact/power_exact_mcnemar.h"
 
 namespace {
@@ -52,6 +53,50 @@ void McNemarExactAPriori(benchmark::State& state) {
     Run(state, kAPriori, {{kTails, "One"}, {kPower, "0.95"}});
 }
 BENCHMARK(McNemarExactAPriori)->Unit(benchmark::kMillisecond);
+
+// The correlation tests: the distribution function of r takes about N/2
+// steps and its quantile some 35 of them; that of R^2 sums the mixture
+// around its largest weight, a span that grows like the root of
+// N rho^2 / (1 - rho^2).
+template <class Test>
+void RunTest(benchmark::State& state, AnalysisType type, const Texts& texts) {
+    Test test;
+    PropertyList inputs, outputs;
+    test.BuildInputList(type, &inputs);
+    for (const auto& [label, text] : texts) {
+        if (Property* input = inputs.Find(label)) input->SetText(text);
+    }
+    for (auto _ : state) {
+        const CalculateStatus status = CalculateWithInputErrors(&test, type, &inputs);
+        test.BuildOutputList(type, &outputs);
+        test.GetOutputs(type, &outputs);
+        benchmark::DoNotOptimize(status);
+    }
+}
+
+const std::string kRho1 = "Correlation $\\rho$ H1";
+const std::string kRho2H1 = "H1 $\\rho$$^2$";
+
+void CorrelationExactPostHoc(benchmark::State& state) {
+    RunTest<PowerExactOneCorr>(state, kPostHoc, {{kTails, "Two"}, {kN, "10000"}, {kRho1, "0.03"}});
+}
+BENCHMARK(CorrelationExactPostHoc)->Unit(benchmark::kMillisecond);
+
+// About 9,600 pairs, all below the exact limit.
+void CorrelationExactAPriori(benchmark::State& state) {
+    RunTest<PowerExactOneCorr>(state, kAPriori, {{kTails, "One"}, {kRho1, "0.0335"}});
+}
+BENCHMARK(CorrelationExactAPriori)->Unit(benchmark::kMillisecond);
+
+void MultipleCorrelationExactPostHoc(benchmark::State& state) {
+    RunTest<PowerExactMRC>(state, kPostHoc, {{kTails, "Two"}, {kN, "10000"}, {kRho2H1, "0.9"}});
+}
+BENCHMARK(MultipleCorrelationExactPostHoc)->Unit(benchmark::kMillisecond);
+
+void MultipleCorrelationExactAPriori(benchmark::State& state) {
+    RunTest<PowerExactMRC>(state, kAPriori, {{kTails, "One"}, {kRho2H1, "0.0015"}});
+}
+BENCHMARK(MultipleCorrelationExactAPriori)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -1,0 +1,647 @@
+#include "tests/exact/power_exact_correlation.h"
+
+#include <cmath>
+#include <memory>
+#include <utility>
+
+#include "analysis/parameter_names.h"
+#include "analysis/plot_data.h"
+#include "analysis/test_family_support.h"
+#include "distributions/correlation.h"
+#include "distributions/mrc.h"
+#include "distributions/normal.h"
+#include "numerics/quorix_error.h"
+
+namespace {
+
+constexpr long kLargestSampleSize = 2147483646;
+// A Criterion alpha outside (kSmallestAlpha, kLargestAlpha], or one whose
+// power misses the target by more than kPowerMismatch, means that no alpha
+// gives the power asked for.
+constexpr double kSmallestAlpha = 1e-10;
+constexpr double kLargestAlpha = 0.9999999999;
+constexpr double kPowerMismatch = 0.5;
+constexpr double kNearOne = 0.9999999999;
+
+[[noreturn]] void Underflow() {
+    throw QuorixError("Underflow", 0, 0.0);
+}
+
+// Solves for alpha; a target that no alpha reaches is reported as an
+// underflow, never as the search's placeholder.
+template <class Test>
+double CriterionAlpha(Test& test, double effect, double target, double n) {
+    double a = 0.0;
+    try {
+        a = test.SolveAlpha(effect, target, n);
+    } catch (const QuorixError&) {
+        Underflow();
+    }
+    test.distribution->SetNoncentrality(0.0);
+    if (!(kSmallestAlpha < a && a <= kLargestAlpha)) Underflow();
+    if (std::fabs(target - test.ComputePower(effect, a, n)) > kPowerMismatch) Underflow();
+    return a;
+}
+
+// The Sensitivity objective of a search on one side of the H0 value: it
+// grows with x on the searched side and stays positive beyond the H0 value,
+// so that a bracket never settles on the wrong side.
+double SignedObjective(double v, double x, double nullValue, double direction) {
+    if (direction > 0.0) return x >= nullValue ? v : v + 1.0;
+    return x <= nullValue ? -v : v + 1.0;
+}
+
+// Fisher's z of a correlation.
+double FisherZ(double r) {
+    return 0.5 * (std::log1p(r) - std::log1p(-r));
+}
+
+}  // namespace
+
+// ============================================== one correlation (605)
+
+PowerExactOneCorr::PowerExactOneCorr() {
+    distribution = new CorrDistribution(0.0, 20.0);
+    PowerExactOneCorr::SetStandardValues();
+}
+
+void PowerExactOneCorr::SetStandardValues() {
+    df = 1.0;
+    distribution->SetNoncentrality(0.0);
+    alpha = 0.05;
+    power = 0.95;
+    effectSize = 0.3;
+    sampleSize = 100.0;
+    correlations[0] = 0.0;
+    correlations[1] = 0.0;
+    effectDirection = 1.0;
+    ratio = kStandardRatio;
+}
+
+PowerAnalysis* PowerExactOneCorr::Clone() {
+    auto* copy = CloneAs<PowerExactOneCorr>();
+    copy->useApproximation = useApproximation;
+    copy->exactLimit = exactLimit;
+    copy->unreachableCheckN = unreachableCheckN;
+    return copy;
+}
+
+bool PowerExactOneCorr::Approximates(double n) const {
+    const double whole = std::trunc(n);
+    return (useApproximation && whole > 3.0) || whole > exactLimit;
+}
+
+std::string PowerExactOneCorr::GetMethodText() {
+    return Approximates(sampleSize) ? "large sample approximation (Fisher Z)"
+                                    : "exact distribution";
+}
+
+void PowerExactOneCorr::SetCentralDistribution() {
+    if (distribution->GetName() == "Normal") {
+        distribution->SetParam(0, 0.0);
+        distribution->SetParam(1, 1.0);
+    } else {
+        distribution->SetNoncentrality(NullValue());
+    }
+}
+
+void PowerExactOneCorr::SetNoncentralDistribution() {
+    if (distribution->GetName() == "Normal") {
+        const double s = std::sqrt(1.0 / (sampleSize - 3.0));
+        distribution->SetParam(0, (FisherZ(effectSize) - FisherZ(NullValue())) / s);
+        distribution->SetParam(1, 1.0);
+    } else {
+        distribution->SetNoncentrality(effectSize);
+    }
+}
+
+double PowerExactOneCorr::ComputePower(double effect, double alphaValue, double n) {
+    effectSize = effect;
+    alpha = alphaValue;
+    sampleSize = n;
+    const double rho0 = NullValue();
+    const bool lowerTail = effect < rho0;
+
+    NormalDistribution normal(0.0, 1.0);
+    Distribution* d = distribution;
+    if (Approximates(n)) {
+        d = &normal;
+    } else {
+        distribution->SetParam(1, n);
+        distribution->SetNoncentrality(rho0);
+    }
+    // Critical values under H0.
+    if (oneTailed) {
+        criticalValue = d->Quantile(lowerTail ? alpha : 1.0 - alpha);
+        criticalValue2 = criticalValue;
+    } else {
+        criticalValue = d->Quantile(1.0 - alpha / 2.0);
+        criticalValue2 = d->Quantile(alpha / 2.0);
+    }
+    // Their probabilities under H1.
+    if (d == &normal) {
+        normal.SetParam(0, (FisherZ(effect) - FisherZ(rho0)) / std::sqrt(1.0 / (n - 3.0)));
+    } else {
+        distribution->SetNoncentrality(effect);
+    }
+    double result;
+    if (oneTailed) {
+        result = lowerTail ? d->Cdf(criticalValue) : 1.0 - d->Cdf(criticalValue);
+    } else {
+        result = 1.0 - (d->Cdf(criticalValue) - d->Cdf(criticalValue2));
+        if (GetEffectSize() < 0.0) std::swap(criticalValue, criticalValue2);
+    }
+    return result;
+}
+
+void PowerExactOneCorr::BracketSampleSize() {
+    BracketSampleSizeFrom(3.0, 100.0);
+}
+
+void PowerExactOneCorr::BracketEffectSize() {
+    const double rho0 = NullValue();
+    if (effectDirection > 0.0) {
+        BracketFromStart(rho0, kNearOne, (rho0 + 1.0) / 2.0);
+    } else {
+        BracketFromStart(-kNearOne, rho0, (rho0 - 1.0) / 2.0);
+    }
+}
+
+double PowerExactOneCorr::SensitivityObjective(double x) {
+    const double v = ComputePower(x, alpha, sampleSize) - power;
+    return SignedObjective(v, x, NullValue(), effectDirection);
+}
+
+bool PowerExactOneCorr::IsTargetPowerUnreachable(const double* effect, double alphaValue,
+                                                 double target) {
+    const bool chosen = useApproximation;
+    useApproximation = true;
+    double reached = 0.0;
+    try {
+        reached = ComputePower(*effect, alphaValue, unreachableCheckN);
+    } catch (...) {
+        useApproximation = chosen;
+        throw;
+    }
+    useApproximation = chosen;
+    return target > reached;
+}
+
+bool PowerExactOneCorr::CheckSampleSize(int, double n) {
+    return CheckTotalSampleSize(static_cast<int>(std::trunc(n)), 3, kLargestSampleSize);
+}
+
+// In A priori the two correlations must differ; the answer of that check
+// counts, not only its message.
+bool PowerExactOneCorr::CheckEffectSize(int type, double rho1) {
+    if (!CheckEffectSizeRange("r", rho1, -0.999999, 0.999999)) return false;
+    if (type == kAPriori &&
+        !CheckAprioriEffectNonZero("different values for the population and test correlation", rho1,
+                                   NullValue()))
+        return false;
+    return true;
+}
+
+void PowerExactOneCorr::BuildInputList(AnalysisType type, PropertyList* inputs) {
+    AddTailsInput(inputs);
+    if (type == kSensitivity)
+        AddEffectDirectionInput(inputs, "r $\\le$ $\\rho$", "r $\\ge$ $\\rho$");
+    AddGivenInputs(*this, type, inputs, [&] {
+        AddEffectSizeInput(inputs, kCorrelationRhoH1Id, GetTestId(), std::string(), true);
+    });
+    if (GivenInputsOf(type).sampleSize) AddSampleSizeInput(inputs, kTotalSampleSizeId);
+    AddExtraInput2(inputs, kCorrelationRhoH0Id);
+}
+
+CalculateStatus PowerExactOneCorr::Calculate(AnalysisType type, PropertyList* inputs) {
+    ClearMessage();
+    int tailsRow = -1, rho0Row = -1;
+    const int tails = ReadTails(inputs, &tailsRow);
+    const double rho0 = ReadDouble(inputs, kCorrelationRhoH0Id, &rho0Row);
+    if (!CheckNamedRange("Correlation $\\rho$ H0", rho0, 0.0)) return rho0Row;
+    if (!(kAPriori <= type && type <= kCompromise)) return kCalculateDone;
+
+    const GivenInputs given = GivenInputsOf(type);
+    int effectRow = -1, alphaRow = -1, powerRow = -1, ratioRow = -1, nRow = -1, directionRow = -1;
+    double rho1 = 0.0, a = 0.0, p = 0.0, q = 0.0;
+    long n = 0;
+    int direction = 1;
+    if (type == kSensitivity) direction = ReadEffectDirection(inputs, &directionRow);
+    if (given.effect) rho1 = ReadDouble(inputs, kCorrelationRhoH1Id, &effectRow);
+    if (given.alpha) a = ReadAlpha(inputs, &alphaRow);
+    if (given.power) p = ReadPower(inputs, &powerRow);
+    if (given.ratio) q = ReadRatio(inputs, &ratioRow);
+    if (given.sampleSize) n = ReadCountById(inputs, kTotalSampleSizeId, &nRow);
+    const double nValue = static_cast<double>(n);
+
+    // The H0 value enters the checks of rho1.
+    const double shownNull = correlations[1];
+    correlations[1] = rho0;
+    auto refuse = [&](int row) {
+        correlations[1] = shownNull;
+        return row;
+    };
+    switch (type) {
+        case kAPriori:
+            if (!CheckEffectSize(type, rho1)) return refuse(effectRow);
+            if (!CheckAlphaRange(a)) return refuse(alphaRow);
+            if (!CheckPowerRange(p)) return refuse(powerRow);
+            if (!CheckPowerAboveAlpha(a, p)) return refuse(powerRow);
+            break;
+        case kSensitivity:
+            if (!CheckAlphaRange(a)) return refuse(alphaRow);
+            if (!CheckPowerRange(p)) return refuse(powerRow);
+            if (!CheckPowerAboveAlpha(a, p)) return refuse(powerRow);
+            if (!CheckSampleSize(nRow, nValue)) return refuse(nRow);
+            break;
+        case kPostHoc:
+            if (!CheckEffectSize(type, rho1)) return refuse(effectRow);
+            if (!CheckAlphaRange(a)) return refuse(alphaRow);
+            if (!CheckSampleSize(nRow, nValue)) return refuse(nRow);
+            break;
+        case kCriterion:
+            if (!CheckEffectSize(type, rho1)) return refuse(effectRow);
+            if (!CheckPowerRange(p)) return refuse(powerRow);
+            if (!CheckSampleSize(nRow, nValue)) return refuse(nRow);
+            break;
+        case kCompromise:
+            if (!CheckEffectSize(type, rho1)) return refuse(effectRow);
+            if (!CheckSampleSize(nRow, nValue)) return refuse(nRow);
+            if (!CheckRatio(q, 0.01, 100.0)) return refuse(ratioRow);
+            break;
+    }
+
+    oneTailed = tails == 0;
+    switch (type) {
+        case kAPriori:
+            sampleSize =
+                RestoringOnFailure(sampleSize, [&] { return SolveSampleSize(rho1, a, p, true); });
+            break;
+        case kSensitivity:
+            effectDirection = direction == 0 ? -1.0 : 1.0;
+            effectSize =
+                RestoringOnFailure(effectSize, [&] { return SolveEffectSize(a, p, nValue); });
+            break;
+        case kPostHoc:
+            power = ComputePower(rho1, a, nValue);
+            break;
+        case kCriterion:
+            alpha = CriterionAlpha(*this, rho1, p, nValue);
+            power = p;
+            break;
+        case kCompromise:
+            alpha = SolveCompromise(rho1, q, nValue);
+            power = ComputePower(rho1, alpha, nValue);
+            break;
+    }
+    return kCalculateDone;
+}
+
+void PowerExactOneCorr::BuildOutputList(AnalysisType type, PropertyList* outputs) {
+    outputs->Clear();
+    if (Approximates(sampleSize)) {
+        AddOutput(outputs, kLowerCriticalZId);
+        AddOutput(outputs, kUpperCriticalZId);
+    } else {
+        AddOutput(outputs, kLowerCriticalRId);
+        AddOutput(outputs, kUpperCriticalRId);
+    }
+    switch (type) {
+        case kAPriori:
+            AddCountOutput(outputs, kTotalSampleSizeId);
+            AddActualPowerOutput(outputs);
+            break;
+        case kSensitivity:
+            AddOutput(outputs, kCorrelationRhoH1Id);
+            break;
+        case kPostHoc:
+            AddPowerOutput(outputs);
+            break;
+        case kCriterion:
+            AddAlphaOutput(outputs);
+            break;
+        case kCompromise:
+            AddAlphaOutput(outputs);
+            AddBetaOutput(outputs);
+            AddPowerOutput(outputs);
+            break;
+    }
+}
+
+// The list was built with the method of the N held before the calculation;
+// the critical values are labelled with the method of the final N.
+void PowerExactOneCorr::GetOutputs(AnalysisType type, PropertyList* outputs) {
+    const bool approximate = Approximates(sampleSize);
+    Property* lower =
+        outputs->Find(ParameterNames[approximate ? kLowerCriticalRId : kLowerCriticalZId]);
+    Property* upper =
+        outputs->Find(ParameterNames[approximate ? kUpperCriticalRId : kUpperCriticalZId]);
+    if (lower != nullptr)
+        lower->name = ParameterNames[approximate ? kLowerCriticalZId : kLowerCriticalRId];
+    if (upper != nullptr)
+        upper->name = ParameterNames[approximate ? kUpperCriticalZId : kUpperCriticalRId];
+    SetLowerCriticalOutput(outputs, approximate ? kLowerCriticalZId : kLowerCriticalRId);
+    SetUpperCriticalOutput(outputs, approximate ? kUpperCriticalZId : kUpperCriticalRId);
+    switch (type) {
+        case kAPriori:
+            SetSampleSizeOutput(outputs, kTotalSampleSizeId);
+            SetActualPowerOutput(outputs);
+            break;
+        case kSensitivity:
+            SetEffectSizeOutput(outputs, kCorrelationRhoH1Id, false);
+            break;
+        case kPostHoc:
+            SetPowerOutput(outputs);
+            break;
+        case kCriterion:
+            SetAlphaOutput(outputs);
+            break;
+        case kCompromise:
+            SetAlphaOutput(outputs);
+            SetBetaOutput(outputs);
+            SetPowerOutput(outputs);
+            break;
+    }
+}
+
+// With Fisher's z the curves are drawn on the z scale: a standard normal
+// distribution stands in for the distribution of r while they are sampled.
+void PowerExactOneCorr::MakeDistributionPlot(PlotData* plot) {
+    if (!Approximates(sampleSize)) {
+        PowerAnalysis::MakeDistributionPlot(plot);
+        return;
+    }
+    std::unique_ptr<Distribution> exact(distribution);
+    NormalDistribution normal(0.0, 1.0);
+    distribution = &normal;
+    try {
+        PowerAnalysis::MakeDistributionPlot(plot);
+    } catch (...) {
+        distribution = exact.release();
+        throw;
+    }
+    distribution = exact.release();
+}
+
+// ==================================== multiple correlation, random model (611)
+
+PowerExactMRC::PowerExactMRC() {
+    auto* mrc = new MRCDistribution(0.0, 3.0);
+    mrc->SetMethod(0);
+    distribution = mrc;
+    PowerExactMRC::SetStandardValues();
+}
+
+void PowerExactMRC::SetStandardValues() {
+    df = 1.0;
+    distribution->SetNoncentrality(0.0);
+    alpha = 0.05;
+    power = 0.95;
+    effectSize = 0.3;
+    sampleSize = 100.0;
+    predictorCount = 3.0;
+    correlations[0] = 0.0;
+    correlations[1] = 0.0;
+    effectDirection = 1.0;
+    ratio = kStandardRatio;
+}
+
+PowerAnalysis* PowerExactMRC::Clone() {
+    auto* copy = CloneAs<PowerExactMRC>();
+    copy->SetMethod(method);
+    return copy;
+}
+
+void PowerExactMRC::SetMethod(int value) {
+    method = value;
+    static_cast<MRCDistribution*>(distribution)->SetMethod(value);
+}
+
+std::string PowerExactMRC::GetMethodText() {
+    return method == 0 ? "Exact distribution" : "3-moment F approximation";
+}
+
+void PowerExactMRC::SetCentralDistribution() {
+    distribution->SetNoncentrality(NullValue());
+}
+
+void PowerExactMRC::SetNoncentralDistribution() {
+    distribution->SetNoncentrality(effectSize);
+}
+
+double PowerExactMRC::ComputePower(double effect, double alphaValue, double n) {
+    effectSize = effect;
+    alpha = alphaValue;
+    sampleSize = n;
+    Distribution* d = distribution;
+    d->SetNoncentrality(NullValue());
+    d->SetParam(1, predictorCount + 1.0);
+    d->SetParam(2, n);
+    if (!oneTailed) {
+        criticalValue2 = d->Quantile(alpha / 2.0);
+        criticalValue = d->Quantile(1.0 - alpha / 2.0);
+        d->SetNoncentrality(effect);
+        const double result = 1.0 - (d->Cdf(criticalValue) - d->Cdf(criticalValue2));
+        if (GetEffectSize() < 0.0) std::swap(criticalValue, criticalValue2);
+        return result;
+    }
+    if (effect < NullValue()) {
+        criticalValue = criticalValue2 = d->Quantile(alpha);
+        d->SetNoncentrality(effect);
+        return d->Cdf(criticalValue);
+    }
+    criticalValue = criticalValue2 = d->Quantile(1.0 - alpha);
+    d->SetNoncentrality(effect);
+    return 1.0 - d->Cdf(criticalValue);
+}
+
+void PowerExactMRC::BracketSampleSize() {
+    BracketSampleSizeFrom(predictorCount + 2.0, 3.0 * predictorCount + 10.0);
+}
+
+void PowerExactMRC::BracketEffectSize() {
+    const double rho0 = NullValue();
+    if (effectDirection > 0.0) {
+        BracketFromStart(rho0, kNearOne, (rho0 + 1.0) / 2.0);
+    } else {
+        BracketFromStart(1e-10, rho0, rho0 / 2.0);
+    }
+}
+
+double PowerExactMRC::SensitivityObjective(double x) {
+    const double v = ComputePower(x, alpha, sampleSize) - power;
+    return SignedObjective(v, x, NullValue(), effectDirection);
+}
+
+bool PowerExactMRC::IsTargetPowerUnreachable(const double* effect, double alphaValue,
+                                             double target) {
+    return target > ComputePower(*effect, alphaValue, 100000.0);
+}
+
+// The smallest N is that of the calculation: with N = p + 1 the fit is
+// perfect and R^2 has no distribution to test with.
+bool PowerExactMRC::CheckSampleSize(int, double n) {
+    return CheckTotalSampleSize(static_cast<int>(std::trunc(n)),
+                                static_cast<int>(std::trunc(predictorCount)) + 2,
+                                kLargestSampleSize);
+}
+
+bool PowerExactMRC::CheckEffectSize(int, double rho2) {
+    return CheckEffectSizeRange("r", rho2, 1e-6, 0.999999);
+}
+
+void PowerExactMRC::BuildInputList(AnalysisType type, PropertyList* inputs) {
+    AddTailsInput(inputs);
+    const GivenInputs given = GivenInputsOf(type);
+    if (type == kSensitivity)
+        AddEffectDirectionInput(inputs, "$\\rho$$^2$ H1$\\le$H0", "$\\rho$$^2$ H1$\\ge$H0");
+    if (given.effect) AddEffectSizeInput(inputs, kH1Rho2Id, GetTestId(), std::string(), true);
+    AddExtraInput2(inputs, kH0Rho2Id);
+    if (given.alpha) AddAlphaInput(inputs);
+    if (given.power) AddPowerInput(inputs);
+    if (given.ratio) AddRatioInput(inputs);
+    if (given.sampleSize) AddSampleSizeInput(inputs, kTotalSampleSizeId);
+    AddLongInput(inputs, 0, kNumberOfPredictorsId);
+}
+
+CalculateStatus PowerExactMRC::Calculate(AnalysisType type, PropertyList* inputs) {
+    ClearMessage();
+    int tailsRow = -1, rho0Row = -1, predictorsRow = -1;
+    const int tails = ReadTails(inputs, &tailsRow);
+    const double rho0 = ReadDouble(inputs, kH0Rho2Id, &rho0Row);
+    if (!CheckProportion("H0 $\\rho$$^2$", rho0)) return rho0Row;
+    const long p = ReadCountById(inputs, kNumberOfPredictorsId, &predictorsRow);
+    if (!CheckAtLeastOnePredictor(static_cast<int>(p))) return predictorsRow;
+    if (!(kAPriori <= type && type <= kCompromise)) return kCalculateDone;
+
+    const GivenInputs given = GivenInputsOf(type);
+    int effectRow = -1, alphaRow = -1, powerRow = -1, ratioRow = -1, nRow = -1, directionRow = -1;
+    double rho1 = 0.0, a = 0.0, pw = 0.0, q = 0.0;
+    long n = 0;
+    int direction = 1;
+    if (type == kSensitivity) direction = ReadEffectDirection(inputs, &directionRow);
+    if (given.effect) rho1 = ReadDouble(inputs, kH1Rho2Id, &effectRow);
+    if (given.alpha) a = ReadAlpha(inputs, &alphaRow);
+    if (given.power) pw = ReadPower(inputs, &powerRow);
+    if (given.ratio) q = ReadRatio(inputs, &ratioRow);
+    if (given.sampleSize) n = ReadCountById(inputs, kTotalSampleSizeId, &nRow);
+    const double nValue = static_cast<double>(n);
+    // N in [p + 2, largest]; p + 2 computed wide, p may be near the long's end.
+    const bool nInRange = static_cast<double>(p) + 2.0 <= nValue && n <= kLargestSampleSize;
+    auto refuseN = [&] {
+        messages << "Total sample size is outside the admissible range (" << p + 2 << ", "
+                 << kLargestSampleSize << ")";
+        return nRow;
+    };
+
+    switch (type) {
+        case kAPriori:
+            if (!CheckEffectSize(type, rho1)) return effectRow;
+            if (!CheckAprioriEffectNonZero(
+                    "different values for the population and test correlation", rho1, rho0))
+                return effectRow;
+            if (!CheckAlphaRange(a)) return alphaRow;
+            if (!CheckPowerRange(pw)) return powerRow;
+            if (!CheckPowerAboveAlpha(a, pw)) return powerRow;
+            break;
+        case kSensitivity:
+            if (!CheckAlphaRange(a)) return alphaRow;
+            if (!CheckPowerRange(pw)) return powerRow;
+            if (!CheckPowerAboveAlpha(a, pw)) return powerRow;
+            if (!nInRange) return refuseN();
+            break;
+        case kPostHoc:
+            if (!CheckEffectSize(type, rho1)) return effectRow;
+            if (!CheckAlphaRange(a)) return alphaRow;
+            if (!nInRange) return refuseN();
+            break;
+        case kCriterion:
+            if (!CheckEffectSize(type, rho1)) return effectRow;
+            if (!CheckPowerRange(pw)) return powerRow;
+            if (!nInRange) return refuseN();
+            break;
+        case kCompromise:
+            if (!CheckEffectSize(type, rho1)) return effectRow;
+            if (!nInRange) return refuseN();
+            if (!CheckRatio(q, 0.01, 100.0)) return ratioRow;
+            break;
+    }
+
+    oneTailed = tails == 0;
+    correlations[1] = rho0;
+    predictorCount = static_cast<double>(p);
+    switch (type) {
+        case kAPriori:
+            sampleSize =
+                RestoringOnFailure(sampleSize, [&] { return SolveSampleSize(rho1, a, pw, true); });
+            break;
+        case kSensitivity:
+            effectDirection = direction == 0 ? -1.0 : 1.0;
+            effectSize =
+                RestoringOnFailure(effectSize, [&] { return SolveEffectSize(a, pw, nValue); });
+            break;
+        case kPostHoc:
+            power = ComputePower(rho1, a, nValue);
+            break;
+        case kCriterion:
+            alpha = CriterionAlpha(*this, rho1, pw, nValue);
+            power = pw;
+            break;
+        case kCompromise:
+            alpha = SolveCompromise(rho1, q, nValue);
+            power = ComputePower(rho1, alpha, nValue);
+            break;
+    }
+    return kCalculateDone;
+}
+
+void PowerExactMRC::BuildOutputList(AnalysisType type, PropertyList* outputs) {
+    outputs->Clear();
+    AddOutput(outputs, kLowerCriticalR2Id);
+    AddOutput(outputs, kUpperCriticalR2Id);
+    switch (type) {
+        case kAPriori:
+            AddCountOutput(outputs, kTotalSampleSizeId);
+            AddActualPowerOutput(outputs);
+            break;
+        case kSensitivity:
+            AddOutput(outputs, kH1Rho2Id);
+            break;
+        case kPostHoc:
+            AddPowerOutput(outputs);
+            break;
+        case kCriterion:
+            AddAlphaOutput(outputs);
+            break;
+        case kCompromise:
+            AddAlphaOutput(outputs);
+            AddBetaOutput(outputs);
+            AddPowerOutput(outputs);
+            break;
+    }
+}
+
+void PowerExactMRC::GetOutputs(AnalysisType type, PropertyList* outputs) {
+    SetLowerCriticalOutput(outputs, kLowerCriticalR2Id);
+    SetUpperCriticalOutput(outputs, kUpperCriticalR2Id);
+    switch (type) {
+        case kAPriori:
+            SetSampleSizeOutput(outputs, kTotalSampleSizeId);
+            SetActualPowerOutput(outputs);
+            break;
+        case kSensitivity:
+            SetEffectSizeOutput(outputs, kH1Rho2Id, false);
+            break;
+        case kPostHoc:
+            SetPowerOutput(outputs);
+            break;
+        case kCriterion:
+            SetAlphaOutput(outputs);
+            break;
+        case kCompromise:
+            SetAlphaOutput(outputs);
+            SetBetaOutput(outputs);
+            SetPowerOutput(outputs);
+            break;
+    }
+}

@@ -1,0 +1,420 @@
+// The exact tests of one correlation (bivariate normal model) and of R^2
+// (random-model multiple regression).
+
+#include "tests/exact/power_exact_correlation.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cmath>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "analysis/calculation_test_support.h"
+#include "analysis/plot_data.h"
+#include "distributions/mrc.h"
+#include "numerics/quorix_error.h"
+
+namespace {
+
+using calc_test::Texts;
+
+constexpr const char* kTable = "verification/exact_corr/correlation_cases.tsv";
+
+constexpr const char* kLowerR = "Lower critical r";
+constexpr const char* kUpperR = "Upper critical r";
+constexpr const char* kLowerZ = "Lower critical z";
+constexpr const char* kUpperZ = "Upper critical z";
+
+std::string LabelOf(const std::string& key) {
+    static const std::map<std::string, std::string> labels = {
+        {"tails", "Tail(s)"},
+        {"dir", "Effect direction"},
+        {"alpha", "$\\alpha$ err prob"},
+        {"power", "Power (1-$\\beta$ err prob)"},
+        {"q", "$\\beta$/$\\alpha$ ratio"},
+        {"beta", "$\\beta$ err prob"},
+        {"n", "Total sample size"},
+        {"N", "Total sample size"},
+        {"actual", "Actual power"},
+        {"rho1", "Correlation $\\rho$ H1"},
+        {"rho0", "Correlation $\\rho$ H0"},
+        {"lowr", kLowerR},
+        {"upr", kUpperR},
+        {"lowz", kLowerZ},
+        {"upz", kUpperZ},
+        {"rho1sq", "H1 $\\rho$$^2$"},
+        {"rho0sq", "H0 $\\rho$$^2$"},
+        {"predictors", "Number of predictors"},
+        {"lowr2", "Lower critical R$^2$"},
+        {"upr2", "Upper critical R$^2$"},
+    };
+    const auto it = labels.find(key);
+    if (it == labels.end()) {
+        ADD_FAILURE() << "no label for key " << key;
+        return key;
+    }
+    return it->second;
+}
+
+struct Run {
+    CalculateStatus status = kCalculateDone;
+    std::string message;
+    PropertyList inputs;
+    PropertyList outputs;
+
+    double Value(const std::string& key) const {
+        return calc_test::OutputValue(outputs, LabelOf(key));
+    }
+    int Row(const std::string& key) const {
+        int row = -1;
+        inputs.FindWithIndex(LabelOf(key), &row);
+        return row;
+    }
+};
+
+// Types the texts into the inputs of `type` ("approx" sets the Fisher z
+// option) and calculates as the main window does: the output list is built
+// before the calculation and filled after it.
+std::unique_ptr<Run> Calculate(PowerAnalysis& test, AnalysisType type, const Texts& texts) {
+    auto run = std::make_unique<Run>();
+    for (const auto& [key, text] : texts) {
+        if (key == "approx") dynamic_cast<PowerExactOneCorr&>(test).useApproximation = text == "1";
+    }
+    test.BuildInputList(type, &run->inputs);
+    for (const auto& [key, text] : texts) {
+        if (key == "approx") continue;
+        Property* input = run->inputs.Find(LabelOf(key));
+        if (input == nullptr) {
+            ADD_FAILURE() << "type " << type << " has no input " << key;
+            continue;
+        }
+        // The table names an effect direction by its index.
+        auto* selection = dynamic_cast<PropertySelection*>(input);
+        if (key == "dir" && selection != nullptr && text.size() == 1 && std::isdigit(text[0])) {
+            input->SetText(selection->options[text[0] - '0']);
+            continue;
+        }
+        input->SetText(text);
+    }
+    test.BuildOutputList(type, &run->outputs);
+    run->status = CalculateWithInputErrors(&test, type, &run->inputs);
+    run->message = test.GetMessage();
+    if (run->status < 0) test.GetOutputs(type, &run->outputs);
+    return run;
+}
+
+template <class Test>
+void ExpectTable(int testId, size_t minimumRows) {
+    const auto cases = calc_test::ReadReferenceCases(kTable, testId);
+    ASSERT_GE(cases.size(), minimumRows) << kTable << " missing or short";
+    for (const calc_test::ReferenceCase& c : cases) {
+        Test test;
+        const auto run = Calculate(test, c.type, c.inputs);
+        ASSERT_EQ(run->status, c.status) << c.line << "\n" << run->message;
+        for (const auto& [key, expected] : c.outputs) {
+            calc_test::ExpectOutput(run->outputs, LabelOf(key), expected, c.line);
+        }
+    }
+}
+
+// ============================================== one correlation (605)
+
+// Exact r by the integrated density and Fisher's z, in all five analyses,
+// both tails and H0 values other than 0.
+TEST(ExactCorrelationTest, ReproducesTheReferenceTable) {
+    ExpectTable<PowerExactOneCorr>(605, 20);
+}
+
+TEST(ExactCorrelationTest, InputAndOutputLists) {
+    PowerExactOneCorr test;
+    const std::vector<std::string> crit = {kLowerR, kUpperR};
+    const std::string tails = "Tail(s)", rho1 = "Correlation $\\rho$ H1",
+                      rho0 = "Correlation $\\rho$ H0", alpha = "$\\alpha$ err prob",
+                      power = "Power (1-$\\beta$ err prob)", n = "Total sample size",
+                      q = "$\\beta$/$\\alpha$ ratio", beta = "$\\beta$ err prob";
+    using calc_test::Joined;
+    calc_test::ExpectListLabels(test, kAPriori, {tails, rho1, alpha, power, rho0},
+                                Joined(crit, {n, "Actual power"}));
+    calc_test::ExpectListLabels(test, kSensitivity,
+                                {tails, "Effect direction", alpha, power, n, rho0},
+                                Joined(crit, {rho1}));
+    calc_test::ExpectListLabels(test, kPostHoc, {tails, rho1, alpha, n, rho0},
+                                Joined(crit, {power}));
+    calc_test::ExpectListLabels(test, kCriterion, {tails, rho1, power, n, rho0},
+                                Joined(crit, {alpha}));
+    calc_test::ExpectListLabels(test, kCompromise, {tails, rho1, q, n, rho0},
+                                Joined(crit, {alpha, beta, power}));
+    calc_test::ExpectEffectInput(test, kPostHoc, rho1, 605);
+}
+
+// N <= 3 is always exact; beyond the exact limit Fisher's z takes over, and
+// the critical values, the statistic and the method text say which ran.
+TEST(ExactCorrelationTest, MethodFollowsSampleSizeAndOption) {
+    struct Case {
+        const char* approx;
+        const char* n;
+        bool z;
+    };
+    const Case cases[] = {
+        {"1", "3", false},     {"1", "4", true},     {"0", "4", false},
+        {"0", "10000", false}, {"0", "10001", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string("approx ") + c.approx + " N " + c.n);
+        PowerExactOneCorr test;
+        const auto run =
+            Calculate(test, kPostHoc, {{"approx", c.approx}, {"tails", "One"}, {"n", c.n}});
+        ASSERT_EQ(run->status, kCalculateDone) << run->message;
+        EXPECT_EQ(calc_test::Names(run->outputs),
+                  (std::vector<std::string>{c.z ? kLowerZ : kLowerR, c.z ? kUpperZ : kUpperR,
+                                            "Power (1-$\\beta$ err prob)"}));
+        EXPECT_EQ(test.GetStatisticName(), c.z ? "z" : "r");
+        EXPECT_EQ(test.GetMethodText(),
+                  c.z ? "large sample approximation (Fisher Z)" : "exact distribution");
+        const double power = run->Value("power");
+        EXPECT_TRUE(0.0 < power && power <= 1.0) << power;
+    }
+    // Across the limit the two methods nearly agree.
+    PowerExactOneCorr test;
+    const double exact = test.ComputePower(0.02, 0.05, 10000.0);
+    const double z = test.ComputePower(0.02, 0.05, 10001.0);
+    EXPECT_NEAR(exact, z, 2e-3);
+    EXPECT_NEAR(exact, 0.6388, 2e-3);
+}
+
+// An A priori answer that crosses the exact limit relabels the critical
+// values built for the N held before; one that comes back relabels again.
+TEST(ExactCorrelationTest, APrioriAcrossTheExactLimitRelabelsTheCriticalValues) {
+    PowerExactOneCorr test;
+    test.exactLimit = 110.0;
+    auto run = Calculate(test, kAPriori, {{"tails", "One"}});
+    ASSERT_EQ(run->status, kCalculateDone) << run->message;
+    EXPECT_EQ(run->Value("N"), 116.0);  // above 110: Fisher's z
+    EXPECT_EQ(calc_test::Names(run->outputs)[0], kLowerZ);
+    EXPECT_NEAR(run->Value("lowz"), 1.6448536, 1e-7);
+
+    run = Calculate(test, kAPriori, {{"tails", "One"}, {"rho1", "0.5"}});
+    ASSERT_EQ(run->status, kCalculateDone) << run->message;
+    EXPECT_LE(run->Value("N"), 110.0);
+    EXPECT_EQ(calc_test::Names(run->outputs)[0], kLowerR);
+    EXPECT_EQ(calc_test::Names(run->outputs)[1], kUpperR);
+}
+
+// Two tails with rho1 below rho0: the lower output is still the smaller.
+TEST(ExactCorrelationTest, TwoTailedCriticalValuesAreOrdered) {
+    PowerExactOneCorr test;
+    const auto run = Calculate(test, kPostHoc,
+                               {{"tails", "Two"}, {"rho1", "0.1"}, {"rho0", "0.4"}, {"n", "60"}});
+    ASSERT_EQ(run->status, kCalculateDone) << run->message;
+    EXPECT_LT(run->Value("lowr"), run->Value("upr"));
+    EXPECT_LT(test.GetEffectSize(), 0.0);
+}
+
+TEST(ExactCorrelationTest, RefusesInadmissibleInputs) {
+    const std::string twoLines =
+        "In a priori calculations the effect size must not be zero.\n"
+        "Please choose different values for the population and test correlation";
+    struct Case {
+        AnalysisType type;
+        Texts texts;
+        const char* row;
+        std::string message;
+    };
+    const Case cases[] = {
+        {kAPriori, {{"rho1", "0.2"}, {"rho0", "0.2"}}, "rho1", twoLines},
+        {kPostHoc,
+         {{"rho0", "1.1"}},
+         "rho0",
+         "Correlation $\\rho$ H0is outside the admissible range (-1, 1)."},
+        // rho0 = 1 passes its check, rho1 = 1 does not.
+        {kAPriori,
+         {{"rho1", "1"}, {"rho0", "1"}},
+         "rho1",
+         "Effect size r is outside the admissible range (-0.999999, 0.999999)."},
+        {kPostHoc,
+         {{"n", "2"}},
+         "n",
+         "Total sample size is outside the admissible range (3, 2147483646)"},
+        {kSensitivity,
+         {{"alpha", "0.5"}, {"power", "0.4"}},
+         "power",
+         "Power must be greater than or equal to alpha."},
+        {kCompromise,
+         {{"q", "200"}},
+         "q",
+         "$\\beta$/$\\alpha$ ratio is outside the admissible range (0.01, 100)"},
+    };
+    for (const Case& c : cases) {
+        PowerExactOneCorr test;
+        const auto run = Calculate(test, c.type, c.texts);
+        const std::string context = calc_test::Describe(c.type, c.texts);
+        EXPECT_EQ(run->status, run->Row(c.row)) << context;
+        EXPECT_EQ(run->message, c.message) << context;
+    }
+}
+
+// The check the X-Y plot calls refuses equal correlations in A priori only,
+// and says so in its answer as well as in its message.
+TEST(ExactCorrelationTest, EffectCheckReturnsTheAPrioriVerdict) {
+    PowerExactOneCorr test;
+    test.correlations[1] = 0.3;
+    EXPECT_FALSE(test.CheckEffectSize(kAPriori, 0.3));
+    EXPECT_NE(test.GetMessage().find("must not be zero"), std::string::npos);
+    test.ClearMessage();
+    EXPECT_TRUE(test.CheckEffectSize(kPostHoc, 0.3));
+    EXPECT_TRUE(test.CheckEffectSize(kAPriori, 0.35));
+    EXPECT_EQ(test.GetMessage(), "");
+}
+
+// A power that no alpha gives is an underflow, not a made-up alpha.
+TEST(ExactCorrelationTest, ImpossibleCriterionIsAnUnderflow) {
+    PowerExactOneCorr test;
+    PropertyList inputs;
+    test.BuildInputList(kCriterion, &inputs);
+    inputs.Find("Correlation $\\rho$ H1")->SetText("0.9");
+    inputs.Find("Power (1-$\\beta$ err prob)")->SetText("0.5");
+    inputs.Find("Total sample size")->SetText("1000");
+    try {
+        test.Calculate(kCriterion, &inputs);
+        ADD_FAILURE() << "no error";
+    } catch (const QuorixError& e) {
+        EXPECT_STREQ(e.what(), "Underflow");
+        EXPECT_EQ(e.GetCode(), 0);
+    }
+}
+
+// With Fisher's z the curves are drawn on the z scale, and the distribution
+// of r is back in place afterwards; a clone keeps the options.
+TEST(ExactCorrelationTest, ApproximationPlotAndClone) {
+    PowerExactOneCorr test;
+    test.useApproximation = true;
+    test.exactLimit = 500.0;
+    test.ComputePower(0.3, 0.05, 100.0);
+    PlotData plot;
+    test.MakeDistributionPlot(&plot);
+    EXPECT_NEAR(plot.criticalValue, 1.6448536, 1e-6);
+    ASSERT_FALSE(plot.noncentralCurve.empty());
+    EXPECT_EQ(test.distribution->GetName(), "r");
+
+    std::unique_ptr<PowerAnalysis> copy(test.Clone());
+    auto& clone = dynamic_cast<PowerExactOneCorr&>(*copy);
+    EXPECT_TRUE(clone.useApproximation);
+    EXPECT_EQ(clone.exactLimit, 500.0);
+    EXPECT_EQ(clone.ComputePower(0.3, 0.05, 100.0), test.ComputePower(0.3, 0.05, 100.0));
+}
+
+// ======================================= R^2, random model (611)
+
+TEST(ExactMultipleCorrelationTest, ReproducesTheReferenceTable) {
+    ExpectTable<PowerExactMRC>(611, 9);
+}
+
+TEST(ExactMultipleCorrelationTest, InputAndOutputLists) {
+    PowerExactMRC test;
+    const std::vector<std::string> crit = {"Lower critical R$^2$", "Upper critical R$^2$"};
+    const std::string tails = "Tail(s)", rho1 = "H1 $\\rho$$^2$", rho0 = "H0 $\\rho$$^2$",
+                      alpha = "$\\alpha$ err prob", power = "Power (1-$\\beta$ err prob)",
+                      n = "Total sample size", q = "$\\beta$/$\\alpha$ ratio",
+                      beta = "$\\beta$ err prob", p = "Number of predictors";
+    using calc_test::Joined;
+    calc_test::ExpectListLabels(test, kAPriori, {tails, rho1, rho0, alpha, power, p},
+                                Joined(crit, {n, "Actual power"}));
+    calc_test::ExpectListLabels(test, kSensitivity,
+                                {tails, "Effect direction", rho0, alpha, power, n, p},
+                                Joined(crit, {rho1}));
+    calc_test::ExpectListLabels(test, kPostHoc, {tails, rho1, rho0, alpha, n, p},
+                                Joined(crit, {power}));
+    calc_test::ExpectListLabels(test, kCriterion, {tails, rho1, rho0, power, n, p},
+                                Joined(crit, {alpha}));
+    calc_test::ExpectListLabels(test, kCompromise, {tails, rho1, rho0, q, n, p},
+                                Joined(crit, {alpha, beta, power}));
+    calc_test::ExpectEffectInput(test, kAPriori, rho1, 611);
+}
+
+TEST(ExactMultipleCorrelationTest, RefusesInadmissibleInputs) {
+    struct Case {
+        AnalysisType type;
+        Texts texts;
+        const char* row;
+        std::string message;
+    };
+    const Case cases[] = {
+        {kPostHoc, {{"predictors", "0"}}, "predictors", "There must be at least 1 predictor."},
+        {kPostHoc,
+         {{"rho0sq", "0.999999"}},
+         "rho0sq",
+         "H0 $\\rho$$^2$is outside the admissible range (0, 0.999999)."},
+        {kPostHoc,
+         {{"rho1sq", "0"}},
+         "rho1sq",
+         "Effect size r is outside the admissible range (1e-06, 0.999999)."},
+        {kAPriori,
+         {{"rho1sq", "0.2"}, {"rho0sq", "0.2"}},
+         "rho1sq",
+         "In a priori calculations the effect size must not be zero.\n"
+         "Please choose different values for the population and test correlation"},
+        {kSensitivity,
+         {{"predictors", "5"}, {"n", "6"}},
+         "n",
+         "Total sample size is outside the admissible range (7, 2147483646)"},
+        {kCriterion,
+         {{"predictors", "5"}, {"n", "6"}},
+         "n",
+         "Total sample size is outside the admissible range (7, 2147483646)"},
+    };
+    for (const Case& c : cases) {
+        PowerExactMRC test;
+        const auto run = Calculate(test, c.type, c.texts);
+        const std::string context = calc_test::Describe(c.type, c.texts);
+        EXPECT_EQ(run->status, run->Row(c.row)) << context;
+        EXPECT_EQ(run->message, c.message) << context;
+    }
+    // The edges that pass: rho1^2 = 0.999999, rho0^2 = 0, N = p + 2.
+    PowerExactMRC test;
+    EXPECT_TRUE(test.CheckEffectSize(kPostHoc, 0.999999));
+    const auto run = Calculate(test, kPostHoc, {{"rho0sq", "0"}, {"predictors", "5"}, {"n", "7"}});
+    EXPECT_EQ(run->status, kCalculateDone) << run->message;
+    EXPECT_TRUE(test.CheckSampleSize(0, 7.0));
+    EXPECT_FALSE(test.CheckSampleSize(0, 6.0));
+}
+
+// The option changes the method text and the distribution's computation,
+// not the lists; the F approximation stays near the exact power, and a
+// clone keeps the method.
+TEST(ExactMultipleCorrelationTest, MethodOption) {
+    PowerExactMRC test;
+    const double exact = test.ComputePower(0.3, 0.05, 100.0);
+    EXPECT_EQ(test.GetMethodText(), "Exact distribution");
+    test.SetMethod(1);
+    EXPECT_EQ(test.GetMethodText(), "3-moment F approximation");
+    EXPECT_EQ(dynamic_cast<MRCDistribution&>(*test.distribution).GetMethod(), 1);
+    test.predictorCount = 3.0;
+    test.correlations[1] = 0.1;
+    const double approx = test.ComputePower(0.3, 0.05, 100.0);
+    EXPECT_NEAR(approx, 0.8698669, 0.01);
+    test.correlations[1] = 0.0;
+    EXPECT_NE(test.ComputePower(0.3, 0.05, 100.0), exact);
+
+    std::unique_ptr<PowerAnalysis> copy(test.Clone());
+    auto& clone = dynamic_cast<PowerExactMRC&>(*copy);
+    EXPECT_EQ(clone.GetMethod(), 1);
+    EXPECT_EQ(dynamic_cast<MRCDistribution&>(*clone.distribution).GetMethod(), 1);
+}
+
+// Sensitivity downward from H0 finds the rho1^2 whose lower-tail power is
+// the target.
+TEST(ExactMultipleCorrelationTest, SensitivityBelowTheNullValue) {
+    PowerExactMRC test;
+    const auto run = Calculate(
+        test, kSensitivity,
+        {{"dir", "$\\rho$$^2$ H1$\\le$H0"}, {"rho0sq", "0.4"}, {"power", "0.8"}, {"n", "120"}});
+    ASSERT_EQ(run->status, kCalculateDone) << run->message;
+    const double rho1 = run->Value("rho1sq");
+    EXPECT_LT(rho1, 0.4);
+    EXPECT_NEAR(test.ComputePower(rho1, 0.05, 120.0), 0.8, 1e-7);
+}
+
+}  // namespace
