@@ -42,7 +42,12 @@ int main(int argc, char** argv) {
             // Braces.
             QStringLiteral("\\underbrace{a+b+c}_{n} \\quad \\underbrace{x}_{wide text} \\quad "
                            "\\overbrace{a+b+c}^{n} \\quad \\overbrace{x+y}"),
-            // Delimiters: small (glyphs) and tall (stroked) content.
+            // Delimiters: small content (glyphs scaled to it), a line of text
+            // and tall content (stroked outlines), plain delimiters.
+            QStringLiteral("\\left( \\infty \\right) \\left[ \\cdot \\right] "
+                           "\\left\\{ \\infty \\right\\} \\left| \\infty \\right| "
+                           "\\left\\| \\infty \\right\\| \\left\\langle \\infty "
+                           "\\right\\rangle \\left( \\infty \\right)^{2}_{i}"),
             QStringLiteral("\\left( x \\right) \\left[ x \\right] \\left\\{ x \\right\\} "
                            "\\left| x \\right| \\left\\langle x \\right\\rangle ( [ \\{ \\| "
                            "\\langle x \\rangle"),
@@ -65,7 +70,7 @@ int main(int argc, char** argv) {
         };
         MathLabel label(QStringLiteral("sheet"), 14.0f, false, &fonts.romanFonts,
                         &fonts.romanItalicFonts, SymbolMapPointer());
-        const int rowH = 150;
+        const int rowH = 170;
         QImage page(1400, rowH * texts.size() + 10, QImage::Format_RGB32);
         page.fill(Qt::white);
         QPainter p(&page);
@@ -75,7 +80,7 @@ int main(int argc, char** argv) {
         for (int i = 0; i < texts.size(); ++i) {
             const float base = 20.0f;
             p.save();
-            p.translate(10, 10 + rowH * i + 30);
+            p.translate(10, 10 + rowH * i + 45);
             p.scale(2.5, 2.5);
             label.SetText(texts[i], true);
             label.Draw(&p, 0, base, kAlignBaseline, kAlignLeft, 0, true);

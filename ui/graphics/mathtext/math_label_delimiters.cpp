@@ -160,7 +160,9 @@ MathBox MathLabel::LayoutLeftRight(float x, float y, bool paint, QPainter* g, in
     };
     auto plan = [&](const QString& d) {
         Delimiter r;
-        if (d == QLatin1String("<") || d == QLatin1String(">")) {
+        if (d == QLatin1String("<") || d == QLatin1String(">") || d == QLatin1String("||")) {
+            // Stroked at any size; a double bar has no glyph to scale, and
+            // without room its two strokes would fall together on one line.
             r.w = 0.7f * m;
         } else if (d == QLatin1String(".")) {
             r.w = 0.0f;
