@@ -212,8 +212,8 @@ TEST_F(MathLabelTest, MeasuringAndPaintingReadTheSameTokens) {
 }
 
 TEST_F(MathLabelTest, PaintedInkStaysInsideTheMeasuredBox) {
-    const char* texts[] = {"x_a_b",          "x^2_i",          "\\sqrt[3]{x+1}",
-                           "{n \\choose k}", "\\frac{a+b}{c}", "\\int\\limits_0^1 f",
+    const char* texts[] = {"x_a_b", "x^2_i", "\\sqrt[3]{x+1}", "{n \\choose k}", "\\frac{a+b}{c}",
+                           "\\int\\limits_0^1 f",
                            // Cells beyond the column specification stand apart
                            // by the same gaps as the others, inside the box.
                            "\\begin{matrix} aaa & bbb & ccc \\end{matrix}",
