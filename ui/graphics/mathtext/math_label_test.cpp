@@ -182,7 +182,7 @@ TEST_F(MathLabelTest, MeasuringAndPaintingReadTheSameTokens) {
         "x^",
         "\\fgcolor{FF}",
         "\\left( x \\right)^2_i y",
-        "\\left( x \\right)_a_b",
+        "\\left( x \\right)_a_{bbbb}",
         "\\left. \\frac{a}{b} \\right|_0^1 c",
         "{\\left( x}y",
         "\\left",
