@@ -1,6 +1,7 @@
 #include "platform/painting.h"
 
 #include <QPainter>
+#include <QPainterPath>
 #include <cmath>
 
 namespace platform {
@@ -60,9 +61,34 @@ QtArc ToQtArc(double startDegrees, double sweepDegrees) {
                  static_cast<int>(std::lround(-sweepDegrees * 16.0))};
 }
 
+double ParametricAngle(const QRectF& ellipse, double geometricDegrees) {
+    constexpr double kPi = 3.14159265358979323846;
+    const double a = ellipse.width() / 2.0, b = ellipse.height() / 2.0;
+    if (a <= 0.0 || b <= 0.0 || a == b) return geometricDegrees;
+    const double theta = geometricDegrees * kPi / 180.0;
+    // (a cos t, b sin t) lies on the ray at theta: tan t = (a / b) tan theta.
+    const double t = std::atan2(a * std::sin(theta), b * std::cos(theta));
+    // The two angles differ by less than a quarter turn; keep theta's turn.
+    const double diff = std::remainder(t - theta, 2.0 * kPi);
+    return (theta + diff) * 180.0 / kPi;
+}
+
+QtArcDegrees ToQtArc(const QRectF& ellipse, double startDegrees, double sweepDegrees) {
+    const double start = ParametricAngle(ellipse, startDegrees);
+    const double end = ParametricAngle(ellipse, startDegrees + sweepDegrees);
+    return QtArcDegrees{-start, -(end - start)};
+}
+
 void DrawArc(QPainter& painter, const QRectF& ellipse, double startDegrees, double sweepDegrees) {
-    const QtArc arc = ToQtArc(startDegrees, sweepDegrees);
-    painter.drawArc(ellipse, arc.startSixteenths, arc.spanSixteenths);
+    const QtArcDegrees arc = ToQtArc(ellipse, startDegrees, sweepDegrees);
+    painter.drawArc(ellipse, static_cast<int>(std::lround(arc.start * 16.0)),
+                    static_cast<int>(std::lround(arc.span * 16.0)));
+}
+
+void AddArc(QPainterPath& path, const QRectF& ellipse, double startDegrees, double sweepDegrees) {
+    const QtArcDegrees arc = ToQtArc(ellipse, startDegrees, sweepDegrees);
+    if (path.elementCount() == 0) path.arcMoveTo(ellipse, arc.start);
+    path.arcTo(ellipse, arc.start, arc.span);
 }
 
 }  // namespace platform

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 class QPainter;
+class QPainterPath;
 
 namespace platform {
 
@@ -36,6 +37,23 @@ struct QtArc {
     int spanSixteenths;
 };
 QtArc ToQtArc(double startDegrees, double sweepDegrees);
+// The drawing code's angles are geometric: the arc starts where the ray from
+// the ellipse's centre at that angle meets the ellipse. Qt's are parametric
+// (the point (cx + a cos t, cy - b sin t)); the two differ unless the ellipse
+// is a circle. Returns the clockwise parametric angle, in degrees, of the
+// point at the clockwise geometric angle; continuous and monotonic, so that
+// sweeps keep their sense and their number of turns.
+double ParametricAngle(const QRectF& ellipse, double geometricDegrees);
+// Both conversions at once: geometric clockwise angles on `ellipse` to Qt's
+// parametric counter-clockwise degrees.
+struct QtArcDegrees {
+    double start;
+    double span;
+};
+QtArcDegrees ToQtArc(const QRectF& ellipse, double startDegrees, double sweepDegrees);
 void DrawArc(QPainter& painter, const QRectF& ellipse, double startDegrees, double sweepDegrees);
+// Adds an arc to a path figure, joined to the figure's last point by a
+// straight line; the first arc of an empty path starts the figure.
+void AddArc(QPainterPath& path, const QRectF& ellipse, double startDegrees, double sweepDegrees);
 
 }  // namespace platform

@@ -4,6 +4,8 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QPainterPath>
+#include <cmath>
 
 namespace platform {
 namespace {
@@ -56,6 +58,38 @@ TEST(Painting, ArcsTurnClockwiseOnTheScreen) {
     auto dark = [&](int x, int y) { return qGray(image.pixel(x, y)) < 128; };
     EXPECT_TRUE(dark(78, 78));   // 45 degrees below the x axis
     EXPECT_FALSE(dark(78, 22));  // 45 degrees above it
+}
+
+TEST(Painting, ArcAnglesAreGeometricOnEllipses) {
+    // On a 2 x 3 ellipse the arc ends where the rays at the given angles
+    // meet it, whatever the sweep's sense.
+    const QRectF ellipse(10, 20, 20, 30);
+    const QPointF centre = ellipse.center();
+    struct Case {
+        double start, sweep;
+    };
+    for (const Case c :
+         {Case{120, 60}, Case{-300, -60}, Case{0, -60}, Case{170, 20}, Case{90, -270}}) {
+        QPainterPath path;
+        AddArc(path, ellipse, c.start, c.sweep);
+        for (double angle : {c.start, c.start + c.sweep}) {
+            const QPointF p = angle == c.start ? path.pointAtPercent(0) : path.currentPosition();
+            const double rad = angle * 3.14159265358979323846 / 180.0;
+            // On the ray: the cross product with the direction vanishes and
+            // the dot product is positive.
+            const QPointF d = p - centre;
+            EXPECT_NEAR(d.x() * std::sin(rad) - d.y() * std::cos(rad), 0.0, 1e-2)
+                << c.start << " " << c.sweep;
+            EXPECT_GT(d.x() * std::cos(rad) + d.y() * std::sin(rad), 0.0);
+            // And on the ellipse.
+            const double u = d.x() / 10.0, v = d.y() / 15.0;
+            EXPECT_NEAR(u * u + v * v, 1.0, 1e-3);
+        }
+    }
+    // On a circle nothing changes.
+    const QtArcDegrees circle = ToQtArc(QRectF(0, 0, 10, 10), 120, 60);
+    EXPECT_DOUBLE_EQ(circle.start, -120);
+    EXPECT_DOUBLE_EQ(circle.span, -60);
 }
 
 }  // namespace

@@ -59,6 +59,21 @@ QPen TextPen(const QColor& color, float width) {
 
 }  // namespace
 
+void MergeAt(MathBox& into, const MathBox& c, float dx, float dy) {
+    MathBox r;
+    r.ascent = std::max(into.ascent, c.ascent - dy);
+    r.descent = std::max(into.descent, c.descent + dy);
+    r.inkAscent = std::max({into.inkAscent, c.inkAscent - dy, r.ascent});
+    r.inkDescent = std::max(into.inkDescent, c.inkDescent + dy);
+    r.width = std::max(into.width, dx + c.width);
+    r.inkLeft = std::min(into.inkLeft, dx + c.inkLeft);
+    r.inkWidth = std::max(into.inkLeft + into.inkWidth, dx + c.inkLeft + c.inkWidth) - r.inkLeft;
+    r.lowShift = r.descent > 0.0f ? 0.0f : std::min(into.lowShift, c.lowShift - dy);
+    r.inkHeight = r.inkAscent + r.inkDescent;
+    r.height = r.ascent + r.descent;
+    into = r;
+}
+
 MathBox ToMathBox(const SymbolBox& b) {
     MathBox m;
     m.inkAscent = b.ascent;
@@ -271,7 +286,6 @@ MathBox& MathLabel::LayoutSequence(MathBox& out, float x, float y, bool paint, Q
                 break;
             case tok::kNumber:
             case tok::kFunction:
-            case tok::kLimitFunction:
             case tok::kMbox:
                 spaceBefore();
                 c = LayoutText(textFont_, t.text, textSize, x + out.width, y, paint, g);
@@ -329,9 +343,45 @@ MathBox& MathLabel::LayoutSequence(MathBox& out, float x, float y, bool paint, Q
                 spaceAfter = false;
                 break;
             case tok::kDelimiter:
-            case tok::kAngle:
-                c = LayoutOperatorGlyph(t, x + out.width, y, paint, g, level);
+                c = LayoutDelimiter(t, x + out.width, y, paint, g, level);
                 spaceAfter = false;
+                break;
+            case tok::kAngle:
+                c = LayoutAngleBracket(t, x + out.width, y, paint, g, level);
+                spaceAfter = false;
+                break;
+            case tok::kWideAccent:
+                spaceBefore();
+                c = LayoutWideAccent(t, x + out.width, y, paint, g, level);
+                spaceAfter = false;
+                break;
+            case tok::kAccent:
+                c = LayoutAccent(t, x + out.width, y, paint, g, level);
+                spaceAfter = false;
+                break;
+            case tok::kLimitFunction:
+                spaceBefore();
+                c = LayoutLimitName(t, x + out.width, y, paint, g, level);
+                break;
+            case tok::kStackrel:
+                spaceBefore();
+                c = LayoutStackrel(x + out.width, y, paint, g, level);
+                break;
+            case tok::kUnderbrace:
+                spaceBefore();
+                c = LayoutUnderbrace(x + out.width, y, paint, g, level);
+                break;
+            case tok::kOverbrace:
+                spaceBefore();
+                c = LayoutOverbrace(x + out.width, y, paint, g, level);
+                break;
+            case tok::kArray:
+                spaceBefore();
+                c = LayoutArray(x + out.width, y, paint, g, level);
+                break;
+            case tok::kBegin:
+                spaceBefore();
+                c = LayoutEnvironment(x + out.width, y, paint, g, level);
                 break;
             case tok::kNot:
                 c = LayoutNot(x + out.width, y, paint, g, level);
@@ -740,57 +790,6 @@ MathBox MathLabel::LayoutRadical(float x, float y, bool paint, QPainter* g, int 
         Merge(r, Shifted(index, indexX, indexY), 0.0f);
         r.width = total;
     }
-    return r;
-}
-
-MathBox MathLabel::LayoutLeftRight(float x, float y, bool paint, QPainter* g, int level) {
-    // Delimiters sized to what they enclose: each glyph is stretched
-    // vertically over the inner material's extent.
-    const int L = Clamp(level);
-    const MarkupToken open = NextNonBlank();
-    const int innerStart = scanner_.TokenIndex();
-    MathBox inner;
-    atStart_ = true;
-    LayoutSequence(inner, x, y, false, g, level, true);  // stops at \right
-    const MarkupToken close = NextNonBlank();
-    const int end = scanner_.TokenIndex();
-
-    auto glyphBox = [&](const MarkupToken& d) {
-        return d.text == QLatin1String(".") ? MathBox{}
-                                            : LayoutOperatorGlyph(d, 0, 0, false, g, level);
-    };
-    const MathBox lb = glyphBox(open), rb = glyphBox(close);
-    const float top = std::max(inner.ascent, letterInkAscent_[L]);
-    const float bottom = std::max(inner.descent, letterInkDescent_[L] + 0.0f);
-    auto drawStretched = [&](const MarkupToken& d, const MathBox& gb, float at) {
-        const float glyphHeight = gb.ascent + gb.descent;
-        if (glyphHeight <= 0.0f) return;
-        const float f = std::max(1.0f, (top + bottom) / glyphHeight);
-        g->save();
-        g->translate(0.0, y - top);
-        g->scale(1.0, f);
-        g->translate(0.0, -(y - gb.ascent));
-        LayoutOperatorGlyph(d, at, y, true, g, level);
-        g->restore();
-    };
-    const float innerX = lb.width;
-    if (paint) {
-        drawStretched(open, lb, x);
-        scanner_.SetTokenIndex(innerStart);
-        atStart_ = true;
-        MathBox drawn;
-        LayoutSequence(drawn, x + innerX, y, true, g, level, true);
-        drawStretched(close, rb, x + innerX + inner.width);
-        scanner_.SetTokenIndex(end);
-    }
-    MathBox r = Union({Shifted(inner, innerX, 0.0f)}, innerX + inner.width + rb.width);
-    MathBox delimiters;
-    delimiters.ascent = delimiters.inkAscent = std::max(top, lb.ascent);
-    delimiters.descent = delimiters.inkDescent = std::max(bottom, lb.descent);
-    delimiters.inkWidth = r.width;
-    const float width = r.width;
-    Merge(r, delimiters, 0.0f);
-    r.width = width;
     return r;
 }
 

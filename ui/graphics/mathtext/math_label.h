@@ -39,6 +39,11 @@ struct MathBox {
 // so on, so that the layout sets glyphs tight by their ink.
 MathBox ToMathBox(const SymbolBox& b);
 
+// Merges `part`, placed at (dx, dy) from `into`'s origin (dy downwards), into
+// `into`: the extents and the ink grow to cover it, the advance reaches at
+// least the part's.
+void MergeAt(MathBox& into, const MathBox& part, float dx, float dy);
+
 // Anchor codes for Draw.
 enum LabelAlign {
     kAlignCentre = 0,
@@ -119,6 +124,30 @@ class MathLabel {
     MathBox LayoutLine(bool over, float x, float y, bool paint, QPainter* g, int level);
     MathBox LayoutRadical(float x, float y, bool paint, QPainter* g, int level);
     MathBox LayoutLeftRight(float x, float y, bool paint, QPainter* g, int level);
+    MathBox LayoutDelimiter(const MarkupToken& t, float x, float y, bool paint, QPainter* g,
+                            int level);
+    MathBox LayoutAngleBracket(const MarkupToken& t, float x, float y, bool paint, QPainter* g,
+                               int level);
+    // Strokes the outline of a large delimiter into the box from x to x + w
+    // and from top to bottom (page y, bottom > top); nothing for other texts.
+    void DrawDelimiter(QPainter* g, const QString& text, float x, float w, float bottom, float top);
+    MathBox LayoutWideAccent(const MarkupToken& t, float x, float y, bool paint, QPainter* g,
+                             int level);
+    MathBox LayoutAccent(const MarkupToken& t, float x, float y, bool paint, QPainter* g,
+                         int level);
+    MathBox LayoutLimitName(const MarkupToken& t, float x, float y, bool paint, QPainter* g,
+                            int level);
+    MathBox LayoutStackrel(float x, float y, bool paint, QPainter* g, int level);
+    MathBox LayoutUnderbrace(float x, float y, bool paint, QPainter* g, int level);
+    MathBox LayoutOverbrace(float x, float y, bool paint, QPainter* g, int level);
+    MathBox LayoutArray(float x, float y, bool paint, QPainter* g, int level);
+    MathBox LayoutEnvironment(float x, float y, bool paint, QPainter* g, int level);
+    // Lays out one cell: a sequence up to the token that ends it, which is
+    // left in token_ (the end token when the text ran out).
+    MathBox LayoutCell(float x, float y, bool paint, QPainter* g, int level);
+    // True when the next non-blank token has the given kind; the token index
+    // stands after that token either way.
+    bool PeekKind(int kind) { return NextNonBlank().kind == kind; }
 
     // Reads past blanks; the first other token.
     MarkupToken NextNonBlank();
