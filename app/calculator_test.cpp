@@ -22,7 +22,7 @@ TEST(EvaluateCalculatorText, StatementsVariablesAndComments) {
         {"a = 2; b = a*3; b+1", 7},
         {"x = 1 # note\nx*2", 2},
         {"x = 1 # note; x = 5\r\nx*2", 2},  // a ';' inside a comment ends nothing
-        {"a=1\n a = a+1 ;\n\n a*10;", 20},    // reassignment, blank lines, trailing ';'
+        {"a=1\n a = a+1 ;\n\n a*10;", 20},  // reassignment, blank lines, trailing ';'
         {"", 0},
         {"  # only a comment\n ; ;", 0},
         {"longName = 4\nlongName^2", 16},
