@@ -10,6 +10,7 @@
 #include "analysis/protocol.h"
 #include "app/command_forms.h"
 #include "app/main_frame.h"
+#include "app/numerics_claim.h"
 #include "app/ui_helpers.h"
 #include "numerics/quorix_error.h"
 #include "platform/dialogs.h"
@@ -97,6 +98,16 @@ class BusyScope {
 
 void CMainFrame::OnCalculate() {
     if (busy_ || !currentTest_ || !MainForm()) return;
+    // The calculator's evaluation uses the same numerical routines.
+    NumericsClaim numerics;
+    if (!numerics.Held()) {
+        platform::ShowMessage(this,
+                              QStringLiteral("The calculator is evaluating an expression.\n"
+                                             "Please calculate again when it has finished."),
+                              QString::fromLatin1(calc_messages::kPleaseNote),
+                              platform::MessageIcon::Information);
+        return;
+    }
     // Declared in this order so that the wait cursor goes first, then the
     // floating-point state is restored, then the frame is free again.
     BusyScope busy(busy_);

@@ -6,8 +6,10 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QTimer>
 #include <atomic>
 #include <cfenv>
@@ -15,11 +17,13 @@
 #include <stdexcept>
 #include <thread>
 
+#include "app/calculator.h"
 #include "app/command_forms.h"
 #include "app/form_tables.h"
 #include "app/frame_test_support.h"
 #include "app/main_comp_form.h"
 #include "app/main_grid_form.h"
+#include "app/numerics_claim.h"
 #include "app/quorix_app.h"
 #include "app/test_selection_form.h"
 #include "numerics/cancel.h"
@@ -417,6 +421,54 @@ TEST_F(Driver, EnterInAnOpenGridEditCalculatesWithTheTypedText) {
     EXPECT_EQ(frame->GridForm()->OutputGrid()->GetItemText(0, 1), "1.5");
     EXPECT_FALSE(grid->IsItemEditing(0, 1));
     ExpectIdleFrame();
+}
+
+TEST_F(Driver, MainWindowAndCalculatorNeverCalculateAtTheSameTime) {
+    bool heldDuringCalculation = false;
+    script.calculate = [&](PowerAnalysis&, PropertyList*) {
+        heldDuringCalculation = NumericsClaim::InUse();
+        return kCalculateDone;
+    };
+    ClickCalculate();
+    EXPECT_TRUE(heldDuringCalculation);
+    EXPECT_FALSE(NumericsClaim::InUse());
+    EXPECT_EQ(Output(), "1.5");
+
+    // While the calculator evaluates, the main window does not start and says why.
+    script.result = "2.5";
+    const int before = static_cast<frame_test::ScriptedTest*>(frame->CurrentTest())->calculations;
+    {
+        NumericsClaim calculator;
+        ASSERT_TRUE(calculator.Held());
+        ClickCalculate();
+    }
+    EXPECT_EQ(static_cast<frame_test::ScriptedTest*>(frame->CurrentTest())->calculations, before);
+    ASSERT_FALSE(dialogs.messages.empty());
+    EXPECT_TRUE(dialogs.messages.back().text.contains("calculator"));
+    ExpectIdleFrame();
+}
+
+TEST_F(Driver, CalculatorCommandOpensOneWindowAndShowsItAgain) {
+    EXPECT_EQ(frame->Calculator(), nullptr);
+    ASSERT_TRUE(frame->HandleCommand(command_ids::kCalculator));
+    CCalculator* calculator = frame->Calculator();
+    ASSERT_NE(calculator, nullptr);
+    EXPECT_TRUE(calculator->isVisible());
+    EXPECT_EQ(calculator->windowTitle(), "Calculator - ");
+    EXPECT_EQ(calculator->parentWidget(), nullptr);
+
+    calculator->InputEdit()->setPlainText("a = 2; b = a*3; b+1");
+    calculator->close();
+    frame->HandleCommand(command_ids::kCalculator);
+    EXPECT_EQ(frame->Calculator(), calculator);
+    EXPECT_TRUE(calculator->isVisible());
+    EXPECT_EQ(calculator->InputEdit()->toPlainText(), "a = 2; b = a*3; b+1");
+
+    // Its files start in the program folder's models folder.
+    calculator->OnLoad();
+    ASSERT_EQ(dialogs.fileQuestions.size(), 1u);
+    EXPECT_EQ(dialogs.fileQuestions[0].request.folder,
+              QDir(frame->ProgramFolder()).filePath("models"));
 }
 
 }  // namespace

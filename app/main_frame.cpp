@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
@@ -16,6 +17,7 @@
 #include <ctime>
 
 #include "analysis/catalogue.h"
+#include "app/calculator.h"
 #include "app/command_forms.h"
 #include "app/form_tables.h"
 #include "app/main_comp_form.h"
@@ -81,6 +83,8 @@ CMainFrame::CMainFrame()
 
 CMainFrame::~CMainFrame() {
     qApp->removeEventFilter(this);
+    // Waits for an evaluation of the calculator before the tables go.
+    calculator_.reset();
     // The forms hold no pointers into the catalogue; the current test is one
     // of its objects and goes with it.
     currentTest_ = nullptr;
@@ -405,6 +409,18 @@ void CMainFrame::OnOptions() {
     if (busy_) return;
 }
 
+void CMainFrame::OnCalculator() {
+    if (!calculator_) {
+        // A window of its own beside the frame, not owned by it on screen.
+        calculator_ = std::make_unique<CCalculator>(QDir(programFolder_).filePath("models"));
+        calculator_->setWindowIcon(ProgramIcon());
+    }
+    if (calculator_->isMinimized()) calculator_->showNormal();
+    calculator_->show();
+    calculator_->raise();
+    calculator_->activateWindow();
+}
+
 void CMainFrame::OnExplorer() {
     platform::ShowMessage(this,
                           QStringLiteral("The explorer of the general linear multivariate model "
@@ -445,6 +461,9 @@ bool CMainFrame::HandleCommand(int id) {
             return true;
         case kExplorerCommand:
             if (!busy_) OnExplorer();
+            return true;
+        case kCalculator:
+            OnCalculator();
             return true;
         case kAbout:
             ShowAbout();

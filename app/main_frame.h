@@ -15,6 +15,7 @@
 #include "platform/dialogs.h"
 #include "ui/graphics/mathtext/label_fonts.h"
 
+class CCalculator;
 class CFormViewEx;
 class CInputHelpForm;
 class CQuorixCmdCompForm;
@@ -83,6 +84,9 @@ class CMainFrame : public QMainWindow, public platform::CommandTarget, public Pa
     void OnXYPlot();
     void OnOptions();
     void OnExplorer();
+    // Opens the calculator window, made once and kept for the run.
+    void OnCalculator();
+    CCalculator* Calculator() const { return calculator_.get(); }
     void PumpMessages();
 
     // Services of the test-selection form.
@@ -200,4 +204,5 @@ class CMainFrame : public QMainWindow, public platform::CommandTarget, public Pa
     QString programFolder_;
     platform::CommandRouter commands_;
     std::unique_ptr<mathtext::LabelFontSets> labelFonts_;
+    std::unique_ptr<CCalculator> calculator_;
 };
