@@ -30,8 +30,55 @@ namespace {
 
 // The tests swept: a test joins the sweep with one line here.
 constexpr TestId kSweptTests[] = {
-    kGenericFTestId, kAnovaGlobalTestId,  kGenericTTestId,         kTwoMeansTestId,
-    kOneMeanTestId,  kMatchedPairsTestId, kGenericChiSquareTestId, kGoodnessOfFitTestId,
+    // Exact tests.
+    kCorrelationExactTestId,
+    kRegressionRandomTestId,
+    kProportionTestId,
+    kMcNemarTestId,
+    kSignTestId,
+    kGenericBinomialTestId,
+    // F tests.
+    kAncovaTestId,
+    kAnovaGlobalTestId,
+    kAnovaSpecialTestId,
+    kRepeatedBetweenTestId,
+    kRepeatedWithinTestId,
+    kRepeatedInteractionTestId,
+    kHotellingOneGroupTestId,
+    kHotellingTwoGroupsTestId,
+    kManovaGlobalTestId,
+    kManovaSpecialTestId,
+    kManovaRepeatedBetweenTestId,
+    kManovaRepeatedWithinTestId,
+    kManovaRepeatedInteractionTestId,
+    kRegressionR2TestId,
+    kRegressionR2IncreaseTestId,
+    kVarianceRatioTestId,
+    kGenericFTestId,
+    // t tests.
+    kPointBiserialTestId,
+    kOneSlopeTestId,
+    kTwoInterceptsTestId,
+    kTwoSlopesTestId,
+    kRegressionCoefficientTestId,
+    kMatchedPairsTestId,
+    kTwoMeansTestId,
+    kOneMeanTestId,
+    kWilcoxonMatchedPairsTestId,
+    kWilcoxonOneSampleTestId,
+    kWilcoxonTwoGroupsTestId,
+    kGenericTTestId,
+    // Chi-square tests.
+    kGoodnessOfFitTestId,
+    kVarianceTestId,
+    kGenericChiSquareTestId,
+    // z tests.
+    kTetrachoricTestId,
+    kDependentCorrelationsCommonIndexTestId,
+    kDependentCorrelationsTestId,
+    kTwoCorrelationsTestId,
+    kTwoProportionsTestId,
+    kGenericZTestId,
 };
 
 // Texts for the number inputs. "=ln(-1)" does not parse (there is no ln);
