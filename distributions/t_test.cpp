@@ -249,6 +249,20 @@ TEST(TDistributionTest, FarLowerTailQuantileIsThePowerLawOrAFailure) {
                       QuorixError::kBelowLowerBound, 0.0, "Quantile(1e-300)");
 }
 
+// The central quantile is kept for the next call with the same arguments;
+// a change of either one, or of the noncentrality, must compute afresh.
+TEST(TDistributionTest, KeptQuantileFollowsItsArguments) {
+    TDistribution d(10.0);
+    const double q10 = d.Quantile(0.975);
+    d.SetParam(1, 20.0);
+    EXPECT_EQ(d.Quantile(0.975), TDistribution(20.0).Quantile(0.975));
+    EXPECT_EQ(d.Quantile(0.95), TDistribution(20.0).Quantile(0.95));
+    d.SetParam(1, 10.0);
+    EXPECT_EQ(d.Quantile(0.975), q10);
+    d.SetNoncentrality(1.0);
+    EXPECT_EQ(d.Quantile(0.975), TDistribution(10.0, 1.0).Quantile(0.975));
+}
+
 TEST(TDistributionTest, QuantileEndsAndMoments) {
     TDistribution d(9.0, 2.0);
     EXPECT_EQ(d.Quantile(0.0), -kInf);
