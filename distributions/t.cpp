@@ -620,6 +620,9 @@ double TDistribution::Quantile(double prob) {
     int which = 2, status = 0;
     double q = 1.0 - prob, x = 0.0, bound = 0.0;
     if (std::fabs(delta) < 1e-100) {
+        // The median of a symmetric distribution, which the search would
+        // miss by an ulp or so.
+        if (prob == 0.5 && nu > 0.0) return 0.0;
         if (prob == quantileProb_ && nu == quantileDf_) return quantile_;
         const double askedProb = prob, askedDf = nu;
         cdft(&which, &prob, &q, &x, &nu, &status, &bound);
