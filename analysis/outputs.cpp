@@ -312,7 +312,7 @@ void PowerAnalysis::SetAlphaOutput(PropertyList* o) {
     WriteOutput(o, kAlphaId, alpha);
 }
 void PowerAnalysis::SetBetaOutput(PropertyList* o) {
-    WriteOutput(o, kBetaId, 1.0 - power);
+    WriteOutput(o, kBetaId, GetBeta());
 }
 void PowerAnalysis::SetLowerCriticalOutput(PropertyList* o, ParameterId id) {
     WriteOutput(o, id, std::min(criticalValue, criticalValue2));

@@ -65,9 +65,15 @@ double PowerAnalysis::ComputePower(double effect, double alphaValue, double n) {
     alpha = alphaValue;
     sampleSize = n;
     distribution->SetNoncentrality(0.0);
-    criticalValue = distribution->Quantile(1.0 - alpha);
+    // Both from the upper tail itself: 1 - alpha rounds to 1 below 1.1e-16
+    // and keeps no relative digits of alpha above it.
+    criticalValue = distribution->UpperQuantile(alpha);
     distribution->SetNoncentrality(NoncentralityFromEffect(effectSize));
-    return 1.0 - distribution->Cdf(criticalValue);
+    return distribution->Survival(criticalValue);
+}
+
+double PowerAnalysis::ComputeBeta(double effect, double alphaValue, double n) {
+    return 1.0 - ComputePower(effect, alphaValue, n);
 }
 
 double PowerAnalysis::ComputePower2(double effect, double alphaValue, double n1, double n2) {
@@ -91,7 +97,7 @@ double PowerAnalysis::CriterionObjective(double x) {
 }
 
 double PowerAnalysis::CompromiseObjective(double x) {
-    const double beta = 1.0 - ComputePower(effectSize, x, sampleSize);
+    const double beta = ComputeBeta(effectSize, x, sampleSize);
     return 1.0 - beta / (ratio * x);
 }
 
@@ -209,6 +215,13 @@ void PowerAnalysis::BracketSampleSize() {
 void PowerAnalysis::BracketEffectSize() {
     bracketLow = 1e-6;
     bracketHigh = 100.0;
+    // A starting range: where the power at its top still falls short, it
+    // grows as the sample-size searches do, until the distributions refuse
+    // the effect (their error ends the search) or the bound of the walk.
+    for (int i = 0; i < kMaxGrowthSteps && Probe(bracketHigh) < 0.0; ++i) {
+        bracketLow = bracketHigh;
+        bracketHigh *= kGrowth;
+    }
 }
 
 void PowerAnalysis::BracketSampleSizeFrom(double lo, double hi) {

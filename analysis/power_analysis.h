@@ -65,6 +65,9 @@ class PowerAnalysis : public Root {
 
     virtual double GetEffectSize() { return effectSize; }
     virtual double GetCriticalValue() { return criticalValue; }
+    // beta of the last calculation; tests whose beta can be far below 1e-16
+    // compute it on its own side instead of as 1 - power.
+    virtual double GetBeta() { return 1.0 - power; }
     virtual double GetLowerCriticalValue() { return -criticalValue; }
     // The largest density the distribution graph admits.
     virtual double GetDensityCap() { return 3.0; }
@@ -76,6 +79,9 @@ class PowerAnalysis : public Root {
     virtual double SolveEffectSize2(double alpha, double power, double n1, double n2);
     virtual double ComputePower(double effect, double alpha, double n);
     virtual double ComputePower2(double effect, double alpha, double n1, double n2);
+    // beta at these inputs; the base takes 1 - power, tests that can sum
+    // beta on its own side override it.
+    virtual double ComputeBeta(double effect, double alpha, double n);
     virtual double SolveAlpha(double effect, double power, double n);
     virtual double SolveAlpha2(double effect, double power, double n1, double n2);
     virtual double SolveCompromise(double effect, double q, double n);

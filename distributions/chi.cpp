@@ -308,6 +308,24 @@ double ChiDistribution::Pdf(double x) {
     return scale_ * NoncentralChiSquarePdf(z, df, lambda, &notConverged);
 }
 
+double ChiDistribution::Survival(double x) {
+    if (!(p[0] < 1e-100)) return 1.0 - Cdf(x);
+    int which = 1, status = 0;
+    double prob = 0.0, q = 0.0, z = x * scale_, df = p[1], bound = 0.0;
+    cdfchi(&which, &prob, &q, &z, &df, &status, &bound);
+    ThrowChiStatus("ChiDist-Cdf", status, bound, prob);
+    return q;
+}
+
+double ChiDistribution::UpperQuantile(double q) {
+    if (!(std::fabs(p[0]) < 1e-100) || !(q < 0.5)) return Quantile(1.0 - q);
+    int which = 2, status = 0;
+    double prob = 1.0 - q, x = 0.0, df = p[1], bound = 0.0;
+    cdfchi(&which, &prob, &q, &x, &df, &status, &bound);
+    ThrowChiStatus("ChiDist-Quantile", status, bound, x);
+    return x / scale_;
+}
+
 double ChiDistribution::Quantile(double prob) {
     const double lambda = p[0];
     double df = p[1];

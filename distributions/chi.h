@@ -22,6 +22,10 @@ class ChiDistribution : public NoncentralDistribution {
     double Pdf(double x) override;
     double Cdf(double x) override;
     double Quantile(double prob) override;
+    // The central upper tail through the driver's (p, q) route, which
+    // searches on the side of the smaller probability.
+    double Survival(double x) override;
+    double UpperQuantile(double q) override;
     double GetMean() override { return p[1] + p[0]; }
     double GetVariance() override { return 2.0 * p[1] + 4.0 * p[0]; }
     std::string GetName() override { return "$\\chi^2$"; }

@@ -20,6 +20,11 @@ class Distribution {
     virtual double Pdf(double x) = 0;
     virtual double Cdf(double x) = 0;
     virtual double Quantile(double p) = 0;
+    // P(X > x) and the x with P(X > x) = q. These forms lose the digits of
+    // a small upper tail; distributions that compute that tail on its own
+    // side override them.
+    virtual double Survival(double x) { return 1.0 - Cdf(x); }
+    virtual double UpperQuantile(double q) { return Quantile(1.0 - q); }
     virtual double GetMean() = 0;
     virtual double GetVariance() = 0;
     virtual std::string GetName() = 0;

@@ -255,6 +255,24 @@ double FDistribution::Quantile(double prob) {
     return f / scale_;
 }
 
+double FDistribution::Survival(double x) {
+    if (!(std::fabs(p[0]) < 1e-40)) return 1.0 - Cdf(x);
+    int which = 1, status = 0;
+    double prob = 0.0, q = 0.0, f = x * scale_, df1 = p[1], df2 = p[2], bound = 0.0;
+    cdff(&which, &prob, &q, &f, &df1, &df2, &status, &bound);
+    ThrowDriverStatus("FDist-Cdf", status, bound, prob);
+    return q;
+}
+
+double FDistribution::UpperQuantile(double q) {
+    if (!(std::fabs(p[0]) < 1e-100) || !(q < 0.5)) return Quantile(1.0 - q);
+    int which = 2, status = 0;
+    double prob = 1.0 - q, f = 0.0, df1 = p[1], df2 = p[2], bound = 0.0;
+    cdff(&which, &prob, &q, &f, &df1, &df2, &status, &bound);
+    ThrowDriverStatus("FDist-Quantile", status, bound, f);
+    return f / scale_;
+}
+
 double FDistribution::Pdf(double x) {
     const double lambda = p[0];
     const double z = x * scale_;

@@ -23,6 +23,10 @@ class FDistribution : public NoncentralDistribution {
     double Pdf(double x) override;
     double Cdf(double x) override;
     double Quantile(double prob) override;
+    // The central upper tail through the driver's (p, q) route, which
+    // searches on the side of the smaller probability.
+    double Survival(double x) override;
+    double UpperQuantile(double q) override;
     // Defined for df2 > 2 and df2 > 4; otherwise QuorixError code 4.
     double GetMean() override;
     double GetVariance() override;

@@ -3,11 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <vector>
 
 #include "numerics/cdf_drivers.h"
 #include "numerics/cephes.h"
-#include "numerics/cumulative.h"
 #include "numerics/incomplete_beta.h"
 #include "numerics/saddle_point.h"
 #include "numerics/special_functions.h"
@@ -34,59 +32,237 @@ double LogGammaRatio(double x, double d) {
            lgammacor(x);
 }
 
-// P(T <= -a) for a > 0 and delta > 0, the tail on the far side of 0:
-// P(Z + delta <= -a sqrt(V/nu)) = integral over w > 0 of
-// phi(delta + w) P(chi-square(nu) <= nu w^2 / a^2) dw (w = -Z - delta), all
-// terms positive. Composite 20-point Gauss-Legendre: geometric panels from
-// 1e-12 to 1 follow the w^nu rise of the chi-square factor, panels of 1/4
-// carry the normal factor to w = 40, beyond which it is below 1e-348, and
-// narrow panels follow the chi-square factor's steep rise at large nu.
+// e^x - 1 - x, given ex = e^x, by its Taylor series where ex - 1 - x would
+// cancel.
+double ExpRemainder(double x, double ex) {
+    const double ax = std::fabs(x);
+    if (ax > 0.5) return (ex - 1.0) - x;
+    // 1/k, so that the series' steps multiply instead of divide.
+    static constexpr double kInverse[18] = {
+        0.0,     1.0,      1.0 / 2,  1.0 / 3,  1.0 / 4,  1.0 / 5,  1.0 / 6,  1.0 / 7,  1.0 / 8,
+        1.0 / 9, 1.0 / 10, 1.0 / 11, 1.0 / 12, 1.0 / 13, 1.0 / 14, 1.0 / 15, 1.0 / 16, 1.0 / 17,
+    };
+    // x^2/2 (1 + x/3 (1 + x/4 (1 + ... (1 + x/n)))), with the terms left out
+    // below 1e-17 of the sum.
+    const int last = ax > 0.1 ? 17 : ax > 1e-2 ? 11 : ax > 1e-4 ? 8 : 5;
+    double s = 1.0;
+    for (int k = last; k >= 3; --k) s = 1.0 + s * x * kInverse[k];
+    return 0.5 * x * x * s;
+}
+
+// The tail on the far side of 0, P(T <= -a) for a > 0 and delta > 0:
+// P(Z + delta <= -a V/sqrt(nu)) = E[Q(delta + a V/sqrt(nu))] over the chi
+// variable V, Q(z) = P(Z > z), all terms positive. With V = sqrt(nu) e^u
+// the density of u is sqrt(nu/pi) e^(-stirlerr(nu/2)) e^(-(nu/2) r(2u)),
+// r(x) = e^x - 1 - x, which carries none of the large cancelling logarithms
+// of the chi density at large nu; the integrand
+// g(u) = e^(-(nu/2) r(2u)) Q(delta + a e^u) is log-concave for every
+// nu > 0 (one maximum, tails that fall at least exponentially) and an
+// entire function of u.
+class FarSideIntegral {
+  public:
+    FarSideIntegral(double a, double nu, double delta)
+        : a_(a), nu_(nu), delta_(delta), halfNu_(0.5 * nu), logA_(std::log(a)) {}
+
+    double Compute() {
+        // Every term is below Q(delta).
+        if (UpperNormal(delta_) == 0.0) return 0.0;
+        FindMode();
+        double sum = 0.0;
+        if (!(sigma_ > 0.0 && sigma_ < kInfinity) || !Trapezoid(&sum)) sum = Panels();
+        return std::sqrt(nu_ / kPi) * std::exp(-stirlerr(halfNu_)) * sum;
+    }
+
+  private:
+    static double UpperNormal(double z) { return 0.5 * std::erfc(z / std::sqrt(2.0)); }
+
+    // e^(x^2) erfc(x), which neither underflows nor cancels where Q does.
+    static double ScaledErfc(double x) {
+        int scaled = 1;
+        return erfc1(&scaled, &x);
+    }
+
+    // a e^u, given e = e^u; where a is so large that the u that matter lie
+    // beyond the doubles' e^u (below e^-745), as e^(u + ln a).
+    double TimesA(double u, double e) const { return a_ > 1e280 ? std::exp(u + logA_) : a_ * e; }
+
+    double LogG(double u) const {
+        const double e = std::exp(u);
+        const double z = delta_ + TimesA(u, e);
+        return -halfNu_ * ExpRemainder(2.0 * u, e * e) +
+               std::log(0.5 * ScaledErfc(z / std::sqrt(2.0))) - 0.5 * z * z;
+    }
+
+    // g(u) e^-peak, the peak taken out so that far tails of moderate size
+    // keep their digits; where the peak itself is far below 1 the node is
+    // formed in logarithms, so that no factor can overflow.
+    double ScaledG(double u) const {
+        if (peak_ < -600.0) return std::exp(LogG(u) - peak_);
+        const double e = std::exp(u);
+        return std::exp(-halfNu_ * ExpRemainder(2.0 * u, e * e) - peak_) *
+               UpperNormal(delta_ + TimesA(u, e));
+    }
+
+    // (ln g)' and (ln g)'', with the normal hazard M = phi/Q, M' = M (M - z).
+    double Slope(double u, double* curvature) const {
+        const double e = std::exp(u);
+        const double ae = TimesA(u, e);
+        const double z = delta_ + ae;
+        const double m = 0.79788456080286536 / ScaledErfc(z / std::sqrt(2.0));  // sqrt(2/pi)
+        // M - z is about 1/z, and beyond z of 1e4 the difference keeps none
+        // of its digits: there M' = 1 - 2/z^2 + O(z^-4).
+        const double mPrime = z > 1e4 ? 1.0 - 2.0 / (z * z) : std::clamp(m * (m - z), 0.0, 1.0);
+        *curvature = -2.0 * nu_ * e * e - ae * m - ae * ae * mPrime;
+        return -nu_ * std::expm1(2.0 * u) - ae * m;
+    }
+
+    // (ln g)' falls from nu at -infinity through 0 to -a M(delta + a) < 0
+    // at u = 0. Newton steps inside a bracket, bisecting where a step would
+    // leave it or the steps shrink more slowly than halvings (far from the
+    // maximum, where (ln g)' grows like e^(2u), Newton moves by halves), to
+    // a hundredth of a standard deviation: the maximum only centres the
+    // nodes.
+    void FindMode() {
+        double lo = -1.0, hi = 0.0, curvature = 0.0;
+        for (int i = 0; i < 64 && Slope(lo, &curvature) <= 0.0; ++i) {
+            hi = lo;
+            lo *= 2.0;
+        }
+        mode_ = hi;
+        double step = hi - lo, previousStep = step;
+        for (int i = 0; i < 200; ++i) {
+            const double g = Slope(mode_, &curvature);
+            if (g > 0.0) {
+                lo = mode_;
+            } else {
+                hi = mode_;
+            }
+            if (std::fabs(g) < 1e-2 * std::sqrt(-curvature)) break;
+            double next = mode_ - g / curvature;
+            previousStep = step;
+            if (!(lo < next && next < hi) ||
+                std::fabs(2.0 * g) > std::fabs(previousStep * curvature)) {
+                next = 0.5 * (lo + hi);
+            }
+            step = next - mode_;
+            mode_ = next;
+        }
+        sigma_ = 1.0 / std::sqrt(-curvature);
+        peak_ = LogG(mode_);
+    }
+
+    // The trapezoidal rule over the whole line, in steps of 0.9 standard
+    // deviations at the maximum and then halves of them: for an entire
+    // integrand it converges geometrically, squaring its error with each
+    // halving, so a change below 1e-8 between two steps leaves the finer sum
+    // within about 1e-16 (a change of 1e-7 could leave 1e-12; measured). On
+    // a normal integrand the first step leaves 5e-11 (a whole standard
+    // deviation would leave 5e-9, too close to the limit), so near-normal
+    // integrands stop at the first halving, some 41 nodes, and skewed ones
+    // (small nu, where the chi factor is far from normal) one halving later. Each side ends
+    // where the terms, falling faster and faster by log-concavity, leave
+    // less than 1e-17 of the sum. False where the integrand spans more than
+    // 40 steps on a side or the sums do not settle; *sum is then unset.
+    bool Trapezoid(double* sum) {
+        constexpr int kMostSteps = 40;
+        const double unit = 0.9 * sigma_;
+        auto node = [&](double t) { return ScaledG(mode_ + unit * t); };
+        const double centre = node(0.0);
+        double total = centre;
+        int ends[2] = {0, 0};
+        for (int side = 0; side < 2; ++side) {
+            const double direction = side == 0 ? 1.0 : -1.0;
+            double previous = centre;
+            int k = 1;
+            for (;; ++k) {
+                if (k > kMostSteps) return false;
+                const double value = node(direction * k);
+                total += value;
+                const double ratio = value / previous;
+                if (value == 0.0 || (ratio < 1.0 && value <= 1e-17 * total * (1.0 - ratio))) break;
+                previous = value;
+            }
+            ends[side] = k;
+        }
+        double step = 1.0, integral = total;
+        for (int halvings = 0; halvings < 5; ++halvings) {
+            double midpoints = 0.0;
+            for (double t = -ends[1] + 0.5 * step; t < ends[0]; t += step) {
+                midpoints += node(t);
+            }
+            const double finer = 0.5 * integral + 0.5 * step * midpoints;
+            const bool settled = std::fabs(finer - integral) <= 1e-8 * finer;
+            integral = finer;
+            step *= 0.5;
+            if (settled) {
+                *sum = integral * unit * std::exp(peak_);
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // Where the trapezoidal rule would need too many nodes (small nu, whose
+    // left tail falls only as e^(nu u)): composite 20-point Gauss-Legendre
+    // marched out from the maximum. Each panel spans a fall of ln g of
+    // about 4, predicted from the slope and curvature at its inner end
+    // (halved while the actual fall exceeds 6), and a side ends where the
+    // tail beyond, at most g/|(ln g)'| by concavity, is below 1e-17 of the
+    // sum.
+    double Panels() const {
+        // Positive nodes and weights of the 20-point Gauss-Legendre rule.
+        static constexpr double kNodes[10] = {
+            0.076526521133497338, 0.2277858511416451,  0.37370608871541955, 0.51086700195082713,
+            0.63605368072651502,  0.7463319064601508,  0.83911697182221878, 0.91223442825132584,
+            0.96397192727791381,  0.99312859918509488,
+        };
+        static constexpr double kWeights[10] = {
+            0.15275338713072578,  0.14917298647260366,  0.14209610931838187,  0.13168863844917653,
+            0.11819453196151825,  0.10193011981724026,  0.083276741576704671, 0.062672048334109443,
+            0.040601429800386217, 0.017614007139153273,
+        };
+        constexpr double kPanelFall = 4.0;
+        constexpr int kMostPanels = 200;
+        auto panel = [&](double from, double to) {
+            const double mid = 0.5 * (from + to), half = 0.5 * (to - from);
+            double s = 0.0;
+            for (int i = 0; i < 10; ++i) {
+                s += kWeights[i] *
+                     (ScaledG(mid - half * kNodes[i]) + ScaledG(mid + half * kNodes[i]));
+            }
+            return s * std::fabs(half);
+        };
+        double total = 0.0, curvature = 0.0;
+        for (const double direction : {1.0, -1.0}) {
+            double u = mode_, level = peak_;
+            for (int k = 0; k < kMostPanels; ++k) {
+                const double g = std::fabs(Slope(u, &curvature));
+                const double c = std::fabs(curvature);
+                // The width at which g w + c w^2/2 reaches the fall, in the
+                // form that does not cancel for small c.
+                double width = 2.0 * kPanelFall / (g + std::sqrt(g * g + 2.0 * c * kPanelFall));
+                double next = LogG(u + direction * width);
+                for (int halvings = 0; halvings < 60 && level - next > 1.5 * kPanelFall;
+                     ++halvings) {
+                    width *= 0.5;
+                    next = LogG(u + direction * width);
+                }
+                total += panel(u, u + direction * width);
+                u += direction * width;
+                level = next;
+                const double tail = std::exp(level - peak_) / std::fabs(Slope(u, &curvature));
+                if (!(tail > 1e-17 * total)) break;
+            }
+        }
+        return total * std::exp(peak_);
+    }
+
+    double a_, nu_, delta_, halfNu_, logA_;
+    double mode_ = 0.0, sigma_ = 1.0, peak_ = 0.0;
+};
+
 double FarSideLowerTail(double a, double nu, double delta) {
-    // Positive nodes and weights of the 20-point Gauss-Legendre rule.
-    static constexpr double kNodes[10] = {
-        0.076526521133497338, 0.2277858511416451,  0.37370608871541955, 0.51086700195082713,
-        0.63605368072651502,  0.7463319064601508,  0.83911697182221878, 0.91223442825132584,
-        0.96397192727791381,  0.99312859918509488,
-    };
-    static constexpr double kWeights[10] = {
-        0.15275338713072578,  0.14917298647260366,  0.14209610931838187,  0.13168863844917653,
-        0.11819453196151825,  0.10193011981724026,  0.083276741576704671, 0.062672048334109443,
-        0.040601429800386217, 0.017614007139153273,
-    };
-    const double scale = nu / (a * a);
-    auto integrand = [&](double w) {
-        double c = scale * w * w, df = nu, cum = 0.0, ccum = 0.0;
-        cumchi(&c, &df, &cum, &ccum);
-        const double z = delta + w;
-        return std::exp(-0.5 * z * z) * 0.3989422804014327 * cum;
-    };
-    auto panel = [&](double lo, double hi) {
-        const double mid = 0.5 * (lo + hi), half = 0.5 * (hi - lo);
-        double s = 0.0;
-        for (int i = 0; i < 10; ++i) {
-            s += kWeights[i] *
-                 (integrand(mid - half * kNodes[i]) + integrand(mid + half * kNodes[i]));
-        }
-        return s * half;
-    };
-    std::vector<double> cuts = {0.0};
-    for (double c = 1e-12; c < 1.0; c *= 10.0) cuts.push_back(c);
-    for (double c = 1.0; c <= 40.0; c += 0.25) cuts.push_back(c);
-    // For large nu the chi-square factor rises as a step of width about
-    // a / sqrt(2 nu) at w = a: panels of half that width across it.
-    const double width = a / std::sqrt(2.0 * nu);
-    if (width < 0.25) {
-        for (int k = -24; k <= 24; ++k) {
-            const double c = a + 0.5 * k * width;
-            if (c > 0.0 && c < 40.0) cuts.push_back(c);
-        }
-    }
-    std::sort(cuts.begin(), cuts.end());
-    double total = 0.0;
-    for (size_t i = 1; i < cuts.size(); ++i) {
-        if (cuts[i] > cuts[i - 1]) total += panel(cuts[i - 1], cuts[i]);
-    }
-    return total;
+    return FarSideIntegral(a, nu, delta).Compute();
 }
 
 // Status of a series that ran out of terms before its stop criterion.
@@ -127,16 +303,18 @@ double NoncentralTCdf(double x, double nu, double delta, int* status) {
         x = -x;
         delta = -delta;
     }
+    // With delta < 0 after the reflection (x < 0 < delta before it) the
+    // series would give Phi(delta) less a sum of about its size, whose terms
+    // also cancel among themselves: the tail on the far side of 0 is
+    // integrated instead, from positive terms only.
+    if (reflected && delta < 0.0) return FarSideLowerTail(x, nu, -delta);
     // Wanted after a reflection: the upper tail 1 - P(T <= x). With delta > 0
     // it is summed on its own from the complementary ratios
     // J = 1 - I = I_v(nu/2, s), using sum_i P_i = 1 and sum_i Q_i = erf(delta/sqrt 2):
     // 1 - S = (1/2) sum_i (P_i Ja_i + Q_i Jb_i), all terms positive.
-    const bool upper = reflected && delta > 0.0;
+    const bool upper = reflected;
     const double direction = upper ? 1.0 : -1.0;  // how the ratios move as i grows
     double sum = 0.0;
-    // Sum of the terms' magnitudes: with delta < 0 the even and odd terms
-    // have opposite signs and their sum can cancel to far below its parts.
-    double magnitude = 0.0;
     if (x > 0.0) {
         const double x2 = x * x;
         const double u = x2 / (x2 + nu);
@@ -188,7 +366,6 @@ double NoncentralTCdf(double x, double nu, double delta, int* status) {
         for (double i = k;; i += 1.0) {
             const double term = pw * ia + qw * ib;
             sum += term;
-            magnitude += std::fabs(pw * ia) + std::fabs(qw * ib);
             ++terms;
             if (sum != 0.0 && std::fabs(term) / std::fabs(sum) <= kRelativeStop) break;
             if (pw + std::fabs(qw) < 1e-300) break;
@@ -226,7 +403,6 @@ double NoncentralTCdf(double x, double nu, double delta, int* status) {
             if (ib < 0.5 * previousB) ib = IncompleteBeta(i + 1.0, half, u, v, upper);
             const double term = pw * ia + qw * ib;
             sum += term;
-            magnitude += std::fabs(pw * ia) + std::fabs(qw * ib);
             ++terms;
             if (sum != 0.0 && std::fabs(term) / std::fabs(sum) <= kRelativeStop) break;
             if (pw + std::fabs(qw) < 1e-300) break;
@@ -242,20 +418,6 @@ double NoncentralTCdf(double x, double nu, double delta, int* status) {
         }
     }
     if (upper) return std::clamp(sum / 2.0, 0.0, 1.0);
-    // With delta < 0 after the reflection, 1 - (Phi(-delta) + sum/2) is formed
-    // as Phi(delta) - sum/2, so that the small lower tail left of 0 is not
-    // the difference of two numbers near 1.
-    if (reflected) {
-        const double phi = cephes::ndtr(delta);
-        const double s = std::clamp(phi - sum / 2.0, 0.0, 1.0);
-        // The rounding left in s is some ulps of phi and of the terms'
-        // magnitudes (the terms cancel among themselves as well as against
-        // phi: at delta 30 a sum of parts near 1e-23 leaves noise of 1e-36
-        // for a tail of 1e-200). Where that could exceed 1e-13 of s, the
-        // tail is taken as an integral of positive terms instead.
-        if (100.0 * s < phi + magnitude / 2.0) return FarSideLowerTail(x, nu, -delta);
-        return s;
-    }
     return std::clamp(cephes::ndtr(-delta) + sum / 2.0, 0.0, 1.0);
 }
 
@@ -459,7 +621,17 @@ double TDistribution::Quantile(double prob) {
     int which = 2, status = 0;
     double q = 1.0 - prob, x = 0.0, bound = 0.0;
     if (std::fabs(delta) < 1e-100) {
+        // The median of a symmetric distribution, which the search would
+        // miss by an ulp or so.
+        if (prob == 0.5 && nu > 0.0) return 0.0;
+        if (prob == quantileProb_ && nu == quantileDf_) return quantile_;
+        const double askedProb = prob, askedDf = nu;
         cdft(&which, &prob, &q, &x, &nu, &status, &bound);
+        if (status == 0) {
+            quantileProb_ = askedProb;
+            quantileDf_ = askedDf;
+            quantile_ = x;
+        }
     } else if (nu >= 1e7) {
         double mean = delta, sd = 1.0;
         cdfnor(&which, &prob, &q, &x, &mean, &sd, &status, &bound);

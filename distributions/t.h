@@ -1,5 +1,6 @@
 #pragma once
 
+#include <limits>
 #include <string>
 
 #include "distributions/distribution.h"
@@ -31,13 +32,22 @@ class TDistribution : public NoncentralDistribution {
 
   private:
     bool method_;
+    // The last central quantile and its arguments: a solver over the effect
+    // size asks for the same critical value at every step, and the driver's
+    // search costs as much as the rest of a power calculation. Per object,
+    // so no state is shared between threads.
+    double quantileProb_ = std::numeric_limits<double>::quiet_NaN();
+    double quantileDf_ = std::numeric_limits<double>::quiet_NaN();
+    double quantile_ = 0.0;
 };
 
 // The noncentral pieces (delta != 0), exposed for their tests. They return a
 // status instead of throwing.
 
 // P(T <= x) by the Poisson mixture of incomplete beta ratios of Benton and
-// Krishnamoorthy (2003), summed from the Poisson mode in both directions.
+// Krishnamoorthy (2003), summed from the Poisson mode in both directions;
+// for x < 0 < delta, the tail on the far side of 0, by an integral over the
+// chi variable of normal tails instead (relative accuracy about 1e-14).
 // *status -1 for nu <= 0 or an undefined delta, 4 when the sums reached their term limit (which
 // grows with delta) before their stop criterion, else 0.
 double NoncentralTCdf(double x, double nu, double delta, int* status);

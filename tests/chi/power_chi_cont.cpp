@@ -127,7 +127,7 @@ CalculateStatus PowerChiCont::Calculate(AnalysisType type, PropertyList* inputs)
             alpha = SolveAlpha(w, powerValue, n);
             // The last evaluation of the search need not be at the answer.
             distribution->SetNoncentrality(0.0);
-            criticalValue = distribution->Quantile(1.0 - alpha);
+            criticalValue = distribution->UpperQuantile(alpha);
             break;
         case kCompromise:
             w = ReadEffectSize(inputs, &wRow, kEffectSizeWId);

@@ -24,6 +24,14 @@ const char* const kCritical = "Critical $\\chi^2$";
 // chi-square in R, checked against pwr.chisq.test). Among them, w = 0.3 and
 // df 5 at alpha 0.05: power 0.95 needs N = 220; N = 100 gives power
 // 0.6235846 at critical chi-square 11.0705.
+// Criterion with alpha 3.127848e-42 (w 0.5, N 1000, df 5, power 0.95): the
+// critical value from the upper tail itself (verification/small_tails, R).
+TEST(GoodnessOfFit, CriterionFindsAlphaFarBelowTheDoubles) {
+    calc_test::ExpectReferenceCases(
+        "verification/small_tails/f_chi_reference.tsv", 401,
+        [] { return std::make_unique<PowerChiCont>(); }, 1);
+}
+
 TEST(GoodnessOfFit, AgreesWithRInEveryAnalysisType) {
     calc_test::ExpectReferenceCases(
         kReferenceTable, 401, [] { return std::make_unique<PowerChiCont>(); }, 8);

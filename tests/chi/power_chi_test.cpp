@@ -24,6 +24,15 @@ const char* const kCritical = "Critical $\\chi^2$";
 // Reference values: verification/f_chi_tests/reference.R (noncentral
 // chi-square in R). Among them: lambda 20 and df 5 at alpha 0.05 give power
 // 0.9523388.
+// Sensitivity beyond the first search range of lambda (1e-6 to 100): df
+// 1000 at alpha 0.05 and power 0.95 needs lambda 157.7575
+// (verification/small_tails, R).
+TEST(GenericChiSquareTest, SensitivityGrowsItsRangeBeyondLambda100) {
+    calc_test::ExpectReferenceCases(
+        "verification/small_tails/f_chi_reference.tsv", 400,
+        [] { return std::make_unique<PowerChi>(); }, 1);
+}
+
 TEST(GenericChiSquareTest, AgreesWithRInEveryAnalysisType) {
     calc_test::ExpectReferenceCases(
         kReferenceTable, 400, [] { return std::make_unique<PowerChi>(); }, 5);
@@ -115,18 +124,14 @@ TEST(GenericChiSquareTest, RefusedInputsNameTheirRowAndChangeNothing) {
     }
 }
 
-// Power 0.9999999 at alpha 1e-7 with df 5 needs lambda 129, beyond the
-// search range of the noncentrality: the calculation fails instead of
-// showing a placeholder lambda, and the effect shown before stays.
-TEST(GenericChiSquareTest, UnreachableNoncentralityIsReportedAsFailure) {
+// Power 0.9999999 at alpha 1e-7 needs a noncentrality beyond the first
+// search range (up to 100), which was refused: the range grows until it
+// holds the answer.
+TEST(GenericChiSquareTest, NoncentralityBeyondTheFirstRangeIsFound) {
     PowerChi test;
-    try {
-        Calculate(test, kSensitivity, {{"alpha", "1e-7"}, {"power", "0.9999999"}});
-        FAIL() << "solved lambda = " << test.effectSize;
-    } catch (const QuorixError& e) {
-        EXPECT_EQ(e.GetCode(), QuorixError::kAboveUpperBound) << e.what();
-    }
-    EXPECT_EQ(test.effectSize, 20.0);
+    const auto result = Calculate(test, kSensitivity, {{"alpha", "1e-7"}, {"power", "0.9999999"}});
+    EXPECT_EQ(result->status, kCalculateDone);
+    EXPECT_GT(test.effectSize, 100.0);
 }
 
 TEST(GenericChiSquareTest, CloneCarriesStateAndDistribution) {

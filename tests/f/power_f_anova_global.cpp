@@ -131,7 +131,7 @@ CalculateStatus PowerFAnovaGlobal::Calculate(AnalysisType type, PropertyList* in
             alpha = SolveAlpha(f, powerValue, n);
             // The last evaluation of the search need not be at the answer.
             distribution->SetNoncentrality(0.0);
-            criticalValue = distribution->Quantile(1.0 - alpha);
+            criticalValue = distribution->UpperQuantile(alpha);
             return done();
         case kCompromise:
             f = ReadEffectSize(inputs, &fRow, kEffectSizeFId);

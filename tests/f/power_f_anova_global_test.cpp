@@ -26,6 +26,16 @@ const char* const kCriticalF = "Critical F";
 // and power 0.95: N = 305 with actual power 0.9521313 for five groups and
 // N = 252 for three; Post hoc with N = 50 and three groups gives df 2 and 47,
 // power 0.3150281 and the note that 50 is no multiple of 3.
+// Criterion with alpha far below 1e-12 (8.884427e-25 at f 0.4, N 1000, four
+// groups, power 0.95), where 1 - alpha rounds to 1 or keeps few of alpha's
+// digits: the critical value comes from the upper tail itself
+// (verification/small_tails, R).
+TEST(AnovaOneWay, CriterionFindsAlphaFarBelowTheDoubles) {
+    calc_test::ExpectReferenceCases(
+        "verification/small_tails/f_chi_reference.tsv", 101,
+        [] { return std::make_unique<PowerFAnovaGlobal>(); }, 2);
+}
+
 TEST(AnovaOneWay, AgreesWithRInEveryAnalysisType) {
     calc_test::ExpectReferenceCases(
         kReferenceTable, 101, [] { return std::make_unique<PowerFAnovaGlobal>(); }, 9);

@@ -74,7 +74,7 @@ void PowerFMultivariate::SolveType(AnalysisType type, double effect, double alph
             // The last evaluation of the search need not be at the answer.
             UpdateDf();
             distribution->SetNoncentrality(0.0);
-            criticalValue = distribution->Quantile(1.0 - alpha);
+            criticalValue = distribution->UpperQuantile(alpha);
             break;
         case kCompromise:
             alpha = SolveCompromise(effect, q, n);

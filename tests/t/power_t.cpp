@@ -1,5 +1,6 @@
 #include "tests/t/power_t.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -86,7 +87,7 @@ double PowerT::ComputePower(double effect, double alphaValue, double n) {
     return ComputePower2(effect, alphaValue, n * 0.5, n * 0.5);
 }
 
-double PowerT::ComputePower2(double effect, double alphaValue, double n1, double n2) {
+void PowerT::SetUpEvaluation(double effect, double alphaValue, double n1, double n2) {
     groupSize1 = n1;
     groupSize2 = n2;
     effectSize = effect;
@@ -95,6 +96,10 @@ double PowerT::ComputePower2(double effect, double alphaValue, double n1, double
     SetDf(UpdateDf());
     criticalValue = CriticalValueFor(effect, alphaValue);
     distribution->SetNoncentrality(NoncentralityFromEffect(effect));
+}
+
+double PowerT::ComputePower2(double effect, double alphaValue, double n1, double n2) {
+    SetUpEvaluation(effect, alphaValue, n1, n2);
     return TailPower(criticalValue, effect >= 0.0);
 }
 
@@ -109,6 +114,24 @@ double PowerT::TailPower(double cv, bool upperSide) {
     return oneTailed ? lower : lower + UpperTail(-cv);
 }
 
+double PowerT::ComputeBeta2(double effect, double alphaValue, double n1, double n2) {
+    SetUpEvaluation(effect, alphaValue, n1, n2);
+    const double cv = criticalValue;
+    // The acceptance region, as the distribution function on the side away
+    // from the bulk of T less the far tail beyond the other critical value
+    // (with two tails, |cv| <= |the other| is never the bulk's side).
+    if (effect >= 0.0) {
+        const double below = distribution->Cdf(cv);
+        return oneTailed ? below : std::max(0.0, below - distribution->Cdf(-cv));
+    }
+    const double above = UpperTail(cv);
+    return oneTailed ? above : std::max(0.0, above - UpperTail(-cv));
+}
+
+double PowerT::GetBeta() {
+    return ComputeBeta2(effectSize, alpha, groupSize1, groupSize2);
+}
+
 double PowerT::SensitivityObjective(double x) {
     return ComputePower2(x, alpha, groupSize1, groupSize2) - power;
 }
@@ -118,7 +141,9 @@ double PowerT::CriterionObjective(double x) {
 }
 
 double PowerT::CompromiseObjective(double x) {
-    const double beta = 1.0 - ComputePower2(effectSize, x, groupSize1, groupSize2);
+    // beta itself, not 1 - power: the implied alpha (and with it beta) can
+    // lie far below 1e-16.
+    const double beta = ComputeBeta2(effectSize, x, groupSize1, groupSize2);
     return 1.0 - beta / (x * ratio);
 }
 

@@ -23,6 +23,7 @@ class PowerT : public PowerAnalysis {
     // the critical value on the side of the effect (upper for effect >= 0),
     // and returns the power. Nothing else is stored.
     double ComputePower2(double effect, double alpha, double n1, double n2) override;
+    double GetBeta() override;
 
     std::string GetTestName() override { return "$\\bullet$ Generic t test"; }
     std::string GetFamilyName() override { return "t tests"; }
@@ -56,6 +57,11 @@ class PowerT : public PowerAnalysis {
     // the side of the effect: the upper one for effect >= 0, else the lower.
     // Leaves the distribution central.
     double CriticalValueFor(double effect, double alphaValue);
+    // Sets the design of one evaluation: sizes, df, critical value and the
+    // noncentrality under H1.
+    void SetUpEvaluation(double effect, double alphaValue, double n1, double n2);
+    // beta = P(no rejection; H1), summed on its own side.
+    double ComputeBeta2(double effect, double alphaValue, double n1, double n2);
     // x is the total N, split by the allocation ratio N2/N1.
     double TwoGroupAPrioriObjective(double x);
     // The power of the current noncentral distribution against the

@@ -15,6 +15,7 @@
 
 #include "analysis/calculation_test_support.h"
 #include "analysis/catalogue.h"
+#include "numerics/quorix_error.h"
 #include "tests/t/register_t_tests.h"
 
 namespace {
@@ -96,6 +97,53 @@ TEST_F(TReferenceCases, EveryOutputMatchesTheReference) {
     }
     // All five types of the concrete tests and the four of the generic one.
     EXPECT_EQ(covered.size(), 3u * 5u + 4u);
+}
+
+// Compromise analyses whose implied alpha lies far below 1e-12, where beta
+// formed as 1 - power has no digits left, against
+// verification/small_tails/t_compromise_reference.tsv (mpmath): alpha,
+// beta and the critical value to the shown digits, or a failure where no
+// alpha down to 1e-99 satisfies the ratio.
+TEST_F(TReferenceCases, CompromiseFindsAlphaFarBelowTheDoubles) {
+    std::ifstream file(QUORIX_SOURCE_DIR "/verification/small_tails/t_compromise_reference.tsv");
+    std::string line;
+    int rows = 0;
+    while (std::getline(file, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        SCOPED_TRACE(line);
+        std::stringstream fields(line);
+        std::string id, type, status, inputs, outputs;
+        std::getline(fields, id, '\t');
+        std::getline(fields, type, '\t');
+        std::getline(fields, status, '\t');
+        std::getline(fields, inputs, '\t');
+        std::getline(fields, outputs, '\t');
+        calc_test::Texts texts;
+        for (const auto& [key, text] : calc_test::SplitPairs(inputs)) texts[key] = text;
+        PowerAnalysis* prototype = Prototype(std::stoi(id));
+        ASSERT_NE(prototype, nullptr);
+        std::unique_ptr<PowerAnalysis> test(prototype->Clone());
+        ++rows;
+        if (status == "none") {
+            EXPECT_THROW(calc_test::Calculate(*test, kCompromise, texts), QuorixError);
+            continue;
+        }
+        const auto run = calc_test::Calculate(*test, kCompromise, texts);
+        ASSERT_EQ(run->status, kCalculateDone) << run->message;
+        for (const auto& [key, text] : calc_test::SplitPairs(outputs)) {
+            calc_test::ExpectOutput(run->outputs, run->LabelOf(key), std::stod(text), key);
+        }
+    }
+    EXPECT_GE(rows, 5);
+}
+
+// The median of the central t is 0, not the search's last ulp.
+TEST_F(TReferenceCases, OneTailedCriticalValueAtAlphaOneHalfIsZero) {
+    std::unique_ptr<PowerAnalysis> test(Prototype(200)->Clone());
+    const auto run = calc_test::Calculate(
+        *test, kPostHoc, {{"tails", "One"}, {"delta", "1"}, {"alpha", "0.5"}, {"df", "30"}});
+    ASSERT_EQ(run->status, kCalculateDone) << run->message;
+    EXPECT_EQ(calc_test::OutputValue(run->outputs, run->LabelOf("crit")), 0.0);
 }
 
 }  // namespace

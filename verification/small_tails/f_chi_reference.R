@@ -1,0 +1,63 @@
+# Criterion and sensitivity analyses of the F and chi-square tests whose
+# alpha lies far below 1e-12 or whose noncentrality lies beyond the first
+# search range, computed in R. Critical values are R's central upper
+# quantiles (qf, qchisq with lower.tail = FALSE, which keep their digits
+# where 1 - alpha rounds to 1); powers are upper tails of the noncentral
+# distributions written as Poisson mixtures of central upper tails, as in
+# verification/f_chi_tests/reference.R. Alpha is solved in its logarithm.
+#
+#   Rscript f_chi_reference.R > f_chi_reference.tsv
+#
+# Rows as in verification/f_chi_tests/cases.tsv: test id, analysis type,
+# expected status, inputs, outputs (key=value).
+
+fmt <- function(x) sprintf("%.15g", x)
+kv <- function(l) paste(paste0(names(l), "=", sapply(l, fmt)), collapse = " ")
+emit <- function(test, type, status, inputs, outputs) {
+  cat(test, type, status, kv(inputs), kv(outputs), sep = "\t")
+  cat("\n")
+}
+solve <- function(f, lo, hi) uniroot(f, c(lo, hi), tol = 1e-15, maxiter = 10000)$root
+terms <- function(m) {
+  j <- seq(max(0, floor(m - 40 * sqrt(m) - 40)), ceiling(m + 40 * sqrt(m) + 40))
+  list(j = j, w = dpois(j, m))
+}
+fcrit <- function(a, d1, d2) qf(a, d1, d2, lower.tail = FALSE)
+fpow <- function(l, a, d1, d2) {
+  x <- fcrit(a, d1, d2)
+  t <- terms(l / 2)
+  sum(t$w * pbeta(d1 * x / (d1 * x + d2), d1 / 2 + t$j, d2 / 2, lower.tail = FALSE))
+}
+ccrit <- function(a, df) qchisq(a, df, lower.tail = FALSE)
+cpow <- function(l, a, df) {
+  t <- terms(l / 2)
+  sum(t$w * pchisq(ccrit(a, df), df + 2 * t$j, lower.tail = FALSE))
+}
+
+cat("# test\ttype\tstatus\tinputs\toutputs\n")
+
+# One-way ANOVA (101), criterion: lambda = f^2 N, df1 = k - 1, df2 = N - k.
+for (c in list(c(0.4, 1000, 4, 0.95), c(0.0983, 9561, 15, 0.802))) {
+  f <- c[1]; n <- c[2]; k <- c[3]; target <- c[4]
+  l <- f^2 * n
+  la <- solve(function(la) fpow(l, exp(la), k - 1, n - k) - target, log(1e-99), log(0.5))
+  # A total that is no multiple of the groups is answered with a note.
+  emit(101, "criterion", if (n %% k == 0) -1 else -2, list(f = f, power = target, N = n, k = k),
+       list(crit = fcrit(exp(la), k - 1, n - k), alpha = exp(la)))
+}
+
+# Goodness of fit (401), criterion: lambda = w^2 N.
+for (c in list(c(0.5, 1000, 5, 0.95))) {
+  w <- c[1]; n <- c[2]; df <- c[3]; target <- c[4]
+  la <- solve(function(la) cpow(w^2 * n, exp(la), df) - target, log(1e-99), log(0.5))
+  emit(401, "criterion", -1, list(w = w, power = target, N = n, df = df),
+       list(crit = ccrit(exp(la), df), alpha = exp(la)))
+}
+
+# Generic chi-square (400) and F (100) sensitivity beyond lambda = 100.
+l <- solve(function(l) cpow(l, 0.05, 1000) - 0.95, 1e-6, 1000)
+emit(400, "sensitivity", -1, list(alpha = 0.05, power = 0.95, df = 1000),
+     list(crit = ccrit(0.05, 1000), lambda = l))
+l <- solve(function(l) fpow(l, 0.05, 400, 1000) - 0.95, 1e-6, 1000)
+emit(100, "sensitivity", -1, list(alpha = 0.05, power = 0.95, df1 = 400, df2 = 1000),
+     list(crit = fcrit(0.05, 400, 1000), lambda = l))
