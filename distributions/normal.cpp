@@ -13,6 +13,12 @@ double NormalDistribution::Pdf(double x) {
 }
 
 double NormalDistribution::Cdf(double x) {
+    // Beyond 40 standard deviations Phi is 0 or 1 in doubles (Phi(-40) is
+    // about 4e-350); the driver's own search fails that far out.
+    const double z = (x - p[0]) / p[1];
+    if (p[1] > 0.0 && std::isfinite(p[1]) && std::isfinite(z) && std::fabs(z) > 40.0) {
+        return z > 0.0 ? 1.0 : 0.0;
+    }
     int which = 1;
     double prob = 0.0, q = 0.0, mean = p[0], sd = p[1], bound = 0.0;
     int status = 0;

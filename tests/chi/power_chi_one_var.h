@@ -25,6 +25,11 @@ class PowerChiOneVar : public PowerChi {
     void SetNoncentralDistribution() override;
 
     double ComputePower(double r, double alpha, double n) override;
+    // The power is this test's own: beta is its complement.
+    double ComputeBeta(double effect, double alphaValue, double n) override {
+        return 1.0 - ComputePower(effect, alphaValue, n);
+    }
+    double GetBeta() override { return 1.0 - power; }
     void BracketSampleSize() override { BracketSampleSizeFrom(2.0, 100.0); }
     void BracketEffectSize() override { BracketFromStart(1e-6, 1000000.0, 1.0); }
 

@@ -661,6 +661,12 @@ CalculateStatus PowerExactBinomial::Calculate(AnalysisType type, PropertyList* i
             break;
         case kCompromise:
             actualRatio = SolveCompromise(effect, q, nValue);
+            // With every region of size 0 (a constant proportion of 0 or 1)
+            // there is no ratio to meet.
+            if (!std::isfinite(actualRatio)) {
+                throw QuorixError("Solver-Compromise: no solution", QuorixError::kNoConvergence,
+                                  0.0);
+            }
             break;
     }
     return kCalculateDone;

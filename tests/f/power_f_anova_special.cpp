@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "analysis/parameter_names.h"
 #include "analysis/standard_inputs.h"
 #include "analysis/test_family_support.h"
 
@@ -81,6 +82,7 @@ CalculateStatus PowerFAnovaSpecial::Calculate(AnalysisType type, PropertyList* i
     const int k = static_cast<int>(ReadCount(inputs, &groupsRow, kNumberOfGroupsId));
     const long covariates = HasCovariates() ? ReadNumberOfCovariates(inputs, &covariatesRow) : 0;
     if (!CheckDfAtLeastOne(u)) return dfRow;
+    if (!CheckValueRange(ParameterNames[kNumeratorDfId], u, 1.0, kLargestDf)) return dfRow;
     if (!CheckAtLeastTwoGroups(k)) return groupsRow;
 
     int fRow = -1, alphaRow = -1, powerRow = -1, ratioRow = -1, nRow = -1;

@@ -61,6 +61,11 @@ class PowerFHotellingT2Two : public PowerF {
     // A total alone stands for two equal groups.
     double ComputePower(double delta, double alpha, double n) override;
     double ComputePower2(double delta, double alpha, double n1, double n2) override;
+    // The power is this test's own: beta is its complement.
+    double ComputeBeta(double effect, double alphaValue, double n) override {
+        return 1.0 - ComputePower(effect, alphaValue, n);
+    }
+    double GetBeta() override { return 1.0 - power; }
     double EffectFromNoncentrality(double lambda) override;
     double NoncentralityFromEffect(double delta) override;
     // From the smallest total that leaves one denominator df.

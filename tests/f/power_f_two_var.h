@@ -29,6 +29,11 @@ class PowerFTwoVar : public PowerF {
     // A total alone stands for two equal groups.
     double ComputePower(double r, double alpha, double n) override;
     double ComputePower2(double r, double alpha, double n1, double n2) override;
+    // The power is this test's own: beta is its complement.
+    double ComputeBeta(double effect, double alphaValue, double n) override {
+        return 1.0 - ComputePower(effect, alphaValue, n);
+    }
+    double GetBeta() override { return 1.0 - power; }
     // From the smallest total that leaves each group two subjects at the
     // allocation ratio, so that no df the search tries is below one.
     void BracketSampleSize() override;

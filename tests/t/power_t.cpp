@@ -103,7 +103,19 @@ double PowerT::ComputePower2(double effect, double alphaValue, double n1, double
     return TailPower(criticalValue, effect >= 0.0);
 }
 
+// Beyond the noncentralities the t distribution sums, T lies near delta:
+// with |delta| above 1e5 and a critical value a tenth of it or less, a tail
+// is P(chi²_nu/nu > 100) or less from 0 or 1, nothing a power shows.
+bool PowerT::TailIsCertain(double cv) {
+    const double delta = distribution->GetNoncentrality();
+    return std::fabs(delta) > 1e5 && std::fabs(cv) * 10.0 < std::fabs(delta);
+}
+
 double PowerT::TailPower(double cv, bool upperSide) {
+    if (TailIsCertain(cv)) {
+        const bool deltaAbove = distribution->GetNoncentrality() > cv;
+        return upperSide == deltaAbove || !oneTailed ? 1.0 : 0.0;
+    }
     if (upperSide) {
         // Rejection above cv (and, with two tails, below -cv).
         const double upper = UpperTail(cv);
@@ -117,6 +129,7 @@ double PowerT::TailPower(double cv, bool upperSide) {
 double PowerT::ComputeBeta2(double effect, double alphaValue, double n1, double n2) {
     SetUpEvaluation(effect, alphaValue, n1, n2);
     const double cv = criticalValue;
+    if (TailIsCertain(cv)) return 1.0 - TailPower(cv, effect >= 0.0);
     // The acceptance region, as the distribution function on the side away
     // from the bulk of T less the far tail beyond the other critical value
     // (with two tails, |cv| <= |the other| is never the bulk's side).

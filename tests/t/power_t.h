@@ -61,13 +61,14 @@ class PowerT : public PowerAnalysis {
     // noncentrality under H1.
     void SetUpEvaluation(double effect, double alphaValue, double n1, double n2);
     // beta = P(no rejection; H1), summed on its own side.
-    double ComputeBeta2(double effect, double alphaValue, double n1, double n2);
+    virtual double ComputeBeta2(double effect, double alphaValue, double n1, double n2);
     // x is the total N, split by the allocation ratio N2/N1.
     double TwoGroupAPrioriObjective(double x);
     // The power of the current noncentral distribution against the
     // critical value cv: rejection above cv (upper side) or below it, and
     // with two tails also beyond -cv.
     double TailPower(double cv, bool upperSide);
+    bool TailIsCertain(double cv);
 
     // The whole-number check of a group sum that may not fit an int: a sum
     // beyond the int range is passed on as the int maximum, which every

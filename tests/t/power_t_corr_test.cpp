@@ -69,7 +69,8 @@ TEST(PointBiserial, RejectedInputsNameTheirRowAndReason) {
          "Power is outside the admissible range (1e-07, 1)."},
         {kSensitivity, With(kSensitivityTexts, {{"n", "2"}}), "n", total},
         {kPostHoc, With(kPostHocTexts, {{"absrho", "-0.1"}, {"n", "2"}}), "absrho", range},
-        {kPostHoc, With(kPostHocTexts, {{"absrho", "nan"}}), "absrho", range},
+        {kPostHoc, With(kPostHocTexts, {{"absrho", "nan"}}), "absrho",
+         "Input error (number out of range)"},
         {kPostHoc, With(kPostHocTexts, {{"n", "2"}}), "n", total},
         {kCriterion, With(kCriterionTexts, {{"absrho", "0.9999995"}}), "absrho", range},
         {kCriterion, With(kCriterionTexts, {{"n", "2"}}), "n", total},
@@ -92,7 +93,7 @@ TEST(PointBiserial, BoundariesAreAdmitted) {
         {kAPriori, With(kAPrioriTexts, {{"absrho", "1e-6"}, {"power", "0.06"}})},
         {kPostHoc, With(kPostHocTexts, {{"absrho", "0.999999"}, {"n", "3"}})},
         {kCriterion, With(kCriterionTexts, {{"absrho", "0"}, {"power", "0.5"}})},
-        {kCompromise, With(kCompromiseTexts, {{"absrho", "0.999999"}, {"q", "100"}})},
+        {kCompromise, With(kCompromiseTexts, {{"absrho", "0.6"}, {"q", "100"}})},
     };
     for (const auto& [type, texts] : cases) {
         PowerTCorr test;

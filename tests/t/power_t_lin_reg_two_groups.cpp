@@ -85,6 +85,10 @@ bool PowerTLinReg2::CheckGroupSizes(int, double n1, double n2) {
            CheckSampleSizeMinimum(AsCount(n1), 1) && CheckSampleSizeMinimum(AsCount(n2), 1);
 }
 
+// Beyond this a difference makes the noncentrality overflow for ordinary
+// standard deviations; it is refused rather than shown as an infinite delta.
+constexpr double kLargestDifference = 1e150;
+
 bool PowerTLinReg2::CheckEffectSize(int type, double difference) {
     ClearMessage();
     if (type == kAPriori) {
@@ -93,9 +97,9 @@ bool PowerTLinReg2::CheckEffectSize(int type, double difference) {
                      << "effect size must be greater than 0.00001.";
             return false;
         }
-        return CheckEffectSizeRange("d", difference, 0.0, DBL_MAX);
+        return CheckEffectSizeRange("d", difference, 0.0, kLargestDifference);
     }
-    return CheckEffectSizeRange("d", difference, SmallestDifference(), DBL_MAX);
+    return CheckEffectSizeRange("d", difference, SmallestDifference(), kLargestDifference);
 }
 
 int PowerTLinReg2::CheckGroupInputs(long n1, long n2, int row1, int row2) {

@@ -98,7 +98,7 @@ TEST(TwoRegressions, RejectedInputsNameTheirRowAndReason) {
     const std::string apriori =
         "In an a priori analysis, the absolute value of the\neffect size must be greater than "
         "0.00001.";
-    const std::string positive = "Effect size d is outside the admissible range (0, 1.79769e+308).";
+    const std::string positive = "Effect size d is outside the admissible range (0, 1e+150).";
     const std::string total = "Total sample size is outside the admissible range (5, 2147483646)";
     const std::string group = "Sample size must be greater than or equal to 1.";
     const Rejection rejections[] = {
@@ -108,7 +108,7 @@ TEST(TwoRegressions, RejectedInputsNameTheirRowAndReason) {
         {true, kAPriori, SlopeTexts(kAPriori, {{"sx1", "-5"}}), "sx1",
          "Std dev $\\sigma$_x1 must be greater than 0."},
         {false, kAPriori, InterceptTexts(kAPriori, {{"sx2", "nan"}}), "sx2",
-         "Std dev $\\sigma$_x2 must be greater than 0."},
+         "Input error (number out of range)"},
         {false, kPostHoc, InterceptTexts(kPostHoc, {{"mx2", "inf"}}), "mx2",
          "Input error (number out of range)"},
         // A priori: the ratio, then the effect.
@@ -123,7 +123,7 @@ TEST(TwoRegressions, RejectedInputsNameTheirRowAndReason) {
         // difference may be negative.
         {false, kPostHoc, InterceptTexts(kPostHoc, {{"dint", "-1"}}), "dint", positive},
         {true, kPostHoc, SlopeTexts(kPostHoc, {{"dslope", "nan"}}), "dslope",
-         "Effect size d is outside the admissible range (-1.79769e+308, 1.79769e+308)."},
+         "Input error (number out of range)"},
         // The groups: each at least one, then at least five in all.
         {true, kSensitivity, SlopeTexts(kSensitivity, {{"n1", "0"}, {"n2", "0"}}), "n1", group},
         {false, kPostHoc, InterceptTexts(kPostHoc, {{"n2", "0"}}), "n2", group},

@@ -22,6 +22,11 @@ class PowerTLinRegression : public PowerT {
     double GetEffectSize() override;
     double ComputePower(double b, double alpha, double n) override;
     double ComputePower2(double b, double alpha, double n1, double n2) override;
+    // The power is this test's own: beta is its complement.
+    double ComputeBeta2(double effect, double alphaValue, double n1, double n2) override {
+        return 1.0 - ComputePower2(effect, alphaValue, n1, n2);
+    }
+    double GetBeta() override { return 1.0 - power; }
 
     double EffectFromNoncentrality(double delta) override;
     double NoncentralityFromEffect(double b) override;

@@ -64,8 +64,10 @@ double PowerTOneMean::NoncentralityFromSampleSize(double n) {
 
 // ------------------------------------------------------------- searches
 
+// Every other analysis type refuses N below 3, so the search never answers
+// with less.
 void PowerTOneMean::BracketSampleSize() {
-    BracketSampleSizeFrom(2.0, 100.0);
+    BracketSampleSizeFrom(3.0, 100.0);
 }
 
 void PowerTOneMean::BracketEffectSize() {

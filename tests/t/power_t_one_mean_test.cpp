@@ -168,4 +168,19 @@ TEST(OneMean, CloneIsOfItsOwnClass) {
     EXPECT_FALSE(clone->exactFlag);
 }
 
+// A large effect reaches the power with the smallest N: that N is one the
+// other analysis types admit (3, power 0.9999996 by R's pwr.t.test; N = 2
+// would give 0.7328196 but is refused everywhere else).
+TEST(OneMean, APrioriNeverAnswersWithAnNTheTestRefuses) {
+    for (bool paired : {false, true}) {
+        std::unique_ptr<PowerTOneMean> test(paired ? new PowerTPairedMean : new PowerTOneMean);
+        const Texts texts = {
+            {"tails", "Two"}, {paired ? "dz" : "d", "10"}, {"alpha", "0.05"}, {"power", "0.7"}};
+        const auto run = Calculate(*test, kAPriori, texts);
+        ASSERT_EQ(run->status, kCalculateDone) << run->message;
+        EXPECT_EQ(run->Value("n"), 3.0) << paired;
+        EXPECT_NEAR(run->Value("actual"), 0.9999996, 5e-8) << paired;
+    }
+}
+
 }  // namespace

@@ -48,6 +48,11 @@ class PowerTWilcox1 : public PowerTOneMean {
 
     double ComputePower(double effect, double alpha, double n) override;
     double ComputePower2(double effect, double alpha, double n1, double n2) override;
+    // The power is this test's own: beta is its complement.
+    double ComputeBeta2(double effect, double alphaValue, double n1, double n2) override {
+        return 1.0 - ComputePower2(effect, alphaValue, n1, n2);
+    }
+    double GetBeta() override { return 1.0 - power; }
     double SolveEffectSize(double alpha, double power, double n) override;
 
     double GetLowerCriticalValue() override;
@@ -110,6 +115,11 @@ class PowerTWilcox2 : public PowerTMeans {
 
     double ComputePower(double effect, double alpha, double n) override;
     double ComputePower2(double effect, double alpha, double n1, double n2) override;
+    // The power is this test's own: beta is its complement.
+    double ComputeBeta2(double effect, double alphaValue, double n1, double n2) override {
+        return 1.0 - ComputePower2(effect, alphaValue, n1, n2);
+    }
+    double GetBeta() override { return 1.0 - power; }
     double SolveEffectSize(double alpha, double power, double n) override;
 
     double GetLowerCriticalValue() override;

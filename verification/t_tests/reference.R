@@ -171,10 +171,11 @@ one <- function(test, type, tails, d = NA, alpha = NA, power = NA, q = NA, n = N
     do.call(kv, x)
   }
   if (type == 0) {
-    # The smallest admissible N is the answer when it already has the power.
+    # The smallest admissible N (3: every analysis type refuses 2) is the
+    # answer when it already has the power.
     f <- function(x) one_power(d, x, alpha, tails) - power
-    nn <- if (f(2) >= 0) 2 else max(round_n(root(f, 2, 1e7)), 2)
-    if (nn > 2) {
+    nn <- if (f(3) >= 0) 3 else max(round_n(root(f, 3, 1e7)), 3)
+    if (nn > 3) {
       stopifnot(ceiling(pwr.t.test(d = d, sig.level = alpha, power = power, type = kind,
                                    alternative = alt)$n) == nn)
     }
