@@ -61,3 +61,36 @@ emit(400, "sensitivity", -1, list(alpha = 0.05, power = 0.95, df = 1000),
 l <- solve(function(l) fpow(l, 0.05, 400, 1000) - 0.95, 1e-6, 1000)
 emit(100, "sensitivity", -1, list(alpha = 0.05, power = 0.95, df1 = 400, df2 = 1000),
      list(crit = fcrit(0.05, 400, 1000), lambda = l))
+
+# Random cases (seeded), beside the named ones above: criterion of the
+# one-way ANOVA and of goodness of fit with totals that are multiples of
+# the groups, and sensitivity of the generic tests; a case whose target
+# no alpha between 1e-99 and 0.5 (or no lambda up to 1e4) meets is left
+# out.
+set.seed(45)
+for (i in 1:8) {
+  f <- round(runif(1, 0.05, 0.6), 3); k <- sample(2:10, 1); n <- k * sample(5:400, 1)
+  target <- round(runif(1, 0.5, 0.99), 3); l <- f^2 * n
+  if (fpow(l, 0.5, k - 1, n - k) < target || fpow(l, 1e-99, k - 1, n - k) > target) next
+  la <- solve(function(la) fpow(l, exp(la), k - 1, n - k) - target, log(1e-99), log(0.5))
+  emit(101, "criterion", -1, list(f = f, power = target, N = n, k = k),
+       list(crit = fcrit(exp(la), k - 1, n - k), alpha = exp(la)))
+}
+for (i in 1:8) {
+  w <- round(runif(1, 0.05, 0.7), 3); df <- sample(1:10, 1); n <- sample(20:3000, 1)
+  target <- round(runif(1, 0.5, 0.99), 3)
+  if (cpow(w^2 * n, 0.5, df) < target || cpow(w^2 * n, 1e-99, df) > target) next
+  la <- solve(function(la) cpow(w^2 * n, exp(la), df) - target, log(1e-99), log(0.5))
+  emit(401, "criterion", -1, list(w = w, power = target, N = n, df = df),
+       list(crit = ccrit(exp(la), df), alpha = exp(la)))
+}
+for (i in 1:6) {
+  df <- sample(1:2000, 1); a <- signif(10^runif(1, -6, -1), 3); target <- round(runif(1, 0.5, 0.99), 3)
+  l <- solve(function(l) cpow(l, a, df) - target, 1e-6, 1e4)
+  emit(400, "sensitivity", -1, list(alpha = a, power = target, df = df),
+       list(crit = ccrit(a, df), lambda = l))
+  d1 <- sample(1:500, 1); d2 <- sample(5:2000, 1)
+  l <- solve(function(l) fpow(l, a, d1, d2) - target, 1e-6, 1e4)
+  emit(100, "sensitivity", -1, list(alpha = a, power = target, df1 = d1, df2 = d2),
+       list(crit = fcrit(a, d1, d2), lambda = l))
+}
