@@ -43,6 +43,36 @@ double CriterionAlpha(Test& test, double effect, double target, double n) {
     return a;
 }
 
+// The solve of each analysis type, shared by both tests: the searches put
+// back the shown value when they fail, Criterion reports an unreachable
+// target as an underflow.
+template <class Test>
+void SolveAnalysis(Test& test, AnalysisType type, double rho1, double a, double pw, double q,
+                   double n, int direction) {
+    switch (type) {
+        case kAPriori:
+            test.sampleSize = RestoringOnFailure(
+                test.sampleSize, [&] { return test.SolveSampleSize(rho1, a, pw, true); });
+            break;
+        case kSensitivity:
+            test.effectDirection = direction == 0 ? -1.0 : 1.0;
+            test.effectSize =
+                RestoringOnFailure(test.effectSize, [&] { return test.SolveEffectSize(a, pw, n); });
+            break;
+        case kPostHoc:
+            test.power = test.ComputePower(rho1, a, n);
+            break;
+        case kCriterion:
+            test.alpha = CriterionAlpha(test, rho1, pw, n);
+            test.power = pw;
+            break;
+        case kCompromise:
+            test.alpha = test.SolveCompromise(rho1, q, n);
+            test.power = test.ComputePower(rho1, test.alpha, n);
+            break;
+    }
+}
+
 // The Sensitivity objective of a search on one side of the H0 value: it
 // grows with x on the searched side and stays positive beyond the H0 value,
 // so that a bracket never settles on the wrong side.
@@ -272,28 +302,7 @@ CalculateStatus PowerExactOneCorr::Calculate(AnalysisType type, PropertyList* in
     }
 
     oneTailed = tails == 0;
-    switch (type) {
-        case kAPriori:
-            sampleSize =
-                RestoringOnFailure(sampleSize, [&] { return SolveSampleSize(rho1, a, p, true); });
-            break;
-        case kSensitivity:
-            effectDirection = direction == 0 ? -1.0 : 1.0;
-            effectSize =
-                RestoringOnFailure(effectSize, [&] { return SolveEffectSize(a, p, nValue); });
-            break;
-        case kPostHoc:
-            power = ComputePower(rho1, a, nValue);
-            break;
-        case kCriterion:
-            alpha = CriterionAlpha(*this, rho1, p, nValue);
-            power = p;
-            break;
-        case kCompromise:
-            alpha = SolveCompromise(rho1, q, nValue);
-            power = ComputePower(rho1, alpha, nValue);
-            break;
-    }
+    SolveAnalysis(*this, type, rho1, a, p, q, nValue, direction);
     return kCalculateDone;
 }
 
@@ -570,28 +579,7 @@ CalculateStatus PowerExactMRC::Calculate(AnalysisType type, PropertyList* inputs
     oneTailed = tails == 0;
     correlations[1] = rho0;
     predictorCount = static_cast<double>(p);
-    switch (type) {
-        case kAPriori:
-            sampleSize =
-                RestoringOnFailure(sampleSize, [&] { return SolveSampleSize(rho1, a, pw, true); });
-            break;
-        case kSensitivity:
-            effectDirection = direction == 0 ? -1.0 : 1.0;
-            effectSize =
-                RestoringOnFailure(effectSize, [&] { return SolveEffectSize(a, pw, nValue); });
-            break;
-        case kPostHoc:
-            power = ComputePower(rho1, a, nValue);
-            break;
-        case kCriterion:
-            alpha = CriterionAlpha(*this, rho1, pw, nValue);
-            power = pw;
-            break;
-        case kCompromise:
-            alpha = SolveCompromise(rho1, q, nValue);
-            power = ComputePower(rho1, alpha, nValue);
-            break;
-    }
+    SolveAnalysis(*this, type, rho1, a, pw, q, nValue, direction);
     return kCalculateDone;
 }
 
