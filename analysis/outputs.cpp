@@ -174,11 +174,11 @@ namespace {
 
 using OutputKinds = std::vector<OutputKind>;
 
-// Every standard list starts with the noncentrality, the critical value and
-// the df the test shows; the analysis type adds what it solves for.
-OutputKinds StandardOutputs(AnalysisType type) {
+// What an analysis type adds after a test's leading rows: what it solves
+// for.
+OutputKinds TypeOutputs(AnalysisType type) {
     using enum OutputKind;
-    OutputKinds kinds = {kNoncentrality, kCriticalValue, kDfByMask};
+    OutputKinds kinds;
     switch (type) {
         case kAPriori:
             kinds.insert(kinds.end(), {kTotalSampleSize, kActualPower});
@@ -196,6 +196,16 @@ OutputKinds StandardOutputs(AnalysisType type) {
             kinds.insert(kinds.end(), {kAlpha, kBeta, kPower});
             break;
     }
+    return kinds;
+}
+
+// Every standard list starts with the noncentrality, the critical value and
+// the df the test shows.
+OutputKinds StandardOutputs(AnalysisType type) {
+    using enum OutputKind;
+    OutputKinds kinds = {kNoncentrality, kCriticalValue, kDfByMask};
+    const OutputKinds tail = TypeOutputs(type);
+    kinds.insert(kinds.end(), tail.begin(), tail.end());
     return kinds;
 }
 
@@ -286,6 +296,14 @@ void PowerAnalysis::BuildOutputList(AnalysisType type, PropertyList* outputs) {
 
 void PowerAnalysis::GetOutputs(AnalysisType type, PropertyList* outputs) {
     for (OutputKind kind : StandardOutputs(type)) SetOutputOfKind(outputs, kind);
+}
+
+void PowerAnalysis::AddTypeOutputs(AnalysisType type, PropertyList* outputs) {
+    for (OutputKind kind : TypeOutputs(type)) AddOutputOfKind(outputs, kind);
+}
+
+void PowerAnalysis::SetTypeOutputs(AnalysisType type, PropertyList* outputs) {
+    for (OutputKind kind : TypeOutputs(type)) SetOutputOfKind(outputs, kind);
 }
 
 void PowerAnalysis::BuildGenericOutputList(AnalysisType type, PropertyList* outputs) {

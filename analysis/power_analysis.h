@@ -246,6 +246,10 @@ class PowerAnalysis : public Root {
     // an output missing from the list is skipped.
     void BuildGenericOutputList(AnalysisType type, PropertyList* outputs);
     void GetGenericOutputs(AnalysisType type, PropertyList* outputs);
+    // The outputs of what the analysis type solves for (total and actual
+    // power, the effect, power, alpha, beta), after a test's own rows.
+    void AddTypeOutputs(AnalysisType type, PropertyList* outputs);
+    void SetTypeOutputs(AnalysisType type, PropertyList* outputs);
     // One entry of the standard or generic output lists (outputs.cpp).
     void AddOutputOfKind(PropertyList* outputs, OutputKind kind);
     void SetOutputOfKind(PropertyList* outputs, OutputKind kind);

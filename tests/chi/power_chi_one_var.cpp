@@ -86,52 +86,14 @@ void PowerChiOneVar::BuildOutputList(AnalysisType type, PropertyList* outputs) {
     AddOutput(outputs, kLowerCriticalChiSquareId);
     AddOutput(outputs, kUpperCriticalChiSquareId);
     AddDfOutput(outputs, true);
-    switch (type) {
-        case kAPriori:
-            AddCountOutput(outputs, kTotalSampleSizeId);
-            AddActualPowerOutput(outputs);
-            break;
-        case kSensitivity:
-            AddOutput(outputs, kRatioVar1Var0Id);
-            break;
-        case kPostHoc:
-            AddPowerOutput(outputs);
-            break;
-        case kCriterion:
-            AddAlphaOutput(outputs);
-            break;
-        case kCompromise:
-            AddAlphaOutput(outputs);
-            AddBetaOutput(outputs);
-            AddPowerOutput(outputs);
-            break;
-    }
+    AddTypeOutputs(type, outputs);
 }
 
 void PowerChiOneVar::GetOutputs(AnalysisType type, PropertyList* outputs) {
     SetLowerCriticalOutput(outputs, kLowerCriticalChiSquareId);
     SetUpperCriticalOutput(outputs, kUpperCriticalChiSquareId);
     SetDfOutput(outputs);
-    switch (type) {
-        case kAPriori:
-            SetSampleSizeOutput(outputs, kTotalSampleSizeId);
-            SetActualPowerOutput(outputs);
-            break;
-        case kSensitivity:
-            SetEffectSizeOutput(outputs, kRatioVar1Var0Id, false);
-            break;
-        case kPostHoc:
-            SetPowerOutput(outputs);
-            break;
-        case kCriterion:
-            SetAlphaOutput(outputs);
-            break;
-        case kCompromise:
-            SetAlphaOutput(outputs);
-            SetBetaOutput(outputs);
-            SetPowerOutput(outputs);
-            break;
-    }
+    SetTypeOutputs(type, outputs);
 }
 
 CalculateStatus PowerChiOneVar::Calculate(AnalysisType type, PropertyList* inputs) {

@@ -147,27 +147,10 @@ void PowerFTwoVar::BuildOutputList(AnalysisType type, PropertyList* outputs) {
     AddOutput(outputs, kUpperCriticalFId);
     AddNumeratorDfOutput(outputs, true);
     AddDenominatorDfOutput(outputs, true);
-    switch (type) {
-        case kAPriori:
-            AddSampleSize1Output(outputs);
-            AddSampleSize2Output(outputs);
-            AddActualPowerOutput(outputs);
-            break;
-        case kSensitivity:
-            AddOutput(outputs, kRatioVar1Var0Id);
-            break;
-        case kPostHoc:
-            AddPowerOutput(outputs);
-            break;
-        case kCriterion:
-            AddAlphaOutput(outputs);
-            break;
-        case kCompromise:
-            AddAlphaOutput(outputs);
-            AddBetaOutput(outputs);
-            AddPowerOutput(outputs);
-            break;
-    }
+    if (type != kAPriori) return AddTypeOutputs(type, outputs);
+    AddSampleSize1Output(outputs);
+    AddSampleSize2Output(outputs);
+    AddActualPowerOutput(outputs);
 }
 
 void PowerFTwoVar::GetOutputs(AnalysisType type, PropertyList* outputs) {
@@ -175,27 +158,10 @@ void PowerFTwoVar::GetOutputs(AnalysisType type, PropertyList* outputs) {
     SetUpperCriticalOutput(outputs, kUpperCriticalFId);
     SetNumeratorDfOutput(outputs);
     SetDenominatorDfOutput(outputs);
-    switch (type) {
-        case kAPriori:
-            SetSampleSize1Output(outputs);
-            SetSampleSize2Output(outputs);
-            SetActualPowerOutput(outputs);
-            break;
-        case kSensitivity:
-            SetEffectSizeOutput(outputs, kRatioVar1Var0Id, false);
-            break;
-        case kPostHoc:
-            SetPowerOutput(outputs);
-            break;
-        case kCriterion:
-            SetAlphaOutput(outputs);
-            break;
-        case kCompromise:
-            SetAlphaOutput(outputs);
-            SetBetaOutput(outputs);
-            SetPowerOutput(outputs);
-            break;
-    }
+    if (type != kAPriori) return SetTypeOutputs(type, outputs);
+    SetSampleSize1Output(outputs);
+    SetSampleSize2Output(outputs);
+    SetActualPowerOutput(outputs);
 }
 
 // ------------------------------------------------------------- the run
