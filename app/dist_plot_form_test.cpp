@@ -130,7 +130,16 @@ TEST_F(ResultPane, StartsOnAnEmptyGraphAndSwitchesTabs) {
 }
 
 TEST_F(ResultPane, ACalculationDrawsTheGraphUntilAnInputChanges) {
+    // The worker fills a record of its own: a repaint meanwhile never reads
+    // a half-filled one.
+    const PlotData* filled = nullptr;
+    script.plot = [&filled](PlotData* plot) {
+        filled = plot;
+        TwoTailedNormals(plot);
+    };
     frame->OnCalculate();
+    EXPECT_NE(filled, nullptr);
+    EXPECT_NE(filled, &graph->Data());
     ASSERT_TRUE(frame->OutputsValid());
     ASSERT_TRUE(frame->PlotValid());
     EXPECT_TRUE(dialogs.messages.empty());
