@@ -104,8 +104,12 @@ void PowerZLogisticRegress::SetStandardValues() {
 
 // ---------------------------------------------------------------- names
 
+bool PowerZLogisticRegress::EnumerationApplies() {
+    return useEnumeration && enumerationMaxN > std::trunc(sampleSize);
+}
+
 bool PowerZLogisticRegress::UsesEnumeration() {
-    return useEnumeration && enumerationMaxN > std::trunc(sampleSize) && xDistribution != kXManual;
+    return EnumerationApplies() && xDistribution != kXManual;
 }
 
 std::string PowerZLogisticRegress::GetStatisticName() {
@@ -640,7 +644,7 @@ void PowerZLogisticRegress::BuildInputList(AnalysisType type, PropertyList* inpu
     inputs->Clear();
     // The manual mode has no covariate to enumerate; the enumeration method
     // offers the others only.
-    if (useEnumeration && xDistribution == kXManual) xDistribution = kXNormal;
+    if (EnumerationApplies() && xDistribution == kXManual) xDistribution = kXNormal;
     AddTailsInput(inputs);
     auto addEffect = [&] { AddEffectSizeInput(inputs, EffectInputId(), GetTestId(), "", true); };
     auto addP0 = [&] { AddDoubleInput(inputs, kPrY1X1H0Id, p0); };

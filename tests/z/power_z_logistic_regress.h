@@ -72,8 +72,10 @@ class PowerZLogisticRegress : public PowerZ {
     virtual double P1FromEffect(double effect);
     virtual double EffectFromP1(double p);
 
-    // The enumeration method applies: switched on, N below its limit, and a
-    // covariate distribution to enumerate.
+    // The enumeration method is switched on and N lies below its limit.
+    bool EnumerationApplies();
+    // ... and there is a covariate distribution to enumerate (the manual
+    // mode has none).
     bool UsesEnumeration();
     // Chooses the odds ratio (true) or Pr(Y=1|X=1) H1 (false) as the effect
     // and converts the effect so that it describes the same p1.
