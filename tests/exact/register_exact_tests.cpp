@@ -5,6 +5,7 @@
 #include "tests/exact/power_exact_correlation.h"
 #include "tests/exact/power_exact_mcnemar.h"
 #include "tests/exact/power_exact_proportion.h"
+#include "tests/exact/power_exact_uncond_null.h"
 
 namespace {
 
@@ -23,6 +24,7 @@ void RegisterExactTests() {
     Append<PowerExactMRC>();
     Append<PowerExactBinomialOneProp>();
     Append<PowerExactMcNemar>();
+    Append<PowerExactUncTwoPropNull>();
     Append<PowerExactBinomialSign>();
     // The generic test closes the family.
     Append<PowerExactBinomial>();
