@@ -36,6 +36,7 @@ constexpr TestId kSweptTests[] = {
     kProportionTestId,
     kMcNemarTestId,
     kUnconditionalTwoProportionsTestId,
+    kUnconditionalOffsetTestId,
     kSignTestId,
     kGenericBinomialTestId,
     // F tests.

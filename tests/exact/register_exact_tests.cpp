@@ -6,6 +6,7 @@
 #include "tests/exact/power_exact_mcnemar.h"
 #include "tests/exact/power_exact_proportion.h"
 #include "tests/exact/power_exact_uncond_null.h"
+#include "tests/exact/power_exact_uncond_offset.h"
 
 namespace {
 
@@ -25,6 +26,7 @@ void RegisterExactTests() {
     Append<PowerExactBinomialOneProp>();
     Append<PowerExactMcNemar>();
     Append<PowerExactUncTwoPropNull>();
+    Append<PowerExactUncTwoPropOffset>();
     Append<PowerExactBinomialSign>();
     // The generic test closes the family.
     Append<PowerExactBinomial>();

@@ -13,6 +13,7 @@
 
 #include "analysis/parameter_names.h"
 #include "tests/exact/power_exact_uncond_null.h"
+#include "tests/exact/power_exact_uncond_offset.h"
 
 namespace {
 
@@ -46,6 +47,21 @@ void NullPostHoc(benchmark::State& state) {
 }
 BENCHMARK(NullPostHoc)->Unit(benchmark::kMillisecond);
 
+// The same on a new object each time: nothing kept from the last run.
+void NullPostHocFresh(benchmark::State& state) {
+    for (auto _ : state) {
+        PowerExactUncTwoPropNull test;
+        PropertyList inputs, outputs;
+        test.BuildInputList(kPostHoc, &inputs);
+        inputs.Find(kTails)->SetText("Two");
+        const CalculateStatus status = CalculateWithInputErrors(&test, kPostHoc, &inputs);
+        test.BuildOutputList(kPostHoc, &outputs);
+        test.GetOutputs(kPostHoc, &outputs);
+        benchmark::DoNotOptimize(status);
+    }
+}
+BENCHMARK(NullPostHocFresh)->Unit(benchmark::kMillisecond);
+
 // Effects that need totals of about 140, 560 and 2,000.
 void NullAPriori(benchmark::State& state) {
     const char* diff[] = {"0.3", "0.15", "0.08"};
@@ -72,6 +88,37 @@ void NullPostHocAtTheLimit(benchmark::State& state) {
                                   {{kTails, "Two"}, {kDiff, "0.02"}, {kN1, "5000"}, {kN2, "5000"}});
 }
 BENCHMARK(NullPostHocAtTheLimit)->Unit(benchmark::kMillisecond);
+
+// The test with an offset at its standard inputs (50 + 50, p1 0.65 against
+// 0.55, p2 0.5), with the z test and with the score statistic of the
+// difference, whose restricted estimates solve a cubic for every outcome.
+template <int Statistic, int Index>
+void OffsetPostHoc(benchmark::State& state) {
+    struct Chosen : PowerExactUncTwoPropOffset {
+        Chosen() {
+            SelectEffectIndex(Index);
+            SetStatistic(Statistic);
+        }
+    };
+    Run<Chosen>(state, kPostHoc, {{kTails, "One"}});
+}
+BENCHMARK(OffsetPostHoc<0, 0>)->Unit(benchmark::kMillisecond);
+BENCHMARK(OffsetPostHoc<7, 1>)->Unit(benchmark::kMillisecond);
+BENCHMARK(OffsetPostHoc<13, 3>)->Unit(benchmark::kMillisecond);
+
+template <int Statistic, int Index>
+void OffsetAPriori(benchmark::State& state) {
+    struct Chosen : PowerExactUncTwoPropOffset {
+        Chosen() {
+            SelectEffectIndex(Index);
+            SetStatistic(Statistic);
+        }
+    };
+    Run<Chosen>(state, kAPriori, {{kTails, "One"}, {kPower, "0.8"}});
+}
+BENCHMARK(OffsetAPriori<0, 0>)->Unit(benchmark::kMillisecond);
+BENCHMARK(OffsetAPriori<8, 1>)->Unit(benchmark::kMillisecond);
+BENCHMARK(OffsetAPriori<12, 2>)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
