@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "analysis/calculation_test_support.h"
+#include "analysis/plot_data.h"
 #include "distributions/normal.h"
 #include "distributions/t.h"
 #include "numerics/quorix_error.h"
@@ -244,6 +245,38 @@ TEST(UnconditionalNullTest, ExactLimitAndOptionChooseTheMethod) {
     test.largeSample = true;
     EXPECT_FALSE(test.HasDistributionPlot());
     EXPECT_EQ(test.GetMethodText(), "large sample approx, t-test");
+}
+
+// The approximation draws the z scale: H0 standard normal, H1 normal with
+// mean d/sd0 and sd sd1/sd0, split at the normal quantiles.
+TEST(UnconditionalNullTest, PlotOfTheApproximationOnTheZScale) {
+    struct Case {
+        const char* tails;
+        const char* diff;
+        double critical, critical2;
+    };
+    const double z1 = 1.6448536269514722, z2 = 1.959963984540054;
+    const Case cases[] = {
+        {"One", "0.3", z1, z1}, {"One", "-0.2", -z1, -z1}, {"Two", "0.3", z2, -z2}};
+    for (const Case& c : cases) {
+        PowerExactUncTwoPropNull test;
+        test.largeSample = true;
+        const auto run = Calculate(test, kPostHoc, {{"tails", c.tails}, {"diff", c.diff}});
+        ASSERT_EQ(run->status, kCalculateDone) << run->message;
+        PlotData plot;
+        test.MakeDistributionPlot(&plot);
+        EXPECT_TRUE(plot.continuous);
+        EXPECT_EQ(plot.side, std::stod(c.diff) > 0 ? 1 : -1) << c.diff;
+        EXPECT_NEAR(plot.criticalValue, c.critical, 1e-9) << c.tails << c.diff;
+        EXPECT_NEAR(plot.criticalValue2, c.critical2, 1e-9) << c.tails << c.diff;
+        ASSERT_FALSE(plot.noncentralCurve.empty());
+        const double p1 = 0.3 + std::stod(c.diff), n = 50.0;
+        const double pooled = (p1 + 0.3) / 2.0;
+        const double sd0 = std::sqrt(2.0 / n * pooled * (1.0 - pooled));
+        const double sd1 = std::sqrt((p1 * (1.0 - p1) + 0.21) / n);
+        EXPECT_NEAR(test.distribution->GetParam(0), std::stod(c.diff) / sd0, 1e-12);
+        EXPECT_NEAR(test.distribution->GetParam(1), sd1 / sd0, 1e-12);
+    }
 }
 
 TEST(UnconditionalNullTest, EffectMeasuresConvertBothWays) {

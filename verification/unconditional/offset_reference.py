@@ -325,6 +325,59 @@ def main():
                      f"{k1}={fmt(measure(index, p1, p2))} actual={fmt(pw)} "
                      f"actualalpha={fmt(size)}"))
 
+    # A priori: the first total from below, in the window the search scans,
+    # whose exact power reaches the target, starting from the large-sample
+    # total; and the large-sample answer alone.
+    def split(k, r):
+        n1 = math.floor(k / (r + 1) + 0.5)
+        return n1, math.floor(n1 * r + 0.5)
+
+    for index, code, p1, p0, p2, a, target, r, tails, large in [
+        (0, 0, 0.65, 0.55, 0.5, 0.05, 0.8, 1.0, "One", False),
+        (2, 10, 0.75, 0.6, 0.5, 0.05, 0.9, 2.0, "Two", True),
+        (3, 14, 0.3, 0.45, 0.5, 0.01, 0.8, 0.5, "One", True),
+    ]:
+        delta = p0 - p2
+        one = tails == "One"
+
+        def f(x):
+            m1 = x / (r + 1)
+            return large_sample(code, p1, p2, delta, m1, x - m1, a, one) - target
+        n = optimize.brentq(f, 3.0, 1e7, xtol=1e-12)
+        if large:
+            n1, n2 = split(n, r)
+            while n1 + n2 < n:
+                n1 += 1
+                n2 = math.floor(n1 * r + 0.5)
+            pw, size = large_sample(code, p1, p2, delta, n1, n2, a, one), a
+        else:
+            k0 = math.ceil(n)
+
+            def power(k):
+                m1, m2 = split(k, r)
+                if m1 <= 1 or m2 <= 1:
+                    return None
+                return exact(code, p1, p2, delta, m1, m2, a, one)[0]
+
+            K = next(k for k in range(k0, k0 + 300)
+                     if power(k) is not None and power(k) >= target)
+            j = max(K - 30, 2)
+            while j > 2:
+                pj = power(j)
+                if pj is not None and pj < target:
+                    break
+                j = max(j - 30, 2)
+            answer = next((k for k in range(j, k0)
+                           if power(k) is not None and power(k) >= target), K)
+            n1, n2 = split(answer, r)
+            pw, size = exact(code, p1, p2, delta, n1, n2, a, one)
+        k1, k0key = KEYS[index]
+        rows.append(("apriori",
+                     f"stat={code} index={index} tails={tails} large={int(large)} "
+                     f"{k1}={fmt(measure(index, p1, p2))} {k0key}={fmt(measure(index, p0, p2))} "
+                     f"p2={p2} alpha={a} power={target} r={r}",
+                     f"n1={n1} n2={n2} N={n1 + n2} actual={fmt(pw)} actualalpha={fmt(size)}"))
+
     with open(os.path.join(HERE, "offset_cases.tsv"), "w") as out:
         out.write("# test\ttype\tstatus\tinputs\toutputs\n")
         out.write("# written by offset_reference.py; stat is the statistic code, index the\n")
