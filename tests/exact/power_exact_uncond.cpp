@@ -116,6 +116,8 @@ void PowerExactUncondTwoProp::SetStatistic(int code) {
 }
 
 void PowerExactUncondTwoProp::SetEffectIndex(int index) {
+    // Only the four measures have labels and conversions.
+    if (!(0 <= index && index <= 3)) return;
     effectIndex = index;
     effectSize = Convert24(proportion1);
     for (ParameterId id : {kProportionP1Id, kDifferenceId, kRiskRatioId, kOddsRatio2Id,

@@ -115,9 +115,10 @@ class PowerExactUncondTwoProp : public PowerExact {
     // Chooses the statistic and the distribution its critical value comes
     // from, as the options dialog does.
     void SetStatistic(int code);
-    // Chooses the effect measure. The effect is converted so that it
-    // describes the same p1, and texts typed into the effect inputs of the
-    // measures are forgotten: they stood for other values.
+    // Chooses the effect measure (an index outside 0 to 3 changes nothing).
+    // The effect is converted so that it describes the same p1, and texts
+    // typed into the effect inputs of the measures are forgotten: they
+    // stood for other values.
     void SetEffectIndex(int index);
 
     // Whether a total of n subjects uses the approximation.

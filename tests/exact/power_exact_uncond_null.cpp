@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "analysis/test_family_support.h"
+#include "numerics/quorix_error.h"
 
 namespace {
 
@@ -281,6 +282,11 @@ CalculateStatus PowerExactUncTwoPropNull::Calculate(AnalysisType type, PropertyL
     if (!CheckNamedRangeInclusive("Proportion p2", p2, kMargin)) return p2Row;
     const int tails = ReadTails(inputs, &tailsRow);
     nullDifference = 0.0;
+    // A code without a statistic would reject nothing and show a power of 0.
+    if (!(0 <= statistic && statistic <= 6)) {
+        throw QuorixError("Exact-Unconditional: no such statistic", QuorixError::kOutOfRange,
+                          statistic);
+    }
 
     const ParameterId effectId = GetNoncentralityId();
     int effectRow = -1, alphaRow = -1, powerRow = -1, row1 = -1, row2 = -1, otherRow = -1;

@@ -387,6 +387,10 @@ TEST(UnconditionalNullTest, UnreachableTargetsFail) {
     EXPECT_THROW(
         Calculate(test, kCompromise, {{"tails", "Two"}, {"q", "0.01"}, {"n1", "1"}, {"n2", "2"}}),
         QuorixError);
+    // A statistic code without a statistic would reject nothing.
+    PowerExactUncTwoPropNull unknown;
+    unknown.SetStatistic(7);
+    EXPECT_THROW(Calculate(unknown, kPostHoc, {}), QuorixError);
     // A failed Sensitivity search leaves the effect shown before.
     PowerExactUncTwoPropNull fresh;
     EXPECT_THROW(Calculate(fresh, kSensitivity, {{"power", "0.999999"}, {"n1", "2"}, {"n2", "2"}}),
