@@ -35,6 +35,8 @@ constexpr TestId kSweptTests[] = {
     kRegressionRandomTestId,
     kProportionTestId,
     kMcNemarTestId,
+    kUnconditionalTwoProportionsTestId,
+    kUnconditionalOffsetTestId,
     kSignTestId,
     kGenericBinomialTestId,
     // F tests.
