@@ -237,11 +237,21 @@ OptionsBinding BindingFor(Kind kind, CMainFrame* frame, PowerAnalysis* test) {
                     f->checks[1093] = t->plotNormal ? 1 : 0;
                     f->radios[1039] = t->inputProportions ? 0 : 1;
                 };
-                b.apply = [t](const OptionsDialogFields& f) {
+                b.apply = [t, frame](const OptionsDialogFields& f) {
                     t->continuityCorrection = f.Check(1019) != 0;
                     t->arcsinTransform = f.Check(1021) != 0;
                     t->plotNormal = f.Check(1093) != 0;
-                    t->SetInputProportions(f.Radio(1039) == 0);
+                    const bool proportions = f.Radio(1039) == 0;
+                    if (proportions != t->inputProportions) {
+                        // The conversion describes the proportions on the
+                        // screen, not those of the last calculation.
+                        t->proportion1 =
+                            GetAnalysisInputDouble(t->proportion1, frame, t, kProportionP1Id, -1);
+                        t->effectSize = GetAnalysisInputDouble(
+                            t->effectSize, frame, t,
+                            t->inputProportions ? kProportionP2Id : kEffectSizeHId, -1);
+                        t->SetInputProportions(proportions);
+                    }
                     return false;
                 };
             }
