@@ -92,7 +92,8 @@ void CMainFrame::OpenEffectSizeDrawer(std::vector<CFormViewEx*> panels, int test
     }
     drawer_ = drawer;
     drawerTestId_ = testId;
-    drawer_->resize(kInitialWidth, std::max(1, frameGeometry().height() + 4 - 2 * drawerInset_));
+    drawer_->setFixedSize(kInitialWidth,
+                          std::max(1, frameGeometry().height() + 4 - 2 * drawerInset_));
     FitEffectSizeDrawer(true);
     platform::PlaySoundFile(QDir(programFolder_).filePath(QStringLiteral("minimieren.wav")));
     if (animateDrawerOpen_) {
@@ -152,7 +153,8 @@ void CMainFrame::FitEffectSizeDrawer(bool besideFrame) {
         const int margin = (clientWidth - widest) / 2;
         layout->setContentsMargins(margin, 0, clientWidth - widest - margin, 0);
     }
-    drawer_->resize(clientWidth, clientHeight);
+    // A dialog frame: the user does not size the drawer.
+    drawer_->setFixedSize(clientWidth, clientHeight);
     drawer_->move(left, frameRect.top() + drawerInset_);
     drawer_->FitRows();
 }
