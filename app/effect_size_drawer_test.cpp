@@ -141,6 +141,10 @@ TEST_F(Drawer, FollowsTheFrameAndClosesWithIt) {
     widget_test::RunEventsFor(50);
     EXPECT_EQ(drawer->frameGeometry().left(), frame->frameGeometry().right() + 1);
     EXPECT_EQ(drawer->frameGeometry().top(), frame->frameGeometry().top() + 24);
+    // Hiding the plot makes the frame lower; the drawer keeps its inset.
+    frame->HandleCommand(command_ids::kTogglePlot);
+    EXPECT_EQ(drawer->frameGeometry().height(), frame->frameGeometry().height() + 4 - 48);
+    EXPECT_EQ(drawer->frameGeometry().left(), frame->frameGeometry().right() + 1);
 
     frame->close();
     EXPECT_EQ(frame->EffectSizeDrawer(), nullptr);
@@ -198,6 +202,11 @@ TEST_F(Drawer, EachTestKeepsItsPanelInputsForTheRun) {
     frame->CreateEffectSizePanels(kOneMeanTestId);
     EXPECT_EQ(FirstPanel()->Entry(), "2");
     EXPECT_EQ(frame->InputStores().Count(), 2);
+    // Closed by the window manager, the drawer saves as its "Close" does.
+    FirstPanel()->Type("3");
+    frame->EffectSizeDrawer()->close();
+    EXPECT_FALSE(frame->EffectSizeDrawerOpen());
+    EXPECT_EQ(Stored(kOneMeanTestId), "3");
 }
 
 TEST_F(Drawer, ChoosingAnotherTestClosesTheDrawerAndSavesItsEntries) {

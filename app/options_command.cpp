@@ -74,15 +74,15 @@ constexpr CriterionRow kCriteria[] = {
     {104, 2, 1}, {105, 2, 0}, {106, 3, 1}, {107, 3, 0},
 };
 
-// Until the dialogs' forms exist the user is told so, and the dialog counts
-// as cancelled: no option changes.
+// Until the dialogs' forms exist the user is told so, and no dialog counts
+// as shown: no option changes and the results stay.
 class PlaceholderOptionsDialogs : public OptionsDialogService {
   public:
     int DoModal(QWidget* parent, const OptionsDialogInfo&, OptionsDialogFields*) override {
         platform::ShowMessage(parent,
                               QStringLiteral("The options of this test cannot be changed yet."),
                               QStringLiteral("Options"), platform::MessageIcon::Information);
-        return 2;
+        return kNoDialog;
     }
 };
 
@@ -420,8 +420,9 @@ bool CMainFrame::OnOptions() {
     OptionsDialogFields fields;
     fields.testId = testId;
     binding.fill(&fields);
-    bool rebuildDrawer = false;
-    if (OptionsDialogs().DoModal(this, dialog, &fields) == 1) rebuildDrawer = binding.apply(fields);
+    const int answer = OptionsDialogs().DoModal(this, dialog, &fields);
+    if (answer == kNoDialog) return false;
+    const bool rebuildDrawer = answer == 1 && binding.apply(fields);
     ApplyTestToForms();
     // The drawer reopens with the panel the new option selects, reading the
     // rebuilt inputs.

@@ -58,8 +58,10 @@ struct OptionsDialogFields {
 };
 
 // Runs an options dialog modally with the fields filled in; returns 1 on OK
-// (the fields then hold the user's choice) and anything else on Cancel.
-// Tests replace the service with one that answers without a window.
+// (the fields then hold the user's choice), kNoDialog when no dialog could
+// be shown, and anything else on Cancel. Tests replace the service with one
+// that answers without a window.
+inline constexpr int kNoDialog = -1;
 class OptionsDialogService {
   public:
     virtual ~OptionsDialogService() = default;

@@ -268,6 +268,15 @@ TEST_F(Options, CancelChangesNoOptionButBlanksTheOutputs) {
     EXPECT_EQ(frame->EffectSizeDrawer(), drawer);
 }
 
+TEST_F(Options, NoDialogShownKeepsTheResults) {
+    Choose<PowerZTwoProp>(kTwoProportionsTestId);
+    frame->OnCalculate();
+    ASSERT_TRUE(frame->OutputsValid());
+    options->result = kNoDialog;
+    EXPECT_FALSE(frame->OnOptions());
+    EXPECT_TRUE(frame->OutputsValid());
+}
+
 TEST_F(Options, TwoProportionsSwitchBetweenHAndP2) {
     auto* test = Choose<PowerZTwoProp>(kTwoProportionsTestId);
     ASSERT_NE(test, nullptr);
