@@ -156,7 +156,9 @@ class CMainFrame : public QMainWindow, public platform::CommandTarget, public Pa
     // Puts `view` in place of drawer panel `index`; the new panel, or null
     // (deleting `view`) when no drawer is open.
     CFormViewEx* ReplaceDrawerPane(int index, CFormViewEx* view);
-    // The input store of the current test, or null when it has none yet.
+    // The input store the panels work on: the open drawer's, else the
+    // current test's; null when there is none yet or a calculation owns the
+    // test.
     PropertyList* GetCurrentInputStore();
     // Sets the input labelled `label` by its type and shows the input list.
     void SetParameterValue(std::string label, double value);
