@@ -228,5 +228,6 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    CloseEffectSizeDrawer();
     QMainWindow::closeEvent(event);
 }
