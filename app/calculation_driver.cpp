@@ -230,5 +230,6 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    CloseEffectSizeDrawer();
     QMainWindow::closeEvent(event);
 }

@@ -35,6 +35,8 @@ constexpr TestId kSweptTests[] = {
     kRegressionRandomTestId,
     kProportionTestId,
     kMcNemarTestId,
+    kUnconditionalTwoProportionsTestId,
+    kUnconditionalOffsetTestId,
     kSignTestId,
     kGenericBinomialTestId,
     // F tests.
@@ -74,6 +76,7 @@ constexpr TestId kSweptTests[] = {
     kGenericChiSquareTestId,
     // z tests.
     kTetrachoricTestId,
+    kLogisticRegressionTestId,
     kDependentCorrelationsCommonIndexTestId,
     kDependentCorrelationsTestId,
     kTwoCorrelationsTestId,

@@ -21,6 +21,7 @@
 #include "app/command_forms.h"
 #include "app/dist_graph_view.h"
 #include "app/dist_plot_form.h"
+#include "app/drawer_wnd.h"
 #include "app/form_tables.h"
 #include "app/main_comp_form.h"
 #include "app/main_grid_form.h"
@@ -90,6 +91,10 @@ CMainFrame::CMainFrame()
 
 CMainFrame::~CMainFrame() {
     qApp->removeEventFilter(this);
+    // The drawer's panels point into the input stores, which go before the
+    // child windows would.
+    delete drawer_;
+    drawer_ = nullptr;
     // Waits for an evaluation of the calculator before the tables go.
     calculator_.reset();
     // The forms hold no pointers into the catalogue; the current test is one
@@ -382,6 +387,7 @@ void CMainFrame::RecalcLayout(bool) {
     panes_->setFixedSize(width, y);
     if (layout()) layout()->activate();
     adjustSize();
+    FitEffectSizeDrawer(false);
 }
 
 void CMainFrame::OnInputsChanged() {
@@ -403,17 +409,10 @@ void CMainFrame::OnInputCommitted() {
     }
 }
 
-// The effect-size drawer, the X-Y plot and the options dialog attach here;
-// until they exist the commands do nothing. Each of them reads the current
-// test or its lists, so none may run while a calculation owns them.
-void CMainFrame::CreateEffectSizePanels(int) {
-    if (busy_) return;
-}
-void CMainFrame::CloseEffectSizeDrawer() {}
+// The X-Y plot attaches here; until it exists the command does nothing. It
+// reads the current test and its lists, so it may not run while a
+// calculation owns them.
 void CMainFrame::OnXYPlot() {
-    if (busy_) return;
-}
-void CMainFrame::OnOptions() {
     if (busy_) return;
 }
 

@@ -5,12 +5,14 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "analysis/parameter_names.h"
 #include "analysis/power_analysis.h"
 #include "analysis/property.h"
 #include "analysis/protocol.h"
 #include "app/calculation_driver.h"
+#include "app/per_test_input_stores.h"
 #include "platform/commands.h"
 #include "platform/dialogs.h"
 #include "ui/graphics/mathtext/label_fonts.h"
@@ -18,6 +20,7 @@
 class CCalculator;
 class CDistPlotCompForm;
 class CDistPlotForm;
+class CDrawerWnd;
 class CFormViewEx;
 class CInputHelpForm;
 class CQuorixCmdCompForm;
@@ -77,14 +80,16 @@ class CMainFrame : public QMainWindow, public platform::CommandTarget, public Pa
     void OnInputCommitted();
     void CreateEffectSizePanels(int panelTestId);
     void CloseEffectSizeDrawer();
-    bool EffectSizeDrawerOpen() const { return false; }
+    bool EffectSizeDrawerOpen() const { return drawer_ != nullptr; }
     // The effect-size panel of the shown main form's effect-size input, or -1.
     int EffectSizePanelId() const;
     // Runs the current test's calculation on a worker thread and shows what
     // came of it.
     void OnCalculate();
     void OnXYPlot();
-    void OnOptions();
+    // The options dialog of the current test (options_command.cpp); true
+    // when a dialog was shown, whatever the user answered.
+    bool OnOptions();
     void OnExplorer();
     // Opens the calculator window, made once and kept for the run.
     void OnCalculator();
@@ -149,13 +154,39 @@ class CMainFrame : public QMainWindow, public platform::CommandTarget, public Pa
     bool HandleCommand(int id) override;
     bool QueryCommand(int id, platform::CommandState* state) override;
 
+    // The effect-size drawer and the services of its panels
+    // (effect_size_drawer.cpp). The drawer takes the panels over.
+    void OpenEffectSizeDrawer(std::vector<CFormViewEx*> panels, int testId);
+    // Puts `view` in place of drawer panel `index`; the new panel, or null
+    // (deleting `view`) when no drawer is open.
+    CFormViewEx* ReplaceDrawerPane(int index, CFormViewEx* view);
+    // The input store the panels work on: the open drawer's, else the
+    // current test's; null when there is none yet or a calculation owns the
+    // test.
+    PropertyList* GetCurrentInputStore();
+    // Sets the input labelled `label` by its type and shows the input list.
+    void SetParameterValue(std::string label, double value);
+    void SetEffectSize(double value);
+    CDrawerWnd* EffectSizeDrawer() const { return drawer_; }
+    PerTestInputStores& InputStores() { return inputStores_; }
+    void SetDrawerAnimation(bool onOpen, bool onClose);
+    // Makes the panels of a test id; the panel table unless replaced.
+    using PanelFactory = std::function<std::vector<CFormViewEx*>(int testId)>;
+    void SetEffectSizePanelFactory(PanelFactory factory) { panelFactory_ = std::move(factory); }
+
   protected:
+    // The drawer follows the frame.
+    void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Closing while a calculation runs stops it first; the window closes
     // once the worker has left.
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    // Places the drawer at the frame's height; beside the frame's right edge
+    // when `besideFrame`, else keeping its own left edge.
+    void FitEffectSizeDrawer(bool besideFrame);
+
     bool HandleKey(int key);
     bool CreateMainForm();
     void CreateMenusAndToolBar();
@@ -211,4 +242,12 @@ class CMainFrame : public QMainWindow, public platform::CommandTarget, public Pa
     platform::CommandRouter commands_;
     std::unique_ptr<mathtext::LabelFontSets> labelFonts_;
     std::unique_ptr<CCalculator> calculator_;
+
+    PerTestInputStores inputStores_;
+    CDrawerWnd* drawer_ = nullptr;  // a child window; null while closed
+    int drawerTestId_ = -1;         // the test id whose panels it shows
+    bool animateDrawerOpen_ = true;
+    bool animateDrawerClose_ = false;
+    int drawerInset_ = 24;
+    PanelFactory panelFactory_;
 };

@@ -5,6 +5,8 @@
 #include "tests/exact/power_exact_correlation.h"
 #include "tests/exact/power_exact_mcnemar.h"
 #include "tests/exact/power_exact_proportion.h"
+#include "tests/exact/power_exact_uncond_null.h"
+#include "tests/exact/power_exact_uncond_offset.h"
 
 namespace {
 
@@ -23,6 +25,8 @@ void RegisterExactTests() {
     Append<PowerExactMRC>();
     Append<PowerExactBinomialOneProp>();
     Append<PowerExactMcNemar>();
+    Append<PowerExactUncTwoPropNull>();
+    Append<PowerExactUncTwoPropOffset>();
     Append<PowerExactBinomialSign>();
     // The generic test closes the family.
     Append<PowerExactBinomial>();

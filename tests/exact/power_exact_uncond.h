@@ -1,0 +1,185 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "analysis/ids.h"
+#include "tests/exact/power_exact.h"
+
+// What the large-sample approximation knows of a statistic: the mean of its
+// numerator under H1 for the lower-tail and for the upper-tail test, its
+// standard deviation under H0 and under H1, and the tail tested (0 lower,
+// 1 upper, 2 both). The t statistic keeps its noncentrality in lowerMean and
+// N in upperMean.
+struct StatisticMoments {
+    double lowerMean = 0.0;
+    double upperMean = 0.0;
+    double nullSd = 0.0;
+    double alternativeSd = 0.0;
+    int side = 0;
+};
+
+// Common base of the unconditional exact tests of two independent
+// proportions. Group 1 (n1 subjects) has proportion p1, group 2 (n2) has
+// p2 under both hypotheses; under H0 group 1 has p0 = p2 + nullDifference.
+// A statistic of the derived test, large for p1 above p0, rejects an outcome
+// (x1, x2) when it passes a critical value; the exact power and size sum the
+// two binomial masses over the outcomes kept. Above exactLimit, or with the
+// largeSample option, a normal or t approximation takes over.
+//
+// The sums never visit all (n1 + 1)(n2 + 1) outcomes: the outer walk over x2
+// and the inner walk over the accepted x1 of each x2 start at the modes and
+// stop once their frontier terms fall below 1e-15 of the sum, so an
+// evaluation costs some sqrt(n1 n2) terms. The region kept (for each x2 the
+// interval of accepted x1) is found by a gallop from the H0 boundary and
+// bisection, and is kept between evaluations as long as the statistic, the
+// critical value, the groups and the offset stay the same: the Sensitivity
+// search moves p1 alone and reuses one region throughout.
+class PowerExactUncondTwoProp : public PowerExact {
+  public:
+    PowerExactUncondTwoProp();
+
+    // p1 under H1 minus its H0 value: the side of the test and of the plot.
+    double GetEffectSize() override;
+    double GetCriticalValue() override;
+    double GetLowerCriticalValue() override;
+    void SetCentralDistribution() override;
+    void SetNoncentralDistribution() override;
+
+    // The one-sample forms split N by the allocation ratio N2/N1.
+    double SolveEffectSize(double alpha, double power, double n) override;
+    double ComputePower(double effect, double alpha, double n) override;
+    double SolveAlpha(double effect, double power, double n) override;
+    double SolveCompromise(double effect, double q, double n) override;
+
+    double SolveEffectSize2(double alpha, double power, double n1, double n2) override;
+    double ComputePower2(double p1, double alpha, double n1, double n2) override;
+    double SolveAlpha2(double p1, double power, double n1, double n2) override;
+    double SolveCompromise2(double p1, double q, double n1, double n2) override;
+    double SolveSampleSize(double p1, double alpha, double power, bool round) override;
+
+    void BracketSampleSize() override;
+    void BracketEffectSize() override;
+
+    std::string GetTestName() override {
+        return "Proportions: Inequality, two independent groups (unconditional test) ";
+    }
+    std::string GetStatisticName() override { return "z"; }
+    bool IsGenericTest() override { return false; }
+    bool IsContinuous() override;
+    bool HasDistributionPlot() override { return false; }
+    ParameterId GetCriticalValueId() override { return kCriticalZId; }
+    ParameterId GetNoncentralityId() override { return kProportionP1H1Id; }
+    ParameterId GetEffectSizeId() override { return kProportionP1H1Id; }
+    TestId GetTestId() override { return kUnconditionalTwoProportionsTestId; }
+    void SetStandardValues() override;
+
+    void BuildOutputList(AnalysisType type, PropertyList* outputs) override;
+    void GetOutputs(AnalysisType type, PropertyList* outputs) override;
+
+    bool IsTargetPowerUnreachable(const double* effect, double alpha, double target) override;
+    bool CheckSampleSize(int type, double n) override;
+    bool CheckGroupSizes(int type, double n1, double n2) override;
+
+    double SensitivityObjective(double x) override;
+    double CriterionObjective(double x) override;
+    double CompromiseObjective(double x) override;
+    double APrioriObjective(double x) override;
+
+    // ---- the statistic, supplied by the derived tests
+
+    // Power of a statistic that is normal with sd0 under H0 and sd1 under
+    // H1, its mean under H1 meanLower for the lower-tail test and meanUpper
+    // for the upper one; side as in StatisticMoments. Sets the critical
+    // values on the scale of the statistic.
+    virtual double NormalApproximationPower(double meanLower, double meanUpper, double sd0,
+                                            double sd1, double alpha, int side);
+    // The t counterpart: noncentrality `mean`, n - 2 degrees of freedom.
+    virtual double TApproximationPower(double mean, double n, double alpha, int side);
+    virtual StatisticMoments GetStatisticMoments(double p1, double alpha, double n1, double n2);
+    // The large-sample power: the t approximation for the t statistic, else
+    // the normal one.
+    virtual double LargeSamplePower(double p1, double alpha, double n1, double n2);
+    // The statistic of the outcome (x1 of n1, x2 of n2) for the side tested
+    // (0 upper tail, 1 lower tail, 2 both); it must not fall as x1 grows.
+    virtual double StatisticValue(int code, double x2, double x1, double n2, double n1,
+                                  double extra, int side);
+    // p1 from the effect as entered.
+    virtual void UpdateProportionFromEffect();
+
+    // The value x of the chosen effect measure (effectIndex: 0 p1,
+    // 1 p1 - p2, 2 p1/p2, 3 odds ratio) as p1, and p1 as that value.
+    double Convert23(double x) const;
+    double Convert24(double p1) const;
+
+    // Chooses the statistic and the distribution its critical value comes
+    // from, as the options dialog does.
+    void SetStatistic(int code);
+    // Chooses the effect measure (an index outside 0 to 3 changes nothing).
+    // The effect is converted so that it describes the same p1, and texts
+    // typed into the effect inputs of the measures are forgotten: they
+    // stood for other values.
+    void SetEffectIndex(int index);
+
+    // Whether a total of n subjects uses the approximation.
+    bool UsesLargeSample(int n) const { return largeSample || n > exactLimit; }
+    bool UsesLargeSample(double n1, double n2) const;
+    // The exact power at p1, leaving the size at p0 in actualAlpha.
+    double ExactPower(double p1, double alpha, double n1, double n2);
+
+    // ---- options (the options dialog writes them)
+    bool largeSample = false;
+    double exactLimit = 10000.0;
+    int statistic = 0;
+    // 0 standard normal, 1 t with N - 2 df, 2 chi-square with 1 df.
+    int referenceDistribution = 0;
+    int effectIndex = 0;
+
+  protected:
+    // Copies the options into a clone.
+    void CopyOptionsTo(PowerExactUncondTwoProp& target) const;
+    // The H0 proportion of group 1.
+    double NullProportion() const { return proportion2 + nullDifference; }
+    // The groups of a total k split by the allocation ratio.
+    void SplitTotal(double k, double* n1, double* n2) const;
+    // The exact power at p1 with the failure rule of the searches.
+    double PowerAt(double p1, double alpha, double n1, double n2);
+
+  private:
+    // The binomial masses of one group at one proportion, each computed
+    // once (-1 not yet computed).
+    struct MassCache {
+        int n = -1;
+        double q = -1.0;
+        std::vector<double> mass;
+        void Reset(int trials, double proportion);
+        double At(int x);
+    };
+
+    // The accepted x1 of one x2, for the region of the current key.
+    void FindAcceptanceBounds(int x2);
+    // P(X2 = x2) times the mass of group 1 over the accepted x1 of that x2,
+    // summed from `start` outwards.
+    double SumAcceptedRow(int x2, int start, MassCache& group1);
+    // The accepted mass of all outcomes, the rows of group 2 summed from
+    // its mode outwards.
+    double WalkRows(MassCache& group1);
+    // The critical value of the exact test (on the oriented scale).
+    double ExactCriticalValue(double alpha, int side) const;
+    // The statistic with the likelihood ratio turned into its signed root,
+    // so that every statistic grows with x1.
+    double OrientedValue(int x2, int x1);
+
+    // The region and what it was found for.
+    struct RegionKey {
+        int m1 = -1, m2 = -1, code = -1, reference = -1, side = -1;
+        double critical = 0.0, offset = 0.0;
+        bool operator==(const RegionKey&) const = default;
+    };
+    RegionKey regionKey_;
+    std::vector<int> acceptLower_;
+    std::vector<int> acceptUpper_;
+    MassCache group2_;
+    int m1_ = 0, m2_ = 0, side_ = 2;
+    double critical_ = 0.0;
+};

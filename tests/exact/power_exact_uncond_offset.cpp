@@ -1,0 +1,571 @@
+#include "tests/exact/power_exact_uncond_offset.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/test_family_support.h"
+#include "numerics/quorix_error.h"
+
+namespace {
+
+constexpr double kMargin = 1e-6;
+constexpr double kPi = 3.141592653589793;
+
+// The value of a statistic whose standard deviation vanishes with the
+// difference d still standing: beyond every critical value on its side.
+double Beyond(double d) {
+    if (d > 0.0) return 1e30;
+    if (d < 0.0) return -1e30;
+    return 0.0;
+}
+
+// Gart and Nam's skewness-corrected z: the root of z = w + g (w^2 - 1)
+// that tends to z as the skewness g tends to 0, written so that it has no
+// zero divisor; a discriminant below 0 (no real root) is taken as 0.
+double GartNam(double z, double g) {
+    if (!std::isfinite(g) || g == 0.0) return z;
+    const double a = std::max(1.0 + 4.0 * g * (z + g), 0.0);
+    return 2.0 * (z + g) / (std::sqrt(a) + 1.0);
+}
+
+// A difference d over sd with the continuity correction h on the side
+// tested (0 upper tail, 1 lower, 2 both): the correction takes d towards 0
+// on a side that rejects, never past it, so that the value does not fall as
+// x1 grows.
+double Corrected(double d, double h, double sd, int side) {
+    const double up = d > 0.0 ? std::max(d - h, 0.0) : d;
+    const double down = d <= 0.0 ? std::min(d + h, 0.0) : d;
+    if (side == 0) return up / sd;
+    if (side == 1) return down / sd;
+    return (d > 0.0 ? up : down) / sd;
+}
+
+// The t statistic of the 0/1 outcomes of both groups against the offset.
+double TValue(double x1, double n1, double x2, double n2, double delta) {
+    const double n = n1 + n2;
+    const double g = (n2 - x2 - delta * n2) * x1 - (x2 + delta * n2) * (n1 - x1);
+    if (std::fabs(g) < 1e-12) return 0.0;
+    const double w = (x1 * n2 * (n1 - x1) + x2 * n1 * (n2 - x2)) * n;
+    if (w > 0.0) return std::sqrt((n - 2.0) / w) * g;
+    return g > 0.0 ? 1e30 : -1e30;
+}
+
+}  // namespace
+
+PowerExactUncTwoPropOffset::PowerExactUncTwoPropOffset() {
+    PowerExactUncTwoPropOffset::SetStandardValues();
+}
+
+PowerAnalysis* PowerExactUncTwoPropOffset::Clone() {
+    auto* copy = CloneAs<PowerExactUncTwoPropOffset>();
+    CopyOptionsTo(*copy);
+    return copy;
+}
+
+void PowerExactUncTwoPropOffset::SetStandardValues() {
+    proportion2 = 0.5;
+    proportion1 = 0.65;
+    effectIndex = 0;
+    effectSize = 0.65;
+    nullDifference = 0.05;
+    groupSize1 = 50.0;
+    groupSize2 = 50.0;
+    alpha = 0.05;
+    power = 0.95;
+    effectDirection = -1.0;
+    SetEffectFromP1();
+    ratio = kStandardRatio;
+}
+
+bool PowerExactUncTwoPropOffset::HasDistributionPlot() {
+    return UsesLargeSample(groupSize1, groupSize2) && statistic != 6;
+}
+
+ParameterId PowerExactUncTwoPropOffset::GetNoncentralityId() {
+    static const ParameterId kIds[] = {kProportionP1H1Id, kDifferenceH1Id, kRiskRatioH1Id,
+                                       kOddsRatioH1Id};
+    return 0 <= effectIndex && effectIndex < 4 ? kIds[effectIndex] : 0;
+}
+
+ParameterId PowerExactUncTwoPropOffset::GetH0EffectId() {
+    static const ParameterId kIds[] = {kProportionP1H0Id, kDifferenceH0Id, kRiskRatioH0Id,
+                                       kOddsRatioH0Id};
+    return 0 <= effectIndex && effectIndex < 4 ? kIds[effectIndex] : 0;
+}
+
+std::vector<int> PowerExactUncTwoPropOffset::OfferedStatistics(int index) {
+    switch (index) {
+        case 0:
+        case 1:
+            return {0, 1, 2, 3, 6, 9, 7, 8};
+        case 2:
+            return {12, 10, 11};
+        case 3:
+            return {13, 14};
+        default:
+            return {};
+    }
+}
+
+bool PowerExactUncTwoPropOffset::OffersStatistic() const {
+    const std::vector<int> offered = OfferedStatistics(effectIndex);
+    return std::find(offered.begin(), offered.end(), statistic) != offered.end();
+}
+
+void PowerExactUncTwoPropOffset::SelectEffectIndex(int index) {
+    SetEffectIndex(index);
+    const std::vector<int> offered = OfferedStatistics(index);
+    if (!offered.empty() && !OffersStatistic()) SetStatistic(offered.front());
+}
+
+std::string PowerExactUncTwoPropOffset::GetMethodText() {
+    static const char* const kWords[] = {"proportion", "difference", "risk ratio", "odds ratio"};
+    std::string text = 0 <= effectIndex && effectIndex < 4 ? kWords[effectIndex] : "";
+    auto append = [&](const std::string& part) {
+        if (!text.empty()) text += ", ";
+        text += part;
+    };
+    if (UsesLargeSample(groupSize1, groupSize2)) append("large sample approx");
+    switch (statistic) {
+        case 0:
+            append("z-test pooled");
+            break;
+        case 1:
+            append("z-test pooled with c.c.");
+            break;
+        case 2:
+            append("z-test unpooled");
+            break;
+        case 3:
+            append("z-test unpooled with c.c.");
+            break;
+        case 6:
+            append("t-test");
+            break;
+        case 7:
+        case 10:
+        case 13:
+            append("L score: Farrington & Manning");
+            break;
+        case 8:
+        case 11:
+        case 14:
+            append("L score: Miettinen & Nurminen");
+            break;
+        case 9:
+        case 12:
+            append("L score: Gart & Nam");
+            break;
+        default:
+            break;
+    }
+    return text;
+}
+
+void PowerExactUncTwoPropOffset::UpdateProportionFromEffect() {
+    proportion1 = Convert23(effectSize);
+}
+
+void PowerExactUncTwoPropOffset::SetEffectFromP1() {
+    effectSize = Convert24(proportion1);
+}
+
+double PowerExactUncTwoPropOffset::SetOffsetFromH0Effect(double x) {
+    nullDifference = Convert23(x) - proportion2;
+    return nullDifference;
+}
+
+double PowerExactUncTwoPropOffset::H0EffectFromOffset(double d) {
+    return Convert24(d + proportion2);
+}
+
+// ------------------------------------------------- restricted estimates
+
+// The likelihood's maximum on p1 - p2 = delta is the middle root of a cubic
+// (Farrington and Manning), taken in its trigonometric form.
+void PowerExactUncTwoPropOffset::DifferenceEstimates(double x1, double n1, double x2, double n2,
+                                                     double* p1, double* p2) const {
+    const double delta = nullDifference;
+    const double n = n1 + n2, s = x1 + x2;
+    const double k = (2.0 * n1 + n2) * delta + n + s;
+    const double q = n1 * delta * delta + (2.0 * x1 + n) * delta + s;
+    const double v =
+        (-27.0 * n * n * delta * (delta + 1.0) * x1 - 2.0 * k * k * k + 9.0 * n * k * q) /
+        (54.0 * n * n * n);
+    double u = std::sqrt(std::max((k * k - 3.0 * n * q) / (9.0 * n * n), 0.0));
+    if (v < 0.0) u = -u;
+    double t = k / (3.0 * n);
+    // u = 0 is a triple root at k/(3n).
+    if (u != 0.0) {
+        const double c = std::clamp(v / (u * u * u), -1.0, 1.0);
+        t += 2.0 * u * std::cos((std::acos(c) + kPi) / 3.0);
+    }
+    *p1 = std::clamp(t, std::max(0.0, delta), std::min(1.0, 1.0 + delta));
+    *p2 = *p1 - delta;
+}
+
+// On p1 = rho0 p2 the maximum is the smaller root of a quadratic, written
+// without the cancellation of its textbook form.
+void PowerExactUncTwoPropOffset::RatioEstimates(double x1, double n1, double x2, double n2,
+                                                double* p1, double* p2) const {
+    const double rho = NullProportion() / proportion2;
+    const double n = n1 + n2, s = x1 + x2;
+    const double a = n * rho;
+    const double k = rho * n1 + x1 + n2 + rho * x2;
+    const double root = std::sqrt(std::max(k * k - 4.0 * a * s, 0.0));
+    *p2 = 2.0 * s / (k + root);
+    *p1 = rho * *p2;
+}
+
+// On the odds ratio psi0 the maximum of p2 solves a quadratic whose leading
+// coefficient n2 (psi0 - 1) vanishes at psi0 = 1; the form used here has no
+// zero divisor there and gives its linear root (x1 + x2)/N.
+void PowerExactUncTwoPropOffset::OddsRatioEstimates(double x1, double n1, double x2, double n2,
+                                                    double* p1, double* p2) const {
+    const double p0 = NullProportion(), q2 = proportion2;
+    const double psi = (p0 / (1.0 - p0)) / (q2 / (1.0 - q2));
+    const double s = x1 + x2;
+    const double a = n2 * (psi - 1.0);
+    const double b = psi * n1 + n2 - (psi - 1.0) * s;
+    const double root = std::sqrt(std::max(b * b + 4.0 * a * s, 0.0));
+    *p2 = b >= 0.0 ? 2.0 * s / (root + b) : (root - b) / (2.0 * a);
+    *p1 = psi * *p2 / (1.0 + (psi - 1.0) * *p2);
+}
+
+// ------------------------------------------------------------ statistic
+
+double PowerExactUncTwoPropOffset::ScoreValue(int code, double x1, double n1, double x2, double n2,
+                                              bool floors) {
+    const double n = n1 + n2, s = x1 + x2;
+    const double h1 = x1 / n1, h2 = x2 / n2;
+    double t1, t2;
+    if (code <= 9) {
+        DifferenceEstimates(x1, n1, x2, n2, &t1, &t2);
+        const double d = h1 - h2 - nullDifference;
+        double v = t1 * (1.0 - t1) / n1 + t2 * (1.0 - t2) / n2;
+        if (code == 8) v *= n / (n - 1.0);
+        if (!(v > 0.0)) return Beyond(d);
+        const double z = d / std::sqrt(v);
+        if (code != 9) return z;
+        const double g =
+            (std::pow(v, -1.5) / 6.0) * (t1 * (1.0 - t1) * (1.0 - 2.0 * t1) / (n1 * n1) -
+                                         t2 * (1.0 - t2) * (1.0 - 2.0 * t2) / (n2 * n2));
+        return GartNam(z, g);
+    }
+    if (code <= 12) {
+        // No success in either group agrees with every ratio.
+        if (s <= 0.0) return 0.0;
+        const double rho = NullProportion() / proportion2;
+        RatioEstimates(x1, n1, x2, n2, &t1, &t2);
+        const double r = h1 - rho * h2;
+        double v = t1 * (1.0 - t1) / n1 + rho * rho * t2 * (1.0 - t2) / n2;
+        if (code == 11) v *= n / (n - 1.0);
+        double sd = std::sqrt(std::max(v, 0.0));
+        if (sd < 1e-12) sd = 1e-5;
+        if (floors && sd < 1e-5) sd += 1e-7;
+        const double z = r / sd;
+        if (code != 12) return z;
+        const double g = ((1.0 - 2.0 * t1) * (1.0 - t1) / (n1 * n1 * t1 * t1) -
+                          (1.0 - 2.0 * t2) * (1.0 - t2) / (n2 * n2 * t2 * t2)) /
+                         (6.0 * std::pow((1.0 - t1) / (n1 * t1) + (1.0 - t2) / (n2 * t2), 1.5));
+        return GartNam(z, g);
+    }
+    // No success, or no failure, in either group agrees with every odds
+    // ratio.
+    if (s <= 0.0 || s >= n) return 0.0;
+    OddsRatioEstimates(x1, n1, x2, n2, &t1, &t2);
+    double v = 1.0 / (n1 * t1 * (1.0 - t1)) + 1.0 / (n2 * t2 * (1.0 - t2));
+    if (code == 14) v *= n / (n - 1.0);
+    const double u = (h1 - t1) / (t1 * (1.0 - t1)) - (h2 - t2) / (t2 * (1.0 - t2));
+    const double z = u / std::sqrt(v);
+    return std::isfinite(z) ? z : 0.0;
+}
+
+double PowerExactUncTwoPropOffset::StatisticValue(int code, double x2, double x1, double n2,
+                                                  double n1, double, int side) {
+    const double h1 = x1 / n1, h2 = x2 / n2;
+    const double d = h1 - h2 - nullDifference;
+    const double n = n1 + n2;
+    switch (code) {
+        case 0:
+        case 1: {
+            const double pooled = (h1 * n1 + h2 * n2) / n;
+            const double sd = std::sqrt((1.0 / n1 + 1.0 / n2) * pooled * (1.0 - pooled));
+            if (!(sd > 0.0)) return Beyond(d);
+            return code == 0 ? d / sd : Corrected(d, (1.0 / n1 + 1.0 / n2) / 2.0, sd, side);
+        }
+        case 2:
+        case 3: {
+            const double sd = std::sqrt(h2 * (1.0 - h2) / n2 + h1 * (1.0 - h1) / n1);
+            if (!(sd > 0.0)) return Beyond(d);
+            return code == 2 ? d / sd : Corrected(d, (1.0 / n1 + 1.0 / n2) / 2.0, sd, side);
+        }
+        case 6:
+            return TValue(x1, n1, x2, n2, nullDifference);
+        default:
+            break;
+    }
+    if (7 <= code && code <= 14) return ScoreValue(code, x1, n1, x2, n2, true);
+    return 0.0;
+}
+
+// The moments at the expected counts p n1 and p2 n2.
+StatisticMoments PowerExactUncTwoPropOffset::GetStatisticMoments(double p, double, double n1,
+                                                                 double n2) {
+    StatisticMoments m;
+    const double p2 = proportion2, delta = nullDifference;
+    const double n = n1 + n2;
+    m.side = !oneTailed ? 2 : (p < p2 + delta ? 0 : 1);
+    const double d = p - p2 - delta;
+    const double pooled = (p * n1 + p2 * n2) / n;
+    const double pooledSd = std::sqrt((1.0 / n1 + 1.0 / n2) * pooled * (1.0 - pooled));
+    const double unpooled = std::sqrt(p2 * (1.0 - p2) / n2 + p * (1.0 - p) / n1);
+    const double h = (1.0 / n1 + 1.0 / n2) / 2.0;
+    const double x1 = p * n1, x2 = p2 * n2;
+    double t1, t2;
+    switch (statistic) {
+        case 0:
+        case 1:
+        case 2:
+        case 3: {
+            const bool corrected = statistic == 1 || statistic == 3;
+            m.lowerMean = corrected ? d + h : d;
+            m.upperMean = corrected ? d - h : d;
+            m.nullSd = statistic <= 1 ? pooledSd : unpooled;
+            m.alternativeSd = unpooled;
+            break;
+        }
+        case 6:
+            m.lowerMean = TValue(x1, n1, x2, n2, delta);
+            m.upperMean = n;
+            break;
+        case 7:
+        case 8:
+        case 9: {
+            DifferenceEstimates(x1, n1, x2, n2, &t1, &t2);
+            double v = t1 * (1.0 - t1) / n1 + t2 * (1.0 - t2) / n2;
+            if (statistic == 8) v *= n / (n - 1.0);
+            m.lowerMean = m.upperMean = d;
+            m.nullSd = std::sqrt(v);
+            m.alternativeSd = unpooled;
+            if (statistic == 9) {
+                // The standard deviation that turns d into the corrected z;
+                // without a difference there is nothing to correct.
+                const double z = ScoreValue(9, x1, n1, x2, n2, false);
+                if (d != 0.0 && z != 0.0 && std::isfinite(z)) m.nullSd = d / z;
+            }
+            break;
+        }
+        case 10:
+        case 11:
+        case 12: {
+            const double rho = NullProportion() / p2;
+            RatioEstimates(x1, n1, x2, n2, &t1, &t2);
+            double v = t1 * (1.0 - t1) / n1 + rho * rho * t2 * (1.0 - t2) / n2;
+            if (statistic == 11) v *= n / (n - 1.0);
+            double sd = std::sqrt(std::max(v, 0.0));
+            if (sd < 1e-12) sd = 1e-5;
+            const double r = p - rho * p2;
+            m.lowerMean = m.upperMean = r;
+            m.nullSd = sd;
+            m.alternativeSd = std::sqrt(rho * rho * p2 * (1.0 - p2) / n2 + p * (1.0 - p) / n1);
+            if (statistic == 12) {
+                const double z = ScoreValue(12, x1, n1, x2, n2, false);
+                if (r != 0.0 && z != 0.0 && std::isfinite(z)) m.nullSd = r / z;
+            }
+            break;
+        }
+        case 13:
+        case 14:
+            m.lowerMean = m.upperMean = ScoreValue(statistic, x1, n1, x2, n2, false);
+            m.nullSd = m.alternativeSd = 1.0;
+            break;
+        default:
+            break;
+    }
+    return m;
+}
+
+double PowerExactUncTwoPropOffset::LargeSamplePower(double p1, double alphaValue, double n1,
+                                                    double n2) {
+    const StatisticMoments m = GetStatisticMoments(p1, alphaValue, n1, n2);
+    if (statistic == 6) return TApproximationPower(m.lowerMean, m.upperMean, alphaValue, m.side);
+    return NormalApproximationPower(m.lowerMean, m.upperMean, m.nullSd, m.alternativeSd, alphaValue,
+                                    m.side);
+}
+
+// --------------------------------------------------------------- checks
+
+bool PowerExactUncTwoPropOffset::CheckSampleSize(int, double n) {
+    ClearMessage();
+    return CheckSampleSizeMinimum(n >= 2147483647.0 ? 2147483647 : static_cast<int>(n), 3);
+}
+
+bool PowerExactUncTwoPropOffset::CheckEffectFor(double x, double p2) {
+    switch (effectIndex) {
+        case 0:
+            return CheckNamedRangeInclusive("Proportion p1", x, kMargin);
+        case 1:
+            return CheckEffectGivesProportion(x, p2, kMargin);
+        case 2: {
+            if (!CheckEffectRatio(x, kMargin)) return false;
+            // A ratio whose p1 is no proportion: the statistics and the
+            // binomial masses of group 1 have no meaning there.
+            const double p1 = p2 * x;
+            if (kMargin < p1 && p1 < 1.0 - kMargin) return true;
+            messages << "Effect size specification (" << x << ") leads to a proportion "
+                     << "p1 = " << p1 << '\n'
+                     << "that falls outside the admissible range (" << kMargin << ", 1-" << kMargin
+                     << ").";
+            return false;
+        }
+        case 3:
+            return CheckOddsRatio(x, kMargin);
+        default:
+            return false;
+    }
+}
+
+bool PowerExactUncTwoPropOffset::CheckEffectSize(int, double x) {
+    ClearMessage();
+    return CheckEffectFor(x, proportion2);
+}
+
+// --------------------------------------------------------- lists and run
+
+void PowerExactUncTwoPropOffset::BuildInputList(AnalysisType type, PropertyList* inputs) {
+    inputs->Clear();
+    AddTailsInput(inputs);
+    SetEffectFromP1();
+    const GivenInputs given = GivenInputsOf(type);
+    if (type == kSensitivity) AddEffectDirectionInput(inputs, "p|H1$\\le$p|H0", "p|H1$\\ge$p|H0");
+    if (given.effect) AddEffectSizeInput(inputs, GetNoncentralityId(), GetTestId(), "", true);
+    AddDoubleInput(inputs, GetH0EffectId(), H0EffectFromOffset(nullDifference));
+    AddDoubleInput(inputs, kProportionP2Id, proportion2);
+    AddGivenInputs(*this, type, inputs, [] {});
+    if (given.sampleSize) {
+        AddSampleSize1Input(inputs);
+        AddSampleSize2Input(inputs);
+    } else {
+        AddAllocationRatioInput(inputs, kAllocationRatioId);
+    }
+}
+
+CalculateStatus PowerExactUncTwoPropOffset::Calculate(AnalysisType type, PropertyList* inputs) {
+    ClearMessage();
+    int p2Row = -1, h0Row = -1, tailsRow = -1;
+    const double p2 = ReadDouble(inputs, kProportionP2Id, &p2Row);
+    if (!CheckNamedRangeInclusive("Proportion p2", p2, kMargin)) return p2Row;
+    const double h0 = ReadDouble(inputs, GetH0EffectId(), &h0Row);
+    if (!CheckEffectFor(h0, p2)) return h0Row;
+    const int tails = ReadTails(inputs, &tailsRow);
+    // Mantel-Haenszel and the likelihood ratio test equality only; a code
+    // the options of this measure do not offer would test something else.
+    if (!OffersStatistic()) {
+        throw QuorixError("Exact-Unconditional: statistic not offered for this effect measure",
+                          QuorixError::kOutOfRange, statistic);
+    }
+
+    const ParameterId effectId = GetNoncentralityId();
+    int effectRow = -1, alphaRow = -1, powerRow = -1, row1 = -1, row2 = -1, otherRow = -1;
+    auto store = [&] {
+        oneTailed = tails == 0;
+        proportion2 = p2;
+        SetOffsetFromH0Effect(h0);
+    };
+    auto storeEffect = [&](double e) {
+        effectSize = e;
+        UpdateProportionFromEffect();
+    };
+    auto storeGroups = [&](long n1, long n2) {
+        groupSize1 = static_cast<double>(n1);
+        groupSize2 = static_cast<double>(n2);
+        allocationRatio = groupSize2 / groupSize1;
+        sampleSize = groupSize1 + groupSize2;
+    };
+    auto checkGroups = [&](long n1, long n2) {
+        if (!CheckSampleSizeMinimum(static_cast<int>(n1), 1)) return row1;
+        if (!CheckSampleSizeMinimum(static_cast<int>(n2), 1)) return row2;
+        if (!CheckTotalSampleSize(GroupSizeSum(n1, n2), 3, 2147483647)) return row1;
+        return -1;
+    };
+    switch (type) {
+        case kAPriori: {
+            const double e = ReadEffectSize(inputs, &effectRow, effectId);
+            const double a = ReadAlpha(inputs, &alphaRow);
+            const double p = ReadPower(inputs, &powerRow);
+            const double r = ReadAllocationRatio(inputs, &otherRow);
+            if (!CheckEffectFor(e, p2)) return effectRow;
+            if (!CheckAllocationRatio(r, 0.01)) return otherRow;
+            if (!CheckAlphaRange(a)) return alphaRow;
+            if (!CheckPowerRange(p)) return powerRow;
+            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
+            store();
+            storeEffect(e);
+            allocationRatio = r;
+            SolveSampleSize(proportion1, a, p, true);
+            break;
+        }
+        case kSensitivity: {
+            const double a = ReadAlpha(inputs, &alphaRow);
+            const double p = ReadPower(inputs, &powerRow);
+            const long n1 = ReadSampleSize1(inputs, &row1);
+            const long n2 = ReadSampleSize2(inputs, &row2);
+            const int direction = ReadEffectDirection(inputs, &otherRow);
+            if (!CheckAlphaRange(a)) return alphaRow;
+            if (!CheckPowerRange(p)) return powerRow;
+            if (const int bad = checkGroups(n1, n2); bad >= 0) return bad;
+            store();
+            storeGroups(n1, n2);
+            effectDirection = direction == 0 ? -1.0 : 1.0;
+            // A failed search leaves p1, and so the effect shown, as it was.
+            RestoringOnFailure(proportion1,
+                               [&] { return SolveEffectSize2(a, p, groupSize1, groupSize2); });
+            effectSize = Convert24(proportion1);
+            break;
+        }
+        case kPostHoc: {
+            const double e = ReadEffectSize(inputs, &effectRow, effectId);
+            const double a = ReadAlpha(inputs, &alphaRow);
+            const long n1 = ReadSampleSize1(inputs, &row1);
+            const long n2 = ReadSampleSize2(inputs, &row2);
+            if (!CheckEffectFor(e, p2)) return effectRow;
+            if (!CheckAlphaRange(a)) return alphaRow;
+            if (const int bad = checkGroups(n1, n2); bad >= 0) return bad;
+            store();
+            storeEffect(e);
+            storeGroups(n1, n2);
+            power = ComputePower2(proportion1, a, groupSize1, groupSize2);
+            break;
+        }
+        case kCriterion: {
+            const double e = ReadEffectSize(inputs, &effectRow, effectId);
+            const double p = ReadPower(inputs, &powerRow);
+            const long n1 = ReadSampleSize1(inputs, &row1);
+            const long n2 = ReadSampleSize2(inputs, &row2);
+            if (!CheckEffectFor(e, p2)) return effectRow;
+            if (const int bad = checkGroups(n1, n2); bad >= 0) return bad;
+            if (!CheckPowerRange(p)) return powerRow;
+            store();
+            storeEffect(e);
+            storeGroups(n1, n2);
+            alpha = SolveAlpha2(proportion1, p, groupSize1, groupSize2);
+            break;
+        }
+        case kCompromise: {
+            const double e = ReadEffectSize(inputs, &effectRow, effectId);
+            const double q = ReadRatio(inputs, &otherRow);
+            const long n1 = ReadSampleSize1(inputs, &row1);
+            const long n2 = ReadSampleSize2(inputs, &row2);
+            if (!CheckEffectFor(e, p2)) return effectRow;
+            if (const int bad = checkGroups(n1, n2); bad >= 0) return bad;
+            if (!CheckRatio(q, 0.01, 100.0)) return otherRow;
+            store();
+            storeEffect(e);
+            storeGroups(n1, n2);
+            actualRatio = SolveCompromise2(proportion1, q, groupSize1, groupSize2);
+            break;
+        }
+    }
+    return kCalculateDone;
+}
