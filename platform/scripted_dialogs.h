@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -38,6 +39,9 @@ class ScriptedDialogs {
     std::vector<Message> messages;
     std::vector<FileQuestion> fileQuestions;
     int printQuestions = 0;
+    // Runs on the printer of every accepted print dialog, as the user's
+    // choices in the dialog would (a test prints to a file with it).
+    std::function<void(QPrinter*)> printerSetup;
 
     std::deque<MessageAnswer> messageAnswers;
     std::deque<std::optional<QString>> fileAnswers;
