@@ -22,7 +22,7 @@
 #include "app/form_tables.h"
 #include "app/main_comp_form.h"
 #include "app/main_grid_form.h"
-#include "app/protocol_entry.h"
+#include "app/protocol_view.h"
 #include "app/test_commands.h"
 #include "app/test_families.h"
 #include "app/test_selection_form.h"
@@ -429,11 +429,21 @@ void CMainFrame::OnExplorer() {
 }
 
 void CMainFrame::AddProtocolEntry(const ProtocolRecord& record) {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    const bool separate = protocolText_.find('\n') != std::string::npos;
-    protocolText_ += PlainText(ProtocolEntryPieces(record, ++protocolEntries_, local, separate));
+    if (CProtocolView* view = ProtocolView()) view->AddRecord(record);
+}
+
+CProtocolView* CMainFrame::ProtocolView() const {
+    return plotPane_ ? plotPane_->findChild<CProtocolView*>() : nullptr;
+}
+
+std::string CMainFrame::ProtocolText() const {
+    CProtocolView* view = ProtocolView();
+    return view && view->Edit() ? ToNarrowString(view->Edit()->toPlainText()) : std::string();
+}
+
+bool CMainFrame::ProtocolTabShown() const {
+    CProtocolView* view = ProtocolView();
+    return view && !view->isHidden();
 }
 
 void CMainFrame::PumpMessages() {
@@ -461,6 +471,15 @@ bool CMainFrame::HandleCommand(int id) {
             return true;
         case kExplorerCommand:
             if (!busy_) OnExplorer();
+            return true;
+        case kSaveProtocol:
+            if (ProtocolTabShown()) ProtocolView()->OnSave();
+            return true;
+        case kPrintProtocol:
+            if (ProtocolTabShown()) ProtocolView()->OnPrint();
+            return true;
+        case kClearProtocol:
+            if (ProtocolTabShown()) ProtocolView()->OnClear();
             return true;
         case kCalculator:
             OnCalculator();
@@ -495,6 +514,11 @@ bool CMainFrame::QueryCommand(int id, platform::CommandState* state) {
             return true;
         case kExplorerCommand:
             state->enabled = !busy_;
+            return true;
+        case kSaveProtocol:
+        case kPrintProtocol:
+        case kClearProtocol:
+            state->enabled = ProtocolTabShown();
             return true;
         case kAbout:
         case kExit:
