@@ -14,11 +14,12 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <ctime>
 
 #include "analysis/catalogue.h"
 #include "app/calculator.h"
 #include "app/command_forms.h"
+#include "app/dist_graph_view.h"
+#include "app/dist_plot_form.h"
 #include "app/form_tables.h"
 #include "app/main_comp_form.h"
 #include "app/main_grid_form.h"
@@ -78,7 +79,12 @@ CMainFrame::CMainFrame()
     setWindowTitle(QString::fromLatin1(kTitle));
     setWindowIcon(ProgramIcon());
     commands_.SetFrame(this);
-    commands_.SetPanes([] { return std::vector<platform::CommandTarget*>(); });
+    commands_.SetPanes([this] {
+        std::vector<platform::CommandTarget*> panes;
+        if (resultTabs_ && plotPaneShown_) panes.push_back(resultTabs_);
+        return panes;
+    });
+    distPlotForm_ = std::make_unique<CDistPlotForm>();
 }
 
 CMainFrame::~CMainFrame() {
@@ -104,9 +110,7 @@ bool CMainFrame::OnCreate() {
     shortCommandForm_ = new CQuorixCmdForm(this);
     rangeForm_ = new CRangeForm;
     testSelectionForm_ = new CTestSelectCompForm(this);
-    // The result tabs are filled by their own form; until then the pane is
-    // an empty form of its table's size.
-    plotPane_ = new CFormViewEx(form_tables::ResultTabsForm());
+    plotPane_ = resultTabs_ = new CDistPlotCompForm(this);
     const std::pair<CFormViewEx*, bool> created[] = {
         {inputHelpForm_, inputHelpShown_},         {shortCommandForm_, shortCommandShown_},
         {commandForm_, fullCommandShown_},         {rangeForm_, rangeShown_},
@@ -116,6 +120,8 @@ bool CMainFrame::OnCreate() {
         if (!form->Create(panes_, QPoint(0, 0), kFormBorder | (shown ? kFormVisible : 0u)))
             return false;
     }
+    if (!resultTabs_->Graph()) return false;
+    plotTarget_ = resultTabs_;
 
     CreateMenusAndToolBar();
     statusText_ = new QLabel(QStringLiteral("Ready"));
@@ -380,6 +386,7 @@ void CMainFrame::RecalcLayout(bool) {
 void CMainFrame::OnInputsChanged() {
     outputsValid_ = false;
     plotValid_ = false;
+    if (resultTabs_ && resultTabs_->Graph()) resultTabs_->Graph()->RedrawBlank();
     if (commandForm_) commandForm_->EnableXYPlot(false);
     if (editFieldForm_) editFieldForm_->ClearOutputs(&outputs_);
 }
@@ -429,21 +436,16 @@ void CMainFrame::OnExplorer() {
 }
 
 void CMainFrame::AddProtocolEntry(const ProtocolRecord& record) {
-    if (CProtocolView* view = ProtocolView()) view->AddRecord(record);
+    if (resultTabs_) resultTabs_->AddProtocolEntry(record);
 }
 
 CProtocolView* CMainFrame::ProtocolView() const {
-    return plotPane_ ? plotPane_->findChild<CProtocolView*>() : nullptr;
+    return resultTabs_ ? resultTabs_->Protocol() : nullptr;
 }
 
 std::string CMainFrame::ProtocolText() const {
     CProtocolView* view = ProtocolView();
     return view && view->Edit() ? ToNarrowString(view->Edit()->toPlainText()) : std::string();
-}
-
-bool CMainFrame::ProtocolTabShown() const {
-    CProtocolView* view = ProtocolView();
-    return view && !view->isHidden();
 }
 
 void CMainFrame::PumpMessages() {
@@ -471,15 +473,6 @@ bool CMainFrame::HandleCommand(int id) {
             return true;
         case kExplorerCommand:
             if (!busy_) OnExplorer();
-            return true;
-        case kSaveProtocol:
-            if (ProtocolTabShown()) ProtocolView()->OnSave();
-            return true;
-        case kPrintProtocol:
-            if (ProtocolTabShown()) ProtocolView()->OnPrint();
-            return true;
-        case kClearProtocol:
-            if (ProtocolTabShown()) ProtocolView()->OnClear();
             return true;
         case kCalculator:
             OnCalculator();
@@ -514,11 +507,6 @@ bool CMainFrame::QueryCommand(int id, platform::CommandState* state) {
             return true;
         case kExplorerCommand:
             state->enabled = !busy_;
-            return true;
-        case kSaveProtocol:
-        case kPrintProtocol:
-        case kClearProtocol:
-            state->enabled = ProtocolTabShown();
             return true;
         case kAbout:
         case kExit:

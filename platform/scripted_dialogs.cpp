@@ -49,7 +49,7 @@ class ScriptedPrintDialogs : public PrintDialogService {
         if (owner_->printAnswers.empty()) return false;
         bool answer = owner_->printAnswers.front();
         owner_->printAnswers.pop_front();
-        if (answer && printer && owner_->printerSetup) owner_->printerSetup(printer);
+        if (answer && owner_->printerSetup) owner_->printerSetup(printer);
         return answer;
     }
 

@@ -39,13 +39,13 @@ class ScriptedDialogs {
     std::vector<Message> messages;
     std::vector<FileQuestion> fileQuestions;
     int printQuestions = 0;
-    // Runs on the printer of every accepted print dialog, as the user's
-    // choices in the dialog would (a test prints to a file with it).
-    std::function<void(QPrinter*)> printerSetup;
 
     std::deque<MessageAnswer> messageAnswers;
     std::deque<std::optional<QString>> fileAnswers;
     std::deque<bool> printAnswers;
+    // Called with the printer of an accepted print dialog, where the user
+    // would choose it (for example to print into a PDF file).
+    std::function<void(QPrinter*)> printerSetup;
 
   private:
     std::unique_ptr<MessageBoxService> oldMessages_;
