@@ -375,7 +375,7 @@ TEST_F(Driver, TheProtocolGetsANumberedEntryPerAnalysis) {
     EXPECT_NE(text.find("exact tests - Scripted test 602\n"), std::string::npos) << text;
     EXPECT_NE(text.find("Analysis:\tA priori: Compute required sample size \n"), std::string::npos)
         << text;
-    EXPECT_NE(text.find("Input:\t$\\alpha$ err prob\t=\t0.05\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Input:\tα err prob\t=\t0.05\n"), std::string::npos) << text;
     EXPECT_NE(text.find("Output:\tResult\t=\t1.5\n"), std::string::npos) << text;
 }
 

@@ -5,6 +5,7 @@
 #include "app/dist_graph_view.h"
 #include "app/form_tables.h"
 #include "app/main_frame.h"
+#include "app/protocol_view.h"
 
 namespace {
 
@@ -38,9 +39,16 @@ CDistPlotCompForm::CDistPlotCompForm(CMainFrame* frame)
 
 CDistPlotCompForm::~CDistPlotCompForm() = default;
 
-QWidget* CDistPlotCompForm::CreateProtocolView(QWidget* area) {
-    // Stands in for the protocol view until that view is built.
-    return new QWidget(area);
+CProtocolView* CDistPlotCompForm::CreateProtocolView(QWidget* area) {
+    auto* view = new CProtocolView;
+    view->Create(area, QPoint(0, 0), kFormVisible);
+    return view;
+}
+
+void CDistPlotCompForm::AddProtocolEntry(const ProtocolRecord& record) {
+    if (!protocol_) return;
+    protocol_->AddRecord(record);
+    if (!graphShown_) protocol_->update();
 }
 
 void CDistPlotCompForm::OnInitialUpdate() {
@@ -103,6 +111,13 @@ void CDistPlotCompForm::SetPlotFailed(bool failed) {
 
 bool CDistPlotCompForm::HandleCommand(int id) {
     using namespace command_ids;
+    if (id == kSaveProtocol || id == kPrintProtocol || id == kClearProtocol) {
+        if (!protocol_ || graphShown_) return true;
+        if (id == kSaveProtocol) protocol_->OnSave();
+        if (id == kPrintProtocol) protocol_->OnPrint();
+        if (id == kClearProtocol) protocol_->OnClear();
+        return true;
+    }
     if (id != kCopyDistributionsPlot && id != kSaveDistributionsPlot &&
         id != kPrintDistributionsPlot)
         return false;
@@ -115,6 +130,10 @@ bool CDistPlotCompForm::HandleCommand(int id) {
 
 bool CDistPlotCompForm::QueryCommand(int id, platform::CommandState* state) {
     using namespace command_ids;
+    if (id == kSaveProtocol || id == kPrintProtocol || id == kClearProtocol) {
+        state->enabled = protocol_ && !graphShown_;
+        return true;
+    }
     if (id != kCopyDistributionsPlot && id != kSaveDistributionsPlot &&
         id != kPrintDistributionsPlot)
         return false;

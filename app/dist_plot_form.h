@@ -6,6 +6,8 @@
 
 class CDistGraphView;
 class CMainFrame;
+class CProtocolView;
+struct ProtocolRecord;
 
 // The result pane of the main window: a tab control whose tabs switch
 // between the distribution graph and the protocol of the run's analyses.
@@ -27,7 +29,10 @@ class CDistPlotCompForm : public CFormViewEx,
     bool GraphShown() const { return graphShown_; }
 
     CDistGraphView* Graph() const { return graph_; }
-    QWidget* Protocol() const { return protocol_; }
+    CProtocolView* Protocol() const { return protocol_; }
+
+    // Writes the record as the protocol's next entry.
+    void AddProtocolEntry(const ProtocolRecord& record);
 
     // The calculation driver's view of the graph.
     PlotData* GraphData() override;
@@ -35,7 +40,8 @@ class CDistPlotCompForm : public CFormViewEx,
     void RedrawPlot() override;
     void SetPlotFailed(bool failed) override;
 
-    // The picture commands of the File menu, while the graph tab is shown.
+    // The picture commands of the File menu while the graph tab is shown,
+    // the protocol commands while the protocol tab is shown.
     bool HandleCommand(int id) override;
     bool QueryCommand(int id, platform::CommandState* state) override;
 
@@ -44,12 +50,12 @@ class CDistPlotCompForm : public CFormViewEx,
 
   private:
     // The view of the protocol tab, made as a child of `area`.
-    QWidget* CreateProtocolView(QWidget* area);
+    CProtocolView* CreateProtocolView(QWidget* area);
     void ShowCurrentTab();
 
     CMainFrame* frame_;
-    CDistGraphView* graph_ = nullptr;  // child of the area control
-    QWidget* protocol_ = nullptr;      // child of the area control
+    CDistGraphView* graph_ = nullptr;    // child of the area control
+    CProtocolView* protocol_ = nullptr;  // child of the area control
     bool graphShown_ = true;
 };
 

@@ -18,6 +18,7 @@
 #include "app/frame_test_support.h"
 #include "app/main_comp_form.h"
 #include "app/main_frame.h"
+#include "app/protocol_view.h"
 #include "app/quorix_app.h"
 #include "numerics/quorix_error.h"
 #include "platform/scripted_dialogs.h"

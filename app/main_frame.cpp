@@ -14,7 +14,6 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <ctime>
 
 #include "analysis/catalogue.h"
 #include "app/calculator.h"
@@ -25,7 +24,7 @@
 #include "app/form_tables.h"
 #include "app/main_comp_form.h"
 #include "app/main_grid_form.h"
-#include "app/protocol_entry.h"
+#include "app/protocol_view.h"
 #include "app/test_commands.h"
 #include "app/test_families.h"
 #include "app/test_selection_form.h"
@@ -436,11 +435,16 @@ void CMainFrame::OnExplorer() {
 }
 
 void CMainFrame::AddProtocolEntry(const ProtocolRecord& record) {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    const bool separate = protocolText_.find('\n') != std::string::npos;
-    protocolText_ += PlainText(ProtocolEntryPieces(record, ++protocolEntries_, local, separate));
+    if (resultTabs_) resultTabs_->AddProtocolEntry(record);
+}
+
+CProtocolView* CMainFrame::ProtocolView() const {
+    return resultTabs_ ? resultTabs_->Protocol() : nullptr;
+}
+
+std::string CMainFrame::ProtocolText() const {
+    CProtocolView* view = ProtocolView();
+    return view && view->Edit() ? ToNarrowString(view->Edit()->toPlainText()) : std::string();
 }
 
 void CMainFrame::PumpMessages() {

@@ -23,6 +23,7 @@ class CDistPlotForm;
 class CDrawerWnd;
 class CFormViewEx;
 class CInputHelpForm;
+class CProtocolView;
 class CQuorixCmdCompForm;
 class CQuorixCmdForm;
 class CQuorixMainCompForm;
@@ -106,7 +107,10 @@ class CMainFrame : public QMainWindow, public platform::CommandTarget, public Pa
 
     // The protocol: every successful calculation appends an entry.
     void AddProtocolEntry(const ProtocolRecord& record);
-    const std::string& ProtocolText() const { return protocolText_; }
+    // The protocol's text as it is shown.
+    std::string ProtocolText() const;
+    // The protocol view of the result pane, or null.
+    CProtocolView* ProtocolView() const;
     // The distribution graph that the calculation fills (not owned; null
     // until there is one).
     void SetDistributionPlotTarget(DistributionPlotTarget* target) { plotTarget_ = target; }
@@ -233,8 +237,6 @@ class CMainFrame : public QMainWindow, public platform::CommandTarget, public Pa
     int chosenTypeIndex_ = 0;
     int effectSizeRow_ = -1;
     ProtocolRecord protocolRecord_;
-    std::string protocolText_;
-    int protocolEntries_ = 0;
     DistributionPlotTarget* plotTarget_ = nullptr;
     CalculationWorker worker_;
 

@@ -47,6 +47,10 @@ class WidgetMessageBoxes : public MessageBoxService {
             case MessageButtons::YesNoCancel:
                 box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
                 break;
+            case MessageButtons::YesNoDefaultNo:
+                box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+                box.setDefaultButton(QMessageBox::No);
+                break;
         }
         switch (box.exec()) {
             case QMessageBox::Ok:
@@ -88,6 +92,11 @@ class WidgetPrintDialogs : public PrintDialogService {
   public:
     bool ChoosePrinter(QWidget* parent, QPrinter* printer) override {
         QPrintDialog dialog(printer, parent);
+        return dialog.exec() == QDialog::Accepted;
+    }
+    bool ChooseTextPrinter(QWidget* parent, QPrinter* printer, bool hasSelection) override {
+        QPrintDialog dialog(printer, parent);
+        dialog.setOption(QAbstractPrintDialog::PrintSelection, hasSelection);
         return dialog.exec() == QDialog::Accepted;
     }
 };

@@ -10,7 +10,9 @@ class QPrinter;
 namespace platform {
 
 enum class MessageIcon { None, Information, Warning, Error, Question };
-enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
+// YesNoDefaultNo asks like YesNo, with No as the button that Enter presses:
+// for questions whose Yes destroys something.
+enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel, YesNoDefaultNo };
 enum class MessageAnswer { Ok, Cancel, Yes, No };
 
 // Every message box of the program goes through this interface, so that a
@@ -44,6 +46,12 @@ class PrintDialogService {
   public:
     virtual ~PrintDialogService() = default;
     virtual bool ChoosePrinter(QWidget* parent, QPrinter* printer) = 0;
+    // The same for a text of which the user may print only the selected part;
+    // the printer's print range then says which part was chosen.
+    virtual bool ChooseTextPrinter(QWidget* parent, QPrinter* printer, bool hasSelection) {
+        (void)hasSelection;
+        return ChoosePrinter(parent, printer);
+    }
 };
 
 // The services in use. Each starts as the real dialog; SetXxx returns the
