@@ -3,6 +3,7 @@
 #include "analysis/catalogue.h"
 #include "tests/exact/power_exact_binomial.h"
 #include "tests/exact/power_exact_correlation.h"
+#include "tests/exact/power_exact_fisher.h"
 #include "tests/exact/power_exact_mcnemar.h"
 #include "tests/exact/power_exact_proportion.h"
 
@@ -23,6 +24,7 @@ void RegisterExactTests() {
     Append<PowerExactMRC>();
     Append<PowerExactBinomialOneProp>();
     Append<PowerExactMcNemar>();
+    Append<PowerExactFisherTwoProp>();
     Append<PowerExactBinomialSign>();
     // The generic test closes the family.
     Append<PowerExactBinomial>();

@@ -16,24 +16,26 @@ TEST(ExactTestRegistration, CatalogueOpensWithTheExactTestsAndTheGenericTestLast
     SetRegisterHook(TestFamily::kExact, RegisterExactTests);
     BuildTestCatalogue();
     ASSERT_EQ(TestCatalogue.size(), 1u);
-    EXPECT_EQ(TestIds(TestCatalogue[0]), (std::vector<int>{605, 611, 602, 604, 603, 601}));
+    EXPECT_EQ(TestIds(TestCatalogue[0]), (std::vector<int>{605, 611, 602, 604, 606, 603, 601}));
     const char* names[] = {
         "Correlation: Bivariate normal model",
         "Linear multiple regression: Random model",
         "Proportion: Difference from constant (binomial test, one sample case)",
         "Proportions: Inequality, two dependent groups (McNemar) ",
+        "Proportions: Inequality, two independent groups (Fisher's exact test) ",
         "Proportion: Sign test (binomial test)",
         "$\\bullet$ Generic binomial test",
     };
-    for (size_t i = 0; i < 6; ++i) {
+    for (size_t i = 0; i < 7; ++i) {
         PowerAnalysis* test = TestCatalogue[0][i];
         EXPECT_EQ(test->GetTestName(), names[i]);
         EXPECT_EQ(test->GetFamilyName(), "Exact");
         EXPECT_TRUE(test->HasOptions());
         // Only the correlation tests have a continuous statistic.
         EXPECT_EQ(test->IsContinuous(), i < 2);
-        EXPECT_FALSE(test->exactFlag);
-        EXPECT_EQ(test->IsGenericTest(), i == 5);
+        // Fisher's test takes whole group sizes.
+        EXPECT_EQ(test->exactFlag, i == 4);
+        EXPECT_EQ(test->IsGenericTest(), i == 6);
         // The generic binomial test has an A priori analysis too.
         EXPECT_EQ(calc_test::AnalysisTypeCodes(*test),
                   (std::vector<long>{kAPriori, kCompromise, kCriterion, kPostHoc, kSensitivity}));
@@ -45,8 +47,8 @@ TEST(ExactTestRegistration, CatalogueOpensWithTheExactTestsAndTheGenericTestLast
 TEST(ExactTestRegistration, AppendsWithoutEmptyingTheList) {
     RegisterExactTests();
     RegisterExactTests();
-    EXPECT_EQ(TestIds(ExactTestList),
-              (std::vector<int>{605, 611, 602, 604, 603, 601, 605, 611, 602, 604, 603, 601}));
+    EXPECT_EQ(TestIds(ExactTestList), (std::vector<int>{605, 611, 602, 604, 606, 603, 601, 605, 611,
+                                                        602, 604, 606, 603, 601}));
     ClearTestCatalogue();
     EXPECT_TRUE(ExactTestList.empty());
 }

@@ -1,0 +1,330 @@
+#!/usr/bin/python3
+"""Reference values of the exact test of two independent proportions
+(the conditional test of the 2x2 table, averaged over the random margin).
+
+Every table (x1, x2) of group sizes n1 and n2 is enumerated. Given its
+margin m = x1 + x2 the count x of the reference group is hypergeometric
+under H0; the conditional test rejects x by the rules below, decided in
+rational arithmetic (fractions.Fraction), so that ties are exact. The power
+is the sum of b(x1; n1, p1) b(x2; n2, p2) over the rejected tables and the
+actual alpha the same sum with p2 in both groups, again in rationals.
+
+Rules of the conditional test (X = successes of the reference group):
+- one tail: the reference group is the group with the smaller proportion
+  (group 1 when p1 <= p2). With mode = floor(mean + 1/2) and
+  S = P(X >= mode): if S > 1 - alpha, k is the first count from the mode
+  up at which P(mode <= X <= k) reaches S - 1 + alpha; else the first
+  count from mode - 1 down at which P(k <= X <= mode - 1) reaches
+  1 - S - alpha. Counts x < k are rejected.
+- two tails: the reference group is group 2. The acceptance interval
+  grows from {floor(mean), ceil(mean)} (or {mean, mean + 1}), adding the
+  more probable neighbour (the lower one on a tie), until its probability
+  reaches 1 - alpha; a single point of the start pair that reaches it
+  alone is the whole interval. With the symmetrical balancing the side
+  whose end has the smaller statistic is then widened by the counts whose
+  statistic does not exceed the larger end statistic (Fisher: -log P,
+  likelihood ratio G, Pearson X^2). Counts outside are rejected.
+
+The large-sample z approximation and the A priori search (z solutions with
+and without continuity correction, then scans over N of the exact power)
+follow the rules the program uses; roots of the approximation come from
+scipy.optimize.brentq.
+
+Writes fisher_cases.tsv beside this script:
+  test id, analysis type, status, inputs, outputs (key=value pairs).
+Run: /usr/bin/python3 fisher_reference.py
+"""
+
+from fractions import Fraction
+from functools import lru_cache
+import math
+import os
+
+import mpmath
+from scipy import optimize
+from scipy.stats import norm
+
+mpmath.mp.dps = 60
+TIE = mpmath.mpf("1e-40")
+
+
+def frac(x):
+    return Fraction(str(x))
+
+
+@lru_cache(maxsize=None)
+def binom_pmf(n, p):
+    pf = frac(p)
+    q = 1 - pf
+    return tuple(math.comb(n, k) * pf**k * q ** (n - k) for k in range(n + 1))
+
+
+@lru_cache(maxsize=None)
+def hyper(m, na, nb):
+    """P(X = x) for x = 0..min(m, na), X the reference group's successes."""
+    total = math.comb(na + nb, m)
+    return tuple(Fraction(math.comb(na, x) * math.comb(nb, m - x), total)
+                 for x in range(0, min(m, na) + 1))
+
+
+def h_at(h, x):
+    return h[x] if 0 <= x < len(h) else Fraction(0)
+
+
+def one_sided_k(m, na, nb, alpha):
+    h = hyper(m, na, nb)
+    mean = Fraction(m * na, na + nb)
+    mode = math.floor(mean + Fraction(1, 2))
+    s_up = sum(h[mode:], Fraction(0))
+    if s_up > 1 - alpha:
+        target = s_up - 1 + alpha
+        k, s = mode, h_at(h, mode)
+        limit = min(m, na)
+        while k < limit and s < target:
+            k += 1
+            s += h_at(h, k)
+        return k
+    target = 1 - s_up - alpha
+    k = mode - 1
+    s = h_at(h, k)
+    while k > 0 and s < target:
+        k -= 1
+        s += h_at(h, k)
+    return max(k, 0)
+
+
+def statistic(kind, x, m, na, nb):
+    n = na + nb
+    if kind == 0:
+        p = mpmath.mpf(math.comb(na, x) * math.comb(nb, m - x)) / math.comb(n, m)
+        return -mpmath.log(p)
+    cells = [(x, na, m), (na - x, na, n - m), (m - x, nb, m), (nb - m + x, nb, n - m)]
+    if kind == 1:
+        if m == 0 or m == n:
+            return mpmath.mpf(0)
+        g = mpmath.mpf(0)
+        for o, row, col in cells:
+            if o > 0:
+                g += o * mpmath.log(mpmath.mpf(o) * n / (row * col))
+        return 2 * g
+    chi = mpmath.mpf(0)
+    for o, row, col in cells:
+        e = mpmath.mpf(row * col) / n
+        if e > 0:
+            chi += (o - e) ** 2 / e
+    return chi
+
+
+def two_sided_bounds(m, na, nb, alpha, kind, balancing):
+    h = hyper(m, na, nb)
+    target = 1 - alpha
+    limit = min(m, na)
+    mean = Fraction(m * na, na + nb)
+    lo, hi = math.floor(mean), math.ceil(mean)
+    if lo == hi:
+        hi += 1
+    pu, pl = h_at(h, hi), h_at(h, lo)
+    if pu >= pl and pu >= target:
+        lo = hi
+    elif pu < pl and pl >= target:
+        hi = lo
+    else:
+        s = pl + pu
+        while s < target:
+            below = h_at(h, lo - 1) if lo > 0 else None
+            above = h_at(h, hi + 1) if hi < limit else None
+            if below is None and above is None:
+                break
+            if below is not None and (above is None or below >= above):
+                lo -= 1
+                s += below
+            else:
+                hi += 1
+                s += above
+    xmin = max(0, m - nb)
+    if balancing == 0 and lo < hi:
+        t = lambda x: statistic(kind, x, m, na, nb)
+        tlo, thi = t(lo), t(hi)
+        top = max(tlo, thi)
+        if thi > tlo + TIE:
+            while lo > xmin:
+                v = t(lo - 1)
+                if v > top + TIE:
+                    break
+                lo -= 1
+                if abs(v - top) <= TIE:
+                    break
+        elif tlo > thi + TIE:
+            while hi < limit:
+                v = t(hi + 1)
+                if v > top + TIE:
+                    break
+                hi += 1
+                if abs(v - top) <= TIE:
+                    break
+    return lo, hi
+
+
+class Design:
+    def __init__(self, n1, n2, alpha, one, p1_above_p2, kind=0, balancing=0):
+        self.n1, self.n2 = n1, n2
+        self.alpha = frac(alpha)
+        self.one = one
+        # The reference group and the rejected counts of every margin.
+        self.ref_first = one and not p1_above_p2
+        na, nb = (n1, n2) if self.ref_first else (n2, n1)
+        self.rejected = {}
+        for m in range(n1 + n2 + 1):
+            if one:
+                k = one_sided_k(m, na, nb, self.alpha)
+                self.rejected[m] = ("below", k)
+            else:
+                self.rejected[m] = ("outside", two_sided_bounds(m, na, nb, self.alpha,
+                                                                 kind, balancing))
+
+    def rejects(self, x1, x2):
+        m = x1 + x2
+        x = x1 if self.ref_first else x2
+        kind, b = self.rejected[m]
+        if kind == "below":
+            return x < b
+        return x < b[0] or x > b[1]
+
+    def sum_over_rejected(self, p1, p2):
+        b1, b2 = binom_pmf(self.n1, p1), binom_pmf(self.n2, p2)
+        total = Fraction(0)
+        for x1 in range(self.n1 + 1):
+            for x2 in range(self.n2 + 1):
+                if self.rejects(x1, x2):
+                    total += b1[x1] * b2[x2]
+        return total
+
+
+def exact(n1, n2, p1, p2, alpha, one, kind=0, balancing=0):
+    """(power, actual alpha) of the exact test."""
+    d = Design(n1, n2, alpha, one, frac(p1) > frac(p2), kind, balancing)
+    return float(d.sum_over_rejected(p1, p2)), float(d.sum_over_rejected(p2, p2))
+
+
+def approx_power(p1, p2, alpha, n1, n2, one, cc=True):
+    if p1 <= p2:
+        ps, ns, pl, nl = p1, n1, p2, n2
+    else:
+        ps, ns, pl, nl = p2, n2, p1, n1
+    d = pl - ps
+    pbar = (nl * pl + ns * ps) / (nl + ns)
+    k = 1 / n1 + 1 / n2
+    c = 0.5 * k if cc and pl > ps else 0.0
+    s1 = math.sqrt(ps * (1 - ps) / ns + pl * (1 - pl) / nl)
+    s0 = math.sqrt(pbar * (1 - pbar) * k)
+    if one:
+        z = s0 * norm.isf(alpha)
+        return norm.sf((z - (d - c)) / s1)
+    zl, zu = s0 * norm.ppf(alpha / 2), s0 * norm.isf(alpha / 2)
+    return norm.cdf((zl - (d + c)) / s1) + norm.sf((zu - (d - c)) / s1)
+
+
+def round_to(x):
+    return math.floor(x + 0.5)
+
+
+def split(n, r):
+    n1 = round_to(n / (r + 1))
+    return n1, round_to(n1 * r)
+
+
+def z_sample_size(p1, p2, alpha, target, r, one, cc):
+    def f(x):
+        n1 = x / (r + 1)
+        return approx_power(p1, p2, alpha, n1, x - n1, one, cc) - target
+    return optimize.brentq(f, 2.0, 1e9, xtol=1e-12, rtol=1e-15)
+
+
+def a_priori(p1, p2, alpha, target, r, one):
+    n = z_sample_size(p1, p2, alpha, target, r, one, True)
+    n1, n2 = split(n, r)
+    while n1 + n2 < n:
+        n1 += 1
+        n2 = round_to(n1 * r)
+    n = n1 + n2
+    cache = {}
+
+    def power_at(total):
+        g = split(total, r)
+        if g not in cache:
+            cache[g] = exact(g[0], g[1], p1, p2, alpha, one)
+        return g, cache[g]
+
+    upper = n
+    while power_at(upper)[1][0] < target:
+        upper += 1
+    down = math.floor(z_sample_size(p1, p2, alpha, target, r, one, False))
+    while down > 2 and power_at(down)[1][0] > target:
+        down -= 1
+    for total in range(down, upper + 1):
+        (n1, n2), (pw, size) = power_at(total)
+        if pw >= target:
+            return n1, n2, pw, size
+    raise AssertionError("no sample size")
+
+
+def fmt(x):
+    return repr(float(x))
+
+
+def main():
+    rows = []
+
+    def add(kind, inputs, outputs):
+        rows.append("606\t%s\t-1\t%s\t%s" % (
+            kind, " ".join("%s=%s" % kv for kv in inputs),
+            " ".join("%s=%s" % (k, fmt(v)) for k, v in outputs)))
+
+    # Post hoc, one tail, both orientations and unequal groups; the last
+    # row has its only rejectable tables far in the tails.
+    for p1, p2, n1, n2, alpha in [(0.5, 0.6, 50, 50, 0.05), (0.3, 0.6, 50, 50, 0.05),
+                                  (0.6, 0.5, 50, 50, 0.05), (0.2, 0.45, 17, 33, 0.05),
+                                  (0.7, 0.25, 12, 30, 0.01), (0.01, 0.03, 10, 100, 0.05)]:
+        pw, size = exact(n1, n2, p1, p2, alpha, True)
+        add("posthoc", [("tails", "One"), ("p1", p1), ("p2", p2), ("alpha", alpha),
+                        ("n1", n1), ("n2", n2)], [("power", pw), ("actualalpha", size)])
+    # Post hoc, two tails at 20 + 20 with the statistics and balancings.
+    for kind, stat in [(0, "Fisher"), (1, "LR"), (2, "Pearson")]:
+        for balancing in (0, 1):
+            for p1, p2, n1, n2 in [(0.3, 0.7, 20, 20), (0.6, 0.2, 20, 20),
+                                   (0.15, 0.5, 13, 27)]:
+                pw, size = exact(n1, n2, p1, p2, 0.05, False, kind, balancing)
+                add("posthoc", [("tails", "Two"), ("statistic", kind),
+                                ("balancing", balancing), ("p1", p1), ("p2", p2),
+                                ("alpha", 0.05), ("n1", n1), ("n2", n2)],
+                    [("power", pw), ("actualalpha", size)])
+    # No effect: the power is the size of the rejection set.
+    pw, size = exact(20, 20, 0.4, 0.4, 0.05, False)
+    add("posthoc", [("tails", "Two"), ("p1", 0.4), ("p2", 0.4), ("alpha", 0.05),
+                    ("n1", 20), ("n2", 20)], [("power", pw), ("actualalpha", size)])
+    # The large-sample approximation, beyond the exact threshold.
+    for one, n1, n2 in [(True, 5001, 5000), (False, 6000, 4500)]:
+        pw = approx_power(0.5, 0.52, 0.05, n1, n2, one)
+        add("posthoc", [("tails", "One" if one else "Two"), ("p1", 0.5), ("p2", 0.52),
+                        ("alpha", 0.05), ("n1", n1), ("n2", n2)],
+            [("power", pw), ("actualalpha", 0.05)])
+    # A priori.
+    for p1, p2, alpha, target, r, one in [(0.3, 0.6, 0.05, 0.8, 1.0, True),
+                                          (0.3, 0.6, 0.05, 0.8, 1.0, False),
+                                          (0.6, 0.2, 0.05, 0.9, 2.0, True),
+                                          (0.5, 0.9, 0.01, 0.8, 0.5, False)]:
+        n1, n2, pw, size = a_priori(p1, p2, alpha, target, r, one)
+        add("apriori", [("tails", "One" if one else "Two"), ("p1", p1), ("p2", p2),
+                        ("alpha", alpha), ("power", target), ("r", r)],
+            [("n1", n1), ("n2", n2), ("N", n1 + n2), ("actual", pw), ("actualalpha", size)])
+
+    here = os.path.dirname(os.path.abspath(__file__))
+    with open(os.path.join(here, "fisher_cases.tsv"), "w") as out:
+        out.write("# test\ttype\tstatus\tinputs\toutputs\n")
+        out.write("# written by fisher_reference.py; statistic and balancing are options\n")
+        for row in rows:
+            out.write(row + "\n")
+
+
+if __name__ == "__main__":
+    main()
