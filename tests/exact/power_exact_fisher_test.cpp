@@ -108,4 +108,116 @@ TEST(FisherTest, ReproducesTheReferenceTable) {
     }
 }
 
+// The size of the rejected tables, not one minus an acceptance probability:
+// with 10 and 100 subjects and proportions 0.01 and 0.03 only margins of 32
+// successes and more can reject, and both sums keep their digits.
+TEST(FisherTest, TinySizeAndPowerKeepTheirDigits) {
+    PowerExactFisherTwoProp test;
+    const auto run =
+        Calculate(test, kPostHoc,
+                  {{"tails", "One"}, {"p1", "0.01"}, {"p2", "0.03"}, {"n1", "10"}, {"n2", "100"}});
+    ASSERT_EQ(run->status, kCalculateDone) << run->message;
+    EXPECT_NEAR(test.actualAlpha / 1.0188341050572996e-19, 1.0, 1e-9);
+    EXPECT_NEAR(test.power / 1.249505228288722e-19, 1.0, 1e-9);
+}
+
+// Proportions of 0 and 1: every table of equal proportions has the margin
+// 0 or N, which no test rejects; the approximation's power of no
+// difference is alpha, never 1. Proportions 0 and 1 reject every table.
+TEST(FisherTest, ProportionsOfZeroAndOne) {
+    struct Case {
+        const char* p1;
+        const char* p2;
+        const char* approx;
+        double power;
+        double actualAlpha;
+    };
+    const Case cases[] = {
+        {"0", "0", "0", 0.0, 0.0},   {"1", "1", "0", 0.0, 0.0}, {"0", "0", "1", 0.05, 0.05},
+        {"1", "1", "1", 0.05, 0.05}, {"0", "1", "0", 1.0, 0.0}, {"1", "0", "1", 1.0, 0.05},
+    };
+    for (const Case& c : cases) {
+        for (const char* tails : {"One", "Two"}) {
+            PowerExactFisherTwoProp test;
+            const auto run = Calculate(test, kPostHoc,
+                                       {{"tails", tails},
+                                        {"p1", c.p1},
+                                        {"p2", c.p2},
+                                        {"n1", "20"},
+                                        {"n2", "20"},
+                                        {"approx", c.approx}});
+            const std::string context = std::string(c.p1) + " " + c.p2 + " " + c.approx + tails;
+            ASSERT_EQ(run->status, kCalculateDone) << context << run->message;
+            EXPECT_NEAR(run->Value("power"), c.power, 1e-15) << context;
+            EXPECT_NEAR(run->Value("actualalpha"), c.actualAlpha, 1e-15) << context;
+        }
+    }
+}
+
+// Exact up to and including the threshold, the approximation above it or
+// on request: its method text, its distribution plot of the standardized
+// difference, and the power of the closed form.
+TEST(FisherTest, ThresholdChoosesTheApproximationWithItsTextAndPlot) {
+    const Texts texts = {{"tails", "One"}, {"p1", "0.5"}, {"p2", "0.52"}, {"n1", "5000"}};
+    for (const char* n2 : {"5000", "5001"}) {
+        PowerExactFisherTwoProp test;
+        const auto run = Calculate(test, kPostHoc, calc_test::With(texts, {{"n2", n2}}));
+        ASSERT_EQ(run->status, kCalculateDone) << run->message;
+        const bool above = std::string(n2) == "5001";
+        EXPECT_EQ(test.GetMethodText(),
+                  above ? "Large Sample z-Approximation" : "Exact distribution");
+        EXPECT_EQ(test.HasDistributionPlot(), above);
+        EXPECT_EQ(test.IsContinuous(), above);
+        const double closedForm = test.ApproximatePower(0.5, 0.05, 5000.0, std::stod(n2));
+        EXPECT_EQ(test.power == closedForm, above) << n2;
+        EXPECT_EQ(test.actualAlpha == 0.05, above) << n2;
+        PlotData plot;
+        test.MakeDistributionPlot(&plot);
+        EXPECT_EQ(plot.centralCurve.empty(), !above);
+    }
+    PowerExactFisherTwoProp test;
+    const auto run =
+        Calculate(test, kPostHoc, calc_test::With(texts, {{"n2", "10"}, {"approx", "1"}}));
+    ASSERT_EQ(run->status, kCalculateDone) << run->message;
+    EXPECT_EQ(test.GetMethodText(), "Large Sample z-Approximation");
+}
+
+// The plot shows the statistic z: N(0, 1) under H0, the critical values on
+// the side of p1 - p2 first, two tails split alpha in halves.
+TEST(FisherTest, PlotOfTheApproximation) {
+    struct Case {
+        const char* tails;
+        const char* p1;
+        int side;
+        double critical, critical2;
+    };
+    const Case cases[] = {
+        {"One", "0.5", -1, -1.6448536269514729, -1.6448536269514729},
+        {"One", "0.56", 1, 1.6448536269514729, 1.6448536269514729},
+        {"Two", "0.5", -1, -1.9599639845400538, 1.9599639845400538},
+        {"Two", "0.56", 1, 1.9599639845400538, -1.9599639845400538},
+    };
+    for (const Case& c : cases) {
+        PowerExactFisherTwoProp test;
+        const auto run = Calculate(
+            test, kPostHoc,
+            {{"tails", c.tails}, {"p1", c.p1}, {"p2", "0.52"}, {"n1", "6000"}, {"n2", "6000"}});
+        ASSERT_EQ(run->status, kCalculateDone) << run->message;
+        PlotData plot;
+        test.MakeDistributionPlot(&plot);
+        EXPECT_EQ(plot.side, c.side) << c.tails << c.p1;
+        EXPECT_NEAR(plot.criticalValue, c.critical, 1e-12) << c.tails << c.p1;
+        EXPECT_NEAR(plot.criticalValue2, c.critical2, 1e-12) << c.tails << c.p1;
+        EXPECT_EQ(plot.statisticName, "z");
+        ASSERT_EQ(plot.centralCurve.size(), 201u);
+        // H1: the difference over its standard error under H0.
+        const double p1 = std::stod(c.p1), pooled = (p1 + 0.52) / 2.0;
+        const double sd0 = std::sqrt(pooled * (1.0 - pooled) * (2.0 / 6000.0));
+        test.SetNoncentralDistribution();
+        EXPECT_NEAR(test.distribution->GetMean(), (p1 - 0.52) / sd0, 1e-9);
+        std::unique_ptr<PowerAnalysis> clone(test.Clone());
+        calc_test::ExpectSameDistributionPlot(test, *clone, 20);
+    }
+}
+
 }  // namespace

@@ -268,6 +268,117 @@ def a_priori(p1, p2, alpha, target, r, one):
     raise AssertionError("no sample size")
 
 
+
+# ---------------------------------------------------------------------------
+# Larger designs in floating point (scipy), the same rules decided on the
+# hypergeometric masses of scipy.stats.hypergeom; margins and counts whose
+# mass is below 1e-40 of the largest are left out.
+
+def float_power(n1, n2, p1, p2, alpha, one):
+    import numpy as np
+    from scipy.stats import binom, hypergeom
+    ref_first = one and p1 <= p2
+    na, nb, pa, pb = (n1, n2, p1, p2) if ref_first else (n2, n1, p2, p1)
+    n = na + nb
+    ma = binom.pmf(np.arange(na + 1), na, pa)
+    mb = binom.pmf(np.arange(nb + 1), nb, pb)
+    m0 = binom.pmf(np.arange(n + 1), n, p2)
+    m1 = np.convolve(ma, mb)
+    power = size = 0.0
+    for m in range(n + 1):
+        if m1[m] < 1e-40 * m1.max() and m0[m] < 1e-40 * m0.max():
+            continue
+        lo, hi = max(0, m - nb), min(m, na)
+        xs = np.arange(lo, hi + 1)
+        h = hypergeom.pmf(xs, n, na, m)
+        if one:
+            mode = math.floor(m * na / n + 0.5)
+            c = np.cumsum(h)
+            below = c[mode - lo - 1] if mode > lo else 0.0
+            if below < alpha:
+                rej = c < alpha
+            else:
+                rej = (c <= alpha) & (xs <= mode - 2)
+        else:
+            mean = m * na / n
+            a, b = math.floor(mean), math.ceil(mean)
+            if a == b:
+                b += 1
+            pmf = lambda x: h[x - lo] if lo <= x <= hi else 0.0
+            pl, pu = pmf(a), pmf(b)
+            if pu >= pl and pu >= 1 - alpha:
+                a = b
+            elif pu < pl and pl >= 1 - alpha:
+                b = a
+            else:
+                acc = pl + pu
+                while acc < 1 - alpha:
+                    below_ = pmf(a - 1) if a > 0 else None
+                    above_ = pmf(b + 1) if b < hi else None
+                    if below_ is None and above_ is None:
+                        break
+                    if below_ is not None and (above_ is None or below_ >= above_ * (1 - 1e-12)):
+                        a -= 1
+                        acc += below_
+                    else:
+                        b += 1
+                        acc += above_
+                # Fisher's statistic: the mirror count of a tie joins in.
+                ta, tb = pmf(a), pmf(b)
+                if tb < ta * (1 - 1e-9) and a > lo and abs(pmf(a - 1) - tb) <= 1e-9 * tb:
+                    a -= 1
+                elif ta < tb * (1 - 1e-9) and b < hi and abs(pmf(b + 1) - ta) <= 1e-9 * ta:
+                    b += 1
+            rej = (xs < a) | (xs > b)
+        size += m0[m] * h[rej].sum()
+        power += (ma[xs[rej]] * mb[m - xs[rej]]).sum()
+    return power, size
+
+
+class Fixed:
+    """The exact power as a function of p1 for fixed rejection sets."""
+
+    def __init__(self, n1, n2, alpha, one, p1_above_p2):
+        self.d = Design(n1, n2, alpha, one, p1_above_p2)
+        self.cells = [(x1, x2) for x1 in range(n1 + 1) for x2 in range(n2 + 1)
+                      if self.d.rejects(x1, x2)]
+
+    def power(self, p1, p2):
+        from scipy.stats import binom
+        n1, n2 = self.d.n1, self.d.n2
+        b1 = binom.pmf(range(n1 + 1), n1, p1)
+        b2 = binom.pmf(range(n2 + 1), n2, p2)
+        return sum(b1[x1] * b2[x2] for x1, x2 in self.cells)
+
+
+def sensitivity(n1, n2, p2, alpha, target, one, upper):
+    f = Fixed(n1, n2, alpha, one, upper)
+    g = lambda p1: f.power(p1, p2) - target
+    p1 = optimize.brentq(g, p2 + 1e-9, 1.0, xtol=1e-15) if upper else \
+        optimize.brentq(g, 0.0, p2 - 1e-9, xtol=1e-15)
+    return p1, exact(n1, n2, p1, p2, alpha, one)
+
+
+def z_alpha(p1, p2, target, n1, n2, one):
+    return optimize.brentq(lambda a: approx_power(p1, p2, a, n1, n2, one) - target,
+                           1e-99, 1.0, xtol=1e-300, rtol=1e-15)
+
+
+def criterion(p1, p2, target, n1, n2, one):
+    """The bisection from the approximation's alpha to width 1e-7."""
+    start = z_alpha(p1, p2, target, n1, n2, one)
+    at = lambda a: exact(n1, n2, p1, p2, a, one)[0]
+    lo, hi = (0.0, start) if at(start) >= target else (start, 1.0)
+    while hi - lo > 1e-7:
+        mid = (lo + hi) / 2
+        if at(mid) < target:
+            lo = mid
+        else:
+            hi = mid
+    pw, size = exact(n1, n2, p1, p2, hi, one)
+    return hi, size, pw
+
+
 def fmt(x):
     return repr(float(x))
 
@@ -317,6 +428,30 @@ def main():
         add("apriori", [("tails", "One" if one else "Two"), ("p1", p1), ("p2", p2),
                         ("alpha", alpha), ("power", target), ("r", r)],
             [("n1", n1), ("n2", n2), ("N", n1 + n2), ("actual", pw), ("actualalpha", size)])
+
+    # Larger designs, one and two tails, in floating point.
+    for p1, p2, n1, n2, one in [(0.3, 0.38, 300, 500, True), (0.5, 0.58, 400, 400, False),
+                                (0.62, 0.55, 1200, 900, True)]:
+        pw, size = float_power(n1, n2, p1, p2, 0.05, one)
+        add("posthoc", [("tails", "One" if one else "Two"), ("p1", p1), ("p2", p2),
+                        ("alpha", 0.05), ("n1", n1), ("n2", n2)],
+            [("power", pw), ("actualalpha", size)])
+    # Sensitivity: the p1 whose exact power meets the target.
+    for n1, n2, p2, target, one, upper in [(30, 30, 0.4, 0.8, True, True),
+                                           (25, 35, 0.5, 0.7, False, False)]:
+        p1, (pw, size) = sensitivity(n1, n2, p2, 0.05, target, one, upper)
+        add("sensitivity", [("tails", "One" if one else "Two"),
+                            ("dir", "p1$\\ge$p2" if upper else "p1$\\le$p2"), ("p2", p2),
+                            ("alpha", 0.05), ("power", target), ("n1", n1), ("n2", n2)],
+            [("p1", p1), ("actual", pw), ("actualalpha", size)])
+    # Criterion: alpha from the bisection, and the rejected tables' size and
+    # power there.
+    for p1, p2, target, n1, n2, one in [(0.3, 0.6, 0.8, 30, 30, True),
+                                        (0.7, 0.4, 0.6, 20, 25, False)]:
+        a, size, pw = criterion(p1, p2, target, n1, n2, one)
+        add("criterion", [("tails", "One" if one else "Two"), ("p1", p1), ("p2", p2),
+                          ("power", target), ("n1", n1), ("n2", n2)],
+            [("alpha", a), ("actualalpha", size), ("actual", pw)])
 
     here = os.path.dirname(os.path.abspath(__file__))
     with open(os.path.join(here, "fisher_cases.tsv"), "w") as out:
