@@ -220,4 +220,190 @@ TEST(FisherTest, PlotOfTheApproximation) {
     }
 }
 
+TEST(FisherTest, ListsOfTheAnalysisTypes) {
+    struct Case {
+        AnalysisType type;
+        std::vector<std::string> inputs;
+        std::vector<std::string> outputs;
+    };
+    const Case cases[] = {
+        {kAPriori,
+         {"tails", "p1", "p2", "alpha", "power", "r"},
+         {"n1", "n2", "N", "actual", "actualalpha"}},
+        {kSensitivity,
+         {"tails", "dir", "p2", "alpha", "power", "n1", "n2"},
+         {"p1", "actual", "actualalpha"}},
+        {kPostHoc, {"tails", "p1", "p2", "alpha", "n1", "n2"}, {"power", "actualalpha"}},
+        {kCriterion,
+         {"tails", "p1", "p2", "power", "n1", "n2"},
+         {"alpha", "actualalpha", "actual"}},
+        {kCompromise,
+         {"tails", "p1", "p2", "q", "n1", "n2"},
+         {"alpha", "actualalpha", "beta", "power", "actualratio"}},
+    };
+    for (const Case& c : cases) {
+        PowerExactFisherTwoProp test;
+        std::vector<std::string> inputs, outputs;
+        for (const std::string& key : c.inputs) inputs.push_back(LabelOf(key));
+        for (const std::string& key : c.outputs) outputs.push_back(LabelOf(key));
+        calc_test::ExpectListLabels(test, c.type, inputs, outputs);
+    }
+    PowerExactFisherTwoProp test;
+    calc_test::ExpectEffectInput(test, kPostHoc, "Proportion p1", 606, "");
+    // The direction shown first is the side of the standard p1 - p2 < 0.
+    PropertyList inputs;
+    test.BuildInputList(kSensitivity, &inputs);
+    const auto* direction = dynamic_cast<const PropertySelection*>(inputs.Find(LabelOf("dir")));
+    ASSERT_NE(direction, nullptr);
+    EXPECT_EQ(direction->GetOption(0), "p1$\\le$p2");
+    EXPECT_EQ(direction->GetOption(1), "p1$\\ge$p2");
+    EXPECT_EQ(direction->index, 0);
+}
+
+TEST(FisherTest, RefusedInputsNameTheirRow) {
+    struct Case {
+        AnalysisType type;
+        Texts texts;
+        const char* row;
+        const char* message;
+    };
+    const Case cases[] = {
+        {kPostHoc,
+         {{"p2", "1.5"}, {"p1", "2"}},
+         "p2",
+         "Proportion p2 is outside the admissible range (0, 1-0)."},
+        {kCriterion,
+         {{"p1", "-0.1"}},
+         "p1",
+         "Proportion p1 is outside the admissible range (0, 1-0)."},
+        {kAPriori,
+         {{"r", "200"}, {"p1", "2"}},
+         "r",
+         "The allocation ratio falls outside\nthe admissible range (0.01, 100)."},
+        // Equal proportions: the power stays at alpha for every N.
+        {kAPriori,
+         {{"p1", "0.6"}},
+         "p1",
+         "In a priori calculations the effect size must not be zero.\nPlease choose p1 != p2"},
+        {kAPriori, {{"power", "0.01"}}, "power", "Power must be greater than or equal to alpha."},
+        {kSensitivity, {{"n2", "0"}}, "n2", "Sample size must be greater than or equal to 1."},
+        {kCompromise,
+         {{"n1", "1"}, {"n2", "1"}},
+         "n1",
+         "Total sample size is outside the admissible range (3, 2147483647)"},
+        {kCompromise,
+         {{"q", "1000"}},
+         "q",
+         "$\\beta$/$\\alpha$ ratio is outside the admissible range (0.01, 100)"},
+    };
+    for (const Case& c : cases) {
+        PowerExactFisherTwoProp test;
+        const auto run = Calculate(test, c.type, c.texts);
+        int row = -1;
+        run->inputs.FindWithIndex(LabelOf(c.row), &row);
+        EXPECT_EQ(run->status, row) << calc_test::Describe(c.type, c.texts);
+        EXPECT_EQ(run->message, c.message) << calc_test::Describe(c.type, c.texts);
+    }
+}
+
+// Compromise answers with the ratio the rejected tables attain, for an
+// alpha below 1, exact and approximate.
+TEST(FisherTest, CompromiseShowsTheAttainedRatio) {
+    for (const char* approx : {"0", "1"}) {
+        for (const char* q : {"0.5", "1", "4"}) {
+            PowerExactFisherTwoProp test;
+            const auto run = Calculate(
+                test, kCompromise,
+                {{"p1", "0.3"}, {"q", q}, {"n1", "30"}, {"n2", "40"}, {"approx", approx}});
+            ASSERT_EQ(run->status, kCalculateDone) << run->message;
+            EXPECT_GT(test.alpha, 0.0) << q;
+            EXPECT_LT(test.alpha, 1.0) << q;
+            EXPECT_LE(test.actualAlpha, test.alpha) << q;
+            EXPECT_DOUBLE_EQ(test.actualRatio, (1.0 - test.power) / test.actualAlpha) << q;
+            // The exact ratio moves in steps; it lands near q.
+            EXPECT_NEAR(std::log(test.actualRatio / std::stod(q)), 0.0, 0.7) << approx << q;
+        }
+    }
+}
+
+// A target beyond what the chosen side can give ends the search with a
+// failure, not with the end of the range.
+TEST(FisherTest, UnreachableSensitivityFails) {
+    for (const char* approx : {"0", "1"}) {
+        PowerExactFisherTwoProp test;
+        EXPECT_THROW(Calculate(test, kSensitivity,
+                               {{"dir", "p1$\\ge$p2"},
+                                {"p2", "0.99"},
+                                {"power", "0.99"},
+                                {"n1", "3"},
+                                {"n2", "3"},
+                                {"approx", approx}}),
+                     QuorixError)
+            << approx;
+    }
+}
+
+// The symmetrical balancing only widens the acceptance interval: its size
+// and power never exceed those of "Maximize alpha", and no size exceeds
+// alpha.
+TEST(FisherTest, SymmetricalBalancingNeverExceedsMaximizeAlpha) {
+    for (int stat : {0, 1, 2}) {
+        for (const auto& [n1, n2] : {std::pair{9, 31}, std::pair{20, 20}, std::pair{45, 12}}) {
+            double size[2], power[2];
+            for (int balancing : {0, 1}) {
+                PowerExactFisherTwoProp test;
+                test.oneTailed = false;
+                test.statistic = stat;
+                test.alphaBalancing = balancing;
+                power[balancing] = test.ComputePower2(0.25, 0.05, n1, n2);
+                size[balancing] = test.actualAlpha;
+            }
+            const std::string context = std::to_string(stat) + " " + std::to_string(n1);
+            EXPECT_LE(size[0], size[1]) << context;
+            EXPECT_LE(power[0], power[1]) << context;
+            EXPECT_LE(size[1], 0.05) << context;
+        }
+    }
+}
+
+TEST(FisherTest, CloneCarriesOptionsAndAnalysis) {
+    PowerExactFisherTwoProp test;
+    test.statistic = 2;
+    test.alphaBalancing = 1;
+    test.exactThreshold = 500.0;
+    test.useApproximation = true;
+    test.continuityCorrection = false;
+    const auto run = Calculate(test, kPostHoc, {{"tails", "Two"}, {"n1", "30"}});
+    ASSERT_EQ(run->status, kCalculateDone) << run->message;
+    std::unique_ptr<PowerAnalysis> clone(test.Clone());
+    auto* copy = dynamic_cast<PowerExactFisherTwoProp*>(clone.get());
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->statistic, 2);
+    EXPECT_EQ(copy->alphaBalancing, 1);
+    EXPECT_EQ(copy->exactThreshold, 500.0);
+    EXPECT_TRUE(copy->useApproximation);
+    EXPECT_FALSE(copy->continuityCorrection);
+    EXPECT_TRUE(copy->exactFlag);
+    EXPECT_FALSE(copy->oneTailed);
+    EXPECT_EQ(copy->groupSize1, 30.0);
+    EXPECT_EQ(copy->maxSampleSize, 1000000.0);
+    EXPECT_EQ(copy->GetMethodText(), "Large Sample z-Approximation");
+}
+
+// The standard values, and a cancelled exact computation leaves at once.
+TEST(FisherTest, StandardValuesAndCancel) {
+    PowerExactFisherTwoProp test;
+    EXPECT_EQ(test.effectSize, 0.5);
+    EXPECT_EQ(test.proportion2, 0.6);
+    EXPECT_EQ(test.groupSize1, 50.0);
+    EXPECT_EQ(test.groupSize2, 50.0);
+    EXPECT_EQ(test.exactThreshold, 10000.0);
+    EXPECT_FALSE(test.useApproximation);
+    EXPECT_TRUE(test.continuityCorrection);
+    EXPECT_EQ(test.GetMethodText(), "Exact distribution");
+    EXPECT_FALSE(test.HasDistributionPlot());
+    test.cancelled = true;
+    EXPECT_THROW(test.ComputePower2(0.5, 0.05, 50.0, 50.0), CancelledError);
+}
+
 }  // namespace
