@@ -453,6 +453,30 @@ def main():
                           ("power", target), ("n1", n1), ("n2", n2)],
             [("alpha", a), ("actualalpha", size), ("actual", pw)])
 
+    # The approximation: on request, and beyond the exact threshold.
+    def approx_a_priori(p1, p2, alpha, target, r, one):
+        n = z_sample_size(p1, p2, alpha, target, r, one, True)
+        n1, n2 = split(n, r)
+        while n1 + n2 < n:
+            n1 += 1
+            n2 = round_to(n1 * r)
+        return n1, n2, approx_power(p1, p2, alpha, n1, n2, one)
+
+    for p1, p2, r, one, option in [(0.3, 0.6, 1.0, True, 1), (0.5, 0.52, 1.5, False, 0)]:
+        n1, n2, pw = approx_a_priori(p1, p2, 0.05, 0.9, r, one)
+        add("apriori", [("tails", "One" if one else "Two"), ("approx", option), ("p1", p1),
+                        ("p2", p2), ("alpha", 0.05), ("power", 0.9), ("r", r)],
+            [("n1", n1), ("n2", n2), ("N", n1 + n2), ("actual", pw), ("actualalpha", 0.05)])
+    p1 = optimize.brentq(lambda x: approx_power(x, 0.4, 0.05, 40, 60, True) - 0.8, 0.4, 1.0,
+                         xtol=1e-15)
+    add("sensitivity", [("tails", "One"), ("approx", 1), ("dir", "p1$\\ge$p2"), ("p2", 0.4),
+                        ("alpha", 0.05), ("power", 0.8), ("n1", 40), ("n2", 60)],
+        [("p1", p1), ("actual", 0.8), ("actualalpha", 0.05)])
+    a = z_alpha(0.3, 0.6, 0.8, 30, 30, False)
+    add("criterion", [("tails", "Two"), ("approx", 1), ("p1", 0.3), ("p2", 0.6),
+                      ("power", 0.8), ("n1", 30), ("n2", 30)],
+        [("alpha", a), ("actualalpha", a), ("actual", 0.8)])
+
     here = os.path.dirname(os.path.abspath(__file__))
     with open(os.path.join(here, "fisher_cases.tsv"), "w") as out:
         out.write("# test\ttype\tstatus\tinputs\toutputs\n")
