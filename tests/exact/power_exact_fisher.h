@@ -93,9 +93,6 @@ class PowerExactFisherTwoProp : public PowerExact {
   private:
     // Group sizes of a total by the allocation ratio N2/N1, each at least 1.
     void Split(double n, double* n1, double* n2) const;
-    // The exact power of a total split by the allocation ratio; leaves the
-    // groups, the total, the actual power and the actual alpha.
-    double ExactPowerOfTotal(double n);
     double ExactSensitivity(double target, double start);
     double ExactCriterion(double target, double start);
     double ExactCompromise(double q);
