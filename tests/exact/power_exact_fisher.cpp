@@ -26,7 +26,8 @@ double Infinity() {
     return std::numeric_limits<double>::infinity();
 }
 
-// Phi and its upper tail, each from its own side.
+// The standard normal distribution function, and the quantile of the upper
+// tail a taken from the lower tail, so that a small a keeps its digits.
 double Phi(double x) {
     NormalDistribution standard(0.0, 1.0);
     return standard.Cdf(x);
@@ -36,8 +37,7 @@ double UpperQuantile(double a) {
     return -standard.Quantile(a);
 }
 
-// P(N(w, s) > 0) and P(N(w, s) < 0), also for s = 0, where every
-// observation is the same.
+// P(N(w, s) > 0), also for s = 0, where every observation is the same.
 double AbovePoint(double w, double s) {
     if (s > 0.0) return Phi(w / s);
     return w > 0.0 ? 1.0 : (w < 0.0 ? 0.0 : 0.5);
