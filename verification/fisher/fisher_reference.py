@@ -240,7 +240,8 @@ def z_sample_size(p1, p2, alpha, target, r, one, cc):
     return optimize.brentq(f, 2.0, 1e9, xtol=1e-12, rtol=1e-15)
 
 
-def a_priori(p1, p2, alpha, target, r, one):
+def a_priori(p1, p2, alpha, target, r, one, power=None):
+    power = power or (lambda n1, n2: exact(n1, n2, p1, p2, alpha, one))
     n = z_sample_size(p1, p2, alpha, target, r, one, True)
     n1, n2 = split(n, r)
     while n1 + n2 < n:
@@ -252,7 +253,7 @@ def a_priori(p1, p2, alpha, target, r, one):
     def power_at(total):
         g = split(total, r)
         if g not in cache:
-            cache[g] = exact(g[0], g[1], p1, p2, alpha, one)
+            cache[g] = power(g[0], g[1])
         return g, cache[g]
 
     upper = n
@@ -429,6 +430,14 @@ def main():
                         ("alpha", alpha), ("power", target), ("r", r)],
             [("n1", n1), ("n2", n2), ("N", n1 + n2), ("actual", pw), ("actualalpha", size)])
 
+    # A priori over totals of about 600, in floating point.
+    for p1, p2, one in [(0.3, 0.4, True), (0.45, 0.33, False)]:
+        n1, n2, pw, size = a_priori(
+            p1, p2, 0.05, 0.8, 1.0, one,
+            lambda a, b: float_power(a, b, p1, p2, 0.05, one))
+        add("apriori", [("tails", "One" if one else "Two"), ("p1", p1), ("p2", p2),
+                        ("alpha", 0.05), ("power", 0.8), ("r", 1.0)],
+            [("n1", n1), ("n2", n2), ("N", n1 + n2), ("actual", pw), ("actualalpha", size)])
     # Larger designs, one and two tails, in floating point.
     for p1, p2, n1, n2, one in [(0.3, 0.38, 300, 500, True), (0.5, 0.58, 400, 400, False),
                                 (0.62, 0.55, 1200, 900, True)]:
