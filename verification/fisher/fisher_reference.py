@@ -25,10 +25,15 @@ Rules of the conditional test (X = successes of the reference group):
   statistic does not exceed the larger end statistic (Fisher: -log P,
   likelihood ratio G, Pearson X^2). Counts outside are rejected.
 
-The large-sample z approximation and the A priori search (z solutions with
-and without continuity correction, then scans over N of the exact power)
-follow the rules the program uses; roots of the approximation come from
-scipy.optimize.brentq.
+The large-sample z approximation and the searches follow the rules the
+program uses: A priori (z solutions with and without continuity correction,
+then scans over N of the exact power), Criterion (bisection over alpha from
+the approximation's alpha), Compromise (expansion and bisection from the
+size the approximation's alpha attains); roots of the approximation come
+from scipy.optimize.brentq. Sensitivity is checked against the root in p1
+of the exact power itself. Larger designs (hundreds of subjects) are
+enumerated in floating point with scipy's binomial and hypergeometric
+masses, margin by margin.
 
 Writes fisher_cases.tsv beside this script:
   test id, analysis type, status, inputs, outputs (key=value pairs).
@@ -380,6 +385,52 @@ def criterion(p1, p2, target, n1, n2, one):
     return hi, size, pw
 
 
+
+def compromise(p1, p2, q, n1, n2, one):
+    """From the approximation's alpha: expansion from the attained size by
+    1.6 or 0.8 until the attained beta/alpha crosses q, bisection to 1e-7,
+    then the end whose ratio is nearer to q (the lower end on a tie)."""
+    a = optimize.brentq(lambda x: 1 - (1 - approx_power(p1, p2, x, n1, n2, one)) / (x * q),
+                        1e-99, 1.0, xtol=1e-300, rtol=1e-15)
+    state = {}
+
+    def ratio_at(x):
+        pw, size = exact(n1, n2, p1, p2, x, one)
+        state.update(alpha=x, power=pw, size=size)
+        return (1 - pw) / size if size > 0 else math.inf
+
+    first = ratio_at(a)
+    a0 = state["size"] if state["size"] > 0 else a
+    grow = first >= q
+    x = a0
+    for _ in range(100):
+        if grow:
+            x = min(1.6 * x, 0.9999999)
+            if not ratio_at(x) > q or not x < 0.9999999:
+                break
+        else:
+            x *= 0.8
+            if ratio_at(x) >= q or not x > 1e-10:
+                break
+    lo, hi = (a0, x) if grow else (x, a0)
+    for _ in range(100):
+        if not hi - lo > 1e-7:
+            break
+        mid = (lo + hi) / 2
+        r = ratio_at(mid)
+        if abs(r - q) < 1e-5:
+            return dict(state, ratio=r)
+        if r > q:
+            lo = mid
+        else:
+            hi = mid
+    at_lo = ratio_at(lo)
+    at_hi = ratio_at(hi)
+    if abs(at_lo - q) <= abs(at_hi - q):
+        return dict(state, ratio=ratio_at(lo))
+    return dict(state, ratio=at_hi)
+
+
 def fmt(x):
     return repr(float(x))
 
@@ -485,6 +536,14 @@ def main():
     add("criterion", [("tails", "Two"), ("approx", 1), ("p1", 0.3), ("p2", 0.6),
                       ("power", 0.8), ("n1", 30), ("n2", 30)],
         [("alpha", a), ("actualalpha", a), ("actual", 0.8)])
+
+    # Compromise.
+    for p1, p2, q, n1, n2, one in [(0.3, 0.6, 1.0, 30, 40, True), (0.6, 0.35, 4.0, 25, 25, False)]:
+        c = compromise(p1, p2, q, n1, n2, one)
+        add("compromise", [("tails", "One" if one else "Two"), ("p1", p1), ("p2", p2),
+                           ("q", q), ("n1", n1), ("n2", n2)],
+            [("alpha", c["alpha"]), ("actualalpha", c["size"]), ("power", c["power"]),
+             ("beta", 1 - c["power"]), ("actualratio", c["ratio"])])
 
     here = os.path.dirname(os.path.abspath(__file__))
     with open(os.path.join(here, "fisher_cases.tsv"), "w") as out:
