@@ -35,6 +35,7 @@ constexpr TestId kSweptTests[] = {
     kRegressionRandomTestId,
     kProportionTestId,
     kMcNemarTestId,
+    kFisherTestId,
     kUnconditionalTwoProportionsTestId,
     kUnconditionalOffsetTestId,
     kSignTestId,

@@ -3,6 +3,7 @@
 #include "analysis/catalogue.h"
 #include "tests/exact/power_exact_binomial.h"
 #include "tests/exact/power_exact_correlation.h"
+#include "tests/exact/power_exact_fisher.h"
 #include "tests/exact/power_exact_mcnemar.h"
 #include "tests/exact/power_exact_proportion.h"
 #include "tests/exact/power_exact_uncond_null.h"
@@ -25,6 +26,7 @@ void RegisterExactTests() {
     Append<PowerExactMRC>();
     Append<PowerExactBinomialOneProp>();
     Append<PowerExactMcNemar>();
+    Append<PowerExactFisherTwoProp>();
     Append<PowerExactUncTwoPropNull>();
     Append<PowerExactUncTwoPropOffset>();
     Append<PowerExactBinomialSign>();

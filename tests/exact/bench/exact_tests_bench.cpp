@@ -12,6 +12,7 @@
 
 #include "analysis/parameter_names.h"
 #include "tests/exact/power_exact_correlation.h"
+#include "tests/exact/power_exact_fisher.h"
 #include "tests/exact/power_exact_mcnemar.h"
 
 namespace {
@@ -97,6 +98,43 @@ void MultipleCorrelationExactAPriori(benchmark::State& state) {
     RunTest<PowerExactMRC>(state, kAPriori, {{kTails, "One"}, {kRho2H1, "0.0015"}});
 }
 BENCHMARK(MultipleCorrelationExactAPriori)->Unit(benchmark::kMillisecond);
+
+// Fisher's exact test: an evaluation walks the margins where the tables have
+// mass and, within each, the rejected counts, about N terms in all; the
+// rejected counts of a margin are found once per design. The A priori
+// search scans the totals between the approximation's answers with and
+// without continuity correction, about 4/|p1 - p2| of them.
+const std::string kP1 = "Proportion p1";
+const std::string kP2 = "Proportion p2";
+const std::string kN1 = "Sample size group 1";
+const std::string kN2 = "Sample size group 2";
+
+void FisherExactPostHoc(benchmark::State& state) {
+    const std::string n = std::to_string(state.range(0) / 2);
+    RunTest<PowerExactFisherTwoProp>(state, kPostHoc,
+                                     {{kTails, "One"}, {kN1, n}, {kN2, n}, {kP1, "0.5"}});
+}
+BENCHMARK(FisherExactPostHoc)->Arg(100)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+void FisherExactPostHocTwoTails(benchmark::State& state) {
+    RunTest<PowerExactFisherTwoProp>(state, kPostHoc,
+                                     {{kTails, "Two"}, {kN1, "5000"}, {kN2, "5000"}, {kP1, "0.5"}});
+}
+BENCHMARK(FisherExactPostHocTwoTails)->Unit(benchmark::kMillisecond);
+
+// Totals of about 800, 6,800 and 9,500.
+void FisherExactAPriori(benchmark::State& state) {
+    const char* p2 = state.range(0) == 0 ? "0.6" : state.range(0) == 1 ? "0.54" : "0.534";
+    RunTest<PowerExactFisherTwoProp>(state, kAPriori,
+                                     {{kTails, "One"}, {kP1, "0.5"}, {kP2, p2}, {kPower, "0.95"}});
+}
+BENCHMARK(FisherExactAPriori)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+
+void FisherExactSensitivity(benchmark::State& state) {
+    RunTest<PowerExactFisherTwoProp>(state, kSensitivity,
+                                     {{kTails, "Two"}, {kN1, "2000"}, {kN2, "2000"}});
+}
+BENCHMARK(FisherExactSensitivity)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -1,0 +1,409 @@
+// Fisher's exact test of two independent proportions and its large-sample
+// approximation.
+
+#include "tests/exact/power_exact_fisher.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "analysis/calculation_test_support.h"
+#include "analysis/plot_data.h"
+#include "numerics/cancel.h"
+#include "numerics/quorix_error.h"
+
+namespace {
+
+using calc_test::Texts;
+
+constexpr const char* kTable = "verification/fisher/fisher_cases.tsv";
+
+std::string LabelOf(const std::string& key) {
+    static const std::map<std::string, std::string> labels = {
+        {"tails", "Tail(s)"},
+        {"dir", "Effect direction"},
+        {"p1", "Proportion p1"},
+        {"p2", "Proportion p2"},
+        {"alpha", "$\\alpha$ err prob"},
+        {"power", "Power (1-$\\beta$ err prob)"},
+        {"q", "$\\beta$/$\\alpha$ ratio"},
+        {"beta", "$\\beta$ err prob"},
+        {"r", "Allocation ratio N2/N1"},
+        {"n1", "Sample size group 1"},
+        {"n2", "Sample size group 2"},
+        {"N", "Total sample size"},
+        {"actual", "Actual power"},
+        {"actualalpha", "Actual $\\alpha$"},
+        {"actualratio", "Actual $\\beta$/$\\alpha$ ratio"},
+    };
+    const auto it = labels.find(key);
+    if (it == labels.end()) {
+        ADD_FAILURE() << "no label for key " << key;
+        return key;
+    }
+    return it->second;
+}
+
+// The options that the table and the cases set by key.
+bool IsOption(const std::string& key) {
+    return key == "statistic" || key == "balancing" || key == "approx" || key == "threshold";
+}
+
+struct Run {
+    CalculateStatus status = kCalculateDone;
+    std::string message;
+    PropertyList inputs;
+    PropertyList outputs;
+
+    double Value(const std::string& key) const {
+        return calc_test::OutputValue(outputs, LabelOf(key));
+    }
+};
+
+// Sets the options, types the other texts into the inputs of `type` and
+// calculates as the main window does.
+std::unique_ptr<Run> Calculate(PowerExactFisherTwoProp& test, AnalysisType type,
+                               const Texts& texts) {
+    auto run = std::make_unique<Run>();
+    for (const auto& [key, text] : texts) {
+        if (key == "statistic") test.statistic = std::stoi(text);
+        if (key == "balancing") test.alphaBalancing = std::stoi(text);
+        if (key == "approx") test.useApproximation = text == "1";
+        if (key == "threshold") test.exactThreshold = std::stod(text);
+    }
+    test.BuildInputList(type, &run->inputs);
+    for (const auto& [key, text] : texts) {
+        if (IsOption(key)) continue;
+        Property* input = run->inputs.Find(LabelOf(key));
+        if (input == nullptr) {
+            ADD_FAILURE() << "type " << type << " has no input " << key;
+            continue;
+        }
+        input->SetText(text);
+    }
+    run->status = CalculateWithInputErrors(&test, type, &run->inputs);
+    run->message = test.GetMessage();
+    test.BuildOutputList(type, &run->outputs);
+    if (run->status < 0) test.GetOutputs(type, &run->outputs);
+    return run;
+}
+
+// Power and actual alpha summed over every rejected table, for both tails,
+// the three statistics and both balancings, down to a size of 1e-19; and
+// the A priori scans over N.
+TEST(FisherTest, ReproducesTheReferenceTable) {
+    const auto cases = calc_test::ReadReferenceCases(kTable, 606);
+    ASSERT_GE(cases.size(), 30u) << kTable << " missing or short";
+    for (const calc_test::ReferenceCase& c : cases) {
+        PowerExactFisherTwoProp test;
+        const auto run = Calculate(test, c.type, c.inputs);
+        ASSERT_EQ(run->status, c.status) << c.line << "\n" << run->message;
+        for (const auto& [key, expected] : c.outputs) {
+            calc_test::ExpectOutput(run->outputs, LabelOf(key), expected, c.line);
+        }
+    }
+}
+
+// The size of the rejected tables, not one minus an acceptance probability:
+// with 10 and 100 subjects and proportions 0.01 and 0.03 only margins of 32
+// successes and more can reject, and both sums keep their digits.
+TEST(FisherTest, TinySizeAndPowerKeepTheirDigits) {
+    PowerExactFisherTwoProp test;
+    const auto run =
+        Calculate(test, kPostHoc,
+                  {{"tails", "One"}, {"p1", "0.01"}, {"p2", "0.03"}, {"n1", "10"}, {"n2", "100"}});
+    ASSERT_EQ(run->status, kCalculateDone) << run->message;
+    EXPECT_NEAR(test.actualAlpha / 1.0188341050572996e-19, 1.0, 1e-9);
+    EXPECT_NEAR(test.power / 1.249505228288722e-19, 1.0, 1e-9);
+}
+
+// Proportions of 0 and 1: every table of equal proportions has the margin
+// 0 or N, which no test rejects; the approximation's power of no
+// difference is alpha, never 1. Proportions 0 and 1 reject every table.
+TEST(FisherTest, ProportionsOfZeroAndOne) {
+    struct Case {
+        const char* p1;
+        const char* p2;
+        const char* approx;
+        double power;
+        double actualAlpha;
+    };
+    const Case cases[] = {
+        {"0", "0", "0", 0.0, 0.0},   {"1", "1", "0", 0.0, 0.0}, {"0", "0", "1", 0.05, 0.05},
+        {"1", "1", "1", 0.05, 0.05}, {"0", "1", "0", 1.0, 0.0}, {"1", "0", "1", 1.0, 0.05},
+    };
+    for (const Case& c : cases) {
+        for (const char* tails : {"One", "Two"}) {
+            PowerExactFisherTwoProp test;
+            const auto run = Calculate(test, kPostHoc,
+                                       {{"tails", tails},
+                                        {"p1", c.p1},
+                                        {"p2", c.p2},
+                                        {"n1", "20"},
+                                        {"n2", "20"},
+                                        {"approx", c.approx}});
+            const std::string context = std::string(c.p1) + " " + c.p2 + " " + c.approx + tails;
+            ASSERT_EQ(run->status, kCalculateDone) << context << run->message;
+            EXPECT_NEAR(run->Value("power"), c.power, 1e-15) << context;
+            EXPECT_NEAR(run->Value("actualalpha"), c.actualAlpha, 1e-15) << context;
+        }
+    }
+}
+
+// Exact up to and including the threshold, the approximation above it or
+// on request: its method text, its distribution plot of the standardized
+// difference, and the power of the closed form.
+TEST(FisherTest, ThresholdChoosesTheApproximationWithItsTextAndPlot) {
+    const Texts texts = {{"tails", "One"}, {"p1", "0.5"}, {"p2", "0.52"}, {"n1", "5000"}};
+    for (const char* n2 : {"5000", "5001"}) {
+        PowerExactFisherTwoProp test;
+        const auto run = Calculate(test, kPostHoc, calc_test::With(texts, {{"n2", n2}}));
+        ASSERT_EQ(run->status, kCalculateDone) << run->message;
+        const bool above = std::string(n2) == "5001";
+        EXPECT_EQ(test.GetMethodText(),
+                  above ? "Large Sample z-Approximation" : "Exact distribution");
+        EXPECT_EQ(test.HasDistributionPlot(), above);
+        EXPECT_EQ(test.IsContinuous(), above);
+        const double closedForm = test.ApproximatePower(0.5, 0.05, 5000.0, std::stod(n2));
+        EXPECT_EQ(test.power == closedForm, above) << n2;
+        EXPECT_EQ(test.actualAlpha == 0.05, above) << n2;
+        PlotData plot;
+        test.MakeDistributionPlot(&plot);
+        EXPECT_EQ(plot.centralCurve.empty(), !above);
+    }
+    PowerExactFisherTwoProp test;
+    const auto run =
+        Calculate(test, kPostHoc, calc_test::With(texts, {{"n2", "10"}, {"approx", "1"}}));
+    ASSERT_EQ(run->status, kCalculateDone) << run->message;
+    EXPECT_EQ(test.GetMethodText(), "Large Sample z-Approximation");
+}
+
+// The plot shows the statistic z: N(0, 1) under H0, the critical values on
+// the side of p1 - p2 first, two tails split alpha in halves.
+TEST(FisherTest, PlotOfTheApproximation) {
+    struct Case {
+        const char* tails;
+        const char* p1;
+        int side;
+        double critical, critical2;
+    };
+    const Case cases[] = {
+        {"One", "0.5", -1, -1.6448536269514729, -1.6448536269514729},
+        {"One", "0.56", 1, 1.6448536269514729, 1.6448536269514729},
+        {"Two", "0.5", -1, -1.9599639845400538, 1.9599639845400538},
+        {"Two", "0.56", 1, 1.9599639845400538, -1.9599639845400538},
+    };
+    for (const Case& c : cases) {
+        PowerExactFisherTwoProp test;
+        const auto run = Calculate(
+            test, kPostHoc,
+            {{"tails", c.tails}, {"p1", c.p1}, {"p2", "0.52"}, {"n1", "6000"}, {"n2", "6000"}});
+        ASSERT_EQ(run->status, kCalculateDone) << run->message;
+        PlotData plot;
+        test.MakeDistributionPlot(&plot);
+        EXPECT_EQ(plot.side, c.side) << c.tails << c.p1;
+        EXPECT_NEAR(plot.criticalValue, c.critical, 1e-12) << c.tails << c.p1;
+        EXPECT_NEAR(plot.criticalValue2, c.critical2, 1e-12) << c.tails << c.p1;
+        EXPECT_EQ(plot.statisticName, "z");
+        ASSERT_EQ(plot.centralCurve.size(), 201u);
+        // H1: the difference over its standard error under H0.
+        const double p1 = std::stod(c.p1), pooled = (p1 + 0.52) / 2.0;
+        const double sd0 = std::sqrt(pooled * (1.0 - pooled) * (2.0 / 6000.0));
+        test.SetNoncentralDistribution();
+        EXPECT_NEAR(test.distribution->GetMean(), (p1 - 0.52) / sd0, 1e-9);
+        std::unique_ptr<PowerAnalysis> clone(test.Clone());
+        calc_test::ExpectSameDistributionPlot(test, *clone, 20);
+    }
+}
+
+TEST(FisherTest, ListsOfTheAnalysisTypes) {
+    struct Case {
+        AnalysisType type;
+        std::vector<std::string> inputs;
+        std::vector<std::string> outputs;
+    };
+    const Case cases[] = {
+        {kAPriori,
+         {"tails", "p1", "p2", "alpha", "power", "r"},
+         {"n1", "n2", "N", "actual", "actualalpha"}},
+        {kSensitivity,
+         {"tails", "dir", "p2", "alpha", "power", "n1", "n2"},
+         {"p1", "actual", "actualalpha"}},
+        {kPostHoc, {"tails", "p1", "p2", "alpha", "n1", "n2"}, {"power", "actualalpha"}},
+        {kCriterion,
+         {"tails", "p1", "p2", "power", "n1", "n2"},
+         {"alpha", "actualalpha", "actual"}},
+        {kCompromise,
+         {"tails", "p1", "p2", "q", "n1", "n2"},
+         {"alpha", "actualalpha", "beta", "power", "actualratio"}},
+    };
+    for (const Case& c : cases) {
+        PowerExactFisherTwoProp test;
+        std::vector<std::string> inputs, outputs;
+        for (const std::string& key : c.inputs) inputs.push_back(LabelOf(key));
+        for (const std::string& key : c.outputs) outputs.push_back(LabelOf(key));
+        calc_test::ExpectListLabels(test, c.type, inputs, outputs);
+    }
+    PowerExactFisherTwoProp test;
+    calc_test::ExpectEffectInput(test, kPostHoc, "Proportion p1", 606, "");
+    // The direction shown first is the side of the standard p1 - p2 < 0.
+    PropertyList inputs;
+    test.BuildInputList(kSensitivity, &inputs);
+    const auto* direction = dynamic_cast<const PropertySelection*>(inputs.Find(LabelOf("dir")));
+    ASSERT_NE(direction, nullptr);
+    EXPECT_EQ(direction->GetOption(0), "p1$\\le$p2");
+    EXPECT_EQ(direction->GetOption(1), "p1$\\ge$p2");
+    EXPECT_EQ(direction->index, 0);
+}
+
+TEST(FisherTest, RefusedInputsNameTheirRow) {
+    struct Case {
+        AnalysisType type;
+        Texts texts;
+        const char* row;
+        const char* message;
+    };
+    const Case cases[] = {
+        {kPostHoc,
+         {{"p2", "1.5"}, {"p1", "2"}},
+         "p2",
+         "Proportion p2 is outside the admissible range (0, 1-0)."},
+        {kCriterion,
+         {{"p1", "-0.1"}},
+         "p1",
+         "Proportion p1 is outside the admissible range (0, 1-0)."},
+        {kAPriori,
+         {{"r", "200"}, {"p1", "2"}},
+         "r",
+         "The allocation ratio falls outside\nthe admissible range (0.01, 100)."},
+        // Equal proportions: the power stays at alpha for every N.
+        {kAPriori,
+         {{"p1", "0.6"}},
+         "p1",
+         "In a priori calculations the effect size must not be zero.\nPlease choose p1 != p2"},
+        {kAPriori, {{"power", "0.01"}}, "power", "Power must be greater than or equal to alpha."},
+        {kSensitivity, {{"n2", "0"}}, "n2", "Sample size must be greater than or equal to 1."},
+        {kCompromise,
+         {{"n1", "1"}, {"n2", "1"}},
+         "n1",
+         "Total sample size is outside the admissible range (3, 2147483647)"},
+        {kCompromise,
+         {{"q", "1000"}},
+         "q",
+         "$\\beta$/$\\alpha$ ratio is outside the admissible range (0.01, 100)"},
+    };
+    for (const Case& c : cases) {
+        PowerExactFisherTwoProp test;
+        const auto run = Calculate(test, c.type, c.texts);
+        int row = -1;
+        run->inputs.FindWithIndex(LabelOf(c.row), &row);
+        EXPECT_EQ(run->status, row) << calc_test::Describe(c.type, c.texts);
+        EXPECT_EQ(run->message, c.message) << calc_test::Describe(c.type, c.texts);
+    }
+}
+
+// Compromise answers with the ratio the rejected tables attain, for an
+// alpha below 1, exact and approximate.
+TEST(FisherTest, CompromiseShowsTheAttainedRatio) {
+    for (const char* approx : {"0", "1"}) {
+        for (const char* q : {"0.5", "1", "4"}) {
+            PowerExactFisherTwoProp test;
+            const auto run = Calculate(
+                test, kCompromise,
+                {{"p1", "0.3"}, {"q", q}, {"n1", "30"}, {"n2", "40"}, {"approx", approx}});
+            ASSERT_EQ(run->status, kCalculateDone) << run->message;
+            EXPECT_GT(test.alpha, 0.0) << q;
+            EXPECT_LT(test.alpha, 1.0) << q;
+            EXPECT_LE(test.actualAlpha, test.alpha) << q;
+            EXPECT_DOUBLE_EQ(test.actualRatio, (1.0 - test.power) / test.actualAlpha) << q;
+            // The exact ratio moves in steps; it lands near q.
+            EXPECT_NEAR(std::log(test.actualRatio / std::stod(q)), 0.0, 0.7) << approx << q;
+        }
+    }
+}
+
+// A target beyond what the chosen side can give ends the search with a
+// failure, not with the end of the range.
+TEST(FisherTest, UnreachableSensitivityFails) {
+    for (const char* approx : {"0", "1"}) {
+        PowerExactFisherTwoProp test;
+        EXPECT_THROW(Calculate(test, kSensitivity,
+                               {{"dir", "p1$\\ge$p2"},
+                                {"p2", "0.99"},
+                                {"power", "0.99"},
+                                {"n1", "3"},
+                                {"n2", "3"},
+                                {"approx", approx}}),
+                     QuorixError)
+            << approx;
+    }
+}
+
+// The symmetrical balancing only widens the acceptance interval: its size
+// and power never exceed those of "Maximize alpha", and no size exceeds
+// alpha.
+TEST(FisherTest, SymmetricalBalancingNeverExceedsMaximizeAlpha) {
+    for (int stat : {0, 1, 2}) {
+        for (const auto& [n1, n2] : {std::pair{9, 31}, std::pair{20, 20}, std::pair{45, 12}}) {
+            double size[2], power[2];
+            for (int balancing : {0, 1}) {
+                PowerExactFisherTwoProp test;
+                test.oneTailed = false;
+                test.statistic = stat;
+                test.alphaBalancing = balancing;
+                power[balancing] = test.ComputePower2(0.25, 0.05, n1, n2);
+                size[balancing] = test.actualAlpha;
+            }
+            const std::string context = std::to_string(stat) + " " + std::to_string(n1);
+            EXPECT_LE(size[0], size[1]) << context;
+            EXPECT_LE(power[0], power[1]) << context;
+            EXPECT_LE(size[1], 0.05) << context;
+        }
+    }
+}
+
+TEST(FisherTest, CloneCarriesOptionsAndAnalysis) {
+    PowerExactFisherTwoProp test;
+    test.statistic = 2;
+    test.alphaBalancing = 1;
+    test.exactThreshold = 500.0;
+    test.useApproximation = true;
+    test.continuityCorrection = false;
+    const auto run = Calculate(test, kPostHoc, {{"tails", "Two"}, {"n1", "30"}});
+    ASSERT_EQ(run->status, kCalculateDone) << run->message;
+    std::unique_ptr<PowerAnalysis> clone(test.Clone());
+    auto* copy = dynamic_cast<PowerExactFisherTwoProp*>(clone.get());
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->statistic, 2);
+    EXPECT_EQ(copy->alphaBalancing, 1);
+    EXPECT_EQ(copy->exactThreshold, 500.0);
+    EXPECT_TRUE(copy->useApproximation);
+    EXPECT_FALSE(copy->continuityCorrection);
+    EXPECT_TRUE(copy->exactFlag);
+    EXPECT_FALSE(copy->oneTailed);
+    EXPECT_EQ(copy->groupSize1, 30.0);
+    EXPECT_EQ(copy->maxSampleSize, 1000000.0);
+    EXPECT_EQ(copy->GetMethodText(), "Large Sample z-Approximation");
+}
+
+// The standard values, and a cancelled exact computation leaves at once.
+TEST(FisherTest, StandardValuesAndCancel) {
+    PowerExactFisherTwoProp test;
+    EXPECT_EQ(test.effectSize, 0.5);
+    EXPECT_EQ(test.proportion2, 0.6);
+    EXPECT_EQ(test.groupSize1, 50.0);
+    EXPECT_EQ(test.groupSize2, 50.0);
+    EXPECT_EQ(test.exactThreshold, 10000.0);
+    EXPECT_FALSE(test.useApproximation);
+    EXPECT_TRUE(test.continuityCorrection);
+    EXPECT_EQ(test.GetMethodText(), "Exact distribution");
+    EXPECT_FALSE(test.HasDistributionPlot());
+    test.cancelled = true;
+    EXPECT_THROW(test.ComputePower2(0.5, 0.05, 50.0, 50.0), CancelledError);
+}
+
+}  // namespace
