@@ -127,6 +127,20 @@ inline const std::map<std::string, std::string>& KeyLabels() {
         {"mp3", "Moment p3"},
         {"tlow", "Lower critical T"},
         {"tup", "Upper critical T"},
+        // Regression tests with a covariate X (logistic, Poisson).
+        {"OR", "Odds ratio"},
+        {"pH0", "Pr(Y=1|X=1) H0"},
+        {"pH1", "Pr(Y=1|X=1) H1"},
+        {"R2x", "R$^2$ other X"},
+        {"xdist", "X distribution"},
+        {"xmu", "X parm $\\mu$"},
+        {"xsigma", "X parm $\\sigma$"},
+        {"xpi", "X parm $\\pi$"},
+        {"xlambda", "X parm $\\lambda$"},
+        {"xleft", "X left border"},
+        {"xright", "X right border"},
+        {"xvar0", "X Var($\\beta$|H0)"},
+        {"xvar1", "X Var($\\beta$|H1)"},
     };
     return labels;
 }

@@ -74,6 +74,7 @@ constexpr TestId kSweptTests[] = {
     kGenericChiSquareTestId,
     // z tests.
     kTetrachoricTestId,
+    kLogisticRegressionTestId,
     kDependentCorrelationsCommonIndexTestId,
     kDependentCorrelationsTestId,
     kTwoCorrelationsTestId,

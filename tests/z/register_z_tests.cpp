@@ -2,6 +2,7 @@
 
 #include "analysis/catalogue.h"
 #include "tests/z/power_z.h"
+#include "tests/z/power_z_logistic_regress.h"
 #include "tests/z/power_z_tetrachoric_corr.h"
 #include "tests/z/power_z_two_corr.h"
 #include "tests/z/power_z_two_dep_corr.h"
@@ -27,6 +28,7 @@ void RegisterZTests() {
     Append<PowerZTwoDepCorrCI>();
     Append<PowerZTwoDepCorrNCI>();
     Append<PowerZTwoCorr>();
+    Append<PowerZLogisticRegress>();
     Append<PowerZTwoProp>();
     // The generic test keeps the values its constructor gave it.
     ZTestList.push_back(new PowerZ);

@@ -42,6 +42,7 @@ TEST_F(RegisterZ, FamilyOrderNamesAndFlags) {
         {kDependentCorrelationsTestId, "Correlations: Two dependent Pearson r's (no common index)",
          false, false, false},
         {kTwoCorrelationsTestId, "Correlations: Two independent Pearson r's", false, true, false},
+        {kLogisticRegressionTestId, "Logistic regression", false, false, true},
         {kTwoProportionsTestId, "Proportions: Difference between two independent proportions",
          false, true, true},
         {kGenericZTestId, "$\\bullet$ Generic z test", true, false, false},
@@ -58,7 +59,12 @@ TEST_F(RegisterZ, FamilyOrderNamesAndFlags) {
         EXPECT_EQ(test->IsGenericTest(), expected[i].generic);
         EXPECT_EQ(test->exactFlag, expected[i].exact);
         EXPECT_EQ(test->HasOptions(), expected[i].options);
-        EXPECT_EQ(test->GetMethodText(), test->GetTestId() == kTetrachoricTestId ? "Exact r" : "");
+        std::string method;
+        if (test->GetTestId() == kTetrachoricTestId) method = "Exact r";
+        if (test->GetTestId() == kLogisticRegressionTestId) {
+            method = "Large sample z-Test, Demidenko (2007) with var corr ";
+        }
+        EXPECT_EQ(test->GetMethodText(), method);
     }
 }
 
@@ -90,6 +96,13 @@ TEST_F(RegisterZ, PrototypesStartFromTheirStandardValues) {
         {kDependentCorrelationsTestId, kAPriori, "rcd1", "0.15"},
         {kDependentCorrelationsTestId, kAPriori, "rac", "0.7"},
         {kDependentCorrelationsTestId, kAPriori, "rbd", "0.41"},
+        {kLogisticRegressionTestId, kAPriori, "OR", "1.3"},
+        {kLogisticRegressionTestId, kAPriori, "pH0", "0.2"},
+        {kLogisticRegressionTestId, kPostHoc, "N", "100"},
+        {kLogisticRegressionTestId, kPostHoc, "R2x", "0"},
+        {kLogisticRegressionTestId, kPostHoc, "xdist", "Normal"},
+        {kLogisticRegressionTestId, kPostHoc, "xsigma", "1"},
+        {kLogisticRegressionTestId, kCompromise, "q", "1"},
     };
     for (const Start& s : starts) {
         PowerAnalysis* test = nullptr;
@@ -106,7 +119,7 @@ TEST_F(RegisterZ, TheCatalogueFindsEveryTest) {
     BuildTestCatalogue();
     for (TestId id : {kGenericZTestId, kTwoProportionsTestId, kTwoCorrelationsTestId,
                       kDependentCorrelationsCommonIndexTestId, kDependentCorrelationsTestId,
-                      kTetrachoricTestId}) {
+                      kTetrachoricTestId, kLogisticRegressionTestId}) {
         PowerAnalysis* test = FindTest(id);
         ASSERT_NE(test, nullptr) << id;
         std::unique_ptr<PowerAnalysis> clone(test->Clone());

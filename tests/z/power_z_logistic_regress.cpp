@@ -1,0 +1,869 @@
+#include "tests/z/power_z_logistic_regress.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include "analysis/parameter_names.h"
+#include "analysis/plot_data.h"
+#include "analysis/test_family_support.h"
+#include "distributions/chi.h"
+#include "numerics/cancel.h"
+#include "numerics/quorix_error.h"
+#include "numerics/rounding.h"
+#include "tests/z/enumeration_workspace.h"
+
+namespace {
+
+enum NormalParam { kMean = 0, kSd = 1 };
+
+// p1 within this distance of p0 is moved to it: the model then still has a
+// slope to test.
+constexpr double kSmallestDifference = 1e-6;
+// The admissible alpha at most; a one-tailed alpha doubled for the
+// two-sided chi-square statistic stays below it.
+constexpr double kLargestAlpha = 0.9999999;
+// Golden-section step 2 - (1 + sqrt 5) / 2.
+const double kGolden = 2.0 - (1.0 + std::sqrt(5.0)) / 2.0;
+constexpr int kMaxGoldenSteps = 499;
+constexpr int kMaxHalvings = 400;
+
+double Logit(double p) {
+    return std::log(p / (1.0 - p));
+}
+
+}  // namespace
+
+PowerZLogisticRegress::PowerZLogisticRegress() {
+    PowerZLogisticRegress::SetStandardValues();
+}
+
+PowerAnalysis* PowerZLogisticRegress::Clone() {
+    auto* copy = CloneAs<PowerZLogisticRegress>();
+    copy->xDistribution = xDistribution;
+    copy->normalMean = normalMean;
+    copy->normalSD = normalSD;
+    copy->exponentialLambda = exponentialLambda;
+    copy->binomialPi = binomialPi;
+    copy->uniformLeft = uniformLeft;
+    copy->uniformRight = uniformRight;
+    copy->lognormalMu = lognormalMu;
+    copy->lognormalSigma = lognormalSigma;
+    copy->poissonLambda = poissonLambda;
+    copy->manualVarH0 = manualVarH0;
+    copy->manualVarH1 = manualVarH1;
+    copy->varianceH0 = varianceH0;
+    copy->varianceH1 = varianceH1;
+    copy->p0 = p0;
+    copy->p1 = p1;
+    copy->otherR2 = otherR2;
+    copy->enumerationNoncentrality = enumerationNoncentrality;
+    copy->useEnumeration = useEnumeration;
+    copy->enumerationWald = enumerationWald;
+    copy->demidenko = demidenko;
+    copy->varianceCorrection = varianceCorrection;
+    copy->oddsRatioInput = oddsRatioInput;
+    copy->enumerationMaxN = enumerationMaxN;
+    return copy;
+}
+
+void PowerZLogisticRegress::SetStandardValues() {
+    alpha = 0.05;
+    power = 0.95;
+    sampleSize = 100.0;
+    groupSize1 = groupSize2 = 50.0;
+    allocationRatio = 1.0;
+    effectSize = 1.3;
+    ratio = kStandardRatio;
+    nullSD = 1.0;
+    noncentralSD = 1.0;
+    effectDirection = 1.0;
+    SetNormal(0.0, 1.0);
+    xDistribution = kXNormal;
+    normalMean = 0.0;
+    normalSD = 1.0;
+    exponentialLambda = 1.0;
+    binomialPi = 0.5;
+    uniformLeft = 0.0;
+    uniformRight = 1.0;
+    lognormalMu = 0.0;
+    lognormalSigma = 1.0;
+    poissonLambda = 1.0;
+    manualVarH0 = 1.0;
+    manualVarH1 = 1.5;
+    p0 = 0.2;
+    otherR2 = 0.0;
+    useEnumeration = false;
+    enumerationWald = true;
+    demidenko = true;
+    varianceCorrection = true;
+    oddsRatioInput = true;
+    enumerationMaxN = 10000.0;
+    p1 = P1FromEffect(effectSize);
+}
+
+// ---------------------------------------------------------------- names
+
+bool PowerZLogisticRegress::EnumerationApplies() {
+    return useEnumeration && enumerationMaxN > std::trunc(sampleSize);
+}
+
+bool PowerZLogisticRegress::UsesEnumeration() {
+    return EnumerationApplies() && xDistribution != kXManual;
+}
+
+std::string PowerZLogisticRegress::GetStatisticName() {
+    return UsesEnumeration() ? "$\\chi$$^2$" : "z";
+}
+
+ParameterId PowerZLogisticRegress::GetCriticalValueId() {
+    return UsesEnumeration() ? kCriticalChiSquareId : kCriticalZId;
+}
+
+ParameterId PowerZLogisticRegress::GetNoncentralityId() {
+    return UsesEnumeration() ? kNoncentralityLambdaId : kNoncentralityMuId;
+}
+
+ParameterId PowerZLogisticRegress::GetEffectSizeId() {
+    return EffectInputId();
+}
+
+std::string PowerZLogisticRegress::GetMethodText() {
+    if (UsesEnumeration()) {
+        return std::string("Enumeration method, ") + (enumerationWald ? "Wald" : "LR") + "-test";
+    }
+    std::string text = "Large sample z-Test, ";
+    text += demidenko ? "Demidenko (2007)" : "Signorini (1991)";
+    if (demidenko && varianceCorrection) text += " with var corr ";
+    return text;
+}
+
+// ---------------------------------------------------------- conversions
+
+double PowerZLogisticRegress::P1FromEffect(double effect) {
+    if (!oddsRatioInput) return effect;
+    return p0 * effect / ((effect - 1.0) * p0 + 1.0);
+}
+
+double PowerZLogisticRegress::EffectFromP1(double p) {
+    if (!oddsRatioInput) return p;
+    return (p / (1.0 - p)) / (p0 / (1.0 - p0));
+}
+
+void PowerZLogisticRegress::SetOddsRatioInput(bool oddsRatio) {
+    if (oddsRatio == oddsRatioInput) return;
+    const double p = P1FromEffect(effectSize);
+    oddsRatioInput = oddsRatio;
+    effectSize = EffectFromP1(p);
+    // A text typed into the other input earlier would describe another p1.
+    int row = -1;
+    if (Property* old = inputTexts.FindWithIndex(ParameterNames[EffectInputId()], &row)) {
+        delete old;
+        inputTexts.erase(inputTexts.begin() + row);
+    }
+}
+
+void PowerZLogisticRegress::SetP1FromEffect(double effect) {
+    p1 = P1FromEffect(effect);
+    if (std::fabs(p1 - p0) < kSmallestDifference) {
+        p1 = p1 < p0 ? p0 - kSmallestDifference : p0 + kSmallestDifference;
+        // p0 at the end of its range: the other side keeps p1 a probability.
+        if (!(0.0 < p1 && p1 < 1.0)) p1 = 2.0 * p0 - p1;
+    }
+}
+
+double PowerZLogisticRegress::GetEffectSize() {
+    return p1 - p0;
+}
+
+// ----------------------------------------------------------- variances
+
+double PowerZLogisticRegress::GetNoncentralSD() {
+    nullSD = 1.0;
+    const double beta0 = Logit(p0);
+    const double beta1 = Logit(p1) - Logit(p0);
+    double k = 1.0;
+    switch (xDistribution) {
+        case kXBinomial: {
+            const double pi = binomialPi;
+            const double pa = LogisticProbability(beta0);
+            const double pb = LogisticProbability(beta0 + beta1);
+            const double pbar = (1.0 - pi) * pa + pi * pb;
+            varianceH0 = 1.0 / ((1.0 - pi) * pi * pbar * (1.0 - pbar));
+            varianceH1 = 1.0 / ((1.0 - pi) * pa * (1.0 - pa)) + 1.0 / (pi * pb * (1.0 - pb));
+            k = 0.85;
+            break;
+        }
+        case kXManual:
+            varianceH0 = manualVarH0;
+            varianceH1 = manualVarH1;
+            break;
+        default: {
+            std::unique_ptr<varB> integrand;
+            switch (xDistribution) {
+                case kXExponential:
+                    integrand = std::make_unique<varBexp>(beta0, beta1, exponentialLambda);
+                    break;
+                case kXLognormal:
+                    integrand =
+                        std::make_unique<varBlognormal>(beta0, beta1, lognormalMu, lognormalSigma);
+                    k = 0.75;
+                    break;
+                case kXPoisson:
+                    integrand = std::make_unique<varBpoiss>(beta0, beta1, poissonLambda);
+                    break;
+                case kXUniform:
+                    integrand = std::make_unique<varBuni>(beta0, beta1, uniformLeft, uniformRight);
+                    break;
+                default:
+                    integrand = std::make_unique<varBnormal>(beta0, beta1, normalMean, normalSD);
+                    break;
+            }
+            integrand->cancel = &cancelled;
+            if (xDistribution == kXPoisson) {
+                integrand->ComputeVariancesDiscrete(&varianceH0, &varianceH1, 0,
+                                                    varianceCorrection);
+            } else {
+                integrand->ComputeVariances(&varianceH0, &varianceH1, 0, varianceCorrection);
+            }
+            break;
+        }
+    }
+    noncentralSD = 1.0;
+    if (varianceCorrection) {
+        noncentralSD = std::sqrt(((1.0 - k) * varianceH1 + k * varianceH0) / varianceH1);
+    }
+    return noncentralSD;
+}
+
+// ----------------------------------------------------------------- power
+
+double PowerZLogisticRegress::EnumerationPower(double alphaValue, double effectiveN) {
+    double a = normalMean, b = normalSD;
+    switch (xDistribution) {
+        case kXBinomial:
+            a = binomialPi;
+            break;
+        case kXExponential:
+            a = exponentialLambda;
+            break;
+        case kXLognormal:
+            a = lognormalMu;
+            b = lognormalSigma;
+            break;
+        case kXPoisson:
+            a = poissonLambda;
+            break;
+        case kXUniform:
+            a = uniformLeft;
+            b = uniformRight;
+            break;
+        default:
+            break;
+    }
+    EnumerationWorkspace workspace;
+    workspace.cancel = &cancelled;
+    workspace.SetCovariate(EnumerationCovariateOf(xDistribution), a, b);
+    // The chi-square statistic is two-sided: a one-tailed level is doubled,
+    // but never to a level of 1 or more.
+    const double level = oneTailed ? std::min(2.0 * alphaValue, kLargestAlpha) : alphaValue;
+    const double n = std::min(RoundTo(effectiveN, 0), enumerationMaxN);
+    const double result = workspace.Enumerate(p0, p1, static_cast<int>(n), level, enumerationWald);
+    criticalValue = criticalValue2 = workspace.criticalValue;
+    enumerationNoncentrality = workspace.noncentrality;
+    df = 1.0;
+    return result;
+}
+
+bool PowerZLogisticRegress::UsesSignorini() {
+    if (demidenko) return false;
+    if (xDistribution == kXBinomial) return true;
+    return xDistribution == kXNormal && std::fabs(normalMean) < 1e-14 &&
+           std::fabs(normalSD - 1.0) < 1e-14;
+}
+
+double PowerZLogisticRegress::SignoriniPower(double alphaValue, double effectiveN) {
+    SetCriticalValues(p1 - p0, alphaValue, 1.0);
+    SetNormal(0.0, 1.0);
+    const double z = std::fabs(criticalValue);
+    if (xDistribution == kXNormal) {
+        const double beta1 = Logit(p1) - Logit(p0);
+        return distribution->Cdf(std::fabs(beta1) * std::sqrt(effectiveN * p0 * (1.0 - p0)) - z);
+    }
+    const double pi = binomialPi;
+    const double pbar = (1.0 - pi) * p0 + pi * p1;
+    const double a = std::fabs(p0 - p1) * std::sqrt((1.0 - pi) * effectiveN);
+    const double b = std::sqrt(pbar * (1.0 - pbar) / pi);
+    const double d = std::sqrt(p1 * (1.0 - p1) * (1.0 - pi) / pi + p0 * (1.0 - p0));
+    return distribution->Cdf((a - b * z) / d);
+}
+
+double PowerZLogisticRegress::ComputePower(double effect, double alphaValue, double n) {
+    sampleSize = n;
+    effectSize = effect;
+    alpha = alphaValue;
+    SetP1FromEffect(effect);
+    const double effectiveN = (1.0 - otherR2) * n;
+    if (UsesEnumeration()) return EnumerationPower(alphaValue, effectiveN);
+    SetNormal(0.0, 1.0);
+    if (UsesSignorini()) return SignoriniPower(alphaValue, effectiveN);
+
+    GetNoncentralSD();
+    double mean = (Logit(p1) - Logit(p0)) * std::sqrt(effectiveN / varianceH1);
+    double sd = noncentralSD;
+    // A covariate that lies where the model's probabilities are 0 or 1
+    // carries no information on the slope: the statistic does not move
+    // from H0, and the power is alpha.
+    if (!(std::isfinite(varianceH1) && varianceH1 > 0.0 && std::isfinite(sd) && sd > 0.0)) {
+        mean = 0.0;
+        sd = 1.0;
+    }
+    return PowerOfShift(p1 - p0, alphaValue, 1.0, mean, sd);
+}
+
+// --------------------------------------------------------------- searches
+
+double PowerZLogisticRegress::SolveSampleSize(double effect, double alphaValue, double powerValue,
+                                              bool round) {
+    if (std::fabs(P1FromEffect(effect) - p0) < 1e-10) {
+        throw QuorixError("No sample size found that reaches the target power.",
+                          QuorixError::kAboveUpperBound, 0.0);
+    }
+    return PowerZ::SolveSampleSize(effect, alphaValue, powerValue, round);
+}
+
+void PowerZLogisticRegress::BracketSampleSize() {
+    BracketSampleSizeFrom(2.0, 100.0);
+}
+
+double PowerZLogisticRegress::SensitivityObjective(double x) {
+    const double r = ComputePower(x, alpha, sampleSize) - power;
+    const double q = P1FromEffect(x);
+    if (effectDirection > 0.0) return q < p0 ? r + 1.0 : r;
+    return q <= p0 ? -r : r + 1.0;
+}
+
+double PowerZLogisticRegress::PowerAtP1(double x) {
+    if (IsCancelled()) throw CancelledError();
+    return ComputePower(EffectFromP1(x), alpha, sampleSize);
+}
+
+double PowerZLogisticRegress::SolveEffectSize(double alphaValue, double powerValue, double n) {
+    alpha = alphaValue;
+    power = powerValue;
+    sampleSize = n;
+    actualPower = powerValue;
+    analysisType = kSensitivity;
+    BracketEffectSize();
+    // The largest power that any p1 on the chosen side gives falls short of
+    // the target: there is no effect to report.
+    if (powerValue > actualPower) {
+        throw QuorixError("No effect size found that reaches the target power.",
+                          QuorixError::kAboveUpperBound, actualPower);
+    }
+    actualPower = powerValue;
+    return SolveInBracket("Solver-EffectSize", 100);
+}
+
+void PowerZLogisticRegress::BracketEffectSize() {
+    // The ends of the search in p1, inside (0, 1) on p0's chosen side.
+    if (effectDirection > 0.0) {
+        const double q = std::max(0.999, (1.0 + p0) / 2.0);
+        if (PowerAtP1(q) < 0.99999) {
+            BracketMaxPower(p0, (p0 + q) / 2.0, q);
+        } else {
+            BracketP1FromStart(p0 + 1e-10, 0.9999999999, p0 + (1.0 - p0) / 2.0);
+        }
+    } else {
+        const double q = std::min(0.001, p0 / 2.0);
+        if (PowerAtP1(q) < 0.99999) {
+            BracketMaxPower(q, (q + p0) / 2.0, p0);
+        } else {
+            BracketP1FromStart(1e-10, p0, p0 / 2.0);
+        }
+    }
+}
+
+void PowerZLogisticRegress::BracketMaxPower(double a, double b, double c) {
+    double powerB = PowerAtP1(b);
+    double x = b;
+    for (int step = 0; step < kMaxGoldenSteps; ++step) {
+        x = (c - b > b - a) ? b + kGolden * (c - b) : b - kGolden * (b - a);
+        if (std::fabs(c - a) < 1e-5 * (std::fabs(x) + std::fabs(b))) {
+            x = (a + c) / 2.0;
+            break;
+        }
+        const double powerX = PowerAtP1(x);
+        if (powerX > powerB) {
+            if (x > b) {
+                a = b;
+            } else {
+                c = b;
+            }
+            b = x;
+            powerB = powerX;
+        } else if (x > b) {
+            c = x;
+        } else {
+            a = x;
+        }
+    }
+    actualPower = PowerAtP1(x);
+    if (p0 > x) {
+        bracketHigh = EffectFromP1(p0 - 1e-10);
+        bracketLow = EffectFromP1(x);
+    } else {
+        bracketLow = EffectFromP1(p0 + 1e-10);
+        bracketHigh = EffectFromP1(x);
+    }
+}
+
+void PowerZLogisticRegress::BracketP1FromStart(double lo, double hi, double start) {
+    auto objective = [this](double x) { return Probe(EffectFromP1(x)); };
+    double low, high;
+    if (objective(start) > 0.0) {
+        high = start;
+        low = (lo + start) / 2.0;
+        for (int i = 0; i < kMaxHalvings && objective(low) > 0.0; ++i) {
+            high = low;
+            low = (low + lo) / 2.0;
+        }
+    } else {
+        low = start;
+        high = (hi + start) / 2.0;
+        for (int i = 0; i < kMaxHalvings && objective(high) < 0.0; ++i) {
+            low = high;
+            high = (high + hi) / 2.0;
+        }
+    }
+    low = std::max(low, lo);
+    high = std::min(high, hi);
+    bracketLow = EffectFromP1(low);
+    bracketHigh = EffectFromP1(high);
+}
+
+// ------------------------------------------------------------- the graph
+
+double PowerZLogisticRegress::GetLowerCriticalValue() {
+    return UsesEnumeration() ? criticalValue2 : -criticalValue;
+}
+
+void PowerZLogisticRegress::SetCentralDistribution() {
+    if (auto* chi = dynamic_cast<ChiDistribution*>(distribution)) {
+        chi->SetNoncentrality(0.0);
+        chi->SetParam(1, 1.0);
+        return;
+    }
+    SetNormal(0.0, 1.0);
+}
+
+void PowerZLogisticRegress::SetNoncentralDistribution() {
+    if (auto* chi = dynamic_cast<ChiDistribution*>(distribution)) {
+        chi->SetNoncentrality(enumerationNoncentrality);
+        chi->SetParam(1, 1.0);
+        return;
+    }
+    GetNoncentralSD();
+    const double effectiveN = sampleSize * (1.0 - otherR2);
+    double mean = (Logit(p1) - Logit(p0)) * std::sqrt(effectiveN / varianceH1);
+    double sd = noncentralSD;
+    if (!(std::isfinite(mean) && std::isfinite(sd) && sd > 0.0)) {
+        mean = 0.0;
+        sd = 1.0;
+    }
+    SetNormal(mean, sd);
+}
+
+void PowerZLogisticRegress::MakeDistributionPlot(PlotData* plot) {
+    if (!UsesEnumeration()) return PowerAnalysis::MakeDistributionPlot(plot);
+    // The chi-square statistic in place of the normal one for the plot. Its
+    // rejection region is the upper tail whatever the effect's sign.
+    Distribution* normal = distribution;
+    const bool tails = oneTailed;
+    ChiDistribution chi(1.0, 0.0);
+    distribution = &chi;
+    oneTailed = true;
+    try {
+        plot->continuous = IsContinuous();
+        plot->centralCurve.clear();
+        plot->side = 1;
+        MakeUpperTailPlot(plot);
+    } catch (...) {
+        distribution = normal;
+        oneTailed = tails;
+        throw;
+    }
+    distribution = normal;
+    oneTailed = tails;
+}
+
+// ----------------------------------------------------------------- checks
+
+bool PowerZLogisticRegress::CheckSampleSize(int, double n) {
+    ClearMessage();
+    return CheckTotalSampleSize(AsCount(n), 5, 2147483646);
+}
+
+bool PowerZLogisticRegress::CheckEffectSize(int type, double effect) {
+    ClearMessage();
+    const double q = P1FromEffect(effect);
+    if (!(1e-6 <= q && q <= 0.999999)) {
+        if (oddsRatioInput) {
+            messages << "The odds ratio must be positive";
+        } else {
+            messages << "The response probability must is outside\nthe admissible range [1e-6, "
+                        "1-1e-6]";
+        }
+        return false;
+    }
+    if (type == kAPriori && std::fabs(q - p0) < 1e-10) {
+        messages << "Effect size to small (p1 = " << p0 << ", |p1 - p2| < 1e-10)";
+        return false;
+    }
+    return true;
+}
+
+bool PowerZLogisticRegress::CheckCovariateMagnitude(bool representable) {
+    if (representable) return true;
+    messages << "Input error (number out of range)";
+    return false;
+}
+
+int PowerZLogisticRegress::ReadCovariate(PropertyList* inputs) {
+    int row = -1, row2 = -1;
+    switch (xDistribution) {
+        case kXBinomial: {
+            const double pi = ReadDouble(inputs, kXParmPiId, &row);
+            if (!(0.0 < pi && pi < 1.0)) {
+                messages << "The parameter pi must lie in the interval ]0,1[.";
+                return row;
+            }
+            binomialPi = pi;
+            return -1;
+        }
+        case kXExponential:
+        case kXPoisson: {
+            const double lambda = ReadDouble(inputs, kXParmLambdaId, &row);
+            if (!(lambda > 0.0)) {
+                messages << "The parameter lambda must be > 0.";
+                return row;
+            }
+            if (xDistribution == kXExponential) {
+                // Its second moment 2 / lambda^2 must be a number.
+                if (!CheckCovariateMagnitude(std::isfinite(2.0 / (lambda * lambda)))) return row;
+                exponentialLambda = lambda;
+            } else {
+                // The counts are summed; the Poisson quantiles end at 1e15.
+                if (!CheckCovariateMagnitude(lambda <= 1e15)) return row;
+                poissonLambda = lambda;
+            }
+            return -1;
+        }
+        case kXNormal:
+        case kXLognormal: {
+            const double mu = ReadDouble(inputs, kXParmMuId, &row);
+            const double sigma = ReadDouble(inputs, kXParmSigmaId, &row2);
+            if (!(sigma > 0.0)) {
+                messages << "The standard deviation must be > 0.";
+                return row2;
+            }
+            if (!CheckFinite(mu)) return row;
+            if (xDistribution == kXNormal) {
+                if (!CheckCovariateMagnitude(std::isfinite(sigma * sigma))) return row2;
+                normalMean = mu;
+                normalSD = sigma;
+            } else {
+                // The moments exp(mu + sigma^2 / 2) and exp(2 (mu + sigma^2)).
+                if (!CheckCovariateMagnitude(std::isfinite(std::exp(2.0 * sigma * sigma))))
+                    return row2;
+                if (!CheckCovariateMagnitude(std::isfinite(std::exp(2.0 * (mu + sigma * sigma)))))
+                    return row;
+                lognormalMu = mu;
+                lognormalSigma = sigma;
+            }
+            return -1;
+        }
+        case kXUniform: {
+            const double left = ReadDouble(inputs, kXLeftBorderId, &row);
+            const double right = ReadDouble(inputs, kXRightBorderId, &row2);
+            if (!(left < right)) {
+                messages << "The left interval border must be lower than the right border.";
+                return row;
+            }
+            if (!CheckCovariateMagnitude(std::isfinite(left * left))) return row;
+            if (!CheckCovariateMagnitude(std::isfinite(right * right) &&
+                                         std::isfinite((right - left) * (right - left)))) {
+                return row2;
+            }
+            uniformLeft = left;
+            uniformRight = right;
+            return -1;
+        }
+        case kXManual: {
+            const double v0 = ReadDouble(inputs, kXVarBetaH0Id, &row);
+            const double v1 = ReadDouble(inputs, kXVarBetaH1Id, &row2);
+            if (!(v0 > 0.0)) {
+                messages << "The variance under H0 must be greater than zero.";
+                return row;
+            }
+            if (!(v1 > 0.0)) {
+                messages << "The variance under H1 must be greater than zero.";
+                return row2;
+            }
+            if (!CheckFinite(v0)) return row;
+            if (!CheckFinite(v1)) return row2;
+            manualVarH0 = v0;
+            manualVarH1 = v1;
+            return -1;
+        }
+        default:
+            return -1;
+    }
+}
+
+// --------------------------------------------------------- lists and run
+
+void PowerZLogisticRegress::GetAnalysisTypes(PropertyList* list) {
+    PowerAnalysis::GetAnalysisTypes(list);
+}
+
+bool PowerZLogisticRegress::InputsChangeLayout(AnalysisType, PropertyList* inputs) {
+    int row = -1;
+    int code = xDistribution;
+    try {
+        code = ReadXDistribution(inputs, &row);
+    } catch (const InputFormulaError&) {
+        return false;
+    }
+    if (code == xDistribution || !(kXBinomial <= code && code <= kXManual)) return false;
+    xDistribution = code;
+    return true;
+}
+
+void PowerZLogisticRegress::BuildInputList(AnalysisType type, PropertyList* inputs) {
+    inputs->Clear();
+    // The manual mode has no covariate to enumerate; the enumeration method
+    // offers the others only.
+    if (EnumerationApplies() && xDistribution == kXManual) xDistribution = kXNormal;
+    AddTailsInput(inputs);
+    auto addEffect = [&] { AddEffectSizeInput(inputs, EffectInputId(), GetTestId(), "", true); };
+    auto addP0 = [&] { AddDoubleInput(inputs, kPrY1X1H0Id, p0); };
+    switch (type) {
+        case kAPriori:
+            addEffect();
+            addP0();
+            AddAlphaInput(inputs);
+            AddPowerInput(inputs);
+            break;
+        case kSensitivity:
+            AddEffectDirectionInput(inputs, "p2 <= p1", "p2 >= p1");
+            AddAlphaInput(inputs);
+            addP0();
+            AddPowerInput(inputs);
+            AddSampleSizeInput(inputs, kTotalSampleSizeId);
+            break;
+        case kPostHoc:
+            addEffect();
+            addP0();
+            AddAlphaInput(inputs);
+            AddSampleSizeInput(inputs, kTotalSampleSizeId);
+            break;
+        case kCriterion:
+            addEffect();
+            addP0();
+            AddPowerInput(inputs);
+            AddSampleSizeInput(inputs, kTotalSampleSizeId);
+            break;
+        case kCompromise:
+            addEffect();
+            addP0();
+            AddRatioInput(inputs);
+            AddSampleSizeInput(inputs, kTotalSampleSizeId);
+            break;
+    }
+    AddDoubleInput(inputs, kR2OtherXId, otherR2);
+    AddXDistributionInput(inputs, xDistribution, UsesEnumeration());
+    switch (xDistribution) {
+        case kXBinomial:
+            AddDoubleInput(inputs, kXParmPiId, binomialPi);
+            break;
+        case kXExponential:
+            AddDoubleInput(inputs, kXParmLambdaId, exponentialLambda);
+            break;
+        case kXLognormal:
+            AddDoubleInput(inputs, kXParmMuId, lognormalMu);
+            AddDoubleInput(inputs, kXParmSigmaId, lognormalSigma);
+            break;
+        case kXNormal:
+            AddDoubleInput(inputs, kXParmMuId, normalMean);
+            AddDoubleInput(inputs, kXParmSigmaId, normalSD);
+            break;
+        case kXPoisson:
+            AddDoubleInput(inputs, kXParmLambdaId, poissonLambda);
+            break;
+        case kXUniform:
+            AddDoubleInput(inputs, kXLeftBorderId, uniformLeft);
+            AddDoubleInput(inputs, kXRightBorderId, uniformRight);
+            break;
+        case kXManual:
+            AddDoubleInput(inputs, kXVarBetaH0Id, manualVarH0);
+            AddDoubleInput(inputs, kXVarBetaH1Id, manualVarH1);
+            break;
+        default:
+            break;
+    }
+}
+
+CalculateStatus PowerZLogisticRegress::Calculate(AnalysisType type, PropertyList* inputs) {
+    ClearMessage();
+    const double upperEffect = oddsRatioInput ? 100.0 : 0.999999;
+    const std::string effectLabel = ParameterNames[EffectInputId()];
+
+    int row = -1;
+    const double p0Value = ReadDouble(inputs, kPrY1X1H0Id, &row);
+    if (!CheckNamedRangeInclusive("Proportion 1", p0Value, 1e-6)) return row;
+    p0 = p0Value;
+
+    const int code = ReadXDistribution(inputs, &row);
+    if (code == kXManual && type == kSensitivity) {
+        messages << "Sensitivity analyses are not possible when using\n'manual mode' in "
+                    "specifying the X distribution";
+        return row;
+    }
+
+    int tailsRow = -1;
+    const int tails = ReadTails(inputs, &tailsRow);
+    const double r2 = ReadDouble(inputs, kR2OtherXId, &row);
+    if (!CheckProportion("R$^2$ other X", r2)) return row;
+    otherR2 = r2;
+
+    if (const int bad = ReadCovariate(inputs); bad >= 0) return bad;
+
+    int effectRow = -1;
+    double e = effectSize;
+    if (type != kSensitivity) {
+        e = ReadEffectSize(inputs, &effectRow, EffectInputId());
+        if (oddsRatioInput) {
+            if (std::fabs(e - 1.0) < 1e-6) {
+                messages << "The effect size is too low!\nThe odds ratio must differ from 1 by at "
+                            "least 1e-6";
+                return effectRow;
+            }
+        } else if (std::fabs(e - p0) < 1e-10) {
+            messages << "The effect size is too low!\nThe difference between "
+                     << ParameterNames[kPrY1X1H0Id] << " and " << ParameterNames[kPrY1X1H1Id]
+                     << "\nmust not be less than 1e-10";
+            return effectRow;
+        }
+    }
+    // The effect must also describe a probability p1 the model can take.
+    auto checkEffect = [&] {
+        return CheckEffectSizeRange(effectLabel, e, 0.0, upperEffect) && CheckEffectSize(type, e);
+    };
+    auto takeDesign = [&](double n) {
+        oneTailed = tails == 0;
+        groupSize1 = groupSize2 = n / 2.0;
+        p1 = P1FromEffect(e);
+    };
+
+    int alphaRow = -1, powerRow = -1, nRow = -1;
+    switch (type) {
+        case kAPriori: {
+            const double a = ReadAlpha(inputs, &alphaRow);
+            const double p = ReadPower(inputs, &powerRow);
+            if (!checkEffect()) return effectRow;
+            if (!CheckAlphaRange(a)) return alphaRow;
+            if (!CheckPowerRange(p)) return powerRow;
+            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
+            takeDesign(sampleSize);
+            effectSize = e;
+            const double n = SolveSampleSize(e, a, p, true);
+            groupSize1 = groupSize2 = n / 2.0;
+            actualPower = ComputePower2(e, a, n / 2.0, n / 2.0);
+            break;
+        }
+        case kSensitivity: {
+            int directionRow = -1;
+            const double a = ReadAlpha(inputs, &alphaRow);
+            const double p = ReadPower(inputs, &powerRow);
+            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
+            const int direction = ReadEffectDirection(inputs, &directionRow);
+            if (!CheckAlphaRange(a)) return alphaRow;
+            if (!CheckPowerRange(p)) return powerRow;
+            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
+            if (!CheckSampleSizeMinimum(static_cast<int>(n), 2)) return nRow;
+            effectDirection = direction == 1 ? 1.0 : -1.0;
+            oneTailed = tails == 0;
+            sampleSize = static_cast<double>(n);
+            groupSize1 = groupSize2 = sampleSize / 2.0;
+            const double previousP1 = p1;
+            try {
+                effectSize = RestoringOnFailure(
+                    effectSize, [&] { return SolveEffectSize(a, p, static_cast<double>(n)); });
+            } catch (...) {
+                p1 = previousP1;
+                throw;
+            }
+            // p1 and the critical values of the effect found.
+            ComputePower(effectSize, a, sampleSize);
+            power = p;
+            break;
+        }
+        case kPostHoc: {
+            const double a = ReadAlpha(inputs, &alphaRow);
+            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
+            if (!checkEffect()) return effectRow;
+            if (!CheckAlphaRange(a)) return alphaRow;
+            if (!CheckSampleSizeMinimum(static_cast<int>(n), 2)) return nRow;
+            takeDesign(static_cast<double>(n));
+            power = ComputePower2(e, a, n / 2.0, n / 2.0);
+            break;
+        }
+        case kCriterion: {
+            const double p = ReadPower(inputs, &powerRow);
+            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
+            if (!checkEffect()) return effectRow;
+            if (!CheckPowerRange(p)) return powerRow;
+            if (!CheckSampleSizeMinimum(static_cast<int>(n), 2)) return nRow;
+            takeDesign(static_cast<double>(n));
+            alpha = SolveAlpha2(e, p, n / 2.0, n / 2.0);
+            // The critical values of the alpha found.
+            ComputePower2(e, alpha, n / 2.0, n / 2.0);
+            power = p;
+            break;
+        }
+        case kCompromise: {
+            const double q = ReadRatio(inputs, &row);
+            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
+            if (!checkEffect()) return effectRow;
+            if (!CheckSampleSizeMinimum(static_cast<int>(n), 2)) return nRow;
+            if (!CheckRatio(q, 0.01, 100.0)) return row;
+            takeDesign(static_cast<double>(n));
+            alpha = SolveCompromise2(e, q, n / 2.0, n / 2.0);
+            power = ComputePower2(e, alpha, n / 2.0, n / 2.0);
+            break;
+        }
+    }
+    return kCalculateDone;
+}
+
+void PowerZLogisticRegress::BuildOutputList(AnalysisType type, PropertyList* outputs) {
+    outputs->Clear();
+    const bool enumeration = UsesEnumeration();
+    if (enumeration) AddOutput(outputs, kNoncentralityLambdaId);
+    AddOutput(outputs, GetCriticalValueId());
+    if (enumeration) AddDfOutput(outputs, true);
+    AddTypeOutputs(type, outputs);
+}
+
+void PowerZLogisticRegress::GetOutputs(AnalysisType type, PropertyList* outputs) {
+    // N decides the method, so the rows follow the last result.
+    BuildOutputList(type, outputs);
+    if (UsesEnumeration()) {
+        SetOutput(outputs, kNoncentralityLambdaId, enumerationNoncentrality);
+        df = 1.0;
+        SetDfOutput(outputs);
+    }
+    SetCriticalValueOutput(outputs, GetCriticalValueId());
+    SetTypeOutputs(type, outputs);
+}
