@@ -141,6 +141,9 @@ inline const std::map<std::string, std::string>& KeyLabels() {
         {"xright", "X right border"},
         {"xvar0", "X Var($\\beta$|H0)"},
         {"xvar1", "X Var($\\beta$|H1)"},
+        {"expb1", "Exp($\\beta$1)"},
+        {"baserate", "Base rate exp($\\beta$0)"},
+        {"exposure", "Mean exposure"},
     };
     return labels;
 }

@@ -75,6 +75,7 @@ constexpr TestId kSweptTests[] = {
     // z tests.
     kTetrachoricTestId,
     kLogisticRegressionTestId,
+    kPoissonRegressionTestId,
     kDependentCorrelationsCommonIndexTestId,
     kDependentCorrelationsTestId,
     kTwoCorrelationsTestId,
