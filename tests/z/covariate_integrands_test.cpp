@@ -84,6 +84,24 @@ TEST(CovariateIntegrands, PredictorLimitsAreWhereEtaReachesEighty) {
     EXPECT_EQ(flat.GetUpperPredictorLimit(), 1000.0);
 }
 
+// The tail searches end where the integrand falls to eps: for 0.25 phi(x)
+// at +-sqrt(2 ln(0.25 / (eps sqrt(2 pi)))), from either predictor limit.
+TEST(CovariateIntegrands, TailSearchesFindWhereTheIntegrandVanishes) {
+    const double eps = 1e-10;
+    const double edge = std::sqrt(2.0 * std::log(0.25 / (eps * std::sqrt(2.0 * M_PI))));
+    varBnormal integrand(0.0, 0.0, 0.0, 1.0);
+    integrand.mode = 0;
+    EXPECT_NEAR(integrand.GetUpperLimit(0, eps), edge, 1e-4 * edge);
+    EXPECT_NEAR(integrand.GetLowerLimit(0, eps), -edge, 1e-4 * edge);
+    // The log-normal search starts at the mode exp(mu - sigma^2) and ends
+    // where x^2 f(x) w vanishes.
+    varBlognormal skewed(0.0, 0.0, 0.0, 1.0);
+    const double r = skewed.FindUpperLimitFromMode(2, 1e-30);
+    skewed.mode = 2;
+    EXPECT_LE(skewed.Evaluate(r), 1e-30);
+    EXPECT_GT(skewed.Evaluate(r * (1.0 - 1e-4)), 1e-30);
+}
+
 TEST(CovariateIntegrands, SumsStartAtTheTruncatedLowerLimit) {
     varBpoiss integrand(0.0, 0.0, 3.0);
     integrand.eta0 = 0.0;

@@ -226,7 +226,10 @@ compromise <- function(s, e, q, n) {
 }
 sensitivity <- function(s, alpha, target, n, up) {
   f <- function(p1) power_of(s, p1, alpha, n)$power - target
-  p1 <- if (up) root(f, s$p0 + 1e-6, 0.99) else root(f, 0.01, s$p0 - 1e-6)
+  # On the rising side of the power, from p0 to where it is largest.
+  top <- if (up) optimize(f, c(s$p0, 0.999), maximum = TRUE, tol = 1e-12)$maximum
+         else optimize(f, c(0.001, s$p0), maximum = TRUE, tol = 1e-12)$maximum
+  p1 <- if (up) root(f, s$p0 + 1e-6, top) else root(f, top, s$p0 - 1e-6)
   r <- power_of(s, p1, alpha, n)
   inputs <- c(list(opt = options_of(s), dir = if (up) 1 else 0,
                    alpha = alpha, power = target, N = n), design_inputs(s))
@@ -289,3 +292,7 @@ sensitivity(s, 0.05, 0.95, 1188, TRUE)
 sensitivity(setting(tails = 1), 0.05, 0.8, 400, FALSE)
 sensitivity(setting(or = FALSE), 0.05, 0.9, 300, TRUE)
 sensitivity(setting(method = "wald"), 0.05, 0.8, 500, TRUE)
+# Small samples, where the power falls again towards p1 = 0 or 1.
+sensitivity(s, 0.05, 0.8, 40, TRUE)
+sensitivity(setting(x = list(code = 0, a = 0.5, b = 0), tails = 1), 0.05, 0.8, 150, FALSE)
+sensitivity(setting(x = list(code = 1, a = 1, b = 0), method = "nocorr"), 0.05, 0.9, 80, TRUE)
