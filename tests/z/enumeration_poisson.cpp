@@ -30,7 +30,7 @@ void EnumerationWorkspace::BuildPoissonDataSet(int n) {
     const double high = std::trunc(PoissonDistribution(*largest).Quantile(0.99999));
     const double counts = high - low + 1.0;
     if (counts * n > kMaxRows) {
-        throw QuorixError("Enumeration: the expected data set is too large",
+        throw QuorixError("Enumeration: the expected data set would have too many rows",
                           QuorixError::kOutOfRange, counts * n);
     }
     const int m = static_cast<int>(counts);
