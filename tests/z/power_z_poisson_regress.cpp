@@ -22,6 +22,8 @@ constexpr double kLargestAlpha = 0.9999999;
 constexpr double kSmallestRatio = 1e-6;
 constexpr double kLargestRatio = 1000.0;
 
+// The largest total sample size the test admits.
+constexpr double kLargestTotal = 2147483646.0;
 // The largest mean of the z statistic under H1 that is used.
 constexpr double kFarthestMean = 1e15;
 
@@ -311,7 +313,13 @@ double PowerZPoissonRegress::SolveSampleSize(double effect, double alphaValue, d
         throw QuorixError("No sample size found that reaches the target power.",
                           QuorixError::kAboveUpperBound, 0.0);
     }
-    return PowerZ::SolveSampleSize(effect, alphaValue, powerValue, round);
+    const double n = PowerZ::SolveSampleSize(effect, alphaValue, powerValue, round);
+    // A total that the test refuses as an input is no answer either.
+    if (n > kLargestTotal) {
+        throw QuorixError("No sample size found that reaches the target power.",
+                          QuorixError::kAboveUpperBound, n);
+    }
+    return n;
 }
 
 void PowerZPoissonRegress::BracketSampleSize() {
@@ -386,7 +394,7 @@ void PowerZPoissonRegress::MakeDistributionPlot(PlotData* plot) {
 
 bool PowerZPoissonRegress::CheckSampleSize(int, double n) {
     ClearMessage();
-    return CheckTotalSampleSize(AsCount(n), 2, 2147483646);
+    return CheckTotalSampleSize(AsCount(n), 2, static_cast<int>(kLargestTotal));
 }
 
 bool PowerZPoissonRegress::CheckEffectSize(int, double effect) {

@@ -30,7 +30,7 @@ class PowerZPoissonRegress : public PowerZ {
 
     double ComputePower(double effect, double alpha, double n) override;
     // A rate ratio of 1 leaves the power at alpha for every N: no sample
-    // size is found.
+    // size is found; nor where the total exceeds the largest one admitted.
     double SolveSampleSize(double effect, double alpha, double power, bool round) override;
     void BracketSampleSize() override;
     void BracketEffectSize() override;

@@ -387,6 +387,11 @@ TEST(PoissonRegression, NoEffectGivesAlphaAndNoSampleSize) {
         EXPECT_THROW(calc_test::Calculate(test, kAPriori, {{"expb1", "1"}}), QuorixError);
         EXPECT_EQ(test.sampleSize, shown);
     }
+    // Nor is a total answered that the test would refuse as an input: Exp(b1)
+    // 1.000001 needs some 1.3e13 subjects.
+    PowerZPoissonRegress test;
+    EXPECT_THROW(calc_test::Calculate(test, kAPriori, {{"expb1", "1.000001"}}), QuorixError);
+    EXPECT_EQ(calc_test::Calculate(test, kAPriori, {{"expb1", "1.02"}})->Value("N"), 32462);
 }
 
 // The chi-square statistic is two-sided: one tail doubles alpha, never to
