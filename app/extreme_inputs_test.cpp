@@ -78,6 +78,7 @@ constexpr TestId kSweptTests[] = {
     // z tests.
     kTetrachoricTestId,
     kLogisticRegressionTestId,
+    kPoissonRegressionTestId,
     kDependentCorrelationsCommonIndexTestId,
     kDependentCorrelationsTestId,
     kTwoCorrelationsTestId,

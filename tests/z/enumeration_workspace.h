@@ -55,6 +55,20 @@ class EnumerationWorkspace {
     // model cannot be fitted.
     double Enumerate(double p0, double p1, int n, double alphaPrime, bool wald);
 
+    // Power of the chi-square test at level alphaPrime of the slope b1 of the
+    // Poisson regression log mu = b0 + b1 X with the mean exposure
+    // `exposure`, on the expected data set of n subjects; Wald or
+    // likelihood-ratio statistic. Leaves criticalValue and noncentrality.
+    // Throws QuorixError as Enumerate does, and when the data set would
+    // outgrow the memory a calculation may take.
+    double EnumeratePoisson(double b0, double b1, int n, double alphaPrime, bool wald);
+    // The n m rows of the Poisson expected data set: every subject with
+    // every count between the Poisson quantiles 1e-5 at the smallest rate
+    // and 0.99999 at the largest, weighted by its probability.
+    void BuildPoissonDataSet(int n);
+    // sum w (y ln mu - mu - ln y!) with mu = exposure e^(b0 + b1 x).
+    double PoissonLogLikelihood(const Matrix& b);
+
     // The 2n rows of the logistic expected data set.
     void BuildDataSet(int n);
     // The log-likelihood of the data set at the coefficients b (intercept,

@@ -3,6 +3,7 @@
 #include "analysis/catalogue.h"
 #include "tests/z/power_z.h"
 #include "tests/z/power_z_logistic_regress.h"
+#include "tests/z/power_z_poisson_regress.h"
 #include "tests/z/power_z_tetrachoric_corr.h"
 #include "tests/z/power_z_two_corr.h"
 #include "tests/z/power_z_two_dep_corr.h"
@@ -29,6 +30,7 @@ void RegisterZTests() {
     Append<PowerZTwoDepCorrNCI>();
     Append<PowerZTwoCorr>();
     Append<PowerZLogisticRegress>();
+    Append<PowerZPoissonRegress>();
     Append<PowerZTwoProp>();
     // The generic test keeps the values its constructor gave it.
     ZTestList.push_back(new PowerZ);

@@ -43,6 +43,7 @@ TEST_F(RegisterZ, FamilyOrderNamesAndFlags) {
          false, false, false},
         {kTwoCorrelationsTestId, "Correlations: Two independent Pearson r's", false, true, false},
         {kLogisticRegressionTestId, "Logistic regression", false, false, true},
+        {kPoissonRegressionTestId, "Poisson regression", false, false, true},
         {kTwoProportionsTestId, "Proportions: Difference between two independent proportions",
          false, true, true},
         {kGenericZTestId, "$\\bullet$ Generic z test", true, false, false},
@@ -61,7 +62,8 @@ TEST_F(RegisterZ, FamilyOrderNamesAndFlags) {
         EXPECT_EQ(test->HasOptions(), expected[i].options);
         std::string method;
         if (test->GetTestId() == kTetrachoricTestId) method = "Exact r";
-        if (test->GetTestId() == kLogisticRegressionTestId) {
+        if (test->GetTestId() == kLogisticRegressionTestId ||
+            test->GetTestId() == kPoissonRegressionTestId) {
             method = "Large sample z-Test, Demidenko (2007) with var corr ";
         }
         EXPECT_EQ(test->GetMethodText(), method);
@@ -103,6 +105,11 @@ TEST_F(RegisterZ, PrototypesStartFromTheirStandardValues) {
         {kLogisticRegressionTestId, kPostHoc, "xdist", "Normal"},
         {kLogisticRegressionTestId, kPostHoc, "xsigma", "1"},
         {kLogisticRegressionTestId, kCompromise, "q", "1"},
+        {kPoissonRegressionTestId, kAPriori, "expb1", "1.3"},
+        {kPoissonRegressionTestId, kAPriori, "baserate", "0.85"},
+        {kPoissonRegressionTestId, kPostHoc, "exposure", "1"},
+        {kPoissonRegressionTestId, kPostHoc, "xdist", "Normal"},
+        {kPoissonRegressionTestId, kCompromise, "N", "100"},
     };
     for (const Start& s : starts) {
         PowerAnalysis* test = nullptr;
@@ -119,7 +126,7 @@ TEST_F(RegisterZ, TheCatalogueFindsEveryTest) {
     BuildTestCatalogue();
     for (TestId id : {kGenericZTestId, kTwoProportionsTestId, kTwoCorrelationsTestId,
                       kDependentCorrelationsCommonIndexTestId, kDependentCorrelationsTestId,
-                      kTetrachoricTestId, kLogisticRegressionTestId}) {
+                      kTetrachoricTestId, kLogisticRegressionTestId, kPoissonRegressionTestId}) {
         PowerAnalysis* test = FindTest(id);
         ASSERT_NE(test, nullptr) << id;
         std::unique_ptr<PowerAnalysis> clone(test->Clone());

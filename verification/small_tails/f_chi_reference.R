@@ -94,3 +94,74 @@ for (i in 1:6) {
   emit(100, "sensitivity", -1, list(alpha = a, power = target, df1 = d1, df2 = d2),
        list(crit = fcrit(a, d1, d2), lambda = l))
 }
+
+# Compromise: alpha solves beta = q alpha, with beta the lower tail of the
+# noncentral distribution at the critical value, summed on that side as a
+# Poisson mixture of central lower tails (each relative to its own size, so
+# beta keeps its digits far below 1e-16). Alpha is solved in its logarithm
+# between 1e-99 and 1; where beta/alpha stays below q down to 1e-99 no alpha
+# of that range answers and the row's status is "none".
+fbeta <- function(l, a, d1, d2) {
+  x <- fcrit(a, d1, d2)
+  m <- l / 2
+  j <- 0:ceiling(m + 40 * sqrt(m) + 40)
+  sum(dpois(j, m) * pbeta(d1 * x / (d1 * x + d2), d1 / 2 + j, d2 / 2))
+}
+cbeta <- function(l, a, df) {
+  m <- l / 2
+  j <- 0:ceiling(m + 40 * sqrt(m) + 40)
+  sum(dpois(j, m) * pchisq(ccrit(a, df), df + 2 * j))
+}
+compromise <- function(beta, q) {
+  g <- function(la) log(beta(exp(la))) - la - log(q)
+  if (g(log(1e-99)) < 0) return(NA)
+  exp(solve(g, log(1e-99), log(1 - 1e-12)))
+}
+emitc <- function(test, inputs, a, crit, beta) {
+  if (is.na(a)) {
+    cat(test, "compromise", "none", kv(inputs), "", sep = "\t")
+    cat("\n")
+  } else {
+    emit(test, "compromise", -1, inputs,
+         list(crit = crit(a), alpha = a, beta = beta(a), power = 1 - beta(a)))
+  }
+}
+anovac <- function(f, q, n, k) {
+  l <- f^2 * n
+  b <- function(a) fbeta(l, a, k - 1, n - k)
+  emitc(101, list(f = f, q = q, N = n, k = k), compromise(b, q),
+        function(a) fcrit(a, k - 1, n - k), b)
+}
+gofc <- function(w, q, n, df) {
+  b <- function(a) cbeta(w^2 * n, a, df)
+  emitc(401, list(w = w, q = q, N = n, df = df), compromise(b, q), function(a) ccrit(a, df), b)
+}
+genfc <- function(l, q, d1, d2) {
+  b <- function(a) fbeta(l, a, d1, d2)
+  emitc(100, list(lambda = l, q = q, df1 = d1, df2 = d2), compromise(b, q),
+        function(a) fcrit(a, d1, d2), b)
+}
+genchic <- function(l, q, df) {
+  b <- function(a) cbeta(l, a, df)
+  emitc(400, list(lambda = l, q = q, df = df), compromise(b, q), function(a) ccrit(a, df), b)
+}
+
+# Named cases: the designs of the criterion rows above with q = 1, and the
+# generic tests with large noncentralities, one beyond the alpha floor.
+anovac(0.4, 1, 1000, 4)
+gofc(0.5, 1, 1000, 5)
+genfc(300, 1, 5, 200)
+genchic(400, 0.5, 10)
+genchic(2000, 1, 3)
+
+set.seed(4502)
+for (i in 1:6) {
+  k <- sample(2:10, 1)
+  anovac(round(runif(1, 0.05, 0.6), 3), signif(10^runif(1, -1.5, 1.5), 3),
+         k * sample(5:400, 1), k)
+  gofc(round(runif(1, 0.05, 0.7), 3), signif(10^runif(1, -1.5, 1.5), 3), sample(20:3000, 1),
+       sample(1:10, 1))
+  genfc(signif(10^runif(1, 0, 3), 4), signif(10^runif(1, -1.5, 1.5), 3), sample(1:200, 1),
+        sample(5:2000, 1))
+  genchic(signif(10^runif(1, 0, 3), 4), signif(10^runif(1, -1.5, 1.5), 3), sample(1:200, 1))
+}
