@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -17,6 +18,8 @@
 
 class CCalculator;
 class CFormViewEx;
+class CPlotAndTable;
+class PlotSettings;
 class CInputHelpForm;
 class CQuorixCmdCompForm;
 class CQuorixCmdForm;
@@ -38,6 +41,8 @@ inline constexpr int kPrintProtocol = 32887;
 inline constexpr int kClearProtocol = 32888;
 inline constexpr int kTogglePlot = 32894;
 inline constexpr int kToggleTestSelection = 32896;
+// Reached by its id alone: no menu item, key or button issues it.
+inline constexpr int kDiagnosticDump = 32781;
 inline constexpr int kAbout = 57664;
 inline constexpr int kExit = 57665;
 }  // namespace command_ids
@@ -81,7 +86,14 @@ class CMainFrame : public QMainWindow, public platform::CommandTarget, public Pa
     // Runs the current test's calculation on a worker thread and shows what
     // came of it.
     void OnCalculate();
+    // Opens the X-Y plot window (one at a time) for the current test, or
+    // resets the open one to the current test.
     void OnXYPlot();
+    CPlotAndTable* XYPlotWindow() const;
+    PlotSettings* XYPlotSettings() const { return plotSettings_.get(); }
+    // Writes a table of log-gamma values to a file the user chooses, and
+    // values of a multivariate criterion to the standard error stream.
+    void OnDiagnosticDump();
     void OnOptions();
     void OnExplorer();
     // Opens the calculator window, made once and kept for the run.
@@ -205,4 +217,7 @@ class CMainFrame : public QMainWindow, public platform::CommandTarget, public Pa
     platform::CommandRouter commands_;
     std::unique_ptr<mathtext::LabelFontSets> labelFonts_;
     std::unique_ptr<CCalculator> calculator_;
+    // The X-Y plot's settings outlive its window, which deletes itself on close.
+    std::unique_ptr<PlotSettings> plotSettings_;
+    QPointer<CPlotAndTable> xyPlotWindow_;
 };

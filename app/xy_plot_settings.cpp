@@ -46,6 +46,26 @@ class Lines {
 
 }  // namespace
 
+bool XYPlotRolesFor(int analysisCode, bool generic, std::array<int, 4>* roles) {
+    switch (analysisCode) {
+        case kAPriori:
+            *roles = {3, 1, 2, 0};
+            return true;
+        case kSensitivity:
+            *roles = generic ? std::array<int, 4>{2, 1, 0, 3} : std::array<int, 4>{2, 3, 1, 0};
+            return true;
+        case kPostHoc:
+        case kCompromise:
+            *roles = generic ? std::array<int, 4>{1, 2, 0, 3} : std::array<int, 4>{1, 3, 0, 2};
+            return true;
+        case kCriterion:
+            *roles = generic ? std::array<int, 4>{0, 2, 1, 3} : std::array<int, 4>{0, 3, 1, 2};
+            return true;
+        default:
+            return false;
+    }
+}
+
 PlotSettings::PlotSettings() = default;
 
 PlotSettings::~PlotSettings() {

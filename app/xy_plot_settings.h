@@ -18,6 +18,11 @@
 
 using XYCurve = std::vector<PlotPoint>;
 
+// The roles {y, x, layer, constant} with which the X-Y plot opens for an
+// analysis: what the analysis solves for goes on the y axis. False for an
+// analysis code without roles.
+bool XYPlotRolesFor(int analysisCode, bool generic, std::array<int, 4>* roles);
+
 class PlotSettings {
   public:
     // The parameters every test offers, by index.

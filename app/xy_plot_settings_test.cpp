@@ -66,6 +66,28 @@ TEST(XYPlotSettings, InitialisesRolesNamesAndFieldsFromTheTest) {
     EXPECT_EQ(s.analysisType, kPostHoc);
 }
 
+TEST(XYPlotSettings, TheAnalysisPutsWhatItSolvesForOnTheYAxis) {
+    const struct {
+        int code;
+        bool generic;
+        std::array<int, 4> roles;  // y, x, layer, constant
+    } cases[] = {
+        {kAPriori, false, {3, 1, 2, 0}},    {kSensitivity, false, {2, 3, 1, 0}},
+        {kSensitivity, true, {2, 1, 0, 3}}, {kPostHoc, false, {1, 3, 0, 2}},
+        {kPostHoc, true, {1, 2, 0, 3}},     {kCompromise, false, {1, 3, 0, 2}},
+        {kCompromise, true, {1, 2, 0, 3}},  {kCriterion, false, {0, 3, 1, 2}},
+        {kCriterion, true, {0, 2, 1, 3}},
+    };
+    for (const auto& c : cases) {
+        std::array<int, 4> roles{};
+        ASSERT_TRUE(XYPlotRolesFor(c.code, c.generic, &roles)) << c.code;
+        EXPECT_EQ(roles, c.roles) << c.code << " " << c.generic;
+    }
+    std::array<int, 4> untouched = {7, 7, 7, 7};
+    EXPECT_FALSE(XYPlotRolesFor(5, false, &untouched));
+    EXPECT_EQ(untouched[0], 7);
+}
+
 TEST(XYPlotSettings, ARoleTakingAHeldParameterSwapsAndBothReload) {
     auto test = TwoMeans();
     PlotSettings s;
