@@ -25,6 +25,7 @@
 #include "platform/dialogs.h"
 #include "platform/environment.h"
 #include "ui/grid/grid_ctrl.h"
+#include "ui/grid/grid_types.h"
 
 using namespace xy_plot_ids;
 using platform::ControlKind;
@@ -140,8 +141,9 @@ CPlotAndTable::CPlotAndTable(PlotSettings* settings, mathtext::LabelFontSets* fo
     layout->setMenuBar(menu_);
     form_ = new CPlotForm(this);
     form_->Create(this, QPoint(0, 0), kFormVisible);
-    layout->addWidget(form_, 0, Qt::AlignLeft | Qt::AlignTop);
     formSize_ = form_->GetDesignSize();
+    form_->setMinimumSize(formSize_);
+    layout->addWidget(form_);
 
     auto* tabs = static_cast<QTabBar*>(form_->Control(kTabs));
     tabs->addTab(QStringLiteral("Graph"));
@@ -531,6 +533,9 @@ void CPlotAndTable::FillTable() {
                 table_->SetItemText(row, 2 + k, number(curve[i].y));
         }
     }
+    // The curve headings take two lines: the plotted parameter, then the layer's value.
+    for (int c = 0; c < curves + 2; ++c)
+        table_->SetItemFormat(0, c, kFmtCenter | kFmtVCenter | kFmtWordBreak | kFmtNoPrefix);
     table_->AutoSizeRow(0);
     for (int c = 0; c < curves + 2; ++c) table_->AutoSizeColumn(c);
     table_->ExpandLastColumn();
@@ -579,18 +584,16 @@ void CPlotAndTable::SetResizable(bool on) {
 void CPlotAndTable::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     if (!form_) return;
-    // The graph area takes what the window gains; the parameters keep their
-    // places below it.
-    const int menuHeight = menu_ ? menu_->sizeHint().height() : 0;
-    const QSize target(std::max(width(), formSize_.width()),
-                       std::max(height() - menuHeight, formSize_.height()));
-    const int dx = target.width() - form_->width();
-    const int dy = target.height() - form_->height();
+    // The layout has sized the form already. The graph area takes what the
+    // form gained; the parameters keep their places below it.
+    const QSize extra = form_->size() - formSize_;
+    const int dx = extra.width() - appliedExtra_.width();
+    const int dy = extra.height() - appliedExtra_.height();
     if (dx == 0 && dy == 0) return;
+    appliedExtra_ = extra;
     QWidget* area = form_->Control(kArea);
     QWidget* tabs = form_->Control(kTabs);
     const int areaBottom = area->geometry().bottom();
-    form_->resize(target);
     for (QWidget* control : form_->Controls()) {
         if (control == area || control == tabs) continue;
         if (control->y() > areaBottom) control->move(control->x(), control->y() + dy);

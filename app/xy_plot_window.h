@@ -153,6 +153,7 @@ class CPlotAndTable : public QDialog {
     bool enterInProgress_ = false;
     bool closeAfterComputation_ = false;
     QSize formSize_;
+    QSize appliedExtra_{0, 0};  // what the graph area has grown by
 
     std::atomic<bool> cancel_{false};
     CalculationWorker worker_;
