@@ -381,6 +381,53 @@ TEST_F(XYPlotComputation, ClosingDuringAComputationStopsTheWorkerAndWaitsForIt) 
     EXPECT_FALSE(NumericsClaim::InUse());
 }
 
+TEST_F(XYPlotComputation, EnterDrawsOnceAndEscNeverClosesTheWindow) {
+    SlowTwoMeans::Record record;
+    SlowTwoMeans test(&record);
+    Open(&test);
+    QLineEdit* from = window->Form()->Edit(kXFrom);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    // A second Enter while the first one computes is swallowed.
+    During([&] { return record.points >= 3; },
+           [&] {
+               QKeyEvent again(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+               QCoreApplication::sendEvent(from, &again);
+           });
+    QCoreApplication::sendEvent(from, &enter);
+    EXPECT_TRUE(window->PlotValid());
+    EXPECT_EQ(record.points, 3 * 19);
+    PressEsc();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(XYPlotComputation, ASizableWindowGivesTheGraphWhatItGains) {
+    PowerTMeans test;
+    Open(&test);
+    const QSize fixed = window->size();
+    EXPECT_EQ(window->minimumSize(), window->maximumSize());
+    window->Action(kResizable)->trigger();
+    ASSERT_TRUE(window->Resizable());
+    EXPECT_GE(window->minimumWidth(), CPlotAndTable::kMinimumWidth);
+    EXPECT_GE(window->minimumHeight(), CPlotAndTable::kMinimumHeight);
+    QWidget* area = window->Form()->Control(kArea);
+    QWidget* draw = window->Form()->Control(kDrawPlot);
+    const QSize areaBefore = area->size();
+    const QRect drawBefore = draw->geometry();
+    window->resize(fixed + QSize(200, 100));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(area->size(), areaBefore + QSize(200, 100));
+    EXPECT_EQ(window->GraphView()->size(), area->size());
+    EXPECT_EQ(draw->geometry(), drawBefore.translated(0, 100));
+    window->resize(fixed);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(area->size(), areaBefore);
+    EXPECT_EQ(draw->geometry(), drawBefore);
+    window->Action(kResizable)->trigger();
+    EXPECT_EQ(window->size(), fixed);
+    EXPECT_EQ(window->minimumSize(), window->maximumSize());
+}
+
 TEST_F(XYPlotComputation, ANumericalFailureIsReportedAndNothingIsShown) {
     FailingTwoMeans test;
     Open(&test);
