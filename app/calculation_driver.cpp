@@ -193,6 +193,7 @@ void CMainFrame::RunDistributionPlot(
     if (!plotPaneShown_ || !plotTarget_) return;
     PlotData* graph = plotTarget_->GraphData();
     if (!graph) return;
+    plotTarget_->SetPlotFailed(false);
     if (noPlot || !plotTarget_->DistributionTabShown()) {
         *graph = PlotData();
         return;
@@ -214,6 +215,7 @@ void CMainFrame::RunDistributionPlot(
         report(kPlotInterrupted, kInterruption, platform::MessageIcon::Error);
     } else if (outcome.status != WorkerStatus::kFinished) {
         plotValid_ = false;
+        plotTarget_->SetPlotFailed(true);
         report(kPlotFailed, kMathErrorCaption, platform::MessageIcon::Error);
     } else {
         *graph = std::move(fresh);

@@ -79,4 +79,7 @@ class DistributionPlotTarget {
     virtual PlotData* GraphData() = 0;
     virtual bool DistributionTabShown() = 0;
     virtual void RedrawPlot() = 0;
+    // Whether the last plot run failed to produce a drawing; the pane then
+    // says so in place of the graph.
+    virtual void SetPlotFailed(bool failed) { (void)failed; }
 };

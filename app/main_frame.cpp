@@ -19,6 +19,8 @@
 #include "analysis/catalogue.h"
 #include "app/calculator.h"
 #include "app/command_forms.h"
+#include "app/dist_graph_view.h"
+#include "app/dist_plot_form.h"
 #include "app/form_tables.h"
 #include "app/main_comp_form.h"
 #include "app/main_grid_form.h"
@@ -100,6 +102,7 @@ CMainFrame::CMainFrame()
         }
         return targets;
     });
+    distPlotForm_ = std::make_unique<CDistPlotForm>();
 }
 
 CMainFrame::~CMainFrame() {
@@ -128,9 +131,7 @@ bool CMainFrame::OnCreate() {
     shortCommandForm_ = new CQuorixCmdForm(this);
     rangeForm_ = new CRangeForm;
     testSelectionForm_ = new CTestSelectCompForm(this);
-    // The result tabs are filled by their own form; until then the pane is
-    // an empty form of its table's size.
-    plotPane_ = new CFormViewEx(form_tables::ResultTabsForm());
+    plotPane_ = resultTabs_ = new CDistPlotCompForm(this);
     const std::pair<CFormViewEx*, bool> created[] = {
         {inputHelpForm_, inputHelpShown_},         {shortCommandForm_, shortCommandShown_},
         {commandForm_, fullCommandShown_},         {rangeForm_, rangeShown_},
@@ -140,6 +141,8 @@ bool CMainFrame::OnCreate() {
         if (!form->Create(panes_, QPoint(0, 0), kFormBorder | (shown ? kFormVisible : 0u)))
             return false;
     }
+    if (!resultTabs_->Graph()) return false;
+    plotTarget_ = resultTabs_;
 
     CreateMenusAndToolBar();
     statusText_ = new QLabel(QStringLiteral("Ready"));
@@ -404,6 +407,7 @@ void CMainFrame::RecalcLayout(bool) {
 void CMainFrame::OnInputsChanged() {
     outputsValid_ = false;
     plotValid_ = false;
+    if (resultTabs_ && resultTabs_->Graph()) resultTabs_->Graph()->RedrawBlank();
     if (commandForm_) commandForm_->EnableXYPlot(false);
     if (editFieldForm_) editFieldForm_->ClearOutputs(&outputs_);
 }

@@ -17,6 +17,8 @@
 #include "ui/graphics/mathtext/label_fonts.h"
 
 class CCalculator;
+class CDistPlotCompForm;
+class CDistPlotForm;
 class CFormViewEx;
 class CPlotAndTable;
 class PlotSettings;
@@ -144,6 +146,8 @@ class CMainFrame : public QMainWindow, public platform::CommandTarget, public Pa
     CFormViewEx* TestSelectionPane() const;
     CTestSelectCompForm* TestSelectionForm() const { return testSelectionForm_; }
     CFormViewEx* PlotPane() const { return plotPane_; }
+    // The result tabs (graph and protocol) of the plot pane.
+    CDistPlotCompForm* ResultTabs() const { return resultTabs_; }
     PowerAnalysis* CurrentTest() const { return currentTest_; }
     AnalysisType CurrentAnalysis() const { return analysisType_; }
     PropertyList& Inputs() { return inputs_; }
@@ -198,6 +202,8 @@ class CMainFrame : public QMainWindow, public platform::CommandTarget, public Pa
     CRangeForm* rangeForm_ = nullptr;
     CTestSelectCompForm* testSelectionForm_ = nullptr;
     CFormViewEx* plotPane_ = nullptr;
+    CDistPlotCompForm* resultTabs_ = nullptr;      // the plot pane
+    std::unique_ptr<CDistPlotForm> distPlotForm_;  // made, never shown
     QLabel* statusText_ = nullptr;
 
     PowerAnalysis* currentTest_ = nullptr;  // owned by the test catalogue

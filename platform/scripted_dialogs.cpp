@@ -44,11 +44,12 @@ class ScriptedFileDialogs : public FileDialogService {
 class ScriptedPrintDialogs : public PrintDialogService {
   public:
     explicit ScriptedPrintDialogs(ScriptedDialogs* owner) : owner_(owner) {}
-    bool ChoosePrinter(QWidget*, QPrinter*) override {
+    bool ChoosePrinter(QWidget*, QPrinter* printer) override {
         ++owner_->printQuestions;
         if (owner_->printAnswers.empty()) return false;
         bool answer = owner_->printAnswers.front();
         owner_->printAnswers.pop_front();
+        if (answer && owner_->printerSetup) owner_->printerSetup(printer);
         return answer;
     }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -42,6 +43,9 @@ class ScriptedDialogs {
     std::deque<MessageAnswer> messageAnswers;
     std::deque<std::optional<QString>> fileAnswers;
     std::deque<bool> printAnswers;
+    // Called with the printer of an accepted print dialog, where the user
+    // would choose it (for example to print into a PDF file).
+    std::function<void(QPrinter*)> printerSetup;
 
   private:
     std::unique_ptr<MessageBoxService> oldMessages_;
