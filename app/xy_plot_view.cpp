@@ -1,17 +1,15 @@
 #include "app/xy_plot_view.h"
 
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QPainter>
 
 #include "app/xy_plot_window.h"
 #include "platform/painting.h"
-#include "ui/graphics/mathtext/label_fonts.h"
-#include "ui/graphics/mathtext/symbol_table.h"
 
 CPlotGraphView::CPlotGraphView(CPlotAndTable* owner, mathtext::LabelFontSets* fonts,
                                QWidget* parent)
-    : QWidget(parent), owner_(owner), fonts_(fonts), graph_(fonts) {
-    setAttribute(Qt::WA_OpaquePaintEvent);
-}
+    : CGraphView(nullptr, parent), owner_(owner), graph_(fonts) {}
 
 CPlotGraphView::~CPlotGraphView() = default;
 
@@ -34,19 +32,20 @@ void CPlotGraphView::FitToParent() {
     if (parentWidget()) setGeometry(parentWidget()->rect());
 }
 
-void CPlotGraphView::paintEvent(QPaintEvent*) {
-    // The first graph that draws sets the symbol fonts' scales.
-    if (fonts_ && !fonts_->Matched()) {
-        mathtext::UpdateSymbolFontScales();
-        fonts_->MatchLabelFonts();
-    }
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const double scale = logicalDpiX() / 72.0;
-    painter.scale(scale, scale);
-    DrawGraph(&painter, QRectF(0, 0, width() / scale, height() / scale));
+std::unique_ptr<QMenu> CPlotGraphView::MakeContextMenu() {
+    if (!owner_ || !owner_->PlotValid()) return nullptr;
+    auto menu = std::make_unique<QMenu>(this);
+    auto add = [&](int id, const char* text, auto handler) {
+        QAction* action = menu->addAction(QString::fromLatin1(text));
+        action->setData(id);
+        connect(action, &QAction::triggered, this, handler);
+    };
+    add(xy_plot_ids::kCopyPlotToClipboard, "Copy plot to clipboard", [this] { CopyToClipboard(); });
+    add(xy_plot_ids::kSavePlotToFile, "Save plot to file...", [this] { SaveAsEmf(); });
+    add(xy_plot_ids::kPrintPlotPicture, "Print plot...", [this] { Print(); });
+    return menu;
 }
 
-void CPlotGraphView::CopyPlot() {}
-void CPlotGraphView::SavePlot() {}
-void CPlotGraphView::PrintPlot() {}
+void CPlotGraphView::contextMenuEvent(QContextMenuEvent* event) {
+    if (std::unique_ptr<QMenu> menu = MakeContextMenu()) menu->exec(event->globalPos());
+}

@@ -198,14 +198,14 @@ void CPlotAndTable::BuildMenu() {
     };
     QMenu* file = menu_->addMenu(QStringLiteral("&File"));
     connect(add(file, kSavePlot, "Save Plot ..."), &QAction::triggered, this,
-            [this] { graphView_->SavePlot(); });
+            [this] { graphView_->SaveAsEmf(); });
     connect(add(file, kPrintPlot, "Print Plot ..."), &QAction::triggered, this,
-            [this] { graphView_->PrintPlot(); });
+            [this] { graphView_->Print(); });
     file->addSeparator();
     connect(add(file, kExit, "&Exit"), &QAction::triggered, this, &QWidget::close);
     QMenu* edit = menu_->addMenu(QStringLiteral("&Edit"));
     connect(add(edit, kCopyPlot, "Copy Plot"), &QAction::triggered, this,
-            [this] { graphView_->CopyPlot(); });
+            [this] { graphView_->CopyToClipboard(); });
     QMenu* view = menu_->addMenu(QStringLiteral("&View"));
     QAction* resizable = add(view, kResizable, "Resizeable Window");
     resizable->setCheckable(true);

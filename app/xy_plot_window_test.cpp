@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProgressBar>
 #include <QTemporaryDir>
 #include <QThread>
@@ -426,6 +427,35 @@ TEST_F(XYPlotComputation, ASizableWindowGivesTheGraphWhatItGains) {
     window->Action(kResizable)->trigger();
     EXPECT_EQ(window->size(), fixed);
     EXPECT_EQ(window->minimumSize(), window->maximumSize());
+}
+
+TEST_F(XYPlotComputation, ThePictureCommandsWaitForAPlot) {
+    PowerTMeans test;
+    Open(&test);
+    EXPECT_EQ(window->GraphView()->MakeContextMenu(), nullptr);
+    EXPECT_FALSE(window->Action(kSavePlot)->isEnabled());
+    window->OnDrawPlot();
+    ASSERT_TRUE(window->PlotValid());
+    std::unique_ptr<QMenu> menu = window->GraphView()->MakeContextMenu();
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->actions().size(), 3);
+    EXPECT_EQ(menu->actions()[0]->text(), "Copy plot to clipboard");
+    EXPECT_EQ(menu->actions()[1]->text(), "Save plot to file...");
+    EXPECT_EQ(menu->actions()[2]->text(), "Print plot...");
+
+    // "Save Plot ..." writes an enhanced metafile where the user says.
+    QTemporaryDir folder;
+    const QString path = folder.filePath("plot.emf");
+    dialogs.QueueFileAnswer(path);
+    ASSERT_TRUE(window->Action(kSavePlot)->isEnabled());
+    window->Action(kSavePlot)->trigger();
+    ASSERT_EQ(dialogs.fileQuestions.size(), 1u);
+    EXPECT_EQ(dialogs.fileQuestions[0].request.title, "Name of the enhanced meta file");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    ASSERT_GT(bytes.size(), 1000);
+    EXPECT_EQ(bytes.mid(40, 4), QByteArray(" EMF"));
 }
 
 TEST_F(XYPlotComputation, ANumericalFailureIsReportedAndNothingIsShown) {
