@@ -170,7 +170,12 @@ TEST_F(XYPlotCommand, PowerAgainstNForThreeEffectSizesFillsGraphAndTable) {
     // Changing the number of curves draws again at once.
     Choose(kCurveCount, 1);
     EXPECT_TRUE(window->PlotValid());
-    EXPECT_EQ(table->GetColumnCount(), 4);
+    EXPECT_EQ(table->GetColumnCount(), 4);  // two curves
+    // One curve: the layer's value is "at" the first one, without a step.
+    Choose(kCurveCount, 0);
+    EXPECT_EQ(table->GetColumnCount(), 3);
+    EXPECT_EQ(Text(kLayerFromLabel), "at");
+    EXPECT_TRUE(window->Form()->Control(kLayerStep)->isHidden());
 }
 
 TEST_F(XYPlotCommand, AnInvalidEndSelectsItsFieldAndSaysWhy) {
