@@ -522,6 +522,17 @@ bool CMainFrame::HandleCommand(int id) {
         case kDiagnosticDump:
             if (!busy_) OnDiagnosticDump();
             return true;
+        case kToolBarCommand:
+        case kStatusBarCommand: {
+            // The window has no sizing border: it takes the bar's room at once.
+            QWidget* bar =
+                id == kToolBarCommand ? static_cast<QWidget*>(findChild<QToolBar*>()) : statusBar();
+            if (!bar) return false;
+            bar->setHidden(!bar->isHidden());
+            RecalcLayout(true);
+            update();
+            return true;
+        }
         case kAbout:
             ShowAbout();
             return true;
@@ -553,6 +564,12 @@ bool CMainFrame::QueryCommand(int id, platform::CommandState* state) {
         case kExplorerCommand:
         case kDiagnosticDump:
             state->enabled = !busy_;
+            return true;
+        case kToolBarCommand:
+            state->checked = findChild<QToolBar*>() && !findChild<QToolBar*>()->isHidden();
+            return true;
+        case kStatusBarCommand:
+            state->checked = !statusBar()->isHidden();
             return true;
         case kAbout:
         case kExit:

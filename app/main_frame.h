@@ -43,6 +43,9 @@ inline constexpr int kPrintProtocol = 32887;
 inline constexpr int kClearProtocol = 32888;
 inline constexpr int kTogglePlot = 32894;
 inline constexpr int kToggleTestSelection = 32896;
+// Show or hide the tool bar and the status bar.
+inline constexpr int kToolBarCommand = 59392;
+inline constexpr int kStatusBarCommand = 59393;
 // Reached by its id alone: no menu item, key or button issues it.
 inline constexpr int kDiagnosticDump = 32781;
 inline constexpr int kAbout = 57664;

@@ -201,6 +201,28 @@ TEST_F(XYPlotCommand, AnInvalidEndSelectsItsFieldAndSaysWhy) {
     EXPECT_EQ(window->Form()->Edit(kConstantValue)->selectedText(), "25");
 }
 
+TEST_F(XYPlotCommand, ACommandGoesToTheShownPanesFirst) {
+    using namespace command_ids;
+    // The result pane handles the distribution plot's picture commands; the
+    // frame has no handler of its own for them.
+    EXPECT_TRUE(frame->Commands().Dispatch(kCopyDistributionsPlot));
+    EXPECT_FALSE(frame->HandleCommand(kCopyDistributionsPlot));
+    ASSERT_TRUE(frame->Commands().Dispatch(kTogglePlot));  // hides the pane
+    EXPECT_FALSE(frame->Commands().Dispatch(kCopyDistributionsPlot));
+    frame->Commands().Dispatch(kTogglePlot);
+
+    // Hiding the status bar or the tool bar lays the window out at once.
+    for (int command : {kStatusBarCommand, kToolBarCommand}) {
+        const int height = frame->height();
+        ASSERT_TRUE(frame->Commands().Dispatch(command));
+        platform::PumpMessages();
+        EXPECT_LT(frame->height(), height) << command;
+        frame->Commands().Dispatch(command);
+        platform::PumpMessages();
+        EXPECT_EQ(frame->height(), height) << command;
+    }
+}
+
 TEST_F(XYPlotCommand, DiagnosticDumpWritesWhereTheUserSaysAndReportsFailures) {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
