@@ -6,9 +6,12 @@
 #include "analysis/plot_data.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 #include "analysis/power_analysis.h"
+#include "numerics/cancel.h"
+#include "numerics/quorix_error.h"
 
 namespace {
 
@@ -31,6 +34,7 @@ double ClampProbability(double p) {
 double Walk(Distribution* d, double start, double step, int direction, double peak, double cap,
             bool lowTest, double end) {
     for (int i = 1; i <= kWalkSteps; ++i) {
+        CancelCheck::Poll();
         const double x = start + direction * i * step;
         const double y = d->Pdf(x);
         if ((lowTest && y < 0.005 * peak) || y > 15.0 * peak || y > cap) {
@@ -62,6 +66,7 @@ void SampleCurve(Distribution* d, double xMin, double step, std::vector<PlotPoin
     curve.clear();
     curve.reserve(kPlotIntervals + 1);
     for (int i = 0; i <= kPlotIntervals; ++i) {
+        CancelCheck::Poll();
         const double x = i * step + xMin;
         curve.push_back(Point(x, d->Pdf(x)));
     }
@@ -255,6 +260,51 @@ void MakeTailPlot(PowerAnalysis& test, PlotData* plot, bool upper) {
 }
 
 }  // namespace
+
+namespace {
+
+bool Drawable(const std::vector<PlotPoint>& curve) {
+    for (const PlotPoint& p : curve) {
+        // A density may be infinite at an end of its support; the y limit
+        // cuts it. An x that is not finite, or a density that is not a
+        // number, cannot be drawn.
+        if (!std::isfinite(p.x) || std::isnan(p.y)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void MakeBoundedDistributionPlot(PowerAnalysis* test, PlotData* plot, double budgetSeconds) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline =
+        Clock::now() +
+        std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(budgetSeconds));
+    bool overBudget = false;
+    {
+        CancelCheck check([&] {
+            if (test->IsCancelled()) return true;
+            overBudget = Clock::now() > deadline;
+            return overBudget;
+        });
+        try {
+            test->MakeDistributionPlot(plot);
+        } catch (const CancelledError&) {
+            if (!overBudget || test->IsCancelled()) throw;
+        }
+    }
+    if (overBudget) {
+        *plot = PlotData();
+        throw QuorixError("The distributions take too long to draw.", QuorixError::kNoConvergence,
+                          budgetSeconds);
+    }
+    const bool drawable = Drawable(plot->centralCurve) && Drawable(plot->noncentralCurve) &&
+                          std::isfinite(plot->criticalValue) && std::isfinite(plot->criticalValue2);
+    if (!plot->centralCurve.empty() && !drawable) {
+        *plot = PlotData();
+        throw QuorixError("The distributions cannot be drawn.", QuorixError::kOutOfRange, 0.0);
+    }
+}
 
 void PowerAnalysis::MakeDistributionPlot(PlotData* plot) {
     plot->continuous = IsContinuous();

@@ -39,3 +39,17 @@ struct PlotData {
 
 // Number of intervals of the sampling grid; the curves have one point more.
 constexpr int kPlotIntervals = 200;
+
+class PowerAnalysis;
+
+// How long a distribution plot may take before it is given up, in seconds.
+constexpr double kPlotTimeBudget = 0.5;
+
+// The plot worker's entry: fills `plot` through the test's
+// MakeDistributionPlot, polling the test's cancel flag (CancelledError) and
+// a time budget throughout. Densities far out in the noncentrality or the
+// degrees of freedom cost so much that a plot could take minutes; such a
+// plot, and one whose curves are not numbers, is reported as a QuorixError:
+// the distributions cannot be drawn for these inputs.
+void MakeBoundedDistributionPlot(PowerAnalysis* test, PlotData* plot,
+                                 double budgetSeconds = kPlotTimeBudget);

@@ -3,11 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <string>
 
 #include "analysis/analysis_fakes.h"
+#include "distributions/chi.h"
+#include "numerics/cancel.h"
+#include "numerics/quorix_error.h"
 
 namespace {
 
@@ -318,6 +323,95 @@ TEST(DistributionPlot, LayoutChoiceAndTestsWithoutPlot) {
     EXPECT_TRUE(kept.centralCurve.empty());
     EXPECT_EQ(kept.alphaArea.size(), alphaPoints);
     EXPECT_EQ(kept.noncentralCurve.size(), 201u);
+}
+
+// A z test whose plot is what `make` does.
+class ScriptedPlot : public ZTest {
+  public:
+    void MakeDistributionPlot(PlotData* plot) override { make(plot); }
+    std::function<void(PlotData*)> make;
+};
+
+// Polls like the sampling loops do, for up to `seconds`.
+void PollFor(double seconds) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < end) CancelCheck::Poll();
+}
+
+double SecondsOf(const std::function<void()>& run) {
+    const auto start = std::chrono::steady_clock::now();
+    run();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+TEST(BoundedDistributionPlot, GivesUpAfterItsBudgetOrWhenCancelled) {
+    ScriptedPlot test;
+    test.make = [](PlotData* plot) {
+        plot->centralCurve.push_back({0, 1});
+        PollFor(20);
+    };
+    PlotData plot;
+    double seconds = SecondsOf(
+        [&] { EXPECT_THROW(MakeBoundedDistributionPlot(&test, &plot, 0.05), QuorixError); });
+    EXPECT_LT(seconds, 2.0);
+    EXPECT_TRUE(plot.centralCurve.empty());  // nothing half-made is left
+
+    test.cancelled = true;
+    seconds = SecondsOf(
+        [&] { EXPECT_THROW(MakeBoundedDistributionPlot(&test, &plot, 10), CancelledError); });
+    EXPECT_LT(seconds, 2.0);
+}
+
+TEST(BoundedDistributionPlot, CurvesThatAreNotNumbersCannotBeDrawn) {
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+    const struct {
+        const char* name;
+        std::vector<PlotPoint> central;
+        double critical;
+        bool drawable;
+    } cases[] = {
+        {"finite", {{0, 1}, {1, 2}}, 0.5, true},
+        {"infinite density at the support's end", {{0, kInf}, {1, 2}}, 0.5, true},
+        {"density not a number", {{0, 1}, {1, kNaN}}, 0.5, false},
+        {"x not finite", {{0, 1}, {kInf, 2}}, 0.5, false},
+        {"critical value not a number", {{0, 1}, {1, 2}}, kNaN, false},
+    };
+    for (const auto& c : cases) {
+        ScriptedPlot test;
+        test.make = [&](PlotData* plot) {
+            plot->centralCurve = c.central;
+            plot->noncentralCurve = c.central;
+            plot->criticalValue = plot->criticalValue2 = c.critical;
+        };
+        PlotData plot;
+        if (c.drawable) {
+            EXPECT_NO_THROW(MakeBoundedDistributionPlot(&test, &plot)) << c.name;
+            EXPECT_EQ(plot.centralCurve.size(), 2u) << c.name;
+        } else {
+            EXPECT_THROW(MakeBoundedDistributionPlot(&test, &plot), QuorixError) << c.name;
+        }
+    }
+}
+
+TEST(BoundedDistributionPlot, ARealPlotIsTheTestsOwn) {
+    ZTest test;
+    Prepare(test, 0.5, false, 1.959963984540054);
+    PlotData direct, bounded;
+    test.MakeDistributionPlot(&direct);
+    MakeBoundedDistributionPlot(&test, &bounded);
+    ASSERT_EQ(bounded.centralCurve.size(), 201u);
+    for (size_t i = 0; i < direct.centralCurve.size(); ++i)
+        EXPECT_EQ(bounded.centralCurve[i].y, direct.centralCurve[i].y);
+}
+
+// A density at a huge noncentrality sums millions of terms; it stops at the
+// thread's cancel check instead of running on.
+TEST(BoundedDistributionPlot, HugeNoncentralDensitiesStopWhenAsked) {
+    ChiDistribution chi(5, 1e10);
+    CancelCheck stop([] { return true; });
+    const double seconds = SecondsOf([&] { EXPECT_THROW(chi.Pdf(1e10), CancelledError); });
+    EXPECT_LT(seconds, 1.0);
 }
 
 }  // namespace

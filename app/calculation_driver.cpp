@@ -205,7 +205,7 @@ void CMainFrame::RunDistributionPlot(
     test->cancelled.store(false);
     const CalculationWorker::Outcome outcome = worker_.Run(
         [test, &fresh] {
-            test->MakeDistributionPlot(&fresh);
+            MakeBoundedDistributionPlot(test, &fresh);
             return 0;
         },
         test->cancelled, idle);

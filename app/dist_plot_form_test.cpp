@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
 #include <QMenu>
@@ -129,7 +130,16 @@ TEST_F(ResultPane, StartsOnAnEmptyGraphAndSwitchesTabs) {
 }
 
 TEST_F(ResultPane, ACalculationDrawsTheGraphUntilAnInputChanges) {
+    // The worker fills a record of its own: a repaint meanwhile never reads
+    // a half-filled one.
+    const PlotData* filled = nullptr;
+    script.plot = [&filled](PlotData* plot) {
+        filled = plot;
+        TwoTailedNormals(plot);
+    };
     frame->OnCalculate();
+    EXPECT_NE(filled, nullptr);
+    EXPECT_NE(filled, &graph->Data());
     ASSERT_TRUE(frame->OutputsValid());
     ASSERT_TRUE(frame->PlotValid());
     EXPECT_TRUE(dialogs.messages.empty());
@@ -188,6 +198,50 @@ TEST_F(ResultPane, RedrawWhileTheProtocolIsShownLeavesTheGraphHidden) {
     EXPECT_TRUE(graph->isHidden());
     Tabs()->setCurrentIndex(0);
     EXPECT_EQ(GreenLines(Picture()), 0);
+}
+
+// The program's own tests at inputs whose distributions cannot be drawn:
+// quantiles that fail, densities that would take minutes. The outputs stay,
+// and the pane says why the graph is missing, within a few seconds.
+TEST(ResultPaneWithTheProgramsTests, ExtremeInputsKeepTheOutputsAndThePaneSaysItCannotDraw) {
+    platform::ScriptedDialogs dialogs;
+    CQuorixNTApp app;
+    ASSERT_TRUE(app.InitInstance());
+    CMainFrame* frame = app.MainFrame();
+    const struct {
+        int testId;
+        const char* label;
+        const char* text;
+    } cases[] = {
+        {400, "Df", "2147483648"},
+        {100, "Noncentrality parameter $\\lambda$", "1e10"},
+        {400, "Noncentrality parameter $\\lambda$", "1e9"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.testId) + " " + c.label + " " + c.text);
+        dialogs.messages.clear();
+        ASSERT_TRUE(frame->SelectTest(c.testId));
+        for (int i = 0; i < static_cast<int>(frame->AnalysisTypes().size()); ++i) {
+            if (static_cast<PropertyLong*>(frame->AnalysisTypes()[i])->GetValue() == kPostHoc)
+                frame->SetChosenType(i);
+        }
+        ASSERT_EQ(frame->CurrentAnalysis(), kPostHoc);
+        frame->ApplyTestToForms();
+        frame->GetInputsFromForm(&frame->Inputs());
+        Property* input = frame->Inputs().Find(c.label);
+        ASSERT_NE(input, nullptr);
+        input->SetText(c.text);
+        frame->SetInputsOnForm(&frame->Inputs());
+        QElapsedTimer clock;
+        clock.start();
+        frame->OnCalculate();
+        EXPECT_LT(clock.elapsed(), 5000);
+        EXPECT_TRUE(frame->OutputsValid());
+        EXPECT_FALSE(frame->PlotValid());
+        EXPECT_TRUE(frame->ResultTabs()->Graph()->Failed());
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].text.toStdString(), calc_messages::kPlotFailed);
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "numerics/cancel.h"
 #include "numerics/saddle_point.h"
 
 // The Poisson mixture beneath the noncentral chi-square and F densities:
@@ -76,7 +77,10 @@ double SumPoissonMixture(double h, bool byRatio, bool anchorNearTiny, Exact exac
 
     Side lower{k0};
     Side upper{k0 + 1.0};
+    // A huge h sums millions of terms: a worker may be asked to stop meanwhile.
+    unsigned steps = 0;
     while (count < maxit) {
+        if ((++steps & 1023u) == 0) CancelCheck::Poll();
         if (lower.index >= 0.0) addAndMove(lower, -1.0);
         if (upper.index >= 0.0) addAndMove(upper, 1.0);
         if (lower.index < 0.0 && upper.index < 0.0) break;

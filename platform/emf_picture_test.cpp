@@ -53,8 +53,8 @@ TEST(EmfPicture, HeaderCarriesTheFrameOfThePicture) {
     QString error;
     const QByteArray emf = Sample(&error);
     ASSERT_GT(emf.size(), 108) << error.toStdString();
-    EXPECT_EQ(U32(emf, 0), 1u);             // EMR_HEADER
-    EXPECT_EQ(emf.mid(40, 4), " EMF");      // signature
+    EXPECT_EQ(U32(emf, 0), 1u);                    // EMR_HEADER
+    EXPECT_EQ(emf.mid(40, 4), " EMF");             // signature
     EXPECT_EQ(U32(emf, 48), quint32(emf.size()));  // nBytes
     // Bounds in pixels (inclusive), frame in hundredths of a millimetre.
     EXPECT_EQ(I32(emf, 16), 299);
@@ -91,9 +91,9 @@ TEST(EmfPicture, ConvertsBackToTheShapesThatWerePainted) {
     EXPECT_NEAR(m.captured(2).toDouble(), 150, 1);
     // Each shape as one filled path of its colour, where it was painted.
     auto path = [&](const char* colour) {
-        const QRegularExpression re(QStringLiteral("<path d=\"([^\"]*)\"\\s+fill=\"%1\"")
-                                        .arg(QString::fromLatin1(colour)),
-                                    QRegularExpression::CaseInsensitiveOption);
+        const QRegularExpression re(
+            QStringLiteral("<path d=\"([^\"]*)\"\\s+fill=\"%1\"").arg(QString::fromLatin1(colour)),
+            QRegularExpression::CaseInsensitiveOption);
         return re.match(svg).captured(1);
     };
     auto xRange = [](const QString& d) {

@@ -1,6 +1,7 @@
 // Opens the program's main window on a test, types the given inputs,
 // presses "Calculate" and saves a picture of the window once the
-// distribution plot is drawn.
+// distribution plot is drawn, and the graph's metafile as Copy and Save
+// write it (out.png.emf, to be looked at through emf2svg-conv).
 // Usage (on a display, e.g. under xvfb-run):
 //   plot_main_window out.png TESTID ["Input label=text" ...]
 // e.g. plot_main_window t.png 201 "Tail(s)=Two" "Effect size d=0.5"
@@ -12,8 +13,11 @@
 #include <string>
 
 #include "analysis/property.h"
+#include "app/dist_graph_view.h"
+#include "app/dist_plot_form.h"
 #include "app/main_frame.h"
 #include "app/quorix_app.h"
+#include "platform/emf_picture.h"
 #include "platform/environment.h"
 
 int main(int argc, char** argv) {
@@ -59,5 +63,9 @@ int main(int argc, char** argv) {
     while ((frame->IsBusy() || frame->IsCalculationRunning()) && clock.elapsed() < 20000)
         settle(50);
     settle(500);
+    QString error;
+    const QByteArray emf = frame->ResultTabs()->Graph()->RecordPicture(&error);
+    if (!platform::WriteFileBytes(QString::fromLocal8Bit(argv[1]) + ".emf", emf, &error))
+        std::fprintf(stderr, "no metafile: %s\n", error.toLocal8Bit().constData());
     return frame->grab().save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
 }
