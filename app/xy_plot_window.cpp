@@ -22,6 +22,7 @@
 #include "app/ui_helpers.h"
 #include "app/xy_plot_settings.h"
 #include "app/xy_plot_view.h"
+#include "numerics/cancel.h"
 #include "platform/dialogs.h"
 #include "platform/environment.h"
 #include "ui/grid/grid_ctrl.h"
@@ -445,11 +446,18 @@ void CPlotAndTable::OnDrawPlot() {
     {
         FloatingPointGuard floatingPoint;
         PlotSettings* settings = settings_;
-        outcome = worker_.Run([settings] { return settings->BuildSeries() ? 1 : 0; }, cancel_,
-                              [] {
-                                  platform::PumpMessages();
-                                  platform::SleepMilliseconds(5);
-                              });
+        const std::atomic<bool>* cancelled = &cancel_;
+        outcome = worker_.Run(
+            [settings, cancelled] {
+                // Loops of the numerical routines that know no test poll this.
+                CancelCheck check([cancelled] { return cancelled->load(); });
+                return settings->BuildSeries() ? 1 : 0;
+            },
+            cancel_,
+            [] {
+                platform::PumpMessages();
+                platform::SleepMilliseconds(5);
+            });
     }
     settings_->progress = nullptr;
     form_->Control(kProgress)->hide();
