@@ -12,6 +12,7 @@
 #include "app/main_frame.h"
 #include "app/numerics_claim.h"
 #include "app/ui_helpers.h"
+#include "app/xy_plot_window.h"
 #include "numerics/quorix_error.h"
 #include "platform/dialogs.h"
 #include "platform/environment.h"
@@ -102,7 +103,7 @@ void CMainFrame::OnCalculate() {
     NumericsClaim numerics;
     if (!numerics.Held()) {
         platform::ShowMessage(this,
-                              QStringLiteral("The calculator is evaluating an expression.\n"
+                              QStringLiteral("The calculator or the X-Y plot is computing.\n"
                                              "Please calculate again when it has finished."),
                               QString::fromLatin1(calc_messages::kPleaseNote),
                               platform::MessageIcon::Information);
@@ -229,6 +230,15 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         if (currentTest_) currentTest_->cancelled.store(true);
         event->ignore();
         return;
+    }
+    // The X-Y plot window stops its computation and closes first.
+    if (CPlotAndTable* xyPlot = XYPlotWindow()) {
+        xyPlot->close();
+        if (xyPlot->IsComputing()) {
+            QTimer::singleShot(20, this, &QWidget::close);
+            event->ignore();
+            return;
+        }
     }
     CloseEffectSizeDrawer();
     QMainWindow::closeEvent(event);

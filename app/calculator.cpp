@@ -203,10 +203,11 @@ void CCalculator::SetPath(const QString& path) {
 void CCalculator::OnCalculate() {
     if (worker_.joinable()) return;
     if (!NumericsClaim::TryTake()) {
-        platform::ShowMessage(this,
-                              QStringLiteral("A calculation of the main window is running.\n"
-                                             "Please calculate again when it has finished."),
-                              QString::fromLatin1(kCaption), platform::MessageIcon::Information);
+        platform::ShowMessage(
+            this,
+            QStringLiteral("A calculation of the main window or the X-Y plot is running.\n"
+                           "Please calculate again when it has finished."),
+            QString::fromLatin1(kCaption), platform::MessageIcon::Information);
         return;
     }
     expression_ = ToNarrowString(input_->toPlainText());

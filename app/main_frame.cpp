@@ -29,6 +29,8 @@
 #include "app/test_families.h"
 #include "app/test_selection_form.h"
 #include "app/ui_helpers.h"
+#include "app/xy_plot_settings.h"
+#include "app/xy_plot_window.h"
 #include "platform/environment.h"
 #include "platform/fonts.h"
 #include "ui/graphics/mathtext/symbol_table.h"
@@ -79,17 +81,35 @@ CMainFrame::CMainFrame()
     labelFonts_ = std::make_unique<mathtext::LabelFontSets>();
     setWindowTitle(QString::fromLatin1(kTitle));
     setWindowIcon(ProgramIcon());
+    plotSettings_ = std::make_unique<PlotSettings>();
     commands_.SetFrame(this);
+    // A command goes to the shown panes first, in this order, then to the frame.
     commands_.SetPanes([this] {
-        std::vector<platform::CommandTarget*> panes;
-        if (resultTabs_ && plotPaneShown_) panes.push_back(resultTabs_);
-        return panes;
+        const std::pair<QWidget*, bool> panes[] = {
+            {shortCommandForm_, shortCommandShown_},
+            {commandForm_, fullCommandShown_},
+            {testSelectionForm_, testSelectionShown_},
+            {gridForm_, gridViewShown_},
+            {editFieldForm_, editFieldShown_},
+            {inputHelpForm_, inputHelpShown_},
+            {plotPane_, plotPaneShown_},
+            {rangeForm_, rangeShown_},
+        };
+        std::vector<platform::CommandTarget*> targets;
+        for (const auto& [pane, shown] : panes) {
+            auto* target = dynamic_cast<platform::CommandTarget*>(pane);
+            if (shown && target) targets.push_back(target);
+        }
+        return targets;
     });
     distPlotForm_ = std::make_unique<CDistPlotForm>();
 }
 
 CMainFrame::~CMainFrame() {
     qApp->removeEventFilter(this);
+    // The X-Y plot window draws with the label fonts and works on the
+    // settings: it goes first.
+    delete xyPlotWindow_.data();
     // The drawer's panels point into the input stores, which go before the
     // child windows would.
     delete drawer_;
@@ -408,11 +428,36 @@ void CMainFrame::OnInputCommitted() {
     }
 }
 
-// The X-Y plot attaches here; until it exists the command does nothing. It
-// reads the current test and its lists, so it may not run while a
+CPlotAndTable* CMainFrame::XYPlotWindow() const {
+    return xyPlotWindow_.data();
+}
+
+// It reads the current test and its lists, so it may not run while a
 // calculation owns them.
 void CMainFrame::OnXYPlot() {
-    if (busy_) return;
+    if (busy_ || !currentTest_) return;
+    // A running computation works on the settings' copy of the test: the
+    // window is only brought forward.
+    const bool computing = xyPlotWindow_ && xyPlotWindow_->IsComputing();
+    if (!computing) {
+        if (xyPlotWindow_) xyPlotWindow_->SetShowEntry(0);
+        std::array<int, 4> roles{};
+        if (XYPlotRolesFor(analysisType_, currentTest_->IsGenericTest(), &roles))
+            plotSettings_->InitFromAnalysis(currentTest_, roles[0], roles[1], roles[2], roles[3]);
+        if (!plotSettings_->test) return;
+        if (xyPlotWindow_) {
+            xyPlotWindow_->ReloadFromSettings();
+        } else {
+            // A window of its own beside the frame; it deletes itself when closed.
+            xyPlotWindow_ = new CPlotAndTable(plotSettings_.get(), labelFonts_.get());
+            xyPlotWindow_->setAttribute(Qt::WA_DeleteOnClose);
+            xyPlotWindow_->setWindowIcon(ProgramIcon());
+        }
+    }
+    if (xyPlotWindow_->isMinimized()) xyPlotWindow_->showNormal();
+    xyPlotWindow_->show();
+    xyPlotWindow_->raise();
+    xyPlotWindow_->activateWindow();
 }
 
 void CMainFrame::OnCalculator() {
@@ -476,6 +521,20 @@ bool CMainFrame::HandleCommand(int id) {
         case kCalculator:
             OnCalculator();
             return true;
+        case kDiagnosticDump:
+            if (!busy_) OnDiagnosticDump();
+            return true;
+        case kToolBarCommand:
+        case kStatusBarCommand: {
+            // The window has no sizing border: it takes the bar's room at once.
+            QWidget* bar =
+                id == kToolBarCommand ? static_cast<QWidget*>(findChild<QToolBar*>()) : statusBar();
+            if (!bar) return false;
+            bar->setHidden(!bar->isHidden());
+            RecalcLayout(true);
+            update();
+            return true;
+        }
         case kAbout:
             ShowAbout();
             return true;
@@ -505,7 +564,14 @@ bool CMainFrame::QueryCommand(int id, platform::CommandState* state) {
             state->enabled = !busy_;
             return true;
         case kExplorerCommand:
+        case kDiagnosticDump:
             state->enabled = !busy_;
+            return true;
+        case kToolBarCommand:
+            state->checked = findChild<QToolBar*>() && !findChild<QToolBar*>()->isHidden();
+            return true;
+        case kStatusBarCommand:
+            state->checked = !statusBar()->isHidden();
             return true;
         case kAbout:
         case kExit:

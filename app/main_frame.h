@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -22,6 +23,8 @@ class CDistPlotCompForm;
 class CDistPlotForm;
 class CDrawerWnd;
 class CFormViewEx;
+class CPlotAndTable;
+class PlotSettings;
 class CInputHelpForm;
 class CProtocolView;
 class CQuorixCmdCompForm;
@@ -44,6 +47,11 @@ inline constexpr int kPrintProtocol = 32887;
 inline constexpr int kClearProtocol = 32888;
 inline constexpr int kTogglePlot = 32894;
 inline constexpr int kToggleTestSelection = 32896;
+// Show or hide the tool bar and the status bar.
+inline constexpr int kToolBarCommand = 59392;
+inline constexpr int kStatusBarCommand = 59393;
+// Reached by its id alone: no menu item, key or button issues it.
+inline constexpr int kDiagnosticDump = 32781;
 inline constexpr int kAbout = 57664;
 inline constexpr int kExit = 57665;
 }  // namespace command_ids
@@ -87,10 +95,17 @@ class CMainFrame : public QMainWindow, public platform::CommandTarget, public Pa
     // Runs the current test's calculation on a worker thread and shows what
     // came of it.
     void OnCalculate();
+    // Opens the X-Y plot window (one at a time) for the current test, or
+    // resets the open one to the current test.
     void OnXYPlot();
     // The options dialog of the current test (options_command.cpp); true
     // when a dialog was shown, whatever the user answered.
     bool OnOptions();
+    CPlotAndTable* XYPlotWindow() const;
+    PlotSettings* XYPlotSettings() const { return plotSettings_.get(); }
+    // Writes a table of log-gamma values to a file the user chooses, and
+    // values of a multivariate criterion to the standard error stream.
+    void OnDiagnosticDump();
     void OnExplorer();
     // Opens the calculator window, made once and kept for the run.
     void OnCalculator();
@@ -252,4 +267,8 @@ class CMainFrame : public QMainWindow, public platform::CommandTarget, public Pa
     bool animateDrawerClose_ = false;
     int drawerInset_ = 24;
     PanelFactory panelFactory_;
+
+    // The X-Y plot's settings outlive its window, which deletes itself on close.
+    std::unique_ptr<PlotSettings> plotSettings_;
+    QPointer<CPlotAndTable> xyPlotWindow_;
 };
