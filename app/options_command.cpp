@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -18,7 +19,9 @@
 #ifdef QUORIX_WITH_TESTS_EXACT
 #include "tests/exact/power_exact_binomial.h"
 #include "tests/exact/power_exact_correlation.h"
+#include "tests/exact/power_exact_fisher.h"
 #include "tests/exact/power_exact_mcnemar.h"
+#include "tests/exact/power_exact_uncond_offset.h"
 #endif
 #ifdef QUORIX_WITH_TESTS_F
 #include "tests/f/power_f_multivariate.h"
@@ -29,6 +32,7 @@
 #include "tests/t/wilcoxon_moments.h"
 #endif
 #ifdef QUORIX_WITH_TESTS_Z
+#include "tests/z/power_z_logistic_regress.h"
 #include "tests/z/power_z_tetrachoric_corr.h"
 #include "tests/z/power_z_two_prop.h"
 #endif
@@ -173,6 +177,34 @@ OptionsBinding WilcoxonBinding(CMainFrame* frame, Test* test, int samples) {
 }
 #endif
 
+#ifdef QUORIX_WITH_TESTS_EXACT
+// A new effect measure is converted from p1 and p2 (and, for the offset
+// test, the H0 offset) as the screen shows them, not as the last
+// calculation left them. A shown set that describes no proportions keeps
+// the test's own.
+void UncondEffectFromScreen(CMainFrame* frame, PowerExactUncondTwoProp* t) {
+    const double oldP1 = t->proportion1, oldP2 = t->proportion2, oldEffect = t->effectSize;
+    const double oldOffset = t->nullDifference;
+    auto isProportion = [](double p) { return std::isfinite(p) && 0.0 < p && p < 1.0; };
+    const double p2 = GetAnalysisInputDouble(t->proportion2, frame, t, kProportionP2Id, -1);
+    if (!isProportion(p2)) return;
+    t->proportion2 = p2;
+    t->effectSize = GetAnalysisInputDouble(t->effectSize, frame, t, t->GetEffectSizeId(), -1);
+    t->UpdateProportionFromEffect();
+    bool valid = isProportion(t->proportion1);
+    if (auto* offset = dynamic_cast<PowerExactUncTwoPropOffset*>(t)) {
+        const double h0 = GetAnalysisInputDouble(offset->H0EffectFromOffset(offset->nullDifference),
+                                                 frame, t, offset->GetH0EffectId(), -1);
+        valid = valid && isProportion(offset->SetOffsetFromH0Effect(h0) + p2);
+    }
+    if (valid) return;
+    t->proportion1 = oldP1;
+    t->proportion2 = oldP2;
+    t->effectSize = oldEffect;
+    t->nullDifference = oldOffset;
+}
+#endif
+
 OptionsBinding BindingFor(Kind kind, CMainFrame* frame, PowerAnalysis* test) {
     OptionsBinding b;
     switch (kind) {
@@ -256,6 +288,46 @@ OptionsBinding BindingFor(Kind kind, CMainFrame* frame, PowerAnalysis* test) {
                 };
             }
             break;
+        case Kind::kZLogistic:
+            if (auto* t = dynamic_cast<PowerZLogisticRegress*>(test)) {
+                b.fill = [t](OptionsDialogFields* f) {
+                    f->radios[1220] = t->oddsRatioInput ? 0 : 1;
+                    f->radios[1218] = t->useEnumeration ? 0 : 1;
+                    f->edits[1137] = t->enumerationMaxN;
+                    f->radios[1217] = t->enumerationWald ? 0 : 1;
+                    f->radios[1219] = t->demidenko ? 0 : 1;
+                    f->checks[1019] = t->varianceCorrection ? 1 : 0;
+                };
+                b.apply = [t, frame](const OptionsDialogFields& f) {
+                    t->useEnumeration = f.Radio(1218) == 0;
+                    t->enumerationMaxN = f.Edit(1137);
+                    t->enumerationWald = f.Radio(1217) == 0;
+                    t->demidenko = f.Radio(1219) == 0;
+                    t->varianceCorrection = f.Check(1019) != 0;
+                    const bool oddsRatio = f.Radio(1220) == 0;
+                    if (oddsRatio == t->oddsRatioInput) return false;
+                    // The conversion describes the p0 on the screen, which
+                    // need not be the one of the last calculation.
+                    const double p0 = GetAnalysisInputDouble(t->p0, frame, t, kPrY1X1H0Id, -1);
+                    OddsRatioEffect effect;
+                    effect.oddsRatioInput = t->oddsRatioInput;
+                    effect.effectSize = t->effectSize;
+                    effect.p2Id = kPrY1X1H1Id;
+                    effect.oddsRatioFromP2 = [p0](double p) {
+                        return (p / (1.0 - p)) / (p0 / (1.0 - p0));
+                    };
+                    effect.p2FromOddsRatio = [p0](double ratio) {
+                        return p0 * ratio / ((ratio - 1.0) * p0 + 1.0);
+                    };
+                    if (!ChooseOddsRatioInput(frame, &effect, oddsRatio, &t->inputTexts))
+                        return false;
+                    t->oddsRatioInput = effect.oddsRatioInput;
+                    t->effectSize = effect.effectSize;
+                    // The new effect input takes another panel.
+                    return true;
+                };
+            }
+            break;
         case Kind::kZTetraCorr:
             if (auto* t = dynamic_cast<PowerZTetrachoricCorr*>(test)) {
                 b.fill = [t](OptionsDialogFields* f) {
@@ -303,6 +375,44 @@ OptionsBinding BindingFor(Kind kind, CMainFrame* frame, PowerAnalysis* test) {
                 b.apply = [t](const OptionsDialogFields& f) {
                     t->useApproximation = f.Radio(1097) != 0;
                     t->exactLimit = f.Edit(1137);
+                    return false;
+                };
+            }
+            break;
+        case Kind::kExactFisherExact:
+            if (auto* t = dynamic_cast<PowerExactFisherTwoProp*>(test)) {
+                b.fill = [t](OptionsDialogFields* f) {
+                    f->radios[1097] = t->useApproximation ? 1 : 0;
+                    f->edits[1137] = t->exactThreshold;
+                    f->radios[1102] = t->alphaBalancing;
+                    f->statisticCode = t->statistic;
+                };
+                b.apply = [t](const OptionsDialogFields& f) {
+                    t->useApproximation = f.Radio(1097) != 0;
+                    t->exactThreshold = f.Edit(1137);
+                    t->alphaBalancing = f.Radio(1102);
+                    t->statistic = f.statisticCode;
+                    return false;
+                };
+            }
+            break;
+        case Kind::kExactTwoPropUncIeq:
+            if (auto* t = dynamic_cast<PowerExactUncondTwoProp*>(test)) {
+                b.fill = [t](OptionsDialogFields* f) {
+                    f->radios[1097] = t->largeSample ? 1 : 0;
+                    f->edits[1137] = t->exactLimit;
+                    f->statisticCode = t->statistic;
+                    f->effectIndexCode = t->effectIndex;
+                };
+                b.apply = [t, frame](const OptionsDialogFields& f) {
+                    t->largeSample = f.Radio(1097) != 0;
+                    t->exactLimit = f.Edit(1137);
+                    if (f.effectIndexCode != t->effectIndex) {
+                        UncondEffectFromScreen(frame, t);
+                        t->SetEffectIndex(f.effectIndexCode);
+                    }
+                    // Also chooses the reference distribution of the statistic.
+                    t->SetStatistic(f.statisticCode);
                     return false;
                 };
             }
@@ -383,8 +493,8 @@ int CriterionFromRadios(const OptionsDialogFields& fields) {
 
 bool ChooseOddsRatioInput(ParameterSource* frame, OddsRatioEffect* test, bool oddsRatio,
                           PropertyList* inputTexts) {
-    const std::string oddsRatioLabel = ParameterNames[kOddsRatioId];
-    const std::string p2Label = ParameterNames[kProportionP2Id];
+    const std::string oddsRatioLabel = ParameterNames[test->oddsRatioId];
+    const std::string p2Label = ParameterNames[test->p2Id];
     if (oddsRatio && !test->oddsRatioInput) {
         Property* shown = frame ? frame->FindParameter(p2Label) : nullptr;
         test->previousEffect = test->effectSize;

@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "analysis/ids.h"
+
 class ParameterSource;
 class PropertyList;
 class QWidget;
@@ -91,6 +93,10 @@ struct OddsRatioEffect {
     bool oddsRatioInput = true;
     double effectSize = 0.0;
     double previousEffect = 0.0;
+    // The labels of the two inputs; a test whose probability input carries
+    // another label names it here.
+    ParameterId oddsRatioId = kOddsRatioId;
+    ParameterId p2Id = kProportionP2Id;
     std::function<double(double)> oddsRatioFromP2;
     std::function<double(double)> p2FromOddsRatio;
 };

@@ -25,10 +25,14 @@
 #include "platform/scripted_dialogs.h"
 #include "platform/widget_test_main.h"
 #include "tests/exact/power_exact_correlation.h"
+#include "tests/exact/power_exact_fisher.h"
 #include "tests/exact/power_exact_mcnemar.h"
+#include "tests/exact/power_exact_uncond_null.h"
+#include "tests/exact/power_exact_uncond_offset.h"
 #include "tests/f/power_f_multivariate.h"
 #include "tests/f/power_f_repeated.h"
 #include "tests/t/power_t_wilcoxon.h"
+#include "tests/z/power_z_logistic_regress.h"
 #include "tests/z/power_z_two_prop.h"
 
 namespace {
@@ -441,6 +445,227 @@ TEST_F(Options, ExactTestsTakeTheirChoicesBack) {
     const int method = mrc->GetMethod();
     EXPECT_TRUE(DrawerRebuilt(kRegressionRandomTestId));
     EXPECT_EQ(mrc->GetMethod(), 1 - method);
+}
+
+TEST_F(Options, FisherAndUnconditionalTestsTakeTheirChoicesBack) {
+    auto* fisher = Choose<PowerExactFisherTwoProp>(kFisherTestId);
+    ASSERT_NE(fisher, nullptr);
+    fisher->useApproximation = true;
+    fisher->exactThreshold = 500.0;
+    fisher->alphaBalancing = 1;
+    fisher->statistic = 2;
+    auto change = [](OptionsDialogFields* f) {
+        f->radios[1097] = 0;
+        f->edits[1137] = 250.0;
+        f->radios[1102] = 0;
+        f->statisticCode = 1;
+    };
+    // Cancel leaves every option.
+    options->answer = change;
+    options->result = 2;
+    EXPECT_TRUE(frame->OnOptions());
+    EXPECT_STREQ(options->lastDialog.className, "COpt_Exact_FisherExact");
+    EXPECT_EQ(options->shownFields.Radio(1097), 1);
+    EXPECT_EQ(options->shownFields.Edit(1137), 500.0);
+    EXPECT_EQ(options->shownFields.Radio(1102), 1);
+    EXPECT_EQ(options->shownFields.statisticCode, 2);
+    EXPECT_TRUE(fisher->useApproximation);
+    EXPECT_EQ(fisher->exactThreshold, 500.0);
+    EXPECT_EQ(fisher->alphaBalancing, 1);
+    EXPECT_EQ(fisher->statistic, 2);
+    options->result = 1;
+    EXPECT_TRUE(frame->OnOptions());
+    EXPECT_FALSE(fisher->useApproximation);
+    EXPECT_EQ(fisher->exactThreshold, 250.0);
+    EXPECT_EQ(fisher->alphaBalancing, 0);
+    EXPECT_EQ(fisher->statistic, 1);
+
+    // The unconditional tests: the statistic chooses the distribution its
+    // critical value comes from (t for the t statistic, chi-square for the
+    // likelihood ratio, else normal).
+    struct Row {
+        int testId;
+        int statistic;
+        int reference;
+    };
+    const Row rows[] = {{607, 6, 1}, {607, 5, 2},  {607, 0, 0}, {607, 4, 0},
+                        {608, 6, 1}, {608, 13, 0}, {608, 8, 0}};
+    for (const Row& row : rows) {
+        auto* test = Choose<PowerExactUncondTwoProp>(row.testId);
+        ASSERT_NE(test, nullptr);
+        test->largeSample = false;
+        test->exactLimit = 900.0;
+        test->SetStatistic(5);  // chi-square, which the OK must undo where it differs
+        const int index = test->effectIndex;
+        options->answer = [row](OptionsDialogFields* f) {
+            f->radios[1097] = 1;
+            f->edits[1137] = 120.0;
+            f->statisticCode = row.statistic;
+        };
+        EXPECT_TRUE(frame->OnOptions());
+        EXPECT_EQ(options->shownFields.testId, row.testId);
+        EXPECT_EQ(options->shownFields.Radio(1097), 0);
+        EXPECT_EQ(options->shownFields.Edit(1137), 900.0);
+        EXPECT_EQ(options->shownFields.statisticCode, 5);
+        EXPECT_EQ(options->shownFields.effectIndexCode, index);
+        EXPECT_TRUE(test->largeSample) << row.testId;
+        EXPECT_EQ(test->exactLimit, 120.0);
+        EXPECT_EQ(test->statistic, row.statistic);
+        EXPECT_EQ(test->referenceDistribution, row.reference)
+            << row.testId << " statistic " << row.statistic;
+        EXPECT_EQ(test->effectIndex, index);
+        // Cancel keeps them.
+        options->answer = [](OptionsDialogFields* f) {
+            f->radios[1097] = 0;
+            f->statisticCode = 5;
+            f->effectIndexCode = 3 - f->effectIndexCode;
+        };
+        options->result = 2;
+        EXPECT_TRUE(frame->OnOptions());
+        EXPECT_EQ(test->statistic, row.statistic);
+        EXPECT_EQ(test->referenceDistribution, row.reference);
+        EXPECT_EQ(test->effectIndex, index);
+        EXPECT_TRUE(test->largeSample);
+        options->result = 1;
+    }
+}
+
+// Each row of the reference table: p2, p1 under H1 and under H0, the new
+// measure and the two values in it.
+struct MeasureRow {
+    double p2, p1, p1H0;
+    int index;
+    double h1, h0;
+};
+std::vector<MeasureRow> ReadMeasureTable() {
+    std::vector<MeasureRow> rows;
+    std::ifstream in(QUORIX_SOURCE_DIR "/verification/options/measure_conversions.tsv");
+    EXPECT_TRUE(in) << "reference table missing";
+    std::string line;
+    std::getline(in, line);
+    MeasureRow r{};
+    while (in >> r.p2 >> r.p1 >> r.p1H0 >> r.index >> r.h1 >> r.h0) rows.push_back(r);
+    return rows;
+}
+
+TEST_F(Options, UnconditionalEffectMeasureConvertsTheShownProportions) {
+    const std::vector<MeasureRow> rows = ReadMeasureTable();
+    ASSERT_EQ(rows.size(), 6u);
+    auto toIndex = [this](int index) {
+        options->answer = [index](OptionsDialogFields* f) { f->effectIndexCode = index; };
+        ASSERT_TRUE(frame->OnOptions());
+    };
+    for (int testId : {607, 608}) {
+        auto* test = Choose<PowerExactUncondTwoProp>(testId);
+        ASSERT_NE(test, nullptr);
+        auto* offset = dynamic_cast<PowerExactUncTwoPropOffset*>(test);
+        for (const MeasureRow& r : rows) {
+            const std::string what =
+                std::to_string(testId) + " to measure " + std::to_string(r.index);
+            // Type p1 as the effect, then choose the other measure.
+            toIndex(0);
+            ASSERT_EQ(test->effectIndex, 0);
+            frame->SetParameterValue(ParameterNames[kProportionP2Id], r.p2);
+            frame->SetParameterValue(ParameterNames[test->GetEffectSizeId()], r.p1);
+            if (offset) frame->SetParameterValue(ParameterNames[offset->GetH0EffectId()], r.p1H0);
+            toIndex(r.index);
+            ASSERT_EQ(test->effectIndex, r.index) << what;
+            EXPECT_NEAR(Shown(test->GetEffectSizeId()), r.h1, 5e-7 * std::fabs(r.h1)) << what;
+            EXPECT_DOUBLE_EQ(Shown(kProportionP2Id), r.p2) << what;
+            if (offset) {
+                EXPECT_NEAR(Shown(offset->GetH0EffectId()), r.h0, 5e-7 * std::fabs(r.h0)) << what;
+            }
+            // OK without a new measure keeps what was typed.
+            frame->SetParameterValue(ParameterNames[test->GetEffectSizeId()], 0.123);
+            toIndex(r.index);
+            EXPECT_DOUBLE_EQ(Shown(test->GetEffectSizeId()), 0.123) << what;
+        }
+        // A shown p2 that is no proportion leaves the test's own values:
+        // the measure then converts the p1 of the last calculation.
+        toIndex(0);
+        test->proportion1 = 0.6;
+        test->proportion2 = 0.4;
+        frame->SetParameterValue(ParameterNames[kProportionP2Id], 1.5);
+        frame->SetParameterValue(ParameterNames[test->GetEffectSizeId()], 0.9);
+        toIndex(1);
+        EXPECT_NEAR(test->effectSize, 0.2, 1e-12) << testId;
+    }
+}
+
+TEST_F(Options, LogisticRegressionOptionsAndEffectInput) {
+    auto* test = Choose<PowerZLogisticRegress>(kLogisticRegressionTestId);
+    ASSERT_NE(test, nullptr);
+    ASSERT_TRUE(test->oddsRatioInput);
+    test->useEnumeration = true;
+    test->enumerationMaxN = 400.0;
+    test->enumerationWald = false;
+    test->demidenko = true;
+    test->varianceCorrection = false;
+    // The method choices alone keep the drawer.
+    options->answer = [](OptionsDialogFields* f) {
+        f->radios[1218] = 1;
+        f->edits[1137] = 75.0;
+        f->radios[1217] = 0;
+        f->radios[1219] = 1;
+        f->checks[1019] = 1;
+    };
+    EXPECT_FALSE(DrawerRebuilt(kLogisticRegressionTestId));
+    EXPECT_STREQ(options->lastDialog.className, "COpt_Z_Logistic");
+    const std::map<int, int> shownRadios = {{1217, 1}, {1218, 0}, {1219, 0}, {1220, 0}};
+    EXPECT_EQ(options->shownFields.radios, shownRadios);
+    EXPECT_EQ(options->shownFields.Check(1019), 0);
+    EXPECT_EQ(options->shownFields.Edit(1137), 400.0);
+    EXPECT_FALSE(test->useEnumeration);
+    EXPECT_EQ(test->enumerationMaxN, 75.0);
+    EXPECT_TRUE(test->enumerationWald);
+    EXPECT_FALSE(test->demidenko);
+    EXPECT_TRUE(test->varianceCorrection);
+    EXPECT_TRUE(test->oddsRatioInput);
+
+    // A new effect input converts the shown effect with the shown p0 and
+    // reopens the drawer.
+    std::ifstream in(QUORIX_SOURCE_DIR "/verification/options/odds_ratio_conversions.tsv");
+    ASSERT_TRUE(in) << "reference table missing";
+    std::string line;
+    std::getline(in, line);
+    int rows = 0;
+    auto choose = [this](bool oddsRatio) {
+        options->answer = [oddsRatio](OptionsDialogFields* f) {
+            f->radios[1220] = oddsRatio ? 0 : 1;
+        };
+    };
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        std::string kind;
+        double p0 = 0.0, given = 0.0, expected = 0.0;
+        fields >> kind >> p0 >> given >> expected;
+        const bool toOddsRatio = kind == "p2_to_or";
+        choose(!toOddsRatio);
+        ASSERT_TRUE(frame->OnOptions());
+        ASSERT_EQ(test->oddsRatioInput, !toOddsRatio);
+        const int fromId = toOddsRatio ? kPrY1X1H1Id : kOddsRatioId;
+        const int toId = toOddsRatio ? kOddsRatioId : kPrY1X1H1Id;
+        frame->SetParameterValue(ParameterNames[kPrY1X1H0Id], p0);
+        frame->SetParameterValue(ParameterNames[fromId], given);
+        choose(toOddsRatio);
+        EXPECT_TRUE(DrawerRebuilt(kLogisticRegressionTestId)) << line;
+        EXPECT_EQ(test->oddsRatioInput, toOddsRatio) << line;
+        ASSERT_TRUE(Shows(toId)) << line;
+        EXPECT_FALSE(Shows(fromId)) << line;
+        EXPECT_NEAR(Shown(toId), expected, 5e-7 * expected) << line;
+        EXPECT_NEAR(test->effectSize, expected, 5e-7 * expected) << line;
+        EXPECT_DOUBLE_EQ(Shown(kPrY1X1H0Id), p0) << line;
+        ++rows;
+    }
+    EXPECT_EQ(rows, 8);
+    // Cancel neither converts nor reopens the drawer.
+    const bool oddsRatio = test->oddsRatioInput;
+    const double effect = test->effectSize;
+    choose(!oddsRatio);
+    options->result = 2;
+    EXPECT_FALSE(DrawerRebuilt(kLogisticRegressionTestId));
+    EXPECT_EQ(test->oddsRatioInput, oddsRatio);
+    EXPECT_EQ(test->effectSize, effect);
 }
 
 // A two-proportion test whose calculation waits for the test's word, so
