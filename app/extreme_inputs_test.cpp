@@ -227,10 +227,14 @@ TEST_F(ExtremeInputs, EveryTestOfTheCatalogueIsSwept) {
     }
 }
 
-TEST_F(ExtremeInputs, RefusedOnTheirRowOrSoundResultsAndNothingLeftBehind) {
-    for (TestId id : kSweptTests) {
+// One case per test, so the sweep's cost spreads over parallel test runs.
+class ExtremeInputsOfTest : public ExtremeInputs, public ::testing::WithParamInterface<TestId> {};
+
+TEST_P(ExtremeInputsOfTest, RefusedOnTheirRowOrSoundResultsAndNothingLeftBehind) {
+    {
+        const TestId id = GetParam();
         PowerAnalysis* prototype = FindTest(id);
-        if (prototype == nullptr) continue;
+        ASSERT_NE(prototype, nullptr) << "no test " << id;
         PropertyList types;
         prototype->GetAnalysisTypes(&types);
         for (const Property* t : types) {
@@ -279,5 +283,10 @@ TEST_F(ExtremeInputs, RefusedOnTheirRowOrSoundResultsAndNothingLeftBehind) {
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(EveryTest, ExtremeInputsOfTest, ::testing::ValuesIn(kSweptTests),
+                         [](const ::testing::TestParamInfo<TestId>& swept) {
+                             return "Test" + std::to_string(static_cast<int>(swept.param));
+                         });
 
 }  // namespace

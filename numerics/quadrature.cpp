@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <exception>
+#include <memory>
 #include <mutex>
 
 #include "numerics/quorix_error.h"
@@ -117,6 +118,48 @@ void DisableGslAbort() {
     std::call_once(once, [] { gsl_set_error_handler_off(); });
 }
 
+// A cquad workspace of 4000 intervals is megabytes; allocating one per
+// integral dominated searches that integrate at every step. Each thread keeps
+// one for reuse; an integral nested inside another's integrand gets a fresh
+// one, so the outer integral's state is never shared.
+struct CquadWorkspaceFree {
+    void operator()(gsl_integration_cquad_workspace* w) const {
+        gsl_integration_cquad_workspace_free(w);
+    }
+};
+using CquadWorkspace = std::unique_ptr<gsl_integration_cquad_workspace, CquadWorkspaceFree>;
+constexpr size_t kCquadIntervals = 4000;
+
+class CquadLease {
+  public:
+    CquadLease() {
+        if (!cachedBusy_) {
+            if (!cached_) cached_.reset(gsl_integration_cquad_workspace_alloc(kCquadIntervals));
+            if (cached_) {
+                cachedBusy_ = true;
+                workspace_ = cached_.get();
+                return;
+            }
+        }
+        own_.reset(gsl_integration_cquad_workspace_alloc(kCquadIntervals));
+        workspace_ = own_.get();
+    }
+    ~CquadLease() {
+        if (!own_ && workspace_) cachedBusy_ = false;
+    }
+    CquadLease(const CquadLease&) = delete;
+    CquadLease& operator=(const CquadLease&) = delete;
+    gsl_integration_cquad_workspace* get() const { return workspace_; }
+
+  private:
+    static thread_local CquadWorkspace cached_;
+    static thread_local bool cachedBusy_;
+    CquadWorkspace own_;
+    gsl_integration_cquad_workspace* workspace_ = nullptr;
+};
+thread_local CquadWorkspace CquadLease::cached_;
+thread_local bool CquadLease::cachedBusy_ = false;
+
 }  // namespace
 
 double IntegrateCquad(quadfunc* f, double a, double b, double epsabs) {
@@ -126,14 +169,14 @@ double IntegrateCquad(quadfunc* f, double a, double b, double epsabs) {
     function.function = &CquadTrampoline;
     function.params = &call;
 
-    gsl_integration_cquad_workspace* workspace = gsl_integration_cquad_workspace_alloc(4000);
+    CquadLease lease;
+    gsl_integration_cquad_workspace* workspace = lease.get();
     if (!workspace) throw QuorixError("Math overflow", QuorixError::kMathOverflow, 0.0);
     double result = 0.0;
     double abserr = 0.0;
     size_t nevals = 0;
     const int status =
         gsl_integration_cquad(&function, a, b, epsabs, 1e-8, workspace, &result, &abserr, &nevals);
-    gsl_integration_cquad_workspace_free(workspace);
 
     if (call.failure) std::rethrow_exception(call.failure);
     // cquad skips non-finite values silently; an integrand that gave nothing

@@ -100,3 +100,24 @@ TEST(IntegrateCquad, IntegrandExceptionsPassThroughUnchanged) {
     });
     EXPECT_THROW(IntegrateCquad(&cancelled, 0.0, 1.0, 1e-10), CancelledError);
 }
+
+// The workspace is reused from call to call; an integral taken inside another
+// integral's integrand must not share it, or the outer one is corrupted.
+TEST(IntegrateCquad, NestedIntegralsKeepTheirOwnState) {
+    Integrand outer([](double x) {
+        Integrand inner([x](double y) { return std::exp(-x * y) * std::sin(3 * y); });
+        return IntegrateCquad(&inner, 0.0, 2.0, 1e-13);
+    });
+    // The double integral of exp(-xy) sin(3y) over [0,1]x[0,2], by the inner
+    // integral in closed form and a 2000-panel Simpson rule over x.
+    auto inner = [](double x) {
+        const double e = std::exp(-2 * x);
+        return (3 - e * (x * std::sin(6.0) + 3 * std::cos(6.0))) / (x * x + 9);
+    };
+    double simpson = inner(0) + inner(1);
+    for (int i = 1; i < 2000; ++i) simpson += (i % 2 ? 4 : 2) * inner(i / 2000.0);
+    simpson /= 6000.0;
+    EXPECT_NEAR(IntegrateCquad(&outer, 0.0, 1.0, 1e-12), simpson, 1e-9);
+    // And again, after the nested use.
+    EXPECT_NEAR(IntegrateCquad(&outer, 0.0, 1.0, 1e-12), simpson, 1e-9);
+}
