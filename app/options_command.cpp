@@ -33,6 +33,7 @@
 #endif
 #ifdef QUORIX_WITH_TESTS_Z
 #include "tests/z/power_z_logistic_regress.h"
+#include "tests/z/power_z_poisson_regress.h"
 #include "tests/z/power_z_tetrachoric_corr.h"
 #include "tests/z/power_z_two_prop.h"
 #endif
@@ -325,6 +326,25 @@ OptionsBinding BindingFor(Kind kind, CMainFrame* frame, PowerAnalysis* test) {
                     t->effectSize = effect.effectSize;
                     // The new effect input takes another panel.
                     return true;
+                };
+            }
+            break;
+        case Kind::kZPoisson:
+            if (auto* t = dynamic_cast<PowerZPoissonRegress*>(test)) {
+                b.fill = [t](OptionsDialogFields* f) {
+                    f->radios[1218] = t->useEnumeration ? 0 : 1;
+                    f->edits[1137] = t->enumerationMaxN;
+                    f->radios[1217] = t->enumerationWald ? 0 : 1;
+                    f->radios[1219] = t->demidenko ? 0 : 1;
+                    f->checks[1019] = t->varianceCorrection ? 1 : 0;
+                };
+                b.apply = [t](const OptionsDialogFields& f) {
+                    t->useEnumeration = f.Radio(1218) == 0;
+                    t->enumerationMaxN = f.Edit(1137);
+                    t->enumerationWald = f.Radio(1217) == 0;
+                    t->demidenko = f.Radio(1219) == 0;
+                    t->varianceCorrection = f.Check(1019) != 0;
+                    return false;
                 };
             }
             break;

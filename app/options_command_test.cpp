@@ -33,6 +33,7 @@
 #include "tests/f/power_f_repeated.h"
 #include "tests/t/power_t_wilcoxon.h"
 #include "tests/z/power_z_logistic_regress.h"
+#include "tests/z/power_z_poisson_regress.h"
 #include "tests/z/power_z_two_prop.h"
 
 namespace {
@@ -666,6 +667,62 @@ TEST_F(Options, LogisticRegressionOptionsAndEffectInput) {
     EXPECT_FALSE(DrawerRebuilt(kLogisticRegressionTestId));
     EXPECT_EQ(test->oddsRatioInput, oddsRatio);
     EXPECT_EQ(test->effectSize, effect);
+}
+
+TEST_F(Options, PoissonRegressionOptions) {
+    auto* test = Choose<PowerZPoissonRegress>(kPoissonRegressionTestId);
+    ASSERT_NE(test, nullptr);
+    test->useEnumeration = true;
+    test->enumerationMaxN = 400.0;
+    test->enumerationWald = false;
+    test->demidenko = true;
+    test->varianceCorrection = false;
+    const double effect = test->effectSize;
+    options->answer = [](OptionsDialogFields* f) {
+        f->radios[1218] = 1;
+        f->edits[1137] = 75.0;
+        f->radios[1217] = 0;
+        f->radios[1219] = 1;
+        f->checks[1019] = 1;
+    };
+    // Cancel first: the dialog shows the options but none changes.
+    options->result = 2;
+    EXPECT_FALSE(DrawerRebuilt(kPoissonRegressionTestId));
+    EXPECT_STREQ(options->lastDialog.className, "COpt_Z_Poisson");
+    const std::map<int, int> shownRadios = {{1217, 1}, {1218, 0}, {1219, 0}};
+    EXPECT_EQ(options->shownFields.radios, shownRadios);
+    EXPECT_EQ(options->shownFields.Check(1019), 0);
+    EXPECT_EQ(options->shownFields.Edit(1137), 400.0);
+    EXPECT_TRUE(test->useEnumeration);
+    EXPECT_EQ(test->enumerationMaxN, 400.0);
+    EXPECT_FALSE(test->enumerationWald);
+    EXPECT_TRUE(test->demidenko);
+    EXPECT_FALSE(test->varianceCorrection);
+    // OK writes every choice back and keeps the drawer and the effect.
+    options->result = 1;
+    EXPECT_FALSE(DrawerRebuilt(kPoissonRegressionTestId));
+    EXPECT_FALSE(test->useEnumeration);
+    EXPECT_EQ(test->enumerationMaxN, 75.0);
+    EXPECT_TRUE(test->enumerationWald);
+    EXPECT_FALSE(test->demidenko);
+    EXPECT_TRUE(test->varianceCorrection);
+    EXPECT_EQ(test->effectSize, effect);
+    // And the opposite choices back again, so no field is stuck.
+    options->answer = [](OptionsDialogFields* f) {
+        f->radios[1218] = 0;
+        f->radios[1217] = 1;
+        f->radios[1219] = 0;
+        f->checks[1019] = 0;
+    };
+    EXPECT_FALSE(DrawerRebuilt(kPoissonRegressionTestId));
+    const std::map<int, int> reshown = {{1217, 0}, {1218, 1}, {1219, 1}};
+    EXPECT_EQ(options->shownFields.radios, reshown);
+    EXPECT_EQ(options->shownFields.Check(1019), 1);
+    EXPECT_TRUE(test->useEnumeration);
+    EXPECT_EQ(test->enumerationMaxN, 75.0);
+    EXPECT_FALSE(test->enumerationWald);
+    EXPECT_TRUE(test->demidenko);
+    EXPECT_FALSE(test->varianceCorrection);
 }
 
 // A two-proportion test whose calculation waits for the test's word, so
