@@ -40,30 +40,10 @@ PowerZLogisticRegress::PowerZLogisticRegress() {
 
 PowerAnalysis* PowerZLogisticRegress::Clone() {
     auto* copy = CloneAs<PowerZLogisticRegress>();
-    copy->xDistribution = xDistribution;
-    copy->normalMean = normalMean;
-    copy->normalSD = normalSD;
-    copy->exponentialLambda = exponentialLambda;
-    copy->binomialPi = binomialPi;
-    copy->uniformLeft = uniformLeft;
-    copy->uniformRight = uniformRight;
-    copy->lognormalMu = lognormalMu;
-    copy->lognormalSigma = lognormalSigma;
-    copy->poissonLambda = poissonLambda;
-    copy->manualVarH0 = manualVarH0;
-    copy->manualVarH1 = manualVarH1;
-    copy->varianceH0 = varianceH0;
-    copy->varianceH1 = varianceH1;
+    CopyCovariateStateTo(copy);
     copy->p0 = p0;
     copy->p1 = p1;
-    copy->otherR2 = otherR2;
-    copy->enumerationNoncentrality = enumerationNoncentrality;
-    copy->useEnumeration = useEnumeration;
-    copy->enumerationWald = enumerationWald;
-    copy->demidenko = demidenko;
-    copy->varianceCorrection = varianceCorrection;
     copy->oddsRatioInput = oddsRatioInput;
-    copy->enumerationMaxN = enumerationMaxN;
     return copy;
 }
 
@@ -103,26 +83,6 @@ void PowerZLogisticRegress::SetStandardValues() {
 }
 
 // ---------------------------------------------------------------- names
-
-bool PowerZLogisticRegress::EnumerationApplies() {
-    return useEnumeration && enumerationMaxN > std::trunc(sampleSize);
-}
-
-bool PowerZLogisticRegress::UsesEnumeration() {
-    return EnumerationApplies() && xDistribution != kXManual;
-}
-
-std::string PowerZLogisticRegress::GetStatisticName() {
-    return UsesEnumeration() ? "$\\chi$$^2$" : "z";
-}
-
-ParameterId PowerZLogisticRegress::GetCriticalValueId() {
-    return UsesEnumeration() ? kCriticalChiSquareId : kCriticalZId;
-}
-
-ParameterId PowerZLogisticRegress::GetNoncentralityId() {
-    return UsesEnumeration() ? kNoncentralityLambdaId : kNoncentralityMuId;
-}
 
 ParameterId PowerZLogisticRegress::GetEffectSizeId() {
     return EffectInputId();
@@ -444,19 +404,6 @@ void PowerZLogisticRegress::BracketP1FromStart(double lo, double hi, double star
 
 // ------------------------------------------------------------- the graph
 
-double PowerZLogisticRegress::GetLowerCriticalValue() {
-    return UsesEnumeration() ? criticalValue2 : -criticalValue;
-}
-
-void PowerZLogisticRegress::SetCentralDistribution() {
-    if (auto* chi = dynamic_cast<ChiDistribution*>(distribution)) {
-        chi->SetNoncentrality(0.0);
-        chi->SetParam(1, 1.0);
-        return;
-    }
-    SetNormal(0.0, 1.0);
-}
-
 void PowerZLogisticRegress::SetNoncentralDistribution() {
     if (auto* chi = dynamic_cast<ChiDistribution*>(distribution)) {
         chi->SetNoncentrality(enumerationNoncentrality);
@@ -474,35 +421,7 @@ void PowerZLogisticRegress::SetNoncentralDistribution() {
     SetNormal(mean, sd);
 }
 
-void PowerZLogisticRegress::MakeDistributionPlot(PlotData* plot) {
-    if (!UsesEnumeration()) return PowerAnalysis::MakeDistributionPlot(plot);
-    // The chi-square statistic in place of the normal one for the plot. Its
-    // rejection region is the upper tail whatever the effect's sign.
-    Distribution* normal = distribution;
-    const bool tails = oneTailed;
-    ChiDistribution chi(1.0, 0.0);
-    distribution = &chi;
-    oneTailed = true;
-    try {
-        plot->continuous = IsContinuous();
-        plot->centralCurve.clear();
-        plot->side = 1;
-        MakeUpperTailPlot(plot);
-    } catch (...) {
-        distribution = normal;
-        oneTailed = tails;
-        throw;
-    }
-    distribution = normal;
-    oneTailed = tails;
-}
-
 // ----------------------------------------------------------------- checks
-
-bool PowerZLogisticRegress::CheckSampleSize(int, double n) {
-    ClearMessage();
-    return CheckTotalSampleSize(AsCount(n), 5, 2147483646);
-}
 
 bool PowerZLogisticRegress::CheckEffectSize(int type, double effect) {
     ClearMessage();
@@ -622,23 +541,6 @@ int PowerZLogisticRegress::ReadCovariate(PropertyList* inputs) {
 }
 
 // --------------------------------------------------------- lists and run
-
-void PowerZLogisticRegress::GetAnalysisTypes(PropertyList* list) {
-    PowerAnalysis::GetAnalysisTypes(list);
-}
-
-bool PowerZLogisticRegress::InputsChangeLayout(AnalysisType, PropertyList* inputs) {
-    int row = -1;
-    int code = xDistribution;
-    try {
-        code = ReadXDistribution(inputs, &row);
-    } catch (const InputFormulaError&) {
-        return false;
-    }
-    if (code == xDistribution || !(kXBinomial <= code && code <= kXManual)) return false;
-    xDistribution = code;
-    return true;
-}
 
 void PowerZLogisticRegress::BuildInputList(AnalysisType type, PropertyList* inputs) {
     inputs->Clear();

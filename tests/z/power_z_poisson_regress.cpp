@@ -40,34 +40,14 @@ PowerZPoissonRegress::PowerZPoissonRegress() {
 
 PowerAnalysis* PowerZPoissonRegress::Clone() {
     auto* copy = CloneAs<PowerZPoissonRegress>();
-    copy->xDistribution = xDistribution;
-    copy->normalMean = normalMean;
-    copy->normalSD = normalSD;
-    copy->exponentialLambda = exponentialLambda;
-    copy->binomialPi = binomialPi;
-    copy->uniformLeft = uniformLeft;
-    copy->uniformRight = uniformRight;
-    copy->lognormalMu = lognormalMu;
-    copy->lognormalSigma = lognormalSigma;
-    copy->poissonLambda = poissonLambda;
+    CopyCovariateStateTo(copy);
     copy->exposure = exposure;
     copy->overDispersion = overDispersion;
-    copy->manualVarH0 = manualVarH0;
-    copy->manualVarH1 = manualVarH1;
     copy->baseRate = baseRate;
-    copy->varianceH0 = varianceH0;
-    copy->varianceH1 = varianceH1;
     copy->unitVarianceH0 = unitVarianceH0;
     copy->unitVarianceH1 = unitVarianceH1;
     copy->logRateScaleH0 = logRateScaleH0;
     copy->logRateScale = logRateScale;
-    copy->otherR2 = otherR2;
-    copy->enumerationNoncentrality = enumerationNoncentrality;
-    copy->useEnumeration = useEnumeration;
-    copy->enumerationWald = enumerationWald;
-    copy->demidenko = demidenko;
-    copy->varianceCorrection = varianceCorrection;
-    copy->enumerationMaxN = enumerationMaxN;
     return copy;
 }
 
@@ -107,26 +87,6 @@ void PowerZPoissonRegress::SetStandardValues() {
 }
 
 // ---------------------------------------------------------------- names
-
-bool PowerZPoissonRegress::EnumerationApplies() {
-    return useEnumeration && enumerationMaxN > std::trunc(sampleSize);
-}
-
-bool PowerZPoissonRegress::UsesEnumeration() {
-    return EnumerationApplies() && xDistribution != kXManual;
-}
-
-std::string PowerZPoissonRegress::GetStatisticName() {
-    return UsesEnumeration() ? "$\\chi$$^2$" : "z";
-}
-
-ParameterId PowerZPoissonRegress::GetCriticalValueId() {
-    return UsesEnumeration() ? kCriticalChiSquareId : kCriticalZId;
-}
-
-ParameterId PowerZPoissonRegress::GetNoncentralityId() {
-    return UsesEnumeration() ? kNoncentralityLambdaId : kNoncentralityMuId;
-}
 
 std::string PowerZPoissonRegress::GetMethodText() {
     if (UsesEnumeration()) {
@@ -342,19 +302,6 @@ double PowerZPoissonRegress::SensitivityObjective(double x) {
 
 // ------------------------------------------------------------- the graph
 
-double PowerZPoissonRegress::GetLowerCriticalValue() {
-    return UsesEnumeration() ? criticalValue2 : -criticalValue;
-}
-
-void PowerZPoissonRegress::SetCentralDistribution() {
-    if (auto* chi = dynamic_cast<ChiDistribution*>(distribution)) {
-        chi->SetNoncentrality(0.0);
-        chi->SetParam(1, 1.0);
-        return;
-    }
-    SetNormal(0.0, 1.0);
-}
-
 void PowerZPoissonRegress::SetNoncentralDistribution() {
     if (auto* chi = dynamic_cast<ChiDistribution*>(distribution)) {
         chi->SetNoncentrality(enumerationNoncentrality);
@@ -367,35 +314,7 @@ void PowerZPoissonRegress::SetNoncentralDistribution() {
     SetNormal(mean, sd);
 }
 
-void PowerZPoissonRegress::MakeDistributionPlot(PlotData* plot) {
-    if (!UsesEnumeration()) return PowerAnalysis::MakeDistributionPlot(plot);
-    // The chi-square statistic in place of the normal one for the plot. It
-    // rejects in its upper tail whatever the sign of the slope.
-    Distribution* normal = distribution;
-    const bool tails = oneTailed;
-    ChiDistribution chi(1.0, 0.0);
-    distribution = &chi;
-    oneTailed = true;
-    try {
-        plot->continuous = IsContinuous();
-        plot->centralCurve.clear();
-        plot->side = 1;
-        MakeUpperTailPlot(plot);
-    } catch (...) {
-        distribution = normal;
-        oneTailed = tails;
-        throw;
-    }
-    distribution = normal;
-    oneTailed = tails;
-}
-
 // ----------------------------------------------------------------- checks
-
-bool PowerZPoissonRegress::CheckSampleSize(int, double n) {
-    ClearMessage();
-    return CheckTotalSampleSize(AsCount(n), 2, static_cast<int>(kLargestTotal));
-}
 
 bool PowerZPoissonRegress::CheckEffectSize(int, double effect) {
     ClearMessage();
@@ -488,23 +407,6 @@ int PowerZPoissonRegress::ReadCovariate(PropertyList* inputs) {
 }
 
 // --------------------------------------------------------- lists and run
-
-void PowerZPoissonRegress::GetAnalysisTypes(PropertyList* list) {
-    PowerAnalysis::GetAnalysisTypes(list);
-}
-
-bool PowerZPoissonRegress::InputsChangeLayout(AnalysisType, PropertyList* inputs) {
-    int row = -1;
-    int code = xDistribution;
-    try {
-        code = ReadXDistribution(inputs, &row);
-    } catch (const InputFormulaError&) {
-        return false;
-    }
-    if (code == xDistribution || !(kXBinomial <= code && code <= kXManual)) return false;
-    xDistribution = code;
-    return true;
-}
 
 void PowerZPoissonRegress::BuildInputList(AnalysisType type, PropertyList* inputs) {
     inputs->Clear();

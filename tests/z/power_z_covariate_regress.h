@@ -1,0 +1,65 @@
+#pragma once
+
+#include <string>
+
+#include "tests/z/covariate_integrands.h"
+#include "tests/z/power_z.h"
+
+// What the regression tests of one covariate X (logistic and Poisson
+// regression) share: the covariate's distribution and parameters, the
+// variances of the slope, the options choosing between the large-sample z
+// test and the enumeration method (a chi-square test on the expected data
+// set while N stays below enumerationMaxN), and what follows from that
+// choice: the statistic, its critical values and its plot.
+class PowerZCovariateRegress : public PowerZ {
+  public:
+    double GetLowerCriticalValue() override;
+    void SetCentralDistribution() override;
+
+    std::string GetStatisticName() override;
+    bool IsGenericTest() override { return false; }
+    bool HasOptions() override { return true; }
+    bool UsesChiSquarePlot() override { return UsesEnumeration(); }
+    ParameterId GetCriticalValueId() override;
+    ParameterId GetNoncentralityId() override;
+    int GetDfOutputMask() override { return UsesEnumeration() ? 1 : 0; }
+    // A change of the covariate's distribution rebuilds the input list.
+    bool InputsChangeLayout(AnalysisType type, PropertyList* inputs) override;
+
+    void GetAnalysisTypes(PropertyList* list) override;
+    void MakeDistributionPlot(PlotData* plot) override;
+    bool CheckSampleSize(int type, double n) override;
+
+    // The enumeration method is switched on and N lies below its limit.
+    bool EnumerationApplies();
+    // ... and there is a covariate distribution to enumerate (the manual
+    // mode has none).
+    bool UsesEnumeration();
+
+    int xDistribution = kXNormal;
+    double normalMean = 0.0;
+    double normalSD = 1.0;
+    double exponentialLambda = 1.0;
+    double binomialPi = 0.5;
+    double uniformLeft = 0.0;
+    double uniformRight = 1.0;
+    double lognormalMu = 0.0;
+    double lognormalSigma = 1.0;
+    double poissonLambda = 1.0;
+    double manualVarH0 = 1.0;
+    double manualVarH1 = 1.5;
+    double varianceH0 = 0.0;
+    double varianceH1 = 0.0;
+    double otherR2 = 0.0;
+    double enumerationNoncentrality = 0.0;
+    // Options of the test's options dialog.
+    bool useEnumeration = false;
+    bool enumerationWald = true;
+    bool demidenko = true;
+    bool varianceCorrection = true;
+    double enumerationMaxN = 10000.0;
+
+  protected:
+    // Copies the members above; the tests' clones add their own.
+    void CopyCovariateStateTo(PowerZCovariateRegress* copy) const;
+};
