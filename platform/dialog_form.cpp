@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabBar>
 
 #include "platform/fonts.h"
@@ -107,6 +108,15 @@ QWidget* DialogForm::CreateControl(const ControlSpec& spec) {
                         [this, id] { OnControlEvent(id, ControlEvent::Clicked); });
             }
             widget = box;
+            break;
+        }
+        case ControlKind::RadioButton: {
+            auto* radio = new QRadioButton(caption, this);
+            if (id != kNoControlId) {
+                connect(radio, &QRadioButton::clicked, this,
+                        [this, id] { OnControlEvent(id, ControlEvent::Clicked); });
+            }
+            widget = radio;
             break;
         }
         case ControlKind::DropDownList: {

@@ -15,6 +15,7 @@ enum class ControlKind {
     PushButton,
     DefaultButton,  // push button that Enter presses
     CheckBox,
+    RadioButton,   // one of the radio buttons of its form; they exclude each other
     DropDownList,  // non-editable list; the table's height is the dropped height
     TabBar,
     Area,  // empty child area that another widget fills at run time

@@ -12,6 +12,7 @@
 #include "analysis/power_analysis.h"
 #include "analysis/property.h"
 #include "analysis/protocol.h"
+#include "app/drawer/panel_host.h"
 #include "app/drawer/per_test_input_stores.h"
 #include "app/frame/calculation_driver.h"
 #include "platform/commands.h"
@@ -59,7 +60,10 @@ inline constexpr int kExit = 57665;
 // The main window: owns the panes, the current test's parameter lists and
 // the analysis code, lays the panes out one under the other and sizes itself
 // to them (it has no sizing border), and routes commands.
-class CMainFrame : public QMainWindow, public platform::CommandTarget, public ParameterSource {
+class CMainFrame : public QMainWindow,
+                   public platform::CommandTarget,
+                   public ParameterSource,
+                   public PanelHost {
   public:
     static constexpr const char* kTitle = "Quorix 3.1.9.7";
 
@@ -88,7 +92,7 @@ class CMainFrame : public QMainWindow, public platform::CommandTarget, public Pa
     void OnInputsChanged();
     void OnInputCommitted();
     void CreateEffectSizePanels(int panelTestId);
-    void CloseEffectSizeDrawer();
+    void CloseEffectSizeDrawer() override;
     bool EffectSizeDrawerOpen() const { return drawer_ != nullptr; }
     // The effect-size panel of the shown main form's effect-size input, or -1.
     int EffectSizePanelId() const;
@@ -160,7 +164,7 @@ class CMainFrame : public QMainWindow, public platform::CommandTarget, public Pa
     CFormViewEx* PlotPane() const { return plotPane_; }
     // The result tabs (graph and protocol) of the plot pane.
     CDistPlotCompForm* ResultTabs() const { return resultTabs_; }
-    PowerAnalysis* CurrentTest() const { return currentTest_; }
+    PowerAnalysis* CurrentTest() const override { return currentTest_; }
     AnalysisType CurrentAnalysis() const { return analysisType_; }
     PropertyList& Inputs() { return inputs_; }
     PropertyList& Outputs() { return outputs_; }
@@ -174,7 +178,7 @@ class CMainFrame : public QMainWindow, public platform::CommandTarget, public Pa
     bool QueryCommand(int id, platform::CommandState* state) override;
 
     // The effect-size drawer and the services of its panels
-    // (effect_size_drawer.cpp). The drawer takes the panels over.
+    // (effect_size_drawer.cpp, PanelHost). The drawer takes the panels over.
     void OpenEffectSizeDrawer(std::vector<CFormViewEx*> panels, int testId);
     // Puts `view` in place of drawer panel `index`; the new panel, or null
     // (deleting `view`) when no drawer is open.
@@ -182,10 +186,10 @@ class CMainFrame : public QMainWindow, public platform::CommandTarget, public Pa
     // The input store the panels work on: the open drawer's, else the
     // current test's; null when there is none yet or a calculation owns the
     // test.
-    PropertyList* GetCurrentInputStore();
+    PropertyList* GetCurrentInputStore() override;
     // Sets the input labelled `label` by its type and shows the input list.
-    void SetParameterValue(std::string label, double value);
-    void SetEffectSize(double value);
+    void SetParameterValue(std::string label, double value) override;
+    void SetEffectSize(double value) override;
     CDrawerWnd* EffectSizeDrawer() const { return drawer_; }
     PerTestInputStores& InputStores() { return inputStores_; }
     void SetDrawerAnimation(bool onOpen, bool onClose);

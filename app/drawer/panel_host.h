@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+
+class PowerAnalysis;
+class Property;
+class PropertyList;
+
+// What the effect-size panels, the drawer and the windows beside them may
+// ask of the main window. The frame implements it; tests hand a panel a fake
+// one, so that no window below the frame needs the frame's header.
+class PanelHost {
+  public:
+    virtual ~PanelHost() = default;
+
+    // The main window's shown input labelled `label`, after it re-read its
+    // form; null when the current test has no such input.
+    virtual Property* FindParameter(std::string label) = 0;
+    // Sets the input labelled `label` by its type and shows the input list;
+    // nothing when no input has the label.
+    virtual void SetParameterValue(std::string label, double value) = 0;
+    // Writes the effect size into the shown main form.
+    virtual void SetEffectSize(double value) = 0;
+    // The input store the panels work on, or null.
+    virtual PropertyList* GetCurrentInputStore() = 0;
+    // Saves the first panel's inputs and closes the drawer; nothing when it
+    // is closed.
+    virtual void CloseEffectSizeDrawer() = 0;
+    // The test whose inputs the main window shows, or null.
+    virtual PowerAnalysis* CurrentTest() const = 0;
+};
