@@ -8,7 +8,11 @@
 #include "analysis/parameter_names.h"
 #include "analysis/property.h"
 #include "app/drawer/panel_host.h"
+#include "app/panels/regression_slope_form.h"
+#include "app/panels/regression_special_form.h"
 #include "app/panels/two_groups_form.h"
+#include "app/panels/two_intercepts_form.h"
+#include "app/panels/two_slopes_form.h"
 #include "app/widgets/ui_helpers.h"
 #include "effectsize/panel_table.h"
 #include "platform/dialogs.h"
@@ -169,6 +173,11 @@ std::vector<CFormViewEx*> EffectSizePanelTable(int testId, PanelHost* host) {
     // as the dummy until it is.
     static const std::map<std::string, std::function<CFormViewEx*(PanelHost*)>> makers = {
         {"CEff_T_2Groups_Form", [](PanelHost* h) { return new CEff_T_2Groups_Form(h); }},
+        {"CEff_F_MRC_Special", [](PanelHost* h) { return new CEff_F_MRC_Special(h); }},
+        {"CEff_T_MRC_1Pred", [](PanelHost* h) { return new CEff_T_MRC_1Pred(h); }},
+        {"CEff_T_LinRegress", [](PanelHost* h) { return new CEff_T_LinRegress(h); }},
+        {"CEff_T_LinRegress2G", [](PanelHost* h) { return new CEff_T_LinRegress2G(h); }},
+        {"CEff_T_LinRegress2GI", [](PanelHost* h) { return new CEff_T_LinRegress2GI(h); }},
     };
     std::vector<CFormViewEx*> panels;
     for (const std::string& name :
