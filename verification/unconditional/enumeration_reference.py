@@ -18,8 +18,9 @@ The continuity correction of codes 1 and 3 of the test with offset is
 -h when p1^ > p2^ and +h otherwise, h = (1/n1 + 1/n2)/2, dropped on the side
 that is not tested (upper tail only: no +h; lower tail only: no -h).
 
-The score statistics (codes 7 to 14) come from offset_reference.py, whose
-restricted estimates are found by numerical optimisation.
+The statistics of the test with offset come from offset_reference.py (the
+score statistics, codes 7 to 14, with restricted estimates found by
+numerical optimisation).
 
 Rows: random Post hoc designs of the test with offset (608) over every
 statistic and measure, one and two tails, groups of 1 to 10 and a few of
@@ -61,42 +62,10 @@ def to_p1(index, x, p2):
 # ------------------------------------------------------------ statistics
 
 
-def offset_simple(code, x1, n1, x2, n2, delta, side):
-    """Codes 0 to 3 and 6 of the test with offset; side 0 upper tail only,
-    1 lower tail only, 2 both."""
-    N = n1 + n2
-    h1, h2 = x1 / n1, x2 / n2
-    d = h1 - h2 - delta
-    if code == 6:
-        g = (n2 - x2 - delta * n2) * x1 - (x2 + delta * n2) * (n1 - x1)
-        if abs(g) < 1e-12:
-            return 0.0
-        w = (x1 * n2 * (n1 - x1) + x2 * n1 * (n2 - x2)) * N
-        return math.sqrt((N - 2) / w) * g if w > 0 else math.copysign(1e30, g)
-    if code in (0, 1):
-        if x1 + x2 == 0 or x1 + x2 == N:
-            return 0.0
-        pbar = (x1 + x2) / N
-        sd = math.sqrt((1 / n1 + 1 / n2) * pbar * (1 - pbar))
-    else:
-        sd = math.sqrt(h2 * (1 - h2) / n2 + h1 * (1 - h1) / n1)
-    if code == 2:
-        if sd == 0.0:
-            return 0.0 if d == 0.0 else math.copysign(math.inf, d)
-        return d / sd
-    if code == 0:
-        return d / sd
-    if not sd > 0.0:
-        return 0.0
-    above = x1 * n2 > x2 * n1
-    k = {0: -1.0 if above else 0.0, 1: 0.0 if above else 1.0, 2: -1.0 if above else 1.0}[side]
-    return (d + k * (1 / n1 + 1 / n2) / 2) / sd
-
-
 def offset_statistic(code, x1, n1, x2, n2, p2, delta, side):
     if code >= 7:
         return ref.score(code, x1, n1, x2, n2, p2, delta)[0]
-    return offset_simple(code, x1, n1, x2, n2, delta, side)
+    return ref.simple(code, x1, n1, x2, n2, delta, side)
 
 
 def xlogx(y):
@@ -327,7 +296,9 @@ def main():
                 rows.append(offset_row(index, code, tails, h1, h0, p2, 0.05, 3, 7))
     rows += random_rows(rng, 120, small_sizes)
     rows += random_rows(rng, 14, larger_sizes)
+    # The first row holds the standard inputs of the test.
     for index, code, tails, h1, h0, p2, alpha, target, r in [
+        (0, 0, "One", 0.65, 0.55, 0.5, 0.05, 0.95, 1.0),
         (0, 0, "One", 0.65, 0.55, 0.5, 0.05, 0.8, 1.0),
         (0, 1, "One", 0.15, 0.5, 0.35, 0.05, 0.8, 1.0),
         (1, 6, "Two", 0.5, 0.1, 0.3, 0.05, 0.8, 2.0),
