@@ -516,6 +516,7 @@ double PowerExactUncondTwoProp::ExactPower(double p1, double alphaValue, double 
     key.side = side_;
     key.critical = critical_;
     key.offset = nullDifference;
+    key.p2 = proportion2;
     if (!(key == regionKey_)) {
         regionKey_ = key;
         acceptLower_.assign(static_cast<size_t>(m2_) + 1, -1);

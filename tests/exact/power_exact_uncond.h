@@ -35,7 +35,7 @@ struct StatisticMoments {
 // bisection where the derived test proves that the accepted x1 form an
 // interval, and otherwise by judging each x1 the sums visit. The region is
 // kept between evaluations as long as the statistic, the critical value,
-// the groups and the offset stay the same: the Sensitivity search moves p1
+// the groups, p2 and the offset stay the same: the Sensitivity search moves p1
 // alone and reuses one region throughout.
 class PowerExactUncondTwoProp : public PowerExact {
   public:
@@ -190,7 +190,8 @@ class PowerExactUncondTwoProp : public PowerExact {
     // The region and what it was found for.
     struct RegionKey {
         int m1 = -1, m2 = -1, code = -1, reference = -1, side = -1;
-        double critical = 0.0, offset = 0.0;
+        // p2 as well: the ratio statistics test the H0 ratio (p2 + offset)/p2.
+        double critical = 0.0, offset = 0.0, p2 = -1.0;
         bool operator==(const RegionKey&) const = default;
     };
     RegionKey regionKey_;

@@ -351,6 +351,25 @@ TEST(UnconditionalOffsetTest, SmallGroupsAgreeWithTheSumOverEveryOutcome) {
     }
 }
 
+// The risk-ratio and odds-ratio statistics depend on p2 besides the offset:
+// H0 ratios 1.2 at p2 0.5 and 1.25 at p2 0.4 give the same offset, and the
+// second design must not be computed in the region of the first.
+TEST(UnconditionalOffsetTest, KeptRegionFollowsP2) {
+    const Texts first = {{"index", "2"},  {"stat", "10"}, {"p2", "0.5"}, {"rrh0", "1.2"},
+                         {"rrh1", "1.6"}, {"n1", "30"},   {"n2", "30"}};
+    Texts second = first;
+    second["p2"] = "0.4";
+    second["rrh0"] = "1.25";
+    PowerExactUncTwoPropOffset reused, fresh;
+    Calculate(reused, kPostHoc, first);
+    const double delta = reused.nullDifference;
+    const auto again = Calculate(reused, kPostHoc, second);
+    ASSERT_EQ(reused.nullDifference, delta);
+    const auto alone = Calculate(fresh, kPostHoc, second);
+    EXPECT_EQ(again->Value("power"), alone->Value("power"));
+    EXPECT_EQ(again->Value("actualalpha"), alone->Value("actualalpha"));
+}
+
 TEST(UnconditionalOffsetTest, MeasuresOffsetsAndTheirStatistics) {
     // A risk ratio of 1.2 under H0 with p2 0.5 is the offset 0.1 (p1|H0
     // 0.6), and the list shows 1.2 again.
