@@ -317,8 +317,26 @@ double PowerExactUncondTwoProp::OrientedValue(int x2, int x1) {
     return d < 0.0 ? -root : root;
 }
 
+// The span grows at least by its own length each time, towards the x1
+// asked for, and never beyond 0 and m1.
+signed char& PowerExactUncondTwoProp::ScannedRow::At(int x1, int m1) {
+    const int size = static_cast<int>(flags.size());
+    if (size == 0) {
+        base = x1;
+        flags.assign(1, -1);
+    } else if (x1 < base) {
+        const int newBase = std::max(0, std::min(x1, base - size));
+        flags.insert(flags.begin(), static_cast<size_t>(base - newBase), -1);
+        base = newBase;
+    } else if (x1 >= base + size) {
+        const int end = std::min(m1 + 1, std::max(x1 + 1, base + 2 * size));
+        flags.resize(static_cast<size_t>(end - base), -1);
+    }
+    return flags[static_cast<size_t>(x1 - base)];
+}
+
 bool PowerExactUncondTwoProp::Accepts(int x2, int x1) {
-    signed char& known = scanned_[static_cast<size_t>(x2)][static_cast<size_t>(x1)];
+    signed char& known = scanned_[static_cast<size_t>(x2)].At(x1, m1_);
     if (known < 0) {
         const double v = OrientedValue(x2, x1);
         known = (side_ == 1 || v <= critical_) && (side_ == 0 || v >= -critical_) ? 1 : 0;
@@ -336,7 +354,7 @@ bool PowerExactUncondTwoProp::Accepts(int x2, int x1) {
 void PowerExactUncondTwoProp::FindAcceptanceBounds(int x2) {
     if (!AcceptsAnInterval(x2, m2_, side_, critical_)) {
         acceptLower_[static_cast<size_t>(x2)] = kScannedRow;
-        scanned_[static_cast<size_t>(x2)].assign(static_cast<size_t>(m1_) + 1, -1);
+        scanned_[static_cast<size_t>(x2)] = ScannedRow{};
         return;
     }
     const double c = critical_;

@@ -30,13 +30,14 @@ struct StatisticMoments {
 // The sums never visit all (n1 + 1)(n2 + 1) outcomes: the outer walk over x2
 // and the inner walk over the accepted x1 of each x2 start at the modes and
 // stop once their frontier terms fall below 1e-15 of the sum, so an
-// evaluation costs some sqrt(n1 n2) terms. The region kept (for each x2 the
-// interval of accepted x1) is found by a gallop from the H0 boundary and
-// bisection where the derived test proves that the accepted x1 form an
+// evaluation costs some sqrt(n1 n2) terms, and a statistic per outcome
+// visited in the rows judged outcome by outcome. The region kept (for each
+// x2 the interval of accepted x1) is found by a gallop from the H0 boundary
+// and bisection where the derived test proves that the accepted x1 form an
 // interval, and otherwise by judging each x1 the sums visit. The region is
 // kept between evaluations as long as the statistic, the critical value,
-// the groups, p2 and the offset stay the same: the Sensitivity search moves p1
-// alone and reuses one region throughout.
+// the groups, p2 and the offset stay the same: the Sensitivity search moves
+// p1 alone and reuses one region throughout.
 class PowerExactUncondTwoProp : public PowerExact {
   public:
     PowerExactUncondTwoProp();
@@ -199,8 +200,15 @@ class PowerExactUncondTwoProp : public PowerExact {
     // kScannedRow for a row judged outcome by outcome).
     std::vector<int> acceptLower_;
     std::vector<int> acceptUpper_;
-    // Per scanned x2, per x1: -1 not yet judged, 0 rejected, 1 accepted.
-    std::vector<std::vector<signed char>> scanned_;
+    // The judgements of the x1 of one scanned x2 (-1 not yet judged, 0
+    // rejected, 1 accepted), held for the span of x1 the sums have visited
+    // only: a row of a large group is visited near its modes alone.
+    struct ScannedRow {
+        int base = 0;
+        std::vector<signed char> flags;
+        signed char& At(int x1, int m1);
+    };
+    std::vector<ScannedRow> scanned_;
     MassCache group2_;
     int m1_ = 0, m2_ = 0, side_ = 2;
     double critical_ = 0.0;
