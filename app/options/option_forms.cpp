@@ -119,17 +119,17 @@ int RegressionFrames(Builder& b, int width, int y, const char* demidenko, const 
 }
 
 OptionsForm Binomial() {
-    const int width = 370;
+    const int width = 320;
     Builder b(166, width);
     const int y = AlphaBalancingFrame(b, width, 7);
     return {b.Finish(y + 3), "Choose Options", {{{kAlphaBalancingGroup, 0}}, {}, {}}};
 }
 
 OptionsForm McNemar() {
-    const int width = 370;
+    const int width = 320;
     Builder b(167, width);
     int y = AlphaBalancingFrame(b, width, 7);
-    y = ComputationFrame(b, width, y, "exact (unconditional) power if  N  < ", 150,
+    y = ComputationFrame(b, width, y, "exact (unconditional) power if  N  < ", 132,
                          "faster approximation (assume number of discordant pairs as constant)");
     return {b.Finish(y + 3),
             "Choose Options",
@@ -137,17 +137,17 @@ OptionsForm McNemar() {
 }
 
 OptionsForm OneCorr() {
-    const int width = 250;
+    const int width = 200;
     Builder b(198, width);
-    const int y = ComputationFrame(b, width, 7, "use exact distribution if  N  < ", 130,
+    const int y = ComputationFrame(b, width, 7, "use exact distribution if  N  < ", 110,
                                    "use large sample approximation (Fisher Z)");
     return {b.Finish(y + 3), "Choose Options", {{{1097, 0}}, {}, {{1137, 100000.0}}}};
 }
 
 OptionsForm FisherExact() {
-    const int width = 250;
+    const int width = 200;
     Builder b(199, width);
-    int y = ComputationFrame(b, width, 7, "Use exact distribution if  N  < ", 130,
+    int y = ComputationFrame(b, width, 7, "Use exact distribution if  N  < ", 110,
                              "Use large sample approximation (z-Test)");
     b.Frame("Alpha-balancing in two-sided exact tests", {kMargin, y, width - 2 * kMargin, 39});
     b.Radio(1102, "Symmetrical with respect to the ", 14, y + 12, Inner(width), true);
@@ -159,9 +159,9 @@ OptionsForm FisherExact() {
 }
 
 OptionsForm TwoPropUncIeq() {
-    const int width = 250;
+    const int width = 200;
     Builder b(203, width);
-    int y = ComputationFrame(b, width, 7, "Use exact distribution if  N  < ", 130,
+    int y = ComputationFrame(b, width, 7, "Use exact distribution if  N  < ", 110,
                              "Use large sample approximation");
     b.Frame("Effect size index", {kMargin, y, width - 2 * kMargin, 30});
     b.List(kEffectIndexList, {14, y + 12, Inner(width), 60});
@@ -173,7 +173,7 @@ OptionsForm TwoPropUncIeq() {
 }
 
 OptionsForm MRC() {
-    const int width = 200;
+    const int width = 160;
     Builder b(244, width);
     b.Frame("Distribution", {kMargin, 7, width - 2 * kMargin, 39});
     b.Radio(1159, "Exact distribution", 14, 19, Inner(width), true);
@@ -182,7 +182,7 @@ OptionsForm MRC() {
 }
 
 OptionsForm Manova() {
-    const int width = 260;
+    const int width = 240;
     Builder b(205, width);
     const int y = CriterionFrames(b, width);
     return {b.Finish(y + 3),
@@ -191,7 +191,7 @@ OptionsForm Manova() {
 }
 
 OptionsForm RepMMulti() {
-    const int width = 260;
+    const int width = 240;
     Builder b(191, width);
     const int y = CriterionFrames(b, width);
     b.Frame("Effect size calculation", {kMargin, y, width - 2 * kMargin, 26});
@@ -202,7 +202,7 @@ OptionsForm RepMMulti() {
 }
 
 OptionsForm Repm() {
-    const int width = 230;
+    const int width = 180;
     Builder b(248, width);
     const int w = Inner(width);
     b.Frame("Effect size specification ...", {kMargin, 7, width - 2 * kMargin, 63});
@@ -246,7 +246,7 @@ OptionsForm Wilcoxon() {
 }
 
 OptionsForm TwoProp() {
-    const int width = 220;
+    const int width = 170;
     Builder b(165, width);
     const int w = Inner(width);
     b.Frame("Computation", {kMargin, 7, width - 2 * kMargin, 39});
@@ -261,7 +261,7 @@ OptionsForm TwoProp() {
 }
 
 OptionsForm LogRegress() {
-    const int width = 200;
+    const int width = 160;
     Builder b(226, width);
     b.Frame("Effect size input parameter", {kMargin, 7, width - 2 * kMargin, 39});
     b.Radio(1159, "Odds ratio", 14, 19, Inner(width), true);
@@ -271,7 +271,7 @@ OptionsForm LogRegress() {
 
 OptionsForm Poisson() {
     using namespace computation_form;
-    const int width = 300;
+    const int width = 270;
     Builder b(242, width);
     int y =
         ComputationFrame(b, width, 7, "use enumeration procedure (Lyles et al., 2007) if  N  < ",
@@ -285,7 +285,7 @@ OptionsForm Poisson() {
 }
 
 OptionsForm TetraCorr() {
-    const int width = 260;
+    const int width = 220;
     Builder b(232, width);
     b.Frame("Computation of correlation", {kMargin, 7, width - 2 * kMargin, 39});
     b.Radio(1097, "Use exact computation (Brown and Benedetti, 1977)", 14, 19, Inner(width), true);
@@ -295,7 +295,7 @@ OptionsForm TetraCorr() {
 
 OptionsForm Logistic() {
     using namespace computation_form;
-    const int width = 300;
+    const int width = 270;
     Builder b(243, width);
     b.Frame("Input effect size as ...", {kMargin, 7, width - 2 * kMargin, 26});
     b.Radio(1220, "Odds ratio", 14, 19, 80, true);
