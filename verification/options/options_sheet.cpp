@@ -112,8 +112,8 @@ int main(int argc, char** argv) {
     std::vector<int> columnWidth(columns, 0), rowHeight((sheets.size() + 1) / columns, 0);
     for (size_t i = 0; i < sheets.size(); ++i) {
         columnWidth[i % columns] = std::max(columnWidth[i % columns], sheets[i].picture.width());
-        rowHeight[i / columns] = std::max(rowHeight[i / columns],
-                                          sheets[i].picture.height() + captionHeight);
+        rowHeight[i / columns] =
+            std::max(rowHeight[i / columns], sheets[i].picture.height() + captionHeight);
     }
     int width = gap, height = gap;
     for (int w : columnWidth) width += w + gap;
