@@ -107,54 +107,86 @@ double NewtonQuantile(double prob, double rho, long m) {
 
 }  // namespace
 
+namespace {
+
 // The integral of the exact density of r over [-1, x] for a whole n, by two
 // coupled sums S1, S2 whose terms T1, T2 advance together, one recurrence
-// for odd and one for even n. The work grows linearly with n.
-double CorrelationCdfSeries(double x, double rho, double n) {
-    const double a = 1.0 - x * x;
+// for odd and one for even n. The work grows linearly with n. L points at
+// once share the coefficients of each step, and their independent
+// recurrences overlap in the processor, so two cost little more than one;
+// each point's operations are those of a single one.
+template <int L>
+void CdfSeries(const double (&x)[L], double rho, double n, double (&out)[L]) {
     const double b = 1.0 - rho * rho;
-    const double h = x * rho;
-    const double d = 1.0 - h * h;
-    const double e = a * b;
-    const double s = std::sqrt(e);
-    const double u = e / d;
-    const double v = s * h / d;
-    const double A = std::acos(-h) / std::sqrt(d);
-    const double B = (A * h + 1.0) * s / d;
     const long m = static_cast<long>(std::floor(n + 0.5));
-
-    double s1, s2;
-    double t1, t2;
+    double a[L], u[L], v[L], A[L], B[L];
+    double s1[L], s2[L], t1[L], t2[L];
+    for (int l = 0; l < L; ++l) {
+        a[l] = 1.0 - x[l] * x[l];
+        const double h = x[l] * rho;
+        const double d = 1.0 - h * h;
+        const double e = a[l] * b;
+        const double s = std::sqrt(e);
+        u[l] = e / d;
+        v[l] = s * h / d;
+        A[l] = std::acos(-h) / std::sqrt(d);
+        B[l] = (A[l] * h + 1.0) * s / d;
+    }
     if (m % 2 == 1) {
-        s1 = 0.0;
-        s2 = A;
+        for (int l = 0; l < L; ++l) {
+            s1[l] = 0.0;
+            s2[l] = A[l];
+        }
         if (m >= 4) {
-            t1 = B;
-            t2 = 1.5 * v * B + 0.5 * u * A;
-            s1 = B;
-            s2 = A + t2;
+            for (int l = 0; l < L; ++l) {
+                t1[l] = B[l];
+                t2[l] = 1.5 * v[l] * B[l] + 0.5 * u[l] * A[l];
+                s1[l] = B[l];
+                s2[l] = A[l] + t2[l];
+            }
             const long steps = (m - 3) / 2 - 1;
             double j = 3.0;
             for (long i = 0; i < steps; ++i, j += 2.0) {
-                t1 = t1 * (1.0 - 1.0 / j) * u + (2.0 - 1.0 / j) * v * t2;
-                s1 += t1;
-                t2 = (2.0 - 1.0 / (j + 1.0)) * v * t1 + (1.0 - 1.0 / (j + 1.0)) * u * t2;
-                s2 += t2;
+                for (int l = 0; l < L; ++l) {
+                    t1[l] = t1[l] * (1.0 - 1.0 / j) * u[l] + (2.0 - 1.0 / j) * v[l] * t2[l];
+                    s1[l] += t1[l];
+                    t2[l] = (2.0 - 1.0 / (j + 1.0)) * v[l] * t1[l] +
+                            (1.0 - 1.0 / (j + 1.0)) * u[l] * t2[l];
+                    s2[l] += t2[l];
+                }
             }
         }
-        return (std::sqrt(b) * x * s1 + std::acos(-x) - std::sqrt(a) * rho * s2) / M_PI;
+        for (int l = 0; l < L; ++l)
+            out[l] =
+                (std::sqrt(b) * x[l] * s1[l] + std::acos(-x[l]) - std::sqrt(a[l]) * rho * s2[l]) /
+                M_PI;
+        return;
     }
-    s1 = t1 = A;
-    s2 = t2 = B;
+    for (int l = 0; l < L; ++l) {
+        s1[l] = t1[l] = A[l];
+        s2[l] = t2[l] = B[l];
+    }
     const long steps = (m - 4) / 2;
     double j = 2.0;
     for (long i = 0; i < steps; ++i, j += 2.0) {
-        t1 = t1 * (1.0 - 1.0 / j) * u + (2.0 - 1.0 / j) * v * t2;
-        s1 += t1;
-        t2 = (2.0 - 1.0 / (j + 1.0)) * v * t1 + (1.0 - 1.0 / (j + 1.0)) * u * t2;
-        s2 += t2;
+        for (int l = 0; l < L; ++l) {
+            t1[l] = t1[l] * (1.0 - 1.0 / j) * u[l] + (2.0 - 1.0 / j) * v[l] * t2[l];
+            s1[l] += t1[l];
+            t2[l] = (2.0 - 1.0 / (j + 1.0)) * v[l] * t1[l] + (1.0 - 1.0 / (j + 1.0)) * u[l] * t2[l];
+            s2[l] += t2[l];
+        }
     }
-    return (std::sqrt(b) * x * s1 + std::acos(rho) - std::sqrt(a) * rho * s2) / M_PI;
+    for (int l = 0; l < L; ++l)
+        out[l] =
+            (std::sqrt(b) * x[l] * s1[l] + std::acos(rho) - std::sqrt(a[l]) * rho * s2[l]) / M_PI;
+}
+
+}  // namespace
+
+double CorrelationCdfSeries(double x, double rho, double n) {
+    double out[1];
+    CdfSeries<1>({x}, rho, n, out);
+    return out[0];
 }
 
 double CorrelationDensitySeries(double x, double rho, double n, double eps, int maxTerms) {
@@ -202,6 +234,22 @@ double CorrDistribution::Cdf(double x) {
     if (x == -1.0) return 0.0;
     if (x == 1.0) return 1.0;
     return SeriesOrNullCdf(x, rho, WholeSampleSize(n));
+}
+
+void CorrDistribution::CdfPair(double x1, double x2, double* f1, double* f2) {
+    const double rho = p[0], n = p[1];
+    const long m = WholeSampleSize(n);
+    const bool inside = -1.0 < x1 && x1 < 1.0 && -1.0 < x2 && x2 < 1.0;
+    if (!inside || (rho == 0.0 && m >= 3) || !(2.0 <= n && n <= kLargestSampleSize) ||
+        !(-1.0 <= rho && rho <= 1.0)) {
+        *f1 = Cdf(x1);
+        *f2 = Cdf(x2);
+        return;
+    }
+    double out[2];
+    CdfSeries<2>({x1, x2}, rho, n, out);
+    *f1 = out[0];
+    *f2 = out[1];
 }
 
 double CorrDistribution::Quantile(double prob) {

@@ -124,6 +124,25 @@ TEST(CorrDistributionTest, QuantileAgreesWithTheIntegratedDensity) {
     EXPECT_EQ(rows, 17);
 }
 
+// The two points of CdfPair run through one pass of the series, odd and
+// even n alike; each gets exactly what Cdf gives it, the ends and rho = 0
+// included.
+TEST(CorrDistributionTest, CdfPairIsTwoCallsOfCdf) {
+    for (auto [rho, n] : {std::pair{0.3, 7.0}, {-0.6, 10.0}, {0.1, 782.0}, {0.0, 85.0}}) {
+        CorrDistribution d(rho, n);
+        for (auto [x1, x2] : {std::pair{0.2, -0.2}, {0.9, 0.05}, {1.0, -0.99}, {-0.5, -1.0}}) {
+            double f1 = -1.0, f2 = -1.0;
+            d.CdfPair(x1, x2, &f1, &f2);
+            EXPECT_EQ(f1, d.Cdf(x1)) << rho << " " << n << " " << x1;
+            EXPECT_EQ(f2, d.Cdf(x2)) << rho << " " << n << " " << x2;
+        }
+    }
+    double f1 = 0.0, f2 = 0.0;
+    ExpectQuorixError([&] { CorrDistribution(0.2, 10.0).CdfPair(0.1, 1.5, &f1, &f2); },
+                      "CorrDist-Cdf: input parameter out of range", QuorixError::kOutOfRange, 0.0,
+                      "CdfPair(0.1, 1.5)");
+}
+
 TEST(CorrDistributionTest, EndsAndDegenerateCases) {
     // n = 2.4 rounds to 2: r is +-1, and the ends are exact.
     CorrDistribution two(0.3, 2.4);

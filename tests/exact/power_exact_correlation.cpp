@@ -168,6 +168,12 @@ double PowerExactOneCorr::ComputePower(double effect, double alphaValue, double 
     if (known) {
         criticalValue = c.upper;
         criticalValue2 = c.lower;
+    } else if (d == distribution && rho0 == 0.0) {
+        // r is symmetric about 0 under rho = 0: one quantile serves both
+        // tails, from the lower one, where alpha keeps all its digits.
+        const double lower = d->Quantile(oneTailed ? alpha : alpha / 2.0);
+        criticalValue = oneTailed && lowerTail ? lower : -lower;
+        criticalValue2 = oneTailed ? criticalValue : lower;
     } else if (oneTailed) {
         criticalValue = d->Quantile(lowerTail ? alpha : 1.0 - alpha);
         criticalValue2 = criticalValue;
@@ -187,7 +193,14 @@ double PowerExactOneCorr::ComputePower(double effect, double alphaValue, double 
     if (oneTailed) {
         result = lowerTail ? d->Cdf(criticalValue) : 1.0 - d->Cdf(criticalValue);
     } else {
-        result = 1.0 - (d->Cdf(criticalValue) - d->Cdf(criticalValue2));
+        double upper = 0.0, lower = 0.0;
+        if (auto* r = dynamic_cast<CorrDistribution*>(d)) {
+            r->CdfPair(criticalValue, criticalValue2, &upper, &lower);
+        } else {
+            upper = d->Cdf(criticalValue);
+            lower = d->Cdf(criticalValue2);
+        }
+        result = 1.0 - (upper - lower);
         if (GetEffectSize() < 0.0) std::swap(criticalValue, criticalValue2);
     }
     return result;

@@ -19,6 +19,20 @@ namespace {
 
 using Texts = std::map<std::string, std::string>;
 
+// The output the peers answer too, reported as the counter "answer".
+std::string AnswerOf(AnalysisType type) {
+    switch (type) {
+        case kAPriori:
+            return "Total sample size";
+        case kSensitivity:
+            return "Correlation $\\rho$ H1";
+        case kPostHoc:
+            return "Power (1-$\\beta$ err prob)";
+        default:
+            return "$\\alpha$ err prob";
+    }
+}
+
 void Run(benchmark::State& state, PowerAnalysis& test, AnalysisType type, const Texts& texts) {
     PropertyList inputs, outputs;
     test.BuildInputList(type, &inputs);
@@ -31,6 +45,8 @@ void Run(benchmark::State& state, PowerAnalysis& test, AnalysisType type, const 
         test.GetOutputs(type, &outputs);
         benchmark::DoNotOptimize(status);
     }
+    if (const auto* answer = dynamic_cast<const PropertyDouble*>(outputs.Find(AnswerOf(type))))
+        state.counters["answer"] = answer->GetValue();
 }
 
 const std::string kTails = "Tail(s)";
