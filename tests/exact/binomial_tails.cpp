@@ -125,6 +125,7 @@ void BinomialLadder::Start(double k, double c) {
     c_ = std::min(std::max(c, 0.0), k);
     sinceStart_ = 0;
     mass_ = dbinom_raw(c_, k_, p_, q_, 0);
+    saturated_ = mass_ == 0.0;
     if (c_ >= k_) {
         lower_ = 1.0;
         upper_ = mass_;
@@ -142,8 +143,12 @@ void BinomialLadder::Start(double k, double c) {
 // P(X' >= c) = P(X >= c) + p P(X = c - 1), P(X' <= c) = P(X <= c) - p P(X = c),
 // the last at least q P(X <= c), so the subtraction keeps its digits.
 void BinomialLadder::AddTrial() {
-    if (mass_ == 0.0 || ++sinceStart_ >= 1024) {
+    if (++sinceStart_ >= 1024 || (mass_ == 0.0 && !saturated_)) {
         Start(k_ + 1.0, c_);
+        return;
+    }
+    if (saturated_) {
+        k_ += 1.0;
         return;
     }
     const double below = c_ >= 1.0 ? mass_ * c_ / (k_ - c_ + 1.0) * q_ / p_ : 0.0;
@@ -155,6 +160,10 @@ void BinomialLadder::AddTrial() {
 
 void BinomialLadder::MoveTo(double c) {
     c = std::min(std::max(c, 0.0), k_);
+    if (saturated_) {
+        c_ = c;
+        return;
+    }
     while (c_ < c) {
         if (mass_ == 0.0) {
             Start(k_, c);

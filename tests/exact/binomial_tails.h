@@ -48,8 +48,12 @@ class BinomialTails {
 // ratio. Made for sums over consecutive numbers of trials whose counts of
 // interest move by a step or two at a time (the exact power of McNemar's
 // test). Both tails are kept as quantities of their own; every 1024 trials,
-// and whenever the probability of c has underflowed, they are computed
-// afresh, so that the rounding of the steps stays near 1e-13 of each tail.
+// and whenever the probability of c has underflowed on the way, they are
+// computed afresh, so that the rounding of the steps stays near 1e-13 of
+// each tail. Where even the fresh probability of c underflows, c lies so
+// far out that its tails are 0 and 1 to the last digit, and they are kept
+// so until the next fresh start (the counts of McNemar's test move away
+// from the bulk of H1 there, at 1/2 a pair against p2).
 class BinomialLadder {
   public:
     explicit BinomialLadder(double p) : p_(p), q_(1.0 - p) {}
@@ -76,4 +80,5 @@ class BinomialLadder {
     double upper_ = 1.0;  // P(X >= c)
     double lower_ = 1.0;  // P(X <= c)
     int sinceStart_ = 0;
+    bool saturated_ = false;  // P(X = c) underflows even when fresh
 };

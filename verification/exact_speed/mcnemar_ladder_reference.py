@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Exact power and actual alpha of McNemar's test on up to 20,000 pairs, for
+"""Exact power and actual alpha of McNemar's test on up to a million pairs, for
 the test of the power summed with ladders of the binomial tails.
 
 The definitions are those of ../exact_tests/mcnemar_reference.py (the
@@ -43,6 +43,9 @@ CASES = [
     ('One', 0.8, 0.4, 0.05, 2000),
     ('Two', 1.0, 0.2, 0.01, 500),
     ('One', 3.0, 0.1, 1e-6, 1500),
+    # tails under H1 that underflow: the count far from the bulk of H1
+    ('Two', 1.5, 0.3, 0.05, 200000),
+    ('One', 0.7, 0.3, 0.01, 1000000),
 ]
 
 with open(os.path.join(here, 'mcnemar_ladder_cases.csv'), 'w') as out:
