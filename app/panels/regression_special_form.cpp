@@ -1,6 +1,5 @@
 #include "app/panels/regression_special_form.h"
 
-#include <QAbstractButton>
 #include <QLineEdit>
 
 namespace rs = effectsize::regression_special;
@@ -25,7 +24,7 @@ platform::DialogTemplate RegressionSpecialForm(int formId, const char* effectVar
     const int* labels = Form::kFieldLabelIds;
     // Each frame's radio button sits in the blanks that open its caption.
     add(kNoControlId, ControlKind::GroupBox, "           From variances", {5, 2, 210, 46});
-    add(Form::kVariancesRadioId, ControlKind::RadioButton, "", {12, 1, 12, 10});
+    add(Form::kVariancesRadioId, ControlKind::RadioButton, "", {12, 1, 12, 10}, platform::kGroup);
     add(labels[rs::kEffectVariance], ControlKind::Label, effectVarianceLabel, {11, 17, 130, 10});
     add(ids[rs::kEffectVariance], ControlKind::Edit, "", {141, 15, 68, 12}, kAlignRight);
     add(labels[rs::kResidualVariance], ControlKind::Label, "Residual variance", {11, 31, 130, 10});
@@ -61,16 +60,15 @@ rs::Inputs CEff_F_MRC_Special::Inputs() const {
     rs::Inputs inputs;
     for (int field = 0; field < rs::kFieldCount; ++field)
         inputs.text[field] = GetDlgItemString(kFieldIds[field]);
-    const QAbstractButton* direct = Button(kDirectRadioId);
-    inputs.mode = direct && direct->isChecked() ? rs::kDirect : rs::kFromVariances;
+    // The radio buttons are the modes in their order.
+    inputs.mode = RadioIndex(kVariancesRadioId) == rs::kDirect ? rs::kDirect : rs::kFromVariances;
     return inputs;
 }
 
 void CEff_F_MRC_Special::ShowInputs(const rs::Inputs& inputs) {
     for (int field = 0; field < rs::kFieldCount; ++field)
         SetDlgItemString(kFieldIds[field], inputs.text[field]);
-    const int radio = inputs.mode == rs::kDirect ? kDirectRadioId : kVariancesRadioId;
-    if (QAbstractButton* button = Button(radio)) button->setChecked(true);
+    SetRadioIndex(kVariancesRadioId, inputs.mode);
     ApplyMode(inputs.mode);
 }
 
