@@ -8,6 +8,9 @@
 #include "analysis/parameter_names.h"
 #include "analysis/property.h"
 #include "app/drawer/panel_host.h"
+#include "app/panels/correlation_forms.h"
+#include "app/panels/logistic_form.h"
+#include "app/panels/mean_forms.h"
 #include "app/panels/two_groups_form.h"
 #include "app/widgets/ui_helpers.h"
 #include "effectsize/panel_table.h"
@@ -151,6 +154,13 @@ std::vector<CFormViewEx*> EffectSizePanelTable(int testId, PanelHost* host) {
     // as the dummy until it is.
     static const std::map<std::string, std::function<CFormViewEx*(PanelHost*)>> makers = {
         {"CEff_T_2Groups_Form", [](PanelHost* h) { return new CEff_T_2Groups_Form(h); }},
+        {"CEff_T_OneMean", [](PanelHost* h) { return new CEff_T_OneMean(h); }},
+        {"CEff_T_PairedMeans", [](PanelHost* h) { return new CEff_T_PairedMeans(h); }},
+        {"CEff_Exact_1Corr", [](PanelHost* h) { return new CEff_Exact_1Corr(h); }},
+        {"CEff_T_Corr_PBM", [](PanelHost* h) { return new CEff_T_Corr_PBM(h); }},
+        {"CEff_Z_2Corr", [](PanelHost* h) { return new CEff_Z_2Corr(h); }},
+        {"CEff_Z_2DepCorr", [](PanelHost* h) { return new CEff_Z_2DepCorr(h); }},
+        {"CEff_Z_LogRegress", [](PanelHost* h) { return new CEff_Z_LogRegress(h); }},
     };
     std::vector<CFormViewEx*> panels;
     for (const std::string& name : effectsize::PanelClassesFor(testId)) {
