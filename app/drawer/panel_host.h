@@ -2,20 +2,18 @@
 
 #include <string>
 
+#include "analysis/parameter_names.h"
+
 class PowerAnalysis;
-class Property;
 class PropertyList;
 
 // What the effect-size panels, the drawer and the windows beside them may
 // ask of the main window. The frame implements it; tests hand a panel a fake
 // one, so that no window below the frame needs the frame's header.
-class PanelHost {
+// FindParameter (ParameterSource) gives the main window's shown input by
+// its label, after the window re-read its form.
+class PanelHost : public ParameterSource {
   public:
-    virtual ~PanelHost() = default;
-
-    // The main window's shown input labelled `label`, after it re-read its
-    // form; null when the current test has no such input.
-    virtual Property* FindParameter(std::string label) = 0;
     // Sets the input labelled `label` by its type and shows the input list;
     // nothing when no input has the label.
     virtual void SetParameterValue(std::string label, double value) = 0;

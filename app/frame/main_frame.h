@@ -14,7 +14,11 @@
 #include "analysis/protocol.h"
 #include "app/drawer/panel_host.h"
 #include "app/drawer/per_test_input_stores.h"
+#include "app/forms/form_host.h"
 #include "app/frame/calculation_driver.h"
+#include "app/options/options_command.h"
+#include "app/results/result_commands.h"
+#include "app/results/result_host.h"
 #include "platform/commands.h"
 #include "platform/dialogs.h"
 #include "ui/graphics/mathtext/label_fonts.h"
@@ -36,16 +40,11 @@ class CRangeForm;
 class CTestSelectCompForm;
 class QLabel;
 
-// Command ids of the main window's menus, tool bar and keys.
+// Command ids of the main window's menus, tool bar and keys (the result
+// pane's own in result_commands.h).
 namespace command_ids {
 inline constexpr int kCalculator = 32770;
 inline constexpr int kGridView = 32771;
-inline constexpr int kCopyDistributionsPlot = 32885;
-inline constexpr int kPrintDistributionsPlot = 32883;
-inline constexpr int kSaveDistributionsPlot = 32884;
-inline constexpr int kSaveProtocol = 32886;
-inline constexpr int kPrintProtocol = 32887;
-inline constexpr int kClearProtocol = 32888;
 inline constexpr int kTogglePlot = 32894;
 inline constexpr int kToggleTestSelection = 32896;
 // Show or hide the tool bar and the status bar.
@@ -62,8 +61,9 @@ inline constexpr int kExit = 57665;
 // to them (it has no sizing border), and routes commands.
 class CMainFrame : public QMainWindow,
                    public platform::CommandTarget,
-                   public ParameterSource,
-                   public PanelHost {
+                   public OptionsHost,
+                   public ResultHost,
+                   public FormHost {
   public:
     static constexpr const char* kTitle = "Quorix 3.1.9.7";
 
@@ -84,27 +84,27 @@ class CMainFrame : public QMainWindow,
     bool SelectTest(int testId);
     // Rebuilds the current test's lists for the analysis type and shows
     // them with blank outputs.
-    void ApplyTestToForms();
+    void ApplyTestToForms() override;
     // Stacks the shown panes and sizes the window to hold them.
     void RecalcLayout(bool notify = true);
 
     // Services of the forms.
-    void OnInputsChanged();
-    void OnInputCommitted();
-    void CreateEffectSizePanels(int panelTestId);
+    void OnInputsChanged() override;
+    void OnInputCommitted() override;
+    void CreateEffectSizePanels(int panelTestId) override;
     void CloseEffectSizeDrawer() override;
-    bool EffectSizeDrawerOpen() const { return drawer_ != nullptr; }
+    bool EffectSizeDrawerOpen() const override { return drawer_ != nullptr; }
     // The effect-size panel of the shown main form's effect-size input, or -1.
-    int EffectSizePanelId() const;
+    int EffectSizePanelId() const override;
     // Runs the current test's calculation on a worker thread and shows what
     // came of it.
-    void OnCalculate();
+    void OnCalculate() override;
     // Opens the X-Y plot window (one at a time) for the current test, or
     // resets the open one to the current test.
-    void OnXYPlot();
-    // The options dialog of the current test (options_command.cpp); true
-    // when a dialog was shown, whatever the user answered.
-    bool OnOptions();
+    void OnXYPlot() override;
+    // The options dialog of the current test; true when a dialog was shown,
+    // whatever the user answered.
+    bool OnOptions() override;
     CPlotAndTable* XYPlotWindow() const;
     PlotSettings* XYPlotSettings() const { return plotSettings_.get(); }
     // Writes a table of log-gamma values to a file the user chooses, and
@@ -114,15 +114,15 @@ class CMainFrame : public QMainWindow,
     // Opens the calculator window, made once and kept for the run.
     void OnCalculator();
     CCalculator* Calculator() const { return calculator_.get(); }
-    void PumpMessages();
+    void PumpMessages() override;
 
     // Services of the test-selection form.
-    void SetCurrentTest(PowerAnalysis* test) { currentTest_ = test; }
+    void SetCurrentTest(PowerAnalysis* test) override { currentTest_ = test; }
     // Element `index` of the analysis-type list becomes the chosen type.
-    void SetChosenType(int index);
-    int ChosenTypeIndex() const { return chosenTypeIndex_; }
+    void SetChosenType(int index) override;
+    int ChosenTypeIndex() const override { return chosenTypeIndex_; }
     // The user chose type `index`: what was typed is kept for the new lists.
-    void OnAnalysisTypeSelected(int index);
+    void OnAnalysisTypeSelected(int index) override;
 
     // The protocol: every successful calculation appends an entry.
     void AddProtocolEntry(const ProtocolRecord& record);
@@ -147,12 +147,12 @@ class CMainFrame : public QMainWindow,
     // The shown input named `name`, after re-reading the shown form.
     Property* FindParameter(std::string name) override;
 
-    bool IsBusy() const { return busy_; }
+    bool IsBusy() const override { return busy_; }
     // A worker thread is computing for the current test.
     bool IsCalculationRunning() const { return worker_.Running(); }
-    bool OutputsValid() const { return outputsValid_; }
-    bool PlotValid() const { return plotValid_; }
-    void SetShortFormCalculation(bool on) { shortFormCalculation_ = on; }
+    bool OutputsValid() const override { return outputsValid_; }
+    bool PlotValid() const override { return plotValid_; }
+    void SetShortFormCalculation(bool on) override { shortFormCalculation_ = on; }
 
     // What the panes show, for the driver and the tests.
     CQuorixMainCompForm* EditFieldForm() const { return editFieldForm_; }
@@ -165,13 +165,13 @@ class CMainFrame : public QMainWindow,
     // The result tabs (graph and protocol) of the plot pane.
     CDistPlotCompForm* ResultTabs() const { return resultTabs_; }
     PowerAnalysis* CurrentTest() const override { return currentTest_; }
-    AnalysisType CurrentAnalysis() const { return analysisType_; }
-    PropertyList& Inputs() { return inputs_; }
+    AnalysisType CurrentAnalysis() const override { return analysisType_; }
+    PropertyList& Inputs() override { return inputs_; }
     PropertyList& Outputs() { return outputs_; }
-    PropertyList& AnalysisTypes() { return analysisTypes_; }
+    PropertyList& AnalysisTypes() override { return analysisTypes_; }
     const QString& ProgramFolder() const { return programFolder_; }
     // The label font sets through which labels and titles are drawn.
-    mathtext::LabelFontSets& LabelFonts() { return *labelFonts_; }
+    mathtext::LabelFontSets& LabelFonts() override { return *labelFonts_; }
     platform::CommandRouter& Commands() { return commands_; }
 
     bool HandleCommand(int id) override;
