@@ -4,7 +4,7 @@
 
 #include "analysis/property.h"
 #include "analysis/property_input.h"
-#include "effectsize/panel_pieces.h"
+#include "effectsize/panel_common.h"
 
 namespace effectsize {
 
