@@ -148,10 +148,10 @@ std::wistream& LabeledMatrix::Read(std::wistream& is, LabeledMatrix& m) {
     return is;
 }
 
-double EvaluateCellText(const std::wstring& text) {
+double EvaluateCellText(const std::wstring& text, VariableTree* table) {
     if (text.empty()) return 0.0;
     if (text[0] == L'=') {
-        VarFormula formula("", nullptr);
+        VarFormula formula("", table);
         formula.Parse(Narrow(text.substr(1)).c_str());
         return formula.Evaluate();
     }

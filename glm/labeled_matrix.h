@@ -111,11 +111,14 @@ class LabeledMatrix {
 // At the end of the stream the token is empty and the result true.
 bool ReadToken(std::wistream& is, std::wstring& token, std::size_t size = 1024);
 
+class VariableTree;
+
 // The number a matrix cell holds: an empty text is 0; a text beginning with
-// "=" is a formula without variables (0 when it does not parse); any other
-// text is read as its longest numeric prefix after leading white space, in
-// the C locale whatever the process locale is (0 when there is none).
-double EvaluateCellText(const std::wstring& text);
+// "=" is a formula that may name the variables of `table` (none when null;
+// 0 when it does not parse); any other text is read as its longest numeric
+// prefix after leading white space, in the C locale whatever the process
+// locale is (0 when there is none).
+double EvaluateCellText(const std::wstring& text, VariableTree* table = nullptr);
 // The longest numeric prefix of `text` after leading white space, "." as
 // the decimal point; 0 when there is none.
 double ReadLeadingNumber(const std::wstring& text);
