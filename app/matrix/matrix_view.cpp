@@ -54,6 +54,12 @@ void CMatrixView::OnInitialUpdate() {
         grid_->SetOwner(this);
     }
     headerFont_ = MakeHeaderFont();
+    // An empty cell measures as the default cell: as wide as a short number,
+    // so that the blank lines of a contrast grid do not widen its columns.
+    const int narrow = QFontMetrics(headerFont_).horizontalAdvance(QStringLiteral("000"));
+    for (bool fixedRow : {false, true})
+        for (bool fixedCol : {false, true})
+            grid_->GetDefaultCell(fixedRow, fixedCol)->SetWidth(narrow);
     FitToParent();
     InitGrid();
 }
