@@ -4,8 +4,8 @@
 // controls above them at the dialog font.
 // Usage (under xvfb-run; the sanitizer build reports a leak of the session
 // bus library at exit, hence ASAN_OPTIONS):
-//   ASAN_OPTIONS=detect_leaks=0 xvfb-run -a -s "-screen 0 1280x1024x24" \
-//       explorer_tabs_shot docs/images/explorer-tabs.png
+//   ASAN_OPTIONS=detect_leaks=0 xvfb-run -a -s "-screen 0 1280x1024x24"
+//       explorer_tabs_shot docs/images/explorer-tabs.png   (one line)
 
 #include <QApplication>
 #include <QComboBox>
