@@ -159,7 +159,31 @@ double EvaluateCellText(const std::wstring& text, VariableTree* table) {
 }
 
 double ReadLeadingNumber(const std::wstring& text) {
-    return wcstod_l(text.c_str(), nullptr, CLocale());
+    // Only decimal numbers: the C library would also read "nan", "inf" and
+    // hexadecimal, which would put a NaN into a matrix without a word.
+    std::size_t i = 0;
+    while (i < text.size() && std::iswspace(static_cast<wint_t>(text[i]))) ++i;
+    const std::size_t start = i;
+    auto digits = [&] {
+        const std::size_t from = i;
+        while (i < text.size() && text[i] >= L'0' && text[i] <= L'9') ++i;
+        return i - from;
+    };
+    if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) ++i;
+    std::size_t mantissa = digits();
+    if (i < text.size() && text[i] == L'.') {
+        ++i;
+        mantissa += digits();
+    }
+    if (mantissa == 0) return 0.0;
+    const std::size_t beforeExponent = i;
+    if (i < text.size() && (text[i] == L'e' || text[i] == L'E')) {
+        ++i;
+        if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) ++i;
+        if (digits() == 0) i = beforeExponent;
+    }
+    const std::wstring number = text.substr(start, i - start);
+    return wcstod_l(number.c_str(), nullptr, CLocale());
 }
 
 long long ReadLeadingInteger(const std::wstring& text) {

@@ -119,8 +119,9 @@ class VariableTree;
 // prefix after leading white space, in the C locale whatever the process
 // locale is (0 when there is none).
 double EvaluateCellText(const std::wstring& text, VariableTree* table = nullptr);
-// The longest numeric prefix of `text` after leading white space, "." as
-// the decimal point; 0 when there is none.
+// The longest decimal number at the start of `text` after leading white
+// space (sign, digits, "." as the decimal point, exponent); 0 when there is
+// none. "nan", "inf" and hexadecimal texts are no numbers here.
 double ReadLeadingNumber(const std::wstring& text);
 // The integer prefix (white space, sign, digits), saturated to the int
 // range; 0 when there are no digits.

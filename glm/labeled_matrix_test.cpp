@@ -120,9 +120,11 @@ TEST(LabeledMatrixCells, EvaluateReadsNumbersPrefixesAndFormulas) {
         double expected;
     };
     const Case cases[] = {
-        {L"", 0.0},          {L"2.5", 2.5}, {L"abc", 0.0},         {L"=2*3", 6.0},
-        {L"=2*", 0.0},       {L"=", 0.0},   {L" =2", 0.0},         {L"1e3", 1000.0},
-        {L"  -4.5kg", -4.5}, {L"0,5", 0.0}, {L"=sqrt(16)+1", 5.0},
+        {L"", 0.0},          {L"2.5", 2.5},  {L"abc", 0.0},         {L"=2*3", 6.0},
+        {L"=2*", 0.0},       {L"=", 0.0},    {L" =2", 0.0},         {L"1e3", 1000.0},
+        {L"  -4.5kg", -4.5}, {L"0,5", 0.0},  {L"=sqrt(16)+1", 5.0}, {L".5", 0.5},
+        {L"2e", 2.0},        {L"3e-x", 3.0}, {L"nan", 0.0},         {L"inf", 0.0},
+        {L"0x1A", 0.0},      {L"-", 0.0},    {L"1.5e+2x", 150.0},
     };
     // A user locale with a decimal comma must not change how cells read.
     const bool german = test_locale::MakeGermanLocaleAvailable();
