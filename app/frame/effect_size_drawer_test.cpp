@@ -115,6 +115,10 @@ TEST_F(Drawer, DetermineOpensTheDummyBesideTheFrameOnce) {
     EXPECT_EQ(drawer->frameGeometry().height(), frame->frameGeometry().height() + 4 - 48);
     ASSERT_EQ(drawer->PanelCount(), 1);
     EXPECT_NE(dynamic_cast<CEff_Dummy*>(drawer->Panel(0)), nullptr);
+    // The dummy is "Close" alone.
+    ASSERT_EQ(drawer->Panel(0)->Controls().size(), 1u);
+    EXPECT_EQ(drawer->Panel(0)->Controls()[0],
+              drawer->Panel(0)->Button(CEff_Dummy::kCloseButtonId));
     EXPECT_EQ(drawer->frameGeometry().width(), drawer->WidestPanel() + 12);
     // The filler row on top takes what the panel leaves.
     ASSERT_EQ(drawer->Splitter()->count(), 2);

@@ -13,6 +13,7 @@
 #include "analysis/parameter_names.h"
 #include "analysis/power_analysis.h"
 #include "analysis/property.h"
+#include "app/options/options_dialogs.h"
 #include "platform/dialogs.h"
 
 #ifdef QUORIX_WITH_TESTS_EXACT
@@ -78,21 +79,8 @@ constexpr CriterionRow kCriteria[] = {
     {104, 2, 1}, {105, 2, 0}, {106, 3, 1}, {107, 3, 0},
 };
 
-// Until the dialogs' forms exist the user is told so, and no dialog counts
-// as shown: no option changes and the results stay.
-class PlaceholderOptionsDialogs : public OptionsDialogService {
-  public:
-    int DoModal(QWidget* parent, const OptionsDialogInfo&, OptionsDialogFields*) override {
-        platform::ShowMessage(parent,
-                              QStringLiteral("The options of this test cannot be changed yet."),
-                              QStringLiteral("Options"), platform::MessageIcon::Information);
-        return kNoDialog;
-    }
-};
-
 std::unique_ptr<OptionsDialogService>& CurrentService() {
-    static std::unique_ptr<OptionsDialogService> service =
-        std::make_unique<PlaceholderOptionsDialogs>();
+    static std::unique_ptr<OptionsDialogService> service = std::make_unique<FormOptionsDialogs>();
     return service;
 }
 
@@ -486,7 +474,7 @@ OptionsDialogService& OptionsDialogs() {
 std::unique_ptr<OptionsDialogService> SetOptionsDialogService(
     std::unique_ptr<OptionsDialogService> service) {
     std::unique_ptr<OptionsDialogService> old = std::move(CurrentService());
-    CurrentService() = service ? std::move(service) : std::make_unique<PlaceholderOptionsDialogs>();
+    CurrentService() = service ? std::move(service) : std::make_unique<FormOptionsDialogs>();
     return old;
 }
 

@@ -16,9 +16,27 @@
 #include "effectsize/panel_table.h"
 #include "platform/dialogs.h"
 
+#ifdef QUORIX_WITH_TESTS_F
+#include "tests/f/power_f_multivariate.h"
+#endif
+
 namespace {
 
 constexpr const char* kCaption = "Quorix";
+
+// The repeated-measures tests' option "Use mean correlation in effect size
+// calculation", which chooses their panels; on when the test has none.
+bool UsesMeanCorrelation(PanelHost* host, int testId) {
+#ifdef QUORIX_WITH_TESTS_F
+    PowerAnalysis* test = host ? host->CurrentTest() : nullptr;
+    auto* repeated = dynamic_cast<PowerFRepMMultiBetween*>(test);
+    if (repeated && repeated->GetTestId() == testId) return repeated->useMeanCorrelation;
+#else
+    (void)host;
+    (void)testId;
+#endif
+    return true;
+}
 
 platform::DialogTemplate DummyPanelForm() {
     platform::DialogTemplate t;
@@ -160,7 +178,8 @@ std::vector<CFormViewEx*> EffectSizePanelTable(int testId, PanelHost* host) {
         {"CEff_Two_Vars", [](PanelHost* h) { return new CEff_Two_Vars(h); }},
     };
     std::vector<CFormViewEx*> panels;
-    for (const std::string& name : effectsize::PanelClassesFor(testId)) {
+    for (const std::string& name :
+         effectsize::PanelClassesFor(testId, UsesMeanCorrelation(host, testId))) {
         const auto maker = makers.find(name);
         panels.push_back(maker != makers.end() ? maker->second(host) : new CEff_Dummy(host));
     }

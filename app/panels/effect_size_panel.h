@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "app/widgets/form_view_ex.h"
-#include "effectsize/panel_pieces.h"
+#include "effectsize/panel_common.h"
 
 class PanelHost;
 

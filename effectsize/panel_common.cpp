@@ -1,4 +1,4 @@
-#include "effectsize/panel_pieces.h"
+#include "effectsize/panel_common.h"
 
 #include <charconv>
 #include <cmath>
