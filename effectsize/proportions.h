@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "effectsize/panel_pieces.h"
+#include "effectsize/panel_common.h"
 
 class PropertyList;
 

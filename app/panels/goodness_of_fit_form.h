@@ -42,7 +42,8 @@ class CEff_CHI_GoF_Cont : public CEffectSizePanel, public IGridOwner {
     bool CalculateEffectSize(double* effect) override;
 
   private:
-    // The grid's cells into the record (rows 1..k, the Part's reading rule).
+    // The grid's cells into the record (rows 1..k; a cell reads as the number
+    // at its start, 0 when there is none).
     void ReadGrid();
     // The record into the grid; a column whose flag is false keeps its last
     // cell's text. The effect size turns to "?".

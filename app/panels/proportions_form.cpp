@@ -1,6 +1,5 @@
 #include "app/panels/proportions_form.h"
 
-#include <QAbstractButton>
 #include <QLineEdit>
 
 #include "analysis/ids.h"
@@ -38,7 +37,7 @@ platform::DialogTemplate ProportionsForm(int formId, const char* group, const ch
     add(kNoControlId, ControlKind::GroupBox, group, {5, 48, 180, 72});
     for (int mode = 0; mode < 3; ++mode)
         add(CEffProportionsForm::kModeIds[mode], ControlKind::RadioButton, modes[mode],
-            {12, 61 + 14 * mode, 94, 10});
+            {12, 61 + 14 * mode, 94, 10}, mode == 0 ? platform::kGroup : platform::kStyleNone);
     add(CEffProportionsForm::kValueId, ControlKind::Edit, "", {110, 74, 68, 12}, kAlignRight);
     add(CEffProportionsForm::kSyncId, ControlKind::PushButton, "Sync values", {110, 100, 68, 14});
 
@@ -67,17 +66,15 @@ prop::Inputs CEffProportionsForm::Inputs() const {
     prop::Inputs inputs;
     for (int field = 0; field < prop::kFieldCount; ++field)
         inputs.text[field] = GetDlgItemString(kFieldIds[field]);
-    for (int mode = 0; mode < 3; ++mode) {
-        const QAbstractButton* radio = Button(kModeIds[mode]);
-        if (radio && radio->isChecked()) inputs.calcMode = mode;
-    }
+    const int mode = RadioIndex(kModeIds[0]);
+    if (mode >= 0) inputs.calcMode = mode;
     return inputs;
 }
 
 void CEffProportionsForm::ShowInputs(const prop::Inputs& inputs) {
     for (int field = 0; field < prop::kFieldCount; ++field)
         SetDlgItemString(kFieldIds[field], inputs.text[field]);
-    if (QAbstractButton* radio = Button(kModeIds[inputs.calcMode])) radio->setChecked(true);
+    SetRadioIndex(kModeIds[0], inputs.calcMode);
     lastMode_ = inputs.calcMode;
 }
 
