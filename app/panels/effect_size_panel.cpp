@@ -8,7 +8,10 @@
 #include "analysis/parameter_names.h"
 #include "analysis/property.h"
 #include "app/drawer/panel_host.h"
+#include "app/panels/goodness_of_fit_form.h"
+#include "app/panels/proportions_form.h"
 #include "app/panels/two_groups_form.h"
+#include "app/panels/variance_ratio_form.h"
 #include "app/widgets/ui_helpers.h"
 #include "effectsize/panel_table.h"
 #include "platform/dialogs.h"
@@ -168,7 +171,11 @@ std::vector<CFormViewEx*> EffectSizePanelTable(int testId, PanelHost* host) {
     // The panels built so far; a class of the table not listed here stands
     // as the dummy until it is.
     static const std::map<std::string, std::function<CFormViewEx*(PanelHost*)>> makers = {
+        {"CEff_CHI_GoF_Cont", [](PanelHost* h) { return new CEff_CHI_GoF_Cont(h); }},
+        {"CEff_One_Prop", [](PanelHost* h) { return new CEff_One_Prop(h); }},
         {"CEff_T_2Groups_Form", [](PanelHost* h) { return new CEff_T_2Groups_Form(h); }},
+        {"CEff_Two_Prop", [](PanelHost* h) { return new CEff_Two_Prop(h); }},
+        {"CEff_Two_Vars", [](PanelHost* h) { return new CEff_Two_Vars(h); }},
     };
     std::vector<CFormViewEx*> panels;
     for (const std::string& name :
