@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "analysis/ids.h"
-#include "app/panels/panel_test_support.h"
+#include "app/panels/panel_form_test_support.h"
 #include "platform/widget_test_main.h"
 #include "tests/z/power_z_two_dep_corr.h"
 
@@ -17,10 +17,10 @@ namespace {
 namespace det = effectsize::determination;
 namespace two = effectsize::two_correlations;
 namespace dep = effectsize::dependent_correlations;
-using panel_test::Type;
+using panel_form_test::Type;
 
 template <class Panel>
-class FromR2Form : public panel_test::PanelTest<Panel> {};
+class FromR2Form : public panel_form_test::PanelTest<Panel> {};
 using FromR2Panels = ::testing::Types<CEff_Exact_1Corr, CEff_T_Corr_PBM>;
 TYPED_TEST_SUITE(FromR2Form, FromR2Panels);
 
@@ -53,7 +53,7 @@ TYPED_TEST(FromR2Form, RootOfR2RangeFocusAndStore) {
 
 TEST(FromR2Panels, EachHasItsKeyAndResultLabel) {
     platform::ScriptedDialogs dialogs;
-    panel_test::FakeHost host;
+    panel_form_test::FakeHost host;
     CEff_Exact_1Corr exact(&host);
     CEff_T_Corr_PBM biserial(&host);
     ASSERT_TRUE(exact.Create(nullptr, QPoint(0, 0)));
@@ -72,7 +72,7 @@ TEST(FromR2Panels, EachHasItsKeyAndResultLabel) {
     EXPECT_EQ(text, "0.5");
 }
 
-class TwoCorrForm : public panel_test::PanelTest<CEff_Z_2Corr> {
+class TwoCorrForm : public panel_form_test::PanelTest<CEff_Z_2Corr> {
   protected:
     QLineEdit* Field(int field) const { return Edit(CEff_Z_2Corr::kFieldIds[field]); }
 };
@@ -108,7 +108,7 @@ TEST_F(TwoCorrForm, SignedQAndTheFieldOfEachRange) {
     EXPECT_EQ(Field(two::kR2)->text(), "0.3");
 }
 
-class DepCorrForm : public panel_test::PanelTest<CEff_Z_2DepCorr> {
+class DepCorrForm : public panel_form_test::PanelTest<CEff_Z_2DepCorr> {
   protected:
     void SetUp() override {
         host.test = std::make_unique<PowerZTwoDepCorrCI>();
@@ -179,7 +179,7 @@ TEST_F(DepCorrForm, ErrorsFocusTheirField) {
     EXPECT_TRUE(host.effectSizes.empty());
 }
 
-using DepCorrFromMainWindow = panel_test::MainWindowTest;
+using DepCorrFromMainWindow = panel_form_test::MainWindowTest;
 
 TEST_F(DepCorrFromMainWindow, DetermineWritesRabAndRacAndKeepsTheFormula) {
     ASSERT_TRUE(frame->SelectTest(kDependentCorrelationsCommonIndexTestId));

@@ -8,16 +8,16 @@
 #include <gtest/gtest.h>
 
 #include "analysis/ids.h"
-#include "app/panels/panel_test_support.h"
+#include "app/panels/panel_form_test_support.h"
 #include "platform/widget_test_main.h"
 #include "tests/z/power_z_logistic_regress.h"
 
 namespace {
 
 namespace lr = effectsize::logistic_regression;
-using panel_test::Type;
+using panel_form_test::Type;
 
-class LogisticForm : public panel_test::PanelTest<CEff_Z_LogRegress> {
+class LogisticForm : public panel_form_test::PanelTest<CEff_Z_LogRegress> {
   protected:
     void SetUp() override {
         auto test = std::make_unique<PowerZLogisticRegress>();
@@ -121,7 +121,7 @@ TEST_F(LogisticForm, StoreKeepsFormulasAndEmptiedFields) {
     EXPECT_EQ(Result(), "2.333333");
 }
 
-using LogisticFromMainWindow = panel_test::MainWindowTest;
+using LogisticFromMainWindow = panel_form_test::MainWindowTest;
 
 TEST_F(LogisticFromMainWindow, DetermineTransfersTheOddsRatioAndP0) {
     ASSERT_TRUE(frame->SelectTest(kLogisticRegressionTestId));

@@ -9,7 +9,7 @@
 #include <cmath>
 
 #include "analysis/ids.h"
-#include "app/panels/panel_test_support.h"
+#include "app/panels/panel_form_test_support.h"
 #include "platform/widget_test_main.h"
 #include "tests/t/power_t_one_mean.h"
 #include "tests/t/power_t_wilcoxon.h"
@@ -18,14 +18,14 @@ namespace {
 
 namespace om = effectsize::one_mean;
 namespace pm = effectsize::paired_means;
-using panel_test::Type;
+using panel_form_test::Type;
 
-class OneMeanForm : public panel_test::PanelTest<CEff_T_OneMean> {
+class OneMeanForm : public panel_form_test::PanelTest<CEff_T_OneMean> {
   protected:
     QLineEdit* Field(int field) const { return Edit(CEff_T_OneMean::kFieldIds[field]); }
 };
 
-class PairedForm : public panel_test::PanelTest<CEff_T_PairedMeans> {
+class PairedForm : public panel_form_test::PanelTest<CEff_T_PairedMeans> {
   protected:
     QLineEdit* Field(int field) const { return Edit(CEff_T_PairedMeans::kFieldIds[field]); }
 };
@@ -87,7 +87,7 @@ TEST_F(PairedForm, BlocksCalculateSignedAndAbsoluteDz) {
     EXPECT_FALSE(Field(pm::kCorr)->isEnabled());
     Type(Field(pm::kMeanDiff), "-0.3");
     Type(Field(pm::kSdDiff), "0.6");
-    panel_test::PressKey(Field(pm::kSdDiff), Qt::Key_Return);  // Enter calculates
+    panel_form_test::PressKey(Field(pm::kSdDiff), Qt::Key_Return);  // Enter calculates
     EXPECT_EQ(Result(), "-0.5");
 
     // The t test takes dz with its sign; the signed-rank test under the
@@ -148,7 +148,7 @@ TEST_F(PairedForm, StoreRoundTripKeepsBlockAndTexts) {
     EXPECT_EQ(Result(), "?");
 }
 
-using PairedFromMainWindow = panel_test::MainWindowTest;
+using PairedFromMainWindow = panel_form_test::MainWindowTest;
 
 TEST_F(PairedFromMainWindow, DetermineTransfersANegativeDzAndKeepsTheInputs) {
     ASSERT_TRUE(frame->SelectTest(kMatchedPairsTestId));
