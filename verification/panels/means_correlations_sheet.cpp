@@ -1,7 +1,7 @@
 // Draws the effect-size panels of one mean, matched pairs, correlations and
 // logistic regression side by side at the dialog font, each under its class
 // name, into one picture, to look for clipped labels.
-// Usage (on an X display, e.g. under xvfb-run): panels_sheet out.png
+// Usage (on an X display, e.g. under xvfb-run): means_correlations_sheet out.png
 
 #include <QApplication>
 #include <QPainter>
