@@ -88,37 +88,28 @@ constexpr TestId kSweptTests[] = {
 
 // Inputs checked together with another one, whose message stands on the
 // other's row: the correlations of the dependent-correlations test (the
-// matrix of all must be positive semi-definite) and the slope test's
-// standard deviation of x (|slope| below sy/sx, on the slope's row).
+// matrix of all must be positive semi-definite), the slope test's
+// standard deviation of x (|slope| below sy/sx, on the slope's row) and the
+// groups of the multivariate tests (N above the number of groups, on N's row).
 bool IsRelational(TestId id, const std::string& label) {
     if (id == kDependentCorrelationsTestId || id == kDependentCorrelationsCommonIndexTestId) {
         return label.find("corr") != std::string::npos;
+    }
+    if (id >= kManovaRepeatedBetweenTestId && id <= kManovaSpecialTestId) {
+        return label == ParameterNames[kNumberOfGroupsId];
     }
     return id == kOneSlopeTestId && label == "Std dev $\\sigma$_x";
 }
 
 // Texts for the number inputs. "=ln(-1)" does not parse (there is no ln);
-// "=sqrt(-1)" and "=log(-1)" parse and have no value.
+// "=sqrt(-1)" and "=log(-1)" parse and have no value. "2147483647", the
+// largest int, overflows a count that is added to or multiplied with another
+// in int arithmetic.
 std::vector<std::string> BadTexts() {
-    return {"nan",
-            "NaN",
-            "inf",
-            "-inf",
-            "1e308",
-            "-1",
-            "0",
-            "1e30",
-            "2147483648",
-            "abc",
-            "",
-            "0,05",
-            "=1/0",
-            "=-1/0",
-            "=ln(-1)",
-            "=log(-1)",
-            "=sqrt(-1)",
-            "=1e308*10",
-            std::string(10000, '9')};
+    return {"nan",     "NaN",      "inf",       "-inf",       "1e308",
+            "-1",      "0",        "1e30",      "2147483648", "2147483647",
+            "abc",     "",         "0,05",      "=1/0",       "=-1/0",
+            "=ln(-1)", "=log(-1)", "=sqrt(-1)", "=1e308*10",  std::string(10000, '9')};
 }
 
 // Selections: no option, and one past the last.
