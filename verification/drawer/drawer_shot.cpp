@@ -12,11 +12,11 @@
 #include <cstdio>
 
 #include "analysis/ids.h"
-#include "app/drawer_wnd.h"
-#include "app/form_tables.h"
-#include "app/main_comp_form.h"
-#include "app/main_frame.h"
-#include "app/quorix_app.h"
+#include "app/drawer/drawer_wnd.h"
+#include "app/forms/form_tables.h"
+#include "app/forms/main_comp_form.h"
+#include "app/frame/main_frame.h"
+#include "app/frame/quorix_app.h"
 #include "platform/environment.h"
 
 int main(int argc, char** argv) {

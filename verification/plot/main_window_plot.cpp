@@ -13,10 +13,10 @@
 #include <string>
 
 #include "analysis/property.h"
-#include "app/dist_graph_view.h"
-#include "app/dist_plot_form.h"
-#include "app/main_frame.h"
-#include "app/quorix_app.h"
+#include "app/frame/main_frame.h"
+#include "app/frame/quorix_app.h"
+#include "app/results/dist_graph_view.h"
+#include "app/results/dist_plot_form.h"
 #include "platform/emf_picture.h"
 #include "platform/environment.h"
 
