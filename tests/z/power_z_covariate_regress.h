@@ -62,8 +62,9 @@ class PowerZCovariateRegress : public PowerZ {
   protected:
     // The slope variances at the effect `effect`, computed once before any
     // search uses them. Where the covariate's moments cannot be computed
-    // over its range (they overflow, vanish, or give no number), returns the
-    // row of the covariate's parameter with a message; else -1.
+    // over its range (an integral or sum overflows or cannot be done in
+    // bounded time), returns the row of the covariate's parameter with a
+    // message; else -1.
     int CheckSlopeVariances(double effect, PropertyList* inputs);
     // After a Compromise solve: where the power is 1 (or alpha) at every
     // alpha the search can reach, the search ends at its bound with a beta /
