@@ -497,6 +497,13 @@ CalculateStatus PowerFRepMMultiBetween::Calculate(AnalysisType type, PropertyLis
     extraCount = m;
     correlations[0] = rho;
     SetGroups(k);
+    if (given.effect && given.sampleSize) {
+        const double savedN = sampleSize;
+        sampleSize = n;
+        const double lambda = NoncentralityFromEffect(f);
+        sampleSize = savedN;
+        if (!CheckNoncentralityComputable(lambda)) return measurementsRow;
+    }
     SolveType(type, f, alphaValue, powerValue, q, n);
 
     WriteCriterionDesign();
