@@ -94,21 +94,31 @@ bool IsRelational(TestId id, const std::string& label) {
     if (id == kDependentCorrelationsTestId || id == kDependentCorrelationsCommonIndexTestId) {
         return label.find("corr") != std::string::npos;
     }
+    // The total number of predictors of test 104 (not below the tested
+    // ones, on theirs) and the constant proportion of 602 (p1 = p0 + g in
+    // (0, 1), on g's row).
+    if (id == kRegressionR2IncreaseTestId) return label == "Total number of predictors";
+    if (id == kProportionTestId) return label == "Constant proportion";
     return id == kOneSlopeTestId && label == "Std dev $\\sigma$_x";
 }
 
 // Texts for the number inputs. "=ln(-1)" does not parse (there is no ln);
 // "=sqrt(-1)" and "=log(-1)" parse and have no value. "2147483647", the
 // largest int, overflows a count that is added to or multiplied with another
-// in int arithmetic. "-0" is a zero: it shows what "0" shows.
+// in int arithmetic. "-0" is a zero: it shows what "0" shows. "1" is the
+// end of a proportion's or a correlation's range.
 std::vector<std::string> BadTexts() {
-    return {"nan",        "NaN",        "inf",
-            "-inf",       "1e308",      "-1",
-            "0",          "-0",         "1e30",
-            "2147483648", "2147483647", "abc",
-            "",           "0,05",       "=1/0",
-            "=-1/0",      "=ln(-1)",    "=log(-1)",
-            "=sqrt(-1)",  "=1e308*10",  std::string(10000, '9')};
+    return {"nan",        "NaN",
+            "inf",        "-inf",
+            "1e308",      "-1",
+            "0",          "-0",
+            "1",          "1e30",
+            "2147483648", "2147483647",
+            "abc",        "",
+            "0,05",       "=1/0",
+            "=-1/0",      "=ln(-1)",
+            "=log(-1)",   "=sqrt(-1)",
+            "=1e308*10",  std::string(10000, '9')};
 }
 
 // Selections: no option, and one past the last.

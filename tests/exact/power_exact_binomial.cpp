@@ -595,6 +595,7 @@ CalculateStatus PowerExactBinomial::Calculate(AnalysisType type, PropertyList* i
     double p1 = 0.5;
     int p1Row = -1;
     if (!ReadNullProportion(inputs, &p1, &p1Row)) return p1Row;
+    if (!NullProportionServes(type, p1)) return p1Row;
     int tailsRow = -1;
     const int tails = ReadTails(inputs, &tailsRow);
     if (!(kAPriori <= type && type <= kCompromise)) return kCalculateDone;

@@ -242,6 +242,9 @@ TEST(ExactBinomialTests, RefusedInputsNameTheirRow) {
         const char* message;
     };
     const char* p2Range = "Proportion p2 is outside the admissible range (1e-06, 1-1e-06).";
+    const char* noAlpha =
+        "A constant proportion of 0 or 1 leaves no error probability to choose:\n$\\alpha$ is 0 "
+        "at every critical value. Please use a proportion in (0, 1).";
     const Case cases[] = {
         {601,
          kPostHoc,
@@ -271,6 +274,13 @@ TEST(ExactBinomialTests, RefusedInputsNameTheirRow) {
          "p0",
          "Constant proportion is outside the admissible range (0, 1-0)."},
         {602, kPostHoc, {{"p0", "0"}, {"g", "0.2"}}, nullptr, ""},
+        {602, kAPriori, {{"p0", "1"}, {"g", "-0.3"}}, nullptr, ""},
+        // At 0 or 1 alpha is 0 at every critical value: there is no alpha to
+        // find and no side of p1 to search (these ended in the generic
+        // message).
+        {602, kCriterion, {{"p0", "0"}}, "p0", noAlpha},
+        {602, kCompromise, {{"p0", "1"}, {"g", "-0.3"}}, "p0", noAlpha},
+        {602, kSensitivity, {{"p0", "1"}}, "p0", noAlpha},
         {602, kAPriori, {{"g", "0"}}, "g", "Effect size g must be greater 1e-06."},
         {602,
          kPostHoc,
