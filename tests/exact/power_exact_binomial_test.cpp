@@ -208,9 +208,6 @@ TEST(ExactBinomialTests, UnreachableTargetsAreFailures) {
         Texts texts;
     };
     const Case cases[] = {
-        // No effect: the power stays at the actual alpha whatever N.
-        {601, kAPriori, {{"p2", "0.5"}, {"p1", "0.5"}}},
-        {601, kAPriori, {{"tails", "Two"}, {"p2", "0.3"}, {"p1", "0.3"}}},
         // An effect too small for any N the field can show.
         {602, kAPriori, {{"g", "0.000002"}, {"power", "0.9999999"}, {"p0", "0.5"}}},
         // Two tails about a constant of 0: the lower count, clamped to 0,
@@ -242,6 +239,8 @@ TEST(ExactBinomialTests, RefusedInputsNameTheirRow) {
         const char* message;
     };
     const char* p2Range = "Proportion p2 is outside the admissible range (1e-06, 1-1e-06).";
+    const char* noEffect =
+        "In an a priori analysis, the proportions p1 and p2\nmust differ by more than 1e-06.";
     const char* noAlpha =
         "A constant proportion of 0 or 1 leaves no error probability to choose:\n$\\alpha$ is 0 "
         "at every critical value. Please use a proportion in (0, 1).";
@@ -252,6 +251,10 @@ TEST(ExactBinomialTests, RefusedInputsNameTheirRow) {
          "p1",
          "Proportion p1 is outside the admissible range (1e-06, 1-1e-06)."},
         {601, kAPriori, {{"p2", "1"}}, "p2", p2Range},
+        // No effect: the power stays at the actual alpha whatever N, so
+        // there is no sample size to find.
+        {601, kAPriori, {{"p2", "0.5"}, {"p1", "0.5"}}, "p2", noEffect},
+        {601, kAPriori, {{"tails", "Two"}, {"p2", "0.3"}, {"p1", "0.3"}}, "p2", noEffect},
         {601, kCriterion, {{"p2", "0.9999995"}}, "p2", p2Range},
         {601,
          kPostHoc,
