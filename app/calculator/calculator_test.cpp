@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include "app/frame/numerics_claim.h"
+#include "platform/full_disk_test_support.h"
 #include "platform/scripted_dialogs.h"
 #include "platform/widget_test_main.h"
 
@@ -304,6 +305,27 @@ TEST(CCalculator, WhatCannotBeKeptIsRefused) {
         EXPECT_EQ(calc.InputEdit()->toPlainText(), "2*2") << r.name;
         EXPECT_EQ(calc.FilePath(), "") << r.name;
     }
+}
+
+// Save on a full disk: reported with the file's name and the reason, and
+// the earlier file is left byte for byte (it was cut to 4 KiB).
+TEST(CCalculator, SaveOnAFullDiskKeepsTheEarlierFile) {
+    QTemporaryDir dir;
+    platform::ScriptedDialogs dialogs;
+    CCalculator calc(dir.path());
+    const QString path = dir.filePath("long.txt");
+    QByteArray earlier;
+    for (int i = 0; i < 2000; ++i) earlier += "x = " + QByteArray::number(i) + "\n";
+    Write(path, earlier);
+    dialogs.QueueFileAnswer(path);
+    Choose(calc, "&Load ...");
+    calc.InputEdit()->setPlainText(calc.InputEdit()->toPlainText() + "y = 1\n");
+    platform::WithDiskFullAfter(4096, [&] { Choose(calc, "&Save ..."); });
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "The file could not be written:\n" + path + "\n\n\"" +
+                                            path + "\" could not be written: File too large");
+    EXPECT_EQ(Bytes(path), earlier);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"long.txt"});
 }
 
 }  // namespace
