@@ -279,11 +279,11 @@ TEST(ExactBinomialTests, RefusedInputsNameTheirRow) {
         {602, kPostHoc, {{"p0", "0"}, {"g", "0.2"}}, nullptr, ""},
         {602, kAPriori, {{"p0", "1"}, {"g", "-0.3"}}, nullptr, ""},
         // At 0 or 1 alpha is 0 at every critical value: there is no alpha to
-        // find and no side of p1 to search (these ended in the generic
-        // message).
+        // find (these ended in alpha 0 or the generic message).
         {602, kCriterion, {{"p0", "0"}}, "p0", noAlpha},
         {602, kCompromise, {{"p0", "1"}, {"g", "-0.3"}}, "p0", noAlpha},
-        {602, kSensitivity, {{"p0", "1"}}, "p0", noAlpha},
+        {602, kCriterion, {{"p0", "1"}, {"g", "-0.3"}}, "p0", noAlpha},
+        {602, kSensitivity, {{"p0", "0"}}, nullptr, ""},
         {602, kAPriori, {{"g", "0"}}, "g", "Effect size g must be greater 1e-06."},
         {602,
          kPostHoc,
