@@ -16,7 +16,7 @@ namespace platform {
 
 // What happened to a control of a form.
 enum class ControlEvent {
-    Clicked,           // push button or check box
+    Clicked,           // push button, check box or radio button
     TextEdited,        // every change of an edit's text by the user
     SelectionChanged,  // a list's choice changed by the user
 };
