@@ -84,6 +84,8 @@ TEST_F(MatrixDialogs, MeansAndCovarianceKeepInStepAndComeBackWhole) {
     auto* d = new CEff_MatrixIn(nullptr, input);
     Open(d);
     EXPECT_EQ(d->windowTitle(), "Input mean and covariance matrix");
+    d->resize(300, 200);  // below 400 x 300 the grids and buttons would not fit
+    EXPECT_EQ(d->size(), QSize(400, 300));
     EXPECT_EQ(Row(0), (QStringList{"groups\\means", "Y 1", "Y 2"}));
     EXPECT_EQ(Row(2), (QStringList{"group 2", "0", "0"}));
 
