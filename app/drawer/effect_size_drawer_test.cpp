@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QLineEdit>
 #include <QPointer>
+#include <QScreen>
 #include <QSplitter>
 #include <QTextEdit>
 #include <QTimer>
@@ -108,7 +109,10 @@ TEST_F(Drawer, DetermineOpensThePlaceholderBesideTheFrameOnce) {
     EXPECT_EQ(drawer->windowTitle(), "Calc effect size");
     EXPECT_TRUE(drawer->windowFlags() & Qt::Tool);
     EXPECT_EQ(drawer->parentWidget(), frame);
-    EXPECT_EQ(drawer->frameGeometry().left(), frame->frameGeometry().right() + 1);
+    // The offscreen screen (800 px) has no room beside the frame on either
+    // side: the drawer lies over the frame's right part, inside the screen.
+    EXPECT_EQ(drawer->frameGeometry().right(), frame->frameGeometry().right());
+    EXPECT_TRUE(frame->screen()->availableGeometry().contains(drawer->frameGeometry()));
     EXPECT_EQ(drawer->frameGeometry().top(), frame->frameGeometry().top() + 24);
     EXPECT_EQ(drawer->frameGeometry().height(), frame->frameGeometry().height() + 4 - 48);
     ASSERT_EQ(drawer->PanelCount(), 1);
@@ -139,12 +143,12 @@ TEST_F(Drawer, FollowsTheFrameAndClosesWithIt) {
     ASSERT_NE(drawer, nullptr);
     frame->move(frame->pos() + QPoint(37, 21));
     widget_test::RunEventsFor(50);
-    EXPECT_EQ(drawer->frameGeometry().left(), frame->frameGeometry().right() + 1);
+    EXPECT_EQ(drawer->frameGeometry().right(), frame->frameGeometry().right());
     EXPECT_EQ(drawer->frameGeometry().top(), frame->frameGeometry().top() + 24);
     // Hiding the plot makes the frame lower; the drawer keeps its inset.
     frame->HandleCommand(command_ids::kTogglePlot);
     EXPECT_EQ(drawer->frameGeometry().height(), frame->frameGeometry().height() + 4 - 48);
-    EXPECT_EQ(drawer->frameGeometry().left(), frame->frameGeometry().right() + 1);
+    EXPECT_EQ(drawer->frameGeometry().right(), frame->frameGeometry().right());
 
     frame->close();
     EXPECT_EQ(frame->EffectSizeDrawer(), nullptr);

@@ -194,7 +194,8 @@ void CMainFrame::RunDistributionPlot(
     PlotData* graph = plotTarget_->GraphData();
     if (!graph) return;
     plotTarget_->SetPlotFailed(false);
-    if (noPlot || !plotTarget_->DistributionTabShown()) {
+    plotOwed_ = !noPlot && !plotTarget_->DistributionTabShown();
+    if (noPlot || plotOwed_) {
         *graph = PlotData();
         return;
     }
@@ -222,6 +223,29 @@ void CMainFrame::RunDistributionPlot(
         plotValid_ = true;
         plotTarget_->RedrawPlot();
     }
+}
+
+void CMainFrame::OnResultTabChanged() {
+    commands_.RefreshActions();
+    if (!plotOwed_ || !outputsValid_ || busy_ || !currentTest_ || !plotTarget_ ||
+        !plotTarget_->DistributionTabShown())
+        return;
+    NumericsClaim numerics;
+    if (!numerics.Held()) return;
+    BusyScope busy(busy_);
+    FloatingPointGuard floatingPoint;
+    std::optional<platform::WaitCursor> waitCursor(std::in_place);
+    const auto idle = [this] {
+        PumpMessages();
+        platform::SleepMilliseconds(5);
+    };
+    auto report = [&](const std::string& text, const char* caption, platform::MessageIcon icon) {
+        waitCursor.reset();
+        if (closeAfterCalculation_) return;
+        platform::ShowMessage(this, ToDisplayLabel(text), QString::fromLatin1(caption), icon);
+    };
+    RunDistributionPlot(false, idle, report);
+    if (closeAfterCalculation_) QTimer::singleShot(0, this, &QWidget::close);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTabBar>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -147,6 +148,10 @@ bool CMainFrame::OnCreate() {
     }
     if (!resultTabs_->Graph()) return false;
     plotTarget_ = resultTabs_;
+    // Connected after the pane's own handler, so the pane has switched its
+    // views when the frame looks at them.
+    if (auto* tabs = qobject_cast<QTabBar*>(resultTabs_->Control(CDistPlotCompForm::kTabs)))
+        connect(tabs, &QTabBar::currentChanged, this, [this] { OnResultTabChanged(); });
 
     CreateMenusAndToolBar();
     statusText_ = new QLabel(QStringLiteral("Ready"));
@@ -406,7 +411,7 @@ void CMainFrame::RecalcLayout(bool) {
     panes_->setFixedSize(width, y);
     if (layout()) layout()->activate();
     adjustSize();
-    FitEffectSizeDrawer(false);
+    FitEffectSizeDrawer();
 }
 
 void CMainFrame::OnInputsChanged() {
@@ -566,6 +571,9 @@ bool CMainFrame::QueryCommand(int id, platform::CommandState* state) {
         case kExplorerCommand:
         case kDiagnosticDump:
             state->enabled = !busy_;
+            return true;
+        case kCalculator:
+            // The calculator keeps its own worker and may open during a calculation.
             return true;
         case kToolBarCommand:
             state->checked = findChild<QToolBar*>() && !findChild<QToolBar*>()->isHidden();
