@@ -55,6 +55,7 @@ class MathTextPainter : public QObject {
                                                  &fonts_->labelFonts, &fonts_->labelFonts,
                                                  SymbolMapPointer());
             label_->SetText(markup_, true);
+            label_->SetTextSpacing(true);
             size_ = pixels;
         }
         label_->SetTextColor(control->palette().color(control->foregroundRole()));
