@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QMenuBar>
 #include <QTabBar>
 #include <QToolBar>
@@ -13,6 +14,7 @@
 #include "app/frame/quorix_app.h"
 #include "app/results/dist_plot_form.h"
 #include "platform/commands.h"
+#include "platform/environment.h"
 #include "platform/scripted_dialogs.h"
 #include "platform/widget_test_main.h"
 
@@ -121,6 +123,27 @@ TEST_F(FrameCommands, EditedInputsOweNoPlot) {
     ShowTab(0);
     EXPECT_EQ(plots, 0);
     EXPECT_FALSE(frame->PlotValid());
+}
+
+// Pressing Save as offered must never write a file named after the folder.
+TEST_F(FrameCommands, SaveDialogsOfferANameOfTheirKindInTheDocumentsFolder) {
+    frame->OnCalculate();
+    MenuAction(kSaveDistributionsPlot)->trigger();
+    ShowTab(1);
+    MenuAction(kSaveProtocol)->trigger();
+    ASSERT_EQ(dialogs.fileQuestions.size(), 2u);
+    const struct {
+        const char* name;
+        const char* suffix;
+    } expected[] = {{"*.emf", "emf"}, {"*.rtf", "rtf"}};
+    for (int i = 0; i < 2; ++i) {
+        const platform::FileDialogRequest& request = dialogs.fileQuestions[i].request;
+        EXPECT_TRUE(dialogs.fileQuestions[i].save);
+        EXPECT_EQ(request.fileName, expected[i].name);
+        EXPECT_EQ(request.defaultSuffix, expected[i].suffix);
+        EXPECT_EQ(QDir(request.folder).absolutePath(),
+                  QDir(platform::DocumentsFolder()).absolutePath());
+    }
 }
 
 // The window cannot be sized, so it offers no maximise box either.

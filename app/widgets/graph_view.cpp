@@ -132,6 +132,7 @@ bool CGraphView::SaveAsEmf() {
     request.folder = platform::DocumentsFolder();
     request.filter = QStringLiteral("Enhanced meta files (*.emf);;All files (*)");
     request.defaultSuffix = QStringLiteral("emf");
+    request.fileName = QStringLiteral("*.emf");
     const std::optional<QString> path = platform::FileDialogs().SaveFileName(this, request);
     if (!path || path->isEmpty()) return false;
     QString error;
