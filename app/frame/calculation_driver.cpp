@@ -5,6 +5,7 @@
 #include <cfenv>
 #include <optional>
 
+#include "analysis/parameter_names.h"
 #include "analysis/plot_data.h"
 #include "analysis/power_analysis.h"
 #include "analysis/protocol.h"
@@ -160,7 +161,10 @@ void CMainFrame::OnCalculate() {
             SetInputsOnForm(&inputs_);
             if (outcome.result >= 0) {
                 MarkInvalidInputOnForm(outcome.result);
-                report(test->GetMessage(), kInputError, MessageIcon::Error);
+                const bool listed = outcome.result < static_cast<int>(inputs_.size());
+                report(InputErrorText(test->GetMessage(),
+                                      listed ? inputs_[outcome.result]->name : std::string()),
+                       kInputError, MessageIcon::Error);
             } else {
                 test->GetOutputs(type, &outputs_);
                 SetOutputsOnForm(&outputs_);

@@ -213,7 +213,8 @@ TEST_F(EndToEnd, AnInputErrorIsMarkedOnItsRowWithTheTestsMessage) {
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].caption, "Input error");
     EXPECT_EQ(dialogs.messages[0].icon, platform::MessageIcon::Error);
-    EXPECT_TRUE(dialogs.messages[0].text.startsWith("Alpha is outside the admissible range ("))
+    EXPECT_TRUE(
+        dialogs.messages[0].text.startsWith("α err prob: Alpha is outside the admissible range ("))
         << dialogs.messages[0].text.toStdString();
     QLineEdit* alpha = frame->EditFieldForm()->Edit(InputEditId(InputRow("α err prob")));
     EXPECT_EQ(alpha->text(), "1.5");
