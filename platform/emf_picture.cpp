@@ -2,9 +2,11 @@
 
 #include <uemf.h>
 
+#include <QBuffer>
 #include <QClipboard>
 #include <QFile>
 #include <QGuiApplication>
+#include <QImage>
 #include <QMimeData>
 #include <QPaintEngine>
 #include <QPainter>
@@ -303,6 +305,16 @@ bool WriteFileBytes(const QString& path, const QByteArray& bytes, QString* error
 void PutEmfOnClipboard(const QByteArray& bytes) {
     auto* data = new QMimeData;
     data->setData(QString::fromLatin1(EmfPicture::kMimeType), bytes);
+    QGuiApplication::clipboard()->setMimeData(data);
+}
+
+void PutPictureOnClipboard(const QByteArray& emf, const QImage& image) {
+    auto* data = new QMimeData;
+    data->setData(QString::fromLatin1(EmfPicture::kMimeType), emf);
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "PNG"))
+        data->setData(QStringLiteral("image/png"), png);
     QGuiApplication::clipboard()->setMimeData(data);
 }
 

@@ -109,6 +109,25 @@ QByteArray CGraphView::RecordPicture(QString* error) {
     return bytes;
 }
 
+QImage CGraphView::RenderPicture() {
+    MatchFonts(MainFrame());
+    const double dpi = logicalDpiX();
+    QImage image(size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter g(&image);
+    PrepareGraphics(&g, dpi);
+    const QRectF rect = PictureRect(dpi);
+    DrawGraph(&g, rect);
+    // The metafile's frame, so that both pictures look alike.
+    QPen pen = platform::MakePen(QColor(0, 0, 0), 1);
+    pen.setJoinStyle(Qt::MiterJoin);
+    g.setPen(pen);
+    g.setBrush(Qt::NoBrush);
+    g.drawRect(rect.adjusted(0.5, 0.5, -0.5, -0.5));
+    g.end();
+    return image;
+}
+
 void CGraphView::Report(const QString& text, const QString& caption) {
     platform::ShowMessage(this, text, caption, platform::MessageIcon::Error);
 }
@@ -122,7 +141,7 @@ bool CGraphView::CopyToClipboard() {
                QStringLiteral("Copy plot"));
         return false;
     }
-    platform::PutEmfOnClipboard(bytes);
+    platform::PutPictureOnClipboard(bytes, RenderPicture());
     return true;
 }
 
