@@ -35,6 +35,7 @@
 #include "platform/environment.h"
 #include "platform/fonts.h"
 #include "ui/graphics/mathtext/symbol_table.h"
+#include "ui/grid/grid_ctrl.h"
 
 using namespace command_ids;
 
@@ -61,6 +62,13 @@ QIcon ProgramIcon() {
         icon.addPixmap(pixmap);
     }
     return icon;
+}
+
+bool InsideGrid(const QWidget* widget) {
+    for (; widget; widget = widget->parentWidget()) {
+        if (dynamic_cast<const CGridCtrl*>(widget)) return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -420,6 +428,7 @@ void CMainFrame::OnInputsChanged() {
     if (resultTabs_ && resultTabs_->Graph()) resultTabs_->Graph()->RedrawBlank();
     if (commandForm_) commandForm_->EnableXYPlot(false);
     if (editFieldForm_) editFieldForm_->ClearOutputs(&outputs_);
+    if (gridForm_) gridForm_->ClearOutputs(&outputs_);
 }
 
 void CMainFrame::OnInputCommitted() {
@@ -593,7 +602,12 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         auto* widget = qobject_cast<QWidget*>(watched);
         if (widget && widget->window() == this) {
-            if (HandleKey(static_cast<QKeyEvent*>(event)->key())) return true;
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            // An edit in a grid cell takes Esc to give itself up, unless a
+            // calculation runs.
+            if (key == Qt::Key_Escape && !worker_.Running() && InsideGrid(widget))
+                return QMainWindow::eventFilter(watched, event);
+            if (HandleKey(key)) return true;
         }
     }
     return QMainWindow::eventFilter(watched, event);
