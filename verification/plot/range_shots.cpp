@@ -42,6 +42,8 @@ int main(int argc, char** argv) {
         {"exact_correlation_post_hoc.png", 605, 3, {}},
         {"exact_correlation_criterion.png", 605, 2, {}},
         {"generic_f_lambda_1e6.png", 100, 2, {{"Noncentrality parameter $\\lambda$", "1e6"}}},
+        {"generic_f_lambda_1e4.png", 100, 2, {{"Noncentrality parameter $\\lambda$", "1e4"}}},
+        {"generic_f_lambda_100.png", 100, 2, {{"Noncentrality parameter $\\lambda$", "100"}}},
         {"generic_t_delta_8.png", 200, 2, {{"Noncentrality parameter $\\delta$", "8"}}},
         {"generic_chi2_lambda_40.png", 400, 2, {{"Noncentrality parameter $\\lambda$", "40"}}},
         {"two_means_post_hoc.png", 201, 3, {}},
