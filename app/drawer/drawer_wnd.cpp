@@ -6,7 +6,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/frame/main_frame.h"
+#include "app/drawer/panel_host.h"
 #include "app/widgets/form_view_ex.h"
 
 namespace {
@@ -16,10 +16,12 @@ constexpr int kPanelMinimum = 30;
 
 }  // namespace
 
-CDrawerWnd::CDrawerWnd(CMainFrame* frame, std::vector<CFormViewEx*> panels)
+CDrawerWnd::CDrawerWnd(QWidget* owner, PanelHost* host, std::vector<CFormViewEx*> panels)
     // A tool window owned by the frame: it stays above the frame, goes with
     // it and has no button of its own on the task bar.
-    : QWidget(frame, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint), frame_(frame) {
+    : QWidget(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      owner_(owner),
+      host_(host) {
     setWindowTitle(QString::fromLatin1(kTitle));
     setAttribute(Qt::WA_DeleteOnClose, false);
     for (size_t i = 0; i < panels.size(); ++i) {
@@ -114,13 +116,13 @@ void CDrawerWnd::FitRows() {
 
 void CDrawerWnd::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() != QEvent::ActivationChange || activating_ || !frame_) return;
+    if (event->type() != QEvent::ActivationChange || activating_ || !owner_) return;
     if (!isActiveWindow()) return;
     // The frame comes up directly behind the drawer, without being
     // activated; the guard keeps the two from handing activation back and
     // forth.
     activating_ = true;
-    frame_->raise();
+    owner_->raise();
     raise();
     activating_ = false;
 }
@@ -128,5 +130,5 @@ void CDrawerWnd::changeEvent(QEvent* event) {
 void CDrawerWnd::closeEvent(QCloseEvent* event) {
     // The frame saves the panel's inputs and destroys the window itself.
     event->ignore();
-    if (frame_) frame_->CloseEffectSizeDrawer();
+    if (host_) host_->CloseEffectSizeDrawer();
 }

@@ -4,7 +4,7 @@
 #include <vector>
 
 class CFormViewEx;
-class CMainFrame;
+class PanelHost;
 class QSplitter;
 class QTextEdit;
 
@@ -19,8 +19,9 @@ class CDrawerWnd : public QWidget {
     static constexpr int kMaxPanels = 20;
 
     // Takes the panels (not yet created) over; at most kMaxPanels of them
-    // are kept, the rest are deleted at once.
-    CDrawerWnd(CMainFrame* frame, std::vector<CFormViewEx*> panels);
+    // are kept, the rest are deleted at once. `owner` is the window the
+    // drawer stays beside, `host` closes it.
+    CDrawerWnd(QWidget* owner, PanelHost* host, std::vector<CFormViewEx*> panels);
     ~CDrawerWnd() override;
     CDrawerWnd(const CDrawerWnd&) = delete;
     CDrawerWnd& operator=(const CDrawerWnd&) = delete;
@@ -52,7 +53,8 @@ class CDrawerWnd : public QWidget {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    CMainFrame* frame_;
+    QWidget* owner_;
+    PanelHost* host_;
     std::vector<CFormViewEx*> panels_;
     QSplitter* splitter_ = nullptr;
     QTextEdit* filler_ = nullptr;

@@ -2,16 +2,17 @@
 
 #include <QAbstractButton>
 
+#include "app/forms/form_host.h"
 #include "app/forms/form_tables.h"
-#include "app/frame/main_frame.h"
 
 using namespace form_tables;
 
-void RunCalculateFromButton(CMainFrame* frame, CFormViewEx* form, bool fromShortForm) {
+void RunCalculateFromButton(FormHost* frame, CFormViewEx* form, bool fromShortForm) {
     if (!frame || frame->IsBusy()) return;
     QAbstractButton* button = form->Button(kCalculateButton);
     if (button) button->setEnabled(false);
-    frame->setFocus(Qt::OtherFocusReason);
+    // The frame, the command form's window, takes the focus from the button.
+    form->window()->setFocus(Qt::OtherFocusReason);
     frame->PumpMessages();
     frame->SetShortFormCalculation(fromShortForm);
     frame->OnCalculate();
@@ -19,8 +20,8 @@ void RunCalculateFromButton(CMainFrame* frame, CFormViewEx* form, bool fromShort
     if (button) button->setEnabled(true);
 }
 
-CQuorixCmdCompForm::CQuorixCmdCompForm(CMainFrame* frame)
-    : CFormViewEx(FullCommandForm()), frame_(frame) {}
+CQuorixCmdCompForm::CQuorixCmdCompForm(FormHost* host)
+    : CFormViewEx(FullCommandForm()), frame_(host) {}
 
 void CQuorixCmdCompForm::EnableCalculate(bool enable) {
     Button(kCalculateButton)->setEnabled(enable);
@@ -51,8 +52,7 @@ void CQuorixCmdCompForm::OnControlEvent(int id, platform::ControlEvent event) {
     }
 }
 
-CQuorixCmdForm::CQuorixCmdForm(CMainFrame* frame)
-    : CFormViewEx(ShortCommandForm()), frame_(frame) {}
+CQuorixCmdForm::CQuorixCmdForm(FormHost* host) : CFormViewEx(ShortCommandForm()), frame_(host) {}
 
 void CQuorixCmdForm::EnableCalculate(bool enable) {
     Button(kCalculateButton)->setEnabled(enable);

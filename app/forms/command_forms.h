@@ -2,13 +2,13 @@
 
 #include "app/widgets/form_view_ex.h"
 
-class CMainFrame;
+class FormHost;
 
 // The command form under the main form: "Options", "X-Y plot for a range of
 // values" and "Calculate".
 class CQuorixCmdCompForm : public CFormViewEx {
   public:
-    explicit CQuorixCmdCompForm(CMainFrame* frame);
+    explicit CQuorixCmdCompForm(FormHost* host);
 
     void EnableCalculate(bool enable);
     void EnableXYPlot(bool enable);
@@ -19,13 +19,13 @@ class CQuorixCmdCompForm : public CFormViewEx {
     void OnControlEvent(int id, platform::ControlEvent event) override;
 
   private:
-    CMainFrame* frame_;
+    FormHost* frame_;
 };
 
 // The smaller command form with "Calculate" and two check boxes.
 class CQuorixCmdForm : public CFormViewEx {
   public:
-    explicit CQuorixCmdForm(CMainFrame* frame);
+    explicit CQuorixCmdForm(FormHost* host);
 
     void EnableCalculate(bool enable);
 
@@ -33,7 +33,7 @@ class CQuorixCmdForm : public CFormViewEx {
     void OnControlEvent(int id, platform::ControlEvent event) override;
 
   private:
-    CMainFrame* frame_;
+    FormHost* frame_;
 };
 
 // Forms that show their table and have no behaviour of their own.
@@ -50,4 +50,4 @@ class CRangeForm : public CFormViewEx {
 // The "Calculate" button's sequence, shared by both command forms: nothing
 // while the frame is busy; else the button is disabled while the frame
 // calculates.
-void RunCalculateFromButton(CMainFrame* frame, CFormViewEx* form, bool fromShortForm);
+void RunCalculateFromButton(FormHost* frame, CFormViewEx* form, bool fromShortForm);

@@ -9,8 +9,8 @@
 #include <cstdio>
 
 #include "analysis/property.h"
+#include "app/forms/form_host.h"
 #include "app/forms/form_tables.h"
-#include "app/frame/main_frame.h"
 #include "app/widgets/ui_helpers.h"
 #include "app/widgets/xinfo_tip.h"
 #include "platform/fonts.h"
@@ -18,8 +18,8 @@
 
 using namespace form_tables;
 
-CQuorixMainCompForm::CQuorixMainCompForm(CMainFrame* frame)
-    : CFormViewEx(EditFieldForm()), frame_(frame) {}
+CQuorixMainCompForm::CQuorixMainCompForm(FormHost* host)
+    : CFormViewEx(EditFieldForm()), frame_(host) {}
 
 CQuorixMainCompForm::~CQuorixMainCompForm() {
     delete tip_.data();

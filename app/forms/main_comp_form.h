@@ -6,7 +6,7 @@
 #include "app/widgets/form_view_ex.h"
 #include "app/widgets/xinfo_tip.h"
 
-class CMainFrame;
+class FormHost;
 class Property;
 class PropertyList;
 
@@ -16,7 +16,7 @@ class PropertyList;
 // It offers the frame the same operations as the grid form.
 class CQuorixMainCompForm : public CFormViewEx {
   public:
-    explicit CQuorixMainCompForm(CMainFrame* frame);
+    explicit CQuorixMainCompForm(FormHost* host);
     ~CQuorixMainCompForm() override;
 
     void OnInitialUpdate() override;
@@ -44,7 +44,7 @@ class CQuorixMainCompForm : public CFormViewEx {
     void WatchMouse(QWidget* widget);
     int RowOfId(int id, int (*idOfRow)(int)) const;
 
-    CMainFrame* frame_;
+    FormHost* frame_;
     int effectSizePanelId_ = -1;
     int effectSizeRow_ = -1;
     QPointer<CXInfoTip> tip_;

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "analysis/property.h"
-#include "app/frame/main_frame.h"
+#include "app/forms/form_host.h"
 #include "app/widgets/ui_helpers.h"
 #include "platform/fonts.h"
 #include "ui/grid/grid_cell_types.h"
@@ -32,8 +32,8 @@ platform::DialogTemplate MainGridFormTemplate() {
     return t;
 }
 
-CQuorixMainForm::CQuorixMainForm(CMainFrame* frame)
-    : CFormViewEx(MainGridFormTemplate()), frame_(frame) {}
+CQuorixMainForm::CQuorixMainForm(FormHost* host)
+    : CFormViewEx(MainGridFormTemplate()), frame_(host) {}
 
 CQuorixMainForm::~CQuorixMainForm() {
     // The grids die with the widget base, after this form's own part: an
@@ -146,7 +146,7 @@ void CQuorixMainForm::ShowParameter(CGridCtrl* grid, int row, Property* property
             auto* cell = dynamic_cast<CGridCellCallDialog*>(grid->GetCell(row, 1));
             if (!cell) return;
             cell->SetButtonText(QStringLiteral("..."));
-            CMainFrame* frame = frame_;
+            FormHost* frame = frame_;
             cell->SetFunction(
                 [frame](int id) {
                     if (frame) frame->CreateEffectSizePanels(id);

@@ -6,7 +6,7 @@
 #include "app/widgets/form_view_ex.h"
 #include "ui/grid/igrid_ctrl.h"
 
-class CMainFrame;
+class FormHost;
 class Property;
 class PropertyList;
 
@@ -20,7 +20,7 @@ class CQuorixMainForm : public CFormViewEx, public IGridOwnerForm {
     static constexpr int kInputGridId = 1025;
     static constexpr int kOutputGridId = 1024;
 
-    explicit CQuorixMainForm(CMainFrame* frame);
+    explicit CQuorixMainForm(FormHost* host);
     ~CQuorixMainForm() override;
 
     void OnInitialUpdate() override;
@@ -48,7 +48,7 @@ class CQuorixMainForm : public CFormViewEx, public IGridOwnerForm {
     void ShowParameter(CGridCtrl* grid, int row, Property* property);
     void FitLabelColumn(CGridCtrl* grid);
 
-    CMainFrame* frame_;
+    FormHost* frame_;
     QPointer<IGridCtrl> inputGrid_;
     QPointer<CGridCtrl> outputGrid_;
     int effectSizePanelId_ = -1;

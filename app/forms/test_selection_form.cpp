@@ -5,12 +5,12 @@
 
 #include "analysis/catalogue.h"
 #include "analysis/power_analysis.h"
+#include "app/forms/form_host.h"
 #include "app/forms/form_tables.h"
-#include "app/frame/main_frame.h"
 #include "app/widgets/ui_helpers.h"
 
-CTestSelectCompForm::CTestSelectCompForm(CMainFrame* frame)
-    : CFormViewEx(form_tables::TestSelectionForm()), frame_(frame) {}
+CTestSelectCompForm::CTestSelectCompForm(FormHost* host)
+    : CFormViewEx(form_tables::TestSelectionForm()), frame_(host) {}
 
 bool CTestSelectCompForm::FindInCatalogue(const PowerAnalysis* test, int* family, int* index) {
     for (size_t f = 0; f < TestCatalogue.size(); ++f) {

@@ -2,7 +2,7 @@
 
 #include "app/widgets/form_view_ex.h"
 
-class CMainFrame;
+class FormHost;
 class PowerAnalysis;
 
 // The pane in which the user chooses a test in three lists: test family,
@@ -15,7 +15,7 @@ class CTestSelectCompForm : public CFormViewEx {
     static constexpr int kTestList = 1001;
     static constexpr int kTypeList = 1002;
 
-    explicit CTestSelectCompForm(CMainFrame* frame);
+    explicit CTestSelectCompForm(FormHost* host);
 
     // One entry per catalogue family, named after its first test's family.
     void FillFamilies();
@@ -40,5 +40,5 @@ class CTestSelectCompForm : public CFormViewEx {
     // Shows the frame's current choice again, undoing a change of a list.
     void ShowCurrentChoice();
 
-    CMainFrame* frame_;
+    FormHost* frame_;
 };

@@ -486,6 +486,25 @@ void CMainFrame::OnCalculator() {
     calculator_->activateWindow();
 }
 
+bool CMainFrame::OnOptions() {
+    // The test and its lists belong to a running calculation.
+    if (busy_ || !currentTest_ || !currentTest_->HasOptions()) return false;
+    const int testId = currentTest_->GetTestId();
+    // What the user typed survives the rebuild of the lists below.
+    GetInputsFromForm(&inputs_);
+    currentTest_->RememberInputs(&inputs_);
+    bool rebuildDrawer = false;
+    if (!RunOptionsDialog(this, this, &rebuildDrawer)) return false;
+    ApplyTestToForms();
+    // The drawer reopens with the panel the new option selects, reading the
+    // rebuilt inputs.
+    if (rebuildDrawer && EffectSizeDrawerOpen()) {
+        CloseEffectSizeDrawer();
+        CreateEffectSizePanels(testId);
+    }
+    return true;
+}
+
 void CMainFrame::OnExplorer() {
     platform::ShowMessage(this,
                           QStringLiteral("The explorer of the general linear multivariate model "

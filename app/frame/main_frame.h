@@ -12,8 +12,13 @@
 #include "analysis/power_analysis.h"
 #include "analysis/property.h"
 #include "analysis/protocol.h"
+#include "app/drawer/panel_host.h"
 #include "app/drawer/per_test_input_stores.h"
+#include "app/forms/form_host.h"
 #include "app/frame/calculation_driver.h"
+#include "app/options/options_command.h"
+#include "app/results/result_commands.h"
+#include "app/results/result_host.h"
 #include "platform/commands.h"
 #include "platform/dialogs.h"
 #include "ui/graphics/mathtext/label_fonts.h"
@@ -35,16 +40,11 @@ class CRangeForm;
 class CTestSelectCompForm;
 class QLabel;
 
-// Command ids of the main window's menus, tool bar and keys.
+// Command ids of the main window's menus, tool bar and keys (the result
+// pane's own in result_commands.h).
 namespace command_ids {
 inline constexpr int kCalculator = 32770;
 inline constexpr int kGridView = 32771;
-inline constexpr int kCopyDistributionsPlot = 32885;
-inline constexpr int kPrintDistributionsPlot = 32883;
-inline constexpr int kSaveDistributionsPlot = 32884;
-inline constexpr int kSaveProtocol = 32886;
-inline constexpr int kPrintProtocol = 32887;
-inline constexpr int kClearProtocol = 32888;
 inline constexpr int kTogglePlot = 32894;
 inline constexpr int kToggleTestSelection = 32896;
 // Show or hide the tool bar and the status bar.
@@ -59,7 +59,11 @@ inline constexpr int kExit = 57665;
 // The main window: owns the panes, the current test's parameter lists and
 // the analysis code, lays the panes out one under the other and sizes itself
 // to them (it has no sizing border), and routes commands.
-class CMainFrame : public QMainWindow, public platform::CommandTarget, public ParameterSource {
+class CMainFrame : public QMainWindow,
+                   public platform::CommandTarget,
+                   public OptionsHost,
+                   public ResultHost,
+                   public FormHost {
   public:
     static constexpr const char* kTitle = "Quorix 3.1.9.7";
 
@@ -80,30 +84,30 @@ class CMainFrame : public QMainWindow, public platform::CommandTarget, public Pa
     bool SelectTest(int testId);
     // Rebuilds the current test's lists for the analysis type and shows
     // them with blank outputs.
-    void ApplyTestToForms();
+    void ApplyTestToForms() override;
     // Stacks the shown panes and sizes the window to hold them.
     void RecalcLayout(bool notify = true);
 
     // Services of the forms.
-    void OnInputsChanged();
-    void OnInputCommitted();
-    void CreateEffectSizePanels(int panelTestId);
-    void CloseEffectSizeDrawer();
-    bool EffectSizeDrawerOpen() const { return drawer_ != nullptr; }
+    void OnInputsChanged() override;
+    void OnInputCommitted() override;
+    void CreateEffectSizePanels(int panelTestId) override;
+    void CloseEffectSizeDrawer() override;
+    bool EffectSizeDrawerOpen() const override { return drawer_ != nullptr; }
     // The effect-size panel of the shown main form's effect-size input, or -1.
-    int EffectSizePanelId() const;
+    int EffectSizePanelId() const override;
     // Runs the current test's calculation on a worker thread and shows what
     // came of it.
-    void OnCalculate();
+    void OnCalculate() override;
     // The result pane switched tabs: the menus and tool bar follow at once,
     // and a distribution plot skipped while the protocol was shown is drawn.
     void OnResultTabChanged();
     // Opens the X-Y plot window (one at a time) for the current test, or
     // resets the open one to the current test.
-    void OnXYPlot();
-    // The options dialog of the current test (options_command.cpp); true
-    // when a dialog was shown, whatever the user answered.
-    bool OnOptions();
+    void OnXYPlot() override;
+    // The options dialog of the current test; true when a dialog was shown,
+    // whatever the user answered.
+    bool OnOptions() override;
     CPlotAndTable* XYPlotWindow() const;
     PlotSettings* XYPlotSettings() const { return plotSettings_.get(); }
     // Writes a table of log-gamma values to a file the user chooses, and
@@ -113,15 +117,15 @@ class CMainFrame : public QMainWindow, public platform::CommandTarget, public Pa
     // Opens the calculator window, made once and kept for the run.
     void OnCalculator();
     CCalculator* Calculator() const { return calculator_.get(); }
-    void PumpMessages();
+    void PumpMessages() override;
 
     // Services of the test-selection form.
-    void SetCurrentTest(PowerAnalysis* test) { currentTest_ = test; }
+    void SetCurrentTest(PowerAnalysis* test) override { currentTest_ = test; }
     // Element `index` of the analysis-type list becomes the chosen type.
-    void SetChosenType(int index);
-    int ChosenTypeIndex() const { return chosenTypeIndex_; }
+    void SetChosenType(int index) override;
+    int ChosenTypeIndex() const override { return chosenTypeIndex_; }
     // The user chose type `index`: what was typed is kept for the new lists.
-    void OnAnalysisTypeSelected(int index);
+    void OnAnalysisTypeSelected(int index) override;
 
     // The protocol: every successful calculation appends an entry.
     void AddProtocolEntry(const ProtocolRecord& record);
@@ -146,12 +150,12 @@ class CMainFrame : public QMainWindow, public platform::CommandTarget, public Pa
     // The shown input named `name`, after re-reading the shown form.
     Property* FindParameter(std::string name) override;
 
-    bool IsBusy() const { return busy_; }
+    bool IsBusy() const override { return busy_; }
     // A worker thread is computing for the current test.
     bool IsCalculationRunning() const { return worker_.Running(); }
-    bool OutputsValid() const { return outputsValid_; }
-    bool PlotValid() const { return plotValid_; }
-    void SetShortFormCalculation(bool on) { shortFormCalculation_ = on; }
+    bool OutputsValid() const override { return outputsValid_; }
+    bool PlotValid() const override { return plotValid_; }
+    void SetShortFormCalculation(bool on) override { shortFormCalculation_ = on; }
 
     // What the panes show, for the driver and the tests.
     CQuorixMainCompForm* EditFieldForm() const { return editFieldForm_; }
@@ -163,21 +167,21 @@ class CMainFrame : public QMainWindow, public platform::CommandTarget, public Pa
     CFormViewEx* PlotPane() const { return plotPane_; }
     // The result tabs (graph and protocol) of the plot pane.
     CDistPlotCompForm* ResultTabs() const { return resultTabs_; }
-    PowerAnalysis* CurrentTest() const { return currentTest_; }
-    AnalysisType CurrentAnalysis() const { return analysisType_; }
-    PropertyList& Inputs() { return inputs_; }
+    PowerAnalysis* CurrentTest() const override { return currentTest_; }
+    AnalysisType CurrentAnalysis() const override { return analysisType_; }
+    PropertyList& Inputs() override { return inputs_; }
     PropertyList& Outputs() { return outputs_; }
-    PropertyList& AnalysisTypes() { return analysisTypes_; }
+    PropertyList& AnalysisTypes() override { return analysisTypes_; }
     const QString& ProgramFolder() const { return programFolder_; }
     // The label font sets through which labels and titles are drawn.
-    mathtext::LabelFontSets& LabelFonts() { return *labelFonts_; }
+    mathtext::LabelFontSets& LabelFonts() override { return *labelFonts_; }
     platform::CommandRouter& Commands() { return commands_; }
 
     bool HandleCommand(int id) override;
     bool QueryCommand(int id, platform::CommandState* state) override;
 
     // The effect-size drawer and the services of its panels
-    // (effect_size_drawer.cpp). The drawer takes the panels over.
+    // (effect_size_drawer.cpp, PanelHost). The drawer takes the panels over.
     void OpenEffectSizeDrawer(std::vector<CFormViewEx*> panels, int testId);
     // Puts `view` in place of drawer panel `index`; the new panel, or null
     // (deleting `view`) when no drawer is open.
@@ -185,10 +189,10 @@ class CMainFrame : public QMainWindow, public platform::CommandTarget, public Pa
     // The input store the panels work on: the open drawer's, else the
     // current test's; null when there is none yet or a calculation owns the
     // test.
-    PropertyList* GetCurrentInputStore();
+    PropertyList* GetCurrentInputStore() override;
     // Sets the input labelled `label` by its type and shows the input list.
-    void SetParameterValue(std::string label, double value);
-    void SetEffectSize(double value);
+    void SetParameterValue(std::string label, double value) override;
+    void SetEffectSize(double value) override;
     CDrawerWnd* EffectSizeDrawer() const { return drawer_; }
     PerTestInputStores& InputStores() { return inputStores_; }
     void SetDrawerAnimation(bool onOpen, bool onClose);

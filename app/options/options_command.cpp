@@ -13,7 +13,7 @@
 #include "analysis/parameter_names.h"
 #include "analysis/power_analysis.h"
 #include "analysis/property.h"
-#include "app/frame/main_frame.h"
+#include "app/options/options_dialogs.h"
 #include "platform/dialogs.h"
 
 #ifdef QUORIX_WITH_TESTS_EXACT
@@ -79,21 +79,8 @@ constexpr CriterionRow kCriteria[] = {
     {104, 2, 1}, {105, 2, 0}, {106, 3, 1}, {107, 3, 0},
 };
 
-// Until the dialogs' forms exist the user is told so, and no dialog counts
-// as shown: no option changes and the results stay.
-class PlaceholderOptionsDialogs : public OptionsDialogService {
-  public:
-    int DoModal(QWidget* parent, const OptionsDialogInfo&, OptionsDialogFields*) override {
-        platform::ShowMessage(parent,
-                              QStringLiteral("The options of this test cannot be changed yet."),
-                              QStringLiteral("Options"), platform::MessageIcon::Information);
-        return kNoDialog;
-    }
-};
-
 std::unique_ptr<OptionsDialogService>& CurrentService() {
-    static std::unique_ptr<OptionsDialogService> service =
-        std::make_unique<PlaceholderOptionsDialogs>();
+    static std::unique_ptr<OptionsDialogService> service = std::make_unique<FormOptionsDialogs>();
     return service;
 }
 
@@ -126,7 +113,7 @@ struct OptionsBinding {
 
 #ifdef QUORIX_WITH_TESTS_T
 template <class Test>
-OptionsBinding WilcoxonBinding(CMainFrame* frame, Test* test, int samples) {
+OptionsBinding WilcoxonBinding(OptionsHost* frame, Test* test, int samples) {
     OptionsBinding b;
     b.fill = [test](OptionsDialogFields* f) {
         const WilcoxonOptions& w = test->wilcoxon;
@@ -183,7 +170,7 @@ OptionsBinding WilcoxonBinding(CMainFrame* frame, Test* test, int samples) {
 // test, the H0 offset) as the screen shows them, not as the last
 // calculation left them. A shown set that describes no proportions keeps
 // the test's own.
-void UncondEffectFromScreen(CMainFrame* frame, PowerExactUncondTwoProp* t) {
+void UncondEffectFromScreen(OptionsHost* frame, PowerExactUncondTwoProp* t) {
     const double oldP1 = t->proportion1, oldP2 = t->proportion2, oldEffect = t->effectSize;
     const double oldOffset = t->nullDifference;
     auto isProportion = [](double p) { return std::isfinite(p) && 0.0 < p && p < 1.0; };
@@ -206,7 +193,7 @@ void UncondEffectFromScreen(CMainFrame* frame, PowerExactUncondTwoProp* t) {
 }
 #endif
 
-OptionsBinding BindingFor(Kind kind, CMainFrame* frame, PowerAnalysis* test) {
+OptionsBinding BindingFor(Kind kind, OptionsHost* frame, PowerAnalysis* test) {
     OptionsBinding b;
     switch (kind) {
 #ifdef QUORIX_WITH_TESTS_F
@@ -487,7 +474,7 @@ OptionsDialogService& OptionsDialogs() {
 std::unique_ptr<OptionsDialogService> SetOptionsDialogService(
     std::unique_ptr<OptionsDialogService> service) {
     std::unique_ptr<OptionsDialogService> old = std::move(CurrentService());
-    CurrentService() = service ? std::move(service) : std::make_unique<PlaceholderOptionsDialogs>();
+    CurrentService() = service ? std::move(service) : std::make_unique<FormOptionsDialogs>();
     return old;
 }
 
@@ -535,30 +522,21 @@ bool ChooseOddsRatioInput(ParameterSource* frame, OddsRatioEffect* test, bool od
     return false;
 }
 
-bool CMainFrame::OnOptions() {
-    // The test and its lists belong to a running calculation.
-    if (busy_ || !currentTest_ || !currentTest_->HasOptions()) return false;
-    const int testId = currentTest_->GetTestId();
-    // What the user typed survives the rebuild of the lists below.
-    GetInputsFromForm(&inputs_);
-    currentTest_->RememberInputs(&inputs_);
+bool RunOptionsDialog(OptionsHost* host, QWidget* parent, bool* rebuildDrawer) {
+    *rebuildDrawer = false;
+    PowerAnalysis* test = host ? host->CurrentTest() : nullptr;
+    if (!test || !test->HasOptions()) return false;
+    const int testId = test->GetTestId();
     const OptionsDialogInfo dialog = OptionsDialogFor(testId);
     if (dialog.kind == Kind::kNone) return false;
-    OptionsBinding binding = BindingFor(dialog.kind, this, currentTest_);
+    OptionsBinding binding = BindingFor(dialog.kind, host, test);
     if (!binding.fill || !binding.apply) return false;
 
     OptionsDialogFields fields;
     fields.testId = testId;
     binding.fill(&fields);
-    const int answer = OptionsDialogs().DoModal(this, dialog, &fields);
+    const int answer = OptionsDialogs().DoModal(parent, dialog, &fields);
     if (answer == kNoDialog) return false;
-    const bool rebuildDrawer = answer == 1 && binding.apply(fields);
-    ApplyTestToForms();
-    // The drawer reopens with the panel the new option selects, reading the
-    // rebuilt inputs.
-    if (rebuildDrawer && EffectSizeDrawerOpen()) {
-        CloseEffectSizeDrawer();
-        CreateEffectSizePanels(testId);
-    }
+    *rebuildDrawer = answer == 1 && binding.apply(fields);
     return true;
 }

@@ -6,10 +6,25 @@
 #include <string>
 
 #include "analysis/ids.h"
+#include "app/drawer/panel_host.h"
 
 class ParameterSource;
 class PropertyList;
 class QWidget;
+
+// What the Options command asks of the main window besides the panels'
+// services: the current test's input list as last read from its form.
+class OptionsHost : public PanelHost {
+  public:
+    virtual PropertyList& Inputs() = 0;
+};
+
+// The options dialog of the host's current test, modal over `parent`, its
+// options copied in and, on OK, back into the test (converting the effect
+// size where an option changes which effect the test takes). False when
+// the test has no dialog or none could be shown; *rebuildDrawer tells
+// whether the chosen options change the effect-size panel.
+bool RunOptionsDialog(OptionsHost* host, QWidget* parent, bool* rebuildDrawer);
 
 // The options dialog of each test id.
 enum class OptionsDialogKind {

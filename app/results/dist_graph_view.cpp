@@ -4,24 +4,31 @@
 #include <QMenu>
 #include <QPainter>
 
-#include "app/frame/main_frame.h"
 #include "app/results/distribution_graph.h"
+#include "app/results/result_host.h"
 #include "platform/fonts.h"
 #include "platform/painting.h"
+#include "ui/graphics/mathtext/label_fonts.h"
 
-CDistGraphView::CDistGraphView(CMainFrame* frame, QWidget* parent) : CGraphView(frame, parent) {}
+CDistGraphView::CDistGraphView(ResultHost* host, QWidget* parent)
+    : CGraphView(host, parent), host_(host) {}
+
+ResultHost* CDistGraphView::Host() {
+    if (!host_) host_ = dynamic_cast<ResultHost*>(FontSource());
+    return host_;
+}
 
 CDistGraphView::~CDistGraphView() = default;
 
 bool CDistGraphView::HasSomethingToDraw() {
-    CMainFrame* frame = MainFrame();
+    ResultHost* frame = Host();
     // A graph belongs to the outputs it was drawn with: once an input has
     // changed (or a new calculation runs) it stays blank until the next plot.
     return frame && drawEnabled_ && frame->PlotValid() && !data_.centralCurve.empty();
 }
 
 void CDistGraphView::DrawGraph(QPainter* g, const QRectF& rect) {
-    CMainFrame* frame = MainFrame();
+    ResultHost* frame = Host();
     if (!frame) return;
     if (!graph_) graph_ = std::make_unique<DistributionGraph>(&frame->LabelFonts());
     if (HasSomethingToDraw()) {
@@ -56,7 +63,7 @@ void CDistGraphView::SetFailed(bool failed) {
 }
 
 QString CDistGraphView::NoteShown() {
-    CMainFrame* frame = MainFrame();
+    ResultHost* frame = Host();
     // Only beside the outputs of the run that made (or could not make) the plot.
     if (!drawEnabled_ || !frame || !frame->OutputsValid()) return QString();
     if (failed_ && !frame->PlotValid()) return QString::fromLatin1(kCannotDrawText);
@@ -65,7 +72,7 @@ QString CDistGraphView::NoteShown() {
 }
 
 std::unique_ptr<QMenu> CDistGraphView::MakeContextMenu() {
-    CMainFrame* frame = MainFrame();
+    ResultHost* frame = Host();
     if (!frame || !frame->OutputsValid()) return nullptr;
     auto menu = std::make_unique<QMenu>(this);
     const std::pair<const char*, bool (CGraphView::*)()> items[] = {

@@ -9,6 +9,7 @@
 
 class DistributionGraph;
 class QMenu;
+class ResultHost;
 
 // Command ids of the distribution graph's context menu.
 namespace command_ids {
@@ -22,7 +23,7 @@ inline constexpr int kPrintPlot = 32780;
 // drawn from the record that the last distribution-plot run produced.
 class CDistGraphView : public CGraphView {
   public:
-    explicit CDistGraphView(CMainFrame* frame, QWidget* parent = nullptr);
+    explicit CDistGraphView(ResultHost* host, QWidget* parent = nullptr);
     ~CDistGraphView() override;
 
     void DrawGraph(QPainter* g, const QRectF& rect) override;
@@ -51,8 +52,12 @@ class CDistGraphView : public CGraphView {
     void contextMenuEvent(QContextMenuEvent* event) override;
 
   private:
+    // The main window's results: the one given, else the window found as
+    // the holder of the label fonts.
+    ResultHost* Host();
     bool HasSomethingToDraw();
 
+    ResultHost* host_;
     PlotData data_;
     std::unique_ptr<DistributionGraph> graph_;
     bool drawEnabled_ = true;

@@ -2,10 +2,12 @@
 
 #include <QTabBar>
 
+#include "analysis/power_analysis.h"
 #include "app/forms/form_tables.h"
-#include "app/frame/main_frame.h"
 #include "app/results/dist_graph_view.h"
 #include "app/results/protocol_view.h"
+#include "app/results/result_commands.h"
+#include "app/results/result_host.h"
 
 namespace {
 
@@ -34,8 +36,8 @@ platform::DialogTemplate DistPlotFormTable() {
 
 CDistPlotForm::CDistPlotForm() : CFormViewEx(DistPlotFormTable()) {}
 
-CDistPlotCompForm::CDistPlotCompForm(CMainFrame* frame)
-    : CFormViewEx(form_tables::ResultTabsForm()), frame_(frame) {}
+CDistPlotCompForm::CDistPlotCompForm(ResultHost* host)
+    : CFormViewEx(form_tables::ResultTabsForm()), host_(host) {}
 
 CDistPlotCompForm::~CDistPlotCompForm() = default;
 
@@ -62,7 +64,7 @@ void CDistPlotCompForm::OnInitialUpdate() {
     // Both views take the area's rectangle once; they do not follow later
     // size changes of the pane.
     protocol_ = CreateProtocolView(area);
-    graph_ = new CDistGraphView(frame_, area);
+    graph_ = new CDistGraphView(host_, area);
     protocol_->setGeometry(area->rect());
     graph_->setGeometry(area->rect());
     ShowCurrentTab();
@@ -100,7 +102,7 @@ PlotData* CDistPlotCompForm::GraphData() {
 void CDistPlotCompForm::RedrawPlot() {
     if (!graph_) return;
     // The record just arrived for the current test.
-    const PowerAnalysis* test = frame_ ? frame_->CurrentTest() : nullptr;
+    const PowerAnalysis* test = host_ ? host_->CurrentTest() : nullptr;
     graph_->TakeNewPlot(test ? test->oneTailed : true);
     if (graphShown_) graph_->update();
 }

@@ -5,7 +5,7 @@
 #include "platform/commands.h"
 
 class CDistGraphView;
-class CMainFrame;
+class ResultHost;
 class CProtocolView;
 struct ProtocolRecord;
 
@@ -18,7 +18,7 @@ class CDistPlotCompForm : public CFormViewEx,
     static constexpr int kTabs = 1041;
     static constexpr int kArea = 1042;
 
-    explicit CDistPlotCompForm(CMainFrame* frame);
+    explicit CDistPlotCompForm(ResultHost* host);
     ~CDistPlotCompForm() override;
 
     // Inserts the two tabs and creates both views over the area control.
@@ -53,7 +53,7 @@ class CDistPlotCompForm : public CFormViewEx,
     CProtocolView* CreateProtocolView(QWidget* area);
     void ShowCurrentTab();
 
-    CMainFrame* frame_;
+    ResultHost* host_;
     CDistGraphView* graph_ = nullptr;    // child of the area control
     CProtocolView* protocol_ = nullptr;  // child of the area control
     bool graphShown_ = true;

@@ -6,11 +6,12 @@
 #include <QPainter>
 #include <QPrinter>
 
-#include "app/frame/main_frame.h"
+#include "app/widgets/label_font_source.h"
 #include "platform/dialogs.h"
 #include "platform/emf_picture.h"
 #include "platform/environment.h"
 #include "platform/painting.h"
+#include "ui/graphics/mathtext/label_fonts.h"
 #include "ui/graphics/mathtext/symbol_table.h"
 
 namespace {
@@ -21,15 +22,16 @@ constexpr double kPrintMargin = 56.693;
 
 // The symbol fonts' scales and the frame's label fonts are matched once,
 // before the first picture is drawn.
-void MatchFonts(CMainFrame* frame) {
-    if (!frame || frame->LabelFonts().Matched()) return;
+void MatchFonts(LabelFontSource* source) {
+    if (!source || source->LabelFonts().Matched()) return;
     mathtext::UpdateSymbolFontScales();
-    frame->LabelFonts().MatchLabelFonts();
+    source->LabelFonts().MatchLabelFonts();
 }
 
 }  // namespace
 
-CGraphView::CGraphView(CMainFrame* frame, QWidget* parent) : QWidget(parent), mainFrame_(frame) {
+CGraphView::CGraphView(LabelFontSource* fonts, QWidget* parent)
+    : QWidget(parent), fontSource_(fonts) {
     // Every paint covers the whole client area: no background of its own.
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -38,16 +40,16 @@ CGraphView::~CGraphView() = default;
 
 void CGraphView::DrawGraph(QPainter*, const QRectF&) {}
 
-CMainFrame* CGraphView::MainFrame() {
-    if (!mainFrame_) {
+LabelFontSource* CGraphView::FontSource() {
+    if (!fontSource_) {
         for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (auto* frame = dynamic_cast<CMainFrame*>(w)) {
-                mainFrame_ = frame;
+            if (auto* source = dynamic_cast<LabelFontSource*>(w)) {
+                fontSource_ = source;
                 break;
             }
         }
     }
-    return mainFrame_;
+    return fontSource_;
 }
 
 void CGraphView::PrepareGraphics(QPainter* g, double dpi) {
@@ -64,9 +66,9 @@ QRectF CGraphView::PictureRect(double dpi) const {
 }
 
 void CGraphView::paintEvent(QPaintEvent* event) {
-    CMainFrame* frame = MainFrame();
-    if (!frame) return;
-    MatchFonts(frame);
+    LabelFontSource* fonts = FontSource();
+    if (!fonts) return;
+    MatchFonts(fonts);
     // The picture is drawn off-screen and copied at once, so a repaint
     // never shows a half-drawn graph.
     const QRect clip = event->rect();
@@ -86,7 +88,7 @@ void CGraphView::paintEvent(QPaintEvent* event) {
 }
 
 QByteArray CGraphView::RecordPicture(QString* error) {
-    MatchFonts(MainFrame());
+    MatchFonts(FontSource());
     const double dpi = logicalDpiX();
     platform::EmfPicture picture(size(), dpi);
     QPainter g;
@@ -171,7 +173,7 @@ bool CGraphView::Print() {
     // Margins are measured from the paper's edges.
     printer.setFullPage(true);
     if (!platform::PrintDialogs().ChoosePrinter(this, &printer)) return false;
-    MatchFonts(MainFrame());
+    MatchFonts(FontSource());
     QPainter g;
     if (width() <= 0 || height() <= 0 || !g.begin(&printer)) {
         update();

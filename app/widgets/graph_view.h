@@ -5,7 +5,7 @@
 #include <QString>
 #include <QWidget>
 
-class CMainFrame;
+class LabelFontSource;
 class QPainter;
 
 // Base of the two graph windows (the distribution plot and the X-Y plot).
@@ -17,7 +17,7 @@ class CGraphView : public QWidget {
   public:
     // `frame` may be null: the view then looks for the program's main window
     // when it paints, and paints nothing while there is none.
-    explicit CGraphView(CMainFrame* frame, QWidget* parent = nullptr);
+    explicit CGraphView(LabelFontSource* fonts, QWidget* parent = nullptr);
     ~CGraphView() override;
 
     // Draws the whole picture into `rect` (x, y, width, height in points)
@@ -38,8 +38,9 @@ class CGraphView : public QWidget {
     bool Print();
 
     // The main window, found again when it was not known yet.
-    CMainFrame* MainFrame();
-    void SetMainFrame(CMainFrame* frame) { mainFrame_ = frame; }
+    // The holder of the label fonts: the one given, else the top-level
+    // window that holds them.
+    LabelFontSource* FontSource();
 
     // The metafile of the picture as Copy and Save write it; empty when it
     // could not be recorded (`error` says why).
@@ -59,7 +60,7 @@ class CGraphView : public QWidget {
     QRectF PictureRect(double dpi) const;
     void Report(const QString& text, const QString& caption);
 
-    CMainFrame* mainFrame_;
+    LabelFontSource* fontSource_;
 };
 
 // Texts of the picture commands.

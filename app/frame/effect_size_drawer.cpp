@@ -69,6 +69,13 @@ void CMainFrame::CreateEffectSizePanels(int panelTestId) {
         panelFactory_ ? panelFactory_(panelTestId) : EffectSizePanelTable(panelTestId, this);
     if (panels.empty()) return;
     OpenEffectSizeDrawer(std::move(panels), panelTestId);
+    // The set-ups copy from the main window into inputs that are restored or
+    // defaulted by now.
+    if (!drawer_) return;
+    for (CFormViewEx* panel : drawer_->Panels()) {
+        if (auto* effectPanel = dynamic_cast<CEffectSizePanel*>(panel))
+            effectPanel->SetUpAfterOpening(panelTestId);
+    }
 }
 
 void CMainFrame::OpenEffectSizeDrawer(std::vector<CFormViewEx*> panels, int testId) {
@@ -76,7 +83,7 @@ void CMainFrame::OpenEffectSizeDrawer(std::vector<CFormViewEx*> panels, int test
         for (CFormViewEx* panel : panels) delete panel;
         return;
     }
-    auto* drawer = new CDrawerWnd(this, std::move(panels));
+    auto* drawer = new CDrawerWnd(this, this, std::move(panels));
     if (!drawer->CreateClient()) {
         delete drawer;
         return;

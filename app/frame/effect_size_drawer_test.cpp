@@ -23,6 +23,7 @@
 #include "app/frame/main_frame.h"
 #include "app/frame/quorix_app.h"
 #include "app/panels/effect_size_panel.h"
+#include "app/panels/two_groups_form.h"
 #include "platform/scripted_dialogs.h"
 #include "platform/widget_test_main.h"
 
@@ -93,8 +94,9 @@ class Drawer : public ::testing::Test {
     CMainFrame* frame = nullptr;
 };
 
-TEST_F(Drawer, DetermineOpensThePlaceholderBesideTheFrameOnce) {
-    ASSERT_TRUE(frame->SelectTest(kTwoMeansTestId));
+TEST_F(Drawer, DetermineOpensTheDummyBesideTheFrameOnce) {
+    // A test without an effect-size panel of its own.
+    ASSERT_TRUE(frame->SelectTest(kTwoProportionsTestId));
     CQuorixMainCompForm* form = frame->EditFieldForm();
     ASSERT_NE(form, nullptr);
     const int row = form->EffectSizeRow();
@@ -117,6 +119,10 @@ TEST_F(Drawer, DetermineOpensThePlaceholderBesideTheFrameOnce) {
     EXPECT_EQ(drawer->frameGeometry().height(), frame->frameGeometry().height() + 4 - 48);
     ASSERT_EQ(drawer->PanelCount(), 1);
     EXPECT_NE(dynamic_cast<CEff_Dummy*>(drawer->Panel(0)), nullptr);
+    // The dummy is "Close" alone.
+    ASSERT_EQ(drawer->Panel(0)->Controls().size(), 1u);
+    EXPECT_EQ(drawer->Panel(0)->Controls()[0],
+              drawer->Panel(0)->Button(CEff_Dummy::kCloseButtonId));
     EXPECT_EQ(drawer->frameGeometry().width(), drawer->WidestPanel() + 12);
     // The filler row on top takes what the panel leaves.
     ASSERT_EQ(drawer->Splitter()->count(), 2);
@@ -129,7 +135,7 @@ TEST_F(Drawer, DetermineOpensThePlaceholderBesideTheFrameOnce) {
     EXPECT_EQ(frame->EffectSizeDrawer(), drawer);
     EXPECT_EQ(drawer->PanelCount(), 1);
 
-    // The placeholder's "Close" closes the drawer.
+    // The dummy's "Close" closes the drawer.
     QPointer<CDrawerWnd> watch(drawer);
     drawer->Panel(0)->Button(CEffectSizePanel::kCloseButtonId)->click();
     EXPECT_EQ(frame->EffectSizeDrawer(), nullptr);
@@ -167,7 +173,7 @@ TEST_F(Drawer, TwoPanelsGiveThreeRowsAndAPanelCanBeReplaced) {
     EXPECT_EQ(rows[2], drawer->Panel(1)->GetDesignSize().height());
 
     QPointer<CFormViewEx> old(drawer->Panel(1));
-    auto* wide = new CEff_Dummy(frame);
+    auto* wide = new CEff_T_2Groups_Form(frame);
     EXPECT_EQ(frame->ReplaceDrawerPane(1, wide), wide);
     EXPECT_EQ(drawer->Panel(1), wide);
     EXPECT_EQ(drawer->Splitter()->widget(2), wide);
