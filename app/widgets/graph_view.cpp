@@ -112,7 +112,7 @@ QByteArray CGraphView::RecordPicture(QString* error) {
 }
 
 QImage CGraphView::RenderPicture() {
-    MatchFonts(MainFrame());
+    MatchFonts(FontSource());
     const double dpi = logicalDpiX();
     QImage image(size(), QImage::Format_RGB32);
     image.fill(Qt::white);
