@@ -683,8 +683,8 @@ CalculateStatus PowerExactBinomial::Calculate(AnalysisType type, PropertyList* i
 
 void PowerExactBinomial::BuildOutputList(AnalysisType type, PropertyList* outputs) {
     outputs->Clear();
-    AddOutput(outputs, kLowerCriticalNId);
-    AddOutput(outputs, kUpperCriticalNId);
+    AddCountOutput(outputs, kLowerCriticalNId);
+    AddCountOutput(outputs, kUpperCriticalNId);
     switch (type) {
         case kAPriori:
             AddCountOutput(outputs, kTotalSampleSizeId);

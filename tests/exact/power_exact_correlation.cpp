@@ -601,8 +601,10 @@ bool PowerExactMRC::CheckSampleSize(int, double n) {
                                 kLargestSampleSize);
 }
 
+// The message names the row it marks, "H1 rho^2": there is no "Effect size
+// r" among this test's inputs.
 bool PowerExactMRC::CheckEffectSize(int, double rho2) {
-    return CheckEffectSizeRange("r", rho2, 1e-6, 0.999999);
+    return CheckValueRange(ParameterNames[kH1Rho2Id], rho2, 1e-6, 0.999999);
 }
 
 void PowerExactMRC::BuildInputList(AnalysisType type, PropertyList* inputs) {

@@ -18,6 +18,10 @@ class PowerExactOneCorr : public PowerExact {
 
     PowerAnalysis* Clone() override;
     double GetEffectSize() override { return effectSize - NullValue(); }
+    // The density of r is taller than the base cap of 3 from N of about 60
+    // on (its peak grows like the square root of N); with that cap the plot
+    // cut both peaks and stopped the x axis at the H1 peak.
+    double GetDensityCap() override { return 1e12; }
     void SetCentralDistribution() override;
     void SetNoncentralDistribution() override;
     double ComputePower(double effect, double alpha, double n) override;

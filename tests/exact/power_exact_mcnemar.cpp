@@ -600,8 +600,8 @@ void PowerExactMcNemar::BuildOutputList(AnalysisType type, PropertyList* outputs
     outputs->Clear();
     const bool approximate = Approximates(sampleSize);
     if (approximate) {
-        AddOutput(outputs, kLowerCriticalNId);
-        AddOutput(outputs, kUpperCriticalNId);
+        AddCountOutput(outputs, kLowerCriticalNId);
+        AddCountOutput(outputs, kUpperCriticalNId);
     }
     switch (type) {
         case kAPriori:

@@ -111,11 +111,11 @@ TEST(DependentCorrelations, RejectedInputsNameTheirRowAndReason) {
     const Rejection rejections[] = {
         // The given correlations first, in their order.
         {false, kPostHoc, With(kNciPostHoc, {{"rab", "1"}, {"rac", "2"}}), "rab",
-         "Corr $\\rho$_abis outside the admissible range (-0.999999, 0.999999)."},
+         "Corr $\\rho$_ab is outside the admissible range (-0.999999, 0.999999)."},
         {false, kPostHoc, With(kNciPostHoc, {{"rbd", "-0.9999995"}}), "rbd",
-         "Corr $\\rho$_bdis outside the admissible range (-0.999999, 0.999999)."},
+         "Corr $\\rho$_bd is outside the admissible range (-0.999999, 0.999999)."},
         {true, kPostHoc, With(kCiPostHoc, {{"rbc", "1"}}), "rbc",
-         "Corr $\\rho$_bcis outside the admissible range (-0.999999, 0.999999)."},
+         "Corr $\\rho$_bc is outside the admissible range (-0.999999, 0.999999)."},
         {false, kAPriori, With(nciAPriori, {{"rcd1", "0.1000005"}, {"alpha", "0"}}), "rcd1", zero},
         {true, kAPriori, With(ciAPriori, {{"rac1", "0.1"}}), "rac1", zero},
         {false, kPostHoc, With(kNciPostHoc, {{"rcd1", "-1"}}), "rcd1",
