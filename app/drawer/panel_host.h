@@ -4,6 +4,7 @@
 
 #include "analysis/parameter_names.h"
 
+class CFormViewEx;
 class PowerAnalysis;
 class PropertyList;
 
@@ -26,4 +27,8 @@ class PanelHost : public ParameterSource {
     virtual void CloseEffectSizeDrawer() = 0;
     // The test whose inputs the main window shows, or null.
     virtual PowerAnalysis* CurrentTest() const = 0;
+    // Puts `view` (not yet created) in place of drawer panel `index`, which
+    // is deleted; the placed panel, or null, deleting `view`, when there is
+    // no such panel. Selectors swap their procedure's panel with it.
+    virtual CFormViewEx* ReplaceDrawerPane(int index, CFormViewEx* view);
 };

@@ -8,6 +8,7 @@
 #include "analysis/parameter_names.h"
 #include "analysis/property.h"
 #include "app/drawer/panel_host.h"
+#include "app/panels/anova_forms.h"
 #include "app/panels/two_groups_form.h"
 #include "app/widgets/ui_helpers.h"
 #include "effectsize/panel_table.h"
@@ -169,6 +170,10 @@ std::vector<CFormViewEx*> EffectSizePanelTable(int testId, PanelHost* host) {
     // as the dummy until it is.
     static const std::map<std::string, std::function<CFormViewEx*(PanelHost*)>> makers = {
         {"CEff_T_2Groups_Form", [](PanelHost* h) { return new CEff_T_2Groups_Form(h); }},
+        {"CEff_SelectAnovaOmniSpecial",
+         [](PanelHost* h) { return new CEff_SelectAnovaOmniSpecial(h); }},
+        {"CEff_F_Anova_Omni", [](PanelHost* h) { return new CEff_F_Anova_Omni(h); }},
+        {"CEff_F_Anova_Special", [](PanelHost* h) { return new CEff_F_Anova_Special(h); }},
     };
     std::vector<CFormViewEx*> panels;
     for (const std::string& name :
