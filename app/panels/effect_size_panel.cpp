@@ -9,6 +9,7 @@
 #include "analysis/property.h"
 #include "app/drawer/panel_host.h"
 #include "app/panels/anova_forms.h"
+#include "app/panels/tetrachoric_form.h"
 #include "app/panels/two_groups_form.h"
 #include "app/widgets/ui_helpers.h"
 #include "effectsize/panel_table.h"
@@ -174,6 +175,7 @@ std::vector<CFormViewEx*> EffectSizePanelTable(int testId, PanelHost* host) {
          [](PanelHost* h) { return new CEff_SelectAnovaOmniSpecial(h); }},
         {"CEff_F_Anova_Omni", [](PanelHost* h) { return new CEff_F_Anova_Omni(h); }},
         {"CEff_F_Anova_Special", [](PanelHost* h) { return new CEff_F_Anova_Special(h); }},
+        {"CEff_Z_Tetrachoric", [](PanelHost* h) { return new CEff_Z_Tetrachoric(h); }},
     };
     std::vector<CFormViewEx*> panels;
     for (const std::string& name :
