@@ -173,8 +173,8 @@ void Save(const Inputs& inputs, PropertyList* store) {
     if (!store) return;
     SaveNumberField(store, kSigmaKey, inputs.text[kSigma]);
     SetNamedLong(store, kGroupsKey, inputs.groups);
-    long equalN = 0;
-    SetNamedLong(store, kEqualNKey, WholeNumber(inputs.text[kEqualN], &equalN) ? equalN : 0);
+    // The equal size as typed, like sigma: an emptied field stays empty.
+    SaveNumberField(store, kEqualNKey, inputs.text[kEqualN]);
     // Every row the table holds, hidden ones too: they come back with the
     // count after the drawer was closed.
     for (size_t i = 0; i < inputs.table.size(); ++i) {
@@ -193,8 +193,7 @@ void Save(const Inputs& inputs, PropertyList* store) {
 void Restore(PropertyList* store, Inputs* inputs) {
     if (!store) return;
     RestoreNumberField(store, kSigmaKey, &inputs->text[kSigma]);
-    long equalN = 0;
-    if (GetNamedLong(store, kEqualNKey, &equalN)) inputs->text[kEqualN] = std::to_string(equalN);
+    RestoreNumberField(store, kEqualNKey, &inputs->text[kEqualN]);
     long groups = inputs->groups;
     GetNamedLong(store, kGroupsKey, &groups);
     SetGroupCount(inputs, static_cast<int>(std::clamp<long>(groups, kMinGroups, kMaxGroups)));

@@ -76,8 +76,8 @@ struct Result {
 };
 Result Compute(const Inputs& inputs);
 
-// 4. "fao_sigma", "fao_ngroups", "fao_eq_n" and per shown group "fao_m<i>",
-// "fao_n<i>".
+// 4. "fao_sigma" and "fao_eq_n" (as typed), "fao_ngroups", and per group
+// "fao_m<i>" (as typed), "fao_n<i>", hidden groups included.
 void Save(const Inputs& inputs, PropertyList* store);
 // A missing key leaves its field as it was; the count is held within 2..50.
 void Restore(PropertyList* store, Inputs* inputs);

@@ -170,7 +170,7 @@ TEST(AnovaOmnibus, SetUpSpreadsTheMainWindowsTotalOverItsGroups) {
 
 TEST(AnovaOmnibus, StoreKeepsTheTableAndTheHiddenRows) {
     omni::Inputs typed = Table("=2", {"1.25", "2 x", "3", "4"}, {"5", "6", "7", "8"});
-    typed.text[omni::kEqualN] = "9";
+    typed.text[omni::kEqualN] = "9 ";
     omni::SetGroupCount(&typed, 2);  // rows 3 and 4 hidden
     PropertyList store;
     omni::Save(typed, &store);
@@ -184,8 +184,8 @@ TEST(AnovaOmnibus, StoreKeepsTheTableAndTheHiddenRows) {
     EXPECT_EQ(mean, 2.0);
     EXPECT_TRUE(GetNamedLong(&store, "fao_n0", &n));
     EXPECT_EQ(n, 5);
-    EXPECT_TRUE(GetNamedLong(&store, "fao_eq_n", &n));
-    EXPECT_EQ(n, 9);
+    EXPECT_TRUE(GetNamedDouble(&store, "fao_eq_n", &mean));
+    EXPECT_EQ(mean, 9.0);
 
     omni::Inputs back;
     omni::Restore(&store, &back);
