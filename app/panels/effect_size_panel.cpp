@@ -9,8 +9,14 @@
 #include "analysis/property.h"
 #include "app/drawer/panel_host.h"
 #include "app/panels/anova_forms.h"
+#include "app/panels/correlation_forms.h"
+#include "app/panels/goodness_of_fit_form.h"
+#include "app/panels/logistic_form.h"
+#include "app/panels/mean_forms.h"
+#include "app/panels/proportions_form.h"
 #include "app/panels/tetrachoric_form.h"
 #include "app/panels/two_groups_form.h"
+#include "app/panels/variance_ratio_form.h"
 #include "app/widgets/ui_helpers.h"
 #include "effectsize/panel_table.h"
 #include "platform/dialogs.h"
@@ -170,7 +176,18 @@ std::vector<CFormViewEx*> EffectSizePanelTable(int testId, PanelHost* host) {
     // The panels built so far; a class of the table not listed here stands
     // as the dummy until it is.
     static const std::map<std::string, std::function<CFormViewEx*(PanelHost*)>> makers = {
+        {"CEff_CHI_GoF_Cont", [](PanelHost* h) { return new CEff_CHI_GoF_Cont(h); }},
+        {"CEff_One_Prop", [](PanelHost* h) { return new CEff_One_Prop(h); }},
         {"CEff_T_2Groups_Form", [](PanelHost* h) { return new CEff_T_2Groups_Form(h); }},
+        {"CEff_T_OneMean", [](PanelHost* h) { return new CEff_T_OneMean(h); }},
+        {"CEff_T_PairedMeans", [](PanelHost* h) { return new CEff_T_PairedMeans(h); }},
+        {"CEff_Exact_1Corr", [](PanelHost* h) { return new CEff_Exact_1Corr(h); }},
+        {"CEff_T_Corr_PBM", [](PanelHost* h) { return new CEff_T_Corr_PBM(h); }},
+        {"CEff_Z_2Corr", [](PanelHost* h) { return new CEff_Z_2Corr(h); }},
+        {"CEff_Z_2DepCorr", [](PanelHost* h) { return new CEff_Z_2DepCorr(h); }},
+        {"CEff_Z_LogRegress", [](PanelHost* h) { return new CEff_Z_LogRegress(h); }},
+        {"CEff_Two_Prop", [](PanelHost* h) { return new CEff_Two_Prop(h); }},
+        {"CEff_Two_Vars", [](PanelHost* h) { return new CEff_Two_Vars(h); }},
         {"CEff_SelectAnovaOmniSpecial",
          [](PanelHost* h) { return new CEff_SelectAnovaOmniSpecial(h); }},
         {"CEff_F_Anova_Omni", [](PanelHost* h) { return new CEff_F_Anova_Omni(h); }},
