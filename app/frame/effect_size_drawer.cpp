@@ -88,6 +88,14 @@ void CMainFrame::OpenEffectSizeDrawer(std::vector<CFormViewEx*> panels, int test
         delete drawer;
         return;
     }
+    // Known before the inputs are restored: a selector that restores another
+    // procedure replaces its panel in this drawer.
+    drawer_ = drawer;
+    drawerTestId_ = testId;
+    // A selector learns its procedure's panel (the array ends with null).
+    std::vector<CFormViewEx*> attached = drawer->Panels();
+    attached.push_back(nullptr);
+    drawer->Panel(0)->AttachPanels(attached.data());
     if (testId >= 0) {
         bool created = false;
         PropertyList* store = inputStores_.FindOrCreate(testId, &created);
@@ -100,8 +108,6 @@ void CMainFrame::OpenEffectSizeDrawer(std::vector<CFormViewEx*> panels, int test
             drawer->Panel(0)->RestoreInputs(store);
         }
     }
-    drawer_ = drawer;
-    drawerTestId_ = testId;
     drawer_->setFixedSize(kInitialWidth,
                           std::max(1, frameGeometry().height() + 4 - 2 * drawerInset_));
     FitEffectSizeDrawer();

@@ -185,7 +185,7 @@ class CMainFrame : public QMainWindow,
     void OpenEffectSizeDrawer(std::vector<CFormViewEx*> panels, int testId);
     // Puts `view` in place of drawer panel `index`; the new panel, or null
     // (deleting `view`) when no drawer is open.
-    CFormViewEx* ReplaceDrawerPane(int index, CFormViewEx* view);
+    CFormViewEx* ReplaceDrawerPane(int index, CFormViewEx* view) override;
     // The input store the panels work on: the open drawer's, else the
     // current test's; null when there is none yet or a calculation owns the
     // test.

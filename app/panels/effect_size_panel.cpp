@@ -8,6 +8,7 @@
 #include "analysis/parameter_names.h"
 #include "analysis/property.h"
 #include "app/drawer/panel_host.h"
+#include "app/panels/anova_forms.h"
 #include "app/panels/correlation_forms.h"
 #include "app/panels/goodness_of_fit_form.h"
 #include "app/panels/logistic_form.h"
@@ -15,6 +16,7 @@
 #include "app/panels/proportions_form.h"
 #include "app/panels/regression_slope_form.h"
 #include "app/panels/regression_special_form.h"
+#include "app/panels/tetrachoric_form.h"
 #include "app/panels/two_groups_form.h"
 #include "app/panels/two_intercepts_form.h"
 #include "app/panels/two_slopes_form.h"
@@ -195,6 +197,11 @@ std::vector<CFormViewEx*> EffectSizePanelTable(int testId, PanelHost* host) {
         {"CEff_T_LinRegress", [](PanelHost* h) { return new CEff_T_LinRegress(h); }},
         {"CEff_T_LinRegress2G", [](PanelHost* h) { return new CEff_T_LinRegress2G(h); }},
         {"CEff_T_LinRegress2GI", [](PanelHost* h) { return new CEff_T_LinRegress2GI(h); }},
+        {"CEff_SelectAnovaOmniSpecial",
+         [](PanelHost* h) { return new CEff_SelectAnovaOmniSpecial(h); }},
+        {"CEff_F_Anova_Omni", [](PanelHost* h) { return new CEff_F_Anova_Omni(h); }},
+        {"CEff_F_Anova_Special", [](PanelHost* h) { return new CEff_F_Anova_Special(h); }},
+        {"CEff_Z_Tetrachoric", [](PanelHost* h) { return new CEff_Z_Tetrachoric(h); }},
     };
     std::vector<CFormViewEx*> panels;
     for (const std::string& name :
