@@ -64,12 +64,15 @@ double PowerAnalysis::ComputePower(double effect, double alphaValue, double n) {
     effectSize = effect;
     alpha = alphaValue;
     sampleSize = n;
-    distribution->SetNoncentrality(0.0);
-    // Both from the upper tail itself: 1 - alpha rounds to 1 below 1.1e-16
-    // and keeps no relative digits of alpha above it.
-    criticalValue = distribution->UpperQuantile(alpha);
+    SetCentralCriticalValue(alpha);
     distribution->SetNoncentrality(NoncentralityFromEffect(effectSize));
+    // The power from the upper tail itself, like the critical value.
     return distribution->Survival(criticalValue);
+}
+
+void PowerAnalysis::SetCentralCriticalValue(double alphaValue) {
+    distribution->SetNoncentrality(0.0);
+    criticalValue = distribution->UpperQuantile(alphaValue);
 }
 
 double PowerAnalysis::ComputeBeta(double effect, double alphaValue, double n) {

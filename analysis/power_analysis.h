@@ -431,6 +431,13 @@ class PowerAnalysis : public Root {
     // bracketLow (the smallest N already reaches the power asked for).
     double SolveInBracket(const char* where, int maxit, bool lowEndIsAnswer = false);
 
+    // The critical value of a test that rejects in the upper tail of its
+    // central distribution, at alpha, into criticalValue; leaves the
+    // distribution central. The tail is taken on its own side: 1 - alpha
+    // rounds to 1 below 1.1e-16 and keeps no relative digits of alpha
+    // above it, so no test takes Quantile(1 - alpha).
+    void SetCentralCriticalValue(double alphaValue);
+
     // Evaluate after a look at the cancel flag; the bracket loops use it.
     double Probe(double x);
 };

@@ -115,8 +115,7 @@ CalculateStatus PowerChi::Calculate(AnalysisType type, PropertyList* inputs) {
             SetDf(dfValue);
             alpha = SolveAlpha(lambda, powerValue, kGenericSampleSize);
             // The last evaluation of the search need not be at the answer.
-            distribution->SetNoncentrality(0.0);
-            criticalValue = distribution->UpperQuantile(alpha);
+            SetCentralCriticalValue(alpha);
             break;
         case kCompromise:
             lambda = ReadDouble(inputs, kNoncentralityLambdaId, &lambdaRow);

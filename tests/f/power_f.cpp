@@ -145,8 +145,7 @@ CalculateStatus PowerF::Calculate(AnalysisType type, PropertyList* inputs) {
             SetDf(num, den);
             alpha = SolveAlpha2(lambda, powerValue, kGenericGroupSize, kGenericGroupSize);
             // The last evaluation of the search need not be at the answer.
-            distribution->SetNoncentrality(0.0);
-            criticalValue = distribution->UpperQuantile(alpha);
+            SetCentralCriticalValue(alpha);
             break;
         case kCompromise:
             if (!CheckLambda(lambda)) return lambdaRow;

@@ -29,6 +29,15 @@ TEST(TwoVariances, AgreesWithRInEveryAnalysisType) {
         kReferenceTable, kVarianceRatioTestId, [] { return std::make_unique<PowerFTwoVar>(); }, 20);
 }
 
+// Criterion and Compromise at alpha and beta far below 1e-12, with ratios
+// on both sides of 1 and both tails (verification/small_tails, R, with
+// seeded random cases).
+TEST(TwoVariances, SmallAlphaAndBetaAgreeWithR) {
+    calc_test::ExpectReferenceCases(
+        "verification/small_tails/f_designs_reference.tsv", kVarianceRatioTestId,
+        [] { return std::make_unique<PowerFTwoVar>(); }, 10);
+}
+
 const char* const kEffect = "Ratio var1/var0";
 const char* const kTails = "Tail(s)";
 const char* const kDirection = "Effect direction";
