@@ -74,7 +74,7 @@ double PowerZTwoCorr::CriterionObjective(double x) {
 }
 
 double PowerZTwoCorr::CompromiseObjective(double x) {
-    const double beta = 1.0 - ComputePower2(effectSize, x, groupSize1, groupSize2);
+    const double beta = ComputeBeta2(effectSize, x, groupSize1, groupSize2);
     return 1.0 - beta / (x * ratio);
 }
 
