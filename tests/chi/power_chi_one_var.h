@@ -27,7 +27,6 @@ class PowerChiOneVar : public PowerChi {
     double ComputePower(double r, double alpha, double n) override;
     // beta of this test's own power, summed on its own side.
     double ComputeBeta(double r, double alphaValue, double n) override;
-    double GetBeta() override { return ComputeBeta(effectSize, alpha, sampleSize); }
     void BracketSampleSize() override { BracketSampleSizeFrom(2.0, 100.0); }
     void BracketEffectSize() override { BracketFromStart(1e-6, 1000000.0, 1.0); }
 

@@ -160,12 +160,21 @@ double PowerExactOneCorr::ComputePower(double effect, double alphaValue, double 
         distribution->SetParam(1, n);
         distribution->SetNoncentrality(rho0);
     }
-    // Critical values under H0.
+    // Critical values under H0; an upper one as the mirror image of the
+    // lower one (r under -rho0, z about 0), since 1 - alpha rounds to 1
+    // below 1.1e-16.
+    auto upperQuantile = [&](double a) {
+        if (d == &normal) return -normal.Quantile(a);
+        distribution->SetNoncentrality(-rho0);
+        const double x = -distribution->Quantile(a);
+        distribution->SetNoncentrality(rho0);
+        return x;
+    };
     if (oneTailed) {
-        criticalValue = d->Quantile(lowerTail ? alpha : 1.0 - alpha);
+        criticalValue = lowerTail ? d->Quantile(alpha) : upperQuantile(alpha);
         criticalValue2 = criticalValue;
     } else {
-        criticalValue = d->Quantile(1.0 - alpha / 2.0);
+        criticalValue = upperQuantile(alpha / 2.0);
         criticalValue2 = d->Quantile(alpha / 2.0);
     }
     // Their probabilities under H1.
@@ -174,14 +183,37 @@ double PowerExactOneCorr::ComputePower(double effect, double alphaValue, double 
     } else {
         distribution->SetNoncentrality(effect);
     }
+    // P(X > x) under H1 from the lower tail of the mirror image (r under
+    // -rho, z under -mean), so that a small upper tail keeps its digits.
+    auto above = [&](double x) {
+        if (d == &normal) {
+            NormalDistribution mirror(-normal.GetParam(0), 1.0);
+            return mirror.Cdf(-x);
+        }
+        distribution->SetNoncentrality(-effect);
+        const double p = distribution->Cdf(-x);
+        distribution->SetNoncentrality(effect);
+        return p;
+    };
     double result;
     if (oneTailed) {
-        result = lowerTail ? d->Cdf(criticalValue) : 1.0 - d->Cdf(criticalValue);
+        result = lowerTail ? d->Cdf(criticalValue) : above(criticalValue);
+        beta_ = lowerTail ? above(criticalValue) : d->Cdf(criticalValue);
     } else {
-        result = 1.0 - (d->Cdf(criticalValue) - d->Cdf(criticalValue2));
+        // criticalValue is the upper count here, criticalValue2 the lower.
+        result = above(criticalValue) + d->Cdf(criticalValue2);
+        // The acceptance region from the side away from the bulk of H1.
+        beta_ = lowerTail ? above(criticalValue2) - above(criticalValue)
+                          : d->Cdf(criticalValue) - d->Cdf(criticalValue2);
+        beta_ = std::max(beta_, 0.0);
         if (GetEffectSize() < 0.0) std::swap(criticalValue, criticalValue2);
     }
     return result;
+}
+
+double PowerExactOneCorr::ComputeBeta(double effect, double alphaValue, double n) {
+    ComputePower(effect, alphaValue, n);
+    return beta_;
 }
 
 void PowerExactOneCorr::BracketSampleSize() {
@@ -446,22 +478,35 @@ double PowerExactMRC::ComputePower(double effect, double alphaValue, double n) {
     d->SetNoncentrality(NullValue());
     d->SetParam(1, predictorCount + 1.0);
     d->SetParam(2, n);
+    // beta is the acceptance region under H1: the lower tail at the upper
+    // critical value where H1 lies above, else the complement of a lower
+    // tail (R^2 has no mirror image to take an upper tail from).
     if (!oneTailed) {
         criticalValue2 = d->Quantile(alpha / 2.0);
-        criticalValue = d->Quantile(1.0 - alpha / 2.0);
+        criticalValue = d->UpperQuantile(alpha / 2.0);
         d->SetNoncentrality(effect);
-        const double result = 1.0 - (d->Cdf(criticalValue) - d->Cdf(criticalValue2));
+        const double below = d->Cdf(criticalValue), belowLower = d->Cdf(criticalValue2);
+        beta_ = std::max(below - belowLower, 0.0);
+        const double result = 1.0 - beta_;
         if (GetEffectSize() < 0.0) std::swap(criticalValue, criticalValue2);
         return result;
     }
     if (effect < NullValue()) {
         criticalValue = criticalValue2 = d->Quantile(alpha);
         d->SetNoncentrality(effect);
-        return d->Cdf(criticalValue);
+        const double result = d->Cdf(criticalValue);
+        beta_ = 1.0 - result;
+        return result;
     }
-    criticalValue = criticalValue2 = d->Quantile(1.0 - alpha);
+    criticalValue = criticalValue2 = d->UpperQuantile(alpha);
     d->SetNoncentrality(effect);
-    return 1.0 - d->Cdf(criticalValue);
+    beta_ = d->Cdf(criticalValue);
+    return 1.0 - beta_;
+}
+
+double PowerExactMRC::ComputeBeta(double effect, double alphaValue, double n) {
+    ComputePower(effect, alphaValue, n);
+    return beta_;
 }
 
 void PowerExactMRC::BracketSampleSize() {

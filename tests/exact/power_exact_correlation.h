@@ -21,6 +21,10 @@ class PowerExactOneCorr : public PowerExact {
     void SetCentralDistribution() override;
     void SetNoncentralDistribution() override;
     double ComputePower(double effect, double alpha, double n) override;
+    // beta of ComputePower, summed over the acceptance region, for
+    // Compromise and the beta output.
+    double ComputeBeta(double effect, double alpha, double n) override;
+    double GetBeta() override { return ComputeBeta(effectSize, alpha, sampleSize); }
     double SampleSizeFromNoncentrality(double n) override { return n; }
     void BracketSampleSize() override;
     void BracketEffectSize() override;
@@ -51,6 +55,9 @@ class PowerExactOneCorr : public PowerExact {
     bool useApproximation = false;
     double exactLimit = 10000.0;
     double unreachableCheckN = 100000.0;
+
+  private:
+    double beta_ = 0.0;
 };
 
 // Test of the squared multiple correlation rho^2 of a criterion with p
@@ -71,6 +78,10 @@ class PowerExactMRC : public PowerExact {
     void SetCentralDistribution() override;
     void SetNoncentralDistribution() override;
     double ComputePower(double effect, double alpha, double n) override;
+    // beta of ComputePower, summed over the acceptance region, for
+    // Compromise and the beta output.
+    double ComputeBeta(double effect, double alpha, double n) override;
+    double GetBeta() override { return ComputeBeta(effectSize, alpha, sampleSize); }
     double SampleSizeFromNoncentrality(double n) override { return n; }
     void BracketSampleSize() override;
     void BracketEffectSize() override;
@@ -100,4 +111,5 @@ class PowerExactMRC : public PowerExact {
 
   private:
     int method = 0;
+    double beta_ = 0.0;
 };

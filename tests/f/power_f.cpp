@@ -52,17 +52,6 @@ double PowerF::ComputePower2(double effect, double alphaValue, double n1, double
     return ComputePower(effect, alphaValue, n1 + n2);
 }
 
-// beta is the lower tail of the noncentral distribution at the critical
-// value, computed on that side: far below 1e-16 where 1 - power is 0.
-double PowerF::ComputeBeta(double effect, double alphaValue, double n) {
-    ComputePower(effect, alphaValue, n);
-    return distribution->Cdf(criticalValue);
-}
-
-double PowerF::GetBeta() {
-    return ComputeBeta(effectSize, alpha, sampleSize);
-}
-
 bool PowerF::CheckEffectSize(int, double lambda) {
     return CheckLambda(lambda);
 }

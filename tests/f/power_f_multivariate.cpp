@@ -6,6 +6,7 @@
 #include "analysis/parameter_names.h"
 #include "analysis/standard_inputs.h"
 #include "analysis/test_family_support.h"
+#include "numerics/quorix_error.h"
 #include "numerics/rounding.h"
 
 namespace {
@@ -146,12 +147,23 @@ double PowerFManovaGlobal::NoncentralityFromEffect(double f2) {
                                               HypothesisDf(), responses_);
 }
 
-// The search starts above k, and never below the smallest N the criterion
-// admits: below it the denominator df is not positive.
+// The search starts above k, at the smallest whole N whose denominator df
+// is positive: the criterion's own minimum can lie above it, and so above
+// the smallest N that reaches the power asked for.
 void PowerFManovaGlobal::BracketSampleSize() {
-    const double lowest =
+    const double bound =
         std::max(groups_ + 1.0,
                  std::ceil(criterion->MinimumSampleSize(groups_, HypothesisDf(), responses_)));
+    double lowest = groups_ + 1.0;
+    for (; lowest < bound; lowest += 1.0) {
+        criterion->ComputeDf(lowest, groups_, HypothesisDf(), responses_);
+        if (!(criterion->df2 > 0.0)) continue;
+        // The criterion's other terms must give a power there too.
+        try {
+            if (std::isfinite(ComputePower(effectSize, alpha, lowest))) break;
+        } catch (const QuorixError&) {
+        }
+    }
     BracketSampleSizeFrom(lowest, std::max(groups_ + 100.0, lowest + 1.0));
 }
 

@@ -80,7 +80,10 @@ double PowerFTwoVar::Tails(double r, double alphaValue, double n1, double n2, do
 
 void PowerFTwoVar::BracketSampleSize() {
     const double a = allocationRatio;
-    const double lo = std::max({4.0, 2.0 * (1.0 + a), 2.0 * (1.0 + a) / a});
+    const double bound = std::max({4.0, 2.0 * (1.0 + a), 2.0 * (1.0 + a) / a});
+    // Each group of the rounded split keeps two subjects; the real split of
+    // that total keeps at least 1.5, so no df the search tries is 0.
+    const double lo = SmallestSplitTotal(a, 2.0, std::ceil(bound));
     BracketSampleSizeFrom(lo, std::max(100.0, lo + 96.0));
 }
 
@@ -241,6 +244,7 @@ CalculateStatus PowerFTwoVar::Calculate(AnalysisType type, PropertyList* inputs)
         case kAPriori: {
             const double n = SolveSampleSize(r, alphaValue, powerValue, true);
             SplitAPrioriTotal(n, allocation, r, alphaValue, powerValue);
+            StepDownAPrioriTotal(allocation, 2.0, r, alphaValue, powerValue);
             break;
         }
         case kSensitivity: {

@@ -38,6 +38,16 @@ TEST(TwoVariances, SmallAlphaAndBetaAgreeWithR) {
         [] { return std::make_unique<PowerFTwoVar>(); }, 10);
 }
 
+// A priori at the lower end of the search: with the ratio 100 the rounded
+// split of 152 already gives 2 + 150, which reaches the target, below the
+// 202 that the ratio alone would demand (verification/smallest_n, R, by a
+// scan over every total).
+TEST(TwoVariances, APrioriFindsTheSmallestAdmissibleTotal) {
+    calc_test::ExpectReferenceCases(
+        "verification/smallest_n/cases.tsv", kVarianceRatioTestId,
+        [] { return std::make_unique<PowerFTwoVar>(); }, 2);
+}
+
 const char* const kEffect = "Ratio var1/var0";
 const char* const kTails = "Tail(s)";
 const char* const kDirection = "Effect direction";

@@ -91,4 +91,13 @@ TEST(ZReferenceCases, CompromiseAtSmallAlphaAndBeta) {
         table, kTwoCorrelationsTestId, [] { return std::make_unique<PowerZTwoCorr>(); }, 3);
 }
 
+// A priori at the lower end of the search: at the allocation ratio 3 the
+// rounded split of 14 already gives 4 + 10 (verification/smallest_n, R, by
+// a scan over every total).
+TEST(ZReferenceCases, TwoCorrelationsAPrioriFindsTheSmallestAdmissibleTotal) {
+    calc_test::ExpectReferenceCases(
+        "verification/smallest_n/cases.tsv", kTwoCorrelationsTestId,
+        [] { return std::make_unique<PowerZTwoCorr>(); }, 2);
+}
+
 }  // namespace
