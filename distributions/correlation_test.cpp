@@ -5,10 +5,14 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <fstream>
 #include <limits>
+#include <sstream>
+#include <string>
 
 #include "distributions/t.h"
 #include "distributions/table_rows_test_support.h"
+#include "distributions/work_time_test_support.h"
 
 namespace {
 
@@ -33,7 +37,7 @@ TEST(CorrDistributionTest, NullDistributionIsTheTransformedT) {
 // at 1e6 the rounding of half a million terms leaves about 1.5e-12 (the t
 // values are exact to a few ulps: mpmath's incomplete beta agrees).
 TEST(CorrDistributionTest, SampleSizeBeyondTheSeriesIsRefusedPromptly) {
-    const auto start = std::chrono::steady_clock::now();
+    const auto start = ThreadCpuClock::now();
     for (double n : {1e6 + 1.0, 1e10, 1e18, 1e300, kInf}) {
         CorrDistribution d(0.07, n);
         const std::string what = "n " + std::to_string(n);
@@ -54,8 +58,7 @@ TEST(CorrDistributionTest, SampleSizeBeyondTheSeriesIsRefusedPromptly) {
     // beyond, the density is 0 as outside its other ranges.
     EXPECT_NEAR(CorrDistribution(0.07, 1e6).Pdf(0.0705), 353.39026714784399, 1e-9 * 353.4);
     EXPECT_EQ(CorrDistribution(0.07, 1e6 + 1.0).Pdf(0.0705), 0.0);
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double seconds = std::chrono::duration<double>(ThreadCpuClock::now() - start).count();
     EXPECT_LT(seconds, 2.0);
 }
 
@@ -92,6 +95,52 @@ TEST(CorrDistributionTest, QuantileInvertsCdf) {
             d.Cdf(std::max(-1.0, x - 1e-10)) <= small && small <= d.Cdf(std::min(1.0, x + 1e-10));
         EXPECT_TRUE(close || bracketed) << rho << " " << n << ": " << x << " " << d.Cdf(x);
     }
+}
+
+// Reference: roots of the integrated exact density (or of the incomplete
+// beta ratio for rho = 0) at 30 digits, corr_quantile_reference.py. The
+// quantile is good to the distribution function's own accuracy, the
+// critical values of the correlation tests with it: for rho = 0 from the
+// incomplete beta ratio, else from the finite series (1e-12 absolute, and
+// the density there is at most about 14 in these rows).
+TEST(CorrDistributionTest, QuantileAgreesWithTheIntegratedDensity) {
+    std::ifstream in(std::string(QUORIX_SOURCE_DIR) +
+                     "/verification/exact_speed/corr_quantile_cases.csv");
+    ASSERT_TRUE(in.good());
+    std::string line;
+    int rows = 0;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream fields(line);
+        double rho = 0.0, n = 0.0, prob = 0.0, expected = 0.0;
+        char comma = 0;
+        fields >> rho >> comma >> n >> comma >> prob >> comma >> expected;
+        ASSERT_FALSE(fields.fail()) << line;
+        CorrDistribution d(rho, n);
+        const double tolerance = rho == 0.0 ? 1e-14 * std::fabs(expected) : 2e-13;
+        EXPECT_NEAR(d.Quantile(prob), expected, tolerance) << line;
+        ++rows;
+    }
+    EXPECT_EQ(rows, 17);
+}
+
+// The two points of CdfPair run through one pass of the series, odd and
+// even n alike; each gets exactly what Cdf gives it, the ends and rho = 0
+// included.
+TEST(CorrDistributionTest, CdfPairIsTwoCallsOfCdf) {
+    for (auto [rho, n] : {std::pair{0.3, 7.0}, {-0.6, 10.0}, {0.1, 782.0}, {0.0, 85.0}}) {
+        CorrDistribution d(rho, n);
+        for (auto [x1, x2] : {std::pair{0.2, -0.2}, {0.9, 0.05}, {1.0, -0.99}, {-0.5, -1.0}}) {
+            double f1 = -1.0, f2 = -1.0;
+            d.CdfPair(x1, x2, &f1, &f2);
+            EXPECT_EQ(f1, d.Cdf(x1)) << rho << " " << n << " " << x1;
+            EXPECT_EQ(f2, d.Cdf(x2)) << rho << " " << n << " " << x2;
+        }
+    }
+    double f1 = 0.0, f2 = 0.0;
+    ExpectQuorixError([&] { CorrDistribution(0.2, 10.0).CdfPair(0.1, 1.5, &f1, &f2); },
+                      "CorrDist-Cdf: input parameter out of range", QuorixError::kOutOfRange, 0.0,
+                      "CdfPair(0.1, 1.5)");
 }
 
 TEST(CorrDistributionTest, EndsAndDegenerateCases) {

@@ -1,5 +1,6 @@
 #include "platform/dialog_form.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontMetrics>
@@ -7,7 +8,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabBar>
+#include <algorithm>
 
 #include "platform/fonts.h"
 
@@ -109,6 +112,25 @@ QWidget* DialogForm::CreateControl(const ControlSpec& spec) {
             widget = box;
             break;
         }
+        case ControlKind::RadioButton: {
+            auto* radio = new QRadioButton(caption, this);
+            // A group box or a form of its own would make all the buttons of a
+            // form one group; the table's groups are explicit instead.
+            radio->setAutoExclusive(false);
+            if ((spec.style & kGroup) || radioGroups_.empty()) {
+                auto* group = new QButtonGroup(this);
+                group->setExclusive(true);
+                radioGroups_.push_back({id, group, {}});
+            }
+            radioGroups_.back().buttons->addButton(radio);
+            radioGroups_.back().ids.push_back(id);
+            if (id != kNoControlId) {
+                connect(radio, &QRadioButton::clicked, this,
+                        [this, id] { OnControlEvent(id, ControlEvent::Clicked); });
+            }
+            widget = radio;
+            break;
+        }
         case ControlKind::DropDownList: {
             auto* list = new QComboBox(this);
             list->setEditable(false);
@@ -177,6 +199,66 @@ QComboBox* DialogForm::List(int id) const {
 }
 QAbstractButton* DialogForm::Button(int id) const {
     return qobject_cast<QAbstractButton*>(Control(id));
+}
+
+DialogForm::RadioGroup* DialogForm::FindRadioGroup(int firstId) {
+    for (RadioGroup& group : radioGroups_) {
+        if (group.firstId == firstId) return &group;
+    }
+    return nullptr;
+}
+
+const DialogForm::RadioGroup* DialogForm::FindRadioGroup(int firstId) const {
+    return const_cast<DialogForm*>(this)->FindRadioGroup(firstId);
+}
+
+int DialogForm::RadioIndex(int firstId) const {
+    const RadioGroup* group = FindRadioGroup(firstId);
+    if (!group) return -1;
+    for (size_t i = 0; i < group->ids.size(); ++i) {
+        if (Button(group->ids[i])->isChecked()) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+void DialogForm::SetRadioIndex(int firstId, int index) {
+    const RadioGroup* group = FindRadioGroup(firstId);
+    if (!group || group->ids.empty()) return;
+    if (index < 0 || index >= static_cast<int>(group->ids.size())) index = 0;
+    Button(group->ids[static_cast<size_t>(index)])->setChecked(true);
+}
+
+void DialogForm::JoinRadioGroup(int firstId, int id) {
+    RadioGroup* target = FindRadioGroup(firstId);
+    auto* radio = qobject_cast<QRadioButton*>(Control(id));
+    if (!target || !radio || firstId == id) return;
+    for (auto it = radioGroups_.begin(); it != radioGroups_.end(); ++it) {
+        auto at = std::find(it->ids.begin(), it->ids.end(), id);
+        if (at == it->ids.end()) continue;
+        it->ids.erase(at);
+        it->buttons->removeButton(radio);
+        if (it->ids.empty()) {
+            delete it->buttons;
+            radioGroups_.erase(it);
+        }
+        break;
+    }
+    target = FindRadioGroup(firstId);
+    // A button that comes checked into a group with a choice gives it up.
+    if (radio->isChecked() && RadioIndex(firstId) >= 0) radio->setChecked(false);
+    target->buttons->addButton(radio);
+    target->ids.push_back(id);
+}
+
+std::vector<int> DialogForm::RadioGroupIds(int firstId) const {
+    const RadioGroup* group = FindRadioGroup(firstId);
+    return group ? group->ids : std::vector<int>();
+}
+
+std::vector<int> DialogForm::RadioGroups() const {
+    std::vector<int> firsts;
+    for (const RadioGroup& group : radioGroups_) firsts.push_back(group.firstId);
+    return firsts;
 }
 
 QString DialogForm::ControlText(int id) const {

@@ -10,12 +10,13 @@
 class QLineEdit;
 class QComboBox;
 class QAbstractButton;
+class QButtonGroup;
 
 namespace platform {
 
 // What happened to a control of a form.
 enum class ControlEvent {
-    Clicked,           // push button or check box
+    Clicked,           // push button, check box or radio button
     TextEdited,        // every change of an edit's text by the user
     SelectionChanged,  // a list's choice changed by the user
 };
@@ -45,6 +46,20 @@ class DialogForm : public QFrame {
     // Shows the border or not; the controls keep their place in the client area.
     void SetBordered(bool bordered);
 
+    // Radio groups, each named by the id of its first button: the 0-based
+    // position of the chosen button, or -1 when none is chosen (also for an
+    // id that leads no group). Choosing a position outside the group chooses
+    // its first button, so that a group always shows a choice.
+    int RadioIndex(int firstId) const;
+    void SetRadioIndex(int firstId, int index);
+    // Adds the radio button `id` to the end of the group led by `firstId`, for
+    // a group whose buttons are not next to each other in the table.
+    void JoinRadioGroup(int firstId, int id);
+    // The ids of the buttons of the group led by `firstId`, in order.
+    std::vector<int> RadioGroupIds(int firstId) const;
+    // The first ids of all radio groups, in table order.
+    std::vector<int> RadioGroups() const;
+
     // Text of a label, edit, button or group box, or the chosen entry of a list.
     QString ControlText(int id) const;
     void SetControlText(int id, const QString& text);
@@ -63,6 +78,14 @@ class DialogForm : public QFrame {
     QSize templateSize_;
     std::map<int, QWidget*> byId_;
     std::vector<QWidget*> ordered_;
+    struct RadioGroup {
+        int firstId;
+        QButtonGroup* buttons;
+        std::vector<int> ids;
+    };
+    std::vector<RadioGroup> radioGroups_;
+    RadioGroup* FindRadioGroup(int firstId);
+    const RadioGroup* FindRadioGroup(int firstId) const;
 };
 
 }  // namespace platform

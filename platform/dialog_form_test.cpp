@@ -96,6 +96,76 @@ TEST(DialogForm, ReportsUserActionsOnControlsById) {
     EXPECT_EQ(form.events, expected);
 }
 
+// Two groups side by side in one frame, and a third whose buttons are not
+// adjacent in the table.
+DialogTemplate RadioTable() {
+    DialogTemplate t;
+    t.width = 200;
+    t.height = 80;
+    t.controls = {
+        {kNoControlId, ControlKind::GroupBox, "Frame", {4, 2, 192, 76}, kStyleNone, {}},
+        {20, ControlKind::RadioButton, "A", {8, 10, 40, 10}, kGroup, {}},
+        {21, ControlKind::RadioButton, "B", {8, 22, 40, 10}, kStyleNone, {}},
+        {22, ControlKind::RadioButton, "C", {8, 34, 40, 10}, kStyleNone, {}},
+        {30, ControlKind::RadioButton, "D", {60, 10, 40, 10}, kGroup, {}},
+        {31, ControlKind::RadioButton, "E", {60, 22, 40, 10}, kStyleNone, {}},
+        {40, ControlKind::RadioButton, "F", {110, 10, 40, 10}, kGroup, {}},
+        {50, ControlKind::CheckBox, "G", {110, 22, 40, 10}, kStyleNone, {}},
+        {41, ControlKind::RadioButton, "H", {110, 34, 40, 10}, kGroup, {}},
+    };
+    return t;
+}
+
+TEST(DialogForm, RadioGroupsChooseOneButtonEachAndByPosition) {
+    RecordingForm form(RadioTable());
+    EXPECT_EQ(form.RadioGroups(), (std::vector<int>{20, 30, 40, 41}));
+    EXPECT_EQ(form.RadioGroupIds(20), (std::vector<int>{20, 21, 22}));
+    EXPECT_EQ(form.RadioIndex(20), -1);
+    EXPECT_EQ(form.RadioIndex(21), -1);  // not the first of a group
+    form.SetRadioIndex(20, 2);
+    form.SetRadioIndex(30, 1);
+    EXPECT_EQ(form.RadioIndex(20), 2);
+    EXPECT_EQ(form.RadioIndex(30), 1);
+    // A click chooses within its own group only and is reported.
+    form.Button(21)->click();
+    EXPECT_EQ(form.RadioIndex(20), 1);
+    EXPECT_EQ(form.RadioIndex(30), 1);
+    EXPECT_FALSE(form.Button(22)->isChecked());
+    // Clicking the chosen button keeps it chosen.
+    form.Button(21)->click();
+    EXPECT_TRUE(form.Button(21)->isChecked());
+    // A position outside the group chooses its first button.
+    for (int outside : {-1, 3, 99}) {
+        form.SetRadioIndex(30, 1);
+        form.SetRadioIndex(30, outside);
+        EXPECT_EQ(form.RadioIndex(30), 0) << outside;
+    }
+    const std::vector<std::pair<int, ControlEvent>> expected = {{21, ControlEvent::Clicked},
+                                                                {21, ControlEvent::Clicked}};
+    EXPECT_EQ(form.events, expected);
+}
+
+TEST(DialogForm, AJoinedButtonBelongsToTheGroupItJoins) {
+    DialogForm form(RadioTable());
+    form.SetRadioIndex(40, 0);
+    form.SetRadioIndex(41, 0);
+    // Coming checked into a group with a choice, it gives its check up.
+    form.JoinRadioGroup(40, 41);
+    EXPECT_EQ(form.RadioGroups(), (std::vector<int>{20, 30, 40}));
+    EXPECT_EQ(form.RadioGroupIds(40), (std::vector<int>{40, 41}));
+    EXPECT_EQ(form.RadioIndex(40), 0);
+    form.Button(41)->click();
+    EXPECT_EQ(form.RadioIndex(40), 1);
+    EXPECT_FALSE(form.Button(40)->isChecked());
+    form.SetRadioIndex(40, 0);
+    EXPECT_FALSE(form.Button(41)->isChecked());
+    // Neither a check box nor an unknown group can be joined.
+    form.JoinRadioGroup(40, 50);
+    form.JoinRadioGroup(99, 20);
+    EXPECT_EQ(form.RadioGroupIds(40), (std::vector<int>{40, 41}));
+    EXPECT_EQ(form.RadioGroupIds(20), (std::vector<int>{20, 21, 22}));
+}
+
 TEST(Fonts, StandInsAreInstalledAndChosen) {
     for (const char* family : {"Lucida Sans Unicode", "Courier New", "times new roman"}) {
         const QFont font = MakeFont(family, 8);

@@ -15,6 +15,7 @@ enum class ControlKind {
     PushButton,
     DefaultButton,  // push button that Enter presses
     CheckBox,
+    RadioButton,   // one choice of a group; a group starts at a button styled kGroup
     DropDownList,  // non-editable list; the table's height is the dropped height
     TabBar,
     Area,  // empty child area that another widget fills at run time
@@ -29,6 +30,7 @@ enum ControlStyle : unsigned {
     kHidden = 1u << 3,
     kDisabled = 1u << 4,
     kBorder = 1u << 5,
+    kGroup = 1u << 6,  // a radio button that begins a new group of choices
 };
 
 // The control id of controls that nobody addresses (group boxes, captions).

@@ -119,3 +119,85 @@ double BinomialTails::UpperCountReaching(double t) const {
 double BinomialTails::LowerCountReaching(double t) const {
     return std::min(FirstCount(0.0, n_, Guess(t), [&](double k) { return AtMost(k) >= t; }), n_);
 }
+
+void BinomialLadder::Start(double k, double c) {
+    k_ = k;
+    c_ = std::min(std::max(c, 0.0), k);
+    sinceStart_ = 0;
+    mass_ = dbinom_raw(c_, k_, p_, q_, 0);
+    saturated_ = mass_ == 0.0;
+    if (c_ >= k_) {
+        lower_ = 1.0;
+        upper_ = mass_;
+        return;
+    }
+    int which = 1, status = 0;
+    double lower = 0.0, above = 0.0, s = c_, n = k_, p = p_, q = q_, bound = 0.0;
+    cdfbin(&which, &lower, &above, &s, &n, &p, &q, &status, &bound);
+    ThrowDriverStatus("BinomialDist-Cdf", status, bound, lower);
+    lower_ = lower;
+    upper_ = above + mass_;
+}
+
+// X' = X + B with B ~ Bernoulli(p): P(X' = c) = q P(X = c) + p P(X = c - 1),
+// P(X' >= c) = P(X >= c) + p P(X = c - 1), P(X' <= c) = P(X <= c) - p P(X = c),
+// the last at least q P(X <= c), so the subtraction keeps its digits.
+void BinomialLadder::AddTrial() {
+    if (++sinceStart_ >= 1024 || (mass_ == 0.0 && !saturated_)) {
+        Start(k_ + 1.0, c_);
+        return;
+    }
+    if (saturated_) {
+        k_ += 1.0;
+        return;
+    }
+    const double below = c_ >= 1.0 ? mass_ * c_ / (k_ - c_ + 1.0) * q_ / p_ : 0.0;
+    upper_ += p_ * below;
+    lower_ -= p_ * mass_;
+    mass_ = q_ * mass_ + p_ * below;
+    k_ += 1.0;
+}
+
+void BinomialLadder::MoveTo(double c) {
+    c = std::min(std::max(c, 0.0), k_);
+    if (saturated_) {
+        c_ = c;
+        return;
+    }
+    while (c_ < c) {
+        if (mass_ == 0.0) {
+            Start(k_, c);
+            return;
+        }
+        const double next = mass_ * (k_ - c_) / (c_ + 1.0) * p_ / q_;
+        upper_ -= mass_;
+        lower_ += next;
+        mass_ = next;
+        c_ += 1.0;
+    }
+    while (c_ > c) {
+        if (mass_ == 0.0) {
+            Start(k_, c);
+            return;
+        }
+        const double previous = mass_ * c_ / (k_ - c_ + 1.0) * q_ / p_;
+        upper_ += previous;
+        lower_ -= mass_;
+        mass_ = previous;
+        c_ -= 1.0;
+    }
+}
+
+double BinomialLadder::AtLeast(double c) {
+    if (c <= 0.0) return 1.0;
+    if (c > k_) return 0.0;
+    MoveTo(c);
+    return upper_;
+}
+
+double BinomialLadder::AtMost(double c) {
+    if (c < 0.0) return 0.0;
+    if (c >= k_) return 1.0;
+    MoveTo(c);
+    return lower_;
+}

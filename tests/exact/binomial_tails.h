@@ -41,3 +41,44 @@ class BinomialTails {
     double n_;
     double p_;
 };
+
+// The tails of X ~ Bin(k, p) at one count c, carried from k trials to k + 1
+// and from c to its neighbours by the recurrences of the probabilities:
+// a few operations a step, where a fresh tail costs an incomplete beta
+// ratio. Made for sums over consecutive numbers of trials whose counts of
+// interest move by a step or two at a time (the exact power of McNemar's
+// test). Both tails are kept as quantities of their own; every 1024 trials,
+// and whenever the probability of c has underflowed on the way, they are
+// computed afresh, so that the rounding of the steps stays near 1e-13 of
+// each tail. Where even the fresh probability of c underflows, c lies so
+// far out that its tails are 0 and 1 to the last digit, and they are kept
+// so until the next fresh start (the counts of McNemar's test move away
+// from the bulk of H1 there, at 1/2 a pair against p2).
+class BinomialLadder {
+  public:
+    explicit BinomialLadder(double p) : p_(p), q_(1.0 - p) {}
+
+    // Fresh tails of k trials at count c (clamped to 0..k).
+    void Start(double k, double c);
+    // From k trials to k + 1 at the same count.
+    void AddTrial();
+
+    double Trials() const { return k_; }
+    // P(X >= c) and P(X <= c) for any whole c, moving to it (clamped to
+    // 0..k) by single counts.
+    double AtLeast(double c);
+    double AtMost(double c);
+
+  private:
+    void MoveTo(double c);
+
+    double p_;
+    double q_;
+    double k_ = 0.0;
+    double c_ = 0.0;
+    double mass_ = 1.0;   // P(X = c)
+    double upper_ = 1.0;  // P(X >= c)
+    double lower_ = 1.0;  // P(X <= c)
+    int sinceStart_ = 0;
+    bool saturated_ = false;  // P(X = c) underflows even when fresh
+};

@@ -10,6 +10,7 @@
 #include "distributions/correlation.h"
 #include "distributions/mrc.h"
 #include "distributions/normal.h"
+#include "numerics/cancel.h"
 #include "numerics/quorix_error.h"
 
 namespace {
@@ -170,13 +171,27 @@ double PowerExactOneCorr::ComputePower(double effect, double alphaValue, double 
         distribution->SetNoncentrality(rho0);
         return x;
     };
-    if (oneTailed) {
+    const CriticalValues& c = critical_;
+    const bool known = d == distribution && c.n == n && c.alpha == alpha && c.rho0 == rho0 &&
+                       c.oneTailed == oneTailed && c.lowerTail == lowerTail;
+    if (known) {
+        criticalValue = c.upper;
+        criticalValue2 = c.lower;
+    } else if (d == distribution && rho0 == 0.0) {
+        // r is symmetric about 0 under rho = 0: one quantile serves both
+        // tails, from the lower one, where alpha keeps all its digits.
+        const double lower = d->Quantile(oneTailed ? alpha : alpha / 2.0);
+        criticalValue = oneTailed && lowerTail ? lower : -lower;
+        criticalValue2 = oneTailed ? criticalValue : lower;
+    } else if (oneTailed) {
         criticalValue = lowerTail ? d->Quantile(alpha) : upperQuantile(alpha);
         criticalValue2 = criticalValue;
     } else {
         criticalValue = upperQuantile(alpha / 2.0);
         criticalValue2 = d->Quantile(alpha / 2.0);
     }
+    if (d == distribution && !known)
+        critical_ = {n, alpha, rho0, oneTailed, lowerTail, criticalValue, criticalValue2};
     // Their probabilities under H1.
     if (d == &normal) {
         normal.SetParam(0, (FisherZ(effect) - FisherZ(rho0)) / std::sqrt(1.0 / (n - 3.0)));
@@ -197,14 +212,22 @@ double PowerExactOneCorr::ComputePower(double effect, double alphaValue, double 
     };
     double result;
     if (oneTailed) {
-        result = lowerTail ? d->Cdf(criticalValue) : above(criticalValue);
-        beta_ = lowerTail ? above(criticalValue) : d->Cdf(criticalValue);
+        const double below = d->Cdf(criticalValue);
+        result = lowerTail ? below : 1.0 - below;
+        beta_ = lowerTail ? (wantBeta_ ? above(criticalValue) : 1.0 - below) : below;
     } else {
-        // criticalValue is the upper count here, criticalValue2 the lower.
-        result = above(criticalValue) + d->Cdf(criticalValue2);
-        // The acceptance region from the side away from the bulk of H1.
-        beta_ = lowerTail ? above(criticalValue2) - above(criticalValue)
-                          : d->Cdf(criticalValue) - d->Cdf(criticalValue2);
+        double upper = 0.0, lower = 0.0;
+        if (auto* r = dynamic_cast<CorrDistribution*>(d)) {
+            r->CdfPair(criticalValue, criticalValue2, &upper, &lower);
+        } else {
+            upper = d->Cdf(criticalValue);
+            lower = d->Cdf(criticalValue2);
+        }
+        result = 1.0 - (upper - lower);
+        // criticalValue is the upper count here, criticalValue2 the lower;
+        // the acceptance region from the side away from the bulk of H1.
+        beta_ =
+            lowerTail && wantBeta_ ? above(criticalValue2) - above(criticalValue) : upper - lower;
         beta_ = std::max(beta_, 0.0);
         if (GetEffectSize() < 0.0) std::swap(criticalValue, criticalValue2);
     }
@@ -212,12 +235,97 @@ double PowerExactOneCorr::ComputePower(double effect, double alphaValue, double 
 }
 
 double PowerExactOneCorr::ComputeBeta(double effect, double alphaValue, double n) {
-    ComputePower(effect, alphaValue, n);
+    wantBeta_ = true;
+    try {
+        ComputePower(effect, alphaValue, n);
+    } catch (...) {
+        wantBeta_ = false;
+        throw;
+    }
+    wantBeta_ = false;
     return beta_;
 }
 
 void PowerExactOneCorr::BracketSampleSize() {
     BracketSampleSizeFrom(3.0, 100.0);
+}
+
+// The exact power depends on N only through the nearest whole number, so
+// the general search, which narrows a step of that function to 1e-10,
+// evaluates it some 50 times. Fisher's z gives N to within a pair or two;
+// from there a few whole N decide. The general search answers wherever
+// this one would leave the exact range or come near its lower end.
+double PowerExactOneCorr::SolveSampleSize(double effect, double alphaValue, double target,
+                                          bool round) {
+    if (round && !Approximates(5.0)) {
+        const double rho0 = NullValue();
+        const double shift = std::fabs(FisherZ(effect) - FisherZ(rho0));
+        double start = 0.0;
+        try {
+            NormalDistribution normal(0.0, 1.0);
+            const double za = normal.Quantile(1.0 - (oneTailed ? alphaValue : alphaValue / 2.0));
+            const double zb = normal.Quantile(target);
+            start = std::pow((za + zb) / shift, 2.0) + 3.0;
+        } catch (const QuorixError&) {
+            start = 0.0;
+        }
+        if (std::isfinite(start) && start < exactLimit) {
+            effectSize = effect;
+            alpha = alphaValue;
+            power = target;
+            analysisType = kAPriori;
+            const double n = WholeSampleSizeFrom(start, effect, alphaValue, target);
+            if (n > 0.0) {
+                sampleSize = n;
+                actualPower = ComputePower(effect, alphaValue, n);
+                return n;
+            }
+        }
+    }
+    return PowerExact::SolveSampleSize(effect, alphaValue, target, round);
+}
+
+double PowerExactOneCorr::WholeSampleSizeFrom(double start, double effect, double alphaValue,
+                                              double target) {
+    // Below this N the general search's own lower end may decide.
+    constexpr double kLowest = 5.0;
+    auto reaches = [&](double n) {
+        if (IsCancelled()) throw CancelledError();
+        return ComputePower(effect, alphaValue, n) >= target;
+    };
+    double fails = 0.0, holds = 0.0;  // power(fails) < target <= power(holds)
+    double n = std::max(kLowest, std::ceil(start));
+    double step = 1.0;
+    if (reaches(n)) {
+        holds = n;
+        for (;;) {
+            n = holds - step;
+            if (n < kLowest) return 0.0;
+            if (!reaches(n)) break;
+            holds = n;
+            step *= 2.0;
+        }
+        fails = n;
+    } else {
+        fails = n;
+        for (;;) {
+            n = fails + step;
+            if (Approximates(n)) return 0.0;
+            if (reaches(n)) break;
+            fails = n;
+            step *= 2.0;
+        }
+        holds = n;
+    }
+    while (holds - fails > 1.0) {
+        const double mid = std::floor((fails + holds) / 2.0);
+        if (reaches(mid)) {
+            holds = mid;
+        } else {
+            fails = mid;
+        }
+    }
+    return holds;
 }
 
 void PowerExactOneCorr::BracketEffectSize() {
@@ -281,6 +389,12 @@ CalculateStatus PowerExactOneCorr::Calculate(AnalysisType type, PropertyList* in
     const int tails = ReadTails(inputs, &tailsRow);
     const double rho0 = ReadDouble(inputs, kCorrelationRhoH0Id, &rho0Row);
     if (!CheckNamedRange("Correlation $\\rho$ H0", rho0, 0.0)) return rho0Row;
+    // At rho0 = +-1 the sample correlation has no distribution under H0 to
+    // take a critical value from: the open interval the message names.
+    if (!(std::fabs(rho0) < 1.0)) {
+        messages << "Correlation $\\rho$ H0is outside the admissible range (-1, 1).";
+        return rho0Row;
+    }
     if (!(kAPriori <= type && type <= kCompromise)) return kCalculateDone;
 
     const GivenInputs given = GivenInputsOf(type);

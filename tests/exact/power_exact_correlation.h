@@ -28,6 +28,7 @@ class PowerExactOneCorr : public PowerExact {
     double SampleSizeFromNoncentrality(double n) override { return n; }
     void BracketSampleSize() override;
     void BracketEffectSize() override;
+    double SolveSampleSize(double effect, double alpha, double power, bool round) override;
 
     std::string GetTestName() override { return "Correlation: Bivariate normal model"; }
     std::string GetStatisticName() override { return Approximates(sampleSize) ? "z" : "r"; }
@@ -57,7 +58,28 @@ class PowerExactOneCorr : public PowerExact {
     double unreachableCheckN = 100000.0;
 
   private:
+    // The critical values of the exact distribution for one N, alpha, H0
+    // value and choice of tails: a search over the effect asks for the same
+    // ones at every step. Per object, so no state is shared between threads.
+    struct CriticalValues {
+        double n = -1.0;
+        double alpha = -1.0;
+        double rho0 = 0.0;
+        bool oneTailed = false;
+        bool lowerTail = false;
+        double upper = 0.0;
+        double lower = 0.0;
+    };
+    CriticalValues critical_;
+
+    // The smallest whole N whose exact power reaches the target, by steps
+    // from `start` over whole N; 0 when it is not inside the exact range
+    // (the general search decides there).
+    double WholeSampleSizeFrom(double start, double effect, double alpha, double target);
+    // beta of the last ComputePower; its upper tail on its own side only
+    // when ComputeBeta asks, so that the searches pay nothing for it.
     double beta_ = 0.0;
+    bool wantBeta_ = false;
 };
 
 // Test of the squared multiple correlation rho^2 of a criterion with p

@@ -203,6 +203,42 @@ TEST(ExactCorrelationTest, APrioriAcrossTheExactLimitRelabelsTheCriticalValues) 
     EXPECT_EQ(calc_test::Names(run->outputs)[1], kUpperR);
 }
 
+// The A priori search over whole N from Fisher's z gives the N of the
+// general search over real N (which narrows the step of the exact power to
+// 1e-10) and the same actual power, on either side of its start, for
+// either tail, H0 values other than 0, small and large N, and hands the
+// answers near N = 5 and beyond the exact limit back to the general search.
+TEST(ExactCorrelationTest, WholeSampleSizeSearchAgreesWithTheGeneralSearch) {
+    struct Case {
+        bool oneTailed;
+        double rho1, rho0, alpha, power;
+    };
+    const Case cases[] = {
+        {false, 0.1, 0.0, 0.05, 0.8},   {true, 0.3, 0.0, 0.05, 0.95},
+        {false, -0.25, 0.1, 0.01, 0.9}, {true, 0.5, 0.3, 0.05, 0.8},
+        {false, 0.6, -0.2, 0.2, 0.6},   {true, -0.7, -0.2, 0.1, 0.99},
+        {false, 0.95, 0.0, 0.05, 0.5},  {true, 0.9, 0.0, 0.3, 0.4},
+        {false, 0.03, 0.0, 0.05, 0.95}, {true, 0.021, 0.0, 0.05, 0.95},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "one tail " << c.oneTailed << " rho1 " << c.rho1 << " rho0 " << c.rho0
+                     << " alpha " << c.alpha << " power " << c.power);
+        PowerExactOneCorr whole, general;
+        for (PowerExactOneCorr* t : {&whole, &general}) {
+            t->oneTailed = c.oneTailed;
+            t->correlations[1] = c.rho0;
+        }
+        const double n = whole.SolveSampleSize(c.rho1, c.alpha, c.power, true);
+        const double expected =
+            general.PowerAnalysis::SolveSampleSize(c.rho1, c.alpha, c.power, true);
+        EXPECT_EQ(n, expected);
+        EXPECT_NEAR(whole.actualPower, general.actualPower, 1e-13);
+        EXPECT_GE(whole.actualPower, c.power);
+        EXPECT_EQ(whole.sampleSize, n);
+    }
+}
+
 // Two tails with rho1 below rho0: the lower output is still the smaller.
 TEST(ExactCorrelationTest, TwoTailedCriticalValuesAreOrdered) {
     PowerExactOneCorr test;
@@ -229,9 +265,17 @@ TEST(ExactCorrelationTest, RefusesInadmissibleInputs) {
          {{"rho0", "1.1"}},
          "rho0",
          "Correlation $\\rho$ H0is outside the admissible range (-1, 1)."},
-        // rho0 = 1 passes its check, rho1 = 1 does not.
+        // rho0 = +-1 leaves no distribution under H0 (it ended in "Underflow").
         {kAPriori,
          {{"rho1", "1"}, {"rho0", "1"}},
+         "rho0",
+         "Correlation $\\rho$ H0is outside the admissible range (-1, 1)."},
+        {kPostHoc,
+         {{"rho0", "-1"}},
+         "rho0",
+         "Correlation $\\rho$ H0is outside the admissible range (-1, 1)."},
+        {kAPriori,
+         {{"rho1", "1"}},
          "rho1",
          "Effect size r is outside the admissible range (-0.999999, 0.999999)."},
         {kPostHoc,

@@ -140,6 +140,7 @@ double PowerExactMcNemar::ExactPower(double oddsRatio, double alphaValue, double
     const BinomialTails pairs(n, discordantProportion);
     const double first = std::max(1.0, pairs.LowerCount(kNegligibleTail));
     const double last = std::min(n, pairs.UpperCount(kNegligibleTail));
+    if (LaddersApply(alphaValue)) return LadderPower(alphaValue, n, first, last);
     double powerSum = 0.0, alphaSum = 0.0;
     for (double k = first; k <= last; k += 1.0) {
         Poll(*this);
@@ -148,6 +149,122 @@ double PowerExactMcNemar::ExactPower(double oddsRatio, double alphaValue, double
         powerSum += weight * BinomialPower(oddsRatio, alphaValue, k);
         alphaSum += weight * actualAlpha;
     }
+    sampleSize = n;
+    actualAlpha = alphaSum;
+    actualPower = std::min(1.0, powerSum);
+    return actualPower;
+}
+
+// The ladders keep about 1e-13 of each tail; far below that alpha, a tail
+// near alpha could be one that has underflowed on the way.
+bool PowerExactMcNemar::LaddersApply(double alphaValue) const {
+    return (oneTailed || alphaBalancing == kHalfEachSide) && alphaValue >= 1e-100;
+}
+
+namespace {
+
+// Whether a tail from a ladder is at most (or, `strictly`, below) a limit.
+// The ladder's rounding decides nothing: within 1e-9 of the limit the
+// fresh tail does, so the counts are those of the conditional test itself.
+template <class Fresh>
+bool TailWithin(double tail, double limit, bool strictly, Fresh fresh) {
+    if (std::fabs(tail - limit) <= 1e-9 * limit) tail = fresh();
+    return strictly ? tail < limit : tail <= limit;
+}
+
+}  // namespace
+
+// The same regions and sums as BinomialPower on each k, with the tails
+// under H0 and H1 carried from k to k + 1 by ladders: the critical counts
+// move by a count at most per pair, so each k costs a few steps of the
+// ladders where BinomialPower computes some ten incomplete beta ratios.
+// One tail rejects on the side of p2 with at most alpha; two tails reject
+// at most alpha/2 above and less than alpha/2 below.
+double PowerExactMcNemar::LadderPower(double alphaValue, double n, double first, double last) {
+    const BinomialTails pairs(n, discordantProportion);
+    const double p1 = proportion1, p2 = proportion2;
+    const bool upperOnly = oneTailed && p2 >= p1;
+    const bool lowerOnly = oneTailed && p2 < p1;
+    const double limit = oneTailed ? alphaValue : alphaValue / 2.0;
+    BinomialLadder nullUpper(p1), nullLower(p1), altUpper(p2), altLower(p2);
+
+    // The first count with P(X >= c) <= limit, from c on.
+    auto upperCount = [&](double k, double c) {
+        auto holds = [&](double x) {
+            return TailWithin(nullUpper.AtLeast(x), limit, false,
+                              [&] { return BinomialTails(k, p1).AtLeast(x); });
+        };
+        c = std::min(std::max(c, 0.0), k + 1.0);
+        if (holds(c)) {
+            while (c > 0.0 && holds(c - 1.0)) c -= 1.0;
+        } else {
+            while (!holds(c)) c += 1.0;
+        }
+        return c;
+    };
+    // The last count with P(X <= c) <= limit (one tail) or < limit (two
+    // tails), -1 when none, from c on.
+    auto lowerCount = [&](double k, double c) {
+        auto holds = [&](double x) {
+            return TailWithin(nullLower.AtMost(x), limit, !oneTailed,
+                              [&] { return BinomialTails(k, p1).AtMost(x); });
+        };
+        c = std::min(std::max(c, -1.0), k);
+        if (c < 0.0 || holds(c)) {
+            while (c < k && holds(c + 1.0)) c += 1.0;
+        } else {
+            while (c >= 0.0 && !holds(c)) c -= 1.0;
+        }
+        return c;
+    };
+
+    double upper = 0.0, lower = 0.0, lastCounted = first;
+    double upperShown = 0.0, lowerShown = 0.0;
+    double powerSum = 0.0, alphaSum = 0.0;
+    for (double k = first; k <= last; k += 1.0) {
+        Poll(*this);
+        if (k == first) {
+            const BinomialTails h0(k, p1);
+            upper = h0.UpperCount(limit);
+            lower = h0.LowerCount(limit);
+            for (BinomialLadder* ladder : {&nullUpper, &altUpper}) ladder->Start(k, upper);
+            for (BinomialLadder* ladder : {&nullLower, &altLower}) ladder->Start(k, lower);
+        } else {
+            for (BinomialLadder* ladder : {&nullUpper, &nullLower, &altUpper, &altLower})
+                ladder->AddTrial();
+        }
+        if (!lowerOnly) upper = upperCount(k, upper);
+        if (!upperOnly) lower = lowerCount(k, lower);
+        const double weight = pairs.Exactly(k);
+        if (weight == 0.0) continue;
+        double size = 0.0, reach = 0.0;
+        if (!lowerOnly) {
+            size += nullUpper.AtLeast(upper);
+            reach += altUpper.AtLeast(upper);
+        }
+        if (!upperOnly) {
+            size += nullLower.AtMost(lower);
+            reach += altLower.AtMost(lower);
+        }
+        powerSum += weight * reach;
+        alphaSum += weight * size;
+        lastCounted = k;
+        // The counts BinomialPower shows: the one on the side of p2 first.
+        if (upperOnly) {
+            upperShown = lowerShown = upper;
+        } else if (lowerOnly) {
+            upperShown = lowerShown = lower;
+        } else if (p1 > p2) {
+            upperShown = lower;
+            lowerShown = upper;
+        } else {
+            upperShown = upper;
+            lowerShown = lower;
+        }
+    }
+    criticalValue = upperShown;
+    criticalValue2 = lowerShown;
+    distribution->SetParam(0, lastCounted);
     sampleSize = n;
     actualAlpha = alphaSum;
     actualPower = std::min(1.0, powerSum);
@@ -469,8 +586,16 @@ void PowerExactMcNemar::StoreNullProportion(double pd) {
     proportion1 = 0.5;
 }
 
-bool PowerExactMcNemar::CheckEffectInput(AnalysisType, double oddsRatio, double) {
-    return CheckOddsRatio(oddsRatio, kSmallestOddsRatio);
+bool PowerExactMcNemar::CheckEffectInput(AnalysisType type, double oddsRatio, double) {
+    if (!CheckOddsRatio(oddsRatio, kSmallestOddsRatio)) return false;
+    // An odds ratio of 1 is no effect: the power is alpha at every N, and
+    // A priori has no sample size to find.
+    if (type == kAPriori && !(std::fabs(oddsRatio - 1.0) > 1e-6)) {
+        messages
+            << "In an a priori analysis, the odds ratio\nmust differ from 1 by more than 1e-06.";
+        return false;
+    }
+    return true;
 }
 
 // The approximation's lists begin with the critical counts of the

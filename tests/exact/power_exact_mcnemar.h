@@ -65,6 +65,11 @@ class PowerExactMcNemar : public PowerExactBinomial {
     bool CheckEffectInput(AnalysisType type, double oddsRatio, double pd) override;
 
   private:
+    // Whether the ladders give the exact power: one tail, or two with
+    // alpha/2 on each side.
+    bool LaddersApply(double alpha) const;
+    // The exact power over first..last pairs by ladders of the tails.
+    double LadderPower(double alpha, double n, double first, double last);
     double ApproximatePower(double oddsRatio, double alpha, double n);
     double ApproximateSampleSize(double oddsRatio, double alpha, double target);
     double ApproximateEffectSize(double alpha, double target, double n);

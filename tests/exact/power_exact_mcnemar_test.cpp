@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 #include <map>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -97,6 +99,85 @@ TEST(McNemarTest, ReproducesTheReferenceTable) {
     }
 }
 
+// The exact power carries the conditional tails from one number of pairs to
+// the next. Reference (mcnemar_ladder_reference.py, scipy): up to a million
+// pairs (thousands of numbers of discordant pairs, ladders restarted on the
+// way, tails under H1 that underflow), either tail and side, OR = 1, alpha
+// 1e-6.
+TEST(McNemarTest, ExactPowerOverManyPairs) {
+    std::ifstream in(std::string(QUORIX_SOURCE_DIR) +
+                     "/verification/exact_speed/mcnemar_ladder_cases.csv");
+    ASSERT_TRUE(in.good());
+    std::string line;
+    int rows = 0;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream fields(line);
+        std::string tails;
+        std::getline(fields, tails, ',');
+        double oddsRatio = 0.0, pd = 0.0, alpha = 0.0, n = 0.0, power = 0.0, size = 0.0;
+        char comma = 0;
+        fields >> oddsRatio >> comma >> pd >> comma >> alpha >> comma >> n >> comma >> power >>
+            comma >> size;
+        ASSERT_FALSE(fields.fail()) << line;
+        PowerExactMcNemar test;
+        test.useApproximation = false;
+        test.oneTailed = tails == "One";
+        test.discordantProportion = pd;
+        EXPECT_NEAR(test.ComputePower(oddsRatio, alpha, n), power, 1e-12 * power) << line;
+        EXPECT_NEAR(test.actualAlpha, size, 1e-12 * size) << line;
+        ++rows;
+    }
+    EXPECT_EQ(rows, 8);
+}
+
+// Where a tail of a few pairs equals alpha (or alpha/2) to the last digit,
+// the tail computed afresh decides whether its count rejects, as in the
+// conditional test on those pairs alone, never the rounding of the ladders
+// that carry the tails from one number of pairs to the next: 1/16 is the
+// upper tail of 4 pairs and the lower one of 4, 1/8 twice 1/16.
+TEST(McNemarTest, ExactPowerDecidesTiesOfTheTailsAsTheConditionalTest) {
+    struct Case {
+        bool oneTailed;
+        double oddsRatio, pd, alpha, n;
+    };
+    const Case cases[] = {
+        {false, 0.7, 0.25, 0.125, 40.0},
+        {true, 1.5, 0.5, 0.0625, 30.0},
+        {true, 0.5, 0.5, 0.0625, 30.0},
+        {false, 2.0, 0.5, 0.0625, 30.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "one tail " << c.oneTailed << " OR " << c.oddsRatio
+                                        << " alpha " << c.alpha);
+        // The conditional test on each number of pairs with tails afresh.
+        const double p2 = c.oddsRatio / (c.oddsRatio + 1.0);
+        const BinomialTails pairs(c.n, c.pd);
+        double power = 0.0, size = 0.0;
+        for (double k = 1.0; k <= c.n; k += 1.0) {
+            const BinomialTails h0(k, 0.5), h1(k, p2);
+            double upper = k + 1.0, lower = -1.0;
+            if (c.oneTailed && p2 >= 0.5) {
+                upper = h0.UpperCount(c.alpha);
+            } else if (c.oneTailed) {
+                lower = h0.LowerCount(c.alpha);
+            } else {
+                upper = h0.UpperCount(c.alpha / 2.0);
+                lower = h0.LowerCount(c.alpha / 2.0);
+                if (lower >= 0.0 && h0.AtMost(lower) >= c.alpha / 2.0) lower -= 1.0;
+            }
+            power += pairs.Exactly(k) * (h1.AtLeast(upper) + h1.AtMost(lower));
+            size += pairs.Exactly(k) * (h0.AtLeast(upper) + h0.AtMost(lower));
+        }
+        PowerExactMcNemar test;
+        test.useApproximation = false;
+        test.oneTailed = c.oneTailed;
+        test.discordantProportion = c.pd;
+        EXPECT_NEAR(test.ComputePower(c.oddsRatio, c.alpha, c.n), power, 1e-13 * power);
+        EXPECT_NEAR(test.actualAlpha, size, 1e-13 * size);
+    }
+}
+
 // The approximation's N must reach the target with the pairs its power
 // counts: ceil(d/pd) = 894 pairs for d = 268 would count 269 discordant
 // pairs, whose power falls short.
@@ -179,14 +260,22 @@ TEST(McNemarTest, OddsRatioAndItsInverseHaveTheSamePower) {
     }
 }
 
-// An odds ratio of 1 leaves the power at the actual alpha: the searches
-// that cannot reach their target end, and say so. (The exact Criterion
-// search looks for alpha below the power asked for, where none reaches it.)
+// An odds ratio of 1 leaves the power at the actual alpha: A priori has no
+// sample size to find and refuses the odds ratio on its row, and the
+// searches that cannot reach their target end, and say so. (The exact
+// Criterion search looks for alpha below the power asked for, where none
+// reaches it.)
 TEST(McNemarTest, NoEffectEndsEverySearch) {
     for (bool approximate : {true, false}) {
         PowerExactMcNemar test;
         test.useApproximation = approximate;
-        EXPECT_THROW(Calculate(test, kAPriori, {{"or", "1"}}), QuorixError) << approximate;
+        const auto apriori = Calculate(test, kAPriori, {{"or", "1"}});
+        int oddsRatioRow = -1;
+        apriori->inputs.FindWithIndex(LabelOf("or"), &oddsRatioRow);
+        EXPECT_EQ(apriori->status, oddsRatioRow) << approximate;
+        EXPECT_EQ(
+            apriori->message,
+            "In an a priori analysis, the odds ratio\nmust differ from 1 by more than 1e-06.");
         if (!approximate) {
             EXPECT_THROW(Calculate(test, kCriterion, {{"or", "1"}, {"power", "0.8"}}), QuorixError);
         }

@@ -30,6 +30,8 @@ constexpr int kMaxSteps = 100;
 // A split that needs more subjects than this to reach the target is a
 // failed search.
 constexpr int kMaxExtraSubjects = 1000;
+// The lower end of a row whose outcomes are judged one by one.
+constexpr int kScannedRow = -2;
 
 double Infinity() {
     return std::numeric_limits<double>::infinity();
@@ -192,6 +194,10 @@ double PowerExactUncondTwoProp::LargeSamplePower(double, double, double, double)
     return 0.0;
 }
 
+bool PowerExactUncondTwoProp::AcceptsAnInterval(int, int, int, double) {
+    return false;
+}
+
 double PowerExactUncondTwoProp::NormalApproximationPower(double meanLower, double meanUpper,
                                                          double sd0, double sd1, double alphaValue,
                                                          int side) {
@@ -311,11 +317,46 @@ double PowerExactUncondTwoProp::OrientedValue(int x2, int x1) {
     return d < 0.0 ? -root : root;
 }
 
-// The statistic does not fall as x1 grows, so the x1 it keeps for one x2
-// form an interval: below the upper critical value when the upper tail is
-// tested, above the lower one when the lower tail is. Each end is found by
-// a gallop from the H0 boundary and a bisection.
+// The span grows at least by its own length each time, towards the x1
+// asked for, and never beyond 0 and m1.
+signed char& PowerExactUncondTwoProp::ScannedRow::At(int x1, int m1) {
+    const int size = static_cast<int>(flags.size());
+    if (size == 0) {
+        base = x1;
+        flags.assign(1, -1);
+    } else if (x1 < base) {
+        const int newBase = std::max(0, std::min(x1, base - size));
+        flags.insert(flags.begin(), static_cast<size_t>(base - newBase), -1);
+        base = newBase;
+    } else if (x1 >= base + size) {
+        const int end = std::min(m1 + 1, std::max(x1 + 1, base + 2 * size));
+        flags.resize(static_cast<size_t>(end - base), -1);
+    }
+    return flags[static_cast<size_t>(x1 - base)];
+}
+
+bool PowerExactUncondTwoProp::Accepts(int x2, int x1) {
+    signed char& known = scanned_[static_cast<size_t>(x2)].At(x1, m1_);
+    if (known < 0) {
+        const double v = OrientedValue(x2, x1);
+        known = (side_ == 1 || v <= critical_) && (side_ == 0 || v >= -critical_) ? 1 : 0;
+    }
+    return known != 0;
+}
+
+// Where the derived test proves that the x1 kept for one x2 form an
+// interval (below the upper critical value when the upper tail is tested,
+// above the lower one when the lower tail is), each end is found by a
+// gallop from the H0 boundary and a bisection. Elsewhere the statistic may
+// cross a critical value more than once (a continuity correction that
+// changes sign, a variance that vanishes at a corner while the offset keeps
+// the difference from 0), and the row is judged outcome by outcome.
 void PowerExactUncondTwoProp::FindAcceptanceBounds(int x2) {
+    if (!AcceptsAnInterval(x2, m2_, side_, critical_)) {
+        acceptLower_[static_cast<size_t>(x2)] = kScannedRow;
+        scanned_[static_cast<size_t>(x2)] = ScannedRow{};
+        return;
+    }
     const double c = critical_;
     int b =
         static_cast<int>(std::floor(m1_ * nullDifference + static_cast<double>(m1_) / m2_ * x2));
@@ -367,7 +408,41 @@ void PowerExactUncondTwoProp::FindAcceptanceBounds(int x2) {
     acceptUpper_[static_cast<size_t>(x2)] = upper;
 }
 
+double PowerExactUncondTwoProp::SumScannedRow(int x2, int start, MassCache& group1) {
+    const double rowMass = group2_.At(x2);
+    if (group1.q <= 0.0) return Accepts(x2, 0) ? rowMass : 0.0;
+    if (group1.q >= 1.0) return Accepts(x2, m1_) ? rowMass : 0.0;
+    int up = std::clamp(start, 0, m1_);
+    int down = up - 1;
+    double total = group1.At(up);
+    double kept = Accepts(x2, up) ? total : 0.0;
+    ++up;
+    // The masses fall away from the mode, next to the start: once both next
+    // ones are negligible against the row's mass, so is everything beyond,
+    // accepted or not.
+    for (;;) {
+        const bool canDown = down >= 0, canUp = up <= m1_;
+        if (!canDown && !canUp) break;
+        const double d = canDown ? group1.At(down) : 0.0;
+        const double u = canUp ? group1.At(up) : 0.0;
+        if (d <= kNegligible * total && u <= kNegligible * total) break;
+        if (canDown && (!canUp || d >= u)) {
+            total += d;
+            if (Accepts(x2, down)) kept += d;
+            --down;
+        } else {
+            total += u;
+            if (Accepts(x2, up)) kept += u;
+            ++up;
+        }
+    }
+    return rowMass * kept;
+}
+
 double PowerExactUncondTwoProp::SumAcceptedRow(int x2, int start, MassCache& group1) {
+    if (acceptLower_[static_cast<size_t>(x2)] == kScannedRow) {
+        return SumScannedRow(x2, start, group1);
+    }
     const int lo = acceptLower_[static_cast<size_t>(x2)];
     const int hi = acceptUpper_[static_cast<size_t>(x2)];
     if (lo > hi) return 0.0;
@@ -419,7 +494,7 @@ double PowerExactUncondTwoProp::WalkRows(MassCache& group1) {
     const int start = static_cast<int>(m1_ * group1.q + 0.5);
     auto row = [&](int x2) {
         if (IsCancelled()) throw CancelledError();
-        if (acceptLower_[static_cast<size_t>(x2)] < 0) FindAcceptanceBounds(x2);
+        if (acceptLower_[static_cast<size_t>(x2)] == -1) FindAcceptanceBounds(x2);
         return SumAcceptedRow(x2, start, group1);
     };
     double upTerm = row(u);
@@ -459,10 +534,12 @@ double PowerExactUncondTwoProp::ExactPower(double p1, double alphaValue, double 
     key.side = side_;
     key.critical = critical_;
     key.offset = nullDifference;
+    key.p2 = proportion2;
     if (!(key == regionKey_)) {
         regionKey_ = key;
         acceptLower_.assign(static_cast<size_t>(m2_) + 1, -1);
         acceptUpper_.assign(static_cast<size_t>(m2_) + 1, -1);
+        scanned_.assign(static_cast<size_t>(m2_) + 1, {});
     }
     group2_.Reset(m2_, proportion2);
     MassCache underH1, underH0;

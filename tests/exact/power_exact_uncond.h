@@ -30,11 +30,14 @@ struct StatisticMoments {
 // The sums never visit all (n1 + 1)(n2 + 1) outcomes: the outer walk over x2
 // and the inner walk over the accepted x1 of each x2 start at the modes and
 // stop once their frontier terms fall below 1e-15 of the sum, so an
-// evaluation costs some sqrt(n1 n2) terms. The region kept (for each x2 the
-// interval of accepted x1) is found by a gallop from the H0 boundary and
-// bisection, and is kept between evaluations as long as the statistic, the
-// critical value, the groups and the offset stay the same: the Sensitivity
-// search moves p1 alone and reuses one region throughout.
+// evaluation costs some sqrt(n1 n2) terms, and a statistic per outcome
+// visited in the rows judged outcome by outcome. The region kept (for each
+// x2 the interval of accepted x1) is found by a gallop from the H0 boundary
+// and bisection where the derived test proves that the accepted x1 form an
+// interval, and otherwise by judging each x1 the sums visit. The region is
+// kept between evaluations as long as the statistic, the critical value,
+// the groups, p2 and the offset stay the same: the Sensitivity search moves
+// p1 alone and reuses one region throughout.
 class PowerExactUncondTwoProp : public PowerExact {
   public:
     PowerExactUncondTwoProp();
@@ -101,11 +104,20 @@ class PowerExactUncondTwoProp : public PowerExact {
     // the normal one.
     virtual double LargeSamplePower(double p1, double alpha, double n1, double n2);
     // The statistic of the outcome (x1 of n1, x2 of n2) for the side tested
-    // (0 upper tail, 1 lower tail, 2 both); it must not fall as x1 grows.
+    // (0 upper tail, 1 lower tail, 2 both), large for p1 above its H0
+    // value.
     virtual double StatisticValue(int code, double x2, double x1, double n2, double n1,
                                   double extra, int side);
     // p1 from the effect as entered.
     virtual void UpdateProportionFromEffect();
+    // Whether the x1 that the statistic accepts for this x2 (of m2) are
+    // known to form one interval when the side tested (as in
+    // StatisticValue) is held against the critical value c: the x1 at or
+    // below c a run from 0 when the upper tail is tested, the x1 at or
+    // above -c a run up to n1 when the lower one is. Only a proof may say
+    // so, since the interval's ends are then found by bisection; the rows
+    // of any other x2 are scanned over the x1 the sums visit. Base: false.
+    virtual bool AcceptsAnInterval(int x2, int m2, int side, double c);
 
     // The value x of the chosen effect measure (effectIndex: 0 p1,
     // 1 p1 - p2, 2 p1/p2, 3 odds ratio) as p1, and p1 as that value.
@@ -156,11 +168,17 @@ class PowerExactUncondTwoProp : public PowerExact {
         double At(int x);
     };
 
-    // The accepted x1 of one x2, for the region of the current key.
+    // The accepted x1 of one x2, for the region of the current key: their
+    // interval where AcceptsAnInterval holds, else a row to scan.
     void FindAcceptanceBounds(int x2);
     // P(X2 = x2) times the mass of group 1 over the accepted x1 of that x2,
     // summed from `start` outwards.
     double SumAcceptedRow(int x2, int start, MassCache& group1);
+    // The same for a scanned row: every x1 from `start` outwards, each
+    // judged by its own statistic, until the masses left are negligible.
+    double SumScannedRow(int x2, int start, MassCache& group1);
+    // Whether the statistic accepts the outcome (x1, x2).
+    bool Accepts(int x2, int x1);
     // The accepted mass of all outcomes, the rows of group 2 summed from
     // its mode outwards.
     double WalkRows(MassCache& group1);
@@ -173,12 +191,24 @@ class PowerExactUncondTwoProp : public PowerExact {
     // The region and what it was found for.
     struct RegionKey {
         int m1 = -1, m2 = -1, code = -1, reference = -1, side = -1;
-        double critical = 0.0, offset = 0.0;
+        // p2 as well: the ratio statistics test the H0 ratio (p2 + offset)/p2.
+        double critical = 0.0, offset = 0.0, p2 = -1.0;
         bool operator==(const RegionKey&) const = default;
     };
     RegionKey regionKey_;
+    // Per x2: the ends of the accepted interval (lower -1 not yet known,
+    // kScannedRow for a row judged outcome by outcome).
     std::vector<int> acceptLower_;
     std::vector<int> acceptUpper_;
+    // The judgements of the x1 of one scanned x2 (-1 not yet judged, 0
+    // rejected, 1 accepted), held for the span of x1 the sums have visited
+    // only: a row of a large group is visited near its modes alone.
+    struct ScannedRow {
+        int base = 0;
+        std::vector<signed char> flags;
+        signed char& At(int x1, int m1);
+    };
+    std::vector<ScannedRow> scanned_;
     MassCache group2_;
     int m1_ = 0, m2_ = 0, side_ = 2;
     double critical_ = 0.0;

@@ -168,6 +168,18 @@ double PowerExactUncTwoPropNull::LargeSamplePower(double p1, double alphaValue, 
                                     m.side);
 }
 
+// Without an offset the pooled z, the Mantel-Haenszel statistic (the
+// pooled z times sqrt((N - 1)/N)), the signed root of the likelihood ratio
+// (whose square falls while p1^ < p2^ and grows after) and the unpooled z
+// and t (slope of the sign of p1^ (1 - p2^) + p2^ (1 - p1^)) grow with x1
+// over every row. The corrected z moves the difference by h on the side it
+// tests, or towards 0 with two tails, and grows wherever it lies beyond 0:
+// its accepted x1 form an interval when the critical value is not below 0.
+bool PowerExactUncTwoPropNull::AcceptsAnInterval(int, int, int, double c) {
+    if (statistic == 1 || statistic == 3) return c >= 0.0;
+    return 0 <= statistic && statistic <= 6;
+}
+
 // The outcome xB of nB in group 1 against xA of nA in group 2; s is the
 // side tested (0 upper, 1 lower, 2 both).
 double PowerExactUncTwoPropNull::StatisticValue(int code, double xA, double xB, double nA,
@@ -322,8 +334,19 @@ CalculateStatus PowerExactUncTwoPropNull::Calculate(AnalysisType type, PropertyL
             if (!CheckAlphaRange(a)) return alphaRow;
             if (!CheckPowerRange(p)) return powerRow;
             if (!CheckPowerAboveAlpha(a, p)) return powerRow;
+            const double shownEffect = effectSize, shownP1 = proportion1, shownP2 = proportion2;
             store();
             storeEffect(e);
+            // p1 = p2 is no effect: the power is alpha at every N, and there
+            // is no sample size to find.
+            if (!(std::fabs(proportion1 - p2) > 1e-6)) {
+                effectSize = shownEffect;
+                proportion1 = shownP1;
+                proportion2 = shownP2;
+                messages << "In an a priori analysis, the proportions p1 and p2\n"
+                         << "must differ by more than 1e-06.";
+                return effectRow;
+            }
             allocationRatio = r;
             SolveSampleSize(proportion1, a, p, true);
             break;

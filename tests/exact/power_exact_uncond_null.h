@@ -33,6 +33,7 @@ class PowerExactUncTwoPropNull : public PowerExactUncondTwoProp {
     double StatisticValue(int code, double x2, double x1, double n2, double n1, double extra,
                           int side) override;
     double LargeSamplePower(double p1, double alpha, double n1, double n2) override;
+    bool AcceptsAnInterval(int x2, int m2, int side, double c) override;
     void UpdateProportionFromEffect() override;
 
     // The effect from p1, in the chosen measure.

@@ -116,6 +116,22 @@ TEST(UnconditionalNullTest, ReproducesTheReferenceTable) {
     }
 }
 
+// Every statistic at groups of a few subjects, against the sum over every
+// outcome its definition rejects.
+TEST(UnconditionalNullTest, AgreesWithTheEnumerationOfSmallGroups) {
+    const char* path = "verification/unconditional/enumeration_cases.tsv";
+    const auto cases = calc_test::ReadReferenceCases(path, 607);
+    ASSERT_GE(cases.size(), 28u) << path << " missing or short";
+    for (const calc_test::ReferenceCase& c : cases) {
+        PowerExactUncTwoPropNull test;
+        const auto run = Calculate(test, c.type, c.inputs);
+        ASSERT_EQ(run->status, c.status) << c.line << "\n" << run->message;
+        for (const auto& [key, expected] : c.outputs) {
+            calc_test::ExpectOutput(run->outputs, LabelOf(key), expected, c.line);
+        }
+    }
+}
+
 // The sum over every outcome of the rejected ones, with the test's own
 // statistic: the walks, which stop at 1e-15 of their sums and find the
 // region by gallops from the H0 boundary, must give the same power and
@@ -177,6 +193,49 @@ TEST(UnconditionalNullTest, WalksAgreeWithTheSumOverEveryOutcome) {
             }
         }
     }
+}
+
+// Every row for which the test claims an interval of accepted x1, scanned
+// over every x1: the accepted ones are one run, from x1 = 0 when only the
+// upper tail is tested and up to n1 when only the lower one is; a
+// one-tailed alpha above 1/2 puts the critical value below 0.
+TEST(UnconditionalNullTest, ClaimedIntervalsHoldOverEveryX1) {
+    const std::pair<int, int> groups[] = {{1, 2}, {3, 7}, {10, 4}, {25, 25}, {40, 9}};
+    int claimed = 0;
+    for (int code = 0; code <= 6; ++code) {
+        for (double alpha : {0.01, 0.05, 0.3, 0.7}) {
+            for (int side = 0; side <= 2; ++side) {
+                for (const auto& [n1, n2] : groups) {
+                    PowerExactUncTwoPropNull test;
+                    test.SetStatistic(code);
+                    const double tail = alpha / (side == 2 ? 2 : 1);
+                    const double c = code == 6 ? -TDistribution(n1 + n2 - 2.0, 0.0).Quantile(tail)
+                                               : -NormalDistribution().Quantile(tail);
+                    for (int x2 = 0; x2 <= n2; ++x2) {
+                        if (!test.AcceptsAnInterval(x2, n2, side, c)) continue;
+                        ++claimed;
+                        std::vector<int> kept;
+                        for (int x1 = 0; x1 <= n1; ++x1) {
+                            double v = test.StatisticValue(code, x2, x1, n2, n1, 0.0, side);
+                            if (code == 5) {
+                                const double d =
+                                    static_cast<double>(x1) / n1 - static_cast<double>(x2) / n2;
+                                v = (d < 0 ? -1.0 : 1.0) * std::sqrt(v);
+                            }
+                            if ((side == 1 || v <= c) && (side == 0 || v >= -c)) kept.push_back(x1);
+                        }
+                        if (kept.empty()) continue;
+                        EXPECT_EQ(kept.back() - kept.front() + 1, static_cast<int>(kept.size()))
+                            << "code " << code << " alpha " << alpha << " side " << side << " n "
+                            << n1 << "+" << n2 << " x2 " << x2;
+                        if (side == 0) EXPECT_EQ(kept.front(), 0) << code << " x2 " << x2;
+                        if (side == 1) EXPECT_EQ(kept.back(), n1) << code << " x2 " << x2;
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_GT(claimed, 4000);
 }
 
 // The region is kept while only p1 changes and found anew when anything
@@ -358,14 +417,18 @@ TEST(UnconditionalNullTest, CriterionAndCompromiseShowWhatTheyAttain) {
 }
 
 // Targets that cannot be met end in a failure, never in an answer at the
-// end of a search range: no effect at all (the large-sample search would
-// grow N without end), a power beyond what p1 = 1 gives, and alphas that
-// never attain a ratio.
+// end of a search range: a power beyond what p1 = 1 gives, and alphas that
+// never attain a ratio. No effect at all (the large-sample search would
+// grow N without end) has no sample size to find: refused on its row.
 TEST(UnconditionalNullTest, UnreachableTargetsFail) {
     for (bool large : {false, true}) {
         PowerExactUncTwoPropNull test;
         test.largeSample = large;
-        EXPECT_THROW(Calculate(test, kAPriori, {{"diff", "0"}}), QuorixError) << large;
+        const auto apriori = Calculate(test, kAPriori, {{"diff", "0"}});
+        EXPECT_EQ(apriori->status, apriori->Row("diff")) << large;
+        EXPECT_EQ(apriori->message,
+                  "In an a priori analysis, the proportions p1 and p2\nmust differ by more than "
+                  "1e-06.");
         EXPECT_THROW(
             Calculate(test, kSensitivity, {{"power", "0.999999"}, {"n1", "2"}, {"n2", "2"}}),
             QuorixError)

@@ -28,16 +28,14 @@ double GartNam(double z, double g) {
     return 2.0 * (z + g) / (std::sqrt(a) + 1.0);
 }
 
-// A difference d over sd with the continuity correction h on the side
-// tested (0 upper tail, 1 lower, 2 both): the correction takes d towards 0
-// on a side that rejects, never past it, so that the value does not fall as
-// x1 grows.
-double Corrected(double d, double h, double sd, int side) {
-    const double up = d > 0.0 ? std::max(d - h, 0.0) : d;
-    const double down = d <= 0.0 ? std::min(d + h, 0.0) : d;
-    if (side == 0) return up / sd;
-    if (side == 1) return down / sd;
-    return (d > 0.0 ? up : down) / sd;
+// The difference d with the continuity correction h over sd, for the side
+// tested (0 upper tail, 1 lower, 2 both): the correction is -h when group 1
+// shows the larger proportion and +h otherwise, and each tail tested alone
+// drops the correction that would move its statistic towards it.
+double Corrected(double d, double h, double sd, bool firstLarger, int side) {
+    double k = firstLarger ? -1.0 : 1.0;
+    if ((side == 0 && !firstLarger) || (side == 1 && firstLarger)) k = 0.0;
+    return (d + k * h) / sd;
 }
 
 // The t statistic of the 0/1 outcomes of both groups against the offset.
@@ -286,19 +284,31 @@ double PowerExactUncTwoPropOffset::StatisticValue(int code, double x2, double x1
     const double h1 = x1 / n1, h2 = x2 / n2;
     const double d = h1 - h2 - nullDifference;
     const double n = n1 + n2;
+    // Compared as x1 n2 against x2 n1: the exact order of the proportions.
+    const bool firstLarger = x1 * n2 > x2 * n1;
+    const double h = (1.0 / n1 + 1.0 / n2) / 2.0;
     switch (code) {
         case 0:
         case 1: {
-            const double pooled = (h1 * n1 + h2 * n2) / n;
+            // All or none of the subjects succeeded: the pooled variance is 0
+            // and the outcome says nothing against H0, whatever the offset
+            // makes of its difference.
+            const double pooled = (x1 + x2) / n;
+            if (!(pooled > 0.0 && pooled < 1.0)) return 0.0;
             const double sd = std::sqrt((1.0 / n1 + 1.0 / n2) * pooled * (1.0 - pooled));
-            if (!(sd > 0.0)) return Beyond(d);
-            return code == 0 ? d / sd : Corrected(d, (1.0 / n1 + 1.0 / n2) / 2.0, sd, side);
+            if (code == 0) return d / sd;
+            return sd > 0.0 ? Corrected(d, h, sd, firstLarger, side) : 0.0;
         }
-        case 2:
+        case 2: {
+            // Without spread in either group the difference stands over a
+            // zero standard deviation: beyond every critical value on its
+            // side.
+            const double sd = std::sqrt(h2 * (1.0 - h2) / n2 + h1 * (1.0 - h1) / n1);
+            return sd > 0.0 ? d / sd : Beyond(d);
+        }
         case 3: {
             const double sd = std::sqrt(h2 * (1.0 - h2) / n2 + h1 * (1.0 - h1) / n1);
-            if (!(sd > 0.0)) return Beyond(d);
-            return code == 2 ? d / sd : Corrected(d, (1.0 / n1 + 1.0 / n2) / 2.0, sd, side);
+            return sd > 0.0 ? Corrected(d, h, sd, firstLarger, side) : 0.0;
         }
         case 6:
             return TValue(x1, n1, x2, n2, nullDifference);
@@ -307,6 +317,47 @@ double PowerExactUncTwoPropOffset::StatisticValue(int code, double x2, double x1
     }
     if (7 <= code && code <= 14) return ScoreValue(code, x1, n1, x2, n2, true);
     return 0.0;
+}
+
+// Where the x1 accepted for one x2 form an interval, for the statistics
+// without the restricted estimates. With the proportion a = x2/n2 + delta of
+// group 1 at which the difference d of the row vanishes, and p = x1/n1:
+// - unpooled z and t (codes 2, 6): the slope of d/sd in p has the sign of
+//   p (1 - a) + a (1 - p) (plus a term >= 0), so the statistic grows over
+//   the whole row when 0 <= a <= 1, where d > 0 when a >= 0 and where d < 0
+//   when a <= 1; a vanishing sd gives +-infinity by the sign of d, in step;
+// - pooled z (code 0): the slope has the sign of 2 n2 s (N - s) - (x1 N -
+//   s n1 - delta n1 n2)(N - 2 s), s = x1 + x2, which is >= 0 for delta = 0
+//   over the whole row, and where d > 0 (d < 0) when delta >= 0 (<= 0);
+//   the outcomes without pooled spread lie at the row's ends with value 0;
+// - corrected z (codes 1, 3), one tail: where the value is beyond 0 on the
+//   tested side the correction is the same throughout when delta lies on
+//   that side of 0 (>= 0 upper, <= 0 lower), and the value is the pooled or
+//   unpooled z with the offset moved by the correction, as above. Two
+//   tails flip the correction at p = x2/n2 and need not give an interval;
+//   the unpooled sd also vanishes at (n1, 0) and (0, n2), which value 0
+//   leaves among the accepted outcomes, so those rows are scanned too.
+// Where the value grows only where it lies beyond 0, the critical value
+// must not be below 0 (a one-tailed alpha above 1/2). The score statistics
+// have no such proof here.
+bool PowerExactUncTwoPropOffset::AcceptsAnInterval(int x2, int m2, int side, double c) {
+    const double delta = nullDifference;
+    const double a = static_cast<double>(x2) / m2 + delta;
+    const bool upperOnly = side == 0 && c >= 0.0, lowerOnly = side == 1 && c >= 0.0;
+    switch (statistic) {
+        case 0:
+            return delta == 0.0 || (upperOnly && delta > 0.0) || (lowerOnly && delta < 0.0);
+        case 2:
+        case 6:
+            return (0.0 <= a && a <= 1.0) || (upperOnly && a >= 0.0) || (lowerOnly && a <= 1.0);
+        case 1:
+            return (upperOnly && delta >= 0.0) || (lowerOnly && delta <= 0.0);
+        case 3:
+            if (x2 == 0 || x2 == m2) return false;
+            return (upperOnly && delta >= 0.0) || (lowerOnly && delta <= 0.0);
+        default:
+            return false;
+    }
 }
 
 // The moments at the expected counts p n1 and p2 n2.

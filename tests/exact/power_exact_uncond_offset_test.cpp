@@ -26,6 +26,7 @@ using calc_test::Texts;
 
 constexpr const char* kTable = "verification/unconditional/offset_cases.tsv";
 constexpr const char* kScores = "verification/unconditional/offset_scores.tsv";
+constexpr const char* kEnumeration = "verification/unconditional/enumeration_cases.tsv";
 
 std::string LabelOf(const std::string& key) {
     static const std::map<std::string, std::string> labels = {
@@ -102,12 +103,9 @@ std::unique_ptr<Run> Calculate(PowerExactUncTwoPropOffset& test, AnalysisType ty
     return run;
 }
 
-// Exact power and size by enumerating every outcome, with restricted
-// estimates found by optimisation, and the large-sample powers, of every
-// statistic the measures offer; Sensitivity answers of the exact search.
-TEST(UnconditionalOffsetTest, ReproducesTheReferenceTable) {
-    const auto cases = calc_test::ReadReferenceCases(kTable, 608);
-    ASSERT_GE(cases.size(), 80u) << kTable << " missing or short";
+void ExpectReferenceTable(const char* path, size_t minimumRows) {
+    const auto cases = calc_test::ReadReferenceCases(path, 608);
+    ASSERT_GE(cases.size(), minimumRows) << path << " missing or short";
     for (const calc_test::ReferenceCase& c : cases) {
         PowerExactUncTwoPropOffset test;
         const auto run = Calculate(test, c.type, c.inputs);
@@ -116,6 +114,21 @@ TEST(UnconditionalOffsetTest, ReproducesTheReferenceTable) {
             calc_test::ExpectOutput(run->outputs, LabelOf(key), expected, c.line);
         }
     }
+}
+
+// Exact power and size by enumerating every outcome, with restricted
+// estimates found by optimisation, and the large-sample powers, of every
+// statistic the measures offer; Sensitivity answers of the exact search.
+TEST(UnconditionalOffsetTest, ReproducesTheReferenceTable) {
+    ExpectReferenceTable(kTable, 80);
+}
+
+// Small and unequal groups, where outcomes without spread carry mass and
+// the statistic need not grow with x1 over the whole row: every statistic
+// and measure, random designs, and A priori answers, each against the sum
+// over every outcome the statistic rejects.
+TEST(UnconditionalOffsetTest, AgreesWithTheEnumerationOfSmallGroups) {
+    ExpectReferenceTable(kEnumeration, 180);
 }
 
 // The score statistics of single outcomes and their restricted estimates,
@@ -234,6 +247,127 @@ TEST(UnconditionalOffsetTest, WalksAgreeWithTheSumOverEveryOutcome) {
             }
         }
     }
+}
+
+// The critical value of the exact test for the side tested.
+double CriticalValue(int code, double alpha, int side, int n) {
+    const double tail = alpha / (side == 2 ? 2 : 1);
+    if (code == 6) return -TDistribution(n - 2.0, 0.0).Quantile(tail);
+    return -NormalDistribution().Quantile(tail);
+}
+
+// Every row for which the test claims an interval of accepted x1, scanned
+// over every x1: the accepted ones are one run, from x1 = 0 when only the
+// upper tail is tested and up to n1 when only the lower one is. Offsets of
+// both signs, a one-tailed alpha above 1/2 (a critical value below 0) and
+// tiny groups are where a statistic turns back or a variance vanishes.
+TEST(UnconditionalOffsetTest, ClaimedIntervalsHoldOverEveryX1) {
+    const std::pair<int, int> groups[] = {{1, 2}, {3, 7}, {10, 4}, {25, 25}, {40, 9}};
+    int claimed = 0, refused = 0, broken = 0;
+    for (int code : {0, 1, 2, 3, 6}) {
+        for (double delta : {-0.7, -0.3, -0.05, 0.0, 0.05, 0.3, 0.7}) {
+            for (double alpha : {0.01, 0.05, 0.3, 0.7}) {
+                for (int side = 0; side <= 2; ++side) {
+                    for (const auto& [n1, n2] : groups) {
+                        PowerExactUncTwoPropOffset test;
+                        test.SetStatistic(code);
+                        test.nullDifference = delta;
+                        const double c = CriticalValue(code, alpha, side, n1 + n2);
+                        for (int x2 = 0; x2 <= n2; ++x2) {
+                            std::vector<int> kept;
+                            for (int x1 = 0; x1 <= n1; ++x1) {
+                                const double v =
+                                    test.StatisticValue(code, x2, x1, n2, n1, 0.0, side);
+                                if ((side == 1 || v <= c) && (side == 0 || v >= -c)) {
+                                    kept.push_back(x1);
+                                }
+                            }
+                            const bool run = kept.empty() || (kept.back() - kept.front() + 1 ==
+                                                                  static_cast<int>(kept.size()) &&
+                                                              (side != 0 || kept.front() == 0) &&
+                                                              (side != 1 || kept.back() == n1));
+                            if (!test.AcceptsAnInterval(x2, n2, side, c)) {
+                                ++refused;
+                                broken += run ? 0 : 1;
+                                continue;
+                            }
+                            ++claimed;
+                            EXPECT_TRUE(run)
+                                << "code " << code << " delta " << delta << " alpha " << alpha
+                                << " side " << side << " n " << n1 << "+" << n2 << " x2 " << x2;
+                        }
+                    }
+                }
+            }
+        }
+    }
+    // Both kinds of row occur, and rows without an interval do exist.
+    EXPECT_GT(claimed, 3000);
+    EXPECT_GT(refused, 1000);
+    EXPECT_GT(broken, 10);
+}
+
+// The walks with their mix of bisected and scanned rows give the sums over
+// every outcome, for every statistic, at small and unequal groups with
+// offsets of both signs.
+TEST(UnconditionalOffsetTest, SmallGroupsAgreeWithTheSumOverEveryOutcome) {
+    struct Case {
+        int index;
+        double p1, p0, p2, alpha;
+        int n1, n2;
+    };
+    const Case cases[] = {
+        {0, 0.823, 0.927, 0.893, 0.05, 5, 5}, {0, 0.821, 0.137, 0.308, 0.0171, 4, 4},
+        {1, 0.9, 0.2, 0.5, 0.1, 2, 9},        {1, 0.1, 0.7, 0.45, 0.6, 8, 3},
+        {2, 0.7, 0.3, 0.5, 0.05, 6, 6},       {3, 0.2, 0.6, 0.4, 0.2, 3, 12},
+    };
+    for (const Case& c : cases) {
+        for (int code : PowerExactUncTwoPropOffset::OfferedStatistics(c.index)) {
+            for (bool oneTailed : {true, false}) {
+                PowerExactUncTwoPropOffset test;
+                test.effectIndex = c.index;
+                test.SetStatistic(code);
+                test.oneTailed = oneTailed;
+                test.proportion2 = c.p2;
+                test.nullDifference = c.p0 - c.p2;
+                const double power = test.ExactPower(c.p1, c.alpha, c.n1, c.n2);
+                const double size = test.actualAlpha;
+                const int side = !oneTailed ? 2 : (c.p1 <= c.p0 ? 1 : 0);
+                const double crit = CriticalValue(code, c.alpha, side, c.n1 + c.n2);
+                double sum1 = 0.0, sum0 = 0.0;
+                for (int x2 = 0; x2 <= c.n2; ++x2) {
+                    for (int x1 = 0; x1 <= c.n1; ++x1) {
+                        const double v = test.StatisticValue(code, x2, x1, c.n2, c.n1, 0.0, side);
+                        if (!((side != 1 && v > crit) || (side != 0 && v < -crit))) continue;
+                        const double m2 = dbinom(x2, c.n2, c.p2, 0);
+                        sum1 += dbinom(x1, c.n1, c.p1, 0) * m2;
+                        sum0 += dbinom(x1, c.n1, test.proportion2 + test.nullDifference, 0) * m2;
+                    }
+                }
+                EXPECT_NEAR(power, sum1, 1e-13) << code << " p1 " << c.p1 << " tails " << oneTailed;
+                EXPECT_NEAR(size, sum0, 1e-13) << code << " p1 " << c.p1 << " tails " << oneTailed;
+            }
+        }
+    }
+}
+
+// The risk-ratio and odds-ratio statistics depend on p2 besides the offset:
+// H0 ratios 1.2 at p2 0.5 and 1.25 at p2 0.4 give the same offset, and the
+// second design must not be computed in the region of the first.
+TEST(UnconditionalOffsetTest, KeptRegionFollowsP2) {
+    const Texts first = {{"index", "2"},  {"stat", "10"}, {"p2", "0.5"}, {"rrh0", "1.2"},
+                         {"rrh1", "1.6"}, {"n1", "30"},   {"n2", "30"}};
+    Texts second = first;
+    second["p2"] = "0.4";
+    second["rrh0"] = "1.25";
+    PowerExactUncTwoPropOffset reused, fresh;
+    Calculate(reused, kPostHoc, first);
+    const double delta = reused.nullDifference;
+    const auto again = Calculate(reused, kPostHoc, second);
+    ASSERT_EQ(reused.nullDifference, delta);
+    const auto alone = Calculate(fresh, kPostHoc, second);
+    EXPECT_EQ(again->Value("power"), alone->Value("power"));
+    EXPECT_EQ(again->Value("actualalpha"), alone->Value("actualalpha"));
 }
 
 TEST(UnconditionalOffsetTest, MeasuresOffsetsAndTheirStatistics) {

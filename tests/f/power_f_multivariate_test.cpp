@@ -69,16 +69,6 @@ TEST(Manova, SpecialAndRepeatedMeasuresAtStandardInputs) {
     }
 }
 
-// A priori below the criterion's closed-form minimum: with 7 groups, 3
-// predictors and 6 responses Pillai's denominator df is positive from N 11
-// on, and N 16 already reaches power 0.716 at f²(V) 0.675 and alpha 0.071
-// (verification/smallest_n, R, by a scan over every N).
-TEST(Manova, APrioriFindsTheSmallestAdmissibleTotal) {
-    calc_test::ExpectReferenceCases(
-        "verification/smallest_n/cases.tsv", kManovaSpecialTestId,
-        [] { return std::make_unique<PowerFManovaSpecial>(); }, 2);
-}
-
 // Reductions that catch formula errors (verification/multivariate/
 // reference.R): one response is the one-way ANOVA (3 groups, f 0.25: 252);
 // two groups are Hotelling's T² with f² = Delta² n1 n2 / N² (30 + 30,

@@ -1,6 +1,7 @@
 // Starts the program's main window, presses "Determine =>" of the effect
-// size and saves a picture of the screen part that holds the main window
-// and the drawer beside it, to look at the drawer's place and rows.
+// size of the two-group t test, presses the panel's "Calculate" and saves a
+// picture of the screen part that holds the main window and the drawer
+// beside it, to look at the drawer's place and the panel's labels.
 // Usage (on an X display with a window manager, e.g. under xvfb-run):
 //   drawer_shot out.png
 
@@ -12,11 +13,12 @@
 #include <cstdio>
 
 #include "analysis/ids.h"
-#include "app/drawer_wnd.h"
-#include "app/form_tables.h"
-#include "app/main_comp_form.h"
-#include "app/main_frame.h"
-#include "app/quorix_app.h"
+#include "app/drawer/drawer_wnd.h"
+#include "app/forms/form_tables.h"
+#include "app/forms/main_comp_form.h"
+#include "app/frame/main_frame.h"
+#include "app/frame/quorix_app.h"
+#include "app/panels/effect_size_panel.h"
 #include "platform/environment.h"
 
 int main(int argc, char** argv) {
@@ -42,6 +44,11 @@ int main(int argc, char** argv) {
     settle(1000);
     CDrawerWnd* drawer = frame->EffectSizeDrawer();
     if (!drawer) return 1;
+    if (auto* panel = dynamic_cast<CEffectSizePanel*>(drawer->Panel(0))) {
+        if (QAbstractButton* calculate = panel->Button(CEffectSizePanel::kCalculateButtonId))
+            calculate->click();
+        settle(300);
+    }
     const QRect area =
         frame->frameGeometry().united(drawer->frameGeometry()).adjusted(-8, -8, 8, 8);
     const QPixmap screen = QGuiApplication::primaryScreen()->grabWindow(0);

@@ -461,6 +461,21 @@ def main():
                                 ("balancing", balancing), ("p1", p1), ("p2", p2),
                                 ("alpha", 0.05), ("n1", n1), ("n2", n2)],
                     [("power", pw), ("actualalpha", size)])
+    # Groups of a few subjects, where a tail or the acceptance interval
+    # often holds exactly alpha or 1 - alpha (3 + 3 at alpha 0.05: 1/20 of
+    # the tables with 3 successes): both balancings, all statistics.
+    for p1, p2, n1, n2, alpha in [(0.747, 0.408, 3, 3, 0.05), (0.2, 0.7, 4, 4, 0.1),
+                                  (0.9, 0.3, 2, 5, 0.2), (0.15, 0.6, 6, 3, 0.25)]:
+        pw, size = exact(n1, n2, p1, p2, alpha, True)
+        add("posthoc", [("tails", "One"), ("p1", p1), ("p2", p2), ("alpha", alpha),
+                        ("n1", n1), ("n2", n2)], [("power", pw), ("actualalpha", size)])
+        for kind in (0, 1, 2):
+            for balancing in (0, 1):
+                pw, size = exact(n1, n2, p1, p2, alpha, False, kind, balancing)
+                add("posthoc", [("tails", "Two"), ("statistic", kind),
+                                ("balancing", balancing), ("p1", p1), ("p2", p2),
+                                ("alpha", alpha), ("n1", n1), ("n2", n2)],
+                    [("power", pw), ("actualalpha", size)])
     # No effect: the power is the size of the rejection set.
     pw, size = exact(20, 20, 0.4, 0.4, 0.05, False)
     add("posthoc", [("tails", "Two"), ("p1", 0.4), ("p2", 0.4), ("alpha", 0.05),

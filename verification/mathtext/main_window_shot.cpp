@@ -7,8 +7,8 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "app/main_frame.h"
-#include "app/quorix_app.h"
+#include "app/frame/main_frame.h"
+#include "app/frame/quorix_app.h"
 #include "platform/environment.h"
 
 int main(int argc, char** argv) {

@@ -10,11 +10,11 @@
 #include <QTabBar>
 #include <cstdio>
 
-#include "app/dist_plot_form.h"
-#include "app/form_view_ex.h"
-#include "app/main_frame.h"
-#include "app/protocol_view.h"
-#include "app/quorix_app.h"
+#include "app/frame/main_frame.h"
+#include "app/frame/quorix_app.h"
+#include "app/results/dist_plot_form.h"
+#include "app/results/protocol_view.h"
+#include "app/widgets/form_view_ex.h"
 #include "platform/environment.h"
 
 namespace {

@@ -132,11 +132,13 @@ def score(code, x1, n1, x2, n2, p2design, delta):
 
 def simple(code, x1, n1, x2, n2, delta, side):
     """Codes 0 to 3 and 6 of one outcome; side 0 upper tail, 1 lower, 2 both.
-    A continuity correction takes the difference towards 0, never past it."""
+    Without pooled spread (codes 0, 1) or unpooled spread (code 3) the value
+    is 0; code 2 divides by the zero sd (+-infinity, 0 for 0/0). The
+    correction of codes 1 and 3 is -h when p1^ > p2^, else +h, and each tail
+    tested alone drops the one that would move the value towards it."""
     N = n1 + n2
     h1, h2 = x1 / n1, x2 / n2
     d = h1 - h2 - delta
-    beyond = 0.0 if d == 0 else math.copysign(1e30, d)
     if code == 6:
         g = (n2 - x2 - delta * n2) * x1 - (x2 + delta * n2) * (n1 - x1)
         if abs(g) < 1e-12:
@@ -144,22 +146,23 @@ def simple(code, x1, n1, x2, n2, delta, side):
         w = (x1 * n2 * (n1 - x1) + x2 * n1 * (n2 - x2)) * N
         return math.sqrt((N - 2) / w) * g if w > 0 else math.copysign(1e30, g)
     if code in (0, 1):
+        if x1 + x2 == 0 or x1 + x2 == N:
+            return 0.0
         pbar = (x1 + x2) / N
         sd = math.sqrt((1 / n1 + 1 / n2) * pbar * (1 - pbar))
     else:
         sd = math.sqrt(h2 * (1 - h2) / n2 + h1 * (1 - h1) / n1)
-    if sd <= 0:
-        return beyond
-    if code in (0, 2):
+    if code == 2:
+        if sd <= 0:
+            return 0.0 if d == 0 else math.copysign(math.inf, d)
         return d / sd
-    h = (1 / n1 + 1 / n2) / 2
-    up = max(d - h, 0.0) if d > 0 else d
-    down = min(d + h, 0.0) if d <= 0 else d
-    if side == 0:
-        return up / sd
-    if side == 1:
-        return down / sd
-    return (up if d > 0 else down) / sd
+    if sd <= 0:
+        return 0.0
+    if code == 0:
+        return d / sd
+    above = x1 * n2 > x2 * n1
+    k = {0: -1.0 if above else 0.0, 1: 0.0 if above else 1.0, 2: -1.0 if above else 1.0}[side]
+    return (d + k * (1 / n1 + 1 / n2) / 2) / sd
 
 
 # ------------------------------------------------------------ exact power

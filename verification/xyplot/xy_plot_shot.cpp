@@ -11,13 +11,13 @@
 #include <QTabBar>
 #include <cstdio>
 
-#include "app/command_forms.h"
-#include "app/form_tables.h"
-#include "app/main_comp_form.h"
-#include "app/main_frame.h"
-#include "app/quorix_app.h"
-#include "app/test_selection_form.h"
-#include "app/xy_plot_window.h"
+#include "app/forms/command_forms.h"
+#include "app/forms/form_tables.h"
+#include "app/forms/main_comp_form.h"
+#include "app/forms/test_selection_form.h"
+#include "app/frame/main_frame.h"
+#include "app/frame/quorix_app.h"
+#include "app/xyplot/xy_plot_window.h"
 #include "platform/environment.h"
 
 namespace {

@@ -1,7 +1,8 @@
 // Time of one calculation of McNemar's test with the exact power, through the
 // same path as the main window: input list, Calculate, output list and
 // outputs. The exact power sums the conditional tests over every number of
-// discordant pairs where that number has mass, so it grows with the root of N.
+// discordant pairs where that number has mass, so it grows with the root of
+// N; their tails are carried from one number to the next.
 //
 //   quorix_tests_exact_bench [--benchmark_filter=PostHoc]
 
@@ -56,7 +57,8 @@ void McNemarExactAPriori(benchmark::State& state) {
 BENCHMARK(McNemarExactAPriori)->Unit(benchmark::kMillisecond);
 
 // The correlation tests: the distribution function of r takes about N/2
-// steps and its quantile some 35 of them; that of R^2 sums the mixture
+// steps and its quantile three to five of them (under rho = 0 Student's t
+// stands in for both); that of R^2 sums the mixture
 // around its largest weight, a span that grows like the root of
 // N rho^2 / (1 - rho^2).
 template <class Test>

@@ -1,0 +1,134 @@
+#include "app/drawer/drawer_wnd.h"
+
+#include <QCloseEvent>
+#include <QSplitter>
+#include <QTextEdit>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "app/drawer/panel_host.h"
+#include "app/widgets/form_view_ex.h"
+
+namespace {
+
+constexpr int kFillerMinimum = 10;
+constexpr int kPanelMinimum = 30;
+
+}  // namespace
+
+CDrawerWnd::CDrawerWnd(QWidget* owner, PanelHost* host, std::vector<CFormViewEx*> panels)
+    // A tool window owned by the frame: it stays above the frame, goes with
+    // it and has no button of its own on the task bar.
+    : QWidget(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      owner_(owner),
+      host_(host) {
+    setWindowTitle(QString::fromLatin1(kTitle));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    for (size_t i = 0; i < panels.size(); ++i) {
+        if (i < static_cast<size_t>(kMaxPanels)) {
+            panels_.push_back(panels[i]);
+        } else {
+            delete panels[i];
+        }
+    }
+    filler_ = new QTextEdit;
+    filler_->setReadOnly(true);
+    filler_->setFocusPolicy(Qt::NoFocus);
+}
+
+CDrawerWnd::~CDrawerWnd() {
+    // Panels that never got a row are still ours.
+    for (CFormViewEx* panel : panels_) {
+        if (panel && !panel->parentWidget()) delete panel;
+    }
+    if (!filler_->parentWidget()) delete filler_;
+}
+
+bool CDrawerWnd::CreateClient() {
+    if (splitter_ || panels_.empty()) return false;
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    splitter_ = new QSplitter(Qt::Vertical, this);
+    splitter_->setChildrenCollapsible(false);
+    layout->addWidget(splitter_);
+    filler_->setMinimumHeight(kFillerMinimum);
+    splitter_->addWidget(filler_);
+    splitter_->setStretchFactor(0, 1);
+    for (size_t i = 0; i < panels_.size(); ++i) {
+        CFormViewEx* panel = panels_[i];
+        if (!panel->Create(splitter_, QPoint(0, 0), kFormBorder | kFormVisible)) return false;
+        panel->setMinimumHeight(std::min(kPanelMinimum, panel->GetDesignSize().height()));
+        splitter_->addWidget(panel);
+        splitter_->setStretchFactor(static_cast<int>(i) + 1, 0);
+    }
+    return true;
+}
+
+bool CDrawerWnd::ReplacePane(int index, CFormViewEx* panel) {
+    if (!splitter_ || index < 0 || index >= PanelCount() || !panel) {
+        delete panel;
+        return false;
+    }
+    CFormViewEx* old = panels_[index];
+    // Made outside the splitter: it takes only a stranger in place of a row.
+    if (!panel->Create(this, QPoint(0, 0), kFormBorder | kFormVisible)) {
+        delete panel;
+        return false;
+    }
+    panel->setMinimumHeight(std::min(kPanelMinimum, panel->GetDesignSize().height()));
+    splitter_->replaceWidget(index + 1, panel);
+    splitter_->setStretchFactor(index + 1, 0);
+    panels_[index] = panel;
+    // The old panel may be the one whose button asked for the swap.
+    old->hide();
+    old->deleteLater();
+    return true;
+}
+
+CFormViewEx* CDrawerWnd::Panel(int index) const {
+    if (index < 0 || index >= PanelCount()) return nullptr;
+    return panels_[index];
+}
+
+int CDrawerWnd::WidestPanel() const {
+    int widest = 0;
+    for (CFormViewEx* panel : panels_) widest = std::max(widest, panel->GetDesignSize().width());
+    return widest;
+}
+
+int CDrawerWnd::PanelHeights() const {
+    int sum = 0;
+    for (CFormViewEx* panel : panels_) sum += panel->GetDesignSize().height();
+    return sum;
+}
+
+void CDrawerWnd::FitRows() {
+    if (!splitter_) return;
+    const int count = PanelCount();
+    // The splitter's own size follows the window only once the layout ran.
+    if (layout()) layout()->activate();
+    const int bars = splitter_->handleWidth() * count;
+    QList<int> rows;
+    rows << std::max(1, splitter_->height() - bars - PanelHeights());
+    for (CFormViewEx* panel : panels_) rows << panel->GetDesignSize().height();
+    splitter_->setSizes(rows);
+}
+
+void CDrawerWnd::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange || activating_ || !owner_) return;
+    if (!isActiveWindow()) return;
+    // The frame comes up directly behind the drawer, without being
+    // activated; the guard keeps the two from handing activation back and
+    // forth.
+    activating_ = true;
+    owner_->raise();
+    raise();
+    activating_ = false;
+}
+
+void CDrawerWnd::closeEvent(QCloseEvent* event) {
+    // The frame saves the panel's inputs and destroys the window itself.
+    event->ignore();
+    if (host_) host_->CloseEffectSizeDrawer();
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QWidget>
+#include <vector>
+
+class CFormViewEx;
+class PanelHost;
+class QSplitter;
+class QTextEdit;
+
+// The slide-out window "Calc effect size" beside the main frame that holds
+// the effect-size panels of the current test: a splitter of one column whose
+// top row is an empty filler and whose further rows are the panels, one
+// each. The frame creates it, sizes it and places it; the window keeps
+// itself and the frame together in the stacking order.
+class CDrawerWnd : public QWidget {
+  public:
+    static constexpr const char* kTitle = "Calc effect size";
+    static constexpr int kMaxPanels = 20;
+
+    // Takes the panels (not yet created) over; at most kMaxPanels of them
+    // are kept, the rest are deleted at once. `owner` is the window the
+    // drawer stays beside, `host` closes it.
+    CDrawerWnd(QWidget* owner, PanelHost* host, std::vector<CFormViewEx*> panels);
+    ~CDrawerWnd() override;
+    CDrawerWnd(const CDrawerWnd&) = delete;
+    CDrawerWnd& operator=(const CDrawerWnd&) = delete;
+
+    // Builds the splitter: the filler row, then every panel as a child of
+    // its row, each recording its design size. False when a panel could not
+    // be created.
+    bool CreateClient();
+    // Puts `panel` in place of panel `index` (row index + 1) and deletes the
+    // one it replaces; false, deleting `panel`, for an index that holds none.
+    bool ReplacePane(int index, CFormViewEx* panel);
+
+    int PanelCount() const { return static_cast<int>(panels_.size()); }
+    CFormViewEx* Panel(int index) const;
+    const std::vector<CFormViewEx*>& Panels() const { return panels_; }
+    // The widest design width and the sum of the design heights.
+    int WidestPanel() const;
+    int PanelHeights() const;
+    QSplitter* Splitter() const { return splitter_; }
+    QTextEdit* Filler() const { return filler_; }
+
+    // Sizes the column to the widest panel and the rows to the client
+    // height: every panel its design height, the filler what is left.
+    void FitRows();
+
+  protected:
+    void changeEvent(QEvent* event) override;
+    // Closing the window by the window manager is the panels' "Close".
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    QWidget* owner_;
+    PanelHost* host_;
+    std::vector<CFormViewEx*> panels_;
+    QSplitter* splitter_ = nullptr;
+    QTextEdit* filler_ = nullptr;
+    bool activating_ = false;
+};

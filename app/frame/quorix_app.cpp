@@ -1,0 +1,41 @@
+#include "app/frame/quorix_app.h"
+
+#include <QApplication>
+#include <cstdio>
+
+#include "app/frame/main_frame.h"
+#include "platform/dialogs.h"
+#include "platform/environment.h"
+
+CQuorixNTApp::CQuorixNTApp() = default;
+
+CQuorixNTApp::~CQuorixNTApp() = default;
+
+bool CQuorixNTApp::InitInstance() {
+    // Nothing is kept between runs, so there is no settings store to name,
+    // and Linux needs no raised timer resolution for short sleeps.
+    frame_ = std::make_unique<CMainFrame>();
+    if (!frame_->OnCreate()) {
+        frame_.reset();
+        std::fprintf(stderr, "%s\n", kStartupFailure);
+        platform::ShowMessage(nullptr, QString::fromLatin1(kStartupFailure),
+                              QString::fromLatin1(CMainFrame::kTitle),
+                              platform::MessageIcon::Error);
+        return false;
+    }
+    frame_->ResetSelection(2);
+    frame_->ApplyTestToForms();
+    frame_->RecalcLayout(true);
+    frame_->show();
+    return true;
+}
+
+int RunQuorix(int argc, char** argv) {
+    // The application object adopts the user's locale for the C library;
+    // CreateApplication sets it back to "C" so numbers read and print with ".".
+    auto application = platform::CreateApplication(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quorix"));
+    CQuorixNTApp app;
+    if (!app.InitInstance()) return 1;
+    return QApplication::exec();
+}

@@ -1,0 +1,73 @@
+#include "app/matrix/matrix_view_sigma.h"
+
+#include "app/matrix/matrix_view_means.h"
+#include "glm/model/power_glmm.h"
+
+void CMatrixViewSigma::InitGrid() {
+    const int p = model_ ? model_->responses : 4;
+    sigma_.Init(p);
+    Matrix identity;
+    SetIdentity(identity, p);
+    ShowMatrix(identity, L"%lg", L"Covariance", L"Y %d", L"Y %d");
+    FormatGrid();
+    Grid()->AutoSizeColumns();
+    Grid()->Refresh();
+}
+
+const SigmaGrid& CMatrixViewSigma::Content() {
+    ReadTexts(sigma_.texts);
+    return sigma_;
+}
+
+void CMatrixViewSigma::Show() {
+    WriteTexts(sigma_.texts);
+    FormatGrid();
+    Grid()->AutoSizeColumns();
+    Grid()->Refresh();
+}
+
+void CMatrixViewSigma::FormatGrid() {
+    CGridCtrl* grid = Grid();
+    const int n = grid->GetRowCount();
+    for (int i = 0; i < n; ++i) {
+        StyleHeaderCell(i, 0);
+        StyleHeaderCell(0, i);
+    }
+    for (int r = 1; r < n; ++r) {
+        for (int k = 1; k < grid->GetColumnCount(); ++k) {
+            const unsigned state = grid->GetItemState(r, k);
+            const bool mirror = r < k;
+            grid->SetItemFormat(r, k, kMatrixHeaderFormat);
+            grid->SetItemBkColour(r, k, mirror ? FixedBack() : QColor(Qt::white));
+            grid->SetItemState(r, k, mirror ? state | kCellReadOnly : state & ~kCellReadOnly);
+        }
+    }
+}
+
+void CMatrixViewSigma::SyncWithMeans(CMatrixViewMeans& means) {
+    ReadTexts(sigma_.texts);
+    sigma_.SyncWithMeans(means.Content().ResponseLabels());
+    Show();
+}
+
+std::optional<std::wstring> CMatrixViewSigma::SetMode(SigmaGrid::Mode mode) {
+    ReadTexts(sigma_.texts);
+    const std::optional<std::wstring> failure = sigma_.SetMode(mode);
+    if (!failure) Show();
+    return failure;
+}
+
+std::optional<std::wstring> CMatrixViewSigma::GetSigma(LabeledMatrix& m) {
+    return Content().GetSigma(m);
+}
+
+long CMatrixViewSigma::OnGridNotify(const GridNotify& note) {
+    if (note.code != kNotifyEndLabelEdit) return 0;
+    if (note.row != note.col && note.row >= 1 && note.col >= 1) {
+        SetCellText(note.col, note.row, CellText(note.row, note.col));
+        Grid()->AutoSizeColumn(note.row);
+    }
+    Grid()->AutoSizeColumn(note.col);
+    Grid()->Refresh();
+    return 0;
+}

@@ -1,0 +1,212 @@
+// The goodness-of-fit form: the grid and the cell count, the column
+// buttons, the checks with the focus on their cell, the last-cell mode from
+// the store, the store round trip and the way a user reaches it.
+
+#include "app/panels/goodness_of_fit_form.h"
+
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QToolButton>
+
+#include "analysis/ids.h"
+#include "analysis/parameter_names.h"
+#include "app/drawer/drawer_wnd.h"
+#include "app/forms/form_tables.h"
+#include "app/forms/main_comp_form.h"
+#include "app/frame/main_frame.h"
+#include "app/frame/quorix_app.h"
+#include "app/panels/panel_test_support.h"
+#include "platform/scripted_dialogs.h"
+#include "platform/widget_test_main.h"
+#include "ui/grid/grid_ctrl.h"
+
+namespace {
+
+namespace gof = effectsize::goodness_of_fit;
+using Form = CEff_CHI_GoF_Cont;
+using panel_test::FakeHost;
+using panel_test::PressKey;
+using panel_test::Type;
+
+class GoodnessOfFitForm : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        form = new Form(&host);
+        ASSERT_TRUE(form->Create(nullptr, QPoint(0, 0)));
+        panel_test::ShowActive(form);
+    }
+    void TearDown() override { delete form; }
+
+    CGridCtrl* Grid() const { return form->Grid(); }
+    QString Cell(int row, int column) const { return Grid()->GetItemText(row, column); }
+    // A cell typed and left, as the in-place editor ends it.
+    void EditCell(int row, int column, const char* text) {
+        Grid()->OnEndEditCell(row, column, QString::fromLatin1(text));
+    }
+    QLineEdit* Cells() const { return form->Edit(Form::kCellsId); }
+    QString Result() const { return form->ControlText(CEffectSizePanel::kEffectSizeId); }
+    void Click(int id) { form->Button(id)->click(); }
+
+    platform::ScriptedDialogs dialogs;
+    FakeHost host;
+    Form* form = nullptr;
+};
+
+TEST_F(GoodnessOfFitForm, DefaultsAndTheWorkedGrid) {
+    ASSERT_NE(Grid(), nullptr);
+    EXPECT_EQ(Cells()->text(), "4");
+    EXPECT_EQ(Grid()->GetRowCount(), 5);
+    EXPECT_EQ(Cell(0, 1), "p(H0)");
+    EXPECT_EQ(Cell(4, 0), "4");
+    EXPECT_EQ(Cell(4, 2), "0.25");
+    EXPECT_EQ(form->ControlText(Form::kEqualValueIds[gof::kH1]), "0.25");
+    Click(CEffectSizePanel::kCalculateButtonId);
+    EXPECT_EQ(Result(), "0");
+
+    // Two cells, p0 = (0.5, 0.5), p1 = (0.6, 0.4): w = 0.2 (pwr's ES.w1).
+    Type(Cells(), "2");
+    EXPECT_EQ(form->ControlText(Form::kEqualValueIds[gof::kH0]), "0.5");
+    PressKey(Cells(), Qt::Key_Return);  // Enter applies the count
+    EXPECT_EQ(Grid()->GetRowCount(), 3);
+    Click(Form::kEqualIds[gof::kH0]);
+    EditCell(1, 2, "0.6");
+    EditCell(2, 2, "0.4");
+    EXPECT_EQ(Result(), "?");
+    Click(CEffectSizePanel::kTransferButtonId);
+    EXPECT_EQ(Result(), "0.2");
+    ASSERT_EQ(host.effectSizes.size(), 1u);
+    EXPECT_NEAR(host.effectSizes[0], 0.2, 1e-15);
+    EXPECT_TRUE(host.writes.empty());
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(GoodnessOfFitForm, CellCountKeepsHiddenCellsAndStaysInRange) {
+    for (int i = 0; i < 2; ++i) form->SpinUp()->click();
+    EXPECT_EQ(Cells()->text(), "6");
+    ASSERT_EQ(Grid()->GetRowCount(), 7);
+    const char* values[] = {"0.1", "0.2", "0.3", "0.15", "0.15", "0.1"};
+    for (int row = 1; row <= 6; ++row) EditCell(row, 1, values[row - 1]);
+    Type(Cells(), "3");
+    PressKey(Cells(), Qt::Key_Return);
+    EXPECT_EQ(Grid()->GetRowCount(), 4);
+    for (int i = 0; i < 3; ++i) form->SpinUp()->click();
+    ASSERT_EQ(Grid()->GetRowCount(), 7);
+    for (int row = 1; row <= 6; ++row) EXPECT_EQ(Cell(row, 1), values[row - 1]) << row;
+
+    // 1 typed and left becomes 2, and the grid follows.
+    Type(Cells(), "1");
+    form->Edit(Form::kEqualValueIds[gof::kH0])->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(Cells()->text(), "2");
+    EXPECT_EQ(Grid()->GetRowCount(), 3);
+    form->SpinDown()->click();
+    EXPECT_EQ(Cells()->text(), "2");
+    Type(Cells(), "77");
+    PressKey(Cells(), Qt::Key_Return);
+    EXPECT_EQ(Cells()->text(), "50");
+    EXPECT_EQ(Grid()->GetRowCount(), 51);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(GoodnessOfFitForm, ChecksFocusTheirCellAndTransferNothing) {
+    struct Case {
+        int row, column;
+        const char* text;
+        std::string message;
+        int lastSelectedColumn;
+    };
+    const Case cases[] = {
+        {3, 1, "0.15", std::string(gof::kP0SumMessage) + "small.", 1},
+        {2, 1, "0", gof::kP0TooSmallMessage, 1},
+        {3, 2, "-0.25", gof::kP1NegativeMessage, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const QString before = Cell(c.row, c.column);
+        EditCell(c.row, c.column, c.text);
+        dialogs.messages.clear();
+        Click(CEffectSizePanel::kTransferButtonId);
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].text.toStdString(), c.message);
+        // The sums are checked at the first cell of their column.
+        const int focusRow = c.message.find("sum") != std::string::npos ? 1 : c.row;
+        EXPECT_EQ(Grid()->GetFocusCell().row, focusRow);
+        EXPECT_TRUE(Grid()->IsCellSelected(focusRow, c.lastSelectedColumn));
+        EXPECT_EQ(Result(), "?");
+        EditCell(c.row, c.column, before.toLatin1().constData());
+    }
+    EXPECT_TRUE(host.effectSizes.empty());
+}
+
+TEST_F(GoodnessOfFitForm, ColumnButtons) {
+    form->Edit(Form::kEqualValueIds[gof::kH1])->setText("2");
+    Click(Form::kEqualIds[gof::kH1]);
+    EXPECT_EQ(Cell(3, 2), "2");
+    Click(Form::kNormalizeIds[gof::kH1]);
+    EXPECT_EQ(Cell(1, 2), "0.25");
+    EditCell(1, 1, "0.5");
+    EditCell(2, 1, "0.6");
+    Click(Form::kLastCellIds[gof::kH0]);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text.toStdString(),
+              "The sum of the expected probabilities p(H0) in \nthe cells above is already "
+              "greater than 1.0!");
+    EXPECT_EQ(Cell(4, 1), "0");
+}
+
+TEST_F(GoodnessOfFitForm, StoreRoundTripAndTheLastCellMode) {
+    Type(Cells(), "3");
+    PressKey(Cells(), Qt::Key_Return);
+    EditCell(1, 1, "0.2");
+    EditCell(2, 1, "0.3");
+    EditCell(3, 1, "0.5");
+    ASSERT_TRUE(form->SaveInputs(&host.store));
+    SetNamedLong(&host.store, "cgf_inmode", gof::kLastCellComputed);
+
+    Form again(&host);
+    ASSERT_TRUE(again.Create(nullptr, QPoint(0, 0)));
+    ASSERT_TRUE(again.RestoreInputs(&host.store));
+    CGridCtrl* grid = again.Grid();
+    EXPECT_EQ(again.Edit(Form::kCellsId)->text(), "3");
+    ASSERT_EQ(grid->GetRowCount(), 4);
+    EXPECT_EQ(grid->GetItemText(2, 1), "0.3");
+    // The last row is computed and read-only in this mode.
+    EXPECT_FALSE(grid->IsCellEditable(3, 1));
+    EXPECT_TRUE(grid->IsCellEditable(2, 1));
+    grid->OnEndEditCell(1, 1, "0.1");
+    EXPECT_EQ(grid->GetItemText(3, 1), "0.6");
+    grid->OnEndEditCell(1, 2, "0.9");
+    EXPECT_EQ(grid->GetItemText(3, 2), QString::fromLatin1(gof::kSumExceededText));
+}
+
+TEST(GoodnessOfFitFromMainWindow, DetermineTransfersW) {
+    platform::ScriptedDialogs dialogs;
+    CQuorixNTApp app;
+    ASSERT_TRUE(app.InitInstance());
+    CMainFrame* frame = app.MainFrame();
+    frame->SetDrawerAnimation(false, false);
+    frame->show();
+    ASSERT_TRUE(frame->SelectTest(kGoodnessOfFitTestId));
+    auto determine = [frame]() -> Form* {
+        CQuorixMainCompForm* main = frame->EditFieldForm();
+        main->Button(form_tables::DetermineButtonId(main->EffectSizeRow()))->click();
+        CDrawerWnd* drawer = frame->EffectSizeDrawer();
+        return drawer ? dynamic_cast<Form*>(drawer->Panel(0)) : nullptr;
+    };
+    Form* panel = determine();
+    ASSERT_NE(panel, nullptr);
+    panel->Grid()->OnEndEditCell(1, 2, "0.1");
+    panel->Grid()->OnEndEditCell(2, 2, "0.4");
+    panel->Button(CEffectSizePanel::kTransferButtonId)->click();
+    Property* w = frame->FindParameter(ParameterNames[kEffectSizeWId]);
+    ASSERT_NE(w, nullptr);
+    // sqrt(0.15^2 / 0.25 * 2) = sqrt(0.18)
+    EXPECT_NEAR(std::stod(w->text), 0.4242641, 1e-6);
+    panel->Button(CEffectSizePanel::kCloseButtonId)->click();
+    panel = determine();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->Grid()->GetItemText(1, 2), "0.1");
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+}  // namespace

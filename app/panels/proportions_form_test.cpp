@@ -1,0 +1,253 @@
+// The proportion forms: binding and "?", the focus-out checks, the clamp of
+// the derived proportion, the transfer with its 1e-10 skip, the store, the
+// set-up from the main window and the way a user reaches the panels.
+
+#include "app/panels/proportions_form.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <cmath>
+
+#include "analysis/ids.h"
+#include "analysis/parameter_names.h"
+#include "app/drawer/drawer_wnd.h"
+#include "app/forms/form_tables.h"
+#include "app/forms/main_comp_form.h"
+#include "app/frame/main_frame.h"
+#include "app/frame/quorix_app.h"
+#include "app/panels/panel_test_support.h"
+#include "platform/scripted_dialogs.h"
+#include "platform/widget_test_main.h"
+
+namespace {
+
+namespace prop = effectsize::proportions;
+using panel_test::FakeHost;
+using panel_test::PressKey;
+using panel_test::Type;
+
+template <class Form>
+class ProportionsFormTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        form = new Form(&host);
+        ASSERT_TRUE(form->Create(nullptr, QPoint(0, 0)));
+        panel_test::ShowActive(form);
+    }
+    void TearDown() override { delete form; }
+
+    QLineEdit* Field(int field) const { return form->Edit(Form::kFieldIds[field]); }
+    QString Text(int field) const { return Field(field)->text(); }
+    QString Result() const { return form->ControlText(CEffectSizePanel::kEffectSizeId); }
+    void Click(int id) { form->Button(id)->click(); }
+    std::vector<QString> Messages() const {
+        std::vector<QString> texts;
+        for (const auto& message : dialogs.messages) texts.push_back(message.text);
+        return texts;
+    }
+
+    platform::ScriptedDialogs dialogs;
+    FakeHost host;
+    Form* form = nullptr;
+};
+
+using OneProportionForm = ProportionsFormTest<CEff_One_Prop>;
+using TwoProportionsForm = ProportionsFormTest<CEff_Two_Prop>;
+
+TEST_F(OneProportionForm, OpensWithTheOddsRatioOfTheDefaultsAndFollowsTheModes) {
+    EXPECT_EQ(Text(prop::kP1), "0.5");
+    EXPECT_EQ(Text(prop::kP2), "0.55");
+    EXPECT_EQ(Text(prop::kValue), "1.222222");
+    EXPECT_TRUE(form->Button(CEffProportionsForm::kModeIds[prop::kOddsRatio])->isChecked());
+    EXPECT_EQ(Result(), "?");
+    EXPECT_EQ(form->ControlText(CEffProportionsForm::kModeIds[0]), "Difference P2 - P1");
+
+    Click(CEffectSizePanel::kCalculateButtonId);
+    EXPECT_EQ(Result(), "0.05");
+    // From odds ratio 1.5 to the difference: P2 follows 1.5 first.
+    Type(Field(prop::kValue), "1.5");
+    EXPECT_EQ(Result(), "?");
+    Click(CEffProportionsForm::kModeIds[prop::kDifference]);
+    EXPECT_EQ(Text(prop::kP2), "0.6");
+    EXPECT_EQ(Text(prop::kValue), "0.1");
+    PressKey(Field(prop::kValue), Qt::Key_Return);  // Enter calculates
+    EXPECT_EQ(Result(), "0.1");
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(OneProportionForm, AClampedP2IsReportedAndTheCalculationGoesOn) {
+    Click(CEffProportionsForm::kModeIds[prop::kDifference]);
+    Type(Field(prop::kValue), "0.7");
+    Click(CEffectSizePanel::kCalculateButtonId);
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].toStdString(), prop::kOneProportion.clampMessage);
+    EXPECT_EQ(Text(prop::kP2), "1");
+    EXPECT_EQ(Text(prop::kValue), "0.5");
+    EXPECT_EQ(Result(), "0.5");
+    EXPECT_EQ(form->focusWidget(), Field(prop::kValue));
+}
+
+TEST_F(OneProportionForm, LeavingAProportionChecksItOnceAndKeepsTheFocus) {
+    Type(Field(prop::kP1), "1.2");
+    Field(prop::kP2)->setFocus(Qt::TabFocusReason);
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0], QString::fromLatin1(prop::kP1RangeMessage));
+    EXPECT_EQ(form->focusWidget(), Field(prop::kP1));
+    EXPECT_EQ(Field(prop::kP1)->selectedText(), "1.2");
+    EXPECT_EQ(Text(prop::kP1), "1.2");
+
+    // Two bad proportions do not hand the focus and the message back and
+    // forth: the return of the focus to P1 checks nothing.
+    dialogs.messages.clear();
+    Field(prop::kP2)->setText("-1");
+    Field(prop::kP2)->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(form->focusWidget(), Field(prop::kP1));
+
+    // The window losing the focus (a message box, another program) is no
+    // leaving of the field.
+    dialogs.messages.clear();
+    QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(Field(prop::kP1), &away);
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    // A good value moves on and brings the value field in line.
+    Type(Field(prop::kP1), "0.4");
+    Field(prop::kP2)->setText("0.55");
+    Field(prop::kValue)->setFocus(Qt::TabFocusReason);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(Text(prop::kValue), "1.833333");  // 0.6 * 0.55 / (0.45 * 0.4)
+    EXPECT_EQ(Result(), "?");
+
+    // Ratio mode with P1 = 0: the message, and the value field shows 1.
+    Click(CEffProportionsForm::kModeIds[prop::kRatio]);
+    Type(Field(prop::kP1), "0");
+    Type(Field(prop::kP2), "0.3");
+    Field(prop::kValue)->setFocus(Qt::TabFocusReason);
+    ASSERT_FALSE(dialogs.messages.empty());
+    EXPECT_EQ(Messages().back(), "Ratio P2/P1 not defined for P1=0");
+    EXPECT_EQ(Text(prop::kValue), "1");
+}
+
+TEST_F(OneProportionForm, TransferSkipsAnUnchangedConstantProportion) {
+    const std::string label = ParameterNames[kConstantProportionId];
+    host.ShowInput(label, "0.50000000005");
+    Click(CEffectSizePanel::kTransferButtonId);
+    EXPECT_TRUE(host.writes.empty());
+    ASSERT_EQ(host.effectSizes.size(), 1u);
+    EXPECT_NEAR(host.effectSizes[0], 0.05, 1e-15);
+
+    Type(Field(prop::kP1), "0.4");
+    Click(CEffectSizePanel::kTransferButtonId);
+    ASSERT_EQ(host.writes, std::vector<std::string>{label + "=0.400000"});
+    ASSERT_EQ(host.effectSizes.size(), 2u);
+
+    // Nothing goes to the main window after a failed check.
+    Field(prop::kP1)->setText("1.5");
+    Click(CEffectSizePanel::kTransferButtonId);
+    EXPECT_EQ(host.writes.size(), 1u);
+    EXPECT_EQ(host.effectSizes.size(), 2u);
+    EXPECT_EQ(form->focusWidget(), Field(prop::kP1));
+}
+
+TEST_F(OneProportionForm, StoreRoundTripKeepsNumbersModeAndAnEmptiedField) {
+    Click(CEffProportionsForm::kModeIds[prop::kRatio]);
+    Type(Field(prop::kP2), "0.3");
+    Field(prop::kP1)->setText("");
+    ASSERT_TRUE(form->SaveInputs(&host.store));
+
+    CEff_One_Prop again(&host);
+    ASSERT_TRUE(again.Create(nullptr, QPoint(0, 0)));
+    ASSERT_TRUE(again.RestoreInputs(&host.store));
+    EXPECT_EQ(again.Edit(CEffProportionsForm::kP1Id)->text(), "");
+    EXPECT_EQ(again.Edit(CEffProportionsForm::kP2Id)->text(), "0.3000000");
+    EXPECT_TRUE(again.Button(CEffProportionsForm::kModeIds[prop::kRatio])->isChecked());
+    EXPECT_EQ(again.ControlText(CEffectSizePanel::kEffectSizeId), "?");
+}
+
+TEST_F(TwoProportionsForm, TakesBothProportionsFromTheMainWindowAndTransfersP2ThenP1) {
+    EXPECT_EQ(form->ControlText(CEffProportionsForm::kModeIds[1]), "ratio P1/P2");
+    host.ShowInput(ParameterNames[kProportionP2Id], "0.2");
+    host.ShowInput(ParameterNames[kProportionP1Id], "0.3");
+    form->SetUpAfterOpening(kFisherTestId);
+    EXPECT_EQ(Text(prop::kP1), "0.3");
+    EXPECT_EQ(Text(prop::kP2), "0.2");
+    // The value field follows the copied proportions, so a calculation keeps P1.
+    EXPECT_EQ(Text(prop::kValue), "1.714286");
+    Click(CEffectSizePanel::kCalculateButtonId);
+    EXPECT_EQ(Result(), "0.3");
+
+    // "ratio P1/P2" of 2 makes P1 twice P2.
+    Click(CEffProportionsForm::kModeIds[prop::kRatio]);
+    Type(Field(prop::kValue), "2");
+    Type(Field(prop::kP2), "0.25");
+    Click(CEffectSizePanel::kTransferButtonId);
+    EXPECT_EQ(Text(prop::kP1), "0.5");
+    EXPECT_EQ(host.writes, std::vector<std::string>{"Proportion p2=0.250000"});
+    EXPECT_EQ(host.effectSizes, std::vector<double>{0.5});
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// The way a user goes: "Determine =>" beside the main window's effect size.
+class ProportionsFromMainWindow : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(app.InitInstance());
+        frame = app.MainFrame();
+        frame->SetDrawerAnimation(false, false);
+        frame->show();
+    }
+
+    template <class Form>
+    Form* Determine() {
+        CQuorixMainCompForm* main = frame->EditFieldForm();
+        main->Button(form_tables::DetermineButtonId(main->EffectSizeRow()))->click();
+        CDrawerWnd* drawer = frame->EffectSizeDrawer();
+        return drawer ? dynamic_cast<Form*>(drawer->Panel(0)) : nullptr;
+    }
+    std::string Shown(int parameterId) {
+        Property* input = frame->FindParameter(ParameterNames[parameterId]);
+        return input ? input->text : "<none>";
+    }
+
+    platform::ScriptedDialogs dialogs;
+    CQuorixNTApp app;
+    CMainFrame* frame = nullptr;
+};
+
+TEST_F(ProportionsFromMainWindow, OneProportionTakesAndWritesTheConstantProportion) {
+    ASSERT_TRUE(frame->SelectTest(kProportionTestId));
+    auto* panel = Determine<CEff_One_Prop>();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(std::stod(panel->Edit(CEffProportionsForm::kP1Id)->text().toStdString()),
+              std::stod(Shown(kConstantProportionId)));
+    panel->Button(CEffProportionsForm::kModeIds[prop::kDifference])->click();
+    panel->Edit(CEffProportionsForm::kP1Id)->setText("0.3");
+    panel->Edit(CEffProportionsForm::kP2Id)->setText("0.45");
+    panel->Edit(CEffProportionsForm::kValueId)->setText("0.15");
+    panel->Button(CEffectSizePanel::kTransferButtonId)->click();
+    EXPECT_NEAR(std::stod(Shown(kConstantProportionId)), 0.3, 1e-12);
+    EXPECT_NEAR(std::stod(Shown(kEffectSizeGId)), 0.15, 1e-9);
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    // Closed and opened again: the difference mode and P2 return.
+    panel->Button(CEffectSizePanel::kCloseButtonId)->click();
+    panel = Determine<CEff_One_Prop>();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->Edit(CEffProportionsForm::kP2Id)->text(), "0.4500000");
+    EXPECT_TRUE(panel->Button(CEffProportionsForm::kModeIds[prop::kDifference])->isChecked());
+}
+
+TEST_F(ProportionsFromMainWindow, FisherTestGetsTheTwoProportionsPanel) {
+    ASSERT_TRUE(frame->SelectTest(kFisherTestId));
+    auto* panel = Determine<CEff_Two_Prop>();
+    ASSERT_NE(panel, nullptr);
+    panel->Button(CEffectSizePanel::kTransferButtonId)->click();
+    EXPECT_NEAR(std::stod(Shown(kProportionP1Id)),
+                std::stod(panel->Edit(CEffProportionsForm::kP1Id)->text().toStdString()), 1e-9);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+}  // namespace

@@ -1,0 +1,51 @@
+#include "app/xyplot/xy_plot_view.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QPainter>
+
+#include "app/xyplot/xy_plot_window.h"
+#include "platform/painting.h"
+
+CPlotGraphView::CPlotGraphView(CPlotAndTable* owner, mathtext::LabelFontSets* fonts,
+                               QWidget* parent)
+    : CGraphView(nullptr, parent), owner_(owner), graph_(fonts) {}
+
+CPlotGraphView::~CPlotGraphView() = default;
+
+void CPlotGraphView::DrawGraph(QPainter* g, const QRectF& rect) {
+    XYPlotOptions options;
+    if (owner_) {
+        options.plotValid = owner_->PlotValid();
+        options.markers = owner_->MarkersShown();
+        options.valueLabels = owner_->ValueLabelsShown();
+        options.digits = owner_->ValueDigits();
+    }
+    graph_.Draw(g, rect, settings_, options);
+}
+
+void CPlotGraphView::ClearBackground(QPainter* g, const QRectF& rect) {
+    g->fillRect(rect, platform::FromArgb(0xFFFFFFFF));
+}
+
+void CPlotGraphView::FitToParent() {
+    if (parentWidget()) setGeometry(parentWidget()->rect());
+}
+
+std::unique_ptr<QMenu> CPlotGraphView::MakeContextMenu() {
+    if (!owner_ || !owner_->PlotValid()) return nullptr;
+    auto menu = std::make_unique<QMenu>(this);
+    auto add = [&](int id, const char* text, auto handler) {
+        QAction* action = menu->addAction(QString::fromLatin1(text));
+        action->setData(id);
+        connect(action, &QAction::triggered, this, handler);
+    };
+    add(xy_plot_ids::kCopyPlotToClipboard, "Copy plot to clipboard", [this] { CopyToClipboard(); });
+    add(xy_plot_ids::kSavePlotToFile, "Save plot to file...", [this] { SaveAsEmf(); });
+    add(xy_plot_ids::kPrintPlotPicture, "Print plot...", [this] { Print(); });
+    return menu;
+}
+
+void CPlotGraphView::contextMenuEvent(QContextMenuEvent* event) {
+    if (std::unique_ptr<QMenu> menu = MakeContextMenu()) menu->exec(event->globalPos());
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+// The graph of the X-Y plot window's "Graph" tab: draws the settings' curves
+// through XYPlotGraph with the window's choices of markers and value labels;
+// the graph view base paints it off-screen and copies, saves and prints it.
+
+#include <QRectF>
+#include <memory>
+
+#include "app/widgets/graph_view.h"
+#include "app/xyplot/xy_plot_graph.h"
+
+class CPlotAndTable;
+class PlotSettings;
+class QMenu;
+class QPainter;
+
+// Command ids of the graph's context menu.
+namespace xy_plot_ids {
+inline constexpr int kCopyPlotToClipboard = 32778;
+inline constexpr int kSavePlotToFile = 32779;
+inline constexpr int kPrintPlotPicture = 32780;
+}  // namespace xy_plot_ids
+
+class CPlotGraphView : public CGraphView {
+  public:
+    CPlotGraphView(CPlotAndTable* owner, mathtext::LabelFontSets* fonts, QWidget* parent);
+    ~CPlotGraphView() override;
+
+    void SetSettings(const PlotSettings* settings) { settings_ = settings; }
+    const PlotSettings* Settings() const { return settings_; }
+    void DrawGraph(QPainter* g, const QRectF& rect) override;
+    void ClearBackground(QPainter* g, const QRectF& rect);
+    // Covers the parent's client area.
+    void FitToParent();
+    const XYPlotGraph& Graph() const { return graph_; }
+
+    // The context menu; null before a computation has completed.
+    std::unique_ptr<QMenu> MakeContextMenu();
+
+  protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+  private:
+    CPlotAndTable* owner_;
+    const PlotSettings* settings_ = nullptr;
+    XYPlotGraph graph_;
+};

@@ -1,0 +1,186 @@
+#include "glm/covariance.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+std::wstring LabelOf(const std::vector<std::wstring>& labels, int i) {
+    if (i >= 0 && i < static_cast<int>(labels.size()) && !Trimmed(labels[i]).empty())
+        return Trimmed(labels[i]);
+    return Numbered(L"variable %d", i + 1);
+}
+
+// A correlation within rounding of ±1 is ±1; anything further out is not
+// a correlation (NaN included).
+bool ClampCorrelation(double& r) {
+    if (!(std::fabs(r) <= 1.0 + kCorrelationSlack)) return false;
+    r = std::clamp(r, -1.0, 1.0);
+    return true;
+}
+
+std::wstring OutsideRange(const std::vector<std::wstring>& labels, int i, int j, double r,
+                          const wchar_t* target) {
+    return L"The correlation of " + LabelOf(labels, j) + L" and " + LabelOf(labels, i) + L" is " +
+           FormatNumber(r) + L", outside [-1, 1]:\nthe matrix cannot be shown as " + target + L".";
+}
+
+}  // namespace
+
+std::optional<std::wstring> ConvertSdCorrToCovariance(Matrix& M,
+                                                      const std::vector<std::wstring>& labels) {
+    const int n = M.rows();
+    if (M.cols() != n) return L"The matrix is not square.";
+    Matrix C;
+    CopyMatrix(M, C);
+    for (int i = 0; i < n; ++i)
+        if (!(C(i, i) >= 0.0))
+            return L"The standard deviation of " + LabelOf(labels, i) + L" is " +
+                   FormatNumber(C(i, i)) + L":\nthe matrix cannot be shown as covariances.";
+    for (int i = 1; i < n; ++i) {
+        for (int j = 0; j < i; ++j) {
+            double r = C(i, j);
+            if (!ClampCorrelation(r)) return OutsideRange(labels, i, j, C(i, j), L"covariances");
+            C(i, j) = C(j, i) = r * C(i, i) * C(j, j);
+        }
+    }
+    for (int i = 0; i < n; ++i) C(i, i) *= C(i, i);
+    M.resize(n, n);
+    M = C;
+    return std::nullopt;
+}
+
+std::optional<std::wstring> ConvertCovarianceToSdCorr(Matrix& M,
+                                                      const std::vector<std::wstring>& labels) {
+    const int n = M.rows();
+    if (M.cols() != n) return L"The matrix is not square.";
+    Matrix C;
+    CopyMatrix(M, C);
+    for (int i = 0; i < n; ++i) {
+        if (!(C(i, i) > 0.0))
+            return L"The variance of " + LabelOf(labels, i) + L" is " + FormatNumber(C(i, i)) +
+                   L", not above 0:\nthe matrix cannot be shown as standard deviations and "
+                   L"correlations.";
+        C(i, i) = std::sqrt(C(i, i));
+    }
+    for (int i = 1; i < n; ++i) {
+        for (int j = 0; j < i; ++j) {
+            double r = C(i, j) / C(i, i) / C(j, j);
+            if (!ClampCorrelation(r))
+                return OutsideRange(labels, i, j, r, L"standard deviations and correlations");
+            C(i, j) = C(j, i) = r;
+        }
+    }
+    M.resize(n, n);
+    M = C;
+    return std::nullopt;
+}
+
+bool IsPositiveSemiDefinite(const Matrix& M) {
+    const int n = M.rows();
+    if (M.cols() != n) return false;
+    if (n == 0) return true;
+    ComplexVector w;
+    Matrix unusedLeft, unusedRight;
+    if (!EigenValues('N', 'N', M, w, unusedLeft, unusedRight)) return false;
+    double largest = 0.0, smallest = 0.0;
+    for (int i = 0; i < n; ++i) {
+        largest = std::max(largest, std::abs(w(i)));
+        smallest = std::min(smallest, w(i).real());
+    }
+    return smallest >= -n * 1e-12 * largest;
+}
+
+std::optional<std::string> CheckCorrelationMatrix(const Matrix& R) {
+    const int n = R.rows();
+    for (int i = 1; i < n; ++i)
+        for (int j = 0; j < i && j < R.cols(); ++j)
+            if (!(-1.0 <= R(i, j) && R(i, j) <= 1.0))
+                return "At least one correlation between predictors\nis outside the admissible "
+                       "range [-1,1]!";
+    if (!IsPositiveSemiDefinite(R))
+        return "The correlation matrix is not valid,\nthat is not positive semi-definite.";
+    return std::nullopt;
+}
+
+void SigmaGrid::Init(int responses) {
+    const int p = std::max(responses, 1);
+    texts.Resize(p + 1, p + 1);
+    mode_ = kCovariances;
+    removed_.Forget();
+    texts(0, 0) = L"Covariance";
+    for (int i = 1; i <= p; ++i) texts(i, 0) = texts(0, i) = Numbered(L"Y %d", i);
+    for (int i = 1; i <= p; ++i)
+        for (int j = 1; j <= p; ++j) texts(i, j) = FormatNumber(i == j ? 1.0 : 0.0);
+}
+
+void SigmaGrid::MirrorEdit(int row, int col) {
+    if (row == col || row < 1 || col < 1 || row >= Rows() || col >= Rows()) return;
+    texts(col, row) = texts(row, col);
+}
+
+void SigmaGrid::SyncWithMeans(const std::vector<std::wstring>& responseLabels) {
+    const int target = std::max(static_cast<int>(responseLabels.size()), 1) + 1;
+    while (Rows() > target) {
+        const int last = Rows() - 1;
+        for (int j = 1; j <= last; ++j) {
+            removed_.Remember(last, j, texts(last, j));
+            removed_.Remember(j, last, texts(j, last));
+        }
+        texts.ResizeKeeping(last, last);
+    }
+    while (Rows() < target) {
+        const int k = Rows();
+        texts.ResizeKeeping(k + 1, k + 1);
+        for (int j = 1; j < k; ++j) {
+            texts(k, j) = removed_.Recall(k, j, L"0");
+            texts(j, k) = removed_.Recall(j, k, L"0");
+        }
+        texts(k, k) = removed_.Recall(k, k, L"1");
+    }
+    for (int i = 1; i < Rows() && i - 1 < static_cast<int>(responseLabels.size()); ++i)
+        texts(i, 0) = texts(0, i) = responseLabels[i - 1];
+}
+
+std::vector<std::wstring> SigmaGrid::Labels() const {
+    std::vector<std::wstring> labels;
+    for (int i = 1; i < Rows(); ++i) labels.push_back(texts(i, 0));
+    return labels;
+}
+
+void SigmaGrid::ReadBody(LabeledMatrix& m) const {
+    const int p = Rows() - 1;
+    m.colLabels.Resize(1, p);
+    m.rowLabels.Resize(p, 1);
+    m.cells.Resize(p, p);
+    for (int i = 0; i < p; ++i) {
+        m.colLabels(0, i) = Trimmed(texts(0, i + 1));
+        m.rowLabels(i, 0) = Trimmed(texts(i + 1, 0));
+        for (int j = 0; j < p; ++j) m.cells(i, j) = Trimmed(texts(i + 1, j + 1));
+    }
+    m.EvaluateCells();
+}
+
+std::optional<std::wstring> SigmaGrid::SetMode(Mode mode) {
+    if (mode == mode_) return std::nullopt;
+    LabeledMatrix m;
+    ReadBody(m);
+    const std::optional<std::wstring> failure = mode == kCovariances
+                                                    ? ConvertSdCorrToCovariance(m.values, Labels())
+                                                    : ConvertCovarianceToSdCorr(m.values, Labels());
+    if (failure) return failure;
+    m.FormatCells(L"%lg");
+    for (int i = 0; i < m.cells.rows(); ++i)
+        for (int j = 0; j < m.cells.cols(); ++j) texts(i + 1, j + 1) = m.cells(i, j);
+    texts(0, 0) = mode == kCovariances ? L"Covariance" : L"SD and corr";
+    mode_ = mode;
+    // Remembered texts were typed in the other mode and mean something else now.
+    removed_.Forget();
+    return std::nullopt;
+}
+
+std::optional<std::wstring> SigmaGrid::GetSigma(LabeledMatrix& m) const {
+    ReadBody(m);
+    if (mode_ == kSdAndCorrelation) return ConvertSdCorrToCovariance(m.values, Labels());
+    return std::nullopt;
+}

@@ -1,0 +1,151 @@
+#include "glm/covariance.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+Matrix Square(std::initializer_list<double> v) {
+    const int n = static_cast<int>(std::lround(std::sqrt(static_cast<double>(v.size()))));
+    Matrix M(n, n);
+    auto it = v.begin();
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j) M(i, j) = *it++;
+    return M;
+}
+
+std::vector<std::wstring> Body(const SigmaGrid& s) {
+    std::vector<std::wstring> v;
+    for (int i = 1; i < s.Rows(); ++i)
+        for (int j = 1; j < s.Rows(); ++j) v.push_back(s.texts(i, j));
+    return v;
+}
+
+}  // namespace
+
+TEST(SigmaGrid, IdentityDefaultAndMirroredEdits) {
+    SigmaGrid s;
+    s.Init(4);
+    ASSERT_EQ(s.Rows(), 5);
+    EXPECT_EQ(s.texts(0, 0), L"Covariance");
+    EXPECT_EQ(s.texts(0, 4), L"Y 4");
+    EXPECT_EQ(s.texts(3, 0), L"Y 3");
+    EXPECT_EQ(s.texts(2, 2), L"1");
+    EXPECT_EQ(s.texts(2, 3), L"0");
+    s.texts(3, 1) = L"0.3";
+    s.MirrorEdit(3, 1);
+    EXPECT_EQ(s.texts(1, 3), L"0.3");
+}
+
+TEST(SigmaGrid, ConvertsBothWays) {
+    SigmaGrid s;
+    s.Init(2);
+    s.texts(1, 1) = L"4";
+    s.texts(2, 2) = L"9";
+    s.texts(2, 1) = L"3";
+    s.MirrorEdit(2, 1);
+    ASSERT_FALSE(s.SetMode(SigmaGrid::kSdAndCorrelation));
+    EXPECT_EQ(Body(s), (std::vector<std::wstring>{L"2", L"0.5", L"0.5", L"3"}));
+    EXPECT_EQ(s.texts(0, 0), L"SD and corr");
+
+    // What the model receives is covariances in either mode.
+    LabeledMatrix sigma;
+    ASSERT_FALSE(s.GetSigma(sigma));
+    EXPECT_EQ(sigma.values(0, 0), 4.0);
+    EXPECT_EQ(sigma.values(1, 0), 3.0);
+    EXPECT_EQ(sigma.values(0, 1), 3.0);
+
+    ASSERT_FALSE(s.SetMode(SigmaGrid::kCovariances));
+    EXPECT_EQ(Body(s), (std::vector<std::wstring>{L"4", L"3", L"3", L"9"}));
+    EXPECT_EQ(s.texts(0, 0), L"Covariance");
+}
+
+TEST(SigmaGrid, FailedConversionChangesNothing) {
+    struct Case {
+        SigmaGrid::Mode from;
+        std::vector<std::wstring> body;  // row by row, lower triangle mirrored
+        const wchar_t* reasonPart;
+    };
+    const Case cases[] = {
+        {SigmaGrid::kCovariances, {L"4", L"7", L"7", L"9"}, L"outside [-1, 1]"},
+        {SigmaGrid::kCovariances, {L"4", L"0", L"0", L"0"}, L"The variance of Y 2 is 0"},
+        {SigmaGrid::kCovariances, {L"4", L"0", L"0", L"=sqrt(-1)"}, L"Y 2"},
+        {SigmaGrid::kSdAndCorrelation, {L"2", L"1.5", L"1.5", L"3"}, L"1.5, outside [-1, 1]"},
+        {SigmaGrid::kSdAndCorrelation, {L"-2", L"0", L"0", L"3"}, L"standard deviation of Y 1"},
+    };
+    for (const Case& c : cases) {
+        SigmaGrid s;
+        s.Init(2);
+        if (c.from == SigmaGrid::kSdAndCorrelation) {
+            ASSERT_FALSE(s.SetMode(c.from));
+        }
+        for (int i = 0; i < 4; ++i) s.texts(1 + i / 2, 1 + i % 2) = c.body[i];
+        const TextArray before = s.texts;
+        const auto reason =
+            s.SetMode(c.from == SigmaGrid::kCovariances ? SigmaGrid::kSdAndCorrelation
+                                                        : SigmaGrid::kCovariances);
+        ASSERT_TRUE(reason);
+        EXPECT_NE(reason->find(c.reasonPart), std::wstring::npos) << *reason;
+        EXPECT_EQ(s.texts, before);
+        EXPECT_EQ(s.GetMode(), c.from);
+    }
+}
+
+TEST(SigmaGrid, ACorrelationOffByRoundingIsOne) {
+    // Perfectly correlated pairs: in doubles cov / (sd1 * sd2) comes out as
+    // 1.0000000000000002 for the first three, which is still a correlation.
+    const double cases[][3] = {{3, 12, 6}, {0.2, 0.8, 0.4}, {6, 24, -12}, {2, 8, 4}};
+    for (const auto& c : cases) {
+        Matrix M = Square({c[0], c[2], c[2], c[1]});
+        ASSERT_FALSE(ConvertCovarianceToSdCorr(M, {})) << c[0] << " " << c[1];
+        EXPECT_LE(std::fabs(M(1, 0)), 1.0);
+        EXPECT_NEAR(std::fabs(M(1, 0)), 1.0, 1e-15);
+        EXPECT_EQ(M(0, 1), M(1, 0));
+    }
+    Matrix M = Square({1, 1 + 1e-9, 1 + 1e-9, 1});
+    EXPECT_TRUE(ConvertCovarianceToSdCorr(M, {}));
+}
+
+TEST(SigmaGrid, SizeFollowsTheMeansAndComesBack) {
+    SigmaGrid s;
+    s.Init(2);
+    s.texts(2, 1) = s.texts(1, 2) = L"0.4";
+    s.texts(2, 2) = L"5";
+    s.SyncWithMeans({L"a", L"b", L"c", L"d"});
+    ASSERT_EQ(s.Rows(), 5);
+    EXPECT_EQ(s.texts(0, 4), L"d");
+    EXPECT_EQ(s.texts(4, 0), L"d");
+    EXPECT_EQ(s.texts(4, 4), L"1");
+    EXPECT_EQ(s.texts(4, 2), L"0");
+    EXPECT_EQ(s.texts(2, 4), L"0");
+    s.SyncWithMeans({L"a"});
+    ASSERT_EQ(s.Rows(), 2);
+    s.SyncWithMeans({L"a", L"b"});
+    EXPECT_EQ(s.texts(2, 2), L"5");
+    EXPECT_EQ(s.texts(1, 2), L"0.4");
+}
+
+TEST(CorrelationCheck, SingularButValidMatricesPass) {
+    // Rank-deficient correlation matrices: rounding may make an eigenvalue
+    // a tiny negative number, which must not refuse them.
+    const double third = 1.0 / 3.0;
+    const Matrix valid[] = {
+        Square({1, 1, 1, 1}),
+        Square({1, 0.5, 1, 0.5, 1, 0.5, 1, 0.5, 1}),
+        Square({1, -0.5, -0.5, -0.5, 1, -0.5, -0.5, -0.5, 1}),
+        Square({1, -third, -third, -third, -third, 1, -third, -third, -third, -third, 1, -third,
+                -third, -third, -third, 1}),
+        Square({1, 0.3, 0.3, 1}),
+    };
+    for (const Matrix& R : valid) EXPECT_FALSE(CheckCorrelationMatrix(R)) << R;
+
+    const auto notPsd = CheckCorrelationMatrix(Square({1, 0.9, 0.9, 0.9, 1, -0.9, 0.9, -0.9, 1}));
+    ASSERT_TRUE(notPsd);
+    EXPECT_EQ(*notPsd, "The correlation matrix is not valid,\nthat is not positive semi-definite.");
+    const auto outside = CheckCorrelationMatrix(Square({1, 0, 1.2, 1}));
+    ASSERT_TRUE(outside);
+    EXPECT_EQ(
+        *outside,
+        "At least one correlation between predictors\nis outside the admissible range [-1,1]!");
+}

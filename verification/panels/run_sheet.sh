@@ -1,0 +1,6 @@
+#!/bin/sh
+# Draws the sheet of the proportion, variance-ratio and goodness-of-fit panels
+# on a virtual X display. Usage: run_sheet.sh build/test out.png
+build=${1:-build/test}
+out=${2:-docs/images/panels-proportions-variances-gof.png}
+ASAN_OPTIONS=detect_leaks=0 xvfb-run -a -s "-screen 0 1600x1000x24" env QT_QPA_PLATFORM=xcb "$build/app/panels_sheet" "$out"
