@@ -107,9 +107,9 @@ std::unique_ptr<Run> Calculate(PowerAnalysis& test, AnalysisType type, const Tex
 }
 
 template <class Test>
-void ExpectTable(int testId, size_t minimumRows) {
-    const auto cases = calc_test::ReadReferenceCases(kTable, testId);
-    ASSERT_GE(cases.size(), minimumRows) << kTable << " missing or short";
+void ExpectTable(int testId, size_t minimumRows, const char* table = kTable) {
+    const auto cases = calc_test::ReadReferenceCases(table, testId);
+    ASSERT_GE(cases.size(), minimumRows) << table << " missing or short";
     for (const calc_test::ReferenceCase& c : cases) {
         Test test;
         const auto run = Calculate(test, c.type, c.inputs);
@@ -354,6 +354,23 @@ TEST(ExactCorrelationTest, ApproximationPlotAndClone) {
 
 TEST(ExactMultipleCorrelationTest, ReproducesTheReferenceTable) {
     ExpectTable<PowerExactMRC>(611, 9);
+}
+
+// A lower critical R^2 near 1e-4 to its seven digits: two tails, rho0²
+// 0.07037, alpha 0.00166, N 37, 2 predictors give 0.0001814594
+// (verification/small_tails, mpmath at 30 digits).
+TEST(ExactMultipleCorrelationTest, SmallCriticalValuesKeepTheirDigits) {
+    ExpectTable<PowerExactMRC>(611, 2, "verification/small_tails/r2_reference.tsv");
+}
+
+// Compromise at alpha and beta far below 1e-12, beta summed over the
+// acceptance region (verification/small_tails, mpmath): one correlation
+// 0.9 against 0 by Fisher's z with N 500 and q 1 needs alpha 8.049025e-61;
+// R^2 0.7 against 0 with N 160 and 2 predictors needs alpha 2.624410e-13.
+TEST(ExactMultipleCorrelationTest, CompromiseAtSmallAlphaAndBeta) {
+    const char table[] = "verification/small_tails/correlation_reference.tsv";
+    ExpectTable<PowerExactOneCorr>(605, 2, table);
+    ExpectTable<PowerExactMRC>(611, 2, table);
 }
 
 TEST(ExactMultipleCorrelationTest, InputAndOutputLists) {

@@ -56,6 +56,20 @@ TEST(DependentCorrelations, ReferenceCases) {
     RunCases<PowerZTwoDepCorrCI>(kDependentCorrelationsCommonIndexTestId, true);
 }
 
+// Compromise at alpha and beta far below 1e-16 (verification/small_tails,
+// mpmath at 40 digits, with seeded random cases): common index, one tail,
+// rho_ab 0.0324, rho_bc 0.0317, rho_ac 0.721 under H1, q 0.707 and N 909
+// need alpha 1.864340e-21 at critical z 9.439975.
+TEST(DependentCorrelations, CompromiseAtSmallAlphaAndBeta) {
+    const char table[] = "verification/small_tails/z_reference.tsv";
+    calc_test::ExpectReferenceCases(
+        table, kDependentCorrelationsCommonIndexTestId,
+        [] { return std::make_unique<PowerZTwoDepCorrCI>(); }, 4);
+    calc_test::ExpectReferenceCases(
+        table, kDependentCorrelationsTestId, [] { return std::make_unique<PowerZTwoDepCorrNCI>(); },
+        3);
+}
+
 TEST(DependentCorrelations, ListsOfEachAnalysisType) {
     struct Layout {
         AnalysisType type;
