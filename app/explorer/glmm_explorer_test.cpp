@@ -568,3 +568,24 @@ TEST_F(ExplorerDialog, APrioriWithoutEffectSaysNoSampleSizeFound) {
     EXPECT_EQ(window->Tabs()->currentIndex(), CGLMMExplorer::kGeneral);
     EXPECT_TRUE(Body().isEmpty());
 }
+
+// "rel.freq" weighs each coefficient by its cell's weight; a design with
+// fewer cells than predictors gives the rest weight 1 (under the sanitizer
+// an overrun would end the test).
+TEST_F(ExplorerDialog, RelativeFrequenciesWithMorePredictorsThanCells) {
+    TypeInto(window->DesignForm()->Edit(CGLMM_In_Design::kCellsEdit), "2");
+    TypeInto(window->DesignForm()->Edit(CGLMM_In_Design::kPredictorsEdit), "4");
+    for (int tab : {CGLMMExplorer::kMeans, CGLMMExplorer::kSigma, CGLMMExplorer::kVarContrast,
+                    CGLMMExplorer::kPredContrast})
+        ClickTab(tab);
+    Grid()->ModifyItemText(1, 3, QStringLiteral("rel.freq"));
+    PowerContrastList list;
+    LabeledMatrix weights;
+    window->DesignForm()->DesignView()->GetCellWeights(weights);
+    window->PredContrastForm()->ContrastView()->BuildContrastList(list, weights.values);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0]->normalizeModes[0], kNormalizeRelFreq);
+    Calculate();
+    EXPECT_TRUE(Shown().contains("Test of: Contrast 1 x Contrast 1"));
+    EXPECT_TRUE(dialogs.messages.empty());
+}
