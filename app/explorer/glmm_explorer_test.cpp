@@ -550,6 +550,9 @@ TEST_F(ExplorerDialog, APrioriWithoutEffectSaysNoSampleSizeFound) {
     // A design of full rank, so that only the zero means stop the search.
     ClickTab(CGLMMExplorer::kDesign);
     for (int r = 1; r <= 3; ++r) TypeIntoCell(r, r, "1");
+    // Enter ends the cell's edit; it does not close the dialog.
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->result(), 0);
     Calculate();
     const QString shown = Shown();
     EXPECT_TRUE(shown.contains("no sample size found"));
