@@ -8,9 +8,16 @@
 #include "analysis/parameter_names.h"
 #include "analysis/property.h"
 #include "app/drawer/panel_host.h"
+#include "app/panels/correlation_forms.h"
 #include "app/panels/goodness_of_fit_form.h"
+#include "app/panels/logistic_form.h"
+#include "app/panels/mean_forms.h"
 #include "app/panels/proportions_form.h"
+#include "app/panels/regression_slope_form.h"
+#include "app/panels/regression_special_form.h"
 #include "app/panels/two_groups_form.h"
+#include "app/panels/two_intercepts_form.h"
+#include "app/panels/two_slopes_form.h"
 #include "app/panels/variance_ratio_form.h"
 #include "app/widgets/ui_helpers.h"
 #include "effectsize/panel_table.h"
@@ -174,8 +181,20 @@ std::vector<CFormViewEx*> EffectSizePanelTable(int testId, PanelHost* host) {
         {"CEff_CHI_GoF_Cont", [](PanelHost* h) { return new CEff_CHI_GoF_Cont(h); }},
         {"CEff_One_Prop", [](PanelHost* h) { return new CEff_One_Prop(h); }},
         {"CEff_T_2Groups_Form", [](PanelHost* h) { return new CEff_T_2Groups_Form(h); }},
+        {"CEff_T_OneMean", [](PanelHost* h) { return new CEff_T_OneMean(h); }},
+        {"CEff_T_PairedMeans", [](PanelHost* h) { return new CEff_T_PairedMeans(h); }},
+        {"CEff_Exact_1Corr", [](PanelHost* h) { return new CEff_Exact_1Corr(h); }},
+        {"CEff_T_Corr_PBM", [](PanelHost* h) { return new CEff_T_Corr_PBM(h); }},
+        {"CEff_Z_2Corr", [](PanelHost* h) { return new CEff_Z_2Corr(h); }},
+        {"CEff_Z_2DepCorr", [](PanelHost* h) { return new CEff_Z_2DepCorr(h); }},
+        {"CEff_Z_LogRegress", [](PanelHost* h) { return new CEff_Z_LogRegress(h); }},
         {"CEff_Two_Prop", [](PanelHost* h) { return new CEff_Two_Prop(h); }},
         {"CEff_Two_Vars", [](PanelHost* h) { return new CEff_Two_Vars(h); }},
+        {"CEff_F_MRC_Special", [](PanelHost* h) { return new CEff_F_MRC_Special(h); }},
+        {"CEff_T_MRC_1Pred", [](PanelHost* h) { return new CEff_T_MRC_1Pred(h); }},
+        {"CEff_T_LinRegress", [](PanelHost* h) { return new CEff_T_LinRegress(h); }},
+        {"CEff_T_LinRegress2G", [](PanelHost* h) { return new CEff_T_LinRegress2G(h); }},
+        {"CEff_T_LinRegress2GI", [](PanelHost* h) { return new CEff_T_LinRegress2GI(h); }},
     };
     std::vector<CFormViewEx*> panels;
     for (const std::string& name :
