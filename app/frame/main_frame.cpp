@@ -19,6 +19,7 @@
 #include "analysis/catalogue.h"
 #include "app/calculator/calculator.h"
 #include "app/drawer/drawer_wnd.h"
+#include "app/explorer/glmm_explorer.h"
 #include "app/forms/command_forms.h"
 #include "app/forms/form_tables.h"
 #include "app/forms/main_comp_form.h"
@@ -32,6 +33,7 @@
 #include "app/widgets/ui_helpers.h"
 #include "app/xyplot/xy_plot_settings.h"
 #include "app/xyplot/xy_plot_window.h"
+#include "glm/model/power_glmm.h"
 #include "platform/environment.h"
 #include "platform/fonts.h"
 #include "ui/graphics/mathtext/symbol_table.h"
@@ -506,10 +508,12 @@ bool CMainFrame::OnOptions() {
 }
 
 void CMainFrame::OnExplorer() {
-    platform::ShowMessage(this,
-                          QStringLiteral("The explorer of the general linear multivariate model "
-                                         "is not there yet."),
-                          QString::fromLatin1(kTitle), platform::MessageIcon::Information);
+    // The explorer has no parent window; its model lives as long as it runs.
+    PowerGLMM model;
+    model.SetDimensions(5, 3, 4);
+    CGLMMExplorer explorer(nullptr);
+    explorer.SetModel(&model);
+    explorer.DoModal();
 }
 
 void CMainFrame::AddProtocolEntry(const ProtocolRecord& record) {
