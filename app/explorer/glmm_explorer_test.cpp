@@ -6,6 +6,8 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTemporaryDir>
@@ -421,7 +423,16 @@ TEST(ExplorerCommand, OpensTheExplorerOverTheStandardModel) {
             explorer->ResultsForm()->Html()->Body().contains("Test of: Contrast 1 x Contrast 1"));
         QTest::mouseClick(explorer->OkButton(), Qt::LeftButton);
     });
-    ASSERT_TRUE(app.MainFrame()->Commands().Dispatch(kExplorerCommand));
+    // Opened from the View menu, as a user does.
+    QAction* item = nullptr;
+    for (QAction* menu : app.MainFrame()->menuBar()->actions()) {
+        if (menu->text() != "&View") continue;
+        for (QAction* a : menu->menu()->actions())
+            if (a->text() == "General linear &model explorer ...") item = a;
+    }
+    ASSERT_NE(item, nullptr);
+    ASSERT_TRUE(item->isEnabled());
+    item->trigger();
     EXPECT_TRUE(seen);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_TRUE(dialogs.messages.empty());

@@ -287,6 +287,9 @@ void CMainFrame::CreateMenusAndToolBar() {
     view->addSeparator();
     QAction* calculator = action(kCalculator, "&Calculator");
     view->addAction(calculator);
+    // The explorer has no menu place of its own in the command table; without
+    // one a user could never open it.
+    view->addAction(action(kExplorerCommand, "General linear &model explorer ..."));
     commands_.RefreshOnShow(view);
 
     QMenu* tests = menuBar()->addMenu(QStringLiteral("&Tests"));
