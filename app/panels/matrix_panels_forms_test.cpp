@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <memory>
 
@@ -294,6 +295,27 @@ TEST_F(HotellingForm, WorkedValuesOfBothTestsAndTheTransfer) {
     ExpectRefusal(CEff_F_Hotelling::kResponsesId, ho::kSingularMessage);
     Type(CEff_F_Hotelling::kResponsesId, "0");
     ExpectRefusal(CEff_F_Hotelling::kResponsesId, ho::kResponsesMessage);
+}
+
+TEST_F(HotellingForm, RaisedCountGrowsTheMatricesBeforeTheDialog) {
+    Open();
+    form->Button(CEff_F_Hotelling::kMethodRadioIds[0])->click();
+    matrices->means = Typed({L"1", L"2", L"3", L"4"}, {L"4", L"3", L"3", L"9"});
+    Click(CEff_F_Hotelling::kEditMatricesId);
+    Type(CEff_F_Hotelling::kResponsesId, "4");
+    matrices->means = nullptr;  // the user cancels: the panel keeps its growth
+    Click(CEff_F_Hotelling::kEditMatricesId);
+    const MeansCovarianceInput& seen = matrices->seenMeans;
+    EXPECT_EQ(seen.responses, 4);
+    EXPECT_EQ(seen.means.colLabels(0, 3), L"Y 4");
+    EXPECT_EQ(seen.means.cells(0, 1), L"2");
+    EXPECT_EQ(seen.means.cells(1, 2), L"0");
+    EXPECT_EQ(seen.covariance.cells(1, 0), L"3");
+    EXPECT_EQ(seen.covariance.cells(2, 2), L"1");
+    EXPECT_EQ(seen.covariance.cells(3, 0), L"0");
+    Click(CEffectSizePanel::kCalculateButtonId);
+    // d = (-2, -2, 0, 0) over Σ = [[4, 3], [3, 9]] ⊕ I: Δ² = 4 (9 - 6 + 4) / 27.
+    EXPECT_NEAR(form->EffectSize(), std::sqrt(28.0 / 27.0), 1e-14);
 }
 
 TEST_F(HotellingForm, StoreRoundTripUnderTheTestsPrefix) {
