@@ -11,8 +11,10 @@
 #include "app/panels/anova_forms.h"
 #include "app/panels/correlation_forms.h"
 #include "app/panels/goodness_of_fit_form.h"
+#include "app/panels/hotelling_form.h"
 #include "app/panels/logistic_form.h"
 #include "app/panels/mean_forms.h"
+#include "app/panels/multiple_regression_forms.h"
 #include "app/panels/proportions_form.h"
 #include "app/panels/regression_slope_form.h"
 #include "app/panels/regression_special_form.h"
@@ -202,6 +204,9 @@ std::vector<CFormViewEx*> EffectSizePanelTable(int testId, PanelHost* host) {
         {"CEff_F_Anova_Omni", [](PanelHost* h) { return new CEff_F_Anova_Omni(h); }},
         {"CEff_F_Anova_Special", [](PanelHost* h) { return new CEff_F_Anova_Special(h); }},
         {"CEff_Z_Tetrachoric", [](PanelHost* h) { return new CEff_Z_Tetrachoric(h); }},
+        {"CEff_F_MRC_Omni", [](PanelHost* h) { return new CEff_F_MRC_Omni(h); }},
+        {"CEff_Exact_MRC_Random", [](PanelHost* h) { return new CEff_Exact_MRC_Random(h); }},
+        {"CEff_F_Hotelling", [](PanelHost* h) { return new CEff_F_Hotelling(h); }},
     };
     std::vector<CFormViewEx*> panels;
     for (const std::string& name :
