@@ -392,7 +392,7 @@ CalculateStatus PowerExactOneCorr::Calculate(AnalysisType type, PropertyList* in
     // At rho0 = +-1 the sample correlation has no distribution under H0 to
     // take a critical value from: the open interval the message names.
     if (!(std::fabs(rho0) < 1.0)) {
-        messages << "Correlation $\\rho$ H0is outside the admissible range (-1, 1).";
+        messages << "Correlation $\\rho$ H0 is outside the admissible range (-1, 1).";
         return rho0Row;
     }
     if (!(kAPriori <= type && type <= kCompromise)) return kCalculateDone;
