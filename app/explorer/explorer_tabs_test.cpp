@@ -13,6 +13,7 @@
 #include "app/explorer/glmm_in_design.h"
 #include "app/explorer/glmm_in_means.h"
 #include "app/explorer/glmm_in_sigma.h"
+#include "app/matrix/grid_input_test_support.h"
 #include "app/widgets/spin_buttons.h"
 #include "glm/model/power_glmm.h"
 #include "platform/scripted_dialogs.h"
@@ -52,26 +53,13 @@ class ExplorerTabs : public ::testing::Test {
 
     // Types `text` into cell (r, c) of the current grid and presses Enter.
     void TypeIntoCell(int r, int c, const QString& text) {
-        CGridCtrl* grid = Grid();
-        grid->setFocus();
-        grid->SetFocusCell(r, c);
-        QTest::keyClick(grid, Qt::Key_F2);
-        auto* editor = dynamic_cast<CInPlaceEdit*>(grid->GetCell(r, c)->GetEditWnd());
-        ASSERT_NE(editor, nullptr) << r << "," << c;
-        editor->selectAll();
-        QTest::keyClicks(editor, text);
-        QTest::keyClick(editor, Qt::Key_Return);
+        grid_input_test::TypeIntoCell(Grid(), r, c, text);
     }
     // Replaces the text of a count field as a user does.
     static void TypeInto(QLineEdit* edit, const QString& text) {
-        edit->setFocus();
-        edit->selectAll();
-        QTest::keyClicks(edit, text);
+        grid_input_test::TypeInto(edit, text);
     }
-    void Choose(QComboBox* box, int index) {
-        box->setCurrentIndex(index);
-        emit box->activated(index);
-    }
+    void Choose(QComboBox* box, int index) { grid_input_test::Choose(box, index); }
     QStringList Column(int c) const {
         QStringList texts;
         for (int r = 0; r < Grid()->GetRowCount(); ++r) texts << Text(r, c);
