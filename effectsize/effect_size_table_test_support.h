@@ -18,9 +18,12 @@ struct ReferenceRow {
     double expected = 0.0;
 };
 
-inline std::vector<ReferenceRow> ReferenceRows(const std::string& kind) {
-    std::ifstream in(QUORIX_SOURCE_DIR "/verification/panels/effect_sizes.csv");
-    std::vector<ReferenceRow> rows;
+// The cells after the kind of each row of the table `path` (below the
+// source tree) whose first cell is `kind`, as written.
+inline std::vector<std::vector<std::string>> TableRows(const std::string& path,
+                                                       const std::string& kind) {
+    std::ifstream in(std::string(QUORIX_SOURCE_DIR "/") + path);
+    std::vector<std::vector<std::string>> rows;
     std::string line;
     std::getline(in, line);
     while (std::getline(in, line)) {
@@ -28,14 +31,22 @@ inline std::vector<ReferenceRow> ReferenceRows(const std::string& kind) {
         std::string cell;
         std::getline(cells, cell, ',');
         if (cell != kind) continue;
+        std::vector<std::string> row;
+        while (std::getline(cells, cell, ',')) row.push_back(cell);
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+inline std::vector<ReferenceRow> ReferenceRows(const std::string& kind) {
+    std::vector<ReferenceRow> rows;
+    for (const auto& cells : TableRows("verification/panels/effect_sizes.csv", kind)) {
         ReferenceRow row;
         for (int i = 0; i < 5; ++i) {
-            std::getline(cells, cell, ',');
-            row.text[i] = cell;
-            row.in[i] = cell.empty() ? std::nan("") : std::stod(cell);
+            row.text[i] = cells.at(i);
+            row.in[i] = cells.at(i).empty() ? std::nan("") : std::stod(cells.at(i));
         }
-        std::getline(cells, cell, ',');
-        row.expected = std::stod(cell);
+        row.expected = std::stod(cells.at(5));
         rows.push_back(row);
     }
     return rows;

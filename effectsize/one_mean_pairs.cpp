@@ -60,11 +60,8 @@ constexpr const char* kKeys[kFieldCount] = {"t1m_mean1", "t1m_mean2", "t1m_sd"};
 }
 
 std::optional<FieldError> Check(const Inputs& inputs) {
-    for (int field = 0; field < kFieldCount; ++field) {
-        double value = 0.0;
-        if (!ReadPanelNumber(inputs.text[field], &value))
-            return FieldError{field, kNotANumberMessage};
-    }
+    if (auto error = FirstNonNumber(inputs.text, kFieldCount, [](int) { return true; }))
+        return error;
     if (!(Value(inputs.text, kSd) > kSmallestSd)) return FieldError{kSd, kSdMessage};
     if (!std::isfinite(ComputeD(inputs))) return FieldError{kMeanH0, kTooLargeMessage};
     return std::nullopt;
@@ -81,14 +78,12 @@ const char* StoreKey(int field) {
 
 void Save(const Inputs& inputs, PropertyList* store) {
     if (!store) return;
-    for (int field = 0; field < kFieldCount; ++field)
-        SaveNumberField(store, kKeys[field], inputs.text[field]);
+    SaveNumberFields(store, kFieldCount, kKeys, inputs.text);
 }
 
 void Restore(PropertyList* store, Inputs* inputs) {
     if (!store) return;
-    for (int field = 0; field < kFieldCount; ++field)
-        RestoreNumberField(store, kKeys[field], &inputs->text[field]);
+    RestoreNumberFields(store, kFieldCount, kKeys, &inputs->text);
 }
 
 }  // namespace effectsize::one_mean
@@ -122,11 +117,8 @@ bool FieldInUse(const Inputs& inputs, int field) {
 }
 
 std::optional<FieldError> Check(const Inputs& inputs) {
-    for (int field = 0; field < kFieldCount; ++field) {
-        double value = 0.0;
-        if (FieldInUse(inputs, field) && !ReadPanelNumber(inputs.text[field], &value))
-            return FieldError{field, kNotANumberMessage};
-    }
+    const auto inUse = [&inputs](int field) { return FieldInUse(inputs, field); };
+    if (auto error = FirstNonNumber(inputs.text, kFieldCount, inUse)) return error;
     if (!inputs.fromGroups) {
         if (!(Value(inputs.text, kSdDiff) > kSmallestSd)) return FieldError{kSdDiff, kSdMessage};
     } else {
@@ -154,15 +146,13 @@ const char* StoreKey(int field) {
 
 void Save(const Inputs& inputs, PropertyList* store) {
     if (!store) return;
-    for (int field = 0; field < kFieldCount; ++field)
-        SaveNumberField(store, kKeys[field], inputs.text[field]);
+    SaveNumberFields(store, kFieldCount, kKeys, inputs.text);
     SetNamedLong(store, kModeKey, inputs.fromGroups ? 1 : 0);
 }
 
 void Restore(PropertyList* store, Inputs* inputs) {
     if (!store) return;
-    for (int field = 0; field < kFieldCount; ++field)
-        RestoreNumberField(store, kKeys[field], &inputs->text[field]);
+    RestoreNumberFields(store, kFieldCount, kKeys, &inputs->text);
     long mode = 0;
     if (GetNamedLong(store, kModeKey, &mode)) inputs->fromGroups = mode > 0;
 }

@@ -29,6 +29,29 @@ void SaveNumberField(PropertyList* store, const char* key, const std::string& te
 // The text under `key`; false, leaving *text alone, when the key is missing.
 bool RestoreNumberField(PropertyList* store, const char* key, std::string* text);
 
+// The first of `count` fields that `inUse(field)` names whose text is not a
+// number, with its message.
+template <class Texts, class InUse>
+std::optional<FieldError> FirstNonNumber(const Texts& texts, int count, InUse inUse) {
+    for (int field = 0; field < count; ++field) {
+        double value = 0.0;
+        if (inUse(field) && !ReadPanelNumber(texts[field], &value))
+            return FieldError{field, kNotANumberMessage};
+    }
+    return std::nullopt;
+}
+
+// The texts of `count` number fields, each under its key in `keys`.
+template <class Keys, class Texts>
+void SaveNumberFields(PropertyList* store, int count, const Keys& keys, const Texts& texts) {
+    for (int field = 0; field < count; ++field) SaveNumberField(store, keys[field], texts[field]);
+}
+template <class Keys, class Texts>
+void RestoreNumberFields(PropertyList* store, int count, const Keys& keys, Texts* texts) {
+    for (int field = 0; field < count; ++field)
+        RestoreNumberField(store, keys[field], &(*texts)[field]);
+}
+
 // One write to a main-window input, named by its label.
 struct ParameterWrite {
     std::string label;

@@ -4,10 +4,11 @@
 // numbers after the kind, as written (the texts a user would type) and as
 // doubles.
 
-#include <fstream>
-#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "effectsize/effect_size_table_test_support.h"
 
 namespace regression_reference {
 
@@ -17,20 +18,12 @@ struct Row {
 };
 
 inline std::vector<Row> Rows(const std::string& kind) {
-    std::ifstream in(QUORIX_SOURCE_DIR "/verification/panels/regression_effects.csv");
     std::vector<Row> rows;
-    std::string line;
-    std::getline(in, line);
-    while (std::getline(in, line)) {
-        std::istringstream cells(line);
-        std::string cell;
-        std::getline(cells, cell, ',');
-        if (cell != kind) continue;
+    for (auto& cells :
+         effectsize_test::TableRows("verification/panels/regression_effects.csv", kind)) {
         Row row;
-        while (std::getline(cells, cell, ',')) {
-            row.text.push_back(cell);
-            row.value.push_back(std::stod(cell));
-        }
+        for (const std::string& cell : cells) row.value.push_back(std::stod(cell));
+        row.text = std::move(cells);
         rows.push_back(row);
     }
     return rows;

@@ -39,11 +39,8 @@ bool FieldInUse(const Inputs& inputs, int field) {
 }
 
 std::optional<FieldError> Check(const Inputs& inputs) {
-    for (int field = 0; field < kFieldCount; ++field) {
-        double value = 0.0;
-        if (FieldInUse(inputs, field) && !ReadPanelNumber(inputs.text[field], &value))
-            return FieldError{field, kNotANumberMessage};
-    }
+    const auto inUse = [&inputs](int field) { return FieldInUse(inputs, field); };
+    if (auto error = FirstNonNumber(inputs.text, kFieldCount, inUse)) return error;
     if (!inputs.equalN) {
         if (!(Value(inputs, kSd) > kSmallestSd)) return FieldError{kSd, kSdMessage};
     } else {
@@ -67,15 +64,13 @@ const char* StoreKey(int field) {
 
 void Save(const Inputs& inputs, PropertyList* store) {
     if (!store) return;
-    for (int field = 0; field < kFieldCount; ++field)
-        SaveNumberField(store, kKeys[field], inputs.text[field]);
+    SaveNumberFields(store, kFieldCount, kKeys, inputs.text);
     SetNamedLong(store, "t2g_equalN", inputs.equalN ? 1 : 0);
 }
 
 void Restore(PropertyList* store, Inputs* inputs) {
     if (!store) return;
-    for (int field = 0; field < kFieldCount; ++field)
-        RestoreNumberField(store, kKeys[field], &inputs->text[field]);
+    RestoreNumberFields(store, kFieldCount, kKeys, &inputs->text);
     long equalN = 0;
     if (GetNamedLong(store, "t2g_equalN", &equalN)) inputs->equalN = equalN != 0;
 }

@@ -11,6 +11,7 @@
 #include <QToolButton>
 #include <functional>
 
+#include "app/matrix/grid_input_test_support.h"
 #include "app/panels/panel_test_support.h"
 #include "app/widgets/spin_buttons.h"
 #include "platform/scripted_dialogs.h"
@@ -49,25 +50,12 @@ class MatrixDialogs : public ::testing::Test {
     }
     // Types `text` into cell (r, c) of the current grid and presses Enter.
     void TypeIntoCell(int r, int c, const QString& text) {
-        CGridCtrl* grid = Grid();
-        grid->setFocus();
-        grid->SetFocusCell(r, c);
-        QTest::keyClick(grid, Qt::Key_F2);
-        auto* editor = dynamic_cast<CInPlaceEdit*>(grid->GetCell(r, c)->GetEditWnd());
-        ASSERT_NE(editor, nullptr) << r << "," << c;
-        editor->selectAll();
-        QTest::keyClicks(editor, text);
-        QTest::keyClick(editor, Qt::Key_Return);
+        grid_input_test::TypeIntoCell(Grid(), r, c, text);
     }
     static void TypeInto(QLineEdit* edit, const QString& text) {
-        edit->setFocus();
-        edit->selectAll();
-        QTest::keyClicks(edit, text);
+        grid_input_test::TypeInto(edit, text);
     }
-    static void Choose(QComboBox* box, int index) {
-        box->setCurrentIndex(index);
-        emit box->activated(index);
-    }
+    static void Choose(QComboBox* box, int index) { grid_input_test::Choose(box, index); }
     static std::wstring W(const char* s) { return QString::fromUtf8(s).toStdWString(); }
 
     platform::ScriptedDialogs messages;

@@ -21,6 +21,7 @@
 #include "app/frame/quorix_app.h"
 #include "app/frame/test_commands.h"
 #include "app/options/options_dialogs.h"
+#include "app/options/options_test_support.h"
 #include "platform/commands.h"
 #include "platform/scripted_dialogs.h"
 #include "platform/widget_test_main.h"
@@ -57,18 +58,8 @@ void Choose(COptionsDialog* d, int listId, int position) {
     emit list->activated(position);
 }
 
-class OptionsButton : public ::testing::Test {
+class OptionsButton : public options_test::MainWindowWithOptions<ClickedOptions> {
   protected:
-    void SetUp() override {
-        auto service = std::make_unique<ClickedOptions>();
-        options = service.get();
-        previous = SetOptionsDialogService(std::move(service));
-        ASSERT_TRUE(app.InitInstance());
-        frame = app.MainFrame();
-        frame->SetDrawerAnimation(false, false);
-    }
-    void TearDown() override { SetOptionsDialogService(std::move(previous)); }
-
     // Chooses the test from its menu item.
     template <class Test = PowerAnalysis>
     Test* ChooseFromMenu(int testId) {
@@ -122,21 +113,9 @@ class OptionsButton : public ::testing::Test {
     // Presses "Options" with the drawer open; true when the drawer was
     // closed and opened again.
     bool DrawerRebuiltBy(std::function<void(COptionsDialog*)> clicks) {
-        OpenDrawer();
-        QPointer<CDrawerWnd> before(frame->EffectSizeDrawer());
-        PressOptions(std::move(clicks));
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_TRUE(frame->EffectSizeDrawerOpen());
-        const bool rebuilt = before.isNull();
-        frame->CloseEffectSizeDrawer();
-        return rebuilt;
+        return MainWindowWithOptions::DrawerRebuiltBy([this] { OpenDrawer(); },
+                                                      [&] { PressOptions(std::move(clicks)); });
     }
-
-    platform::ScriptedDialogs dialogs;
-    ClickedOptions* options = nullptr;
-    std::unique_ptr<OptionsDialogService> previous;
-    CQuorixNTApp app;
-    CMainFrame* frame = nullptr;
 };
 
 TEST_F(OptionsButton, EveryTestWithOptionsOpensItsOwnDialog) {

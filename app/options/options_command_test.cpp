@@ -22,6 +22,7 @@
 #include "app/frame/main_frame.h"
 #include "app/frame/quorix_app.h"
 #include "app/frame/test_families.h"
+#include "app/options/options_test_support.h"
 #include "platform/scripted_dialogs.h"
 #include "platform/widget_test_main.h"
 #include "tests/exact/power_exact_correlation.h"
@@ -58,18 +59,8 @@ class ScriptedOptions : public OptionsDialogService {
     int result = 1;
 };
 
-class Options : public ::testing::Test {
+class Options : public options_test::MainWindowWithOptions<ScriptedOptions> {
   protected:
-    void SetUp() override {
-        auto service = std::make_unique<ScriptedOptions>();
-        options = service.get();
-        previous = SetOptionsDialogService(std::move(service));
-        ASSERT_TRUE(app.InitInstance());
-        frame = app.MainFrame();
-        frame->SetDrawerAnimation(false, false);
-    }
-    void TearDown() override { SetOptionsDialogService(std::move(previous)); }
-
     template <class Test>
     Test* Choose(int testId) {
         EXPECT_TRUE(frame->SelectTest(testId)) << testId;
@@ -88,22 +79,9 @@ class Options : public ::testing::Test {
     // Runs the command with the drawer open and tells whether the drawer
     // was closed and opened again.
     bool DrawerRebuilt(int testId) {
-        frame->CreateEffectSizePanels(testId);
-        QPointer<CDrawerWnd> before(frame->EffectSizeDrawer());
-        EXPECT_FALSE(before.isNull());
-        EXPECT_TRUE(frame->OnOptions());
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_TRUE(frame->EffectSizeDrawerOpen());
-        const bool rebuilt = before.isNull();
-        frame->CloseEffectSizeDrawer();
-        return rebuilt;
+        return DrawerRebuiltBy([&] { frame->CreateEffectSizePanels(testId); },
+                               [&] { EXPECT_TRUE(frame->OnOptions()); });
     }
-
-    platform::ScriptedDialogs dialogs;
-    ScriptedOptions* options = nullptr;
-    std::unique_ptr<OptionsDialogService> previous;
-    CQuorixNTApp app;
-    CMainFrame* frame = nullptr;
 };
 
 TEST(OptionsDialogTable, GivesEachTestIdItsDialog) {

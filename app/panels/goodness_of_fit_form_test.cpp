@@ -11,13 +11,7 @@
 
 #include "analysis/ids.h"
 #include "analysis/parameter_names.h"
-#include "app/drawer/drawer_wnd.h"
-#include "app/forms/form_tables.h"
-#include "app/forms/main_comp_form.h"
-#include "app/frame/main_frame.h"
-#include "app/frame/quorix_app.h"
 #include "app/panels/panel_test_support.h"
-#include "platform/scripted_dialogs.h"
 #include "platform/widget_test_main.h"
 #include "ui/grid/grid_ctrl.h"
 
@@ -25,19 +19,11 @@ namespace {
 
 namespace gof = effectsize::goodness_of_fit;
 using Form = CEff_CHI_GoF_Cont;
-using panel_test::FakeHost;
 using panel_test::PressKey;
 using panel_test::Type;
 
-class GoodnessOfFitForm : public ::testing::Test {
+class GoodnessOfFitForm : public panel_test::ActiveFormTest<Form> {
   protected:
-    void SetUp() override {
-        form = new Form(&host);
-        ASSERT_TRUE(form->Create(nullptr, QPoint(0, 0)));
-        panel_test::ShowActive(form);
-    }
-    void TearDown() override { delete form; }
-
     CGridCtrl* Grid() const { return form->Grid(); }
     QString Cell(int row, int column) const { return Grid()->GetItemText(row, column); }
     // A cell typed and left, as the in-place editor ends it.
@@ -45,12 +31,6 @@ class GoodnessOfFitForm : public ::testing::Test {
         Grid()->OnEndEditCell(row, column, QString::fromLatin1(text));
     }
     QLineEdit* Cells() const { return form->Edit(Form::kCellsId); }
-    QString Result() const { return form->ControlText(CEffectSizePanel::kEffectSizeId); }
-    void Click(int id) { form->Button(id)->click(); }
-
-    platform::ScriptedDialogs dialogs;
-    FakeHost host;
-    Form* form = nullptr;
 };
 
 TEST_F(GoodnessOfFitForm, DefaultsAndTheWorkedGrid) {
@@ -179,21 +159,11 @@ TEST_F(GoodnessOfFitForm, StoreRoundTripAndTheLastCellMode) {
     EXPECT_EQ(grid->GetItemText(3, 2), QString::fromLatin1(gof::kSumExceededText));
 }
 
-TEST(GoodnessOfFitFromMainWindow, DetermineTransfersW) {
-    platform::ScriptedDialogs dialogs;
-    CQuorixNTApp app;
-    ASSERT_TRUE(app.InitInstance());
-    CMainFrame* frame = app.MainFrame();
-    frame->SetDrawerAnimation(false, false);
-    frame->show();
+using GoodnessOfFitFromMainWindow = panel_test::MainWindowTest;
+
+TEST_F(GoodnessOfFitFromMainWindow, DetermineTransfersW) {
     ASSERT_TRUE(frame->SelectTest(kGoodnessOfFitTestId));
-    auto determine = [frame]() -> Form* {
-        CQuorixMainCompForm* main = frame->EditFieldForm();
-        main->Button(form_tables::DetermineButtonId(main->EffectSizeRow()))->click();
-        CDrawerWnd* drawer = frame->EffectSizeDrawer();
-        return drawer ? dynamic_cast<Form*>(drawer->Panel(0)) : nullptr;
-    };
-    Form* panel = determine();
+    Form* panel = Determine<Form>();
     ASSERT_NE(panel, nullptr);
     panel->Grid()->OnEndEditCell(1, 2, "0.1");
     panel->Grid()->OnEndEditCell(2, 2, "0.4");
@@ -203,7 +173,7 @@ TEST(GoodnessOfFitFromMainWindow, DetermineTransfersW) {
     // sqrt(0.15^2 / 0.25 * 2) = sqrt(0.18)
     EXPECT_NEAR(std::stod(w->text), 0.4242641, 1e-6);
     panel->Button(CEffectSizePanel::kCloseButtonId)->click();
-    panel = determine();
+    panel = Determine<Form>();
     ASSERT_NE(panel, nullptr);
     EXPECT_EQ(panel->Grid()->GetItemText(1, 2), "0.1");
     EXPECT_TRUE(dialogs.messages.empty());

@@ -12,45 +12,25 @@
 
 #include "analysis/ids.h"
 #include "analysis/parameter_names.h"
-#include "app/drawer/drawer_wnd.h"
-#include "app/forms/form_tables.h"
-#include "app/forms/main_comp_form.h"
-#include "app/frame/main_frame.h"
-#include "app/frame/quorix_app.h"
 #include "app/panels/panel_test_support.h"
-#include "platform/scripted_dialogs.h"
 #include "platform/widget_test_main.h"
 
 namespace {
 
 namespace prop = effectsize::proportions;
-using panel_test::FakeHost;
 using panel_test::PressKey;
 using panel_test::Type;
 
 template <class Form>
-class ProportionsFormTest : public ::testing::Test {
+class ProportionsFormTest : public panel_test::ActiveFormTest<Form> {
   protected:
-    void SetUp() override {
-        form = new Form(&host);
-        ASSERT_TRUE(form->Create(nullptr, QPoint(0, 0)));
-        panel_test::ShowActive(form);
-    }
-    void TearDown() override { delete form; }
-
-    QLineEdit* Field(int field) const { return form->Edit(Form::kFieldIds[field]); }
+    QLineEdit* Field(int field) const { return this->form->Edit(Form::kFieldIds[field]); }
     QString Text(int field) const { return Field(field)->text(); }
-    QString Result() const { return form->ControlText(CEffectSizePanel::kEffectSizeId); }
-    void Click(int id) { form->Button(id)->click(); }
     std::vector<QString> Messages() const {
         std::vector<QString> texts;
-        for (const auto& message : dialogs.messages) texts.push_back(message.text);
+        for (const auto& message : this->dialogs.messages) texts.push_back(message.text);
         return texts;
     }
-
-    platform::ScriptedDialogs dialogs;
-    FakeHost host;
-    Form* form = nullptr;
 };
 
 using OneProportionForm = ProportionsFormTest<CEff_One_Prop>;
@@ -191,45 +171,21 @@ TEST_F(TwoProportionsForm, TakesBothProportionsFromTheMainWindowAndTransfersP2Th
 }
 
 // The way a user goes: "Determine =>" beside the main window's effect size.
-class ProportionsFromMainWindow : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_TRUE(app.InitInstance());
-        frame = app.MainFrame();
-        frame->SetDrawerAnimation(false, false);
-        frame->show();
-    }
-
-    template <class Form>
-    Form* Determine() {
-        CQuorixMainCompForm* main = frame->EditFieldForm();
-        main->Button(form_tables::DetermineButtonId(main->EffectSizeRow()))->click();
-        CDrawerWnd* drawer = frame->EffectSizeDrawer();
-        return drawer ? dynamic_cast<Form*>(drawer->Panel(0)) : nullptr;
-    }
-    std::string Shown(int parameterId) {
-        Property* input = frame->FindParameter(ParameterNames[parameterId]);
-        return input ? input->text : "<none>";
-    }
-
-    platform::ScriptedDialogs dialogs;
-    CQuorixNTApp app;
-    CMainFrame* frame = nullptr;
-};
+using ProportionsFromMainWindow = panel_test::MainWindowTest;
 
 TEST_F(ProportionsFromMainWindow, OneProportionTakesAndWritesTheConstantProportion) {
     ASSERT_TRUE(frame->SelectTest(kProportionTestId));
     auto* panel = Determine<CEff_One_Prop>();
     ASSERT_NE(panel, nullptr);
     EXPECT_EQ(std::stod(panel->Edit(CEffProportionsForm::kP1Id)->text().toStdString()),
-              std::stod(Shown(kConstantProportionId)));
+              std::stod(MainText(kConstantProportionId)));
     panel->Button(CEffProportionsForm::kModeIds[prop::kDifference])->click();
     panel->Edit(CEffProportionsForm::kP1Id)->setText("0.3");
     panel->Edit(CEffProportionsForm::kP2Id)->setText("0.45");
     panel->Edit(CEffProportionsForm::kValueId)->setText("0.15");
     panel->Button(CEffectSizePanel::kTransferButtonId)->click();
-    EXPECT_NEAR(std::stod(Shown(kConstantProportionId)), 0.3, 1e-12);
-    EXPECT_NEAR(std::stod(Shown(kEffectSizeGId)), 0.15, 1e-9);
+    EXPECT_NEAR(std::stod(MainText(kConstantProportionId)), 0.3, 1e-12);
+    EXPECT_NEAR(std::stod(MainText(kEffectSizeGId)), 0.15, 1e-9);
     EXPECT_TRUE(dialogs.messages.empty());
 
     // Closed and opened again: the difference mode and P2 return.
@@ -245,7 +201,7 @@ TEST_F(ProportionsFromMainWindow, FisherTestGetsTheTwoProportionsPanel) {
     auto* panel = Determine<CEff_Two_Prop>();
     ASSERT_NE(panel, nullptr);
     panel->Button(CEffectSizePanel::kTransferButtonId)->click();
-    EXPECT_NEAR(std::stod(Shown(kProportionP1Id)),
+    EXPECT_NEAR(std::stod(MainText(kProportionP1Id)),
                 std::stod(panel->Edit(CEffProportionsForm::kP1Id)->text().toStdString()), 1e-9);
     EXPECT_TRUE(dialogs.messages.empty());
 }

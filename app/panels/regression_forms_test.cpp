@@ -6,68 +6,27 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <memory>
 #include <utility>
 
 #include "analysis/ids.h"
 #include "analysis/parameter_names.h"
-#include "analysis/property.h"
-#include "app/drawer/drawer_wnd.h"
-#include "app/drawer/panel_host.h"
-#include "app/forms/form_tables.h"
-#include "app/forms/main_comp_form.h"
-#include "app/frame/frame_test_support.h"
-#include "app/frame/main_frame.h"
-#include "app/frame/quorix_app.h"
+#include "app/panels/panel_test_support.h"
 #include "app/panels/regression_slope_form.h"
 #include "app/panels/regression_special_form.h"
 #include "app/panels/two_intercepts_form.h"
 #include "app/panels/two_slopes_form.h"
 #include "app/widgets/ui_helpers.h"
-#include "platform/scripted_dialogs.h"
 #include "platform/widget_test_main.h"
 
 namespace {
 
 namespace rg = effectsize::regression;
 
-void PressKey(QWidget* target, int key, const QString& text = QString()) {
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-    QApplication::sendEvent(target, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
-    QApplication::sendEvent(target, &release);
-}
-
-// The main window as a panel sees it: the inputs it shows, and a record of
-// what the panel wrote.
-class FakeHost : public PanelHost {
-  public:
-    Property* FindParameter(std::string label) override { return inputs.Find(label); }
-    void SetParameterValue(std::string label, double value) override {
-        writes.emplace_back(label, value);
-    }
-    void SetEffectSize(double value) override { effectSizes.push_back(value); }
-    PropertyList* GetCurrentInputStore() override { return &store; }
-    void CloseEffectSizeDrawer() override { ++closes; }
-    PowerAnalysis* CurrentTest() const override { return nullptr; }
-
-    void Show(const char* label, double value) {
-        inputs.push_back(new PropertyDouble(label, value, false));
-    }
-    void ShowCount(const char* label, long value) {
-        inputs.push_back(new PropertyLong(label, value));
-    }
-
-    PropertyList inputs;
-    PropertyList store;
-    std::vector<std::pair<std::string, double>> writes;
-    std::vector<double> effectSizes;
-    int closes = 0;
-};
+using FakeHost = panel_test::PairFakeHost;
+using panel_test::PressKey;
 
 using Writes = std::vector<std::pair<std::string, double>>;
 
@@ -87,10 +46,7 @@ class RegressionForm : public ::testing::Test {
     void Type(int id, const char* text) {
         QLineEdit* edit = form->Edit(id);
         ASSERT_NE(edit, nullptr) << id;
-        edit->setFocus();
-        edit->selectAll();
-        PressKey(edit, Qt::Key_Delete);
-        for (const QChar c : QString::fromLatin1(text)) PressKey(edit, 0, QString(c));
+        panel_test::Type(edit, text);
     }
     void Click(int id) { form->Button(id)->click(); }
     // Chooses an input mode as a user does.
@@ -335,32 +291,7 @@ TEST_F(SpecialForm, RadioChoosesTheFieldsAndF2IsTheOnlyTransfer) {
 }
 
 // The way a user goes: "Determine =>" beside the main window's effect size.
-class RegressionFromMainWindow : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_TRUE(app.InitInstance());
-        frame = app.MainFrame();
-        frame->SetDrawerAnimation(false, false);
-        frame->show();
-    }
-    void TearDown() override { frame_test::ForgetScriptedFamilies(); }
-
-    CEffectSizePanel* Determine() {
-        CQuorixMainCompForm* main = frame->EditFieldForm();
-        const int row = main->EffectSizeRow();
-        main->Button(form_tables::DetermineButtonId(row))->click();
-        CDrawerWnd* drawer = frame->EffectSizeDrawer();
-        return drawer ? dynamic_cast<CEffectSizePanel*>(drawer->Panel(0)) : nullptr;
-    }
-    std::string Shown(const std::string& label) {
-        Property* input = frame->FindParameter(label);
-        return input ? input->text : "<none>";
-    }
-
-    platform::ScriptedDialogs dialogs;
-    CQuorixNTApp app;
-    CMainFrame* frame = nullptr;
-};
+using RegressionFromMainWindow = panel_test::MainWindowTest;
 
 TEST_F(RegressionFromMainWindow, EachSlopeTestTransfersToItsOwnInputs) {
     struct Case {
@@ -389,7 +320,7 @@ TEST_F(RegressionFromMainWindow, EachSlopeTestTransfersToItsOwnInputs) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.testId);
         ASSERT_TRUE(frame->SelectTest(c.testId));
-        CEffectSizePanel* panel = Determine();
+        CEffectSizePanel* panel = Determine<CEffectSizePanel>();
         ASSERT_NE(panel, nullptr);
         for (const auto& [id, text] : c.typed) panel->Edit(id)->setText(text);
         panel->Button(CEffectSizePanel::kTransferButtonId)->click();
@@ -404,7 +335,7 @@ TEST_F(RegressionFromMainWindow, EachSlopeTestTransfersToItsOwnInputs) {
 
 TEST_F(RegressionFromMainWindow, RSquaredIncreaseAndSingleCoefficientKeepSeparateStores) {
     ASSERT_TRUE(frame->SelectTest(kRegressionR2IncreaseTestId));
-    auto* special = dynamic_cast<CEff_F_MRC_Special*>(Determine());
+    auto* special = dynamic_cast<CEff_F_MRC_Special*>(Determine<CEffectSizePanel>());
     ASSERT_NE(special, nullptr);
     EXPECT_EQ(dynamic_cast<CEff_T_MRC_1Pred*>(special), nullptr);
     special->Edit(1084)->setText("4");
@@ -413,14 +344,14 @@ TEST_F(RegressionFromMainWindow, RSquaredIncreaseAndSingleCoefficientKeepSeparat
     special->Button(CEffectSizePanel::kCloseButtonId)->click();
 
     ASSERT_TRUE(frame->SelectTest(kRegressionCoefficientTestId));
-    auto* coefficient = dynamic_cast<CEff_T_MRC_1Pred*>(Determine());
+    auto* coefficient = dynamic_cast<CEff_T_MRC_1Pred*>(Determine<CEffectSizePanel>());
     ASSERT_NE(coefficient, nullptr);
     EXPECT_EQ(coefficient->Edit(1084)->text(), "1");  // not test 104's value
     coefficient->Edit(1084)->setText("2");
     coefficient->Button(CEffectSizePanel::kCloseButtonId)->click();
 
     ASSERT_TRUE(frame->SelectTest(kRegressionR2IncreaseTestId));
-    special = dynamic_cast<CEff_F_MRC_Special*>(Determine());
+    special = dynamic_cast<CEff_F_MRC_Special*>(Determine<CEffectSizePanel>());
     ASSERT_NE(special, nullptr);
     EXPECT_EQ(special->Edit(1084)->text(), "4");
     EXPECT_TRUE(dialogs.messages.empty());

@@ -7,23 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
-#include <QApplication>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <cmath>
 #include <memory>
 
 #include "analysis/ids.h"
 #include "analysis/parameter_names.h"
-#include "analysis/property.h"
-#include "app/drawer/drawer_wnd.h"
-#include "app/drawer/panel_host.h"
-#include "app/forms/form_tables.h"
-#include "app/forms/main_comp_form.h"
-#include "app/frame/frame_test_support.h"
-#include "app/frame/main_frame.h"
-#include "app/frame/quorix_app.h"
-#include "platform/scripted_dialogs.h"
+#include "app/panels/panel_test_support.h"
 #include "platform/widget_test_main.h"
 #include "tests/t/power_t_means.h"
 #include "tests/t/power_t_wilcoxon.h"
@@ -32,46 +22,14 @@ namespace {
 
 namespace tgm = effectsize::two_group_means;
 
-// A key as the keyboard sends it to `target`.
-void PressKey(QWidget* target, int key, const QString& text = QString()) {
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-    QApplication::sendEvent(target, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
-    QApplication::sendEvent(target, &release);
-}
 using Form = CEff_T_2Groups_Form;
-
-// The main window as a panel sees it: one optional "Parent distribution"
-// input, and a record of what the panel wrote.
-class FakeHost : public PanelHost {
-  public:
-    Property* FindParameter(std::string label) override { return inputs.Find(label); }
-    void SetParameterValue(std::string label, double value) override {
-        writes.push_back(label + "=" + std::to_string(value));
-    }
-    void SetEffectSize(double value) override { effectSizes.push_back(value); }
-    PropertyList* GetCurrentInputStore() override { return &store; }
-    void CloseEffectSizeDrawer() override { ++closes; }
-    PowerAnalysis* CurrentTest() const override { return test.get(); }
-
-    void ShowParent(int index) {
-        auto* parent = new PropertySelection(ParameterNames[kParentDistributionId]);
-        for (const char* option : {"Normal", "Laplace", "Logistic"}) parent->AddOption(option);
-        parent->SetIndex(index);
-        inputs.push_back(parent);
-    }
-
-    std::unique_ptr<PowerAnalysis> test = std::make_unique<PowerTMeans>();
-    PropertyList inputs;
-    PropertyList store;
-    std::vector<std::string> writes;
-    std::vector<double> effectSizes;
-    int closes = 0;
-};
+using panel_test::FakeHost;
+using panel_test::PressKey;
 
 class TwoGroupsForm : public ::testing::Test {
   protected:
     void SetUp() override {
+        host.test = std::make_unique<PowerTMeans>();
         form = new Form(&host);
         ASSERT_TRUE(form->Create(nullptr, QPoint(0, 0)));
         form->show();
@@ -82,13 +40,7 @@ class TwoGroupsForm : public ::testing::Test {
     QLineEdit* Field(int field) const { return form->Edit(Form::kFieldIds[field]); }
     QString Result() const { return form->ControlText(CEffectSizePanel::kEffectSizeId); }
     // Replaces a field's text as a user does, key by key.
-    void Type(int field, const char* text) {
-        QLineEdit* edit = Field(field);
-        edit->setFocus();
-        edit->selectAll();
-        PressKey(edit, Qt::Key_Delete);
-        for (const QChar c : QString::fromLatin1(text)) PressKey(edit, 0, QString(c));
-    }
+    void Type(int field, const char* text) { panel_test::Type(Field(field), text); }
     void Click(int id) { form->Button(id)->click(); }
 
     platform::ScriptedDialogs dialogs;
@@ -200,50 +152,25 @@ TEST_F(TwoGroupsForm, StoreRoundTripKeepsTextsAndBlock) {
 }
 
 // The way a user goes: "Determine =>" beside the main window's effect size.
-class TwoGroupsFromMainWindow : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_TRUE(app.InitInstance());
-        frame = app.MainFrame();
-        frame->SetDrawerAnimation(false, false);
-        frame->show();
-    }
-    void TearDown() override { frame_test::ForgetScriptedFamilies(); }
-
-    Form* Determine() {
-        CQuorixMainCompForm* main = frame->EditFieldForm();
-        const int row = main->EffectSizeRow();
-        main->Button(form_tables::DetermineButtonId(row))->click();
-        CDrawerWnd* drawer = frame->EffectSizeDrawer();
-        return drawer ? dynamic_cast<Form*>(drawer->Panel(0)) : nullptr;
-    }
-    std::string MainEffectSize() {
-        Property* d = frame->FindParameter(ParameterNames[kEffectSizeDId]);
-        return d ? d->text : "<none>";
-    }
-
-    platform::ScriptedDialogs dialogs;
-    CQuorixNTApp app;
-    CMainFrame* frame = nullptr;
-};
+using TwoGroupsFromMainWindow = panel_test::MainWindowTest;
 
 TEST_F(TwoGroupsFromMainWindow, DetermineTransfersAndTheInputsSurvive) {
     ASSERT_TRUE(frame->SelectTest(kTwoMeansTestId));
-    Form* panel = Determine();
+    Form* panel = Determine<Form>();
     ASSERT_NE(panel, nullptr);
     panel->Edit(Form::kFieldIds[tgm::kMean11])->setText("5");
     panel->Edit(Form::kFieldIds[tgm::kMean22])->setText("3");
     panel->Edit(Form::kFieldIds[tgm::kSd11])->setText("1");
     panel->Edit(Form::kFieldIds[tgm::kSd22])->setText("2");
     panel->Button(CEffectSizePanel::kTransferButtonId)->click();
-    EXPECT_NEAR(std::stod(MainEffectSize()), 1.2649110640673518, 1e-6);
+    EXPECT_NEAR(std::stod(MainText(kEffectSizeDId)), 1.2649110640673518, 1e-6);
     EXPECT_TRUE(frame->EffectSizeDrawerOpen());  // the drawer stays open
 
     // Closing, another test, and back: the typed inputs return.
     panel->Button(CEffectSizePanel::kCloseButtonId)->click();
     ASSERT_TRUE(frame->SelectTest(kOneMeanTestId));
     ASSERT_TRUE(frame->SelectTest(kTwoMeansTestId));
-    panel = Determine();
+    panel = Determine<Form>();
     ASSERT_NE(panel, nullptr);
     EXPECT_EQ(panel->Edit(Form::kFieldIds[tgm::kSd22])->text(), "2");
     EXPECT_EQ(panel->ControlText(CEffectSizePanel::kEffectSizeId), "?");

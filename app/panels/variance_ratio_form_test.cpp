@@ -10,38 +10,18 @@
 
 #include "analysis/ids.h"
 #include "analysis/parameter_names.h"
-#include "app/drawer/drawer_wnd.h"
-#include "app/forms/form_tables.h"
-#include "app/forms/main_comp_form.h"
-#include "app/frame/main_frame.h"
-#include "app/frame/quorix_app.h"
 #include "app/panels/panel_test_support.h"
-#include "platform/scripted_dialogs.h"
 #include "platform/widget_test_main.h"
 
 namespace {
 
 namespace vr = effectsize::variance_ratio;
-using panel_test::FakeHost;
 using panel_test::PressKey;
 using panel_test::Type;
 
-class VarianceRatioForm : public ::testing::Test {
+class VarianceRatioForm : public panel_test::ActiveFormTest<CEff_Two_Vars> {
   protected:
-    void SetUp() override {
-        form = new CEff_Two_Vars(&host);
-        ASSERT_TRUE(form->Create(nullptr, QPoint(0, 0)));
-        panel_test::ShowActive(form);
-    }
-    void TearDown() override { delete form; }
-
     QLineEdit* Field(int field) const { return form->Edit(CEff_Two_Vars::kFieldIds[field]); }
-    QString Result() const { return form->ControlText(CEffectSizePanel::kEffectSizeId); }
-    void Click(int id) { form->Button(id)->click(); }
-
-    platform::ScriptedDialogs dialogs;
-    FakeHost host;
-    CEff_Two_Vars* form = nullptr;
 };
 
 TEST_F(VarianceRatioForm, CalculatesFromNumbersAndFormulas) {
@@ -108,23 +88,13 @@ TEST_F(VarianceRatioForm, StoreKeepsTheTextsAsTypedAndAnEmptiedField) {
     EXPECT_EQ(again.Edit(CEff_Two_Vars::kVar1Id)->text(), "");
 }
 
-TEST(VarianceRatioFromMainWindow, DetermineTransfersTheRatioAndKeepsTheTexts) {
-    platform::ScriptedDialogs dialogs;
-    CQuorixNTApp app;
-    ASSERT_TRUE(app.InitInstance());
-    CMainFrame* frame = app.MainFrame();
-    frame->SetDrawerAnimation(false, false);
-    frame->show();
-    auto determine = [frame]() -> CEff_Two_Vars* {
-        CQuorixMainCompForm* main = frame->EditFieldForm();
-        main->Button(form_tables::DetermineButtonId(main->EffectSizeRow()))->click();
-        CDrawerWnd* drawer = frame->EffectSizeDrawer();
-        return drawer ? dynamic_cast<CEff_Two_Vars*>(drawer->Panel(0)) : nullptr;
-    };
+using VarianceRatioFromMainWindow = panel_test::MainWindowTest;
+
+TEST_F(VarianceRatioFromMainWindow, DetermineTransfersTheRatioAndKeepsTheTexts) {
     for (int testId : {kVarianceRatioTestId, kVarianceTestId}) {
         SCOPED_TRACE(testId);
         ASSERT_TRUE(frame->SelectTest(testId));
-        CEff_Two_Vars* panel = determine();
+        CEff_Two_Vars* panel = Determine<CEff_Two_Vars>();
         ASSERT_NE(panel, nullptr);
         panel->Edit(CEff_Two_Vars::kVar1Id)->setText("=1.5*2");
         panel->Button(CEffectSizePanel::kTransferButtonId)->click();
@@ -132,7 +102,7 @@ TEST(VarianceRatioFromMainWindow, DetermineTransfersTheRatioAndKeepsTheTexts) {
         ASSERT_NE(ratio, nullptr);
         EXPECT_NEAR(std::stod(ratio->text), 3.0, 1e-12);
         panel->Button(CEffectSizePanel::kCloseButtonId)->click();
-        panel = determine();
+        panel = Determine<CEff_Two_Vars>();
         ASSERT_NE(panel, nullptr);
         EXPECT_EQ(panel->Edit(CEff_Two_Vars::kVar1Id)->text(), "=1.5*2");
         panel->Button(CEffectSizePanel::kCloseButtonId)->click();

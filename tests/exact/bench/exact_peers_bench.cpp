@@ -12,12 +12,13 @@
 #include <string>
 
 #include "analysis/parameter_names.h"
+#include "tests/bench_support.h"
 #include "tests/exact/power_exact_correlation.h"
 #include "tests/exact/power_exact_mcnemar.h"
 
 namespace {
 
-using Texts = std::map<std::string, std::string>;
+using bench::Texts;
 
 // The output the peers answer too, reported as the counter "answer".
 std::string AnswerOf(AnalysisType type) {
@@ -34,17 +35,8 @@ std::string AnswerOf(AnalysisType type) {
 }
 
 void Run(benchmark::State& state, PowerAnalysis& test, AnalysisType type, const Texts& texts) {
-    PropertyList inputs, outputs;
-    test.BuildInputList(type, &inputs);
-    for (const auto& [label, text] : texts) {
-        if (Property* input = inputs.Find(label)) input->SetText(text);
-    }
-    for (auto _ : state) {
-        const CalculateStatus status = CalculateWithInputErrors(&test, type, &inputs);
-        test.BuildOutputList(type, &outputs);
-        test.GetOutputs(type, &outputs);
-        benchmark::DoNotOptimize(status);
-    }
+    PropertyList outputs;
+    bench::Run(state, test, type, texts, &outputs);
     if (const auto* answer = dynamic_cast<const PropertyDouble*>(outputs.Find(AnswerOf(type))))
         state.counters["answer"] = answer->GetValue();
 }

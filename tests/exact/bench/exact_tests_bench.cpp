@@ -12,28 +12,20 @@
 #include <string>
 
 #include "analysis/parameter_names.h"
+#include "tests/bench_support.h"
 #include "tests/exact/power_exact_correlation.h"
 #include "tests/exact/power_exact_fisher.h"
 #include "tests/exact/power_exact_mcnemar.h"
 
 namespace {
 
-using Texts = std::map<std::string, std::string>;
+using bench::Texts;
 
 void Run(benchmark::State& state, AnalysisType type, const Texts& texts) {
     PowerExactMcNemar test;
     test.useApproximation = false;
-    PropertyList inputs, outputs;
-    test.BuildInputList(type, &inputs);
-    for (const auto& [label, text] : texts) {
-        if (Property* input = inputs.Find(label)) input->SetText(text);
-    }
-    for (auto _ : state) {
-        const CalculateStatus status = CalculateWithInputErrors(&test, type, &inputs);
-        test.BuildOutputList(type, &outputs);
-        test.GetOutputs(type, &outputs);
-        benchmark::DoNotOptimize(status);
-    }
+    PropertyList outputs;
+    bench::Run(state, test, type, texts, &outputs);
 }
 
 const std::string kTails = "Tail(s)";
@@ -64,17 +56,8 @@ BENCHMARK(McNemarExactAPriori)->Unit(benchmark::kMillisecond);
 template <class Test>
 void RunTest(benchmark::State& state, AnalysisType type, const Texts& texts) {
     Test test;
-    PropertyList inputs, outputs;
-    test.BuildInputList(type, &inputs);
-    for (const auto& [label, text] : texts) {
-        if (Property* input = inputs.Find(label)) input->SetText(text);
-    }
-    for (auto _ : state) {
-        const CalculateStatus status = CalculateWithInputErrors(&test, type, &inputs);
-        test.BuildOutputList(type, &outputs);
-        test.GetOutputs(type, &outputs);
-        benchmark::DoNotOptimize(status);
-    }
+    PropertyList outputs;
+    bench::Run(state, test, type, texts, &outputs);
 }
 
 const std::string kRho1 = "Correlation $\\rho$ H1";

@@ -12,27 +12,19 @@
 #include <string>
 
 #include "analysis/parameter_names.h"
+#include "tests/bench_support.h"
 #include "tests/exact/power_exact_uncond_null.h"
 #include "tests/exact/power_exact_uncond_offset.h"
 
 namespace {
 
-using Texts = std::map<std::string, std::string>;
+using bench::Texts;
 
 template <class Test>
 void Run(benchmark::State& state, AnalysisType type, const Texts& texts) {
     Test test;
-    PropertyList inputs, outputs;
-    test.BuildInputList(type, &inputs);
-    for (const auto& [label, text] : texts) {
-        if (Property* input = inputs.Find(label)) input->SetText(text);
-    }
-    for (auto _ : state) {
-        const CalculateStatus status = CalculateWithInputErrors(&test, type, &inputs);
-        test.BuildOutputList(type, &outputs);
-        test.GetOutputs(type, &outputs);
-        benchmark::DoNotOptimize(status);
-    }
+    PropertyList outputs;
+    bench::Run(state, test, type, texts, &outputs);
 }
 
 const std::string kTails = "Tail(s)";

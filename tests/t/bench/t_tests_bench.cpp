@@ -11,26 +11,18 @@
 #include <string>
 
 #include "analysis/parameter_names.h"
+#include "tests/bench_support.h"
 #include "tests/t/power_t.h"
 #include "tests/t/power_t_means.h"
 #include "tests/t/power_t_one_mean.h"
 
 namespace {
 
-using Texts = std::map<std::string, std::string>;
+using bench::Texts;
 
 void Run(benchmark::State& state, PowerAnalysis& test, AnalysisType type, const Texts& texts) {
-    PropertyList inputs, outputs;
-    test.BuildInputList(type, &inputs);
-    for (const auto& [label, text] : texts) {
-        if (Property* input = inputs.Find(label)) input->SetText(text);
-    }
-    for (auto _ : state) {
-        const CalculateStatus status = CalculateWithInputErrors(&test, type, &inputs);
-        test.BuildOutputList(type, &outputs);
-        test.GetOutputs(type, &outputs);
-        benchmark::DoNotOptimize(status);
-    }
+    PropertyList outputs;
+    bench::Run(state, test, type, texts, &outputs);
 }
 
 const std::string kTails = "Tail(s)";

@@ -14,11 +14,12 @@
 #include <string>
 
 #include "analysis/parameter_names.h"
+#include "tests/bench_support.h"
 #include "tests/z/power_z_logistic_regress.h"
 
 namespace {
 
-using Texts = std::map<std::string, std::string>;
+using bench::Texts;
 
 enum class Method { kDemidenko, kDemidenkoUncorrected, kSignorini, kWald, kLikelihoodRatio };
 
@@ -31,15 +32,8 @@ void Run(benchmark::State& state, Method method, AnalysisType type, const Texts&
     PropertyList inputs, outputs;
     test.BuildInputList(type, &inputs);
     inputs.Find("Tail(s)")->SetText("Two");
-    for (const auto& [label, text] : texts) {
-        if (Property* input = inputs.Find(label)) input->SetText(text);
-    }
-    for (auto _ : state) {
-        const CalculateStatus status = CalculateWithInputErrors(&test, type, &inputs);
-        test.BuildOutputList(type, &outputs);
-        test.GetOutputs(type, &outputs);
-        benchmark::DoNotOptimize(status);
-    }
+    bench::TypeTexts(&inputs, texts);
+    bench::TimeCalculation(state, test, type, &inputs, &outputs);
 }
 
 const std::string kN = "Total sample size";
