@@ -11,8 +11,10 @@
 #include "app/panels/correlation_forms.h"
 #include "app/panels/goodness_of_fit_form.h"
 #include "app/panels/logistic_form.h"
+#include "app/panels/manova_forms.h"
 #include "app/panels/mean_forms.h"
 #include "app/panels/proportions_form.h"
+#include "app/panels/rm_forms.h"
 #include "app/panels/two_groups_form.h"
 #include "app/panels/variance_ratio_form.h"
 #include "app/widgets/ui_helpers.h"
@@ -186,6 +188,11 @@ std::vector<CFormViewEx*> EffectSizePanelTable(int testId, PanelHost* host) {
         {"CEff_Z_LogRegress", [](PanelHost* h) { return new CEff_Z_LogRegress(h); }},
         {"CEff_Two_Prop", [](PanelHost* h) { return new CEff_Two_Prop(h); }},
         {"CEff_Two_Vars", [](PanelHost* h) { return new CEff_Two_Vars(h); }},
+        {"CEff_F_Manova", [](PanelHost* h) { return new CEff_F_Manova(h); }},
+        {"CEff_F_RMMulti", [](PanelHost* h) { return new CEff_F_RMMulti(h); }},
+        {"CEff_F_RMMulti_2", [](PanelHost* h) { return new CEff_F_RMMulti_2(h); }},
+        {"CEff_F_RMM_Omni", [](PanelHost* h) { return new CEff_F_RMM_Omni(h); }},
+        {"CEff_F_RM_Special", [](PanelHost* h) { return new CEff_F_RM_Special(h); }},
     };
     std::vector<CFormViewEx*> panels;
     for (const std::string& name :
