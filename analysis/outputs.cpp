@@ -34,7 +34,10 @@ void WriteOutput(PropertyList* outputs, const std::string& label, double value) 
     Property* output = outputs->Find(label);
     if (output == nullptr) return;
     if (output->GetType() == Property::kDouble || output->GetType() == Property::kExDouble) {
-        static_cast<PropertyDouble*>(output)->SetValueWithDigits(value, kOutputDigits);
+        // A zero is shown as "0" whatever its sign: an effect typed as "-0"
+        // gives a delta or critical value of -0, which is no other result.
+        static_cast<PropertyDouble*>(output)->SetValueWithDigits(value == 0.0 ? 0.0 : value,
+                                                                 kOutputDigits);
     }
 }
 

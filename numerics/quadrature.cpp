@@ -4,10 +4,12 @@
 #include <gsl/gsl_integration.h>
 
 #include <cmath>
+#include <csetjmp>
 #include <exception>
 #include <memory>
 #include <mutex>
 
+#include "numerics/cancel.h"
 #include "numerics/quorix_error.h"
 
 namespace {
@@ -93,22 +95,36 @@ namespace {
 struct CquadCall {
     quadfunc* integrand;
     std::exception_ptr failure;
+    std::jmp_buf* leave = nullptr;
     size_t evaluations = 0;
     size_t finiteValues = 0;
 };
 
+// cquad has no bound of its own on its work, and no way for its integrand to
+// stop it: an integrand it cannot settle (one that overflows on part of the
+// range, or is too rough for the tolerance) keeps it splitting intervals for
+// minutes, whatever values it is given afterwards. Far more evaluations than
+// any integral of the tests needs end it as a failure.
+constexpr size_t kMaxCquadEvaluations = 400000;
+constexpr size_t kCancelPollEvery = 64;
+
 double CquadTrampoline(double x, void* params) {
     auto* call = static_cast<CquadCall*>(params);
-    if (call->failure) return NAN;
     try {
+        if (++call->evaluations % kCancelPollEvery == 1) CancelCheck::Poll();
+        if (call->evaluations > kMaxCquadEvaluations) {
+            throw QuorixError("Math overflow", QuorixError::kMathOverflow, 0.0);
+        }
         const double value = call->integrand->Evaluate(x);
-        ++call->evaluations;
         if (std::isfinite(value)) ++call->finiteValues;
         return value;
     } catch (...) {
         call->failure = std::current_exception();
-        return NAN;
     }
+    // Leave GSL at once, outside the handler. Only C frames of GSL lie
+    // between here and IntegrateCquad, and cquad keeps its state in the
+    // workspace alone, which the next call starts afresh.
+    std::longjmp(*call->leave, 1);
 }
 
 // GSL's default handler aborts the process. Errors are read from the
@@ -175,8 +191,14 @@ double IntegrateCquad(quadfunc* f, double a, double b, double epsabs) {
     double result = 0.0;
     double abserr = 0.0;
     size_t nevals = 0;
-    const int status =
-        gsl_integration_cquad(&function, a, b, epsabs, 1e-8, workspace, &result, &abserr, &nevals);
+    std::jmp_buf leave;
+    call.leave = &leave;
+    // Nothing with a destructor is made between here and the jump back.
+    volatile int status = GSL_FAILURE;
+    if (setjmp(leave) == 0) {
+        status = gsl_integration_cquad(&function, a, b, epsabs, 1e-8, workspace, &result, &abserr,
+                                       &nevals);
+    }
 
     if (call.failure) std::rethrow_exception(call.failure);
     // cquad skips non-finite values silently; an integrand that gave nothing

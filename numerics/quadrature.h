@@ -10,7 +10,9 @@
 // IntegrateCquad: GSL's doubly-adaptive cquad integrator. Any failure GSL
 // reports becomes QuorixError("Math overflow", 0, 0) after the GSL call has
 // returned; an exception thrown by the integrand is carried across the GSL
-// frame and rethrown unchanged. Both are re-entrant.
+// frame and rethrown unchanged. It polls the thread's CancelCheck and gives
+// up with "Math overflow" after a bounded number of evaluations. Both are
+// re-entrant.
 
 class quadfunc {
   public:

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -120,4 +121,52 @@ TEST(IntegrateCquad, NestedIntegralsKeepTheirOwnState) {
     EXPECT_NEAR(IntegrateCquad(&outer, 0.0, 1.0, 1e-12), simpson, 1e-9);
     // And again, after the nested use.
     EXPECT_NEAR(IntegrateCquad(&outer, 0.0, 1.0, 1e-12), simpson, 1e-9);
+}
+
+// cquad has no bound of its own: an integrand that fails part-way, or one it
+// can never settle, kept it splitting intervals for minutes. Each now ends
+// promptly, a failure as that failure and an endless one as "Math overflow",
+// and a cancelled computation leaves by CancelledError.
+TEST(IntegrateCquad, EveryIntegralEndsPromptly) {
+    struct Case {
+        const char* name;
+        std::function<double(double)> f;
+        double a, b;
+    };
+    const Case cases[] = {
+        // The moment of a rate that overflows above x = 700.
+        {"overflow part-way",
+         [](double x) {
+             const double value = std::exp(x) * std::exp(-0.5 * x);
+             if (!std::isfinite(value)) throw QuorixError("Math overflow", 0, 0.0);
+             return value * std::exp(0.5 * x) * 1e-300;
+         },
+         0.0, 3000.0},
+        // Noise: no rule ever agrees with its refinement.
+        {"never settles",
+         [](double x) {
+             const double frac = x * 1e6 - std::floor(x * 1e6);
+             return std::sin(1e9 * frac) * 1e6;
+         },
+         0.0, 1.0},
+    };
+    for (const Case& c : cases) {
+        Integrand f(c.f);
+        const auto start = std::chrono::steady_clock::now();
+        try {
+            IntegrateCquad(&f, c.a, c.b, 1e-10);
+            ADD_FAILURE() << c.name << ": no failure";
+        } catch (const QuorixError& e) {
+            EXPECT_STREQ(e.what(), "Math overflow") << c.name;
+        }
+        EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+                  2.0)
+            << c.name << " after " << f.evaluations << " evaluations";
+        EXPECT_LE(f.evaluations, 400000) << c.name;
+    }
+
+    Integrand gauss([](double x) { return std::exp(-x * x); });
+    CancelCheck cancelled([] { return true; });
+    EXPECT_THROW(IntegrateCquad(&gauss, -10.0, 10.0, 1e-12), CancelledError);
+    EXPECT_LE(gauss.evaluations, 64);
 }

@@ -3,7 +3,6 @@
 #include <uemf.h>
 
 #include <QClipboard>
-#include <QFile>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QPaintEngine>
@@ -279,25 +278,6 @@ int EmfPicture::metric(PaintDeviceMetric metric) const {
         default:
             return 0;
     }
-}
-
-bool WriteFileBytes(const QString& path, const QByteArray& bytes, QString* error) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        if (error) *error = file.errorString();
-        return false;
-    }
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        if (error) *error = file.errorString();
-        file.close();
-        return false;
-    }
-    file.close();
-    if (file.error() != QFileDevice::NoError) {
-        if (error) *error = file.errorString();
-        return false;
-    }
-    return true;
 }
 
 void PutEmfOnClipboard(const QByteArray& bytes) {

@@ -44,8 +44,6 @@ class EmfPicture : public QPaintDevice {
     std::unique_ptr<class EmfEngine> engine_;
 };
 
-// Writes `bytes` to `path`; false with a reason in `error` when it cannot.
-bool WriteFileBytes(const QString& path, const QByteArray& bytes, QString* error);
 // Puts a metafile on the clipboard under its MIME type.
 void PutEmfOnClipboard(const QByteArray& bytes);
 

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 
+#include "platform/files.h"
 #include "platform/widget_test_main.h"
 
 namespace {
@@ -73,7 +74,7 @@ TEST(EmfPicture, ConvertsBackToTheShapesThatWerePainted) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     QString error;
-    ASSERT_TRUE(platform::WriteFileBytes(dir.filePath("a.emf"), Sample(), &error))
+    ASSERT_TRUE(platform::SaveFileAtomically(dir.filePath("a.emf"), Sample(), &error))
         << error.toStdString();
     QProcess process;
     process.start(converter, {"-i", dir.filePath("a.emf"), "-o", dir.filePath("a.svg")});
@@ -121,7 +122,7 @@ TEST(EmfPicture, ConvertsBackToTheShapesThatWerePainted) {
 
 TEST(EmfPicture, FileErrorsAreReported) {
     QString error;
-    EXPECT_FALSE(platform::WriteFileBytes("/nonexistent-folder/x.emf", "abc", &error));
+    EXPECT_FALSE(platform::SaveFileAtomically("/nonexistent-folder/x.emf", "abc", &error));
     EXPECT_FALSE(error.isEmpty());
 }
 

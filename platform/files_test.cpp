@@ -2,11 +2,18 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <chrono>
 #include <csignal>
+#include <cstring>
+#include <thread>
 
 namespace platform {
 namespace {
@@ -58,6 +65,123 @@ TEST(SaveFileAtomically, AShortWriteKeepsTheOldFile) {
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(ReadAll(path), QByteArray("old protocol"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"protocol.rtf"});
+}
+
+// Bytes that differ from place to place, so that a piece of the file or a
+// shifted copy does not pass as the whole.
+QByteArray Pattern(int size, char seed) {
+    QByteArray bytes(size, '\0');
+    for (int i = 0; i < size; ++i) bytes[i] = static_cast<char>(seed + i * 7 % 251);
+    return bytes;
+}
+
+// Runs `body` in a child process and returns what the child wrote to its
+// pipe; the exit status goes to `status`.
+template <typename Body>
+std::string InChild(Body body, int* status) {
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0) return "<no pipe>";
+    const pid_t child = fork();
+    if (child == 0) {
+        close(pipeEnds[0]);
+        const std::string said = body();
+        (void)!write(pipeEnds[1], said.data(), said.size());
+        _exit(0);
+    }
+    close(pipeEnds[1]);
+    std::string said;
+    char buffer[512];
+    for (ssize_t n; (n = read(pipeEnds[0], buffer, sizeof buffer)) > 0;) said.append(buffer, n);
+    close(pipeEnds[0]);
+    waitpid(child, status, 0);
+    return said;
+}
+
+// A full disk, in a child whose file-size limit is 4 KiB: the save fails with
+// a sentence that names the file and the reason, the earlier file is left
+// byte for byte, and no temporary file stays.
+TEST(SaveFileAtomically, AFullDiskIsReportedByNameAndKeepsTheEarlierFileByteForByte) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("calculation.txt");
+    const QByteArray earlier = Pattern(10000, 'a');  // already beyond the limit
+    ASSERT_TRUE(SaveFileAtomically(path, earlier));
+    for (const int size : {4097, 100000, 3 << 20}) {
+        int status = 0;
+        const std::string said = InChild(
+            [&] {
+                std::signal(SIGXFSZ, SIG_IGN);
+                rlimit limit{4096, 4096};
+                if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return std::string("<no limit>");
+                QString error;
+                if (SaveFileAtomically(path, Pattern(size, 'x'), &error))
+                    return std::string("saved");
+                return error.toStdString();
+            },
+            &status);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << size;
+        EXPECT_EQ(said,
+                  "\"" + path.toStdString() + "\" could not be written: " + std::strerror(EFBIG))
+            << size;
+        EXPECT_EQ(ReadAll(path), earlier) << size;
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                  QStringList{"calculation.txt"})
+            << size;
+    }
+}
+
+// A child killed at any moment of its saves leaves one whole version of the
+// file: the earlier one or one it finished, never a piece or an empty file.
+TEST(SaveFileAtomically, AChildKilledMidWriteLeavesAWholeFile) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("picture.emf");
+    constexpr int kSize = 8 << 20;
+    const QByteArray earlier = Pattern(kSize, 'a');
+    const QByteArray versions[] = {Pattern(kSize, 'b'), Pattern(kSize, 'c')};
+    ASSERT_TRUE(SaveFileAtomically(path, earlier));
+    for (int delayMs : {0, 3, 11, 29}) {
+        const pid_t child = fork();
+        if (child == 0) {
+            for (int i = 0;; ++i) SaveFileAtomically(path, versions[i % 2]);
+        }
+        // Wait until the child is inside a save (its temporary file exists).
+        for (int polls = 0; polls < 5000; ++polls) {
+            if (QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size() > 1) break;
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status));
+        const QByteArray left = ReadAll(path);
+        EXPECT_TRUE(left == earlier || left == versions[0] || left == versions[1])
+            << "after " << delayMs << " ms the file holds " << left.size() << " bytes";
+        for (const QString& name : QDir(dir.path()).entryList(QDir::Files | QDir::Hidden)) {
+            if (name != "picture.emf") QFile::remove(dir.filePath(name));
+        }
+    }
+}
+
+TEST(SaveFileAtomically, KeepsTheLinkAndThePermissionsOfTheEarlierFile) {
+    QTemporaryDir dir;
+    const QString real = dir.filePath("real.rtf");
+    const QString link = dir.filePath("link.rtf");
+    ASSERT_TRUE(SaveFileAtomically(real, "earlier"));
+    ASSERT_EQ(chmod(QFile::encodeName(real).constData(), 0640), 0);
+    ASSERT_TRUE(QFile::link(real, link));
+    ASSERT_TRUE(SaveFileAtomically(link, "later"));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(ReadAll(real), QByteArray("later"));
+    struct stat info {};
+    ASSERT_EQ(stat(QFile::encodeName(real).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
+TEST(SaveFileAtomically, AFolderInPlaceOfTheFileIsRefusedByName) {
+    QTemporaryDir dir;
+    QString error;
+    EXPECT_FALSE(SaveFileAtomically(dir.path(), "text", &error));
+    EXPECT_EQ(error, "\"" + dir.path() + "\" is a folder, not a file");
 }
 
 }  // namespace

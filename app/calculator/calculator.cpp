@@ -1,15 +1,16 @@
 #include "app/calculator/calculator.h"
 
+#include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QVBoxLayout>
 #include <cctype>
 #include <cstring>
 #include <exception>
-#include <fstream>
 #include <iterator>
 #include <new>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "app/frame/numerics_claim.h"
 #include "app/widgets/ui_helpers.h"
 #include "platform/dialogs.h"
+#include "platform/files.h"
 
 // ------------------------------------------------------------ variables
 
@@ -139,6 +141,9 @@ CalculatorOutcome EvaluateCalculatorText(const std::string& text) {
 namespace {
 
 constexpr const char* kCaption = "Quorix";
+// An expression file is typed text; a larger file is no expression, and
+// reading it into the edit froze the window for minutes (100 MB).
+constexpr qint64 kLargestExpressionFile = qint64{1} << 20;
 
 platform::FileDialogRequest ExpressionRequest(const QString& title, const QString& folder,
                                               const QString& suffix) {
@@ -240,6 +245,7 @@ void CCalculator::OnEvaluated(CalculatorOutcome outcome, bool failed) {
 
 void CCalculator::OnNew() {
     SetPath(QString());
+    crlf_ = false;
     input_->clear();
     result_->clear();
 }
@@ -248,20 +254,56 @@ void CCalculator::OnLoad() {
     const auto chosen = platform::FileDialogs().OpenFileName(
         this, ExpressionRequest(QStringLiteral("Choose expression"), modelsFolder_, QString()));
     if (!chosen || chosen->isEmpty()) return;
-    std::ifstream in(chosen->toStdString(), std::ios::binary);
-    if (!in) {
-        platform::ShowMessage(this, QStringLiteral("The file could not be opened:\n") + *chosen,
-                              QString::fromLatin1(kCaption), platform::MessageIcon::Warning);
+    auto refuse = [&](const QString& text) {
+        platform::ShowMessage(this, text, QString::fromLatin1(kCaption),
+                              platform::MessageIcon::Warning);
+    };
+    QFile file(*chosen);
+    if (!file.open(QIODevice::ReadOnly)) {
+        refuse(QStringLiteral("The file could not be opened:\n") + *chosen + "\n\n" +
+               file.errorString());
         return;
     }
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) {
-        platform::ShowMessage(this, QStringLiteral("The file could not be read:\n") + *chosen,
-                              QString::fromLatin1(kCaption), platform::MessageIcon::Warning);
+    // Read no more than the limit and one byte, so that neither a huge file
+    // nor an endless one (a device) is read whole.
+    const QByteArray bytes =
+        file.size() > kLargestExpressionFile ? QByteArray() : file.read(kLargestExpressionFile + 1);
+    if (file.size() > kLargestExpressionFile || bytes.size() > kLargestExpressionFile) {
+        refuse(QStringLiteral("The file is too large for an expression:\n") + *chosen +
+               QStringLiteral("\n\nThe calculator reads files of at most 1 MiB."));
         return;
     }
+    if (file.error() != QFileDevice::NoError) {
+        refuse(QStringLiteral("The file could not be read:\n") + *chosen + "\n\n" +
+               file.errorString());
+        return;
+    }
+    // Every byte is one character of the same code (Latin-1). Lines that
+    // all end in CR LF are shown as lines and saved with CR LF again.
+    QString text = QString::fromLatin1(bytes);
+    const bool crlf = text.contains(QStringLiteral("\r\n")) &&
+                      text.count(QLatin1Char('\n')) == text.count(QStringLiteral("\r\n"));
+    if (crlf) text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    // The edit keeps most characters but not all (a NUL, a CR alone, some
+    // separators); a file it would change is not loaded, so that saving it
+    // again cannot lose what was there.
+    const QString previous = EditText();
+    input_->setPlainText(text);
+    const QString shown = EditText();
+    if (shown != text) {
+        input_->setPlainText(previous);
+        qsizetype at = 0;
+        while (at < shown.size() && at < text.size() && shown[at] == text[at]) ++at;
+        const int code = at < text.size() ? text[at].unicode() : 0;
+        refuse(QStringLiteral("The file holds a character the calculator cannot keep\n"
+                              "(code %1 near character %2), so it was not loaded:\n")
+                   .arg(code)
+                   .arg(at + 1) +
+               *chosen);
+        return;
+    }
+    crlf_ = crlf;
     SetPath(*chosen);
-    input_->setPlainText(ToWideString(text));
 }
 
 void CCalculator::OnSaveAs() {
@@ -281,16 +323,38 @@ void CCalculator::OnSave() {
     WriteFile(path_);
 }
 
+QString CCalculator::EditText() const {
+    // The document's own characters: its plain text would give a no-break
+    // space (A0) back as a space.
+    QString text = input_->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text;
+}
+
 bool CCalculator::WriteFile(const QString& path) {
-    const std::string text = ToNarrowString(input_->toPlainText());
-    std::ofstream out(path.toStdString(), std::ios::binary | std::ios::trunc);
-    if (out) {
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.close();
+    QString text = EditText();
+    // An expression file is 8-bit text, one byte per character: a character
+    // beyond Latin-1 has no byte, and is refused rather than replaced.
+    for (const QChar c : text) {
+        if (c.unicode() > 0xFF) {
+            const QString code =
+                QString::number(c.unicode(), 16).toUpper().rightJustified(4, QLatin1Char('0'));
+            platform::ShowMessage(
+                this,
+                QStringLiteral("The expression holds the character \"%1\" (U+%2), which an "
+                               "expression file\ncannot hold: it keeps Latin-1 characters only.\n"
+                               "Nothing was written to\n%3")
+                    .arg(c, code, path),
+                QString::fromLatin1(kCaption), platform::MessageIcon::Warning);
+            return false;
+        }
     }
-    if (!out) {
-        platform::ShowMessage(this, QStringLiteral("The file could not be written:\n") + path,
-                              QString::fromLatin1(kCaption), platform::MessageIcon::Warning);
+    if (crlf_) text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    QString error;
+    if (!platform::SaveFileAtomically(path, text.toLatin1(), &error)) {
+        platform::ShowMessage(
+            this, QStringLiteral("The file could not be written:\n") + path + "\n\n" + error,
+            QString::fromLatin1(kCaption), platform::MessageIcon::Warning);
         return false;
     }
     return true;

@@ -80,9 +80,13 @@ class CCalculator : public QDialog {
     // exception escaped the evaluation; no result is shown.
     void OnEvaluated(CalculatorOutcome outcome, bool failed);
     bool WriteFile(const QString& path);
+    // The text of the input edit, character for character.
+    QString EditText() const;
 
     QString modelsFolder_;
     QString path_;
+    // The file loaded ended every line in CR LF; saving writes them so again.
+    bool crlf_ = false;
     std::string expression_;
     QPlainTextEdit* input_ = nullptr;
     QLineEdit* result_ = nullptr;

@@ -3,12 +3,17 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <chrono>
 #include <cmath>
 
 #include "app/frame/numerics_claim.h"
+#include "distributions/work_time_test_support.h"
+#include "platform/full_disk_test_support.h"
 #include "platform/scripted_dialogs.h"
 #include "platform/widget_test_main.h"
 
@@ -184,6 +189,143 @@ TEST(CCalculator, FilesThatCannotBeOpenedAreReported) {
     // A cancelled dialog changes nothing and says nothing.
     calc.OnLoad();
     EXPECT_EQ(dialogs.messages.size(), 2u);
+}
+
+// The File menu's command with this text, as the user chooses it.
+void Choose(CCalculator& calc, const QString& text) {
+    for (QAction* action : calc.findChild<QMenuBar*>()->actions()) {
+        if (!action->menu()) continue;
+        for (QAction* item : action->menu()->actions()) {
+            if (item->text() == text) {
+                item->trigger();
+                return;
+            }
+        }
+    }
+    ADD_FAILURE() << "no menu command " << text.toStdString();
+}
+
+QByteArray Bytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void Write(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+// An expression file is 8-bit text with one character per byte: loaded and
+// saved again through the File menu, every byte comes back as it was (a
+// Latin-1 file lost each byte above 0x7F to EF BF BD), and lines that end in
+// CR LF keep them.
+TEST(CCalculator, LoadAndSaveKeepEveryByteOfTheFile) {
+    QByteArray latin1 = "x = 2 # caf\xE9, 5\xB0, \xA9 \xFF\n";
+    for (int b = 0xA0; b <= 0xFF; ++b) latin1 += static_cast<char>(b);
+    latin1 += "\nx*3";
+    const QByteArray files[] = {latin1, "a = 1\r\nb = a + 1\r\nb*2\r\n", "1+1",
+                                QByteArray("1+\0"
+                                           "2",
+                                           4)};
+    for (const QByteArray& bytes : files) {
+        QTemporaryDir dir;
+        platform::ScriptedDialogs dialogs;
+        CCalculator calc(dir.path());
+        const QString path = dir.filePath("expression.txt");
+        Write(path, bytes);
+        dialogs.QueueFileAnswer(path);
+        Choose(calc, "&Load ...");
+        ASSERT_TRUE(dialogs.messages.empty()) << dialogs.messages[0].text.toStdString();
+        EXPECT_EQ(calc.FilePath(), path);
+        QFile::remove(path);
+        Choose(calc, "&Save ...");
+        EXPECT_TRUE(dialogs.messages.empty());
+        EXPECT_EQ(Bytes(path), bytes);
+    }
+    // What the edit shows of the Latin-1 file.
+    QTemporaryDir dir;
+    platform::ScriptedDialogs dialogs;
+    CCalculator calc(dir.path());
+    Write(dir.filePath("e.txt"), "\xE9\xB0");
+    dialogs.QueueFileAnswer(dir.filePath("e.txt"));
+    Choose(calc, "&Load ...");
+    EXPECT_EQ(calc.InputEdit()->toPlainText(), QString::fromUtf8("\xC3\xA9\xC2\xB0"));  // "é°"
+}
+
+// What an expression file cannot hold is refused with a message, and the
+// file that was there stays as it was: a character beyond Latin-1 when
+// saving; a file the edit would change (a CR alone) or one far
+// too large when loading, which leaves the calculator as it was.
+TEST(CCalculator, WhatCannotBeKeptIsRefused) {
+    QTemporaryDir dir;
+    platform::ScriptedDialogs dialogs;
+    CCalculator calc(dir.path());
+    const QString path = dir.filePath("kept.txt");
+    Write(path, "1+1");
+
+    calc.InputEdit()->setPlainText(QString::fromUtf8("x = 3 # \xE2\x82\xAC"));  // the euro sign
+    dialogs.QueueFileAnswer(path);
+    Choose(calc, "Save As ...");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text,
+              QString::fromUtf8("The expression holds the character \"\xE2\x82\xAC\" (U+20AC), "
+                                "which an expression file\ncannot hold: it keeps Latin-1 "
+                                "characters only.\nNothing was written to\n") +
+                  path);
+    EXPECT_EQ(Bytes(path), "1+1");
+    EXPECT_EQ(calc.FilePath(), "");
+
+    calc.InputEdit()->setPlainText("2*2");
+    struct Refused {
+        const char* name;
+        QByteArray bytes;
+        QString message;
+    };
+    const QString bad = dir.filePath("bad.txt");
+    const Refused refused[] = {
+        {"CR alone", "1\r2",
+         "The file holds a character the calculator cannot keep\n(code 13 near character 2), so "
+         "it was not loaded:\n" +
+             bad},
+        {"too large", QByteArray((1 << 20) + 1, '1'),
+         "The file is too large for an expression:\n" + bad +
+             "\n\nThe calculator reads files of at most 1 MiB."},
+    };
+    for (const Refused& r : refused) {
+        Write(bad, r.bytes);
+        dialogs.messages.clear();
+        dialogs.QueueFileAnswer(bad);
+        const auto start = ThreadCpuClock::now();
+        Choose(calc, "&Load ...");
+        EXPECT_LT(std::chrono::duration<double>(ThreadCpuClock::now() - start).count(), 1.0)
+            << r.name;
+        ASSERT_EQ(dialogs.messages.size(), 1u) << r.name;
+        EXPECT_EQ(dialogs.messages[0].text, r.message) << r.name;
+        EXPECT_EQ(calc.InputEdit()->toPlainText(), "2*2") << r.name;
+        EXPECT_EQ(calc.FilePath(), "") << r.name;
+    }
+}
+
+// Save on a full disk: reported with the file's name and the reason, and
+// the earlier file is left byte for byte (it was cut to 4 KiB).
+TEST(CCalculator, SaveOnAFullDiskKeepsTheEarlierFile) {
+    QTemporaryDir dir;
+    platform::ScriptedDialogs dialogs;
+    CCalculator calc(dir.path());
+    const QString path = dir.filePath("long.txt");
+    QByteArray earlier;
+    for (int i = 0; i < 2000; ++i) earlier += "x = " + QByteArray::number(i) + "\n";
+    Write(path, earlier);
+    dialogs.QueueFileAnswer(path);
+    Choose(calc, "&Load ...");
+    calc.InputEdit()->setPlainText(calc.InputEdit()->toPlainText() + "y = 1\n");
+    platform::WithDiskFullAfter(4096, [&] { Choose(calc, "&Save ..."); });
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "The file could not be written:\n" + path + "\n\n\"" +
+                                            path + "\" could not be written: File too large");
+    EXPECT_EQ(Bytes(path), earlier);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"long.txt"});
 }
 
 }  // namespace

@@ -26,4 +26,8 @@ class PanelHost : public ParameterSource {
     virtual void CloseEffectSizeDrawer() = 0;
     // The test whose inputs the main window shows, or null.
     virtual PowerAnalysis* CurrentTest() const = 0;
+    // Set by a panel while one of its modal matrix dialogs is open: Enter
+    // then does not start the main calculation. A host without a calculation
+    // of its own has nothing to do.
+    virtual void SetMatrixDialogOpen(bool open) { (void)open; }
 };

@@ -26,6 +26,7 @@
 #include "app/frame/frame_test_support.h"
 #include "app/frame/numerics_claim.h"
 #include "app/frame/quorix_app.h"
+#include "app/matrix/matrix_in_dialogs.h"
 #include "numerics/cancel.h"
 #include "numerics/quorix_error.h"
 #include "platform/environment.h"
@@ -472,3 +473,44 @@ TEST_F(Driver, CalculatorCommandOpensOneWindowAndShowsItAgain) {
 }
 
 }  // namespace
+
+namespace {
+
+// A user who presses Enter in the main window's first input while a panel's
+// matrix dialog is open, then cancels the dialog.
+class EnterWhileMatrixDialogOpen : public FormMatrixDialogs {
+  public:
+    explicit EnterWhileMatrixDialogOpen(QWidget* input) : input_(input) {}
+    bool enterConsumed = true;
+
+  protected:
+    bool Run(CMatrixInDialog* dialog) override {
+        enterConsumed = SendKey(input_, Qt::Key_Return);
+        dialog->reject();
+        return false;
+    }
+
+  private:
+    QWidget* input_;
+};
+
+}  // namespace
+
+TEST_F(Driver, EnterStartsNoCalculationWhileAMatrixDialogIsOpen) {
+    int calculations = 0;
+    script.calculate = [&calculations](PowerAnalysis&, PropertyList*) {
+        ++calculations;
+        return kCalculateDone;
+    };
+    auto service = std::make_unique<EnterWhileMatrixDialogOpen>(InputEdit(0));
+    EnterWhileMatrixDialogOpen* user = service.get();
+    auto previous = SetMatrixDialogService(std::move(service));
+    PredictorCorrelationInput input;
+    EXPECT_FALSE(OpenPredictorCorrelationDialog(frame, frame, &input));
+    EXPECT_FALSE(user->enterConsumed);
+    EXPECT_EQ(calculations, 0);
+    SetMatrixDialogService(std::move(previous));
+    // Closed again, Enter calculates.
+    EXPECT_TRUE(SendKey(InputEdit(0), Qt::Key_Return));
+    EXPECT_EQ(calculations, 1);
+}

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <chrono>
 #include <iomanip>
@@ -15,6 +14,7 @@
 #include "numerics/incomplete_beta.h"
 #include "numerics/special_functions.h"
 #include "platform/dialogs.h"
+#include "platform/files.h"
 #ifdef QUORIX_WITH_TESTS_F
 #include "tests/multivariate/power_mult_criterion.h"
 #endif
@@ -31,19 +31,10 @@ bool WriteLogGammaTable(const QString& path, int lines, std::string* error) {
              << '\n';
     }
     const std::string bytes = text.str();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = file.errorString().toStdString();
-        return false;
-    }
-    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-        static_cast<qint64>(bytes.size())) {
-        *error = file.errorString().toStdString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        *error = file.errorString().toStdString();
+    QString problem;
+    if (!platform::SaveFileAtomically(
+            path, QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())), &problem)) {
+        *error = problem.toStdString();
         return false;
     }
     return true;

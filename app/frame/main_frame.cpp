@@ -632,7 +632,7 @@ bool CMainFrame::HandleKey(int key) {
             // Swallowed while a worker runs; left to the focused control while
             // the frame is busy otherwise (a message box of the calculation).
             if (worker_.Running()) return true;
-            if (busy_ || enterInProgress_) return false;
+            if (busy_ || enterInProgress_ || matrixDialogOpen_) return false;
             enterInProgress_ = true;
             if (commandForm_ && fullCommandShown_) commandForm_->EnableCalculate(false);
             if (shortCommandForm_ && shortCommandShown_) shortCommandForm_->EnableCalculate(false);

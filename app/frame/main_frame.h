@@ -190,6 +190,8 @@ class CMainFrame : public QMainWindow,
     // Sets the input labelled `label` by its type and shows the input list.
     void SetParameterValue(std::string label, double value) override;
     void SetEffectSize(double value) override;
+    void SetMatrixDialogOpen(bool open) override { matrixDialogOpen_ = open; }
+    bool MatrixDialogOpen() const { return matrixDialogOpen_; }
     CDrawerWnd* EffectSizeDrawer() const { return drawer_; }
     PerTestInputStores& InputStores() { return inputStores_; }
     void SetDrawerAnimation(bool onOpen, bool onClose);
@@ -231,6 +233,8 @@ class CMainFrame : public QMainWindow,
     bool busy_ = false;
     bool closeAfterCalculation_ = false;
     bool enterInProgress_ = false;
+    // A panel's matrix dialog is open: Enter belongs to the dialog.
+    bool matrixDialogOpen_ = false;
     bool shortFormCalculation_ = false;
     bool outputsValid_ = false;
     bool plotValid_ = false;

@@ -14,8 +14,12 @@
 #include "app/panels/manova_forms.h"
 #include "app/panels/mean_forms.h"
 #include "app/panels/proportions_form.h"
+#include "app/panels/regression_slope_form.h"
+#include "app/panels/regression_special_form.h"
 #include "app/panels/rm_forms.h"
 #include "app/panels/two_groups_form.h"
+#include "app/panels/two_intercepts_form.h"
+#include "app/panels/two_slopes_form.h"
 #include "app/panels/variance_ratio_form.h"
 #include "app/widgets/ui_helpers.h"
 #include "effectsize/panel_table.h"
@@ -193,6 +197,11 @@ std::vector<CFormViewEx*> EffectSizePanelTable(int testId, PanelHost* host) {
         {"CEff_F_RMMulti_2", [](PanelHost* h) { return new CEff_F_RMMulti_2(h); }},
         {"CEff_F_RMM_Omni", [](PanelHost* h) { return new CEff_F_RMM_Omni(h); }},
         {"CEff_F_RM_Special", [](PanelHost* h) { return new CEff_F_RM_Special(h); }},
+        {"CEff_F_MRC_Special", [](PanelHost* h) { return new CEff_F_MRC_Special(h); }},
+        {"CEff_T_MRC_1Pred", [](PanelHost* h) { return new CEff_T_MRC_1Pred(h); }},
+        {"CEff_T_LinRegress", [](PanelHost* h) { return new CEff_T_LinRegress(h); }},
+        {"CEff_T_LinRegress2G", [](PanelHost* h) { return new CEff_T_LinRegress2G(h); }},
+        {"CEff_T_LinRegress2GI", [](PanelHost* h) { return new CEff_T_LinRegress2GI(h); }},
     };
     std::vector<CFormViewEx*> panels;
     for (const std::string& name :

@@ -14,6 +14,7 @@
 
 #include "analysis/protocol.h"
 #include "app/results/protocol_entry.h"
+#include "platform/full_disk_test_support.h"
 #include "platform/scripted_dialogs.h"
 #include "platform/widget_test_main.h"
 
@@ -242,6 +243,29 @@ TEST_F(ProtocolViewTest, ASaveThatFailsIsReportedAndACancelWritesNothing) {
         QStringLiteral("The protocol could not be saved as\n") + path + "\n\n"));
     EXPECT_EQ(dialogs.messages[0].icon, platform::MessageIcon::Warning);
     EXPECT_FALSE(QFile::exists(path));
+}
+
+// Saving over an earlier protocol on a full disk: reported, and the earlier
+// file is left byte for byte (it became 0 bytes).
+TEST_F(ProtocolViewTest, ASaveOnAFullDiskKeepsTheEarlierFile) {
+    for (int i = 0; i < 5; ++i) view.AddRecord(Record(i % 2), Stamp(i));
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    const QString path = dir.filePath("protocol.rtf");
+    const QByteArray earlier(30000, 'p');
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(earlier);
+    }
+    dialogs.QueueFileAnswer(path);
+    platform::WithDiskFullAfter(256, [&] { view.OnSave(); });
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].text.endsWith("could not be written: File too large"))
+        << dialogs.messages[0].text.toStdString();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), earlier);
 }
 
 struct PdfWord {

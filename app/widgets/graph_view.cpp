@@ -10,6 +10,7 @@
 #include "platform/dialogs.h"
 #include "platform/emf_picture.h"
 #include "platform/environment.h"
+#include "platform/files.h"
 #include "platform/painting.h"
 #include "ui/graphics/mathtext/label_fonts.h"
 #include "ui/graphics/mathtext/symbol_table.h"
@@ -139,7 +140,7 @@ bool CGraphView::SaveAsEmf() {
     QString error;
     const QByteArray bytes = RecordPicture(&error);
     update();
-    if (bytes.isEmpty() || !platform::WriteFileBytes(*path, bytes, &error)) {
+    if (bytes.isEmpty() || !platform::SaveFileAtomically(*path, bytes, &error)) {
         Report(QStringLiteral("The plot could not be saved as\n%1:\n%2").arg(*path, error),
                QStringLiteral("Save plot"));
         return false;

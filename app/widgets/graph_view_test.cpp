@@ -1,6 +1,7 @@
 #include "app/widgets/graph_view.h"
 
 #include <QClipboard>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QMimeData>
@@ -13,6 +14,7 @@
 #include <QtEndian>
 
 #include "app/frame/main_frame.h"
+#include "platform/full_disk_test_support.h"
 #include "platform/scripted_dialogs.h"
 #include "platform/widget_test_main.h"
 
@@ -114,6 +116,29 @@ TEST_F(GraphViewTest, SaveFailuresAreReportedAndCancelWritesNothing) {
         "The plot could not be saved as\n/nonexistent-folder/plot.emf:\n"))
         << dialogs.messages[0].text.toStdString();
     EXPECT_EQ(dialogs.messages[0].icon, platform::MessageIcon::Error);
+}
+
+// Saving over an earlier picture on a full disk: reported with the reason,
+// and the earlier file is left byte for byte (it became a 4 KiB piece).
+TEST_F(GraphViewTest, SaveOnAFullDiskKeepsTheEarlierPicture) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("plot.emf");
+    const QByteArray earlier(20000, 'e');
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(earlier);
+    }
+    dialogs.QueueFileAnswer(path);
+    bool saved = true;
+    platform::WithDiskFullAfter(256, [&] { saved = view->SaveAsEmf(); });
+    EXPECT_FALSE(saved);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].text.endsWith("could not be written: File too large"))
+        << dialogs.messages[0].text.toStdString();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), earlier);
 }
 
 // The bounding box of the pixels that are not white.

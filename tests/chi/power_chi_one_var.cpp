@@ -109,6 +109,9 @@ CalculateStatus PowerChiOneVar::Calculate(AnalysisType type, PropertyList* input
     double r = 0.0, alphaValue = 0.0, powerValue = 0.0, q = 0.0;
     int n = 0;
     if (given.effect) r = ReadEffectSize(inputs, &rRow, kRatioVar1Var0Id);
+    // "-0" is the ratio 0, refused or taken as "0" is; the sign of a zero
+    // would otherwise turn 1/r into -inf further on.
+    if (r == 0.0) r = 0.0;
     if (given.alpha) alphaValue = ReadAlpha(inputs, &alphaRow);
     if (given.power) powerValue = ReadPower(inputs, &powerRow);
     if (given.ratio) q = ReadRatio(inputs, &ratioRow);

@@ -578,8 +578,16 @@ bool PowerExactBinomial::ReadNullProportion(PropertyList* inputs, double* p1, in
     return CheckNamedRangeInclusive("Proportion p1", *p1, kProportionMargin);
 }
 
-bool PowerExactBinomial::CheckEffectInput(AnalysisType, double p2, double) {
-    return CheckEffectSize(0, p2);
+bool PowerExactBinomial::CheckEffectInput(AnalysisType type, double p2, double p1) {
+    if (!CheckEffectSize(0, p2)) return false;
+    // p2 = p1 is no effect: the power is alpha at every N, and A priori has
+    // no sample size to find.
+    if (type == kAPriori && !(std::fabs(p2 - p1) > 1e-6)) {
+        messages << "In an a priori analysis, the proportions p1 and p2\nmust differ by more than "
+                    "1e-06.";
+        return false;
+    }
+    return true;
 }
 
 void PowerExactBinomial::BuildInputList(AnalysisType type, PropertyList* inputs) {
@@ -595,6 +603,7 @@ CalculateStatus PowerExactBinomial::Calculate(AnalysisType type, PropertyList* i
     double p1 = 0.5;
     int p1Row = -1;
     if (!ReadNullProportion(inputs, &p1, &p1Row)) return p1Row;
+    if (!NullProportionServes(type, p1)) return p1Row;
     int tailsRow = -1;
     const int tails = ReadTails(inputs, &tailsRow);
     if (!(kAPriori <= type && type <= kCompromise)) return kCalculateDone;

@@ -85,6 +85,8 @@ class PowerExactBinomial : public PowerExact {
     // Reads the H0 proportion into *p1; false (the message written) when it
     // is refused.
     virtual bool ReadNullProportion(PropertyList* inputs, double* p1, int* row);
+    // Whether `type` can use the H0 proportion p1; false with the message.
+    virtual bool NullProportionServes(AnalysisType, double) { return true; }
     // Checks the effect read for `type` against the H0 proportion p1.
     virtual bool CheckEffectInput(AnalysisType type, double effect, double p1);
     // Keeps what ReadNullProportion read.

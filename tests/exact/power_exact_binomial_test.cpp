@@ -208,9 +208,6 @@ TEST(ExactBinomialTests, UnreachableTargetsAreFailures) {
         Texts texts;
     };
     const Case cases[] = {
-        // No effect: the power stays at the actual alpha whatever N.
-        {601, kAPriori, {{"p2", "0.5"}, {"p1", "0.5"}}},
-        {601, kAPriori, {{"tails", "Two"}, {"p2", "0.3"}, {"p1", "0.3"}}},
         // An effect too small for any N the field can show.
         {602, kAPriori, {{"g", "0.000002"}, {"power", "0.9999999"}, {"p0", "0.5"}}},
         // Two tails about a constant of 0: the lower count, clamped to 0,
@@ -242,6 +239,11 @@ TEST(ExactBinomialTests, RefusedInputsNameTheirRow) {
         const char* message;
     };
     const char* p2Range = "Proportion p2 is outside the admissible range (1e-06, 1-1e-06).";
+    const char* noEffect =
+        "In an a priori analysis, the proportions p1 and p2\nmust differ by more than 1e-06.";
+    const char* noAlpha =
+        "A constant proportion of 0 or 1 leaves no error probability to choose:\n$\\alpha$ is 0 "
+        "at every critical value. Please use a proportion in (0, 1).";
     const Case cases[] = {
         {601,
          kPostHoc,
@@ -249,6 +251,10 @@ TEST(ExactBinomialTests, RefusedInputsNameTheirRow) {
          "p1",
          "Proportion p1 is outside the admissible range (1e-06, 1-1e-06)."},
         {601, kAPriori, {{"p2", "1"}}, "p2", p2Range},
+        // No effect: the power stays at the actual alpha whatever N, so
+        // there is no sample size to find.
+        {601, kAPriori, {{"p2", "0.5"}, {"p1", "0.5"}}, "p2", noEffect},
+        {601, kAPriori, {{"tails", "Two"}, {"p2", "0.3"}, {"p1", "0.3"}}, "p2", noEffect},
         {601, kCriterion, {{"p2", "0.9999995"}}, "p2", p2Range},
         {601,
          kPostHoc,
@@ -271,6 +277,13 @@ TEST(ExactBinomialTests, RefusedInputsNameTheirRow) {
          "p0",
          "Constant proportion is outside the admissible range (0, 1-0)."},
         {602, kPostHoc, {{"p0", "0"}, {"g", "0.2"}}, nullptr, ""},
+        {602, kAPriori, {{"p0", "1"}, {"g", "-0.3"}}, nullptr, ""},
+        // At 0 or 1 alpha is 0 at every critical value: there is no alpha to
+        // find (these ended in alpha 0 or the generic message).
+        {602, kCriterion, {{"p0", "0"}}, "p0", noAlpha},
+        {602, kCompromise, {{"p0", "1"}, {"g", "-0.3"}}, "p0", noAlpha},
+        {602, kCriterion, {{"p0", "1"}, {"g", "-0.3"}}, "p0", noAlpha},
+        {602, kSensitivity, {{"p0", "0"}}, nullptr, ""},
         {602, kAPriori, {{"g", "0"}}, "g", "Effect size g must be greater 1e-06."},
         {602,
          kPostHoc,

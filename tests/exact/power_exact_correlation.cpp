@@ -349,6 +349,12 @@ CalculateStatus PowerExactOneCorr::Calculate(AnalysisType type, PropertyList* in
     const int tails = ReadTails(inputs, &tailsRow);
     const double rho0 = ReadDouble(inputs, kCorrelationRhoH0Id, &rho0Row);
     if (!CheckNamedRange("Correlation $\\rho$ H0", rho0, 0.0)) return rho0Row;
+    // At rho0 = +-1 the sample correlation has no distribution under H0 to
+    // take a critical value from: the open interval the message names.
+    if (!(std::fabs(rho0) < 1.0)) {
+        messages << "Correlation $\\rho$ H0is outside the admissible range (-1, 1).";
+        return rho0Row;
+    }
     if (!(kAPriori <= type && type <= kCompromise)) return kCalculateDone;
 
     const GivenInputs given = GivenInputsOf(type);

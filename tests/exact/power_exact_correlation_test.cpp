@@ -265,9 +265,17 @@ TEST(ExactCorrelationTest, RefusesInadmissibleInputs) {
          {{"rho0", "1.1"}},
          "rho0",
          "Correlation $\\rho$ H0is outside the admissible range (-1, 1)."},
-        // rho0 = 1 passes its check, rho1 = 1 does not.
+        // rho0 = +-1 leaves no distribution under H0 (it ended in "Underflow").
         {kAPriori,
          {{"rho1", "1"}, {"rho0", "1"}},
+         "rho0",
+         "Correlation $\\rho$ H0is outside the admissible range (-1, 1)."},
+        {kPostHoc,
+         {{"rho0", "-1"}},
+         "rho0",
+         "Correlation $\\rho$ H0is outside the admissible range (-1, 1)."},
+        {kAPriori,
+         {{"rho1", "1"}},
          "rho1",
          "Effect size r is outside the admissible range (-0.999999, 0.999999)."},
         {kPostHoc,

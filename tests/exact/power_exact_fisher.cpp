@@ -581,6 +581,17 @@ CalculateStatus PowerExactFisherTwoProp::Calculate(AnalysisType type, PropertyLi
     const int tails = ReadTails(inputs, &tailsRow);
 
     int p1Row = -1, alphaRow = -1, powerRow = -1, ratioRow = -1, row1 = -1, row2 = -1;
+    // Under H0 both groups have p2; at 0 or 1 every table of the exact test
+    // is certain, so its alpha is 0 at every critical value and there is no
+    // alpha for Criterion and Compromise to find (they ended in alpha 1 with
+    // power 0, or in the generic message).
+    auto noAlphaToFind = [&](long n1, long n2) {
+        if (!(p2 == 0.0 || p2 == 1.0)) return false;
+        if (UsesApproximation(static_cast<double>(n1) + static_cast<double>(n2))) return false;
+        messages << "A proportion p2 of 0 or 1 leaves no error probability to choose:\n"
+                 << "$\\alpha$ is 0 at every critical value. Please use a proportion in (0, 1).";
+        return true;
+    };
     auto groupsRefused = [&](long n1, long n2) {
         if (!CheckSampleSizeMinimum(AsInt(n1), 1)) return row1;
         if (!CheckSampleSizeMinimum(AsInt(n2), 1)) return row2;
@@ -659,6 +670,7 @@ CalculateStatus PowerExactFisherTwoProp::Calculate(AnalysisType type, PropertyLi
             if (!CheckNamedRangeInclusive("Proportion p1", p1, 0.0)) return p1Row;
             if (!CheckPowerRange(target)) return powerRow;
             if (const int bad = groupsRefused(n1, n2); bad >= 0) return bad;
+            if (noAlphaToFind(n1, n2)) return p2Row;
             store(p1);
             storeGroups(n1, n2);
             alpha = SolveAlpha2(p1, target, groupSize1, groupSize2);
@@ -672,6 +684,7 @@ CalculateStatus PowerExactFisherTwoProp::Calculate(AnalysisType type, PropertyLi
             if (!CheckNamedRangeInclusive("Proportion p1", p1, 0.0)) return p1Row;
             if (!CheckRatio(q, 0.01, 100.0)) return ratioRow;
             if (const int bad = groupsRefused(n1, n2); bad >= 0) return bad;
+            if (noAlphaToFind(n1, n2)) return p2Row;
             store(p1);
             storeGroups(n1, n2);
             actualRatio = SolveCompromise2(p1, q, groupSize1, groupSize2);

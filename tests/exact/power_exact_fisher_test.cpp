@@ -261,6 +261,9 @@ TEST(FisherTest, ListsOfTheAnalysisTypes) {
 }
 
 TEST(FisherTest, RefusedInputsNameTheirRow) {
+    const char* noAlpha =
+        "A proportion p2 of 0 or 1 leaves no error probability to choose:\n$\\alpha$ is 0 at "
+        "every critical value. Please use a proportion in (0, 1).";
     struct Case {
         AnalysisType type;
         Texts texts;
@@ -295,6 +298,12 @@ TEST(FisherTest, RefusedInputsNameTheirRow) {
          {{"q", "1000"}},
          "q",
          "$\\beta$/$\\alpha$ ratio is outside the admissible range (0.01, 100)"},
+        // p2 at 0 or 1: every table is certain under H0, alpha is 0 at every
+        // critical value, and there is no alpha to find (Criterion showed
+        // alpha 1 with power 0 at p1 = p2 = 0).
+        {kCriterion, {{"p1", "0"}, {"p2", "0"}}, "p2", noAlpha},
+        {kCriterion, {{"p2", "1"}}, "p2", noAlpha},
+        {kCompromise, {{"p2", "0"}}, "p2", noAlpha},
     };
     for (const Case& c : cases) {
         PowerExactFisherTwoProp test;

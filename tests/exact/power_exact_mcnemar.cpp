@@ -582,8 +582,16 @@ void PowerExactMcNemar::StoreNullProportion(double pd) {
     proportion1 = 0.5;
 }
 
-bool PowerExactMcNemar::CheckEffectInput(AnalysisType, double oddsRatio, double) {
-    return CheckOddsRatio(oddsRatio, kSmallestOddsRatio);
+bool PowerExactMcNemar::CheckEffectInput(AnalysisType type, double oddsRatio, double) {
+    if (!CheckOddsRatio(oddsRatio, kSmallestOddsRatio)) return false;
+    // An odds ratio of 1 is no effect: the power is alpha at every N, and
+    // A priori has no sample size to find.
+    if (type == kAPriori && !(std::fabs(oddsRatio - 1.0) > 1e-6)) {
+        messages
+            << "In an a priori analysis, the odds ratio\nmust differ from 1 by more than 1e-06.";
+        return false;
+    }
+    return true;
 }
 
 // The approximation's lists begin with the critical counts of the

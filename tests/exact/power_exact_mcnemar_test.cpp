@@ -260,14 +260,22 @@ TEST(McNemarTest, OddsRatioAndItsInverseHaveTheSamePower) {
     }
 }
 
-// An odds ratio of 1 leaves the power at the actual alpha: the searches
-// that cannot reach their target end, and say so. (The exact Criterion
-// search looks for alpha below the power asked for, where none reaches it.)
+// An odds ratio of 1 leaves the power at the actual alpha: A priori has no
+// sample size to find and refuses the odds ratio on its row, and the
+// searches that cannot reach their target end, and say so. (The exact
+// Criterion search looks for alpha below the power asked for, where none
+// reaches it.)
 TEST(McNemarTest, NoEffectEndsEverySearch) {
     for (bool approximate : {true, false}) {
         PowerExactMcNemar test;
         test.useApproximation = approximate;
-        EXPECT_THROW(Calculate(test, kAPriori, {{"or", "1"}}), QuorixError) << approximate;
+        const auto apriori = Calculate(test, kAPriori, {{"or", "1"}});
+        int oddsRatioRow = -1;
+        apriori->inputs.FindWithIndex(LabelOf("or"), &oddsRatioRow);
+        EXPECT_EQ(apriori->status, oddsRatioRow) << approximate;
+        EXPECT_EQ(
+            apriori->message,
+            "In an a priori analysis, the odds ratio\nmust differ from 1 by more than 1e-06.");
         if (!approximate) {
             EXPECT_THROW(Calculate(test, kCriterion, {{"or", "1"}, {"power", "0.8"}}), QuorixError);
         }

@@ -45,6 +45,17 @@ bool PowerExactBinomialOneProp::ReadNullProportion(PropertyList* inputs, double*
     return CheckNamedRangeInclusive("Constant proportion", *p1, 0.0);
 }
 
+// At 0 or 1 every count has probability 0 or 1 under H0, so alpha is 0 at
+// every critical value: A priori, Post hoc and Sensitivity answer with it,
+// but there is no alpha for Criterion and Compromise to find (they ended in
+// alpha 0 or the generic message).
+bool PowerExactBinomialOneProp::NullProportionServes(AnalysisType type, double p1) {
+    if ((type != kCriterion && type != kCompromise) || (0.0 < p1 && p1 < 1.0)) return true;
+    messages << "A constant proportion of 0 or 1 leaves no error probability to choose:\n"
+             << "$\\alpha$ is 0 at every critical value. Please use a proportion in (0, 1).";
+    return false;
+}
+
 bool PowerExactBinomialOneProp::CheckEffectInput(AnalysisType type, double g, double p1) {
     if (type == kAPriori && !CheckEffectSizeAbove("g", std::fabs(g), kSmallestEffect)) return false;
     return CheckEffectGivesProportion(g, p1, kProportionMargin);

@@ -29,6 +29,7 @@ class PowerExactBinomialOneProp : public PowerExactBinomial {
     void AddNullProportionInput(PropertyList* inputs) override;
     ParameterId EffectInputId() override { return kEffectSizeGId; }
     bool ReadNullProportion(PropertyList* inputs, double* p1, int* row) override;
+    bool NullProportionServes(AnalysisType type, double p1) override;
     bool CheckEffectInput(AnalysisType type, double g, double p1) override;
 };
 

@@ -334,8 +334,19 @@ CalculateStatus PowerExactUncTwoPropNull::Calculate(AnalysisType type, PropertyL
             if (!CheckAlphaRange(a)) return alphaRow;
             if (!CheckPowerRange(p)) return powerRow;
             if (!CheckPowerAboveAlpha(a, p)) return powerRow;
+            const double shownEffect = effectSize, shownP1 = proportion1, shownP2 = proportion2;
             store();
             storeEffect(e);
+            // p1 = p2 is no effect: the power is alpha at every N, and there
+            // is no sample size to find.
+            if (!(std::fabs(proportion1 - p2) > 1e-6)) {
+                effectSize = shownEffect;
+                proportion1 = shownP1;
+                proportion2 = shownP2;
+                messages << "In an a priori analysis, the proportions p1 and p2\n"
+                         << "must differ by more than 1e-06.";
+                return effectRow;
+            }
             allocationRatio = r;
             SolveSampleSize(proportion1, a, p, true);
             break;

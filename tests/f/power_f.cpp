@@ -72,6 +72,13 @@ bool PowerF::CheckLambda(double lambda) {
            CheckValueRange(ParameterNames[kNoncentralityLambdaId], lambda, 0.0, kLargestLambda);
 }
 
+bool PowerF::CheckNoncentralityComputable(double lambda) {
+    if (lambda <= kLargestLambda) return true;
+    messages << "The noncentrality parameter of this design (" << lambda << ") is beyond "
+             << kLargestLambda << ",\nthe largest the F distribution computes.";
+    return false;
+}
+
 void PowerF::BuildInputList(AnalysisType type, PropertyList* inputs) {
     inputs->Clear();
     // No A priori in the generic test: called with it, it shows only the df.

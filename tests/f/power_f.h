@@ -53,6 +53,10 @@ class PowerF : public PowerAnalysis {
   protected:
     // Lambda of the generic test in [0, kLargestLambda].
     bool CheckLambda(double lambda);
+    // The F distribution computes noncentralities up to kLargestLambda; a
+    // design beyond it (two billion measurements) is refused with this
+    // sentence rather than failing in the power.
+    bool CheckNoncentralityComputable(double lambda);
     // Both df, in the members and in the distribution.
     void SetDf(double numerator, double denominator);
 };

@@ -17,6 +17,18 @@ int AsCount(double n) {
     return static_cast<int>(TruncateToLong(n));
 }
 
+// Below the smallest N of a design the criterion's denominator df is not
+// positive and there is no power to show (2147483647 response variables at
+// N = 100 reached the F distribution so). False, with the sentence, then.
+bool DesignFitsSampleSize(PowerMultCriterion* criterion, std::ostringstream& messages, int n, int k,
+                          int h, int p) {
+    criterion->ComputeDf(n, k, h, p);
+    if (criterion->df2 > 0.0 && std::isfinite(criterion->df2)) return true;
+    messages << "The sample size (" << n << ") is too small for this design:\n"
+             << "the denominator df is not positive.";
+    return false;
+}
+
 }  // namespace
 
 // ------------------------------------------------------------ shared base
@@ -204,6 +216,12 @@ CalculateStatus PowerFManovaGlobal::Calculate(AnalysisType type, PropertyList* i
     // The global test checks N before the ratio, the special test after.
     if (given.ratio && !GivesGroupNote() && !CheckRatio(q, 0.01, 100.0)) return ratioRow;
     if (given.sampleSize && !CheckSampleSizeAboveGroups(n, groups_)) return nRow;
+    if (given.sampleSize &&
+        !DesignFitsSampleSize(criterion, messages, n, groups_, HypothesisDf(), responses_)) {
+        int responsesRow = -1;
+        inputs->FindWithIndex(ParameterNames[kResponseVariablesId], &responsesRow);
+        return responsesRow;
+    }
     if (given.ratio && GivesGroupNote() && !CheckRatio(q, 0.01, 100.0)) return ratioRow;
 
     SetGroups(groups_);
@@ -330,7 +348,7 @@ void PowerFRepMMultiBetween::SetDesign(int k, int m) {
     groups_ = k;
     h_ = DesignH(k, m);
     t_ = DesignT(k, m);
-    minimumN_ = static_cast<int>(std::ceil(criterion->MinimumSampleSize(k, h_, t_)));
+    minimumN_ = std::ceil(criterion->MinimumSampleSize(k, h_, t_));
 }
 
 void PowerFRepMMultiBetween::SetGroups(double k) {
@@ -414,7 +432,7 @@ double PowerFRepMMultiBetween::NoncentralityAtSampleSize(double n) {
 }
 
 void PowerFRepMMultiBetween::BracketSampleSize() {
-    const double lowest = std::max(1.0, static_cast<double>(minimumN_));
+    const double lowest = std::max(1.0, minimumN_);
     BracketSampleSizeFrom(lowest, std::max(groups_ + 100.0, lowest + 1.0));
 }
 
@@ -471,11 +489,21 @@ CalculateStatus PowerFRepMMultiBetween::Calculate(AnalysisType type, PropertyLis
     if (given.alpha && given.power && !CheckPowerAboveAlpha(alphaValue, powerValue))
         return powerRow;
     if (given.sampleSize && !CheckSampleSizeAboveGroups(n, k)) return nRow;
+    if (given.sampleSize && !DesignFitsSampleSize(criterion, messages, n, k, h_, t_)) {
+        return measurementsRow;
+    }
     if (given.ratio && !CheckRatio(q, 0.01, 100.0)) return ratioRow;
 
     extraCount = m;
     correlations[0] = rho;
     SetGroups(k);
+    if (given.effect && given.sampleSize) {
+        const double savedN = sampleSize;
+        sampleSize = n;
+        const double lambda = NoncentralityFromEffect(f);
+        sampleSize = savedN;
+        if (!CheckNoncentralityComputable(lambda)) return measurementsRow;
+    }
     SolveType(type, f, alphaValue, powerValue, q, n);
 
     WriteCriterionDesign();

@@ -174,7 +174,7 @@ class PowerFRepMMultiBetween : public PowerFMultivariate {
     int groups_ = 2;
     int h_ = 1;
     int t_ = 1;
-    int minimumN_ = 0;
+    double minimumN_ = 0.0;
 };
 
 // Within factors (test 112): hypothesis df 1, m - 1 transformed

@@ -292,6 +292,10 @@ CalculateStatus PowerFRepMBetween::Calculate(AnalysisType type, PropertyList* in
     nonsphericity = eps;
     if (given.sampleSize) sampleSize = n;
     SetNumberOfGroups(k);
+    if (given.effect && given.sampleSize &&
+        !CheckNoncentralityComputable(NoncentralityFromEffect(f))) {
+        return measurementsRow;
+    }
     switch (type) {
         case kAPriori:
             SolveSampleSize(f, alphaValue, powerValue, true);

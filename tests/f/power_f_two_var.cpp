@@ -181,6 +181,9 @@ CalculateStatus PowerFTwoVar::Calculate(AnalysisType type, PropertyList* inputs)
     long n1 = 0, n2 = 0;
     int direction = 1;
     if (given.effect) r = ReadEffectSize(inputs, &rRow, kRatioVar1Var0Id);
+    // "-0" is the ratio 0, refused or taken as "0" is; the sign of a zero
+    // would otherwise turn 1/r into -inf further on.
+    if (r == 0.0) r = 0.0;
     if (given.alpha) alphaValue = ReadAlpha(inputs, &alphaRow);
     if (given.power) powerValue = ReadPower(inputs, &powerRow);
     if (given.ratio) q = ReadRatio(inputs, &ratioRow);

@@ -429,7 +429,8 @@ double PillaiCriterion::CriterionToEffect(double value) const {
 }
 
 double PillaiCriterion::MinimumSampleSize(int k, int pd, int qd) const {
-    return k + qd + Smaller(pd, qd) + 1.0;
+    // In doubles: the counts may each be as large as an int holds.
+    return static_cast<double>(k) + qd + Smaller(pd, qd) + 1.0;
 }
 
 double PillaiCriterion::EffectFromCriterion(double value, double, int, int pd, int qd) {

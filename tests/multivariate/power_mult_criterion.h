@@ -130,7 +130,9 @@ class HotellingLawley1Criterion : public PowerMultCriterion {
     double ComputeDf(double n, int k, int pd, int qd) override;
     double EffectToCriterion(double effect) const override { return effect * effect; }
     double CriterionToEffect(double value) const override;
-    double MinimumSampleSize(int k, int, int qd) const override { return k + qd + 1.0; }
+    double MinimumSampleSize(int k, int, int qd) const override {
+        return static_cast<double>(k) + qd + 1.0;
+    }
     double GetCriterionLimit() const override { return 100.0; }
     std::string GetShortName() const override { return "Hotelling-Lawley T1"; }
     double EffectFromCriterion(double value, double n, int k, int pd, int qd) override;
@@ -148,7 +150,9 @@ class HotellingLawley2Criterion : public PowerMultCriterion {
     double ComputeDf(double n, int k, int pd, int qd) override;
     double EffectToCriterion(double effect) const override { return effect * effect; }
     double CriterionToEffect(double value) const override;
-    double MinimumSampleSize(int k, int, int qd) const override { return k + qd + 2.0; }
+    double MinimumSampleSize(int k, int, int qd) const override {
+        return static_cast<double>(k) + qd + 2.0;
+    }
     double GetCriterionLimit() const override { return 100.0; }
     std::string GetShortName() const override { return "Hotelling-Lawley T2"; }
     double EffectFromCriterion(double value, double n, int k, int pd, int qd) override;

@@ -88,6 +88,9 @@ bool PowerTLinReg2::CheckGroupSizes(int, double n1, double n2) {
 // Beyond this a difference makes the noncentrality overflow for ordinary
 // standard deviations; it is refused rather than shown as an infinite delta.
 constexpr double kLargestDifference = 1e150;
+// |delta| = |difference| sqrt(n2) / S stays finite for every difference up to
+// kLargestDifference and n2 below 2^31 while S is at least this.
+constexpr double kSmallestStandardError = 1e-150;
 
 bool PowerTLinReg2::CheckEffectSize(int type, double difference) {
     ClearMessage();
@@ -141,9 +144,11 @@ CalculateStatus PowerTLinReg2::Calculate(AnalysisType type, PropertyList* inputs
     // The design first: a standard deviation must be positive, and every
     // value a number, before any power is computed from them.
     double design[30] = {};
+    int residualRow = -1;
     for (const DesignInput& input : DesignInputs()) {
         int row = -1;
         const double value = ReadDoubleByLabel(inputs, ParameterNames[input.label], &row);
+        if (input.label == kStdDevResidualSigmaId) residualRow = row;
         if (input.standardDeviation && !(value > 0.0)) {
             messages << ParameterNames[input.label] << " must be greater than 0.";
             return row;
@@ -155,6 +160,14 @@ CalculateStatus PowerTLinReg2::Calculate(AnalysisType type, PropertyList* inputs
         design[input.index] = value;
     }
     for (const DesignInput& input : DesignInputs()) values[input.index] = design[input.index];
+    // The noncentrality divides by the standard error of the difference. One
+    // that all but vanishes (a residual sigma of 1e-320) would show
+    // delta = inf; above this bound no admitted difference and N reach it.
+    if (!(StandardErrorFactor(1.0) >= kSmallestStandardError)) {
+        messages << ParameterNames[kStdDevResidualSigmaId]
+                 << " is too small: the standard error of the difference vanishes.";
+        return residualRow;
+    }
 
     int tailsRow = -1;
     const int tails = ReadTails(inputs, &tailsRow);

@@ -101,6 +101,8 @@ TEST(TwoRegressions, RejectedInputsNameTheirRowAndReason) {
     const std::string positive = "Effect size d is outside the admissible range (0, 1e+150).";
     const std::string total = "Total sample size is outside the admissible range (5, 2147483646)";
     const std::string group = "Sample size must be greater than or equal to 1.";
+    const std::string vanishing =
+        "Std dev residual $\\sigma$ is too small: the standard error of the difference vanishes.";
     const Rejection rejections[] = {
         // The design first, before anything of the type.
         {true, kPostHoc, SlopeTexts(kPostHoc, {{"sd", "0"}, {"alpha", "0"}, {"sx1", "0"}}), "sd",
@@ -111,6 +113,12 @@ TEST(TwoRegressions, RejectedInputsNameTheirRowAndReason) {
          "Input error (number out of range)"},
         {false, kPostHoc, InterceptTexts(kPostHoc, {{"mx2", "inf"}}), "mx2",
          "Input error (number out of range)"},
+        // A standard error that all but vanishes would show delta = inf.
+        {true, kPostHoc, SlopeTexts(kPostHoc, {{"sd", "1e-320"}}), "sd", vanishing},
+        {false, kPostHoc, InterceptTexts(kPostHoc, {{"sd", "1e-320"}}), "sd", vanishing},
+        {true, kSensitivity, SlopeTexts(kSensitivity, {{"sd", "1e-200"}}), "sd", vanishing},
+        {true, kPostHoc, SlopeTexts(kPostHoc, {{"sx1", "1e200"}, {"sx2", "1e200"}}), "sd",
+         vanishing},
         // A priori: the ratio, then the effect.
         {true, kAPriori, SlopeTexts(kAPriori, {{"r", "101"}, {"dslope", "0"}}), "r",
          "The allocation ratio falls outside\nthe admissible range (0.01, 100)."},
@@ -152,6 +160,8 @@ TEST(TwoRegressions, RejectedInputsNameTheirRowAndReason) {
         {true, SlopeTexts(kPostHoc, {{"n1", "2"}, {"n2", "3"}})},
         {false, InterceptTexts(kPostHoc, {{"mx1", "-5"}, {"dint", "0"}})},
         {true, SlopeTexts(kPostHoc, {{"dslope", "-0.02"}})},
+        // Small but not vanishing.
+        {true, SlopeTexts(kPostHoc, {{"sd", "1e-100"}})},
     };
     for (const auto& [slopes, texts] : accepted) {
         std::unique_ptr<PowerAnalysis> test;

@@ -198,6 +198,13 @@ CalculateStatus PowerTLinRegression::Calculate(AnalysisType type, PropertyList* 
             if (!CheckPowerRange(p)) return powerRow;
             if (!CheckPowerAboveAlpha(a, p)) return powerRow;
             if (!CheckSlopeBound(b1, sdX, sdY)) return effectRow;
+            // Without a difference from H0 the power is alpha at every N:
+            // refused here, as the other tests do, not left to the search.
+            if (!(std::fabs(b1 - b0) > 1e-5)) {
+                messages << "In an a priori analysis, the slopes under H1 and H0\n"
+                         << "must differ by more than 0.00001.";
+                return effectRow;
+            }
             TakeDesign(tails, b0, sdX, sdY);
             // Also leaves the actual power, df and critical value of N.
             SolveSampleSize(b1, a, p, true);

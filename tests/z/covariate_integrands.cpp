@@ -7,6 +7,7 @@
 #include "distributions/normal.h"
 #include "distributions/poisson.h"
 #include "numerics/cancel.h"
+#include "numerics/quorix_error.h"
 #include "numerics/rounding.h"
 
 namespace {
@@ -16,6 +17,7 @@ namespace {
 constexpr double kPredictorBound = 80.0;
 constexpr double kQuadratureTolerance = 1e-10;
 constexpr double kTailProbability = 1e-12;
+constexpr double kMostCounts = 2e6;
 // Bisections of the limit searches stop after this many halvings.
 constexpr int kMaxHalvings = 1000;
 constexpr double kSearchGrowth = 1.6;
@@ -115,6 +117,9 @@ double varB::IntegrateOver(double from, double to) {
 }
 
 double varB::SumOver(double from, double to) {
+    // A sum of more counts than this would take the calculation minutes
+    // (a Poisson covariate with lambda near 1e10 or beyond); it is refused.
+    if (to - from > kMostCounts) throw QuorixError("Math overflow", QuorixError::kMathOverflow, to);
     double sum = 0.0;
     long count = 0;
     for (double k = from; k <= to; k += 1.0) {

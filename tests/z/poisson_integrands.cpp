@@ -6,11 +6,13 @@
 #include "distributions/normal.h"
 #include "distributions/poisson.h"
 #include "numerics/cancel.h"
+#include "numerics/quorix_error.h"
 
 namespace {
 
 constexpr double kQuadratureTolerance = 1e-10;
 constexpr double kTailProbability = 1e-12;
+constexpr double kMostCounts = 2e6;
 
 }  // namespace
 
@@ -26,20 +28,22 @@ double varBp::Evaluate(double x) {
     // Where the density vanishes the rate may have overflowed: 0, not NaN.
     if (f == 0.0) return 0.0;
     const double rate = std::exp(mode >= 3 && mode <= 5 ? eta0 : beta0 + beta1 * x);
-    switch (mode) {
-        case 1:
-        case 4:
-            return (x - center) * f * rate;
-        case 2:
-        case 5:
-            return (x - center) * (x - center) * f * rate;
-        default:
-            return f * rate;
-    }
+    double value = f * rate;
+    if (mode == 1 || mode == 4) value *= x - center;
+    if (mode == 2 || mode == 5) value *= (x - center) * (x - center);
+    // A moment that overflows somewhere in the range cannot be integrated
+    // (the quadrature would skip the point and return a wrong finite sum).
+    if (!std::isfinite(value)) throw QuorixError("Math overflow", QuorixError::kMathOverflow, 0.0);
+    return value;
 }
 
 double varBp::SumOverSupport(int integrand) {
     mode = integrand;
+    // A sum of more counts than this would take the calculation minutes
+    // (a Poisson covariate with lambda near 1e10 or beyond); it is refused.
+    if (upper - std::trunc(lower) > kMostCounts) {
+        throw QuorixError("Math overflow", QuorixError::kMathOverflow, upper);
+    }
     double sum = 0.0;
     long count = 0;
     for (double k = std::trunc(lower); k <= upper; k += 1.0) {

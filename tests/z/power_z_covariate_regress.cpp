@@ -6,6 +6,7 @@
 #include "analysis/plot_data.h"
 #include "analysis/test_family_support.h"
 #include "distributions/chi.h"
+#include "numerics/quorix_error.h"
 #include "numerics/rounding.h"
 
 void PowerZCovariateRegress::CopyCovariateStateTo(PowerZCovariateRegress* copy) const {
@@ -30,6 +31,55 @@ void PowerZCovariateRegress::CopyCovariateStateTo(PowerZCovariateRegress* copy) 
     copy->demidenko = demidenko;
     copy->varianceCorrection = varianceCorrection;
     copy->enumerationMaxN = enumerationMaxN;
+}
+
+int PowerZCovariateRegress::CheckSlopeVariances(double effect, PropertyList* inputs) {
+    const double saved = effectSize;
+    effectSize = effect;
+    // An infinite or vanishing variance is an answer the power functions
+    // take (no information on the slope, or all of it); an integral or sum
+    // that cannot be done is not.
+    bool computable = true;
+    try {
+        GetNoncentralSD();
+    } catch (const QuorixError&) {
+        computable = false;
+    }
+    effectSize = saved;
+    if (computable) return -1;
+    // The parameter that sets the covariate's scale or tail.
+    ParameterId id = kXParmSigmaId;
+    switch (xDistribution) {
+        case kXBinomial:
+            id = kXParmPiId;
+            break;
+        case kXExponential:
+        case kXPoisson:
+            id = kXParmLambdaId;
+            break;
+        case kXUniform:
+            id = kXRightBorderId;
+            break;
+        case kXManual:
+            id = kXVarBetaH1Id;
+            break;
+        default:
+            break;
+    }
+    int row = -1;
+    inputs->FindWithIndex(ParameterNames[id], &row);
+    messages << "The variance of the slope cannot be computed for this X distribution:\n"
+                "its moments overflow or vanish over the range of X.\n"
+                "Please try less extreme X parameters or a smaller effect.";
+    return row;
+}
+
+void PowerZCovariateRegress::CheckCompromiseRatio(double q) const {
+    const double met = (1.0 - power) / (q * alpha);
+    if (!(std::fabs(met - 1.0) <= 1e-4)) {
+        throw QuorixError("Solver-Compromise: beta / alpha does not meet the ratio",
+                          QuorixError::kUnknown, alpha);
+    }
 }
 
 bool PowerZCovariateRegress::EnumerationApplies() {

@@ -60,6 +60,16 @@ class PowerZCovariateRegress : public PowerZ {
     double enumerationMaxN = 10000.0;
 
   protected:
+    // The slope variances at the effect `effect`, computed once before any
+    // search uses them. Where the covariate's moments cannot be computed
+    // over its range (an integral or sum overflows or cannot be done in
+    // bounded time), returns the row of the covariate's parameter with a
+    // message; else -1.
+    int CheckSlopeVariances(double effect, PropertyList* inputs);
+    // After a Compromise solve: where the power is 1 (or alpha) at every
+    // alpha the search can reach, the search ends at its bound with a beta /
+    // alpha that is not q. That is a failure, never a result.
+    void CheckCompromiseRatio(double q) const;
     // Copies the members above; the tests' clones add their own.
     void CopyCovariateStateTo(PowerZCovariateRegress* copy) const;
 };

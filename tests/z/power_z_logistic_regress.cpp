@@ -180,6 +180,8 @@ double PowerZLogisticRegress::GetNoncentralSD() {
                     break;
             }
             integrand->cancel = &cancelled;
+            // The integrals poll it too.
+            CancelCheck check([this] { return cancelled.load(std::memory_order_relaxed); });
             if (xDistribution == kXPoisson) {
                 integrand->ComputeVariancesDiscrete(&varianceH0, &varianceH1, 0,
                                                     varianceCorrection);
@@ -678,6 +680,7 @@ CalculateStatus PowerZLogisticRegress::Calculate(AnalysisType type, PropertyList
             if (!CheckPowerRange(p)) return powerRow;
             if (!CheckPowerAboveAlpha(a, p)) return powerRow;
             takeDesign(sampleSize);
+            if (const int bad = CheckSlopeVariances(e, inputs); bad >= 0) return bad;
             effectSize = e;
             const double n = SolveSampleSize(e, a, p, true);
             groupSize1 = groupSize2 = n / 2.0;
@@ -718,6 +721,7 @@ CalculateStatus PowerZLogisticRegress::Calculate(AnalysisType type, PropertyList
             if (!CheckAlphaRange(a)) return alphaRow;
             if (!CheckSampleSizeMinimum(static_cast<int>(n), 2)) return nRow;
             takeDesign(static_cast<double>(n));
+            if (const int bad = CheckSlopeVariances(e, inputs); bad >= 0) return bad;
             power = ComputePower2(e, a, n / 2.0, n / 2.0);
             break;
         }
@@ -728,6 +732,7 @@ CalculateStatus PowerZLogisticRegress::Calculate(AnalysisType type, PropertyList
             if (!CheckPowerRange(p)) return powerRow;
             if (!CheckSampleSizeMinimum(static_cast<int>(n), 2)) return nRow;
             takeDesign(static_cast<double>(n));
+            if (const int bad = CheckSlopeVariances(e, inputs); bad >= 0) return bad;
             alpha = SolveAlpha2(e, p, n / 2.0, n / 2.0);
             // The critical values of the alpha found.
             ComputePower2(e, alpha, n / 2.0, n / 2.0);
@@ -741,8 +746,10 @@ CalculateStatus PowerZLogisticRegress::Calculate(AnalysisType type, PropertyList
             if (!CheckSampleSizeMinimum(static_cast<int>(n), 2)) return nRow;
             if (!CheckRatio(q, 0.01, 100.0)) return row;
             takeDesign(static_cast<double>(n));
+            if (const int bad = CheckSlopeVariances(e, inputs); bad >= 0) return bad;
             alpha = SolveCompromise2(e, q, n / 2.0, n / 2.0);
             power = ComputePower2(e, alpha, n / 2.0, n / 2.0);
+            CheckCompromiseRatio(q);
             break;
         }
     }

@@ -8,6 +8,7 @@
 #include "analysis/plot_data.h"
 #include "analysis/test_family_support.h"
 #include "distributions/chi.h"
+#include "numerics/cancel.h"
 #include "numerics/quorix_error.h"
 #include "numerics/rounding.h"
 #include "tests/z/enumeration_workspace.h"
@@ -158,6 +159,8 @@ double PowerZPoissonRegress::GetNoncentralSD() {
                     break;
             }
             integrand->cancel = &cancelled;
+            // The integrals poll it too.
+            CancelCheck check([this] { return cancelled.load(std::memory_order_relaxed); });
             if (xDistribution == kXPoisson) {
                 integrand->ComputeVariancesDiscrete(&unitVarianceH0, &unitVarianceH1, rule,
                                                     varianceCorrection);
@@ -533,6 +536,7 @@ CalculateStatus PowerZPoissonRegress::Calculate(AnalysisType type, PropertyList*
             if (!CheckPowerRange(p)) return powerRow;
             if (!CheckPowerAboveAlpha(a, p)) return powerRow;
             oneTailed = tails == 0;
+            if (const int bad = CheckSlopeVariances(e, inputs); bad >= 0) return bad;
             effectSize = e;
             const double n = SolveSampleSize(e, a, p, true);
             takeDesign(n);
@@ -569,6 +573,7 @@ CalculateStatus PowerZPoissonRegress::Calculate(AnalysisType type, PropertyList*
             if (!CheckAlphaRange(a)) return alphaRow;
             if (!CheckSampleSizeMinimum(static_cast<int>(n), 2)) return nRow;
             takeDesign(static_cast<double>(n));
+            if (const int bad = CheckSlopeVariances(e, inputs); bad >= 0) return bad;
             power = ComputePower2(e, a, n / 2.0, n / 2.0);
             break;
         }
@@ -582,6 +587,7 @@ CalculateStatus PowerZPoissonRegress::Calculate(AnalysisType type, PropertyList*
             if (!CheckPowerRange(p)) return powerRow;
             if (!CheckSampleSizeMinimum(static_cast<int>(n), 2)) return nRow;
             takeDesign(static_cast<double>(n));
+            if (const int bad = CheckSlopeVariances(e, inputs); bad >= 0) return bad;
             alpha = SolveAlpha2(e, p, n / 2.0, n / 2.0);
             // The critical values of the alpha found.
             ComputePower2(e, alpha, n / 2.0, n / 2.0);
@@ -598,8 +604,10 @@ CalculateStatus PowerZPoissonRegress::Calculate(AnalysisType type, PropertyList*
             if (!CheckSampleSizeMinimum(static_cast<int>(n), 2)) return nRow;
             if (!CheckRatio(q, 0.01, 100.0)) return row;
             takeDesign(static_cast<double>(n));
+            if (const int bad = CheckSlopeVariances(e, inputs); bad >= 0) return bad;
             alpha = SolveCompromise2(e, q, n / 2.0, n / 2.0);
             power = ComputePower2(e, alpha, n / 2.0, n / 2.0);
+            CheckCompromiseRatio(q);
             break;
         }
     }

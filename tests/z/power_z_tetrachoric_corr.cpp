@@ -169,13 +169,16 @@ void PowerZTetrachoricCorr::ComputeCriticalR() {
 }
 
 void PowerZTetrachoricCorr::ReportCriticalR() {
-    double lower = std::max(-1.0, values[kCriticalRLower]);
-    double upper = std::min(1.0, values[kCriticalRUpper]);
+    // A critical r is a correlation: at a small N or an extreme margin the
+    // standard error is large enough to carry rho0 +- z se0 beyond either
+    // end, which is held at the end it passed.
+    auto correlation = [](double r) { return std::clamp(r, -1.0, 1.0); };
+    double lower = correlation(values[kCriticalRLower]);
+    double upper = correlation(values[kCriticalRUpper]);
     if (oneTailed) {
         const double rho0 = values[kH0Rho], se0 = values[kStandardError0];
         const double cv = std::fabs(criticalValue);
-        lower = upper = effectSize - rho0 > 0.0 ? std::max(-1.0, rho0 + cv * se0)
-                                                : std::min(1.0, rho0 - cv * se0);
+        lower = upper = correlation(effectSize - rho0 > 0.0 ? rho0 + cv * se0 : rho0 - cv * se0);
     }
     values[kReportedLower] = lower;
     values[kReportedUpper] = upper;

@@ -110,6 +110,29 @@ TEST(TetrachoricTest, RejectedInputsNameTheirRowAndReason) {
     EXPECT_NEAR(calc_test::OutputValue(run->outputs, "Power (1-$\\beta$ err prob)"), 0.05, 1e-12);
 }
 
+// A critical r is a correlation, also where the standard error is huge: at
+// N = 3 and at a margin of 1e-12 it was shown as 1.47 and 4.99e11.
+TEST(TetrachoricTest, CriticalRStaysACorrelation) {
+    const std::map<std::string, std::string> cases[] = {
+        {{"Tail(s)", "One"}, {"Total sample size", "3"}},
+        {{"Tail(s)", "Two"}, {"Total sample size", "3"}},
+        {{"Tail(s)", "One"}, {kMarginX, "1e-12"}},
+        {{"Tail(s)", "Two"}, {kMarginX, "1e-12"}},
+        {{"Tail(s)", "One"}, {kRho1, "-0.5"}, {"Total sample size", "3"}},
+    };
+    for (const auto& texts : cases) {
+        T test;
+        const auto run = RunByLabel(test, kPostHoc, texts);
+        ASSERT_EQ(run->status, kCalculateDone) << run->message;
+        for (const char* label : {"Critical r lwr", "Critical r upr"}) {
+            const double r = calc_test::OutputValue(run->outputs, label);
+            EXPECT_TRUE(-1.0 <= r && r <= 1.0)
+                << label << " = " << r << " at " << texts.begin()->second << " "
+                << std::next(texts.begin())->second;
+        }
+    }
+}
+
 // The approximation names its method and its starred outputs, shows r* of
 // rho1 there, and a Sensitivity run still shows the rho1 it solved.
 TEST(TetrachoricTest, ApproximationChangesTheMethodOutputs) {

@@ -158,10 +158,15 @@ CalculateStatus PowerZTwoCorr::Calculate(AnalysisType type, PropertyList* inputs
             if (!CheckAlphaRange(a)) return alphaRow;
             if (!CheckPowerRange(p)) return powerRow;
             if (!CheckPowerAboveAlpha(a, p)) return powerRow;
+            // With q = 0 the power is alpha at every N: refused here, as the
+            // other tests do, not left to the search.
+            if (!(std::fabs(q) > 1e-5)) {
+                messages << "In an a priori analysis, the absolute value of the\n"
+                         << "effect size must be greater than 0.00001.";
+                return effectRow;
+            }
             allocationRatio = r;
             oneTailed = tails == 0;
-            // With q = 0 the power is alpha at every N: the search finds no
-            // sample size and fails.
             SplitAPrioriTotal(SolveSampleSize(q, a, p, true), r, q, a, p);
             break;
         }

@@ -133,11 +133,16 @@ TEST(TwoCorrelations, APrioriGroupsKeepFourEach) {
     }
 }
 
-// With q = 0 the power is alpha at every N: A priori finds no sample size
-// and says so by failing, instead of showing the end of its search range.
-TEST(TwoCorrelations, APrioriWithoutAnEffectFindsNoSampleSize) {
+// With q = 0 the power is alpha at every N: A priori has no sample size to
+// find and refuses the effect on its row, instead of showing the end of its
+// search range or the generic failure.
+TEST(TwoCorrelations, APrioriWithoutAnEffectIsRefusedOnItsRow) {
     PowerZTwoCorr test;
-    EXPECT_THROW(Calculate(test, kAPriori, With(kAPrioriTexts, {{"qr", "0"}})), QuorixError);
+    const auto run = Calculate(test, kAPriori, With(kAPrioriTexts, {{"qr", "0"}}));
+    EXPECT_EQ(run->status, run->Row("qr"));
+    EXPECT_EQ(run->message,
+              "In an a priori analysis, the absolute value of the\neffect size must be greater "
+              "than 0.00001.");
 }
 
 // The checks the X-Y plot makes per point.

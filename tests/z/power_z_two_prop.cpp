@@ -322,13 +322,18 @@ CalculateStatus PowerZTwoProp::Calculate(AnalysisType type, PropertyList* inputs
             if (!CheckAllocationRatio(r, 0.01)) return refuse(ratioRow);
             if (!CheckEffectSizeRange("d", e, 1e-6, 100.0)) return refuse(effectRow);
             if (!CheckEffectDescribesP2(e)) return refuse(effectRow);
+            // With p2 = p1 the power is alpha at every N: refused here, as
+            // the other tests do, not left to the search.
+            if (inputProportions && !(std::fabs(e - proportion1) > 1e-5)) {
+                messages << "In an a priori analysis, the proportions p1 and p2\n"
+                         << "must differ by more than 0.00001.";
+                return refuse(effectRow);
+            }
             if (!CheckAlphaRange(a)) return refuse(alphaRow);
             if (!CheckPowerRange(p)) return refuse(powerRow);
             if (!CheckPowerAboveAlpha(a, p)) return refuse(powerRow);
             allocationRatio = r;
             takeDesign();
-            // With p2 = p1 the power is alpha at every N: the search finds
-            // no sample size and fails.
             SplitAPrioriTotal(SolveSampleSize(e, a, p, true), r, e, a, p);
             break;
         }

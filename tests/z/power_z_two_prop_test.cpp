@@ -242,13 +242,18 @@ TEST(TwoProportions, NoDifferenceComputesItsCriticalValues) {
     }
 }
 
-// With p2 = p1 the power is alpha at every N: A priori finds no sample size
-// and says so by failing, instead of showing the end of its search range.
-TEST(TwoProportions, APrioriWithoutADifferenceFindsNoSampleSize) {
+// With p2 = p1 the power is alpha at every N: A priori has no sample size
+// to find and refuses p2 on its row, instead of showing the end of its
+// search range or the generic failure.
+TEST(TwoProportions, APrioriWithoutADifferenceIsRefusedOnItsRow) {
     for (const bool arcsin : {false, true}) {
         PowerZTwoProp test;
         test.arcsinTransform = arcsin;
-        EXPECT_THROW(Calculate(test, kAPriori, With(kAPrioriTexts, {{"p2", "0.5"}})), QuorixError);
+        const auto run = Calculate(test, kAPriori, With(kAPrioriTexts, {{"p2", "0.5"}}));
+        EXPECT_EQ(run->status, run->Row("p2"));
+        EXPECT_EQ(run->message,
+                  "In an a priori analysis, the proportions p1 and p2\nmust differ by more than "
+                  "0.00001.");
     }
 }
 

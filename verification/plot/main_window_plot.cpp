@@ -19,6 +19,7 @@
 #include "app/results/dist_plot_form.h"
 #include "platform/emf_picture.h"
 #include "platform/environment.h"
+#include "platform/files.h"
 
 int main(int argc, char** argv) {
     if (argc < 3) {
@@ -65,7 +66,7 @@ int main(int argc, char** argv) {
     settle(500);
     QString error;
     const QByteArray emf = frame->ResultTabs()->Graph()->RecordPicture(&error);
-    if (!platform::WriteFileBytes(QString::fromLocal8Bit(argv[1]) + ".emf", emf, &error))
+    if (!platform::SaveFileAtomically(QString::fromLocal8Bit(argv[1]) + ".emf", emf, &error))
         std::fprintf(stderr, "no metafile: %s\n", error.toLocal8Bit().constData());
     return frame->grab().save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
 }
