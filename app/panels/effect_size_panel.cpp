@@ -17,6 +17,7 @@
 #include "app/panels/regression_slope_form.h"
 #include "app/panels/regression_special_form.h"
 #include "app/panels/rm_forms.h"
+#include "app/panels/rm_mean_cov_form.h"
 #include "app/panels/rm_selector_forms.h"
 #include "app/panels/two_groups_form.h"
 #include "app/panels/two_intercepts_form.h"
@@ -198,6 +199,7 @@ std::vector<CFormViewEx*> EffectSizePanelTable(int testId, PanelHost* host) {
         {"CEff_F_RMMulti_2", [](PanelHost* h) { return new CEff_F_RMMulti_2(h); }},
         {"CEff_F_RMM_Omni", [](PanelHost* h) { return new CEff_F_RMM_Omni(h); }},
         {"CEff_F_RM_Special", [](PanelHost* h) { return new CEff_F_RM_Special(h); }},
+        {"CEff_F_RMM_MeanCov", [](PanelHost* h) { return new CEff_F_RMM_MeanCov(h, 0); }},
         {"CEff_SelectRMMOmniSpecial",
          [](PanelHost* h) { return new CEff_SelectRMMOmniSpecial(h); }},
         {"CEff_SelectRMM_Eta_MeanCov",

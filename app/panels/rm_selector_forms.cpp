@@ -9,6 +9,7 @@
 #include "app/drawer/panel_host.h"
 #include "app/panels/manova_forms.h"
 #include "app/panels/rm_forms.h"
+#include "app/panels/rm_mean_cov_form.h"
 #include "effectsize/rm_selectors.h"
 
 namespace sel = effectsize::rm_selectors;
@@ -161,9 +162,7 @@ CFormViewEx* CEff_SelectRMM_Eta_MeanCov::MakePanel(int method) {
         if (variant_ == 2) return new CEff_F_RMMulti(Host());
         return new CEff_F_RMMulti_2(Host());
     }
-    // The means-and-covariance procedure is not built yet: the drawer's
-    // stand-in holds only "Close".
-    return new CEff_Dummy(Host());
+    return new CEff_F_RMM_MeanCov(Host(), variant_);
 }
 
 void CEff_SelectRMM_Eta_MeanCov::SetUpSubPanel() {
