@@ -21,6 +21,8 @@
 #include "app/drawer/panel_host.h"
 #include "app/panels/manova_forms.h"
 #include "app/panels/rm_forms.h"
+#include "app/panels/rm_mean_cov_form.h"
+#include "app/panels/rm_selector_forms.h"
 #include "platform/environment.h"
 #include "platform/fonts.h"
 #include "tests/f/power_f_multivariate.h"
@@ -56,7 +58,9 @@ Sheet Picture(CEffectSizePanel* panel, int testId, const char* name) {
     panel->Create(nullptr, QPoint(0, 0));
     panel->show();
     panel->SetUpAfterOpening(testId);
-    panel->Button(CEffectSizePanel::kCalculateButtonId)->click();
+    // A selector has no "Calculate".
+    if (QAbstractButton* calculate = panel->Button(CEffectSizePanel::kCalculateButtonId))
+        calculate->click();
     QCoreApplication::processEvents();
     return {QStringLiteral("%1 %2").arg(panel->TemplateId()).arg(QString::fromLatin1(name)),
             panel->grab()};
@@ -119,10 +123,18 @@ int main(int argc, char** argv) {
         RepeatedHost<PowerFRepMBetween>(3), [](PanelHost* h) { return new CEff_F_RMM_Omni(h); },
         kRepeatedBetweenTestId, "CEff_F_RMM_Omni");
     add(
+        MultivariateHost<PowerFRepMMultiWithin>(100),
+        [](PanelHost* h) { return new CEff_F_RMM_MeanCov(h, 1); }, kManovaRepeatedWithinTestId,
+        "CEff_F_RMM_MeanCov (Wilks, MP)");
+    add(
+        MultivariateHost<PowerFRepMMultiBetween>(107),
+        [](PanelHost* h) { return new CEff_SelectRMM_Eta_MeanCov(h); },
+        kManovaRepeatedBetweenTestId, "CEff_SelectRMM_Eta_MeanCov");
+    add(
         RepeatedHost<PowerFRepMWithin>(2), [](PanelHost* h) { return new CEff_F_RM_Special(h); },
         kRepeatedWithinTestId, "CEff_F_RM_Special (spec. 2)");
 
-    // Two rows of three, each panel under its caption.
+    // Rows of three, each panel under its caption.
     const int gap = 14, captionHeight = 18, perRow = 3;
     std::vector<int> rowHeights((sheets.size() + perRow - 1) / perRow, 0);
     int width = 0;
