@@ -5,6 +5,7 @@
 // NaN fails them.
 
 #include <cmath>
+#include <string>
 
 #include "analysis/power_analysis.h"
 
@@ -13,6 +14,13 @@ namespace {
 constexpr double kProbabilityLow = 1e-7;
 constexpr double kProbabilityHigh = 0.9999999;
 constexpr double kCorrelationLimit = 0.999999;
+
+// A name followed by its sentence: the callers' names end in a blank, a line
+// break or nothing at all, and a name must not run into "is".
+std::string Subject(const std::string& name) {
+    if (name.empty() || name.back() == ' ' || name.back() == '\n') return name;
+    return name + ' ';
+}
 
 }  // namespace
 
@@ -46,15 +54,15 @@ bool PowerAnalysis::CheckPowerRange(double powerValue) {
 
 bool PowerAnalysis::CheckCorrelation(std::string name, double r) {
     if (-kCorrelationLimit < r && r < kCorrelationLimit) return true;
-    messages << name << "is outside the admissible range (" << -kCorrelationLimit << ", "
+    messages << Subject(name) << "is outside the admissible range (" << -kCorrelationLimit << ", "
              << kCorrelationLimit << ").";
     return false;
 }
 
 bool PowerAnalysis::CheckNamedRange(std::string name, double value, double margin) {
     if (margin - 1.0 <= value && value <= 1.0 - margin) return true;
-    messages << name << "is outside the admissible range (" << margin - 1.0 << ", " << 1.0 - margin
-             << ").";
+    messages << Subject(name) << "is outside the admissible range (" << margin - 1.0 << ", "
+             << 1.0 - margin << ").";
     return false;
 }
 
@@ -72,8 +80,8 @@ bool PowerAnalysis::CheckValueRange(std::string name, double value, double lo, d
 
 bool PowerAnalysis::CheckProportion(std::string name, double p) {
     if (0.0 <= p && p < kCorrelationLimit) return true;
-    messages << name << "is outside the admissible range (" << 0 << ", " << kCorrelationLimit
-             << ").";
+    messages << Subject(name) << "is outside the admissible range (" << 0 << ", "
+             << kCorrelationLimit << ").";
     return false;
 }
 

@@ -38,7 +38,7 @@ const CheckCase kCases[] = {
      "$\\beta$/$\\alpha$ ratio is outside the admissible range (0.01, 100)"},
     {"correlation at limit",
      [](PowerAnalysis& t) { return t.CheckCorrelation("Correlation $\\rho$ H1", 0.999999); }, false,
-     "Correlation $\\rho$ H1is outside the admissible range (-0.999999, 0.999999)."},
+     "Correlation $\\rho$ H1 is outside the admissible range (-0.999999, 0.999999)."},
     {"named range at limit",
      [](PowerAnalysis& t) { return t.CheckNamedRange("r", 0.999999, 1e-6); }, true, ""},
     {"named range", [](PowerAnalysis& t) { return t.CheckNamedRange("r ", -0.9999995, 1e-6); },

@@ -465,6 +465,11 @@ CalculateStatus CalculateWithInputErrors(PowerAnalysis* analysis, AnalysisType t
     }
 }
 
+std::string InputErrorText(const std::string& message, const std::string& rowLabel) {
+    if (rowLabel.empty() || message.rfind(rowLabel, 0) == 0) return message;
+    return rowLabel + ": " + message;
+}
+
 double RoundForDisplay(double x, int, bool integral) {
     return integral ? RoundTo(x, 0) : x;
 }

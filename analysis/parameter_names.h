@@ -35,6 +35,13 @@ class InputFormulaError : public std::exception {
 CalculateStatus CalculateWithInputErrors(PowerAnalysis* analysis, AnalysisType type,
                                          PropertyList* inputs);
 
+// What an input error says to the user on the row labelled `rowLabel`: the
+// message itself when it begins with the label, else the label, a colon and
+// the message. The readers' messages ("Input error (illegal character?)")
+// and many checks name no field; the user must not have to guess which of
+// the marked row's neighbours is meant.
+std::string InputErrorText(const std::string& message, const std::string& rowLabel);
+
 // Degrees of freedom of an input flagged integral are whole numbers: a value
 // with a fractional part beyond 2.220446049250313e-16 is rounded (halves
 // upward); anything else is returned unchanged.

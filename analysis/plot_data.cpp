@@ -44,6 +44,19 @@ double Walk(Distribution* d, double start, double step, int direction, double pe
     return end;
 }
 
+// Moves `end` outwards (direction -1 left, +1 right) in steps of `step`
+// while the density there is still above 5 % of `peak`, at most 400 steps.
+double Extend(Distribution* d, double end, double step, int direction, double peak) {
+    if (!(step > 0.0) || !(peak > 0.0)) return end;
+    for (int i = 0; i < 400; ++i) {
+        CancelCheck::Poll();
+        const double y = d->Pdf(end);
+        if (!(y > 0.05 * peak)) break;
+        end += direction * step;
+    }
+    return end;
+}
+
 // floor((x - xMin)/step) + offset as a grid index, limited to 0..200 (a
 // value that is not a number counts as 0).
 int GridIndex(double x, double xMin, double step, int offset) {
@@ -240,6 +253,14 @@ void MakeTailPlot(PowerAnalysis& test, PlotData* plot, bool upper) {
     const double peak1 = std::min(cap, d->Pdf(centre));
     lo1 = Walk(d, centre, wLo1, -1, peak1, cap, false, lo1);
     hi1 = Walk(d, centre, wHi1, +1, peak1, cap, true, hi1);
+    // The walks only shorten the first guess of the range; a heavy tail on
+    // the far side of the H1 curve (a noncentral t with few df, an F with a
+    // small denominator df) was cut there while still well above zero.
+    if (upper) {
+        hi1 = Extend(d, hi1, wHi1, +1, peak1);
+    } else {
+        lo1 = Extend(d, lo1, wLo1, -1, peak1);
+    }
 
     if (discrete) {
         lo = std::max(std::floor(lo) - 0.5, 0.0);

@@ -64,16 +64,21 @@ double PowerAnalysis::ComputePower(double effect, double alphaValue, double n) {
     effectSize = effect;
     alpha = alphaValue;
     sampleSize = n;
-    distribution->SetNoncentrality(0.0);
-    // Both from the upper tail itself: 1 - alpha rounds to 1 below 1.1e-16
-    // and keeps no relative digits of alpha above it.
-    criticalValue = distribution->UpperQuantile(alpha);
+    SetCentralCriticalValue(alpha);
     distribution->SetNoncentrality(NoncentralityFromEffect(effectSize));
+    // The power from the upper tail itself, like the critical value.
     return distribution->Survival(criticalValue);
 }
 
+void PowerAnalysis::SetCentralCriticalValue(double alphaValue) {
+    distribution->SetNoncentrality(0.0);
+    criticalValue = distribution->UpperQuantile(alphaValue);
+}
+
 double PowerAnalysis::ComputeBeta(double effect, double alphaValue, double n) {
-    return 1.0 - ComputePower(effect, alphaValue, n);
+    // A power that is not a number leaves no beta either.
+    if (std::isnan(ComputePower(effect, alphaValue, n))) return std::nan("");
+    return distribution->Cdf(criticalValue);
 }
 
 double PowerAnalysis::ComputePower2(double effect, double alphaValue, double n1, double n2) {
@@ -299,24 +304,59 @@ void PowerAnalysis::BracketAlpha() {
     BracketFromStart(kAlphaFloor, 1.0, 0.5);
 }
 
+void PowerAnalysis::SplitTotal(double total, double allocation, double* n1, double* n2) {
+    *n1 = RoundTo(total / (allocation + 1.0), 0);
+    *n2 = std::ceil(total - *n1);
+    if (std::fabs(allocation - 1.0) < 1e-8 && std::fabs(*n1 - *n2) > 1e-8) {
+        if (*n1 <= *n2) {
+            *n1 += 1.0;
+        } else {
+            *n2 += 1.0;
+        }
+    }
+    *n1 = std::max(*n1, 1.0);
+    *n2 = std::max(*n2, 1.0);
+}
+
+double PowerAnalysis::SmallestSplitTotal(double allocation, double minGroup, double bound) {
+    for (double total = 2.0 * minGroup; total < bound; total += 1.0) {
+        double n1 = 0.0, n2 = 0.0;
+        SplitTotal(total, allocation, &n1, &n2);
+        if (n1 >= minGroup && n2 >= minGroup) return total;
+    }
+    return bound;
+}
+
+void PowerAnalysis::StepDownAPrioriTotal(double allocation, double minGroup, double effect,
+                                         double alphaValue, double target) {
+    double best1 = groupSize1, best2 = groupSize2;
+    // Only near the lowest total, where the real split of the answer leaves
+    // the small group less than one subject above the least it may have.
+    const double real1 = (best1 + best2) / (allocation + 1.0);
+    if (!(std::min(real1, best1 + best2 - real1) < minGroup + 1.0)) return;
+    for (;;) {
+        if (IsCancelled()) throw CancelledError();
+        double n1 = 0.0, n2 = 0.0;
+        SplitTotal(best1 + best2 - 1.0, allocation, &n1, &n2);
+        if (n1 < minGroup || n2 < minGroup || n1 + n2 >= best1 + best2) break;
+        if (ComputePower2(effect, alphaValue, n1, n2) < target) break;
+        best1 = n1;
+        best2 = n2;
+    }
+    actualPower = ComputePower2(effect, alphaValue, best1, best2);
+    groupSize1 = best1;
+    groupSize2 = best2;
+    sampleSize = best1 + best2;
+}
+
 void PowerAnalysis::SplitAPrioriTotal(double n, double allocation, double effect, double alphaValue,
                                       double target) {
     // A split that needs more than this many further subjects is a failed
     // search, not a rounding loss.
     constexpr int kMaxExtraSubjects = 1000;
     for (int extra = 0;; ++extra) {
-        const double total = n + extra;
-        double n1 = RoundTo(total / (allocation + 1.0), 0);
-        double n2 = std::ceil(total - n1);
-        if (std::fabs(allocation - 1.0) < 1e-8 && std::fabs(n1 - n2) > 1e-8) {
-            if (n1 <= n2) {
-                n1 += 1.0;
-            } else {
-                n2 += 1.0;
-            }
-        }
-        n1 = std::max(n1, 1.0);
-        n2 = std::max(n2, 1.0);
+        double n1 = 0.0, n2 = 0.0;
+        SplitTotal(n + extra, allocation, &n1, &n2);
         if (IsCancelled()) throw CancelledError();
         actualPower = ComputePower2(effect, alphaValue, n1, n2);
         groupSize1 = n1;

@@ -65,9 +65,8 @@ class PowerAnalysis : public Root {
 
     virtual double GetEffectSize() { return effectSize; }
     virtual double GetCriticalValue() { return criticalValue; }
-    // beta of the last calculation; tests whose beta can be far below 1e-16
-    // compute it on its own side instead of as 1 - power.
-    virtual double GetBeta() { return 1.0 - power; }
+    // beta of the last calculation, at the stored effect, alpha and N.
+    virtual double GetBeta() { return ComputeBeta(effectSize, alpha, sampleSize); }
     virtual double GetLowerCriticalValue() { return -criticalValue; }
     // The largest density the distribution graph admits.
     virtual double GetDensityCap() { return 3.0; }
@@ -79,8 +78,11 @@ class PowerAnalysis : public Root {
     virtual double SolveEffectSize2(double alpha, double power, double n1, double n2);
     virtual double ComputePower(double effect, double alpha, double n);
     virtual double ComputePower2(double effect, double alpha, double n1, double n2);
-    // beta at these inputs; the base takes 1 - power, tests that can sum
-    // beta on its own side override it.
+    // beta at these inputs, summed on its own side and never formed as
+    // 1 - power: with alpha far below 1e-16 beta can be too, where 1 - power
+    // is 0. The base's is the lower tail of the noncentral distribution at
+    // the critical value of ComputePower; a test with a power of its own
+    // sums its beta over its own acceptance region.
     virtual double ComputeBeta(double effect, double alpha, double n);
     virtual double SolveAlpha(double effect, double power, double n);
     virtual double SolveAlpha2(double effect, double power, double n1, double n2);
@@ -152,6 +154,25 @@ class PowerAnalysis : public Root {
     // groups, the total and the actual power in the members.
     void SplitAPrioriTotal(double n, double allocation, double effect, double alphaValue,
                            double target);
+    // That rule for one total, without the search.
+    static void SplitTotal(double total, double allocation, double* n1, double* n2);
+    // The smallest whole total whose split gives both groups at least
+    // minGroup subjects, looked for below `bound` (a total known to give
+    // them), else `bound`. The lower end of a two-group A priori search:
+    // a bound from the allocation ratio alone lies above totals that the
+    // rounding of the split already makes admissible, and the smallest
+    // answer may be one of them.
+    static double SmallestSplitTotal(double allocation, double minGroup, double bound);
+    // After SplitAPrioriTotal, for the tests whose search runs over real
+    // splits: near the lowest total a real split has fewer subjects in the
+    // small group than the whole split of the same total, so the search can
+    // end above totals whose whole split already reaches the target. Steps
+    // the total down while the next smaller one splits into groups of at
+    // least minGroup that still reach it; leaves the same members. Only
+    // where the real split of the answer leaves the small group less than
+    // one subject above minGroup.
+    void StepDownAPrioriTotal(double allocation, double minGroup, double effect, double alphaValue,
+                              double target);
 
     // Whether the power at maxSampleSize stays strictly below the target.
     virtual bool IsTargetPowerUnreachable(const double* effect, double alpha, double targetPower);
@@ -430,6 +451,13 @@ class PowerAnalysis : public Root {
     // lowEndIsAnswer, an objective already positive at both ends gives
     // bracketLow (the smallest N already reaches the power asked for).
     double SolveInBracket(const char* where, int maxit, bool lowEndIsAnswer = false);
+
+    // The critical value of a test that rejects in the upper tail of its
+    // central distribution, at alpha, into criticalValue; leaves the
+    // distribution central. The tail is taken on its own side: 1 - alpha
+    // rounds to 1 below 1.1e-16 and keeps no relative digits of alpha
+    // above it, so no test takes Quantile(1 - alpha).
+    void SetCentralCriticalValue(double alphaValue);
 
     // Evaluate after a look at the cancel flag; the bracket loops use it.
     double Probe(double x);

@@ -2,6 +2,7 @@
 
 // Small pieces that the statistical test families share.
 
+#include <algorithm>
 #include <cfloat>
 #include <climits>
 
@@ -98,17 +99,31 @@ inline int GroupSizeSum(long n1, long n2) {
 // distribution under H1. One tail takes the side of r: the upper tail for
 // r > 1, else the lower one, with both critical values at its quantile.
 // Two tails split alpha equally; *upper receives the larger critical value.
+// Every tail is taken on its own side, so that alpha and beta far below
+// 1e-16 keep their digits; beta, when asked for, is the acceptance region
+// summed from the side away from the bulk of the H1 distribution.
 inline double VarianceRatioPower(Distribution& central, double r, double alpha, bool oneTailed,
-                                 double* upper, double* lower) {
+                                 double* upper, double* lower, double* beta = nullptr) {
+    double power, acceptance = 0.0;
     if (oneTailed) {
         if (r > 1.0) {
-            *upper = *lower = central.Quantile(1.0 - alpha);
-            return 1.0 - central.Cdf(*upper / r);
+            *upper = *lower = central.UpperQuantile(alpha);
+            power = central.Survival(*upper / r);
+            acceptance = beta ? central.Cdf(*upper / r) : 0.0;
+        } else {
+            *upper = *lower = central.Quantile(alpha);
+            power = central.Cdf(*lower / r);
+            acceptance = beta ? central.Survival(*lower / r) : 0.0;
         }
-        *upper = *lower = central.Quantile(alpha);
-        return central.Cdf(*lower / r);
+    } else {
+        *upper = central.UpperQuantile(alpha / 2.0);
+        *lower = central.Quantile(alpha / 2.0);
+        power = central.Survival(*upper / r) + central.Cdf(*lower / r);
+        if (beta) {
+            acceptance = r > 1.0 ? central.Cdf(*upper / r) - central.Cdf(*lower / r)
+                                 : central.Survival(*lower / r) - central.Survival(*upper / r);
+        }
     }
-    *upper = central.Quantile(1.0 - alpha / 2.0);
-    *lower = central.Quantile(alpha / 2.0);
-    return 1.0 - (central.Cdf(*upper / r) - central.Cdf(*lower / r));
+    if (beta) *beta = std::max(0.0, acceptance);
+    return power;
 }

@@ -21,6 +21,9 @@ constexpr long kFromZeroSteps = 2000000;
 constexpr long kFromModeSteps = 1000000;
 constexpr long kDensitySteps = 1000000;
 constexpr int kWalkSteps = 200;
+// Halvings of the quantile's bisection: from width 1 to a relative 1e-9 of
+// a quantile as small as 1e-100.
+constexpr int kMaxQuantileHalvings = 400;
 
 [[noreturn]] void Fail(const std::string& where, const char* problem, int code) {
     throw QuorixError(where + ": " + problem, code, 0.0);
@@ -339,7 +342,12 @@ double MRCDistribution::Quantile(double prob) {
     // A start below the walk's floor was never compared with prob.
     if (lo < 1e-10) lo = 0.0;
 
+    // The interval closes in relative to the quantile itself: a critical
+    // R^2 near 1e-4 would keep only four digits of an absolute 1e-8. The
+    // halvings are bounded, since a quantile far below 1e-100 is 0 to
+    // every output.
     double mid = lo;
+    int halvings = 0;
     do {
         mid = (lo + hi) / 2.0;
         const double f = Cdf(mid);
@@ -350,8 +358,18 @@ double MRCDistribution::Quantile(double prob) {
             hi = mid;
         else
             lo = mid;
-    } while (hi - lo > 1e-8);
+    } while (hi - lo > 1e-9 * hi && ++halvings < kMaxQuantileHalvings);
     return mid;
+}
+
+double MRCDistribution::UpperQuantile(double q) {
+    const double rho2 = p[0], k = p[1], N = p[2];
+    if (!(rho2 < 1e-12) || !(0.0 < q && q < 0.5) || !ParametersValid(rho2, k, N))
+        return Quantile(1.0 - q);
+    const double m = k - 1.0, nu2 = N - k;
+    FDistribution central(m, nu2);
+    const double f = central.UpperQuantile(q);
+    return f / (f + nu2 / m);
 }
 
 double MRCRoot::Evaluate(double x) {

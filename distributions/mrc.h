@@ -40,6 +40,9 @@ class MRCDistribution : public NoncentralDistribution {
     double Cdf(double x) override;
     // Bisection to 1e-8 within a bracket walked out from rho^2.
     double Quantile(double prob) override;
+    // With rho^2 = 0 the upper quantile of the central F itself, which
+    // keeps its digits where 1 - q rounds to 1.
+    double UpperQuantile(double q) override;
     double GetMean() override { return 0.0; }
     double GetVariance() override { return 1.0; }
     std::string GetName() override { return "r"; }

@@ -161,6 +161,14 @@ void SigmaGrid::ReadBody(LabeledMatrix& m) const {
     m.EvaluateCells();
 }
 
+void SigmaGrid::Load(const TextArray& loaded) {
+    texts = loaded;
+    mode_ = texts.rows() > 0 && texts.cols() > 0 && Trimmed(texts(0, 0)) == L"SD and corr"
+                ? kSdAndCorrelation
+                : kCovariances;
+    removed_.Forget();
+}
+
 std::optional<std::wstring> SigmaGrid::SetMode(Mode mode) {
     if (mode == mode_) return std::nullopt;
     LabeledMatrix m;

@@ -55,6 +55,10 @@ class SigmaGrid {
     // before a smaller means grid removed them.
     void SyncWithMeans(const std::vector<std::wstring>& responseLabels);
 
+    // Takes the texts of a loaded grid as they are; the corner "SD and corr"
+    // says that they hold standard deviations and correlations.
+    void Load(const TextArray& loaded);
+
     // Shows the body in the other mode. On a failure the grid and the mode
     // stay as they were and the reason is returned.
     std::optional<std::wstring> SetMode(Mode mode);

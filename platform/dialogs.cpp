@@ -1,6 +1,8 @@
 #include "platform/dialogs.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -77,11 +79,11 @@ class WidgetFileDialogs : public FileDialogService {
   private:
     static std::optional<QString> Run(QWidget* parent, const FileDialogRequest& r,
                                       QFileDialog::AcceptMode mode) {
-        QFileDialog dialog(parent, r.title, r.folder, r.filter);
+        QFileDialog dialog(parent, r.title);
         dialog.setAcceptMode(mode);
         dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                            : QFileDialog::AnyFile);
-        if (!r.defaultSuffix.isEmpty()) dialog.setDefaultSuffix(r.defaultSuffix);
+        PrepareFileDialog(&dialog, r);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return std::nullopt;
         return dialog.selectedFiles().first();
@@ -100,6 +102,18 @@ class WidgetPrintDialogs : public PrintDialogService {
         return dialog.exec() == QDialog::Accepted;
     }
 };
+
+// `folder`, or the nearest folder above it that exists, or the home folder.
+QString ExistingFolder(const QString& folder) {
+    if (folder.isEmpty()) return QDir::homePath();
+    QString path = QDir::cleanPath(QDir(folder).absolutePath());
+    while (!QFileInfo(path).isDir()) {
+        const QString parent = QFileInfo(path).path();
+        if (parent == path) return QDir::homePath();
+        path = parent;
+    }
+    return path;
+}
 
 std::unique_ptr<MessageBoxService>& MessageBoxSlot() {
     static std::unique_ptr<MessageBoxService> slot = std::make_unique<WidgetMessageBoxes>();
@@ -146,6 +160,15 @@ std::unique_ptr<PrintDialogService> SetPrintDialogService(std::unique_ptr<PrintD
 MessageAnswer ShowMessage(QWidget* parent, const QString& text, const QString& caption,
                           MessageIcon icon, MessageButtons buttons) {
     return MessageBoxes().Show(parent, text, caption, icon, buttons);
+}
+
+void PrepareFileDialog(QFileDialog* dialog, const FileDialogRequest& request) {
+    if (!request.filter.isEmpty()) dialog->setNameFilter(request.filter);
+    if (!request.defaultSuffix.isEmpty()) dialog->setDefaultSuffix(request.defaultSuffix);
+    // The folder and the name are set apart: given together as one path, a
+    // folder that does not exist would be offered as the name to save under.
+    dialog->setDirectory(ExistingFolder(request.folder));
+    dialog->selectFile(request.fileName);
 }
 
 }  // namespace platform

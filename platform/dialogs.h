@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 
+class QFileDialog;
 class QWidget;
 class QPrinter;
 
@@ -29,7 +30,14 @@ struct FileDialogRequest {
     QString folder;         // where the dialog opens
     QString filter;         // e.g. "Text files (*.txt)"
     QString defaultSuffix;  // appended when the user types none, without the dot
+    QString fileName;       // offered in the name field, e.g. "*.rtf"; may be empty
 };
+
+// Sets up a file dialog for `request` as the real dialogs do: it opens in
+// the request's folder, or in the nearest folder above it that exists (a
+// folder that does not exist yet is never offered as a file name), and
+// offers the request's file name.
+void PrepareFileDialog(QFileDialog* dialog, const FileDialogRequest& request);
 
 // Open and save dialogs; an empty answer means the user cancelled.
 class FileDialogService {

@@ -2,8 +2,10 @@
 
 #include <uemf.h>
 
+#include <QBuffer>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QImage>
 #include <QMimeData>
 #include <QPaintEngine>
 #include <QPainter>
@@ -283,6 +285,16 @@ int EmfPicture::metric(PaintDeviceMetric metric) const {
 void PutEmfOnClipboard(const QByteArray& bytes) {
     auto* data = new QMimeData;
     data->setData(QString::fromLatin1(EmfPicture::kMimeType), bytes);
+    QGuiApplication::clipboard()->setMimeData(data);
+}
+
+void PutPictureOnClipboard(const QByteArray& emf, const QImage& image) {
+    auto* data = new QMimeData;
+    data->setData(QString::fromLatin1(EmfPicture::kMimeType), emf);
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "PNG"))
+        data->setData(QStringLiteral("image/png"), png);
     QGuiApplication::clipboard()->setMimeData(data);
 }
 

@@ -8,6 +8,8 @@
 
 class QWidget;
 
+class QImage;
+
 namespace platform {
 
 // A picture recorded as an enhanced metafile: paint on it with QPainter like
@@ -46,5 +48,8 @@ class EmfPicture : public QPaintDevice {
 
 // Puts a metafile on the clipboard under its MIME type.
 void PutEmfOnClipboard(const QByteArray& bytes);
+// Puts a picture on the clipboard twice: as a metafile, and as a PNG image
+// ("image/png"), which the programs of a Linux desktop can paste.
+void PutPictureOnClipboard(const QByteArray& emf, const QImage& image);
 
 }  // namespace platform

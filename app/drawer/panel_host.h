@@ -4,6 +4,7 @@
 
 #include "analysis/parameter_names.h"
 
+class CFormViewEx;
 class PowerAnalysis;
 class PropertyList;
 
@@ -30,4 +31,8 @@ class PanelHost : public ParameterSource {
     // then does not start the main calculation. A host without a calculation
     // of its own has nothing to do.
     virtual void SetMatrixDialogOpen(bool open) { (void)open; }
+    // Puts `view` (not yet created) in place of drawer panel `index`, which
+    // is deleted; the placed panel, or null, deleting `view`, when there is
+    // no such panel. Selectors swap their procedure's panel with it.
+    virtual CFormViewEx* ReplaceDrawerPane(int index, CFormViewEx* view);
 };

@@ -33,6 +33,21 @@ void CQuorixMainCompForm::OnInitialUpdate() {
     tip_->SetTipFont(labelFont_);
     WatchMouse(this);
     for (QWidget* control : Controls()) WatchMouse(control);
+    // Tab runs down the inputs, row by row, then down the outputs; the
+    // controls were made row by row across both group boxes. Hidden
+    // controls drop out of the chain by themselves.
+    QWidget* previous = nullptr;
+    auto chain = [&previous](QWidget* next) {
+        if (!next) return;
+        if (previous) QWidget::setTabOrder(previous, next);
+        previous = next;
+    };
+    for (int row = 0; row < kRowCount; ++row) {
+        chain(Control(DetermineButtonId(row)));
+        chain(Control(InputEditId(row)));
+        chain(Control(InputListId(row)));
+    }
+    for (int row = 0; row < kRowCount; ++row) chain(Control(OutputEditId(row)));
 }
 
 void CQuorixMainCompForm::WatchMouse(QWidget* widget) {

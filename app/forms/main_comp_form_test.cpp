@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QWidget>
@@ -125,6 +127,29 @@ TEST_F(EditFieldFormTest, ShowsAndClearsOutputs) {
     EXPECT_EQ(form->ControlText(OutputEditId(0)), "?");
     EXPECT_EQ(form->ControlText(OutputEditId(1)), "?");
     EXPECT_EQ(form->ControlText(OutputEditId(2)), "untouched");
+}
+
+// Tab walks down the input column, then down the output column.
+TEST_F(EditFieldFormTest, TabRunsThroughTheInputsThenTheOutputs) {
+    FillInputs();
+    form->SetInputs(&inputs);
+    for (const char* name : {"Power", "Critical t", "Df"})
+        outputs.push_back(new PropertyDouble(name, "1", false));
+    form->SetOutputs(&outputs);
+    const std::vector<QWidget*> expected = {
+        form->Edit(InputEditId(0)),         form->List(InputListId(1)),
+        form->Button(DetermineButtonId(2)), form->Edit(InputEditId(2)),
+        form->Edit(InputEditId(3)),         form->Edit(OutputEditId(0)),
+        form->Edit(OutputEditId(1)),        form->Edit(OutputEditId(2)),
+    };
+    expected.front()->setFocus(Qt::TabFocusReason);
+    std::vector<QWidget*> visited = {QApplication::focusWidget()};
+    for (size_t i = 1; i < expected.size(); ++i) {
+        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+        QApplication::sendEvent(QApplication::focusWidget(), &tab);
+        visited.push_back(QApplication::focusWidget());
+    }
+    for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(visited[i], expected[i]) << "stop " << i;
 }
 
 }  // namespace

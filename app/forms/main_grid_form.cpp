@@ -70,11 +70,12 @@ void CQuorixMainForm::SetUpGrid(CGridCtrl* grid) {
     grid->SetFixedColumnCount(1);
     grid->SetColumnWidth(0, 150);
     grid->SetListMode(true);
-    // The layout is fixed: no resizing with the mouse; a click selects one row.
+    // The layout is fixed: no resizing with the mouse. A range of rows may be
+    // selected (with the mouse, or Shift and the arrows) and copied whole.
     grid->SetRowResize(false);
     grid->SetColumnResize(false);
-    grid->SetSingleRowSelection(true);
-    grid->SetSingleColSelection(true);
+    grid->SetSingleRowSelection(false);
+    grid->SetSingleColSelection(false);
     grid->ExpandToFit();
     grid->ExpandRowsToFit();
 
@@ -221,6 +222,13 @@ void CQuorixMainForm::SetOutputs(PropertyList* outputs) {
     for (int i = 0; i < static_cast<int>(outputs->size()); ++i)
         ShowParameter(outputGrid_, i, (*outputs)[i]);
     FitLabelColumn(outputGrid_);
+}
+
+void CQuorixMainForm::ClearOutputs(PropertyList* outputs) {
+    if (!outputGrid_ || !outputs) return;
+    const int count = std::min(static_cast<int>(outputs->size()), outputGrid_->GetRowCount());
+    for (int row = 0; row < count; ++row) outputGrid_->SetItemText(row, 1, QString());
+    outputGrid_->update();
 }
 
 void CQuorixMainForm::GetInputs(PropertyList* inputs) {

@@ -27,6 +27,8 @@ class CQuorixMainForm : public CFormViewEx, public IGridOwnerForm {
 
     void SetInputs(PropertyList* inputs);
     void SetOutputs(PropertyList* outputs);
+    // Empties the value cells of the outputs that `outputs` lists; the labels stay.
+    void ClearOutputs(PropertyList* outputs);
     void GetInputs(PropertyList* inputs);
     void MarkInvalidInput(int index);
     void SetEffectSizeValue(double value);

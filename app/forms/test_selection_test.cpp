@@ -228,13 +228,6 @@ TEST_F(TestSelection, ATypeChangeKeepsWhatWasTyped) {
     EXPECT_EQ(frame->EditFieldForm()->ControlText(InputEditId(0)), "0.01");
 }
 
-TEST_F(TestSelection, TheExplorerCommandSaysItIsNotThereYet) {
-    ASSERT_TRUE(frame->Commands().Dispatch(kExplorerCommand));
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_TRUE(dialogs.messages[0].text.contains("not there yet"));
-    EXPECT_EQ(dialogs.messages[0].icon, platform::MessageIcon::Information);
-}
-
 // A test that this build lacks cannot be chosen, and choosing it by id
 // Every test in the catalogue is offered: its command in the Tests menu is
 // enabled and chooses it.

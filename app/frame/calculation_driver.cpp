@@ -5,6 +5,7 @@
 #include <cfenv>
 #include <optional>
 
+#include "analysis/parameter_names.h"
 #include "analysis/plot_data.h"
 #include "analysis/power_analysis.h"
 #include "analysis/protocol.h"
@@ -160,7 +161,10 @@ void CMainFrame::OnCalculate() {
             SetInputsOnForm(&inputs_);
             if (outcome.result >= 0) {
                 MarkInvalidInputOnForm(outcome.result);
-                report(test->GetMessage(), kInputError, MessageIcon::Error);
+                const bool listed = outcome.result < static_cast<int>(inputs_.size());
+                report(InputErrorText(test->GetMessage(),
+                                      listed ? inputs_[outcome.result]->name : std::string()),
+                       kInputError, MessageIcon::Error);
             } else {
                 test->GetOutputs(type, &outputs_);
                 SetOutputsOnForm(&outputs_);
@@ -194,7 +198,8 @@ void CMainFrame::RunDistributionPlot(
     PlotData* graph = plotTarget_->GraphData();
     if (!graph) return;
     plotTarget_->SetPlotFailed(false);
-    if (noPlot || !plotTarget_->DistributionTabShown()) {
+    plotOwed_ = !noPlot && !plotTarget_->DistributionTabShown();
+    if (noPlot || plotOwed_) {
         *graph = PlotData();
         return;
     }
@@ -222,6 +227,29 @@ void CMainFrame::RunDistributionPlot(
         plotValid_ = true;
         plotTarget_->RedrawPlot();
     }
+}
+
+void CMainFrame::OnResultTabChanged() {
+    commands_.RefreshActions();
+    if (!plotOwed_ || !outputsValid_ || busy_ || !currentTest_ || !plotTarget_ ||
+        !plotTarget_->DistributionTabShown())
+        return;
+    NumericsClaim numerics;
+    if (!numerics.Held()) return;
+    BusyScope busy(busy_);
+    FloatingPointGuard floatingPoint;
+    std::optional<platform::WaitCursor> waitCursor(std::in_place);
+    const auto idle = [this] {
+        PumpMessages();
+        platform::SleepMilliseconds(5);
+    };
+    auto report = [&](const std::string& text, const char* caption, platform::MessageIcon icon) {
+        waitCursor.reset();
+        if (closeAfterCalculation_) return;
+        platform::ShowMessage(this, ToDisplayLabel(text), QString::fromLatin1(caption), icon);
+    };
+    RunDistributionPlot(false, idle, report);
+    if (closeAfterCalculation_) QTimer::singleShot(0, this, &QWidget::close);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

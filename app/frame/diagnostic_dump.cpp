@@ -100,7 +100,8 @@ void CMainFrame::OnDiagnosticDump() {
     // before it replaces a file.
     platform::FileDialogRequest request;
     request.title = QStringLiteral("Name of the diagnostic table");
-    request.folder = QDir(DiagnosticDumpFolder()).filePath(QStringLiteral("test.dat"));
+    request.folder = DiagnosticDumpFolder();
+    request.fileName = QStringLiteral("test.dat");
     request.filter = QStringLiteral("dat (*.dat);;all (*.*)");
     request.defaultSuffix = QStringLiteral("dat");
     const std::optional<QString> path = platform::FileDialogs().SaveFileName(this, request);

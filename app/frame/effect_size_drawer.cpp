@@ -3,12 +3,15 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QLayout>
 #include <QMoveEvent>
 #include <QPointer>
+#include <QScreen>
 #include <algorithm>
 #include <cmath>
 
+#include "app/drawer/drawer_placement.h"
 #include "app/drawer/drawer_wnd.h"
 #include "app/frame/main_frame.h"
 #include "app/panels/effect_size_panel.h"
@@ -85,6 +88,14 @@ void CMainFrame::OpenEffectSizeDrawer(std::vector<CFormViewEx*> panels, int test
         delete drawer;
         return;
     }
+    // Known before the inputs are restored: a selector that restores another
+    // procedure replaces its panel in this drawer.
+    drawer_ = drawer;
+    drawerTestId_ = testId;
+    // A selector learns its procedure's panel (the array ends with null).
+    std::vector<CFormViewEx*> attached = drawer->Panels();
+    attached.push_back(nullptr);
+    drawer->Panel(0)->AttachPanels(attached.data());
     if (testId >= 0) {
         bool created = false;
         PropertyList* store = inputStores_.FindOrCreate(testId, &created);
@@ -97,11 +108,9 @@ void CMainFrame::OpenEffectSizeDrawer(std::vector<CFormViewEx*> panels, int test
             drawer->Panel(0)->RestoreInputs(store);
         }
     }
-    drawer_ = drawer;
-    drawerTestId_ = testId;
     drawer_->setFixedSize(kInitialWidth,
                           std::max(1, frameGeometry().height() + 4 - 2 * drawerInset_));
-    FitEffectSizeDrawer(true);
+    FitEffectSizeDrawer();
     platform::PlaySoundFile(QDir(programFolder_).filePath(QStringLiteral("minimieren.wav")));
     if (animateDrawerOpen_) {
         drawer_->setMask(QRegion(0, 0, 1, 1));
@@ -111,7 +120,7 @@ void CMainFrame::OpenEffectSizeDrawer(std::vector<CFormViewEx*> panels, int test
         drawer_->show();
     }
     // Shown windows learn their decoration only now.
-    FitEffectSizeDrawer(true);
+    FitEffectSizeDrawer();
     raise();
     if (drawer_) drawer_->raise();
 }
@@ -140,11 +149,11 @@ CFormViewEx* CMainFrame::ReplaceDrawerPane(int index, CFormViewEx* view) {
     }
     if (!drawer_->ReplacePane(index, view)) return nullptr;
     if (PropertyList* store = inputStores_.Find(drawerTestId_)) view->SetValueStore(store);
-    FitEffectSizeDrawer(false);
+    FitEffectSizeDrawer();
     return view;
 }
 
-void CMainFrame::FitEffectSizeDrawer(bool besideFrame) {
+void CMainFrame::FitEffectSizeDrawer() {
     if (!drawer_) return;
     const QRect frameRect = frameGeometry();
     const QRect drawerRect = drawer_->frameGeometry();
@@ -153,7 +162,6 @@ void CMainFrame::FitEffectSizeDrawer(bool besideFrame) {
     const int widest = drawer_->WidestPanel();
     const int outerWidth = widest + kExtraWidth;
     const int outerHeight = std::max(1, frameRect.height() + 4 - 2 * drawerInset_);
-    const int left = besideFrame ? frameRect.right() + 1 : drawerRect.left();
     const int clientWidth = std::max(widest, outerWidth - decoration.width());
     const int clientHeight = std::max(1, outerHeight - decoration.height());
     if (QLayout* layout = drawer_->layout()) {
@@ -162,13 +170,17 @@ void CMainFrame::FitEffectSizeDrawer(bool besideFrame) {
     }
     // A dialog frame: the user does not size the drawer.
     drawer_->setFixedSize(clientWidth, clientHeight);
-    drawer_->move(left, frameRect.top() + drawerInset_);
+    const QScreen* holder = screen() ? screen() : QGuiApplication::primaryScreen();
+    const QRect area =
+        holder ? holder->availableGeometry() : QRect(frameRect.topLeft(), QSize(1 << 20, 1 << 20));
+    drawer_->move(DrawerPosition(frameRect, QSize(clientWidth, clientHeight) + decoration, area,
+                                 drawerInset_));
     drawer_->FitRows();
 }
 
 void CMainFrame::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
-    FitEffectSizeDrawer(true);
+    FitEffectSizeDrawer();
 }
 
 PropertyList* CMainFrame::GetCurrentInputStore() {

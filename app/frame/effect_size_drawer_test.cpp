@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QLineEdit>
 #include <QPointer>
+#include <QScreen>
 #include <QSplitter>
 #include <QTextEdit>
 #include <QTimer>
@@ -93,6 +94,21 @@ class Drawer : public ::testing::Test {
     CMainFrame* frame = nullptr;
 };
 
+// The drawer sits beside the frame's right edge where the offscreen screen
+// (800 px wide) has room for it, else over the frame's right part; always
+// inside the screen.
+void ExpectBesideOrOverTheFrame(CMainFrame* frame, CDrawerWnd* drawer) {
+    const QRect screen = frame->screen()->availableGeometry();
+    const QRect placed = drawer->frameGeometry();
+    const QRect owner = frame->frameGeometry();
+    if (owner.right() + placed.width() <= screen.right()) {
+        EXPECT_EQ(placed.left(), owner.right() + 1);
+    } else {
+        EXPECT_EQ(placed.right(), owner.right());
+    }
+    EXPECT_TRUE(screen.contains(placed));
+}
+
 TEST_F(Drawer, DetermineOpensTheDummyBesideTheFrameOnce) {
     // A test without an effect-size panel of its own.
     ASSERT_TRUE(frame->SelectTest(kTwoProportionsTestId));
@@ -110,7 +126,7 @@ TEST_F(Drawer, DetermineOpensTheDummyBesideTheFrameOnce) {
     EXPECT_EQ(drawer->windowTitle(), "Calc effect size");
     EXPECT_TRUE(drawer->windowFlags() & Qt::Tool);
     EXPECT_EQ(drawer->parentWidget(), frame);
-    EXPECT_EQ(drawer->frameGeometry().left(), frame->frameGeometry().right() + 1);
+    ExpectBesideOrOverTheFrame(frame, drawer);
     EXPECT_EQ(drawer->frameGeometry().top(), frame->frameGeometry().top() + 24);
     EXPECT_EQ(drawer->frameGeometry().height(), frame->frameGeometry().height() + 4 - 48);
     ASSERT_EQ(drawer->PanelCount(), 1);
@@ -145,12 +161,12 @@ TEST_F(Drawer, FollowsTheFrameAndClosesWithIt) {
     ASSERT_NE(drawer, nullptr);
     frame->move(frame->pos() + QPoint(37, 21));
     widget_test::RunEventsFor(50);
-    EXPECT_EQ(drawer->frameGeometry().left(), frame->frameGeometry().right() + 1);
+    ExpectBesideOrOverTheFrame(frame, drawer);
     EXPECT_EQ(drawer->frameGeometry().top(), frame->frameGeometry().top() + 24);
     // Hiding the plot makes the frame lower; the drawer keeps its inset.
     frame->HandleCommand(command_ids::kTogglePlot);
     EXPECT_EQ(drawer->frameGeometry().height(), frame->frameGeometry().height() + 4 - 48);
-    EXPECT_EQ(drawer->frameGeometry().left(), frame->frameGeometry().right() + 1);
+    ExpectBesideOrOverTheFrame(frame, drawer);
 
     frame->close();
     EXPECT_EQ(frame->EffectSizeDrawer(), nullptr);

@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTabBar>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -18,6 +19,7 @@
 #include "analysis/catalogue.h"
 #include "app/calculator/calculator.h"
 #include "app/drawer/drawer_wnd.h"
+#include "app/explorer/glmm_explorer.h"
 #include "app/forms/command_forms.h"
 #include "app/forms/form_tables.h"
 #include "app/forms/main_comp_form.h"
@@ -31,9 +33,11 @@
 #include "app/widgets/ui_helpers.h"
 #include "app/xyplot/xy_plot_settings.h"
 #include "app/xyplot/xy_plot_window.h"
+#include "glm/model/power_glmm.h"
 #include "platform/environment.h"
 #include "platform/fonts.h"
 #include "ui/graphics/mathtext/symbol_table.h"
+#include "ui/grid/grid_ctrl.h"
 
 using namespace command_ids;
 
@@ -60,6 +64,13 @@ QIcon ProgramIcon() {
         icon.addPixmap(pixmap);
     }
     return icon;
+}
+
+bool InsideGrid(const QWidget* widget) {
+    for (; widget; widget = widget->parentWidget()) {
+        if (dynamic_cast<const CGridCtrl*>(widget)) return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -147,6 +158,10 @@ bool CMainFrame::OnCreate() {
     }
     if (!resultTabs_->Graph()) return false;
     plotTarget_ = resultTabs_;
+    // Connected after the pane's own handler, so the pane has switched its
+    // views when the frame looks at them.
+    if (auto* tabs = qobject_cast<QTabBar*>(resultTabs_->Control(CDistPlotCompForm::kTabs)))
+        connect(tabs, &QTabBar::currentChanged, this, [this] { OnResultTabChanged(); });
 
     CreateMenusAndToolBar();
     statusText_ = new QLabel(QStringLiteral("Ready"));
@@ -272,6 +287,9 @@ void CMainFrame::CreateMenusAndToolBar() {
     view->addSeparator();
     QAction* calculator = action(kCalculator, "&Calculator");
     view->addAction(calculator);
+    // The explorer has no menu place of its own in the command table; without
+    // one a user could never open it.
+    view->addAction(action(kExplorerCommand, "General linear &model explorer ..."));
     commands_.RefreshOnShow(view);
 
     QMenu* tests = menuBar()->addMenu(QStringLiteral("&Tests"));
@@ -406,7 +424,7 @@ void CMainFrame::RecalcLayout(bool) {
     panes_->setFixedSize(width, y);
     if (layout()) layout()->activate();
     adjustSize();
-    FitEffectSizeDrawer(false);
+    FitEffectSizeDrawer();
 }
 
 void CMainFrame::OnInputsChanged() {
@@ -415,6 +433,7 @@ void CMainFrame::OnInputsChanged() {
     if (resultTabs_ && resultTabs_->Graph()) resultTabs_->Graph()->RedrawBlank();
     if (commandForm_) commandForm_->EnableXYPlot(false);
     if (editFieldForm_) editFieldForm_->ClearOutputs(&outputs_);
+    if (gridForm_) gridForm_->ClearOutputs(&outputs_);
 }
 
 void CMainFrame::OnInputCommitted() {
@@ -492,10 +511,12 @@ bool CMainFrame::OnOptions() {
 }
 
 void CMainFrame::OnExplorer() {
-    platform::ShowMessage(this,
-                          QStringLiteral("The explorer of the general linear multivariate model "
-                                         "is not there yet."),
-                          QString::fromLatin1(kTitle), platform::MessageIcon::Information);
+    // The explorer has no parent window; its model lives as long as it runs.
+    PowerGLMM model;
+    model.SetDimensions(5, 3, 4);
+    CGLMMExplorer explorer(nullptr);
+    explorer.SetModel(&model);
+    explorer.DoModal();
 }
 
 void CMainFrame::AddProtocolEntry(const ProtocolRecord& record) {
@@ -586,6 +607,9 @@ bool CMainFrame::QueryCommand(int id, platform::CommandState* state) {
         case kDiagnosticDump:
             state->enabled = !busy_;
             return true;
+        case kCalculator:
+            // The calculator keeps its own worker and may open during a calculation.
+            return true;
         case kToolBarCommand:
             state->checked = findChild<QToolBar*>() && !findChild<QToolBar*>()->isHidden();
             return true;
@@ -604,7 +628,12 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         auto* widget = qobject_cast<QWidget*>(watched);
         if (widget && widget->window() == this) {
-            if (HandleKey(static_cast<QKeyEvent*>(event)->key())) return true;
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            // An edit in a grid cell takes Esc to give itself up, unless a
+            // calculation runs.
+            if (key == Qt::Key_Escape && !worker_.Running() && InsideGrid(widget))
+                return QMainWindow::eventFilter(watched, event);
+            if (HandleKey(key)) return true;
         }
     }
     return QMainWindow::eventFilter(watched, event);

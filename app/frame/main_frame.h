@@ -99,6 +99,9 @@ class CMainFrame : public QMainWindow,
     // Runs the current test's calculation on a worker thread and shows what
     // came of it.
     void OnCalculate() override;
+    // The result pane switched tabs: the menus and tool bar follow at once,
+    // and a distribution plot skipped while the protocol was shown is drawn.
+    void OnResultTabChanged();
     // Opens the X-Y plot window (one at a time) for the current test, or
     // resets the open one to the current test.
     void OnXYPlot() override;
@@ -182,7 +185,7 @@ class CMainFrame : public QMainWindow,
     void OpenEffectSizeDrawer(std::vector<CFormViewEx*> panels, int testId);
     // Puts `view` in place of drawer panel `index`; the new panel, or null
     // (deleting `view`) when no drawer is open.
-    CFormViewEx* ReplaceDrawerPane(int index, CFormViewEx* view);
+    CFormViewEx* ReplaceDrawerPane(int index, CFormViewEx* view) override;
     // The input store the panels work on: the open drawer's, else the
     // current test's; null when there is none yet or a calculation owns the
     // test.
@@ -208,9 +211,9 @@ class CMainFrame : public QMainWindow,
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    // Places the drawer at the frame's height; beside the frame's right edge
-    // when `besideFrame`, else keeping its own left edge.
-    void FitEffectSizeDrawer(bool besideFrame);
+    // Sizes the drawer to the frame's height and places it beside the frame
+    // on the frame's screen (DrawerPosition).
+    void FitEffectSizeDrawer();
 
     bool HandleKey(int key);
     bool CreateMainForm();
@@ -238,6 +241,9 @@ class CMainFrame : public QMainWindow,
     bool shortFormCalculation_ = false;
     bool outputsValid_ = false;
     bool plotValid_ = false;
+    // The last calculation skipped its distribution plot because the
+    // protocol tab was shown; meaningful while the outputs are valid.
+    bool plotOwed_ = false;
 
     QWidget* panes_ = nullptr;
     CQuorixMainForm* gridForm_ = nullptr;

@@ -44,6 +44,11 @@ void CMatrixViewSigma::FormatGrid() {
     }
 }
 
+void CMatrixViewSigma::MatrixToGrid(const LabeledMatrix& m) {
+    sigma_.Load(m.cells);
+    Show();
+}
+
 void CMatrixViewSigma::SyncWithMeans(CMatrixViewMeans& means) {
     ReadTexts(sigma_.texts);
     sigma_.SyncWithMeans(means.Content().ResponseLabels());

@@ -19,6 +19,8 @@ class CMatrixViewSigma : public CMatrixView {
 
     void InitGrid() override;
     void FormatGrid() override;
+    // A loaded grid; its corner text tells the mode of its body.
+    void MatrixToGrid(const LabeledMatrix& m) override;
     // One variable per response column of the means grid, named like it.
     void SyncWithMeans(CMatrixViewMeans& means);
     // Shows the body in the other mode; on a failure nothing changes and

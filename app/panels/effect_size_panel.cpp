@@ -8,17 +8,21 @@
 #include "analysis/parameter_names.h"
 #include "analysis/property.h"
 #include "app/drawer/panel_host.h"
+#include "app/panels/anova_forms.h"
 #include "app/panels/correlation_forms.h"
 #include "app/panels/goodness_of_fit_form.h"
+#include "app/panels/hotelling_form.h"
 #include "app/panels/logistic_form.h"
 #include "app/panels/manova_forms.h"
 #include "app/panels/mean_forms.h"
+#include "app/panels/multiple_regression_forms.h"
 #include "app/panels/proportions_form.h"
 #include "app/panels/regression_slope_form.h"
 #include "app/panels/regression_special_form.h"
 #include "app/panels/rm_forms.h"
 #include "app/panels/rm_mean_cov_form.h"
 #include "app/panels/rm_selector_forms.h"
+#include "app/panels/tetrachoric_form.h"
 #include "app/panels/two_groups_form.h"
 #include "app/panels/two_intercepts_form.h"
 #include "app/panels/two_slopes_form.h"
@@ -209,6 +213,14 @@ std::vector<CFormViewEx*> EffectSizePanelTable(int testId, PanelHost* host) {
         {"CEff_T_LinRegress", [](PanelHost* h) { return new CEff_T_LinRegress(h); }},
         {"CEff_T_LinRegress2G", [](PanelHost* h) { return new CEff_T_LinRegress2G(h); }},
         {"CEff_T_LinRegress2GI", [](PanelHost* h) { return new CEff_T_LinRegress2GI(h); }},
+        {"CEff_SelectAnovaOmniSpecial",
+         [](PanelHost* h) { return new CEff_SelectAnovaOmniSpecial(h); }},
+        {"CEff_F_Anova_Omni", [](PanelHost* h) { return new CEff_F_Anova_Omni(h); }},
+        {"CEff_F_Anova_Special", [](PanelHost* h) { return new CEff_F_Anova_Special(h); }},
+        {"CEff_Z_Tetrachoric", [](PanelHost* h) { return new CEff_Z_Tetrachoric(h); }},
+        {"CEff_F_MRC_Omni", [](PanelHost* h) { return new CEff_F_MRC_Omni(h); }},
+        {"CEff_Exact_MRC_Random", [](PanelHost* h) { return new CEff_Exact_MRC_Random(h); }},
+        {"CEff_F_Hotelling", [](PanelHost* h) { return new CEff_F_Hotelling(h); }},
     };
     std::vector<CFormViewEx*> panels;
     for (const std::string& name :

@@ -36,12 +36,13 @@ void CDistGraphView::DrawGraph(QPainter* g, const QRectF& rect) {
         return;
     }
     graph_->Draw(g, rect, PlotData(), oneTailed_);  // the background only
-    if (ShowsFailureText()) {
+    const QString note = NoteShown();
+    if (!note.isEmpty()) {
         QFont font = platform::MakeFont(QStringLiteral("Lucida Sans Unicode"), 9);
         font.setPixelSize(9);  // the painter draws in points
         g->setFont(font);
         g->setPen(platform::FromArgb(0xFF404040));
-        g->drawText(rect, Qt::AlignCenter, QString::fromLatin1(kCannotDrawText));
+        g->drawText(rect, Qt::AlignCenter, note);
     }
 }
 
@@ -61,9 +62,13 @@ void CDistGraphView::SetFailed(bool failed) {
     update();
 }
 
-bool CDistGraphView::ShowsFailureText() {
+QString CDistGraphView::NoteShown() {
     ResultHost* frame = Host();
-    return failed_ && drawEnabled_ && frame && frame->OutputsValid() && !frame->PlotValid();
+    // Only beside the outputs of the run that made (or could not make) the plot.
+    if (!drawEnabled_ || !frame || !frame->OutputsValid()) return QString();
+    if (failed_ && !frame->PlotValid()) return QString::fromLatin1(kCannotDrawText);
+    if (frame->PlotValid() && data_.centralCurve.empty()) return QString::fromLatin1(kNoPlotText);
+    return QString();
 }
 
 std::unique_ptr<QMenu> CDistGraphView::MakeContextMenu() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QRectF>
+#include <QString>
 #include <memory>
 
 #include "analysis/plot_data.h"
@@ -40,6 +41,9 @@ class CDistGraphView : public CGraphView {
     // so instead, as long as the outputs of that run are shown.
     void SetFailed(bool failed);
     bool Failed() const { return failed_; }
+    // The line the pane shows in place of a graph: why the distributions
+    // are not drawn, or nothing while there is a graph or no result.
+    QString NoteShown();
 
     // The context menu, or null before a successful calculation.
     std::unique_ptr<QMenu> MakeContextMenu();
@@ -52,7 +56,6 @@ class CDistGraphView : public CGraphView {
     // the holder of the label fonts.
     ResultHost* Host();
     bool HasSomethingToDraw();
-    bool ShowsFailureText();
 
     ResultHost* host_;
     PlotData data_;
@@ -65,3 +68,7 @@ class CDistGraphView : public CGraphView {
 // Shown in the pane when the distributions cannot be drawn.
 inline constexpr const char* kCannotDrawText =
     "The central and noncentral distributions cannot be drawn\nfor these input parameters.";
+// Shown in the pane after a calculation of a test that draws no distributions
+// (the exact tests that enumerate their outcomes).
+inline constexpr const char* kNoPlotText =
+    "This test has no plot of central and noncentral distributions\nfor these input parameters.";

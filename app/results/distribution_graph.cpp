@@ -46,6 +46,15 @@ AreaLabelPlacement PlaceAreaLabel(QPointF anchor, float areaBottom, float areaHe
     return out;
 }
 
+bool KeepAreaLabelInside(AreaLabelPlacement* place, QPointF anchor, float width, bool towardsLeft,
+                         float left, float areaWidth) {
+    const double x = place->labelPoint.x();
+    const bool fits = towardsLeft ? x - width >= left : x + width <= left + areaWidth;
+    if (fits || !place->leader) return towardsLeft;
+    place->labelPoint.setX(2.0 * anchor.x() - x);
+    return !towardsLeft;
+}
+
 DistributionGraph::DistributionGraph(mathtext::LabelFontSets* fonts) : fonts_(fonts) {}
 
 DistributionGraph::~DistributionGraph() = default;
@@ -132,12 +141,19 @@ void DistributionGraph::Draw(QPainter* g, const QRectF& rect, const PlotData& da
                                   &fonts_->romanItalicFonts, mathtext::SymbolMapPointer());
         label.SetText(markup, true);
         label.SetMargin(0);
-        const AreaLabelPlacement place = PlaceAreaLabel(anchor, Y, H, step);
+        AreaLabelPlacement place = PlaceAreaLabel(anchor, Y, H, step);
         if (!place.leader) {
             label.Draw(g, static_cast<float>(anchor.x()), static_cast<float>(anchor.y()),
                        mathtext::kAlignCentre, mathtext::kAlignCentre, 0, true);
             return;
         }
+        // A large noncentrality puts the beta anchor at the axis's left end:
+        // the label then goes to the leader's other side, inside the plot.
+        label.SetMargin(leaderMargin);
+        label.Draw(g, 0, 0, mathtext::kAlignBottom, mathtext::kAlignLeft, 0, false);
+        const bool towardsLeft =
+            (side > 0 ? hAlignPositive : hAlignNegative) == mathtext::kAlignRight;
+        const bool left = KeepAreaLabelInside(&place, anchor, label.Width(), towardsLeft, X, W);
         QPen pen = CurvePen(colour, 1);
         g->save();
         g->setPen(pen);
@@ -146,10 +162,9 @@ void DistributionGraph::Draw(QPainter* g, const QRectF& rect, const PlotData& da
         g->setBrush(platform::FromArgb(colour));
         g->drawEllipse(place.labelPoint, 1.5, 1.5);
         g->restore();
-        label.SetMargin(leaderMargin);
         label.Draw(g, static_cast<float>(place.labelPoint.x()),
                    static_cast<float>(place.labelPoint.y()), mathtext::kAlignBottom,
-                   side > 0 ? hAlignPositive : hAlignNegative, 0, true);
+                   left ? mathtext::kAlignRight : mathtext::kAlignLeft, 0, true);
     };
     if (p[1].x() < X + W && !data.alphaArea.empty())
         areaLabel(oneTailed ? QStringLiteral("{\\fgcolor{FFFF0000}\\mbox{α}}")

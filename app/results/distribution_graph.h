@@ -34,6 +34,13 @@ struct AreaLabelPlacement {
 // `sideStep` is +10 or -10 points: the direction of the leader's end.
 AreaLabelPlacement PlaceAreaLabel(QPointF anchor, float areaBottom, float areaHeight,
                                   float sideStep);
+// A label of `width` at the end of a leader from `anchor` reaches away from
+// the anchor (to the left when `towardsLeft`). When that side has no room
+// within the plot area (from `left` to `left + areaWidth`), the leader's end
+// is mirrored to the anchor's other side and the label reaches that way:
+// the return value says which way it reaches then.
+bool KeepAreaLabelInside(AreaLabelPlacement* place, QPointF anchor, float width, bool towardsLeft,
+                         float left, float areaWidth);
 
 class DistributionGraph {
   public:

@@ -35,6 +35,35 @@ TEST(DistributionGraphPlacement, LowAnchorsGetALeaderToTheSide) {
     EXPECT_EQ(onAxis.labelPoint, QPointF(90, 240));  // at least 10 above
 }
 
+TEST(DistributionGraphPlacement, AnAreaLabelWithoutRoomGoesToTheLeadersOtherSide) {
+    // Plot area from x 100 to 400; a label 20 wide at the end of a leader.
+    const struct {
+        const char* what;
+        double anchorX;
+        float step;
+        bool towardsLeft;
+        double labelX;  // where the leader ends
+        bool reachesLeft;
+    } cases[] = {
+        {"room on the left", 200, -10, true, 190, true},
+        {"anchor at the left end", 102, -10, true, 112, false},
+        {"room on the right", 300, 10, false, 310, false},
+        {"anchor at the right end", 395, 10, false, 385, true},
+    };
+    for (const auto& c : cases) {
+        const QPointF anchor(c.anchorX, 245);
+        AreaLabelPlacement place = PlaceAreaLabel(anchor, 250, 200, c.step);
+        ASSERT_TRUE(place.leader);
+        EXPECT_EQ(KeepAreaLabelInside(&place, anchor, 20, c.towardsLeft, 100, 300), c.reachesLeft)
+            << c.what;
+        EXPECT_DOUBLE_EQ(place.labelPoint.x(), c.labelX) << c.what;
+    }
+    // A label centred on its anchor (no leader) is left where it is.
+    AreaLabelPlacement high = PlaceAreaLabel({101, 100}, 250, 200, -10);
+    EXPECT_TRUE(KeepAreaLabelInside(&high, {101, 100}, 20, true, 100, 300));
+    EXPECT_EQ(high.labelPoint, QPointF(101, 100));
+}
+
 class DistributionGraphTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {

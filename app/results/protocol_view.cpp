@@ -286,6 +286,7 @@ void CProtocolView::OnSave() {
     request.title = QStringLiteral("Name of protocol file");
     GetMyDocumentsFolder(&request.folder);
     request.defaultSuffix = QStringLiteral("rtf");
+    request.fileName = QStringLiteral("*.rtf");
     const auto chosen = platform::FileDialogs().SaveFileName(window(), request);
     if (!chosen || chosen->isEmpty()) return;
     const std::string text = ToRtf();

@@ -112,6 +112,25 @@ QByteArray CGraphView::RecordPicture(QString* error) {
     return bytes;
 }
 
+QImage CGraphView::RenderPicture() {
+    MatchFonts(FontSource());
+    const double dpi = logicalDpiX();
+    QImage image(size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter g(&image);
+    PrepareGraphics(&g, dpi);
+    const QRectF rect = PictureRect(dpi);
+    DrawGraph(&g, rect);
+    // The metafile's frame, so that both pictures look alike.
+    QPen pen = platform::MakePen(QColor(0, 0, 0), 1);
+    pen.setJoinStyle(Qt::MiterJoin);
+    g.setPen(pen);
+    g.setBrush(Qt::NoBrush);
+    g.drawRect(rect.adjusted(0.5, 0.5, -0.5, -0.5));
+    g.end();
+    return image;
+}
+
 void CGraphView::Report(const QString& text, const QString& caption) {
     platform::ShowMessage(this, text, caption, platform::MessageIcon::Error);
 }
@@ -125,7 +144,7 @@ bool CGraphView::CopyToClipboard() {
                QStringLiteral("Copy plot"));
         return false;
     }
-    platform::PutEmfOnClipboard(bytes);
+    platform::PutPictureOnClipboard(bytes, RenderPicture());
     return true;
 }
 
@@ -135,6 +154,7 @@ bool CGraphView::SaveAsEmf() {
     request.folder = platform::DocumentsFolder();
     request.filter = QStringLiteral("Enhanced meta files (*.emf);;All files (*)");
     request.defaultSuffix = QStringLiteral("emf");
+    request.fileName = QStringLiteral("*.emf");
     const std::optional<QString> path = platform::FileDialogs().SaveFileName(this, request);
     if (!path || path->isEmpty()) return false;
     QString error;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QRectF>
 #include <QString>
 #include <QWidget>
@@ -44,6 +45,8 @@ class CGraphView : public QWidget {
     // The metafile of the picture as Copy and Save write it; empty when it
     // could not be recorded (`error` says why).
     QByteArray RecordPicture(QString* error);
+    // The same picture as an image of the view's size in pixels.
+    QImage RenderPicture();
 
     // Set-up applied before every DrawGraph: smooth drawing, and one scale so
     // that the derived view draws in points on a device of `dpi` dots per inch.

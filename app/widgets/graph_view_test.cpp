@@ -76,6 +76,13 @@ TEST_F(GraphViewTest, CopyAndSaveWriteTheSameFramedMetafile) {
     ASSERT_TRUE(view->CopyToClipboard());
     const QByteArray copied = QGuiApplication::clipboard()->mimeData()->data("image/x-emf");
     ASSERT_GT(copied.size(), 108);
+    // Beside the metafile, a PNG of the view's size with the same drawing.
+    const QImage png =
+        QImage::fromData(QGuiApplication::clipboard()->mimeData()->data("image/png"), "PNG");
+    ASSERT_FALSE(png.isNull());
+    EXPECT_EQ(png.size(), QSize(400, 200));
+    EXPECT_EQ(png.pixelColor(200, 100), QColor(0xFF, 0, 0));
+    EXPECT_EQ(png.pixelColor(0, 100), QColor(0, 0, 0));  // the frame
     // Frame of the picture: the client size in pixels, in hundredths of a mm.
     const double mmPerPixel = 25.4 / view->logicalDpiX();
     EXPECT_EQ(qFromLittleEndian<qint32>(copied.constData() + 32), qRound(400 * mmPerPixel * 100));

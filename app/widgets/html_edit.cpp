@@ -32,6 +32,11 @@ QString CHTMLEdit::TableHtml(const Table& table) {
     return html;
 }
 
+void CHTMLEdit::NewDocument() {
+    body_.clear();
+    Refresh();
+}
+
 void CHTMLEdit::AppendRule() {
     Append(RuleHtml());
 }

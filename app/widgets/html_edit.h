@@ -13,6 +13,8 @@ class CHTMLEdit : public QTextBrowser {
 
     explicit CHTMLEdit(QWidget* parent = nullptr);
 
+    // Starts an empty document.
+    void NewDocument();
     void AppendRule();
     void AppendParagraph(const QString& text);
     void AppendTable(const Table& table);

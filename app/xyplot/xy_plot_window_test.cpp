@@ -231,8 +231,8 @@ TEST_F(XYPlotCommand, DiagnosticDumpWritesWhereTheUserSaysAndReportsFailures) {
     ASSERT_TRUE(frame->Commands().Dispatch(command_ids::kDiagnosticDump));
     ASSERT_EQ(dialogs.fileQuestions.size(), 1u);
     EXPECT_TRUE(dialogs.fileQuestions[0].save);
-    EXPECT_TRUE(dialogs.fileQuestions[0].request.folder.endsWith("test.dat"));
-    EXPECT_TRUE(dialogs.fileQuestions[0].request.folder.startsWith(DiagnosticDumpFolder()));
+    EXPECT_EQ(dialogs.fileQuestions[0].request.fileName, "test.dat");
+    EXPECT_EQ(dialogs.fileQuestions[0].request.folder, DiagnosticDumpFolder());
     EXPECT_TRUE(dialogs.messages.empty());
 
     std::ifstream in(path.toStdString());

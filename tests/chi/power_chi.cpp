@@ -42,17 +42,6 @@ double PowerChi::ComputePower(double effect, double alphaValue, double n) {
     return PowerAnalysis::ComputePower(effect, alphaValue, n);
 }
 
-// beta is the lower tail of the noncentral distribution at the critical
-// value, computed on that side: far below 1e-16 where 1 - power is 0.
-double PowerChi::ComputeBeta(double effect, double alphaValue, double n) {
-    ComputePower(effect, alphaValue, n);
-    return distribution->Cdf(criticalValue);
-}
-
-double PowerChi::GetBeta() {
-    return ComputeBeta(effectSize, alpha, sampleSize);
-}
-
 bool PowerChi::CheckEffectSize(int, double lambda) {
     ClearMessage();
     return CheckLambda(lambda);
@@ -115,8 +104,7 @@ CalculateStatus PowerChi::Calculate(AnalysisType type, PropertyList* inputs) {
             SetDf(dfValue);
             alpha = SolveAlpha(lambda, powerValue, kGenericSampleSize);
             // The last evaluation of the search need not be at the answer.
-            distribution->SetNoncentrality(0.0);
-            criticalValue = distribution->UpperQuantile(alpha);
+            SetCentralCriticalValue(alpha);
             break;
         case kCompromise:
             lambda = ReadDouble(inputs, kNoncentralityLambdaId, &lambdaRow);

@@ -18,8 +18,6 @@ class PowerChi : public PowerAnalysis {
 
     PowerAnalysis* Clone() override;
     double ComputePower(double effect, double alpha, double n) override;
-    double ComputeBeta(double effect, double alpha, double n) override;
-    double GetBeta() override;
 
     ParameterId GetCriticalValueId() override { return kCriticalChiSquareId; }
     ParameterId GetNoncentralityId() override { return kNoncentralityLambdaId; }

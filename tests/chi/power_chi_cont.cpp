@@ -126,8 +126,7 @@ CalculateStatus PowerChiCont::Calculate(AnalysisType type, PropertyList* inputs)
             SetDf(dfValue);
             alpha = SolveAlpha(w, powerValue, n);
             // The last evaluation of the search need not be at the answer.
-            distribution->SetNoncentrality(0.0);
-            criticalValue = distribution->UpperQuantile(alpha);
+            SetCentralCriticalValue(alpha);
             break;
         case kCompromise:
             w = ReadEffectSize(inputs, &wRow, kEffectSizeWId);

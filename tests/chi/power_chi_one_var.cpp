@@ -44,6 +44,16 @@ void PowerChiOneVar::SetNoncentralDistribution() {
 }
 
 double PowerChiOneVar::ComputePower(double r, double alphaValue, double n) {
+    return Tails(r, alphaValue, n, nullptr);
+}
+
+double PowerChiOneVar::ComputeBeta(double r, double alphaValue, double n) {
+    double beta = 0.0;
+    Tails(r, alphaValue, n, &beta);
+    return beta;
+}
+
+double PowerChiOneVar::Tails(double r, double alphaValue, double n, double* beta) {
     effectSize = r;
     alpha = alphaValue;
     sampleSize = n;
@@ -51,7 +61,7 @@ double PowerChiOneVar::ComputePower(double r, double alphaValue, double n) {
     SetCentralDistribution();
     double upper = 0.0, lower = 0.0;
     const double result =
-        VarianceRatioPower(*distribution, r, alphaValue, oneTailed, &upper, &lower);
+        VarianceRatioPower(*distribution, r, alphaValue, oneTailed, &upper, &lower, beta);
     // The graph of r < 1 is drawn from the lower tail: its critical value
     // comes first.
     criticalValue = r < 1.0 ? lower : upper;

@@ -25,11 +25,8 @@ class PowerChiOneVar : public PowerChi {
     void SetNoncentralDistribution() override;
 
     double ComputePower(double r, double alpha, double n) override;
-    // The power is this test's own: beta is its complement.
-    double ComputeBeta(double effect, double alphaValue, double n) override {
-        return 1.0 - ComputePower(effect, alphaValue, n);
-    }
-    double GetBeta() override { return 1.0 - power; }
+    // beta of this test's own power, summed on its own side.
+    double ComputeBeta(double r, double alphaValue, double n) override;
     void BracketSampleSize() override { BracketSampleSizeFrom(2.0, 100.0); }
     void BracketEffectSize() override { BracketFromStart(1e-6, 1000000.0, 1.0); }
 
@@ -55,4 +52,7 @@ class PowerChiOneVar : public PowerChi {
 
   private:
     ChiDistribution& Chi();
+    // Sets the df and both critical values and returns the power; *beta,
+    // when given, receives beta.
+    double Tails(double r, double alphaValue, double n, double* beta);
 };

@@ -25,6 +25,15 @@ TEST(OneVariance, AgreesWithRInEveryAnalysisType) {
         kReferenceTable, kVarianceTestId, [] { return std::make_unique<PowerChiOneVar>(); }, 16);
 }
 
+// Criterion and Compromise at alpha and beta far below 1e-12: with a ratio
+// below 1 beta is the upper tail beyond the critical value, which 1 - power
+// loses (verification/small_tails, R, with seeded random cases).
+TEST(OneVariance, SmallAlphaAndBetaAgreeWithR) {
+    calc_test::ExpectReferenceCases(
+        "verification/small_tails/f_designs_reference.tsv", kVarianceTestId,
+        [] { return std::make_unique<PowerChiOneVar>(); }, 10);
+}
+
 const char* const kEffect = "Ratio var1/var0";
 const char* const kTails = "Tail(s)";
 

@@ -8,9 +8,11 @@
 
 namespace {
 
-// Hypergeometric terms below this fraction of the largest are left out:
-// alpha is at least 1e-7, so they can move no decision and no rejected sum.
+// Hypergeometric terms below this fraction of the largest are left out,
+// and below this fraction of alpha: they can move no decision and no
+// rejected sum, also where a Criterion search tries alpha far below 1e-16.
 constexpr double kNegligibleTerm = 1e-30;
+constexpr double kNegligibleToAlpha = 1e-14;
 // A term, or the whole weight of a margin, below this fraction of the sum
 // so far ends a walk that moves away from the largest terms.
 constexpr double kNegligibleShare = 1e-17;
@@ -66,12 +68,13 @@ void FisherExactPower::FillTerms(int m) {
     const int start =
         std::clamp(static_cast<int>(std::floor(m * na / (na + nb) + 0.5)), first, last);
     const double centre = HypergeometricDensity(start, na, nb, m, 0);
+    const double negligible = std::min(kNegligibleTerm, kNegligibleToAlpha * design_.alpha);
     double peak = centre;
     below_.clear();
     double h = centre;
     for (int x = start; x > first; --x) {
         h *= x * (nb - m + x) / ((na - x + 1.0) * (m - x + 1.0));
-        if (h < kNegligibleTerm * peak) break;
+        if (!(h >= negligible * peak)) break;
         peak = std::max(peak, h);
         below_.push_back(h);
     }
@@ -81,7 +84,7 @@ void FisherExactPower::FillTerms(int m) {
     h = centre;
     for (int x = start; x < last; ++x) {
         h *= (na - x) * (m - x) / ((x + 1.0) * (nb - m + x + 1.0));
-        if (h < kNegligibleTerm * peak) break;
+        if (!(h >= negligible * peak)) break;
         peak = std::max(peak, h);
         window_.push_back(h);
     }

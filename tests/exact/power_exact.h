@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cmath>
+#include <limits>
 #include <string>
 
 #include "analysis/power_analysis.h"
@@ -13,4 +15,12 @@ class PowerExact : public PowerAnalysis {
     std::string GetFamilyName() override { return "Exact"; }
     // Every exact test has options.
     bool HasOptions() override { return true; }
+    // beta of the last Compromise, which each test sums over its acceptance
+    // region: alpha and beta can lie far below 1e-16 there, where 1 - power
+    // is 0. A clone, which carries no beta of its own, falls back on the
+    // complement of its power.
+    double GetBeta() override { return std::isnan(compromiseBeta) ? 1.0 - power : compromiseBeta; }
+
+  protected:
+    double compromiseBeta = std::numeric_limits<double>::quiet_NaN();
 };

@@ -501,18 +501,27 @@ double PowerExactBinomial::SolveCompromise(double effect, double q, double n) {
     const BinomialTails h0 = NullTails(n);
     const BinomialTails h1 = AlternativeTails(n);
     const bool upperSide = proportion2 > proportion1;
+    // beta is summed over the acceptance region itself: where alpha lies
+    // far below 1e-16 so does beta, and 1 - power would be 0.
     struct Region {
-        double lower, upper, alpha, power;
+        double lower, upper, alpha, power, beta;
     };
     auto region = [&](double c) -> Region {
         if (oneTailed) {
-            if (upperSide) return {c + 1.0, c + 1.0, h0.AtLeast(c + 1.0), h1.AtLeast(c + 1.0)};
-            return {c, c, h0.AtMost(c), h1.AtMost(c)};
+            if (upperSide) {
+                return {c + 1.0, c + 1.0, h0.AtLeast(c + 1.0), h1.AtLeast(c + 1.0), h1.AtMost(c)};
+            }
+            return {c, c, h0.AtMost(c), h1.AtMost(c), h1.AtLeast(c + 1.0)};
         }
         const double lowerTail = h0.AtMost(c);
         const double upper = h0.UpperCount(lowerTail);
-        if (upper <= c) return {c, upper, 1.0, 1.0};
-        return {c, upper, lowerTail + h0.AtLeast(upper), h1.AtMost(c) + h1.AtLeast(upper)};
+        if (upper <= c) return {c, upper, 1.0, 1.0, 0.0};
+        // The counts strictly between, from the side away from the bulk of H1.
+        const double beta = n * proportion2 >= 0.5 * (c + upper)
+                                ? h1.AtMost(upper - 1.0) - h1.AtMost(c)
+                                : h1.AtLeast(c + 1.0) - h1.AtLeast(upper);
+        return {c, upper, lowerTail + h0.AtLeast(upper), h1.AtMost(c) + h1.AtLeast(upper),
+                std::max(beta, 0.0)};
     };
     const bool rising = oneTailed && upperSide;
     double lo = 0.0, hi = oneTailed ? n : std::ceil(n * proportion1);
@@ -524,7 +533,7 @@ double PowerExactBinomial::SolveCompromise(double effect, double q, double n) {
         const Region r = region(c);
         if (!found) best = c;
         if (r.alpha > 0.0) {
-            const double deviation = std::fabs((1.0 - r.power) / r.alpha - q);
+            const double deviation = std::fabs(r.beta / r.alpha - q);
             if (deviation < 1e-10) {
                 best = c;
                 break;
@@ -535,7 +544,7 @@ double PowerExactBinomial::SolveCompromise(double effect, double q, double n) {
                 found = true;
             }
         }
-        const bool tooHigh = r.alpha == 0.0 || (1.0 - r.power) / r.alpha > q;
+        const bool tooHigh = r.alpha == 0.0 || r.beta / r.alpha > q;
         if (tooHigh == rising) {
             hi = c;
         } else {
@@ -550,9 +559,10 @@ double PowerExactBinomial::SolveCompromise(double effect, double q, double n) {
     criticalValue2 = upperFirst ? r.lower : r.upper;
     alpha = r.alpha;
     power = r.power;
+    compromiseBeta = r.beta;
     actualAlpha = r.alpha;
     actualPower = r.power;
-    return alpha > 0.0 ? (1.0 - power) / alpha : Infinity();
+    return alpha > 0.0 ? r.beta / alpha : Infinity();
 }
 
 // ------------------------------------------------------ inputs, outputs
@@ -683,8 +693,8 @@ CalculateStatus PowerExactBinomial::Calculate(AnalysisType type, PropertyList* i
 
 void PowerExactBinomial::BuildOutputList(AnalysisType type, PropertyList* outputs) {
     outputs->Clear();
-    AddOutput(outputs, kLowerCriticalNId);
-    AddOutput(outputs, kUpperCriticalNId);
+    AddCountOutput(outputs, kLowerCriticalNId);
+    AddCountOutput(outputs, kUpperCriticalNId);
     switch (type) {
         case kAPriori:
             AddCountOutput(outputs, kTotalSampleSizeId);

@@ -161,7 +161,16 @@ double PowerExactOneCorr::ComputePower(double effect, double alphaValue, double 
         distribution->SetParam(1, n);
         distribution->SetNoncentrality(rho0);
     }
-    // Critical values under H0.
+    // Critical values under H0; an upper one as the mirror image of the
+    // lower one (r under -rho0, z about 0), since 1 - alpha rounds to 1
+    // below 1.1e-16.
+    auto upperQuantile = [&](double a) {
+        if (d == &normal) return -normal.Quantile(a);
+        distribution->SetNoncentrality(-rho0);
+        const double x = -distribution->Quantile(a);
+        distribution->SetNoncentrality(rho0);
+        return x;
+    };
     const CriticalValues& c = critical_;
     const bool known = d == distribution && c.n == n && c.alpha == alpha && c.rho0 == rho0 &&
                        c.oneTailed == oneTailed && c.lowerTail == lowerTail;
@@ -175,10 +184,10 @@ double PowerExactOneCorr::ComputePower(double effect, double alphaValue, double 
         criticalValue = oneTailed && lowerTail ? lower : -lower;
         criticalValue2 = oneTailed ? criticalValue : lower;
     } else if (oneTailed) {
-        criticalValue = d->Quantile(lowerTail ? alpha : 1.0 - alpha);
+        criticalValue = lowerTail ? d->Quantile(alpha) : upperQuantile(alpha);
         criticalValue2 = criticalValue;
     } else {
-        criticalValue = d->Quantile(1.0 - alpha / 2.0);
+        criticalValue = upperQuantile(alpha / 2.0);
         criticalValue2 = d->Quantile(alpha / 2.0);
     }
     if (d == distribution && !known)
@@ -189,9 +198,23 @@ double PowerExactOneCorr::ComputePower(double effect, double alphaValue, double 
     } else {
         distribution->SetNoncentrality(effect);
     }
+    // P(X > x) under H1 from the lower tail of the mirror image (r under
+    // -rho, z under -mean), so that a small upper tail keeps its digits.
+    auto above = [&](double x) {
+        if (d == &normal) {
+            NormalDistribution mirror(-normal.GetParam(0), 1.0);
+            return mirror.Cdf(-x);
+        }
+        distribution->SetNoncentrality(-effect);
+        const double p = distribution->Cdf(-x);
+        distribution->SetNoncentrality(effect);
+        return p;
+    };
     double result;
     if (oneTailed) {
-        result = lowerTail ? d->Cdf(criticalValue) : 1.0 - d->Cdf(criticalValue);
+        const double below = d->Cdf(criticalValue);
+        result = lowerTail ? below : 1.0 - below;
+        beta_ = lowerTail ? (wantBeta_ ? above(criticalValue) : 1.0 - below) : below;
     } else {
         double upper = 0.0, lower = 0.0;
         if (auto* r = dynamic_cast<CorrDistribution*>(d)) {
@@ -201,9 +224,26 @@ double PowerExactOneCorr::ComputePower(double effect, double alphaValue, double 
             lower = d->Cdf(criticalValue2);
         }
         result = 1.0 - (upper - lower);
+        // criticalValue is the upper count here, criticalValue2 the lower;
+        // the acceptance region from the side away from the bulk of H1.
+        beta_ =
+            lowerTail && wantBeta_ ? above(criticalValue2) - above(criticalValue) : upper - lower;
+        beta_ = std::max(beta_, 0.0);
         if (GetEffectSize() < 0.0) std::swap(criticalValue, criticalValue2);
     }
     return result;
+}
+
+double PowerExactOneCorr::ComputeBeta(double effect, double alphaValue, double n) {
+    wantBeta_ = true;
+    try {
+        ComputePower(effect, alphaValue, n);
+    } catch (...) {
+        wantBeta_ = false;
+        throw;
+    }
+    wantBeta_ = false;
+    return beta_;
 }
 
 void PowerExactOneCorr::BracketSampleSize() {
@@ -552,22 +592,35 @@ double PowerExactMRC::ComputePower(double effect, double alphaValue, double n) {
     d->SetNoncentrality(NullValue());
     d->SetParam(1, predictorCount + 1.0);
     d->SetParam(2, n);
+    // beta is the acceptance region under H1: the lower tail at the upper
+    // critical value where H1 lies above, else the complement of a lower
+    // tail (R^2 has no mirror image to take an upper tail from).
     if (!oneTailed) {
         criticalValue2 = d->Quantile(alpha / 2.0);
-        criticalValue = d->Quantile(1.0 - alpha / 2.0);
+        criticalValue = d->UpperQuantile(alpha / 2.0);
         d->SetNoncentrality(effect);
-        const double result = 1.0 - (d->Cdf(criticalValue) - d->Cdf(criticalValue2));
+        const double below = d->Cdf(criticalValue), belowLower = d->Cdf(criticalValue2);
+        beta_ = std::max(below - belowLower, 0.0);
+        const double result = 1.0 - beta_;
         if (GetEffectSize() < 0.0) std::swap(criticalValue, criticalValue2);
         return result;
     }
     if (effect < NullValue()) {
         criticalValue = criticalValue2 = d->Quantile(alpha);
         d->SetNoncentrality(effect);
-        return d->Cdf(criticalValue);
+        const double result = d->Cdf(criticalValue);
+        beta_ = 1.0 - result;
+        return result;
     }
-    criticalValue = criticalValue2 = d->Quantile(1.0 - alpha);
+    criticalValue = criticalValue2 = d->UpperQuantile(alpha);
     d->SetNoncentrality(effect);
-    return 1.0 - d->Cdf(criticalValue);
+    beta_ = d->Cdf(criticalValue);
+    return 1.0 - beta_;
+}
+
+double PowerExactMRC::ComputeBeta(double effect, double alphaValue, double n) {
+    ComputePower(effect, alphaValue, n);
+    return beta_;
 }
 
 void PowerExactMRC::BracketSampleSize() {
@@ -601,8 +654,10 @@ bool PowerExactMRC::CheckSampleSize(int, double n) {
                                 kLargestSampleSize);
 }
 
+// The message names the row it marks, "H1 rho^2": there is no "Effect size
+// r" among this test's inputs.
 bool PowerExactMRC::CheckEffectSize(int, double rho2) {
-    return CheckEffectSizeRange("r", rho2, 1e-6, 0.999999);
+    return CheckValueRange(ParameterNames[kH1Rho2Id], rho2, 1e-6, 0.999999);
 }
 
 void PowerExactMRC::BuildInputList(AnalysisType type, PropertyList* inputs) {

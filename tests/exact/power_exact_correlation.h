@@ -18,9 +18,17 @@ class PowerExactOneCorr : public PowerExact {
 
     PowerAnalysis* Clone() override;
     double GetEffectSize() override { return effectSize - NullValue(); }
+    // The density of r is taller than the base cap of 3 from N of about 60
+    // on (its peak grows like the square root of N); with that cap the plot
+    // cut both peaks and stopped the x axis at the H1 peak.
+    double GetDensityCap() override { return 1e12; }
     void SetCentralDistribution() override;
     void SetNoncentralDistribution() override;
     double ComputePower(double effect, double alpha, double n) override;
+    // beta of ComputePower, summed over the acceptance region, for
+    // Compromise and the beta output.
+    double ComputeBeta(double effect, double alpha, double n) override;
+    double GetBeta() override { return ComputeBeta(effectSize, alpha, sampleSize); }
     double SampleSizeFromNoncentrality(double n) override { return n; }
     void BracketSampleSize() override;
     void BracketEffectSize() override;
@@ -72,6 +80,10 @@ class PowerExactOneCorr : public PowerExact {
     // from `start` over whole N; 0 when it is not inside the exact range
     // (the general search decides there).
     double WholeSampleSizeFrom(double start, double effect, double alpha, double target);
+    // beta of the last ComputePower; its upper tail on its own side only
+    // when ComputeBeta asks, so that the searches pay nothing for it.
+    double beta_ = 0.0;
+    bool wantBeta_ = false;
 };
 
 // Test of the squared multiple correlation rho^2 of a criterion with p
@@ -92,6 +104,10 @@ class PowerExactMRC : public PowerExact {
     void SetCentralDistribution() override;
     void SetNoncentralDistribution() override;
     double ComputePower(double effect, double alpha, double n) override;
+    // beta of ComputePower, summed over the acceptance region, for
+    // Compromise and the beta output.
+    double ComputeBeta(double effect, double alpha, double n) override;
+    double GetBeta() override { return ComputeBeta(effectSize, alpha, sampleSize); }
     double SampleSizeFromNoncentrality(double n) override { return n; }
     void BracketSampleSize() override;
     void BracketEffectSize() override;
@@ -121,4 +137,5 @@ class PowerExactMRC : public PowerExact {
 
   private:
     int method = 0;
+    double beta_ = 0.0;
 };

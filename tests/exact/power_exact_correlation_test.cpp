@@ -107,9 +107,9 @@ std::unique_ptr<Run> Calculate(PowerAnalysis& test, AnalysisType type, const Tex
 }
 
 template <class Test>
-void ExpectTable(int testId, size_t minimumRows) {
-    const auto cases = calc_test::ReadReferenceCases(kTable, testId);
-    ASSERT_GE(cases.size(), minimumRows) << kTable << " missing or short";
+void ExpectTable(int testId, size_t minimumRows, const char* table = kTable) {
+    const auto cases = calc_test::ReadReferenceCases(table, testId);
+    ASSERT_GE(cases.size(), minimumRows) << table << " missing or short";
     for (const calc_test::ReferenceCase& c : cases) {
         Test test;
         const auto run = Calculate(test, c.type, c.inputs);
@@ -264,16 +264,16 @@ TEST(ExactCorrelationTest, RefusesInadmissibleInputs) {
         {kPostHoc,
          {{"rho0", "1.1"}},
          "rho0",
-         "Correlation $\\rho$ H0is outside the admissible range (-1, 1)."},
+         "Correlation $\\rho$ H0 is outside the admissible range (-1, 1)."},
         // rho0 = +-1 leaves no distribution under H0 (it ended in "Underflow").
         {kAPriori,
          {{"rho1", "1"}, {"rho0", "1"}},
          "rho0",
-         "Correlation $\\rho$ H0is outside the admissible range (-1, 1)."},
+         "Correlation $\\rho$ H0 is outside the admissible range (-1, 1)."},
         {kPostHoc,
          {{"rho0", "-1"}},
          "rho0",
-         "Correlation $\\rho$ H0is outside the admissible range (-1, 1)."},
+         "Correlation $\\rho$ H0 is outside the admissible range (-1, 1)."},
         {kAPriori,
          {{"rho1", "1"}},
          "rho1",
@@ -356,6 +356,23 @@ TEST(ExactMultipleCorrelationTest, ReproducesTheReferenceTable) {
     ExpectTable<PowerExactMRC>(611, 9);
 }
 
+// A lower critical R^2 near 1e-4 to its seven digits: two tails, rho0²
+// 0.07037, alpha 0.00166, N 37, 2 predictors give 0.0001814594
+// (verification/small_tails, mpmath at 30 digits).
+TEST(ExactMultipleCorrelationTest, SmallCriticalValuesKeepTheirDigits) {
+    ExpectTable<PowerExactMRC>(611, 2, "verification/small_tails/r2_reference.tsv");
+}
+
+// Compromise at alpha and beta far below 1e-12, beta summed over the
+// acceptance region (verification/small_tails, mpmath): one correlation
+// 0.9 against 0 by Fisher's z with N 500 and q 1 needs alpha 8.049025e-61;
+// R^2 0.7 against 0 with N 160 and 2 predictors needs alpha 2.624410e-13.
+TEST(ExactMultipleCorrelationTest, CompromiseAtSmallAlphaAndBeta) {
+    const char table[] = "verification/small_tails/correlation_reference.tsv";
+    ExpectTable<PowerExactOneCorr>(605, 2, table);
+    ExpectTable<PowerExactMRC>(611, 2, table);
+}
+
 TEST(ExactMultipleCorrelationTest, InputAndOutputLists) {
     PowerExactMRC test;
     const std::vector<std::string> crit = {"Lower critical R$^2$", "Upper critical R$^2$"};
@@ -390,11 +407,11 @@ TEST(ExactMultipleCorrelationTest, RefusesInadmissibleInputs) {
         {kPostHoc,
          {{"rho0sq", "0.999999"}},
          "rho0sq",
-         "H0 $\\rho$$^2$is outside the admissible range (0, 0.999999)."},
+         "H0 $\\rho$$^2$ is outside the admissible range (0, 0.999999)."},
         {kPostHoc,
          {{"rho1sq", "0"}},
          "rho1sq",
-         "Effect size r is outside the admissible range (1e-06, 0.999999)."},
+         "H1 $\\rho$$^2$ is outside the admissible range (1e-06, 0.999999)."},
         {kAPriori,
          {{"rho1sq", "0.2"}, {"rho0sq", "0.2"}},
          "rho1sq",

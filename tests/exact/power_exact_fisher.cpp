@@ -441,8 +441,10 @@ double PowerExactFisherTwoProp::SolveAlpha2(double p1, double target, double n1,
     return a;
 }
 
-// The exact power rises with alpha in steps: the smallest alpha (to 1e-7)
-// whose power reaches the target, by bisection from the approximation's.
+// The exact power rises with alpha in steps: the smallest alpha (to 1e-7,
+// and below 1e-7 to 1e-7 of itself) whose power reaches the target, by
+// bisection from the approximation's. A target that even alpha 1 misses
+// is a failure, as in the unconditional tests.
 double PowerExactFisherTwoProp::ExactCriterion(double target, double start) {
     const double n1 = groupSize1, n2 = groupSize2;
     auto powerAt = [&](double x) {
@@ -453,8 +455,15 @@ double PowerExactFisherTwoProp::ExactCriterion(double target, double start) {
     if (powerAt(start) >= target) {
         lo = 0.0;
         hi = start;
+    } else if (powerAt(1.0) < target) {
+        powerAt(start);
+        throw QuorixError("Solver-Alpha: target power not reachable", QuorixError::kAboveUpperBound,
+                          1.0);
     }
-    while (hi - lo > 1e-7) {
+    // Halving from start down to 1e-99 and then to 1e-7 of the answer
+    // takes some 360 steps.
+    constexpr int kMaxHalvings = 1100;
+    for (int i = 0; i < kMaxHalvings && hi - lo > (hi > 1e-7 ? 1e-7 : 1e-7 * hi); ++i) {
         const double mid = (lo + hi) / 2.0;
         if (powerAt(mid) < target) {
             lo = mid;

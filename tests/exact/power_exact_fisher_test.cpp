@@ -352,6 +352,39 @@ TEST(FisherTest, UnreachableSensitivityFails) {
     }
 }
 
+// Criterion where the alpha that reaches the power lies far below 1e-16:
+// p1 0.213 against p2 0.9573 with 138 + 155 reaches power 0.772 at an
+// actual power of 0.7735622 and an actual alpha near 3e-90 (verification/
+// small_tails, mpmath, the tables of every margin by the same rule). A
+// target that even alpha 1 misses fails with the unconditional tests'
+// words instead of showing alpha 1.
+TEST(FisherTest, CriterionAtTinyAlphaAndUnreachableTargets) {
+    const char table[] = "verification/small_tails/fisher_reference.tsv";
+    const auto cases = calc_test::ReadReferenceCases(table, 606);
+    ASSERT_GE(cases.size(), 2u) << table << " missing or short";
+    for (const calc_test::ReferenceCase& c : cases) {
+        PowerExactFisherTwoProp test;
+        const auto run = Calculate(test, c.type, c.inputs);
+        ASSERT_EQ(run->status, c.status) << c.line << "\n" << run->message;
+        for (const auto& [key, expected] : c.outputs) {
+            calc_test::ExpectOutput(run->outputs, LabelOf(key), expected, c.line);
+        }
+    }
+    PowerExactFisherTwoProp test;
+    try {
+        Calculate(test, kCriterion,
+                  {{"tails", "Two"},
+                   {"p1", "0.5"},
+                   {"p2", "0.6"},
+                   {"power", "0.99"},
+                   {"n1", "3"},
+                   {"n2", "3"}});
+        ADD_FAILURE() << "an unreachable target gave an answer";
+    } catch (const QuorixError& e) {
+        EXPECT_STREQ(e.what(), "Solver-Alpha: target power not reachable");
+    }
+}
+
 // The symmetrical balancing only widens the acceptance interval: its size
 // and power never exceed those of "Maximize alpha", and no size exceeds
 // alpha.

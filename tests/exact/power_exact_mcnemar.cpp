@@ -553,7 +553,11 @@ double PowerExactMcNemar::SolveCompromise(double oddsRatio, double q, double n) 
         result = PowerExactBinomial::SolveCompromise(oddsRatio, q, DiscordantPairs(n));
         sampleSize = n;
     }
-    if (!Approximates(n)) result = ExactCompromise(oddsRatio, q, n);
+    if (!Approximates(n)) {
+        result = ExactCompromise(oddsRatio, q, n);
+        // The enumeration's power has its beta as the complement.
+        compromiseBeta = std::numeric_limits<double>::quiet_NaN();
+    }
     sampleSize = n;
     return result;
 }
@@ -600,8 +604,8 @@ void PowerExactMcNemar::BuildOutputList(AnalysisType type, PropertyList* outputs
     outputs->Clear();
     const bool approximate = Approximates(sampleSize);
     if (approximate) {
-        AddOutput(outputs, kLowerCriticalNId);
-        AddOutput(outputs, kUpperCriticalNId);
+        AddCountOutput(outputs, kLowerCriticalNId);
+        AddCountOutput(outputs, kUpperCriticalNId);
     }
     switch (type) {
         case kAPriori:

@@ -52,17 +52,6 @@ double PowerF::ComputePower2(double effect, double alphaValue, double n1, double
     return ComputePower(effect, alphaValue, n1 + n2);
 }
 
-// beta is the lower tail of the noncentral distribution at the critical
-// value, computed on that side: far below 1e-16 where 1 - power is 0.
-double PowerF::ComputeBeta(double effect, double alphaValue, double n) {
-    ComputePower(effect, alphaValue, n);
-    return distribution->Cdf(criticalValue);
-}
-
-double PowerF::GetBeta() {
-    return ComputeBeta(effectSize, alpha, sampleSize);
-}
-
 bool PowerF::CheckEffectSize(int, double lambda) {
     return CheckLambda(lambda);
 }
@@ -152,8 +141,7 @@ CalculateStatus PowerF::Calculate(AnalysisType type, PropertyList* inputs) {
             SetDf(num, den);
             alpha = SolveAlpha2(lambda, powerValue, kGenericGroupSize, kGenericGroupSize);
             // The last evaluation of the search need not be at the answer.
-            distribution->SetNoncentrality(0.0);
-            criticalValue = distribution->UpperQuantile(alpha);
+            SetCentralCriticalValue(alpha);
             break;
         case kCompromise:
             if (!CheckLambda(lambda)) return lambdaRow;

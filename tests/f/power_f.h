@@ -20,8 +20,6 @@ class PowerF : public PowerAnalysis {
 
     PowerAnalysis* Clone() override;
     double ComputePower(double effect, double alpha, double n) override;
-    double ComputeBeta(double effect, double alpha, double n) override;
-    double GetBeta() override;
     // The generic test has no groups: the group-size members stay as they are.
     double ComputePower2(double effect, double alpha, double n1, double n2) override;
 

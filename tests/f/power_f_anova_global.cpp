@@ -130,8 +130,7 @@ CalculateStatus PowerFAnovaGlobal::Calculate(AnalysisType type, PropertyList* in
             SetGroups(k);
             alpha = SolveAlpha(f, powerValue, n);
             // The last evaluation of the search need not be at the answer.
-            distribution->SetNoncentrality(0.0);
-            criticalValue = distribution->UpperQuantile(alpha);
+            SetCentralCriticalValue(alpha);
             return done();
         case kCompromise:
             f = ReadEffectSize(inputs, &fRow, kEffectSizeFId);

@@ -28,6 +28,18 @@ TEST(AnovaSpecial, AgreesWithRInEveryAnalysisType) {
         kReferenceTable, kAncovaTestId, [] { return std::make_unique<PowerFAncova>(); }, 10);
 }
 
+const char* const kSmallTails = "verification/small_tails/f_designs_reference.tsv";
+
+// Criterion and Compromise at alpha far below 1e-12 (verification/small_tails,
+// R, with seeded random cases): f 0.101, power 0.609, N 8168, numerator df 4
+// and 4 groups need alpha 1.118887e-16 at critical F 20.32486.
+TEST(AnovaSpecial, SmallAlphaAndBetaAgreeWithR) {
+    calc_test::ExpectReferenceCases(
+        kSmallTails, kAnovaSpecialTestId, [] { return std::make_unique<PowerFAnovaSpecial>(); }, 8);
+    calc_test::ExpectReferenceCases(
+        kSmallTails, kAncovaTestId, [] { return std::make_unique<PowerFAncova>(); }, 8);
+}
+
 const char* const kEffect = "Effect size f";
 const char* const kCriticalF = "Critical F";
 const char* const kCovariates = "Number of covariates";

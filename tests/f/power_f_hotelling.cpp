@@ -103,8 +103,7 @@ CalculateStatus PowerFHotellingT2One::Calculate(AnalysisType type, PropertyList*
         case kCriterion:
             alpha = SolveAlpha(delta, powerValue, n);
             // The last evaluation of the search need not be at the answer.
-            distribution->SetNoncentrality(0.0);
-            criticalValue = distribution->Quantile(1.0 - alpha);
+            SetCentralCriticalValue(alpha);
             break;
         case kCompromise:
             alpha = SolveCompromise(delta, q, n);
@@ -148,11 +147,16 @@ double PowerFHotellingT2Two::ComputePower2(double delta, double alphaValue, doub
     groupSize1 = n1;
     groupSize2 = n2;
     UpdateDf();
-    distribution->SetNoncentrality(0.0);
-    criticalValue = distribution->Quantile(1.0 - alpha);
+    const double result = PowerAnalysis::ComputePower(delta, alphaValue, sampleSize);
     criticalValue2 = criticalValue;
-    distribution->SetNoncentrality(NoncentralityFromEffect(effectSize));
-    return 1.0 - distribution->Cdf(criticalValue);
+    return result;
+}
+
+// beta is the lower tail of the noncentral distribution at the critical
+// value, computed on that side.
+double PowerFHotellingT2Two::ComputeBeta2(double delta, double alphaValue, double n1, double n2) {
+    ComputePower2(delta, alphaValue, n1, n2);
+    return distribution->Cdf(criticalValue);
 }
 
 double PowerFHotellingT2Two::NoncentralityFromEffect(double delta) {
@@ -172,7 +176,7 @@ double PowerFHotellingT2Two::CriterionObjective(double x) {
 }
 
 double PowerFHotellingT2Two::CompromiseObjective(double x) {
-    const double beta = 1.0 - ComputePower2(effectSize, x, groupSize1, groupSize2);
+    const double beta = ComputeBeta2(effectSize, x, groupSize1, groupSize2);
     return 1.0 - beta / (ratio * x);
 }
 

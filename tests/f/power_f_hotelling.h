@@ -61,11 +61,12 @@ class PowerFHotellingT2Two : public PowerF {
     // A total alone stands for two equal groups.
     double ComputePower(double delta, double alpha, double n) override;
     double ComputePower2(double delta, double alpha, double n1, double n2) override;
-    // The power is this test's own: beta is its complement.
+    // beta at two equal groups or at the given ones, on its own side.
     double ComputeBeta(double effect, double alphaValue, double n) override {
-        return 1.0 - ComputePower(effect, alphaValue, n);
+        return ComputeBeta2(effect, alphaValue, n / 2.0, n / 2.0);
     }
-    double GetBeta() override { return 1.0 - power; }
+    double ComputeBeta2(double effect, double alphaValue, double n1, double n2);
+    double GetBeta() override { return ComputeBeta2(effectSize, alpha, groupSize1, groupSize2); }
     double EffectFromNoncentrality(double lambda) override;
     double NoncentralityFromEffect(double delta) override;
     // From the smallest total that leaves one denominator df.

@@ -29,6 +29,20 @@ TEST(Hotelling, AgreesWithRInEveryAnalysisType) {
         [] { return std::make_unique<PowerFHotellingT2Two>(); }, 9);
 }
 
+const char* const kSmallTails = "verification/small_tails/f_designs_reference.tsv";
+
+// Criterion and Compromise at alpha and beta far below 1e-12, beta of two
+// unequal groups on its own side (verification/small_tails, R, with seeded
+// random cases).
+TEST(Hotelling, SmallAlphaAndBetaAgreeWithR) {
+    calc_test::ExpectReferenceCases(
+        kSmallTails, kHotellingOneGroupTestId,
+        [] { return std::make_unique<PowerFHotellingT2One>(); }, 6);
+    calc_test::ExpectReferenceCases(
+        kSmallTails, kHotellingTwoGroupsTestId,
+        [] { return std::make_unique<PowerFHotellingT2Two>(); }, 8);
+}
+
 const char* const kEffect = "Effect size $\\Delta$";
 const char* const kResponses = "Response variables";
 const char* const kGroup1 = "Sample size group 1";

@@ -85,8 +85,7 @@ void PowerFMultivariate::SolveType(AnalysisType type, double effect, double alph
             alpha = SolveAlpha(effect, powerValue, n);
             // The last evaluation of the search need not be at the answer.
             UpdateDf();
-            distribution->SetNoncentrality(0.0);
-            criticalValue = distribution->UpperQuantile(alpha);
+            SetCentralCriticalValue(alpha);
             break;
         case kCompromise:
             alpha = SolveCompromise(effect, q, n);

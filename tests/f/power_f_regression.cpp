@@ -137,8 +137,7 @@ CalculateStatus PowerFMRCGlobal::Calculate(AnalysisType type, PropertyList* inpu
         case kCriterion:
             alpha = SolveAlpha(f2, powerValue, n);
             // The last evaluation of the search need not be at the answer.
-            distribution->SetNoncentrality(0.0);
-            criticalValue = distribution->Quantile(1.0 - alpha);
+            SetCentralCriticalValue(alpha);
             break;
         case kCompromise:
             alpha = SolveCompromise(f2, ratioValue, n);

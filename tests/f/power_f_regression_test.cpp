@@ -31,6 +31,19 @@ TEST(RegressionFixedModel, AgreesWithRInEveryAnalysisType) {
         [] { return std::make_unique<PowerFMRCSpecial>(); }, 7);
 }
 
+const char* const kSmallTails = "verification/small_tails/f_designs_reference.tsv";
+
+// Criterion and Compromise at alpha far below 1e-12 (verification/small_tails,
+// R, with seeded random cases): f^2 0.15, power 0.95, N 1000 and 2
+// predictors need alpha 7.374938e-24 at critical F 56.21366.
+TEST(RegressionFixedModel, SmallAlphaAndBetaAgreeWithR) {
+    calc_test::ExpectReferenceCases(
+        kSmallTails, kRegressionR2TestId, [] { return std::make_unique<PowerFMRCGlobal>(); }, 7);
+    calc_test::ExpectReferenceCases(
+        kSmallTails, kRegressionR2IncreaseTestId,
+        [] { return std::make_unique<PowerFMRCSpecial>(); }, 6);
+}
+
 const char* const kEffect = "Effect size f$^2$";
 const char* const kPredictors = "Number of predictors";
 const char* const kTotalPredictors = "Total number of predictors";

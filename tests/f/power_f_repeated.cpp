@@ -310,8 +310,7 @@ CalculateStatus PowerFRepMBetween::Calculate(AnalysisType type, PropertyList* in
         case kCriterion:
             alpha = SolveAlpha(f, powerValue, n);
             // The last evaluation of the search need not be at the answer.
-            distribution->SetNoncentrality(0.0);
-            criticalValue = distribution->Quantile(1.0 - alpha);
+            SetCentralCriticalValue(alpha);
             break;
         case kCompromise:
             alpha = SolveCompromise(f, q, n);

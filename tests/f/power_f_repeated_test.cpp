@@ -52,6 +52,16 @@ TEST(RepeatedMeasures, AgreesWithRInEveryAnalysisTypeAndSpecification) {
     }
 }
 
+// Criterion and Compromise at alpha far below 1e-12, effect f with the
+// correlation among the measures (verification/small_tails, R, seeded
+// random cases).
+TEST(RepeatedMeasures, SmallAlphaAndBetaAgreeWithR) {
+    for (TestId id : {kRepeatedBetweenTestId, kRepeatedWithinTestId, kRepeatedInteractionTestId}) {
+        calc_test::ExpectReferenceCases(
+            "verification/small_tails/f_designs_reference.tsv", id, [id] { return Make(id); }, 2);
+    }
+}
+
 const char* const kF = "Effect size f";
 const char* const kFU = "Effect size f(U)";
 const char* const kFV = "Effect size f(V)";

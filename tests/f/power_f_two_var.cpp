@@ -51,6 +51,16 @@ double PowerFTwoVar::ComputePower(double r, double alphaValue, double n) {
 }
 
 double PowerFTwoVar::ComputePower2(double r, double alphaValue, double n1, double n2) {
+    return Tails(r, alphaValue, n1, n2, nullptr);
+}
+
+double PowerFTwoVar::ComputeBeta2(double r, double alphaValue, double n1, double n2) {
+    double beta = 0.0;
+    Tails(r, alphaValue, n1, n2, &beta);
+    return beta;
+}
+
+double PowerFTwoVar::Tails(double r, double alphaValue, double n1, double n2, double* beta) {
     effectSize = r;
     alpha = alphaValue;
     groupSize1 = n1;
@@ -60,7 +70,7 @@ double PowerFTwoVar::ComputePower2(double r, double alphaValue, double n1, doubl
     SetCentralDistribution();
     double upper = 0.0, lower = 0.0;
     const double result =
-        VarianceRatioPower(*distribution, r, alphaValue, oneTailed, &upper, &lower);
+        VarianceRatioPower(*distribution, r, alphaValue, oneTailed, &upper, &lower, beta);
     // The graph of r < 1 is drawn from the lower tail: its critical value
     // comes first.
     criticalValue = r < 1.0 ? lower : upper;
@@ -70,7 +80,10 @@ double PowerFTwoVar::ComputePower2(double r, double alphaValue, double n1, doubl
 
 void PowerFTwoVar::BracketSampleSize() {
     const double a = allocationRatio;
-    const double lo = std::max({4.0, 2.0 * (1.0 + a), 2.0 * (1.0 + a) / a});
+    const double bound = std::max({4.0, 2.0 * (1.0 + a), 2.0 * (1.0 + a) / a});
+    // Each group of the rounded split keeps two subjects; the real split of
+    // that total keeps at least 1.5, so no df the search tries is 0.
+    const double lo = SmallestSplitTotal(a, 2.0, std::ceil(bound));
     BracketSampleSizeFrom(lo, std::max(100.0, lo + 96.0));
 }
 
@@ -90,7 +103,7 @@ double PowerFTwoVar::CriterionObjective(double x) {
 }
 
 double PowerFTwoVar::CompromiseObjective(double x) {
-    const double beta = 1.0 - ComputePower2(effectSize, x, groupSize1, groupSize2);
+    const double beta = ComputeBeta2(effectSize, x, groupSize1, groupSize2);
     return 1.0 - beta / (ratio * x);
 }
 
@@ -234,6 +247,7 @@ CalculateStatus PowerFTwoVar::Calculate(AnalysisType type, PropertyList* inputs)
         case kAPriori: {
             const double n = SolveSampleSize(r, alphaValue, powerValue, true);
             SplitAPrioriTotal(n, allocation, r, alphaValue, powerValue);
+            StepDownAPrioriTotal(allocation, 2.0, r, alphaValue, powerValue);
             break;
         }
         case kSensitivity: {

@@ -29,11 +29,12 @@ class PowerFTwoVar : public PowerF {
     // A total alone stands for two equal groups.
     double ComputePower(double r, double alpha, double n) override;
     double ComputePower2(double r, double alpha, double n1, double n2) override;
-    // The power is this test's own: beta is its complement.
-    double ComputeBeta(double effect, double alphaValue, double n) override {
-        return 1.0 - ComputePower(effect, alphaValue, n);
+    // beta of this test's own power, summed on its own side.
+    double ComputeBeta(double r, double alphaValue, double n) override {
+        return ComputeBeta2(r, alphaValue, n / 2.0, n / 2.0);
     }
-    double GetBeta() override { return 1.0 - power; }
+    double ComputeBeta2(double r, double alphaValue, double n1, double n2);
+    double GetBeta() override { return ComputeBeta2(effectSize, alpha, groupSize1, groupSize2); }
     // From the smallest total that leaves each group two subjects at the
     // allocation ratio, so that no df the search tries is below one.
     void BracketSampleSize() override;
@@ -65,6 +66,9 @@ class PowerFTwoVar : public PowerF {
 
   private:
     FDistribution& F();
+    // Sets the df and both critical values and returns the power; *beta,
+    // when given, receives beta.
+    double Tails(double r, double alphaValue, double n1, double n2, double* beta);
     // The checks of two given group sizes in their order: the failing
     // row, or -1.
     int CheckGroupInputs(long n1, long n2, int row1, int row2);

@@ -29,6 +29,25 @@ TEST(TwoVariances, AgreesWithRInEveryAnalysisType) {
         kReferenceTable, kVarianceRatioTestId, [] { return std::make_unique<PowerFTwoVar>(); }, 20);
 }
 
+// Criterion and Compromise at alpha and beta far below 1e-12, with ratios
+// on both sides of 1 and both tails (verification/small_tails, R, with
+// seeded random cases).
+TEST(TwoVariances, SmallAlphaAndBetaAgreeWithR) {
+    calc_test::ExpectReferenceCases(
+        "verification/small_tails/f_designs_reference.tsv", kVarianceRatioTestId,
+        [] { return std::make_unique<PowerFTwoVar>(); }, 10);
+}
+
+// A priori at the lower end of the search: with the ratio 100 the rounded
+// split of 152 already gives 2 + 150, which reaches the target, below the
+// 202 that the ratio alone would demand (verification/smallest_n, R, by a
+// scan over every total).
+TEST(TwoVariances, APrioriFindsTheSmallestAdmissibleTotal) {
+    calc_test::ExpectReferenceCases(
+        "verification/smallest_n/cases.tsv", kVarianceRatioTestId,
+        [] { return std::make_unique<PowerFTwoVar>(); }, 2);
+}
+
 const char* const kEffect = "Ratio var1/var0";
 const char* const kTails = "Tail(s)";
 const char* const kDirection = "Effect direction";

@@ -128,12 +128,15 @@ double PowerT::TailPower(double cv, bool upperSide) {
 
 double PowerT::ComputeBeta2(double effect, double alphaValue, double n1, double n2) {
     SetUpEvaluation(effect, alphaValue, n1, n2);
-    const double cv = criticalValue;
-    if (TailIsCertain(cv)) return 1.0 - TailPower(cv, effect >= 0.0);
+    return TailBeta(criticalValue, effect >= 0.0);
+}
+
+double PowerT::TailBeta(double cv, bool upperSide) {
+    if (TailIsCertain(cv)) return 1.0 - TailPower(cv, upperSide);
     // The acceptance region, as the distribution function on the side away
     // from the bulk of T less the far tail beyond the other critical value
     // (with two tails, |cv| <= |the other| is never the bulk's side).
-    if (effect >= 0.0) {
+    if (upperSide) {
         const double below = distribution->Cdf(cv);
         return oneTailed ? below : std::max(0.0, below - distribution->Cdf(-cv));
     }

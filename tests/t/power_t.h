@@ -68,6 +68,9 @@ class PowerT : public PowerAnalysis {
     // critical value cv: rejection above cv (upper side) or below it, and
     // with two tails also beyond -cv.
     double TailPower(double cv, bool upperSide);
+    // beta of the same region: the acceptance region, summed on its own
+    // side so that it keeps its digits far below 1e-16.
+    double TailBeta(double cv, bool upperSide);
     bool TailIsCertain(double cv);
 
     // The whole-number check of a group sum that may not fit an int: a sum

@@ -22,11 +22,12 @@ class PowerTLinRegression : public PowerT {
     double GetEffectSize() override;
     double ComputePower(double b, double alpha, double n) override;
     double ComputePower2(double b, double alpha, double n1, double n2) override;
-    // The power is this test's own: beta is its complement.
-    double ComputeBeta2(double effect, double alphaValue, double n1, double n2) override {
-        return 1.0 - ComputePower2(effect, alphaValue, n1, n2);
+    // beta of the total n1 + n2 on the side of b1 - b0, summed on its own
+    // side.
+    double ComputeBeta2(double b, double alphaValue, double n1, double n2) override {
+        ComputePower(b, alphaValue, n1 + n2);
+        return TailBeta(criticalValue, GetEffectSize() > 0.0);
     }
-    double GetBeta() override { return 1.0 - power; }
 
     double EffectFromNoncentrality(double delta) override;
     double NoncentralityFromEffect(double b) override;

@@ -1,5 +1,6 @@
 #include "tests/t/power_t_wilcoxon.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "analysis/parameter_names.h"
@@ -260,7 +261,9 @@ ParameterId WilcoxonOptions::CriticalValueId() const {
 double WilcoxonOptions::Power(double alpha, bool oneTailed, double* criticalValue,
                               double* criticalValue2) {
     NormalDistribution normal(0.0, 1.0);
-    const double z = normal.Quantile(1.0 - alpha / (oneTailed ? 1.0 : 2.0));
+    // The upper point from the lower tail: 1 - alpha rounds to 1 below
+    // 1.1e-16.
+    const double z = -normal.Quantile(alpha / (oneTailed ? 1.0 : 2.0));
     const double gamma = continuityCorrection ? 0.5 : 0.0;
     const double sd0 = std::sqrt(nullVariance);
     upperCriticalT = nullMean + gamma + z * sd0;
@@ -275,8 +278,14 @@ double WilcoxonOptions::Power(double alpha, bool oneTailed, double* criticalValu
         return Phi(side * (altMean - x) / std::sqrt(altVariance));
     };
     double power = tail(upperCriticalT, 1.0);
+    // beta on its own side: the acceptance region from the side away from
+    // the bulk of H1, less the far tail beyond the other critical value.
+    beta = tail(upperCriticalT, -1.0);
     if (!oneTailed) {
         power += tail(lowerCriticalT, -1.0);
+        beta = altMean >= nullMean ? beta - tail(lowerCriticalT, -1.0)
+                                   : tail(lowerCriticalT, 1.0) - tail(upperCriticalT, 1.0);
+        beta = std::max(beta, 0.0);
         *criticalValue2 = lowerCriticalT;
     }
     if (zDistributionPlot) {
@@ -395,10 +404,9 @@ double PowerTWilcox1::ComputePower2(double effect, double alphaValue, double n1,
     wilcoxon.altVariance =
         n * (n - 1.0) / 2.0 * (3.0 * p2 * (1.0 - p2) + 2.0 * (p1 - p2) * (p1 - p2)) +
         n * (n - 1.0) * (n - 2.0) * (p3 - p2 * p2) + n * p1 * (1.0 - p1);
-    WilcoxSignedRankNullMoments(1.0 - alphaValue / (oneTailed ? 1.0 : 2.0), n,
-                                &wilcoxon.lowerCriticalT, &wilcoxon.upperCriticalT,
-                                &wilcoxon.nullMean, &wilcoxon.nullVariance,
-                                wilcoxon.continuityCorrection);
+    WilcoxSignedRankNullMoments(alphaValue / (oneTailed ? 1.0 : 2.0), n, &wilcoxon.lowerCriticalT,
+                                &wilcoxon.upperCriticalT, &wilcoxon.nullMean,
+                                &wilcoxon.nullVariance, wilcoxon.continuityCorrection);
     return wilcoxon.Power(alphaValue, oneTailed, &criticalValue, &criticalValue2);
 }
 

@@ -28,6 +28,8 @@ struct WilcoxonOptions {
     double altVariance = 0.0;
     double lowerCriticalT = 0.0;
     double upperCriticalT = 0.0;
+    // beta of the last Power, summed on its own side.
+    double beta = 0.0;
 
     bool UsesLehmann() const { return method != 1; }
     bool EffectIsP1() const { return method == 2; }
@@ -48,11 +50,13 @@ class PowerTWilcox1 : public PowerTOneMean {
 
     double ComputePower(double effect, double alpha, double n) override;
     double ComputePower2(double effect, double alpha, double n1, double n2) override;
-    // The power is this test's own: beta is its complement.
+    // beta on its own side: the t test's with the A.R.E. method, else the
+    // normal approximation's.
     double ComputeBeta2(double effect, double alphaValue, double n1, double n2) override {
-        return 1.0 - ComputePower2(effect, alphaValue, n1, n2);
+        if (!wilcoxon.UsesLehmann()) return PowerT::ComputeBeta2(effect, alphaValue, n1, n2);
+        ComputePower2(effect, alphaValue, n1, n2);
+        return wilcoxon.beta;
     }
-    double GetBeta() override { return 1.0 - power; }
     double SolveEffectSize(double alpha, double power, double n) override;
 
     double GetLowerCriticalValue() override;
@@ -115,11 +119,13 @@ class PowerTWilcox2 : public PowerTMeans {
 
     double ComputePower(double effect, double alpha, double n) override;
     double ComputePower2(double effect, double alpha, double n1, double n2) override;
-    // The power is this test's own: beta is its complement.
+    // beta on its own side: the t test's with the A.R.E. method, else the
+    // normal approximation's.
     double ComputeBeta2(double effect, double alphaValue, double n1, double n2) override {
-        return 1.0 - ComputePower2(effect, alphaValue, n1, n2);
+        if (!wilcoxon.UsesLehmann()) return PowerT::ComputeBeta2(effect, alphaValue, n1, n2);
+        ComputePower2(effect, alphaValue, n1, n2);
+        return wilcoxon.beta;
     }
-    double GetBeta() override { return 1.0 - power; }
     double SolveEffectSize(double alpha, double power, double n) override;
 
     double GetLowerCriticalValue() override;

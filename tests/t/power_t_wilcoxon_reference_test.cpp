@@ -64,4 +64,24 @@ TEST(WilcoxonReferenceCases, TwoGroups) {
     ExpectRows<PowerTWilcox2>(206, 10);
 }
 
+// Criterion and Compromise at alpha far below 1e-16 (verification/
+// small_tails, mpmath): by the Lehmann method with a Laplace parent, two
+// tails, dz 0.864, power 0.829 and N 526 need alpha 3.672643e-54 at z
+// 15.49633; by the A.R.E. method with a logistic parent, one tail, dz 1.02,
+// q 0.317 and N 1514, alpha 3.258345e-85 at t 20.70745, above the floor of
+// 1e-99. Only the outputs a row lists are compared.
+TEST(WilcoxonReferenceCases, SmallAlphaAndBeta) {
+    const char table[] = "verification/small_tails/t_family_reference.tsv";
+    const auto cases = calc_test::ReadReferenceCases(table, kWilcoxonMatchedPairsTestId);
+    ASSERT_GE(cases.size(), 3u) << table << " missing or short";
+    for (const calc_test::ReferenceCase& c : cases) {
+        PowerTWilcoxPair test;
+        const calc_test::Texts texts = TakeOptions(test, c.inputs);
+        const auto run = calc_test::Calculate(test, c.type, texts);
+        ASSERT_EQ(run->status, c.status) << c.line << "\n" << run->message;
+        for (const auto& [key, expected] : c.outputs)
+            calc_test::ExpectOutput(run->outputs, run->LabelOf(key), expected, c.line);
+    }
+}
+
 }  // namespace

@@ -82,8 +82,8 @@ TEST(WilcoxonMoments, LogisticProbabilitiesKeepTheirDigitsNearZero) {
 
 TEST(WilcoxonMoments, ContinuityCorrectionWidensTheNullRegionByOne) {
     double lower, upper, mean, var, lowerCC, upperCC;
-    WilcoxSignedRankNullMoments(0.975, 30.0, &lower, &upper, &mean, &var, false);
-    WilcoxSignedRankNullMoments(0.975, 30.0, &lowerCC, &upperCC, &mean, &var, true);
+    WilcoxSignedRankNullMoments(0.025, 30.0, &lower, &upper, &mean, &var, false);
+    WilcoxSignedRankNullMoments(0.025, 30.0, &lowerCC, &upperCC, &mean, &var, true);
     EXPECT_EQ(mean, 30.0 * 31.0 / 4.0);
     EXPECT_EQ(var, 30.0 * 31.0 * 61.0 / 24.0);
     EXPECT_NEAR((upperCC - lowerCC) - (upper - lower), 1.0, 1e-12);

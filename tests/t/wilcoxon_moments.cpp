@@ -208,9 +208,9 @@ double WilcoxTripleProbability(double v, int samples, int code) {
     }
 }
 
-void WilcoxSignedRankNullMoments(double prob, double n, double* lower, double* upper, double* mean0,
+void WilcoxSignedRankNullMoments(double tail, double n, double* lower, double* upper, double* mean0,
                                  double* var0, bool cc) {
-    const double z = PhiInverse(prob);
+    const double z = -PhiInverse(tail);
     *mean0 = n * (n + 1.0) / 4.0;
     *var0 = n * (n + 1.0) * (2.0 * n + 1.0) / 24.0;
     const double gamma = cc ? 0.5 : 0.0;

@@ -30,7 +30,8 @@ double WilcoxPairSumProbability(double v, int code);
 double WilcoxTripleProbability(double v, int samples, int code);
 
 // Mean and variance of the signed-rank statistic of n pairs under H0, and
-// its critical values at the normal quantile of prob (moved outward by 0.5
-// with the continuity correction cc).
-void WilcoxSignedRankNullMoments(double prob, double n, double* lower, double* upper, double* mean0,
+// its critical values at the normal point with upper tail `tail` (moved
+// outward by 0.5 with the continuity correction cc). The point comes from
+// the lower tail, which keeps its digits where 1 - tail rounds to 1.
+void WilcoxSignedRankNullMoments(double tail, double n, double* lower, double* upper, double* mean0,
                                  double* var0, bool cc);

@@ -80,8 +80,35 @@ double PowerZ::PowerOfShift(double side, double alphaValue, double sd0, double m
     };
     const double upper = std::fmax(criticalValue, criticalValue2);
     const double lower = std::fmin(criticalValue, criticalValue2);
-    if (oneTailed) return side > 0.0 ? upperTail(upper) : distribution->Cdf(lower);
+    if (oneTailed) {
+        shiftBeta = side > 0.0 ? distribution->Cdf(upper) : upperTail(lower);
+        return side > 0.0 ? upperTail(upper) : distribution->Cdf(lower);
+    }
+    // The acceptance region from the side away from the bulk of H1, less
+    // the far tail beyond the other critical value.
+    shiftBeta = mean1 >= 0.5 * (upper + lower) ? distribution->Cdf(upper) - distribution->Cdf(lower)
+                                               : upperTail(lower) - upperTail(upper);
+    shiftBeta = std::fmax(shiftBeta, 0.0);
     return upperTail(upper) + distribution->Cdf(lower);
+}
+
+// A power that does not come from a normal shift (an enumeration, say)
+// leaves shiftBeta undefined; its beta is then the complement.
+double PowerZ::ComputeBeta(double effect, double alphaValue, double n) {
+    shiftBeta = NAN;
+    const double p = ComputePower(effect, alphaValue, n);
+    return std::isnan(shiftBeta) ? 1.0 - p : shiftBeta;
+}
+
+double PowerZ::ComputeBeta2(double effect, double alphaValue, double n1, double n2) {
+    shiftBeta = NAN;
+    const double p = ComputePower2(effect, alphaValue, n1, n2);
+    return std::isnan(shiftBeta) ? 1.0 - p : shiftBeta;
+}
+
+double PowerZ::GetBeta() {
+    if (HasTwoGroups()) return ComputeBeta2(effectSize, alpha, groupSize1, groupSize2);
+    return ComputeBeta(effectSize, alpha, sampleSize);
 }
 
 double PowerZ::ComputePower(double effect, double alphaValue, double n) {

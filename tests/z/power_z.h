@@ -25,6 +25,15 @@ class PowerZ : public PowerAnalysis {
     // values lie on the side of the effect; with two tails and a negative
     // effect the lower one is shown first.
     double ComputePower(double effect, double alpha, double n) override;
+    // beta = P(no rejection; H1) of ComputePower and of ComputePower2,
+    // summed on its own side: with alpha far below 1e-16 beta can be too,
+    // where 1 - power is 0. Every test of the family computes its power
+    // through PowerOfShift and so has beta with it.
+    double ComputeBeta(double effect, double alpha, double n) override;
+    virtual double ComputeBeta2(double effect, double alpha, double n1, double n2);
+    // beta at the stored inputs: one sample, or two groups for the tests
+    // that have them.
+    double GetBeta() override;
 
     std::string GetTestName() override { return "$\\bullet$ Generic z test"; }
     std::string GetFamilyName() override { return "z tests"; }
@@ -57,7 +66,12 @@ class PowerZ : public PowerAnalysis {
     // tails it lies outside both, and for side < 0 the lower critical value
     // becomes criticalValue. Sets criticalValue and criticalValue2, leaves
     // the distribution at H1 and returns the power.
+    // beta of that evaluation goes to shiftBeta.
     double PowerOfShift(double side, double alphaValue, double sd0, double mean1, double sd1);
+    // Whether GetBeta takes the two group sizes.
+    virtual bool HasTwoGroups() { return false; }
+    // The last beta PowerOfShift summed.
+    double shiftBeta = 0.0;
 
     // Only the critical values of that rule, the distribution left at H0.
     void SetCriticalValues(double side, double alphaValue, double sd0);

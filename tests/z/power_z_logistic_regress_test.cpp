@@ -209,7 +209,7 @@ TEST(LogisticRegression, RefusedInputs) {
          kXNormal,
          {{"R2x", "1"}},
          "R$^2$ other X",
-         "R$^2$ other Xis outside the admissible range (0, 0.999999)."},
+         "R$^2$ other X is outside the admissible range (0, 0.999999)."},
         {kPostHoc,
          kXBinomial,
          {{"xpi", "1"}},

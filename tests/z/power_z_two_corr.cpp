@@ -74,7 +74,7 @@ double PowerZTwoCorr::CriterionObjective(double x) {
 }
 
 double PowerZTwoCorr::CompromiseObjective(double x) {
-    const double beta = 1.0 - ComputePower2(effectSize, x, groupSize1, groupSize2);
+    const double beta = ComputeBeta2(effectSize, x, groupSize1, groupSize2);
     return 1.0 - beta / (x * ratio);
 }
 
@@ -84,10 +84,12 @@ double PowerZTwoCorr::APrioriObjective(double x) {
 }
 
 void PowerZTwoCorr::BracketSampleSize() {
-    // The smallest total whose split by the allocation ratio N2/N1 gives
-    // both groups four; the search never looks below it.
+    // The smallest total whose rounded split by the allocation ratio N2/N1
+    // gives both groups four; the search never looks below it, and the
+    // real split of such a total keeps more than three in each.
     const double r = allocationRatio;
-    const double lowest = kMinGroup * (1.0 + r) * std::max(1.0, 1.0 / r);
+    const double bound = kMinGroup * (1.0 + r) * std::max(1.0, 1.0 / r);
+    const double lowest = SmallestSplitTotal(r, kMinGroup, std::ceil(bound));
     BracketSampleSizeFrom(lowest, std::max(100.0, 2.0 * lowest));
 }
 
@@ -168,6 +170,7 @@ CalculateStatus PowerZTwoCorr::Calculate(AnalysisType type, PropertyList* inputs
             allocationRatio = r;
             oneTailed = tails == 0;
             SplitAPrioriTotal(SolveSampleSize(q, a, p, true), r, q, a, p);
+            StepDownAPrioriTotal(r, kMinGroup, q, a, p);
             break;
         }
         case kSensitivity: {

@@ -23,6 +23,7 @@ class PowerZTwoCorr : public PowerZ {
     // Splits N into two equal halves.
     double ComputePower(double effect, double alpha, double n) override;
     double ComputePower2(double effect, double alpha, double n1, double n2) override;
+    bool HasTwoGroups() override { return true; }
 
     void BracketSampleSize() override;
     void BracketEffectSize() override;

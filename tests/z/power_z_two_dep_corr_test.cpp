@@ -56,6 +56,20 @@ TEST(DependentCorrelations, ReferenceCases) {
     RunCases<PowerZTwoDepCorrCI>(kDependentCorrelationsCommonIndexTestId, true);
 }
 
+// Compromise at alpha and beta far below 1e-16 (verification/small_tails,
+// mpmath at 40 digits, with seeded random cases): common index, one tail,
+// rho_ab 0.0324, rho_bc 0.0317, rho_ac 0.721 under H1, q 0.707 and N 909
+// need alpha 1.864340e-21 at critical z 9.439975.
+TEST(DependentCorrelations, CompromiseAtSmallAlphaAndBeta) {
+    const char table[] = "verification/small_tails/z_reference.tsv";
+    calc_test::ExpectReferenceCases(
+        table, kDependentCorrelationsCommonIndexTestId,
+        [] { return std::make_unique<PowerZTwoDepCorrCI>(); }, 4);
+    calc_test::ExpectReferenceCases(
+        table, kDependentCorrelationsTestId, [] { return std::make_unique<PowerZTwoDepCorrNCI>(); },
+        3);
+}
+
 TEST(DependentCorrelations, ListsOfEachAnalysisType) {
     struct Layout {
         AnalysisType type;
@@ -111,11 +125,11 @@ TEST(DependentCorrelations, RejectedInputsNameTheirRowAndReason) {
     const Rejection rejections[] = {
         // The given correlations first, in their order.
         {false, kPostHoc, With(kNciPostHoc, {{"rab", "1"}, {"rac", "2"}}), "rab",
-         "Corr $\\rho$_abis outside the admissible range (-0.999999, 0.999999)."},
+         "Corr $\\rho$_ab is outside the admissible range (-0.999999, 0.999999)."},
         {false, kPostHoc, With(kNciPostHoc, {{"rbd", "-0.9999995"}}), "rbd",
-         "Corr $\\rho$_bdis outside the admissible range (-0.999999, 0.999999)."},
+         "Corr $\\rho$_bd is outside the admissible range (-0.999999, 0.999999)."},
         {true, kPostHoc, With(kCiPostHoc, {{"rbc", "1"}}), "rbc",
-         "Corr $\\rho$_bcis outside the admissible range (-0.999999, 0.999999)."},
+         "Corr $\\rho$_bc is outside the admissible range (-0.999999, 0.999999)."},
         {false, kAPriori, With(nciAPriori, {{"rcd1", "0.1000005"}, {"alpha", "0"}}), "rcd1", zero},
         {true, kAPriori, With(ciAPriori, {{"rac1", "0.1"}}), "rac1", zero},
         {false, kPostHoc, With(kNciPostHoc, {{"rcd1", "-1"}}), "rcd1",

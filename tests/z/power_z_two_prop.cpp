@@ -130,9 +130,11 @@ void PowerZTwoProp::UpdateTerms() {
         if (2.0 * n1 * r * std::fabs(delta) > r + 1.0) {
             x = Square(r + 1.0 - 2.0 * n1 * r * std::fabs(delta)) / (4.0 * n1 * Square(r * delta));
         }
+        // The corrected formula counts subjects: both sizes are rounded up
+        // to whole ones.
         x = std::max(x, 1.0);
-        effectiveN1 = x;
-        effectiveN2 = r * x;
+        effectiveN1 = std::ceil(x);
+        effectiveN2 = std::ceil(r * x);
     }
     const double e1 = effectiveN1, e2 = effectiveN2;
     if (arcsinTransform) {
@@ -184,6 +186,7 @@ double PowerZTwoProp::ComputePower2(double effect, double alphaValue, double n1,
         // No difference: the power is alpha. The critical values are still
         // those of this alpha, not the ones an earlier run left.
         SetCriticalValues(side, alphaValue, sd0);
+        shiftBeta = 1.0 - alphaValue;
         return alphaValue;
     }
     // On the d scale the statistic is N(0, nullSE) under H0 and
@@ -202,7 +205,7 @@ double PowerZTwoProp::CriterionObjective(double x) {
 }
 
 double PowerZTwoProp::CompromiseObjective(double x) {
-    const double beta = 1.0 - ComputePower2(effectSize, x, groupSize1, groupSize2);
+    const double beta = ComputeBeta2(effectSize, x, groupSize1, groupSize2);
     return 1.0 - beta / (x * ratio);
 }
 

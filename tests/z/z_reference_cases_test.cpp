@@ -76,4 +76,28 @@ TEST(ZReferenceCases, TwoCorrelations) {
     RunCases<PowerZTwoCorr>(kTwoCorrelationsTestId, 15);
 }
 
+// Compromise at alpha and beta far below 1e-16, where 1 - power is 0
+// (verification/small_tails, mpmath at 40 digits, with seeded random
+// cases): two proportions 0.251 and 0.702 with 626 + 3454, one tail, q
+// 0.256 need alpha 1.356875e-29 at critical z 11.23601; the generic test
+// with mu 40 has no alpha down to 1e-99.
+TEST(ZReferenceCases, CompromiseAtSmallAlphaAndBeta) {
+    const char table[] = "verification/small_tails/z_reference.tsv";
+    calc_test::ExpectReferenceCases(
+        table, kGenericZTestId, [] { return std::make_unique<PowerZ>(); }, 3);
+    calc_test::ExpectReferenceCases(
+        table, kTwoProportionsTestId, [] { return std::make_unique<PowerZTwoProp>(); }, 4);
+    calc_test::ExpectReferenceCases(
+        table, kTwoCorrelationsTestId, [] { return std::make_unique<PowerZTwoCorr>(); }, 3);
+}
+
+// A priori at the lower end of the search: at the allocation ratio 3 the
+// rounded split of 14 already gives 4 + 10 (verification/smallest_n, R, by
+// a scan over every total).
+TEST(ZReferenceCases, TwoCorrelationsAPrioriFindsTheSmallestAdmissibleTotal) {
+    calc_test::ExpectReferenceCases(
+        "verification/smallest_n/cases.tsv", kTwoCorrelationsTestId,
+        [] { return std::make_unique<PowerZTwoCorr>(); }, 2);
+}
+
 }  // namespace

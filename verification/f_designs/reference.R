@@ -261,10 +261,27 @@ cvar <- function(r, a, tails, N)
 fvar_outs <- function(v, n1, n2) list(lowF = v$lo, upF = v$hi, df1 = n1 - 1, df2 = n2 - 1)
 fvar_apriori <- function(r, a, target, tails, ratio) {
   pw <- function(x) fvar(r, a, tails, x / (1 + ratio), x - x / (1 + ratio))$power
-  # The search starts where the smaller group has two subjects.
-  lo <- max(4, 2 * (1 + ratio), 2 * (1 + ratio) / ratio)
-  N <- if (pw(lo) >= target) ceiling(lo) else ceiling(solve(function(x) pw(x) - target, lo, 1e8))
-  g <- split_total(N, ratio, function(n1, n2) fvar(r, a, tails, n1, n2)$power, target)
+  # The search starts at the smallest total whose whole split gives each
+  # group two subjects (the real split of that total keeps 1.5 or more).
+  whole <- function(t) {
+    n1 <- round_to(t / (ratio + 1)); n2 <- ceiling(t - n1)
+    if (abs(ratio - 1) < 1e-8 && n1 != n2) { if (n1 < n2) n1 <- n1 + 1 else n2 <- n2 + 1 }
+    c(max(n1, 1), max(n2, 1))
+  }
+  lo <- 4
+  while (any(whole(lo) < 2)) lo <- lo + 1
+  N <- if (pw(lo) >= target) lo else ceiling(solve(function(x) pw(x) - target, lo, 1e8))
+  pg <- function(g) fvar(r, a, tails, g[1], g[2])$power
+  g <- split_total(N, ratio, function(n1, n2) pg(c(n1, n2)), target)
+  # Near the lowest total the real split holds fewer subjects in the small
+  # group than the whole one: smaller totals whose whole split reaches the
+  # target, while the answer's real small group is below three.
+  real <- sum(g) / (ratio + 1)
+  if (min(real, sum(g) - real) < 3) repeat {
+    d <- whole(sum(g) - 1)
+    if (any(d < 2) || sum(d) >= sum(g) || pg(d) < target) break
+    g <- d
+  }
   n1 <- g[1]; n2 <- g[2]
   stopifnot(n1 >= 2, n2 >= 2)
   v <- fvar(r, a, tails, n1, n2)

@@ -17,7 +17,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/explorer/explorer_tabs_window.h"
+#include "app/explorer/glmm_explorer.h"
 #include "app/explorer/glmm_in_contrast.h"
 #include "app/explorer/glmm_in_design.h"
 #include "app/explorer/glmm_in_means.h"
@@ -48,7 +48,9 @@ int main(int argc, char** argv) {
     auto application = platform::CreateApplication(argc, argv);
     PowerGLMM model;
     model.SetDimensions(5, 3, 4);
-    ExplorerTabsWindow window(&model);
+    CGLMMExplorer window;
+    window.SetModel(&model);
+    if (!window.OnInitDialog()) return 1;
     window.move(20, 20);
     window.show();
     Settle(300);
@@ -67,17 +69,17 @@ int main(int argc, char** argv) {
         Settle(200);
         shots.push_back(window.grab());
     };
-    shoot(ExplorerTabsWindow::kDesign);
+    shoot(CGLMMExplorer::kDesign);
 
-    window.Tabs()->setCurrentIndex(ExplorerTabsWindow::kMeans);
+    window.Tabs()->setCurrentIndex(CGLMMExplorer::kMeans);
     CMatrixView* means = window.MeansForm()->View();
     Type(means, 1, 1, "10");
     Type(means, 1, 2, "12.5");
     Type(means, 2, 3, "-1.25");
     Type(means, 3, 4, "=sqrt(2)");
-    shoot(ExplorerTabsWindow::kMeans);
+    shoot(CGLMMExplorer::kMeans);
 
-    window.Tabs()->setCurrentIndex(ExplorerTabsWindow::kSigma);
+    window.Tabs()->setCurrentIndex(CGLMMExplorer::kSigma);
     CMatrixView* sigma = window.SigmaForm()->View();
     Type(sigma, 1, 1, "4");
     Type(sigma, 2, 2, "9");
@@ -86,20 +88,20 @@ int main(int argc, char** argv) {
     QComboBox* mode = window.SigmaForm()->List(CGLMM_In_Sigma::kModeList);
     mode->setCurrentIndex(1);
     emit mode->activated(1);
-    shoot(ExplorerTabsWindow::kSigma);
+    shoot(CGLMMExplorer::kSigma);
 
-    window.Tabs()->setCurrentIndex(ExplorerTabsWindow::kPredContrast);
+    window.Tabs()->setCurrentIndex(CGLMMExplorer::kPredContrast);
     window.PredContrastForm()->Button(CGLMM_In_ContrastForm::kAddContrastButton)->click();
-    shoot(ExplorerTabsWindow::kPredContrast);
+    shoot(CGLMMExplorer::kPredContrast);
 
-    window.Tabs()->setCurrentIndex(ExplorerTabsWindow::kVarContrast);
+    window.Tabs()->setCurrentIndex(CGLMMExplorer::kVarContrast);
     window.VarContrastForm()->Button(CGLMM_In_ContrastForm::kAddContrastButton)->click();
     CMatrixView* a = window.VarContrastForm()->View();
     Type(a, 4, 4, "1");
     Type(a, 4, 5, "-1");
     Type(a, 4, 6, "-1");
     a->Grid()->ModifyItemText(4, 3, QStringLiteral("to one"));
-    shoot(ExplorerTabsWindow::kVarContrast);
+    shoot(CGLMMExplorer::kVarContrast);
 
     // Two pictures a row, a margin around each.
     const int margin = 12;

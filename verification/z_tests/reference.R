@@ -94,14 +94,16 @@ h_of_p2 <- function(p1, p2) 2 * (asin(sqrt(p2)) - asin(sqrt(p1)))
 # the uncorrected sizes n, r n that the corrected sizes n1, n2 = r n1 stand
 # for by Fleiss's formula n1 = (n/4) (1 + sqrt(1 + 2 (r + 1)/(n r |D|)))^2,
 # never below a first group of one; a difference the correction takes up
-# whole (n1 r |D| <= (r + 1)/2) stands for that smallest group too.
+# whole (n1 r |D| <= (r + 1)/2) stands for that smallest group too. Both
+# sizes are then rounded up to whole subjects.
 effective <- function(n1, n2, p1, p2, cc) {
   if (!cc) return(c(n1, n2))
   r <- n2 / n1
   D <- p1 - p2
   x <- if (2 * n1 * r * abs(D) <= r + 1) 0 else (r + 1 - 2 * n1 * r * abs(D))^2 / (4 * n1 * (r * D)^2)
   x <- max(1, x)
-  c(x, r * x)
+  # Whole subjects: both sizes rounded up.
+  c(ceiling(x), ceiling(r * x))
 }
 # Power and critical value of the two-proportion test; `e` is p2 or h.
 prop <- function(e, p1, alpha, n1, n2, tails, o) {
@@ -233,15 +235,19 @@ stopifnot(all(g == c(393, 393)))
 near(pwr.2p.test(h = 0.2, power = 0.8)$n, 392.4430, 1e-3)
 prop_apriori("arcsin", 0.6, 0.5, 0.05, 0.95, 1, 2)
 # Continuity correction: Fleiss's corrected size for the 640.27 per group
-# that power.prop.test finds uncorrected is 660.12.
+# that power.prop.test finds uncorrected is 660.12; with the effective
+# sizes rounded up to whole subjects, 660 per group already stand for 641.
 g <- prop_apriori("cc", 0.6, 0.5, 0.05, 0.95, 1, 2)
-stopifnot(all(g == c(661, 661)))
+stopifnot(all(g == c(660, 660)))
 n <- power.prop.test(p1 = 0.5, p2 = 0.6, power = 0.95, strict = TRUE, tol = 1e-12)$n
 near(n / 4 * (1 + sqrt(1 + 4 / (n * 0.1)))^2, 660.1178, 1e-4)
 prop_apriori("cc", 0.35, 0.2, 0.05, 0.9, 2, 2)
 prop_apriori("arcsin+cc", 0.6, 0.5, 0.05, 0.95, 1, 1)
 prop_apriori("cc", 0.8, 0.2, 0.05, 0.95, 1, 2)
 prop_apriori("plot", 0.6, 0.5, 0.05, 0.95, 1, 2)
+# Post hoc, two tails, p1 0.3, p2 0.5, 100 + 100: the corrected sizes
+# stand for 90.25, that is 91 whole subjects per group.
+near(prop_posthoc("cc", 0.5, 0.3, 0.05, 100, 100, 2), 0.7912877, 5e-8)
 prop_apriori("h", 0.2, 0.5, 0.05, 0.8, 1, 2)
 
 p <- prop_posthoc("", 0.6, 0.5, 0.05, 50, 50, 2)

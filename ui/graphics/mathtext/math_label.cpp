@@ -128,6 +128,11 @@ void MathLabel::SetWordFont(GlyphCache* font) {
     cachedWidth_ = cachedHeight_ = 0.0f;
 }
 
+void MathLabel::SetTextSpacing(bool on) {
+    textSpacing_ = on;
+    cachedWidth_ = cachedHeight_ = 0.0f;
+}
+
 void MathLabel::SetTextColor(QColor color) {
     textColor_ = color;
     textBrush_ = QBrush(color);
@@ -144,9 +149,16 @@ void MathLabel::RefreshMetrics() {
     if (metricsStale_) {
         CSymbol* a = wordFont_ ? wordFont_->GetSymbol(u'A') : nullptr;
         for (int L = 0; L < 4; ++L) {
-            const SymbolBox b =
-                a ? a->Measure(wordScale_ * textScale_ * levelScale_[L], false, false)
-                  : SymbolBox{};
+            const float size = wordScale_ * textScale_ * levelScale_[L];
+            const SymbolBox b = a ? a->Measure(size, false, false) : SymbolBox{};
+            // As a blank advances inside a run of text, without the extra
+            // room that a lone glyph's box carries.
+            SymbolBox blank;
+            if (wordFont_) {
+                wordFont_->DrawText(nullptr, QStringLiteral(" "), 0.0f, 0.0f, &textBrush_, &blank,
+                                    size, false, false, false);
+            }
+            blankWidth_[L] = blank.advance;
             letterWidth_[L] = b.advance;
             letterInkAscent_[L] = b.inkAscent;
             letterInkDescent_[L] = b.inkDescent;
@@ -269,12 +281,25 @@ MathBox& MathLabel::LayoutSequence(MathBox& out, float x, float y, bool paint, Q
     const float wordSize = wordScale_ * textScale_ * levelScale_[L];
     const float textSize = textScale_ * levelScale_[L];
     auto spaceBefore = [&] {
-        if (needSpace) out.width += wordSpace_[L];
+        if (needSpace && !textSpacing_) out.width += wordSpace_[L];
     };
+    // The markup's own spacing comes first: the extra spaces of the cases
+    // below apply only where no text spacing is asked for.
+    const float extra = textSpacing_ ? 0.0f : 1.0f;
+    int blanks = 0;  // text spacing: blanks read since the last item
 
     while (!scanner_.IsAtLastToken()) {
         token_ = scanner_.NextToken();
         const MarkupToken t = token_;
+        if (textSpacing_ && blanks > 0 && t.kind != tok::kBlank && t.kind != tok::kIgnored) {
+            // Blanks before the first item of a sequence and at its end set
+            // nothing.
+            const bool ends = t.kind == tok::kClose || t.kind == tok::kColumn ||
+                              t.kind == tok::kRowBreak || t.kind == tok::kRight ||
+                              t.kind == tok::kEnd || t.kind == tok::kEndOfInput;
+            if (!atStart_ && !ends) out.width += static_cast<float>(blanks) * blankWidth_[L];
+            blanks = 0;
+        }
         MathBox c;
         bool blank = false;
         bool placed = true;
@@ -334,11 +359,11 @@ MathBox& MathLabel::LayoutSequence(MathBox& out, float x, float y, bool paint, Q
                 c = LayoutBigOperator(t, x + out.width, y, paint, g, level);
                 break;
             case tok::kPunctuation:
-                out.width += 0.2f * wordSpace_[L];
+                out.width += extra * 0.2f * wordSpace_[L];
                 c = LayoutOperatorGlyph(t, x + out.width, y, paint, g, level);
                 break;
             case tok::kOperator:
-                out.width += wordSpace_[L];
+                out.width += extra * wordSpace_[L];
                 c = LayoutOperatorGlyph(t, x + out.width, y, paint, g, level);
                 spaceAfter = false;
                 break;
@@ -408,6 +433,7 @@ MathBox& MathLabel::LayoutSequence(MathBox& out, float x, float y, bool paint, Q
                 spaceAfter = false;
                 break;
             case tok::kBlank:
+                ++blanks;
                 blank = true;
                 placed = false;
                 spaceAfter = !atStart_;

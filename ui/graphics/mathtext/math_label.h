@@ -64,6 +64,11 @@ class MathLabel {
 
     void SetText(const QString& text, bool resetExtent);
     void SetMargin(float margin) { margin_ = margin; }
+    // Text spacing: the blanks of the markup set a space of the word font
+    // each, leading and trailing ones none, and no space is added between
+    // items (words, numbers, symbols, operators). Labels of controls read as
+    // the text they were written as ("H1", "N2/N1", "Power (1-β err prob)").
+    void SetTextSpacing(bool on);
     void SetFontSize(float points);
     void SetTextFont(GlyphCache* font);
     void SetWordFont(GlyphCache* font);
@@ -157,6 +162,8 @@ class MathLabel {
     std::array<float, 4> letterInkAscent_{};
     std::array<float, 4> letterInkDescent_{};
     std::array<float, 4> wordSpace_{};
+    std::array<float, 4> blankWidth_{};  // the word font's blank
+    bool textSpacing_ = false;
     bool metricsStale_ = true;
     bool atStart_ = true;
     std::array<QPointF, 6> corners_{};

@@ -4,6 +4,7 @@
 #include <QFontInfo>
 #include <QLabel>
 #include <QPainter>
+#include <algorithm>
 #include <memory>
 
 #include "ui/graphics/mathtext/label_fonts.h"
@@ -15,6 +16,8 @@ namespace mathtext {
 namespace {
 
 constexpr char kPainterName[] = "quorixMathText";
+// Pixels that smoothing may add beside a glyph's outline.
+constexpr qreal kSmoothing = 1.0;
 
 class MathTextPainter : public QObject {
   public:
@@ -52,6 +55,7 @@ class MathTextPainter : public QObject {
                                                  &fonts_->labelFonts, &fonts_->labelFonts,
                                                  SymbolMapPointer());
             label_->SetText(markup_, true);
+            label_->SetTextSpacing(true);
             size_ = pixels;
         }
         label_->SetTextColor(control->palette().color(control->foregroundRole()));
@@ -59,15 +63,20 @@ class MathTextPainter : public QObject {
 
         QPainter painter(control);
         painter.setRenderHint(QPainter::Antialiasing);
-        const QRectF area = control->contentsRect();
-        const float width = label_->Width();
-        const float scale =
-            width > area.width() && width > 0.0f ? static_cast<float>(area.width()) / width : 1.0f;
+        // The ink, not the advance, must fit: an italic letter or a script
+        // reaches past the advance, and smoothing adds a pixel at each end.
+        const QRectF area = QRectF(control->contentsRect()).adjusted(kSmoothing, 0, -kSmoothing, 0);
+        const MathBox& box = label_->ContentBox();
+        const float inkStart = std::min(0.0f, box.inkLeft);
+        const float inkEnd = std::max(label_->Width(), box.inkLeft + box.inkWidth);
+        const float span = inkEnd - inkStart;
+        const float room = static_cast<float>(area.width());
+        const float scale = span > room && span > 0.0f ? room / span : 1.0f;
         const Qt::Alignment align = control->alignment();
-        float x = static_cast<float>(area.left());
-        if (align & Qt::AlignRight) x = static_cast<float>(area.right() + 1) - width * scale;
+        float x = static_cast<float>(area.left()) - inkStart * scale;
+        if (align & Qt::AlignRight) x = static_cast<float>(area.right()) - inkEnd * scale;
         if (align & Qt::AlignHCenter)
-            x = static_cast<float>(area.center().x()) - width * scale / 2.0f;
+            x = static_cast<float>(area.center().x()) - (inkStart + inkEnd) / 2.0f * scale;
         // The baseline where the control's own font would put it.
         const QFontMetricsF metrics(control->font());
         const float baseline =

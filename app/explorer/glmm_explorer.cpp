@@ -1,0 +1,351 @@
+#include "app/explorer/glmm_explorer.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QEvent>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTabBar>
+#include <QVBoxLayout>
+#include <exception>
+
+#include "app/explorer/glmm_in_contrast.h"
+#include "app/explorer/glmm_in_design.h"
+#include "app/explorer/glmm_in_general.h"
+#include "app/explorer/glmm_in_means.h"
+#include "app/explorer/glmm_in_sigma.h"
+#include "app/explorer/glmm_results.h"
+#include "app/widgets/html_edit.h"
+#include "glm/explorer_report.h"
+#include "glm/model_file.h"
+#include "platform/dialogs.h"
+#include "platform/environment.h"
+#include "platform/files.h"
+
+namespace {
+
+constexpr int kFirstFormId = 59648;
+constexpr int kOtherFormId = 59649;
+// A model file is a few kilobytes; a file far larger is none.
+constexpr qint64 kLargestModelFile = 64LL * 1024 * 1024;
+
+const QString kCaption = QStringLiteral("General Linear Model Explorer");
+const QString kFileFilter = QStringLiteral("gmm (*.gmm);;all (*)");
+
+CHTMLEdit::Table ToTable(const ReportTable& table) {
+    CHTMLEdit::Table out;
+    for (const auto& row : table) {
+        std::vector<QString> cells;
+        for (const std::wstring& cell : row) cells.push_back(QString::fromStdWString(cell));
+        out.push_back(std::move(cells));
+    }
+    return out;
+}
+
+LabeledMatrix WithCells(const TextArray& cells) {
+    LabeledMatrix m;
+    m.cells = cells;
+    return m;
+}
+
+}  // namespace
+
+CGLMMExplorer::CGLMMExplorer(QWidget* parent)
+    : QDialog(parent),
+      tabs_(new QTabBar(this)),
+      pages_(new QWidget(this)),
+      calculate_(new QPushButton(QStringLiteral("Calculate"), this)),
+      ok_(new QPushButton(QStringLiteral("OK"), this)) {
+    setWindowTitle(kCaption);
+    setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
+    setSizeGripEnabled(true);
+    setMinimumSize(400, 300);
+    for (const char* text : {"General", "Design X", "Means B", "Cov Sigma", "Pred. Contrast C",
+                             "Var Contrast A", "Results"})
+        tabs_->addTab(QString::fromUtf8(text));
+    tabs_->setExpanding(false);
+    auto* layout = new QVBoxLayout(this);
+    CreateMenu();
+    layout->addWidget(tabs_);
+    layout->addWidget(pages_, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(calculate_);
+    buttons->addWidget(ok_);
+    layout->addLayout(buttons);
+    ok_->setDefault(true);
+    pages_->installEventFilter(this);
+    connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(calculate_, &QPushButton::clicked, this, [this] { OnCalculate(); });
+}
+
+CGLMMExplorer::~CGLMMExplorer() = default;
+
+void CGLMMExplorer::CreateMenu() {
+    auto* bar = new QMenuBar(this);
+    auto add = [this](QMenu* menu, int id, const char* text, std::function<void()> handler) {
+        QAction* action = menu->addAction(QString::fromUtf8(text));
+        connect(action, &QAction::triggered, this, std::move(handler));
+        actions_[id] = action;
+    };
+    QMenu* file = bar->addMenu(QStringLiteral("File"));
+    add(file, kLoad, "Load ...", [this] { OnLoad(); });
+    add(file, kSaveAs, "Save As ...", [this] { OnSaveAs(); });
+    add(file, kSave, "Save ", [this] { OnSave(); });
+    file->addSeparator();
+    // The dialog closes through "OK" or its close box; these items do nothing.
+    add(file, kExit, "Exit", [] {});
+    QMenu* special = bar->addMenu(QStringLiteral("Special cases"));
+    add(special, kAnova, "Anova", [] {});
+    add(special, kManova, "Manova", [] {});
+    add(special, kRepeatedMeasurements, "Repeated Measurements", [] {});
+    static_cast<QVBoxLayout*>(layout())->setMenuBar(bar);
+}
+
+QAction* CGLMMExplorer::MenuAction(int command) const {
+    const auto it = actions_.find(command);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+bool CGLMMExplorer::OnInitDialog() {
+    general_ = new CGLMM_In_General;
+    design_ = new CGLMM_In_Design;
+    means_ = new CGLMM_In_Means;
+    sigma_ = new CGLMM_In_Sigma;
+    predContrast_ = new CGLMM_In_CMat;
+    varContrast_ = new CGLMM_In_AMat;
+    results_ = new CGLMM_Results;
+    // The dialog's size in dialog units of the forms' font, but never
+    // smaller than the controls need; the page area must have its size
+    // before the forms fit themselves into it.
+    resize(general_->Units().ToPixels(382, 244).expandedTo(QSize(640, 480)));
+    layout()->activate();
+    general_->SetModel(model_);
+    CFormViewEx* forms[] = {general_, design_, means_, sigma_, predContrast_, varContrast_};
+    for (CFormViewEx* form : forms) {
+        if (auto* tab = dynamic_cast<CGLMMTabForm*>(form)) tab->SetModel(model_);
+    }
+    bool first = true;
+    for (CFormViewEx* form :
+         {static_cast<CFormViewEx*>(general_), static_cast<CFormViewEx*>(design_),
+          static_cast<CFormViewEx*>(means_), static_cast<CFormViewEx*>(sigma_),
+          static_cast<CFormViewEx*>(predContrast_), static_cast<CFormViewEx*>(varContrast_),
+          static_cast<CFormViewEx*>(results_)}) {
+        if (!form->Create(pages_, QPoint(0, 0), kFormVisible, first ? kFirstFormId : kOtherFormId))
+            return false;
+        form->FitToParent();
+        form->setVisible(first);
+        first = false;
+    }
+    current_ = general_;
+    connect(tabs_, &QTabBar::currentChanged, this, [this](int index) { OnTabChange(index); });
+    return true;
+}
+
+int CGLMMExplorer::DoModal() {
+    if (!OnInitDialog()) return -1;
+    return exec();
+}
+
+void CGLMMExplorer::OnTabChange(int index) {
+    if (current_) current_->hide();
+    switch (index) {
+        case kGeneral:
+            current_ = general_;
+            break;
+        case kDesign:
+            current_ = design_;
+            break;
+        case kMeans:
+            means_->MeansView()->SyncWithDesign(*design_->DesignView());
+            current_ = means_;
+            break;
+        case kSigma:
+            sigma_->SigmaView()->SyncWithMeans(*means_->MeansView());
+            current_ = sigma_;
+            break;
+        case kPredContrast:
+            predContrast_->CView()->SyncWithDesign(*design_->DesignView());
+            current_ = predContrast_;
+            break;
+        case kVarContrast:
+            varContrast_->AView()->SyncWithMeans(*means_->MeansView());
+            current_ = varContrast_;
+            break;
+        default:
+            current_ = results_;
+            break;
+    }
+    current_->FitToParent();
+    current_->show();
+}
+
+bool CGLMMExplorer::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == pages_ && event->type() == QEvent::Resize && current_) current_->FitToParent();
+    return QDialog::eventFilter(watched, event);
+}
+
+void CGLMMExplorer::Warn(const QString& text) {
+    platform::ShowMessage(this, text, kCaption, platform::MessageIcon::Warning);
+}
+
+void CGLMMExplorer::OnCalculate() {
+    if (!model_ || !results_) return;
+    CHTMLEdit* html = results_->Html();
+    html->NewDocument();
+
+    ReportSettingsTexts texts;
+    texts.alpha = general_->ControlText(CGLMM_In_General::kAlphaEdit).toStdWString();
+    texts.power = general_->ControlText(CGLMM_In_General::kPowerEdit).toStdWString();
+    texts.totalN = general_->ControlText(CGLMM_In_General::kTotalEdit).toStdWString();
+    texts.aPriori = general_->AnalysisIndex() == CGLMM_In_General::kAPriori;
+    ReportSettings settings;
+    if (const auto problem = ReadReportSettings(texts, &settings)) {
+        Warn(QString::fromStdWString(*problem));
+        tabs_->setCurrentIndex(kGeneral);
+        return;
+    }
+
+    LabeledMatrix X, W, B, Sigma;
+    design_->DesignView()->GetDesignMatrix(X);
+    design_->DesignView()->GetCellWeights(W);
+    means_->MeansView()->GetMeans(B);
+    if (const auto problem = sigma_->GetSigma(Sigma)) {
+        Warn(QString::fromStdWString(*problem));
+        return;
+    }
+    PowerContrastList cList, aList;
+    predContrast_->CView()->BuildContrastList(cList, W.values);
+    varContrast_->AView()->BuildContrastList(aList, W.values);
+    if (const auto problem = SetModelMatrices(*model_, X, W, B, Sigma)) {
+        Warn(QString::fromStdWString(*problem));
+        return;
+    }
+    std::vector<ReportBlock> blocks;
+    try {
+        blocks = BuildReport(*model_, cList, aList, settings);
+    } catch (const std::exception& e) {
+        Warn(
+            QStringLiteral("The model could not be computed: %1").arg(QString::fromUtf8(e.what())));
+        return;
+    }
+    for (const ReportBlock& block : blocks) {
+        html->AppendRule();
+        html->AppendParagraph(QString::fromStdWString(block.caption));
+        html->AppendTable(ToTable(block.cTable));
+        html->AppendTable(ToTable(block.aTable));
+        for (const ReportTable& table : block.results) html->AppendTable(ToTable(table));
+        if (!block.failure.empty()) html->AppendParagraph(QString::fromStdWString(block.failure));
+    }
+}
+
+QString CGLMMExplorer::ModelFolder() const {
+    return QString::fromStdString(
+        (platform::ProgramFolderFor(platform::ExecutablePath()) / "models").string());
+}
+
+void CGLMMExplorer::OnLoad() {
+    const std::optional<QString> path = platform::FileDialogs().OpenFileName(
+        this, {QStringLiteral("Choose model"), ModelFolder(), kFileFilter, QString()});
+    if (!path || path->isEmpty()) return;
+    QString problem;
+    if (!LoadModel(*path, &problem)) {
+        Warn(QStringLiteral("The model could not be loaded from \"%1\":\n%2").arg(*path, problem));
+        return;
+    }
+    modelFile_ = *path;
+}
+
+void CGLMMExplorer::OnSave() {
+    if (modelFile_.isEmpty()) {
+        OnSaveAs();
+        return;
+    }
+    QString problem;
+    if (!SaveModel(modelFile_, &problem))
+        Warn(
+            QStringLiteral("The model could not be saved to \"%1\":\n%2").arg(modelFile_, problem));
+}
+
+void CGLMMExplorer::OnSaveAs() {
+    const std::optional<QString> path = platform::FileDialogs().SaveFileName(
+        this, {QStringLiteral("Choose filename for model"), ModelFolder(), kFileFilter,
+               QStringLiteral("gmm")});
+    if (!path || path->isEmpty()) return;
+    QString problem;
+    if (!SaveModel(*path, &problem)) {
+        Warn(QStringLiteral("The model could not be saved to \"%1\":\n%2").arg(*path, problem));
+        return;
+    }
+    modelFile_ = *path;
+}
+
+void CGLMMExplorer::ReadGrids(ModelFileGrids& grids) {
+    LabeledMatrix m;
+    design_->DesignView()->GridToMatrix(m);
+    grids.design = m.cells;
+    means_->MeansView()->GridToMatrix(m);
+    grids.means = m.cells;
+    sigma_->SigmaView()->GridToMatrix(m);
+    grids.sigma = m.cells;
+    predContrast_->CView()->GridToMatrix(m);
+    grids.predContrasts = m.cells;
+    varContrast_->AView()->GridToMatrix(m);
+    grids.varContrasts = m.cells;
+}
+
+void CGLMMExplorer::ShowGrids(const ModelFileGrids& grids) {
+    design_->cells = grids.design.rows() - 1;
+    design_->predictors = grids.design.cols() - 2;
+    design_->SetControlText(CGLMM_In_Design::kCellsEdit, QString::number(design_->cells));
+    design_->SetControlText(CGLMM_In_Design::kPredictorsEdit, QString::number(design_->predictors));
+    design_->DesignView()->MatrixToGrid(WithCells(grids.design));
+
+    means_->responses = grids.means.cols() - 1;
+    means_->SetControlText(CGLMM_In_Means::kResponsesEdit, QString::number(means_->responses));
+    means_->MeansView()->MatrixToGrid(WithCells(grids.means));
+
+    sigma_->SigmaView()->MatrixToGrid(WithCells(grids.sigma));
+    if (QComboBox* list = sigma_->List(CGLMM_In_Sigma::kModeList))
+        list->setCurrentIndex(sigma_->SigmaView()->GetMode());
+
+    predContrast_->CView()->MatrixToGrid(WithCells(grids.predContrasts));
+    varContrast_->AView()->MatrixToGrid(WithCells(grids.varContrasts));
+}
+
+bool CGLMMExplorer::LoadModel(const QString& path, QString* error) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error) *error = file.errorString();
+        return false;
+    }
+    if (file.size() > kLargestModelFile) {
+        if (error) *error = QStringLiteral("The file is far too large to be a model file.");
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    ModelFileGrids grids;
+    if (const auto problem = ReadModelFile(
+            std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())), grids)) {
+        if (error) *error = QString::fromStdWString(*problem);
+        return false;
+    }
+    ShowGrids(grids);
+    return true;
+}
+
+bool CGLMMExplorer::SaveModel(const QString& path, QString* error) {
+    ModelFileGrids grids;
+    ReadGrids(grids);
+    if (const auto problem = CheckModelTexts(grids)) {
+        if (error) *error = QString::fromStdWString(*problem);
+        return false;
+    }
+    const std::string bytes = WriteModelFile(grids);
+    return platform::SaveFileAtomically(
+        path, QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())), error);
+}

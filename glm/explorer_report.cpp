@@ -1,0 +1,312 @@
+#include "glm/explorer_report.h"
+
+#include <cmath>
+#include <exception>
+#include <functional>
+
+#include "glm/model/power_glmm.h"
+
+namespace {
+
+// The columns "K", "S" and "R" show these; the model's computation does
+// not read them.
+constexpr double kDisplayK = 1.0, kDisplayS = 1.0, kDisplayR = 1.0;
+
+std::wstring Num(double x, const wchar_t* format = L"%.3lf") {
+    return std::isfinite(x) ? FormatNumber(x, format) : std::wstring(kNotComputed);
+}
+std::wstring SampleSize(double n) {
+    return Num(n, L"%.1lf");
+}
+std::vector<std::wstring> Display() {
+    return {Num(kDisplayK, L"%lg"), Num(kDisplayS, L"%lg"), Num(kDisplayR, L"%lg")};
+}
+
+void Append(std::vector<std::wstring>& row, const std::vector<std::wstring>& more) {
+    row.insert(row.end(), more.begin(), more.end());
+}
+
+ReportTable ContrastTable(const PowerContrast& contrast) {
+    LabeledMatrix m = contrast.matrix;
+    m.FormatCells(L"%lg");
+    ReportTable table;
+    for (int r = 0; r < m.cells.rows(); ++r) {
+        std::vector<std::wstring> row;
+        for (int c = 0; c < m.cells.cols(); ++c) row.push_back(m.cells(r, c));
+        table.push_back(std::move(row));
+    }
+    return table;
+}
+
+Matrix Copy(const Matrix& m) {
+    Matrix out;
+    if (m.size() == 0)
+        out.resize(m.rows(), m.cols());
+    else
+        CopyMatrix(m, out);
+    return out;
+}
+
+Matrix Transposed(const Matrix& m) {
+    Matrix out(m.cols(), m.rows());
+    for (int i = 0; i < m.rows(); ++i)
+        for (int j = 0; j < m.cols(); ++j) out(j, i) = m(i, j);
+    return out;
+}
+
+// One row's run: post hoc the test on the computed model, a priori the
+// sample-size search for the test's selector.
+struct RowOutcome {
+    bool computed = false;
+    bool noSampleSize = false;
+};
+
+RowOutcome RunRow(PowerGLMM& model, const ReportSettings& settings, unsigned int selector,
+                  const std::function<bool()>& postHoc) {
+    RowOutcome outcome;
+    if (settings.aPriori) {
+        model.SetTestSelector(selector);
+        model.target = settings.power;
+        model.alpha = settings.alpha;
+        const double n = model.SolveN();
+        outcome.noSampleSize = !(n > 0.0);
+        outcome.computed = !outcome.noSampleSize;
+    } else {
+        outcome.computed = postHoc();
+    }
+    return outcome;
+}
+
+// The cells after the name (and the tails or the statistic) when a row has
+// no values: N, or the failed search, then "?" for the rest.
+void AppendUncomputed(std::vector<std::wstring>& row, const RowOutcome& outcome,
+                      const PowerGLMM& model, int remaining) {
+    row.push_back(outcome.noSampleSize ? std::wstring(kNoSampleSize) : SampleSize(model.N));
+    for (int i = 1; i < remaining; ++i) row.push_back(kNotComputed);
+}
+
+ReportTable TTable(PowerGLMM& model, const ReportSettings& settings) {
+    ReportTable table = {{L"Test", L"tails", L"N", L"Power", L"α", L"K", L"S", L"R", L"crit t",
+                          L"df", L"λ", L"η²", L"f²"}};
+    for (bool oneTailed : {true, false}) {
+        const RowOutcome outcome =
+            RunRow(model, settings, oneTailed ? kGlmmContrastTOneTailed : kGlmmContrastTTwoTailed,
+                   [&] { return model.ContrastT(oneTailed); });
+        std::vector<std::wstring> row = {L"t test", oneTailed ? L"one" : L"two"};
+        if (!outcome.computed) {
+            AppendUncomputed(row, outcome, model, 11);
+        } else {
+            model.SetEffectFromLambda();
+            row.push_back(SampleSize(model.N));
+            Append(row, {Num(model.power), Num(model.alpha)});
+            Append(row, Display());
+            // The t test's df is the error df (df2); df1 is the 1 of its F form.
+            Append(row, {Num(model.critical), Num(model.df2), Num(model.lambda), Num(model.eta2),
+                         Num(model.effect)});
+        }
+        table.push_back(std::move(row));
+    }
+    return table;
+}
+
+ReportTable FTable(PowerGLMM& model, const ReportSettings& settings) {
+    ReportTable table = {{L"Test", L"N", L"Power", L"α", L"K", L"S", L"R", L"crit F", L"df1",
+                          L"df2", L"λ", L"η²", L"f²"}};
+    const RowOutcome outcome =
+        RunRow(model, settings, kGlmmContrastF, [&] { return model.ContrastF(); });
+    std::vector<std::wstring> row = {L"F test"};
+    if (!outcome.computed) {
+        AppendUncomputed(row, outcome, model, 12);
+    } else {
+        model.SetEffectFromLambda();
+        row.push_back(SampleSize(model.N));
+        Append(row, {Num(model.power), Num(model.alpha)});
+        Append(row, Display());
+        Append(row, {Num(model.critical), Num(model.df1), Num(model.df2), Num(model.lambda),
+                     Num(model.eta2), Num(model.effect)});
+    }
+    table.push_back(std::move(row));
+    return table;
+}
+
+ReportTable UnivariateTable(PowerGLMM& model, const ReportSettings& settings) {
+    ReportTable table = {{L"Test", L"N", L"Power", L"α", L"K", L"S", L"R", L"eps", L"E(eps)",
+                          L"crit F", L"df1", L"df2", L"λ", L"η²", L"f²"}};
+    const bool common = settings.aPriori || model.UnivariateCommon();
+    const struct {
+        const wchar_t* name;
+        unsigned int selector;
+    } rows[] = {{L"Unc", kGlmmUnivariate},
+                {L"G-G", kGlmmGreenhouseGeisser},
+                {L"H-F", kGlmmHuynhFeldt},
+                {L"Box", kGlmmBox}};
+    for (const auto& r : rows) {
+        const RowOutcome outcome = RunRow(model, settings, r.selector,
+                                          [&] { return common && model.Univariate(r.selector); });
+        std::vector<std::wstring> row = {r.name};
+        if (!outcome.computed) {
+            AppendUncomputed(row, outcome, model, 14);
+        } else {
+            model.SetEffectFromLambda();
+            row.push_back(SampleSize(model.N));
+            Append(row, {Num(model.power), Num(model.alpha)});
+            Append(row, Display());
+            Append(row, {Num(model.epsShown), Num(model.epsExpShown), Num(model.critical),
+                         Num(model.df1), Num(model.df2), Num(model.lambda), Num(model.eta2),
+                         Num(model.effect)});
+        }
+        table.push_back(std::move(row));
+    }
+    return table;
+}
+
+ReportTable MultivariateTable(PowerGLMM& model, const ReportSettings& settings) {
+    ReportTable table = {{L"Test", L"val", L"N", L"Power", L"α", L"K", L"S", L"R", L"crit F",
+                          L"df1", L"df2", L"λ", L"η²", L"f²"}};
+    const struct {
+        const wchar_t* name;
+        unsigned int selector;
+        bool plain;  // the O'Brien-Shieh form, else Muller-Peterson
+        bool (PowerGLMM::*test)(bool, bool);
+        double PowerGLMM::*statistic;
+    } rows[] = {
+        {L"Wilks OS", kGlmmWilksOS, true, &PowerGLMM::Wilks, &PowerGLMM::U},
+        {L"Wilks MP", kGlmmWilksMP, false, &PowerGLMM::Wilks, &PowerGLMM::UN},
+        {L"Pillai OS1", kGlmmPillai1OS, true, &PowerGLMM::Pillai1, &PowerGLMM::V},
+        {L"Pillai MP1", kGlmmPillai1MP, false, &PowerGLMM::Pillai1, &PowerGLMM::VN},
+        {L"Hotelling OS1", kGlmmHotelling1OS, true, &PowerGLMM::HotellingLawley1, &PowerGLMM::T},
+        {L"Hotelling MP1", kGlmmHotelling1MP, false, &PowerGLMM::HotellingLawley1, &PowerGLMM::TN},
+        {L"Hotelling OS2", kGlmmHotelling2OS, true, &PowerGLMM::HotellingLawley2, &PowerGLMM::T},
+        {L"Hotelling MP2", kGlmmHotelling2MP, false, &PowerGLMM::HotellingLawley2, &PowerGLMM::TN},
+    };
+    for (const auto& r : rows) {
+        const RowOutcome outcome =
+            RunRow(model, settings, r.selector, [&] { return (model.*r.test)(r.plain, true); });
+        std::vector<std::wstring> row = {r.name};
+        if (!outcome.computed) {
+            row.push_back(kNotComputed);
+            AppendUncomputed(row, outcome, model, 12);
+        } else {
+            row.push_back(Num(model.*r.statistic));
+            row.push_back(SampleSize(model.N));
+            Append(row, {Num(model.power), Num(model.alpha)});
+            Append(row, Display());
+            Append(row, {Num(model.critical), Num(model.df1), Num(model.df2), Num(model.lambda),
+                         Num(model.eta2), Num(model.effect)});
+        }
+        table.push_back(std::move(row));
+    }
+    return table;
+}
+
+std::wstring Count(int n) {
+    return std::to_wstring(n);
+}
+
+// Why a contrast does not fit the model, or nothing.
+std::optional<std::wstring> ContrastMisfit(const PowerContrast& contrast, int expected,
+                                           const wchar_t* what, const wchar_t* tab) {
+    const int got = contrast.matrix.values.cols();
+    if (got == expected && contrast.matrix.values.rows() > 0) return std::nullopt;
+    return L"The contrast \"" + contrast.matrix.name + L"\" has " + Count(got) +
+           L" coefficients, but the model has " + Count(expected) + L" " + what +
+           L": open the tab \"" + tab + L"\" to bring it in step.";
+}
+
+ReportBlock PairBlock(PowerGLMM& model, const PowerContrast& c, const PowerContrast& a,
+                      const ReportSettings& settings) {
+    ReportBlock block;
+    block.caption = L"Test of: " + c.matrix.name + L" x " + a.matrix.name + L"\n";
+    block.cTable = ContrastTable(c);
+    block.aTable = ContrastTable(a);
+    if (auto misfit = ContrastMisfit(c, model.predictors, L"predictors", L"Pred. Contrast C")) {
+        block.failure = *misfit;
+        return block;
+    }
+    if (auto misfit = ContrastMisfit(a, model.responses, L"responses", L"Var Contrast A")) {
+        block.failure = *misfit;
+        return block;
+    }
+    model.C.reference(Copy(c.matrix.values));
+    model.A.reference(Transposed(a.matrix.values));
+    model.alpha = settings.alpha;
+    // The ranks decide the tables; a priori the search computes again at
+    // every N it tries.
+    model.N = settings.aPriori ? 100.0 : settings.totalN;
+    try {
+        if (!model.Compute()) {
+            block.failure = L"The model cannot be computed: " +
+                            std::wstring(model.failure.begin(), model.failure.end());
+            return block;
+        }
+        if (model.s == 1.0 && model.b == 1.0 && model.a * model.b == 1.0) {
+            block.results.push_back(TTable(model, settings));
+        } else if (model.s == 1.0 && model.b == 1.0) {
+            block.results.push_back(FTable(model, settings));
+        } else {
+            block.results.push_back(UnivariateTable(model, settings));
+            block.results.push_back(MultivariateTable(model, settings));
+        }
+    } catch (const std::exception& e) {
+        const std::string what = e.what();
+        block.results.clear();
+        block.failure = L"The model cannot be computed: " + std::wstring(what.begin(), what.end());
+    }
+    return block;
+}
+
+}  // namespace
+
+std::optional<std::wstring> ReadReportSettings(const ReportSettingsTexts& texts,
+                                               ReportSettings* settings) {
+    ReportSettings read;
+    read.aPriori = texts.aPriori;
+    read.alpha = ReadLeadingNumber(texts.alpha);
+    read.power = ReadLeadingNumber(texts.power);
+    read.totalN = ReadLeadingNumber(texts.totalN);
+    if (!(0.0 < read.alpha && read.alpha < 1.0))
+        return L"Alpha must lie between 0 and 1 (it reads \"" + texts.alpha + L"\").";
+    if (read.aPriori && !(0.0 < read.power && read.power < 1.0))
+        return L"Power must lie between 0 and 1 (it reads \"" + texts.power + L"\").";
+    if (!read.aPriori && !(0.0 < read.totalN && read.totalN <= 1e9))
+        return L"The total sample size must be a positive number (it reads \"" + texts.totalN +
+               L"\").";
+    *settings = read;
+    return std::nullopt;
+}
+
+std::optional<std::wstring> SetModelMatrices(PowerGLMM& model, const LabeledMatrix& X,
+                                             const LabeledMatrix& W, const LabeledMatrix& B,
+                                             const LabeledMatrix& Sigma) {
+    const int cells = X.values.rows(), predictors = X.values.cols();
+    const int responses = B.values.cols();
+    if (cells == 0 || predictors == 0) return L"The design X has no cells or no predictors.";
+    if (W.values.rows() != cells || W.values.cols() == 0)
+        return L"The design X has " + Count(cells) + L" cells but " + Count(W.values.rows()) +
+               L" sample-size weights.";
+    if (B.values.rows() != predictors || responses == 0)
+        return L"The means B have " + Count(B.values.rows()) + L" rows, but the design X has " +
+               Count(predictors) + L" predictors: open the tab \"Means B\" to bring it in step.";
+    if (Sigma.values.rows() != responses || Sigma.values.cols() != responses)
+        return L"The covariance matrix Sigma has " + Count(Sigma.values.rows()) +
+               L" rows, but the means B have " + Count(responses) +
+               L" responses: open the tab \"Cov Sigma\" to bring it in step.";
+    model.SetDimensions(cells, predictors, responses);
+    model.X.reference(Copy(X.values));
+    model.B.reference(Copy(B.values));
+    model.Sigma.reference(Copy(Sigma.values));
+    model.Theta.resize(0, 0);
+    std::vector<double> weights;
+    for (int i = 0; i < cells; ++i) weights.push_back(W.values(i, 0));
+    model.SetCellWeights(weights);
+    return std::nullopt;
+}
+
+std::vector<ReportBlock> BuildReport(PowerGLMM& model, const PowerContrastList& cList,
+                                     const PowerContrastList& aList,
+                                     const ReportSettings& settings) {
+    std::vector<ReportBlock> blocks;
+    for (const auto& c : cList)
+        for (const auto& a : aList) blocks.push_back(PairBlock(model, *c, *a, settings));
+    return blocks;
+}

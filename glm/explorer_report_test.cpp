@@ -1,0 +1,304 @@
+// The explorer's report: which tables each contrast pair gets and in which
+// order, and its numbers against the tests the main window already has: a
+// two-group, one-response model is the two-sample t test, one response over
+// k groups the one-way ANOVA (both checked against R elsewhere).
+
+#include "glm/explorer_report.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+
+#include "analysis/calculation_test_support.h"
+#include "glm/model/power_glmm.h"
+#include "tests/f/power_f_anova_global.h"
+#include "tests/t/power_t_means.h"
+
+namespace {
+
+using calc_test::Calculate;
+using calc_test::Texts;
+
+LabeledMatrix Labeled(int rows, int cols, std::vector<double> values,
+                      const std::wstring& name = L"") {
+    LabeledMatrix m;
+    m.name = name;
+    m.values.resize(rows, cols);
+    for (int i = 0; i < rows; ++i)
+        for (int j = 0; j < cols; ++j) m.values(i, j) = values[i * cols + j];
+    return m;
+}
+
+std::unique_ptr<PowerContrast> Contrast(const std::wstring& name, int rows, int cols,
+                                        std::vector<double> values) {
+    auto c = std::make_unique<PowerContrast>();
+    c->matrix = Labeled(rows, cols, std::move(values), name);
+    return c;
+}
+
+// A cell-means model of k equal groups and one response of variance
+// `variance`: X = I, B the group means.
+void OneResponseGroups(PowerGLMM& model, const std::vector<double>& means, double variance) {
+    const int k = static_cast<int>(means.size());
+    std::vector<double> identity(k * k, 0.0);
+    for (int i = 0; i < k; ++i) identity[i * k + i] = 1.0;
+    ASSERT_FALSE(SetModelMatrices(model, Labeled(k, k, identity),
+                                  Labeled(k, 1, std::vector<double>(k, 1.0)), Labeled(k, 1, means),
+                                  Labeled(1, 1, {variance})));
+}
+
+// Successive differences of k groups: k - 1 lines.
+std::unique_ptr<PowerContrast> Differences(int k) {
+    std::vector<double> v((k - 1) * k, 0.0);
+    for (int i = 0; i + 1 < k; ++i) {
+        v[i * k + i] = 1.0;
+        v[i * k + i + 1] = -1.0;
+    }
+    return Contrast(L"groups", k - 1, k, v);
+}
+
+PowerContrastList ListOf(std::unique_ptr<PowerContrast> c) {
+    PowerContrastList list;
+    list.push_back(std::move(c));
+    return list;
+}
+
+double Cell(const ReportTable& table, int row, const std::wstring& column) {
+    for (std::size_t c = 0; c < table[0].size(); ++c)
+        if (table[0][c] == column) return std::stod(table[row][c]);
+    ADD_FAILURE() << "no column";
+    return NAN;
+}
+
+std::wstring Text3(double x) {
+    return FormatNumber(x, L"%.3lf");
+}
+
+TEST(ExplorerReport, TwoGroupsOneResponseIsTheTwoSampleTTest) {
+    struct Case {
+        double d;
+        int n;  // total, two equal groups
+    } cases[] = {{0.6, 60}, {0.5, 128}, {1.2, 12}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.d);
+        PowerGLMM model;
+        OneResponseGroups(model, {c.d, 0.0}, 1.0);
+        const std::vector<ReportBlock> blocks =
+            BuildReport(model, ListOf(Differences(2)), ListOf(Contrast(L"Y", 1, 1, {1.0})),
+                        {0.05, 0.8, static_cast<double>(c.n), false});
+        ASSERT_EQ(blocks.size(), 1u);
+        ASSERT_EQ(blocks[0].results.size(), 1u);
+        const ReportTable& t = blocks[0].results[0];
+        ASSERT_EQ(t.size(), 3u);
+        EXPECT_EQ(t[0][8], L"crit t");
+        for (int row : {1, 2}) {
+            const bool two = row == 2;
+            EXPECT_EQ(t[row][1], two ? L"two" : L"one");
+            PowerTMeans reference;
+            const Texts texts = {{"tails", two ? "Two" : "One"},
+                                 {"d", std::to_string(c.d)},
+                                 {"alpha", "0.05"},
+                                 {"n1", std::to_string(c.n / 2)},
+                                 {"n2", std::to_string(c.n / 2)}};
+            const auto run = Calculate(reference, kPostHoc, texts);
+            ASSERT_LT(run->status, 0) << run->message;
+            EXPECT_EQ(t[row][3], Text3(run->Value("power")));
+            EXPECT_EQ(t[row][8], Text3(run->Value("crit")));
+            EXPECT_EQ(t[row][9], Text3(run->Value("df")));
+            EXPECT_EQ(t[row][10], Text3(std::pow(run->Value("ncp"), 2)));
+            EXPECT_EQ(t[row][2], FormatNumber(c.n, L"%.1lf"));
+            for (int k : {5, 6, 7}) EXPECT_EQ(t[row][k], L"1");
+        }
+    }
+
+    // A priori: the smallest whole N, where the t test asks for equal
+    // groups, so its total is that N or the next even number.
+    PowerGLMM model;
+    OneResponseGroups(model, {0.6, 0.0}, 1.0);
+    const auto blocks = BuildReport(model, ListOf(Differences(2)),
+                                    ListOf(Contrast(L"Y", 1, 1, {1.0})), {0.05, 0.8, 24, true});
+    PowerTMeans reference;
+    const auto run = Calculate(
+        reference, kAPriori,
+        {{"tails", "Two"}, {"d", "0.6"}, {"alpha", "0.05"}, {"power", "0.8"}, {"r", "1"}});
+    ASSERT_LT(run->status, 0) << run->message;
+    const double n = Cell(blocks[0].results[0], 2, L"N");
+    EXPECT_TRUE(n == run->Value("n") || n + 1 == run->Value("n")) << n;
+    EXPECT_GE(Cell(blocks[0].results[0], 2, L"Power"), 0.8);
+}
+
+TEST(ExplorerReport, OneResponseOverKGroupsIsTheOneWayAnova) {
+    struct Case {
+        std::vector<double> means;
+        double variance;
+        int n;
+    } cases[] = {
+        {{0.0, 0.5, 1.0}, 1.0, 60}, {{1, 2, 2, 5}, 4.0, 40}, {{0, 0.2, 0.4, 0.1, 0}, 0.25, 100}};
+    for (const Case& c : cases) {
+        const int k = static_cast<int>(c.means.size());
+        SCOPED_TRACE(k);
+        double mean = 0.0, squares = 0.0;
+        for (double m : c.means) mean += m / k;
+        for (double m : c.means) squares += (m - mean) * (m - mean) / k;
+        const double f = std::sqrt(squares / c.variance);
+
+        PowerGLMM model;
+        OneResponseGroups(model, c.means, c.variance);
+        for (bool aPriori : {false, true}) {
+            const auto blocks =
+                BuildReport(model, ListOf(Differences(k)), ListOf(Contrast(L"Y", 1, 1, {1.0})),
+                            {0.05, 0.8, static_cast<double>(c.n), aPriori});
+            ASSERT_EQ(blocks[0].results.size(), 1u);
+            const ReportTable& F = blocks[0].results[0];
+            ASSERT_EQ(F.size(), 2u);
+            EXPECT_EQ(F[1][0], L"F test");
+            PowerFAnovaGlobal reference;
+            Texts texts = {{"f", std::to_string(f)}, {"alpha", "0.05"}, {"k", std::to_string(k)}};
+            if (aPriori) {
+                texts["power"] = "0.8";
+                const auto run = Calculate(reference, kAPriori, texts);
+                ASSERT_LT(run->status, 0) << run->message;
+                // The ANOVA rounds up to a multiple of k, the model to a whole N.
+                const double n = Cell(F, 1, L"N");
+                EXPECT_LE(n, run->Value("n"));
+                EXPECT_GT(n, run->Value("n") - k);
+                EXPECT_GE(Cell(F, 1, L"Power"), 0.8);
+            } else {
+                texts["n"] = std::to_string(c.n);
+                const auto run = Calculate(reference, kPostHoc, texts);
+                ASSERT_LT(run->status, 0) << run->message;
+                EXPECT_EQ(F[1][2], Text3(run->Value("power")));
+                EXPECT_EQ(F[1][7], Text3(run->Value("crit")));
+                EXPECT_EQ(F[1][8], Text3(run->Value("df1")));
+                EXPECT_EQ(F[1][9], Text3(run->Value("df2")));
+                EXPECT_EQ(F[1][10], Text3(run->Value("lambda")));
+            }
+        }
+    }
+}
+
+// Two response variables over three groups: the univariate table, then
+// the multivariate one, with their rows in order; blocks in C x A order.
+TEST(ExplorerReport, BlocksInContrastOrderWithTheirTables) {
+    PowerGLMM model;
+    std::vector<double> identity = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+    ASSERT_FALSE(SetModelMatrices(model, Labeled(3, 3, identity), Labeled(3, 1, {1, 1, 1}),
+                                  Labeled(3, 2, {0, 0, 0.5, 0.2, 1, 0.4}),
+                                  Labeled(2, 2, {1, 0.3, 0.3, 1})));
+    PowerContrastList cList, aList;
+    cList.push_back(Differences(3));
+    cList.push_back(Contrast(L"first<last", 1, 3, {1, 0, -1}));
+    aList.push_back(Contrast(L"A1", 2, 2, {1, 0, 0, 1}));
+    aList.push_back(Contrast(L"A2", 1, 2, {1, -1}));
+    aList.push_back(Contrast(L"A3", 1, 2, {1, 1}));
+    const auto blocks = BuildReport(model, cList, aList, {0.05, 0.8, 60, false});
+    ASSERT_EQ(blocks.size(), 6u);
+    const wchar_t* captions[] = {L"groups x A1",     L"groups x A2",     L"groups x A3",
+                                 L"first<last x A1", L"first<last x A2", L"first<last x A3"};
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(blocks[i].caption, std::wstring(L"Test of: ") + captions[i] + L"\n");
+        EXPECT_TRUE(blocks[i].failure.empty()) << i;
+    }
+    // Two lines over three groups by two responses: univariate, multivariate.
+    ASSERT_EQ(blocks[0].results.size(), 2u);
+    const ReportTable& uni = blocks[0].results[0];
+    const ReportTable& multi = blocks[0].results[1];
+    ASSERT_EQ(uni.size(), 5u);
+    ASSERT_EQ(uni[0].size(), 15u);
+    EXPECT_EQ(uni[1][0], L"Unc");
+    EXPECT_EQ(uni[4][0], L"Box");
+    ASSERT_EQ(multi.size(), 9u);
+    ASSERT_EQ(multi[0].size(), 14u);
+    const wchar_t* names[] = {L"Wilks OS",      L"Wilks MP",      L"Pillai OS1",
+                              L"Pillai MP1",    L"Hotelling OS1", L"Hotelling MP1",
+                              L"Hotelling OS2", L"Hotelling MP2"};
+    for (int r = 1; r <= 8; ++r) {
+        EXPECT_EQ(multi[r][0], names[r - 1]);
+        EXPECT_NE(multi[r][3], kNotComputed) << r;
+    }
+    // Two lines by one response: the F table; one line by one: the t table.
+    EXPECT_EQ(blocks[1].results.at(0)[1][0], L"F test");
+    EXPECT_EQ(blocks[4].results.at(0)[1][0], L"t test");
+    EXPECT_EQ(blocks[3].cTable, (ReportTable{{L"1", L"0", L"-1"}}));
+    EXPECT_EQ(blocks[3].aTable, (ReportTable{{L"1", L"0"}, {L"0", L"1"}}));
+
+    // Either list empty: nothing at all.
+    EXPECT_TRUE(BuildReport(model, cList, {}, {0.05, 0.8, 60, false}).empty());
+    EXPECT_TRUE(BuildReport(model, {}, aList, {0.05, 0.8, 60, false}).empty());
+}
+
+// The standard model of the explorer has all means zero: no N reaches any
+// power, and every search says so instead of showing N = 0 or running on.
+TEST(ExplorerReport, ASearchWithoutEffectSaysNoSampleSizeFound) {
+    PowerGLMM model;
+    OneResponseGroups(model, {0.0, 0.0, 0.0}, 1.0);
+    const auto blocks = BuildReport(model, ListOf(Differences(3)),
+                                    ListOf(Contrast(L"Y", 1, 1, {1.0})), {0.05, 0.8, 24, true});
+    const ReportTable& F = blocks.at(0).results.at(0);
+    EXPECT_EQ(F[1][1], kNoSampleSize);
+    for (std::size_t c = 2; c < F[1].size(); ++c) EXPECT_EQ(F[1][c], kNotComputed);
+
+    PowerGLMM multi;
+    std::vector<double> identity = {1, 0, 0, 1};
+    ASSERT_FALSE(SetModelMatrices(multi, Labeled(2, 2, identity), Labeled(2, 1, {1, 1}),
+                                  Labeled(2, 2, {0, 0, 0, 0}), Labeled(2, 2, identity)));
+    const auto both = BuildReport(multi, ListOf(Differences(2)),
+                                  ListOf(Contrast(L"A", 2, 2, identity)), {0.05, 0.8, 24, true});
+    for (const ReportTable& table : both.at(0).results)
+        for (std::size_t r = 1; r < table.size(); ++r)
+            EXPECT_NE(std::find(table[r].begin(), table[r].end(), kNoSampleSize), table[r].end());
+}
+
+TEST(ExplorerReport, RefusesWhatCannotBeComputed) {
+    struct Case {
+        ReportSettingsTexts texts;
+        const wchar_t* message;  // nullptr: accepted
+    } cases[] = {
+        {{L"0.05", L"0.80", L"24", false}, nullptr},
+        {{L"", L"0.80", L"24", false}, L"Alpha must lie between 0 and 1 (it reads \"\")."},
+        {{L"1", L"0.80", L"24", true}, L"Alpha must lie between 0 and 1 (it reads \"1\")."},
+        {{L"0.05", L"x", L"24", true}, L"Power must lie between 0 and 1 (it reads \"x\")."},
+        {{L"0.05", L"x", L"24", false}, nullptr},
+        {{L"0.05", L"0.8", L"0", false},
+         L"The total sample size must be a positive number (it reads \"0\")."},
+        {{L"0.05", L"0.8", L"", true}, nullptr},
+    };
+    for (const Case& c : cases) {
+        ReportSettings settings;
+        const auto message = ReadReportSettings(c.texts, &settings);
+        if (c.message) {
+            EXPECT_EQ(message.value_or(L"accepted"), c.message);
+        } else {
+            EXPECT_FALSE(message) << std::string(message->begin(), message->end());
+        }
+    }
+    ReportSettings read;
+    ASSERT_FALSE(ReadReportSettings({L" 0.01abc", L"0.9", L"40.5", false}, &read));
+    EXPECT_EQ(read.alpha, 0.01);
+    EXPECT_EQ(read.totalN, 40.5);
+
+    // Tabs out of step: the means have rows for 2 predictors, the design 3.
+    PowerGLMM model;
+    const auto misfit =
+        SetModelMatrices(model, Labeled(3, 3, std::vector<double>(9, 1.0)),
+                         Labeled(3, 1, {1, 1, 1}), Labeled(2, 1, {0, 1}), Labeled(1, 1, {1}));
+    ASSERT_TRUE(misfit);
+    EXPECT_NE(misfit->find(L"open the tab \"Means B\""), std::wstring::npos);
+    EXPECT_EQ(model.predictors, 0);
+
+    // A contrast over fewer predictors than the design: the block says why.
+    OneResponseGroups(model, {0.5, 0.0, 0.0}, 1.0);
+    const auto blocks = BuildReport(model, ListOf(Differences(2)),
+                                    ListOf(Contrast(L"Y", 1, 1, {1.0})), {0.05, 0.8, 24, false});
+    EXPECT_TRUE(blocks.at(0).results.empty());
+    EXPECT_NE(blocks[0].failure.find(L"open the tab \"Pred. Contrast C\""), std::wstring::npos);
+
+    // Post hoc with N below the error df: the rows say "?" instead of power 0.
+    const auto small = BuildReport(model, ListOf(Differences(3)),
+                                   ListOf(Contrast(L"Y", 1, 1, {1.0})), {0.05, 0.8, 2, false});
+    EXPECT_EQ(small.at(0).results.at(0)[1][2], kNotComputed);
+}
+
+}  // namespace
