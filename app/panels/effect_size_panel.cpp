@@ -13,11 +13,15 @@
 #include "app/panels/goodness_of_fit_form.h"
 #include "app/panels/hotelling_form.h"
 #include "app/panels/logistic_form.h"
+#include "app/panels/manova_forms.h"
 #include "app/panels/mean_forms.h"
 #include "app/panels/multiple_regression_forms.h"
 #include "app/panels/proportions_form.h"
 #include "app/panels/regression_slope_form.h"
 #include "app/panels/regression_special_form.h"
+#include "app/panels/rm_forms.h"
+#include "app/panels/rm_mean_cov_form.h"
+#include "app/panels/rm_selector_forms.h"
 #include "app/panels/tetrachoric_form.h"
 #include "app/panels/two_groups_form.h"
 #include "app/panels/two_intercepts_form.h"
@@ -194,6 +198,16 @@ std::vector<CFormViewEx*> EffectSizePanelTable(int testId, PanelHost* host) {
         {"CEff_Z_LogRegress", [](PanelHost* h) { return new CEff_Z_LogRegress(h); }},
         {"CEff_Two_Prop", [](PanelHost* h) { return new CEff_Two_Prop(h); }},
         {"CEff_Two_Vars", [](PanelHost* h) { return new CEff_Two_Vars(h); }},
+        {"CEff_F_Manova", [](PanelHost* h) { return new CEff_F_Manova(h); }},
+        {"CEff_F_RMMulti", [](PanelHost* h) { return new CEff_F_RMMulti(h); }},
+        {"CEff_F_RMMulti_2", [](PanelHost* h) { return new CEff_F_RMMulti_2(h); }},
+        {"CEff_F_RMM_Omni", [](PanelHost* h) { return new CEff_F_RMM_Omni(h); }},
+        {"CEff_F_RM_Special", [](PanelHost* h) { return new CEff_F_RM_Special(h); }},
+        {"CEff_F_RMM_MeanCov", [](PanelHost* h) { return new CEff_F_RMM_MeanCov(h, 0); }},
+        {"CEff_SelectRMMOmniSpecial",
+         [](PanelHost* h) { return new CEff_SelectRMMOmniSpecial(h); }},
+        {"CEff_SelectRMM_Eta_MeanCov",
+         [](PanelHost* h) { return new CEff_SelectRMM_Eta_MeanCov(h); }},
         {"CEff_F_MRC_Special", [](PanelHost* h) { return new CEff_F_MRC_Special(h); }},
         {"CEff_T_MRC_1Pred", [](PanelHost* h) { return new CEff_T_MRC_1Pred(h); }},
         {"CEff_T_LinRegress", [](PanelHost* h) { return new CEff_T_LinRegress(h); }},
