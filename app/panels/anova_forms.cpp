@@ -2,7 +2,6 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
-#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QToolButton>
@@ -13,9 +12,9 @@
 #include "analysis/parameter_names.h"
 #include "analysis/property.h"
 #include "app/drawer/panel_host.h"
+#include "app/panels/group_table.h"
 #include "app/widgets/ui_helpers.h"
 #include "effectsize/anova_selector.h"
-#include "platform/fonts.h"
 #include "ui/grid/grid_ctrl.h"
 
 namespace omni = effectsize::anova_omnibus;
@@ -151,27 +150,8 @@ void CEff_F_Anova_Omni::OnInitialUpdate() {
             column->addWidget(arrow);
         }
     }
-    if (QWidget* area = Control(kGridId)) {
-        grid_ = new CGridCtrl(0, 0, 0, 0, area);
-        grid_->Create(area->rect(), area, kGridId);
-        grid_->PreSubclassWindow();
-        grid_->SetOwner(this);
-        grid_->SetEditable(true);
-        grid_->SetColumnCount(3);
-        grid_->SetRowCount(model_.groups + 1);
-        grid_->SetFixedRowCount(1);
-        grid_->SetFixedColumnCount(1);
-        grid_->SetColumnWidth(0, 150);
-        // The cells' font: the largest pixel size of the stand-in family
-        // whose line fits 15 pixels.
-        QFont font(platform::StandInFamily(QStringLiteral("Lucida Sans Unicode")));
-        font.setWeight(QFont::Normal);
-        for (int pixels = 15; pixels > 6; --pixels) {
-            font.setPixelSize(pixels);
-            if (QFontMetrics(font).height() <= 15) break;
-        }
-        cellFont_ = font;
-    }
+    if (QWidget* area = Control(kGridId))
+        grid_ = CreateGroupTable(area, this, kGridId, model_.groups, &cellFont_);
     ShowInputs(omni::Inputs{});
     CEffectSizePanel::OnInitialUpdate();
     // Enter in "Number of groups" resizes the table instead of calculating.

@@ -1,7 +1,6 @@
 #include "app/panels/rm_forms.h"
 
 #include <QAbstractButton>
-#include <QFontMetrics>
 #include <QLineEdit>
 #include <algorithm>
 
@@ -10,11 +9,11 @@
 #include "analysis/power_analysis.h"
 #include "analysis/property.h"
 #include "app/drawer/panel_host.h"
+#include "app/panels/group_table.h"
 #include "app/widgets/spin_buttons.h"
 #include "app/widgets/ui_helpers.h"
 #include "effectsize/design_counts.h"
 #include "effectsize/text_fields.h"
-#include "platform/fonts.h"
 #include "ui/grid/grid_ctrl.h"
 
 #ifdef QUORIX_WITH_TESTS_F
@@ -155,25 +154,8 @@ void CEff_F_RMM_Omni::OnInitialUpdate() {
         spin->setGeometry(area->rect());
         spin->SetOnStep([this] { MarkResultUnknown(); });
     }
-    if (QWidget* area = Control(kGridId)) {
-        grid_ = new CGridCtrl(0, 0, 0, 0, area);
-        grid_->Create(area->rect(), area, kGridId);
-        grid_->PreSubclassWindow();
-        grid_->SetOwner(this);
-        grid_->SetEditable(true);
-        grid_->SetColumnCount(3);
-        grid_->SetRowCount(model_.groups + 1);
-        grid_->SetFixedRowCount(1);
-        grid_->SetFixedColumnCount(1);
-        grid_->SetColumnWidth(0, 150);
-        QFont font(platform::StandInFamily(QStringLiteral("Lucida Sans Unicode")));
-        font.setWeight(QFont::Normal);
-        for (int pixels = 15; pixels > 6; --pixels) {
-            font.setPixelSize(pixels);
-            if (QFontMetrics(font).height() <= 15) break;
-        }
-        cellFont_ = font;
-    }
+    if (QWidget* area = Control(kGridId))
+        grid_ = CreateGroupTable(area, this, kGridId, model_.groups, &cellFont_);
     ShowInputs(omni::Inputs{});
     CEffectSizePanel::OnInitialUpdate();
     // Enter in "Number of groups" resizes the table instead of calculating.
