@@ -24,11 +24,7 @@ int SizeCell(int group);
 // The group and column of a cell field; false for an edit.
 bool CellOf(int field, int* group, bool* sizeColumn);
 
-// One row of the group table, as typed.
-struct Group {
-    std::string mean = "0";
-    std::string size = "5";
-};
+using Group = GroupRow;
 
 // 1. Every field the panel shows, as typed. `groups` is the number of rows
 // the table shows; `table` holds at least that many and never shrinks, so

@@ -71,4 +71,11 @@ struct TransferPlan {
     std::optional<double> effectSize;
 };
 
+// One row of a table of group means and sizes, as typed (the one-way ANOVA
+// and the repeated-measures between-factor panels).
+struct GroupRow {
+    std::string mean = "0";
+    std::string size = "5";
+};
+
 }  // namespace effectsize

@@ -20,10 +20,7 @@ enum Field { kGroups, kSigma, kMeasurements, kCorrelation, kEqualN, kFieldCount 
 inline constexpr int kMinGroups = 2;
 inline constexpr int kMaxGroups = 50;
 
-struct Group {
-    std::string mean = "0";
-    std::string size = "5";
-};
+using Group = GroupRow;
 
 // 1. Every field as typed, and the group table. The table only grows: rows
 // beyond the shown count stay and come back when the count grows again.

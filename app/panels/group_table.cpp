@@ -27,3 +27,33 @@ CGridCtrl* CreateGroupTable(QWidget* area, IGridOwner* owner, int id, int groups
     *cellFont = font;
     return grid;
 }
+
+void FillGroupTable(CGridCtrl* grid, const std::vector<effectsize::GroupRow>& table, int groups,
+                    const QFont& cellFont) {
+    grid->SetRowCount(groups + 1);
+    const char* headers[] = {"Group", "Mean", "Size"};
+    for (int col = 0; col < 3; ++col) grid->SetItemText(0, col, QString::fromLatin1(headers[col]));
+    for (int i = 0; i < groups; ++i) {
+        grid->SetItemText(i + 1, 0, QString::number(i + 1));
+        grid->SetItemText(i + 1, 1, QString::fromStdString(table[i].mean));
+        grid->SetItemText(i + 1, 2, QString::fromStdString(table[i].size));
+    }
+    for (int row = 0; row <= groups; ++row) {
+        for (int col = 0; col < 3; ++col) {
+            grid->SetItemFormat(row, col, kFmtRight | kFmtVCenter | kFmtSingleLine);
+            grid->SetItemFont(row, col, cellFont);
+        }
+    }
+    grid->AutoSizeColumn(0);
+    grid->SetColumnWidth(1, 95);
+    grid->SetColumnWidth(2, 10);
+    grid->ExpandLastColumn();
+    grid->Refresh();
+}
+
+void ReadGroupTable(const CGridCtrl* grid, int groups, std::vector<effectsize::GroupRow>* table) {
+    for (int i = 0; i < groups && i + 1 < grid->GetRowCount(); ++i) {
+        (*table)[i].mean = grid->GetItemText(i + 1, 1).toStdString();
+        (*table)[i].size = grid->GetItemText(i + 1, 2).toStdString();
+    }
+}

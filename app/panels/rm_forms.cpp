@@ -172,12 +172,7 @@ omni::Inputs CEff_F_RMM_Omni::Inputs() const {
     inputs.text[omni::kMeasurements] = GetDlgItemString(kMeasurementsId);
     inputs.text[omni::kCorrelation] = GetDlgItemString(kCorrelationId);
     inputs.text[omni::kEqualN] = GetDlgItemString(kEqualNId);
-    if (grid_) {
-        for (int i = 0; i < model_.groups && i + 1 < grid_->GetRowCount(); ++i) {
-            inputs.table[i].mean = grid_->GetItemText(i + 1, 1).toStdString();
-            inputs.table[i].size = grid_->GetItemText(i + 1, 2).toStdString();
-        }
-    }
+    if (grid_) ReadGroupTable(grid_, model_.groups, &inputs.table);
     return inputs;
 }
 
@@ -193,29 +188,7 @@ void CEff_F_RMM_Omni::ShowInputs(const omni::Inputs& inputs) {
 }
 
 void CEff_F_RMM_Omni::RebuildGrid() {
-    if (grid_) {
-        grid_->SetRowCount(model_.groups + 1);
-        const char* headers[] = {"Group", "Mean", "Size"};
-        for (int col = 0; col < 3; ++col)
-            grid_->SetItemText(0, col, QString::fromLatin1(headers[col]));
-        for (int i = 0; i < model_.groups; ++i) {
-            grid_->SetItemText(i + 1, 0, QString::number(i + 1));
-            // The texts as typed: the next calculation reads them back.
-            grid_->SetItemText(i + 1, 1, QString::fromStdString(model_.table[i].mean));
-            grid_->SetItemText(i + 1, 2, QString::fromStdString(model_.table[i].size));
-        }
-        for (int row = 0; row <= model_.groups; ++row) {
-            for (int col = 0; col < 3; ++col) {
-                grid_->SetItemFormat(row, col, kFmtRight | kFmtVCenter | kFmtSingleLine);
-                grid_->SetItemFont(row, col, cellFont_);
-            }
-        }
-        grid_->AutoSizeColumn(0);
-        grid_->SetColumnWidth(1, 95);
-        grid_->SetColumnWidth(2, 10);
-        grid_->ExpandLastColumn();
-        grid_->Refresh();
-    }
+    if (grid_) FillGroupTable(grid_, model_.table, model_.groups, cellFont_);
     MarkResultUnknown();
 }
 
