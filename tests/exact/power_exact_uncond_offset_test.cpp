@@ -7,7 +7,6 @@
 
 #include <cmath>
 #include <fstream>
-#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -19,27 +18,22 @@
 #include "distributions/t.h"
 #include "numerics/quorix_error.h"
 #include "numerics/saddle_point.h"
+#include "tests/exact/exact_reference_fixture.h"
 
 namespace {
 
 using calc_test::Texts;
+using exact_test::Run;
 
 constexpr const char* kTable = "verification/unconditional/offset_cases.tsv";
 constexpr const char* kScores = "verification/unconditional/offset_scores.tsv";
 constexpr const char* kEnumeration = "verification/unconditional/enumeration_cases.tsv";
 
-std::string LabelOf(const std::string& key) {
-    static const std::map<std::string, std::string> labels = {
-        {"tails", "Tail(s)"},
-        {"alpha", "$\\alpha$ err prob"},
-        {"power", "Power (1-$\\beta$ err prob)"},
-        {"q", "$\\beta$/$\\alpha$ ratio"},
-        {"beta", "$\\beta$ err prob"},
-        {"r", "Allocation ratio N2/N1"},
-        {"n1", "Sample size group 1"},
-        {"n2", "Sample size group 2"},
-        {"N", "Total sample size"},
-        {"p2", "Proportion p2"},
+// The H1 and H0 values of the four effect measures; the options choose the
+// measure (before the statistic, which the measure may reset), the
+// statistic, and the large-sample power.
+const exact_test::Form<PowerExactUncTwoPropOffset> kForm(
+    {
         {"p1h1", "Prop. p1|H1"},
         {"p1h0", "Prop. p1|H0"},
         {"diffh1", "(p1-p2)|H1"},
@@ -48,79 +42,27 @@ std::string LabelOf(const std::string& key) {
         {"rrh0", "(p1/p2)|H0"},
         {"orh1", "Odds ratio|H1"},
         {"orh0", "Odds ratio|H0"},
-        {"dir", "Effect direction"},
-        {"actual", "Actual power"},
-        {"actualalpha", "Actual $\\alpha$"},
-        {"actualratio", "Actual $\\beta$/$\\alpha$ ratio"},
-    };
-    const auto it = labels.find(key);
-    if (it == labels.end()) {
-        ADD_FAILURE() << "no label for key " << key;
-        return key;
-    }
-    return it->second;
+    },
+    {
+        {"index", &PowerExactUncTwoPropOffset::SelectEffectIndex},
+        {"stat", &PowerExactUncTwoPropOffset::SetStatistic},
+        {"large", &PowerExactUncTwoPropOffset::largeSample},
+    });
+
+std::string LabelOf(const std::string& key) {
+    return kForm.LabelOf(key);
 }
 
-struct Run {
-    CalculateStatus status = kCalculateDone;
-    std::string message;
-    PropertyList inputs;
-    PropertyList outputs;
-
-    double Value(const std::string& key) const {
-        return calc_test::OutputValue(outputs, LabelOf(key));
-    }
-    int Row(const std::string& key) const {
-        int row = -1;
-        inputs.FindWithIndex(LabelOf(key), &row);
-        return row;
-    }
-};
-
-// Sets the options named in `texts` (index first, then stat, large), types
-// the other texts into the inputs of `type` and calculates as the window
-// does.
 std::unique_ptr<Run> Calculate(PowerExactUncTwoPropOffset& test, AnalysisType type,
                                const Texts& texts) {
-    auto run = std::make_unique<Run>();
-    if (texts.count("index")) test.SelectEffectIndex(std::stoi(texts.at("index")));
-    if (texts.count("stat")) test.SetStatistic(std::stoi(texts.at("stat")));
-    if (texts.count("large")) test.largeSample = texts.at("large") == "1";
-    test.BuildInputList(type, &run->inputs);
-    for (const auto& [key, text] : texts) {
-        if (key == "index" || key == "stat" || key == "large") continue;
-        Property* input = run->inputs.Find(LabelOf(key));
-        if (input == nullptr) {
-            ADD_FAILURE() << "type " << type << " has no input " << key;
-            continue;
-        }
-        input->SetText(text);
-    }
-    run->status = CalculateWithInputErrors(&test, type, &run->inputs);
-    run->message = test.GetMessage();
-    test.BuildOutputList(type, &run->outputs);
-    if (run->status < 0) test.GetOutputs(type, &run->outputs);
-    return run;
-}
-
-void ExpectReferenceTable(const char* path, size_t minimumRows) {
-    const auto cases = calc_test::ReadReferenceCases(path, 608);
-    ASSERT_GE(cases.size(), minimumRows) << path << " missing or short";
-    for (const calc_test::ReferenceCase& c : cases) {
-        PowerExactUncTwoPropOffset test;
-        const auto run = Calculate(test, c.type, c.inputs);
-        ASSERT_EQ(run->status, c.status) << c.line << "\n" << run->message;
-        for (const auto& [key, expected] : c.outputs) {
-            calc_test::ExpectOutput(run->outputs, LabelOf(key), expected, c.line);
-        }
-    }
+    return kForm.Calculate(test, type, texts);
 }
 
 // Exact power and size by enumerating every outcome, with restricted
 // estimates found by optimisation, and the large-sample powers, of every
 // statistic the measures offer; Sensitivity answers of the exact search.
 TEST(UnconditionalOffsetTest, ReproducesTheReferenceTable) {
-    ExpectReferenceTable(kTable, 80);
+    kForm.ExpectReferenceTable(kTable, 608, 80);
 }
 
 // Small and unequal groups, where outcomes without spread carry mass and
@@ -128,7 +70,7 @@ TEST(UnconditionalOffsetTest, ReproducesTheReferenceTable) {
 // and measure, random designs, and A priori answers, each against the sum
 // over every outcome the statistic rejects.
 TEST(UnconditionalOffsetTest, AgreesWithTheEnumerationOfSmallGroups) {
-    ExpectReferenceTable(kEnumeration, 180);
+    kForm.ExpectReferenceTable(kEnumeration, 608, 180);
 }
 
 // The score statistics of single outcomes and their restricted estimates,
