@@ -82,6 +82,22 @@ struct Run {
     }
 };
 
+// The rows an analysis type lists, by key, in order.
+struct ListKeys {
+    AnalysisType type;
+    std::vector<std::string> inputs;
+    std::vector<std::string> outputs;
+};
+
+// Inputs that are refused: the key of the row at fault, and the message
+// (nullptr: not compared).
+struct Refusal {
+    AnalysisType type;
+    Texts texts;
+    const char* row;
+    const char* message;
+};
+
 // A key that sets an option of the test instead of naming an input: a
 // switch ("1" turns it on), a whole or real number, or a setter of a code.
 template <class Test>
@@ -183,7 +199,37 @@ class Form : public Keys {
         return cases.size();
     }
 
+    // The input and output lists of each analysis type.
+    template <class Concrete = Test, size_t N>
+    void ExpectLists(const ListKeys (&cases)[N]) const {
+        for (const ListKeys& c : cases) {
+            Concrete test;
+            calc_test::ExpectListLabels(test, c.type, LabelsOf(c.inputs), LabelsOf(c.outputs));
+        }
+    }
+
+    // Each case on a fresh test: the status names the row at fault, and the
+    // message says why.
+    template <class Concrete = Test, size_t N>
+    void ExpectRefusals(const Refusal (&cases)[N]) const {
+        for (const Refusal& c : cases) {
+            Concrete test;
+            const auto run = Calculate(test, c.type, c.texts);
+            const std::string context = calc_test::Describe(c.type, c.texts);
+            EXPECT_EQ(run->status, run->Row(c.row)) << context;
+            if (c.message != nullptr) {
+                EXPECT_EQ(run->message, c.message) << context;
+            }
+        }
+    }
+
   private:
+    std::vector<std::string> LabelsOf(const std::vector<std::string>& keys) const {
+        std::vector<std::string> labels;
+        for (const std::string& key : keys) labels.push_back(LabelOf(key));
+        return labels;
+    }
+
     bool IsOption(const std::string& key) const {
         for (const Option<Test>& option : options_) {
             if (key == option.key) return true;

@@ -162,11 +162,7 @@ TEST(FisherTest, PlotOfTheApproximation) {
 }
 
 TEST(FisherTest, ListsOfTheAnalysisTypes) {
-    struct Case {
-        AnalysisType type;
-        std::vector<std::string> inputs;
-        std::vector<std::string> outputs;
-    };
+    using Case = exact_test::ListKeys;
     const Case cases[] = {
         {kAPriori,
          {"tails", "p1", "p2", "alpha", "power", "r"},
@@ -182,13 +178,7 @@ TEST(FisherTest, ListsOfTheAnalysisTypes) {
          {"tails", "p1", "p2", "q", "n1", "n2"},
          {"alpha", "actualalpha", "beta", "power", "actualratio"}},
     };
-    for (const Case& c : cases) {
-        PowerExactFisherTwoProp test;
-        std::vector<std::string> inputs, outputs;
-        for (const std::string& key : c.inputs) inputs.push_back(LabelOf(key));
-        for (const std::string& key : c.outputs) outputs.push_back(LabelOf(key));
-        calc_test::ExpectListLabels(test, c.type, inputs, outputs);
-    }
+    kForm.ExpectLists(cases);
     PowerExactFisherTwoProp test;
     calc_test::ExpectEffectInput(test, kPostHoc, "Proportion p1", 606, "");
     // The direction shown first is the side of the standard p1 - p2 < 0.
@@ -205,12 +195,7 @@ TEST(FisherTest, RefusedInputsNameTheirRow) {
     const char* noAlpha =
         "A proportion p2 of 0 or 1 leaves no error probability to choose:\n$\\alpha$ is 0 at "
         "every critical value. Please use a proportion in (0, 1).";
-    struct Case {
-        AnalysisType type;
-        Texts texts;
-        const char* row;
-        const char* message;
-    };
+    using Case = exact_test::Refusal;
     const Case cases[] = {
         {kPostHoc,
          {{"p2", "1.5"}, {"p1", "2"}},
@@ -246,14 +231,7 @@ TEST(FisherTest, RefusedInputsNameTheirRow) {
         {kCriterion, {{"p2", "1"}}, "p2", noAlpha},
         {kCompromise, {{"p2", "0"}}, "p2", noAlpha},
     };
-    for (const Case& c : cases) {
-        PowerExactFisherTwoProp test;
-        const auto run = Calculate(test, c.type, c.texts);
-        int row = -1;
-        run->inputs.FindWithIndex(LabelOf(c.row), &row);
-        EXPECT_EQ(run->status, row) << calc_test::Describe(c.type, c.texts);
-        EXPECT_EQ(run->message, c.message) << calc_test::Describe(c.type, c.texts);
-    }
+    kForm.ExpectRefusals(cases);
 }
 
 // Compromise answers with the ratio the rejected tables attain, for an
