@@ -333,12 +333,7 @@ TEST(McNemarTest, ListsFollowTheOption) {
 }
 
 TEST(McNemarTest, RefusedInputsNameTheirRow) {
-    struct Case {
-        AnalysisType type;
-        Texts texts;
-        const char* row;
-        const char* message;
-    };
+    using Case = exact_test::Refusal;
     const Case cases[] = {
         {kPostHoc,
          {{"pd", "0"}},
@@ -353,14 +348,7 @@ TEST(McNemarTest, RefusedInputsNameTheirRow) {
          "n",
          "Sample size must be greater than or equal to 1."},
     };
-    for (const Case& c : cases) {
-        PowerExactMcNemar test;
-        const auto run = Calculate(test, c.type, c.texts);
-        int row = -1;
-        run->inputs.FindWithIndex(LabelOf(c.row), &row);
-        EXPECT_EQ(run->status, row) << calc_test::Describe(c.type, c.texts);
-        EXPECT_EQ(run->message, c.message) << calc_test::Describe(c.type, c.texts);
-    }
+    kForm.ExpectRefusals(cases);
 }
 
 // The standard values: p12 0.18, p21 0.12, and the approximation's plot of
