@@ -186,15 +186,10 @@ TEST(ExactCorrelationTest, TwoTailedCriticalValuesAreOrdered) {
 }
 
 TEST(ExactCorrelationTest, RefusesInadmissibleInputs) {
-    const std::string twoLines =
+    const char* twoLines =
         "In a priori calculations the effect size must not be zero.\n"
         "Please choose different values for the population and test correlation";
-    struct Case {
-        AnalysisType type;
-        Texts texts;
-        const char* row;
-        std::string message;
-    };
+    using Case = exact_test::Refusal;
     const Case cases[] = {
         {kAPriori, {{"rho1", "0.2"}, {"rho0", "0.2"}}, "rho1", twoLines},
         {kPostHoc,
@@ -227,13 +222,7 @@ TEST(ExactCorrelationTest, RefusesInadmissibleInputs) {
          "q",
          "$\\beta$/$\\alpha$ ratio is outside the admissible range (0.01, 100)"},
     };
-    for (const Case& c : cases) {
-        PowerExactOneCorr test;
-        const auto run = Calculate(test, c.type, c.texts);
-        const std::string context = calc_test::Describe(c.type, c.texts);
-        EXPECT_EQ(run->status, run->Row(c.row)) << context;
-        EXPECT_EQ(run->message, c.message) << context;
-    }
+    kForm.ExpectRefusals<PowerExactOneCorr>(cases);
 }
 
 // The check the X-Y plot calls refuses equal correlations in A priori only,
@@ -332,12 +321,7 @@ TEST(ExactMultipleCorrelationTest, InputAndOutputLists) {
 }
 
 TEST(ExactMultipleCorrelationTest, RefusesInadmissibleInputs) {
-    struct Case {
-        AnalysisType type;
-        Texts texts;
-        const char* row;
-        std::string message;
-    };
+    using Case = exact_test::Refusal;
     const Case cases[] = {
         {kPostHoc, {{"predictors", "0"}}, "predictors", "There must be at least 1 predictor."},
         {kPostHoc,
@@ -362,13 +346,7 @@ TEST(ExactMultipleCorrelationTest, RefusesInadmissibleInputs) {
          "n",
          "Total sample size is outside the admissible range (7, 2147483646)"},
     };
-    for (const Case& c : cases) {
-        PowerExactMRC test;
-        const auto run = Calculate(test, c.type, c.texts);
-        const std::string context = calc_test::Describe(c.type, c.texts);
-        EXPECT_EQ(run->status, run->Row(c.row)) << context;
-        EXPECT_EQ(run->message, c.message) << context;
-    }
+    kForm.ExpectRefusals<PowerExactMRC>(cases);
     // The edges that pass: rho1^2 = 0.999999, rho0^2 = 0, N = p + 2.
     PowerExactMRC test;
     EXPECT_TRUE(test.CheckEffectSize(kPostHoc, 0.999999));
