@@ -38,10 +38,6 @@ const exact_test::Form<PowerExactUncTwoPropNull> kForm(
         {"stat", &PowerExactUncTwoPropNull::SetStatistic},
     });
 
-std::string LabelOf(const std::string& key) {
-    return kForm.LabelOf(key);
-}
-
 std::unique_ptr<Run> Calculate(PowerExactUncTwoPropNull& test, AnalysisType type,
                                const Texts& texts) {
     return kForm.Calculate(test, type, texts);
@@ -397,12 +393,7 @@ TEST(UnconditionalNullTest, UnreachableTargetsFail) {
 }
 
 TEST(UnconditionalNullTest, RefusedInputsNameTheirRow) {
-    struct Case {
-        AnalysisType type;
-        Texts texts;
-        const char* row;
-        const char* message;
-    };
+    using Case = exact_test::Refusal;
     const char* kRange = "the admissible range (1e-06, 1-1e-06).";
     const Case cases[] = {
         {kPostHoc,
@@ -458,11 +449,7 @@ TEST(UnconditionalNullTest, RefusedInputsNameTheirRow) {
 }
 
 TEST(UnconditionalNullTest, ListsStandardValuesAndClone) {
-    struct Case {
-        AnalysisType type;
-        std::vector<std::string> inputs;
-        std::vector<std::string> outputs;
-    };
+    using Case = exact_test::ListKeys;
     const Case cases[] = {
         {kAPriori,
          {"tails", "diff", "p2", "alpha", "power", "r"},
@@ -478,13 +465,7 @@ TEST(UnconditionalNullTest, ListsStandardValuesAndClone) {
          {"tails", "diff", "p2", "q", "n1", "n2"},
          {"alpha", "actualalpha", "beta", "power", "actualratio"}},
     };
-    for (const Case& c : cases) {
-        PowerExactUncTwoPropNull test;
-        std::vector<std::string> inputs, outputs;
-        for (const std::string& key : c.inputs) inputs.push_back(LabelOf(key));
-        for (const std::string& key : c.outputs) outputs.push_back(LabelOf(key));
-        calc_test::ExpectListLabels(test, c.type, inputs, outputs);
-    }
+    kForm.ExpectLists(cases);
     PowerExactUncTwoPropNull test;
     calc_test::ExpectEffectInput(test, kPostHoc, "Diff (p1-p2)", 607, "");
     PropertyList inputs;

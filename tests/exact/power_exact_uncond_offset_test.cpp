@@ -49,10 +49,6 @@ const exact_test::Form<PowerExactUncTwoPropOffset> kForm(
         {"large", &PowerExactUncTwoPropOffset::largeSample},
     });
 
-std::string LabelOf(const std::string& key) {
-    return kForm.LabelOf(key);
-}
-
 std::unique_ptr<Run> Calculate(PowerExactUncTwoPropOffset& test, AnalysisType type,
                                const Texts& texts) {
     return kForm.Calculate(test, type, texts);
@@ -372,12 +368,7 @@ TEST(UnconditionalOffsetTest, UnreachableTargetsFail) {
 }
 
 TEST(UnconditionalOffsetTest, RefusedInputsNameTheirRow) {
-    struct Case {
-        AnalysisType type;
-        Texts texts;
-        const char* row;
-        const char* message;
-    };
+    using Case = exact_test::Refusal;
     const Case cases[] = {
         {kPostHoc,
          {{"p2", "0"}, {"p1h0", "2"}},
@@ -412,23 +403,11 @@ TEST(UnconditionalOffsetTest, RefusedInputsNameTheirRow) {
          "n1",
          "Total sample size is outside the admissible range (3, 2147483647)"},
     };
-    for (const Case& c : cases) {
-        PowerExactUncTwoPropOffset test;
-        const auto run = Calculate(test, c.type, c.texts);
-        const std::string context = calc_test::Describe(c.type, c.texts);
-        EXPECT_EQ(run->status, run->Row(c.row)) << context;
-        if (c.message != nullptr) {
-            EXPECT_EQ(run->message, c.message) << context;
-        }
-    }
+    kForm.ExpectRefusals(cases);
 }
 
 TEST(UnconditionalOffsetTest, ListsStandardValuesAndClone) {
-    struct Case {
-        AnalysisType type;
-        std::vector<std::string> inputs;
-        std::vector<std::string> outputs;
-    };
+    using Case = exact_test::ListKeys;
     const Case cases[] = {
         {kAPriori,
          {"tails", "p1h1", "p1h0", "p2", "alpha", "power", "r"},
@@ -444,13 +423,7 @@ TEST(UnconditionalOffsetTest, ListsStandardValuesAndClone) {
          {"tails", "p1h1", "p1h0", "p2", "q", "n1", "n2"},
          {"alpha", "actualalpha", "beta", "power", "actualratio"}},
     };
-    for (const Case& c : cases) {
-        PowerExactUncTwoPropOffset test;
-        std::vector<std::string> inputs, outputs;
-        for (const std::string& key : c.inputs) inputs.push_back(LabelOf(key));
-        for (const std::string& key : c.outputs) outputs.push_back(LabelOf(key));
-        calc_test::ExpectListLabels(test, c.type, inputs, outputs);
-    }
+    kForm.ExpectLists(cases);
     PowerExactUncTwoPropOffset test;
     calc_test::ExpectEffectInput(test, kPostHoc, "Prop. p1|H1", 608, "");
     PropertyList inputs;
