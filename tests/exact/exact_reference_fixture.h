@@ -4,7 +4,8 @@
 // window does (the options first, as the options dialog leaves them, then
 // the texts typed into the inputs of the analysis type, Calculate and the
 // output list), names the rows by short keys, and checks the rows of a
-// reference table to the digits each output shows. Header only; for tests.
+// reference table to the digits each output shows, the lists of each
+// analysis type and the inputs refused. Header only; for tests.
 
 #include <gtest/gtest.h>
 
@@ -190,7 +191,7 @@ class Form : public Keys {
             }
             const auto run = Calculate(*test, c.type, c.inputs);
             EXPECT_EQ(run->status, c.status) << c.line << "\n" << run->message;
-            // A refused row has no outputs to compare.
+            // Another status leaves no outputs to compare.
             if (run->status != c.status) continue;
             for (const auto& [key, expected] : c.outputs) {
                 calc_test::ExpectOutput(run->outputs, LabelOf(key), expected, c.line);
@@ -246,7 +247,8 @@ class Form : public Keys {
         }
         // A table may name an effect direction by its index.
         auto* selection = dynamic_cast<PropertySelection*>(input);
-        if (key == "dir" && selection != nullptr && text.size() == 1 && std::isdigit(text[0])) {
+        if (key == "dir" && selection != nullptr && text.size() == 1 &&
+            std::isdigit(static_cast<unsigned char>(text[0]))) {
             input->SetText(selection->options[text[0] - '0']);
             return;
         }
