@@ -397,6 +397,119 @@ int PowerZCovariateRegress::ReadCovariate(PropertyList* inputs) {
     }
 }
 
+// ---------------------------------------------------------------- the run
+
+double PowerZCovariateRegress::SolveSensitivity(double alphaValue, double powerValue) {
+    return SolveEffectSize2(alphaValue, powerValue, sampleSize / 2.0, sampleSize / 2.0);
+}
+
+CalculateStatus PowerZCovariateRegress::Calculate(AnalysisType type, PropertyList* inputs) {
+    ClearMessage();
+    int row = -1;
+    const int code = ReadXDistribution(inputs, &row);
+    if (code == kXManual && type == kSensitivity) {
+        messages << "Sensitivity analyses are not possible when using\n'manual mode' in "
+                    "specifying the X distribution";
+        return row;
+    }
+
+    int tailsRow = -1;
+    const int tails = ReadTails(inputs, &tailsRow);
+    const double r2 = ReadDouble(inputs, kR2OtherXId, &row);
+    if (!CheckProportion("R$^2$ other X", r2)) return row;
+    if (const int bad = ReadModelInputs(inputs); bad >= 0) return bad;
+    otherR2 = r2;
+
+    if (const int bad = ReadCovariate(inputs); bad >= 0) return bad;
+
+    if (type == kSensitivity) {
+        const SensitivityGiven given = ReadSensitivityGiven(inputs);
+        if (!CheckAlphaRange(given.alpha)) return given.alphaRow;
+        if (!CheckPowerRange(given.power)) return given.powerRow;
+        if (!CheckPowerAboveAlpha(given.alpha, given.power)) return given.powerRow;
+        if (!CheckSampleSizeMinimum(static_cast<int>(given.n), 2)) return given.nRow;
+        effectDirection = given.direction == 1 ? 1.0 : -1.0;
+        oneTailed = tails == 0;
+        sampleSize = static_cast<double>(given.n);
+        groupSize1 = groupSize2 = sampleSize / 2.0;
+        effectSize = RestoringOnFailure(effectSize,
+                                        [&] { return SolveSensitivity(given.alpha, given.power); });
+        // The critical values of the effect found.
+        ComputePower(effectSize, given.alpha, sampleSize);
+        power = given.power;
+        return kCalculateDone;
+    }
+
+    int effectRow = -1;
+    const double e = ReadEffectSize(inputs, &effectRow, GetEffectSizeId());
+    if (!CheckEffectDiffers(e)) return effectRow;
+    // Once the given inputs have passed their checks: the design, and the
+    // slope variances at the effect, which every search then takes.
+    auto takeDesign = [&](double n) {
+        oneTailed = tails == 0;
+        groupSize1 = groupSize2 = n / 2.0;
+        KeepDesign(n, e);
+        return CheckSlopeVariances(e, inputs);
+    };
+
+    int alphaRow = -1, powerRow = -1, nRow = -1;
+    switch (type) {
+        case kAPriori: {
+            const double a = ReadAlpha(inputs, &alphaRow);
+            const double p = ReadPower(inputs, &powerRow);
+            if (!CheckEffectInput(type, e)) return effectRow;
+            if (!CheckAlphaRange(a)) return alphaRow;
+            if (!CheckPowerRange(p)) return powerRow;
+            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
+            if (const int bad = takeDesign(sampleSize); bad >= 0) return bad;
+            effectSize = e;
+            const double n = SolveSampleSize(e, a, p, true);
+            groupSize1 = groupSize2 = n / 2.0;
+            KeepDesign(n, e);
+            actualPower = ComputePower2(e, a, n / 2.0, n / 2.0);
+            break;
+        }
+        case kPostHoc: {
+            const double a = ReadAlpha(inputs, &alphaRow);
+            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
+            if (!CheckEffectInput(type, e)) return effectRow;
+            if (!CheckAlphaRange(a)) return alphaRow;
+            if (!CheckSampleSizeMinimum(static_cast<int>(n), 2)) return nRow;
+            if (const int bad = takeDesign(static_cast<double>(n)); bad >= 0) return bad;
+            power = ComputePower2(e, a, n / 2.0, n / 2.0);
+            break;
+        }
+        case kCriterion: {
+            const double p = ReadPower(inputs, &powerRow);
+            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
+            if (!CheckEffectInput(type, e)) return effectRow;
+            if (!CheckPowerRange(p)) return powerRow;
+            if (!CheckSampleSizeMinimum(static_cast<int>(n), 2)) return nRow;
+            if (const int bad = takeDesign(static_cast<double>(n)); bad >= 0) return bad;
+            alpha = SolveAlpha2(e, p, n / 2.0, n / 2.0);
+            // The critical values of the alpha found.
+            ComputePower2(e, alpha, n / 2.0, n / 2.0);
+            power = p;
+            break;
+        }
+        case kCompromise: {
+            const double q = ReadRatio(inputs, &row);
+            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
+            if (!CheckEffectInput(type, e)) return effectRow;
+            if (!CheckSampleSizeMinimum(static_cast<int>(n), 2)) return nRow;
+            if (!CheckRatio(q, 0.01, 100.0)) return row;
+            if (const int bad = takeDesign(static_cast<double>(n)); bad >= 0) return bad;
+            alpha = SolveCompromise2(e, q, n / 2.0, n / 2.0);
+            power = ComputePower2(e, alpha, n / 2.0, n / 2.0);
+            CheckCompromiseRatio(q);
+            break;
+        }
+        case kSensitivity:
+            break;
+    }
+    return kCalculateDone;
+}
+
 // --------------------------------------------------------------- outputs
 
 void PowerZCovariateRegress::BuildOutputList(AnalysisType type, PropertyList* outputs) {

@@ -39,6 +39,9 @@ class PowerZCovariateRegress : public PowerZ {
     bool CheckSampleSize(int type, double n) override;
     void BracketSampleSize() override;
 
+    // Reads the covariate and the test's own inputs, checks them in their
+    // order and solves the analysis type.
+    CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
     void BuildOutputList(AnalysisType type, PropertyList* outputs) override;
     void GetOutputs(AnalysisType type, PropertyList* outputs) override;
 
@@ -86,6 +89,34 @@ class PowerZCovariateRegress : public PowerZ {
     // limits differ: the logistic model saturates where the Poisson one
     // keeps growing.
     virtual int UnrepresentableParameter(double first, double second) = 0;
+
+    // The inputs of the test's model read after R^2 other X, checked and
+    // stored; the row of a failing one, or -1.
+    virtual int ReadModelInputs(PropertyList*) { return -1; }
+    // An effect the test cannot tell from none is refused as soon as it is
+    // read; false with the message.
+    virtual bool CheckEffectDiffers(double) { return true; }
+    // The effect's range, checked after the other given inputs are read;
+    // false with the message.
+    virtual bool CheckEffectInput(AnalysisType type, double effect) = 0;
+    // What the test keeps of N and the effect once the given inputs have
+    // passed their checks, before the slope variances are computed.
+    virtual void KeepDesign(double n, double effect) = 0;
+
+    // What Sensitivity is given, with the rows to refuse it on.
+    struct SensitivityGiven {
+        double alpha = 0.0;
+        double power = 0.0;
+        long n = 0;
+        int direction = 0;
+        int alphaRow = -1;
+        int powerRow = -1;
+        int nRow = -1;
+    };
+    // Reads those inputs in the test's order.
+    virtual SensitivityGiven ReadSensitivityGiven(PropertyList* inputs) = 0;
+    // The effect of the chosen side whose power at N is `powerValue`.
+    virtual double SolveSensitivity(double alphaValue, double powerValue);
 
     // The power of the enumeration method: the chi-square test of the
     // expected data set of `effectiveN` subjects (at most enumerationMaxN).

@@ -426,138 +426,55 @@ void PowerZLogisticRegress::BuildInputList(AnalysisType type, PropertyList* inpu
 
 CalculateStatus PowerZLogisticRegress::Calculate(AnalysisType type, PropertyList* inputs) {
     ClearMessage();
-    const double upperEffect = oddsRatioInput ? 100.0 : 0.999999;
-    const std::string effectLabel = ParameterNames[EffectInputId()];
-
+    // p0 fixes beta0; it is read and checked before the covariate.
     int row = -1;
     const double p0Value = ReadDouble(inputs, kPrY1X1H0Id, &row);
     if (!CheckNamedRangeInclusive("Proportion 1", p0Value, 1e-6)) return row;
     p0 = p0Value;
+    return PowerZCovariateRegress::Calculate(type, inputs);
+}
 
-    const int code = ReadXDistribution(inputs, &row);
-    if (code == kXManual && type == kSensitivity) {
-        messages << "Sensitivity analyses are not possible when using\n'manual mode' in "
-                    "specifying the X distribution";
-        return row;
-    }
-
-    int tailsRow = -1;
-    const int tails = ReadTails(inputs, &tailsRow);
-    const double r2 = ReadDouble(inputs, kR2OtherXId, &row);
-    if (!CheckProportion("R$^2$ other X", r2)) return row;
-    otherR2 = r2;
-
-    if (const int bad = ReadCovariate(inputs); bad >= 0) return bad;
-
-    int effectRow = -1;
-    double e = effectSize;
-    if (type != kSensitivity) {
-        e = ReadEffectSize(inputs, &effectRow, EffectInputId());
-        if (oddsRatioInput) {
-            if (std::fabs(e - 1.0) < 1e-6) {
-                messages << "The effect size is too low!\nThe odds ratio must differ from 1 by at "
-                            "least 1e-6";
-                return effectRow;
-            }
-        } else if (std::fabs(e - p0) < 1e-10) {
-            messages << "The effect size is too low!\nThe difference between "
-                     << ParameterNames[kPrY1X1H0Id] << " and " << ParameterNames[kPrY1X1H1Id]
-                     << "\nmust not be less than 1e-10";
-            return effectRow;
+bool PowerZLogisticRegress::CheckEffectDiffers(double effect) {
+    if (oddsRatioInput) {
+        if (std::fabs(effect - 1.0) < 1e-6) {
+            messages << "The effect size is too low!\nThe odds ratio must differ from 1 by at "
+                        "least 1e-6";
+            return false;
         }
+    } else if (std::fabs(effect - p0) < 1e-10) {
+        messages << "The effect size is too low!\nThe difference between "
+                 << ParameterNames[kPrY1X1H0Id] << " and " << ParameterNames[kPrY1X1H1Id]
+                 << "\nmust not be less than 1e-10";
+        return false;
     }
+    return true;
+}
+
+bool PowerZLogisticRegress::CheckEffectInput(AnalysisType type, double effect) {
     // The effect must also describe a probability p1 the model can take.
-    auto checkEffect = [&] {
-        return CheckEffectSizeRange(effectLabel, e, 0.0, upperEffect) && CheckEffectSize(type, e);
-    };
-    auto takeDesign = [&](double n) {
-        oneTailed = tails == 0;
-        groupSize1 = groupSize2 = n / 2.0;
-        p1 = P1FromEffect(e);
-    };
+    const double upperEffect = oddsRatioInput ? 100.0 : 0.999999;
+    return CheckEffectSizeRange(ParameterNames[EffectInputId()], effect, 0.0, upperEffect) &&
+           CheckEffectSize(type, effect);
+}
 
-    int alphaRow = -1, powerRow = -1, nRow = -1;
-    switch (type) {
-        case kAPriori: {
-            const double a = ReadAlpha(inputs, &alphaRow);
-            const double p = ReadPower(inputs, &powerRow);
-            if (!checkEffect()) return effectRow;
-            if (!CheckAlphaRange(a)) return alphaRow;
-            if (!CheckPowerRange(p)) return powerRow;
-            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
-            takeDesign(sampleSize);
-            if (const int bad = CheckSlopeVariances(e, inputs); bad >= 0) return bad;
-            effectSize = e;
-            const double n = SolveSampleSize(e, a, p, true);
-            groupSize1 = groupSize2 = n / 2.0;
-            actualPower = ComputePower2(e, a, n / 2.0, n / 2.0);
-            break;
-        }
-        case kSensitivity: {
-            int directionRow = -1;
-            const double a = ReadAlpha(inputs, &alphaRow);
-            const double p = ReadPower(inputs, &powerRow);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            const int direction = ReadEffectDirection(inputs, &directionRow);
-            if (!CheckAlphaRange(a)) return alphaRow;
-            if (!CheckPowerRange(p)) return powerRow;
-            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
-            if (!CheckSampleSizeMinimum(static_cast<int>(n), 2)) return nRow;
-            effectDirection = direction == 1 ? 1.0 : -1.0;
-            oneTailed = tails == 0;
-            sampleSize = static_cast<double>(n);
-            groupSize1 = groupSize2 = sampleSize / 2.0;
-            const double previousP1 = p1;
-            try {
-                effectSize = RestoringOnFailure(
-                    effectSize, [&] { return SolveEffectSize(a, p, static_cast<double>(n)); });
-            } catch (...) {
-                p1 = previousP1;
-                throw;
-            }
-            // p1 and the critical values of the effect found.
-            ComputePower(effectSize, a, sampleSize);
-            power = p;
-            break;
-        }
-        case kPostHoc: {
-            const double a = ReadAlpha(inputs, &alphaRow);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!checkEffect()) return effectRow;
-            if (!CheckAlphaRange(a)) return alphaRow;
-            if (!CheckSampleSizeMinimum(static_cast<int>(n), 2)) return nRow;
-            takeDesign(static_cast<double>(n));
-            if (const int bad = CheckSlopeVariances(e, inputs); bad >= 0) return bad;
-            power = ComputePower2(e, a, n / 2.0, n / 2.0);
-            break;
-        }
-        case kCriterion: {
-            const double p = ReadPower(inputs, &powerRow);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!checkEffect()) return effectRow;
-            if (!CheckPowerRange(p)) return powerRow;
-            if (!CheckSampleSizeMinimum(static_cast<int>(n), 2)) return nRow;
-            takeDesign(static_cast<double>(n));
-            if (const int bad = CheckSlopeVariances(e, inputs); bad >= 0) return bad;
-            alpha = SolveAlpha2(e, p, n / 2.0, n / 2.0);
-            // The critical values of the alpha found.
-            ComputePower2(e, alpha, n / 2.0, n / 2.0);
-            power = p;
-            break;
-        }
-        case kCompromise: {
-            const double q = ReadRatio(inputs, &row);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!checkEffect()) return effectRow;
-            if (!CheckSampleSizeMinimum(static_cast<int>(n), 2)) return nRow;
-            if (!CheckRatio(q, 0.01, 100.0)) return row;
-            takeDesign(static_cast<double>(n));
-            if (const int bad = CheckSlopeVariances(e, inputs); bad >= 0) return bad;
-            alpha = SolveCompromise2(e, q, n / 2.0, n / 2.0);
-            power = ComputePower2(e, alpha, n / 2.0, n / 2.0);
-            CheckCompromiseRatio(q);
-            break;
-        }
-    }
-    return kCalculateDone;
+void PowerZLogisticRegress::KeepDesign(double, double effect) {
+    // The variances take p1.
+    p1 = P1FromEffect(effect);
+}
+
+PowerZCovariateRegress::SensitivityGiven PowerZLogisticRegress::ReadSensitivityGiven(
+    PropertyList* inputs) {
+    SensitivityGiven given;
+    given.alpha = ReadAlpha(inputs, &given.alphaRow);
+    given.power = ReadPower(inputs, &given.powerRow);
+    given.n = ReadCount(inputs, &given.nRow, kTotalSampleSizeId);
+    int directionRow = -1;
+    given.direction = ReadEffectDirection(inputs, &directionRow);
+    return given;
+}
+
+double PowerZLogisticRegress::SolveSensitivity(double alphaValue, double powerValue) {
+    // A search that fails leaves p1 where it was, as it leaves the effect.
+    return RestoringOnFailure(p1,
+                              [&] { return SolveEffectSize(alphaValue, powerValue, sampleSize); });
 }

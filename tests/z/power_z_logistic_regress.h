@@ -73,5 +73,10 @@ class PowerZLogisticRegress : public PowerZCovariateRegress {
     // The power at p1 = x, for the effect searches.
     double PowerAtP1(double x);
     void BracketP1FromStart(double lo, double hi, double start);
+    bool CheckEffectDiffers(double effect) override;
+    bool CheckEffectInput(AnalysisType type, double effect) override;
+    void KeepDesign(double n, double effect) override;
+    SensitivityGiven ReadSensitivityGiven(PropertyList* inputs) override;
+    double SolveSensitivity(double alphaValue, double powerValue) override;
     ParameterId EffectInputId() const { return oddsRatioInput ? kOddsRatioId : kPrY1X1H1Id; }
 };

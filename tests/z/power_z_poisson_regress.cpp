@@ -296,23 +296,8 @@ void PowerZPoissonRegress::BuildInputList(AnalysisType type, PropertyList* input
     AddCovariateInputs(inputs);
 }
 
-CalculateStatus PowerZPoissonRegress::Calculate(AnalysisType type, PropertyList* inputs) {
-    ClearMessage();
-    const std::string effectLabel = ParameterNames[kExpBeta1Id];
-
+int PowerZPoissonRegress::ReadModelInputs(PropertyList* inputs) {
     int row = -1;
-    const int code = ReadXDistribution(inputs, &row);
-    if (code == kXManual && type == kSensitivity) {
-        messages << "Sensitivity analyses are not possible when using\n'manual mode' in "
-                    "specifying the X distribution";
-        return row;
-    }
-
-    int tailsRow = -1;
-    const int tails = ReadTails(inputs, &tailsRow);
-    const double r2 = ReadDouble(inputs, kR2OtherXId, &row);
-    if (!CheckProportion("R$^2$ other X", r2)) return row;
-
     const double rate = ReadDouble(inputs, kBaseRateId, &row);
     if (!(rate > 0.0)) {
         messages << "The base rate exp(b0) must be > 0.";
@@ -328,103 +313,24 @@ CalculateStatus PowerZPoissonRegress::Calculate(AnalysisType type, PropertyList*
     overDispersion = 1.0;
     baseRate = rate;
     exposure = time;
-    otherR2 = r2;
+    return -1;
+}
 
-    if (const int bad = ReadCovariate(inputs); bad >= 0) return bad;
+bool PowerZPoissonRegress::CheckEffectInput(AnalysisType, double effect) {
+    return CheckEffectSizeRange(ParameterNames[kExpBeta1Id], effect, kSmallestRatio, kLargestRatio);
+}
 
-    auto takeDesign = [&](double n) {
-        oneTailed = tails == 0;
-        sampleSize = n;
-        groupSize1 = groupSize2 = n / 2.0;
-    };
+void PowerZPoissonRegress::KeepDesign(double n, double) {
+    sampleSize = n;
+}
 
-    int effectRow = -1, alphaRow = -1, powerRow = -1, nRow = -1;
-    switch (type) {
-        case kAPriori: {
-            const double e = ReadEffectSize(inputs, &effectRow, kExpBeta1Id);
-            const double a = ReadAlpha(inputs, &alphaRow);
-            const double p = ReadPower(inputs, &powerRow);
-            if (!CheckEffectSizeRange(effectLabel, e, kSmallestRatio, kLargestRatio)) {
-                return effectRow;
-            }
-            if (!CheckAlphaRange(a)) return alphaRow;
-            if (!CheckPowerRange(p)) return powerRow;
-            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
-            oneTailed = tails == 0;
-            if (const int bad = CheckSlopeVariances(e, inputs); bad >= 0) return bad;
-            effectSize = e;
-            const double n = SolveSampleSize(e, a, p, true);
-            takeDesign(n);
-            actualPower = ComputePower2(e, a, n / 2.0, n / 2.0);
-            break;
-        }
-        case kSensitivity: {
-            int directionRow = -1;
-            const int direction = ReadEffectDirection(inputs, &directionRow);
-            const double a = ReadAlpha(inputs, &alphaRow);
-            const double p = ReadPower(inputs, &powerRow);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!CheckAlphaRange(a)) return alphaRow;
-            if (!CheckPowerRange(p)) return powerRow;
-            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
-            if (!CheckSampleSizeMinimum(static_cast<int>(n), 2)) return nRow;
-            takeDesign(static_cast<double>(n));
-            effectDirection = direction == 1 ? 1.0 : -1.0;
-            effectSize = RestoringOnFailure(effectSize, [&] {
-                return SolveEffectSize2(a, p, sampleSize / 2.0, sampleSize / 2.0);
-            });
-            // The critical values of the effect found.
-            ComputePower(effectSize, a, sampleSize);
-            power = p;
-            break;
-        }
-        case kPostHoc: {
-            const double e = ReadEffectSize(inputs, &effectRow, kExpBeta1Id);
-            const double a = ReadAlpha(inputs, &alphaRow);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!CheckEffectSizeRange(effectLabel, e, kSmallestRatio, kLargestRatio)) {
-                return effectRow;
-            }
-            if (!CheckAlphaRange(a)) return alphaRow;
-            if (!CheckSampleSizeMinimum(static_cast<int>(n), 2)) return nRow;
-            takeDesign(static_cast<double>(n));
-            if (const int bad = CheckSlopeVariances(e, inputs); bad >= 0) return bad;
-            power = ComputePower2(e, a, n / 2.0, n / 2.0);
-            break;
-        }
-        case kCriterion: {
-            const double e = ReadEffectSize(inputs, &effectRow, kExpBeta1Id);
-            const double p = ReadPower(inputs, &powerRow);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!CheckEffectSizeRange(effectLabel, e, kSmallestRatio, kLargestRatio)) {
-                return effectRow;
-            }
-            if (!CheckPowerRange(p)) return powerRow;
-            if (!CheckSampleSizeMinimum(static_cast<int>(n), 2)) return nRow;
-            takeDesign(static_cast<double>(n));
-            if (const int bad = CheckSlopeVariances(e, inputs); bad >= 0) return bad;
-            alpha = SolveAlpha2(e, p, n / 2.0, n / 2.0);
-            // The critical values of the alpha found.
-            ComputePower2(e, alpha, n / 2.0, n / 2.0);
-            power = p;
-            break;
-        }
-        case kCompromise: {
-            const double e = ReadEffectSize(inputs, &effectRow, kExpBeta1Id);
-            const double q = ReadRatio(inputs, &row);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!CheckEffectSizeRange(effectLabel, e, kSmallestRatio, kLargestRatio)) {
-                return effectRow;
-            }
-            if (!CheckSampleSizeMinimum(static_cast<int>(n), 2)) return nRow;
-            if (!CheckRatio(q, 0.01, 100.0)) return row;
-            takeDesign(static_cast<double>(n));
-            if (const int bad = CheckSlopeVariances(e, inputs); bad >= 0) return bad;
-            alpha = SolveCompromise2(e, q, n / 2.0, n / 2.0);
-            power = ComputePower2(e, alpha, n / 2.0, n / 2.0);
-            CheckCompromiseRatio(q);
-            break;
-        }
-    }
-    return kCalculateDone;
+PowerZCovariateRegress::SensitivityGiven PowerZPoissonRegress::ReadSensitivityGiven(
+    PropertyList* inputs) {
+    SensitivityGiven given;
+    int directionRow = -1;
+    given.direction = ReadEffectDirection(inputs, &directionRow);
+    given.alpha = ReadAlpha(inputs, &given.alphaRow);
+    given.power = ReadPower(inputs, &given.powerRow);
+    given.n = ReadCount(inputs, &given.nRow, kTotalSampleSizeId);
+    return given;
 }

@@ -37,7 +37,6 @@ class PowerZPoissonRegress : public PowerZCovariateRegress {
     void SetStandardValues() override;
 
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
-    CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
 
     bool CheckEffectSize(int type, double effect) override;
     double SensitivityObjective(double x) override;
@@ -60,6 +59,10 @@ class PowerZPoissonRegress : public PowerZCovariateRegress {
     double Enumerate(EnumerationWorkspace& workspace, int n, double level) override;
     void NormalUnderH1(double* mean, double* sd) override;
     int UnrepresentableParameter(double first, double second) override;
+    int ReadModelInputs(PropertyList* inputs) override;
+    bool CheckEffectInput(AnalysisType type, double effect) override;
+    void KeepDesign(double n, double effect) override;
+    SensitivityGiven ReadSensitivityGiven(PropertyList* inputs) override;
     // The mean and standard deviation of the z statistic under H1 for the
     // variances last computed; mean 0 and sd 1 where they carry no
     // information.
