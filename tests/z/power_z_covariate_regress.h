@@ -12,7 +12,10 @@ class EnumerationWorkspace;
 // variances of the slope, the options choosing between the large-sample z
 // test and the enumeration method (a chi-square test on the expected data
 // set while N stays below enumerationMaxN), and what follows from that
-// choice: the statistic, its critical values and its plot.
+// choice: the statistic, its critical values and its plot. Calculate reads
+// the inputs in the order of the analysis type, checks them and solves; a
+// test adds only its own model inputs, the checks of its effect, what it
+// keeps of the design and how it finds the effect in Sensitivity.
 class PowerZCovariateRegress : public PowerZ {
   public:
     double GetLowerCriticalValue() override;
@@ -113,7 +116,8 @@ class PowerZCovariateRegress : public PowerZ {
         int powerRow = -1;
         int nRow = -1;
     };
-    // Reads those inputs in the test's order.
+    // Reads those inputs in the test's order: of two inputs that cannot be
+    // read, the first one read is the one refused.
     virtual SensitivityGiven ReadSensitivityGiven(PropertyList* inputs) = 0;
     // The effect of the chosen side whose power at N is `powerValue`.
     virtual double SolveSensitivity(double alphaValue, double powerValue);

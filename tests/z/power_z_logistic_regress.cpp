@@ -373,10 +373,8 @@ int PowerZLogisticRegress::UnrepresentableParameter(double first, double second)
             return std::isfinite(std::exp(2.0 * (first + second * second))) ? 0 : 1;
         case kXUniform:
             if (!std::isfinite(first * first)) return 1;
-            return std::isfinite(second * second) &&
-                           std::isfinite((second - first) * (second - first))
-                       ? 0
-                       : 2;
+            if (!std::isfinite(second * second)) return 2;
+            return std::isfinite((second - first) * (second - first)) ? 0 : 2;
         default:
             return 0;
     }
