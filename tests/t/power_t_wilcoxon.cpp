@@ -395,14 +395,14 @@ void PowerTWilcoxon<Base, kSamples>::GetOutputs(AnalysisType type, PropertyList*
 }
 
 template <class Base, int kSamples>
-void PowerTWilcoxon<Base, kSamples>::AddMethodAndGivenInputs(AnalysisType type,
-                                                             PropertyList* inputs) {
+void PowerTWilcoxon<Base, kSamples>::BuildInputList(AnalysisType type, PropertyList* inputs) {
     inputs->Clear();
     this->AddTailsInput(inputs);
     AddMethodInputs(*this, wilcoxon, this->areIndex, inputs);
     AddGivenInputs(*this, type, inputs, [&] {
         this->AddEffectSizeInput(inputs, GetEffectSizeId(), this->GetTestId(), "", true);
     });
+    AddSizeInputs(type, inputs);
 }
 
 template <class Base, int kSamples>
@@ -434,10 +434,94 @@ void PowerTWilcoxon<Base, kSamples>::TakeMethodInputs(const WilcoxonMethodInputs
 }
 
 template <class Base, int kSamples>
-bool PowerTWilcoxon<Base, kSamples>::CheckSensitivityPossible() {
-    if (!(wilcoxon.manualInput && wilcoxon.UsesLehmann())) return true;
-    this->messages << "A sensitivity analysis is not possible if moments are specified manually";
-    return false;
+CalculateStatus PowerTWilcoxon<Base, kSamples>::Calculate(AnalysisType type, PropertyList* inputs) {
+    int tails = 0, tailsRow = -1;
+    WilcoxonMethodInputs method;
+    if (const int bad = ReadMethod(inputs, &tails, &tailsRow, &method); bad >= 0) return bad;
+    const ParameterId effectId = GetEffectSizeId();
+    int effectRow = -1, row = -1;
+    Sizes sizes;
+    auto take = [&] {
+        TakeSizes(tails, sizes);
+        TakeMethodInputs(method);
+    };
+    const double& n1 = this->groupSize1;
+    const double& n2 = this->groupSize2;
+    switch (type) {
+        case kAPriori: {
+            int alphaRow = -1, powerRow = -1;
+            double allocation = 1.0;
+            const double e = this->ReadEffectSize(inputs, &effectRow, effectId);
+            const double a = this->ReadAlpha(inputs, &alphaRow);
+            const double p = this->ReadPower(inputs, &powerRow);
+            if (const int bad = ReadAPrioriSplit(inputs, &allocation); bad >= 0) return bad;
+            if (!CheckEffectSize(kAPriori, e)) return effectRow;
+            if (!this->CheckAlphaRange(a)) return alphaRow;
+            if (!this->CheckPowerRange(p)) return powerRow;
+            if (!this->CheckPowerAboveAlpha(a, p)) return powerRow;
+            this->oneTailed = tails == 0;
+            TakeMethodInputs(method);
+            SolveAPriori(StoreEffectSize(e), a, p, allocation);
+            break;
+        }
+        case kSensitivity: {
+            // Moments entered by hand fix no effect to search for.
+            if (wilcoxon.manualInput && wilcoxon.UsesLehmann()) {
+                this->messages << "A sensitivity analysis is not possible if moments are "
+                                  "specified manually";
+                return tailsRow;
+            }
+            int powerRow = -1;
+            const double a = this->ReadAlpha(inputs, &row);
+            const double p = this->ReadPower(inputs, &powerRow);
+            ReadSizes(inputs, &sizes);
+            if (!this->CheckAlphaRange(a)) return row;
+            if (!this->CheckPowerRange(p)) return powerRow;
+            if (!this->CheckPowerAboveAlpha(a, p)) return powerRow;
+            if (const int bad = CheckSizes(sizes); bad >= 0) return bad;
+            take();
+            this->effectSize = RestoringOnFailure(
+                this->effectSize, [&] { return this->SolveEffectSize2(a, p, n1, n2); });
+            break;
+        }
+        case kPostHoc: {
+            const double e = this->ReadEffectSize(inputs, &effectRow, effectId);
+            const double a = this->ReadAlpha(inputs, &row);
+            ReadSizes(inputs, &sizes);
+            if (!CheckEffectSize(kPostHoc, e)) return effectRow;
+            if (!this->CheckAlphaRange(a)) return row;
+            if (const int bad = CheckSizes(sizes); bad >= 0) return bad;
+            take();
+            this->power = ComputePower2(StoreEffectSize(e), a, n1, n2);
+            break;
+        }
+        case kCriterion: {
+            const double e = this->ReadEffectSize(inputs, &effectRow, effectId);
+            const double p = this->ReadPower(inputs, &row);
+            ReadSizes(inputs, &sizes);
+            if (!CheckEffectSize(kCriterion, e)) return effectRow;
+            if (!this->CheckPowerRange(p)) return row;
+            if (const int bad = CheckSizes(sizes); bad >= 0) return bad;
+            take();
+            this->alpha = this->SolveAlpha2(StoreEffectSize(e), p, n1, n2);
+            // The critical values of the alpha found.
+            ComputePower2(this->effectSize, this->alpha, n1, n2);
+            break;
+        }
+        case kCompromise: {
+            const double e = this->ReadEffectSize(inputs, &effectRow, effectId);
+            const double q = this->ReadRatio(inputs, &row);
+            ReadSizes(inputs, &sizes);
+            if (!CheckEffectSize(kCompromise, e)) return effectRow;
+            if (const int bad = CheckSizes(sizes); bad >= 0) return bad;
+            if (!this->CheckRatio(q, 0.01, 100.0)) return row;
+            take();
+            this->alpha = this->SolveCompromise2(StoreEffectSize(e), q, n1, n2);
+            this->power = ComputePower2(this->effectSize, this->alpha, n1, n2);
+            break;
+        }
+    }
+    return kCalculateDone;
 }
 
 template class PowerTWilcoxon<PowerTOneMean, 1>;
@@ -492,92 +576,28 @@ void PowerTWilcox1::SetRankMoments(double alphaValue, double n1, double n2, doub
                                 &wilcoxon.nullVariance, wilcoxon.continuityCorrection);
 }
 
-void PowerTWilcox1::BuildInputList(AnalysisType type, PropertyList* inputs) {
-    AddMethodAndGivenInputs(type, inputs);
+void PowerTWilcox1::AddSizeInputs(AnalysisType type, PropertyList* inputs) {
     if (GivenInputsOf(type).sampleSize) AddSampleSizeInput(inputs, kTotalSampleSizeId);
 }
 
-CalculateStatus PowerTWilcox1::Calculate(AnalysisType type, PropertyList* inputs) {
-    int tails = 0, tailsRow = -1;
-    WilcoxonMethodInputs method;
-    if (const int bad = ReadMethod(inputs, &tails, &tailsRow, &method); bad >= 0) return bad;
-    const ParameterId effectId = GetEffectSizeId();
-    int effectRow = -1, row = -1, nRow = -1;
-    auto take = [&](long n) {
-        oneTailed = tails == 0;
-        TakeMethodInputs(method);
-        sampleSize = static_cast<double>(n);
-        groupSize1 = groupSize2 = sampleSize / 2.0;
-    };
-    switch (type) {
-        case kAPriori: {
-            int alphaRow = -1, powerRow = -1;
-            const double e = ReadEffectSize(inputs, &effectRow, effectId);
-            const double a = ReadAlpha(inputs, &alphaRow);
-            const double p = ReadPower(inputs, &powerRow);
-            if (!CheckEffectSize(kAPriori, e)) return effectRow;
-            if (!CheckAlphaRange(a)) return alphaRow;
-            if (!CheckPowerRange(p)) return powerRow;
-            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
-            oneTailed = tails == 0;
-            TakeMethodInputs(method);
-            const double n = SolveSampleSize(StoreEffectSize(e), a, p, true);
-            groupSize1 = groupSize2 = n / 2.0;
-            break;
-        }
-        case kSensitivity: {
-            if (!CheckSensitivityPossible()) return tailsRow;
-            int powerRow = -1;
-            const double a = ReadAlpha(inputs, &row);
-            const double p = ReadPower(inputs, &powerRow);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!CheckAlphaRange(a)) return row;
-            if (!CheckPowerRange(p)) return powerRow;
-            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
-            if (!CheckTotalSampleSize(static_cast<int>(n), 3, 2147483646)) return nRow;
-            take(n);
-            effectSize =
-                RestoringOnFailure(effectSize, [&] { return SolveEffectSize(a, p, sampleSize); });
-            break;
-        }
-        case kPostHoc: {
-            const double e = ReadEffectSize(inputs, &effectRow, effectId);
-            const double a = ReadAlpha(inputs, &row);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!CheckEffectSize(kPostHoc, e)) return effectRow;
-            if (!CheckAlphaRange(a)) return row;
-            if (!CheckTotalSampleSize(static_cast<int>(n), 3, 2147483646)) return nRow;
-            take(n);
-            power = ComputePower(StoreEffectSize(e), a, sampleSize);
-            break;
-        }
-        case kCriterion: {
-            const double e = ReadEffectSize(inputs, &effectRow, effectId);
-            const double p = ReadPower(inputs, &row);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!CheckEffectSize(kCriterion, e)) return effectRow;
-            if (!CheckPowerRange(p)) return row;
-            if (!CheckTotalSampleSize(static_cast<int>(n), 3, 2147483646)) return nRow;
-            take(n);
-            alpha = SolveAlpha(StoreEffectSize(e), p, sampleSize);
-            // The critical values of the alpha found.
-            ComputePower(effectSize, alpha, sampleSize);
-            break;
-        }
-        case kCompromise: {
-            const double e = ReadEffectSize(inputs, &effectRow, effectId);
-            const double q = ReadRatio(inputs, &row);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!CheckEffectSize(kCompromise, e)) return effectRow;
-            if (!CheckTotalSampleSize(static_cast<int>(n), 3, 2147483646)) return nRow;
-            if (!CheckRatio(q, 0.01, 100.0)) return row;
-            take(n);
-            alpha = SolveCompromise(StoreEffectSize(e), q, sampleSize);
-            power = ComputePower(effectSize, alpha, sampleSize);
-            break;
-        }
-    }
-    return kCalculateDone;
+void PowerTWilcox1::ReadSizes(PropertyList* inputs, Sizes* sizes) {
+    sizes->n1 = ReadCount(inputs, &sizes->row1, kTotalSampleSizeId);
+}
+
+int PowerTWilcox1::CheckSizes(const Sizes& sizes) {
+    return CheckTotalSampleSize(static_cast<int>(sizes.n1), 3, 2147483646) ? -1 : sizes.row1;
+}
+
+void PowerTWilcox1::TakeSizes(int tails, const Sizes& sizes) {
+    oneTailed = tails == 0;
+    sampleSize = static_cast<double>(sizes.n1);
+    groupSize1 = groupSize2 = sampleSize / 2.0;
+}
+
+void PowerTWilcox1::SolveAPriori(double effect, double alphaValue, double powerValue,
+                                 double /*allocation*/) {
+    const double n = SolveSampleSize(effect, alphaValue, powerValue, true);
+    groupSize1 = groupSize2 = n / 2.0;
 }
 
 // ------------------------------------------------------------ matched pairs
@@ -628,8 +648,7 @@ void PowerTWilcox2::SetRankMoments(double /*alpha*/, double n1, double n2, doubl
     wilcoxon.nullVariance = n1 * n2 * (n1 + n2 + 1.0) / 12.0;
 }
 
-void PowerTWilcox2::BuildInputList(AnalysisType type, PropertyList* inputs) {
-    AddMethodAndGivenInputs(type, inputs);
+void PowerTWilcox2::AddSizeInputs(AnalysisType type, PropertyList* inputs) {
     if (GivenInputsOf(type).sampleSize) {
         AddSampleSize1Input(inputs);
         AddSampleSize2Input(inputs);
@@ -638,92 +657,31 @@ void PowerTWilcox2::BuildInputList(AnalysisType type, PropertyList* inputs) {
     }
 }
 
-CalculateStatus PowerTWilcox2::Calculate(AnalysisType type, PropertyList* inputs) {
-    int tails = 0, tailsRow = -1;
-    WilcoxonMethodInputs method;
-    if (const int bad = ReadMethod(inputs, &tails, &tailsRow, &method); bad >= 0) return bad;
-    const ParameterId effectId = GetEffectSizeId();
-    int effectRow = -1, row = -1, row1 = -1, row2 = -1;
-    auto take = [&](long n1, long n2) {
-        TakeGroups(tails, n1, n2);
-        TakeMethodInputs(method);
-        groupSize1 = static_cast<double>(n1);
-        groupSize2 = static_cast<double>(n2);
-        sampleSize = groupSize1 + groupSize2;
-    };
-    switch (type) {
-        case kAPriori: {
-            int alphaRow = -1, powerRow = -1, ratioRow = -1;
-            const double e = ReadEffectSize(inputs, &effectRow, effectId);
-            const double a = ReadAlpha(inputs, &alphaRow);
-            const double p = ReadPower(inputs, &powerRow);
-            const double r = ReadAllocationRatio(inputs, &ratioRow);
-            if (!CheckAllocationRatio(r, 0.01)) return ratioRow;
-            if (!CheckEffectSize(kAPriori, e)) return effectRow;
-            if (!CheckAlphaRange(a)) return alphaRow;
-            if (!CheckPowerRange(p)) return powerRow;
-            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
-            oneTailed = tails == 0;
-            TakeMethodInputs(method);
-            allocationRatio = r;
-            const double effect = StoreEffectSize(e);
-            SplitAPrioriTotal(SolveSampleSize(effect, a, p, true), r, effect, a, p);
-            break;
-        }
-        case kSensitivity: {
-            if (!CheckSensitivityPossible()) return tailsRow;
-            int powerRow = -1;
-            const double a = ReadAlpha(inputs, &row);
-            const double p = ReadPower(inputs, &powerRow);
-            const long n1 = ReadSampleSize1(inputs, &row1);
-            const long n2 = ReadSampleSize2(inputs, &row2);
-            if (!CheckAlphaRange(a)) return row;
-            if (!CheckPowerRange(p)) return powerRow;
-            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
-            if (const int bad = CheckGroupInputs(n1, n2, row1, row2); bad >= 0) return bad;
-            take(n1, n2);
-            effectSize =
-                RestoringOnFailure(effectSize, [&] { return SolveEffectSize2(a, p, n1, n2); });
-            break;
-        }
-        case kPostHoc: {
-            const double e = ReadEffectSize(inputs, &effectRow, effectId);
-            const double a = ReadAlpha(inputs, &row);
-            const long n1 = ReadSampleSize1(inputs, &row1);
-            const long n2 = ReadSampleSize2(inputs, &row2);
-            if (!CheckEffectSize(kPostHoc, e)) return effectRow;
-            if (!CheckAlphaRange(a)) return row;
-            if (const int bad = CheckGroupInputs(n1, n2, row1, row2); bad >= 0) return bad;
-            take(n1, n2);
-            power = ComputePower2(StoreEffectSize(e), a, groupSize1, groupSize2);
-            break;
-        }
-        case kCriterion: {
-            const double e = ReadEffectSize(inputs, &effectRow, effectId);
-            const double p = ReadPower(inputs, &row);
-            const long n1 = ReadSampleSize1(inputs, &row1);
-            const long n2 = ReadSampleSize2(inputs, &row2);
-            if (!CheckEffectSize(kCriterion, e)) return effectRow;
-            if (!CheckPowerRange(p)) return row;
-            if (const int bad = CheckGroupInputs(n1, n2, row1, row2); bad >= 0) return bad;
-            take(n1, n2);
-            alpha = SolveAlpha2(StoreEffectSize(e), p, groupSize1, groupSize2);
-            ComputePower2(effectSize, alpha, groupSize1, groupSize2);
-            break;
-        }
-        case kCompromise: {
-            const double e = ReadEffectSize(inputs, &effectRow, effectId);
-            const double q = ReadRatio(inputs, &row);
-            const long n1 = ReadSampleSize1(inputs, &row1);
-            const long n2 = ReadSampleSize2(inputs, &row2);
-            if (!CheckEffectSize(kCompromise, e)) return effectRow;
-            if (const int bad = CheckGroupInputs(n1, n2, row1, row2); bad >= 0) return bad;
-            if (!CheckRatio(q, 0.01, 100.0)) return row;
-            take(n1, n2);
-            alpha = SolveCompromise2(StoreEffectSize(e), q, groupSize1, groupSize2);
-            power = ComputePower2(effectSize, alpha, groupSize1, groupSize2);
-            break;
-        }
-    }
-    return kCalculateDone;
+void PowerTWilcox2::ReadSizes(PropertyList* inputs, Sizes* sizes) {
+    sizes->n1 = ReadSampleSize1(inputs, &sizes->row1);
+    sizes->n2 = ReadSampleSize2(inputs, &sizes->row2);
+}
+
+int PowerTWilcox2::CheckSizes(const Sizes& sizes) {
+    return CheckGroupInputs(sizes.n1, sizes.n2, sizes.row1, sizes.row2);
+}
+
+void PowerTWilcox2::TakeSizes(int tails, const Sizes& sizes) {
+    TakeGroups(tails, sizes.n1, sizes.n2);
+    groupSize1 = static_cast<double>(sizes.n1);
+    groupSize2 = static_cast<double>(sizes.n2);
+    sampleSize = groupSize1 + groupSize2;
+}
+
+int PowerTWilcox2::ReadAPrioriSplit(PropertyList* inputs, double* allocation) {
+    int row = -1;
+    *allocation = ReadAllocationRatio(inputs, &row);
+    return CheckAllocationRatio(*allocation, 0.01) ? -1 : row;
+}
+
+void PowerTWilcox2::SolveAPriori(double effect, double alphaValue, double powerValue,
+                                 double allocation) {
+    allocationRatio = allocation;
+    SplitAPrioriTotal(SolveSampleSize(effect, alphaValue, powerValue, true), allocation, effect,
+                      alphaValue, powerValue);
 }

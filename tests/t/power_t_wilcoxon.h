@@ -83,6 +83,8 @@ class PowerTWilcoxon : public Base {
     // The values both tests start from; each test adds its own moments.
     void SetStandardValues() override;
 
+    void BuildInputList(AnalysisType type, PropertyList* inputs) override;
+    CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
     void BuildOutputList(AnalysisType type, PropertyList* outputs) override;
     void GetOutputs(AnalysisType type, PropertyList* outputs) override;
 
@@ -118,16 +120,34 @@ class PowerTWilcoxon : public Base {
         return copy;
     }
 
-    // The inputs up to those of the sample size, in their order.
-    void AddMethodAndGivenInputs(AnalysisType type, PropertyList* inputs);
+    // The sample sizes an analysis type gives: the total N in n1, or the
+    // two groups, with the rows they were read from.
+    struct Sizes {
+        long n1 = 0;
+        long n2 = 0;
+        int row1 = -1;
+        int row2 = -1;
+    };
+    // The inputs of the sample sizes (or, where N is the answer, what
+    // decides its split), after all others.
+    virtual void AddSizeInputs(AnalysisType type, PropertyList* inputs) = 0;
+    virtual void ReadSizes(PropertyList* inputs, Sizes* sizes) = 0;
+    // The row of the first rejected size, or -1.
+    virtual int CheckSizes(const Sizes& sizes) = 0;
+    // Takes the tails and the sizes into the test's state.
+    virtual void TakeSizes(int tails, const Sizes& sizes) = 0;
+    // Reads and checks what splits the N an a priori analysis finds, before
+    // the effect is checked; the row of a rejected input, or -1.
+    virtual int ReadAPrioriSplit(PropertyList* /*inputs*/, double* /*allocation*/) { return -1; }
+    // Finds and keeps the sample size of an a priori analysis.
+    virtual void SolveAPriori(double effect, double alpha, double power, double allocation) = 0;
+
+  private:
     // Reads the tails and the model; the row of the first rejected input,
     // or -1.
     int ReadMethod(PropertyList* inputs, int* tails, int* tailsRow, WilcoxonMethodInputs* method);
     // Takes the model read into the test's state.
     void TakeMethodInputs(const WilcoxonMethodInputs& read);
-    // Moments entered by hand fix no effect to search for; false leaves
-    // the reason in the message text.
-    bool CheckSensitivityPossible();
 };
 
 // The Wilcoxon signed-rank test of one sample against a constant.
@@ -141,13 +161,15 @@ class PowerTWilcox1 : public PowerTWilcoxon<PowerTOneMean, 1> {
     TestId GetTestId() override { return kWilcoxonOneSampleTestId; }
     void SetStandardValues() override;
 
-    void BuildInputList(AnalysisType type, PropertyList* inputs) override;
-    CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
-
   protected:
     void MomentsOfShift(double d, int code, double* p1, double* p2, double* p3) override;
     void SetRankMoments(double alpha, double n1, double n2, double p1, double p2,
                         double p3) override;
+    void AddSizeInputs(AnalysisType type, PropertyList* inputs) override;
+    void ReadSizes(PropertyList* inputs, Sizes* sizes) override;
+    int CheckSizes(const Sizes& sizes) override;
+    void TakeSizes(int tails, const Sizes& sizes) override;
+    void SolveAPriori(double effect, double alpha, double power, double allocation) override;
 };
 
 // The same test of the differences of matched pairs, with the effect dz.
@@ -173,13 +195,16 @@ class PowerTWilcox2 : public PowerTWilcoxon<PowerTMeans, 2> {
     TestId GetTestId() override { return kWilcoxonTwoGroupsTestId; }
     void SetStandardValues() override;
 
-    void BuildInputList(AnalysisType type, PropertyList* inputs) override;
-    CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
-
   protected:
     void MomentsOfShift(double d, int code, double* p1, double* p2, double* p3) override;
     void SetRankMoments(double alpha, double n1, double n2, double p1, double p2,
                         double p3) override;
+    void AddSizeInputs(AnalysisType type, PropertyList* inputs) override;
+    void ReadSizes(PropertyList* inputs, Sizes* sizes) override;
+    int CheckSizes(const Sizes& sizes) override;
+    void TakeSizes(int tails, const Sizes& sizes) override;
+    int ReadAPrioriSplit(PropertyList* inputs, double* allocation) override;
+    void SolveAPriori(double effect, double alpha, double power, double allocation) override;
 };
 
 extern template class PowerTWilcoxon<PowerTOneMean, 1>;
