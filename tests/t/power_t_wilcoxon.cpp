@@ -352,8 +352,9 @@ double PowerTWilcoxon<Base, kSamples>::ComputePower2(double effect, double alpha
     this->effectSize = effect;
     this->sampleSize = n1 + n2;
     if (!wilcoxon.manualInput) {
-        MomentsOfShift(ShiftOf(*this, wilcoxon, effect, kSamples), wilcoxon.lehmannParentCode,
-                       &this->momentP1, &this->proportionP2, &this->momentP3);
+        WilcoxMomentsOfShift(ShiftOf(*this, wilcoxon, effect, kSamples), kSamples,
+                             wilcoxon.lehmannParentCode, &this->momentP1, &this->proportionP2,
+                             &this->momentP3);
     }
     SetRankMoments(alphaValue, n1, n2, this->momentP1, this->proportionP2, this->momentP3);
     return wilcoxon.Power(alphaValue, this->oneTailed, &this->criticalValue, &this->criticalValue2);
@@ -548,22 +549,6 @@ void PowerTWilcox1::SetStandardValues() {
     momentP3 = 0.6;
 }
 
-void PowerTWilcox1::MomentsOfShift(double d, int code, double* p1, double* p2, double* p3) {
-    double x = 0.0;
-    if (code == 2) {
-        x = std::sqrt(2.0) * d;
-        *p1 = 1.0 - std::exp(-x) / 2.0;
-    } else if (code == 4) {
-        x = M_PI / std::sqrt(3.0) * d;
-        *p1 = 1.0 / (1.0 + std::exp(-x));
-    } else {
-        *p1 = Phi(d);
-        x = d / std::sqrt(2.0);
-    }
-    *p2 = WilcoxPairSumProbability(2.0 * x, code);
-    *p3 = WilcoxTripleProbability(x, 1, code);
-}
-
 void PowerTWilcox1::SetRankMoments(double alphaValue, double n1, double n2, double p1, double p2,
                                    double p3) {
     const double n = n1 + n2;
@@ -629,14 +614,6 @@ void PowerTWilcox2::SetStandardValues() {
     momentP1 = 0.55;
     momentP3 = 0.65;
     wilcoxon.manualInput = false;
-}
-
-void PowerTWilcox2::MomentsOfShift(double d, int code, double* p1, double* p2, double* p3) {
-    const double v = code == 2   ? std::sqrt(2.0) * d
-                     : code == 4 ? M_PI / std::sqrt(3.0) * d
-                                 : d / std::sqrt(2.0);
-    *p1 = WilcoxPairSumProbability(v, code);
-    *p2 = *p3 = WilcoxTripleProbability(v, 2, code);
 }
 
 void PowerTWilcox2::SetRankMoments(double /*alpha*/, double n1, double n2, double p1, double p2,

@@ -105,8 +105,6 @@ class PowerTWilcoxon : public Base {
     virtual std::string EffectName() { return "d"; }
     virtual ParameterId DOutputId() { return kEffectSizeDId; }
 
-    // p1, p2 and p3 of the rank statistic under a parent shifted by d.
-    virtual void MomentsOfShift(double d, int code, double* p1, double* p2, double* p3) = 0;
     // The mean and variance of the rank statistic under H1 and H0 from p1,
     // p2, p3, into `wilcoxon`.
     virtual void SetRankMoments(double alpha, double n1, double n2, double p1, double p2,
@@ -162,7 +160,6 @@ class PowerTWilcox1 : public PowerTWilcoxon<PowerTOneMean, 1> {
     void SetStandardValues() override;
 
   protected:
-    void MomentsOfShift(double d, int code, double* p1, double* p2, double* p3) override;
     void SetRankMoments(double alpha, double n1, double n2, double p1, double p2,
                         double p3) override;
     void AddSizeInputs(AnalysisType type, PropertyList* inputs) override;
@@ -196,7 +193,6 @@ class PowerTWilcox2 : public PowerTWilcoxon<PowerTMeans, 2> {
     void SetStandardValues() override;
 
   protected:
-    void MomentsOfShift(double d, int code, double* p1, double* p2, double* p3) override;
     void SetRankMoments(double alpha, double n1, double n2, double p1, double p2,
                         double p3) override;
     void AddSizeInputs(AnalysisType type, PropertyList* inputs) override;
