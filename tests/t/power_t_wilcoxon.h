@@ -80,7 +80,7 @@ class PowerTWilcoxon : public Base {
     void MakeDistributionPlot(PlotData* plot) override;
 
     ParameterId GetEffectSizeId() override;
-    // The values both tests start from; each test adds its own moments.
+    // The values both tests start from; each test adds its own.
     void SetStandardValues() override;
 
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
@@ -110,6 +110,7 @@ class PowerTWilcoxon : public Base {
     virtual void SetRankMoments(double alpha, double n1, double n2, double p1, double p2,
                                 double p3) = 0;
 
+    // A copy of the concrete test that carries the options and the parent.
     template <class Test>
     Test* CloneWilcoxon() const {
         auto* copy = this->template CloneAs<Test>();
