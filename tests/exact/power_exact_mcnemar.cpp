@@ -169,7 +169,8 @@ namespace {
 template <class Fresh>
 bool TailWithin(double tail, double limit, bool strictly, Fresh fresh) {
     if (std::fabs(tail - limit) <= 1e-9 * limit) tail = fresh();
-    return strictly ? tail < limit : tail <= limit;
+    return strictly ? BinomialTails::BelowSize(tail, limit)
+                    : BinomialTails::WithinSize(tail, limit);
 }
 
 }  // namespace
