@@ -98,4 +98,8 @@ class PowerExactFisherTwoProp : public PowerExact {
     double ExactCompromise(double q);
 
     FisherExactPower exact_;
+    // beta of the last ExactPower, summed over the accepted tables, and
+    // whether ExactPower sums it (Compromise only).
+    double exactBeta_ = 0.0;
+    bool wantBeta_ = false;
 };
