@@ -167,12 +167,20 @@ double PowerExactFisherTwoProp::ApproximatePower(double p1, double alphaValue, d
 
     // Both proportions 0 or both 1: no difference to find, and the
     // approximation's power of no difference is alpha.
-    if (sd1 == 0.0 && d == 0.0) return alphaValue;
+    // beta beside it from the acceptance region itself, below the upper
+    // critical point of d >= 0 (less the far tail with two).
+    if (sd1 == 0.0 && d == 0.0) {
+        approximateBeta_ = 1.0 - alphaValue;
+        return alphaValue;
+    }
     if (oneTailed) {
         const double z = sd0 * UpperQuantile(alphaValue);
+        approximateBeta_ = AbovePoint(z - (d - cc), sd1);
         return AbovePoint((d - cc) - z, sd1);
     }
     const double z = sd0 * UpperQuantile(alphaValue / 2.0);
+    approximateBeta_ =
+        std::max(AbovePoint(z - (d - cc), sd1) - AbovePoint(-z - (d + cc), sd1), 0.0);
     return AbovePoint(-z - (d + cc), sd1) + AbovePoint((d - cc) - z, sd1);
 }
 
@@ -266,8 +274,8 @@ double PowerExactFisherTwoProp::CriterionObjective(double x) {
 }
 
 double PowerExactFisherTwoProp::CompromiseObjective(double x) {
-    const double beta = 1.0 - ApproximatePower(effectSize, x, groupSize1, groupSize2);
-    return 1.0 - beta / (x * ratio);
+    ApproximatePower(effectSize, x, groupSize1, groupSize2);
+    return 1.0 - approximateBeta_ / (x * ratio);
 }
 
 double PowerExactFisherTwoProp::APrioriObjective(double x) {
@@ -502,8 +510,8 @@ double PowerExactFisherTwoProp::SolveCompromise2(double p1, double q, double n1,
     power = ApproximatePower(p1, a, n1, n2);
     actualPower = power;
     if (exact) return ExactCompromise(q);
-    compromiseBeta = std::numeric_limits<double>::quiet_NaN();
-    return (1.0 - power) / a;
+    compromiseBeta = approximateBeta_;
+    return approximateBeta_ / a;
 }
 
 // From the size the approximation's alpha attains, the trial alpha grows

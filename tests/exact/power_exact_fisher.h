@@ -102,4 +102,6 @@ class PowerExactFisherTwoProp : public PowerExact {
     // whether ExactPower sums it (Compromise only).
     double exactBeta_ = 0.0;
     bool wantBeta_ = false;
+    // beta of the last ApproximatePower, from its acceptance region.
+    double approximateBeta_ = 0.0;
 };

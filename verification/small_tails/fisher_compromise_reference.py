@@ -12,7 +12,9 @@ the rejected tables, beta sums b(x1; n1, p1) b(x2; n2, p2) over the accepted
 ones. The ratio beta/alpha falls as alpha rises, in steps. The nominal alpha
 is bisected in its logarithm between 1e-99 and 1 for where the ratio
 crosses q; the row holds the step on either side whose ratio is nearer to
-q, with its actual alpha, beta and ratio.
+q, with its actual alpha, beta and ratio. A last row takes the normal
+approximation the "approx" option chooses, where beta = q alpha holds
+exactly.
 """
 import mpmath as mp
 
@@ -51,3 +53,32 @@ if __name__ == '__main__':
         print(f'606\tcompromise\t-1\ttails=Two p1={p1} p2={p2} q={q} n1={n1} n2={n2}\t'
               f'actualalpha={mp.nstr(size, 15)} beta={mp.nstr(beta, 15)} '
               f'actualratio={mp.nstr(beta / size, 15)}')
+
+
+def approximate_compromise(p1, p2, q, n1, n2):
+    """The normal approximation with continuity correction (the "approx"
+    option), one tail: alpha with beta = q alpha, beta from the acceptance
+    region, Phi((sd0 z_alpha - (d - cc)) / sd1)."""
+    p1, p2, q = mp.mpf(p1), mp.mpf(p2), mp.mpf(q)
+    ps, ns, pl, nl = (p1, n1, p2, n2) if p1 <= p2 else (p2, n2, p1, n1)
+    d = pl - ps
+    pooled = (nl * pl + ns * ps) / (nl + ns)
+    k = mp.mpf(1) / n1 + mp.mpf(1) / n2
+    cc = k / 2
+    sd1 = mp.sqrt(ps * (1 - ps) / ns + pl * (1 - pl) / nl)
+    sd0 = mp.sqrt(pooled * (1 - pooled) * k)
+
+    def beta(a):
+        z = -mp.sqrt(2) * mp.erfinv(2 * a - 1)
+        return mp.ncdf((sd0 * z - (d - cc)) / sd1)
+
+    u = mp.findroot(lambda u: mp.log(beta(mp.exp(u))) - mp.log(q) - u, mp.log(mp.mpf('1e-20')))
+    a = mp.exp(u)
+    return a, beta(a)
+
+
+if __name__ == '__main__':
+    for p1, p2, q, n1, n2 in [('0.1', '0.9', '1', 200, 200)]:
+        a, b = approximate_compromise(p1, p2, q, n1, n2)
+        print(f'606\tcompromise\t-1\ttails=One approx=1 p1={p1} p2={p2} q={q} n1={n1} n2={n2}\t'
+              f'alpha={mp.nstr(a, 15)} beta={mp.nstr(b, 15)}')
