@@ -331,9 +331,11 @@ double MRCDistribution::Quantile(double prob) {
             break;
         }
     }
+    // Up to 1 itself: with N - k = 1 the upper tail thins like sqrt(1 - x),
+    // so a prob of 1 - 1e-7 already lies within 1e-14 of 1.
     steps = 0;
-    while (hi <= 0.9999999999 && Cdf(hi) < prob) {
-        hi += (0.9999999999 - hi) / 2.0;
+    while (hi < 1.0 && Cdf(hi) < prob) {
+        hi += (1.0 - hi) / 2.0;
         if (++steps > kWalkSteps) {
             hi = 1.0;
             break;
@@ -342,14 +344,16 @@ double MRCDistribution::Quantile(double prob) {
     // A start below the walk's floor was never compared with prob.
     if (lo < 1e-10) lo = 0.0;
 
-    // The interval closes in relative to the quantile itself: a critical
-    // R^2 near 1e-4 would keep only four digits of an absolute 1e-8. The
-    // halvings are bounded, since a quantile far below 1e-100 is 0 to
-    // every output.
+    // The interval closes in relative to the quantile itself, or to its
+    // distance from 1 where that is smaller: a critical R^2 near 1e-4 would
+    // keep only four digits of an absolute 1e-8, one near 1 - 1e-14 none.
+    // The halvings are bounded, since a quantile far below 1e-100 is 0 to
+    // every output, and end where the doubles do.
     double mid = lo;
     int halvings = 0;
     do {
         mid = (lo + hi) / 2.0;
+        if (mid <= lo || mid >= hi) break;
         const double f = Cdf(mid);
         // Relative to the nearer tail, so that a small prob is not met by
         // any point whose probability is merely below 1e-8.
@@ -358,7 +362,7 @@ double MRCDistribution::Quantile(double prob) {
             hi = mid;
         else
             lo = mid;
-    } while (hi - lo > 1e-9 * hi && ++halvings < kMaxQuantileHalvings);
+    } while (hi - lo > 1e-9 * std::min(hi, 1.0 - lo) && ++halvings < kMaxQuantileHalvings);
     return mid;
 }
 

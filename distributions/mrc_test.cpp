@@ -85,6 +85,15 @@ TEST(MRCDistributionTest, QuantileInvertsCdf) {
     EXPECT_GE(concentrated.Cdf(small + 1e-8), 1e-10);
 }
 
+// With N - k = 1 the upper tail thins like sqrt(1 - x): the quantile of
+// 1 - 1e-7 under rho^2 0.07037 lies 2.139622e-14 below 1 (mpmath, the tail
+// summed from 1 - x; verification/small_tails/r2_criterion_reference.py),
+// a dozen doubles from the end; the walk used to stop at 1 - 1e-10.
+TEST(MRCDistributionTest, QuantileReachesTheDoublesNextToOne) {
+    MRCDistribution d(0.07037, 2.0, 3.0);
+    EXPECT_NEAR(1.0 - d.Quantile(1.0 - 1e-7), 2.139622e-14, 2.5e-16);
+}
+
 // The approximations of methods 1 and 2 stay close to the exact series
 // for a moderate sample.
 TEST(MRCDistributionTest, ApproximationsFollowTheExactSeries) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "distributions/distribution.h"
 #include "distributions/normal.h"
@@ -53,7 +54,19 @@ double FirstCount(double lo, double hi, double guess, Predicate holds) {
     return above;
 }
 
+// The share of a size within which a tail counts as equal to it: the
+// incomplete beta ratio keeps a tail to some ulps.
+constexpr double kRoundOff = 64.0 * std::numeric_limits<double>::epsilon();
+
 }  // namespace
+
+bool BinomialTails::WithinSize(double tail, double a) {
+    return tail <= a * (1.0 + kRoundOff);
+}
+
+bool BinomialTails::BelowSize(double tail, double a) {
+    return tail < a * (1.0 - kRoundOff);
+}
 
 double BinomialTails::AtMost(double k) const {
     if (k < 0.0) return 0.0;
@@ -104,11 +117,11 @@ double BinomialTails::Guess(double prob) const {
 
 double BinomialTails::UpperCount(double a) const {
     return FirstCount(0.0, n_ + 1.0, Guess(1.0 - a) + 1.0,
-                      [&](double k) { return AtLeast(k) <= a; });
+                      [&](double k) { return WithinSize(AtLeast(k), a); });
 }
 
 double BinomialTails::LowerCount(double a) const {
-    return FirstCount(0.0, n_, Guess(a), [&](double k) { return AtMost(k) > a; }) - 1.0;
+    return FirstCount(0.0, n_, Guess(a), [&](double k) { return !WithinSize(AtMost(k), a); }) - 1.0;
 }
 
 double BinomialTails::UpperCountReaching(double t) const {

@@ -23,6 +23,13 @@ class BinomialTails {
     // P(X = k); 0 outside 0..n.
     double Exactly(double k) const;
 
+    // Whether a tail is at most, or below, a size a. A tail that holds
+    // exactly a (8/128 = 1/16 for 7 trials at 1/2) comes from the
+    // incomplete beta ratio some ulps off; within a few ulps of a it counts
+    // as a, so that a region of size exactly alpha is one of size alpha.
+    static bool WithinSize(double tail, double a);
+    static bool BelowSize(double tail, double a);
+
     // The smallest count k in 0..n+1 with P(X >= k) <= a: the first count of
     // an upper rejection region of size at most a (n + 1: no region fits).
     double UpperCount(double a) const;

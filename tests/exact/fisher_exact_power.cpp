@@ -279,7 +279,7 @@ double FisherExactPower::SegmentSum(int m, int s, int t) {
 }
 
 FisherExactPower::Result FisherExactPower::Compute(const Design& design, double pa, double pb,
-                                                   double p0, Poll& poll) {
+                                                   double p0, Poll& poll, bool withBeta) {
     UseDesign(design);
     const int na = design.referenceSize, nb = design.otherSize, n = na + nb;
     pa_ = pa;
@@ -305,6 +305,8 @@ FisherExactPower::Result FisherExactPower::Compute(const Design& design, double 
         }
     };
     const int centre1 = std::clamp(static_cast<int>(std::floor(na * pa + nb * pb + 0.5)), 0, n);
+    // The walk stops against the smaller of the two sums it keeps.
+    double smaller = 0.0;
     walk(
         centre1,
         [&](int m) {
@@ -312,10 +314,12 @@ FisherExactPower::Result FisherExactPower::Compute(const Design& design, double 
             if (whole > 0.0) {
                 const Region r = RegionOf(design, m);
                 result.power += SegmentSum(m, 0, r.lower - 1) + SegmentSum(m, r.upper + 1, n);
+                if (withBeta) result.beta += SegmentSum(m, r.lower, r.upper);
             }
+            smaller = withBeta ? std::min(result.power, result.beta) : result.power;
             return whole;
         },
-        result.power);
+        smaller);
     const int centre0 = std::clamp(static_cast<int>(std::floor(n * p0 + 0.5)), 0, n);
     walk(
         centre0,
@@ -327,5 +331,6 @@ FisherExactPower::Result FisherExactPower::Compute(const Design& design, double 
         result.size);
     result.power = std::clamp(result.power, 0.0, 1.0);
     result.size = std::clamp(result.size, 0.0, 1.0);
+    result.beta = std::clamp(result.beta, 0.0, 1.0);
     return result;
 }

@@ -52,9 +52,13 @@ class FisherExactPower {
         double size = 0.0;
     };
 
+    // beta, the probability of the accepted tables under H1, is summed only
+    // when asked for (Compromise); the margins are then walked until their
+    // weight is negligible against the smaller of power and beta.
     struct Result {
         double power = 0.0;
         double size = 0.0;
+        double beta = 0.0;
     };
 
     // Something to call now and then; it leaves by an exception when the
@@ -75,7 +79,8 @@ class FisherExactPower {
     // exceed the other end's.
     Region RegionOf(const Design& design, int m);
 
-    Result Compute(const Design& design, double pa, double pb, double p0, Poll& poll);
+    Result Compute(const Design& design, double pa, double pb, double p0, Poll& poll,
+                   bool withBeta = false);
 
   private:
     void UseDesign(const Design& design);

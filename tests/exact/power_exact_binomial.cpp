@@ -118,8 +118,8 @@ PowerExactBinomial::TwoSidedCounts PowerExactBinomial::HalfEachSide(const Binomi
     const double half = alphaValue / 2.0;
     double lower, upper;
     HalfCounts(h0, alphaValue, &lower, &upper);
-    const bool raiseUpper = h0.AtLeast(upper) > half;
-    const bool lowerLower = h0.AtMost(lower) >= half;
+    const bool raiseUpper = !BinomialTails::WithinSize(h0.AtLeast(upper), half);
+    const bool lowerLower = !BinomialTails::BelowSize(h0.AtMost(lower), half);
     if (raiseUpper) upper += 1.0;
     if (lowerLower) lower -= 1.0;
     if (!strictCriticalRegion) {
@@ -135,21 +135,21 @@ PowerExactBinomial::TwoSidedCounts PowerExactBinomial::RestToMajorTail(const Bin
     const double half = alphaValue / 2.0;
     double lower, upper;
     HalfCounts(h0, alphaValue, &lower, &upper);
-    if (h0.AtLeast(upper) > half) upper += 1.0;
-    if (h0.AtMost(lower) > half) lower -= 1.0;
+    if (!BinomialTails::WithinSize(h0.AtLeast(upper), half)) upper += 1.0;
+    if (!BinomialTails::WithinSize(h0.AtMost(lower), half)) lower -= 1.0;
     double upperTail = h0.AtLeast(upper);
     double lowerTail = h0.AtMost(lower);
     // What alpha/2 leaves unused goes to the tails, one count each at most,
     // the major tail first.
-    if (lowerTail + upperTail < alphaValue) {
+    if (BinomialTails::BelowSize(lowerTail + upperTail, alphaValue)) {
         auto widenUpper = [&] {
-            if (h0.AtLeast(upper - 1.0) + lowerTail <= alphaValue) {
+            if (BinomialTails::WithinSize(h0.AtLeast(upper - 1.0) + lowerTail, alphaValue)) {
                 upper -= 1.0;
                 upperTail = h0.AtLeast(upper);
             }
         };
         auto widenLower = [&] {
-            if (h0.AtMost(lower + 1.0) + upperTail <= alphaValue) {
+            if (BinomialTails::WithinSize(h0.AtMost(lower + 1.0) + upperTail, alphaValue)) {
                 lower += 1.0;
                 lowerTail = h0.AtMost(lower);
             }
@@ -180,7 +180,7 @@ PowerExactBinomial::TwoSidedCounts PowerExactBinomial::IncreaseToMinimum(const B
     HalfCounts(h0, alphaValue, &lower, &upper);
     if (lower <= 0.0) return HalfEachSide(h0, alphaValue);
     // The largest count outside the upper alpha/2 region.
-    if (h0.AtLeast(upper) > half) upper += 1.0;
+    if (!BinomialTails::WithinSize(h0.AtLeast(upper), half)) upper += 1.0;
     double u = upper - 1.0;
     // How far each region may grow before its own tail alone exceeds alpha.
     const double lowerRoom = std::max(h0.LowerCount(alphaValue), 0.0) - lower;
@@ -191,12 +191,12 @@ PowerExactBinomial::TwoSidedCounts PowerExactBinomial::IncreaseToMinimum(const B
         const double lowerMass = k <= lowerRoom ? h0.Exactly(lower + 1.0) : 1.0;
         const double upperMass = k <= upperRoom ? h0.Exactly(u) : 1.0;
         const double used = lowerTail + upperTail;
-        if (used + lowerMass + upperMass < alphaValue) {
+        if (BinomialTails::BelowSize(used + lowerMass + upperMass, alphaValue)) {
             lower += 1.0;
             lowerTail += lowerMass;
             u -= 1.0;
             upperTail += upperMass;
-        } else if (used + std::min(lowerMass, upperMass) < alphaValue) {
+        } else if (BinomialTails::BelowSize(used + std::min(lowerMass, upperMass), alphaValue)) {
             if (upperMass <= lowerMass) {
                 u -= 1.0;
                 upperTail += upperMass;

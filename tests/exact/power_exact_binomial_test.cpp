@@ -135,6 +135,33 @@ TEST(ExactBinomialTests, TwoSidedCountsKeepAlphaAndMatchTheirActualAlpha) {
     }
 }
 
+// A tail that holds alpha exactly is a region of size alpha, although the
+// incomplete beta ratio gives P(X >= 6 | 7, 1/2) an ulp above 8/128 = 1/16.
+// Two tails take at most alpha/2 above and less than alpha/2 below, so the
+// lower tail of 1/16 stays out at alpha 1/8.
+TEST(ExactBinomialTests, TailsThatHoldAlphaExactlyAreRegionsOfSizeAlpha) {
+    const struct {
+        bool oneTailed;
+        double n, p2, alpha, lower, upper, size;
+    } cases[] = {
+        {true, 7.0, 0.8, 1.0 / 16.0, 6.0, 6.0, 8.0 / 128.0},
+        {true, 7.0, 0.2, 1.0 / 16.0, 1.0, 1.0, 8.0 / 128.0},
+        {false, 7.0, 0.8, 1.0 / 8.0, 0.0, 6.0, 9.0 / 128.0},
+        {true, 10.0, 0.8, 11.0 / 1024.0, 9.0, 9.0, 11.0 / 1024.0},
+    };
+    for (const auto& c : cases) {
+        PowerExactBinomial test;
+        test.oneTailed = c.oneTailed;
+        test.proportion1 = 0.5;
+        test.ComputePower(c.p2, c.alpha, c.n);
+        EXPECT_EQ(std::min(test.criticalValue, test.criticalValue2), c.lower) << c.alpha;
+        EXPECT_EQ(std::max(test.criticalValue, test.criticalValue2), c.upper) << c.alpha;
+        EXPECT_NEAR(test.actualAlpha, c.size, 1e-15) << c.alpha;
+    }
+    EXPECT_EQ(BinomialTails(7.0, 0.5).UpperCount(1.0 / 16.0), 6.0);
+    EXPECT_EQ(BinomialTails(7.0, 0.5).LowerCount(1.0 / 16.0), 1.0);
+}
+
 TEST(ExactBinomialTests, MethodTextNamesTheBalancingOfATwoTailedTest) {
     const std::string texts[] = {
         "$\\alpha$ balancing: $\\alpha$/2 on each side",

@@ -288,6 +288,22 @@ TEST(ExactMultipleCorrelationTest, SmallCriticalValuesKeepTheirDigits) {
     ExpectTable<PowerExactMRC>(611, 2, "verification/small_tails/r2_reference.tsv");
 }
 
+// Criterion with alpha near 1: one tail against a smaller rho², N = p + 2,
+// power 1 - 1e-7 puts the critical R² within 1e-13 of 1 (alpha 0.9999999
+// at N 3, 1 predictor, rho² 0.01 against 0.07037; verification/small_tails,
+// mpmath at 40 digits). A power that no alpha above 1e-10 gives stays an
+// underflow.
+TEST(ExactMultipleCorrelationTest, CriterionReachesAlphaNearOne) {
+    ExpectTable<PowerExactMRC>(611, 2, "verification/small_tails/r2_criterion_reference.tsv");
+    PowerExactMRC test;
+    try {
+        Calculate(test, kCriterion, {{"rho1sq", "0.9"}, {"power", "0.5"}, {"n", "100"}});
+        ADD_FAILURE() << "no error";
+    } catch (const QuorixError& e) {
+        EXPECT_STREQ(e.what(), "Underflow");
+    }
+}
+
 // Compromise at alpha and beta far below 1e-12, beta summed over the
 // acceptance region (verification/small_tails, mpmath): one correlation
 // 0.9 against 0 by Fisher's z with N 500 and q 1 needs alpha 8.049025e-61;

@@ -15,8 +15,10 @@
 
 namespace {
 
-// The largest alpha the Compromise search tries: the largest alpha input.
+// The largest alpha the Compromise search tries: the largest alpha input;
+// the smallest, the floor of the searches.
 constexpr double kLargestAlpha = 0.9999999;
+constexpr double kSmallestAlpha = 1e-99;
 constexpr int kMaxExpansions = 100;
 // The A priori scan steps at most this many totals beyond the start of the
 // approximation; the exact power follows the approximate one closely.
@@ -165,12 +167,20 @@ double PowerExactFisherTwoProp::ApproximatePower(double p1, double alphaValue, d
 
     // Both proportions 0 or both 1: no difference to find, and the
     // approximation's power of no difference is alpha.
-    if (sd1 == 0.0 && d == 0.0) return alphaValue;
+    // beta beside it from the acceptance region itself, below the upper
+    // critical point of d >= 0 (less the far tail with two).
+    if (sd1 == 0.0 && d == 0.0) {
+        approximateBeta_ = 1.0 - alphaValue;
+        return alphaValue;
+    }
     if (oneTailed) {
         const double z = sd0 * UpperQuantile(alphaValue);
+        approximateBeta_ = AbovePoint(z - (d - cc), sd1);
         return AbovePoint((d - cc) - z, sd1);
     }
     const double z = sd0 * UpperQuantile(alphaValue / 2.0);
+    approximateBeta_ =
+        std::max(AbovePoint(z - (d - cc), sd1) - AbovePoint(-z - (d + cc), sd1), 0.0);
     return AbovePoint(-z - (d + cc), sd1) + AbovePoint((d - cc) - z, sd1);
 }
 
@@ -193,8 +203,9 @@ double PowerExactFisherTwoProp::ExactPower(double p1, double alphaValue, double 
         design.otherSize = static_cast<int>(n2);
     }
     CancelPoll poll(*this);
-    const FisherExactPower::Result result = exact_.Compute(design, pa, pb, p2, poll);
+    const FisherExactPower::Result result = exact_.Compute(design, pa, pb, p2, poll, wantBeta_);
     actualAlpha = result.size;
+    exactBeta_ = result.beta;
     return result.power;
 }
 
@@ -263,8 +274,8 @@ double PowerExactFisherTwoProp::CriterionObjective(double x) {
 }
 
 double PowerExactFisherTwoProp::CompromiseObjective(double x) {
-    const double beta = 1.0 - ApproximatePower(effectSize, x, groupSize1, groupSize2);
-    return 1.0 - beta / (x * ratio);
+    ApproximatePower(effectSize, x, groupSize1, groupSize2);
+    return 1.0 - approximateBeta_ / (x * ratio);
 }
 
 double PowerExactFisherTwoProp::APrioriObjective(double x) {
@@ -499,36 +510,47 @@ double PowerExactFisherTwoProp::SolveCompromise2(double p1, double q, double n1,
     power = ApproximatePower(p1, a, n1, n2);
     actualPower = power;
     if (exact) return ExactCompromise(q);
-    return (1.0 - power) / a;
+    compromiseBeta = approximateBeta_;
+    return approximateBeta_ / a;
 }
 
 // From the size the approximation's alpha attains, the trial alpha grows
-// by 1.6 or shrinks by 0.8 until the attained ratio beta/alpha crosses q,
-// then bisection; of the two ends the one whose ratio is nearer to q.
+// by 1.6 or shrinks by factors that grow as the walk goes on, down to the
+// floor of the searches, until the attained ratio beta/alpha crosses q;
+// then bisection on its logarithm; of the two ends the one whose ratio is
+// nearer to q. beta is summed over the accepted tables, so that a ratio
+// met far below 1e-16 keeps its digits.
 double PowerExactFisherTwoProp::ExactCompromise(double q) {
+    const Restore<bool> withBeta(wantBeta_, true);
     const double n1 = groupSize1, n2 = groupSize2, p1 = effectSize;
     auto ratioAt = [&](double x) {
         alpha = x;
         power = ExactPower(p1, x, n1, n2);
         actualPower = power;
-        return actualAlpha > 0.0 ? (1.0 - power) / actualAlpha : Infinity();
+        compromiseBeta = exactBeta_;
+        return actualAlpha > 0.0 ? exactBeta_ / actualAlpha : Infinity();
     };
     const double first = ratioAt(alpha);
-    const double a0 = actualAlpha > 0.0 ? actualAlpha : alpha;
+    const double a0 = std::max(actualAlpha > 0.0 ? actualAlpha : alpha, kSmallestAlpha);
     const bool grow = first >= q;
-    double x = a0;
+    double x = a0, factor = 0.8, growth = 1.6;
     for (int i = 0; i < kMaxExpansions; ++i) {
+        // Steps of 1.6 or 0.8 above 1e-10; below, ever larger ones.
         if (grow) {
-            x = std::min(1.6 * x, kLargestAlpha);
+            x = std::min(growth * x, kLargestAlpha);
+            if (x < 1e-10) growth = std::min(growth * growth, 1e8);
             if (!(ratioAt(x) > q) || !(x < kLargestAlpha)) break;
         } else {
-            x *= 0.8;
-            if (ratioAt(x) >= q || !(x > 1e-10)) break;
+            x = std::max(x * factor, kSmallestAlpha);
+            if (x < 1e-10) factor = std::max(factor * factor, 1e-8);
+            if (ratioAt(x) >= q || !(x > kSmallestAlpha)) break;
         }
     }
     double lo = grow ? a0 : x, hi = grow ? x : a0;
-    for (int i = 0; i < kMaxExpansions && hi - lo > 1e-7; ++i) {
-        const double mid = (lo + hi) / 2.0;
+    // Halving to 1e-7, on the logarithm over a wide interval, and below 1e-6
+    // to 1e-7 of alpha itself.
+    for (int i = 0; i < kMaxExpansions && hi - lo > (hi > 1e-6 ? 1e-7 : 1e-7 * lo); ++i) {
+        const double mid = hi > 1e-6 && hi < 2.0 * lo ? (lo + hi) / 2.0 : std::sqrt(lo * hi);
         const double r = ratioAt(mid);
         if (std::fabs(r - q) < 1e-5) return r;
         if (r > q) {

@@ -98,4 +98,10 @@ class PowerExactFisherTwoProp : public PowerExact {
     double ExactCompromise(double q);
 
     FisherExactPower exact_;
+    // beta of the last ExactPower, summed over the accepted tables, and
+    // whether ExactPower sums it (Compromise only).
+    double exactBeta_ = 0.0;
+    bool wantBeta_ = false;
+    // beta of the last ApproximatePower, from its acceptance region.
+    double approximateBeta_ = 0.0;
 };

@@ -247,9 +247,30 @@ TEST(FisherTest, CompromiseShowsTheAttainedRatio) {
             EXPECT_GT(test.alpha, 0.0) << q;
             EXPECT_LT(test.alpha, 1.0) << q;
             EXPECT_LE(test.actualAlpha, test.alpha) << q;
-            EXPECT_DOUBLE_EQ(test.actualRatio, (1.0 - test.power) / test.actualAlpha) << q;
+            // beta summed over the accepted tables is 1 - power to rounding.
+            EXPECT_DOUBLE_EQ(test.actualRatio, test.GetBeta() / test.actualAlpha) << q;
+            EXPECT_NEAR(test.GetBeta(), 1.0 - test.power, 1e-14) << q;
             // The exact ratio moves in steps; it lands near q.
             EXPECT_NEAR(std::log(test.actualRatio / std::stod(q)), 0.0, 0.7) << approx << q;
+        }
+    }
+}
+
+// Compromise where q is met at alpha far below 1e-16, beta summed over the
+// accepted tables (verification/small_tails, mpmath, the tables of every
+// margin): p1 0.05 against p2 0.95 with 80 + 80 and q 1 meets the ratio
+// 1.030799 at an actual alpha of 2.752617e-18; the approximation with
+// 200 + 200 and p 0.1 against 0.9 at alpha 1.429562e-23.
+TEST(FisherTest, CompromiseAtSmallAlphaAndBeta) {
+    const char table[] = "verification/small_tails/fisher_compromise_reference.tsv";
+    const auto cases = calc_test::ReadReferenceCases(table, 606);
+    ASSERT_GE(cases.size(), 3u) << table << " missing or short";
+    for (const calc_test::ReferenceCase& c : cases) {
+        PowerExactFisherTwoProp test;
+        const auto run = Calculate(test, c.type, c.inputs);
+        ASSERT_EQ(run->status, c.status) << c.line << "\n" << run->message;
+        for (const auto& [key, expected] : c.outputs) {
+            calc_test::ExpectOutput(run->outputs, LabelOf(key), expected, c.line);
         }
     }
 }

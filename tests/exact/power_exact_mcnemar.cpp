@@ -15,8 +15,10 @@ constexpr double kSmallestOddsRatio = 1e-6;
 constexpr double kLargestOddsRatio = 1e6;
 // The binomial tails of D below this are left out of the exact power.
 constexpr double kNegligibleTail = 1e-20;
-// The largest alpha the Compromise search tries: the largest alpha input.
+// The largest alpha the Compromise search tries: the largest alpha input;
+// the smallest, the floor of the searches.
 constexpr double kLargestAlpha = 0.9999999;
+constexpr double kSmallestAlpha = 1e-99;
 constexpr int kMaxExpansions = 100;
 
 double Infinity() {
@@ -141,18 +143,69 @@ double PowerExactMcNemar::ExactPower(double oddsRatio, double alphaValue, double
     const double first = std::max(1.0, pairs.LowerCount(kNegligibleTail));
     const double last = std::min(n, pairs.UpperCount(kNegligibleTail));
     if (LaddersApply(alphaValue)) return LadderPower(alphaValue, n, first, last);
-    double powerSum = 0.0, alphaSum = 0.0;
+    double powerSum = 0.0, alphaSum = 0.0, betaSum = 0.0;
     for (double k = first; k <= last; k += 1.0) {
         Poll(*this);
         const double weight = pairs.Exactly(k);
         if (weight == 0.0) continue;
         powerSum += weight * BinomialPower(oddsRatio, alphaValue, k);
         alphaSum += weight * actualAlpha;
+        if (wantBeta_) betaSum += weight * ConditionalBeta(k, LowerShown(), UpperShown());
     }
+    exactBeta_ = wantBeta_ ? BetaOutside(oddsRatio, alphaValue, n, first, last, betaSum) : 0.0;
     sampleSize = n;
     actualAlpha = alphaSum;
     actualPower = std::min(1.0, powerSum);
     return actualPower;
+}
+
+double PowerExactMcNemar::ConditionalBeta(double k, double lower, double upper) const {
+    const BinomialTails h1(k, proportion2);
+    if (oneTailed) {
+        // The region X >= count on the side of p2 >= p1, else X <= count.
+        return proportion2 >= proportion1 ? h1.AtMost(upper - 1.0) : h1.AtLeast(lower + 1.0);
+    }
+    // The counts strictly between, from the side away from the bulk of H1.
+    const double beta = k * proportion2 >= 0.5 * (lower + upper)
+                            ? h1.AtMost(upper - 1.0) - h1.AtMost(lower)
+                            : h1.AtLeast(lower + 1.0) - h1.AtLeast(upper);
+    return std::max(beta, 0.0);
+}
+
+double PowerExactMcNemar::BetaOutside(double oddsRatio, double alphaValue, double n, double first,
+                                      double last, double beta) {
+    const BinomialTails pairs(n, discordantProportion);
+    const double savedPower = actualPower, savedAlpha = actualAlpha;
+    const double saved1 = criticalValue, saved2 = criticalValue2;
+    const double trials = distribution->GetParam(0);
+    // Outward from the counted pairs while the mass beyond could still
+    // change beta's digits.
+    for (double k = first - 1.0; k >= 0.0 && pairs.AtMost(k) > 1e-17 * beta; k -= 1.0) {
+        Poll(*this);
+        const double weight = pairs.Exactly(k);
+        if (weight == 0.0) continue;
+        // No pair, no rejection.
+        if (k == 0.0) {
+            beta += weight;
+            continue;
+        }
+        BinomialPower(oddsRatio, alphaValue, k);
+        beta += weight * ConditionalBeta(k, LowerShown(), UpperShown());
+    }
+    for (double k = last + 1.0; k <= n && pairs.AtLeast(k) > 1e-17 * beta; k += 1.0) {
+        Poll(*this);
+        const double weight = pairs.Exactly(k);
+        if (weight == 0.0) continue;
+        BinomialPower(oddsRatio, alphaValue, k);
+        beta += weight * ConditionalBeta(k, LowerShown(), UpperShown());
+    }
+    actualPower = savedPower;
+    actualAlpha = savedAlpha;
+    criticalValue = saved1;
+    criticalValue2 = saved2;
+    distribution->SetParam(0, trials);
+    sampleSize = n;
+    return beta;
 }
 
 // The ladders keep about 1e-13 of each tail; far below that alpha, a tail
@@ -169,7 +222,8 @@ namespace {
 template <class Fresh>
 bool TailWithin(double tail, double limit, bool strictly, Fresh fresh) {
     if (std::fabs(tail - limit) <= 1e-9 * limit) tail = fresh();
-    return strictly ? tail < limit : tail <= limit;
+    return strictly ? BinomialTails::BelowSize(tail, limit)
+                    : BinomialTails::WithinSize(tail, limit);
 }
 
 }  // namespace
@@ -220,7 +274,7 @@ double PowerExactMcNemar::LadderPower(double alphaValue, double n, double first,
 
     double upper = 0.0, lower = 0.0, lastCounted = first;
     double upperShown = 0.0, lowerShown = 0.0;
-    double powerSum = 0.0, alphaSum = 0.0;
+    double powerSum = 0.0, alphaSum = 0.0, betaSum = 0.0;
     for (double k = first; k <= last; k += 1.0) {
         Poll(*this);
         if (k == first) {
@@ -248,6 +302,9 @@ double PowerExactMcNemar::LadderPower(double alphaValue, double n, double first,
         }
         powerSum += weight * reach;
         alphaSum += weight * size;
+        // beta from fresh tails: the ladders' recurrences cancel in the
+        // tail of H1 away from its bulk, where the acceptance region lies.
+        if (wantBeta_) betaSum += weight * ConditionalBeta(k, lower, upper);
         lastCounted = k;
         // The counts BinomialPower shows: the one on the side of p2 first.
         if (upperOnly) {
@@ -265,6 +322,7 @@ double PowerExactMcNemar::LadderPower(double alphaValue, double n, double first,
     criticalValue = upperShown;
     criticalValue2 = lowerShown;
     distribution->SetParam(0, lastCounted);
+    exactBeta_ = wantBeta_ ? BetaOutside(effectSize, alphaValue, n, first, last, betaSum) : 0.0;
     sampleSize = n;
     actualAlpha = alphaSum;
     actualPower = std::min(1.0, powerSum);
@@ -487,24 +545,31 @@ double PowerExactMcNemar::SolveAlpha(double oddsRatio, double target, double n) 
 // ----------------------------------------------------------- Compromise
 
 // From the approximation's alpha the trial alpha moves by factors until the
-// attained ratio beta/alpha crosses q, then bisection. Every trial alpha
-// stays below 1, and the answer is always a ratio.
+// attained ratio beta/alpha crosses q, then bisection on its logarithm; of
+// the two ends the one whose ratio is nearer to q. The factors grow as the
+// walk goes on, so that a ratio met far below 1e-16 is reached in a few
+// dozen steps. Every trial alpha stays below 1 and above the floor of the
+// searches, and the answer is always a ratio. beta is summed over the
+// acceptance regions, never taken as 1 - power.
 double PowerExactMcNemar::ExactCompromise(double oddsRatio, double q, double n) {
+    const Restore<bool> withBeta(wantBeta_, true);
     const double start = alpha;
     auto ratioAt = [&](double x) {
-        const double p = ComputePower(oddsRatio, x, n);
-        return actualAlpha > 0.0 ? (1.0 - p) / actualAlpha : Infinity();
+        ComputePower(oddsRatio, x, n);
+        return actualAlpha > 0.0 ? exactBeta_ / actualAlpha : Infinity();
     };
     const double r0 = ratioAt(start);
     double a = actualAlpha > 0.0 ? actualAlpha : start;
     if (!(a > 0.0)) a = 1e-10;
+    a = std::max(a, kSmallestAlpha);
     double lo, hi, r = r0;
     if (q > r0) {
-        double x = a;
+        double x = a, factor = 0.8;
         for (int i = 0; i < kMaxExpansions; ++i) {
-            x *= 0.8;
+            x = std::max(x * factor, kSmallestAlpha);
+            factor = std::max(factor * factor, 1e-8);
             r = ratioAt(x);
-            if (!(r < q && x > 1e-10)) break;
+            if (!(r < q && x > kSmallestAlpha)) break;
         }
         lo = x;
         hi = a;
@@ -518,27 +583,30 @@ double PowerExactMcNemar::ExactCompromise(double oddsRatio, double q, double n) 
         lo = a;
         hi = x;
     }
-    double mid = (lo + hi) / 2.0;
-    bool hit = false;
+    double rLo = ratioAt(lo), rHi = ratioAt(hi);
     int passes = 0;
-    do {
-        mid = (lo + hi) / 2.0;
+    while (hi > lo * (1.0 + 1e-7) && ++passes < kMaxExpansions) {
+        const double mid = std::sqrt(lo * hi);
         r = ratioAt(mid);
         if (std::fabs(r - q) < 1e-5) {
-            hit = true;
+            lo = hi = mid;
+            rLo = rHi = r;
             break;
         }
         if (r > q) {
             lo = mid;
+            rLo = r;
         } else {
             hi = mid;
+            rHi = r;
         }
-    } while (hi - lo > 1e-7 && ++passes < kMaxExpansions);
-    double chosen = start;
-    if (std::fabs(r - q) < std::fabs(r0 - q)) chosen = hit ? mid : (lo + hi) / 2.0;
+    }
+    double chosen = std::fabs(rLo - q) <= std::fabs(rHi - q) ? lo : hi;
+    if (!(std::fabs(ratioAt(chosen) - q) < std::fabs(r0 - q))) chosen = start;
     alpha = chosen;
     power = ComputePower(oddsRatio, chosen, n);
-    return actualAlpha > 0.0 ? (1.0 - power) / actualAlpha : Infinity();
+    compromiseBeta = exactBeta_;
+    return actualAlpha > 0.0 ? exactBeta_ / actualAlpha : Infinity();
 }
 
 double PowerExactMcNemar::SolveCompromise(double oddsRatio, double q, double n) {
@@ -553,11 +621,7 @@ double PowerExactMcNemar::SolveCompromise(double oddsRatio, double q, double n) 
         result = PowerExactBinomial::SolveCompromise(oddsRatio, q, DiscordantPairs(n));
         sampleSize = n;
     }
-    if (!Approximates(n)) {
-        result = ExactCompromise(oddsRatio, q, n);
-        // The enumeration's power has its beta as the complement.
-        compromiseBeta = std::numeric_limits<double>::quiet_NaN();
-    }
+    if (!Approximates(n)) result = ExactCompromise(oddsRatio, q, n);
     sampleSize = n;
     return result;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <string>
 
 #include "tests/exact/power_exact_binomial.h"
@@ -79,4 +80,21 @@ class PowerExactMcNemar : public PowerExactBinomial {
     double ExactCompromise(double oddsRatio, double q, double n);
     // The odds ratio set as effect, the proportions rebuilt, and its power.
     double PowerAtOddsRatio(double oddsRatio);
+    // beta of the conditional test on k pairs over its acceptance region,
+    // the counts between the last rejected below and the first rejected
+    // above (one tail reads the count on the side of p2).
+    double ConditionalBeta(double k, double lower, double upper) const;
+    // The counts BinomialPower has just left in the critical values.
+    double LowerShown() const { return std::min(criticalValue, criticalValue2); }
+    double UpperShown() const { return std::max(criticalValue, criticalValue2); }
+    // beta plus the numbers of pairs outside first..last, which the power
+    // leaves out: their mass is below 1e-20, but beta can be smaller still.
+    double BetaOutside(double oddsRatio, double alpha, double n, double first, double last,
+                       double beta);
+
+    // beta of the last ExactPower, summed over the acceptance regions, and
+    // whether ExactPower sums it (Compromise only: the other searches pay
+    // nothing for it).
+    double exactBeta_ = 0.0;
+    bool wantBeta_ = false;
 };

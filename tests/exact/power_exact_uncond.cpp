@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <string>
 
@@ -65,6 +66,43 @@ int AsCount(double n) {
 [[noreturn]] void Unreachable(const char* where, double value) {
     throw QuorixError(std::string(where) + ": target power not reachable",
                       QuorixError::kAboveUpperBound, value);
+}
+
+// How far inside (0, 1) a proportion must lie.
+constexpr double kMargin = 1e-6;
+
+// The statistics by code: the name the method text gives, and whether the
+// test of p1 = p2 and the test with an H0 value compute it. Mantel-Haenszel
+// and the likelihood ratio test equality only; the score statistics with
+// the restricted estimates need an H0 value of their measure.
+struct StatisticEntry {
+    const char* name;
+    bool equality;
+    bool withH0;
+};
+constexpr StatisticEntry kStatistics[] = {
+    {"z-test pooled", true, true},
+    {"z-test pooled with c.c.", true, true},
+    {"z-test unpooled", true, true},
+    {"z-test unpooled with c.c.", true, true},
+    {"Mantel-Haenzsel test", true, false},
+    {"Likelihood ratio test", true, false},
+    {"t-test", true, true},
+    {"L score: Farrington & Manning", false, true},
+    {"L score: Miettinen & Nurminen", false, true},
+    {"L score: Gart & Nam", false, true},
+    {"L score: Farrington & Manning", false, true},
+    {"L score: Miettinen & Nurminen", false, true},
+    {"L score: Gart & Nam", false, true},
+    {"L score: Farrington & Manning", false, true},
+    {"L score: Miettinen & Nurminen", false, true},
+};
+
+// The entry of the statistic `code` that the test computes; null for none.
+const StatisticEntry* StatisticOf(int code, bool withH0) {
+    if (!(0 <= code && code < static_cast<int>(std::size(kStatistics)))) return nullptr;
+    const StatisticEntry& entry = kStatistics[code];
+    return (withH0 ? entry.withH0 : entry.equality) ? &entry : nullptr;
 }
 
 }  // namespace
@@ -176,22 +214,95 @@ double PowerExactUncondTwoProp::Convert24(double p1) const {
     }
 }
 
-void PowerExactUncondTwoProp::UpdateProportionFromEffect() {
-    proportion1 = effectSize;
+ParameterId PowerExactUncondTwoProp::GetH0EffectId() const {
+    static const ParameterId kIds[] = {kProportionP1H0Id, kDifferenceH0Id, kRiskRatioH0Id,
+                                       kOddsRatioH0Id};
+    return 0 <= effectIndex && effectIndex < 4 ? kIds[effectIndex] : 0;
 }
 
-// ------------------------------------------------- the derived statistic
-
-StatisticMoments PowerExactUncondTwoProp::GetStatisticMoments(double, double, double, double) {
-    return {};
+double PowerExactUncondTwoProp::SetOffsetFromH0Effect(double x) {
+    nullDifference = Convert23(x) - proportion2;
+    return nullDifference;
 }
 
-double PowerExactUncondTwoProp::StatisticValue(int, double, double, double, double, double, int) {
-    return 0.0;
+double PowerExactUncondTwoProp::H0EffectFromOffset(double d) const {
+    return Convert24(d + proportion2);
 }
 
-double PowerExactUncondTwoProp::LargeSamplePower(double, double, double, double) {
-    return 0.0;
+// ------------------------------------------------- the shared statistics
+
+bool PowerExactUncondTwoProp::OffersStatistic() const {
+    return StatisticOf(statistic, TakesH0Value()) != nullptr;
+}
+
+std::string PowerExactUncondTwoProp::GetMethodText() {
+    static const char* const kMeasures[] = {"proportion", "difference", "risk ratio", "odds ratio"};
+    std::string text;
+    auto append = [&](const std::string& part) {
+        if (!text.empty()) text += ", ";
+        text += part;
+    };
+    // With an H0 value the measure says what H0 states.
+    if (TakesH0Value() && 0 <= effectIndex && effectIndex < 4) append(kMeasures[effectIndex]);
+    if (UsesLargeSample(groupSize1, groupSize2)) append("large sample approx");
+    if (const StatisticEntry* entry = StatisticOf(statistic, TakesH0Value())) append(entry->name);
+    return text;
+}
+
+bool PowerExactUncondTwoProp::HasDistributionPlot() {
+    return UsesLargeSample(groupSize1, groupSize2) && statistic != 6;
+}
+
+// The moments at the expected counts p1 n1 and p2 n2.
+StatisticMoments PowerExactUncondTwoProp::SharedMoments(int code, double p1, double n1,
+                                                        double n2) const {
+    StatisticMoments m;
+    const double p2 = proportion2, delta = nullDifference;
+    const double n = n1 + n2;
+    m.side = !oneTailed ? 2 : (p1 < p2 + delta ? 0 : 1);
+    const double d = p1 - p2 - delta;
+    const double pooled = (p1 * n1 + p2 * n2) / n;
+    const double pooledSd = std::sqrt((1.0 / n1 + 1.0 / n2) * pooled * (1.0 - pooled));
+    const double unpooled = std::sqrt(p2 * (1.0 - p2) / n2 + p1 * (1.0 - p1) / n1);
+    const double h = (1.0 / n1 + 1.0 / n2) / 2.0;
+    switch (code) {
+        case 0:
+        case 1:
+        case 2:
+        case 3: {
+            const bool corrected = code == 1 || code == 3;
+            m.lowerMean = corrected ? d + h : d;
+            m.upperMean = corrected ? d - h : d;
+            m.nullSd = code <= 1 ? pooledSd : unpooled;
+            m.alternativeSd = unpooled;
+            break;
+        }
+        case 6:
+            m.lowerMean = TValue(p1 * n1, n1, p2 * n2, n2, delta);
+            m.upperMean = n;
+            break;
+        default:
+            break;
+    }
+    return m;
+}
+
+StatisticMoments PowerExactUncondTwoProp::GetStatisticMoments(double p1, double, double n1,
+                                                              double n2) {
+    return SharedMoments(statistic, p1, n1, n2);
+}
+
+double PowerExactUncondTwoProp::LargeSamplePower(double p1, double alphaValue, double n1,
+                                                 double n2) {
+    const StatisticMoments m = GetStatisticMoments(p1, alphaValue, n1, n2);
+    if (statistic == 6) return TApproximationPower(m.lowerMean, m.upperMean, alphaValue, m.side);
+    return NormalApproximationPower(m.lowerMean, m.upperMean, m.nullSd, m.alternativeSd, alphaValue,
+                                    m.side);
+}
+
+double PowerExactUncondTwoProp::StatisticValue(int code, double x2, double x1, double n2, double n1,
+                                               double, int) {
+    return SharedValue(code, x1, n1, x2, n2, x1 / n1, x2 / n2);
 }
 
 bool PowerExactUncondTwoProp::AcceptsAnInterval(int, int, int, double) {
@@ -918,9 +1029,215 @@ bool PowerExactUncondTwoProp::IsTargetPowerUnreachable(const double* effect, dou
     return LargeSamplePower(Convert23(*effect), alphaValue, n1, n2) < target;
 }
 
+// Three subjects at least: the t statistic has N - 2 df.
 bool PowerExactUncondTwoProp::CheckSampleSize(int, double n) {
     ClearMessage();
-    return CheckSampleSizeMinimum(AsCount(n), 1);
+    return CheckSampleSizeMinimum(AsCount(n), 3);
+}
+
+bool PowerExactUncondTwoProp::CheckEffectFor(double x, double p2) {
+    switch (effectIndex) {
+        case 0:
+            return CheckNamedRangeInclusive("Proportion p1", x, kMargin);
+        case 1:
+            return CheckEffectGivesProportion(x, p2, kMargin);
+        case 2: {
+            if (!CheckEffectRatio(x, kMargin)) return false;
+            // A ratio whose p1 is no proportion: the statistics and the
+            // binomial masses of group 1 have no meaning there.
+            const double p1 = p2 * x;
+            if (kMargin < p1 && p1 < 1.0 - kMargin) return true;
+            messages << "Effect size specification (" << x << ") leads to a proportion "
+                     << "p1 = " << p1 << '\n'
+                     << "that falls outside the admissible range (" << kMargin << ", 1-" << kMargin
+                     << ").";
+            return false;
+        }
+        case 3:
+            return CheckOddsRatio(x, kMargin);
+        default:
+            return false;
+    }
+}
+
+bool PowerExactUncondTwoProp::CheckEffectSize(int, double x) {
+    ClearMessage();
+    return CheckEffectFor(x, proportion2);
+}
+
+// --------------------------------------------------------- lists and run
+
+void PowerExactUncondTwoProp::BuildInputList(AnalysisType type, PropertyList* inputs) {
+    inputs->Clear();
+    AddTailsInput(inputs);
+    SetEffectFromP1();
+    const bool withH0 = TakesH0Value();
+    const GivenInputs given = GivenInputsOf(type);
+    if (type == kSensitivity) {
+        if (withH0) {
+            AddEffectDirectionInput(inputs, "p|H1$\\le$p|H0", "p|H1$\\ge$p|H0");
+        } else {
+            AddEffectDirectionInput(inputs, "p1$\\le$p2", "p1$\\ge$p2");
+        }
+    }
+    if (given.effect) AddEffectSizeInput(inputs, GetNoncentralityId(), GetTestId(), "", true);
+    if (withH0) AddDoubleInput(inputs, GetH0EffectId(), H0EffectFromOffset(nullDifference));
+    AddDoubleInput(inputs, kProportionP2Id, proportion2);
+    AddGivenInputs(*this, type, inputs, [] {});
+    if (given.sampleSize) {
+        AddSampleSize1Input(inputs);
+        AddSampleSize2Input(inputs);
+    } else {
+        AddAllocationRatioInput(inputs, kAllocationRatioId);
+    }
+}
+
+CalculateStatus PowerExactUncondTwoProp::Calculate(AnalysisType type, PropertyList* inputs) {
+    ClearMessage();
+    const bool withH0 = TakesH0Value();
+    int p2Row = -1, h0Row = -1, tailsRow = -1;
+    const double p2 = ReadDouble(inputs, kProportionP2Id, &p2Row);
+    if (!CheckNamedRangeInclusive("Proportion p2", p2, kMargin)) return p2Row;
+    // The H0 value is checked before anything of the analysis type.
+    const double h0 = withH0 ? ReadDouble(inputs, GetH0EffectId(), &h0Row) : 0.0;
+    if (withH0 && !CheckEffectFor(h0, p2)) return h0Row;
+    const int tails = ReadTails(inputs, &tailsRow);
+    if (!withH0) nullDifference = 0.0;
+    // A code without a statistic would reject nothing and show a power of
+    // 0; with an H0 value, a code the options of the measure do not offer
+    // would test something else.
+    if (!OffersStatistic()) {
+        throw QuorixError(withH0 ? "Exact-Unconditional: statistic not offered for this effect "
+                                   "measure"
+                                 : "Exact-Unconditional: no such statistic",
+                          QuorixError::kOutOfRange, statistic);
+    }
+
+    const ParameterId effectId = GetNoncentralityId();
+    int effectRow = -1, alphaRow = -1, powerRow = -1, row1 = -1, row2 = -1, otherRow = -1;
+    auto store = [&] {
+        oneTailed = tails == 0;
+        proportion2 = p2;
+        if (withH0) SetOffsetFromH0Effect(h0);
+    };
+    auto storeEffect = [&](double e) {
+        effectSize = e;
+        UpdateProportionFromEffect();
+    };
+    auto storeGroups = [&](long n1, long n2) {
+        groupSize1 = static_cast<double>(n1);
+        groupSize2 = static_cast<double>(n2);
+        allocationRatio = groupSize2 / groupSize1;
+        sampleSize = groupSize1 + groupSize2;
+    };
+    // The sizes of each group and their total; the row at fault or -1.
+    auto checkGroups = [&](long n1, long n2) {
+        if (!CheckSampleSizeMinimum(static_cast<int>(n1), 1)) return row1;
+        if (!CheckSampleSizeMinimum(static_cast<int>(n2), 1)) return row2;
+        if (!CheckTotalSampleSize(GroupSizeSum(n1, n2), 3, 2147483647)) return row1;
+        return -1;
+    };
+    // The effect and the sizes (`sizes` gives the row at fault or -1): of
+    // two refused, the test with an H0 value names the effect, the test of
+    // equality the sizes.
+    auto checkEffectAndSizes = [&](double e, auto sizes) {
+        if (withH0 && !CheckEffectFor(e, p2)) return effectRow;
+        if (const int bad = sizes(); bad >= 0) return bad;
+        if (!withH0 && !CheckEffectFor(e, p2)) return effectRow;
+        return -1;
+    };
+    switch (type) {
+        case kAPriori: {
+            const double e = ReadEffectSize(inputs, &effectRow, effectId);
+            const double a = ReadAlpha(inputs, &alphaRow);
+            const double p = ReadPower(inputs, &powerRow);
+            const double r = ReadAllocationRatio(inputs, &otherRow);
+            const int bad = checkEffectAndSizes(
+                e, [&] { return CheckAllocationRatio(r, 0.01) ? -1 : otherRow; });
+            if (bad >= 0) return bad;
+            if (!CheckAlphaRange(a)) return alphaRow;
+            if (!CheckPowerRange(p)) return powerRow;
+            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
+            const double shownEffect = effectSize, shownP1 = proportion1, shownP2 = proportion2;
+            store();
+            storeEffect(e);
+            // p1 = p2 is no effect: the power is alpha at every N, and there
+            // is no sample size to find. (With an H0 value the search says
+            // that the target is out of reach.)
+            if (!withH0 && !(std::fabs(proportion1 - p2) > 1e-6)) {
+                effectSize = shownEffect;
+                proportion1 = shownP1;
+                proportion2 = shownP2;
+                messages << "In an a priori analysis, the proportions p1 and p2\n"
+                         << "must differ by more than 1e-06.";
+                return effectRow;
+            }
+            allocationRatio = r;
+            SolveSampleSize(proportion1, a, p, true);
+            break;
+        }
+        case kSensitivity: {
+            const double a = ReadAlpha(inputs, &alphaRow);
+            const double p = ReadPower(inputs, &powerRow);
+            const long n1 = ReadSampleSize1(inputs, &row1);
+            const long n2 = ReadSampleSize2(inputs, &row2);
+            const int direction = ReadEffectDirection(inputs, &otherRow);
+            if (!CheckAlphaRange(a)) return alphaRow;
+            if (!CheckPowerRange(p)) return powerRow;
+            if (const int bad = checkGroups(n1, n2); bad >= 0) return bad;
+            store();
+            storeGroups(n1, n2);
+            effectDirection = direction == 0 ? -1.0 : 1.0;
+            // A failed search leaves p1, and so the effect shown, as it was.
+            RestoringOnFailure(proportion1,
+                               [&] { return SolveEffectSize2(a, p, groupSize1, groupSize2); });
+            effectSize = Convert24(proportion1);
+            break;
+        }
+        case kPostHoc: {
+            const double e = ReadEffectSize(inputs, &effectRow, effectId);
+            const double a = ReadAlpha(inputs, &alphaRow);
+            const long n1 = ReadSampleSize1(inputs, &row1);
+            const long n2 = ReadSampleSize2(inputs, &row2);
+            if (!CheckEffectFor(e, p2)) return effectRow;
+            if (!CheckAlphaRange(a)) return alphaRow;
+            if (const int bad = checkGroups(n1, n2); bad >= 0) return bad;
+            store();
+            storeEffect(e);
+            storeGroups(n1, n2);
+            power = ComputePower2(proportion1, a, groupSize1, groupSize2);
+            break;
+        }
+        case kCriterion: {
+            const double e = ReadEffectSize(inputs, &effectRow, effectId);
+            const double p = ReadPower(inputs, &powerRow);
+            const long n1 = ReadSampleSize1(inputs, &row1);
+            const long n2 = ReadSampleSize2(inputs, &row2);
+            const int bad = checkEffectAndSizes(e, [&] { return checkGroups(n1, n2); });
+            if (bad >= 0) return bad;
+            if (!CheckPowerRange(p)) return powerRow;
+            store();
+            storeEffect(e);
+            storeGroups(n1, n2);
+            alpha = SolveAlpha2(proportion1, p, groupSize1, groupSize2);
+            break;
+        }
+        case kCompromise: {
+            const double e = ReadEffectSize(inputs, &effectRow, effectId);
+            const double q = ReadRatio(inputs, &otherRow);
+            const long n1 = ReadSampleSize1(inputs, &row1);
+            const long n2 = ReadSampleSize2(inputs, &row2);
+            const int bad = checkEffectAndSizes(e, [&] { return checkGroups(n1, n2); });
+            if (bad >= 0) return bad;
+            if (!CheckRatio(q, 0.01, 100.0)) return otherRow;
+            store();
+            storeEffect(e);
+            storeGroups(n1, n2);
+            actualRatio = SolveCompromise2(proportion1, q, groupSize1, groupSize2);
+            break;
+        }
+    }
+    return kCalculateDone;
 }
 
 bool PowerExactUncondTwoProp::CheckGroupSizes(int, double n1, double n2) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,9 @@ struct StatisticMoments {
 // Common base of the unconditional exact tests of two independent
 // proportions. Group 1 (n1 subjects) has proportion p1, group 2 (n2) has
 // p2 under both hypotheses; under H0 group 1 has p0 = p2 + nullDifference.
+// H0 is p1 = p2, or, in the test that takes an H0 value of its effect
+// measure, the offset that value stands for; the base reads, checks and
+// solves for both, and names the statistics from one table.
 // A statistic of the derived test, large for p1 above p0, rejects an outcome
 // (x1, x2) when it passes a critical value; the exact power and size sum the
 // two binomial masses over the outcomes kept. Above exactLimit, or with the
@@ -70,26 +74,51 @@ class PowerExactUncondTwoProp : public PowerExact {
     std::string GetStatisticName() override { return "z"; }
     bool IsGenericTest() override { return false; }
     bool IsContinuous() override;
-    bool HasDistributionPlot() override { return false; }
+    // The approximation draws its z scale; the t statistic has none.
+    bool HasDistributionPlot() override;
     ParameterId GetCriticalValueId() override { return kCriticalZId; }
     ParameterId GetNoncentralityId() override { return kProportionP1H1Id; }
-    ParameterId GetEffectSizeId() override { return kProportionP1H1Id; }
+    ParameterId GetEffectSizeId() override { return GetNoncentralityId(); }
     TestId GetTestId() override { return kUnconditionalTwoProportionsTestId; }
+    // The effect measure (with an H0 value), the approximation and the
+    // statistic.
+    std::string GetMethodText() override;
     void SetStandardValues() override;
 
+    void BuildInputList(AnalysisType type, PropertyList* inputs) override;
+    CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
     void BuildOutputList(AnalysisType type, PropertyList* outputs) override;
     void GetOutputs(AnalysisType type, PropertyList* outputs) override;
 
     bool IsTargetPowerUnreachable(const double* effect, double alpha, double target) override;
     bool CheckSampleSize(int type, double n) override;
     bool CheckGroupSizes(int type, double n1, double n2) override;
+    bool CheckEffectSize(int type, double x) override;
 
     double SensitivityObjective(double x) override;
     double CriterionObjective(double x) override;
     double CompromiseObjective(double x) override;
     double APrioriObjective(double x) override;
 
-    // ---- the statistic, supplied by the derived tests
+    // ---- the hypotheses
+
+    // Whether H0 is a value of the effect measure entered beside p2 (the
+    // test with an offset) rather than p1 = p2. That test has the H0 input
+    // and its own statistics, checks the effect before the sizes where two
+    // inputs are refused, and lets an A priori search without an effect
+    // fail instead of refusing the effect.
+    virtual bool TakesH0Value() const { return false; }
+    // The label of the H0 value of the measure (0 for no measure).
+    ParameterId GetH0EffectId() const;
+    // The offset of the H0 value x of the measure (p1|H0 - p2); also stored.
+    double SetOffsetFromH0Effect(double x);
+    // The H0 value of the measure for the offset d.
+    double H0EffectFromOffset(double d) const;
+    // Whether the chosen statistic is one this test computes (for the
+    // chosen measure); a run refuses any other.
+    virtual bool OffersStatistic() const;
+
+    // ---- the statistic
 
     // Power of a statistic that is normal with sd0 under H0 and sd1 under
     // H1, its mean under H1 meanLower for the lower-tail test and meanUpper
@@ -99,17 +128,23 @@ class PowerExactUncondTwoProp : public PowerExact {
                                             double sd1, double alpha, int side);
     // The t counterpart: noncentrality `mean`, n - 2 degrees of freedom.
     virtual double TApproximationPower(double mean, double n, double alpha, int side);
+    // The moments of the chosen statistic at p1. The base has those of the
+    // statistics both tests share (the z tests, codes 0 to 3, and the t
+    // test, 6); the derived tests add their own codes.
     virtual StatisticMoments GetStatisticMoments(double p1, double alpha, double n1, double n2);
     // The large-sample power: the t approximation for the t statistic, else
     // the normal one.
-    virtual double LargeSamplePower(double p1, double alpha, double n1, double n2);
+    double LargeSamplePower(double p1, double alpha, double n1, double n2);
     // The statistic of the outcome (x1 of n1, x2 of n2) for the side tested
     // (0 upper tail, 1 lower tail, 2 both), large for p1 above its H0
-    // value.
+    // value. The base has the pooled and unpooled z and the t (codes 0, 2
+    // and 6); the continuity corrections differ between the tests.
     virtual double StatisticValue(int code, double x2, double x1, double n2, double n1,
                                   double extra, int side);
-    // p1 from the effect as entered.
-    virtual void UpdateProportionFromEffect();
+    // p1 from the effect as entered, in the chosen measure.
+    void UpdateProportionFromEffect() { proportion1 = Convert23(effectSize); }
+    // The effect from p1, in the chosen measure.
+    void SetEffectFromP1() { effectSize = Convert24(proportion1); }
     // Whether the x1 that the statistic accepts for this x2 (of m2) are
     // known to form one interval when the side tested (as in
     // StatisticValue) is held against the critical value c: the x1 at or
@@ -150,6 +185,27 @@ class PowerExactUncondTwoProp : public PowerExact {
   protected:
     // Copies the options into a clone.
     void CopyOptionsTo(PowerExactUncondTwoProp& target) const;
+    // The moments of one of the shared statistics at p1, and its value for
+    // the outcome x1 of n1, x2 of n2 with the sample proportions h1, h2.
+    // The value is inline: the derived tests call it for every outcome
+    // judged.
+    StatisticMoments SharedMoments(int code, double p1, double n1, double n2) const;
+    double SharedValue(int code, double x1, double n1, double x2, double n2, double h1,
+                       double h2) const;
+    // The standard deviation of the difference of the sample proportions
+    // of x1 of n1 and x2 of n2: pooled, 0 where all or none of the subjects
+    // succeeded; unpooled, from the proportions h1 and h2.
+    static double PooledSd(double x1, double n1, double x2, double n2);
+    static double UnpooledSd(double h1, double n1, double h2, double n2);
+    // The value of a statistic whose standard deviation vanishes with the
+    // difference d still standing: beyond every critical value on its side.
+    static double Beyond(double d);
+    // The t statistic of the 0/1 outcomes of both groups (counts x1, x2
+    // that need not be whole) against the offset delta.
+    static double TValue(double x1, double n1, double x2, double n2, double delta);
+    // The value x of the measure describes a p1 the test takes, with p2 as
+    // given; false with the message.
+    bool CheckEffectFor(double x, double p2);
     // The H0 proportion of group 1.
     double NullProportion() const { return proportion2 + nullDifference; }
     // The groups of a total k split by the allocation ratio.
@@ -213,3 +269,53 @@ class PowerExactUncondTwoProp : public PowerExact {
     int m1_ = 0, m2_ = 0, side_ = 2;
     double critical_ = 0.0;
 };
+
+inline double PowerExactUncondTwoProp::Beyond(double d) {
+    if (d > 0.0) return 1e30;
+    if (d < 0.0) return -1e30;
+    return 0.0;
+}
+
+inline double PowerExactUncondTwoProp::PooledSd(double x1, double n1, double x2, double n2) {
+    const double pooled = (x1 + x2) / (n1 + n2);
+    if (!(pooled > 0.0 && pooled < 1.0)) return 0.0;
+    return std::sqrt((1.0 / n1 + 1.0 / n2) * pooled * (1.0 - pooled));
+}
+
+inline double PowerExactUncondTwoProp::UnpooledSd(double h1, double n1, double h2, double n2) {
+    return std::sqrt(h2 * (1.0 - h2) / n2 + h1 * (1.0 - h1) / n1);
+}
+
+inline double PowerExactUncondTwoProp::TValue(double x1, double n1, double x2, double n2,
+                                              double delta) {
+    const double n = n1 + n2;
+    const double g = (n2 - x2 - delta * n2) * x1 - (x2 + delta * n2) * (n1 - x1);
+    if (std::fabs(g) < 1e-12) return 0.0;
+    const double w = (x1 * n2 * (n1 - x1) + x2 * n1 * (n2 - x2)) * n;
+    if (w > 0.0) return std::sqrt((n - 2.0) / w) * g;
+    return g > 0.0 ? 1e30 : -1e30;
+}
+
+inline double PowerExactUncondTwoProp::SharedValue(int code, double x1, double n1, double x2,
+                                                   double n2, double h1, double h2) const {
+    const double d = h1 - h2 - nullDifference;
+    switch (code) {
+        case 0: {
+            // All or none of the subjects succeeded: the outcome says
+            // nothing against H0, whatever the offset makes of its
+            // difference.
+            const double sd = PooledSd(x1, n1, x2, n2);
+            return sd > 0.0 ? d / sd : 0.0;
+        }
+        case 2: {
+            // Without spread in either group the difference stands over a
+            // zero standard deviation.
+            const double sd = UnpooledSd(h1, n1, h2, n2);
+            return sd > 0.0 ? d / sd : Beyond(d);
+        }
+        case 6:
+            return TValue(x1, n1, x2, n2, nullDifference);
+        default:
+            return 0.0;
+    }
+}

@@ -18,29 +18,12 @@ class PowerExactUncTwoPropNull : public PowerExactUncondTwoProp {
     std::string GetTestName() override {
         return "Proportions: Inequality, two independent groups (unconditional) ";
     }
-    bool HasDistributionPlot() override;
     ParameterId GetNoncentralityId() override;
-    ParameterId GetEffectSizeId() override { return GetNoncentralityId(); }
     TestId GetTestId() override { return kUnconditionalTwoProportionsTestId; }
-    std::string GetMethodText() override;
     void SetStandardValues() override;
-    void BuildInputList(AnalysisType type, PropertyList* inputs) override;
-    CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
-    bool CheckSampleSize(int type, double n) override;
-    bool CheckEffectSize(int type, double x) override;
 
     StatisticMoments GetStatisticMoments(double p1, double alpha, double n1, double n2) override;
     double StatisticValue(int code, double x2, double x1, double n2, double n1, double extra,
                           int side) override;
-    double LargeSamplePower(double p1, double alpha, double n1, double n2) override;
     bool AcceptsAnInterval(int x2, int m2, int side, double c) override;
-    void UpdateProportionFromEffect() override;
-
-    // The effect from p1, in the chosen measure.
-    void SetEffectFromP1() { effectSize = Convert24(proportion1); }
-
-  protected:
-    // The effect x describes a p1 the test takes, with p2 as given; false
-    // with the message.
-    bool CheckEffectFor(double x, double p2);
 };

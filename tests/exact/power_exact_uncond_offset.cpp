@@ -4,20 +4,10 @@
 #include <cmath>
 
 #include "analysis/test_family_support.h"
-#include "numerics/quorix_error.h"
 
 namespace {
 
-constexpr double kMargin = 1e-6;
 constexpr double kPi = 3.141592653589793;
-
-// The value of a statistic whose standard deviation vanishes with the
-// difference d still standing: beyond every critical value on its side.
-double Beyond(double d) {
-    if (d > 0.0) return 1e30;
-    if (d < 0.0) return -1e30;
-    return 0.0;
-}
 
 // Gart and Nam's skewness-corrected z: the root of z = w + g (w^2 - 1)
 // that tends to z as the skewness g tends to 0, written so that it has no
@@ -36,16 +26,6 @@ double Corrected(double d, double h, double sd, bool firstLarger, int side) {
     double k = firstLarger ? -1.0 : 1.0;
     if ((side == 0 && !firstLarger) || (side == 1 && firstLarger)) k = 0.0;
     return (d + k * h) / sd;
-}
-
-// The t statistic of the 0/1 outcomes of both groups against the offset.
-double TValue(double x1, double n1, double x2, double n2, double delta) {
-    const double n = n1 + n2;
-    const double g = (n2 - x2 - delta * n2) * x1 - (x2 + delta * n2) * (n1 - x1);
-    if (std::fabs(g) < 1e-12) return 0.0;
-    const double w = (x1 * n2 * (n1 - x1) + x2 * n1 * (n2 - x2)) * n;
-    if (w > 0.0) return std::sqrt((n - 2.0) / w) * g;
-    return g > 0.0 ? 1e30 : -1e30;
 }
 
 }  // namespace
@@ -75,19 +55,9 @@ void PowerExactUncTwoPropOffset::SetStandardValues() {
     ratio = kStandardRatio;
 }
 
-bool PowerExactUncTwoPropOffset::HasDistributionPlot() {
-    return UsesLargeSample(groupSize1, groupSize2) && statistic != 6;
-}
-
 ParameterId PowerExactUncTwoPropOffset::GetNoncentralityId() {
     static const ParameterId kIds[] = {kProportionP1H1Id, kDifferenceH1Id, kRiskRatioH1Id,
                                        kOddsRatioH1Id};
-    return 0 <= effectIndex && effectIndex < 4 ? kIds[effectIndex] : 0;
-}
-
-ParameterId PowerExactUncTwoPropOffset::GetH0EffectId() {
-    static const ParameterId kIds[] = {kProportionP1H0Id, kDifferenceH0Id, kRiskRatioH0Id,
-                                       kOddsRatioH0Id};
     return 0 <= effectIndex && effectIndex < 4 ? kIds[effectIndex] : 0;
 }
 
@@ -114,67 +84,6 @@ void PowerExactUncTwoPropOffset::SelectEffectIndex(int index) {
     SetEffectIndex(index);
     const std::vector<int> offered = OfferedStatistics(index);
     if (!offered.empty() && !OffersStatistic()) SetStatistic(offered.front());
-}
-
-std::string PowerExactUncTwoPropOffset::GetMethodText() {
-    static const char* const kWords[] = {"proportion", "difference", "risk ratio", "odds ratio"};
-    std::string text = 0 <= effectIndex && effectIndex < 4 ? kWords[effectIndex] : "";
-    auto append = [&](const std::string& part) {
-        if (!text.empty()) text += ", ";
-        text += part;
-    };
-    if (UsesLargeSample(groupSize1, groupSize2)) append("large sample approx");
-    switch (statistic) {
-        case 0:
-            append("z-test pooled");
-            break;
-        case 1:
-            append("z-test pooled with c.c.");
-            break;
-        case 2:
-            append("z-test unpooled");
-            break;
-        case 3:
-            append("z-test unpooled with c.c.");
-            break;
-        case 6:
-            append("t-test");
-            break;
-        case 7:
-        case 10:
-        case 13:
-            append("L score: Farrington & Manning");
-            break;
-        case 8:
-        case 11:
-        case 14:
-            append("L score: Miettinen & Nurminen");
-            break;
-        case 9:
-        case 12:
-            append("L score: Gart & Nam");
-            break;
-        default:
-            break;
-    }
-    return text;
-}
-
-void PowerExactUncTwoPropOffset::UpdateProportionFromEffect() {
-    proportion1 = Convert23(effectSize);
-}
-
-void PowerExactUncTwoPropOffset::SetEffectFromP1() {
-    effectSize = Convert24(proportion1);
-}
-
-double PowerExactUncTwoPropOffset::SetOffsetFromH0Effect(double x) {
-    nullDifference = Convert23(x) - proportion2;
-    return nullDifference;
-}
-
-double PowerExactUncTwoPropOffset::H0EffectFromOffset(double d) {
-    return Convert24(d + proportion2);
 }
 
 // ------------------------------------------------- restricted estimates
@@ -281,42 +190,16 @@ double PowerExactUncTwoPropOffset::ScoreValue(int code, double x1, double n1, do
 
 double PowerExactUncTwoPropOffset::StatisticValue(int code, double x2, double x1, double n2,
                                                   double n1, double, int side) {
+    if (7 <= code && code <= 14) return ScoreValue(code, x1, n1, x2, n2, true);
     const double h1 = x1 / n1, h2 = x2 / n2;
+    if (code != 1 && code != 3) return SharedValue(code, x1, n1, x2, n2, h1, h2);
     const double d = h1 - h2 - nullDifference;
-    const double n = n1 + n2;
     // Compared as x1 n2 against x2 n1: the exact order of the proportions.
     const bool firstLarger = x1 * n2 > x2 * n1;
-    const double h = (1.0 / n1 + 1.0 / n2) / 2.0;
-    switch (code) {
-        case 0:
-        case 1: {
-            // All or none of the subjects succeeded: the pooled variance is 0
-            // and the outcome says nothing against H0, whatever the offset
-            // makes of its difference.
-            const double pooled = (x1 + x2) / n;
-            if (!(pooled > 0.0 && pooled < 1.0)) return 0.0;
-            const double sd = std::sqrt((1.0 / n1 + 1.0 / n2) * pooled * (1.0 - pooled));
-            if (code == 0) return d / sd;
-            return sd > 0.0 ? Corrected(d, h, sd, firstLarger, side) : 0.0;
-        }
-        case 2: {
-            // Without spread in either group the difference stands over a
-            // zero standard deviation: beyond every critical value on its
-            // side.
-            const double sd = std::sqrt(h2 * (1.0 - h2) / n2 + h1 * (1.0 - h1) / n1);
-            return sd > 0.0 ? d / sd : Beyond(d);
-        }
-        case 3: {
-            const double sd = std::sqrt(h2 * (1.0 - h2) / n2 + h1 * (1.0 - h1) / n1);
-            return sd > 0.0 ? Corrected(d, h, sd, firstLarger, side) : 0.0;
-        }
-        case 6:
-            return TValue(x1, n1, x2, n2, nullDifference);
-        default:
-            break;
-    }
-    if (7 <= code && code <= 14) return ScoreValue(code, x1, n1, x2, n2, true);
-    return 0.0;
+    // Without spread (pooled, or in either group) the outcome says nothing
+    // against H0, whatever the offset makes of its difference.
+    const double sd = code == 1 ? PooledSd(x1, n1, x2, n2) : UnpooledSd(h1, n1, h2, n2);
+    return sd > 0.0 ? Corrected(d, (1.0 / n1 + 1.0 / n2) / 2.0, sd, firstLarger, side) : 0.0;
 }
 
 // Where the x1 accepted for one x2 form an interval, for the statistics
@@ -360,36 +243,19 @@ bool PowerExactUncTwoPropOffset::AcceptsAnInterval(int x2, int m2, int side, dou
     }
 }
 
-// The moments at the expected counts p n1 and p2 n2.
+// The moments of the score statistics at the expected counts p n1 and
+// p2 n2.
 StatisticMoments PowerExactUncTwoPropOffset::GetStatisticMoments(double p, double, double n1,
                                                                  double n2) {
-    StatisticMoments m;
-    const double p2 = proportion2, delta = nullDifference;
+    StatisticMoments m = SharedMoments(statistic, p, n1, n2);
+    if (!(7 <= statistic && statistic <= 14)) return m;
+    const double p2 = proportion2;
     const double n = n1 + n2;
-    m.side = !oneTailed ? 2 : (p < p2 + delta ? 0 : 1);
-    const double d = p - p2 - delta;
-    const double pooled = (p * n1 + p2 * n2) / n;
-    const double pooledSd = std::sqrt((1.0 / n1 + 1.0 / n2) * pooled * (1.0 - pooled));
+    const double d = p - p2 - nullDifference;
     const double unpooled = std::sqrt(p2 * (1.0 - p2) / n2 + p * (1.0 - p) / n1);
-    const double h = (1.0 / n1 + 1.0 / n2) / 2.0;
     const double x1 = p * n1, x2 = p2 * n2;
     double t1, t2;
     switch (statistic) {
-        case 0:
-        case 1:
-        case 2:
-        case 3: {
-            const bool corrected = statistic == 1 || statistic == 3;
-            m.lowerMean = corrected ? d + h : d;
-            m.upperMean = corrected ? d - h : d;
-            m.nullSd = statistic <= 1 ? pooledSd : unpooled;
-            m.alternativeSd = unpooled;
-            break;
-        }
-        case 6:
-            m.lowerMean = TValue(x1, n1, x2, n2, delta);
-            m.upperMean = n;
-            break;
         case 7:
         case 8:
         case 9: {
@@ -435,188 +301,4 @@ StatisticMoments PowerExactUncTwoPropOffset::GetStatisticMoments(double p, doubl
             break;
     }
     return m;
-}
-
-double PowerExactUncTwoPropOffset::LargeSamplePower(double p1, double alphaValue, double n1,
-                                                    double n2) {
-    const StatisticMoments m = GetStatisticMoments(p1, alphaValue, n1, n2);
-    if (statistic == 6) return TApproximationPower(m.lowerMean, m.upperMean, alphaValue, m.side);
-    return NormalApproximationPower(m.lowerMean, m.upperMean, m.nullSd, m.alternativeSd, alphaValue,
-                                    m.side);
-}
-
-// --------------------------------------------------------------- checks
-
-bool PowerExactUncTwoPropOffset::CheckSampleSize(int, double n) {
-    ClearMessage();
-    return CheckSampleSizeMinimum(n >= 2147483647.0 ? 2147483647 : static_cast<int>(n), 3);
-}
-
-bool PowerExactUncTwoPropOffset::CheckEffectFor(double x, double p2) {
-    switch (effectIndex) {
-        case 0:
-            return CheckNamedRangeInclusive("Proportion p1", x, kMargin);
-        case 1:
-            return CheckEffectGivesProportion(x, p2, kMargin);
-        case 2: {
-            if (!CheckEffectRatio(x, kMargin)) return false;
-            // A ratio whose p1 is no proportion: the statistics and the
-            // binomial masses of group 1 have no meaning there.
-            const double p1 = p2 * x;
-            if (kMargin < p1 && p1 < 1.0 - kMargin) return true;
-            messages << "Effect size specification (" << x << ") leads to a proportion "
-                     << "p1 = " << p1 << '\n'
-                     << "that falls outside the admissible range (" << kMargin << ", 1-" << kMargin
-                     << ").";
-            return false;
-        }
-        case 3:
-            return CheckOddsRatio(x, kMargin);
-        default:
-            return false;
-    }
-}
-
-bool PowerExactUncTwoPropOffset::CheckEffectSize(int, double x) {
-    ClearMessage();
-    return CheckEffectFor(x, proportion2);
-}
-
-// --------------------------------------------------------- lists and run
-
-void PowerExactUncTwoPropOffset::BuildInputList(AnalysisType type, PropertyList* inputs) {
-    inputs->Clear();
-    AddTailsInput(inputs);
-    SetEffectFromP1();
-    const GivenInputs given = GivenInputsOf(type);
-    if (type == kSensitivity) AddEffectDirectionInput(inputs, "p|H1$\\le$p|H0", "p|H1$\\ge$p|H0");
-    if (given.effect) AddEffectSizeInput(inputs, GetNoncentralityId(), GetTestId(), "", true);
-    AddDoubleInput(inputs, GetH0EffectId(), H0EffectFromOffset(nullDifference));
-    AddDoubleInput(inputs, kProportionP2Id, proportion2);
-    AddGivenInputs(*this, type, inputs, [] {});
-    if (given.sampleSize) {
-        AddSampleSize1Input(inputs);
-        AddSampleSize2Input(inputs);
-    } else {
-        AddAllocationRatioInput(inputs, kAllocationRatioId);
-    }
-}
-
-CalculateStatus PowerExactUncTwoPropOffset::Calculate(AnalysisType type, PropertyList* inputs) {
-    ClearMessage();
-    int p2Row = -1, h0Row = -1, tailsRow = -1;
-    const double p2 = ReadDouble(inputs, kProportionP2Id, &p2Row);
-    if (!CheckNamedRangeInclusive("Proportion p2", p2, kMargin)) return p2Row;
-    const double h0 = ReadDouble(inputs, GetH0EffectId(), &h0Row);
-    if (!CheckEffectFor(h0, p2)) return h0Row;
-    const int tails = ReadTails(inputs, &tailsRow);
-    // Mantel-Haenszel and the likelihood ratio test equality only; a code
-    // the options of this measure do not offer would test something else.
-    if (!OffersStatistic()) {
-        throw QuorixError("Exact-Unconditional: statistic not offered for this effect measure",
-                          QuorixError::kOutOfRange, statistic);
-    }
-
-    const ParameterId effectId = GetNoncentralityId();
-    int effectRow = -1, alphaRow = -1, powerRow = -1, row1 = -1, row2 = -1, otherRow = -1;
-    auto store = [&] {
-        oneTailed = tails == 0;
-        proportion2 = p2;
-        SetOffsetFromH0Effect(h0);
-    };
-    auto storeEffect = [&](double e) {
-        effectSize = e;
-        UpdateProportionFromEffect();
-    };
-    auto storeGroups = [&](long n1, long n2) {
-        groupSize1 = static_cast<double>(n1);
-        groupSize2 = static_cast<double>(n2);
-        allocationRatio = groupSize2 / groupSize1;
-        sampleSize = groupSize1 + groupSize2;
-    };
-    auto checkGroups = [&](long n1, long n2) {
-        if (!CheckSampleSizeMinimum(static_cast<int>(n1), 1)) return row1;
-        if (!CheckSampleSizeMinimum(static_cast<int>(n2), 1)) return row2;
-        if (!CheckTotalSampleSize(GroupSizeSum(n1, n2), 3, 2147483647)) return row1;
-        return -1;
-    };
-    switch (type) {
-        case kAPriori: {
-            const double e = ReadEffectSize(inputs, &effectRow, effectId);
-            const double a = ReadAlpha(inputs, &alphaRow);
-            const double p = ReadPower(inputs, &powerRow);
-            const double r = ReadAllocationRatio(inputs, &otherRow);
-            if (!CheckEffectFor(e, p2)) return effectRow;
-            if (!CheckAllocationRatio(r, 0.01)) return otherRow;
-            if (!CheckAlphaRange(a)) return alphaRow;
-            if (!CheckPowerRange(p)) return powerRow;
-            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
-            store();
-            storeEffect(e);
-            allocationRatio = r;
-            SolveSampleSize(proportion1, a, p, true);
-            break;
-        }
-        case kSensitivity: {
-            const double a = ReadAlpha(inputs, &alphaRow);
-            const double p = ReadPower(inputs, &powerRow);
-            const long n1 = ReadSampleSize1(inputs, &row1);
-            const long n2 = ReadSampleSize2(inputs, &row2);
-            const int direction = ReadEffectDirection(inputs, &otherRow);
-            if (!CheckAlphaRange(a)) return alphaRow;
-            if (!CheckPowerRange(p)) return powerRow;
-            if (const int bad = checkGroups(n1, n2); bad >= 0) return bad;
-            store();
-            storeGroups(n1, n2);
-            effectDirection = direction == 0 ? -1.0 : 1.0;
-            // A failed search leaves p1, and so the effect shown, as it was.
-            RestoringOnFailure(proportion1,
-                               [&] { return SolveEffectSize2(a, p, groupSize1, groupSize2); });
-            effectSize = Convert24(proportion1);
-            break;
-        }
-        case kPostHoc: {
-            const double e = ReadEffectSize(inputs, &effectRow, effectId);
-            const double a = ReadAlpha(inputs, &alphaRow);
-            const long n1 = ReadSampleSize1(inputs, &row1);
-            const long n2 = ReadSampleSize2(inputs, &row2);
-            if (!CheckEffectFor(e, p2)) return effectRow;
-            if (!CheckAlphaRange(a)) return alphaRow;
-            if (const int bad = checkGroups(n1, n2); bad >= 0) return bad;
-            store();
-            storeEffect(e);
-            storeGroups(n1, n2);
-            power = ComputePower2(proportion1, a, groupSize1, groupSize2);
-            break;
-        }
-        case kCriterion: {
-            const double e = ReadEffectSize(inputs, &effectRow, effectId);
-            const double p = ReadPower(inputs, &powerRow);
-            const long n1 = ReadSampleSize1(inputs, &row1);
-            const long n2 = ReadSampleSize2(inputs, &row2);
-            if (!CheckEffectFor(e, p2)) return effectRow;
-            if (const int bad = checkGroups(n1, n2); bad >= 0) return bad;
-            if (!CheckPowerRange(p)) return powerRow;
-            store();
-            storeEffect(e);
-            storeGroups(n1, n2);
-            alpha = SolveAlpha2(proportion1, p, groupSize1, groupSize2);
-            break;
-        }
-        case kCompromise: {
-            const double e = ReadEffectSize(inputs, &effectRow, effectId);
-            const double q = ReadRatio(inputs, &otherRow);
-            const long n1 = ReadSampleSize1(inputs, &row1);
-            const long n2 = ReadSampleSize2(inputs, &row2);
-            if (!CheckEffectFor(e, p2)) return effectRow;
-            if (const int bad = checkGroups(n1, n2); bad >= 0) return bad;
-            if (!CheckRatio(q, 0.01, 100.0)) return otherRow;
-            store();
-            storeEffect(e);
-            storeGroups(n1, n2);
-            actualRatio = SolveCompromise2(proportion1, q, groupSize1, groupSize2);
-            break;
-        }
-    }
-    return kCalculateDone;
 }

@@ -24,38 +24,21 @@ class PowerExactUncTwoPropOffset : public PowerExactUncondTwoProp {
     std::string GetTestName() override {
         return "Proportions: Inequality (offset), two independent groups (unconditional) ";
     }
-    bool HasDistributionPlot() override;
     ParameterId GetNoncentralityId() override;
-    ParameterId GetEffectSizeId() override { return GetNoncentralityId(); }
     TestId GetTestId() override { return kUnconditionalOffsetTestId; }
-    std::string GetMethodText() override;
     void SetStandardValues() override;
-    void BuildInputList(AnalysisType type, PropertyList* inputs) override;
-    CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
-    bool CheckSampleSize(int type, double n) override;
-    bool CheckEffectSize(int type, double x) override;
+    bool TakesH0Value() const override { return true; }
 
     StatisticMoments GetStatisticMoments(double p1, double alpha, double n1, double n2) override;
     double StatisticValue(int code, double x2, double x1, double n2, double n1, double extra,
                           int side) override;
-    double LargeSamplePower(double p1, double alpha, double n1, double n2) override;
     bool AcceptsAnInterval(int x2, int m2, int side, double c) override;
-    void UpdateProportionFromEffect() override;
-
-    // The label of the H0 value of the measure (0 for no measure).
-    virtual ParameterId GetH0EffectId();
-    // The effect from p1, in the chosen measure.
-    virtual void SetEffectFromP1();
-    // The offset of the H0 value x of the measure (p1|H0 - p2); also stored.
-    virtual double SetOffsetFromH0Effect(double x);
-    // The H0 value of the measure for the offset d.
-    virtual double H0EffectFromOffset(double d);
 
     // The statistic codes offered for an effect measure, in the order of
     // the options dialog.
     static std::vector<int> OfferedStatistics(int index);
     // Whether the chosen statistic is offered for the chosen measure.
-    bool OffersStatistic() const;
+    bool OffersStatistic() const override;
     // Chooses the measure as the options dialog does: the statistic stays
     // when the new measure offers it, else the first one offered.
     void SelectEffectIndex(int index);
@@ -67,11 +50,6 @@ class PowerExactUncTwoPropOffset : public PowerExactUncondTwoProp {
     void RatioEstimates(double x1, double n1, double x2, double n2, double* p1, double* p2) const;
     void OddsRatioEstimates(double x1, double n1, double x2, double n2, double* p1,
                             double* p2) const;
-
-  protected:
-    // The value x of the measure describes a p1 the test takes; false with
-    // the message.
-    bool CheckEffectFor(double x, double p2);
 
   private:
     // The score statistics (codes 7 to 14) of sample proportions h1, h2

@@ -6,6 +6,8 @@
 #include "analysis/parameter_names.h"
 #include "analysis/standard_inputs.h"
 #include "analysis/test_family_support.h"
+#include "numerics/cancel.h"
+#include "numerics/quorix_error.h"
 #include "numerics/rounding.h"
 
 namespace {
@@ -158,13 +160,65 @@ double PowerFManovaGlobal::NoncentralityFromEffect(double f2) {
                                               HypothesisDf(), responses_);
 }
 
-// The search starts above k, and never below the smallest N the criterion
-// admits: below it the denominator df is not positive.
+double PowerFManovaGlobal::SearchStart() {
+    return std::max(groups_ + 1.0,
+                    std::ceil(criterion->MinimumSampleSize(groups_, HypothesisDf(), responses_)));
+}
+
+// The search starts above k, at the criterion's closed-form minimum N; the
+// totals below it, down to the first with a positive denominator df, are
+// looked at after the search (SolveSampleSize).
 void PowerFManovaGlobal::BracketSampleSize() {
-    const double lowest =
-        std::max(groups_ + 1.0,
-                 std::ceil(criterion->MinimumSampleSize(groups_, HypothesisDf(), responses_)));
+    const double lowest = SearchStart();
     BracketSampleSizeFrom(lowest, std::max(groups_ + 100.0, lowest + 1.0));
+}
+
+bool PowerFManovaGlobal::ReachesTarget(double n, double effect, double alphaValue, double target) {
+    criterion->ComputeDf(n, groups_, HypothesisDf(), responses_);
+    if (!(criterion->df2 > 0.0 && std::isfinite(criterion->df2))) return false;
+    try {
+        return ComputePower(effect, alphaValue, n) >= target;
+    } catch (const QuorixError&) {
+        return false;
+    }
+}
+
+// The closed-form minimum can lie above the smallest N whose denominator df
+// is positive (Pillai's k + q + s + 1 against k + q - s + 1), and so above
+// the smallest N that reaches the target. Where the search ends at its lower
+// end, the totals below it are bisected, in the steps RoundSampleSize gives,
+// down to the first with a positive df: a few powers, however large the
+// design. Power grows with N, so the first total that reaches the target
+// is the answer.
+double PowerFManovaGlobal::SolveSampleSize(double effect, double alphaValue, double powerValue,
+                                           bool round) {
+    PowerAnalysis::SolveSampleSize(effect, alphaValue, powerValue, round);
+    const double unit = round ? RoundSampleSize(1.0) : 1.0;
+    const double answer = sampleSize;
+    if (!(answer <= RoundSampleSize(SearchStart()))) return answer;
+    // The first step count whose total lies above k with a positive df, by
+    // bisection on the df, which grows with N.
+    auto positiveDf = [&](double j) {
+        criterion->ComputeDf(j * unit, groups_, HypothesisDf(), responses_);
+        return j * unit > groups_ && criterion->df2 > 0.0;
+    };
+    double below = 0.0, best = answer / unit;
+    while (best - below > 1.0) {
+        const double middle = std::floor((below + best) / 2.0);
+        (positiveDf(middle) ? best : below) = middle;
+    }
+    // Then the first from there whose power reaches the target: `below`
+    // never reaches it, `best` does.
+    below = best - 1.0;
+    best = answer / unit;
+    while (best - below > 1.0) {
+        if (IsCancelled()) throw CancelledError();
+        const double middle = std::floor((below + best) / 2.0);
+        (ReachesTarget(middle * unit, effect, alphaValue, powerValue) ? best : below) = middle;
+    }
+    sampleSize = best * unit;
+    actualPower = ComputePower(effect, alphaValue, sampleSize);
+    return sampleSize;
 }
 
 double PowerFManovaGlobal::RoundSampleSize(double n) {

@@ -61,6 +61,9 @@ class PowerFManovaGlobal : public PowerFMultivariate {
     double NoncentralityFromEffect(double f2) override;
     void BracketSampleSize() override;
     void BracketEffectSize() override { BracketSampleSizeFrom(1e-6, 0.3); }
+    // The search from the criterion's minimum N, then, where it ends there,
+    // the smallest total below it that still reaches the target.
+    double SolveSampleSize(double effect, double alpha, double power, bool round) override;
     // Up to the next multiple of k.
     double RoundSampleSize(double n) override;
 
@@ -90,6 +93,12 @@ class PowerFManovaGlobal : public PowerFMultivariate {
     virtual bool GivesGroupNote() { return true; }
     // f² 0.0625, N 100, alpha 0.05, power 0.95 and the standard ratio.
     void SetStandardInputs();
+    // The lower end of the A priori search: above k and not below the
+    // criterion's closed-form minimum N.
+    double SearchStart();
+    // Whether the total n has a positive denominator df and a power that
+    // reaches the target.
+    bool ReachesTarget(double n, double effect, double alphaValue, double target);
 
     int groups_ = 3;
     int responses_ = 2;

@@ -69,6 +69,20 @@ TEST(Manova, SpecialAndRepeatedMeasuresAtStandardInputs) {
     }
 }
 
+// A priori below the criterion's closed-form minimum: with 7 groups, 3
+// predictors and 6 responses Pillai's denominator df is positive from N 11
+// on, and N 16 already reaches power 0.716 at f²(V) 0.675 and alpha 0.071,
+// where the minimum is 17; the global test with 3 groups and 6 responses
+// reaches 0.45 at N 9 (f²(V) 1.5, alpha 0.1), its minimum 12
+// (verification/smallest_n, R, by a scan over every N).
+TEST(Manova, APrioriFindsTheSmallestAdmissibleTotal) {
+    const char table[] = "verification/smallest_n/cases.tsv";
+    calc_test::ExpectReferenceCases(
+        table, kManovaSpecialTestId, [] { return std::make_unique<PowerFManovaSpecial>(); }, 1);
+    calc_test::ExpectReferenceCases(
+        table, kManovaGlobalTestId, [] { return std::make_unique<PowerFManovaGlobal>(); }, 1);
+}
+
 // Reductions that catch formula errors (verification/multivariate/
 // reference.R): one response is the one-way ANOVA (3 groups, f 0.25: 252);
 // two groups are Hotelling's T² with f² = Delta² n1 n2 / N² (30 + 30,

@@ -30,38 +30,96 @@ double RootOfSquaredEffect(double square) {
 
 // ------------------------------------------------------- shared operations
 
+double PowerMultCriterion::SetFromEffect(double effect, double n, int k, int pd, int qd) {
+    const double c = ScaleWithDf(n, k, pd, qd);
+    f = effect;
+    f2 = effect * effect;
+    criterionValue = CriterionOfSquare(f2, c);
+    return StoreNoncentrality(c, n);
+}
+
+double PowerMultCriterion::SetFromCriterion(double value, double n, int k, int pd, int qd) {
+    const double c = ScaleWithDf(n, k, pd, qd);
+    criterionValue = value;
+    f2 = SquareOfCriterion(value, c);
+    f = RootOfSquaredEffect(f2);
+    return StoreNoncentrality(c, n);
+}
+
+double PowerMultCriterion::StoreNoncentrality(double c, double n) {
+    if (IsOBrienShieh()) {
+        noncentrality = OBrienShiehNoncentrality(criterionValue, f2, c, n);
+        proportion = OBrienShiehProportion(criterionValue, f2, c);
+    } else {
+        noncentrality = df2 * f2;
+        proportion = noncentrality / (df2 + noncentrality);
+    }
+    return noncentrality;
+}
+
 double PowerMultCriterion::SetFromProportion(double x, double n, int k, int pd, int qd) {
     const double square = x == 1.0 ? 1e30 : x / (1.0 - x);
     return SetFromEffect(RootOfSquaredEffect(square), n, k, pd, qd);
+}
+
+double PowerMultCriterion::EffectFromCriterion(double value, double n, int k, int pd, int qd) {
+    criterionValue = value;
+    f2 = SquareOfCriterion(value, Scale(n, k, pd, qd));
+    f = RootOfSquaredEffect(f2);
+    return f;
+}
+
+double PowerMultCriterion::NoncentralityFromEffect(double effect, double n, int k, int pd, int qd) {
+    return SetFromEffect(effect, n, k, pd, qd);
+}
+
+double PowerMultCriterion::SampleSizeFromNoncentrality(double effect, double lambda, int k, int pd,
+                                                       int qd) {
+    const double x = lambda / (effect * effect);
+    return IsOBrienShieh() ? SampleSizeForScaledN(x, k, pd, qd) : SampleSizeForDf2(x, k, pd, qd);
+}
+
+double PowerMultCriterion::EffectFromNoncentrality(double lambda, double n, int k, int pd, int qd) {
+    if (IsOBrienShieh()) return RootOfSquaredEffect(lambda / (Scale(n, k, pd, qd) * n));
+    ComputeDf(n, k, pd, qd);
+    return RootOfSquaredEffect(lambda / df2);
+}
+
+std::string PowerMultCriterion::GetLongName() const {
+    return GetShortName() +
+           (IsOBrienShieh() ? ", O'Brien-Shieh Algorithm" : ", Muller-Peterson Algorithm");
 }
 
 double PowerMultCriterion::ToRepeatedMeasuresEffect(double effect, double rho, double w, double,
                                                     double m, bool useCompoundFactor) {
     if (!IsOBrienShieh()) return effect;
     const double weight = useCompoundFactor && !WeightsAlways() ? 1.0 : w;
-    return RootOfSquaredEffect(effect * effect * m * weight /
-                               (RepeatedFactor(rho, m, useCompoundFactor) * RepeatedScale()));
+    return RootOfSquaredEffect(
+        effect * effect * m * weight /
+        (RepeatedFactor(rho, m, useCompoundFactor) * Scale(sampleSize, groups, p, q)));
 }
 
 double PowerMultCriterion::FromRepeatedMeasuresEffect(double effect, double rho, double w, double,
                                                       double m, bool useCompoundFactor) {
     if (!IsOBrienShieh()) return effect;
     const double weight = useCompoundFactor && !WeightsAlways() ? 1.0 : w;
-    return RootOfSquaredEffect(RepeatedScale() * RepeatedFactor(rho, m, useCompoundFactor) *
-                               effect * effect / (m * weight));
+    return RootOfSquaredEffect(Scale(sampleSize, groups, p, q) *
+                               RepeatedFactor(rho, m, useCompoundFactor) * effect * effect /
+                               (m * weight));
 }
 
 double PowerMultCriterion::CriterionFromRepeatedEffect(double effect, double rho, double w,
                                                        double z, double m, bool useCompoundFactor) {
     if (!IsOBrienShieh()) return effect;
     const double converted = ToRepeatedMeasuresEffect(effect, rho, w, z, m, useCompoundFactor);
-    return CriterionOfSquare(converted * converted);
+    return CriterionOfSquare(converted * converted, Scale(sampleSize, groups, p, q));
 }
 
 double PowerMultCriterion::RepeatedEffectFromCriterion(double value, double rho, double w, double z,
                                                        double m, bool useCompoundFactor) {
     if (!IsOBrienShieh()) return value;
-    const double effect = RootOfSquaredEffect(SquareOfCriterion(value));
+    const double effect =
+        RootOfSquaredEffect(SquareOfCriterion(value, Scale(sampleSize, groups, p, q)));
     return FromRepeatedMeasuresEffect(effect, rho, w, z, m, useCompoundFactor);
 }
 
@@ -83,105 +141,34 @@ double WilksCriterion::ComputeDf(double n, int k, int pd, int qd) {
     return g;
 }
 
-double WilksCriterion::EffectToCriterion(double effect) const {
-    return 1.0 / (1.0 + effect * effect);
+// Muller-Peterson takes the root and the reciprocal of U in the other order
+// than O'Brien-Shieh; the two orders round apart in the last digit, and
+// each algorithm keeps its own so that its results stay put.
+double WilksCriterion::CriterionOfSquare(double square, double g) const {
+    return IsOBrienShieh() ? std::pow(1.0 + square, -g) : std::pow(1.0 / (1.0 + square), g);
 }
 
-double WilksCriterion::MinimumSampleSize(int, int pd, int qd) const {
-    return (pd + 1.0) * (qd + 1.0);
+double WilksCriterion::SquareOfCriterion(double value, double g) const {
+    if (IsOBrienShieh()) return std::pow(value, -1.0 / g) - 1.0;
+    const double root = std::pow(value, 1.0 / g);
+    return (1.0 - root) / root;
 }
 
+double WilksCriterion::CriterionToEffect(double value) const {
+    return RootOfSquaredEffect(IsOBrienShieh() ? 1.0 / value - 1.0 : (1.0 - value) / value);
+}
+
+// The effect panels of both algorithms take the effect of a value in the
+// O'Brien-Shieh order.
 double WilksCriterion::EffectFromCriterion(double value, double, int, int pd, int qd) {
-    const double g = RaoExponent(pd, qd);
     criterionValue = value;
-    f2 = std::pow(value, -1.0 / g) - 1.0;
+    f2 = std::pow(value, -1.0 / RaoExponent(pd, qd)) - 1.0;
     f = RootOfSquaredEffect(f2);
     return f;
 }
 
-double WilksCriterion::CriterionOfSquare(double square) {
-    return std::pow(1.0 + square, -RaoExponent(p, q));
-}
-
-double WilksCriterion::SquareOfCriterion(double value) {
-    return std::pow(value, -1.0 / RaoExponent(p, q)) - 1.0;
-}
-
-double PowerMultWilksMP::SetFromEffect(double effect, double n, int k, int pd, int qd) {
-    const double g = ComputeDf(n, k, pd, qd);
-    f = effect;
-    f2 = effect * effect;
-    noncentrality = df2 * f2;
-    criterionValue = std::pow(1.0 / (1.0 + f2), g);
-    proportion = noncentrality / (df2 + noncentrality);
-    return noncentrality;
-}
-
-double PowerMultWilksMP::SetFromCriterion(double value, double n, int k, int pd, int qd) {
-    const double g = ComputeDf(n, k, pd, qd);
-    criterionValue = value;
-    const double root = std::pow(value, 1.0 / g);
-    f2 = (1.0 - root) / root;
-    f = RootOfSquaredEffect(f2);
-    noncentrality = df2 * f2;
-    proportion = noncentrality / (df2 + noncentrality);
-    return noncentrality;
-}
-
-double PowerMultWilksMP::CriterionToEffect(double value) const {
-    return RootOfSquaredEffect((1.0 - value) / value);
-}
-
-double PowerMultWilksMP::NoncentralityFromEffect(double effect, double n, int k, int pd, int qd) {
-    return SetFromEffect(effect, n, k, pd, qd);
-}
-
-double PowerMultWilksMP::SampleSizeFromNoncentrality(double effect, double lambda, int k, int pd,
-                                                     int qd) {
-    const double x = lambda / (effect * effect);
+double WilksCriterion::SampleSizeForDf2(double x, int k, int pd, int qd) {
     return (x + (pd * qd - 2) / 2.0) / RaoExponent(pd, qd) + (qd - pd + 1) / 2.0 + k;
-}
-
-double PowerMultWilksMP::EffectFromNoncentrality(double lambda, double n, int k, int pd, int qd) {
-    ComputeDf(n, k, pd, qd);
-    return RootOfSquaredEffect(lambda / df2);
-}
-
-double PowerMultWilksOS::SetFromEffect(double effect, double n, int k, int pd, int qd) {
-    const double g = ComputeDf(n, k, pd, qd);
-    f = effect;
-    f2 = effect * effect;
-    noncentrality = g * f2 * n;
-    criterionValue = std::pow(1.0 + f2, -g);
-    proportion = f2 / (1.0 + f2);
-    return noncentrality;
-}
-
-double PowerMultWilksOS::SetFromCriterion(double value, double n, int k, int pd, int qd) {
-    const double g = ComputeDf(n, k, pd, qd);
-    criterionValue = value;
-    f2 = std::pow(value, -1.0 / g) - 1.0;
-    f = RootOfSquaredEffect(f2);
-    noncentrality = g * f2 * n;
-    proportion = f2 / (1.0 + f2);
-    return noncentrality;
-}
-
-double PowerMultWilksOS::CriterionToEffect(double value) const {
-    return RootOfSquaredEffect(1.0 / value - 1.0);
-}
-
-double PowerMultWilksOS::NoncentralityFromEffect(double effect, double n, int k, int pd, int qd) {
-    return SetFromEffect(effect, n, k, pd, qd);
-}
-
-double PowerMultWilksOS::SampleSizeFromNoncentrality(double effect, double lambda, int, int pd,
-                                                     int qd) {
-    return lambda / (effect * effect) / RaoExponent(pd, qd);
-}
-
-double PowerMultWilksOS::EffectFromNoncentrality(double lambda, double n, int, int pd, int qd) {
-    return RootOfSquaredEffect(lambda / (RaoExponent(pd, qd) * n));
 }
 
 // ---------------------------------------------------- Hotelling-Lawley T1
@@ -193,96 +180,23 @@ double HotellingLawley1Criterion::ComputeDf(double n, int k, int pd, int qd) {
     return s;
 }
 
-double HotellingLawley1Criterion::CriterionToEffect(double value) const {
-    return RootOfSquaredEffect(value);
-}
-
-double HotellingLawley1Criterion::EffectFromCriterion(double value, double, int, int pd, int qd) {
-    s = Smaller(pd, qd);
-    criterionValue = value;
-    f2 = value / s;
-    f = RootOfSquaredEffect(f2);
-    return f;
-}
-
-double HotellingLawley1Criterion::RepeatedScale() {
-    return Smaller(p, q);
-}
-
-double HotellingLawley1Criterion::CriterionOfSquare(double square) {
-    return Smaller(p, q) * square;
-}
-
-double HotellingLawley1Criterion::SquareOfCriterion(double value) {
-    return value / Smaller(p, q);
-}
-
-double PowerMultHL1MP::SetFromEffect(double effect, double n, int k, int pd, int qd) {
-    ComputeDf(n, k, pd, qd);
-    f = effect;
-    f2 = effect * effect;
-    noncentrality = df2 * f2;
-    criterionValue = s * f2;
-    proportion = noncentrality / (df2 + noncentrality);
-    return noncentrality;
-}
-
-double PowerMultHL1MP::SetFromCriterion(double value, double n, int k, int pd, int qd) {
-    ComputeDf(n, k, pd, qd);
-    criterionValue = value;
-    f2 = value / s;
-    f = RootOfSquaredEffect(f2);
-    noncentrality = df2 * f2;
-    proportion = noncentrality / (df2 + noncentrality);
-    return noncentrality;
-}
-
-double PowerMultHL1MP::NoncentralityFromEffect(double effect, double n, int k, int pd, int qd) {
-    return SetFromEffect(effect, n, k, pd, qd);
-}
-
-double PowerMultHL1MP::SampleSizeFromNoncentrality(double effect, double lambda, int k, int pd,
-                                                   int qd) {
-    const double x = lambda / (effect * effect);
-    return (x - 2.0) / Smaller(pd, qd) + k + qd + 1.0;
-}
-
-double PowerMultHL1MP::EffectFromNoncentrality(double lambda, double n, int k, int pd, int qd) {
-    ComputeDf(n, k, pd, qd);
-    return RootOfSquaredEffect(lambda / df2);
-}
-
-double PowerMultHL1OS::SetFromEffect(double effect, double n, int, int pd, int qd) {
-    s = Smaller(pd, qd);
-    f = effect;
-    f2 = effect * effect;
-    criterionValue = s * f2;
-    noncentrality = criterionValue * n;
-    proportion = criterionValue / (criterionValue + s);
-    return noncentrality;
-}
-
-double PowerMultHL1OS::SetFromCriterion(double value, double n, int, int pd, int qd) {
-    s = Smaller(pd, qd);
-    criterionValue = value;
-    f2 = value / s;
-    f = RootOfSquaredEffect(f2);
-    noncentrality = value * n;
-    proportion = value / (value + s);
-    return noncentrality;
-}
-
-double PowerMultHL1OS::NoncentralityFromEffect(double effect, double n, int, int pd, int qd) {
+// O'Brien-Shieh's N s f² needs no df.
+double HotellingLawley1Criterion::NoncentralityFromEffect(double effect, double n, int k, int pd,
+                                                          int qd) {
+    if (!IsOBrienShieh()) return SetFromEffect(effect, n, k, pd, qd);
     return Smaller(pd, qd) * effect * effect * n;
 }
 
-double PowerMultHL1OS::SampleSizeFromNoncentrality(double effect, double lambda, int, int pd,
-                                                   int qd) {
-    return lambda / (effect * effect) / Smaller(pd, qd);
+double HotellingLawley1Criterion::Scale(double, int, int pd, int qd) {
+    return Smaller(pd, qd);
 }
 
-double PowerMultHL1OS::EffectFromNoncentrality(double lambda, double n, int, int pd, int qd) {
-    return RootOfSquaredEffect(lambda / (Smaller(pd, qd) * n));
+double HotellingLawley1Criterion::SampleSizeForDf2(double x, int k, int pd, int qd) {
+    return (x - 2.0) / Smaller(pd, qd) + k + qd + 1.0;
+}
+
+double HotellingLawley1Criterion::SampleSizeForScaledN(double x, int, int pd, int qd) {
+    return x / Smaller(pd, qd);
 }
 
 // ---------------------------------------------------- Hotelling-Lawley T2
@@ -302,60 +216,12 @@ double HotellingLawley2Criterion::Kappa(double n, int k, int pd, int qd) {
     return (df2 - 2.0) / (n - k - qd - 1.0);
 }
 
-double HotellingLawley2Criterion::CriterionToEffect(double value) const {
-    return RootOfSquaredEffect(value);
-}
-
-double HotellingLawley2Criterion::EffectFromCriterion(double value, double n, int k, int pd,
-                                                      int qd) {
-    SetFromCriterion(value, n, k, pd, qd);
-    return f;
-}
-
-double HotellingLawley2Criterion::RepeatedScale() {
-    return Kappa(sampleSize, groups, p, q);
-}
-
-double HotellingLawley2Criterion::CriterionOfSquare(double square) {
-    return Kappa(sampleSize, groups, p, q) * square;
-}
-
-double HotellingLawley2Criterion::SquareOfCriterion(double value) {
-    return value / Kappa(sampleSize, groups, p, q);
-}
-
-double PowerMultHL2MP::SetFromEffect(double effect, double n, int k, int pd, int qd) {
-    const double kappa = Kappa(n, k, pd, qd);
-    f = effect;
-    f2 = effect * effect;
-    noncentrality = df2 * f2;
-    criterionValue = kappa * f2;
-    proportion = noncentrality / (df2 + noncentrality);
-    return noncentrality;
-}
-
-double PowerMultHL2MP::SetFromCriterion(double value, double n, int k, int pd, int qd) {
-    const double kappa = Kappa(n, k, pd, qd);
-    criterionValue = value;
-    f2 = value / kappa;
-    f = RootOfSquaredEffect(f2);
-    noncentrality = df2 * f2;
-    proportion = noncentrality / (df2 + noncentrality);
-    return noncentrality;
-}
-
-double PowerMultHL2MP::NoncentralityFromEffect(double effect, double n, int k, int pd, int qd) {
-    return SetFromEffect(effect, n, k, pd, qd);
-}
-
 // df2 grows with N but has no closed inverse: N is found by bisection on
-// df2(N) f² = lambda above the smallest admissible N.
-double PowerMultHL2MP::SampleSizeFromNoncentrality(double effect, double lambda, int k, int pd,
-                                                   int qd) {
-    const double target = lambda / (effect * effect);
+// df2(N) = x above the smallest admissible N.
+double HotellingLawley2Criterion::SampleSizeForDf2(double x, int k, int pd, int qd) {
     auto excess = [&](double n) {
         ComputeDf(n, k, pd, qd);
-        return df2 - target;
+        return df2 - x;
     };
     double lower = MinimumSampleSize(k, pd, qd);
     double upper = 2.0 * lower + 10.0;
@@ -371,48 +237,13 @@ double PowerMultHL2MP::SampleSizeFromNoncentrality(double effect, double lambda,
     return 0.5 * (lower + upper);
 }
 
-double PowerMultHL2MP::EffectFromNoncentrality(double lambda, double n, int k, int pd, int qd) {
-    ComputeDf(n, k, pd, qd);
-    return RootOfSquaredEffect(lambda / df2);
-}
-
-double PowerMultHL2OS::SetFromEffect(double effect, double n, int k, int pd, int qd) {
-    const double kappa = Kappa(n, k, pd, qd);
-    f = effect;
-    f2 = effect * effect;
-    criterionValue = kappa * f2;
-    noncentrality = criterionValue * n;
-    proportion = criterionValue / (criterionValue + kappa);
-    return noncentrality;
-}
-
-double PowerMultHL2OS::SetFromCriterion(double value, double n, int k, int pd, int qd) {
-    const double kappa = Kappa(n, k, pd, qd);
-    criterionValue = value;
-    f2 = value / kappa;
-    f = RootOfSquaredEffect(f2);
-    noncentrality = value * n;
-    proportion = value / (value + kappa);
-    return noncentrality;
-}
-
-double PowerMultHL2OS::NoncentralityFromEffect(double effect, double n, int k, int pd, int qd) {
-    return SetFromEffect(effect, n, k, pd, qd);
-}
-
-// The positive root of kappa(N) N f² = lambda, a quadratic in N.
-double PowerMultHL2OS::SampleSizeFromNoncentrality(double effect, double lambda, int k, int pd,
-                                                   int qd) {
-    const double x = lambda / (effect * effect);
+// The positive root of kappa(N) N = x, a quadratic in N.
+double HotellingLawley2Criterion::SampleSizeForScaledN(double x, int k, int pd, int qd) {
     const double a = k + 1.0, b = pd + qd + 1.0, d = k + qd + 2.0, e = pd * qd + 2.0;
     const double big = -2.0 * a - b * x + 2.0 * pd - pd * qd * d;
     const double disc =
         4.0 * (1.0 - (qd + 2.0) * qd - (qd + 1.0 + pd) * k - pd) * x * e + big * big;
     return (RootOfSquaredEffect(disc) + 2.0 * a + b * x - 2.0 * pd + qd * d * pd) / (2.0 * e);
-}
-
-double PowerMultHL2OS::EffectFromNoncentrality(double lambda, double n, int k, int pd, int qd) {
-    return RootOfSquaredEffect(lambda / (Kappa(n, k, pd, qd) * n));
 }
 
 // ---------------------------------------------------------------- Pillai
@@ -424,8 +255,10 @@ double PillaiCriterion::ComputeDf(double n, int k, int pd, int qd) {
     return s;
 }
 
-double PillaiCriterion::CriterionToEffect(double value) const {
-    return RootOfSquaredEffect(value / (1.0 - value));
+// O'Brien-Shieh's N s f² needs no df.
+double PillaiCriterion::NoncentralityFromEffect(double effect, double n, int k, int pd, int qd) {
+    if (!IsOBrienShieh()) return SetFromEffect(effect, n, k, pd, qd);
+    return Smaller(pd, qd) * effect * effect * n;
 }
 
 double PillaiCriterion::MinimumSampleSize(int k, int pd, int qd) const {
@@ -433,91 +266,17 @@ double PillaiCriterion::MinimumSampleSize(int k, int pd, int qd) const {
     return static_cast<double>(k) + qd + Smaller(pd, qd) + 1.0;
 }
 
-double PillaiCriterion::EffectFromCriterion(double value, double, int, int pd, int qd) {
-    s = Smaller(pd, qd);
-    f2 = value / (s - value);
-    f = RootOfSquaredEffect(f2);
-    return f;
+double PillaiCriterion::Scale(double, int, int pd, int qd) {
+    return Smaller(pd, qd);
 }
 
-double PillaiCriterion::RepeatedScale() {
-    return Smaller(p, q);
-}
-
-double PillaiCriterion::CriterionOfSquare(double square) {
-    return Smaller(p, q) * square / (square + 1.0);
-}
-
-double PillaiCriterion::SquareOfCriterion(double value) {
-    return value / (Smaller(p, q) - value);
-}
-
-double PowerMultPillaiMP::SetFromEffect(double effect, double n, int k, int pd, int qd) {
-    ComputeDf(n, k, pd, qd);
-    f = effect;
-    f2 = effect * effect;
-    noncentrality = df2 * f2;
-    criterionValue = s * f2 / (f2 + 1.0);
-    proportion = noncentrality / (df2 + noncentrality);
-    return noncentrality;
-}
-
-double PowerMultPillaiMP::SetFromCriterion(double value, double n, int k, int pd, int qd) {
-    ComputeDf(n, k, pd, qd);
-    criterionValue = value;
-    f2 = value / (s - value);
-    f = RootOfSquaredEffect(f2);
-    noncentrality = df2 * f2;
-    proportion = noncentrality / (df2 + noncentrality);
-    return noncentrality;
-}
-
-double PowerMultPillaiMP::NoncentralityFromEffect(double effect, double n, int k, int pd, int qd) {
-    return SetFromEffect(effect, n, k, pd, qd);
-}
-
-double PowerMultPillaiMP::SampleSizeFromNoncentrality(double effect, double lambda, int k, int pd,
-                                                      int qd) {
+double PillaiCriterion::SampleSizeForDf2(double x, int k, int pd, int qd) {
     const double sd = Smaller(pd, qd);
-    return lambda / (effect * effect) / sd + k + qd - sd;
+    return x / sd + k + qd - sd;
 }
 
-double PowerMultPillaiMP::EffectFromNoncentrality(double lambda, double n, int k, int pd, int qd) {
-    ComputeDf(n, k, pd, qd);
-    return RootOfSquaredEffect(lambda / df2);
-}
-
-double PowerMultPillaiOS::SetFromEffect(double effect, double n, int, int pd, int qd) {
-    s = Smaller(pd, qd);
-    f = effect;
-    f2 = effect * effect;
-    criterionValue = s * f2 / (f2 + 1.0);
-    noncentrality = s * f2 * n;
-    proportion = criterionValue / s;
-    return noncentrality;
-}
-
-double PowerMultPillaiOS::SetFromCriterion(double value, double n, int, int pd, int qd) {
-    s = Smaller(pd, qd);
-    criterionValue = value;
-    f2 = value / (s - value);
-    f = RootOfSquaredEffect(f2);
-    noncentrality = s * f2 * n;
-    proportion = value / s;
-    return noncentrality;
-}
-
-double PowerMultPillaiOS::NoncentralityFromEffect(double effect, double n, int, int pd, int qd) {
-    return Smaller(pd, qd) * effect * effect * n;
-}
-
-double PowerMultPillaiOS::SampleSizeFromNoncentrality(double effect, double lambda, int, int pd,
-                                                      int qd) {
-    return lambda / (effect * effect) / Smaller(pd, qd);
-}
-
-double PowerMultPillaiOS::EffectFromNoncentrality(double lambda, double n, int, int pd, int qd) {
-    return RootOfSquaredEffect(lambda / (Smaller(pd, qd) * n));
+double PillaiCriterion::SampleSizeForScaledN(double x, int, int pd, int qd) {
+    return x / Smaller(pd, qd);
 }
 
 // ---------------------------------------------------------------- lookup
@@ -544,32 +303,24 @@ PowerMultCriterion* NewCriterion(int id) {
     return nullptr;
 }
 
+namespace {
+
+// 0 for Wilks U, 1 for T1, 2 for T2 and 3 for Pillai V (and any other id).
+int StatisticIndex(const PowerMultCriterion& criterion) {
+    const int id = criterion.GetCriterionId();
+    return id >= 100 && id <= 105 ? (id - 100) / 2 : 3;
+}
+
+}  // namespace
+
 int CriterionF2ParamId(const PowerMultCriterion& criterion) {
-    switch (criterion.GetCriterionId()) {
-        case 100:
-        case 101:
-            return kEffectSizeF2UId;
-        case 102:
-        case 103:
-            return kEffectSizeF2T1Id;
-        case 104:
-        case 105:
-            return kEffectSizeF2T2Id;
-    }
-    return kEffectSizeF2VId;
+    static constexpr int kIds[] = {kEffectSizeF2UId, kEffectSizeF2T1Id, kEffectSizeF2T2Id,
+                                   kEffectSizeF2VId};
+    return kIds[StatisticIndex(criterion)];
 }
 
 int CriterionFParamId(const PowerMultCriterion& criterion) {
-    switch (criterion.GetCriterionId()) {
-        case 100:
-        case 101:
-            return kEffectSizeFUId;
-        case 102:
-        case 103:
-            return kEffectSizeFT1Id;
-        case 104:
-        case 105:
-            return kEffectSizeFT2Id;
-    }
-    return kEffectSizeFVId;
+    static constexpr int kIds[] = {kEffectSizeFUId, kEffectSizeFT1Id, kEffectSizeFT2Id,
+                                   kEffectSizeFVId};
+    return kIds[StatisticIndex(criterion)];
 }

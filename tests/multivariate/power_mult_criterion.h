@@ -8,13 +8,17 @@
 // effect size, criterion value, sample size and the design's dimensions
 // into the degrees of freedom and noncentrality of the F approximation.
 // Muller-Peterson (MP) takes the noncentrality as df2 f², O'Brien-Shieh
-// (OS) from the total sample size N.
+// (OS) as N c f² with the statistic's scale c.
 //
 // The owning test does the input, checking, solving and output itself and
 // calls its criterion for every conversion. Throughout, N is the total
 // sample size, k the number of groups, pd the hypothesis df and qd the
 // number of responses (or transformed measurements); s = min(pd, qd). The
 // members p and q hold the design that the repeated-measures owners write.
+//
+// A statistic class holds the formulas of its statistic; the algorithm is
+// told by the criterion id (even MP, odd OS), so that each of the eight
+// criteria is the statistic with its id (see the list at the end).
 //
 // A new criterion is all zeros; every member is recomputed by the
 // operation that needs it. A squared effect that comes out negative (too
@@ -29,27 +33,28 @@ class PowerMultCriterion {
 
     // Store f, f², the noncentrality, the criterion value and the
     // proportion; return the noncentrality.
-    virtual double SetFromEffect(double f, double n, int k, int pd, int qd) = 0;
+    double SetFromEffect(double f, double n, int k, int pd, int qd);
     // The criterion value of one dimension for effect f.
     virtual double EffectToCriterion(double f) const = 0;
     // Store the criterion value, f², f, the noncentrality and the proportion;
     // return the noncentrality.
-    virtual double SetFromCriterion(double value, double n, int k, int pd, int qd) = 0;
+    double SetFromCriterion(double value, double n, int k, int pd, int qd);
     // The effect f of one dimension for a criterion value.
     virtual double CriterionToEffect(double value) const = 0;
-    // f from a criterion value with the design's dimensions; stores f², f.
-    virtual double EffectFromCriterion(double value, double n, int k, int pd, int qd) = 0;
+    // f from a criterion value with the design's dimensions; stores the
+    // value, f², f.
+    virtual double EffectFromCriterion(double value, double n, int k, int pd, int qd);
     // Stores df1 = p q and df2; returns the dimension factor.
     virtual double ComputeDf(double n, int k, int pd, int qd) = 0;
-    virtual double NoncentralityFromEffect(double f, double n, int k, int pd, int qd) = 0;
+    virtual double NoncentralityFromEffect(double f, double n, int k, int pd, int qd);
     // N (not rounded) at which effect f gives the noncentrality lambda.
-    virtual double SampleSizeFromNoncentrality(double f, double lambda, int k, int pd, int qd) = 0;
-    virtual double EffectFromNoncentrality(double lambda, double n, int k, int pd, int qd) = 0;
+    double SampleSizeFromNoncentrality(double f, double lambda, int k, int pd, int qd);
+    double EffectFromNoncentrality(double lambda, double n, int k, int pd, int qd);
     // The smallest admissible N of the design.
     virtual double MinimumSampleSize(int k, int pd, int qd) const = 0;
     virtual double GetCriterionLimit() const = 0;
     virtual int GetCriterionId() const = 0;
-    virtual std::string GetLongName() const = 0;
+    std::string GetLongName() const;
     virtual std::string GetShortName() const = 0;
 
     // Conversions of a repeated-measures effect f with m measurements and
@@ -58,14 +63,14 @@ class PowerMultCriterion {
     // The O'Brien-Shieh criteria convert; the Muller-Peterson ones return
     // their first argument. They read the design members sampleSize,
     // groups, p and q, which the owner writes first.
-    virtual double ToRepeatedMeasuresEffect(double f, double rho, double w, double z, double m,
-                                            bool useCompoundFactor);
-    virtual double FromRepeatedMeasuresEffect(double f, double rho, double w, double z, double m,
-                                              bool useCompoundFactor);
-    virtual double CriterionFromRepeatedEffect(double f, double rho, double w, double z, double m,
-                                               bool useCompoundFactor);
-    virtual double RepeatedEffectFromCriterion(double value, double rho, double w, double z,
-                                               double m, bool useCompoundFactor);
+    double ToRepeatedMeasuresEffect(double f, double rho, double w, double z, double m,
+                                    bool useCompoundFactor);
+    double FromRepeatedMeasuresEffect(double f, double rho, double w, double z, double m,
+                                      bool useCompoundFactor);
+    double CriterionFromRepeatedEffect(double f, double rho, double w, double z, double m,
+                                       bool useCompoundFactor);
+    double RepeatedEffectFromCriterion(double value, double rho, double w, double z, double m,
+                                       bool useCompoundFactor);
 
     // The noncentrality of the proportion x = f²/(1 + f²) of explained
     // variation: f = sqrt(x/(1 - x)), with x = 1 standing for f² = 1e30.
@@ -85,17 +90,37 @@ class PowerMultCriterion {
     double s = 0.0;
 
   protected:
-    // The criterion's scale c of a repeated-measures conversion (s, g or
-    // kappa), for the design members; 0 in the Muller-Peterson classes.
-    virtual double RepeatedScale() { return 0.0; }
-    // Whether the weight w enters both conversions, not only the one
-    // without the compound factor.
-    virtual bool WeightsAlways() const { return false; }
-    // The criterion value of f² with the design members.
-    virtual double CriterionOfSquare(double) { return 0.0; }
-    // f² of a criterion value with the design members.
-    virtual double SquareOfCriterion(double) { return 0.0; }
     bool IsOBrienShieh() const { return GetCriterionId() % 2 == 1; }
+
+    // The statistic's scale c of the design: Rao's exponent g for Wilks U,
+    // s for T1 and V, kappa for T2.
+    virtual double Scale(double n, int k, int pd, int qd) = 0;
+    // The scale with the df computed and stored, as the operations that
+    // store the effect leave them.
+    virtual double ScaleWithDf(double n, int k, int pd, int qd) { return ComputeDf(n, k, pd, qd); }
+    // The criterion value of f² at scale c, and f² of a criterion value.
+    virtual double CriterionOfSquare(double square, double c) const = 0;
+    virtual double SquareOfCriterion(double value, double c) const = 0;
+    // The N at which df2 reaches x (the MP noncentrality is df2 f²) and at
+    // which N c reaches x (OS).
+    virtual double SampleSizeForDf2(double x, int k, int pd, int qd) = 0;
+    virtual double SampleSizeForScaledN(double x, int k, int pd, int qd) = 0;
+    // The OS noncentrality and proportion of a criterion value with its f²
+    // at scale c.
+    virtual double OBrienShiehNoncentrality(double, double square, double c, double n) const {
+        return c * square * n;
+    }
+    virtual double OBrienShiehProportion(double, double square, double) const {
+        return square / (1.0 + square);
+    }
+    // Whether the weight w enters both repeated-measures conversions, not
+    // only the one without the compound factor.
+    virtual bool WeightsAlways() const { return false; }
+
+  private:
+    // Stores and returns the noncentrality and the proportion of the stored
+    // f² and criterion value.
+    double StoreNoncentrality(double c, double n);
 };
 
 // sqrt of a squared effect computed from the inputs; a negative one is a
@@ -107,11 +132,12 @@ double RootOfSquaredEffect(double square);
 class WilksCriterion : public PowerMultCriterion {
   public:
     double ComputeDf(double n, int k, int pd, int qd) override;
-    double EffectToCriterion(double f) const override;
-    double MinimumSampleSize(int k, int pd, int qd) const override;
+    double EffectToCriterion(double effect) const override { return 1.0 / (1.0 + effect * effect); }
+    double CriterionToEffect(double value) const override;
+    double EffectFromCriterion(double value, double n, int k, int pd, int qd) override;
+    double MinimumSampleSize(int, int pd, int qd) const override { return (pd + 1.0) * (qd + 1.0); }
     double GetCriterionLimit() const override { return 0.9999999; }
     std::string GetShortName() const override { return "Wilks U"; }
-    double EffectFromCriterion(double value, double n, int k, int pd, int qd) override;
 
     static double RaoExponent(int pd, int qd);
 
@@ -119,178 +145,114 @@ class WilksCriterion : public PowerMultCriterion {
     double raoOffset = 0.0;
 
   protected:
-    double RepeatedScale() override { return RaoExponent(p, q); }
-    double CriterionOfSquare(double square) override;
-    double SquareOfCriterion(double value) override;
+    double Scale(double, int, int pd, int qd) override { return RaoExponent(pd, qd); }
+    double CriterionOfSquare(double square, double g) const override;
+    double SquareOfCriterion(double value, double g) const override;
+    double SampleSizeForDf2(double x, int k, int pd, int qd) override;
+    double SampleSizeForScaledN(double x, int, int pd, int qd) override {
+        return x / RaoExponent(pd, qd);
+    }
+};
+
+// The Hotelling-Lawley trace T = c f², with the scale of T1 or T2.
+class HotellingLawleyCriterion : public PowerMultCriterion {
+  public:
+    double EffectToCriterion(double effect) const override { return effect * effect; }
+    double CriterionToEffect(double value) const override { return RootOfSquaredEffect(value); }
+    double GetCriterionLimit() const override { return 100.0; }
+
+  protected:
+    double CriterionOfSquare(double square, double c) const override { return c * square; }
+    double SquareOfCriterion(double value, double c) const override { return value / c; }
+    double OBrienShiehNoncentrality(double value, double, double, double n) const override {
+        return value * n;
+    }
+    double OBrienShiehProportion(double value, double, double c) const override {
+        return value / (value + c);
+    }
 };
 
 // Hotelling-Lawley trace with df2 = s (N - k - q - 1) + 2.
-class HotellingLawley1Criterion : public PowerMultCriterion {
+class HotellingLawley1Criterion : public HotellingLawleyCriterion {
   public:
     double ComputeDf(double n, int k, int pd, int qd) override;
-    double EffectToCriterion(double effect) const override { return effect * effect; }
-    double CriterionToEffect(double value) const override;
+    double NoncentralityFromEffect(double f, double n, int k, int pd, int qd) override;
     double MinimumSampleSize(int k, int, int qd) const override {
         return static_cast<double>(k) + qd + 1.0;
     }
-    double GetCriterionLimit() const override { return 100.0; }
     std::string GetShortName() const override { return "Hotelling-Lawley T1"; }
-    double EffectFromCriterion(double value, double n, int k, int pd, int qd) override;
 
   protected:
-    double RepeatedScale() override;
-    double CriterionOfSquare(double square) override;
-    double SquareOfCriterion(double value) override;
+    double Scale(double n, int k, int pd, int qd) override;
+    double SampleSizeForDf2(double x, int k, int pd, int qd) override;
+    double SampleSizeForScaledN(double x, int k, int pd, int qd) override;
 };
 
 // Hotelling-Lawley trace with df2 = (pq + 2) h + 4 and the scale
 // kappa = (df2 - 2)/(N - k - q - 1).
-class HotellingLawley2Criterion : public PowerMultCriterion {
+class HotellingLawley2Criterion : public HotellingLawleyCriterion {
   public:
     double ComputeDf(double n, int k, int pd, int qd) override;
-    double EffectToCriterion(double effect) const override { return effect * effect; }
-    double CriterionToEffect(double value) const override;
     double MinimumSampleSize(int k, int, int qd) const override {
         return static_cast<double>(k) + qd + 2.0;
     }
-    double GetCriterionLimit() const override { return 100.0; }
     std::string GetShortName() const override { return "Hotelling-Lawley T2"; }
-    double EffectFromCriterion(double value, double n, int k, int pd, int qd) override;
 
     // kappa after ComputeDf(n, k, p, q).
     double Kappa(double n, int k, int pd, int qd);
 
   protected:
-    double RepeatedScale() override;
-    double CriterionOfSquare(double square) override;
-    double SquareOfCriterion(double value) override;
+    double Scale(double n, int k, int pd, int qd) override { return Kappa(n, k, pd, qd); }
+    double ScaleWithDf(double n, int k, int pd, int qd) override { return Kappa(n, k, pd, qd); }
+    double SampleSizeForDf2(double x, int k, int pd, int qd) override;
+    double SampleSizeForScaledN(double x, int k, int pd, int qd) override;
 };
 
-// Pillai V with df2 = s (N - k - q + s).
+// Pillai V = s f²/(1 + f²) with df2 = s (N - k - q + s).
 class PillaiCriterion : public PowerMultCriterion {
   public:
     double ComputeDf(double n, int k, int pd, int qd) override;
     double EffectToCriterion(double effect) const override {
         return effect * effect / (effect * effect + 1.0);
     }
-    double CriterionToEffect(double value) const override;
+    double CriterionToEffect(double value) const override {
+        return RootOfSquaredEffect(value / (1.0 - value));
+    }
+    double NoncentralityFromEffect(double f, double n, int k, int pd, int qd) override;
     double MinimumSampleSize(int k, int pd, int qd) const override;
     double GetCriterionLimit() const override { return 0.9999999; }
     std::string GetShortName() const override { return "Pillai V"; }
-    double EffectFromCriterion(double value, double n, int k, int pd, int qd) override;
 
   protected:
-    double RepeatedScale() override;
+    double Scale(double n, int k, int pd, int qd) override;
+    double CriterionOfSquare(double square, double c) const override {
+        return c * square / (square + 1.0);
+    }
+    double SquareOfCriterion(double value, double c) const override { return value / (c - value); }
+    double SampleSizeForDf2(double x, int k, int pd, int qd) override;
+    double SampleSizeForScaledN(double x, int k, int pd, int qd) override;
+    double OBrienShiehProportion(double value, double, double c) const override {
+        return value / c;
+    }
     bool WeightsAlways() const override { return true; }
-    double CriterionOfSquare(double square) override;
-    double SquareOfCriterion(double value) override;
 };
 
-class PowerMultWilksMP : public WilksCriterion {
+// One criterion: a statistic with the id that names its algorithm.
+template <class Statistic, int kId>
+class PowerMultCriterionOf final : public Statistic {
   public:
-    PowerMultCriterion* NewInstance() const override { return new PowerMultWilksMP; }
-    double SetFromEffect(double f, double n, int k, int pd, int qd) override;
-    double SetFromCriterion(double value, double n, int k, int pd, int qd) override;
-    double CriterionToEffect(double value) const override;
-    double NoncentralityFromEffect(double f, double n, int k, int pd, int qd) override;
-    double SampleSizeFromNoncentrality(double f, double lambda, int k, int pd, int qd) override;
-    double EffectFromNoncentrality(double lambda, double n, int k, int pd, int qd) override;
-    int GetCriterionId() const override { return 100; }
-    std::string GetLongName() const override { return "Wilks U, Muller-Peterson Algorithm"; }
+    PowerMultCriterion* NewInstance() const override { return new PowerMultCriterionOf; }
+    int GetCriterionId() const override { return kId; }
 };
 
-class PowerMultWilksOS : public WilksCriterion {
-  public:
-    PowerMultCriterion* NewInstance() const override { return new PowerMultWilksOS; }
-    double SetFromEffect(double f, double n, int k, int pd, int qd) override;
-    double SetFromCriterion(double value, double n, int k, int pd, int qd) override;
-    double CriterionToEffect(double value) const override;
-    double NoncentralityFromEffect(double f, double n, int k, int pd, int qd) override;
-    double SampleSizeFromNoncentrality(double f, double lambda, int k, int pd, int qd) override;
-    double EffectFromNoncentrality(double lambda, double n, int k, int pd, int qd) override;
-    int GetCriterionId() const override { return 101; }
-    std::string GetLongName() const override { return "Wilks U, O'Brien-Shieh Algorithm"; }
-};
-
-class PowerMultHL1MP : public HotellingLawley1Criterion {
-  public:
-    PowerMultCriterion* NewInstance() const override { return new PowerMultHL1MP; }
-    double SetFromEffect(double f, double n, int k, int pd, int qd) override;
-    double SetFromCriterion(double value, double n, int k, int pd, int qd) override;
-    double NoncentralityFromEffect(double f, double n, int k, int pd, int qd) override;
-    double SampleSizeFromNoncentrality(double f, double lambda, int k, int pd, int qd) override;
-    double EffectFromNoncentrality(double lambda, double n, int k, int pd, int qd) override;
-    int GetCriterionId() const override { return 102; }
-    std::string GetLongName() const override {
-        return "Hotelling-Lawley T1, Muller-Peterson Algorithm";
-    }
-};
-
-class PowerMultHL1OS : public HotellingLawley1Criterion {
-  public:
-    PowerMultCriterion* NewInstance() const override { return new PowerMultHL1OS; }
-    double SetFromEffect(double f, double n, int k, int pd, int qd) override;
-    double SetFromCriterion(double value, double n, int k, int pd, int qd) override;
-    double NoncentralityFromEffect(double f, double n, int k, int pd, int qd) override;
-    double SampleSizeFromNoncentrality(double f, double lambda, int k, int pd, int qd) override;
-    double EffectFromNoncentrality(double lambda, double n, int k, int pd, int qd) override;
-    int GetCriterionId() const override { return 103; }
-    std::string GetLongName() const override {
-        return "Hotelling-Lawley T1, O'Brien-Shieh Algorithm";
-    }
-};
-
-class PowerMultHL2MP : public HotellingLawley2Criterion {
-  public:
-    PowerMultCriterion* NewInstance() const override { return new PowerMultHL2MP; }
-    double SetFromEffect(double f, double n, int k, int pd, int qd) override;
-    double SetFromCriterion(double value, double n, int k, int pd, int qd) override;
-    double NoncentralityFromEffect(double f, double n, int k, int pd, int qd) override;
-    double SampleSizeFromNoncentrality(double f, double lambda, int k, int pd, int qd) override;
-    double EffectFromNoncentrality(double lambda, double n, int k, int pd, int qd) override;
-    int GetCriterionId() const override { return 104; }
-    std::string GetLongName() const override {
-        return "Hotelling-Lawley T2, Muller-Peterson Algorithm";
-    }
-};
-
-class PowerMultHL2OS : public HotellingLawley2Criterion {
-  public:
-    PowerMultCriterion* NewInstance() const override { return new PowerMultHL2OS; }
-    double SetFromEffect(double f, double n, int k, int pd, int qd) override;
-    double SetFromCriterion(double value, double n, int k, int pd, int qd) override;
-    double NoncentralityFromEffect(double f, double n, int k, int pd, int qd) override;
-    double SampleSizeFromNoncentrality(double f, double lambda, int k, int pd, int qd) override;
-    double EffectFromNoncentrality(double lambda, double n, int k, int pd, int qd) override;
-    int GetCriterionId() const override { return 105; }
-    std::string GetLongName() const override {
-        return "Hotelling-Lawley T2, O'Brien-Shieh Algorithm";
-    }
-};
-
-class PowerMultPillaiMP : public PillaiCriterion {
-  public:
-    PowerMultCriterion* NewInstance() const override { return new PowerMultPillaiMP; }
-    double SetFromEffect(double f, double n, int k, int pd, int qd) override;
-    double SetFromCriterion(double value, double n, int k, int pd, int qd) override;
-    double NoncentralityFromEffect(double f, double n, int k, int pd, int qd) override;
-    double SampleSizeFromNoncentrality(double f, double lambda, int k, int pd, int qd) override;
-    double EffectFromNoncentrality(double lambda, double n, int k, int pd, int qd) override;
-    int GetCriterionId() const override { return 106; }
-    std::string GetLongName() const override { return "Pillai V, Muller-Peterson Algorithm"; }
-};
-
-class PowerMultPillaiOS : public PillaiCriterion {
-  public:
-    PowerMultCriterion* NewInstance() const override { return new PowerMultPillaiOS; }
-    double SetFromEffect(double f, double n, int k, int pd, int qd) override;
-    double SetFromCriterion(double value, double n, int k, int pd, int qd) override;
-    double NoncentralityFromEffect(double f, double n, int k, int pd, int qd) override;
-    double SampleSizeFromNoncentrality(double f, double lambda, int k, int pd, int qd) override;
-    double EffectFromNoncentrality(double lambda, double n, int k, int pd, int qd) override;
-    int GetCriterionId() const override { return 107; }
-    std::string GetLongName() const override { return "Pillai V, O'Brien-Shieh Algorithm"; }
-};
+using PowerMultWilksMP = PowerMultCriterionOf<WilksCriterion, 100>;
+using PowerMultWilksOS = PowerMultCriterionOf<WilksCriterion, 101>;
+using PowerMultHL1MP = PowerMultCriterionOf<HotellingLawley1Criterion, 102>;
+using PowerMultHL1OS = PowerMultCriterionOf<HotellingLawley1Criterion, 103>;
+using PowerMultHL2MP = PowerMultCriterionOf<HotellingLawley2Criterion, 104>;
+using PowerMultHL2OS = PowerMultCriterionOf<HotellingLawley2Criterion, 105>;
+using PowerMultPillaiMP = PowerMultCriterionOf<PillaiCriterion, 106>;
+using PowerMultPillaiOS = PowerMultCriterionOf<PillaiCriterion, 107>;
 
 // A new criterion of the given id (100 to 107); null for any other id.
 PowerMultCriterion* NewCriterion(int id);

@@ -22,16 +22,6 @@ double Phi(double x) {
     return normal.Cdf(x);
 }
 
-// The inputs that choose the model of the rank statistic, read and checked
-// before those of the analysis type.
-struct MethodInputs {
-    int code = kNoParent;
-    double relativeSD = 1.0;
-    double manualARE = 1.0;
-    double p2 = 0.0;
-    double p3 = 0.0;
-};
-
 void AddMethodInputs(PowerAnalysis& test, const WilcoxonOptions& w, int areIndex,
                      PropertyList* inputs) {
     if (!w.manualInput) {
@@ -49,7 +39,7 @@ void AddMethodInputs(PowerAnalysis& test, const WilcoxonOptions& w, int areIndex
 
 // The row of the first rejected input, or -1 with the values in `read`.
 int ReadMethodInputs(PowerAnalysis& test, const WilcoxonOptions& w, PropertyList* inputs,
-                     MethodInputs* read) {
+                     WilcoxonMethodInputs* read) {
     int row = -1;
     if (!w.manualInput) {
         read->code = WilcoxParentCode(w.method, test.ReadParentDistribution(inputs, &row));
@@ -77,27 +67,6 @@ int ReadMethodInputs(PowerAnalysis& test, const WilcoxonOptions& w, PropertyList
     if (!test.CheckNamedRangeInclusive(ParameterNames[kMomentP2Id], read->p2, 1e-6)) return p2Row;
     if (!test.CheckNamedRangeInclusive(ParameterNames[kMomentP3Id], read->p3, 1e-6)) return row;
     return -1;
-}
-
-// Takes the model read into the test's state.
-template <class Test>
-void TakeMethodInputs(Test& test, const MethodInputs& read) {
-    WilcoxonOptions& w = test.wilcoxon;
-    if (!w.manualInput) {
-        if (w.UsesLehmann()) {
-            w.lehmannParentCode = read.code;
-            test.areIndex = 0;
-        } else {
-            test.areIndex = read.code;
-        }
-    } else if (!w.UsesLehmann()) {
-        test.correlations[kManualAREIndex] = read.manualARE;
-        test.areIndex = kManualARECode;
-    } else {
-        test.proportionP2 = read.p2;
-        test.momentP3 = read.p3;
-    }
-    test.relativeSD = w.EffectIsP1() && !w.manualInput ? read.relativeSD : 1.0;
 }
 
 bool CheckWilcoxonEffect(PowerAnalysis& test, const WilcoxonOptions& w, int type, double effect,
@@ -295,6 +264,270 @@ double WilcoxonOptions::Power(double alpha, bool oneTailed, double* criticalValu
     return power;
 }
 
+// ------------------------------------------------- both tests' methods
+
+template <class Base, int kSamples>
+double PowerTWilcoxon<Base, kSamples>::ComputeBeta2(double effect, double alphaValue, double n1,
+                                                    double n2) {
+    if (!wilcoxon.UsesLehmann()) return this->PowerT::ComputeBeta2(effect, alphaValue, n1, n2);
+    ComputePower2(effect, alphaValue, n1, n2);
+    return wilcoxon.beta;
+}
+
+template <class Base, int kSamples>
+ParameterId PowerTWilcoxon<Base, kSamples>::GetEffectSizeId() {
+    return wilcoxon.EffectIsP1() ? kMomentP1Id : DOutputId();
+}
+
+template <class Base, int kSamples>
+void PowerTWilcoxon<Base, kSamples>::SetStandardValues() {
+    this->SetDf(1.0);
+    this->alpha = 0.05;
+    this->power = 0.95;
+    this->effectSize = 0.5;
+    this->groupSize1 = this->groupSize2 = 50.0;
+    this->sampleSize = 100.0;
+    this->ratio = kStandardRatio;
+    this->relativeSD = 1.0;
+    this->correlations[kManualAREIndex] = 1.0;
+    this->proportionP2 = 0.65;
+    this->areIndex = 3;
+    wilcoxon.zDistributionPlot = true;
+    wilcoxon.method = 1;
+    wilcoxon.lehmannParentCode = 3;
+}
+
+template <class Base, int kSamples>
+double PowerTWilcoxon<Base, kSamples>::AREFactor() {
+    const int index = this->areIndex;
+    if (index == kManualARECode) return this->correlations[kManualAREIndex];
+    if (0 <= index && index < kManualARECode) {
+        return kSamples == 1 ? OneSampleAREFactors[index] : TwoSampleAREFactors[index];
+    }
+    return 1.0;
+}
+
+template <class Base, int kSamples>
+void PowerTWilcoxon<Base, kSamples>::SetCentralDistribution() {
+    if (!wilcoxon.UsesLehmann()) return this->PowerAnalysis::SetCentralDistribution();
+    SetNormalApproximation(this->distribution, wilcoxon, false);
+}
+
+template <class Base, int kSamples>
+void PowerTWilcoxon<Base, kSamples>::SetNoncentralDistribution() {
+    if (!wilcoxon.UsesLehmann()) return this->PowerAnalysis::SetNoncentralDistribution();
+    SetNormalApproximation(this->distribution, wilcoxon, true);
+}
+
+template <class Base, int kSamples>
+void PowerTWilcoxon<Base, kSamples>::MakeDistributionPlot(PlotData* plot) {
+    if (!wilcoxon.UsesLehmann()) return this->PowerAnalysis::MakeDistributionPlot(plot);
+    PlotOnNormal(*this, plot);
+}
+
+template <class Base, int kSamples>
+double PowerTWilcoxon<Base, kSamples>::GetLowerCriticalValue() {
+    return wilcoxon.UsesLehmann() ? this->criticalValue2 : -this->criticalValue;
+}
+
+template <class Base, int kSamples>
+double PowerTWilcoxon<Base, kSamples>::StoreEffectSize(double effect) {
+    if (wilcoxon.EffectIsP1() && !wilcoxon.manualInput && effect < 0.5) effect = 1.0 - effect;
+    this->effectSize = this->momentP1 = effect;
+    return effect;
+}
+
+template <class Base, int kSamples>
+double PowerTWilcoxon<Base, kSamples>::ComputePower(double effect, double alphaValue, double n) {
+    return ComputePower2(effect, alphaValue, n / 2.0, n / 2.0);
+}
+
+template <class Base, int kSamples>
+double PowerTWilcoxon<Base, kSamples>::ComputePower2(double effect, double alphaValue, double n1,
+                                                     double n2) {
+    if (!wilcoxon.UsesLehmann()) return this->PowerT::ComputePower2(effect, alphaValue, n1, n2);
+    this->alpha = alphaValue;
+    this->groupSize1 = n1;
+    this->groupSize2 = n2;
+    this->effectSize = effect;
+    this->sampleSize = n1 + n2;
+    if (!wilcoxon.manualInput) {
+        WilcoxMomentsOfShift(ShiftOf(*this, wilcoxon, effect, kSamples), kSamples,
+                             wilcoxon.lehmannParentCode, &this->momentP1, &this->proportionP2,
+                             &this->momentP3);
+    }
+    SetRankMoments(alphaValue, n1, n2, this->momentP1, this->proportionP2, this->momentP3);
+    return wilcoxon.Power(alphaValue, this->oneTailed, &this->criticalValue, &this->criticalValue2);
+}
+
+template <class Base, int kSamples>
+double PowerTWilcoxon<Base, kSamples>::SensitivityObjective(double x) {
+    return ComputePower2(x, this->alpha, this->groupSize1, this->groupSize2) - this->power;
+}
+
+template <class Base, int kSamples>
+double PowerTWilcoxon<Base, kSamples>::SolveEffectSize(double alphaValue, double powerValue,
+                                                       double n) {
+    const bool p1 = wilcoxon.EffectIsP1();
+    double effect = SearchingForD(
+        wilcoxon, [&] { return this->PowerAnalysis::SolveEffectSize(alphaValue, powerValue, n); });
+    if (p1) {
+        effect = WilcoxP1FromDelta(effect / this->relativeSD, kSamples, wilcoxon.lehmannParentCode);
+        this->momentP1 = effect;
+    }
+    this->effectSize = effect;
+    return effect;
+}
+
+template <class Base, int kSamples>
+bool PowerTWilcoxon<Base, kSamples>::CheckEffectSize(int type, double effect) {
+    return CheckWilcoxonEffect(*this, wilcoxon, type, effect, EffectName());
+}
+
+template <class Base, int kSamples>
+void PowerTWilcoxon<Base, kSamples>::BuildOutputList(AnalysisType type, PropertyList* outputs) {
+    BuildWilcoxonOutputs(*this, wilcoxon, type, outputs, kSamples == 2, DOutputId());
+}
+
+template <class Base, int kSamples>
+void PowerTWilcoxon<Base, kSamples>::GetOutputs(AnalysisType type, PropertyList* outputs) {
+    Base::GetOutputs(type, outputs);
+    if (wilcoxon.UsesLehmann()) GetLehmannOutputs(*this, wilcoxon, kSamples, outputs, DOutputId());
+}
+
+template <class Base, int kSamples>
+void PowerTWilcoxon<Base, kSamples>::BuildInputList(AnalysisType type, PropertyList* inputs) {
+    inputs->Clear();
+    this->AddTailsInput(inputs);
+    AddMethodInputs(*this, wilcoxon, this->areIndex, inputs);
+    AddGivenInputs(*this, type, inputs, [&] {
+        this->AddEffectSizeInput(inputs, GetEffectSizeId(), this->GetTestId(), "", true);
+    });
+    AddSizeInputs(type, inputs);
+}
+
+template <class Base, int kSamples>
+int PowerTWilcoxon<Base, kSamples>::ReadMethod(PropertyList* inputs, int* tails, int* tailsRow,
+                                               WilcoxonMethodInputs* method) {
+    this->ClearMessage();
+    *tails = this->ReadTails(inputs, tailsRow);
+    return ReadMethodInputs(*this, wilcoxon, inputs, method);
+}
+
+template <class Base, int kSamples>
+void PowerTWilcoxon<Base, kSamples>::TakeMethodInputs(const WilcoxonMethodInputs& read) {
+    WilcoxonOptions& w = wilcoxon;
+    if (!w.manualInput) {
+        if (w.UsesLehmann()) {
+            w.lehmannParentCode = read.code;
+            this->areIndex = 0;
+        } else {
+            this->areIndex = read.code;
+        }
+    } else if (!w.UsesLehmann()) {
+        this->correlations[kManualAREIndex] = read.manualARE;
+        this->areIndex = kManualARECode;
+    } else {
+        this->proportionP2 = read.p2;
+        this->momentP3 = read.p3;
+    }
+    this->relativeSD = w.EffectIsP1() && !w.manualInput ? read.relativeSD : 1.0;
+}
+
+template <class Base, int kSamples>
+CalculateStatus PowerTWilcoxon<Base, kSamples>::Calculate(AnalysisType type, PropertyList* inputs) {
+    int tails = 0, tailsRow = -1;
+    WilcoxonMethodInputs method;
+    if (const int bad = ReadMethod(inputs, &tails, &tailsRow, &method); bad >= 0) return bad;
+    const ParameterId effectId = GetEffectSizeId();
+    int effectRow = -1, row = -1;
+    Sizes sizes;
+    auto take = [&] {
+        TakeSizes(tails, sizes);
+        TakeMethodInputs(method);
+    };
+    const double& n1 = this->groupSize1;
+    const double& n2 = this->groupSize2;
+    switch (type) {
+        case kAPriori: {
+            int alphaRow = -1, powerRow = -1;
+            double allocation = 1.0;
+            const double e = this->ReadEffectSize(inputs, &effectRow, effectId);
+            const double a = this->ReadAlpha(inputs, &alphaRow);
+            const double p = this->ReadPower(inputs, &powerRow);
+            if (const int bad = ReadAPrioriSplit(inputs, &allocation); bad >= 0) return bad;
+            if (!CheckEffectSize(kAPriori, e)) return effectRow;
+            if (!this->CheckAlphaRange(a)) return alphaRow;
+            if (!this->CheckPowerRange(p)) return powerRow;
+            if (!this->CheckPowerAboveAlpha(a, p)) return powerRow;
+            this->oneTailed = tails == 0;
+            TakeMethodInputs(method);
+            SolveAPriori(StoreEffectSize(e), a, p, allocation);
+            break;
+        }
+        case kSensitivity: {
+            // Moments entered by hand fix no effect to search for.
+            if (wilcoxon.manualInput && wilcoxon.UsesLehmann()) {
+                this->messages << "A sensitivity analysis is not possible if moments are "
+                                  "specified manually";
+                return tailsRow;
+            }
+            int powerRow = -1;
+            const double a = this->ReadAlpha(inputs, &row);
+            const double p = this->ReadPower(inputs, &powerRow);
+            ReadSizes(inputs, &sizes);
+            if (!this->CheckAlphaRange(a)) return row;
+            if (!this->CheckPowerRange(p)) return powerRow;
+            if (!this->CheckPowerAboveAlpha(a, p)) return powerRow;
+            if (const int bad = CheckSizes(sizes); bad >= 0) return bad;
+            take();
+            this->effectSize = RestoringOnFailure(
+                this->effectSize, [&] { return this->SolveEffectSize2(a, p, n1, n2); });
+            break;
+        }
+        case kPostHoc: {
+            const double e = this->ReadEffectSize(inputs, &effectRow, effectId);
+            const double a = this->ReadAlpha(inputs, &row);
+            ReadSizes(inputs, &sizes);
+            if (!CheckEffectSize(kPostHoc, e)) return effectRow;
+            if (!this->CheckAlphaRange(a)) return row;
+            if (const int bad = CheckSizes(sizes); bad >= 0) return bad;
+            take();
+            this->power = ComputePower2(StoreEffectSize(e), a, n1, n2);
+            break;
+        }
+        case kCriterion: {
+            const double e = this->ReadEffectSize(inputs, &effectRow, effectId);
+            const double p = this->ReadPower(inputs, &row);
+            ReadSizes(inputs, &sizes);
+            if (!CheckEffectSize(kCriterion, e)) return effectRow;
+            if (!this->CheckPowerRange(p)) return row;
+            if (const int bad = CheckSizes(sizes); bad >= 0) return bad;
+            take();
+            this->alpha = this->SolveAlpha2(StoreEffectSize(e), p, n1, n2);
+            // The critical values of the alpha found.
+            ComputePower2(this->effectSize, this->alpha, n1, n2);
+            break;
+        }
+        case kCompromise: {
+            const double e = this->ReadEffectSize(inputs, &effectRow, effectId);
+            const double q = this->ReadRatio(inputs, &row);
+            ReadSizes(inputs, &sizes);
+            if (!CheckEffectSize(kCompromise, e)) return effectRow;
+            if (const int bad = CheckSizes(sizes); bad >= 0) return bad;
+            if (!this->CheckRatio(q, 0.01, 100.0)) return row;
+            take();
+            this->alpha = this->SolveCompromise2(StoreEffectSize(e), q, n1, n2);
+            this->power = ComputePower2(this->effectSize, this->alpha, n1, n2);
+            break;
+        }
+    }
+    return kCalculateDone;
+}
+
+template class PowerTWilcoxon<PowerTOneMean, 1>;
+template class PowerTWilcoxon<PowerTMeans, 2>;
+
 // ------------------------------------------------------ signed-rank test
 
 PowerTWilcox1::PowerTWilcox1() {
@@ -302,104 +535,23 @@ PowerTWilcox1::PowerTWilcox1() {
 }
 
 PowerAnalysis* PowerTWilcox1::Clone() {
-    auto* copy = CloneAs<PowerTWilcox1>();
-    copy->areIndex = areIndex;
-    copy->wilcoxon = wilcoxon;
-    return copy;
+    return CloneWilcoxon<PowerTWilcox1>();
 }
 
 std::string PowerTWilcox1::GetTestName() {
     return "Means: Wilcoxon signed-rank test (one sample case)";
 }
 
-ParameterId PowerTWilcox1::GetEffectSizeId() {
-    return wilcoxon.EffectIsP1() ? kMomentP1Id : DOutputId();
-}
-
 void PowerTWilcox1::SetStandardValues() {
-    SetDf(1.0);
-    alpha = 0.05;
-    power = 0.95;
-    wilcoxon.zDistributionPlot = true;
-    effectSize = 0.5;
-    groupSize1 = groupSize2 = 50.0;
-    wilcoxon.method = 1;
-    sampleSize = 100.0;
-    ratio = kStandardRatio;
+    PowerTWilcoxon::SetStandardValues();
     allocationRatio = 1.0;
-    relativeSD = 1.0;
-    correlations[kManualAREIndex] = 1.0;
     momentP1 = 0.6;
-    proportionP2 = 0.65;
     momentP3 = 0.6;
-    areIndex = 3;
-    wilcoxon.lehmannParentCode = 3;
 }
 
-double PowerTWilcox1::AREFactor() {
-    if (areIndex == kManualARECode) return correlations[kManualAREIndex];
-    if (0 <= areIndex && areIndex < kManualARECode) return OneSampleAREFactors[areIndex];
-    return 1.0;
-}
-
-void PowerTWilcox1::SetCentralDistribution() {
-    if (!wilcoxon.UsesLehmann()) return PowerAnalysis::SetCentralDistribution();
-    SetNormalApproximation(distribution, wilcoxon, false);
-}
-
-void PowerTWilcox1::SetNoncentralDistribution() {
-    if (!wilcoxon.UsesLehmann()) return PowerAnalysis::SetNoncentralDistribution();
-    SetNormalApproximation(distribution, wilcoxon, true);
-}
-
-void PowerTWilcox1::MakeDistributionPlot(PlotData* plot) {
-    if (!wilcoxon.UsesLehmann()) return PowerAnalysis::MakeDistributionPlot(plot);
-    PlotOnNormal(*this, plot);
-}
-
-double PowerTWilcox1::GetLowerCriticalValue() {
-    return wilcoxon.UsesLehmann() ? criticalValue2 : -criticalValue;
-}
-
-double PowerTWilcox1::StoreEffectSize(double effect) {
-    if (wilcoxon.EffectIsP1() && !wilcoxon.manualInput && effect < 0.5) effect = 1.0 - effect;
-    effectSize = momentP1 = effect;
-    return effect;
-}
-
-double PowerTWilcox1::ComputePower(double effect, double alphaValue, double n) {
-    return ComputePower2(effect, alphaValue, n / 2.0, n / 2.0);
-}
-
-double PowerTWilcox1::ComputePower2(double effect, double alphaValue, double n1, double n2) {
-    if (!wilcoxon.UsesLehmann()) return PowerT::ComputePower2(effect, alphaValue, n1, n2);
-    alpha = alphaValue;
-    groupSize1 = n1;
-    groupSize2 = n2;
-    effectSize = effect;
+void PowerTWilcox1::SetRankMoments(double alphaValue, double n1, double n2, double p1, double p2,
+                                   double p3) {
     const double n = n1 + n2;
-    sampleSize = n;
-    double p1 = momentP1, p2 = proportionP2, p3 = momentP3;
-    if (!wilcoxon.manualInput) {
-        const int code = wilcoxon.lehmannParentCode;
-        const double d = ShiftOf(*this, wilcoxon, effect, 1);
-        double x = 0.0;
-        if (code == 2) {
-            x = std::sqrt(2.0) * d;
-            p1 = 1.0 - std::exp(-x) / 2.0;
-        } else if (code == 4) {
-            x = M_PI / std::sqrt(3.0) * d;
-            p1 = 1.0 / (1.0 + std::exp(-x));
-        } else {
-            p1 = Phi(d);
-            x = d / std::sqrt(2.0);
-        }
-        p2 = WilcoxPairSumProbability(2.0 * x, code);
-        p3 = WilcoxTripleProbability(x, 1, code);
-        momentP1 = p1;
-        proportionP2 = p2;
-        momentP3 = p3;
-    }
     wilcoxon.altMean = n * (n - 1.0) * p2 / 2.0 + n * p1;
     wilcoxon.altVariance =
         n * (n - 1.0) / 2.0 * (3.0 * p2 * (1.0 - p2) + 2.0 * (p1 - p2) * (p1 - p2)) +
@@ -407,145 +559,36 @@ double PowerTWilcox1::ComputePower2(double effect, double alphaValue, double n1,
     WilcoxSignedRankNullMoments(alphaValue / (oneTailed ? 1.0 : 2.0), n, &wilcoxon.lowerCriticalT,
                                 &wilcoxon.upperCriticalT, &wilcoxon.nullMean,
                                 &wilcoxon.nullVariance, wilcoxon.continuityCorrection);
-    return wilcoxon.Power(alphaValue, oneTailed, &criticalValue, &criticalValue2);
 }
 
-double PowerTWilcox1::SensitivityObjective(double x) {
-    return ComputePower2(x, alpha, groupSize1, groupSize2) - power;
-}
-
-double PowerTWilcox1::SolveEffectSize(double alphaValue, double powerValue, double n) {
-    const bool p1 = wilcoxon.EffectIsP1();
-    double effect = SearchingForD(
-        wilcoxon, [&] { return PowerAnalysis::SolveEffectSize(alphaValue, powerValue, n); });
-    if (p1) {
-        effect = WilcoxP1FromDelta(effect / relativeSD, 1, wilcoxon.lehmannParentCode);
-        momentP1 = effect;
-    }
-    effectSize = effect;
-    return effect;
-}
-
-bool PowerTWilcox1::CheckEffectSize(int type, double effect) {
-    return CheckWilcoxonEffect(*this, wilcoxon, type, effect, EffectName());
-}
-
-void PowerTWilcox1::BuildInputList(AnalysisType type, PropertyList* inputs) {
-    inputs->Clear();
-    AddTailsInput(inputs);
-    AddMethodInputs(*this, wilcoxon, areIndex, inputs);
-    AddGivenInputs(*this, type, inputs,
-                   [&] { AddEffectSizeInput(inputs, GetEffectSizeId(), GetTestId(), "", true); });
+void PowerTWilcox1::AddSizeInputs(AnalysisType type, PropertyList* inputs) {
     if (GivenInputsOf(type).sampleSize) AddSampleSizeInput(inputs, kTotalSampleSizeId);
 }
 
-CalculateStatus PowerTWilcox1::Calculate(AnalysisType type, PropertyList* inputs) {
-    ClearMessage();
-    int tailsRow = -1;
-    const int tails = ReadTails(inputs, &tailsRow);
-    MethodInputs method;
-    if (const int bad = ReadMethodInputs(*this, wilcoxon, inputs, &method); bad >= 0) return bad;
-    const ParameterId effectId = GetEffectSizeId();
-    int effectRow = -1, row = -1, nRow = -1;
-    auto take = [&](long n) {
-        oneTailed = tails == 0;
-        TakeMethodInputs(*this, method);
-        sampleSize = static_cast<double>(n);
-        groupSize1 = groupSize2 = sampleSize / 2.0;
-    };
-    switch (type) {
-        case kAPriori: {
-            int alphaRow = -1, powerRow = -1;
-            const double e = ReadEffectSize(inputs, &effectRow, effectId);
-            const double a = ReadAlpha(inputs, &alphaRow);
-            const double p = ReadPower(inputs, &powerRow);
-            if (!CheckEffectSize(kAPriori, e)) return effectRow;
-            if (!CheckAlphaRange(a)) return alphaRow;
-            if (!CheckPowerRange(p)) return powerRow;
-            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
-            oneTailed = tails == 0;
-            TakeMethodInputs(*this, method);
-            const double n = SolveSampleSize(StoreEffectSize(e), a, p, true);
-            groupSize1 = groupSize2 = n / 2.0;
-            break;
-        }
-        case kSensitivity: {
-            if (wilcoxon.manualInput && wilcoxon.UsesLehmann()) {
-                messages << "A sensitivity analysis is not possible if moments are specified "
-                            "manually";
-                return tailsRow;
-            }
-            int powerRow = -1;
-            const double a = ReadAlpha(inputs, &row);
-            const double p = ReadPower(inputs, &powerRow);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!CheckAlphaRange(a)) return row;
-            if (!CheckPowerRange(p)) return powerRow;
-            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
-            if (!CheckTotalSampleSize(static_cast<int>(n), 3, 2147483646)) return nRow;
-            take(n);
-            effectSize =
-                RestoringOnFailure(effectSize, [&] { return SolveEffectSize(a, p, sampleSize); });
-            break;
-        }
-        case kPostHoc: {
-            const double e = ReadEffectSize(inputs, &effectRow, effectId);
-            const double a = ReadAlpha(inputs, &row);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!CheckEffectSize(kPostHoc, e)) return effectRow;
-            if (!CheckAlphaRange(a)) return row;
-            if (!CheckTotalSampleSize(static_cast<int>(n), 3, 2147483646)) return nRow;
-            take(n);
-            power = ComputePower(StoreEffectSize(e), a, sampleSize);
-            break;
-        }
-        case kCriterion: {
-            const double e = ReadEffectSize(inputs, &effectRow, effectId);
-            const double p = ReadPower(inputs, &row);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!CheckEffectSize(kCriterion, e)) return effectRow;
-            if (!CheckPowerRange(p)) return row;
-            if (!CheckTotalSampleSize(static_cast<int>(n), 3, 2147483646)) return nRow;
-            take(n);
-            alpha = SolveAlpha(StoreEffectSize(e), p, sampleSize);
-            // The critical values of the alpha found.
-            ComputePower(effectSize, alpha, sampleSize);
-            break;
-        }
-        case kCompromise: {
-            const double e = ReadEffectSize(inputs, &effectRow, effectId);
-            const double q = ReadRatio(inputs, &row);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!CheckEffectSize(kCompromise, e)) return effectRow;
-            if (!CheckTotalSampleSize(static_cast<int>(n), 3, 2147483646)) return nRow;
-            if (!CheckRatio(q, 0.01, 100.0)) return row;
-            take(n);
-            alpha = SolveCompromise(StoreEffectSize(e), q, sampleSize);
-            power = ComputePower(effectSize, alpha, sampleSize);
-            break;
-        }
-    }
-    return kCalculateDone;
+void PowerTWilcox1::ReadSizes(PropertyList* inputs, Sizes* sizes) {
+    sizes->n1 = ReadCount(inputs, &sizes->row1, kTotalSampleSizeId);
 }
 
-void PowerTWilcox1::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    BuildWilcoxonOutputs(*this, wilcoxon, type, outputs, false, DOutputId());
+int PowerTWilcox1::CheckSizes(const Sizes& sizes) {
+    return CheckTotalSampleSize(static_cast<int>(sizes.n1), 3, 2147483646) ? -1 : sizes.row1;
 }
 
-void PowerTWilcox1::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    PowerTOneMean::GetOutputs(type, outputs);
-    if (wilcoxon.UsesLehmann()) {
-        GetLehmannOutputs(*this, wilcoxon, 1, outputs, DOutputId());
-    }
+void PowerTWilcox1::TakeSizes(int tails, const Sizes& sizes) {
+    oneTailed = tails == 0;
+    sampleSize = static_cast<double>(sizes.n1);
+    groupSize1 = groupSize2 = sampleSize / 2.0;
+}
+
+void PowerTWilcox1::SolveAPriori(double effect, double alphaValue, double powerValue,
+                                 double /*allocation*/) {
+    const double n = SolveSampleSize(effect, alphaValue, powerValue, true);
+    groupSize1 = groupSize2 = n / 2.0;
 }
 
 // ------------------------------------------------------------ matched pairs
 
 PowerAnalysis* PowerTWilcoxPair::Clone() {
-    auto* copy = CloneAs<PowerTWilcoxPair>();
-    copy->areIndex = areIndex;
-    copy->wilcoxon = wilcoxon;
-    return copy;
+    return CloneWilcoxon<PowerTWilcoxPair>();
 }
 
 std::string PowerTWilcoxPair::GetTestName() {
@@ -559,130 +602,30 @@ PowerTWilcox2::PowerTWilcox2() {
 }
 
 PowerAnalysis* PowerTWilcox2::Clone() {
-    auto* copy = CloneAs<PowerTWilcox2>();
-    copy->areIndex = areIndex;
-    copy->wilcoxon = wilcoxon;
-    return copy;
+    return CloneWilcoxon<PowerTWilcox2>();
 }
 
 std::string PowerTWilcox2::GetTestName() {
     return "Means: Wilcoxon-Mann-Whitney test (two groups)";
 }
 
-ParameterId PowerTWilcox2::GetEffectSizeId() {
-    return wilcoxon.EffectIsP1() ? kMomentP1Id : kEffectSizeDId;
-}
-
 void PowerTWilcox2::SetStandardValues() {
-    SetDf(1.0);
-    alpha = 0.05;
-    power = 0.95;
-    effectSize = 0.5;
-    groupSize1 = groupSize2 = 50.0;
-    sampleSize = 100.0;
-    ratio = kStandardRatio;
+    PowerTWilcoxon::SetStandardValues();
     momentP1 = 0.55;
-    correlations[kManualAREIndex] = 1.0;
-    proportionP2 = 0.65;
     momentP3 = 0.65;
-    relativeSD = 1.0;
-    wilcoxon.zDistributionPlot = true;
     wilcoxon.manualInput = false;
-    wilcoxon.lehmannParentCode = 3;
-    wilcoxon.method = 1;
-    areIndex = 3;
 }
 
-double PowerTWilcox2::AREFactor() {
-    if (areIndex == kManualARECode) return correlations[kManualAREIndex];
-    if (0 <= areIndex && areIndex < kManualARECode) return TwoSampleAREFactors[areIndex];
-    return 1.0;
-}
-
-void PowerTWilcox2::SetCentralDistribution() {
-    if (!wilcoxon.UsesLehmann()) return PowerAnalysis::SetCentralDistribution();
-    SetNormalApproximation(distribution, wilcoxon, false);
-}
-
-void PowerTWilcox2::SetNoncentralDistribution() {
-    if (!wilcoxon.UsesLehmann()) return PowerAnalysis::SetNoncentralDistribution();
-    SetNormalApproximation(distribution, wilcoxon, true);
-}
-
-void PowerTWilcox2::MakeDistributionPlot(PlotData* plot) {
-    if (!wilcoxon.UsesLehmann()) return PowerAnalysis::MakeDistributionPlot(plot);
-    PlotOnNormal(*this, plot);
-}
-
-double PowerTWilcox2::GetLowerCriticalValue() {
-    return wilcoxon.UsesLehmann() ? criticalValue2 : -criticalValue;
-}
-
-double PowerTWilcox2::StoreEffectSize(double effect) {
-    if (wilcoxon.EffectIsP1() && !wilcoxon.manualInput && effect < 0.5) effect = 1.0 - effect;
-    effectSize = momentP1 = effect;
-    return effect;
-}
-
-double PowerTWilcox2::ComputePower(double effect, double alphaValue, double n) {
-    return ComputePower2(effect, alphaValue, n / 2.0, n / 2.0);
-}
-
-double PowerTWilcox2::ComputePower2(double effect, double alphaValue, double n1, double n2) {
-    if (!wilcoxon.UsesLehmann()) return PowerT::ComputePower2(effect, alphaValue, n1, n2);
-    alpha = alphaValue;
-    groupSize1 = n1;
-    groupSize2 = n2;
-    effectSize = effect;
-    const double n = n1 + n2;
-    sampleSize = n;
-    double p1 = momentP1, p2 = proportionP2, p3 = momentP3;
-    if (!wilcoxon.manualInput) {
-        const int code = wilcoxon.lehmannParentCode;
-        const double d = ShiftOf(*this, wilcoxon, effect, 2);
-        const double v = code == 2   ? std::sqrt(2.0) * d
-                         : code == 4 ? M_PI / std::sqrt(3.0) * d
-                                     : d / std::sqrt(2.0);
-        p1 = WilcoxPairSumProbability(v, code);
-        p2 = p3 = WilcoxTripleProbability(v, 2, code);
-        momentP1 = p1;
-        proportionP2 = p2;
-        momentP3 = p3;
-    }
+void PowerTWilcox2::SetRankMoments(double /*alpha*/, double n1, double n2, double p1, double p2,
+                                   double p3) {
     wilcoxon.altMean = n1 * n2 * p1;
     wilcoxon.altVariance =
         n1 * n2 * (p1 * (1.0 - p1) + (n2 - 1.0) * (p2 - p1 * p1) + (n1 - 1.0) * (p3 - p1 * p1));
     wilcoxon.nullMean = n1 * n2 / 2.0;
-    wilcoxon.nullVariance = n1 * n2 * (n + 1.0) / 12.0;
-    return wilcoxon.Power(alphaValue, oneTailed, &criticalValue, &criticalValue2);
+    wilcoxon.nullVariance = n1 * n2 * (n1 + n2 + 1.0) / 12.0;
 }
 
-double PowerTWilcox2::SensitivityObjective(double x) {
-    return ComputePower2(x, alpha, groupSize1, groupSize2) - power;
-}
-
-double PowerTWilcox2::SolveEffectSize(double alphaValue, double powerValue, double n) {
-    const bool p1 = wilcoxon.EffectIsP1();
-    double effect = SearchingForD(
-        wilcoxon, [&] { return PowerAnalysis::SolveEffectSize(alphaValue, powerValue, n); });
-    if (p1) {
-        effect = WilcoxP1FromDelta(effect / relativeSD, 2, wilcoxon.lehmannParentCode);
-        momentP1 = effect;
-    }
-    effectSize = effect;
-    return effect;
-}
-
-bool PowerTWilcox2::CheckEffectSize(int type, double effect) {
-    return CheckWilcoxonEffect(*this, wilcoxon, type, effect, "d");
-}
-
-void PowerTWilcox2::BuildInputList(AnalysisType type, PropertyList* inputs) {
-    inputs->Clear();
-    AddTailsInput(inputs);
-    AddMethodInputs(*this, wilcoxon, areIndex, inputs);
-    AddGivenInputs(*this, type, inputs,
-                   [&] { AddEffectSizeInput(inputs, GetEffectSizeId(), GetTestId(), "", true); });
+void PowerTWilcox2::AddSizeInputs(AnalysisType type, PropertyList* inputs) {
     if (GivenInputsOf(type).sampleSize) {
         AddSampleSize1Input(inputs);
         AddSampleSize2Input(inputs);
@@ -691,107 +634,31 @@ void PowerTWilcox2::BuildInputList(AnalysisType type, PropertyList* inputs) {
     }
 }
 
-CalculateStatus PowerTWilcox2::Calculate(AnalysisType type, PropertyList* inputs) {
-    ClearMessage();
-    int tailsRow = -1;
-    const int tails = ReadTails(inputs, &tailsRow);
-    MethodInputs method;
-    if (const int bad = ReadMethodInputs(*this, wilcoxon, inputs, &method); bad >= 0) return bad;
-    const ParameterId effectId = GetEffectSizeId();
-    int effectRow = -1, row = -1, row1 = -1, row2 = -1;
-    auto take = [&](long n1, long n2) {
-        TakeGroups(tails, n1, n2);
-        TakeMethodInputs(*this, method);
-        groupSize1 = static_cast<double>(n1);
-        groupSize2 = static_cast<double>(n2);
-        sampleSize = groupSize1 + groupSize2;
-    };
-    switch (type) {
-        case kAPriori: {
-            int alphaRow = -1, powerRow = -1, ratioRow = -1;
-            const double e = ReadEffectSize(inputs, &effectRow, effectId);
-            const double a = ReadAlpha(inputs, &alphaRow);
-            const double p = ReadPower(inputs, &powerRow);
-            const double r = ReadAllocationRatio(inputs, &ratioRow);
-            if (!CheckAllocationRatio(r, 0.01)) return ratioRow;
-            if (!CheckEffectSize(kAPriori, e)) return effectRow;
-            if (!CheckAlphaRange(a)) return alphaRow;
-            if (!CheckPowerRange(p)) return powerRow;
-            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
-            oneTailed = tails == 0;
-            TakeMethodInputs(*this, method);
-            allocationRatio = r;
-            const double effect = StoreEffectSize(e);
-            SplitAPrioriTotal(SolveSampleSize(effect, a, p, true), r, effect, a, p);
-            break;
-        }
-        case kSensitivity: {
-            if (wilcoxon.manualInput && wilcoxon.UsesLehmann()) {
-                messages << "A sensitivity analysis is not possible if moments are specified "
-                            "manually";
-                return tailsRow;
-            }
-            int powerRow = -1;
-            const double a = ReadAlpha(inputs, &row);
-            const double p = ReadPower(inputs, &powerRow);
-            const long n1 = ReadSampleSize1(inputs, &row1);
-            const long n2 = ReadSampleSize2(inputs, &row2);
-            if (!CheckAlphaRange(a)) return row;
-            if (!CheckPowerRange(p)) return powerRow;
-            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
-            if (const int bad = CheckGroupInputs(n1, n2, row1, row2); bad >= 0) return bad;
-            take(n1, n2);
-            effectSize =
-                RestoringOnFailure(effectSize, [&] { return SolveEffectSize2(a, p, n1, n2); });
-            break;
-        }
-        case kPostHoc: {
-            const double e = ReadEffectSize(inputs, &effectRow, effectId);
-            const double a = ReadAlpha(inputs, &row);
-            const long n1 = ReadSampleSize1(inputs, &row1);
-            const long n2 = ReadSampleSize2(inputs, &row2);
-            if (!CheckEffectSize(kPostHoc, e)) return effectRow;
-            if (!CheckAlphaRange(a)) return row;
-            if (const int bad = CheckGroupInputs(n1, n2, row1, row2); bad >= 0) return bad;
-            take(n1, n2);
-            power = ComputePower2(StoreEffectSize(e), a, groupSize1, groupSize2);
-            break;
-        }
-        case kCriterion: {
-            const double e = ReadEffectSize(inputs, &effectRow, effectId);
-            const double p = ReadPower(inputs, &row);
-            const long n1 = ReadSampleSize1(inputs, &row1);
-            const long n2 = ReadSampleSize2(inputs, &row2);
-            if (!CheckEffectSize(kCriterion, e)) return effectRow;
-            if (!CheckPowerRange(p)) return row;
-            if (const int bad = CheckGroupInputs(n1, n2, row1, row2); bad >= 0) return bad;
-            take(n1, n2);
-            alpha = SolveAlpha2(StoreEffectSize(e), p, groupSize1, groupSize2);
-            ComputePower2(effectSize, alpha, groupSize1, groupSize2);
-            break;
-        }
-        case kCompromise: {
-            const double e = ReadEffectSize(inputs, &effectRow, effectId);
-            const double q = ReadRatio(inputs, &row);
-            const long n1 = ReadSampleSize1(inputs, &row1);
-            const long n2 = ReadSampleSize2(inputs, &row2);
-            if (!CheckEffectSize(kCompromise, e)) return effectRow;
-            if (const int bad = CheckGroupInputs(n1, n2, row1, row2); bad >= 0) return bad;
-            if (!CheckRatio(q, 0.01, 100.0)) return row;
-            take(n1, n2);
-            alpha = SolveCompromise2(StoreEffectSize(e), q, groupSize1, groupSize2);
-            power = ComputePower2(effectSize, alpha, groupSize1, groupSize2);
-            break;
-        }
-    }
-    return kCalculateDone;
+void PowerTWilcox2::ReadSizes(PropertyList* inputs, Sizes* sizes) {
+    sizes->n1 = ReadSampleSize1(inputs, &sizes->row1);
+    sizes->n2 = ReadSampleSize2(inputs, &sizes->row2);
 }
 
-void PowerTWilcox2::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    BuildWilcoxonOutputs(*this, wilcoxon, type, outputs, true, kEffectSizeDId);
+int PowerTWilcox2::CheckSizes(const Sizes& sizes) {
+    return CheckGroupInputs(sizes.n1, sizes.n2, sizes.row1, sizes.row2);
 }
 
-void PowerTWilcox2::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    PowerTMeans::GetOutputs(type, outputs);
-    if (wilcoxon.UsesLehmann()) GetLehmannOutputs(*this, wilcoxon, 2, outputs, kEffectSizeDId);
+void PowerTWilcox2::TakeSizes(int tails, const Sizes& sizes) {
+    TakeGroups(tails, sizes.n1, sizes.n2);
+    groupSize1 = static_cast<double>(sizes.n1);
+    groupSize2 = static_cast<double>(sizes.n2);
+    sampleSize = groupSize1 + groupSize2;
+}
+
+int PowerTWilcox2::ReadAPrioriSplit(PropertyList* inputs, double* allocation) {
+    int row = -1;
+    *allocation = ReadAllocationRatio(inputs, &row);
+    return CheckAllocationRatio(*allocation, 0.01) ? -1 : row;
+}
+
+void PowerTWilcox2::SolveAPriori(double effect, double alphaValue, double powerValue,
+                                 double allocation) {
+    allocationRatio = allocation;
+    SplitAPrioriTotal(SolveSampleSize(effect, alphaValue, powerValue, true), allocation, effect,
+                      alphaValue, powerValue);
 }

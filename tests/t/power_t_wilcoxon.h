@@ -41,22 +41,31 @@ struct WilcoxonOptions {
     double Power(double alpha, bool oneTailed, double* criticalValue, double* criticalValue2);
 };
 
-// The Wilcoxon signed-rank test of one sample against a constant.
-class PowerTWilcox1 : public PowerTOneMean {
+// The inputs that choose the model of the rank statistic, read and checked
+// before those of the analysis type: the parent (its code), the relative
+// standard deviation, an efficiency or the moments entered by hand.
+struct WilcoxonMethodInputs {
+    int code = 0;
+    double relativeSD = 1.0;
+    double manualARE = 1.0;
+    double p2 = 0.0;
+    double p3 = 0.0;
+};
+
+// A Wilcoxon test on top of the t test whose design it shares (one sample
+// or two groups): the options, both methods, the parents and the searches.
+// `kSamples` is 1 for the signed-rank tests and 2 for the rank-sum test;
+// what a test adds is its name, its sample-size inputs and the moments of
+// its rank statistic.
+template <class Base, int kSamples>
+class PowerTWilcoxon : public Base {
   public:
-    PowerTWilcox1();
-
-    PowerAnalysis* Clone() override;
-
+    // The total N as two halves.
     double ComputePower(double effect, double alpha, double n) override;
     double ComputePower2(double effect, double alpha, double n1, double n2) override;
     // beta on its own side: the t test's with the A.R.E. method, else the
     // normal approximation's.
-    double ComputeBeta2(double effect, double alphaValue, double n1, double n2) override {
-        if (!wilcoxon.UsesLehmann()) return PowerT::ComputeBeta2(effect, alphaValue, n1, n2);
-        ComputePower2(effect, alphaValue, n1, n2);
-        return wilcoxon.beta;
-    }
+    double ComputeBeta2(double effect, double alphaValue, double n1, double n2) override;
     double SolveEffectSize(double alpha, double power, double n) override;
 
     double GetLowerCriticalValue() override;
@@ -70,9 +79,8 @@ class PowerTWilcox1 : public PowerTOneMean {
     // The normal approximation is drawn on a normal distribution.
     void MakeDistributionPlot(PlotData* plot) override;
 
-    std::string GetTestName() override;
     ParameterId GetEffectSizeId() override;
-    TestId GetTestId() override { return kWilcoxonOneSampleTestId; }
+    // The values both tests start from; each test adds its own.
     void SetStandardValues() override;
 
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
@@ -96,6 +104,70 @@ class PowerTWilcox1 : public PowerTOneMean {
     // as a shift.
     virtual std::string EffectName() { return "d"; }
     virtual ParameterId DOutputId() { return kEffectSizeDId; }
+
+    // The mean and variance of the rank statistic under H1 and H0 from p1,
+    // p2, p3, into `wilcoxon`.
+    virtual void SetRankMoments(double alpha, double n1, double n2, double p1, double p2,
+                                double p3) = 0;
+
+    // A copy of the concrete test that carries the options and the parent.
+    template <class Test>
+    Test* CloneWilcoxon() const {
+        auto* copy = this->template CloneAs<Test>();
+        copy->areIndex = this->areIndex;
+        copy->wilcoxon = wilcoxon;
+        return copy;
+    }
+
+    // The sample sizes an analysis type gives: the total N in n1, or the
+    // two groups, with the rows they were read from.
+    struct Sizes {
+        long n1 = 0;
+        long n2 = 0;
+        int row1 = -1;
+        int row2 = -1;
+    };
+    // The inputs of the sample sizes (or, where N is the answer, what
+    // decides its split), after all others.
+    virtual void AddSizeInputs(AnalysisType type, PropertyList* inputs) = 0;
+    virtual void ReadSizes(PropertyList* inputs, Sizes* sizes) = 0;
+    // The row of the first rejected size, or -1.
+    virtual int CheckSizes(const Sizes& sizes) = 0;
+    // Takes the tails and the sizes into the test's state.
+    virtual void TakeSizes(int tails, const Sizes& sizes) = 0;
+    // Reads and checks what splits the N an a priori analysis finds, before
+    // the effect is checked; the row of a rejected input, or -1.
+    virtual int ReadAPrioriSplit(PropertyList* /*inputs*/, double* /*allocation*/) { return -1; }
+    // Finds and keeps the sample size of an a priori analysis.
+    virtual void SolveAPriori(double effect, double alpha, double power, double allocation) = 0;
+
+  private:
+    // Reads the tails and the model; the row of the first rejected input,
+    // or -1.
+    int ReadMethod(PropertyList* inputs, int* tails, int* tailsRow, WilcoxonMethodInputs* method);
+    // Takes the model read into the test's state.
+    void TakeMethodInputs(const WilcoxonMethodInputs& read);
+};
+
+// The Wilcoxon signed-rank test of one sample against a constant.
+class PowerTWilcox1 : public PowerTWilcoxon<PowerTOneMean, 1> {
+  public:
+    PowerTWilcox1();
+
+    PowerAnalysis* Clone() override;
+
+    std::string GetTestName() override;
+    TestId GetTestId() override { return kWilcoxonOneSampleTestId; }
+    void SetStandardValues() override;
+
+  protected:
+    void SetRankMoments(double alpha, double n1, double n2, double p1, double p2,
+                        double p3) override;
+    void AddSizeInputs(AnalysisType type, PropertyList* inputs) override;
+    void ReadSizes(PropertyList* inputs, Sizes* sizes) override;
+    int CheckSizes(const Sizes& sizes) override;
+    void TakeSizes(int tails, const Sizes& sizes) override;
+    void SolveAPriori(double effect, double alpha, double power, double allocation) override;
 };
 
 // The same test of the differences of matched pairs, with the effect dz.
@@ -111,49 +183,26 @@ class PowerTWilcoxPair : public PowerTWilcox1 {
 };
 
 // The Wilcoxon-Mann-Whitney rank-sum test of two independent groups.
-class PowerTWilcox2 : public PowerTMeans {
+class PowerTWilcox2 : public PowerTWilcoxon<PowerTMeans, 2> {
   public:
     PowerTWilcox2();
 
     PowerAnalysis* Clone() override;
 
-    double ComputePower(double effect, double alpha, double n) override;
-    double ComputePower2(double effect, double alpha, double n1, double n2) override;
-    // beta on its own side: the t test's with the A.R.E. method, else the
-    // normal approximation's.
-    double ComputeBeta2(double effect, double alphaValue, double n1, double n2) override {
-        if (!wilcoxon.UsesLehmann()) return PowerT::ComputeBeta2(effect, alphaValue, n1, n2);
-        ComputePower2(effect, alphaValue, n1, n2);
-        return wilcoxon.beta;
-    }
-    double SolveEffectSize(double alpha, double power, double n) override;
-
-    double GetLowerCriticalValue() override;
-    std::string GetStatisticName() override { return wilcoxon.StatisticName(); }
-    bool UsesChiSquarePlot() override { return !wilcoxon.UsesLehmann(); }
-    ParameterId GetCriticalValueId() override { return wilcoxon.CriticalValueId(); }
-    std::string GetMethodText() override { return wilcoxon.MethodText(); }
-    bool HasOptions() override { return true; }
-    void SetCentralDistribution() override;
-    void SetNoncentralDistribution() override;
-    // The normal approximation is drawn on a normal distribution.
-    void MakeDistributionPlot(PlotData* plot) override;
-
     std::string GetTestName() override;
-    ParameterId GetEffectSizeId() override;
     TestId GetTestId() override { return kWilcoxonTwoGroupsTestId; }
     void SetStandardValues() override;
 
-    void BuildInputList(AnalysisType type, PropertyList* inputs) override;
-    CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
-    void BuildOutputList(AnalysisType type, PropertyList* outputs) override;
-    void GetOutputs(AnalysisType type, PropertyList* outputs) override;
-
-    bool CheckEffectSize(int type, double effect) override;
-    double SensitivityObjective(double x) override;
-
-    double AREFactor() override;
-    double StoreEffectSize(double effect);
-
-    WilcoxonOptions wilcoxon;
+  protected:
+    void SetRankMoments(double alpha, double n1, double n2, double p1, double p2,
+                        double p3) override;
+    void AddSizeInputs(AnalysisType type, PropertyList* inputs) override;
+    void ReadSizes(PropertyList* inputs, Sizes* sizes) override;
+    int CheckSizes(const Sizes& sizes) override;
+    void TakeSizes(int tails, const Sizes& sizes) override;
+    int ReadAPrioriSplit(PropertyList* inputs, double* allocation) override;
+    void SolveAPriori(double effect, double alpha, double power, double allocation) override;
 };
+
+extern template class PowerTWilcoxon<PowerTOneMean, 1>;
+extern template class PowerTWilcoxon<PowerTMeans, 2>;

@@ -208,6 +208,31 @@ double WilcoxTripleProbability(double v, int samples, int code) {
     }
 }
 
+void WilcoxMomentsOfShift(double delta, int samples, int code, double* p1, double* p2, double* p3) {
+    if (samples == 1) {
+        double x = 0.0;
+        if (code == kLaplace) {
+            x = kSqrt2 * delta;
+            *p1 = 1.0 - std::exp(-x) / 2.0;
+        } else if (code == kLogistic) {
+            x = kLogisticScale * delta;
+            *p1 = 1.0 / (1.0 + std::exp(-x));
+        } else {
+            *p1 = Phi(delta);
+            x = delta / kSqrt2;
+        }
+        *p2 = WilcoxPairSumProbability(2.0 * x, code);
+        *p3 = WilcoxTripleProbability(x, 1, code);
+        return;
+    }
+    const double v = code == kLaplace    ? kSqrt2 * delta
+                     : code == kLogistic ? kLogisticScale * delta
+                                         : delta / kSqrt2;
+    *p1 = WilcoxPairSumProbability(v, code);
+    // Under a parent both group orders give the same p2 and p3.
+    *p2 = *p3 = WilcoxTripleProbability(v, 2, code);
+}
+
 void WilcoxSignedRankNullMoments(double tail, double n, double* lower, double* upper, double* mean0,
                                  double* var0, bool cc) {
     const double z = -PhiInverse(tail);

@@ -29,6 +29,10 @@ double WilcoxPairSumProbability(double v, int code);
 // and p3 of the two-group test.
 double WilcoxTripleProbability(double v, int samples, int code);
 
+// p1, p2 and p3 of the rank statistic under the shift delta of a parent
+// (any code but Laplace and logistic counts as normal).
+void WilcoxMomentsOfShift(double delta, int samples, int code, double* p1, double* p2, double* p3);
+
 // Mean and variance of the signed-rank statistic of n pairs under H0, and
 // its critical values at the normal point with upper tail `tail` (moved
 // outward by 0.5 with the continuity correction cc). The point comes from

@@ -15,14 +15,9 @@
 
 namespace {
 
-enum NormalParam { kMean = 0, kSd = 1 };
-
 // p1 within this distance of p0 is moved to it: the model then still has a
 // slope to test.
 constexpr double kSmallestDifference = 1e-6;
-// The admissible alpha at most; a one-tailed alpha doubled for the
-// two-sided chi-square statistic stays below it.
-constexpr double kLargestAlpha = 0.9999999;
 // Golden-section step 2 - (1 + sqrt 5) / 2.
 const double kGolden = 2.0 - (1.0 + std::sqrt(5.0)) / 2.0;
 constexpr int kMaxGoldenSteps = 499;
@@ -48,37 +43,9 @@ PowerAnalysis* PowerZLogisticRegress::Clone() {
 }
 
 void PowerZLogisticRegress::SetStandardValues() {
-    alpha = 0.05;
-    power = 0.95;
-    sampleSize = 100.0;
-    groupSize1 = groupSize2 = 50.0;
-    allocationRatio = 1.0;
-    effectSize = 1.3;
-    ratio = kStandardRatio;
-    nullSD = 1.0;
-    noncentralSD = 1.0;
-    effectDirection = 1.0;
-    SetNormal(0.0, 1.0);
-    xDistribution = kXNormal;
-    normalMean = 0.0;
-    normalSD = 1.0;
-    exponentialLambda = 1.0;
-    binomialPi = 0.5;
-    uniformLeft = 0.0;
-    uniformRight = 1.0;
-    lognormalMu = 0.0;
-    lognormalSigma = 1.0;
-    poissonLambda = 1.0;
-    manualVarH0 = 1.0;
-    manualVarH1 = 1.5;
+    PowerZCovariateRegress::SetStandardValues();
     p0 = 0.2;
-    otherR2 = 0.0;
-    useEnumeration = false;
-    enumerationWald = true;
-    demidenko = true;
-    varianceCorrection = true;
     oddsRatioInput = true;
-    enumerationMaxN = 10000.0;
     p1 = P1FromEffect(effectSize);
 }
 
@@ -86,16 +53,6 @@ void PowerZLogisticRegress::SetStandardValues() {
 
 ParameterId PowerZLogisticRegress::GetEffectSizeId() {
     return EffectInputId();
-}
-
-std::string PowerZLogisticRegress::GetMethodText() {
-    if (UsesEnumeration()) {
-        return std::string("Enumeration method, ") + (enumerationWald ? "Wald" : "LR") + "-test";
-    }
-    std::string text = "Large sample z-Test, ";
-    text += demidenko ? "Demidenko (2007)" : "Signorini (1991)";
-    if (demidenko && varianceCorrection) text += " with var corr ";
-    return text;
 }
 
 // ---------------------------------------------------------- conversions
@@ -200,41 +157,8 @@ double PowerZLogisticRegress::GetNoncentralSD() {
 
 // ----------------------------------------------------------------- power
 
-double PowerZLogisticRegress::EnumerationPower(double alphaValue, double effectiveN) {
-    double a = normalMean, b = normalSD;
-    switch (xDistribution) {
-        case kXBinomial:
-            a = binomialPi;
-            break;
-        case kXExponential:
-            a = exponentialLambda;
-            break;
-        case kXLognormal:
-            a = lognormalMu;
-            b = lognormalSigma;
-            break;
-        case kXPoisson:
-            a = poissonLambda;
-            break;
-        case kXUniform:
-            a = uniformLeft;
-            b = uniformRight;
-            break;
-        default:
-            break;
-    }
-    EnumerationWorkspace workspace;
-    workspace.cancel = &cancelled;
-    workspace.SetCovariate(EnumerationCovariateOf(xDistribution), a, b);
-    // The chi-square statistic is two-sided: a one-tailed level is doubled,
-    // but never to a level of 1 or more.
-    const double level = oneTailed ? std::min(2.0 * alphaValue, kLargestAlpha) : alphaValue;
-    const double n = std::min(RoundTo(effectiveN, 0), enumerationMaxN);
-    const double result = workspace.Enumerate(p0, p1, static_cast<int>(n), level, enumerationWald);
-    criticalValue = criticalValue2 = workspace.criticalValue;
-    enumerationNoncentrality = workspace.noncentrality;
-    df = 1.0;
-    return result;
+double PowerZLogisticRegress::Enumerate(EnumerationWorkspace& workspace, int n, double level) {
+    return workspace.Enumerate(p0, p1, n, level, enumerationWald);
 }
 
 bool PowerZLogisticRegress::UsesSignorini() {
@@ -292,10 +216,6 @@ double PowerZLogisticRegress::SolveSampleSize(double effect, double alphaValue, 
                           QuorixError::kAboveUpperBound, 0.0);
     }
     return PowerZ::SolveSampleSize(effect, alphaValue, powerValue, round);
-}
-
-void PowerZLogisticRegress::BracketSampleSize() {
-    BracketSampleSizeFrom(2.0, 100.0);
 }
 
 double PowerZLogisticRegress::SensitivityObjective(double x) {
@@ -406,21 +326,14 @@ void PowerZLogisticRegress::BracketP1FromStart(double lo, double hi, double star
 
 // ------------------------------------------------------------- the graph
 
-void PowerZLogisticRegress::SetNoncentralDistribution() {
-    if (auto* chi = dynamic_cast<ChiDistribution*>(distribution)) {
-        chi->SetNoncentrality(enumerationNoncentrality);
-        chi->SetParam(1, 1.0);
-        return;
-    }
-    GetNoncentralSD();
+void PowerZLogisticRegress::NormalUnderH1(double* mean, double* sd) {
     const double effectiveN = sampleSize * (1.0 - otherR2);
-    double mean = (Logit(p1) - Logit(p0)) * std::sqrt(effectiveN / varianceH1);
-    double sd = noncentralSD;
-    if (!(std::isfinite(mean) && std::isfinite(sd) && sd > 0.0)) {
-        mean = 0.0;
-        sd = 1.0;
+    *mean = (Logit(p1) - Logit(p0)) * std::sqrt(effectiveN / varianceH1);
+    *sd = noncentralSD;
+    if (!(std::isfinite(*mean) && std::isfinite(*sd) && *sd > 0.0)) {
+        *mean = 0.0;
+        *sd = 1.0;
     }
-    SetNormal(mean, sd);
 }
 
 // ----------------------------------------------------------------- checks
@@ -444,112 +357,33 @@ bool PowerZLogisticRegress::CheckEffectSize(int type, double effect) {
     return true;
 }
 
-bool PowerZLogisticRegress::CheckCovariateMagnitude(bool representable) {
-    if (representable) return true;
-    messages << "Input error (number out of range)";
-    return false;
-}
-
-int PowerZLogisticRegress::ReadCovariate(PropertyList* inputs) {
-    int row = -1, row2 = -1;
+int PowerZLogisticRegress::UnrepresentableParameter(double first, double second) {
     switch (xDistribution) {
-        case kXBinomial: {
-            const double pi = ReadDouble(inputs, kXParmPiId, &row);
-            if (!(0.0 < pi && pi < 1.0)) {
-                messages << "The parameter pi must lie in the interval ]0,1[.";
-                return row;
-            }
-            binomialPi = pi;
-            return -1;
-        }
         case kXExponential:
-        case kXPoisson: {
-            const double lambda = ReadDouble(inputs, kXParmLambdaId, &row);
-            if (!(lambda > 0.0)) {
-                messages << "The parameter lambda must be > 0.";
-                return row;
-            }
-            if (xDistribution == kXExponential) {
-                // Its second moment 2 / lambda^2 must be a number.
-                if (!CheckCovariateMagnitude(std::isfinite(2.0 / (lambda * lambda)))) return row;
-                exponentialLambda = lambda;
-            } else {
-                // The counts are summed; the Poisson quantiles end at 1e15.
-                if (!CheckCovariateMagnitude(lambda <= 1e15)) return row;
-                poissonLambda = lambda;
-            }
-            return -1;
-        }
+            // Its second moment 2 / lambda^2 must be a number.
+            return std::isfinite(2.0 / (first * first)) ? 0 : 1;
+        case kXPoisson:
+            // The counts are summed; the Poisson quantiles end at 1e15.
+            return first <= 1e15 ? 0 : 1;
         case kXNormal:
-        case kXLognormal: {
-            const double mu = ReadDouble(inputs, kXParmMuId, &row);
-            const double sigma = ReadDouble(inputs, kXParmSigmaId, &row2);
-            if (!(sigma > 0.0)) {
-                messages << "The standard deviation must be > 0.";
-                return row2;
-            }
-            if (!CheckFinite(mu)) return row;
-            if (xDistribution == kXNormal) {
-                if (!CheckCovariateMagnitude(std::isfinite(sigma * sigma))) return row2;
-                normalMean = mu;
-                normalSD = sigma;
-            } else {
-                // The moments exp(mu + sigma^2 / 2) and exp(2 (mu + sigma^2)).
-                if (!CheckCovariateMagnitude(std::isfinite(std::exp(2.0 * sigma * sigma))))
-                    return row2;
-                if (!CheckCovariateMagnitude(std::isfinite(std::exp(2.0 * (mu + sigma * sigma)))))
-                    return row;
-                lognormalMu = mu;
-                lognormalSigma = sigma;
-            }
-            return -1;
-        }
-        case kXUniform: {
-            const double left = ReadDouble(inputs, kXLeftBorderId, &row);
-            const double right = ReadDouble(inputs, kXRightBorderId, &row2);
-            if (!(left < right)) {
-                messages << "The left interval border must be lower than the right border.";
-                return row;
-            }
-            if (!CheckCovariateMagnitude(std::isfinite(left * left))) return row;
-            if (!CheckCovariateMagnitude(std::isfinite(right * right) &&
-                                         std::isfinite((right - left) * (right - left)))) {
-                return row2;
-            }
-            uniformLeft = left;
-            uniformRight = right;
-            return -1;
-        }
-        case kXManual: {
-            const double v0 = ReadDouble(inputs, kXVarBetaH0Id, &row);
-            const double v1 = ReadDouble(inputs, kXVarBetaH1Id, &row2);
-            if (!(v0 > 0.0)) {
-                messages << "The variance under H0 must be greater than zero.";
-                return row;
-            }
-            if (!(v1 > 0.0)) {
-                messages << "The variance under H1 must be greater than zero.";
-                return row2;
-            }
-            if (!CheckFinite(v0)) return row;
-            if (!CheckFinite(v1)) return row2;
-            manualVarH0 = v0;
-            manualVarH1 = v1;
-            return -1;
-        }
+            return std::isfinite(second * second) ? 0 : 2;
+        case kXLognormal:
+            // The moments exp(mu + sigma^2 / 2) and exp(2 (mu + sigma^2)).
+            if (!std::isfinite(std::exp(2.0 * second * second))) return 2;
+            return std::isfinite(std::exp(2.0 * (first + second * second))) ? 0 : 1;
+        case kXUniform:
+            if (!std::isfinite(first * first)) return 1;
+            if (!std::isfinite(second * second)) return 2;
+            return std::isfinite((second - first) * (second - first)) ? 0 : 2;
         default:
-            return -1;
+            return 0;
     }
 }
 
 // --------------------------------------------------------- lists and run
 
 void PowerZLogisticRegress::BuildInputList(AnalysisType type, PropertyList* inputs) {
-    inputs->Clear();
-    // The manual mode has no covariate to enumerate; the enumeration method
-    // offers the others only.
-    if (EnumerationApplies() && xDistribution == kXManual) xDistribution = kXNormal;
-    AddTailsInput(inputs);
+    StartInputList(inputs);
     auto addEffect = [&] { AddEffectSizeInput(inputs, EffectInputId(), GetTestId(), "", true); };
     auto addP0 = [&] { AddDoubleInput(inputs, kPrY1X1H0Id, p0); };
     switch (type) {
@@ -585,194 +419,60 @@ void PowerZLogisticRegress::BuildInputList(AnalysisType type, PropertyList* inpu
             AddSampleSizeInput(inputs, kTotalSampleSizeId);
             break;
     }
-    AddDoubleInput(inputs, kR2OtherXId, otherR2);
-    AddXDistributionInput(inputs, xDistribution, UsesEnumeration());
-    switch (xDistribution) {
-        case kXBinomial:
-            AddDoubleInput(inputs, kXParmPiId, binomialPi);
-            break;
-        case kXExponential:
-            AddDoubleInput(inputs, kXParmLambdaId, exponentialLambda);
-            break;
-        case kXLognormal:
-            AddDoubleInput(inputs, kXParmMuId, lognormalMu);
-            AddDoubleInput(inputs, kXParmSigmaId, lognormalSigma);
-            break;
-        case kXNormal:
-            AddDoubleInput(inputs, kXParmMuId, normalMean);
-            AddDoubleInput(inputs, kXParmSigmaId, normalSD);
-            break;
-        case kXPoisson:
-            AddDoubleInput(inputs, kXParmLambdaId, poissonLambda);
-            break;
-        case kXUniform:
-            AddDoubleInput(inputs, kXLeftBorderId, uniformLeft);
-            AddDoubleInput(inputs, kXRightBorderId, uniformRight);
-            break;
-        case kXManual:
-            AddDoubleInput(inputs, kXVarBetaH0Id, manualVarH0);
-            AddDoubleInput(inputs, kXVarBetaH1Id, manualVarH1);
-            break;
-        default:
-            break;
-    }
+    AddCovariateInputs(inputs);
 }
 
 CalculateStatus PowerZLogisticRegress::Calculate(AnalysisType type, PropertyList* inputs) {
     ClearMessage();
-    const double upperEffect = oddsRatioInput ? 100.0 : 0.999999;
-    const std::string effectLabel = ParameterNames[EffectInputId()];
-
+    // p0 fixes beta0; it is read and checked before the covariate.
     int row = -1;
     const double p0Value = ReadDouble(inputs, kPrY1X1H0Id, &row);
     if (!CheckNamedRangeInclusive("Proportion 1", p0Value, 1e-6)) return row;
     p0 = p0Value;
+    return PowerZCovariateRegress::Calculate(type, inputs);
+}
 
-    const int code = ReadXDistribution(inputs, &row);
-    if (code == kXManual && type == kSensitivity) {
-        messages << "Sensitivity analyses are not possible when using\n'manual mode' in "
-                    "specifying the X distribution";
-        return row;
-    }
-
-    int tailsRow = -1;
-    const int tails = ReadTails(inputs, &tailsRow);
-    const double r2 = ReadDouble(inputs, kR2OtherXId, &row);
-    if (!CheckProportion("R$^2$ other X", r2)) return row;
-    otherR2 = r2;
-
-    if (const int bad = ReadCovariate(inputs); bad >= 0) return bad;
-
-    int effectRow = -1;
-    double e = effectSize;
-    if (type != kSensitivity) {
-        e = ReadEffectSize(inputs, &effectRow, EffectInputId());
-        if (oddsRatioInput) {
-            if (std::fabs(e - 1.0) < 1e-6) {
-                messages << "The effect size is too low!\nThe odds ratio must differ from 1 by at "
-                            "least 1e-6";
-                return effectRow;
-            }
-        } else if (std::fabs(e - p0) < 1e-10) {
-            messages << "The effect size is too low!\nThe difference between "
-                     << ParameterNames[kPrY1X1H0Id] << " and " << ParameterNames[kPrY1X1H1Id]
-                     << "\nmust not be less than 1e-10";
-            return effectRow;
+bool PowerZLogisticRegress::CheckEffectDiffers(double effect) {
+    if (oddsRatioInput) {
+        if (std::fabs(effect - 1.0) < 1e-6) {
+            messages << "The effect size is too low!\nThe odds ratio must differ from 1 by at "
+                        "least 1e-6";
+            return false;
         }
+    } else if (std::fabs(effect - p0) < 1e-10) {
+        messages << "The effect size is too low!\nThe difference between "
+                 << ParameterNames[kPrY1X1H0Id] << " and " << ParameterNames[kPrY1X1H1Id]
+                 << "\nmust not be less than 1e-10";
+        return false;
     }
+    return true;
+}
+
+bool PowerZLogisticRegress::CheckEffectInput(AnalysisType type, double effect) {
     // The effect must also describe a probability p1 the model can take.
-    auto checkEffect = [&] {
-        return CheckEffectSizeRange(effectLabel, e, 0.0, upperEffect) && CheckEffectSize(type, e);
-    };
-    auto takeDesign = [&](double n) {
-        oneTailed = tails == 0;
-        groupSize1 = groupSize2 = n / 2.0;
-        p1 = P1FromEffect(e);
-    };
-
-    int alphaRow = -1, powerRow = -1, nRow = -1;
-    switch (type) {
-        case kAPriori: {
-            const double a = ReadAlpha(inputs, &alphaRow);
-            const double p = ReadPower(inputs, &powerRow);
-            if (!checkEffect()) return effectRow;
-            if (!CheckAlphaRange(a)) return alphaRow;
-            if (!CheckPowerRange(p)) return powerRow;
-            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
-            takeDesign(sampleSize);
-            if (const int bad = CheckSlopeVariances(e, inputs); bad >= 0) return bad;
-            effectSize = e;
-            const double n = SolveSampleSize(e, a, p, true);
-            groupSize1 = groupSize2 = n / 2.0;
-            actualPower = ComputePower2(e, a, n / 2.0, n / 2.0);
-            break;
-        }
-        case kSensitivity: {
-            int directionRow = -1;
-            const double a = ReadAlpha(inputs, &alphaRow);
-            const double p = ReadPower(inputs, &powerRow);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            const int direction = ReadEffectDirection(inputs, &directionRow);
-            if (!CheckAlphaRange(a)) return alphaRow;
-            if (!CheckPowerRange(p)) return powerRow;
-            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
-            if (!CheckSampleSizeMinimum(static_cast<int>(n), 2)) return nRow;
-            effectDirection = direction == 1 ? 1.0 : -1.0;
-            oneTailed = tails == 0;
-            sampleSize = static_cast<double>(n);
-            groupSize1 = groupSize2 = sampleSize / 2.0;
-            const double previousP1 = p1;
-            try {
-                effectSize = RestoringOnFailure(
-                    effectSize, [&] { return SolveEffectSize(a, p, static_cast<double>(n)); });
-            } catch (...) {
-                p1 = previousP1;
-                throw;
-            }
-            // p1 and the critical values of the effect found.
-            ComputePower(effectSize, a, sampleSize);
-            power = p;
-            break;
-        }
-        case kPostHoc: {
-            const double a = ReadAlpha(inputs, &alphaRow);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!checkEffect()) return effectRow;
-            if (!CheckAlphaRange(a)) return alphaRow;
-            if (!CheckSampleSizeMinimum(static_cast<int>(n), 2)) return nRow;
-            takeDesign(static_cast<double>(n));
-            if (const int bad = CheckSlopeVariances(e, inputs); bad >= 0) return bad;
-            power = ComputePower2(e, a, n / 2.0, n / 2.0);
-            break;
-        }
-        case kCriterion: {
-            const double p = ReadPower(inputs, &powerRow);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!checkEffect()) return effectRow;
-            if (!CheckPowerRange(p)) return powerRow;
-            if (!CheckSampleSizeMinimum(static_cast<int>(n), 2)) return nRow;
-            takeDesign(static_cast<double>(n));
-            if (const int bad = CheckSlopeVariances(e, inputs); bad >= 0) return bad;
-            alpha = SolveAlpha2(e, p, n / 2.0, n / 2.0);
-            // The critical values of the alpha found.
-            ComputePower2(e, alpha, n / 2.0, n / 2.0);
-            power = p;
-            break;
-        }
-        case kCompromise: {
-            const double q = ReadRatio(inputs, &row);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!checkEffect()) return effectRow;
-            if (!CheckSampleSizeMinimum(static_cast<int>(n), 2)) return nRow;
-            if (!CheckRatio(q, 0.01, 100.0)) return row;
-            takeDesign(static_cast<double>(n));
-            if (const int bad = CheckSlopeVariances(e, inputs); bad >= 0) return bad;
-            alpha = SolveCompromise2(e, q, n / 2.0, n / 2.0);
-            power = ComputePower2(e, alpha, n / 2.0, n / 2.0);
-            CheckCompromiseRatio(q);
-            break;
-        }
-    }
-    return kCalculateDone;
+    const double upperEffect = oddsRatioInput ? 100.0 : 0.999999;
+    return CheckEffectSizeRange(ParameterNames[EffectInputId()], effect, 0.0, upperEffect) &&
+           CheckEffectSize(type, effect);
 }
 
-void PowerZLogisticRegress::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    outputs->Clear();
-    const bool enumeration = UsesEnumeration();
-    if (enumeration) AddOutput(outputs, kNoncentralityLambdaId);
-    AddOutput(outputs, GetCriticalValueId());
-    if (enumeration) AddDfOutput(outputs, true);
-    AddTypeOutputs(type, outputs);
+void PowerZLogisticRegress::KeepDesign(double, double effect) {
+    // The variances take p1.
+    p1 = P1FromEffect(effect);
 }
 
-void PowerZLogisticRegress::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    // N decides the method, so the rows follow the last result.
-    BuildOutputList(type, outputs);
-    if (UsesEnumeration()) {
-        SetOutput(outputs, kNoncentralityLambdaId, enumerationNoncentrality);
-        df = 1.0;
-        SetDfOutput(outputs);
-    }
-    SetCriticalValueOutput(outputs, GetCriticalValueId());
-    SetTypeOutputs(type, outputs);
+PowerZCovariateRegress::SensitivityGiven PowerZLogisticRegress::ReadSensitivityGiven(
+    PropertyList* inputs) {
+    SensitivityGiven given;
+    given.alpha = ReadAlpha(inputs, &given.alphaRow);
+    given.power = ReadPower(inputs, &given.powerRow);
+    given.n = ReadCount(inputs, &given.nRow, kTotalSampleSizeId);
+    int directionRow = -1;
+    given.direction = ReadEffectDirection(inputs, &directionRow);
+    return given;
+}
+
+double PowerZLogisticRegress::SolveSensitivity(double alphaValue, double powerValue) {
+    // A search that fails leaves p1 where it was, as it leaves the effect.
+    return RestoringOnFailure(p1,
+                              [&] { return SolveEffectSize(alphaValue, powerValue, sampleSize); });
 }

@@ -24,26 +24,21 @@ class PowerZLogisticRegress : public PowerZCovariateRegress {
 
     // p1 - p0: its sign is the direction of the effect.
     double GetEffectSize() override;
-    void SetNoncentralDistribution() override;
 
     double ComputePower(double effect, double alpha, double n) override;
     double SolveEffectSize(double alpha, double power, double n) override;
     // Odds ratio 1 (p1 = p0) leaves the power at alpha for every N: no
     // sample size is found.
     double SolveSampleSize(double effect, double alpha, double power, bool round) override;
-    void BracketSampleSize() override;
     void BracketEffectSize() override;
 
     std::string GetTestName() override { return "Logistic regression"; }
     ParameterId GetEffectSizeId() override;
     TestId GetTestId() override { return kLogisticRegressionTestId; }
-    std::string GetMethodText() override;
     void SetStandardValues() override;
 
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
-    void BuildOutputList(AnalysisType type, PropertyList* outputs) override;
-    void GetOutputs(AnalysisType type, PropertyList* outputs) override;
 
     bool CheckEffectSize(int type, double effect) override;
     double SensitivityObjective(double x) override;
@@ -70,17 +65,18 @@ class PowerZLogisticRegress : public PowerZCovariateRegress {
   protected:
     // p1 - p0 within 1e-6 is moved 1e-6 away from p0, inside (0, 1).
     void SetP1FromEffect(double effect);
-    double EnumerationPower(double alphaValue, double effectiveN);
+    double Enumerate(EnumerationWorkspace& workspace, int n, double level) override;
+    void NormalUnderH1(double* mean, double* sd) override;
+    int UnrepresentableParameter(double first, double second) override;
     bool UsesSignorini();
     double SignoriniPower(double alphaValue, double effectiveN);
     // The power at p1 = x, for the effect searches.
     double PowerAtP1(double x);
     void BracketP1FromStart(double lo, double hi, double start);
-    // The checks and stores of the covariate's parameters; the row of the
-    // failing input, or -1.
-    int ReadCovariate(PropertyList* inputs);
-    // The refusal of a parameter whose moments the computation cannot
-    // carry; false with the message.
-    bool CheckCovariateMagnitude(bool representable);
+    bool CheckEffectDiffers(double effect) override;
+    bool CheckEffectInput(AnalysisType type, double effect) override;
+    void KeepDesign(double n, double effect) override;
+    SensitivityGiven ReadSensitivityGiven(PropertyList* inputs) override;
+    double SolveSensitivity(double alphaValue, double powerValue) override;
     ParameterId EffectInputId() const { return oddsRatioInput ? kOddsRatioId : kPrY1X1H1Id; }
 };

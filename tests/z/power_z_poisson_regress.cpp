@@ -16,9 +16,6 @@
 
 namespace {
 
-// The admissible alpha at most; a one-tailed alpha doubled for the
-// two-sided chi-square statistic stays below it.
-constexpr double kLargestAlpha = 0.9999999;
 // The admissible rate ratios.
 constexpr double kSmallestRatio = 1e-6;
 constexpr double kLargestRatio = 1000.0;
@@ -53,51 +50,13 @@ PowerAnalysis* PowerZPoissonRegress::Clone() {
 }
 
 void PowerZPoissonRegress::SetStandardValues() {
-    alpha = 0.05;
-    power = 0.95;
-    sampleSize = 100.0;
-    groupSize1 = groupSize2 = 50.0;
-    allocationRatio = 1.0;
-    effectSize = 1.3;
-    ratio = kStandardRatio;
-    nullSD = 1.0;
-    noncentralSD = 1.0;
-    effectDirection = 1.0;
-    SetNormal(0.0, 1.0);
-    xDistribution = kXNormal;
-    normalMean = 0.0;
-    normalSD = 1.0;
-    exponentialLambda = 1.0;
-    binomialPi = 0.5;
-    uniformLeft = 0.0;
-    uniformRight = 1.0;
-    lognormalMu = 0.0;
-    lognormalSigma = 1.0;
-    poissonLambda = 1.0;
+    PowerZCovariateRegress::SetStandardValues();
     exposure = 1.0;
     overDispersion = 1.0;
-    manualVarH0 = 1.0;
-    manualVarH1 = 1.5;
     baseRate = 0.85;
-    otherR2 = 0.0;
-    useEnumeration = false;
-    enumerationWald = true;
-    demidenko = true;
-    varianceCorrection = true;
-    enumerationMaxN = 10000.0;
 }
 
 // ---------------------------------------------------------------- names
-
-std::string PowerZPoissonRegress::GetMethodText() {
-    if (UsesEnumeration()) {
-        return std::string("Enumeration method, ") + (enumerationWald ? "Wald" : "LR") + "-test";
-    }
-    std::string text = "Large sample z-Test, ";
-    text += demidenko ? "Demidenko (2007)" : "Signorini (1991)";
-    if (demidenko && varianceCorrection) text += " with var corr ";
-    return text;
-}
 
 double PowerZPoissonRegress::GetEffectSize() {
     return effectSize - 1.0;
@@ -217,43 +176,10 @@ void PowerZPoissonRegress::StatisticUnderH1(double effectiveN, double* mean, dou
 
 // ----------------------------------------------------------------- power
 
-double PowerZPoissonRegress::EnumerationPower(double alphaValue, double effectiveN) {
-    double a = normalMean, b = normalSD;
-    switch (xDistribution) {
-        case kXBinomial:
-            a = binomialPi;
-            break;
-        case kXExponential:
-            a = exponentialLambda;
-            break;
-        case kXLognormal:
-            a = lognormalMu;
-            b = lognormalSigma;
-            break;
-        case kXPoisson:
-            a = poissonLambda;
-            break;
-        case kXUniform:
-            a = uniformLeft;
-            b = uniformRight;
-            break;
-        default:
-            break;
-    }
-    EnumerationWorkspace workspace;
-    workspace.cancel = &cancelled;
-    workspace.SetCovariate(EnumerationCovariateOf(xDistribution), a, b);
+double PowerZPoissonRegress::Enumerate(EnumerationWorkspace& workspace, int n, double level) {
     workspace.exposure = exposure;
-    // The chi-square statistic is two-sided: a one-tailed level is doubled,
-    // but never to a level of 1 or more.
-    const double level = oneTailed ? std::min(2.0 * alphaValue, kLargestAlpha) : alphaValue;
-    const double n = std::min(RoundTo(effectiveN, 0), enumerationMaxN);
-    const double result = workspace.EnumeratePoisson(std::log(baseRate), std::log(effectSize),
-                                                     static_cast<int>(n), level, enumerationWald);
-    criticalValue = criticalValue2 = workspace.criticalValue;
-    enumerationNoncentrality = workspace.noncentrality;
-    df = 1.0;
-    return result;
+    return workspace.EnumeratePoisson(std::log(baseRate), std::log(effectSize), n, level,
+                                      enumerationWald);
 }
 
 double PowerZPoissonRegress::ComputePower(double effect, double alphaValue, double n) {
@@ -285,10 +211,6 @@ double PowerZPoissonRegress::SolveSampleSize(double effect, double alphaValue, d
     return n;
 }
 
-void PowerZPoissonRegress::BracketSampleSize() {
-    BracketSampleSizeFrom(2.0, 100.0);
-}
-
 void PowerZPoissonRegress::BracketEffectSize() {
     if (effectDirection > 0.0) {
         BracketSampleSizeFrom(1.0, 1.3);
@@ -305,16 +227,8 @@ double PowerZPoissonRegress::SensitivityObjective(double x) {
 
 // ------------------------------------------------------------- the graph
 
-void PowerZPoissonRegress::SetNoncentralDistribution() {
-    if (auto* chi = dynamic_cast<ChiDistribution*>(distribution)) {
-        chi->SetNoncentrality(enumerationNoncentrality);
-        chi->SetParam(1, 1.0);
-        return;
-    }
-    GetNoncentralSD();
-    double mean = 0.0, sd = 1.0;
-    StatisticUnderH1((1.0 - otherR2) * sampleSize, &mean, &sd);
-    SetNormal(mean, sd);
+void PowerZPoissonRegress::NormalUnderH1(double* mean, double* sd) {
+    StatisticUnderH1((1.0 - otherR2) * sampleSize, mean, sd);
 }
 
 // ----------------------------------------------------------------- checks
@@ -327,96 +241,27 @@ bool PowerZPoissonRegress::CheckEffectSize(int, double effect) {
     return false;
 }
 
-int PowerZPoissonRegress::ReadCovariate(PropertyList* inputs) {
-    int row = -1, row2 = -1;
+int PowerZPoissonRegress::UnrepresentableParameter(double first, double second) {
     switch (xDistribution) {
-        case kXBinomial: {
-            const double pi = ReadDouble(inputs, kXParmPiId, &row);
-            if (!(0.0 < pi && pi < 1.0)) {
-                messages << "The parameter pi must lie in the interval ]0,1[.";
-                return row;
-            }
-            binomialPi = pi;
-            return -1;
-        }
         case kXExponential:
-        case kXPoisson: {
-            const double lambda = ReadDouble(inputs, kXParmLambdaId, &row);
-            if (!(lambda > 0.0)) {
-                messages << "The parameter lambda must be > 0.";
-                return row;
-            }
-            if (!CheckFinite(lambda)) return row;
-            if (xDistribution == kXExponential) {
-                exponentialLambda = lambda;
-            } else {
-                poissonLambda = lambda;
-            }
-            return -1;
-        }
+        case kXPoisson:
+            return std::isfinite(first) ? 0 : 1;
         case kXNormal:
-        case kXLognormal: {
-            const double mu = ReadDouble(inputs, kXParmMuId, &row);
-            const double sigma = ReadDouble(inputs, kXParmSigmaId, &row2);
-            if (!(sigma > 0.0)) {
-                messages << "The standard deviation must be > 0.";
-                return row2;
-            }
-            if (!CheckFinite(mu)) return row;
+        case kXLognormal:
             // The moments take sigma squared.
-            if (!CheckFinite(sigma * sigma)) return row2;
-            if (xDistribution == kXNormal) {
-                normalMean = mu;
-                normalSD = sigma;
-            } else {
-                lognormalMu = mu;
-                lognormalSigma = sigma;
-            }
-            return -1;
-        }
-        case kXUniform: {
-            const double left = ReadDouble(inputs, kXLeftBorderId, &row);
-            const double right = ReadDouble(inputs, kXRightBorderId, &row2);
-            if (!(left < right)) {
-                messages << "The left interval border must be lower than the right border.";
-                return row;
-            }
-            if (!CheckFinite(left)) return row;
-            if (!CheckFinite(right - left)) return row2;
-            uniformLeft = left;
-            uniformRight = right;
-            return -1;
-        }
-        case kXManual: {
-            const double v0 = ReadDouble(inputs, kXVarBetaH0Id, &row);
-            const double v1 = ReadDouble(inputs, kXVarBetaH1Id, &row2);
-            if (!(v0 > 0.0)) {
-                messages << "The variance under H0 must be greater than zero.";
-                return row;
-            }
-            if (!(v1 > 0.0)) {
-                messages << "The variance under H1 must be greater than zero.";
-                return row2;
-            }
-            if (!CheckFinite(v0)) return row;
-            if (!CheckFinite(v1)) return row2;
-            manualVarH0 = v0;
-            manualVarH1 = v1;
-            return -1;
-        }
+            return std::isfinite(second * second) ? 0 : 2;
+        case kXUniform:
+            if (!std::isfinite(first)) return 1;
+            return std::isfinite(second - first) ? 0 : 2;
         default:
-            return -1;
+            return 0;
     }
 }
 
 // --------------------------------------------------------- lists and run
 
 void PowerZPoissonRegress::BuildInputList(AnalysisType type, PropertyList* inputs) {
-    inputs->Clear();
-    // The manual mode has no covariate to enumerate; the enumeration method
-    // offers the others only.
-    if (EnumerationApplies() && xDistribution == kXManual) xDistribution = kXNormal;
-    AddTailsInput(inputs);
+    StartInputList(inputs);
     auto addEffect = [&] { AddEffectSizeInput(inputs, kExpBeta1Id, GetTestId(), "", true); };
     switch (type) {
         case kAPriori:
@@ -448,56 +293,11 @@ void PowerZPoissonRegress::BuildInputList(AnalysisType type, PropertyList* input
     }
     AddDoubleInput(inputs, kBaseRateId, baseRate);
     AddDoubleInput(inputs, kMeanExposureId, exposure);
-    AddDoubleInput(inputs, kR2OtherXId, otherR2);
-    AddXDistributionInput(inputs, xDistribution, UsesEnumeration());
-    switch (xDistribution) {
-        case kXBinomial:
-            AddDoubleInput(inputs, kXParmPiId, binomialPi);
-            break;
-        case kXExponential:
-            AddDoubleInput(inputs, kXParmLambdaId, exponentialLambda);
-            break;
-        case kXLognormal:
-            AddDoubleInput(inputs, kXParmMuId, lognormalMu);
-            AddDoubleInput(inputs, kXParmSigmaId, lognormalSigma);
-            break;
-        case kXNormal:
-            AddDoubleInput(inputs, kXParmMuId, normalMean);
-            AddDoubleInput(inputs, kXParmSigmaId, normalSD);
-            break;
-        case kXPoisson:
-            AddDoubleInput(inputs, kXParmLambdaId, poissonLambda);
-            break;
-        case kXUniform:
-            AddDoubleInput(inputs, kXLeftBorderId, uniformLeft);
-            AddDoubleInput(inputs, kXRightBorderId, uniformRight);
-            break;
-        case kXManual:
-            AddDoubleInput(inputs, kXVarBetaH0Id, manualVarH0);
-            AddDoubleInput(inputs, kXVarBetaH1Id, manualVarH1);
-            break;
-        default:
-            break;
-    }
+    AddCovariateInputs(inputs);
 }
 
-CalculateStatus PowerZPoissonRegress::Calculate(AnalysisType type, PropertyList* inputs) {
-    ClearMessage();
-    const std::string effectLabel = ParameterNames[kExpBeta1Id];
-
+int PowerZPoissonRegress::ReadModelInputs(PropertyList* inputs) {
     int row = -1;
-    const int code = ReadXDistribution(inputs, &row);
-    if (code == kXManual && type == kSensitivity) {
-        messages << "Sensitivity analyses are not possible when using\n'manual mode' in "
-                    "specifying the X distribution";
-        return row;
-    }
-
-    int tailsRow = -1;
-    const int tails = ReadTails(inputs, &tailsRow);
-    const double r2 = ReadDouble(inputs, kR2OtherXId, &row);
-    if (!CheckProportion("R$^2$ other X", r2)) return row;
-
     const double rate = ReadDouble(inputs, kBaseRateId, &row);
     if (!(rate > 0.0)) {
         messages << "The base rate exp(b0) must be > 0.";
@@ -513,124 +313,24 @@ CalculateStatus PowerZPoissonRegress::Calculate(AnalysisType type, PropertyList*
     overDispersion = 1.0;
     baseRate = rate;
     exposure = time;
-    otherR2 = r2;
-
-    if (const int bad = ReadCovariate(inputs); bad >= 0) return bad;
-
-    auto takeDesign = [&](double n) {
-        oneTailed = tails == 0;
-        sampleSize = n;
-        groupSize1 = groupSize2 = n / 2.0;
-    };
-
-    int effectRow = -1, alphaRow = -1, powerRow = -1, nRow = -1;
-    switch (type) {
-        case kAPriori: {
-            const double e = ReadEffectSize(inputs, &effectRow, kExpBeta1Id);
-            const double a = ReadAlpha(inputs, &alphaRow);
-            const double p = ReadPower(inputs, &powerRow);
-            if (!CheckEffectSizeRange(effectLabel, e, kSmallestRatio, kLargestRatio)) {
-                return effectRow;
-            }
-            if (!CheckAlphaRange(a)) return alphaRow;
-            if (!CheckPowerRange(p)) return powerRow;
-            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
-            oneTailed = tails == 0;
-            if (const int bad = CheckSlopeVariances(e, inputs); bad >= 0) return bad;
-            effectSize = e;
-            const double n = SolveSampleSize(e, a, p, true);
-            takeDesign(n);
-            actualPower = ComputePower2(e, a, n / 2.0, n / 2.0);
-            break;
-        }
-        case kSensitivity: {
-            int directionRow = -1;
-            const int direction = ReadEffectDirection(inputs, &directionRow);
-            const double a = ReadAlpha(inputs, &alphaRow);
-            const double p = ReadPower(inputs, &powerRow);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!CheckAlphaRange(a)) return alphaRow;
-            if (!CheckPowerRange(p)) return powerRow;
-            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
-            if (!CheckSampleSizeMinimum(static_cast<int>(n), 2)) return nRow;
-            takeDesign(static_cast<double>(n));
-            effectDirection = direction == 1 ? 1.0 : -1.0;
-            effectSize = RestoringOnFailure(effectSize, [&] {
-                return SolveEffectSize2(a, p, sampleSize / 2.0, sampleSize / 2.0);
-            });
-            // The critical values of the effect found.
-            ComputePower(effectSize, a, sampleSize);
-            power = p;
-            break;
-        }
-        case kPostHoc: {
-            const double e = ReadEffectSize(inputs, &effectRow, kExpBeta1Id);
-            const double a = ReadAlpha(inputs, &alphaRow);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!CheckEffectSizeRange(effectLabel, e, kSmallestRatio, kLargestRatio)) {
-                return effectRow;
-            }
-            if (!CheckAlphaRange(a)) return alphaRow;
-            if (!CheckSampleSizeMinimum(static_cast<int>(n), 2)) return nRow;
-            takeDesign(static_cast<double>(n));
-            if (const int bad = CheckSlopeVariances(e, inputs); bad >= 0) return bad;
-            power = ComputePower2(e, a, n / 2.0, n / 2.0);
-            break;
-        }
-        case kCriterion: {
-            const double e = ReadEffectSize(inputs, &effectRow, kExpBeta1Id);
-            const double p = ReadPower(inputs, &powerRow);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!CheckEffectSizeRange(effectLabel, e, kSmallestRatio, kLargestRatio)) {
-                return effectRow;
-            }
-            if (!CheckPowerRange(p)) return powerRow;
-            if (!CheckSampleSizeMinimum(static_cast<int>(n), 2)) return nRow;
-            takeDesign(static_cast<double>(n));
-            if (const int bad = CheckSlopeVariances(e, inputs); bad >= 0) return bad;
-            alpha = SolveAlpha2(e, p, n / 2.0, n / 2.0);
-            // The critical values of the alpha found.
-            ComputePower2(e, alpha, n / 2.0, n / 2.0);
-            power = p;
-            break;
-        }
-        case kCompromise: {
-            const double e = ReadEffectSize(inputs, &effectRow, kExpBeta1Id);
-            const double q = ReadRatio(inputs, &row);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!CheckEffectSizeRange(effectLabel, e, kSmallestRatio, kLargestRatio)) {
-                return effectRow;
-            }
-            if (!CheckSampleSizeMinimum(static_cast<int>(n), 2)) return nRow;
-            if (!CheckRatio(q, 0.01, 100.0)) return row;
-            takeDesign(static_cast<double>(n));
-            if (const int bad = CheckSlopeVariances(e, inputs); bad >= 0) return bad;
-            alpha = SolveCompromise2(e, q, n / 2.0, n / 2.0);
-            power = ComputePower2(e, alpha, n / 2.0, n / 2.0);
-            CheckCompromiseRatio(q);
-            break;
-        }
-    }
-    return kCalculateDone;
+    return -1;
 }
 
-void PowerZPoissonRegress::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    outputs->Clear();
-    const bool enumeration = UsesEnumeration();
-    if (enumeration) AddOutput(outputs, kNoncentralityLambdaId);
-    AddOutput(outputs, GetCriticalValueId());
-    if (enumeration) AddDfOutput(outputs, true);
-    AddTypeOutputs(type, outputs);
+bool PowerZPoissonRegress::CheckEffectInput(AnalysisType, double effect) {
+    return CheckEffectSizeRange(ParameterNames[kExpBeta1Id], effect, kSmallestRatio, kLargestRatio);
 }
 
-void PowerZPoissonRegress::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    // N decides the method, so the rows follow the last result.
-    BuildOutputList(type, outputs);
-    if (UsesEnumeration()) {
-        SetOutput(outputs, kNoncentralityLambdaId, enumerationNoncentrality);
-        df = 1.0;
-        SetDfOutput(outputs);
-    }
-    SetCriticalValueOutput(outputs, GetCriticalValueId());
-    SetTypeOutputs(type, outputs);
+void PowerZPoissonRegress::KeepDesign(double n, double) {
+    sampleSize = n;
+}
+
+PowerZCovariateRegress::SensitivityGiven PowerZPoissonRegress::ReadSensitivityGiven(
+    PropertyList* inputs) {
+    SensitivityGiven given;
+    int directionRow = -1;
+    given.direction = ReadEffectDirection(inputs, &directionRow);
+    given.alpha = ReadAlpha(inputs, &given.alphaRow);
+    given.power = ReadPower(inputs, &given.powerRow);
+    given.n = ReadCount(inputs, &given.nRow, kTotalSampleSizeId);
+    return given;
 }

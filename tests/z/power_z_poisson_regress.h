@@ -24,25 +24,19 @@ class PowerZPoissonRegress : public PowerZCovariateRegress {
 
     // Exp(beta1) - 1: its sign is the sign of beta1.
     double GetEffectSize() override;
-    void SetNoncentralDistribution() override;
 
     double ComputePower(double effect, double alpha, double n) override;
     // A rate ratio of 1 leaves the power at alpha for every N: no sample
     // size is found; nor where the total exceeds the largest one admitted.
     double SolveSampleSize(double effect, double alpha, double power, bool round) override;
-    void BracketSampleSize() override;
     void BracketEffectSize() override;
 
     std::string GetTestName() override { return "Poisson regression"; }
     ParameterId GetEffectSizeId() override { return kExpBeta1Id; }
     TestId GetTestId() override { return kPoissonRegressionTestId; }
-    std::string GetMethodText() override;
     void SetStandardValues() override;
 
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
-    CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
-    void BuildOutputList(AnalysisType type, PropertyList* outputs) override;
-    void GetOutputs(AnalysisType type, PropertyList* outputs) override;
 
     bool CheckEffectSize(int type, double effect) override;
     double SensitivityObjective(double x) override;
@@ -62,12 +56,15 @@ class PowerZPoissonRegress : public PowerZCovariateRegress {
     double logRateScale = 0.0;
 
   protected:
-    double EnumerationPower(double alphaValue, double effectiveN);
+    double Enumerate(EnumerationWorkspace& workspace, int n, double level) override;
+    void NormalUnderH1(double* mean, double* sd) override;
+    int UnrepresentableParameter(double first, double second) override;
+    int ReadModelInputs(PropertyList* inputs) override;
+    bool CheckEffectInput(AnalysisType type, double effect) override;
+    void KeepDesign(double n, double effect) override;
+    SensitivityGiven ReadSensitivityGiven(PropertyList* inputs) override;
     // The mean and standard deviation of the z statistic under H1 for the
     // variances last computed; mean 0 and sd 1 where they carry no
     // information.
     void StatisticUnderH1(double effectiveN, double* mean, double* sd);
-    // The checks and stores of the covariate's parameters; the row of the
-    // failing input, or -1.
-    int ReadCovariate(PropertyList* inputs);
 };

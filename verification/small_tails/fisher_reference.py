@@ -131,14 +131,15 @@ def criterion(p1, p2, target, n1, n2):
     return d.rate(rej, p1, p2), d.rate(rej, p2, p2)
 
 
-print('# test\ttype\tstatus\tinputs\toutputs')
-# Actual power 0.9714719 at an actual alpha near 1.05e-77.
-for p1, p2, target, n1, n2 in [('0.213', '0.9573', '0.772', 138, 155),
-                               ('0.1', '0.8', '0.9', 60, 50)]:
-    r = criterion(p1, p2, target, n1, n2)
-    inputs = f'tails=Two p1={p1} p2={p2} power={target} n1={n1} n2={n2}'
-    if r is None:
-        print(f'606\tcriterion\tnone\t{inputs}\t')
-    else:
-        print(f'606\tcriterion\t-1\t{inputs}\tactualalpha={mp.nstr(r[1], 15)} '
-              f'actual={mp.nstr(r[0], 15)}')
+if __name__ == '__main__':
+    print('# test\ttype\tstatus\tinputs\toutputs')
+    # Actual power 0.9714719 at an actual alpha near 1.05e-77.
+    for p1, p2, target, n1, n2 in [('0.213', '0.9573', '0.772', 138, 155),
+                                   ('0.1', '0.8', '0.9', 60, 50)]:
+        r = criterion(p1, p2, target, n1, n2)
+        inputs = f'tails=Two p1={p1} p2={p2} power={target} n1={n1} n2={n2}'
+        if r is None:
+            print(f'606\tcriterion\tnone\t{inputs}\t')
+        else:
+            print(f'606\tcriterion\t-1\t{inputs}\tactualalpha={mp.nstr(r[1], 15)} '
+                  f'actual={mp.nstr(r[0], 15)}')

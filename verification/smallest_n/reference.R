@@ -5,9 +5,11 @@
 #
 #   Rscript reference.R > cases.tsv
 #
-# - MANOVA special effects (115), Pillai's V by the O'Brien-Shieh rule:
-#   s = min(predictors, responses), df1 = predictors responses, df2 =
-#   s (N - k - responses + s), lambda = s f2 N; a design from df2 > 0 on.
+# - MANOVA global (114) and special effects (115), Pillai's V by the
+#   O'Brien-Shieh rule:
+#   s = min(m, responses) with m the predictors (k - 1 for 114),
+#   df1 = m responses, df2 = s (N - k - responses + s), lambda = s f2 N;
+#   a design from df2 > 0 on.
 # - Two variances (105) and two correlations (302): the total split by the
 #   allocation ratio N2/N1 as the program splits A priori totals (N1 rounded
 #   half up, N2 the rest, equal groups for a ratio of 1); groups of at least
@@ -42,19 +44,21 @@ first_total <- function(from, design, pw, target) {
 cat("# test\ttype\tstatus\tinputs\toutputs\n")
 
 # 115: N 16 with power 0.7881538 (17 is the criterion's closed-form minimum).
-manova <- function(f2, a, target, k, m, p) {
+# 114, the global test, has m = k - 1 and totals in multiples of k: N 9
+# where the closed-form minimum is 12.
+manova <- function(f2, a, target, k, m, p, test = 115) {
   s <- min(m, p)
   df2 <- function(N) s * (N - k - p + s)
   pw <- function(N) pf(qf(a, m * p, df2(N), lower.tail = FALSE), m * p, df2(N), ncp = s * f2 * N,
                        lower.tail = FALSE)
-  N <- first_total(k + 1, function(N) df2(N) > 0, pw, target)
-  emit(115, list(f2v = f2, alpha = a, power = target, k = k, predictors = m, resp = p),
-       list(N = N, actual = pw(N)))
+  design <- function(N) df2(N) > 0 && (test == 115 || N %% k == 0)
+  N <- first_total(k + 1, design, pw, target)
+  inputs <- list(f2v = f2, alpha = a, power = target, k = k, predictors = m, resp = p)
+  if (test == 114) inputs$predictors <- NULL
+  emit(test, inputs, list(N = N, actual = pw(N)))
 }
-# Not in the table: the program's MANOVA search still starts at the
-# criterion's closed-form minimum (17 here); starting it lower slowed the
-# searches at extreme inputs by minutes.
-# manova(0.675, 0.071, 0.716, 7, 3, 6)
+manova(0.675, 0.071, 0.716, 7, 3, 6)
+manova(1.5, 0.1, 0.45, 3, 2, 6, test = 114)
 
 # 105: one or two tails, the ratio r = var1/var0 as the scale of H1.
 fvar <- function(v, a, tails, n1, n2) {
