@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <utility>
 
 #include "analysis/parameter_names.h"
 #include "analysis/test_family_support.h"
@@ -169,6 +170,60 @@ double PowerT::TwoGroupAPrioriObjective(double x) {
     groupSize1 = n1;
     groupSize2 = n2;
     return ComputePower2(effectSize, alpha, n1, n2) - power;
+}
+
+// ------------------------------------------------------ read, check, solve
+
+ReadCheckSolve PowerT::FamilyPath(AnalysisType type, PropertyList* inputs, SampleInputs sample,
+                                  int& tails, std::function<int()> readOwn,
+                                  std::function<void()> takeOwn) {
+    ReadCheckSolve path;
+    path.effectId = GetEffectSizeId();
+    path.sample = sample;
+    path.readDesign = [this, inputs, &tails, readOwn] {
+        if (readOwn) {
+            if (const int row = readOwn(); row >= 0) return row;
+        }
+        int tailsRow = -1;
+        tails = ReadTails(inputs, &tailsRow);
+        return -1;
+    };
+    path.takeDesign = [this, type, sample, &tails, takeOwn](GivenValues& v) {
+        if (takeOwn) takeOwn();
+        oneTailed = tails == 0;
+        if (sample == SampleInputs::kGroups) {
+            allocationRatio = type == kAPriori ? v.allocationRatio
+                                               : static_cast<double>(v.sampleSize2) /
+                                                     static_cast<double>(v.sampleSize1);
+        } else if (sample == SampleInputs::kTotal && type != kAPriori) {
+            sampleSize = static_cast<double>(v.sampleSize);
+            groupSize1 = groupSize2 = sampleSize / 2.0;
+        }
+    };
+    if (sample == SampleInputs::kTotal) {
+        // The family's Criterion and Compromise searches run over the two
+        // halves.
+        path.afterSampleSize = [this](double n, const GivenValues&) {
+            sampleSize = n;
+            groupSize1 = groupSize2 = n / 2.0;
+        };
+    }
+    path.afterCriterion = [this](const GivenValues& v) {
+        criticalValue = CriticalValueFor(v.effect, alpha);
+    };
+    return path;
+}
+
+InputTable PowerT::FamilyChecks(InputCheck effect, InputTable sample) {
+    return JoinChecks({{std::move(effect)},
+                       AlphaPowerChecks(*this),
+                       std::move(sample),
+                       {RatioInRange(*this, 0.01, 100.0)}});
+}
+
+InputCheck PowerT::EffectSizeCheck(AnalysisType type) {
+    return {Given::kEffect,
+            [this, type](const GivenValues& v) { return CheckEffectSize(type, v.effect); }};
 }
 
 // ---------------------------------------------------------- the generic test
