@@ -89,9 +89,9 @@ struct ReadCheckSolve {
     InputTable checks;
 
     // Reads and checks the test's own inputs, ahead of the standard ones;
-    // returns the row of the first failure, else -1. Nothing of the test's
-    // state may change here: the design is taken only once every check has
-    // passed.
+    // returns the row of the first failure, else -1. The values go to
+    // takeDesign through locals, so that a refused input leaves the test
+    // as it was.
     std::function<int()> readDesign;
     // Takes the design once every check has passed, just before the solve;
     // may adjust a value the solve gets.
