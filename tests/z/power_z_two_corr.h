@@ -52,7 +52,4 @@ class PowerZTwoCorr : public PowerZ {
     // The standard error of the difference of the Fisher z values for the
     // current group sizes, stored in nullSD.
     double GetNoncentralSD() override;
-
-  private:
-    int CheckGroupInputs(long n1, long n2, int row1, int row2);
 };

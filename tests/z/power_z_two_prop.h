@@ -83,9 +83,6 @@ class PowerZTwoProp : public PowerZ {
     void UpdateProportion2();
     // The largest h: the one that makes p2 = 1.
     double MaxEffectSizeH() const;
-    // The group checks of the design inputs; the row of the failing input,
-    // or -1.
-    int CheckGroupInputs(long n1, long n2, int row1, int row2);
     // The effect (p2 or h) describes a p2 within [0, 1]; false with the
     // message.
     bool CheckEffectDescribesP2(double effect);
