@@ -256,21 +256,23 @@ void PowerZ::GetOutputs(AnalysisType type, PropertyList* outputs) {
     GetGenericOutputs(type, outputs);
 }
 
-// ------------------------------------------------------ two-group outputs
+// ------------------------------------------------ outputs of the concrete tests
 
-void PowerZ::BuildTwoGroupOutputList(AnalysisType type, PropertyList* outputs,
-                                     ParameterId effectId) {
+void PowerZ::BuildTestOutputList(AnalysisType type, PropertyList* outputs, ParameterId effectId,
+                                 ParameterId sampleId) {
     outputs->Clear();
     AddOutput(outputs, kCriticalZId);
     switch (type) {
         case kAPriori:
-            AddSampleSize1Output(outputs);
-            AddSampleSize2Output(outputs);
-            AddCountOutput(outputs, kTotalSampleSizeId);
+            if (HasTwoGroups()) {
+                AddSampleSize1Output(outputs);
+                AddSampleSize2Output(outputs);
+            }
+            AddCountOutput(outputs, sampleId);
             AddActualPowerOutput(outputs);
             break;
         case kSensitivity:
-            AddOutput(outputs, effectId);
+            if (effectId >= 0) AddOutput(outputs, effectId);
             break;
         case kPostHoc:
             AddPowerOutput(outputs);
@@ -286,17 +288,20 @@ void PowerZ::BuildTwoGroupOutputList(AnalysisType type, PropertyList* outputs,
     }
 }
 
-void PowerZ::GetTwoGroupOutputs(AnalysisType type, PropertyList* outputs, ParameterId effectId) {
+void PowerZ::GetTestOutputs(AnalysisType type, PropertyList* outputs, ParameterId effectId,
+                            ParameterId sampleId) {
     SetCriticalValueOutput(outputs, kCriticalZId);
     switch (type) {
         case kAPriori:
-            SetSampleSize1Output(outputs);
-            SetSampleSize2Output(outputs);
-            SetSampleSizeOutput(outputs, kTotalSampleSizeId);
+            if (HasTwoGroups()) {
+                SetSampleSize1Output(outputs);
+                SetSampleSize2Output(outputs);
+            }
+            SetSampleSizeOutput(outputs, sampleId);
             SetActualPowerOutput(outputs);
             break;
         case kSensitivity:
-            SetEffectSizeOutput(outputs, effectId, false);
+            if (effectId >= 0) SetEffectSizeOutput(outputs, effectId, false);
             break;
         case kPostHoc:
             SetPowerOutput(outputs);

@@ -107,12 +107,14 @@ class PowerZ : public PowerAnalysis {
     // Only the critical values of that rule, the distribution left at H0.
     void SetCriticalValues(double side, double alphaValue, double sd0);
 
-    // The outputs of the two-group z tests: "Critical z", then A priori the
-    // two groups, their total and the actual power, Sensitivity the effect
-    // `effectId`, Post hoc the power, Criterion alpha, Compromise alpha,
-    // beta and power.
-    void BuildTwoGroupOutputList(AnalysisType type, PropertyList* outputs, ParameterId effectId);
-    void GetTwoGroupOutputs(AnalysisType type, PropertyList* outputs, ParameterId effectId);
+    // The outputs of the concrete z tests: "Critical z", then A priori the
+    // two groups of a test that has them, the sample size `sampleId` and the
+    // actual power, Sensitivity the effect `effectId` (none for -1), Post
+    // hoc the power, Criterion alpha, Compromise alpha, beta and power.
+    void BuildTestOutputList(AnalysisType type, PropertyList* outputs, ParameterId effectId,
+                             ParameterId sampleId = kTotalSampleSizeId);
+    void GetTestOutputs(AnalysisType type, PropertyList* outputs, ParameterId effectId,
+                        ParameterId sampleId = kTotalSampleSizeId);
 
     // A mean or standard deviation that no range check bounds can still be
     // given as an infinite or undefined value by a formula; every power

@@ -294,29 +294,9 @@ CalculateStatus PowerZTetrachoricCorr::Calculate(AnalysisType type, PropertyList
 }
 
 void PowerZTetrachoricCorr::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    outputs->Clear();
-    AddOutput(outputs, kCriticalZId);
-    switch (type) {
-        case kAPriori:
-            AddCountOutput(outputs, kTotalSampleSizeId);
-            AddActualPowerOutput(outputs);
-            break;
-        case kSensitivity:
-            // The solved rho1 is shown with either method.
-            if (useApproximation) AddOutput(outputs, kH1CorrRhoId);
-            break;
-        case kPostHoc:
-            AddPowerOutput(outputs);
-            break;
-        case kCriterion:
-            AddAlphaOutput(outputs);
-            break;
-        case kCompromise:
-            AddAlphaOutput(outputs);
-            AddBetaOutput(outputs);
-            AddPowerOutput(outputs);
-            break;
-    }
+    // The solved rho1 is shown with either method: the exact one lists it
+    // below.
+    BuildTestOutputList(type, outputs, useApproximation ? kH1CorrRhoId : -1);
     if (useApproximation) {
         for (ParameterId id : {kH1CorrRhoStarId, kH0CorrRhoStarId, kCriticalRStarLwrId,
                                kCriticalRStarUprId, kStdErrRStarId})
@@ -329,27 +309,7 @@ void PowerZTetrachoricCorr::BuildOutputList(AnalysisType type, PropertyList* out
 }
 
 void PowerZTetrachoricCorr::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    SetCriticalValueOutput(outputs, kCriticalZId);
-    switch (type) {
-        case kAPriori:
-            SetSampleSizeOutput(outputs, kTotalSampleSizeId);
-            SetActualPowerOutput(outputs);
-            break;
-        case kSensitivity:
-            SetOutput(outputs, kH1CorrRhoId, effectSize);
-            break;
-        case kPostHoc:
-            SetPowerOutput(outputs);
-            break;
-        case kCriterion:
-            SetAlphaOutput(outputs);
-            break;
-        case kCompromise:
-            SetAlphaOutput(outputs);
-            SetBetaOutput(outputs);
-            SetPowerOutput(outputs);
-            break;
-    }
+    GetTestOutputs(type, outputs, kH1CorrRhoId);
     if (useApproximation) {
         SetOutput(outputs, kH1CorrRhoStarId, values[kMean1]);
         SetOutput(outputs, kH0CorrRhoStarId, values[kMean0]);

@@ -156,9 +156,9 @@ CalculateStatus PowerZTwoCorr::Calculate(AnalysisType type, PropertyList* inputs
 }
 
 void PowerZTwoCorr::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    BuildTwoGroupOutputList(type, outputs, kEffectSizeQId);
+    BuildTestOutputList(type, outputs, kEffectSizeQId);
 }
 
 void PowerZTwoCorr::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    GetTwoGroupOutputs(type, outputs, kEffectSizeQId);
+    GetTestOutputs(type, outputs, kEffectSizeQId);
 }

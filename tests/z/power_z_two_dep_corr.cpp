@@ -285,52 +285,11 @@ CalculateStatus PowerZTwoDepCorrNCI::CheckEffectFound(const GivenValues& given) 
 }
 
 void PowerZTwoDepCorrNCI::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    outputs->Clear();
-    AddOutput(outputs, kCriticalZId);
-    switch (type) {
-        case kAPriori:
-            AddCountOutput(outputs, kSampleSizeId);
-            AddActualPowerOutput(outputs);
-            break;
-        case kSensitivity:
-            AddOutput(outputs, GetEffectSizeId());
-            break;
-        case kPostHoc:
-            AddPowerOutput(outputs);
-            break;
-        case kCriterion:
-            AddAlphaOutput(outputs);
-            break;
-        case kCompromise:
-            AddAlphaOutput(outputs);
-            AddBetaOutput(outputs);
-            AddPowerOutput(outputs);
-            break;
-    }
+    BuildTestOutputList(type, outputs, GetEffectSizeId(), kSampleSizeId);
 }
 
 void PowerZTwoDepCorrNCI::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    SetCriticalValueOutput(outputs, kCriticalZId);
-    switch (type) {
-        case kAPriori:
-            SetSampleSizeOutput(outputs, kSampleSizeId);
-            SetActualPowerOutput(outputs);
-            break;
-        case kSensitivity:
-            SetEffectSizeOutput(outputs, GetEffectSizeId(), false);
-            break;
-        case kPostHoc:
-            SetPowerOutput(outputs);
-            break;
-        case kCriterion:
-            SetAlphaOutput(outputs);
-            break;
-        case kCompromise:
-            SetAlphaOutput(outputs);
-            SetBetaOutput(outputs);
-            SetPowerOutput(outputs);
-            break;
-    }
+    GetTestOutputs(type, outputs, GetEffectSizeId(), kSampleSizeId);
 }
 
 // ========================================================= common index

@@ -335,11 +335,11 @@ CalculateStatus PowerZTwoProp::Calculate(AnalysisType type, PropertyList* inputs
 }
 
 void PowerZTwoProp::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    BuildTwoGroupOutputList(type, outputs, EffectInputId());
+    BuildTestOutputList(type, outputs, EffectInputId());
     if (!inputProportions) AddOutput(outputs, kProportionP2Id);
 }
 
 void PowerZTwoProp::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    GetTwoGroupOutputs(type, outputs, EffectInputId());
+    GetTestOutputs(type, outputs, EffectInputId());
     if (!inputProportions) SetOutput(outputs, kProportionP2Id, proportion2);
 }
