@@ -112,6 +112,28 @@ double PowerZ::GetBeta() {
     return ComputeBeta(effectSize, alpha, sampleSize);
 }
 
+double PowerZ::SensitivityObjective(double x) {
+    if (!HasTwoGroups()) return PowerAnalysis::SensitivityObjective(x);
+    return ComputePower2(x, alpha, groupSize1, groupSize2) - power;
+}
+
+double PowerZ::CriterionObjective(double x) {
+    if (!HasTwoGroups()) return PowerAnalysis::CriterionObjective(x);
+    return ComputePower2(effectSize, x, groupSize1, groupSize2) - power;
+}
+
+double PowerZ::CompromiseObjective(double x) {
+    if (!HasTwoGroups()) return PowerAnalysis::CompromiseObjective(x);
+    const double beta = ComputeBeta2(effectSize, x, groupSize1, groupSize2);
+    return 1.0 - beta / (x * ratio);
+}
+
+double PowerZ::APrioriObjective(double x) {
+    if (!HasTwoGroups()) return PowerAnalysis::APrioriObjective(x);
+    const double n1 = x / (allocationRatio + 1.0);
+    return ComputePower2(effectSize, alpha, n1, x - n1) - power;
+}
+
 double PowerZ::ComputePower(double effect, double alphaValue, double n) {
     effectSize = effect;
     alpha = alphaValue;

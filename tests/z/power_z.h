@@ -37,6 +37,13 @@ class PowerZ : public PowerAnalysis {
     // that have them.
     double GetBeta() override;
 
+    // A test with two groups searches over the stored group sizes, A priori
+    // over the total split by the allocation ratio N2/N1.
+    double SensitivityObjective(double x) override;
+    double CriterionObjective(double x) override;
+    double CompromiseObjective(double x) override;
+    double APrioriObjective(double x) override;
+
     std::string GetTestName() override { return "$\\bullet$ Generic z test"; }
     std::string GetFamilyName() override { return "z tests"; }
     std::string GetStatisticName() override { return "z"; }

@@ -65,24 +65,6 @@ double PowerZTwoCorr::ComputePower2(double effect, double alphaValue, double n1,
     return PowerOfShift(effect, alphaValue, 1.0, effect / se, 1.0);
 }
 
-double PowerZTwoCorr::SensitivityObjective(double x) {
-    return ComputePower2(x, alpha, groupSize1, groupSize2) - power;
-}
-
-double PowerZTwoCorr::CriterionObjective(double x) {
-    return ComputePower2(effectSize, x, groupSize1, groupSize2) - power;
-}
-
-double PowerZTwoCorr::CompromiseObjective(double x) {
-    const double beta = ComputeBeta2(effectSize, x, groupSize1, groupSize2);
-    return 1.0 - beta / (x * ratio);
-}
-
-double PowerZTwoCorr::APrioriObjective(double x) {
-    const double n1 = x / (allocationRatio + 1.0);
-    return ComputePower2(effectSize, alpha, n1, x - n1) - power;
-}
-
 void PowerZTwoCorr::BracketSampleSize() {
     // The smallest total whose rounded split by the allocation ratio N2/N1
     // gives both groups four; the search never looks below it, and the

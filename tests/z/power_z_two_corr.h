@@ -43,12 +43,6 @@ class PowerZTwoCorr : public PowerZ {
     bool CheckSampleSize(int type, double n) override;
     bool CheckGroupSizes(int type, double n1, double n2) override;
 
-    // The searches run over the stored group sizes.
-    double SensitivityObjective(double x) override;
-    double CriterionObjective(double x) override;
-    double CompromiseObjective(double x) override;
-    double APrioriObjective(double x) override;
-
     // The standard error of the difference of the Fisher z values for the
     // current group sizes, stored in nullSD.
     double GetNoncentralSD() override;

@@ -196,24 +196,6 @@ double PowerZTwoProp::ComputePower2(double effect, double alphaValue, double n1,
     return PowerOfShift(side, alphaValue, sd0, difference / nullSE, alternativeSE / nullSE);
 }
 
-double PowerZTwoProp::SensitivityObjective(double x) {
-    return ComputePower2(x, alpha, groupSize1, groupSize2) - power;
-}
-
-double PowerZTwoProp::CriterionObjective(double x) {
-    return ComputePower2(effectSize, x, groupSize1, groupSize2) - power;
-}
-
-double PowerZTwoProp::CompromiseObjective(double x) {
-    const double beta = ComputeBeta2(effectSize, x, groupSize1, groupSize2);
-    return 1.0 - beta / (x * ratio);
-}
-
-double PowerZTwoProp::APrioriObjective(double x) {
-    const double n1 = x / (allocationRatio + 1.0);
-    return ComputePower2(effectSize, alpha, n1, x - n1) - power;
-}
-
 void PowerZTwoProp::BracketSampleSize() {
     BracketSampleSizeFrom(3.0, 100.0);
 }

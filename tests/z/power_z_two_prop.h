@@ -50,12 +50,6 @@ class PowerZTwoProp : public PowerZ {
     bool CheckSampleSize(int type, double n) override;
     bool CheckGroupSizes(int type, double n1, double n2) override;
 
-    // The searches run over the stored group sizes.
-    double SensitivityObjective(double x) override;
-    double CriterionObjective(double x) override;
-    double CompromiseObjective(double x) override;
-    double APrioriObjective(double x) override;
-
     // Chooses p2 (true) or h (false) as the effect input and converts the
     // effect, so that it describes the same proportions; the next input
     // list shows the converted value.
