@@ -165,19 +165,19 @@ ReadCheckSolve PowerZ::FamilyPath(AnalysisType type, PropertyList* inputs, Sampl
     path.effectId = GetEffectSizeId();
     path.sample = sample;
     const bool readsDirection = own.sensitivityDirection && type == kSensitivity;
-    // Read with the design, taken with it.
+    // The direction is read with the design and taken with it.
     auto direction = std::make_shared<int>(0);
     path.readDesign = [this, inputs, &tails, readsDirection, direction,
                        before = std::move(own.beforeTails), after = std::move(own.afterTails)] {
         if (before) {
             if (const int row = before(); row >= 0) return row;
         }
-        int row = -1;
-        tails = ReadTails(inputs, &row);
+        int selectionRow = -1;
+        tails = ReadTails(inputs, &selectionRow);
         if (after) {
-            if (row = after(); row >= 0) return row;
+            if (const int row = after(); row >= 0) return row;
         }
-        if (readsDirection) *direction = ReadEffectDirection(inputs, &row);
+        if (readsDirection) *direction = ReadEffectDirection(inputs, &selectionRow);
         return -1;
     };
     path.takeDesign = [this, type, sample, &tails, readsDirection, direction,

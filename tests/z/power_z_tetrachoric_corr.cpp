@@ -251,7 +251,8 @@ int PowerZTetrachoricCorr::ReadModel(PropertyList* inputs) {
         messages << "Margin proportion of variable y must lie in the interval (0,1).";
         return rowY;
     }
-    // Taken at once: the check of the effect reads rho0.
+    // Taken at once, and kept when a later input is refused: the check of
+    // the effect reads rho0.
     values[kH0Rho] = rho0;
     values[kMarginalX] = px;
     values[kMarginalY] = py;
@@ -287,6 +288,7 @@ CalculateStatus PowerZTetrachoricCorr::Calculate(AnalysisType type, PropertyList
     };
     const CalculateStatus outcome = RunReadCheckSolve(*this, type, inputs, path);
     if (outcome != kCalculateDone) return outcome;
+    // The model at the effect found, and the critical r of the answer.
     if (type == kSensitivity) ComputePower(effectSize, alpha, sampleSize);
     ComputeCriticalR();
     ReportCriticalR();
