@@ -151,104 +151,17 @@ void PowerTMeans::BuildInputList(AnalysisType type, PropertyList* inputs) {
 }
 
 CalculateStatus PowerTMeans::Calculate(AnalysisType type, PropertyList* inputs) {
-    ClearMessage();
-    int tailsRow = -1;
-    const int tails = ReadTails(inputs, &tailsRow);
-    const ParameterId effectId = GetEffectSizeId();
-    int effectRow = -1, row = -1, row1 = -1, row2 = -1;
-    switch (type) {
-        case kAPriori: {
-            int alphaRow = -1, powerRow = -1, ratioRow = -1;
-            const double d = ReadEffectSize(inputs, &effectRow, effectId);
-            const double a = ReadAlpha(inputs, &alphaRow);
-            const double p = ReadPower(inputs, &powerRow);
-            const double r = ReadAllocationRatio(inputs, &ratioRow);
-            if (!CheckAllocationRatio(r, 0.01)) return ratioRow;
-            if (!CheckEffectSize(kAPriori, d)) return effectRow;
-            if (!CheckAlphaRange(a)) return alphaRow;
-            if (!CheckPowerRange(p)) return powerRow;
-            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
-            allocationRatio = r;
-            oneTailed = tails == 0;
-            SplitAPrioriTotal(SolveSampleSize(d, a, p, true), r, d, a, p);
-            break;
-        }
-        case kSensitivity: {
-            const double a = ReadAlpha(inputs, &row);
-            int powerRow = -1;
-            const double p = ReadPower(inputs, &powerRow);
-            const long n1 = ReadSampleSize1(inputs, &row1);
-            const long n2 = ReadSampleSize2(inputs, &row2);
-            if (!CheckAlphaRange(a)) return row;
-            if (!CheckPowerRange(p)) return powerRow;
-            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
-            if (const int bad = CheckGroupInputs(n1, n2, row1, row2); bad >= 0) return bad;
-            TakeGroups(tails, n1, n2);
-            effectSize =
-                RestoringOnFailure(effectSize, [&] { return SolveEffectSize2(a, p, n1, n2); });
-            break;
-        }
-        case kPostHoc: {
-            const double d = ReadEffectSize(inputs, &effectRow, effectId);
-            const double a = ReadAlpha(inputs, &row);
-            const long n1 = ReadSampleSize1(inputs, &row1);
-            const long n2 = ReadSampleSize2(inputs, &row2);
-            if (!CheckEffectSizeRange("d", d, -20.0, 20.0)) return effectRow;
-            if (!CheckAlphaRange(a)) return row;
-            if (const int bad = CheckGroupInputs(n1, n2, row1, row2); bad >= 0) return bad;
-            TakeGroups(tails, n1, n2);
-            power = ComputePower2(d, a, n1, n2);
-            break;
-        }
-        case kCriterion: {
-            const double d = ReadEffectSize(inputs, &effectRow, effectId);
-            const double p = ReadPower(inputs, &row);
-            const long n1 = ReadSampleSize1(inputs, &row1);
-            const long n2 = ReadSampleSize2(inputs, &row2);
-            if (!CheckEffectSizeRange("d", d, -20.0, 20.0)) return effectRow;
-            if (!CheckPowerRange(p)) return row;
-            if (const int bad = CheckGroupInputs(n1, n2, row1, row2); bad >= 0) return bad;
-            TakeGroups(tails, n1, n2);
-            alpha = SolveAlpha2(d, p, n1, n2);
-            criticalValue = CriticalValueFor(d, alpha);
-            break;
-        }
-        case kCompromise: {
-            const double d = ReadEffectSize(inputs, &effectRow, effectId);
-            const double q = ReadRatio(inputs, &row);
-            const long n1 = ReadSampleSize1(inputs, &row1);
-            const long n2 = ReadSampleSize2(inputs, &row2);
-            if (!CheckEffectSizeRange("d", d, -20.0, 20.0)) return effectRow;
-            if (const int bad = CheckGroupInputs(n1, n2, row1, row2); bad >= 0) return bad;
-            if (!CheckRatio(q, 0.01, 100.0)) return row;
-            TakeGroups(tails, n1, n2);
-            alpha = SolveCompromise2(d, q, n1, n2);
-            power = ComputePower2(d, alpha, n1, n2);
-            break;
-        }
-    }
-    return kCalculateDone;
+    int tails = 0;
+    ReadCheckSolve path = FamilyPath(type, inputs, SampleInputs::kGroups, tails);
+    path.checks = JoinChecks({{AllocationRatioAbove(*this, 0.01)},
+                              FamilyChecks(EffectSizeCheck(type), GroupSizeChecks(*this, 3))});
+    return RunReadCheckSolve(*this, type, inputs, path);
 }
 
 void PowerTMeans::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    if (type != kAPriori) {
-        PowerAnalysis::BuildOutputList(type, outputs);
-        return;
-    }
-    outputs->Clear();
-    AddOutput(outputs, GetNoncentralityId());
-    AddOutput(outputs, GetCriticalValueId());
-    AddDfOutput(outputs, true);
-    AddSampleSize1Output(outputs);
-    AddSampleSize2Output(outputs);
-    AddCountOutput(outputs, kTotalSampleSizeId);
-    AddActualPowerOutput(outputs);
+    BuildTwoGroupOutputList(type, outputs);
 }
 
 void PowerTMeans::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    PowerAnalysis::GetOutputs(type, outputs);
-    if (type == kAPriori) {
-        SetSampleSize1Output(outputs);
-        SetSampleSize2Output(outputs);
-    }
+    GetTwoGroupOutputs(type, outputs);
 }

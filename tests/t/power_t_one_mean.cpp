@@ -91,12 +91,6 @@ bool PowerTOneMean::CheckEffectSize(int type, double d) {
     return CheckEffectSizeRange("d", d, -20.0, 20.0);
 }
 
-void PowerTOneMean::TakeSampleSize(int tails, long n) {
-    oneTailed = tails == 0;
-    sampleSize = static_cast<double>(n);
-    groupSize1 = groupSize2 = sampleSize / 2.0;
-}
-
 // --------------------------------------------------------- lists and run
 
 void PowerTOneMean::GetAnalysisTypes(PropertyList* list) {
@@ -113,79 +107,10 @@ void PowerTOneMean::BuildInputList(AnalysisType type, PropertyList* inputs) {
 }
 
 CalculateStatus PowerTOneMean::Calculate(AnalysisType type, PropertyList* inputs) {
-    const ParameterId effectId = GetEffectSizeId();
-    ClearMessage();
-    int tailsRow = -1;
-    const int tails = ReadTails(inputs, &tailsRow);
-    int effectRow = -1, row = -1, nRow = -1;
-    switch (type) {
-        case kAPriori: {
-            int alphaRow = -1, powerRow = -1;
-            const double d = ReadEffectSize(inputs, &effectRow, effectId);
-            const double a = ReadAlpha(inputs, &alphaRow);
-            const double p = ReadPower(inputs, &powerRow);
-            if (!CheckEffectSize(kAPriori, d)) return effectRow;
-            if (!CheckAlphaRange(a)) return alphaRow;
-            if (!CheckPowerRange(p)) return powerRow;
-            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
-            oneTailed = tails == 0;
-            // Also leaves the actual power, df and critical value of N.
-            const double n = SolveSampleSize(d, a, p, true);
-            sampleSize = n;
-            groupSize1 = groupSize2 = n / 2.0;
-            break;
-        }
-        case kSensitivity: {
-            int powerRow = -1;
-            const double a = ReadAlpha(inputs, &row);
-            const double p = ReadPower(inputs, &powerRow);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!CheckAlphaRange(a)) return row;
-            if (!CheckPowerRange(p)) return powerRow;
-            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
-            if (!CheckTotalSampleSize(static_cast<int>(n), 3, 2147483646)) return nRow;
-            TakeSampleSize(tails, n);
-            effectSize =
-                RestoringOnFailure(effectSize, [&] { return SolveEffectSize(a, p, sampleSize); });
-            break;
-        }
-        case kPostHoc: {
-            const double d = ReadEffectSize(inputs, &effectRow, effectId);
-            const double a = ReadAlpha(inputs, &row);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!CheckEffectSizeRange("d", d, -20.0, 20.0)) return effectRow;
-            if (!CheckAlphaRange(a)) return row;
-            if (!CheckTotalSampleSize(static_cast<int>(n), 3, 2147483646)) return nRow;
-            TakeSampleSize(tails, n);
-            power = ComputePower(d, a, sampleSize);
-            break;
-        }
-        case kCriterion: {
-            const double d = ReadEffectSize(inputs, &effectRow, effectId);
-            const double p = ReadPower(inputs, &row);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!CheckEffectSizeRange("d", d, -20.0, 20.0)) return effectRow;
-            if (!CheckPowerRange(p)) return row;
-            if (!CheckTotalSampleSize(static_cast<int>(n), 3, 2147483646)) return nRow;
-            TakeSampleSize(tails, n);
-            alpha = SolveAlpha(d, p, sampleSize);
-            criticalValue = CriticalValueFor(d, alpha);
-            break;
-        }
-        case kCompromise: {
-            const double d = ReadEffectSize(inputs, &effectRow, effectId);
-            const double q = ReadRatio(inputs, &row);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!CheckEffectSizeRange("d", d, -20.0, 20.0)) return effectRow;
-            if (!CheckTotalSampleSize(static_cast<int>(n), 3, 2147483646)) return nRow;
-            if (!CheckRatio(q, 0.01, 100.0)) return row;
-            TakeSampleSize(tails, n);
-            alpha = SolveCompromise(d, q, sampleSize);
-            power = ComputePower(d, alpha, sampleSize);
-            break;
-        }
-    }
-    return kCalculateDone;
+    int tails = 0;
+    ReadCheckSolve path = FamilyPath(type, inputs, SampleInputs::kTotal, tails);
+    path.checks = FamilyChecks(EffectSizeCheck(type), {TotalSampleSizeIn(*this, 3, 2147483646)});
+    return RunReadCheckSolve(*this, type, inputs, path);
 }
 
 void PowerTOneMean::BuildOutputList(AnalysisType type, PropertyList* outputs) {

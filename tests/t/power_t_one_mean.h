@@ -53,8 +53,6 @@ class PowerTOneMean : public PowerT {
   protected:
     // The effect-size conventions shown with the effect input.
     virtual std::string EffectHelpText();
-    // Sets the one-tailed flag and the total N, split into two halves.
-    void TakeSampleSize(int tails, long n);
 };
 
 // The same computation for matched pairs, with the effect size dz: the

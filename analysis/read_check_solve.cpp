@@ -1,0 +1,209 @@
+#include "analysis/read_check_solve.h"
+
+#include "analysis/test_family_support.h"
+
+namespace {
+
+// Which standard inputs the type takes, by the test's kind of sample.
+struct TakenInputs {
+    bool taken[kGivenCount] = {};
+
+    TakenInputs(AnalysisType type, SampleInputs sample) {
+        const GivenInputs given = GivenInputsOf(type);
+        Set(Given::kEffect, given.effect);
+        Set(Given::kAlpha, given.alpha);
+        Set(Given::kPower, given.power);
+        Set(Given::kRatio, given.ratio);
+        const bool groups = sample == SampleInputs::kGroups;
+        Set(Given::kAllocationRatio, groups && type == kAPriori);
+        Set(Given::kSampleSize, sample == SampleInputs::kTotal && given.sampleSize);
+        Set(Given::kSampleSize1, groups && given.sampleSize);
+        Set(Given::kSampleSize2, groups && given.sampleSize);
+    }
+    void Set(Given input, bool value) { taken[static_cast<int>(input)] = value; }
+    bool Takes(Given input) const { return taken[static_cast<int>(input)]; }
+    bool Runs(const InputCheck& check) const {
+        return Takes(check.input) && Takes(check.alsoReads);
+    }
+};
+
+// Reads one standard input into `values`, with its row.
+void ReadGiven(PowerAnalysis& test, PropertyList* inputs, const ReadCheckSolve& path, Given input,
+               GivenValues& values) {
+    int& row = values.rows[static_cast<int>(input)];
+    switch (input) {
+        case Given::kEffect:
+            values.effect = test.ReadEffectSize(inputs, &row, path.effectId);
+            break;
+        case Given::kAlpha:
+            values.alpha = test.ReadAlpha(inputs, &row);
+            break;
+        case Given::kPower:
+            values.power = test.ReadPower(inputs, &row);
+            break;
+        case Given::kRatio:
+            values.ratio = test.ReadRatio(inputs, &row);
+            break;
+        case Given::kAllocationRatio:
+            values.allocationRatio = test.ReadAllocationRatio(inputs, &row);
+            break;
+        case Given::kSampleSize:
+            values.sampleSize = test.ReadCount(inputs, &row, path.sampleSizeId);
+            break;
+        case Given::kSampleSize1:
+            values.sampleSize1 = test.ReadSampleSize1(inputs, &row);
+            break;
+        case Given::kSampleSize2:
+            values.sampleSize2 = test.ReadSampleSize2(inputs, &row);
+            break;
+    }
+}
+
+// The order in which the inputs stand in every list.
+constexpr Given kReadOrder[] = {
+    Given::kEffect,          Given::kAlpha,      Given::kPower,       Given::kRatio,
+    Given::kAllocationRatio, Given::kSampleSize, Given::kSampleSize1, Given::kSampleSize2,
+};
+
+void Solve(PowerAnalysis& test, AnalysisType type, const ReadCheckSolve& path,
+           const GivenValues& v) {
+    const bool twoGroups =
+        path.sample == SampleInputs::kGroups || path.sample == SampleInputs::kFixedGroups;
+    const double n = static_cast<double>(v.sampleSize);
+    const double n1 = static_cast<double>(v.sampleSize1);
+    const double n2 = static_cast<double>(v.sampleSize2);
+    switch (type) {
+        case kAPriori: {
+            const double total = test.SolveSampleSize(v.effect, v.alpha, v.power, true);
+            if (path.sample == SampleInputs::kGroups)
+                test.SplitAPrioriTotal(total, v.allocationRatio, v.effect, v.alpha, v.power);
+            if (path.afterSampleSize) path.afterSampleSize(total, v);
+            break;
+        }
+        case kSensitivity:
+            test.effectSize = RestoringOnFailure(test.effectSize, [&] {
+                return twoGroups ? test.SolveEffectSize2(v.alpha, v.power, n1, n2)
+                                 : test.SolveEffectSize(v.alpha, v.power, n);
+            });
+            break;
+        case kPostHoc:
+            test.power = twoGroups ? test.ComputePower2(v.effect, v.alpha, n1, n2)
+                                   : test.ComputePower(v.effect, v.alpha, n);
+            break;
+        case kCriterion:
+            test.alpha = twoGroups ? test.SolveAlpha2(v.effect, v.power, n1, n2)
+                                   : test.SolveAlpha(v.effect, v.power, n);
+            if (path.afterCriterion) path.afterCriterion(v);
+            break;
+        case kCompromise:
+            test.alpha = twoGroups ? test.SolveCompromise2(v.effect, v.ratio, n1, n2)
+                                   : test.SolveCompromise(v.effect, v.ratio, n);
+            test.power = twoGroups ? test.ComputePower2(v.effect, test.alpha, n1, n2)
+                                   : test.ComputePower(v.effect, test.alpha, n);
+            break;
+    }
+}
+
+}  // namespace
+
+InputTable JoinChecks(std::initializer_list<InputTable> tables) {
+    InputTable joined;
+    for (const InputTable& table : tables) joined.insert(joined.end(), table.begin(), table.end());
+    return joined;
+}
+
+CalculateStatus RunReadCheckSolve(PowerAnalysis& test, AnalysisType type, PropertyList* inputs,
+                                  const ReadCheckSolve& path) {
+    test.ClearMessage();
+    if (path.readDesign) {
+        if (const int row = path.readDesign(); row >= 0) return row;
+    }
+    if (type == kAPriori && !path.solvesAPriori) return kCalculateDone;
+
+    const TakenInputs taken(type, path.sample);
+    GivenValues values;
+    for (const Given input : kReadOrder) {
+        if (!taken.Takes(input)) continue;
+        ReadGiven(test, inputs, path, input, values);
+        for (const InputCheck& check : path.checks) {
+            if (check.whenRead && check.input == input && taken.Runs(check) &&
+                !check.passes(values))
+                return values.Row(check.input);
+        }
+    }
+    if (path.sample == SampleInputs::kFixedGroups)
+        values.sampleSize1 = values.sampleSize2 = path.fixedSize;
+    if (path.sample == SampleInputs::kFixedTotal) values.sampleSize = path.fixedSize;
+    for (const InputCheck& check : path.checks) {
+        if (!check.whenRead && taken.Runs(check) && !check.passes(values))
+            return values.Row(check.input);
+    }
+
+    if (path.takeDesign) path.takeDesign(values);
+    Solve(test, type, path, values);
+    return kCalculateDone;
+}
+
+// ------------------------------------------------------------ table rows
+
+InputCheck AlphaInRange(PowerAnalysis& test) {
+    return {Given::kAlpha, [&test](const GivenValues& v) { return test.CheckAlphaRange(v.alpha); }};
+}
+
+InputCheck PowerInRange(PowerAnalysis& test) {
+    return {Given::kPower, [&test](const GivenValues& v) { return test.CheckPowerRange(v.power); }};
+}
+
+InputCheck PowerAboveAlpha(PowerAnalysis& test) {
+    return {Given::kPower,
+            [&test](const GivenValues& v) { return test.CheckPowerAboveAlpha(v.alpha, v.power); },
+            Given::kAlpha};
+}
+
+InputTable AlphaPowerChecks(PowerAnalysis& test) {
+    return {AlphaInRange(test), PowerInRange(test), PowerAboveAlpha(test)};
+}
+
+InputCheck RatioInRange(PowerAnalysis& test, double lo, double hi) {
+    return {Given::kRatio,
+            [&test, lo, hi](const GivenValues& v) { return test.CheckRatio(v.ratio, lo, hi); }};
+}
+
+InputCheck AllocationRatioAbove(PowerAnalysis& test, double min) {
+    return {Given::kAllocationRatio, [&test, min](const GivenValues& v) {
+                return test.CheckAllocationRatio(v.allocationRatio, min);
+            }};
+}
+
+InputCheck TotalSampleSizeIn(PowerAnalysis& test, int lo, int hi) {
+    return {Given::kSampleSize, [&test, lo, hi](const GivenValues& v) {
+                return test.CheckTotalSampleSize(static_cast<int>(v.sampleSize), lo, hi);
+            }};
+}
+
+InputCheck SampleSizeAtLeast(PowerAnalysis& test, int min) {
+    return {Given::kSampleSize, [&test, min](const GivenValues& v) {
+                return test.CheckSampleSizeMinimum(static_cast<int>(v.sampleSize), min);
+            }};
+}
+
+InputTable GroupSizeChecks(PowerAnalysis& test, int smallestTotal) {
+    // The inputs hold 32-bit values, so each size fits an int; their sum
+    // need not.
+    return {
+        {Given::kSampleSize1,
+         [&test](const GivenValues& v) {
+             return test.CheckSampleSizeMinimum(static_cast<int>(v.sampleSize1), 1);
+         }},
+        {Given::kSampleSize2,
+         [&test](const GivenValues& v) {
+             return test.CheckSampleSizeMinimum(static_cast<int>(v.sampleSize2), 1);
+         }},
+        {Given::kSampleSize1,
+         [&test, smallestTotal](const GivenValues& v) {
+             return test.CheckTotalSampleSize(GroupSizeSum(v.sampleSize1, v.sampleSize2),
+                                              smallestTotal, 2147483646);
+         },
+         Given::kSampleSize2},
+    };
+}

@@ -1,0 +1,135 @@
+#pragma once
+
+// The one way from the inputs of an analysis type to its answer: read the
+// test's own design inputs, read the standard inputs the type takes, check
+// them in the order of the test's input table, take the design and run the
+// solve the type asks for. A test describes what differs (its table and
+// hooks); the order of reading, the row a failure points at and the solve
+// calls stay the same for every test.
+
+#include <functional>
+#include <initializer_list>
+#include <vector>
+
+#include "analysis/ids.h"
+#include "analysis/power_analysis.h"
+
+// The standard inputs an analysis type can take as given.
+enum class Given : int {
+    kEffect,
+    kAlpha,
+    kPower,
+    kRatio,            // beta/alpha ratio q (Compromise)
+    kAllocationRatio,  // N2/N1 of a two-group A priori search
+    kSampleSize,       // total N of a one-sample design
+    kSampleSize1,      // N1 of a two-group design
+    kSampleSize2,      // N2
+};
+inline constexpr int kGivenCount = 8;
+
+// Where the sample comes from outside A priori.
+enum class SampleInputs : int {
+    kTotal,        // one input N
+    kGroups,       // two inputs N1 and N2; A priori splits the total it finds
+    kFixedGroups,  // no input: two groups of fixedSize each (generic tests)
+    kFixedTotal,   // no input: a total of fixedSize (generic tests)
+};
+
+// The standard inputs as read. Rows are -1 for inputs the type does not take.
+struct GivenValues {
+    double effect = 0.0;
+    double alpha = 0.0;
+    double power = 0.0;
+    double ratio = 0.0;
+    double allocationRatio = 0.0;
+    long sampleSize = 0;
+    long sampleSize1 = 0;
+    long sampleSize2 = 0;
+    int rows[kGivenCount] = {-1, -1, -1, -1, -1, -1, -1, -1};
+
+    int Row(Given input) const { return rows[static_cast<int>(input)]; }
+};
+
+// One row of a test's input table: a check of the values read. `passes`
+// appends the reason to the test's message text when it returns false, and
+// the row of `input` is then the answer of Calculate.
+struct InputCheck {
+    Given input;
+    std::function<bool(const GivenValues&)> passes;
+    // A second input the check reads (alpha for the power above it, N2 for
+    // the total of two groups): the check runs only where the type takes
+    // both.
+    Given alsoReads = input;
+    // Run as soon as `input` is read, before the inputs after it are read,
+    // so that a failure here wins over an unreadable input further down.
+    bool whenRead = false;
+};
+
+// The checks in the order the test makes them; the first failure decides
+// the row. Rows of inputs the type does not take are skipped.
+using InputTable = std::vector<InputCheck>;
+
+// The tables joined in this order.
+InputTable JoinChecks(std::initializer_list<InputTable> tables);
+
+// What a test's Calculate hands to RunReadCheckSolve. The hooks may be
+// left empty.
+struct ReadCheckSolve {
+    // The label of the effect input (a generic test's effect is its
+    // noncentrality).
+    ParameterId effectId = -1;
+    SampleInputs sample = SampleInputs::kTotal;
+    ParameterId sampleSizeId = kTotalSampleSizeId;
+    // The size of each group with SampleInputs::kFixedGroups, the total
+    // with kFixedTotal.
+    long fixedSize = 0;
+    // False for a test without A priori: called with it, Calculate reads the
+    // design inputs and stops there.
+    bool solvesAPriori = true;
+    InputTable checks;
+
+    // Reads and checks the test's own inputs, ahead of the standard ones;
+    // returns the row of the first failure, else -1. The values go to
+    // takeDesign through locals, so that a refused input leaves the test
+    // as it was.
+    std::function<int()> readDesign;
+    // Takes the design once every check has passed, just before the solve;
+    // may adjust a value the solve gets.
+    std::function<void(GivenValues&)> takeDesign;
+    // After the A priori search (and the split of two groups), with the
+    // total it found.
+    std::function<void(double n, const GivenValues&)> afterSampleSize;
+    // After the Criterion search, with alpha found: sets the critical value
+    // the outputs show, since the last evaluation need not be at the answer.
+    std::function<void(const GivenValues&)> afterCriterion;
+};
+
+// Reads, checks and solves as described: the row of the first input that
+// fails (its reason in the message text), else kCalculateDone. An input
+// that cannot be read throws InputFormulaError with its row, as the readers
+// do. The solve by type:
+// - A priori: SolveSampleSize, rounded; two groups are split by the
+//   allocation ratio (SplitAPrioriTotal);
+// - Sensitivity: SolveEffectSize(2), the shown effect put back on failure;
+// - Post hoc: ComputePower(2) into power;
+// - Criterion: SolveAlpha(2) into alpha, then afterCriterion;
+// - Compromise: SolveCompromise(2) into alpha and the power at it.
+CalculateStatus RunReadCheckSolve(PowerAnalysis& test, AnalysisType type, PropertyList* inputs,
+                                  const ReadCheckSolve& path);
+
+// ---- rows of the input tables, with the base's checks and messages
+
+InputCheck AlphaInRange(PowerAnalysis& test);
+InputCheck PowerInRange(PowerAnalysis& test);
+InputCheck PowerAboveAlpha(PowerAnalysis& test);
+// The three above, in this order.
+InputTable AlphaPowerChecks(PowerAnalysis& test);
+InputCheck RatioInRange(PowerAnalysis& test, double lo, double hi);
+InputCheck AllocationRatioAbove(PowerAnalysis& test, double min);
+// lo <= N <= hi ("total sample size").
+InputCheck TotalSampleSizeIn(PowerAnalysis& test, int lo, int hi);
+// N >= min ("sample size").
+InputCheck SampleSizeAtLeast(PowerAnalysis& test, int min);
+// Each group at least one subject, then the total in
+// [smallestTotal, 2147483646] on the row of N1.
+InputTable GroupSizeChecks(PowerAnalysis& test, int smallestTotal);
