@@ -518,4 +518,11 @@ TEST(UnconditionalNullTest, StatisticsAtTheEdgesOfTheSampleSpace) {
     EXPECT_NEAR(test.StatisticValue(0, 20, 30, 50, 50, 0.0, 2), 2.0, 1e-14);
 }
 
+// Compromise where the ratio is met far below 1e-16: beta summed over the
+// accepted outcomes and the size over the rejected ones, against the sums
+// over every outcome (and the normal tails of the approximation) in mpmath.
+TEST(UnconditionalNullTest, CompromiseMeetsTheRatioFarBelow1e16) {
+    kForm.ExpectReferenceTable("verification/small_tails/uncond_compromise_reference.tsv", 607, 5);
+}
+
 }  // namespace

@@ -458,4 +458,11 @@ TEST(UnconditionalOffsetTest, ListsStandardValuesAndClone) {
               "odds ratio, large sample approx, L score: Miettinen & Nurminen");
 }
 
+// Compromise where the ratio is met far below 1e-16, with an offset on
+// either side of the rows judged outcome by outcome: beta and the size each
+// against the sum over every outcome in mpmath.
+TEST(UnconditionalOffsetTest, CompromiseMeetsTheRatioFarBelow1e16) {
+    kForm.ExpectReferenceTable("verification/small_tails/uncond_compromise_reference.tsv", 608, 2);
+}
+
 }  // namespace
