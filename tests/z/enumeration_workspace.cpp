@@ -168,6 +168,11 @@ double EnumerationWorkspace::ChiSquarePower(double alphaPrime) {
     criticalValue = z * z;
     const double shift = std::sqrt(std::fmax(noncentrality, 0.0));
     const double power = standard.Cdf(shift - z) + standard.Cdf(-shift - z);
+    // beta on its own side: N(shift, 1) inside +-z, which keeps its digits
+    // where the power rounds to 1.
+    acceptance = power > alphaPrime
+                     ? std::fmax(standard.Cdf(z - shift) - standard.Cdf(-z - shift), 0.0)
+                     : 1.0 - alphaPrime;
     return std::fmax(alphaPrime, power);
 }
 

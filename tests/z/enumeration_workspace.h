@@ -87,8 +87,9 @@ class EnumerationWorkspace {
     // b1^2 / Var(b1) of the last fit for the slope b1; 0 when the fit lost
     // the covariate (all subjects at one value).
     double WaldNoncentrality(double slope);
-    // Sets criticalValue for alphaPrime and returns the power of the
-    // one-df chi-square test at `noncentrality`, at least alphaPrime.
+    // Sets criticalValue and acceptance for alphaPrime and returns the
+    // power of the one-df chi-square test at `noncentrality`, at least
+    // alphaPrime.
     double ChiSquarePower(double alphaPrime);
 
     int covariateKind = kEnumerationNormal;
@@ -101,6 +102,7 @@ class EnumerationWorkspace {
     GlmFitter fitter;
     double criticalValue = 0.0;
     double noncentrality = 0.0;
+    double acceptance = 0.0;  // beta of the last ChiSquarePower
     double p0 = 0.0;
     double p1 = 0.0;
     double odds0 = 0.0;

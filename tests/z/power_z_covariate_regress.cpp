@@ -167,6 +167,7 @@ double PowerZCovariateRegress::EnumerationPower(double alphaValue, double effect
     const double result = Enumerate(workspace, static_cast<int>(n), level);
     criticalValue = criticalValue2 = workspace.criticalValue;
     enumerationNoncentrality = workspace.noncentrality;
+    shiftBeta = workspace.acceptance;
     df = 1.0;
     return result;
 }

@@ -104,6 +104,26 @@ logistic_row <- function(s, e, q, n) {
   emit("310", inputs, list(crit = r$crit, alpha = a, beta = b, power = 1 - b))
 }
 
+# The enumeration method: the one-df chi-square statistic with the
+# noncentrality of the expected data set (enumerate in reference.R, which
+# does not depend on alpha); beta is N(sqrt(lambda), 1) inside +-z, z the
+# upper level/2 point, a one-tailed level doubled.
+logistic_enum_row <- function(s, e, q, n) {
+  p1 <- logistic$p1_of(s, e)
+  ne <- floor((1 - s$r2) * n + 0.5)
+  lambda <- logistic$enumerate(s$x, s$p0, p1, ne, 0.05, s$method == "wald")$lambda
+  level <- function(a) if (s$tails == 1) 2 * a else a
+  beta <- function(a) {
+    z <- qnorm(level(a) / 2, lower.tail = FALSE)
+    pnorm(z - sqrt(lambda)) - pnorm(-z - sqrt(lambda))
+  }
+  a <- solve_alpha(beta, q)
+  inputs <- c(list(opt = logistic$options_of(s)), setNames(list(e), logistic$effect_key(s)),
+              list(q = q, N = n), logistic$design_inputs(s))
+  emit("310", inputs, list(lambda = lambda, crit = qchisq(level(a), 1, lower.tail = FALSE),
+                           df = 1, alpha = a, beta = beta(a)))
+}
+
 poisson_row <- function(d, e, q, n) {
   a <- solve_alpha(function(a) poisson_beta(d, e, a, n), q)
   r <- poisson$zpower(e, a, n, d)
@@ -119,6 +139,8 @@ logistic_row(logistic$setting(), 1.3, 1, 40000)
 logistic_row(logistic$setting(tails = 1, method = "nocorr"), 0.75, 4, 30000)
 logistic_row(logistic$setting(x = list(code = 0, a = 0.5, b = 0), method = "signorini"), 1.5, 0.5,
              60000)
+logistic_enum_row(logistic$setting(x = list(code = 0, a = 0.5, b = 0), method = "wald"), 3, 1,
+                  6000)
 poisson_row(poisson$design("demidenko"), 1.3, 1, 8000)
 poisson_row(poisson$design("signorini", tails = 1, x = list(kind = "Poisson", a = 2)), 0.8, 2,
             6000)
