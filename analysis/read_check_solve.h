@@ -92,9 +92,9 @@ struct ReadCheckSolve {
     InputTable checks;
 
     // Reads and checks the test's own inputs, ahead of the standard ones;
-    // returns the row of the first failure, else -1. Nothing of the test's
-    // state may change here: the design is taken only once every check has
-    // passed.
+    // returns the row of the first failure, else -1. The values go to
+    // takeDesign through locals, so that a refused input leaves the test
+    // as it was.
     std::function<int()> readDesign;
     // Reads the test's own inputs that stand below the given ones, once
     // those are read; their checks go in the table (OwnInputCheck).

@@ -13,7 +13,7 @@ namespace {
 
 // The fixed group sizes of the generic test: its df and noncentrality are
 // entered directly, so the sizes only have to be valid.
-constexpr double kGenericGroupSize = 100.0;
+constexpr long kGenericGroupSize = 100;
 
 }  // namespace
 
@@ -176,7 +176,7 @@ double PowerT::TwoGroupAPrioriObjective(double x) {
 
 ReadCheckSolve PowerT::FamilyPath(AnalysisType type, PropertyList* inputs, SampleInputs sample,
                                   int& tails, std::function<int()> readOwn,
-                                  std::function<void()> takeOwn) {
+                                  std::function<void(GivenValues&)> takeOwn) {
     ReadCheckSolve path;
     path.effectId = GetEffectSizeId();
     path.sample = sample;
@@ -189,7 +189,7 @@ ReadCheckSolve PowerT::FamilyPath(AnalysisType type, PropertyList* inputs, Sampl
         return -1;
     };
     path.takeDesign = [this, type, sample, &tails, takeOwn](GivenValues& v) {
-        if (takeOwn) takeOwn();
+        if (takeOwn) takeOwn(v);
         oneTailed = tails == 0;
         if (sample == SampleInputs::kGroups) {
             allocationRatio = type == kAPriori ? v.allocationRatio
@@ -226,6 +226,31 @@ InputCheck PowerT::EffectSizeCheck(AnalysisType type) {
             [this, type](const GivenValues& v) { return CheckEffectSize(type, v.effect); }};
 }
 
+// ------------------------------------------------------- two-group outputs
+
+void PowerT::BuildTwoGroupOutputList(AnalysisType type, PropertyList* outputs) {
+    if (type != kAPriori) {
+        PowerAnalysis::BuildOutputList(type, outputs);
+        return;
+    }
+    outputs->Clear();
+    AddOutput(outputs, GetNoncentralityId());
+    AddOutput(outputs, GetCriticalValueId());
+    AddDfOutput(outputs, true);
+    AddSampleSize1Output(outputs);
+    AddSampleSize2Output(outputs);
+    AddCountOutput(outputs, kTotalSampleSizeId);
+    AddActualPowerOutput(outputs);
+}
+
+void PowerT::GetTwoGroupOutputs(AnalysisType type, PropertyList* outputs) {
+    PowerAnalysis::GetOutputs(type, outputs);
+    if (type == kAPriori) {
+        SetSampleSize1Output(outputs);
+        SetSampleSize2Output(outputs);
+    }
+}
+
 // ---------------------------------------------------------- the generic test
 
 // Beyond kLargestDelta the noncentral t sums take long (and from about
@@ -252,66 +277,27 @@ void PowerT::BuildInputList(AnalysisType type, PropertyList* inputs) {
 }
 
 CalculateStatus PowerT::Calculate(AnalysisType type, PropertyList* inputs) {
-    ClearMessage();
-    int dfRow = -1;
-    const double dfValue = ReadDf(inputs, &dfRow);
-    if (!CheckDfMinimum(dfValue, 0.01) ||
-        !CheckValueRange(ParameterNames[kDfId], dfValue, 0.01, kLargestDf))
-        return dfRow;
-    int tailsRow = -1;
-    const int tails = ReadTails(inputs, &tailsRow);
-    // Once the inputs have passed their checks.
-    auto takeDesign = [&] {
-        SetDf(dfValue);
-        oneTailed = tails == 0;
+    double dfValue = 0.0;
+    int tails = 0;
+    auto readDf = [&] {
+        int dfRow = -1;
+        dfValue = ReadDf(inputs, &dfRow);
+        const bool admissible = CheckDfMinimum(dfValue, 0.01) &&
+                                CheckValueRange(ParameterNames[kDfId], dfValue, 0.01, kLargestDf);
+        return admissible ? -1 : dfRow;
     };
-    const double n = kGenericGroupSize;
-    int row1 = -1, row2 = -1;
-    switch (type) {
-        case kSensitivity: {
-            const double a = ReadAlpha(inputs, &row1);
-            const double p = ReadPower(inputs, &row2);
-            if (!CheckAlphaRange(a)) return row1;
-            if (!CheckPowerRange(p)) return row2;
-            if (!CheckPowerAboveAlpha(a, p)) return row2;
-            takeDesign();
-            effectSize =
-                RestoringOnFailure(effectSize, [&] { return SolveEffectSize2(a, p, n, n); });
-            break;
-        }
-        case kPostHoc: {
-            const double delta = ReadEffectSize(inputs, &row1, GetNoncentralityId());
-            if (!CheckDeltaRange(delta)) return row1;
-            const double a = ReadAlpha(inputs, &row2);
-            if (!CheckAlphaRange(a)) return row2;
-            takeDesign();
-            power = ComputePower2(delta, a, n, n);
-            break;
-        }
-        case kCriterion: {
-            const double delta = ReadEffectSize(inputs, &row1, GetNoncentralityId());
-            if (!CheckDeltaRange(delta)) return row1;
-            const double p = ReadPower(inputs, &row2);
-            if (!CheckPowerRange(p)) return row2;
-            takeDesign();
-            alpha = SolveAlpha2(delta, p, n, n);
-            criticalValue = CriticalValueFor(delta, alpha);
-            break;
-        }
-        case kCompromise: {
-            const double delta = ReadEffectSize(inputs, &row1, GetNoncentralityId());
-            if (!CheckDeltaRange(delta)) return row1;
-            const double q = ReadRatio(inputs, &row2);
-            if (!CheckRatio(q, 0.01, 100.0)) return row2;
-            takeDesign();
-            alpha = SolveCompromise2(delta, q, n, n);
-            power = ComputePower2(delta, alpha, n, n);
-            break;
-        }
-        case kAPriori:
-            break;
-    }
-    return kCalculateDone;
+    ReadCheckSolve path = FamilyPath(type, inputs, SampleInputs::kFixedGroups, tails, readDf,
+                                     [&](GivenValues&) { SetDf(dfValue); });
+    path.effectId = GetNoncentralityId();
+    path.fixedSize = kGenericGroupSize;
+    // No A priori in the generic test: called with it, it reads the tails
+    // and the df.
+    path.solvesAPriori = false;
+    InputCheck delta{Given::kEffect,
+                     [this](const GivenValues& v) { return CheckDeltaRange(v.effect); }};
+    delta.whenRead = true;
+    path.checks = FamilyChecks(delta, {});
+    return RunReadCheckSolve(*this, type, inputs, path);
 }
 
 void PowerT::BuildOutputList(AnalysisType type, PropertyList* outputs) {

@@ -56,19 +56,25 @@ class PowerT : public PowerAnalysis {
     // inputs (readOwn: the row of a failure, else -1) are read ahead of the
     // tails, the tails ahead of the given inputs, whose effect is the test's
     // effect input. Once the checks have passed, takeOwn takes the test's
-    // own design, then the tails and the sample: N and its two halves, or
-    // the allocation ratio of the groups (the one asked for in A priori,
-    // else N2/N1). The total an A priori search finds is halved like a
-    // given N; after Criterion the critical value is that of the alpha
-    // found. The lambdas keep references to `tails`, `inputs` and the hooks.
+    // own design (and may adjust a value the solve gets), then the tails
+    // and the sample are taken: N and its two halves, or the allocation
+    // ratio of the groups (the one asked for in A priori, else N2/N1). The
+    // total an A priori search finds is halved like a given N; after
+    // Criterion the critical value is that of the alpha found. The lambdas
+    // keep references to `tails`, `inputs` and the hooks.
     ReadCheckSolve FamilyPath(AnalysisType type, PropertyList* inputs, SampleInputs sample,
                               int& tails, std::function<int()> readOwn = {},
-                              std::function<void()> takeOwn = {});
+                              std::function<void(GivenValues&)> takeOwn = {});
     // The family's order of checks: the effect, alpha, power and power above
     // alpha, then the sample, then the beta/alpha ratio.
     InputTable FamilyChecks(InputCheck effect, InputTable sample);
     // The effect row of the X-Y plot's check (CheckEffectSize) for the type.
     InputCheck EffectSizeCheck(AnalysisType type);
+
+    // The outputs of the two-group tests: A priori shows the groups it
+    // found beside the total; the other types show the standard list.
+    void BuildTwoGroupOutputList(AnalysisType type, PropertyList* outputs);
+    void GetTwoGroupOutputs(AnalysisType type, PropertyList* outputs);
 
     // Sets df and the distribution's df together.
     void SetDf(double value);

@@ -66,12 +66,6 @@ bool PowerTCorr::CheckEffectSize(int, double rho) {
     return CheckEffectSizeRange("r", rho, 0.0, kLargestRho);
 }
 
-void PowerTCorr::TakeSampleSize(int tails, long n) {
-    oneTailed = tails == 0;
-    sampleSize = static_cast<double>(n);
-    groupSize1 = groupSize2 = sampleSize / 2.0;
-}
-
 void PowerTCorr::GetAnalysisTypes(PropertyList* list) {
     PowerAnalysis::GetAnalysisTypes(list);
 }
@@ -86,80 +80,22 @@ void PowerTCorr::BuildInputList(AnalysisType type, PropertyList* inputs) {
 }
 
 CalculateStatus PowerTCorr::Calculate(AnalysisType type, PropertyList* inputs) {
-    ClearMessage();
-    int tailsRow = -1, effectRow = -1, row = -1, nRow = -1;
-    const int tails = ReadTails(inputs, &tailsRow);
-    const ParameterId effectId = GetEffectSizeId();
-    switch (type) {
-        case kAPriori: {
-            int alphaRow = -1, powerRow = -1;
-            const double rho = ReadEffectSize(inputs, &effectRow, effectId);
-            const double a = ReadAlpha(inputs, &alphaRow);
-            const double p = ReadPower(inputs, &powerRow);
-            if (!CheckEffectSizeRange("r", rho, 1e-6, kLargestRho)) return effectRow;
-            if (!CheckAlphaRange(a)) return alphaRow;
-            if (!CheckPowerRange(p)) return powerRow;
-            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
-            oneTailed = tails == 0;
-            // Also leaves the actual power, df and critical value of N.
-            const double n = SolveSampleSize(rho, a, p, true);
-            groupSize1 = groupSize2 = n / 2.0;
-            break;
-        }
-        case kSensitivity: {
-            int powerRow = -1;
-            const double a = ReadAlpha(inputs, &row);
-            double p = ReadPower(inputs, &powerRow);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!CheckAlphaRange(a)) return row;
-            if (!CheckPowerRange(p)) return powerRow;
-            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
-            if (!CheckTotalSampleSize(static_cast<int>(n), 3, 2147483646)) return nRow;
-            TakeSampleSize(tails, n);
+    int tails = 0;
+    ReadCheckSolve path =
+        FamilyPath(type, inputs, SampleInputs::kTotal, tails, {}, [type](GivenValues& v) {
             // rho = 0 gives a power of exactly alpha; the search needs a
             // target above it.
-            if (p == a) p = a + 1e-10;
-            effectSize =
-                RestoringOnFailure(effectSize, [&] { return SolveEffectSize(a, p, sampleSize); });
-            break;
-        }
-        case kPostHoc: {
-            const double rho = ReadEffectSize(inputs, &effectRow, effectId);
-            const double a = ReadAlpha(inputs, &row);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!CheckEffectSizeRange("r", rho, 0.0, kLargestRho)) return effectRow;
-            if (!CheckAlphaRange(a)) return row;
-            if (!CheckTotalSampleSize(static_cast<int>(n), 3, 2147483646)) return nRow;
-            TakeSampleSize(tails, n);
-            power = ComputePower(rho, a, sampleSize);
-            break;
-        }
-        case kCriterion: {
-            const double rho = ReadEffectSize(inputs, &effectRow, effectId);
-            const double p = ReadPower(inputs, &row);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!CheckEffectSizeRange("r", rho, 0.0, kLargestRho)) return effectRow;
-            if (!CheckPowerRange(p)) return row;
-            if (!CheckTotalSampleSize(static_cast<int>(n), 3, 2147483646)) return nRow;
-            TakeSampleSize(tails, n);
-            alpha = SolveAlpha(rho, p, sampleSize);
-            criticalValue = CriticalValueFor(rho, alpha);
-            break;
-        }
-        case kCompromise: {
-            const double rho = ReadEffectSize(inputs, &effectRow, effectId);
-            const double q = ReadRatio(inputs, &row);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!CheckEffectSizeRange("r", rho, 0.0, kLargestRho)) return effectRow;
-            if (!CheckTotalSampleSize(static_cast<int>(n), 3, 2147483646)) return nRow;
-            if (!CheckRatio(q, 0.01, 100.0)) return row;
-            TakeSampleSize(tails, n);
-            alpha = SolveCompromise(rho, q, sampleSize);
-            power = ComputePower(rho, alpha, sampleSize);
-            break;
-        }
-    }
-    return kCalculateDone;
+            if (type == kSensitivity && v.power == v.alpha) v.power = v.alpha + 1e-10;
+        });
+    // A priori needs a correlation away from 0, where the power is alpha
+    // at every N.
+    InputCheck rho{Given::kEffect, [this, type](const GivenValues& v) {
+                       return type == kAPriori
+                                  ? CheckEffectSizeRange("r", v.effect, 1e-6, kLargestRho)
+                                  : CheckEffectSize(type, v.effect);
+                   }};
+    path.checks = FamilyChecks(rho, {TotalSampleSizeIn(*this, 3, 2147483646)});
+    return RunReadCheckSolve(*this, type, inputs, path);
 }
 
 void PowerTCorr::BuildOutputList(AnalysisType type, PropertyList* outputs) {

@@ -35,7 +35,4 @@ class PowerTCorr : public PowerT {
     bool CheckEffectSize(int type, double rho) override;
 
     double UpdateDf() override;
-
-  private:
-    void TakeSampleSize(int tails, long n);
 };

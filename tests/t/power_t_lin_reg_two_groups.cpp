@@ -105,18 +105,6 @@ bool PowerTLinReg2::CheckEffectSize(int type, double difference) {
     return CheckEffectSizeRange("d", difference, SmallestDifference(), kLargestDifference);
 }
 
-int PowerTLinReg2::CheckGroupInputs(long n1, long n2, int row1, int row2) {
-    if (!CheckSampleSizeMinimum(static_cast<int>(n1), 1)) return row1;
-    if (!CheckSampleSizeMinimum(static_cast<int>(n2), 1)) return row2;
-    if (!CheckTotalSampleSize(ClampedSum(n1, n2), 5, 2147483646)) return row1;
-    return -1;
-}
-
-void PowerTLinReg2::TakeGroups(int tails, long n1, long n2) {
-    oneTailed = tails == 0;
-    allocationRatio = static_cast<double>(n2) / static_cast<double>(n1);
-}
-
 // --------------------------------------------------------- lists and run
 
 void PowerTLinReg2::GetAnalysisTypes(PropertyList* list) {
@@ -139,8 +127,7 @@ void PowerTLinReg2::BuildInputList(AnalysisType type, PropertyList* inputs) {
         AddDoubleInputByLabel(inputs, ParameterNames[input.label], input.index);
 }
 
-CalculateStatus PowerTLinReg2::Calculate(AnalysisType type, PropertyList* inputs) {
-    ClearMessage();
+int PowerTLinReg2::ReadDesign(PropertyList* inputs) {
     // The design first: a standard deviation must be positive, and every
     // value a number, before any power is computed from them.
     double design[30] = {};
@@ -168,106 +155,24 @@ CalculateStatus PowerTLinReg2::Calculate(AnalysisType type, PropertyList* inputs
                  << " is too small: the standard error of the difference vanishes.";
         return residualRow;
     }
+    return -1;
+}
 
-    int tailsRow = -1;
-    const int tails = ReadTails(inputs, &tailsRow);
-    const ParameterId effectId = GetEffectSizeId();
-    int effectRow = -1, row = -1, row1 = -1, row2 = -1;
-    switch (type) {
-        case kAPriori: {
-            int alphaRow = -1, powerRow = -1, ratioRow = -1;
-            const double d = ReadEffectSize(inputs, &effectRow, effectId);
-            const double a = ReadAlpha(inputs, &alphaRow);
-            const double p = ReadPower(inputs, &powerRow);
-            const double r = ReadAllocationRatio(inputs, &ratioRow);
-            if (!CheckAllocationRatio(r, 0.01)) return ratioRow;
-            if (!CheckEffectSize(kAPriori, d)) return effectRow;
-            if (!CheckAlphaRange(a)) return alphaRow;
-            if (!CheckPowerRange(p)) return powerRow;
-            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
-            allocationRatio = r;
-            oneTailed = tails == 0;
-            SplitAPrioriTotal(SolveSampleSize(d, a, p, true), r, d, a, p);
-            break;
-        }
-        case kSensitivity: {
-            int powerRow = -1;
-            const double a = ReadAlpha(inputs, &row);
-            const double p = ReadPower(inputs, &powerRow);
-            const long n1 = ReadSampleSize1(inputs, &row1);
-            const long n2 = ReadSampleSize2(inputs, &row2);
-            if (!CheckAlphaRange(a)) return row;
-            if (!CheckPowerRange(p)) return powerRow;
-            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
-            if (const int bad = CheckGroupInputs(n1, n2, row1, row2); bad >= 0) return bad;
-            TakeGroups(tails, n1, n2);
-            effectSize =
-                RestoringOnFailure(effectSize, [&] { return SolveEffectSize2(a, p, n1, n2); });
-            break;
-        }
-        case kPostHoc: {
-            const double d = ReadEffectSize(inputs, &effectRow, effectId);
-            const double a = ReadAlpha(inputs, &row);
-            const long n1 = ReadSampleSize1(inputs, &row1);
-            const long n2 = ReadSampleSize2(inputs, &row2);
-            if (!CheckEffectSize(kPostHoc, d)) return effectRow;
-            if (!CheckAlphaRange(a)) return row;
-            if (const int bad = CheckGroupInputs(n1, n2, row1, row2); bad >= 0) return bad;
-            TakeGroups(tails, n1, n2);
-            power = ComputePower2(d, a, n1, n2);
-            break;
-        }
-        case kCriterion: {
-            const double d = ReadEffectSize(inputs, &effectRow, effectId);
-            const double p = ReadPower(inputs, &row);
-            const long n1 = ReadSampleSize1(inputs, &row1);
-            const long n2 = ReadSampleSize2(inputs, &row2);
-            if (!CheckEffectSize(kCriterion, d)) return effectRow;
-            if (!CheckPowerRange(p)) return row;
-            if (const int bad = CheckGroupInputs(n1, n2, row1, row2); bad >= 0) return bad;
-            TakeGroups(tails, n1, n2);
-            alpha = SolveAlpha2(d, p, n1, n2);
-            criticalValue = CriticalValueFor(d, alpha);
-            break;
-        }
-        case kCompromise: {
-            const double d = ReadEffectSize(inputs, &effectRow, effectId);
-            const double q = ReadRatio(inputs, &row);
-            const long n1 = ReadSampleSize1(inputs, &row1);
-            const long n2 = ReadSampleSize2(inputs, &row2);
-            if (!CheckEffectSize(kCompromise, d)) return effectRow;
-            if (const int bad = CheckGroupInputs(n1, n2, row1, row2); bad >= 0) return bad;
-            if (!CheckRatio(q, 0.01, 100.0)) return row;
-            TakeGroups(tails, n1, n2);
-            alpha = SolveCompromise2(d, q, n1, n2);
-            power = ComputePower2(d, alpha, n1, n2);
-            break;
-        }
-    }
-    return kCalculateDone;
+CalculateStatus PowerTLinReg2::Calculate(AnalysisType type, PropertyList* inputs) {
+    int tails = 0;
+    ReadCheckSolve path = FamilyPath(type, inputs, SampleInputs::kGroups, tails,
+                                     [this, inputs] { return ReadDesign(inputs); });
+    path.checks = JoinChecks({{AllocationRatioAbove(*this, 0.01)},
+                              FamilyChecks(EffectSizeCheck(type), GroupSizeChecks(*this, 5))});
+    return RunReadCheckSolve(*this, type, inputs, path);
 }
 
 void PowerTLinReg2::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    if (type != kAPriori) {
-        PowerAnalysis::BuildOutputList(type, outputs);
-        return;
-    }
-    outputs->Clear();
-    AddOutput(outputs, GetNoncentralityId());
-    AddOutput(outputs, GetCriticalValueId());
-    AddDfOutput(outputs, true);
-    AddSampleSize1Output(outputs);
-    AddSampleSize2Output(outputs);
-    AddCountOutput(outputs, kTotalSampleSizeId);
-    AddActualPowerOutput(outputs);
+    BuildTwoGroupOutputList(type, outputs);
 }
 
 void PowerTLinReg2::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    PowerAnalysis::GetOutputs(type, outputs);
-    if (type == kAPriori) {
-        SetSampleSize1Output(outputs);
-        SetSampleSize2Output(outputs);
-    }
+    GetTwoGroupOutputs(type, outputs);
 }
 
 // ---------------------------------------------------------------- slopes

@@ -63,8 +63,9 @@ class PowerTLinReg2 : public PowerT {
     // N2/N1 of the groups the power is computed for; the allocation ratio
     // before group sizes exist.
     double GroupRatio() const;
-    int CheckGroupInputs(long n1, long n2, int row1, int row2);
-    void TakeGroups(int tails, long n1, long n2);
+    // Reads and checks the test's own inputs and takes them; the row of the
+    // first that fails, else -1.
+    int ReadDesign(PropertyList* inputs);
 };
 
 // H0: the slopes of the two regressions are equal; the effect is the slope

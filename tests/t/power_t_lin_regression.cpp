@@ -133,6 +133,15 @@ bool PowerTLinRegression::CheckSlopeBound(double b, double sdX, double sdY) {
     return false;
 }
 
+// Without a difference from H0 the power is alpha at every N: refused in
+// A priori, as the other tests do, not left to the search.
+bool PowerTLinRegression::CheckSlopesDiffer(double b1, double b0) {
+    if (std::fabs(b1 - b0) > 1e-5) return true;
+    messages << "In an a priori analysis, the slopes under H1 and H0\n"
+             << "must differ by more than 0.00001.";
+    return false;
+}
+
 bool PowerTLinRegression::CheckSampleSize(int, double n) {
     ClearMessage();
     return CheckSampleSizeMinimum(AsCount(n), 3);
@@ -143,18 +152,10 @@ bool PowerTLinRegression::CheckEffectSize(int, double b) {
     return CheckSlopeBound(b, values[kSdX], values[kSdY]);
 }
 
-void PowerTLinRegression::TakeDesign(int tails, double b0, double sdX, double sdY) {
+void PowerTLinRegression::TakeDesign(double b0, double sdX, double sdY) {
     values[kSlopeH0] = b0;
     values[kSdX] = sdX;
     values[kSdY] = sdY;
-    oneTailed = tails == 0;
-}
-
-void PowerTLinRegression::TakeSampleSize(long n) {
-    // The family's Criterion and Compromise searches run over the two
-    // halves.
-    sampleSize = static_cast<double>(n);
-    groupSize1 = groupSize2 = sampleSize / 2.0;
 }
 
 // --------------------------------------------------------- lists and run
@@ -177,97 +178,40 @@ void PowerTLinRegression::BuildInputList(AnalysisType type, PropertyList* inputs
 }
 
 CalculateStatus PowerTLinRegression::Calculate(AnalysisType type, PropertyList* inputs) {
-    ClearMessage();
-    int tailsRow = -1, b0Row = -1, sdXRow = -1, sdYRow = -1;
-    const int tails = ReadTails(inputs, &tailsRow);
-    const double b0 = ReadDoubleByLabel(inputs, kSlopeH0Label, &b0Row);
-    const double sdX = ReadDoubleByLabel(inputs, kSdXLabel, &sdXRow);
-    const double sdY = ReadDoubleByLabel(inputs, kSdYLabel, &sdYRow);
-    if (!CheckStandardError(sdX, 1e-12)) return sdXRow;
-    if (!CheckStandardError(sdY, 1e-12)) return sdYRow;
-    if (!CheckSlopeBound(b0, sdX, sdY)) return b0Row;
-    const ParameterId effectId = GetEffectSizeId();
-    int effectRow = -1, row = -1, nRow = -1;
-    switch (type) {
-        case kAPriori: {
-            int alphaRow = -1, powerRow = -1;
-            const double b1 = ReadEffectSize(inputs, &effectRow, effectId);
-            const double a = ReadAlpha(inputs, &alphaRow);
-            const double p = ReadPower(inputs, &powerRow);
-            if (!CheckAlphaRange(a)) return alphaRow;
-            if (!CheckPowerRange(p)) return powerRow;
-            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
-            if (!CheckSlopeBound(b1, sdX, sdY)) return effectRow;
-            // Without a difference from H0 the power is alpha at every N:
-            // refused here, as the other tests do, not left to the search.
-            if (!(std::fabs(b1 - b0) > 1e-5)) {
-                messages << "In an a priori analysis, the slopes under H1 and H0\n"
-                         << "must differ by more than 0.00001.";
-                return effectRow;
-            }
-            TakeDesign(tails, b0, sdX, sdY);
-            // Also leaves the actual power, df and critical value of N.
-            SolveSampleSize(b1, a, p, true);
-            break;
-        }
-        case kSensitivity: {
-            int directionRow = -1, powerRow = -1;
-            const int direction = ReadEffectDirection(inputs, &directionRow);
-            const double a = ReadAlpha(inputs, &row);
-            const double p = ReadPower(inputs, &powerRow);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!CheckAlphaRange(a)) return row;
-            if (!CheckPowerRange(p)) return powerRow;
-            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
-            if (!CheckSampleSizeMinimum(static_cast<int>(n), 3)) return nRow;
-            TakeDesign(tails, b0, sdX, sdY);
-            effectDirection = direction != 0 ? 1.0 : -1.0;
-            TakeSampleSize(n);
-            effectSize =
-                RestoringOnFailure(effectSize, [&] { return SolveEffectSize(a, p, sampleSize); });
-            break;
-        }
-        case kPostHoc: {
-            const double b1 = ReadEffectSize(inputs, &effectRow, effectId);
-            const double a = ReadAlpha(inputs, &row);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!CheckAlphaRange(a)) return row;
-            if (!CheckSampleSizeMinimum(static_cast<int>(n), 3)) return nRow;
-            if (!CheckSlopeBound(b1, sdX, sdY)) return effectRow;
-            TakeDesign(tails, b0, sdX, sdY);
-            TakeSampleSize(n);
-            power = ComputePower(b1, a, sampleSize);
-            break;
-        }
-        case kCriterion: {
-            const double b1 = ReadEffectSize(inputs, &effectRow, effectId);
-            const double p = ReadPower(inputs, &row);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!CheckPowerRange(p)) return row;
-            if (!CheckSampleSizeMinimum(static_cast<int>(n), 3)) return nRow;
-            if (!CheckSlopeBound(b1, sdX, sdY)) return effectRow;
-            TakeDesign(tails, b0, sdX, sdY);
-            TakeSampleSize(n);
-            alpha = SolveAlpha(b1, p, sampleSize);
-            // The critical values of the alpha found, on the side of the test.
-            ComputePower(b1, alpha, sampleSize);
-            break;
-        }
-        case kCompromise: {
-            const double b1 = ReadEffectSize(inputs, &effectRow, effectId);
-            const double q = ReadRatio(inputs, &row);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!CheckRatio(q, 0.01, 100.0)) return row;
-            if (!CheckSampleSizeMinimum(static_cast<int>(n), 3)) return nRow;
-            if (!CheckSlopeBound(b1, sdX, sdY)) return effectRow;
-            TakeDesign(tails, b0, sdX, sdY);
-            TakeSampleSize(n);
-            alpha = SolveCompromise(b1, q, sampleSize);
-            power = ComputePower(b1, alpha, sampleSize);
-            break;
-        }
-    }
-    return kCalculateDone;
+    int tails = 0, direction = 0;
+    double b0 = 0.0, sdX = 0.0, sdY = 0.0;
+    ReadCheckSolve path =
+        FamilyPath(type, inputs, SampleInputs::kTotal, tails, {}, [&](GivenValues&) {
+            TakeDesign(b0, sdX, sdY);
+            if (type == kSensitivity) effectDirection = direction != 0 ? 1.0 : -1.0;
+        });
+    // The tails stand above the slope and deviations and are read first.
+    path.readDesign = [&] {
+        int tailsRow = -1, b0Row = -1, sdXRow = -1, sdYRow = -1;
+        tails = ReadTails(inputs, &tailsRow);
+        b0 = ReadDoubleByLabel(inputs, kSlopeH0Label, &b0Row);
+        sdX = ReadDoubleByLabel(inputs, kSdXLabel, &sdXRow);
+        sdY = ReadDoubleByLabel(inputs, kSdYLabel, &sdYRow);
+        if (!CheckStandardError(sdX, 1e-12)) return sdXRow;
+        if (!CheckStandardError(sdY, 1e-12)) return sdYRow;
+        if (!CheckSlopeBound(b0, sdX, sdY)) return b0Row;
+        int directionRow = -1;
+        if (type == kSensitivity) direction = ReadEffectDirection(inputs, &directionRow);
+        return -1;
+    };
+    const InputCheck slope{
+        Given::kEffect, [&](const GivenValues& v) { return CheckSlopeBound(v.effect, sdX, sdY); }};
+    const InputCheck difference{Given::kEffect, [&](const GivenValues& v) {
+                                    return type != kAPriori || CheckSlopesDiffer(v.effect, b0);
+                                }};
+    path.checks = JoinChecks(
+        {AlphaPowerChecks(*this),
+         {RatioInRange(*this, 0.01, 100.0), SampleSizeAtLeast(*this, 3), slope, difference}});
+    // The critical values of the alpha found, on the side of the test.
+    path.afterCriterion = [this](const GivenValues& v) {
+        ComputePower(v.effect, alpha, sampleSize);
+    };
+    return RunReadCheckSolve(*this, type, inputs, path);
 }
 
 void PowerTLinRegression::BuildOutputList(AnalysisType type, PropertyList* outputs) {

@@ -63,6 +63,7 @@ class PowerTLinRegression : public PowerT {
   private:
     // |b| <= |sigma_y/sigma_x| - 1e-6, which keeps sigma(b) real.
     bool CheckSlopeBound(double b, double sdX, double sdY);
-    void TakeDesign(int tails, double b0, double sdX, double sdY);
-    void TakeSampleSize(long n);
+    // |b1 - b0| > 1e-5.
+    bool CheckSlopesDiffer(double b1, double b0);
+    void TakeDesign(double b0, double sdX, double sdY);
 };

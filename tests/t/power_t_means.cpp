@@ -159,24 +159,9 @@ CalculateStatus PowerTMeans::Calculate(AnalysisType type, PropertyList* inputs) 
 }
 
 void PowerTMeans::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    if (type != kAPriori) {
-        PowerAnalysis::BuildOutputList(type, outputs);
-        return;
-    }
-    outputs->Clear();
-    AddOutput(outputs, GetNoncentralityId());
-    AddOutput(outputs, GetCriticalValueId());
-    AddDfOutput(outputs, true);
-    AddSampleSize1Output(outputs);
-    AddSampleSize2Output(outputs);
-    AddCountOutput(outputs, kTotalSampleSizeId);
-    AddActualPowerOutput(outputs);
+    BuildTwoGroupOutputList(type, outputs);
 }
 
 void PowerTMeans::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    PowerAnalysis::GetOutputs(type, outputs);
-    if (type == kAPriori) {
-        SetSampleSize1Output(outputs);
-        SetSampleSize2Output(outputs);
-    }
+    GetTwoGroupOutputs(type, outputs);
 }

@@ -88,13 +88,6 @@ bool PowerTMRC1Pred::CheckEffectSize(int type, double f2) {
     return CheckEffectSizeRange("f$^2$", f2, 0.0, 20.0);
 }
 
-void PowerTMRC1Pred::TakeDesign(int tails, long p, long n) {
-    predictorCount = static_cast<double>(p);
-    oneTailed = tails == 0;
-    sampleSize = static_cast<double>(n);
-    groupSize1 = groupSize2 = sampleSize / 2.0;
-}
-
 void PowerTMRC1Pred::GetAnalysisTypes(PropertyList* list) {
     PowerAnalysis::GetAnalysisTypes(list);
 }
@@ -109,83 +102,23 @@ void PowerTMRC1Pred::BuildInputList(AnalysisType type, PropertyList* inputs) {
 }
 
 CalculateStatus PowerTMRC1Pred::Calculate(AnalysisType type, PropertyList* inputs) {
-    ClearMessage();
-    int pRow = -1;
-    const long p = ReadCount(inputs, &pRow, kNumberOfPredictorsId);
-    if (!CheckAtLeastOnePredictor(static_cast<int>(p))) return pRow;
-    const int smallest = SmallestSampleSizeFor(static_cast<double>(p));
-    int tailsRow = -1;
-    const int tails = ReadTails(inputs, &tailsRow);
-    const ParameterId effectId = GetEffectSizeId();
-    int effectRow = -1, row = -1, nRow = -1;
-    switch (type) {
-        case kAPriori: {
-            int alphaRow = -1, powerRow = -1;
-            const double f2 = ReadEffectSize(inputs, &effectRow, effectId);
-            const double a = ReadAlpha(inputs, &alphaRow);
-            const double pw = ReadPower(inputs, &powerRow);
-            if (!CheckEffectSize(kAPriori, f2)) return effectRow;
-            if (!CheckAlphaRange(a)) return alphaRow;
-            if (!CheckPowerRange(pw)) return powerRow;
-            if (!CheckPowerAboveAlpha(a, pw)) return powerRow;
-            predictorCount = static_cast<double>(p);
-            oneTailed = tails == 0;
-            // Also leaves the actual power, df and critical value of N.
-            const double n = SolveSampleSize(f2, a, pw, true);
-            groupSize1 = groupSize2 = n / 2.0;
-            break;
-        }
-        case kSensitivity: {
-            int powerRow = -1;
-            const double a = ReadAlpha(inputs, &row);
-            const double pw = ReadPower(inputs, &powerRow);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!CheckAlphaRange(a)) return row;
-            if (!CheckPowerRange(pw)) return powerRow;
-            if (!CheckPowerAboveAlpha(a, pw)) return powerRow;
-            if (!CheckTotalSampleSize(static_cast<int>(n), smallest, 2147483646)) return nRow;
-            TakeDesign(tails, p, n);
-            effectSize =
-                RestoringOnFailure(effectSize, [&] { return SolveEffectSize(a, pw, sampleSize); });
-            break;
-        }
-        case kPostHoc: {
-            const double f2 = ReadEffectSize(inputs, &effectRow, effectId);
-            const double a = ReadAlpha(inputs, &row);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!CheckEffectSize(kPostHoc, f2)) return effectRow;
-            if (!CheckAlphaRange(a)) return row;
-            if (!CheckTotalSampleSize(static_cast<int>(n), smallest, 2147483646)) return nRow;
-            TakeDesign(tails, p, n);
-            power = ComputePower(f2, a, sampleSize);
-            break;
-        }
-        case kCriterion: {
-            const double f2 = ReadEffectSize(inputs, &effectRow, effectId);
-            const double pw = ReadPower(inputs, &row);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!CheckEffectSize(kCriterion, f2)) return effectRow;
-            if (!CheckPowerRange(pw)) return row;
-            if (!CheckTotalSampleSize(static_cast<int>(n), smallest, 2147483646)) return nRow;
-            TakeDesign(tails, p, n);
-            alpha = SolveAlpha(f2, pw, sampleSize);
-            criticalValue = CriticalValueFor(f2, alpha);
-            break;
-        }
-        case kCompromise: {
-            const double f2 = ReadEffectSize(inputs, &effectRow, effectId);
-            const double q = ReadRatio(inputs, &row);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!CheckEffectSize(kCompromise, f2)) return effectRow;
-            if (!CheckTotalSampleSize(static_cast<int>(n), smallest, 2147483646)) return nRow;
-            if (!CheckRatio(q, 0.01, 100.0)) return row;
-            TakeDesign(tails, p, n);
-            alpha = SolveCompromise(f2, q, sampleSize);
-            power = ComputePower(f2, alpha, sampleSize);
-            break;
-        }
-    }
-    return kCalculateDone;
+    long p = 0;
+    int tails = 0;
+    auto readPredictors = [&] {
+        int pRow = -1;
+        p = ReadCount(inputs, &pRow, kNumberOfPredictorsId);
+        return CheckAtLeastOnePredictor(static_cast<int>(p)) ? -1 : pRow;
+    };
+    ReadCheckSolve path =
+        FamilyPath(type, inputs, SampleInputs::kTotal, tails, readPredictors,
+                   [&](GivenValues&) { predictorCount = static_cast<double>(p); });
+    InputCheck n{Given::kSampleSize, [&](const GivenValues& v) {
+                     return CheckTotalSampleSize(static_cast<int>(v.sampleSize),
+                                                 SmallestSampleSizeFor(static_cast<double>(p)),
+                                                 2147483646);
+                 }};
+    path.checks = FamilyChecks(EffectSizeCheck(type), {n});
+    return RunReadCheckSolve(*this, type, inputs, path);
 }
 
 void PowerTMRC1Pred::BuildOutputList(AnalysisType type, PropertyList* outputs) {

@@ -39,7 +39,4 @@ class PowerTMRC1Pred : public PowerT {
 
     double UpdateDf() override;
     virtual double NoncentralityFromSampleSize(double n);
-
-  private:
-    void TakeDesign(int tails, long p, long n);
 };
