@@ -352,6 +352,40 @@ inline void ExpectRefused(const Calculation& run, const std::string& rowLabel,
     EXPECT_EQ(run.message, message) << context;
 }
 
+// A refused calculation: the type, the texts typed, the label of the row
+// at fault and the message.
+struct Refusal {
+    AnalysisType type;
+    Texts values;
+    std::string row;
+    std::string message;
+};
+
+// Calculates `refusal` on `test` and expects it refused so; returns the
+// context for what the test checks further.
+inline std::string ExpectRefusal(PowerAnalysis& test, const Refusal& refusal) {
+    const auto run = Calculate(test, refusal.type, refusal.values);
+    const std::string context = Describe(refusal.type, refusal.values);
+    ExpectRefused(*run, refusal.row, refusal.message, context);
+    return context;
+}
+
+// What one analysis type lists: its inputs, and the outputs it shows after
+// those that every type of the test shows first.
+struct TypeRows {
+    AnalysisType type;
+    std::vector<std::string> inputs, outputs;
+};
+
+// Each type of `rows` builds these lists on a fresh Test.
+template <class Test>
+void ExpectTypeRows(const std::vector<std::string>& head, const std::vector<TypeRows>& rows) {
+    for (const TypeRows& r : rows) {
+        Test test;
+        ExpectListLabels(test, r.type, r.inputs, Joined(head, r.outputs));
+    }
+}
+
 // A clone draws the distribution graph of its source: both curves agree at
 // every `step`-th point.
 inline void ExpectSameDistributionPlot(PowerAnalysis& source, PowerAnalysis& clone, size_t step) {
@@ -448,6 +482,13 @@ void ExpectReferenceCases(const std::string& path, int testId, Make make, size_t
             ExpectOutput(run->outputs, Label(*test, key), expected, c.line);
         }
     }
+}
+
+// The same on a fresh Test for every row.
+template <class Test>
+void ExpectReferenceCasesOf(const std::string& path, int testId, size_t minimumRows) {
+    ExpectReferenceCases(
+        path, testId, [] { return std::make_unique<Test>(); }, minimumRows);
 }
 
 }  // namespace calc_test

@@ -1,5 +1,7 @@
 #include "analysis/read_check_solve.h"
 
+#include <utility>
+
 #include "analysis/test_family_support.h"
 
 namespace {
@@ -23,7 +25,7 @@ struct TakenInputs {
     void Set(Given input, bool value) { taken[static_cast<int>(input)] = value; }
     bool Takes(Given input) const { return taken[static_cast<int>(input)]; }
     bool Runs(const InputCheck& check) const {
-        return Takes(check.input) && Takes(check.alsoReads);
+        return check.ownRow != nullptr || (Takes(check.input) && Takes(check.alsoReads));
     }
 };
 
@@ -85,6 +87,7 @@ void Solve(PowerAnalysis& test, AnalysisType type, const ReadCheckSolve& path,
                 return twoGroups ? test.SolveEffectSize2(v.alpha, v.power, n1, n2)
                                  : test.SolveEffectSize(v.alpha, v.power, n);
             });
+            if (path.afterSensitivity) path.afterSensitivity(v);
             break;
         case kPostHoc:
             test.power = twoGroups ? test.ComputePower2(v.effect, v.alpha, n1, n2)
@@ -131,18 +134,22 @@ CalculateStatus RunReadCheckSolve(PowerAnalysis& test, AnalysisType type, Proper
                 return values.Row(check.input);
         }
     }
+    if (path.readBelowGiven) path.readBelowGiven();
     if (path.sample == SampleInputs::kFixedGroups)
         values.sampleSize1 = values.sampleSize2 = path.fixedSize;
     if (path.sample == SampleInputs::kFixedTotal) values.sampleSize = path.fixedSize;
     for (const InputCheck& check : path.checks) {
         if (!check.whenRead && taken.Runs(check) && !check.passes(values))
-            return values.Row(check.input);
+            return check.ownRow != nullptr ? *check.ownRow : values.Row(check.input);
     }
     if (path.checkDesign) {
         if (const int row = path.checkDesign(values); row >= 0) return row;
     }
 
     if (path.takeDesign) path.takeDesign(values);
+    if (path.checkTaken) {
+        if (const int row = path.checkTaken(values); row >= 0) return row;
+    }
     Solve(test, type, path, values);
     return kCalculateDone;
 }
@@ -187,6 +194,23 @@ InputCheck TotalSampleSizeIn(PowerAnalysis& test, int lo, int hi) {
 InputCheck SampleSizeAtLeast(PowerAnalysis& test, int min) {
     return {Given::kSampleSize, [&test, min](const GivenValues& v) {
                 return test.CheckSampleSizeMinimum(static_cast<int>(v.sampleSize), min);
+            }};
+}
+
+InputCheck OwnInputCheck(const int& row, std::function<bool(const GivenValues&)> passes) {
+    InputCheck check{Given::kEffect, std::move(passes)};
+    check.ownRow = &row;
+    return check;
+}
+
+InputCheck EffectPasses(std::function<bool(double)> passes) {
+    return {Given::kEffect,
+            [passes = std::move(passes)](const GivenValues& v) { return passes(v.effect); }};
+}
+
+InputCheck SampleSizePasses(std::function<bool(int)> passes) {
+    return {Given::kSampleSize, [passes = std::move(passes)](const GivenValues& v) {
+                return passes(static_cast<int>(v.sampleSize));
             }};
 }
 

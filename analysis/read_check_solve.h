@@ -63,6 +63,9 @@ struct InputCheck {
     // Run as soon as `input` is read, before the inputs after it are read,
     // so that a failure here wins over an unreadable input further down.
     bool whenRead = false;
+    // For a check of one of the test's own inputs (OwnInputCheck): the row
+    // its reading fills in. Such a check runs in every type.
+    const int* ownRow = nullptr;
 };
 
 // The checks in the order the test makes them; the first failure decides
@@ -97,15 +100,23 @@ struct ReadCheckSolve {
     // table: the row of the first failure (an input of the test's own),
     // else -1.
     std::function<int(const GivenValues&)> checkDesign;
+    // Reads the test's own inputs that stand below the given ones, once
+    // those are read; their checks go in the table (OwnInputCheck).
+    std::function<void()> readBelowGiven;
     // Takes the design once every check has passed, just before the solve;
     // may adjust a value the solve gets.
     std::function<void(GivenValues&)> takeDesign;
+    // A check that needs the design taken, after takeDesign and before the
+    // solve: the row of a failure, else -1.
+    std::function<int(const GivenValues&)> checkTaken;
     // After the A priori search (and the split of two groups), with the
     // total it found.
     std::function<void(double n, const GivenValues&)> afterSampleSize;
     // After the Criterion search, with alpha found: sets the critical value
     // the outputs show, since the last evaluation need not be at the answer.
     std::function<void(const GivenValues&)> afterCriterion;
+    // After the Sensitivity search, with the effect found in effectSize.
+    std::function<void(const GivenValues&)> afterSensitivity;
 };
 
 // Reads, checks and solves as described: the row of the first input that
@@ -114,7 +125,8 @@ struct ReadCheckSolve {
 // do. The solve by type:
 // - A priori: SolveSampleSize, rounded; two groups are split by the
 //   allocation ratio (SplitAPrioriTotal);
-// - Sensitivity: SolveEffectSize(2), the shown effect put back on failure;
+// - Sensitivity: SolveEffectSize(2), the shown effect put back on failure,
+//   then afterSensitivity;
 // - Post hoc: ComputePower(2) into power;
 // - Criterion: SolveAlpha(2) into alpha, then afterCriterion;
 // - Compromise: SolveCompromise(2) into alpha and the power at it.
@@ -134,6 +146,13 @@ InputCheck AllocationRatioAbove(PowerAnalysis& test, double min);
 InputCheck TotalSampleSizeIn(PowerAnalysis& test, int lo, int hi);
 // N >= min ("sample size").
 InputCheck SampleSizeAtLeast(PowerAnalysis& test, int min);
+// A check of one of the test's own inputs, on its row, placed among the
+// given ones; it may read the given values too.
+InputCheck OwnInputCheck(const int& row, std::function<bool(const GivenValues&)> passes);
+// The effect read passes the test's own check.
+InputCheck EffectPasses(std::function<bool(double)> passes);
+// The total N read, as the int count the checks take, passes `passes`.
+InputCheck SampleSizePasses(std::function<bool(int)> passes);
 // Each group at least smallestGroup subjects, then the total in
 // [smallestTotal, 2147483646] on the row of N1.
 InputTable GroupSizeChecks(PowerAnalysis& test, int smallestTotal, int smallestGroup = 1);

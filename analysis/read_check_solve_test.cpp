@@ -288,3 +288,53 @@ TEST(ReadCheckSolve, AFailedSensitivitySearchKeepsTheShownEffect) {
 }
 
 }  // namespace
+
+// The test's own inputs read below the given ones, their checks among the
+// given ones on their own rows, a check of the design taken and the hook
+// after a Sensitivity search.
+TEST(ReadCheckSolve, OwnInputsBelowTheGivenOnesAndTheLateHooks) {
+    PathTest test;
+    int ownRow = -1, readsBelow = 0, taken = 0;
+    bool ownPasses = true, takenPasses = true;
+    double effectAfterSearch = -1.0;
+    test.path.readBelowGiven = [&] {
+        ++readsBelow;
+        ownRow = 7;
+    };
+    test.path.checks = JoinChecks(
+        {{AlphaInRange(test), OwnInputCheck(ownRow, [&](const GivenValues&) { return ownPasses; })},
+         {TotalSampleSizeIn(test, 3, 2147483646)}});
+    test.path.takeDesign = [&](GivenValues&) { ++taken; };
+    test.path.checkTaken = [&](const GivenValues&) { return takenPasses ? -1 : 9; };
+    test.path.afterSensitivity = [&](const GivenValues&) { effectAfterSearch = test.effectSize; };
+
+    // An unreadable given input stops before the own ones are read.
+    auto run = CalculateShown(test, kPostHoc, calc_test::With(kGood, {{"alpha", "=1/0"}}));
+    EXPECT_EQ(run->status, run->Row("alpha"));
+    EXPECT_EQ(readsBelow, 0);
+
+    // The own check stands between alpha and N, in every type.
+    ownPasses = false;
+    run = CalculateShown(test, kPostHoc, calc_test::With(kGood, {{"alpha", "2"}, {"n", "1"}}));
+    EXPECT_EQ(run->status, run->Row("alpha"));
+    run = CalculateShown(test, kPostHoc, calc_test::With(kGood, {{"n", "1"}}));
+    EXPECT_EQ(run->status, 7);
+    run = CalculateShown(test, kAPriori, kGood);
+    EXPECT_EQ(run->status, 7);
+    EXPECT_EQ(taken, 0);
+
+    // A check of the design taken fails before anything is solved.
+    ownPasses = true;
+    takenPasses = false;
+    test.power = 0.5;
+    run = CalculateShown(test, kPostHoc, kGood);
+    EXPECT_EQ(run->status, 9);
+    EXPECT_EQ(taken, 1);
+    EXPECT_EQ(test.power, 0.5);
+
+    takenPasses = true;
+    run = CalculateShown(test, kSensitivity, kGood);
+    ASSERT_EQ(run->status, kCalculateDone) << run->message;
+    EXPECT_EQ(effectAfterSearch, test.effectSize);
+    EXPECT_NE(effectAfterSearch, -1.0);
+}

@@ -8,7 +8,7 @@ namespace {
 
 // The generic test hands the solvers this total; since lambda is the effect
 // itself, it never enters a result.
-constexpr double kGenericSampleSize = 100.0;
+constexpr long kGenericSampleSize = 100;
 
 }  // namespace
 
@@ -67,56 +67,24 @@ void PowerChi::BuildInputList(AnalysisType type, PropertyList* inputs) {
 }
 
 CalculateStatus PowerChi::Calculate(AnalysisType type, PropertyList* inputs) {
-    ClearMessage();
-    if (type != kSensitivity && type != kPostHoc && type != kCriterion && type != kCompromise) {
-        return kCalculateDone;
-    }
-    int dfRow = -1, lambdaRow = -1, alphaRow = -1, powerRow = -1, ratioRow = -1;
-    const double dfValue = ReadDf(inputs, &dfRow);
-    if (!CheckDfMinimum(dfValue, 1e-6) || !CheckDfRange(dfValue, 1e-6)) return dfRow;
-
-    double lambda = 0.0, alphaValue = 0.0, powerValue = 0.0, q = 0.0;
-    switch (type) {
-        case kSensitivity:
-            alphaValue = ReadAlpha(inputs, &alphaRow);
-            powerValue = ReadPower(inputs, &powerRow);
-            if (!CheckAlphaRange(alphaValue)) return alphaRow;
-            if (!CheckPowerRange(powerValue)) return powerRow;
-            if (!CheckPowerAboveAlpha(alphaValue, powerValue)) return powerRow;
-            SetDf(dfValue);
-            effectSize = RestoringOnFailure(effectSize, [&] {
-                return SolveEffectSize(alphaValue, powerValue, kGenericSampleSize);
-            });
-            break;
-        case kPostHoc:
-            lambda = ReadDouble(inputs, kNoncentralityLambdaId, &lambdaRow);
-            alphaValue = ReadAlpha(inputs, &alphaRow);
-            if (!CheckLambda(lambda)) return lambdaRow;
-            if (!CheckAlphaRange(alphaValue)) return alphaRow;
-            SetDf(dfValue);
-            power = ComputePower(lambda, alphaValue, kGenericSampleSize);
-            break;
-        case kCriterion:
-            lambda = ReadDouble(inputs, kNoncentralityLambdaId, &lambdaRow);
-            powerValue = ReadPower(inputs, &powerRow);
-            if (!CheckLambda(lambda)) return lambdaRow;
-            if (!CheckPowerRange(powerValue)) return powerRow;
-            SetDf(dfValue);
-            alpha = SolveAlpha(lambda, powerValue, kGenericSampleSize);
-            // The last evaluation of the search need not be at the answer.
-            SetCentralCriticalValue(alpha);
-            break;
-        case kCompromise:
-            lambda = ReadDouble(inputs, kNoncentralityLambdaId, &lambdaRow);
-            q = ReadRatio(inputs, &ratioRow);
-            if (!CheckLambda(lambda)) return lambdaRow;
-            if (!CheckRatio(q, 0.01, 100.0)) return ratioRow;
-            SetDf(dfValue);
-            alpha = SolveCompromise(lambda, q, kGenericSampleSize);
-            power = ComputePower(lambda, alpha, kGenericSampleSize);
-            break;
-        default:
-            break;
-    }
-    return kCalculateDone;
+    double dfValue = 0.0;
+    ReadCheckSolve path;
+    path.effectId = kNoncentralityLambdaId;
+    path.sample = SampleInputs::kFixedTotal;
+    path.fixedSize = kGenericSampleSize;
+    // No A priori in the generic test: called with it, it reads nothing.
+    path.solvesAPriori = false;
+    path.readDesign = [&] {
+        if (type == kAPriori) return -1;
+        int row = -1;
+        dfValue = ReadDf(inputs, &row);
+        return CheckDfMinimum(dfValue, 1e-6) && CheckDfRange(dfValue, 1e-6) ? -1 : row;
+    };
+    path.checks = JoinChecks({{EffectPasses([this](double lambda) { return CheckLambda(lambda); })},
+                              AlphaPowerChecks(*this),
+                              {RatioInRange(*this, 0.01, 100.0)}});
+    path.takeDesign = [&](GivenValues&) { SetDf(dfValue); };
+    // The last evaluation of the search need not be at the answer.
+    path.afterCriterion = [this](const GivenValues&) { SetCentralCriticalValue(alpha); };
+    return RunReadCheckSolve(*this, type, inputs, path);
 }

@@ -4,6 +4,7 @@
 
 #include "analysis/ids.h"
 #include "analysis/power_analysis.h"
+#include "analysis/read_check_solve.h"
 
 // Base of the chi-square tests and itself the generic chi-square test: the
 // user gives the noncentrality lambda and the df. The critical value is the

@@ -62,84 +62,33 @@ void PowerChiCont::BuildInputList(AnalysisType type, PropertyList* inputs) {
 }
 
 CalculateStatus PowerChiCont::Calculate(AnalysisType type, PropertyList* inputs) {
-    ClearMessage();
-    if (type != kAPriori && type != kSensitivity && type != kPostHoc && type != kCriterion &&
-        type != kCompromise) {
-        return kCalculateDone;
-    }
-    int dfRow = -1, wRow = -1, alphaRow = -1, powerRow = -1, ratioRow = -1, nRow = -1;
-    const double dfValue = ReadDf(inputs, &dfRow);
-    if (!CheckDfAtLeastOne(dfValue) || !CheckDfRange(dfValue, 1.0)) return dfRow;
-
-    double w = 0.0, alphaValue = 0.0, powerValue = 0.0, q = 0.0;
-    int n = 0;
-    auto readN = [&] { n = static_cast<int>(ReadCount(inputs, &nRow, kTotalSampleSizeId)); };
-    auto nFails = [&] { return !CheckTotalSampleSize(n, 1, kMaxSampleSize); };
-    // Lambda = w^2 N must stay within what the noncentral sums take.
-    auto wTooLarge = [&] { return !CheckEffectSizeRange("w", w, 0.0, LargestW(n)); };
-
-    switch (type) {
-        case kAPriori:
-            w = ReadEffectSize(inputs, &wRow, kEffectSizeWId);
-            alphaValue = ReadAlpha(inputs, &alphaRow);
-            powerValue = ReadPower(inputs, &powerRow);
-            if (!CheckEffectSizeAbove("w", w, 1e-6)) return wRow;
-            // The search for N starts at 100.
-            if (!CheckEffectSizeRange("w", w, 1e-6, LargestW(kSearchStart))) return wRow;
-            if (!CheckAlphaRange(alphaValue)) return alphaRow;
-            if (!CheckPowerRange(powerValue)) return powerRow;
-            if (!CheckPowerAboveAlpha(alphaValue, powerValue)) return powerRow;
-            SetDf(dfValue);
-            SolveSampleSize(w, alphaValue, powerValue, true);
-            break;
-        case kSensitivity:
-            alphaValue = ReadAlpha(inputs, &alphaRow);
-            powerValue = ReadPower(inputs, &powerRow);
-            readN();
-            if (!CheckAlphaRange(alphaValue)) return alphaRow;
-            if (!CheckPowerRange(powerValue)) return powerRow;
-            if (!CheckPowerAboveAlpha(alphaValue, powerValue)) return powerRow;
-            if (nFails()) return nRow;
-            SetDf(dfValue);
-            effectSize = RestoringOnFailure(
-                effectSize, [&] { return SolveEffectSize(alphaValue, powerValue, n); });
-            break;
-        case kPostHoc:
-            w = ReadEffectSize(inputs, &wRow, kEffectSizeWId);
-            alphaValue = ReadAlpha(inputs, &alphaRow);
-            readN();
-            if (!CheckEffectSizeNonNegative("w", w)) return wRow;
-            if (!CheckAlphaRange(alphaValue)) return alphaRow;
-            if (nFails()) return nRow;
-            if (wTooLarge()) return wRow;
-            SetDf(dfValue);
-            power = ComputePower(w, alphaValue, n);
-            break;
-        case kCriterion:
-            w = ReadEffectSize(inputs, &wRow, kEffectSizeWId);
-            powerValue = ReadPower(inputs, &powerRow);
-            readN();
-            if (!CheckEffectSizeNonNegative("w", w)) return wRow;
-            if (!CheckPowerRange(powerValue)) return powerRow;
-            if (nFails()) return nRow;
-            if (wTooLarge()) return wRow;
-            SetDf(dfValue);
-            alpha = SolveAlpha(w, powerValue, n);
-            // The last evaluation of the search need not be at the answer.
-            SetCentralCriticalValue(alpha);
-            break;
-        case kCompromise:
-            w = ReadEffectSize(inputs, &wRow, kEffectSizeWId);
-            q = ReadRatio(inputs, &ratioRow);
-            readN();
-            if (!CheckEffectSizeNonNegative("w", w)) return wRow;
-            if (nFails()) return nRow;
-            if (wTooLarge()) return wRow;
-            if (!CheckRatio(q, 0.01, 100.0)) return ratioRow;
-            SetDf(dfValue);
-            alpha = SolveCompromise(w, q, n);
-            power = ComputePower(w, alpha, n);
-            break;
-    }
-    return kCalculateDone;
+    double dfValue = 0.0;
+    ReadCheckSolve path;
+    path.effectId = kEffectSizeWId;
+    path.readDesign = [&] {
+        int row = -1;
+        dfValue = ReadDf(inputs, &row);
+        return CheckDfAtLeastOne(dfValue) && CheckDfRange(dfValue, 1.0) ? -1 : row;
+    };
+    path.checks =
+        JoinChecks({{EffectPasses([this, type](double w) {
+                        if (type != kAPriori) return CheckEffectSizeNonNegative("w", w);
+                        // The search for N starts at 100.
+                        return CheckEffectSizeAbove("w", w, 1e-6) &&
+                               CheckEffectSizeRange("w", w, 1e-6, LargestW(kSearchStart));
+                    })},
+                    AlphaPowerChecks(*this),
+                    {TotalSampleSizeIn(*this, 1, kMaxSampleSize),
+                     // Lambda = w^2 N must stay within what the noncentral sums take.
+                     {Given::kEffect,
+                      [this](const GivenValues& v) {
+                          return CheckEffectSizeRange("w", v.effect, 0.0,
+                                                      LargestW(static_cast<double>(v.sampleSize)));
+                      },
+                      Given::kSampleSize},
+                     RatioInRange(*this, 0.01, 100.0)}});
+    path.takeDesign = [&](GivenValues&) { SetDf(dfValue); };
+    // The last evaluation of the search need not be at the answer.
+    path.afterCriterion = [this](const GivenValues&) { SetCentralCriticalValue(alpha); };
+    return RunReadCheckSolve(*this, type, inputs, path);
 }

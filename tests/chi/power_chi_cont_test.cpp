@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "analysis/calculation_test_support.h"
+#include "tests/f/f_chi_test_tables.h"
 
 namespace {
 
@@ -14,11 +15,9 @@ using calc_test::Calculate;
 using calc_test::Names;
 using calc_test::OutputValue;
 using namespace calc_test::label;
-
-const char* const kReferenceTable = "verification/f_chi_tests/cases.tsv";
+using namespace f_chi_test;
 
 const char* const kEffect = "Effect size w";
-const char* const kCritical = "Critical $\\chi^2$";
 
 // Reference values: verification/f_chi_tests/reference.R (noncentral
 // chi-square in R, checked against pwr.chisq.test). Among them, w = 0.3 and
@@ -29,34 +28,23 @@ const char* const kCritical = "Critical $\\chi^2$";
 // with q 1: alpha 3.581455e-14 (verification/small_tails, R, with seeded
 // random cases).
 TEST(GoodnessOfFit, CriterionAndCompromiseFindAlphaFarBelowTheDoubles) {
-    calc_test::ExpectReferenceCases(
-        "verification/small_tails/f_chi_reference.tsv", 401,
-        [] { return std::make_unique<PowerChiCont>(); }, 14);
+    calc_test::ExpectReferenceCasesOf<PowerChiCont>(kSmallTails, 401, 14);
 }
 
 TEST(GoodnessOfFit, AgreesWithRInEveryAnalysisType) {
-    calc_test::ExpectReferenceCases(
-        kReferenceTable, 401, [] { return std::make_unique<PowerChiCont>(); }, 8);
+    calc_test::ExpectReferenceCasesOf<PowerChiCont>(kCases, 401, 8);
 }
 
 TEST(GoodnessOfFit, InputAndOutputRows) {
-    const std::vector<std::string> head = {kLambda, kCritical, kDf};
-    auto with = [&](const std::vector<std::string>& tail) { return calc_test::Joined(head, tail); };
-    struct Case {
-        AnalysisType type;
-        std::vector<std::string> inputs, outputs;
-    };
-    const Case cases[] = {
-        {kAPriori, {kEffect, kAlpha, kPower, kDf}, with({kTotal, kActualPower})},
-        {kSensitivity, {kAlpha, kPower, kTotal, kDf}, with({kEffect})},
-        {kPostHoc, {kEffect, kAlpha, kTotal, kDf}, with({kPower})},
-        {kCriterion, {kEffect, kPower, kTotal, kDf}, with({kAlpha})},
-        {kCompromise, {kEffect, kRatio, kTotal, kDf}, with({kAlpha, kBeta, kPower})},
-    };
-    for (const Case& c : cases) {
-        PowerChiCont test;
-        calc_test::ExpectListLabels(test, c.type, c.inputs, c.outputs);
-    }
+    const std::vector<std::string> head = {kLambda, kCriticalChiSquare, kDf};
+    calc_test::ExpectTypeRows<PowerChiCont>(
+        head, {
+                  {kAPriori, {kEffect, kAlpha, kPower, kDf}, {kTotal, kActualPower}},
+                  {kSensitivity, {kAlpha, kPower, kTotal, kDf}, {kEffect}},
+                  {kPostHoc, {kEffect, kAlpha, kTotal, kDf}, {kPower}},
+                  {kCriterion, {kEffect, kPower, kTotal, kDf}, {kAlpha}},
+                  {kCompromise, {kEffect, kRatio, kTotal, kDf}, {kAlpha, kBeta, kPower}},
+              });
 
     PowerChiCont test;
     calc_test::ExpectEffectInput(

@@ -107,59 +107,31 @@ void PowerChiOneVar::GetOutputs(AnalysisType type, PropertyList* outputs) {
 }
 
 CalculateStatus PowerChiOneVar::Calculate(AnalysisType type, PropertyList* inputs) {
-    ClearMessage();
-    int tailsRow = -1;
-    const int tails = ReadTails(inputs, &tailsRow);
-    if (type != kAPriori && type != kSensitivity && type != kPostHoc && type != kCriterion &&
-        type != kCompromise) {
-        return kCalculateDone;
-    }
-    const GivenInputs given = GivenInputsOf(type);
-    int rRow = -1, alphaRow = -1, powerRow = -1, ratioRow = -1, nRow = -1;
-    double r = 0.0, alphaValue = 0.0, powerValue = 0.0, q = 0.0;
-    int n = 0;
-    if (given.effect) r = ReadEffectSize(inputs, &rRow, kRatioVar1Var0Id);
-    // "-0" is the ratio 0, refused or taken as "0" is; the sign of a zero
-    // would otherwise turn 1/r into -inf further on.
-    if (r == 0.0) r = 0.0;
-    if (given.alpha) alphaValue = ReadAlpha(inputs, &alphaRow);
-    if (given.power) powerValue = ReadPower(inputs, &powerRow);
-    if (given.ratio) q = ReadRatio(inputs, &ratioRow);
-    if (given.sampleSize) n = static_cast<int>(ReadCount(inputs, &nRow, kTotalSampleSizeId));
-
-    if (given.effect && !CheckEffectSize(type, r)) return rRow;
-    if (given.alpha && !CheckAlphaRange(alphaValue)) return alphaRow;
-    if (given.power && !CheckPowerRange(powerValue)) return powerRow;
-    if (given.alpha && given.power && !CheckPowerAboveAlpha(alphaValue, powerValue)) {
-        return powerRow;
-    }
-    if (given.sampleSize && !CheckTotalSampleSize(n, 2, kMaxTotal)) return nRow;
-    if (given.ratio && !CheckRatio(q, 0.01, 100.0)) return ratioRow;
-
-    oneTailed = tails == 0;
-    switch (type) {
-        case kAPriori:
-            SolveSampleSize(r, alphaValue, powerValue, true);
-            break;
-        case kSensitivity:
-            effectSize = RestoringOnFailure(
-                effectSize, [&] { return SolveEffectSize(alphaValue, powerValue, n); });
-            // The critical values of the ratio found.
-            ComputePower(effectSize, alphaValue, n);
-            break;
-        case kPostHoc:
-            power = ComputePower(r, alphaValue, n);
-            break;
-        case kCriterion:
-            alpha = SolveAlpha(r, powerValue, n);
-            // The critical values of the alpha found, on the side and with
-            // the tails of the test.
-            ComputePower(r, alpha, n);
-            break;
-        case kCompromise:
-            alpha = SolveCompromise(r, q, n);
-            power = ComputePower(r, alpha, n);
-            break;
-    }
-    return kCalculateDone;
+    int tails = 0;
+    ReadCheckSolve path;
+    path.effectId = kRatioVar1Var0Id;
+    path.readDesign = [&] {
+        int row = -1;
+        tails = ReadTails(inputs, &row);
+        return -1;
+    };
+    path.checks =
+        JoinChecks({{EffectPasses([this, type](double r) { return CheckEffectSize(type, r); })},
+                    AlphaPowerChecks(*this),
+                    {TotalSampleSizeIn(*this, 2, kMaxTotal), RatioInRange(*this, 0.01, 100.0)}});
+    path.takeDesign = [&](GivenValues& v) {
+        // "-0" is the ratio 0, refused or taken as "0" is; the sign of a
+        // zero would otherwise turn 1/r into -inf further on.
+        if (v.effect == 0.0) v.effect = 0.0;
+        oneTailed = tails == 0;
+    };
+    // The critical values of the ratio found, or of the alpha found, on the
+    // side and with the tails of the test.
+    path.afterSensitivity = [this](const GivenValues& v) {
+        ComputePower(effectSize, v.alpha, static_cast<double>(v.sampleSize));
+    };
+    path.afterCriterion = [this](const GivenValues& v) {
+        ComputePower(v.effect, alpha, static_cast<double>(v.sampleSize));
+    };
+    return RunReadCheckSolve(*this, type, inputs, path);
 }

@@ -8,30 +8,27 @@
 #include <memory>
 
 #include "analysis/calculation_test_support.h"
+#include "tests/f/f_chi_test_tables.h"
 
 namespace {
 
 using calc_test::Calculate;
 using calc_test::OutputValue;
 using namespace calc_test::label;
-
-const char* const kReferenceTable = "verification/f_designs/cases.tsv";
+using namespace f_chi_test;
 
 // Reference values: verification/f_designs/reference.R (central chi-square
 // in R). Among them, for the ratio 1.5 at alpha 0.05 and power 0.95: N = 134
 // one tailed, 159 two tailed.
 TEST(OneVariance, AgreesWithRInEveryAnalysisType) {
-    calc_test::ExpectReferenceCases(
-        kReferenceTable, kVarianceTestId, [] { return std::make_unique<PowerChiOneVar>(); }, 16);
+    calc_test::ExpectReferenceCasesOf<PowerChiOneVar>(kDesignCases, kVarianceTestId, 16);
 }
 
 // Criterion and Compromise at alpha and beta far below 1e-12: with a ratio
 // below 1 beta is the upper tail beyond the critical value, which 1 - power
 // loses (verification/small_tails, R, with seeded random cases).
 TEST(OneVariance, SmallAlphaAndBetaAgreeWithR) {
-    calc_test::ExpectReferenceCases(
-        "verification/small_tails/f_designs_reference.tsv", kVarianceTestId,
-        [] { return std::make_unique<PowerChiOneVar>(); }, 10);
+    calc_test::ExpectReferenceCasesOf<PowerChiOneVar>(kDesignSmallTails, kVarianceTestId, 10);
 }
 
 const char* const kEffect = "Ratio var1/var0";
@@ -40,36 +37,22 @@ const char* const kTails = "Tail(s)";
 TEST(OneVariance, InputAndOutputRows) {
     const std::vector<std::string> head = {"Lower critical $\\chi^2$", "Upper critical $\\chi^2$",
                                            kDf};
-    auto with = [&](const std::vector<std::string>& tail) { return calc_test::Joined(head, tail); };
-    struct Case {
-        AnalysisType type;
-        std::vector<std::string> inputs, outputs;
-    };
-    const Case cases[] = {
-        {kAPriori, {kTails, kEffect, kAlpha, kPower}, with({kTotal, kActualPower})},
-        {kSensitivity, {kTails, kAlpha, kPower, kTotal}, with({kEffect})},
-        {kPostHoc, {kTails, kEffect, kAlpha, kTotal}, with({kPower})},
-        {kCriterion, {kTails, kEffect, kPower, kTotal}, with({kAlpha})},
-        {kCompromise, {kTails, kEffect, kRatio, kTotal}, with({kAlpha, kBeta, kPower})},
-    };
-    for (const Case& c : cases) {
-        PowerChiOneVar test;
-        calc_test::ExpectListLabels(test, c.type, c.inputs, c.outputs);
-    }
+    calc_test::ExpectTypeRows<PowerChiOneVar>(
+        head, {
+                  {kAPriori, {kTails, kEffect, kAlpha, kPower}, {kTotal, kActualPower}},
+                  {kSensitivity, {kTails, kAlpha, kPower, kTotal}, {kEffect}},
+                  {kPostHoc, {kTails, kEffect, kAlpha, kTotal}, {kPower}},
+                  {kCriterion, {kTails, kEffect, kPower, kTotal}, {kAlpha}},
+                  {kCompromise, {kTails, kEffect, kRatio, kTotal}, {kAlpha, kBeta, kPower}},
+              });
     PowerChiOneVar test;
     calc_test::ExpectEffectInput(test, kAPriori, kEffect, kVarianceTestId);
 }
 
 TEST(OneVariance, RefusedInputsNameTheirRow) {
-    struct Case {
-        AnalysisType type;
-        calc_test::Texts values;
-        const char* row;
-        const char* message;
-    };
     const char* const kSizeMessage =
         "Total sample size is outside the admissible range (2, 2147483646)";
-    const Case cases[] = {
+    const calc_test::Refusal cases[] = {
         {kAPriori, {{"v", "1e-7"}}, kEffect, "Effect size var1/var0 must be greater 1e-06."},
         {kAPriori,
          {{"v", "1.0005"}, {"alpha", "0"}},
@@ -85,11 +68,9 @@ TEST(OneVariance, RefusedInputsNameTheirRow) {
          kRatio,
          "$\\beta$/$\\alpha$ ratio is outside the admissible range (0.01, 100)"},
     };
-    for (const Case& c : cases) {
+    for (const calc_test::Refusal& c : cases) {
         PowerChiOneVar test;
-        const auto result = Calculate(test, c.type, c.values);
-        const std::string context = calc_test::Describe(c.type, c.values);
-        calc_test::ExpectRefused(*result, c.row, c.message, context);
+        const std::string context = calc_test::ExpectRefusal(test, c);
         EXPECT_EQ(test.effectSize, 1.5) << context;
         EXPECT_EQ(test.sampleSize, 100.0) << context;
     }

@@ -10,16 +10,14 @@
 #include "analysis/calculation_test_support.h"
 #include "distributions/chi.h"
 #include "numerics/quorix_error.h"
+#include "tests/f/f_chi_test_tables.h"
 
 namespace {
 
 using calc_test::Calculate;
 using calc_test::Names;
 using namespace calc_test::label;
-
-const char* const kReferenceTable = "verification/f_chi_tests/cases.tsv";
-
-const char* const kCritical = "Critical $\\chi^2$";
+using namespace f_chi_test;
 
 // Reference values: verification/f_chi_tests/reference.R (noncentral
 // chi-square in R). Among them: lambda 20 and df 5 at alpha 0.05 give power
@@ -30,14 +28,11 @@ const char* const kCritical = "Critical $\\chi^2$";
 // none down to 1e-99 (lambda 2000, df 3) (verification/small_tails, R, with
 // seeded random cases).
 TEST(GenericChiSquareTest, LargeNoncentralitiesAndSmallTailsAgreeWithR) {
-    calc_test::ExpectReferenceCases(
-        "verification/small_tails/f_chi_reference.tsv", 400,
-        [] { return std::make_unique<PowerChi>(); }, 15);
+    calc_test::ExpectReferenceCasesOf<PowerChi>(kSmallTails, 400, 15);
 }
 
 TEST(GenericChiSquareTest, AgreesWithRInEveryAnalysisType) {
-    calc_test::ExpectReferenceCases(
-        kReferenceTable, 400, [] { return std::make_unique<PowerChi>(); }, 5);
+    calc_test::ExpectReferenceCasesOf<PowerChi>(kCases, 400, 5);
 }
 
 TEST(GenericChiSquareTest, InputAndOutputRowsWithoutAPriori) {
@@ -45,17 +40,13 @@ TEST(GenericChiSquareTest, InputAndOutputRowsWithoutAPriori) {
     EXPECT_EQ(calc_test::AnalysisTypeCodes(test),
               (std::vector<long>{kCompromise, kCriterion, kPostHoc, kSensitivity}));
 
-    struct Case {
-        AnalysisType type;
-        std::vector<std::string> inputs, outputs;
-    };
-    const Case cases[] = {
-        {kSensitivity, {kAlpha, kPower, kDf}, {kCritical, kLambda}},
-        {kPostHoc, {kLambda, kAlpha, kDf}, {kCritical, kBeta, kPower}},
-        {kCriterion, {kLambda, kPower, kDf}, {kCritical, kAlpha}},
-        {kCompromise, {kLambda, kRatio, kDf}, {kCritical, kAlpha, kBeta, kPower}},
-    };
-    for (const Case& c : cases) calc_test::ExpectListLabels(test, c.type, c.inputs, c.outputs);
+    calc_test::ExpectTypeRows<PowerChi>(
+        {kCriticalChiSquare}, {
+                                  {kSensitivity, {kAlpha, kPower, kDf}, {kLambda}},
+                                  {kPostHoc, {kLambda, kAlpha, kDf}, {kBeta, kPower}},
+                                  {kCriterion, {kLambda, kPower, kDf}, {kAlpha}},
+                                  {kCompromise, {kLambda, kRatio, kDf}, {kAlpha, kBeta, kPower}},
+                              });
 }
 
 TEST(GenericChiSquareTest, StandardValuesGiveTheStandardExample) {
@@ -63,7 +54,7 @@ TEST(GenericChiSquareTest, StandardValuesGiveTheStandardExample) {
     auto result = Calculate(test, kPostHoc, {});
     ASSERT_EQ(result->status, kCalculateDone);
     calc_test::ExpectOutput(result->outputs, kPower, 0.952338801039886, "post hoc");
-    calc_test::ExpectOutput(result->outputs, kCritical, 11.0704976935164, "post hoc");
+    calc_test::ExpectOutput(result->outputs, kCriticalChiSquare, 11.0704976935164, "post hoc");
 }
 
 TEST(GenericChiSquareTest, RefusedInputsNameTheirRowAndChangeNothing) {

@@ -1,5 +1,7 @@
 #include "tests/f/power_f.h"
 
+#include <utility>
+
 #include "analysis/parameter_names.h"
 #include "analysis/test_family_support.h"
 #include "distributions/f.h"
@@ -8,7 +10,7 @@ namespace {
 
 // The generic test hands the solvers two groups of this size; since lambda
 // is the effect itself, the total never enters a result.
-constexpr double kGenericGroupSize = 100.0;
+constexpr long kGenericGroupSize = 100;
 
 }  // namespace
 
@@ -80,79 +82,70 @@ void PowerF::BuildInputList(AnalysisType type, PropertyList* inputs) {
 }
 
 CalculateStatus PowerF::Calculate(AnalysisType type, PropertyList* inputs) {
-    ClearMessage();
-    int lambdaRow = -1, alphaRow = -1, powerRow = -1, ratioRow = -1, numRow = -1, denRow = -1;
-    double lambda = 0.0, alphaValue = 0.0, powerValue = 0.0, q = 0.0;
-
-    switch (type) {
-        case kSensitivity:
-            alphaValue = ReadAlpha(inputs, &alphaRow);
-            powerValue = ReadPower(inputs, &powerRow);
-            break;
-        case kPostHoc:
-            lambda = ReadDouble(inputs, kNoncentralityLambdaId, &lambdaRow);
-            alphaValue = ReadAlpha(inputs, &alphaRow);
-            break;
-        case kCriterion:
-            lambda = ReadDouble(inputs, kNoncentralityLambdaId, &lambdaRow);
-            powerValue = ReadPower(inputs, &powerRow);
-            break;
-        case kCompromise:
-            lambda = ReadDouble(inputs, kNoncentralityLambdaId, &lambdaRow);
-            q = ReadRatio(inputs, &ratioRow);
-            break;
-        default:
-            return kCalculateDone;
-    }
-    const double num = ReadNumeratorDf(inputs, &numRow);
-    const double den = ReadDenominatorDf(inputs, &denRow);
-
-    // The row of the first df input outside [1, kLargestDf], or -1.
-    auto failedDfRow = [&] {
-        if (!CheckDfAtLeastOne(num)) return numRow;
-        if (!CheckValueRange(ParameterNames[kNumeratorDfId], num, 1.0, kLargestDf)) return numRow;
-        if (!CheckDfAtLeastOne(den)) return denRow;
-        if (!CheckValueRange(ParameterNames[kDenominatorDfId], den, 1.0, kLargestDf)) return denRow;
-        return -1;
+    int numRow = -1, denRow = -1;
+    double num = 0.0, den = 0.0;
+    auto dfPasses = [this](ParameterId id, const double& value) {
+        return [this, id, &value](const GivenValues&) {
+            return CheckDfAtLeastOne(value) &&
+                   CheckValueRange(ParameterNames[id], value, 1.0, kLargestDf);
+        };
     };
-    switch (type) {
-        case kSensitivity:
-            if (!CheckAlphaRange(alphaValue)) return alphaRow;
-            if (!CheckPowerRange(powerValue)) return powerRow;
-            if (!CheckPowerAboveAlpha(alphaValue, powerValue)) return powerRow;
-            if (const int row = failedDfRow(); row >= 0) return row;
-            SetDf(num, den);
-            effectSize = RestoringOnFailure(effectSize, [&] {
-                return SolveEffectSize2(alphaValue, powerValue, kGenericGroupSize,
-                                        kGenericGroupSize);
-            });
-            break;
-        case kPostHoc:
-            if (!CheckLambda(lambda)) return lambdaRow;
-            if (!CheckAlphaRange(alphaValue)) return alphaRow;
-            if (const int row = failedDfRow(); row >= 0) return row;
-            SetDf(num, den);
-            power = ComputePower2(lambda, alphaValue, kGenericGroupSize, kGenericGroupSize);
-            break;
-        case kCriterion:
-            if (!CheckLambda(lambda)) return lambdaRow;
-            if (!CheckPowerRange(powerValue)) return powerRow;
-            if (const int row = failedDfRow(); row >= 0) return row;
-            SetDf(num, den);
-            alpha = SolveAlpha2(lambda, powerValue, kGenericGroupSize, kGenericGroupSize);
-            // The last evaluation of the search need not be at the answer.
-            SetCentralCriticalValue(alpha);
-            break;
-        case kCompromise:
-            if (!CheckLambda(lambda)) return lambdaRow;
-            if (const int row = failedDfRow(); row >= 0) return row;
-            if (!CheckRatio(q, 0.01, 100.0)) return ratioRow;
-            SetDf(num, den);
-            alpha = SolveCompromise2(lambda, q, kGenericGroupSize, kGenericGroupSize);
-            power = ComputePower2(lambda, alpha, kGenericGroupSize, kGenericGroupSize);
-            break;
-        default:
-            break;
-    }
-    return kCalculateDone;
+    ReadCheckSolve path;
+    path.effectId = kNoncentralityLambdaId;
+    path.sample = SampleInputs::kFixedGroups;
+    path.fixedSize = kGenericGroupSize;
+    // No A priori in the generic test: called with it, it does nothing.
+    path.solvesAPriori = false;
+    path.readBelowGiven = [&] {
+        num = ReadNumeratorDf(inputs, &numRow);
+        den = ReadDenominatorDf(inputs, &denRow);
+    };
+    path.checks = JoinChecks({{EffectPasses([this](double lambda) { return CheckLambda(lambda); })},
+                              AlphaPowerChecks(*this),
+                              {OwnInputCheck(numRow, dfPasses(kNumeratorDfId, num)),
+                               OwnInputCheck(denRow, dfPasses(kDenominatorDfId, den)),
+                               RatioInRange(*this, 0.01, 100.0)}});
+    path.takeDesign = [&](GivenValues&) { SetDf(num, den); };
+    path.afterCriterion = [this](const GivenValues&) { SetCentralCriticalValue(alpha); };
+    return RunReadCheckSolve(*this, type, inputs, path);
+}
+
+// ------------------------------------------------------ read, check, solve
+
+ReadCheckSolve PowerF::DesignPath(AnalysisType type, std::function<int()> readDesign,
+                                  std::function<void(const GivenValues&)> takeDesign) {
+    ReadCheckSolve path;
+    path.effectId = GetEffectSizeId();
+    path.readDesign = std::move(readDesign);
+    path.takeDesign = [this, type, takeDesign = std::move(takeDesign)](GivenValues& v) {
+        takeDesign(v);
+        if (type == kSensitivity) sampleSize = static_cast<double>(v.sampleSize);
+    };
+    // The last evaluation of the search need not be at the answer.
+    path.afterCriterion = [this](const GivenValues&) { SetCentralCriticalValue(alpha); };
+    return path;
+}
+
+InputTable PowerF::EffectAlphaPowerChecks(std::function<bool(double)> effectPasses) {
+    return JoinChecks({{EffectPasses(std::move(effectPasses))}, AlphaPowerChecks(*this)});
+}
+
+InputTable PowerF::GroupChecks(int smallest, std::function<bool(int total)> totalPasses) {
+    // The inputs hold 32-bit values, so each size fits an int; their sum
+    // need not.
+    return {
+        {Given::kSampleSize1,
+         [this, smallest](const GivenValues& v) {
+             return CheckSampleSizeMinimum(static_cast<int>(v.sampleSize1), smallest);
+         }},
+        {Given::kSampleSize2,
+         [this, smallest](const GivenValues& v) {
+             return CheckSampleSizeMinimum(static_cast<int>(v.sampleSize2), smallest);
+         }},
+        {Given::kSampleSize1,
+         [totalPasses = std::move(totalPasses)](const GivenValues& v) {
+             return totalPasses(GroupSizeSum(v.sampleSize1, v.sampleSize2));
+         },
+         Given::kSampleSize2},
+    };
 }

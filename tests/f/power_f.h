@@ -1,9 +1,11 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "analysis/ids.h"
 #include "analysis/power_analysis.h"
+#include "analysis/read_check_solve.h"
 
 // Base of the F tests and itself the generic F test: the user gives the
 // noncentrality lambda and both degrees of freedom. The statistic is judged
@@ -49,6 +51,20 @@ class PowerF : public PowerAnalysis {
     virtual double GetDenominatorDf() { return denominatorDf; }
 
   protected:
+    // The read-check-solve path of a design with one total N: readDesign
+    // reads and checks the design inputs ahead of the given ones, takeDesign
+    // takes them once every check has passed. A Sensitivity search runs at
+    // the N given; after a Criterion search the critical value is that of
+    // the alpha found.
+    ReadCheckSolve DesignPath(AnalysisType type, std::function<int()> readDesign,
+                              std::function<void(const GivenValues&)> takeDesign);
+    // The checks of the effect (`effectPasses`), alpha, power and power
+    // above alpha, in this order.
+    InputTable EffectAlphaPowerChecks(std::function<bool(double)> effectPasses);
+    // Each of two given groups at least `smallest` subjects, then their
+    // total (`totalPasses`) on the row of N1.
+    InputTable GroupChecks(int smallest, std::function<bool(int total)> totalPasses);
+
     // Lambda of the generic test in [0, kLargestLambda].
     bool CheckLambda(double lambda);
     // The F distribution computes noncentralities up to kLargestLambda; a

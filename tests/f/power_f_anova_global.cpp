@@ -70,79 +70,28 @@ void PowerFAnovaGlobal::BuildInputList(AnalysisType type, PropertyList* inputs) 
 }
 
 CalculateStatus PowerFAnovaGlobal::Calculate(AnalysisType type, PropertyList* inputs) {
-    ClearMessage();
-    int groupsRow = -1;
-    const int k = static_cast<int>(ReadCount(inputs, &groupsRow, kNumberOfGroupsId));
-    if (!CheckAtLeastTwoGroups(k)) return groupsRow;
-
-    int fRow = -1, alphaRow = -1, powerRow = -1, ratioRow = -1, nRow = -1;
-    double f = 0.0, alphaValue = 0.0, powerValue = 0.0, q = 0.0;
-    int n = 0;
-    auto readN = [&] { n = static_cast<int>(ReadCount(inputs, &nRow, kTotalSampleSizeId)); };
+    int k = 0;
+    long n = 0;
+    ReadCheckSolve path = DesignPath(
+        type,
+        [&] {
+            int row = -1;
+            k = static_cast<int>(ReadCount(inputs, &row, kNumberOfGroupsId));
+            return CheckAtLeastTwoGroups(k) ? -1 : row;
+        },
+        [&](const GivenValues& v) {
+            SetGroups(k);
+            n = v.sampleSize;
+        });
+    path.checks = JoinChecks(
+        {EffectAlphaPowerChecks(
+             [this, type](double f) { return CheckEffectSize(type != kAPriori, f); }),
+         {SampleSizePasses([&](int total) { return CheckSampleSizeAboveGroups(total, k); }),
+          RatioInRange(*this, 0.01, 100.0)}});
+    const CalculateStatus done = RunReadCheckSolve(*this, type, inputs, path);
     // Every type but A priori takes a given N, which need not split into
     // equal groups: the analysis then rests on the average group size.
-    auto done = [&] {
-        return CheckSampleSizeMultipleOfGroups(n, k) ? kCalculateDone : kCalculateDoneWithNote;
-    };
-
-    switch (type) {
-        case kAPriori:
-            f = ReadEffectSize(inputs, &fRow, kEffectSizeFId);
-            alphaValue = ReadAlpha(inputs, &alphaRow);
-            powerValue = ReadPower(inputs, &powerRow);
-            if (!CheckEffectSize(false, f)) return fRow;
-            if (!CheckAlphaRange(alphaValue)) return alphaRow;
-            if (!CheckPowerRange(powerValue)) return powerRow;
-            if (!CheckPowerAboveAlpha(alphaValue, powerValue)) return powerRow;
-            SetGroups(k);
-            SolveSampleSize(f, alphaValue, powerValue, true);
-            return kCalculateDone;
-        case kSensitivity:
-            alphaValue = ReadAlpha(inputs, &alphaRow);
-            powerValue = ReadPower(inputs, &powerRow);
-            readN();
-            if (!CheckAlphaRange(alphaValue)) return alphaRow;
-            if (!CheckPowerRange(powerValue)) return powerRow;
-            if (!CheckPowerAboveAlpha(alphaValue, powerValue)) return powerRow;
-            if (!CheckSampleSizeAboveGroups(n, k)) return nRow;
-            SetGroups(k);
-            sampleSize = n;
-            effectSize = RestoringOnFailure(
-                effectSize, [&] { return SolveEffectSize(alphaValue, powerValue, n); });
-            return done();
-        case kPostHoc:
-            f = ReadEffectSize(inputs, &fRow, kEffectSizeFId);
-            alphaValue = ReadAlpha(inputs, &alphaRow);
-            readN();
-            if (!CheckEffectSize(true, f)) return fRow;
-            if (!CheckAlphaRange(alphaValue)) return alphaRow;
-            if (!CheckSampleSizeAboveGroups(n, k)) return nRow;
-            SetGroups(k);
-            power = ComputePower(f, alphaValue, n);
-            return done();
-        case kCriterion:
-            f = ReadEffectSize(inputs, &fRow, kEffectSizeFId);
-            powerValue = ReadPower(inputs, &powerRow);
-            readN();
-            if (!CheckEffectSize(true, f)) return fRow;
-            if (!CheckPowerRange(powerValue)) return powerRow;
-            if (!CheckSampleSizeAboveGroups(n, k)) return nRow;
-            SetGroups(k);
-            alpha = SolveAlpha(f, powerValue, n);
-            // The last evaluation of the search need not be at the answer.
-            SetCentralCriticalValue(alpha);
-            return done();
-        case kCompromise:
-            f = ReadEffectSize(inputs, &fRow, kEffectSizeFId);
-            q = ReadRatio(inputs, &ratioRow);
-            readN();
-            if (!CheckEffectSize(true, f)) return fRow;
-            if (!CheckSampleSizeAboveGroups(n, k)) return nRow;
-            if (!CheckRatio(q, 0.01, 100.0)) return ratioRow;
-            SetGroups(k);
-            alpha = SolveCompromise(f, q, n);
-            power = ComputePower(f, alpha, n);
-            return done();
-    }
-    return kCalculateDone;
+    if (done != kCalculateDone || type == kAPriori) return done;
+    return CheckSampleSizeMultipleOfGroups(static_cast<int>(n), k) ? kCalculateDone
+                                                                   : kCalculateDoneWithNote;
 }

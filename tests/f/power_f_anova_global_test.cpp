@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "analysis/calculation_test_support.h"
+#include "tests/f/f_chi_test_tables.h"
 
 namespace {
 
@@ -15,11 +16,9 @@ using calc_test::Calculate;
 using calc_test::Names;
 using calc_test::OutputValue;
 using namespace calc_test::label;
-
-const char* const kReferenceTable = "verification/f_chi_tests/cases.tsv";
+using namespace f_chi_test;
 
 const char* const kEffect = "Effect size f";
-const char* const kCriticalF = "Critical F";
 
 // Reference values: verification/f_chi_tests/reference.R (noncentral F in R,
 // checked against pwr.anova.test). Among them, for f = 0.25 at alpha 0.05
@@ -32,34 +31,23 @@ const char* const kCriticalF = "Critical F";
 // at the same design with q 1: alpha 1.281290e-09, beta summed on its own
 // side (verification/small_tails, R, with seeded random cases).
 TEST(AnovaOneWay, CriterionAndCompromiseFindAlphaFarBelowTheDoubles) {
-    calc_test::ExpectReferenceCases(
-        "verification/small_tails/f_chi_reference.tsv", 101,
-        [] { return std::make_unique<PowerFAnovaGlobal>(); }, 17);
+    calc_test::ExpectReferenceCasesOf<PowerFAnovaGlobal>(kSmallTails, 101, 17);
 }
 
 TEST(AnovaOneWay, AgreesWithRInEveryAnalysisType) {
-    calc_test::ExpectReferenceCases(
-        kReferenceTable, 101, [] { return std::make_unique<PowerFAnovaGlobal>(); }, 9);
+    calc_test::ExpectReferenceCasesOf<PowerFAnovaGlobal>(kCases, 101, 9);
 }
 
 TEST(AnovaOneWay, InputAndOutputRows) {
     const std::vector<std::string> head = {kLambda, kCriticalF, kNumeratorDf, kDenominatorDf};
-    auto with = [&](const std::vector<std::string>& tail) { return calc_test::Joined(head, tail); };
-    struct Case {
-        AnalysisType type;
-        std::vector<std::string> inputs, outputs;
-    };
-    const Case cases[] = {
-        {kAPriori, {kEffect, kAlpha, kPower, kGroups}, with({kTotal, kActualPower})},
-        {kSensitivity, {kAlpha, kPower, kTotal, kGroups}, with({kEffect})},
-        {kPostHoc, {kEffect, kAlpha, kTotal, kGroups}, with({kPower})},
-        {kCriterion, {kEffect, kPower, kTotal, kGroups}, with({kAlpha})},
-        {kCompromise, {kEffect, kRatio, kTotal, kGroups}, with({kAlpha, kBeta, kPower})},
-    };
-    for (const Case& c : cases) {
-        PowerFAnovaGlobal test;
-        calc_test::ExpectListLabels(test, c.type, c.inputs, c.outputs);
-    }
+    calc_test::ExpectTypeRows<PowerFAnovaGlobal>(
+        head, {
+                  {kAPriori, {kEffect, kAlpha, kPower, kGroups}, {kTotal, kActualPower}},
+                  {kSensitivity, {kAlpha, kPower, kTotal, kGroups}, {kEffect}},
+                  {kPostHoc, {kEffect, kAlpha, kTotal, kGroups}, {kPower}},
+                  {kCriterion, {kEffect, kPower, kTotal, kGroups}, {kAlpha}},
+                  {kCompromise, {kEffect, kRatio, kTotal, kGroups}, {kAlpha, kBeta, kPower}},
+              });
 
     // The effect-size row opens the effect-size panel of this test.
     PowerFAnovaGlobal test;
@@ -78,17 +66,11 @@ TEST(AnovaOneWay, StandardValuesGiveFiveGroupsOfTwenty) {
 }
 
 TEST(AnovaOneWay, RefusedInputsNameTheirRow) {
-    struct Case {
-        AnalysisType type;
-        calc_test::Texts values;
-        const char* row;
-        const char* message;
-    };
     const char* const kGroupsMessage = "There must be at least 2 groups.";
     const char* const kRangeFrom0 = "Effect size f is outside the admissible range (0, 50).";
     const char* const kRangeFromTiny = "Effect size f is outside the admissible range (1e-06, 50).";
     const char* const kAboveGroups = "Sample size must be greater than\nthe number of groups (3).";
-    const Case cases[] = {
+    const calc_test::Refusal cases[] = {
         // The number of groups is checked before anything else is read.
         {kPostHoc, {{"k", "1"}, {"f", "-1"}, {"N", "0"}}, kGroups, kGroupsMessage},
         {kAPriori, {{"k", "0"}}, kGroups, kGroupsMessage},
@@ -114,11 +96,9 @@ TEST(AnovaOneWay, RefusedInputsNameTheirRow) {
          kPower,
          "Power is outside the admissible range (1e-07, 1)."},
     };
-    for (const Case& c : cases) {
+    for (const calc_test::Refusal& c : cases) {
         PowerFAnovaGlobal test;
-        const auto result = Calculate(test, c.type, c.values);
-        const std::string context = std::to_string(c.type) + " " + c.row;
-        calc_test::ExpectRefused(*result, c.row, c.message, context);
+        const std::string context = calc_test::ExpectRefusal(test, c);
         EXPECT_EQ(test.groupCount, 5.0) << context;
         EXPECT_EQ(test.effectSize, 0.25) << context;
         EXPECT_EQ(test.sampleSize, 100.0) << context;

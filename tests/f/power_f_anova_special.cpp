@@ -72,101 +72,43 @@ void PowerFAnovaSpecial::BuildInputList(AnalysisType type, PropertyList* inputs)
 }
 
 CalculateStatus PowerFAnovaSpecial::Calculate(AnalysisType type, PropertyList* inputs) {
-    ClearMessage();
-    if (type != kAPriori && type != kSensitivity && type != kPostHoc && type != kCriterion &&
-        type != kCompromise) {
-        return kCalculateDone;
-    }
-    int dfRow = -1, groupsRow = -1, covariatesRow = -1;
-    const double u = ReadNumeratorDf(inputs, &dfRow);
-    const int k = static_cast<int>(ReadCount(inputs, &groupsRow, kNumberOfGroupsId));
-    const long covariates = HasCovariates() ? ReadNumberOfCovariates(inputs, &covariatesRow) : 0;
-    if (!CheckDfAtLeastOne(u)) return dfRow;
-    if (!CheckValueRange(ParameterNames[kNumeratorDfId], u, 1.0, kLargestDf)) return dfRow;
-    if (!CheckAtLeastTwoGroups(k)) return groupsRow;
-
-    int fRow = -1, alphaRow = -1, powerRow = -1, ratioRow = -1, nRow = -1;
-    double f = 0.0, alphaValue = 0.0, powerValue = 0.0, q = 0.0;
-    int n = 0;
-    if (GivenInputsOf(type).effect) f = ReadEffectSize(inputs, &fRow, kEffectSizeFId);
-    if (GivenInputsOf(type).alpha) alphaValue = ReadAlpha(inputs, &alphaRow);
-    if (GivenInputsOf(type).power) powerValue = ReadPower(inputs, &powerRow);
-    if (GivenInputsOf(type).ratio) q = ReadRatio(inputs, &ratioRow);
-    if (GivenInputsOf(type).sampleSize) {
-        n = static_cast<int>(ReadCount(inputs, &nRow, kTotalSampleSizeId));
-    }
-    // The covariates must leave the error term a df: with a given total up
-    // to N - k - 1 of them; A priori finds a total for any number.
-    auto covariatesFail = [&] {
-        if (!HasCovariates()) return false;
-        if (type == kAPriori) {
-            if (covariates >= 0) return false;
+    double u = 0.0;
+    int k = 0, covariatesRow = -1;
+    long covariates = 0;
+    ReadCheckSolve path = DesignPath(
+        type,
+        [&] {
+            int dfRow = -1, groupsRow = -1;
+            u = ReadNumeratorDf(inputs, &dfRow);
+            k = static_cast<int>(ReadCount(inputs, &groupsRow, kNumberOfGroupsId));
+            covariates = HasCovariates() ? ReadNumberOfCovariates(inputs, &covariatesRow) : 0;
+            if (!CheckDfAtLeastOne(u)) return dfRow;
+            if (!CheckValueRange(ParameterNames[kNumeratorDfId], u, 1.0, kLargestDf)) return dfRow;
+            return CheckAtLeastTwoGroups(k) ? -1 : groupsRow;
+        },
+        [&](const GivenValues&) {
+            SetGroups(k);
+            extraCount = static_cast<double>(covariates);
+            numeratorDf = u;
+            distribution->SetParam(1, u);
+        });
+    path.checks =
+        JoinChecks({EffectAlphaPowerChecks(
+                        [this, type](double f) { return CheckEffectSize(type != kAPriori, f); }),
+                    {RatioInRange(*this, 0.01, 100.0),
+                     SampleSizePasses([&](int n) { return CheckSampleSizeAboveGroups(n, k); })}});
+    if (HasCovariates()) {
+        // The covariates must leave the error term a df: with a given total
+        // up to N - k - 1 of them; A priori finds a total for any number.
+        path.checks.push_back(OwnInputCheck(covariatesRow, [&](const GivenValues& v) {
+            if (type != kAPriori) {
+                return CheckNumberOfCovariates(static_cast<int>(covariates), k,
+                                               static_cast<int>(v.sampleSize));
+            }
+            if (covariates >= 0) return true;
             messages << "The number of covariates must not be negative.";
-            return true;
-        }
-        return !CheckNumberOfCovariates(static_cast<int>(covariates), k, n);
-    };
-
-    switch (type) {
-        case kAPriori:
-            if (!CheckEffectSize(false, f)) return fRow;
-            if (!CheckAlphaRange(alphaValue)) return alphaRow;
-            if (!CheckPowerRange(powerValue)) return powerRow;
-            if (!CheckPowerAboveAlpha(alphaValue, powerValue)) return powerRow;
-            if (covariatesFail()) return covariatesRow;
-            break;
-        case kSensitivity:
-            if (!CheckAlphaRange(alphaValue)) return alphaRow;
-            if (!CheckPowerRange(powerValue)) return powerRow;
-            if (!CheckPowerAboveAlpha(alphaValue, powerValue)) return powerRow;
-            if (!CheckSampleSizeAboveGroups(n, k)) return nRow;
-            if (covariatesFail()) return covariatesRow;
-            break;
-        case kPostHoc:
-            if (!CheckEffectSize(true, f)) return fRow;
-            if (!CheckAlphaRange(alphaValue)) return alphaRow;
-            if (!CheckSampleSizeAboveGroups(n, k)) return nRow;
-            if (covariatesFail()) return covariatesRow;
-            break;
-        case kCriterion:
-            if (!CheckEffectSize(true, f)) return fRow;
-            if (!CheckPowerRange(powerValue)) return powerRow;
-            if (!CheckSampleSizeAboveGroups(n, k)) return nRow;
-            if (covariatesFail()) return covariatesRow;
-            break;
-        case kCompromise:
-            if (!CheckEffectSize(true, f)) return fRow;
-            if (!CheckRatio(q, 0.01, 100.0)) return ratioRow;
-            if (!CheckSampleSizeAboveGroups(n, k)) return nRow;
-            if (covariatesFail()) return covariatesRow;
-            break;
+            return false;
+        }));
     }
-
-    SetGroups(k);
-    extraCount = static_cast<double>(covariates);
-    numeratorDf = u;
-    distribution->SetParam(1, u);
-    switch (type) {
-        case kAPriori:
-            SolveSampleSize(f, alphaValue, powerValue, true);
-            break;
-        case kSensitivity:
-            sampleSize = n;
-            effectSize = RestoringOnFailure(
-                effectSize, [&] { return SolveEffectSize(alphaValue, powerValue, n); });
-            break;
-        case kPostHoc:
-            power = ComputePower(f, alphaValue, n);
-            break;
-        case kCriterion:
-            alpha = SolveAlpha(f, powerValue, n);
-            // The last evaluation of the search need not be at the answer.
-            SetCentralCriticalValue(alpha);
-            break;
-        case kCompromise:
-            alpha = SolveCompromise(f, q, n);
-            power = ComputePower(f, alpha, n);
-            break;
-    }
-    return kCalculateDone;
+    return RunReadCheckSolve(*this, type, inputs, path);
 }

@@ -8,40 +8,33 @@
 #include <memory>
 
 #include "analysis/calculation_test_support.h"
+#include "tests/f/f_chi_test_tables.h"
 
 namespace {
 
 using calc_test::Calculate;
 using calc_test::OutputValue;
 using namespace calc_test::label;
-
-const char* const kReferenceTable = "verification/f_designs/cases.tsv";
+using namespace f_chi_test;
 
 // Reference values: verification/f_designs/reference.R (noncentral F in R).
 // Among them, for f = 0.25, numerator df 4 and 10 groups at alpha 0.05 and
 // power 0.95: N = 303; with no covariate the ANCOVA gives the same.
 TEST(AnovaSpecial, AgreesWithRInEveryAnalysisType) {
-    calc_test::ExpectReferenceCases(
-        kReferenceTable, kAnovaSpecialTestId, [] { return std::make_unique<PowerFAnovaSpecial>(); },
-        8);
-    calc_test::ExpectReferenceCases(
-        kReferenceTable, kAncovaTestId, [] { return std::make_unique<PowerFAncova>(); }, 10);
+    calc_test::ExpectReferenceCasesOf<PowerFAnovaSpecial>(kDesignCases, kAnovaSpecialTestId, 8);
+    calc_test::ExpectReferenceCasesOf<PowerFAncova>(kDesignCases, kAncovaTestId, 10);
 }
-
-const char* const kSmallTails = "verification/small_tails/f_designs_reference.tsv";
 
 // Criterion and Compromise at alpha far below 1e-12 (verification/small_tails,
 // R, with seeded random cases): f 0.101, power 0.609, N 8168, numerator df 4
 // and 4 groups need alpha 1.118887e-16 at critical F 20.32486.
 TEST(AnovaSpecial, SmallAlphaAndBetaAgreeWithR) {
-    calc_test::ExpectReferenceCases(
-        kSmallTails, kAnovaSpecialTestId, [] { return std::make_unique<PowerFAnovaSpecial>(); }, 8);
-    calc_test::ExpectReferenceCases(
-        kSmallTails, kAncovaTestId, [] { return std::make_unique<PowerFAncova>(); }, 8);
+    calc_test::ExpectReferenceCasesOf<PowerFAnovaSpecial>(kDesignSmallTails, kAnovaSpecialTestId,
+                                                          8);
+    calc_test::ExpectReferenceCasesOf<PowerFAncova>(kDesignSmallTails, kAncovaTestId, 8);
 }
 
 const char* const kEffect = "Effect size f";
-const char* const kCriticalF = "Critical F";
 const char* const kCovariates = "Number of covariates";
 
 TEST(AnovaSpecial, InputAndOutputRows) {
@@ -133,9 +126,8 @@ TEST(AnovaSpecial, RefusedInputsNameTheirRow) {
         } else {
             test = std::make_unique<PowerFAnovaSpecial>();
         }
-        const auto result = Calculate(*test, c.type, c.values);
-        const std::string context = calc_test::Describe(c.type, c.values);
-        calc_test::ExpectRefused(*result, c.row, c.message, context);
+        const std::string context =
+            calc_test::ExpectRefusal(*test, {c.type, c.values, c.row, c.message});
         EXPECT_EQ(test->groupCount, 5.0) << context;
         EXPECT_EQ(test->effectSize, 0.25) << context;
         EXPECT_EQ(test->extraCount, c.ancova ? 1.0 : 0.0) << context;

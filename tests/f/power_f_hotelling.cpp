@@ -60,57 +60,17 @@ void PowerFHotellingT2One::BuildInputList(AnalysisType type, PropertyList* input
 }
 
 CalculateStatus PowerFHotellingT2One::Calculate(AnalysisType type, PropertyList* inputs) {
-    ClearMessage();
-    if (type != kAPriori && type != kSensitivity && type != kPostHoc && type != kCriterion &&
-        type != kCompromise) {
-        return kCalculateDone;
-    }
     long p = 0;
-    if (const int row = ReadResponses(*this, inputs, &p); row >= 0) return row;
-
-    const GivenInputs given = GivenInputsOf(type);
-    int deltaRow = -1, alphaRow = -1, powerRow = -1, ratioRow = -1, nRow = -1;
-    double delta = 0.0, alphaValue = 0.0, powerValue = 0.0, q = 0.0;
-    int n = 0;
-    if (given.effect) delta = ReadEffectSize(inputs, &deltaRow, kEffectSizeDeltaId);
-    if (given.alpha) alphaValue = ReadAlpha(inputs, &alphaRow);
-    if (given.power) powerValue = ReadPower(inputs, &powerRow);
-    if (given.ratio) q = ReadRatio(inputs, &ratioRow);
-    if (given.sampleSize) n = static_cast<int>(ReadCount(inputs, &nRow, kTotalSampleSizeId));
-
-    if (given.effect && !CheckEffectSize(type, delta)) return deltaRow;
-    if (given.alpha && !CheckAlphaRange(alphaValue)) return alphaRow;
-    if (given.power && !CheckPowerRange(powerValue)) return powerRow;
-    if (given.alpha && given.power && !CheckPowerAboveAlpha(alphaValue, powerValue)) {
-        return powerRow;
-    }
-    if (given.ratio && !CheckRatio(q, 0.01, 100.0)) return ratioRow;
-    if (given.sampleSize && !CheckSampleSizeAboveResponses(n, static_cast<int>(p))) return nRow;
-
-    extraCount = static_cast<double>(p);
-    switch (type) {
-        case kAPriori:
-            SolveSampleSize(delta, alphaValue, powerValue, true);
-            break;
-        case kSensitivity:
-            sampleSize = n;
-            effectSize = RestoringOnFailure(
-                effectSize, [&] { return SolveEffectSize(alphaValue, powerValue, n); });
-            break;
-        case kPostHoc:
-            power = ComputePower(delta, alphaValue, n);
-            break;
-        case kCriterion:
-            alpha = SolveAlpha(delta, powerValue, n);
-            // The last evaluation of the search need not be at the answer.
-            SetCentralCriticalValue(alpha);
-            break;
-        case kCompromise:
-            alpha = SolveCompromise(delta, q, n);
-            power = ComputePower(delta, alpha, n);
-            break;
-    }
-    return kCalculateDone;
+    ReadCheckSolve path = DesignPath(
+        type, [&] { return ReadResponses(*this, inputs, &p); },
+        [&](const GivenValues&) { extraCount = static_cast<double>(p); });
+    path.checks = JoinChecks({EffectAlphaPowerChecks([this, type](double delta) {
+                                  return CheckEffectSize(type, delta);
+                              }),
+                              {RatioInRange(*this, 0.01, 100.0), SampleSizePasses([&](int n) {
+                                   return CheckSampleSizeAboveResponses(n, static_cast<int>(p));
+                               })}});
+    return RunReadCheckSolve(*this, type, inputs, path);
 }
 
 // ----------------------------------------------------------- two groups
@@ -239,71 +199,29 @@ void PowerFHotellingT2Two::GetOutputs(AnalysisType type, PropertyList* outputs) 
 }
 
 CalculateStatus PowerFHotellingT2Two::Calculate(AnalysisType type, PropertyList* inputs) {
-    ClearMessage();
-    if (type != kAPriori && type != kSensitivity && type != kPostHoc && type != kCriterion &&
-        type != kCompromise) {
-        return kCalculateDone;
-    }
     long p = 0;
-    if (const int row = ReadResponses(*this, inputs, &p); row >= 0) return row;
-
-    const GivenInputs given = GivenInputsOf(type);
-    int deltaRow = -1, alphaRow = -1, powerRow = -1, ratioRow = -1, allocationRow = -1;
-    int row1 = -1, row2 = -1;
-    double delta = 0.0, alphaValue = 0.0, powerValue = 0.0, q = 0.0, allocation = 0.0;
-    long n1 = 0, n2 = 0;
-    if (given.effect) delta = ReadEffectSize(inputs, &deltaRow, kEffectSizeDeltaId);
-    if (given.alpha) alphaValue = ReadAlpha(inputs, &alphaRow);
-    if (given.power) powerValue = ReadPower(inputs, &powerRow);
-    if (given.ratio) q = ReadRatio(inputs, &ratioRow);
-    if (given.sampleSize) {
-        n1 = ReadSampleSize1(inputs, &row1);
-        n2 = ReadSampleSize2(inputs, &row2);
-    } else {
-        allocation = ReadAllocationRatio(inputs, &allocationRow);
-        if (!CheckAllocationRatio(allocation, 0.01)) return allocationRow;
-    }
-
-    if (given.effect && !CheckEffectSize(type, delta)) return deltaRow;
-    if (given.alpha && !CheckAlphaRange(alphaValue)) return alphaRow;
-    if (given.power && !CheckPowerRange(powerValue)) return powerRow;
-    if (given.alpha && given.power && !CheckPowerAboveAlpha(alphaValue, powerValue)) {
-        return powerRow;
-    }
-    if (given.ratio && !CheckRatio(q, 0.01, 100.0)) return ratioRow;
-    if (given.sampleSize) {
-        if (!CheckSampleSizeMinimum(static_cast<int>(n1), 1)) return row1;
-        if (!CheckSampleSizeMinimum(static_cast<int>(n2), 1)) return row2;
-        if (!CheckTotalSampleSizeAboveResponses(GroupSizeSum(n1, n2), static_cast<int>(p))) {
-            return row1;
-        }
-    }
-
-    extraCount = static_cast<double>(p);
-    allocationRatio =
-        given.sampleSize ? static_cast<double>(n2) / static_cast<double>(n1) : allocation;
-    switch (type) {
-        case kAPriori: {
-            const double n = SolveSampleSize(delta, alphaValue, powerValue, true);
-            SplitAPrioriTotal(n, allocation, delta, alphaValue, powerValue);
-            break;
-        }
-        case kSensitivity:
-            effectSize = RestoringOnFailure(
-                effectSize, [&] { return SolveEffectSize2(alphaValue, powerValue, n1, n2); });
-            break;
-        case kPostHoc:
-            power = ComputePower2(delta, alphaValue, n1, n2);
-            break;
-        case kCriterion:
-            alpha = SolveAlpha2(delta, powerValue, n1, n2);
-            // The last evaluation of the search need not be at the answer.
-            ComputePower2(delta, alpha, n1, n2);
-            break;
-        case kCompromise:
-            alpha = SolveCompromise2(delta, q, n1, n2);
-            power = ComputePower2(delta, alpha, n1, n2);
-            break;
-    }
-    return kCalculateDone;
+    ReadCheckSolve path;
+    path.effectId = GetEffectSizeId();
+    path.sample = SampleInputs::kGroups;
+    path.readDesign = [&] { return ReadResponses(*this, inputs, &p); };
+    path.checks =
+        JoinChecks({{AllocationRatioAbove(*this, 0.01)},
+                    EffectAlphaPowerChecks(
+                        [this, type](double delta) { return CheckEffectSize(type, delta); }),
+                    {RatioInRange(*this, 0.01, 100.0)},
+                    GroupChecks(1, [&](int total) {
+                        return CheckTotalSampleSizeAboveResponses(total, static_cast<int>(p));
+                    })});
+    path.takeDesign = [&](GivenValues& v) {
+        extraCount = static_cast<double>(p);
+        allocationRatio = type == kAPriori ? v.allocationRatio
+                                           : static_cast<double>(v.sampleSize2) /
+                                                 static_cast<double>(v.sampleSize1);
+    };
+    // The last evaluation of the search need not be at the answer.
+    path.afterCriterion = [this](const GivenValues& v) {
+        ComputePower2(v.effect, alpha, static_cast<double>(v.sampleSize1),
+                      static_cast<double>(v.sampleSize2));
+    };
+    return RunReadCheckSolve(*this, type, inputs, path);
 }

@@ -7,40 +7,34 @@
 #include <memory>
 
 #include "analysis/calculation_test_support.h"
+#include "tests/f/f_chi_test_tables.h"
 
 namespace {
 
 using calc_test::Calculate;
 using calc_test::OutputValue;
 using namespace calc_test::label;
-
-const char* const kReferenceTable = "verification/f_designs/cases.tsv";
+using namespace f_chi_test;
 
 // Reference values: verification/f_designs/reference.R (noncentral F in R).
 // Among them, at alpha 0.05 and power 0.95 with 2 responses: one group
 // N = 65 for Delta = 0.5 and 690 for 0.15; two groups 126 + 126 for 0.5,
 // and Post hoc with 50 + 50: df 2 and 97, lambda 6.25, power 0.5885389.
 TEST(Hotelling, AgreesWithRInEveryAnalysisType) {
-    calc_test::ExpectReferenceCases(
-        kReferenceTable, kHotellingOneGroupTestId,
-        [] { return std::make_unique<PowerFHotellingT2One>(); }, 9);
-    calc_test::ExpectReferenceCases(
-        kReferenceTable, kHotellingTwoGroupsTestId,
-        [] { return std::make_unique<PowerFHotellingT2Two>(); }, 9);
+    calc_test::ExpectReferenceCasesOf<PowerFHotellingT2One>(kDesignCases, kHotellingOneGroupTestId,
+                                                            9);
+    calc_test::ExpectReferenceCasesOf<PowerFHotellingT2Two>(kDesignCases, kHotellingTwoGroupsTestId,
+                                                            9);
 }
-
-const char* const kSmallTails = "verification/small_tails/f_designs_reference.tsv";
 
 // Criterion and Compromise at alpha and beta far below 1e-12, beta of two
 // unequal groups on its own side (verification/small_tails, R, with seeded
 // random cases).
 TEST(Hotelling, SmallAlphaAndBetaAgreeWithR) {
-    calc_test::ExpectReferenceCases(
-        kSmallTails, kHotellingOneGroupTestId,
-        [] { return std::make_unique<PowerFHotellingT2One>(); }, 6);
-    calc_test::ExpectReferenceCases(
-        kSmallTails, kHotellingTwoGroupsTestId,
-        [] { return std::make_unique<PowerFHotellingT2Two>(); }, 8);
+    calc_test::ExpectReferenceCasesOf<PowerFHotellingT2One>(kDesignSmallTails,
+                                                            kHotellingOneGroupTestId, 6);
+    calc_test::ExpectReferenceCasesOf<PowerFHotellingT2Two>(kDesignSmallTails,
+                                                            kHotellingTwoGroupsTestId, 8);
 }
 
 const char* const kEffect = "Effect size $\\Delta$";
@@ -50,7 +44,7 @@ const char* const kGroup2 = "Sample size group 2";
 const char* const kAllocation = "Allocation ratio N2/N1";
 
 TEST(Hotelling, InputAndOutputRows) {
-    const std::vector<std::string> head = {kLambda, "Critical F", kNumeratorDf, kDenominatorDf};
+    const std::vector<std::string> head = {kLambda, kCriticalF, kNumeratorDf, kDenominatorDf};
     auto with = [&](const std::vector<std::string>& tail) { return calc_test::Joined(head, tail); };
     struct Case {
         AnalysisType type;
@@ -147,9 +141,8 @@ TEST(Hotelling, RefusedInputsNameTheirRow) {
         } else {
             test = std::make_unique<PowerFHotellingT2One>();
         }
-        const auto result = Calculate(*test, c.type, c.values);
-        const std::string context = calc_test::Describe(c.type, c.values);
-        calc_test::ExpectRefused(*result, c.row, c.message, context);
+        const std::string context =
+            calc_test::ExpectRefusal(*test, {c.type, c.values, c.row, c.message});
         EXPECT_EQ(test->extraCount, 2.0) << context;
         EXPECT_EQ(test->effectSize, 0.15) << context;
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "analysis/parameter_names.h"
 #include "analysis/standard_inputs.h"
@@ -69,31 +70,16 @@ bool PowerFMultivariate::CheckEffectInRange(AnalysisType type, double effect) {
     return CheckEffectSizeRange(EffectName(), effect, type == kAPriori ? 1e-6 : 0.0, kMaxEffect);
 }
 
-void PowerFMultivariate::SolveType(AnalysisType type, double effect, double alphaValue,
-                                   double powerValue, double q, double n) {
-    switch (type) {
-        case kAPriori:
-            SolveSampleSize(effect, alphaValue, powerValue, true);
-            break;
-        case kSensitivity:
-            sampleSize = n;
-            effectSize = RestoringOnFailure(
-                effectSize, [&] { return SolveEffectSize(alphaValue, powerValue, n); });
-            break;
-        case kPostHoc:
-            power = ComputePower(effect, alphaValue, n);
-            break;
-        case kCriterion:
-            alpha = SolveAlpha(effect, powerValue, n);
-            // The last evaluation of the search need not be at the answer.
-            UpdateDf();
-            SetCentralCriticalValue(alpha);
-            break;
-        case kCompromise:
-            alpha = SolveCompromise(effect, q, n);
-            power = ComputePower(effect, alpha, n);
-            break;
-    }
+ReadCheckSolve PowerFMultivariate::MultivariatePath(
+    AnalysisType type, std::function<int()> readDesign,
+    std::function<void(const GivenValues&)> takeDesign) {
+    ReadCheckSolve path = DesignPath(type, std::move(readDesign), std::move(takeDesign));
+    // The last evaluation of the search need not be at the answer.
+    path.afterCriterion = [this](const GivenValues&) {
+        UpdateDf();
+        SetCentralCriticalValue(alpha);
+    };
+    return path;
 }
 
 // ------------------------------------------------------------ MANOVA global
@@ -249,41 +235,35 @@ int PowerFManovaGlobal::ReadDesign(PropertyList* inputs) {
 }
 
 CalculateStatus PowerFManovaGlobal::Calculate(AnalysisType type, PropertyList* inputs) {
-    ClearMessage();
-    if (const int row = ReadDesign(inputs); row >= 0) return row;
-    const ParameterId effectId = GetEffectSizeId();
-    const GivenInputs given = GivenInputsOf(type);
-    int effectRow = -1, alphaRow = -1, powerRow = -1, ratioRow = -1, nRow = -1;
-    const double f2 = given.effect ? ReadEffectSize(inputs, &effectRow, effectId) : 0.0;
-    const double alphaValue = given.alpha ? ReadAlpha(inputs, &alphaRow) : 0.0;
-    const double powerValue = given.power ? ReadPower(inputs, &powerRow) : 0.0;
-    const double q = given.ratio ? ReadRatio(inputs, &ratioRow) : 0.0;
-    const int n =
-        given.sampleSize ? static_cast<int>(ReadCount(inputs, &nRow, kTotalSampleSizeId)) : 0;
-
-    if (given.effect && !CheckEffectInRange(type, f2)) return effectRow;
-    if (given.alpha && !CheckAlphaRange(alphaValue)) return alphaRow;
-    if (given.power && !CheckPowerRange(powerValue)) return powerRow;
-    if (given.alpha && given.power && !CheckPowerAboveAlpha(alphaValue, powerValue))
-        return powerRow;
+    int responsesRow = -1;
+    inputs->FindWithIndex(ParameterNames[kResponseVariablesId], &responsesRow);
+    long n = 0;
+    ReadCheckSolve path = MultivariatePath(
+        type, [&] { return ReadDesign(inputs); },
+        [&](const GivenValues& v) {
+            SetGroups(groups_);
+            SetResponses(responses_);
+            n = v.sampleSize;
+        });
+    const InputCheck ratioInRange = RatioInRange(*this, 0.01, 100.0);
+    path.checks =
+        EffectAlphaPowerChecks([this, type](double f2) { return CheckEffectInRange(type, f2); });
     // The global test checks N before the ratio, the special test after.
-    if (given.ratio && !GivesGroupNote() && !CheckRatio(q, 0.01, 100.0)) return ratioRow;
-    if (given.sampleSize && !CheckSampleSizeAboveGroups(n, groups_)) return nRow;
-    if (given.sampleSize &&
-        !DesignFitsSampleSize(criterion, messages, n, groups_, HypothesisDf(), responses_)) {
-        int responsesRow = -1;
-        inputs->FindWithIndex(ParameterNames[kResponseVariablesId], &responsesRow);
-        return responsesRow;
-    }
-    if (given.ratio && GivesGroupNote() && !CheckRatio(q, 0.01, 100.0)) return ratioRow;
-
-    SetGroups(groups_);
-    SetResponses(responses_);
-    SolveType(type, f2, alphaValue, powerValue, q, n);
+    if (!GivesGroupNote()) path.checks.push_back(ratioInRange);
+    path.checks.push_back(
+        SampleSizePasses([this](int total) { return CheckSampleSizeAboveGroups(total, groups_); }));
+    path.checks.push_back(OwnInputCheck(responsesRow, [this, type](const GivenValues& v) {
+        return !GivenInputsOf(type).sampleSize ||
+               DesignFitsSampleSize(criterion, messages, static_cast<int>(v.sampleSize), groups_,
+                                    HypothesisDf(), responses_);
+    }));
+    if (GivesGroupNote()) path.checks.push_back(ratioInRange);
+    const CalculateStatus done = RunReadCheckSolve(*this, type, inputs, path);
+    if (done != kCalculateDone) return done;
 
     CalculateStatus result = kCalculateDone;
     if (GivesGroupNote() && (type == kSensitivity || type == kPostHoc || type == kCompromise) &&
-        !CheckSampleSizeMultipleOfGroups(n, groups_)) {
+        !CheckSampleSizeMultipleOfGroups(static_cast<int>(n), groups_)) {
         result = kCalculateDoneWithNote;
     }
     criterion->SetFromEffect(RootOfSquaredEffect(effectSize), sampleSize, groups_, HypothesisDf(),
@@ -515,49 +495,53 @@ void PowerFRepMMultiBetween::BuildInputList(AnalysisType type, PropertyList* inp
 }
 
 CalculateStatus PowerFRepMMultiBetween::Calculate(AnalysisType type, PropertyList* inputs) {
-    ClearMessage();
-    int groupsRow = -1, measurementsRow = -1, rhoRow = -1;
-    const int k = static_cast<int>(ReadCount(inputs, &groupsRow, kNumberOfGroupsId));
-    if (!CheckMinimumGroups(k, MinimumGroups())) return groupsRow;
-    const int m = static_cast<int>(ReadCount(inputs, &measurementsRow, kNumberOfMeasurementsId));
-    if (!CheckAtLeastTwoMeasurements(m)) return measurementsRow;
+    int k = 0, m = 0, measurementsRow = -1;
     double rho = correlations[0];
-    if (useMeanCorrelation) {
-        rho = ReadDouble(inputs, kRepeatedMeasuresCorrelationId, &rhoRow);
-        if (!CheckCorrelation("Correlation between repeated measures\n", rho)) return rhoRow;
-    }
-    SetDesign(k, m);
-
-    const GivenInputs given = GivenInputsOf(type);
-    int effectRow = -1, alphaRow = -1, powerRow = -1, ratioRow = -1, nRow = -1;
-    const double f = given.effect ? ReadEffectSize(inputs, &effectRow, GetEffectSizeId()) : 0.0;
-    const double alphaValue = given.alpha ? ReadAlpha(inputs, &alphaRow) : 0.0;
-    const double powerValue = given.power ? ReadPower(inputs, &powerRow) : 0.0;
-    const double q = given.ratio ? ReadRatio(inputs, &ratioRow) : 0.0;
-    const int n =
-        given.sampleSize ? static_cast<int>(ReadCount(inputs, &nRow, kTotalSampleSizeId)) : 0;
-    if (given.effect && !CheckEffectInRange(type, f)) return effectRow;
-    if (given.alpha && !CheckAlphaRange(alphaValue)) return alphaRow;
-    if (given.power && !CheckPowerRange(powerValue)) return powerRow;
-    if (given.alpha && given.power && !CheckPowerAboveAlpha(alphaValue, powerValue))
-        return powerRow;
-    if (given.sampleSize && !CheckSampleSizeAboveGroups(n, k)) return nRow;
-    if (given.sampleSize && !DesignFitsSampleSize(criterion, messages, n, k, h_, t_)) {
-        return measurementsRow;
-    }
-    if (given.ratio && !CheckRatio(q, 0.01, 100.0)) return ratioRow;
-
-    extraCount = m;
-    correlations[0] = rho;
-    SetGroups(k);
-    if (given.effect && given.sampleSize) {
+    ReadCheckSolve path = MultivariatePath(
+        type,
+        [&] {
+            int groupsRow = -1, rhoRow = -1;
+            k = static_cast<int>(ReadCount(inputs, &groupsRow, kNumberOfGroupsId));
+            if (!CheckMinimumGroups(k, MinimumGroups())) return groupsRow;
+            m = static_cast<int>(ReadCount(inputs, &measurementsRow, kNumberOfMeasurementsId));
+            if (!CheckAtLeastTwoMeasurements(m)) return measurementsRow;
+            if (useMeanCorrelation) {
+                rho = ReadDouble(inputs, kRepeatedMeasuresCorrelationId, &rhoRow);
+                if (!CheckCorrelation("Correlation between repeated measures\n", rho))
+                    return rhoRow;
+            }
+            SetDesign(k, m);
+            return -1;
+        },
+        [&](const GivenValues&) {
+            extraCount = m;
+            correlations[0] = rho;
+            SetGroups(k);
+        });
+    path.checks = JoinChecks(
+        {EffectAlphaPowerChecks([this, type](double f) { return CheckEffectInRange(type, f); }),
+         {SampleSizePasses([&](int n) { return CheckSampleSizeAboveGroups(n, k); }),
+          OwnInputCheck(measurementsRow,
+                        [&](const GivenValues& v) {
+                            return !GivenInputsOf(type).sampleSize ||
+                                   DesignFitsSampleSize(criterion, messages,
+                                                        static_cast<int>(v.sampleSize), k, h_, t_);
+                        }),
+          RatioInRange(*this, 0.01, 100.0)}});
+    // The noncentrality of a given effect and N rests on the whole design.
+    path.checkTaken = [&](const GivenValues& v) {
+        const GivenInputs given = GivenInputsOf(type);
+        if (!given.effect || !given.sampleSize) return -1;
         const double savedN = sampleSize;
-        sampleSize = n;
-        const double lambda = NoncentralityFromEffect(f);
+        sampleSize = static_cast<double>(v.sampleSize);
+        const double lambda = NoncentralityFromEffect(v.effect);
         sampleSize = savedN;
-        if (!CheckNoncentralityComputable(lambda)) return measurementsRow;
+        return CheckNoncentralityComputable(lambda) ? -1 : measurementsRow;
+    };
+    if (const CalculateStatus done = RunReadCheckSolve(*this, type, inputs, path);
+        done != kCalculateDone) {
+        return done;
     }
-    SolveType(type, f, alphaValue, powerValue, q, n);
 
     WriteCriterionDesign();
     if (useMeanCorrelation) {

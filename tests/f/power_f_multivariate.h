@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "tests/f/power_f.h"
@@ -43,10 +44,10 @@ class PowerFMultivariate : public PowerF {
     // The effect range check of every type: (1e-6, 50) for A priori, else
     // (0, 50).
     bool CheckEffectInRange(AnalysisType type, double effect);
-    // The searches of the design: A priori over N from `lowestN` on,
-    // Sensitivity over the effect.
-    void SolveType(AnalysisType type, double effect, double alphaValue, double powerValue, double q,
-                   double n);
+    // The path of a design with one total N (DesignPath), whose Criterion
+    // search leaves the df of the design.
+    ReadCheckSolve MultivariatePath(AnalysisType type, std::function<int()> readDesign,
+                                    std::function<void(const GivenValues&)> takeDesign);
 };
 
 // MANOVA, global effects (test 114): the k group mean vectors of p

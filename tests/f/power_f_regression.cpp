@@ -94,55 +94,15 @@ void PowerFMRCGlobal::BuildInputList(AnalysisType type, PropertyList* inputs) {
 }
 
 CalculateStatus PowerFMRCGlobal::Calculate(AnalysisType type, PropertyList* inputs) {
-    ClearMessage();
-    if (type != kAPriori && type != kSensitivity && type != kPostHoc && type != kCriterion &&
-        type != kCompromise) {
-        return kCalculateDone;
-    }
     long p = 0, q = 0;
-    if (const int row = ReadDesign(inputs, &p, &q); row >= 0) return row;
-
-    const GivenInputs given = GivenInputsOf(type);
-    int f2Row = -1, alphaRow = -1, powerRow = -1, ratioRow = -1, nRow = -1;
-    double f2 = 0.0, alphaValue = 0.0, powerValue = 0.0, ratioValue = 0.0;
-    int n = 0;
-    if (given.effect) f2 = ReadEffectSize(inputs, &f2Row, kEffectSizeF2Id);
-    if (given.alpha) alphaValue = ReadAlpha(inputs, &alphaRow);
-    if (given.power) powerValue = ReadPower(inputs, &powerRow);
-    if (given.ratio) ratioValue = ReadRatio(inputs, &ratioRow);
-    if (given.sampleSize) n = static_cast<int>(ReadCount(inputs, &nRow, kTotalSampleSizeId));
-
-    if (given.effect && !CheckEffectSize(type != kAPriori, f2)) return f2Row;
-    if (given.alpha && !CheckAlphaRange(alphaValue)) return alphaRow;
-    if (given.power && !CheckPowerRange(powerValue)) return powerRow;
-    if (given.alpha && given.power && !CheckPowerAboveAlpha(alphaValue, powerValue)) {
-        return powerRow;
-    }
-    if (given.ratio && !CheckRatio(ratioValue, 0.01, 100.0)) return ratioRow;
-    if (given.sampleSize && !CheckSampleSizeAbovePredictors(n, static_cast<int>(p))) return nRow;
-
-    SetDesign(p, q);
-    switch (type) {
-        case kAPriori:
-            SolveSampleSize(f2, alphaValue, powerValue, true);
-            break;
-        case kSensitivity:
-            sampleSize = n;
-            effectSize = RestoringOnFailure(
-                effectSize, [&] { return SolveEffectSize(alphaValue, powerValue, n); });
-            break;
-        case kPostHoc:
-            power = ComputePower(f2, alphaValue, n);
-            break;
-        case kCriterion:
-            alpha = SolveAlpha(f2, powerValue, n);
-            // The last evaluation of the search need not be at the answer.
-            SetCentralCriticalValue(alpha);
-            break;
-        case kCompromise:
-            alpha = SolveCompromise(f2, ratioValue, n);
-            power = ComputePower(f2, alpha, n);
-            break;
-    }
-    return kCalculateDone;
+    ReadCheckSolve path = DesignPath(
+        type, [&] { return ReadDesign(inputs, &p, &q); },
+        [&](const GivenValues&) { SetDesign(p, q); });
+    path.checks = JoinChecks({EffectAlphaPowerChecks([this, type](double f2) {
+                                  return CheckEffectSize(type != kAPriori, f2);
+                              }),
+                              {RatioInRange(*this, 0.01, 100.0), SampleSizePasses([&](int n) {
+                                   return CheckSampleSizeAbovePredictors(n, static_cast<int>(p));
+                               })}});
+    return RunReadCheckSolve(*this, type, inputs, path);
 }

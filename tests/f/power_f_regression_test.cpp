@@ -8,14 +8,14 @@
 #include <memory>
 
 #include "analysis/calculation_test_support.h"
+#include "tests/f/f_chi_test_tables.h"
 
 namespace {
 
 using calc_test::Calculate;
 using calc_test::OutputValue;
 using namespace calc_test::label;
-
-const char* const kReferenceTable = "verification/f_designs/cases.tsv";
+using namespace f_chi_test;
 
 // Reference values: verification/f_designs/reference.R (noncentral F in R,
 // with lambda = f^2 N). Among them, for f^2 = 0.15 at alpha 0.05 and power
@@ -23,25 +23,18 @@ const char* const kReferenceTable = "verification/f_designs/cases.tsv";
 // 5; Post hoc with N = 100 for the increase: lambda 15, df 2 and 94, power
 // 0.9368801.
 TEST(RegressionFixedModel, AgreesWithRInEveryAnalysisType) {
-    calc_test::ExpectReferenceCases(
-        kReferenceTable, kRegressionR2TestId, [] { return std::make_unique<PowerFMRCGlobal>(); },
-        9);
-    calc_test::ExpectReferenceCases(
-        kReferenceTable, kRegressionR2IncreaseTestId,
-        [] { return std::make_unique<PowerFMRCSpecial>(); }, 7);
+    calc_test::ExpectReferenceCasesOf<PowerFMRCGlobal>(kDesignCases, kRegressionR2TestId, 9);
+    calc_test::ExpectReferenceCasesOf<PowerFMRCSpecial>(kDesignCases, kRegressionR2IncreaseTestId,
+                                                        7);
 }
-
-const char* const kSmallTails = "verification/small_tails/f_designs_reference.tsv";
 
 // Criterion and Compromise at alpha far below 1e-12 (verification/small_tails,
 // R, with seeded random cases): f^2 0.15, power 0.95, N 1000 and 2
 // predictors need alpha 7.374938e-24 at critical F 56.21366.
 TEST(RegressionFixedModel, SmallAlphaAndBetaAgreeWithR) {
-    calc_test::ExpectReferenceCases(
-        kSmallTails, kRegressionR2TestId, [] { return std::make_unique<PowerFMRCGlobal>(); }, 7);
-    calc_test::ExpectReferenceCases(
-        kSmallTails, kRegressionR2IncreaseTestId,
-        [] { return std::make_unique<PowerFMRCSpecial>(); }, 6);
+    calc_test::ExpectReferenceCasesOf<PowerFMRCGlobal>(kDesignSmallTails, kRegressionR2TestId, 7);
+    calc_test::ExpectReferenceCasesOf<PowerFMRCSpecial>(kDesignSmallTails,
+                                                        kRegressionR2IncreaseTestId, 6);
 }
 
 const char* const kEffect = "Effect size f$^2$";
@@ -50,7 +43,7 @@ const char* const kTotalPredictors = "Total number of predictors";
 const char* const kTestedPredictors = "Number of tested predictors";
 
 TEST(RegressionFixedModel, InputAndOutputRows) {
-    const std::vector<std::string> head = {kLambda, "Critical F", kNumeratorDf, kDenominatorDf};
+    const std::vector<std::string> head = {kLambda, kCriticalF, kNumeratorDf, kDenominatorDf};
     auto with = [&](const std::vector<std::string>& tail) { return calc_test::Joined(head, tail); };
     struct Case {
         AnalysisType type;
@@ -153,9 +146,8 @@ TEST(RegressionFixedModel, RefusedInputsNameTheirRow) {
             test = std::make_unique<PowerFMRCGlobal>();
         }
         const double predictors = test->predictorCount;
-        const auto result = Calculate(*test, c.type, c.values);
-        const std::string context = calc_test::Describe(c.type, c.values);
-        calc_test::ExpectRefused(*result, c.row, c.message, context);
+        const std::string context =
+            calc_test::ExpectRefusal(*test, {c.type, c.values, c.row, c.message});
         EXPECT_EQ(test->predictorCount, predictors) << context;
         EXPECT_EQ(test->effectSize, 0.15) << context;
     }

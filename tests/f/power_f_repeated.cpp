@@ -246,76 +246,44 @@ void PowerFRepMBetween::BuildInputList(AnalysisType type, PropertyList* inputs) 
 }
 
 CalculateStatus PowerFRepMBetween::Calculate(AnalysisType type, PropertyList* inputs) {
-    ClearMessage();
-    if (type != kAPriori && type != kSensitivity && type != kPostHoc && type != kCriterion &&
-        type != kCompromise) {
-        return kCalculateDone;
-    }
-    const ParameterId effectId = GetEffectSizeId();
-    int groupsRow = -1, measurementsRow = -1, rhoRow = -1, epsRow = -1;
-    const int k = static_cast<int>(ReadCount(inputs, &groupsRow, kNumberOfGroupsId));
-    if (!CheckMinimumGroups(k, minimumGroups)) return groupsRow;
-    const int m = static_cast<int>(ReadCount(inputs, &measurementsRow, kNumberOfMeasurementsId));
-    if (!CheckAtLeastTwoMeasurements(m)) return measurementsRow;
-    double rho = 0.0;
-    if (effectSizeSpecification == 0) {
-        rho = ReadDouble(inputs, kRepeatedMeasuresCorrelationId, &rhoRow);
-        if (!CheckCorrelation("Correlation between repeated measures\n", rho)) return rhoRow;
-    }
-    double eps = 1.0;
-    if (ReadsNonsphericity()) {
-        eps = ReadDouble(inputs, kNonsphericityId, &epsRow);
-        if (!CheckNonsphericity(eps, m)) return epsRow;
-    }
-
-    const GivenInputs given = GivenInputsOf(type);
-    int fRow = -1, alphaRow = -1, powerRow = -1, ratioRow = -1, nRow = -1;
-    double f = 0.0, alphaValue = 0.0, powerValue = 0.0, q = 0.0;
-    int n = 0;
-    if (given.effect) f = ReadEffectSize(inputs, &fRow, effectId);
-    if (given.alpha) alphaValue = ReadAlpha(inputs, &alphaRow);
-    if (given.power) powerValue = ReadPower(inputs, &powerRow);
-    if (given.ratio) q = ReadRatio(inputs, &ratioRow);
-    if (given.sampleSize) n = static_cast<int>(ReadCount(inputs, &nRow, kTotalSampleSizeId));
-
-    if (given.effect && !CheckEffectSize(type, f)) return fRow;
-    if (given.alpha && !CheckAlphaRange(alphaValue)) return alphaRow;
-    if (given.power && !CheckPowerRange(powerValue)) return powerRow;
-    if (given.alpha && given.power && !CheckPowerAboveAlpha(alphaValue, powerValue)) {
-        return powerRow;
-    }
-    if (given.sampleSize && !CheckSampleSizeAboveGroups(n, k)) return nRow;
-    if (given.ratio && !CheckRatio(q, 0.01, 100.0)) return ratioRow;
-
-    extraCount = m;
-    correlation = rho;
-    nonsphericity = eps;
-    if (given.sampleSize) sampleSize = n;
-    SetNumberOfGroups(k);
-    if (given.effect && given.sampleSize &&
-        !CheckNoncentralityComputable(NoncentralityFromEffect(f))) {
-        return measurementsRow;
-    }
-    switch (type) {
-        case kAPriori:
-            SolveSampleSize(f, alphaValue, powerValue, true);
-            break;
-        case kSensitivity:
-            effectSize = RestoringOnFailure(
-                effectSize, [&] { return SolveEffectSize(alphaValue, powerValue, n); });
-            break;
-        case kPostHoc:
-            power = ComputePower(f, alphaValue, n);
-            break;
-        case kCriterion:
-            alpha = SolveAlpha(f, powerValue, n);
-            // The last evaluation of the search need not be at the answer.
-            SetCentralCriticalValue(alpha);
-            break;
-        case kCompromise:
-            alpha = SolveCompromise(f, q, n);
-            power = ComputePower(f, alpha, n);
-            break;
-    }
-    return kCalculateDone;
+    int k = 0, m = 0, measurementsRow = -1;
+    double rho = 0.0, eps = 1.0;
+    ReadCheckSolve path = DesignPath(
+        type,
+        [&] {
+            int groupsRow = -1, rhoRow = -1, epsRow = -1;
+            k = static_cast<int>(ReadCount(inputs, &groupsRow, kNumberOfGroupsId));
+            if (!CheckMinimumGroups(k, minimumGroups)) return groupsRow;
+            m = static_cast<int>(ReadCount(inputs, &measurementsRow, kNumberOfMeasurementsId));
+            if (!CheckAtLeastTwoMeasurements(m)) return measurementsRow;
+            if (effectSizeSpecification == 0) {
+                rho = ReadDouble(inputs, kRepeatedMeasuresCorrelationId, &rhoRow);
+                if (!CheckCorrelation("Correlation between repeated measures\n", rho))
+                    return rhoRow;
+            }
+            if (ReadsNonsphericity()) {
+                eps = ReadDouble(inputs, kNonsphericityId, &epsRow);
+                if (!CheckNonsphericity(eps, m)) return epsRow;
+            }
+            return -1;
+        },
+        [&](const GivenValues& v) {
+            extraCount = m;
+            correlation = rho;
+            nonsphericity = eps;
+            if (type != kAPriori) sampleSize = static_cast<double>(v.sampleSize);
+            SetNumberOfGroups(k);
+        });
+    path.checks = JoinChecks(
+        {EffectAlphaPowerChecks([this, type](double f) { return CheckEffectSize(type, f); }),
+         {SampleSizePasses([&](int n) { return CheckSampleSizeAboveGroups(n, k); }),
+          RatioInRange(*this, 0.01, 100.0)}});
+    // The noncentrality of a given effect and N rests on the whole design.
+    path.checkTaken = [&](const GivenValues& v) {
+        const GivenInputs given = GivenInputsOf(type);
+        if (!given.effect || !given.sampleSize) return -1;
+        return CheckNoncentralityComputable(NoncentralityFromEffect(v.effect)) ? -1
+                                                                               : measurementsRow;
+    };
+    return RunReadCheckSolve(*this, type, inputs, path);
 }

@@ -8,12 +8,14 @@
 #include <memory>
 
 #include "analysis/calculation_test_support.h"
+#include "tests/f/f_chi_test_tables.h"
 
 namespace {
 
 using calc_test::Calculate;
 using calc_test::OutputValue;
 using namespace calc_test::label;
+using namespace f_chi_test;
 
 const char* const kReferenceTable = "verification/f_designs/repeated_measures.tsv";
 
@@ -58,7 +60,7 @@ TEST(RepeatedMeasures, AgreesWithRInEveryAnalysisTypeAndSpecification) {
 TEST(RepeatedMeasures, SmallAlphaAndBetaAgreeWithR) {
     for (TestId id : {kRepeatedBetweenTestId, kRepeatedWithinTestId, kRepeatedInteractionTestId}) {
         calc_test::ExpectReferenceCases(
-            "verification/small_tails/f_designs_reference.tsv", id, [id] { return Make(id); }, 2);
+            kDesignSmallTails, id, [id] { return Make(id); }, 2);
     }
 }
 
@@ -70,7 +72,7 @@ const char* const kFV = "Effect size f(V)";
 // input with specification 0 only, and the within and interaction tests
 // close the list with the nonsphericity correction.
 TEST(RepeatedMeasures, InputAndOutputRows) {
-    const std::vector<std::string> head = {kLambda, "Critical F", kNumeratorDf, kDenominatorDf};
+    const std::vector<std::string> head = {kLambda, kCriticalF, kNumeratorDf, kDenominatorDf};
     struct Spec {
         int specification;
         const char* effect;

@@ -8,16 +8,14 @@
 
 #include "analysis/calculation_test_support.h"
 #include "numerics/quorix_error.h"
+#include "tests/f/f_chi_test_tables.h"
 
 namespace {
 
 using calc_test::Calculate;
 using calc_test::Names;
 using namespace calc_test::label;
-
-const char* const kReferenceTable = "verification/f_chi_tests/cases.tsv";
-
-const char* const kCriticalF = "Critical F";
+using namespace f_chi_test;
 
 // Reference values: verification/f_chi_tests/reference.R (R's pf and qf
 // with ncp). Among them, for df 10 and 20 and alpha 0.05: lambda 30 gives
@@ -28,23 +26,19 @@ const char* const kCriticalF = "Critical F";
 // (lambda 300, df 5 and 200, q 1: alpha 4.769099e-14) or none down to
 // 1e-99 (verification/small_tails, R, with seeded random cases).
 TEST(GenericFTest, LargeNoncentralitiesAndSmallTailsAgreeWithR) {
-    calc_test::ExpectReferenceCases(
-        "verification/small_tails/f_chi_reference.tsv", 100,
-        [] { return std::make_unique<PowerF>(); }, 14);
+    calc_test::ExpectReferenceCasesOf<PowerF>(kSmallTails, 100, 14);
 }
 
 TEST(GenericFTest, AgreesWithRInEveryAnalysisType) {
-    calc_test::ExpectReferenceCases(
-        kReferenceTable, 100, [] { return std::make_unique<PowerF>(); }, 8);
+    calc_test::ExpectReferenceCasesOf<PowerF>(kCases, 100, 8);
 }
 
 // At the largest df each type shows the limit for infinite df
 // (verification/bounds/df_limit_reference.py): for the denominator df the
 // chi-square limit, power 0.9835317 at lambda 30, df1 10 and alpha 0.05.
 TEST(GenericFTest, AtTheLargestDfTheResultsAreTheLimits) {
-    calc_test::ExpectReferenceCases(
-        "verification/bounds/df_limit_cases.tsv", kGenericFTestId,
-        [] { return std::make_unique<PowerF>(); }, 5);
+    calc_test::ExpectReferenceCasesOf<PowerF>("verification/bounds/df_limit_cases.tsv",
+                                              kGenericFTestId, 5);
 }
 
 TEST(GenericFTest, OffersNoAPriori) {
@@ -62,22 +56,14 @@ TEST(GenericFTest, OffersNoAPriori) {
 }
 
 TEST(GenericFTest, InputAndOutputRows) {
-    struct Case {
-        AnalysisType type;
-        std::vector<std::string> inputs, outputs;
-    };
-    const Case cases[] = {
-        {kPostHoc, {kLambda, kAlpha, kNumeratorDf, kDenominatorDf}, {kCriticalF, kBeta, kPower}},
-        {kCriterion, {kLambda, kPower, kNumeratorDf, kDenominatorDf}, {kCriticalF, kAlpha}},
-        {kCompromise,
-         {kLambda, kRatio, kNumeratorDf, kDenominatorDf},
-         {kCriticalF, kAlpha, kBeta, kPower}},
-        {kSensitivity, {kAlpha, kPower, kNumeratorDf, kDenominatorDf}, {kCriticalF, kLambda}},
-    };
-    for (const Case& c : cases) {
-        PowerF test;
-        calc_test::ExpectListLabels(test, c.type, c.inputs, c.outputs);
-    }
+    calc_test::ExpectTypeRows<PowerF>(
+        {kCriticalF},
+        {
+            {kPostHoc, {kLambda, kAlpha, kNumeratorDf, kDenominatorDf}, {kBeta, kPower}},
+            {kCriterion, {kLambda, kPower, kNumeratorDf, kDenominatorDf}, {kAlpha}},
+            {kCompromise, {kLambda, kRatio, kNumeratorDf, kDenominatorDf}, {kAlpha, kBeta, kPower}},
+            {kSensitivity, {kAlpha, kPower, kNumeratorDf, kDenominatorDf}, {kLambda}},
+        });
 }
 
 // The prototype's own inputs, untouched, give the standard example.

@@ -131,13 +131,6 @@ bool PowerFTwoVar::CheckEffectSize(int type, double r) {
     return CheckEffectSizeNonNegative("var1/var0", r);
 }
 
-int PowerFTwoVar::CheckGroupInputs(long n1, long n2, int row1, int row2) {
-    if (!CheckSampleSizeMinimum(static_cast<int>(n1), 2)) return row1;
-    if (!CheckSampleSizeMinimum(static_cast<int>(n2), 2)) return row2;
-    if (!CheckTotalSampleSize(GroupSizeSum(n1, n2), 3, kMaxTotal)) return row1;
-    return -1;
-}
-
 // ------------------------------------------------------------ lists
 
 void PowerFTwoVar::BuildInputList(AnalysisType type, PropertyList* inputs) {
@@ -180,99 +173,58 @@ void PowerFTwoVar::GetOutputs(AnalysisType type, PropertyList* outputs) {
 // ------------------------------------------------------------- the run
 
 CalculateStatus PowerFTwoVar::Calculate(AnalysisType type, PropertyList* inputs) {
-    ClearMessage();
-    int tailsRow = -1;
-    const int tails = ReadTails(inputs, &tailsRow);
-    if (type != kAPriori && type != kSensitivity && type != kPostHoc && type != kCriterion &&
-        type != kCompromise) {
-        return kCalculateDone;
-    }
-    const GivenInputs given = GivenInputsOf(type);
-    int rRow = -1, alphaRow = -1, powerRow = -1, ratioRow = -1, allocationRow = -1;
-    int row1 = -1, row2 = -1, directionRow = -1;
-    double r = 0.0, alphaValue = 0.0, powerValue = 0.0, q = 0.0, allocation = 0.0;
-    long n1 = 0, n2 = 0;
-    int direction = 1;
-    if (given.effect) r = ReadEffectSize(inputs, &rRow, kRatioVar1Var0Id);
-    // "-0" is the ratio 0, refused or taken as "0" is; the sign of a zero
-    // would otherwise turn 1/r into -inf further on.
-    if (r == 0.0) r = 0.0;
-    if (given.alpha) alphaValue = ReadAlpha(inputs, &alphaRow);
-    if (given.power) powerValue = ReadPower(inputs, &powerRow);
-    if (given.ratio) q = ReadRatio(inputs, &ratioRow);
-    if (given.sampleSize) {
-        n1 = ReadSampleSize1(inputs, &row1);
-        n2 = ReadSampleSize2(inputs, &row2);
-    } else {
-        allocation = ReadAllocationRatio(inputs, &allocationRow);
-    }
-    if (type == kSensitivity) direction = ReadEffectDirection(inputs, &directionRow);
-
-    switch (type) {
-        case kAPriori:
-            if (!CheckAllocationRatio(allocation, 0.01)) return allocationRow;
-            if (!CheckEffectSizeAbove("v", r, 1e-6)) return rRow;
-            if (!CheckEffectSizeOutside("var1/var0", r, 0.999, 1.001)) return rRow;
-            if (!CheckAlphaRange(alphaValue)) return alphaRow;
-            if (!CheckPowerRange(powerValue)) return powerRow;
-            if (!CheckPowerAboveAlpha(alphaValue, powerValue)) return powerRow;
-            break;
-        case kSensitivity:
-            if (!CheckAlphaRange(alphaValue)) return alphaRow;
-            if (!CheckPowerRange(powerValue)) return powerRow;
-            if (!CheckPowerAboveAlpha(alphaValue, powerValue)) return powerRow;
-            if (const int row = CheckGroupInputs(n1, n2, row1, row2); row >= 0) return row;
-            break;
-        case kPostHoc:
-            if (!CheckEffectSizeNonNegative("v", r)) return rRow;
-            if (!CheckAlphaRange(alphaValue)) return alphaRow;
-            if (const int row = CheckGroupInputs(n1, n2, row1, row2); row >= 0) return row;
-            break;
-        case kCriterion:
-            if (!CheckEffectSizeNonNegative("v", r)) return rRow;
-            if (!CheckPowerRange(powerValue)) return powerRow;
-            if (const int row = CheckGroupInputs(n1, n2, row1, row2); row >= 0) return row;
-            break;
-        case kCompromise:
-            if (!CheckEffectSizeNonNegative("v", r)) return rRow;
-            if (const int row = CheckGroupInputs(n1, n2, row1, row2); row >= 0) return row;
-            if (!CheckRatio(q, 0.01, 100.0)) return ratioRow;
-            break;
-    }
-
-    oneTailed = tails == 0;
-    allocationRatio =
-        given.sampleSize ? static_cast<double>(n2) / static_cast<double>(n1) : allocation;
-    switch (type) {
-        case kAPriori: {
-            const double n = SolveSampleSize(r, alphaValue, powerValue, true);
-            SplitAPrioriTotal(n, allocation, r, alphaValue, powerValue);
-            StepDownAPrioriTotal(allocation, 2.0, r, alphaValue, powerValue);
-            break;
+    int tails = 0, direction = 1;
+    ReadCheckSolve path;
+    path.effectId = kRatioVar1Var0Id;
+    path.sample = SampleInputs::kGroups;
+    path.readDesign = [&] {
+        int row = -1;
+        tails = ReadTails(inputs, &row);
+        return -1;
+    };
+    path.readBelowGiven = [&] {
+        int row = -1;
+        if (type == kSensitivity) direction = ReadEffectDirection(inputs, &row);
+    };
+    path.checks = JoinChecks(
+        {{AllocationRatioAbove(*this, 0.01), EffectPasses([this, type](double r) {
+              if (type != kAPriori) return CheckEffectSizeNonNegative("v", r);
+              return CheckEffectSizeAbove("v", r, 1e-6) &&
+                     CheckEffectSizeOutside("var1/var0", r, 0.999, 1.001);
+          })},
+         AlphaPowerChecks(*this),
+         GroupChecks(2, [this](int total) { return CheckTotalSampleSize(total, 3, kMaxTotal); }),
+         {RatioInRange(*this, 0.01, 100.0)}});
+    path.takeDesign = [&](GivenValues& v) {
+        // "-0" is the ratio 0, refused or taken as "0" is; the sign of a
+        // zero would otherwise turn 1/r into -inf further on.
+        if (v.effect == 0.0) v.effect = 0.0;
+        oneTailed = tails == 0;
+        if (type == kAPriori) {
+            allocationRatio = v.allocationRatio;
+        } else {
+            allocationRatio =
+                static_cast<double>(v.sampleSize2) / static_cast<double>(v.sampleSize1);
         }
-        case kSensitivity: {
+        if (type == kSensitivity) {
             effectDirection = direction == 0 ? -1.0 : 1.0;
             // Power equal to alpha would be met by r = 1 on either side.
-            const double target = powerValue == alphaValue ? alphaValue + 1e-10 : powerValue;
-            effectSize = RestoringOnFailure(
-                effectSize, [&] { return SolveEffectSize2(alphaValue, target, n1, n2); });
-            // The critical values of the ratio found.
-            ComputePower2(effectSize, alphaValue, n1, n2);
-            break;
+            if (v.power == v.alpha) v.power = v.alpha + 1e-10;
         }
-        case kPostHoc:
-            // r = 1 exactly would leave the side of a one-tailed test open.
-            if (r == 1.0) r = 1.0 + 1e-10;
-            power = ComputePower2(r, alphaValue, n1, n2);
-            break;
-        case kCriterion:
-            alpha = SolveAlpha2(r, powerValue, n1, n2);
-            ComputePower2(r, alpha, n1, n2);
-            break;
-        case kCompromise:
-            alpha = SolveCompromise2(r, q, n1, n2);
-            power = ComputePower2(r, alpha, n1, n2);
-            break;
-    }
-    return kCalculateDone;
+        // r = 1 exactly would leave the side of a one-tailed test open.
+        if (type == kPostHoc && v.effect == 1.0) v.effect = 1.0 + 1e-10;
+    };
+    path.afterSampleSize = [this](double, const GivenValues& v) {
+        StepDownAPrioriTotal(v.allocationRatio, 2.0, v.effect, v.alpha, v.power);
+    };
+    // The critical values of the ratio or the alpha found.
+    path.afterSensitivity = [this](const GivenValues& v) {
+        ComputePower2(effectSize, v.alpha, static_cast<double>(v.sampleSize1),
+                      static_cast<double>(v.sampleSize2));
+    };
+    path.afterCriterion = [this](const GivenValues& v) {
+        ComputePower2(v.effect, alpha, static_cast<double>(v.sampleSize1),
+                      static_cast<double>(v.sampleSize2));
+    };
+    return RunReadCheckSolve(*this, type, inputs, path);
 }

@@ -69,7 +69,4 @@ class PowerFTwoVar : public PowerF {
     // Sets the df and both critical values and returns the power; *beta,
     // when given, receives beta.
     double Tails(double r, double alphaValue, double n1, double n2, double* beta);
-    // The checks of two given group sizes in their order: the failing
-    // row, or -1.
-    int CheckGroupInputs(long n1, long n2, int row1, int row2);
 };

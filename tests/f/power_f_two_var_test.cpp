@@ -10,14 +10,14 @@
 #include "analysis/calculation_test_support.h"
 #include "analysis/plot_data.h"
 #include "distributions/f.h"
+#include "tests/f/f_chi_test_tables.h"
 
 namespace {
 
 using calc_test::Calculate;
 using calc_test::OutputValue;
 using namespace calc_test::label;
-
-const char* const kReferenceTable = "verification/f_designs/cases.tsv";
+using namespace f_chi_test;
 
 // Reference values: verification/f_designs/reference.R (central F in R).
 // Among them, for the ratio 1.5 at alpha 0.05 and power 0.95: 266 + 266 one
@@ -25,17 +25,14 @@ const char* const kReferenceTable = "verification/f_designs/cases.tsv";
 // A priori at the allocation ratios 100 and 0.01 finds 135 + 13481 and
 // 13481 + 135: the search never tries a group too small to have a df.
 TEST(TwoVariances, AgreesWithRInEveryAnalysisType) {
-    calc_test::ExpectReferenceCases(
-        kReferenceTable, kVarianceRatioTestId, [] { return std::make_unique<PowerFTwoVar>(); }, 20);
+    calc_test::ExpectReferenceCasesOf<PowerFTwoVar>(kDesignCases, kVarianceRatioTestId, 20);
 }
 
 // Criterion and Compromise at alpha and beta far below 1e-12, with ratios
 // on both sides of 1 and both tails (verification/small_tails, R, with
 // seeded random cases).
 TEST(TwoVariances, SmallAlphaAndBetaAgreeWithR) {
-    calc_test::ExpectReferenceCases(
-        "verification/small_tails/f_designs_reference.tsv", kVarianceRatioTestId,
-        [] { return std::make_unique<PowerFTwoVar>(); }, 10);
+    calc_test::ExpectReferenceCasesOf<PowerFTwoVar>(kDesignSmallTails, kVarianceRatioTestId, 10);
 }
 
 // A priori at the lower end of the search: with the ratio 100 the rounded
@@ -43,9 +40,8 @@ TEST(TwoVariances, SmallAlphaAndBetaAgreeWithR) {
 // 202 that the ratio alone would demand (verification/smallest_n, R, by a
 // scan over every total).
 TEST(TwoVariances, APrioriFindsTheSmallestAdmissibleTotal) {
-    calc_test::ExpectReferenceCases(
-        "verification/smallest_n/cases.tsv", kVarianceRatioTestId,
-        [] { return std::make_unique<PowerFTwoVar>(); }, 2);
+    calc_test::ExpectReferenceCasesOf<PowerFTwoVar>("verification/smallest_n/cases.tsv",
+                                                    kVarianceRatioTestId, 2);
 }
 
 const char* const kEffect = "Ratio var1/var0";
@@ -58,37 +54,24 @@ const char* const kAllocation = "Allocation ratio N2/N1";
 TEST(TwoVariances, InputAndOutputRows) {
     const std::vector<std::string> head = {"Lower critical F", "Upper critical F", kNumeratorDf,
                                            kDenominatorDf};
-    auto with = [&](const std::vector<std::string>& tail) { return calc_test::Joined(head, tail); };
-    struct Case {
-        AnalysisType type;
-        std::vector<std::string> inputs, outputs;
-    };
-    const Case cases[] = {
-        {kAPriori,
-         {kTails, kEffect, kAlpha, kPower, kAllocation},
-         with({kGroup1, kGroup2, kActualPower})},
-        {kSensitivity, {kTails, kDirection, kAlpha, kPower, kGroup1, kGroup2}, with({kEffect})},
-        {kPostHoc, {kTails, kEffect, kAlpha, kGroup1, kGroup2}, with({kPower})},
-        {kCriterion, {kTails, kEffect, kPower, kGroup1, kGroup2}, with({kAlpha})},
-        {kCompromise, {kTails, kEffect, kRatio, kGroup1, kGroup2}, with({kAlpha, kBeta, kPower})},
-    };
-    for (const Case& c : cases) {
-        PowerFTwoVar test;
-        calc_test::ExpectListLabels(test, c.type, c.inputs, c.outputs);
-    }
+    calc_test::ExpectTypeRows<PowerFTwoVar>(
+        head,
+        {
+            {kAPriori,
+             {kTails, kEffect, kAlpha, kPower, kAllocation},
+             {kGroup1, kGroup2, kActualPower}},
+            {kSensitivity, {kTails, kDirection, kAlpha, kPower, kGroup1, kGroup2}, {kEffect}},
+            {kPostHoc, {kTails, kEffect, kAlpha, kGroup1, kGroup2}, {kPower}},
+            {kCriterion, {kTails, kEffect, kPower, kGroup1, kGroup2}, {kAlpha}},
+            {kCompromise, {kTails, kEffect, kRatio, kGroup1, kGroup2}, {kAlpha, kBeta, kPower}},
+        });
     PowerFTwoVar test;
     calc_test::ExpectEffectInput(test, kPostHoc, kEffect, kVarianceRatioTestId);
 }
 
 TEST(TwoVariances, RefusedInputsNameTheirRow) {
-    struct Case {
-        AnalysisType type;
-        calc_test::Texts values;
-        const char* row;
-        const char* message;
-    };
     const char* const kAtLeastTwo = "Sample size must be greater than or equal to 2.";
-    const Case cases[] = {
+    const calc_test::Refusal cases[] = {
         {kAPriori,
          {{"r", "101"}, {"v", "1"}},
          kAllocation,
@@ -116,11 +99,9 @@ TEST(TwoVariances, RefusedInputsNameTheirRow) {
          kRatio,
          "$\\beta$/$\\alpha$ ratio is outside the admissible range (0.01, 100)"},
     };
-    for (const Case& c : cases) {
+    for (const calc_test::Refusal& c : cases) {
         PowerFTwoVar test;
-        const auto result = Calculate(test, c.type, c.values);
-        const std::string context = calc_test::Describe(c.type, c.values);
-        calc_test::ExpectRefused(*result, c.row, c.message, context);
+        const std::string context = calc_test::ExpectRefusal(test, c);
         EXPECT_EQ(test.effectSize, 1.5) << context;
         EXPECT_EQ(test.groupSize1, 50.0) << context;
     }
