@@ -65,8 +65,10 @@ constexpr Given kReadOrder[] = {
     Given::kAllocationRatio, Given::kSampleSize, Given::kSampleSize1, Given::kSampleSize2,
 };
 
-void Solve(PowerAnalysis& test, AnalysisType type, const ReadCheckSolve& path,
-           const GivenValues& v) {
+}  // namespace
+
+void SolveByType(PowerAnalysis& test, AnalysisType type, const ReadCheckSolve& path,
+                 const GivenValues& v) {
     const bool twoGroups =
         path.sample == SampleInputs::kGroups || path.sample == SampleInputs::kFixedGroups;
     const double n = static_cast<double>(v.sampleSize);
@@ -104,8 +106,6 @@ void Solve(PowerAnalysis& test, AnalysisType type, const ReadCheckSolve& path,
     }
 }
 
-}  // namespace
-
 InputTable JoinChecks(std::initializer_list<InputTable> tables) {
     InputTable joined;
     for (const InputTable& table : tables) joined.insert(joined.end(), table.begin(), table.end());
@@ -139,8 +139,14 @@ CalculateStatus RunReadCheckSolve(PowerAnalysis& test, AnalysisType type, Proper
             return values.Row(check.input);
     }
 
+    if (path.checkDesign) {
+        if (const int row = path.checkDesign(values); row >= 0) return row;
+    }
     if (path.takeDesign) path.takeDesign(values);
-    Solve(test, type, path, values);
+    if (path.solve)
+        path.solve(values);
+    else
+        SolveByType(test, type, path, values);
     return kCalculateDone;
 }
 

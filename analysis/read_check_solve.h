@@ -93,6 +93,9 @@ struct ReadCheckSolve {
     // takeDesign through locals, so that a refused input leaves the test
     // as it was.
     std::function<int()> readDesign;
+    // Checks the design against the values read, after the table: the row
+    // of a failure (a design input's), else -1.
+    std::function<int(const GivenValues&)> checkDesign;
     // Takes the design once every check has passed, just before the solve;
     // may adjust a value the solve gets.
     std::function<void(GivenValues&)> takeDesign;
@@ -102,6 +105,10 @@ struct ReadCheckSolve {
     // After the Criterion search, with alpha found: sets the critical value
     // the outputs show, since the last evaluation need not be at the answer.
     std::function<void(const GivenValues&)> afterCriterion;
+    // Solves in place of the solve by type, for a test whose searches give
+    // more than the answer (critical counts, the actual alpha and ratio)
+    // and keep their own ways of failing. Runs after takeDesign.
+    std::function<void(const GivenValues&)> solve;
 };
 
 // Reads, checks and solves as described: the row of the first input that
@@ -114,8 +121,14 @@ struct ReadCheckSolve {
 // - Post hoc: ComputePower(2) into power;
 // - Criterion: SolveAlpha(2) into alpha, then afterCriterion;
 // - Compromise: SolveCompromise(2) into alpha and the power at it.
+// A test's own `solve` takes the place of all five.
 CalculateStatus RunReadCheckSolve(PowerAnalysis& test, AnalysisType type, PropertyList* inputs,
                                   const ReadCheckSolve& path);
+
+// The solve by type alone, as RunReadCheckSolve runs it without a `solve`
+// of the test's own: for an own solve that differs in some types only.
+void SolveByType(PowerAnalysis& test, AnalysisType type, const ReadCheckSolve& path,
+                 const GivenValues& v);
 
 // ---- rows of the input tables, with the base's checks and messages
 

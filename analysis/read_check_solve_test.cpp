@@ -230,6 +230,65 @@ TEST(ReadCheckSolve, TheHooksRunInTheirPlaces) {
     EXPECT_EQ(test.sampleSize, 7.0);
 }
 
+// The design's own check runs after the table, on the values read; its
+// row is the answer and nothing is taken.
+TEST(ReadCheckSolve, TheDesignCheckFollowsTheTable) {
+    PathTest test;
+    test.path.checks = OneSampleTable(test);
+    int designRow = 3, taken = 0;
+    GivenValues seen;
+    test.path.checkDesign = [&](const GivenValues& v) {
+        seen = v;
+        return designRow;
+    };
+    test.path.takeDesign = [&](GivenValues&) { ++taken; };
+
+    auto run = CalculateShown(test, kPostHoc, calc_test::With(kGood, {{"n", "2"}}));
+    EXPECT_EQ(run->status, run->Row("n"));
+    run = CalculateShown(test, kPostHoc, kGood);
+    EXPECT_EQ(run->status, 3);
+    EXPECT_EQ(seen.sampleSize, 40);
+    EXPECT_EQ(taken, 0);
+    designRow = -1;
+    run = CalculateShown(test, kPostHoc, kGood);
+    EXPECT_EQ(run->status, kCalculateDone);
+    EXPECT_EQ(taken, 1);
+}
+
+// A test's own solve replaces the type's: it gets the values as takeDesign
+// left them, and no search of the base moves the shown values.
+TEST(ReadCheckSolve, AnOwnSolveTakesThePlaceOfTheTypesSolve) {
+    for (const AnalysisType type : {kAPriori, kSensitivity, kPostHoc, kCriterion, kCompromise}) {
+        SCOPED_TRACE(type);
+        PathTest test;
+        test.path.checks = OneSampleTable(test);
+        std::vector<std::string> calls;
+        GivenValues seen;
+        test.path.takeDesign = [&](GivenValues& v) {
+            calls.push_back("take");
+            v.ratio = 7.0;
+        };
+        test.path.solve = [&](const GivenValues& v) {
+            calls.push_back("solve");
+            seen = v;
+        };
+        test.effectSize = 0.125;
+        test.alpha = 0.25;
+        test.power = 0.375;
+        test.sampleSize = 5.0;
+        auto run = CalculateShown(test, type, kGood);
+        ASSERT_EQ(run->status, kCalculateDone);
+        EXPECT_EQ(calls, (std::vector<std::string>{"take", "solve"}));
+        EXPECT_EQ(seen.ratio, 7.0);
+        EXPECT_EQ(seen.sampleSize, type == kAPriori ? 0 : 40);
+        EXPECT_EQ(seen.Row(Given::kEffect) >= 0, type != kSensitivity);
+        EXPECT_EQ(test.effectSize, 0.125);
+        EXPECT_EQ(test.alpha, 0.25);
+        EXPECT_EQ(test.power, 0.375);
+        EXPECT_EQ(test.sampleSize, 5.0);
+    }
+}
+
 // A Sensitivity search that fails puts back the effect the screen shows.
 TEST(ReadCheckSolve, AFailedSensitivitySearchKeepsTheShownEffect) {
     class FailingSearch : public PathTest {
