@@ -13,6 +13,7 @@
 #include "numerics/quorix_error.h"
 #include "numerics/rounding.h"
 #include "tests/exact/exact_solve.h"
+#include "tests/exact/restore.h"
 
 namespace {
 
@@ -45,20 +46,6 @@ double AbovePoint(double w, double s) {
     if (s > 0.0) return Phi(w / s);
     return w > 0.0 ? 1.0 : (w < 0.0 ? 0.0 : 0.5);
 }
-
-// Puts a member back when the step that changed it returns or throws.
-template <class T>
-class Restore {
-  public:
-    Restore(T& member, T value) : member_(member), saved_(member) { member_ = value; }
-    Restore(const Restore&) = delete;
-    Restore& operator=(const Restore&) = delete;
-    ~Restore() { member_ = saved_; }
-
-  private:
-    T& member_;
-    T saved_;
-};
 
 class CancelPoll : public FisherExactPower::Poll {
   public:
