@@ -640,6 +640,7 @@ CalculateStatus PowerExactBinomial::Calculate(AnalysisType type, PropertyList* i
              {RatioInRange(*this, 0.01, 100.0)}});
     }
     path.takeDesign = [&](GivenValues& v) {
+        // Any other type reads the design and takes nothing.
         if (!(kAPriori <= type && type <= kCompromise)) return;
         StoreNullProportion(p1);
         oneTailed = tails == 0;

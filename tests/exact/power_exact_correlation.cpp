@@ -117,6 +117,7 @@ CalculateStatus RunCorrelationPath(Test& test, AnalysisType type, PropertyList* 
                               AlphaPowerChecks(test),
                               {std::move(n), RatioInRange(test, 0.01, 100.0)}});
     path.takeDesign = [&](GivenValues&) {
+        // Any other type reads the design and takes nothing.
         if (!(kAPriori <= type && type <= kCompromise)) return;
         test.oneTailed = tails == 0;
         takeNull();

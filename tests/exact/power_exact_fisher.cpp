@@ -655,6 +655,7 @@ CalculateStatus PowerExactFisherTwoProp::Calculate(AnalysisType type, PropertyLi
         return p2Row;
     };
     path.takeDesign = [&](GivenValues& v) {
+        // Any other type reads the design and takes nothing.
         if (!(kAPriori <= type && type <= kCompromise)) return;
         proportion2 = p2;
         proportionP2 = p2;
