@@ -138,10 +138,10 @@ CalculateStatus RunReadCheckSolve(PowerAnalysis& test, AnalysisType type, Proper
         if (!check.whenRead && taken.Runs(check) && !check.passes(values))
             return values.Row(check.input);
     }
-
     if (path.checkDesign) {
         if (const int row = path.checkDesign(values); row >= 0) return row;
     }
+
     if (path.takeDesign) path.takeDesign(values);
     if (path.solve)
         path.solve(values);
@@ -193,17 +193,17 @@ InputCheck SampleSizeAtLeast(PowerAnalysis& test, int min) {
             }};
 }
 
-InputTable GroupSizeChecks(PowerAnalysis& test, int smallestTotal) {
+InputTable GroupSizeChecks(PowerAnalysis& test, int smallestTotal, int smallestGroup) {
     // The inputs hold 32-bit values, so each size fits an int; their sum
     // need not.
     return {
         {Given::kSampleSize1,
-         [&test](const GivenValues& v) {
-             return test.CheckSampleSizeMinimum(static_cast<int>(v.sampleSize1), 1);
+         [&test, smallestGroup](const GivenValues& v) {
+             return test.CheckSampleSizeMinimum(static_cast<int>(v.sampleSize1), smallestGroup);
          }},
         {Given::kSampleSize2,
-         [&test](const GivenValues& v) {
-             return test.CheckSampleSizeMinimum(static_cast<int>(v.sampleSize2), 1);
+         [&test, smallestGroup](const GivenValues& v) {
+             return test.CheckSampleSizeMinimum(static_cast<int>(v.sampleSize2), smallestGroup);
          }},
         {Given::kSampleSize1,
          [&test, smallestTotal](const GivenValues& v) {

@@ -93,8 +93,9 @@ struct ReadCheckSolve {
     // takeDesign through locals, so that a refused input leaves the test
     // as it was.
     std::function<int()> readDesign;
-    // Checks the design against the values read, after the table: the row
-    // of a failure (a design input's), else -1.
+    // Checks of the test's own design against the given inputs, after the
+    // table: the row of the first failure (an input of the test's own),
+    // else -1.
     std::function<int(const GivenValues&)> checkDesign;
     // Takes the design once every check has passed, just before the solve;
     // may adjust a value the solve gets.
@@ -143,6 +144,6 @@ InputCheck AllocationRatioAbove(PowerAnalysis& test, double min);
 InputCheck TotalSampleSizeIn(PowerAnalysis& test, int lo, int hi);
 // N >= min ("sample size").
 InputCheck SampleSizeAtLeast(PowerAnalysis& test, int min);
-// Each group at least one subject, then the total in
+// Each group at least smallestGroup subjects, then the total in
 // [smallestTotal, 2147483646] on the row of N1.
-InputTable GroupSizeChecks(PowerAnalysis& test, int smallestTotal);
+InputTable GroupSizeChecks(PowerAnalysis& test, int smallestTotal, int smallestGroup = 1);

@@ -179,6 +179,43 @@ TEST(ReadCheckSolve, TwoGroupsSolveOnTheirSizesAndSplitTheAPrioriTotal) {
     EXPECT_EQ(run->status, run->Row("n2"));
     run = CalculateShown(test, kPostHoc, calc_test::With(groups, {{"n1", "1"}, {"n2", "1"}}));
     EXPECT_EQ(run->status, run->Row("n1"));
+
+    // A test whose groups need more than one subject each.
+    test.path.checks = GroupSizeChecks(test, 8, 4);
+    run = CalculateShown(test, kPostHoc, calc_test::With(groups, {{"n1", "10"}, {"n2", "3"}}));
+    EXPECT_EQ(run->status, run->Row("n2"));
+    EXPECT_EQ(run->message, MessageOf([](PowerAnalysis& t) { t.CheckSampleSizeMinimum(3, 4); }));
+    run = CalculateShown(test, kPostHoc, calc_test::With(groups, {{"n1", "4"}, {"n2", "4"}}));
+    EXPECT_EQ(run->status, kCalculateDone) << run->message;
+}
+
+// The test's own check of its design against the given inputs runs after
+// the table, before anything is taken, and names a row of its own.
+TEST(ReadCheckSolve, TheDesignCheckFollowsTheTable) {
+    constexpr int kOwnRow = 99;
+    struct Case {
+        Texts changes;
+        bool refusedOnOwnRow;
+        const char* tableRow;  // the table's failure wins, else nullptr
+    };
+    const Case cases[] = {
+        {{{"d", "0.7"}}, true, nullptr},
+        {{{"d", "0.7"}, {"alpha", "2"}}, false, "alpha"},
+        {{}, false, nullptr},
+    };
+    for (const Case& c : cases) {
+        PathTest test;
+        test.path.checks = OneSampleTable(test);
+        int taken = 0;
+        test.path.checkDesign = [](const GivenValues& v) { return v.effect > 0.6 ? kOwnRow : -1; };
+        test.path.takeDesign = [&](GivenValues&) { ++taken; };
+        const auto run = CalculateShown(test, kPostHoc, calc_test::With(kGood, c.changes));
+        const int expected = c.refusedOnOwnRow ? kOwnRow
+                             : c.tableRow      ? run->Row(c.tableRow)
+                                               : kCalculateDone;
+        EXPECT_EQ(run->status, expected) << calc_test::Describe(kPostHoc, c.changes);
+        EXPECT_EQ(taken, expected == kCalculateDone ? 1 : 0);
+    }
 }
 
 TEST(ReadCheckSolve, AFixedSampleTakesNoInput) {
@@ -228,31 +265,6 @@ TEST(ReadCheckSolve, TheHooksRunInTheirPlaces) {
     run = CalculateShown(test, kAPriori, {});
     EXPECT_EQ(run->status, kCalculateDone);
     EXPECT_EQ(test.sampleSize, 7.0);
-}
-
-// The design's own check runs after the table, on the values read; its
-// row is the answer and nothing is taken.
-TEST(ReadCheckSolve, TheDesignCheckFollowsTheTable) {
-    PathTest test;
-    test.path.checks = OneSampleTable(test);
-    int designRow = 3, taken = 0;
-    GivenValues seen;
-    test.path.checkDesign = [&](const GivenValues& v) {
-        seen = v;
-        return designRow;
-    };
-    test.path.takeDesign = [&](GivenValues&) { ++taken; };
-
-    auto run = CalculateShown(test, kPostHoc, calc_test::With(kGood, {{"n", "2"}}));
-    EXPECT_EQ(run->status, run->Row("n"));
-    run = CalculateShown(test, kPostHoc, kGood);
-    EXPECT_EQ(run->status, 3);
-    EXPECT_EQ(seen.sampleSize, 40);
-    EXPECT_EQ(taken, 0);
-    designRow = -1;
-    run = CalculateShown(test, kPostHoc, kGood);
-    EXPECT_EQ(run->status, kCalculateDone);
-    EXPECT_EQ(taken, 1);
 }
 
 // A test's own solve replaces the type's: it gets the values as takeDesign

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <boost/math/distributions/binomial.hpp>
-#include <map>
 #include <memory>
 #include <string>
 
@@ -14,43 +13,27 @@
 #include "analysis/parameter_names.h"
 #include "analysis/plot_data.h"
 #include "numerics/quorix_error.h"
+#include "tests/exact/exact_reference_fixture.h"
 #include "tests/exact/power_exact_proportion.h"
 
 namespace {
 
 using calc_test::Texts;
+using exact_test::Run;
 
 constexpr const char* kTable = "verification/exact_tests/binomial_cases.tsv";
 
-const std::map<std::string, std::string>& ExactLabels() {
-    static const std::map<std::string, std::string> labels = {
-        {"tails", "Tail(s)"},
-        {"alpha", "$\\alpha$ err prob"},
-        {"power", "Power (1-$\\beta$ err prob)"},
-        {"q", "$\\beta$/$\\alpha$ ratio"},
-        {"beta", "$\\beta$ err prob"},
-        {"n", "Total sample size"},
-        {"N", "Total sample size"},
-        {"p1", "Proportion p1"},
-        {"p2", "Proportion p2"},
+// The rows of the three tests; the option "method" chooses how two tails
+// share alpha.
+const exact_test::Form<PowerExactBinomial> kForm(
+    {
         {"p0", "Constant proportion"},
         {"g", "Effect size g"},
-        {"lower", "Lower critical N"},
-        {"upper", "Upper critical N"},
-        {"actual", "Actual power"},
-        {"actualalpha", "Actual $\\alpha$"},
-        {"actualratio", "Actual $\\beta$/$\\alpha$ ratio"},
-    };
-    return labels;
-}
+    },
+    {{"method", &PowerExactBinomial::alphaBalancing}});
 
 std::string LabelOf(const std::string& key) {
-    const auto it = ExactLabels().find(key);
-    if (it == ExactLabels().end()) {
-        ADD_FAILURE() << "no label for key " << key;
-        return key;
-    }
-    return it->second;
+    return kForm.LabelOf(key);
 }
 
 std::unique_ptr<PowerExactBinomial> Make(int testId) {
@@ -64,44 +47,8 @@ std::unique_ptr<PowerExactBinomial> Make(int testId) {
     }
 }
 
-struct Run {
-    CalculateStatus status = kCalculateDone;
-    std::string message;
-    PropertyList inputs;
-    PropertyList outputs;
-
-    int Row(const std::string& key) const {
-        int row = -1;
-        inputs.FindWithIndex(LabelOf(key), &row);
-        return row;
-    }
-    double Value(const std::string& key) const {
-        return calc_test::OutputValue(outputs, LabelOf(key));
-    }
-};
-
-// Types the texts into the inputs of `type` (the key "method" sets the
-// alpha balancing instead) and calculates as the main window does.
 std::unique_ptr<Run> Calculate(PowerExactBinomial& test, AnalysisType type, const Texts& texts) {
-    auto run = std::make_unique<Run>();
-    test.BuildInputList(type, &run->inputs);
-    for (const auto& [key, text] : texts) {
-        if (key == "method") {
-            test.alphaBalancing = std::stoi(text);
-            continue;
-        }
-        Property* input = run->inputs.Find(LabelOf(key));
-        if (input == nullptr) {
-            ADD_FAILURE() << "type " << type << " has no input " << key;
-            continue;
-        }
-        input->SetText(text);
-    }
-    run->status = CalculateWithInputErrors(&test, type, &run->inputs);
-    run->message = test.GetMessage();
-    test.BuildOutputList(type, &run->outputs);
-    if (run->status < 0) test.GetOutputs(type, &run->outputs);
-    return run;
+    return kForm.Calculate(test, type, texts);
 }
 
 // Critical counts, actual alpha and power from enumerated binomial
@@ -109,15 +56,7 @@ std::unique_ptr<Run> Calculate(PowerExactBinomial& test, AnalysisType type, cons
 TEST(ExactBinomialTests, ReproduceTheReferenceTable) {
     size_t rows = 0;
     for (int id : {601, 602, 603}) {
-        for (const calc_test::ReferenceCase& c : calc_test::ReadReferenceCases(kTable, id)) {
-            ++rows;
-            auto test = Make(id);
-            const auto run = Calculate(*test, c.type, c.inputs);
-            ASSERT_EQ(run->status, c.status) << c.line << "\n" << run->message;
-            for (const auto& [key, expected] : c.outputs) {
-                calc_test::ExpectOutput(run->outputs, LabelOf(key), expected, c.line);
-            }
-        }
+        rows += kForm.ExpectReferenceRows(kTable, id, [id] { return Make(id); });
     }
     EXPECT_GE(rows, 39u) << kTable << " missing or short";
 }
@@ -131,15 +70,7 @@ TEST(ExactBinomialTests, CompromiseAtSmallAlphaAndBeta) {
     const char table[] = "verification/small_tails/binomial_reference.tsv";
     size_t rows = 0;
     for (int id : {601, 602, 603}) {
-        for (const calc_test::ReferenceCase& c : calc_test::ReadReferenceCases(table, id)) {
-            ++rows;
-            auto test = Make(id);
-            const auto run = Calculate(*test, c.type, c.inputs);
-            ASSERT_EQ(run->status, c.status) << c.line << "\n" << run->message;
-            for (const auto& [key, expected] : c.outputs) {
-                calc_test::ExpectOutput(run->outputs, LabelOf(key), expected, c.line);
-            }
-        }
+        rows += kForm.ExpectReferenceRows(table, id, [id] { return Make(id); });
     }
     EXPECT_GE(rows, 8u) << table << " missing or short";
 }

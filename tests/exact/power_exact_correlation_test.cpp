@@ -5,9 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cmath>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,10 +14,12 @@
 #include "analysis/plot_data.h"
 #include "distributions/mrc.h"
 #include "numerics/quorix_error.h"
+#include "tests/exact/exact_reference_fixture.h"
 
 namespace {
 
 using calc_test::Texts;
+using exact_test::Run;
 
 constexpr const char* kTable = "verification/exact_corr/correlation_cases.tsv";
 
@@ -28,17 +28,12 @@ constexpr const char* kUpperR = "Upper critical r";
 constexpr const char* kLowerZ = "Lower critical z";
 constexpr const char* kUpperZ = "Upper critical z";
 
-std::string LabelOf(const std::string& key) {
-    static const std::map<std::string, std::string> labels = {
-        {"tails", "Tail(s)"},
-        {"dir", "Effect direction"},
-        {"alpha", "$\\alpha$ err prob"},
-        {"power", "Power (1-$\\beta$ err prob)"},
-        {"q", "$\\beta$/$\\alpha$ ratio"},
-        {"beta", "$\\beta$ err prob"},
-        {"n", "Total sample size"},
-        {"N", "Total sample size"},
-        {"actual", "Actual power"},
+// The rows of one correlation and of R^2; the option "approx" chooses
+// Fisher's z. The output list is built before the calculation, as the
+// window shows it, since an answer across the exact limit relabels the
+// critical values.
+const exact_test::Form<PowerAnalysis> kForm(
+    {
         {"rho1", "Correlation $\\rho$ H1"},
         {"rho0", "Correlation $\\rho$ H0"},
         {"lowr", kLowerR},
@@ -47,77 +42,18 @@ std::string LabelOf(const std::string& key) {
         {"upz", kUpperZ},
         {"rho1sq", "H1 $\\rho$$^2$"},
         {"rho0sq", "H0 $\\rho$$^2$"},
-        {"predictors", "Number of predictors"},
         {"lowr2", "Lower critical R$^2$"},
         {"upr2", "Upper critical R$^2$"},
-    };
-    const auto it = labels.find(key);
-    if (it == labels.end()) {
-        ADD_FAILURE() << "no label for key " << key;
-        return key;
-    }
-    return it->second;
-}
+    },
+    {{"approx", &PowerExactOneCorr::useApproximation}}, true);
 
-struct Run {
-    CalculateStatus status = kCalculateDone;
-    std::string message;
-    PropertyList inputs;
-    PropertyList outputs;
-
-    double Value(const std::string& key) const {
-        return calc_test::OutputValue(outputs, LabelOf(key));
-    }
-    int Row(const std::string& key) const {
-        int row = -1;
-        inputs.FindWithIndex(LabelOf(key), &row);
-        return row;
-    }
-};
-
-// Types the texts into the inputs of `type` ("approx" sets the Fisher z
-// option) and calculates as the main window does: the output list is built
-// before the calculation and filled after it.
 std::unique_ptr<Run> Calculate(PowerAnalysis& test, AnalysisType type, const Texts& texts) {
-    auto run = std::make_unique<Run>();
-    for (const auto& [key, text] : texts) {
-        if (key == "approx") dynamic_cast<PowerExactOneCorr&>(test).useApproximation = text == "1";
-    }
-    test.BuildInputList(type, &run->inputs);
-    for (const auto& [key, text] : texts) {
-        if (key == "approx") continue;
-        Property* input = run->inputs.Find(LabelOf(key));
-        if (input == nullptr) {
-            ADD_FAILURE() << "type " << type << " has no input " << key;
-            continue;
-        }
-        // The table names an effect direction by its index.
-        auto* selection = dynamic_cast<PropertySelection*>(input);
-        if (key == "dir" && selection != nullptr && text.size() == 1 && std::isdigit(text[0])) {
-            input->SetText(selection->options[text[0] - '0']);
-            continue;
-        }
-        input->SetText(text);
-    }
-    test.BuildOutputList(type, &run->outputs);
-    run->status = CalculateWithInputErrors(&test, type, &run->inputs);
-    run->message = test.GetMessage();
-    if (run->status < 0) test.GetOutputs(type, &run->outputs);
-    return run;
+    return kForm.Calculate(test, type, texts);
 }
 
 template <class Test>
 void ExpectTable(int testId, size_t minimumRows, const char* table = kTable) {
-    const auto cases = calc_test::ReadReferenceCases(table, testId);
-    ASSERT_GE(cases.size(), minimumRows) << table << " missing or short";
-    for (const calc_test::ReferenceCase& c : cases) {
-        Test test;
-        const auto run = Calculate(test, c.type, c.inputs);
-        ASSERT_EQ(run->status, c.status) << c.line << "\n" << run->message;
-        for (const auto& [key, expected] : c.outputs) {
-            calc_test::ExpectOutput(run->outputs, LabelOf(key), expected, c.line);
-        }
-    }
+    kForm.ExpectReferenceTable<Test>(table, testId, minimumRows);
 }
 
 // ============================================== one correlation (605)
@@ -250,15 +186,10 @@ TEST(ExactCorrelationTest, TwoTailedCriticalValuesAreOrdered) {
 }
 
 TEST(ExactCorrelationTest, RefusesInadmissibleInputs) {
-    const std::string twoLines =
+    const char* twoLines =
         "In a priori calculations the effect size must not be zero.\n"
         "Please choose different values for the population and test correlation";
-    struct Case {
-        AnalysisType type;
-        Texts texts;
-        const char* row;
-        std::string message;
-    };
+    using Case = exact_test::Refusal;
     const Case cases[] = {
         {kAPriori, {{"rho1", "0.2"}, {"rho0", "0.2"}}, "rho1", twoLines},
         {kPostHoc,
@@ -291,13 +222,7 @@ TEST(ExactCorrelationTest, RefusesInadmissibleInputs) {
          "q",
          "$\\beta$/$\\alpha$ ratio is outside the admissible range (0.01, 100)"},
     };
-    for (const Case& c : cases) {
-        PowerExactOneCorr test;
-        const auto run = Calculate(test, c.type, c.texts);
-        const std::string context = calc_test::Describe(c.type, c.texts);
-        EXPECT_EQ(run->status, run->Row(c.row)) << context;
-        EXPECT_EQ(run->message, c.message) << context;
-    }
+    kForm.ExpectRefusals<PowerExactOneCorr>(cases);
 }
 
 // The check the X-Y plot calls refuses equal correlations in A priori only,
@@ -412,12 +337,7 @@ TEST(ExactMultipleCorrelationTest, InputAndOutputLists) {
 }
 
 TEST(ExactMultipleCorrelationTest, RefusesInadmissibleInputs) {
-    struct Case {
-        AnalysisType type;
-        Texts texts;
-        const char* row;
-        std::string message;
-    };
+    using Case = exact_test::Refusal;
     const Case cases[] = {
         {kPostHoc, {{"predictors", "0"}}, "predictors", "There must be at least 1 predictor."},
         {kPostHoc,
@@ -442,13 +362,7 @@ TEST(ExactMultipleCorrelationTest, RefusesInadmissibleInputs) {
          "n",
          "Total sample size is outside the admissible range (7, 2147483646)"},
     };
-    for (const Case& c : cases) {
-        PowerExactMRC test;
-        const auto run = Calculate(test, c.type, c.texts);
-        const std::string context = calc_test::Describe(c.type, c.texts);
-        EXPECT_EQ(run->status, run->Row(c.row)) << context;
-        EXPECT_EQ(run->message, c.message) << context;
-    }
+    kForm.ExpectRefusals<PowerExactMRC>(cases);
     // The edges that pass: rho1^2 = 0.999999, rho0^2 = 0, N = p + 2.
     PowerExactMRC test;
     EXPECT_TRUE(test.CheckEffectSize(kPostHoc, 0.999999));

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,97 +14,39 @@
 #include "analysis/plot_data.h"
 #include "numerics/cancel.h"
 #include "numerics/quorix_error.h"
+#include "tests/exact/exact_reference_fixture.h"
 
 namespace {
 
 using calc_test::Texts;
+using exact_test::Run;
 
 constexpr const char* kTable = "verification/fisher/fisher_cases.tsv";
 
+// The rows of Fisher's test; the options choose the statistic, the
+// balancing of two tails, and where the approximation takes over.
+const exact_test::Form<PowerExactFisherTwoProp> kForm(
+    {}, {
+            {"statistic", &PowerExactFisherTwoProp::statistic},
+            {"balancing", &PowerExactFisherTwoProp::alphaBalancing},
+            {"approx", &PowerExactFisherTwoProp::useApproximation},
+            {"threshold", &PowerExactFisherTwoProp::exactThreshold},
+        });
+
 std::string LabelOf(const std::string& key) {
-    static const std::map<std::string, std::string> labels = {
-        {"tails", "Tail(s)"},
-        {"dir", "Effect direction"},
-        {"p1", "Proportion p1"},
-        {"p2", "Proportion p2"},
-        {"alpha", "$\\alpha$ err prob"},
-        {"power", "Power (1-$\\beta$ err prob)"},
-        {"q", "$\\beta$/$\\alpha$ ratio"},
-        {"beta", "$\\beta$ err prob"},
-        {"r", "Allocation ratio N2/N1"},
-        {"n1", "Sample size group 1"},
-        {"n2", "Sample size group 2"},
-        {"N", "Total sample size"},
-        {"actual", "Actual power"},
-        {"actualalpha", "Actual $\\alpha$"},
-        {"actualratio", "Actual $\\beta$/$\\alpha$ ratio"},
-    };
-    const auto it = labels.find(key);
-    if (it == labels.end()) {
-        ADD_FAILURE() << "no label for key " << key;
-        return key;
-    }
-    return it->second;
+    return kForm.LabelOf(key);
 }
 
-// The options that the table and the cases set by key.
-bool IsOption(const std::string& key) {
-    return key == "statistic" || key == "balancing" || key == "approx" || key == "threshold";
-}
-
-struct Run {
-    CalculateStatus status = kCalculateDone;
-    std::string message;
-    PropertyList inputs;
-    PropertyList outputs;
-
-    double Value(const std::string& key) const {
-        return calc_test::OutputValue(outputs, LabelOf(key));
-    }
-};
-
-// Sets the options, types the other texts into the inputs of `type` and
-// calculates as the main window does.
 std::unique_ptr<Run> Calculate(PowerExactFisherTwoProp& test, AnalysisType type,
                                const Texts& texts) {
-    auto run = std::make_unique<Run>();
-    for (const auto& [key, text] : texts) {
-        if (key == "statistic") test.statistic = std::stoi(text);
-        if (key == "balancing") test.alphaBalancing = std::stoi(text);
-        if (key == "approx") test.useApproximation = text == "1";
-        if (key == "threshold") test.exactThreshold = std::stod(text);
-    }
-    test.BuildInputList(type, &run->inputs);
-    for (const auto& [key, text] : texts) {
-        if (IsOption(key)) continue;
-        Property* input = run->inputs.Find(LabelOf(key));
-        if (input == nullptr) {
-            ADD_FAILURE() << "type " << type << " has no input " << key;
-            continue;
-        }
-        input->SetText(text);
-    }
-    run->status = CalculateWithInputErrors(&test, type, &run->inputs);
-    run->message = test.GetMessage();
-    test.BuildOutputList(type, &run->outputs);
-    if (run->status < 0) test.GetOutputs(type, &run->outputs);
-    return run;
+    return kForm.Calculate(test, type, texts);
 }
 
 // Power and actual alpha summed over every rejected table, for both tails,
 // the three statistics and both balancings, down to a size of 1e-19; and
 // the A priori scans over N.
 TEST(FisherTest, ReproducesTheReferenceTable) {
-    const auto cases = calc_test::ReadReferenceCases(kTable, 606);
-    ASSERT_GE(cases.size(), 30u) << kTable << " missing or short";
-    for (const calc_test::ReferenceCase& c : cases) {
-        PowerExactFisherTwoProp test;
-        const auto run = Calculate(test, c.type, c.inputs);
-        ASSERT_EQ(run->status, c.status) << c.line << "\n" << run->message;
-        for (const auto& [key, expected] : c.outputs) {
-            calc_test::ExpectOutput(run->outputs, LabelOf(key), expected, c.line);
-        }
-    }
+    kForm.ExpectReferenceTable(kTable, 606, 30);
 }
 
 // The size of the rejected tables, not one minus an acceptance probability:
@@ -221,11 +162,7 @@ TEST(FisherTest, PlotOfTheApproximation) {
 }
 
 TEST(FisherTest, ListsOfTheAnalysisTypes) {
-    struct Case {
-        AnalysisType type;
-        std::vector<std::string> inputs;
-        std::vector<std::string> outputs;
-    };
+    using Case = exact_test::ListKeys;
     const Case cases[] = {
         {kAPriori,
          {"tails", "p1", "p2", "alpha", "power", "r"},
@@ -241,13 +178,7 @@ TEST(FisherTest, ListsOfTheAnalysisTypes) {
          {"tails", "p1", "p2", "q", "n1", "n2"},
          {"alpha", "actualalpha", "beta", "power", "actualratio"}},
     };
-    for (const Case& c : cases) {
-        PowerExactFisherTwoProp test;
-        std::vector<std::string> inputs, outputs;
-        for (const std::string& key : c.inputs) inputs.push_back(LabelOf(key));
-        for (const std::string& key : c.outputs) outputs.push_back(LabelOf(key));
-        calc_test::ExpectListLabels(test, c.type, inputs, outputs);
-    }
+    kForm.ExpectLists(cases);
     PowerExactFisherTwoProp test;
     calc_test::ExpectEffectInput(test, kPostHoc, "Proportion p1", 606, "");
     // The direction shown first is the side of the standard p1 - p2 < 0.
@@ -264,12 +195,7 @@ TEST(FisherTest, RefusedInputsNameTheirRow) {
     const char* noAlpha =
         "A proportion p2 of 0 or 1 leaves no error probability to choose:\n$\\alpha$ is 0 at "
         "every critical value. Please use a proportion in (0, 1).";
-    struct Case {
-        AnalysisType type;
-        Texts texts;
-        const char* row;
-        const char* message;
-    };
+    using Case = exact_test::Refusal;
     const Case cases[] = {
         {kPostHoc,
          {{"p2", "1.5"}, {"p1", "2"}},
@@ -305,14 +231,7 @@ TEST(FisherTest, RefusedInputsNameTheirRow) {
         {kCriterion, {{"p2", "1"}}, "p2", noAlpha},
         {kCompromise, {{"p2", "0"}}, "p2", noAlpha},
     };
-    for (const Case& c : cases) {
-        PowerExactFisherTwoProp test;
-        const auto run = Calculate(test, c.type, c.texts);
-        int row = -1;
-        run->inputs.FindWithIndex(LabelOf(c.row), &row);
-        EXPECT_EQ(run->status, row) << calc_test::Describe(c.type, c.texts);
-        EXPECT_EQ(run->message, c.message) << calc_test::Describe(c.type, c.texts);
-    }
+    kForm.ExpectRefusals(cases);
 }
 
 // Compromise answers with the ratio the rejected tables attain, for an
@@ -344,16 +263,7 @@ TEST(FisherTest, CompromiseShowsTheAttainedRatio) {
 // 200 + 200 and p 0.1 against 0.9 at alpha 1.429562e-23.
 TEST(FisherTest, CompromiseAtSmallAlphaAndBeta) {
     const char table[] = "verification/small_tails/fisher_compromise_reference.tsv";
-    const auto cases = calc_test::ReadReferenceCases(table, 606);
-    ASSERT_GE(cases.size(), 3u) << table << " missing or short";
-    for (const calc_test::ReferenceCase& c : cases) {
-        PowerExactFisherTwoProp test;
-        const auto run = Calculate(test, c.type, c.inputs);
-        ASSERT_EQ(run->status, c.status) << c.line << "\n" << run->message;
-        for (const auto& [key, expected] : c.outputs) {
-            calc_test::ExpectOutput(run->outputs, LabelOf(key), expected, c.line);
-        }
-    }
+    kForm.ExpectReferenceTable(table, 606, 3);
 }
 
 // A target beyond what the chosen side can give ends the search with a
@@ -381,16 +291,7 @@ TEST(FisherTest, UnreachableSensitivityFails) {
 // words instead of showing alpha 1.
 TEST(FisherTest, CriterionAtTinyAlphaAndUnreachableTargets) {
     const char table[] = "verification/small_tails/fisher_reference.tsv";
-    const auto cases = calc_test::ReadReferenceCases(table, 606);
-    ASSERT_GE(cases.size(), 2u) << table << " missing or short";
-    for (const calc_test::ReferenceCase& c : cases) {
-        PowerExactFisherTwoProp test;
-        const auto run = Calculate(test, c.type, c.inputs);
-        ASSERT_EQ(run->status, c.status) << c.line << "\n" << run->message;
-        for (const auto& [key, expected] : c.outputs) {
-            calc_test::ExpectOutput(run->outputs, LabelOf(key), expected, c.line);
-        }
-    }
+    kForm.ExpectReferenceTable(table, 606, 2);
     PowerExactFisherTwoProp test;
     try {
         Calculate(test, kCriterion,

@@ -6,7 +6,6 @@
 
 #include <cmath>
 #include <fstream>
-#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -15,88 +14,37 @@
 #include "analysis/calculation_test_support.h"
 #include "analysis/plot_data.h"
 #include "numerics/quorix_error.h"
+#include "tests/exact/exact_reference_fixture.h"
 
 namespace {
 
 using calc_test::Texts;
+using exact_test::Run;
 
 constexpr const char* kTable = "verification/exact_tests/mcnemar_cases.tsv";
 
-std::string LabelOf(const std::string& key) {
-    static const std::map<std::string, std::string> labels = {
-        {"tails", "Tail(s)"},
-        {"alpha", "$\\alpha$ err prob"},
-        {"power", "Power (1-$\\beta$ err prob)"},
-        {"q", "$\\beta$/$\\alpha$ ratio"},
-        {"beta", "$\\beta$ err prob"},
-        {"n", "Total sample size"},
-        {"N", "Total sample size"},
-        {"or", "Odds ratio"},
+// The rows of McNemar's test; the option "approx" chooses the
+// approximation on ceil(N pd) pairs.
+const exact_test::Form<PowerExactMcNemar> kForm(
+    {
         {"pd", "Prop discordant pairs"},
         {"p12", "Proportion p12"},
         {"p21", "Proportion p21"},
-        {"lower", "Lower critical N"},
-        {"upper", "Upper critical N"},
-        {"actual", "Actual power"},
-        {"actualalpha", "Actual $\\alpha$"},
-        {"actualratio", "Actual $\\beta$/$\\alpha$ ratio"},
-    };
-    const auto it = labels.find(key);
-    if (it == labels.end()) {
-        ADD_FAILURE() << "no label for key " << key;
-        return key;
-    }
-    return it->second;
+    },
+    {{"approx", &PowerExactMcNemar::useApproximation}});
+
+std::string LabelOf(const std::string& key) {
+    return kForm.LabelOf(key);
 }
 
-struct Run {
-    CalculateStatus status = kCalculateDone;
-    std::string message;
-    PropertyList inputs;
-    PropertyList outputs;
-
-    double Value(const std::string& key) const {
-        return calc_test::OutputValue(outputs, LabelOf(key));
-    }
-};
-
-// Types the texts into the inputs of `type` ("approx" sets the option) and
-// calculates as the main window does.
 std::unique_ptr<Run> Calculate(PowerExactMcNemar& test, AnalysisType type, const Texts& texts) {
-    auto run = std::make_unique<Run>();
-    for (const auto& [key, text] : texts) {
-        if (key == "approx") test.useApproximation = text == "1";
-    }
-    test.BuildInputList(type, &run->inputs);
-    for (const auto& [key, text] : texts) {
-        if (key == "approx") continue;
-        Property* input = run->inputs.Find(LabelOf(key));
-        if (input == nullptr) {
-            ADD_FAILURE() << "type " << type << " has no input " << key;
-            continue;
-        }
-        input->SetText(text);
-    }
-    run->status = CalculateWithInputErrors(&test, type, &run->inputs);
-    run->message = test.GetMessage();
-    test.BuildOutputList(type, &run->outputs);
-    if (run->status < 0) test.GetOutputs(type, &run->outputs);
-    return run;
+    return kForm.Calculate(test, type, texts);
 }
 
 // Exact power as the average of the conditional power over the number of
 // discordant pairs, and the approximation on ceil(N pd) pairs.
 TEST(McNemarTest, ReproducesTheReferenceTable) {
-    const auto cases = calc_test::ReadReferenceCases(kTable, 604);
-    ASSERT_GE(cases.size(), 11u) << kTable << " missing or short";
-    for (const calc_test::ReferenceCase& c : cases) {
-        PowerExactMcNemar test;
-        const auto run = Calculate(test, c.type, c.inputs);
-        ASSERT_EQ(run->status, c.status) << c.line << "\n" << run->message;
-        for (const auto& [key, expected] : c.outputs) {
-            calc_test::ExpectOutput(run->outputs, LabelOf(key), expected, c.line);
-        }
-    }
+    kForm.ExpectReferenceTable(kTable, 604, 11);
 }
 
 // Compromise of the exact method where q is met at alpha far below 1e-16,
@@ -105,16 +53,7 @@ TEST(McNemarTest, ReproducesTheReferenceTable) {
 // pd 0.9 meets the ratio 1.009823 at an actual alpha of 7.249681e-25.
 TEST(McNemarTest, ExactCompromiseAtSmallAlphaAndBeta) {
     const char table[] = "verification/small_tails/mcnemar_reference.tsv";
-    const auto cases = calc_test::ReadReferenceCases(table, 604);
-    ASSERT_GE(cases.size(), 3u) << table << " missing or short";
-    for (const calc_test::ReferenceCase& c : cases) {
-        PowerExactMcNemar test;
-        const auto run = Calculate(test, c.type, c.inputs);
-        ASSERT_EQ(run->status, c.status) << c.line << "\n" << run->message;
-        for (const auto& [key, expected] : c.outputs) {
-            calc_test::ExpectOutput(run->outputs, LabelOf(key), expected, c.line);
-        }
-    }
+    kForm.ExpectReferenceTable(table, 604, 3);
 }
 
 // The exact power carries the conditional tails from one number of pairs to
@@ -405,12 +344,7 @@ TEST(McNemarTest, ListsFollowTheOption) {
 }
 
 TEST(McNemarTest, RefusedInputsNameTheirRow) {
-    struct Case {
-        AnalysisType type;
-        Texts texts;
-        const char* row;
-        const char* message;
-    };
+    using Case = exact_test::Refusal;
     const Case cases[] = {
         {kPostHoc,
          {{"pd", "0"}},
@@ -425,14 +359,7 @@ TEST(McNemarTest, RefusedInputsNameTheirRow) {
          "n",
          "Sample size must be greater than or equal to 1."},
     };
-    for (const Case& c : cases) {
-        PowerExactMcNemar test;
-        const auto run = Calculate(test, c.type, c.texts);
-        int row = -1;
-        run->inputs.FindWithIndex(LabelOf(c.row), &row);
-        EXPECT_EQ(run->status, row) << calc_test::Describe(c.type, c.texts);
-        EXPECT_EQ(run->message, c.message) << calc_test::Describe(c.type, c.texts);
-    }
+    kForm.ExpectRefusals(cases);
 }
 
 // The standard values: p12 0.18, p21 0.12, and the approximation's plot of

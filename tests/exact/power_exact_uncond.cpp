@@ -33,6 +33,28 @@ constexpr int kMaxSteps = 100;
 constexpr int kMaxExtraSubjects = 1000;
 // The lower end of a row whose outcomes are judged one by one.
 constexpr int kScannedRow = -2;
+// The floor of the searches over alpha, and the alpha below which the
+// exact Compromise search walks by growing steps and bisects on the
+// logarithm.
+constexpr double kSmallestAlpha = 1e-99;
+constexpr double kSmallAlpha = 1e-10;
+// A size or beta below this is summed on its own side: its complement has
+// lost more than a few of its digits.
+constexpr double kSummedTail = 1e-6;
+
+// Puts a member back when the step that changed it returns or throws.
+template <class T>
+class Restore {
+  public:
+    Restore(T& member, T value) : member_(member), saved_(member) { member_ = value; }
+    Restore(const Restore&) = delete;
+    Restore& operator=(const Restore&) = delete;
+    ~Restore() { member_ = saved_; }
+
+  private:
+    T& member_;
+    T saved_;
+};
 
 double Infinity() {
     return std::numeric_limits<double>::infinity();
@@ -300,6 +322,14 @@ double PowerExactUncondTwoProp::LargeSamplePower(double p1, double alphaValue, d
                                     m.side);
 }
 
+double PowerExactUncondTwoProp::LargeSampleBeta(double p1, double alphaValue, double n1,
+                                                double n2) {
+    const StatisticMoments m = GetStatisticMoments(p1, alphaValue, n1, n2);
+    if (statistic == 6) return TApproximationBeta(m.lowerMean, m.upperMean, alphaValue, m.side);
+    return NormalApproximationBeta(m.lowerMean, m.upperMean, m.nullSd, m.alternativeSd, alphaValue,
+                                   m.side);
+}
+
 double PowerExactUncondTwoProp::StatisticValue(int code, double x2, double x1, double n2, double n1,
                                                double, int) {
     return SharedValue(code, x1, n1, x2, n2, x1 / n1, x2 / n2);
@@ -334,6 +364,50 @@ double PowerExactUncondTwoProp::NormalApproximationPower(double meanLower, doubl
     criticalValue2 = c2;
     return std::min(1.0,
                     NormalCdf((c1 - meanLower) / sd1) + NormalSurvival((c2 - meanUpper) / sd1));
+}
+
+double PowerExactUncondTwoProp::NormalApproximationBeta(double meanLower, double meanUpper,
+                                                        double sd0, double sd1, double alphaValue,
+                                                        int side) {
+    const double p = NormalApproximationPower(meanLower, meanUpper, sd0, sd1, alphaValue, side);
+    if (!(sd0 > 0.0) || !(sd1 > 0.0)) return 1.0 - p;
+    if (side == 0) return NormalSurvival((criticalValue - meanLower) / sd1);
+    if (side == 1) return NormalCdf((criticalValue - meanUpper) / sd1);
+    // Between the critical values, from the tails on the side away from
+    // the bulk of the statistic.
+    const double zLower = (criticalValue - meanLower) / sd1;
+    const double zUpper = (criticalValue2 - meanUpper) / sd1;
+    const double beta = zLower + zUpper > 0.0 ? NormalSurvival(zLower) - NormalSurvival(zUpper)
+                                              : NormalCdf(zUpper) - NormalCdf(zLower);
+    return std::max(beta, 0.0);
+}
+
+double PowerExactUncondTwoProp::TApproximationBeta(double mean, double n, double alphaValue,
+                                                   int side) {
+    // The power sets the critical values; the upper one is c, the lower -c.
+    TApproximationPower(mean, n, alphaValue, side);
+    const double c = side == 1 ? criticalValue : -criticalValue;
+    const double dof = n - 2.0;
+    auto below = [&](double x) {
+        if (mean >= 1e29) return 0.0;
+        if (mean <= -1e29) return 1.0;
+        if (!std::isfinite(x)) return x > 0.0 ? 1.0 : 0.0;
+        TDistribution shifted(dof, mean);
+        return shifted.Cdf(x);
+    };
+    // P(T > x) as P(-T < -x), the shifted t mirrored, so that a small upper
+    // tail keeps its digits.
+    auto above = [&](double x) {
+        if (mean >= 1e29) return 1.0;
+        if (mean <= -1e29) return 0.0;
+        if (!std::isfinite(x)) return x > 0.0 ? 0.0 : 1.0;
+        TDistribution mirrored(dof, -mean);
+        return mirrored.Cdf(-x);
+    };
+    if (side == 0) return above(-c);
+    if (side == 1) return below(c);
+    const double beta = mean >= 0.0 ? below(c) - below(-c) : above(-c) - above(c);
+    return std::max(beta, 0.0);
 }
 
 double PowerExactUncondTwoProp::TApproximationPower(double mean, double n, double alphaValue,
@@ -556,11 +630,14 @@ double PowerExactUncondTwoProp::SumAcceptedRow(int x2, int start, MassCache& gro
     }
     const int lo = acceptLower_[static_cast<size_t>(x2)];
     const int hi = acceptUpper_[static_cast<size_t>(x2)];
+    return group2_.At(x2) * SumRange(group1, lo, hi, start);
+}
+
+double PowerExactUncondTwoProp::SumRange(MassCache& group1, int lo, int hi, int start) {
     if (lo > hi) return 0.0;
-    const double rowMass = group2_.At(x2);
     // A group without spread has all its mass on one count.
-    if (group1.q <= 0.0) return lo <= 0 ? rowMass : 0.0;
-    if (group1.q >= 1.0) return hi >= m1_ ? rowMass : 0.0;
+    if (group1.q <= 0.0) return lo <= 0 ? 1.0 : 0.0;
+    if (group1.q >= 1.0) return hi >= m1_ ? 1.0 : 0.0;
     int down, up;
     if (start >= hi) {
         down = std::max(hi - 1, lo);
@@ -590,27 +667,80 @@ double PowerExactUncondTwoProp::SumAcceptedRow(int x2, int start, MassCache& gro
             sum += upTerm;
         }
     }
-    return rowMass * sum;
+    return sum;
+}
+
+double PowerExactUncondTwoProp::SumRowTail(int x2, int start, MassCache& group1, bool rejected,
+                                           double running) {
+    const double rowMass = group2_.At(x2);
+    if (!(rowMass > 0.0)) return 0.0;
+    const int lo = acceptLower_[static_cast<size_t>(x2)];
+    if (lo != kScannedRow) {
+        const int hi = acceptUpper_[static_cast<size_t>(x2)];
+        if (!rejected) return rowMass * SumRange(group1, lo, hi, start);
+        if (lo > hi) return rowMass;
+        return rowMass *
+               (SumRange(group1, 0, lo - 1, start) + SumRange(group1, hi + 1, m1_, start));
+    }
+    auto wanted = [&](int x1) { return Accepts(x2, x1) != rejected; };
+    if (group1.q <= 0.0) return wanted(0) ? rowMass : 0.0;
+    if (group1.q >= 1.0) return wanted(m1_) ? rowMass : 0.0;
+    // Every x1 from the mode outwards until the masses left are negligible
+    // against the wanted mass of the rows so far: wanted outcomes may lie
+    // only in the far tails of the row.
+    int up = std::clamp(start, 0, m1_);
+    int down = up - 1;
+    double kept = wanted(up) ? group1.At(up) : 0.0;
+    ++up;
+    for (;;) {
+        const bool canDown = down >= 0, canUp = up <= m1_;
+        if (!canDown && !canUp) break;
+        const double d = canDown ? group1.At(down) : 0.0;
+        const double u = canUp ? group1.At(up) : 0.0;
+        const double bound = kNegligible * (running + rowMass * kept);
+        if (bound > 0.0 && rowMass * d <= bound && rowMass * u <= bound) break;
+        if (canDown && (!canUp || d >= u)) {
+            if (wanted(down)) kept += d;
+            --down;
+        } else {
+            if (wanted(up)) kept += u;
+            ++up;
+        }
+    }
+    return rowMass * kept;
 }
 
 // The rows of group 2 from its mode outwards, the larger frontier term
 // first; the walk ends once the masses of group 2 at both open ends are
 // negligible against the sum, since no row exceeds its mass of group 2.
 double PowerExactUncondTwoProp::WalkRows(MassCache& group1) {
+    const int start = static_cast<int>(m1_ * group1.q + 0.5);
+    return WalkRowsWith([&](int x2, double) { return SumAcceptedRow(x2, start, group1); });
+}
+
+double PowerExactUncondTwoProp::WalkTail(MassCache& group1, bool rejected) {
+    const int start = static_cast<int>(m1_ * group1.q + 0.5);
+    return WalkRowsWith(
+        [&](int x2, double running) { return SumRowTail(x2, start, group1, rejected, running); });
+}
+
+template <class RowSum>
+double PowerExactUncondTwoProp::WalkRowsWith(RowSum rowSum) {
     const double t = m2_ * proportion2;
     int u = static_cast<int>(std::ceil(t));
     int d = static_cast<int>(std::floor(t));
     if (u == d) d = u - 1;
     u = std::min(u, m2_);
-    const int start = static_cast<int>(m1_ * group1.q + 0.5);
+    double sum = 0.0;
     auto row = [&](int x2) {
         if (IsCancelled()) throw CancelledError();
         if (acceptLower_[static_cast<size_t>(x2)] == -1) FindAcceptanceBounds(x2);
-        return SumAcceptedRow(x2, start, group1);
+        return rowSum(x2, sum);
     };
     double upTerm = row(u);
+    sum = upTerm;
     double downTerm = d >= 0 ? row(d) : 0.0;
-    double sum = upTerm + downTerm;
+    sum = upTerm + downTerm;
     for (;;) {
         const bool canUp = u<m2_, canDown = d> 0;
         if (!canUp && !canDown) break;
@@ -661,6 +791,18 @@ double PowerExactUncondTwoProp::ExactPower(double p1, double alphaValue, double 
 
     actualPower = std::clamp(1.0 - accepted1, 0.0, 1.0);
     actualAlpha = std::clamp(1.0 - accepted0, 0.0, 1.0);
+    exactBeta_ = 1.0 - actualPower;
+    if (wantTails_) {
+        // The sums above are near 1 and round by some 1e-16: a size below
+        // kSummedTail is summed over the rejected outcomes instead, and a
+        // beta that small over the accepted ones, row by row, so that both
+        // keep their digits far below 1e-16.
+        if (accepted1 < kSummedTail) {
+            exactBeta_ = std::clamp(WalkTail(underH1, false), 0.0, 1.0);
+            actualPower = 1.0 - exactBeta_;
+        }
+        if (actualAlpha < kSummedTail) actualAlpha = std::clamp(WalkTail(underH0, true), 0.0, 1.0);
+    }
     return actualPower;
 }
 
@@ -727,7 +869,7 @@ double PowerExactUncondTwoProp::CriterionObjective(double x) {
 }
 
 double PowerExactUncondTwoProp::CompromiseObjective(double x) {
-    const double beta = 1.0 - LargeSamplePower(proportion1, x, groupSize1, groupSize2);
+    const double beta = LargeSampleBeta(proportion1, x, groupSize1, groupSize2);
     return 1.0 - beta / (x * ratio);
 }
 
@@ -891,25 +1033,36 @@ double PowerExactUncondTwoProp::SolveCompromise2(double p1, double q, double n1,
     alpha = actualAlpha = start;
     if (!exact) {
         power = actualPower = LargeSamplePower(p1, start, n1, n2);
-        const double r = (1.0 - power) / actualAlpha;
+        compromiseBeta = LargeSampleBeta(p1, start, n1, n2);
+        const double r = compromiseBeta / actualAlpha;
         if (!std::isfinite(r)) Unreachable("Solver-Compromise", start);
         return r;
     }
 
-    // The realised ratio falls with alpha in steps.
+    // The realised ratio falls with alpha in steps; beta and the size are
+    // each summed on their own side.
+    const Restore<bool> withTails(wantTails_, true);
     auto ratioAt = [&](double a) {
-        const double p = PowerAt(p1, a, n1, n2);
-        return actualAlpha > 0.0 ? (1.0 - p) / actualAlpha : Infinity();
+        PowerAt(p1, a, n1, n2);
+        return actualAlpha > 0.0 ? exactBeta_ / actualAlpha : Infinity();
     };
-    double a = start;
+    double a = std::max(start, kSmallestAlpha);
     double r = ratioAt(a);
     double lo, hi;
     bool bounded = false;
     if (q <= r) {
+        // Below 1e-10 the steps grow, up to 1e-10, so that a start far
+        // below the answer reaches it in a few dozen of them.
         lo = a;
+        double factor = 1.6;
         for (int i = 0; i < kMaxSteps && a < 0.9999999999; ++i) {
             lo = a;
-            a = std::min(a * 1.6, 0.9999999999);
+            if (a >= kSmallAlpha) {
+                a = std::min(a * 1.6, 0.9999999999);
+            } else {
+                factor = std::min(factor * factor, 1e8);
+                a = std::min(a * factor, kSmallAlpha);
+            }
             if (ratioAt(a) <= q) {
                 bounded = true;
                 break;
@@ -917,10 +1070,18 @@ double PowerExactUncondTwoProp::SolveCompromise2(double p1, double q, double n1,
         }
         hi = a;
     } else {
+        // Below 1e-10 the steps grow, so that a ratio met far below 1e-16
+        // is reached in a few dozen of them.
         hi = a;
-        for (int i = 0; i < kMaxSteps && a > 1e-10; ++i) {
+        double factor = 0.8;
+        for (int i = 0; i < kMaxSteps && a > kSmallestAlpha; ++i) {
             hi = a;
-            a *= 0.8;
+            if (a > kSmallAlpha) {
+                a *= 0.8;
+            } else {
+                factor = std::max(factor * factor, 1e-8);
+                a = std::max(a * factor, kSmallestAlpha);
+            }
             if (ratioAt(a) >= q) {
                 bounded = true;
                 break;
@@ -932,9 +1093,11 @@ double PowerExactUncondTwoProp::SolveCompromise2(double p1, double q, double n1,
     // the approximation's alpha is no answer of the exact test.
     if (!bounded) Unreachable("Solver-Compromise", a);
 
+    // Halving alpha where it is not small, its logarithm where it is.
+    auto open = [&] { return lo < kSmallAlpha ? hi > lo * (1.0 + 1e-7) : hi - lo > 1e-7; };
     double chosen = -1.0;
-    for (int i = 0; i < kMaxSteps && hi - lo > 1e-7; ++i) {
-        const double mid = (lo + hi) / 2.0;
+    for (int i = 0; i < kMaxSteps && open(); ++i) {
+        const double mid = lo < kSmallAlpha ? std::sqrt(lo * hi) : (lo + hi) / 2.0;
         r = ratioAt(mid);
         if (std::fabs(r - q) < 1e-5) {
             chosen = mid;
@@ -954,7 +1117,8 @@ double PowerExactUncondTwoProp::SolveCompromise2(double p1, double q, double n1,
     alpha = chosen;
     power = p;
     if (!(actualAlpha > 0.0)) Unreachable("Solver-Compromise", chosen);
-    return (1.0 - p) / actualAlpha;
+    compromiseBeta = exactBeta_;
+    return exactBeta_ / actualAlpha;
 }
 
 // ---------------------------------------------------------- Sensitivity

@@ -135,6 +135,10 @@ class PowerExactUncondTwoProp : public PowerExact {
     // The large-sample power: the t approximation for the t statistic, else
     // the normal one.
     double LargeSamplePower(double p1, double alpha, double n1, double n2);
+    // Its beta, from the acceptance region on the side away from the bulk
+    // of the statistic: alpha and beta of a Compromise can lie far below
+    // 1e-16, where 1 - power is 0.
+    double LargeSampleBeta(double p1, double alpha, double n1, double n2);
     // The statistic of the outcome (x1 of n1, x2 of n2) for the side tested
     // (0 upper tail, 1 lower tail, 2 both), large for p1 above its H0
     // value. The base has the pooled and unpooled z and the t (codes 0, 2
@@ -183,6 +187,11 @@ class PowerExactUncondTwoProp : public PowerExact {
     int effectIndex = 0;
 
   protected:
+    // beta of NormalApproximationPower and TApproximationPower (which they
+    // call for the critical values).
+    double NormalApproximationBeta(double meanLower, double meanUpper, double sd0, double sd1,
+                                   double alpha, int side);
+    double TApproximationBeta(double mean, double n, double alpha, int side);
     // Copies the options into a clone.
     void CopyOptionsTo(PowerExactUncondTwoProp& target) const;
     // The moments of one of the shared statistics at p1, and its value for
@@ -230,6 +239,15 @@ class PowerExactUncondTwoProp : public PowerExact {
     // P(X2 = x2) times the mass of group 1 over the accepted x1 of that x2,
     // summed from `start` outwards.
     double SumAcceptedRow(int x2, int start, MassCache& group1);
+    // The mass of group 1 over lo..hi, from the end nearer to `start` (or
+    // from `start` within) outwards.
+    double SumRange(MassCache& group1, int lo, int hi, int start);
+    // P(X2 = x2) times the mass of group 1 over the rejected (or accepted)
+    // x1 of that x2, such that a small sum keeps its digits: the tails
+    // beyond the accepted interval summed from its ends, a scanned row
+    // until its masses are negligible against `running`, the sum of the
+    // rows before, plus its own.
+    double SumRowTail(int x2, int start, MassCache& group1, bool rejected, double running);
     // The same for a scanned row: every x1 from `start` outwards, each
     // judged by its own statistic, until the masses left are negligible.
     double SumScannedRow(int x2, int start, MassCache& group1);
@@ -238,6 +256,13 @@ class PowerExactUncondTwoProp : public PowerExact {
     // The accepted mass of all outcomes, the rows of group 2 summed from
     // its mode outwards.
     double WalkRows(MassCache& group1);
+    // The rejected (or accepted) mass of all outcomes, each row from
+    // SumRowTail.
+    double WalkTail(MassCache& group1, bool rejected);
+    // The rows of group 2 from its mode outwards, rowSum(x2, running)
+    // giving each; until the masses of group 2 left are negligible.
+    template <class RowSum>
+    double WalkRowsWith(RowSum rowSum);
     // The critical value of the exact test (on the oriented scale).
     double ExactCriticalValue(double alpha, int side) const;
     // The statistic with the likelihood ratio turned into its signed root,
@@ -268,6 +293,11 @@ class PowerExactUncondTwoProp : public PowerExact {
     MassCache group2_;
     int m1_ = 0, m2_ = 0, side_ = 2;
     double critical_ = 0.0;
+    // Whether ExactPower sums beta and the size on their own sides (the
+    // Compromise search: the other searches pay nothing for it), and beta
+    // so summed.
+    bool wantTails_ = false;
+    double exactBeta_ = 0.0;
 };
 
 inline double PowerExactUncondTwoProp::Beyond(double d) {

@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cmath>
+#include <memory>
 #include <utility>
 
 #include "analysis/test_family_support.h"
@@ -11,7 +12,7 @@ namespace {
 
 // The fixed sample size of the generic test: its mean and standard
 // deviation are entered directly, so the size only has to be valid.
-constexpr double kGenericSampleSize = 100.0;
+constexpr long kGenericSampleSize = 100;
 
 enum NormalParam { kMean = 0, kSd = 1 };
 
@@ -111,6 +112,28 @@ double PowerZ::GetBeta() {
     return ComputeBeta(effectSize, alpha, sampleSize);
 }
 
+double PowerZ::SensitivityObjective(double x) {
+    if (!HasTwoGroups()) return PowerAnalysis::SensitivityObjective(x);
+    return ComputePower2(x, alpha, groupSize1, groupSize2) - power;
+}
+
+double PowerZ::CriterionObjective(double x) {
+    if (!HasTwoGroups()) return PowerAnalysis::CriterionObjective(x);
+    return ComputePower2(effectSize, x, groupSize1, groupSize2) - power;
+}
+
+double PowerZ::CompromiseObjective(double x) {
+    if (!HasTwoGroups()) return PowerAnalysis::CompromiseObjective(x);
+    const double beta = ComputeBeta2(effectSize, x, groupSize1, groupSize2);
+    return 1.0 - beta / (x * ratio);
+}
+
+double PowerZ::APrioriObjective(double x) {
+    if (!HasTwoGroups()) return PowerAnalysis::APrioriObjective(x);
+    const double n1 = x / (allocationRatio + 1.0);
+    return ComputePower2(effectSize, alpha, n1, x - n1) - power;
+}
+
 double PowerZ::ComputePower(double effect, double alphaValue, double n) {
     effectSize = effect;
     alpha = alphaValue;
@@ -132,6 +155,64 @@ int PowerZ::ClampedSum(long n1, long n2) {
     if (sum > INT_MAX) return INT_MAX;
     if (sum < INT_MIN) return INT_MIN;
     return static_cast<int>(sum);
+}
+
+// ------------------------------------------------------ read, check, solve
+
+ReadCheckSolve PowerZ::FamilyPath(AnalysisType type, PropertyList* inputs, SampleInputs sample,
+                                  int& tails, OwnInputs own) {
+    ReadCheckSolve path;
+    path.effectId = GetEffectSizeId();
+    path.sample = sample;
+    const bool readsDirection = own.sensitivityDirection && type == kSensitivity;
+    // The direction is read with the design and taken with it.
+    auto direction = std::make_shared<int>(0);
+    path.readDesign = [this, inputs, &tails, readsDirection, direction,
+                       before = std::move(own.beforeTails), after = std::move(own.afterTails)] {
+        if (before) {
+            if (const int row = before(); row >= 0) return row;
+        }
+        int selectionRow = -1;
+        tails = ReadTails(inputs, &selectionRow);
+        if (after) {
+            if (const int row = after(); row >= 0) return row;
+        }
+        if (readsDirection) *direction = ReadEffectDirection(inputs, &selectionRow);
+        return -1;
+    };
+    path.takeDesign = [this, type, sample, &tails, readsDirection, direction,
+                       take = std::move(own.take)](GivenValues& v) {
+        if (take) take(v);
+        oneTailed = tails == 0;
+        if (readsDirection) effectDirection = *direction == 1 ? 1.0 : -1.0;
+        if (sample != SampleInputs::kGroups) return;
+        allocationRatio = type == kAPriori ? v.allocationRatio
+                                           : static_cast<double>(v.sampleSize2) /
+                                                 static_cast<double>(v.sampleSize1);
+    };
+    return path;
+}
+
+InputTable PowerZ::FamilyChecks(InputTable effect, InputTable sample) {
+    return JoinChecks({{AllocationRatioAbove(*this, 0.01)},
+                       std::move(effect),
+                       AlphaPowerChecks(*this),
+                       std::move(sample),
+                       {RatioInRange(*this, 0.01, 100.0)}});
+}
+
+InputCheck PowerZ::EffectInRange(const char* name, double lo, double hi) {
+    return {Given::kEffect, [this, name, lo, hi](const GivenValues& v) {
+                return CheckEffectSizeRange(name, v.effect, lo, hi);
+            }};
+}
+
+void PowerZ::BracketCorrelationSide(double h0, double edge) {
+    if (effectDirection > 0.0) {
+        BracketFromStart(h0, edge, (h0 + 1.0) / 2.0);
+    } else {
+        BracketFromStart(-edge, h0, (h0 - 1.0) / 2.0);
+    }
 }
 
 // ---------------------------------------------------------- the generic test
@@ -160,66 +241,33 @@ void PowerZ::BuildInputList(AnalysisType type, PropertyList* inputs) {
 }
 
 CalculateStatus PowerZ::Calculate(AnalysisType type, PropertyList* inputs) {
-    ClearMessage();
-    if (type == kAPriori) return kCalculateDone;
-    int sdRow = -1;
-    const double sd = ReadDouble(inputs, kNoncentralSdId, &sdRow);
-    if (!CheckStandardError(sd, 1e-8) || !CheckFinite(sd)) return sdRow;
-    int tailsRow = -1;
-    const int tails = ReadTails(inputs, &tailsRow);
-    // Once the inputs have passed their checks.
-    auto takeDesign = [&] {
+    int tails = 0;
+    double sd = 0.0;
+    OwnInputs own;
+    own.beforeTails = [&] {
+        int row = -1;
+        sd = ReadDouble(inputs, kNoncentralSdId, &row);
+        return CheckStandardError(sd, 1e-8) && CheckFinite(sd) ? -1 : row;
+    };
+    own.take = [&](GivenValues&) {
         noncentralSD = sd;
-        oneTailed = tails == 0;
         distribution->SetParam(kSd, 1.0);
     };
-    const double n = kGenericSampleSize;
-    int row1 = -1, row2 = -1;
-    switch (type) {
-        case kSensitivity: {
-            const double a = ReadAlpha(inputs, &row1);
-            const double p = ReadPower(inputs, &row2);
-            if (!CheckAlphaRange(a)) return row1;
-            if (!CheckPowerRange(p)) return row2;
-            if (!CheckPowerAboveAlpha(a, p)) return row2;
-            takeDesign();
-            effectSize = RestoringOnFailure(effectSize, [&] { return SolveEffectSize(a, p, n); });
-            break;
-        }
-        case kPostHoc: {
-            const double mu = ReadEffectSize(inputs, &row1, GetNoncentralityId());
-            if (!CheckFinite(mu)) return row1;
-            const double a = ReadAlpha(inputs, &row2);
-            if (!CheckAlphaRange(a)) return row2;
-            takeDesign();
-            power = ComputePower(mu, a, n);
-            break;
-        }
-        case kCriterion: {
-            const double mu = ReadEffectSize(inputs, &row1, GetNoncentralityId());
-            if (!CheckFinite(mu)) return row1;
-            const double p = ReadPower(inputs, &row2);
-            if (!CheckPowerRange(p)) return row2;
-            takeDesign();
-            alpha = SolveAlpha(mu, p, n);
-            // The critical values of the alpha found, on the standard scale.
-            SetCriticalValues(mu, alpha, 1.0);
-            break;
-        }
-        case kCompromise: {
-            const double mu = ReadEffectSize(inputs, &row1, GetNoncentralityId());
-            if (!CheckFinite(mu)) return row1;
-            const double q = ReadRatio(inputs, &row2);
-            if (!CheckRatio(q, 0.01, 100.0)) return row2;
-            takeDesign();
-            alpha = SolveCompromise(mu, q, n);
-            power = ComputePower(mu, alpha, n);
-            break;
-        }
-        case kAPriori:
-            break;
-    }
-    return kCalculateDone;
+    ReadCheckSolve path = FamilyPath(type, inputs, SampleInputs::kFixedTotal, tails, own);
+    // No A priori in the generic test: the mean is an input, and its list
+    // holds nothing to read.
+    path.solvesAPriori = false;
+    if (type == kAPriori) path.readDesign = {};
+    path.effectId = GetNoncentralityId();
+    path.fixedSize = kGenericSampleSize;
+    // A mean that no check bounds is refused before the next input is read.
+    InputCheck finiteMean = {Given::kEffect,
+                             [this](const GivenValues& v) { return CheckFinite(v.effect); }};
+    finiteMean.whenRead = true;
+    path.checks = FamilyChecks({finiteMean}, {});
+    // The critical values of the alpha found, on the standard scale.
+    path.afterCriterion = [this](const GivenValues& v) { SetCriticalValues(v.effect, alpha, 1.0); };
+    return RunReadCheckSolve(*this, type, inputs, path);
 }
 
 void PowerZ::BuildOutputList(AnalysisType type, PropertyList* outputs) {
@@ -230,21 +278,23 @@ void PowerZ::GetOutputs(AnalysisType type, PropertyList* outputs) {
     GetGenericOutputs(type, outputs);
 }
 
-// ------------------------------------------------------ two-group outputs
+// ------------------------------------------------ outputs of the concrete tests
 
-void PowerZ::BuildTwoGroupOutputList(AnalysisType type, PropertyList* outputs,
-                                     ParameterId effectId) {
+void PowerZ::BuildTestOutputList(AnalysisType type, PropertyList* outputs, ParameterId effectId,
+                                 ParameterId sampleId) {
     outputs->Clear();
     AddOutput(outputs, kCriticalZId);
     switch (type) {
         case kAPriori:
-            AddSampleSize1Output(outputs);
-            AddSampleSize2Output(outputs);
-            AddCountOutput(outputs, kTotalSampleSizeId);
+            if (HasTwoGroups()) {
+                AddSampleSize1Output(outputs);
+                AddSampleSize2Output(outputs);
+            }
+            AddCountOutput(outputs, sampleId);
             AddActualPowerOutput(outputs);
             break;
         case kSensitivity:
-            AddOutput(outputs, effectId);
+            if (effectId >= 0) AddOutput(outputs, effectId);
             break;
         case kPostHoc:
             AddPowerOutput(outputs);
@@ -260,17 +310,20 @@ void PowerZ::BuildTwoGroupOutputList(AnalysisType type, PropertyList* outputs,
     }
 }
 
-void PowerZ::GetTwoGroupOutputs(AnalysisType type, PropertyList* outputs, ParameterId effectId) {
+void PowerZ::GetTestOutputs(AnalysisType type, PropertyList* outputs, ParameterId effectId,
+                            ParameterId sampleId) {
     SetCriticalValueOutput(outputs, kCriticalZId);
     switch (type) {
         case kAPriori:
-            SetSampleSize1Output(outputs);
-            SetSampleSize2Output(outputs);
-            SetSampleSizeOutput(outputs, kTotalSampleSizeId);
+            if (HasTwoGroups()) {
+                SetSampleSize1Output(outputs);
+                SetSampleSize2Output(outputs);
+            }
+            SetSampleSizeOutput(outputs, sampleId);
             SetActualPowerOutput(outputs);
             break;
         case kSensitivity:
-            SetEffectSizeOutput(outputs, effectId, false);
+            if (effectId >= 0) SetEffectSizeOutput(outputs, effectId, false);
             break;
         case kPostHoc:
             SetPowerOutput(outputs);

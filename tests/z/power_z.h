@@ -1,9 +1,11 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "analysis/ids.h"
 #include "analysis/power_analysis.h"
+#include "analysis/read_check_solve.h"
 
 // The z-test family. PowerZ is both the generic z test, which takes the
 // mean mu of the statistic under H1 and its standard deviation sigma
@@ -35,6 +37,13 @@ class PowerZ : public PowerAnalysis {
     // that have them.
     double GetBeta() override;
 
+    // A test with two groups searches over the stored group sizes, A priori
+    // over the total split by the allocation ratio N2/N1.
+    double SensitivityObjective(double x) override;
+    double CriterionObjective(double x) override;
+    double CompromiseObjective(double x) override;
+    double APrioriObjective(double x) override;
+
     std::string GetTestName() override { return "$\\bullet$ Generic z test"; }
     std::string GetFamilyName() override { return "z tests"; }
     std::string GetStatisticName() override { return "z"; }
@@ -56,6 +65,35 @@ class PowerZ : public PowerAnalysis {
     virtual double GetNoncentralSD() { return noncentralSD; }
 
   protected:
+    // The test's own inputs on the family's path: the readers return the
+    // row of a failure, else -1; `take` takes the design once every check
+    // has passed.
+    struct OwnInputs {
+        std::function<int()> beforeTails;
+        std::function<int()> afterTails;
+        std::function<void(GivenValues&)> take;
+        // The Sensitivity list holds the effect direction, read after the
+        // own inputs and taken with them.
+        bool sensitivityDirection = false;
+    };
+    // The family's read-check-solve path for Calculate: the test's own
+    // inputs around the tails, then the given inputs, whose effect is the
+    // test's effect input. Once the checks have passed, the own design is
+    // taken, then the tails and, for two groups, the allocation ratio (the
+    // one asked for in A priori, else N2/N1). The lambdas keep references
+    // to `tails` and to what the hooks capture.
+    ReadCheckSolve FamilyPath(AnalysisType type, PropertyList* inputs, SampleInputs sample,
+                              int& tails, OwnInputs own);
+    // The family's order of checks: the allocation ratio of two groups, the
+    // effect's, alpha, power and power above alpha, the sample's, then the
+    // beta/alpha ratio.
+    InputTable FamilyChecks(InputTable effect, InputTable sample);
+    // The effect within [lo, hi], named `name` in the message.
+    InputCheck EffectInRange(const char* name, double lo, double hi);
+    // The Sensitivity bracket of a correlation on the side of h0 that
+    // effectDirection names, up to +-edge.
+    void BracketCorrelationSide(double h0, double edge);
+
     // Sets the distribution to N(mean, sd).
     void SetNormal(double mean, double sd);
 
@@ -76,12 +114,14 @@ class PowerZ : public PowerAnalysis {
     // Only the critical values of that rule, the distribution left at H0.
     void SetCriticalValues(double side, double alphaValue, double sd0);
 
-    // The outputs of the two-group z tests: "Critical z", then A priori the
-    // two groups, their total and the actual power, Sensitivity the effect
-    // `effectId`, Post hoc the power, Criterion alpha, Compromise alpha,
-    // beta and power.
-    void BuildTwoGroupOutputList(AnalysisType type, PropertyList* outputs, ParameterId effectId);
-    void GetTwoGroupOutputs(AnalysisType type, PropertyList* outputs, ParameterId effectId);
+    // The outputs of the concrete z tests: "Critical z", then A priori the
+    // two groups of a test that has them, the sample size `sampleId` and the
+    // actual power, Sensitivity the effect `effectId` (none for -1), Post
+    // hoc the power, Criterion alpha, Compromise alpha, beta and power.
+    void BuildTestOutputList(AnalysisType type, PropertyList* outputs, ParameterId effectId,
+                             ParameterId sampleId = kTotalSampleSizeId);
+    void GetTestOutputs(AnalysisType type, PropertyList* outputs, ParameterId effectId,
+                        ParameterId sampleId = kTotalSampleSizeId);
 
     // A mean or standard deviation that no range check bounds can still be
     // given as an infinite or undefined value by a formula; every power

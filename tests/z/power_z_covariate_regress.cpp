@@ -126,8 +126,8 @@ int PowerZCovariateRegress::CheckSlopeVariances(double effect, PropertyList* inp
     return row;
 }
 
-void PowerZCovariateRegress::CheckCompromiseRatio(double q) const {
-    const double met = (1.0 - power) / (q * alpha);
+void PowerZCovariateRegress::CheckCompromiseRatio(double q, double beta) const {
+    const double met = beta / (q * alpha);
     if (!(std::fabs(met - 1.0) <= 1e-4)) {
         throw QuorixError("Solver-Compromise: beta / alpha does not meet the ratio",
                           QuorixError::kUnknown, alpha);
@@ -501,7 +501,7 @@ CalculateStatus PowerZCovariateRegress::Calculate(AnalysisType type, PropertyLis
             if (const int bad = takeDesign(static_cast<double>(n)); bad >= 0) return bad;
             alpha = SolveCompromise2(e, q, n / 2.0, n / 2.0);
             power = ComputePower2(e, alpha, n / 2.0, n / 2.0);
-            CheckCompromiseRatio(q);
+            CheckCompromiseRatio(q, ComputeBeta2(e, alpha, n / 2.0, n / 2.0));
             break;
         }
         case kSensitivity:

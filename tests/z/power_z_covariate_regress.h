@@ -140,8 +140,10 @@ class PowerZCovariateRegress : public PowerZ {
     int CheckSlopeVariances(double effect, PropertyList* inputs);
     // After a Compromise solve: where the power is 1 (or alpha) at every
     // alpha the search can reach, the search ends at its bound with a beta /
-    // alpha that is not q. That is a failure, never a result.
-    void CheckCompromiseRatio(double q) const;
+    // alpha that is not q. That is a failure, never a result. beta is the
+    // one the search solved with, from the acceptance region: 1 - power has
+    // no digits left where alpha and beta lie below 1e-16.
+    void CheckCompromiseRatio(double q, double beta) const;
     // Copies the members above; the tests' clones add their own.
     void CopyCovariateStateTo(PowerZCovariateRegress* copy) const;
 };

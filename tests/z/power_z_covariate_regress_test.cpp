@@ -209,6 +209,25 @@ TYPED_TEST(CovariateRegression, ReferenceCases) {
     }
 }
 
+// Compromise where alpha and beta lie far below 1e-16, where 1 - power has
+// lost every digit: beta from the acceptance region by R, both tests from
+// one table.
+TYPED_TEST(CovariateRegression, CompromiseFarBelow1e16) {
+    const char* path = "verification/small_tails/covariate_compromise_reference.tsv";
+    const auto cases = calc_test::ReadReferenceCases(path, TypeParam().GetTestId());
+    ASSERT_GE(cases.size(), 2u) << path << " missing or short";
+    for (calc_test::ReferenceCase c : cases) {
+        SCOPED_TRACE(c.line);
+        TypeParam test;
+        Traits<TypeParam>::TakeOptions(test, c.inputs);
+        const auto run = calc_test::Calculate(test, c.type, c.inputs);
+        ASSERT_EQ(run->status, c.status) << run->message;
+        for (const auto& [key, expected] : c.outputs) {
+            calc_test::ExpectOutput(run->outputs, calc_test::Label(test, key), expected, key);
+        }
+    }
+}
+
 // The covariate's parameters are checked in the order of the list, each
 // refused on its own row; then the given inputs of the analysis type.
 TYPED_TEST(CovariateRegression, RefusedInputs) {

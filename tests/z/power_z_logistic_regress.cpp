@@ -172,16 +172,21 @@ double PowerZLogisticRegress::SignoriniPower(double alphaValue, double effective
     SetCriticalValues(p1 - p0, alphaValue, 1.0);
     SetNormal(0.0, 1.0);
     const double z = std::fabs(criticalValue);
+    double x;
     if (xDistribution == kXNormal) {
         const double beta1 = Logit(p1) - Logit(p0);
-        return distribution->Cdf(std::fabs(beta1) * std::sqrt(effectiveN * p0 * (1.0 - p0)) - z);
+        x = std::fabs(beta1) * std::sqrt(effectiveN * p0 * (1.0 - p0)) - z;
+    } else {
+        const double pi = binomialPi;
+        const double pbar = (1.0 - pi) * p0 + pi * p1;
+        const double a = std::fabs(p0 - p1) * std::sqrt((1.0 - pi) * effectiveN);
+        const double b = std::sqrt(pbar * (1.0 - pbar) / pi);
+        const double d = std::sqrt(p1 * (1.0 - p1) * (1.0 - pi) / pi + p0 * (1.0 - p0));
+        x = (a - b * z) / d;
     }
-    const double pi = binomialPi;
-    const double pbar = (1.0 - pi) * p0 + pi * p1;
-    const double a = std::fabs(p0 - p1) * std::sqrt((1.0 - pi) * effectiveN);
-    const double b = std::sqrt(pbar * (1.0 - pbar) / pi);
-    const double d = std::sqrt(p1 * (1.0 - p1) * (1.0 - pi) / pi + p0 * (1.0 - p0));
-    return distribution->Cdf((a - b * z) / d);
+    // beta from its own tail: Compromise can put it far below 1e-16.
+    shiftBeta = distribution->Cdf(-x);
+    return distribution->Cdf(x);
 }
 
 double PowerZLogisticRegress::ComputePower(double effect, double alphaValue, double n) {

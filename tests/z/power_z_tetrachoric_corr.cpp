@@ -189,12 +189,7 @@ void PowerZTetrachoricCorr::BracketSampleSize() {
 }
 
 void PowerZTetrachoricCorr::BracketEffectSize() {
-    const double rho0 = values[kH0Rho];
-    if (effectDirection > 0.0) {
-        BracketFromStart(rho0, 1.0, (rho0 + 1.0) / 2.0);
-    } else {
-        BracketFromStart(-1.0, rho0, (rho0 - 1.0) / 2.0);
-    }
+    BracketCorrelationSide(values[kH0Rho], 1.0);
 }
 
 double PowerZTetrachoricCorr::SensitivityObjective(double x) {
@@ -238,10 +233,8 @@ void PowerZTetrachoricCorr::BuildInputList(AnalysisType type, PropertyList* inpu
     AddDoubleInputByLabel(inputs, ParameterNames[kMarginalPropYId], kMarginalY);
 }
 
-CalculateStatus PowerZTetrachoricCorr::Calculate(AnalysisType type, PropertyList* inputs) {
-    ClearMessage();
-    int tailsRow = -1, row0 = -1, rowX = -1, rowY = -1;
-    const int tails = ReadTails(inputs, &tailsRow);
+int PowerZTetrachoricCorr::ReadModel(PropertyList* inputs) {
+    int row0 = -1, rowX = -1, rowY = -1;
     const double rho0 = ReadDouble(inputs, kH0CorrRhoId, &row0);
     if (!(-kRhoLimit <= rho0 && rho0 <= kRhoLimit)) {
         messages << "The H0 correlation must lie in the interval [-0.999999, 0.999999].";
@@ -258,115 +251,54 @@ CalculateStatus PowerZTetrachoricCorr::Calculate(AnalysisType type, PropertyList
         messages << "Margin proportion of variable y must lie in the interval (0,1).";
         return rowY;
     }
+    // Taken at once, and kept when a later input is refused: the check of
+    // the effect reads rho0.
     values[kH0Rho] = rho0;
     values[kMarginalX] = px;
     values[kMarginalY] = py;
-    int effectRow = -1, row = -1, nRow = -1;
-    auto readRho1 = [&] { return ReadEffectSize(inputs, &effectRow, kH1CorrRhoId); };
-    auto rho1InRange = [&](double r) {
-        return CheckEffectSizeRange("H1 corr $\\rho$", r, -kRhoLimit, kRhoLimit);
+    return -1;
+}
+
+CalculateStatus PowerZTetrachoricCorr::Calculate(AnalysisType type, PropertyList* inputs) {
+    OwnInputs own;
+    own.afterTails = [this, inputs] { return ReadModel(inputs); };
+    own.take = [this, type](GivenValues& v) {
+        if (type == kAPriori) return;
+        // Every search and power runs over the two halves of N.
+        sampleSize = static_cast<double>(v.sampleSize);
+        groupSize1 = groupSize2 = sampleSize / 2.0;
     };
-    switch (type) {
-        case kAPriori: {
-            int powerRow = -1;
-            const double r1 = readRho1();
-            const double a = ReadAlpha(inputs, &row);
-            const double p = ReadPower(inputs, &powerRow);
-            if (!rho1InRange(r1) || !CheckEffectSize(kAPriori, r1)) return effectRow;
-            if (!CheckAlphaRange(a)) return row;
-            if (!CheckPowerRange(p)) return powerRow;
-            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
-            oneTailed = tails == 0;
-            effectSize = r1;
-            const double n = SolveSampleSize(r1, a, p, true);
-            sampleSize = n;
-            groupSize1 = groupSize2 = n / 2.0;
-            actualPower = ComputePower2(r1, a, n / 2.0, n / 2.0);
-            break;
-        }
-        case kSensitivity: {
-            int powerRow = -1, directionRow = -1;
-            const int direction = ReadEffectDirection(inputs, &directionRow);
-            const double a = ReadAlpha(inputs, &row);
-            const double p = ReadPower(inputs, &powerRow);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!CheckAlphaRange(a)) return row;
-            if (!CheckPowerRange(p)) return powerRow;
-            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
-            if (!CheckSampleSizeMinimum(static_cast<int>(n), 2)) return nRow;
-            oneTailed = tails == 0;
-            effectDirection = direction == 1 ? 1.0 : -1.0;
-            sampleSize = static_cast<double>(n);
-            effectSize = RestoringOnFailure(
-                effectSize, [&] { return SolveEffectSize2(a, p, n / 2.0, n / 2.0); });
-            ComputePower(effectSize, a, sampleSize);
-            break;
-        }
-        case kPostHoc: {
-            const double r1 = readRho1();
-            const double a = ReadAlpha(inputs, &row);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!rho1InRange(r1)) return effectRow;
-            if (!CheckAlphaRange(a)) return row;
-            if (!CheckSampleSizeMinimum(static_cast<int>(n), 2)) return nRow;
-            oneTailed = tails == 0;
-            power = ComputePower2(r1, a, n / 2.0, n / 2.0);
-            break;
-        }
-        case kCriterion: {
-            const double r1 = readRho1();
-            const double p = ReadPower(inputs, &row);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!rho1InRange(r1)) return effectRow;
-            if (!CheckPowerRange(p)) return row;
-            if (!CheckSampleSizeMinimum(static_cast<int>(n), 2)) return nRow;
-            oneTailed = tails == 0;
-            alpha = SolveAlpha2(r1, p, n / 2.0, n / 2.0);
-            ComputePower(r1, alpha, static_cast<double>(n));
-            break;
-        }
-        case kCompromise: {
-            const double r1 = readRho1();
-            const double q = ReadRatio(inputs, &row);
-            const long n = ReadCount(inputs, &nRow, kTotalSampleSizeId);
-            if (!rho1InRange(r1)) return effectRow;
-            if (!CheckSampleSizeMinimum(static_cast<int>(n), 2)) return nRow;
-            if (!CheckRatio(q, 0.01, 100.0)) return row;
-            oneTailed = tails == 0;
-            alpha = SolveCompromise2(r1, q, n / 2.0, n / 2.0);
-            power = ComputePower2(r1, alpha, n / 2.0, n / 2.0);
-            break;
-        }
-    }
+    own.sensitivityDirection = true;
+    int tails = 0;
+    ReadCheckSolve path = FamilyPath(type, inputs, SampleInputs::kTotal, tails, own);
+    path.checks = FamilyChecks({{Given::kEffect,
+                                 [this, type](const GivenValues& v) {
+                                     return CheckEffectSizeRange("H1 corr $\\rho$", v.effect,
+                                                                 -kRhoLimit, kRhoLimit) &&
+                                            CheckEffectSize(type, v.effect);
+                                 }}},
+                               {SampleSizeAtLeast(*this, 2)});
+    path.afterSampleSize = [this](double n, const GivenValues& v) {
+        sampleSize = n;
+        groupSize1 = groupSize2 = n / 2.0;
+        actualPower = ComputePower2(v.effect, v.alpha, n / 2.0, n / 2.0);
+    };
+    path.afterCriterion = [this](const GivenValues& v) {
+        ComputePower(v.effect, alpha, static_cast<double>(v.sampleSize));
+    };
+    const CalculateStatus outcome = RunReadCheckSolve(*this, type, inputs, path);
+    if (outcome != kCalculateDone) return outcome;
+    // The model at the effect found, and the critical r of the answer.
+    if (type == kSensitivity) ComputePower(effectSize, alpha, sampleSize);
     ComputeCriticalR();
     ReportCriticalR();
-    return kCalculateDone;
+    return outcome;
 }
 
 void PowerZTetrachoricCorr::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    outputs->Clear();
-    AddOutput(outputs, kCriticalZId);
-    switch (type) {
-        case kAPriori:
-            AddCountOutput(outputs, kTotalSampleSizeId);
-            AddActualPowerOutput(outputs);
-            break;
-        case kSensitivity:
-            // The solved rho1 is shown with either method.
-            if (useApproximation) AddOutput(outputs, kH1CorrRhoId);
-            break;
-        case kPostHoc:
-            AddPowerOutput(outputs);
-            break;
-        case kCriterion:
-            AddAlphaOutput(outputs);
-            break;
-        case kCompromise:
-            AddAlphaOutput(outputs);
-            AddBetaOutput(outputs);
-            AddPowerOutput(outputs);
-            break;
-    }
+    // The solved rho1 is shown with either method: the exact one lists it
+    // below.
+    BuildTestOutputList(type, outputs, useApproximation ? kH1CorrRhoId : -1);
     if (useApproximation) {
         for (ParameterId id : {kH1CorrRhoStarId, kH0CorrRhoStarId, kCriticalRStarLwrId,
                                kCriticalRStarUprId, kStdErrRStarId})
@@ -379,27 +311,7 @@ void PowerZTetrachoricCorr::BuildOutputList(AnalysisType type, PropertyList* out
 }
 
 void PowerZTetrachoricCorr::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    SetCriticalValueOutput(outputs, kCriticalZId);
-    switch (type) {
-        case kAPriori:
-            SetSampleSizeOutput(outputs, kTotalSampleSizeId);
-            SetActualPowerOutput(outputs);
-            break;
-        case kSensitivity:
-            SetOutput(outputs, kH1CorrRhoId, effectSize);
-            break;
-        case kPostHoc:
-            SetPowerOutput(outputs);
-            break;
-        case kCriterion:
-            SetAlphaOutput(outputs);
-            break;
-        case kCompromise:
-            SetAlphaOutput(outputs);
-            SetBetaOutput(outputs);
-            SetPowerOutput(outputs);
-            break;
-    }
+    GetTestOutputs(type, outputs, kH1CorrRhoId);
     if (useApproximation) {
         SetOutput(outputs, kH1CorrRhoStarId, values[kMean1]);
         SetOutput(outputs, kH0CorrRhoStarId, values[kMean0]);

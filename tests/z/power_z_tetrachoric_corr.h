@@ -80,5 +80,8 @@ class PowerZTetrachoricCorr : public PowerZ {
     bool rawScale = false;
 
   private:
+    // Reads and checks rho0 and the two margins and takes them; the row of
+    // a failure, else -1.
+    int ReadModel(PropertyList* inputs);
     void ReportCriticalR();
 };

@@ -43,16 +43,7 @@ class PowerZTwoCorr : public PowerZ {
     bool CheckSampleSize(int type, double n) override;
     bool CheckGroupSizes(int type, double n1, double n2) override;
 
-    // The searches run over the stored group sizes.
-    double SensitivityObjective(double x) override;
-    double CriterionObjective(double x) override;
-    double CompromiseObjective(double x) override;
-    double APrioriObjective(double x) override;
-
     // The standard error of the difference of the Fisher z values for the
     // current group sizes, stored in nullSD.
     double GetNoncentralSD() override;
-
-  private:
-    int CheckGroupInputs(long n1, long n2, int row1, int row2);
 };

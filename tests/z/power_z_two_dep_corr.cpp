@@ -1,6 +1,8 @@
 #include "tests/z/power_z_two_dep_corr.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "analysis/test_family_support.h"
 #include "numerics/quorix_error.h"
@@ -100,12 +102,7 @@ void PowerZTwoDepCorrNCI::BracketSampleSize() {
 }
 
 void PowerZTwoDepCorrNCI::BracketEffectSize() {
-    const double ab = correlations[kAb];
-    if (effectDirection > 0.0) {
-        BracketFromStart(ab, 0.9999999999, (ab + 1.0) / 2.0);
-    } else {
-        BracketFromStart(-0.9999999999, ab, (ab - 1.0) / 2.0);
-    }
+    BracketCorrelationSide(correlations[kAb], 0.9999999999);
 }
 
 double PowerZTwoDepCorrNCI::SensitivityObjective(double x) {
@@ -198,184 +195,101 @@ void PowerZTwoDepCorrNCI::BuildInputList(AnalysisType type, PropertyList* inputs
     }
 }
 
-CalculateStatus PowerZTwoDepCorrNCI::Calculate(AnalysisType type, PropertyList* inputs) {
-    ClearMessage();
-    int tailsRow = -1;
-    const int tails = ReadTails(inputs, &tailsRow);
+int PowerZTwoDepCorrNCI::ReadCorrelations(PropertyList* inputs, int* matrixRow) {
     // The given correlations, checked in their input order; the second one
     // read names the row of a matrix that is not valid.
     double given[6];
     std::copy(std::begin(correlations), std::end(correlations), std::begin(given));
-    int matrixRow = -1;
     int count = 0;
     for (const GivenCorrelation& g : GivenCorrelations()) {
         int row = -1;
         const double r = ReadDouble(inputs, g.id, &row);
         if (!CheckNamedRange(g.name, r, kCorrelationMargin)) return row;
         given[g.index] = r;
-        if (++count == 2) matrixRow = row;
+        if (++count == 2) *matrixRow = row;
     }
-    const double ab = given[kAb];
-    // The matrix checks read the correlations as given; a refused
-    // calculation puts the ones before back.
+    // The matrix checks read the correlations as given.
+    std::copy(std::begin(given), std::end(given), std::begin(correlations));
+    return -1;
+}
+
+CalculateStatus PowerZTwoDepCorrNCI::Calculate(AnalysisType type, PropertyList* inputs) {
     double before[6];
     std::copy(std::begin(correlations), std::end(correlations), std::begin(before));
-    std::copy(std::begin(given), std::end(given), std::begin(correlations));
-    auto refuse = [&](int row) {
-        std::copy(std::begin(before), std::end(before), std::begin(correlations));
-        return row;
-    };
-    auto takeDesign = [&] {
-        oneTailed = tails == 0;
+    int tails = 0, matrixRow = -1;
+    GivenValues given;
+    bool solving = false;
+    OwnInputs own;
+    own.afterTails = [this, inputs, &matrixRow] { return ReadCorrelations(inputs, &matrixRow); };
+    own.take = [&](GivenValues& v) {
         allocationRatio = 1.0;
+        given = v;
+        solving = true;
     };
-    const ParameterId effectId = GetEffectSizeId();
-    int effectRow = -1, row = -1, nRow = -1;
-    auto readEffect = [&] { return ReadEffectSize(inputs, &effectRow, effectId); };
-    auto effectInRange = [&](double e) {
-        return CheckEffectSizeRange("r_cd", e, kCorrelationMargin - 1.0, 1.0 - kCorrelationMargin);
-    };
-    switch (type) {
-        case kAPriori: {
-            int powerRow = -1;
-            const double e = readEffect();
-            const double a = ReadAlpha(inputs, &row);
-            const double p = ReadPower(inputs, &powerRow);
-            if (!effectInRange(e)) return refuse(effectRow);
-            if (std::fabs(e - ab) <= 1e-6) {
-                messages << "Effect size must not be zero, i.e. check that |r_cd - r_ab| > 1e-6.";
-                return refuse(effectRow);
-            }
-            if (!CheckAlphaRange(a)) return refuse(row);
-            if (!CheckPowerRange(p)) return refuse(powerRow);
-            if (!CheckPowerAboveAlpha(a, p)) return refuse(powerRow);
-            if (!CheckBothMatrices(e)) return refuse(matrixRow);
-            takeDesign();
-            sampleSize = SolveSampleSize(e, a, p, true);
-            actualPower = ComputePower(e, a, sampleSize);
-            break;
-        }
-        case kSensitivity: {
-            int powerRow = -1, directionRow = -1;
-            const double a = ReadAlpha(inputs, &row);
-            const double p = ReadPower(inputs, &powerRow);
-            const long n = ReadCount(inputs, &nRow, kSampleSizeId);
-            const int direction = ReadEffectDirection(inputs, &directionRow);
-            if (!CheckAlphaRange(a)) return refuse(row);
-            if (!CheckPowerRange(p)) return refuse(powerRow);
-            if (!CheckPowerAboveAlpha(a, p)) return refuse(powerRow);
-            if (!CheckTotalSampleSize(static_cast<int>(n), 4, kMaxTotal)) return refuse(nRow);
-            if (!CheckMatrix(ab, "Under H0:\n")) return refuse(matrixRow);
-            takeDesign();
-            effectDirection = direction == 1 ? 1.0 : -1.0;
-            double e = 2.0;
-            try {
-                e = SolveEffectSize(a, p, static_cast<double>(n));
-            } catch (const QuorixError&) {
-                // The power asked for is not reached on this side with a
-                // valid matrix: no solution, reported below.
-            }
-            if (e < 2.0 && (!CheckMatrix(e, "") || std::fabs(ComputePower(e, a, n) - p) > 1e-7)) {
-                e = 2.0;
-            }
-            effectSize = e;
-            if (effectSize < 2.0) break;
-            ClearMessage();
-            messages << "No solution found for the requested effect size!\n\n"
-                     << "This is indicated by a (nonsensical) correlation value of 2.\n"
-                     << "The most probable cause is that there is no value leading to a\n"
-                     << "valid (i.e. positive semi-definite) correlation matrix.";
-            return kCalculateDoneWithNoteNoPlot;
-        }
-        case kPostHoc: {
-            const double e = readEffect();
-            const double a = ReadAlpha(inputs, &row);
-            const long n = ReadCount(inputs, &nRow, kSampleSizeId);
-            if (!effectInRange(e)) return refuse(effectRow);
-            if (!CheckAlphaRange(a)) return refuse(row);
-            if (!CheckTotalSampleSize(static_cast<int>(n), 4, kMaxTotal)) return refuse(nRow);
-            if (!CheckBothMatrices(e)) return refuse(matrixRow);
-            takeDesign();
-            power = ComputePower(e, a, static_cast<double>(n));
-            break;
-        }
-        case kCriterion: {
-            const double e = readEffect();
-            const double p = ReadPower(inputs, &row);
-            const long n = ReadCount(inputs, &nRow, kSampleSizeId);
-            if (!effectInRange(e)) return refuse(effectRow);
-            if (!CheckPowerRange(p)) return refuse(row);
-            if (!CheckTotalSampleSize(static_cast<int>(n), 4, kMaxTotal)) return refuse(nRow);
-            if (!CheckBothMatrices(e)) return refuse(matrixRow);
-            takeDesign();
-            alpha = SolveAlpha(e, p, static_cast<double>(n));
-            ComputePower(e, alpha, static_cast<double>(n));
-            break;
-        }
-        case kCompromise: {
-            const double e = readEffect();
-            const double q = ReadRatio(inputs, &row);
-            const long n = ReadCount(inputs, &nRow, kSampleSizeId);
-            if (!effectInRange(e)) return refuse(effectRow);
-            if (!CheckTotalSampleSize(static_cast<int>(n), 4, kMaxTotal)) return refuse(nRow);
-            if (!CheckRatio(q, 0.01, 100.0)) return refuse(row);
-            if (!CheckBothMatrices(e)) return refuse(matrixRow);
-            takeDesign();
-            alpha = SolveCompromise(e, q, static_cast<double>(n));
-            power = ComputePower(e, alpha, static_cast<double>(n));
-            break;
-        }
+    own.sensitivityDirection = true;
+    ReadCheckSolve path = FamilyPath(type, inputs, SampleInputs::kTotal, tails, own);
+    path.sampleSizeId = kSampleSizeId;
+    InputTable effect = {EffectInRange("r_cd", kCorrelationMargin - 1.0, 1.0 - kCorrelationMargin)};
+    if (type == kAPriori) {
+        effect.push_back(
+            {Given::kEffect, [this](const GivenValues& v) {
+                 if (std::fabs(v.effect - correlations[kAb]) > 1e-6) return true;
+                 messages << "Effect size must not be zero, i.e. check that |r_cd - r_ab| > 1e-6.";
+                 return false;
+             }});
     }
-    return kCalculateDone;
+    path.checks = FamilyChecks(std::move(effect), {TotalSampleSizeIn(*this, 4, kMaxTotal)});
+    // Sensitivity knows only rho_ab; the effect found is checked after.
+    path.checkDesign = [this, type, &matrixRow](const GivenValues& v) {
+        const bool valid = type == kSensitivity ? CheckMatrix(correlations[kAb], "Under H0:\n")
+                                                : CheckBothMatrices(v.effect);
+        return valid ? -1 : matrixRow;
+    };
+    path.afterSampleSize = [this](double n, const GivenValues& v) {
+        sampleSize = n;
+        actualPower = ComputePower(v.effect, v.alpha, n);
+    };
+    path.afterCriterion = [this](const GivenValues& v) {
+        ComputePower(v.effect, alpha, static_cast<double>(v.sampleSize));
+    };
+    CalculateStatus outcome = kCalculateDone;
+    try {
+        outcome = RunReadCheckSolve(*this, type, inputs, path);
+    } catch (const QuorixError&) {
+        // The power asked for is not reached on this side with a valid
+        // matrix: no solution, reported below.
+        if (!solving || type != kSensitivity) throw;
+        effectSize = 2.0;
+    }
+    if (outcome != kCalculateDone) {
+        std::copy(std::begin(before), std::end(before), std::begin(correlations));
+        return outcome;
+    }
+    return type == kSensitivity ? CheckEffectFound(given) : outcome;
+}
+
+CalculateStatus PowerZTwoDepCorrNCI::CheckEffectFound(const GivenValues& given) {
+    const double n = static_cast<double>(given.sampleSize);
+    if (effectSize < 2.0 &&
+        (!CheckMatrix(effectSize, "") ||
+         std::fabs(ComputePower(effectSize, given.alpha, n) - given.power) > 1e-7)) {
+        effectSize = 2.0;
+    }
+    if (effectSize < 2.0) return kCalculateDone;
+    ClearMessage();
+    messages << "No solution found for the requested effect size!\n\n"
+             << "This is indicated by a (nonsensical) correlation value of 2.\n"
+             << "The most probable cause is that there is no value leading to a\n"
+             << "valid (i.e. positive semi-definite) correlation matrix.";
+    return kCalculateDoneWithNoteNoPlot;
 }
 
 void PowerZTwoDepCorrNCI::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    outputs->Clear();
-    AddOutput(outputs, kCriticalZId);
-    switch (type) {
-        case kAPriori:
-            AddCountOutput(outputs, kSampleSizeId);
-            AddActualPowerOutput(outputs);
-            break;
-        case kSensitivity:
-            AddOutput(outputs, GetEffectSizeId());
-            break;
-        case kPostHoc:
-            AddPowerOutput(outputs);
-            break;
-        case kCriterion:
-            AddAlphaOutput(outputs);
-            break;
-        case kCompromise:
-            AddAlphaOutput(outputs);
-            AddBetaOutput(outputs);
-            AddPowerOutput(outputs);
-            break;
-    }
+    BuildTestOutputList(type, outputs, GetEffectSizeId(), kSampleSizeId);
 }
 
 void PowerZTwoDepCorrNCI::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    SetCriticalValueOutput(outputs, kCriticalZId);
-    switch (type) {
-        case kAPriori:
-            SetSampleSizeOutput(outputs, kSampleSizeId);
-            SetActualPowerOutput(outputs);
-            break;
-        case kSensitivity:
-            SetEffectSizeOutput(outputs, GetEffectSizeId(), false);
-            break;
-        case kPostHoc:
-            SetPowerOutput(outputs);
-            break;
-        case kCriterion:
-            SetAlphaOutput(outputs);
-            break;
-        case kCompromise:
-            SetAlphaOutput(outputs);
-            SetBetaOutput(outputs);
-            SetPowerOutput(outputs);
-            break;
-    }
+    GetTestOutputs(type, outputs, GetEffectSizeId(), kSampleSizeId);
 }
 
 // ========================================================= common index

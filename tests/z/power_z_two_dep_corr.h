@@ -86,6 +86,15 @@ class PowerZTwoDepCorrNCI : public PowerZ {
     double Shift();
     // Both matrix checks in the test's order; false leaves the message.
     virtual bool CheckBothMatrices(double effect);
+
+  private:
+    // Reads and checks the given correlations and takes them for the
+    // matrix checks; the row of a failure, else -1. *matrixRow receives
+    // the row a matrix that is not valid points at.
+    int ReadCorrelations(PropertyList* inputs, int* matrixRow);
+    // A solved effect whose matrix is not valid, or whose power misses the
+    // one asked for, becomes 2 with the note that there is no solution.
+    CalculateStatus CheckEffectFound(const GivenValues& given);
 };
 
 // PowerZTwoDepCorrCI: common index, rho_ab against rho_ac of three variables

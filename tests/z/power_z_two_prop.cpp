@@ -196,24 +196,6 @@ double PowerZTwoProp::ComputePower2(double effect, double alphaValue, double n1,
     return PowerOfShift(side, alphaValue, sd0, difference / nullSE, alternativeSE / nullSE);
 }
 
-double PowerZTwoProp::SensitivityObjective(double x) {
-    return ComputePower2(x, alpha, groupSize1, groupSize2) - power;
-}
-
-double PowerZTwoProp::CriterionObjective(double x) {
-    return ComputePower2(effectSize, x, groupSize1, groupSize2) - power;
-}
-
-double PowerZTwoProp::CompromiseObjective(double x) {
-    const double beta = ComputeBeta2(effectSize, x, groupSize1, groupSize2);
-    return 1.0 - beta / (x * ratio);
-}
-
-double PowerZTwoProp::APrioriObjective(double x) {
-    const double n1 = x / (allocationRatio + 1.0);
-    return ComputePower2(effectSize, alpha, n1, x - n1) - power;
-}
-
 void PowerZTwoProp::BracketSampleSize() {
     BracketSampleSizeFrom(3.0, 100.0);
 }
@@ -241,13 +223,6 @@ bool PowerZTwoProp::CheckGroupSizes(int, double n1, double n2) {
     ClearMessage();
     return CheckTotalSampleSize(AsCount(n1 + n2), 2, 2147483646) &&
            CheckSampleSizeMinimum(AsCount(n1), 1) && CheckSampleSizeMinimum(AsCount(n2), 1);
-}
-
-int PowerZTwoProp::CheckGroupInputs(long n1, long n2, int row1, int row2) {
-    if (!CheckSampleSizeMinimum(static_cast<int>(n1), 1)) return row1;
-    if (!CheckSampleSizeMinimum(static_cast<int>(n2), 1)) return row2;
-    if (!CheckTotalSampleSize(ClampedSum(n1, n2), 3, 2147483646)) return row1;
-    return -1;
 }
 
 // The effect must describe a proportion p2 within [0, 1]: the standard
@@ -295,119 +270,58 @@ void PowerZTwoProp::BuildInputList(AnalysisType type, PropertyList* inputs) {
 }
 
 CalculateStatus PowerZTwoProp::Calculate(AnalysisType type, PropertyList* inputs) {
-    ClearMessage();
-    int p1Row = -1;
-    const double p1 = ReadEffectSize(inputs, &p1Row, kProportionP1Id);
-    if (!CheckNamedRangeInclusive("Proportion p1", p1, 1e-6)) return p1Row;
-    int tailsRow = -1;
-    const int tails = ReadTails(inputs, &tailsRow);
-    // The range of h depends on p1; the checks of the effect read it.
+    int tails = 0;
+    double p1 = 0.0;
     const double previousP1 = proportion1;
-    proportion1 = p1;
-    auto refuse = [&](int row) {
-        proportion1 = previousP1;
-        return row;
+    OwnInputs own;
+    own.beforeTails = [&] {
+        int row = -1;
+        p1 = ReadEffectSize(inputs, &row, kProportionP1Id);
+        return CheckNamedRangeInclusive("Proportion p1", p1, 1e-6) ? -1 : row;
     };
-    auto takeDesign = [&] { oneTailed = tails == 0; };
-    auto takeGroups = [&](long n1, long n2) {
-        takeDesign();
-        allocationRatio = static_cast<double>(n2) / static_cast<double>(n1);
+    // The range of h depends on p1; the checks of the effect read it. A
+    // refused calculation puts the one before back.
+    own.afterTails = [&] {
+        proportion1 = p1;
+        return -1;
     };
-    const ParameterId effectId = EffectInputId();
-    int effectRow = -1, row = -1, row1 = -1, row2 = -1;
-    switch (type) {
-        case kAPriori: {
-            int alphaRow = -1, powerRow = -1, ratioRow = -1;
-            const double e = ReadEffectSize(inputs, &effectRow, effectId);
-            const double a = ReadAlpha(inputs, &alphaRow);
-            const double p = ReadPower(inputs, &powerRow);
-            const double r = ReadAllocationRatio(inputs, &ratioRow);
-            if (!CheckAllocationRatio(r, 0.01)) return refuse(ratioRow);
-            if (!CheckEffectSizeRange("d", e, 1e-6, 100.0)) return refuse(effectRow);
-            if (!CheckEffectDescribesP2(e)) return refuse(effectRow);
-            // With p2 = p1 the power is alpha at every N: refused here, as
-            // the other tests do, not left to the search.
-            if (inputProportions && !(std::fabs(e - proportion1) > 1e-5)) {
-                messages << "In an a priori analysis, the proportions p1 and p2\n"
-                         << "must differ by more than 0.00001.";
-                return refuse(effectRow);
-            }
-            if (!CheckAlphaRange(a)) return refuse(alphaRow);
-            if (!CheckPowerRange(p)) return refuse(powerRow);
-            if (!CheckPowerAboveAlpha(a, p)) return refuse(powerRow);
-            allocationRatio = r;
-            takeDesign();
-            SplitAPrioriTotal(SolveSampleSize(e, a, p, true), r, e, a, p);
-            break;
-        }
-        case kSensitivity: {
-            int powerRow = -1;
-            const double a = ReadAlpha(inputs, &row);
-            const double p = ReadPower(inputs, &powerRow);
-            const long n1 = ReadSampleSize1(inputs, &row1);
-            const long n2 = ReadSampleSize2(inputs, &row2);
-            if (!CheckAlphaRange(a)) return refuse(row);
-            if (!CheckPowerRange(p)) return refuse(powerRow);
-            if (!CheckPowerAboveAlpha(a, p)) return refuse(powerRow);
-            if (const int bad = CheckGroupInputs(n1, n2, row1, row2); bad >= 0) return refuse(bad);
-            takeGroups(n1, n2);
-            effectSize =
-                RestoringOnFailure(effectSize, [&] { return SolveEffectSize2(a, p, n1, n2); });
-            // The terms and critical values of the effect found.
-            ComputePower2(effectSize, a, n1, n2);
-            break;
-        }
-        case kPostHoc: {
-            const double e = ReadEffectSize(inputs, &effectRow, effectId);
-            const double a = ReadAlpha(inputs, &row);
-            const long n1 = ReadSampleSize1(inputs, &row1);
-            const long n2 = ReadSampleSize2(inputs, &row2);
-            if (!CheckEffectSizeRange("d", e, -100.0, 100.0)) return refuse(effectRow);
-            if (!CheckEffectDescribesP2(e)) return refuse(effectRow);
-            if (!CheckAlphaRange(a)) return refuse(row);
-            if (const int bad = CheckGroupInputs(n1, n2, row1, row2); bad >= 0) return refuse(bad);
-            takeGroups(n1, n2);
-            power = ComputePower2(e, a, n1, n2);
-            break;
-        }
-        case kCriterion: {
-            const double e = ReadEffectSize(inputs, &effectRow, effectId);
-            const double p = ReadPower(inputs, &row);
-            const long n1 = ReadSampleSize1(inputs, &row1);
-            const long n2 = ReadSampleSize2(inputs, &row2);
-            if (!CheckEffectSizeRange("d", e, -100.0, 100.0)) return refuse(effectRow);
-            if (!CheckEffectDescribesP2(e)) return refuse(effectRow);
-            if (!CheckPowerRange(p)) return refuse(row);
-            if (const int bad = CheckGroupInputs(n1, n2, row1, row2); bad >= 0) return refuse(bad);
-            takeGroups(n1, n2);
-            alpha = SolveAlpha2(e, p, n1, n2);
-            ComputePower2(e, alpha, n1, n2);
-            break;
-        }
-        case kCompromise: {
-            const double e = ReadEffectSize(inputs, &effectRow, effectId);
-            const double q = ReadRatio(inputs, &row);
-            const long n1 = ReadSampleSize1(inputs, &row1);
-            const long n2 = ReadSampleSize2(inputs, &row2);
-            if (!CheckEffectSizeRange("d", e, -100.0, 100.0)) return refuse(effectRow);
-            if (!CheckEffectDescribesP2(e)) return refuse(effectRow);
-            if (const int bad = CheckGroupInputs(n1, n2, row1, row2); bad >= 0) return refuse(bad);
-            if (!CheckRatio(q, 0.01, 100.0)) return refuse(row);
-            takeGroups(n1, n2);
-            alpha = SolveCompromise2(e, q, n1, n2);
-            power = ComputePower2(e, alpha, n1, n2);
-            break;
-        }
+    ReadCheckSolve path = FamilyPath(type, inputs, SampleInputs::kGroups, tails, own);
+    InputTable effect = {
+        EffectInRange("d", type == kAPriori ? 1e-6 : -100.0, 100.0),
+        {Given::kEffect, [this](const GivenValues& v) { return CheckEffectDescribesP2(v.effect); }},
+    };
+    // With p2 = p1 the power is alpha at every N: refused here, as the
+    // other tests do, not left to the search.
+    if (type == kAPriori && inputProportions) {
+        effect.push_back({Given::kEffect, [this](const GivenValues& v) {
+                              if (std::fabs(v.effect - proportion1) > 1e-5) return true;
+                              messages << "In an a priori analysis, the proportions p1 and p2\n"
+                                       << "must differ by more than 0.00001.";
+                              return false;
+                          }});
     }
-    return kCalculateDone;
+    path.checks = FamilyChecks(std::move(effect), GroupSizeChecks(*this, 3));
+    // The terms and critical values of the alpha found.
+    path.afterCriterion = [this](const GivenValues& v) {
+        ComputePower2(v.effect, alpha, static_cast<double>(v.sampleSize1),
+                      static_cast<double>(v.sampleSize2));
+    };
+    const CalculateStatus outcome = RunReadCheckSolve(*this, type, inputs, path);
+    if (outcome != kCalculateDone) {
+        proportion1 = previousP1;
+        return outcome;
+    }
+    // The terms and critical values of the effect found.
+    if (type == kSensitivity) ComputePower2(effectSize, alpha, groupSize1, groupSize2);
+    return outcome;
 }
 
 void PowerZTwoProp::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    BuildTwoGroupOutputList(type, outputs, EffectInputId());
+    BuildTestOutputList(type, outputs, EffectInputId());
     if (!inputProportions) AddOutput(outputs, kProportionP2Id);
 }
 
 void PowerZTwoProp::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    GetTwoGroupOutputs(type, outputs, EffectInputId());
+    GetTestOutputs(type, outputs, EffectInputId());
     if (!inputProportions) SetOutput(outputs, kProportionP2Id, proportion2);
 }

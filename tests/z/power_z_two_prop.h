@@ -50,12 +50,6 @@ class PowerZTwoProp : public PowerZ {
     bool CheckSampleSize(int type, double n) override;
     bool CheckGroupSizes(int type, double n1, double n2) override;
 
-    // The searches run over the stored group sizes.
-    double SensitivityObjective(double x) override;
-    double CriterionObjective(double x) override;
-    double CompromiseObjective(double x) override;
-    double APrioriObjective(double x) override;
-
     // Chooses p2 (true) or h (false) as the effect input and converts the
     // effect, so that it describes the same proportions; the next input
     // list shows the converted value.
@@ -83,9 +77,6 @@ class PowerZTwoProp : public PowerZ {
     void UpdateProportion2();
     // The largest h: the one that makes p2 = 1.
     double MaxEffectSizeH() const;
-    // The group checks of the design inputs; the row of the failing input,
-    // or -1.
-    int CheckGroupInputs(long n1, long n2, int row1, int row2);
     // The effect (p2 or h) describes a p2 within [0, 1]; false with the
     // message.
     bool CheckEffectDescribesP2(double effect);
