@@ -67,8 +67,10 @@ constexpr Given kReadOrder[] = {
     Given::kAllocationRatio, Given::kSampleSize, Given::kSampleSize1, Given::kSampleSize2,
 };
 
-void Solve(PowerAnalysis& test, AnalysisType type, const ReadCheckSolve& path,
-           const GivenValues& v) {
+}  // namespace
+
+void SolveByType(PowerAnalysis& test, AnalysisType type, const ReadCheckSolve& path,
+                 const GivenValues& v) {
     const bool twoGroups =
         path.sample == SampleInputs::kGroups || path.sample == SampleInputs::kFixedGroups;
     const double n = static_cast<double>(v.sampleSize);
@@ -106,8 +108,6 @@ void Solve(PowerAnalysis& test, AnalysisType type, const ReadCheckSolve& path,
             break;
     }
 }
-
-}  // namespace
 
 InputTable JoinChecks(std::initializer_list<InputTable> tables) {
     InputTable joined;
@@ -150,7 +150,10 @@ CalculateStatus RunReadCheckSolve(PowerAnalysis& test, AnalysisType type, Proper
     if (path.checkTaken) {
         if (const int row = path.checkTaken(values); row >= 0) return row;
     }
-    Solve(test, type, path, values);
+    if (path.solve)
+        path.solve(values);
+    else
+        SolveByType(test, type, path, values);
     return kCalculateDone;
 }
 

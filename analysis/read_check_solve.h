@@ -117,6 +117,10 @@ struct ReadCheckSolve {
     std::function<void(const GivenValues&)> afterCriterion;
     // After the Sensitivity search, with the effect found in effectSize.
     std::function<void(const GivenValues&)> afterSensitivity;
+    // Solves in place of the solve by type, for a test whose searches give
+    // more than the answer (critical counts, the actual alpha and ratio)
+    // and keep their own ways of failing. Runs after takeDesign.
+    std::function<void(const GivenValues&)> solve;
 };
 
 // Reads, checks and solves as described: the row of the first input that
@@ -130,8 +134,14 @@ struct ReadCheckSolve {
 // - Post hoc: ComputePower(2) into power;
 // - Criterion: SolveAlpha(2) into alpha, then afterCriterion;
 // - Compromise: SolveCompromise(2) into alpha and the power at it.
+// A test's own `solve` takes the place of all five.
 CalculateStatus RunReadCheckSolve(PowerAnalysis& test, AnalysisType type, PropertyList* inputs,
                                   const ReadCheckSolve& path);
+
+// The solve by type alone, as RunReadCheckSolve runs it without a `solve`
+// of the test's own: for an own solve that differs in some types only.
+void SolveByType(PowerAnalysis& test, AnalysisType type, const ReadCheckSolve& path,
+                 const GivenValues& v);
 
 // ---- rows of the input tables, with the base's checks and messages
 

@@ -267,6 +267,40 @@ TEST(ReadCheckSolve, TheHooksRunInTheirPlaces) {
     EXPECT_EQ(test.sampleSize, 7.0);
 }
 
+// A test's own solve replaces the type's: it gets the values as takeDesign
+// left them, and no search of the base moves the shown values.
+TEST(ReadCheckSolve, AnOwnSolveTakesThePlaceOfTheTypesSolve) {
+    for (const AnalysisType type : {kAPriori, kSensitivity, kPostHoc, kCriterion, kCompromise}) {
+        SCOPED_TRACE(type);
+        PathTest test;
+        test.path.checks = OneSampleTable(test);
+        std::vector<std::string> calls;
+        GivenValues seen;
+        test.path.takeDesign = [&](GivenValues& v) {
+            calls.push_back("take");
+            v.ratio = 7.0;
+        };
+        test.path.solve = [&](const GivenValues& v) {
+            calls.push_back("solve");
+            seen = v;
+        };
+        test.effectSize = 0.125;
+        test.alpha = 0.25;
+        test.power = 0.375;
+        test.sampleSize = 5.0;
+        auto run = CalculateShown(test, type, kGood);
+        ASSERT_EQ(run->status, kCalculateDone);
+        EXPECT_EQ(calls, (std::vector<std::string>{"take", "solve"}));
+        EXPECT_EQ(seen.ratio, 7.0);
+        EXPECT_EQ(seen.sampleSize, type == kAPriori ? 0 : 40);
+        EXPECT_EQ(seen.Row(Given::kEffect) >= 0, type != kSensitivity);
+        EXPECT_EQ(test.effectSize, 0.125);
+        EXPECT_EQ(test.alpha, 0.25);
+        EXPECT_EQ(test.power, 0.375);
+        EXPECT_EQ(test.sampleSize, 5.0);
+    }
+}
+
 // A Sensitivity search that fails puts back the effect the screen shows.
 TEST(ReadCheckSolve, AFailedSensitivitySearchKeepsTheShownEffect) {
     class FailingSearch : public PathTest {

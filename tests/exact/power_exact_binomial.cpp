@@ -4,10 +4,12 @@
 #include <cmath>
 #include <limits>
 
+#include "analysis/read_check_solve.h"
 #include "analysis/test_family_support.h"
 #include "distributions/binomial.h"
 #include "numerics/cancel.h"
 #include "numerics/quorix_error.h"
+#include "tests/exact/exact_solve.h"
 
 namespace {
 
@@ -609,86 +611,46 @@ void PowerExactBinomial::BuildInputList(AnalysisType type, PropertyList* inputs)
 }
 
 CalculateStatus PowerExactBinomial::Calculate(AnalysisType type, PropertyList* inputs) {
-    ClearMessage();
     double p1 = 0.5;
-    int p1Row = -1;
-    if (!ReadNullProportion(inputs, &p1, &p1Row)) return p1Row;
-    if (!NullProportionServes(type, p1)) return p1Row;
-    int tailsRow = -1;
-    const int tails = ReadTails(inputs, &tailsRow);
-    if (!(kAPriori <= type && type <= kCompromise)) return kCalculateDone;
-
-    const GivenInputs given = GivenInputsOf(type);
-    int effectRow = -1, alphaRow = -1, powerRow = -1, ratioRow = -1, nRow = -1;
-    double effect = 0.0, alphaValue = 0.0, powerValue = 0.0, q = 0.0;
-    long n = 0;
-    if (given.effect) effect = ReadDouble(inputs, EffectInputId(), &effectRow);
-    if (given.alpha) alphaValue = ReadAlpha(inputs, &alphaRow);
-    if (given.power) powerValue = ReadPower(inputs, &powerRow);
-    if (given.ratio) q = ReadRatio(inputs, &ratioRow);
-    if (given.sampleSize) n = ReadCountById(inputs, kTotalSampleSizeId, &nRow);
-
-    const double nValue = static_cast<double>(n);
-    switch (type) {
-        case kAPriori:
-            if (!CheckEffectInput(type, effect, p1)) return effectRow;
-            if (!CheckAlphaRange(alphaValue)) return alphaRow;
-            if (!CheckPowerRange(powerValue)) return powerRow;
-            if (!CheckPowerAboveAlpha(alphaValue, powerValue)) return powerRow;
-            break;
-        case kSensitivity:
-            if (!CheckAlphaRange(alphaValue)) return alphaRow;
-            if (!CheckPowerRange(powerValue)) return powerRow;
-            if (!CheckPowerAboveAlpha(alphaValue, powerValue)) return powerRow;
-            if (!CheckSampleSize(nRow, nValue)) return nRow;
-            break;
-        default:
-            if (ChecksEffectBeforeSampleSize()) {
-                if (!CheckEffectInput(type, effect, p1)) return effectRow;
-                if (!CheckSampleSize(nRow, nValue)) return nRow;
-            } else {
-                if (!CheckSampleSize(nRow, nValue)) return nRow;
-                if (!CheckEffectInput(type, effect, p1)) return effectRow;
-            }
-            if (type == kPostHoc && !CheckAlphaRange(alphaValue)) return alphaRow;
-            if (type == kCriterion && !CheckPowerRange(powerValue)) return powerRow;
-            if (type == kCompromise && !CheckRatio(q, 0.01, 100.0)) return ratioRow;
-            break;
+    int tails = 0;
+    ReadCheckSolve path;
+    path.effectId = EffectInputId();
+    path.readDesign = [&] {
+        int p1Row = -1;
+        if (!ReadNullProportion(inputs, &p1, &p1Row)) return p1Row;
+        if (!NullProportionServes(type, p1)) return p1Row;
+        int tailsRow = -1;
+        tails = ReadTails(inputs, &tailsRow);
+        return -1;
+    };
+    InputCheck effect{Given::kEffect,
+                      [&](const GivenValues& v) { return CheckEffectInput(type, v.effect, p1); }};
+    InputCheck n{Given::kSampleSize, [this](const GivenValues& v) {
+                     return CheckSampleSize(v.Row(Given::kSampleSize),
+                                            static_cast<double>(v.sampleSize));
+                 }};
+    // Where N is given with the effect it is checked beside it, ahead of
+    // alpha and power; Sensitivity checks it last.
+    if (type == kSensitivity) {
+        path.checks = JoinChecks({AlphaPowerChecks(*this), {n}});
+    } else {
+        path.checks = JoinChecks(
+            {ChecksEffectBeforeSampleSize() ? InputTable{effect, n} : InputTable{n, effect},
+             AlphaPowerChecks(*this),
+             {RatioInRange(*this, 0.01, 100.0)}});
     }
-
-    StoreNullProportion(p1);
-    oneTailed = tails == 0;
-    if (type != kSensitivity) {
-        effectSize = effect;
-        UpdateProportionH1();
-    }
-    switch (type) {
-        case kAPriori:
-            sampleSize = RestoringOnFailure(
-                sampleSize, [&] { return SolveSampleSize(effect, alphaValue, powerValue, true); });
-            break;
-        case kSensitivity:
-            effectSize = RestoringOnFailure(
-                effectSize, [&] { return SolveEffectSize(alphaValue, powerValue, nValue); });
+    path.takeDesign = [&](GivenValues& v) {
+        // Any other type reads the design and takes nothing.
+        if (!(kAPriori <= type && type <= kCompromise)) return;
+        StoreNullProportion(p1);
+        oneTailed = tails == 0;
+        if (type != kSensitivity) {
+            effectSize = v.effect;
             UpdateProportionH1();
-            break;
-        case kPostHoc:
-            power = ComputePower(effect, alphaValue, nValue);
-            break;
-        case kCriterion:
-            alpha = SolveAlpha(effect, powerValue, nValue);
-            break;
-        case kCompromise:
-            actualRatio = SolveCompromise(effect, q, nValue);
-            // With every region of size 0 (a constant proportion of 0 or 1)
-            // there is no ratio to meet.
-            if (!std::isfinite(actualRatio)) {
-                throw QuorixError("Solver-Compromise: no solution", QuorixError::kNoConvergence,
-                                  0.0);
-            }
-            break;
-    }
-    return kCalculateDone;
+        }
+    };
+    path.solve = [&](const GivenValues& v) { SolveExactType(*this, type, path, v); };
+    return RunReadCheckSolve(*this, type, inputs, path);
 }
 
 void PowerExactBinomial::BuildOutputList(AnalysisType type, PropertyList* outputs) {

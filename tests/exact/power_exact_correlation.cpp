@@ -1,11 +1,13 @@
 #include "tests/exact/power_exact_correlation.h"
 
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <utility>
 
 #include "analysis/parameter_names.h"
 #include "analysis/plot_data.h"
+#include "analysis/read_check_solve.h"
 #include "analysis/test_family_support.h"
 #include "distributions/correlation.h"
 #include "distributions/mrc.h"
@@ -74,6 +76,59 @@ void SolveAnalysis(Test& test, AnalysisType type, double rho1, double a, double 
     }
 }
 
+// What both tests start from: an effect of 0.3 against 0 with N = 100.
+void SetCorrelationStandardValues(PowerAnalysis& test) {
+    test.df = 1.0;
+    test.distribution->SetNoncentrality(0.0);
+    test.alpha = 0.05;
+    test.power = 0.95;
+    test.effectSize = 0.3;
+    test.sampleSize = 100.0;
+    test.correlations[0] = 0.0;
+    test.correlations[1] = 0.0;
+    test.effectDirection = 1.0;
+    test.ratio = kStandardRatio;
+}
+
+// The path of both tests: the tails, the test's H0 design (readNull) and,
+// in Sensitivity, the direction of the search ahead of the given inputs;
+// the effect rows, alpha and power, N and the ratio in this order; once
+// they pass, the tails and the design (takeNull) are taken and the type
+// solved by SolveAnalysis.
+template <class Test>
+CalculateStatus RunCorrelationPath(Test& test, AnalysisType type, PropertyList* inputs,
+                                   ParameterId effectId, const std::function<int()>& readNull,
+                                   InputTable effect, InputCheck n,
+                                   const std::function<void()>& takeNull) {
+    int tails = 0, direction = 1;
+    ReadCheckSolve path;
+    path.effectId = effectId;
+    path.readDesign = [&] {
+        int tailsRow = -1;
+        tails = test.ReadTails(inputs, &tailsRow);
+        if (const int row = readNull(); row >= 0) return row;
+        if (type == kSensitivity) {
+            int directionRow = -1;
+            direction = test.ReadEffectDirection(inputs, &directionRow);
+        }
+        return -1;
+    };
+    path.checks = JoinChecks({std::move(effect),
+                              AlphaPowerChecks(test),
+                              {std::move(n), RatioInRange(test, 0.01, 100.0)}});
+    path.takeDesign = [&](GivenValues&) {
+        // Any other type reads the design and takes nothing.
+        if (!(kAPriori <= type && type <= kCompromise)) return;
+        test.oneTailed = tails == 0;
+        takeNull();
+    };
+    path.solve = [&](const GivenValues& v) {
+        SolveAnalysis(test, type, v.effect, v.alpha, v.power, v.ratio,
+                      static_cast<double>(v.sampleSize), direction);
+    };
+    return RunReadCheckSolve(test, type, inputs, path);
+}
+
 // The Sensitivity objective of a search on one side of the H0 value: it
 // grows with x on the searched side and stays positive beyond the H0 value,
 // so that a bracket never settles on the wrong side.
@@ -97,16 +152,7 @@ PowerExactOneCorr::PowerExactOneCorr() {
 }
 
 void PowerExactOneCorr::SetStandardValues() {
-    df = 1.0;
-    distribution->SetNoncentrality(0.0);
-    alpha = 0.05;
-    power = 0.95;
-    effectSize = 0.3;
-    sampleSize = 100.0;
-    correlations[0] = 0.0;
-    correlations[1] = 0.0;
-    effectDirection = 1.0;
-    ratio = kStandardRatio;
+    SetCorrelationStandardValues(*this);
 }
 
 PowerAnalysis* PowerExactOneCorr::Clone() {
@@ -384,72 +430,34 @@ void PowerExactOneCorr::BuildInputList(AnalysisType type, PropertyList* inputs) 
 }
 
 CalculateStatus PowerExactOneCorr::Calculate(AnalysisType type, PropertyList* inputs) {
-    ClearMessage();
-    int tailsRow = -1, rho0Row = -1;
-    const int tails = ReadTails(inputs, &tailsRow);
-    const double rho0 = ReadDouble(inputs, kCorrelationRhoH0Id, &rho0Row);
-    if (!CheckNamedRange("Correlation $\\rho$ H0", rho0, 0.0)) return rho0Row;
-    // At rho0 = +-1 the sample correlation has no distribution under H0 to
-    // take a critical value from: the open interval the message names.
-    if (!(std::fabs(rho0) < 1.0)) {
-        messages << "Correlation $\\rho$ H0 is outside the admissible range (-1, 1).";
-        return rho0Row;
-    }
-    if (!(kAPriori <= type && type <= kCompromise)) return kCalculateDone;
-
-    const GivenInputs given = GivenInputsOf(type);
-    int effectRow = -1, alphaRow = -1, powerRow = -1, ratioRow = -1, nRow = -1, directionRow = -1;
-    double rho1 = 0.0, a = 0.0, p = 0.0, q = 0.0;
-    long n = 0;
-    int direction = 1;
-    if (type == kSensitivity) direction = ReadEffectDirection(inputs, &directionRow);
-    if (given.effect) rho1 = ReadDouble(inputs, kCorrelationRhoH1Id, &effectRow);
-    if (given.alpha) a = ReadAlpha(inputs, &alphaRow);
-    if (given.power) p = ReadPower(inputs, &powerRow);
-    if (given.ratio) q = ReadRatio(inputs, &ratioRow);
-    if (given.sampleSize) n = ReadCountById(inputs, kTotalSampleSizeId, &nRow);
-    const double nValue = static_cast<double>(n);
-
-    // The H0 value enters the checks of rho1.
-    const double shownNull = correlations[1];
-    correlations[1] = rho0;
-    auto refuse = [&](int row) {
-        correlations[1] = shownNull;
-        return row;
+    double rho0 = 0.0;
+    auto readNull = [&] {
+        int rho0Row = -1;
+        rho0 = ReadDouble(inputs, kCorrelationRhoH0Id, &rho0Row);
+        if (!CheckNamedRange("Correlation $\\rho$ H0", rho0, 0.0)) return rho0Row;
+        // At rho0 = +-1 the sample correlation has no distribution under H0
+        // to take a critical value from: the open interval the message names.
+        if (!(std::fabs(rho0) < 1.0)) {
+            messages << "Correlation $\\rho$ H0 is outside the admissible range (-1, 1).";
+            return rho0Row;
+        }
+        return -1;
     };
-    switch (type) {
-        case kAPriori:
-            if (!CheckEffectSize(type, rho1)) return refuse(effectRow);
-            if (!CheckAlphaRange(a)) return refuse(alphaRow);
-            if (!CheckPowerRange(p)) return refuse(powerRow);
-            if (!CheckPowerAboveAlpha(a, p)) return refuse(powerRow);
-            break;
-        case kSensitivity:
-            if (!CheckAlphaRange(a)) return refuse(alphaRow);
-            if (!CheckPowerRange(p)) return refuse(powerRow);
-            if (!CheckPowerAboveAlpha(a, p)) return refuse(powerRow);
-            if (!CheckSampleSize(nRow, nValue)) return refuse(nRow);
-            break;
-        case kPostHoc:
-            if (!CheckEffectSize(type, rho1)) return refuse(effectRow);
-            if (!CheckAlphaRange(a)) return refuse(alphaRow);
-            if (!CheckSampleSize(nRow, nValue)) return refuse(nRow);
-            break;
-        case kCriterion:
-            if (!CheckEffectSize(type, rho1)) return refuse(effectRow);
-            if (!CheckPowerRange(p)) return refuse(powerRow);
-            if (!CheckSampleSize(nRow, nValue)) return refuse(nRow);
-            break;
-        case kCompromise:
-            if (!CheckEffectSize(type, rho1)) return refuse(effectRow);
-            if (!CheckSampleSize(nRow, nValue)) return refuse(nRow);
-            if (!CheckRatio(q, 0.01, 100.0)) return refuse(ratioRow);
-            break;
-    }
-
-    oneTailed = tails == 0;
-    SolveAnalysis(*this, type, rho1, a, p, q, nValue, direction);
-    return kCalculateDone;
+    // The H0 value enters the check of rho1; the shown one stays until the
+    // checks have passed.
+    InputCheck rho1{Given::kEffect, [&](const GivenValues& v) {
+                        const double shownNull = correlations[1];
+                        correlations[1] = rho0;
+                        const bool admissible = CheckEffectSize(type, v.effect);
+                        correlations[1] = shownNull;
+                        return admissible;
+                    }};
+    InputCheck n{Given::kSampleSize, [this](const GivenValues& v) {
+                     return CheckSampleSize(v.Row(Given::kSampleSize),
+                                            static_cast<double>(v.sampleSize));
+                 }};
+    return RunCorrelationPath(*this, type, inputs, kCorrelationRhoH1Id, readNull, {rho1}, n,
+                              [&] { correlations[1] = rho0; });
 }
 
 void PowerExactOneCorr::BuildOutputList(AnalysisType type, PropertyList* outputs) {
@@ -461,26 +469,7 @@ void PowerExactOneCorr::BuildOutputList(AnalysisType type, PropertyList* outputs
         AddOutput(outputs, kLowerCriticalRId);
         AddOutput(outputs, kUpperCriticalRId);
     }
-    switch (type) {
-        case kAPriori:
-            AddCountOutput(outputs, kTotalSampleSizeId);
-            AddActualPowerOutput(outputs);
-            break;
-        case kSensitivity:
-            AddOutput(outputs, kCorrelationRhoH1Id);
-            break;
-        case kPostHoc:
-            AddPowerOutput(outputs);
-            break;
-        case kCriterion:
-            AddAlphaOutput(outputs);
-            break;
-        case kCompromise:
-            AddAlphaOutput(outputs);
-            AddBetaOutput(outputs);
-            AddPowerOutput(outputs);
-            break;
-    }
+    AddTypeOutputs(type, outputs);
 }
 
 // The list was built with the method of the N held before the calculation;
@@ -497,26 +486,7 @@ void PowerExactOneCorr::GetOutputs(AnalysisType type, PropertyList* outputs) {
         upper->name = ParameterNames[approximate ? kUpperCriticalZId : kUpperCriticalRId];
     SetLowerCriticalOutput(outputs, approximate ? kLowerCriticalZId : kLowerCriticalRId);
     SetUpperCriticalOutput(outputs, approximate ? kUpperCriticalZId : kUpperCriticalRId);
-    switch (type) {
-        case kAPriori:
-            SetSampleSizeOutput(outputs, kTotalSampleSizeId);
-            SetActualPowerOutput(outputs);
-            break;
-        case kSensitivity:
-            SetEffectSizeOutput(outputs, kCorrelationRhoH1Id, false);
-            break;
-        case kPostHoc:
-            SetPowerOutput(outputs);
-            break;
-        case kCriterion:
-            SetAlphaOutput(outputs);
-            break;
-        case kCompromise:
-            SetAlphaOutput(outputs);
-            SetBetaOutput(outputs);
-            SetPowerOutput(outputs);
-            break;
-    }
+    SetTypeOutputs(type, outputs);
 }
 
 // With Fisher's z the curves are drawn on the z scale: a standard normal
@@ -548,17 +518,8 @@ PowerExactMRC::PowerExactMRC() {
 }
 
 void PowerExactMRC::SetStandardValues() {
-    df = 1.0;
-    distribution->SetNoncentrality(0.0);
-    alpha = 0.05;
-    power = 0.95;
-    effectSize = 0.3;
-    sampleSize = 100.0;
+    SetCorrelationStandardValues(*this);
     predictorCount = 3.0;
-    correlations[0] = 0.0;
-    correlations[1] = 0.0;
-    effectDirection = 1.0;
-    ratio = kStandardRatio;
 }
 
 PowerAnalysis* PowerExactMRC::Clone() {
@@ -675,122 +636,51 @@ void PowerExactMRC::BuildInputList(AnalysisType type, PropertyList* inputs) {
 }
 
 CalculateStatus PowerExactMRC::Calculate(AnalysisType type, PropertyList* inputs) {
-    ClearMessage();
-    int tailsRow = -1, rho0Row = -1, predictorsRow = -1;
-    const int tails = ReadTails(inputs, &tailsRow);
-    const double rho0 = ReadDouble(inputs, kH0Rho2Id, &rho0Row);
-    if (!CheckProportion("H0 $\\rho$$^2$", rho0)) return rho0Row;
-    const long p = ReadCountById(inputs, kNumberOfPredictorsId, &predictorsRow);
-    if (!CheckAtLeastOnePredictor(static_cast<int>(p))) return predictorsRow;
-    if (!(kAPriori <= type && type <= kCompromise)) return kCalculateDone;
-
-    const GivenInputs given = GivenInputsOf(type);
-    int effectRow = -1, alphaRow = -1, powerRow = -1, ratioRow = -1, nRow = -1, directionRow = -1;
-    double rho1 = 0.0, a = 0.0, pw = 0.0, q = 0.0;
-    long n = 0;
-    int direction = 1;
-    if (type == kSensitivity) direction = ReadEffectDirection(inputs, &directionRow);
-    if (given.effect) rho1 = ReadDouble(inputs, kH1Rho2Id, &effectRow);
-    if (given.alpha) a = ReadAlpha(inputs, &alphaRow);
-    if (given.power) pw = ReadPower(inputs, &powerRow);
-    if (given.ratio) q = ReadRatio(inputs, &ratioRow);
-    if (given.sampleSize) n = ReadCountById(inputs, kTotalSampleSizeId, &nRow);
-    const double nValue = static_cast<double>(n);
-    // N in [p + 2, largest]; p + 2 computed wide, p may be near the long's end.
-    const bool nInRange = static_cast<double>(p) + 2.0 <= nValue && n <= kLargestSampleSize;
-    auto refuseN = [&] {
-        messages << "Total sample size is outside the admissible range (" << p + 2 << ", "
-                 << kLargestSampleSize << ")";
-        return nRow;
+    double rho0 = 0.0;
+    long p = 0;
+    auto readNull = [&] {
+        int rho0Row = -1, predictorsRow = -1;
+        rho0 = ReadDouble(inputs, kH0Rho2Id, &rho0Row);
+        if (!CheckProportion("H0 $\\rho$$^2$", rho0)) return rho0Row;
+        p = ReadCountById(inputs, kNumberOfPredictorsId, &predictorsRow);
+        if (!CheckAtLeastOnePredictor(static_cast<int>(p))) return predictorsRow;
+        return -1;
     };
-
-    switch (type) {
-        case kAPriori:
-            if (!CheckEffectSize(type, rho1)) return effectRow;
-            if (!CheckAprioriEffectNonZero(
-                    "different values for the population and test correlation", rho1, rho0))
-                return effectRow;
-            if (!CheckAlphaRange(a)) return alphaRow;
-            if (!CheckPowerRange(pw)) return powerRow;
-            if (!CheckPowerAboveAlpha(a, pw)) return powerRow;
-            break;
-        case kSensitivity:
-            if (!CheckAlphaRange(a)) return alphaRow;
-            if (!CheckPowerRange(pw)) return powerRow;
-            if (!CheckPowerAboveAlpha(a, pw)) return powerRow;
-            if (!nInRange) return refuseN();
-            break;
-        case kPostHoc:
-            if (!CheckEffectSize(type, rho1)) return effectRow;
-            if (!CheckAlphaRange(a)) return alphaRow;
-            if (!nInRange) return refuseN();
-            break;
-        case kCriterion:
-            if (!CheckEffectSize(type, rho1)) return effectRow;
-            if (!CheckPowerRange(pw)) return powerRow;
-            if (!nInRange) return refuseN();
-            break;
-        case kCompromise:
-            if (!CheckEffectSize(type, rho1)) return effectRow;
-            if (!nInRange) return refuseN();
-            if (!CheckRatio(q, 0.01, 100.0)) return ratioRow;
-            break;
+    InputTable rho1{{Given::kEffect, [this, type](const GivenValues& v) {
+                         return CheckEffectSize(type, v.effect);
+                     }}};
+    if (type == kAPriori) {
+        rho1.push_back({Given::kEffect, [&](const GivenValues& v) {
+                            return CheckAprioriEffectNonZero(
+                                "different values for the population and test correlation",
+                                v.effect, rho0);
+                        }});
     }
-
-    oneTailed = tails == 0;
-    correlations[1] = rho0;
-    predictorCount = static_cast<double>(p);
-    SolveAnalysis(*this, type, rho1, a, pw, q, nValue, direction);
-    return kCalculateDone;
+    // N in [p + 2, largest]; p + 2 computed wide, p may be near the long's
+    // end.
+    InputCheck n{Given::kSampleSize, [&](const GivenValues& v) {
+                     if (static_cast<double>(p) + 2.0 <= static_cast<double>(v.sampleSize) &&
+                         v.sampleSize <= kLargestSampleSize)
+                         return true;
+                     messages << "Total sample size is outside the admissible range (" << p + 2
+                              << ", " << kLargestSampleSize << ")";
+                     return false;
+                 }};
+    return RunCorrelationPath(*this, type, inputs, kH1Rho2Id, readNull, std::move(rho1), n, [&] {
+        correlations[1] = rho0;
+        predictorCount = static_cast<double>(p);
+    });
 }
 
 void PowerExactMRC::BuildOutputList(AnalysisType type, PropertyList* outputs) {
     outputs->Clear();
     AddOutput(outputs, kLowerCriticalR2Id);
     AddOutput(outputs, kUpperCriticalR2Id);
-    switch (type) {
-        case kAPriori:
-            AddCountOutput(outputs, kTotalSampleSizeId);
-            AddActualPowerOutput(outputs);
-            break;
-        case kSensitivity:
-            AddOutput(outputs, kH1Rho2Id);
-            break;
-        case kPostHoc:
-            AddPowerOutput(outputs);
-            break;
-        case kCriterion:
-            AddAlphaOutput(outputs);
-            break;
-        case kCompromise:
-            AddAlphaOutput(outputs);
-            AddBetaOutput(outputs);
-            AddPowerOutput(outputs);
-            break;
-    }
+    AddTypeOutputs(type, outputs);
 }
 
 void PowerExactMRC::GetOutputs(AnalysisType type, PropertyList* outputs) {
     SetLowerCriticalOutput(outputs, kLowerCriticalR2Id);
     SetUpperCriticalOutput(outputs, kUpperCriticalR2Id);
-    switch (type) {
-        case kAPriori:
-            SetSampleSizeOutput(outputs, kTotalSampleSizeId);
-            SetActualPowerOutput(outputs);
-            break;
-        case kSensitivity:
-            SetEffectSizeOutput(outputs, kH1Rho2Id, false);
-            break;
-        case kPostHoc:
-            SetPowerOutput(outputs);
-            break;
-        case kCriterion:
-            SetAlphaOutput(outputs);
-            break;
-        case kCompromise:
-            SetAlphaOutput(outputs);
-            SetBetaOutput(outputs);
-            SetPowerOutput(outputs);
-            break;
-    }
+    SetTypeOutputs(type, outputs);
 }

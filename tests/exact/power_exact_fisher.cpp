@@ -12,6 +12,8 @@
 #include "numerics/cancel.h"
 #include "numerics/quorix_error.h"
 #include "numerics/rounding.h"
+#include "tests/exact/exact_solve.h"
+#include "tests/exact/restore.h"
 
 namespace {
 
@@ -44,20 +46,6 @@ double AbovePoint(double w, double s) {
     if (s > 0.0) return Phi(w / s);
     return w > 0.0 ? 1.0 : (w < 0.0 ? 0.0 : 0.5);
 }
-
-// Puts a member back when the step that changed it returns or throws.
-template <class T>
-class Restore {
-  public:
-    Restore(T& member, T value) : member_(member), saved_(member) { member_ = value; }
-    Restore(const Restore&) = delete;
-    Restore& operator=(const Restore&) = delete;
-    ~Restore() { member_ = saved_; }
-
-  private:
-    T& member_;
-    T saved_;
-};
 
 class CancelPoll : public FisherExactPower::Poll {
   public:
@@ -605,129 +593,87 @@ void PowerExactFisherTwoProp::BuildInputList(AnalysisType type, PropertyList* in
 }
 
 CalculateStatus PowerExactFisherTwoProp::Calculate(AnalysisType type, PropertyList* inputs) {
-    ClearMessage();
-    int p2Row = -1, tailsRow = -1;
-    const double p2 = ReadProportionP2(inputs, &p2Row);
-    if (!CheckNamedRangeInclusive("Proportion p2", p2, 0.0)) return p2Row;
-    const int tails = ReadTails(inputs, &tailsRow);
-
-    int p1Row = -1, alphaRow = -1, powerRow = -1, ratioRow = -1, row1 = -1, row2 = -1;
+    double p2 = 0.0;
+    int p2Row = -1, tails = 0, direction = 1;
+    ReadCheckSolve path;
+    path.effectId = kProportionP1Id;
+    path.sample = SampleInputs::kGroups;
+    path.readDesign = [&] {
+        p2 = ReadProportionP2(inputs, &p2Row);
+        if (!CheckNamedRangeInclusive("Proportion p2", p2, 0.0)) return p2Row;
+        int tailsRow = -1;
+        tails = ReadTails(inputs, &tailsRow);
+        return -1;
+    };
+    InputTable p1{{Given::kEffect, [this](const GivenValues& v) {
+                       return CheckNamedRangeInclusive("Proportion p1", v.effect, 0.0);
+                   }}};
+    // Equal proportions leave the power at alpha for every N.
+    if (type == kAPriori) {
+        p1.push_back({Given::kEffect, [&](const GivenValues& v) {
+                          return CheckAprioriEffectNonZero("p1 != p2", v.effect, p2);
+                      }});
+    }
+    InputTable groups{
+        {Given::kSampleSize1,
+         [this](const GivenValues& v) { return CheckSampleSizeMinimum(AsInt(v.sampleSize1), 1); }},
+        {Given::kSampleSize2,
+         [this](const GivenValues& v) { return CheckSampleSizeMinimum(AsInt(v.sampleSize2), 1); }},
+        {Given::kSampleSize1,
+         [this](const GivenValues& v) {
+             return CheckTotalSampleSize(GroupSizeSum(v.sampleSize1, v.sampleSize2), 3, 2147483647);
+         },
+         Given::kSampleSize2},
+    };
+    if (type == kSensitivity) {
+        // The direction of the search is read once the sizes are.
+        InputCheck readDirection{Given::kSampleSize2, [&](const GivenValues&) {
+                                     int directionRow = -1;
+                                     direction = ReadEffectDirection(inputs, &directionRow);
+                                     return true;
+                                 }};
+        readDirection.whenRead = true;
+        groups.push_back(readDirection);
+    }
+    path.checks = JoinChecks({{AllocationRatioAbove(*this, 0.01)},
+                              std::move(p1),
+                              AlphaPowerChecks(*this),
+                              {RatioInRange(*this, 0.01, 100.0)},
+                              std::move(groups)});
     // Under H0 both groups have p2; at 0 or 1 every table of the exact test
     // is certain, so its alpha is 0 at every critical value and there is no
     // alpha for Criterion and Compromise to find (they ended in alpha 1 with
     // power 0, or in the generic message).
-    auto noAlphaToFind = [&](long n1, long n2) {
-        if (!(p2 == 0.0 || p2 == 1.0)) return false;
-        if (UsesApproximation(static_cast<double>(n1) + static_cast<double>(n2))) return false;
+    path.checkDesign = [&](const GivenValues& v) {
+        if (type != kCriterion && type != kCompromise) return -1;
+        if (!(p2 == 0.0 || p2 == 1.0)) return -1;
+        if (UsesApproximation(static_cast<double>(v.sampleSize1) +
+                              static_cast<double>(v.sampleSize2)))
+            return -1;
         messages << "A proportion p2 of 0 or 1 leaves no error probability to choose:\n"
                  << "$\\alpha$ is 0 at every critical value. Please use a proportion in (0, 1).";
-        return true;
+        return p2Row;
     };
-    auto groupsRefused = [&](long n1, long n2) {
-        if (!CheckSampleSizeMinimum(AsInt(n1), 1)) return row1;
-        if (!CheckSampleSizeMinimum(AsInt(n2), 1)) return row2;
-        if (!CheckTotalSampleSize(GroupSizeSum(n1, n2), 3, 2147483647)) return row1;
-        return -1;
-    };
-    auto store = [&](double p1) {
+    path.takeDesign = [&](GivenValues& v) {
+        // Any other type reads the design and takes nothing.
+        if (!(kAPriori <= type && type <= kCompromise)) return;
         proportion2 = p2;
         proportionP2 = p2;
         oneTailed = tails == 0;
-        effectSize = p1;
+        if (type != kSensitivity) effectSize = v.effect;
         UpdateProportionH1();
-    };
-    auto storeGroups = [&](long n1, long n2) {
-        groupSize1 = static_cast<double>(n1);
-        groupSize2 = static_cast<double>(n2);
+        if (type == kAPriori) {
+            allocationRatio = v.allocationRatio;
+            return;
+        }
+        groupSize1 = static_cast<double>(v.sampleSize1);
+        groupSize2 = static_cast<double>(v.sampleSize2);
         sampleSize = groupSize1 + groupSize2;
         allocationRatio = groupSize2 / groupSize1;
+        if (type == kSensitivity) effectDirection = direction == 0 ? -1.0 : 1.0;
     };
-    switch (type) {
-        case kAPriori: {
-            const double p1 = ReadEffectSize(inputs, &p1Row, kProportionP1Id);
-            const double a = ReadAlpha(inputs, &alphaRow);
-            const double target = ReadPower(inputs, &powerRow);
-            const double r = ReadAllocationRatio(inputs, &ratioRow);
-            if (!CheckAllocationRatio(r, 0.01)) return ratioRow;
-            if (!CheckNamedRangeInclusive("Proportion p1", p1, 0.0)) return p1Row;
-            // Equal proportions leave the power at alpha for every N.
-            if (!CheckAprioriEffectNonZero("p1 != p2", p1, p2)) return p1Row;
-            if (!CheckAlphaRange(a)) return alphaRow;
-            if (!CheckPowerRange(target)) return powerRow;
-            if (!CheckPowerAboveAlpha(a, target)) return powerRow;
-            store(p1);
-            allocationRatio = r;
-            sampleSize = RestoringOnFailure(sampleSize,
-                                            [&] { return SolveSampleSize(p1, a, target, true); });
-            break;
-        }
-        case kSensitivity: {
-            int directionRow = -1;
-            const double a = ReadAlpha(inputs, &alphaRow);
-            const double target = ReadPower(inputs, &powerRow);
-            const long n1 = ReadSampleSize1(inputs, &row1);
-            const long n2 = ReadSampleSize2(inputs, &row2);
-            const int direction = ReadEffectDirection(inputs, &directionRow);
-            if (!CheckAlphaRange(a)) return alphaRow;
-            if (!CheckPowerRange(target)) return powerRow;
-            if (!CheckPowerAboveAlpha(a, target)) return powerRow;
-            if (const int bad = groupsRefused(n1, n2); bad >= 0) return bad;
-            store(effectSize);
-            storeGroups(n1, n2);
-            effectDirection = direction == 0 ? -1.0 : 1.0;
-            effectSize = RestoringOnFailure(
-                effectSize, [&] { return SolveEffectSize2(a, target, groupSize1, groupSize2); });
-            UpdateProportionH1();
-            break;
-        }
-        case kPostHoc: {
-            const double p1 = ReadEffectSize(inputs, &p1Row, kProportionP1Id);
-            const double a = ReadAlpha(inputs, &alphaRow);
-            const long n1 = ReadSampleSize1(inputs, &row1);
-            const long n2 = ReadSampleSize2(inputs, &row2);
-            if (!CheckNamedRangeInclusive("Proportion p1", p1, 0.0)) return p1Row;
-            if (!CheckAlphaRange(a)) return alphaRow;
-            if (const int bad = groupsRefused(n1, n2); bad >= 0) return bad;
-            store(p1);
-            storeGroups(n1, n2);
-            power = ComputePower2(p1, a, groupSize1, groupSize2);
-            break;
-        }
-        case kCriterion: {
-            const double p1 = ReadEffectSize(inputs, &p1Row, kProportionP1Id);
-            const double target = ReadPower(inputs, &powerRow);
-            const long n1 = ReadSampleSize1(inputs, &row1);
-            const long n2 = ReadSampleSize2(inputs, &row2);
-            if (!CheckNamedRangeInclusive("Proportion p1", p1, 0.0)) return p1Row;
-            if (!CheckPowerRange(target)) return powerRow;
-            if (const int bad = groupsRefused(n1, n2); bad >= 0) return bad;
-            if (noAlphaToFind(n1, n2)) return p2Row;
-            store(p1);
-            storeGroups(n1, n2);
-            alpha = SolveAlpha2(p1, target, groupSize1, groupSize2);
-            break;
-        }
-        case kCompromise: {
-            const double p1 = ReadEffectSize(inputs, &p1Row, kProportionP1Id);
-            const double q = ReadRatio(inputs, &ratioRow);
-            const long n1 = ReadSampleSize1(inputs, &row1);
-            const long n2 = ReadSampleSize2(inputs, &row2);
-            if (!CheckNamedRangeInclusive("Proportion p1", p1, 0.0)) return p1Row;
-            if (!CheckRatio(q, 0.01, 100.0)) return ratioRow;
-            if (const int bad = groupsRefused(n1, n2); bad >= 0) return bad;
-            if (noAlphaToFind(n1, n2)) return p2Row;
-            store(p1);
-            storeGroups(n1, n2);
-            actualRatio = SolveCompromise2(p1, q, groupSize1, groupSize2);
-            // Where no table can be rejected there is no ratio to meet.
-            if (!std::isfinite(actualRatio)) {
-                throw QuorixError("Solver-Compromise: no solution", QuorixError::kNoConvergence,
-                                  0.0);
-            }
-            break;
-        }
-    }
-    return kCalculateDone;
+    path.solve = [&](const GivenValues& v) { SolveExactType(*this, type, path, v); };
+    return RunReadCheckSolve(*this, type, inputs, path);
 }
 
 void PowerExactFisherTwoProp::BuildOutputList(AnalysisType type, PropertyList* outputs) {

@@ -7,6 +7,7 @@
 #include "analysis/test_family_support.h"
 #include "numerics/cancel.h"
 #include "numerics/quorix_error.h"
+#include "tests/exact/restore.h"
 
 namespace {
 
@@ -24,20 +25,6 @@ constexpr int kMaxExpansions = 100;
 double Infinity() {
     return std::numeric_limits<double>::infinity();
 }
-
-// Puts a member back when the step that changed it returns or throws.
-template <class T>
-class Restore {
-  public:
-    Restore(T& member, T value) : member_(member), saved_(member) { member_ = value; }
-    Restore(const Restore&) = delete;
-    Restore& operator=(const Restore&) = delete;
-    ~Restore() { member_ = saved_; }
-
-  private:
-    T& member_;
-    T saved_;
-};
 
 void Poll(PowerAnalysis& test) {
     if (test.IsCancelled()) throw CancelledError();

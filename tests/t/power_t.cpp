@@ -51,13 +51,6 @@ int PowerT::AsCount(double n) {
     return static_cast<int>(n);
 }
 
-int PowerT::ClampedSum(long n1, long n2) {
-    const long long sum = static_cast<long long>(n1) + n2;
-    if (sum > INT_MAX) return INT_MAX;
-    if (sum < INT_MIN) return INT_MIN;
-    return static_cast<int>(sum);
-}
-
 // ----------------------------------------------------------------- power
 
 double PowerT::CriticalValueFor(double effect, double alphaValue) {

@@ -98,10 +98,6 @@ class PowerT : public PowerAnalysis {
     double TailBeta(double cv, bool upperSide);
     bool TailIsCertain(double cv);
 
-    // The whole-number check of a group sum that may not fit an int: a sum
-    // beyond the int range is passed on as the int maximum, which every
-    // admissible range excludes.
-    static int ClampedSum(long n1, long n2);
     // A sample size of the X-Y plot's checks as an int: truncated, held in
     // the int range, and NaN mapped to a value every check rejects.
     static int AsCount(double n);

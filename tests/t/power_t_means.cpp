@@ -115,20 +115,6 @@ bool PowerTMeans::CheckEffectSize(int type, double d) {
     return CheckEffectSizeRange("d", d, -20.0, 20.0);
 }
 
-int PowerTMeans::CheckGroupInputs(long n1, long n2, int row1, int row2) {
-    // The inputs hold 32-bit values, so each size fits an int; their sum
-    // need not.
-    if (!CheckSampleSizeMinimum(static_cast<int>(n1), 1)) return row1;
-    if (!CheckSampleSizeMinimum(static_cast<int>(n2), 1)) return row2;
-    if (!CheckTotalSampleSize(ClampedSum(n1, n2), 3, 2147483646)) return row1;
-    return -1;
-}
-
-void PowerTMeans::TakeGroups(int tails, long n1, long n2) {
-    oneTailed = tails == 0;
-    allocationRatio = static_cast<double>(n2) / static_cast<double>(n1);
-}
-
 // --------------------------------------------------------- lists and run
 
 void PowerTMeans::GetAnalysisTypes(PropertyList* list) {

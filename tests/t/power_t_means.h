@@ -59,11 +59,4 @@ class PowerTMeans : public PowerT {
     virtual double AREFactor();
 
     int areIndex = 0;
-
-  protected:
-    // The checks of the two group sizes in their fixed order; the row of
-    // the failing input, or -1 when both pass.
-    int CheckGroupInputs(long n1, long n2, int row1, int row2);
-    // Takes the tails and the allocation ratio N2/N1 of the groups given.
-    void TakeGroups(int tails, long n1, long n2);
 };

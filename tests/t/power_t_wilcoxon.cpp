@@ -403,15 +403,15 @@ void PowerTWilcoxon<Base, kSamples>::BuildInputList(AnalysisType type, PropertyL
     AddGivenInputs(*this, type, inputs, [&] {
         this->AddEffectSizeInput(inputs, GetEffectSizeId(), this->GetTestId(), "", true);
     });
-    AddSizeInputs(type, inputs);
-}
-
-template <class Base, int kSamples>
-int PowerTWilcoxon<Base, kSamples>::ReadMethod(PropertyList* inputs, int* tails, int* tailsRow,
-                                               WilcoxonMethodInputs* method) {
-    this->ClearMessage();
-    *tails = this->ReadTails(inputs, tailsRow);
-    return ReadMethodInputs(*this, wilcoxon, inputs, method);
+    if (!GivenInputsOf(type).sampleSize) {
+        // A priori splits the total it finds by this ratio.
+        if (kSamples == 2) this->AddAllocationRatioInput(inputs, kAllocationRatioId);
+    } else if (kSamples == 1) {
+        this->AddSampleSizeInput(inputs, kTotalSampleSizeId);
+    } else {
+        this->AddSampleSize1Input(inputs);
+        this->AddSampleSize2Input(inputs);
+    }
 }
 
 template <class Base, int kSamples>
@@ -436,93 +436,45 @@ void PowerTWilcoxon<Base, kSamples>::TakeMethodInputs(const WilcoxonMethodInputs
 
 template <class Base, int kSamples>
 CalculateStatus PowerTWilcoxon<Base, kSamples>::Calculate(AnalysisType type, PropertyList* inputs) {
-    int tails = 0, tailsRow = -1;
+    constexpr SampleInputs sample = kSamples == 1 ? SampleInputs::kTotal : SampleInputs::kGroups;
+    int tails = 0;
     WilcoxonMethodInputs method;
-    if (const int bad = ReadMethod(inputs, &tails, &tailsRow, &method); bad >= 0) return bad;
-    const ParameterId effectId = GetEffectSizeId();
-    int effectRow = -1, row = -1;
-    Sizes sizes;
-    auto take = [&] {
-        TakeSizes(tails, sizes);
+    ReadCheckSolve path = this->FamilyPath(type, inputs, sample, tails, {}, [&](GivenValues& v) {
         TakeMethodInputs(method);
+        if (type != kSensitivity) v.effect = StoreEffectSize(v.effect);
+        if (sample == SampleInputs::kGroups && type != kAPriori) {
+            this->groupSize1 = static_cast<double>(v.sampleSize1);
+            this->groupSize2 = static_cast<double>(v.sampleSize2);
+            this->sampleSize = this->groupSize1 + this->groupSize2;
+        }
+    });
+    // The tails stand above the model's inputs.
+    path.readDesign = [&] {
+        int tailsRow = -1;
+        tails = this->ReadTails(inputs, &tailsRow);
+        if (const int bad = ReadMethodInputs(*this, wilcoxon, inputs, &method); bad >= 0)
+            return bad;
+        // Moments entered by hand fix no effect to search for.
+        if (type == kSensitivity && wilcoxon.manualInput && wilcoxon.UsesLehmann()) {
+            this->messages << "A sensitivity analysis is not possible if moments are "
+                              "specified manually";
+            return tailsRow;
+        }
+        return -1;
     };
-    const double& n1 = this->groupSize1;
-    const double& n2 = this->groupSize2;
-    switch (type) {
-        case kAPriori: {
-            int alphaRow = -1, powerRow = -1;
-            double allocation = 1.0;
-            const double e = this->ReadEffectSize(inputs, &effectRow, effectId);
-            const double a = this->ReadAlpha(inputs, &alphaRow);
-            const double p = this->ReadPower(inputs, &powerRow);
-            if (const int bad = ReadAPrioriSplit(inputs, &allocation); bad >= 0) return bad;
-            if (!CheckEffectSize(kAPriori, e)) return effectRow;
-            if (!this->CheckAlphaRange(a)) return alphaRow;
-            if (!this->CheckPowerRange(p)) return powerRow;
-            if (!this->CheckPowerAboveAlpha(a, p)) return powerRow;
-            this->oneTailed = tails == 0;
-            TakeMethodInputs(method);
-            SolveAPriori(StoreEffectSize(e), a, p, allocation);
-            break;
-        }
-        case kSensitivity: {
-            // Moments entered by hand fix no effect to search for.
-            if (wilcoxon.manualInput && wilcoxon.UsesLehmann()) {
-                this->messages << "A sensitivity analysis is not possible if moments are "
-                                  "specified manually";
-                return tailsRow;
-            }
-            int powerRow = -1;
-            const double a = this->ReadAlpha(inputs, &row);
-            const double p = this->ReadPower(inputs, &powerRow);
-            ReadSizes(inputs, &sizes);
-            if (!this->CheckAlphaRange(a)) return row;
-            if (!this->CheckPowerRange(p)) return powerRow;
-            if (!this->CheckPowerAboveAlpha(a, p)) return powerRow;
-            if (const int bad = CheckSizes(sizes); bad >= 0) return bad;
-            take();
-            this->effectSize = RestoringOnFailure(
-                this->effectSize, [&] { return this->SolveEffectSize2(a, p, n1, n2); });
-            break;
-        }
-        case kPostHoc: {
-            const double e = this->ReadEffectSize(inputs, &effectRow, effectId);
-            const double a = this->ReadAlpha(inputs, &row);
-            ReadSizes(inputs, &sizes);
-            if (!CheckEffectSize(kPostHoc, e)) return effectRow;
-            if (!this->CheckAlphaRange(a)) return row;
-            if (const int bad = CheckSizes(sizes); bad >= 0) return bad;
-            take();
-            this->power = ComputePower2(StoreEffectSize(e), a, n1, n2);
-            break;
-        }
-        case kCriterion: {
-            const double e = this->ReadEffectSize(inputs, &effectRow, effectId);
-            const double p = this->ReadPower(inputs, &row);
-            ReadSizes(inputs, &sizes);
-            if (!CheckEffectSize(kCriterion, e)) return effectRow;
-            if (!this->CheckPowerRange(p)) return row;
-            if (const int bad = CheckSizes(sizes); bad >= 0) return bad;
-            take();
-            this->alpha = this->SolveAlpha2(StoreEffectSize(e), p, n1, n2);
-            // The critical values of the alpha found.
-            ComputePower2(this->effectSize, this->alpha, n1, n2);
-            break;
-        }
-        case kCompromise: {
-            const double e = this->ReadEffectSize(inputs, &effectRow, effectId);
-            const double q = this->ReadRatio(inputs, &row);
-            ReadSizes(inputs, &sizes);
-            if (!CheckEffectSize(kCompromise, e)) return effectRow;
-            if (const int bad = CheckSizes(sizes); bad >= 0) return bad;
-            if (!this->CheckRatio(q, 0.01, 100.0)) return row;
-            take();
-            this->alpha = this->SolveCompromise2(StoreEffectSize(e), q, n1, n2);
-            this->power = ComputePower2(this->effectSize, this->alpha, n1, n2);
-            break;
-        }
+    // The critical values of the alpha found.
+    path.afterCriterion = [this](const GivenValues&) {
+        ComputePower2(this->effectSize, this->alpha, this->groupSize1, this->groupSize2);
+    };
+    if constexpr (kSamples == 1) {
+        path.checks = this->FamilyChecks(this->EffectSizeCheck(type),
+                                         {TotalSampleSizeIn(*this, 3, 2147483646)});
+    } else {
+        path.checks = JoinChecks(
+            {{AllocationRatioAbove(*this, 0.01)},
+             this->FamilyChecks(this->EffectSizeCheck(type), GroupSizeChecks(*this, 3))});
     }
-    return kCalculateDone;
+    return RunReadCheckSolve(*this, type, inputs, path);
 }
 
 template class PowerTWilcoxon<PowerTOneMean, 1>;
@@ -559,30 +511,6 @@ void PowerTWilcox1::SetRankMoments(double alphaValue, double n1, double n2, doub
     WilcoxSignedRankNullMoments(alphaValue / (oneTailed ? 1.0 : 2.0), n, &wilcoxon.lowerCriticalT,
                                 &wilcoxon.upperCriticalT, &wilcoxon.nullMean,
                                 &wilcoxon.nullVariance, wilcoxon.continuityCorrection);
-}
-
-void PowerTWilcox1::AddSizeInputs(AnalysisType type, PropertyList* inputs) {
-    if (GivenInputsOf(type).sampleSize) AddSampleSizeInput(inputs, kTotalSampleSizeId);
-}
-
-void PowerTWilcox1::ReadSizes(PropertyList* inputs, Sizes* sizes) {
-    sizes->n1 = ReadCount(inputs, &sizes->row1, kTotalSampleSizeId);
-}
-
-int PowerTWilcox1::CheckSizes(const Sizes& sizes) {
-    return CheckTotalSampleSize(static_cast<int>(sizes.n1), 3, 2147483646) ? -1 : sizes.row1;
-}
-
-void PowerTWilcox1::TakeSizes(int tails, const Sizes& sizes) {
-    oneTailed = tails == 0;
-    sampleSize = static_cast<double>(sizes.n1);
-    groupSize1 = groupSize2 = sampleSize / 2.0;
-}
-
-void PowerTWilcox1::SolveAPriori(double effect, double alphaValue, double powerValue,
-                                 double /*allocation*/) {
-    const double n = SolveSampleSize(effect, alphaValue, powerValue, true);
-    groupSize1 = groupSize2 = n / 2.0;
 }
 
 // ------------------------------------------------------------ matched pairs
@@ -623,42 +551,4 @@ void PowerTWilcox2::SetRankMoments(double /*alpha*/, double n1, double n2, doubl
         n1 * n2 * (p1 * (1.0 - p1) + (n2 - 1.0) * (p2 - p1 * p1) + (n1 - 1.0) * (p3 - p1 * p1));
     wilcoxon.nullMean = n1 * n2 / 2.0;
     wilcoxon.nullVariance = n1 * n2 * (n1 + n2 + 1.0) / 12.0;
-}
-
-void PowerTWilcox2::AddSizeInputs(AnalysisType type, PropertyList* inputs) {
-    if (GivenInputsOf(type).sampleSize) {
-        AddSampleSize1Input(inputs);
-        AddSampleSize2Input(inputs);
-    } else {
-        AddAllocationRatioInput(inputs, kAllocationRatioId);
-    }
-}
-
-void PowerTWilcox2::ReadSizes(PropertyList* inputs, Sizes* sizes) {
-    sizes->n1 = ReadSampleSize1(inputs, &sizes->row1);
-    sizes->n2 = ReadSampleSize2(inputs, &sizes->row2);
-}
-
-int PowerTWilcox2::CheckSizes(const Sizes& sizes) {
-    return CheckGroupInputs(sizes.n1, sizes.n2, sizes.row1, sizes.row2);
-}
-
-void PowerTWilcox2::TakeSizes(int tails, const Sizes& sizes) {
-    TakeGroups(tails, sizes.n1, sizes.n2);
-    groupSize1 = static_cast<double>(sizes.n1);
-    groupSize2 = static_cast<double>(sizes.n2);
-    sampleSize = groupSize1 + groupSize2;
-}
-
-int PowerTWilcox2::ReadAPrioriSplit(PropertyList* inputs, double* allocation) {
-    int row = -1;
-    *allocation = ReadAllocationRatio(inputs, &row);
-    return CheckAllocationRatio(*allocation, 0.01) ? -1 : row;
-}
-
-void PowerTWilcox2::SolveAPriori(double effect, double alphaValue, double powerValue,
-                                 double allocation) {
-    allocationRatio = allocation;
-    SplitAPrioriTotal(SolveSampleSize(effect, alphaValue, powerValue, true), allocation, effect,
-                      alphaValue, powerValue);
 }

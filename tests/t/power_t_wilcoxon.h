@@ -54,9 +54,10 @@ struct WilcoxonMethodInputs {
 
 // A Wilcoxon test on top of the t test whose design it shares (one sample
 // or two groups): the options, both methods, the parents and the searches.
-// `kSamples` is 1 for the signed-rank tests and 2 for the rank-sum test;
-// what a test adds is its name, its sample-size inputs and the moments of
-// its rank statistic.
+// `kSamples` is 1 for the signed-rank tests (one N, taken as two halves)
+// and 2 for the rank-sum test (N1 and N2, or the allocation ratio that
+// splits the total A priori finds); what a test adds is its name and the
+// moments of its rank statistic.
 template <class Base, int kSamples>
 class PowerTWilcoxon : public Base {
   public:
@@ -119,32 +120,7 @@ class PowerTWilcoxon : public Base {
         return copy;
     }
 
-    // The sample sizes an analysis type gives: the total N in n1, or the
-    // two groups, with the rows they were read from.
-    struct Sizes {
-        long n1 = 0;
-        long n2 = 0;
-        int row1 = -1;
-        int row2 = -1;
-    };
-    // The inputs of the sample sizes (or, where N is the answer, what
-    // decides its split), after all others.
-    virtual void AddSizeInputs(AnalysisType type, PropertyList* inputs) = 0;
-    virtual void ReadSizes(PropertyList* inputs, Sizes* sizes) = 0;
-    // The row of the first rejected size, or -1.
-    virtual int CheckSizes(const Sizes& sizes) = 0;
-    // Takes the tails and the sizes into the test's state.
-    virtual void TakeSizes(int tails, const Sizes& sizes) = 0;
-    // Reads and checks what splits the N an a priori analysis finds, before
-    // the effect is checked; the row of a rejected input, or -1.
-    virtual int ReadAPrioriSplit(PropertyList* /*inputs*/, double* /*allocation*/) { return -1; }
-    // Finds and keeps the sample size of an a priori analysis.
-    virtual void SolveAPriori(double effect, double alpha, double power, double allocation) = 0;
-
   private:
-    // Reads the tails and the model; the row of the first rejected input,
-    // or -1.
-    int ReadMethod(PropertyList* inputs, int* tails, int* tailsRow, WilcoxonMethodInputs* method);
     // Takes the model read into the test's state.
     void TakeMethodInputs(const WilcoxonMethodInputs& read);
 };
@@ -163,11 +139,6 @@ class PowerTWilcox1 : public PowerTWilcoxon<PowerTOneMean, 1> {
   protected:
     void SetRankMoments(double alpha, double n1, double n2, double p1, double p2,
                         double p3) override;
-    void AddSizeInputs(AnalysisType type, PropertyList* inputs) override;
-    void ReadSizes(PropertyList* inputs, Sizes* sizes) override;
-    int CheckSizes(const Sizes& sizes) override;
-    void TakeSizes(int tails, const Sizes& sizes) override;
-    void SolveAPriori(double effect, double alpha, double power, double allocation) override;
 };
 
 // The same test of the differences of matched pairs, with the effect dz.
@@ -196,12 +167,6 @@ class PowerTWilcox2 : public PowerTWilcoxon<PowerTMeans, 2> {
   protected:
     void SetRankMoments(double alpha, double n1, double n2, double p1, double p2,
                         double p3) override;
-    void AddSizeInputs(AnalysisType type, PropertyList* inputs) override;
-    void ReadSizes(PropertyList* inputs, Sizes* sizes) override;
-    int CheckSizes(const Sizes& sizes) override;
-    void TakeSizes(int tails, const Sizes& sizes) override;
-    int ReadAPrioriSplit(PropertyList* inputs, double* allocation) override;
-    void SolveAPriori(double effect, double alpha, double power, double allocation) override;
 };
 
 extern template class PowerTWilcoxon<PowerTOneMean, 1>;
