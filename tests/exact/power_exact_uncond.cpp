@@ -15,6 +15,7 @@
 #include "numerics/quorix_error.h"
 #include "numerics/rounding.h"
 #include "numerics/saddle_point.h"
+#include "tests/exact/restore.h"
 
 namespace {
 
@@ -41,20 +42,6 @@ constexpr double kSmallAlpha = 1e-10;
 // A size or beta below this is summed on its own side: its complement has
 // lost more than a few of its digits.
 constexpr double kSummedTail = 1e-6;
-
-// Puts a member back when the step that changed it returns or throws.
-template <class T>
-class Restore {
-  public:
-    Restore(T& member, T value) : member_(member), saved_(member) { member_ = value; }
-    Restore(const Restore&) = delete;
-    Restore& operator=(const Restore&) = delete;
-    ~Restore() { member_ = saved_; }
-
-  private:
-    T& member_;
-    T saved_;
-};
 
 double Infinity() {
     return std::numeric_limits<double>::infinity();
