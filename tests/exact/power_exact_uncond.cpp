@@ -8,6 +8,7 @@
 #include <string>
 
 #include "analysis/parameter_names.h"
+#include "analysis/read_check_solve.h"
 #include "analysis/test_family_support.h"
 #include "distributions/normal.h"
 #include "distributions/t.h"
@@ -1244,151 +1245,144 @@ void PowerExactUncondTwoProp::BuildInputList(AnalysisType type, PropertyList* in
 }
 
 CalculateStatus PowerExactUncondTwoProp::Calculate(AnalysisType type, PropertyList* inputs) {
-    ClearMessage();
     const bool withH0 = TakesH0Value();
-    int p2Row = -1, h0Row = -1, tailsRow = -1;
-    const double p2 = ReadDouble(inputs, kProportionP2Id, &p2Row);
-    if (!CheckNamedRangeInclusive("Proportion p2", p2, kMargin)) return p2Row;
-    // The H0 value is checked before anything of the analysis type.
-    const double h0 = withH0 ? ReadDouble(inputs, GetH0EffectId(), &h0Row) : 0.0;
-    if (withH0 && !CheckEffectFor(h0, p2)) return h0Row;
-    const int tails = ReadTails(inputs, &tailsRow);
-    if (!withH0) nullDifference = 0.0;
-    // A code without a statistic would reject nothing and show a power of
-    // 0; with an H0 value, a code the options of the measure do not offer
-    // would test something else.
-    if (!OffersStatistic()) {
-        throw QuorixError(withH0 ? "Exact-Unconditional: statistic not offered for this effect "
-                                   "measure"
-                                 : "Exact-Unconditional: no such statistic",
-                          QuorixError::kOutOfRange, statistic);
+    double p2 = 0.0, h0 = 0.0;
+    int tails = 0, direction = 1;
+    ReadCheckSolve path;
+    path.effectId = GetNoncentralityId();
+    path.sample = SampleInputs::kGroups;
+    path.readDesign = [&] {
+        int p2Row = -1, h0Row = -1, tailsRow = -1;
+        p2 = ReadDouble(inputs, kProportionP2Id, &p2Row);
+        if (!CheckNamedRangeInclusive("Proportion p2", p2, kMargin)) return p2Row;
+        // The H0 value is checked before anything of the analysis type.
+        if (withH0) {
+            h0 = ReadDouble(inputs, GetH0EffectId(), &h0Row);
+            if (!CheckEffectFor(h0, p2)) return h0Row;
+        }
+        tails = ReadTails(inputs, &tailsRow);
+        if (!withH0) nullDifference = 0.0;
+        // A code without a statistic would reject nothing and show a power
+        // of 0; with an H0 value, a code the options of the measure do not
+        // offer would test something else.
+        if (!OffersStatistic()) {
+            throw QuorixError(withH0 ? "Exact-Unconditional: statistic not offered for this "
+                                       "effect measure"
+                                     : "Exact-Unconditional: no such statistic",
+                              QuorixError::kOutOfRange, statistic);
+        }
+        return -1;
+    };
+    const InputTable effect{
+        {Given::kEffect, [&](const GivenValues& v) { return CheckEffectFor(v.effect, p2); }}};
+    // Of the effect and the sizes both refused, the test with an H0 value
+    // names the effect, the test of equality the sizes.
+    auto effectAnd = [&](InputTable sizes) {
+        return withH0 ? JoinChecks({effect, std::move(sizes)})
+                      : JoinChecks({std::move(sizes), effect});
+    };
+    InputTable groups{
+        {Given::kSampleSize1,
+         [this](const GivenValues& v) {
+             return CheckSampleSizeMinimum(static_cast<int>(v.sampleSize1), 1);
+         }},
+        {Given::kSampleSize2,
+         [this](const GivenValues& v) {
+             return CheckSampleSizeMinimum(static_cast<int>(v.sampleSize2), 1);
+         }},
+        {Given::kSampleSize1,
+         [this](const GivenValues& v) {
+             return CheckTotalSampleSize(GroupSizeSum(v.sampleSize1, v.sampleSize2), 3, 2147483647);
+         },
+         Given::kSampleSize2},
+    };
+    switch (type) {
+        case kAPriori:
+            path.checks = JoinChecks(
+                {effectAnd({AllocationRatioAbove(*this, 0.01)}), AlphaPowerChecks(*this)});
+            break;
+        case kSensitivity: {
+            // The direction of the search is read once the sizes are.
+            InputCheck readDirection{Given::kSampleSize2, [&](const GivenValues&) {
+                                         int directionRow = -1;
+                                         direction = ReadEffectDirection(inputs, &directionRow);
+                                         return true;
+                                     }};
+            readDirection.whenRead = true;
+            path.checks = JoinChecks(
+                {{readDirection, AlphaInRange(*this), PowerInRange(*this)}, std::move(groups)});
+            break;
+        }
+        case kPostHoc:
+            path.checks = JoinChecks({effect, {AlphaInRange(*this)}, std::move(groups)});
+            break;
+        case kCriterion:
+            path.checks = JoinChecks({effectAnd(std::move(groups)), {PowerInRange(*this)}});
+            break;
+        case kCompromise:
+            path.checks =
+                JoinChecks({effectAnd(std::move(groups)), {RatioInRange(*this, 0.01, 100.0)}});
+            break;
     }
-
-    const ParameterId effectId = GetNoncentralityId();
-    int effectRow = -1, alphaRow = -1, powerRow = -1, row1 = -1, row2 = -1, otherRow = -1;
-    auto store = [&] {
+    double shownEffect = 0.0, shownP1 = 0.0, shownP2 = 0.0;
+    path.takeDesign = [&](GivenValues& v) {
+        if (!(kAPriori <= type && type <= kCompromise)) return;
+        shownEffect = effectSize;
+        shownP1 = proportion1;
+        shownP2 = proportion2;
         oneTailed = tails == 0;
         proportion2 = p2;
         if (withH0) SetOffsetFromH0Effect(h0);
-    };
-    auto storeEffect = [&](double e) {
-        effectSize = e;
-        UpdateProportionFromEffect();
-    };
-    auto storeGroups = [&](long n1, long n2) {
-        groupSize1 = static_cast<double>(n1);
-        groupSize2 = static_cast<double>(n2);
+        if (type != kSensitivity) {
+            effectSize = v.effect;
+            UpdateProportionFromEffect();
+        }
+        if (type == kAPriori) return;
+        groupSize1 = static_cast<double>(v.sampleSize1);
+        groupSize2 = static_cast<double>(v.sampleSize2);
         allocationRatio = groupSize2 / groupSize1;
         sampleSize = groupSize1 + groupSize2;
+        if (type == kSensitivity) effectDirection = direction == 0 ? -1.0 : 1.0;
     };
-    // The sizes of each group and their total; the row at fault or -1.
-    auto checkGroups = [&](long n1, long n2) {
-        if (!CheckSampleSizeMinimum(static_cast<int>(n1), 1)) return row1;
-        if (!CheckSampleSizeMinimum(static_cast<int>(n2), 1)) return row2;
-        if (!CheckTotalSampleSize(GroupSizeSum(n1, n2), 3, 2147483647)) return row1;
-        return -1;
+    // p1 = p2 is no effect: the power is alpha at every N, and there is no
+    // sample size to find. (With an H0 value the search says that the
+    // target is out of reach.)
+    path.checkTaken = [&](const GivenValues& v) {
+        if (type != kAPriori || withH0 || std::fabs(proportion1 - p2) > 1e-6) return -1;
+        effectSize = shownEffect;
+        proportion1 = shownP1;
+        proportion2 = shownP2;
+        messages << "In an a priori analysis, the proportions p1 and p2\n"
+                 << "must differ by more than 1e-06.";
+        return v.Row(Given::kEffect);
     };
-    // The effect and the sizes (`sizes` gives the row at fault or -1): of
-    // two refused, the test with an H0 value names the effect, the test of
-    // equality the sizes.
-    auto checkEffectAndSizes = [&](double e, auto sizes) {
-        if (withH0 && !CheckEffectFor(e, p2)) return effectRow;
-        if (const int bad = sizes(); bad >= 0) return bad;
-        if (!withH0 && !CheckEffectFor(e, p2)) return effectRow;
-        return -1;
+    // The searches work on p1, which the effect and p2 give.
+    path.solve = [&](const GivenValues& v) {
+        switch (type) {
+            case kAPriori:
+                allocationRatio = v.allocationRatio;
+                SolveSampleSize(proportion1, v.alpha, v.power, true);
+                break;
+            case kSensitivity:
+                // A failed search leaves p1, and so the effect shown, as it
+                // was.
+                RestoringOnFailure(proportion1, [&] {
+                    return SolveEffectSize2(v.alpha, v.power, groupSize1, groupSize2);
+                });
+                effectSize = Convert24(proportion1);
+                break;
+            case kPostHoc:
+                power = ComputePower2(proportion1, v.alpha, groupSize1, groupSize2);
+                break;
+            case kCriterion:
+                alpha = SolveAlpha2(proportion1, v.power, groupSize1, groupSize2);
+                break;
+            case kCompromise:
+                actualRatio = SolveCompromise2(proportion1, v.ratio, groupSize1, groupSize2);
+                break;
+        }
     };
-    switch (type) {
-        case kAPriori: {
-            const double e = ReadEffectSize(inputs, &effectRow, effectId);
-            const double a = ReadAlpha(inputs, &alphaRow);
-            const double p = ReadPower(inputs, &powerRow);
-            const double r = ReadAllocationRatio(inputs, &otherRow);
-            const int bad = checkEffectAndSizes(
-                e, [&] { return CheckAllocationRatio(r, 0.01) ? -1 : otherRow; });
-            if (bad >= 0) return bad;
-            if (!CheckAlphaRange(a)) return alphaRow;
-            if (!CheckPowerRange(p)) return powerRow;
-            if (!CheckPowerAboveAlpha(a, p)) return powerRow;
-            const double shownEffect = effectSize, shownP1 = proportion1, shownP2 = proportion2;
-            store();
-            storeEffect(e);
-            // p1 = p2 is no effect: the power is alpha at every N, and there
-            // is no sample size to find. (With an H0 value the search says
-            // that the target is out of reach.)
-            if (!withH0 && !(std::fabs(proportion1 - p2) > 1e-6)) {
-                effectSize = shownEffect;
-                proportion1 = shownP1;
-                proportion2 = shownP2;
-                messages << "In an a priori analysis, the proportions p1 and p2\n"
-                         << "must differ by more than 1e-06.";
-                return effectRow;
-            }
-            allocationRatio = r;
-            SolveSampleSize(proportion1, a, p, true);
-            break;
-        }
-        case kSensitivity: {
-            const double a = ReadAlpha(inputs, &alphaRow);
-            const double p = ReadPower(inputs, &powerRow);
-            const long n1 = ReadSampleSize1(inputs, &row1);
-            const long n2 = ReadSampleSize2(inputs, &row2);
-            const int direction = ReadEffectDirection(inputs, &otherRow);
-            if (!CheckAlphaRange(a)) return alphaRow;
-            if (!CheckPowerRange(p)) return powerRow;
-            if (const int bad = checkGroups(n1, n2); bad >= 0) return bad;
-            store();
-            storeGroups(n1, n2);
-            effectDirection = direction == 0 ? -1.0 : 1.0;
-            // A failed search leaves p1, and so the effect shown, as it was.
-            RestoringOnFailure(proportion1,
-                               [&] { return SolveEffectSize2(a, p, groupSize1, groupSize2); });
-            effectSize = Convert24(proportion1);
-            break;
-        }
-        case kPostHoc: {
-            const double e = ReadEffectSize(inputs, &effectRow, effectId);
-            const double a = ReadAlpha(inputs, &alphaRow);
-            const long n1 = ReadSampleSize1(inputs, &row1);
-            const long n2 = ReadSampleSize2(inputs, &row2);
-            if (!CheckEffectFor(e, p2)) return effectRow;
-            if (!CheckAlphaRange(a)) return alphaRow;
-            if (const int bad = checkGroups(n1, n2); bad >= 0) return bad;
-            store();
-            storeEffect(e);
-            storeGroups(n1, n2);
-            power = ComputePower2(proportion1, a, groupSize1, groupSize2);
-            break;
-        }
-        case kCriterion: {
-            const double e = ReadEffectSize(inputs, &effectRow, effectId);
-            const double p = ReadPower(inputs, &powerRow);
-            const long n1 = ReadSampleSize1(inputs, &row1);
-            const long n2 = ReadSampleSize2(inputs, &row2);
-            const int bad = checkEffectAndSizes(e, [&] { return checkGroups(n1, n2); });
-            if (bad >= 0) return bad;
-            if (!CheckPowerRange(p)) return powerRow;
-            store();
-            storeEffect(e);
-            storeGroups(n1, n2);
-            alpha = SolveAlpha2(proportion1, p, groupSize1, groupSize2);
-            break;
-        }
-        case kCompromise: {
-            const double e = ReadEffectSize(inputs, &effectRow, effectId);
-            const double q = ReadRatio(inputs, &otherRow);
-            const long n1 = ReadSampleSize1(inputs, &row1);
-            const long n2 = ReadSampleSize2(inputs, &row2);
-            const int bad = checkEffectAndSizes(e, [&] { return checkGroups(n1, n2); });
-            if (bad >= 0) return bad;
-            if (!CheckRatio(q, 0.01, 100.0)) return otherRow;
-            store();
-            storeEffect(e);
-            storeGroups(n1, n2);
-            actualRatio = SolveCompromise2(proportion1, q, groupSize1, groupSize2);
-            break;
-        }
-    }
-    return kCalculateDone;
+    return RunReadCheckSolve(*this, type, inputs, path);
 }
 
 bool PowerExactUncondTwoProp::CheckGroupSizes(int, double n1, double n2) {
