@@ -7,7 +7,7 @@
 #include "analysis/property.h"
 #include "effectsize/design_counts.h"
 #include "numerics/quorix_error.h"
-#include "tests/multivariate/power_mult_criterion.h"
+#include "power/multivariate/power_mult_criterion.h"
 
 namespace effectsize::manova {
 

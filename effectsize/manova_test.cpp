@@ -8,7 +8,7 @@
 #include "analysis/property.h"
 #include "effectsize/rm_criterion.h"
 #include "effectsize/rm_manova_reference_test_support.h"
-#include "tests/multivariate/power_mult_criterion.h"
+#include "power/multivariate/power_mult_criterion.h"
 
 namespace manova = effectsize::manova;
 namespace rmc = effectsize::rm_criterion;

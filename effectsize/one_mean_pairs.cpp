@@ -6,7 +6,7 @@
 #include "analysis/ids.h"
 #include "analysis/property.h"
 #include "effectsize/two_group_means.h"
-#include "tests/t/wilcoxon_moments.h"
+#include "power/t/wilcoxon_moments.h"
 
 namespace effectsize {
 

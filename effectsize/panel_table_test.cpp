@@ -11,11 +11,11 @@
 
 #include "analysis/catalogue.h"
 #include "analysis/power_analysis.h"
-#include "tests/chi/register_chi_tests.h"
-#include "tests/exact/register_exact_tests.h"
-#include "tests/f/register_f_tests.h"
-#include "tests/t/register_t_tests.h"
-#include "tests/z/register_z_tests.h"
+#include "power/chi/register_chi_tests.h"
+#include "power/exact/register_exact_tests.h"
+#include "power/f/register_f_tests.h"
+#include "power/t/register_t_tests.h"
+#include "power/z/register_z_tests.h"
 
 namespace {
 

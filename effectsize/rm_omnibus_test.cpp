@@ -6,7 +6,7 @@
 
 #include "analysis/property.h"
 #include "effectsize/rm_manova_reference_test_support.h"
-#include "tests/f/power_f_repeated.h"
+#include "power/f/power_f_repeated.h"
 
 namespace omni = effectsize::rm_omnibus;
 

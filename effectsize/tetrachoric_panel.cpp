@@ -10,7 +10,7 @@
 #include "analysis/property_input.h"
 #include "numerics/quorix_error.h"
 #include "numerics/rounding.h"
-#include "tests/z/tetrachoric.h"
+#include "power/z/tetrachoric.h"
 
 namespace effectsize::tetrachoric {
 

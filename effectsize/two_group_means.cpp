@@ -4,7 +4,7 @@
 
 #include "analysis/ids.h"
 #include "analysis/property.h"
-#include "tests/t/wilcoxon_moments.h"
+#include "power/t/wilcoxon_moments.h"
 
 namespace effectsize::two_group_means {
 

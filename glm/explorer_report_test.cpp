@@ -13,8 +13,8 @@
 
 #include "analysis/calculation_test_support.h"
 #include "glm/model/power_glmm.h"
-#include "tests/f/power_f_anova_global.h"
-#include "tests/t/power_t_means.h"
+#include "power/f/power_f_anova_global.h"
+#include "power/t/power_t_means.h"
 
 namespace {
 

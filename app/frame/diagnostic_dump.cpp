@@ -15,8 +15,8 @@
 #include "numerics/special_functions.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
-#ifdef QUORIX_WITH_TESTS_F
-#include "tests/multivariate/power_mult_criterion.h"
+#ifdef QUORIX_WITH_POWER_F
+#include "power/multivariate/power_mult_criterion.h"
 #endif
 
 bool WriteLogGammaTable(const QString& path, int lines, std::string* error) {
@@ -41,7 +41,7 @@ bool WriteLogGammaTable(const QString& path, int lines, std::string* error) {
 }
 
 bool WriteCriterionDiagnostics(std::ostream& out) {
-#ifdef QUORIX_WITH_TESTS_F
+#ifdef QUORIX_WITH_POWER_F
     constexpr int p = 3, q = 2, groups = 2;
     constexpr double n = 16, criterion = 0.359;
     PowerMultWilksMP wilks;

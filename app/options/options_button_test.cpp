@@ -25,12 +25,12 @@
 #include "platform/commands.h"
 #include "platform/scripted_dialogs.h"
 #include "platform/widget_test_main.h"
-#include "tests/exact/power_exact_correlation.h"
-#include "tests/exact/power_exact_fisher.h"
-#include "tests/exact/power_exact_uncond.h"
-#include "tests/t/power_t_wilcoxon.h"
-#include "tests/z/power_z_logistic_regress.h"
-#include "tests/z/power_z_tetrachoric_corr.h"
+#include "power/exact/power_exact_correlation.h"
+#include "power/exact/power_exact_fisher.h"
+#include "power/exact/power_exact_uncond.h"
+#include "power/t/power_t_wilcoxon.h"
+#include "power/z/power_z_logistic_regress.h"
+#include "power/z/power_z_tetrachoric_corr.h"
 
 namespace {
 

@@ -16,26 +16,26 @@
 #include "app/options/options_dialogs.h"
 #include "platform/dialogs.h"
 
-#ifdef QUORIX_WITH_TESTS_EXACT
-#include "tests/exact/power_exact_binomial.h"
-#include "tests/exact/power_exact_correlation.h"
-#include "tests/exact/power_exact_fisher.h"
-#include "tests/exact/power_exact_mcnemar.h"
-#include "tests/exact/power_exact_uncond_offset.h"
+#ifdef QUORIX_WITH_POWER_EXACT
+#include "power/exact/power_exact_binomial.h"
+#include "power/exact/power_exact_correlation.h"
+#include "power/exact/power_exact_fisher.h"
+#include "power/exact/power_exact_mcnemar.h"
+#include "power/exact/power_exact_uncond_offset.h"
 #endif
-#ifdef QUORIX_WITH_TESTS_F
-#include "tests/f/power_f_multivariate.h"
-#include "tests/f/power_f_repeated.h"
+#ifdef QUORIX_WITH_POWER_F
+#include "power/f/power_f_multivariate.h"
+#include "power/f/power_f_repeated.h"
 #endif
-#ifdef QUORIX_WITH_TESTS_T
-#include "tests/t/power_t_wilcoxon.h"
-#include "tests/t/wilcoxon_moments.h"
+#ifdef QUORIX_WITH_POWER_T
+#include "power/t/power_t_wilcoxon.h"
+#include "power/t/wilcoxon_moments.h"
 #endif
-#ifdef QUORIX_WITH_TESTS_Z
-#include "tests/z/power_z_logistic_regress.h"
-#include "tests/z/power_z_poisson_regress.h"
-#include "tests/z/power_z_tetrachoric_corr.h"
-#include "tests/z/power_z_two_prop.h"
+#ifdef QUORIX_WITH_POWER_Z
+#include "power/z/power_z_logistic_regress.h"
+#include "power/z/power_z_poisson_regress.h"
+#include "power/z/power_z_tetrachoric_corr.h"
+#include "power/z/power_z_two_prop.h"
 #endif
 
 namespace {
@@ -111,7 +111,7 @@ struct OptionsBinding {
     std::function<bool(const OptionsDialogFields&)> apply;
 };
 
-#ifdef QUORIX_WITH_TESTS_T
+#ifdef QUORIX_WITH_POWER_T
 template <class Test>
 OptionsBinding WilcoxonBinding(OptionsHost* frame, Test* test, int samples) {
     OptionsBinding b;
@@ -165,7 +165,7 @@ OptionsBinding WilcoxonBinding(OptionsHost* frame, Test* test, int samples) {
 }
 #endif
 
-#ifdef QUORIX_WITH_TESTS_EXACT
+#ifdef QUORIX_WITH_POWER_EXACT
 // A new effect measure is converted from p1 and p2 (and, for the offset
 // test, the H0 offset) as the screen shows them, not as the last
 // calculation left them. A shown set that describes no proportions keeps
@@ -196,7 +196,7 @@ void UncondEffectFromScreen(OptionsHost* frame, PowerExactUncondTwoProp* t) {
 OptionsBinding BindingFor(Kind kind, OptionsHost* frame, PowerAnalysis* test) {
     OptionsBinding b;
     switch (kind) {
-#ifdef QUORIX_WITH_TESTS_F
+#ifdef QUORIX_WITH_POWER_F
         case Kind::kRepm:
             if (auto* t = dynamic_cast<PowerFRepMBetween*>(test)) {
                 b.fill = [t](OptionsDialogFields* f) {
@@ -239,7 +239,7 @@ OptionsBinding BindingFor(Kind kind, OptionsHost* frame, PowerAnalysis* test) {
             }
             break;
 #endif
-#ifdef QUORIX_WITH_TESTS_T
+#ifdef QUORIX_WITH_POWER_T
         case Kind::kTWilcoxon:
             if (auto* t1 = dynamic_cast<PowerTWilcox1*>(test)) {
                 b = WilcoxonBinding(frame, t1, 1);
@@ -248,7 +248,7 @@ OptionsBinding BindingFor(Kind kind, OptionsHost* frame, PowerAnalysis* test) {
             }
             break;
 #endif
-#ifdef QUORIX_WITH_TESTS_Z
+#ifdef QUORIX_WITH_POWER_Z
         case Kind::kZTwoProp:
             if (auto* t = dynamic_cast<PowerZTwoProp*>(test)) {
                 b.fill = [t](OptionsDialogFields* f) {
@@ -348,7 +348,7 @@ OptionsBinding BindingFor(Kind kind, OptionsHost* frame, PowerAnalysis* test) {
             }
             break;
 #endif
-#ifdef QUORIX_WITH_TESTS_EXACT
+#ifdef QUORIX_WITH_POWER_EXACT
         case Kind::kExactBinomial:
             if (auto* t = dynamic_cast<PowerExactBinomial*>(test)) {
                 b.fill = [t](OptionsDialogFields* f) { f->radios[1039] = t->alphaBalancing; };

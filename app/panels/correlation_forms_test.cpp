@@ -10,7 +10,7 @@
 #include "analysis/ids.h"
 #include "app/panels/panel_form_test_support.h"
 #include "platform/widget_test_main.h"
-#include "tests/z/power_z_two_dep_corr.h"
+#include "power/z/power_z_two_dep_corr.h"
 
 namespace {
 

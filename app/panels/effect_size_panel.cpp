@@ -31,8 +31,8 @@
 #include "effectsize/panel_table.h"
 #include "platform/dialogs.h"
 
-#ifdef QUORIX_WITH_TESTS_F
-#include "tests/f/power_f_multivariate.h"
+#ifdef QUORIX_WITH_POWER_F
+#include "power/f/power_f_multivariate.h"
 #endif
 
 namespace {
@@ -42,7 +42,7 @@ constexpr const char* kCaption = "Quorix";
 // The repeated-measures tests' option "Use mean correlation in effect size
 // calculation", which chooses their panels; on when the test has none.
 bool UsesMeanCorrelation(PanelHost* host, int testId) {
-#ifdef QUORIX_WITH_TESTS_F
+#ifdef QUORIX_WITH_POWER_F
     PowerAnalysis* test = host ? host->CurrentTest() : nullptr;
     auto* repeated = dynamic_cast<PowerFRepMMultiBetween*>(test);
     if (repeated && repeated->GetTestId() == testId) return repeated->useMeanCorrelation;

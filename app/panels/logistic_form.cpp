@@ -5,7 +5,7 @@
 #include "analysis/property.h"
 #include "app/drawer/panel_host.h"
 #include "app/panels/panel_rows.h"
-#include "tests/z/power_z_logistic_regress.h"
+#include "power/z/power_z_logistic_regress.h"
 
 namespace lr = effectsize::logistic_regression;
 

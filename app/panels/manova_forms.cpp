@@ -11,10 +11,10 @@
 #include "app/widgets/ui_helpers.h"
 #include "effectsize/design_counts.h"
 #include "platform/dialogs.h"
-#include "tests/multivariate/power_mult_criterion.h"
+#include "power/multivariate/power_mult_criterion.h"
 
-#ifdef QUORIX_WITH_TESTS_F
-#include "tests/f/power_f_multivariate.h"
+#ifdef QUORIX_WITH_POWER_F
+#include "power/f/power_f_multivariate.h"
 #endif
 
 namespace manova = effectsize::manova;
@@ -26,7 +26,7 @@ constexpr const char* kWarningCaption = "Conversion error";
 
 // The criterion of the current test, when it is a multivariate one.
 PowerMultCriterion* TestCriterion(PanelHost* host) {
-#ifdef QUORIX_WITH_TESTS_F
+#ifdef QUORIX_WITH_POWER_F
     auto* test = dynamic_cast<PowerFMultivariate*>(host ? host->CurrentTest() : nullptr);
     if (test) return test->criterion;
 #else

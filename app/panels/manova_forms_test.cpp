@@ -7,7 +7,7 @@
 #include "analysis/ids.h"
 #include "app/panels/panel_form_test_support.h"
 #include "platform/widget_test_main.h"
-#include "tests/f/power_f_multivariate.h"
+#include "power/f/power_f_multivariate.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "analysis/property.h"
 #include "app/drawer/panel_host.h"
 #include "app/panels/panel_rows.h"
-#include "tests/t/power_t_wilcoxon.h"
+#include "power/t/power_t_wilcoxon.h"
 
 namespace om = effectsize::one_mean;
 namespace pm = effectsize::paired_means;

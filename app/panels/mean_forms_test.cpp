@@ -11,8 +11,8 @@
 #include "analysis/ids.h"
 #include "app/panels/panel_form_test_support.h"
 #include "platform/widget_test_main.h"
-#include "tests/t/power_t_one_mean.h"
-#include "tests/t/power_t_wilcoxon.h"
+#include "power/t/power_t_one_mean.h"
+#include "power/t/power_t_wilcoxon.h"
 
 namespace {
 

@@ -16,8 +16,8 @@
 #include "effectsize/text_fields.h"
 #include "ui/grid/grid_ctrl.h"
 
-#ifdef QUORIX_WITH_TESTS_F
-#include "tests/f/power_f_repeated.h"
+#ifdef QUORIX_WITH_POWER_F
+#include "power/f/power_f_repeated.h"
 #endif
 
 namespace omni = effectsize::rm_omnibus;
@@ -108,7 +108,7 @@ platform::DialogTemplate SpecialForm() {
 
 // The test's effect-size specification and the label of its effect size.
 int SpecificationOf(PanelHost* host) {
-#ifdef QUORIX_WITH_TESTS_F
+#ifdef QUORIX_WITH_POWER_F
     if (auto* test = dynamic_cast<PowerFRepMBetween*>(host ? host->CurrentTest() : nullptr))
         return test->effectSizeSpecification;
 #else

@@ -8,7 +8,7 @@
 #include "app/panels/panel_form_test_support.h"
 #include "app/widgets/ui_helpers.h"
 #include "platform/widget_test_main.h"
-#include "tests/f/power_f_repeated.h"
+#include "power/f/power_f_repeated.h"
 #include "ui/grid/grid_ctrl.h"
 
 namespace {

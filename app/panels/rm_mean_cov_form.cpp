@@ -12,10 +12,10 @@
 #include "effectsize/design_counts.h"
 #include "effectsize/rm_selectors.h"
 #include "numerics/matrix.h"
-#include "tests/multivariate/power_mult_criterion.h"
+#include "power/multivariate/power_mult_criterion.h"
 
-#ifdef QUORIX_WITH_TESTS_F
-#include "tests/f/power_f_multivariate.h"
+#ifdef QUORIX_WITH_POWER_F
+#include "power/f/power_f_multivariate.h"
 #endif
 
 namespace mc = effectsize::rm_mean_cov;
@@ -72,7 +72,7 @@ platform::DialogTemplate MeanCovForm() {
 }
 
 PowerMultCriterion* TestCriterion(PanelHost* host) {
-#ifdef QUORIX_WITH_TESTS_F
+#ifdef QUORIX_WITH_POWER_F
     auto* test = dynamic_cast<PowerFMultivariate*>(host ? host->CurrentTest() : nullptr);
     if (test) return test->criterion;
 #else

@@ -12,7 +12,7 @@
 #include "app/panels/panel_form_test_support.h"
 #include "app/panels/rm_selector_forms.h"
 #include "platform/widget_test_main.h"
-#include "tests/f/power_f_multivariate.h"
+#include "power/f/power_f_multivariate.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "analysis/parameter_names.h"
 #include "analysis/property.h"
 #include "app/drawer/panel_host.h"
-#include "tests/z/power_z_tetrachoric_corr.h"
+#include "power/z/power_z_tetrachoric_corr.h"
 
 namespace tet = effectsize::tetrachoric;
 

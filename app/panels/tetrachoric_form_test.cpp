@@ -24,7 +24,7 @@
 #include "app/frame/quorix_app.h"
 #include "platform/scripted_dialogs.h"
 #include "platform/widget_test_main.h"
-#include "tests/z/power_z_tetrachoric_corr.h"
+#include "power/z/power_z_tetrachoric_corr.h"
 
 namespace {
 

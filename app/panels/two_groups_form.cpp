@@ -8,7 +8,7 @@
 #include "analysis/property.h"
 #include "app/drawer/panel_host.h"
 #include "app/widgets/ui_helpers.h"
-#include "tests/t/power_t_wilcoxon.h"
+#include "power/t/power_t_wilcoxon.h"
 
 namespace tgm = effectsize::two_group_means;
 

@@ -15,8 +15,8 @@
 #include "analysis/parameter_names.h"
 #include "app/panels/panel_test_support.h"
 #include "platform/widget_test_main.h"
-#include "tests/t/power_t_means.h"
-#include "tests/t/power_t_wilcoxon.h"
+#include "power/t/power_t_means.h"
+#include "power/t/power_t_wilcoxon.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "app/xyplot/xy_plot_settings.h"
 #include "platform/widget_test_main.h"
-#include "tests/t/power_t_means.h"
+#include "power/t/power_t_means.h"
 #include "ui/graphics/mathtext/label_fonts.h"
 #include "ui/graphics/mathtext/symbol_table.h"
 #include "ui/graphics/plot/xy_plot.h"

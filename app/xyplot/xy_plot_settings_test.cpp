@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "numerics/quorix_error.h"
-#include "tests/t/power_t.h"
-#include "tests/t/power_t_means.h"
+#include "power/t/power_t.h"
+#include "power/t/power_t_means.h"
 
 namespace {
 

@@ -34,7 +34,7 @@
 #include "numerics/quorix_error.h"
 #include "platform/scripted_dialogs.h"
 #include "platform/widget_test_main.h"
-#include "tests/t/power_t_means.h"
+#include "power/t/power_t_means.h"
 #include "ui/graphics/mathtext/label_fonts.h"
 #include "ui/graphics/mathtext/symbol_table.h"
 #include "ui/grid/grid_ctrl.h"

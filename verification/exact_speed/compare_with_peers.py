@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """Times the exact correlation test and McNemar's exact power
-(tests/exact/bench/exact_peers_bench.cpp, a Release build) beside R's peers
+(power/exact/bench/exact_peers_bench.cpp, a Release build) beside R's peers
 on the same works in one run (peers_timing.R: pwr.r.test and SuppDists for
 the correlation, a vectorised R sum for McNemar): they take turns for a few
 rounds, pinned to one core, so that all meet the same load, and the medians
@@ -11,7 +11,7 @@ earlier commit, its times are shown beside ours.
     verification/exact_speed/compare_with_peers.py [bench binary] [rounds] [earlier binary]
 
 The binary defaults to
-build/release/tests/exact/bench/quorix_tests_exact_peers_bench
+build/release/power/exact/bench/quorix_power_exact_peers_bench
 (cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release); rounds to 5.
 Needs Rscript with r-cran-pwr and r-cran-suppdists; taskset (util-linux)."""
 import json
@@ -23,7 +23,7 @@ import sys
 here = os.path.dirname(os.path.abspath(__file__))
 root = os.path.dirname(os.path.dirname(here))
 bench = sys.argv[1] if len(sys.argv) > 1 and sys.argv[1] else os.path.join(
-    root, 'build', 'release', 'tests', 'exact', 'bench', 'quorix_tests_exact_peers_bench')
+    root, 'build', 'release', 'tests', 'exact', 'bench', 'quorix_power_exact_peers_bench')
 rounds = int(sys.argv[2]) if len(sys.argv) > 2 else 5
 earlier = sys.argv[3] if len(sys.argv) > 3 else None
 core = str(max(os.sched_getaffinity(0)))

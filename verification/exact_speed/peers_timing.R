@@ -1,4 +1,4 @@
-# Times R's peers on the works of tests/exact/bench/exact_peers_bench.cpp,
+# Times R's peers on the works of power/exact/bench/exact_peers_bench.cpp,
 # two tails each: prints one line per work and peer, the work's name, the
 # peer and the time of one call in microseconds, then the answers, so that
 # the works can be seen to be the same. Run by compare_with_peers.py.

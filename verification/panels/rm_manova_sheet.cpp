@@ -25,8 +25,8 @@
 #include "app/panels/rm_selector_forms.h"
 #include "platform/environment.h"
 #include "platform/fonts.h"
-#include "tests/f/power_f_multivariate.h"
-#include "tests/f/power_f_repeated.h"
+#include "power/f/power_f_multivariate.h"
+#include "power/f/power_f_repeated.h"
 
 namespace {
 

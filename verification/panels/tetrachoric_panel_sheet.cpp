@@ -15,7 +15,7 @@
 #include "app/drawer/panel_host.h"
 #include "app/panels/tetrachoric_form.h"
 #include "platform/environment.h"
-#include "tests/z/power_z_tetrachoric_corr.h"
+#include "power/z/power_z_tetrachoric_corr.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "analysis/parameter_names.h"
 #include "analysis/plot_data.h"
 #include "app/results/distribution_graph.h"
-#include "tests/t/power_t_means.h"
+#include "power/t/power_t_means.h"
 #include "ui/graphics/mathtext/label_fonts.h"
 #include "ui/graphics/mathtext/symbol_table.h"
 

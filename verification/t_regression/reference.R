@@ -11,7 +11,7 @@
 #
 # Each row: test id, analysis type, expected calculation status (-1: done),
 # the inputs and the expected outputs as space-separated key=value pairs with
-# the short keys of tests/t/t_regression_reference_test.cpp. The direction of
+# the short keys of power/t/t_regression_reference_test.cpp. The direction of
 # a slope search is written dir=< or dir=>.
 suppressPackageStartupMessages(library(pwr))
 

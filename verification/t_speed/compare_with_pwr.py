@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Times the t-test benchmark (tests/t/bench, a Release build) beside R's pwr
+"""Times the t-test benchmark (power/t/bench, a Release build) beside R's pwr
 on the same works, two tails each, in one run: the two take turns for a few
 rounds so that both meet the same load, and the medians over the rounds are
 printed with their ratio (pwr time / our time; above 1 means faster than
@@ -7,7 +7,7 @@ pwr).
 
     verification/t_speed/compare_with_pwr.py [bench binary] [rounds]
 
-The binary defaults to build/release/tests/t/bench/quorix_tests_t_bench
+The binary defaults to build/release/power/t/bench/quorix_power_t_bench
 (cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release); rounds to 5.
 Needs Rscript with the pwr package (r-cran-pwr)."""
 import json
@@ -19,7 +19,7 @@ import sys
 here = os.path.dirname(os.path.abspath(__file__))
 root = os.path.dirname(os.path.dirname(here))
 bench = sys.argv[1] if len(sys.argv) > 1 and sys.argv[1] else os.path.join(
-    root, 'build', 'release', 'tests', 't', 'bench', 'quorix_tests_t_bench')
+    root, 'build', 'release', 'tests', 't', 'bench', 'quorix_power_t_bench')
 rounds = int(sys.argv[2]) if len(sys.argv) > 2 else 5
 
 ours, theirs = {}, {}

@@ -1,4 +1,4 @@
-# Times R's pwr on the works of the t-test benchmark (tests/t/bench), two
+# Times R's pwr on the works of the t-test benchmark (power/t/bench), two
 # tails each: prints one line per work, its name and the time of one call
 # in microseconds. Run by compare_with_pwr.py, which pairs the lines with
 # the benchmark's own timings.

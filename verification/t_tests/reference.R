@@ -8,7 +8,7 @@
 #
 # One line per case: test id, analysis type (0 A priori, 1 Sensitivity,
 # 2 Post hoc, 3 Criterion, 4 Compromise), the inputs and the expected outputs
-# as key=value lists. tests/t/t_reference_cases_test.cpp maps the keys to the
+# as key=value lists. power/t/t_reference_cases_test.cpp maps the keys to the
 # parameter labels.
 suppressMessages(library(pwr))
 

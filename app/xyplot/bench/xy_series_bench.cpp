@@ -9,7 +9,7 @@
 #include <benchmark/benchmark.h>
 
 #include "app/xyplot/xy_plot_settings.h"
-#include "tests/t/power_t_means.h"
+#include "power/t/power_t_means.h"
 
 namespace {
 

@@ -1,0 +1,137 @@
+#include "power/chi/power_chi_one_var.h"
+
+#include "analysis/standard_inputs.h"
+#include "analysis/test_family_support.h"
+#include "distributions/chi.h"
+
+namespace {
+
+constexpr int kMaxTotal = 2147483646;
+
+}  // namespace
+
+PowerChiOneVar::PowerChiOneVar() {
+    PowerChiOneVar::SetStandardValues();
+}
+
+PowerAnalysis* PowerChiOneVar::Clone() {
+    auto* copy = CloneAs<PowerChiOneVar>();
+    copy->useSampleSizeAsDf = useSampleSizeAsDf;
+    return copy;
+}
+
+void PowerChiOneVar::SetStandardValues() {
+    SetDf(5.0);
+    effectSize = 1.5;
+    alpha = 0.05;
+    power = 0.95;
+    sampleSize = 100.0;
+    ratio = kStandardRatio;
+}
+
+ChiDistribution& PowerChiOneVar::Chi() {
+    return static_cast<ChiDistribution&>(*distribution);
+}
+
+void PowerChiOneVar::SetCentralDistribution() {
+    distribution->SetNoncentrality(0.0);
+    Chi().SetScale(1.0);
+}
+
+void PowerChiOneVar::SetNoncentralDistribution() {
+    distribution->SetNoncentrality(0.0);
+    Chi().SetScale(1.0 / effectSize);
+}
+
+double PowerChiOneVar::ComputePower(double r, double alphaValue, double n) {
+    return Tails(r, alphaValue, n, nullptr);
+}
+
+double PowerChiOneVar::ComputeBeta(double r, double alphaValue, double n) {
+    double beta = 0.0;
+    Tails(r, alphaValue, n, &beta);
+    return beta;
+}
+
+double PowerChiOneVar::Tails(double r, double alphaValue, double n, double* beta) {
+    effectSize = r;
+    alpha = alphaValue;
+    sampleSize = n;
+    SetDf(useSampleSizeAsDf ? n : n - 1.0);
+    SetCentralDistribution();
+    double upper = 0.0, lower = 0.0;
+    const double result =
+        VarianceRatioPower(*distribution, r, alphaValue, oneTailed, &upper, &lower, beta);
+    // The graph of r < 1 is drawn from the lower tail: its critical value
+    // comes first.
+    criticalValue = r < 1.0 ? lower : upper;
+    criticalValue2 = r < 1.0 ? upper : lower;
+    return result;
+}
+
+bool PowerChiOneVar::CheckSampleSize(int, double n) {
+    ClearMessage();
+    return CheckTotalSampleSize(static_cast<int>(TruncateToLong(n)), 2, kMaxTotal);
+}
+
+bool PowerChiOneVar::CheckEffectSize(int type, double r) {
+    ClearMessage();
+    if (type == kAPriori) {
+        return CheckEffectSizeAbove("var1/var0", r, 1e-6) &&
+               CheckEffectSizeOutside("var1/var0", r, 0.999, 1.001);
+    }
+    return CheckEffectSizeNonNegative("v", r);
+}
+
+void PowerChiOneVar::BuildInputList(AnalysisType type, PropertyList* inputs) {
+    inputs->Clear();
+    AddTailsInput(inputs);
+    AddGivenInputs(*this, type, inputs,
+                   [&] { AddEffectSizeInput(inputs, kRatioVar1Var0Id, GetTestId(), "", true); });
+    if (GivenInputsOf(type).sampleSize) AddSampleSizeInput(inputs, kTotalSampleSizeId);
+}
+
+void PowerChiOneVar::BuildOutputList(AnalysisType type, PropertyList* outputs) {
+    outputs->Clear();
+    AddOutput(outputs, kLowerCriticalChiSquareId);
+    AddOutput(outputs, kUpperCriticalChiSquareId);
+    AddDfOutput(outputs, true);
+    AddTypeOutputs(type, outputs);
+}
+
+void PowerChiOneVar::GetOutputs(AnalysisType type, PropertyList* outputs) {
+    SetLowerCriticalOutput(outputs, kLowerCriticalChiSquareId);
+    SetUpperCriticalOutput(outputs, kUpperCriticalChiSquareId);
+    SetDfOutput(outputs);
+    SetTypeOutputs(type, outputs);
+}
+
+CalculateStatus PowerChiOneVar::Calculate(AnalysisType type, PropertyList* inputs) {
+    int tails = 0;
+    ReadCheckSolve path;
+    path.effectId = kRatioVar1Var0Id;
+    path.readDesign = [&] {
+        int row = -1;
+        tails = ReadTails(inputs, &row);
+        return -1;
+    };
+    path.checks =
+        JoinChecks({{EffectPasses([this, type](double r) { return CheckEffectSize(type, r); })},
+                    AlphaPowerChecks(*this),
+                    {TotalSampleSizeIn(*this, 2, kMaxTotal), RatioInRange(*this, 0.01, 100.0)}});
+    path.takeDesign = [&](GivenValues& v) {
+        // "-0" is the ratio 0, refused or taken as "0" is; the sign of a
+        // zero would otherwise turn 1/r into -inf further on.
+        if (v.effect == 0.0) v.effect = 0.0;
+        oneTailed = tails == 0;
+    };
+    // The critical values of the ratio found, or of the alpha found, on the
+    // side and with the tails of the test.
+    path.afterSensitivity = [this](const GivenValues& v) {
+        ComputePower(effectSize, v.alpha, static_cast<double>(v.sampleSize));
+    };
+    path.afterCriterion = [this](const GivenValues& v) {
+        ComputePower(v.effect, alpha, static_cast<double>(v.sampleSize));
+    };
+    return RunReadCheckSolve(*this, type, inputs, path);
+}

@@ -1,0 +1,126 @@
+// Time of one calculation of McNemar's test with the exact power, through the
+// same path as the main window: input list, Calculate, output list and
+// outputs. The exact power sums the conditional tests over every number of
+// discordant pairs where that number has mass, so it grows with the root of
+// N; their tails are carried from one number to the next.
+//
+//   quorix_power_exact_bench [--benchmark_filter=PostHoc]
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <string>
+
+#include "analysis/parameter_names.h"
+#include "power/bench_support.h"
+#include "power/exact/power_exact_correlation.h"
+#include "power/exact/power_exact_fisher.h"
+#include "power/exact/power_exact_mcnemar.h"
+
+namespace {
+
+using bench::Texts;
+
+void Run(benchmark::State& state, AnalysisType type, const Texts& texts) {
+    PowerExactMcNemar test;
+    test.useApproximation = false;
+    PropertyList outputs;
+    bench::Run(state, test, type, texts, &outputs);
+}
+
+const std::string kTails = "Tail(s)";
+const std::string kN = "Total sample size";
+const std::string kPower = "Power (1-$\\beta$ err prob)";
+
+void McNemarExactPostHoc(benchmark::State& state) {
+    const std::string n = std::to_string(state.range(0));
+    Run(state, kPostHoc, {{kTails, "One"}, {kN, n}});
+}
+BENCHMARK(McNemarExactPostHoc)->Arg(100)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+void McNemarExactPostHocTwoTails(benchmark::State& state) {
+    Run(state, kPostHoc, {{kTails, "Two"}, {kN, "10000"}});
+}
+BENCHMARK(McNemarExactPostHocTwoTails)->Unit(benchmark::kMillisecond);
+
+void McNemarExactAPriori(benchmark::State& state) {
+    Run(state, kAPriori, {{kTails, "One"}, {kPower, "0.95"}});
+}
+BENCHMARK(McNemarExactAPriori)->Unit(benchmark::kMillisecond);
+
+// The correlation tests: the distribution function of r takes about N/2
+// steps and its quantile three to five of them (under rho = 0 Student's t
+// stands in for both); that of R^2 sums the mixture
+// around its largest weight, a span that grows like the root of
+// N rho^2 / (1 - rho^2).
+template <class Test>
+void RunTest(benchmark::State& state, AnalysisType type, const Texts& texts) {
+    Test test;
+    PropertyList outputs;
+    bench::Run(state, test, type, texts, &outputs);
+}
+
+const std::string kRho1 = "Correlation $\\rho$ H1";
+const std::string kRho2H1 = "H1 $\\rho$$^2$";
+
+void CorrelationExactPostHoc(benchmark::State& state) {
+    RunTest<PowerExactOneCorr>(state, kPostHoc, {{kTails, "Two"}, {kN, "10000"}, {kRho1, "0.03"}});
+}
+BENCHMARK(CorrelationExactPostHoc)->Unit(benchmark::kMillisecond);
+
+// About 9,600 pairs, all below the exact limit.
+void CorrelationExactAPriori(benchmark::State& state) {
+    RunTest<PowerExactOneCorr>(state, kAPriori, {{kTails, "One"}, {kRho1, "0.0335"}});
+}
+BENCHMARK(CorrelationExactAPriori)->Unit(benchmark::kMillisecond);
+
+void MultipleCorrelationExactPostHoc(benchmark::State& state) {
+    RunTest<PowerExactMRC>(state, kPostHoc, {{kTails, "Two"}, {kN, "10000"}, {kRho2H1, "0.9"}});
+}
+BENCHMARK(MultipleCorrelationExactPostHoc)->Unit(benchmark::kMillisecond);
+
+void MultipleCorrelationExactAPriori(benchmark::State& state) {
+    RunTest<PowerExactMRC>(state, kAPriori, {{kTails, "One"}, {kRho2H1, "0.0015"}});
+}
+BENCHMARK(MultipleCorrelationExactAPriori)->Unit(benchmark::kMillisecond);
+
+// Fisher's exact test: an evaluation walks the margins where the tables have
+// mass and, within each, the rejected counts, about N terms in all; the
+// rejected counts of a margin are found once per design. The A priori
+// search scans the totals between the approximation's answers with and
+// without continuity correction, about 4/|p1 - p2| of them.
+const std::string kP1 = "Proportion p1";
+const std::string kP2 = "Proportion p2";
+const std::string kN1 = "Sample size group 1";
+const std::string kN2 = "Sample size group 2";
+
+void FisherExactPostHoc(benchmark::State& state) {
+    const std::string n = std::to_string(state.range(0) / 2);
+    RunTest<PowerExactFisherTwoProp>(state, kPostHoc,
+                                     {{kTails, "One"}, {kN1, n}, {kN2, n}, {kP1, "0.5"}});
+}
+BENCHMARK(FisherExactPostHoc)->Arg(100)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+void FisherExactPostHocTwoTails(benchmark::State& state) {
+    RunTest<PowerExactFisherTwoProp>(state, kPostHoc,
+                                     {{kTails, "Two"}, {kN1, "5000"}, {kN2, "5000"}, {kP1, "0.5"}});
+}
+BENCHMARK(FisherExactPostHocTwoTails)->Unit(benchmark::kMillisecond);
+
+// Totals of about 800, 6,800 and 9,500.
+void FisherExactAPriori(benchmark::State& state) {
+    const char* p2 = state.range(0) == 0 ? "0.6" : state.range(0) == 1 ? "0.54" : "0.534";
+    RunTest<PowerExactFisherTwoProp>(state, kAPriori,
+                                     {{kTails, "One"}, {kP1, "0.5"}, {kP2, p2}, {kPower, "0.95"}});
+}
+BENCHMARK(FisherExactAPriori)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+
+void FisherExactSensitivity(benchmark::State& state) {
+    RunTest<PowerExactFisherTwoProp>(state, kSensitivity,
+                                     {{kTails, "Two"}, {kN1, "2000"}, {kN2, "2000"}});
+}
+BENCHMARK(FisherExactSensitivity)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

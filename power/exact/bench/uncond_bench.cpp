@@ -1,0 +1,117 @@
+// Time of one calculation of the unconditional exact tests of two
+// proportions through the path of the main window: input list, Calculate,
+// output list and outputs. An exact power sums some sqrt(n1 n2) terms of
+// each hypothesis; the A priori search evaluates some forty totals, the
+// Sensitivity search keeps one region for all of its p1.
+//
+//   quorix_power_exact_uncond_bench [--benchmark_filter=APriori]
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <string>
+
+#include "analysis/parameter_names.h"
+#include "power/bench_support.h"
+#include "power/exact/power_exact_uncond_null.h"
+#include "power/exact/power_exact_uncond_offset.h"
+
+namespace {
+
+using bench::Texts;
+
+template <class Test>
+void Run(benchmark::State& state, AnalysisType type, const Texts& texts) {
+    Test test;
+    PropertyList outputs;
+    bench::Run(state, test, type, texts, &outputs);
+}
+
+const std::string kTails = "Tail(s)";
+const std::string kPower = "Power (1-$\\beta$ err prob)";
+const std::string kN1 = "Sample size group 1";
+const std::string kN2 = "Sample size group 2";
+const std::string kDiff = "Diff (p1-p2)";
+
+// 50 + 50 at p1 0.6 against 0.3.
+void NullPostHoc(benchmark::State& state) {
+    Run<PowerExactUncTwoPropNull>(state, kPostHoc, {{kTails, "Two"}});
+}
+BENCHMARK(NullPostHoc)->Unit(benchmark::kMillisecond);
+
+// The same on a new object each time: nothing kept from the last run.
+void NullPostHocFresh(benchmark::State& state) {
+    for (auto _ : state) {
+        PowerExactUncTwoPropNull test;
+        PropertyList inputs, outputs;
+        test.BuildInputList(kPostHoc, &inputs);
+        inputs.Find(kTails)->SetText("Two");
+        const CalculateStatus status = CalculateWithInputErrors(&test, kPostHoc, &inputs);
+        test.BuildOutputList(kPostHoc, &outputs);
+        test.GetOutputs(kPostHoc, &outputs);
+        benchmark::DoNotOptimize(status);
+    }
+}
+BENCHMARK(NullPostHocFresh)->Unit(benchmark::kMillisecond);
+
+// Effects that need totals of about 140, 560 and 2,000.
+void NullAPriori(benchmark::State& state) {
+    const char* diff[] = {"0.3", "0.15", "0.08"};
+    Run<PowerExactUncTwoPropNull>(state, kAPriori,
+                                  {{kTails, "Two"}, {kDiff, diff[state.range(0)]}});
+}
+BENCHMARK(NullAPriori)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+
+void NullSensitivity(benchmark::State& state) {
+    Run<PowerExactUncTwoPropNull>(state, kSensitivity,
+                                  {{kTails, "Two"}, {kPower, "0.8"}, {kN1, "500"}, {kN2, "500"}});
+}
+BENCHMARK(NullSensitivity)->Unit(benchmark::kMillisecond);
+
+void NullCriterion(benchmark::State& state) {
+    Run<PowerExactUncTwoPropNull>(state, kCriterion,
+                                  {{kTails, "Two"}, {kPower, "0.8"}, {kN1, "500"}, {kN2, "500"}});
+}
+BENCHMARK(NullCriterion)->Unit(benchmark::kMillisecond);
+
+// The largest exact total by default: 5,000 + 5,000.
+void NullPostHocAtTheLimit(benchmark::State& state) {
+    Run<PowerExactUncTwoPropNull>(state, kPostHoc,
+                                  {{kTails, "Two"}, {kDiff, "0.02"}, {kN1, "5000"}, {kN2, "5000"}});
+}
+BENCHMARK(NullPostHocAtTheLimit)->Unit(benchmark::kMillisecond);
+
+// The test with an offset at its standard inputs (50 + 50, p1 0.65 against
+// 0.55, p2 0.5), with the z test and with the score statistic of the
+// difference, whose restricted estimates solve a cubic for every outcome.
+template <int Statistic, int Index>
+void OffsetPostHoc(benchmark::State& state) {
+    struct Chosen : PowerExactUncTwoPropOffset {
+        Chosen() {
+            SelectEffectIndex(Index);
+            SetStatistic(Statistic);
+        }
+    };
+    Run<Chosen>(state, kPostHoc, {{kTails, "One"}});
+}
+BENCHMARK(OffsetPostHoc<0, 0>)->Unit(benchmark::kMillisecond);
+BENCHMARK(OffsetPostHoc<7, 1>)->Unit(benchmark::kMillisecond);
+BENCHMARK(OffsetPostHoc<13, 3>)->Unit(benchmark::kMillisecond);
+
+template <int Statistic, int Index>
+void OffsetAPriori(benchmark::State& state) {
+    struct Chosen : PowerExactUncTwoPropOffset {
+        Chosen() {
+            SelectEffectIndex(Index);
+            SetStatistic(Statistic);
+        }
+    };
+    Run<Chosen>(state, kAPriori, {{kTails, "One"}, {kPower, "0.8"}});
+}
+BENCHMARK(OffsetAPriori<0, 0>)->Unit(benchmark::kMillisecond);
+BENCHMARK(OffsetAPriori<8, 1>)->Unit(benchmark::kMillisecond);
+BENCHMARK(OffsetAPriori<12, 2>)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,336 @@
+#include "power/exact/fisher_exact_power.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "numerics/saddle_point.h"
+
+namespace {
+
+// Hypergeometric terms below this fraction of the largest are left out,
+// and below this fraction of alpha: they can move no decision and no
+// rejected sum, also where a Criterion search tries alpha far below 1e-16.
+constexpr double kNegligibleTerm = 1e-30;
+constexpr double kNegligibleToAlpha = 1e-14;
+// A term, or the whole weight of a margin, below this fraction of the sum
+// so far ends a walk that moves away from the largest terms.
+constexpr double kNegligibleShare = 1e-17;
+// Mirror-image counts of a symmetric distribution have equal probabilities
+// and equal statistics that rounding may set apart; such a tie is kept.
+constexpr double kTie = 1e-10;
+// A tail of a small table often holds exactly alpha (3 + 3 subjects with 3
+// successes: 1/20 of the tables each), which the summed terms may miss by
+// some ulps either way; a sum within this share of alpha counts as alpha.
+constexpr double kRoundOff = 64.0 * std::numeric_limits<double>::epsilon();
+
+// x <= a and x < a with sums within rounding of a taken as equal to it.
+bool AtMost(double x, double a) {
+    return x <= a * (1.0 + kRoundOff);
+}
+bool Below(double x, double a) {
+    return x < a * (1.0 - kRoundOff);
+}
+
+}  // namespace
+
+void FisherExactPower::UseDesign(const Design& design) {
+    if (haveDesign_ && design == design_) return;
+    design_ = design;
+    haveDesign_ = true;
+    const size_t margins = static_cast<size_t>(design.referenceSize) + design.otherSize + 1;
+    regions_.assign(margins, Region{});
+    ready_.assign(margins, 0);
+}
+
+FisherExactPower::Region FisherExactPower::RegionOf(const Design& design, int m) {
+    UseDesign(design);
+    if (!ready_[m]) {
+        regions_[m] = Build(m);
+        ready_[m] = 1;
+    }
+    return regions_[m];
+}
+
+// ------------------------------------------------------ conditional tests
+
+double FisherExactPower::Term(int x) const {
+    const long i = static_cast<long>(x) - windowLow_;
+    return 0 <= i && i < static_cast<long>(window_.size()) ? window_[i] : 0.0;
+}
+
+// From the rounded mean outward by the ratios of consecutive terms,
+// h(x + 1) / h(x) = (na - x)(m - x) / ((x + 1)(nb - m + x + 1)).
+void FisherExactPower::FillTerms(int m) {
+    const double na = design_.referenceSize, nb = design_.otherSize;
+    const int first = std::max(0, m - design_.otherSize);
+    const int last = std::min(m, design_.referenceSize);
+    const int start =
+        std::clamp(static_cast<int>(std::floor(m * na / (na + nb) + 0.5)), first, last);
+    const double centre = HypergeometricDensity(start, na, nb, m, 0);
+    const double negligible = std::min(kNegligibleTerm, kNegligibleToAlpha * design_.alpha);
+    double peak = centre;
+    below_.clear();
+    double h = centre;
+    for (int x = start; x > first; --x) {
+        h *= x * (nb - m + x) / ((na - x + 1.0) * (m - x + 1.0));
+        if (!(h >= negligible * peak)) break;
+        peak = std::max(peak, h);
+        below_.push_back(h);
+    }
+    window_.assign(below_.rbegin(), below_.rend());
+    windowLow_ = start - static_cast<int>(below_.size());
+    window_.push_back(centre);
+    h = centre;
+    for (int x = start; x < last; ++x) {
+        h *= (na - x) * (m - x) / ((x + 1.0) * (nb - m + x + 1.0));
+        if (!(h >= negligible * peak)) break;
+        peak = std::max(peak, h);
+        window_.push_back(h);
+    }
+}
+
+// The statistic of the table with x successes in the reference group;
+// larger is more extreme.
+double FisherExactPower::Statistic(int x, int m) const {
+    const double na = design_.referenceSize, nb = design_.otherSize;
+    const double n = na + nb;
+    if (design_.statistic == kFisher) {
+        const double h = Term(x);
+        return h > 0.0 ? -std::log(h) : std::numeric_limits<double>::infinity();
+    }
+    struct Cell {
+        double observed, row, column;
+    };
+    const Cell cells[] = {{static_cast<double>(x), na, static_cast<double>(m)},
+                          {na - x, na, n - m},
+                          {static_cast<double>(m - x), nb, static_cast<double>(m)},
+                          {nb - m + x, nb, n - m}};
+    double sum = 0.0;
+    if (design_.statistic == kLikelihoodRatio) {
+        if (m == 0 || m == n) return 0.0;
+        for (const Cell& c : cells) {
+            if (c.observed > 0.0) sum += c.observed * std::log(c.observed * n / (c.row * c.column));
+        }
+        return 2.0 * sum;
+    }
+    for (const Cell& c : cells) {
+        const double expected = c.row * c.column / n;
+        if (expected > 0.0) sum += (c.observed - expected) * (c.observed - expected) / expected;
+    }
+    return sum;
+}
+
+// The small counts whose lower tail stays below alpha; where the counts
+// below the rounded mean already hold alpha or more, a lower tail of
+// exactly alpha still rejects (the way the search from the mean meets its
+// target there).
+FisherExactPower::Region FisherExactPower::OneSided(int m, int, int last) {
+    const double na = design_.referenceSize, nb = design_.otherSize;
+    const int mode = static_cast<int>(std::floor(m * na / (na + nb) + 0.5));
+    double belowMode = 0.0;
+    for (int x = windowLow_; x < mode; ++x) belowMode += Term(x);
+    const double a = design_.alpha;
+    const bool strict = Below(belowMode, a);
+    const int cap = strict ? last : mode - 1;
+    double rejected = 0.0;
+    int k = windowLow_;
+    while (k < cap) {
+        const double next = rejected + Term(k);
+        if (strict ? !Below(next, a) : !AtMost(next, a)) break;
+        rejected = next;
+        ++k;
+    }
+    return {k, last, rejected};
+}
+
+// The acceptance interval grows from {floor(mean), ceil(mean)} by the more
+// probable neighbour until it holds 1 - alpha. Since the distribution is
+// unimodal with its mode in that start pair, the counts it leaves out are
+// those taken off the two ends of the support, the less probable end
+// first, while their sum stays within alpha: the same counts, with the
+// rejected probability summed from its small terms instead of as one minus
+// a sum near 1.
+FisherExactPower::Region FisherExactPower::TwoSided(int m, int first, int last) {
+    const double na = design_.referenceSize, nb = design_.otherSize;
+    const double mean = m * na / (na + nb);
+    const int f = static_cast<int>(std::floor(mean));
+    int u = static_cast<int>(std::ceil(mean));
+    if (u == f) u = f + 1;
+    const double a = design_.alpha;
+    int lo = windowLow_;
+    int hi = windowLow_ + static_cast<int>(window_.size()) - 1;
+    double removed = 0.0;
+    for (;;) {
+        const bool lower = lo<f, upper = hi> u;
+        if (!lower && !upper) break;
+        // On a tie the growing interval takes the lower count first, so the
+        // upper one is the later and leaves first.
+        const bool takeUpper = upper && (!lower || Term(lo) >= Term(hi) * (1.0 - kTie));
+        const double next = removed + (takeUpper ? Term(hi) : Term(lo));
+        if (!AtMost(next, a)) break;
+        removed = next;
+        if (takeUpper) {
+            --hi;
+        } else {
+            ++lo;
+        }
+    }
+    if (lo >= f && hi <= u) {
+        // One count of the start pair may hold 1 - alpha alone.
+        const double pf = Term(f), pu = Term(u);
+        if (pu >= pf * (1.0 - kTie) && AtMost(removed + pf, a)) {
+            lo = u;
+        } else if (pu < pf && AtMost(removed + pu, a)) {
+            hi = f;
+        }
+    }
+    if (design_.balancing == kSymmetrical && lo < hi) {
+        const double tl = Statistic(lo, m), th = Statistic(hi, m);
+        const double top = std::max(tl, th);
+        const double tol = kTie * std::max(1.0, std::fabs(top));
+        // Widens one side by the counts that are no more extreme than the
+        // other side's end, up to the first as extreme as it.
+        auto widen = [&](int& end, int step, int bound) {
+            while (end != bound && Term(end + step) > 0.0) {
+                const double t = Statistic(end + step, m);
+                if (t > top + tol) break;
+                end += step;
+                if (std::fabs(t - top) <= tol) break;
+            }
+        };
+        if (th > tl + tol) {
+            widen(lo, -1, first);
+        } else if (tl > th + tol) {
+            widen(hi, +1, last);
+        }
+    }
+    double size = 0.0;
+    for (int x = windowLow_; x < lo; ++x) size += Term(x);
+    for (int x = windowLow_ + static_cast<int>(window_.size()) - 1; x > hi; --x) size += Term(x);
+    return {lo, hi, size};
+}
+
+FisherExactPower::Region FisherExactPower::Build(int m) {
+    const int first = std::max(0, m - design_.otherSize);
+    const int last = std::min(m, design_.referenceSize);
+    // A margin with one possible table rejects nothing.
+    if (first >= last) return {first, last, 0.0};
+    FillTerms(m);
+    return design_.oneTailed ? OneSided(m, first, last) : TwoSided(m, first, last);
+}
+
+// ----------------------------------------------------------------- power
+
+double FisherExactPower::ReferenceMass(int x) {
+    double& v = referenceMass_[x];
+    if (v < 0.0) v = dbinom(x, design_.referenceSize, pa_, 0);
+    return v;
+}
+
+double FisherExactPower::OtherMass(int y) {
+    double& v = otherMass_[y];
+    if (v < 0.0) v = dbinom(y, design_.otherSize, pb_, 0);
+    return v;
+}
+
+// The product b(x; na, pa) b(m - x; nb, pb) is log-concave in x; its
+// largest term is the first x at which the ratio of consecutive terms falls
+// below 1. A proportion of 0 or 1 leaves one possible count.
+int FisherExactPower::LargestTermAt(int m, int first, int last) const {
+    const double na = design_.referenceSize, nb = design_.otherSize;
+    if (pa_ <= 0.0) return 0;
+    if (pa_ >= 1.0) return design_.referenceSize;
+    if (pb_ <= 0.0) return m;
+    if (pb_ >= 1.0) return m - design_.otherSize;
+    int lo = first, hi = last;
+    while (lo < hi) {
+        const int mid = lo + (hi - lo) / 2;
+        const double ratio = (na - mid) * (m - mid) / ((mid + 1.0) * (nb - m + mid + 1.0)) * odds_;
+        if (ratio < 1.0) {
+            hi = mid;
+        } else {
+            lo = mid + 1;
+        }
+    }
+    return lo;
+}
+
+double FisherExactPower::SegmentSum(int m, int s, int t) {
+    const int first = std::max(0, m - design_.otherSize);
+    const int last = std::min(m, design_.referenceSize);
+    s = std::max(s, first);
+    t = std::min(t, last);
+    if (s > t) return 0.0;
+    const int top = std::clamp(LargestTermAt(m, first, last), s, t);
+    double sum = ReferenceMass(top) * OtherMass(m - top);
+    if (sum == 0.0) return 0.0;
+    for (int x = top - 1; x >= s; --x) {
+        const double v = ReferenceMass(x) * OtherMass(m - x);
+        sum += v;
+        if (v <= kNegligibleShare * sum) break;
+    }
+    for (int x = top + 1; x <= t; ++x) {
+        const double v = ReferenceMass(x) * OtherMass(m - x);
+        sum += v;
+        if (v <= kNegligibleShare * sum) break;
+    }
+    return sum;
+}
+
+FisherExactPower::Result FisherExactPower::Compute(const Design& design, double pa, double pb,
+                                                   double p0, Poll& poll, bool withBeta) {
+    UseDesign(design);
+    const int na = design.referenceSize, nb = design.otherSize, n = na + nb;
+    pa_ = pa;
+    pb_ = pb;
+    odds_ = (pa / (1.0 - pa)) * ((1.0 - pb) / pb);
+    referenceMass_.assign(static_cast<size_t>(na) + 1, -1.0);
+    otherMass_.assign(static_cast<size_t>(nb) + 1, -1.0);
+
+    Result result;
+    // Both walks start at the rounded mean of the margin, within one count
+    // of its mode; a margin weight that fell to nothing beyond the mode
+    // stays negligible, since the weights are log-concave in m.
+    auto walk = [&](int centre, auto visit, double& sum) {
+        for (int m = centre; m <= n; ++m) {
+            poll();
+            const double w = visit(m);
+            if (m - centre >= 2 && (w == 0.0 || (sum > 0.0 && w < kNegligibleShare * sum))) break;
+        }
+        for (int m = centre - 1; m >= 0; --m) {
+            poll();
+            const double w = visit(m);
+            if (centre - m >= 2 && (w == 0.0 || (sum > 0.0 && w < kNegligibleShare * sum))) break;
+        }
+    };
+    const int centre1 = std::clamp(static_cast<int>(std::floor(na * pa + nb * pb + 0.5)), 0, n);
+    // The walk stops against the smaller of the two sums it keeps.
+    double smaller = 0.0;
+    walk(
+        centre1,
+        [&](int m) {
+            const double whole = SegmentSum(m, 0, n);
+            if (whole > 0.0) {
+                const Region r = RegionOf(design, m);
+                result.power += SegmentSum(m, 0, r.lower - 1) + SegmentSum(m, r.upper + 1, n);
+                if (withBeta) result.beta += SegmentSum(m, r.lower, r.upper);
+            }
+            smaller = withBeta ? std::min(result.power, result.beta) : result.power;
+            return whole;
+        },
+        smaller);
+    const int centre0 = std::clamp(static_cast<int>(std::floor(n * p0 + 0.5)), 0, n);
+    walk(
+        centre0,
+        [&](int m) {
+            const double w = dbinom(m, n, p0, 0);
+            if (w > 0.0) result.size += w * RegionOf(design, m).size;
+            return w;
+        },
+        result.size);
+    result.power = std::clamp(result.power, 0.0, 1.0);
+    result.size = std::clamp(result.size, 0.0, 1.0);
+    result.beta = std::clamp(result.beta, 0.0, 1.0);
+    return result;
+}

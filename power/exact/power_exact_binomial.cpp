@@ -1,0 +1,715 @@
+#include "power/exact/power_exact_binomial.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "analysis/read_check_solve.h"
+#include "analysis/test_family_support.h"
+#include "distributions/binomial.h"
+#include "numerics/cancel.h"
+#include "numerics/quorix_error.h"
+#include "power/exact/exact_solve.h"
+
+namespace {
+
+// Proportions closer than this to 0 or 1 are refused.
+constexpr double kProportionMargin = 1e-6;
+// The Sensitivity search runs over p2 from p1 up to here.
+constexpr double kHighestProportionH1 = 0.999999999;
+// The A priori search steps at most this many N beyond its smooth start.
+// The exact power only wanders about the smooth one, so a target that takes
+// more is as good as unreachable: so it is with two tails about a constant
+// proportion of 0, whose lower count, clamped to 0, keeps alpha at 1.
+constexpr double kMaxSteps = 1e5;
+
+double Infinity() {
+    return std::numeric_limits<double>::infinity();
+}
+
+}  // namespace
+
+PowerExactBinomial::PowerExactBinomial() {
+    distribution = new BinomialDistribution(10.0, 0.5);
+    PowerExactBinomial::SetStandardValues();
+}
+
+void PowerExactBinomial::SetStandardValues() {
+    distribution->SetParam(0, 40.0);
+    distribution->SetParam(1, 0.5);
+    proportion1 = 0.5;
+    alpha = 0.05;
+    power = 0.95;
+    proportion2 = 0.8;
+    effectSize = 0.8;
+    sampleSize = 100.0;
+    ratio = kStandardRatio;
+    alphaBalancing = kHalfEachSide;
+    strictCriticalRegion = false;
+}
+
+void PowerExactBinomial::CopyOptionsTo(PowerExactBinomial& target) const {
+    target.alphaBalancing = alphaBalancing;
+    target.strictCriticalRegion = strictCriticalRegion;
+}
+
+PowerAnalysis* PowerExactBinomial::Clone() {
+    auto* copy = CloneAs<PowerExactBinomial>();
+    CopyOptionsTo(*copy);
+    return copy;
+}
+
+void PowerExactBinomial::SetCentralDistribution() {
+    distribution->SetParam(1, proportion1);
+}
+
+void PowerExactBinomial::SetNoncentralDistribution() {
+    distribution->SetParam(1, proportion2);
+}
+
+std::string PowerExactBinomial::GetMethodText() {
+    if (oneTailed) return std::string();
+    switch (alphaBalancing) {
+        case kHalfEachSide:
+            return "$\\alpha$ balancing: $\\alpha$/2 on each side";
+        case kRestToMajorTail:
+            return "$\\alpha$ balancing: ($\\alpha$2 = $\\alpha$/2, $\\alpha$1 = "
+                   "$\\alpha$-$\\alpha$2)";
+        case kIncreaseToMinimum:
+            return "$\\alpha$ balancing: increase from $\\alpha$/2 until $\\alpha$ - ($\\alpha$1 + "
+                   "$\\alpha$2) = min";
+        default:
+            return std::string();
+    }
+}
+
+// ------------------------------------------------------ critical counts
+
+PowerExactBinomial::TwoSidedCounts PowerExactBinomial::TwoSidedCriticalCounts(
+    double alphaValue, double n, bool majorUpper) const {
+    const BinomialTails h0 = NullTails(n);
+    switch (alphaBalancing) {
+        case kHalfEachSide:
+            return HalfEachSide(h0, alphaValue);
+        case kRestToMajorTail:
+            return RestToMajorTail(h0, alphaValue, majorUpper);
+        case kIncreaseToMinimum:
+            return IncreaseToMinimum(h0, alphaValue);
+        default: {
+            const double half = alphaValue / 2.0;
+            return {std::max(h0.LowerCount(half), 0.0), h0.UpperCount(half) - 1.0, 0.0};
+        }
+    }
+}
+
+namespace {
+
+// The counts of the regions in which each tail of H0 is nearest to alpha/2:
+// the last count whose lower tail does not exceed alpha/2 (0 when none
+// does) and the count below the first whose upper tail does not exceed it.
+void HalfCounts(const BinomialTails& h0, double alphaValue, double* lower, double* upper) {
+    const double half = alphaValue / 2.0;
+    *lower = std::max(h0.LowerCount(half), 0.0);
+    *upper = h0.UpperCount(half) - 1.0;
+}
+
+}  // namespace
+
+PowerExactBinomial::TwoSidedCounts PowerExactBinomial::HalfEachSide(const BinomialTails& h0,
+                                                                    double alphaValue) const {
+    const double half = alphaValue / 2.0;
+    double lower, upper;
+    HalfCounts(h0, alphaValue, &lower, &upper);
+    const bool raiseUpper = !BinomialTails::WithinSize(h0.AtLeast(upper), half);
+    const bool lowerLower = !BinomialTails::BelowSize(h0.AtMost(lower), half);
+    if (raiseUpper) upper += 1.0;
+    if (lowerLower) lower -= 1.0;
+    if (!strictCriticalRegion) {
+        upper = std::min(upper, h0.Trials());
+        lower = std::max(lower, 0.0);
+    }
+    return {lower, upper, h0.AtLeast(upper) + h0.AtMost(lower)};
+}
+
+PowerExactBinomial::TwoSidedCounts PowerExactBinomial::RestToMajorTail(const BinomialTails& h0,
+                                                                       double alphaValue,
+                                                                       bool majorUpper) const {
+    const double half = alphaValue / 2.0;
+    double lower, upper;
+    HalfCounts(h0, alphaValue, &lower, &upper);
+    if (!BinomialTails::WithinSize(h0.AtLeast(upper), half)) upper += 1.0;
+    if (!BinomialTails::WithinSize(h0.AtMost(lower), half)) lower -= 1.0;
+    double upperTail = h0.AtLeast(upper);
+    double lowerTail = h0.AtMost(lower);
+    // What alpha/2 leaves unused goes to the tails, one count each at most,
+    // the major tail first.
+    if (BinomialTails::BelowSize(lowerTail + upperTail, alphaValue)) {
+        auto widenUpper = [&] {
+            if (BinomialTails::WithinSize(h0.AtLeast(upper - 1.0) + lowerTail, alphaValue)) {
+                upper -= 1.0;
+                upperTail = h0.AtLeast(upper);
+            }
+        };
+        auto widenLower = [&] {
+            if (BinomialTails::WithinSize(h0.AtMost(lower + 1.0) + upperTail, alphaValue)) {
+                lower += 1.0;
+                lowerTail = h0.AtMost(lower);
+            }
+        };
+        if (majorUpper) {
+            widenUpper();
+            widenLower();
+        } else {
+            widenLower();
+            widenUpper();
+        }
+    }
+    if (!strictCriticalRegion) {
+        upper = std::min(upper, h0.Trials());
+        lower = std::max(lower, 0.0);
+    }
+    return {lower, upper, h0.AtLeast(upper) + h0.AtMost(lower)};
+}
+
+// Starts from the regions of alpha/2 on each side and adds the count next
+// to a region, both at once while both fit below alpha, else the one of
+// smaller probability. With no lower alpha/2 region there is nothing to
+// balance, and the counts of alpha/2 on each side stand.
+PowerExactBinomial::TwoSidedCounts PowerExactBinomial::IncreaseToMinimum(const BinomialTails& h0,
+                                                                         double alphaValue) const {
+    const double half = alphaValue / 2.0;
+    double lower, upper;
+    HalfCounts(h0, alphaValue, &lower, &upper);
+    if (lower <= 0.0) return HalfEachSide(h0, alphaValue);
+    // The largest count outside the upper alpha/2 region.
+    if (!BinomialTails::WithinSize(h0.AtLeast(upper), half)) upper += 1.0;
+    double u = upper - 1.0;
+    // How far each region may grow before its own tail alone exceeds alpha.
+    const double lowerRoom = std::max(h0.LowerCount(alphaValue), 0.0) - lower;
+    const double upperRoom = u - (h0.UpperCount(alphaValue) - 1.0);
+    double lowerTail = h0.AtMost(lower);
+    double upperTail = h0.AtLeast(u + 1.0);
+    for (double k = 1.0; k <= std::max(lowerRoom, upperRoom); k += 1.0) {
+        const double lowerMass = k <= lowerRoom ? h0.Exactly(lower + 1.0) : 1.0;
+        const double upperMass = k <= upperRoom ? h0.Exactly(u) : 1.0;
+        const double used = lowerTail + upperTail;
+        if (BinomialTails::BelowSize(used + lowerMass + upperMass, alphaValue)) {
+            lower += 1.0;
+            lowerTail += lowerMass;
+            u -= 1.0;
+            upperTail += upperMass;
+        } else if (BinomialTails::BelowSize(used + std::min(lowerMass, upperMass), alphaValue)) {
+            if (upperMass <= lowerMass) {
+                u -= 1.0;
+                upperTail += upperMass;
+            } else {
+                lower += 1.0;
+                lowerTail += lowerMass;
+            }
+        } else {
+            break;
+        }
+    }
+    upper = u + 1.0;
+    if (!strictCriticalRegion) {
+        upper = std::min(upper, h0.Trials());
+        lower = std::max(lower, 0.0);
+    }
+    // The tails of the counts reported, not the sums of the steps.
+    return {lower, upper, h0.AtLeast(upper) + h0.AtMost(lower)};
+}
+
+// ---------------------------------------------------------------- power
+
+double PowerExactBinomial::ComputePower(double effect, double alphaValue, double n) {
+    return BinomialPower(effect, alphaValue, n);
+}
+
+double PowerExactBinomial::BinomialPower(double effect, double alphaValue, double n) {
+    effectSize = effect;
+    alpha = alphaValue;
+    sampleSize = n;
+    UpdateProportionH1();
+    SetTrials(n);
+    const BinomialTails h0 = NullTails(n);
+    const BinomialTails h1 = AlternativeTails(n);
+    if (oneTailed) {
+        if (proportion2 >= proportion1) {
+            double k = h0.UpperCount(alpha);
+            if (k > n) {
+                if (strictCriticalRegion) {
+                    criticalValue = criticalValue2 = k;
+                    actualAlpha = 0.0;
+                    return 0.0;
+                }
+                k = n;
+            }
+            criticalValue = criticalValue2 = k;
+            actualAlpha = h0.AtLeast(k);
+            return h1.AtLeast(k);
+        }
+        double s = h0.LowerCount(alpha);
+        if (s < 0.0) {
+            if (strictCriticalRegion) {
+                criticalValue = criticalValue2 = -1.0;
+                actualAlpha = 0.0;
+                return 0.0;
+            }
+            s = 0.0;
+        }
+        criticalValue = criticalValue2 = s;
+        actualAlpha = h0.AtMost(s);
+        return h1.AtMost(s);
+    }
+    const TwoSidedCounts counts = TwoSidedCriticalCounts(alpha, n, proportion2 > proportion1);
+    actualAlpha = counts.actualAlpha;
+    // criticalValue is the count on the side of the alternative.
+    if (proportion1 > proportion2) {
+        criticalValue = counts.lower;
+        criticalValue2 = counts.upper;
+    } else {
+        criticalValue = counts.upper;
+        criticalValue2 = counts.lower;
+    }
+    return h1.AtMost(counts.lower) + h1.AtLeast(counts.upper);
+}
+
+bool PowerExactBinomial::IsTargetPowerUnreachable(const double* effect, double alphaValue,
+                                                  double target) {
+    return ComputePower(*effect, alphaValue, 1e12) < target;
+}
+
+// ------------------------------------------------------------- A priori
+
+double PowerExactBinomial::SmoothPower(double alphaValue, double n) {
+    BinomialDistribution d(n, proportion1);
+    if (oneTailed) {
+        if (proportion2 > proportion1) {
+            const double s = d.Quantile(1.0 - alphaValue);
+            d.SetParam(1, proportion2);
+            return 1.0 - d.Cdf(s);
+        }
+        const double s = d.Quantile(alphaValue);
+        d.SetParam(1, proportion2);
+        return d.Cdf(s);
+    }
+    const double upper = d.Quantile(1.0 - alphaValue / 2.0);
+    const double lower = d.Quantile(alphaValue / 2.0);
+    d.SetParam(1, proportion2);
+    return 1.0 + d.Cdf(lower) - d.Cdf(upper);
+}
+
+namespace {
+
+[[noreturn]] void NoSampleSize(double n) {
+    throw QuorixError("Exact-SampleSize: no sample size found", QuorixError::kAboveUpperBound, n);
+}
+
+}  // namespace
+
+double PowerExactBinomial::StartSampleSize(double alphaValue, double target) {
+    double hi = 10001.0;
+    while (SmoothPower(alphaValue, hi) < target) {
+        if (IsCancelled()) throw CancelledError();
+        // No effect, or one too small for any N the program shows.
+        if (hi >= kMaxSampleSize) NoSampleSize(hi);
+        hi = std::min(1.6 * hi, kMaxSampleSize);
+    }
+    double lo = 1.0;
+    while (hi - lo > 0.001) {
+        if (IsCancelled()) throw CancelledError();
+        const double mid = (lo + hi) / 2.0;
+        const double p = SmoothPower(alphaValue, mid);
+        if (std::fabs(p - target) < 1e-10) break;
+        if (p < target) {
+            lo = mid;
+        } else {
+            hi = mid;
+        }
+    }
+    return std::ceil(lo);
+}
+
+// The power of a discrete test is a sawtooth in N, and a larger N may even
+// exceed alpha where counts are clamped: the answer is the first N from the
+// smooth start on that reaches the target power with actual alpha <= alpha.
+double PowerExactBinomial::SolveSampleSize(double effect, double alphaValue, double target, bool) {
+    effectSize = effect;
+    alpha = alphaValue;
+    power = target;
+    analysisType = kAPriori;
+    UpdateProportionH1();
+    const double start = StartSampleSize(alphaValue, target);
+    double n = start;
+    for (;;) {
+        if (IsCancelled()) throw CancelledError();
+        actualPower = BinomialPower(effect, alphaValue, n);
+        if (actualPower >= target && actualAlpha <= alphaValue) break;
+        if (n >= kMaxSampleSize || n - start >= kMaxSteps) NoSampleSize(n);
+        n += 1.0;
+    }
+    power = target;
+    sampleSize = n;
+    return n;
+}
+
+// ---------------------------------------------------------- Sensitivity
+
+double PowerExactBinomial::SolveEffectSize(double alphaValue, double target, double n) {
+    alpha = alphaValue;
+    power = target;
+    sampleSize = n;
+    analysisType = kSensitivity;
+    SetTrials(n);
+    // The search runs over p2 above p1, so the upper tail is the major one;
+    // the counts stay fixed while p2 moves.
+    double lower, upper;
+    if (oneTailed) {
+        lower = -1.0;
+        upper = NullTails(n).UpperCount(alphaValue);
+        actualAlpha = NullTails(n).AtLeast(upper);
+        criticalValue = criticalValue2 = upper;
+    } else {
+        const TwoSidedCounts counts = TwoSidedCriticalCounts(alphaValue, n, true);
+        lower = counts.lower;
+        upper = counts.upper;
+        actualAlpha = counts.actualAlpha;
+        criticalValue = upper;
+        criticalValue2 = lower;
+    }
+    auto powerAt = [&](double p2) {
+        const BinomialTails h1(n, p2);
+        return h1.AtMost(lower) + h1.AtLeast(upper);
+    };
+    if (powerAt(kHighestProportionH1) < target) {
+        throw QuorixError("Exact-EffectSize: no effect size found", QuorixError::kAboveUpperBound,
+                          kHighestProportionH1);
+    }
+    double lo = proportion1, hi = kHighestProportionH1;
+    double found = effectSize;
+    do {
+        if (IsCancelled()) throw CancelledError();
+        const double p2 = (lo + hi) / 2.0;
+        found = EffectForProportionH1(p2);
+        effectSize = found;
+        UpdateProportionH1();
+        const double p = powerAt(proportion2);
+        if (std::fabs(p - target) < 1e-10) break;
+        if (p < target) {
+            lo = p2;
+        } else {
+            hi = p2;
+        }
+    } while (hi - lo > 1e-8);
+    return found;
+}
+
+// ------------------------------------------------------------ Criterion
+
+void PowerExactBinomial::CriterionTwoSided(double x, double n) {
+    const BinomialTails h0 = NullTails(n);
+    const BinomialTails h1 = AlternativeTails(n);
+    const bool upperMajor = proportion2 > proportion1;
+    double lower, upper;
+    if (upperMajor) {
+        // The upper region whose power under H1 first reaches x, and the
+        // lower region of H0 size at most the upper one's.
+        upper = h1.UpperCount(x) - 1.0;
+        lower = h0.LowerCount(h0.AtLeast(upper));
+    } else {
+        lower = h1.LowerCountReaching(x);
+        upper = h0.UpperCount(h0.AtMost(lower));
+    }
+    if (lower >= upper) {
+        // The regions meet: every count rejects.
+        alpha = 1.0;
+        actualPower = 1.0;
+        criticalValue = criticalValue2 = upperMajor ? 0.0 : std::floor(n * proportion1);
+        return;
+    }
+    alpha = h0.AtMost(lower) + h0.AtLeast(upper);
+    actualPower = h1.AtMost(lower) + h1.AtLeast(upper);
+    criticalValue = upperMajor ? upper : lower;
+    criticalValue2 = upperMajor ? lower : upper;
+}
+
+double PowerExactBinomial::SolveAlpha(double effect, double target, double n) {
+    effectSize = effect;
+    power = target;
+    sampleSize = n;
+    analysisType = kCriterion;
+    UpdateProportionH1();
+    SetTrials(n);
+    const BinomialTails h0 = NullTails(n);
+    const BinomialTails h1 = AlternativeTails(n);
+    if (oneTailed) {
+        // The smallest region on the side of p2 whose power reaches the
+        // target; all counts when no smaller one does.
+        if (proportion2 >= proportion1) {
+            const double k = h1.UpperCountReaching(target);
+            criticalValue = criticalValue2 = k;
+            actualPower = h1.AtLeast(k);
+            alpha = h0.AtLeast(k);
+        } else {
+            const double s = h1.LowerCountReaching(target);
+            criticalValue = criticalValue2 = s;
+            actualPower = h1.AtMost(s);
+            alpha = h0.AtMost(s);
+        }
+        return alpha;
+    }
+    // Equal tails under H0; the major tail's power level moves down from the
+    // target while the power still reaches it, keeping the smallest power.
+    CriterionTwoSided(target, n);
+    if (std::fabs(actualPower - target) < 1e-10) return alpha;
+    double best = target, bestPower = actualPower;
+    double lo = std::max(target / 2.0, 1e-8), hi = target;
+    while (hi - lo > 1e-8) {
+        if (IsCancelled()) throw CancelledError();
+        const double mid = (lo + hi) / 2.0;
+        CriterionTwoSided(mid, n);
+        if (std::fabs(actualPower - target) < 1e-10) {
+            best = mid;
+            break;
+        }
+        if (actualPower < target) {
+            lo = mid;
+        } else {
+            if (actualPower < bestPower) {
+                best = mid;
+                bestPower = actualPower;
+            }
+            hi = mid;
+        }
+    }
+    CriterionTwoSided(best, n);
+    return alpha;
+}
+
+// ----------------------------------------------------------- Compromise
+
+// The critical count whose beta/alpha ratio comes nearest to q, by
+// bisection over the count: the upper one-tailed region X > s, the lower one
+// X <= s, and for two tails the lower count L with the upper region of at
+// most the same size under H0. The ratio rises with s for the upper region
+// and falls with the count in the other two.
+double PowerExactBinomial::SolveCompromise(double effect, double q, double n) {
+    ratio = q;
+    sampleSize = n;
+    effectSize = effect;
+    analysisType = kCompromise;
+    UpdateProportionH1();
+    SetTrials(n);
+    const BinomialTails h0 = NullTails(n);
+    const BinomialTails h1 = AlternativeTails(n);
+    const bool upperSide = proportion2 > proportion1;
+    // beta is summed over the acceptance region itself: where alpha lies
+    // far below 1e-16 so does beta, and 1 - power would be 0.
+    struct Region {
+        double lower, upper, alpha, power, beta;
+    };
+    auto region = [&](double c) -> Region {
+        if (oneTailed) {
+            if (upperSide) {
+                return {c + 1.0, c + 1.0, h0.AtLeast(c + 1.0), h1.AtLeast(c + 1.0), h1.AtMost(c)};
+            }
+            return {c, c, h0.AtMost(c), h1.AtMost(c), h1.AtLeast(c + 1.0)};
+        }
+        const double lowerTail = h0.AtMost(c);
+        const double upper = h0.UpperCount(lowerTail);
+        if (upper <= c) return {c, upper, 1.0, 1.0, 0.0};
+        // The counts strictly between, from the side away from the bulk of H1.
+        const double beta = n * proportion2 >= 0.5 * (c + upper)
+                                ? h1.AtMost(upper - 1.0) - h1.AtMost(c)
+                                : h1.AtLeast(c + 1.0) - h1.AtLeast(upper);
+        return {c, upper, lowerTail + h0.AtLeast(upper), h1.AtMost(c) + h1.AtLeast(upper),
+                std::max(beta, 0.0)};
+    };
+    const bool rising = oneTailed && upperSide;
+    double lo = 0.0, hi = oneTailed ? n : std::ceil(n * proportion1);
+    double best = 0.0, bestDeviation = Infinity();
+    bool found = false;
+    do {
+        if (IsCancelled()) throw CancelledError();
+        const double c = std::floor((lo + hi) / 2.0);
+        const Region r = region(c);
+        if (!found) best = c;
+        if (r.alpha > 0.0) {
+            const double deviation = std::fabs(r.beta / r.alpha - q);
+            if (deviation < 1e-10) {
+                best = c;
+                break;
+            }
+            if (!found || deviation < bestDeviation) {
+                best = c;
+                bestDeviation = deviation;
+                found = true;
+            }
+        }
+        const bool tooHigh = r.alpha == 0.0 || r.beta / r.alpha > q;
+        if (tooHigh == rising) {
+            hi = c;
+        } else {
+            lo = c;
+        }
+    } while (hi - lo > 1.0);
+
+    const Region r = region(best);
+    // criticalValue is the count on the side of the alternative.
+    const bool upperFirst = !oneTailed && upperSide;
+    criticalValue = upperFirst ? r.upper : r.lower;
+    criticalValue2 = upperFirst ? r.lower : r.upper;
+    alpha = r.alpha;
+    power = r.power;
+    compromiseBeta = r.beta;
+    actualAlpha = r.alpha;
+    actualPower = r.power;
+    return alpha > 0.0 ? r.beta / alpha : Infinity();
+}
+
+// ------------------------------------------------------ inputs, outputs
+
+bool PowerExactBinomial::CheckSampleSize(int, double n) {
+    return CheckSampleSizeMinimum(static_cast<int>(std::min(n, 2147483647.0)), 1);
+}
+
+bool PowerExactBinomial::CheckEffectSize(int, double p2) {
+    return CheckNamedRangeInclusive("Proportion p2", p2, kProportionMargin);
+}
+
+void PowerExactBinomial::AddEffectInput(PropertyList* inputs) {
+    AddNoncentralityInput(inputs, kProportionP2Id);
+}
+
+void PowerExactBinomial::AddNullProportionInput(PropertyList* inputs) {
+    AddDoubleInput(inputs, kProportionP1Id, proportion1);
+}
+
+bool PowerExactBinomial::ReadNullProportion(PropertyList* inputs, double* p1, int* row) {
+    *p1 = ReadDouble(inputs, kProportionP1Id, row);
+    return CheckNamedRangeInclusive("Proportion p1", *p1, kProportionMargin);
+}
+
+bool PowerExactBinomial::CheckEffectInput(AnalysisType type, double p2, double p1) {
+    if (!CheckEffectSize(0, p2)) return false;
+    // p2 = p1 is no effect: the power is alpha at every N, and A priori has
+    // no sample size to find.
+    if (type == kAPriori && !(std::fabs(p2 - p1) > 1e-6)) {
+        messages << "In an a priori analysis, the proportions p1 and p2\nmust differ by more than "
+                    "1e-06.";
+        return false;
+    }
+    return true;
+}
+
+void PowerExactBinomial::BuildInputList(AnalysisType type, PropertyList* inputs) {
+    inputs->Clear();
+    AddTailsInput(inputs);
+    AddGivenInputs(*this, type, inputs, [&] { AddEffectInput(inputs); });
+    if (type != kAPriori) AddSampleSizeInput(inputs, kTotalSampleSizeId);
+    AddNullProportionInput(inputs);
+}
+
+CalculateStatus PowerExactBinomial::Calculate(AnalysisType type, PropertyList* inputs) {
+    double p1 = 0.5;
+    int tails = 0;
+    ReadCheckSolve path;
+    path.effectId = EffectInputId();
+    path.readDesign = [&] {
+        int p1Row = -1;
+        if (!ReadNullProportion(inputs, &p1, &p1Row)) return p1Row;
+        if (!NullProportionServes(type, p1)) return p1Row;
+        int tailsRow = -1;
+        tails = ReadTails(inputs, &tailsRow);
+        return -1;
+    };
+    InputCheck effect{Given::kEffect,
+                      [&](const GivenValues& v) { return CheckEffectInput(type, v.effect, p1); }};
+    InputCheck n{Given::kSampleSize, [this](const GivenValues& v) {
+                     return CheckSampleSize(v.Row(Given::kSampleSize),
+                                            static_cast<double>(v.sampleSize));
+                 }};
+    // Where N is given with the effect it is checked beside it, ahead of
+    // alpha and power; Sensitivity checks it last.
+    if (type == kSensitivity) {
+        path.checks = JoinChecks({AlphaPowerChecks(*this), {n}});
+    } else {
+        path.checks = JoinChecks(
+            {ChecksEffectBeforeSampleSize() ? InputTable{effect, n} : InputTable{n, effect},
+             AlphaPowerChecks(*this),
+             {RatioInRange(*this, 0.01, 100.0)}});
+    }
+    path.takeDesign = [&](GivenValues& v) {
+        // Any other type reads the design and takes nothing.
+        if (!(kAPriori <= type && type <= kCompromise)) return;
+        StoreNullProportion(p1);
+        oneTailed = tails == 0;
+        if (type != kSensitivity) {
+            effectSize = v.effect;
+            UpdateProportionH1();
+        }
+    };
+    path.solve = [&](const GivenValues& v) { SolveExactType(*this, type, path, v); };
+    return RunReadCheckSolve(*this, type, inputs, path);
+}
+
+void PowerExactBinomial::BuildOutputList(AnalysisType type, PropertyList* outputs) {
+    outputs->Clear();
+    AddCountOutput(outputs, kLowerCriticalNId);
+    AddCountOutput(outputs, kUpperCriticalNId);
+    switch (type) {
+        case kAPriori:
+            AddCountOutput(outputs, kTotalSampleSizeId);
+            AddActualPowerOutput(outputs);
+            AddActualAlphaOutput(outputs);
+            break;
+        case kCompromise:
+            AddAlphaOutput(outputs);
+            AddBetaOutput(outputs);
+            AddPowerOutput(outputs);
+            AddActualRatioOutput(outputs);
+            break;
+        case kCriterion:
+            AddAlphaOutput(outputs);
+            AddActualPowerOutput(outputs);
+            break;
+        case kPostHoc:
+            AddPowerOutput(outputs);
+            AddActualAlphaOutput(outputs);
+            break;
+        case kSensitivity:
+            AddActualAlphaOutput(outputs);
+            AddOutput(outputs, EffectInputId());
+            break;
+    }
+}
+
+void PowerExactBinomial::GetOutputs(AnalysisType type, PropertyList* outputs) {
+    SetLowerCriticalOutput(outputs, kLowerCriticalNId);
+    SetUpperCriticalOutput(outputs, kUpperCriticalNId);
+    switch (type) {
+        case kAPriori:
+            SetSampleSizeOutput(outputs, kTotalSampleSizeId);
+            SetActualPowerOutput(outputs);
+            SetActualAlphaOutput(outputs);
+            break;
+        case kCompromise:
+            SetAlphaOutput(outputs);
+            SetBetaOutput(outputs);
+            SetPowerOutput(outputs);
+            SetActualRatioOutput(outputs);
+            break;
+        case kCriterion:
+            SetAlphaOutput(outputs);
+            SetActualPowerOutput(outputs);
+            break;
+        case kPostHoc:
+            SetPowerOutput(outputs);
+            SetActualAlphaOutput(outputs);
+            break;
+        case kSensitivity:
+            SetActualAlphaOutput(outputs);
+            SetEffectSizeOutput(outputs, EffectInputId(), false);
+            break;
+    }
+}

@@ -1,0 +1,411 @@
+// The exact tests of one correlation (bivariate normal model) and of R^2
+// (random-model multiple regression).
+
+#include "power/exact/power_exact_correlation.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "analysis/calculation_test_support.h"
+#include "analysis/plot_data.h"
+#include "distributions/mrc.h"
+#include "numerics/quorix_error.h"
+#include "power/exact/exact_reference_fixture.h"
+
+namespace {
+
+using calc_test::Texts;
+using exact_test::Run;
+
+constexpr const char* kTable = "verification/exact_corr/correlation_cases.tsv";
+
+constexpr const char* kLowerR = "Lower critical r";
+constexpr const char* kUpperR = "Upper critical r";
+constexpr const char* kLowerZ = "Lower critical z";
+constexpr const char* kUpperZ = "Upper critical z";
+
+// The rows of one correlation and of R^2; the option "approx" chooses
+// Fisher's z. The output list is built before the calculation, as the
+// window shows it, since an answer across the exact limit relabels the
+// critical values.
+const exact_test::Form<PowerAnalysis> kForm(
+    {
+        {"rho1", "Correlation $\\rho$ H1"},
+        {"rho0", "Correlation $\\rho$ H0"},
+        {"lowr", kLowerR},
+        {"upr", kUpperR},
+        {"lowz", kLowerZ},
+        {"upz", kUpperZ},
+        {"rho1sq", "H1 $\\rho$$^2$"},
+        {"rho0sq", "H0 $\\rho$$^2$"},
+        {"lowr2", "Lower critical R$^2$"},
+        {"upr2", "Upper critical R$^2$"},
+    },
+    {{"approx", &PowerExactOneCorr::useApproximation}}, true);
+
+std::unique_ptr<Run> Calculate(PowerAnalysis& test, AnalysisType type, const Texts& texts) {
+    return kForm.Calculate(test, type, texts);
+}
+
+template <class Test>
+void ExpectTable(int testId, size_t minimumRows, const char* table = kTable) {
+    kForm.ExpectReferenceTable<Test>(table, testId, minimumRows);
+}
+
+// ============================================== one correlation (605)
+
+// Exact r by the integrated density and Fisher's z, in all five analyses,
+// both tails and H0 values other than 0.
+TEST(ExactCorrelationTest, ReproducesTheReferenceTable) {
+    ExpectTable<PowerExactOneCorr>(605, 20);
+}
+
+TEST(ExactCorrelationTest, InputAndOutputLists) {
+    PowerExactOneCorr test;
+    const std::vector<std::string> crit = {kLowerR, kUpperR};
+    const std::string tails = "Tail(s)", rho1 = "Correlation $\\rho$ H1",
+                      rho0 = "Correlation $\\rho$ H0", alpha = "$\\alpha$ err prob",
+                      power = "Power (1-$\\beta$ err prob)", n = "Total sample size",
+                      q = "$\\beta$/$\\alpha$ ratio", beta = "$\\beta$ err prob";
+    using calc_test::Joined;
+    calc_test::ExpectListLabels(test, kAPriori, {tails, rho1, alpha, power, rho0},
+                                Joined(crit, {n, "Actual power"}));
+    calc_test::ExpectListLabels(test, kSensitivity,
+                                {tails, "Effect direction", alpha, power, n, rho0},
+                                Joined(crit, {rho1}));
+    calc_test::ExpectListLabels(test, kPostHoc, {tails, rho1, alpha, n, rho0},
+                                Joined(crit, {power}));
+    calc_test::ExpectListLabels(test, kCriterion, {tails, rho1, power, n, rho0},
+                                Joined(crit, {alpha}));
+    calc_test::ExpectListLabels(test, kCompromise, {tails, rho1, q, n, rho0},
+                                Joined(crit, {alpha, beta, power}));
+    calc_test::ExpectEffectInput(test, kPostHoc, rho1, 605);
+}
+
+// N <= 3 is always exact; beyond the exact limit Fisher's z takes over, and
+// the critical values, the statistic and the method text say which ran.
+TEST(ExactCorrelationTest, MethodFollowsSampleSizeAndOption) {
+    struct Case {
+        const char* approx;
+        const char* n;
+        bool z;
+    };
+    const Case cases[] = {
+        {"1", "3", false},     {"1", "4", true},     {"0", "4", false},
+        {"0", "10000", false}, {"0", "10001", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string("approx ") + c.approx + " N " + c.n);
+        PowerExactOneCorr test;
+        const auto run =
+            Calculate(test, kPostHoc, {{"approx", c.approx}, {"tails", "One"}, {"n", c.n}});
+        ASSERT_EQ(run->status, kCalculateDone) << run->message;
+        EXPECT_EQ(calc_test::Names(run->outputs),
+                  (std::vector<std::string>{c.z ? kLowerZ : kLowerR, c.z ? kUpperZ : kUpperR,
+                                            "Power (1-$\\beta$ err prob)"}));
+        EXPECT_EQ(test.GetStatisticName(), c.z ? "z" : "r");
+        EXPECT_EQ(test.GetMethodText(),
+                  c.z ? "large sample approximation (Fisher Z)" : "exact distribution");
+        const double power = run->Value("power");
+        EXPECT_TRUE(0.0 < power && power <= 1.0) << power;
+    }
+    // Across the limit the two methods nearly agree.
+    PowerExactOneCorr test;
+    const double exact = test.ComputePower(0.02, 0.05, 10000.0);
+    const double z = test.ComputePower(0.02, 0.05, 10001.0);
+    EXPECT_NEAR(exact, z, 2e-3);
+    EXPECT_NEAR(exact, 0.6388, 2e-3);
+}
+
+// An A priori answer that crosses the exact limit relabels the critical
+// values built for the N held before; one that comes back relabels again.
+TEST(ExactCorrelationTest, APrioriAcrossTheExactLimitRelabelsTheCriticalValues) {
+    PowerExactOneCorr test;
+    test.exactLimit = 110.0;
+    auto run = Calculate(test, kAPriori, {{"tails", "One"}});
+    ASSERT_EQ(run->status, kCalculateDone) << run->message;
+    EXPECT_EQ(run->Value("N"), 116.0);  // above 110: Fisher's z
+    EXPECT_EQ(calc_test::Names(run->outputs)[0], kLowerZ);
+    EXPECT_NEAR(run->Value("lowz"), 1.6448536, 1e-7);
+
+    run = Calculate(test, kAPriori, {{"tails", "One"}, {"rho1", "0.5"}});
+    ASSERT_EQ(run->status, kCalculateDone) << run->message;
+    EXPECT_LE(run->Value("N"), 110.0);
+    EXPECT_EQ(calc_test::Names(run->outputs)[0], kLowerR);
+    EXPECT_EQ(calc_test::Names(run->outputs)[1], kUpperR);
+}
+
+// The A priori search over whole N from Fisher's z gives the N of the
+// general search over real N (which narrows the step of the exact power to
+// 1e-10) and the same actual power, on either side of its start, for
+// either tail, H0 values other than 0, small and large N, and hands the
+// answers near N = 5 and beyond the exact limit back to the general search.
+TEST(ExactCorrelationTest, WholeSampleSizeSearchAgreesWithTheGeneralSearch) {
+    struct Case {
+        bool oneTailed;
+        double rho1, rho0, alpha, power;
+    };
+    const Case cases[] = {
+        {false, 0.1, 0.0, 0.05, 0.8},   {true, 0.3, 0.0, 0.05, 0.95},
+        {false, -0.25, 0.1, 0.01, 0.9}, {true, 0.5, 0.3, 0.05, 0.8},
+        {false, 0.6, -0.2, 0.2, 0.6},   {true, -0.7, -0.2, 0.1, 0.99},
+        {false, 0.95, 0.0, 0.05, 0.5},  {true, 0.9, 0.0, 0.3, 0.4},
+        {false, 0.03, 0.0, 0.05, 0.95}, {true, 0.021, 0.0, 0.05, 0.95},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "one tail " << c.oneTailed << " rho1 " << c.rho1 << " rho0 " << c.rho0
+                     << " alpha " << c.alpha << " power " << c.power);
+        PowerExactOneCorr whole, general;
+        for (PowerExactOneCorr* t : {&whole, &general}) {
+            t->oneTailed = c.oneTailed;
+            t->correlations[1] = c.rho0;
+        }
+        const double n = whole.SolveSampleSize(c.rho1, c.alpha, c.power, true);
+        const double expected =
+            general.PowerAnalysis::SolveSampleSize(c.rho1, c.alpha, c.power, true);
+        EXPECT_EQ(n, expected);
+        EXPECT_NEAR(whole.actualPower, general.actualPower, 1e-13);
+        EXPECT_GE(whole.actualPower, c.power);
+        EXPECT_EQ(whole.sampleSize, n);
+    }
+}
+
+// Two tails with rho1 below rho0: the lower output is still the smaller.
+TEST(ExactCorrelationTest, TwoTailedCriticalValuesAreOrdered) {
+    PowerExactOneCorr test;
+    const auto run = Calculate(test, kPostHoc,
+                               {{"tails", "Two"}, {"rho1", "0.1"}, {"rho0", "0.4"}, {"n", "60"}});
+    ASSERT_EQ(run->status, kCalculateDone) << run->message;
+    EXPECT_LT(run->Value("lowr"), run->Value("upr"));
+    EXPECT_LT(test.GetEffectSize(), 0.0);
+}
+
+TEST(ExactCorrelationTest, RefusesInadmissibleInputs) {
+    const char* twoLines =
+        "In a priori calculations the effect size must not be zero.\n"
+        "Please choose different values for the population and test correlation";
+    using Case = exact_test::Refusal;
+    const Case cases[] = {
+        {kAPriori, {{"rho1", "0.2"}, {"rho0", "0.2"}}, "rho1", twoLines},
+        {kPostHoc,
+         {{"rho0", "1.1"}},
+         "rho0",
+         "Correlation $\\rho$ H0 is outside the admissible range (-1, 1)."},
+        // rho0 = +-1 leaves no distribution under H0 (it ended in "Underflow").
+        {kAPriori,
+         {{"rho1", "1"}, {"rho0", "1"}},
+         "rho0",
+         "Correlation $\\rho$ H0 is outside the admissible range (-1, 1)."},
+        {kPostHoc,
+         {{"rho0", "-1"}},
+         "rho0",
+         "Correlation $\\rho$ H0 is outside the admissible range (-1, 1)."},
+        {kAPriori,
+         {{"rho1", "1"}},
+         "rho1",
+         "Effect size r is outside the admissible range (-0.999999, 0.999999)."},
+        {kPostHoc,
+         {{"n", "2"}},
+         "n",
+         "Total sample size is outside the admissible range (3, 2147483646)"},
+        {kSensitivity,
+         {{"alpha", "0.5"}, {"power", "0.4"}},
+         "power",
+         "Power must be greater than or equal to alpha."},
+        {kCompromise,
+         {{"q", "200"}},
+         "q",
+         "$\\beta$/$\\alpha$ ratio is outside the admissible range (0.01, 100)"},
+    };
+    kForm.ExpectRefusals<PowerExactOneCorr>(cases);
+}
+
+// The check the X-Y plot calls refuses equal correlations in A priori only,
+// and says so in its answer as well as in its message.
+TEST(ExactCorrelationTest, EffectCheckReturnsTheAPrioriVerdict) {
+    PowerExactOneCorr test;
+    test.correlations[1] = 0.3;
+    EXPECT_FALSE(test.CheckEffectSize(kAPriori, 0.3));
+    EXPECT_NE(test.GetMessage().find("must not be zero"), std::string::npos);
+    test.ClearMessage();
+    EXPECT_TRUE(test.CheckEffectSize(kPostHoc, 0.3));
+    EXPECT_TRUE(test.CheckEffectSize(kAPriori, 0.35));
+    EXPECT_EQ(test.GetMessage(), "");
+}
+
+// A power that no alpha gives is an underflow, not a made-up alpha.
+TEST(ExactCorrelationTest, ImpossibleCriterionIsAnUnderflow) {
+    PowerExactOneCorr test;
+    PropertyList inputs;
+    test.BuildInputList(kCriterion, &inputs);
+    inputs.Find("Correlation $\\rho$ H1")->SetText("0.9");
+    inputs.Find("Power (1-$\\beta$ err prob)")->SetText("0.5");
+    inputs.Find("Total sample size")->SetText("1000");
+    try {
+        test.Calculate(kCriterion, &inputs);
+        ADD_FAILURE() << "no error";
+    } catch (const QuorixError& e) {
+        EXPECT_STREQ(e.what(), "Underflow");
+        EXPECT_EQ(e.GetCode(), 0);
+    }
+}
+
+// With Fisher's z the curves are drawn on the z scale, and the distribution
+// of r is back in place afterwards; a clone keeps the options.
+TEST(ExactCorrelationTest, ApproximationPlotAndClone) {
+    PowerExactOneCorr test;
+    test.useApproximation = true;
+    test.exactLimit = 500.0;
+    test.ComputePower(0.3, 0.05, 100.0);
+    PlotData plot;
+    test.MakeDistributionPlot(&plot);
+    EXPECT_NEAR(plot.criticalValue, 1.6448536, 1e-6);
+    ASSERT_FALSE(plot.noncentralCurve.empty());
+    EXPECT_EQ(test.distribution->GetName(), "r");
+
+    std::unique_ptr<PowerAnalysis> copy(test.Clone());
+    auto& clone = dynamic_cast<PowerExactOneCorr&>(*copy);
+    EXPECT_TRUE(clone.useApproximation);
+    EXPECT_EQ(clone.exactLimit, 500.0);
+    EXPECT_EQ(clone.ComputePower(0.3, 0.05, 100.0), test.ComputePower(0.3, 0.05, 100.0));
+}
+
+// ======================================= R^2, random model (611)
+
+TEST(ExactMultipleCorrelationTest, ReproducesTheReferenceTable) {
+    ExpectTable<PowerExactMRC>(611, 9);
+}
+
+// A lower critical R^2 near 1e-4 to its seven digits: two tails, rho0²
+// 0.07037, alpha 0.00166, N 37, 2 predictors give 0.0001814594
+// (verification/small_tails, mpmath at 30 digits).
+TEST(ExactMultipleCorrelationTest, SmallCriticalValuesKeepTheirDigits) {
+    ExpectTable<PowerExactMRC>(611, 2, "verification/small_tails/r2_reference.tsv");
+}
+
+// Criterion with alpha near 1: one tail against a smaller rho², N = p + 2,
+// power 1 - 1e-7 puts the critical R² within 1e-13 of 1 (alpha 0.9999999
+// at N 3, 1 predictor, rho² 0.01 against 0.07037; verification/small_tails,
+// mpmath at 40 digits). A power that no alpha above 1e-10 gives stays an
+// underflow.
+TEST(ExactMultipleCorrelationTest, CriterionReachesAlphaNearOne) {
+    ExpectTable<PowerExactMRC>(611, 2, "verification/small_tails/r2_criterion_reference.tsv");
+    PowerExactMRC test;
+    try {
+        Calculate(test, kCriterion, {{"rho1sq", "0.9"}, {"power", "0.5"}, {"n", "100"}});
+        ADD_FAILURE() << "no error";
+    } catch (const QuorixError& e) {
+        EXPECT_STREQ(e.what(), "Underflow");
+    }
+}
+
+// Compromise at alpha and beta far below 1e-12, beta summed over the
+// acceptance region (verification/small_tails, mpmath): one correlation
+// 0.9 against 0 by Fisher's z with N 500 and q 1 needs alpha 8.049025e-61;
+// R^2 0.7 against 0 with N 160 and 2 predictors needs alpha 2.624410e-13.
+TEST(ExactMultipleCorrelationTest, CompromiseAtSmallAlphaAndBeta) {
+    const char table[] = "verification/small_tails/correlation_reference.tsv";
+    ExpectTable<PowerExactOneCorr>(605, 2, table);
+    ExpectTable<PowerExactMRC>(611, 2, table);
+}
+
+TEST(ExactMultipleCorrelationTest, InputAndOutputLists) {
+    PowerExactMRC test;
+    const std::vector<std::string> crit = {"Lower critical R$^2$", "Upper critical R$^2$"};
+    const std::string tails = "Tail(s)", rho1 = "H1 $\\rho$$^2$", rho0 = "H0 $\\rho$$^2$",
+                      alpha = "$\\alpha$ err prob", power = "Power (1-$\\beta$ err prob)",
+                      n = "Total sample size", q = "$\\beta$/$\\alpha$ ratio",
+                      beta = "$\\beta$ err prob", p = "Number of predictors";
+    using calc_test::Joined;
+    calc_test::ExpectListLabels(test, kAPriori, {tails, rho1, rho0, alpha, power, p},
+                                Joined(crit, {n, "Actual power"}));
+    calc_test::ExpectListLabels(test, kSensitivity,
+                                {tails, "Effect direction", rho0, alpha, power, n, p},
+                                Joined(crit, {rho1}));
+    calc_test::ExpectListLabels(test, kPostHoc, {tails, rho1, rho0, alpha, n, p},
+                                Joined(crit, {power}));
+    calc_test::ExpectListLabels(test, kCriterion, {tails, rho1, rho0, power, n, p},
+                                Joined(crit, {alpha}));
+    calc_test::ExpectListLabels(test, kCompromise, {tails, rho1, rho0, q, n, p},
+                                Joined(crit, {alpha, beta, power}));
+    calc_test::ExpectEffectInput(test, kAPriori, rho1, 611);
+}
+
+TEST(ExactMultipleCorrelationTest, RefusesInadmissibleInputs) {
+    using Case = exact_test::Refusal;
+    const Case cases[] = {
+        {kPostHoc, {{"predictors", "0"}}, "predictors", "There must be at least 1 predictor."},
+        {kPostHoc,
+         {{"rho0sq", "0.999999"}},
+         "rho0sq",
+         "H0 $\\rho$$^2$ is outside the admissible range (0, 0.999999)."},
+        {kPostHoc,
+         {{"rho1sq", "0"}},
+         "rho1sq",
+         "H1 $\\rho$$^2$ is outside the admissible range (1e-06, 0.999999)."},
+        {kAPriori,
+         {{"rho1sq", "0.2"}, {"rho0sq", "0.2"}},
+         "rho1sq",
+         "In a priori calculations the effect size must not be zero.\n"
+         "Please choose different values for the population and test correlation"},
+        {kSensitivity,
+         {{"predictors", "5"}, {"n", "6"}},
+         "n",
+         "Total sample size is outside the admissible range (7, 2147483646)"},
+        {kCriterion,
+         {{"predictors", "5"}, {"n", "6"}},
+         "n",
+         "Total sample size is outside the admissible range (7, 2147483646)"},
+    };
+    kForm.ExpectRefusals<PowerExactMRC>(cases);
+    // The edges that pass: rho1^2 = 0.999999, rho0^2 = 0, N = p + 2.
+    PowerExactMRC test;
+    EXPECT_TRUE(test.CheckEffectSize(kPostHoc, 0.999999));
+    const auto run = Calculate(test, kPostHoc, {{"rho0sq", "0"}, {"predictors", "5"}, {"n", "7"}});
+    EXPECT_EQ(run->status, kCalculateDone) << run->message;
+    EXPECT_TRUE(test.CheckSampleSize(0, 7.0));
+    EXPECT_FALSE(test.CheckSampleSize(0, 6.0));
+}
+
+// The option changes the method text and the distribution's computation,
+// not the lists; the F approximation stays near the exact power, and a
+// clone keeps the method.
+TEST(ExactMultipleCorrelationTest, MethodOption) {
+    PowerExactMRC test;
+    const double exact = test.ComputePower(0.3, 0.05, 100.0);
+    EXPECT_EQ(test.GetMethodText(), "Exact distribution");
+    test.SetMethod(1);
+    EXPECT_EQ(test.GetMethodText(), "3-moment F approximation");
+    EXPECT_EQ(dynamic_cast<MRCDistribution&>(*test.distribution).GetMethod(), 1);
+    test.predictorCount = 3.0;
+    test.correlations[1] = 0.1;
+    const double approx = test.ComputePower(0.3, 0.05, 100.0);
+    EXPECT_NEAR(approx, 0.8698669, 0.01);
+    test.correlations[1] = 0.0;
+    EXPECT_NE(test.ComputePower(0.3, 0.05, 100.0), exact);
+
+    std::unique_ptr<PowerAnalysis> copy(test.Clone());
+    auto& clone = dynamic_cast<PowerExactMRC&>(*copy);
+    EXPECT_EQ(clone.GetMethod(), 1);
+    EXPECT_EQ(dynamic_cast<MRCDistribution&>(*clone.distribution).GetMethod(), 1);
+}
+
+// Sensitivity downward from H0 finds the rho1^2 whose lower-tail power is
+// the target.
+TEST(ExactMultipleCorrelationTest, SensitivityBelowTheNullValue) {
+    PowerExactMRC test;
+    const auto run = Calculate(
+        test, kSensitivity,
+        {{"dir", "$\\rho$$^2$ H1$\\le$H0"}, {"rho0sq", "0.4"}, {"power", "0.8"}, {"n", "120"}});
+    ASSERT_EQ(run->status, kCalculateDone) << run->message;
+    const double rho1 = run->Value("rho1sq");
+    EXPECT_LT(rho1, 0.4);
+    EXPECT_NEAR(test.ComputePower(rho1, 0.05, 120.0), 0.8, 1e-7);
+}
+
+}  // namespace

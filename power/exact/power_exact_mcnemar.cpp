@@ -1,0 +1,708 @@
+#include "power/exact/power_exact_mcnemar.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "analysis/test_family_support.h"
+#include "numerics/cancel.h"
+#include "numerics/quorix_error.h"
+#include "power/exact/restore.h"
+
+namespace {
+
+constexpr double kProportionMargin = 1e-6;
+constexpr double kSmallestOddsRatio = 1e-6;
+constexpr double kLargestOddsRatio = 1e6;
+// The binomial tails of D below this are left out of the exact power.
+constexpr double kNegligibleTail = 1e-20;
+// The largest alpha the Compromise search tries: the largest alpha input;
+// the smallest, the floor of the searches.
+constexpr double kLargestAlpha = 0.9999999;
+constexpr double kSmallestAlpha = 1e-99;
+constexpr int kMaxExpansions = 100;
+
+double Infinity() {
+    return std::numeric_limits<double>::infinity();
+}
+
+void Poll(PowerAnalysis& test) {
+    if (test.IsCancelled()) throw CancelledError();
+}
+
+}  // namespace
+
+PowerExactMcNemar::PowerExactMcNemar() {
+    strictCriticalRegion = true;
+    PowerExactMcNemar::SetStandardValues();
+}
+
+void PowerExactMcNemar::SetStandardValues() {
+    distribution->SetParam(0, 40.0);
+    distribution->SetParam(1, 0.5);
+    proportion1 = 0.5;
+    alpha = 0.05;
+    power = 0.95;
+    discordantProportion = 0.3;
+    effectSize = 1.5;
+    UpdateProportionH1();
+    sampleSize = 100.0;
+    ratio = kStandardRatio;
+}
+
+PowerAnalysis* PowerExactMcNemar::Clone() {
+    auto* copy = CloneAs<PowerExactMcNemar>();
+    CopyOptionsTo(*copy);
+    copy->useApproximation = useApproximation;
+    copy->effectIsDifference = effectIsDifference;
+    copy->exactLimit = exactLimit;
+    return copy;
+}
+
+void PowerExactMcNemar::UpdateProportionH1() {
+    if (useApproximation && effectIsDifference) {
+        proportion2 = proportion1 + effectSize;
+        return;
+    }
+    proportionP21 = discordantProportion / (effectSize + 1.0);
+    proportionP12 = proportionP21 * effectSize;
+    proportion2 = proportionP12 / discordantProportion;
+}
+
+double PowerExactMcNemar::EffectForProportionH1(double p2) {
+    return effectIsDifference ? p2 - proportion1 : p2 / (1.0 - p2);
+}
+
+// ceil(N pd), without the rounding noise of the product: 0.7 * 10 is
+// 7.000000000000001 in doubles and still 7 pairs.
+double PowerExactMcNemar::DiscordantPairs(double n) const {
+    const double x = n * discordantProportion;
+    const double nearest = std::round(x);
+    if (std::fabs(x - nearest) <= 1e-9 * std::max(1.0, x)) return nearest;
+    return std::ceil(x);
+}
+
+void PowerExactMcNemar::SetCentralDistribution() {
+    distribution->SetParam(1, proportion1);
+    if (Approximates(sampleSize)) distribution->SetParam(0, DiscordantPairs(sampleSize));
+}
+
+void PowerExactMcNemar::SetNoncentralDistribution() {
+    distribution->SetParam(1, proportion2);
+    if (Approximates(sampleSize)) distribution->SetParam(0, DiscordantPairs(sampleSize));
+}
+
+std::string PowerExactMcNemar::GetMethodText() {
+    std::string text = PowerExactBinomial::GetMethodText();
+    if (Approximates(sampleSize)) {
+        if (!text.empty()) text += ", ";
+        text += "approximation";
+    }
+    return text;
+}
+
+// ---------------------------------------------------------------- power
+
+double PowerExactMcNemar::ComputePower(double oddsRatio, double alphaValue, double n) {
+    effectSize = oddsRatio;
+    alpha = alphaValue;
+    sampleSize = n;
+    UpdateProportionH1();
+    const double result = Approximates(n) ? ApproximatePower(oddsRatio, alphaValue, n)
+                                          : ExactPower(oddsRatio, alphaValue, n);
+    sampleSize = n;
+    return result;
+}
+
+// The conditional test on ceil(N pd) pairs, its counts clamped to 0..d.
+double PowerExactMcNemar::ApproximatePower(double oddsRatio, double alphaValue, double n) {
+    const Restore<bool> clamped(strictCriticalRegion, false);
+    actualPower = BinomialPower(oddsRatio, alphaValue, DiscordantPairs(n));
+    sampleSize = n;
+    return actualPower;
+}
+
+// The conditional tests on k pairs with an empty tail where no count fits,
+// weighted by P(D = k) over the k where D has mass. D = 0 rejects nothing.
+double PowerExactMcNemar::ExactPower(double oddsRatio, double alphaValue, double n) {
+    const Restore<bool> strict(strictCriticalRegion, true);
+    const BinomialTails pairs(n, discordantProportion);
+    const double first = std::max(1.0, pairs.LowerCount(kNegligibleTail));
+    const double last = std::min(n, pairs.UpperCount(kNegligibleTail));
+    if (LaddersApply(alphaValue)) return LadderPower(alphaValue, n, first, last);
+    double powerSum = 0.0, alphaSum = 0.0, betaSum = 0.0;
+    for (double k = first; k <= last; k += 1.0) {
+        Poll(*this);
+        const double weight = pairs.Exactly(k);
+        if (weight == 0.0) continue;
+        powerSum += weight * BinomialPower(oddsRatio, alphaValue, k);
+        alphaSum += weight * actualAlpha;
+        if (wantBeta_) betaSum += weight * ConditionalBeta(k, LowerShown(), UpperShown());
+    }
+    exactBeta_ = wantBeta_ ? BetaOutside(oddsRatio, alphaValue, n, first, last, betaSum) : 0.0;
+    sampleSize = n;
+    actualAlpha = alphaSum;
+    actualPower = std::min(1.0, powerSum);
+    return actualPower;
+}
+
+double PowerExactMcNemar::ConditionalBeta(double k, double lower, double upper) const {
+    const BinomialTails h1(k, proportion2);
+    if (oneTailed) {
+        // The region X >= count on the side of p2 >= p1, else X <= count.
+        return proportion2 >= proportion1 ? h1.AtMost(upper - 1.0) : h1.AtLeast(lower + 1.0);
+    }
+    // The counts strictly between, from the side away from the bulk of H1.
+    const double beta = k * proportion2 >= 0.5 * (lower + upper)
+                            ? h1.AtMost(upper - 1.0) - h1.AtMost(lower)
+                            : h1.AtLeast(lower + 1.0) - h1.AtLeast(upper);
+    return std::max(beta, 0.0);
+}
+
+double PowerExactMcNemar::BetaOutside(double oddsRatio, double alphaValue, double n, double first,
+                                      double last, double beta) {
+    const BinomialTails pairs(n, discordantProportion);
+    const double savedPower = actualPower, savedAlpha = actualAlpha;
+    const double saved1 = criticalValue, saved2 = criticalValue2;
+    const double trials = distribution->GetParam(0);
+    // Outward from the counted pairs while the mass beyond could still
+    // change beta's digits.
+    for (double k = first - 1.0; k >= 0.0 && pairs.AtMost(k) > 1e-17 * beta; k -= 1.0) {
+        Poll(*this);
+        const double weight = pairs.Exactly(k);
+        if (weight == 0.0) continue;
+        // No pair, no rejection.
+        if (k == 0.0) {
+            beta += weight;
+            continue;
+        }
+        BinomialPower(oddsRatio, alphaValue, k);
+        beta += weight * ConditionalBeta(k, LowerShown(), UpperShown());
+    }
+    for (double k = last + 1.0; k <= n && pairs.AtLeast(k) > 1e-17 * beta; k += 1.0) {
+        Poll(*this);
+        const double weight = pairs.Exactly(k);
+        if (weight == 0.0) continue;
+        BinomialPower(oddsRatio, alphaValue, k);
+        beta += weight * ConditionalBeta(k, LowerShown(), UpperShown());
+    }
+    actualPower = savedPower;
+    actualAlpha = savedAlpha;
+    criticalValue = saved1;
+    criticalValue2 = saved2;
+    distribution->SetParam(0, trials);
+    sampleSize = n;
+    return beta;
+}
+
+// The ladders keep about 1e-13 of each tail; far below that alpha, a tail
+// near alpha could be one that has underflowed on the way.
+bool PowerExactMcNemar::LaddersApply(double alphaValue) const {
+    return (oneTailed || alphaBalancing == kHalfEachSide) && alphaValue >= 1e-100;
+}
+
+namespace {
+
+// Whether a tail from a ladder is at most (or, `strictly`, below) a limit.
+// The ladder's rounding decides nothing: within 1e-9 of the limit the
+// fresh tail does, so the counts are those of the conditional test itself.
+template <class Fresh>
+bool TailWithin(double tail, double limit, bool strictly, Fresh fresh) {
+    if (std::fabs(tail - limit) <= 1e-9 * limit) tail = fresh();
+    return strictly ? BinomialTails::BelowSize(tail, limit)
+                    : BinomialTails::WithinSize(tail, limit);
+}
+
+}  // namespace
+
+// The same regions and sums as BinomialPower on each k, with the tails
+// under H0 and H1 carried from k to k + 1 by ladders: the critical counts
+// move by a count at most per pair, so each k costs a few steps of the
+// ladders where BinomialPower computes some ten incomplete beta ratios.
+// One tail rejects on the side of p2 with at most alpha; two tails reject
+// at most alpha/2 above and less than alpha/2 below.
+double PowerExactMcNemar::LadderPower(double alphaValue, double n, double first, double last) {
+    const BinomialTails pairs(n, discordantProportion);
+    const double p1 = proportion1, p2 = proportion2;
+    const bool upperOnly = oneTailed && p2 >= p1;
+    const bool lowerOnly = oneTailed && p2 < p1;
+    const double limit = oneTailed ? alphaValue : alphaValue / 2.0;
+    BinomialLadder nullUpper(p1), nullLower(p1), altUpper(p2), altLower(p2);
+
+    // The first count with P(X >= c) <= limit, from c on.
+    auto upperCount = [&](double k, double c) {
+        auto holds = [&](double x) {
+            return TailWithin(nullUpper.AtLeast(x), limit, false,
+                              [&] { return BinomialTails(k, p1).AtLeast(x); });
+        };
+        c = std::min(std::max(c, 0.0), k + 1.0);
+        if (holds(c)) {
+            while (c > 0.0 && holds(c - 1.0)) c -= 1.0;
+        } else {
+            while (!holds(c)) c += 1.0;
+        }
+        return c;
+    };
+    // The last count with P(X <= c) <= limit (one tail) or < limit (two
+    // tails), -1 when none, from c on.
+    auto lowerCount = [&](double k, double c) {
+        auto holds = [&](double x) {
+            return TailWithin(nullLower.AtMost(x), limit, !oneTailed,
+                              [&] { return BinomialTails(k, p1).AtMost(x); });
+        };
+        c = std::min(std::max(c, -1.0), k);
+        if (c < 0.0 || holds(c)) {
+            while (c < k && holds(c + 1.0)) c += 1.0;
+        } else {
+            while (c >= 0.0 && !holds(c)) c -= 1.0;
+        }
+        return c;
+    };
+
+    double upper = 0.0, lower = 0.0, lastCounted = first;
+    double upperShown = 0.0, lowerShown = 0.0;
+    double powerSum = 0.0, alphaSum = 0.0, betaSum = 0.0;
+    for (double k = first; k <= last; k += 1.0) {
+        Poll(*this);
+        if (k == first) {
+            const BinomialTails h0(k, p1);
+            upper = h0.UpperCount(limit);
+            lower = h0.LowerCount(limit);
+            for (BinomialLadder* ladder : {&nullUpper, &altUpper}) ladder->Start(k, upper);
+            for (BinomialLadder* ladder : {&nullLower, &altLower}) ladder->Start(k, lower);
+        } else {
+            for (BinomialLadder* ladder : {&nullUpper, &nullLower, &altUpper, &altLower})
+                ladder->AddTrial();
+        }
+        if (!lowerOnly) upper = upperCount(k, upper);
+        if (!upperOnly) lower = lowerCount(k, lower);
+        const double weight = pairs.Exactly(k);
+        if (weight == 0.0) continue;
+        double size = 0.0, reach = 0.0;
+        if (!lowerOnly) {
+            size += nullUpper.AtLeast(upper);
+            reach += altUpper.AtLeast(upper);
+        }
+        if (!upperOnly) {
+            size += nullLower.AtMost(lower);
+            reach += altLower.AtMost(lower);
+        }
+        powerSum += weight * reach;
+        alphaSum += weight * size;
+        // beta from fresh tails: the ladders' recurrences cancel in the
+        // tail of H1 away from its bulk, where the acceptance region lies.
+        if (wantBeta_) betaSum += weight * ConditionalBeta(k, lower, upper);
+        lastCounted = k;
+        // The counts BinomialPower shows: the one on the side of p2 first.
+        if (upperOnly) {
+            upperShown = lowerShown = upper;
+        } else if (lowerOnly) {
+            upperShown = lowerShown = lower;
+        } else if (p1 > p2) {
+            upperShown = lower;
+            lowerShown = upper;
+        } else {
+            upperShown = upper;
+            lowerShown = lower;
+        }
+    }
+    criticalValue = upperShown;
+    criticalValue2 = lowerShown;
+    distribution->SetParam(0, lastCounted);
+    exactBeta_ = wantBeta_ ? BetaOutside(effectSize, alphaValue, n, first, last, betaSum) : 0.0;
+    sampleSize = n;
+    actualAlpha = alphaSum;
+    actualPower = std::min(1.0, powerSum);
+    return actualPower;
+}
+
+// ------------------------------------------------------------- A priori
+
+namespace {
+
+[[noreturn]] void Unreachable(const char* what, double value) {
+    throw QuorixError(std::string("Exact-McNemar: no ") + what + " found",
+                      QuorixError::kAboveUpperBound, value);
+}
+
+}  // namespace
+
+// The first count of discordant pairs from the smooth start whose
+// approximate power reaches the target, and the smallest N that gives that
+// count: ceil(d/pd) pairs would often give d + 1 discordant pairs, whose
+// power may be lower.
+double PowerExactMcNemar::ApproximateSampleSize(double oddsRatio, double alphaValue,
+                                                double target) {
+    double d;
+    {
+        const Restore<bool> clamped(strictCriticalRegion, false);
+        d = PowerExactBinomial::SolveSampleSize(oddsRatio, alphaValue, target, true);
+    }
+    double n = std::max(1.0, std::floor((d - 1.0) / discordantProportion) + 1.0);
+    while (n > 1.0 && DiscordantPairs(n - 1.0) >= d) n -= 1.0;
+    while (DiscordantPairs(n) < d) n += 1.0;
+    ApproximatePower(oddsRatio, alphaValue, n);
+    return n;
+}
+
+// From the approximation's N: up by factors 1.2 until the exact power
+// reaches the target, or down by the same factor (at least one pair a step)
+// while it still exceeds it, then bisection over whole N.
+double PowerExactMcNemar::ExactSampleSize(double oddsRatio, double alphaValue, double target,
+                                          double start) {
+    auto powerAt = [&](double n) { return ExactPower(oddsRatio, alphaValue, n); };
+    double lo = start, hi = start;
+    if (powerAt(start) < target) {
+        double n = start;
+        for (int i = 0;; ++i) {
+            if (i == kMaxExpansions || n >= kMaxSampleSize) Unreachable("sample size", n);
+            n = std::min(std::ceil(1.2 * n), kMaxSampleSize);
+            if (powerAt(n) >= target) break;
+        }
+        hi = n;
+    } else {
+        while (lo > 1.0 && powerAt(lo) > target) lo = std::min(std::ceil(lo / 1.2), lo - 1.0);
+    }
+    double mid = hi;
+    bool midExceeds = false;
+    while (hi - lo > 1.0) {
+        mid = std::floor((lo + hi) / 2.0 + 0.5);
+        const double p = powerAt(mid);
+        midExceeds = p > target;
+        if (std::fabs(p - target) < 1e-8) break;
+        if (midExceeds) {
+            hi = mid;
+        } else {
+            lo = mid;
+        }
+    }
+    if (midExceeds) {
+        sampleSize = mid;
+        return mid;
+    }
+    powerAt(hi);
+    return hi;
+}
+
+double PowerExactMcNemar::SolveSampleSize(double oddsRatio, double alphaValue, double target,
+                                          bool) {
+    effectSize = oddsRatio;
+    alpha = alphaValue;
+    power = target;
+    analysisType = kAPriori;
+    UpdateProportionH1();
+    double n;
+    {
+        const Restore<bool> approximate(useApproximation, true);
+        n = ApproximateSampleSize(oddsRatio, alphaValue, target);
+    }
+    if (!Approximates(n)) n = ExactSampleSize(oddsRatio, alphaValue, target, n);
+    effectSize = oddsRatio;
+    UpdateProportionH1();
+    power = target;
+    sampleSize = n;
+    return n;
+}
+
+// ---------------------------------------------------------- Sensitivity
+
+double PowerExactMcNemar::PowerAtOddsRatio(double oddsRatio) {
+    effectSize = oddsRatio;
+    UpdateProportionH1();
+    return ComputePower(oddsRatio, alpha, sampleSize);
+}
+
+// The binomial search over p2 above 0.5 on ceil(N pd) pairs; its effect is
+// p2 - p1 for the time of the search, the answer the odds ratio of p2.
+double PowerExactMcNemar::ApproximateEffectSize(double alphaValue, double target, double n) {
+    double difference;
+    {
+        const Restore<bool> clamped(strictCriticalRegion, false);
+        const Restore<bool> approximate(useApproximation, true);
+        const Restore<bool> byDifference(effectIsDifference, true);
+        difference = PowerExactBinomial::SolveEffectSize(alphaValue, target, DiscordantPairs(n));
+    }
+    const double p2 = proportion1 + difference;
+    effectSize = p2 / (1.0 - p2);
+    UpdateProportionH1();
+    sampleSize = n;
+    return effectSize;
+}
+
+double PowerExactMcNemar::ExactEffectSize(double alphaValue, double target, double n,
+                                          double start) {
+    alpha = alphaValue;
+    sampleSize = n;
+    double lo, hi;
+    if (PowerAtOddsRatio(start) > target) {
+        double x = std::max(start / 1.2, kSmallestOddsRatio);
+        while (x > kSmallestOddsRatio && PowerAtOddsRatio(x) > target) x /= 1.2;
+        lo = std::max(x, kSmallestOddsRatio);
+        hi = start;
+    } else {
+        double x = std::min(1.2 * start, kLargestOddsRatio);
+        double p = PowerAtOddsRatio(x);
+        while (x < kLargestOddsRatio && p < target) {
+            x = std::min(1.6 * x, kLargestOddsRatio);
+            p = PowerAtOddsRatio(x);
+        }
+        if (p < target) Unreachable("effect size", x);
+        lo = start;
+        hi = x;
+    }
+    double mid;
+    do {
+        mid = (lo + hi) / 2.0;
+        const double p = PowerAtOddsRatio(mid);
+        if (std::fabs(p - target) < 1e-10) break;
+        if (p < target) {
+            lo = mid;
+        } else {
+            hi = mid;
+        }
+    } while (hi - lo > 1e-8);
+    return mid;
+}
+
+double PowerExactMcNemar::SolveEffectSize(double alphaValue, double target, double n) {
+    alpha = alphaValue;
+    power = target;
+    sampleSize = n;
+    analysisType = kSensitivity;
+    double oddsRatio = ApproximateEffectSize(alphaValue, target, n);
+    if (!Approximates(n)) oddsRatio = ExactEffectSize(alphaValue, target, n, oddsRatio);
+    alpha = alphaValue;
+    power = target;
+    sampleSize = n;
+    return oddsRatio;
+}
+
+// ------------------------------------------------------------ Criterion
+
+double PowerExactMcNemar::ExactAlpha(double oddsRatio, double target, double n, double start) {
+    auto powerAt = [&](double x) { return ComputePower(oddsRatio, x, n); };
+    double lo, hi;
+    if (powerAt(start) < target) {
+        double x = std::min(1.2 * start, target - 2e-10);
+        while (x < target - 1e-10 && powerAt(x) < target) x *= 1.2;
+        lo = start;
+        hi = std::min(x, target - 1e-10);
+        // No alpha below the power asked for reaches it (no effect, or too
+        // small a one).
+        if (powerAt(hi) < target) Unreachable("alpha", hi);
+    } else {
+        double x = std::max(start / 1.2, 2e-10);
+        while (x > 1e-10 && powerAt(x) > target) x /= 1.2;
+        lo = std::max(x, 1e-10);
+        hi = start;
+    }
+    while (hi - lo > 1e-7) {
+        const double mid = (lo + hi) / 2.0;
+        const double p = powerAt(mid);
+        if (std::fabs(p - target) < 1e-8) break;
+        if (p > target) {
+            hi = mid;
+        } else {
+            lo = mid;
+        }
+    }
+    powerAt(hi);
+    return hi;
+}
+
+double PowerExactMcNemar::SolveAlpha(double oddsRatio, double target, double n) {
+    effectSize = oddsRatio;
+    power = target;
+    sampleSize = n;
+    analysisType = kCriterion;
+    UpdateProportionH1();
+    double result;
+    {
+        const Restore<bool> clamped(strictCriticalRegion, false);
+        result = PowerExactBinomial::SolveAlpha(oddsRatio, target, DiscordantPairs(n));
+        sampleSize = n;
+    }
+    if (!Approximates(n)) result = ExactAlpha(oddsRatio, target, n, result);
+    alpha = result;
+    power = target;
+    sampleSize = n;
+    return result;
+}
+
+// ----------------------------------------------------------- Compromise
+
+// From the approximation's alpha the trial alpha moves by factors until the
+// attained ratio beta/alpha crosses q, then bisection on its logarithm; of
+// the two ends the one whose ratio is nearer to q. The factors grow as the
+// walk goes on, so that a ratio met far below 1e-16 is reached in a few
+// dozen steps. Every trial alpha stays below 1 and above the floor of the
+// searches, and the answer is always a ratio. beta is summed over the
+// acceptance regions, never taken as 1 - power.
+double PowerExactMcNemar::ExactCompromise(double oddsRatio, double q, double n) {
+    const Restore<bool> withBeta(wantBeta_, true);
+    const double start = alpha;
+    auto ratioAt = [&](double x) {
+        ComputePower(oddsRatio, x, n);
+        return actualAlpha > 0.0 ? exactBeta_ / actualAlpha : Infinity();
+    };
+    const double r0 = ratioAt(start);
+    double a = actualAlpha > 0.0 ? actualAlpha : start;
+    if (!(a > 0.0)) a = 1e-10;
+    a = std::max(a, kSmallestAlpha);
+    double lo, hi, r = r0;
+    if (q > r0) {
+        double x = a, factor = 0.8;
+        for (int i = 0; i < kMaxExpansions; ++i) {
+            x = std::max(x * factor, kSmallestAlpha);
+            factor = std::max(factor * factor, 1e-8);
+            r = ratioAt(x);
+            if (!(r < q && x > kSmallestAlpha)) break;
+        }
+        lo = x;
+        hi = a;
+    } else {
+        double x = a;
+        for (int i = 0; i < kMaxExpansions; ++i) {
+            x = std::min(1.6 * x, kLargestAlpha);
+            r = ratioAt(x);
+            if (!(r > q && x < kLargestAlpha)) break;
+        }
+        lo = a;
+        hi = x;
+    }
+    double rLo = ratioAt(lo), rHi = ratioAt(hi);
+    int passes = 0;
+    while (hi > lo * (1.0 + 1e-7) && ++passes < kMaxExpansions) {
+        const double mid = std::sqrt(lo * hi);
+        r = ratioAt(mid);
+        if (std::fabs(r - q) < 1e-5) {
+            lo = hi = mid;
+            rLo = rHi = r;
+            break;
+        }
+        if (r > q) {
+            lo = mid;
+            rLo = r;
+        } else {
+            hi = mid;
+            rHi = r;
+        }
+    }
+    double chosen = std::fabs(rLo - q) <= std::fabs(rHi - q) ? lo : hi;
+    if (!(std::fabs(ratioAt(chosen) - q) < std::fabs(r0 - q))) chosen = start;
+    alpha = chosen;
+    power = ComputePower(oddsRatio, chosen, n);
+    compromiseBeta = exactBeta_;
+    return actualAlpha > 0.0 ? exactBeta_ / actualAlpha : Infinity();
+}
+
+double PowerExactMcNemar::SolveCompromise(double oddsRatio, double q, double n) {
+    ratio = q;
+    sampleSize = n;
+    effectSize = oddsRatio;
+    analysisType = kCompromise;
+    UpdateProportionH1();
+    double result;
+    {
+        const Restore<bool> clamped(strictCriticalRegion, false);
+        result = PowerExactBinomial::SolveCompromise(oddsRatio, q, DiscordantPairs(n));
+        sampleSize = n;
+    }
+    if (!Approximates(n)) result = ExactCompromise(oddsRatio, q, n);
+    sampleSize = n;
+    return result;
+}
+
+// ------------------------------------------------------ inputs, outputs
+
+bool PowerExactMcNemar::CheckEffectSize(int, double oddsRatio) {
+    return CheckOddsRatio(oddsRatio, kSmallestOddsRatio);
+}
+
+void PowerExactMcNemar::AddEffectInput(PropertyList* inputs) {
+    AddEffectSizeInput(inputs, kOddsRatioId, GetTestId(), std::string(), true);
+}
+
+void PowerExactMcNemar::AddNullProportionInput(PropertyList* inputs) {
+    AddDiscordantProportionInput(inputs);
+}
+
+bool PowerExactMcNemar::ReadNullProportion(PropertyList* inputs, double* pd, int* row) {
+    *pd = ReadDiscordantProportion(inputs, row);
+    return CheckNamedRangeInclusive("Prop discordant pairs", *pd, kProportionMargin);
+}
+
+void PowerExactMcNemar::StoreNullProportion(double pd) {
+    discordantProportion = pd;
+    proportion1 = 0.5;
+}
+
+bool PowerExactMcNemar::CheckEffectInput(AnalysisType type, double oddsRatio, double) {
+    if (!CheckOddsRatio(oddsRatio, kSmallestOddsRatio)) return false;
+    // An odds ratio of 1 is no effect: the power is alpha at every N, and
+    // A priori has no sample size to find.
+    if (type == kAPriori && !(std::fabs(oddsRatio - 1.0) > 1e-6)) {
+        messages
+            << "In an a priori analysis, the odds ratio\nmust differ from 1 by more than 1e-06.";
+        return false;
+    }
+    return true;
+}
+
+// The approximation's lists begin with the critical counts of the
+// conditional test; its Compromise shows no actual alpha and no proportions.
+void PowerExactMcNemar::BuildOutputList(AnalysisType type, PropertyList* outputs) {
+    outputs->Clear();
+    const bool approximate = Approximates(sampleSize);
+    if (approximate) {
+        AddCountOutput(outputs, kLowerCriticalNId);
+        AddCountOutput(outputs, kUpperCriticalNId);
+    }
+    switch (type) {
+        case kAPriori:
+            AddCountOutput(outputs, kTotalSampleSizeId);
+            AddActualPowerOutput(outputs);
+            AddActualAlphaOutput(outputs);
+            break;
+        case kCompromise:
+            AddAlphaOutput(outputs);
+            if (!approximate) AddActualAlphaOutput(outputs);
+            AddBetaOutput(outputs);
+            AddPowerOutput(outputs);
+            AddActualRatioOutput(outputs);
+            if (approximate) return;
+            break;
+        case kCriterion:
+            AddAlphaOutput(outputs);
+            AddActualPowerOutput(outputs);
+            break;
+        case kPostHoc:
+            AddPowerOutput(outputs);
+            AddActualAlphaOutput(outputs);
+            break;
+        case kSensitivity:
+            AddOutput(outputs, kOddsRatioId);
+            AddActualAlphaOutput(outputs);
+            break;
+    }
+    AddProportionP12Output(outputs);
+    AddProportionP21Output(outputs);
+}
+
+// The list is built again: whether the approximation was used may depend on
+// the N just found.
+void PowerExactMcNemar::GetOutputs(AnalysisType type, PropertyList* outputs) {
+    BuildOutputList(type, outputs);
+    SetLowerCriticalOutput(outputs, kLowerCriticalNId);
+    SetUpperCriticalOutput(outputs, kUpperCriticalNId);
+    SetSampleSizeOutput(outputs, kTotalSampleSizeId);
+    SetActualPowerOutput(outputs);
+    SetActualAlphaOutput(outputs);
+    SetAlphaOutput(outputs);
+    SetBetaOutput(outputs);
+    SetPowerOutput(outputs);
+    SetActualRatioOutput(outputs);
+    SetEffectSizeOutput(outputs, kOddsRatioId, false);
+    SetProportionP12Output(outputs);
+    SetProportionP21Output(outputs);
+}

@@ -1,0 +1,1439 @@
+#include "power/exact/power_exact_uncond.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <iterator>
+#include <limits>
+#include <string>
+
+#include "analysis/parameter_names.h"
+#include "analysis/read_check_solve.h"
+#include "analysis/test_family_support.h"
+#include "distributions/normal.h"
+#include "distributions/t.h"
+#include "numerics/cancel.h"
+#include "numerics/quorix_error.h"
+#include "numerics/rounding.h"
+#include "numerics/saddle_point.h"
+#include "power/exact/restore.h"
+
+namespace {
+
+// Terms below this share of the running sum end a walk.
+constexpr double kNegligible = 1e-15;
+// The extremes of p1 the large-sample Sensitivity search looks at.
+constexpr double kSmallestP1 = 1e-6;
+constexpr double kLargestP1 = 0.9999999;
+// Candidates of the exact A priori search above the large-sample N, and
+// its step back down.
+constexpr int kAPrioriCandidates = 300;
+constexpr int kAPrioriStepBack = 30;
+constexpr int kMaxSteps = 100;
+// A split that needs more subjects than this to reach the target is a
+// failed search.
+constexpr int kMaxExtraSubjects = 1000;
+// The lower end of a row whose outcomes are judged one by one.
+constexpr int kScannedRow = -2;
+// The floor of the searches over alpha, and the alpha below which the
+// exact Compromise search walks by growing steps and bisects on the
+// logarithm.
+constexpr double kSmallestAlpha = 1e-99;
+constexpr double kSmallAlpha = 1e-10;
+// A size or beta below this is summed on its own side: its complement has
+// lost more than a few of its digits.
+constexpr double kSummedTail = 1e-6;
+
+double Infinity() {
+    return std::numeric_limits<double>::infinity();
+}
+
+// Phi(x) and 1 - Phi(x), each from its own tail.
+double NormalCdf(double x) {
+    return 0.5 * std::erfc(-x / std::sqrt(2.0));
+}
+double NormalSurvival(double x) {
+    return 0.5 * std::erfc(x / std::sqrt(2.0));
+}
+
+// The lower quantile of the standard normal; +-infinity at the ends.
+double NormalQuantile(double p) {
+    if (!(p > 0.0)) return -Infinity();
+    if (!(p < 1.0)) return Infinity();
+    NormalDistribution normal;
+    return normal.Quantile(p);
+}
+
+// A size as an int count, NaN and values beyond the int range held at its
+// ends.
+int AsCount(double n) {
+    if (std::isnan(n)) return INT_MIN;
+    if (n >= static_cast<double>(INT_MAX)) return INT_MAX;
+    if (n <= static_cast<double>(INT_MIN)) return INT_MIN;
+    return static_cast<int>(n);
+}
+
+[[noreturn]] void Unreachable(const char* where, double value) {
+    throw QuorixError(std::string(where) + ": target power not reachable",
+                      QuorixError::kAboveUpperBound, value);
+}
+
+// How far inside (0, 1) a proportion must lie.
+constexpr double kMargin = 1e-6;
+
+// The statistics by code: the name the method text gives, and whether the
+// test of p1 = p2 and the test with an H0 value compute it. Mantel-Haenszel
+// and the likelihood ratio test equality only; the score statistics with
+// the restricted estimates need an H0 value of their measure.
+struct StatisticEntry {
+    const char* name;
+    bool equality;
+    bool withH0;
+};
+constexpr StatisticEntry kStatistics[] = {
+    {"z-test pooled", true, true},
+    {"z-test pooled with c.c.", true, true},
+    {"z-test unpooled", true, true},
+    {"z-test unpooled with c.c.", true, true},
+    {"Mantel-Haenzsel test", true, false},
+    {"Likelihood ratio test", true, false},
+    {"t-test", true, true},
+    {"L score: Farrington & Manning", false, true},
+    {"L score: Miettinen & Nurminen", false, true},
+    {"L score: Gart & Nam", false, true},
+    {"L score: Farrington & Manning", false, true},
+    {"L score: Miettinen & Nurminen", false, true},
+    {"L score: Gart & Nam", false, true},
+    {"L score: Farrington & Manning", false, true},
+    {"L score: Miettinen & Nurminen", false, true},
+};
+
+// The entry of the statistic `code` that the test computes; null for none.
+const StatisticEntry* StatisticOf(int code, bool withH0) {
+    if (!(0 <= code && code < static_cast<int>(std::size(kStatistics)))) return nullptr;
+    const StatisticEntry& entry = kStatistics[code];
+    return (withH0 ? entry.withH0 : entry.equality) ? &entry : nullptr;
+}
+
+}  // namespace
+
+void PowerExactUncondTwoProp::MassCache::Reset(int trials, double proportion) {
+    if (trials == n && proportion == q) return;
+    n = trials;
+    q = proportion;
+    mass.assign(static_cast<size_t>(trials) + 1, -1.0);
+}
+
+double PowerExactUncondTwoProp::MassCache::At(int x) {
+    double& m = mass[static_cast<size_t>(x)];
+    if (m < 0.0) m = dbinom(x, n, q, 0);
+    return m;
+}
+
+PowerExactUncondTwoProp::PowerExactUncondTwoProp() {
+    distribution = new NormalDistribution(0.0, 1.0);
+    maxSampleSize = 1000000.0;
+    exactFlag = true;
+    sampleSize = 100.0;
+    allocationRatio = 1.0;
+}
+
+void PowerExactUncondTwoProp::SetStandardValues() {
+    proportion1 = 0.65;
+    proportion2 = 0.5;
+    nullDifference = 0.05;
+    effectSize = 0.65;
+    alpha = 0.05;
+    power = 0.95;
+    sampleSize = 100.0;
+    groupSize1 = RoundTo(sampleSize / 2.0, 0);
+    groupSize2 = sampleSize - groupSize1;
+    allocationRatio = groupSize2 / groupSize1;
+    ratio = kStandardRatio;
+}
+
+void PowerExactUncondTwoProp::CopyOptionsTo(PowerExactUncondTwoProp& target) const {
+    target.largeSample = largeSample;
+    target.exactLimit = exactLimit;
+    target.statistic = statistic;
+    target.referenceDistribution = referenceDistribution;
+    target.effectIndex = effectIndex;
+}
+
+void PowerExactUncondTwoProp::SetStatistic(int code) {
+    statistic = code;
+    referenceDistribution = code == 6 ? 1 : code == 5 ? 2 : 0;
+}
+
+void PowerExactUncondTwoProp::SetEffectIndex(int index) {
+    // Only the four measures have labels and conversions.
+    if (!(0 <= index && index <= 3)) return;
+    effectIndex = index;
+    effectSize = Convert24(proportion1);
+    for (ParameterId id : {kProportionP1Id, kDifferenceId, kRiskRatioId, kOddsRatio2Id,
+                           kProportionP1H1Id, kProportionP1H0Id, kDifferenceH1Id, kDifferenceH0Id,
+                           kRiskRatioH1Id, kRiskRatioH0Id, kOddsRatioH1Id, kOddsRatioH0Id}) {
+        int row = -1;
+        if (Property* old = inputTexts.FindWithIndex(ParameterNames[id], &row)) {
+            delete old;
+            inputTexts.erase(inputTexts.begin() + row);
+        }
+    }
+}
+
+bool PowerExactUncondTwoProp::UsesLargeSample(double n1, double n2) const {
+    const double n = std::trunc(n1 + n2);
+    return largeSample || n > exactLimit;
+}
+
+bool PowerExactUncondTwoProp::IsContinuous() {
+    return UsesLargeSample(groupSize1, groupSize2);
+}
+
+// --------------------------------------------------------- conversions
+
+double PowerExactUncondTwoProp::Convert23(double x) const {
+    const double p2 = proportion2;
+    switch (effectIndex) {
+        case 0:
+            return x;
+        case 1:
+            return p2 + x;
+        case 2:
+            return p2 * x;
+        case 3:
+            return p2 * x / ((x - 1.0) * p2 + 1.0);
+        default:
+            return 0.0;
+    }
+}
+
+double PowerExactUncondTwoProp::Convert24(double p1) const {
+    const double p2 = proportion2;
+    switch (effectIndex) {
+        case 0:
+            return p1;
+        case 1:
+            return p1 - p2;
+        case 2:
+            return p1 / p2;
+        case 3:
+            return (p1 / (1.0 - p1)) / (p2 / (1.0 - p2));
+        default:
+            return 0.0;
+    }
+}
+
+ParameterId PowerExactUncondTwoProp::GetH0EffectId() const {
+    static const ParameterId kIds[] = {kProportionP1H0Id, kDifferenceH0Id, kRiskRatioH0Id,
+                                       kOddsRatioH0Id};
+    return 0 <= effectIndex && effectIndex < 4 ? kIds[effectIndex] : 0;
+}
+
+double PowerExactUncondTwoProp::SetOffsetFromH0Effect(double x) {
+    nullDifference = Convert23(x) - proportion2;
+    return nullDifference;
+}
+
+double PowerExactUncondTwoProp::H0EffectFromOffset(double d) const {
+    return Convert24(d + proportion2);
+}
+
+// ------------------------------------------------- the shared statistics
+
+bool PowerExactUncondTwoProp::OffersStatistic() const {
+    return StatisticOf(statistic, TakesH0Value()) != nullptr;
+}
+
+std::string PowerExactUncondTwoProp::GetMethodText() {
+    static const char* const kMeasures[] = {"proportion", "difference", "risk ratio", "odds ratio"};
+    std::string text;
+    auto append = [&](const std::string& part) {
+        if (!text.empty()) text += ", ";
+        text += part;
+    };
+    // With an H0 value the measure says what H0 states.
+    if (TakesH0Value() && 0 <= effectIndex && effectIndex < 4) append(kMeasures[effectIndex]);
+    if (UsesLargeSample(groupSize1, groupSize2)) append("large sample approx");
+    if (const StatisticEntry* entry = StatisticOf(statistic, TakesH0Value())) append(entry->name);
+    return text;
+}
+
+bool PowerExactUncondTwoProp::HasDistributionPlot() {
+    return UsesLargeSample(groupSize1, groupSize2) && statistic != 6;
+}
+
+// The moments at the expected counts p1 n1 and p2 n2.
+StatisticMoments PowerExactUncondTwoProp::SharedMoments(int code, double p1, double n1,
+                                                        double n2) const {
+    StatisticMoments m;
+    const double p2 = proportion2, delta = nullDifference;
+    const double n = n1 + n2;
+    m.side = !oneTailed ? 2 : (p1 < p2 + delta ? 0 : 1);
+    const double d = p1 - p2 - delta;
+    const double pooled = (p1 * n1 + p2 * n2) / n;
+    const double pooledSd = std::sqrt((1.0 / n1 + 1.0 / n2) * pooled * (1.0 - pooled));
+    const double unpooled = std::sqrt(p2 * (1.0 - p2) / n2 + p1 * (1.0 - p1) / n1);
+    const double h = (1.0 / n1 + 1.0 / n2) / 2.0;
+    switch (code) {
+        case 0:
+        case 1:
+        case 2:
+        case 3: {
+            const bool corrected = code == 1 || code == 3;
+            m.lowerMean = corrected ? d + h : d;
+            m.upperMean = corrected ? d - h : d;
+            m.nullSd = code <= 1 ? pooledSd : unpooled;
+            m.alternativeSd = unpooled;
+            break;
+        }
+        case 6:
+            m.lowerMean = TValue(p1 * n1, n1, p2 * n2, n2, delta);
+            m.upperMean = n;
+            break;
+        default:
+            break;
+    }
+    return m;
+}
+
+StatisticMoments PowerExactUncondTwoProp::GetStatisticMoments(double p1, double, double n1,
+                                                              double n2) {
+    return SharedMoments(statistic, p1, n1, n2);
+}
+
+double PowerExactUncondTwoProp::LargeSamplePower(double p1, double alphaValue, double n1,
+                                                 double n2) {
+    const StatisticMoments m = GetStatisticMoments(p1, alphaValue, n1, n2);
+    if (statistic == 6) return TApproximationPower(m.lowerMean, m.upperMean, alphaValue, m.side);
+    return NormalApproximationPower(m.lowerMean, m.upperMean, m.nullSd, m.alternativeSd, alphaValue,
+                                    m.side);
+}
+
+double PowerExactUncondTwoProp::LargeSampleBeta(double p1, double alphaValue, double n1,
+                                                double n2) {
+    const StatisticMoments m = GetStatisticMoments(p1, alphaValue, n1, n2);
+    if (statistic == 6) return TApproximationBeta(m.lowerMean, m.upperMean, alphaValue, m.side);
+    return NormalApproximationBeta(m.lowerMean, m.upperMean, m.nullSd, m.alternativeSd, alphaValue,
+                                   m.side);
+}
+
+double PowerExactUncondTwoProp::StatisticValue(int code, double x2, double x1, double n2, double n1,
+                                               double, int) {
+    return SharedValue(code, x1, n1, x2, n2, x1 / n1, x2 / n2);
+}
+
+bool PowerExactUncondTwoProp::AcceptsAnInterval(int, int, int, double) {
+    return false;
+}
+
+double PowerExactUncondTwoProp::NormalApproximationPower(double meanLower, double meanUpper,
+                                                         double sd0, double sd1, double alphaValue,
+                                                         int side) {
+    // A statistic without spread has no effect either (its record is all
+    // zero): the power is alpha.
+    if (!(sd0 > 0.0) || !(sd1 > 0.0)) {
+        criticalValue = criticalValue2 = 0.0;
+        return alphaValue;
+    }
+    if (side == 0) {
+        const double c = sd0 * NormalQuantile(alphaValue);
+        criticalValue = criticalValue2 = c;
+        return NormalCdf((c - meanLower) / sd1);
+    }
+    if (side == 1) {
+        const double c = -sd0 * NormalQuantile(alphaValue);
+        criticalValue = criticalValue2 = c;
+        return NormalSurvival((c - meanUpper) / sd1);
+    }
+    const double c1 = sd0 * NormalQuantile(alphaValue / 2.0);
+    const double c2 = -c1;
+    criticalValue = c1;
+    criticalValue2 = c2;
+    return std::min(1.0,
+                    NormalCdf((c1 - meanLower) / sd1) + NormalSurvival((c2 - meanUpper) / sd1));
+}
+
+double PowerExactUncondTwoProp::NormalApproximationBeta(double meanLower, double meanUpper,
+                                                        double sd0, double sd1, double alphaValue,
+                                                        int side) {
+    const double p = NormalApproximationPower(meanLower, meanUpper, sd0, sd1, alphaValue, side);
+    if (!(sd0 > 0.0) || !(sd1 > 0.0)) return 1.0 - p;
+    if (side == 0) return NormalSurvival((criticalValue - meanLower) / sd1);
+    if (side == 1) return NormalCdf((criticalValue - meanUpper) / sd1);
+    // Between the critical values, from the tails on the side away from
+    // the bulk of the statistic.
+    const double zLower = (criticalValue - meanLower) / sd1;
+    const double zUpper = (criticalValue2 - meanUpper) / sd1;
+    const double beta = zLower + zUpper > 0.0 ? NormalSurvival(zLower) - NormalSurvival(zUpper)
+                                              : NormalCdf(zUpper) - NormalCdf(zLower);
+    return std::max(beta, 0.0);
+}
+
+double PowerExactUncondTwoProp::TApproximationBeta(double mean, double n, double alphaValue,
+                                                   int side) {
+    // The power sets the critical values; the upper one is c, the lower -c.
+    TApproximationPower(mean, n, alphaValue, side);
+    const double c = side == 1 ? criticalValue : -criticalValue;
+    const double dof = n - 2.0;
+    auto below = [&](double x) {
+        if (mean >= 1e29) return 0.0;
+        if (mean <= -1e29) return 1.0;
+        if (!std::isfinite(x)) return x > 0.0 ? 1.0 : 0.0;
+        TDistribution shifted(dof, mean);
+        return shifted.Cdf(x);
+    };
+    // P(T > x) as P(-T < -x), the shifted t mirrored, so that a small upper
+    // tail keeps its digits.
+    auto above = [&](double x) {
+        if (mean >= 1e29) return 1.0;
+        if (mean <= -1e29) return 0.0;
+        if (!std::isfinite(x)) return x > 0.0 ? 0.0 : 1.0;
+        TDistribution mirrored(dof, -mean);
+        return mirrored.Cdf(-x);
+    };
+    if (side == 0) return above(-c);
+    if (side == 1) return below(c);
+    const double beta = mean >= 0.0 ? below(c) - below(-c) : above(-c) - above(c);
+    return std::max(beta, 0.0);
+}
+
+double PowerExactUncondTwoProp::TApproximationPower(double mean, double n, double alphaValue,
+                                                    int side) {
+    const double dof = n - 2.0;
+    TDistribution central(dof, 0.0);
+    const double lowQ = alphaValue / (side == 2 ? 2.0 : 1.0);
+    // The upper critical value; the lower one is its mirror image.
+    double c = -Infinity();
+    if (!(lowQ > 0.0)) {
+        c = Infinity();
+    } else if (lowQ < 1.0) {
+        c = -central.Quantile(lowQ);
+    }
+    criticalValue = side == 1 ? c : -c;
+    criticalValue2 = side == 0 ? -c : c;
+    // The t mean is +-1e30 where the variance term vanishes: the statistic
+    // then lies beyond every critical value.
+    auto below = [&](double x) {
+        if (mean >= 1e29) return 0.0;
+        if (mean <= -1e29) return 1.0;
+        if (!std::isfinite(x)) return x > 0.0 ? 1.0 : 0.0;
+        TDistribution shifted(dof, mean);
+        return shifted.Cdf(x);
+    };
+    if (side == 0) return below(-c);
+    if (side == 1) return 1.0 - below(c);
+    return std::min(1.0, below(-c) + 1.0 - below(c));
+}
+
+// ------------------------------------------------------------ plot
+
+double PowerExactUncondTwoProp::GetEffectSize() {
+    return proportion1 - NullProportion();
+}
+
+double PowerExactUncondTwoProp::GetCriticalValue() {
+    const StatisticMoments m = GetStatisticMoments(proportion1, alpha, groupSize1, groupSize2);
+    const double d = m.nullSd != 0.0 ? m.nullSd : 1.0;
+    return (GetEffectSize() >= 0.0 ? criticalValue2 : criticalValue) / d;
+}
+
+double PowerExactUncondTwoProp::GetLowerCriticalValue() {
+    const StatisticMoments m = GetStatisticMoments(proportion1, alpha, groupSize1, groupSize2);
+    const double d = m.nullSd != 0.0 ? m.nullSd : 1.0;
+    return (GetEffectSize() >= 0.0 ? criticalValue : criticalValue2) / d;
+}
+
+void PowerExactUncondTwoProp::SetCentralDistribution() {
+    distribution->SetParam(0, 0.0);
+    distribution->SetParam(1, 1.0);
+}
+
+void PowerExactUncondTwoProp::SetNoncentralDistribution() {
+    const StatisticMoments m = GetStatisticMoments(proportion1, alpha, groupSize1, groupSize2);
+    distribution->SetParam(0, 0.0);
+    distribution->SetParam(1, 1.0);
+    const double d = m.nullSd != 0.0 ? m.nullSd : 1.0;
+    if (m.side >= 0 && m.side <= 2) {
+        distribution->SetParam(0, (m.side == 1 ? m.upperMean : m.lowerMean) / d);
+        distribution->SetParam(1, m.alternativeSd / d);
+    }
+}
+
+// ------------------------------------------------------------ exact power
+
+double PowerExactUncondTwoProp::ExactCriticalValue(double alphaValue, int side) const {
+    const double tail = alphaValue / (side == 2 ? 2.0 : 1.0);
+    if (!(tail > 0.0)) return Infinity();
+    if (!(tail < 1.0)) return -Infinity();
+    double c;
+    if (referenceDistribution == 1) {
+        TDistribution central(m1_ + m2_ - 2.0, 0.0);
+        c = -central.Quantile(tail);
+    } else {
+        // The chi-square statistic with 1 df is compared as its signed
+        // root: the root of its quantile at 1 - 2 tail is the normal one at
+        // 1 - tail.
+        c = -NormalQuantile(tail);
+    }
+    // Two tails at alpha 1 reject every outcome off the boundary, not the
+    // ones on it (a quantile at 0.5 may come out an ulp off 0).
+    return side == 2 ? std::max(c, 0.0) : c;
+}
+
+double PowerExactUncondTwoProp::OrientedValue(int x2, int x1) {
+    const double v = StatisticValue(statistic, x2, x1, m2_, m1_, 0.0, side_);
+    if (std::isnan(v)) return 0.0;
+    if (referenceDistribution != 2) return v;
+    const double d = static_cast<double>(x1) / m1_ - static_cast<double>(x2) / m2_ - nullDifference;
+    const double root = std::sqrt(std::max(v, 0.0));
+    return d < 0.0 ? -root : root;
+}
+
+// The span grows at least by its own length each time, towards the x1
+// asked for, and never beyond 0 and m1.
+signed char& PowerExactUncondTwoProp::ScannedRow::At(int x1, int m1) {
+    const int size = static_cast<int>(flags.size());
+    if (size == 0) {
+        base = x1;
+        flags.assign(1, -1);
+    } else if (x1 < base) {
+        const int newBase = std::max(0, std::min(x1, base - size));
+        flags.insert(flags.begin(), static_cast<size_t>(base - newBase), -1);
+        base = newBase;
+    } else if (x1 >= base + size) {
+        const int end = std::min(m1 + 1, std::max(x1 + 1, base + 2 * size));
+        flags.resize(static_cast<size_t>(end - base), -1);
+    }
+    return flags[static_cast<size_t>(x1 - base)];
+}
+
+bool PowerExactUncondTwoProp::Accepts(int x2, int x1) {
+    signed char& known = scanned_[static_cast<size_t>(x2)].At(x1, m1_);
+    if (known < 0) {
+        const double v = OrientedValue(x2, x1);
+        known = (side_ == 1 || v <= critical_) && (side_ == 0 || v >= -critical_) ? 1 : 0;
+    }
+    return known != 0;
+}
+
+// Where the derived test proves that the x1 kept for one x2 form an
+// interval (below the upper critical value when the upper tail is tested,
+// above the lower one when the lower tail is), each end is found by a
+// gallop from the H0 boundary and a bisection. Elsewhere the statistic may
+// cross a critical value more than once (a continuity correction that
+// changes sign, a variance that vanishes at a corner while the offset keeps
+// the difference from 0), and the row is judged outcome by outcome.
+void PowerExactUncondTwoProp::FindAcceptanceBounds(int x2) {
+    if (!AcceptsAnInterval(x2, m2_, side_, critical_)) {
+        acceptLower_[static_cast<size_t>(x2)] = kScannedRow;
+        scanned_[static_cast<size_t>(x2)] = ScannedRow{};
+        return;
+    }
+    const double c = critical_;
+    int b =
+        static_cast<int>(std::floor(m1_ * nullDifference + static_cast<double>(m1_) / m2_ * x2));
+    b = std::clamp(b, 0, m1_);
+    // The largest x in [first, last] with keep(x), keep true up to a point
+    // and false after it; first - 1 when it holds nowhere.
+    auto lastKept = [&](int first, int last, auto keep) {
+        int lo, hi;  // keep(lo) or lo < first; !keep(hi) or hi > last
+        if (keep(b)) {
+            lo = b;
+            int step = 1;
+            hi = b + step;
+            while (hi <= last && keep(hi)) {
+                lo = hi;
+                step *= 2;
+                hi = lo + step;
+            }
+            hi = std::min(hi, last + 1);
+        } else {
+            hi = b;
+            int step = 1;
+            lo = b - step;
+            while (lo >= first && !keep(lo)) {
+                hi = lo;
+                step *= 2;
+                lo = hi - step;
+            }
+            lo = std::max(lo, first - 1);
+        }
+        while (hi - lo > 1) {
+            const int mid = lo + (hi - lo) / 2;
+            if (keep(mid)) {
+                lo = mid;
+            } else {
+                hi = mid;
+            }
+        }
+        return lo;
+    };
+    int upper = m1_;
+    if (side_ != 1 && !(OrientedValue(x2, m1_) <= c)) {
+        upper = lastKept(0, m1_, [&](int x1) { return OrientedValue(x2, x1) <= c; });
+    }
+    int lower = 0;
+    if (side_ != 0 && !(OrientedValue(x2, 0) >= -c)) {
+        lower = lastKept(0, m1_, [&](int x1) { return OrientedValue(x2, x1) < -c; }) + 1;
+    }
+    acceptLower_[static_cast<size_t>(x2)] = lower;
+    acceptUpper_[static_cast<size_t>(x2)] = upper;
+}
+
+double PowerExactUncondTwoProp::SumScannedRow(int x2, int start, MassCache& group1) {
+    const double rowMass = group2_.At(x2);
+    if (group1.q <= 0.0) return Accepts(x2, 0) ? rowMass : 0.0;
+    if (group1.q >= 1.0) return Accepts(x2, m1_) ? rowMass : 0.0;
+    int up = std::clamp(start, 0, m1_);
+    int down = up - 1;
+    double total = group1.At(up);
+    double kept = Accepts(x2, up) ? total : 0.0;
+    ++up;
+    // The masses fall away from the mode, next to the start: once both next
+    // ones are negligible against the row's mass, so is everything beyond,
+    // accepted or not.
+    for (;;) {
+        const bool canDown = down >= 0, canUp = up <= m1_;
+        if (!canDown && !canUp) break;
+        const double d = canDown ? group1.At(down) : 0.0;
+        const double u = canUp ? group1.At(up) : 0.0;
+        if (d <= kNegligible * total && u <= kNegligible * total) break;
+        if (canDown && (!canUp || d >= u)) {
+            total += d;
+            if (Accepts(x2, down)) kept += d;
+            --down;
+        } else {
+            total += u;
+            if (Accepts(x2, up)) kept += u;
+            ++up;
+        }
+    }
+    return rowMass * kept;
+}
+
+double PowerExactUncondTwoProp::SumAcceptedRow(int x2, int start, MassCache& group1) {
+    if (acceptLower_[static_cast<size_t>(x2)] == kScannedRow) {
+        return SumScannedRow(x2, start, group1);
+    }
+    const int lo = acceptLower_[static_cast<size_t>(x2)];
+    const int hi = acceptUpper_[static_cast<size_t>(x2)];
+    return group2_.At(x2) * SumRange(group1, lo, hi, start);
+}
+
+double PowerExactUncondTwoProp::SumRange(MassCache& group1, int lo, int hi, int start) {
+    if (lo > hi) return 0.0;
+    // A group without spread has all its mass on one count.
+    if (group1.q <= 0.0) return lo <= 0 ? 1.0 : 0.0;
+    if (group1.q >= 1.0) return hi >= m1_ ? 1.0 : 0.0;
+    int down, up;
+    if (start >= hi) {
+        down = std::max(hi - 1, lo);
+        up = hi;
+    } else if (start <= lo) {
+        down = lo;
+        up = std::min(lo + 1, hi);
+    } else {
+        down = start - 1;
+        up = start;
+    }
+    double downTerm = group1.At(down);
+    double upTerm = up != down ? group1.At(up) : 0.0;
+    double sum = downTerm + upTerm;
+    // The masses fall away from the mode, which the start is nearest: once
+    // both open ends are negligible, so is everything beyond them.
+    for (;;) {
+        const bool canDown = down > lo, canUp = up < hi;
+        if (!canDown && !canUp) break;
+        const double d = canDown ? downTerm : 0.0, u = canUp ? upTerm : 0.0;
+        if (sum > 0.0 && d <= kNegligible * sum && u <= kNegligible * sum) break;
+        if (canDown && (!canUp || downTerm >= upTerm)) {
+            downTerm = group1.At(--down);
+            sum += downTerm;
+        } else {
+            upTerm = group1.At(++up);
+            sum += upTerm;
+        }
+    }
+    return sum;
+}
+
+double PowerExactUncondTwoProp::SumRowTail(int x2, int start, MassCache& group1, bool rejected,
+                                           double running) {
+    const double rowMass = group2_.At(x2);
+    if (!(rowMass > 0.0)) return 0.0;
+    const int lo = acceptLower_[static_cast<size_t>(x2)];
+    if (lo != kScannedRow) {
+        const int hi = acceptUpper_[static_cast<size_t>(x2)];
+        if (!rejected) return rowMass * SumRange(group1, lo, hi, start);
+        if (lo > hi) return rowMass;
+        return rowMass *
+               (SumRange(group1, 0, lo - 1, start) + SumRange(group1, hi + 1, m1_, start));
+    }
+    auto wanted = [&](int x1) { return Accepts(x2, x1) != rejected; };
+    if (group1.q <= 0.0) return wanted(0) ? rowMass : 0.0;
+    if (group1.q >= 1.0) return wanted(m1_) ? rowMass : 0.0;
+    // Every x1 from the mode outwards until the masses left are negligible
+    // against the wanted mass of the rows so far: wanted outcomes may lie
+    // only in the far tails of the row.
+    int up = std::clamp(start, 0, m1_);
+    int down = up - 1;
+    double kept = wanted(up) ? group1.At(up) : 0.0;
+    ++up;
+    for (;;) {
+        const bool canDown = down >= 0, canUp = up <= m1_;
+        if (!canDown && !canUp) break;
+        const double d = canDown ? group1.At(down) : 0.0;
+        const double u = canUp ? group1.At(up) : 0.0;
+        const double bound = kNegligible * (running + rowMass * kept);
+        if (bound > 0.0 && rowMass * d <= bound && rowMass * u <= bound) break;
+        if (canDown && (!canUp || d >= u)) {
+            if (wanted(down)) kept += d;
+            --down;
+        } else {
+            if (wanted(up)) kept += u;
+            ++up;
+        }
+    }
+    return rowMass * kept;
+}
+
+// The rows of group 2 from its mode outwards, the larger frontier term
+// first; the walk ends once the masses of group 2 at both open ends are
+// negligible against the sum, since no row exceeds its mass of group 2.
+double PowerExactUncondTwoProp::WalkRows(MassCache& group1) {
+    const int start = static_cast<int>(m1_ * group1.q + 0.5);
+    return WalkRowsWith([&](int x2, double) { return SumAcceptedRow(x2, start, group1); });
+}
+
+double PowerExactUncondTwoProp::WalkTail(MassCache& group1, bool rejected) {
+    const int start = static_cast<int>(m1_ * group1.q + 0.5);
+    return WalkRowsWith(
+        [&](int x2, double running) { return SumRowTail(x2, start, group1, rejected, running); });
+}
+
+template <class RowSum>
+double PowerExactUncondTwoProp::WalkRowsWith(RowSum rowSum) {
+    const double t = m2_ * proportion2;
+    int u = static_cast<int>(std::ceil(t));
+    int d = static_cast<int>(std::floor(t));
+    if (u == d) d = u - 1;
+    u = std::min(u, m2_);
+    double sum = 0.0;
+    auto row = [&](int x2) {
+        if (IsCancelled()) throw CancelledError();
+        if (acceptLower_[static_cast<size_t>(x2)] == -1) FindAcceptanceBounds(x2);
+        return rowSum(x2, sum);
+    };
+    double upTerm = row(u);
+    sum = upTerm;
+    double downTerm = d >= 0 ? row(d) : 0.0;
+    sum = upTerm + downTerm;
+    for (;;) {
+        const bool canUp = u<m2_, canDown = d> 0;
+        if (!canUp && !canDown) break;
+        const double upMass = canUp ? group2_.At(u) : 0.0;
+        const double downMass = canDown ? group2_.At(d) : 0.0;
+        if (sum > 0.0 && upMass <= kNegligible * sum && downMass <= kNegligible * sum) break;
+        if (canUp && (!canDown || upTerm >= downTerm)) {
+            upTerm = row(++u);
+            sum += upTerm;
+        } else {
+            downTerm = row(--d);
+            sum += downTerm;
+        }
+    }
+    return sum;
+}
+
+double PowerExactUncondTwoProp::ExactPower(double p1, double alphaValue, double n1, double n2) {
+    actualAlpha = alphaValue;
+    proportion1 = p1;
+    m1_ = static_cast<int>(std::floor(n1 + 0.5));
+    m2_ = static_cast<int>(std::floor(n2 + 0.5));
+    const double p0 = NullProportion();
+    side_ = !oneTailed ? 2 : (p1 <= p0 ? 1 : 0);
+    critical_ = ExactCriticalValue(alphaValue, side_);
+
+    RegionKey key;
+    key.m1 = m1_;
+    key.m2 = m2_;
+    key.code = statistic;
+    key.reference = referenceDistribution;
+    key.side = side_;
+    key.critical = critical_;
+    key.offset = nullDifference;
+    key.p2 = proportion2;
+    if (!(key == regionKey_)) {
+        regionKey_ = key;
+        acceptLower_.assign(static_cast<size_t>(m2_) + 1, -1);
+        acceptUpper_.assign(static_cast<size_t>(m2_) + 1, -1);
+        scanned_.assign(static_cast<size_t>(m2_) + 1, {});
+    }
+    group2_.Reset(m2_, proportion2);
+    MassCache underH1, underH0;
+    underH1.Reset(m1_, p1);
+    underH0.Reset(m1_, p0);
+    const double accepted1 = WalkRows(underH1);
+    const double accepted0 = WalkRows(underH0);
+
+    actualPower = std::clamp(1.0 - accepted1, 0.0, 1.0);
+    actualAlpha = std::clamp(1.0 - accepted0, 0.0, 1.0);
+    exactBeta_ = 1.0 - actualPower;
+    if (wantTails_) {
+        // The sums above are near 1 and round by some 1e-16: a size below
+        // kSummedTail is summed over the rejected outcomes instead, and a
+        // beta that small over the accepted ones, row by row, so that both
+        // keep their digits far below 1e-16.
+        if (accepted1 < kSummedTail) {
+            exactBeta_ = std::clamp(WalkTail(underH1, false), 0.0, 1.0);
+            actualPower = 1.0 - exactBeta_;
+        }
+        if (actualAlpha < kSummedTail) actualAlpha = std::clamp(WalkTail(underH0, true), 0.0, 1.0);
+    }
+    return actualPower;
+}
+
+// --------------------------------------------------------------- power
+
+double PowerExactUncondTwoProp::ComputePower2(double p1, double alphaValue, double n1, double n2) {
+    alpha = alphaValue;
+    actualAlpha = alphaValue;
+    proportion1 = p1;
+    double result;
+    if (!UsesLargeSample(n1, n2)) {
+        result = ExactPower(p1, alphaValue, n1, n2);
+    } else {
+        result = LargeSamplePower(p1, alphaValue, n1, n2);
+        actualAlpha = alphaValue;
+    }
+    actualPower = result;
+    power = result;
+    return result;
+}
+
+double PowerExactUncondTwoProp::PowerAt(double p1, double alphaValue, double n1, double n2) {
+    const double p = ComputePower2(p1, alphaValue, n1, n2);
+    if (std::isnan(p)) {
+        throw QuorixError("Exact-Unconditional: power is not a number", QuorixError::kUnknown, p1);
+    }
+    return p;
+}
+
+void PowerExactUncondTwoProp::SplitTotal(double k, double* n1, double* n2) const {
+    *n1 = RoundTo(k / (allocationRatio + 1.0), 0);
+    *n2 = RoundTo(*n1 * allocationRatio, 0);
+}
+
+double PowerExactUncondTwoProp::ComputePower(double effect, double alphaValue, double n) {
+    const double n1 = n / (allocationRatio + 1.0);
+    return ComputePower2(Convert23(effect), alphaValue, n1, n - n1);
+}
+
+double PowerExactUncondTwoProp::SolveEffectSize(double alphaValue, double target, double n) {
+    const double n1 = n / (allocationRatio + 1.0);
+    return SolveEffectSize2(alphaValue, target, n1, n - n1);
+}
+
+double PowerExactUncondTwoProp::SolveAlpha(double effect, double target, double n) {
+    const double n1 = n / (allocationRatio + 1.0);
+    return SolveAlpha2(Convert23(effect), target, n1, n - n1);
+}
+
+double PowerExactUncondTwoProp::SolveCompromise(double effect, double q, double n) {
+    const double n1 = n / (allocationRatio + 1.0);
+    return SolveCompromise2(Convert23(effect), q, n1, n - n1);
+}
+
+// ---------------------------------------------------------- objectives
+
+double PowerExactUncondTwoProp::APrioriObjective(double x) {
+    const double n1 = x / (allocationRatio + 1.0);
+    return LargeSamplePower(proportion1, alpha, n1, x - n1) - power;
+}
+
+double PowerExactUncondTwoProp::CriterionObjective(double x) {
+    return LargeSamplePower(proportion1, x, groupSize1, groupSize2) - power;
+}
+
+double PowerExactUncondTwoProp::CompromiseObjective(double x) {
+    const double beta = LargeSampleBeta(proportion1, x, groupSize1, groupSize2);
+    return 1.0 - beta / (x * ratio);
+}
+
+double PowerExactUncondTwoProp::SensitivityObjective(double x) {
+    const double v = LargeSamplePower(x, alpha, groupSize1, groupSize2) - power;
+    const double h = NullProportion();
+    if (effectDirection > 0.0) return x >= h ? v : v + 1.0;
+    return x <= h ? -v : v + 1.0;
+}
+
+void PowerExactUncondTwoProp::BracketSampleSize() {
+    // Three subjects at least: the t statistic has N - 2 df.
+    BracketSampleSizeFrom(3.0, 100.0);
+}
+
+void PowerExactUncondTwoProp::BracketEffectSize() {
+    const double h = NullProportion();
+    if (effectDirection > 0.0) {
+        BracketFromStart(h, 1.0, (h + 1.0) / 2.0);
+    } else {
+        BracketFromStart(0.0, h, h / 2.0);
+    }
+}
+
+// ------------------------------------------------------------ A priori
+
+double PowerExactUncondTwoProp::SolveSampleSize(double p1, double alphaValue, double target, bool) {
+    proportion1 = p1;
+    alpha = alphaValue;
+    power = target;
+    analysisType = kAPriori;
+    BracketSampleSize();
+    const double n = SolveInBracket("Solver-SampleSize", 300, true);
+
+    // Neither path answers with a group of one.
+    auto valid = [](double a, double b) { return a > 1.0 && b > 1.0; };
+    double n1, n2;
+    SplitTotal(n, &n1, &n2);
+    while (n1 + n2 < n || !valid(n1, n2)) {
+        n1 += 1.0;
+        n2 = RoundTo(n1 * allocationRatio, 0);
+    }
+    auto finish = [&](double a, double b) {
+        groupSize1 = a;
+        groupSize2 = b;
+        sampleSize = a + b;
+        power = target;
+        proportion1 = p1;
+        alpha = alphaValue;
+        return sampleSize;
+    };
+
+    if (UsesLargeSample(n1, n2)) {
+        // Rounding a group down can cost a little power: the next splits
+        // until one reaches the target.
+        for (int extra = 0;; ++extra) {
+            actualPower = LargeSamplePower(p1, alphaValue, n1, n2);
+            actualAlpha = alphaValue;
+            if (actualPower >= target) break;
+            if (extra == kMaxExtraSubjects) Unreachable("Solver-SampleSize", n1 + n2);
+            n1 += 1.0;
+            n2 = RoundTo(n1 * allocationRatio, 0);
+            if (IsCancelled()) throw CancelledError();
+        }
+        return finish(n1, n2);
+    }
+
+    // The exact power is not monotone in N: the first N from below, within
+    // the window scanned, that reaches the target.
+    auto reaches = [&](double k) {
+        double a, b;
+        SplitTotal(k, &a, &b);
+        if (!valid(a, b)) return false;
+        return PowerAt(p1, alphaValue, a, b) >= target;
+    };
+    const double k0 = std::ceil(n);
+    double found = -1.0;
+    for (int i = 0; i < kAPrioriCandidates; ++i) {
+        if (reaches(k0 + i)) {
+            found = k0 + i;
+            break;
+        }
+    }
+    if (found < 0.0) Unreachable("Solver-SampleSize", k0 + kAPrioriCandidates - 1);
+    double j = std::max(found - kAPrioriStepBack, 2.0);
+    while (j > 2.0 && reaches(j)) j = std::max(j - kAPrioriStepBack, 2.0);
+    double answer = found;
+    for (double k = j; k < k0; k += 1.0) {
+        if (reaches(k)) {
+            answer = k;
+            break;
+        }
+    }
+    SplitTotal(answer, &n1, &n2);
+    ComputePower2(p1, alphaValue, n1, n2);
+    return finish(n1, n2);
+}
+
+// ------------------------------------------------------------ Criterion
+
+double PowerExactUncondTwoProp::SolveAlpha2(double p1, double target, double n1, double n2) {
+    proportion1 = p1;
+    power = target;
+    actualPower = target;
+    groupSize1 = n1;
+    groupSize2 = n2;
+    sampleSize = n1 + n2;
+    analysisType = kCriterion;
+    const bool exact = !UsesLargeSample(n1, n2);
+    double start = 0.5;
+    try {
+        BracketAlpha();
+        start = SolveInBracket("Solver-Alpha", 300);
+    } catch (const QuorixError&) {
+        // The exact search needs the approximation's alpha only as a start.
+        if (!exact) throw;
+    }
+    alpha = actualAlpha = start;
+    if (!exact) return start;
+
+    // The exact power grows with alpha in steps: the smallest alpha (to
+    // 1e-7) whose power reaches the target.
+    double lo = 0.0, hi = 1.0;
+    if (target > PowerAt(p1, start, n1, n2)) {
+        lo = start;
+    } else {
+        hi = start;
+    }
+    while (hi - lo > 1e-7) {
+        const double mid = (lo + hi) / 2.0;
+        if (target > PowerAt(p1, mid, n1, n2)) {
+            lo = mid;
+        } else {
+            hi = mid;
+        }
+    }
+    const double reached = PowerAt(p1, hi, n1, n2);
+    power = target;
+    if (reached < target) Unreachable("Solver-Alpha", hi);
+    alpha = hi;
+    return hi;
+}
+
+// ----------------------------------------------------------- Compromise
+
+double PowerExactUncondTwoProp::SolveCompromise2(double p1, double q, double n1, double n2) {
+    ratio = q;
+    proportion1 = p1;
+    groupSize1 = n1;
+    groupSize2 = n2;
+    sampleSize = n1 + n2;
+    analysisType = kCompromise;
+    const bool exact = !UsesLargeSample(n1, n2);
+    double start = 0.05;
+    try {
+        BracketCompromiseAlpha();
+        start = SolveInBracket("Solver-Compromise", 100);
+    } catch (const QuorixError&) {
+        if (!exact) throw;
+    }
+    alpha = actualAlpha = start;
+    if (!exact) {
+        power = actualPower = LargeSamplePower(p1, start, n1, n2);
+        compromiseBeta = LargeSampleBeta(p1, start, n1, n2);
+        const double r = compromiseBeta / actualAlpha;
+        if (!std::isfinite(r)) Unreachable("Solver-Compromise", start);
+        return r;
+    }
+
+    // The realised ratio falls with alpha in steps; beta and the size are
+    // each summed on their own side.
+    const Restore<bool> withTails(wantTails_, true);
+    auto ratioAt = [&](double a) {
+        PowerAt(p1, a, n1, n2);
+        return actualAlpha > 0.0 ? exactBeta_ / actualAlpha : Infinity();
+    };
+    double a = std::max(start, kSmallestAlpha);
+    double r = ratioAt(a);
+    double lo, hi;
+    bool bounded = false;
+    if (q <= r) {
+        // Below 1e-10 the steps grow, up to 1e-10, so that a start far
+        // below the answer reaches it in a few dozen of them.
+        lo = a;
+        double factor = 1.6;
+        for (int i = 0; i < kMaxSteps && a < 0.9999999999; ++i) {
+            lo = a;
+            if (a >= kSmallAlpha) {
+                a = std::min(a * 1.6, 0.9999999999);
+            } else {
+                factor = std::min(factor * factor, 1e8);
+                a = std::min(a * factor, kSmallAlpha);
+            }
+            if (ratioAt(a) <= q) {
+                bounded = true;
+                break;
+            }
+        }
+        hi = a;
+    } else {
+        // Below 1e-10 the steps grow, so that a ratio met far below 1e-16
+        // is reached in a few dozen of them.
+        hi = a;
+        double factor = 0.8;
+        for (int i = 0; i < kMaxSteps && a > kSmallestAlpha; ++i) {
+            hi = a;
+            if (a > kSmallAlpha) {
+                a *= 0.8;
+            } else {
+                factor = std::max(factor * factor, 1e-8);
+                a = std::max(a * factor, kSmallestAlpha);
+            }
+            if (ratioAt(a) >= q) {
+                bounded = true;
+                break;
+            }
+        }
+        lo = a;
+    }
+    // Neither growing nor shrinking alpha brings the attained ratio to q:
+    // the approximation's alpha is no answer of the exact test.
+    if (!bounded) Unreachable("Solver-Compromise", a);
+
+    // Halving alpha where it is not small, its logarithm where it is.
+    auto open = [&] { return lo < kSmallAlpha ? hi > lo * (1.0 + 1e-7) : hi - lo > 1e-7; };
+    double chosen = -1.0;
+    for (int i = 0; i < kMaxSteps && open(); ++i) {
+        const double mid = lo < kSmallAlpha ? std::sqrt(lo * hi) : (lo + hi) / 2.0;
+        r = ratioAt(mid);
+        if (std::fabs(r - q) < 1e-5) {
+            chosen = mid;
+            break;
+        }
+        if (r > q) {
+            lo = mid;
+        } else {
+            hi = mid;
+        }
+    }
+    if (chosen < 0.0) {
+        const double rLo = ratioAt(lo), rHi = ratioAt(hi);
+        chosen = std::fabs(rHi - q) < std::fabs(rLo - q) ? hi : lo;
+    }
+    const double p = PowerAt(p1, chosen, n1, n2);
+    alpha = chosen;
+    power = p;
+    if (!(actualAlpha > 0.0)) Unreachable("Solver-Compromise", chosen);
+    compromiseBeta = exactBeta_;
+    return exactBeta_ / actualAlpha;
+}
+
+// ---------------------------------------------------------- Sensitivity
+
+double PowerExactUncondTwoProp::SolveEffectSize2(double alphaValue, double target, double n1,
+                                                 double n2) {
+    const double h = NullProportion();
+    alpha = alphaValue;
+    power = target;
+    groupSize1 = n1;
+    groupSize2 = n2;
+    sampleSize = n1 + n2;
+    const bool upward = effectDirection >= 0.0;
+    const bool exact = !UsesLargeSample(n1, n2);
+
+    const double extreme = upward ? kLargestP1 : kSmallestP1;
+    double p1 = extreme;
+    bool reachable = LargeSamplePower(extreme, alphaValue, n1, n2) >= target;
+    if (reachable) {
+        try {
+            analysisType = kSensitivity;
+            BracketEffectSize();
+            p1 = SolveInBracket("Solver-EffectSize", 100);
+        } catch (const QuorixError&) {
+            if (!exact) throw;
+            reachable = false;
+            p1 = extreme;
+        }
+    }
+    alpha = alphaValue;
+    power = target;
+    if (!exact) {
+        if (!reachable) Unreachable("Solver-EffectSize", extreme);
+        actualPower = LargeSamplePower(p1, alphaValue, n1, n2);
+        actualAlpha = alphaValue;
+        proportion1 = p1;
+        return p1;
+    }
+
+    // With alpha and the groups fixed the region stays the same throughout
+    // the search, and the power grows with the distance of p1 from p0.
+    const double far = upward ? 1.0 : 0.0;
+    if (PowerAt(far, alphaValue, n1, n2) < target) Unreachable("Solver-EffectSize", far);
+    double nearEnd = h, farEnd = far;  // nearEnd misses the target, farEnd reaches it
+    if (upward ? (p1 > h && p1 < 1.0) : (p1 < h && p1 > 0.0)) {
+        if (PowerAt(p1, alphaValue, n1, n2) >= target) {
+            farEnd = p1;
+        } else {
+            nearEnd = p1;
+        }
+    }
+    while (std::fabs(farEnd - nearEnd) > 1e-8) {
+        const double mid = (nearEnd + farEnd) / 2.0;
+        if (PowerAt(mid, alphaValue, n1, n2) >= target) {
+            farEnd = mid;
+        } else {
+            nearEnd = mid;
+        }
+    }
+    PowerAt(farEnd, alphaValue, n1, n2);
+    power = target;
+    proportion1 = farEnd;
+    return farEnd;
+}
+
+// ------------------------------------------------------- checks, outputs
+
+bool PowerExactUncondTwoProp::IsTargetPowerUnreachable(const double* effect, double alphaValue,
+                                                       double target) {
+    const double n1 = RoundTo(maxSampleSize / (allocationRatio + 1.0), 0);
+    const double n2 = RoundTo(n1 * allocationRatio, 0);
+    return LargeSamplePower(Convert23(*effect), alphaValue, n1, n2) < target;
+}
+
+// Three subjects at least: the t statistic has N - 2 df.
+bool PowerExactUncondTwoProp::CheckSampleSize(int, double n) {
+    ClearMessage();
+    return CheckSampleSizeMinimum(AsCount(n), 3);
+}
+
+bool PowerExactUncondTwoProp::CheckEffectFor(double x, double p2) {
+    switch (effectIndex) {
+        case 0:
+            return CheckNamedRangeInclusive("Proportion p1", x, kMargin);
+        case 1:
+            return CheckEffectGivesProportion(x, p2, kMargin);
+        case 2: {
+            if (!CheckEffectRatio(x, kMargin)) return false;
+            // A ratio whose p1 is no proportion: the statistics and the
+            // binomial masses of group 1 have no meaning there.
+            const double p1 = p2 * x;
+            if (kMargin < p1 && p1 < 1.0 - kMargin) return true;
+            messages << "Effect size specification (" << x << ") leads to a proportion "
+                     << "p1 = " << p1 << '\n'
+                     << "that falls outside the admissible range (" << kMargin << ", 1-" << kMargin
+                     << ").";
+            return false;
+        }
+        case 3:
+            return CheckOddsRatio(x, kMargin);
+        default:
+            return false;
+    }
+}
+
+bool PowerExactUncondTwoProp::CheckEffectSize(int, double x) {
+    ClearMessage();
+    return CheckEffectFor(x, proportion2);
+}
+
+// --------------------------------------------------------- lists and run
+
+void PowerExactUncondTwoProp::BuildInputList(AnalysisType type, PropertyList* inputs) {
+    inputs->Clear();
+    AddTailsInput(inputs);
+    SetEffectFromP1();
+    const bool withH0 = TakesH0Value();
+    const GivenInputs given = GivenInputsOf(type);
+    if (type == kSensitivity) {
+        if (withH0) {
+            AddEffectDirectionInput(inputs, "p|H1$\\le$p|H0", "p|H1$\\ge$p|H0");
+        } else {
+            AddEffectDirectionInput(inputs, "p1$\\le$p2", "p1$\\ge$p2");
+        }
+    }
+    if (given.effect) AddEffectSizeInput(inputs, GetNoncentralityId(), GetTestId(), "", true);
+    if (withH0) AddDoubleInput(inputs, GetH0EffectId(), H0EffectFromOffset(nullDifference));
+    AddDoubleInput(inputs, kProportionP2Id, proportion2);
+    AddGivenInputs(*this, type, inputs, [] {});
+    if (given.sampleSize) {
+        AddSampleSize1Input(inputs);
+        AddSampleSize2Input(inputs);
+    } else {
+        AddAllocationRatioInput(inputs, kAllocationRatioId);
+    }
+}
+
+CalculateStatus PowerExactUncondTwoProp::Calculate(AnalysisType type, PropertyList* inputs) {
+    const bool withH0 = TakesH0Value();
+    double p2 = 0.0, h0 = 0.0;
+    int tails = 0, direction = 1;
+    ReadCheckSolve path;
+    path.effectId = GetNoncentralityId();
+    path.sample = SampleInputs::kGroups;
+    path.readDesign = [&] {
+        int p2Row = -1, h0Row = -1, tailsRow = -1;
+        p2 = ReadDouble(inputs, kProportionP2Id, &p2Row);
+        if (!CheckNamedRangeInclusive("Proportion p2", p2, kMargin)) return p2Row;
+        // The H0 value is checked before anything of the analysis type.
+        if (withH0) {
+            h0 = ReadDouble(inputs, GetH0EffectId(), &h0Row);
+            if (!CheckEffectFor(h0, p2)) return h0Row;
+        }
+        tails = ReadTails(inputs, &tailsRow);
+        if (!withH0) nullDifference = 0.0;
+        // A code without a statistic would reject nothing and show a power
+        // of 0; with an H0 value, a code the options of the measure do not
+        // offer would test something else.
+        if (!OffersStatistic()) {
+            throw QuorixError(withH0 ? "Exact-Unconditional: statistic not offered for this "
+                                       "effect measure"
+                                     : "Exact-Unconditional: no such statistic",
+                              QuorixError::kOutOfRange, statistic);
+        }
+        return -1;
+    };
+    const InputTable effect{
+        {Given::kEffect, [&](const GivenValues& v) { return CheckEffectFor(v.effect, p2); }}};
+    // Of the effect and the sizes both refused, the test with an H0 value
+    // names the effect, the test of equality the sizes.
+    auto effectAnd = [&](InputTable sizes) {
+        return withH0 ? JoinChecks({effect, std::move(sizes)})
+                      : JoinChecks({std::move(sizes), effect});
+    };
+    InputTable groups{
+        {Given::kSampleSize1,
+         [this](const GivenValues& v) {
+             return CheckSampleSizeMinimum(static_cast<int>(v.sampleSize1), 1);
+         }},
+        {Given::kSampleSize2,
+         [this](const GivenValues& v) {
+             return CheckSampleSizeMinimum(static_cast<int>(v.sampleSize2), 1);
+         }},
+        {Given::kSampleSize1,
+         [this](const GivenValues& v) {
+             return CheckTotalSampleSize(GroupSizeSum(v.sampleSize1, v.sampleSize2), 3, 2147483647);
+         },
+         Given::kSampleSize2},
+    };
+    switch (type) {
+        case kAPriori:
+            path.checks = JoinChecks(
+                {effectAnd({AllocationRatioAbove(*this, 0.01)}), AlphaPowerChecks(*this)});
+            break;
+        case kSensitivity: {
+            // The direction of the search is read once the sizes are.
+            InputCheck readDirection{Given::kSampleSize2, [&](const GivenValues&) {
+                                         int directionRow = -1;
+                                         direction = ReadEffectDirection(inputs, &directionRow);
+                                         return true;
+                                     }};
+            readDirection.whenRead = true;
+            path.checks = JoinChecks(
+                {{readDirection, AlphaInRange(*this), PowerInRange(*this)}, std::move(groups)});
+            break;
+        }
+        case kPostHoc:
+            path.checks = JoinChecks({effect, {AlphaInRange(*this)}, std::move(groups)});
+            break;
+        case kCriterion:
+            path.checks = JoinChecks({effectAnd(std::move(groups)), {PowerInRange(*this)}});
+            break;
+        case kCompromise:
+            path.checks =
+                JoinChecks({effectAnd(std::move(groups)), {RatioInRange(*this, 0.01, 100.0)}});
+            break;
+    }
+    double shownEffect = 0.0, shownP1 = 0.0, shownP2 = 0.0;
+    path.takeDesign = [&](GivenValues& v) {
+        if (!(kAPriori <= type && type <= kCompromise)) return;
+        shownEffect = effectSize;
+        shownP1 = proportion1;
+        shownP2 = proportion2;
+        oneTailed = tails == 0;
+        proportion2 = p2;
+        if (withH0) SetOffsetFromH0Effect(h0);
+        if (type != kSensitivity) {
+            effectSize = v.effect;
+            UpdateProportionFromEffect();
+        }
+        if (type == kAPriori) return;
+        groupSize1 = static_cast<double>(v.sampleSize1);
+        groupSize2 = static_cast<double>(v.sampleSize2);
+        allocationRatio = groupSize2 / groupSize1;
+        sampleSize = groupSize1 + groupSize2;
+        if (type == kSensitivity) effectDirection = direction == 0 ? -1.0 : 1.0;
+    };
+    // p1 = p2 is no effect: the power is alpha at every N, and there is no
+    // sample size to find. (With an H0 value the search says that the
+    // target is out of reach.)
+    path.checkTaken = [&](const GivenValues& v) {
+        if (type != kAPriori || withH0 || std::fabs(proportion1 - p2) > 1e-6) return -1;
+        effectSize = shownEffect;
+        proportion1 = shownP1;
+        proportion2 = shownP2;
+        messages << "In an a priori analysis, the proportions p1 and p2\n"
+                 << "must differ by more than 1e-06.";
+        return v.Row(Given::kEffect);
+    };
+    // The searches work on p1, which the effect and p2 give.
+    path.solve = [&](const GivenValues& v) {
+        switch (type) {
+            case kAPriori:
+                allocationRatio = v.allocationRatio;
+                SolveSampleSize(proportion1, v.alpha, v.power, true);
+                break;
+            case kSensitivity:
+                // A failed search leaves p1, and so the effect shown, as it
+                // was.
+                RestoringOnFailure(proportion1, [&] {
+                    return SolveEffectSize2(v.alpha, v.power, groupSize1, groupSize2);
+                });
+                effectSize = Convert24(proportion1);
+                break;
+            case kPostHoc:
+                power = ComputePower2(proportion1, v.alpha, groupSize1, groupSize2);
+                break;
+            case kCriterion:
+                alpha = SolveAlpha2(proportion1, v.power, groupSize1, groupSize2);
+                break;
+            case kCompromise:
+                actualRatio = SolveCompromise2(proportion1, v.ratio, groupSize1, groupSize2);
+                break;
+        }
+    };
+    return RunReadCheckSolve(*this, type, inputs, path);
+}
+
+bool PowerExactUncondTwoProp::CheckGroupSizes(int, double n1, double n2) {
+    ClearMessage();
+    return CheckSampleSizeMinimum(AsCount(n1 + n2), 3) && CheckSampleSizeMinimum(AsCount(n1), 1) &&
+           CheckSampleSizeMinimum(AsCount(n2), 1);
+}
+
+void PowerExactUncondTwoProp::BuildOutputList(AnalysisType type, PropertyList* outputs) {
+    outputs->Clear();
+    switch (type) {
+        case kAPriori:
+            AddSampleSize1Output(outputs);
+            AddSampleSize2Output(outputs);
+            AddCountOutput(outputs, kTotalSampleSizeId);
+            AddActualAlphaOutput(outputs);
+            AddActualPowerOutput(outputs);
+            break;
+        case kSensitivity:
+            AddOutput(outputs, GetEffectSizeId());
+            AddActualAlphaOutput(outputs);
+            AddActualPowerOutput(outputs);
+            break;
+        case kPostHoc:
+            AddPowerOutput(outputs);
+            AddActualAlphaOutput(outputs);
+            break;
+        case kCriterion:
+            AddAlphaOutput(outputs);
+            AddActualPowerOutput(outputs);
+            AddActualAlphaOutput(outputs);
+            break;
+        case kCompromise:
+            AddAlphaOutput(outputs);
+            AddActualAlphaOutput(outputs);
+            AddBetaOutput(outputs);
+            AddPowerOutput(outputs);
+            AddActualRatioOutput(outputs);
+            break;
+    }
+}
+
+void PowerExactUncondTwoProp::GetOutputs(AnalysisType type, PropertyList* outputs) {
+    SetSampleSize1Output(outputs);
+    SetSampleSize2Output(outputs);
+    SetSampleSizeOutput(outputs, kTotalSampleSizeId);
+    SetActualAlphaOutput(outputs);
+    SetActualPowerOutput(outputs);
+    SetAlphaOutput(outputs);
+    SetBetaOutput(outputs);
+    SetPowerOutput(outputs);
+    SetActualRatioOutput(outputs);
+    if (type == kSensitivity) SetEffectSizeOutput(outputs, GetEffectSizeId(), false);
+}

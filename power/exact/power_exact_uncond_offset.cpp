@@ -1,0 +1,304 @@
+#include "power/exact/power_exact_uncond_offset.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/test_family_support.h"
+
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+
+// Gart and Nam's skewness-corrected z: the root of z = w + g (w^2 - 1)
+// that tends to z as the skewness g tends to 0, written so that it has no
+// zero divisor; a discriminant below 0 (no real root) is taken as 0.
+double GartNam(double z, double g) {
+    if (!std::isfinite(g) || g == 0.0) return z;
+    const double a = std::max(1.0 + 4.0 * g * (z + g), 0.0);
+    return 2.0 * (z + g) / (std::sqrt(a) + 1.0);
+}
+
+// The difference d with the continuity correction h over sd, for the side
+// tested (0 upper tail, 1 lower, 2 both): the correction is -h when group 1
+// shows the larger proportion and +h otherwise, and each tail tested alone
+// drops the correction that would move its statistic towards it.
+double Corrected(double d, double h, double sd, bool firstLarger, int side) {
+    double k = firstLarger ? -1.0 : 1.0;
+    if ((side == 0 && !firstLarger) || (side == 1 && firstLarger)) k = 0.0;
+    return (d + k * h) / sd;
+}
+
+}  // namespace
+
+PowerExactUncTwoPropOffset::PowerExactUncTwoPropOffset() {
+    PowerExactUncTwoPropOffset::SetStandardValues();
+}
+
+PowerAnalysis* PowerExactUncTwoPropOffset::Clone() {
+    auto* copy = CloneAs<PowerExactUncTwoPropOffset>();
+    CopyOptionsTo(*copy);
+    return copy;
+}
+
+void PowerExactUncTwoPropOffset::SetStandardValues() {
+    proportion2 = 0.5;
+    proportion1 = 0.65;
+    effectIndex = 0;
+    effectSize = 0.65;
+    nullDifference = 0.05;
+    groupSize1 = 50.0;
+    groupSize2 = 50.0;
+    alpha = 0.05;
+    power = 0.95;
+    effectDirection = -1.0;
+    SetEffectFromP1();
+    ratio = kStandardRatio;
+}
+
+ParameterId PowerExactUncTwoPropOffset::GetNoncentralityId() {
+    static const ParameterId kIds[] = {kProportionP1H1Id, kDifferenceH1Id, kRiskRatioH1Id,
+                                       kOddsRatioH1Id};
+    return 0 <= effectIndex && effectIndex < 4 ? kIds[effectIndex] : 0;
+}
+
+std::vector<int> PowerExactUncTwoPropOffset::OfferedStatistics(int index) {
+    switch (index) {
+        case 0:
+        case 1:
+            return {0, 1, 2, 3, 6, 9, 7, 8};
+        case 2:
+            return {12, 10, 11};
+        case 3:
+            return {13, 14};
+        default:
+            return {};
+    }
+}
+
+bool PowerExactUncTwoPropOffset::OffersStatistic() const {
+    const std::vector<int> offered = OfferedStatistics(effectIndex);
+    return std::find(offered.begin(), offered.end(), statistic) != offered.end();
+}
+
+void PowerExactUncTwoPropOffset::SelectEffectIndex(int index) {
+    SetEffectIndex(index);
+    const std::vector<int> offered = OfferedStatistics(index);
+    if (!offered.empty() && !OffersStatistic()) SetStatistic(offered.front());
+}
+
+// ------------------------------------------------- restricted estimates
+
+// The likelihood's maximum on p1 - p2 = delta is the middle root of a cubic
+// (Farrington and Manning), taken in its trigonometric form.
+void PowerExactUncTwoPropOffset::DifferenceEstimates(double x1, double n1, double x2, double n2,
+                                                     double* p1, double* p2) const {
+    const double delta = nullDifference;
+    const double n = n1 + n2, s = x1 + x2;
+    const double k = (2.0 * n1 + n2) * delta + n + s;
+    const double q = n1 * delta * delta + (2.0 * x1 + n) * delta + s;
+    const double v =
+        (-27.0 * n * n * delta * (delta + 1.0) * x1 - 2.0 * k * k * k + 9.0 * n * k * q) /
+        (54.0 * n * n * n);
+    double u = std::sqrt(std::max((k * k - 3.0 * n * q) / (9.0 * n * n), 0.0));
+    if (v < 0.0) u = -u;
+    double t = k / (3.0 * n);
+    // u = 0 is a triple root at k/(3n).
+    if (u != 0.0) {
+        const double c = std::clamp(v / (u * u * u), -1.0, 1.0);
+        t += 2.0 * u * std::cos((std::acos(c) + kPi) / 3.0);
+    }
+    *p1 = std::clamp(t, std::max(0.0, delta), std::min(1.0, 1.0 + delta));
+    *p2 = *p1 - delta;
+}
+
+// On p1 = rho0 p2 the maximum is the smaller root of a quadratic, written
+// without the cancellation of its textbook form.
+void PowerExactUncTwoPropOffset::RatioEstimates(double x1, double n1, double x2, double n2,
+                                                double* p1, double* p2) const {
+    const double rho = NullProportion() / proportion2;
+    const double n = n1 + n2, s = x1 + x2;
+    const double a = n * rho;
+    const double k = rho * n1 + x1 + n2 + rho * x2;
+    const double root = std::sqrt(std::max(k * k - 4.0 * a * s, 0.0));
+    *p2 = 2.0 * s / (k + root);
+    *p1 = rho * *p2;
+}
+
+// On the odds ratio psi0 the maximum of p2 solves a quadratic whose leading
+// coefficient n2 (psi0 - 1) vanishes at psi0 = 1; the form used here has no
+// zero divisor there and gives its linear root (x1 + x2)/N.
+void PowerExactUncTwoPropOffset::OddsRatioEstimates(double x1, double n1, double x2, double n2,
+                                                    double* p1, double* p2) const {
+    const double p0 = NullProportion(), q2 = proportion2;
+    const double psi = (p0 / (1.0 - p0)) / (q2 / (1.0 - q2));
+    const double s = x1 + x2;
+    const double a = n2 * (psi - 1.0);
+    const double b = psi * n1 + n2 - (psi - 1.0) * s;
+    const double root = std::sqrt(std::max(b * b + 4.0 * a * s, 0.0));
+    *p2 = b >= 0.0 ? 2.0 * s / (root + b) : (root - b) / (2.0 * a);
+    *p1 = psi * *p2 / (1.0 + (psi - 1.0) * *p2);
+}
+
+// ------------------------------------------------------------ statistic
+
+double PowerExactUncTwoPropOffset::ScoreValue(int code, double x1, double n1, double x2, double n2,
+                                              bool floors) {
+    const double n = n1 + n2, s = x1 + x2;
+    const double h1 = x1 / n1, h2 = x2 / n2;
+    double t1, t2;
+    if (code <= 9) {
+        DifferenceEstimates(x1, n1, x2, n2, &t1, &t2);
+        const double d = h1 - h2 - nullDifference;
+        double v = t1 * (1.0 - t1) / n1 + t2 * (1.0 - t2) / n2;
+        if (code == 8) v *= n / (n - 1.0);
+        if (!(v > 0.0)) return Beyond(d);
+        const double z = d / std::sqrt(v);
+        if (code != 9) return z;
+        const double g =
+            (std::pow(v, -1.5) / 6.0) * (t1 * (1.0 - t1) * (1.0 - 2.0 * t1) / (n1 * n1) -
+                                         t2 * (1.0 - t2) * (1.0 - 2.0 * t2) / (n2 * n2));
+        return GartNam(z, g);
+    }
+    if (code <= 12) {
+        // No success in either group agrees with every ratio.
+        if (s <= 0.0) return 0.0;
+        const double rho = NullProportion() / proportion2;
+        RatioEstimates(x1, n1, x2, n2, &t1, &t2);
+        const double r = h1 - rho * h2;
+        double v = t1 * (1.0 - t1) / n1 + rho * rho * t2 * (1.0 - t2) / n2;
+        if (code == 11) v *= n / (n - 1.0);
+        double sd = std::sqrt(std::max(v, 0.0));
+        if (sd < 1e-12) sd = 1e-5;
+        if (floors && sd < 1e-5) sd += 1e-7;
+        const double z = r / sd;
+        if (code != 12) return z;
+        const double g = ((1.0 - 2.0 * t1) * (1.0 - t1) / (n1 * n1 * t1 * t1) -
+                          (1.0 - 2.0 * t2) * (1.0 - t2) / (n2 * n2 * t2 * t2)) /
+                         (6.0 * std::pow((1.0 - t1) / (n1 * t1) + (1.0 - t2) / (n2 * t2), 1.5));
+        return GartNam(z, g);
+    }
+    // No success, or no failure, in either group agrees with every odds
+    // ratio.
+    if (s <= 0.0 || s >= n) return 0.0;
+    OddsRatioEstimates(x1, n1, x2, n2, &t1, &t2);
+    double v = 1.0 / (n1 * t1 * (1.0 - t1)) + 1.0 / (n2 * t2 * (1.0 - t2));
+    if (code == 14) v *= n / (n - 1.0);
+    const double u = (h1 - t1) / (t1 * (1.0 - t1)) - (h2 - t2) / (t2 * (1.0 - t2));
+    const double z = u / std::sqrt(v);
+    return std::isfinite(z) ? z : 0.0;
+}
+
+double PowerExactUncTwoPropOffset::StatisticValue(int code, double x2, double x1, double n2,
+                                                  double n1, double, int side) {
+    if (7 <= code && code <= 14) return ScoreValue(code, x1, n1, x2, n2, true);
+    const double h1 = x1 / n1, h2 = x2 / n2;
+    if (code != 1 && code != 3) return SharedValue(code, x1, n1, x2, n2, h1, h2);
+    const double d = h1 - h2 - nullDifference;
+    // Compared as x1 n2 against x2 n1: the exact order of the proportions.
+    const bool firstLarger = x1 * n2 > x2 * n1;
+    // Without spread (pooled, or in either group) the outcome says nothing
+    // against H0, whatever the offset makes of its difference.
+    const double sd = code == 1 ? PooledSd(x1, n1, x2, n2) : UnpooledSd(h1, n1, h2, n2);
+    return sd > 0.0 ? Corrected(d, (1.0 / n1 + 1.0 / n2) / 2.0, sd, firstLarger, side) : 0.0;
+}
+
+// Where the x1 accepted for one x2 form an interval, for the statistics
+// without the restricted estimates. With the proportion a = x2/n2 + delta of
+// group 1 at which the difference d of the row vanishes, and p = x1/n1:
+// - unpooled z and t (codes 2, 6): the slope of d/sd in p has the sign of
+//   p (1 - a) + a (1 - p) (plus a term >= 0), so the statistic grows over
+//   the whole row when 0 <= a <= 1, where d > 0 when a >= 0 and where d < 0
+//   when a <= 1; a vanishing sd gives +-infinity by the sign of d, in step;
+// - pooled z (code 0): the slope has the sign of 2 n2 s (N - s) - (x1 N -
+//   s n1 - delta n1 n2)(N - 2 s), s = x1 + x2, which is >= 0 for delta = 0
+//   over the whole row, and where d > 0 (d < 0) when delta >= 0 (<= 0);
+//   the outcomes without pooled spread lie at the row's ends with value 0;
+// - corrected z (codes 1, 3), one tail: where the value is beyond 0 on the
+//   tested side the correction is the same throughout when delta lies on
+//   that side of 0 (>= 0 upper, <= 0 lower), and the value is the pooled or
+//   unpooled z with the offset moved by the correction, as above. Two
+//   tails flip the correction at p = x2/n2 and need not give an interval;
+//   the unpooled sd also vanishes at (n1, 0) and (0, n2), which value 0
+//   leaves among the accepted outcomes, so those rows are scanned too.
+// Where the value grows only where it lies beyond 0, the critical value
+// must not be below 0 (a one-tailed alpha above 1/2). The score statistics
+// have no such proof here.
+bool PowerExactUncTwoPropOffset::AcceptsAnInterval(int x2, int m2, int side, double c) {
+    const double delta = nullDifference;
+    const double a = static_cast<double>(x2) / m2 + delta;
+    const bool upperOnly = side == 0 && c >= 0.0, lowerOnly = side == 1 && c >= 0.0;
+    switch (statistic) {
+        case 0:
+            return delta == 0.0 || (upperOnly && delta > 0.0) || (lowerOnly && delta < 0.0);
+        case 2:
+        case 6:
+            return (0.0 <= a && a <= 1.0) || (upperOnly && a >= 0.0) || (lowerOnly && a <= 1.0);
+        case 1:
+            return (upperOnly && delta >= 0.0) || (lowerOnly && delta <= 0.0);
+        case 3:
+            if (x2 == 0 || x2 == m2) return false;
+            return (upperOnly && delta >= 0.0) || (lowerOnly && delta <= 0.0);
+        default:
+            return false;
+    }
+}
+
+// The moments of the score statistics at the expected counts p n1 and
+// p2 n2.
+StatisticMoments PowerExactUncTwoPropOffset::GetStatisticMoments(double p, double, double n1,
+                                                                 double n2) {
+    StatisticMoments m = SharedMoments(statistic, p, n1, n2);
+    if (!(7 <= statistic && statistic <= 14)) return m;
+    const double p2 = proportion2;
+    const double n = n1 + n2;
+    const double d = p - p2 - nullDifference;
+    const double unpooled = std::sqrt(p2 * (1.0 - p2) / n2 + p * (1.0 - p) / n1);
+    const double x1 = p * n1, x2 = p2 * n2;
+    double t1, t2;
+    switch (statistic) {
+        case 7:
+        case 8:
+        case 9: {
+            DifferenceEstimates(x1, n1, x2, n2, &t1, &t2);
+            double v = t1 * (1.0 - t1) / n1 + t2 * (1.0 - t2) / n2;
+            if (statistic == 8) v *= n / (n - 1.0);
+            m.lowerMean = m.upperMean = d;
+            m.nullSd = std::sqrt(v);
+            m.alternativeSd = unpooled;
+            if (statistic == 9) {
+                // The standard deviation that turns d into the corrected z;
+                // without a difference there is nothing to correct.
+                const double z = ScoreValue(9, x1, n1, x2, n2, false);
+                if (d != 0.0 && z != 0.0 && std::isfinite(z)) m.nullSd = d / z;
+            }
+            break;
+        }
+        case 10:
+        case 11:
+        case 12: {
+            const double rho = NullProportion() / p2;
+            RatioEstimates(x1, n1, x2, n2, &t1, &t2);
+            double v = t1 * (1.0 - t1) / n1 + rho * rho * t2 * (1.0 - t2) / n2;
+            if (statistic == 11) v *= n / (n - 1.0);
+            double sd = std::sqrt(std::max(v, 0.0));
+            if (sd < 1e-12) sd = 1e-5;
+            const double r = p - rho * p2;
+            m.lowerMean = m.upperMean = r;
+            m.nullSd = sd;
+            m.alternativeSd = std::sqrt(rho * rho * p2 * (1.0 - p2) / n2 + p * (1.0 - p) / n1);
+            if (statistic == 12) {
+                const double z = ScoreValue(12, x1, n1, x2, n2, false);
+                if (r != 0.0 && z != 0.0 && std::isfinite(z)) m.nullSd = r / z;
+            }
+            break;
+        }
+        case 13:
+        case 14:
+            m.lowerMean = m.upperMean = ScoreValue(statistic, x1, n1, x2, n2, false);
+            m.nullSd = m.alternativeSd = 1.0;
+            break;
+        default:
+            break;
+    }
+    return m;
+}

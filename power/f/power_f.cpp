@@ -1,0 +1,151 @@
+#include "power/f/power_f.h"
+
+#include <utility>
+
+#include "analysis/parameter_names.h"
+#include "analysis/test_family_support.h"
+#include "distributions/f.h"
+
+namespace {
+
+// The generic test hands the solvers two groups of this size; since lambda
+// is the effect itself, the total never enters a result.
+constexpr long kGenericGroupSize = 100;
+
+}  // namespace
+
+PowerF::PowerF(double numeratorDfValue, double denominatorDfValue, double noncentrality) {
+    distribution = new FDistribution(numeratorDfValue, denominatorDfValue, noncentrality, 1.0);
+    PowerF::SetStandardValues();
+}
+
+void PowerF::SetStandardValues() {
+    SetDf(10.0, 20.0);
+    alpha = 0.05;
+    power = 0.95;
+    effectSize = 30.0;
+    ratio = kStandardRatio;
+}
+
+void PowerF::SetDf(double numerator, double denominator) {
+    numeratorDf = numerator;
+    denominatorDf = denominator;
+    distribution->SetParam(1, numerator);
+    distribution->SetParam(2, denominator);
+}
+
+PowerAnalysis* PowerF::Clone() {
+    return CloneAs<PowerF>();
+}
+
+double PowerF::ComputePower(double effect, double alphaValue, double n) {
+    // The distribution may have been drawn with other df since; a design
+    // derives its df from the N being tried.
+    distribution->SetParam(1, numeratorDf);
+    distribution->SetParam(2, denominatorDf);
+    effectSize = effect;
+    alpha = alphaValue;
+    sampleSize = n;
+    UpdateDf();
+    return PowerAnalysis::ComputePower(effect, alphaValue, n);
+}
+
+double PowerF::ComputePower2(double effect, double alphaValue, double n1, double n2) {
+    return ComputePower(effect, alphaValue, n1 + n2);
+}
+
+bool PowerF::CheckEffectSize(int, double lambda) {
+    return CheckLambda(lambda);
+}
+
+bool PowerF::CheckLambda(double lambda) {
+    return CheckNoncentralityNonNegative("$\\lambda$", lambda) &&
+           CheckValueRange(ParameterNames[kNoncentralityLambdaId], lambda, 0.0, kLargestLambda);
+}
+
+bool PowerF::CheckNoncentralityComputable(double lambda) {
+    if (lambda <= kLargestLambda) return true;
+    messages << "The noncentrality parameter of this design (" << lambda << ") is beyond "
+             << kLargestLambda << ",\nthe largest the F distribution computes.";
+    return false;
+}
+
+void PowerF::BuildInputList(AnalysisType type, PropertyList* inputs) {
+    inputs->Clear();
+    // No A priori in the generic test: called with it, it shows only the df.
+    if (type != kAPriori) {
+        AddGivenInputs(*this, type, inputs,
+                       [&] { AddNoncentralityInput(inputs, kNoncentralityLambdaId); });
+    }
+    AddNumeratorDfInput(inputs, false);
+    AddDenominatorDfInput(inputs, false);
+}
+
+CalculateStatus PowerF::Calculate(AnalysisType type, PropertyList* inputs) {
+    int numRow = -1, denRow = -1;
+    double num = 0.0, den = 0.0;
+    auto dfPasses = [this](ParameterId id, const double& value) {
+        return [this, id, &value](const GivenValues&) {
+            return CheckDfAtLeastOne(value) &&
+                   CheckValueRange(ParameterNames[id], value, 1.0, kLargestDf);
+        };
+    };
+    ReadCheckSolve path;
+    path.effectId = kNoncentralityLambdaId;
+    path.sample = SampleInputs::kFixedGroups;
+    path.fixedSize = kGenericGroupSize;
+    // No A priori in the generic test: called with it, it does nothing.
+    path.solvesAPriori = false;
+    path.readBelowGiven = [&] {
+        num = ReadNumeratorDf(inputs, &numRow);
+        den = ReadDenominatorDf(inputs, &denRow);
+    };
+    path.checks = JoinChecks({{EffectPasses([this](double lambda) { return CheckLambda(lambda); })},
+                              AlphaPowerChecks(*this),
+                              {OwnInputCheck(numRow, dfPasses(kNumeratorDfId, num)),
+                               OwnInputCheck(denRow, dfPasses(kDenominatorDfId, den)),
+                               RatioInRange(*this, 0.01, 100.0)}});
+    path.takeDesign = [&](GivenValues&) { SetDf(num, den); };
+    path.afterCriterion = [this](const GivenValues&) { SetCentralCriticalValue(alpha); };
+    return RunReadCheckSolve(*this, type, inputs, path);
+}
+
+// ------------------------------------------------------ read, check, solve
+
+ReadCheckSolve PowerF::DesignPath(AnalysisType type, std::function<int()> readDesign,
+                                  std::function<void(const GivenValues&)> takeDesign) {
+    ReadCheckSolve path;
+    path.effectId = GetEffectSizeId();
+    path.readDesign = std::move(readDesign);
+    path.takeDesign = [this, type, takeDesign = std::move(takeDesign)](GivenValues& v) {
+        takeDesign(v);
+        if (type == kSensitivity) sampleSize = static_cast<double>(v.sampleSize);
+    };
+    // The last evaluation of the search need not be at the answer.
+    path.afterCriterion = [this](const GivenValues&) { SetCentralCriticalValue(alpha); };
+    return path;
+}
+
+InputTable PowerF::EffectAlphaPowerChecks(std::function<bool(double)> effectPasses) {
+    return JoinChecks({{EffectPasses(std::move(effectPasses))}, AlphaPowerChecks(*this)});
+}
+
+InputTable PowerF::GroupChecks(int smallest, std::function<bool(int total)> totalPasses) {
+    // The inputs hold 32-bit values, so each size fits an int; their sum
+    // need not.
+    return {
+        {Given::kSampleSize1,
+         [this, smallest](const GivenValues& v) {
+             return CheckSampleSizeMinimum(static_cast<int>(v.sampleSize1), smallest);
+         }},
+        {Given::kSampleSize2,
+         [this, smallest](const GivenValues& v) {
+             return CheckSampleSizeMinimum(static_cast<int>(v.sampleSize2), smallest);
+         }},
+        {Given::kSampleSize1,
+         [totalPasses = std::move(totalPasses)](const GivenValues& v) {
+             return totalPasses(GroupSizeSum(v.sampleSize1, v.sampleSize2));
+         },
+         Given::kSampleSize2},
+    };
+}

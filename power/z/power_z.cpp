@@ -1,0 +1,340 @@
+#include "power/z/power_z.h"
+
+#include <climits>
+#include <cmath>
+#include <memory>
+#include <utility>
+
+#include "analysis/test_family_support.h"
+#include "distributions/normal.h"
+
+namespace {
+
+// The fixed sample size of the generic test: its mean and standard
+// deviation are entered directly, so the size only has to be valid.
+constexpr long kGenericSampleSize = 100;
+
+enum NormalParam { kMean = 0, kSd = 1 };
+
+}  // namespace
+
+PowerZ::PowerZ() {
+    distribution = new NormalDistribution(0.0, 1.0);
+    PowerZ::SetStandardValues();
+}
+
+PowerAnalysis* PowerZ::Clone() {
+    return CloneAs<PowerZ>();
+}
+
+void PowerZ::SetStandardValues() {
+    nullSD = 1.0;
+    noncentralSD = 1.0;
+    distribution->SetParam(kSd, 1.0);
+    alpha = 0.05;
+    power = 0.95;
+    proportion1 = 0.5;
+    effectSize = 3.0;
+    ratio = kStandardRatio;
+}
+
+void PowerZ::SetNormal(double mean, double sd) {
+    distribution->SetParam(kMean, mean);
+    distribution->SetParam(kSd, sd);
+}
+
+void PowerZ::SetCentralDistribution() {
+    SetNormal(0.0, 1.0);
+}
+
+void PowerZ::SetNoncentralDistribution() {
+    SetNormal(effectSize, noncentralSD);
+}
+
+// ----------------------------------------------------------------- power
+
+void PowerZ::SetCriticalValues(double side, double alphaValue, double sd0) {
+    SetNormal(0.0, sd0);
+    const double tailAlpha = oneTailed ? alphaValue : alphaValue / 2.0;
+    // H0 is symmetric about 0: the upper quantile is the negated lower one,
+    // which keeps its digits where 1 - alpha rounds.
+    const double lower = distribution->Quantile(tailAlpha);
+    if (oneTailed) {
+        criticalValue = criticalValue2 = side > 0.0 ? -lower : lower;
+    } else {
+        criticalValue = -lower;
+        criticalValue2 = lower;
+        if (side < 0.0) std::swap(criticalValue, criticalValue2);
+    }
+}
+
+double PowerZ::PowerOfShift(double side, double alphaValue, double sd0, double mean1, double sd1) {
+    SetCriticalValues(side, alphaValue, sd0);
+    SetNormal(mean1, sd1);
+    // P(X > x) as the lower tail at the mirrored point, so that a small
+    // power keeps its digits.
+    auto upperTail = [&](double x) {
+        SetNormal(-mean1, sd1);
+        const double p = distribution->Cdf(-x);
+        SetNormal(mean1, sd1);
+        return p;
+    };
+    const double upper = std::fmax(criticalValue, criticalValue2);
+    const double lower = std::fmin(criticalValue, criticalValue2);
+    if (oneTailed) {
+        shiftBeta = side > 0.0 ? distribution->Cdf(upper) : upperTail(lower);
+        return side > 0.0 ? upperTail(upper) : distribution->Cdf(lower);
+    }
+    // The acceptance region from the side away from the bulk of H1, less
+    // the far tail beyond the other critical value.
+    shiftBeta = mean1 >= 0.5 * (upper + lower) ? distribution->Cdf(upper) - distribution->Cdf(lower)
+                                               : upperTail(lower) - upperTail(upper);
+    shiftBeta = std::fmax(shiftBeta, 0.0);
+    return upperTail(upper) + distribution->Cdf(lower);
+}
+
+// A power that does not come from a normal shift (an enumeration, say)
+// leaves shiftBeta undefined; its beta is then the complement.
+double PowerZ::ComputeBeta(double effect, double alphaValue, double n) {
+    shiftBeta = NAN;
+    const double p = ComputePower(effect, alphaValue, n);
+    return std::isnan(shiftBeta) ? 1.0 - p : shiftBeta;
+}
+
+double PowerZ::ComputeBeta2(double effect, double alphaValue, double n1, double n2) {
+    shiftBeta = NAN;
+    const double p = ComputePower2(effect, alphaValue, n1, n2);
+    return std::isnan(shiftBeta) ? 1.0 - p : shiftBeta;
+}
+
+double PowerZ::GetBeta() {
+    if (HasTwoGroups()) return ComputeBeta2(effectSize, alpha, groupSize1, groupSize2);
+    return ComputeBeta(effectSize, alpha, sampleSize);
+}
+
+double PowerZ::SensitivityObjective(double x) {
+    if (!HasTwoGroups()) return PowerAnalysis::SensitivityObjective(x);
+    return ComputePower2(x, alpha, groupSize1, groupSize2) - power;
+}
+
+double PowerZ::CriterionObjective(double x) {
+    if (!HasTwoGroups()) return PowerAnalysis::CriterionObjective(x);
+    return ComputePower2(effectSize, x, groupSize1, groupSize2) - power;
+}
+
+double PowerZ::CompromiseObjective(double x) {
+    if (!HasTwoGroups()) return PowerAnalysis::CompromiseObjective(x);
+    const double beta = ComputeBeta2(effectSize, x, groupSize1, groupSize2);
+    return 1.0 - beta / (x * ratio);
+}
+
+double PowerZ::APrioriObjective(double x) {
+    if (!HasTwoGroups()) return PowerAnalysis::APrioriObjective(x);
+    const double n1 = x / (allocationRatio + 1.0);
+    return ComputePower2(effectSize, alpha, n1, x - n1) - power;
+}
+
+double PowerZ::ComputePower(double effect, double alphaValue, double n) {
+    effectSize = effect;
+    alpha = alphaValue;
+    sampleSize = n;
+    nullSD = GetNullSD();
+    noncentralSD = GetNoncentralSD();
+    return PowerOfShift(effect, alphaValue, nullSD, NoncentralityFromEffect(effect), noncentralSD);
+}
+
+int PowerZ::AsCount(double n) {
+    if (std::isnan(n)) return INT_MIN;
+    if (n >= static_cast<double>(INT_MAX)) return INT_MAX;
+    if (n <= static_cast<double>(INT_MIN)) return INT_MIN;
+    return static_cast<int>(n);
+}
+
+int PowerZ::ClampedSum(long n1, long n2) {
+    const long long sum = static_cast<long long>(n1) + n2;
+    if (sum > INT_MAX) return INT_MAX;
+    if (sum < INT_MIN) return INT_MIN;
+    return static_cast<int>(sum);
+}
+
+// ------------------------------------------------------ read, check, solve
+
+ReadCheckSolve PowerZ::FamilyPath(AnalysisType type, PropertyList* inputs, SampleInputs sample,
+                                  int& tails, OwnInputs own) {
+    ReadCheckSolve path;
+    path.effectId = GetEffectSizeId();
+    path.sample = sample;
+    const bool readsDirection = own.sensitivityDirection && type == kSensitivity;
+    // The direction is read with the design and taken with it.
+    auto direction = std::make_shared<int>(0);
+    path.readDesign = [this, inputs, &tails, readsDirection, direction,
+                       before = std::move(own.beforeTails), after = std::move(own.afterTails)] {
+        if (before) {
+            if (const int row = before(); row >= 0) return row;
+        }
+        int selectionRow = -1;
+        tails = ReadTails(inputs, &selectionRow);
+        if (after) {
+            if (const int row = after(); row >= 0) return row;
+        }
+        if (readsDirection) *direction = ReadEffectDirection(inputs, &selectionRow);
+        return -1;
+    };
+    path.takeDesign = [this, type, sample, &tails, readsDirection, direction,
+                       take = std::move(own.take)](GivenValues& v) {
+        if (take) take(v);
+        oneTailed = tails == 0;
+        if (readsDirection) effectDirection = *direction == 1 ? 1.0 : -1.0;
+        if (sample != SampleInputs::kGroups) return;
+        allocationRatio = type == kAPriori ? v.allocationRatio
+                                           : static_cast<double>(v.sampleSize2) /
+                                                 static_cast<double>(v.sampleSize1);
+    };
+    return path;
+}
+
+InputTable PowerZ::FamilyChecks(InputTable effect, InputTable sample) {
+    return JoinChecks({{AllocationRatioAbove(*this, 0.01)},
+                       std::move(effect),
+                       AlphaPowerChecks(*this),
+                       std::move(sample),
+                       {RatioInRange(*this, 0.01, 100.0)}});
+}
+
+InputCheck PowerZ::EffectInRange(const char* name, double lo, double hi) {
+    return {Given::kEffect, [this, name, lo, hi](const GivenValues& v) {
+                return CheckEffectSizeRange(name, v.effect, lo, hi);
+            }};
+}
+
+void PowerZ::BracketCorrelationSide(double h0, double edge) {
+    if (effectDirection > 0.0) {
+        BracketFromStart(h0, edge, (h0 + 1.0) / 2.0);
+    } else {
+        BracketFromStart(-edge, h0, (h0 - 1.0) / 2.0);
+    }
+}
+
+// ---------------------------------------------------------- the generic test
+
+bool PowerZ::CheckFinite(double value) {
+    if (std::isfinite(value)) return true;
+    messages << "Input error (number out of range)";
+    return false;
+}
+
+void PowerZ::GetAnalysisTypes(PropertyList* list) {
+    GetGenericAnalysisTypes(list);
+}
+
+void PowerZ::BuildInputList(AnalysisType type, PropertyList* inputs) {
+    inputs->Clear();
+    // No A priori in the generic test: the mean is an input.
+    if (type == kAPriori) return;
+    AddTailsInput(inputs);
+    const GivenInputs given = GivenInputsOf(type);
+    if (given.effect) AddNoncentralityInput(inputs, GetNoncentralityId());
+    AddNoncentralSDInput(inputs, kNoncentralSdId);
+    if (given.alpha) AddAlphaInput(inputs);
+    if (given.power) AddPowerInput(inputs);
+    if (given.ratio) AddRatioInput(inputs);
+}
+
+CalculateStatus PowerZ::Calculate(AnalysisType type, PropertyList* inputs) {
+    int tails = 0;
+    double sd = 0.0;
+    OwnInputs own;
+    own.beforeTails = [&] {
+        int row = -1;
+        sd = ReadDouble(inputs, kNoncentralSdId, &row);
+        return CheckStandardError(sd, 1e-8) && CheckFinite(sd) ? -1 : row;
+    };
+    own.take = [&](GivenValues&) {
+        noncentralSD = sd;
+        distribution->SetParam(kSd, 1.0);
+    };
+    ReadCheckSolve path = FamilyPath(type, inputs, SampleInputs::kFixedTotal, tails, own);
+    // No A priori in the generic test: the mean is an input, and its list
+    // holds nothing to read.
+    path.solvesAPriori = false;
+    if (type == kAPriori) path.readDesign = {};
+    path.effectId = GetNoncentralityId();
+    path.fixedSize = kGenericSampleSize;
+    // A mean that no check bounds is refused before the next input is read.
+    InputCheck finiteMean = {Given::kEffect,
+                             [this](const GivenValues& v) { return CheckFinite(v.effect); }};
+    finiteMean.whenRead = true;
+    path.checks = FamilyChecks({finiteMean}, {});
+    // The critical values of the alpha found, on the standard scale.
+    path.afterCriterion = [this](const GivenValues& v) { SetCriticalValues(v.effect, alpha, 1.0); };
+    return RunReadCheckSolve(*this, type, inputs, path);
+}
+
+void PowerZ::BuildOutputList(AnalysisType type, PropertyList* outputs) {
+    BuildGenericOutputList(type, outputs);
+}
+
+void PowerZ::GetOutputs(AnalysisType type, PropertyList* outputs) {
+    GetGenericOutputs(type, outputs);
+}
+
+// ------------------------------------------------ outputs of the concrete tests
+
+void PowerZ::BuildTestOutputList(AnalysisType type, PropertyList* outputs, ParameterId effectId,
+                                 ParameterId sampleId) {
+    outputs->Clear();
+    AddOutput(outputs, kCriticalZId);
+    switch (type) {
+        case kAPriori:
+            if (HasTwoGroups()) {
+                AddSampleSize1Output(outputs);
+                AddSampleSize2Output(outputs);
+            }
+            AddCountOutput(outputs, sampleId);
+            AddActualPowerOutput(outputs);
+            break;
+        case kSensitivity:
+            if (effectId >= 0) AddOutput(outputs, effectId);
+            break;
+        case kPostHoc:
+            AddPowerOutput(outputs);
+            break;
+        case kCriterion:
+            AddAlphaOutput(outputs);
+            break;
+        case kCompromise:
+            AddAlphaOutput(outputs);
+            AddBetaOutput(outputs);
+            AddPowerOutput(outputs);
+            break;
+    }
+}
+
+void PowerZ::GetTestOutputs(AnalysisType type, PropertyList* outputs, ParameterId effectId,
+                            ParameterId sampleId) {
+    SetCriticalValueOutput(outputs, kCriticalZId);
+    switch (type) {
+        case kAPriori:
+            if (HasTwoGroups()) {
+                SetSampleSize1Output(outputs);
+                SetSampleSize2Output(outputs);
+            }
+            SetSampleSizeOutput(outputs, sampleId);
+            SetActualPowerOutput(outputs);
+            break;
+        case kSensitivity:
+            if (effectId >= 0) SetEffectSizeOutput(outputs, effectId, false);
+            break;
+        case kPostHoc:
+            SetPowerOutput(outputs);
+            break;
+        case kCriterion:
+            SetAlphaOutput(outputs);
+            break;
+        case kCompromise:
+            SetAlphaOutput(outputs);
+            SetBetaOutput(outputs);
+            SetPowerOutput(outputs);
+            break;
+    }
+}

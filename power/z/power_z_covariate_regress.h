@@ -1,0 +1,149 @@
+#pragma once
+
+#include <string>
+
+#include "power/z/covariate_integrands.h"
+#include "power/z/power_z.h"
+
+class EnumerationWorkspace;
+
+// What the regression tests of one covariate X (logistic and Poisson
+// regression) share: the covariate's distribution and parameters, the
+// variances of the slope, the options choosing between the large-sample z
+// test and the enumeration method (a chi-square test on the expected data
+// set while N stays below enumerationMaxN), and what follows from that
+// choice: the statistic, its critical values and its plot. Calculate reads
+// the inputs in the order of the analysis type, checks them and solves; a
+// test adds only its own model inputs, the checks of its effect, what it
+// keeps of the design and how it finds the effect in Sensitivity.
+class PowerZCovariateRegress : public PowerZ {
+  public:
+    double GetLowerCriticalValue() override;
+    void SetCentralDistribution() override;
+    // The chi-square statistic of the enumeration, else the normal one of
+    // NormalUnderH1.
+    void SetNoncentralDistribution() override;
+    void SetStandardValues() override;
+
+    std::string GetMethodText() override;
+
+    std::string GetStatisticName() override;
+    bool IsGenericTest() override { return false; }
+    bool HasOptions() override { return true; }
+    bool UsesChiSquarePlot() override { return UsesEnumeration(); }
+    ParameterId GetCriticalValueId() override;
+    ParameterId GetNoncentralityId() override;
+    int GetDfOutputMask() override { return UsesEnumeration() ? 1 : 0; }
+    // A change of the covariate's distribution rebuilds the input list.
+    bool InputsChangeLayout(AnalysisType type, PropertyList* inputs) override;
+
+    void GetAnalysisTypes(PropertyList* list) override;
+    void MakeDistributionPlot(PlotData* plot) override;
+    bool CheckSampleSize(int type, double n) override;
+    void BracketSampleSize() override;
+
+    // Reads the covariate and the test's own inputs, checks them in their
+    // order and solves the analysis type.
+    CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
+    void BuildOutputList(AnalysisType type, PropertyList* outputs) override;
+    void GetOutputs(AnalysisType type, PropertyList* outputs) override;
+
+    // The enumeration method is switched on and N lies below its limit.
+    bool EnumerationApplies();
+    // ... and there is a covariate distribution to enumerate (the manual
+    // mode has none).
+    bool UsesEnumeration();
+
+    int xDistribution = kXNormal;
+    double normalMean = 0.0;
+    double normalSD = 1.0;
+    double exponentialLambda = 1.0;
+    double binomialPi = 0.5;
+    double uniformLeft = 0.0;
+    double uniformRight = 1.0;
+    double lognormalMu = 0.0;
+    double lognormalSigma = 1.0;
+    double poissonLambda = 1.0;
+    double manualVarH0 = 1.0;
+    double manualVarH1 = 1.5;
+    double varianceH0 = 0.0;
+    double varianceH1 = 0.0;
+    double otherR2 = 0.0;
+    double enumerationNoncentrality = 0.0;
+    // Options of the test's options dialog.
+    bool useEnumeration = false;
+    bool enumerationWald = true;
+    bool demidenko = true;
+    bool varianceCorrection = true;
+    double enumerationMaxN = 10000.0;
+
+  protected:
+    // The input list up to the test's own inputs: the manual mode is left
+    // while the enumeration method applies, then the tails.
+    void StartInputList(PropertyList* inputs);
+    // R^2 of the other covariates, the X distribution and its parameters.
+    void AddCovariateInputs(PropertyList* inputs);
+    // The checks and stores of the covariate's parameters; the row of the
+    // failing input, or -1.
+    int ReadCovariate(PropertyList* inputs);
+    // Which of the covariate's parameters, 1 or 2 in the order of the list,
+    // takes its moments beyond what the test's variances can carry, once
+    // the parameters have passed their range checks; 0 for neither. The
+    // limits differ: the logistic model saturates where the Poisson one
+    // keeps growing.
+    virtual int UnrepresentableParameter(double first, double second) = 0;
+
+    // The inputs of the test's model read after R^2 other X, checked and
+    // stored; the row of a failing one, or -1.
+    virtual int ReadModelInputs(PropertyList*) { return -1; }
+    // An effect the test cannot tell from none is refused as soon as it is
+    // read; false with the message.
+    virtual bool CheckEffectDiffers(double) { return true; }
+    // The effect's range, checked after the other given inputs are read;
+    // false with the message.
+    virtual bool CheckEffectInput(AnalysisType type, double effect) = 0;
+    // What the test keeps of N and the effect once the given inputs have
+    // passed their checks, before the slope variances are computed.
+    virtual void KeepDesign(double n, double effect) = 0;
+
+    // What Sensitivity is given, with the rows to refuse it on.
+    struct SensitivityGiven {
+        double alpha = 0.0;
+        double power = 0.0;
+        long n = 0;
+        int direction = 0;
+        int alphaRow = -1;
+        int powerRow = -1;
+        int nRow = -1;
+    };
+    // Reads those inputs in the test's order: of two inputs that cannot be
+    // read, the first one read is the one refused.
+    virtual SensitivityGiven ReadSensitivityGiven(PropertyList* inputs) = 0;
+    // The effect of the chosen side whose power at N is `powerValue`.
+    virtual double SolveSensitivity(double alphaValue, double powerValue);
+
+    // The power of the enumeration method: the chi-square test of the
+    // expected data set of `effectiveN` subjects (at most enumerationMaxN).
+    double EnumerationPower(double alphaValue, double effectiveN);
+    // Builds the expected data set of `n` subjects of the model in
+    // `workspace`, whose covariate is set, and returns the power at `level`.
+    virtual double Enumerate(EnumerationWorkspace& workspace, int n, double level) = 0;
+    // The mean and standard deviation of the z statistic under H1 for the
+    // graph, after GetNoncentralSD.
+    virtual void NormalUnderH1(double* mean, double* sd) = 0;
+
+    // The slope variances at the effect `effect`, computed once before any
+    // search uses them. Where the covariate's moments cannot be computed
+    // over its range (an integral or sum overflows or cannot be done in
+    // bounded time), returns the row of the covariate's parameter with a
+    // message; else -1.
+    int CheckSlopeVariances(double effect, PropertyList* inputs);
+    // After a Compromise solve: where the power is 1 (or alpha) at every
+    // alpha the search can reach, the search ends at its bound with a beta /
+    // alpha that is not q. That is a failure, never a result. beta is the
+    // one the search solved with, from the acceptance region: 1 - power has
+    // no digits left where alpha and beta lie below 1e-16.
+    void CheckCompromiseRatio(double q, double beta) const;
+    // Copies the members above; the tests' clones add their own.
+    void CopyCovariateStateTo(PowerZCovariateRegress* copy) const;
+};

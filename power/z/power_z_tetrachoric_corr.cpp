@@ -1,0 +1,330 @@
+#include "power/z/power_z_tetrachoric_corr.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "analysis/parameter_names.h"
+#include "analysis/test_family_support.h"
+#include "distributions/bivariate_normal.h"
+#include "distributions/normal.h"
+#include "power/z/tetrachoric.h"
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+constexpr double kRhoLimit = 0.999999;
+
+double PhiInverse(double p) {
+    NormalDistribution n(0.0, 1.0);
+    return n.Quantile(p);
+}
+
+// The Bonett-Price terms of a table of proportions with cells a = p00,
+// b = p10, c = p01, d = p11.
+struct BonettPrice {
+    double omega, c;
+};
+
+BonettPrice Terms(const double* p) {
+    const double a = p[0], b = p[1], c = p[2], d = p[3];
+    const double m = std::min({a + b, c + d, a + c, b + d});
+    return {a * d / (b * c),
+            (1.0 - std::fabs((a + b) - (a + c)) / 5.0 - std::pow(0.5 - m, 2)) / 2.0};
+}
+
+double SeLogOmega(const double* p, double n) {
+    return std::sqrt((1.0 / p[0] + 1.0 / p[1] + 1.0 / p[2] + 1.0 / p[3]) / n);
+}
+
+}  // namespace
+
+PowerZTetrachoricCorr::PowerZTetrachoricCorr() {
+    PowerZTetrachoricCorr::SetStandardValues();
+}
+
+PowerAnalysis* PowerZTetrachoricCorr::Clone() {
+    auto* copy = CloneAs<PowerZTetrachoricCorr>();
+    copy->useApproximation = useApproximation;
+    copy->rawScale = rawScale;
+    return copy;
+}
+
+void PowerZTetrachoricCorr::SetStandardValues() {
+    alpha = 0.05;
+    power = 0.95;
+    values[kH0Rho] = -0.1;
+    values[kMarginalX] = 0.6;
+    values[kMarginalY] = 0.3;
+    values[kCachedRho] = values[kCachedX] = values[kCachedY] = 10.0;
+    effectSize = 0.1;
+    sampleSize = 100.0;
+    groupSize1 = groupSize2 = 50.0;
+    effectDirection = 1.0;
+    allocationRatio = 1.0;
+    ratio = kStandardRatio;
+}
+
+// ----------------------------------------------------------------- model
+
+void PowerZTetrachoricCorr::ComputeCellProbabilities(double rho, double px, double py) {
+    if (rho == values[kCachedRho] && px == values[kCachedX] && py == values[kCachedY]) return;
+    const double zx = PhiInverse(1.0 - px), zy = PhiInverse(1.0 - py);
+    const double p = BivariateNormalCdf(zx, zy, 0.0, 0.0, 1.0, 1.0, rho, 1e-7);
+    values[kCells + 0] = p;
+    values[kCells + 1] = (1.0 - py) - p;
+    values[kCells + 2] = (1.0 - px) - p;
+    values[kCells + 3] = px + py - 1.0 + p;
+    values[kCachedRho] = rho;
+    values[kCachedX] = px;
+    values[kCachedY] = py;
+}
+
+double PowerZTetrachoricCorr::StandardErrorOfR(double rho, double px, double py, double n) {
+    ComputeCellProbabilities(rho, px, py);
+    const double* p = &values[kCells];
+    if (!useApproximation) return TetrachoricStandardError(p[0], p[1], p[2], p[3], rho, n);
+    const BonettPrice t = Terms(p);
+    const double wc = std::pow(t.omega, t.c);
+    return SeLogOmega(p, n) * t.c * kPi * wc * std::sin(kPi / (1.0 + wc)) / std::pow(1.0 + wc, 2);
+}
+
+double PowerZTetrachoricCorr::ExpectedR(double rho, double px, double py) {
+    ComputeCellProbabilities(rho, px, py);
+    const double* p = &values[kCells];
+    if (useApproximation) {
+        const BonettPrice t = Terms(p);
+        return std::cos(kPi / (1.0 + std::pow(t.omega, t.c)));
+    }
+    return EstimateTetrachoricR(100.0 * p[0], 100.0 * p[1], 100.0 * p[2], 100.0 * p[3]).r;
+}
+
+double PowerZTetrachoricCorr::GetNoncentralSD() {
+    const double rho0 = values[kH0Rho], rho1 = effectSize;
+    const double px = values[kMarginalX], py = values[kMarginalY], n = sampleSize;
+    values[kStandardError0] = StandardErrorOfR(rho0, px, py, n);
+    values[kStandardError1] = StandardErrorOfR(rho1, px, py, n);
+    values[kMean0] = ExpectedR(rho0, px, py);
+    values[kMean1] = ExpectedR(rho1, px, py);
+    if (!useApproximation) {
+        values[kExpectedR0] = values[kMean0];
+        values[kExpectedR1] = values[kMean1];
+        values[kMean0] = rho0;
+        values[kMean1] = rho1;
+    }
+    if (rawScale) {
+        nullSD = values[kStandardError0];
+        noncentralSD = values[kStandardError1];
+    } else {
+        nullSD = 1.0;
+        noncentralSD = values[kStandardError1] / values[kStandardError0];
+    }
+    return noncentralSD;
+}
+
+void PowerZTetrachoricCorr::SetCentralDistribution() {
+    GetNoncentralSD();
+    if (rawScale) {
+        SetNormal(values[kMean0], values[kStandardError0]);
+    } else {
+        SetNormal(0.0, 1.0);
+    }
+}
+
+void PowerZTetrachoricCorr::SetNoncentralDistribution() {
+    GetNoncentralSD();
+    const double se0 = values[kStandardError0];
+    if (rawScale) {
+        SetNormal(values[kMean1], values[kStandardError1]);
+    } else {
+        SetNormal((values[kMean1] - values[kMean0]) / se0, values[kStandardError1] / se0);
+    }
+}
+
+double PowerZTetrachoricCorr::ComputePower(double effect, double alphaValue, double n) {
+    sampleSize = n;
+    effectSize = effect;
+    alpha = alphaValue;
+    GetNoncentralSD();
+    const double se0 = values[kStandardError0], se1 = values[kStandardError1];
+    return PowerOfShift(effect - values[kH0Rho], alphaValue, 1.0,
+                        (values[kMean1] - values[kMean0]) / se0, se1 / se0);
+}
+
+void PowerZTetrachoricCorr::ComputeCriticalR() {
+    const double z = PhiInverse(alpha / 2.0);
+    const double rho0 = values[kH0Rho], px = values[kMarginalX], py = values[kMarginalY];
+    if (!useApproximation) {
+        const double se0 = StandardErrorOfR(rho0, px, py, sampleSize);
+        values[kCriticalRLower] = rho0 + z * se0;
+        values[kCriticalRUpper] = rho0 - z * se0;
+        return;
+    }
+    ComputeCellProbabilities(rho0, px, py);
+    const double* p = &values[kCells];
+    const BonettPrice t = Terms(p);
+    const double se = SeLogOmega(p, sampleSize);
+    values[kCriticalRLower] = std::cos(kPi / (1.0 + std::pow(t.omega * std::exp(z * se), t.c)));
+    values[kCriticalRUpper] = std::cos(kPi / (1.0 + std::pow(t.omega * std::exp(-z * se), t.c)));
+}
+
+void PowerZTetrachoricCorr::ReportCriticalR() {
+    // A critical r is a correlation: at a small N or an extreme margin the
+    // standard error is large enough to carry rho0 +- z se0 beyond either
+    // end, which is held at the end it passed.
+    auto correlation = [](double r) { return std::clamp(r, -1.0, 1.0); };
+    double lower = correlation(values[kCriticalRLower]);
+    double upper = correlation(values[kCriticalRUpper]);
+    if (oneTailed) {
+        const double rho0 = values[kH0Rho], se0 = values[kStandardError0];
+        const double cv = std::fabs(criticalValue);
+        lower = upper = correlation(effectSize - rho0 > 0.0 ? rho0 + cv * se0 : rho0 - cv * se0);
+    }
+    values[kReportedLower] = lower;
+    values[kReportedUpper] = upper;
+}
+
+void PowerZTetrachoricCorr::BracketSampleSize() {
+    BracketSampleSizeFrom(2.0, 100.0);
+}
+
+void PowerZTetrachoricCorr::BracketEffectSize() {
+    BracketCorrelationSide(values[kH0Rho], 1.0);
+}
+
+double PowerZTetrachoricCorr::SensitivityObjective(double x) {
+    const double p = ComputePower(x, alpha, sampleSize) - power;
+    const double rho0 = values[kH0Rho];
+    if (effectDirection > 0.0) return x >= rho0 ? p : p + 1.0;
+    return x <= rho0 ? -p : p + 1.0;
+}
+
+// --------------------------------------------------------------- checks
+
+bool PowerZTetrachoricCorr::CheckSampleSize(int, double n) {
+    ClearMessage();
+    return CheckTotalSampleSize(AsCount(n), 2, 2147483646);
+}
+
+bool PowerZTetrachoricCorr::CheckEffectSize(int type, double rho1) {
+    if (type != kAPriori || std::fabs(rho1 - values[kH0Rho]) >= 1e-6) return true;
+    messages << "Effect size to small (|H0 rho - H1 rho| < 1e-6)";
+    return false;
+}
+
+// --------------------------------------------------------- lists and run
+
+void PowerZTetrachoricCorr::GetAnalysisTypes(PropertyList* list) {
+    PowerAnalysis::GetAnalysisTypes(list);
+}
+
+void PowerZTetrachoricCorr::BuildInputList(AnalysisType type, PropertyList* inputs) {
+    inputs->Clear();
+    AddTailsInput(inputs);
+    if (type == kSensitivity) {
+        AddEffectDirectionInput(inputs, "$\\rho$ H1 $\\le$ $\\rho$ H0",
+                                "$\\rho$ H1 $\\ge$ $\\rho$ H0");
+    }
+    AddGivenInputs(*this, type, inputs,
+                   [&] { AddEffectSizeInput(inputs, kH1CorrRhoId, kTetrachoricTestId, "", true); });
+    if (type != kAPriori) AddSampleSizeInput(inputs, kTotalSampleSizeId);
+    AddDoubleInputByLabel(inputs, ParameterNames[kH0CorrRhoId], kH0Rho);
+    AddDoubleInputByLabel(inputs, ParameterNames[kMarginalPropXId], kMarginalX);
+    AddDoubleInputByLabel(inputs, ParameterNames[kMarginalPropYId], kMarginalY);
+}
+
+int PowerZTetrachoricCorr::ReadModel(PropertyList* inputs) {
+    int row0 = -1, rowX = -1, rowY = -1;
+    const double rho0 = ReadDouble(inputs, kH0CorrRhoId, &row0);
+    if (!(-kRhoLimit <= rho0 && rho0 <= kRhoLimit)) {
+        messages << "The H0 correlation must lie in the interval [-0.999999, 0.999999].";
+        return row0;
+    }
+    // A margin of 0 or 1 puts a threshold at infinity: no table at all.
+    const double px = ReadDouble(inputs, kMarginalPropXId, &rowX);
+    if (!(0.0 < px && px < 1.0)) {
+        messages << "Margin proportion of variable x must lie in the interval (0,1).";
+        return rowX;
+    }
+    const double py = ReadDouble(inputs, kMarginalPropYId, &rowY);
+    if (!(0.0 < py && py < 1.0)) {
+        messages << "Margin proportion of variable y must lie in the interval (0,1).";
+        return rowY;
+    }
+    // Taken at once, and kept when a later input is refused: the check of
+    // the effect reads rho0.
+    values[kH0Rho] = rho0;
+    values[kMarginalX] = px;
+    values[kMarginalY] = py;
+    return -1;
+}
+
+CalculateStatus PowerZTetrachoricCorr::Calculate(AnalysisType type, PropertyList* inputs) {
+    OwnInputs own;
+    own.afterTails = [this, inputs] { return ReadModel(inputs); };
+    own.take = [this, type](GivenValues& v) {
+        if (type == kAPriori) return;
+        // Every search and power runs over the two halves of N.
+        sampleSize = static_cast<double>(v.sampleSize);
+        groupSize1 = groupSize2 = sampleSize / 2.0;
+    };
+    own.sensitivityDirection = true;
+    int tails = 0;
+    ReadCheckSolve path = FamilyPath(type, inputs, SampleInputs::kTotal, tails, own);
+    path.checks = FamilyChecks({{Given::kEffect,
+                                 [this, type](const GivenValues& v) {
+                                     return CheckEffectSizeRange("H1 corr $\\rho$", v.effect,
+                                                                 -kRhoLimit, kRhoLimit) &&
+                                            CheckEffectSize(type, v.effect);
+                                 }}},
+                               {SampleSizeAtLeast(*this, 2)});
+    path.afterSampleSize = [this](double n, const GivenValues& v) {
+        sampleSize = n;
+        groupSize1 = groupSize2 = n / 2.0;
+        actualPower = ComputePower2(v.effect, v.alpha, n / 2.0, n / 2.0);
+    };
+    path.afterCriterion = [this](const GivenValues& v) {
+        ComputePower(v.effect, alpha, static_cast<double>(v.sampleSize));
+    };
+    const CalculateStatus outcome = RunReadCheckSolve(*this, type, inputs, path);
+    if (outcome != kCalculateDone) return outcome;
+    // The model at the effect found, and the critical r of the answer.
+    if (type == kSensitivity) ComputePower(effectSize, alpha, sampleSize);
+    ComputeCriticalR();
+    ReportCriticalR();
+    return outcome;
+}
+
+void PowerZTetrachoricCorr::BuildOutputList(AnalysisType type, PropertyList* outputs) {
+    // The solved rho1 is shown with either method: the exact one lists it
+    // below.
+    BuildTestOutputList(type, outputs, useApproximation ? kH1CorrRhoId : -1);
+    if (useApproximation) {
+        for (ParameterId id : {kH1CorrRhoStarId, kH0CorrRhoStarId, kCriticalRStarLwrId,
+                               kCriticalRStarUprId, kStdErrRStarId})
+            AddOutput(outputs, id);
+    } else {
+        for (ParameterId id :
+             {kH1CorrRhoId, kH0CorrRhoId, kCriticalRLwrId, kCriticalRUprId, kStdErrRId})
+            AddOutput(outputs, id);
+    }
+}
+
+void PowerZTetrachoricCorr::GetOutputs(AnalysisType type, PropertyList* outputs) {
+    GetTestOutputs(type, outputs, kH1CorrRhoId);
+    if (useApproximation) {
+        SetOutput(outputs, kH1CorrRhoStarId, values[kMean1]);
+        SetOutput(outputs, kH0CorrRhoStarId, values[kMean0]);
+        SetOutput(outputs, kCriticalRStarLwrId, values[kReportedLower]);
+        SetOutput(outputs, kCriticalRStarUprId, values[kReportedUpper]);
+        SetOutput(outputs, kStdErrRStarId, values[kStandardError0]);
+    } else {
+        // The exact r of the expected H1 table; in Sensitivity the solved
+        // rho1 itself, which it reproduces.
+        if (type != kSensitivity) SetOutput(outputs, kH1CorrRhoId, values[kExpectedR1]);
+        SetOutput(outputs, kH0CorrRhoId, values[kExpectedR0]);
+        SetOutput(outputs, kCriticalRLwrId, values[kReportedLower]);
+        SetOutput(outputs, kCriticalRUprId, values[kReportedUpper]);
+        SetOutput(outputs, kStdErrRId, values[kStandardError0]);
+    }
+}

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <string>
+
+#include "power/z/power_z.h"
+
+// The z test of a tetrachoric correlation: two dichotomised variables from
+// a standard bivariate normal distribution with correlation rho, cut where
+// P(X = 1) and P(Y = 1) are the marginal proportions; the tetrachoric r of a
+// sample of N pairs is compared with rho0 through its asymptotic normal
+// distribution. The exact method uses r and its standard error; the
+// approximation of Bonett and Price uses r* = cos(pi/(1 + w^c)).
+//
+// The test's own numbers live in `values`, by the indices below; the cell
+// probabilities are cached per object, keyed on (rho, px, py).
+class PowerZTetrachoricCorr : public PowerZ {
+  public:
+    enum Index {
+        kH0Rho = 0,
+        kMarginalX = 1,
+        kMarginalY = 2,
+        kCells = 3,  // p00, p10, p01, p11 (p10: X = 1, Y = 0)
+        kCriticalRLower = 7,
+        kCriticalRUpper = 8,
+        kStandardError0 = 9,
+        kStandardError1 = 10,
+        kMean0 = 11,
+        kMean1 = 12,
+        kCachedRho = 13,
+        kCachedX = 14,
+        kCachedY = 15,
+        kExpectedR0 = 16,
+        kExpectedR1 = 17,
+        kReportedLower = 18,
+        kReportedUpper = 19,
+    };
+
+    PowerZTetrachoricCorr();
+
+    PowerAnalysis* Clone() override;
+
+    double GetEffectSize() override { return effectSize - values[kH0Rho]; }
+    void SetCentralDistribution() override;
+    void SetNoncentralDistribution() override;
+    double ComputePower(double effect, double alpha, double n) override;
+
+    void BracketSampleSize() override;
+    void BracketEffectSize() override;
+    double SensitivityObjective(double x) override;
+
+    std::string GetTestName() override { return "Correlation: Tetrachoric model"; }
+    bool IsGenericTest() override { return false; }
+    bool HasOptions() override { return true; }
+    bool UsesChiSquarePlot() override { return false; }
+    ParameterId GetEffectSizeId() override { return kH1CorrRhoId; }
+    TestId GetTestId() override { return kTetrachoricTestId; }
+    std::string GetMethodText() override { return useApproximation ? "Approximate r" : "Exact r"; }
+    void SetStandardValues() override;
+
+    void GetAnalysisTypes(PropertyList* list) override;
+    void BuildInputList(AnalysisType type, PropertyList* inputs) override;
+    CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
+    void BuildOutputList(AnalysisType type, PropertyList* outputs) override;
+    void GetOutputs(AnalysisType type, PropertyList* outputs) override;
+
+    bool CheckSampleSize(int type, double n) override;
+    bool CheckEffectSize(int type, double rho1) override;
+
+    // The model update: standard errors and centres under H0 and H1.
+    double GetNoncentralSD() override;
+
+    // p00, p10, p01, p11 of the bivariate normal at rho cut at the margins;
+    // computed only when the arguments differ from the last ones.
+    void ComputeCellProbabilities(double rho, double px, double py);
+    double StandardErrorOfR(double rho, double px, double py, double n);
+    double ExpectedR(double rho, double px, double py);
+    void ComputeCriticalR();
+
+    bool useApproximation = false;
+    bool rawScale = false;
+
+  private:
+    // Reads and checks rho0 and the two margins and takes them; the row of
+    // a failure, else -1.
+    int ReadModel(PropertyList* inputs);
+    void ReportCriticalR();
+};
