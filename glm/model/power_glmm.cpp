@@ -354,45 +354,48 @@ bool PowerGLMM::UnivariatePower(double critDf1, double critDf2, double powDf1, d
     }
 }
 
+// The four rows share one statistic, F = (tr H^ / (a b)) / (tr E^ / (nu b)),
+// and so one distribution for their power: with the sphericity eps of
+// SigmaStar, F is close to F(eps a b, eps nu b, eps lambda), lambda =
+// N b tr(H)/tr(SigmaStar) (Muller & Barton, 1989, Journal of the American
+// Statistical Association 84, 549-555); under sphericity (eps = 1) it is
+// exact. The rows differ only in the df of their critical value: none
+// corrected, the expected Greenhouse-Geisser and Huynh-Feldt estimates, and
+// the lower bound 1/b. Taking lambda unscaled, or at the Box row's own df,
+// would describe a statistic the test does not compute (checked against
+// simulated data in verification/explorer_univariate).
 bool PowerGLMM::Univariate(unsigned int which) {
     const double nu = ErrorDf();
     const double ratioOfTraces = Trace(H) / Trace(SigmaStar);
     const double ab = a * b;
+    df1 = ab;
+    df2 = nu * b;
+    lambda = N * b * ratioOfTraces;
+    const double powerLambda = eps * lambda;
+    double critScale = 1.0;
+    epsShown = eps;
     switch (which) {
         case kGlmmUnivariate:
-            df1 = ab;
-            df2 = nu * b;
-            lambda = N * b * ratioOfTraces;
-            epsShown = eps;
-            epsExpShown = 1.0;
-            return UnivariatePower(ab, nu * b, eps * ab, eps * nu * b, lambda);
+            break;
+        case kGlmmGreenhouseGeisser:
+            critScale = epsGG;
+            break;
+        case kGlmmHuynhFeldt:
+            critScale = std::min(epsHF, 1.0);
+            break;
         case kGlmmBox:
+            // The row shows the test at its own df, a and nu, and the
+            // noncentrality on that scale (the same eta² as the others).
+            critScale = 1.0 / b;
             df1 = a;
             df2 = nu;
             lambda = N * ratioOfTraces;
-            epsShown = 1.0 / b;
-            epsExpShown = 1.0 / b;
-            return UnivariatePower(a, nu, eps * ab, eps * nu * b, lambda);
-        case kGlmmGreenhouseGeisser:
-            df1 = ab;
-            df2 = nu * b;
-            lambda = N * b * ratioOfTraces;
-            epsShown = epsGG == 1.0 ? 1.0 : eps;
-            epsExpShown = epsGG;
-            return UnivariatePower(epsGG * ab, epsGG * nu * b, eps * ab, eps * nu * b,
-                                   eps * lambda);
-        case kGlmmHuynhFeldt: {
-            df1 = ab;
-            df2 = nu * b;
-            lambda = N * b * ratioOfTraces;
-            const double e = epsHF < 1.0 ? epsHF : 1.0;
-            const double f = epsHF < 1.0 ? eps : 1.0;
-            epsShown = f;
-            epsExpShown = e;
-            return UnivariatePower(e * ab, e * nu * b, f * ab, f * nu * b, f * lambda);
-        }
+            break;
+        default:
+            return false;
     }
-    return false;
+    epsExpShown = critScale;
+    return UnivariatePower(critScale * ab, critScale * nu * b, eps * ab, eps * nu * b, powerLambda);
 }
 
 // ------------------------------------------------------------ contrasts
