@@ -385,7 +385,7 @@ double PowerGLMM::TraceRatioPower(double criticalValue) const {
 // keep the usual approximation of that distribution, F(eps a b, eps nu b,
 // eps lambda) with lambda = N b tr(H)/tr(SigmaStar) (Muller & Barton, 1989,
 // Journal of the American Statistical Association 84, 549-555): exact under
-// sphericity, but off by up to 0.03 in power against simulated data when
+// sphericity, but off by up to 0.037 in power against simulated data when
 // the effect lies in directions of little variance
 // (verification/explorer_univariate).
 bool PowerGLMM::Univariate(unsigned int which) {

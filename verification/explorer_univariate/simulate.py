@@ -30,7 +30,10 @@ Beside them, two computed columns:
   N b tr(H)/tr(Sigma*) (Muller & Barton 1989) at the same critical values,
   to show how far it is off (exact only under sphericity).
 
-Output: powers.tsv (one line per design), read by the model's tests.
+Output: powers.tsv (one line per design), read by the model's tests, and
+epsilon_sweep.tsv: the simulated means of the two estimates beside the
+program's expansion over N = 12 ... 80 for two covariance matrices of five
+times (two groups), which docs/explorer.md quotes.
 """
 import mpmath as mp
 import numpy as np
@@ -221,6 +224,29 @@ def fmt(values):
     return ",".join("%.17g" % v for v in np.ravel(values))
 
 
+def epsilon_sweep(rng):
+    """Means of eps^ and eps~ from data of two equal groups, by N."""
+    sigmas = {"p5": ar1(5, 0.6) + 0.2 * np.diag([0, 1, 2, 3, 4]), "ar1_0.8": ar1(5, 0.8)}
+    lines = ["\t".join(["sigma", "N", "eps", "mean_gg", "mean_gg_se", "method_gg",
+                        "mean_hf", "mean_hf_se", "method_hf"])]
+    for name, sigma in sigmas.items():
+        for N in (12, 16, 20, 30, 40, 80):
+            d = dict(name=name, sizes=[N // 2, N // 2], sigma=sigma, means=np.zeros((2, 5)))
+            q = model_quantities(d)
+            r = simulate(d, q, rng)
+            psi = np.linalg.eigvalsh(q["A"].T @ sigma @ q["A"])
+            egg, ehf = expected_epsilons(psi, q["N"], q["nu"])
+            print("%-8s N=%3d eps %.4f  E(gg) %.4f +- %.4f method %.4f (%+.4f)"
+                  "  E(hf) %.4f +- %.4f method %.4f (%+.4f)" % (
+                      name, N, q["eps"], r["gg"][0], r["gg"][1], egg, egg - r["gg"][0],
+                      r["hf"][0], r["hf"][1], ehf, ehf - r["hf"][0]))
+            lines.append("\t".join([name, str(N)] + ["%.6f" % v for v in (
+                q["eps"], r["gg"][0], r["gg"][1], egg, r["hf"][0], r["hf"][1], ehf)]))
+    with open("epsilon_sweep.tsv", "w") as out:
+        out.write("# Written by simulate.py (seed %d, %d draws per line).\n" % (SEED, DRAWS))
+        out.write("\n".join(lines) + "\n")
+
+
 def main():
     rng = np.random.default_rng(SEED)
     rows = ["\t".join(["design", "sizes", "p", "sigma", "means", "A", "eps", "lambda",
@@ -255,6 +281,7 @@ def main():
     with open("powers.tsv", "w") as out:
         out.write("# Written by simulate.py (seed %d, %d draws per design).\n" % (SEED, DRAWS))
         out.write("\n".join(rows) + "\n")
+    epsilon_sweep(rng)
 
 
 if __name__ == "__main__":
