@@ -125,6 +125,23 @@ bool CEffectSizePanel::RunTransfer(const effectsize::TransferPlan& plan) {
                               platform::MessageIcon::Information);
         return false;
     }
+    // The last guard before the main window: a value that is not a finite
+    // number stops the whole transfer before anything is written.
+    for (const effectsize::ParameterWrite& write : plan.writes) {
+        if (!std::isfinite(write.value)) {
+            platform::ShowMessage(window(),
+                                  ToDisplayLabel("The value for \"" + write.label +
+                                                 "\" is not a finite number:\nnothing was "
+                                                 "transferred."),
+                                  QString::fromLatin1(kCaption), platform::MessageIcon::Warning);
+            return false;
+        }
+    }
+    if (plan.effectSize && !std::isfinite(*plan.effectSize)) {
+        platform::ShowMessage(window(), QStringLiteral("The effect size is not a finite number."),
+                              QString::fromLatin1(kCaption), platform::MessageIcon::Warning);
+        return false;
+    }
     for (const effectsize::ParameterWrite& write : plan.writes) {
         if (write.skipWithin >= 0.0) {
             Property* shown = host_->FindParameter(write.label);
