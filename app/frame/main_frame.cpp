@@ -388,6 +388,10 @@ void CMainFrame::ApplyTestToForms() {
     SetInputsOnForm(&inputs_);
     SetOutputsOnForm(&outputs_);
     if (commandForm_) commandForm_->EnableXYPlot(outputsValid_);
+    // The graph of the last calculation belongs to the test and type it was
+    // made with: repainted now, the pane is blank (a menu's choice of test
+    // repaints nothing else).
+    if (resultTabs_ && resultTabs_->Graph()) resultTabs_->Graph()->update();
 }
 
 void CMainFrame::RecalcLayout(bool) {

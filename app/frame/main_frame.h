@@ -211,9 +211,10 @@ class CMainFrame : public QMainWindow,
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    // Sizes the drawer to the frame's height and places it beside the frame
-    // on the frame's screen (DrawerPosition).
-    void FitEffectSizeDrawer();
+    // Sizes the drawer to its panels and places it beside the frame on the
+    // frame's screen (PlaceDrawer); where only moving the frame makes room
+    // beside it and `mayMoveFrame`, the frame moves.
+    void FitEffectSizeDrawer(bool mayMoveFrame = false);
 
     bool HandleKey(int key);
     bool CreateMainForm();
@@ -280,6 +281,7 @@ class CMainFrame : public QMainWindow,
     bool animateDrawerOpen_ = true;
     bool animateDrawerClose_ = false;
     int drawerInset_ = 24;
+    bool movingForDrawer_ = false;  // the frame moves to make room for the drawer
     PanelFactory panelFactory_;
 
     // The X-Y plot's settings outlive its window, which deletes itself on close.
