@@ -14,7 +14,6 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QVBoxLayout>
-#include <exception>
 #include <utility>
 
 #include "app/explorer/glmm_in_contrast.h"
@@ -24,7 +23,6 @@
 #include "app/explorer/glmm_in_sigma.h"
 #include "app/explorer/glmm_results.h"
 #include "app/widgets/html_edit.h"
-#include "glm/covariance.h"
 #include "glm/explorer_report.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
@@ -211,51 +209,30 @@ void CGLMMExplorer::Warn(const QString& text) {
     platform::ShowMessage(this, text, kCaption, platform::MessageIcon::Warning);
 }
 
+ExplorerModel CGLMMExplorer::Document() {
+    ExplorerModel document;
+    document.design = design_->DesignView()->Content();
+    document.means = means_->MeansView()->Content();
+    document.sigma = sigma_->SigmaView()->Content();
+    document.predContrasts = predContrast_->CView()->Content();
+    document.varContrasts = varContrast_->AView()->Content();
+    document.settings.alpha = general_->ControlText(CGLMM_In_General::kAlphaEdit).toStdWString();
+    document.settings.power = general_->ControlText(CGLMM_In_General::kPowerEdit).toStdWString();
+    document.settings.totalN = general_->ControlText(CGLMM_In_General::kTotalEdit).toStdWString();
+    document.settings.aPriori = general_->AnalysisIndex() == CGLMM_In_General::kAPriori;
+    return document;
+}
+
 void CGLMMExplorer::OnCalculate() {
     if (!model_ || !results_) return;
     CHTMLEdit* html = results_->Html();
     html->NewDocument();
-
-    ReportSettingsTexts texts;
-    texts.alpha = general_->ControlText(CGLMM_In_General::kAlphaEdit).toStdWString();
-    texts.power = general_->ControlText(CGLMM_In_General::kPowerEdit).toStdWString();
-    texts.totalN = general_->ControlText(CGLMM_In_General::kTotalEdit).toStdWString();
-    texts.aPriori = general_->AnalysisIndex() == CGLMM_In_General::kAPriori;
-    ReportSettings settings;
-    if (const auto problem = ReadReportSettings(texts, &settings)) {
-        Warn(QString::fromStdWString(*problem));
-        tabs_->setCurrentIndex(kGeneral);
-        return;
-    }
-
-    LabeledMatrix X, W, B, Sigma;
-    design_->DesignView()->GetDesignMatrix(X);
-    design_->DesignView()->GetCellWeights(W);
-    means_->MeansView()->GetMeans(B);
-    if (const auto problem = sigma_->GetSigma(Sigma)) {
-        Warn(QString::fromStdWString(*problem));
-        return;
-    }
-    std::vector<std::wstring> responseNames;
-    for (int i = 0; i < Sigma.rowLabels.rows(); ++i) responseNames.push_back(Sigma.rowLabels(i, 0));
-    if (const auto problem = CheckCovarianceMatrix(Sigma.values, responseNames)) {
-        Warn(QString::fromStdWString(problem->message));
-        ShowSigmaCell(problem->row + 1, problem->col + 1);
-        return;
-    }
-    PowerContrastList cList, aList;
-    predContrast_->CView()->BuildContrastList(cList, W.values);
-    varContrast_->AView()->BuildContrastList(aList, W.values);
-    if (const auto problem = SetModelMatrices(*model_, X, W, B, Sigma)) {
-        Warn(QString::fromStdWString(*problem));
-        return;
-    }
     std::vector<ReportBlock> blocks;
-    try {
-        blocks = BuildReport(*model_, cList, aList, settings);
-    } catch (const std::exception& e) {
-        Warn(
-            QStringLiteral("The model could not be computed: %1").arg(QString::fromUtf8(e.what())));
+    if (const auto problem = Document().Calculate(*model_, blocks)) {
+        Warn(QString::fromStdWString(problem->message));
+        if (problem->place == ExplorerModel::Problem::kSettings) tabs_->setCurrentIndex(kGeneral);
+        if (problem->place == ExplorerModel::Problem::kSigma && problem->row >= 0)
+            ShowSigmaCell(problem->row, problem->col);
         return;
     }
     for (const ReportBlock& block : blocks) {

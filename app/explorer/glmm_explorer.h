@@ -4,6 +4,7 @@
 #include <QString>
 #include <map>
 
+#include "glm/explorer_model.h"
 #include "glm/model_file.h"
 
 class QAction;
@@ -60,6 +61,8 @@ class CGLMMExplorer : public QDialog {
     // result, or -1 when it cannot be created.
     int DoModal();
 
+    // The model as the tabs hold it now, General tab included.
+    ExplorerModel Document();
     void OnCalculate();
     void OnLoad();
     void OnSave();
