@@ -27,6 +27,8 @@ class CCalculator;
 class CDistPlotCompForm;
 class CDistPlotForm;
 class CDrawerWnd;
+class CGLMMExplorer;
+class PowerGLMM;
 class CFormViewEx;
 class CPlotAndTable;
 class PlotSettings;
@@ -113,7 +115,10 @@ class CMainFrame : public QMainWindow,
     // Writes a table of log-gamma values to a file the user chooses, and
     // values of a multivariate criterion to the standard error stream.
     void OnDiagnosticDump();
+    // Opens the general linear model explorer; made on first use and kept,
+    // with its model, for the run.
     void OnExplorer();
+    CGLMMExplorer* Explorer() const { return explorer_.get(); }
     // Opens the calculator window, made once and kept for the run.
     void OnCalculator();
     CCalculator* Calculator() const { return calculator_.get(); }
@@ -274,6 +279,9 @@ class CMainFrame : public QMainWindow,
     platform::CommandRouter commands_;
     std::unique_ptr<mathtext::LabelFontSets> labelFonts_;
     std::unique_ptr<CCalculator> calculator_;
+    // The explorer points into its model: the model goes after it.
+    std::unique_ptr<PowerGLMM> explorerModel_;
+    std::unique_ptr<CGLMMExplorer> explorer_;
 
     PerTestInputStores inputStores_;
     CDrawerWnd* drawer_ = nullptr;  // a child window; null while closed
