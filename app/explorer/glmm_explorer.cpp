@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QEvent>
-#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -357,16 +356,18 @@ void CGLMMExplorer::ShowGrids(const ModelFileGrids& grids) {
 }
 
 bool CGLMMExplorer::LoadModel(const QString& path, QString* error) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error) *error = file.errorString();
-        return false;
+    // Only a regular file, and no more than the limit and one byte of it: a
+    // link to a device would be read for ever and a FIFO would block.
+    QByteArray bytes;
+    switch (platform::ReadFileLimited(path, kLargestModelFile, &bytes, error)) {
+        case platform::FileRead::kRead:
+            break;
+        case platform::FileRead::kTooLarge:
+            if (error) *error = QStringLiteral("The file is far too large to be a model file.");
+            return false;
+        case platform::FileRead::kRefused:
+            return false;
     }
-    if (file.size() > kLargestModelFile) {
-        if (error) *error = QStringLiteral("The file is far too large to be a model file.");
-        return false;
-    }
-    const QByteArray bytes = file.readAll();
     ModelFileGrids grids;
     if (const auto problem = ReadModelFile(
             std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())), grids)) {

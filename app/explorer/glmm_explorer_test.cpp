@@ -1,6 +1,7 @@
 #include "app/explorer/glmm_explorer.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QAction>
 #include <QComboBox>
@@ -611,6 +612,22 @@ TEST_F(ExplorerDialog, ADamagedFileChangesNothing) {
         EXPECT_EQ(window->ModelFile(), good);
         EXPECT_EQ(Row(1), design);
         EXPECT_EQ(window->DesignForm()->ControlText(CGLMM_In_Design::kCellsEdit), "2");
+    }
+    // What is not a regular file is refused before it is read: a link to an
+    // endless device, and a FIFO that no one writes to.
+    const QString endless = Path("zero.gmm");
+    const QString fifo = Path("fifo.gmm");
+    ASSERT_TRUE(QFile::link("/dev/zero", endless));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& path : {endless, fifo}) {
+        dialogs.messages.clear();
+        dialogs.QueueFileAnswer(path);
+        window->MenuAction(CGLMMExplorer::kLoad)->trigger();
+        ASSERT_EQ(dialogs.messages.size(), 1u) << path.toStdString();
+        EXPECT_EQ(dialogs.messages[0].text, "The model could not be loaded from \"" + path +
+                                                "\":\nIt is not a regular file.");
+        EXPECT_EQ(window->ModelFile(), good);
+        EXPECT_EQ(Row(1), design);
     }
 }
 
