@@ -80,6 +80,10 @@ bool PowerChiOneVar::CheckEffectSize(int type, double r) {
         return CheckEffectSizeAbove("var1/var0", r, 1e-6) &&
                CheckEffectSizeOutside("var1/var0", r, 0.999, 1.001);
     }
+    // A ratio near 0 puts the whole H1 distribution in the lower tail: the
+    // power is 1 at every alpha, and there is no alpha to find.
+    if (type == kCriterion || type == kCompromise)
+        return CheckEffectSizeAbove("var1/var0", r, 1e-6);
     return CheckEffectSizeNonNegative("v", r);
 }
 

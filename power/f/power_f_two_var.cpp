@@ -128,6 +128,9 @@ bool PowerFTwoVar::CheckEffectSize(int type, double r) {
         return CheckEffectSizeAbove("var1/var0", r, 1e-6) &&
                CheckEffectSizeOutside("var1/var0", r, 0.999, 1.001);
     }
+    // There is no alpha to find where the power is 1 at every alpha.
+    if (type == kCriterion || type == kCompromise)
+        return CheckEffectSizeAbove("var1/var0", r, 1e-6);
     return CheckEffectSizeNonNegative("var1/var0", r);
 }
 
@@ -188,6 +191,11 @@ CalculateStatus PowerFTwoVar::Calculate(AnalysisType type, PropertyList* inputs)
     };
     path.checks = JoinChecks(
         {{AllocationRatioAbove(*this, 0.01), EffectPasses([this, type](double r) {
+              // A ratio near 0 puts the whole H1 distribution in the lower
+              // tail: the power is 1 at every alpha, so there is no alpha to find in
+              // Criterion or Compromise, as no N is needed in A priori.
+              if (type == kCriterion || type == kCompromise)
+                  return CheckEffectSizeAbove("v", r, 1e-6);
               if (type != kAPriori) return CheckEffectSizeNonNegative("v", r);
               return CheckEffectSizeAbove("v", r, 1e-6) &&
                      CheckEffectSizeOutside("var1/var0", r, 0.999, 1.001);
