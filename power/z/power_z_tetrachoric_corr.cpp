@@ -207,13 +207,13 @@ bool PowerZTetrachoricCorr::CheckSampleSize(int, double n) {
     return CheckTotalSampleSize(AsCount(n), 2, 2147483646);
 }
 
-// The thresholds of a margin within 1e-10 of 0 or 1 lie so far out that the
-// cells of the table lose every digit (a margin of 1e-300 leaves a cell of
-// exactly 0, whose threshold is infinite).
+// A margin within 1e-15 of 0 or 1 leaves the other side of its threshold
+// with less than one digit of the doubles the table is computed in (at 1e-300,
+// 1 - p rounds to 1 and the threshold is infinite, as at a margin of 0).
 bool PowerZTetrachoricCorr::MarginComputable(double p, const char* variable) {
-    if (1e-10 <= p && p <= 1.0 - 1e-10) return true;
+    if (1e-15 <= p && p <= 1.0 - 1e-15) return true;
     messages << "Margin proportion of variable " << variable
-             << " is too close to 0 or 1:\nthe table's cells cannot be computed.";
+             << " is too close to 0 or 1:\nits threshold cannot be computed.";
     return false;
 }
 
