@@ -58,6 +58,9 @@ TEST(OneVariance, RefusedInputsNameTheirRow) {
          {{"v", "1.0005"}, {"alpha", "0"}},
          kEffect,
          "Effect size var1/var0 is inside the prohibited range (0.999, 1.001)."},
+        // Near 0 the power is 1 at every alpha: no alpha to find.
+        {kCriterion, {{"v", "0"}}, kEffect, "Effect size var1/var0 must be greater 1e-06."},
+        {kCompromise, {{"v", "1e-300"}}, kEffect, "Effect size var1/var0 must be greater 1e-06."},
         {kPostHoc, {{"v", "-1"}, {"N", "1"}}, kEffect, "Effect size v must be non-negative."},
         {kPostHoc, {{"N", "1"}}, kTotal, kSizeMessage},
         {kSensitivity, {{"N", "0"}}, kTotal, kSizeMessage},

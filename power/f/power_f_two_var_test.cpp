@@ -85,6 +85,9 @@ TEST(TwoVariances, RefusedInputsNameTheirRow) {
          {{"v", "0.9995"}, {"alpha", "0"}},
          kEffect,
          "Effect size var1/var0 is inside the prohibited range (0.999, 1.001)."},
+        // Near 0 the power is 1 at every alpha: no alpha to find.
+        {kCriterion, {{"v", "0"}}, kEffect, "Effect size v must be greater 1e-06."},
+        {kCompromise, {{"v", "1e-300"}}, kEffect, "Effect size v must be greater 1e-06."},
         {kPostHoc, {{"v", "-0.5"}, {"n1", "1"}}, kEffect, "Effect size v must be non-negative."},
         {kPostHoc, {{"n1", "1"}}, kGroup1, kAtLeastTwo},
         {kCriterion, {{"n2", "1"}}, kGroup2, kAtLeastTwo},
