@@ -491,7 +491,9 @@ void ExtremeInputsOfTest::SweepEveryType(TestId id) {
                     << context << " refused on another row: " << shown.text;
             }
             byLabelText[label][text] = shown;
-            // The standard inputs again, on the same object.
+            // The standard inputs again, on the same object (the values
+            // that no input takes, which a read may leave half taken).
+            if (isEdge) continue;
             int row = -1;
             inputs.FindWithIndex(label, &row);
             inputs[row]->SetText(standard[row]->text);
