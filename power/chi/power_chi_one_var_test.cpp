@@ -58,9 +58,6 @@ TEST(OneVariance, RefusedInputsNameTheirRow) {
          {{"v", "1.0005"}, {"alpha", "0"}},
          kEffect,
          "Effect size var1/var0 is inside the prohibited range (0.999, 1.001)."},
-        // Near 0 the power is 1 at every alpha: no alpha to find.
-        {kCriterion, {{"v", "0"}}, kEffect, "Effect size var1/var0 must be greater 1e-06."},
-        {kCompromise, {{"v", "1e-300"}}, kEffect, "Effect size var1/var0 must be greater 1e-06."},
         {kPostHoc, {{"v", "-1"}, {"N", "1"}}, kEffect, "Effect size v must be non-negative."},
         {kPostHoc, {{"N", "1"}}, kTotal, kSizeMessage},
         {kSensitivity, {{"N", "0"}}, kTotal, kSizeMessage},
@@ -76,6 +73,17 @@ TEST(OneVariance, RefusedInputsNameTheirRow) {
         const std::string context = calc_test::ExpectRefusal(test, c);
         EXPECT_EQ(test.effectSize, 1.5) << context;
         EXPECT_EQ(test.sampleSize, 100.0) << context;
+    }
+    // Near 0 the power is 1 at nearly every alpha: where Criterion and
+    // Compromise find no alpha, the ratio is refused as in A priori.
+    for (AnalysisType type : {kCriterion, kCompromise}) {
+        for (const char* v : {"0", "1e-300"}) {
+            PowerChiOneVar test;
+            const auto result = Calculate(test, type, {{"v", v}});
+            calc_test::ExpectRefused(*result, kEffect,
+                                     "Effect size var1/var0 must be greater 1e-06.",
+                                     std::to_string(type) + " v " + v);
+        }
     }
 }
 

@@ -5,6 +5,7 @@
 #include "analysis/standard_inputs.h"
 #include "analysis/test_family_support.h"
 #include "distributions/f.h"
+#include "numerics/quorix_error.h"
 #include "numerics/rounding.h"
 
 namespace {
@@ -128,9 +129,6 @@ bool PowerFTwoVar::CheckEffectSize(int type, double r) {
         return CheckEffectSizeAbove("var1/var0", r, 1e-6) &&
                CheckEffectSizeOutside("var1/var0", r, 0.999, 1.001);
     }
-    // There is no alpha to find where the power is 1 at every alpha.
-    if (type == kCriterion || type == kCompromise)
-        return CheckEffectSizeAbove("var1/var0", r, 1e-6);
     return CheckEffectSizeNonNegative("var1/var0", r);
 }
 
@@ -176,7 +174,8 @@ void PowerFTwoVar::GetOutputs(AnalysisType type, PropertyList* outputs) {
 // ------------------------------------------------------------- the run
 
 CalculateStatus PowerFTwoVar::Calculate(AnalysisType type, PropertyList* inputs) {
-    int tails = 0, direction = 1;
+    int tails = 0, direction = 1, ratioRow = -1;
+    double ratioGiven = 1.0;
     ReadCheckSolve path;
     path.effectId = kRatioVar1Var0Id;
     path.sample = SampleInputs::kGroups;
@@ -191,11 +190,6 @@ CalculateStatus PowerFTwoVar::Calculate(AnalysisType type, PropertyList* inputs)
     };
     path.checks = JoinChecks(
         {{AllocationRatioAbove(*this, 0.01), EffectPasses([this, type](double r) {
-              // A ratio near 0 puts the whole H1 distribution in the lower
-              // tail: the power is 1 at every alpha, so there is no alpha to find in
-              // Criterion or Compromise, as no N is needed in A priori.
-              if (type == kCriterion || type == kCompromise)
-                  return CheckEffectSizeAbove("v", r, 1e-6);
               if (type != kAPriori) return CheckEffectSizeNonNegative("v", r);
               return CheckEffectSizeAbove("v", r, 1e-6) &&
                      CheckEffectSizeOutside("var1/var0", r, 0.999, 1.001);
@@ -208,6 +202,8 @@ CalculateStatus PowerFTwoVar::Calculate(AnalysisType type, PropertyList* inputs)
         // zero would otherwise turn 1/r into -inf further on.
         if (v.effect == 0.0) v.effect = 0.0;
         oneTailed = tails == 0;
+        ratioGiven = v.effect;
+        ratioRow = v.Row(Given::kEffect);
         if (type == kAPriori) {
             allocationRatio = v.allocationRatio;
         } else {
@@ -234,5 +230,15 @@ CalculateStatus PowerFTwoVar::Calculate(AnalysisType type, PropertyList* inputs)
         ComputePower2(v.effect, alpha, static_cast<double>(v.sampleSize1),
                       static_cast<double>(v.sampleSize2));
     };
-    return RunReadCheckSolve(*this, type, inputs, path);
+    try {
+        return RunReadCheckSolve(*this, type, inputs, path);
+    } catch (const QuorixError&) {
+        // Below the ratio A priori admits, the power is 1 at nearly every
+        // alpha and the alpha asked for lies below the searches' floor: the
+        // ratio is refused as A priori refuses it.
+        if ((type != kCriterion && type != kCompromise) || !(ratioGiven < 1e-6)) throw;
+        ClearMessage();
+        CheckEffectSizeAbove("v", ratioGiven, 1e-6);
+        return ratioRow;
+    }
 }

@@ -85,9 +85,6 @@ TEST(TwoVariances, RefusedInputsNameTheirRow) {
          {{"v", "0.9995"}, {"alpha", "0"}},
          kEffect,
          "Effect size var1/var0 is inside the prohibited range (0.999, 1.001)."},
-        // Near 0 the power is 1 at every alpha: no alpha to find.
-        {kCriterion, {{"v", "0"}}, kEffect, "Effect size v must be greater 1e-06."},
-        {kCompromise, {{"v", "1e-300"}}, kEffect, "Effect size v must be greater 1e-06."},
         {kPostHoc, {{"v", "-0.5"}, {"n1", "1"}}, kEffect, "Effect size v must be non-negative."},
         {kPostHoc, {{"n1", "1"}}, kGroup1, kAtLeastTwo},
         {kCriterion, {{"n2", "1"}}, kGroup2, kAtLeastTwo},
@@ -107,6 +104,16 @@ TEST(TwoVariances, RefusedInputsNameTheirRow) {
         const std::string context = calc_test::ExpectRefusal(test, c);
         EXPECT_EQ(test.effectSize, 1.5) << context;
         EXPECT_EQ(test.groupSize1, 50.0) << context;
+    }
+    // Near 0 the power is 1 at nearly every alpha: where Criterion and
+    // Compromise find no alpha, the ratio is refused as in A priori.
+    for (AnalysisType type : {kCriterion, kCompromise}) {
+        for (const char* v : {"0", "1e-300"}) {
+            PowerFTwoVar test;
+            const auto result = Calculate(test, type, {{"v", v}});
+            calc_test::ExpectRefused(*result, kEffect, "Effect size v must be greater 1e-06.",
+                                     std::to_string(type) + " v " + v);
+        }
     }
 }
 
