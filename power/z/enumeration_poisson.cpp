@@ -10,12 +10,12 @@
 
 namespace {
 
-// Rows of the expected data set at most: the fit takes about a second for
-// a million rows, and a calculation answers or refuses within two.
-constexpr double kMaxRows = 1e6;
+// Counts summed over all subjects at most: each takes a logarithm of the
+// gamma function, and a calculation answers or refuses within seconds.
+constexpr double kMaxCounts = 4e6;
 // A count whose probability lies below this adds nothing the sums of the
-// fit can hold (they keep 16 digits of terms near 1): its row is left out.
-// Far from a subject's rate these are most of the counts of the range.
+// fit can hold (they keep 16 digits of terms near 1): it is left out. Far
+// from a subject's rate these are most of the counts of the range.
 constexpr double kNegligibleWeight = 1e-30;
 
 // The Poisson probability of count y at `rate`, as a logarithm; -inf where
@@ -24,9 +24,9 @@ double LogPoissonProbability(double y, double rate) {
     return y == 0.0 ? -rate : y * std::log(rate) - rate - std::lgamma(y + 1.0);
 }
 
-void TooManyRows(double rows) {
-    throw QuorixError("Enumeration: the expected data set would have too many rows",
-                      QuorixError::kOutOfRange, rows);
+void TooManyCounts(double counts) {
+    throw QuorixError("Enumeration: the expected data set would have too many counts",
+                      QuorixError::kOutOfRange, counts);
 }
 
 }  // namespace
@@ -43,55 +43,60 @@ void EnumerationWorkspace::BuildPoissonDataSet(int n) {
     }
     const double low = std::trunc(PoissonDistribution(*smallest).Quantile(1e-5));
     const double high = std::trunc(PoissonDistribution(*largest).Quantile(0.99999));
-    // Subjects at the same covariate value (the counts and the two-valued
-    // covariate have few) share their rows: one row per count, weighted by
-    // their number. The fit and the likelihood are sums over the rows,
-    // linear in the weights, so this changes nothing but the work.
+    // The subjects at one covariate value (the counts and the two-valued
+    // covariate have few values) and their counts make one row: the mean
+    // count, weighted by the summed probabilities of the counts times the
+    // number of subjects. The Poisson log-likelihood is linear in y at
+    // every predictor, sum w (y eta - e^eta) up to terms without the
+    // coefficients, so these rows have the score, the information and hence
+    // the fit and the likelihood ratio of the rows they stand for.
     struct Group {
-        double x, rate, subjects, first, last;
+        double x, rate, subjects;
     };
     std::vector<Group> groups;
     for (int i = 0; i < n; ++i) {
         if (!groups.empty() && groups.back().x == x[i]) {
             groups.back().subjects += 1.0;
         } else {
-            groups.push_back({x[i], rate[i], 1.0, 0.0, -1.0});
+            groups.push_back({x[i], rate[i], 1.0});
         }
     }
     // The counts of each value that are not negligible: one run around the
     // mode of its Poisson distribution, within [low, high].
     const double logFloor = std::log(kNegligibleWeight);
-    double rows = 0.0;
-    for (size_t g = 0; g < groups.size(); ++g) {
-        if ((g & 255) == 255) CheckCancelled();
-        Group& group = groups[g];
-        auto kept = [&](double y) { return LogPoissonProbability(y, group.rate) >= logFloor; };
-        const double mode = std::clamp(std::floor(group.rate), low, high);
-        if (!kept(mode)) continue;
-        group.first = group.last = mode;
-        while (group.last < high && kept(group.last + 1.0)) {
-            group.last += 1.0;
-            if (rows + (group.last - group.first) >= kMaxRows) TooManyRows(rows);
-        }
-        while (group.first > low && kept(group.first - 1.0)) {
-            group.first -= 1.0;
-            if (rows + (group.last - group.first) >= kMaxRows) TooManyRows(rows);
-        }
-        rows += group.last - group.first + 1.0;
-    }
-    const int m = static_cast<int>(rows);
-    design.resize(m, 1);
-    response.resize(m, 1);
-    weights.resize(m, 1);
-    int row = 0;
+    double counts = 0.0;
+    std::vector<double> groupX, groupMean, groupWeight;
     for (size_t g = 0; g < groups.size(); ++g) {
         if ((g & 255) == 255) CheckCancelled();
         const Group& group = groups[g];
-        for (double y = group.first; y <= group.last; y += 1.0, ++row) {
-            design(row, 0) = group.x;
-            response(row, 0) = y;
-            weights(row, 0) = group.subjects * std::exp(LogPoissonProbability(y, group.rate));
+        double mass = 0.0, sum = 0.0;
+        auto add = [&](double y) {
+            const double logP = LogPoissonProbability(y, group.rate);
+            if (!(logP >= logFloor)) return false;
+            const double p = std::exp(logP);
+            mass += p;
+            sum += p * y;
+            if (++counts >= kMaxCounts) TooManyCounts(counts);
+            return true;
+        };
+        const double mode = std::clamp(std::floor(group.rate), low, high);
+        if (!add(mode)) continue;
+        for (double y = mode + 1.0; y <= high && add(y); y += 1.0) {
         }
+        for (double y = mode - 1.0; y >= low && add(y); y -= 1.0) {
+        }
+        groupX.push_back(group.x);
+        groupMean.push_back(sum / mass);
+        groupWeight.push_back(group.subjects * mass);
+    }
+    const int m = static_cast<int>(groupX.size());
+    design.resize(m, 1);
+    response.resize(m, 1);
+    weights.resize(m, 1);
+    for (int row = 0; row < m; ++row) {
+        design(row, 0) = groupX[row];
+        response(row, 0) = groupMean[row];
+        weights(row, 0) = groupWeight[row];
     }
 }
 

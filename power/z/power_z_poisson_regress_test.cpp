@@ -216,9 +216,9 @@ TEST(PoissonRegression, NoEffectGivesAlphaAndNoSampleSize) {
     EXPECT_EQ(calc_test::Calculate(test, kAPriori, {{"expb1", "1.02"}})->Value("N"), 32462);
 }
 
-// The subjects at one covariate value share its rows, one per count of the
-// common range whose probability is not negligible, weighted by their
-// number: the weights of a value add up to nearly its number of subjects.
+// The subjects at one covariate value and their counts make one row: the
+// mean count over the common range, weighted by their number times the
+// probability of the range (nearly 1).
 TEST(PoissonRegression, ExpectedDataSetAndItsLimits) {
     EnumerationWorkspace workspace;
     workspace.SetCovariate(kEnumerationBinomial, 0.5, 0.0);
@@ -226,19 +226,15 @@ TEST(PoissonRegression, ExpectedDataSetAndItsLimits) {
     workspace.beta0 = std::log(1.5);
     workspace.beta1 = std::log(2.0);
     workspace.BuildPoissonDataSet(15);
-    std::map<double, double> subjects;  // by covariate value
-    std::set<std::pair<double, double>> cells;
-    for (int r = 0; r < workspace.design.extent(0); ++r) {
-        const double x = workspace.design(r, 0), y = workspace.response(r, 0);
-        subjects[x] += workspace.weights(r, 0);
-        EXPECT_TRUE(cells.insert({x, y}).second) << "count " << y << " twice at " << x;
-        EXPECT_GE(workspace.weights(r, 0), 1e-30);
+    ASSERT_EQ(workspace.design.extent(0), 2);
+    // trunc(15 * 0.5) = 7 subjects at X = 1 first, at the rate 2 * 1.5 * 2.
+    const double rates[] = {6.0, 3.0}, subjects[] = {7.0, 8.0};
+    for (int r = 0; r < 2; ++r) {
+        EXPECT_EQ(workspace.design(r, 0), 1.0 - r);
+        EXPECT_NEAR(workspace.response(r, 0), rates[r], 1e-4 * rates[r]);
+        EXPECT_NEAR(workspace.weights(r, 0), subjects[r], 2e-5 * subjects[r]);
     }
-    ASSERT_EQ(subjects.size(), 2u);
-    EXPECT_NEAR(subjects[1.0], 7.0, 7 * 2e-5);  // trunc(15 * 0.5)
-    EXPECT_NEAR(subjects[0.0], 8.0, 8 * 2e-5);
-    // Rates of millions would ask for billions of rows: refused, before any
-    // is allocated.
+    // Rates beyond 1e15 would ask for billions of counts: refused.
     PowerZPoissonRegress test;
     test.useEnumeration = true;
     test.baseRate = 1000.0;
