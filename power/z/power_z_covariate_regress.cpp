@@ -555,10 +555,16 @@ CalculateStatus PowerZCovariateRegress::Calculate(AnalysisType type, PropertyLis
         } catch (const QuorixError&) {
             // A search that needed the slope variances at an effect where
             // they cannot be computed is refused as the other types refuse
-            // the effect they are given.
-            KeepDesign(sampleSize, tried);
-            if (const int bad = CheckSlopeVariances(tried, inputs); bad >= 0) return bad;
-            throw;
+            // the effect they are given. A copy takes that effect, so that
+            // the failed search leaves this test as it was.
+            std::unique_ptr<PowerAnalysis> copy(Clone());
+            auto* probe = static_cast<PowerZCovariateRegress*>(copy.get());
+            probe->ClearMessage();
+            probe->KeepDesign(sampleSize, tried);
+            const int bad = probe->CheckSlopeVariances(tried, inputs);
+            if (bad < 0) throw;
+            messages << probe->GetMessage();
+            return bad;
         }
         // The critical values of the effect found.
         ComputePower(effectSize, given.alpha, sampleSize);
