@@ -4,29 +4,23 @@
 #include <cmath>
 #include <vector>
 
+#include "distributions/chi.h"
 #include "distributions/poisson.h"
 #include "numerics/quorix_error.h"
 #include "power/z/enumeration_workspace.h"
 
 namespace {
 
-// Counts summed over all subjects at most: each takes a logarithm of the
-// gamma function, and a calculation answers or refuses within seconds.
-constexpr double kMaxCounts = 4e6;
-// A count whose probability lies below this adds nothing the sums of the
-// fit can hold (they keep 16 digits of terms near 1): it is left out. Far
-// from a subject's rate these are most of the counts of the range.
-constexpr double kNegligibleWeight = 1e-30;
-
-// The Poisson probability of count y at `rate`, as a logarithm; -inf where
-// the rate underflowed and the count is not 0.
-double LogPoissonProbability(double y, double rate) {
-    return y == 0.0 ? -rate : y * std::log(rate) - rate - std::lgamma(y + 1.0);
+// P(Y <= k) for Y Poisson with mean `rate`; 0 below 0.
+double LowerTail(double k, double rate) {
+    if (k < 0.0) return 0.0;
+    return PoissonDistribution(rate).Cdf(k);
 }
 
-void TooManyCounts(double counts) {
-    throw QuorixError("Enumeration: the expected data set would have too many counts",
-                      QuorixError::kOutOfRange, counts);
+// P(Y >= k) = P(chi-square with 2k df <= 2 rate), from its own side.
+double UpperTail(double k, double rate) {
+    if (k <= 0.0) return 1.0;
+    return ChiDistribution(2.0 * k, 0.0).Cdf(2.0 * rate);
 }
 
 }  // namespace
@@ -44,59 +38,37 @@ void EnumerationWorkspace::BuildPoissonDataSet(int n) {
     const double low = std::trunc(PoissonDistribution(*smallest).Quantile(1e-5));
     const double high = std::trunc(PoissonDistribution(*largest).Quantile(0.99999));
     // The subjects at one covariate value (the counts and the two-valued
-    // covariate have few values) and their counts make one row: the mean
-    // count, weighted by the summed probabilities of the counts times the
-    // number of subjects. The Poisson log-likelihood is linear in y at
-    // every predictor, sum w (y eta - e^eta) up to terms without the
-    // coefficients, so these rows have the score, the information and hence
-    // the fit and the likelihood ratio of the rows they stand for.
-    struct Group {
-        double x, rate, subjects;
-    };
-    std::vector<Group> groups;
+    // covariate have few values) with every count of [low, high] make one
+    // row: their mean count, weighted by the number of subjects times the
+    // probability of the range. The Poisson log-likelihood is linear in y
+    // at every predictor, sum w (y eta - e^eta) up to terms without the
+    // coefficients, so this row has the score, the information and hence
+    // the fit and the likelihood ratio of the rows per count it stands for.
+    // Over a range, sum P(y) and sum y P(y) = rate sum P(y - 1) are
+    // differences of Poisson tails: no count needs to be visited.
+    std::vector<double> groupX, groupSubjects, groupRate;
     for (int i = 0; i < n; ++i) {
-        if (!groups.empty() && groups.back().x == x[i]) {
-            groups.back().subjects += 1.0;
+        if (!groupX.empty() && groupX.back() == x[i]) {
+            groupSubjects.back() += 1.0;
         } else {
-            groups.push_back({x[i], rate[i], 1.0});
+            groupX.push_back(x[i]);
+            groupSubjects.push_back(1.0);
+            groupRate.push_back(rate[i]);
         }
-    }
-    // The counts of each value that are not negligible: one run around the
-    // mode of its Poisson distribution, within [low, high].
-    const double logFloor = std::log(kNegligibleWeight);
-    double counts = 0.0;
-    std::vector<double> groupX, groupMean, groupWeight;
-    for (size_t g = 0; g < groups.size(); ++g) {
-        if ((g & 255) == 255) CheckCancelled();
-        const Group& group = groups[g];
-        double mass = 0.0, sum = 0.0;
-        auto add = [&](double y) {
-            const double logP = LogPoissonProbability(y, group.rate);
-            if (!(logP >= logFloor)) return false;
-            const double p = std::exp(logP);
-            mass += p;
-            sum += p * y;
-            if (++counts >= kMaxCounts) TooManyCounts(counts);
-            return true;
-        };
-        const double mode = std::clamp(std::floor(group.rate), low, high);
-        if (!add(mode)) continue;
-        for (double y = mode + 1.0; y <= high && add(y); y += 1.0) {
-        }
-        for (double y = mode - 1.0; y >= low && add(y); y -= 1.0) {
-        }
-        groupX.push_back(group.x);
-        groupMean.push_back(sum / mass);
-        groupWeight.push_back(group.subjects * mass);
     }
     const int m = static_cast<int>(groupX.size());
     design.resize(m, 1);
     response.resize(m, 1);
     weights.resize(m, 1);
-    for (int row = 0; row < m; ++row) {
-        design(row, 0) = groupX[row];
-        response(row, 0) = groupMean[row];
-        weights(row, 0) = groupWeight[row];
+    for (int g = 0; g < m; ++g) {
+        if ((g & 255) == 255) CheckCancelled();
+        const double r = groupRate[g];
+        // P(low <= Y <= high), and the same one count lower.
+        const double mass = 1.0 - LowerTail(low - 1.0, r) - UpperTail(high + 1.0, r);
+        const double shifted = 1.0 - LowerTail(low - 2.0, r) - UpperTail(high, r);
+        design(g, 0) = groupX[g];
+        response(g, 0) = mass > 0.0 ? r * shifted / mass : 0.0;
+        weights(g, 0) = groupSubjects[g] * std::fmax(mass, 0.0);
     }
 }
 
