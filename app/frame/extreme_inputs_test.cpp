@@ -381,8 +381,6 @@ struct TypeOutcome {
 // test of one proportion with a constant proportion of 1 and of Fisher's
 // exact test with p2 = 0.
 const std::vector<std::pair<TestId, AnalysisType>> kCrossTypeExceptions = {
-    {kLogisticRegressionTestId, kSensitivity},
-    {kPoissonRegressionTestId, kSensitivity},
     {kProportionTestId, kSensitivity},
     {kFisherTestId, kSensitivity},
 };
