@@ -7,6 +7,7 @@
 #include "analysis/test_family_support.h"
 #include "numerics/cancel.h"
 #include "numerics/quorix_error.h"
+#include "power/exact/exact_search.h"
 #include "power/exact/restore.h"
 
 namespace {
@@ -16,10 +17,7 @@ constexpr double kSmallestOddsRatio = 1e-6;
 constexpr double kLargestOddsRatio = 1e6;
 // The binomial tails of D below this are left out of the exact power.
 constexpr double kNegligibleTail = 1e-20;
-// The largest alpha the Compromise search tries: the largest alpha input;
-// the smallest, the floor of the searches.
-constexpr double kLargestAlpha = 0.9999999;
-constexpr double kSmallestAlpha = 1e-99;
+// The most steps of a walk in N.
 constexpr int kMaxExpansions = 100;
 
 double Infinity() {
@@ -531,69 +529,25 @@ double PowerExactMcNemar::SolveAlpha(double oddsRatio, double target, double n) 
 
 // ----------------------------------------------------------- Compromise
 
-// From the approximation's alpha the trial alpha moves by factors until the
-// attained ratio beta/alpha crosses q, then bisection on its logarithm; of
-// the two ends the one whose ratio is nearer to q. The factors grow as the
-// walk goes on, so that a ratio met far below 1e-16 is reached in a few
-// dozen steps. Every trial alpha stays below 1 and above the floor of the
-// searches, and the answer is always a ratio. beta is summed over the
-// acceptance regions, never taken as 1 - power.
+// From the size the approximation's alpha attains, the walk and halving of
+// the exact family, beta summed over the acceptance regions, never taken as
+// 1 - power. The approximation's alpha stands unless the answer's ratio is
+// nearer to q.
 double PowerExactMcNemar::ExactCompromise(double oddsRatio, double q, double n) {
     const Restore<bool> withBeta(wantBeta_, true);
-    const double start = alpha;
-    auto ratioAt = [&](double x) {
-        ComputePower(oddsRatio, x, n);
-        return actualAlpha > 0.0 ? exactBeta_ / actualAlpha : Infinity();
+    auto at = [&](double x) {
+        power = ComputePower(oddsRatio, x, n);
+        compromiseBeta = exactBeta_;
+        return exact_search::Step{actualAlpha > 0.0 ? exactBeta_ / actualAlpha : Infinity(),
+                                  actualAlpha};
     };
-    const double r0 = ratioAt(start);
-    double a = actualAlpha > 0.0 ? actualAlpha : start;
-    if (!(a > 0.0)) a = 1e-10;
-    a = std::max(a, kSmallestAlpha);
-    double lo, hi, r = r0;
-    if (q > r0) {
-        double x = a, factor = 0.8;
-        for (int i = 0; i < kMaxExpansions; ++i) {
-            x = std::max(x * factor, kSmallestAlpha);
-            factor = std::max(factor * factor, 1e-8);
-            r = ratioAt(x);
-            if (!(r < q && x > kSmallestAlpha)) break;
-        }
-        lo = x;
-        hi = a;
-    } else {
-        double x = a;
-        for (int i = 0; i < kMaxExpansions; ++i) {
-            x = std::min(1.6 * x, kLargestAlpha);
-            r = ratioAt(x);
-            if (!(r > q && x < kLargestAlpha)) break;
-        }
-        lo = a;
-        hi = x;
-    }
-    double rLo = ratioAt(lo), rHi = ratioAt(hi);
-    int passes = 0;
-    while (hi > lo * (1.0 + 1e-7) && ++passes < kMaxExpansions) {
-        const double mid = std::sqrt(lo * hi);
-        r = ratioAt(mid);
-        if (std::fabs(r - q) < 1e-5) {
-            lo = hi = mid;
-            rLo = rHi = r;
-            break;
-        }
-        if (r > q) {
-            lo = mid;
-            rLo = r;
-        } else {
-            hi = mid;
-            rHi = r;
-        }
-    }
-    double chosen = std::fabs(rLo - q) <= std::fabs(rHi - q) ? lo : hi;
-    if (!(std::fabs(ratioAt(chosen) - q) < std::fabs(r0 - q))) chosen = start;
-    alpha = chosen;
-    power = ComputePower(oddsRatio, chosen, n);
-    compromiseBeta = exactBeta_;
-    return actualAlpha > 0.0 ? exactBeta_ / actualAlpha : Infinity();
+    exact_search::CompromiseRules rules;
+    rules.steps = exact_search::CompromiseRules::Steps::kSquareDownEachStep;
+    rules.halving = exact_search::CompromiseRules::Halving::kLogarithm;
+    rules.emptyStart = 1e-10;
+    rules.maxHalvings = kMaxExpansions - 1;
+    rules.startUnlessNearer = true;
+    return exact_search::CompromiseAlpha(at, q, alpha, rules).ratio;
 }
 
 double PowerExactMcNemar::SolveCompromise(double oddsRatio, double q, double n) {
