@@ -30,8 +30,7 @@ inline constexpr int kMaxSteps = 100;
 // The power at the floor already reaches the target: the smallest alpha
 // that does lies below every alpha the program can show.
 [[noreturn]] inline void NoAlphaAboveFloor(const std::string& where) {
-    throw QuorixError(where + ": no alpha >= 1e-99 misses the target power",
-                      QuorixError::kBelowLowerBound, kAlphaFloor);
+    throw QuorixError(where + ": no alpha >= 1e-99", QuorixError::kBelowLowerBound, kAlphaFloor);
 }
 
 // ------------------------------------------------------------- Criterion
@@ -40,10 +39,12 @@ inline constexpr int kMaxSteps = 100;
 // alpha whose power misses it (lo, 0 when none is known) and one whose power
 // reaches it (hi): to 1e-7, and below 1e-7 to 1e-7 of alpha itself. Where
 // lo is 0 the floor is tried first; where its power already reaches the
-// target there is no alpha to report. The last evaluation is at the answer.
+// target, or hi lies below it, there is no alpha to report. The last
+// evaluation is at the answer.
 template <class PowerAt>
 double SmallestAlphaReaching(PowerAt powerAt, double target, double lo, double hi,
                              const std::string& where) {
+    if (hi < kAlphaFloor) NoAlphaAboveFloor(where);
     if (lo <= 0.0) {
         if (powerAt(kAlphaFloor) >= target) NoAlphaAboveFloor(where);
         lo = kAlphaFloor;

@@ -15,8 +15,6 @@ namespace {
 
 // Proportions closer than this to 0 or 1 are refused.
 constexpr double kProportionMargin = 1e-6;
-// The Sensitivity search runs over p2 from p1 up to here.
-constexpr double kHighestProportionH1 = 0.999999999;
 // The A priori search steps at most this many N beyond its smooth start.
 // The exact power only wanders about the smooth one, so a target that takes
 // more is as good as unreachable: so it is with two tails about a constant

@@ -73,6 +73,8 @@ class PowerExactBinomial : public PowerExact {
     // The largest N the A priori search tries: the largest the sample-size
     // field shows.
     static constexpr double kMaxSampleSize = 2147483647.0;
+    // The Sensitivity search runs over p2 from p1 up to here.
+    static constexpr double kHighestProportionH1 = 0.999999999;
 
   protected:
     // The effect that gives this p2; the Sensitivity search runs over p2.

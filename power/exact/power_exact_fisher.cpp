@@ -439,7 +439,8 @@ double PowerExactFisherTwoProp::SolveAlpha2(double p1, double target, double n1,
 // The exact power rises with alpha in steps: the smallest alpha (to 1e-7,
 // and below 1e-7 to 1e-7 of itself) whose power reaches the target, by
 // bisection from the approximation's. A target that even alpha 1 misses
-// is a failure, as in the unconditional tests.
+// is a failure, as in the unconditional tests, and so is one that alpha
+// 1e-99 already reaches.
 double PowerExactFisherTwoProp::ExactCriterion(double target, double start) {
     const double n1 = groupSize1, n2 = groupSize2;
     auto powerAt = [&](double x) {
@@ -455,20 +456,8 @@ double PowerExactFisherTwoProp::ExactCriterion(double target, double start) {
         throw QuorixError("Solver-Alpha: target power not reachable", QuorixError::kAboveUpperBound,
                           1.0);
     }
-    // Halving from start down to 1e-99 and then to 1e-7 of the answer
-    // takes some 360 steps.
-    constexpr int kMaxHalvings = 1100;
-    for (int i = 0; i < kMaxHalvings && hi - lo > (hi > 1e-7 ? 1e-7 : 1e-7 * hi); ++i) {
-        const double mid = (lo + hi) / 2.0;
-        if (powerAt(mid) < target) {
-            lo = mid;
-        } else {
-            hi = mid;
-        }
-    }
-    alpha = hi;
-    powerAt(hi);
-    return hi;
+    alpha = exact_search::SmallestAlphaReaching(powerAt, target, lo, hi, "Exact-Fisher");
+    return alpha;
 }
 
 // ----------------------------------------------------------- Compromise
@@ -605,13 +594,18 @@ CalculateStatus PowerExactFisherTwoProp::Calculate(AnalysisType type, PropertyLi
     // Under H0 both groups have p2; at 0 or 1 every table of the exact test
     // is certain, so its alpha is 0 at every critical value and there is no
     // alpha for Criterion and Compromise to find (they ended in alpha 1 with
-    // power 0, or in the generic message).
+    // power 0, or in the generic message). Sensitivity searches p1 on the
+    // side the direction names, and with p2 at that end of [0, 1] there is
+    // no p1 left to search, exact or approximate.
     path.checkDesign = [&](const GivenValues& v) {
-        if (type != kCriterion && type != kCompromise) return -1;
-        if (!(p2 == 0.0 || p2 == 1.0)) return -1;
-        if (UsesApproximation(static_cast<double>(v.sampleSize1) +
-                              static_cast<double>(v.sampleSize2)))
-            return -1;
+        const bool noSide = type == kSensitivity && (direction == 0 ? p2 == 0.0 : p2 == 1.0);
+        if (!noSide) {
+            if (type != kCriterion && type != kCompromise) return -1;
+            if (!(p2 == 0.0 || p2 == 1.0)) return -1;
+            if (UsesApproximation(static_cast<double>(v.sampleSize1) +
+                                  static_cast<double>(v.sampleSize2)))
+                return -1;
+        }
         messages << "A proportion p2 of 0 or 1 leaves no error probability to choose:\n"
                  << "$\\alpha$ is 0 at every critical value. Please use a proportion in (0, 1).";
         return p2Row;

@@ -433,8 +433,14 @@ double PowerExactMcNemar::ExactEffectSize(double alphaValue, double target, doub
     sampleSize = n;
     double lo, hi;
     if (PowerAtOddsRatio(start) > target) {
-        double x = std::max(start / 1.2, kSmallestOddsRatio);
-        while (x > kSmallestOddsRatio && PowerAtOddsRatio(x) > target) x /= 1.2;
+        // Down toward the null, never across it: beyond OR 1 the two-tailed
+        // power rises again, and the walk would end at a second, wrong odds
+        // ratio with power 1.
+        double x =
+            exact_search::OnSideOfNull(std::max(start / 1.2, kSmallestOddsRatio), 1.0, start);
+        while (x > kSmallestOddsRatio && x != 1.0 && PowerAtOddsRatio(x) > target) {
+            x = exact_search::OnSideOfNull(x / 1.2, 1.0, start);
+        }
         lo = std::max(x, kSmallestOddsRatio);
         hi = start;
     } else {
@@ -489,9 +495,19 @@ double PowerExactMcNemar::ExactAlpha(double oddsRatio, double target, double n, 
         // small a one).
         if (powerAt(hi) < target) Unreachable("alpha", hi);
     } else {
-        double x = std::max(start / 1.2, 2e-10);
-        while (x > 1e-10 && powerAt(x) > target) x /= 1.2;
-        lo = std::max(x, 1e-10);
+        double x = std::max(start / 1.2, 2e-10), reaching = start;
+        while (x > 1e-10 && x < reaching && powerAt(x) > target) {
+            reaching = x;
+            x /= 1.2;
+        }
+        // Still above the target at 1e-10, or the start itself below the
+        // first step: the answer lies below, down to the floor of the
+        // searches, where there may be none.
+        if (!(x > 1e-10) || !(x < reaching)) {
+            return exact_search::SmallestAlphaReaching(powerAt, target, 0.0, reaching,
+                                                       "Exact-McNemar");
+        }
+        lo = x;
         hi = start;
     }
     while (hi - lo > 1e-7) {

@@ -974,24 +974,18 @@ double PowerExactUncondTwoProp::SolveAlpha2(double p1, double target, double n1,
     if (!exact) return start;
 
     // The exact power grows with alpha in steps: the smallest alpha (to
-    // 1e-7) whose power reaches the target.
+    // 1e-7, and below 1e-7 to 1e-7 of itself) whose power reaches the
+    // target, none where alpha 1e-99 already reaches it.
+    auto powerAt = [&](double x) { return PowerAt(p1, x, n1, n2); };
     double lo = 0.0, hi = 1.0;
-    if (target > PowerAt(p1, start, n1, n2)) {
+    if (target > powerAt(start)) {
         lo = start;
     } else {
         hi = start;
     }
-    while (hi - lo > 1e-7) {
-        const double mid = (lo + hi) / 2.0;
-        if (target > PowerAt(p1, mid, n1, n2)) {
-            lo = mid;
-        } else {
-            hi = mid;
-        }
-    }
-    const double reached = PowerAt(p1, hi, n1, n2);
+    hi = exact_search::SmallestAlphaReaching(powerAt, target, lo, hi, "Solver-Alpha");
     power = target;
-    if (reached < target) Unreachable("Solver-Alpha", hi);
+    if (actualPower < target) Unreachable("Solver-Alpha", hi);
     alpha = hi;
     return hi;
 }
