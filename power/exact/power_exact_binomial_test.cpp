@@ -264,6 +264,11 @@ TEST(ExactBinomialTests, RefusedInputsNameTheirRow) {
         {602, kCompromise, {{"p0", "1"}, {"g", "-0.3"}}, "p0", noAlpha},
         {602, kCriterion, {{"p0", "1"}, {"g", "-0.3"}}, "p0", noAlpha},
         {602, kSensitivity, {{"p0", "0"}}, nullptr, ""},
+        // Sensitivity searches p2 above the constant: at 1, or a rounding
+        // below it, there is none left (these failed with "no effect size
+        // found", or showed g = -5e-10 with two tails).
+        {602, kSensitivity, {{"p0", "1"}}, "p0", noAlpha},
+        {602, kSensitivity, {{"p0", "0.99999999999999989"}, {"tails", "Two"}}, "p0", noAlpha},
         {602, kAPriori, {{"g", "0"}}, "g", "Effect size g must be greater 1e-06."},
         {602,
          kPostHoc,

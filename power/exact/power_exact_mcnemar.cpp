@@ -520,6 +520,11 @@ double PowerExactMcNemar::ExactAlpha(double oddsRatio, double target, double n, 
             lo = mid;
         }
     }
+    // Steps of 1e-7 say nothing of an alpha below 1e-7: on to seven digits
+    // of alpha itself.
+    if (hi <= 1e-7) {
+        return exact_search::SmallestAlphaReaching(powerAt, target, lo, hi, "Exact-McNemar");
+    }
     powerAt(hi);
     return hi;
 }
