@@ -9,6 +9,7 @@
 #include "distributions/binomial.h"
 #include "numerics/cancel.h"
 #include "numerics/quorix_error.h"
+#include "power/exact/exact_search.h"
 #include "power/exact/exact_solve.h"
 
 namespace {
@@ -431,7 +432,16 @@ void PowerExactBinomial::CriterionTwoSided(double x, double n) {
     criticalValue2 = upperMajor ? lower : upper;
 }
 
+// The size of the smallest region whose power reaches the target; where
+// that lies below the floor of the searches there is no alpha to show (it
+// showed 9.9e-197, or 0 where the size underflows).
 double PowerExactBinomial::SolveAlpha(double effect, double target, double n) {
+    const double size = RegionAlpha(effect, target, n);
+    if (!(size >= exact_search::kAlphaFloor)) exact_search::NoAlphaAboveFloor("Exact-Binomial");
+    return size;
+}
+
+double PowerExactBinomial::RegionAlpha(double effect, double target, double n) {
     effectSize = effect;
     power = target;
     sampleSize = n;

@@ -75,6 +75,14 @@ TEST(ExactBinomialTests, CompromiseAtSmallAlphaAndBeta) {
     EXPECT_GE(rows, 8u) << table << " missing or short";
 }
 
+// Criterion where the smallest region that reaches the power has a size far
+// below 1e-99 (verification/exact_edges, exact fractions): there is no
+// alpha to show (it showed 9.9e-197, and 0 where the size underflows).
+TEST(ExactBinomialTests, CriterionBelowTheFloorHasNoAlpha) {
+    const char table[] = "verification/exact_edges/criterion_floor.tsv";
+    EXPECT_EQ(kForm.ExpectReferenceRows(table, 601, [] { return Make(601); }), 1u);
+}
+
 // One tail, p1 0.5 against p2 0.8, alpha 0.05, power 0.95: the smooth start
 // is N 26; 26 and 27 miss the power, 28 is the answer although 29 and 30
 // reach it too.

@@ -538,10 +538,17 @@ double PowerExactMcNemar::SolveAlpha(double oddsRatio, double target, double n) 
     double result;
     {
         const Restore<bool> clamped(strictCriticalRegion, false);
-        result = PowerExactBinomial::SolveAlpha(oddsRatio, target, DiscordantPairs(n));
+        result = RegionAlpha(oddsRatio, target, DiscordantPairs(n));
         sampleSize = n;
     }
-    if (!Approximates(n)) result = ExactAlpha(oddsRatio, target, n, result);
+    if (Approximates(n)) {
+        if (!(result >= exact_search::kAlphaFloor))
+            exact_search::NoAlphaAboveFloor("Exact-McNemar");
+    } else {
+        // The approximation's alpha is only a start, and no start lies
+        // below the floor.
+        result = ExactAlpha(oddsRatio, target, n, std::max(result, exact_search::kAlphaFloor));
+    }
     alpha = result;
     power = target;
     sampleSize = n;

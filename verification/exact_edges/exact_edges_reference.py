@@ -8,7 +8,8 @@ kind of fault:
   criterion_floor.tsv    Criterion: the smallest alpha whose exact power
                          reaches the target, seven digits even far below
                          1e-16, and "none" ("no alpha >= 1e-99") where the
-                         power at alpha 1e-99 already reaches it.
+                         power at alpha 1e-99 already reaches it: McNemar's
+                         exact power and approximation, the binomial test.
   compromise_near_one.tsv Compromise where the nearest ratio is met only at
                          alpha 1 (or on the last step below it): the power,
                          actual alpha and ratio shown are those of that alpha.
@@ -36,6 +37,7 @@ Run: /usr/bin/python3 exact_edges_reference.py   (writes the three tables
 beside this script)
 """
 
+from fractions import Fraction
 import math
 import os
 import sys
@@ -221,6 +223,24 @@ def criterion_rows():
     assert reach >= target, reach
     rows.append(f"604\tcriterion\tnone\ttails={tails} approx=0 or={odds} power={target} "
                 f"pd={pd} n={n}\t")
+    # The approximation: the conditional test on ceil(N pd) = 8177 pairs.
+    d = math.ceil(n * pd)
+    a = math.log(0.5e-99)
+    j = np.arange(d + 1)
+    u = np.nonzero(binom.logsf(j - 1, d, 0.5) <= a)[0][0]
+    reach = binom.sf(u - 1, d, odds / (odds + 1))
+    assert reach >= target, reach
+    rows.append(f"604\tcriterion\tnone\ttails={tails} approx=1 or={odds} power={target} "
+                f"pd={pd} n={n}\t")
+    # The binomial test, p1 0.01, p2 0.99, 100 trials: at alpha 1e-99
+    # (1e-99/2 on each side, tails in exact fractions) the upper region
+    # alone holds power 0.5.
+    p1, p2 = Fraction(1, 100), Fraction(99, 100)
+    half = Fraction(1, 2 * 10**99)
+    tail = lambda p, c: sum(math.comb(100, i) * p**i * (1 - p) ** (100 - i) for i in range(c, 101))
+    u = next(c for c in range(101) if tail(p1, c) <= half)
+    assert tail(p2, u) >= Fraction(1, 2)
+    rows.append("601\tcriterion\tnone\ttails=Two p1=0.01 p2=0.99 power=0.5 n=100\t")
     cases = [  # tails, OR, power, pd, N
         ("Two", 23.4625, 0.712521, 0.790967, 305),
         ("One", 2.85799, 0.139855, 0.910569, 400),
@@ -249,7 +269,6 @@ def compromise_rows():
     # pairs reject their upper half (P(X >= (k+1)/2) = 1/2 <= 1/2) but not
     # their lower one (P(X <= (k-1)/2) = 1/2 is not below 1/2).
     model = ExactMcNemar(16, "0.2719", "0.5512", False)
-    from fractions import Fraction
     q = mp.mpf("0.171")
     pw1, al1 = model.power(Fraction(1))
     pw0, al0 = model.power(Fraction(9999999, 10**7))
