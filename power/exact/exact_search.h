@@ -73,6 +73,32 @@ inline double OnSideOfNull(double x, double null, double start) {
     return start >= null ? std::max(x, null) : std::min(x, null);
 }
 
+// The effect nearest the null whose power reaches the target, by halving
+// to 1e-8 between an effect whose power misses it (`missing`, the null or a
+// point between the null and the answer) and one whose power reaches it:
+// the bracket never holds the null's other side. A power within `hit` of the
+// target ends the halving at once (a negative `hit` never does). The last
+// evaluation is at the answer.
+template <class PowerAt>
+double EffectReaching(PowerAt powerAt, double target, double missing, double reaching,
+                      double hit = -1.0) {
+    while (std::fabs(reaching - missing) > 1e-8) {
+        const double mid = (reaching + missing) / 2.0;
+        const double p = powerAt(mid);
+        if (std::fabs(p - target) <= hit) {
+            reaching = mid;
+            break;
+        }
+        if (p >= target) {
+            reaching = mid;
+        } else {
+            missing = mid;
+        }
+    }
+    powerAt(reaching);
+    return reaching;
+}
+
 // ------------------------------------------------------------ Compromise
 
 // What one evaluation of a Compromise search gives: the attained ratio

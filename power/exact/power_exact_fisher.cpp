@@ -390,22 +390,9 @@ double PowerExactFisherTwoProp::ExactSensitivity(double target, double start) {
         reach = start;
         other = proportion2;
     }
-    while (std::fabs(reach - other) > 1e-8) {
-        const double mid = (reach + other) / 2.0;
-        const double p = powerAt(mid);
-        if (std::fabs(p - target) <= 1e-10) {
-            reach = mid;
-            break;
-        }
-        if (p >= target) {
-            reach = mid;
-        } else {
-            other = mid;
-        }
-    }
+    reach = exact_search::EffectReaching(powerAt, target, other, reach, 1e-10);
     effectSize = reach;
     UpdateProportionH1();
-    powerAt(reach);
     return reach;
 }
 

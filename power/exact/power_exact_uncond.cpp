@@ -1092,15 +1092,8 @@ double PowerExactUncondTwoProp::SolveEffectSize2(double alphaValue, double targe
             nearEnd = p1;
         }
     }
-    while (std::fabs(farEnd - nearEnd) > 1e-8) {
-        const double mid = (nearEnd + farEnd) / 2.0;
-        if (PowerAt(mid, alphaValue, n1, n2) >= target) {
-            farEnd = mid;
-        } else {
-            nearEnd = mid;
-        }
-    }
-    PowerAt(farEnd, alphaValue, n1, n2);
+    farEnd = exact_search::EffectReaching([&](double x) { return PowerAt(x, alphaValue, n1, n2); },
+                                          target, nearEnd, farEnd);
     power = target;
     proportion1 = farEnd;
     return farEnd;
