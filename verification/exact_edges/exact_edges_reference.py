@@ -9,7 +9,8 @@ kind of fault:
                          reaches the target, seven digits even far below
                          1e-16, and "none" ("no alpha >= 1e-99") where the
                          power at alpha 1e-99 already reaches it: McNemar's
-                         exact power and approximation, the binomial test.
+                         exact power and approximation, the binomial test,
+                         the unconditional test of equality.
   compromise_near_one.tsv Compromise where the nearest ratio is met only at
                          alpha 1 (or on the last step below it): the power,
                          actual alpha and ratio shown are those of that alpha.
@@ -49,7 +50,10 @@ import numpy as np
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "fisher"))
+sys.path.insert(0, os.path.join(HERE, "..", "unconditional"))
 from fisher_reference import exact as fisher_exact  # noqa: E402
+import enumeration_reference as uncond  # noqa: E402
+from scipy.stats import norm  # noqa: E402
 
 mp.mp.dps = 50
 HEADER = "# test\ttype\tstatus\tinputs\toutputs"
@@ -241,6 +245,19 @@ def criterion_rows():
     u = next(c for c in range(101) if tail(p1, c) <= half)
     assert tail(p2, u) >= Fraction(1, 2)
     rows.append("601\tcriterion\tnone\ttails=Two p1=0.01 p2=0.99 power=0.5 n=100\t")
+    # The unconditional test of equality (607, z statistic, one tail), 300 +
+    # 300, p1 0.95 against 0.05: every outcome (x1, x2) whose statistic has
+    # an upper normal tail below 1e-99 is rejected at alpha 1e-99, and those
+    # hold more than half the mass under H1 (statistics of
+    # ../unconditional/enumeration_reference.py).
+    n1 = n2 = 300
+    b1, b2 = binom.pmf(np.arange(n1 + 1), n1, 0.95), binom.pmf(np.arange(n2 + 1), n2, 0.05)
+    reach = sum(b1[x1] * b2[x2] for x1 in range(n1 + 1) for x2 in range(n2 + 1)
+                if b1[x1] * b2[x2] > 1e-30
+                and norm.sf(uncond.null_statistic(0, x1, n1, x2, n2, 0)) < 1e-99)
+    assert reach >= 0.5, reach
+    rows.append("607\tcriterion\tnone\tstat=0 index=0 tails=One p1=0.95 p2=0.05 power=0.5 "
+                "n1=300 n2=300\t")
     cases = [  # tails, OR, power, pd, N
         ("Two", 23.4625, 0.712521, 0.790967, 305),
         ("One", 2.85799, 0.139855, 0.910569, 400),
