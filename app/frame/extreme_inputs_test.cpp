@@ -375,15 +375,6 @@ struct TypeOutcome {
     std::vector<std::string> labels;  // the inputs the type showed
 };
 
-// Breaks that other work mends at the same time, by test and type (to be
-// removed when it lands). The cross-type rule: Sensitivity of the logistic
-// and Poisson regressions with an extreme covariate parameter, of the exact
-// test of one proportion with a constant proportion of 1 and of Fisher's
-// exact test with p2 = 0.
-const std::vector<std::pair<TestId, AnalysisType>> kCrossTypeExceptions = {
-    {kProportionTestId, kSensitivity},
-    {kFisherTestId, kSensitivity},
-};
 // Unsound results of an edge value: the exact correlation test's Compromise
 // with rho H0 at the end of its range shows a negative beta, and Post hoc
 // of the exact R^2 test with H1 rho^2 = 0.999999 fails to converge.
@@ -403,11 +394,6 @@ bool IsEdgeFaultException(TestId id, AnalysisType type, const InputSet& set) {
                            return e.id == id && e.type == type && set.Single() &&
                                   set.texts.front().first == e.label;
                        });
-}
-
-bool IsCrossTypeException(TestId id, AnalysisType type) {
-    return std::find(kCrossTypeExceptions.begin(), kCrossTypeExceptions.end(),
-                     std::make_pair(id, type)) != kCrossTypeExceptions.end();
 }
 
 // One case per test, so the sweep's cost spreads over parallel test runs.
@@ -525,7 +511,7 @@ void ExtremeInputsOfTest::ExpectTheSameRefusalInEveryType(TestId id) {
         for (const TypeOutcome& refused : byType) {
             if (refused.shown.kind != Shown::kRefused) continue;
             for (const TypeOutcome& other : byType) {
-                if (other.type == refused.type || IsCrossTypeException(id, other.type)) continue;
+                if (other.type == refused.type) continue;
                 if (std::find(other.labels.begin(), other.labels.end(), refused.refusedLabel) ==
                     other.labels.end()) {
                     continue;
