@@ -120,7 +120,8 @@ long TotalN(const Inputs& inputs) {
     long total = 0;
     for (int i = 0; i < inputs.groups && i < static_cast<int>(inputs.table.size()); ++i) {
         long n = 0;
-        if (ReadCellCount(inputs.table[i].size, &n)) total += n;
+        // Held to the int range, so that fifty sizes add up without overflow.
+        if (ReadCellCount(inputs.table[i].size, &n)) total += std::clamp<long>(n, 0, kMaxTotal);
     }
     return total;
 }
@@ -131,6 +132,7 @@ std::optional<FieldError> Check(const Inputs& inputs) {
     if (!ReadPanelNumber(inputs.text[kSigma], &sigma))
         return FieldError{kSigma, kNotANumberMessage};
     if (!(sigma >= kSmallestSigma)) return FieldError{kSigma, kSigmaMessage};
+    long total = 0;
     for (int i = 0; i < inputs.groups; ++i) {
         double mean = 0.0;
         if (!ReadCellNumber(inputs.table[i].mean, &mean))
@@ -138,6 +140,9 @@ std::optional<FieldError> Check(const Inputs& inputs) {
         long n = 0;
         if (!ReadCellCount(inputs.table[i].size, &n) || n < 1)
             return FieldError{SizeCell(i), kSizeMessage};
+        // The main window holds its sample size in an int.
+        total += std::min<long>(n, kMaxTotal + 1L);
+        if (total > kMaxTotal) return FieldError{SizeCell(i), kTotalMessage};
     }
     if (!std::isfinite(Compute(inputs).f)) return FieldError{MeanCell(0), kNoFiniteFMessage};
     return std::nullopt;
@@ -213,7 +218,8 @@ void SetUpFromMainWindow(Inputs* inputs, std::optional<long> groups, std::option
     if (!groups) return;
     SetGroupCount(inputs, static_cast<int>(std::clamp<long>(*groups, kMinGroups, kMaxGroups)));
     if (!total) return;
-    const double n = std::ceil(static_cast<double>(*total) / static_cast<double>(*groups));
+    // Over the count the panel shows: the main window's may be 0 or below.
+    const double n = std::ceil(static_cast<double>(*total) / inputs->groups);
     inputs->text[kEqualN] = std::to_string(static_cast<long>(n));
 }
 

@@ -40,6 +40,10 @@ inline constexpr const char* kEqualNMessage = "Please enter a whole number of at
 inline constexpr const char* kSigmaMessage =
     "The SD $\\sigma$ in each group must be greater than 1e-16";
 inline constexpr const char* kSizeMessage = "The size of each group must be greater or equal 1";
+// The largest total sample size: what the main window's count holds.
+inline constexpr long kMaxTotal = 2147483647;
+inline constexpr const char* kTotalMessage =
+    "The total sample size must not be greater than 2147483647";
 inline constexpr const char* kNoFiniteFMessage =
     "The effect size is too large to be computed from these values.";
 

@@ -97,6 +97,9 @@ TEST(AnovaOmnibus, CheckNamesTheFieldAndTheMessage) {
          omni::kSizeMessage},
         {"size beyond a long", Table("1", {"0", "1"}, {"5", "99999999999999999999"}),
          omni::SizeCell(1), omni::kSizeMessage},
+        // The total goes to the main window's int.
+        {"sizes beyond an int", Table("1", {"0", "1"}, {"5", "2147483643"}), omni::SizeCell(1),
+         omni::kTotalMessage},
         {"mean overflows", Table("1", {"0", "1e999"}, {"5", "5"}), omni::MeanCell(1),
          kNotANumberMessage},
         {"mean infinite", Table("1", {"inf", "0"}, {"5", "5"}), omni::MeanCell(0),

@@ -109,12 +109,17 @@ void Inputs::ResizeMatrices(int p) {
     covariance.EvaluateCells();
 }
 
-void BuildCorrelationPattern(Inputs* inputs, double corr) {
+bool BuildCorrelationPattern(Inputs* inputs, double corr) {
     Matrix& v = inputs->covariance.values;
+    // Cells showing "inf" would read back as 0: no pattern rather than that.
+    for (int i = 1; i < v.rows() && i < v.cols(); ++i)
+        for (int j = 0; j < i; ++j)
+            if (!std::isfinite(PatternEntry(corr, inputs->firstOrderAutocorr, i, j))) return false;
     for (int i = 1; i < v.rows() && i < v.cols(); ++i)
         for (int j = 0; j < i; ++j)
             v(i, j) = v(j, i) = PatternEntry(corr, inputs->firstOrderAutocorr, i, j);
     inputs->covariance.FormatCells(L"%lg");
+    return true;
 }
 
 void ChangeMethod(Inputs* inputs, int method) {

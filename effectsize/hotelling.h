@@ -47,7 +47,9 @@ inline constexpr const char* kNotFiniteMessage =
 // The covariance values with the pattern's correlations: Corr everywhere
 // (compound symmetry) or Corr^|i - j| (first-order autocorrelation); the
 // diagonal stays. The cells follow with "%lg".
-void BuildCorrelationPattern(Inputs* inputs, double corr);
+// A correlation whose pattern has an entry that is not a finite number (a
+// power that overflows) builds nothing: false, the matrix as it was.
+bool BuildCorrelationPattern(Inputs* inputs, double corr);
 
 // The covariance record converted to `method`'s form (the cells evaluated
 // first, written back with "%lg"); a conversion that fails (a variance not

@@ -121,8 +121,10 @@ namespace {
 constexpr const char* kKeys[kFieldCount] = {"mcrrnd_ssize", "mcrrnd_pred1",  "mcrrnd_obsr2",
                                             "mcrrnd_alpha", "mcrrnd_relpos", "mcrrnd_pred2"};
 
-int Rounded(const std::string& text) {
-    return static_cast<int>(std::floor(Evaluated(text) + 0.5));
+// Half up, kept in a double: a count typed as 1e300 must reach the range
+// check, not an int conversion it overflows.
+double Rounded(const std::string& text) {
+    return std::floor(Evaluated(text) + 0.5);
 }
 
 }  // namespace
@@ -239,11 +241,11 @@ void TakeMainWindowCounts(const std::string* predictors, const std::string* samp
 TransferPlan PlanTransfer(const Inputs& inputs, const Result& result) {
     TransferPlan plan;
     if (inputs.mode == kFromInterval) {
-        plan.writes.push_back({"Number of predictors", double(Rounded(inputs.text[kPredictors]))});
-        plan.writes.push_back({"Total sample size", double(Rounded(inputs.text[kSampleSize]))});
+        plan.writes.push_back({"Number of predictors", Rounded(inputs.text[kPredictors])});
+        plan.writes.push_back({"Total sample size", Rounded(inputs.text[kSampleSize])});
     } else {
         plan.writes.push_back(
-            {"Number of predictors", double(Rounded(inputs.text[kCorrelationPredictors]))});
+            {"Number of predictors", Rounded(inputs.text[kCorrelationPredictors])});
     }
     plan.effectSize = result.rho2;
     return plan;

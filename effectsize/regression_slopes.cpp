@@ -137,8 +137,16 @@ void RestoreMode(PropertyList* store, const char* key, int count, int* mode) {
         *mode = static_cast<int>(stored);
 }
 
+// Seven decimals tidy a computed SD or ratio for the main window. A value
+// too large to scale by 1e7 has no decimals left to round, and one too small
+// for them would round to 0: both go as they are, finite and positive.
+double RoundedForTransfer(double value) {
+    if (!(std::fabs(value) >= 1e-7 && std::fabs(value) < 1e15)) return value;
+    return RoundTo(value, 7);
+}
+
 void AddRoundedWrite(TransferPlan* plan, const ShownInput& shown, const char* label, double value) {
-    if (shown && shown(label)) plan->writes.push_back({label, RoundTo(value, 7), -1.0, {}});
+    if (shown && shown(label)) plan->writes.push_back({label, RoundedForTransfer(value), -1.0, {}});
 }
 
 }  // namespace

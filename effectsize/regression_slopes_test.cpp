@@ -491,4 +491,20 @@ TEST(RegressionPanels, TransfersWriteTheShownInputsRoundedThenTheEffect) {
     EXPECT_EQ(intercepts.effectSize, 2.0);
 }
 
+TEST(RegressionPanels, TransferKeepsValuesThatSevenDecimalsCannotRound) {
+    // 1e308 scaled by 1e7 overflows, and 4e-8 rounds to 0: both go as they
+    // are, so that an SD or a ratio stays finite and above 0.
+    const std::pair<double, double> cases[] = {
+        {1e308, 1e308}, {1e20, 1e20}, {4e-8, 4e-8}, {1e-320, 1e-320}, {1.23456789e-7, 1e-7}};
+    for (const auto& [value, written] : cases) {
+        two_slopes::Result r;
+        r.group[0].sdX = r.group[1].sdX = r.pooledResidualSd = r.ratio = value;
+        const TransferPlan plan = two_slopes::PlanTransfer(
+            r, Shows({"Std dev $\\sigma$_x1", "Std dev $\\sigma$_x2", "Std dev residual $\\sigma$",
+                      "Allocation ratio N2/N1"}));
+        ASSERT_EQ(plan.writes.size(), 4u);
+        for (const auto& write : plan.writes) EXPECT_EQ(write.value, written) << value;
+    }
+}
+
 }  // namespace

@@ -47,8 +47,11 @@ bool RunCriterion(PowerGLMM& model, int id, double* statistic) {
 
 }  // namespace
 
-void BuildCorrelationPattern(Table* sdCorr, double corr, bool autoregressive) {
+bool BuildCorrelationPattern(Table* sdCorr, double corr, bool autoregressive) {
     const int m = static_cast<int>(sdCorr->size());
+    for (int i = 0; i < m; ++i)
+        for (int j = 0; j < i; ++j)
+            if (!std::isfinite(autoregressive ? std::pow(corr, i - j) : corr)) return false;
     for (int i = 0; i < m; ++i) {
         for (int j = 0; j < i; ++j) {
             const double r = autoregressive ? std::pow(corr, i - j) : corr;
@@ -56,6 +59,7 @@ void BuildCorrelationPattern(Table* sdCorr, double corr, bool autoregressive) {
             (*sdCorr)[j][i] = r;
         }
     }
+    return true;
 }
 
 Result Compute(const Inputs& inputs) {

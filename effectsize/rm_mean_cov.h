@@ -47,6 +47,7 @@ Result Compute(const Inputs& inputs);
 // The pattern of input method 2 on SDs and correlations: every
 // off-diagonal entry (i, j) becomes corr, or corr^|i - j| with the first-
 // order autoregressive pattern; the diagonal stays.
-void BuildCorrelationPattern(Table* sdCorr, double corr, bool autoregressive);
+// False, the table as it was, when an entry would not be a finite number.
+bool BuildCorrelationPattern(Table* sdCorr, double corr, bool autoregressive);
 
 }  // namespace effectsize::rm_mean_cov

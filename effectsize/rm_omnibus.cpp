@@ -92,13 +92,17 @@ std::optional<FieldError> Check(const Inputs& inputs, int specification) {
             return FieldError{kMeasurements, kNotANumberMessage};
         if (!(m >= 2.0) || m != std::trunc(m))
             return FieldError{kMeasurements, kMeasurementsMessage};
+        if (!(m <= kMaxMeasurements)) return FieldError{kMeasurements, kMeasurementsRangeMessage};
     }
+    long total = 0;
     for (int i = 0; i < inputs.groups; ++i) {
         double mean = 0.0;
         if (!ReadPanelNumber(inputs.table[i].mean, &mean))
             return FieldError{MeanField(i), kNotANumberMessage};
-        if (!ReadCount(inputs.table[i].size, 1, kMaxSize))
-            return FieldError{SizeField(i), kSizeMessage};
+        const auto size = ReadCount(inputs.table[i].size, 1, kMaxSize);
+        if (!size) return FieldError{SizeField(i), kSizeMessage};
+        total += *size;
+        if (total > kMaxTotal) return FieldError{SizeField(i), kTotalTooLargeMessage};
     }
     // f(U) divides by N - k: every group of size 1 leaves no error df.
     if (specification == 2 && TotalN(inputs) <= inputs.groups)

@@ -44,10 +44,19 @@ inline constexpr const char* kCorrelationMessage =
     "The correlation $\\rho$ among repeated measures must\nlie in the range [-0.9999999, "
     "0.9999999]";
 inline constexpr const char* kMeasurementsMessage = "There must be at least two measurements";
+// The most measurements the form's spin offers; a count the transfer writes
+// as a whole number.
+inline constexpr int kMaxMeasurements = 200;
+inline constexpr const char* kMeasurementsRangeMessage =
+    "The number of measurements must lie in the range [2, 200]";
 inline constexpr const char* kSizeMessage = "The size of each group must be greater or equal 1";
 inline constexpr const char* kEqualNMessage = "Equal n must be a whole number of at least 1.";
 inline constexpr const char* kTotalMessage =
     "The total sample size must be greater than the number of groups";
+// The largest total sample size: what the main window's count holds.
+inline constexpr long kMaxTotal = 2147483647;
+inline constexpr const char* kTotalTooLargeMessage =
+    "The total sample size must not be greater than 2147483647";
 
 // The count typed into "Number of groups", when it is one within 2..50.
 std::optional<int> TypedGroupCount(const Inputs& inputs);

@@ -52,6 +52,16 @@ TEST(RmOmnibus, ConversionAgreesWithTheTestsOwn) {
     }
 }
 
+TEST(RmOmnibus, ATotalBeyondTheMainWindowsIntIsRefusedOnTheSizeThatPassesIt) {
+    omni::Inputs in;
+    omni::SetGroupCount(&in, 30);
+    for (auto& group : in.table) group.size = "100000000";
+    const auto error = omni::Check(in, 0);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->field, omni::SizeField(21));  // 22 * 1e8 > 2^31 - 1
+    EXPECT_EQ(error->message, omni::kTotalTooLargeMessage);
+}
+
 TEST(RmOmnibus, ChecksNameTheirFieldOrCell) {
     struct Case {
         int spec;
@@ -65,6 +75,9 @@ TEST(RmOmnibus, ChecksNameTheirFieldOrCell) {
         {0, omni::kGroups, "51", omni::kGroups, omni::kGroupCountMessage},
         {3, omni::kCorrelation, "0.99999995", omni::kCorrelation, omni::kCorrelationMessage},
         {3, omni::kMeasurements, "1", omni::kMeasurements, omni::kMeasurementsMessage},
+        // A count the transfer could not write as a whole number.
+        {3, omni::kMeasurements, "1e300", omni::kMeasurements, omni::kMeasurementsRangeMessage},
+        {3, omni::kMeasurements, "201", omni::kMeasurements, omni::kMeasurementsRangeMessage},
         // Specification 0 does not read the correlation or the measurements.
         {0, omni::kCorrelation, "1.5", -1, ""},
         {0, omni::kMeasurements, "1", -1, ""},

@@ -18,6 +18,8 @@ constexpr const char* kKeys[kFieldCount] = {"frmms_varspecial", "frmms_varerr", 
 constexpr double kLargestCorrelation = 0.9999999999;
 constexpr double kSmallestEta2 = 1e-10;
 constexpr int kMaxCount = 200;
+// The largest total a transfer writes: a count the main window's inputs hold.
+constexpr int kMaxTotal = 100000000;
 
 std::string Range(const char* what, int low, int high) {
     char text[160];
@@ -127,6 +129,11 @@ Result Compute(const Inputs& inputs, const TestContext& context) {
             result.error = FieldError{kTotal, kTotalMessage};
             return result;
         }
+        if (!(n <= kMaxTotal)) {
+            result.error =
+                FieldError{kTotal, Range("total sample size", static_cast<int>(k) + 1, kMaxTotal)};
+            return result;
+        }
         b *= n / (n - k);
     }
     double effect = 0.0, error = 0.0;
@@ -157,7 +164,10 @@ Result Compute(const Inputs& inputs, const TestContext& context) {
         return result;
     }
     result.f = f;
-    result.eta2 = f * f / (f * f + 1.0);
+    // f² / (f² + 1) without f² overflowing: a huge effect variance has an
+    // eta² of 1, not inf / inf.
+    const double f2 = f * f;
+    result.eta2 = f2 > 1.0 ? 1.0 / (1.0 + 1.0 / f2) : f2 / (f2 + 1.0);
     return result;
 }
 

@@ -45,6 +45,22 @@ TEST(RmSpecial, DirectModeIgnoresTheSpecification) {
     EXPECT_NEAR(defaults.eta2, 1.0 / 3.0, 1e-15);
 }
 
+TEST(RmSpecial, EtaSquaredStaysAProportionAtTheEdgesOfTheRange) {
+    // f² overflows for an effect variance of 1e308; eta² is then 1, and for
+    // the smallest ratio f² itself.
+    special::Inputs in;
+    in.text[special::kErrorVariance] = "1";
+    in.text[special::kEffectVariance] = "1e308";
+    special::Result r = special::Compute(in, {0, kRepeatedWithinTestId});
+    ASSERT_FALSE(r.error);
+    EXPECT_EQ(r.eta2, 1.0);
+    in.text[special::kEffectVariance] = "2.3e-15";
+    in.text[special::kErrorVariance] = "1e300";
+    r = special::Compute(in, {0, kRepeatedWithinTestId});
+    ASSERT_FALSE(r.error);
+    EXPECT_NEAR(r.eta2, 2.3e-315, 1e-320);
+}
+
 TEST(RmSpecial, ChecksNameTheirFieldAndRange) {
     struct Case {
         int spec, test, mode, field;

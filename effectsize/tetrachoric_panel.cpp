@@ -54,8 +54,12 @@ std::optional<FieldError> CheckRules(const Inputs& inputs, Values* values) {
             return FieldError{kF11, kAllFrequenciesMessage};
         if (auto error = ReadFields(inputs, kRelativePosition, kConfidenceLevel, values, &empty))
             return error;
+        double total = 0.0;
         for (int field = kF11; field <= kF22; ++field) {
             if (!(values->value[field] >= 0.0)) return FieldError{field, kNegativeFrequencyMessage};
+            // The total goes to the main window's sample size, an int.
+            total += values->value[field];
+            if (!(total <= kMaxTotal)) return FieldError{field, kTotalMessage};
         }
         const double position = values->value[kRelativePosition];
         if (!(position >= 0.0 && position <= 1.0))

@@ -45,6 +45,9 @@ bool FieldIsInput(int mode, int field);
 
 inline constexpr const char* kAllFrequenciesMessage = "All four frequencies must be given.";
 inline constexpr const char* kNegativeFrequencyMessage = "Frequencies must be >= 0.";
+inline constexpr double kMaxTotal = 2147483647.0;
+inline constexpr const char* kTotalMessage =
+    "The sum of the frequencies must not be greater than 2147483647.";
 inline constexpr const char* kRelativePositionMessage =
     "The relative position inside the C.I.  must be\nbetween 0 (=left) and 1 (=right).";
 inline constexpr const char* kConfidenceLevelMessage =

@@ -173,6 +173,8 @@ TEST(Tetrachoric, CheckNamesTheFieldAndTheMessage) {
         {"a blank frequency", Frequencies({"25", "  ", "25", "25"}), kF11, kAllFrequenciesMessage},
         {"a negative frequency", Frequencies({"25", "25", "-1", "25"}), kF21,
          kNegativeFrequencyMessage},
+        {"a total beyond an int", Frequencies({"25", "2147483600", "25", "25"}), kF21,
+         effectsize::tetrachoric::kTotalMessage},
         {"a word", Frequencies({"25", "many", "25", "25"}), kF12, kNotANumberMessage},
         {"position above 1", Frequencies({"1", "1", "1", "1"}, "1.01"), kRelativePosition,
          kRelativePositionMessage},

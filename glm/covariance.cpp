@@ -91,6 +91,55 @@ bool IsPositiveSemiDefinite(const Matrix& M) {
     return smallest >= -n * 1e-12 * largest;
 }
 
+std::optional<CovarianceProblem> CheckCovarianceMatrix(const Matrix& S,
+                                                       const std::vector<std::wstring>& labels) {
+    const int n = std::min(S.rows(), S.cols());
+    const std::wstring notPsd =
+        L":\nSigma is not positive semi-definite, so no power can be computed.";
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j <= i; ++j)
+            if (!std::isfinite(S(i, j)))
+                return CovarianceProblem{(i == j ? L"The variance of " + LabelOf(labels, i)
+                                                 : L"The covariance of " + LabelOf(labels, i) +
+                                                       L" and " + LabelOf(labels, j)) +
+                                             L" is " + FormatNumber(S(i, j)) +
+                                             L":\nSigma must hold finite numbers.",
+                                         i, j};
+    for (int i = 0; i < n; ++i)
+        if (S(i, i) < 0.0)
+            return CovarianceProblem{L"The variance of " + LabelOf(labels, i) + L" is " +
+                                         FormatNumber(S(i, i)) + L", below 0" + notPsd,
+                                     i, i};
+    for (int i = 1; i < n; ++i)
+        for (int j = 0; j < i; ++j) {
+            const double bound = std::sqrt(S(i, i) * S(j, j));
+            if (std::fabs(S(i, j)) <= bound * (1.0 + kCorrelationSlack)) continue;
+            const std::wstring pair = LabelOf(labels, j) + L" and " + LabelOf(labels, i);
+            if (bound == 0.0)
+                return CovarianceProblem{
+                    L"The covariance of " + pair + L" is " + FormatNumber(S(i, j)) + L", but " +
+                        LabelOf(labels, S(i, i) == 0.0 ? i : j) + L" has variance 0" + notPsd,
+                    i, j};
+            return CovarianceProblem{L"The correlation of " + pair + L" is " +
+                                         FormatNumber(S(i, j) / bound) + L", outside [-1, 1]" +
+                                         notPsd,
+                                     i, j};
+        }
+    // Every pair fits, yet three or more variables may not: the first
+    // variable whose covariances cannot go with those before it.
+    for (int k = 3; k <= n; ++k) {
+        Matrix leading(k, k);
+        for (int i = 0; i < k; ++i)
+            for (int j = 0; j < k; ++j) leading(i, j) = S(i, j);
+        if (!IsPositiveSemiDefinite(leading))
+            return CovarianceProblem{L"The covariances of " + LabelOf(labels, k - 1) + L" with " +
+                                         LabelOf(labels, 0) + (k == 3 ? L" and " : L" to ") +
+                                         LabelOf(labels, k - 2) + L" do not fit together" + notPsd,
+                                     k - 1, 0};
+    }
+    return std::nullopt;
+}
+
 std::optional<std::string> CheckCorrelationMatrix(const Matrix& R) {
     const int n = R.rows();
     for (int i = 1; i < n; ++i)

@@ -29,6 +29,21 @@ std::optional<std::wstring> ConvertCovarianceToSdCorr(Matrix& M,
 // positive semi-definite but for rounding passes.
 bool IsPositiveSemiDefinite(const Matrix& M);
 
+// Why a covariance matrix cannot describe any responses, naming the cell
+// (body indices from 0, the lower triangle) where the fault shows.
+struct CovarianceProblem {
+    std::wstring message;
+    int row = 0;
+    int col = 0;
+};
+// Σ must hold finite numbers and be positive semi-definite: a negative
+// variance, a covariance beyond its two variances (a correlation outside
+// [-1, 1]) or a variable whose covariances cannot go with those of the
+// variables before it is named; `labels` name the variables. A singular Σ
+// passes: what it means depends on the response contrast.
+std::optional<CovarianceProblem> CheckCovarianceMatrix(const Matrix& S,
+                                                       const std::vector<std::wstring>& labels);
+
 // The checks of a correlation matrix typed below its diagonal: the first
 // failure's message, or nothing.
 std::optional<std::string> CheckCorrelationMatrix(const Matrix& R);

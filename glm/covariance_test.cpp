@@ -149,3 +149,45 @@ TEST(CorrelationCheck, SingularButValidMatricesPass) {
         *outside,
         "At least one correlation between predictors\nis outside the admissible range [-1,1]!");
 }
+
+// Σ before any power is computed: finite and positive semi-definite, the
+// first fault named with its cell; a singular Σ passes (singular within
+// rounding too).
+TEST(CovarianceCheck, NamesTheCellThatMakesSigmaNoCovarianceMatrix) {
+    const std::wstring notPsd =
+        L":\nSigma is not positive semi-definite, so no power can be computed.";
+    const struct {
+        Matrix sigma;
+        const wchar_t* message;  // nullptr: accepted
+        int row, col;
+    } cases[] = {
+        {Square({-1, 0, 0, 1}), L"The variance of Y 1 is -1, below 0", 0, 0},
+        {Square({1, 2, 2, 1}), L"The correlation of Y 1 and Y 2 is 2, outside [-1, 1]", 1, 0},
+        {Square({1, 0.5, 0.5, 0}), L"The covariance of Y 1 and Y 2 is 0.5, but Y 2 has variance 0",
+         1, 0},
+        {Square({4, -0.5, 0, -0.5, 1, 0, 0, 0, 1}), nullptr, 0, 0},
+        // Each pair fits, the three do not.
+        {Square({1, 0.9, 0.9, 0.9, 1, -0.9, 0.9, -0.9, 1}),
+         L"The covariances of Y 3 with Y 1 and Y 2 do not fit together", 2, 0},
+        {Square({1, 0, 0, NAN}), L"The variance of Y 2 is nan:\nSigma must hold finite numbers.", 1,
+         1},
+        {Square({1, 1, 1, 1}), nullptr, 0, 0},
+        {Square({1e-300, 0, 0, 1}), nullptr, 0, 0},
+        {Square({2, 1, 0.5, 1, 0.5, 0.25, 0.5, 0.25, 0.125}), nullptr, 0, 0},
+    };
+    const std::vector<std::wstring> labels = {L"Y 1", L"Y 2", L"Y 3"};
+    for (const auto& c : cases) {
+        const auto problem = CheckCovarianceMatrix(c.sigma, labels);
+        if (!c.message) {
+            EXPECT_FALSE(problem) << c.sigma;
+            continue;
+        }
+        ASSERT_TRUE(problem) << c.sigma;
+        const std::wstring expected = std::wstring(c.message).find(L"finite") == std::wstring::npos
+                                          ? c.message + notPsd
+                                          : c.message;
+        EXPECT_EQ(problem->message, expected);
+        EXPECT_EQ(problem->row, c.row);
+        EXPECT_EQ(problem->col, c.col);
+    }
+}

@@ -1,9 +1,12 @@
 #include "glm/explorer_report.h"
 
+#include <algorithm>
 #include <cmath>
 #include <exception>
 #include <functional>
+#include <utility>
 
+#include "glm/covariance.h"
 #include "glm/model/power_glmm.h"
 
 namespace {
@@ -15,8 +18,22 @@ constexpr double kDisplayK = 1.0, kDisplayS = 1.0, kDisplayR = 1.0;
 std::wstring Num(double x, const wchar_t* format = L"%.3lf") {
     return std::isfinite(x) ? FormatNumber(x, format) : std::wstring(kNotComputed);
 }
+// Counts (N and the degrees of freedom) are whole numbers mostly and read
+// as such; a fractional one (an N typed so, an approximation's df) keeps
+// its decimals. A count off a whole number by rounding only is that number:
+// its decimals would show zeros.
+std::wstring WholeOr(double x, const wchar_t* fractional) {
+    const double whole = std::round(x);
+    if (std::isfinite(x) && std::fabs(x) < 1e15 &&
+        std::fabs(x - whole) <= 1e-9 * std::max(1.0, std::fabs(x)))
+        return Num(whole, L"%.0lf");
+    return Num(x, fractional);
+}
 std::wstring SampleSize(double n) {
-    return Num(n, L"%.1lf");
+    return WholeOr(n, L"%.1lf");
+}
+std::wstring Df(double df) {
+    return WholeOr(df, L"%.3lf");
 }
 std::vector<std::wstring> Display() {
     return {Num(kDisplayK, L"%lg"), Num(kDisplayS, L"%lg"), Num(kDisplayR, L"%lg")};
@@ -59,6 +76,44 @@ Matrix Transposed(const Matrix& m) {
 struct RowOutcome {
     bool computed = false;
     bool noSampleSize = false;
+    std::wstring reason;  // why a post hoc test was not computed
+};
+
+// Why a post hoc test left its row without values, from what it computed
+// before it stopped. The univariate tests check their df adjusted by ε.
+std::wstring WhyNotComputed(const PowerGLMM& model, bool univariate) {
+    const double errorDf = model.N - model.r;
+    if (!(errorDf > 0.0))
+        return L"N = " + SampleSize(model.N) + L" is not above the rank of X (" +
+               Num(model.r, L"%.0lf") + L"): there are no error degrees of freedom.";
+    if (univariate && !(model.df1Crit >= 1.0 && model.df2Crit >= 1.0 && model.df1Power >= 1.0 &&
+                        model.df2Power >= 1.0))
+        return L"at N = " + SampleSize(model.N) +
+               L" its degrees of freedom, adjusted by epsilon, fall below 1.";
+    if (!(model.df1 > 0.0 && model.df2 > 0.0))
+        return L"at N = " + SampleSize(model.N) +
+               L" the test's approximation has no positive denominator df.";
+    const std::wstring tiny = L"the variances in Sigma are tiny against the contrasted means.";
+    if (!std::isfinite(model.lambda)) return L"its noncentrality is not finite: " + tiny;
+    std::wstring reason = L"its distribution cannot be computed at df1 = " + Df(model.df1) +
+                          L", df2 = " + Df(model.df2) + L", λ = " + FormatNumber(model.lambda) +
+                          L".";
+    if (model.lambda > 1e6) reason += L" In other words, " + tiny;
+    return reason;
+}
+
+// The rows a block's tables left without values, by reason, in the order
+// the reasons first came.
+struct Unexplained {
+    std::vector<std::pair<std::wstring, std::vector<std::wstring>>> rows;
+    void Add(const std::wstring& reason, const std::wstring& row) {
+        for (auto& [known, names] : rows)
+            if (known == reason) {
+                names.push_back(row);
+                return;
+            }
+        rows.push_back({reason, {row}});
+    }
 };
 
 RowOutcome RunRow(PowerGLMM& model, const ReportSettings& settings, unsigned int selector,
@@ -73,6 +128,7 @@ RowOutcome RunRow(PowerGLMM& model, const ReportSettings& settings, unsigned int
         outcome.computed = !outcome.noSampleSize;
     } else {
         outcome.computed = postHoc();
+        if (!outcome.computed) outcome.reason = WhyNotComputed(model, selector <= kGlmmBox);
     }
     return outcome;
 }
@@ -80,12 +136,15 @@ RowOutcome RunRow(PowerGLMM& model, const ReportSettings& settings, unsigned int
 // The cells after the name (and the tails or the statistic) when a row has
 // no values: N, or the failed search, then "?" for the rest.
 void AppendUncomputed(std::vector<std::wstring>& row, const RowOutcome& outcome,
-                      const PowerGLMM& model, int remaining) {
+                      const PowerGLMM& model, int remaining, Unexplained& why) {
+    if (!outcome.reason.empty())
+        why.Add(outcome.reason,
+                row.size() > 1 && row[0] == L"t test" ? row[0] + L" (" + row[1] + L")" : row[0]);
     row.push_back(outcome.noSampleSize ? std::wstring(kNoSampleSize) : SampleSize(model.N));
     for (int i = 1; i < remaining; ++i) row.push_back(kNotComputed);
 }
 
-ReportTable TTable(PowerGLMM& model, const ReportSettings& settings) {
+ReportTable TTable(PowerGLMM& model, const ReportSettings& settings, Unexplained& why) {
     ReportTable table = {{L"Test", L"tails", L"N", L"Power", L"α", L"K", L"S", L"R", L"crit t",
                           L"df", L"λ", L"η²", L"f²"}};
     for (bool oneTailed : {true, false}) {
@@ -94,14 +153,14 @@ ReportTable TTable(PowerGLMM& model, const ReportSettings& settings) {
                    [&] { return model.ContrastT(oneTailed); });
         std::vector<std::wstring> row = {L"t test", oneTailed ? L"one" : L"two"};
         if (!outcome.computed) {
-            AppendUncomputed(row, outcome, model, 11);
+            AppendUncomputed(row, outcome, model, 11, why);
         } else {
             model.SetEffectFromLambda();
             row.push_back(SampleSize(model.N));
             Append(row, {Num(model.power), Num(model.alpha)});
             Append(row, Display());
             // The t test's df is the error df (df2); df1 is the 1 of its F form.
-            Append(row, {Num(model.critical), Num(model.df2), Num(model.lambda), Num(model.eta2),
+            Append(row, {Num(model.critical), Df(model.df2), Num(model.lambda), Num(model.eta2),
                          Num(model.effect)});
         }
         table.push_back(std::move(row));
@@ -109,27 +168,27 @@ ReportTable TTable(PowerGLMM& model, const ReportSettings& settings) {
     return table;
 }
 
-ReportTable FTable(PowerGLMM& model, const ReportSettings& settings) {
+ReportTable FTable(PowerGLMM& model, const ReportSettings& settings, Unexplained& why) {
     ReportTable table = {{L"Test", L"N", L"Power", L"α", L"K", L"S", L"R", L"crit F", L"df1",
                           L"df2", L"λ", L"η²", L"f²"}};
     const RowOutcome outcome =
         RunRow(model, settings, kGlmmContrastF, [&] { return model.ContrastF(); });
     std::vector<std::wstring> row = {L"F test"};
     if (!outcome.computed) {
-        AppendUncomputed(row, outcome, model, 12);
+        AppendUncomputed(row, outcome, model, 12, why);
     } else {
         model.SetEffectFromLambda();
         row.push_back(SampleSize(model.N));
         Append(row, {Num(model.power), Num(model.alpha)});
         Append(row, Display());
-        Append(row, {Num(model.critical), Num(model.df1), Num(model.df2), Num(model.lambda),
+        Append(row, {Num(model.critical), Df(model.df1), Df(model.df2), Num(model.lambda),
                      Num(model.eta2), Num(model.effect)});
     }
     table.push_back(std::move(row));
     return table;
 }
 
-ReportTable UnivariateTable(PowerGLMM& model, const ReportSettings& settings) {
+ReportTable UnivariateTable(PowerGLMM& model, const ReportSettings& settings, Unexplained& why) {
     ReportTable table = {{L"Test", L"N", L"Power", L"α", L"K", L"S", L"R", L"eps", L"E(eps)",
                           L"crit F", L"df1", L"df2", L"λ", L"η²", L"f²"}};
     const bool common = settings.aPriori || model.UnivariateCommon();
@@ -141,26 +200,35 @@ ReportTable UnivariateTable(PowerGLMM& model, const ReportSettings& settings) {
                 {L"H-F", kGlmmHuynhFeldt},
                 {L"Box", kGlmmBox}};
     for (const auto& r : rows) {
-        const RowOutcome outcome = RunRow(model, settings, r.selector,
-                                          [&] { return common && model.Univariate(r.selector); });
+        RowOutcome outcome = RunRow(model, settings, r.selector,
+                                    [&] { return common && model.Univariate(r.selector); });
+        if (!common)
+            outcome.reason =
+                L"epsilon cannot be computed from the eigenvalues of A'ΣA (their squares leave "
+                L"the range of numbers): the variances in Sigma are too small or too large to "
+                L"compute with.";
         std::vector<std::wstring> row = {r.name};
         if (!outcome.computed) {
-            AppendUncomputed(row, outcome, model, 14);
+            AppendUncomputed(row, outcome, model, 14, why);
         } else {
             model.SetEffectFromLambda();
             row.push_back(SampleSize(model.N));
             Append(row, {Num(model.power), Num(model.alpha)});
             Append(row, Display());
-            Append(row, {Num(model.epsShown), Num(model.epsExpShown), Num(model.critical),
-                         Num(model.df1), Num(model.df2), Num(model.lambda), Num(model.eta2),
-                         Num(model.effect)});
+            Append(row,
+                   {Num(model.epsShown), Num(model.epsExpShown), Num(model.critical), Df(model.df1),
+                    Df(model.df2), Num(model.lambda), Num(model.eta2), Num(model.effect)});
         }
         table.push_back(std::move(row));
     }
     return table;
 }
 
-ReportTable MultivariateTable(PowerGLMM& model, const ReportSettings& settings) {
+// The multivariate tests divide by the error covariance of the contrasted
+// responses, A'ΣA; where it is singular they have no meaning and their
+// rows show "?" throughout.
+ReportTable MultivariateTable(PowerGLMM& model, const ReportSettings& settings, bool meaningful,
+                              Unexplained& why) {
     ReportTable table = {{L"Test", L"val", L"N", L"Power", L"α", L"K", L"S", L"R", L"crit F",
                           L"df1", L"df2", L"λ", L"η²", L"f²"}};
     const struct {
@@ -180,18 +248,23 @@ ReportTable MultivariateTable(PowerGLMM& model, const ReportSettings& settings) 
         {L"Hotelling MP2", kGlmmHotelling2MP, false, &PowerGLMM::HotellingLawley2, &PowerGLMM::TN},
     };
     for (const auto& r : rows) {
+        std::vector<std::wstring> row = {r.name};
+        if (!meaningful) {
+            row.resize(table[0].size(), kNotComputed);
+            table.push_back(std::move(row));
+            continue;
+        }
         const RowOutcome outcome =
             RunRow(model, settings, r.selector, [&] { return (model.*r.test)(r.plain, true); });
-        std::vector<std::wstring> row = {r.name};
         if (!outcome.computed) {
             row.push_back(kNotComputed);
-            AppendUncomputed(row, outcome, model, 12);
+            AppendUncomputed(row, outcome, model, 12, why);
         } else {
             row.push_back(Num(model.*r.statistic));
             row.push_back(SampleSize(model.N));
             Append(row, {Num(model.power), Num(model.alpha)});
             Append(row, Display());
-            Append(row, {Num(model.critical), Num(model.df1), Num(model.df2), Num(model.lambda),
+            Append(row, {Num(model.critical), Df(model.df1), Df(model.df2), Num(model.lambda),
                          Num(model.eta2), Num(model.effect)});
         }
         table.push_back(std::move(row));
@@ -211,6 +284,21 @@ std::optional<std::wstring> ContrastMisfit(const PowerContrast& contrast, int ex
     return L"The contrast \"" + contrast.matrix.name + L"\" has " + Count(got) +
            L" coefficients, but the model has " + Count(expected) + L" " + what +
            L": open the tab \"" + tab + L"\" to bring it in step.";
+}
+
+// The rank of A'ΣA, the error covariance of the contrasted responses, as
+// the model computed it: its singular values above rounding of the largest.
+int RankOfSigmaStar(const PowerGLMM& model) {
+    RealVector values;
+    Matrix u, v;
+    if (model.SigmaStar.size() == 0 || !SvdFull(model.SigmaStar, values, u, v)) return 0;
+    double largest = 0.0;
+    for (int i = 0; i < values.extent(0); ++i) largest = std::max(largest, values(i));
+    const double zero = 1e-12 * static_cast<double>(model.SigmaStar.rows()) * largest;
+    int rank = 0;
+    for (int i = 0; i < values.extent(0); ++i)
+        if (values(i) > zero) ++rank;
+    return rank;
 }
 
 ReportBlock PairBlock(PowerGLMM& model, const PowerContrast& c, const PowerContrast& a,
@@ -239,13 +327,37 @@ ReportBlock PairBlock(PowerGLMM& model, const PowerContrast& c, const PowerContr
                             std::wstring(model.failure.begin(), model.failure.end());
             return block;
         }
+        // A singular Σ matters only where the response contrast reaches its
+        // null space: then combinations of the contrasted responses have no
+        // error variance, and a test that divides by it has no power to show.
+        const int rankStar = RankOfSigmaStar(model);
+        const std::wstring aName = L"\"" + a.matrix.name + L"\"";
+        if (rankStar == 0) {
+            block.failure = L"Sigma is singular: the responses of the contrast " + aName +
+                            L" have no variance together (A'ΣA = 0), so no test of it can "
+                            L"be computed.";
+            return block;
+        }
+        Unexplained why;
         if (model.s == 1.0 && model.b == 1.0 && model.a * model.b == 1.0) {
-            block.results.push_back(TTable(model, settings));
+            block.results.push_back(TTable(model, settings, why));
         } else if (model.s == 1.0 && model.b == 1.0) {
-            block.results.push_back(FTable(model, settings));
+            block.results.push_back(FTable(model, settings, why));
         } else {
-            block.results.push_back(UnivariateTable(model, settings));
-            block.results.push_back(MultivariateTable(model, settings));
+            const bool fullRank = rankStar >= model.b;
+            block.results.push_back(UnivariateTable(model, settings, why));
+            block.results.push_back(MultivariateTable(model, settings, fullRank, why));
+            if (!fullRank)
+                block.notes.push_back(
+                    L"Sigma is singular along the contrast " + aName + L": A'ΣA has rank " +
+                    Count(rankStar) + L", the contrast " + Count(static_cast<int>(model.b)) +
+                    L". The multivariate tests divide by it and have no meaning here; "
+                    L"their rows show \"?\".");
+        }
+        for (const auto& [reason, names] : why.rows) {
+            std::wstring list;
+            for (const std::wstring& name : names) list += (list.empty() ? L"" : L", ") + name;
+            block.notes.push_back(L"Not computed (\"?\"): " + list + L": " + reason);
         }
     } catch (const std::exception& e) {
         const std::string what = e.what();
@@ -291,6 +403,10 @@ std::optional<std::wstring> SetModelMatrices(PowerGLMM& model, const LabeledMatr
         return L"The covariance matrix Sigma has " + Count(Sigma.values.rows()) +
                L" rows, but the means B have " + Count(responses) +
                L" responses: open the tab \"Cov Sigma\" to bring it in step.";
+    std::vector<std::wstring> labels;
+    for (int i = 0; i < Sigma.rowLabels.rows() && Sigma.rowLabels.cols() > 0; ++i)
+        labels.push_back(Sigma.rowLabels(i, 0));
+    if (const auto problem = CheckCovarianceMatrix(Sigma.values, labels)) return problem->message;
     model.SetDimensions(cells, predictors, responses);
     model.X.reference(Copy(X.values));
     model.B.reference(Copy(B.values));

@@ -24,6 +24,8 @@ struct ReportBlock {
     ReportTable cTable, aTable;
     std::vector<ReportTable> results;
     std::wstring failure;
+    // What the tables' "?" rows owe to the model, shown under the tables.
+    std::vector<std::wstring> notes;
 };
 
 // What the General tab holds, as typed.
@@ -51,7 +53,8 @@ std::optional<std::wstring> ReadReportSettings(const ReportSettingsTexts& texts,
 // The tabs' matrices into the model: X (cells x predictors), the cell
 // weights (first column of W), B and Σ; the counts follow X and B. The
 // reason when their shapes do not fit together (a tab not yet brought in
-// step with the design), and the model untouched.
+// step with the design) or Σ is no covariance matrix, and the model
+// untouched.
 std::optional<std::wstring> SetModelMatrices(PowerGLMM& model, const LabeledMatrix& X,
                                              const LabeledMatrix& W, const LabeledMatrix& B,
                                              const LabeledMatrix& Sigma);

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include "analysis/calculation_test_support.h"
 #include "glm/model/power_glmm.h"
@@ -106,9 +107,9 @@ TEST(ExplorerReport, TwoGroupsOneResponseIsTheTwoSampleTTest) {
             ASSERT_LT(run->status, 0) << run->message;
             EXPECT_EQ(t[row][3], Text3(run->Value("power")));
             EXPECT_EQ(t[row][8], Text3(run->Value("crit")));
-            EXPECT_EQ(t[row][9], Text3(run->Value("df")));
+            EXPECT_EQ(t[row][9], FormatNumber(run->Value("df"), L"%.0lf"));
             EXPECT_EQ(t[row][10], Text3(std::pow(run->Value("ncp"), 2)));
-            EXPECT_EQ(t[row][2], FormatNumber(c.n, L"%.1lf"));
+            EXPECT_EQ(t[row][2], std::to_wstring(c.n));
             for (int k : {5, 6, 7}) EXPECT_EQ(t[row][k], L"1");
         }
     }
@@ -171,8 +172,8 @@ TEST(ExplorerReport, OneResponseOverKGroupsIsTheOneWayAnova) {
                 ASSERT_LT(run->status, 0) << run->message;
                 EXPECT_EQ(F[1][2], Text3(run->Value("power")));
                 EXPECT_EQ(F[1][7], Text3(run->Value("crit")));
-                EXPECT_EQ(F[1][8], Text3(run->Value("df1")));
-                EXPECT_EQ(F[1][9], Text3(run->Value("df2")));
+                EXPECT_EQ(F[1][8], FormatNumber(run->Value("df1"), L"%.0lf"));
+                EXPECT_EQ(F[1][9], FormatNumber(run->Value("df2"), L"%.0lf"));
                 EXPECT_EQ(F[1][10], Text3(run->Value("lambda")));
             }
         }
@@ -227,6 +228,101 @@ TEST(ExplorerReport, BlocksInContrastOrderWithTheirTables) {
     // Either list empty: nothing at all.
     EXPECT_TRUE(BuildReport(model, cList, {}, {0.05, 0.8, 60, false}).empty());
     EXPECT_TRUE(BuildReport(model, {}, aList, {0.05, 0.8, 60, false}).empty());
+}
+
+// Counts read as whole numbers; a fractional N (typed so) and the df it
+// gives keep their decimals.
+TEST(ExplorerReport, CountsShowDecimalsOnlyWhenFractional) {
+    PowerGLMM model;
+    OneResponseGroups(model, {0.6, 0.0}, 1.0);
+    for (const auto& [n, shownN, shownDf] :
+         {std::tuple{40.0, L"40", L"38"}, std::tuple{40.5, L"40.5", L"38.500"}}) {
+        const auto blocks = BuildReport(model, ListOf(Differences(2)),
+                                        ListOf(Contrast(L"Y", 1, 1, {1.0})), {0.05, 0.8, n, false});
+        const ReportTable& t = blocks.at(0).results.at(0);
+        EXPECT_EQ(t[1][2], shownN);
+        EXPECT_EQ(t[1][9], shownDf);
+    }
+}
+
+// A singular Σ is named where the response contrast reaches its null
+// space: Y1 and Y2 below are one variable twice.
+TEST(ExplorerReport, ASingularSigmaIsNamedWhereItMatters) {
+    PowerGLMM model;
+    ASSERT_FALSE(SetModelMatrices(model, Labeled(2, 2, {1, 0, 0, 1}), Labeled(2, 1, {1, 1}),
+                                  Labeled(2, 2, {0.5, 0.5, 0, 0}), Labeled(2, 2, {1, 1, 1, 1})));
+    PowerContrastList aList;
+    aList.push_back(Contrast(L"both", 2, 2, {1, 0, 0, 1}));
+    aList.push_back(Contrast(L"Y1-Y2", 1, 2, {1, -1}));
+    aList.push_back(Contrast(L"Y1", 1, 2, {1, 0}));
+    const auto blocks = BuildReport(model, ListOf(Differences(2)), aList, {0.05, 0.8, 40, false});
+    ASSERT_EQ(blocks.size(), 3u);
+
+    // Both responses: the univariate tests hold, the multivariate ones divide by
+    // a singular A'ΣA.
+    ASSERT_EQ(blocks[0].results.size(), 2u);
+    const ReportTable& uni = blocks[0].results[0];
+    const ReportTable& multi = blocks[0].results[1];
+    for (std::size_t r = 1; r < uni.size(); ++r) EXPECT_NE(uni[r][2], kNotComputed) << r;
+    for (std::size_t r = 1; r < multi.size(); ++r)
+        for (std::size_t c = 1; c < multi[r].size(); ++c) EXPECT_EQ(multi[r][c], kNotComputed);
+    ASSERT_EQ(blocks[0].notes.size(), 1u);
+    EXPECT_EQ(blocks[0].notes[0],
+              L"Sigma is singular along the contrast \"both\": A'ΣA has rank 1, the contrast 2. "
+              L"The multivariate tests divide by it and have no meaning here; their rows show "
+              L"\"?\".");
+
+    // Their difference has no variance at all: no test of it.
+    EXPECT_TRUE(blocks[1].results.empty());
+    EXPECT_EQ(blocks[1].failure,
+              L"Sigma is singular: the responses of the contrast \"Y1-Y2\" have no variance "
+              L"together (A'ΣA = 0), so no test of it can be computed.");
+
+    // One of them alone is an ordinary t test (d = 0.5, N = 40).
+    EXPECT_TRUE(blocks[2].notes.empty());
+    EXPECT_TRUE(blocks[2].failure.empty());
+    PowerTMeans reference;
+    const auto run =
+        Calculate(reference, kPostHoc,
+                  {{"tails", "Two"}, {"d", "0.5"}, {"alpha", "0.05"}, {"n1", "20"}, {"n2", "20"}});
+    ASSERT_LT(run->status, 0) << run->message;
+    EXPECT_EQ(blocks[2].results.at(0)[2][3], Text3(run->Value("power")));
+}
+
+// Variances too small to compute with: the rows say "?" and the block says
+// why, instead of leaving the reader with a table of question marks.
+TEST(ExplorerReport, RowsWithoutValuesSayWhy) {
+    PowerGLMM model;
+    OneResponseGroups(model, {0.6, 0.0}, 1e-300);
+    const auto one = BuildReport(model, ListOf(Differences(2)), ListOf(Contrast(L"Y", 1, 1, {1.0})),
+                                 {0.05, 0.8, 24, false});
+    EXPECT_EQ(one.at(0).results.at(0)[1][3], kNotComputed);
+    EXPECT_EQ(one[0].notes,
+              std::vector<std::wstring>{
+                  L"Not computed (\"?\"): t test (one), t test (two): its distribution cannot be "
+                  L"computed at df1 = 1, df2 = 22, λ = 2.16e+300. In other words, the variances in "
+                  L"Sigma are tiny against the contrasted means."});
+
+    std::vector<double> identity = {1, 0, 0, 1};
+    ASSERT_FALSE(SetModelMatrices(model, Labeled(2, 2, identity), Labeled(2, 1, {1, 1}),
+                                  Labeled(2, 2, {0.5, 0.3, 0, 0}),
+                                  Labeled(2, 2, {1e-300, 0, 0, 1e-300})));
+    const auto two = BuildReport(model, ListOf(Differences(2)),
+                                 ListOf(Contrast(L"A", 2, 2, identity)), {0.05, 0.8, 24, false});
+    ASSERT_FALSE(two.at(0).notes.empty());
+    EXPECT_EQ(two[0].notes[0],
+              L"Not computed (\"?\"): Unc, G-G, H-F, Box: epsilon cannot be computed from the "
+              L"eigenvalues of A'ΣA (their squares leave the range of numbers): the variances in "
+              L"Sigma are too small or too large to compute with.");
+    // Every row without values is named in a note.
+    std::wstring named;
+    for (const std::wstring& note : two[0].notes) named += note;
+    for (const ReportTable& table : two[0].results)
+        for (std::size_t r = 1; r < table.size(); ++r) {
+            if (table[r][table[0][1] == L"val" ? 3 : 2] == kNotComputed) {
+                EXPECT_NE(named.find(table[r][0]), std::wstring::npos) << table[r][0];
+            }
+        }
 }
 
 // The standard model of the explorer has all means zero: no N reaches any
@@ -299,6 +395,16 @@ TEST(ExplorerReport, RefusesWhatCannotBeComputed) {
     const auto small = BuildReport(model, ListOf(Differences(3)),
                                    ListOf(Contrast(L"Y", 1, 1, {1.0})), {0.05, 0.8, 2, false});
     EXPECT_EQ(small.at(0).results.at(0)[1][2], kNotComputed);
+    EXPECT_EQ(small[0].notes, std::vector<std::wstring>{
+                                  L"Not computed (\"?\"): F test: N = 2 is not above the rank "
+                                  L"of X (3): there are no error degrees of freedom."});
+
+    // A variance below 0 is no covariance matrix.
+    const auto negative = SetModelMatrices(model, Labeled(1, 1, {1}), Labeled(1, 1, {1}),
+                                           Labeled(1, 1, {0}), Labeled(1, 1, {-1}));
+    EXPECT_EQ(negative.value_or(L""),
+              L"The variance of variable 1 is -1, below 0:\nSigma is not positive "
+              L"semi-definite, so no power can be computed.");
 }
 
 }  // namespace

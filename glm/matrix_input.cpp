@@ -23,10 +23,18 @@ double PatternEntry(double value, bool firstOrderAutocorr, int i, int j) {
     return firstOrderAutocorr ? std::pow(value, std::abs(i - j)) : value;
 }
 
-void ApplyPattern(TextArray& grid, double value, bool firstOrderAutocorr) {
+std::optional<std::wstring> ApplyPattern(TextArray& grid, double value, bool firstOrderAutocorr) {
+    // Every entry first: a pattern that fails leaves the whole grid as it was.
+    for (int i = 1; i < grid.rows(); ++i)
+        for (int j = 1; j < grid.cols(); ++j)
+            if (i != j && !std::isfinite(PatternEntry(value, firstOrderAutocorr, i, j)))
+                return L"The pattern value " + FormatNumber(value) +
+                       L" does not give a finite number for every cell:\nthe pattern is not "
+                       L"applied.";
     for (int i = 1; i < grid.rows(); ++i)
         for (int j = 1; j < grid.cols(); ++j)
             if (i != j) grid(i, j) = FormatNumber(PatternEntry(value, firstOrderAutocorr, i, j));
+    return std::nullopt;
 }
 
 std::vector<std::wstring> HeaderNames(const TextArray& source, int count) {
@@ -42,11 +50,13 @@ void ReshapeSquare(TextArray& grid, const std::vector<std::wstring>& names, Squa
     const int m = std::max(grid.rows(), 1);
     grid.ResizeKeeping(n, n);
     for (int k = m; k < n; ++k) {
-        for (int j = 1; j < k; ++j)
-            grid(k, j) = grid(j, k) =
-                fill == SquareFill::kCorrelation
-                    ? std::wstring(L"0")
-                    : FormatNumber(PatternEntry(patternValue, firstOrderAutocorr, k, j));
+        for (int j = 1; j < k; ++j) {
+            const double entry = fill == SquareFill::kCorrelation
+                                     ? 0.0
+                                     : PatternEntry(patternValue, firstOrderAutocorr, k, j);
+            // A pattern without a finite entry leaves the new cell uncorrelated.
+            grid(k, j) = grid(j, k) = std::isfinite(entry) ? FormatNumber(entry) : L"0";
+        }
         grid(k, k) = L"1";
     }
     for (int k = 1; k < n; ++k) grid(k, 0) = grid(0, k) = names[k - 1];
@@ -175,13 +185,29 @@ std::optional<std::wstring> ConvertSigmaGrid(TextArray& grid, bool toCovariances
     Matrix values(p, p);
     std::vector<std::wstring> labels;
     for (int i = 0; i < p; ++i) {
-        labels.push_back(grid(i + 1, 0));
+        const std::wstring label = Trimmed(grid(i + 1, 0));
+        labels.push_back(label.empty() ? Numbered(L"variable %d", i + 1) : label);
         for (int j = 0; j < p; ++j) values(i, j) = EvaluateCellText(grid(i + 1, j + 1), table);
     }
+    auto pair = [&](int i, int j) { return i == j ? labels[i] : labels[i] + L" and " + labels[j]; };
+    // Only the diagonal and the lower triangle are read.
+    for (int i = 0; i < p; ++i)
+        for (int j = 0; j <= i; ++j)
+            if (!std::isfinite(values(i, j)))
+                return L"The cell of " + pair(i, j) + L" holds " + FormatNumber(values(i, j)) +
+                       L", not a finite number:\nthe matrix cannot be converted.";
     const std::optional<std::wstring> failure = toCovariances
                                                     ? ConvertSdCorrToCovariance(values, labels)
                                                     : ConvertCovarianceToSdCorr(values, labels);
     if (failure) return failure;
+    // Standard deviations near the largest double have covariances beyond it.
+    for (int i = 0; i < p; ++i)
+        for (int j = 0; j <= i; ++j)
+            if (!std::isfinite(values(i, j)))
+                return std::wstring(i == j ? L"The variance of " : L"The covariance of ") +
+                       pair(i, j) +
+                       L" is too large to be computed:\nthe matrix cannot be shown as "
+                       L"covariances.";
     for (int i = 0; i < p; ++i)
         for (int j = 0; j < p; ++j) grid(i + 1, j + 1) = FormatNumber(values(i, j));
     return std::nullopt;
@@ -197,6 +223,20 @@ std::wstring NameCell(const TextArray& grid, int r, int c, double value) {
 }
 
 }  // namespace
+
+std::optional<GridProblem> FindNonFiniteCell(const TextArray& grid, VariableTree* table,
+                                             int firstCol, int lastCol) {
+    if (lastCol < 0 || lastCol > grid.cols()) lastCol = grid.cols();
+    for (int r = 1; r < grid.rows(); ++r)
+        for (int c = std::max(firstCol, 1); c < lastCol; ++c) {
+            const double v = EvaluateCellText(Trimmed(grid(r, c)), table);
+            if (!std::isfinite(v))
+                return GridProblem{
+                    L"At least one cell does not hold a finite number:" + NameCell(grid, r, c, v),
+                    r, c};
+        }
+    return std::nullopt;
+}
 
 std::optional<GridProblem> ValidatePredictorOutcome(const TextArray& grid, VariableTree* table) {
     for (int r = 1; r < grid.rows(); ++r)

@@ -35,8 +35,10 @@ class MatrixInputVariables : public VariableTree {
 double PatternEntry(double value, bool firstOrderAutocorr, int i, int j);
 
 // Every off-diagonal body cell of the square grid becomes the pattern entry,
-// written with "%lg"; the diagonal and the headers stay.
-void ApplyPattern(TextArray& grid, double value, bool firstOrderAutocorr);
+// written with "%lg"; the diagonal and the headers stay. A pattern with an
+// entry that is not a finite number (a value of NaN or ±inf, or a power
+// that overflows) changes nothing and returns the reason.
+std::optional<std::wstring> ApplyPattern(TextArray& grid, double value, bool firstOrderAutocorr);
 
 // ------------------------------------------------------------ re-shaping
 
@@ -50,8 +52,9 @@ enum class SquareFill { kCorrelation, kPattern };
 // Re-shapes the square grid (correlations or covariances) to one variable per
 // name: surplus variables go from the end, new ones are appended with "1" on
 // the diagonal and, off it, "0" (kCorrelation) or the pattern entry of
-// (k, j) (kPattern); every header takes its variable's name. The corner and
-// the cells of the variables that stay are kept.
+// (k, j) (kPattern; "0" where that entry is not a finite number); every
+// header takes its variable's name. The corner and the cells of the
+// variables that stay are kept.
 void ReshapeSquare(TextArray& grid, const std::vector<std::wstring>& names, SquareFill fill,
                    double patternValue = 0.0, bool firstOrderAutocorr = false);
 
@@ -105,7 +108,8 @@ void RecordToGrid(const LabeledMatrix& m, TextArray& grid, const std::wstring& c
 // The covariance grid's body converted between covariances
 // (`toCovariances`) and standard deviations with correlations, read from the
 // diagonal and the lower triangle, written back with "%lg" in both triangles.
-// On a failure (a variance not above 0, a correlation outside [-1, 1]) the
+// On a failure (a cell that is not a finite number, a variance not above 0,
+// a correlation outside [-1, 1], a covariance too large for a double) the
 // grid stays as it was and the reason naming the variables is returned.
 std::optional<std::wstring> ConvertSigmaGrid(TextArray& grid, bool toCovariances,
                                              VariableTree* table);
@@ -119,6 +123,12 @@ struct GridProblem {
     int row = -1;
     int col = -1;
 };
+
+// The first body cell of columns firstCol .. lastCol - 1 (all when -1)
+// whose number is not finite (a text such as "1e999" or "=1/0"): what a
+// dialog must not hand to a panel.
+std::optional<GridProblem> FindNonFiniteCell(const TextArray& grid, VariableTree* table = nullptr,
+                                             int firstCol = 1, int lastCol = -1);
 
 // The predictor-outcome grid (one body row): every value within [-1, 1].
 std::optional<GridProblem> ValidatePredictorOutcome(const TextArray& grid,

@@ -21,4 +21,20 @@ namespace platform {
 // "\"/home/u/a.rtf\" could not be written: No space left on device".
 bool SaveFileAtomically(const QString& path, const QByteArray& data, QString* error = nullptr);
 
+// The one way the program reads a user's file: a regular file of at most
+// `limit` bytes, read whole.
+//
+// What is not a regular file once links are followed (a device such as
+// /dev/zero, a FIFO, a folder) is refused without reading: a FIFO with no
+// writer would block the window, and a device may never end. It is opened
+// without waiting, and no more than `limit` + 1 bytes are read, so a file that
+// grows while it is read is found too large too.
+//
+// When it is refused, `error` (if given) holds the reason as one sentence
+// without the file's name, such as "It is not a regular file."; the caller
+// says which file it was.
+enum class FileRead { kRead, kTooLarge, kRefused };
+FileRead ReadFileLimited(const QString& path, qint64 limit, QByteArray* bytes,
+                         QString* error = nullptr);
+
 }  // namespace platform

@@ -1,10 +1,13 @@
 #include "platform/files.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utime.h>
 
 #include <QDir>
 #include <QFile>
@@ -13,6 +16,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
+#include <ctime>
 #include <thread>
 
 namespace platform {
@@ -182,6 +186,78 @@ TEST(SaveFileAtomically, AFolderInPlaceOfTheFileIsRefusedByName) {
     QString error;
     EXPECT_FALSE(SaveFileAtomically(dir.path(), "text", &error));
     EXPECT_EQ(error, "\"" + dir.path() + "\" is a folder, not a file");
+}
+
+// A save killed between making its temporary file and renaming it leaves the
+// temporary behind; the next save of the same file removes it, but not one
+// that is still being written (locked), one just made, or another file's.
+TEST(SaveFileAtomically, RemovesTheTemporariesOfKilledSavesOfItsOwnFile) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("model.gmm");
+    auto make = [&](const QString& name, bool old) {
+        const QString full = dir.filePath(name);
+        EXPECT_TRUE(SaveFileAtomically(full, "piece"));
+        if (old) {
+            const utimbuf times{std::time(nullptr) - 3600, std::time(nullptr) - 3600};
+            EXPECT_EQ(utime(QFile::encodeName(full).constData(), &times), 0);
+        }
+        return full;
+    };
+    make(".model.gmm.k3f9a.tmp", true);
+    const QString locked = make(".model.gmm.zz01.tmp", true);
+    make(".model.gmm.q7.tmp", false);
+    make(".model.gmm.Q7.tmp", true);
+    make(".other.gmm.k3f9a.tmp", true);
+    // A save of this program in another process, still writing.
+    const int writer = open(QFile::encodeName(locked).constData(), O_RDONLY);
+    ASSERT_GE(writer, 0);
+    ASSERT_EQ(flock(writer, LOCK_EX), 0);
+
+    ASSERT_TRUE(SaveFileAtomically(path, "model"));
+    close(writer);
+    QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    left.sort();
+    EXPECT_EQ(left, (QStringList{".model.gmm.Q7.tmp", ".model.gmm.q7.tmp", ".model.gmm.zz01.tmp",
+                                 ".other.gmm.k3f9a.tmp", "model.gmm"}));
+}
+
+// Reading a user's file: only a regular file, and never more than the limit
+// and one byte of it, without waiting for a FIFO's writer.
+TEST(ReadFileLimited, ReadsARegularFileWithinTheLimitAndRefusesTheRest) {
+    QTemporaryDir dir;
+    const QString small = dir.filePath("small.txt");
+    const QString full = dir.filePath("full.txt");
+    const QString over = dir.filePath("over.txt");
+    ASSERT_TRUE(SaveFileAtomically(small, "1+1"));
+    ASSERT_TRUE(SaveFileAtomically(full, QByteArray(100, 'x')));
+    ASSERT_TRUE(SaveFileAtomically(over, QByteArray(101, 'x')));
+    const QString endless = dir.filePath("endless.txt");
+    ASSERT_TRUE(QFile::link("/dev/zero", endless));
+    const QString fifo = dir.filePath("fifo.txt");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+
+    struct Case {
+        QString path;
+        FileRead result;
+        QByteArray bytes;
+        QString error;
+    };
+    const Case cases[] = {
+        {small, FileRead::kRead, "1+1", ""},
+        {full, FileRead::kRead, QByteArray(100, 'x'), ""},
+        {over, FileRead::kTooLarge, "", ""},
+        {endless, FileRead::kRefused, "", "It is not a regular file."},
+        {fifo, FileRead::kRefused, "", "It is not a regular file."},
+        {dir.path(), FileRead::kRefused, "", "It is a folder, not a file."},
+        {dir.filePath("missing.txt"), FileRead::kRefused, "", "No such file or directory."},
+    };
+    for (const Case& c : cases) {
+        QByteArray bytes = "left over";
+        QString error;
+        EXPECT_EQ(ReadFileLimited(c.path, 100, &bytes, &error), c.result) << c.path.toStdString();
+        EXPECT_EQ(bytes, c.bytes) << c.path.toStdString();
+        EXPECT_EQ(error, c.error) << c.path.toStdString();
+    }
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include "app/calculator/calculator.h"
 
-#include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -258,25 +257,20 @@ void CCalculator::OnLoad() {
         platform::ShowMessage(this, text, QString::fromLatin1(kCaption),
                               platform::MessageIcon::Warning);
     };
-    QFile file(*chosen);
-    if (!file.open(QIODevice::ReadOnly)) {
-        refuse(QStringLiteral("The file could not be opened:\n") + *chosen + "\n\n" +
-               file.errorString());
-        return;
-    }
-    // Read no more than the limit and one byte, so that neither a huge file
-    // nor an endless one (a device) is read whole.
-    const QByteArray bytes =
-        file.size() > kLargestExpressionFile ? QByteArray() : file.read(kLargestExpressionFile + 1);
-    if (file.size() > kLargestExpressionFile || bytes.size() > kLargestExpressionFile) {
-        refuse(QStringLiteral("The file is too large for an expression:\n") + *chosen +
-               QStringLiteral("\n\nThe calculator reads files of at most 1 MiB."));
-        return;
-    }
-    if (file.error() != QFileDevice::NoError) {
-        refuse(QStringLiteral("The file could not be read:\n") + *chosen + "\n\n" +
-               file.errorString());
-        return;
+    // Only a regular file, and no more than the limit and one byte of it, so
+    // that neither a huge file nor an endless one (a device, a FIFO) is read.
+    QByteArray bytes;
+    QString reason;
+    switch (platform::ReadFileLimited(*chosen, kLargestExpressionFile, &bytes, &reason)) {
+        case platform::FileRead::kRead:
+            break;
+        case platform::FileRead::kTooLarge:
+            refuse(QStringLiteral("The file is too large for an expression:\n") + *chosen +
+                   QStringLiteral("\n\nThe calculator reads files of at most 1 MiB."));
+            return;
+        case platform::FileRead::kRefused:
+            refuse(QStringLiteral("The file could not be read:\n") + *chosen + "\n\n" + reason);
+            return;
     }
     // Every byte is one character of the same code (Latin-1). Lines that
     // all end in CR LF are shown as lines and saved with CR LF again.

@@ -1,5 +1,7 @@
 #include "app/calculator/calculator.h"
 
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -305,6 +307,16 @@ TEST(CCalculator, WhatCannotBeKeptIsRefused) {
         EXPECT_EQ(calc.InputEdit()->toPlainText(), "2*2") << r.name;
         EXPECT_EQ(calc.FilePath(), "") << r.name;
     }
+    // A FIFO with no writer would block the window if it were opened to be read.
+    const QString fifo = dir.filePath("fifo.txt");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    dialogs.messages.clear();
+    dialogs.QueueFileAnswer(fifo);
+    Choose(calc, "&Load ...");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text,
+              "The file could not be read:\n" + fifo + "\n\nIt is not a regular file.");
+    EXPECT_EQ(calc.InputEdit()->toPlainText(), "2*2");
 }
 
 // Save on a full disk: reported with the file's name and the reason, and

@@ -1,6 +1,8 @@
 #include "app/drawer/drawer_wnd.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QSplitter>
 #include <QTextEdit>
 #include <QVBoxLayout>
@@ -11,8 +13,11 @@
 
 namespace {
 
-constexpr int kFillerMinimum = 10;
 constexpr int kPanelMinimum = 30;
+// Room on a title bar beside the title: the window's icon, the buttons a
+// window manager may add (minimize, maximize, close) and the padding, in
+// title-bar heights.
+constexpr int kTitleBarButtons = 6;
 
 }  // namespace
 
@@ -51,9 +56,11 @@ bool CDrawerWnd::CreateClient() {
     splitter_ = new QSplitter(Qt::Vertical, this);
     splitter_->setChildrenCollapsible(false);
     layout->addWidget(splitter_);
-    filler_->setMinimumHeight(kFillerMinimum);
+    // Kept as the splitter's first row, hidden: a blank pane above the
+    // panels only pushed them down.
     splitter_->addWidget(filler_);
-    splitter_->setStretchFactor(0, 1);
+    filler_->hide();
+    splitter_->setStretchFactor(0, 0);
     for (size_t i = 0; i < panels_.size(); ++i) {
         CFormViewEx* panel = panels_[i];
         if (!panel->Create(splitter_, QPoint(0, 0), kFormBorder | kFormVisible)) return false;
@@ -102,14 +109,28 @@ int CDrawerWnd::PanelHeights() const {
     return sum;
 }
 
+int CDrawerWnd::RowsHeight() const {
+    // The hidden filler's bar is hidden with it: one bar between panels.
+    const int bars = splitter_ ? splitter_->handleWidth() * std::max(0, PanelCount() - 1) : 0;
+    return PanelHeights() + bars;
+}
+
+int CDrawerWnd::TitleWidth() const {
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    return metrics.horizontalAdvance(windowTitle()) + kTitleBarButtons * (metrics.height() + 8);
+}
+
 void CDrawerWnd::FitRows() {
     if (!splitter_) return;
-    const int count = PanelCount();
+    int height = RowsHeight();
+    if (heightLimit_ > 0) height = std::min(height, heightLimit_);
+    setFixedHeight(std::max(1, height));
     // The splitter's own size follows the window only once the layout ran.
     if (layout()) layout()->activate();
-    const int bars = splitter_->handleWidth() * count;
     QList<int> rows;
-    rows << std::max(1, splitter_->height() - bars - PanelHeights());
+    rows << 0;
     for (CFormViewEx* panel : panels_) rows << panel->GetDesignSize().height();
     splitter_->setSizes(rows);
 }

@@ -10,9 +10,10 @@ class QTextEdit;
 
 // The slide-out window "Calc effect size" beside the main frame that holds
 // the effect-size panels of the current test: a splitter of one column whose
-// top row is an empty filler and whose further rows are the panels, one
-// each. The frame creates it, sizes it and places it; the window keeps
-// itself and the frame together in the stacking order.
+// rows are the panels, one each, below a filler row that stays hidden (the
+// window is as tall as its panels, so it has nothing to fill). The frame
+// creates it, sizes it and places it; the window keeps itself and the frame
+// together in the stacking order.
 class CDrawerWnd : public QWidget {
   public:
     static constexpr const char* kTitle = "Calc effect size";
@@ -40,11 +41,20 @@ class CDrawerWnd : public QWidget {
     // The widest design width and the sum of the design heights.
     int WidestPanel() const;
     int PanelHeights() const;
+    // The client height that shows every panel at its design height, with
+    // the splitter bars between them.
+    int RowsHeight() const;
+    // The outer width at which the window manager can show the whole title
+    // on the title bar, beside its buttons.
+    int TitleWidth() const;
+    // The tallest client height the frame allows (the screen's); 0 for none.
+    void SetHeightLimit(int height) { heightLimit_ = height; }
     QSplitter* Splitter() const { return splitter_; }
     QTextEdit* Filler() const { return filler_; }
 
-    // Sizes the column to the widest panel and the rows to the client
-    // height: every panel its design height, the filler what is left.
+    // Makes the window as tall as its rows (within the height limit) and
+    // gives every panel its design height; called again after a panel was
+    // replaced by one of another height.
     void FitRows();
 
   protected:
@@ -59,4 +69,5 @@ class CDrawerWnd : public QWidget {
     QSplitter* splitter_ = nullptr;
     QTextEdit* filler_ = nullptr;
     bool activating_ = false;
+    int heightLimit_ = 0;
 };

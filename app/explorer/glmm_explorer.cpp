@@ -2,16 +2,18 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QEvent>
-#include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTabBar>
 #include <QVBoxLayout>
-#include <exception>
+#include <utility>
 
 #include "app/explorer/glmm_in_contrast.h"
 #include "app/explorer/glmm_in_design.h"
@@ -21,10 +23,9 @@
 #include "app/explorer/glmm_results.h"
 #include "app/widgets/html_edit.h"
 #include "glm/explorer_report.h"
-#include "glm/model_file.h"
 #include "platform/dialogs.h"
-#include "platform/environment.h"
 #include "platform/files.h"
+#include "ui/grid/grid_ctrl.h"
 
 namespace {
 
@@ -60,6 +61,7 @@ CGLMMExplorer::CGLMMExplorer(QWidget* parent)
       pages_(new QWidget(this)),
       calculate_(new QPushButton(QStringLiteral("Calculate"), this)),
       ok_(new QPushButton(QStringLiteral("OK"), this)) {
+    fileFolder_ = QDir::homePath();
     setWindowTitle(kCaption);
     setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
     setSizeGripEnabled(true);
@@ -77,7 +79,8 @@ CGLMMExplorer::CGLMMExplorer(QWidget* parent)
     buttons->addWidget(calculate_);
     buttons->addWidget(ok_);
     layout->addLayout(buttons);
-    ok_->setDefault(true);
+    // Enter belongs to the fields and the grids: no button takes it over.
+    ok_->setAutoDefault(false);
     pages_->installEventFilter(this);
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
     connect(calculate_, &QPushButton::clicked, this, [this] { OnCalculate(); });
@@ -97,12 +100,14 @@ void CGLMMExplorer::CreateMenu() {
     add(file, kSaveAs, "Save As ...", [this] { OnSaveAs(); });
     add(file, kSave, "Save ", [this] { OnSave(); });
     file->addSeparator();
-    // The dialog closes through "OK" or its close box; these items do nothing.
-    add(file, kExit, "Exit", [] {});
+    add(file, kExit, "Exit", [this] { close(); });
+    // The special cases have no model of their own yet: shown, not offered.
     QMenu* special = bar->addMenu(QStringLiteral("Special cases"));
-    add(special, kAnova, "Anova", [] {});
-    add(special, kManova, "Manova", [] {});
-    add(special, kRepeatedMeasurements, "Repeated Measurements", [] {});
+    for (auto [id, text] : {std::pair{kAnova, "Anova"}, std::pair{kManova, "Manova"},
+                            std::pair{kRepeatedMeasurements, "Repeated Measurements"}}) {
+        add(special, id, text, [] {});
+        actions_[id]->setEnabled(false);
+    }
     static_cast<QVBoxLayout*>(layout())->setMenuBar(bar);
 }
 
@@ -143,12 +148,22 @@ bool CGLMMExplorer::OnInitDialog() {
     }
     current_ = general_;
     connect(tabs_, &QTabBar::currentChanged, this, [this](int index) { OnTabChange(index); });
+    ReadGrids(savedGrids_);
+    initialised_ = true;
     return true;
 }
 
 int CGLMMExplorer::DoModal() {
-    if (!OnInitDialog()) return -1;
+    if (!initialised_ && !OnInitDialog()) return -1;
     return exec();
+}
+
+void CGLMMExplorer::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void CGLMMExplorer::OnTabChange(int index) {
@@ -193,44 +208,30 @@ void CGLMMExplorer::Warn(const QString& text) {
     platform::ShowMessage(this, text, kCaption, platform::MessageIcon::Warning);
 }
 
+ExplorerModel CGLMMExplorer::Document() {
+    ExplorerModel document;
+    document.design = design_->DesignView()->Content();
+    document.means = means_->MeansView()->Content();
+    document.sigma = sigma_->SigmaView()->Content();
+    document.predContrasts = predContrast_->CView()->Content();
+    document.varContrasts = varContrast_->AView()->Content();
+    document.settings.alpha = general_->ControlText(CGLMM_In_General::kAlphaEdit).toStdWString();
+    document.settings.power = general_->ControlText(CGLMM_In_General::kPowerEdit).toStdWString();
+    document.settings.totalN = general_->ControlText(CGLMM_In_General::kTotalEdit).toStdWString();
+    document.settings.aPriori = general_->AnalysisIndex() == CGLMM_In_General::kAPriori;
+    return document;
+}
+
 void CGLMMExplorer::OnCalculate() {
     if (!model_ || !results_) return;
     CHTMLEdit* html = results_->Html();
     html->NewDocument();
-
-    ReportSettingsTexts texts;
-    texts.alpha = general_->ControlText(CGLMM_In_General::kAlphaEdit).toStdWString();
-    texts.power = general_->ControlText(CGLMM_In_General::kPowerEdit).toStdWString();
-    texts.totalN = general_->ControlText(CGLMM_In_General::kTotalEdit).toStdWString();
-    texts.aPriori = general_->AnalysisIndex() == CGLMM_In_General::kAPriori;
-    ReportSettings settings;
-    if (const auto problem = ReadReportSettings(texts, &settings)) {
-        Warn(QString::fromStdWString(*problem));
-        tabs_->setCurrentIndex(kGeneral);
-        return;
-    }
-
-    LabeledMatrix X, W, B, Sigma;
-    design_->DesignView()->GetDesignMatrix(X);
-    design_->DesignView()->GetCellWeights(W);
-    means_->MeansView()->GetMeans(B);
-    if (const auto problem = sigma_->GetSigma(Sigma)) {
-        Warn(QString::fromStdWString(*problem));
-        return;
-    }
-    PowerContrastList cList, aList;
-    predContrast_->CView()->BuildContrastList(cList, W.values);
-    varContrast_->AView()->BuildContrastList(aList, W.values);
-    if (const auto problem = SetModelMatrices(*model_, X, W, B, Sigma)) {
-        Warn(QString::fromStdWString(*problem));
-        return;
-    }
     std::vector<ReportBlock> blocks;
-    try {
-        blocks = BuildReport(*model_, cList, aList, settings);
-    } catch (const std::exception& e) {
-        Warn(
-            QStringLiteral("The model could not be computed: %1").arg(QString::fromUtf8(e.what())));
+    if (const auto problem = Document().Calculate(*model_, blocks)) {
+        Warn(QString::fromStdWString(problem->message));
+        if (problem->place == ExplorerModel::Problem::kSettings) tabs_->setCurrentIndex(kGeneral);
+        if (problem->place == ExplorerModel::Problem::kSigma && problem->row >= 0)
+            ShowSigmaCell(problem->row, problem->col);
         return;
     }
     for (const ReportBlock& block : blocks) {
@@ -240,18 +241,54 @@ void CGLMMExplorer::OnCalculate() {
         html->AppendTable(ToTable(block.aTable));
         for (const ReportTable& table : block.results) html->AppendTable(ToTable(table));
         if (!block.failure.empty()) html->AppendParagraph(QString::fromStdWString(block.failure));
+        for (const std::wstring& note : block.notes)
+            html->AppendParagraph(QString::fromStdWString(note));
     }
 }
 
-QString CGLMMExplorer::ModelFolder() const {
-    return QString::fromStdString(
-        (platform::ProgramFolderFor(platform::ExecutablePath()) / "models").string());
+void CGLMMExplorer::ShowSigmaCell(int row, int col) {
+    tabs_->setCurrentIndex(kSigma);
+    CGridCtrl* grid = sigma_->SigmaView()->Grid();
+    grid->SetFocusCell(row, col);
+    grid->setFocus();
+}
+
+void CGLMMExplorer::Remember(const QString& path) {
+    fileFolder_ = QFileInfo(path).absolutePath();
+}
+
+bool CGLMMExplorer::HasUnsavedChanges() {
+    if (!initialised_) return false;
+    ModelFileGrids now;
+    ReadGrids(now);
+    const auto current = std::as_const(now).Blocks();
+    const auto saved = std::as_const(savedGrids_).Blocks();
+    for (std::size_t i = 0; i < current.size(); ++i)
+        if (!(*current[i] == *saved[i])) return true;
+    return false;
+}
+
+bool CGLMMExplorer::MayDiscardChanges() {
+    if (!HasUnsavedChanges()) return true;
+    switch (platform::ShowMessage(
+        this, QStringLiteral("The model has changes that were not saved.\nSave them first?"),
+        kCaption, platform::MessageIcon::Question, platform::MessageButtons::YesNoCancel)) {
+        case platform::MessageAnswer::Yes:
+            OnSave();
+            return !HasUnsavedChanges();
+        case platform::MessageAnswer::No:
+            return true;
+        default:
+            return false;
+    }
 }
 
 void CGLMMExplorer::OnLoad() {
+    if (!MayDiscardChanges()) return;
     const std::optional<QString> path = platform::FileDialogs().OpenFileName(
-        this, {QStringLiteral("Choose model"), ModelFolder(), kFileFilter, QString()});
+        this, {QStringLiteral("Choose model"), fileFolder_, kFileFilter, QString(), QString()});
     if (!path || path->isEmpty()) return;
+    Remember(*path);
     QString problem;
     if (!LoadModel(*path, &problem)) {
         Warn(QStringLiteral("The model could not be loaded from \"%1\":\n%2").arg(*path, problem));
@@ -273,9 +310,10 @@ void CGLMMExplorer::OnSave() {
 
 void CGLMMExplorer::OnSaveAs() {
     const std::optional<QString> path = platform::FileDialogs().SaveFileName(
-        this, {QStringLiteral("Choose filename for model"), ModelFolder(), kFileFilter,
-               QStringLiteral("gmm")});
+        this, {QStringLiteral("Choose filename for model"), fileFolder_, kFileFilter,
+               QStringLiteral("gmm"), QString()});
     if (!path || path->isEmpty()) return;
+    Remember(*path);
     QString problem;
     if (!SaveModel(*path, &problem)) {
         Warn(QStringLiteral("The model could not be saved to \"%1\":\n%2").arg(*path, problem));
@@ -318,16 +356,18 @@ void CGLMMExplorer::ShowGrids(const ModelFileGrids& grids) {
 }
 
 bool CGLMMExplorer::LoadModel(const QString& path, QString* error) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error) *error = file.errorString();
-        return false;
+    // Only a regular file, and no more than the limit and one byte of it: a
+    // link to a device would be read for ever and a FIFO would block.
+    QByteArray bytes;
+    switch (platform::ReadFileLimited(path, kLargestModelFile, &bytes, error)) {
+        case platform::FileRead::kRead:
+            break;
+        case platform::FileRead::kTooLarge:
+            if (error) *error = QStringLiteral("The file is far too large to be a model file.");
+            return false;
+        case platform::FileRead::kRefused:
+            return false;
     }
-    if (file.size() > kLargestModelFile) {
-        if (error) *error = QStringLiteral("The file is far too large to be a model file.");
-        return false;
-    }
-    const QByteArray bytes = file.readAll();
     ModelFileGrids grids;
     if (const auto problem = ReadModelFile(
             std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())), grids)) {
@@ -335,6 +375,7 @@ bool CGLMMExplorer::LoadModel(const QString& path, QString* error) {
         return false;
     }
     ShowGrids(grids);
+    ReadGrids(savedGrids_);
     return true;
 }
 
@@ -346,6 +387,9 @@ bool CGLMMExplorer::SaveModel(const QString& path, QString* error) {
         return false;
     }
     const std::string bytes = WriteModelFile(grids);
-    return platform::SaveFileAtomically(
-        path, QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())), error);
+    if (!platform::SaveFileAtomically(
+            path, QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())), error))
+        return false;
+    savedGrids_ = grids;
+    return true;
 }

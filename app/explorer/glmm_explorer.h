@@ -4,6 +4,9 @@
 #include <QString>
 #include <map>
 
+#include "glm/explorer_model.h"
+#include "glm/model_file.h"
+
 class QAction;
 class QPushButton;
 class QTabBar;
@@ -16,7 +19,6 @@ class CGLMM_In_Sigma;
 class CGLMM_In_CMat;
 class CGLMM_In_AMat;
 class CGLMM_Results;
-struct ModelFileGrids;
 
 // The modal "General Linear Model Explorer": seven tabs over one model that
 // its opener owns (general settings, design X, means B, covariance Sigma,
@@ -24,7 +26,8 @@ struct ModelFileGrids;
 // first follows the grid it depends on. Calculate writes, for every pair of
 // a predictor and a response contrast, the power or the required sample
 // size of every applicable test as tables into the Results tab. The five
-// grids are loaded from and saved to ".gmm" model files.
+// grids are loaded from and saved to ".gmm" model files. Its opener may
+// keep it: run again, it shows the model as it was left.
 class CGLMMExplorer : public QDialog {
   public:
     enum Tab : int {
@@ -54,9 +57,12 @@ class CGLMMExplorer : public QDialog {
     // Creates the tabs and their forms, the General tab shown; false when a
     // form cannot be created.
     bool OnInitDialog();
-    // OnInitDialog, then runs modally; the dialog's result.
+    // Runs modally, OnInitDialog first on the first run only; the dialog's
+    // result, or -1 when it cannot be created.
     int DoModal();
 
+    // The model as the tabs hold it now, General tab included.
+    ExplorerModel Document();
     void OnCalculate();
     void OnLoad();
     void OnSave();
@@ -66,6 +72,17 @@ class CGLMMExplorer : public QDialog {
     bool LoadModel(const QString& path, QString* error);
     // The five grids into the file, whole or not at all.
     bool SaveModel(const QString& path, QString* error);
+
+    // True when the five grids differ from the model as last loaded or
+    // saved (or from the initial model). The General tab is no part of it.
+    bool HasUnsavedChanges();
+    // Before the grids are replaced or lost: when they hold changes that
+    // were never saved the user is asked to save them (Yes), drop them (No)
+    // or keep them (Cancel); true when they may go.
+    bool MayDiscardChanges();
+    // The folder the file dialogs open in: the folder of the last model
+    // loaded or saved, else the user's home.
+    const QString& FileFolder() const { return fileFolder_; }
 
     QTabBar* Tabs() const { return tabs_; }
     CFormViewEx* CurrentForm() const { return current_; }
@@ -83,6 +100,8 @@ class CGLMMExplorer : public QDialog {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Enter commits the field it was pressed in and never closes the dialog.
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void OnTabChange(int index);
@@ -90,10 +109,15 @@ class CGLMMExplorer : public QDialog {
     void ReadGrids(ModelFileGrids& grids);
     void ShowGrids(const ModelFileGrids& grids);
     void Warn(const QString& text);
-    QString ModelFolder() const;
+    void Remember(const QString& path);
+    // Puts the user on a body cell of the covariance grid.
+    void ShowSigmaCell(int row, int col);
 
     PowerGLMM* model_ = nullptr;
     QString modelFile_;
+    QString fileFolder_;
+    ModelFileGrids savedGrids_;
+    bool initialised_ = false;
     QTabBar* tabs_;
     QWidget* pages_;
     QPushButton* calculate_;

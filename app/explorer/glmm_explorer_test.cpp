@@ -1,10 +1,13 @@
 #include "app/explorer/glmm_explorer.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -16,6 +19,8 @@
 #include <QTimer>
 #include <QToolButton>
 #include <cmath>
+#include <functional>
+#include <tuple>
 
 #include "app/explorer/glmm_in_contrast.h"
 #include "app/explorer/glmm_in_design.h"
@@ -383,6 +388,83 @@ class ExplorerDialog : public ExplorerTabs {
 
 }  // namespace
 
+namespace {
+
+// Opens the explorer through the View menu, as a user does, and runs `use`
+// on it while it is shown modally; false when it did not show.
+bool OpenFromViewMenu(CQuorixNTApp& app, const std::function<void(CGLMMExplorer*)>& use) {
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* explorer = dynamic_cast<CGLMMExplorer*>(QApplication::activeModalWidget());
+        if (explorer) {
+            seen = true;
+            use(explorer);
+        }
+        // Never leave a modal loop running in a test.
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = dynamic_cast<QDialog*>(w); d && d->isVisible()) d->reject();
+    });
+    QAction* item = nullptr;
+    for (QAction* menu : app.MainFrame()->menuBar()->actions()) {
+        if (menu->text() != "&View") continue;
+        for (QAction* a : menu->menu()->actions())
+            if (a->text() == "General linear &model explorer ...") item = a;
+    }
+    if (!item || !item->isEnabled()) return false;
+    item->trigger();
+    return seen;
+}
+
+}  // namespace
+
+// Enter in a field commits it and leaves the dialog open; Exit closes it;
+// reopened, it shows the model as it was left. Changes never saved are
+// offered for saving before the program ends.
+TEST(ExplorerCommand, KeepsItsModelWhileTheProgramRuns) {
+    platform::ScriptedDialogs dialogs;
+    CQuorixNTApp app;
+    ASSERT_TRUE(app.InitInstance());
+    ASSERT_TRUE(OpenFromViewMenu(app, [](CGLMMExplorer* explorer) {
+        for (int id :
+             {CGLMMExplorer::kAnova, CGLMMExplorer::kManova, CGLMMExplorer::kRepeatedMeasurements})
+            EXPECT_FALSE(explorer->MenuAction(id)->isEnabled()) << id;
+        EXPECT_TRUE(explorer->MenuAction(CGLMMExplorer::kExit)->isEnabled());
+        QTabBar* tabs = explorer->Tabs();
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(CGLMMExplorer::kDesign).center());
+        QLineEdit* cells = explorer->DesignForm()->Edit(CGLMM_In_Design::kCellsEdit);
+        cells->setFocus();
+        cells->selectAll();
+        QTest::keyClicks(cells, "3");
+        QTest::keyClick(cells, Qt::Key_Return);
+        QTest::keyClick(cells, Qt::Key_Enter, Qt::KeypadModifier);
+        EXPECT_TRUE(explorer->isVisible());
+        EXPECT_EQ(explorer->DesignForm()->DesignView()->Grid()->GetRowCount(), 4);
+        explorer->MenuAction(CGLMMExplorer::kExit)->trigger();
+        EXPECT_FALSE(explorer->isVisible());
+    }));
+    CGLMMExplorer* kept = app.MainFrame()->Explorer();
+    ASSERT_NE(kept, nullptr);
+    ASSERT_TRUE(OpenFromViewMenu(app, [kept](CGLMMExplorer* explorer) {
+        EXPECT_EQ(explorer, kept);
+        EXPECT_EQ(explorer->CurrentForm(), explorer->DesignForm());
+        EXPECT_EQ(explorer->DesignForm()->ControlText(CGLMM_In_Design::kCellsEdit), "3");
+        EXPECT_EQ(explorer->DesignForm()->DesignView()->Grid()->GetRowCount(), 4);
+        EXPECT_TRUE(explorer->HasUnsavedChanges());
+        QTest::mouseClick(explorer->OkButton(), Qt::LeftButton);
+    }));
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    dialogs.QueueMessageAnswer(platform::MessageAnswer::Cancel);
+    EXPECT_FALSE(app.MainFrame()->close());
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text,
+              "The model has changes that were not saved.\nSave them first?");
+    EXPECT_EQ(dialogs.messages[0].buttons, platform::MessageButtons::YesNoCancel);
+    dialogs.QueueMessageAnswer(platform::MessageAnswer::No);
+    EXPECT_TRUE(app.MainFrame()->close());
+    EXPECT_TRUE(dialogs.fileQuestions.empty());
+}
+
 // The frame's command opens the explorer modally over a model of 5 cells, 3
 // predictors and 4 responses, with the General tab showing its defaults; OK
 // closes it.
@@ -474,8 +556,12 @@ TEST_F(ExplorerDialog, LoadCalculateAndSaveAModelFile) {
     EXPECT_EQ(shown.count("Test of:"), 1);
     EXPECT_TRUE(shown.contains("Test of: <b>diff</b> x Y")) << shown.toStdString();
     EXPECT_FALSE(Body().contains("<b>diff"));
-    for (const char* text : {"crit t", "0.628", "58.000", "one", "two"})
+    for (const char* text : {"crit t", "0.628", "one", "two"})
         EXPECT_TRUE(shown.contains(text)) << text;
+    // N and the df are counts, shown whole.
+    EXPECT_TRUE(Body().contains("> 60</td>"));
+    EXPECT_TRUE(Body().contains("> 58</td>"));
+    EXPECT_FALSE(Body().contains("60.0"));
     EXPECT_FALSE(shown.contains("F test"));
 
     // Save goes to the loaded file without asking; Save As elsewhere.
@@ -526,6 +612,22 @@ TEST_F(ExplorerDialog, ADamagedFileChangesNothing) {
         EXPECT_EQ(window->ModelFile(), good);
         EXPECT_EQ(Row(1), design);
         EXPECT_EQ(window->DesignForm()->ControlText(CGLMM_In_Design::kCellsEdit), "2");
+    }
+    // What is not a regular file is refused before it is read: a link to an
+    // endless device, and a FIFO that no one writes to.
+    const QString endless = Path("zero.gmm");
+    const QString fifo = Path("fifo.gmm");
+    ASSERT_TRUE(QFile::link("/dev/zero", endless));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& path : {endless, fifo}) {
+        dialogs.messages.clear();
+        dialogs.QueueFileAnswer(path);
+        window->MenuAction(CGLMMExplorer::kLoad)->trigger();
+        ASSERT_EQ(dialogs.messages.size(), 1u) << path.toStdString();
+        EXPECT_EQ(dialogs.messages[0].text, "The model could not be loaded from \"" + path +
+                                                "\":\nIt is not a regular file.");
+        EXPECT_EQ(window->ModelFile(), good);
+        EXPECT_EQ(Row(1), design);
     }
 }
 
@@ -602,4 +704,87 @@ TEST_F(ExplorerDialog, RelativeFrequenciesWithMorePredictorsThanCells) {
     Calculate();
     EXPECT_TRUE(Shown().contains("Test of: Contrast 1 x Contrast 1"));
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// A Σ that no responses can have is refused at Calculate with the cell
+// named, and the user is put on that cell; nothing is computed.
+TEST_F(ExplorerDialog, CalculateRefusesASigmaThatIsNoCovarianceMatrix) {
+    const QString notPsd = ":\nSigma is not positive semi-definite, so no power can be computed.";
+    const struct {
+        std::vector<std::tuple<int, int, const char*>> typed;
+        QString message;
+        int row, col;
+    } cases[] = {
+        {{{1, 1, "-1"}}, "The variance of Y 1 is -1, below 0" + notPsd, 1, 1},
+        {{{3, 2, "2"}}, "The correlation of Y 2 and Y 3 is 2, outside [-1, 1]" + notPsd, 3, 2},
+        {{{2, 1, "0.9"}, {3, 1, "0.9"}, {3, 2, "-0.9"}},
+         "The covariances of Y 3 with Y 1 and Y 2 do not fit together" + notPsd,
+         3,
+         1},
+    };
+    for (const auto& c : cases) {
+        ClickTab(CGLMMExplorer::kSigma);
+        for (int r = 1; r <= 4; ++r)
+            for (int k = 1; k <= 4; ++k) Grid()->SetItemText(r, k, r == k ? "1" : "0");
+        for (const auto& [r, k, text] : c.typed) TypeIntoCell(r, k, text);
+        ClickTab(CGLMMExplorer::kResults);
+        dialogs.messages.clear();
+        Calculate();
+        ASSERT_EQ(dialogs.messages.size(), 1u) << c.message.toStdString();
+        EXPECT_EQ(dialogs.messages[0].text, c.message);
+        EXPECT_EQ(window->Tabs()->currentIndex(), CGLMMExplorer::kSigma);
+        EXPECT_EQ(Grid()->GetFocusCell().row, c.row);
+        EXPECT_EQ(Grid()->GetFocusCell().col, c.col);
+        EXPECT_TRUE(Body().isEmpty());
+    }
+}
+
+// A singular Σ reaches the results with a word where it matters: here the
+// default contrasts over responses Y 1 and Y 2 that are one variable twice.
+TEST_F(ExplorerDialog, ASingularSigmaIsExplainedUnderItsTables) {
+    ClickTab(CGLMMExplorer::kSigma);
+    TypeIntoCell(2, 1, "1");
+    Calculate();
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_TRUE(Shown().contains("Sigma is singular along the contrast \"Contrast 1\""))
+        << Shown().toStdString();
+}
+
+// Loading over changes never saved asks first; the file dialogs open in
+// the home folder, then in the folder of the last model loaded or saved.
+TEST_F(ExplorerDialog, LoadAsksBeforeDroppingChangesAndRemembersTheFolder) {
+    const QString path = Path("two groups.gmm");
+    ASSERT_TRUE(WriteAll(path, Bytes(TwoGroupModel())));
+    EXPECT_FALSE(window->HasUnsavedChanges());
+    TypeIntoCell(1, 1, "1");
+    EXPECT_TRUE(window->HasUnsavedChanges());
+
+    dialogs.QueueMessageAnswer(platform::MessageAnswer::Cancel);
+    window->MenuAction(CGLMMExplorer::kLoad)->trigger();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text,
+              "The model has changes that were not saved.\nSave them first?");
+    EXPECT_TRUE(dialogs.fileQuestions.empty());
+    EXPECT_EQ(Text(1, 1), "1");
+
+    dialogs.QueueMessageAnswer(platform::MessageAnswer::No);
+    dialogs.QueueFileAnswer(path);
+    window->MenuAction(CGLMMExplorer::kLoad)->trigger();
+    ASSERT_EQ(dialogs.fileQuestions.size(), 1u);
+    EXPECT_EQ(dialogs.fileQuestions[0].request.folder, QDir::homePath());
+    EXPECT_EQ(Text(1, 0), "g1");
+    EXPECT_FALSE(window->HasUnsavedChanges());
+
+    // Nothing changed since: no question; the dialog opens where the model was.
+    window->MenuAction(CGLMMExplorer::kLoad)->trigger();
+    EXPECT_EQ(dialogs.messages.size(), 2u);
+    ASSERT_EQ(dialogs.fileQuestions.size(), 2u);
+    EXPECT_EQ(dialogs.fileQuestions[1].request.folder, QFileInfo(path).absolutePath());
+
+    // Yes saves first, into the loaded file.
+    TypeIntoCell(1, 0, "group 1");
+    dialogs.QueueMessageAnswer(platform::MessageAnswer::Yes);
+    window->MenuAction(CGLMMExplorer::kLoad)->trigger();
+    EXPECT_TRUE(ReadAll(path).contains("group 1"));
+    EXPECT_FALSE(window->HasUnsavedChanges());
 }

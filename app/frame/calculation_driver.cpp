@@ -9,6 +9,7 @@
 #include "analysis/plot_data.h"
 #include "analysis/power_analysis.h"
 #include "analysis/protocol.h"
+#include "app/explorer/glmm_explorer.h"
 #include "app/forms/command_forms.h"
 #include "app/frame/main_frame.h"
 #include "app/frame/numerics_claim.h"
@@ -267,6 +268,12 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
             event->ignore();
             return;
         }
+    }
+    // The explorer's model ends with the program: changes never saved are
+    // offered for saving first.
+    if (explorer_ && !explorer_->MayDiscardChanges()) {
+        event->ignore();
+        return;
     }
     CloseEffectSizeDrawer();
     QMainWindow::closeEvent(event);

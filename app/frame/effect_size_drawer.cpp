@@ -108,9 +108,8 @@ void CMainFrame::OpenEffectSizeDrawer(std::vector<CFormViewEx*> panels, int test
             drawer->Panel(0)->RestoreInputs(store);
         }
     }
-    drawer_->setFixedSize(kInitialWidth,
-                          std::max(1, frameGeometry().height() + 4 - 2 * drawerInset_));
-    FitEffectSizeDrawer();
+    drawer_->setFixedSize(kInitialWidth, std::max(1, drawer_->RowsHeight()));
+    FitEffectSizeDrawer(true);
     platform::PlaySoundFile(QDir(programFolder_).filePath(QStringLiteral("minimieren.wav")));
     if (animateDrawerOpen_) {
         drawer_->setMask(QRegion(0, 0, 1, 1));
@@ -120,7 +119,7 @@ void CMainFrame::OpenEffectSizeDrawer(std::vector<CFormViewEx*> panels, int test
         drawer_->show();
     }
     // Shown windows learn their decoration only now.
-    FitEffectSizeDrawer();
+    FitEffectSizeDrawer(true);
     raise();
     if (drawer_) drawer_->raise();
 }
@@ -149,38 +148,49 @@ CFormViewEx* CMainFrame::ReplaceDrawerPane(int index, CFormViewEx* view) {
     }
     if (!drawer_->ReplacePane(index, view)) return nullptr;
     if (PropertyList* store = inputStores_.Find(drawerTestId_)) view->SetValueStore(store);
-    FitEffectSizeDrawer();
+    FitEffectSizeDrawer(true);
     return view;
 }
 
-void CMainFrame::FitEffectSizeDrawer() {
+void CMainFrame::FitEffectSizeDrawer(bool mayMoveFrame) {
     if (!drawer_) return;
     const QRect frameRect = frameGeometry();
     const QRect drawerRect = drawer_->frameGeometry();
     // The window manager's decoration around the drawer's client area.
     const QSize decoration = drawerRect.size() - drawer_->size();
+    const QScreen* holder = screen() ? screen() : QGuiApplication::primaryScreen();
+    const QRect area =
+        holder ? holder->availableGeometry() : QRect(frameRect.topLeft(), QSize(1 << 20, 1 << 20));
     const int widest = drawer_->WidestPanel();
-    const int outerWidth = widest + kExtraWidth;
-    const int outerHeight = std::max(1, frameRect.height() + 4 - 2 * drawerInset_);
+    // A drawer narrower than its title would show the title cut.
+    const int outerWidth = std::max(widest + kExtraWidth, drawer_->TitleWidth());
     const int clientWidth = std::max(widest, outerWidth - decoration.width());
-    const int clientHeight = std::max(1, outerHeight - decoration.height());
+    // As tall as its panels, unless the screen is lower than that.
+    drawer_->SetHeightLimit(std::max(1, area.height() - decoration.height()));
+    const int clientHeight =
+        std::max(1, std::min(drawer_->RowsHeight(), area.height() - decoration.height()));
     if (QLayout* layout = drawer_->layout()) {
         const int margin = (clientWidth - widest) / 2;
         layout->setContentsMargins(margin, 0, clientWidth - widest - margin, 0);
     }
     // A dialog frame: the user does not size the drawer.
     drawer_->setFixedSize(clientWidth, clientHeight);
-    const QScreen* holder = screen() ? screen() : QGuiApplication::primaryScreen();
-    const QRect area =
-        holder ? holder->availableGeometry() : QRect(frameRect.topLeft(), QSize(1 << 20, 1 << 20));
-    drawer_->move(DrawerPosition(frameRect, QSize(clientWidth, clientHeight) + decoration, area,
-                                 drawerInset_));
+    const DrawerPlacement placement = PlaceDrawer(
+        frameRect, QSize(clientWidth, clientHeight) + decoration, area, drawerInset_, mayMoveFrame);
+    if (placement.frame != frameRect.topLeft()) {
+        // The move event that follows finds the drawer in place already.
+        movingForDrawer_ = true;
+        move(placement.frame);
+        movingForDrawer_ = false;
+    }
+    drawer_->move(placement.drawer);
     drawer_->FitRows();
 }
 
 void CMainFrame::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
-    FitEffectSizeDrawer();
+    // Where the user moved the window, it stays; the drawer follows it.
+    if (!movingForDrawer_) FitEffectSizeDrawer(false);
 }
 
 PropertyList* CMainFrame::GetCurrentInputStore() {

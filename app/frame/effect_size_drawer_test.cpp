@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QLineEdit>
 #include <QPointer>
 #include <QScreen>
@@ -34,10 +35,10 @@ using form_tables::InputEditId;
 
 constexpr int kEntryId = 1001;
 
-platform::DialogTemplate EntryPanelForm(int height) {
+platform::DialogTemplate EntryPanelForm(int height, int width) {
     platform::DialogTemplate t;
     t.id = 900;
-    t.width = 120;
+    t.width = width;
     t.height = height;
     t.controls.push_back(
         {kEntryId, platform::ControlKind::Edit, "", {5, 5, 60, 12}, platform::kStyleNone, {}});
@@ -47,8 +48,8 @@ platform::DialogTemplate EntryPanelForm(int height) {
 // A panel with one entry whose default is "0.5", kept under "entry".
 class EntryPanel : public CEffectSizePanel {
   public:
-    EntryPanel(CMainFrame* frame, int height = 40)
-        : CEffectSizePanel(EntryPanelForm(height), frame) {}
+    EntryPanel(CMainFrame* frame, int height = 40, int width = 120)
+        : CEffectSizePanel(EntryPanelForm(height, width), frame) {}
     void OnInitialUpdate() override { SetControlText(kEntryId, QStringLiteral("0.5")); }
     bool SaveInputs(PropertyList* store) override {
         SetNamedString(store, "entry", GetDlgItemString(kEntryId));
@@ -71,10 +72,11 @@ class Drawer : public ::testing::Test {
     }
     void TearDown() override { frame_test::ForgetScriptedFamilies(); }
 
-    void UseEntryPanels(int count = 1) {
-        frame->SetEffectSizePanelFactory([this, count](int) {
+    void UseEntryPanels(int count = 1, int width = 120) {
+        frame->SetEffectSizePanelFactory([this, count, width](int) {
             std::vector<CFormViewEx*> panels;
-            for (int i = 0; i < count; ++i) panels.push_back(new EntryPanel(frame, 40 + 20 * i));
+            for (int i = 0; i < count; ++i)
+                panels.push_back(new EntryPanel(frame, 40 + 20 * i, width));
             return panels;
         });
     }
@@ -94,19 +96,32 @@ class Drawer : public ::testing::Test {
     CMainFrame* frame = nullptr;
 };
 
-// The drawer sits beside the frame's right edge where the offscreen screen
-// (800 px wide) has room for it, else over the frame's right part; always
-// inside the screen.
+// The drawer sits beside the frame where the offscreen screen (800 px wide)
+// holds both side by side, else over the frame's right part; always inside
+// the screen.
 void ExpectBesideOrOverTheFrame(CMainFrame* frame, CDrawerWnd* drawer) {
     const QRect screen = frame->screen()->availableGeometry();
     const QRect placed = drawer->frameGeometry();
     const QRect owner = frame->frameGeometry();
-    if (owner.right() + placed.width() <= screen.right()) {
-        EXPECT_EQ(placed.left(), owner.right() + 1);
+    if (owner.width() + placed.width() <= screen.width()) {
+        EXPECT_FALSE(owner.intersects(placed));
     } else {
         EXPECT_EQ(placed.right(), owner.right());
     }
     EXPECT_TRUE(screen.contains(placed));
+}
+
+// The drawer is as tall as its panels, each at its design height, under a
+// hidden filler row.
+void ExpectRowsFitThePanels(CDrawerWnd* drawer) {
+    ASSERT_EQ(drawer->Splitter()->count(), drawer->PanelCount() + 1);
+    EXPECT_EQ(drawer->Splitter()->widget(0), drawer->Filler());
+    EXPECT_FALSE(drawer->Filler()->isVisible());
+    const QList<int> rows = drawer->Splitter()->sizes();
+    EXPECT_EQ(rows[0], 0);
+    for (int i = 0; i < drawer->PanelCount(); ++i)
+        EXPECT_EQ(rows[i + 1], drawer->Panel(i)->GetDesignSize().height()) << "panel " << i;
+    EXPECT_EQ(drawer->height(), drawer->RowsHeight());
 }
 
 TEST_F(Drawer, DetermineOpensTheDummyBesideTheFrameOnce) {
@@ -128,19 +143,16 @@ TEST_F(Drawer, DetermineOpensTheDummyBesideTheFrameOnce) {
     EXPECT_EQ(drawer->parentWidget(), frame);
     ExpectBesideOrOverTheFrame(frame, drawer);
     EXPECT_EQ(drawer->frameGeometry().top(), frame->frameGeometry().top() + 24);
-    EXPECT_EQ(drawer->frameGeometry().height(), frame->frameGeometry().height() + 4 - 48);
     ASSERT_EQ(drawer->PanelCount(), 1);
     EXPECT_NE(dynamic_cast<CEff_Dummy*>(drawer->Panel(0)), nullptr);
     // The dummy is "Close" alone.
     ASSERT_EQ(drawer->Panel(0)->Controls().size(), 1u);
     EXPECT_EQ(drawer->Panel(0)->Controls()[0],
               drawer->Panel(0)->Button(CEff_Dummy::kCloseButtonId));
-    EXPECT_EQ(drawer->frameGeometry().width(), drawer->WidestPanel() + 12);
-    // The filler row on top takes what the panel leaves.
-    ASSERT_EQ(drawer->Splitter()->count(), 2);
-    EXPECT_EQ(drawer->Splitter()->widget(0), drawer->Filler());
-    EXPECT_EQ(drawer->Splitter()->sizes()[1], drawer->Panel(0)->GetDesignSize().height());
-    EXPECT_GE(drawer->Splitter()->sizes()[0], 1);
+    // "Close" alone is narrower than the title, which the drawer shows whole.
+    EXPECT_GT(drawer->TitleWidth(), drawer->WidestPanel() + 12);
+    EXPECT_EQ(drawer->frameGeometry().width(), drawer->TitleWidth());
+    ExpectRowsFitThePanels(drawer);
 
     // A second "Determine" leaves the open drawer as it is.
     determine->click();
@@ -163,14 +175,60 @@ TEST_F(Drawer, FollowsTheFrameAndClosesWithIt) {
     widget_test::RunEventsFor(50);
     ExpectBesideOrOverTheFrame(frame, drawer);
     EXPECT_EQ(drawer->frameGeometry().top(), frame->frameGeometry().top() + 24);
-    // Hiding the plot makes the frame lower; the drawer keeps its inset.
+    // Hiding the plot makes the frame lower; the drawer keeps its inset and
+    // its panel's height.
     frame->HandleCommand(command_ids::kTogglePlot);
-    EXPECT_EQ(drawer->frameGeometry().height(), frame->frameGeometry().height() + 4 - 48);
+    EXPECT_EQ(drawer->frameGeometry().top(), frame->frameGeometry().top() + 24);
+    ExpectRowsFitThePanels(drawer);
     ExpectBesideOrOverTheFrame(frame, drawer);
 
     frame->close();
     EXPECT_EQ(frame->EffectSizeDrawer(), nullptr);
     EXPECT_FALSE(drawer->isVisible());
+}
+
+TEST_F(Drawer, AWindowWithoutRoomOnEitherSideMakesRoomForTheDrawer) {
+    // A narrow panel and a small title font (the drawer is as wide as its
+    // title needs): the window and the drawer fit the 800 px offscreen
+    // screen side by side, but not beside a window in the middle of it.
+    UseEntryPanels(1, 50);
+    const QFont font = QApplication::font();
+    QFont small = font;
+    small.setPixelSize(6);
+    QApplication::setFont(small);
+    struct Restore {
+        QFont font;
+        ~Restore() { QApplication::setFont(font); }
+    } restore{font};
+    ASSERT_TRUE(frame->SelectTest(kTwoMeansTestId));
+    CQuorixMainCompForm* form = frame->EditFieldForm();
+    QAbstractButton* determine = form->Button(DetermineButtonId(form->EffectSizeRow()));
+    determine->click();
+    ASSERT_NE(frame->EffectSizeDrawer(), nullptr);
+    const int drawerWidth = frame->EffectSizeDrawer()->frameGeometry().width();
+    frame->CloseEffectSizeDrawer();
+    const QRect screen = frame->screen()->availableGeometry();
+    const QRect owner = frame->frameGeometry();
+    ASSERT_LE(owner.width() + drawerWidth, screen.width());
+    const int middle = screen.left() + (screen.width() - owner.width()) / 2;
+    ASSERT_LT(middle - screen.left(), drawerWidth);
+    ASSERT_GT(middle + owner.width() + drawerWidth, screen.left() + screen.width());
+    frame->move(middle, owner.top());
+
+    determine->click();
+    CDrawerWnd* drawer = frame->EffectSizeDrawer();
+    ASSERT_NE(drawer, nullptr);
+    const QRect moved = frame->frameGeometry();
+    EXPECT_NE(moved.left(), middle);
+    EXPECT_EQ(moved.top(), owner.top());
+    EXPECT_TRUE(screen.contains(QRect(moved.left(), screen.top(), moved.width(), 1)));
+    ExpectBesideOrOverTheFrame(frame, drawer);
+
+    // Where the user then puts the window, it stays; the drawer follows.
+    const int away = drawer->frameGeometry().left() > moved.left() ? -5 : 5;
+    frame->move(moved.topLeft() + QPoint(away, 0));
+    EXPECT_EQ(frame->frameGeometry().left(), moved.left() + away);
+    ExpectBesideOrOverTheFrame(frame, drawer);
 }
 
 TEST_F(Drawer, TwoPanelsGiveThreeRowsAndAPanelCanBeReplaced) {
@@ -179,10 +237,7 @@ TEST_F(Drawer, TwoPanelsGiveThreeRowsAndAPanelCanBeReplaced) {
     frame->CreateEffectSizePanels(kTwoMeansTestId);
     CDrawerWnd* drawer = frame->EffectSizeDrawer();
     ASSERT_NE(drawer, nullptr);
-    ASSERT_EQ(drawer->Splitter()->count(), 3);
-    const QList<int> rows = drawer->Splitter()->sizes();
-    EXPECT_EQ(rows[1], drawer->Panel(0)->GetDesignSize().height());
-    EXPECT_EQ(rows[2], drawer->Panel(1)->GetDesignSize().height());
+    ExpectRowsFitThePanels(drawer);
 
     QPointer<CFormViewEx> old(drawer->Panel(1));
     auto* wide = new CEff_T_2Groups_Form(frame);
@@ -190,8 +245,9 @@ TEST_F(Drawer, TwoPanelsGiveThreeRowsAndAPanelCanBeReplaced) {
     EXPECT_EQ(drawer->Panel(1), wide);
     EXPECT_EQ(drawer->Splitter()->widget(2), wide);
     EXPECT_EQ(wide->ValueStore(), frame->InputStores().Find(kTwoMeansTestId));
-    // The drawer is refitted to its widest panel.
+    // The drawer is refitted to its widest panel and to the new heights.
     EXPECT_EQ(drawer->frameGeometry().width(), wide->GetDesignSize().width() + 12);
+    ExpectRowsFitThePanels(drawer);
     EXPECT_EQ(frame->ReplaceDrawerPane(5, new EntryPanel(frame)), nullptr);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(old.isNull());

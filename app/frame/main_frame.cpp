@@ -118,6 +118,9 @@ CMainFrame::CMainFrame()
 
 CMainFrame::~CMainFrame() {
     qApp->removeEventFilter(this);
+    // The explorer is a window of its own; it goes before its model.
+    explorer_.reset();
+    explorerModel_.reset();
     // The X-Y plot window draws with the label fonts and works on the
     // settings: it goes first.
     delete xyPlotWindow_.data();
@@ -388,6 +391,10 @@ void CMainFrame::ApplyTestToForms() {
     SetInputsOnForm(&inputs_);
     SetOutputsOnForm(&outputs_);
     if (commandForm_) commandForm_->EnableXYPlot(outputsValid_);
+    // The graph of the last calculation belongs to the test and type it was
+    // made with: repainted now, the pane is blank (a menu's choice of test
+    // repaints nothing else).
+    if (resultTabs_ && resultTabs_->Graph()) resultTabs_->Graph()->update();
 }
 
 void CMainFrame::RecalcLayout(bool) {
@@ -511,12 +518,15 @@ bool CMainFrame::OnOptions() {
 }
 
 void CMainFrame::OnExplorer() {
-    // The explorer has no parent window; its model lives as long as it runs.
-    PowerGLMM model;
-    model.SetDimensions(5, 3, 4);
-    CGLMMExplorer explorer(nullptr);
-    explorer.SetModel(&model);
-    explorer.DoModal();
+    // The explorer has no parent window. It and its model stay for the run,
+    // so that closing it loses nothing typed.
+    if (!explorer_) {
+        explorerModel_ = std::make_unique<PowerGLMM>();
+        explorerModel_->SetDimensions(5, 3, 4);
+        explorer_ = std::make_unique<CGLMMExplorer>(nullptr);
+        explorer_->SetModel(explorerModel_.get());
+    }
+    explorer_->DoModal();
 }
 
 void CMainFrame::AddProtocolEntry(const ProtocolRecord& record) {

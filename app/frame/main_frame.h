@@ -27,6 +27,8 @@ class CCalculator;
 class CDistPlotCompForm;
 class CDistPlotForm;
 class CDrawerWnd;
+class CGLMMExplorer;
+class PowerGLMM;
 class CFormViewEx;
 class CPlotAndTable;
 class PlotSettings;
@@ -113,7 +115,10 @@ class CMainFrame : public QMainWindow,
     // Writes a table of log-gamma values to a file the user chooses, and
     // values of a multivariate criterion to the standard error stream.
     void OnDiagnosticDump();
+    // Opens the general linear model explorer; made on first use and kept,
+    // with its model, for the run.
     void OnExplorer();
+    CGLMMExplorer* Explorer() const { return explorer_.get(); }
     // Opens the calculator window, made once and kept for the run.
     void OnCalculator();
     CCalculator* Calculator() const { return calculator_.get(); }
@@ -211,9 +216,10 @@ class CMainFrame : public QMainWindow,
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    // Sizes the drawer to the frame's height and places it beside the frame
-    // on the frame's screen (DrawerPosition).
-    void FitEffectSizeDrawer();
+    // Sizes the drawer to its panels and places it beside the frame on the
+    // frame's screen (PlaceDrawer); where only moving the frame makes room
+    // beside it and `mayMoveFrame`, the frame moves.
+    void FitEffectSizeDrawer(bool mayMoveFrame = false);
 
     bool HandleKey(int key);
     bool CreateMainForm();
@@ -273,6 +279,9 @@ class CMainFrame : public QMainWindow,
     platform::CommandRouter commands_;
     std::unique_ptr<mathtext::LabelFontSets> labelFonts_;
     std::unique_ptr<CCalculator> calculator_;
+    // The explorer points into its model: the model goes after it.
+    std::unique_ptr<PowerGLMM> explorerModel_;
+    std::unique_ptr<CGLMMExplorer> explorer_;
 
     PerTestInputStores inputStores_;
     CDrawerWnd* drawer_ = nullptr;  // a child window; null while closed
@@ -280,6 +289,7 @@ class CMainFrame : public QMainWindow,
     bool animateDrawerOpen_ = true;
     bool animateDrawerClose_ = false;
     int drawerInset_ = 24;
+    bool movingForDrawer_ = false;  // the frame moves to make room for the drawer
     PanelFactory panelFactory_;
 
     // The X-Y plot's settings outlive its window, which deletes itself on close.

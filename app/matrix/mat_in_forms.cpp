@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QLineEdit>
+#include <cmath>
 
 #include "app/widgets/spin_buttons.h"
 #include "platform/dialogs.h"
@@ -253,28 +254,48 @@ void CMatInSigmaForm::ShowPatternControls() {
         if (QWidget* control = Control(id)) control->setVisible(sd && pattern.setPattern);
 }
 
-void CMatInSigmaForm::ApplyPattern() {
+bool CMatInSigmaForm::ApplyPattern() {
     if (QAbstractButton* check = Button(kAutocorrCheck))
         pattern.firstOrderAutocorr = check->isChecked();
-    if (!view_) return;
+    if (!view_) return true;
     TextArray texts = view_->Texts();
-    ::ApplyPattern(texts, pattern.patternValue, pattern.firstOrderAutocorr);
+    if (const std::optional<std::wstring> failure =
+            ::ApplyPattern(texts, pattern.patternValue, pattern.firstOrderAutocorr)) {
+        platform::ShowMessage(this, QString::fromStdWString(*failure), QStringLiteral("Quorix"),
+                              platform::MessageIcon::Warning);
+        return false;
+    }
     view_->SetTexts(texts);
+    return true;
 }
 
-void CMatInSigmaForm::CommitPatternValue() {
+bool CMatInSigmaForm::TakePatternValue(bool applyUnchanged) {
     const double value = ReadLeadingNumber(ControlText(kPatternEdit).toStdWString());
-    if (value == pattern.patternValue) return;
+    if (value == pattern.patternValue && !applyUnchanged) return true;
+    const double old = pattern.patternValue;
     pattern.patternValue = value;
-    if (pattern.setPattern && !pattern.covarianceMode) ApplyPattern();
+    const bool active = pattern.setPattern && !pattern.covarianceMode;
+    // "1e999" reads as an infinity: no pattern, shown or kept for the panel.
+    if (!std::isfinite(value) || (active && !ApplyPattern())) {
+        if (!std::isfinite(value))
+            platform::ShowMessage(
+                this, QStringLiteral("The pattern value Corr. must be a finite number."),
+                QStringLiteral("Quorix"), platform::MessageIcon::Warning);
+        pattern.patternValue = old;
+        SetControlText(kPatternEdit, QString::fromStdWString(FormatNumber(old, L"%lf")));
+        return false;
+    }
+    return true;
+}
+
+bool CMatInSigmaForm::CommitPatternValue() {
+    return TakePatternValue(false);
 }
 
 bool CMatInSigmaForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut && watched == Control(kPatternEdit) &&
-        pattern.setPattern && !pattern.covarianceMode) {
-        pattern.patternValue = ReadLeadingNumber(ControlText(kPatternEdit).toStdWString());
-        ApplyPattern();
-    }
+        pattern.setPattern && !pattern.covarianceMode)
+        TakePatternValue(true);
     return CMatInForm::eventFilter(watched, event);
 }
 

@@ -160,8 +160,10 @@ class CMatInSigmaForm : public CMatInForm {
     CMatInSigmaView* SigmaView() const { return view_; }
 
     // Reads the pattern edit when its text differs from the value in use
-    // (the edit is read when it loses the focus; OK reads it too).
-    void CommitPatternValue();
+    // (the edit is read when it loses the focus; OK reads it too). False,
+    // with the message shown and the old value back in the edit, when the
+    // value gives no finite pattern.
+    bool CommitPatternValue();
 
     int variableCount = 5;
     const LabeledMatrix* covariance = nullptr;
@@ -174,7 +176,12 @@ class CMatInSigmaForm : public CMatInForm {
 
   private:
     void ShowPatternControls();
-    void ApplyPattern();
+    // False, with the reason shown and the grid unchanged, when the pattern
+    // gives a cell no finite number.
+    bool ApplyPattern();
+    // Takes the edit's value when it gives a finite pattern (applied when a
+    // pattern is on); else the message and the value in use back in the edit.
+    bool TakePatternValue(bool applyUnchanged);
     void ModeChosen(int index);
 
     bool repeatedMeasures_;

@@ -102,6 +102,18 @@ void CMatrixInDialog::Warn(const std::wstring& text) {
                           QStringLiteral("Quorix"), platform::MessageIcon::Warning);
 }
 
+bool CMatrixInDialog::AllFinite(int tab, const TextArray& texts, VariableTree* table, int firstCol,
+                                int lastCol) {
+    const std::optional<GridProblem> problem = FindNonFiniteCell(texts, table, firstCol, lastCol);
+    if (!problem) return true;
+    if (shownTab_ != tab) SelectTab(tab);
+    Warn(problem->message);
+    CGridCtrl* grid = Page(tab)->View()->Grid();
+    grid->SetFocusCell(problem->row, problem->col);
+    grid->setFocus();
+    return false;
+}
+
 namespace {
 
 SigmaPattern PatternOf(const MeansCovarianceInput& input) {
@@ -154,10 +166,13 @@ bool CEff_MatrixIn::ChangeTab(int tab) {
 }
 
 void CEff_MatrixIn::OnOK() {
-    sigma_->CommitPatternValue();
+    if (!sigma_->CommitPatternValue()) return;
     sigma_->SigmaView()->SetVariableLabels(*means_->MeansView());
-    GridToRecord(means_->MeansView()->Texts(), data_.means);
-    GridToRecord(sigma_->SigmaView()->Texts(), data_.covariance, sigma_->SigmaView()->Variables());
+    const TextArray means = means_->MeansView()->Texts();
+    const TextArray sigma = sigma_->SigmaView()->Texts();
+    if (!AllFinite(0, means) || !AllFinite(1, sigma, sigma_->SigmaView()->Variables())) return;
+    GridToRecord(means, data_.means);
+    GridToRecord(sigma, data_.covariance, sigma_->SigmaView()->Variables());
     data_.responses = means_->committedResponseCount;
     data_.groups = means_->groupCount;
     TakePattern(*sigma_, data_);
@@ -192,13 +207,15 @@ bool CEff_RMM_MatrixIn::ChangeTab(int tab) {
 }
 
 void CEff_RMM_MatrixIn::OnOK() {
-    sigma_->CommitPatternValue();
+    if (!sigma_->CommitPatternValue()) return;
     sigma_->RmmSigmaView()->SetVariableLabels(*means_->MeansView());
     const TextArray texts = means_->MeansView()->Texts();
+    const TextArray sigma = sigma_->SigmaView()->Texts();
+    if (!AllFinite(0, texts) || !AllFinite(1, sigma, sigma_->SigmaView()->Variables())) return;
     const int weightColumn = texts.cols() - 1;
     GridToRecord(texts, data_.means, nullptr, 1, weightColumn);
     GridToRecord(texts, data_.weights, nullptr, weightColumn, weightColumn + 1);
-    GridToRecord(sigma_->SigmaView()->Texts(), data_.covariance, sigma_->SigmaView()->Variables());
+    GridToRecord(sigma, data_.covariance, sigma_->SigmaView()->Variables());
     data_.responses = means_->committedMeasurementCount;
     data_.groups = means_->committedGroupCount;
     TakePattern(*sigma_, data_);

@@ -73,6 +73,11 @@ class CMatrixInDialog : public QDialog {
     void SelectTab(int tab);
     // A message box over the dialog; the text's math markup is shown plainly.
     void Warn(const std::wstring& text);
+    // False, with the message shown and the user put on the cell, when a body
+    // cell of `tab`'s grid (columns firstCol .. lastCol - 1) holds no finite
+    // number: such a matrix must not reach the panel.
+    bool AllFinite(int tab, const TextArray& texts, VariableTree* table = nullptr, int firstCol = 1,
+                   int lastCol = -1);
 
     QWidget* extraRow_ = nullptr;  // left of OK and Cancel, for the R² controls
 

@@ -165,6 +165,65 @@ TEST_F(MatrixDialogs, PatternFillsTheStandardDeviationsAndCorrelations) {
     EXPECT_DOUBLE_EQ(out.covariance.values(2, 0), 0.09);
 }
 
+TEST_F(MatrixDialogs, NothingThatIsNotAFiniteNumberReachesTheGridOrThePanel) {
+    MeansCovarianceInput input;
+    input.responses = 3;
+    input.mode = MeansCovarianceInput::kSdAndCorrelation;
+    input.patternValue = 0.5;
+    auto* d = new CEff_MatrixIn(nullptr, input);
+    Open(d);
+    ClickTab(1);
+    CMatInSigma* page = d->SigmaPage();
+    QComboBox* mode = page->List(CMatInSigmaForm::kModeList);
+
+    // An SD whose square overflows, and texts that read as infinities: the
+    // conversion refuses, the grid and the list stay.
+    for (const char* text : {"1e300", "1e999", "=1/0", "=1e308*10"}) {
+        TypeIntoCell(2, 2, text);
+        messages.messages.clear();
+        Choose(mode, 0);
+        ASSERT_EQ(messages.messages.size(), 1u) << text;
+        EXPECT_TRUE(messages.messages[0].text.contains("Y 2")) << text;
+        EXPECT_EQ(mode->currentIndex(), 1) << text;
+        EXPECT_EQ(Text(2, 2), text);
+        EXPECT_EQ(Text(0, 0), "SD and corr");
+    }
+
+    // A pattern value that reads as an infinity, or whose powers overflow,
+    // is refused: the cells and the value in use stay.
+    QTest::mouseClick(page->Button(CMatInSigmaForm::kSetPatternCheck), Qt::LeftButton);
+    ASSERT_EQ(Text(2, 1), "0.5");
+    QTest::mouseClick(page->Button(CMatInSigmaForm::kAutocorrCheck), Qt::LeftButton);
+    ASSERT_EQ(Text(3, 1), "0.25");
+    QLineEdit* value = page->Edit(CMatInSigmaForm::kPatternEdit);
+    for (const char* text : {"1e999", "-1e999", "1e200"}) {
+        messages.messages.clear();
+        TypeInto(value, text);
+        Grid()->setFocus();
+        EXPECT_EQ(messages.messages.size(), 1u) << text;
+        EXPECT_EQ(Text(3, 1), "0.25") << text;
+        EXPECT_EQ(page->pattern.patternValue, 0.5) << text;
+    }
+
+    // OK with a cell that holds no finite number: the message names it, the
+    // dialog stays open on that page and hands nothing back.
+    TypeIntoCell(2, 2, "1");
+    ClickTab(0);
+    TypeIntoCell(1, 2, "=0/0");
+    messages.messages.clear();
+    ClickTab(1);
+    d->OkButton()->click();
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_TRUE(messages.messages[0].text.contains("group 1, Y 2"))
+        << messages.messages[0].text.toStdString();
+    EXPECT_NE(d->result(), QDialog::Accepted);
+    EXPECT_EQ(d->CurrentPage(), d->MeansPage());
+    EXPECT_EQ(d->Result().means.values.rows(), 0);
+    TypeIntoCell(1, 2, "2");
+    d->OkButton()->click();
+    EXPECT_EQ(d->result(), QDialog::Accepted);
+}
+
 TEST_F(MatrixDialogs, RepeatedMeasuresGroupsComeBackAndWeightsAreTheirOwnRecord) {
     MeansCovarianceInput input;
     input.groups = 3;

@@ -1,5 +1,6 @@
 #include "app/options/option_forms.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -72,7 +73,10 @@ int ComputationFrame(Builder& b, int width, int y, const char* exactText, int ex
                      const char* approximationText, int exactId = 1097) {
     b.Frame("Computation", {kMargin, y, width - 2 * kMargin, 39});
     b.Radio(exactId, exactText, 14, y + 12, exactWidth, true);
-    b.Edit(1137, 14 + exactWidth + 2, y + 11, 50);
+    // The limit's edit ends inside the frame where a long choice leaves it
+    // less than its usual width.
+    const int editX = 14 + exactWidth + 2;
+    b.Edit(1137, editX, y + 11, std::min(50, width - kMargin - 5 - editX));
     b.Radio(1098, approximationText, 14, y + 25, Inner(width));
     return y + 43;
 }
@@ -150,7 +154,7 @@ OptionsForm FisherExact() {
     int y = ComputationFrame(b, width, 7, "Use exact distribution if  N  < ", 110,
                              "Use large sample approximation (z-Test)");
     b.Frame("Alpha-balancing in two-sided exact tests", {kMargin, y, width - 2 * kMargin, 39});
-    b.Radio(1102, "Symmetrical with respect to the ", 14, y + 12, Inner(width), true);
+    b.Radio(1102, "Symmetrical with respect to the statistic", 14, y + 12, Inner(width), true);
     b.Radio(1103, "Maximize alpha", 14, y + 25, Inner(width));
     y += 45;
     b.Label("Statistic", {kMargin + 2, y + 1, 36, 10});

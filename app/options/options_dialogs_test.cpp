@@ -103,6 +103,18 @@ TEST(OptionsForms, EveryTextIsReadableInFullAndEveryControlInsideItsDialog) {
                     << l->text().toStdString();
             }
         }
+        // A control that starts inside a group frame ends inside it too.
+        for (QWidget* c : form->Controls()) {
+            auto* group = qobject_cast<QGroupBox*>(c);
+            if (!group) continue;
+            for (QWidget* inner : form->Controls()) {
+                if (inner == group || !group->geometry().contains(inner->geometry().topLeft()))
+                    continue;
+                EXPECT_TRUE(group->geometry().contains(inner->geometry()))
+                    << group->title().toStdString() << " holds " << inner->metaObject()->className()
+                    << " at " << inner->geometry().x() << "," << inner->geometry().y();
+            }
+        }
         // Lists: the longest entry of any list the dialog may show fits.
         for (int id : {kStatisticList, kEffectIndexList}) {
             QComboBox* list = form->List(id);

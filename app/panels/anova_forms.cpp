@@ -12,6 +12,7 @@
 #include "analysis/parameter_names.h"
 #include "analysis/property.h"
 #include "app/drawer/panel_host.h"
+#include "app/panels/focus_out_check.h"
 #include "app/panels/group_table.h"
 #include "app/widgets/ui_helpers.h"
 #include "effectsize/anova_selector.h"
@@ -154,10 +155,16 @@ void CEff_F_Anova_Omni::OnInitialUpdate() {
         grid_ = CreateGroupTable(area, this, kGridId, model_.groups, &cellFont_);
     ShowInputs(omni::Inputs{});
     CEffectSizePanel::OnInitialUpdate();
-    // Enter in "Number of groups" resizes the table instead of calculating.
+    // Enter in "Number of groups" resizes the table instead of calculating;
+    // leaving the field (Tab, a click elsewhere) resizes it too.
     if (QLineEdit* count = Edit(kGroupCountId)) {
         disconnect(count, &QLineEdit::returnPressed, this, nullptr);
         connect(count, &QLineEdit::returnPressed, this, [this] { ApplyGroupCount(); });
+        auto* leaving = new FocusOutCheck(this, [this](QLineEdit*) {
+            const std::optional<int> typed = omni::TypedGroupCount(Inputs());
+            return (typed && *typed == model_.groups) || ApplyGroupCount();
+        });
+        leaving->Watch(count);
     }
 }
 

@@ -152,6 +152,26 @@ TEST_F(OmnibusForm, TableCountAndEqualNAsTheUserWorksThem) {
     EXPECT_EQ(Grid()->GetItemText(1, 2), "4");
 }
 
+TEST_F(OmnibusForm, LeavingTheCountByTabResizesTheTable) {
+    QApplication::setActiveWindow(form.get());
+    Count()->setFocus();
+    Type(Count(), "3");
+    PressKey(Count(), Qt::Key_Tab);
+    EXPECT_NE(form->focusWidget(), Count());
+    EXPECT_EQ(Grid()->GetRowCount(), 4);
+    EXPECT_EQ(Total(), "15");
+    EXPECT_TRUE(dialogs.messages.empty());
+    // A count out of range is refused before the table changes, and the
+    // focus stays in the field.
+    Count()->setFocus();
+    Type(Count(), "51");
+    PressKey(Count(), Qt::Key_Tab);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text.toStdString(), omni::kGroupCountMessage);
+    EXPECT_EQ(form->focusWidget(), Count());
+    EXPECT_EQ(Grid()->GetRowCount(), 4);
+}
+
 TEST_F(OmnibusForm, AFailedCheckFocusesItsCellOrFieldAndTransfersNothing) {
     EditCell(Grid(), 2, 2, "0");
     Click(CEffectSizePanel::kTransferButtonId);

@@ -122,9 +122,9 @@ TEST_F(DepCorrForm, SetUpFormulaTransferAndStore) {
     panel->SetUpAfterOpening(kDependentCorrelationsCommonIndexTestId);
     EXPECT_EQ(Field(dep::kRab)->text(), "0.45");
     EXPECT_EQ(panel->ControlText(CEff_Z_2DepCorr::kRabLabelId),
-              QString::fromUtf8("H0 corr \u03c1_ab"));
+              QString::fromUtf8("H0 corr \u03c1ab"));
     EXPECT_EQ(panel->ControlText(CEff_Z_2DepCorr::kResultLabelId),
-              QString::fromUtf8("H1 corr \u03c1_ac"));
+              QString::fromUtf8("H1 corr \u03c1ac"));
 
     // The worked value from formulas; the transfer writes r_ab, then r_ac.
     Type(Field(dep::kRab), "=0.6/2");

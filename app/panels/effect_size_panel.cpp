@@ -27,6 +27,7 @@
 #include "app/panels/two_intercepts_form.h"
 #include "app/panels/two_slopes_form.h"
 #include "app/panels/variance_ratio_form.h"
+#include "app/widgets/label_font_source.h"
 #include "app/widgets/ui_helpers.h"
 #include "effectsize/panel_table.h"
 #include "platform/dialogs.h"
@@ -81,8 +82,16 @@ bool CEffectSizePanel::CopyMainParameterToStore(int parameterId, const char* key
     return true;
 }
 
+mathtext::LabelFontSets* CEffectSizePanel::LabelFontsForControls() const {
+    auto* source = dynamic_cast<LabelFontSource*>(host_);
+    return source ? &source->LabelFonts() : nullptr;
+}
+
 void CEffectSizePanel::OnInitialUpdate() {
     MarkResultUnknown();
+    // Typeset as the main window's labels are, fixed captions as well as
+    // those that carry markup, so that all of them have one size.
+    TypesetLabels();
     // Enter in an input does what "Calculate" does.
     for (QWidget* control : Controls()) {
         auto* edit = qobject_cast<QLineEdit*>(control);
@@ -123,6 +132,23 @@ bool CEffectSizePanel::RunTransfer(const effectsize::TransferPlan& plan) {
     if (!plan.refusal.empty()) {
         platform::ShowMessage(window(), ToDisplayLabel(plan.refusal), QString::fromLatin1(kCaption),
                               platform::MessageIcon::Information);
+        return false;
+    }
+    // The last guard before the main window: a value that is not a finite
+    // number stops the whole transfer before anything is written.
+    for (const effectsize::ParameterWrite& write : plan.writes) {
+        if (!std::isfinite(write.value)) {
+            platform::ShowMessage(window(),
+                                  ToDisplayLabel("The value for \"" + write.label +
+                                                 "\" is not a finite number:\nnothing was "
+                                                 "transferred."),
+                                  QString::fromLatin1(kCaption), platform::MessageIcon::Warning);
+            return false;
+        }
+    }
+    if (plan.effectSize && !std::isfinite(*plan.effectSize)) {
+        platform::ShowMessage(window(), QStringLiteral("The effect size is not a finite number."),
+                              QString::fromLatin1(kCaption), platform::MessageIcon::Warning);
         return false;
     }
     for (const effectsize::ParameterWrite& write : plan.writes) {

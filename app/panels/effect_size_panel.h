@@ -61,6 +61,9 @@ class CEffectSizePanel : public CFormViewEx {
 
     void OnInitialUpdate() override;
     void OnControlEvent(int id, platform::ControlEvent event) override;
+    // The main window's label fonts, so that a panel's labels are typeset
+    // as the main window's are; none from a host without them.
+    mathtext::LabelFontSets* LabelFontsForControls() const override;
 
     // The check's message in a box; the field gets the focus, its text
     // selected. Every input stays as typed.

@@ -1,6 +1,7 @@
 #include "app/panels/proportions_form.h"
 
 #include <QLineEdit>
+#include <algorithm>
 
 #include "analysis/ids.h"
 #include "analysis/parameter_names.h"
@@ -76,6 +77,11 @@ void CEffProportionsForm::ShowInputs(const prop::Inputs& inputs) {
         SetDlgItemString(kFieldIds[field], inputs.text[field]);
     SetRadioIndex(kModeIds[0], inputs.calcMode);
     lastMode_ = inputs.calcMode;
+    // The value box stands on the row of the quantity it holds.
+    QWidget* value = Control(kValueId);
+    QWidget* radio = Control(kModeIds[std::clamp(inputs.calcMode, 0, 2)]);
+    if (value && radio)
+        value->move(value->x(), radio->geometry().center().y() - value->height() / 2);
 }
 
 void CEffProportionsForm::ShowMessages(const std::vector<std::string>& messages) {

@@ -57,6 +57,15 @@ TEST_F(OneProportionForm, OpensWithTheOddsRatioOfTheDefaultsAndFollowsTheModes) 
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
+TEST_F(OneProportionForm, TheValueBoxStandsOnTheRowOfTheChosenQuantity) {
+    for (int mode : {prop::kDifference, prop::kOddsRatio, prop::kRatio, prop::kDifference}) {
+        Click(CEffProportionsForm::kModeIds[mode]);
+        const QRect radio = form->Control(CEffProportionsForm::kModeIds[mode])->geometry();
+        const QRect value = Field(prop::kValue)->geometry();
+        EXPECT_LE(std::abs(value.center().y() - radio.center().y()), 1) << "mode " << mode;
+    }
+}
+
 TEST_F(OneProportionForm, AClampedP2IsReportedAndTheCalculationGoesOn) {
     Click(CEffProportionsForm::kModeIds[prop::kDifference]);
     Type(Field(prop::kValue), "0.7");

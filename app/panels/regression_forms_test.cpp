@@ -88,7 +88,7 @@ TEST_F(OneSlopeForm, ModesBindTheirEditsAndCarryComputedMembers) {
     EXPECT_EQ(Text(1182), QString::fromUtf8("Correlation \u03c1"));
     EXPECT_EQ(form->List(1176)->count(), 5);
     EXPECT_EQ(form->List(1176)->itemText(3),
-              QString::fromUtf8("Residual \u03c3, slope, \u03c3_x => \u03c3_y"));
+              QString::fromUtf8("Residual \u03c3, slope, \u03c3x => \u03c3y"));
     EXPECT_EQ(Text(CEffectSizePanel::kEffectSizeId), "?");
     EXPECT_EQ(Text(1177), "?");
 
@@ -102,7 +102,7 @@ TEST_F(OneSlopeForm, ModesBindTheirEditsAndCarryComputedMembers) {
     // Mode 4 takes the residual SD, sd x and sd y: sd y is the one computed.
     Click(CEffectSizePanel::kCalculateButtonId);
     ChooseMode(4);
-    EXPECT_EQ(Text(1183), QString::fromUtf8("Std dev \u03c3_x"));
+    EXPECT_EQ(Text(1183), QString::fromUtf8("Std dev \u03c3x"));
     EXPECT_EQ(form->Edit(edits[0])->text(), "0.30");
     EXPECT_EQ(form->Edit(edits[2])->text(), "0.3464102");
     EXPECT_FALSE(form->Control(1177)->isVisible());
@@ -111,7 +111,7 @@ TEST_F(OneSlopeForm, ModesBindTheirEditsAndCarryComputedMembers) {
     // Back to the slope, up to the 7 digits sd y was carried with.
     EXPECT_NEAR(Text(CEffectSizePanel::kEffectSizeId).toDouble(), 0.1732051, 2e-7);
     ChooseMode(3);
-    EXPECT_EQ(Text(1184), QString::fromUtf8("Std dev  \u03c3_x"));
+    EXPECT_EQ(Text(1184), QString::fromUtf8("Std dev  \u03c3x"));
     EXPECT_TRUE(form->Control(1177)->isVisible());
     EXPECT_TRUE(dialogs.messages.empty());
 }

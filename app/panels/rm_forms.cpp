@@ -9,6 +9,7 @@
 #include "analysis/power_analysis.h"
 #include "analysis/property.h"
 #include "app/drawer/panel_host.h"
+#include "app/panels/focus_out_check.h"
 #include "app/panels/group_table.h"
 #include "app/widgets/spin_buttons.h"
 #include "app/widgets/ui_helpers.h"
@@ -158,10 +159,16 @@ void CEff_F_RMM_Omni::OnInitialUpdate() {
         grid_ = CreateGroupTable(area, this, kGridId, model_.groups, &cellFont_);
     ShowInputs(omni::Inputs{});
     CEffectSizePanel::OnInitialUpdate();
-    // Enter in "Number of groups" resizes the table instead of calculating.
+    // Enter in "Number of groups" resizes the table instead of calculating;
+    // leaving the field (Tab, a click elsewhere) resizes it too.
     if (QLineEdit* count = Edit(kGroupCountId)) {
         disconnect(count, &QLineEdit::returnPressed, this, nullptr);
         connect(count, &QLineEdit::returnPressed, this, [this] { ApplyGroupCount(); });
+        auto* leaving = new FocusOutCheck(this, [this](QLineEdit*) {
+            const std::optional<int> typed = omni::TypedGroupCount(Inputs());
+            return (typed && *typed == model_.groups) || ApplyGroupCount();
+        });
+        leaving->Watch(count);
     }
 }
 
@@ -372,18 +379,27 @@ void CEff_F_RM_Special::ShowInputs(const special::Inputs& inputs) {
 
 void CEff_F_RM_Special::ApplyLayout() {
     const special::TestContext context = Context();
+    // A row the specification does not use is hidden: a disabled edit
+    // without a label only puzzles.
     for (int row = 0; row < 3; ++row) {
         SetDlgItemString(kRowLabelIds[row], "");
         SetDlgItemString(kRowEditIds[row], "");
-        for (const int id : {kRowEditIds[row], kRowLabelIds[row]})
-            if (QWidget* control = Control(id)) control->setEnabled(false);
+        for (const int id : {kRowEditIds[row], kRowLabelIds[row]}) {
+            if (QWidget* control = Control(id)) {
+                control->setEnabled(false);
+                control->setVisible(false);
+            }
+        }
     }
     SetDlgItemLabel(kVarianceLabelId, special::VarianceLabel(context.specification));
     SetDlgItemLabel(kEta2LabelId, "Partial $\\eta$$^2$");
     SetDlgItemLabel(kEffectLabelId, EffectLabelOf(context.specification));
     for (const special::ExtraRow& row : special::ExtraRows(context.specification, context.testId)) {
         for (int i = 0; i < 3; ++i) {
-            if (kRowEditIds[i] == row.controlId) SetDlgItemLabel(kRowLabelIds[i], row.label);
+            if (kRowEditIds[i] != row.controlId) continue;
+            SetDlgItemLabel(kRowLabelIds[i], row.label);
+            for (const int id : {kRowEditIds[i], kRowLabelIds[i]})
+                if (QWidget* control = Control(id)) control->setVisible(true);
         }
     }
 }

@@ -4,6 +4,9 @@
 
 #include "app/panels/rm_forms.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "analysis/ids.h"
 #include "app/panels/panel_form_test_support.h"
 #include "app/widgets/ui_helpers.h"
@@ -135,14 +138,25 @@ TEST_F(RmSpecialForm, WorkedValuesOfTheSpecifications) {
         int spec;
         const char* result;
         const char* eta2;
+        std::vector<int> rowsShown;  // the others are hidden, label and edit
     };
-    for (const Case& c : {Case{0, "0.7071068", "0.3333333"}, Case{3, "0.7071068", "0.3333333"},
-                          Case{1, "0.8944272", "0.4444444"}, Case{2, "0.7142857", "0.3378378"}}) {
+    for (const Case& c :
+         {Case{0, "0.7071068", "0.3333333", {}}, Case{3, "0.7071068", "0.3333333", {}},
+          Case{1, "0.8944272", "0.4444444", {1022, 1020}},
+          Case{2, "0.7142857", "0.3378378", {1022, 1020}}}) {
         SCOPED_TRACE(c.spec);
         OpenWith(c.spec, kRepeatedBetweenTestId);
         Click(CEffectSizePanel::kCalculateButtonId);
         EXPECT_EQ(Result(), c.result);
         EXPECT_EQ(Edit(CEff_F_RM_Special::kEta2Id)->text(), c.eta2);
+        for (int row = 0; row < 3; ++row) {
+            const int edit = CEff_F_RM_Special::kRowEditIds[row];
+            const bool shown =
+                std::find(c.rowsShown.begin(), c.rowsShown.end(), edit) != c.rowsShown.end();
+            EXPECT_EQ(Edit(edit)->isHidden(), !shown) << edit;
+            EXPECT_EQ(panel->Control(CEff_F_RM_Special::kRowLabelIds[row])->isHidden(), !shown)
+                << edit;
+        }
     }
     EXPECT_EQ(panel->ControlText(1186), "Total sample size");
     EXPECT_EQ(Edit(1020)->text(), "100");

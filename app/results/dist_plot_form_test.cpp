@@ -165,6 +165,35 @@ TEST_F(ResultPane, ACalculationDrawsTheGraphUntilAnInputChanges) {
     EXPECT_EQ(graph->MakeContextMenu(), nullptr);
 }
 
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+  public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int count = 0;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++count;
+        return false;
+    }
+};
+
+TEST_F(ResultPane, ATestChosenFromTheMenuWipesTheGraphAtOnce) {
+    frame->show();
+    frame->OnCalculate();
+    ASSERT_TRUE(frame->PlotValid());
+    widget_test::RunEventsFor(50);
+    PaintCounter paints(graph);
+    // Tests -> Means -> "Two independent groups".
+    ASSERT_TRUE(frame->Commands().Dispatch(32829));
+    widget_test::RunEventsFor(50);
+    EXPECT_EQ(frame->CurrentTest()->GetTestId(), 201);
+    // Repainted without the old test's graph, not left showing it under
+    // the new test until something else repaints the pane.
+    EXPECT_GT(paints.count, 0);
+    EXPECT_EQ(GreenLines(Picture()), 0);
+}
+
 TEST_F(ResultPane, FileMenuCopiesThePicture) {
     frame->OnCalculate();
     QGuiApplication::clipboard()->clear();

@@ -1,5 +1,6 @@
 #include "app/widgets/form_view_ex.h"
 
+#include <QLabel>
 #include <QWidget>
 #include <cstdio>
 
@@ -7,6 +8,7 @@
 #include "analysis/property_input.h"
 #include "app/widgets/ui_helpers.h"
 #include "platform/dialogs.h"
+#include "ui/graphics/mathtext/math_text_label.h"
 
 namespace {
 
@@ -65,7 +67,9 @@ void CFormViewEx::AttachPanels(CFormViewEx**) {}
 void CFormViewEx::CopyConfigFrom(CFormViewEx*) {}
 
 void CFormViewEx::ClearDlgItemText(int id) {
-    if (Control(id)) SetControlText(id, QStringLiteral("?"));
+    if (!Control(id)) return;
+    SetControlText(id, QStringLiteral("?"));
+    TypesetLabel(qobject_cast<QLabel*>(Control(id)), ControlText(id));
 }
 
 double CFormViewEx::GetDlgItemDouble(int id, const char* key, bool* ok) {
@@ -111,15 +115,38 @@ bool CFormViewEx::DlgItemHasEquals(int id) const {
 }
 
 void CFormViewEx::SetDlgItemString(int id, const std::string& text) {
-    if (Control(id)) SetControlText(id, ToWideString(text));
+    if (!Control(id)) return;
+    SetControlText(id, ToWideString(text));
+    TypesetLabel(qobject_cast<QLabel*>(Control(id)), ToWideString(text));
 }
 
 void CFormViewEx::SetDlgItemLabel(int id, const std::string& label) {
-    if (Control(id)) SetControlText(id, ToDisplayLabel(label));
+    if (!Control(id)) return;
+    SetControlText(id, ToDisplayLabel(label));
+    TypesetLabel(qobject_cast<QLabel*>(Control(id)), ToWideString(label));
+}
+
+void CFormViewEx::TypesetLabel(QLabel* label, const QString& markup) {
+    if (!label) return;
+    // Without fonts a label shows its plain text; one typeset before keeps
+    // no stale markup.
+    mathtext::LabelFontSets* fonts = LabelFontsForControls();
+    if (fonts || !mathtext::MathTextOf(label).isEmpty())
+        mathtext::SetMathText(label, fonts ? markup : QString(), fonts);
+}
+
+void CFormViewEx::TypesetLabels() {
+    if (!LabelFontsForControls()) return;
+    for (QWidget* control : Controls()) {
+        auto* label = qobject_cast<QLabel*>(control);
+        if (label && mathtext::MathTextOf(label).isEmpty()) TypesetLabel(label, label->text());
+    }
 }
 
 void CFormViewEx::SetDlgItemLong(int id, long value) {
-    if (Control(id)) SetControlText(id, ToWideString(PropertyLong("", value).text));
+    if (!Control(id)) return;
+    SetControlText(id, ToWideString(PropertyLong("", value).text));
+    TypesetLabel(qobject_cast<QLabel*>(Control(id)), ControlText(id));
 }
 
 void CFormViewEx::SetDlgItemDouble(int id, double value, const char* format) {
@@ -127,12 +154,14 @@ void CFormViewEx::SetDlgItemDouble(int id, double value, const char* format) {
     char buffer[128];
     std::snprintf(buffer, sizeof buffer, format, value);
     SetControlText(id, ToWideString(buffer));
+    TypesetLabel(qobject_cast<QLabel*>(Control(id)), ControlText(id));
 }
 
 void CFormViewEx::LoadDlgItemFromStore(int id, const char* key) {
     std::string text;
     if (Control(id) && valueStore_ && GetNamedString(valueStore_, key, &text)) {
         SetControlText(id, ToWideString(text));
+        TypesetLabel(qobject_cast<QLabel*>(Control(id)), ControlText(id));
     }
 }
 

@@ -6,6 +6,10 @@
 #include "platform/dialog_form.h"
 
 class PropertyList;
+class QLabel;
+namespace mathtext {
+class LabelFontSets;
+}
 
 // Window styles of a form.
 enum FormStyle : unsigned {
@@ -61,13 +65,25 @@ class CFormViewEx : public platform::DialogForm {
     std::string GetDlgItemString(int id) const;
     bool DlgItemHasEquals(int id) const;
     void SetDlgItemString(int id, const std::string& text);
+    // Shows a label's markup: the control keeps the plain text, and a label
+    // control typesets the markup where the form has label fonts.
     void SetDlgItemLabel(int id, const std::string& label);
+    // Typesets the text of every label control not typeset yet, so that the
+    // form's fixed captions match the labels set with markup.
+    void TypesetLabels();
     void SetDlgItemLong(int id, long value);
     void SetDlgItemDouble(int id, double value, const char* format);
     void LoadDlgItemFromStore(int id, const char* key);
     bool EnsureStoreDefault(int id, const char* key, const std::string& defaultText);
 
+  protected:
+    // The fonts that label controls typeset their markup with; none by
+    // default, so that labels show their plain text.
+    virtual mathtext::LabelFontSets* LabelFontsForControls() const { return nullptr; }
+
   private:
+    void TypesetLabel(QLabel* label, const QString& markup);
+
     QSize designSize_;
     int controlId_ = 0;
     unsigned style_ = 0;

@@ -1,6 +1,7 @@
 #include "app/widgets/ui_helpers.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 QString ToWideString(const std::string& text) {
@@ -134,6 +135,10 @@ QString PlainMath(const QString& math) {
 }  // namespace
 
 void TexToUnicode(QString& text) {
+    // A subscript written after its math segment ("$\\sigma$_x1") reads as
+    // one name in plain text, as a subscript inside the segment does.
+    static const QRegularExpression kTrailingSubscript(QStringLiteral("\\$_(?=[A-Za-z0-9])"));
+    text.replace(kTrailingSubscript, QStringLiteral("$"));
     ReplaceAll(text, QStringLiteral("$\\chi^2$"), QStringLiteral(u"χ²"));
     ReplaceAll(text, QStringLiteral("$^2$"), QStringLiteral(u"²"));
     for (size_t i = 0; i < std::size(kLowerGreek); ++i) {

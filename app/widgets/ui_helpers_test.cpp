@@ -19,7 +19,10 @@ TEST(ToDisplayLabel, TurnsLabelMarkupIntoPlainText) {
         {"Noncentrality parameter $\\lambda$", u"Noncentrality parameter λ"},
         {"Noncentrality parameter $\\delta$", u"Noncentrality parameter δ"},
         {"Effect size $\\Delta$", u"Effect size Δ"},
-        {"Corr $\\rho$_ab", u"Corr ρ_ab"},
+        // A subscript after its segment joins the letter, as one inside does.
+        {"Corr $\\rho$_ab", u"Corr ρab"},
+        {"$\\sigma$_x, $\\sigma$_y2 => slope", u"σx, σy2 => slope"},
+        {"group_1 and $\\rho$ _a", u"group_1 and ρ _a"},
         {"$\\bullet$ Generic t test", u"• Generic t test"},
         {"p1$\\ge$p2 $\\rightarrow$ r $\\le$ $\\rho$", u"p1≥p2 → r ≤ ρ"},
         {"$\\varsigma$ $\\sigma$ $\\omega$ $\\Sigma$ $\\Omega$", u"ς σ ω Σ Ω"},

@@ -6,6 +6,7 @@
 
 #include "distributions/f.h"
 #include "distributions/t.h"
+#include "glm/model/chi_square_sum.h"
 #include "numerics/quorix_error.h"
 
 namespace {
@@ -343,10 +344,7 @@ bool PowerGLMM::UnivariatePower(double critDf1, double critDf2, double powDf1, d
         dist->SetParam(2, critDf2);
         dist->SetNoncentrality(0.0);
         critical = dist->Quantile(1.0 - alpha);
-        dist->SetParam(1, powDf1);
-        dist->SetParam(2, powDf2);
-        dist->SetNoncentrality(powLambda);
-        power = 1.0 - dist->Cdf(critical);
+        power = TraceRatioPower(critical);
         return true;
     } catch (...) {
         power = 0.0;
@@ -354,45 +352,74 @@ bool PowerGLMM::UnivariatePower(double critDf1, double critDf2, double powDf1, d
     }
 }
 
+// tr H^ and tr E^ are independent: in the eigenvectors v_j of SigmaStar
+// (eigenvalues psi_j) tr H^ is a sum of psi_j chi2(a, N v_j' H v_j / psi_j)
+// and tr E^ one of psi_j chi2(nu), so the power at the critical value c,
+// P(tr H^ - c a/nu tr E^ > 0), is the probability that a sum of weighted
+// chi-squares is positive. Directions without variance carry no term.
+double PowerGLMM::TraceRatioPower(double criticalValue) const {
+    RealVector values;
+    Matrix left, right;
+    if (!SvdFull(SigmaStar, values, left, right)) throw QuorixError("Math overflow", 0, 0.0);
+    const double nu = ErrorDf();
+    const int dim = static_cast<int>(values.extent(0));
+    const double largest = dim > 0 ? values(0) : 0.0;
+    std::vector<ChiSquareTerm> terms;
+    for (int j = 0; j < dim; ++j) {
+        const double psiJ = values(j);
+        if (!(psiJ > 1e-12 * largest)) continue;
+        double shift = 0.0;
+        for (int k = 0; k < dim; ++k)
+            for (int l = 0; l < dim; ++l) shift += left(k, j) * H(k, l) * left(l, j);
+        terms.push_back({psiJ, a, std::max(0.0, N * shift / psiJ)});
+        terms.push_back({-criticalValue * a / nu * psiJ, nu, 0.0});
+    }
+    return ProbabilitySumAboveZero(terms);
+}
+
+// The four rows test one statistic, F = (tr H^ / (a b)) / (tr E^ / (nu b)),
+// and so take their power from its one distribution, computed exactly
+// (TraceRatioPower); they differ only in the df of their critical value:
+// none corrected, the expected Greenhouse-Geisser and Huynh-Feldt estimates,
+// and the lower bound 1/b. The df1Power, df2Power and lambdaPower fields
+// keep the usual approximation of that distribution, F(eps a b, eps nu b,
+// eps lambda) with lambda = N b tr(H)/tr(SigmaStar) (Muller & Barton, 1989,
+// Journal of the American Statistical Association 84, 549-555): exact under
+// sphericity, but off by up to 0.037 in power against simulated data when
+// the effect lies in directions of little variance
+// (verification/explorer_univariate).
 bool PowerGLMM::Univariate(unsigned int which) {
     const double nu = ErrorDf();
     const double ratioOfTraces = Trace(H) / Trace(SigmaStar);
     const double ab = a * b;
+    df1 = ab;
+    df2 = nu * b;
+    lambda = N * b * ratioOfTraces;
+    const double powerLambda = eps * lambda;
+    double critScale = 1.0;
+    epsShown = eps;
     switch (which) {
         case kGlmmUnivariate:
-            df1 = ab;
-            df2 = nu * b;
-            lambda = N * b * ratioOfTraces;
-            epsShown = eps;
-            epsExpShown = 1.0;
-            return UnivariatePower(ab, nu * b, eps * ab, eps * nu * b, lambda);
+            break;
+        case kGlmmGreenhouseGeisser:
+            critScale = epsGG;
+            break;
+        case kGlmmHuynhFeldt:
+            critScale = std::min(epsHF, 1.0);
+            break;
         case kGlmmBox:
+            // The row shows the test at its own df, a and nu, and the
+            // noncentrality on that scale (the same eta² as the others).
+            critScale = 1.0 / b;
             df1 = a;
             df2 = nu;
             lambda = N * ratioOfTraces;
-            epsShown = 1.0 / b;
-            epsExpShown = 1.0 / b;
-            return UnivariatePower(a, nu, eps * ab, eps * nu * b, lambda);
-        case kGlmmGreenhouseGeisser:
-            df1 = ab;
-            df2 = nu * b;
-            lambda = N * b * ratioOfTraces;
-            epsShown = epsGG == 1.0 ? 1.0 : eps;
-            epsExpShown = epsGG;
-            return UnivariatePower(epsGG * ab, epsGG * nu * b, eps * ab, eps * nu * b,
-                                   eps * lambda);
-        case kGlmmHuynhFeldt: {
-            df1 = ab;
-            df2 = nu * b;
-            lambda = N * b * ratioOfTraces;
-            const double e = epsHF < 1.0 ? epsHF : 1.0;
-            const double f = epsHF < 1.0 ? eps : 1.0;
-            epsShown = f;
-            epsExpShown = e;
-            return UnivariatePower(e * ab, e * nu * b, f * ab, f * nu * b, f * lambda);
-        }
+            break;
+        default:
+            return false;
     }
-    return false;
+    epsExpShown = critScale;
+    return UnivariatePower(critScale * ab, critScale * nu * b, eps * ab, eps * nu * b, powerLambda);
 }
 
 // ------------------------------------------------------------ contrasts

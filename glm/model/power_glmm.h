@@ -126,5 +126,7 @@ class PowerGLMM : public Root {
     bool FPower();
     bool UnivariatePower(double critDf1, double critDf2, double powDf1, double powDf2,
                          double powLambda);
+    // P(F > criticalValue) for the univariate statistic, exactly.
+    double TraceRatioPower(double criticalValue) const;
     double ErrorDf() const { return N - r; }
 };

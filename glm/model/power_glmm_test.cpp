@@ -9,6 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
 #include <vector>
 
 namespace {
@@ -155,8 +159,99 @@ TEST(GeneralLinearModel, EpsilonsAndTheirExpectations) {
     }
 }
 
+// One design of verification/explorer_univariate/powers.tsv: the model's
+// inputs and, by column name, the simulated and computed results.
+struct SimulatedDesign {
+    std::string name;
+    std::map<std::string, std::vector<double>> columns;
+    double operator[](const std::string& column) const { return columns.at(column).at(0); }
+    const std::vector<double>& List(const std::string& column) const { return columns.at(column); }
+};
+
+std::vector<double> NumbersOf(const std::string& text) {
+    std::vector<double> values;
+    std::istringstream in(text);
+    std::string token;
+    while (std::getline(in, token, ',')) values.push_back(std::stod(token));
+    return values;
+}
+
+std::vector<SimulatedDesign> ReadSimulatedDesigns() {
+    std::ifstream in(QUORIX_SOURCE_DIR "/verification/explorer_univariate/powers.tsv");
+    std::vector<std::string> header;
+    std::vector<SimulatedDesign> designs;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        std::vector<std::string> fields;
+        std::istringstream cells(line);
+        std::string field;
+        while (std::getline(cells, field, '\t')) fields.push_back(field);
+        if (header.empty()) {
+            header = fields;
+            continue;
+        }
+        SimulatedDesign d;
+        d.name = fields.at(0);
+        for (std::size_t i = 1; i < fields.size() && i < header.size(); ++i)
+            d.columns[header[i]] = NumbersOf(fields[i]);
+        designs.push_back(std::move(d));
+    }
+    return designs;
+}
+
+// The group x time interaction of a design: cell means, successive group
+// differences, the table's orthonormal time contrasts; N from the sizes.
+void InteractionModel(PowerGLMM& model, const SimulatedDesign& d) {
+    const std::vector<double>& sizes = d.List("sizes");
+    const int g = static_cast<int>(sizes.size()), p = static_cast<int>(d["p"]);
+    CellMeans(model, g, p, d.List("means"), MatrixOf(p, p, d.List("sigma")));
+    model.SetCellWeights(sizes);
+    model.A.reference(MatrixOf(p, p - 1, d.List("A")));
+    model.N = 0.0;
+    for (double n : sizes) model.N += n;
+}
+
+// The four univariate rows against data simulated with the model's design,
+// means and Sigma (verification/explorer_univariate/simulate.py): each row
+// equals the independent computation of its method, and the rows whose
+// critical value is fixed, where the method is exact, the simulated power
+// within three standard errors. (G-G and H-F put the expected estimates in
+// place of the random ones; how far that is off is in docs/explorer.md.)
+TEST(GeneralLinearModel, UnivariateRowsAgainstSimulatedData) {
+    const std::vector<SimulatedDesign> designs = ReadSimulatedDesigns();
+    ASSERT_GE(designs.size(), 6u);
+    const struct {
+        const char* column;
+        unsigned int selector;
+    } rows[] = {{"Unc", kGlmmUnivariate},
+                {"G-G", kGlmmGreenhouseGeisser},
+                {"H-F", kGlmmHuynhFeldt},
+                {"Box", kGlmmBox}};
+    for (const SimulatedDesign& d : designs) {
+        PowerGLMM model;
+        InteractionModel(model, d);
+        ASSERT_TRUE(model.Compute()) << d.name;
+        ASSERT_TRUE(model.UnivariateCommon()) << d.name;
+        EXPECT_NEAR(model.eps, d["eps"], 1e-9) << d.name;
+        EXPECT_NEAR(model.epsGG, d["method_gg"], 1e-9) << d.name;
+        EXPECT_NEAR(model.epsHF, d["method_hf"], 1e-9) << d.name;
+        for (const auto& r : rows) {
+            const std::string column = r.column;
+            ASSERT_TRUE(model.Univariate(r.selector)) << d.name << " " << column;
+            EXPECT_NEAR(model.power, d["method_" + column], 1e-9) << d.name << " " << column;
+            EXPECT_NEAR(model.epsShown, d["eps"], 1e-9) << d.name << " " << column;
+            if (column == "Unc" || column == "Box") {
+                EXPECT_NEAR(model.power, d[column], 3.0 * d[column + "_se"])
+                    << d.name << " " << column;
+            }
+        }
+    }
+}
+
 // The smallest N whose power reaches the target: the ANOVA of above at
-// power 0.8 with Pillai (plain).
+// power 0.8 with Pillai (plain), and the four univariate rows of the first
+// simulated design.
 TEST(GeneralLinearModel, SolveNFindsTheSmallestSufficientN) {
     PowerGLMM model;
     CellMeans(model, 3, 1, {0.0, 0.5, 1.0}, Identity(1));
@@ -168,6 +263,21 @@ TEST(GeneralLinearModel, SolveNFindsTheSmallestSufficientN) {
     EXPECT_GE(model.power, 0.8);
     EXPECT_LT(model.Evaluate(n - 1.0), 0.0);
     EXPECT_EQ(n, 61.0);  // power 0.7933 at 60, 0.8007 at 61
+
+    // The univariate rows search on the exact power of their statistic.
+    const std::vector<SimulatedDesign> designs = ReadSimulatedDesigns();
+    ASSERT_FALSE(designs.empty());
+    for (unsigned int selector :
+         {kGlmmUnivariate, kGlmmGreenhouseGeisser, kGlmmHuynhFeldt, kGlmmBox}) {
+        PowerGLMM uni;
+        InteractionModel(uni, designs[0]);
+        uni.target = 0.8;
+        uni.SetTestSelector(selector);
+        const double m = uni.SolveN();
+        ASSERT_GT(m, 0.0) << selector << " " << uni.failure;
+        EXPECT_GE(uni.power, 0.8) << selector;
+        EXPECT_LT(uni.Evaluate(m - 1.0), 0.0) << selector;
+    }
 }
 
 // Failures are results: a zero effect never reaches the target (bounded

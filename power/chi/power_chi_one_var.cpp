@@ -3,6 +3,7 @@
 #include "analysis/standard_inputs.h"
 #include "analysis/test_family_support.h"
 #include "distributions/chi.h"
+#include "numerics/quorix_error.h"
 
 namespace {
 
@@ -107,7 +108,8 @@ void PowerChiOneVar::GetOutputs(AnalysisType type, PropertyList* outputs) {
 }
 
 CalculateStatus PowerChiOneVar::Calculate(AnalysisType type, PropertyList* inputs) {
-    int tails = 0;
+    int tails = 0, ratioRow = -1;
+    double ratioGiven = 1.0;
     ReadCheckSolve path;
     path.effectId = kRatioVar1Var0Id;
     path.readDesign = [&] {
@@ -124,6 +126,8 @@ CalculateStatus PowerChiOneVar::Calculate(AnalysisType type, PropertyList* input
         // zero would otherwise turn 1/r into -inf further on.
         if (v.effect == 0.0) v.effect = 0.0;
         oneTailed = tails == 0;
+        ratioGiven = v.effect;
+        ratioRow = v.Row(Given::kEffect);
     };
     // The critical values of the ratio found, or of the alpha found, on the
     // side and with the tails of the test.
@@ -133,5 +137,15 @@ CalculateStatus PowerChiOneVar::Calculate(AnalysisType type, PropertyList* input
     path.afterCriterion = [this](const GivenValues& v) {
         ComputePower(v.effect, alpha, static_cast<double>(v.sampleSize));
     };
-    return RunReadCheckSolve(*this, type, inputs, path);
+    try {
+        return RunReadCheckSolve(*this, type, inputs, path);
+    } catch (const QuorixError&) {
+        // Below the ratio A priori admits, the power is 1 at nearly every
+        // alpha and the alpha asked for lies below the searches' floor: the
+        // ratio is refused as A priori refuses it.
+        if ((type != kCriterion && type != kCompromise) || !(ratioGiven < 1e-6)) throw;
+        ClearMessage();
+        CheckEffectSizeAbove("var1/var0", ratioGiven, 1e-6);
+        return ratioRow;
+    }
 }

@@ -74,6 +74,17 @@ TEST(OneVariance, RefusedInputsNameTheirRow) {
         EXPECT_EQ(test.effectSize, 1.5) << context;
         EXPECT_EQ(test.sampleSize, 100.0) << context;
     }
+    // Near 0 the power is 1 at nearly every alpha: where Criterion and
+    // Compromise find no alpha, the ratio is refused as in A priori.
+    for (AnalysisType type : {kCriterion, kCompromise}) {
+        for (const char* v : {"0", "1e-300"}) {
+            PowerChiOneVar test;
+            const auto result = Calculate(test, type, {{"v", v}});
+            calc_test::ExpectRefused(*result, kEffect,
+                                     "Effect size var1/var0 must be greater 1e-06.",
+                                     std::to_string(type) + " v " + v);
+        }
+    }
 }
 
 // The df are N - 1, or N where the mean is known; a clone keeps the choice.

@@ -9,14 +9,13 @@
 #include "distributions/binomial.h"
 #include "numerics/cancel.h"
 #include "numerics/quorix_error.h"
+#include "power/exact/exact_search.h"
 #include "power/exact/exact_solve.h"
 
 namespace {
 
 // Proportions closer than this to 0 or 1 are refused.
 constexpr double kProportionMargin = 1e-6;
-// The Sensitivity search runs over p2 from p1 up to here.
-constexpr double kHighestProportionH1 = 0.999999999;
 // The A priori search steps at most this many N beyond its smooth start.
 // The exact power only wanders about the smooth one, so a target that takes
 // more is as good as unreachable: so it is with two tails about a constant
@@ -433,7 +432,16 @@ void PowerExactBinomial::CriterionTwoSided(double x, double n) {
     criticalValue2 = upperMajor ? lower : upper;
 }
 
+// The size of the smallest region whose power reaches the target; where
+// that lies below the floor of the searches there is no alpha to show (it
+// showed 9.9e-197, or 0 where the size underflows).
 double PowerExactBinomial::SolveAlpha(double effect, double target, double n) {
+    const double size = RegionAlpha(effect, target, n);
+    if (!(size >= exact_search::kAlphaFloor)) exact_search::NoAlphaAboveFloor("Exact-Binomial");
+    return size;
+}
+
+double PowerExactBinomial::RegionAlpha(double effect, double target, double n) {
     effectSize = effect;
     power = target;
     sampleSize = n;

@@ -73,6 +73,8 @@ class PowerExactBinomial : public PowerExact {
     // The largest N the A priori search tries: the largest the sample-size
     // field shows.
     static constexpr double kMaxSampleSize = 2147483647.0;
+    // The Sensitivity search runs over p2 from p1 up to here.
+    static constexpr double kHighestProportionH1 = 0.999999999;
 
   protected:
     // The effect that gives this p2; the Sensitivity search runs over p2.
@@ -114,6 +116,9 @@ class PowerExactBinomial : public PowerExact {
     // The power of the binomial test with N trials, whatever the concrete
     // test makes of ComputePower; sets the critical counts and actual alpha.
     double BinomialPower(double effect, double alpha, double n);
+    // The Criterion answer of the test with N trials: the H0 size of the
+    // smallest region whose power reaches the target, however small.
+    double RegionAlpha(double effect, double target, double n);
 
   private:
     TwoSidedCounts HalfEachSide(const BinomialTails& h0, double alpha) const;

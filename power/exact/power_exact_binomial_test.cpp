@@ -75,6 +75,14 @@ TEST(ExactBinomialTests, CompromiseAtSmallAlphaAndBeta) {
     EXPECT_GE(rows, 8u) << table << " missing or short";
 }
 
+// Criterion where the smallest region that reaches the power has a size far
+// below 1e-99 (verification/exact_edges, exact fractions): there is no
+// alpha to show (it showed 9.9e-197, and 0 where the size underflows).
+TEST(ExactBinomialTests, CriterionBelowTheFloorHasNoAlpha) {
+    const char table[] = "verification/exact_edges/criterion_floor.tsv";
+    EXPECT_EQ(kForm.ExpectReferenceRows(table, 601, [] { return Make(601); }), 1u);
+}
+
 // One tail, p1 0.5 against p2 0.8, alpha 0.05, power 0.95: the smooth start
 // is N 26; 26 and 27 miss the power, 28 is the answer although 29 and 30
 // reach it too.
@@ -264,6 +272,11 @@ TEST(ExactBinomialTests, RefusedInputsNameTheirRow) {
         {602, kCompromise, {{"p0", "1"}, {"g", "-0.3"}}, "p0", noAlpha},
         {602, kCriterion, {{"p0", "1"}, {"g", "-0.3"}}, "p0", noAlpha},
         {602, kSensitivity, {{"p0", "0"}}, nullptr, ""},
+        // Sensitivity searches p2 above the constant: at 1, or a rounding
+        // below it, there is none left (these failed with "no effect size
+        // found", or showed g = -5e-10 with two tails).
+        {602, kSensitivity, {{"p0", "1"}}, "p0", noAlpha},
+        {602, kSensitivity, {{"p0", "0.99999999999999989"}, {"tails", "Two"}}, "p0", noAlpha},
         {602, kAPriori, {{"g", "0"}}, "g", "Effect size g must be greater 1e-06."},
         {602,
          kPostHoc,

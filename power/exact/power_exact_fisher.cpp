@@ -12,16 +12,12 @@
 #include "numerics/cancel.h"
 #include "numerics/quorix_error.h"
 #include "numerics/rounding.h"
+#include "power/exact/exact_search.h"
 #include "power/exact/exact_solve.h"
 #include "power/exact/restore.h"
 
 namespace {
 
-// The largest alpha the Compromise search tries: the largest alpha input;
-// the smallest, the floor of the searches.
-constexpr double kLargestAlpha = 0.9999999;
-constexpr double kSmallestAlpha = 1e-99;
-constexpr int kMaxExpansions = 100;
 // The A priori scan steps at most this many totals beyond the start of the
 // approximation; the exact power follows the approximate one closely.
 constexpr double kMaxScan = 1e5;
@@ -394,22 +390,9 @@ double PowerExactFisherTwoProp::ExactSensitivity(double target, double start) {
         reach = start;
         other = proportion2;
     }
-    while (std::fabs(reach - other) > 1e-8) {
-        const double mid = (reach + other) / 2.0;
-        const double p = powerAt(mid);
-        if (std::fabs(p - target) <= 1e-10) {
-            reach = mid;
-            break;
-        }
-        if (p >= target) {
-            reach = mid;
-        } else {
-            other = mid;
-        }
-    }
+    reach = exact_search::EffectReaching(powerAt, target, other, reach, 1e-10);
     effectSize = reach;
     UpdateProportionH1();
-    powerAt(reach);
     return reach;
 }
 
@@ -443,7 +426,8 @@ double PowerExactFisherTwoProp::SolveAlpha2(double p1, double target, double n1,
 // The exact power rises with alpha in steps: the smallest alpha (to 1e-7,
 // and below 1e-7 to 1e-7 of itself) whose power reaches the target, by
 // bisection from the approximation's. A target that even alpha 1 misses
-// is a failure, as in the unconditional tests.
+// is a failure, as in the unconditional tests, and so is one that alpha
+// 1e-99 already reaches.
 double PowerExactFisherTwoProp::ExactCriterion(double target, double start) {
     const double n1 = groupSize1, n2 = groupSize2;
     auto powerAt = [&](double x) {
@@ -459,20 +443,8 @@ double PowerExactFisherTwoProp::ExactCriterion(double target, double start) {
         throw QuorixError("Solver-Alpha: target power not reachable", QuorixError::kAboveUpperBound,
                           1.0);
     }
-    // Halving from start down to 1e-99 and then to 1e-7 of the answer
-    // takes some 360 steps.
-    constexpr int kMaxHalvings = 1100;
-    for (int i = 0; i < kMaxHalvings && hi - lo > (hi > 1e-7 ? 1e-7 : 1e-7 * hi); ++i) {
-        const double mid = (lo + hi) / 2.0;
-        if (powerAt(mid) < target) {
-            lo = mid;
-        } else {
-            hi = mid;
-        }
-    }
-    alpha = hi;
-    powerAt(hi);
-    return hi;
+    alpha = exact_search::SmallestAlphaReaching(powerAt, target, lo, hi, "Exact-Fisher");
+    return alpha;
 }
 
 // ----------------------------------------------------------- Compromise
@@ -502,55 +474,21 @@ double PowerExactFisherTwoProp::SolveCompromise2(double p1, double q, double n1,
     return approximateBeta_ / a;
 }
 
-// From the size the approximation's alpha attains, the trial alpha grows
-// by 1.6 or shrinks by factors that grow as the walk goes on, down to the
-// floor of the searches, until the attained ratio beta/alpha crosses q;
-// then bisection on its logarithm; of the two ends the one whose ratio is
-// nearer to q. beta is summed over the accepted tables, so that a ratio
+// From the size the approximation's alpha attains, the walk and halving of
+// the exact family. beta is summed over the accepted tables, so that a ratio
 // met far below 1e-16 keeps its digits.
 double PowerExactFisherTwoProp::ExactCompromise(double q) {
     const Restore<bool> withBeta(wantBeta_, true);
     const double n1 = groupSize1, n2 = groupSize2, p1 = effectSize;
-    auto ratioAt = [&](double x) {
+    auto at = [&](double x) {
         alpha = x;
         power = ExactPower(p1, x, n1, n2);
         actualPower = power;
         compromiseBeta = exactBeta_;
-        return actualAlpha > 0.0 ? exactBeta_ / actualAlpha : Infinity();
+        return exact_search::Step{actualAlpha > 0.0 ? exactBeta_ / actualAlpha : Infinity(),
+                                  actualAlpha};
     };
-    const double first = ratioAt(alpha);
-    const double a0 = std::max(actualAlpha > 0.0 ? actualAlpha : alpha, kSmallestAlpha);
-    const bool grow = first >= q;
-    double x = a0, factor = 0.8, growth = 1.6;
-    for (int i = 0; i < kMaxExpansions; ++i) {
-        // Steps of 1.6 or 0.8 above 1e-10; below, ever larger ones.
-        if (grow) {
-            x = std::min(growth * x, kLargestAlpha);
-            if (x < 1e-10) growth = std::min(growth * growth, 1e8);
-            if (!(ratioAt(x) > q) || !(x < kLargestAlpha)) break;
-        } else {
-            x = std::max(x * factor, kSmallestAlpha);
-            if (x < 1e-10) factor = std::max(factor * factor, 1e-8);
-            if (ratioAt(x) >= q || !(x > kSmallestAlpha)) break;
-        }
-    }
-    double lo = grow ? a0 : x, hi = grow ? x : a0;
-    // Halving to 1e-7, on the logarithm over a wide interval, and below 1e-6
-    // to 1e-7 of alpha itself.
-    for (int i = 0; i < kMaxExpansions && hi - lo > (hi > 1e-6 ? 1e-7 : 1e-7 * lo); ++i) {
-        const double mid = hi > 1e-6 && hi < 2.0 * lo ? (lo + hi) / 2.0 : std::sqrt(lo * hi);
-        const double r = ratioAt(mid);
-        if (std::fabs(r - q) < 1e-5) return r;
-        if (r > q) {
-            lo = mid;
-        } else {
-            hi = mid;
-        }
-    }
-    const double atLo = ratioAt(lo);
-    const double atHi = ratioAt(hi);
-    if (std::fabs(atLo - q) <= std::fabs(atHi - q)) return ratioAt(lo);
-    return atHi;
+    return exact_search::CompromiseAlpha(at, q, alpha, exact_search::CompromiseRules{}).ratio;
 }
 
 // --------------------------------------------------------------- checks
@@ -643,13 +581,18 @@ CalculateStatus PowerExactFisherTwoProp::Calculate(AnalysisType type, PropertyLi
     // Under H0 both groups have p2; at 0 or 1 every table of the exact test
     // is certain, so its alpha is 0 at every critical value and there is no
     // alpha for Criterion and Compromise to find (they ended in alpha 1 with
-    // power 0, or in the generic message).
+    // power 0, or in the generic message). Sensitivity searches p1 on the
+    // side the direction names, and with p2 at that end of [0, 1] there is
+    // no p1 left to search, exact or approximate.
     path.checkDesign = [&](const GivenValues& v) {
-        if (type != kCriterion && type != kCompromise) return -1;
-        if (!(p2 == 0.0 || p2 == 1.0)) return -1;
-        if (UsesApproximation(static_cast<double>(v.sampleSize1) +
-                              static_cast<double>(v.sampleSize2)))
-            return -1;
+        const bool noSide = type == kSensitivity && (direction == 0 ? p2 == 0.0 : p2 == 1.0);
+        if (!noSide) {
+            if (type != kCriterion && type != kCompromise) return -1;
+            if (!(p2 == 0.0 || p2 == 1.0)) return -1;
+            if (UsesApproximation(static_cast<double>(v.sampleSize1) +
+                                  static_cast<double>(v.sampleSize2)))
+                return -1;
+        }
         messages << "A proportion p2 of 0 or 1 leaves no error probability to choose:\n"
                  << "$\\alpha$ is 0 at every critical value. Please use a proportion in (0, 1).";
         return p2Row;

@@ -230,6 +230,12 @@ TEST(FisherTest, RefusedInputsNameTheirRow) {
         {kCriterion, {{"p1", "0"}, {"p2", "0"}}, "p2", noAlpha},
         {kCriterion, {{"p2", "1"}}, "p2", noAlpha},
         {kCompromise, {{"p2", "0"}}, "p2", noAlpha},
+        // Sensitivity with p2 at the end of [0, 1] its direction searches
+        // toward: no p1 is left to search, exact or approximate (these failed
+        // with "no effect size found").
+        {kSensitivity, {{"p2", "0"}, {"dir", "0"}}, "p2", noAlpha},
+        {kSensitivity, {{"p2", "-0"}, {"dir", "0"}, {"approx", "1"}}, "p2", noAlpha},
+        {kSensitivity, {{"p2", "1"}, {"dir", "1"}}, "p2", noAlpha},
     };
     kForm.ExpectRefusals(cases);
 }
@@ -264,6 +270,13 @@ TEST(FisherTest, CompromiseShowsTheAttainedRatio) {
 TEST(FisherTest, CompromiseAtSmallAlphaAndBeta) {
     const char table[] = "verification/small_tails/fisher_compromise_reference.tsv";
     kForm.ExpectReferenceTable(table, 606, 3);
+}
+
+// Compromise where the ratio stays above q up to alpha 1: the power, actual
+// alpha and ratio shown are those of the rejected tables at the alpha
+// returned (verification/exact_edges, exact rational enumeration).
+TEST(FisherTest, CompromiseNearAlphaOne) {
+    kForm.ExpectReferenceTable("verification/exact_edges/compromise_near_one.tsv", 606, 1);
 }
 
 // A target beyond what the chosen side can give ends the search with a

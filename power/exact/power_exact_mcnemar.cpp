@@ -7,6 +7,7 @@
 #include "analysis/test_family_support.h"
 #include "numerics/cancel.h"
 #include "numerics/quorix_error.h"
+#include "power/exact/exact_search.h"
 #include "power/exact/restore.h"
 
 namespace {
@@ -16,10 +17,7 @@ constexpr double kSmallestOddsRatio = 1e-6;
 constexpr double kLargestOddsRatio = 1e6;
 // The binomial tails of D below this are left out of the exact power.
 constexpr double kNegligibleTail = 1e-20;
-// The largest alpha the Compromise search tries: the largest alpha input;
-// the smallest, the floor of the searches.
-constexpr double kLargestAlpha = 0.9999999;
-constexpr double kSmallestAlpha = 1e-99;
+// The most steps of a walk in N.
 constexpr int kMaxExpansions = 100;
 
 double Infinity() {
@@ -435,8 +433,14 @@ double PowerExactMcNemar::ExactEffectSize(double alphaValue, double target, doub
     sampleSize = n;
     double lo, hi;
     if (PowerAtOddsRatio(start) > target) {
-        double x = std::max(start / 1.2, kSmallestOddsRatio);
-        while (x > kSmallestOddsRatio && PowerAtOddsRatio(x) > target) x /= 1.2;
+        // Down toward the null, never across it: beyond OR 1 the two-tailed
+        // power rises again, and the walk would end at a second, wrong odds
+        // ratio with power 1.
+        double x =
+            exact_search::OnSideOfNull(std::max(start / 1.2, kSmallestOddsRatio), 1.0, start);
+        while (x > kSmallestOddsRatio && x != 1.0 && PowerAtOddsRatio(x) > target) {
+            x = exact_search::OnSideOfNull(x / 1.2, 1.0, start);
+        }
         lo = std::max(x, kSmallestOddsRatio);
         hi = start;
     } else {
@@ -491,9 +495,19 @@ double PowerExactMcNemar::ExactAlpha(double oddsRatio, double target, double n, 
         // small a one).
         if (powerAt(hi) < target) Unreachable("alpha", hi);
     } else {
-        double x = std::max(start / 1.2, 2e-10);
-        while (x > 1e-10 && powerAt(x) > target) x /= 1.2;
-        lo = std::max(x, 1e-10);
+        double x = std::max(start / 1.2, 2e-10), reaching = start;
+        while (x > 1e-10 && x < reaching && powerAt(x) > target) {
+            reaching = x;
+            x /= 1.2;
+        }
+        // Still above the target at 1e-10, or the start itself below the
+        // first step: the answer lies below, down to the floor of the
+        // searches, where there may be none.
+        if (!(x > 1e-10) || !(x < reaching)) {
+            return exact_search::SmallestAlphaReaching(powerAt, target, 0.0, reaching,
+                                                       "Exact-McNemar");
+        }
+        lo = x;
         hi = start;
     }
     while (hi - lo > 1e-7) {
@@ -505,6 +519,11 @@ double PowerExactMcNemar::ExactAlpha(double oddsRatio, double target, double n, 
         } else {
             lo = mid;
         }
+    }
+    // Steps of 1e-7 say nothing of an alpha below 1e-7: on to seven digits
+    // of alpha itself.
+    if (hi <= 1e-7) {
+        return exact_search::SmallestAlphaReaching(powerAt, target, lo, hi, "Exact-McNemar");
     }
     powerAt(hi);
     return hi;
@@ -519,10 +538,17 @@ double PowerExactMcNemar::SolveAlpha(double oddsRatio, double target, double n) 
     double result;
     {
         const Restore<bool> clamped(strictCriticalRegion, false);
-        result = PowerExactBinomial::SolveAlpha(oddsRatio, target, DiscordantPairs(n));
+        result = RegionAlpha(oddsRatio, target, DiscordantPairs(n));
         sampleSize = n;
     }
-    if (!Approximates(n)) result = ExactAlpha(oddsRatio, target, n, result);
+    if (Approximates(n)) {
+        if (!(result >= exact_search::kAlphaFloor))
+            exact_search::NoAlphaAboveFloor("Exact-McNemar");
+    } else {
+        // The approximation's alpha is only a start, and no start lies
+        // below the floor.
+        result = ExactAlpha(oddsRatio, target, n, std::max(result, exact_search::kAlphaFloor));
+    }
     alpha = result;
     power = target;
     sampleSize = n;
@@ -531,69 +557,25 @@ double PowerExactMcNemar::SolveAlpha(double oddsRatio, double target, double n) 
 
 // ----------------------------------------------------------- Compromise
 
-// From the approximation's alpha the trial alpha moves by factors until the
-// attained ratio beta/alpha crosses q, then bisection on its logarithm; of
-// the two ends the one whose ratio is nearer to q. The factors grow as the
-// walk goes on, so that a ratio met far below 1e-16 is reached in a few
-// dozen steps. Every trial alpha stays below 1 and above the floor of the
-// searches, and the answer is always a ratio. beta is summed over the
-// acceptance regions, never taken as 1 - power.
+// From the size the approximation's alpha attains, the walk and halving of
+// the exact family, beta summed over the acceptance regions, never taken as
+// 1 - power. The approximation's alpha stands unless the answer's ratio is
+// nearer to q.
 double PowerExactMcNemar::ExactCompromise(double oddsRatio, double q, double n) {
     const Restore<bool> withBeta(wantBeta_, true);
-    const double start = alpha;
-    auto ratioAt = [&](double x) {
-        ComputePower(oddsRatio, x, n);
-        return actualAlpha > 0.0 ? exactBeta_ / actualAlpha : Infinity();
+    auto at = [&](double x) {
+        power = ComputePower(oddsRatio, x, n);
+        compromiseBeta = exactBeta_;
+        return exact_search::Step{actualAlpha > 0.0 ? exactBeta_ / actualAlpha : Infinity(),
+                                  actualAlpha};
     };
-    const double r0 = ratioAt(start);
-    double a = actualAlpha > 0.0 ? actualAlpha : start;
-    if (!(a > 0.0)) a = 1e-10;
-    a = std::max(a, kSmallestAlpha);
-    double lo, hi, r = r0;
-    if (q > r0) {
-        double x = a, factor = 0.8;
-        for (int i = 0; i < kMaxExpansions; ++i) {
-            x = std::max(x * factor, kSmallestAlpha);
-            factor = std::max(factor * factor, 1e-8);
-            r = ratioAt(x);
-            if (!(r < q && x > kSmallestAlpha)) break;
-        }
-        lo = x;
-        hi = a;
-    } else {
-        double x = a;
-        for (int i = 0; i < kMaxExpansions; ++i) {
-            x = std::min(1.6 * x, kLargestAlpha);
-            r = ratioAt(x);
-            if (!(r > q && x < kLargestAlpha)) break;
-        }
-        lo = a;
-        hi = x;
-    }
-    double rLo = ratioAt(lo), rHi = ratioAt(hi);
-    int passes = 0;
-    while (hi > lo * (1.0 + 1e-7) && ++passes < kMaxExpansions) {
-        const double mid = std::sqrt(lo * hi);
-        r = ratioAt(mid);
-        if (std::fabs(r - q) < 1e-5) {
-            lo = hi = mid;
-            rLo = rHi = r;
-            break;
-        }
-        if (r > q) {
-            lo = mid;
-            rLo = r;
-        } else {
-            hi = mid;
-            rHi = r;
-        }
-    }
-    double chosen = std::fabs(rLo - q) <= std::fabs(rHi - q) ? lo : hi;
-    if (!(std::fabs(ratioAt(chosen) - q) < std::fabs(r0 - q))) chosen = start;
-    alpha = chosen;
-    power = ComputePower(oddsRatio, chosen, n);
-    compromiseBeta = exactBeta_;
-    return actualAlpha > 0.0 ? exactBeta_ / actualAlpha : Infinity();
+    exact_search::CompromiseRules rules;
+    rules.steps = exact_search::CompromiseRules::Steps::kSquareDownEachStep;
+    rules.halving = exact_search::CompromiseRules::Halving::kLogarithm;
+    rules.emptyStart = 1e-10;
+    rules.maxHalvings = kMaxExpansions - 1;
+    rules.startUnlessNearer = true;
+    return exact_search::CompromiseAlpha(at, q, alpha, rules).ratio;
 }
 
 double PowerExactMcNemar::SolveCompromise(double oddsRatio, double q, double n) {

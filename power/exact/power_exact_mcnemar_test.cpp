@@ -56,6 +56,28 @@ TEST(McNemarTest, ExactCompromiseAtSmallAlphaAndBeta) {
     kForm.ExpectReferenceTable(table, 604, 3);
 }
 
+// The exact searches at their edges (verification/exact_edges, scipy and
+// mpmath with the tails under H0 in integers). Sensitivity finds the odds
+// ratio above 1, never the second root beyond the null, where the power
+// rises again (it showed OR 1.008e-06 with power 1).
+TEST(McNemarTest, ExactSensitivityStaysOnItsSideOfTheNull) {
+    kForm.ExpectReferenceTable("verification/exact_edges/sensitivity_null.tsv", 604, 6);
+}
+
+// Criterion keeps seven digits of an alpha far below 1e-16 (it stopped
+// walking at 1e-10), and where alpha 1e-99 already gives the target power
+// there is no alpha to show, exact or approximate (both showed alpha 0).
+TEST(McNemarTest, CriterionDownToTheFloor) {
+    kForm.ExpectReferenceTable("verification/exact_edges/criterion_floor.tsv", 604, 6);
+}
+
+// Where the ratio stays above q up to alpha 1, Compromise answers alpha 1
+// with the power and actual alpha of alpha 1 itself; at alpha 1 an odd
+// number of pairs rejects its upper half but not its lower one.
+TEST(McNemarTest, ExactCompromiseAtAlphaOne) {
+    kForm.ExpectReferenceTable("verification/exact_edges/compromise_near_one.tsv", 604, 1);
+}
+
 // The exact power carries the conditional tails from one number of pairs to
 // the next. Reference (mcnemar_ladder_reference.py, scipy): up to a million
 // pairs (thousands of numbers of discordant pairs, ladders restarted on the

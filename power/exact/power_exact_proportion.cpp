@@ -46,11 +46,15 @@ bool PowerExactBinomialOneProp::ReadNullProportion(PropertyList* inputs, double*
 }
 
 // At 0 or 1 every count has probability 0 or 1 under H0, so alpha is 0 at
-// every critical value: A priori, Post hoc and Sensitivity answer with it,
-// but there is no alpha for Criterion and Compromise to find (they ended in
-// alpha 0 or the generic message).
+// every critical value: A priori and Post hoc answer with it, but there is
+// no alpha for Criterion and Compromise to find (they ended in alpha 0 or
+// the generic message). Sensitivity searches p2 above the constant, and at
+// 1 (or within a rounding of it) there is none left to search.
 bool PowerExactBinomialOneProp::NullProportionServes(AnalysisType type, double p1) {
-    if ((type != kCriterion && type != kCompromise) || (0.0 < p1 && p1 < 1.0)) return true;
+    const bool refused = type == kCriterion || type == kCompromise
+                             ? !(0.0 < p1 && p1 < 1.0)
+                             : type == kSensitivity && !(p1 < kHighestProportionH1);
+    if (!refused) return true;
     messages << "A constant proportion of 0 or 1 leaves no error probability to choose:\n"
              << "$\\alpha$ is 0 at every critical value. Please use a proportion in (0, 1).";
     return false;

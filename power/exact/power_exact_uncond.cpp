@@ -16,6 +16,7 @@
 #include "numerics/quorix_error.h"
 #include "numerics/rounding.h"
 #include "numerics/saddle_point.h"
+#include "power/exact/exact_search.h"
 #include "power/exact/restore.h"
 
 namespace {
@@ -29,17 +30,11 @@ constexpr double kLargestP1 = 0.9999999;
 // its step back down.
 constexpr int kAPrioriCandidates = 300;
 constexpr int kAPrioriStepBack = 30;
-constexpr int kMaxSteps = 100;
 // A split that needs more subjects than this to reach the target is a
 // failed search.
 constexpr int kMaxExtraSubjects = 1000;
 // The lower end of a row whose outcomes are judged one by one.
 constexpr int kScannedRow = -2;
-// The floor of the searches over alpha, and the alpha below which the
-// exact Compromise search walks by growing steps and bisects on the
-// logarithm.
-constexpr double kSmallestAlpha = 1e-99;
-constexpr double kSmallAlpha = 1e-10;
 // A size or beta below this is summed on its own side: its complement has
 // lost more than a few of its digits.
 constexpr double kSummedTail = 1e-6;
@@ -979,24 +974,18 @@ double PowerExactUncondTwoProp::SolveAlpha2(double p1, double target, double n1,
     if (!exact) return start;
 
     // The exact power grows with alpha in steps: the smallest alpha (to
-    // 1e-7) whose power reaches the target.
+    // 1e-7, and below 1e-7 to 1e-7 of itself) whose power reaches the
+    // target, none where alpha 1e-99 already reaches it.
+    auto powerAt = [&](double x) { return PowerAt(p1, x, n1, n2); };
     double lo = 0.0, hi = 1.0;
-    if (target > PowerAt(p1, start, n1, n2)) {
+    if (target > powerAt(start)) {
         lo = start;
     } else {
         hi = start;
     }
-    while (hi - lo > 1e-7) {
-        const double mid = (lo + hi) / 2.0;
-        if (target > PowerAt(p1, mid, n1, n2)) {
-            lo = mid;
-        } else {
-            hi = mid;
-        }
-    }
-    const double reached = PowerAt(p1, hi, n1, n2);
+    hi = exact_search::SmallestAlphaReaching(powerAt, target, lo, hi, "Solver-Alpha");
     power = target;
-    if (reached < target) Unreachable("Solver-Alpha", hi);
+    if (actualPower < target) Unreachable("Solver-Alpha", hi);
     alpha = hi;
     return hi;
 }
@@ -1028,85 +1017,30 @@ double PowerExactUncondTwoProp::SolveCompromise2(double p1, double q, double n1,
     }
 
     // The realised ratio falls with alpha in steps; beta and the size are
-    // each summed on their own side.
+    // each summed on their own side. The walk starts from the
+    // approximation's alpha itself and brackets q between its last two
+    // trials.
     const Restore<bool> withTails(wantTails_, true);
-    auto ratioAt = [&](double a) {
+    auto at = [&](double a) {
         PowerAt(p1, a, n1, n2);
-        return actualAlpha > 0.0 ? exactBeta_ / actualAlpha : Infinity();
+        return exact_search::Step{actualAlpha > 0.0 ? exactBeta_ / actualAlpha : Infinity(),
+                                  actualAlpha};
     };
-    double a = std::max(start, kSmallestAlpha);
-    double r = ratioAt(a);
-    double lo, hi;
-    bool bounded = false;
-    if (q <= r) {
-        // Below 1e-10 the steps grow, up to 1e-10, so that a start far
-        // below the answer reaches it in a few dozen of them.
-        lo = a;
-        double factor = 1.6;
-        for (int i = 0; i < kMaxSteps && a < 0.9999999999; ++i) {
-            lo = a;
-            if (a >= kSmallAlpha) {
-                a = std::min(a * 1.6, 0.9999999999);
-            } else {
-                factor = std::min(factor * factor, 1e8);
-                a = std::min(a * factor, kSmallAlpha);
-            }
-            if (ratioAt(a) <= q) {
-                bounded = true;
-                break;
-            }
-        }
-        hi = a;
-    } else {
-        // Below 1e-10 the steps grow, so that a ratio met far below 1e-16
-        // is reached in a few dozen of them.
-        hi = a;
-        double factor = 0.8;
-        for (int i = 0; i < kMaxSteps && a > kSmallestAlpha; ++i) {
-            hi = a;
-            if (a > kSmallAlpha) {
-                a *= 0.8;
-            } else {
-                factor = std::max(factor * factor, 1e-8);
-                a = std::max(a * factor, kSmallestAlpha);
-            }
-            if (ratioAt(a) >= q) {
-                bounded = true;
-                break;
-            }
-        }
-        lo = a;
-    }
+    exact_search::CompromiseRules rules;
+    rules.steps = exact_search::CompromiseRules::Steps::kSquareWhileSmall;
+    rules.halving = exact_search::CompromiseRules::Halving::kLogarithmBelowSmall;
+    rules.fromSize = false;
+    rules.ceiling = 0.9999999999;
+    rules.lastTwoTrials = true;
+    const exact_search::CompromiseResult found = exact_search::CompromiseAlpha(at, q, start, rules);
     // Neither growing nor shrinking alpha brings the attained ratio to q:
     // the approximation's alpha is no answer of the exact test.
-    if (!bounded) Unreachable("Solver-Compromise", a);
-
-    // Halving alpha where it is not small, its logarithm where it is.
-    auto open = [&] { return lo < kSmallAlpha ? hi > lo * (1.0 + 1e-7) : hi - lo > 1e-7; };
-    double chosen = -1.0;
-    for (int i = 0; i < kMaxSteps && open(); ++i) {
-        const double mid = lo < kSmallAlpha ? std::sqrt(lo * hi) : (lo + hi) / 2.0;
-        r = ratioAt(mid);
-        if (std::fabs(r - q) < 1e-5) {
-            chosen = mid;
-            break;
-        }
-        if (r > q) {
-            lo = mid;
-        } else {
-            hi = mid;
-        }
-    }
-    if (chosen < 0.0) {
-        const double rLo = ratioAt(lo), rHi = ratioAt(hi);
-        chosen = std::fabs(rHi - q) < std::fabs(rLo - q) ? hi : lo;
-    }
-    const double p = PowerAt(p1, chosen, n1, n2);
-    alpha = chosen;
-    power = p;
-    if (!(actualAlpha > 0.0)) Unreachable("Solver-Compromise", chosen);
+    if (!found.bracketed) Unreachable("Solver-Compromise", found.alpha);
+    alpha = found.alpha;
+    power = actualPower;
+    if (!(actualAlpha > 0.0)) Unreachable("Solver-Compromise", found.alpha);
     compromiseBeta = exactBeta_;
-    return exactBeta_ / actualAlpha;
+    return found.ratio;
 }
 
 // ---------------------------------------------------------- Sensitivity
@@ -1158,15 +1092,8 @@ double PowerExactUncondTwoProp::SolveEffectSize2(double alphaValue, double targe
             nearEnd = p1;
         }
     }
-    while (std::fabs(farEnd - nearEnd) > 1e-8) {
-        const double mid = (nearEnd + farEnd) / 2.0;
-        if (PowerAt(mid, alphaValue, n1, n2) >= target) {
-            farEnd = mid;
-        } else {
-            nearEnd = mid;
-        }
-    }
-    PowerAt(farEnd, alphaValue, n1, n2);
+    farEnd = exact_search::EffectReaching([&](double x) { return PowerAt(x, alphaValue, n1, n2); },
+                                          target, nearEnd, farEnd);
     power = target;
     proportion1 = farEnd;
     return farEnd;

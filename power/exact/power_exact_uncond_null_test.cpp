@@ -525,4 +525,11 @@ TEST(UnconditionalNullTest, CompromiseMeetsTheRatioFarBelow1e16) {
     kForm.ExpectReferenceTable("verification/small_tails/uncond_compromise_reference.tsv", 607, 5);
 }
 
+// Criterion where alpha 1e-99 already rejects outcomes holding 97 % of the
+// power (verification/exact_edges, every outcome of 300 + 300): there is no
+// alpha to show, where the halving used to go on toward 0.
+TEST(UnconditionalNullTest, CriterionBelowTheFloorHasNoAlpha) {
+    kForm.ExpectReferenceTable("verification/exact_edges/criterion_floor.tsv", 607, 1);
+}
+
 }  // namespace

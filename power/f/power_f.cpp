@@ -5,6 +5,7 @@
 #include "analysis/parameter_names.h"
 #include "analysis/test_family_support.h"
 #include "distributions/f.h"
+#include "numerics/quorix_error.h"
 
 namespace {
 
@@ -68,6 +69,30 @@ bool PowerF::CheckNoncentralityComputable(double lambda) {
     messages << "The noncentrality parameter of this design (" << lambda << ") is beyond "
              << kLargestLambda << ",\nthe largest the F distribution computes.";
     return false;
+}
+
+bool PowerF::CheckCompoundCorrelation(double rho, int m) {
+    const double lowest = -1.0 / (m - 1.0);
+    if (rho > lowest) return true;
+    messages << "Correlation between repeated measures\nmust be greater than " << lowest << " with "
+             << m << " measurements.";
+    return false;
+}
+
+CalculateStatus PowerF::RunSearchingDesign(AnalysisType type, PropertyList* inputs,
+                                           const ReadCheckSolve& path, const int& designRow,
+                                           const std::function<bool()>& explain) {
+    try {
+        return RunReadCheckSolve(*this, type, inputs, path);
+    } catch (const QuorixError& e) {
+        if ((type != kAPriori && type != kSensitivity) || e.GetCode() != QuorixError::kOutOfRange ||
+            designRow < 0) {
+            throw;
+        }
+        ClearMessage();
+        if (!explain()) throw;
+        return designRow;
+    }
 }
 
 void PowerF::BuildInputList(AnalysisType type, PropertyList* inputs) {

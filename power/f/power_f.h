@@ -71,6 +71,18 @@ class PowerF : public PowerAnalysis {
     // design beyond it (two billion measurements) is refused with this
     // sentence rather than failing in the power.
     bool CheckNoncentralityComputable(double lambda);
+    // The m measurements of a compound-symmetric covariance with a common
+    // correlation rho: positive definite only for rho above -1/(m - 1).
+    bool CheckCompoundCorrelation(double rho, int m);
+    // Runs the path. A priori and Sensitivity meet the noncentrality and df
+    // of the design only inside their searches, where the other types check
+    // them before solving: a search that takes the F distribution out of
+    // its range is refused on `designRow` with the sentence `explain`
+    // writes (false when the failure has another cause, which then passes
+    // on unchanged).
+    CalculateStatus RunSearchingDesign(AnalysisType type, PropertyList* inputs,
+                                       const ReadCheckSolve& path, const int& designRow,
+                                       const std::function<bool()>& explain);
     // Both df, in the members and in the distribution.
     void SetDf(double numerator, double denominator);
 };

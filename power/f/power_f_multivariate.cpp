@@ -509,6 +509,7 @@ CalculateStatus PowerFRepMMultiBetween::Calculate(AnalysisType type, PropertyLis
                 rho = ReadDouble(inputs, kRepeatedMeasuresCorrelationId, &rhoRow);
                 if (!CheckCorrelation("Correlation between repeated measures\n", rho))
                     return rhoRow;
+                if (UsesCompoundFactor() && !CheckCompoundCorrelation(rho, m)) return rhoRow;
             }
             SetDesign(k, m);
             return -1;
@@ -538,7 +539,14 @@ CalculateStatus PowerFRepMMultiBetween::Calculate(AnalysisType type, PropertyLis
         sampleSize = savedN;
         return CheckNoncentralityComputable(lambda) ? -1 : measurementsRow;
     };
-    if (const CalculateStatus done = RunReadCheckSolve(*this, type, inputs, path);
+    // The searches meet the same limits at the design they reached: the
+    // noncentrality, or an N too small for the measurements.
+    auto explain = [&] {
+        if (!CheckNoncentralityComputable(distribution->GetNoncentrality())) return true;
+        return !DesignFitsSampleSize(criterion, messages, AsCount(sampleSize), k, h_, t_);
+    };
+    if (const CalculateStatus done =
+            RunSearchingDesign(type, inputs, path, measurementsRow, explain);
         done != kCalculateDone) {
         return done;
     }

@@ -206,6 +206,12 @@ TEST(Manova, RejectedInputsNameTheirRow) {
          {{"m", "1"}},
          "m",
          "There must be at least 2 measurements."},
+        // The between test's compound symmetry is singular at rho = -1/(m-1).
+        {std::make_unique<PowerFRepMMultiBetween>(),
+         kSensitivity,
+         {{"m", "3"}, {"rho", "-0.5"}},
+         "rho",
+         "Correlation between repeated measures\nmust be greater than -0.5 with 3 measurements."},
         {std::make_unique<PowerFRepMMultiWithin>(),
          kAPriori,
          {{"rho", "1"}},

@@ -260,6 +260,7 @@ CalculateStatus PowerFRepMBetween::Calculate(AnalysisType type, PropertyList* in
                 rho = ReadDouble(inputs, kRepeatedMeasuresCorrelationId, &rhoRow);
                 if (!CheckCorrelation("Correlation between repeated measures\n", rho))
                     return rhoRow;
+                if (UsesCompoundSymmetry() && !CheckCompoundCorrelation(rho, m)) return rhoRow;
             }
             if (ReadsNonsphericity()) {
                 eps = ReadDouble(inputs, kNonsphericityId, &epsRow);
@@ -285,5 +286,8 @@ CalculateStatus PowerFRepMBetween::Calculate(AnalysisType type, PropertyList* in
         return CheckNoncentralityComputable(NoncentralityFromEffect(v.effect)) ? -1
                                                                                : measurementsRow;
     };
-    return RunReadCheckSolve(*this, type, inputs, path);
+    // The searches meet the same limit at the noncentrality they reached.
+    return RunSearchingDesign(type, inputs, path, measurementsRow, [this] {
+        return !CheckNoncentralityComputable(distribution->GetNoncentrality());
+    });
 }

@@ -78,6 +78,8 @@ class PowerFRepMBetween : public PowerF {
   protected:
     // u, by which specification 0 weighs f^2 N eps.
     virtual double WeightOfMeasures(double m, double rho) { return m / (1.0 + (m - 1.0) * rho); }
+    // The between weight rests on the compound-symmetric covariance.
+    virtual bool UsesCompoundSymmetry() { return true; }
     // The denominator df of a design: (N - k) eps here.
     virtual double ErrorDf(double n, double k, double m, double eps);
     // Whether the test reads the nonsphericity correction.
@@ -102,6 +104,7 @@ class PowerFRepMWithin : public PowerFRepMBetween {
 
   protected:
     double WeightOfMeasures(double m, double rho) override { return m / (1.0 - rho); }
+    bool UsesCompoundSymmetry() override { return false; }
     double ErrorDf(double n, double k, double m, double eps) override;
     bool ReadsNonsphericity() override { return true; }
 };

@@ -141,6 +141,22 @@ TEST(RepeatedMeasures, RefusedInputsNameTheirRow) {
          kCorrelation,
          "Correlation between repeated measures\nis outside the admissible range (-0.999999, "
          "0.999999)."},
+        // Compound symmetry of three measurements is singular at rho = -0.5
+        // (the between weight m / (1 + (m - 1) rho) divides by 0); the
+        // within weight m / (1 - rho) has no such bound.
+        {kRepeatedBetweenTestId,
+         0,
+         kPostHoc,
+         {{"m", "3"}, {"rho", "-0.5"}},
+         kCorrelation,
+         "Correlation between repeated measures\nmust be greater than -0.5 with 3 measurements."},
+        {kRepeatedBetweenTestId,
+         0,
+         kSensitivity,
+         {{"rho", "-0.4"}},
+         kCorrelation,
+         "Correlation between repeated measures\nmust be greater than -0.333333 with 4 "
+         "measurements."},
         {kRepeatedWithinTestId,
          0,
          kAPriori,
@@ -200,6 +216,27 @@ TEST(RepeatedMeasures, RefusedInputsNameTheirRow) {
         EXPECT_EQ(test->extraCount, 4.0) << context;
         EXPECT_EQ(test->correlation, 0.5) << context;
         EXPECT_EQ(test->effectSize, 0.25) << context;
+    }
+}
+
+// A design whose noncentrality lies beyond the F distribution's reach is
+// refused on the measurements row in every type: Post hoc, Criterion and
+// Compromise before they solve, A priori and Sensitivity where their
+// searches meet it, with the noncentrality reached.
+TEST(RepeatedMeasures, DesignsBeyondTheFDistributionAreRefusedInEveryType) {
+    const std::string beyond = "is beyond 1e+10,\nthe largest the F distribution computes.";
+    for (TestId id : {kRepeatedWithinTestId, kRepeatedInteractionTestId}) {
+        for (AnalysisType type : {kAPriori, kSensitivity, kPostHoc, kCriterion, kCompromise}) {
+            auto test = Make(id);
+            const calc_test::Texts texts = {{"m", "2147483647"}};
+            const auto result = Calculate(*test, type, texts);
+            const std::string context = std::to_string(id) + " " + calc_test::Describe(type, texts);
+            ASSERT_GE(result->status, 0) << context << " " << result->message;
+            EXPECT_EQ(result->status, result->RowLabelled(kMeasurements)) << context;
+            EXPECT_EQ(result->message.rfind("The noncentrality parameter of this design (", 0), 0u)
+                << context << " " << result->message;
+            EXPECT_NE(result->message.find(beyond), std::string::npos) << context;
+        }
     }
 }
 

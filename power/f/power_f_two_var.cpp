@@ -5,6 +5,7 @@
 #include "analysis/standard_inputs.h"
 #include "analysis/test_family_support.h"
 #include "distributions/f.h"
+#include "numerics/quorix_error.h"
 #include "numerics/rounding.h"
 
 namespace {
@@ -173,7 +174,8 @@ void PowerFTwoVar::GetOutputs(AnalysisType type, PropertyList* outputs) {
 // ------------------------------------------------------------- the run
 
 CalculateStatus PowerFTwoVar::Calculate(AnalysisType type, PropertyList* inputs) {
-    int tails = 0, direction = 1;
+    int tails = 0, direction = 1, ratioRow = -1;
+    double ratioGiven = 1.0;
     ReadCheckSolve path;
     path.effectId = kRatioVar1Var0Id;
     path.sample = SampleInputs::kGroups;
@@ -200,6 +202,8 @@ CalculateStatus PowerFTwoVar::Calculate(AnalysisType type, PropertyList* inputs)
         // zero would otherwise turn 1/r into -inf further on.
         if (v.effect == 0.0) v.effect = 0.0;
         oneTailed = tails == 0;
+        ratioGiven = v.effect;
+        ratioRow = v.Row(Given::kEffect);
         if (type == kAPriori) {
             allocationRatio = v.allocationRatio;
         } else {
@@ -226,5 +230,15 @@ CalculateStatus PowerFTwoVar::Calculate(AnalysisType type, PropertyList* inputs)
         ComputePower2(v.effect, alpha, static_cast<double>(v.sampleSize1),
                       static_cast<double>(v.sampleSize2));
     };
-    return RunReadCheckSolve(*this, type, inputs, path);
+    try {
+        return RunReadCheckSolve(*this, type, inputs, path);
+    } catch (const QuorixError&) {
+        // Below the ratio A priori admits, the power is 1 at nearly every
+        // alpha and the alpha asked for lies below the searches' floor: the
+        // ratio is refused as A priori refuses it.
+        if ((type != kCriterion && type != kCompromise) || !(ratioGiven < 1e-6)) throw;
+        ClearMessage();
+        CheckEffectSizeAbove("v", ratioGiven, 1e-6);
+        return ratioRow;
+    }
 }

@@ -105,6 +105,16 @@ TEST(TwoVariances, RefusedInputsNameTheirRow) {
         EXPECT_EQ(test.effectSize, 1.5) << context;
         EXPECT_EQ(test.groupSize1, 50.0) << context;
     }
+    // Near 0 the power is 1 at nearly every alpha: where Criterion and
+    // Compromise find no alpha, the ratio is refused as in A priori.
+    for (AnalysisType type : {kCriterion, kCompromise}) {
+        for (const char* v : {"0", "1e-300"}) {
+            PowerFTwoVar test;
+            const auto result = Calculate(test, type, {{"v", v}});
+            calc_test::ExpectRefused(*result, kEffect, "Effect size v must be greater 1e-06.",
+                                     std::to_string(type) + " v " + v);
+        }
+    }
 }
 
 // A ratio of exactly 1 is taken a hair above 1: the one-tailed test looks

@@ -1,6 +1,5 @@
 #include "power/t/power_t_lin_reg_two_groups.h"
 
-#include <cfloat>
 #include <cmath>
 
 #include "analysis/parameter_names.h"
@@ -208,8 +207,10 @@ double PowerTLinReg2Slopes::SlopeDifferenceSE(double r) const {
     return values[kSdResidual] * std::sqrt(r / (sdX1 * sdX1) + 1.0 / (sdX2 * sdX2));
 }
 
+// A negative difference is tested on the lower side; its magnitude meets
+// the same overflow of delta as a positive one.
 double PowerTLinReg2Slopes::SmallestDifference() const {
-    return -DBL_MAX;
+    return -kLargestDifference;
 }
 
 // ------------------------------------------------------------ intercepts

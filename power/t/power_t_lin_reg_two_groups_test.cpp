@@ -132,6 +132,12 @@ TEST(TwoRegressions, RejectedInputsNameTheirRowAndReason) {
         {false, kPostHoc, InterceptTexts(kPostHoc, {{"dint", "-1"}}), "dint", positive},
         {true, kPostHoc, SlopeTexts(kPostHoc, {{"dslope", "nan"}}), "dslope",
          "Input error (number out of range)"},
+        // A negative slope difference meets the same bound as a positive
+        // one, short of an infinite delta.
+        {true, kPostHoc, SlopeTexts(kPostHoc, {{"dslope", "-1e308"}}), "dslope",
+         "Effect size d is outside the admissible range (-1e+150, 1e+150)."},
+        {true, kCompromise, SlopeTexts(kCompromise, {{"dslope", "-1e151"}}), "dslope",
+         "Effect size d is outside the admissible range (-1e+150, 1e+150)."},
         // The groups: each at least one, then at least five in all.
         {true, kSensitivity, SlopeTexts(kSensitivity, {{"n1", "0"}, {"n2", "0"}}), "n1", group},
         {false, kPostHoc, InterceptTexts(kPostHoc, {{"n2", "0"}}), "n2", group},
@@ -160,6 +166,7 @@ TEST(TwoRegressions, RejectedInputsNameTheirRowAndReason) {
         {true, SlopeTexts(kPostHoc, {{"n1", "2"}, {"n2", "3"}})},
         {false, InterceptTexts(kPostHoc, {{"mx1", "-5"}, {"dint", "0"}})},
         {true, SlopeTexts(kPostHoc, {{"dslope", "-0.02"}})},
+        {true, SlopeTexts(kPostHoc, {{"dslope", "-1e150"}})},
         // Small but not vanishing.
         {true, SlopeTexts(kPostHoc, {{"sd", "1e-100"}})},
     };

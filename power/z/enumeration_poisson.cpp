@@ -4,15 +4,24 @@
 #include <cmath>
 #include <vector>
 
+#include "distributions/chi.h"
 #include "distributions/poisson.h"
 #include "numerics/quorix_error.h"
 #include "power/z/enumeration_workspace.h"
 
 namespace {
 
-// Rows of the expected data set at most: three columns here and the
-// fitter's copies of them must stay within the memory of one calculation.
-constexpr double kMaxRows = 4e6;
+// P(Y <= k) for Y Poisson with mean `rate`; 0 below 0.
+double LowerTail(double k, double rate) {
+    if (k < 0.0) return 0.0;
+    return PoissonDistribution(rate).Cdf(k);
+}
+
+// P(Y >= k) = P(chi-square with 2k df <= 2 rate), from its own side.
+double UpperTail(double k, double rate) {
+    if (k <= 0.0) return 1.0;
+    return ChiDistribution(2.0 * k, 0.0).Cdf(2.0 * rate);
+}
 
 }  // namespace
 
@@ -28,28 +37,38 @@ void EnumerationWorkspace::BuildPoissonDataSet(int n) {
     }
     const double low = std::trunc(PoissonDistribution(*smallest).Quantile(1e-5));
     const double high = std::trunc(PoissonDistribution(*largest).Quantile(0.99999));
-    const double counts = high - low + 1.0;
-    if (counts * n > kMaxRows) {
-        throw QuorixError("Enumeration: the expected data set would have too many rows",
-                          QuorixError::kOutOfRange, counts * n);
-    }
-    const int m = static_cast<int>(counts);
-    design.resize(n * m, 1);
-    response.resize(n * m, 1);
-    weights.resize(n * m, 1);
-    int row = 0;
+    // The subjects at one covariate value (the counts and the two-valued
+    // covariate have few values) with every count of [low, high] make one
+    // row: their mean count, weighted by the number of subjects times the
+    // probability of the range. The Poisson log-likelihood is linear in y
+    // at every predictor, sum w (y eta - e^eta) up to terms without the
+    // coefficients, so this row has the score, the information and hence
+    // the fit and the likelihood ratio of the rows per count it stands for.
+    // Over a range, sum P(y) and sum y P(y) = rate sum P(y - 1) are
+    // differences of Poisson tails: no count needs to be visited.
+    std::vector<double> groupX, groupSubjects, groupRate;
     for (int i = 0; i < n; ++i) {
-        if ((i & 255) == 255) CheckCancelled();
-        const double logRate = std::log(rate[i]);
-        for (int j = 0; j < m; ++j, ++row) {
-            const double y = low + j;
-            design(row, 0) = x[i];
-            response(row, 0) = y;
-            // The Poisson probability of the count; 0 where the rate
-            // underflowed and the count is not 0.
-            const double logP = y == 0.0 ? -rate[i] : y * logRate - rate[i] - std::lgamma(y + 1.0);
-            weights(row, 0) = std::exp(logP);
+        if (!groupX.empty() && groupX.back() == x[i]) {
+            groupSubjects.back() += 1.0;
+        } else {
+            groupX.push_back(x[i]);
+            groupSubjects.push_back(1.0);
+            groupRate.push_back(rate[i]);
         }
+    }
+    const int m = static_cast<int>(groupX.size());
+    design.resize(m, 1);
+    response.resize(m, 1);
+    weights.resize(m, 1);
+    for (int g = 0; g < m; ++g) {
+        if ((g & 255) == 255) CheckCancelled();
+        const double r = groupRate[g];
+        // P(low <= Y <= high), and the same one count lower.
+        const double mass = 1.0 - LowerTail(low - 1.0, r) - UpperTail(high + 1.0, r);
+        const double shifted = 1.0 - LowerTail(low - 2.0, r) - UpperTail(high, r);
+        design(g, 0) = groupX[g];
+        response(g, 0) = mass > 0.0 ? r * shifted / mass : 0.0;
+        weights(g, 0) = groupSubjects[g] * std::fmax(mass, 0.0);
     }
 }
 
@@ -94,11 +113,16 @@ double EnumerationWorkspace::EnumeratePoisson(double b0, double b1, int n, doubl
         noncentrality = WaldNoncentrality(b1);
     } else {
         const double full = PoissonLogLikelihood(coefficients);
-        design = 0.0;
-        FitDataSet(kGlmPoisson, kGlmLog);
-        // The fit has no offset: its intercept is that of the mean count,
-        // ln t + b0. The log-likelihood multiplies by t itself.
-        coefficients(0, 0) = fitter.coefficients(0, 0) - std::log(exposure);
+        // The model without the covariate has the mean count as its fitted
+        // mean: its score equation sum w (y - mu) = 0 has that root, which
+        // a second fit of the data set would only approach. Its intercept
+        // is per unit of exposure; the log-likelihood multiplies by t.
+        double weight = 0.0, count = 0.0;
+        for (int r = 0; r < response.extent(0); ++r) {
+            weight += weights(r, 0);
+            count += weights(r, 0) * response(r, 0);
+        }
+        coefficients(0, 0) = std::log(count / weight) - std::log(exposure);
         coefficients(1, 0) = 0.0;
         const double reduced = PoissonLogLikelihood(coefficients);
         // Near b1 = 0 rounding can leave the difference an ulp below 0,

@@ -158,22 +158,35 @@ double EnumerationWorkspace::WaldNoncentrality(double slope) {
     return slope * slope / variance;
 }
 
-double EnumerationWorkspace::ChiSquarePower(double alphaPrime) {
+OneDfChiSquareTest ChiSquareTestAt(double noncentrality, double alphaPrime) {
+    if (!(0.0 < alphaPrime && alphaPrime < 1.0)) {
+        throw QuorixError("Enumeration: alpha outside (0, 1)", QuorixError::kOutOfRange,
+                          alphaPrime);
+    }
     // A chi-square variable of one df is the square of a normal one:
     // Quantile(1 - a) = z^2 with z the upper a/2 point, and with
     // noncentrality lambda the upper tail at z^2 is that of N(sqrt(lambda), 1)
     // outside +-z. Both keep their digits for a tiny alpha.
     NormalDistribution standard(0.0, 1.0);
     const double z = -standard.Quantile(alphaPrime / 2.0);
-    criticalValue = z * z;
+    OneDfChiSquareTest test;
+    test.criticalValue = z * z;
     const double shift = std::sqrt(std::fmax(noncentrality, 0.0));
     const double power = standard.Cdf(shift - z) + standard.Cdf(-shift - z);
     // beta on its own side: N(shift, 1) inside +-z, which keeps its digits
     // where the power rounds to 1.
-    acceptance = power > alphaPrime
-                     ? std::fmax(standard.Cdf(z - shift) - standard.Cdf(-z - shift), 0.0)
-                     : 1.0 - alphaPrime;
-    return std::fmax(alphaPrime, power);
+    test.acceptance = power > alphaPrime
+                          ? std::fmax(standard.Cdf(z - shift) - standard.Cdf(-z - shift), 0.0)
+                          : 1.0 - alphaPrime;
+    test.power = std::fmax(alphaPrime, power);
+    return test;
+}
+
+double EnumerationWorkspace::ChiSquarePower(double alphaPrime) {
+    const OneDfChiSquareTest test = ChiSquareTestAt(noncentrality, alphaPrime);
+    criticalValue = test.criticalValue;
+    acceptance = test.acceptance;
+    return test.power;
 }
 
 double EnumerationWorkspace::Enumerate(double p0Value, double p1Value, int n, double alphaPrime,

@@ -36,6 +36,17 @@ enum EnumerationCovariate : int {
 // -1 for the manual mode, which has no covariate to enumerate.
 int EnumerationCovariateOf(int xDistribution);
 
+// The chi-square test of one df at level alphaPrime for the noncentrality
+// of an expected data set: its power (at least alphaPrime), critical value,
+// and beta from the acceptance region. Throws QuorixError for alphaPrime
+// outside (0, 1).
+struct OneDfChiSquareTest {
+    double power = 0.0;
+    double criticalValue = 0.0;
+    double acceptance = 0.0;
+};
+OneDfChiSquareTest ChiSquareTestAt(double noncentrality, double alphaPrime);
+
 class EnumerationWorkspace {
   public:
     EnumerationWorkspace();
@@ -59,12 +70,16 @@ class EnumerationWorkspace {
     // Poisson regression log mu = b0 + b1 X with the mean exposure
     // `exposure`, on the expected data set of n subjects; Wald or
     // likelihood-ratio statistic. Leaves criticalValue and noncentrality.
-    // Throws QuorixError as Enumerate does, and when the data set would
-    // outgrow the memory a calculation may take.
+    // Throws QuorixError as Enumerate does, and for expected counts above
+    // 1e15.
     double EnumeratePoisson(double b0, double b1, int n, double alphaPrime, bool wald);
-    // The n m rows of the Poisson expected data set: every subject with
-    // every count between the Poisson quantiles 1e-5 at the smallest rate
-    // and 0.99999 at the largest, weighted by its probability.
+    // The Poisson expected data set: every subject with every count
+    // between the Poisson quantiles 1e-5 at the smallest rate and 0.99999
+    // at the largest, weighted by its probability. The subjects at one
+    // covariate value and their counts are one row, their mean count
+    // weighted by their total weight: the Poisson likelihood is linear in
+    // the count, so the fit and the likelihood ratio are those of the rows
+    // per count.
     void BuildPoissonDataSet(int n);
     // sum w (y ln mu - mu - ln y!) with mu = exposure e^(b0 + b1 x).
     double PoissonLogLikelihood(const Matrix& b);

@@ -60,16 +60,35 @@ TEST(ExtremeCovariates, AnswerOrRefuseOnTheRowWithinASecond) {
         {true, kXLognormal, kAPriori, lognormal11, "xsigma", kRefusedOnCovariateRow},
         {true, kXLognormal, kCriterion, lognormal11, "xsigma", kRefusedOnCovariateRow},
         {true, kXLognormal, kCompromise, lognormal11, "xsigma", kRefusedOnCovariateRow},
-        // Its standard values: the power is 1 at every alpha there is, so
-        // the searches for alpha cannot meet their target.
-        {true, kXLognormal, kCriterion, {}, "", kSearchFailed},
-        {true, kXLognormal, kCompromise, {}, "", kSearchFailed},
         // Covariates of extreme scale.
         {true, kXExponential, kPostHoc, {{"xlambda", "1e300"}}, "xlambda", kRefusedOnCovariateRow},
         {false, kXExponential, kPostHoc, {{"xlambda", "1e300"}}, "xlambda", kRefusedOnCovariateRow},
         {true, kXNormal, kPostHoc, {{"xsigma", "1e-300"}}, "xsigma", kRefusedOnCovariateRow},
         {false, kXNormal, kPostHoc, {{"xsigma", "1e-300"}}, "xsigma", kRefusedOnCovariateRow},
         {true, kXNormal, kPostHoc, {{"xsigma", "1e9"}}, "xsigma", kRefusedOnCovariateRow},
+        // Sensitivity refuses them as the other types do, at the effects its
+        // search tries.
+        {true, kXNormal, kSensitivity, {{"xsigma", "1e-300"}}, "xsigma", kRefusedOnCovariateRow},
+        {true, kXNormal, kSensitivity, {{"xsigma", "1e30"}}, "xsigma", kRefusedOnCovariateRow},
+        {true,
+         kXNormal,
+         kSensitivity,
+         {{"xsigma", "2147483648"}},
+         "xsigma",
+         kRefusedOnCovariateRow},
+        {true,
+         kXExponential,
+         kSensitivity,
+         {{"xlambda", "1e300"}},
+         "xlambda",
+         kRefusedOnCovariateRow},
+        {false,
+         kXExponential,
+         kSensitivity,
+         {{"xlambda", "1e300"}},
+         "xlambda",
+         kRefusedOnCovariateRow},
+        {false, kXNormal, kSensitivity, {{"xsigma", "1e-300"}}, "xsigma", kRefusedOnCovariateRow},
         // A Poisson X whose counts would be summed for minutes.
         {true, kXPoisson, kPostHoc, {{"xlambda", "1e15"}}, "xlambda", kRefusedOnCovariateRow},
         // Logistic regression sums only the counts where the predictor is
@@ -78,18 +97,6 @@ TEST(ExtremeCovariates, AnswerOrRefuseOnTheRowWithinASecond) {
         // Compromise where beta / alpha = q cannot be met: a failure, not
         // alpha 0.5 with beta 0.
         {false, kXNormal, kCompromise, {{"xsigma", "1e15"}}, "", kSearchFailed},
-        {false,
-         kXManual,
-         kCompromise,
-         {{"xvar0", "1e-300"}, {"xvar1", "1e-300"}},
-         "",
-         kSearchFailed},
-        {true,
-         kXManual,
-         kCompromise,
-         {{"xvar0", "1e-300"}, {"xvar1", "1e-300"}},
-         "",
-         kSearchFailed},
         // Where it can be met, it is: no information at all gives power =
         // alpha, and beta = alpha at q = 1.
         {false, kXManual, kCompromise, {{"xvar0", "1e300"}, {"xvar1", "1e300"}}, "", kAnswered},
@@ -130,6 +137,127 @@ TEST(ExtremeCovariates, AnswerOrRefuseOnTheRowWithinASecond) {
                 }
                 break;
             }
+        }
+    }
+}
+
+// Criterion and Compromise where the power at alpha 1e-99 already exceeds
+// what they are asked for: no alpha meets the target, and the user is told
+// so on the row of the input that puts it out of reach (the effect's, where
+// no single input's standard value would bring it back).
+TEST(ExtremeCovariates, NoAlphaDownToTheFloorIsRefusedWithTheReason) {
+    const std::string advice =
+        "\nPlease try a smaller effect or sample size, or less extreme X parameters.";
+    const std::string one = "The power is 1 at every $\\alpha$ down to 1e-99:\n";
+    const std::string criterion = "no $\\alpha$ gives the power asked for." + advice;
+    const std::string compromise =
+        "no $\\alpha$ meets the $\\beta$/$\\alpha$ ratio asked for." + advice;
+    struct Refusal {
+        bool poisson;
+        int covariate;
+        bool enumeration;
+        AnalysisType type;
+        Texts texts;
+        std::string row;
+        std::string message;  // its beginning, for a power below 1
+    };
+    const Refusal cases[] = {
+        // A log-normal X at its standard values.
+        {true, kXLognormal, false, kCriterion, {}, "expb1", one + criterion},
+        {true, kXLognormal, false, kCompromise, {}, "expb1", one + compromise},
+        // One input far beyond its standard value.
+        {true, kXNormal, false, kCriterion, {{"baserate", "1e30"}}, "baserate", one + criterion},
+        {true, kXNormal, false, kCompromise, {{"exposure", "1e30"}}, "exposure", one + compromise},
+        {true, kXNormal, false, kCriterion, {{"xmu", "2147483648"}}, "xmu", one + criterion},
+        {false, kXNormal, false, kCompromise, {{"n", "2147483647"}}, "n", one + compromise},
+        // The enumeration method, likelihood-ratio statistic, N 3720.
+        {true,
+         kXPoisson,
+         true,
+         kCompromise,
+         {{"expb1", "2"}, {"n", "3720"}},
+         "expb1",
+         one + compromise},
+        // Variances of the slope that leave no doubt about it.
+        {false,
+         kXManual,
+         false,
+         kCompromise,
+         {{"xvar0", "1e-300"}, {"xvar1", "1e-300"}},
+         "xvar0",
+         one + compromise},
+        {true,
+         kXManual,
+         false,
+         kCompromise,
+         {{"xvar0", "1e-300"}, {"xvar1", "1e-300"}},
+         "xvar0",
+         one + compromise},
+        // A power above the target but below 1 at alpha 1e-99.
+        {true,
+         kXManual,
+         false,
+         kCriterion,
+         {{"n", "10547"}, {"power", "0.5"}},
+         "n",
+         "The power is at least 0."},
+    };
+    for (const Refusal& c : cases) {
+        const auto test = Make(c.poisson, c.covariate);
+        test->useEnumeration = c.enumeration;
+        test->enumerationWald = false;
+        SCOPED_TRACE(std::string(c.poisson ? "308 " : "310 ") + "X " + std::to_string(c.covariate) +
+                     " " + calc_test::Describe(c.type, c.texts));
+        const auto start = ThreadCpuClock::now();
+        const auto run = calc_test::Calculate(*test, c.type, c.texts);
+        EXPECT_LT(std::chrono::duration<double>(ThreadCpuClock::now() - start).count(), 1.0);
+        EXPECT_EQ(run->status, run->Row(c.row)) << run->message;
+        EXPECT_EQ(run->message.substr(0, c.message.size()), c.message);
+        EXPECT_EQ(run->message.substr(run->message.size() - criterion.size()),
+                  c.type == kCriterion ? criterion
+                                       : compromise.substr(compromise.size() - criterion.size()));
+    }
+}
+
+// The enumeration method's data set and fit do not depend on alpha: the
+// searches for alpha enumerate once and answer within a second (they took
+// minutes), and they stop when cancelled.
+TEST(ExtremeCovariates, EnumerationSearchesForAlphaInBoundedTime) {
+    struct Search {
+        AnalysisType type;
+        Texts texts;
+    };
+    const Search searches[] = {
+        {kCompromise, {{"expb1", "1.3"}, {"n", "3720"}}},
+        {kCompromise, {{"expb1", "1.3"}, {"n", "3720"}, {"q", "4"}}},
+        {kCriterion, {{"expb1", "1.1"}, {"n", "3720"}, {"power", "0.9"}}},
+    };
+    for (const bool wald : {false, true}) {
+        for (const Search& search : searches) {
+            SCOPED_TRACE(calc_test::Describe(search.type, search.texts) + (wald ? " Wald" : " LR"));
+            PowerZPoissonRegress test;
+            test.xDistribution = kXPoisson;
+            test.useEnumeration = true;
+            test.enumerationWald = wald;
+            const auto start = ThreadCpuClock::now();
+            const auto run = calc_test::Calculate(test, search.type, search.texts);
+            EXPECT_LT(std::chrono::duration<double>(ThreadCpuClock::now() - start).count(), 1.0);
+            ASSERT_EQ(run->status, kCalculateDone) << run->message;
+            const double alpha = run->Value("alpha");
+            if (search.type == kCompromise) {
+                const double q = search.texts.count("q") ? 4.0 : 1.0;
+                EXPECT_NEAR(run->Value("beta") / alpha, q, 1e-6 * q);
+            } else {
+                // The power at the alpha found is the one asked for.
+                EXPECT_NEAR(test.ComputePower(1.1, test.alpha, 3720.0), 0.9, 1e-9);
+            }
+
+            PowerZPoissonRegress cancelled;
+            cancelled.useEnumeration = true;
+            cancelled.enumerationWald = wald;
+            cancelled.cancelled = true;
+            EXPECT_THROW(calc_test::Calculate(cancelled, search.type, search.texts),
+                         CancelledError);
         }
     }
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <vector>
 
 #include "analysis/parameter_names.h"
 #include "analysis/plot_data.h"
@@ -157,19 +159,29 @@ double PowerZCovariateRegress::EnumerationPower(double alphaValue, double effect
         default:
             break;
     }
-    EnumerationWorkspace workspace;
-    workspace.cancel = &cancelled;
-    workspace.SetCovariate(EnumerationCovariateOf(xDistribution), a, b);
     // The chi-square statistic is two-sided: a one-tailed level is doubled,
     // but never to a level of 1 or more.
     const double level = oneTailed ? std::min(2.0 * alphaValue, kLargestAlpha) : alphaValue;
     const double n = std::min(RoundTo(effectiveN, 0), enumerationMaxN);
-    const double result = Enumerate(workspace, static_cast<int>(n), level);
-    criticalValue = criticalValue2 = workspace.criticalValue;
-    enumerationNoncentrality = workspace.noncentrality;
-    shiftBeta = workspace.acceptance;
+    const EnumeratedDesign design{
+        EnumeratedModel(), EnumerationCovariateOf(xDistribution), a, b, static_cast<int>(n),
+        enumerationWald};
+    // The data set and its fit do not depend on alpha: a search over alpha
+    // enumerates once and then only moves the critical value.
+    if (!(lastEnumerated_.has_value() && lastEnumerated_->design == design)) {
+        lastEnumerated_.reset();
+        EnumerationWorkspace workspace;
+        workspace.cancel = &cancelled;
+        workspace.SetCovariate(design.covariate, a, b);
+        Enumerate(workspace, design.n, level);
+        lastEnumerated_ = EnumerationResult{design, workspace.noncentrality};
+    }
+    const OneDfChiSquareTest test = ChiSquareTestAt(lastEnumerated_->noncentrality, level);
+    criticalValue = criticalValue2 = test.criticalValue;
+    enumerationNoncentrality = lastEnumerated_->noncentrality;
+    shiftBeta = test.acceptance;
     df = 1.0;
-    return result;
+    return test.power;
 }
 
 bool PowerZCovariateRegress::EnumerationApplies() {
@@ -398,6 +410,103 @@ int PowerZCovariateRegress::ReadCovariate(PropertyList* inputs) {
     }
 }
 
+// ------------------------------------------------- no alpha above the floor
+
+bool PowerZCovariateRegress::PassesAtAlpha(AnalysisType type, double effect, double target,
+                                           double n, double level) {
+    if (type == kCriterion) return ComputePower2(effect, level, n / 2.0, n / 2.0) > target;
+    // Compromise: beta / alpha below the ratio asked for.
+    return ComputeBeta2(effect, level, n / 2.0, n / 2.0) < target * level;
+}
+
+std::vector<PowerZCovariateRegress::Setting> PowerZCovariateRegress::CovariateSettings() {
+    switch (xDistribution) {
+        case kXBinomial:
+            return {{kXParmPiId, &binomialPi}};
+        case kXExponential:
+            return {{kXParmLambdaId, &exponentialLambda}};
+        case kXLognormal:
+            return {{kXParmMuId, &lognormalMu}, {kXParmSigmaId, &lognormalSigma}};
+        case kXNormal:
+            return {{kXParmMuId, &normalMean}, {kXParmSigmaId, &normalSD}};
+        case kXPoisson:
+            return {{kXParmLambdaId, &poissonLambda}};
+        case kXUniform:
+            return {{kXLeftBorderId, &uniformLeft}, {kXRightBorderId, &uniformRight}};
+        case kXManual:
+            return {{kXVarBetaH0Id, &manualVarH0}, {kXVarBetaH1Id, &manualVarH1}};
+        default:
+            return {};
+    }
+}
+
+int PowerZCovariateRegress::RefuseBelowAlphaFloor(AnalysisType type, double effect, double target,
+                                                  double n, double floor, GivenRows rows,
+                                                  PropertyList* inputs) {
+    // The row of the input that puts the answer out of reach: the first one
+    // (N, the model's inputs, the covariate's parameters) whose standard
+    // value would bring it back above the floor. Where none does alone (the
+    // standard inputs themselves), the effect's. With the enumeration
+    // method every trial would enumerate anew; its refusals name the effect.
+    int row = rows.effect;
+    auto rowOf = [&](ParameterId id) {
+        int found = -1;
+        inputs->FindWithIndex(ParameterNames[id], &found);
+        return found;
+    };
+    auto passes = [&](double trialN) {
+        try {
+            return PassesAtAlpha(type, effect, target, trialN, floor);
+        } catch (const QuorixError&) {
+            return true;  // no answer there either
+        }
+    };
+    if (!UsesEnumeration()) {
+        // The same test and covariate at the standard inputs.
+        std::unique_ptr<PowerAnalysis> copy(Clone());
+        auto* standard = static_cast<PowerZCovariateRegress*>(copy.get());
+        standard->SetStandardValues();
+        standard->xDistribution = xDistribution;
+        auto settingsOf = [](PowerZCovariateRegress* test) {
+            std::vector<Setting> settings = test->ModelSettings();
+            for (const Setting& setting : test->CovariateSettings()) settings.push_back(setting);
+            return settings;
+        };
+        const std::vector<Setting> settings = settingsOf(this);
+        const std::vector<Setting> standards = settingsOf(standard);
+        if (n != standard->sampleSize && !passes(standard->sampleSize)) {
+            row = rows.n;
+        } else {
+            for (size_t i = 0; i < settings.size(); ++i) {
+                double& value = *settings[i].value;
+                const double kept = value;
+                if (kept == *standards[i].value) continue;
+                value = *standards[i].value;
+                const bool stillPasses = passes(n);
+                value = kept;
+                if (!stillPasses) {
+                    row = rowOf(settings[i].id);
+                    break;
+                }
+            }
+        }
+    }
+    // The power at the floor: at least that at every alpha above it.
+    const double floorPower = ComputePower2(effect, floor, n / 2.0, n / 2.0);
+    ClearMessage();
+    messages << "The power is ";
+    if (floorPower >= 0.9999995) {
+        messages << "1";
+    } else {
+        messages << "at least " << floorPower;
+    }
+    messages << " at every $\\alpha$ down to " << floor << ":\n"
+             << (type == kCriterion ? "no $\\alpha$ gives the power asked for."
+                                    : "no $\\alpha$ meets the $\\beta$/$\\alpha$ ratio asked for.")
+             << "\nPlease try a smaller effect or sample size, or less extreme X parameters.";
+    return row;
+}
+
 // ---------------------------------------------------------------- the run
 
 double PowerZCovariateRegress::SolveSensitivity(double alphaValue, double powerValue) {
@@ -433,8 +542,30 @@ CalculateStatus PowerZCovariateRegress::Calculate(AnalysisType type, PropertyLis
         oneTailed = tails == 0;
         sampleSize = static_cast<double>(given.n);
         groupSize1 = groupSize2 = sampleSize / 2.0;
-        effectSize = RestoringOnFailure(effectSize,
-                                        [&] { return SolveSensitivity(given.alpha, given.power); });
+        double tried = effectSize;
+        try {
+            effectSize = RestoringOnFailure(effectSize, [&] {
+                try {
+                    return SolveSensitivity(given.alpha, given.power);
+                } catch (const QuorixError&) {
+                    tried = effectSize;
+                    throw;
+                }
+            });
+        } catch (const QuorixError&) {
+            // A search that needed the slope variances at an effect where
+            // they cannot be computed is refused as the other types refuse
+            // the effect they are given. A copy takes that effect, so that
+            // the failed search leaves this test as it was.
+            std::unique_ptr<PowerAnalysis> copy(Clone());
+            auto* probe = static_cast<PowerZCovariateRegress*>(copy.get());
+            probe->ClearMessage();
+            probe->KeepDesign(sampleSize, tried);
+            const int bad = probe->CheckSlopeVariances(tried, inputs);
+            if (bad < 0) throw;
+            messages << probe->GetMessage();
+            return bad;
+        }
         // The critical values of the effect found.
         ComputePower(effectSize, given.alpha, sampleSize);
         power = given.power;
@@ -487,7 +618,13 @@ CalculateStatus PowerZCovariateRegress::Calculate(AnalysisType type, PropertyLis
             if (!CheckPowerRange(p)) return powerRow;
             if (!CheckSampleSizeMinimum(static_cast<int>(n), 2)) return nRow;
             if (const int bad = takeDesign(static_cast<double>(n)); bad >= 0) return bad;
-            alpha = SolveAlpha2(e, p, n / 2.0, n / 2.0);
+            try {
+                alpha = SolveAlpha2(e, p, n / 2.0, n / 2.0);
+            } catch (const QuorixError& error) {
+                if (error.GetCode() != QuorixError::kBelowLowerBound) throw;
+                return RefuseBelowAlphaFloor(type, e, p, static_cast<double>(n), error.GetValue(),
+                                             {effectRow, nRow}, inputs);
+            }
             // The critical values of the alpha found.
             ComputePower2(e, alpha, n / 2.0, n / 2.0);
             power = p;
@@ -500,7 +637,13 @@ CalculateStatus PowerZCovariateRegress::Calculate(AnalysisType type, PropertyLis
             if (!CheckSampleSizeMinimum(static_cast<int>(n), 2)) return nRow;
             if (!CheckRatio(q, 0.01, 100.0)) return row;
             if (const int bad = takeDesign(static_cast<double>(n)); bad >= 0) return bad;
-            alpha = SolveCompromise2(e, q, n / 2.0, n / 2.0);
+            try {
+                alpha = SolveCompromise2(e, q, n / 2.0, n / 2.0);
+            } catch (const QuorixError& error) {
+                if (error.GetCode() != QuorixError::kBelowLowerBound) throw;
+                return RefuseBelowAlphaFloor(type, e, q, static_cast<double>(n), error.GetValue(),
+                                             {effectRow, nRow}, inputs);
+            }
             power = ComputePower2(e, alpha, n / 2.0, n / 2.0);
             CheckCompromiseRatio(q, ComputeBeta2(e, alpha, n / 2.0, n / 2.0));
             break;

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <array>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "power/z/covariate_integrands.h"
 #include "power/z/power_z.h"
@@ -128,6 +131,9 @@ class PowerZCovariateRegress : public PowerZ {
     // Builds the expected data set of `n` subjects of the model in
     // `workspace`, whose covariate is set, and returns the power at `level`.
     virtual double Enumerate(EnumerationWorkspace& workspace, int n, double level) = 0;
+    // The numbers of the test's model that Enumerate passes on, besides the
+    // covariate, N and the statistic: with those they fix the data set.
+    virtual std::array<double, 3> EnumeratedModel() const = 0;
     // The mean and standard deviation of the z statistic under H1 for the
     // graph, after GetNoncentralSD.
     virtual void NormalUnderH1(double* mean, double* sd) = 0;
@@ -144,6 +150,46 @@ class PowerZCovariateRegress : public PowerZ {
     // one the search solved with, from the acceptance region: 1 - power has
     // no digits left where alpha and beta lie below 1e-16.
     void CheckCompromiseRatio(double q, double beta) const;
+    // An input the refusals below may trace the failure to: its label and
+    // the member that holds its value.
+    struct Setting {
+        ParameterId id;
+        double* value;
+    };
+    // The test's own model inputs of that kind, in the order of the list.
+    virtual std::vector<Setting> ModelSettings() { return {}; }
+    // The covariate's parameters of that kind.
+    std::vector<Setting> CovariateSettings();
+    // Whether alpha `level` gives more power than Criterion's target, or a
+    // beta / alpha below Compromise's ratio `target`, at N = n.
+    bool PassesAtAlpha(AnalysisType type, double effect, double target, double n, double level);
+    struct GivenRows {
+        int effect;
+        int n;
+    };
+    // Criterion and Compromise whose search found its answer below `floor`,
+    // the smallest alpha it takes: the power is (nearly) 1 at every alpha
+    // there is. Refused with that reason; the row of the input that puts the
+    // answer out of reach.
+    int RefuseBelowAlphaFloor(AnalysisType type, double effect, double target, double n,
+                              double floor, GivenRows rows, PropertyList* inputs);
     // Copies the members above; the tests' clones add their own.
     void CopyCovariateStateTo(PowerZCovariateRegress* copy) const;
+
+  private:
+    // What fixes an expected data set and so its noncentrality.
+    struct EnumeratedDesign {
+        std::array<double, 3> model;
+        int covariate;
+        double a, b;
+        int n;
+        bool wald;
+        bool operator==(const EnumeratedDesign&) const = default;
+    };
+    struct EnumerationResult {
+        EnumeratedDesign design;
+        double noncentrality;
+    };
+    // The last enumeration, reused while its design stays the same.
+    std::optional<EnumerationResult> lastEnumerated_;
 };

@@ -66,6 +66,7 @@ class PowerZLogisticRegress : public PowerZCovariateRegress {
     // p1 - p0 within 1e-6 is moved 1e-6 away from p0, inside (0, 1).
     void SetP1FromEffect(double effect);
     double Enumerate(EnumerationWorkspace& workspace, int n, double level) override;
+    std::array<double, 3> EnumeratedModel() const override { return {p0, p1, 0.0}; }
     void NormalUnderH1(double* mean, double* sd) override;
     int UnrepresentableParameter(double first, double second) override;
     bool UsesSignorini();

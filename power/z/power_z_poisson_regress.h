@@ -57,9 +57,15 @@ class PowerZPoissonRegress : public PowerZCovariateRegress {
 
   protected:
     double Enumerate(EnumerationWorkspace& workspace, int n, double level) override;
+    std::array<double, 3> EnumeratedModel() const override {
+        return {baseRate, effectSize, exposure};
+    }
     void NormalUnderH1(double* mean, double* sd) override;
     int UnrepresentableParameter(double first, double second) override;
     int ReadModelInputs(PropertyList* inputs) override;
+    std::vector<Setting> ModelSettings() override {
+        return {{kBaseRateId, &baseRate}, {kMeanExposureId, &exposure}};
+    }
     bool CheckEffectInput(AnalysisType type, double effect) override;
     void KeepDesign(double n, double effect) override;
     SensitivityGiven ReadSensitivityGiven(PropertyList* inputs) override;

@@ -8,11 +8,16 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
+#include <utility>
 
 #include "analysis/calculation_test_support.h"
+#include "distributions/work_time_test_support.h"
 #include "numerics/quorix_error.h"
 #include "power/z/enumeration_workspace.h"
 #include "power/z/poisson_integrands.h"
@@ -213,8 +218,9 @@ TEST(PoissonRegression, NoEffectGivesAlphaAndNoSampleSize) {
     EXPECT_EQ(calc_test::Calculate(test, kAPriori, {{"expb1", "1.02"}})->Value("N"), 32462);
 }
 
-// Every subject carries every count of the common range, weighted by its
-// Poisson probability: the weights of a subject add up to nearly 1.
+// The subjects at one covariate value and their counts make one row: the
+// mean count over the common range, weighted by their number times the
+// probability of the range (nearly 1).
 TEST(PoissonRegression, ExpectedDataSetAndItsLimits) {
     EnumerationWorkspace workspace;
     workspace.SetCovariate(kEnumerationBinomial, 0.5, 0.0);
@@ -222,23 +228,24 @@ TEST(PoissonRegression, ExpectedDataSetAndItsLimits) {
     workspace.beta0 = std::log(1.5);
     workspace.beta1 = std::log(2.0);
     workspace.BuildPoissonDataSet(15);
-    const int rows = workspace.design.extent(0);
-    ASSERT_EQ(rows % 15, 0);
-    const int counts = rows / 15;
-    int ones = 0;
-    for (int i = 0; i < 15; ++i) {
-        double sum = 0.0;
-        for (int j = 0; j < counts; ++j) sum += workspace.weights(i * counts + j, 0);
-        EXPECT_NEAR(sum, 1.0, 2e-5) << i;
-        ones += workspace.design(i * counts, 0) == 1.0;
+    ASSERT_EQ(workspace.design.extent(0), 2);
+    // trunc(15 * 0.5) = 7 subjects at X = 1 first, at the rate 2 * 1.5 * 2.
+    const double rates[] = {6.0, 3.0}, subjects[] = {7.0, 8.0};
+    for (int r = 0; r < 2; ++r) {
+        EXPECT_EQ(workspace.design(r, 0), 1.0 - r);
+        EXPECT_NEAR(workspace.response(r, 0), rates[r], 1e-4 * rates[r]);
+        EXPECT_NEAR(workspace.weights(r, 0), subjects[r], 2e-5 * subjects[r]);
     }
-    EXPECT_EQ(ones, 7);  // trunc(15 * 0.5)
-    // Rates of millions would ask for billions of rows: refused, before any
-    // is allocated.
+    // Expected counts beyond 1e15, where the Poisson distribution stops
+    // computing, are refused; those just below are taken.
     PowerZPoissonRegress test;
     test.useEnumeration = true;
-    test.baseRate = 1000.0;
+    test.baseRate = 1e6;
     EXPECT_THROW(test.ComputePower(1000.0, 0.05, 5000.0), QuorixError);
+    test.baseRate = 1000.0;
+    const auto start = ThreadCpuClock::now();
+    EXPECT_EQ(test.ComputePower(1000.0, 0.05, 5000.0), 1.0);
+    EXPECT_LT(std::chrono::duration<double>(ThreadCpuClock::now() - start).count(), 1.0);
 }
 
 }  // namespace

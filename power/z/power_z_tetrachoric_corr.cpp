@@ -8,6 +8,7 @@
 #include "analysis/test_family_support.h"
 #include "distributions/bivariate_normal.h"
 #include "distributions/normal.h"
+#include "numerics/quorix_error.h"
 #include "power/z/tetrachoric.h"
 
 namespace {
@@ -206,6 +207,31 @@ bool PowerZTetrachoricCorr::CheckSampleSize(int, double n) {
     return CheckTotalSampleSize(AsCount(n), 2, 2147483646);
 }
 
+// A margin within 1e-15 of 0 or 1 leaves the other side of its threshold
+// with less than one digit of the doubles the table is computed in (at 1e-300,
+// 1 - p rounds to 1 and the threshold is infinite, as at a margin of 0).
+bool PowerZTetrachoricCorr::MarginComputable(double p, const char* variable) {
+    if (1e-15 <= p && p <= 1.0 - 1e-15) return true;
+    messages << "Margin proportion of variable " << variable
+             << " is too close to 0 or 1:\nits threshold cannot be computed.";
+    return false;
+}
+
+// As |rho| nears 1 the standard error of r vanishes and its variance, a
+// difference of nearly equal terms, may come out negative: the test has no
+// distribution of r there.
+bool PowerZTetrachoricCorr::StandardErrorComputable(double rho, double px, double py,
+                                                    const char* hypothesis) {
+    try {
+        const double se = StandardErrorOfR(rho, px, py, 100.0);
+        if (std::isfinite(se) && se > 0.0) return true;
+    } catch (const QuorixError&) {
+    }
+    messages << "The standard error of r under " << hypothesis
+             << " cannot be computed at this correlation\nwith these margins.";
+    return false;
+}
+
 bool PowerZTetrachoricCorr::CheckEffectSize(int type, double rho1) {
     if (type != kAPriori || std::fabs(rho1 - values[kH0Rho]) >= 1e-6) return true;
     messages << "Effect size to small (|H0 rho - H1 rho| < 1e-6)";
@@ -251,6 +277,9 @@ int PowerZTetrachoricCorr::ReadModel(PropertyList* inputs) {
         messages << "Margin proportion of variable y must lie in the interval (0,1).";
         return rowY;
     }
+    if (!MarginComputable(px, "x")) return rowX;
+    if (!MarginComputable(py, "y")) return rowY;
+    if (!StandardErrorComputable(rho0, px, py, "H0")) return row0;
     // Taken at once, and kept when a later input is refused: the check of
     // the effect reads rho0.
     values[kH0Rho] = rho0;
@@ -275,7 +304,9 @@ CalculateStatus PowerZTetrachoricCorr::Calculate(AnalysisType type, PropertyList
                                  [this, type](const GivenValues& v) {
                                      return CheckEffectSizeRange("H1 corr $\\rho$", v.effect,
                                                                  -kRhoLimit, kRhoLimit) &&
-                                            CheckEffectSize(type, v.effect);
+                                            CheckEffectSize(type, v.effect) &&
+                                            StandardErrorComputable(v.effect, values[kMarginalX],
+                                                                    values[kMarginalY], "H1");
                                  }}},
                                {SampleSizeAtLeast(*this, 2)});
     path.afterSampleSize = [this](double n, const GivenValues& v) {

@@ -72,6 +72,10 @@ class PowerZTetrachoricCorr : public PowerZ {
     // p00, p10, p01, p11 of the bivariate normal at rho cut at the margins;
     // computed only when the arguments differ from the last ones.
     void ComputeCellProbabilities(double rho, double px, double py);
+    // Checks of the model with their messages: a margin whose cells can be
+    // computed, and a correlation whose standard error of r can.
+    bool MarginComputable(double p, const char* variable);
+    bool StandardErrorComputable(double rho, double px, double py, const char* hypothesis);
     double StandardErrorOfR(double rho, double px, double py, double n);
     double ExpectedR(double rho, double px, double py);
     void ComputeCriticalR();

@@ -86,6 +86,30 @@ TEST(TetrachoricTest, RejectedInputsNameTheirRowAndReason) {
          {{"Marginal prop y", "1"}},
          "Marginal prop y",
          "Margin proportion of variable y must lie in the interval (0,1)."},
+        // Within 1e-15 of 0 or 1 the threshold is lost in rounding (1 - 1e-300
+        // is 1); 1e-12 is still computed (below).
+        {kCriterion,
+         {{kMarginX, "1e-300"}},
+         kMarginX,
+         "Margin proportion of variable x is too close to 0 or 1:\nits threshold cannot be "
+         "computed."},
+        {kSensitivity,
+         {{"Marginal prop y", "0.9999999999999999"}},
+         "Marginal prop y",
+         "Margin proportion of variable y is too close to 0 or 1:\nits threshold cannot be "
+         "computed."},
+        // At the end of the range the variance of r, a difference of nearly
+        // equal terms, comes out negative: no standard error under H0 or H1.
+        {kPostHoc,
+         {{kRho0, "0.999999"}, {kRho1, "0.999999"}},
+         kRho0,
+         "The standard error of r under H0 cannot be computed at this correlation\nwith these "
+         "margins."},
+        {kCompromise,
+         {{kRho1, "0.999999"}},
+         kRho1,
+         "The standard error of r under H1 cannot be computed at this correlation\nwith these "
+         "margins."},
         {kAPriori,
          {{kRho1, "-0.1000001"}},
          kRho1,

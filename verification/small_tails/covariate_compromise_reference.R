@@ -32,6 +32,8 @@ definitions <- function(path) {
 }
 logistic <- definitions(file.path(here, "..", "logistic", "reference.R"))
 poisson <- definitions(file.path(here, "..", "poisson", "poisson_reference.R"))
+# Its glm() calls name the family `poisson`, which here is that environment.
+poisson$poisson <- stats::poisson
 
 fmt <- function(x) if (is.character(x)) x else sprintf("%.15g", x)
 kv <- function(l) paste(paste0(names(l), "=", sapply(l, fmt)), collapse = " ")
@@ -132,6 +134,22 @@ poisson_row <- function(d, e, q, n) {
        list(crit = r$crit, alpha = a, beta = b, power = 1 - b))
 }
 
+# The same for the Poisson regression's enumeration (enumerate in
+# poisson_reference.R: every subject with every count of the range, the
+# null model fitted by glm).
+poisson_enum_row <- function(d, e, q, n) {
+  lambda <- poisson$enumerate(e, 0.05, n, d)$lambda
+  level <- function(a) if (d$tails == 1) 2 * a else a
+  beta <- function(a) {
+    z <- qnorm(level(a) / 2, lower.tail = FALSE)
+    pnorm(z - sqrt(lambda)) - pnorm(-z - sqrt(lambda))
+  }
+  a <- solve_alpha(beta, q)
+  emit("308", poisson$inputsOf(d, list(expb1 = e, q = q, N = n)),
+       list(lambda = lambda, crit = qchisq(level(a), 1, lower.tail = FALSE), df = 1, alpha = a,
+            beta = beta(a)))
+}
+
 cat("# test\ttype\tstatus\tinputs\toutputs\n")
 cat("# written by covariate_compromise_reference.R: beta on its own side, alpha far below 1e-16\n")
 # The standard logistic design at N 40000: alpha = beta near 1e-17.
@@ -144,3 +162,8 @@ logistic_enum_row(logistic$setting(x = list(code = 0, a = 0.5, b = 0), method = 
 poisson_row(poisson$design("demidenko"), 1.3, 1, 8000)
 poisson_row(poisson$design("signorini", tails = 1, x = list(kind = "Poisson", a = 2)), 0.8, 2,
             6000)
+# A Poisson covariate at N 3720 with the likelihood-ratio statistic (its
+# search took minutes when it enumerated at every alpha).
+poisson_enum_row(poisson$design("lr", x = list(kind = "Poisson", a = 1)), 1.3, 1, 3720)
+poisson_enum_row(poisson$design("wald", tails = 1, x = list(kind = "Poisson", a = 1)), 1.2, 3,
+                 3720)

@@ -1,0 +1,303 @@
+#pragma once
+
+// The searches the exact tests share. The power of an exact test is a step
+// function of alpha and of the effect, so these searches walk out from the
+// answer of a smooth approximation until they bracket the target, then
+// halve the bracket. Every search over alpha stays at or above one floor,
+// every walk in an effect stays on the side of the null it starts on, and
+// the members of the test (critical values, actual alpha, power, beta) are
+// always those of the step the search returns: its last evaluation is at the
+// answer.
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "numerics/quorix_error.h"
+
+namespace exact_search {
+
+// The smallest alpha any search reports: below it no alpha can be entered
+// or shown with its digits.
+inline constexpr double kAlphaFloor = 1e-99;
+// The largest alpha a Compromise walk tries: the largest alpha input.
+inline constexpr double kLargestAlpha = 0.9999999;
+// Below this alpha the walks grow their steps, so that an answer far below
+// 1e-16 is reached in a few dozen of them.
+inline constexpr double kSmallAlpha = 1e-10;
+inline constexpr int kMaxSteps = 100;
+
+// The power at the floor already reaches the target: the smallest alpha
+// that does lies below every alpha the program can show.
+[[noreturn]] inline void NoAlphaAboveFloor(const std::string& where) {
+    throw QuorixError(where + ": no alpha >= 1e-99", QuorixError::kBelowLowerBound, kAlphaFloor);
+}
+
+// ------------------------------------------------------------- Criterion
+
+// The smallest alpha whose power reaches the target, by halving between an
+// alpha whose power misses it (lo, 0 when none is known) and one whose power
+// reaches it (hi): to 1e-7, and below 1e-7 to 1e-7 of alpha itself. Where
+// lo is 0 the floor is tried first; where its power already reaches the
+// target, or hi lies below it, there is no alpha to report. The last
+// evaluation is at the answer.
+template <class PowerAt>
+double SmallestAlphaReaching(PowerAt powerAt, double target, double lo, double hi,
+                             const std::string& where) {
+    if (hi < kAlphaFloor) NoAlphaAboveFloor(where);
+    if (lo <= 0.0) {
+        if (powerAt(kAlphaFloor) >= target) NoAlphaAboveFloor(where);
+        lo = kAlphaFloor;
+    }
+    // Halving from 1 down to 1e-99 and then to 1e-7 of the answer takes
+    // some 360 steps.
+    constexpr int kMaxHalvings = 1100;
+    for (int i = 0; i < kMaxHalvings && hi - lo > (hi > 1e-7 ? 1e-7 : 1e-7 * hi); ++i) {
+        const double mid = (lo + hi) / 2.0;
+        if (powerAt(mid) < target) {
+            lo = mid;
+        } else {
+            hi = mid;
+        }
+    }
+    powerAt(hi);
+    return hi;
+}
+
+// ----------------------------------------------------------- Sensitivity
+
+// A trial effect of a walk that starts on one side of the null effect: the
+// power rises again on the other side, where a walk would find a second,
+// wrong answer, so the trial stops at the null.
+inline double OnSideOfNull(double x, double null, double start) {
+    return start >= null ? std::max(x, null) : std::min(x, null);
+}
+
+// The effect nearest the null whose power reaches the target, by halving
+// to 1e-8 between an effect whose power misses it (`missing`, the null or a
+// point between the null and the answer) and one whose power reaches it:
+// the bracket never holds the null's other side. A power within `hit` of the
+// target ends the halving at once (a negative `hit` never does). The last
+// evaluation is at the answer.
+template <class PowerAt>
+double EffectReaching(PowerAt powerAt, double target, double missing, double reaching,
+                      double hit = -1.0) {
+    while (std::fabs(reaching - missing) > 1e-8) {
+        const double mid = (reaching + missing) / 2.0;
+        const double p = powerAt(mid);
+        if (std::fabs(p - target) <= hit) {
+            reaching = mid;
+            break;
+        }
+        if (p >= target) {
+            reaching = mid;
+        } else {
+            missing = mid;
+        }
+    }
+    powerAt(reaching);
+    return reaching;
+}
+
+// ------------------------------------------------------------ Compromise
+
+// What one evaluation of a Compromise search gives: the attained ratio
+// beta/actual alpha (+infinity where nothing is rejected) and the actual
+// alpha.
+struct Step {
+    double ratio;
+    double size;
+};
+
+// How a Compromise search walks and halves. The tests differ in these
+// details only; each keeps its own so that its answers stay as they were.
+struct CompromiseRules {
+    // How the factors of the walk grow away from 1.
+    enum class Steps {
+        // Down by a factor that squares after every step; up by 1.6.
+        kSquareDownEachStep,
+        // Down by 0.8, up by 1.6; each factor squares once a step has
+        // landed below kSmallAlpha.
+        kSquareBelowSmall,
+        // Below kSmallAlpha the factor squares before each step; up to
+        // kSmallAlpha and no further by those steps, then by 1.6.
+        kSquareWhileSmall,
+    };
+    // How the bracket is halved: always on the logarithm of alpha; on the
+    // logarithm where the bracket is wide or below 1e-6, else on alpha; or
+    // on the logarithm below kSmallAlpha only.
+    enum class Halving { kLogarithm, kLogarithmWhereWide, kLogarithmBelowSmall };
+
+    Steps steps = Steps::kSquareBelowSmall;
+    Halving halving = Halving::kLogarithmWhereWide;
+    // The walk starts from the actual alpha the start attains (true) or
+    // from the start itself.
+    bool fromSize = true;
+    // Where the start attains no size: the alpha to walk from.
+    double emptyStart = kAlphaFloor;
+    // The largest trial alpha.
+    double ceiling = kLargestAlpha;
+    // The bracket is the last two trials of the walk (true), or its start
+    // and its last trial.
+    bool lastTwoTrials = false;
+    int maxHalvings = kMaxSteps;
+    // The start stands unless the answer's ratio is nearer to q.
+    bool startUnlessNearer = false;
+};
+
+struct CompromiseResult {
+    double alpha;
+    double ratio;
+    // Whether the walk crossed q; where it did not, `alpha` is its last
+    // trial and the ratio that trial's.
+    bool bracketed;
+};
+
+// The alpha whose attained ratio comes nearest to q: from the start (the
+// approximation's alpha) a walk by growing factors until the ratio, which
+// falls with alpha, crosses q, then halving; of the two ends the one whose
+// ratio is nearer to q, a ratio within 1e-5 of q ending the search at once.
+// `at(x)` evaluates the test at alpha x, leaving its members as that
+// evaluation does, and returns its Step. The last evaluation is at the
+// alpha returned.
+template <class At>
+CompromiseResult CompromiseAlpha(At at, double q, double start, const CompromiseRules& rules) {
+    using Steps = CompromiseRules::Steps;
+    using Halving = CompromiseRules::Halving;
+    // The last alpha evaluated and its ratio: the members hold that step.
+    double last = start, lastRatio = 0.0;
+    auto ratioAt = [&](double x) {
+        last = x;
+        lastRatio = at(x).ratio;
+        return lastRatio;
+    };
+    auto finish = [&](double x, bool bracketed) {
+        const double ratio = last == x ? lastRatio : ratioAt(x);
+        return CompromiseResult{x, ratio, bracketed};
+    };
+
+    const Step first = at(start);
+    lastRatio = first.ratio;
+    const double r0 = first.ratio;
+    double a = start;
+    if (rules.fromSize) a = first.size > 0.0 ? first.size : start;
+    if (!(a > 0.0)) a = rules.emptyStart;
+    a = std::max(a, kAlphaFloor);
+
+    double lo, hi, x = a, previous = a;
+    bool bracketed = false;
+    if (q > r0) {
+        double factor = 0.8;
+        for (int i = 0; i < kMaxSteps; ++i) {
+            if (rules.lastTwoTrials && !(x > kAlphaFloor)) break;
+            previous = x;
+            switch (rules.steps) {
+                case Steps::kSquareDownEachStep:
+                    x = std::max(x * factor, kAlphaFloor);
+                    factor = std::max(factor * factor, 1e-8);
+                    break;
+                case Steps::kSquareBelowSmall:
+                    x = std::max(x * factor, kAlphaFloor);
+                    if (x < kSmallAlpha) factor = std::max(factor * factor, 1e-8);
+                    break;
+                case Steps::kSquareWhileSmall:
+                    if (x > kSmallAlpha) {
+                        x *= 0.8;
+                    } else {
+                        factor = std::max(factor * factor, 1e-8);
+                        x = std::max(x * factor, kAlphaFloor);
+                    }
+                    break;
+            }
+            if (ratioAt(x) >= q) {
+                bracketed = true;
+                break;
+            }
+            if (!(x > kAlphaFloor)) break;
+        }
+        lo = x;
+        hi = rules.lastTwoTrials ? previous : a;
+    } else {
+        double growth = 1.6;
+        for (int i = 0; i < kMaxSteps; ++i) {
+            if (rules.lastTwoTrials && !(x < rules.ceiling)) break;
+            previous = x;
+            switch (rules.steps) {
+                case Steps::kSquareDownEachStep:
+                    x = std::min(1.6 * x, rules.ceiling);
+                    break;
+                case Steps::kSquareBelowSmall:
+                    x = std::min(growth * x, rules.ceiling);
+                    if (x < kSmallAlpha) growth = std::min(growth * growth, 1e8);
+                    break;
+                case Steps::kSquareWhileSmall:
+                    if (x >= kSmallAlpha) {
+                        x = std::min(x * 1.6, rules.ceiling);
+                    } else {
+                        growth = std::min(growth * growth, 1e8);
+                        x = std::min(x * growth, kSmallAlpha);
+                    }
+                    break;
+            }
+            if (!(ratioAt(x) > q)) {
+                bracketed = true;
+                break;
+            }
+            if (!(x < rules.ceiling)) break;
+        }
+        lo = rules.lastTwoTrials ? previous : a;
+        hi = x;
+    }
+    if (!bracketed && rules.lastTwoTrials) return finish(x, false);
+
+    auto open = [&] {
+        switch (rules.halving) {
+            case Halving::kLogarithm:
+                return hi > lo * (1.0 + 1e-7);
+            case Halving::kLogarithmWhereWide:
+                return hi - lo > (hi > 1e-6 ? 1e-7 : 1e-7 * lo);
+            case Halving::kLogarithmBelowSmall:
+                return lo < kSmallAlpha ? hi > lo * (1.0 + 1e-7) : hi - lo > 1e-7;
+        }
+        return false;
+    };
+    auto middle = [&] {
+        switch (rules.halving) {
+            case Halving::kLogarithm:
+                return std::sqrt(lo * hi);
+            case Halving::kLogarithmWhereWide:
+                return hi > 1e-6 && hi < 2.0 * lo ? (lo + hi) / 2.0 : std::sqrt(lo * hi);
+            case Halving::kLogarithmBelowSmall:
+                return lo < kSmallAlpha ? std::sqrt(lo * hi) : (lo + hi) / 2.0;
+        }
+        return lo;
+    };
+    double chosen = 0.0, rChosen = 0.0;
+    bool hit = false;
+    for (int i = 0; i < rules.maxHalvings && open(); ++i) {
+        const double mid = middle();
+        const double r = ratioAt(mid);
+        if (std::fabs(r - q) < 1e-5) {
+            chosen = mid;
+            rChosen = r;
+            hit = true;
+            break;
+        }
+        if (r > q) {
+            lo = mid;
+        } else {
+            hi = mid;
+        }
+    }
+    if (!hit) {
+        const double rLo = ratioAt(lo);
+        const double rHi = ratioAt(hi);
+        const bool lower = std::fabs(rLo - q) <= std::fabs(rHi - q);
+        chosen = lower ? lo : hi;
+        rChosen = lower ? rLo : rHi;
+    }
+    if (rules.startUnlessNearer && !(std::fabs(rChosen - q) < std::fabs(r0 - q))) chosen = start;
+    return finish(chosen, bracketed);
+}
+
+}  // namespace exact_search

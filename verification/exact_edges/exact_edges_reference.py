@@ -1,0 +1,318 @@
+#!/usr/bin/python3
+"""Reference rows for the edges of the exact tests' searches, one table per
+kind of fault:
+
+  sensitivity_null.tsv   McNemar's exact Sensitivity: the odds ratio on the
+                         side of the null the test looks at (OR > 1), never
+                         the second root beyond OR 1.
+  criterion_floor.tsv    Criterion: the smallest alpha whose exact power
+                         reaches the target, seven digits even far below
+                         1e-16, and "none" ("no alpha >= 1e-99") where the
+                         power at alpha 1e-99 already reaches it: McNemar's
+                         exact power and approximation, the binomial test,
+                         the unconditional test of equality.
+  compromise_near_one.tsv Compromise where the nearest ratio is met only at
+                         alpha 1 (or on the last step below it): the power,
+                         actual alpha and ratio shown are those of that alpha.
+
+McNemar's exact power is the average over D ~ Bin(N, pd) discordant pairs of
+the binomial test on D trials with p1 = 1/2, p2 = OR/(OR + 1); a tail of no
+count within 0..D is empty. One tail rejects X >= u, u the smallest count
+with P(X >= u) <= alpha. Two tails (alpha/2 on each side) reject X >= u with
+P(X >= u) <= alpha/2 and X <= l with P(X <= l) < alpha/2, strictly: a lower
+tail equal to alpha/2 is not rejected. Tails under H0 are sums of C(k, j)/2^k,
+exact in integers; the tables below decide every tie exactly.
+
+Fisher's row uses fisher_reference.py (exact rational enumeration of every
+2x2 table) from verification/fisher.
+
+Sensitivity: the root in OR > 1 of the exact power minus the target
+(scipy.optimize.brentq to 1e-13) with scipy's binomial masses (the critical
+counts are checked to lie clear of alpha/2 by 1e-9, so float tails decide
+them as exact ones would). Criterion: bisection on log alpha (mpmath, 50
+digits) to 1e-13 of alpha for the step where the power first reaches the
+target. Compromise: the ratio beta/actual alpha falls with alpha; where it
+stays above q up to alpha 1 the answer is alpha 1 itself.
+
+Run: /usr/bin/python3 exact_edges_reference.py   (writes the three tables
+beside this script)
+"""
+
+from fractions import Fraction
+import math
+import os
+import sys
+
+import mpmath as mp
+from scipy import optimize
+from scipy.stats import binom
+import numpy as np
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "fisher"))
+sys.path.insert(0, os.path.join(HERE, "..", "unconditional"))
+from fisher_reference import exact as fisher_exact  # noqa: E402
+import enumeration_reference as uncond  # noqa: E402
+from scipy.stats import norm  # noqa: E402
+
+mp.mp.dps = 50
+HEADER = "# test\ttype\tstatus\tinputs\toutputs"
+
+
+def fmt(x):
+    return mp.nstr(mp.mpf(x), 15) if isinstance(x, mp.mpf) else repr(float(x))
+
+
+# ------------------------------------------------------------ McNemar, floats
+
+def counts_float(k, alpha, one):
+    """(lower, upper) rejected counts of the test on k pairs; lower -1 or
+    upper k + 1 for an empty tail."""
+    j = np.arange(k + 1)
+    up = binom.sf(j - 1, k, 0.5)          # P(X >= j)
+    lo = binom.cdf(j, k, 0.5)             # P(X <= j)
+    a = alpha if one else alpha / 2
+    for t in list(up) + ([] if one else list(lo)):
+        assert abs(t - a) > 1e-9 * a, "a tail too close to alpha for floats"
+    ok = np.nonzero(up <= a)[0]
+    upper = int(ok[0]) if len(ok) else k + 1
+    if one:
+        return -1, upper
+    ok = np.nonzero(lo < a)[0]
+    lower = int(ok[-1]) if len(ok) else -1
+    return lower, upper
+
+
+def mcnemar_float_setup(n, pd, alpha, one):
+    ks = np.arange(1, n + 1)
+    w = binom.pmf(ks, n, pd)
+    keep = w > 1e-30
+    ks, w = ks[keep], w[keep]
+    cs = [counts_float(int(k), alpha, one) for k in ks]
+    lower = np.array([c[0] for c in cs])
+    upper = np.array([c[1] for c in cs])
+    return ks, w, lower, upper
+
+
+def mcnemar_float_power(setup, odds):
+    ks, w, lower, upper = setup
+    p2 = odds / (odds + 1)
+    reach = binom.sf(upper - 1, ks, p2) * (upper <= ks)
+    reach += binom.cdf(lower, ks, p2) * (lower >= 0)
+    size = binom.sf(upper - 1, ks, 0.5) * (upper <= ks) + binom.cdf(lower, ks, 0.5) * (lower >= 0)
+    return float(np.sum(w * reach)), float(np.sum(w * size))
+
+
+def sensitivity_rows():
+    rows = []
+    cases = [  # tails, alpha, power, pd, N
+        ("Two", 0.05, 0.8, 0.3, 20000),
+        ("Two", 0.05, 0.8, 0.3, 30000),
+        ("Two", 0.05, 0.8, 0.3, 100000),
+        ("One", 0.136, 0.56, 0.7044, 5443),
+        ("One", 0.329747, 0.496045, 0.969298, 238),
+        ("Two", 0.05, 0.3, 0.4, 150),
+    ]
+    for tails, alpha, target, pd, n in cases:
+        one = tails == "One"
+        setup = mcnemar_float_setup(n, pd, alpha, one)
+        f = lambda x: mcnemar_float_power(setup, x)[0] - target
+        hi = 1.0001
+        while f(hi) < 0:
+            hi = 1 + 2 * (hi - 1)
+        odds = optimize.brentq(f, 1.0, hi, xtol=1e-13, rtol=1e-15)
+        size = mcnemar_float_power(setup, odds)[1]
+        rows.append(f"604\tsensitivity\t-1\ttails={tails} approx=0 alpha={alpha} power={target} "
+                    f"pd={pd} n={n}\tor={fmt(odds)} actualalpha={fmt(size)}")
+    return rows
+
+
+# ------------------------------------------------------- McNemar, exact tails
+
+class ExactMcNemar:
+    """The exact power with H0 tails in integers and H1 tails in mpmath."""
+
+    def __init__(self, n, pd, odds, one):
+        self.one = one
+        pd = mp.mpf(pd)
+        p2 = mp.mpf(odds) / (mp.mpf(odds) + 1)
+        self.ks = []
+        for k in range(1, n + 1):
+            w = mp.binomial(n, k) * pd**k * (1 - pd) ** (n - k)
+            if w < mp.mpf("1e-30"):
+                continue
+            c = [math.comb(k, j) for j in range(k + 1)]
+            two = 2**k
+            low0 = []  # P(X <= j) * 2^k
+            s = 0
+            for x in c:
+                s += x
+                low0.append(s)
+            up0 = [two - (low0[j - 1] if j > 0 else 0) for j in range(k + 1)]
+            h = [mp.binomial(k, j) * p2**j * (1 - p2) ** (k - j) for j in range(k + 1)]
+            low1, s = [], mp.mpf(0)
+            for x in h:
+                s += x
+                low1.append(s)
+            up1 = [mp.mpf(0)] * (k + 2)
+            s = mp.mpf(0)
+            for j in range(k, -1, -1):
+                s += h[j]
+                up1[j] = s
+            self.ks.append((k, w, two, low0, up0, low1, up1))
+
+    def power(self, alpha):
+        """(power, size) at alpha, a Fraction or an mpf."""
+        pw, al = mp.mpf(0), mp.mpf(0)
+        a = alpha if self.one else alpha / 2
+        for k, w, two, low0, up0, low1, up1 in self.ks:
+            upper = next((j for j in range(k + 1) if up0[j] <= a * two), k + 1)
+            lower = -1
+            if not self.one:
+                lower = max((j for j in range(k + 1) if low0[j] < a * two), default=-1)
+            if lower >= upper:
+                reach, size = mp.mpf(1), mp.mpf(1)
+            else:
+                reach = (up1[upper] if upper <= k else 0) + (low1[lower] if lower >= 0 else 0)
+                size = mp.mpf((up0[upper] if upper <= k else 0) + (low0[lower] if lower >= 0 else 0)) / two
+            pw += w * reach
+            al += w * size
+        return pw, al
+
+
+def smallest_alpha(model, target):
+    """The step at which the power first reaches the target, or None when
+    alpha 1e-99 already reaches it."""
+    lo, hi = mp.log(mp.mpf("1e-99")), mp.mpf(0)
+    if model.power(mp.exp(lo))[0] >= target:
+        return None
+    while hi - lo > mp.mpf("1e-14"):
+        mid = (lo + hi) / 2
+        if model.power(mp.exp(mid))[0] >= target:
+            hi = mid
+        else:
+            lo = mid
+    return mp.exp(hi)
+
+
+def float_power_at_floor(n, pd, odds, one):
+    """Power of McNemar's exact test at alpha 1e-99 for a large N, from
+    scipy's log tails (the answer is far from the target either way)."""
+    ks = np.arange(1, n + 1)
+    w = binom.pmf(ks, n, pd)
+    keep = w > 1e-30
+    ks, w = ks[keep], w[keep]
+    p2 = odds / (odds + 1)
+    a = math.log(1e-99 if one else 0.5e-99)
+    total = 0.0
+    for k, wk in zip(ks, w):
+        j = np.arange(k + 1)
+        up = binom.logsf(j - 1, k, 0.5)
+        ok = np.nonzero(up <= a)[0]
+        if len(ok):
+            total += wk * binom.sf(ok[0] - 1, k, p2)
+        if not one:
+            lo = binom.logcdf(j, k, 0.5)
+            ok = np.nonzero(lo < a)[0]
+            if len(ok):
+                total += wk * binom.cdf(ok[-1], k, p2)
+    return total
+
+
+def criterion_rows():
+    rows = []
+    big = ("Two", 3.434, 0.57, 0.6383, 12810)
+    tails, odds, target, pd, n = big
+    reach = float_power_at_floor(n, pd, odds, tails == "One")
+    assert reach >= target, reach
+    rows.append(f"604\tcriterion\tnone\ttails={tails} approx=0 or={odds} power={target} "
+                f"pd={pd} n={n}\t")
+    # The approximation: the conditional test on ceil(N pd) = 8177 pairs.
+    d = math.ceil(n * pd)
+    a = math.log(0.5e-99)
+    j = np.arange(d + 1)
+    u = np.nonzero(binom.logsf(j - 1, d, 0.5) <= a)[0][0]
+    reach = binom.sf(u - 1, d, odds / (odds + 1))
+    assert reach >= target, reach
+    rows.append(f"604\tcriterion\tnone\ttails={tails} approx=1 or={odds} power={target} "
+                f"pd={pd} n={n}\t")
+    # The binomial test, p1 0.01, p2 0.99, 100 trials: at alpha 1e-99
+    # (1e-99/2 on each side, tails in exact fractions) the upper region
+    # alone holds power 0.5.
+    p1, p2 = Fraction(1, 100), Fraction(99, 100)
+    half = Fraction(1, 2 * 10**99)
+    tail = lambda p, c: sum(math.comb(100, i) * p**i * (1 - p) ** (100 - i) for i in range(c, 101))
+    u = next(c for c in range(101) if tail(p1, c) <= half)
+    assert tail(p2, u) >= Fraction(1, 2)
+    rows.append("601\tcriterion\tnone\ttails=Two p1=0.01 p2=0.99 power=0.5 n=100\t")
+    # The unconditional test of equality (607, z statistic, one tail), 300 +
+    # 300, p1 0.95 against 0.05: every outcome (x1, x2) whose statistic has
+    # an upper normal tail below 1e-99 is rejected at alpha 1e-99, and those
+    # hold more than half the mass under H1 (statistics of
+    # ../unconditional/enumeration_reference.py).
+    n1 = n2 = 300
+    b1, b2 = binom.pmf(np.arange(n1 + 1), n1, 0.95), binom.pmf(np.arange(n2 + 1), n2, 0.05)
+    reach = sum(b1[x1] * b2[x2] for x1 in range(n1 + 1) for x2 in range(n2 + 1)
+                if b1[x1] * b2[x2] > 1e-30
+                and norm.sf(uncond.null_statistic(0, x1, n1, x2, n2, 0)) < 1e-99)
+    assert reach >= 0.5, reach
+    rows.append("607\tcriterion\tnone\tstat=0 index=0 tails=One p1=0.95 p2=0.05 power=0.5 "
+                "n1=300 n2=300\t")
+    cases = [  # tails, OR, power, pd, N
+        ("Two", 23.4625, 0.712521, 0.790967, 305),
+        ("One", 2.85799, 0.139855, 0.910569, 400),
+        ("Two", 5.74231, 0.516065, 0.33407, 278),
+        ("Two", 40.0, 0.5, 0.9, 200),
+    ]
+    for tails, odds, target, pd, n in cases:
+        model = ExactMcNemar(n, pd, odds, tails == "One")
+        a = smallest_alpha(model, mp.mpf(target))
+        if a is None:
+            rows.append(f"604\tcriterion\tnone\ttails={tails} approx=0 or={odds} power={target} "
+                        f"pd={pd} n={n}\t")
+            continue
+        pw, _ = model.power(a)
+        rows.append(f"604\tcriterion\t-1\ttails={tails} approx=0 or={odds} power={target} "
+                    f"pd={pd} n={n}\talpha={fmt(a)} actual={fmt(pw)}")
+    return rows
+
+
+# ------------------------------------------------------------- Compromise
+
+def compromise_rows():
+    rows = []
+    # McNemar, two tails, OR 0.5512, q 0.171, N 16, pd 0.2719: the ratio
+    # falls with alpha and is still above q at alpha 1, where odd numbers of
+    # pairs reject their upper half (P(X >= (k+1)/2) = 1/2 <= 1/2) but not
+    # their lower one (P(X <= (k-1)/2) = 1/2 is not below 1/2).
+    model = ExactMcNemar(16, "0.2719", "0.5512", False)
+    q = mp.mpf("0.171")
+    pw1, al1 = model.power(Fraction(1))
+    pw0, al0 = model.power(Fraction(9999999, 10**7))
+    assert (1 - pw1) / al1 > q and (1 - pw0) / al0 > (1 - pw1) / al1
+    # beta over the acceptance regions: here 1 - power keeps its digits.
+    rows.append(f"604\tcompromise\t-1\ttails=Two approx=0 or=0.5512 q=0.171 pd=0.2719 n=16\t"
+                f"alpha=1 actualalpha={fmt(al1)} power={fmt(pw1)} beta={fmt(1 - pw1)} "
+                f"actualratio={fmt((1 - pw1) / al1)}")
+    # Fisher, two tails, p1 0.3976, p2 0.319, q 0.227, 20 + 27: from alpha
+    # 0.8 up to 1 the tables rejected are the same; their ratio is the
+    # smallest there is and still above q.
+    p_hi, a_hi = fisher_exact(20, 27, "0.3976", "0.319", "0.9999999", False)
+    p_lo, a_lo = fisher_exact(20, 27, "0.3976", "0.319", "0.8", False)
+    assert p_hi == p_lo and a_hi == a_lo and (1 - p_hi) / a_hi > 0.227
+    rows.append(f"606\tcompromise\t-1\ttails=Two approx=0 p1=0.3976 p2=0.319 q=0.227 n1=20 n2=27\t"
+                f"actualalpha={fmt(a_hi)} power={fmt(p_hi)} actualratio={fmt((1 - p_hi) / a_hi)}")
+    return rows
+
+
+def write(name, rows):
+    with open(os.path.join(HERE, name), "w") as out:
+        out.write(HEADER + "\n")
+        for row in rows:
+            out.write(row + "\n")
+
+
+if __name__ == "__main__":
+    write("sensitivity_null.tsv", sensitivity_rows())
+    write("criterion_floor.tsv", criterion_rows())
+    write("compromise_near_one.tsv", compromise_rows())
