@@ -41,6 +41,15 @@ double WeightMode(double rho2, double N) {
     return std::floor((N - 1.0) * rho2 / (2.0 * (1.0 - rho2)) + 0.5);
 }
 
+// Whether a tail can be summed from its own side: that sum visits every
+// weight from 0 to beyond the mode one by one, which a mode near a huge N
+// (a search over millions of predictors) would make endless; there the
+// series from the mode stands.
+constexpr double kLargestOwnSideMode = 1e5;
+bool OwnSideTailSummable(double rho2, double N) {
+    return rho2 <= 0.9999999999 && WeightMode(rho2, N) <= kLargestOwnSideMode;
+}
+
 // ln of the negative-binomial weight Gamma(b' + i) / (Gamma(b') i!) rho^(2i)
 // (1 - rho^2)^b', as b' / (b' + i) times a binomial mass by the saddle-point
 // method, which stays accurate for large i.
@@ -391,7 +400,7 @@ double MRCDistribution::Cdf(double x) {
         throw QuorixError("MRCDist-Cdf: failed to converge", QuorixError::kNoConvergence, result);
     // That sum stops at an absolute 1e-12: a lower tail below kSmallTail
     // is summed again from its own side.
-    if (result < kSmallTail && rho2 <= 0.9999999999)
+    if (result < kSmallTail && OwnSideTailSummable(rho2, N))
         return SquaredMultipleCorrelationTail(x, rho2, k, N, false);
     return result;
 }
@@ -408,7 +417,7 @@ double MRCDistribution::Survival(double x) {
         return central.Survival(nu2 * x / ((1.0 - x) * m));
     }
     const double complement = 1.0 - Cdf(x);
-    if (method_ == kExact && complement < kSmallTail && rho2 <= 0.9999999999)
+    if (method_ == kExact && complement < kSmallTail && OwnSideTailSummable(rho2, N))
         return SquaredMultipleCorrelationTail(x, rho2, k, N, true);
     return complement;
 }
@@ -478,7 +487,7 @@ double MRCDistribution::UpperQuantile(double q) {
     // An upper tail below kSmallTail, where 1 - q keeps few digits, from
     // the survival function itself, to the same relative 1e-8 of q.
     if (method_ == kExact && !(rho2 < 1e-12) && 0.0 < q && q < kSmallTail &&
-        ParametersValid(rho2, k, N) && N > k && rho2 <= 0.9999999999) {
+        ParametersValid(rho2, k, N) && N > k && OwnSideTailSummable(rho2, N)) {
         double lo = rho2, hi = rho2;
         while (hi < 1.0 && Survival(hi) > q) hi += (1.0 - hi) / 2.0;
         while (lo > 0.0 && Survival(lo) < q) lo /= 2.0;
