@@ -1,8 +1,12 @@
 #include "distributions/correlation.h"
 
+#include <gsl/gsl_errno.h>
+#include <gsl/gsl_sf_hyperg.h>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <mutex>
 
 #include "distributions/normal.h"
 #include "numerics/cdf_drivers.h"
@@ -37,13 +41,25 @@ double NullCdf(double x, long m) {
     return status == 0 ? p : std::numeric_limits<double>::quiet_NaN();
 }
 
+// Below this the finite series, a sum of terms near 1 that cancel, is
+// mostly rounding: a lower tail that small is integrated from the density.
+constexpr double kSeriesTail = 1e-7;
+
 // P(r <= x) for -1 < x < 1 and a whole m.
 double SeriesOrNullCdf(double x, double rho, long m) {
     if (rho == 0.0 && m >= 3) {
         const double p = NullCdf(x, m);
         if (!std::isnan(p)) return p;
     }
-    return CorrelationCdfSeries(x, rho, static_cast<double>(m));
+    const double p = CorrelationCdfSeries(x, rho, static_cast<double>(m));
+    if (p < kSeriesTail && m >= 3) return CorrelationLowerTail(x, rho, static_cast<double>(m));
+    return p;
+}
+
+// 1e-10 in x, and within 0.1 of +-1 that much of the distance to it: near
+// rho = +-1 the whole distribution lies within 1e-9 of the end.
+double XTolerance(double x) {
+    return 1e-10 * std::min(1.0, 10.0 * (1.0 - std::fabs(x)));
 }
 
 // Bisection on [-1, 1] to 1e-10 in x, or until prob is met to 1e-10 of the
@@ -53,6 +69,8 @@ double BisectQuantile(double prob, double rho, long m, double lo, double hi) {
     double mid = 0.0;
     do {
         mid = (lo + hi) / 2.0;
+        // Where the tolerance is finer than the doubles, they end it.
+        if (mid <= lo || mid >= hi) break;
         const double f = SeriesOrNullCdf(mid, rho, m);
         // Relative to the nearer tail, so that a small prob is not met by
         // any point whose probability is merely below 1e-10.
@@ -61,7 +79,7 @@ double BisectQuantile(double prob, double rho, long m, double lo, double hi) {
             hi = mid;
         else
             lo = mid;
-    } while (hi - lo > 1e-10);
+    } while (hi - lo > XTolerance(mid));
     return mid;
 }
 
@@ -95,11 +113,16 @@ double NewtonQuantile(double prob, double rho, long m) {
         } else {
             hi = x;
         }
-        const double slope = CorrelationDensitySeries(x, rho, n, 1e-14, 1000);
+        double slope = CorrelationDensitySeries(x, rho, n, 1e-14, 1000);
+        // Within 1e-10 of rho = +-1 the series answers only 0 or infinity;
+        // the density of Fisher's z keeps its digits there.
+        if (!(slope > 0.0 && std::isfinite(slope)))
+            slope =
+                std::exp(CorrelationLogDensityOfZ(std::atanh(x), rho, n)) / ((1.0 - x) * (1.0 + x));
         const double next = x + (prob - f) / slope;
         const bool met = std::fabs(f - prob) < 1e-10 * std::min(prob, 1.0 - prob);
         if (met) return lo < next && next < hi ? next : x;
-        if (hi - lo <= 1e-10) return x;
+        if (hi - lo <= XTolerance(x)) return x;
         x = next;
     }
     return BisectQuantile(prob, rho, m, lo, hi);
@@ -213,6 +236,96 @@ double CorrelationDensitySeries(double x, double rho, double n, double eps, int 
     return k * sum;
 }
 
+namespace {
+
+// Nodes and weights of the 20-point Gauss-Legendre rule on [-1, 1], the
+// positive half.
+constexpr double kLegendre[10][2] = {
+    {0.076526521133497338, 0.15275338713072578}, {0.2277858511416451, 0.14917298647260366},
+    {0.37370608871541955, 0.14209610931838187},  {0.51086700195082713, 0.13168863844917653},
+    {0.63605368072651502, 0.11819453196151825},  {0.7463319064601508, 0.10193011981724026},
+    {0.83911697182221878, 0.083276741576704671}, {0.91223442825132584, 0.062672048334109443},
+    {0.96397192727791381, 0.040601429800386217}, {0.99312859918509488, 0.017614007139153273},
+};
+
+// 2F1(1/2, 1/2; n - 1/2; z) for 0 <= z < 1 from its Gauss series, which
+// converges fast unless z is near 1 and n small; there the library's
+// transformation to 1 - z answers.
+double HalfHalfHypergeometric(double z, double n) {
+    constexpr int kMaxTerms = 4000;
+    double sum = 1.0, term = 1.0;
+    for (int j = 1; j <= kMaxTerms; ++j) {
+        term *= (j - 0.5) * (j - 0.5) / ((n - 1.5 + j) * j) * z;
+        sum += term;
+        if (term < 1e-17 * sum) return sum;
+    }
+    static std::once_flag quiet;
+    std::call_once(quiet, [] { gsl_set_error_handler_off(); });
+    gsl_sf_result result;
+    if (gsl_sf_hyperg_2F1_e(0.5, 0.5, n - 0.5, z, &result) == GSL_SUCCESS) return result.val;
+    return sum;
+}
+
+}  // namespace
+
+double CorrelationLogDensityOfZ(double u, double rho, double n) {
+    const double au = std::fabs(u);
+    const double e = std::exp(-2.0 * au);
+    // 1 - r^2 = 1 / cosh(u)^2, and 1 - |r| = 2 e / (1 + e), exact where r
+    // itself rounds to +-1.
+    const double logOneMinusR2 = 2.0 * M_LN2 - 2.0 * au - 2.0 * std::log1p(e);
+    const double r = std::tanh(u);
+    const double oneMinusAbsR = 2.0 * e / (1.0 + e);
+    // 1 - rho^2 and 1 - rho r, the latter from the distances to 1 where
+    // rho r is near 1.
+    const double logOneMinusRho2 = std::log1p(-rho) + std::log1p(rho);
+    double d;
+    if (rho * r <= 0.5) {
+        d = 1.0 - rho * r;
+    } else if (rho > 0.0) {
+        d = (1.0 - rho) + rho * oneMinusAbsR;
+    } else {
+        d = (1.0 + rho) - rho * oneMinusAbsR;
+    }
+    const double z = rho * r <= 0.5 ? (1.0 + rho * r) / 2.0 : 1.0 - d / 2.0;
+    return std::log(n - 2.0) + LogGamma(n - 1.0) - LogGamma(n - 0.5) - 0.5 * std::log(2.0 * M_PI) +
+           (n - 1.0) / 2.0 * logOneMinusRho2 + (n - 2.0) / 2.0 * logOneMinusR2 -
+           (n - 1.5) * std::log(d) + std::log(HalfHalfHypergeometric(z, n));
+}
+
+// The density of u = atanh(r) falls away from x on the side of the tail
+// ever faster (like a normal density with sd 1/sqrt(n - 3) near the bulk),
+// so panels of a few e-folds from x outwards, each by a 20-point
+// Gauss-Legendre rule, meet every digit once a panel adds less than 1e-18
+// of the sum. Scaled by the density at x, so that a tail far below the
+// doubles' range is 0, not a NaN.
+double CorrelationLowerTail(double x, double rho, double n) {
+    if (!(x > -1.0)) return 0.0;
+    const double ux = std::atanh(x);
+    const double top = CorrelationLogDensityOfZ(ux, rho, n);
+    if (!std::isfinite(top)) return 0.0;
+    const double h = 1e-3 / std::sqrt(n);
+    const double slope = (top - CorrelationLogDensityOfZ(ux - h, rho, n)) / h;
+    const double width = std::min(3.0 / std::max(slope, 1e-300), 1.0 / std::sqrt(n));
+    double sum = 0.0;
+    double b = ux;
+    constexpr int kMaxPanels = 4000;
+    for (int panel = 0; panel < kMaxPanels; ++panel) {
+        const double mid = b - width / 2.0, half = width / 2.0;
+        double part = 0.0;
+        for (const auto& [node, weight] : kLegendre) {
+            for (const double u : {mid - half * node, mid + half * node}) {
+                part += weight * std::exp(CorrelationLogDensityOfZ(u, rho, n) - top);
+            }
+        }
+        part *= half;
+        sum += part;
+        b -= width;
+        if (!(part >= 1e-18 * sum) || b < -40.0) break;
+    }
+    return sum * std::exp(top);
+}
+
 double CorrDistribution::Pdf(double x) {
     const double rho = p[0], n = p[1];
     // Beyond the sample sizes of the distribution function the density's
@@ -248,6 +361,8 @@ void CorrDistribution::CdfPair(double x1, double x2, double* f1, double* f2) {
     }
     double out[2];
     CdfSeries<2>({x1, x2}, rho, n, out);
+    if (m >= 3 && out[0] < kSeriesTail) out[0] = CorrelationLowerTail(x1, rho, n);
+    if (m >= 3 && out[1] < kSeriesTail) out[1] = CorrelationLowerTail(x2, rho, n);
     *f1 = out[0];
     *f2 = out[1];
 }

@@ -50,3 +50,14 @@ double CorrelationCdfSeries(double x, double rho, double n);
 // (1 + x rho) / 2), stopped at the first term below eps in magnitude or
 // after maxTerms terms; without checks.
 double CorrelationDensitySeries(double x, double rho, double n, double eps, int maxTerms);
+
+// The log of the density of Fisher's z of r, u = atanh(r), under rho for n
+// pairs (3 <= n), with 1 - r^2, 1 - rho^2 and 1 - rho r formed from the
+// distances to +-1, so that it keeps its digits where r or rho lies within
+// 1e-16 of +-1. Without checks.
+double CorrelationLogDensityOfZ(double u, double rho, double n);
+
+// P(r <= x) under rho for n pairs (3 <= n) by integrating that density:
+// keeps its digits in a lower tail far below 1e-16, where the finite
+// series has none. Without checks; meant for tails (x below the bulk).
+double CorrelationLowerTail(double x, double rho, double n);

@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "distributions/reference_rows_test_support.h"
 #include "distributions/t.h"
 #include "distributions/table_rows_test_support.h"
 #include "distributions/work_time_test_support.h"
@@ -17,6 +18,20 @@
 namespace {
 
 const double kInf = std::numeric_limits<double>::infinity();
+
+// Lower tails far below 1e-16, where the finite series is rounding only,
+// to eight digits: near the bulk of large samples, with rho within 1e-3 of
+// -1 and with rho = 1 - 2^-53, where the distribution lies within 1e-8 of 1
+// (verification/exact_corr_tails, mpmath at 30 digits).
+TEST(CorrDistributionTest, LowerTailsFarBelowTheDoublesKeepTheirDigits) {
+    const auto rows = ReadRowsFrom("verification/exact_corr_tails", "distribution_tails.csv", "r");
+    ASSERT_GE(rows.size(), 5u);
+    for (const ReferenceRow& r : rows) {
+        CorrDistribution d(r.p[0], r.p[1]);
+        EXPECT_NEAR(d.Cdf(r.arg) / r.expected, 1.0, 1e-8)
+            << "rho " << r.p[0] << " n " << r.p[1] << " x " << r.arg;
+    }
+}
 
 // With rho = 0, t = r sqrt(n - 2) / sqrt(1 - r^2) has Student's t
 // distribution with n - 2 degrees of freedom, for odd and even n.

@@ -24,6 +24,8 @@ constexpr int kWalkSteps = 200;
 // Halvings of the quantile's bisection: from width 1 to a relative 1e-9 of
 // a quantile as small as 1e-100.
 constexpr int kMaxQuantileHalvings = 400;
+// Below this a tail of the exact distribution is summed from its own side.
+constexpr double kSmallTail = 1e-6;
 
 [[noreturn]] void Fail(const std::string& where, const char* problem, int code) {
     throw QuorixError(where + ": " + problem, code, 0.0);
@@ -37,6 +39,15 @@ bool ParametersValid(double rho2, double k, double N) {
 // b' rho^2 / (1 - rho^2).
 double WeightMode(double rho2, double N) {
     return std::floor((N - 1.0) * rho2 / (2.0 * (1.0 - rho2)) + 0.5);
+}
+
+// Whether a tail can be summed from its own side: that sum visits every
+// weight from 0 to beyond the mode one by one, which a mode near a huge N
+// (a search over millions of predictors) would make endless; there the
+// series from the mode stands.
+constexpr double kLargestOwnSideMode = 1e5;
+bool OwnSideTailSummable(double rho2, double N) {
+    return rho2 <= 0.9999999999 && WeightMode(rho2, N) <= kLargestOwnSideMode;
 }
 
 // ln of the negative-binomial weight Gamma(b' + i) / (Gamma(b') i!) rho^(2i)
@@ -163,6 +174,90 @@ double SquaredMultipleCorrelationCdfFromMode(double x, double rho2, double k, do
     }
     if (!done) *converged = false;
     return sum;
+}
+
+namespace {
+
+// A sum of positive terms kept as exp(scale) * scaled, so that neither a
+// tail far below the doubles' range nor its terms underflow on the way.
+struct LogSum {
+    double scale = -std::numeric_limits<double>::infinity();
+    double scaled = 0.0;
+    void Add(double logTerm) {
+        if (!(logTerm > -std::numeric_limits<double>::infinity())) return;
+        if (logTerm > scale) {
+            scaled = scaled * std::exp(scale - logTerm);
+            scale = logTerm;
+        }
+        scaled += std::exp(logTerm - scale);
+    }
+    // Whether exp(logTerm) is below rel of the sum so far.
+    bool Negligible(double logTerm, double rel) const {
+        return scaled > 0.0 && logTerm - scale < std::log(rel * scaled);
+    }
+    double Value() const { return std::exp(scale) * scaled; }
+};
+
+// The regularized incomplete beta ratio I_x(a, b) and its complement, each
+// from its own side.
+void BetaRatios(double a, double b, double x, double* lower, double* upper) {
+    double y = 1.0 - x;
+    int ierr = 0;
+    bratio(&a, &b, &x, &y, lower, upper, &ierr);
+}
+
+// ln of the beta increment I_x(c, b) - I_x(c + 1, b).
+double LogBetaIncrement(double c, double b, double x) {
+    return c * std::log(x) + b * std::log1p(-x) - std::log(c) - LogBeta(c, b);
+}
+
+}  // namespace
+
+// A tail of the mixture as a sum of positive terms only: the beta ratios
+// I_x(a + i, b) fall with i, so the lower tail recurs downward from an
+// index beyond the weights' bulk, I_x(c, b) = I_x(c + 1, b) + increment,
+// and the complements rise with i, so the upper tail recurs upward from
+// i = 0; each ratio keeps its digits where the series from the mode,
+// summed to an absolute 1e-12, has none.
+double SquaredMultipleCorrelationTail(double x, double rho2, double k, double N, bool upper) {
+    if (x <= 0.0) return upper ? 1.0 : 0.0;
+    if (x >= 1.0) return upper ? 0.0 : 1.0;
+    const double a = (k - 1.0) / 2.0, b = (N - k) / 2.0, bp = (N - 1.0) / 2.0;
+    const double mode = WeightMode(rho2, N);
+    const double logModeWeight = LogWeight(mode, rho2, bp);
+    // Beyond top every weight is below 1e-20 of the largest one.
+    double top = mode;
+    while (LogWeight(top, rho2, bp) > logModeWeight - 46.0)
+        top += std::max(1.0, std::floor(top / 64.0));
+    LogSum sum;
+    if (!upper) {
+        double lower = 0.0, complement = 0.0;
+        BetaRatios(a + top, b, x, &lower, &complement);
+        double logI = std::log(lower);
+        for (double i = top; i >= 0.0; i -= 1.0) {
+            const double logTerm = LogWeight(i, rho2, bp) + logI;
+            sum.Add(logTerm);
+            if (i == 0.0) break;
+            // I_x(a + i - 1, b) = I_x(a + i, b) + increment(a + i - 1).
+            const double inc = LogBetaIncrement(a + i - 1.0, b, x);
+            logI = std::max(logI, inc) + std::log1p(std::exp(-std::fabs(logI - inc)));
+        }
+        return sum.Value();
+    }
+    double lower = 0.0, complement = 0.0;
+    BetaRatios(a, b, x, &lower, &complement);
+    double logJ = std::log(complement);
+    for (double i = 0.0;; i += 1.0) {
+        const double logTerm = LogWeight(i, rho2, bp) + logJ;
+        sum.Add(logTerm);
+        // Past the weights' mode the terms fall; stop once they are
+        // negligible and beyond the bulk.
+        if (i > top || (i > mode && sum.Negligible(logTerm, 1e-18))) break;
+        // 1 - I_x(a + i + 1, b) = 1 - I_x(a + i, b) + increment(a + i).
+        const double inc = LogBetaIncrement(a + i, b, x);
+        logJ = std::max(logJ, inc) + std::log1p(std::exp(-std::fabs(logJ - inc)));
+    }
+    return sum.Value();
 }
 
 // Density: sum_i pi_i f_i(x), f_i the beta density with shapes (a + i, b),
@@ -303,7 +398,28 @@ double MRCDistribution::Cdf(double x) {
             : SquaredMultipleCorrelationCdfFromZero(x, rho2, k, N, 1e-12, &converged);
     if (!converged)
         throw QuorixError("MRCDist-Cdf: failed to converge", QuorixError::kNoConvergence, result);
+    // That sum stops at an absolute 1e-12: a lower tail below kSmallTail
+    // is summed again from its own side.
+    if (result < kSmallTail && OwnSideTailSummable(rho2, N))
+        return SquaredMultipleCorrelationTail(x, rho2, k, N, false);
     return result;
+}
+
+double MRCDistribution::Survival(double x) {
+    const double rho2 = p[0], k = p[1], N = p[2];
+    if (!(0.0 <= x && x <= 1.0) || !ParametersValid(rho2, k, N))
+        Fail("MRCDist-Cdf", "input parameter out of range", QuorixError::kOutOfRange);
+    if (x == 0.0) return 1.0;
+    if (x == 1.0 || N == k) return 0.0;
+    if (rho2 < 1e-12) {
+        const double m = k - 1.0, nu2 = N - k;
+        FDistribution central(m, nu2);
+        return central.Survival(nu2 * x / ((1.0 - x) * m));
+    }
+    const double complement = 1.0 - Cdf(x);
+    if (method_ == kExact && complement < kSmallTail && OwnSideTailSummable(rho2, N))
+        return SquaredMultipleCorrelationTail(x, rho2, k, N, true);
+    return complement;
 }
 
 double MRCDistribution::Quantile(double prob) {
@@ -368,6 +484,27 @@ double MRCDistribution::Quantile(double prob) {
 
 double MRCDistribution::UpperQuantile(double q) {
     const double rho2 = p[0], k = p[1], N = p[2];
+    // An upper tail below kSmallTail, where 1 - q keeps few digits, from
+    // the survival function itself, to the same relative 1e-8 of q.
+    if (method_ == kExact && !(rho2 < 1e-12) && 0.0 < q && q < kSmallTail &&
+        ParametersValid(rho2, k, N) && N > k && OwnSideTailSummable(rho2, N)) {
+        double lo = rho2, hi = rho2;
+        while (hi < 1.0 && Survival(hi) > q) hi += (1.0 - hi) / 2.0;
+        while (lo > 0.0 && Survival(lo) < q) lo /= 2.0;
+        double mid = lo;
+        for (int halvings = 0; halvings < kMaxQuantileHalvings; ++halvings) {
+            mid = (lo + hi) / 2.0;
+            if (mid <= lo || mid >= hi) break;
+            const double f = Survival(mid);
+            if (std::fabs(f - q) < 1e-8 * q) break;
+            if (f > q)
+                lo = mid;
+            else
+                hi = mid;
+            if (hi - lo <= 1e-9 * std::min(hi, 1.0 - lo)) break;
+        }
+        return mid;
+    }
     if (!(rho2 < 1e-12) || !(0.0 < q && q < 0.5) || !ParametersValid(rho2, k, N))
         return Quantile(1.0 - q);
     const double m = k - 1.0, nu2 = N - k;

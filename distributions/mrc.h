@@ -38,6 +38,9 @@ class MRCDistribution : public NoncentralDistribution {
     // families, and "MRCDist-Cdf: failed to converge" (code 5) when the
     // mixture could not be summed.
     double Cdf(double x) override;
+    // The upper tail from its own side where it is small (exact method), so
+    // that it keeps its digits where 1 - Cdf would not; same errors as Cdf.
+    double Survival(double x) override;
     // Bisection to 1e-8 within a bracket walked out from rho^2.
     double Quantile(double prob) override;
     // With rho^2 = 0 the upper quantile of the central F itself, which
@@ -103,3 +106,9 @@ double SquaredMultipleCorrelationCdfFromMode(double x, double rho2, double k, do
                                              bool* converged);
 double SquaredMultipleCorrelationDensity(double x, double rho2, double k, double N, double eps,
                                          bool* converged);
+
+// P(R^2 <= x) (upper false) or P(R^2 > x) (upper true) of the exact
+// distribution, 0 < rho^2 <= 0.9999999999, summed from the tail's own side
+// with every term positive: keeps its digits far below 1e-16. Without
+// checks.
+double SquaredMultipleCorrelationTail(double x, double rho2, double k, double N, bool upper);

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "distributions/f.h"
+#include "distributions/reference_rows_test_support.h"
 #include "distributions/table_rows_test_support.h"
 #include "distributions/work_time_test_support.h"
 
@@ -196,6 +197,21 @@ TEST(MRCDistributionTest, SolveRhoIntervalEdges) {
     ExpectQuorixError([&] { d.SolveRhoInterval(1.0, 0.05, &q, &lower, &upper); },
                       "MRCDist-SolveRhoInterval: input parameter out of range",
                       QuorixError::kOutOfRange, 0.0, "r2 = 1");
+}
+
+// Both tails far below 1e-12, which the series from the mode sums only to
+// an absolute 1e-12: the lower tail at a critical R^2 of a two-tailed test
+// and the upper one by Survival, to nine digits
+// (verification/exact_corr_tails, mpmath at 30 digits).
+TEST(MRCDistributionTest, TailsFarBelowTheDoublesKeepTheirDigits) {
+    const auto rows = ReadRowsFrom("verification/exact_corr_tails", "distribution_tails.csv", "r2");
+    ASSERT_GE(rows.size(), 4u);
+    for (const ReferenceRow& r : rows) {
+        MRCDistribution d(r.p[0], r.p[1], r.p[2]);
+        const double p = r.function == "cdf" ? d.Cdf(r.arg) : d.Survival(r.arg);
+        EXPECT_NEAR(p / r.expected, 1.0, 1e-9) << r.function << " rho2 " << r.p[0] << " k "
+                                               << r.p[1] << " N " << r.p[2] << " x " << r.arg;
+    }
 }
 
 }  // namespace

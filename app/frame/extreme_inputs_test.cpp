@@ -375,16 +375,14 @@ struct TypeOutcome {
     std::vector<std::string> labels;  // the inputs the type showed
 };
 
-// Unsound results of an edge value: the exact correlation test's Compromise
-// with rho H0 at the end of its range shows a negative beta, and Post hoc
-// of the exact R^2 test with H1 rho^2 = 0.999999 fails to converge.
+// Unsound results of an edge value: Post hoc of the exact R^2 test with
+// H1 rho^2 = 0.999999 fails to converge.
 struct EdgeFault {
     TestId id;
     AnalysisType type;
     const char* label;
 };
 const EdgeFault kEdgeFaultExceptions[] = {
-    {kCorrelationExactTestId, kCompromise, "Correlation $\\rho$ H0"},
     {kRegressionRandomTestId, kPostHoc, "H1 $\\rho$$^2$"},
 };
 

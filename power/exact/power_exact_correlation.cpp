@@ -3,6 +3,7 @@
 #include <cmath>
 #include <functional>
 #include <memory>
+#include <string>
 #include <utility>
 
 #include "analysis/parameter_names.h"
@@ -18,10 +19,10 @@
 namespace {
 
 constexpr long kLargestSampleSize = 2147483646;
-// A Criterion alpha outside (kSmallestAlpha, kLargestAlpha], or one whose
-// power misses the target by more than kPowerMismatch, means that no alpha
-// gives the power asked for.
-constexpr double kSmallestAlpha = 1e-10;
+// The searches for alpha stay within [kSmallestAlpha, kLargestAlpha]; a
+// Criterion alpha whose power misses the target by more than
+// kPowerMismatch means that no alpha gives the power asked for.
+constexpr double kSmallestAlpha = 1e-99;
 constexpr double kLargestAlpha = 0.9999999999;
 constexpr double kPowerMismatch = 0.5;
 constexpr double kNearOne = 0.9999999999;
@@ -30,19 +31,102 @@ constexpr double kNearOne = 0.9999999999;
     throw QuorixError("Underflow", 0, 0.0);
 }
 
-// Solves for alpha; a target that no alpha reaches is reported as an
-// underflow, never as the search's placeholder.
+[[noreturn]] void NoCompromise() {
+    throw QuorixError("Solver-Compromise: no solution", QuorixError::kNoConvergence, 0.0);
+}
+
+// The root in t = log(alpha) of an objective g that grows with t, between
+// lo with g < 0 and hi with g > 0: regula falsi with the Illinois halving,
+// and a halving of the interval wherever a value is infinite or a step
+// gains too little. On the log scale an alpha of 1e-40 is found to the
+// same relative precision as one of 0.05, where an absolute tolerance in
+// alpha would stop at once. Ends at 1e-12 in t (alpha to 1e-12 of
+// itself), or where g is 0.
+double RootInLogAlpha(PowerAnalysis& test, const char* where,
+                      const std::function<double(double)>& g, double lo, double gLo, double hi,
+                      double gHi) {
+    constexpr int kMaxSteps = 300;
+    constexpr double kTolerance = 1e-12;
+    int side = 0;
+    for (int i = 0; i < kMaxSteps && hi - lo > kTolerance * std::max(1.0, std::fabs(lo)); ++i) {
+        if (test.IsCancelled()) throw CancelledError();
+        const double width = hi - lo;
+        double t = (lo + hi) / 2.0;
+        if (std::isfinite(gLo) && std::isfinite(gHi) && i % 4 != 3)
+            t = lo + width * (gLo / (gLo - gHi));
+        if (!(lo < t && t < hi)) t = (lo + hi) / 2.0;
+        const double v = g(t);
+        if (std::isnan(v)) {
+            throw QuorixError(std::string(where) + ": function value is not a number",
+                              QuorixError::kUnknown, std::exp(t));
+        }
+        if (v == 0.0) return t;
+        if (v < 0.0) {
+            lo = t;
+            gLo = v;
+            if (side == -1 && std::isfinite(gHi)) gHi /= 2.0;
+            side = -1;
+        } else {
+            hi = t;
+            gHi = v;
+            if (side == 1 && std::isfinite(gLo)) gLo /= 2.0;
+            side = 1;
+        }
+    }
+    return std::fabs(gLo) <= std::fabs(gHi) ? lo : hi;
+}
+
+// Criterion: the alpha whose power is the target, searched on the log
+// scale down to the floor of 1e-99. A target that no alpha in the range
+// reaches is reported as an underflow, never as a bracket end.
 template <class Test>
 double CriterionAlpha(Test& test, double effect, double target, double n) {
+    test.effectSize = effect;
+    test.power = target;
+    test.sampleSize = n;
+    test.analysisType = kCriterion;
+    auto g = [&](double t) { return test.ComputePower(effect, std::exp(t), n) - target; };
+    const double lo = std::log(kSmallestAlpha), hi = std::log(kLargestAlpha);
+    double gLo = 0.0, gHi = 0.0;
+    try {
+        gLo = g(lo);
+        gHi = g(hi);
+    } catch (const QuorixError&) {
+        Underflow();
+    }
+    if (!(gLo < 0.0 && gHi >= 0.0)) Underflow();
     double a = 0.0;
     try {
-        a = test.SolveAlpha(effect, target, n);
+        a = std::exp(RootInLogAlpha(test, "Solver-Alpha", g, lo, gLo, hi, gHi));
     } catch (const QuorixError&) {
         Underflow();
     }
     test.distribution->SetNoncentrality(0.0);
-    if (!(kSmallestAlpha < a && a <= kLargestAlpha)) Underflow();
     if (std::fabs(target - test.ComputePower(effect, a, n)) > kPowerMismatch) Underflow();
+    test.alpha = a;
+    return a;
+}
+
+// Compromise: the alpha at which beta, summed over the acceptance region,
+// is q alpha, searched on the log scale as log(q alpha) - log(beta), which
+// grows with alpha. Where even the floor of 1e-99 leaves beta below
+// q alpha (or the top leaves it above) no alpha solves it.
+template <class Test>
+double CompromiseAlpha(Test& test, double effect, double q, double n) {
+    test.effectSize = effect;
+    test.ratio = q;
+    test.sampleSize = n;
+    test.analysisType = kCompromise;
+    auto g = [&](double t) {
+        const double beta = test.ComputeBeta(effect, std::exp(t), n);
+        if (std::isnan(beta)) return beta;
+        return std::log(q) + t - std::log(beta);
+    };
+    const double lo = std::log(kSmallestAlpha), hi = std::log(kLargestAlpha);
+    const double gLo = g(lo), gHi = g(hi);
+    if (!(gLo <= 0.0 && gHi >= 0.0)) NoCompromise();
+    const double a = std::exp(RootInLogAlpha(test, "Solver-Compromise", g, lo, gLo, hi, gHi));
+    test.alpha = a;
     return a;
 }
 
@@ -66,7 +150,7 @@ void SolveAnalysis(Test& test, AnalysisType type, double rho1, double a, double 
             test.power = test.ComputePower(rho1, a, n);
             break;
         case kCriterion:
-            test.alpha = CriterionAlpha(test, rho1, pw, n);
+            test.alpha = test.SolveAlpha(rho1, pw, n);
             test.power = pw;
             break;
         case kCompromise:
@@ -260,7 +344,7 @@ double PowerExactOneCorr::ComputePower(double effect, double alphaValue, double 
     if (oneTailed) {
         const double below = d->Cdf(criticalValue);
         result = lowerTail ? below : 1.0 - below;
-        beta_ = lowerTail ? (wantBeta_ ? above(criticalValue) : 1.0 - below) : below;
+        beta_ = std::max(lowerTail ? (wantBeta_ ? above(criticalValue) : 1.0 - below) : below, 0.0);
     } else {
         double upper = 0.0, lower = 0.0;
         if (auto* r = dynamic_cast<CorrDistribution*>(d)) {
@@ -278,6 +362,14 @@ double PowerExactOneCorr::ComputePower(double effect, double alphaValue, double 
         if (GetEffectSize() < 0.0) std::swap(criticalValue, criticalValue2);
     }
     return result;
+}
+
+double PowerExactOneCorr::SolveAlpha(double effect, double target, double n) {
+    return CriterionAlpha(*this, effect, target, n);
+}
+
+double PowerExactOneCorr::SolveCompromise(double effect, double q, double n) {
+    return CompromiseAlpha(*this, effect, q, n);
 }
 
 double PowerExactOneCorr::ComputeBeta(double effect, double alphaValue, double n) {
@@ -553,15 +645,19 @@ double PowerExactMRC::ComputePower(double effect, double alphaValue, double n) {
     d->SetNoncentrality(NullValue());
     d->SetParam(1, predictorCount + 1.0);
     d->SetParam(2, n);
-    // beta is the acceptance region under H1: the lower tail at the upper
-    // critical value where H1 lies above, else the complement of a lower
-    // tail (R^2 has no mirror image to take an upper tail from).
+    // beta is the acceptance region under H1, from the side away from the
+    // bulk of H1: the lower tails at the critical values where H1 lies
+    // above, the upper tails (Survival) where it lies below.
     if (!oneTailed) {
         criticalValue2 = d->Quantile(alpha / 2.0);
         criticalValue = d->UpperQuantile(alpha / 2.0);
         d->SetNoncentrality(effect);
-        const double below = d->Cdf(criticalValue), belowLower = d->Cdf(criticalValue2);
-        beta_ = std::max(below - belowLower, 0.0);
+        if (effect < NullValue()) {
+            beta_ = d->Survival(criticalValue2) - d->Survival(criticalValue);
+        } else {
+            beta_ = d->Cdf(criticalValue) - d->Cdf(criticalValue2);
+        }
+        beta_ = std::max(beta_, 0.0);
         const double result = 1.0 - beta_;
         if (GetEffectSize() < 0.0) std::swap(criticalValue, criticalValue2);
         return result;
@@ -570,13 +666,23 @@ double PowerExactMRC::ComputePower(double effect, double alphaValue, double n) {
         criticalValue = criticalValue2 = d->Quantile(alpha);
         d->SetNoncentrality(effect);
         const double result = d->Cdf(criticalValue);
+        // Where the power is near 1 its complement has no digits left.
         beta_ = 1.0 - result;
+        if (beta_ < 1e-3) beta_ = std::max(d->Survival(criticalValue), 0.0);
         return result;
     }
     criticalValue = criticalValue2 = d->UpperQuantile(alpha);
     d->SetNoncentrality(effect);
     beta_ = d->Cdf(criticalValue);
     return 1.0 - beta_;
+}
+
+double PowerExactMRC::SolveAlpha(double effect, double target, double n) {
+    return CriterionAlpha(*this, effect, target, n);
+}
+
+double PowerExactMRC::SolveCompromise(double effect, double q, double n) {
+    return CompromiseAlpha(*this, effect, q, n);
 }
 
 double PowerExactMRC::ComputeBeta(double effect, double alphaValue, double n) {

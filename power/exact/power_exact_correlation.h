@@ -29,6 +29,11 @@ class PowerExactOneCorr : public PowerExact {
     // Compromise and the beta output.
     double ComputeBeta(double effect, double alpha, double n) override;
     double GetBeta() override { return ComputeBeta(effectSize, alpha, sampleSize); }
+    // Criterion and Compromise search log(alpha) down to 1e-99: alpha can
+    // lie far below 1e-16 there. Criterion reports a power no alpha gives
+    // as "Underflow"; Compromise fails where no alpha meets the ratio.
+    double SolveAlpha(double effect, double target, double n) override;
+    double SolveCompromise(double effect, double q, double n) override;
     double SampleSizeFromNoncentrality(double n) override { return n; }
     void BracketSampleSize() override;
     void BracketEffectSize() override;
@@ -108,6 +113,11 @@ class PowerExactMRC : public PowerExact {
     // Compromise and the beta output.
     double ComputeBeta(double effect, double alpha, double n) override;
     double GetBeta() override { return ComputeBeta(effectSize, alpha, sampleSize); }
+    // Criterion and Compromise search log(alpha) down to 1e-99: alpha can
+    // lie far below 1e-16 there. Criterion reports a power no alpha gives
+    // as "Underflow"; Compromise fails where no alpha meets the ratio.
+    double SolveAlpha(double effect, double target, double n) override;
+    double SolveCompromise(double effect, double q, double n) override;
     double SampleSizeFromNoncentrality(double n) override { return n; }
     void BracketSampleSize() override;
     void BracketEffectSize() override;

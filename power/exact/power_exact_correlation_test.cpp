@@ -56,6 +56,38 @@ void ExpectTable(int testId, size_t minimumRows, const char* table = kTable) {
     kForm.ExpectReferenceTable<Test>(table, testId, minimumRows);
 }
 
+// Criterion and Compromise where alpha or beta lies far below 1e-10
+// (verification/exact_corr_tails, mpmath at 30 digits): the rows of one
+// test and analysis type, each on a fresh test; a row marked "none" has no
+// alpha down to 1e-99 and must fail, never show a made-up alpha.
+constexpr const char* kTailTable = "verification/exact_corr_tails/corr_tails_reference.tsv";
+
+template <class Test>
+void ExpectTailRows(int testId, AnalysisType type, bool solvable, size_t minimumRows) {
+    size_t rows = 0;
+    for (const calc_test::ReferenceCase& c : calc_test::ReadReferenceCases(kTailTable, testId)) {
+        if (c.type != type || c.noSolution == solvable) continue;
+        ++rows;
+        Test test;
+        if (c.noSolution) {
+            EXPECT_THROW(Calculate(test, c.type, c.inputs), QuorixError) << c.line;
+            continue;
+        }
+        const auto run = Calculate(test, c.type, c.inputs);
+        ASSERT_EQ(run->status, kCalculateDone) << c.line << "\n" << run->message;
+        for (const auto& [key, expected] : c.outputs)
+            calc_test::ExpectOutput(run->outputs, kForm.LabelOf(key), expected, c.line);
+        // beta is summed over the acceptance region: never below 0, and in
+        // Compromise q alpha.
+        if (type == kCompromise) {
+            EXPECT_NEAR(run->Value("beta") / (std::stod(c.inputs.at("q")) * run->Value("alpha")),
+                        1.0, 1e-6)
+                << c.line;
+        }
+    }
+    EXPECT_GE(rows, minimumRows) << kTailTable << " missing or short";
+}
+
 // ============================================== one correlation (605)
 
 // Exact r by the integrated density and Fisher's z, in all five analyses,
@@ -238,6 +270,42 @@ TEST(ExactCorrelationTest, EffectCheckReturnsTheAPrioriVerdict) {
     EXPECT_EQ(test.GetMessage(), "");
 }
 
+// Compromise far below 1e-16, two tails (alpha 5.8e-24) and one, where the
+// search stopped near 1e-17 with beta 0, or 0.1-10 % off between 1e-16 and
+// 1e-11; and with rho0 near 1, up to 1 - 2^-53, where r lies within 1e-8
+// of 1 under H0.
+TEST(ExactCorrelationTest, CompromiseFindsAlphaFarBelowTheDoubles) {
+    ExpectTailRows<PowerExactOneCorr>(605, kCompromise, true, 4);
+}
+
+// Where no alpha down to 1e-99 meets the ratio the calculation fails (it
+// showed alpha 7e-15 with a negative beta); beta stays in [0, 1] at every
+// alpha, for correlations within 2e-4 of -1 and an H0 value of 1 - 2^-53.
+TEST(ExactCorrelationTest, CompromiseWithoutAlphaAboveTheFloorFails) {
+    ExpectTailRows<PowerExactOneCorr>(605, kCompromise, false, 2);
+    struct Case {
+        double rho1, rho0, n;
+    };
+    const Case cases[] = {{-0.999816, -0.999019, 2818.0},
+                          {-0.999816, 1.0 - std::ldexp(1.0, -53), 2818.0},
+                          {0.3691, 1.0 - std::ldexp(1.0, -53), 487.0}};
+    for (const Case& c : cases) {
+        PowerExactOneCorr test;
+        test.oneTailed = true;
+        test.correlations[1] = c.rho0;
+        for (double alpha = 1e-99; alpha < 1.0; alpha *= 1e7) {
+            const double beta = test.ComputeBeta(c.rho1, alpha, c.n);
+            EXPECT_TRUE(0.0 <= beta && beta <= 1.0)
+                << "rho1 " << c.rho1 << " rho0 " << c.rho0 << " alpha " << alpha << ": " << beta;
+        }
+    }
+}
+
+// Criterion below the old floor of 1e-10: alpha 5.6e-20 and 6.8e-13.
+TEST(ExactCorrelationTest, CriterionFindsAlphaFarBelowTheDoubles) {
+    ExpectTailRows<PowerExactOneCorr>(605, kCriterion, true, 2);
+}
+
 // A power that no alpha gives is an underflow, not a made-up alpha.
 TEST(ExactCorrelationTest, ImpossibleCriterionIsAnUnderflow) {
     PowerExactOneCorr test;
@@ -291,13 +359,14 @@ TEST(ExactMultipleCorrelationTest, SmallCriticalValuesKeepTheirDigits) {
 // Criterion with alpha near 1: one tail against a smaller rho², N = p + 2,
 // power 1 - 1e-7 puts the critical R² within 1e-13 of 1 (alpha 0.9999999
 // at N 3, 1 predictor, rho² 0.01 against 0.07037; verification/small_tails,
-// mpmath at 40 digits). A power that no alpha above 1e-10 gives stays an
-// underflow.
+// mpmath at 40 digits). A power that no alpha down to 1e-99 gives stays an
+// underflow (rho² 0.9 with N 300 needs alpha near 1e-150; with N 100 it
+// is found, in the table of small tails).
 TEST(ExactMultipleCorrelationTest, CriterionReachesAlphaNearOne) {
     ExpectTable<PowerExactMRC>(611, 2, "verification/small_tails/r2_criterion_reference.tsv");
     PowerExactMRC test;
     try {
-        Calculate(test, kCriterion, {{"rho1sq", "0.9"}, {"power", "0.5"}, {"n", "100"}});
+        Calculate(test, kCriterion, {{"rho1sq", "0.9"}, {"power", "0.5"}, {"n", "300"}});
         ADD_FAILURE() << "no error";
     } catch (const QuorixError& e) {
         EXPECT_STREQ(e.what(), "Underflow");
@@ -312,6 +381,22 @@ TEST(ExactMultipleCorrelationTest, CompromiseAtSmallAlphaAndBeta) {
     const char table[] = "verification/small_tails/correlation_reference.tsv";
     ExpectTable<PowerExactOneCorr>(605, 2, table);
     ExpectTable<PowerExactMRC>(611, 2, table);
+}
+
+// Two tails against rho^2 = 0 at alpha 2.5e-32, where the search on alpha
+// itself stopped at 1.6e-32 (beta 2.3 q alpha), and beta is a lower tail
+// far below the series' absolute 1e-12.
+TEST(ExactMultipleCorrelationTest, CompromiseFindsAlphaFarBelowTheDoubles) {
+    ExpectTailRows<PowerExactMRC>(611, kCompromise, true, 1);
+}
+
+// Two tails against rho^2 > 0 at alpha 4.1e-8: both critical values are
+// tails of 2e-8 under H0, which the series summed to 1e-12 kept to four
+// digits only; one tail at alpha far below the old floor of 1e-10; and a
+// power that no alpha down to 1e-99 gives.
+TEST(ExactMultipleCorrelationTest, CriterionKeepsTheDigitsOfSmallTails) {
+    ExpectTailRows<PowerExactMRC>(611, kCriterion, true, 2);
+    ExpectTailRows<PowerExactMRC>(611, kCriterion, false, 1);
 }
 
 TEST(ExactMultipleCorrelationTest, InputAndOutputLists) {
