@@ -69,6 +69,74 @@ constexpr Given kReadOrder[] = {
 
 }  // namespace
 
+// ------------------------------------------------------- table storage
+
+namespace {
+
+// Blocks of 256 bytes to 4 KB (a table of a few dozen checks), a few of
+// each size per thread; anything larger goes to the heap as usual.
+constexpr std::size_t kSmallestBlock = 256;
+constexpr int kBlockSizes = 5;
+constexpr int kKeptPerSize = 8;
+
+struct KeptBlocks {
+    void* blocks[kBlockSizes][kKeptPerSize];
+    int count[kBlockSizes] = {};
+    // Set once the thread's blocks are freed: a table dropped after that
+    // (by another object going at thread exit) goes straight back.
+    bool closed = false;
+
+    ~KeptBlocks() {
+        for (int size = 0; size < kBlockSizes; ++size) {
+            for (int i = 0; i < count[size]; ++i) ::operator delete(blocks[size][i]);
+            count[size] = 0;
+        }
+        closed = true;
+    }
+};
+
+thread_local KeptBlocks keptBlocks;
+
+int BlockSizeOf(std::size_t bytes) {
+    std::size_t block = kSmallestBlock;
+    for (int size = 0; size < kBlockSizes; ++size, block *= 2) {
+        if (bytes <= block) return size;
+    }
+    return -1;
+}
+
+// Under the address sanitizer every table has its own block, so that a
+// check read after its table is gone is still caught.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kKeepBlocks = false;
+#else
+constexpr bool kKeepBlocks = true;
+#endif
+
+}  // namespace
+
+void* TakeTableStorage(std::size_t bytes) {
+    const int size = kKeepBlocks ? BlockSizeOf(bytes) : -1;
+    if (size < 0) return ::operator new(bytes);
+    KeptBlocks& kept = keptBlocks;
+    if (kept.count[size] > 0) return kept.blocks[size][--kept.count[size]];
+    return ::operator new(kSmallestBlock << size);
+}
+
+void GiveTableStorage(void* block, std::size_t bytes) noexcept {
+    const int size = kKeepBlocks ? BlockSizeOf(bytes) : -1;
+    if (size >= 0) {
+        KeptBlocks& kept = keptBlocks;
+        if (!kept.closed && kept.count[size] < kKeptPerSize) {
+            kept.blocks[size][kept.count[size]++] = block;
+            return;
+        }
+    }
+    ::operator delete(block);
+}
+
+// ------------------------------------------------------------ the solve
+
 void SolveByType(PowerAnalysis& test, AnalysisType type, const ReadCheckSolve& path,
                  const GivenValues& v) {
     const bool twoGroups =
@@ -110,7 +178,11 @@ void SolveByType(PowerAnalysis& test, AnalysisType type, const ReadCheckSolve& p
 }
 
 InputTable JoinChecks(std::initializer_list<InputTable> tables) {
+    // One allocation for the joined table, not one per growth.
+    std::size_t size = 0;
+    for (const InputTable& table : tables) size += table.size();
     InputTable joined;
+    joined.reserve(size);
     for (const InputTable& table : tables) joined.insert(joined.end(), table.begin(), table.end());
     return joined;
 }
@@ -125,9 +197,13 @@ CalculateStatus RunReadCheckSolve(PowerAnalysis& test, AnalysisType type, Proper
 
     const TakenInputs taken(type, path.sample);
     GivenValues values;
+    // Most tables check nothing as it is read; they skip the scan per input.
+    bool checksWhenRead = false;
+    for (const InputCheck& check : path.checks) checksWhenRead = checksWhenRead || check.whenRead;
     for (const Given input : kReadOrder) {
         if (!taken.Takes(input)) continue;
         ReadGiven(test, inputs, path, input, values);
+        if (!checksWhenRead) continue;
         for (const InputCheck& check : path.checks) {
             if (check.whenRead && check.input == input && taken.Runs(check) &&
                 !check.passes(values))
@@ -200,18 +276,18 @@ InputCheck SampleSizeAtLeast(PowerAnalysis& test, int min) {
             }};
 }
 
-InputCheck OwnInputCheck(const int& row, std::function<bool(const GivenValues&)> passes) {
+InputCheck OwnInputCheck(const int& row, CheckFunction passes) {
     InputCheck check{Given::kEffect, std::move(passes)};
     check.ownRow = &row;
     return check;
 }
 
-InputCheck EffectPasses(std::function<bool(double)> passes) {
+InputCheck EffectPasses(SmallFunction<bool(double), 32> passes) {
     return {Given::kEffect,
             [passes = std::move(passes)](const GivenValues& v) { return passes(v.effect); }};
 }
 
-InputCheck SampleSizePasses(std::function<bool(int)> passes) {
+InputCheck SampleSizePasses(SmallFunction<bool(int), 32> passes) {
     return {Given::kSampleSize, [passes = std::move(passes)](const GivenValues& v) {
                 return passes(static_cast<int>(v.sampleSize));
             }};

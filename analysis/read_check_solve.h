@@ -7,12 +7,13 @@
 // hooks); the order of reading, the row a failure points at and the solve
 // calls stay the same for every test.
 
-#include <functional>
+#include <cstddef>
 #include <initializer_list>
 #include <vector>
 
 #include "analysis/ids.h"
 #include "analysis/power_analysis.h"
+#include "analysis/small_function.h"
 
 // The standard inputs an analysis type can take as given.
 enum class Given : int {
@@ -50,12 +51,21 @@ struct GivenValues {
     int Row(Given input) const { return rows[static_cast<int>(input)]; }
 };
 
+// Every calculation builds its table and hooks anew, so they hold their
+// callables in place (SmallFunction) rather than on the heap. The sizes
+// hold the tests' lambdas: a check's captures (the test, a name, bounds, a
+// wrapped check of one value) and a hook's (the family's own hooks around
+// its reading and taking).
+using CheckFunction = SmallFunction<bool(const GivenValues&), 48>;
+template <class Signature>
+using Hook = SmallFunction<Signature, 128>;
+
 // One row of a test's input table: a check of the values read. `passes`
 // appends the reason to the test's message text when it returns false, and
 // the row of `input` is then the answer of Calculate.
 struct InputCheck {
     Given input;
-    std::function<bool(const GivenValues&)> passes;
+    CheckFunction passes;
     // A second input the check reads (alpha for the power above it, N2 for
     // the total of two groups): the check runs only where the type takes
     // both.
@@ -68,9 +78,25 @@ struct InputCheck {
     const int* ownRow = nullptr;
 };
 
+// Storage for the input tables, kept per thread for the next calculation:
+// every Calculate builds several tables and drops them all at its end.
+void* TakeTableStorage(std::size_t bytes);
+void GiveTableStorage(void* block, std::size_t bytes) noexcept;
+
+template <class T>
+struct TableAllocator {
+    using value_type = T;
+    TableAllocator() noexcept = default;
+    template <class U>
+    TableAllocator(const TableAllocator<U>&) noexcept {}
+    T* allocate(std::size_t n) { return static_cast<T*>(TakeTableStorage(n * sizeof(T))); }
+    void deallocate(T* p, std::size_t n) noexcept { GiveTableStorage(p, n * sizeof(T)); }
+    friend bool operator==(const TableAllocator&, const TableAllocator&) noexcept { return true; }
+};
+
 // The checks in the order the test makes them; the first failure decides
 // the row. Rows of inputs the type does not take are skipped.
-using InputTable = std::vector<InputCheck>;
+using InputTable = std::vector<InputCheck, TableAllocator<InputCheck>>;
 
 // The tables joined in this order.
 InputTable JoinChecks(std::initializer_list<InputTable> tables);
@@ -95,32 +121,32 @@ struct ReadCheckSolve {
     // returns the row of the first failure, else -1. The values go to
     // takeDesign through locals, so that a refused input leaves the test
     // as it was.
-    std::function<int()> readDesign;
+    Hook<int()> readDesign;
     // Checks of the test's own design against the given inputs, after the
     // table: the row of the first failure (an input of the test's own),
     // else -1.
-    std::function<int(const GivenValues&)> checkDesign;
+    Hook<int(const GivenValues&)> checkDesign;
     // Reads the test's own inputs that stand below the given ones, once
     // those are read; their checks go in the table (OwnInputCheck).
-    std::function<void()> readBelowGiven;
+    Hook<void()> readBelowGiven;
     // Takes the design once every check has passed, just before the solve;
     // may adjust a value the solve gets.
-    std::function<void(GivenValues&)> takeDesign;
+    Hook<void(GivenValues&)> takeDesign;
     // A check that needs the design taken, after takeDesign and before the
     // solve: the row of a failure, else -1.
-    std::function<int(const GivenValues&)> checkTaken;
+    Hook<int(const GivenValues&)> checkTaken;
     // After the A priori search (and the split of two groups), with the
     // total it found.
-    std::function<void(double n, const GivenValues&)> afterSampleSize;
+    Hook<void(double n, const GivenValues&)> afterSampleSize;
     // After the Criterion search, with alpha found: sets the critical value
     // the outputs show, since the last evaluation need not be at the answer.
-    std::function<void(const GivenValues&)> afterCriterion;
+    Hook<void(const GivenValues&)> afterCriterion;
     // After the Sensitivity search, with the effect found in effectSize.
-    std::function<void(const GivenValues&)> afterSensitivity;
+    Hook<void(const GivenValues&)> afterSensitivity;
     // Solves in place of the solve by type, for a test whose searches give
     // more than the answer (critical counts, the actual alpha and ratio)
     // and keep their own ways of failing. Runs after takeDesign.
-    std::function<void(const GivenValues&)> solve;
+    Hook<void(const GivenValues&)> solve;
 };
 
 // Reads, checks and solves as described: the row of the first input that
@@ -158,11 +184,11 @@ InputCheck TotalSampleSizeIn(PowerAnalysis& test, int lo, int hi);
 InputCheck SampleSizeAtLeast(PowerAnalysis& test, int min);
 // A check of one of the test's own inputs, on its row, placed among the
 // given ones; it may read the given values too.
-InputCheck OwnInputCheck(const int& row, std::function<bool(const GivenValues&)> passes);
+InputCheck OwnInputCheck(const int& row, CheckFunction passes);
 // The effect read passes the test's own check.
-InputCheck EffectPasses(std::function<bool(double)> passes);
+InputCheck EffectPasses(SmallFunction<bool(double), 32> passes);
 // The total N read, as the int count the checks take, passes `passes`.
-InputCheck SampleSizePasses(std::function<bool(int)> passes);
+InputCheck SampleSizePasses(SmallFunction<bool(int), 32> passes);
 // Each group at least smallestGroup subjects, then the total in
 // [smallestTotal, 2147483646] on the row of N1.
 InputTable GroupSizeChecks(PowerAnalysis& test, int smallestTotal, int smallestGroup = 1);
