@@ -67,7 +67,6 @@ class CInPlaceList : public QComboBox, public CGridEditorBase {
 
     void EndEdit() override;
     void DetachGrid() override { grid_ = nullptr; }
-    int LastKey() const { return lastKey_; }
     // The width the pop-up list gets: widest option plus a scroll bar and a
     // digit, at most 200 pixels.
     int DropDownWidth() const;

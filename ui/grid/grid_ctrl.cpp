@@ -642,19 +642,6 @@ bool CGridCtrl::SetItemFont(int row, int col, const QFont& font) {
     return true;
 }
 
-bool CGridCtrl::SetItemData(int row, int col, std::intptr_t value) {
-    if (virtualMode_) return false;
-    CGridCellBase* cell = GetCell(row, col);
-    if (!cell) return false;
-    cell->SetData(value);
-    return true;
-}
-
-std::intptr_t CGridCtrl::GetItemData(int row, int col) const {
-    const CGridCellBase* cell = GetCell(row, col);
-    return cell ? cell->GetData() : 0;
-}
-
 bool CGridCtrl::IsCellEditable(int row, int col) const {
     if (!editable_) return false;
     const CGridCellBase* cell = GetCell(row, col);

@@ -100,7 +100,6 @@ class CGridCtrl : public QAbstractScrollArea, public platform::CommandTarget {
     void PreSubclassWindow();
 
     void SetOwner(IGridOwner* owner) { owner_ = owner; }
-    IGridOwner* GetOwner() const { return owner_; }
     void SetDlgCtrlID(int id) { controlId_ = id; }
     int GetDlgCtrlID() const { return controlId_; }
 
@@ -133,7 +132,6 @@ class CGridCtrl : public QAbstractScrollArea, public platform::CommandTarget {
     virtual CGridCellBase* CreateCell(int row, int col);
     virtual void DestroyCell(int row, int col);
     bool SetCellType(int row, int col, CellClass cellClass);
-    void SetDefaultCellType(CellClass cellClass) { defaultCellClass_ = cellClass; }
 
     QString GetItemText(int row, int col) const;
     bool SetItemText(int row, int col, const QString& text);
@@ -144,8 +142,6 @@ class CGridCtrl : public QAbstractScrollArea, public platform::CommandTarget {
     bool SetItemTextColour(int row, int col, const QColor& colour);
     bool SetItemBkColour(int row, int col, const QColor& colour);
     bool SetItemFont(int row, int col, const QFont& font);
-    bool SetItemData(int row, int col, std::intptr_t data);
-    std::intptr_t GetItemData(int row, int col) const;
     bool IsCellEditable(int row, int col) const;
     bool IsCellEditable(const CCellID& cell) const { return IsCellEditable(cell.row, cell.col); }
     bool IsItemEditing(int row, int col) const;
@@ -159,7 +155,6 @@ class CGridCtrl : public QAbstractScrollArea, public platform::CommandTarget {
     // --- Virtual mode ------------------------------------------------------
     using DispInfoCallback = bool (*)(GridDispInfo* info, std::intptr_t argument);
     void SetVirtualMode(bool on);
-    bool GetVirtualMode() const { return virtualMode_; }
     void SetCallbackFunc(DispInfoCallback callback, std::intptr_t argument) {
         callback_ = callback;
         callbackArg_ = argument;
@@ -177,50 +172,24 @@ class CGridCtrl : public QAbstractScrollArea, public platform::CommandTarget {
     bool GetListMode() const { return listMode_; }
     void SetSingleRowSelection(bool on) { singleRowSelection_ = on; }
     void SetSingleColSelection(bool on) { singleColSelection_ = on; }
-    void EnableSelection(bool on) {
-        ClearSelection();
-        enableSelection_ = on;
-    }
-    bool IsSelectable() const { return enableSelection_; }
-    void SetFixedRowSelection(bool on) { fixedRowSelection_ = on; }
     void SetFixedColumnSelection(bool on) { fixedColSelection_ = on; }
     void SetHandleTabKey(bool on) { handleTabKey_ = on; }
-    bool GetHandleTabKey() const { return handleTabKey_; }
     void SetGridLines(int mode) {
         gridLines_ = mode;
         Refresh();
     }
     int GetGridLines() const { return gridLines_; }
-    void SetGridLineColor(const QColor& colour) { gridLineColour_ = colour; }
     QColor GetGridLineColor() const { return gridLineColour_; }
-    void SetGridBkColor(const QColor& colour) { gridBkColour_ = colour; }
-    QColor GetGridBkColor() const { return gridBkColour_; }
-    void SetTrackFocusCell(bool on) { trackFocusCell_ = on; }
     bool GetTrackFocusCell() const { return trackFocusCell_; }
-    void SetFrameFocusCell(bool on) { frameFocusCell_ = on; }
     bool GetFrameFocusCell() const { return frameFocusCell_; }
     void SetRowResize(bool on) { allowRowResize_ = on; }
     void SetColumnResize(bool on) { allowColResize_ = on; }
-    void EnableHiddenRowUnhide(bool on) { hiddenRowUnhide_ = on; }
-    void EnableHiddenColUnhide(bool on) { hiddenColUnhide_ = on; }
-    void EnableRowHide(bool on) { allowRowHide_ = on; }
     void EnableColumnHide(bool on) { allowColHide_ = on; }
     void EnableDragAndDrop(bool on) { allowDragAndDrop_ = on; }
     void EnableTitleTips(bool on) { titleTips_ = on; }
-    bool GetTitleTips() const { return titleTips_; }
-    void SetAutoSizeStyle(int style) { autoSizeStyle_ = style; }
-    int GetAutoSizeStyle() const { return autoSizeStyle_; }
-    void SetImageList(const QList<QPixmap>* images) { imageList_ = images; }
     const QList<QPixmap>* GetImageList() const { return imageList_; }
-    void SetShadedPrintOut(bool on) { shadedPrintOut_ = on; }
     bool GetShadedPrintOut() const { return shadedPrintOut_; }
-    void SetDoubleBuffering(bool on) { doubleBuffer_ = on; }
     void SetWheelScrollLines(int lines) { wheelScrollLines_ = lines; }
-    int GetWheelScrollLines() const { return wheelScrollLines_; }
-    void SetTitleTipTextClr(const QColor& colour) { titleTipTextClr_ = colour; }
-    QColor GetTitleTipTextClr() const { return titleTipTextClr_; }
-    void SetTitleTipBackClr(const QColor& colour) { titleTipBackClr_ = colour; }
-    QColor GetTitleTipBackClr() const { return titleTipBackClr_; }
     // The tip window of clipped cell texts; created at the first need.
     CTitleTip* GetTitleTip();
 
@@ -228,13 +197,10 @@ class CGridCtrl : public QAbstractScrollArea, public platform::CommandTarget {
     // The sort column draws the direction arrow in its heading.
     void SetSortColumn(int col) { sortColumn_ = col; }
     int GetSortColumn() const { return sortColumn_; }
-    void SetSortAscending(bool ascending) { sortAscending_ = ascending; }
     bool GetSortAscending() const { return sortAscending_; }
     // A click on a heading cell of a fixed row sorts by its column.
     void SetSortOnClick(bool on) { sortOnClick_ = on; }
-    bool GetSortOnClick() const { return sortOnClick_; }
     void SetCompareFunction(GridCompareFunc compare) { compare_ = compare; }
-    GridCompareFunc GetCompareFunction() const { return compare_; }
     bool SortByColumn(int col, bool ascending = true, std::intptr_t userData = 0);
     bool SortWith(GridCompareFunc compare, int col, bool ascending, std::intptr_t userData = 0);
     // Sorts rows low to high (-1: the last row) by the cells of `col`.
@@ -258,10 +224,6 @@ class CGridCtrl : public QAbstractScrollArea, public platform::CommandTarget {
     virtual void PrintFooter(QPainter* painter, GridPrintInfo* info);
     virtual void PrintRowButtons(QPainter* painter, GridPrintInfo* info);
     void SetWysiwygPrinting(bool on) { wysiwygPrinting_ = on; }
-    bool GetWysiwygPrinting() const { return wysiwygPrinting_; }
-    // Margins in characters of the printer font, heights and gap in lines.
-    void SetPrintMarginInfo(int headerHeight, int footerHeight, int leftMargin, int rightMargin,
-                            int topMargin, int bottomMargin, int gap);
     // The local time the footer shows; the system clock unless replaced.
     using LocalTimeSource = std::function<std::tm()>;
     void SetPrintClock(LocalTimeSource clock) { printClock_ = std::move(clock); }
@@ -271,7 +233,6 @@ class CGridCtrl : public QAbstractScrollArea, public platform::CommandTarget {
     // --- Redrawing ----------------------------------------------------------
     void Refresh();
     void SetRedraw(bool allow, bool resetScrollBars = false);
-    bool GetRedraw() const { return allowDraw_; }
     void InvalidateCell(int row, int col);
     void RedrawCell(int row, int col);
 
@@ -287,7 +248,6 @@ class CGridCtrl : public QAbstractScrollArea, public platform::CommandTarget {
     bool AutoSizeColumn(int col, int style = 0, bool resetScroll = true);
     void AutoSizeColumns(int style = 0);
     bool AutoSizeRow(int row, bool resetScroll = true);
-    void AutoSizeRows();
     void ExpandColumnsToFit(bool includeFixed = true);
     void ExpandRowsToFit(bool includeFixed = true);
     void ExpandLastColumn();
@@ -458,8 +418,6 @@ class CGridCtrl : public QAbstractScrollArea, public platform::CommandTarget {
     void RedrawFixedCellsFor(CCellID cell, CCellID other);
     void StartAutoScroll();
     void StopAutoScroll();
-    void SizeColumnTo(QPoint point);
-    void SizeRowTo(QPoint point);
     int NextVisibleRow(int from, int step, int limit) const;
     int NextVisibleCol(int from, int step, int limit) const;
     void ReportCopyError();
@@ -492,7 +450,6 @@ class CGridCtrl : public QAbstractScrollArea, public platform::CommandTarget {
     bool fixedRowSelection_ = true;  // clicking the fixed column selects rows
     bool fixedColSelection_ = true;  // clicking the fixed row selects columns
     bool handleTabKey_ = true;
-    bool doubleBuffer_ = true;
     bool titleTips_ = true;
     int barState_ = 0;  // 1 horizontal bar shown, 2 vertical bar shown
     bool hiddenColUnhide_ = true;

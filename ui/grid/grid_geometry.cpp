@@ -90,12 +90,6 @@ bool CGridCtrl::AutoSizeRow(int row, bool resetScroll) {
     return true;
 }
 
-void CGridCtrl::AutoSizeRows() {
-    for (int row = 0; row < rowCount_; ++row)
-        if (rowHeights_[static_cast<size_t>(row)] > 0) AutoSizeRow(row, false);
-    UpdateScrollBars();
-}
-
 namespace {
 
 // Spreads `free` pixels (negative: takes them) over the shown entries of

@@ -29,17 +29,6 @@ void DrawLine(QPainter* painter, const QRect& classic, Qt::Alignment horizontal,
 
 }  // namespace
 
-void CGridCtrl::SetPrintMarginInfo(int headerHeight, int footerHeight, int leftMargin,
-                                   int rightMargin, int topMargin, int bottomMargin, int gap) {
-    headerHeight_ = headerHeight;
-    footerHeight_ = footerHeight;
-    leftMargin_ = leftMargin;
-    rightMargin_ = rightMargin;
-    topMargin_ = topMargin;
-    bottomMargin_ = bottomMargin;
-    gap_ = gap;
-}
-
 // A row as tall as the page, or taller, gets a page of its own and is printed
 // cut at the page's foot: counting a page break before the first row of a
 // page would leave that page empty and the row on no page at all.

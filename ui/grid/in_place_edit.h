@@ -30,9 +30,6 @@ class CInPlaceEdit : public QLineEdit, public CGridEditorBase {
     // Feeds a character (or start key) to the open editor.
     void SendChar(unsigned character);
     void SetCompanion(QWidget* companion) { companion_ = companion; }
-    int LastKey() const { return lastKey_; }
-    int Row() const { return row_; }
-    int Col() const { return col_; }
     void DetachGrid() override { grid_ = nullptr; }
 
   protected:

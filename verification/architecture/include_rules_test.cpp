@@ -1,0 +1,231 @@
+// The include rules of the tree, checked from the #include lines of the
+// sources on every test run: layers only reach downward, app/ gains no new
+// include cycle, and the frame's headers gain no new reader outside app/frame.
+// The cycles and frame includes that exist today are listed beside this file;
+// a new one fails, and so does a listed one that no longer exists, so the
+// lists only ever shrink.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kRoot = QUORIX_SOURCE_DIR;
+
+using Graph = std::map<std::string, std::set<std::string>>;
+using Group = std::set<std::string>;
+
+bool StartsWith(const std::string& text, const std::string& prefix) {
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+// The quoted includes of one file; the project includes its own headers by
+// their path from the root ("numerics/root.h").
+std::vector<std::string> QuotedIncludes(const fs::path& file) {
+    std::vector<std::string> result;
+    std::ifstream in(file);
+    std::string line;
+    while (std::getline(in, line)) {
+        size_t i = line.find_first_not_of(" \t");
+        if (i == std::string::npos || line[i] != '#') continue;
+        i = line.find_first_not_of(" \t", i + 1);
+        if (i == std::string::npos || line.compare(i, 7, "include") != 0) continue;
+        const size_t open = line.find('"', i + 7);
+        if (open == std::string::npos) continue;
+        const size_t close = line.find('"', open + 1);
+        if (close == std::string::npos) continue;
+        result.push_back(line.substr(open + 1, close - open - 1));
+    }
+    return result;
+}
+
+// Every .h and .cpp of the tree by its path from the root, with its includes.
+const std::map<std::string, std::vector<std::string>>& SourceIncludes() {
+    static const auto sources = [] {
+        std::map<std::string, std::vector<std::string>> result;
+        for (auto it = fs::recursive_directory_iterator(kRoot); it != fs::end(it); ++it) {
+            const std::string name = it->path().filename().string();
+            if (it->is_directory() && (StartsWith(name, ".") || StartsWith(name, "build"))) {
+                it.disable_recursion_pending();
+                continue;
+            }
+            const std::string ext = it->path().extension().string();
+            if (!it->is_regular_file() || (ext != ".h" && ext != ".cpp")) continue;
+            result[fs::relative(it->path(), kRoot).generic_string()] = QuotedIncludes(it->path());
+        }
+        return result;
+    }();
+    return sources;
+}
+
+// Tests, their support headers, benchmarks and the picture programs under
+// verification/ assemble the whole window on purpose; the rules on the
+// frame's headers are about the program itself.
+bool IsTestOrTool(const std::string& path) {
+    return path.find("_test.cpp") != std::string::npos ||
+           path.find("test_support") != std::string::npos ||
+           path.find("/bench/") != std::string::npos || StartsWith(path, "verification/");
+}
+
+// Lowest first. A file may include headers of its own layer or of lower ones.
+int Layer(const std::string& path) {
+    static const std::vector<std::string> layers = {
+        "numerics/", "distributions/", "analysis/", "power/",      "glm/model/",
+        "glm/",      "platform/",      "ui/",       "effectsize/", "app/"};
+    for (size_t i = 0; i < layers.size(); ++i)
+        if (StartsWith(path, layers[i])) return static_cast<int>(i);
+    return -1;
+}
+
+// A header and its .cpp form one unit: a cycle among headers alone cannot get
+// past their include guards, so the cycles that cost a maintainer run through
+// a .cpp (a.cpp includes b.h while b.h or b.cpp includes a.h).
+std::string Unit(const std::string& path) {
+    return fs::path(path).replace_extension().generic_string();
+}
+
+// The groups of two or more nodes that all reach each other (Tarjan).
+std::set<Group> CycleGroups(const Graph& graph) {
+    std::map<std::string, int> index, low;
+    std::vector<std::string> stack;
+    std::set<std::string> onStack;
+    std::set<Group> groups;
+    int next = 0;
+    std::function<void(const std::string&)> visit = [&](const std::string& node) {
+        index[node] = low[node] = next++;
+        stack.push_back(node);
+        onStack.insert(node);
+        if (auto edges = graph.find(node); edges != graph.end()) {
+            for (const std::string& to : edges->second) {
+                if (!index.count(to)) {
+                    visit(to);
+                    low[node] = std::min(low[node], low[to]);
+                } else if (onStack.count(to)) {
+                    low[node] = std::min(low[node], index[to]);
+                }
+            }
+        }
+        if (low[node] != index[node]) return;
+        Group group;
+        std::string member;
+        do {
+            member = stack.back();
+            stack.pop_back();
+            onStack.erase(member);
+            group.insert(member);
+        } while (member != node);
+        if (group.size() > 1) groups.insert(group);
+    };
+    for (const auto& [node, edges] : graph)
+        if (!index.count(node)) visit(node);
+    return groups;
+}
+
+// The lines of a list beside this file without comments; a blank line ends a
+// group.
+std::vector<std::vector<std::string>> ReadGroups(const std::string& name) {
+    std::ifstream in(kRoot / "verification/architecture" / name);
+    EXPECT_TRUE(in) << name;
+    std::vector<std::vector<std::string>> groups(1);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (StartsWith(line, "#")) continue;
+        std::istringstream words(line);
+        std::string word;
+        bool any = false;
+        while (words >> word) {
+            groups.back().push_back(word);
+            any = true;
+        }
+        if (!any && !groups.back().empty()) groups.emplace_back();
+    }
+    if (groups.back().empty()) groups.pop_back();
+    return groups;
+}
+
+std::string Join(const Group& group) {
+    std::string text;
+    for (const std::string& member : group) text += "\n    " + member;
+    return text;
+}
+
+TEST(IncludeRules, CycleFinderSeesCyclesThroughAnyPathAndNothingElse) {
+    const Graph graph = {{"a", {"b"}}, {"b", {"c"}}, {"c", {"a", "d"}},
+                         {"d", {"e"}}, {"e", {"d"}}, {"f", {"a"}}};
+    EXPECT_EQ(CycleGroups(graph), (std::set<Group>{{"a", "b", "c"}, {"d", "e"}}));
+    EXPECT_TRUE(CycleGroups({{"a", {"b", "c"}}, {"b", {"c"}}, {"c", {}}}).empty());
+}
+
+TEST(IncludeRules, NoLayerIncludesAHigherOne) {
+    std::vector<std::string> upward;
+    for (const auto& [file, includes] : SourceIncludes()) {
+        const int from = Layer(file);
+        if (from < 0) continue;
+        for (const std::string& header : includes)
+            if (Layer(header) > from) upward.push_back(file + " -> " + header);
+    }
+    EXPECT_TRUE(upward.empty()) << ::testing::PrintToString(upward);
+}
+
+TEST(IncludeRules, AppHasOnlyTheKnownIncludeCycles) {
+    Graph units;
+    for (const auto& [file, includes] : SourceIncludes()) {
+        if (!StartsWith(file, "app/")) continue;
+        auto& edges = units[Unit(file)];
+        for (const std::string& header : includes)
+            if (StartsWith(header, "app/") && Unit(header) != Unit(file))
+                edges.insert(Unit(header));
+    }
+    const std::set<Group> found = CycleGroups(units);
+    std::set<Group> known;
+    for (const auto& group : ReadGroups("known_include_cycles.txt"))
+        known.insert(Group(group.begin(), group.end()));
+    ASSERT_FALSE(known.empty());
+    for (const Group& group : found)
+        EXPECT_TRUE(known.count(group))
+            << "a new include cycle in app/ (or a known one changed); these units reach "
+               "each other:"
+            << Join(group);
+    for (const Group& group : known)
+        EXPECT_TRUE(found.count(group))
+            << "a listed include cycle no longer exists as listed; shrink its entry in "
+               "verification/architecture/known_include_cycles.txt:"
+            << Join(group);
+}
+
+TEST(IncludeRules, FrameHeadersAreReadOnlyWhereTheyAreToday) {
+    std::set<std::string> found;
+    for (const auto& [file, includes] : SourceIncludes()) {
+        if (StartsWith(file, "app/frame/") || IsTestOrTool(file)) continue;
+        for (const std::string& header : includes)
+            if (StartsWith(header, "app/frame/")) found.insert(file + " " + header);
+    }
+    std::set<std::string> known;
+    for (const auto& group : ReadGroups("known_frame_includes.txt")) {
+        EXPECT_EQ(group.size() % 2, 0u)
+            << "known_frame_includes.txt holds a file without its header";
+        for (size_t i = 0; i + 1 < group.size(); i += 2)
+            known.insert(group[i] + " " + group[i + 1]);
+    }
+    for (const std::string& include : found)
+        EXPECT_TRUE(known.count(include))
+            << "a new include of a frame header from outside app/frame: " << include;
+    for (const std::string& include : known)
+        EXPECT_TRUE(found.count(include))
+            << "a listed frame include no longer exists; remove it from "
+               "verification/architecture/known_frame_includes.txt: "
+            << include;
+}
+
+}  // namespace
