@@ -4,7 +4,7 @@
 // test, each in Post hoc. "Calculate" times Calculate alone (read, check,
 // solve); "Full" adds the output list and outputs, as the main window does.
 //
-//   quorix_analysis_path_overhead_bench --benchmark_repetitions=10
+//   quorix_power_path_overhead_bench --benchmark_repetitions=10
 //       --benchmark_report_aggregates_only=true
 
 #include <benchmark/benchmark.h>
