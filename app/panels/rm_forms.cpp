@@ -379,8 +379,8 @@ void CEff_F_RM_Special::ShowInputs(const special::Inputs& inputs) {
 
 void CEff_F_RM_Special::ApplyLayout() {
     const special::TestContext context = Context();
-    // A row the specification does not use is hidden: a disabled edit
-    // without a label only puzzles.
+    // A row that the chosen way of giving the effect leaves unused is hidden:
+    // a disabled edit without a label only puzzles.
     for (int row = 0; row < 3; ++row) {
         SetDlgItemString(kRowLabelIds[row], "");
         SetDlgItemString(kRowEditIds[row], "");
