@@ -23,7 +23,7 @@ import sys
 here = os.path.dirname(os.path.abspath(__file__))
 root = os.path.dirname(os.path.dirname(here))
 bench = sys.argv[1] if len(sys.argv) > 1 and sys.argv[1] else os.path.join(
-    root, 'build', 'release', 'tests', 'exact', 'bench', 'quorix_power_exact_peers_bench')
+    root, 'build', 'release', 'power', 'exact', 'bench', 'quorix_power_exact_peers_bench')
 rounds = int(sys.argv[2]) if len(sys.argv) > 2 else 5
 earlier = sys.argv[3] if len(sys.argv) > 3 else None
 core = str(max(os.sched_getaffinity(0)))

@@ -19,7 +19,7 @@ import sys
 here = os.path.dirname(os.path.abspath(__file__))
 root = os.path.dirname(os.path.dirname(here))
 bench = sys.argv[1] if len(sys.argv) > 1 and sys.argv[1] else os.path.join(
-    root, 'build', 'release', 'tests', 't', 'bench', 'quorix_power_t_bench')
+    root, 'build', 'release', 'power', 't', 'bench', 'quorix_power_t_bench')
 rounds = int(sys.argv[2]) if len(sys.argv) > 2 else 5
 
 ours, theirs = {}, {}
