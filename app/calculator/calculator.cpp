@@ -14,7 +14,7 @@
 #include <new>
 #include <vector>
 
-#include "app/frame/numerics_claim.h"
+#include "app/compute/numerics_claim.h"
 #include "app/widgets/ui_helpers.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"

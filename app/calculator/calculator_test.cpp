@@ -13,7 +13,7 @@
 #include <chrono>
 #include <cmath>
 
-#include "app/frame/numerics_claim.h"
+#include "app/compute/numerics_claim.h"
 #include "distributions/work_time_test_support.h"
 #include "platform/full_disk_test_support.h"
 #include "platform/scripted_dialogs.h"

@@ -18,13 +18,13 @@
 #include <thread>
 
 #include "app/calculator/calculator.h"
+#include "app/compute/numerics_claim.h"
 #include "app/forms/command_forms.h"
 #include "app/forms/form_tables.h"
 #include "app/forms/main_comp_form.h"
 #include "app/forms/main_grid_form.h"
 #include "app/forms/test_selection_form.h"
 #include "app/frame/frame_test_support.h"
-#include "app/frame/numerics_claim.h"
 #include "app/frame/quorix_app.h"
 #include "app/matrix/matrix_in_dialogs.h"
 #include "numerics/cancel.h"

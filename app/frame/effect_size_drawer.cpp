@@ -15,6 +15,7 @@
 #include "app/drawer/drawer_wnd.h"
 #include "app/frame/main_frame.h"
 #include "app/panels/effect_size_panel.h"
+#include "app/panels/panel_registry.h"
 #include "app/widgets/form_view_ex.h"
 #include "platform/environment.h"
 #include "platform/sound.h"

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "app/widgets/form_view_ex.h"
 #include "effectsize/panel_common.h"
@@ -83,8 +82,3 @@ class CEff_Dummy : public CEffectSizePanel {
   public:
     explicit CEff_Dummy(PanelHost* host);
 };
-
-// The panels the drawer shows for a test id, first panel first, by the
-// panel table; a class whose panel is not built yet stands as CEff_Dummy.
-// Each is constructed with the host and not yet created.
-std::vector<CFormViewEx*> EffectSizePanelTable(int testId, PanelHost* host);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/frame/calculation_driver.h"
+#include "app/compute/calculation_worker.h"
 #include "app/widgets/form_view_ex.h"
 #include "platform/commands.h"
 

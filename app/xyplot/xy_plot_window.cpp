@@ -17,7 +17,7 @@
 #include <cstdio>
 #include <optional>
 
-#include "app/frame/numerics_claim.h"
+#include "app/compute/numerics_claim.h"
 #include "app/widgets/ui_helpers.h"
 #include "app/xyplot/table_title.h"
 #include "app/xyplot/xy_plot_settings.h"

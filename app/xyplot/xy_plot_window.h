@@ -9,7 +9,7 @@
 #include <QPointer>
 #include <atomic>
 
-#include "app/frame/calculation_driver.h"
+#include "app/compute/calculation_worker.h"
 #include "app/widgets/form_view_ex.h"
 
 class CGridCtrl;

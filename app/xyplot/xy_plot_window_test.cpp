@@ -20,13 +20,13 @@
 #include <sstream>
 
 #include "analysis/catalogue.h"
+#include "app/compute/numerics_claim.h"
 #include "app/forms/command_forms.h"
 #include "app/forms/form_tables.h"
 #include "app/forms/main_comp_form.h"
 #include "app/forms/test_selection_form.h"
 #include "app/frame/diagnostic_dump.h"
 #include "app/frame/main_frame.h"
-#include "app/frame/numerics_claim.h"
 #include "app/frame/quorix_app.h"
 #include "app/xyplot/table_title.h"
 #include "app/xyplot/xy_plot_settings.h"
