@@ -10,7 +10,6 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QStatusBar>
-#include <QStyle>
 #include <QTabBar>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -66,6 +65,66 @@ QIcon ProgramIcon() {
     return icon;
 }
 
+// The tool bar's pictures, drawn at 16 pixels like the program's icon: the
+// style's stock pictures would be decoded from image files before the window
+// first shows, which costs more than the rest of the tool bar together.
+enum class ToolPicture { kSave, kPrint, kCopy, kCalculator, kAbout };
+
+QIcon ToolIcon(ToolPicture picture) {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QColor ink(0x33, 0x33, 0x33);
+    const QColor blue(0x1f, 0x4e, 0x8c);
+    painter.setPen(QPen(ink, 1.0));
+    switch (picture) {
+        case ToolPicture::kSave:  // a diskette
+            painter.setBrush(blue);
+            painter.drawRoundedRect(QRectF(1.5, 1.5, 13, 13), 1.5, 1.5);
+            painter.setBrush(Qt::white);
+            painter.drawRect(QRectF(4.5, 1.5, 7, 5));
+            painter.drawRect(QRectF(3.5, 9.5, 9, 5));
+            break;
+        case ToolPicture::kPrint:  // a printer with its sheet
+            painter.setBrush(Qt::white);
+            painter.drawRect(QRectF(4.5, 1.5, 7, 5));
+            painter.setBrush(QColor(0xb0, 0xb0, 0xb0));
+            painter.drawRoundedRect(QRectF(1.5, 6.5, 13, 6), 1.0, 1.0);
+            painter.setBrush(Qt::white);
+            painter.drawRect(QRectF(4.5, 10.5, 7, 4));
+            break;
+        case ToolPicture::kCopy:  // two sheets
+            painter.setBrush(QColor(0xdd, 0xdd, 0xdd));
+            painter.drawRect(QRectF(1.5, 1.5, 8, 10));
+            painter.setBrush(Qt::white);
+            painter.drawRect(QRectF(6.5, 4.5, 8, 10));
+            break;
+        case ToolPicture::kCalculator:  // a display over a keypad
+            painter.setBrush(QColor(0xd8, 0xd8, 0xd8));
+            painter.drawRoundedRect(QRectF(2.5, 0.5, 11, 15), 1.5, 1.5);
+            painter.setBrush(QColor(0xc8, 0xe6, 0xc9));
+            painter.drawRect(QRectF(4.5, 2.5, 7, 3));
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(ink);
+            for (int row = 0; row < 3; ++row)
+                for (int column = 0; column < 3; ++column)
+                    painter.drawRect(QRectF(4.5 + 2.5 * column, 7.5 + 2.5 * row, 1.5, 1.5));
+            break;
+        case ToolPicture::kAbout: {  // an "i" in a blue disc
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(blue);
+            painter.drawEllipse(QRectF(0.5, 0.5, 15, 15));
+            painter.setBrush(Qt::white);
+            painter.drawEllipse(QRectF(7, 3, 2, 2));
+            painter.drawRect(QRectF(7, 6.5, 2, 6.5));
+            break;
+        }
+    }
+    painter.end();
+    return QIcon(pixmap);
+}
+
 bool InsideGrid(const QWidget* widget) {
     for (; widget; widget = widget->parentWidget()) {
         if (dynamic_cast<const CGridCtrl*>(widget)) return true;
@@ -113,7 +172,6 @@ CMainFrame::CMainFrame()
         }
         return targets;
     });
-    distPlotForm_ = std::make_unique<CDistPlotForm>();
 }
 
 CMainFrame::~CMainFrame() {
@@ -258,7 +316,6 @@ Property* CMainFrame::FindParameter(std::string name) {
 }
 
 void CMainFrame::CreateMenusAndToolBar() {
-    QStyle* style = QApplication::style();
     auto action = [this](int id, const char* text, const QKeySequence& key = QKeySequence()) {
         return commands_.MakeAction(this, id, QString::fromUtf8(text), key);
     };
@@ -317,11 +374,11 @@ void CMainFrame::CreateMenusAndToolBar() {
     QToolBar* tools = addToolBar(QStringLiteral("Standard"));
     tools->setMovable(false);
     tools->setIconSize(QSize(16, 16));
-    saveProtocol->setIcon(style->standardIcon(QStyle::SP_DialogSaveButton));
-    printProtocol->setIcon(style->standardIcon(QStyle::SP_FileDialogDetailedView));
-    copyPlot->setIcon(style->standardIcon(QStyle::SP_FileDialogContentsView));
-    calculator->setIcon(style->standardIcon(QStyle::SP_ComputerIcon));
-    about->setIcon(style->standardIcon(QStyle::SP_MessageBoxInformation));
+    saveProtocol->setIcon(ToolIcon(ToolPicture::kSave));
+    printProtocol->setIcon(ToolIcon(ToolPicture::kPrint));
+    copyPlot->setIcon(ToolIcon(ToolPicture::kCopy));
+    calculator->setIcon(ToolIcon(ToolPicture::kCalculator));
+    about->setIcon(ToolIcon(ToolPicture::kAbout));
     for (QAction* a : {saveProtocol, printProtocol, copyPlot}) tools->addAction(a);
     tools->addSeparator();
     tools->addAction(calculator);

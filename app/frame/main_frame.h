@@ -25,7 +25,6 @@
 
 class CCalculator;
 class CDistPlotCompForm;
-class CDistPlotForm;
 class CDrawerWnd;
 class CGLMMExplorer;
 class PowerGLMM;
@@ -260,8 +259,7 @@ class CMainFrame : public QMainWindow,
     CRangeForm* rangeForm_ = nullptr;
     CTestSelectCompForm* testSelectionForm_ = nullptr;
     CFormViewEx* plotPane_ = nullptr;
-    CDistPlotCompForm* resultTabs_ = nullptr;      // the plot pane
-    std::unique_ptr<CDistPlotForm> distPlotForm_;  // made, never shown
+    CDistPlotCompForm* resultTabs_ = nullptr;  // the plot pane
     QLabel* statusText_ = nullptr;
 
     PowerAnalysis* currentTest_ = nullptr;  // owned by the test catalogue

@@ -24,9 +24,16 @@ void CSymbolFont::Create(const QString& familyName, float emSize, int style) {
     style_ = style;
     emSize_ = emSize;
     hasDrawingFont_ = false;
-    family_ = platform::LoadDesignFont(familyName, style == kStyleItalic);
+    family_ = QRawFont();
     emHeight_ = cellAscent_ = cellDescent_ = designScale_ = 0.0f;
-    if (!family_.isValid()) return;
+    pending_ = !familyName.isEmpty();
+}
+
+const CSymbolFont& CSymbolFont::Loaded() const {
+    if (!pending_) return *this;
+    pending_ = false;
+    family_ = platform::LoadDesignFont(familyName_, style_ == kStyleItalic);
+    if (!family_.isValid()) return *this;
     double ascent = 0.0;
     double descent = 0.0;
     if (!platform::ReadCellMetrics(family_, &ascent, &descent)) {
@@ -36,10 +43,11 @@ void CSymbolFont::Create(const QString& familyName, float emSize, int style) {
     emHeight_ = static_cast<float>(family_.unitsPerEm());
     cellAscent_ = static_cast<float>(ascent);
     cellDescent_ = static_cast<float>(descent);
+    return *this;
 }
 
 const QRawFont* CSymbolFont::GetFont() {
-    if (!family_.isValid()) return nullptr;
+    if (!HasFamily()) return nullptr;
     if (!hasDrawingFont_) {
         hasDrawingFont_ = true;
         designScale_ = emHeight_ > 0.0f ? emSize_ / emHeight_ : 0.0f;
@@ -53,6 +61,7 @@ void CSymbolFont::ReleaseFont() {
 
 void CSymbolFont::Free() {
     hasDrawingFont_ = false;
+    pending_ = false;
     family_ = QRawFont();
 }
 

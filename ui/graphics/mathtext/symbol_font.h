@@ -32,8 +32,10 @@ class CSymbolFont {
     CSymbolFont(const CSymbolFont&) = delete;
     CSymbolFont& operator=(const CSymbolFont&) = delete;
 
-    // Loads the family from the installed fonts and reads its design metrics.
-    // A family that is not installed leaves no font and zero metrics.
+    // Names the family to load from the installed fonts. The font and its
+    // design metrics are read on first use: fifteen fonts are named at
+    // start-up and a window shows few of them. A family that is not
+    // installed leaves no font and zero metrics.
     void Create(const QString& familyName, float emSize, int style);
     // The drawing font, made on first use; null when there is no family.
     const QRawFont* GetFont();
@@ -41,25 +43,30 @@ class CSymbolFont {
     // Deletes the family and the drawing font (the destructor's deletions).
     void Free();
 
-    bool HasFamily() const { return family_.isValid(); }
+    bool HasFamily() const { return Loaded().family_.isValid(); }
     const QString& FamilyName() const { return familyName_; }
     int Style() const { return style_; }
     float EmSize() const { return emSize_; }
-    float EmHeight() const { return emHeight_; }
-    float CellAscent() const { return cellAscent_; }
-    float CellDescent() const { return cellDescent_; }
+    float EmHeight() const { return Loaded().emHeight_; }
+    float CellAscent() const { return Loaded().cellAscent_; }
+    float CellDescent() const { return Loaded().cellDescent_; }
     // Design units to em-100 units; set when the drawing font is made.
     float DesignScale() const { return designScale_; }
 
   private:
+    // Reads the named family and its metrics if that is still to be done.
+    const CSymbolFont& Loaded() const;
+
     QString familyName_;
     int style_ = kStyleRegular;
-    QRawFont family_;  // at its own units per em: design units
+    // Read by Loaded on first use, from const accessors too.
+    mutable bool pending_ = false;
+    mutable QRawFont family_;  // at its own units per em: design units
     bool hasDrawingFont_ = false;
     float emSize_ = 100.0f;
-    float emHeight_ = 0.0f;
-    float cellAscent_ = 0.0f;
-    float cellDescent_ = 0.0f;
+    mutable float emHeight_ = 0.0f;
+    mutable float cellAscent_ = 0.0f;
+    mutable float cellDescent_ = 0.0f;
     float designScale_ = 0.0f;
 };
 
