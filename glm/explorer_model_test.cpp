@@ -168,11 +168,11 @@ TEST(ExplorerModel, ComputesWhatTheWindowComputedFromTheSameFiles) {
     for (const auto& [name, expected] : window) {
         SCOPED_TRACE(name);
         const std::string bytes = ReadFile(folder + name);
-        ModelFileGrids grids;
-        ASSERT_FALSE(ReadModelFile(bytes, grids));
         ExplorerModel document(1, 1, 1);
-        document.TakeFileGrids(grids);
-        EXPECT_EQ(WriteModelFile(document.ToFileGrids()) == bytes, expected.sameSave);
+        ASSERT_FALSE(document.Load(bytes));
+        std::string saved;
+        ASSERT_FALSE(document.Save(&saved));
+        EXPECT_EQ(saved == bytes, expected.sameSave);
         ASSERT_EQ(expected.shown.size(), std::size(kDocumentSettings));
         for (const DocumentSettings& s : kDocumentSettings) {
             SCOPED_TRACE(s.name);
