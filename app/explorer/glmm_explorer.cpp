@@ -37,16 +37,6 @@ constexpr qint64 kLargestModelFile = 64LL * 1024 * 1024;
 const QString kCaption = QStringLiteral("General Linear Model Explorer");
 const QString kFileFilter = QStringLiteral("gmm (*.gmm);;all (*)");
 
-CHTMLEdit::Table ToTable(const ReportTable& table) {
-    CHTMLEdit::Table out;
-    for (const auto& row : table) {
-        std::vector<QString> cells;
-        for (const std::wstring& cell : row) cells.push_back(QString::fromStdWString(cell));
-        out.push_back(std::move(cells));
-    }
-    return out;
-}
-
 }  // namespace
 
 CGLMMExplorer::CGLMMExplorer(QWidget* parent)
@@ -229,8 +219,7 @@ const ExplorerModel& CGLMMExplorer::Document() {
 
 void CGLMMExplorer::OnCalculate() {
     if (!model_ || !results_) return;
-    CHTMLEdit* html = results_->Html();
-    html->NewDocument();
+    results_->ShowReport({});
     std::vector<ReportBlock> blocks;
     if (const auto problem = Document().Calculate(*model_, blocks)) {
         Warn(QString::fromStdWString(problem->message));
@@ -239,16 +228,7 @@ void CGLMMExplorer::OnCalculate() {
             ShowSigmaCell(problem->row, problem->col);
         return;
     }
-    for (const ReportBlock& block : blocks) {
-        html->AppendRule();
-        html->AppendParagraph(QString::fromStdWString(block.caption));
-        html->AppendTable(ToTable(block.cTable));
-        html->AppendTable(ToTable(block.aTable));
-        for (const ReportTable& table : block.results) html->AppendTable(ToTable(table));
-        if (!block.failure.empty()) html->AppendParagraph(QString::fromStdWString(block.failure));
-        for (const std::wstring& note : block.notes)
-            html->AppendParagraph(QString::fromStdWString(note));
-    }
+    results_->ShowReport(blocks);
 }
 
 void CGLMMExplorer::ShowSigmaCell(int row, int col) {

@@ -5,9 +5,11 @@
 // test in glm/ reads the output (window_results.txt) and must compute the
 // same from the same files without a window.
 //
-// With --make-models it first writes the model files: the two examples of
-// the explorer's tests and pictures, the standard model, and random models
-// (fixed seed) of every shape the tabs allow in small counts.
+// The files: two_groups.gmm and three_groups.gmm hold the models of the
+// explorer's test and of its picture program (verification/explorer). With
+// --make-models the program first writes the others from them: the standard
+// model, three_groups.gmm with a singular Σ and with one that is none, and
+// random models (fixed seed) of every shape the tabs allow in small counts.
 //
 // Usage (from the worktree root, offscreen):
 //   QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0
@@ -33,56 +35,6 @@
 
 namespace {
 
-TextArray Table(std::vector<std::vector<std::wstring>> rows) {
-    TextArray t(static_cast<int>(rows.size()), static_cast<int>(rows[0].size()));
-    for (int r = 0; r < t.rows(); ++r)
-        for (int c = 0; c < t.cols(); ++c) t(r, c) = rows[r][c];
-    return t;
-}
-
-ModelFileGrids TwoGroups() {
-    ModelFileGrids g;
-    g.design = Table({{L"cell\\pred", L"pred 1", L"pred 2", L"ssize weight"},
-                      {L"g1", L"1", L"0", L"1"},
-                      {L"g2", L"0", L"1", L"1"}});
-    g.means = Table({{L"pred\\var", L"Y 1"}, {L"pred 1", L"=0.3*2"}, {L"pred 2", L"0"}});
-    g.sigma = Table({{L"SD and corr", L"Y 1"}, {L"Y 1", L"1"}});
-    g.predContrasts = Table({{L"line", L"label", L"use", L"normalize", L"pred 1", L"pred 2"},
-                             {L"1", L"<b>diff</b>", L"1", L"0", L"1", L"-1"}});
-    g.varContrasts =
-        Table({{L"line", L"label", L"use", L"normalize", L"Y 1"}, {L"1", L"Y", L"1", L"0", L"1"}});
-    return g;
-}
-
-ModelFileGrids ThreeGroups() {
-    ModelFileGrids g;
-    g.design = Table({{L"cell\\pred", L"control", L"dose 1", L"dose 2", L"ssize weight"},
-                      {L"control", L"1", L"0", L"0", L"1"},
-                      {L"low", L"0", L"1", L"0", L"1"},
-                      {L"high", L"0", L"0", L"1", L"2"}});
-    g.means = Table({{L"pred\\var", L"Y 1", L"Y 2"},
-                     {L"control", L"10", L"12"},
-                     {L"dose 1", L"11", L"12.5"},
-                     {L"dose 2", L"12", L"14"}});
-    g.sigma =
-        Table({{L"SD and corr", L"Y 1", L"Y 2"}, {L"Y 1", L"2", L"0.5"}, {L"Y 2", L"0.5", L"3"}});
-    g.predContrasts =
-        Table({{L"line", L"label", L"use", L"normalize", L"control", L"dose 1", L"dose 2"},
-               {L"1", L"groups", L"1", L"0", L"1", L"-1", L"0"},
-               {L"2", L"", L"1", L"0", L"0", L"1", L"-1"},
-               {L"3", L"", L"1", L"0", L"", L"", L""},
-               {L"4", L"control vs high", L"1", L"1", L"1", L"0", L"-1"},
-               {L"5", L"", L"1", L"0", L"", L"", L""},
-               {L"6", L"weighted", L"1", L"2", L"2", L"-1", L"-1"}});
-    g.varContrasts = Table({{L"line", L"label", L"use", L"normalize", L"Y 1", L"Y 2"},
-                            {L"1", L"both", L"1", L"0", L"1", L"0"},
-                            {L"2", L"", L"1", L"0", L"0", L"1"},
-                            {L"3", L"", L"1", L"0", L"", L""},
-                            {L"4", L"difference", L"1", L"1", L"1", L"-1"},
-                            {L"5", L"unused", L"0", L"0", L"1", L"1"}});
-    return g;
-}
-
 std::wstring Number(double v) {
     wchar_t buf[32];
     std::swprintf(buf, 32, L"%.4g", v);
@@ -93,7 +45,7 @@ std::wstring Number(double v) {
 // means of whole numbers, decimals and formulas; Σ a random covariance
 // matrix in either mode (now and then one that is none); one to three
 // contrasts on each side with random lines, use flags and normalizations.
-ModelFileGrids RandomModel(std::mt19937& rng) {
+ExplorerModel RandomModel(std::mt19937& rng) {
     auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     auto real = [&rng](double lo, double hi) {
         return std::uniform_real_distribution<double>(lo, hi)(rng);
@@ -147,7 +99,7 @@ ModelFileGrids RandomModel(std::mt19937& rng) {
         }
         grid->RefreshDerivedColumns();
     }
-    return m.ToFileGrids();
+    return m;
 }
 
 bool WriteBytes(const QString& path, const std::string& bytes) {
@@ -162,33 +114,6 @@ QByteArray ReadBytes(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-CHTMLEdit::Table ToTable(const ReportTable& table) {
-    CHTMLEdit::Table out;
-    for (const auto& row : table) {
-        std::vector<QString> cells;
-        for (const std::wstring& cell : row) cells.push_back(QString::fromStdWString(cell));
-        out.push_back(std::move(cells));
-    }
-    return out;
-}
-
-// The markup the Results tab shows for `blocks`.
-QString Markup(const std::vector<ReportBlock>& blocks) {
-    QString body;
-    for (const ReportBlock& block : blocks) {
-        body += CHTMLEdit::RuleHtml();
-        body += CHTMLEdit::ParagraphHtml(QString::fromStdWString(block.caption));
-        body += CHTMLEdit::TableHtml(ToTable(block.cTable));
-        body += CHTMLEdit::TableHtml(ToTable(block.aTable));
-        for (const ReportTable& t : block.results) body += CHTMLEdit::TableHtml(ToTable(t));
-        if (!block.failure.empty())
-            body += CHTMLEdit::ParagraphHtml(QString::fromStdWString(block.failure));
-        for (const std::wstring& note : block.notes)
-            body += CHTMLEdit::ParagraphHtml(QString::fromStdWString(note));
-    }
-    return body;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -201,23 +126,26 @@ int main(int argc, char** argv) {
     }
     const QDir folder(args[0]);
     if (make) {
-        std::mt19937 rng(20261210);
-        std::vector<std::pair<QString, ModelFileGrids>> models = {
-            {"two_groups.gmm", TwoGroups()},
-            {"three_groups.gmm", ThreeGroups()},
-            {"standard.gmm", ExplorerModel().ToFileGrids()}};
+        std::vector<std::pair<QString, ExplorerModel>> models = {{"standard.gmm", {}}};
         // Two responses that are one variable (singular Σ), and a correlation
         // of 2 (no Σ at all).
-        ModelFileGrids singular = ThreeGroups(), refused = ThreeGroups();
-        singular.sigma =
-            Table({{L"Covariance", L"Y 1", L"Y 2"}, {L"Y 1", L"1", L"1"}, {L"Y 2", L"1", L"1"}});
-        refused.sigma(2, 1) = refused.sigma(1, 2) = L"2";
+        const QByteArray three = ReadBytes(folder.filePath("three_groups.gmm"));
+        ExplorerModel singular, refused;
+        if (singular.Load(three.toStdString()) || refused.Load(three.toStdString())) return 1;
+        for (int r = 1; r <= 2; ++r)
+            for (int c = 1; c <= 2; ++c) singular.sigma.texts(r, c) = L"1";
+        singular.sigma.texts(0, 0) = L"Covariance";
+        singular.sigma.Load(singular.sigma.texts);
+        refused.sigma.texts(2, 1) = refused.sigma.texts(1, 2) = L"2";
         models.emplace_back(QStringLiteral("singular_sigma.gmm"), singular);
         models.emplace_back(QStringLiteral("refused_sigma.gmm"), refused);
+        std::mt19937 rng(20261210);
         for (int i = 1; i <= 8; ++i)
             models.emplace_back(QStringLiteral("random_%1.gmm").arg(i), RandomModel(rng));
-        for (const auto& [name, grids] : models)
-            if (!WriteBytes(folder.filePath(name), WriteModelFile(grids))) return 1;
+        for (const auto& [name, model] : models) {
+            std::string bytes;
+            if (model.Save(&bytes) || !WriteBytes(folder.filePath(name), bytes)) return 1;
+        }
     }
     platform::ScriptedDialogs dialogs;
     QTemporaryDir temp;
@@ -255,11 +183,13 @@ int main(int argc, char** argv) {
             PowerGLMM fresh;
             std::vector<ReportBlock> blocks;
             const auto problem = window.Document().Calculate(fresh, blocks);
+            CHTMLEdit markup;
+            AppendReport(markup, blocks);
             const QString shown = window.ResultsForm()->Html()->Body();
             const bool warned =
                 dialogs.messages.size() == (problem ? 1u : 0u) &&
                 (!problem || dialogs.messages[0].text == QString::fromStdWString(problem->message));
-            if (shown != Markup(blocks) || !warned) {
+            if (shown != markup.Body() || !warned) {
                 std::fprintf(stderr, "%s, %s: the window shows something else\n", qPrintable(name),
                              s.name);
                 ++faults;
