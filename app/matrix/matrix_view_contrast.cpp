@@ -29,13 +29,7 @@ void CMatrixViewContrastMat::InitGrid() {
     // Without contrasts of an owner: the default grid over 4 responses or 3
     // predictors.
     if (contrasts_ == &own_) own_.Init(own_.Kind() == ContrastKind::kVariables ? 4 : 3);
-    CGridCtrl* grid = Grid();
-    grid->SetColumnCount(contrasts_->Cols());
-    grid->SetRowCount(contrasts_->Rows());
-    grid->SetFixedRowCount(1);
-    grid->SetFixedColumnCount(1);
-    grid->SetColumnWidth(0, 100);
-    SetGridSwitches();
+    ShapeGrid(contrasts_->Rows(), contrasts_->Cols(), 1, 1);
     Show();
 }
 

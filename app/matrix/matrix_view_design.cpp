@@ -2,13 +2,7 @@
 
 void CMatrixViewDesign::InitGrid() {
     if (design_ == &own_) own_.Init(3, 3);
-    CGridCtrl* grid = Grid();
-    grid->SetColumnCount(design_->Cols());
-    grid->SetRowCount(design_->Rows());
-    grid->SetFixedRowCount(0);
-    grid->SetFixedColumnCount(0);
-    grid->SetColumnWidth(0, 100);
-    SetGridSwitches();
+    ShapeGrid(design_->Rows(), design_->Cols(), 0, 0);
     Show();
 }
 

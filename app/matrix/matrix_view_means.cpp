@@ -2,13 +2,7 @@
 
 void CMatrixViewMeans::InitGrid() {
     if (means_ == &own_) own_.Init(3, 4);
-    CGridCtrl* grid = Grid();
-    grid->SetColumnCount(means_->Cols());
-    grid->SetRowCount(means_->Rows());
-    grid->SetFixedRowCount(0);
-    grid->SetFixedColumnCount(1);
-    grid->SetColumnWidth(0, 100);
-    SetGridSwitches();
+    ShapeGrid(means_->Rows(), means_->Cols(), 0, 1);
     Show();
 }
 

@@ -2,13 +2,7 @@
 
 void CMatrixViewSigma::InitGrid() {
     if (sigma_ == &own_) own_.Init(4);
-    CGridCtrl* grid = Grid();
-    grid->SetColumnCount(sigma_->Rows());
-    grid->SetRowCount(sigma_->Rows());
-    grid->SetFixedRowCount(1);
-    grid->SetFixedColumnCount(1);
-    grid->SetColumnWidth(0, 100);
-    SetGridSwitches();
+    ShapeGrid(sigma_->Rows(), sigma_->Rows(), 1, 1);
     Show();
 }
 
