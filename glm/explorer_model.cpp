@@ -12,6 +12,13 @@ LabeledMatrix WithCells(const TextArray& cells) {
     return m;
 }
 
+TextArray TrimmedTexts(const TextArray& texts) {
+    TextArray out = texts;
+    for (int r = 0; r < out.rows(); ++r)
+        for (int c = 0; c < out.cols(); ++c) out(r, c) = Trimmed(out(r, c));
+    return out;
+}
+
 }  // namespace
 
 ExplorerModel::ExplorerModel(int cells, int predictors, int responses) {
@@ -22,11 +29,30 @@ ExplorerModel::ExplorerModel(int cells, int predictors, int responses) {
     varContrasts.Init(responses);
 }
 
+void ExplorerModel::Follow(Grid grid) {
+    switch (grid) {
+        case kMeans:
+            means.SyncWithDesign(design.PredictorLabels());
+            break;
+        case kSigma:
+            sigma.SyncWithMeans(means.ResponseLabels());
+            break;
+        case kPredContrasts:
+            predContrasts.FollowColumns(design.PredictorLabels());
+            break;
+        case kVarContrasts:
+            varContrasts.FollowColumns(means.ResponseLabels());
+            break;
+        case kDesign:
+            break;
+    }
+}
+
 ModelFileGrids ExplorerModel::ToFileGrids() const {
     ModelFileGrids grids;
-    grids.design = design.texts;
-    grids.means = means.texts;
-    grids.sigma = sigma.texts;
+    grids.design = TrimmedTexts(design.texts);
+    grids.means = TrimmedTexts(means.texts);
+    grids.sigma = TrimmedTexts(sigma.texts);
     LabeledMatrix m;
     predContrasts.ToMatrix(m);
     grids.predContrasts = m.cells;
@@ -41,6 +67,20 @@ void ExplorerModel::TakeFileGrids(const ModelFileGrids& grids) {
     sigma.Load(grids.sigma);
     predContrasts.FromMatrix(WithCells(grids.predContrasts));
     varContrasts.FromMatrix(WithCells(grids.varContrasts));
+}
+
+std::optional<std::wstring> ExplorerModel::Load(const std::string& bytes) {
+    ModelFileGrids grids;
+    if (auto problem = ReadModelFile(bytes, grids)) return problem;
+    TakeFileGrids(grids);
+    return std::nullopt;
+}
+
+std::optional<std::wstring> ExplorerModel::Save(std::string* bytes) const {
+    const ModelFileGrids grids = ToFileGrids();
+    if (auto problem = CheckModelTexts(grids)) return problem;
+    *bytes = WriteModelFile(grids);
+    return std::nullopt;
 }
 
 std::optional<ExplorerModel::Problem> ExplorerModel::Calculate(

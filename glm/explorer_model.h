@@ -14,10 +14,14 @@ class PowerGLMM;
 
 // The model the explorer edits, as plain data: the five grids (design X,
 // means B, covariance Σ, predictor and response contrasts) and the General
-// tab's texts. The tabs show and edit it, the model file keeps its grids,
-// and Calculate is its own: the whole path from texts to report runs and is
-// tested without a window.
+// tab's texts. It is the explorer's document: the model file is read into it
+// and written from it, the tabs show it and write the user's edits into it,
+// and Calculate takes it. The whole path from file or texts to report runs
+// and is tested without a window.
 struct ExplorerModel {
+    // The grids, in the model file's order.
+    enum Grid { kDesign, kMeans, kSigma, kPredContrasts, kVarContrasts };
+
     // Why Calculate computed nothing, and where the user should look: a tab
     // of the explorer and, on the covariance tab, the grid cell (row, col,
     // headers counted) or none (-1).
@@ -34,10 +38,27 @@ struct ExplorerModel {
     ExplorerModel() : ExplorerModel(5, 3, 4) {}
     ExplorerModel(int cells, int predictors, int responses);
 
-    // The grids as the model file keeps them, and back. Taking file grids
-    // changes no count or text beyond what the file holds.
+    int Cells() const { return design.CellCount(); }
+    int Predictors() const { return design.PredictorCount(); }
+    int Responses() const { return means.Cols() - 1; }
+
+    // Brings `grid` in step with the grid it follows: the means' rows with
+    // the design's predictors, Σ with the means' responses, each contrast
+    // grid's coefficient columns with the predictors or the responses. The
+    // design follows nothing.
+    void Follow(Grid grid);
+
+    // The grids as the model file keeps them (texts trimmed), and back.
+    // Taking file grids changes no count or text beyond what the file holds.
     ModelFileGrids ToFileGrids() const;
     void TakeFileGrids(const ModelFileGrids& grids);
+
+    // The grids from the bytes of a model file; on a fault the reason, naming
+    // the block, and the record untouched. The settings stay as they are.
+    std::optional<std::wstring> Load(const std::string& bytes);
+    // The bytes of the model file that keeps the grids; or why a text cannot
+    // be kept in one (naming the block and the cell), and `bytes` untouched.
+    std::optional<std::wstring> Save(std::string* bytes) const;
 
     // The settings read, Σ checked, the matrices set into `model` and the
     // report built for every pair of used contrasts; or the first reason

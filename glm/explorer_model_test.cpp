@@ -6,7 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <map>
+#include <sstream>
+
 #include "glm/model/power_glmm.h"
+#include "verification/explorer_document/report_text.h"
 
 namespace {
 
@@ -110,4 +115,72 @@ TEST(ExplorerModel, CalculateSaysWhyItComputesNothing) {
     EXPECT_FALSE(standard.Calculate(model, blocks));
     ASSERT_EQ(blocks.size(), 1u);
     EXPECT_EQ(blocks[0].caption, L"Test of: Contrast 1 x Contrast 1\n");
+}
+
+namespace {
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// window_results.txt by model file: whether the window saved the loaded
+// file as the same bytes, and its results text under each settings' name.
+struct WindowResults {
+    bool sameSave = false;
+    std::map<std::string, std::string> shown;
+};
+
+std::map<std::string, WindowResults> ReadWindowResults(const std::string& path) {
+    std::map<std::string, WindowResults> results;
+    std::ifstream in(path);
+    std::string line;
+    WindowResults* file = nullptr;
+    std::string* shown = nullptr;
+    while (std::getline(in, line)) {
+        if (line.rfind("== ", 0) == 0) {
+            file = &results[line.substr(3)];
+            shown = nullptr;
+        } else if (file && line.rfind("save ", 0) == 0) {
+            file->sameSave = line == "save same";
+        } else if (file && line.rfind("-- ", 0) == 0) {
+            shown = &file->shown[line.substr(3)];
+        } else if (shown) {
+            *shown += line + "\n";
+        }
+    }
+    return results;
+}
+
+}  // namespace
+
+// The record computes what the explorer window computed from the same model
+// files (the examples, the standard model, a singular and an impossible Σ,
+// random models; verification/explorer_document/window_results.cpp wrote
+// the window's results): every shown text identical under every settings,
+// and saved again each file is the same bytes as the window saved.
+TEST(ExplorerModel, ComputesWhatTheWindowComputedFromTheSameFiles) {
+    const std::string folder = QUORIX_SOURCE_DIR "/verification/explorer_document/";
+    const auto window = ReadWindowResults(folder + "window_results.txt");
+    ASSERT_GE(window.size(), 13u);
+    for (const auto& [name, expected] : window) {
+        SCOPED_TRACE(name);
+        const std::string bytes = ReadFile(folder + name);
+        ExplorerModel document(1, 1, 1);
+        ASSERT_FALSE(document.Load(bytes));
+        std::string saved;
+        ASSERT_FALSE(document.Save(&saved));
+        EXPECT_EQ(saved == bytes, expected.sameSave);
+        ASSERT_EQ(expected.shown.size(), std::size(kDocumentSettings));
+        for (const DocumentSettings& s : kDocumentSettings) {
+            SCOPED_TRACE(s.name);
+            document.settings = s.texts;
+            PowerGLMM model;
+            std::vector<ReportBlock> blocks;
+            const auto problem = document.Calculate(model, blocks);
+            EXPECT_EQ(ReportText(problem, blocks), expected.shown.at(s.name));
+        }
+    }
 }

@@ -23,6 +23,7 @@ struct ModelFileGrids {
     std::array<const TextArray*, kBlockCount> Blocks() const {
         return {&design, &means, &sigma, &predContrasts, &varContrasts};
     }
+    bool operator==(const ModelFileGrids&) const = default;
 };
 
 // The tab names of the blocks, in file order; messages name a block by them.

@@ -1,7 +1,6 @@
 #include "app/explorer/glmm_explorer.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QDir>
 #include <QEvent>
 #include <QFileInfo>
@@ -23,6 +22,7 @@
 #include "app/explorer/glmm_results.h"
 #include "app/widgets/html_edit.h"
 #include "glm/explorer_report.h"
+#include "glm/model/power_glmm.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "ui/grid/grid_ctrl.h"
@@ -36,22 +36,6 @@ constexpr qint64 kLargestModelFile = 64LL * 1024 * 1024;
 
 const QString kCaption = QStringLiteral("General Linear Model Explorer");
 const QString kFileFilter = QStringLiteral("gmm (*.gmm);;all (*)");
-
-CHTMLEdit::Table ToTable(const ReportTable& table) {
-    CHTMLEdit::Table out;
-    for (const auto& row : table) {
-        std::vector<QString> cells;
-        for (const std::wstring& cell : row) cells.push_back(QString::fromStdWString(cell));
-        out.push_back(std::move(cells));
-    }
-    return out;
-}
-
-LabeledMatrix WithCells(const TextArray& cells) {
-    LabeledMatrix m;
-    m.cells = cells;
-    return m;
-}
 
 }  // namespace
 
@@ -129,10 +113,12 @@ bool CGLMMExplorer::OnInitDialog() {
     // before the forms fit themselves into it.
     resize(general_->Units().ToPixels(382, 244).expandedTo(QSize(640, 480)));
     layout()->activate();
+    if (model_) document_ = ExplorerModel(model_->cells, model_->predictors, model_->responses);
     general_->SetModel(model_);
-    CFormViewEx* forms[] = {general_, design_, means_, sigma_, predContrast_, varContrast_};
-    for (CFormViewEx* form : forms) {
-        if (auto* tab = dynamic_cast<CGLMMTabForm*>(form)) tab->SetModel(model_);
+    general_->SetDocument(&document_.settings);
+    for (CGLMMTabForm* tab : MatrixTabs()) {
+        tab->SetModel(model_);
+        tab->SetDocument(&document_);
     }
     bool first = true;
     for (CFormViewEx* form :
@@ -148,9 +134,30 @@ bool CGLMMExplorer::OnInitDialog() {
     }
     current_ = general_;
     connect(tabs_, &QTabBar::currentChanged, this, [this](int index) { OnTabChange(index); });
-    ReadGrids(savedGrids_);
+    savedGrids_ = document_.ToFileGrids();
     initialised_ = true;
     return true;
+}
+
+std::array<CGLMMTabForm*, 5> CGLMMExplorer::MatrixTabs() const {
+    return {design_, means_, sigma_, predContrast_, varContrast_};
+}
+
+void CGLMMExplorer::CommitEdits() {
+    if (!initialised_) return;
+    general_->CommitEdits();
+    for (CGLMMTabForm* tab : MatrixTabs()) tab->CommitEdits();
+}
+
+void CGLMMExplorer::ShowDocument() {
+    general_->ShowDocument();
+    for (CGLMMTabForm* tab : MatrixTabs()) tab->ShowDocument();
+}
+
+void CGLMMExplorer::Enter(CGLMMTabForm* tab, ExplorerModel::Grid grid) {
+    document_.Follow(grid);
+    tab->ShowDocument();
+    current_ = tab;
 }
 
 int CGLMMExplorer::DoModal() {
@@ -168,6 +175,7 @@ void CGLMMExplorer::keyPressEvent(QKeyEvent* event) {
 
 void CGLMMExplorer::OnTabChange(int index) {
     if (current_) current_->hide();
+    CommitEdits();
     switch (index) {
         case kGeneral:
             current_ = general_;
@@ -176,20 +184,16 @@ void CGLMMExplorer::OnTabChange(int index) {
             current_ = design_;
             break;
         case kMeans:
-            means_->MeansView()->SyncWithDesign(*design_->DesignView());
-            current_ = means_;
+            Enter(means_, ExplorerModel::kMeans);
             break;
         case kSigma:
-            sigma_->SigmaView()->SyncWithMeans(*means_->MeansView());
-            current_ = sigma_;
+            Enter(sigma_, ExplorerModel::kSigma);
             break;
         case kPredContrast:
-            predContrast_->CView()->SyncWithDesign(*design_->DesignView());
-            current_ = predContrast_;
+            Enter(predContrast_, ExplorerModel::kPredContrasts);
             break;
         case kVarContrast:
-            varContrast_->AView()->SyncWithMeans(*means_->MeansView());
-            current_ = varContrast_;
+            Enter(varContrast_, ExplorerModel::kVarContrasts);
             break;
         default:
             current_ = results_;
@@ -208,24 +212,14 @@ void CGLMMExplorer::Warn(const QString& text) {
     platform::ShowMessage(this, text, kCaption, platform::MessageIcon::Warning);
 }
 
-ExplorerModel CGLMMExplorer::Document() {
-    ExplorerModel document;
-    document.design = design_->DesignView()->Content();
-    document.means = means_->MeansView()->Content();
-    document.sigma = sigma_->SigmaView()->Content();
-    document.predContrasts = predContrast_->CView()->Content();
-    document.varContrasts = varContrast_->AView()->Content();
-    document.settings.alpha = general_->ControlText(CGLMM_In_General::kAlphaEdit).toStdWString();
-    document.settings.power = general_->ControlText(CGLMM_In_General::kPowerEdit).toStdWString();
-    document.settings.totalN = general_->ControlText(CGLMM_In_General::kTotalEdit).toStdWString();
-    document.settings.aPriori = general_->AnalysisIndex() == CGLMM_In_General::kAPriori;
-    return document;
+const ExplorerModel& CGLMMExplorer::Document() {
+    CommitEdits();
+    return document_;
 }
 
 void CGLMMExplorer::OnCalculate() {
     if (!model_ || !results_) return;
-    CHTMLEdit* html = results_->Html();
-    html->NewDocument();
+    results_->ShowReport({});
     std::vector<ReportBlock> blocks;
     if (const auto problem = Document().Calculate(*model_, blocks)) {
         Warn(QString::fromStdWString(problem->message));
@@ -234,16 +228,7 @@ void CGLMMExplorer::OnCalculate() {
             ShowSigmaCell(problem->row, problem->col);
         return;
     }
-    for (const ReportBlock& block : blocks) {
-        html->AppendRule();
-        html->AppendParagraph(QString::fromStdWString(block.caption));
-        html->AppendTable(ToTable(block.cTable));
-        html->AppendTable(ToTable(block.aTable));
-        for (const ReportTable& table : block.results) html->AppendTable(ToTable(table));
-        if (!block.failure.empty()) html->AppendParagraph(QString::fromStdWString(block.failure));
-        for (const std::wstring& note : block.notes)
-            html->AppendParagraph(QString::fromStdWString(note));
-    }
+    results_->ShowReport(blocks);
 }
 
 void CGLMMExplorer::ShowSigmaCell(int row, int col) {
@@ -258,14 +243,7 @@ void CGLMMExplorer::Remember(const QString& path) {
 }
 
 bool CGLMMExplorer::HasUnsavedChanges() {
-    if (!initialised_) return false;
-    ModelFileGrids now;
-    ReadGrids(now);
-    const auto current = std::as_const(now).Blocks();
-    const auto saved = std::as_const(savedGrids_).Blocks();
-    for (std::size_t i = 0; i < current.size(); ++i)
-        if (!(*current[i] == *saved[i])) return true;
-    return false;
+    return initialised_ && !(Document().ToFileGrids() == savedGrids_);
 }
 
 bool CGLMMExplorer::MayDiscardChanges() {
@@ -322,39 +300,6 @@ void CGLMMExplorer::OnSaveAs() {
     modelFile_ = *path;
 }
 
-void CGLMMExplorer::ReadGrids(ModelFileGrids& grids) {
-    LabeledMatrix m;
-    design_->DesignView()->GridToMatrix(m);
-    grids.design = m.cells;
-    means_->MeansView()->GridToMatrix(m);
-    grids.means = m.cells;
-    sigma_->SigmaView()->GridToMatrix(m);
-    grids.sigma = m.cells;
-    predContrast_->CView()->GridToMatrix(m);
-    grids.predContrasts = m.cells;
-    varContrast_->AView()->GridToMatrix(m);
-    grids.varContrasts = m.cells;
-}
-
-void CGLMMExplorer::ShowGrids(const ModelFileGrids& grids) {
-    design_->cells = grids.design.rows() - 1;
-    design_->predictors = grids.design.cols() - 2;
-    design_->SetControlText(CGLMM_In_Design::kCellsEdit, QString::number(design_->cells));
-    design_->SetControlText(CGLMM_In_Design::kPredictorsEdit, QString::number(design_->predictors));
-    design_->DesignView()->MatrixToGrid(WithCells(grids.design));
-
-    means_->responses = grids.means.cols() - 1;
-    means_->SetControlText(CGLMM_In_Means::kResponsesEdit, QString::number(means_->responses));
-    means_->MeansView()->MatrixToGrid(WithCells(grids.means));
-
-    sigma_->SigmaView()->MatrixToGrid(WithCells(grids.sigma));
-    if (QComboBox* list = sigma_->List(CGLMM_In_Sigma::kModeList))
-        list->setCurrentIndex(sigma_->SigmaView()->GetMode());
-
-    predContrast_->CView()->MatrixToGrid(WithCells(grids.predContrasts));
-    varContrast_->AView()->MatrixToGrid(WithCells(grids.varContrasts));
-}
-
 bool CGLMMExplorer::LoadModel(const QString& path, QString* error) {
     // Only a regular file, and no more than the limit and one byte of it: a
     // link to a device would be read for ever and a FIFO would block.
@@ -368,28 +313,27 @@ bool CGLMMExplorer::LoadModel(const QString& path, QString* error) {
         case platform::FileRead::kRefused:
             return false;
     }
-    ModelFileGrids grids;
-    if (const auto problem = ReadModelFile(
-            std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())), grids)) {
+    // The General tab's texts stay: they must not give way to the record's.
+    CommitEdits();
+    if (const auto problem = document_.Load(
+            std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())))) {
         if (error) *error = QString::fromStdWString(*problem);
         return false;
     }
-    ShowGrids(grids);
-    ReadGrids(savedGrids_);
+    ShowDocument();
+    savedGrids_ = document_.ToFileGrids();
     return true;
 }
 
 bool CGLMMExplorer::SaveModel(const QString& path, QString* error) {
-    ModelFileGrids grids;
-    ReadGrids(grids);
-    if (const auto problem = CheckModelTexts(grids)) {
+    std::string bytes;
+    if (const auto problem = Document().Save(&bytes)) {
         if (error) *error = QString::fromStdWString(*problem);
         return false;
     }
-    const std::string bytes = WriteModelFile(grids);
     if (!platform::SaveFileAtomically(
             path, QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())), error))
         return false;
-    savedGrids_ = grids;
+    savedGrids_ = document_.ToFileGrids();
     return true;
 }

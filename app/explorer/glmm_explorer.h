@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <array>
 #include <map>
 
 #include "glm/explorer_model.h"
@@ -12,6 +13,7 @@ class QPushButton;
 class QTabBar;
 class PowerGLMM;
 class CFormViewEx;
+class CGLMMTabForm;
 class CGLMM_In_General;
 class CGLMM_In_Design;
 class CGLMM_In_Means;
@@ -20,14 +22,17 @@ class CGLMM_In_CMat;
 class CGLMM_In_AMat;
 class CGLMM_Results;
 
-// The modal "General Linear Model Explorer": seven tabs over one model that
-// its opener owns (general settings, design X, means B, covariance Sigma,
-// predictor and response contrasts, results). On entering a tab its grid
-// first follows the grid it depends on. Calculate writes, for every pair of
-// a predictor and a response contrast, the power or the required sample
-// size of every applicable test as tables into the Results tab. The five
-// grids are loaded from and saved to ".gmm" model files. Its opener may
-// keep it: run again, it shows the model as it was left.
+// The modal "General Linear Model Explorer": seven tabs (general settings,
+// design X, means B, covariance Sigma, predictor and response contrasts,
+// results) over one model record, its document. The tabs show the record
+// and write what the user typed into it before anything reads it; on
+// entering a tab the record's grid first follows the grid it depends on.
+// Calculate takes the record and writes, for every pair of a predictor and
+// a response contrast, the power or the required sample size of every
+// applicable test as tables into the Results tab, computing in the model
+// that its opener owns. The five grids are loaded from and saved to ".gmm"
+// model files. Its opener may keep it: run again, it shows the model as it
+// was left.
 class CGLMMExplorer : public QDialog {
   public:
     enum Tab : int {
@@ -61,8 +66,8 @@ class CGLMMExplorer : public QDialog {
     // result, or -1 when it cannot be created.
     int DoModal();
 
-    // The model as the tabs hold it now, General tab included.
-    ExplorerModel Document();
+    // The model record, with what the user typed into any tab written into it.
+    const ExplorerModel& Document();
     void OnCalculate();
     void OnLoad();
     void OnSave();
@@ -106,16 +111,22 @@ class CGLMMExplorer : public QDialog {
   private:
     void OnTabChange(int index);
     void CreateMenu();
-    void ReadGrids(ModelFileGrids& grids);
-    void ShowGrids(const ModelFileGrids& grids);
+    std::array<CGLMMTabForm*, 5> MatrixTabs() const;
+    // Every tab's edits into the record; every tab showing the record.
+    void CommitEdits();
+    void ShowDocument();
+    // Shows `tab` after its grid of the record followed the one it depends on.
+    void Enter(CGLMMTabForm* tab, ExplorerModel::Grid grid);
     void Warn(const QString& text);
     void Remember(const QString& path);
     // Puts the user on a body cell of the covariance grid.
     void ShowSigmaCell(int row, int col);
 
     PowerGLMM* model_ = nullptr;
+    ExplorerModel document_;
     QString modelFile_;
     QString fileFolder_;
+    // The grids as last loaded or saved (or as the dialog opened).
     ModelFileGrids savedGrids_;
     bool initialised_ = false;
     QTabBar* tabs_;

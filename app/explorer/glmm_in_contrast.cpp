@@ -1,5 +1,7 @@
 #include "app/explorer/glmm_in_contrast.h"
 
+#include "glm/explorer_model.h"
+
 using platform::ControlKind;
 
 platform::DialogTemplate ContrastTabTemplate(int templateId) {
@@ -23,9 +25,25 @@ CGLMM_In_ContrastForm::CGLMM_In_ContrastForm(int templateId)
 
 void CGLMM_In_ContrastForm::OnInitialUpdate() {
     view_ = MakeView();
-    view_->SetModel(model_);
+    if (document_) view_->SetContent(&Contrasts(*document_));
     CreateView(view_);
     FitToParent();
+}
+
+void CGLMM_In_ContrastForm::ShowDocument() {
+    if (view_) view_->Show();
+}
+
+void CGLMM_In_ContrastForm::CommitEdits() {
+    if (view_) view_->Content();
+}
+
+ContrastGrid& CGLMM_In_AMat::Contrasts(ExplorerModel& document) const {
+    return document.varContrasts;
+}
+
+ContrastGrid& CGLMM_In_CMat::Contrasts(ExplorerModel& document) const {
+    return document.predContrasts;
 }
 
 void CGLMM_In_ContrastForm::OnControlEvent(int id, platform::ControlEvent event) {

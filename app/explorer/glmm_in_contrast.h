@@ -15,12 +15,16 @@ class CGLMM_In_ContrastForm : public CGLMMTabForm {
     explicit CGLMM_In_ContrastForm(int templateId);
 
     void OnInitialUpdate() override;
+    void ShowDocument() override;
+    void CommitEdits() override;
     CMatrixView* View() const override { return view_; }
     CMatrixViewContrastMat* ContrastView() const { return view_; }
 
   protected:
     void OnControlEvent(int id, platform::ControlEvent event) override;
     virtual CMatrixViewContrastMat* MakeView() = 0;
+    // The tab's grid of the record.
+    virtual ContrastGrid& Contrasts(ExplorerModel& document) const = 0;
 
   private:
     QPointer<CMatrixViewContrastMat> view_;
@@ -34,6 +38,7 @@ class CGLMM_In_AMat : public CGLMM_In_ContrastForm {
 
   protected:
     CMatrixViewContrastMat* MakeView() override { return new CMatrixViewAMat; }
+    ContrastGrid& Contrasts(ExplorerModel& document) const override;
 };
 
 // "Pred. Contrast C" (dialog 179): contrasts over the predictors.
@@ -44,6 +49,7 @@ class CGLMM_In_CMat : public CGLMM_In_ContrastForm {
 
   protected:
     CMatrixViewContrastMat* MakeView() override { return new CMatrixViewCMat; }
+    ContrastGrid& Contrasts(ExplorerModel& document) const override;
 };
 
 // The table of a contrast tab (dialogs 179 and 180).

@@ -3,6 +3,7 @@
 #include <QLineEdit>
 
 #include "app/widgets/spin_buttons.h"
+#include "glm/explorer_model.h"
 #include "glm/model/power_glmm.h"
 
 using platform::ControlKind;
@@ -42,10 +43,6 @@ bool ReadCount(const QString& text, int* count) {
 CGLMM_In_Design::CGLMM_In_Design() : CGLMMTabForm(DesignTabTemplate()) {}
 
 void CGLMM_In_Design::OnInitialUpdate() {
-    if (model_) {
-        predictors = model_->predictors;
-        cells = model_->cells;
-    }
     cellsSpin_ = new SpinButtons(Edit(kCellsEdit), 1, 100, Control(kCellsSpin));
     predictorsSpin_ = new SpinButtons(Edit(kPredictorsEdit), 1, 100, Control(kPredictorsSpin));
     for (SpinButtons* spin : {cellsSpin_, predictorsSpin_}) {
@@ -53,11 +50,22 @@ void CGLMM_In_Design::OnInitialUpdate() {
         spin->SetOnStep([this] { CountsEdited(); });
     }
     view_ = new CMatrixViewDesign;
-    view_->SetModel(model_);
+    if (document_) view_->SetContent(&document_->design);
     CreateView(view_);
     FitToParent();
-    SetControlText(kCellsEdit, QString::number(cells));
-    SetControlText(kPredictorsEdit, QString::number(predictors));
+    ShowDocument();
+}
+
+void CGLMM_In_Design::ShowDocument() {
+    if (!view_) return;
+    view_->Show();
+    const DesignGrid& design = view_->Content();
+    SetControlText(kCellsEdit, QString::number(design.CellCount()));
+    SetControlText(kPredictorsEdit, QString::number(design.PredictorCount()));
+}
+
+void CGLMM_In_Design::CommitEdits() {
+    if (view_) view_->Content();
 }
 
 void CGLMM_In_Design::OnControlEvent(int id, platform::ControlEvent event) {
@@ -66,15 +74,13 @@ void CGLMM_In_Design::OnControlEvent(int id, platform::ControlEvent event) {
 }
 
 void CGLMM_In_Design::CountsEdited() {
-    int newCells = cells, newPredictors = predictors;
-    if (!ReadCount(ControlText(kCellsEdit), &newCells) ||
-        !ReadCount(ControlText(kPredictorsEdit), &newPredictors))
+    int cells = 0, predictors = 0;
+    if (!view_ || !ReadCount(ControlText(kCellsEdit), &cells) ||
+        !ReadCount(ControlText(kPredictorsEdit), &predictors))
         return;
-    cells = newCells;
-    predictors = newPredictors;
     if (model_) {
         model_->cells = cells;
         model_->predictors = predictors;
     }
-    if (view_) view_->SetDimensions(cells + 1, predictors + 1);
+    view_->SetDimensions(cells + 1, predictors + 1);
 }

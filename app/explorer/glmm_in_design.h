@@ -8,8 +8,8 @@
 class SpinButtons;
 
 // The "Design X" tab: the numbers of cells and of predictors, each with a
-// spin, above the design grid. A count the user changes reshapes the grid
-// and goes into the model.
+// spin, above the design grid. A count the user changes reshapes the
+// record's design and goes into the opener's model.
 class CGLMM_In_Design : public CGLMMTabForm {
   public:
     static constexpr int kCellsEdit = 1114;
@@ -20,13 +20,12 @@ class CGLMM_In_Design : public CGLMMTabForm {
     CGLMM_In_Design();
 
     void OnInitialUpdate() override;
+    void ShowDocument() override;
+    void CommitEdits() override;
     CMatrixView* View() const override { return view_; }
     CMatrixViewDesign* DesignView() const { return view_; }
     SpinButtons* CellsSpin() const { return cellsSpin_; }
     SpinButtons* PredictorsSpin() const { return predictorsSpin_; }
-
-    int cells = 3;
-    int predictors = 3;
 
   protected:
     void OnControlEvent(int id, platform::ControlEvent event) override;

@@ -31,12 +31,24 @@ platform::DialogTemplate GeneralTabTemplate() {
 CGLMM_In_General::CGLMM_In_General() : CFormViewEx(GeneralTabTemplate()) {}
 
 void CGLMM_In_General::OnInitialUpdate() {
-    SetControlText(kAlphaEdit, QStringLiteral("0.05"));
-    SetControlText(kPowerEdit, QStringLiteral("0.80"));
-    SetControlText(kTotalEdit, QStringLiteral("24"));
+    ShowDocument();
     SetControlText(kBScaleEdit, QStringLiteral("1.0"));
-    if (QComboBox* list = List(kAnalysisList)) list->setCurrentIndex(kPostHoc);
     FitToParent();
+}
+
+void CGLMM_In_General::ShowDocument() {
+    SetControlText(kAlphaEdit, QString::fromStdWString(settings_->alpha));
+    SetControlText(kPowerEdit, QString::fromStdWString(settings_->power));
+    SetControlText(kTotalEdit, QString::fromStdWString(settings_->totalN));
+    if (QComboBox* list = List(kAnalysisList))
+        list->setCurrentIndex(settings_->aPriori ? kAPriori : kPostHoc);
+}
+
+void CGLMM_In_General::CommitEdits() {
+    settings_->alpha = ControlText(kAlphaEdit).toStdWString();
+    settings_->power = ControlText(kPowerEdit).toStdWString();
+    settings_->totalN = ControlText(kTotalEdit).toStdWString();
+    settings_->aPriori = AnalysisIndex() == kAPriori;
 }
 
 int CGLMM_In_General::AnalysisIndex() const {

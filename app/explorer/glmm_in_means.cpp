@@ -3,6 +3,7 @@
 #include <QLineEdit>
 
 #include "app/widgets/spin_buttons.h"
+#include "glm/explorer_model.h"
 #include "glm/model/power_glmm.h"
 
 using platform::ControlKind;
@@ -26,15 +27,24 @@ platform::DialogTemplate MeansTabTemplate() {
 CGLMM_In_Means::CGLMM_In_Means() : CGLMMTabForm(MeansTabTemplate()) {}
 
 void CGLMM_In_Means::OnInitialUpdate() {
-    if (model_) responses = model_->responses;
     spin_ = new SpinButtons(Edit(kResponsesEdit), 1, 50, Control(kResponsesSpin));
     spin_->setGeometry(spin_->parentWidget()->rect());
     spin_->SetOnStep([this] { ResponsesEdited(); });
     view_ = new CMatrixViewMeans;
-    view_->SetModel(model_);
+    if (document_) view_->SetContent(&document_->means);
     CreateView(view_);
     FitToParent();
-    SetControlText(kResponsesEdit, QString::number(responses));
+    ShowDocument();
+}
+
+void CGLMM_In_Means::ShowDocument() {
+    if (!view_) return;
+    view_->Show();
+    SetControlText(kResponsesEdit, QString::number(view_->Content().Cols() - 1));
+}
+
+void CGLMM_In_Means::CommitEdits() {
+    if (view_) view_->Content();
 }
 
 void CGLMM_In_Means::OnControlEvent(int id, platform::ControlEvent event) {
@@ -45,8 +55,7 @@ void CGLMM_In_Means::ResponsesEdited() {
     bool ok = false;
     const int count = ControlText(kResponsesEdit).trimmed().toInt(&ok);
     // A text being typed (empty, or out of 1 .. 50) leaves the grid alone.
-    if (!ok || count < 1 || count > 50) return;
-    responses = count;
+    if (!ok || count < 1 || count > 50 || !view_) return;
     if (model_) model_->responses = count;
-    if (view_) view_->SetResponses(count);
+    view_->SetResponses(count);
 }

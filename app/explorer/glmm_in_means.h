@@ -8,8 +8,8 @@
 class SpinButtons;
 
 // The "Means B" tab: the number of responses, with a spin, above the means
-// grid. A count the user changes adds or removes response columns and goes
-// into the model.
+// grid. A count the user changes adds or removes response columns of the
+// record's means and goes into the opener's model.
 class CGLMM_In_Means : public CGLMMTabForm {
   public:
     static constexpr int kResponsesEdit = 1002;
@@ -18,11 +18,11 @@ class CGLMM_In_Means : public CGLMMTabForm {
     CGLMM_In_Means();
 
     void OnInitialUpdate() override;
+    void ShowDocument() override;
+    void CommitEdits() override;
     CMatrixView* View() const override { return view_; }
     CMatrixViewMeans* MeansView() const { return view_; }
     SpinButtons* ResponsesSpin() const { return spin_; }
-
-    int responses = 4;
 
   protected:
     void OnControlEvent(int id, platform::ControlEvent event) override;

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 
+#include "glm/explorer_model.h"
 #include "platform/dialogs.h"
 
 using platform::ControlKind;
@@ -29,11 +30,21 @@ platform::DialogTemplate SigmaTabTemplate() {
 CGLMM_In_Sigma::CGLMM_In_Sigma() : CGLMMTabForm(SigmaTabTemplate()) {}
 
 void CGLMM_In_Sigma::OnInitialUpdate() {
-    if (QComboBox* list = List(kModeList)) list->setCurrentIndex(SigmaGrid::kCovariances);
     view_ = new CMatrixViewSigma;
-    view_->SetModel(model_);
+    if (document_) view_->SetContent(&document_->sigma);
     CreateView(view_);
     FitToParent();
+    ShowDocument();
+}
+
+void CGLMM_In_Sigma::ShowDocument() {
+    if (!view_) return;
+    view_->Show();
+    if (QComboBox* list = List(kModeList)) list->setCurrentIndex(view_->GetMode());
+}
+
+void CGLMM_In_Sigma::CommitEdits() {
+    if (view_) view_->Content();
 }
 
 std::optional<std::wstring> CGLMM_In_Sigma::GetSigma(LabeledMatrix& m) {

@@ -18,6 +18,9 @@ class CGLMM_In_Sigma : public CGLMMTabForm {
     CGLMM_In_Sigma();
 
     void OnInitialUpdate() override;
+    // The record's Σ, and its mode in the list.
+    void ShowDocument() override;
+    void CommitEdits() override;
     CMatrixView* View() const override { return view_; }
     CMatrixViewSigma* SigmaView() const { return view_; }
 

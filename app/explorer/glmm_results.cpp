@@ -2,6 +2,33 @@
 
 #include "app/widgets/html_edit.h"
 
+namespace {
+
+CHTMLEdit::Table ToTable(const ReportTable& table) {
+    CHTMLEdit::Table out;
+    for (const auto& row : table) {
+        std::vector<QString> cells;
+        for (const std::wstring& cell : row) cells.push_back(QString::fromStdWString(cell));
+        out.push_back(std::move(cells));
+    }
+    return out;
+}
+
+}  // namespace
+
+void AppendReport(CHTMLEdit& html, const std::vector<ReportBlock>& blocks) {
+    for (const ReportBlock& block : blocks) {
+        html.AppendRule();
+        html.AppendParagraph(QString::fromStdWString(block.caption));
+        html.AppendTable(ToTable(block.cTable));
+        html.AppendTable(ToTable(block.aTable));
+        for (const ReportTable& table : block.results) html.AppendTable(ToTable(table));
+        if (!block.failure.empty()) html.AppendParagraph(QString::fromStdWString(block.failure));
+        for (const std::wstring& note : block.notes)
+            html.AppendParagraph(QString::fromStdWString(note));
+    }
+}
+
 platform::DialogTemplate ResultsTabTemplate() {
     platform::DialogTemplate t;
     t.id = 181;
@@ -24,6 +51,12 @@ void CGLMM_Results::OnInitialUpdate() {
     html_->NewDocument();
     html_->show();
     FitToParent();
+}
+
+void CGLMM_Results::ShowReport(const std::vector<ReportBlock>& blocks) {
+    if (!html_) return;
+    html_->NewDocument();
+    AppendReport(*html_, blocks);
 }
 
 void CGLMM_Results::FitToParent() {

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QPointer>
+#include <vector>
 
 #include "app/widgets/form_view_ex.h"
+#include "glm/explorer_report.h"
 
 class CHTMLEdit;
 
@@ -20,10 +22,16 @@ class CGLMM_Results : public CFormViewEx {
     void FitToParent() override;
 
     CHTMLEdit* Html() const { return html_; }
+    // A new document with the report of every block.
+    void ShowReport(const std::vector<ReportBlock>& blocks);
 
   private:
     QPointer<CHTMLEdit> html_;
 };
+
+// Appends each block as the Results tab shows it: a rule, the caption, the
+// coefficients of C and A, the result tables, then the failure and notes.
+void AppendReport(CHTMLEdit& html, const std::vector<ReportBlock>& blocks);
 
 // The table of the results tab (dialog 181).
 platform::DialogTemplate ResultsTabTemplate();

@@ -85,6 +85,15 @@ void CMatrixView::SetGridSwitches() {
     grid_->SetColumnResize(true);
 }
 
+void CMatrixView::ShapeGrid(int rows, int cols, int fixedRows, int fixedCols) {
+    grid_->SetColumnCount(cols);
+    grid_->SetRowCount(rows);
+    grid_->SetFixedRowCount(fixedRows);
+    grid_->SetFixedColumnCount(fixedCols);
+    grid_->SetColumnWidth(0, 100);
+    SetGridSwitches();
+}
+
 void CMatrixView::StyleHeaderCell(int row, int col) {
     grid_->SetItemFormat(row, col, kMatrixHeaderFormat);
     grid_->SetItemFont(row, col, headerFont_);
@@ -100,12 +109,7 @@ void CMatrixView::InitGrid() {
 
 bool CMatrixView::SetupGrid(int rows, int cols, const std::wstring& corner,
                             const std::wstring& rowFormat, const std::wstring& colFormat) {
-    grid_->SetColumnCount(cols);
-    grid_->SetRowCount(rows);
-    grid_->SetFixedRowCount(1);
-    grid_->SetFixedColumnCount(1);
-    grid_->SetColumnWidth(0, 100);
-    SetGridSwitches();
+    ShapeGrid(rows, cols, 1, 1);
     for (int r = 0; r < rows; ++r) {
         StyleHeaderCell(r, 0);
         SetCellText(r, 0, r == 0 ? corner : Numbered(rowFormat, r));

@@ -77,6 +77,9 @@ class CMatrixView : public CFormViewEx, public IGridOwner {
   protected:
     // The behaviour switches every matrix grid shares.
     void SetGridSwitches();
+    // The grid's shape with its fixed rows and columns, the switches, and
+    // the first column 100 pixels wide; the texts stay to be written.
+    void ShapeGrid(int rows, int cols, int fixedRows, int fixedCols);
     // Header style: right-aligned single line in the header font.
     void StyleHeaderCell(int row, int col);
     // The whole grid's texts as they stand (untrimmed).

@@ -1,8 +1,5 @@
 #include "app/matrix/matrix_view_contrast.h"
 
-#include "app/matrix/matrix_view_design.h"
-#include "app/matrix/matrix_view_means.h"
-#include "glm/model/power_glmm.h"
 #include "ui/grid/grid_cell_types.h"
 
 namespace {
@@ -26,51 +23,39 @@ void EnsurePlainCell(CGridCtrl* grid, int row, int col) {
 
 }  // namespace
 
-CMatrixViewContrastMat::CMatrixViewContrastMat(ContrastKind kind) : contrasts_(kind) {}
+CMatrixViewContrastMat::CMatrixViewContrastMat(ContrastKind kind) : own_(kind) {}
 
 void CMatrixViewContrastMat::InitGrid() {
-    contrasts_.Init(DefaultCount());
-    CGridCtrl* grid = Grid();
-    grid->SetColumnCount(contrasts_.Cols());
-    grid->SetRowCount(contrasts_.Rows());
-    grid->SetFixedRowCount(1);
-    grid->SetFixedColumnCount(1);
-    grid->SetColumnWidth(0, 100);
-    SetGridSwitches();
+    // Without contrasts of an owner: the default grid over 4 responses or 3
+    // predictors.
+    if (contrasts_ == &own_) own_.Init(own_.Kind() == ContrastKind::kVariables ? 4 : 3);
+    ShapeGrid(contrasts_->Rows(), contrasts_->Cols(), 1, 1);
     Show();
-}
-
-int CMatrixViewAMat::DefaultCount() const {
-    return model_ ? model_->responses : 4;
-}
-
-int CMatrixViewCMat::DefaultCount() const {
-    return model_ ? model_->predictors : 3;
 }
 
 void CMatrixViewContrastMat::Pull() {
     CGridCtrl* grid = Grid();
-    ReadTexts(contrasts_.texts);
+    ReadTexts(contrasts_->texts);
     for (int r = 1; r < grid->GetRowCount(); ++r) {
         if (auto* check = dynamic_cast<CGridCellCheck*>(grid->GetCell(r, ContrastGrid::kUseColumn)))
-            contrasts_.SetUseFlag(r, check->GetCheck());
+            contrasts_->SetUseFlag(r, check->GetCheck());
     }
     // The choices show as texts; NormalizationChosen ignores the blank of a
     // row without coefficients.
     for (int r = 1; r < grid->GetRowCount(); ++r)
         if (dynamic_cast<CGridCellCombo*>(grid->GetCell(r, ContrastGrid::kNormalizeColumn)))
-            contrasts_.NormalizationChosen(
+            contrasts_->NormalizationChosen(
                 r, grid->GetItemText(r, ContrastGrid::kNormalizeColumn).toStdWString());
-    contrasts_.RefreshDerivedColumns();
+    contrasts_->RefreshDerivedColumns();
 }
 
 const ContrastGrid& CMatrixViewContrastMat::Content() {
     Pull();
-    return contrasts_;
+    return *contrasts_;
 }
 
 void CMatrixViewContrastMat::Show() {
-    WriteTexts(contrasts_.texts);
+    WriteTexts(contrasts_->texts);
     FormatGrid();
     Grid()->AutoSizeColumns();
     Grid()->Refresh();
@@ -90,7 +75,7 @@ void CMatrixViewContrastMat::FormatGrid() {
             const bool label = k == ContrastGrid::kLabelColumn;
             grid->SetItemFont(r, k, HeaderFont());
             grid->SetItemBkColour(
-                r, k, label && contrasts_.IsLabelled(r) ? kMatrixLabelBack : QColor(Qt::white));
+                r, k, label && contrasts_->IsLabelled(r) ? kMatrixLabelBack : QColor(Qt::white));
             grid->SetItemState(r, k, grid->GetItemState(r, k) & ~kCellReadOnly);
         }
     }
@@ -103,10 +88,10 @@ void CMatrixViewContrastMat::RebuildUseColumn() {
     if (grid->GetColumnCount() <= ContrastGrid::kUseColumn) return;
     const int k = ContrastGrid::kUseColumn;
     for (int r = 1; r < grid->GetRowCount(); ++r) {
-        if (contrasts_.IsLabelled(r)) {
+        if (contrasts_->IsLabelled(r)) {
             if (auto* check = EnsureCellType<CGridCellCheck>(grid, r, k)) {
                 check->SetText(QString());
-                check->SetCheck(contrasts_.UseFlag(r));
+                check->SetCheck(contrasts_->UseFlag(r));
             }
         } else {
             EnsurePlainCell(grid, r, k);
@@ -121,14 +106,14 @@ void CMatrixViewContrastMat::RebuildNormalizeColumn() {
     if (grid->GetColumnCount() <= ContrastGrid::kNormalizeColumn) return;
     const int k = ContrastGrid::kNormalizeColumn;
     QStringList options;
-    for (const std::wstring& option : contrasts_.normalizeOptions)
+    for (const std::wstring& option : contrasts_->normalizeOptions)
         options << QString::fromStdWString(option);
     for (int r = 1; r < grid->GetRowCount(); ++r) {
-        if (contrasts_.HasNoCoefficients(r)) {
+        if (contrasts_->HasNoCoefficients(r)) {
             EnsurePlainCell(grid, r, k);
             grid->SetItemText(r, k, QStringLiteral(" "));
         } else if (auto* combo = EnsureCellType<CGridCellCombo>(grid, r, k)) {
-            combo->SetText(options.value(contrasts_.NormalizeMode(r)));
+            combo->SetText(options.value(contrasts_->NormalizeMode(r)));
             combo->SetOptions(options);
             combo->SetStyle(kComboDropDownList);
         }
@@ -138,53 +123,39 @@ void CMatrixViewContrastMat::RebuildNormalizeColumn() {
 
 void CMatrixViewContrastMat::GridToMatrix(LabeledMatrix& m) {
     Pull();
-    contrasts_.ToMatrix(m);
+    contrasts_->ToMatrix(m);
 }
 
 void CMatrixViewContrastMat::MatrixToGrid(const LabeledMatrix& m) {
-    contrasts_.FromMatrix(m);
+    contrasts_->FromMatrix(m);
     Show();
 }
 
 void CMatrixViewContrastMat::BuildContrastList(PowerContrastList& list, const Matrix& weights) {
     Pull();
-    contrasts_.BuildContrastList(list, weights);
+    contrasts_->BuildContrastList(list, weights);
 }
 
 void CMatrixViewContrastMat::AddContrast() {
     Pull();
-    contrasts_.AddContrast();
+    contrasts_->AddContrast();
     Show();
 }
 
 void CMatrixViewContrastMat::Reorder() {
     Pull();
-    contrasts_.Reorder();
+    contrasts_->Reorder();
     Show();
-}
-
-void CMatrixViewContrastMat::FollowColumns(const std::vector<std::wstring>& headers) {
-    Pull();
-    contrasts_.FollowColumns(headers);
-    Show();
-}
-
-void CMatrixViewAMat::SyncWithMeans(CMatrixViewMeans& means) {
-    FollowColumns(means.Content().ResponseLabels());
-}
-
-void CMatrixViewCMat::SyncWithDesign(CMatrixViewDesign& design) {
-    FollowColumns(design.Content().PredictorLabels());
 }
 
 long CMatrixViewContrastMat::OnGridNotify(const GridNotify& note) {
     if (note.code != kNotifyEndLabelEdit || note.row < 1) return 0;
     Pull();
-    if (note.col == ContrastGrid::kLabelColumn) contrasts_.LabelEdited(note.row);
+    if (note.col == ContrastGrid::kLabelColumn) contrasts_->LabelEdited(note.row);
     // Texts of the edited row may have changed (zeros after a new label, a
     // typed text in the use column back to its blank); the cell types of the
     // use and normalize columns follow.
-    WriteTexts(contrasts_.texts);
+    WriteTexts(contrasts_->texts);
     FormatGrid();
     Grid()->AutoSizeColumn(note.col);
     Grid()->Refresh();

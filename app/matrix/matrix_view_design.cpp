@@ -1,26 +1,18 @@
 #include "app/matrix/matrix_view_design.h"
 
-#include "glm/model/power_glmm.h"
-
 void CMatrixViewDesign::InitGrid() {
-    design_.Init(model_ ? model_->cells : 3, model_ ? model_->predictors : 3);
-    CGridCtrl* grid = Grid();
-    grid->SetColumnCount(design_.Cols());
-    grid->SetRowCount(design_.Rows());
-    grid->SetFixedRowCount(0);
-    grid->SetFixedColumnCount(0);
-    grid->SetColumnWidth(0, 100);
-    SetGridSwitches();
+    if (design_ == &own_) own_.Init(3, 3);
+    ShapeGrid(design_->Rows(), design_->Cols(), 0, 0);
     Show();
 }
 
 const DesignGrid& CMatrixViewDesign::Content() {
-    ReadTexts(design_.texts);
-    return design_;
+    ReadTexts(design_->texts);
+    return *design_;
 }
 
 void CMatrixViewDesign::Show() {
-    WriteTexts(design_.texts);
+    WriteTexts(design_->texts);
     FormatGrid();
     Grid()->AutoSizeColumns();
     Grid()->Refresh();
@@ -46,8 +38,8 @@ void CMatrixViewDesign::FormatGrid() {
 }
 
 void CMatrixViewDesign::SetDimensions(int rows, int weightColumn) {
-    ReadTexts(design_.texts);
-    design_.SetDimensions(rows, weightColumn);
+    ReadTexts(design_->texts);
+    design_->SetDimensions(rows, weightColumn);
     Show();
 }
 

@@ -1,27 +1,18 @@
 #include "app/matrix/matrix_view_means.h"
 
-#include "app/matrix/matrix_view_design.h"
-#include "glm/model/power_glmm.h"
-
 void CMatrixViewMeans::InitGrid() {
-    means_.Init(model_ ? model_->predictors : 3, model_ ? model_->responses : 4);
-    CGridCtrl* grid = Grid();
-    grid->SetColumnCount(means_.Cols());
-    grid->SetRowCount(means_.Rows());
-    grid->SetFixedRowCount(0);
-    grid->SetFixedColumnCount(1);
-    grid->SetColumnWidth(0, 100);
-    SetGridSwitches();
+    if (means_ == &own_) own_.Init(3, 4);
+    ShapeGrid(means_->Rows(), means_->Cols(), 0, 1);
     Show();
 }
 
 const MeansGrid& CMatrixViewMeans::Content() {
-    ReadTexts(means_.texts);
-    return means_;
+    ReadTexts(means_->texts);
+    return *means_;
 }
 
 void CMatrixViewMeans::Show() {
-    WriteTexts(means_.texts);
+    WriteTexts(means_->texts);
     FormatGrid();
     Grid()->AutoSizeColumns();
     Grid()->Refresh();
@@ -49,14 +40,8 @@ void CMatrixViewMeans::FormatGrid() {
 }
 
 void CMatrixViewMeans::SetResponses(int responses) {
-    ReadTexts(means_.texts);
-    means_.SetResponses(responses);
-    Show();
-}
-
-void CMatrixViewMeans::SyncWithDesign(CMatrixViewDesign& design) {
-    ReadTexts(means_.texts);
-    means_.SyncWithDesign(design.Content().PredictorLabels());
+    ReadTexts(means_->texts);
+    means_->SetResponses(responses);
     Show();
 }
 

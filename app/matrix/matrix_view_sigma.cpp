@@ -1,26 +1,18 @@
 #include "app/matrix/matrix_view_sigma.h"
 
-#include "app/matrix/matrix_view_means.h"
-#include "glm/model/power_glmm.h"
-
 void CMatrixViewSigma::InitGrid() {
-    const int p = model_ ? model_->responses : 4;
-    sigma_.Init(p);
-    Matrix identity;
-    SetIdentity(identity, p);
-    ShowMatrix(identity, L"%lg", L"Covariance", L"Y %d", L"Y %d");
-    FormatGrid();
-    Grid()->AutoSizeColumns();
-    Grid()->Refresh();
+    if (sigma_ == &own_) own_.Init(4);
+    ShapeGrid(sigma_->Rows(), sigma_->Rows(), 1, 1);
+    Show();
 }
 
 const SigmaGrid& CMatrixViewSigma::Content() {
-    ReadTexts(sigma_.texts);
-    return sigma_;
+    ReadTexts(sigma_->texts);
+    return *sigma_;
 }
 
 void CMatrixViewSigma::Show() {
-    WriteTexts(sigma_.texts);
+    WriteTexts(sigma_->texts);
     FormatGrid();
     Grid()->AutoSizeColumns();
     Grid()->Refresh();
@@ -45,19 +37,13 @@ void CMatrixViewSigma::FormatGrid() {
 }
 
 void CMatrixViewSigma::MatrixToGrid(const LabeledMatrix& m) {
-    sigma_.Load(m.cells);
-    Show();
-}
-
-void CMatrixViewSigma::SyncWithMeans(CMatrixViewMeans& means) {
-    ReadTexts(sigma_.texts);
-    sigma_.SyncWithMeans(means.Content().ResponseLabels());
+    sigma_->Load(m.cells);
     Show();
 }
 
 std::optional<std::wstring> CMatrixViewSigma::SetMode(SigmaGrid::Mode mode) {
-    ReadTexts(sigma_.texts);
-    const std::optional<std::wstring> failure = sigma_.SetMode(mode);
+    ReadTexts(sigma_->texts);
+    const std::optional<std::wstring> failure = sigma_->SetMode(mode);
     if (!failure) Show();
     return failure;
 }
