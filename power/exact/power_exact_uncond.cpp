@@ -318,7 +318,7 @@ double PowerExactUncondTwoProp::StatisticValue(int code, double x2, double x1, d
     return SharedValue(code, x1, n1, x2, n2, x1 / n1, x2 / n2);
 }
 
-bool PowerExactUncondTwoProp::AcceptsAnInterval(int, int, int, double) {
+bool PowerExactUncondTwoProp::AcceptsAnInterval(int, int, int, int, double) {
     return false;
 }
 
@@ -487,29 +487,28 @@ double PowerExactUncondTwoProp::OrientedValue(int x2, int x1) {
 
 // The span grows at least by its own length each time, towards the x1
 // asked for, and never beyond 0 and m1.
-signed char& PowerExactUncondTwoProp::ScannedRow::At(int x1, int m1) {
-    const int size = static_cast<int>(flags.size());
+double& PowerExactUncondTwoProp::ScannedRow::At(int x1, int m1) {
+    constexpr double kUnknown = std::numeric_limits<double>::quiet_NaN();
+    const int size = static_cast<int>(values.size());
     if (size == 0) {
         base = x1;
-        flags.assign(1, -1);
+        values.assign(1, kUnknown);
     } else if (x1 < base) {
         const int newBase = std::max(0, std::min(x1, base - size));
-        flags.insert(flags.begin(), static_cast<size_t>(base - newBase), -1);
+        values.insert(values.begin(), static_cast<size_t>(base - newBase), kUnknown);
         base = newBase;
     } else if (x1 >= base + size) {
         const int end = std::min(m1 + 1, std::max(x1 + 1, base + 2 * size));
-        flags.resize(static_cast<size_t>(end - base), -1);
+        values.resize(static_cast<size_t>(end - base), kUnknown);
     }
-    return flags[static_cast<size_t>(x1 - base)];
+    return values[static_cast<size_t>(x1 - base)];
 }
 
 bool PowerExactUncondTwoProp::Accepts(int x2, int x1) {
-    signed char& known = scanned_[static_cast<size_t>(x2)].At(x1, m1_);
-    if (known < 0) {
-        const double v = OrientedValue(x2, x1);
-        known = (side_ == 1 || v <= critical_) && (side_ == 0 || v >= -critical_) ? 1 : 0;
-    }
-    return known != 0;
+    double& v = scanned_[static_cast<size_t>(x2)].At(x1, m1_);
+    // OrientedValue is never NaN.
+    if (std::isnan(v)) v = OrientedValue(x2, x1);
+    return (side_ == 1 || v <= critical_) && (side_ == 0 || v >= -critical_);
 }
 
 // Where the derived test proves that the x1 kept for one x2 form an
@@ -520,9 +519,8 @@ bool PowerExactUncondTwoProp::Accepts(int x2, int x1) {
 // changes sign, a variance that vanishes at a corner while the offset keeps
 // the difference from 0), and the row is judged outcome by outcome.
 void PowerExactUncondTwoProp::FindAcceptanceBounds(int x2) {
-    if (!AcceptsAnInterval(x2, m2_, side_, critical_)) {
+    if (!AcceptsAnInterval(x2, m1_, m2_, side_, critical_)) {
         acceptLower_[static_cast<size_t>(x2)] = kScannedRow;
-        scanned_[static_cast<size_t>(x2)] = ScannedRow{};
         return;
     }
     const double c = critical_;
@@ -763,6 +761,10 @@ double PowerExactUncondTwoProp::ExactPower(double p1, double alphaValue, double 
         regionKey_ = key;
         acceptLower_.assign(static_cast<size_t>(m2_) + 1, -1);
         acceptUpper_.assign(static_cast<size_t>(m2_) + 1, -1);
+    }
+    key.critical = 0.0;
+    if (!(key == valuesKey_)) {
+        valuesKey_ = key;
         scanned_.assign(static_cast<size_t>(m2_) + 1, {});
     }
     group2_.Reset(m2_, proportion2);

@@ -41,7 +41,9 @@ struct StatisticMoments {
 // interval, and otherwise by judging each x1 the sums visit. The region is
 // kept between evaluations as long as the statistic, the critical value,
 // the groups, p2 and the offset stay the same: the Sensitivity search moves
-// p1 alone and reuses one region throughout.
+// p1 alone and reuses one region throughout. The statistics of the outcomes
+// judged one by one are kept when only the critical value changes: the
+// Criterion and Compromise searches compute each of them once.
 class PowerExactUncondTwoProp : public PowerExact {
   public:
     PowerExactUncondTwoProp();
@@ -149,14 +151,15 @@ class PowerExactUncondTwoProp : public PowerExact {
     void UpdateProportionFromEffect() { proportion1 = Convert23(effectSize); }
     // The effect from p1, in the chosen measure.
     void SetEffectFromP1() { effectSize = Convert24(proportion1); }
-    // Whether the x1 that the statistic accepts for this x2 (of m2) are
-    // known to form one interval when the side tested (as in
-    // StatisticValue) is held against the critical value c: the x1 at or
-    // below c a run from 0 when the upper tail is tested, the x1 at or
-    // above -c a run up to n1 when the lower one is. Only a proof may say
-    // so, since the interval's ends are then found by bisection; the rows
-    // of any other x2 are scanned over the x1 the sums visit. Base: false.
-    virtual bool AcceptsAnInterval(int x2, int m2, int side, double c);
+    // Whether the x1 that the statistic accepts for this x2 (of m2, against
+    // m1 subjects in group 1) are known to form one interval when the side
+    // tested (as in StatisticValue) is held against the critical value c:
+    // the x1 at or below c a run from 0 when the upper tail is tested, the
+    // x1 at or above -c a run up to n1 when the lower one is. Only a proof
+    // may say so, since the interval's ends are then found by bisection;
+    // the rows of any other x2 are scanned over the x1 the sums visit.
+    // Base: false.
+    virtual bool AcceptsAnInterval(int x2, int m1, int m2, int side, double c);
 
     // The value x of the chosen effect measure (effectIndex: 0 p1,
     // 1 p1 - p2, 2 p1/p2, 3 odds ratio) as p1, and p1 as that value.
@@ -269,7 +272,11 @@ class PowerExactUncondTwoProp : public PowerExact {
     // so that every statistic grows with x1.
     double OrientedValue(int x2, int x1);
 
-    // The region and what it was found for.
+    // The region and what it was found for. The statistic of an outcome
+    // depends on everything here but the critical value: a search over
+    // alpha keeps the values of the rows judged outcome by outcome and
+    // compares them with each new critical value, rather than computing
+    // them again at every step.
     struct RegionKey {
         int m1 = -1, m2 = -1, code = -1, reference = -1, side = -1;
         // p2 as well: the ratio statistics test the H0 ratio (p2 + offset)/p2.
@@ -277,17 +284,19 @@ class PowerExactUncondTwoProp : public PowerExact {
         bool operator==(const RegionKey&) const = default;
     };
     RegionKey regionKey_;
+    // The key of the values kept in scanned_ (its critical value unused).
+    RegionKey valuesKey_;
     // Per x2: the ends of the accepted interval (lower -1 not yet known,
     // kScannedRow for a row judged outcome by outcome).
     std::vector<int> acceptLower_;
     std::vector<int> acceptUpper_;
-    // The judgements of the x1 of one scanned x2 (-1 not yet judged, 0
-    // rejected, 1 accepted), held for the span of x1 the sums have visited
-    // only: a row of a large group is visited near its modes alone.
+    // The oriented statistics of the x1 of one x2 (NaN not yet computed),
+    // held for the span of x1 the sums have visited only: a row of a large
+    // group is visited near its modes alone.
     struct ScannedRow {
         int base = 0;
-        std::vector<signed char> flags;
-        signed char& At(int x1, int m1);
+        std::vector<double> values;
+        double& At(int x1, int m1);
     };
     std::vector<ScannedRow> scanned_;
     MassCache group2_;

@@ -224,7 +224,7 @@ TEST(UnconditionalOffsetTest, ClaimedIntervalsHoldOverEveryX1) {
                                                                   static_cast<int>(kept.size()) &&
                                                               (side != 0 || kept.front() == 0) &&
                                                               (side != 1 || kept.back() == n1));
-                            if (!test.AcceptsAnInterval(x2, n2, side, c)) {
+                            if (!test.AcceptsAnInterval(x2, n1, n2, side, c)) {
                                 ++refused;
                                 broken += run ? 0 : 1;
                                 continue;
