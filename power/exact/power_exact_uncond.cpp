@@ -930,24 +930,8 @@ double PowerExactUncondTwoProp::SolveSampleSize(double p1, double alphaValue, do
         if (!valid(a, b)) return false;
         return PowerAt(p1, alphaValue, a, b) >= target;
     };
-    const double k0 = std::ceil(n);
-    double found = -1.0;
-    for (int i = 0; i < kAPrioriCandidates; ++i) {
-        if (reaches(k0 + i)) {
-            found = k0 + i;
-            break;
-        }
-    }
-    if (found < 0.0) Unreachable("Solver-SampleSize", k0 + kAPrioriCandidates - 1);
-    double j = std::max(found - kAPrioriStepBack, 2.0);
-    while (j > 2.0 && reaches(j)) j = std::max(j - kAPrioriStepBack, 2.0);
-    double answer = found;
-    for (double k = j; k < k0; k += 1.0) {
-        if (reaches(k)) {
-            answer = k;
-            break;
-        }
-    }
+    const double answer = exact_search::FirstTotalReaching(
+        reaches, std::ceil(n), kAPrioriCandidates, kAPrioriStepBack, 2.0, "Solver-SampleSize");
     SplitTotal(answer, &n1, &n2);
     ComputePower2(p1, alphaValue, n1, n2);
     return finish(n1, n2);
