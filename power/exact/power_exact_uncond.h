@@ -302,9 +302,8 @@ class PowerExactUncondTwoProp : public PowerExact {
     MassCache group2_;
     int m1_ = 0, m2_ = 0, side_ = 2;
     double critical_ = 0.0;
-    // Whether ExactPower sums beta and the size on their own sides (the
-    // Compromise search: the other searches pay nothing for it), and beta
-    // so summed.
+    // Whether ExactPower sums a small beta on its own side (the Compromise
+    // search: the other searches pay nothing for it), and beta so summed.
     bool wantTails_ = false;
     double exactBeta_ = 0.0;
 };
