@@ -727,8 +727,12 @@ double PowerExactUncondTwoProp::WalkRowsWith(RowSum rowSum) {
         if (!canUp && !canDown) break;
         const double upMass = canUp ? group2_.At(u) : 0.0;
         const double downMass = canDown ? group2_.At(d) : 0.0;
-        if (sum > 0.0 && upMass <= kNegligible * sum && downMass <= kNegligible * sum) break;
-        if (canUp && (!canDown || upTerm >= downTerm)) {
+        const bool upSpent = sum > 0.0 && upMass <= kNegligible * sum;
+        const bool downSpent = sum > 0.0 && downMass <= kNegligible * sum;
+        if (upSpent && downSpent) break;
+        // The masses only fall further out: a spent end holds nothing of
+        // weight any more, and the walk goes on at the other one alone.
+        if (canUp && (!canDown || downSpent || (!upSpent && upTerm >= downTerm))) {
             upTerm = row(++u);
             sum += upTerm;
         } else {
