@@ -574,14 +574,12 @@ void PowerExactUncondTwoProp::FindAcceptanceBounds(int x2) {
     acceptUpper_[static_cast<size_t>(x2)] = upper;
 }
 
-double PowerExactUncondTwoProp::SumScannedRow(int x2, int start, MassCache& group1) {
-    const double rowMass = group2_.At(x2);
-    if (group1.q <= 0.0) return Accepts(x2, 0) ? rowMass : 0.0;
-    if (group1.q >= 1.0) return Accepts(x2, m1_) ? rowMass : 0.0;
+template <class Visit>
+void PowerExactUncondTwoProp::VisitScannedRow(int start, MassCache& group1, Visit visit) {
     int up = std::clamp(start, 0, m1_);
     int down = up - 1;
     double total = group1.At(up);
-    double kept = Accepts(x2, up) ? total : 0.0;
+    visit(up, total);
     ++up;
     // The masses fall away from the mode, next to the start: once both next
     // ones are negligible against the row's mass, so is everything beyond,
@@ -594,15 +592,60 @@ double PowerExactUncondTwoProp::SumScannedRow(int x2, int start, MassCache& grou
         if (d <= kNegligible * total && u <= kNegligible * total) break;
         if (canDown && (!canUp || d >= u)) {
             total += d;
-            if (Accepts(x2, down)) kept += d;
+            visit(down, d);
             --down;
         } else {
             total += u;
-            if (Accepts(x2, up)) kept += u;
+            visit(up, u);
             ++up;
         }
     }
+}
+
+double PowerExactUncondTwoProp::SumScannedRow(int x2, int start, MassCache& group1) {
+    const double rowMass = group2_.At(x2);
+    if (group1.q <= 0.0) return Accepts(x2, 0) ? rowMass : 0.0;
+    if (group1.q >= 1.0) return Accepts(x2, m1_) ? rowMass : 0.0;
+    if (sortRows_ && group1.slot >= 0)
+        return rowMass * SortedRowFor(x2, start, group1).Kept(critical_);
+    double kept = 0.0;
+    VisitScannedRow(start, group1, [&](int x1, double mass) {
+        if (Accepts(x2, x1)) kept += mass;
+    });
     return rowMass * kept;
+}
+
+double PowerExactUncondTwoProp::SortedRow::Kept(double c) const {
+    const auto end = std::upper_bound(keys.begin(), keys.end(), c);
+    return end == keys.begin() ? 0.0 : cumulative[static_cast<size_t>(end - keys.begin() - 1)];
+}
+
+const PowerExactUncondTwoProp::SortedRow& PowerExactUncondTwoProp::SortedRowFor(int x2, int start,
+                                                                                MassCache& group1) {
+    const size_t slot = static_cast<size_t>(group1.slot);
+    if (sortedQ_[slot] != group1.q || sorted_[slot].size() != static_cast<size_t>(m2_) + 1) {
+        sortedQ_[slot] = group1.q;
+        sorted_[slot].assign(static_cast<size_t>(m2_) + 1, {});
+    }
+    SortedRow& row = sorted_[slot][static_cast<size_t>(x2)];
+    if (!row.keys.empty()) return row;
+    // An outcome is accepted when its key is at most the critical value:
+    // |v| with two tails, v for the upper tail alone, -v for the lower.
+    std::vector<std::pair<double, double>> visited;
+    VisitScannedRow(start, group1, [&](int x1, double mass) {
+        Accepts(x2, x1);
+        const double v = scanned_[static_cast<size_t>(x2)].At(x1, m1_);
+        visited.emplace_back(side_ == 2 ? std::fabs(v) : side_ == 0 ? v : -v, mass);
+    });
+    std::sort(visited.begin(), visited.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    double sum = 0.0;
+    for (const auto& [key, mass] : visited) {
+        sum += mass;
+        row.keys.push_back(key);
+        row.cumulative.push_back(sum);
+    }
+    return row;
 }
 
 double PowerExactUncondTwoProp::SumAcceptedRow(int x2, int start, MassCache& group1) {
@@ -770,11 +813,14 @@ double PowerExactUncondTwoProp::ExactPower(double p1, double alphaValue, double 
     if (!(key == valuesKey_)) {
         valuesKey_ = key;
         scanned_.assign(static_cast<size_t>(m2_) + 1, {});
+        sortedQ_[0] = sortedQ_[1] = -1.0;
     }
     group2_.Reset(m2_, proportion2);
     MassCache underH1, underH0;
     underH1.Reset(m1_, p1);
     underH0.Reset(m1_, p0);
+    underH1.slot = 0;
+    underH0.slot = 1;
     const double accepted1 = WalkRows(underH1);
     const double accepted0 = WalkRows(underH0);
 
@@ -962,6 +1008,7 @@ double PowerExactUncondTwoProp::SolveAlpha2(double p1, double target, double n1,
     alpha = actualAlpha = start;
     if (!exact) return start;
 
+    const Restore<bool> sorted(sortRows_, true);
     // The exact power grows with alpha in steps: the smallest alpha (to
     // 1e-7, and below 1e-7 to 1e-7 of itself) whose power reaches the
     // target, none where alpha 1e-99 already reaches it.
@@ -1010,6 +1057,7 @@ double PowerExactUncondTwoProp::SolveCompromise2(double p1, double q, double n1,
     // approximation's alpha itself and brackets q between its last two
     // trials.
     const Restore<bool> withTails(wantTails_, true);
+    const Restore<bool> sorted(sortRows_, true);
     auto at = [&](double a) {
         PowerAt(p1, a, n1, n2);
         return exact_search::Step{actualAlpha > 0.0 ? exactBeta_ / actualAlpha : Infinity(),

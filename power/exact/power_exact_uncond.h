@@ -231,6 +231,9 @@ class PowerExactUncondTwoProp : public PowerExact {
     struct MassCache {
         int n = -1;
         double q = -1.0;
+        // Which hypothesis the masses belong to (0 H1, 1 H0) for the rows
+        // sorted by their statistics; -1 none.
+        int slot = -1;
         std::vector<double> mass;
         void Reset(int trials, double proportion);
         double At(int x);
@@ -254,6 +257,10 @@ class PowerExactUncondTwoProp : public PowerExact {
     // The same for a scanned row: every x1 from `start` outwards, each
     // judged by its own statistic, until the masses left are negligible.
     double SumScannedRow(int x2, int start, MassCache& group1);
+    // The x1 of a scanned row that SumScannedRow sums, visit(x1, mass) for
+    // each in the order summed.
+    template <class Visit>
+    void VisitScannedRow(int start, MassCache& group1, Visit visit);
     // Whether the statistic accepts the outcome (x1, x2).
     bool Accepts(int x2, int x1);
     // The accepted mass of all outcomes, the rows of group 2 summed from
@@ -299,6 +306,22 @@ class PowerExactUncondTwoProp : public PowerExact {
         double& At(int x1, int m1);
     };
     std::vector<ScannedRow> scanned_;
+    // A search over alpha at one p1 (Criterion, Compromise) sums each
+    // scanned row at every step over the same x1 with the same masses, and
+    // only the critical value moves: the row's outcomes sorted by the value
+    // held against it (keys ascending), with the running sums of their
+    // masses, give its accepted mass by one binary search.
+    struct SortedRow {
+        std::vector<double> keys;
+        std::vector<double> cumulative;
+        double Kept(double c) const;
+    };
+    const SortedRow& SortedRowFor(int x2, int start, MassCache& group1);
+    // Whether the searches' rows are sorted (set while one runs), and the
+    // sorted rows of each hypothesis with the proportion they are for.
+    bool sortRows_ = false;
+    double sortedQ_[2] = {-1.0, -1.0};
+    std::vector<SortedRow> sorted_[2];
     MassCache group2_;
     int m1_ = 0, m2_ = 0, side_ = 2;
     double critical_ = 0.0;
