@@ -574,22 +574,20 @@ void PowerExactUncondTwoProp::FindAcceptanceBounds(int x2) {
     acceptUpper_[static_cast<size_t>(x2)] = upper;
 }
 
-template <class Visit>
-void PowerExactUncondTwoProp::VisitScannedRow(int start, MassCache& group1, Visit visit) {
+template <class Visit, class Spent>
+void PowerExactUncondTwoProp::VisitScannedRow(int start, MassCache& group1, Visit visit,
+                                              Spent spent) {
     int up = std::clamp(start, 0, m1_);
     int down = up - 1;
     double total = group1.At(up);
     visit(up, total);
     ++up;
-    // The masses fall away from the mode, next to the start: once both next
-    // ones are negligible against the row's mass, so is everything beyond,
-    // accepted or not.
     for (;;) {
         const bool canDown = down >= 0, canUp = up <= m1_;
         if (!canDown && !canUp) break;
         const double d = canDown ? group1.At(down) : 0.0;
         const double u = canUp ? group1.At(up) : 0.0;
-        if (d <= kNegligible * total && u <= kNegligible * total) break;
+        if (spent(total, d, u)) break;
         if (canDown && (!canUp || d >= u)) {
             total += d;
             visit(down, d);
@@ -600,6 +598,16 @@ void PowerExactUncondTwoProp::VisitScannedRow(int start, MassCache& group1, Visi
             ++up;
         }
     }
+}
+
+template <class Visit>
+void PowerExactUncondTwoProp::VisitScannedRow(int start, MassCache& group1, Visit visit) {
+    // The masses fall away from the mode, next to the start: once both next
+    // ones are negligible against the row's mass, so is everything beyond,
+    // accepted or not.
+    VisitScannedRow(start, group1, visit, [](double total, double d, double u) {
+        return d <= kNegligible * total && u <= kNegligible * total;
+    });
 }
 
 double PowerExactUncondTwoProp::SumScannedRow(int x2, int start, MassCache& group1) {
@@ -712,25 +720,16 @@ double PowerExactUncondTwoProp::SumRowTail(int x2, int start, MassCache& group1,
     // Every x1 from the mode outwards until the masses left are negligible
     // against the wanted mass of the rows so far: wanted outcomes may lie
     // only in the far tails of the row.
-    int up = std::clamp(start, 0, m1_);
-    int down = up - 1;
-    double kept = wanted(up) ? group1.At(up) : 0.0;
-    ++up;
-    for (;;) {
-        const bool canDown = down >= 0, canUp = up <= m1_;
-        if (!canDown && !canUp) break;
-        const double d = canDown ? group1.At(down) : 0.0;
-        const double u = canUp ? group1.At(up) : 0.0;
-        const double bound = kNegligible * (running + rowMass * kept);
-        if (bound > 0.0 && rowMass * d <= bound && rowMass * u <= bound) break;
-        if (canDown && (!canUp || d >= u)) {
-            if (wanted(down)) kept += d;
-            --down;
-        } else {
-            if (wanted(up)) kept += u;
-            ++up;
-        }
-    }
+    double kept = 0.0;
+    VisitScannedRow(
+        start, group1,
+        [&](int x1, double mass) {
+            if (wanted(x1)) kept += mass;
+        },
+        [&](double, double d, double u) {
+            const double bound = kNegligible * (running + rowMass * kept);
+            return bound > 0.0 && rowMass * d <= bound && rowMass * u <= bound;
+        });
     return rowMass * kept;
 }
 
@@ -988,25 +987,32 @@ double PowerExactUncondTwoProp::SolveSampleSize(double p1, double alphaValue, do
 
 // ------------------------------------------------------------ Criterion
 
-double PowerExactUncondTwoProp::SolveAlpha2(double p1, double target, double n1, double n2) {
+template <class Approximation>
+double PowerExactUncondTwoProp::ApproximateStart(AnalysisType type, double p1, double n1, double n2,
+                                                 double fallback, Approximation solve) {
     proportion1 = p1;
-    power = target;
-    actualPower = target;
     groupSize1 = n1;
     groupSize2 = n2;
     sampleSize = n1 + n2;
-    analysisType = kCriterion;
-    const bool exact = !UsesLargeSample(n1, n2);
-    double start = 0.5;
+    analysisType = type;
     try {
-        BracketAlpha();
-        start = SolveInBracket("Solver-Alpha", 300);
+        return solve();
     } catch (const QuorixError&) {
         // The exact search needs the approximation's alpha only as a start.
-        if (!exact) throw;
+        if (UsesLargeSample(n1, n2)) throw;
+        return fallback;
     }
+}
+
+double PowerExactUncondTwoProp::SolveAlpha2(double p1, double target, double n1, double n2) {
+    power = target;
+    actualPower = target;
+    const double start = ApproximateStart(kCriterion, p1, n1, n2, 0.5, [this] {
+        BracketAlpha();
+        return SolveInBracket("Solver-Alpha", 300);
+    });
     alpha = actualAlpha = start;
-    if (!exact) return start;
+    if (UsesLargeSample(n1, n2)) return start;
 
     const Restore<bool> sorted(sortRows_, true);
     // The exact power grows with alpha in steps: the smallest alpha (to
@@ -1030,21 +1036,12 @@ double PowerExactUncondTwoProp::SolveAlpha2(double p1, double target, double n1,
 
 double PowerExactUncondTwoProp::SolveCompromise2(double p1, double q, double n1, double n2) {
     ratio = q;
-    proportion1 = p1;
-    groupSize1 = n1;
-    groupSize2 = n2;
-    sampleSize = n1 + n2;
-    analysisType = kCompromise;
-    const bool exact = !UsesLargeSample(n1, n2);
-    double start = 0.05;
-    try {
+    const double start = ApproximateStart(kCompromise, p1, n1, n2, 0.05, [this] {
         BracketCompromiseAlpha();
-        start = SolveInBracket("Solver-Compromise", 100);
-    } catch (const QuorixError&) {
-        if (!exact) throw;
-    }
+        return SolveInBracket("Solver-Compromise", 100);
+    });
     alpha = actualAlpha = start;
-    if (!exact) {
+    if (UsesLargeSample(n1, n2)) {
         power = actualPower = LargeSamplePower(p1, start, n1, n2);
         compromiseBeta = LargeSampleBeta(p1, start, n1, n2);
         const double r = compromiseBeta / actualAlpha;

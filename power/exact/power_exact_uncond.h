@@ -220,6 +220,13 @@ class PowerExactUncondTwoProp : public PowerExact {
     bool CheckEffectFor(double x, double p2);
     // The H0 proportion of group 1.
     double NullProportion() const { return proportion2 + nullDifference; }
+    // Sets p1, the groups and the analysis type of a search over alpha and
+    // returns the approximation's answer, solve(), as its start: the exact
+    // search takes `fallback` where the approximation has none, while the
+    // approximation's own failure stands.
+    template <class Approximation>
+    double ApproximateStart(AnalysisType type, double p1, double n1, double n2, double fallback,
+                            Approximation solve);
     // The groups of a total k split by the allocation ratio.
     void SplitTotal(double k, double* n1, double* n2) const;
     // The exact power at p1 with the failure rule of the searches.
@@ -257,8 +264,13 @@ class PowerExactUncondTwoProp : public PowerExact {
     // The same for a scanned row: every x1 from `start` outwards, each
     // judged by its own statistic, until the masses left are negligible.
     double SumScannedRow(int x2, int start, MassCache& group1);
-    // The x1 of a scanned row that SumScannedRow sums, visit(x1, mass) for
-    // each in the order summed.
+    // The x1 of a scanned row from `start` outwards, the larger next mass
+    // first, visit(x1, mass) for each, until spent(total, down, up) says
+    // that the next masses down and up are negligible (total: the mass
+    // visited); without `spent`, negligible against the row's mass, as
+    // SumScannedRow sums them.
+    template <class Visit, class Spent>
+    void VisitScannedRow(int start, MassCache& group1, Visit visit, Spent spent);
     template <class Visit>
     void VisitScannedRow(int start, MassCache& group1, Visit visit);
     // Whether the statistic accepts the outcome (x1, x2).

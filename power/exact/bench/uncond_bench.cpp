@@ -27,6 +27,23 @@ void Run(benchmark::State& state, AnalysisType type, const Texts& texts) {
     bench::Run(state, test, type, texts, &outputs);
 }
 
+// The same on a new object each run, with the statistic `statistic` (-1:
+// the test's own).
+template <class Test>
+void RunFresh(benchmark::State& state, AnalysisType type, const Texts& texts, int statistic) {
+    for (auto _ : state) {
+        Test test;
+        if (statistic >= 0) test.SetStatistic(statistic);
+        PropertyList inputs, outputs;
+        test.BuildInputList(type, &inputs);
+        bench::TypeTexts(&inputs, texts);
+        const CalculateStatus status = CalculateWithInputErrors(&test, type, &inputs);
+        test.BuildOutputList(type, &outputs);
+        test.GetOutputs(type, &outputs);
+        benchmark::DoNotOptimize(status);
+    }
+}
+
 const std::string kTails = "Tail(s)";
 const std::string kPower = "Power (1-$\\beta$ err prob)";
 const std::string kN1 = "Sample size group 1";
@@ -42,16 +59,7 @@ BENCHMARK(NullPostHoc)->Unit(benchmark::kMillisecond);
 
 // The same on a new object each time: nothing kept from the last run.
 void NullPostHocFresh(benchmark::State& state) {
-    for (auto _ : state) {
-        PowerExactUncTwoPropNull test;
-        PropertyList inputs, outputs;
-        test.BuildInputList(kPostHoc, &inputs);
-        inputs.Find(kTails)->SetText("Two");
-        const CalculateStatus status = CalculateWithInputErrors(&test, kPostHoc, &inputs);
-        test.BuildOutputList(kPostHoc, &outputs);
-        test.GetOutputs(kPostHoc, &outputs);
-        benchmark::DoNotOptimize(status);
-    }
+    RunFresh<PowerExactUncTwoPropNull>(state, kPostHoc, {{kTails, "Two"}}, -1);
 }
 BENCHMARK(NullPostHocFresh)->Unit(benchmark::kMillisecond);
 
@@ -119,21 +127,6 @@ BENCHMARK(OffsetAPriori<12, 2>)->Unit(benchmark::kMillisecond);
 // run. The test with an offset with the pooled z and with the score
 // statistic of the difference; the test of equality at the same p1 and p2
 // for comparison.
-template <class Test>
-void RunFresh(benchmark::State& state, AnalysisType type, const Texts& texts, int statistic) {
-    for (auto _ : state) {
-        Test test;
-        if (statistic >= 0) test.SetStatistic(statistic);
-        PropertyList inputs, outputs;
-        test.BuildInputList(type, &inputs);
-        bench::TypeTexts(&inputs, texts);
-        const CalculateStatus status = CalculateWithInputErrors(&test, type, &inputs);
-        test.BuildOutputList(type, &outputs);
-        test.GetOutputs(type, &outputs);
-        benchmark::DoNotOptimize(status);
-    }
-}
-
 const Texts kLargeTwoTailed = {{kTails, "Two"},  {"Prop. p1|H1", "0.585"},
                                {kDiff, "0.085"}, {kPower, "0.8"},
                                {kN1, "5000"},    {kN2, "5000"},
