@@ -835,7 +835,9 @@ double PowerExactUncondTwoProp::ExactPower(double p1, double alphaValue, double 
         exactBeta_ = std::clamp(WalkTail(underH1, false), 0.0, 1.0);
         actualPower = 1.0 - exactBeta_;
     }
-    if (actualAlpha < kSummedTail) actualAlpha = std::clamp(WalkTail(underH0, true), 0.0, 1.0);
+    if (sizeOnItsSide_ && actualAlpha < kSummedTail) {
+        actualAlpha = std::clamp(WalkTail(underH0, true), 0.0, 1.0);
+    }
     return actualPower;
 }
 
@@ -978,8 +980,12 @@ double PowerExactUncondTwoProp::SolveSampleSize(double p1, double alphaValue, do
         if (!valid(a, b)) return false;
         return PowerAt(p1, alphaValue, a, b) >= target;
     };
-    const double answer = exact_search::FirstTotalReaching(
-        reaches, std::ceil(n), kAPrioriCandidates, kAPrioriStepBack, 2.0, "Solver-SampleSize");
+    double answer;
+    {
+        const Restore<bool> plainSizes(sizeOnItsSide_, false);
+        answer = exact_search::FirstTotalReaching(reaches, std::ceil(n), kAPrioriCandidates,
+                                                  kAPrioriStepBack, 2.0, "Solver-SampleSize");
+    }
     SplitTotal(answer, &n1, &n2);
     ComputePower2(p1, alphaValue, n1, n2);
     return finish(n1, n2);
@@ -1015,6 +1021,7 @@ double PowerExactUncondTwoProp::SolveAlpha2(double p1, double target, double n1,
     if (UsesLargeSample(n1, n2)) return start;
 
     const Restore<bool> sorted(sortRows_, true);
+    Restore<bool> plainSizes(sizeOnItsSide_, false);
     // The exact power grows with alpha in steps: the smallest alpha (to
     // 1e-7, and below 1e-7 to 1e-7 of itself) whose power reaches the
     // target, none where alpha 1e-99 already reaches it.
@@ -1026,6 +1033,9 @@ double PowerExactUncondTwoProp::SolveAlpha2(double p1, double target, double n1,
         hi = start;
     }
     hi = exact_search::SmallestAlphaReaching(powerAt, target, lo, hi, "Solver-Alpha");
+    // The search's last evaluation is at the answer; once more for its size.
+    sizeOnItsSide_ = true;
+    powerAt(hi);
     power = target;
     if (actualPower < target) Unreachable("Solver-Alpha", hi);
     alpha = hi;
@@ -1116,6 +1126,7 @@ double PowerExactUncondTwoProp::SolveEffectSize2(double alphaValue, double targe
 
     // With alpha and the groups fixed the region stays the same throughout
     // the search, and the power grows with the distance of p1 from p0.
+    Restore<bool> plainSizes(sizeOnItsSide_, false);
     const double far = upward ? 1.0 : 0.0;
     if (PowerAt(far, alphaValue, n1, n2) < target) Unreachable("Solver-EffectSize", far);
     double nearEnd = h, farEnd = far;  // nearEnd misses the target, farEnd reaches it
@@ -1128,6 +1139,9 @@ double PowerExactUncondTwoProp::SolveEffectSize2(double alphaValue, double targe
     }
     farEnd = exact_search::EffectReaching([&](double x) { return PowerAt(x, alphaValue, n1, n2); },
                                           target, nearEnd, farEnd);
+    // The search's last evaluation is at the answer; once more for its size.
+    sizeOnItsSide_ = true;
+    PowerAt(farEnd, alphaValue, n1, n2);
     power = target;
     proportion1 = farEnd;
     return farEnd;

@@ -340,6 +340,10 @@ class PowerExactUncondTwoProp : public PowerExact {
     // Whether ExactPower sums a small beta on its own side (the Compromise
     // search: the other searches pay nothing for it), and beta so summed.
     bool wantTails_ = false;
+    // Whether ExactPower sums a small size on its own side. The searches
+    // for N, alpha and p1 decide by the power alone and leave it to the
+    // evaluation at their answer, which every analysis shows.
+    bool sizeOnItsSide_ = true;
     double exactBeta_ = 0.0;
 };
 
