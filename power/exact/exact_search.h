@@ -309,10 +309,10 @@ namespace exact_search {
 // The exact power is not monotone in N: the first total from below that
 // reaches the target, within a window around the approximation's answer
 // k0. `reaches(k)` tells whether the total k reaches it. The totals k0,
-// k0 + 1, ... are tried until one reaches it (none within `candidates`:
-// Unreachable(where) with the last one tried); then the search steps back
-// by `stepBack` while a total still reaches it, never below `lowest`, and
-// scans up from there to the first total that does.
+// k0 + 1, ... are tried until one reaches it (where none of `candidates`
+// does: "target power not reachable", with the last total tried); then the
+// search steps back by `stepBack` while a total still reaches it, never
+// below `lowest`, and scans up from there to the first total that does.
 template <class Reaches>
 double FirstTotalReaching(Reaches reaches, double k0, int candidates, int stepBack, double lowest,
                           const std::string& where) {
