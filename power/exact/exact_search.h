@@ -301,3 +301,38 @@ CompromiseResult CompromiseAlpha(At at, double q, double start, const Compromise
 }
 
 }  // namespace exact_search
+
+// ------------------------------------------- A priori: the first total N
+
+namespace exact_search {
+
+// The exact power is not monotone in N: the first total from below that
+// reaches the target, within a window around the approximation's answer
+// k0. `reaches(k)` tells whether the total k reaches it. The totals k0,
+// k0 + 1, ... are tried until one reaches it (where none of `candidates`
+// does: "target power not reachable", with the last total tried); then the
+// search steps back by `stepBack` while a total still reaches it, never
+// below `lowest`, and scans up from there to the first total that does.
+template <class Reaches>
+double FirstTotalReaching(Reaches reaches, double k0, int candidates, int stepBack, double lowest,
+                          const std::string& where) {
+    double found = -1.0;
+    for (int i = 0; i < candidates; ++i) {
+        if (reaches(k0 + i)) {
+            found = k0 + i;
+            break;
+        }
+    }
+    if (found < 0.0) {
+        throw QuorixError(where + ": target power not reachable", QuorixError::kAboveUpperBound,
+                          k0 + candidates - 1);
+    }
+    double j = std::max(found - stepBack, lowest);
+    while (j > lowest && reaches(j)) j = std::max(j - stepBack, lowest);
+    for (double k = j; k < k0; k += 1.0) {
+        if (reaches(k)) return k;
+    }
+    return found;
+}
+
+}  // namespace exact_search

@@ -318,7 +318,7 @@ double PowerExactUncondTwoProp::StatisticValue(int code, double x2, double x1, d
     return SharedValue(code, x1, n1, x2, n2, x1 / n1, x2 / n2);
 }
 
-bool PowerExactUncondTwoProp::AcceptsAnInterval(int, int, int, double) {
+bool PowerExactUncondTwoProp::AcceptsAnInterval(int, int, int, int, double) {
     return false;
 }
 
@@ -487,29 +487,28 @@ double PowerExactUncondTwoProp::OrientedValue(int x2, int x1) {
 
 // The span grows at least by its own length each time, towards the x1
 // asked for, and never beyond 0 and m1.
-signed char& PowerExactUncondTwoProp::ScannedRow::At(int x1, int m1) {
-    const int size = static_cast<int>(flags.size());
+double& PowerExactUncondTwoProp::ScannedRow::At(int x1, int m1) {
+    constexpr double kUnknown = std::numeric_limits<double>::quiet_NaN();
+    const int size = static_cast<int>(values.size());
     if (size == 0) {
         base = x1;
-        flags.assign(1, -1);
+        values.assign(1, kUnknown);
     } else if (x1 < base) {
         const int newBase = std::max(0, std::min(x1, base - size));
-        flags.insert(flags.begin(), static_cast<size_t>(base - newBase), -1);
+        values.insert(values.begin(), static_cast<size_t>(base - newBase), kUnknown);
         base = newBase;
     } else if (x1 >= base + size) {
         const int end = std::min(m1 + 1, std::max(x1 + 1, base + 2 * size));
-        flags.resize(static_cast<size_t>(end - base), -1);
+        values.resize(static_cast<size_t>(end - base), kUnknown);
     }
-    return flags[static_cast<size_t>(x1 - base)];
+    return values[static_cast<size_t>(x1 - base)];
 }
 
 bool PowerExactUncondTwoProp::Accepts(int x2, int x1) {
-    signed char& known = scanned_[static_cast<size_t>(x2)].At(x1, m1_);
-    if (known < 0) {
-        const double v = OrientedValue(x2, x1);
-        known = (side_ == 1 || v <= critical_) && (side_ == 0 || v >= -critical_) ? 1 : 0;
-    }
-    return known != 0;
+    double& v = scanned_[static_cast<size_t>(x2)].At(x1, m1_);
+    // OrientedValue is never NaN.
+    if (std::isnan(v)) v = OrientedValue(x2, x1);
+    return (side_ == 1 || v <= critical_) && (side_ == 0 || v >= -critical_);
 }
 
 // Where the derived test proves that the x1 kept for one x2 form an
@@ -520,9 +519,8 @@ bool PowerExactUncondTwoProp::Accepts(int x2, int x1) {
 // changes sign, a variance that vanishes at a corner while the offset keeps
 // the difference from 0), and the row is judged outcome by outcome.
 void PowerExactUncondTwoProp::FindAcceptanceBounds(int x2) {
-    if (!AcceptsAnInterval(x2, m2_, side_, critical_)) {
+    if (!AcceptsAnInterval(x2, m1_, m2_, side_, critical_)) {
         acceptLower_[static_cast<size_t>(x2)] = kScannedRow;
-        scanned_[static_cast<size_t>(x2)] = ScannedRow{};
         return;
     }
     const double c = critical_;
@@ -576,35 +574,86 @@ void PowerExactUncondTwoProp::FindAcceptanceBounds(int x2) {
     acceptUpper_[static_cast<size_t>(x2)] = upper;
 }
 
-double PowerExactUncondTwoProp::SumScannedRow(int x2, int start, MassCache& group1) {
-    const double rowMass = group2_.At(x2);
-    if (group1.q <= 0.0) return Accepts(x2, 0) ? rowMass : 0.0;
-    if (group1.q >= 1.0) return Accepts(x2, m1_) ? rowMass : 0.0;
+template <class Visit, class Spent>
+void PowerExactUncondTwoProp::VisitScannedRow(int start, MassCache& group1, Visit visit,
+                                              Spent spent) {
     int up = std::clamp(start, 0, m1_);
     int down = up - 1;
     double total = group1.At(up);
-    double kept = Accepts(x2, up) ? total : 0.0;
+    visit(up, total);
     ++up;
-    // The masses fall away from the mode, next to the start: once both next
-    // ones are negligible against the row's mass, so is everything beyond,
-    // accepted or not.
     for (;;) {
         const bool canDown = down >= 0, canUp = up <= m1_;
         if (!canDown && !canUp) break;
         const double d = canDown ? group1.At(down) : 0.0;
         const double u = canUp ? group1.At(up) : 0.0;
-        if (d <= kNegligible * total && u <= kNegligible * total) break;
+        if (spent(total, d, u)) break;
         if (canDown && (!canUp || d >= u)) {
             total += d;
-            if (Accepts(x2, down)) kept += d;
+            visit(down, d);
             --down;
         } else {
             total += u;
-            if (Accepts(x2, up)) kept += u;
+            visit(up, u);
             ++up;
         }
     }
+}
+
+template <class Visit>
+void PowerExactUncondTwoProp::VisitScannedRow(int start, MassCache& group1, Visit visit) {
+    // The masses fall away from the mode, next to the start: once both next
+    // ones are negligible against the row's mass, so is everything beyond,
+    // accepted or not.
+    VisitScannedRow(start, group1, visit, [](double total, double d, double u) {
+        return d <= kNegligible * total && u <= kNegligible * total;
+    });
+}
+
+double PowerExactUncondTwoProp::SumScannedRow(int x2, int start, MassCache& group1) {
+    const double rowMass = group2_.At(x2);
+    if (group1.q <= 0.0) return Accepts(x2, 0) ? rowMass : 0.0;
+    if (group1.q >= 1.0) return Accepts(x2, m1_) ? rowMass : 0.0;
+    if (sortRows_ && group1.slot >= 0)
+        return rowMass * SortedRowFor(x2, start, group1).Kept(critical_);
+    double kept = 0.0;
+    VisitScannedRow(start, group1, [&](int x1, double mass) {
+        if (Accepts(x2, x1)) kept += mass;
+    });
     return rowMass * kept;
+}
+
+double PowerExactUncondTwoProp::SortedRow::Kept(double c) const {
+    const auto end = std::upper_bound(keys.begin(), keys.end(), c);
+    return end == keys.begin() ? 0.0 : cumulative[static_cast<size_t>(end - keys.begin() - 1)];
+}
+
+const PowerExactUncondTwoProp::SortedRow& PowerExactUncondTwoProp::SortedRowFor(int x2, int start,
+                                                                                MassCache& group1) {
+    const size_t slot = static_cast<size_t>(group1.slot);
+    if (sortedQ_[slot] != group1.q || sorted_[slot].size() != static_cast<size_t>(m2_) + 1) {
+        sortedQ_[slot] = group1.q;
+        sorted_[slot].assign(static_cast<size_t>(m2_) + 1, {});
+    }
+    SortedRow& row = sorted_[slot][static_cast<size_t>(x2)];
+    if (!row.keys.empty()) return row;
+    // An outcome is accepted when its key is at most the critical value:
+    // |v| with two tails, v for the upper tail alone, -v for the lower.
+    std::vector<std::pair<double, double>> visited;
+    VisitScannedRow(start, group1, [&](int x1, double mass) {
+        Accepts(x2, x1);
+        const double v = scanned_[static_cast<size_t>(x2)].At(x1, m1_);
+        visited.emplace_back(side_ == 2 ? std::fabs(v) : side_ == 0 ? v : -v, mass);
+    });
+    std::sort(visited.begin(), visited.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    double sum = 0.0;
+    for (const auto& [key, mass] : visited) {
+        sum += mass;
+        row.keys.push_back(key);
+        row.cumulative.push_back(sum);
+    }
+    return row;
 }
 
 double PowerExactUncondTwoProp::SumAcceptedRow(int x2, int start, MassCache& group1) {
@@ -671,25 +720,16 @@ double PowerExactUncondTwoProp::SumRowTail(int x2, int start, MassCache& group1,
     // Every x1 from the mode outwards until the masses left are negligible
     // against the wanted mass of the rows so far: wanted outcomes may lie
     // only in the far tails of the row.
-    int up = std::clamp(start, 0, m1_);
-    int down = up - 1;
-    double kept = wanted(up) ? group1.At(up) : 0.0;
-    ++up;
-    for (;;) {
-        const bool canDown = down >= 0, canUp = up <= m1_;
-        if (!canDown && !canUp) break;
-        const double d = canDown ? group1.At(down) : 0.0;
-        const double u = canUp ? group1.At(up) : 0.0;
-        const double bound = kNegligible * (running + rowMass * kept);
-        if (bound > 0.0 && rowMass * d <= bound && rowMass * u <= bound) break;
-        if (canDown && (!canUp || d >= u)) {
-            if (wanted(down)) kept += d;
-            --down;
-        } else {
-            if (wanted(up)) kept += u;
-            ++up;
-        }
-    }
+    double kept = 0.0;
+    VisitScannedRow(
+        start, group1,
+        [&](int x1, double mass) {
+            if (wanted(x1)) kept += mass;
+        },
+        [&](double, double d, double u) {
+            const double bound = kNegligible * (running + rowMass * kept);
+            return bound > 0.0 && rowMass * d <= bound && rowMass * u <= bound;
+        });
     return rowMass * kept;
 }
 
@@ -729,8 +769,12 @@ double PowerExactUncondTwoProp::WalkRowsWith(RowSum rowSum) {
         if (!canUp && !canDown) break;
         const double upMass = canUp ? group2_.At(u) : 0.0;
         const double downMass = canDown ? group2_.At(d) : 0.0;
-        if (sum > 0.0 && upMass <= kNegligible * sum && downMass <= kNegligible * sum) break;
-        if (canUp && (!canDown || upTerm >= downTerm)) {
+        const bool upSpent = sum > 0.0 && upMass <= kNegligible * sum;
+        const bool downSpent = sum > 0.0 && downMass <= kNegligible * sum;
+        if (upSpent && downSpent) break;
+        // The masses only fall further out: a spent end holds nothing of
+        // weight any more, and the walk goes on at the other one alone.
+        if (canUp && (!canDown || downSpent || (!upSpent && upTerm >= downTerm))) {
             upTerm = row(++u);
             sum += upTerm;
         } else {
@@ -763,28 +807,36 @@ double PowerExactUncondTwoProp::ExactPower(double p1, double alphaValue, double 
         regionKey_ = key;
         acceptLower_.assign(static_cast<size_t>(m2_) + 1, -1);
         acceptUpper_.assign(static_cast<size_t>(m2_) + 1, -1);
+    }
+    key.critical = 0.0;
+    if (!(key == valuesKey_)) {
+        valuesKey_ = key;
         scanned_.assign(static_cast<size_t>(m2_) + 1, {});
+        sortedQ_[0] = sortedQ_[1] = -1.0;
     }
     group2_.Reset(m2_, proportion2);
     MassCache underH1, underH0;
     underH1.Reset(m1_, p1);
     underH0.Reset(m1_, p0);
+    underH1.slot = 0;
+    underH0.slot = 1;
     const double accepted1 = WalkRows(underH1);
     const double accepted0 = WalkRows(underH0);
 
     actualPower = std::clamp(1.0 - accepted1, 0.0, 1.0);
     actualAlpha = std::clamp(1.0 - accepted0, 0.0, 1.0);
     exactBeta_ = 1.0 - actualPower;
-    if (wantTails_) {
-        // The sums above are near 1 and round by some 1e-16: a size below
-        // kSummedTail is summed over the rejected outcomes instead, and a
-        // beta that small over the accepted ones, row by row, so that both
-        // keep their digits far below 1e-16.
-        if (accepted1 < kSummedTail) {
-            exactBeta_ = std::clamp(WalkTail(underH1, false), 0.0, 1.0);
-            actualPower = 1.0 - exactBeta_;
-        }
-        if (actualAlpha < kSummedTail) actualAlpha = std::clamp(WalkTail(underH0, true), 0.0, 1.0);
+    // The sums above are near 1 and round by some 1e-16: a size below
+    // kSummedTail, which every analysis shows to seven digits, is summed
+    // over the rejected outcomes instead, and (for the Compromise) a beta
+    // that small over the accepted ones, row by row, so that both keep
+    // their digits far below 1e-16.
+    if (wantTails_ && accepted1 < kSummedTail) {
+        exactBeta_ = std::clamp(WalkTail(underH1, false), 0.0, 1.0);
+        actualPower = 1.0 - exactBeta_;
+    }
+    if (sizeOnItsSide_ && actualAlpha < kSummedTail) {
+        actualAlpha = std::clamp(WalkTail(underH0, true), 0.0, 1.0);
     }
     return actualPower;
 }
@@ -928,23 +980,11 @@ double PowerExactUncondTwoProp::SolveSampleSize(double p1, double alphaValue, do
         if (!valid(a, b)) return false;
         return PowerAt(p1, alphaValue, a, b) >= target;
     };
-    const double k0 = std::ceil(n);
-    double found = -1.0;
-    for (int i = 0; i < kAPrioriCandidates; ++i) {
-        if (reaches(k0 + i)) {
-            found = k0 + i;
-            break;
-        }
-    }
-    if (found < 0.0) Unreachable("Solver-SampleSize", k0 + kAPrioriCandidates - 1);
-    double j = std::max(found - kAPrioriStepBack, 2.0);
-    while (j > 2.0 && reaches(j)) j = std::max(j - kAPrioriStepBack, 2.0);
-    double answer = found;
-    for (double k = j; k < k0; k += 1.0) {
-        if (reaches(k)) {
-            answer = k;
-            break;
-        }
+    double answer;
+    {
+        const Restore<bool> plainSizes(sizeOnItsSide_, false);
+        answer = exact_search::FirstTotalReaching(reaches, std::ceil(n), kAPrioriCandidates,
+                                                  kAPrioriStepBack, 2.0, "Solver-SampleSize");
     }
     SplitTotal(answer, &n1, &n2);
     ComputePower2(p1, alphaValue, n1, n2);
@@ -953,26 +993,35 @@ double PowerExactUncondTwoProp::SolveSampleSize(double p1, double alphaValue, do
 
 // ------------------------------------------------------------ Criterion
 
-double PowerExactUncondTwoProp::SolveAlpha2(double p1, double target, double n1, double n2) {
+template <class Approximation>
+double PowerExactUncondTwoProp::ApproximateStart(AnalysisType type, double p1, double n1, double n2,
+                                                 double fallback, Approximation solve) {
     proportion1 = p1;
-    power = target;
-    actualPower = target;
     groupSize1 = n1;
     groupSize2 = n2;
     sampleSize = n1 + n2;
-    analysisType = kCriterion;
-    const bool exact = !UsesLargeSample(n1, n2);
-    double start = 0.5;
+    analysisType = type;
     try {
-        BracketAlpha();
-        start = SolveInBracket("Solver-Alpha", 300);
+        return solve();
     } catch (const QuorixError&) {
         // The exact search needs the approximation's alpha only as a start.
-        if (!exact) throw;
+        if (UsesLargeSample(n1, n2)) throw;
+        return fallback;
     }
-    alpha = actualAlpha = start;
-    if (!exact) return start;
+}
 
+double PowerExactUncondTwoProp::SolveAlpha2(double p1, double target, double n1, double n2) {
+    power = target;
+    actualPower = target;
+    const double start = ApproximateStart(kCriterion, p1, n1, n2, 0.5, [this] {
+        BracketAlpha();
+        return SolveInBracket("Solver-Alpha", 300);
+    });
+    alpha = actualAlpha = start;
+    if (UsesLargeSample(n1, n2)) return start;
+
+    const Restore<bool> sorted(sortRows_, true);
+    Restore<bool> plainSizes(sizeOnItsSide_, false);
     // The exact power grows with alpha in steps: the smallest alpha (to
     // 1e-7, and below 1e-7 to 1e-7 of itself) whose power reaches the
     // target, none where alpha 1e-99 already reaches it.
@@ -984,6 +1033,9 @@ double PowerExactUncondTwoProp::SolveAlpha2(double p1, double target, double n1,
         hi = start;
     }
     hi = exact_search::SmallestAlphaReaching(powerAt, target, lo, hi, "Solver-Alpha");
+    // The search's last evaluation is at the answer; once more for its size.
+    sizeOnItsSide_ = true;
+    powerAt(hi);
     power = target;
     if (actualPower < target) Unreachable("Solver-Alpha", hi);
     alpha = hi;
@@ -994,21 +1046,12 @@ double PowerExactUncondTwoProp::SolveAlpha2(double p1, double target, double n1,
 
 double PowerExactUncondTwoProp::SolveCompromise2(double p1, double q, double n1, double n2) {
     ratio = q;
-    proportion1 = p1;
-    groupSize1 = n1;
-    groupSize2 = n2;
-    sampleSize = n1 + n2;
-    analysisType = kCompromise;
-    const bool exact = !UsesLargeSample(n1, n2);
-    double start = 0.05;
-    try {
+    const double start = ApproximateStart(kCompromise, p1, n1, n2, 0.05, [this] {
         BracketCompromiseAlpha();
-        start = SolveInBracket("Solver-Compromise", 100);
-    } catch (const QuorixError&) {
-        if (!exact) throw;
-    }
+        return SolveInBracket("Solver-Compromise", 100);
+    });
     alpha = actualAlpha = start;
-    if (!exact) {
+    if (UsesLargeSample(n1, n2)) {
         power = actualPower = LargeSamplePower(p1, start, n1, n2);
         compromiseBeta = LargeSampleBeta(p1, start, n1, n2);
         const double r = compromiseBeta / actualAlpha;
@@ -1021,6 +1064,7 @@ double PowerExactUncondTwoProp::SolveCompromise2(double p1, double q, double n1,
     // approximation's alpha itself and brackets q between its last two
     // trials.
     const Restore<bool> withTails(wantTails_, true);
+    const Restore<bool> sorted(sortRows_, true);
     auto at = [&](double a) {
         PowerAt(p1, a, n1, n2);
         return exact_search::Step{actualAlpha > 0.0 ? exactBeta_ / actualAlpha : Infinity(),
@@ -1082,6 +1126,7 @@ double PowerExactUncondTwoProp::SolveEffectSize2(double alphaValue, double targe
 
     // With alpha and the groups fixed the region stays the same throughout
     // the search, and the power grows with the distance of p1 from p0.
+    Restore<bool> plainSizes(sizeOnItsSide_, false);
     const double far = upward ? 1.0 : 0.0;
     if (PowerAt(far, alphaValue, n1, n2) < target) Unreachable("Solver-EffectSize", far);
     double nearEnd = h, farEnd = far;  // nearEnd misses the target, farEnd reaches it
@@ -1094,6 +1139,9 @@ double PowerExactUncondTwoProp::SolveEffectSize2(double alphaValue, double targe
     }
     farEnd = exact_search::EffectReaching([&](double x) { return PowerAt(x, alphaValue, n1, n2); },
                                           target, nearEnd, farEnd);
+    // The search's last evaluation is at the answer; once more for its size.
+    sizeOnItsSide_ = true;
+    PowerAt(farEnd, alphaValue, n1, n2);
     power = target;
     proportion1 = farEnd;
     return farEnd;

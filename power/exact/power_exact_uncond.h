@@ -41,7 +41,9 @@ struct StatisticMoments {
 // interval, and otherwise by judging each x1 the sums visit. The region is
 // kept between evaluations as long as the statistic, the critical value,
 // the groups, p2 and the offset stay the same: the Sensitivity search moves
-// p1 alone and reuses one region throughout.
+// p1 alone and reuses one region throughout. The statistics of the outcomes
+// judged one by one are kept when only the critical value changes: the
+// Criterion and Compromise searches compute each of them once.
 class PowerExactUncondTwoProp : public PowerExact {
   public:
     PowerExactUncondTwoProp();
@@ -149,14 +151,15 @@ class PowerExactUncondTwoProp : public PowerExact {
     void UpdateProportionFromEffect() { proportion1 = Convert23(effectSize); }
     // The effect from p1, in the chosen measure.
     void SetEffectFromP1() { effectSize = Convert24(proportion1); }
-    // Whether the x1 that the statistic accepts for this x2 (of m2) are
-    // known to form one interval when the side tested (as in
-    // StatisticValue) is held against the critical value c: the x1 at or
-    // below c a run from 0 when the upper tail is tested, the x1 at or
-    // above -c a run up to n1 when the lower one is. Only a proof may say
-    // so, since the interval's ends are then found by bisection; the rows
-    // of any other x2 are scanned over the x1 the sums visit. Base: false.
-    virtual bool AcceptsAnInterval(int x2, int m2, int side, double c);
+    // Whether the x1 that the statistic accepts for this x2 (of m2, against
+    // m1 subjects in group 1) are known to form one interval when the side
+    // tested (as in StatisticValue) is held against the critical value c:
+    // the x1 at or below c a run from 0 when the upper tail is tested, the
+    // x1 at or above -c a run up to n1 when the lower one is. Only a proof
+    // may say so, since the interval's ends are then found by bisection;
+    // the rows of any other x2 are scanned over the x1 the sums visit.
+    // Base: false.
+    virtual bool AcceptsAnInterval(int x2, int m1, int m2, int side, double c);
 
     // The value x of the chosen effect measure (effectIndex: 0 p1,
     // 1 p1 - p2, 2 p1/p2, 3 odds ratio) as p1, and p1 as that value.
@@ -217,6 +220,13 @@ class PowerExactUncondTwoProp : public PowerExact {
     bool CheckEffectFor(double x, double p2);
     // The H0 proportion of group 1.
     double NullProportion() const { return proportion2 + nullDifference; }
+    // Sets p1, the groups and the analysis type of a search over alpha and
+    // returns the approximation's answer, solve(), as its start: the exact
+    // search takes `fallback` where the approximation has none, while the
+    // approximation's own failure stands.
+    template <class Approximation>
+    double ApproximateStart(AnalysisType type, double p1, double n1, double n2, double fallback,
+                            Approximation solve);
     // The groups of a total k split by the allocation ratio.
     void SplitTotal(double k, double* n1, double* n2) const;
     // The exact power at p1 with the failure rule of the searches.
@@ -228,6 +238,9 @@ class PowerExactUncondTwoProp : public PowerExact {
     struct MassCache {
         int n = -1;
         double q = -1.0;
+        // Which hypothesis the masses belong to (0 H1, 1 H0) for the rows
+        // sorted by their statistics; -1 none.
+        int slot = -1;
         std::vector<double> mass;
         void Reset(int trials, double proportion);
         double At(int x);
@@ -251,6 +264,15 @@ class PowerExactUncondTwoProp : public PowerExact {
     // The same for a scanned row: every x1 from `start` outwards, each
     // judged by its own statistic, until the masses left are negligible.
     double SumScannedRow(int x2, int start, MassCache& group1);
+    // The x1 of a scanned row from `start` outwards, the larger next mass
+    // first, visit(x1, mass) for each, until spent(total, down, up) says
+    // that the next masses down and up are negligible (total: the mass
+    // visited); without `spent`, negligible against the row's mass, as
+    // SumScannedRow sums them.
+    template <class Visit, class Spent>
+    void VisitScannedRow(int start, MassCache& group1, Visit visit, Spent spent);
+    template <class Visit>
+    void VisitScannedRow(int start, MassCache& group1, Visit visit);
     // Whether the statistic accepts the outcome (x1, x2).
     bool Accepts(int x2, int x1);
     // The accepted mass of all outcomes, the rows of group 2 summed from
@@ -269,7 +291,11 @@ class PowerExactUncondTwoProp : public PowerExact {
     // so that every statistic grows with x1.
     double OrientedValue(int x2, int x1);
 
-    // The region and what it was found for.
+    // The region and what it was found for. The statistic of an outcome
+    // depends on everything here but the critical value: a search over
+    // alpha keeps the values of the rows judged outcome by outcome and
+    // compares them with each new critical value, rather than computing
+    // them again at every step.
     struct RegionKey {
         int m1 = -1, m2 = -1, code = -1, reference = -1, side = -1;
         // p2 as well: the ratio statistics test the H0 ratio (p2 + offset)/p2.
@@ -277,26 +303,47 @@ class PowerExactUncondTwoProp : public PowerExact {
         bool operator==(const RegionKey&) const = default;
     };
     RegionKey regionKey_;
+    // The key of the values kept in scanned_ (its critical value unused).
+    RegionKey valuesKey_;
     // Per x2: the ends of the accepted interval (lower -1 not yet known,
     // kScannedRow for a row judged outcome by outcome).
     std::vector<int> acceptLower_;
     std::vector<int> acceptUpper_;
-    // The judgements of the x1 of one scanned x2 (-1 not yet judged, 0
-    // rejected, 1 accepted), held for the span of x1 the sums have visited
-    // only: a row of a large group is visited near its modes alone.
+    // The oriented statistics of the x1 of one x2 (NaN not yet computed),
+    // held for the span of x1 the sums have visited only: a row of a large
+    // group is visited near its modes alone.
     struct ScannedRow {
         int base = 0;
-        std::vector<signed char> flags;
-        signed char& At(int x1, int m1);
+        std::vector<double> values;
+        double& At(int x1, int m1);
     };
     std::vector<ScannedRow> scanned_;
+    // A search over alpha at one p1 (Criterion, Compromise) sums each
+    // scanned row at every step over the same x1 with the same masses, and
+    // only the critical value moves: the row's outcomes sorted by the value
+    // held against it (keys ascending), with the running sums of their
+    // masses, give its accepted mass by one binary search.
+    struct SortedRow {
+        std::vector<double> keys;
+        std::vector<double> cumulative;
+        double Kept(double c) const;
+    };
+    const SortedRow& SortedRowFor(int x2, int start, MassCache& group1);
+    // Whether the searches' rows are sorted (set while one runs), and the
+    // sorted rows of each hypothesis with the proportion they are for.
+    bool sortRows_ = false;
+    double sortedQ_[2] = {-1.0, -1.0};
+    std::vector<SortedRow> sorted_[2];
     MassCache group2_;
     int m1_ = 0, m2_ = 0, side_ = 2;
     double critical_ = 0.0;
-    // Whether ExactPower sums beta and the size on their own sides (the
-    // Compromise search: the other searches pay nothing for it), and beta
-    // so summed.
+    // Whether ExactPower sums a small beta on its own side (the Compromise
+    // search: the other searches pay nothing for it), and beta so summed.
     bool wantTails_ = false;
+    // Whether ExactPower sums a small size on its own side. The searches
+    // for N, alpha and p1 decide by the power alone and leave it to the
+    // evaluation at their answer, which every analysis shows.
+    bool sizeOnItsSide_ = true;
     double exactBeta_ = 0.0;
 };
 

@@ -95,7 +95,7 @@ StatisticMoments PowerExactUncTwoPropNull::GetStatisticMoments(double pB, double
 // over every row. The corrected z moves the difference by h on the side it
 // tests, or towards 0 with two tails, and grows wherever it lies beyond 0:
 // its accepted x1 form an interval when the critical value is not below 0.
-bool PowerExactUncTwoPropNull::AcceptsAnInterval(int, int, int, double c) {
+bool PowerExactUncTwoPropNull::AcceptsAnInterval(int, int, int, int, double c) {
     if (statistic == 1 || statistic == 3) return c >= 0.0;
     return 0 <= statistic && statistic <= 6;
 }

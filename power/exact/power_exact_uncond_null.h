@@ -25,5 +25,5 @@ class PowerExactUncTwoPropNull : public PowerExactUncondTwoProp {
     StatisticMoments GetStatisticMoments(double p1, double alpha, double n1, double n2) override;
     double StatisticValue(int code, double x2, double x1, double n2, double n1, double extra,
                           int side) override;
-    bool AcceptsAnInterval(int x2, int m2, int side, double c) override;
+    bool AcceptsAnInterval(int x2, int m1, int m2, int side, double c) override;
 };

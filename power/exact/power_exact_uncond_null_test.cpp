@@ -137,7 +137,7 @@ TEST(UnconditionalNullTest, ClaimedIntervalsHoldOverEveryX1) {
                     const double c = code == 6 ? -TDistribution(n1 + n2 - 2.0, 0.0).Quantile(tail)
                                                : -NormalDistribution().Quantile(tail);
                     for (int x2 = 0; x2 <= n2; ++x2) {
-                        if (!test.AcceptsAnInterval(x2, n2, side, c)) continue;
+                        if (!test.AcceptsAnInterval(x2, n1, n2, side, c)) continue;
                         ++claimed;
                         std::vector<int> kept;
                         for (int x1 = 0; x1 <= n1; ++x1) {

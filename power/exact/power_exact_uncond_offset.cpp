@@ -28,6 +28,24 @@ double Corrected(double d, double h, double sd, bool firstLarger, int side) {
     return (d + k * h) / sd;
 }
 
+// Whether the pooled z against the offset delta grows with x1 over the whole
+// row x2 (of m2, against m1 subjects in group 1). Its slope has the sign of
+// f(x1) = 2 n2 s (N - s) - (x1 n2 - x2 n1 - delta n1 n2)(N - 2 s), s = x1 +
+// x2, whose terms in x1^2 cancel: f is linear in x1, so f above 0 at both
+// ends of the row holds over it. The first and last rows hold an outcome
+// without pooled spread (value 0) and are not taken.
+bool PooledZGrowsOverRow(int x2, int m1, int m2, double delta) {
+    if (x2 <= 0 || x2 >= m2) return false;
+    const double n1 = m1, n2 = m2, n = n1 + n2, y = x2;
+    auto slope = [&](double x1) {
+        const double s = x1 + y;
+        return 2.0 * n2 * s * (n - s) - (x1 * n2 - y * n1 - delta * n1 * n2) * (n - 2.0 * s);
+    };
+    // A margin far above the rounding of terms of size n2 N^2.
+    const double margin = 1e-9 * n2 * n * n;
+    return slope(0.0) > margin && slope(n1) > margin;
+}
+
 }  // namespace
 
 PowerExactUncTwoPropOffset::PowerExactUncTwoPropOffset() {
@@ -213,6 +231,8 @@ double PowerExactUncTwoPropOffset::StatisticValue(int code, double x2, double x1
 //   s n1 - delta n1 n2)(N - 2 s), s = x1 + x2, which is >= 0 for delta = 0
 //   over the whole row, and where d > 0 (d < 0) when delta >= 0 (<= 0);
 //   the outcomes without pooled spread lie at the row's ends with value 0;
+//   with any delta and either side, the rows over which it grows
+//   throughout (PooledZGrowsOverRow);
 // - corrected z (codes 1, 3), one tail: where the value is beyond 0 on the
 //   tested side the correction is the same throughout when delta lies on
 //   that side of 0 (>= 0 upper, <= 0 lower), and the value is the pooled or
@@ -223,13 +243,14 @@ double PowerExactUncTwoPropOffset::StatisticValue(int code, double x2, double x1
 // Where the value grows only where it lies beyond 0, the critical value
 // must not be below 0 (a one-tailed alpha above 1/2). The score statistics
 // have no such proof here.
-bool PowerExactUncTwoPropOffset::AcceptsAnInterval(int x2, int m2, int side, double c) {
+bool PowerExactUncTwoPropOffset::AcceptsAnInterval(int x2, int m1, int m2, int side, double c) {
     const double delta = nullDifference;
     const double a = static_cast<double>(x2) / m2 + delta;
     const bool upperOnly = side == 0 && c >= 0.0, lowerOnly = side == 1 && c >= 0.0;
     switch (statistic) {
         case 0:
-            return delta == 0.0 || (upperOnly && delta > 0.0) || (lowerOnly && delta < 0.0);
+            return delta == 0.0 || (upperOnly && delta > 0.0) || (lowerOnly && delta < 0.0) ||
+                   PooledZGrowsOverRow(x2, m1, m2, delta);
         case 2:
         case 6:
             return (0.0 <= a && a <= 1.0) || (upperOnly && a >= 0.0) || (lowerOnly && a <= 1.0);

@@ -224,7 +224,7 @@ TEST(UnconditionalOffsetTest, ClaimedIntervalsHoldOverEveryX1) {
                                                                   static_cast<int>(kept.size()) &&
                                                               (side != 0 || kept.front() == 0) &&
                                                               (side != 1 || kept.back() == n1));
-                            if (!test.AcceptsAnInterval(x2, n2, side, c)) {
+                            if (!test.AcceptsAnInterval(x2, n1, n2, side, c)) {
                                 ++refused;
                                 broken += run ? 0 : 1;
                                 continue;
@@ -286,6 +286,48 @@ TEST(UnconditionalOffsetTest, SmallGroupsAgreeWithTheSumOverEveryOutcome) {
                 EXPECT_NEAR(size, sum0, 1e-13) << code << " p1 " << c.p1 << " tails " << oneTailed;
             }
         }
+    }
+}
+
+// A size far below 1e-6 keeps its seven digits in every analysis that
+// shows it, not only in the Compromise: 1 minus the accepted mass would
+// round it by some 1e-16. Against the rejected outcomes summed over every
+// outcome, with rows bisected (pooled z) and rows judged one by one (score
+// statistic), and a Criterion whose search sorts its rows.
+TEST(UnconditionalOffsetTest, SmallSizesKeepTheirDigitsInEveryAnalysis) {
+    struct Case {
+        AnalysisType type;
+        const char* stat;
+        const char* tails;
+        const char* alphaOrPower;
+    };
+    const Case cases[] = {
+        {kPostHoc, "0", "Two", "1e-7"},  {kPostHoc, "7", "One", "1e-7"},
+        {kCriterion, "0", "Two", "0.9"}, {kCriterion, "7", "One", "0.95"},
+        {kCriterion, "9", "Two", "0.5"},
+    };
+    for (const Case& c : cases) {
+        Texts texts = {{"index", "0"},   {"stat", c.stat}, {"tails", c.tails}, {"p1h1", "0.95"},
+                       {"p1h0", "0.45"}, {"p2", "0.4"},    {"n1", "120"},      {"n2", "100"}};
+        texts[c.type == kPostHoc ? "alpha" : "power"] = c.alphaOrPower;
+        PowerExactUncTwoPropOffset test;
+        const auto run = Calculate(test, c.type, texts);
+        ASSERT_EQ(run->status, kCalculateDone) << run->message;
+        const int code = test.statistic, n1 = 120, n2 = 100;
+        const int side = test.oneTailed ? 0 : 2;
+        const double crit = CriticalValue(code, test.alpha, side, n1 + n2);
+        double size = 0.0;
+        for (int x2 = 0; x2 <= n2; ++x2) {
+            for (int x1 = 0; x1 <= n1; ++x1) {
+                const double v = test.StatisticValue(code, x2, x1, n2, n1, 0.0, side);
+                if (!((side != 1 && v > crit) || (side != 0 && v < -crit))) continue;
+                size += dbinom(x1, n1, 0.45, 0) * dbinom(x2, n2, 0.4, 0);
+            }
+        }
+        const std::string context = std::string(c.stat) + " " + c.tails + " " + c.alphaOrPower;
+        EXPECT_LT(size, 1e-6) << context;
+        EXPECT_NEAR(test.actualAlpha, size, 1e-9 * size) << context;
+        EXPECT_NEAR(run->Value("actualalpha"), size, calc_test::DisplayTolerance(size)) << context;
     }
 }
 

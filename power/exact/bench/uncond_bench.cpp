@@ -27,11 +27,29 @@ void Run(benchmark::State& state, AnalysisType type, const Texts& texts) {
     bench::Run(state, test, type, texts, &outputs);
 }
 
+// The same on a new object each run, with the statistic `statistic` (-1:
+// the test's own).
+template <class Test>
+void RunFresh(benchmark::State& state, AnalysisType type, const Texts& texts, int statistic) {
+    for (auto _ : state) {
+        Test test;
+        if (statistic >= 0) test.SetStatistic(statistic);
+        PropertyList inputs, outputs;
+        test.BuildInputList(type, &inputs);
+        bench::TypeTexts(&inputs, texts);
+        const CalculateStatus status = CalculateWithInputErrors(&test, type, &inputs);
+        test.BuildOutputList(type, &outputs);
+        test.GetOutputs(type, &outputs);
+        benchmark::DoNotOptimize(status);
+    }
+}
+
 const std::string kTails = "Tail(s)";
 const std::string kPower = "Power (1-$\\beta$ err prob)";
 const std::string kN1 = "Sample size group 1";
 const std::string kN2 = "Sample size group 2";
 const std::string kDiff = "Diff (p1-p2)";
+const std::string kRatio = "$\\beta$/$\\alpha$ ratio";
 
 // 50 + 50 at p1 0.6 against 0.3.
 void NullPostHoc(benchmark::State& state) {
@@ -41,16 +59,7 @@ BENCHMARK(NullPostHoc)->Unit(benchmark::kMillisecond);
 
 // The same on a new object each time: nothing kept from the last run.
 void NullPostHocFresh(benchmark::State& state) {
-    for (auto _ : state) {
-        PowerExactUncTwoPropNull test;
-        PropertyList inputs, outputs;
-        test.BuildInputList(kPostHoc, &inputs);
-        inputs.Find(kTails)->SetText("Two");
-        const CalculateStatus status = CalculateWithInputErrors(&test, kPostHoc, &inputs);
-        test.BuildOutputList(kPostHoc, &outputs);
-        test.GetOutputs(kPostHoc, &outputs);
-        benchmark::DoNotOptimize(status);
-    }
+    RunFresh<PowerExactUncTwoPropNull>(state, kPostHoc, {{kTails, "Two"}}, -1);
 }
 BENCHMARK(NullPostHocFresh)->Unit(benchmark::kMillisecond);
 
@@ -111,6 +120,30 @@ void OffsetAPriori(benchmark::State& state) {
 BENCHMARK(OffsetAPriori<0, 0>)->Unit(benchmark::kMillisecond);
 BENCHMARK(OffsetAPriori<8, 1>)->Unit(benchmark::kMillisecond);
 BENCHMARK(OffsetAPriori<12, 2>)->Unit(benchmark::kMillisecond);
+
+// Two tails at 5,000 + 5,000 (the A priori answer is 3,162 + 3,162),
+// p1 0.585 against 0.55 under H0, p2 0.5, power 0.8, q 1: each run on a new
+// object, so that nothing a search keeps is carried over from the last
+// run. The test with an offset with the pooled z and with the score
+// statistic of the difference; the test of equality at the same p1 and p2
+// for comparison.
+const Texts kLargeTwoTailed = {{kTails, "Two"},  {"Prop. p1|H1", "0.585"},
+                               {kDiff, "0.085"}, {kPower, "0.8"},
+                               {kN1, "5000"},    {kN2, "5000"},
+                               {kRatio, "1"}};
+
+template <class Test, int Statistic>
+void TwoTailed(benchmark::State& state) {
+    RunFresh<Test>(state, static_cast<AnalysisType>(state.range(0)), kLargeTwoTailed, Statistic);
+}
+void TypeNames(benchmark::internal::Benchmark* b) {
+    b->ArgName("type");
+    for (AnalysisType type : {kAPriori, kPostHoc, kCriterion, kCompromise}) b->Arg(type);
+    b->Unit(benchmark::kMillisecond);
+}
+BENCHMARK(TwoTailed<PowerExactUncTwoPropOffset, -1>)->Apply(TypeNames);
+BENCHMARK(TwoTailed<PowerExactUncTwoPropOffset, 7>)->Apply(TypeNames);
+BENCHMARK(TwoTailed<PowerExactUncTwoPropNull, -1>)->Apply(TypeNames);
 
 }  // namespace
 
