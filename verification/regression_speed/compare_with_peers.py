@@ -6,16 +6,20 @@ the slope variances by integrate, then the power in closed form, N by a
 search over the whole numbers, the other answers by uniroot). They take
 turns for a few rounds, pinned to one core, so that both meet the same
 load; the medians over the rounds are printed with the ratio (R time / our
-time; 2 or more is the goal) and both answers, which must agree: N exactly,
-the power to 9 digits, alpha and the effect to 6.
+time; 2 or more is the goal) and both answers with the number of
+significant digits in which they agree (N must be the same; the power at it
+then counts). With a second benchmark binary built from an earlier commit,
+its times are shown beside ours.
 
     verification/regression_speed/compare_with_peers.py [bench binary] [rounds] [filter]
+        [earlier binary]
 
 The binary defaults to
 build/release/power/z/bench/quorix_power_z_regression_bench
 (cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release); rounds to 3.
 Needs Rscript (r-base-core) and taskset (util-linux)."""
 import json
+import math
 import os
 import statistics
 import subprocess
@@ -27,19 +31,29 @@ root = os.path.dirname(os.path.dirname(here))
 bench = sys.argv[1] if len(sys.argv) > 1 and sys.argv[1] else os.path.join(
     root, 'build', 'release', 'power', 'z', 'bench', 'quorix_power_z_regression_bench')
 rounds = int(sys.argv[2]) if len(sys.argv) > 2 else 3
-only = sys.argv[3] if len(sys.argv) > 3 else '.'
+only = sys.argv[3] if len(sys.argv) > 3 and sys.argv[3] else '.'
+earlier = sys.argv[4] if len(sys.argv) > 4 else None
 core = str(max(os.sched_getaffinity(0)))
 
-ours, peer, mine, theirs, given = {}, {}, {}, {}, {}
-for _ in range(rounds):
-    out = subprocess.run(['taskset', '-c', core, bench, '--benchmark_format=json',
+ours, before, peer, mine, theirs, given = {}, {}, {}, {}, {}, {}
+
+
+def run_bench(binary, into):
+    out = subprocess.run(['taskset', '-c', core, binary, '--benchmark_format=json',
                           '--benchmark_min_time=0.2', '--benchmark_filter=' + only],
                          check=True, capture_output=True, text=True).stdout
     for b in json.loads(out)['benchmarks']:
         scale = {'ns': 1e-3, 'us': 1.0, 'ms': 1e3, 's': 1e6}[b['time_unit']]
-        ours.setdefault(b['name'], []).append(b['cpu_time'] * scale)
-        mine[b['name']] = [b['answer']] + ([b['power']] if 'power' in b else [])
-        given[b['name']] = int(b['n'])
+        into.setdefault(b['name'], []).append(b['cpu_time'] * scale)
+        if into is ours:
+            mine[b['name']] = [b['answer']] + ([b['power']] if 'power' in b else [])
+            given[b['name']] = int(b['n'])
+
+
+for _ in range(rounds):
+    run_bench(bench, ours)
+    if earlier:
+        run_bench(earlier, before)
     with tempfile.NamedTemporaryFile('w', suffix='.tsv', delete=False) as works:
         for name, n in given.items():
             works.write('%s\t%d\n' % (name, n))
@@ -52,16 +66,21 @@ for _ in range(rounds):
         theirs[fields[0]] = [float(x) for x in fields[2:]]
 
 
-def agree(name, a, b):
-    kind = name.split('/')[1]
-    if kind == 'APriori':
-        return a[0] == b[0] and abs(a[1] - b[1]) <= 5e-10 * abs(b[1])
-    digits = 5e-10 if kind == 'PostHoc' else 5e-7
-    return abs(a[0] - b[0]) <= digits * abs(b[0])
+def digits(a, b):
+    """The significant digits in which two answers agree: N must be the same
+    number, then the power at it (A priori) or the answer counts."""
+    if len(a) > 1 and a[0] != b[0]:
+        return 0.0
+    x, y = a[-1], b[-1]
+    if x == y:
+        return 17.0
+    return max(0.0, -math.log10(abs(x - y) / abs(y)))
 
 
-print('%-32s %10s %10s %7s  %-26s %-26s %s' % ('work (two tails)', 'Quorix us', 'R us', 'ratio',
-                                              'Quorix answer', 'R answer', 'same'))
+head = '%-32s %10s' % ('work (two tails)', 'Quorix us')
+if earlier:
+    head += ' %10s' % 'earlier us'
+print(head + ' %10s %7s  %-26s %-26s %s' % ('R us', 'ratio', 'Quorix answer', 'R answer', 'digits'))
 worst = None
 for name in ours:
     q = statistics.median(ours[name])
@@ -69,6 +88,9 @@ for name in ours:
     worst = min(worst, r / q) if worst else r / q
     a = ' '.join('%.10g' % x for x in mine[name])
     b = ' '.join('%.10g' % x for x in theirs[name])
-    print('%-32s %10.1f %10.1f %7.2f  %-26s %-26s %s' %
-          (name, q, r, r / q, a, b, 'yes' if agree(name, mine[name], theirs[name]) else 'NO'))
+    line = '%-32s %10.1f' % (name, q)
+    if earlier:
+        line += ' %10.1f' % statistics.median(before[name])
+    print(line + ' %10.1f %7.2f  %-26s %-26s %4.1f' %
+          (r, r / q, a, b, digits(mine[name], theirs[name])))
 print('smallest ratio: %.2f' % worst)

@@ -3,10 +3,10 @@
 // tails), through the same path as the main window (input list, Calculate,
 // output list and outputs), in every analysis type and covariate
 // distribution at the standard parameters of each covariate, odds ratio 1.3
-// and rate ratio 0.9. The works are
-// those that verification/regression_speed/peers_timing.R times in R under
-// the same names; the output the peer answers too is reported as the
-// counter "answer", A priori's actual power as "power".
+// and rate ratio 0.9. The works are those that
+// verification/regression_speed/peers_timing.R times in R under the same
+// names; the answer the peer gives too is reported as the counter "answer",
+// A priori's actual power as "power", both unrounded.
 //
 //   quorix_power_z_regression_bench [--benchmark_filter=Logistic/APriori]
 
@@ -30,7 +30,6 @@ const std::string kAlpha = "$\\alpha$ err prob";
 const std::string kPower = "Power (1-$\\beta$ err prob)";
 const std::string kRatio = "$\\beta$/$\\alpha$ ratio";
 const std::string kN = "Total sample size";
-const std::string kActual = "Actual power";
 
 struct Type {
     const char* name;
@@ -51,16 +50,18 @@ const Type kTypes[] = {
 const char* const kCovariates[] = {"Binomial", "Exponential", "Lognormal",
                                    "Normal",   "Poisson",     "Uniform"};
 
-std::string AnswerOf(PowerAnalysis& test, AnalysisType type) {
+// The answer of `type` as computed, before the outputs round it to the
+// digits they show.
+double AnswerOf(const PowerAnalysis& test, AnalysisType type) {
     switch (type) {
         case kAPriori:
-            return kN;
+            return test.sampleSize;
         case kSensitivity:
-            return ParameterNames[test.GetEffectSizeId()];
+            return test.effectSize;
         case kPostHoc:
-            return kPower;
+            return test.power;
         default:
-            return kAlpha;
+            return test.alpha;
     }
 }
 
@@ -117,9 +118,11 @@ void Register(const std::string& family, const std::string& effect, const std::s
                     benchmark::DoNotOptimize(status);
                 }
                 Test test;
+                test.xDistribution = covariate;
+                CalculateWithInputErrors(&test, type.type, &given);
                 state.counters["n"] = type.type == kAPriori ? 0.0 : static_cast<double>(n);
-                state.counters["answer"] = ValueOf(shown, AnswerOf(test, type.type));
-                if (type.type == kAPriori) state.counters["power"] = ValueOf(shown, kActual);
+                state.counters["answer"] = AnswerOf(test, type.type);
+                if (type.type == kAPriori) state.counters["power"] = test.actualPower;
             })->Unit(benchmark::kMicrosecond);
         }
     }
