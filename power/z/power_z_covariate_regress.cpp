@@ -160,8 +160,9 @@ PowerZCovariateRegress::VarianceInputs PowerZCovariateRegress::VarianceInputsOf(
                                                                                 double beta1,
                                                                                 int rule) const {
     const CovariateParameters x = GetCovariateParameters();
-    return {static_cast<double>(x.code),   x.a, x.b, beta0, beta1, static_cast<double>(rule),
-            varianceCorrection ? 1.0 : 0.0};
+    const double code = x.code;
+    return {
+        code, x.a, x.b, beta0, beta1, static_cast<double>(rule), varianceCorrection ? 1.0 : 0.0};
 }
 
 bool PowerZCovariateRegress::RecallVariances(double beta0, double beta1, int rule, double* var0,

@@ -176,7 +176,8 @@ class PowerZCovariateRegress : public PowerZ {
     // Copies the members above; the tests' clones add their own.
     void CopyCovariateStateTo(PowerZCovariateRegress* copy) const;
 
-    // The covariate's code and its parameters, b 0 where it has one.
+    // The covariate's code and its parameters; b is 0 for a covariate of one
+    // parameter.
     struct CovariateParameters {
         int code;
         double a, b;
