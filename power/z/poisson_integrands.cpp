@@ -79,12 +79,13 @@ void varBp::SetH0PredictorDiscrete(int rule) {
     }
 }
 
-double varBp::SlopeVariance(double (varBp::*moment)(int), int first) {
+double varBp::SlopeVariance(double (varBp::*moment)(int), int first, double* zeroth) {
     // I0 I2 - I1^2 is invariant under a shift of x; about the mean of X it
     // does not cancel the digits of a covariate far from 0.
     const double mean = covariate->GetMean();
     center = std::isfinite(mean) ? mean : 0.0;
     const double i0 = (this->*moment)(first);
+    if (zeroth) *zeroth = i0;
     const double i1 = (this->*moment)(first + 1);
     const double i2 = (this->*moment)(first + 2);
     center = 0.0;
@@ -93,9 +94,16 @@ double varBp::SlopeVariance(double (varBp::*moment)(int), int first) {
 
 void varBp::Variances(double (varBp::*moment)(int), void (varBp::*predictor)(int), double* var0,
                       double* var1, int rule, bool correction) {
-    *var1 = SlopeVariance(moment, 0);
+    double meanRate = 0.0;
+    *var1 = SlopeVariance(moment, 0, &meanRate);
     if (correction) {
-        (this->*predictor)(rule);
+        // The log of the mean rate E[e^eta]: the integrand of mode 6 is that
+        // of mode 0, whose integral (or sum) I0 is already known.
+        if (rule == 0) {
+            eta0 = std::log(meanRate);
+        } else {
+            (this->*predictor)(rule);
+        }
         *var0 = SlopeVariance(moment, 3);
     } else {
         *var0 = *var1;

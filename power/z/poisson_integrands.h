@@ -72,8 +72,9 @@ class varBp : public quadfunc {
     const std::atomic<bool>* cancel = nullptr;
 
   protected:
-    // I0 / (I0 I2 - I1^2) of the modes first .. first + 2.
-    double SlopeVariance(double (varBp::*moment)(int), int first);
+    // I0 / (I0 I2 - I1^2) of the modes first .. first + 2; I0 in *zeroth
+    // when given.
+    double SlopeVariance(double (varBp::*moment)(int), int first, double* zeroth = nullptr);
     void Variances(double (varBp::*moment)(int), void (varBp::*predictor)(int), double* var0,
                    double* var1, int rule, bool correction);
 };

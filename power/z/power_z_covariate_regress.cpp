@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -136,29 +137,56 @@ void PowerZCovariateRegress::CheckCompromiseRatio(double q, double beta) const {
     }
 }
 
-double PowerZCovariateRegress::EnumerationPower(double alphaValue, double effectiveN) {
-    double a = normalMean, b = normalSD;
+PowerZCovariateRegress::CovariateParameters PowerZCovariateRegress::GetCovariateParameters() const {
     switch (xDistribution) {
         case kXBinomial:
-            a = binomialPi;
-            break;
+            return {xDistribution, binomialPi, 0.0};
         case kXExponential:
-            a = exponentialLambda;
-            break;
+            return {xDistribution, exponentialLambda, 0.0};
         case kXLognormal:
-            a = lognormalMu;
-            b = lognormalSigma;
-            break;
+            return {xDistribution, lognormalMu, lognormalSigma};
         case kXPoisson:
-            a = poissonLambda;
-            break;
+            return {xDistribution, poissonLambda, 0.0};
         case kXUniform:
-            a = uniformLeft;
-            b = uniformRight;
-            break;
+            return {xDistribution, uniformLeft, uniformRight};
+        case kXManual:
+            return {xDistribution, manualVarH0, manualVarH1};
         default:
-            break;
+            return {xDistribution, normalMean, normalSD};
     }
+}
+
+PowerZCovariateRegress::VarianceInputs PowerZCovariateRegress::VarianceInputsOf(double beta0,
+                                                                                double beta1,
+                                                                                int rule) const {
+    const CovariateParameters x = GetCovariateParameters();
+    const double code = x.code;
+    return {
+        code, x.a, x.b, beta0, beta1, static_cast<double>(rule), varianceCorrection ? 1.0 : 0.0};
+}
+
+bool PowerZCovariateRegress::RecallVariances(double beta0, double beta1, int rule, double* var0,
+                                             double* var1) const {
+    if (!lastIntegrated_.has_value()) return false;
+    // Bit for bit: a signed zero or a NaN is then never taken for another
+    // number.
+    const VarianceInputs inputs = VarianceInputsOf(beta0, beta1, rule);
+    if (std::memcmp(inputs.data(), lastIntegrated_->inputs.data(), sizeof inputs) != 0) {
+        return false;
+    }
+    *var0 = lastIntegrated_->var0;
+    *var1 = lastIntegrated_->var1;
+    return true;
+}
+
+void PowerZCovariateRegress::KeepVariances(double beta0, double beta1, int rule, double var0,
+                                           double var1) {
+    lastIntegrated_ = IntegratedVariances{VarianceInputsOf(beta0, beta1, rule), var0, var1};
+}
+
+double PowerZCovariateRegress::EnumerationPower(double alphaValue, double effectiveN) {
+    const CovariateParameters x = GetCovariateParameters();
+    const double a = x.a, b = x.b;
     // The chi-square statistic is two-sided: a one-tailed level is doubled,
     // but never to a level of 1 or more.
     const double level = oneTailed ? std::min(2.0 * alphaValue, kLargestAlpha) : alphaValue;

@@ -176,7 +176,32 @@ class PowerZCovariateRegress : public PowerZ {
     // Copies the members above; the tests' clones add their own.
     void CopyCovariateStateTo(PowerZCovariateRegress* copy) const;
 
+    // The covariate's code and its parameters; b is 0 for a covariate of one
+    // parameter.
+    struct CovariateParameters {
+        int code;
+        double a, b;
+    };
+    CovariateParameters GetCovariateParameters() const;
+    // The slope variances last integrated over the covariate (or summed
+    // over its counts) for the intercept beta0, the slope beta1 and the H0
+    // rule `rule`, under the covariate and correction set now: true with
+    // them in var0 and var1, false where they were not the last computed.
+    // They do not depend on N or alpha, so a search over either integrates
+    // once; KeepVariances stores them after a computation that succeeded.
+    bool RecallVariances(double beta0, double beta1, int rule, double* var0, double* var1) const;
+    void KeepVariances(double beta0, double beta1, int rule, double var0, double var1);
+
   private:
+    // What fixes the integrals: the covariate, beta0, beta1, the rule and
+    // the correction, compared bit for bit.
+    using VarianceInputs = std::array<double, 7>;
+    VarianceInputs VarianceInputsOf(double beta0, double beta1, int rule) const;
+    struct IntegratedVariances {
+        VarianceInputs inputs;
+        double var0, var1;
+    };
+    std::optional<IntegratedVariances> lastIntegrated_;
     // What fixes an expected data set and so its noncentrality.
     struct EnumeratedDesign {
         std::array<double, 3> model;

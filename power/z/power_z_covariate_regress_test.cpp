@@ -50,6 +50,12 @@ struct Traits<PowerZLogisticRegress> {
     static constexpr const char* kLower = "p2 <= p1";
     // A sample size that the enumeration method draws quickly.
     static constexpr const char* kPlotN = "1188";
+    // The effect's input and a value every covariate takes, and an input
+    // of the model besides it.
+    static constexpr const char* kEffectInput = "OR";
+    static constexpr const char* kEffect = "1.3";
+    static constexpr const char* kOtherEffect = "1.5";
+    static constexpr const char* kModelInput = "pH0";
 
     // The entries of a row's "opt": the covariate code xN and the options.
     static void TakeOptions(PowerZLogisticRegress& test, Texts& inputs) {
@@ -119,6 +125,11 @@ struct Traits<PowerZPoissonRegress> {
     static constexpr const char* kUpper = "$\\beta$1 >= 0";
     static constexpr const char* kLower = "$\\beta$1 <= 0";
     static constexpr const char* kPlotN = "200";
+    static constexpr const char* kEffectInput = "expb1";
+    // A growing rate has no finite information over the log-normal tail.
+    static constexpr const char* kEffect = "0.8";
+    static constexpr const char* kOtherEffect = "0.7";
+    static constexpr const char* kModelInput = "baserate";
 
     // A row's "method" names the options; its covariate is an input once
     // the list shows that covariate's parameters.
@@ -225,6 +236,82 @@ TYPED_TEST(CovariateRegression, CompromiseFarBelow1e16) {
         for (const auto& [key, expected] : c.outputs) {
             calc_test::ExpectOutput(run->outputs, calc_test::Label(test, key), expected, key);
         }
+    }
+}
+
+// A test calculated again after a change of any input or option answers as
+// a new test does, to the last bit: the slope variances it keeps between
+// computations are taken again only for the same covariate, model and
+// options.
+TYPED_TEST(CovariateRegression, CalculatingAgainAnswersAsANewTest) {
+    struct Step {
+        const char* change;
+        AnalysisType type;
+        int covariate;
+        bool correction, demidenko;
+        Texts texts;
+    };
+    // Every input typed, so that the test used again shows nothing it kept.
+    const std::string model = Traits<TypeParam>::kModelInput;
+    auto with = [&](Texts texts, const std::string& key, const std::string& text) {
+        for (const auto& [given, typed] :
+             Texts{{"tails", "Two"},
+                   {"alpha", "0.05"},
+                   {"power", "0.95"},
+                   {"q", "1"},
+                   {"N", "300"},
+                   {Traits<TypeParam>::kEffectInput, Traits<TypeParam>::kEffect},
+                   {model, "0.2"}}) {
+            texts.emplace(given, typed);
+        }
+        texts[key] = text;
+        return texts;
+    };
+    const Texts normal = with({{"xmu", "0.5"}, {"xsigma", "1"}}, "N", "300");
+    const Step steps[] = {
+        {"first", kPostHoc, kXNormal, true, true, normal},
+        {"N", kPostHoc, kXNormal, true, true, with(normal, "N", "301")},
+        {"effect", kPostHoc, kXNormal, true, true,
+         with(normal, Traits<TypeParam>::kEffectInput, Traits<TypeParam>::kOtherEffect)},
+        {"sigma", kPostHoc, kXNormal, true, true, with(normal, "xsigma", "1.5")},
+        {"mu", kPostHoc, kXNormal, true, true, with(normal, "xmu", "0")},
+        {"correction", kPostHoc, kXNormal, false, true, normal},
+        {"Signorini", kPostHoc, kXNormal, true, false, normal},
+        {"model", kPostHoc, kXNormal, true, true, with(normal, model, "0.3")},
+        {"normal again", kPostHoc, kXNormal, true, true, normal},
+        {"same parameters, log-normal", kPostHoc, kXLognormal, true, true, normal},
+        {"A priori", kAPriori, kXLognormal, true, true, normal},
+        {"exponential", kCriterion, kXExponential, true, true, with({}, "xlambda", "2")},
+        {"Poisson, the same lambda", kCriterion, kXPoisson, true, true, with({}, "xlambda", "2")},
+        {"uniform", kCompromise, kXUniform, true, true, with({{"xleft", "-1"}}, "xright", "2")},
+        {"right border", kCompromise, kXUniform, true, true,
+         with({{"xleft", "-1"}}, "xright", "3")},
+    };
+    TypeParam again;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.change);
+        TypeParam fresh;
+        for (TypeParam* test : {&again, &fresh}) {
+            test->xDistribution = step.covariate;
+            test->varianceCorrection = step.correction;
+            test->demidenko = step.demidenko;
+        }
+        // Of the texts, those of the type's inputs.
+        PropertyList list;
+        fresh.BuildInputList(step.type, &list);
+        Texts texts;
+        for (const auto& [key, text] : step.texts) {
+            if (list.Find(calc_test::Label(fresh, key))) texts[key] = text;
+        }
+        const auto run = calc_test::Calculate(again, step.type, texts);
+        const auto expected = calc_test::Calculate(fresh, step.type, texts);
+        ASSERT_EQ(run->status, kCalculateDone) << run->message;
+        ASSERT_EQ(calc_test::Names(run->outputs), calc_test::Names(expected->outputs));
+        for (size_t i = 0; i < run->outputs.size(); ++i) {
+            EXPECT_EQ(run->outputs[i]->text, expected->outputs[i]->text) << run->outputs[i]->name;
+        }
+        EXPECT_EQ(again.varianceH0, fresh.varianceH0);
+        EXPECT_EQ(again.varianceH1, fresh.varianceH1);
     }
 }
 

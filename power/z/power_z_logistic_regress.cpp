@@ -116,6 +116,8 @@ double PowerZLogisticRegress::GetNoncentralSD() {
             varianceH1 = manualVarH1;
             break;
         default: {
+            if (xDistribution == kXLognormal) k = 0.75;
+            if (RecallVariances(beta0, beta1, 0, &varianceH0, &varianceH1)) break;
             std::unique_ptr<varB> integrand;
             switch (xDistribution) {
                 case kXExponential:
@@ -124,7 +126,6 @@ double PowerZLogisticRegress::GetNoncentralSD() {
                 case kXLognormal:
                     integrand =
                         std::make_unique<varBlognormal>(beta0, beta1, lognormalMu, lognormalSigma);
-                    k = 0.75;
                     break;
                 case kXPoisson:
                     integrand = std::make_unique<varBpoiss>(beta0, beta1, poissonLambda);
@@ -145,6 +146,7 @@ double PowerZLogisticRegress::GetNoncentralSD() {
             } else {
                 integrand->ComputeVariances(&varianceH0, &varianceH1, 0, varianceCorrection);
             }
+            KeepVariances(beta0, beta1, 0, varianceH0, varianceH1);
             break;
         }
     }

@@ -92,6 +92,16 @@ double PowerZPoissonRegress::GetNoncentralSD() {
             unitVarianceH1 = manualVarH1;
             break;
         default: {
+            // The normal covariate is moved to its mean, the uniform one to
+            // its middle; the integrals then take intercept 0.
+            const bool uniform = xDistribution == kXUniform;
+            const bool normal = !uniform && xDistribution != kXExponential &&
+                                xDistribution != kXLognormal && xDistribution != kXPoisson;
+            const double middle = uniform ? uniformLeft / 2.0 + uniformRight / 2.0 : 0.0;
+            if (beta1 != 0.0 && uniform) logRateScale += beta1 * middle;
+            if (beta1 != 0.0 && normal) logRateScale += beta1 * normalMean;
+            if (xDistribution == kXLognormal) k = 0.75;
+            if (RecallVariances(0.0, beta1, rule, &unitVarianceH0, &unitVarianceH1)) break;
             std::unique_ptr<varBp> integrand;
             switch (xDistribution) {
                 case kXExponential:
@@ -100,20 +110,15 @@ double PowerZPoissonRegress::GetNoncentralSD() {
                 case kXLognormal:
                     integrand =
                         std::make_unique<varBplognormal>(0.0, beta1, lognormalMu, lognormalSigma);
-                    k = 0.75;
                     break;
                 case kXPoisson:
                     integrand = std::make_unique<varBppoiss>(0.0, beta1, poissonLambda);
                     break;
-                case kXUniform: {
-                    const double middle = uniformLeft / 2.0 + uniformRight / 2.0;
-                    if (beta1 != 0.0) logRateScale += beta1 * middle;
+                case kXUniform:
                     integrand = std::make_unique<varBpuni>(0.0, beta1, uniformLeft - middle,
                                                            uniformRight - middle);
                     break;
-                }
                 default:
-                    if (beta1 != 0.0) logRateScale += beta1 * normalMean;
                     integrand = std::make_unique<varBpnormal>(0.0, beta1, 0.0, normalSD);
                     break;
             }
@@ -127,6 +132,7 @@ double PowerZPoissonRegress::GetNoncentralSD() {
                 integrand->ComputeVariances(&unitVarianceH0, &unitVarianceH1, rule,
                                             varianceCorrection);
             }
+            KeepVariances(0.0, beta1, rule, unitVarianceH0, unitVarianceH1);
             break;
         }
     }
