@@ -4,24 +4,16 @@
 #include <QMenu>
 #include <QPainter>
 
-#include "app/xyplot/xy_plot_window.h"
 #include "platform/painting.h"
 
-CPlotGraphView::CPlotGraphView(CPlotAndTable* owner, mathtext::LabelFontSets* fonts,
-                               QWidget* parent)
-    : CGraphView(nullptr, parent), owner_(owner), graph_(fonts) {}
+CPlotGraphView::CPlotGraphView(std::function<XYPlotOptions()> options,
+                               mathtext::LabelFontSets* fonts, QWidget* parent)
+    : CGraphView(nullptr, parent), options_(std::move(options)), graph_(fonts) {}
 
 CPlotGraphView::~CPlotGraphView() = default;
 
 void CPlotGraphView::DrawGraph(QPainter* g, const QRectF& rect) {
-    XYPlotOptions options;
-    if (owner_) {
-        options.plotValid = owner_->PlotValid();
-        options.markers = owner_->MarkersShown();
-        options.valueLabels = owner_->ValueLabelsShown();
-        options.digits = owner_->ValueDigits();
-    }
-    graph_.Draw(g, rect, settings_, options);
+    graph_.Draw(g, rect, settings_, options_ ? options_() : XYPlotOptions());
 }
 
 void CPlotGraphView::ClearBackground(QPainter* g, const QRectF& rect) {
@@ -33,7 +25,7 @@ void CPlotGraphView::FitToParent() {
 }
 
 std::unique_ptr<QMenu> CPlotGraphView::MakeContextMenu() {
-    if (!owner_ || !owner_->PlotValid()) return nullptr;
+    if (!options_ || !options_().plotValid) return nullptr;
     auto menu = std::make_unique<QMenu>(this);
     auto add = [&](int id, const char* text, auto handler) {
         QAction* action = menu->addAction(QString::fromLatin1(text));

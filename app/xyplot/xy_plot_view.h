@@ -5,12 +5,12 @@
 // the graph view base paints it off-screen and copies, saves and prints it.
 
 #include <QRectF>
+#include <functional>
 #include <memory>
 
 #include "app/widgets/graph_view.h"
 #include "app/xyplot/xy_plot_graph.h"
 
-class CPlotAndTable;
 class PlotSettings;
 class QMenu;
 class QPainter;
@@ -24,7 +24,10 @@ inline constexpr int kPrintPlotPicture = 32780;
 
 class CPlotGraphView : public CGraphView {
   public:
-    CPlotGraphView(CPlotAndTable* owner, mathtext::LabelFontSets* fonts, QWidget* parent);
+    // `options` tells the view, each time it draws, whether a plot has been
+    // computed and how the window wants its markers and value labels.
+    CPlotGraphView(std::function<XYPlotOptions()> options, mathtext::LabelFontSets* fonts,
+                   QWidget* parent);
     ~CPlotGraphView() override;
 
     void SetSettings(const PlotSettings* settings) { settings_ = settings; }
@@ -42,7 +45,7 @@ class CPlotGraphView : public CGraphView {
     void contextMenuEvent(QContextMenuEvent* event) override;
 
   private:
-    CPlotAndTable* owner_;
+    std::function<XYPlotOptions()> options_;
     const PlotSettings* settings_ = nullptr;
     XYPlotGraph graph_;
 };

@@ -151,7 +151,16 @@ CPlotAndTable::CPlotAndTable(PlotSettings* settings, mathtext::LabelFontSets* fo
     tabs->addTab(QStringLiteral("Table"));
 
     QWidget* area = form_->Control(kArea);
-    graphView_ = new CPlotGraphView(this, fonts_, area);
+    graphView_ = new CPlotGraphView(
+        [this] {
+            XYPlotOptions options;
+            options.plotValid = PlotValid();
+            options.markers = MarkersShown();
+            options.valueLabels = ValueLabelsShown();
+            options.digits = ValueDigits();
+            return options;
+        },
+        fonts_, area);
     graphView_->SetSettings(settings_);
     tablePane_ = new QWidget(area);
     tableTitle_ = new CTableTitle(fonts_, tablePane_);
