@@ -1,14 +1,12 @@
 #pragma once
 
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 
-#include "analysis/ids.h"
 #include "app/drawer/panel_host.h"
 
-class ParameterSource;
+class PowerAnalysis;
 class PropertyList;
 class QWidget;
 
@@ -26,7 +24,7 @@ class OptionsHost : public PanelHost {
 // whether the chosen options change the effect-size panel.
 bool RunOptionsDialog(OptionsHost* host, QWidget* parent, bool* rebuildDrawer);
 
-// The options dialog of each test id.
+// The options dialogs, one per kind.
 enum class OptionsDialogKind {
     kNone,
     kRepm,
@@ -52,8 +50,11 @@ struct OptionsDialogInfo {
     int templateId = 0;
 };
 
-// The dialog of `testId`; kind kNone for the ids that have none.
-OptionsDialogInfo OptionsDialogFor(int testId);
+// The dialog of that name; kind kNone for a name no dialog has.
+OptionsDialogInfo OptionsDialogNamed(const std::string& className);
+// The dialog that `test` declares for its options; kind kNone for a test
+// without one.
+OptionsDialogInfo OptionsDialogFor(PowerAnalysis* test);
 
 // What an options dialog shows and the user changes: radio groups (the
 // 0-based index of the chosen button) by the id of the group's first
@@ -100,25 +101,3 @@ inline constexpr int kAlgorithmGroup = 1099;
 bool CriterionToRadios(int criterionId, OptionsDialogFields* fields);
 // The criterion id of the two radios, or -1 when they name none.
 int CriterionFromRadios(const OptionsDialogFields& fields);
-
-// The logistic regressions take either the odds ratio or the proportion p2
-// as their effect; switching converts the current effect with the test's
-// own conversions so that the next input list shows the same effect.
-struct OddsRatioEffect {
-    bool oddsRatioInput = true;
-    double effectSize = 0.0;
-    double previousEffect = 0.0;
-    // The labels of the two inputs; a test whose probability input carries
-    // another label names it here.
-    ParameterId oddsRatioId = kOddsRatioId;
-    ParameterId p2Id = kProportionP2Id;
-    std::function<double(double)> oddsRatioFromP2;
-    std::function<double(double)> p2FromOddsRatio;
-};
-// Switches to the odds ratio (`oddsRatio` true) or to p2, reading the shown
-// input of the old form from `frame`; a missing input falls back to the
-// effect (p2 to odds ratio) or to min(effect, 0.5) (odds ratio to p2). The
-// converted text is remembered in `inputTexts` under the new input's label.
-// True when a conversion ran.
-bool ChooseOddsRatioInput(ParameterSource* frame, OddsRatioEffect* test, bool oddsRatio,
-                          PropertyList* inputTexts);

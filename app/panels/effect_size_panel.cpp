@@ -7,6 +7,7 @@
 
 #include "analysis/parameter_names.h"
 #include "analysis/property.h"
+#include "analysis/test_options.h"
 #include "app/drawer/panel_host.h"
 #include "app/panels/anova_forms.h"
 #include "app/panels/correlation_forms.h"
@@ -31,10 +32,7 @@
 #include "app/widgets/ui_helpers.h"
 #include "effectsize/panel_table.h"
 #include "platform/dialogs.h"
-
-#ifdef QUORIX_WITH_POWER_F
 #include "power/f/power_f_multivariate.h"
-#endif
 
 namespace {
 
@@ -43,15 +41,9 @@ constexpr const char* kCaption = "Quorix";
 // The repeated-measures tests' option "Use mean correlation in effect size
 // calculation", which chooses their panels; on when the test has none.
 bool UsesMeanCorrelation(PanelHost* host, int testId) {
-#ifdef QUORIX_WITH_POWER_F
     PowerAnalysis* test = host ? host->CurrentTest() : nullptr;
-    auto* repeated = dynamic_cast<PowerFRepMMultiBetween*>(test);
-    if (repeated && repeated->GetTestId() == testId) return repeated->useMeanCorrelation;
-#else
-    (void)host;
-    (void)testId;
-#endif
-    return true;
+    if (!test || test->GetTestId() != testId) return true;
+    return TestOptionValue(test, kMeanCorrelationOption).value_or(1.0) != 0;
 }
 
 platform::DialogTemplate DummyPanelForm() {
