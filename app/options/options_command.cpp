@@ -11,7 +11,6 @@
 #include "analysis/property.h"
 #include "analysis/test_options.h"
 #include "app/options/options_dialogs.h"
-#include "power/multivariate/power_mult_criterion.h"
 
 namespace {
 
@@ -112,21 +111,6 @@ std::optional<double> ChosenValue(const TestOption& option, OptionsDialogFields&
 
 }  // namespace
 
-int OptionsDialogFields::Radio(int id) const {
-    const auto it = radios.find(id);
-    return it == radios.end() ? 0 : it->second;
-}
-
-int OptionsDialogFields::Check(int id) const {
-    const auto it = checks.find(id);
-    return it == checks.end() ? 0 : it->second;
-}
-
-double OptionsDialogFields::Edit(int id) const {
-    const auto it = edits.find(id);
-    return it == edits.end() ? 0.0 : it->second;
-}
-
 OptionsDialogInfo OptionsDialogNamed(const std::string& className) {
     for (const OptionsDialogInfo& info : DialogTable()) {
         if (className == info.className) return info;
@@ -147,21 +131,6 @@ std::unique_ptr<OptionsDialogService> SetOptionsDialogService(
     std::unique_ptr<OptionsDialogService> old = std::move(CurrentService());
     CurrentService() = service ? std::move(service) : std::make_unique<FormOptionsDialogs>();
     return old;
-}
-
-bool CriterionToRadios(int criterionId, OptionsDialogFields* fields) {
-    const std::optional<CriterionChoice> choice = ChoiceOfCriterion(criterionId);
-    if (!choice) return false;
-    fields->radios[kStatisticGroup] = choice->statistic;
-    fields->radios[kAlgorithmGroup] = choice->algorithm;
-    return true;
-}
-
-int CriterionFromRadios(const OptionsDialogFields& fields) {
-    const auto statistic = fields.radios.find(kStatisticGroup);
-    const auto algorithm = fields.radios.find(kAlgorithmGroup);
-    if (statistic == fields.radios.end() || algorithm == fields.radios.end()) return -1;
-    return CriterionOfChoice(statistic->second, algorithm->second);
 }
 
 bool RunOptionsDialog(OptionsHost* host, QWidget* parent, bool* rebuildDrawer) {
