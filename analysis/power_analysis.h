@@ -11,6 +11,7 @@
 struct PlotData;
 struct PlotPoint;
 struct ProtocolRecord;
+struct TestOptions;
 enum class OutputKind;
 
 // What a calculation solves for. The numbers are stored in the selection
@@ -126,6 +127,10 @@ class PowerAnalysis : public Root {
     virtual std::string GetMethodText() { return std::string(); }
     virtual bool InputsChangeLayout(AnalysisType, PropertyList*) { return false; }
     virtual void SetStandardValues() {}
+
+    // ---- options: what the options dialog shows and writes back, declared
+    // by the test beside its inputs (analysis/test_options.h); none here.
+    virtual TestOptions Options();
 
     // ---- lists, calculation, outputs, protocol
     virtual void GetAnalysisTypes(PropertyList* list);

@@ -15,9 +15,7 @@
 #include "numerics/special_functions.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
-#ifdef QUORIX_WITH_POWER_F
 #include "power/multivariate/power_mult_criterion.h"
-#endif
 
 bool WriteLogGammaTable(const QString& path, int lines, std::string* error) {
     std::ostringstream text;
@@ -40,8 +38,7 @@ bool WriteLogGammaTable(const QString& path, int lines, std::string* error) {
     return true;
 }
 
-bool WriteCriterionDiagnostics(std::ostream& out) {
-#ifdef QUORIX_WITH_POWER_F
+void WriteCriterionDiagnostics(std::ostream& out) {
     constexpr int p = 3, q = 2, groups = 2;
     constexpr double n = 16, criterion = 0.359;
     PowerMultWilksMP wilks;
@@ -53,11 +50,6 @@ bool WriteCriterionDiagnostics(std::ostream& out) {
         << "\ncrit= " << wilks.criterionValue << '\n';
     wilks.EffectFromNoncentrality(fromEffect, n, groups, p, q);
     wilks.SampleSizeFromNoncentrality(wilks.f, fromEffect, groups, p, q);
-    return true;
-#else
-    (void)out;
-    return false;
-#endif
 }
 
 QString DiagnosticDumpFolder() {

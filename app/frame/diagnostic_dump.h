@@ -16,8 +16,8 @@ bool WriteLogGammaTable(const QString& path, int lines, std::string* error);
 
 // df1, df2, f² and the noncentrality of Wilks U (Muller-Peterson) for
 // p = 3, q = 2, 2 groups, N = 16 from the criterion value 0.359, then the
-// same from the effect-size side. False when this build has no F tests.
-bool WriteCriterionDiagnostics(std::ostream& out);
+// same from the effect-size side.
+void WriteCriterionDiagnostics(std::ostream& out);
 
 // Where the dump's file dialog opens: the user's data folder of the program.
 QString DiagnosticDumpFolder();

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/options/options_command.h"
+#include "app/options/options_dialog_fields.h"
 #include "platform/dialog_template.h"
 
 // The forms of the options dialogs: controls, captions and places in dialog

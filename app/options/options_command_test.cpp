@@ -84,7 +84,9 @@ class Options : public options_test::MainWindowWithOptions<ScriptedOptions> {
     }
 };
 
-TEST(OptionsDialogTable, GivesEachTestIdItsDialog) {
+TEST(OptionsDialogTable, GivesEachTestTheDialogItDeclares) {
+    InstallTestFamilies();
+    BuildTestCatalogue();
     struct Row {
         int testId;
         Kind kind;
@@ -101,7 +103,6 @@ TEST(OptionsDialogTable, GivesEachTestIdItsDialog) {
         {205, Kind::kTWilcoxon, "COpt_T_Wilcoxon", 227},
         {207, Kind::kTWilcoxon, "COpt_T_Wilcoxon", 227},
         {301, Kind::kZTwoProp, "COpt_Z_TwoProp", 165},
-        {305, Kind::kZLogRegress, "COpt_Z_LogRegress", 226},
         {308, Kind::kZPoisson, "COpt_Z_Poisson", 242},
         {309, Kind::kZTetraCorr, "COpt_Z_TetraCorr", 232},
         {310, Kind::kZLogistic, "COpt_Z_Logistic", 243},
@@ -114,15 +115,24 @@ TEST(OptionsDialogTable, GivesEachTestIdItsDialog) {
         {611, Kind::kExactMRC, "COpt_Exact_MRC", 244},
     };
     for (const Row& row : rows) {
-        const OptionsDialogInfo info = OptionsDialogFor(row.testId);
+        PowerAnalysis* test = FindTest(row.testId);
+        ASSERT_NE(test, nullptr) << row.testId;
+        const OptionsDialogInfo info = OptionsDialogFor(test);
         EXPECT_EQ(info.kind, row.kind) << row.testId;
         EXPECT_STREQ(info.className, row.className) << row.testId;
         EXPECT_EQ(info.templateId, row.templateId) << row.testId;
     }
     for (int none :
          {100, 107, 116, 200, 201, 204, 208, 300, 302, 303, 306, 307, 401, 402, 609, 610}) {
-        EXPECT_EQ(OptionsDialogFor(none).kind, Kind::kNone) << none;
+        EXPECT_EQ(OptionsDialogFor(FindTest(none)).kind, Kind::kNone) << none;
     }
+    // The regressions' general dialog keeps its form, though no test of
+    // the catalogue declares it.
+    const OptionsDialogInfo regression = OptionsDialogNamed("COpt_Z_LogRegress");
+    EXPECT_EQ(regression.kind, Kind::kZLogRegress);
+    EXPECT_EQ(regression.templateId, 226);
+    EXPECT_EQ(OptionsDialogNamed("COpt_None").kind, Kind::kNone);
+    ClearTestCatalogue();
 }
 
 TEST(CriterionChoice, MapsCriterionIdsToTheRadioGroupsAndBack) {
@@ -149,66 +159,6 @@ TEST(CriterionChoice, MapsCriterionIdsToTheRadioGroupsAndBack) {
     EXPECT_EQ(CriterionFromRadios(unset), -1);
     unset.radios = {{kStatisticGroup, 4}, {kAlgorithmGroup, 0}};
     EXPECT_EQ(CriterionFromRadios(unset), -1);
-}
-
-// The main window's shown inputs, by label.
-class ShownInputs : public ParameterSource {
-  public:
-    Property* FindParameter(std::string name) override { return list.Find(name); }
-    PropertyList list;
-};
-
-TEST(OddsRatioChoice, ConvertsTheShownEffectOrFallsBack) {
-    const std::string oddsRatio = ParameterNames[kOddsRatioId];
-    const std::string p2 = ParameterNames[kProportionP2Id];
-    // The test's conversions are stand-ins that show which value they got.
-    struct Case {
-        bool startOddsRatio;
-        bool chooseOddsRatio;
-        const char* shownLabel;  // null: the input is not on the screen
-        double shownValue;
-        double effect;
-        bool converted;
-        double expectedEffect;
-        const char* rememberedLabel;
-    };
-    const Case cases[] = {
-        {false, true, "Proportion p2", 0.3, 0.2, true, 1030.0, "Odds ratio"},
-        {false, true, nullptr, 0.0, 0.2, true, 1020.0, "Odds ratio"},  // the test's own p2
-        {true, false, "Odds ratio", 1.7, 2.5, true, 2.7, "Proportion p2"},
-        {true, false, nullptr, 0.0, 2.5, true, 1.5, "Proportion p2"},  // min(2.5, 0.5)
-        {true, false, nullptr, 0.0, 0.25, true, 1.25, "Proportion p2"},
-        {true, true, "Odds ratio", 1.7, 2.5, false, 2.5, nullptr},  // no change of input
-        {false, false, "Proportion p2", 0.3, 0.2, false, 0.2, nullptr},
-    };
-    for (const Case& c : cases) {
-        ShownInputs frame;
-        if (c.shownLabel)
-            frame.list.push_back(new PropertyDouble(c.shownLabel, c.shownValue, false));
-        OddsRatioEffect test;
-        test.oddsRatioInput = c.startOddsRatio;
-        test.effectSize = c.effect;
-        test.oddsRatioFromP2 = [](double v) { return 1000.0 + 100.0 * v; };
-        test.p2FromOddsRatio = [](double v) { return 1.0 + v; };
-        PropertyList texts;
-        const std::string what = std::string(c.startOddsRatio ? "OR" : "p2") + " -> " +
-                                 (c.chooseOddsRatio ? "OR" : "p2") + " shown " +
-                                 (c.shownLabel ? c.shownLabel : "none");
-        EXPECT_EQ(ChooseOddsRatioInput(&frame, &test, c.chooseOddsRatio, &texts), c.converted)
-            << what;
-        EXPECT_DOUBLE_EQ(test.effectSize, c.expectedEffect) << what;
-        EXPECT_EQ(test.oddsRatioInput, c.chooseOddsRatio) << what;
-        if (c.converted && c.chooseOddsRatio) {
-            EXPECT_DOUBLE_EQ(test.previousEffect, c.effect) << what;
-        }
-        std::string remembered;
-        if (c.rememberedLabel) {
-            ASSERT_TRUE(GetNamedString(&texts, c.rememberedLabel, &remembered)) << what;
-            EXPECT_NEAR(std::stod(remembered), c.expectedEffect, 5e-7 * c.expectedEffect) << what;
-        } else {
-            EXPECT_TRUE(texts.empty()) << what;
-        }
-    }
 }
 
 TEST_F(Options, TestsWithoutADialogDoNothing) {

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "app/options/option_forms.h"
-#include "app/options/options_command.h"
+#include "app/options/options_dialog_fields.h"
 #include "platform/dialog_form.h"
 
 // A modal options dialog: its form, and the fields it holds while it runs.

@@ -3,6 +3,7 @@
 #include "analysis/ids.h"
 #include "analysis/parameter_names.h"
 #include "analysis/property.h"
+#include "analysis/test_options.h"
 #include "app/drawer/panel_host.h"
 #include "app/panels/panel_rows.h"
 #include "power/z/power_z_logistic_regress.h"
@@ -24,8 +25,8 @@ CEff_Z_LogRegress::CEff_Z_LogRegress(PanelHost* host) : CEffectSizePanel(Logisti
 
 bool CEff_Z_LogRegress::ProbabilityInputOfTest() const {
     PowerAnalysis* test = Host() ? Host()->CurrentTest() : nullptr;
-    if (auto* logistic = dynamic_cast<PowerZLogisticRegress*>(test))
-        return lr::ProbabilityInputFor(logistic->oddsRatioInput);
+    if (const auto input = TestOptionValue(test, kOddsRatioInputOption))
+        return lr::ProbabilityInputFor(*input == 0);
     return inputs_.probabilityInput;
 }
 

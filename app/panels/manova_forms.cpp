@@ -11,11 +11,8 @@
 #include "app/widgets/ui_helpers.h"
 #include "effectsize/design_counts.h"
 #include "platform/dialogs.h"
-#include "power/multivariate/power_mult_criterion.h"
-
-#ifdef QUORIX_WITH_POWER_F
 #include "power/f/power_f_multivariate.h"
-#endif
+#include "power/multivariate/power_mult_criterion.h"
 
 namespace manova = effectsize::manova;
 namespace rmc = effectsize::rm_criterion;
@@ -24,15 +21,13 @@ namespace {
 
 constexpr const char* kWarningCaption = "Conversion error";
 
-// The criterion of the current test, when it is a multivariate one.
-PowerMultCriterion* TestCriterion(PanelHost* host) {
-#ifdef QUORIX_WITH_POWER_F
-    auto* test = dynamic_cast<PowerFMultivariate*>(host ? host->CurrentTest() : nullptr);
-    if (test) return test->criterion;
-#else
-    (void)host;
-#endif
-    return nullptr;
+// A criterion of the class the current test's options choose, kept in
+// `held` while the choice stays; null when the test has no such choice.
+PowerMultCriterion* TestCriterion(PanelHost* host, std::unique_ptr<PowerMultCriterion>* held) {
+    const int id = ChosenCriterion(host ? host->CurrentTest() : nullptr);
+    if (id < 0) return nullptr;
+    if (!*held || (*held)->GetCriterionId() != id) held->reset(NewCriterion(id));
+    return held->get();
 }
 
 std::optional<long> MainCount(PanelHost* host, int id) {
@@ -87,7 +82,7 @@ CEff_F_Manova::CEff_F_Manova(PanelHost* host)
 CEff_F_Manova::~CEff_F_Manova() = default;
 
 PowerMultCriterion& CEff_F_Manova::Criterion() {
-    PowerMultCriterion* criterion = TestCriterion(Host());
+    PowerMultCriterion* criterion = TestCriterion(Host(), &testCriterion_);
     return criterion ? *criterion : *ownCriterion_;
 }
 
@@ -195,7 +190,7 @@ CRmCriterionPanel::CRmCriterionPanel(bool withDesign, PanelHost* host)
 CRmCriterionPanel::~CRmCriterionPanel() = default;
 
 PowerMultCriterion& CRmCriterionPanel::Criterion() {
-    PowerMultCriterion* criterion = TestCriterion(Host());
+    PowerMultCriterion* criterion = TestCriterion(Host(), &testCriterion_);
     return criterion ? *criterion : *ownCriterion_;
 }
 

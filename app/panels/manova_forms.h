@@ -46,6 +46,8 @@ class CEff_F_Manova : public CEffectSizePanel {
     int testId_ = 0;
     // Stands for the test's criterion while no multivariate test is current.
     std::unique_ptr<PowerMultCriterion> ownCriterion_;
+    // Of the class the current test's options choose.
+    std::unique_ptr<PowerMultCriterion> testCriterion_;
 };
 
 // Cohen's f of a repeated-measures MANOVA test from a criterion value: the
@@ -81,6 +83,7 @@ class CRmCriterionPanel : public CEffectSizePanel {
     bool withDesign_;
     int effectType_ = 0;
     std::unique_ptr<PowerMultCriterion> ownCriterion_;
+    std::unique_ptr<PowerMultCriterion> testCriterion_;
 };
 
 class CEff_F_RMMulti_2 : public CRmCriterionPanel {

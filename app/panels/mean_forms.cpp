@@ -47,9 +47,9 @@ effectsize::SignedRankContext SignedRankContextOf(PanelHost* host) {
     PowerAnalysis* test = host ? host->CurrentTest() : nullptr;
     if (!test) return context;
     context.testId = test->GetTestId();
-    if (auto* wilcoxon = dynamic_cast<PowerTWilcox1*>(test)) {
-        context.wilcoxonMethod = wilcoxon->wilcoxon.method;
-        context.manualMoments = wilcoxon->wilcoxon.manualInput;
+    if (const auto wilcoxon = ChosenWilcoxonMethod(test)) {
+        context.wilcoxonMethod = wilcoxon->method;
+        context.manualMoments = wilcoxon->manualInput;
         auto* parent = dynamic_cast<PropertySelection*>(
             host->FindParameter(ParameterNames[kParentDistributionId]));
         if (parent) context.parentIndex = parent->index;

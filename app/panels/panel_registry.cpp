@@ -4,6 +4,7 @@
 #include <map>
 #include <string>
 
+#include "analysis/test_options.h"
 #include "app/drawer/panel_host.h"
 #include "app/panels/anova_forms.h"
 #include "app/panels/correlation_forms.h"
@@ -27,24 +28,16 @@
 #include "app/panels/variance_ratio_form.h"
 #include "effectsize/panel_table.h"
 
-#ifdef QUORIX_WITH_POWER_F
 #include "power/f/power_f_multivariate.h"
-#endif
 
 namespace {
 
 // The repeated-measures tests' option "Use mean correlation in effect size
 // calculation", which chooses their panels; on when the test has none.
 bool UsesMeanCorrelation(PanelHost* host, int testId) {
-#ifdef QUORIX_WITH_POWER_F
     PowerAnalysis* test = host ? host->CurrentTest() : nullptr;
-    auto* repeated = dynamic_cast<PowerFRepMMultiBetween*>(test);
-    if (repeated && repeated->GetTestId() == testId) return repeated->useMeanCorrelation;
-#else
-    (void)host;
-    (void)testId;
-#endif
-    return true;
+    if (!test || test->GetTestId() != testId) return true;
+    return TestOptionValue(test, kMeanCorrelationOption).value_or(1.0) != 0;
 }
 
 }  // namespace

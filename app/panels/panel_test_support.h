@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/ids.h"
 #include "analysis/parameter_names.h"
 #include "analysis/power_analysis.h"
 #include "analysis/property.h"

@@ -8,6 +8,7 @@
 #include "analysis/parameter_names.h"
 #include "analysis/power_analysis.h"
 #include "analysis/property.h"
+#include "analysis/test_options.h"
 #include "app/drawer/panel_host.h"
 #include "app/panels/focus_out_check.h"
 #include "app/panels/group_table.h"
@@ -15,11 +16,8 @@
 #include "app/widgets/ui_helpers.h"
 #include "effectsize/design_counts.h"
 #include "effectsize/text_fields.h"
-#include "ui/grid/grid_ctrl.h"
-
-#ifdef QUORIX_WITH_POWER_F
 #include "power/f/power_f_repeated.h"
-#endif
+#include "ui/grid/grid_ctrl.h"
 
 namespace omni = effectsize::rm_omnibus;
 namespace special = effectsize::rm_special;
@@ -109,13 +107,9 @@ platform::DialogTemplate SpecialForm() {
 
 // The test's effect-size specification and the label of its effect size.
 int SpecificationOf(PanelHost* host) {
-#ifdef QUORIX_WITH_POWER_F
-    if (auto* test = dynamic_cast<PowerFRepMBetween*>(host ? host->CurrentTest() : nullptr))
-        return test->effectSizeSpecification;
-#else
-    (void)host;
-#endif
-    return 0;
+    const auto specification =
+        TestOptionValue(host ? host->CurrentTest() : nullptr, kEffectSpecificationOption);
+    return static_cast<int>(specification.value_or(0));
 }
 
 std::string EffectLabelOf(int specification) {

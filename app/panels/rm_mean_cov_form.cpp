@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QLineEdit>
+#include <memory>
 
 #include "analysis/ids.h"
 #include "analysis/parameter_names.h"
@@ -12,11 +13,8 @@
 #include "effectsize/design_counts.h"
 #include "effectsize/rm_selectors.h"
 #include "numerics/matrix.h"
-#include "power/multivariate/power_mult_criterion.h"
-
-#ifdef QUORIX_WITH_POWER_F
 #include "power/f/power_f_multivariate.h"
-#endif
+#include "power/multivariate/power_mult_criterion.h"
 
 namespace mc = effectsize::rm_mean_cov;
 
@@ -71,14 +69,9 @@ platform::DialogTemplate MeanCovForm() {
     return t;
 }
 
-PowerMultCriterion* TestCriterion(PanelHost* host) {
-#ifdef QUORIX_WITH_POWER_F
-    auto* test = dynamic_cast<PowerFMultivariate*>(host ? host->CurrentTest() : nullptr);
-    if (test) return test->criterion;
-#else
-    (void)host;
-#endif
-    return nullptr;
+// The criterion the current test's options choose; -1 for none.
+int TestCriterionId(PanelHost* host) {
+    return ChosenCriterion(host ? host->CurrentTest() : nullptr);
 }
 
 std::optional<long> MainCount(PanelHost* host, int id) {
@@ -135,8 +128,8 @@ CEff_F_RMM_MeanCov::CEff_F_RMM_MeanCov(PanelHost* host, int variant, const char*
 }
 
 int CEff_F_RMM_MeanCov::CriterionId() const {
-    const PowerMultCriterion* criterion = TestCriterion(Host());
-    return criterion ? criterion->GetCriterionId() : 107;
+    const int id = TestCriterionId(Host());
+    return id >= 0 ? id : 107;
 }
 
 void CEff_F_RMM_MeanCov::Reshape(int groups, int measurements) {
@@ -185,7 +178,8 @@ void CEff_F_RMM_MeanCov::OnInitialUpdate() {
 
 void CEff_F_RMM_MeanCov::SetUpAfterOpening(int testId) {
     model_.variant = effectsize::rm_selectors::VariantOf(testId);
-    if (const PowerMultCriterion* criterion = TestCriterion(Host())) {
+    if (const std::unique_ptr<PowerMultCriterion> criterion{
+            NewCriterion(TestCriterionId(Host()))}) {
         SetDlgItemLabel(kEffectLabelId, ParameterNames[CriterionFParamId(*criterion)]);
         SetDlgItemLabel(kCriterionLabelId, criterion->GetShortName());
     }

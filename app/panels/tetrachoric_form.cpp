@@ -6,6 +6,7 @@
 #include "analysis/ids.h"
 #include "analysis/parameter_names.h"
 #include "analysis/property.h"
+#include "analysis/test_options.h"
 #include "app/drawer/panel_host.h"
 #include "power/z/power_z_tetrachoric_corr.h"
 
@@ -110,8 +111,9 @@ CEff_Z_Tetrachoric::CEff_Z_Tetrachoric(PanelHost* host)
 
 void CEff_Z_Tetrachoric::OnInitialUpdate() {
     // The option is read once; a change of it rebuilds the drawer.
-    if (auto* test = dynamic_cast<PowerZTetrachoricCorr*>(Host() ? Host()->CurrentTest() : nullptr))
-        approximation_ = test->useApproximation;
+    if (const auto approximation = TestOptionValue(Host() ? Host()->CurrentTest() : nullptr,
+                                                   kTetrachoricApproximationOption))
+        approximation_ = *approximation != 0;
     SetLabels();
     ShowInputs(tet::Inputs{});
     CEffectSizePanel::OnInitialUpdate();

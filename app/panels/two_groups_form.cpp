@@ -140,9 +140,9 @@ effectsize::TransferPlan CEff_T_2Groups_Form::PlanTransfer(double effect) {
     tgm::TestContext context;
     PowerAnalysis* test = Host() ? Host()->CurrentTest() : nullptr;
     if (test) context.testId = test->GetTestId();
-    if (auto* wilcoxon = dynamic_cast<PowerTWilcox2*>(test)) {
-        context.wilcoxonMethod = wilcoxon->wilcoxon.method;
-        context.manualMoments = wilcoxon->wilcoxon.manualInput;
+    if (const auto wilcoxon = ChosenWilcoxonMethod(test)) {
+        context.wilcoxonMethod = wilcoxon->method;
+        context.manualMoments = wilcoxon->manualInput;
         auto* parent = dynamic_cast<PropertySelection*>(
             Host()->FindParameter(ParameterNames[kParentDistributionId]));
         if (parent) context.parentIndex = parent->index;

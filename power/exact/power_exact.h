@@ -5,6 +5,16 @@
 #include <string>
 
 #include "analysis/power_analysis.h"
+#include "analysis/test_options.h"
+
+// The exact tests' options, by the controls that show them.
+inline constexpr int kAlphaBalancingOption = 1039;        // binomial and McNemar
+inline constexpr int kFisherAlphaBalancingOption = 1102;  // Fisher's test
+inline constexpr int kExactApproximationOption = 1097;    // 0 exact, 1 approximation
+inline constexpr int kExactLimitOption = 1137;            // exact up to this N
+inline constexpr int kExactStatisticOption = 1139;        // a list of codes
+inline constexpr int kEffectIndexOption = 1070;           // a list of codes
+inline constexpr int kRegressionMethodOption = 1159;
 
 // Base of the exact tests: the tests whose statistic has an exact, mostly
 // discrete distribution. It only groups the family; every member replaces

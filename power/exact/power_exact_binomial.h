@@ -28,6 +28,7 @@ class PowerExactBinomial : public PowerExact {
     PowerExactBinomial();
 
     PowerAnalysis* Clone() override;
+    TestOptions Options() override;
     double GetEffectSize() override { return proportion2 - proportion1; }
     // The count on the side opposite to criticalValue (two tails only).
     double GetLowerCriticalValue() override { return criticalValue2; }

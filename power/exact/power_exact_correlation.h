@@ -17,6 +17,7 @@ class PowerExactOneCorr : public PowerExact {
     PowerExactOneCorr();
 
     PowerAnalysis* Clone() override;
+    TestOptions Options() override;
     double GetEffectSize() override { return effectSize - NullValue(); }
     // The density of r is taller than the base cap of 3 from N of about 60
     // on (its peak grows like the square root of N); with that cap the plot
@@ -104,6 +105,7 @@ class PowerExactMRC : public PowerExact {
     PowerExactMRC();
 
     PowerAnalysis* Clone() override;
+    TestOptions Options() override;
     double GetEffectSize() override { return effectSize - NullValue(); }
     double GetDensityCap() override { return 1e12; }
     void SetCentralDistribution() override;

@@ -21,6 +21,7 @@ class PowerExactFisherTwoProp : public PowerExact {
     PowerExactFisherTwoProp();
 
     PowerAnalysis* Clone() override;
+    TestOptions Options() override;
     // p1 - p2: its sign chooses the side of the plot.
     double GetEffectSize() override { return effectSize - proportion2; }
     double GetLowerCriticalValue() override { return criticalValue2; }

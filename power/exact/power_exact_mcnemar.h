@@ -21,6 +21,7 @@ class PowerExactMcNemar : public PowerExactBinomial {
     PowerExactMcNemar();
 
     PowerAnalysis* Clone() override;
+    TestOptions Options() override;
     void SetCentralDistribution() override;
     void SetNoncentralDistribution() override;
 

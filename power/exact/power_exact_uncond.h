@@ -47,6 +47,8 @@ struct StatisticMoments {
 class PowerExactUncondTwoProp : public PowerExact {
   public:
     PowerExactUncondTwoProp();
+    // A new effect measure converts the effect from what the screen shows.
+    TestOptions Options() override;
 
     // p1 under H1 minus its H0 value: the side of the test and of the plot.
     double GetEffectSize() override;

@@ -3,8 +3,20 @@
 #include <functional>
 #include <string>
 
+#include "analysis/test_options.h"
 #include "power/f/power_f.h"
 #include "power/multivariate/power_mult_criterion.h"
+
+// The options of the multivariate tests: the criterion by its statistic and
+// its algorithm (ChoiceOfCriterion), and the repeated-measures tests'
+// "Use mean correlation in effect size calculation".
+inline constexpr int kCriterionStatisticOption = 1124;
+inline constexpr int kCriterionAlgorithmOption = 1099;
+inline constexpr int kMeanCorrelationOption = 1019;
+
+// The criterion id that the options of `test` choose; -1 for a test without
+// the choice.
+int ChosenCriterion(PowerAnalysis* test);
 
 // What the MANOVA tests and the repeated-measures tests by the multivariate
 // approach share: they own a multivariate criterion, which does every
@@ -30,6 +42,8 @@ class PowerFMultivariate : public PowerF {
     double criterionValue = 0.0;
 
   protected:
+    // The criterion's two choices; a new pair takes a fresh criterion.
+    std::vector<TestOption> CriterionOptions(PanelRebuild panel);
     // A clone with a criterion of its own of the same class.
     template <class Test>
     Test* CloneWithCriterion() const {
@@ -57,6 +71,7 @@ class PowerFManovaGlobal : public PowerFMultivariate {
     PowerFManovaGlobal();
 
     PowerAnalysis* Clone() override;
+    TestOptions Options() override;
 
     double EffectFromNoncentrality(double lambda) override;
     double NoncentralityFromEffect(double f2) override;
@@ -140,6 +155,7 @@ class PowerFRepMMultiBetween : public PowerFMultivariate {
     PowerFRepMMultiBetween();
 
     PowerAnalysis* Clone() override;
+    TestOptions Options() override;
 
     double EffectFromNoncentrality(double lambda) override;
     double NoncentralityFromEffect(double f) override;

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "analysis/test_options.h"
 #include "power/f/power_f.h"
 
 // Repeated-measures analysis of variance by the univariate approach, the F
@@ -15,6 +16,9 @@
 // the correlation within it (lambda = f^2 N eps), and 2 f(U), whose
 // lambda is f^2 times the denominator df. The within and interaction tests
 // derive from this one and add the nonsphericity correction eps.
+// The option that holds the specification: a radio group, index = code.
+inline constexpr int kEffectSpecificationOption = 1230;
+
 class PowerFRepMBetween : public PowerF {
   public:
     PowerFRepMBetween();
@@ -34,6 +38,8 @@ class PowerFRepMBetween : public PowerF {
     std::string GetTestName() override { return "ANOVA: Repeated measures, between factors"; }
     bool IsGenericTest() override { return false; }
     bool HasOptions() override { return true; }
+    // The effect-size specification, one radio group.
+    TestOptions Options() override;
     ParameterId GetEffectSizeId() override { return GetEffectSizeIdFor(effectSizeSpecification); }
     int GetDfOutputMask() override { return 6; }  // numerator and denominator df
     TestId GetTestId() override { return kRepeatedBetweenTestId; }

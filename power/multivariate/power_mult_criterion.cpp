@@ -305,6 +305,34 @@ PowerMultCriterion* NewCriterion(int id) {
 
 namespace {
 
+struct CriterionRow {
+    int id;
+    CriterionChoice choice;
+};
+
+constexpr CriterionRow kCriterionChoices[] = {
+    {100, {0, 1}}, {101, {0, 0}}, {102, {1, 1}}, {103, {1, 0}},
+    {104, {2, 1}}, {105, {2, 0}}, {106, {3, 1}}, {107, {3, 0}},
+};
+
+}  // namespace
+
+std::optional<CriterionChoice> ChoiceOfCriterion(int id) {
+    for (const CriterionRow& row : kCriterionChoices) {
+        if (row.id == id) return row.choice;
+    }
+    return std::nullopt;
+}
+
+int CriterionOfChoice(int statistic, int algorithm) {
+    for (const CriterionRow& row : kCriterionChoices) {
+        if (row.choice.statistic == statistic && row.choice.algorithm == algorithm) return row.id;
+    }
+    return -1;
+}
+
+namespace {
+
 // 0 for Wilks U, 1 for T1, 2 for T2 and 3 for Pillai V (and any other id).
 int StatisticIndex(const PowerMultCriterion& criterion) {
     const int id = criterion.GetCriterionId();

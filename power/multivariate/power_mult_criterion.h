@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 // A multivariate test criterion: one statistic of the multivariate general
@@ -256,6 +257,18 @@ using PowerMultPillaiOS = PowerMultCriterionOf<PillaiCriterion, 107>;
 
 // A new criterion of the given id (100 to 107); null for any other id.
 PowerMultCriterion* NewCriterion(int id);
+
+// A criterion as the options offer it: the statistic (0 Wilks U, 1
+// Hotelling-Lawley T1, 2 Hotelling-Lawley T2, 3 Pillai V) and the algorithm
+// (0 O'Brien and Shieh, 1 Muller and Peterson).
+struct CriterionChoice {
+    int statistic;
+    int algorithm;
+};
+// The choice of criterion `id` (100 to 107); nothing for any other id.
+std::optional<CriterionChoice> ChoiceOfCriterion(int id);
+// The criterion id of a choice, or -1 when it names none.
+int CriterionOfChoice(int statistic, int algorithm);
 
 // The parameter ids that label a criterion's effect: f² "Effect size
 // f$^2$(U)" and so on (84 to 87) and f "Effect size f(U)" (88 to 91); an id

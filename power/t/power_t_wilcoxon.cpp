@@ -414,6 +414,97 @@ void PowerTWilcoxon<Base, kSamples>::BuildInputList(AnalysisType type, PropertyL
     }
 }
 
+namespace {
+
+// A radio group's chosen index; 0 when the dialog did not return it.
+int ChosenIndex(const OptionValues& chosen, int id) {
+    const auto it = chosen.find(id);
+    return it == chosen.end() ? 0 : static_cast<int>(it->second);
+}
+
+bool LehmannPage(const OptionValues& chosen) {
+    return ChosenIndex(chosen, kWilcoxonPageOption) != 0;
+}
+
+}  // namespace
+
+// The page and the method's choices are written together by the page; the
+// Lehmann page's other choices count only when that page was chosen.
+template <class Base, int kSamples>
+TestOptions PowerTWilcoxon<Base, kSamples>::Options() {
+    WilcoxonOptions& w = wilcoxon;
+    TestOption page = ShownOption(kWilcoxonPageOption, OptionKind::kPage,
+                                  [&w] { return w.method == 1 ? 0.0 : 1.0; });
+    page.write = [this](double value, const OptionValues& chosen, OptionScreen& screen) {
+        WilcoxonOptions& options = wilcoxon;
+        const int oldMethod = options.method;
+        const bool oldManual = options.manualInput;
+        const std::string oldEffectLabel = ParameterNames[GetEffectSizeId()];
+        if (value == 0) {
+            options.manualInput = ChosenIndex(chosen, kWilcoxonAreSourceOption) != 0;
+            options.method = 1;
+        } else {
+            options.manualInput = ChosenIndex(chosen, kWilcoxonInputMethodOption) != 0;
+            options.method =
+                (options.manualInput || ChosenIndex(chosen, kWilcoxonEffectOption) == 1) ? 2 : 3;
+        }
+        ConvertShownEffect(oldMethod, oldManual, oldEffectLabel, screen);
+    };
+    const auto manual = [&w] { return w.manualInput ? 1.0 : 0.0; };
+    TestOption plot = EitherOption(kWilcoxonPlotOption, w.zDistributionPlot, true);
+    TestOption moments = FlagOption(kWilcoxonMomentsOption, w.outputMoments);
+    TestOption continuity = FlagOption(kWilcoxonContinuityOption, w.continuityCorrection);
+    for (TestOption* lehmann : {&plot, &moments, &continuity}) {
+        lehmann->write = [write = lehmann->write](double value, const OptionValues& chosen,
+                                                  OptionScreen& screen) {
+            if (LehmannPage(chosen)) write(value, chosen, screen);
+        };
+    }
+    return {"COpt_T_Wilcoxon",
+            {page, ShownOption(kWilcoxonAreSourceOption, OptionKind::kChoice, manual),
+             ShownOption(kWilcoxonInputMethodOption, OptionKind::kChoice, manual),
+             ShownOption(kWilcoxonEffectOption, OptionKind::kChoice,
+                         [&w] { return (w.method == 1 || w.method == 3) ? 0.0 : 1.0; }),
+             plot, moments, continuity}};
+}
+
+template <class Base, int kSamples>
+void PowerTWilcoxon<Base, kSamples>::ConvertShownEffect(int oldMethod, bool oldManual,
+                                                        const std::string& oldEffectLabel,
+                                                        OptionScreen& screen) {
+    const WilcoxonOptions& w = wilcoxon;
+    const bool toP1 = (oldMethod == 1 || oldMethod == 3) && w.method == 2 && !w.manualInput;
+    const bool toD = oldMethod == 2 && !oldManual && (w.method == 1 || w.method == 3);
+    if (!toP1 && !toD) return;
+    Property* effect = screen.FindParameter(oldEffectLabel);
+    Property* parent = screen.Inputs().Find(ParameterNames[kParentDistributionId]);
+    if (!effect || !parent || parent->GetType() != Property::kSelection) return;
+    const int option = static_cast<PropertySelection*>(parent)->index;
+    const double shown = ShownValue(effect);
+    const double converted =
+        toP1 ? WilcoxP1FromDelta(shown, kSamples, WilcoxParentCode(oldMethod, option))
+             : wilcox_p1_to_delta(shown, kSamples, WilcoxParentCode(2, option));
+    this->effectSize = converted;
+    screen.SetEffectSize(converted);
+    RememberEffectText(&this->inputTexts, ParameterNames[GetEffectSizeId()], converted);
+}
+
+std::optional<WilcoxonMethodChoice> ChosenWilcoxonMethod(PowerAnalysis* test) {
+    if (!test) return std::nullopt;
+    const TestOptions options = test->Options();
+    const auto page = options.Value(kWilcoxonPageOption);
+    if (!page) return std::nullopt;
+    WilcoxonMethodChoice choice;
+    if (*page == 0) {
+        choice.manualInput = options.Value(kWilcoxonAreSourceOption).value_or(0) != 0;
+    } else {
+        choice.manualInput = options.Value(kWilcoxonInputMethodOption).value_or(0) != 0;
+        choice.method =
+            (choice.manualInput || options.Value(kWilcoxonEffectOption).value_or(0) == 1) ? 2 : 3;
+    }
+    return choice;
+}
+
 template <class Base, int kSamples>
 void PowerTWilcoxon<Base, kSamples>::TakeMethodInputs(const WilcoxonMethodInputs& read) {
     WilcoxonOptions& w = wilcoxon;

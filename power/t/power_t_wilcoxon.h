@@ -1,7 +1,9 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include "analysis/test_options.h"
 #include "power/t/power_t_means.h"
 #include "power/t/power_t_one_mean.h"
 
@@ -41,6 +43,24 @@ struct WilcoxonOptions {
     double Power(double alpha, bool oneTailed, double* criticalValue, double* criticalValue2);
 };
 
+// The rank tests' options dialog has two pages, the A.R.E. method (page 0)
+// and Lehmann's (page 1), each with its own choices.
+inline constexpr int kWilcoxonPageOption = 1162;
+inline constexpr int kWilcoxonAreSourceOption = 1164;    // 0 the parent, 1 a manual A.R.E.
+inline constexpr int kWilcoxonInputMethodOption = 1165;  // 0 the parent, 1 manual moments
+inline constexpr int kWilcoxonEffectOption = 1166;       // 0 d, 1 p1
+inline constexpr int kWilcoxonPlotOption = 1168;         // 0 z, 1 the rank statistic
+inline constexpr int kWilcoxonMomentsOption = 1019;
+inline constexpr int kWilcoxonContinuityOption = 1021;
+
+// The method and the manual input that a rank test's options stand for;
+// nothing for a test without them.
+struct WilcoxonMethodChoice {
+    int method = 1;
+    bool manualInput = false;
+};
+std::optional<WilcoxonMethodChoice> ChosenWilcoxonMethod(PowerAnalysis* test);
+
 // The inputs that choose the model of the rank statistic, read and checked
 // before those of the analysis type: the parent (its code), the relative
 // standard deviation, an efficiency or the moments entered by hand.
@@ -75,6 +95,9 @@ class PowerTWilcoxon : public Base {
     ParameterId GetCriticalValueId() override { return wilcoxon.CriticalValueId(); }
     std::string GetMethodText() override { return wilcoxon.MethodText(); }
     bool HasOptions() override { return true; }
+    // The two pages of the dialog; a new method converts the shown effect
+    // between d and p1.
+    TestOptions Options() override;
     void SetCentralDistribution() override;
     void SetNoncentralDistribution() override;
     // The normal approximation is drawn on a normal distribution.
@@ -123,6 +146,10 @@ class PowerTWilcoxon : public Base {
   private:
     // Takes the model read into the test's state.
     void TakeMethodInputs(const WilcoxonMethodInputs& read);
+    // After the options changed the method from `oldMethod`: the effect the
+    // screen shows under `oldEffectLabel`, converted between d and p1.
+    void ConvertShownEffect(int oldMethod, bool oldManual, const std::string& oldEffectLabel,
+                            OptionScreen& screen);
 };
 
 // The Wilcoxon signed-rank test of one sample against a constant.

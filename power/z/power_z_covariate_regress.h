@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/test_options.h"
 #include "power/z/covariate_integrands.h"
 #include "power/z/power_z.h"
 
@@ -19,6 +20,18 @@ class EnumerationWorkspace;
 // the inputs in the order of the analysis type, checks them and solves; a
 // test adds only its own model inputs, the checks of its effect, what it
 // keeps of the design and how it finds the effect in Sensitivity.
+// The regressions' options: the computation, enumeration (0) or large
+// sample (1), with the enumeration's limit of N and statistic, Wald (0) or
+// likelihood ratio (1), and the large sample's procedure, Demidenko (0) or
+// the other (1), and variance correction. The logistic regression adds its
+// effect input, the odds ratio (0) or Pr(Y=1|X=1) H1 (1).
+inline constexpr int kEnumerationOption = 1218;
+inline constexpr int kEnumerationLimitOption = 1137;
+inline constexpr int kEnumerationStatisticOption = 1217;
+inline constexpr int kProcedureOption = 1219;
+inline constexpr int kVarianceCorrectionOption = 1019;
+inline constexpr int kOddsRatioInputOption = 1220;
+
 class PowerZCovariateRegress : public PowerZ {
   public:
     double GetLowerCriticalValue() override;
@@ -33,6 +46,8 @@ class PowerZCovariateRegress : public PowerZ {
     std::string GetStatisticName() override;
     bool IsGenericTest() override { return false; }
     bool HasOptions() override { return true; }
+    // The computation's choices, in the order they are written.
+    std::vector<TestOption> ComputationOptions();
     bool UsesChiSquarePlot() override { return UsesEnumeration(); }
     ParameterId GetCriticalValueId() override;
     ParameterId GetNoncentralityId() override;

@@ -21,6 +21,7 @@ class PowerZLogisticRegress : public PowerZCovariateRegress {
     PowerZLogisticRegress();
 
     PowerAnalysis* Clone() override;
+    TestOptions Options() override;
 
     // p1 - p0: its sign is the direction of the effect.
     double GetEffectSize() override;

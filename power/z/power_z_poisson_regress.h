@@ -21,6 +21,7 @@ class PowerZPoissonRegress : public PowerZCovariateRegress {
     PowerZPoissonRegress();
 
     PowerAnalysis* Clone() override;
+    TestOptions Options() override;
 
     // Exp(beta1) - 1: its sign is the sign of beta1.
     double GetEffectSize() override;

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "analysis/test_options.h"
 #include "power/z/power_z.h"
 
 // The z test of a tetrachoric correlation: two dichotomised variables from
@@ -13,6 +14,9 @@
 //
 // The test's own numbers live in `values`, by the indices below; the cell
 // probabilities are cached per object, keyed on (rho, px, py).
+// The option: the exact correlation (0) or its approximation (1).
+inline constexpr int kTetrachoricApproximationOption = 1097;
+
 class PowerZTetrachoricCorr : public PowerZ {
   public:
     enum Index {
@@ -51,6 +55,7 @@ class PowerZTetrachoricCorr : public PowerZ {
     std::string GetTestName() override { return "Correlation: Tetrachoric model"; }
     bool IsGenericTest() override { return false; }
     bool HasOptions() override { return true; }
+    TestOptions Options() override;
     bool UsesChiSquarePlot() override { return false; }
     ParameterId GetEffectSizeId() override { return kH1CorrRhoId; }
     TestId GetTestId() override { return kTetrachoricTestId; }

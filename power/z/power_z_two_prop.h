@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "analysis/test_options.h"
 #include "power/z/power_z.h"
 
 // The large-sample z test of H0: p1 = p2 for two independent groups of
@@ -10,6 +11,13 @@
 // scale of the proportions or, with the arcsin transform, on the arcsin
 // scale. The continuity correction computes the power of corrected group
 // sizes as that of the uncorrected sizes they stand for.
+// The options: three check boxes and the effect input, the proportion p2
+// (0) or Cohen's h (1).
+inline constexpr int kContinuityOption = 1019;
+inline constexpr int kArcsinOption = 1021;
+inline constexpr int kPlotNormalOption = 1093;
+inline constexpr int kEffectInputOption = 1039;
+
 class PowerZTwoProp : public PowerZ {
   public:
     PowerZTwoProp();
@@ -35,6 +43,7 @@ class PowerZTwoProp : public PowerZ {
     std::string GetTestName() override;
     bool IsGenericTest() override { return false; }
     bool HasOptions() override { return true; }
+    TestOptions Options() override;
     ParameterId GetNoncentralityId() override { return kEffectSizeHId; }
     ParameterId GetEffectSizeId() override;
     TestId GetTestId() override { return kTwoProportionsTestId; }
