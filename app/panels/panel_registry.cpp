@@ -27,7 +27,6 @@
 #include "app/panels/two_slopes_form.h"
 #include "app/panels/variance_ratio_form.h"
 #include "effectsize/panel_table.h"
-
 #include "power/f/power_f_multivariate.h"
 
 namespace {
