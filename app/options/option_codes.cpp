@@ -1,13 +1,8 @@
 #include "app/options/option_codes.h"
 
+#include "analysis/ids.h"
+
 namespace option_codes {
-
-namespace {
-
-constexpr int kUncondNullTestId = 607;
-constexpr int kUncondOffsetTestId = 608;
-
-}  // namespace
 
 const std::vector<CodedEntry>& EffectIndexEntries() {
     static const std::vector<CodedEntry> entries = {
@@ -20,7 +15,7 @@ const std::vector<CodedEntry>& EffectIndexEntries() {
 }
 
 std::vector<CodedEntry> UncondStatistics(int testId, int effectIndexCode) {
-    if (testId == kUncondNullTestId) {
+    if (testId == kUnconditionalTwoProportionsTestId) {
         return {
             {"z-test pooled var", 0},
             {"z-test pooled var with cont. corr.", 1},
@@ -31,7 +26,7 @@ std::vector<CodedEntry> UncondStatistics(int testId, int effectIndexCode) {
             {"t-test", 6},
         };
     }
-    if (testId != kUncondOffsetTestId) return {};
+    if (testId != kUnconditionalOffsetTestId) return {};
     switch (effectIndexCode) {
         case 2:
             return {

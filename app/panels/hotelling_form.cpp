@@ -5,6 +5,7 @@
 #include <QSignalBlocker>
 #include <cstdio>
 
+#include "analysis/ids.h"
 #include "analysis/power_analysis.h"
 #include "analysis/property.h"
 #include "app/drawer/panel_host.h"
@@ -60,7 +61,9 @@ int CurrentTestId(PanelHost* host) {
 }
 
 std::string PrefixOf(int testId) {
-    return testId == 106 ? "fho1" : testId == 107 ? "fho2" : "fht";
+    return testId == kHotellingOneGroupTestId    ? "fho1"
+           : testId == kHotellingTwoGroupsTestId ? "fho2"
+                                                 : "fht";
 }
 
 }  // namespace

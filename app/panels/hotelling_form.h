@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "analysis/ids.h"
 #include "app/panels/effect_size_panel.h"
 #include "effectsize/hotelling.h"
 
@@ -43,9 +44,9 @@ class CEff_F_Hotelling : public CEffectSizePanel {
   private:
     void ShowInputs(const effectsize::hotelling::Inputs& inputs);
     void UpdatePatternControls();
-    bool OneGroup() const { return testId_ == 106; }
+    bool OneGroup() const { return testId_ == kHotellingOneGroupTestId; }
 
     std::string prefix_;
-    int testId_ = 107;
+    int testId_ = kHotellingTwoGroupsTestId;
     effectsize::hotelling::Inputs records_;
 };
