@@ -439,7 +439,10 @@ double PowerExactBinomial::SolveAlpha(double effect, double target, double n) {
 // power there.
 double PowerExactBinomial::ShownRegionAlpha(double size, const std::string& where) {
     if (!(size >= exact_search::kAlphaFloor)) exact_search::NoAlphaAboveFloor(where);
-    alpha = ShownOutputAtLeast(size);
+    // A size that the alpha shown holds to a few ulps is a region of that
+    // alpha, as the tails count it.
+    const double shown = ShownOutputValue(size);
+    alpha = BinomialTails::WithinSize(size, shown) ? shown : ShownOutputAtLeast(size);
     return alpha;
 }
 
