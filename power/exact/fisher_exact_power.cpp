@@ -141,7 +141,9 @@ FisherExactPower::Region FisherExactPower::OneSided(int m, int, int last) {
     const double na = design_.referenceSize, nb = design_.otherSize;
     const int mode = static_cast<int>(std::floor(m * na / (na + nb) + 0.5));
     double belowMode = 0.0;
-    for (int x = windowLow_; x < mode; ++x) belowMode += Term(x);
+    // The window holds every count from windowLow_ to the mean.
+    const auto end = window_.begin() + std::max(mode - windowLow_, 0);
+    for (auto term = window_.begin(); term < end; ++term) belowMode += *term;
     const double a = design_.alpha;
     const bool strict = Below(belowMode, a);
     // Only a region that reaches past the mean needs the terms above it.
