@@ -210,11 +210,11 @@ double SampleSizeReaching(PowerAt powerAt, double target, double start,
     return hi;
 }
 
-// The first N of the last run of N whose power reaches the target, below
-// `from`, an N whose power reaches it: down from `from` while the power
-// exceeds the target (not below `lowest`), then up to the first N whose
-// power reaches it. `powerAt` and `poll` as above; the last evaluation is
-// at the N returned.
+// A second scan of a sawtooth, from a nearer start: down from `from` while
+// the power exceeds the target (not below `lowest`), then up to the first
+// N whose power reaches it. Some N at or above `from` must reach the
+// target. `powerAt` and `poll` as above; the last evaluation is at the N
+// returned.
 template <class PowerAt, class Poll>
 double SampleSizeReachingBelow(PowerAt powerAt, double target, double from, double lowest,
                                Poll poll) {
