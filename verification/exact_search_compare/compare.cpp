@@ -111,34 +111,21 @@ int main(int argc, char** argv) {
     const long count = argc > 1 ? std::atol(argv[1]) : 200;
     const std::string only = argc > 2 ? argv[2] : "";
     rng.seed(argc > 3 ? std::atol(argv[3]) : 12345);
-    auto binomialOptions = [](PowerExactBinomial& t, std::string* o) {
-        t.alphaBalancing = I(0, 2);
-        t.strictCriticalRegion = I(0, 1);
-        *o = "bal" + std::to_string(t.alphaBalancing) + " strict" +
-             std::to_string(t.strictCriticalRegion);
+    // A binomial test with random options.
+    auto binomial = [](auto make) {
+        return [make](std::string* o) -> std::unique_ptr<PowerAnalysis> {
+            auto t = make();
+            t->alphaBalancing = I(0, 2);
+            t->strictCriticalRegion = I(0, 1);
+            *o = "bal" + std::to_string(t->alphaBalancing) + " strict" +
+                 std::to_string(t->strictCriticalRegion);
+            return t;
+        };
     };
     std::vector<Maker> makers = {
-        {"binomial",
-         [&](std::string* o) {
-             auto t = std::make_unique<PowerExactBinomial>();
-             binomialOptions(*t, o);
-             return std::unique_ptr<PowerAnalysis>(std::move(t));
-         },
-         5000},
-        {"oneprop",
-         [&](std::string* o) {
-             auto t = std::make_unique<PowerExactBinomialOneProp>();
-             binomialOptions(*t, o);
-             return std::unique_ptr<PowerAnalysis>(std::move(t));
-         },
-         5000},
-        {"sign",
-         [&](std::string* o) {
-             auto t = std::make_unique<PowerExactBinomialSign>();
-             binomialOptions(*t, o);
-             return std::unique_ptr<PowerAnalysis>(std::move(t));
-         },
-         5000},
+        {"binomial", binomial([] { return std::make_unique<PowerExactBinomial>(); }), 5000},
+        {"oneprop", binomial([] { return std::make_unique<PowerExactBinomialOneProp>(); }), 5000},
+        {"sign", binomial([] { return std::make_unique<PowerExactBinomialSign>(); }), 5000},
         {"mcnemar",
          [&](std::string* o) {
              auto t = std::make_unique<PowerExactMcNemar>();
