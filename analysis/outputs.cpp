@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr int kOutputDigits = 7;
-
 enum DfBits { kDfBit = 1, kNumeratorDfBit = 2, kDenominatorDfBit = 4 };
 
 // An id outside the table (the base classes' -1) names no parameter.

@@ -130,18 +130,44 @@ void PropertyDouble::SetValue(double v) {
     SetText(FormatDouble16(v));
 }
 
+namespace {
+
+// The format of a real output with `digits` digits.
+std::string RealFormat(double v, int digits) {
+    if (digits >= 1 && std::fabs(v) > 0.01 && std::fabs(v) < 100.0) {
+        return "%." + std::to_string(digits) + "f";
+    }
+    return "%." + std::to_string(std::abs(digits)) + "g";
+}
+
+}  // namespace
+
 void PropertyDouble::SetValueWithDigits(double v, int digits) {
     std::string format;
     if (integral) {
         v = RoundTo(v, 0);
         format = (std::fabs(v) == 0.0 || std::log10(std::fabs(v)) < 12.0) ? "%.f" : "%.5g";
-    } else if (digits >= 1 && std::fabs(v) > 0.01 && std::fabs(v) < 100.0) {
-        format = "%." + std::to_string(digits) + "f";
     } else {
-        format = "%." + std::to_string(std::abs(digits)) + "g";
+        format = RealFormat(v, digits);
     }
     value = v;
     SetText(FormatC(format.c_str(), v));
+}
+
+double ShownOutputValue(double v) {
+    if (!std::isfinite(v)) return v;
+    return ParseCDouble(FormatC(RealFormat(v, kOutputDigits).c_str(), v));
+}
+
+double ShownOutputAtLeast(double v) {
+    const double shown = ShownOutputValue(v);
+    if (!(shown < v)) return shown;
+    // One unit of the last digit shown: a fixed decimal, or the last of
+    // the significant digits.
+    const bool fixed = std::fabs(v) > 0.01 && std::fabs(v) < 100.0;
+    const double exponent =
+        fixed ? -kOutputDigits : std::floor(std::log10(std::fabs(v))) - (kOutputDigits - 1);
+    return ShownOutputValue(shown + std::pow(10.0, exponent));
 }
 
 // -------------------------------------------------------- PropertyExDouble

@@ -72,6 +72,14 @@ class PropertyDouble : public Property {
     bool integral = false;
 };
 
+// The digits every output of a calculation is shown with.
+inline constexpr int kOutputDigits = 7;
+// The number an output row of real numbers shows for v: its text, read back.
+double ShownOutputValue(double v);
+// The smallest number an output row of real numbers can show that is not
+// below v.
+double ShownOutputAtLeast(double v);
+
 // A double input whose value an effect-size panel can compute.
 class PropertyExDouble : public PropertyDouble {
   public:

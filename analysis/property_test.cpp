@@ -88,6 +88,32 @@ TEST(PropertyDouble, SetValueWithDigitsFollowsTheOutputRules) {
     EXPECT_EQ(shown.GetValue(), 0.6770315);
 }
 
+// The value an output shows, and the smallest it can show at or above a
+// value: a search that must not show an answer rounded below a jump of its
+// step function takes the latter. Across the switch from fixed decimals to
+// significant digits and across a decade the next value up is one unit of
+// the last digit the value itself shows.
+TEST(PropertyDouble, ShownOutputValues) {
+    struct Case {
+        double v, shown, atLeast;
+    };
+    const Case cases[] = {
+        {0.03245432353613609, 0.0324543, 0.0324544},
+        {0.0324543, 0.0324543, 0.0324543},
+        {2.16160841442325e-25, 2.161608e-25, 2.161609e-25},
+        {1.00177585723039e-53, 1.001776e-53, 1.001776e-53},
+        {0.0100000001, 0.01, 0.0100001},
+        {0.0099999999, 0.01, 0.01},
+        {0.009999999449, 0.009999999, 0.01},
+        {9.9999994e-06, 9.999999e-06, 1e-05},
+        {99.99999994, 99.9999999, 100.0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ShownOutputValue(c.v), c.shown) << c.v;
+        EXPECT_EQ(ShownOutputAtLeast(c.v), c.atLeast) << c.v;
+    }
+}
+
 TEST(PropertySelection, ParseSelectAndValidity) {
     PropertySelection s("tails");
     for (const char* o : {"A", "B", "A"}) s.AddOption(o);

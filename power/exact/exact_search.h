@@ -11,8 +11,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string>
 
+#include "analysis/property.h"
+#include "numerics/cancel.h"
 #include "numerics/quorix_error.h"
 
 namespace exact_search {
@@ -35,12 +38,36 @@ inline constexpr int kMaxSteps = 100;
 
 // ------------------------------------------------------------- Criterion
 
+// The alpha a Criterion search shows, from the ends of its last bracket:
+// lo, whose power misses the target, and hi, whose power reaches it. The
+// answer is the smallest alpha an output row can show whose power reaches
+// the target: of the values shown between lo and hi (one or two once the
+// bracket is as narrow as the digits shown) the first that reaches it,
+// else hi as shown, or the next value shown above hi where rounding takes
+// hi below a jump of the power. The last evaluation is at the alpha
+// returned, so the actual power and actual alpha shown are those at the
+// alpha shown.
+template <class PowerAt>
+double ShownAlphaReaching(PowerAt powerAt, double target, double lo, double hi) {
+    auto nextShown = [](double x) {
+        return ShownOutputAtLeast(std::nextafter(x, std::numeric_limits<double>::infinity()));
+    };
+    double shown = nextShown(lo);
+    for (int i = 0; i < 3 && shown < hi; ++i, shown = nextShown(shown)) {
+        if (powerAt(shown) >= target) return shown;
+    }
+    shown = ShownOutputValue(hi);
+    if (shown < hi && powerAt(shown) < target) shown = ShownOutputAtLeast(hi);
+    powerAt(shown);
+    return shown;
+}
+
 // The smallest alpha whose power reaches the target, by halving between an
 // alpha whose power misses it (lo, 0 when none is known) and one whose power
 // reaches it (hi): to 1e-7, and below 1e-7 to 1e-7 of alpha itself. Where
 // lo is 0 the floor is tried first; where its power already reaches the
-// target, or hi lies below it, there is no alpha to report. The last
-// evaluation is at the answer.
+// target, or hi lies below it, there is no alpha to report. The answer is
+// the alpha shown, and the last evaluation is at it.
 template <class PowerAt>
 double SmallestAlphaReaching(PowerAt powerAt, double target, double lo, double hi,
                              const std::string& where) {
@@ -60,8 +87,7 @@ double SmallestAlphaReaching(PowerAt powerAt, double target, double lo, double h
             hi = mid;
         }
     }
-    powerAt(hi);
-    return hi;
+    return ShownAlphaReaching(powerAt, target, lo, hi);
 }
 
 // ----------------------------------------------------------- Sensitivity
@@ -99,6 +125,111 @@ double EffectReaching(PowerAt powerAt, double target, double missing, double rea
     return reaching;
 }
 
+// -------------------------------------------------------------- A priori
+
+// How an A priori search steps in N. The power of an exact test is a
+// sawtooth in N about the smooth power of its approximation.
+struct SampleSizeRules {
+    // A scan goes up one N at a time (1), where the teeth are large against
+    // the distance from the start; above 1, a walk by this factor, at most
+    // kMaxSteps of them (down while the start already exceeds the target),
+    // and then halving over whole N, where the power is near smooth in N.
+    double growth = 1.0;
+    // The search gives up on reaching this N, or a scan this many N beyond
+    // its start.
+    double largest = std::numeric_limits<double>::infinity();
+    double maxSteps = 1e5;
+};
+
+// Where an A priori search gives up: no N the program shows reaches the
+// target.
+[[noreturn]] inline void NoSampleSize(const std::string& where, double n) {
+    throw QuorixError(where + ": no sample size found", QuorixError::kAboveUpperBound, n);
+}
+
+// The check between the steps of a search of `test`: it throws where the
+// user has stopped the calculation.
+template <class Test>
+auto StopCheck(Test& test) {
+    return [&test] {
+        if (test.IsCancelled()) throw CancelledError();
+    };
+}
+
+// The smallest N from `start` whose power reaches the target: a scan, the
+// first N from the start on whose power reaches it; a walk, the upper end
+// of the last bracket of the halving (or an N between whose power exceeds
+// the target within 1e-8). `powerAt(n)` evaluates the test at N, leaving
+// its members as that evaluation does, and returns its power, or a negative
+// number where N cannot be the answer; `poll()` throws where the user has
+// stopped the calculation. The last evaluation is at the N returned.
+template <class PowerAt, class Poll>
+double SampleSizeReaching(PowerAt powerAt, double target, double start,
+                          const SampleSizeRules& rules, Poll poll, const std::string& where) {
+    if (rules.growth <= 1.0) {
+        double n = start;
+        for (;;) {
+            poll();
+            if (powerAt(n) >= target) return n;
+            if (n >= rules.largest || n - start >= rules.maxSteps) NoSampleSize(where, n);
+            n += 1.0;
+        }
+    }
+    double lo = start, hi = start;
+    if (powerAt(start) < target) {
+        double n = start;
+        for (int i = 0;; ++i) {
+            poll();
+            if (i == kMaxSteps || n >= rules.largest) NoSampleSize(where, n);
+            n = std::min(std::ceil(rules.growth * n), rules.largest);
+            if (powerAt(n) >= target) break;
+        }
+        hi = n;
+    } else {
+        while (lo > 1.0 && powerAt(lo) > target) {
+            poll();
+            lo = std::min(std::ceil(lo / rules.growth), lo - 1.0);
+        }
+    }
+    double mid = hi;
+    bool midExceeds = false;
+    while (hi - lo > 1.0) {
+        poll();
+        mid = std::floor((lo + hi) / 2.0 + 0.5);
+        const double p = powerAt(mid);
+        midExceeds = p > target;
+        if (std::fabs(p - target) < 1e-8) break;
+        if (midExceeds) {
+            hi = mid;
+        } else {
+            lo = mid;
+        }
+    }
+    if (midExceeds) return mid;
+    powerAt(hi);
+    return hi;
+}
+
+// A second scan of a sawtooth, from a nearer start: down from `from` while
+// the power exceeds the target (not below `lowest`), then up to the first
+// N whose power reaches it. Some N at or above `from` must reach the
+// target. `powerAt` and `poll` as above; the last evaluation is at the N
+// returned.
+template <class PowerAt, class Poll>
+double SampleSizeReachingBelow(PowerAt powerAt, double target, double from, double lowest,
+                               Poll poll) {
+    double n = from;
+    while (n > lowest && powerAt(n) > target) {
+        poll();
+        n -= 1.0;
+    }
+    while (powerAt(n) < target) {
+        poll();
+        n += 1.0;
+    }
+    return n;
+}
+
 // ------------------------------------------------------------ Compromise
 
 // What one evaluation of a Compromise search gives: the attained ratio
@@ -111,6 +242,11 @@ struct Step {
 
 // How a Compromise search walks and halves. The tests differ in these
 // details only; each keeps its own so that its answers stay as they were.
+// They stay three: the ratio is flat across each step of the power, so
+// another walk ends at another alpha of the same step, as right as the
+// first but shown with other digits (McNemar's exact test on the rules of
+// Fisher's changes the alpha shown in four cases of ten), and the reference
+// tables of each test follow its own walk.
 struct CompromiseRules {
     // How the factors of the walk grow away from 1.
     enum class Steps {

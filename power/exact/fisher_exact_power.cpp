@@ -60,8 +60,9 @@ double FisherExactPower::Term(int x) const {
 }
 
 // From the rounded mean outward by the ratios of consecutive terms,
-// h(x + 1) / h(x) = (na - x)(m - x) / ((x + 1)(nb - m + x + 1)).
-void FisherExactPower::FillTerms(int m) {
+// h(x + 1) / h(x) = (na - x)(m - x) / ((x + 1)(nb - m + x + 1)): the mean
+// and the terms below it, then those above unless `above` is false.
+void FisherExactPower::FillTerms(int m, bool above) {
     const double na = design_.referenceSize, nb = design_.otherSize;
     const int first = std::max(0, m - design_.otherSize);
     const int last = std::min(m, design_.referenceSize);
@@ -81,7 +82,18 @@ void FisherExactPower::FillTerms(int m) {
     window_.assign(below_.rbegin(), below_.rend());
     windowLow_ = start - static_cast<int>(below_.size());
     window_.push_back(centre);
-    h = centre;
+    peak_ = peak;
+    if (above) FillTermsAbove(m);
+}
+
+// The terms above the mean, after FillTerms(m, false).
+void FisherExactPower::FillTermsAbove(int m) {
+    const double na = design_.referenceSize, nb = design_.otherSize;
+    const int last = std::min(m, design_.referenceSize);
+    const int start = windowLow_ + static_cast<int>(window_.size()) - 1;
+    const double negligible = std::min(kNegligibleTerm, kNegligibleToAlpha * design_.alpha);
+    double peak = peak_;
+    double h = window_.back();
     for (int x = start; x < last; ++x) {
         h *= (na - x) * (m - x) / ((x + 1.0) * (nb - m + x + 1.0));
         if (!(h >= negligible * peak)) break;
@@ -129,9 +141,13 @@ FisherExactPower::Region FisherExactPower::OneSided(int m, int, int last) {
     const double na = design_.referenceSize, nb = design_.otherSize;
     const int mode = static_cast<int>(std::floor(m * na / (na + nb) + 0.5));
     double belowMode = 0.0;
-    for (int x = windowLow_; x < mode; ++x) belowMode += Term(x);
+    // The window holds every count from windowLow_ to the mean.
+    const auto end = window_.begin() + std::max(mode - windowLow_, 0);
+    for (auto term = window_.begin(); term < end; ++term) belowMode += *term;
     const double a = design_.alpha;
     const bool strict = Below(belowMode, a);
+    // Only a region that reaches past the mean needs the terms above it.
+    if (strict) FillTermsAbove(m);
     const int cap = strict ? last : mode - 1;
     double rejected = 0.0;
     int k = windowLow_;
@@ -216,7 +232,7 @@ FisherExactPower::Region FisherExactPower::Build(int m) {
     const int last = std::min(m, design_.referenceSize);
     // A margin with one possible table rejects nothing.
     if (first >= last) return {first, last, 0.0};
-    FillTerms(m);
+    FillTerms(m, !design_.oneTailed);
     return design_.oneTailed ? OneSided(m, first, last) : TwoSided(m, first, last);
 }
 

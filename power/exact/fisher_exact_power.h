@@ -84,8 +84,10 @@ class FisherExactPower {
 
   private:
     void UseDesign(const Design& design);
-    // The hypergeometric terms of margin m in window_, from windowLow_ on.
-    void FillTerms(int m);
+    // The hypergeometric terms of margin m in window_, from windowLow_ on;
+    // without `above`, those up to the mean only.
+    void FillTerms(int m, bool above);
+    void FillTermsAbove(int m);
     double Term(int x) const;
     double Statistic(int x, int m) const;
     Region Build(int m);
@@ -107,6 +109,9 @@ class FisherExactPower {
     std::vector<double> window_;
     std::vector<double> below_;
     int windowLow_ = 0;
+    // The largest term so far of the window, where the terms above the
+    // mean are still to come.
+    double peak_ = 0.0;
 
     // Per evaluation: the proportions and the binomial masses of each group
     // (-1 until computed).

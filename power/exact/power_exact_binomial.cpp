@@ -298,20 +298,12 @@ double PowerExactBinomial::SmoothPower(double alphaValue, double n) {
     return 1.0 + d.Cdf(lower) - d.Cdf(upper);
 }
 
-namespace {
-
-[[noreturn]] void NoSampleSize(double n) {
-    throw QuorixError("Exact-SampleSize: no sample size found", QuorixError::kAboveUpperBound, n);
-}
-
-}  // namespace
-
 double PowerExactBinomial::StartSampleSize(double alphaValue, double target) {
     double hi = 10001.0;
     while (SmoothPower(alphaValue, hi) < target) {
         if (IsCancelled()) throw CancelledError();
         // No effect, or one too small for any N the program shows.
-        if (hi >= kMaxSampleSize) NoSampleSize(hi);
+        if (hi >= kMaxSampleSize) exact_search::NoSampleSize("Exact-SampleSize", hi);
         hi = std::min(1.6 * hi, kMaxSampleSize);
     }
     double lo = 1.0;
@@ -338,15 +330,17 @@ double PowerExactBinomial::SolveSampleSize(double effect, double alphaValue, dou
     power = target;
     analysisType = kAPriori;
     UpdateProportionH1();
-    const double start = StartSampleSize(alphaValue, target);
-    double n = start;
-    for (;;) {
-        if (IsCancelled()) throw CancelledError();
+    exact_search::SampleSizeRules scan;
+    scan.largest = kMaxSampleSize;
+    scan.maxSteps = kMaxSteps;
+    // An N whose clamped counts exceed alpha cannot be the answer.
+    auto powerAt = [&](double n) {
         actualPower = BinomialPower(effect, alphaValue, n);
-        if (actualPower >= target && actualAlpha <= alphaValue) break;
-        if (n >= kMaxSampleSize || n - start >= kMaxSteps) NoSampleSize(n);
-        n += 1.0;
-    }
+        return actualAlpha <= alphaValue ? actualPower : -1.0;
+    };
+    const double n =
+        exact_search::SampleSizeReaching(powerAt, target, StartSampleSize(alphaValue, target), scan,
+                                         exact_search::StopCheck(*this), "Exact-SampleSize");
     power = target;
     sampleSize = n;
     return n;
@@ -436,9 +430,20 @@ void PowerExactBinomial::CriterionTwoSided(double x, double n) {
 // that lies below the floor of the searches there is no alpha to show (it
 // showed 9.9e-197, or 0 where the size underflows).
 double PowerExactBinomial::SolveAlpha(double effect, double target, double n) {
-    const double size = RegionAlpha(effect, target, n);
-    if (!(size >= exact_search::kAlphaFloor)) exact_search::NoAlphaAboveFloor("Exact-Binomial");
-    return size;
+    return ShownRegionAlpha(RegionAlpha(effect, target, n), "Exact-Binomial");
+}
+
+// The size is a jump of the power in alpha: an alpha shown rounded below
+// it would not allow the region, so the alpha shown is the first value the
+// output can show at or above the size, and the region's power is the
+// power there.
+double PowerExactBinomial::ShownRegionAlpha(double size, const std::string& where) {
+    if (!(size >= exact_search::kAlphaFloor)) exact_search::NoAlphaAboveFloor(where);
+    // A size that the alpha shown holds to a few ulps is a region of that
+    // alpha, as the tails count it.
+    const double shown = ShownOutputValue(size);
+    alpha = BinomialTails::WithinSize(size, shown) ? shown : ShownOutputAtLeast(size);
+    return alpha;
 }
 
 double PowerExactBinomial::RegionAlpha(double effect, double target, double n) {

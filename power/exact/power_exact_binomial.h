@@ -120,6 +120,10 @@ class PowerExactBinomial : public PowerExact {
     // The Criterion answer of the test with N trials: the H0 size of the
     // smallest region whose power reaches the target, however small.
     double RegionAlpha(double effect, double target, double n);
+    // The Criterion answer for a region of this size, as the alpha output
+    // shows it; where the size lies below the floor of the searches, the
+    // failure of `where`.
+    double ShownRegionAlpha(double size, const std::string& where);
 
   private:
     TwoSidedCounts HalfEachSide(const BinomialTails& h0, double alpha) const;

@@ -326,11 +326,11 @@ double PowerExactFisherTwoProp::SolveSampleSize(double p1, double alphaValue, do
             actualAlpha = it->second.second;
             return actualPower;
         };
-        double upper = sampleSize;
-        while (powerOf(upper) < target) {
-            if (upper - sampleSize >= kMaxScan) NotFound("sample size", upper);
-            upper += 1.0;
-        }
+        const auto poll = exact_search::StopCheck(*this);
+        exact_search::SampleSizeRules scan;
+        scan.maxSteps = kMaxScan;
+        const double upper = exact_search::SampleSizeReaching(powerOf, target, sampleSize, scan,
+                                                              poll, "Exact-Fisher");
         double down = upper;
         try {
             const Restore<bool> plain(continuityCorrection, false);
@@ -338,9 +338,8 @@ double PowerExactFisherTwoProp::SolveSampleSize(double p1, double alphaValue, do
             down = std::floor(SolveInBracket("Solver-SampleSize", 300, true));
         } catch (const QuorixError&) {
         }
-        down = std::min(std::max(down, 2.0), upper);
-        while (down > 2.0 && powerOf(down) > target) down -= 1.0;
-        while (powerOf(down) < target) down += 1.0;
+        exact_search::SampleSizeReachingBelow(powerOf, target, std::min(std::max(down, 2.0), upper),
+                                              2.0, poll);
     }
     power = target;
     return sampleSize;

@@ -279,6 +279,14 @@ TEST(FisherTest, CompromiseNearAlphaOne) {
     kForm.ExpectReferenceTable("verification/exact_edges/compromise_near_one.tsv", 606, 1);
 }
 
+// Criterion where the alpha rounded to the digits shown would fall below
+// the jump of the power: the alpha shown is the next value up, and the
+// power and actual alpha shown are those at it (verification/exact_edges,
+// exact rational enumeration).
+TEST(FisherTest, CriterionShowsThePowerAtTheAlphaShown) {
+    kForm.ExpectReferenceTable("verification/exact_edges/criterion_floor.tsv", 606, 3);
+}
+
 // A target beyond what the chosen side can give ends the search with a
 // failure, not with the end of the range.
 TEST(FisherTest, UnreachableSensitivityFails) {

@@ -348,38 +348,12 @@ double PowerExactMcNemar::ApproximateSampleSize(double oddsRatio, double alphaVa
 // while it still exceeds it, then bisection over whole N.
 double PowerExactMcNemar::ExactSampleSize(double oddsRatio, double alphaValue, double target,
                                           double start) {
-    auto powerAt = [&](double n) { return ExactPower(oddsRatio, alphaValue, n); };
-    double lo = start, hi = start;
-    if (powerAt(start) < target) {
-        double n = start;
-        for (int i = 0;; ++i) {
-            if (i == kMaxExpansions || n >= kMaxSampleSize) Unreachable("sample size", n);
-            n = std::min(std::ceil(1.2 * n), kMaxSampleSize);
-            if (powerAt(n) >= target) break;
-        }
-        hi = n;
-    } else {
-        while (lo > 1.0 && powerAt(lo) > target) lo = std::min(std::ceil(lo / 1.2), lo - 1.0);
-    }
-    double mid = hi;
-    bool midExceeds = false;
-    while (hi - lo > 1.0) {
-        mid = std::floor((lo + hi) / 2.0 + 0.5);
-        const double p = powerAt(mid);
-        midExceeds = p > target;
-        if (std::fabs(p - target) < 1e-8) break;
-        if (midExceeds) {
-            hi = mid;
-        } else {
-            lo = mid;
-        }
-    }
-    if (midExceeds) {
-        sampleSize = mid;
-        return mid;
-    }
-    powerAt(hi);
-    return hi;
+    exact_search::SampleSizeRules walk;
+    walk.growth = 1.2;
+    walk.largest = kMaxSampleSize;
+    return exact_search::SampleSizeReaching(
+        [&](double n) { return ExactPower(oddsRatio, alphaValue, n); }, target, start, walk,
+        exact_search::StopCheck(*this), "Exact-McNemar");
 }
 
 double PowerExactMcNemar::SolveSampleSize(double oddsRatio, double alphaValue, double target,
@@ -525,8 +499,7 @@ double PowerExactMcNemar::ExactAlpha(double oddsRatio, double target, double n, 
     if (hi <= 1e-7) {
         return exact_search::SmallestAlphaReaching(powerAt, target, lo, hi, "Exact-McNemar");
     }
-    powerAt(hi);
-    return hi;
+    return exact_search::ShownAlphaReaching(powerAt, target, lo, hi);
 }
 
 double PowerExactMcNemar::SolveAlpha(double oddsRatio, double target, double n) {
@@ -542,8 +515,7 @@ double PowerExactMcNemar::SolveAlpha(double oddsRatio, double target, double n) 
         sampleSize = n;
     }
     if (Approximates(n)) {
-        if (!(result >= exact_search::kAlphaFloor))
-            exact_search::NoAlphaAboveFloor("Exact-McNemar");
+        result = ShownRegionAlpha(result, "Exact-McNemar");
     } else {
         // The approximation's alpha is only a start, and no start lies
         // below the floor.

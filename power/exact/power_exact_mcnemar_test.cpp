@@ -64,7 +64,8 @@ TEST(McNemarTest, ExactSensitivityStaysOnItsSideOfTheNull) {
     kForm.ExpectReferenceTable("verification/exact_edges/sensitivity_null.tsv", 604, 6);
 }
 
-// Criterion keeps seven digits of an alpha far below 1e-16 (it stopped
+// Criterion shows the smallest alpha at or above the jump of the power
+// that the output can show, seven digits far below 1e-16 too (it stopped
 // walking at 1e-10), and where alpha 1e-99 already gives the target power
 // there is no alpha to show, exact or approximate (both showed alpha 0).
 TEST(McNemarTest, CriterionDownToTheFloor) {

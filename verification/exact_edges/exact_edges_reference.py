@@ -10,7 +10,11 @@ kind of fault:
                          1e-16, and "none" ("no alpha >= 1e-99") where the
                          power at alpha 1e-99 already reaches it: McNemar's
                          exact power and approximation, the binomial test,
-                         the unconditional test of equality.
+                         the unconditional test of equality. The alpha is
+                         the smallest the output row can show at or above
+                         the jump of the power, and the power is the power
+                         there (McNemar; Fisher's test where rounding to the
+                         digits shown would fall below the jump).
   compromise_near_one.tsv Compromise where the nearest ratio is met only at
                          alpha 1 (or on the last step below it): the power,
                          actual alpha and ratio shown are those of that alpha.
@@ -51,6 +55,8 @@ import numpy as np
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "fisher"))
 sys.path.insert(0, os.path.join(HERE, "..", "unconditional"))
+sys.path.insert(0, os.path.join(HERE, "..", "exact_tests"))
+from binomial_reference import shown_at_least  # noqa: E402
 from fisher_reference import exact as fisher_exact  # noqa: E402
 import enumeration_reference as uncond  # noqa: E402
 from scipy.stats import norm  # noqa: E402
@@ -271,9 +277,28 @@ def criterion_rows():
             rows.append(f"604\tcriterion\tnone\ttails={tails} approx=0 or={odds} power={target} "
                         f"pd={pd} n={n}\t")
             continue
-        pw, _ = model.power(a)
+        # The alpha as shown, and the power there.
+        shown = shown_at_least(a)
+        pw, _ = model.power(mp.mpf(shown.numerator) / shown.denominator)
+        assert pw >= target
         rows.append(f"604\tcriterion\t-1\ttails={tails} approx=0 or={odds} power={target} "
-                    f"pd={pd} n={n}\talpha={fmt(a)} actual={fmt(pw)}")
+                    f"pd={pd} n={n}\talpha={fmt(shown)} actual={fmt(pw)}")
+    # Fisher's test where the alpha rounded to the digits shown falls below
+    # the jump of the power: there the power is that of the step below (at
+    # 0.5000000, 2 + 2 tables, the power is 0.2894122 and the actual alpha
+    # 0.0368884), so the alpha shown is the next value up.
+    for tails, p1, p2, target, n1, n2, jump in [
+        ("One", "0.7263", "0.2593", 0.3091, 2, 2, "0.5"),
+        ("One", "0.7787", "0.5697", 0.06724, 2, 21, "0.2173913"),
+        ("Two", "0.07942", "0.6114", 0.3138, 2, 45, "0.1415356"),
+    ]:
+        one = tails == "One"
+        below = fisher_exact(n1, n2, p1, p2, jump, one)
+        shown = shown_at_least(Fraction(jump) + Fraction(1, 10**12))
+        pw, size = fisher_exact(n1, n2, p1, p2, str(float(shown)), one)
+        assert below[0] < target <= pw
+        rows.append(f"606\tcriterion\t-1\ttails={tails} approx=0 p1={p1} p2={p2} power={target} "
+                    f"n1={n1} n2={n2}\talpha={fmt(shown)} actualalpha={fmt(size)} actual={fmt(pw)}")
     return rows
 
 

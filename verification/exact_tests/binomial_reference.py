@@ -14,6 +14,10 @@ searches over N, p2, alpha and the count follow the rules the program uses:
 - two tails: lower and upper alpha/2 counts, then balanced by method 0
   (alpha/2 each side), 1 (rest to the major tail, one count each) or
   2 (grow both regions from alpha/2 while the total stays below alpha);
+- Criterion: the alpha is shown as the smallest value the output row can
+  show (seven decimals between 0.01 and 100, else seven significant
+  digits) at or above the size of the region: an alpha shown rounded below
+  that size would not allow the region;
 - A priori: the first N at or above the start of a smooth search whose
   power reaches the target with actual alpha <= alpha. The smooth start
   uses the binomial distribution continued to real counts and real N
@@ -309,6 +313,22 @@ def criterion(t, target, n):
     return criterion_two_sided(t, best, n)
 
 
+def shown_at_least(x):
+    """The smallest number the program's output row can show that is not
+    below x (a Fraction or an mpmath number, x > 0), exactly."""
+    x = x if isinstance(x, Fraction) else Fraction(str(x))
+    if Fraction(1, 100) < x < 100:
+        unit = Fraction(1, 10**7)
+    else:
+        e = 0  # 10^e <= x < 10^(e + 1)
+        while Fraction(10) ** (e + 1) <= x:
+            e += 1
+        while Fraction(10) ** e > x:
+            e -= 1
+        unit = Fraction(10) ** (e - 6)
+    return -((-x) // unit) * unit
+
+
 # --------------------------------------------------------- Compromise
 
 
@@ -473,7 +493,8 @@ def main():
             601,
             "criterion",
             [("tails", tails(one)), ("p2", p2), ("power", target), ("n", n), ("p1", p1)],
-            [("lower", min(L, U)), ("upper", max(L, U)), ("alpha", a), ("actual", pw)],
+            [("lower", min(L, U)), ("upper", max(L, U)), ("alpha", shown_at_least(a)),
+             ("actual", pw)],
         )
 
     for one, p1, p2, q, n in [
