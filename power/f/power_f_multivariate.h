@@ -74,7 +74,6 @@ class PowerFManovaGlobal : public PowerFMultivariate {
     int GetDfOutputMask() override { return 6; }
     TestId GetTestId() override { return kManovaGlobalTestId; }
     void SetStandardValues() override;
-    void GetAnalysisTypes(PropertyList* list) override { PowerAnalysis::GetAnalysisTypes(list); }
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
 
@@ -154,7 +153,6 @@ class PowerFRepMMultiBetween : public PowerFMultivariate {
     int GetDfOutputMask() override { return 6; }
     TestId GetTestId() override { return kManovaRepeatedBetweenTestId; }
     void SetStandardValues() override;
-    void GetAnalysisTypes(PropertyList* list) override { PowerAnalysis::GetAnalysisTypes(list); }
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
     bool CheckSampleSize(int type, double n) override;

@@ -106,10 +106,6 @@ bool PowerTLinReg2::CheckEffectSize(int type, double difference) {
 
 // --------------------------------------------------------- lists and run
 
-void PowerTLinReg2::GetAnalysisTypes(PropertyList* list) {
-    PowerAnalysis::GetAnalysisTypes(list);
-}
-
 void PowerTLinReg2::BuildInputList(AnalysisType type, PropertyList* inputs) {
     inputs->Clear();
     AddTailsInput(inputs);

@@ -23,7 +23,6 @@ class PowerTLinReg2 : public PowerT {
 
     bool IsGenericTest() override { return false; }
 
-    void GetAnalysisTypes(PropertyList* list) override;
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
     void BuildOutputList(AnalysisType type, PropertyList* outputs) override;

@@ -160,10 +160,6 @@ void PowerTLinRegression::TakeDesign(double b0, double sdX, double sdY) {
 
 // --------------------------------------------------------- lists and run
 
-void PowerTLinRegression::GetAnalysisTypes(PropertyList* list) {
-    PowerAnalysis::GetAnalysisTypes(list);
-}
-
 void PowerTLinRegression::BuildInputList(AnalysisType type, PropertyList* inputs) {
     inputs->Clear();
     AddTailsInput(inputs);
@@ -212,12 +208,4 @@ CalculateStatus PowerTLinRegression::Calculate(AnalysisType type, PropertyList* 
         ComputePower(v.effect, alpha, sampleSize);
     };
     return RunReadCheckSolve(*this, type, inputs, path);
-}
-
-void PowerTLinRegression::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    PowerAnalysis::BuildOutputList(type, outputs);
-}
-
-void PowerTLinRegression::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    PowerAnalysis::GetOutputs(type, outputs);
 }

@@ -240,10 +240,6 @@ bool PowerZTetrachoricCorr::CheckEffectSize(int type, double rho1) {
 
 // --------------------------------------------------------- lists and run
 
-void PowerZTetrachoricCorr::GetAnalysisTypes(PropertyList* list) {
-    PowerAnalysis::GetAnalysisTypes(list);
-}
-
 void PowerZTetrachoricCorr::BuildInputList(AnalysisType type, PropertyList* inputs) {
     inputs->Clear();
     AddTailsInput(inputs);

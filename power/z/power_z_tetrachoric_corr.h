@@ -57,7 +57,6 @@ class PowerZTetrachoricCorr : public PowerZ {
     std::string GetMethodText() override { return useApproximation ? "Approximate r" : "Exact r"; }
     void SetStandardValues() override;
 
-    void GetAnalysisTypes(PropertyList* list) override;
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
     void BuildOutputList(AnalysisType type, PropertyList* outputs) override;

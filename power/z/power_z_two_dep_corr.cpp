@@ -177,10 +177,6 @@ std::string PowerZTwoDepCorrNCI::DirectionOption(bool above) {
     return above ? "$\\rho$_cd $\\ge$ $\\rho$_ab" : "$\\rho$_cd $\\le$ $\\rho$_ab";
 }
 
-void PowerZTwoDepCorrNCI::GetAnalysisTypes(PropertyList* list) {
-    PowerAnalysis::GetAnalysisTypes(list);
-}
-
 void PowerZTwoDepCorrNCI::BuildInputList(AnalysisType type, PropertyList* inputs) {
     inputs->Clear();
     AddTailsInput(inputs);

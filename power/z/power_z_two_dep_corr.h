@@ -39,7 +39,6 @@ class PowerZTwoDepCorrNCI : public PowerZ {
     TestId GetTestId() override { return kDependentCorrelationsTestId; }
     void SetStandardValues() override;
 
-    void GetAnalysisTypes(PropertyList* list) override;
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
     void BuildOutputList(AnalysisType type, PropertyList* outputs) override;

@@ -243,10 +243,6 @@ bool PowerZTwoProp::CheckEffectDescribesP2(double effect) {
 
 // --------------------------------------------------------- lists and run
 
-void PowerZTwoProp::GetAnalysisTypes(PropertyList* list) {
-    PowerAnalysis::GetAnalysisTypes(list);
-}
-
 void PowerZTwoProp::BuildInputList(AnalysisType type, PropertyList* inputs) {
     inputs->Clear();
     AddTailsInput(inputs);
