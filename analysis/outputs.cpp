@@ -365,11 +365,6 @@ void PowerAnalysis::SetNoncentralityOutput(PropertyList* o, ParameterId id) {
 void PowerAnalysis::SetOutputByLabel(PropertyList* o, std::string label, double value) {
     WriteOutput(o, label, value);
 }
-void PowerAnalysis::SetArrayOutput(PropertyList* o, std::string label, int index) {
-    // The values array has 30 elements; an index outside it names no value.
-    if (0 <= index && index < static_cast<int>(std::size(values)))
-        WriteOutput(o, label, values[index]);
-}
 void PowerAnalysis::SetPowerOutput(PropertyList* o) {
     WriteOutput(o, kPowerId, power);
 }

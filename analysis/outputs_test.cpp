@@ -180,7 +180,6 @@ TEST(OutputValues, SettersWriteTheirMembers) {
     test.momentP1 = 0.2;
     test.momentP3 = 0.125;
     test.effectSize2 = 0.75;
-    test.values[13] = 42.5;
     PropertyList outputs;
     test.AddOutput(&outputs, 63);  // "Lower critical F"
     test.AddOutput(&outputs, 64);  // "Upper critical F"
@@ -212,9 +211,8 @@ TEST(OutputValues, SettersWriteTheirMembers) {
     test.SetMomentP2Output(&outputs);
     test.SetMomentP3Output(&outputs);
     test.SetEffectSizeOutput(&outputs, 18, true);
-    test.SetArrayOutput(&outputs, "Std dev residual $\\sigma$", 13);
-    test.SetArrayOutput(&outputs, "Std dev residual $\\sigma$", 30);  // no such value: skipped
-    test.SetOutput(&outputs, 24, 1.0);                                // not in the list: skipped
+    test.SetOutputByLabel(&outputs, "Std dev residual $\\sigma$", 42.5);
+    test.SetOutput(&outputs, 24, 1.0);  // not in the list: skipped
 
     const std::vector<std::string> names = {"Lower critical F",
                                             "Upper critical F",

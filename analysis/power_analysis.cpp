@@ -426,7 +426,6 @@ void PowerAnalysis::CopyStateTo(PowerAnalysis& t) const {
     t.proportionP21 = proportionP21;
     t.proportionH0 = proportionH0;
     std::copy(std::begin(correlations), std::end(correlations), std::begin(t.correlations));
-    std::copy(std::begin(values), std::end(values), std::begin(t.values));
     t.extraCount = extraCount;
     t.discordantProportion = discordantProportion;
     t.exactFlag = exactFlag;

@@ -289,7 +289,6 @@ class PowerAnalysis : public Root {
     void SetOutputByLabel(PropertyList* outputs, std::string label, double value);
     void SetEffectSizeOutput(PropertyList* outputs, ParameterId id, bool second);
     void SetNoncentralityOutput(PropertyList* outputs, ParameterId id);
-    void SetArrayOutput(PropertyList* outputs, std::string label, int index);
     void SetPowerOutput(PropertyList* outputs);
     void SetProportionP12Output(PropertyList* outputs);
     void SetProportionP2Output(PropertyList* outputs);
@@ -346,7 +345,7 @@ class PowerAnalysis : public Root {
     void AddExtraInput1(PropertyList* inputs, ParameterId id);
     void AddExtraInput2(PropertyList* inputs, ParameterId id);
     void AddCorrelationInput(PropertyList* inputs, ParameterId id, int index);
-    void AddDoubleInputByLabel(PropertyList* inputs, std::string label, int index);
+    void AddDoubleInputByLabel(PropertyList* inputs, std::string label, double value);
     void AddDoubleInput(PropertyList* inputs, ParameterId id, double value);
     void AddProportionP1Input(PropertyList* inputs, ParameterId id);
     void AddConstantProportionInput(PropertyList* inputs);
@@ -417,7 +416,6 @@ class PowerAnalysis : public Root {
     double proportionP21 = 0.0;
     double proportionH0 = 0.0;
     double correlations[6] = {0.0, 0.0, 0.0, 0.0, 0.0, 0.0};
-    double values[30] = {};
     double extraCount = 0.0;
     double discordantProportion = 0.0;
     bool exactFlag = false;  // whole group sizes
@@ -434,11 +432,13 @@ class PowerAnalysis : public Root {
     // oneTailed, analysisType, a copy of inputTexts and the parameters of
     // the distribution (so that a clone draws the graph its source drew).
     // The distribution object, the message text and the cancel flag stay
-    // the target's own.
-    void CopyStateTo(PowerAnalysis& target) const;
+    // the target's own. A class with members of its own that a clone must
+    // carry overrides it, calls this one and copies them; `target` is then
+    // of its class.
+    virtual void CopyStateTo(PowerAnalysis& target) const;
 
     // The usual Clone: a new Test from its default constructor, given the
-    // state of this one. A test with members of its own copies them after.
+    // state of this one (CopyStateTo).
     template <class Test>
     Test* CloneAs() const {
         auto* copy = new Test;

@@ -124,8 +124,8 @@ void PowerAnalysis::AddCorrelationInput(PropertyList* inputs, ParameterId id, in
             (0 <= index && index < 6) ? correlations[index] : 0.5);
 }
 
-void PowerAnalysis::AddDoubleInputByLabel(PropertyList* inputs, std::string label, int index) {
-    AddReal(*this, inputs, label, (0 <= index && index < 30) ? values[index] : 0.0);
+void PowerAnalysis::AddDoubleInputByLabel(PropertyList* inputs, std::string label, double value) {
+    AddReal(*this, inputs, label, value);
 }
 
 void PowerAnalysis::AddDoubleInput(PropertyList* inputs, ParameterId id, double value) {

@@ -214,14 +214,13 @@ TEST(StandardInputs, ARebuiltListShowsTheTextsLastTyped) {
     a.alpha = 0.05;
     a.power = 0.8;
     a.sampleSize = 30;
-    a.values[3] = 1.5;
     auto build = [&](PropertyList& list) {
         list.Clear();
         a.AddTailsInput(&list);
         a.AddAlphaInput(&list);
         a.AddPowerInput(&list);
         a.AddSampleSizeInput(&list, 2);
-        a.AddDoubleInputByLabel(&list, ParameterNames[140], 3);
+        a.AddDoubleInputByLabel(&list, ParameterNames[140], 1.5);
     };
     PropertyList list;
     build(list);
