@@ -309,7 +309,7 @@ TEST(PowerAnalysisBase, CloneCopiesStateButNotMessagesOrCancel) {
     ZTest test;
     test.ComputePower(0.5, 0.05, 44);
     test.effectSize2 = 7.0;
-    test.correlations[5] = 0.3;
+    test.relativeSD = 0.3;
     test.oneTailed = false;
     test.exactFlag = true;
     test.analysisType = kCompromise;
@@ -321,7 +321,7 @@ TEST(PowerAnalysisBase, CloneCopiesStateButNotMessagesOrCancel) {
     EXPECT_EQ(copy->effectSize, 0.5);
     EXPECT_EQ(copy->criticalValue, test.criticalValue);
     EXPECT_EQ(copy->effectSize2, 7.0);
-    EXPECT_EQ(copy->correlations[5], 0.3);
+    EXPECT_EQ(copy->relativeSD, 0.3);
     EXPECT_FALSE(copy->oneTailed);
     EXPECT_TRUE(copy->exactFlag);
     EXPECT_EQ(copy->analysisType, kCompromise);

@@ -19,6 +19,12 @@ void PowerF::SetDf(double numerator, double denominator) {
     distribution->SetParam(2, denominator);
 }
 
+void PowerF::CopyStateTo(PowerAnalysis& target) const {
+    PowerAnalysis::CopyStateTo(target);
+    auto& copy = static_cast<PowerF&>(target);
+    copy.extraCount = extraCount;
+}
+
 double PowerF::ComputePower(double effect, double alphaValue, double n) {
     // The distribution may have been drawn with other df since; a design
     // derives its df from the N being tried.

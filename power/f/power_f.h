@@ -36,7 +36,13 @@ class PowerF : public PowerAnalysis {
     virtual double GetNumeratorDf() { return numeratorDf; }
     virtual double GetDenominatorDf() { return denominatorDf; }
 
+    // The count of the design that is neither groups nor predictors: the
+    // covariates, the response variables or the measurements.
+    double extraCount = 0.0;
+
   protected:
+    void CopyStateTo(PowerAnalysis& target) const override;
+
     // The read-check-solve path of a design with one total N: readDesign
     // reads and checks the design inputs ahead of the given ones, takeDesign
     // takes them once every check has passed. A Sensitivity search runs at

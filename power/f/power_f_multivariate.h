@@ -167,7 +167,12 @@ class PowerFRepMMultiBetween : public PowerFMultivariate {
 
     bool useMeanCorrelation = true;
 
+    // The correlation among the repeated measures.
+    double measuresCorrelation = 0.0;
+
   protected:
+    void CopyStateTo(PowerAnalysis& target) const override;
+
     // The design's hypothesis df and transformed measurements.
     virtual int DesignH(int k, int) { return k - 1; }
     virtual int DesignT(int, int) { return 1; }

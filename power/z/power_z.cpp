@@ -18,8 +18,13 @@ PowerZ::PowerZ() {
     // The statistic starts standard normal under H0 and H1; each test sets
     // its standard values.
     distribution = new NormalDistribution(0.0, 1.0);
-    nullSD = 1.0;
-    noncentralSD = 1.0;
+}
+
+void PowerZ::CopyStateTo(PowerAnalysis& target) const {
+    PowerAnalysis::CopyStateTo(target);
+    auto& copy = static_cast<PowerZ&>(target);
+    copy.nullSD = nullSD;
+    copy.noncentralSD = noncentralSD;
 }
 
 void PowerZ::SetNormal(double mean, double sd) {

@@ -51,7 +51,14 @@ class PowerZ : public PowerAnalysis {
     virtual double GetNullSD() { return nullSD; }
     virtual double GetNoncentralSD() { return noncentralSD; }
 
+    // The standard deviations of the statistic under H0 and H1 of the last
+    // power computed.
+    double nullSD = 1.0;
+    double noncentralSD = 1.0;
+
   protected:
+    void CopyStateTo(PowerAnalysis& target) const override;
+
     // The test's own inputs on the family's path: the readers return the
     // row of a failure, else -1; `take` takes the design once every check
     // has passed.

@@ -41,7 +41,7 @@ void PowerZGeneric::BuildInputList(AnalysisType type, PropertyList* inputs) {
     AddTailsInput(inputs);
     const GivenInputs given = GivenInputsOf(type);
     if (given.effect) AddNoncentralityInput(inputs, GetNoncentralityId());
-    AddNoncentralSDInput(inputs, kNoncentralSdId);
+    AddDoubleInput(inputs, kNoncentralSdId, noncentralSD);
     if (given.alpha) AddAlphaInput(inputs);
     if (given.power) AddPowerInput(inputs);
     if (given.ratio) AddRatioInput(inputs);
