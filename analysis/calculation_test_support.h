@@ -402,6 +402,76 @@ inline void ExpectSameDistributionPlot(PowerAnalysis& source, PowerAnalysis& clo
     }
 }
 
+// Every test a family registers, calculated in each analysis type with its
+// standard inputs and again with each number a little off them, has clones
+// that show the outputs it shows and draw the graph it draws: whatever the
+// outputs and the graph read, a clone carries (a clone built with the
+// standard values alone would pass the first run).
+inline void ExpectClonesShowWhatTheirSourceShows(void (*registerFamily)(), const TestList& family) {
+    registerFamily();
+    for (PowerAnalysis* prototype : family) {
+        PropertyList types;
+        prototype->GetAnalysisTypes(&types);
+        for (const Property* t : types) {
+            const auto type =
+                static_cast<AnalysisType>(static_cast<const PropertyLong*>(t)->GetValue());
+            for (const bool shifted : {false, true}) {
+                const std::string context = "test " + std::to_string(prototype->GetTestId()) +
+                                            " type " + std::to_string(type) +
+                                            (shifted ? " shifted inputs" : "");
+                std::unique_ptr<PowerAnalysis> source(prototype->Clone());
+                PropertyList inputs, shown, cloneShown;
+                source->BuildInputList(type, &inputs);
+                for (Property* input : inputs) {
+                    if (!shifted) break;
+                    std::ostringstream text;
+                    text.precision(17);
+                    if (auto* d = dynamic_cast<PropertyDouble*>(input)) {
+                        text << (d->integral ? d->GetValue() + 1.0 : d->GetValue() * 1.03);
+                    } else if (auto* l = dynamic_cast<PropertyLong*>(input)) {
+                        text << l->GetValue() + 1;
+                    } else {
+                        continue;
+                    }
+                    input->SetText(text.str());
+                }
+                const CalculateStatus status =
+                    CalculateWithInputErrors(source.get(), type, &inputs);
+                if (shifted && status >= 0) continue;  // a shift may leave the admitted range
+                ASSERT_LT(status, 0) << context << ": " << source->GetMessage();
+                std::unique_ptr<PowerAnalysis> clone(source->Clone());
+                source->BuildOutputList(type, &shown);
+                source->GetOutputs(type, &shown);
+                clone->BuildOutputList(type, &cloneShown);
+                clone->GetOutputs(type, &cloneShown);
+                std::vector<std::string> texts, cloneTexts;
+                for (const Property* p : shown) texts.push_back(p->name + "=" + p->text);
+                for (const Property* p : cloneShown) cloneTexts.push_back(p->name + "=" + p->text);
+                EXPECT_EQ(cloneTexts, texts) << context;
+                if (status == kCalculateDoneWithNoteNoPlot || !source->HasDistributionPlot())
+                    continue;
+                // To the last digits only: after a search the source's
+                // distribution can hold the last trial's parameters, which
+                // differ from the answer's in the last bits.
+                PlotData original, copied;
+                source->MakeDistributionPlot(&original);
+                clone->MakeDistributionPlot(&copied);
+                ASSERT_EQ(copied.noncentralCurve.size(), original.noncentralCurve.size())
+                    << context;
+                EXPECT_NEAR(copied.criticalValue, original.criticalValue,
+                            1e-9 * std::fabs(original.criticalValue))
+                    << context;
+                for (size_t i = 0; i < original.noncentralCurve.size(); ++i) {
+                    const double y = original.noncentralCurve[i].y;
+                    EXPECT_NEAR(copied.noncentralCurve[i].y, y, 1e-9 * std::fabs(y) + 1e-300)
+                        << context << " point " << i;
+                }
+            }
+        }
+    }
+    ClearTestCatalogue();
+}
+
 // One row of a reference table whose tab-separated columns are the test id,
 // the analysis type by name, the status, and the inputs and outputs as
 // space-separated key=value pairs; '#' opens a comment line. A status of

@@ -363,22 +363,17 @@ void PowerAnalysis::SetNoncentralityOutput(PropertyList* o, ParameterId id) {
 void PowerAnalysis::SetOutputByLabel(PropertyList* o, std::string label, double value) {
     WriteOutput(o, label, value);
 }
-void PowerAnalysis::SetArrayOutput(PropertyList* o, std::string label, int index) {
-    // The values array has 30 elements; an index outside it names no value.
-    if (0 <= index && index < static_cast<int>(std::size(values)))
-        WriteOutput(o, label, values[index]);
-}
 void PowerAnalysis::SetPowerOutput(PropertyList* o) {
     WriteOutput(o, kPowerId, power);
 }
-void PowerAnalysis::SetProportionP12Output(PropertyList* o) {
-    WriteOutput(o, kProportionP12Id, proportionP12);
+void PowerAnalysis::SetProportionP12Output(PropertyList* o, double value) {
+    WriteOutput(o, kProportionP12Id, value);
 }
-void PowerAnalysis::SetProportionP2Output(PropertyList* o) {
-    WriteOutput(o, kProportionP2Id, proportionP2);
+void PowerAnalysis::SetProportionP2Output(PropertyList* o, double value) {
+    WriteOutput(o, kProportionP2Id, value);
 }
-void PowerAnalysis::SetProportionP21Output(PropertyList* o) {
-    WriteOutput(o, kProportionP21Id, proportionP21);
+void PowerAnalysis::SetProportionP21Output(PropertyList* o, double value) {
+    WriteOutput(o, kProportionP21Id, value);
 }
 void PowerAnalysis::SetSampleSize1Output(PropertyList* o) {
     WriteOutput(o, kSampleSizeGroup1Id, groupSize1);
@@ -389,12 +384,12 @@ void PowerAnalysis::SetSampleSize2Output(PropertyList* o) {
 void PowerAnalysis::SetSampleSizeOutput(PropertyList* o, ParameterId id) {
     WriteOutput(o, id, sampleSize);
 }
-void PowerAnalysis::SetMomentP1Output(PropertyList* o) {
-    WriteOutput(o, kMomentP1Id, momentP1);
+void PowerAnalysis::SetMomentP1Output(PropertyList* o, double value) {
+    WriteOutput(o, kMomentP1Id, value);
 }
-void PowerAnalysis::SetMomentP2Output(PropertyList* o) {
-    WriteOutput(o, kMomentP2Id, proportionP2);
+void PowerAnalysis::SetMomentP2Output(PropertyList* o, double value) {
+    WriteOutput(o, kMomentP2Id, value);
 }
-void PowerAnalysis::SetMomentP3Output(PropertyList* o) {
-    WriteOutput(o, kMomentP3Id, momentP3);
+void PowerAnalysis::SetMomentP3Output(PropertyList* o, double value) {
+    WriteOutput(o, kMomentP3Id, value);
 }

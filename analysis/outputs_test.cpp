@@ -165,7 +165,7 @@ TEST(OutputValues, SevenDigitsAfterEachAnalysisType) {
     EXPECT_EQ(static_cast<PropertyDouble*>(outputs.Find(kAlpha))->GetValue(), 1.234e-5);
 }
 
-TEST(OutputValues, SettersWriteTheirMembers) {
+TEST(OutputValues, SettersWriteTheirMembersOrValues) {
     LabelledTest test;
     test.criticalValue = 2.1;
     test.criticalValue2 = -2.1;
@@ -174,13 +174,7 @@ TEST(OutputValues, SettersWriteTheirMembers) {
     test.groupSize1 = 10;
     test.groupSize2 = 20;
     test.sampleSize = 30;
-    test.proportionP2 = 0.35;
-    test.proportionP12 = 0.15;
-    test.proportionP21 = 0.25;
-    test.momentP1 = 0.2;
-    test.momentP3 = 0.125;
     test.effectSize2 = 0.75;
-    test.values[13] = 42.5;
     PropertyList outputs;
     test.AddOutput(&outputs, 63);  // "Lower critical F"
     test.AddOutput(&outputs, 64);  // "Upper critical F"
@@ -205,16 +199,15 @@ TEST(OutputValues, SettersWriteTheirMembers) {
     test.SetSampleSize1Output(&outputs);
     test.SetSampleSize2Output(&outputs);
     test.SetSampleSizeOutput(&outputs, 2);
-    test.SetProportionP2Output(&outputs);
-    test.SetProportionP12Output(&outputs);
-    test.SetProportionP21Output(&outputs);
-    test.SetMomentP1Output(&outputs);
-    test.SetMomentP2Output(&outputs);
-    test.SetMomentP3Output(&outputs);
+    test.SetProportionP2Output(&outputs, 0.35);
+    test.SetProportionP12Output(&outputs, 0.15);
+    test.SetProportionP21Output(&outputs, 0.25);
+    test.SetMomentP1Output(&outputs, 0.2);
+    test.SetMomentP2Output(&outputs, 0.35);
+    test.SetMomentP3Output(&outputs, 0.125);
     test.SetEffectSizeOutput(&outputs, 18, true);
-    test.SetArrayOutput(&outputs, "Std dev residual $\\sigma$", 13);
-    test.SetArrayOutput(&outputs, "Std dev residual $\\sigma$", 30);  // no such value: skipped
-    test.SetOutput(&outputs, 24, 1.0);                                // not in the list: skipped
+    test.SetOutputByLabel(&outputs, "Std dev residual $\\sigma$", 42.5);
+    test.SetOutput(&outputs, 24, 1.0);  // not in the list: skipped
 
     const std::vector<std::string> names = {"Lower critical F",
                                             "Upper critical F",

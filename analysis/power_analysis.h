@@ -269,7 +269,8 @@ class PowerAnalysis : public Root {
     void AddCountOutput(PropertyList* outputs, ParameterId id);
 
     // ---- output writers: seven digits into the output found by its label;
-    // an output missing from the list is skipped.
+    // an output missing from the list is skipped. A writer with a `value`
+    // writes a number the test keeps itself.
     void BuildGenericOutputList(AnalysisType type, PropertyList* outputs);
     void GetGenericOutputs(AnalysisType type, PropertyList* outputs);
     // The outputs of what the analysis type solves for (total and actual
@@ -294,17 +295,16 @@ class PowerAnalysis : public Root {
     void SetOutputByLabel(PropertyList* outputs, std::string label, double value);
     void SetEffectSizeOutput(PropertyList* outputs, ParameterId id, bool second);
     void SetNoncentralityOutput(PropertyList* outputs, ParameterId id);
-    void SetArrayOutput(PropertyList* outputs, std::string label, int index);
     void SetPowerOutput(PropertyList* outputs);
-    void SetProportionP12Output(PropertyList* outputs);
-    void SetProportionP2Output(PropertyList* outputs);
-    void SetProportionP21Output(PropertyList* outputs);
+    void SetProportionP12Output(PropertyList* outputs, double value);
+    void SetProportionP2Output(PropertyList* outputs, double value);
+    void SetProportionP21Output(PropertyList* outputs, double value);
     void SetSampleSize1Output(PropertyList* outputs);
     void SetSampleSize2Output(PropertyList* outputs);
     void SetSampleSizeOutput(PropertyList* outputs, ParameterId id);
-    void SetMomentP1Output(PropertyList* outputs);
-    void SetMomentP2Output(PropertyList* outputs);
-    void SetMomentP3Output(PropertyList* outputs);
+    void SetMomentP1Output(PropertyList* outputs, double value);
+    void SetMomentP2Output(PropertyList* outputs, double value);
+    void SetMomentP3Output(PropertyList* outputs, double value);
 
     // ---- input readers (defined with the parameter-name table): each finds
     // the input by its label, writes its row, evaluates a formula text and
@@ -342,27 +342,25 @@ class PowerAnalysis : public Root {
     int ReadSelectionValue(PropertyList* store, Property* input, std::string label);
 
     // ---- input factories (defined with the standard inputs): each appends
-    // one input showing the remembered text of its label, or the member.
+    // one input showing the remembered text of its label, or the member (a
+    // factory with a `value` or `count`: that number, which the test keeps
+    // itself).
     void AddAlphaInput(PropertyList* inputs);
     void AddPowerInput(PropertyList* inputs);
     void AddRatioInput(PropertyList* inputs);
     void AddAllocationRatioInput(PropertyList* inputs, ParameterId id);
     void AddNoncentralityInput(PropertyList* inputs, ParameterId id);
-    void AddExtraInput1(PropertyList* inputs, ParameterId id);
-    void AddExtraInput2(PropertyList* inputs, ParameterId id);
-    void AddCorrelationInput(PropertyList* inputs, ParameterId id, int index);
-    void AddDoubleInputByLabel(PropertyList* inputs, std::string label, int index);
+    void AddDoubleInputByLabel(PropertyList* inputs, std::string label, double value);
     void AddDoubleInput(PropertyList* inputs, ParameterId id, double value);
-    void AddProportionP1Input(PropertyList* inputs, ParameterId id);
-    void AddConstantProportionInput(PropertyList* inputs);
-    void AddProportionP1H0Input(PropertyList* inputs);
-    void AddProportionP2Input(PropertyList* inputs);
-    void AddMomentP2Input(PropertyList* inputs);
-    void AddMomentP3Input(PropertyList* inputs);
-    void AddDiscordantProportionInput(PropertyList* inputs);
-    void AddAREInput(PropertyList* inputs);
+    void AddProportionP1Input(PropertyList* inputs, ParameterId id, double value);
+    void AddConstantProportionInput(PropertyList* inputs, double value);
+    void AddProportionP1H0Input(PropertyList* inputs, double value);
+    void AddProportionP2Input(PropertyList* inputs, double value);
+    void AddMomentP2Input(PropertyList* inputs, double value);
+    void AddMomentP3Input(PropertyList* inputs, double value);
+    void AddDiscordantProportionInput(PropertyList* inputs, double value);
+    void AddAREInput(PropertyList* inputs, double value);
     void AddRelativeSDInput(PropertyList* inputs);
-    void AddNoncentralSDInput(PropertyList* inputs, ParameterId id);
     void AddNumeratorDfInput(PropertyList* inputs, bool integral);
     void AddDenominatorDfInput(PropertyList* inputs, bool integral);
     void AddDfInput(PropertyList* inputs, bool integral);
@@ -371,9 +369,9 @@ class PowerAnalysis : public Root {
     void AddSampleSize2Input(PropertyList* inputs);
     void AddCountInput(PropertyList* inputs, ParameterId id);
     void AddLongInput(PropertyList* inputs, int offset, ParameterId id);
-    void AddNumberOfCovariatesInput(PropertyList* inputs);
-    void AddResponseVariablesInput(PropertyList* inputs);
-    void AddMeasurementsInput(PropertyList* inputs, ParameterId id);
+    void AddNumberOfCovariatesInput(PropertyList* inputs, double count);
+    void AddResponseVariablesInput(PropertyList* inputs, double count);
+    void AddMeasurementsInput(PropertyList* inputs, ParameterId id, double count);
     void AddEffectSizeInput(PropertyList* inputs, ParameterId id, TestId testId,
                             std::string helpText, bool panel);
     void AddTailsInput(PropertyList* inputs);
@@ -408,23 +406,6 @@ class PowerAnalysis : public Root {
     double actualPower = 0.0;
     double actualAlpha = 0.0;
     double actualRatio = 0.0;
-    // Kept for the tests' own use (standard deviation of a z statistic under
-    // H0, two proportions, a difference under H0).
-    double nullSD = 0.0;
-    double proportion1 = 0.0;
-    double proportion2 = 0.0;
-    double nullDifference = 0.0;
-    double noncentralSD = 0.0;
-    double momentP1 = 0.0;
-    double proportionP2 = 0.0;  // shown as "Proportion p2" and as "Moment p2"
-    double momentP3 = 0.0;
-    double proportionP12 = 0.0;
-    double proportionP21 = 0.0;
-    double proportionH0 = 0.0;
-    double correlations[6] = {0.0, 0.0, 0.0, 0.0, 0.0, 0.0};
-    double values[30] = {};
-    double extraCount = 0.0;
-    double discordantProportion = 0.0;
     bool exactFlag = false;  // whole group sizes
     bool oneTailed = true;
     int analysisType = kAPriori;
@@ -439,11 +420,13 @@ class PowerAnalysis : public Root {
     // oneTailed, analysisType, a copy of inputTexts and the parameters of
     // the distribution (so that a clone draws the graph its source drew).
     // The distribution object, the message text and the cancel flag stay
-    // the target's own.
-    void CopyStateTo(PowerAnalysis& target) const;
+    // the target's own. A class with members of its own that a clone must
+    // carry overrides it, calls this one and copies them; `target` is then
+    // of its class.
+    virtual void CopyStateTo(PowerAnalysis& target) const;
 
     // The usual Clone: a new Test from its default constructor, given the
-    // state of this one. A test with members of its own copies them after.
+    // state of this one (CopyStateTo).
     template <class Test>
     Test* CloneAs() const {
         auto* copy = new Test;

@@ -308,8 +308,8 @@ TEST(PowerAnalysisBase, DefaultsOfATestThatOverridesOnlyClone) {
 TEST(PowerAnalysisBase, CloneCopiesStateButNotMessagesOrCancel) {
     ZTest test;
     test.ComputePower(0.5, 0.05, 44);
-    test.values[29] = 7.0;
-    test.correlations[5] = 0.3;
+    test.effectSize2 = 7.0;
+    test.relativeSD = 0.3;
     test.oneTailed = false;
     test.exactFlag = true;
     test.analysisType = kCompromise;
@@ -320,8 +320,8 @@ TEST(PowerAnalysisBase, CloneCopiesStateButNotMessagesOrCancel) {
     std::unique_ptr<PowerAnalysis> copy(test.Clone());
     EXPECT_EQ(copy->effectSize, 0.5);
     EXPECT_EQ(copy->criticalValue, test.criticalValue);
-    EXPECT_EQ(copy->values[29], 7.0);
-    EXPECT_EQ(copy->correlations[5], 0.3);
+    EXPECT_EQ(copy->effectSize2, 7.0);
+    EXPECT_EQ(copy->relativeSD, 0.3);
     EXPECT_FALSE(copy->oneTailed);
     EXPECT_TRUE(copy->exactFlag);
     EXPECT_EQ(copy->analysisType, kCompromise);

@@ -111,65 +111,48 @@ void PowerAnalysis::AddNoncentralityInput(PropertyList* inputs, ParameterId id) 
     AddReal(*this, inputs, ParameterNames[id], effectSize);
 }
 
-void PowerAnalysis::AddExtraInput1(PropertyList* inputs, ParameterId id) {
-    AddReal(*this, inputs, ParameterNames[id], correlations[0]);
-}
-
-void PowerAnalysis::AddExtraInput2(PropertyList* inputs, ParameterId id) {
-    AddReal(*this, inputs, ParameterNames[id], correlations[1]);
-}
-
-void PowerAnalysis::AddCorrelationInput(PropertyList* inputs, ParameterId id, int index) {
-    AddReal(*this, inputs, ParameterNames[id],
-            (0 <= index && index < 6) ? correlations[index] : 0.5);
-}
-
-void PowerAnalysis::AddDoubleInputByLabel(PropertyList* inputs, std::string label, int index) {
-    AddReal(*this, inputs, label, (0 <= index && index < 30) ? values[index] : 0.0);
+void PowerAnalysis::AddDoubleInputByLabel(PropertyList* inputs, std::string label, double value) {
+    AddReal(*this, inputs, label, value);
 }
 
 void PowerAnalysis::AddDoubleInput(PropertyList* inputs, ParameterId id, double value) {
     AddReal(*this, inputs, ParameterNames[id], value);
 }
 
-void PowerAnalysis::AddProportionP1Input(PropertyList* inputs, ParameterId id) {
-    AddReal(*this, inputs, ParameterNames[id], momentP1);
+void PowerAnalysis::AddProportionP1Input(PropertyList* inputs, ParameterId id, double value) {
+    AddReal(*this, inputs, ParameterNames[id], value);
 }
 
-void PowerAnalysis::AddConstantProportionInput(PropertyList* inputs) {
-    AddReal(*this, inputs, ParameterNames[40], momentP1);
+void PowerAnalysis::AddConstantProportionInput(PropertyList* inputs, double value) {
+    AddReal(*this, inputs, ParameterNames[40], value);
 }
 
-void PowerAnalysis::AddProportionP1H0Input(PropertyList* inputs) {
-    AddReal(*this, inputs, ParameterNames[77], proportionH0);
+void PowerAnalysis::AddProportionP1H0Input(PropertyList* inputs, double value) {
+    AddReal(*this, inputs, ParameterNames[77], value);
 }
 
-void PowerAnalysis::AddProportionP2Input(PropertyList* inputs) {
-    AddReal(*this, inputs, ParameterNames[46], proportionP2);
+void PowerAnalysis::AddProportionP2Input(PropertyList* inputs, double value) {
+    AddReal(*this, inputs, ParameterNames[46], value);
 }
 
-void PowerAnalysis::AddMomentP2Input(PropertyList* inputs) {
-    AddReal(*this, inputs, ParameterNames[101], proportionP2);
+void PowerAnalysis::AddMomentP2Input(PropertyList* inputs, double value) {
+    AddReal(*this, inputs, ParameterNames[101], value);
 }
 
-void PowerAnalysis::AddMomentP3Input(PropertyList* inputs) {
-    AddReal(*this, inputs, ParameterNames[102], momentP3);
+void PowerAnalysis::AddMomentP3Input(PropertyList* inputs, double value) {
+    AddReal(*this, inputs, ParameterNames[102], value);
 }
 
-void PowerAnalysis::AddDiscordantProportionInput(PropertyList* inputs) {
-    AddReal(*this, inputs, ParameterNames[48], discordantProportion);
+void PowerAnalysis::AddDiscordantProportionInput(PropertyList* inputs, double value) {
+    AddReal(*this, inputs, ParameterNames[48], value);
 }
 
-void PowerAnalysis::AddAREInput(PropertyList* inputs) {
-    AddReal(*this, inputs, ParameterNames[103], correlations[1]);
+void PowerAnalysis::AddAREInput(PropertyList* inputs, double value) {
+    AddReal(*this, inputs, ParameterNames[103], value);
 }
 
 void PowerAnalysis::AddRelativeSDInput(PropertyList* inputs) {
     AddReal(*this, inputs, ParameterNames[104], relativeSD);
-}
-
-void PowerAnalysis::AddNoncentralSDInput(PropertyList* inputs, ParameterId id) {
-    AddReal(*this, inputs, ParameterNames[id], noncentralSD);
 }
 
 void PowerAnalysis::AddNumeratorDfInput(PropertyList* inputs, bool integral) {
@@ -225,16 +208,16 @@ void PowerAnalysis::AddLongInput(PropertyList* inputs, int offset, ParameterId i
                TruncateToLong(TruncateToLong(predictorCount) + static_cast<double>(offset)));
 }
 
-void PowerAnalysis::AddNumberOfCovariatesInput(PropertyList* inputs) {
-    AddInteger(*this, inputs, kNumberOfCovariatesId, TruncateToLong(extraCount));
+void PowerAnalysis::AddNumberOfCovariatesInput(PropertyList* inputs, double count) {
+    AddInteger(*this, inputs, kNumberOfCovariatesId, TruncateToLong(count));
 }
 
-void PowerAnalysis::AddResponseVariablesInput(PropertyList* inputs) {
-    AddInteger(*this, inputs, kResponseVariablesId, TruncateToLong(extraCount));
+void PowerAnalysis::AddResponseVariablesInput(PropertyList* inputs, double count) {
+    AddInteger(*this, inputs, kResponseVariablesId, TruncateToLong(count));
 }
 
-void PowerAnalysis::AddMeasurementsInput(PropertyList* inputs, ParameterId id) {
-    AddInteger(*this, inputs, id, TruncateToLong(extraCount));
+void PowerAnalysis::AddMeasurementsInput(PropertyList* inputs, ParameterId id, double count) {
+    AddInteger(*this, inputs, id, TruncateToLong(count));
 }
 
 // -------------------------------------------------------------- selections

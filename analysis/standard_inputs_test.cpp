@@ -29,16 +29,14 @@ TEST(StandardInputs, RealInputsShowTheMemberWithSevenDigits) {
     a.power = 0.95;
     a.allocationRatio = 1.0 / 3.0;
     a.effectSize = 0.5;
-    a.correlations[0] = 0.25;
-    a.correlations[1] = 0.75;
     PropertyList list;
     a.AddAlphaInput(&list);
     a.AddPowerInput(&list);
     a.AddRatioInput(&list);
     a.AddAllocationRatioInput(&list, 58);
     a.AddNoncentralityInput(&list, 21);
-    a.AddExtraInput1(&list, 69);
-    a.AddAREInput(&list);
+    a.AddDoubleInput(&list, 69, 0.25);
+    a.AddAREInput(&list, 0.75);
     ASSERT_EQ(list.size(), 7u);
     const char* expected[] = {"0.05", "0.95", "1", "0.3333333", "0.5", "0.25", "0.75"};
     const ParameterId ids[] = {0, 1, 6, 58, 21, 69, 103};
@@ -94,13 +92,13 @@ TEST(StandardInputs, CountsAreTruncatedAndLimited) {
     for (const Case& c : cases) {
         BareAnalysis a;
         a.sampleSize = a.groupSize1 = a.groupSize2 = c.member;
-        a.groupCount = a.predictorCount = a.extraCount = c.member;
+        a.groupCount = a.predictorCount = c.member;
         PropertyList list;
         a.AddSampleSizeInput(&list, 2);
         a.AddSampleSize1Input(&list);
         a.AddSampleSize2Input(&list);
         a.AddCountInput(&list, 12);
-        a.AddNumberOfCovariatesInput(&list);
+        a.AddNumberOfCovariatesInput(&list, c.member);
         for (Property* p : list) EXPECT_EQ(p->GetType(), Property::kLong);
         EXPECT_EQ(list[0]->text, c.total) << c.member;
         EXPECT_EQ(list[1]->text, c.group) << c.member;
@@ -113,18 +111,6 @@ TEST(StandardInputs, CountsAreTruncatedAndLimited) {
     PropertyList list;
     a.AddLongInput(&list, 1, 164);
     EXPECT_EQ(list[0]->text, "5");
-}
-
-TEST(StandardInputs, CorrelationIndexOutsideTheSixGivesOneHalf) {
-    BareAnalysis a;
-    for (int i = 0; i < 6; ++i) a.correlations[i] = 0.1 * (i + 1);
-    PropertyList list;
-    a.AddCorrelationInput(&list, 108, 2);
-    a.AddCorrelationInput(&list, 109, 6);
-    a.AddCorrelationInput(&list, 110, -1);
-    EXPECT_EQ(list[0]->text, "0.3");
-    EXPECT_EQ(list[1]->text, "0.5");
-    EXPECT_EQ(list[2]->text, "0.5");
 }
 
 TEST(StandardInputs, DfInputsCarryTheIntegralFlagAndFullPrecision) {
@@ -214,14 +200,13 @@ TEST(StandardInputs, ARebuiltListShowsTheTextsLastTyped) {
     a.alpha = 0.05;
     a.power = 0.8;
     a.sampleSize = 30;
-    a.values[3] = 1.5;
     auto build = [&](PropertyList& list) {
         list.Clear();
         a.AddTailsInput(&list);
         a.AddAlphaInput(&list);
         a.AddPowerInput(&list);
         a.AddSampleSizeInput(&list, 2);
-        a.AddDoubleInputByLabel(&list, ParameterNames[140], 3);
+        a.AddDoubleInputByLabel(&list, ParameterNames[140], 1.5);
     };
     PropertyList list;
     build(list);

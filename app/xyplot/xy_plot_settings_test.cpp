@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "numerics/quorix_error.h"
-#include "power/t/power_t.h"
+#include "power/t/power_t_generic.h"
 #include "power/t/power_t_means.h"
 
 namespace {
@@ -58,7 +58,7 @@ TEST(XYPlotSettings, InitialisesRolesNamesAndFieldsFromTheTest) {
     EXPECT_TRUE(s.interpolateOnly);
 
     // The generic test has three parameters, the third its noncentrality.
-    PowerT generic;
+    PowerTGeneric generic;
     s.InitFromAnalysis(&generic, 1, 2, 0, 3);
     ASSERT_EQ(s.ParameterCount(), 3);
     EXPECT_EQ(s.names[2], "Noncentrality parameter $\\delta$");
@@ -189,7 +189,7 @@ TEST(XYPlotSettings, ValidateNamesTheFieldToCorrect) {
 }
 
 TEST(XYPlotSettings, AGenericTestSkipsEveryConstantCheck) {
-    PowerT generic;
+    PowerTGeneric generic;
     PlotSettings s;
     s.InitFromAnalysis(&generic, 1, 2, 0, 3);
     s.SetXRange(0.5, 5, 0.5);

@@ -28,15 +28,8 @@ class PowerChiCont : public PowerChi {
     TestId GetTestId() override { return kGoodnessOfFitTestId; }
     void SetStandardValues() override;
 
-    void GetAnalysisTypes(PropertyList* list) override { PowerAnalysis::GetAnalysisTypes(list); }
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
-    void BuildOutputList(AnalysisType type, PropertyList* outputs) override {
-        PowerAnalysis::BuildOutputList(type, outputs);
-    }
-    void GetOutputs(AnalysisType type, PropertyList* outputs) override {
-        PowerAnalysis::GetOutputs(type, outputs);
-    }
     bool CheckSampleSize(int, double n) override;
     // A priori needs w above zero; the other types admit w = 0.
     bool CheckEffectSize(int type, double w) override;

@@ -38,7 +38,6 @@ class PowerChiOneVar : public PowerChi {
     TestId GetTestId() override { return kVarianceTestId; }
     void SetStandardValues() override;
 
-    void GetAnalysisTypes(PropertyList* list) override { PowerAnalysis::GetAnalysisTypes(list); }
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
     void BuildOutputList(AnalysisType type, PropertyList* outputs) override;

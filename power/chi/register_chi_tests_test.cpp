@@ -53,4 +53,8 @@ TEST(ChiSquareTestRegistration, AppendsWithoutEmptyingTheList) {
     EXPECT_TRUE(ChiTestList.empty());
 }
 
+TEST(ChiSquareTestRegistration, ClonesShowWhatTheirSourceShows) {
+    calc_test::ExpectClonesShowWhatTheirSourceShows(RegisterChiTests, ChiTestList);
+}
+
 }  // namespace

@@ -31,6 +31,18 @@ class PowerExact : public PowerAnalysis {
     // complement of its power.
     double GetBeta() override { return std::isnan(compromiseBeta) ? 1.0 - power : compromiseBeta; }
 
+    // The proportions of the tests of proportions: p1 and p2 as each test
+    // defines them (under H0 and H1, or in the two groups).
+    double proportion1 = 0.0;
+    double proportion2 = 0.0;
+
   protected:
+    void CopyStateTo(PowerAnalysis& target) const override {
+        PowerAnalysis::CopyStateTo(target);
+        auto& copy = static_cast<PowerExact&>(target);
+        copy.proportion1 = proportion1;
+        copy.proportion2 = proportion2;
+    }
+
     double compromiseBeta = std::numeric_limits<double>::quiet_NaN();
 };

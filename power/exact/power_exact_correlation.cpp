@@ -168,8 +168,6 @@ void SetCorrelationStandardValues(PowerAnalysis& test) {
     test.power = 0.95;
     test.effectSize = 0.3;
     test.sampleSize = 100.0;
-    test.correlations[0] = 0.0;
-    test.correlations[1] = 0.0;
     test.effectDirection = 1.0;
     test.ratio = kStandardRatio;
 }
@@ -237,10 +235,12 @@ PowerExactOneCorr::PowerExactOneCorr() {
 
 void PowerExactOneCorr::SetStandardValues() {
     SetCorrelationStandardValues(*this);
+    rhoH0 = 0.0;
 }
 
 PowerAnalysis* PowerExactOneCorr::Clone() {
     auto* copy = CloneAs<PowerExactOneCorr>();
+    copy->rhoH0 = rhoH0;
     copy->useApproximation = useApproximation;
     copy->exactLimit = exactLimit;
     copy->unreachableCheckN = unreachableCheckN;
@@ -518,7 +518,7 @@ void PowerExactOneCorr::BuildInputList(AnalysisType type, PropertyList* inputs) 
         AddEffectSizeInput(inputs, kCorrelationRhoH1Id, GetTestId(), std::string(), true);
     });
     if (GivenInputsOf(type).sampleSize) AddSampleSizeInput(inputs, kTotalSampleSizeId);
-    AddExtraInput2(inputs, kCorrelationRhoH0Id);
+    AddDoubleInput(inputs, kCorrelationRhoH0Id, rhoH0);
 }
 
 CalculateStatus PowerExactOneCorr::Calculate(AnalysisType type, PropertyList* inputs) {
@@ -538,10 +538,10 @@ CalculateStatus PowerExactOneCorr::Calculate(AnalysisType type, PropertyList* in
     // The H0 value enters the check of rho1; the shown one stays until the
     // checks have passed.
     InputCheck rho1{Given::kEffect, [&](const GivenValues& v) {
-                        const double shownNull = correlations[1];
-                        correlations[1] = rho0;
+                        const double shownNull = rhoH0;
+                        rhoH0 = rho0;
                         const bool admissible = CheckEffectSize(type, v.effect);
-                        correlations[1] = shownNull;
+                        rhoH0 = shownNull;
                         return admissible;
                     }};
     InputCheck n{Given::kSampleSize, [this](const GivenValues& v) {
@@ -549,7 +549,7 @@ CalculateStatus PowerExactOneCorr::Calculate(AnalysisType type, PropertyList* in
                                             static_cast<double>(v.sampleSize));
                  }};
     return RunCorrelationPath(*this, type, inputs, kCorrelationRhoH1Id, readNull, {rho1}, n,
-                              [&] { correlations[1] = rho0; });
+                              [&] { rhoH0 = rho0; });
 }
 
 void PowerExactOneCorr::BuildOutputList(AnalysisType type, PropertyList* outputs) {
@@ -611,11 +611,13 @@ PowerExactMRC::PowerExactMRC() {
 
 void PowerExactMRC::SetStandardValues() {
     SetCorrelationStandardValues(*this);
+    rho2H0 = 0.0;
     predictorCount = 3.0;
 }
 
 PowerAnalysis* PowerExactMRC::Clone() {
     auto* copy = CloneAs<PowerExactMRC>();
+    copy->rho2H0 = rho2H0;
     copy->SetMethod(method);
     return copy;
 }
@@ -733,7 +735,7 @@ void PowerExactMRC::BuildInputList(AnalysisType type, PropertyList* inputs) {
     if (type == kSensitivity)
         AddEffectDirectionInput(inputs, "$\\rho$$^2$ H1$\\le$H0", "$\\rho$$^2$ H1$\\ge$H0");
     if (given.effect) AddEffectSizeInput(inputs, kH1Rho2Id, GetTestId(), std::string(), true);
-    AddExtraInput2(inputs, kH0Rho2Id);
+    AddDoubleInput(inputs, kH0Rho2Id, rho2H0);
     if (given.alpha) AddAlphaInput(inputs);
     if (given.power) AddPowerInput(inputs);
     if (given.ratio) AddRatioInput(inputs);
@@ -773,7 +775,7 @@ CalculateStatus PowerExactMRC::Calculate(AnalysisType type, PropertyList* inputs
                      return false;
                  }};
     return RunCorrelationPath(*this, type, inputs, kH1Rho2Id, readNull, std::move(rho1), n, [&] {
-        correlations[1] = rho0;
+        rho2H0 = rho0;
         predictorCount = static_cast<double>(p);
     });
 }

@@ -10,8 +10,7 @@
 // correlation r, or for large samples Fisher's z of r against a normal
 // distribution with standard deviation 1/sqrt(N - 3).
 //
-// rho1 is the effect size and rho0 is kept in correlations[1], the row the
-// second extra input shows.
+// rho1 is the effect size and rho0 is kept in rhoH0.
 class PowerExactOneCorr : public PowerExact {
   public:
     PowerExactOneCorr();
@@ -61,11 +60,14 @@ class PowerExactOneCorr : public PowerExact {
     // beyond exactLimit always, else as the option says.
     bool Approximates(double n) const;
 
-    double NullValue() const { return correlations[1]; }
+    double NullValue() const { return rhoH0; }
 
     bool useApproximation = false;
     double exactLimit = 10000.0;
     double unreachableCheckN = 100000.0;
+
+    // rho under H0.
+    double rhoH0 = 0.0;
 
   private:
     // The critical values of the exact distribution for one N, alpha, H0
@@ -98,7 +100,7 @@ class PowerExactOneCorr : public PowerExact {
 // distribution of the sample R^2 exactly or by a three-moment F
 // approximation.
 //
-// rho1^2 is the effect size, rho0^2 is kept in correlations[1] and p in
+// rho1^2 is the effect size, rho0^2 is kept in rho2H0 and p in
 // predictorCount.
 class PowerExactMRC : public PowerExact {
   public:
@@ -145,7 +147,10 @@ class PowerExactMRC : public PowerExact {
     void SetMethod(int value);
     int GetMethod() const { return method; }
 
-    double NullValue() const { return correlations[1]; }
+    double NullValue() const { return rho2H0; }
+
+    // rho^2 under H0.
+    double rho2H0 = 0.0;
 
   private:
     int method = 0;

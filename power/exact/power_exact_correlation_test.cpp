@@ -195,7 +195,7 @@ TEST(ExactCorrelationTest, WholeSampleSizeSearchAgreesWithTheGeneralSearch) {
         PowerExactOneCorr whole, general;
         for (PowerExactOneCorr* t : {&whole, &general}) {
             t->oneTailed = c.oneTailed;
-            t->correlations[1] = c.rho0;
+            t->rhoH0 = c.rho0;
         }
         const double n = whole.SolveSampleSize(c.rho1, c.alpha, c.power, true);
         const double expected =
@@ -261,7 +261,7 @@ TEST(ExactCorrelationTest, RefusesInadmissibleInputs) {
 // and says so in its answer as well as in its message.
 TEST(ExactCorrelationTest, EffectCheckReturnsTheAPrioriVerdict) {
     PowerExactOneCorr test;
-    test.correlations[1] = 0.3;
+    test.rhoH0 = 0.3;
     EXPECT_FALSE(test.CheckEffectSize(kAPriori, 0.3));
     EXPECT_NE(test.GetMessage().find("must not be zero"), std::string::npos);
     test.ClearMessage();
@@ -292,7 +292,7 @@ TEST(ExactCorrelationTest, CompromiseWithoutAlphaAboveTheFloorFails) {
     for (const Case& c : cases) {
         PowerExactOneCorr test;
         test.oneTailed = true;
-        test.correlations[1] = c.rho0;
+        test.rhoH0 = c.rho0;
         for (double alpha = 1e-99; alpha < 1.0; alpha *= 1e7) {
             const double beta = test.ComputeBeta(c.rho1, alpha, c.n);
             EXPECT_TRUE(0.0 <= beta && beta <= 1.0)
@@ -468,10 +468,10 @@ TEST(ExactMultipleCorrelationTest, MethodOption) {
     EXPECT_EQ(test.GetMethodText(), "3-moment F approximation");
     EXPECT_EQ(dynamic_cast<MRCDistribution&>(*test.distribution).GetMethod(), 1);
     test.predictorCount = 3.0;
-    test.correlations[1] = 0.1;
+    test.rho2H0 = 0.1;
     const double approx = test.ComputePower(0.3, 0.05, 100.0);
     EXPECT_NEAR(approx, 0.8698669, 0.01);
-    test.correlations[1] = 0.0;
+    test.rho2H0 = 0.0;
     EXPECT_NE(test.ComputePower(0.3, 0.05, 100.0), exact);
 
     std::unique_ptr<PowerAnalysis> copy(test.Clone());

@@ -79,7 +79,6 @@ void PowerExactFisherTwoProp::SetStandardValues() {
     effectSize = 0.5;
     proportion1 = 0.5;
     proportion2 = 0.6;
-    proportionP2 = 0.6;
     sampleSize = 100.0;
     groupSize1 = RoundTo(50.0, 0);
     groupSize2 = sampleSize - groupSize1;
@@ -519,7 +518,7 @@ void PowerExactFisherTwoProp::BuildInputList(AnalysisType type, PropertyList* in
     } else {
         AddEffectSizeInput(inputs, kProportionP1Id, kFisherTestId, std::string(), true);
     }
-    AddProportionP2Input(inputs);
+    AddProportionP2Input(inputs, proportion2);
     AddGivenInputs(*this, type, inputs, [] {});
     if (GivenInputsOf(type).sampleSize) {
         AddSampleSize1Input(inputs);
@@ -600,7 +599,6 @@ CalculateStatus PowerExactFisherTwoProp::Calculate(AnalysisType type, PropertyLi
         // Any other type reads the design and takes nothing.
         if (!(kAPriori <= type && type <= kCompromise)) return;
         proportion2 = p2;
-        proportionP2 = p2;
         oneTailed = tails == 0;
         if (type != kSensitivity) effectSize = v.effect;
         UpdateProportionH1();

@@ -48,6 +48,14 @@ void PowerExactMcNemar::SetStandardValues() {
     ratio = kStandardRatio;
 }
 
+void PowerExactMcNemar::CopyStateTo(PowerAnalysis& target) const {
+    PowerExactBinomial::CopyStateTo(target);
+    auto& copy = static_cast<PowerExactMcNemar&>(target);
+    copy.discordantProportion = discordantProportion;
+    copy.proportionP12 = proportionP12;
+    copy.proportionP21 = proportionP21;
+}
+
 PowerAnalysis* PowerExactMcNemar::Clone() {
     auto* copy = CloneAs<PowerExactMcNemar>();
     CopyOptionsTo(*copy);
@@ -578,7 +586,7 @@ void PowerExactMcNemar::AddEffectInput(PropertyList* inputs) {
 }
 
 void PowerExactMcNemar::AddNullProportionInput(PropertyList* inputs) {
-    AddDiscordantProportionInput(inputs);
+    AddDiscordantProportionInput(inputs, discordantProportion);
 }
 
 bool PowerExactMcNemar::ReadNullProportion(PropertyList* inputs, double* pd, int* row) {
@@ -657,6 +665,6 @@ void PowerExactMcNemar::GetOutputs(AnalysisType type, PropertyList* outputs) {
     SetPowerOutput(outputs);
     SetActualRatioOutput(outputs);
     SetEffectSizeOutput(outputs, kOddsRatioId, false);
-    SetProportionP12Output(outputs);
-    SetProportionP21Output(outputs);
+    SetProportionP12Output(outputs, proportionP12);
+    SetProportionP21Output(outputs, proportionP21);
 }

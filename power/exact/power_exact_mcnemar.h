@@ -57,7 +57,14 @@ class PowerExactMcNemar : public PowerExactBinomial {
     bool effectIsDifference = false;
     double exactLimit = 1000000.0;
 
+    // The proportion of discordant pairs and its two cells p12 and p21.
+    double discordantProportion = 0.0;
+    double proportionP12 = 0.0;
+    double proportionP21 = 0.0;
+
   protected:
+    void CopyStateTo(PowerAnalysis& target) const override;
+
     double EffectForProportionH1(double p2) override;
     void AddEffectInput(PropertyList* inputs) override;
     void AddNullProportionInput(PropertyList* inputs) override;

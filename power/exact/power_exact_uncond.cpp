@@ -125,6 +125,12 @@ double PowerExactUncondTwoProp::MassCache::At(int x) {
     return m;
 }
 
+void PowerExactUncondTwoProp::CopyStateTo(PowerAnalysis& target) const {
+    PowerExact::CopyStateTo(target);
+    auto& copy = static_cast<PowerExactUncondTwoProp&>(target);
+    copy.nullDifference = nullDifference;
+}
+
 PowerExactUncondTwoProp::PowerExactUncondTwoProp() {
     distribution = new NormalDistribution(0.0, 1.0);
     maxSampleSize = 1000000.0;

@@ -191,7 +191,13 @@ class PowerExactUncondTwoProp : public PowerExact {
     int referenceDistribution = 0;
     int effectIndex = 0;
 
+    // The difference p1 - p2 under H0: 0, or the offset of the test with
+    // one.
+    double nullDifference = 0.0;
+
   protected:
+    void CopyStateTo(PowerAnalysis& target) const override;
+
     // beta of NormalApproximationPower and TApproximationPower (which they
     // call for the critical values).
     double NormalApproximationBeta(double meanLower, double meanUpper, double sd0, double sd1,

@@ -57,4 +57,8 @@ TEST(ExactTestRegistration, AppendsWithoutEmptyingTheList) {
     EXPECT_TRUE(ExactTestList.empty());
 }
 
+TEST(ExactTestRegistration, ClonesShowWhatTheirSourceShows) {
+    calc_test::ExpectClonesShowWhatTheirSourceShows(RegisterExactTests, ExactTestList);
+}
+
 }  // namespace

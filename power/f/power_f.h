@@ -7,50 +7,42 @@
 #include "analysis/power_analysis.h"
 #include "analysis/read_check_solve.h"
 
-// Base of the F tests and itself the generic F test: the user gives the
-// noncentrality lambda and both degrees of freedom. The statistic is judged
-// against an F distribution: the critical value is the upper alpha quantile
-// of the central distribution, the power the upper tail of the noncentral
-// one beyond it. The effect of the generic test is lambda itself, so the
-// sample size plays no part in it.
+// Base of the F tests. The statistic is judged against an F distribution:
+// the critical value is the upper alpha quantile of the central
+// distribution, the power the upper tail of the noncentral one beyond it.
 class PowerF : public PowerAnalysis {
   public:
-    // Creates the owned F distribution with the given noncentrality; the
-    // degrees of freedom and every other input then get the standard values.
-    explicit PowerF(double numeratorDf = 10.0, double denominatorDf = 20.0,
-                    double noncentrality = 0.0);
+    // Creates the owned F distribution, central with 10 and 20 df; each test
+    // sets its own standard values.
+    PowerF();
 
-    PowerAnalysis* Clone() override;
     double ComputePower(double effect, double alpha, double n) override;
-    // The generic test has no groups: the group-size members stay as they are.
+    // The power at the total of both groups; the group-size members stay
+    // as they are.
     double ComputePower2(double effect, double alpha, double n1, double n2) override;
 
-    std::string GetTestName() override { return "$\\bullet$ Generic F test"; }
     std::string GetFamilyName() override { return "F tests"; }
     std::string GetStatisticName() override { return "F"; }
     ParameterId GetCriticalValueId() override { return kCriticalFId; }
     ParameterId GetNoncentralityId() override { return kNoncentralityLambdaId; }
-    TestId GetTestId() override { return kGenericFTestId; }
-    void SetStandardValues() override;
-
-    void GetAnalysisTypes(PropertyList* list) override { GetGenericAnalysisTypes(list); }
-    void BuildInputList(AnalysisType type, PropertyList* inputs) override;
-    CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
-    void BuildOutputList(AnalysisType type, PropertyList* outputs) override {
-        BuildGenericOutputList(type, outputs);
-    }
-    void GetOutputs(AnalysisType type, PropertyList* outputs) override {
-        GetGenericOutputs(type, outputs);
-    }
+    // The X-Y plot's check of an effect: the range of lambda, which the
+    // generic test's effect is. The multivariate tests keep this check; the
+    // other tests check their own effect size.
     bool CheckEffectSize(int, double lambda) override;
 
     // Recomputes the df members and the distribution's df from the design
-    // and the stored N; the generic test has no design.
+    // and the stored N; a test whose df do not follow N leaves them.
     virtual void UpdateDf() {}
     virtual double GetNumeratorDf() { return numeratorDf; }
     virtual double GetDenominatorDf() { return denominatorDf; }
 
+    // The count of the design that is neither groups nor predictors: the
+    // covariates, the response variables or the measurements.
+    double extraCount = 0.0;
+
   protected:
+    void CopyStateTo(PowerAnalysis& target) const override;
+
     // The read-check-solve path of a design with one total N: readDesign
     // reads and checks the design inputs ahead of the given ones, takeDesign
     // takes them once every check has passed. A Sensitivity search runs at
@@ -65,7 +57,7 @@ class PowerF : public PowerAnalysis {
     // total (`totalPasses`) on the row of N1.
     InputTable GroupChecks(int smallest, std::function<bool(int total)> totalPasses);
 
-    // Lambda of the generic test in [0, kLargestLambda].
+    // Lambda in [0, kLargestLambda].
     bool CheckLambda(double lambda);
     // The F distribution computes noncentralities up to kLargestLambda; a
     // design beyond it (two billion measurements) is refused with this

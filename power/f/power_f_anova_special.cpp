@@ -68,7 +68,7 @@ void PowerFAnovaSpecial::BuildInputList(AnalysisType type, PropertyList* inputs)
     if (GivenInputsOf(type).sampleSize) AddSampleSizeInput(inputs, kTotalSampleSizeId);
     AddNumeratorDfInput(inputs, false);
     AddCountInput(inputs, kNumberOfGroupsId);
-    if (HasCovariates()) AddNumberOfCovariatesInput(inputs);
+    if (HasCovariates()) AddNumberOfCovariatesInput(inputs, extraCount);
 }
 
 CalculateStatus PowerFAnovaSpecial::Calculate(AnalysisType type, PropertyList* inputs) {

@@ -34,15 +34,8 @@ class PowerFAnovaSpecial : public PowerF {
     TestId GetTestId() override { return kAnovaSpecialTestId; }
     void SetStandardValues() override;
 
-    void GetAnalysisTypes(PropertyList* list) override { PowerAnalysis::GetAnalysisTypes(list); }
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
-    void BuildOutputList(AnalysisType type, PropertyList* outputs) override {
-        PowerAnalysis::BuildOutputList(type, outputs);
-    }
-    void GetOutputs(AnalysisType type, PropertyList* outputs) override {
-        PowerAnalysis::GetOutputs(type, outputs);
-    }
     bool CheckSampleSize(int, double n) override;
     // With the flag set f = 0 is admissible (every type but A priori).
     bool CheckEffectSize(int zeroAllowed, double f) override;

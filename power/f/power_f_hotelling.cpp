@@ -56,7 +56,7 @@ void PowerFHotellingT2One::BuildInputList(AnalysisType type, PropertyList* input
     inputs->Clear();
     AddGivenInputs(*this, type, inputs, [&] { AddDeltaInput(*this, inputs); });
     if (GivenInputsOf(type).sampleSize) AddSampleSizeInput(inputs, kTotalSampleSizeId);
-    AddResponseVariablesInput(inputs);
+    AddResponseVariablesInput(inputs, extraCount);
 }
 
 CalculateStatus PowerFHotellingT2One::Calculate(AnalysisType type, PropertyList* inputs) {
@@ -172,7 +172,7 @@ void PowerFHotellingT2Two::BuildInputList(AnalysisType type, PropertyList* input
     } else {
         AddAllocationRatioInput(inputs, kAllocationRatioId);
     }
-    AddResponseVariablesInput(inputs);
+    AddResponseVariablesInput(inputs, extraCount);
 }
 
 void PowerFHotellingT2Two::BuildOutputList(AnalysisType type, PropertyList* outputs) {

@@ -32,15 +32,8 @@ class PowerFHotellingT2One : public PowerF {
     TestId GetTestId() override { return kHotellingOneGroupTestId; }
     void SetStandardValues() override;
 
-    void GetAnalysisTypes(PropertyList* list) override { PowerAnalysis::GetAnalysisTypes(list); }
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
-    void BuildOutputList(AnalysisType type, PropertyList* outputs) override {
-        PowerAnalysis::BuildOutputList(type, outputs);
-    }
-    void GetOutputs(AnalysisType type, PropertyList* outputs) override {
-        PowerAnalysis::GetOutputs(type, outputs);
-    }
     bool CheckSampleSize(int, double n) override;
     // Delta = 0 is admissible in every type but A priori.
     bool CheckEffectSize(int type, double delta) override;
@@ -82,7 +75,6 @@ class PowerFHotellingT2Two : public PowerF {
     TestId GetTestId() override { return kHotellingTwoGroupsTestId; }
     void SetStandardValues() override;
 
-    void GetAnalysisTypes(PropertyList* list) override { PowerAnalysis::GetAnalysisTypes(list); }
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
     // A priori shows the two group sizes in place of the total.

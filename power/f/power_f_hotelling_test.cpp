@@ -135,7 +135,7 @@ TEST(Hotelling, RefusedInputsNameTheirRow) {
          "Total sample size must be greater than\n the number of response variables (3) + 2."},
     };
     for (const Case& c : cases) {
-        std::unique_ptr<PowerAnalysis> test;
+        std::unique_ptr<PowerF> test;
         if (c.twoGroups) {
             test = std::make_unique<PowerFHotellingT2Two>();
         } else {

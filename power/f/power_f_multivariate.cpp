@@ -213,7 +213,7 @@ double PowerFManovaGlobal::RoundSampleSize(double n) {
 
 void PowerFManovaGlobal::AddDesignInputs(PropertyList* inputs) {
     AddCountInput(inputs, kNumberOfGroupsId);
-    AddResponseVariablesInput(inputs);
+    AddResponseVariablesInput(inputs, extraCount);
 }
 
 void PowerFManovaGlobal::BuildInputList(AnalysisType type, PropertyList* inputs) {
@@ -309,7 +309,7 @@ void PowerFManovaSpecial::SetDesign(int k, int m, int p) {
 void PowerFManovaSpecial::AddDesignInputs(PropertyList* inputs) {
     AddCountInput(inputs, kNumberOfGroupsId);
     AddLongInput(inputs, 0, kNumberOfPredictorsId);
-    AddResponseVariablesInput(inputs);
+    AddResponseVariablesInput(inputs, extraCount);
 }
 
 // The number of predictors is the hypothesis df: below 1 the numerator df
@@ -330,6 +330,12 @@ int PowerFManovaSpecial::ReadDesign(PropertyList* inputs) {
 
 PowerFRepMMultiBetween::PowerFRepMMultiBetween() {
     PowerFRepMMultiBetween::SetStandardValues();
+}
+
+void PowerFRepMMultiBetween::CopyStateTo(PowerAnalysis& target) const {
+    PowerFMultivariate::CopyStateTo(target);
+    auto& copy = static_cast<PowerFRepMMultiBetween&>(target);
+    copy.measuresCorrelation = measuresCorrelation;
 }
 
 PowerAnalysis* PowerFRepMMultiBetween::Clone() {
@@ -368,7 +374,7 @@ void PowerFRepMMultiBetween::SetStandardValues() {
     groupCount = 2.0;
     SetDesign(2, 1);
     extraCount = 4.0;  // measurements
-    correlations[0] = 0.0;
+    measuresCorrelation = 0.0;
     alpha = 0.05;
     power = 0.95;
     effectSize = 0.25;
@@ -397,7 +403,7 @@ void PowerFRepMMultiBetween::UpdateDf() {
 }
 
 double PowerFRepMMultiBetween::CorrelationFactor() {
-    const double m = extraCount, rho = correlations[0];
+    const double m = extraCount, rho = measuresCorrelation;
     return UsesCompoundFactor() ? m / ((m - 1.0) * rho + 1.0) : m / (1.0 - rho);
 }
 
@@ -421,7 +427,7 @@ double PowerFRepMMultiBetween::NoncentralityFromEffect(double f) {
     if (criterion->GetCriterionId() % 2 == 1) {
         WriteCriterionDesign();
         const double converted = criterion->ToRepeatedMeasuresEffect(
-            f, correlations[0], 1.0, groups_, extraCount, UsesCompoundFactor());
+            f, measuresCorrelation, 1.0, groups_, extraCount, UsesCompoundFactor());
         return criterion->NoncentralityFromEffect(converted, sampleSize, groups_, h_, t_);
     }
     return criterion->NoncentralityFromEffect(f, sampleSize, groups_, h_, t_) * CorrelationFactor();
@@ -435,7 +441,7 @@ double PowerFRepMMultiBetween::EffectFromNoncentrality(double lambda) {
         WriteCriterionDesign();
         const double converted =
             criterion->EffectFromNoncentrality(lambda, sampleSize, groups_, h_, t_);
-        return criterion->FromRepeatedMeasuresEffect(converted, correlations[0], 1.0, groups_,
+        return criterion->FromRepeatedMeasuresEffect(converted, measuresCorrelation, 1.0, groups_,
                                                      extraCount, UsesCompoundFactor());
     }
     return criterion->EffectFromNoncentrality(lambda / CorrelationFactor(), sampleSize, groups_, h_,
@@ -449,7 +455,7 @@ double PowerFRepMMultiBetween::SampleSizeFromNoncentrality(double lambda) {
     if (criterion->GetCriterionId() % 2 == 1) {
         WriteCriterionDesign();
         const double converted = criterion->ToRepeatedMeasuresEffect(
-            effectSize, correlations[0], 1.0, groups_, extraCount, UsesCompoundFactor());
+            effectSize, measuresCorrelation, 1.0, groups_, extraCount, UsesCompoundFactor());
         return criterion->SampleSizeFromNoncentrality(converted, lambda, groups_, h_, t_);
     }
     return criterion->SampleSizeFromNoncentrality(effectSize, lambda / CorrelationFactor(), groups_,
@@ -490,13 +496,14 @@ void PowerFRepMMultiBetween::BuildInputList(AnalysisType type, PropertyList* inp
                    [&] { AddEffectSizeInput(inputs, GetEffectSizeId(), GetTestId(), "", true); });
     if (GivenInputsOf(type).sampleSize) AddSampleSizeInput(inputs, kTotalSampleSizeId);
     AddCountInput(inputs, kNumberOfGroupsId);
-    AddMeasurementsInput(inputs, kNumberOfMeasurementsId);
-    if (useMeanCorrelation) AddCorrelationInput(inputs, kRepeatedMeasuresCorrelationId, 0);
+    AddMeasurementsInput(inputs, kNumberOfMeasurementsId, extraCount);
+    if (useMeanCorrelation)
+        AddDoubleInput(inputs, kRepeatedMeasuresCorrelationId, measuresCorrelation);
 }
 
 CalculateStatus PowerFRepMMultiBetween::Calculate(AnalysisType type, PropertyList* inputs) {
     int k = 0, m = 0, measurementsRow = -1;
-    double rho = correlations[0];
+    double rho = measuresCorrelation;
     ReadCheckSolve path = MultivariatePath(
         type,
         [&] {
@@ -516,7 +523,7 @@ CalculateStatus PowerFRepMMultiBetween::Calculate(AnalysisType type, PropertyLis
         },
         [&](const GivenValues&) {
             extraCount = m;
-            correlations[0] = rho;
+            measuresCorrelation = rho;
             SetGroups(k);
         });
     path.checks = JoinChecks(
@@ -554,7 +561,7 @@ CalculateStatus PowerFRepMMultiBetween::Calculate(AnalysisType type, PropertyLis
     WriteCriterionDesign();
     if (useMeanCorrelation) {
         criterion->criterionValue = criterion->CriterionFromRepeatedEffect(
-            effectSize, correlations[0], 1.0, k, extraCount, UsesCompoundFactor());
+            effectSize, measuresCorrelation, 1.0, k, extraCount, UsesCompoundFactor());
     } else {
         criterion->SetFromEffect(effectSize, sampleSize, k, h_, t_);
     }

@@ -89,7 +89,6 @@ class PowerFManovaGlobal : public PowerFMultivariate {
     int GetDfOutputMask() override { return 6; }
     TestId GetTestId() override { return kManovaGlobalTestId; }
     void SetStandardValues() override;
-    void GetAnalysisTypes(PropertyList* list) override { PowerAnalysis::GetAnalysisTypes(list); }
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
 
@@ -170,7 +169,6 @@ class PowerFRepMMultiBetween : public PowerFMultivariate {
     int GetDfOutputMask() override { return 6; }
     TestId GetTestId() override { return kManovaRepeatedBetweenTestId; }
     void SetStandardValues() override;
-    void GetAnalysisTypes(PropertyList* list) override { PowerAnalysis::GetAnalysisTypes(list); }
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
     bool CheckSampleSize(int type, double n) override;
@@ -185,7 +183,12 @@ class PowerFRepMMultiBetween : public PowerFMultivariate {
 
     bool useMeanCorrelation = true;
 
+    // The correlation among the repeated measures.
+    double measuresCorrelation = 0.0;
+
   protected:
+    void CopyStateTo(PowerAnalysis& target) const override;
+
     // The design's hypothesis df and transformed measurements.
     virtual int DesignH(int k, int) { return k - 1; }
     virtual int DesignT(int, int) { return 1; }

@@ -238,7 +238,7 @@ void PowerFRepMBetween::BuildInputList(AnalysisType type, PropertyList* inputs) 
                    [&] { AddEffectSizeInput(inputs, GetEffectSizeId(), GetTestId(), "", true); });
     if (GivenInputsOf(type).sampleSize) AddSampleSizeInput(inputs, kTotalSampleSizeId);
     AddCountInput(inputs, kNumberOfGroupsId);
-    AddMeasurementsInput(inputs, kNumberOfMeasurementsId);
+    AddMeasurementsInput(inputs, kNumberOfMeasurementsId, extraCount);
     if (effectSizeSpecification == 0) {
         AddDoubleInput(inputs, kRepeatedMeasuresCorrelationId, correlation);
     }

@@ -45,15 +45,11 @@ class PowerFRepMBetween : public PowerF {
     TestId GetTestId() override { return kRepeatedBetweenTestId; }
     void SetStandardValues() override;
 
-    void GetAnalysisTypes(PropertyList* list) override { PowerAnalysis::GetAnalysisTypes(list); }
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
     // The standard outputs; the df show their fractions, which a
     // nonsphericity correction below 1 gives them.
     void BuildOutputList(AnalysisType type, PropertyList* outputs) override;
-    void GetOutputs(AnalysisType type, PropertyList* outputs) override {
-        PowerAnalysis::GetOutputs(type, outputs);
-    }
     bool CheckSampleSize(int, double n) override;
     // f = 0 is admissible in every type but A priori; the message names the
     // effect size by the label of its input.

@@ -47,7 +47,6 @@ class PowerFTwoVar : public PowerF {
     TestId GetTestId() override { return kVarianceRatioTestId; }
     void SetStandardValues() override;
 
-    void GetAnalysisTypes(PropertyList* list) override { PowerAnalysis::GetAnalysisTypes(list); }
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
     void BuildOutputList(AnalysisType type, PropertyList* outputs) override;

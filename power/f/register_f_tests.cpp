@@ -1,9 +1,9 @@
 #include "power/f/register_f_tests.h"
 
 #include "analysis/catalogue.h"
-#include "power/f/power_f.h"
 #include "power/f/power_f_anova_global.h"
 #include "power/f/power_f_anova_special.h"
+#include "power/f/power_f_generic.h"
 #include "power/f/power_f_hotelling.h"
 #include "power/f/power_f_multivariate.h"
 #include "power/f/power_f_regression.h"
@@ -30,5 +30,5 @@ void RegisterFTests() {
     FTestList.push_back(new PowerFMRCSpecial);
     FTestList.push_back(new PowerFTwoVar);
     // The generic test closes the family.
-    FTestList.push_back(new PowerF(10.0, 20.0, 0.0));
+    FTestList.push_back(new PowerFGeneric);
 }

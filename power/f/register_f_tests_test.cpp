@@ -66,4 +66,8 @@ TEST(FTestRegistration, AppendsWithoutEmptyingTheList) {
     EXPECT_TRUE(FTestList.empty());
 }
 
+TEST(FTestRegistration, ClonesShowWhatTheirSourceShows) {
+    calc_test::ExpectClonesShowWhatTheirSourceShows(RegisterFTests, FTestList);
+}
+
 }  // namespace

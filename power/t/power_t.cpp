@@ -9,34 +9,15 @@
 #include "analysis/test_family_support.h"
 #include "distributions/t.h"
 
-namespace {
-
-// The fixed group sizes of the generic test: its df and noncentrality are
-// entered directly, so the sizes only have to be valid.
-constexpr long kGenericGroupSize = 100;
-
-}  // namespace
-
 PowerT::PowerT() {
     // The density by the difference of two distribution functions.
     distribution = new TDistribution(1.0, 0.0, true);
-    PowerT::SetStandardValues();
-}
-
-PowerAnalysis* PowerT::Clone() {
-    return CloneAs<PowerT>();
-}
-
-void PowerT::SetStandardValues() {
+    // A starting N of 100 in two halves; each test sets the rest of its
+    // standard values.
     SetDf(1.0);
-    alpha = 0.05;
-    power = 0.95;
     sampleSize = 100.0;
     groupSize1 = 50.0;
     groupSize2 = 50.0;
-    effectSize = 10.0;
-    allocationRatio = 1.0;
-    ratio = kStandardRatio;
 }
 
 void PowerT::SetDf(double value) {
@@ -242,61 +223,4 @@ void PowerT::GetTwoGroupOutputs(AnalysisType type, PropertyList* outputs) {
         SetSampleSize1Output(outputs);
         SetSampleSize2Output(outputs);
     }
-}
-
-// ---------------------------------------------------------- the generic test
-
-// Beyond kLargestDelta the noncentral t sums take long (and from about
-// 4.7e5 give up) where the power has long been 0 or 1.
-bool PowerT::CheckDeltaRange(double delta) {
-    return CheckValueRange(ParameterNames[kNoncentralityDeltaId], delta, -kLargestDelta,
-                           kLargestDelta);
-}
-
-void PowerT::GetAnalysisTypes(PropertyList* list) {
-    GetGenericAnalysisTypes(list);
-}
-
-void PowerT::BuildInputList(AnalysisType type, PropertyList* inputs) {
-    inputs->Clear();
-    AddTailsInput(inputs);
-    // No A priori in the generic test: called with it, it shows the tails
-    // and the df.
-    if (type != kAPriori) {
-        AddGivenInputs(*this, type, inputs,
-                       [&] { AddNoncentralityInput(inputs, GetNoncentralityId()); });
-    }
-    AddDfInput(inputs, false);
-}
-
-CalculateStatus PowerT::Calculate(AnalysisType type, PropertyList* inputs) {
-    double dfValue = 0.0;
-    int tails = 0;
-    auto readDf = [&] {
-        int dfRow = -1;
-        dfValue = ReadDf(inputs, &dfRow);
-        const bool admissible = CheckDfMinimum(dfValue, 0.01) &&
-                                CheckValueRange(ParameterNames[kDfId], dfValue, 0.01, kLargestDf);
-        return admissible ? -1 : dfRow;
-    };
-    ReadCheckSolve path = FamilyPath(type, inputs, SampleInputs::kFixedGroups, tails, readDf,
-                                     [&](GivenValues&) { SetDf(dfValue); });
-    path.effectId = GetNoncentralityId();
-    path.fixedSize = kGenericGroupSize;
-    // No A priori in the generic test: called with it, it reads the tails
-    // and the df.
-    path.solvesAPriori = false;
-    InputCheck delta{Given::kEffect,
-                     [this](const GivenValues& v) { return CheckDeltaRange(v.effect); }};
-    delta.whenRead = true;
-    path.checks = FamilyChecks(delta, {});
-    return RunReadCheckSolve(*this, type, inputs, path);
-}
-
-void PowerT::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    BuildGenericOutputList(type, outputs);
-}
-
-void PowerT::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    GetGenericOutputs(type, outputs);
 }

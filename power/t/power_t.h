@@ -6,17 +6,12 @@
 #include "analysis/power_analysis.h"
 #include "analysis/read_check_solve.h"
 
-// The t-test family. PowerT is both the generic t test, which takes the
-// noncentrality parameter delta and the degrees of freedom directly, and
-// the base of every concrete t test: it owns the noncentral t distribution
-// of the statistic and computes the one- and two-tailed power from the df
-// (UpdateDf) and the noncentrality (NoncentralityFromEffect) that each
-// concrete test defines.
+// Base of the t tests: owns the noncentral t distribution of the statistic
+// and computes the one- and two-tailed power from the df (UpdateDf) and the
+// noncentrality (NoncentralityFromEffect) that each test defines.
 class PowerT : public PowerAnalysis {
   public:
     PowerT();
-
-    PowerAnalysis* Clone() override;
 
     // Splits N into two equal halves.
     double ComputePower(double effect, double alpha, double n) override;
@@ -26,20 +21,11 @@ class PowerT : public PowerAnalysis {
     double ComputePower2(double effect, double alpha, double n1, double n2) override;
     double GetBeta() override;
 
-    std::string GetTestName() override { return "$\\bullet$ Generic t test"; }
     std::string GetFamilyName() override { return "t tests"; }
     std::string GetStatisticName() override { return "t"; }
     ParameterId GetCriticalValueId() override { return kCriticalTId; }
     ParameterId GetNoncentralityId() override { return kNoncentralityDeltaId; }
     int GetDfOutputMask() override { return 1; }
-    TestId GetTestId() override { return kGenericTTestId; }
-    void SetStandardValues() override;
-
-    void GetAnalysisTypes(PropertyList* list) override;
-    void BuildInputList(AnalysisType type, PropertyList* inputs) override;
-    CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
-    void BuildOutputList(AnalysisType type, PropertyList* outputs) override;
-    void GetOutputs(AnalysisType type, PropertyList* outputs) override;
 
     // The searches run over the stored group sizes.
     double SensitivityObjective(double x) override;
@@ -47,9 +33,8 @@ class PowerT : public PowerAnalysis {
     double CompromiseObjective(double x) override;
 
     virtual double GetDf() { return df; }
-    // The df for the current group sizes; the generic test keeps the df
-    // it was given.
-    virtual double UpdateDf() { return df; }
+    // The df for the current group sizes.
+    virtual double UpdateDf() = 0;
 
   protected:
     // The family's read-check-solve path for Calculate. The test's own
@@ -103,8 +88,6 @@ class PowerT : public PowerAnalysis {
     static int AsCount(double n);
 
   private:
-    // Delta of the generic test in [-kLargestDelta, kLargestDelta].
-    bool CheckDeltaRange(double delta);
     // P(T > x) of the current distribution, summed as a lower tail of the
     // reflected distribution so that a small power keeps its digits.
     double UpperTail(double x);

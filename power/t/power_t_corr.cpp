@@ -66,10 +66,6 @@ bool PowerTCorr::CheckEffectSize(int, double rho) {
     return CheckEffectSizeRange("r", rho, 0.0, kLargestRho);
 }
 
-void PowerTCorr::GetAnalysisTypes(PropertyList* list) {
-    PowerAnalysis::GetAnalysisTypes(list);
-}
-
 void PowerTCorr::BuildInputList(AnalysisType type, PropertyList* inputs) {
     inputs->Clear();
     AddTailsInput(inputs);
@@ -96,12 +92,4 @@ CalculateStatus PowerTCorr::Calculate(AnalysisType type, PropertyList* inputs) {
                    }};
     path.checks = FamilyChecks(rho, {TotalSampleSizeIn(*this, 3, 2147483646)});
     return RunReadCheckSolve(*this, type, inputs, path);
-}
-
-void PowerTCorr::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    PowerAnalysis::BuildOutputList(type, outputs);
-}
-
-void PowerTCorr::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    PowerAnalysis::GetOutputs(type, outputs);
 }

@@ -24,11 +24,8 @@ class PowerTCorr : public PowerT {
     TestId GetTestId() override { return kPointBiserialTestId; }
     void SetStandardValues() override;
 
-    void GetAnalysisTypes(PropertyList* list) override;
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
-    void BuildOutputList(AnalysisType type, PropertyList* outputs) override;
-    void GetOutputs(AnalysisType type, PropertyList* outputs) override;
 
     // The checks the X-Y plot makes per point.
     bool CheckSampleSize(int type, double n) override;

@@ -10,6 +10,15 @@ PowerTLinReg2::PowerTLinReg2() {
     exactFlag = true;
 }
 
+void PowerTLinReg2::CopyStateTo(PowerAnalysis& target) const {
+    PowerT::CopyStateTo(target);
+    auto& copy = static_cast<PowerTLinReg2&>(target);
+    for (double PowerTLinReg2::*member :
+         {&PowerTLinReg2::sigmaResidual, &PowerTLinReg2::sigmaX1, &PowerTLinReg2::sigmaX2,
+          &PowerTLinReg2::meanX1, &PowerTLinReg2::meanX2})
+        copy.*member = this->*member;
+}
+
 void PowerTLinReg2::SetCommonStandardValues() {
     SetDf(1.0);
     alpha = 0.05;
@@ -106,10 +115,6 @@ bool PowerTLinReg2::CheckEffectSize(int type, double difference) {
 
 // --------------------------------------------------------- lists and run
 
-void PowerTLinReg2::GetAnalysisTypes(PropertyList* list) {
-    PowerAnalysis::GetAnalysisTypes(list);
-}
-
 void PowerTLinReg2::BuildInputList(AnalysisType type, PropertyList* inputs) {
     inputs->Clear();
     AddTailsInput(inputs);
@@ -123,15 +128,17 @@ void PowerTLinReg2::BuildInputList(AnalysisType type, PropertyList* inputs) {
         AddAllocationRatioInput(inputs, kAllocationRatioId);
     }
     for (const DesignInput& input : DesignInputs())
-        AddDoubleInputByLabel(inputs, ParameterNames[input.label], input.index);
+        AddDoubleInputByLabel(inputs, ParameterNames[input.label], this->*input.value);
 }
 
 int PowerTLinReg2::ReadDesign(PropertyList* inputs) {
     // The design first: a standard deviation must be positive, and every
     // value a number, before any power is computed from them.
-    double design[30] = {};
+    const std::vector<DesignInput> inputList = DesignInputs();
+    std::vector<double> design(inputList.size());
     int residualRow = -1;
-    for (const DesignInput& input : DesignInputs()) {
+    for (size_t i = 0; i < inputList.size(); ++i) {
+        const DesignInput& input = inputList[i];
         int row = -1;
         const double value = ReadDoubleByLabel(inputs, ParameterNames[input.label], &row);
         if (input.label == kStdDevResidualSigmaId) residualRow = row;
@@ -143,9 +150,9 @@ int PowerTLinReg2::ReadDesign(PropertyList* inputs) {
             messages << "Input error (number out of range)";
             return row;
         }
-        design[input.index] = value;
+        design[i] = value;
     }
-    for (const DesignInput& input : DesignInputs()) values[input.index] = design[input.index];
+    for (size_t i = 0; i < inputList.size(); ++i) this->*inputList[i].value = design[i];
     // The noncentrality divides by the standard error of the difference. One
     // that all but vanishes (a residual sigma of 1e-320) would show
     // delta = inf; above this bound no admitted difference and N reach it.
@@ -191,20 +198,20 @@ std::string PowerTLinReg2Slopes::GetTestName() {
 void PowerTLinReg2Slopes::SetStandardValues() {
     SetCommonStandardValues();
     effectSize = 0.015;
-    values[kSdX1] = 5.0;
-    values[kSdX2] = 10.0;
-    values[kSdResidual] = 0.5;
+    sigmaX1 = 5.0;
+    sigmaX2 = 10.0;
+    sigmaResidual = 0.5;
 }
 
 std::vector<PowerTLinReg2::DesignInput> PowerTLinReg2Slopes::DesignInputs() const {
-    return {{kStdDevResidualSigmaId, kSdResidual, true},
-            {kStdDevSigmaX1Id, kSdX1, true},
-            {kStdDevSigmaX2Id, kSdX2, true}};
+    return {{kStdDevResidualSigmaId, &PowerTLinReg2::sigmaResidual, true},
+            {kStdDevSigmaX1Id, &PowerTLinReg2::sigmaX1, true},
+            {kStdDevSigmaX2Id, &PowerTLinReg2::sigmaX2, true}};
 }
 
 double PowerTLinReg2Slopes::SlopeDifferenceSE(double r) const {
-    const double sdX1 = values[kSdX1], sdX2 = values[kSdX2];
-    return values[kSdResidual] * std::sqrt(r / (sdX1 * sdX1) + 1.0 / (sdX2 * sdX2));
+    const double sdX1 = sigmaX1, sdX2 = sigmaX2;
+    return sigmaResidual * std::sqrt(r / (sdX1 * sdX1) + 1.0 / (sdX2 * sdX2));
 }
 
 // A negative difference is tested on the lower side; its magnitude meets
@@ -230,23 +237,23 @@ std::string PowerTLinReg2Interc::GetTestName() {
 void PowerTLinReg2Interc::SetStandardValues() {
     SetCommonStandardValues();
     effectSize = 2.0;
-    values[kMeanX1] = 5.0;
-    values[kMeanX2] = 7.0;
-    values[kSdX1] = 4.0;
-    values[kSdX2] = 3.0;
-    values[kSdResidual] = 2.0;
+    meanX1 = 5.0;
+    meanX2 = 7.0;
+    sigmaX1 = 4.0;
+    sigmaX2 = 3.0;
+    sigmaResidual = 2.0;
 }
 
 std::vector<PowerTLinReg2::DesignInput> PowerTLinReg2Interc::DesignInputs() const {
-    return {{kStdDevResidualSigmaId, kSdResidual, true},
-            {kStdDevSigmaX1Id, kSdX1, true},
-            {kStdDevSigmaX2Id, kSdX2, true},
-            {kMeanMuX1Id, kMeanX1, false},
-            {kMeanMuX2Id, kMeanX2, false}};
+    return {{kStdDevResidualSigmaId, &PowerTLinReg2::sigmaResidual, true},
+            {kStdDevSigmaX1Id, &PowerTLinReg2::sigmaX1, true},
+            {kStdDevSigmaX2Id, &PowerTLinReg2::sigmaX2, true},
+            {kMeanMuX1Id, &PowerTLinReg2::meanX1, false},
+            {kMeanMuX2Id, &PowerTLinReg2::meanX2, false}};
 }
 
 double PowerTLinReg2Interc::InterceptDifferenceSE(double r) const {
-    const double t1 = values[kMeanX1] / values[kSdX1];
-    const double t2 = values[kMeanX2] / values[kSdX2];
-    return values[kSdResidual] * std::sqrt(r * (1.0 + t1 * t1) + 1.0 + t2 * t2);
+    const double t1 = meanX1 / sigmaX1;
+    const double t2 = meanX2 / sigmaX2;
+    return sigmaResidual * std::sqrt(r * (1.0 + t1 * t1) + 1.0 + t2 * t2);
 }

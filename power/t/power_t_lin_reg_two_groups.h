@@ -23,7 +23,6 @@ class PowerTLinReg2 : public PowerT {
 
     bool IsGenericTest() override { return false; }
 
-    void GetAnalysisTypes(PropertyList* list) override;
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
     void BuildOutputList(AnalysisType type, PropertyList* outputs) override;
@@ -39,11 +38,20 @@ class PowerTLinReg2 : public PowerT {
     // The noncentrality of a total N split by the allocation ratio.
     virtual double NoncentralityFromSampleSize(double n);
 
+    // The design: the residual standard deviation and the standard
+    // deviations of X in both groups; the means of X only in the test of
+    // the intercepts.
+    double sigmaResidual = 0.0;
+    double sigmaX1 = 0.0;
+    double sigmaX2 = 0.0;
+    double meanX1 = 0.0;
+    double meanX2 = 0.0;
+
   protected:
-    // One of the test's own inputs, kept in `values`.
+    // One of the test's own inputs and the member that keeps it.
     struct DesignInput {
         ParameterId label;
-        int index;
+        double PowerTLinReg2::*value;
         bool standardDeviation;  // must be positive; a mean may be any number
     };
     // The own inputs in the order the list shows them.
@@ -58,6 +66,7 @@ class PowerTLinReg2 : public PowerT {
 
     void BracketEffectSize() override;
     void SetCommonStandardValues();
+    void CopyStateTo(PowerAnalysis& target) const override;
 
   private:
     // N2/N1 of the groups the power is computed for; the allocation ratio
@@ -72,8 +81,6 @@ class PowerTLinReg2 : public PowerT {
 // difference.
 class PowerTLinReg2Slopes : public PowerTLinReg2 {
   public:
-    enum : int { kSdX1 = 0, kSdX2 = 1, kSdResidual = 2 };
-
     PowerTLinReg2Slopes();
     PowerAnalysis* Clone() override;
 
@@ -96,8 +103,6 @@ class PowerTLinReg2Slopes : public PowerTLinReg2 {
 // size of the intercept difference.
 class PowerTLinReg2Interc : public PowerTLinReg2 {
   public:
-    enum : int { kMeanX1 = 0, kMeanX2 = 1, kSdX1 = 2, kSdX2 = 3, kSdResidual = 4 };
-
     PowerTLinReg2Interc();
     PowerAnalysis* Clone() override;
 

@@ -23,6 +23,14 @@ PowerAnalysis* PowerTLinRegression::Clone() {
     return CloneAs<PowerTLinRegression>();
 }
 
+void PowerTLinRegression::CopyStateTo(PowerAnalysis& target) const {
+    PowerT::CopyStateTo(target);
+    auto& copy = static_cast<PowerTLinRegression&>(target);
+    copy.slopeH0 = slopeH0;
+    copy.sigmaX = sigmaX;
+    copy.sigmaY = sigmaY;
+}
+
 std::string PowerTLinRegression::GetTestName() {
     return "Linear bivariate regression: One group, size of slope";
 }
@@ -32,9 +40,9 @@ void PowerTLinRegression::SetStandardValues() {
     power = 0.95;
     oneTailed = true;
     effectSize = 0.15;
-    values[kSlopeH0] = 0.0;
-    values[kSdX] = 1.0;
-    values[kSdY] = 1.0;
+    slopeH0 = 0.0;
+    sigmaX = 1.0;
+    sigmaY = 1.0;
     sampleSize = 100.0;
     ratio = kStandardRatio;
     effectDirection = 1.0;
@@ -43,13 +51,13 @@ void PowerTLinRegression::SetStandardValues() {
 // --------------------------------------------------- df and noncentrality
 
 double PowerTLinRegression::ResidualSD(double b) const {
-    const double sdX = values[kSdX], sdY = values[kSdY];
+    const double sdX = sigmaX, sdY = sigmaY;
     const double radicand = sdY * sdY - (b * sdX) * (b * sdX);
     return radicand < 0.0 ? -1.0 : std::sqrt(radicand);
 }
 
 double PowerTLinRegression::GetEffectSize() {
-    return effectSize - values[kSlopeH0] > 0.0 ? 1.0 : -1.0;
+    return effectSize - slopeH0 > 0.0 ? 1.0 : -1.0;
 }
 
 double PowerTLinRegression::UpdateDf() {
@@ -59,22 +67,20 @@ double PowerTLinRegression::UpdateDf() {
 }
 
 double PowerTLinRegression::NoncentralityFromEffect(double b) {
-    return std::sqrt(sampleSize) * values[kSdX] * (b - values[kSlopeH0]) / ResidualSD(b);
+    return std::sqrt(sampleSize) * sigmaX * (b - slopeH0) / ResidualSD(b);
 }
 
 double PowerTLinRegression::EffectFromNoncentrality(double delta) {
-    return ResidualSD(effectSize) * delta / (std::sqrt(sampleSize) * values[kSdX]) +
-           values[kSlopeH0];
+    return ResidualSD(effectSize) * delta / (std::sqrt(sampleSize) * sigmaX) + slopeH0;
 }
 
 double PowerTLinRegression::SampleSizeFromNoncentrality(double delta) {
-    const double x =
-        ResidualSD(effectSize) * delta / ((effectSize - values[kSlopeH0]) * values[kSdX]);
+    const double x = ResidualSD(effectSize) * delta / ((effectSize - slopeH0) * sigmaX);
     return x * x;
 }
 
 double PowerTLinRegression::NoncentralityFromSampleSize(double n) {
-    return std::sqrt(n) * values[kSdX] * (effectSize - values[kSlopeH0]) / ResidualSD(effectSize);
+    return std::sqrt(n) * sigmaX * (effectSize - slopeH0) / ResidualSD(effectSize);
 }
 
 // ------------------------------------------------------------------ power
@@ -100,7 +106,7 @@ double PowerTLinRegression::ComputePower2(double b, double alphaValue, double n1
 
 double PowerTLinRegression::SensitivityObjective(double x) {
     const double v = ComputePower(x, alpha, sampleSize) - power;
-    const double b0 = values[kSlopeH0];
+    const double b0 = slopeH0;
     // Rises through zero on the chosen side of b0 and stays positive on the
     // other, so that the search cannot end on the wrong side.
     if (effectDirection > 0.0) return x >= b0 ? v : v + 1.0;
@@ -114,8 +120,8 @@ void PowerTLinRegression::BracketSampleSize() {
 }
 
 void PowerTLinRegression::BracketEffectSize() {
-    const double m = std::fabs(values[kSdY] / values[kSdX]);
-    const double b0 = values[kSlopeH0];
+    const double m = std::fabs(sigmaY / sigmaX);
+    const double b0 = slopeH0;
     if (effectDirection > 0.0) {
         BracketFromStart(b0, m, (std::fabs(b0) + m) / 2.0);
     } else {
@@ -149,20 +155,16 @@ bool PowerTLinRegression::CheckSampleSize(int, double n) {
 
 bool PowerTLinRegression::CheckEffectSize(int, double b) {
     ClearMessage();
-    return CheckSlopeBound(b, values[kSdX], values[kSdY]);
+    return CheckSlopeBound(b, sigmaX, sigmaY);
 }
 
 void PowerTLinRegression::TakeDesign(double b0, double sdX, double sdY) {
-    values[kSlopeH0] = b0;
-    values[kSdX] = sdX;
-    values[kSdY] = sdY;
+    slopeH0 = b0;
+    sigmaX = sdX;
+    sigmaY = sdY;
 }
 
 // --------------------------------------------------------- lists and run
-
-void PowerTLinRegression::GetAnalysisTypes(PropertyList* list) {
-    PowerAnalysis::GetAnalysisTypes(list);
-}
 
 void PowerTLinRegression::BuildInputList(AnalysisType type, PropertyList* inputs) {
     inputs->Clear();
@@ -172,9 +174,9 @@ void PowerTLinRegression::BuildInputList(AnalysisType type, PropertyList* inputs
     AddGivenInputs(*this, type, inputs,
                    [&] { AddEffectSizeInput(inputs, GetEffectSizeId(), GetTestId(), "", true); });
     if (GivenInputsOf(type).sampleSize) AddSampleSizeInput(inputs, kTotalSampleSizeId);
-    AddDoubleInputByLabel(inputs, kSlopeH0Label, kSlopeH0);
-    AddDoubleInputByLabel(inputs, kSdXLabel, kSdX);
-    AddDoubleInputByLabel(inputs, kSdYLabel, kSdY);
+    AddDoubleInputByLabel(inputs, kSlopeH0Label, slopeH0);
+    AddDoubleInputByLabel(inputs, kSdXLabel, sigmaX);
+    AddDoubleInputByLabel(inputs, kSdYLabel, sigmaY);
 }
 
 CalculateStatus PowerTLinRegression::Calculate(AnalysisType type, PropertyList* inputs) {
@@ -212,12 +214,4 @@ CalculateStatus PowerTLinRegression::Calculate(AnalysisType type, PropertyList* 
         ComputePower(v.effect, alpha, sampleSize);
     };
     return RunReadCheckSolve(*this, type, inputs, path);
-}
-
-void PowerTLinRegression::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    PowerAnalysis::BuildOutputList(type, outputs);
-}
-
-void PowerTLinRegression::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    PowerAnalysis::GetOutputs(type, outputs);
 }

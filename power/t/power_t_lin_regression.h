@@ -11,9 +11,6 @@
 // of a one-tailed test is the side of b1 - b0.
 class PowerTLinRegression : public PowerT {
   public:
-    // Where the test keeps its own inputs in `values`.
-    enum : int { kSlopeH0 = 0, kSdX = 1, kSdY = 2 };
-
     PowerTLinRegression();
 
     PowerAnalysis* Clone() override;
@@ -42,11 +39,8 @@ class PowerTLinRegression : public PowerT {
     TestId GetTestId() override { return kOneSlopeTestId; }
     void SetStandardValues() override;
 
-    void GetAnalysisTypes(PropertyList* list) override;
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
-    void BuildOutputList(AnalysisType type, PropertyList* outputs) override;
-    void GetOutputs(AnalysisType type, PropertyList* outputs) override;
 
     // The checks the X-Y plot makes per point.
     bool CheckSampleSize(int type, double n) override;
@@ -59,6 +53,15 @@ class PowerTLinRegression : public PowerT {
 
     // sqrt(sigma_y^2 - (b sigma_x)^2), or -1 where that is not real.
     double ResidualSD(double b) const;
+
+    // The test's own inputs: the slope b0 under H0 and the standard
+    // deviations of X and Y.
+    double slopeH0 = 0.0;
+    double sigmaX = 1.0;
+    double sigmaY = 1.0;
+
+  protected:
+    void CopyStateTo(PowerAnalysis& target) const override;
 
   private:
     // |b| <= |sigma_y/sigma_x| - 1e-6, which keeps sigma(b) real.

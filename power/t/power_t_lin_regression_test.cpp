@@ -154,9 +154,9 @@ TEST(OneSlope, TheSideIsThatOfTheDifferenceToH0) {
         EXPECT_EQ(plot.side, s.side);
         EXPECT_NEAR(plot.criticalValue, run->Value("crit"), 1e-7);
         // Both slopes negated: the same power on the other side.
-        const double b0 = test.values[PowerTLinRegression::kSlopeH0];
+        const double b0 = test.slopeH0;
         PowerTLinRegression mirror;
-        mirror.values[PowerTLinRegression::kSlopeH0] = -b0;
+        mirror.slopeH0 = -b0;
         mirror.oneTailed = test.oneTailed;
         const double mirrored = mirror.ComputePower(-test.effectSize, 0.05, 100.0);
         if (test.effectSize != b0) {

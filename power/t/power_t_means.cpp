@@ -117,10 +117,6 @@ bool PowerTMeans::CheckEffectSize(int type, double d) {
 
 // --------------------------------------------------------- lists and run
 
-void PowerTMeans::GetAnalysisTypes(PropertyList* list) {
-    PowerAnalysis::GetAnalysisTypes(list);
-}
-
 void PowerTMeans::BuildInputList(AnalysisType type, PropertyList* inputs) {
     inputs->Clear();
     AddTailsInput(inputs);

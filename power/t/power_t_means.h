@@ -36,7 +36,6 @@ class PowerTMeans : public PowerT {
     TestId GetTestId() override { return kTwoMeansTestId; }
     void SetStandardValues() override;
 
-    void GetAnalysisTypes(PropertyList* list) override;
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
     void BuildOutputList(AnalysisType type, PropertyList* outputs) override;

@@ -93,10 +93,6 @@ bool PowerTOneMean::CheckEffectSize(int type, double d) {
 
 // --------------------------------------------------------- lists and run
 
-void PowerTOneMean::GetAnalysisTypes(PropertyList* list) {
-    PowerAnalysis::GetAnalysisTypes(list);
-}
-
 void PowerTOneMean::BuildInputList(AnalysisType type, PropertyList* inputs) {
     inputs->Clear();
     AddTailsInput(inputs);
@@ -111,14 +107,6 @@ CalculateStatus PowerTOneMean::Calculate(AnalysisType type, PropertyList* inputs
     ReadCheckSolve path = FamilyPath(type, inputs, SampleInputs::kTotal, tails);
     path.checks = FamilyChecks(EffectSizeCheck(type), {TotalSampleSizeIn(*this, 3, 2147483646)});
     return RunReadCheckSolve(*this, type, inputs, path);
-}
-
-void PowerTOneMean::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    PowerAnalysis::BuildOutputList(type, outputs);
-}
-
-void PowerTOneMean::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    PowerAnalysis::GetOutputs(type, outputs);
 }
 
 // ------------------------------------------------------------ matched pairs

@@ -31,11 +31,8 @@ class PowerTOneMean : public PowerT {
     TestId GetTestId() override { return kOneMeanTestId; }
     void SetStandardValues() override;
 
-    void GetAnalysisTypes(PropertyList* list) override;
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
-    void BuildOutputList(AnalysisType type, PropertyList* outputs) override;
-    void GetOutputs(AnalysisType type, PropertyList* outputs) override;
 
     // The checks the X-Y plot makes per point (the first argument is the
     // analysis type); false leaves the reason in the message text.

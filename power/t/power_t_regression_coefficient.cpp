@@ -88,10 +88,6 @@ bool PowerTMRC1Pred::CheckEffectSize(int type, double f2) {
     return CheckEffectSizeRange("f$^2$", f2, 0.0, 20.0);
 }
 
-void PowerTMRC1Pred::GetAnalysisTypes(PropertyList* list) {
-    PowerAnalysis::GetAnalysisTypes(list);
-}
-
 void PowerTMRC1Pred::BuildInputList(AnalysisType type, PropertyList* inputs) {
     inputs->Clear();
     AddTailsInput(inputs);
@@ -119,12 +115,4 @@ CalculateStatus PowerTMRC1Pred::Calculate(AnalysisType type, PropertyList* input
                  }};
     path.checks = FamilyChecks(EffectSizeCheck(type), {n});
     return RunReadCheckSolve(*this, type, inputs, path);
-}
-
-void PowerTMRC1Pred::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    PowerAnalysis::BuildOutputList(type, outputs);
-}
-
-void PowerTMRC1Pred::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    PowerAnalysis::GetOutputs(type, outputs);
 }

@@ -27,11 +27,8 @@ class PowerTMRC1Pred : public PowerT {
     TestId GetTestId() override { return kRegressionCoefficientTestId; }
     void SetStandardValues() override;
 
-    void GetAnalysisTypes(PropertyList* list) override;
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
-    void BuildOutputList(AnalysisType type, PropertyList* outputs) override;
-    void GetOutputs(AnalysisType type, PropertyList* outputs) override;
 
     // The checks the X-Y plot makes per point.
     bool CheckSampleSize(int type, double n) override;

@@ -14,9 +14,6 @@ namespace {
 constexpr int kNoParent = 0;
 constexpr int kManualARECode = 6;
 
-// The "A.R.E." input shows this member of the test.
-constexpr int kManualAREIndex = 1;
-
 double Phi(double x) {
     NormalDistribution normal(0.0, 1.0);
     return normal.Cdf(x);
@@ -30,10 +27,10 @@ void AddMethodInputs(PowerAnalysis& test, const WilcoxonOptions& w, int areIndex
         test.AddParentDistributionInput(inputs, option, !w.UsesLehmann());
         if (w.EffectIsP1()) test.AddRelativeSDInput(inputs);
     } else if (!w.UsesLehmann()) {
-        test.AddAREInput(inputs);
+        test.AddAREInput(inputs, w.manualARE);
     } else {
-        test.AddMomentP3Input(inputs);
-        test.AddMomentP2Input(inputs);
+        test.AddMomentP3Input(inputs, w.momentP3);
+        test.AddMomentP2Input(inputs, w.momentP2);
     }
 }
 
@@ -159,12 +156,12 @@ void GetLehmannOutputs(PowerAnalysis& test, const WilcoxonOptions& w, int sample
     if (w.manualInput || !w.outputMoments) return;
     if (w.EffectIsP1()) {
         test.SetOutput(outputs, dOutput,
-                       wilcox_p1_to_delta(test.momentP1, samples, w.lehmannParentCode));
+                       wilcox_p1_to_delta(w.momentP1, samples, w.lehmannParentCode));
     } else {
-        test.SetOutput(outputs, kMomentP1Id, test.momentP1);
+        test.SetOutput(outputs, kMomentP1Id, w.momentP1);
     }
-    test.SetOutput(outputs, kMomentP2Id, test.proportionP2);
-    test.SetOutput(outputs, kMomentP3Id, test.momentP3);
+    test.SetOutput(outputs, kMomentP2Id, w.momentP2);
+    test.SetOutput(outputs, kMomentP3Id, w.momentP3);
 }
 
 // The shift of the effect in units of the parent's standard deviation;
@@ -289,8 +286,8 @@ void PowerTWilcoxon<Base, kSamples>::SetStandardValues() {
     this->sampleSize = 100.0;
     this->ratio = kStandardRatio;
     this->relativeSD = 1.0;
-    this->correlations[kManualAREIndex] = 1.0;
-    this->proportionP2 = 0.65;
+    wilcoxon.manualARE = 1.0;
+    wilcoxon.momentP2 = 0.65;
     this->areIndex = 3;
     wilcoxon.zDistributionPlot = true;
     wilcoxon.method = 1;
@@ -300,7 +297,7 @@ void PowerTWilcoxon<Base, kSamples>::SetStandardValues() {
 template <class Base, int kSamples>
 double PowerTWilcoxon<Base, kSamples>::AREFactor() {
     const int index = this->areIndex;
-    if (index == kManualARECode) return this->correlations[kManualAREIndex];
+    if (index == kManualARECode) return wilcoxon.manualARE;
     if (0 <= index && index < kManualARECode) {
         return kSamples == 1 ? OneSampleAREFactors[index] : TwoSampleAREFactors[index];
     }
@@ -333,7 +330,7 @@ double PowerTWilcoxon<Base, kSamples>::GetLowerCriticalValue() {
 template <class Base, int kSamples>
 double PowerTWilcoxon<Base, kSamples>::StoreEffectSize(double effect) {
     if (wilcoxon.EffectIsP1() && !wilcoxon.manualInput && effect < 0.5) effect = 1.0 - effect;
-    this->effectSize = this->momentP1 = effect;
+    this->effectSize = wilcoxon.momentP1 = effect;
     return effect;
 }
 
@@ -353,10 +350,10 @@ double PowerTWilcoxon<Base, kSamples>::ComputePower2(double effect, double alpha
     this->sampleSize = n1 + n2;
     if (!wilcoxon.manualInput) {
         WilcoxMomentsOfShift(ShiftOf(*this, wilcoxon, effect, kSamples), kSamples,
-                             wilcoxon.lehmannParentCode, &this->momentP1, &this->proportionP2,
-                             &this->momentP3);
+                             wilcoxon.lehmannParentCode, &wilcoxon.momentP1, &wilcoxon.momentP2,
+                             &wilcoxon.momentP3);
     }
-    SetRankMoments(alphaValue, n1, n2, this->momentP1, this->proportionP2, this->momentP3);
+    SetRankMoments(alphaValue, n1, n2, wilcoxon.momentP1, wilcoxon.momentP2, wilcoxon.momentP3);
     return wilcoxon.Power(alphaValue, this->oneTailed, &this->criticalValue, &this->criticalValue2);
 }
 
@@ -373,7 +370,7 @@ double PowerTWilcoxon<Base, kSamples>::SolveEffectSize(double alphaValue, double
         wilcoxon, [&] { return this->PowerAnalysis::SolveEffectSize(alphaValue, powerValue, n); });
     if (p1) {
         effect = WilcoxP1FromDelta(effect / this->relativeSD, kSamples, wilcoxon.lehmannParentCode);
-        this->momentP1 = effect;
+        wilcoxon.momentP1 = effect;
     }
     this->effectSize = effect;
     return effect;
@@ -516,11 +513,11 @@ void PowerTWilcoxon<Base, kSamples>::TakeMethodInputs(const WilcoxonMethodInputs
             this->areIndex = read.code;
         }
     } else if (!w.UsesLehmann()) {
-        this->correlations[kManualAREIndex] = read.manualARE;
+        wilcoxon.manualARE = read.manualARE;
         this->areIndex = kManualARECode;
     } else {
-        this->proportionP2 = read.p2;
-        this->momentP3 = read.p3;
+        wilcoxon.momentP2 = read.p2;
+        wilcoxon.momentP3 = read.p3;
     }
     this->relativeSD = w.EffectIsP1() && !w.manualInput ? read.relativeSD : 1.0;
 }
@@ -588,8 +585,8 @@ std::string PowerTWilcox1::GetTestName() {
 void PowerTWilcox1::SetStandardValues() {
     PowerTWilcoxon::SetStandardValues();
     allocationRatio = 1.0;
-    momentP1 = 0.6;
-    momentP3 = 0.6;
+    wilcoxon.momentP1 = 0.6;
+    wilcoxon.momentP3 = 0.6;
 }
 
 void PowerTWilcox1::SetRankMoments(double alphaValue, double n1, double n2, double p1, double p2,
@@ -630,8 +627,8 @@ std::string PowerTWilcox2::GetTestName() {
 
 void PowerTWilcox2::SetStandardValues() {
     PowerTWilcoxon::SetStandardValues();
-    momentP1 = 0.55;
-    momentP3 = 0.65;
+    wilcoxon.momentP1 = 0.55;
+    wilcoxon.momentP3 = 0.65;
     wilcoxon.manualInput = false;
 }
 

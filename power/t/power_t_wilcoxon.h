@@ -32,6 +32,12 @@ struct WilcoxonOptions {
     double upperCriticalT = 0.0;
     // beta of the last Power, summed on its own side.
     double beta = 0.0;
+    // The moments p1, p2 and p3 of the rank statistic, given or of the
+    // parent, and an efficiency entered by hand.
+    double momentP1 = 0.0;
+    double momentP2 = 0.0;
+    double momentP3 = 0.0;
+    double manualARE = 0.0;
 
     bool UsesLehmann() const { return method != 1; }
     bool EffectIsP1() const { return method == 2; }

@@ -304,7 +304,7 @@ TEST(Wilcoxon, P1AsTheEffect) {
     EXPECT_EQ(test.wilcoxon.method, 2);
     // The shift shown is in units of the parent's standard deviation.
     EXPECT_NEAR(run->Value("mp1"), Phi(run->Value("d") / std::sqrt(2.0)), 1e-7);
-    EXPECT_EQ(test.momentP1, test.effectSize);
+    EXPECT_EQ(test.wilcoxon.momentP1, test.effectSize);
 
     // A target no shift reaches: the search fails, and the method it
     // switched is back.

@@ -1,8 +1,8 @@
 #include "power/t/register_t_tests.h"
 
 #include "analysis/catalogue.h"
-#include "power/t/power_t.h"
 #include "power/t/power_t_corr.h"
+#include "power/t/power_t_generic.h"
 #include "power/t/power_t_lin_reg_two_groups.h"
 #include "power/t/power_t_lin_regression.h"
 #include "power/t/power_t_means.h"
@@ -38,5 +38,5 @@ void RegisterTTests() {
     Append<PowerTWilcox1>();
     Append<PowerTWilcox2>();
     // The generic test keeps the values its constructor gave it.
-    TTestList.push_back(new PowerT);
+    TTestList.push_back(new PowerTGeneric);
 }

@@ -126,4 +126,8 @@ TEST_F(RegisterT, TheCatalogueFindsEveryTest) {
     EXPECT_EQ(types.size(), 5u);
 }
 
+TEST_F(RegisterT, ClonesShowWhatTheirSourceShows) {
+    calc_test::ExpectClonesShowWhatTheirSourceShows(RegisterTTests, TTestList);
+}
+
 }  // namespace

@@ -10,32 +10,21 @@
 
 namespace {
 
-// The fixed sample size of the generic test: its mean and standard
-// deviation are entered directly, so the size only has to be valid.
-constexpr long kGenericSampleSize = 100;
-
 enum NormalParam { kMean = 0, kSd = 1 };
 
 }  // namespace
 
 PowerZ::PowerZ() {
+    // The statistic starts standard normal under H0 and H1; each test sets
+    // its standard values.
     distribution = new NormalDistribution(0.0, 1.0);
-    PowerZ::SetStandardValues();
 }
 
-PowerAnalysis* PowerZ::Clone() {
-    return CloneAs<PowerZ>();
-}
-
-void PowerZ::SetStandardValues() {
-    nullSD = 1.0;
-    noncentralSD = 1.0;
-    distribution->SetParam(kSd, 1.0);
-    alpha = 0.05;
-    power = 0.95;
-    proportion1 = 0.5;
-    effectSize = 3.0;
-    ratio = kStandardRatio;
+void PowerZ::CopyStateTo(PowerAnalysis& target) const {
+    PowerAnalysis::CopyStateTo(target);
+    auto& copy = static_cast<PowerZ&>(target);
+    copy.nullSD = nullSD;
+    copy.noncentralSD = noncentralSD;
 }
 
 void PowerZ::SetNormal(double mean, double sd) {
@@ -215,70 +204,13 @@ void PowerZ::BracketCorrelationSide(double h0, double edge) {
     }
 }
 
-// ---------------------------------------------------------- the generic test
-
 bool PowerZ::CheckFinite(double value) {
     if (std::isfinite(value)) return true;
     messages << "Input error (number out of range)";
     return false;
 }
 
-void PowerZ::GetAnalysisTypes(PropertyList* list) {
-    GetGenericAnalysisTypes(list);
-}
-
-void PowerZ::BuildInputList(AnalysisType type, PropertyList* inputs) {
-    inputs->Clear();
-    // No A priori in the generic test: the mean is an input.
-    if (type == kAPriori) return;
-    AddTailsInput(inputs);
-    const GivenInputs given = GivenInputsOf(type);
-    if (given.effect) AddNoncentralityInput(inputs, GetNoncentralityId());
-    AddNoncentralSDInput(inputs, kNoncentralSdId);
-    if (given.alpha) AddAlphaInput(inputs);
-    if (given.power) AddPowerInput(inputs);
-    if (given.ratio) AddRatioInput(inputs);
-}
-
-CalculateStatus PowerZ::Calculate(AnalysisType type, PropertyList* inputs) {
-    int tails = 0;
-    double sd = 0.0;
-    OwnInputs own;
-    own.beforeTails = [&] {
-        int row = -1;
-        sd = ReadDouble(inputs, kNoncentralSdId, &row);
-        return CheckStandardError(sd, 1e-8) && CheckFinite(sd) ? -1 : row;
-    };
-    own.take = [&](GivenValues&) {
-        noncentralSD = sd;
-        distribution->SetParam(kSd, 1.0);
-    };
-    ReadCheckSolve path = FamilyPath(type, inputs, SampleInputs::kFixedTotal, tails, own);
-    // No A priori in the generic test: the mean is an input, and its list
-    // holds nothing to read.
-    path.solvesAPriori = false;
-    if (type == kAPriori) path.readDesign = {};
-    path.effectId = GetNoncentralityId();
-    path.fixedSize = kGenericSampleSize;
-    // A mean that no check bounds is refused before the next input is read.
-    InputCheck finiteMean = {Given::kEffect,
-                             [this](const GivenValues& v) { return CheckFinite(v.effect); }};
-    finiteMean.whenRead = true;
-    path.checks = FamilyChecks({finiteMean}, {});
-    // The critical values of the alpha found, on the standard scale.
-    path.afterCriterion = [this](const GivenValues& v) { SetCriticalValues(v.effect, alpha, 1.0); };
-    return RunReadCheckSolve(*this, type, inputs, path);
-}
-
-void PowerZ::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    BuildGenericOutputList(type, outputs);
-}
-
-void PowerZ::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    GetGenericOutputs(type, outputs);
-}
-
-// ------------------------------------------------ outputs of the concrete tests
+// ------------------------------------------------------------------ outputs
 
 void PowerZ::BuildTestOutputList(AnalysisType type, PropertyList* outputs, ParameterId effectId,
                                  ParameterId sampleId) {

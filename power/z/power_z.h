@@ -7,18 +7,14 @@
 #include "analysis/power_analysis.h"
 #include "analysis/read_check_solve.h"
 
-// The z-test family. PowerZ is both the generic z test, which takes the
-// mean mu of the statistic under H1 and its standard deviation sigma
-// directly, and the base of every concrete z test: it owns the normal
-// distribution of the statistic and computes the one- and two-tailed power
-// of a statistic that is N(0, nullSD) under H0 and N(mu, noncentralSD)
-// under H1. Concrete tests compute the two standard deviations from their
-// inputs (GetNullSD, GetNoncentralSD).
+// Base of the z tests: owns the normal distribution of the statistic and
+// computes the one- and two-tailed power of a statistic that is
+// N(0, nullSD) under H0 and N(mu, noncentralSD) under H1. Each test
+// computes the two standard deviations from its inputs (GetNullSD,
+// GetNoncentralSD).
 class PowerZ : public PowerAnalysis {
   public:
     PowerZ();
-
-    PowerAnalysis* Clone() override;
 
     void SetCentralDistribution() override;
     void SetNoncentralDistribution() override;
@@ -44,27 +40,25 @@ class PowerZ : public PowerAnalysis {
     double CompromiseObjective(double x) override;
     double APrioriObjective(double x) override;
 
-    std::string GetTestName() override { return "$\\bullet$ Generic z test"; }
     std::string GetFamilyName() override { return "z tests"; }
     std::string GetStatisticName() override { return "z"; }
     ParameterId GetCriticalValueId() override { return kCriticalZId; }
     ParameterId GetNoncentralityId() override { return kNoncentralityMuId; }
     int GetDfOutputMask() override { return 0; }
-    TestId GetTestId() override { return kGenericZTestId; }
-    void SetStandardValues() override;
-
-    void GetAnalysisTypes(PropertyList* list) override;
-    void BuildInputList(AnalysisType type, PropertyList* inputs) override;
-    CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
-    void BuildOutputList(AnalysisType type, PropertyList* outputs) override;
-    void GetOutputs(AnalysisType type, PropertyList* outputs) override;
 
     // The standard deviations of the statistic under H0 and H1 for the
-    // current state; the generic test keeps the ones it was given.
+    // current state; a test that does not compute one keeps the member.
     virtual double GetNullSD() { return nullSD; }
     virtual double GetNoncentralSD() { return noncentralSD; }
 
+    // The standard deviations of the statistic under H0 and H1 of the last
+    // power computed.
+    double nullSD = 1.0;
+    double noncentralSD = 1.0;
+
   protected:
+    void CopyStateTo(PowerAnalysis& target) const override;
+
     // The test's own inputs on the family's path: the readers return the
     // row of a failure, else -1; `take` takes the design once every check
     // has passed.

@@ -289,10 +289,6 @@ void PowerZCovariateRegress::BracketSampleSize() {
     BracketSampleSizeFrom(2.0, 100.0);
 }
 
-void PowerZCovariateRegress::GetAnalysisTypes(PropertyList* list) {
-    PowerAnalysis::GetAnalysisTypes(list);
-}
-
 bool PowerZCovariateRegress::InputsChangeLayout(AnalysisType, PropertyList* inputs) {
     int row = -1;
     int code = xDistribution;

@@ -55,7 +55,6 @@ class PowerZCovariateRegress : public PowerZ {
     // A change of the covariate's distribution rebuilds the input list.
     bool InputsChangeLayout(AnalysisType type, PropertyList* inputs) override;
 
-    void GetAnalysisTypes(PropertyList* list) override;
     void MakeDistributionPlot(PlotData* plot) override;
     bool CheckSampleSize(int type, double n) override;
     void BracketSampleSize() override;

@@ -51,13 +51,35 @@ PowerAnalysis* PowerZTetrachoricCorr::Clone() {
     return copy;
 }
 
+void PowerZTetrachoricCorr::CopyStateTo(PowerAnalysis& target) const {
+    PowerZ::CopyStateTo(target);
+    auto& copy = static_cast<PowerZTetrachoricCorr&>(target);
+    copy.h0Rho = h0Rho;
+    copy.marginalX = marginalX;
+    copy.marginalY = marginalY;
+    std::copy(std::begin(cells), std::end(cells), std::begin(copy.cells));
+    copy.cachedRho = cachedRho;
+    copy.cachedX = cachedX;
+    copy.cachedY = cachedY;
+    copy.standardError0 = standardError0;
+    copy.standardError1 = standardError1;
+    copy.mean0 = mean0;
+    copy.mean1 = mean1;
+    copy.expectedR0 = expectedR0;
+    copy.expectedR1 = expectedR1;
+    copy.criticalRLower = criticalRLower;
+    copy.criticalRUpper = criticalRUpper;
+    copy.reportedLower = reportedLower;
+    copy.reportedUpper = reportedUpper;
+}
+
 void PowerZTetrachoricCorr::SetStandardValues() {
     alpha = 0.05;
     power = 0.95;
-    values[kH0Rho] = -0.1;
-    values[kMarginalX] = 0.6;
-    values[kMarginalY] = 0.3;
-    values[kCachedRho] = values[kCachedX] = values[kCachedY] = 10.0;
+    h0Rho = -0.1;
+    marginalX = 0.6;
+    marginalY = 0.3;
+    cachedRho = cachedX = cachedY = 10.0;
     effectSize = 0.1;
     sampleSize = 100.0;
     groupSize1 = groupSize2 = 50.0;
@@ -69,21 +91,21 @@ void PowerZTetrachoricCorr::SetStandardValues() {
 // ----------------------------------------------------------------- model
 
 void PowerZTetrachoricCorr::ComputeCellProbabilities(double rho, double px, double py) {
-    if (rho == values[kCachedRho] && px == values[kCachedX] && py == values[kCachedY]) return;
+    if (rho == cachedRho && px == cachedX && py == cachedY) return;
     const double zx = PhiInverse(1.0 - px), zy = PhiInverse(1.0 - py);
     const double p = BivariateNormalCdf(zx, zy, 0.0, 0.0, 1.0, 1.0, rho, 1e-7);
-    values[kCells + 0] = p;
-    values[kCells + 1] = (1.0 - py) - p;
-    values[kCells + 2] = (1.0 - px) - p;
-    values[kCells + 3] = px + py - 1.0 + p;
-    values[kCachedRho] = rho;
-    values[kCachedX] = px;
-    values[kCachedY] = py;
+    cells[0] = p;
+    cells[1] = (1.0 - py) - p;
+    cells[2] = (1.0 - px) - p;
+    cells[3] = px + py - 1.0 + p;
+    cachedRho = rho;
+    cachedX = px;
+    cachedY = py;
 }
 
 double PowerZTetrachoricCorr::StandardErrorOfR(double rho, double px, double py, double n) {
     ComputeCellProbabilities(rho, px, py);
-    const double* p = &values[kCells];
+    const double* p = cells;
     if (!useApproximation) return TetrachoricStandardError(p[0], p[1], p[2], p[3], rho, n);
     const BonettPrice t = Terms(p);
     const double wc = std::pow(t.omega, t.c);
@@ -92,7 +114,7 @@ double PowerZTetrachoricCorr::StandardErrorOfR(double rho, double px, double py,
 
 double PowerZTetrachoricCorr::ExpectedR(double rho, double px, double py) {
     ComputeCellProbabilities(rho, px, py);
-    const double* p = &values[kCells];
+    const double* p = cells;
     if (useApproximation) {
         const BonettPrice t = Terms(p);
         return std::cos(kPi / (1.0 + std::pow(t.omega, t.c)));
@@ -101,24 +123,24 @@ double PowerZTetrachoricCorr::ExpectedR(double rho, double px, double py) {
 }
 
 double PowerZTetrachoricCorr::GetNoncentralSD() {
-    const double rho0 = values[kH0Rho], rho1 = effectSize;
-    const double px = values[kMarginalX], py = values[kMarginalY], n = sampleSize;
-    values[kStandardError0] = StandardErrorOfR(rho0, px, py, n);
-    values[kStandardError1] = StandardErrorOfR(rho1, px, py, n);
-    values[kMean0] = ExpectedR(rho0, px, py);
-    values[kMean1] = ExpectedR(rho1, px, py);
+    const double rho0 = h0Rho, rho1 = effectSize;
+    const double px = marginalX, py = marginalY, n = sampleSize;
+    standardError0 = StandardErrorOfR(rho0, px, py, n);
+    standardError1 = StandardErrorOfR(rho1, px, py, n);
+    mean0 = ExpectedR(rho0, px, py);
+    mean1 = ExpectedR(rho1, px, py);
     if (!useApproximation) {
-        values[kExpectedR0] = values[kMean0];
-        values[kExpectedR1] = values[kMean1];
-        values[kMean0] = rho0;
-        values[kMean1] = rho1;
+        expectedR0 = mean0;
+        expectedR1 = mean1;
+        mean0 = rho0;
+        mean1 = rho1;
     }
     if (rawScale) {
-        nullSD = values[kStandardError0];
-        noncentralSD = values[kStandardError1];
+        nullSD = standardError0;
+        noncentralSD = standardError1;
     } else {
         nullSD = 1.0;
-        noncentralSD = values[kStandardError1] / values[kStandardError0];
+        noncentralSD = standardError1 / standardError0;
     }
     return noncentralSD;
 }
@@ -126,7 +148,7 @@ double PowerZTetrachoricCorr::GetNoncentralSD() {
 void PowerZTetrachoricCorr::SetCentralDistribution() {
     GetNoncentralSD();
     if (rawScale) {
-        SetNormal(values[kMean0], values[kStandardError0]);
+        SetNormal(mean0, standardError0);
     } else {
         SetNormal(0.0, 1.0);
     }
@@ -134,11 +156,11 @@ void PowerZTetrachoricCorr::SetCentralDistribution() {
 
 void PowerZTetrachoricCorr::SetNoncentralDistribution() {
     GetNoncentralSD();
-    const double se0 = values[kStandardError0];
+    const double se0 = standardError0;
     if (rawScale) {
-        SetNormal(values[kMean1], values[kStandardError1]);
+        SetNormal(mean1, standardError1);
     } else {
-        SetNormal((values[kMean1] - values[kMean0]) / se0, values[kStandardError1] / se0);
+        SetNormal((mean1 - mean0) / se0, standardError1 / se0);
     }
 }
 
@@ -147,26 +169,25 @@ double PowerZTetrachoricCorr::ComputePower(double effect, double alphaValue, dou
     effectSize = effect;
     alpha = alphaValue;
     GetNoncentralSD();
-    const double se0 = values[kStandardError0], se1 = values[kStandardError1];
-    return PowerOfShift(effect - values[kH0Rho], alphaValue, 1.0,
-                        (values[kMean1] - values[kMean0]) / se0, se1 / se0);
+    const double se0 = standardError0, se1 = standardError1;
+    return PowerOfShift(effect - h0Rho, alphaValue, 1.0, (mean1 - mean0) / se0, se1 / se0);
 }
 
 void PowerZTetrachoricCorr::ComputeCriticalR() {
     const double z = PhiInverse(alpha / 2.0);
-    const double rho0 = values[kH0Rho], px = values[kMarginalX], py = values[kMarginalY];
+    const double rho0 = h0Rho, px = marginalX, py = marginalY;
     if (!useApproximation) {
         const double se0 = StandardErrorOfR(rho0, px, py, sampleSize);
-        values[kCriticalRLower] = rho0 + z * se0;
-        values[kCriticalRUpper] = rho0 - z * se0;
+        criticalRLower = rho0 + z * se0;
+        criticalRUpper = rho0 - z * se0;
         return;
     }
     ComputeCellProbabilities(rho0, px, py);
-    const double* p = &values[kCells];
+    const double* p = cells;
     const BonettPrice t = Terms(p);
     const double se = SeLogOmega(p, sampleSize);
-    values[kCriticalRLower] = std::cos(kPi / (1.0 + std::pow(t.omega * std::exp(z * se), t.c)));
-    values[kCriticalRUpper] = std::cos(kPi / (1.0 + std::pow(t.omega * std::exp(-z * se), t.c)));
+    criticalRLower = std::cos(kPi / (1.0 + std::pow(t.omega * std::exp(z * se), t.c)));
+    criticalRUpper = std::cos(kPi / (1.0 + std::pow(t.omega * std::exp(-z * se), t.c)));
 }
 
 void PowerZTetrachoricCorr::ReportCriticalR() {
@@ -174,15 +195,15 @@ void PowerZTetrachoricCorr::ReportCriticalR() {
     // standard error is large enough to carry rho0 +- z se0 beyond either
     // end, which is held at the end it passed.
     auto correlation = [](double r) { return std::clamp(r, -1.0, 1.0); };
-    double lower = correlation(values[kCriticalRLower]);
-    double upper = correlation(values[kCriticalRUpper]);
+    double lower = correlation(criticalRLower);
+    double upper = correlation(criticalRUpper);
     if (oneTailed) {
-        const double rho0 = values[kH0Rho], se0 = values[kStandardError0];
+        const double rho0 = h0Rho, se0 = standardError0;
         const double cv = std::fabs(criticalValue);
         lower = upper = correlation(effectSize - rho0 > 0.0 ? rho0 + cv * se0 : rho0 - cv * se0);
     }
-    values[kReportedLower] = lower;
-    values[kReportedUpper] = upper;
+    reportedLower = lower;
+    reportedUpper = upper;
 }
 
 void PowerZTetrachoricCorr::BracketSampleSize() {
@@ -190,12 +211,12 @@ void PowerZTetrachoricCorr::BracketSampleSize() {
 }
 
 void PowerZTetrachoricCorr::BracketEffectSize() {
-    BracketCorrelationSide(values[kH0Rho], 1.0);
+    BracketCorrelationSide(h0Rho, 1.0);
 }
 
 double PowerZTetrachoricCorr::SensitivityObjective(double x) {
     const double p = ComputePower(x, alpha, sampleSize) - power;
-    const double rho0 = values[kH0Rho];
+    const double rho0 = h0Rho;
     if (effectDirection > 0.0) return x >= rho0 ? p : p + 1.0;
     return x <= rho0 ? -p : p + 1.0;
 }
@@ -233,16 +254,12 @@ bool PowerZTetrachoricCorr::StandardErrorComputable(double rho, double px, doubl
 }
 
 bool PowerZTetrachoricCorr::CheckEffectSize(int type, double rho1) {
-    if (type != kAPriori || std::fabs(rho1 - values[kH0Rho]) >= 1e-6) return true;
+    if (type != kAPriori || std::fabs(rho1 - h0Rho) >= 1e-6) return true;
     messages << "Effect size to small (|H0 rho - H1 rho| < 1e-6)";
     return false;
 }
 
 // --------------------------------------------------------- lists and run
-
-void PowerZTetrachoricCorr::GetAnalysisTypes(PropertyList* list) {
-    PowerAnalysis::GetAnalysisTypes(list);
-}
 
 void PowerZTetrachoricCorr::BuildInputList(AnalysisType type, PropertyList* inputs) {
     inputs->Clear();
@@ -254,9 +271,9 @@ void PowerZTetrachoricCorr::BuildInputList(AnalysisType type, PropertyList* inpu
     AddGivenInputs(*this, type, inputs,
                    [&] { AddEffectSizeInput(inputs, kH1CorrRhoId, kTetrachoricTestId, "", true); });
     if (type != kAPriori) AddSampleSizeInput(inputs, kTotalSampleSizeId);
-    AddDoubleInputByLabel(inputs, ParameterNames[kH0CorrRhoId], kH0Rho);
-    AddDoubleInputByLabel(inputs, ParameterNames[kMarginalPropXId], kMarginalX);
-    AddDoubleInputByLabel(inputs, ParameterNames[kMarginalPropYId], kMarginalY);
+    AddDoubleInputByLabel(inputs, ParameterNames[kH0CorrRhoId], h0Rho);
+    AddDoubleInputByLabel(inputs, ParameterNames[kMarginalPropXId], marginalX);
+    AddDoubleInputByLabel(inputs, ParameterNames[kMarginalPropYId], marginalY);
 }
 
 int PowerZTetrachoricCorr::ReadModel(PropertyList* inputs) {
@@ -282,9 +299,9 @@ int PowerZTetrachoricCorr::ReadModel(PropertyList* inputs) {
     if (!StandardErrorComputable(rho0, px, py, "H0")) return row0;
     // Taken at once, and kept when a later input is refused: the check of
     // the effect reads rho0.
-    values[kH0Rho] = rho0;
-    values[kMarginalX] = px;
-    values[kMarginalY] = py;
+    h0Rho = rho0;
+    marginalX = px;
+    marginalY = py;
     return -1;
 }
 
@@ -300,15 +317,14 @@ CalculateStatus PowerZTetrachoricCorr::Calculate(AnalysisType type, PropertyList
     own.sensitivityDirection = true;
     int tails = 0;
     ReadCheckSolve path = FamilyPath(type, inputs, SampleInputs::kTotal, tails, own);
-    path.checks = FamilyChecks({{Given::kEffect,
-                                 [this, type](const GivenValues& v) {
-                                     return CheckEffectSizeRange("H1 corr $\\rho$", v.effect,
-                                                                 -kRhoLimit, kRhoLimit) &&
-                                            CheckEffectSize(type, v.effect) &&
-                                            StandardErrorComputable(v.effect, values[kMarginalX],
-                                                                    values[kMarginalY], "H1");
-                                 }}},
-                               {SampleSizeAtLeast(*this, 2)});
+    path.checks = FamilyChecks(
+        {{Given::kEffect,
+          [this, type](const GivenValues& v) {
+              return CheckEffectSizeRange("H1 corr $\\rho$", v.effect, -kRhoLimit, kRhoLimit) &&
+                     CheckEffectSize(type, v.effect) &&
+                     StandardErrorComputable(v.effect, marginalX, marginalY, "H1");
+          }}},
+        {SampleSizeAtLeast(*this, 2)});
     path.afterSampleSize = [this](double n, const GivenValues& v) {
         sampleSize = n;
         groupSize1 = groupSize2 = n / 2.0;
@@ -344,18 +360,18 @@ void PowerZTetrachoricCorr::BuildOutputList(AnalysisType type, PropertyList* out
 void PowerZTetrachoricCorr::GetOutputs(AnalysisType type, PropertyList* outputs) {
     GetTestOutputs(type, outputs, kH1CorrRhoId);
     if (useApproximation) {
-        SetOutput(outputs, kH1CorrRhoStarId, values[kMean1]);
-        SetOutput(outputs, kH0CorrRhoStarId, values[kMean0]);
-        SetOutput(outputs, kCriticalRStarLwrId, values[kReportedLower]);
-        SetOutput(outputs, kCriticalRStarUprId, values[kReportedUpper]);
-        SetOutput(outputs, kStdErrRStarId, values[kStandardError0]);
+        SetOutput(outputs, kH1CorrRhoStarId, mean1);
+        SetOutput(outputs, kH0CorrRhoStarId, mean0);
+        SetOutput(outputs, kCriticalRStarLwrId, reportedLower);
+        SetOutput(outputs, kCriticalRStarUprId, reportedUpper);
+        SetOutput(outputs, kStdErrRStarId, standardError0);
     } else {
         // The exact r of the expected H1 table; in Sensitivity the solved
         // rho1 itself, which it reproduces.
-        if (type != kSensitivity) SetOutput(outputs, kH1CorrRhoId, values[kExpectedR1]);
-        SetOutput(outputs, kH0CorrRhoId, values[kExpectedR0]);
-        SetOutput(outputs, kCriticalRLwrId, values[kReportedLower]);
-        SetOutput(outputs, kCriticalRUprId, values[kReportedUpper]);
-        SetOutput(outputs, kStdErrRId, values[kStandardError0]);
+        if (type != kSensitivity) SetOutput(outputs, kH1CorrRhoId, expectedR1);
+        SetOutput(outputs, kH0CorrRhoId, expectedR0);
+        SetOutput(outputs, kCriticalRLwrId, reportedLower);
+        SetOutput(outputs, kCriticalRUprId, reportedUpper);
+        SetOutput(outputs, kStdErrRId, standardError0);
     }
 }

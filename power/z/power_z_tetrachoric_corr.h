@@ -12,38 +12,17 @@
 // distribution. The exact method uses r and its standard error; the
 // approximation of Bonett and Price uses r* = cos(pi/(1 + w^c)).
 //
-// The test's own numbers live in `values`, by the indices below; the cell
-// probabilities are cached per object, keyed on (rho, px, py).
 // The option: the exact correlation (0) or its approximation (1).
 inline constexpr int kTetrachoricApproximationOption = 1097;
 
+// The cell probabilities are cached per object, keyed on (rho, px, py).
 class PowerZTetrachoricCorr : public PowerZ {
   public:
-    enum Index {
-        kH0Rho = 0,
-        kMarginalX = 1,
-        kMarginalY = 2,
-        kCells = 3,  // p00, p10, p01, p11 (p10: X = 1, Y = 0)
-        kCriticalRLower = 7,
-        kCriticalRUpper = 8,
-        kStandardError0 = 9,
-        kStandardError1 = 10,
-        kMean0 = 11,
-        kMean1 = 12,
-        kCachedRho = 13,
-        kCachedX = 14,
-        kCachedY = 15,
-        kExpectedR0 = 16,
-        kExpectedR1 = 17,
-        kReportedLower = 18,
-        kReportedUpper = 19,
-    };
-
     PowerZTetrachoricCorr();
 
     PowerAnalysis* Clone() override;
 
-    double GetEffectSize() override { return effectSize - values[kH0Rho]; }
+    double GetEffectSize() override { return effectSize - h0Rho; }
     void SetCentralDistribution() override;
     void SetNoncentralDistribution() override;
     double ComputePower(double effect, double alpha, double n) override;
@@ -62,7 +41,6 @@ class PowerZTetrachoricCorr : public PowerZ {
     std::string GetMethodText() override { return useApproximation ? "Approximate r" : "Exact r"; }
     void SetStandardValues() override;
 
-    void GetAnalysisTypes(PropertyList* list) override;
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
     void BuildOutputList(AnalysisType type, PropertyList* outputs) override;
@@ -87,6 +65,34 @@ class PowerZTetrachoricCorr : public PowerZ {
 
     bool useApproximation = false;
     bool rawScale = false;
+
+    // The model: rho under H0 and the marginal proportions P(X = 1) and
+    // P(Y = 1).
+    double h0Rho = 0.0;
+    double marginalX = 0.0;
+    double marginalY = 0.0;
+    // p00, p10, p01, p11 (p10: X = 1, Y = 0) of the last (rho, px, py).
+    double cells[4] = {0.0, 0.0, 0.0, 0.0};
+    double cachedRho = 0.0;
+    double cachedX = 0.0;
+    double cachedY = 0.0;
+    // The standard errors of r and the centres of the statistic under H0 and
+    // H1 (r* on the approximation's scale, else rho itself), and the
+    // expected r under both.
+    double standardError0 = 0.0;
+    double standardError1 = 0.0;
+    double mean0 = 0.0;
+    double mean1 = 0.0;
+    double expectedR0 = 0.0;
+    double expectedR1 = 0.0;
+    // The critical r of the rejection rule and as the outputs show them.
+    double criticalRLower = 0.0;
+    double criticalRUpper = 0.0;
+    double reportedLower = 0.0;
+    double reportedUpper = 0.0;
+
+  protected:
+    void CopyStateTo(PowerAnalysis& target) const override;
 
   private:
     // Reads and checks rho0 and the two margins and takes them; the row of

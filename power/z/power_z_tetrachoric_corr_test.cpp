@@ -49,7 +49,7 @@ TEST(TetrachoricTest, StandardInputsAgreeWithTheReference) {
     T test;
     test.ComputeCellProbabilities(-0.1, 0.6, 0.3);
     const double cells[] = {0.2664620933, 0.4335379067, 0.1335379067, 0.1664620933};
-    for (int i = 0; i < 4; ++i) EXPECT_NEAR(test.values[T::kCells + i], cells[i], 1e-9) << i;
+    for (int i = 0; i < 4; ++i) EXPECT_NEAR(test.cells[i], cells[i], 1e-9) << i;
 
     const auto post = RunByLabel(test, kPostHoc, kPostHocTexts);
     ASSERT_EQ(post->status, kCalculateDone) << post->message;
@@ -197,8 +197,8 @@ TEST(TetrachoricTest, EachObjectKeepsItsOwnCells) {
     std::unique_ptr<PowerAnalysis> clone(test.Clone());
     auto& copy = static_cast<T&>(*clone);
     copy.ComputeCellProbabilities(0.5, 0.6, 0.3);
-    EXPECT_NEAR(test.values[T::kCells], 0.2664620933, 1e-9);
-    EXPECT_GT(copy.values[T::kCells], test.values[T::kCells]);
+    EXPECT_NEAR(test.cells[0], 0.2664620933, 1e-9);
+    EXPECT_GT(copy.cells[0], test.cells[0]);
 }
 
 }  // namespace

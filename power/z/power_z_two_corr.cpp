@@ -95,10 +95,6 @@ bool PowerZTwoCorr::CheckGroupSizes(int, double n1, double n2) {
 
 // --------------------------------------------------------- lists and run
 
-void PowerZTwoCorr::GetAnalysisTypes(PropertyList* list) {
-    PowerAnalysis::GetAnalysisTypes(list);
-}
-
 void PowerZTwoCorr::BuildInputList(AnalysisType type, PropertyList* inputs) {
     inputs->Clear();
     AddTailsInput(inputs);

@@ -20,6 +20,12 @@ PowerZTwoDepCorrNCI::PowerZTwoDepCorrNCI() {
     PowerZTwoDepCorrNCI::SetStandardValues();
 }
 
+void PowerZTwoDepCorrNCI::CopyStateTo(PowerAnalysis& target) const {
+    PowerZ::CopyStateTo(target);
+    auto& copy = static_cast<PowerZTwoDepCorrNCI&>(target);
+    std::copy(std::begin(correlations), std::end(correlations), std::begin(copy.correlations));
+}
+
 PowerAnalysis* PowerZTwoDepCorrNCI::Clone() {
     auto* copy = CloneAs<PowerZTwoDepCorrNCI>();
     copy->checkMatrix = checkMatrix;
@@ -177,10 +183,6 @@ std::string PowerZTwoDepCorrNCI::DirectionOption(bool above) {
     return above ? "$\\rho$_cd $\\ge$ $\\rho$_ab" : "$\\rho$_cd $\\le$ $\\rho$_ab";
 }
 
-void PowerZTwoDepCorrNCI::GetAnalysisTypes(PropertyList* list) {
-    PowerAnalysis::GetAnalysisTypes(list);
-}
-
 void PowerZTwoDepCorrNCI::BuildInputList(AnalysisType type, PropertyList* inputs) {
     inputs->Clear();
     AddTailsInput(inputs);
@@ -191,7 +193,7 @@ void PowerZTwoDepCorrNCI::BuildInputList(AnalysisType type, PropertyList* inputs
                    [&] { AddEffectSizeInput(inputs, GetEffectSizeId(), GetTestId(), "", true); });
     if (type != kAPriori) AddSampleSizeInput(inputs, kSampleSizeId);
     for (const GivenCorrelation& given : GivenCorrelations()) {
-        AddCorrelationInput(inputs, given.id, given.index);
+        AddDoubleInput(inputs, given.id, correlations[given.index]);
     }
 }
 

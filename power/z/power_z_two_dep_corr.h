@@ -39,7 +39,6 @@ class PowerZTwoDepCorrNCI : public PowerZ {
     TestId GetTestId() override { return kDependentCorrelationsTestId; }
     void SetStandardValues() override;
 
-    void GetAnalysisTypes(PropertyList* list) override;
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
     void BuildOutputList(AnalysisType type, PropertyList* outputs) override;
@@ -66,7 +65,12 @@ class PowerZTwoDepCorrNCI : public PowerZ {
     bool checkMatrix = true;
     double standardError0 = 0.0;  // se of the z difference under H0
 
+    // The correlations of the design, by the entries above.
+    double correlations[6] = {0.0, 0.0, 0.0, 0.0, 0.0, 0.0};
+
   protected:
+    void CopyStateTo(PowerAnalysis& target) const override;
+
     // The covariance of the two Fisher z values with `second` as the second
     // correlation.
     virtual double Covariance(double second);

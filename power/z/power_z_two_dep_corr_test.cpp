@@ -192,7 +192,7 @@ TEST(DependentCorrelations, PointChecks) {
     EXPECT_FALSE(test.AdjustSensitivityEffect(&effect));
     EXPECT_EQ(effect, 2.0);
     std::unique_ptr<PowerAnalysis> clone(test.Clone());
-    EXPECT_EQ(clone->correlations[3], 0.6);
+    EXPECT_EQ(static_cast<PowerZTwoDepCorrNCI&>(*clone).correlations[3], 0.6);
 }
 
 }  // namespace

@@ -31,6 +31,13 @@ PowerZTwoProp::PowerZTwoProp() {
     PowerZTwoProp::SetStandardValues();
 }
 
+void PowerZTwoProp::CopyStateTo(PowerAnalysis& target) const {
+    PowerZ::CopyStateTo(target);
+    auto& copy = static_cast<PowerZTwoProp&>(target);
+    copy.proportion1 = proportion1;
+    copy.proportion2 = proportion2;
+}
+
 PowerAnalysis* PowerZTwoProp::Clone() {
     auto* copy = CloneAs<PowerZTwoProp>();
     copy->arcsinTransform = arcsinTransform;
@@ -242,10 +249,6 @@ bool PowerZTwoProp::CheckEffectDescribesP2(double effect) {
 }
 
 // --------------------------------------------------------- lists and run
-
-void PowerZTwoProp::GetAnalysisTypes(PropertyList* list) {
-    PowerAnalysis::GetAnalysisTypes(list);
-}
 
 void PowerZTwoProp::BuildInputList(AnalysisType type, PropertyList* inputs) {
     inputs->Clear();

@@ -50,7 +50,6 @@ class PowerZTwoProp : public PowerZ {
     std::string GetMethodText() override;
     void SetStandardValues() override;
 
-    void GetAnalysisTypes(PropertyList* list) override;
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
     void BuildOutputList(AnalysisType type, PropertyList* outputs) override;
@@ -78,7 +77,13 @@ class PowerZTwoProp : public PowerZ {
     double effectiveN1 = 0.0;    // the group sizes of the standard errors
     double effectiveN2 = 0.0;
 
+    // The proportions of the two groups.
+    double proportion1 = 0.0;
+    double proportion2 = 0.0;
+
   protected:
+    void CopyStateTo(PowerAnalysis& target) const override;
+
     // p2, d, the pooled proportion and both standard errors from p1, the
     // effect and the current group sizes.
     void UpdateTerms();

@@ -1,7 +1,7 @@
 #include "power/z/register_z_tests.h"
 
 #include "analysis/catalogue.h"
-#include "power/z/power_z.h"
+#include "power/z/power_z_generic.h"
 #include "power/z/power_z_logistic_regress.h"
 #include "power/z/power_z_poisson_regress.h"
 #include "power/z/power_z_tetrachoric_corr.h"
@@ -33,5 +33,5 @@ void RegisterZTests() {
     Append<PowerZPoissonRegress>();
     Append<PowerZTwoProp>();
     // The generic test keeps the values its constructor gave it.
-    ZTestList.push_back(new PowerZ);
+    ZTestList.push_back(new PowerZGeneric);
 }

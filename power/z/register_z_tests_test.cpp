@@ -135,4 +135,8 @@ TEST_F(RegisterZ, TheCatalogueFindsEveryTest) {
     }
 }
 
+TEST_F(RegisterZ, ClonesShowWhatTheirSourceShows) {
+    calc_test::ExpectClonesShowWhatTheirSourceShows(RegisterZTests, ZTestList);
+}
+
 }  // namespace

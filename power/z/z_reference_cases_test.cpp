@@ -12,7 +12,7 @@
 #include <string>
 
 #include "analysis/calculation_test_support.h"
-#include "power/z/power_z.h"
+#include "power/z/power_z_generic.h"
 #include "power/z/power_z_two_corr.h"
 #include "power/z/power_z_two_prop.h"
 
@@ -65,7 +65,7 @@ void RunCases(TestId id, size_t minimumRows) {
 }
 
 TEST(ZReferenceCases, GenericZ) {
-    RunCases<PowerZ>(kGenericZTestId, 15);
+    RunCases<PowerZGeneric>(kGenericZTestId, 15);
 }
 
 TEST(ZReferenceCases, TwoProportions) {
@@ -84,7 +84,7 @@ TEST(ZReferenceCases, TwoCorrelations) {
 TEST(ZReferenceCases, CompromiseAtSmallAlphaAndBeta) {
     const char table[] = "verification/small_tails/z_reference.tsv";
     calc_test::ExpectReferenceCases(
-        table, kGenericZTestId, [] { return std::make_unique<PowerZ>(); }, 3);
+        table, kGenericZTestId, [] { return std::make_unique<PowerZGeneric>(); }, 3);
     calc_test::ExpectReferenceCases(
         table, kTwoProportionsTestId, [] { return std::make_unique<PowerZTwoProp>(); }, 4);
     calc_test::ExpectReferenceCases(

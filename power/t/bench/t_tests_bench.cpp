@@ -12,7 +12,7 @@
 
 #include "analysis/parameter_names.h"
 #include "power/bench_support.h"
-#include "power/t/power_t.h"
+#include "power/t/power_t_generic.h"
 #include "power/t/power_t_means.h"
 #include "power/t/power_t_one_mean.h"
 
@@ -46,14 +46,14 @@ void Register(const std::string& name, AnalysisType type, Texts texts) {
 }
 
 void RegisterAll() {
-    Register<PowerT>("Generic/Sensitivity", kSensitivity,
-                     {{kTails, "Two"}, {kAlpha, "0.05"}, {kPower, "0.95"}, {kDf, "30"}});
-    Register<PowerT>("Generic/PostHoc", kPostHoc,
-                     {{kTails, "Two"}, {kDelta, "2.5"}, {kAlpha, "0.05"}, {kDf, "30"}});
-    Register<PowerT>("Generic/Criterion", kCriterion,
-                     {{kTails, "Two"}, {kDelta, "3"}, {kPower, "0.8"}, {kDf, "30"}});
-    Register<PowerT>("Generic/Compromise", kCompromise,
-                     {{kTails, "Two"}, {kDelta, "3"}, {kRatio, "1"}, {kDf, "30"}});
+    Register<PowerTGeneric>("Generic/Sensitivity", kSensitivity,
+                            {{kTails, "Two"}, {kAlpha, "0.05"}, {kPower, "0.95"}, {kDf, "30"}});
+    Register<PowerTGeneric>("Generic/PostHoc", kPostHoc,
+                            {{kTails, "Two"}, {kDelta, "2.5"}, {kAlpha, "0.05"}, {kDf, "30"}});
+    Register<PowerTGeneric>("Generic/Criterion", kCriterion,
+                            {{kTails, "Two"}, {kDelta, "3"}, {kPower, "0.8"}, {kDf, "30"}});
+    Register<PowerTGeneric>("Generic/Compromise", kCompromise,
+                            {{kTails, "Two"}, {kDelta, "3"}, {kRatio, "1"}, {kDf, "30"}});
 
     Register<PowerTMeans>(
         "Means/APriori", kAPriori,

@@ -13,7 +13,7 @@
 
 #include "analysis/parameter_names.h"
 #include "power/bench_support.h"
-#include "power/t/power_t.h"
+#include "power/t/power_t_generic.h"
 #include "power/t/power_t_means.h"
 #include "power/z/power_z_two_prop.h"
 
@@ -70,10 +70,10 @@ void MeansOneTailedFull(benchmark::State& s) {
     Full<PowerTMeans>(s, kMeansOneTailed);
 }
 void GenericCalculate(benchmark::State& s) {
-    Calculate<PowerT>(s, kGeneric);
+    Calculate<PowerTGeneric>(s, kGeneric);
 }
 void GenericFull(benchmark::State& s) {
-    Full<PowerT>(s, kGeneric);
+    Full<PowerTGeneric>(s, kGeneric);
 }
 
 BENCHMARK(TwoProportionsCalculate);

@@ -2,7 +2,7 @@
 // The numbers of every analysis type are checked against the reference
 // table in z_reference_cases_test.cpp.
 
-#include "power/z/power_z.h"
+#include "power/z/power_z_generic.h"
 
 #include <gtest/gtest.h>
 
@@ -35,7 +35,7 @@ TEST(GenericZ, ListsOfEachAnalysisType) {
         {kCriterion, {"tails", "mu", "sigma", "power"}, {"crit", "alpha"}},
         {kCompromise, {"tails", "mu", "sigma", "q"}, {"crit", "alpha", "beta", "power"}},
     };
-    PowerZ test;
+    PowerZGeneric test;
     for (const auto& layout : layouts) {
         calc_test::ExpectListKeys(test, layout.type, layout.inputs, layout.outputs);
     }
@@ -71,7 +71,7 @@ TEST(GenericZ, RejectedInputsNameTheirRowAndReason) {
          "$\\beta$/$\\alpha$ ratio is outside the admissible range (0.01, 100)"},
     };
     for (const Rejection& r : rejections) {
-        PowerZ test;
+        PowerZGeneric test;
         const auto run = Calculate(test, r.type, r.texts);
         calc_test::ExpectRefused(*run, calc_test::Label(test, r.row), r.message,
                                  calc_test::Describe(r.type, r.texts));
@@ -82,7 +82,7 @@ TEST(GenericZ, RejectedInputsNameTheirRowAndReason) {
 // the standard deviation and the tails of its source into its lists and its
 // graph.
 TEST(GenericZ, CloneKeepsTheDesign) {
-    PowerZ test;
+    PowerZGeneric test;
     const auto run =
         Calculate(test, kPostHoc, With(kPostHocTexts, {{"sigma", "1e-8"}, {"mu", "-2.5"}}));
     ASSERT_EQ(run->status, kCalculateDone) << run->message;

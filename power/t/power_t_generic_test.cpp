@@ -2,7 +2,7 @@
 // admits and what it leaves in a clone. The numbers of every analysis type
 // are checked against the reference table in t_reference_cases_test.cpp.
 
-#include "power/t/power_t.h"
+#include "power/t/power_t_generic.h"
 
 #include <gtest/gtest.h>
 
@@ -37,7 +37,7 @@ TEST(GenericT, ListsOfEachAnalysisType) {
         {kCriterion, {"tails", "delta", "power", "df"}, {"crit", "alpha"}},
         {kCompromise, {"tails", "delta", "q", "df"}, {"crit", "alpha", "beta", "power"}},
     };
-    PowerT test;
+    PowerTGeneric test;
     for (const Layout& layout : layouts) {
         SCOPED_TRACE(layout.type);
         PropertyList inputs, outputs;
@@ -92,7 +92,7 @@ TEST(GenericT, RejectedInputsNameTheirRowAndReason) {
         {kPostHoc, With(kPostHocTexts, {{"df", "inf"}}), "df", rangeMessage},
     };
     for (const Rejection& r : rejections) {
-        PowerT test;
+        PowerTGeneric test;
         const auto run = Calculate(test, r.type, r.texts);
         SCOPED_TRACE(r.message);
         EXPECT_EQ(run->status, run->Row(r.row));
@@ -111,13 +111,13 @@ TEST(GenericT, BoundariesAreAdmitted) {
         {kCompromise, With(kCompromiseTexts, {{"delta", "-1e4"}})},
     };
     for (const auto& [type, texts] : admitted) {
-        PowerT test;
+        PowerTGeneric test;
         const auto run = Calculate(test, type, texts);
         EXPECT_EQ(run->status, kCalculateDone) << run->message;
     }
     // The smallest df; at alpha 0.5 its critical value (6.4e28) is still
     // within the reach of the quantile's search.
-    PowerT test;
+    PowerTGeneric test;
     const auto run = Calculate(
         test, kPostHoc, With(kPostHocTexts, {{"df", "0.01"}, {"delta", "0"}, {"alpha", "0.5"}}));
     ASSERT_EQ(run->status, kCalculateDone) << run->message;
@@ -128,12 +128,12 @@ TEST(GenericT, BoundariesAreAdmitted) {
 TEST(GenericT, AtTheLargestDfTheResultsAreTheLimits) {
     calc_test::ExpectReferenceCases(
         "verification/bounds/df_limit_cases.tsv", kGenericTTestId,
-        [] { return std::make_unique<PowerT>(); }, 2);
+        [] { return std::make_unique<PowerTGeneric>(); }, 2);
 }
 
 TEST(GenericT, NoEffectHasThePowerAlpha) {
     for (const char* tails : {"One", "Two"}) {
-        PowerT test;
+        PowerTGeneric test;
         const auto run =
             Calculate(test, kPostHoc, With(kPostHocTexts, {{"delta", "0"}, {"tails", tails}}));
         ASSERT_EQ(run->status, kCalculateDone);
@@ -143,7 +143,7 @@ TEST(GenericT, NoEffectHasThePowerAlpha) {
 }
 
 TEST(GenericT, APrioriComputesNothing) {
-    PowerT test;
+    PowerTGeneric test;
     const double powerBefore = test.power, effectBefore = test.effectSize;
     const auto run = Calculate(test, kAPriori, {{"tails", "Two"}, {"df", "30"}});
     EXPECT_EQ(run->status, kCalculateDone);
@@ -154,7 +154,7 @@ TEST(GenericT, APrioriComputesNothing) {
 // The search is bounded: a target beyond its reach is a failure, never a
 // bracket end shown as the answer; the delta shown before stays.
 TEST(GenericT, UnreachablePowerIsAFailure) {
-    PowerT test;
+    PowerTGeneric test;
     const double before = test.effectSize;
     EXPECT_THROW(
         Calculate(test, kSensitivity, With(kSensitivityTexts, {{"df", "1"}, {"alpha", "1e-7"}})),
@@ -163,7 +163,7 @@ TEST(GenericT, UnreachablePowerIsAFailure) {
 }
 
 TEST(GenericT, CloneKeepsTheInputsAndComputesTheSame) {
-    PowerT test;
+    PowerTGeneric test;
     const auto first =
         Calculate(test, kCriterion, With(kCriterionTexts, {{"delta", "-2"}, {"tails", "One"}}));
     ASSERT_EQ(first->status, kCalculateDone);
@@ -184,7 +184,7 @@ TEST(GenericT, CloneKeepsTheInputsAndComputesTheSame) {
 // Inputs typed as formulas are evaluated, and the next input list shows
 // the formula again; one that cannot be read is an input error on its row.
 TEST(GenericT, FormulaInputs) {
-    PowerT test;
+    PowerTGeneric test;
     const auto run =
         Calculate(test, kPostHoc, With(kPostHocTexts, {{"alpha", "=0.1/2"}, {"delta", "=5/2"}}));
     ASSERT_EQ(run->status, kCalculateDone) << run->message;

@@ -1,6 +1,6 @@
 // The generic F test through the calculation path of the main window.
 
-#include "power/f/power_f.h"
+#include "power/f/power_f_generic.h"
 
 #include <gtest/gtest.h>
 
@@ -26,23 +26,23 @@ using namespace f_chi_test;
 // (lambda 300, df 5 and 200, q 1: alpha 4.769099e-14) or none down to
 // 1e-99 (verification/small_tails, R, with seeded random cases).
 TEST(GenericFTest, LargeNoncentralitiesAndSmallTailsAgreeWithR) {
-    calc_test::ExpectReferenceCasesOf<PowerF>(kSmallTails, 100, 14);
+    calc_test::ExpectReferenceCasesOf<PowerFGeneric>(kSmallTails, 100, 14);
 }
 
 TEST(GenericFTest, AgreesWithRInEveryAnalysisType) {
-    calc_test::ExpectReferenceCasesOf<PowerF>(kCases, 100, 8);
+    calc_test::ExpectReferenceCasesOf<PowerFGeneric>(kCases, 100, 8);
 }
 
 // At the largest df each type shows the limit for infinite df
 // (verification/bounds/df_limit_reference.py): for the denominator df the
 // chi-square limit, power 0.9835317 at lambda 30, df1 10 and alpha 0.05.
 TEST(GenericFTest, AtTheLargestDfTheResultsAreTheLimits) {
-    calc_test::ExpectReferenceCasesOf<PowerF>("verification/bounds/df_limit_cases.tsv",
-                                              kGenericFTestId, 5);
+    calc_test::ExpectReferenceCasesOf<PowerFGeneric>("verification/bounds/df_limit_cases.tsv",
+                                                     kGenericFTestId, 5);
 }
 
 TEST(GenericFTest, OffersNoAPriori) {
-    PowerF test;
+    PowerFGeneric test;
     EXPECT_EQ(calc_test::AnalysisTypeCodes(test),
               (std::vector<long>{kCompromise, kCriterion, kPostHoc, kSensitivity}));
 
@@ -56,7 +56,7 @@ TEST(GenericFTest, OffersNoAPriori) {
 }
 
 TEST(GenericFTest, InputAndOutputRows) {
-    calc_test::ExpectTypeRows<PowerF>(
+    calc_test::ExpectTypeRows<PowerFGeneric>(
         {kCriticalF},
         {
             {kPostHoc, {kLambda, kAlpha, kNumeratorDf, kDenominatorDf}, {kBeta, kPower}},
@@ -68,7 +68,7 @@ TEST(GenericFTest, InputAndOutputRows) {
 
 // The prototype's own inputs, untouched, give the standard example.
 TEST(GenericFTest, StandardValuesGiveTheStandardExample) {
-    PowerF test;
+    PowerFGeneric test;
     auto result = Calculate(test, kPostHoc, {});
     ASSERT_EQ(result->status, kCalculateDone);
     calc_test::ExpectOutput(result->outputs, kPower, 0.887659009931708, "post hoc");
@@ -131,7 +131,7 @@ TEST(GenericFTest, RefusedInputsNameTheirRowAndChangeNothing) {
         {kPostHoc, {{"lambda", "1e10"}, {"df1", "1e15"}, {"df2", "1e15"}}, nullptr, ""},
     };
     for (const Case& c : cases) {
-        PowerF test;
+        PowerFGeneric test;
         test.criticalValue = -7.0;
         const auto result = Calculate(test, c.type, c.values);
         const std::string context = calc_test::Describe(c.type, c.values);
@@ -153,7 +153,7 @@ TEST(GenericFTest, RefusedInputsNameTheirRowAndChangeNothing) {
 // first search range of the noncentrality (up to 100), which was refused:
 // the range grows until it holds the answer.
 TEST(GenericFTest, NoncentralityBeyondTheFirstRangeIsFound) {
-    PowerF test;
+    PowerFGeneric test;
     const auto result = Calculate(test, kSensitivity, {{"alpha", "0.001"}, {"power", "0.99"}});
     EXPECT_EQ(result->status, kCalculateDone);
     EXPECT_NEAR(test.effectSize, 102.6, 0.05);
@@ -161,12 +161,12 @@ TEST(GenericFTest, NoncentralityBeyondTheFirstRangeIsFound) {
 // A clone computes and draws like its source, down to the distribution it
 // owns.
 TEST(GenericFTest, CloneCarriesStateAndDistribution) {
-    PowerF test;
+    PowerFGeneric test;
     auto result = Calculate(test, kPostHoc,
                             {{"lambda", "12"}, {"alpha", "0.01"}, {"df1", "3"}, {"df2", "47"}});
     ASSERT_EQ(result->status, kCalculateDone);
     std::unique_ptr<PowerAnalysis> clone(test.Clone());
-    ASSERT_NE(dynamic_cast<PowerF*>(clone.get()), nullptr);
+    ASSERT_NE(dynamic_cast<PowerFGeneric*>(clone.get()), nullptr);
     EXPECT_EQ(clone->numeratorDf, 3.0);
     EXPECT_EQ(clone->denominatorDf, 47.0);
     EXPECT_EQ(clone->power, test.power);
