@@ -36,6 +36,10 @@ using ParameterId = int;
 // family * 100 + index, e.g. 201; -1 for no test.
 using TestId = int;
 
+// The largest total sample size a test accepts, one below the largest int:
+// every count of subjects fits an int, and so does one more.
+inline constexpr int kLargestTotalSampleSize = 2147483646;
+
 // Base of every statistical test. One object holds the whole state of a test
 // and is itself the function that the root finder solves: Evaluate returns
 // the objective of the analysis type being solved.

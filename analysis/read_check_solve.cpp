@@ -308,7 +308,7 @@ InputTable GroupSizeChecks(PowerAnalysis& test, int smallestTotal, int smallestG
         {Given::kSampleSize1,
          [&test, smallestTotal](const GivenValues& v) {
              return test.CheckTotalSampleSize(GroupSizeSum(v.sampleSize1, v.sampleSize2),
-                                              smallestTotal, 2147483646);
+                                              smallestTotal, kLargestTotalSampleSize);
          },
          Given::kSampleSize2},
     };

@@ -190,5 +190,5 @@ InputCheck EffectPasses(SmallFunction<bool(double), 32> passes);
 // The total N read, as the int count the checks take, passes `passes`.
 InputCheck SampleSizePasses(SmallFunction<bool(int), 32> passes);
 // Each group at least smallestGroup subjects, then the total in
-// [smallestTotal, 2147483646] on the row of N1.
+// [smallestTotal, kLargestTotalSampleSize] on the row of N1.
 InputTable GroupSizeChecks(PowerAnalysis& test, int smallestTotal, int smallestGroup = 1);

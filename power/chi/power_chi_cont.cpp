@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr int kMaxSampleSize = 2147483646;
 // Where the A priori search for N starts (BracketSampleSize).
 constexpr double kSearchStart = 100.0;
 
@@ -41,7 +40,7 @@ double PowerChiCont::EffectFromNoncentrality(double lambda) {
 
 bool PowerChiCont::CheckSampleSize(int, double n) {
     ClearMessage();
-    return CheckTotalSampleSize(static_cast<int>(TruncateToLong(n)), 1, kMaxSampleSize);
+    return CheckTotalSampleSize(static_cast<int>(TruncateToLong(n)), 1, kLargestTotalSampleSize);
 }
 
 bool PowerChiCont::CheckEffectSize(int type, double w) {
@@ -78,7 +77,7 @@ CalculateStatus PowerChiCont::Calculate(AnalysisType type, PropertyList* inputs)
                                CheckEffectSizeRange("w", w, 1e-6, LargestW(kSearchStart));
                     })},
                     AlphaPowerChecks(*this),
-                    {TotalSampleSizeIn(*this, 1, kMaxSampleSize),
+                    {TotalSampleSizeIn(*this, 1, kLargestTotalSampleSize),
                      // Lambda = w^2 N must stay within what the noncentral sums take.
                      {Given::kEffect,
                       [this](const GivenValues& v) {

@@ -5,11 +5,7 @@
 #include "distributions/chi.h"
 #include "numerics/quorix_error.h"
 
-namespace {
-
-constexpr int kMaxTotal = 2147483646;
-
-}  // namespace
+namespace {}  // namespace
 
 PowerChiOneVar::PowerChiOneVar() {
     PowerChiOneVar::SetStandardValues();
@@ -72,7 +68,7 @@ double PowerChiOneVar::Tails(double r, double alphaValue, double n, double* beta
 
 bool PowerChiOneVar::CheckSampleSize(int, double n) {
     ClearMessage();
-    return CheckTotalSampleSize(static_cast<int>(TruncateToLong(n)), 2, kMaxTotal);
+    return CheckTotalSampleSize(static_cast<int>(TruncateToLong(n)), 2, kLargestTotalSampleSize);
 }
 
 bool PowerChiOneVar::CheckEffectSize(int type, double r) {
@@ -117,10 +113,10 @@ CalculateStatus PowerChiOneVar::Calculate(AnalysisType type, PropertyList* input
         tails = ReadTails(inputs, &row);
         return -1;
     };
-    path.checks =
-        JoinChecks({{EffectPasses([this, type](double r) { return CheckEffectSize(type, r); })},
-                    AlphaPowerChecks(*this),
-                    {TotalSampleSizeIn(*this, 2, kMaxTotal), RatioInRange(*this, 0.01, 100.0)}});
+    path.checks = JoinChecks(
+        {{EffectPasses([this, type](double r) { return CheckEffectSize(type, r); })},
+         AlphaPowerChecks(*this),
+         {TotalSampleSizeIn(*this, 2, kLargestTotalSampleSize), RatioInRange(*this, 0.01, 100.0)}});
     path.takeDesign = [&](GivenValues& v) {
         // "-0" is the ratio 0, refused or taken as "0" is; the sign of a
         // zero would otherwise turn 1/r into -inf further on.

@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr long kLargestSampleSize = 2147483646;
 // The searches for alpha stay within [kSmallestAlpha, kLargestAlpha]; a
 // Criterion alpha whose power misses the target by more than
 // kPowerMismatch means that no alpha gives the power asked for.
@@ -496,7 +495,7 @@ bool PowerExactOneCorr::IsTargetPowerUnreachable(const double* effect, double al
 }
 
 bool PowerExactOneCorr::CheckSampleSize(int, double n) {
-    return CheckTotalSampleSize(static_cast<int>(std::trunc(n)), 3, kLargestSampleSize);
+    return CheckTotalSampleSize(static_cast<int>(std::trunc(n)), 3, kLargestTotalSampleSize);
 }
 
 // In A priori the two correlations must differ; the answer of that check
@@ -720,7 +719,7 @@ bool PowerExactMRC::IsTargetPowerUnreachable(const double* effect, double alphaV
 bool PowerExactMRC::CheckSampleSize(int, double n) {
     return CheckTotalSampleSize(static_cast<int>(std::trunc(n)),
                                 static_cast<int>(std::trunc(predictorCount)) + 2,
-                                kLargestSampleSize);
+                                kLargestTotalSampleSize);
 }
 
 // The message names the row it marks, "H1 rho^2": there is no "Effect size
@@ -768,10 +767,10 @@ CalculateStatus PowerExactMRC::Calculate(AnalysisType type, PropertyList* inputs
     // end.
     InputCheck n{Given::kSampleSize, [&](const GivenValues& v) {
                      if (static_cast<double>(p) + 2.0 <= static_cast<double>(v.sampleSize) &&
-                         v.sampleSize <= kLargestSampleSize)
+                         v.sampleSize <= kLargestTotalSampleSize)
                          return true;
                      messages << "Total sample size is outside the admissible range (" << p + 2
-                              << ", " << kLargestSampleSize << ")";
+                              << ", " << kLargestTotalSampleSize << ")";
                      return false;
                  }};
     return RunCorrelationPath(*this, type, inputs, kH1Rho2Id, readNull, std::move(rho1), n, [&] {

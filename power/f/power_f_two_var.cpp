@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr int kMaxTotal = 2147483646;
 const char kLowerSide[] = "var1$\\le$var0";
 const char kUpperSide[] = "var1$\\ge$var0";
 
@@ -112,13 +111,13 @@ double PowerFTwoVar::CompromiseObjective(double x) {
 
 bool PowerFTwoVar::CheckSampleSize(int, double n) {
     ClearMessage();
-    return CheckTotalSampleSize(static_cast<int>(TruncateToLong(n)), 2, kMaxTotal);
+    return CheckTotalSampleSize(static_cast<int>(TruncateToLong(n)), 2, kLargestTotalSampleSize);
 }
 
 bool PowerFTwoVar::CheckGroupSizes(int, double n1, double n2) {
     ClearMessage();
     return CheckTotalSampleSize(GroupSizeSum(TruncateToLong(n1), TruncateToLong(n2)), 2,
-                                kMaxTotal) &&
+                                kLargestTotalSampleSize) &&
            CheckSampleSizeMinimum(static_cast<int>(TruncateToLong(n1)), 2) &&
            CheckSampleSizeMinimum(static_cast<int>(TruncateToLong(n2)), 2);
 }
@@ -188,15 +187,18 @@ CalculateStatus PowerFTwoVar::Calculate(AnalysisType type, PropertyList* inputs)
         int row = -1;
         if (type == kSensitivity) direction = ReadEffectDirection(inputs, &row);
     };
-    path.checks = JoinChecks(
-        {{AllocationRatioAbove(*this, 0.01), EffectPasses([this, type](double r) {
-              if (type != kAPriori) return CheckEffectSizeNonNegative("v", r);
-              return CheckEffectSizeAbove("v", r, 1e-6) &&
-                     CheckEffectSizeOutside("var1/var0", r, 0.999, 1.001);
-          })},
-         AlphaPowerChecks(*this),
-         GroupChecks(2, [this](int total) { return CheckTotalSampleSize(total, 3, kMaxTotal); }),
-         {RatioInRange(*this, 0.01, 100.0)}});
+    path.checks =
+        JoinChecks({{AllocationRatioAbove(*this, 0.01), EffectPasses([this, type](double r) {
+                         if (type != kAPriori) return CheckEffectSizeNonNegative("v", r);
+                         return CheckEffectSizeAbove("v", r, 1e-6) &&
+                                CheckEffectSizeOutside("var1/var0", r, 0.999, 1.001);
+                     })},
+                    AlphaPowerChecks(*this),
+                    GroupChecks(2,
+                                [this](int total) {
+                                    return CheckTotalSampleSize(total, 3, kLargestTotalSampleSize);
+                                }),
+                    {RatioInRange(*this, 0.01, 100.0)}});
     path.takeDesign = [&](GivenValues& v) {
         // "-0" is the ratio 0, refused or taken as "0" is; the sign of a
         // zero would otherwise turn 1/r into -inf further on.

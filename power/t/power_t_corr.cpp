@@ -58,7 +58,7 @@ void PowerTCorr::BracketEffectSize() {
 
 bool PowerTCorr::CheckSampleSize(int, double n) {
     ClearMessage();
-    return CheckTotalSampleSize(AsCount(n), 3, 2147483646);
+    return CheckTotalSampleSize(AsCount(n), 3, kLargestTotalSampleSize);
 }
 
 bool PowerTCorr::CheckEffectSize(int, double rho) {
@@ -90,6 +90,6 @@ CalculateStatus PowerTCorr::Calculate(AnalysisType type, PropertyList* inputs) {
                                   ? CheckEffectSizeRange("r", v.effect, 1e-6, kLargestRho)
                                   : CheckEffectSize(type, v.effect);
                    }};
-    path.checks = FamilyChecks(rho, {TotalSampleSizeIn(*this, 3, 2147483646)});
+    path.checks = FamilyChecks(rho, {TotalSampleSizeIn(*this, 3, kLargestTotalSampleSize)});
     return RunReadCheckSolve(*this, type, inputs, path);
 }

@@ -84,12 +84,12 @@ double PowerTLinReg2::APrioriObjective(double x) {
 
 bool PowerTLinReg2::CheckSampleSize(int, double n) {
     ClearMessage();
-    return CheckTotalSampleSize(AsCount(n), 5, 2147483646);
+    return CheckTotalSampleSize(AsCount(n), 5, kLargestTotalSampleSize);
 }
 
 bool PowerTLinReg2::CheckGroupSizes(int, double n1, double n2) {
     ClearMessage();
-    return CheckTotalSampleSize(AsCount(n1 + n2), 5, 2147483646) &&
+    return CheckTotalSampleSize(AsCount(n1 + n2), 5, kLargestTotalSampleSize) &&
            CheckSampleSizeMinimum(AsCount(n1), 1) && CheckSampleSizeMinimum(AsCount(n2), 1);
 }
 

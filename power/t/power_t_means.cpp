@@ -96,12 +96,12 @@ double PowerTMeans::APrioriObjective(double x) {
 
 bool PowerTMeans::CheckSampleSize(int, double n) {
     ClearMessage();
-    return CheckTotalSampleSize(AsCount(n), 2, 2147483646);
+    return CheckTotalSampleSize(AsCount(n), 2, kLargestTotalSampleSize);
 }
 
 bool PowerTMeans::CheckGroupSizes(int, double n1, double n2) {
     ClearMessage();
-    return CheckTotalSampleSize(AsCount(n1 + n2), 2, 2147483646) &&
+    return CheckTotalSampleSize(AsCount(n1 + n2), 2, kLargestTotalSampleSize) &&
            CheckSampleSizeMinimum(AsCount(n1), 1) && CheckSampleSizeMinimum(AsCount(n2), 1);
 }
 

@@ -78,7 +78,7 @@ void PowerTOneMean::BracketEffectSize() {
 
 bool PowerTOneMean::CheckSampleSize(int, double n) {
     ClearMessage();
-    return CheckTotalSampleSize(AsCount(n), 2, 2147483646);
+    return CheckTotalSampleSize(AsCount(n), 2, kLargestTotalSampleSize);
 }
 
 bool PowerTOneMean::CheckEffectSize(int type, double d) {
@@ -105,7 +105,8 @@ void PowerTOneMean::BuildInputList(AnalysisType type, PropertyList* inputs) {
 CalculateStatus PowerTOneMean::Calculate(AnalysisType type, PropertyList* inputs) {
     int tails = 0;
     ReadCheckSolve path = FamilyPath(type, inputs, SampleInputs::kTotal, tails);
-    path.checks = FamilyChecks(EffectSizeCheck(type), {TotalSampleSizeIn(*this, 3, 2147483646)});
+    path.checks =
+        FamilyChecks(EffectSizeCheck(type), {TotalSampleSizeIn(*this, 3, kLargestTotalSampleSize)});
     return RunReadCheckSolve(*this, type, inputs, path);
 }
 

@@ -74,7 +74,8 @@ void PowerTMRC1Pred::BracketEffectSize() {
 
 bool PowerTMRC1Pred::CheckSampleSize(int, double n) {
     ClearMessage();
-    return CheckTotalSampleSize(AsCount(n), SmallestSampleSizeFor(predictorCount), 2147483646);
+    return CheckTotalSampleSize(AsCount(n), SmallestSampleSizeFor(predictorCount),
+                                kLargestTotalSampleSize);
 }
 
 bool PowerTMRC1Pred::CheckEffectSize(int type, double f2) {
@@ -111,7 +112,7 @@ CalculateStatus PowerTMRC1Pred::Calculate(AnalysisType type, PropertyList* input
     InputCheck n{Given::kSampleSize, [&](const GivenValues& v) {
                      return CheckTotalSampleSize(static_cast<int>(v.sampleSize),
                                                  SmallestSampleSizeFor(static_cast<double>(p)),
-                                                 2147483646);
+                                                 kLargestTotalSampleSize);
                  }};
     path.checks = FamilyChecks(EffectSizeCheck(type), {n});
     return RunReadCheckSolve(*this, type, inputs, path);

@@ -556,7 +556,7 @@ CalculateStatus PowerTWilcoxon<Base, kSamples>::Calculate(AnalysisType type, Pro
     };
     if constexpr (kSamples == 1) {
         path.checks = this->FamilyChecks(this->EffectSizeCheck(type),
-                                         {TotalSampleSizeIn(*this, 3, 2147483646)});
+                                         {TotalSampleSizeIn(*this, 3, kLargestTotalSampleSize)});
     } else {
         path.checks = JoinChecks(
             {{AllocationRatioAbove(*this, 0.01)},

@@ -282,7 +282,7 @@ void PowerZCovariateRegress::MakeDistributionPlot(PlotData* plot) {
 
 bool PowerZCovariateRegress::CheckSampleSize(int, double n) {
     ClearMessage();
-    return CheckTotalSampleSize(AsCount(n), 5, 2147483646);
+    return CheckTotalSampleSize(AsCount(n), 5, kLargestTotalSampleSize);
 }
 
 void PowerZCovariateRegress::BracketSampleSize() {

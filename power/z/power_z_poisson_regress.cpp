@@ -21,7 +21,6 @@ constexpr double kSmallestRatio = 1e-6;
 constexpr double kLargestRatio = 1000.0;
 
 // The largest total sample size the test admits.
-constexpr double kLargestTotal = 2147483646.0;
 // The largest mean of the z statistic under H1 that is used.
 constexpr double kFarthestMean = 1e15;
 
@@ -210,7 +209,7 @@ double PowerZPoissonRegress::SolveSampleSize(double effect, double alphaValue, d
     }
     const double n = PowerZ::SolveSampleSize(effect, alphaValue, powerValue, round);
     // A total that the test refuses as an input is no answer either.
-    if (n > kLargestTotal) {
+    if (n > kLargestTotalSampleSize) {
         throw QuorixError("No sample size found that reaches the target power.",
                           QuorixError::kAboveUpperBound, n);
     }

@@ -225,7 +225,7 @@ double PowerZTetrachoricCorr::SensitivityObjective(double x) {
 
 bool PowerZTetrachoricCorr::CheckSampleSize(int, double n) {
     ClearMessage();
-    return CheckTotalSampleSize(AsCount(n), 2, 2147483646);
+    return CheckTotalSampleSize(AsCount(n), 2, kLargestTotalSampleSize);
 }
 
 // A margin within 1e-15 of 0 or 1 leaves the other side of its threshold

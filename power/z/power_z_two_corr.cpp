@@ -12,7 +12,6 @@ const char kEffectConventions[] =
 
 // The smallest group with a finite standard error.
 constexpr int kMinGroup = 4;
-constexpr int kMaxTotal = 2147483646;
 
 }  // namespace
 
@@ -83,14 +82,14 @@ void PowerZTwoCorr::BracketEffectSize() {
 
 bool PowerZTwoCorr::CheckSampleSize(int, double n) {
     ClearMessage();
-    return CheckTotalSampleSize(AsCount(n), 2 * kMinGroup, kMaxTotal);
+    return CheckTotalSampleSize(AsCount(n), 2 * kMinGroup, kLargestTotalSampleSize);
 }
 
 bool PowerZTwoCorr::CheckGroupSizes(int, double n1, double n2) {
     ClearMessage();
-    return CheckTotalSampleSize(AsCount(n1 + n2), 2 * kMinGroup, kMaxTotal) &&
-           CheckSampleSizeRange(AsCount(n1), kMinGroup, kMaxTotal) &&
-           CheckSampleSizeRange(AsCount(n2), kMinGroup, kMaxTotal);
+    return CheckTotalSampleSize(AsCount(n1 + n2), 2 * kMinGroup, kLargestTotalSampleSize) &&
+           CheckSampleSizeRange(AsCount(n1), kMinGroup, kLargestTotalSampleSize) &&
+           CheckSampleSizeRange(AsCount(n2), kMinGroup, kLargestTotalSampleSize);
 }
 
 // --------------------------------------------------------- lists and run

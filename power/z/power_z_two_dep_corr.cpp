@@ -12,7 +12,6 @@ namespace {
 enum Entry { kAb = 0, kSecond = 1, kAc = 2, kAd = 3, kBc = 4, kBd = 5 };
 
 constexpr double kCorrelationMargin = 1e-6;
-constexpr int kMaxTotal = 2147483646;
 
 }  // namespace
 
@@ -161,12 +160,12 @@ bool PowerZTwoDepCorrNCI::AdjustSensitivityEffect(double* effect) {
 
 bool PowerZTwoDepCorrNCI::CheckSampleSize(int, double n) {
     ClearMessage();
-    return CheckTotalSampleSize(AsCount(n), 4, kMaxTotal);
+    return CheckTotalSampleSize(AsCount(n), 4, kLargestTotalSampleSize);
 }
 
 bool PowerZTwoDepCorrNCI::CheckGroupSizes(int, double n1, double n2) {
     ClearMessage();
-    return CheckTotalSampleSize(AsCount(n1 + n2), 4, kMaxTotal);
+    return CheckTotalSampleSize(AsCount(n1 + n2), 4, kLargestTotalSampleSize);
 }
 
 // --------------------------------------------------------- lists and run
@@ -240,7 +239,8 @@ CalculateStatus PowerZTwoDepCorrNCI::Calculate(AnalysisType type, PropertyList* 
                  return false;
              }});
     }
-    path.checks = FamilyChecks(std::move(effect), {TotalSampleSizeIn(*this, 4, kMaxTotal)});
+    path.checks =
+        FamilyChecks(std::move(effect), {TotalSampleSizeIn(*this, 4, kLargestTotalSampleSize)});
     // Sensitivity knows only rho_ab; the effect found is checked after.
     path.checkDesign = [this, type, &matrixRow](const GivenValues& v) {
         const bool valid = type == kSensitivity ? CheckMatrix(correlations[kAb], "Under H0:\n")
