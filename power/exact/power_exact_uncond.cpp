@@ -322,6 +322,10 @@ bool PowerExactUncondTwoProp::AcceptsAnInterval(int, int, int, int, double) {
     return false;
 }
 
+bool PowerExactUncondTwoProp::BoundsOverRow(int, int, int, int, int, double*, double*) {
+    return false;
+}
+
 double PowerExactUncondTwoProp::NormalApproximationPower(double meanLower, double meanUpper,
                                                          double sd0, double sd1, double alphaValue,
                                                          int side) {
@@ -504,10 +508,45 @@ double& PowerExactUncondTwoProp::ScannedRow::At(int x1, int m1) {
     return values[static_cast<size_t>(x1 - base)];
 }
 
+// The bounds decide with a margin of 1e-6 of the value (far above its
+// rounding); an outcome without a clear difference is left to its value.
+int PowerExactUncondTwoProp::Screen(int x2, int x1) {
+    if (x1 < weightLo_ || x1 > weightHi_ || !std::isfinite(critical_)) return 0;
+    const size_t row = static_cast<size_t>(x2);
+    if (std::isnan(rowNear_[row])) {
+        double nearScale = 0.0, farScale = 0.0;
+        if (!BoundsOverRow(x2, weightLo_, weightHi_, m1_, m2_, &nearScale, &farScale)) {
+            nearScale = farScale = 0.0;
+        }
+        rowNear_[row] = nearScale;
+        rowFar_[row] = farScale;
+    }
+    const double nearScale = rowNear_[row], farScale = rowFar_[row];
+    if (!(nearScale > 0.0)) return 0;
+    const double d = static_cast<double>(x1) / m1_ - static_cast<double>(x2) / m2_ - nullDifference;
+    if (!(std::fabs(d) > 1e-12)) return 0;
+    constexpr double kMargin = 1e-6;
+    const double nearer = d * nearScale * (1.0 - kMargin), farther = d * farScale * (1.0 + kMargin);
+    const double low = d > 0.0 ? nearer : farther, high = d > 0.0 ? farther : nearer;
+    const double c = critical_;
+    if ((side_ != 1 && low > c) || (side_ != 0 && high < -c)) return -1;
+    if ((side_ == 1 || high <= c) && (side_ == 0 || low >= -c)) return 1;
+    return 0;
+}
+
 bool PowerExactUncondTwoProp::Accepts(int x2, int x1) {
     double& v = scanned_[static_cast<size_t>(x2)].At(x1, m1_);
-    // OrientedValue is never NaN.
-    if (std::isnan(v)) v = OrientedValue(x2, x1);
+    // OrientedValue is never NaN. The sorted rows need every value; the
+    // other sums only the verdict, which bounds on the statistic often give
+    // without it (the chi-square reference takes the root of the value and
+    // is left to it).
+    if (std::isnan(v)) {
+        if (!sortRows_ && referenceDistribution != 2) {
+            const int screened = Screen(x2, x1);
+            if (screened != 0) return screened > 0;
+        }
+        v = OrientedValue(x2, x1);
+    }
     return (side_ == 1 || v <= critical_) && (side_ == 0 || v >= -critical_);
 }
 
@@ -820,6 +859,37 @@ double PowerExactUncondTwoProp::ExactPower(double p1, double alphaValue, double 
     underH0.Reset(m1_, p0);
     underH1.slot = 0;
     underH0.slot = 1;
+    // The x1 the plain sums visit: each term they add exceeds 1e-15 of the
+    // row's mass so far, which holds the mode's.
+    weightLo_ = 0;
+    weightHi_ = -1;
+    if (OffersRowBounds()) {
+        int lo = m1_, hi = 0;
+        for (MassCache* g : {&underH1, &underH0}) {
+            if (!(g->q > 0.0 && g->q < 1.0)) {
+                lo = 0;
+                hi = m1_;
+                continue;
+            }
+            const int start = std::clamp(static_cast<int>(m1_ * g->q + 0.5), 0, m1_);
+            const double floor = kNegligible * g->At(start);
+            int a = start, b = start;
+            while (a > 0 && g->At(a - 1) > floor) --a;
+            while (b < m1_ && g->At(b + 1) > floor) ++b;
+            lo = std::min(lo, a);
+            hi = std::max(hi, b);
+        }
+        weightLo_ = lo;
+        weightHi_ = hi;
+    }
+    key.critical = 0.0;
+    if (!(key == boundsKey_) || boundsLo_ != weightLo_ || boundsHi_ != weightHi_) {
+        boundsKey_ = key;
+        boundsLo_ = weightLo_;
+        boundsHi_ = weightHi_;
+        rowNear_.assign(static_cast<size_t>(m2_) + 1, std::numeric_limits<double>::quiet_NaN());
+        rowFar_.assign(static_cast<size_t>(m2_) + 1, 0.0);
+    }
     const double accepted1 = WalkRows(underH1);
     const double accepted0 = WalkRows(underH0);
 

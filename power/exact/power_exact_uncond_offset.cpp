@@ -264,6 +264,38 @@ bool PowerExactUncTwoPropOffset::AcceptsAnInterval(int x2, int m1, int m2, int s
     }
 }
 
+// The score statistics of the difference without the skewness correction
+// (codes 7, 8) are d/sqrt(v), d = h1 - h2 - delta, v = t1 (1 - t1)/n1 +
+// t2 (1 - t2)/n2 (times N/(N - 1) for code 8) at the restricted estimate t1
+// = t2 + delta. The log-likelihood along p1 - p2 = delta is concave in p1,
+// and its slope is above 0 below both h1 and h2 + delta and below 0 above
+// both: the restricted maximum lies between the two (each clamped to the
+// p1 allowed). Over the x1 lo..hi of a row, t1 so lies between the smaller
+// and the larger of lo/n1, hi/n1 and h2 + delta, where v, concave in t1,
+// is at least its smaller value at the ends and at most its largest value
+// between them. The bounds are kept from v small against its rounding.
+bool PowerExactUncTwoPropOffset::BoundsOverRow(int x2, int lo, int hi, int m1, int m2, double* near,
+                                               double* far) {
+    if (statistic != 7 && statistic != 8) return false;
+    const double n1 = m1, n2 = m2, delta = nullDifference;
+    const double low = std::max(0.0, delta), high = std::min(1.0, 1.0 + delta);
+    const double e2 = static_cast<double>(x2) / n2 + delta;
+    const double a = std::clamp(std::min(lo / n1, e2), low, high);
+    const double b = std::clamp(std::max(hi / n1, e2), low, high);
+    const double scale = statistic == 8 ? (n1 + n2) / (n1 + n2 - 1.0) : 1.0;
+    auto variance = [&](double t) {
+        return scale * (t * (1.0 - t) / n1 + (t - delta) * (1.0 - t + delta) / n2);
+    };
+    const double vertex =
+        std::clamp((1.0 / n1 + (1.0 + 2.0 * delta) / n2) / (2.0 / n1 + 2.0 / n2), a, b);
+    const double vmin = std::min(variance(a), variance(b));
+    const double vmax = std::max({variance(a), variance(b), variance(vertex)});
+    if (!(vmin > 1e-9 * vmax)) return false;
+    *near = 1.0 / std::sqrt(vmax);
+    *far = 1.0 / std::sqrt(vmin);
+    return true;
+}
+
 // The moments of the score statistics at the expected counts p n1 and
 // p2 n2.
 StatisticMoments PowerExactUncTwoPropOffset::GetStatisticMoments(double p, double, double n1,
