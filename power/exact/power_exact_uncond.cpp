@@ -741,6 +741,33 @@ double PowerExactUncondTwoProp::SumRange(MassCache& group1, int lo, int hi, int 
     return sum;
 }
 
+// Over a span of x1 whose bounds hold, the value exceeds d near for d > 0
+// and lies below d near for d < 0: an outcome with d beyond c/near (with
+// the margin of Screen) on a tested side is rejected. The span so left is
+// narrowed once more with the bounds over itself.
+bool PowerExactUncondTwoProp::AcceptedSpan(int x2, int* first, int* last) {
+    if (!OffersRowBounds() || referenceDistribution == 2) return false;
+    const double c = critical_;
+    if (!(c > 0.0) || !std::isfinite(c)) return false;
+    int lo = 0, hi = m1_;
+    for (int pass = 0; pass < 2 && lo <= hi; ++pass) {
+        double nearScale = 0.0, farScale = 0.0;
+        if (!BoundsOverRow(x2, lo, hi, m1_, m2_, &nearScale, &farScale)) return pass > 0;
+        const double reach = c / nearScale * (1.0 + 1e-6);
+        // x1 at d: (d + x2/m2 + offset) m1, one count wider each way.
+        const double centre = static_cast<double>(x2) / m2_ + nullDifference;
+        if (side_ != 1) {
+            hi = std::min(hi, static_cast<int>(std::ceil((centre + reach) * m1_)) + 1);
+        }
+        if (side_ != 0) {
+            lo = std::max(lo, static_cast<int>(std::floor((centre - reach) * m1_)) - 1);
+        }
+        *first = lo;
+        *last = hi;
+    }
+    return true;
+}
+
 double PowerExactUncondTwoProp::SumRowTail(int x2, int start, MassCache& group1, bool rejected,
                                            double running) {
     const double rowMass = group2_.At(x2);
@@ -756,6 +783,17 @@ double PowerExactUncondTwoProp::SumRowTail(int x2, int start, MassCache& group1,
     auto wanted = [&](int x1) { return Accepts(x2, x1) != rejected; };
     if (group1.q <= 0.0) return wanted(0) ? rowMass : 0.0;
     if (group1.q >= 1.0) return wanted(m1_) ? rowMass : 0.0;
+    int first = 0, last = m1_;
+    if (!rejected && AcceptedSpan(x2, &first, &last)) {
+        // A small beta lies in the accepted outcomes far from the mode of
+        // the row: each of the span the bounds leave, rather than the walk
+        // from the mode through every rejected outcome.
+        double kept = 0.0;
+        for (int x1 = first; x1 <= last; ++x1) {
+            if (Accepts(x2, x1)) kept += group1.At(x1);
+        }
+        return rowMass * kept;
+    }
     // Every x1 from the mode outwards until the masses left are negligible
     // against the wanted mass of the rows so far: wanted outcomes may lie
     // only in the far tails of the row.

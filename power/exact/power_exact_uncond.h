@@ -354,6 +354,9 @@ class PowerExactUncondTwoProp : public PowerExact {
     // The verdict of the bounds on (x1, x2): +1 accepted, -1 rejected, 0
     // the value must be computed.
     int Screen(int x2, int x1);
+    // The x1 of row x2 that may be accepted at the current critical value,
+    // from BoundsOverRow over the whole row; false without bounds.
+    bool AcceptedSpan(int x2, int* first, int* last);
     double critical_ = 0.0;
     // Whether ExactPower sums a small beta on its own side (the Compromise
     // search: the other searches pay nothing for it), and beta so summed.

@@ -559,6 +559,48 @@ TEST(UnconditionalOffsetTest, ListsStandardValuesAndClone) {
 // Compromise where the ratio is met far below 1e-16, with an offset on
 // either side of the rows judged outcome by outcome: beta and the size each
 // against the sum over every outcome in mpmath.
+// A Compromise at an extreme effect, where beta lies in accepted outcomes
+// far from the mode of each row under H1: beta and the size at the alpha
+// found agree with the sums over every outcome, for the score statistics
+// whose rows are bounded, one tail and two.
+TEST(UnconditionalOffsetTest, CompromiseAtAnExtremeEffectSumsEveryAcceptedOutcome) {
+    const int n1 = 150, n2 = 130;
+    for (const char* stat : {"7", "8"}) {
+        for (const char* tails : {"One", "Two"}) {
+            PowerExactUncTwoPropOffset test;
+            const auto run = Calculate(test, kCompromise,
+                                       {{"index", "0"},
+                                        {"stat", stat},
+                                        {"tails", tails},
+                                        {"p1h1", "0.21"},
+                                        {"p1h0", "0.98"},
+                                        {"p2", "0.5"},
+                                        {"n1", "150"},
+                                        {"n2", "130"},
+                                        {"q", "1"}});
+            const std::string context = std::string(stat) + " " + tails;
+            ASSERT_EQ(run->status, kCalculateDone) << context << ": " << run->message;
+            const int code = test.statistic, side = test.oneTailed ? 1 : 2;
+            const double crit = CriticalValue(code, test.alpha, side, n1 + n2);
+            double beta = 0.0, size = 0.0;
+            for (int x2 = 0; x2 <= n2; ++x2) {
+                for (int x1 = 0; x1 <= n1; ++x1) {
+                    const double v = test.StatisticValue(code, x2, x1, n2, n1, 0.0, side);
+                    const double mass2 = dbinom(x2, n2, 0.5, 0);
+                    if ((side != 1 && v > crit) || (side != 0 && v < -crit)) {
+                        size += dbinom(x1, n1, 0.98, 0) * mass2;
+                    } else {
+                        beta += dbinom(x1, n1, 0.21, 0) * mass2;
+                    }
+                }
+            }
+            EXPECT_LT(beta, 1e-12) << context;
+            EXPECT_NEAR(test.GetBeta(), beta, 1e-9 * beta) << context;
+            EXPECT_NEAR(test.actualAlpha, size, 1e-9 * size) << context;
+        }
+    }
+}
+
 TEST(UnconditionalOffsetTest, CompromiseMeetsTheRatioFarBelow1e16) {
     kForm.ExpectReferenceTable("verification/small_tails/uncond_compromise_reference.tsv", 608, 2);
 }
