@@ -255,7 +255,7 @@ TEST(UnconditionalOffsetTest, ClaimedIntervalsHoldOverEveryX1) {
 TEST(UnconditionalOffsetTest, ClaimedBoundsHoldOverEveryX1) {
     const std::pair<int, int> groups[] = {{2, 3}, {9, 4}, {30, 30}, {200, 150}, {1000, 1000}};
     int claimed = 0, refused = 0;
-    for (int code : {7, 8}) {
+    for (int code : {2, 6, 7, 8}) {
         for (double delta : {-0.9, -0.4, -0.05, 0.0, 0.02, 0.3, 0.85}) {
             for (const auto& [n1, n2] : groups) {
                 PowerExactUncTwoPropOffset test;
