@@ -328,6 +328,10 @@ bool PowerExactUncondTwoProp::AcceptsAnInterval(int, int, int, int, double) {
     return false;
 }
 
+bool PowerExactUncondTwoProp::BoundsOverRow(int, int, int, int, int, double*, double*) {
+    return false;
+}
+
 double PowerExactUncondTwoProp::NormalApproximationPower(double meanLower, double meanUpper,
                                                          double sd0, double sd1, double alphaValue,
                                                          int side) {
@@ -510,10 +514,45 @@ double& PowerExactUncondTwoProp::ScannedRow::At(int x1, int m1) {
     return values[static_cast<size_t>(x1 - base)];
 }
 
+// The bounds decide with a margin of 1e-6 of the value (far above its
+// rounding); an outcome without a clear difference is left to its value.
+int PowerExactUncondTwoProp::Screen(int x2, int x1) {
+    if (x1 < weightLo_ || x1 > weightHi_ || !std::isfinite(critical_)) return 0;
+    const size_t row = static_cast<size_t>(x2);
+    if (std::isnan(rowNear_[row])) {
+        double nearScale = 0.0, farScale = 0.0;
+        if (!BoundsOverRow(x2, weightLo_, weightHi_, m1_, m2_, &nearScale, &farScale)) {
+            nearScale = farScale = 0.0;
+        }
+        rowNear_[row] = nearScale;
+        rowFar_[row] = farScale;
+    }
+    const double nearScale = rowNear_[row], farScale = rowFar_[row];
+    if (!(nearScale > 0.0)) return 0;
+    const double d = static_cast<double>(x1) / m1_ - static_cast<double>(x2) / m2_ - nullDifference;
+    if (!(std::fabs(d) > 1e-12)) return 0;
+    constexpr double kMargin = 1e-6;
+    const double nearer = d * nearScale * (1.0 - kMargin), farther = d * farScale * (1.0 + kMargin);
+    const double low = d > 0.0 ? nearer : farther, high = d > 0.0 ? farther : nearer;
+    const double c = critical_;
+    if ((side_ != 1 && low > c) || (side_ != 0 && high < -c)) return -1;
+    if ((side_ == 1 || high <= c) && (side_ == 0 || low >= -c)) return 1;
+    return 0;
+}
+
 bool PowerExactUncondTwoProp::Accepts(int x2, int x1) {
     double& v = scanned_[static_cast<size_t>(x2)].At(x1, m1_);
-    // OrientedValue is never NaN.
-    if (std::isnan(v)) v = OrientedValue(x2, x1);
+    // OrientedValue is never NaN. The sorted rows need every value; the
+    // other sums only the verdict, which bounds on the statistic often give
+    // without it (the chi-square reference takes the root of the value and
+    // is left to it).
+    if (std::isnan(v)) {
+        if (!sortRows_ && referenceDistribution != 2) {
+            const int screened = Screen(x2, x1);
+            if (screened != 0) return screened > 0;
+        }
+        v = OrientedValue(x2, x1);
+    }
     return (side_ == 1 || v <= critical_) && (side_ == 0 || v >= -critical_);
 }
 
@@ -708,6 +747,33 @@ double PowerExactUncondTwoProp::SumRange(MassCache& group1, int lo, int hi, int 
     return sum;
 }
 
+// Over a span of x1 whose bounds hold, the value exceeds d near for d > 0
+// and lies below d near for d < 0: an outcome with d beyond c/near (with
+// the margin of Screen) on a tested side is rejected. The span so left is
+// narrowed once more with the bounds over itself.
+bool PowerExactUncondTwoProp::AcceptedSpan(int x2, int* first, int* last) {
+    if (!OffersRowBounds() || referenceDistribution == 2) return false;
+    const double c = critical_;
+    if (!(c > 0.0) || !std::isfinite(c)) return false;
+    int lo = 0, hi = m1_;
+    for (int pass = 0; pass < 2 && lo <= hi; ++pass) {
+        double nearScale = 0.0, farScale = 0.0;
+        if (!BoundsOverRow(x2, lo, hi, m1_, m2_, &nearScale, &farScale)) return pass > 0;
+        const double reach = c / nearScale * (1.0 + 1e-6);
+        // x1 at d: (d + x2/m2 + offset) m1, one count wider each way.
+        const double centre = static_cast<double>(x2) / m2_ + nullDifference;
+        if (side_ != 1) {
+            hi = std::min(hi, static_cast<int>(std::ceil((centre + reach) * m1_)) + 1);
+        }
+        if (side_ != 0) {
+            lo = std::max(lo, static_cast<int>(std::floor((centre - reach) * m1_)) - 1);
+        }
+        *first = lo;
+        *last = hi;
+    }
+    return true;
+}
+
 double PowerExactUncondTwoProp::SumRowTail(int x2, int start, MassCache& group1, bool rejected,
                                            double running) {
     const double rowMass = group2_.At(x2);
@@ -723,6 +789,17 @@ double PowerExactUncondTwoProp::SumRowTail(int x2, int start, MassCache& group1,
     auto wanted = [&](int x1) { return Accepts(x2, x1) != rejected; };
     if (group1.q <= 0.0) return wanted(0) ? rowMass : 0.0;
     if (group1.q >= 1.0) return wanted(m1_) ? rowMass : 0.0;
+    int first = 0, last = m1_;
+    if (!rejected && AcceptedSpan(x2, &first, &last)) {
+        // A small beta lies in the accepted outcomes far from the mode of
+        // the row: each of the span the bounds leave, rather than the walk
+        // from the mode through every rejected outcome.
+        double kept = 0.0;
+        for (int x1 = first; x1 <= last; ++x1) {
+            if (Accepts(x2, x1)) kept += group1.At(x1);
+        }
+        return rowMass * kept;
+    }
     // Every x1 from the mode outwards until the masses left are negligible
     // against the wanted mass of the rows so far: wanted outcomes may lie
     // only in the far tails of the row.
@@ -826,6 +903,37 @@ double PowerExactUncondTwoProp::ExactPower(double p1, double alphaValue, double 
     underH0.Reset(m1_, p0);
     underH1.slot = 0;
     underH0.slot = 1;
+    // The x1 the plain sums visit: each term they add exceeds 1e-15 of the
+    // row's mass so far, which holds the mode's.
+    weightLo_ = 0;
+    weightHi_ = -1;
+    if (OffersRowBounds()) {
+        int lo = m1_, hi = 0;
+        for (MassCache* g : {&underH1, &underH0}) {
+            if (!(g->q > 0.0 && g->q < 1.0)) {
+                lo = 0;
+                hi = m1_;
+                continue;
+            }
+            const int start = std::clamp(static_cast<int>(m1_ * g->q + 0.5), 0, m1_);
+            const double floor = kNegligible * g->At(start);
+            int a = start, b = start;
+            while (a > 0 && g->At(a - 1) > floor) --a;
+            while (b < m1_ && g->At(b + 1) > floor) ++b;
+            lo = std::min(lo, a);
+            hi = std::max(hi, b);
+        }
+        weightLo_ = lo;
+        weightHi_ = hi;
+    }
+    key.critical = 0.0;
+    if (!(key == boundsKey_) || boundsLo_ != weightLo_ || boundsHi_ != weightHi_) {
+        boundsKey_ = key;
+        boundsLo_ = weightLo_;
+        boundsHi_ = weightHi_;
+        rowNear_.assign(static_cast<size_t>(m2_) + 1, std::numeric_limits<double>::quiet_NaN());
+        rowFar_.assign(static_cast<size_t>(m2_) + 1, 0.0);
+    }
     const double accepted1 = WalkRows(underH1);
     const double accepted0 = WalkRows(underH0);
 

@@ -162,6 +162,13 @@ class PowerExactUncondTwoProp : public PowerExact {
     // the rows of any other x2 are scanned over the x1 the sums visit.
     // Base: false.
     virtual bool AcceptsAnInterval(int x2, int m1, int m2, int side, double c);
+    // Whether the statistic of every outcome (x1, x2) with x1 in lo..hi
+    // (of m1, x2 of m2) lies between d near and d far, d = x1/m1 - x2/m2
+    // - offset, 0 < near <= far: bounds that hold for the value as
+    // computed, which spare computing it where they decide. Base: false.
+    virtual bool BoundsOverRow(int x2, int lo, int hi, int m1, int m2, double* near, double* far);
+    // Whether BoundsOverRow may hold for the chosen statistic. Base: false.
+    virtual bool OffersRowBounds() const { return false; }
 
     // The value x of the chosen effect measure (effectIndex: 0 p1,
     // 1 p1 - p2, 2 p1/p2, 3 odds ratio) as p1, and p1 as that value.
@@ -344,6 +351,20 @@ class PowerExactUncondTwoProp : public PowerExact {
     std::vector<SortedRow> sorted_[2];
     MassCache group2_;
     int m1_ = 0, m2_ = 0, side_ = 2;
+    // The x1 of weight under either hypothesis (mass above 1e-15 of the
+    // mode's, where the plain sums stop), and per x2 the bounds of
+    // BoundsOverRow over them (near NaN not yet known, 0 none); the key
+    // they were found for.
+    int weightLo_ = 0, weightHi_ = -1;
+    RegionKey boundsKey_;
+    int boundsLo_ = 0, boundsHi_ = -1;
+    std::vector<double> rowNear_, rowFar_;
+    // The verdict of the bounds on (x1, x2): +1 accepted, -1 rejected, 0
+    // the value must be computed.
+    int Screen(int x2, int x1);
+    // The x1 of row x2 that may be accepted at the current critical value,
+    // from BoundsOverRow over the whole row; false without bounds.
+    bool AcceptedSpan(int x2, int* first, int* last);
     double critical_ = 0.0;
     // Whether ExactPower sums a small beta on its own side (the Compromise
     // search: the other searches pay nothing for it), and beta so summed.

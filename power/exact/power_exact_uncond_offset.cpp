@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "analysis/test_family_support.h"
 
@@ -262,6 +263,53 @@ bool PowerExactUncTwoPropOffset::AcceptsAnInterval(int x2, int m1, int m2, int s
         default:
             return false;
     }
+}
+
+// The score statistics of the difference without the skewness correction
+// (codes 7, 8) are d/sqrt(v), d = h1 - h2 - delta, v = t1 (1 - t1)/n1 +
+// t2 (1 - t2)/n2 (times N/(N - 1) for code 8) at the restricted estimate t1
+// = t2 + delta. The log-likelihood along p1 - p2 = delta is concave in p1,
+// and its slope is above 0 below both h1 and h2 + delta and below 0 above
+// both: the restricted maximum lies between the two (each clamped to the
+// p1 allowed). Over the x1 lo..hi of a row, t1 so lies between the smaller
+// and the larger of lo/n1, hi/n1 and h2 + delta, where v, concave in t1,
+// is at least its smaller value at the ends and at most its largest value
+// between them. The unpooled z (code 2) and the t (code 6) are d over a
+// spread that is concave in h1 alone, bounded the same way over lo..hi.
+// The bounds are kept from a spread small against its rounding.
+bool PowerExactUncTwoPropOffset::BoundsOverRow(int x2, int lo, int hi, int m1, int m2, double* near,
+                                               double* far) {
+    if (!OffersRowBounds()) return false;
+    const double n1 = m1, n2 = m2, n = n1 + n2, delta = nullDifference;
+    const double h2 = static_cast<double>(x2) / n2;
+    double a = lo / n1, b = hi / n1, vertex = 0.5, scale = 1.0;
+    std::function<double(double)> variance;
+    if (statistic == 2 || statistic == 6) {
+        // The unpooled z and the t depend on x1 through h1 (1 - h1) alone.
+        const double w2 = statistic == 2 ? h2 * (1.0 - h2) / n2 : n2 * h2 * (1.0 - h2);
+        variance = [=](double h) {
+            return statistic == 2 ? h * (1.0 - h) / n1 + w2 : n1 * h * (1.0 - h) + w2;
+        };
+        // t = d sqrt((N - 2) n1 n2 / (N u)), u = n1 h1 (1 - h1) + n2 h2 (1 - h2).
+        if (statistic == 6) scale = n / ((n - 2.0) * n1 * n2);
+    } else {
+        const double low = std::max(0.0, delta), high = std::min(1.0, 1.0 + delta);
+        const double e2 = h2 + delta;
+        a = std::clamp(std::min(a, e2), low, high);
+        b = std::clamp(std::max(b, e2), low, high);
+        if (statistic == 8) scale = n / (n - 1.0);
+        variance = [=](double t) {
+            return t * (1.0 - t) / n1 + (t - delta) * (1.0 - t + delta) / n2;
+        };
+        vertex = (1.0 / n1 + (1.0 + 2.0 * delta) / n2) / (2.0 / n1 + 2.0 / n2);
+    }
+    vertex = std::clamp(vertex, a, b);
+    const double vmin = scale * std::min(variance(a), variance(b));
+    const double vmax = scale * std::max({variance(a), variance(b), variance(vertex)});
+    if (!(vmin > 1e-9 * vmax)) return false;
+    *near = 1.0 / std::sqrt(vmax);
+    *far = 1.0 / std::sqrt(vmin);
+    return true;
 }
 
 // The moments of the score statistics at the expected counts p n1 and

@@ -33,6 +33,10 @@ class PowerExactUncTwoPropOffset : public PowerExactUncondTwoProp {
     double StatisticValue(int code, double x2, double x1, double n2, double n1, double extra,
                           int side) override;
     bool AcceptsAnInterval(int x2, int m1, int m2, int side, double c) override;
+    bool BoundsOverRow(int x2, int lo, int hi, int m1, int m2, double* near, double* far) override;
+    bool OffersRowBounds() const override {
+        return statistic == 2 || statistic == 6 || statistic == 7 || statistic == 8;
+    }
 
     // The statistic codes offered for an effect measure, in the order of
     // the options dialog.

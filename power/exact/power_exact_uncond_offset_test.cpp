@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <memory>
@@ -243,6 +244,61 @@ TEST(UnconditionalOffsetTest, ClaimedIntervalsHoldOverEveryX1) {
     EXPECT_GT(claimed, 3000);
     EXPECT_GT(refused, 1000);
     EXPECT_GT(broken, 10);
+}
+
+// The bounds the score statistics of the difference claim over a span of
+// x1, checked outcome by outcome against the value as computed: every
+// value lies between d near and d far (d the difference less the offset)
+// with a margin far inside the one the sums leave. Spans of the whole row
+// and of a few standard deviations, offsets of both signs up to the edges
+// where the restricted estimates reach 0 or 1, tiny and unequal groups.
+TEST(UnconditionalOffsetTest, ClaimedBoundsHoldOverEveryX1) {
+    const std::pair<int, int> groups[] = {{2, 3}, {9, 4}, {30, 30}, {200, 150}, {1000, 1000}};
+    int claimed = 0, refused = 0;
+    for (int code : {2, 6, 7, 8}) {
+        for (double delta : {-0.9, -0.4, -0.05, 0.0, 0.02, 0.3, 0.85}) {
+            for (const auto& [n1, n2] : groups) {
+                PowerExactUncTwoPropOffset test;
+                test.SetStatistic(code);
+                test.nullDifference = delta;
+                const int step = std::max(1, n2 / 60);
+                for (int x2 = 0; x2 <= n2; x2 += step) {
+                    for (const auto& [lo, hi] : {std::pair{0, n1}, std::pair{n1 / 3, n1 / 2},
+                                                 std::pair{n1 / 2, n1 / 2 + n1 / 10}}) {
+                        double nearScale = 0.0, farScale = 0.0;
+                        if (!test.BoundsOverRow(x2, lo, hi, n1, n2, &nearScale, &farScale)) {
+                            ++refused;
+                            continue;
+                        }
+                        ++claimed;
+                        ASSERT_TRUE(0.0 < nearScale && nearScale <= farScale);
+                        for (int x1 = lo; x1 <= hi; ++x1) {
+                            const double v = test.StatisticValue(code, x2, x1, n2, n1, 0.0, 2);
+                            const double d =
+                                static_cast<double>(x1) / n1 - static_cast<double>(x2) / n2 - delta;
+                            const double a = d * nearScale, b = d * farScale;
+                            const double slack = 1e-9 * std::fabs(b) + 1e-12;
+                            EXPECT_GE(v, std::min(a, b) - slack)
+                                << "code " << code << " delta " << delta << " n " << n1 << "+" << n2
+                                << " x " << x1 << "," << x2;
+                            EXPECT_LE(v, std::max(a, b) + slack)
+                                << "code " << code << " delta " << delta << " n " << n1 << "+" << n2
+                                << " x " << x1 << "," << x2;
+                        }
+                    }
+                }
+            }
+        }
+    }
+    // The bounds hold for most spans; those where the variance may vanish
+    // are refused.
+    EXPECT_GT(claimed, 1000);
+    EXPECT_GT(refused, 10);
+    // The other statistics claim none.
+    PowerExactUncTwoPropOffset other;
+    other.SetStatistic(9);
+    double nearScale = 0.0, farScale = 0.0;
+    EXPECT_FALSE(other.BoundsOverRow(5, 0, 10, 10, 10, &nearScale, &farScale));
 }
 
 // The walks with their mix of bisected and scanned rows give the sums over
@@ -503,6 +559,48 @@ TEST(UnconditionalOffsetTest, ListsStandardValuesAndClone) {
 // Compromise where the ratio is met far below 1e-16, with an offset on
 // either side of the rows judged outcome by outcome: beta and the size each
 // against the sum over every outcome in mpmath.
+// A Compromise at an extreme effect, where beta lies in accepted outcomes
+// far from the mode of each row under H1: beta and the size at the alpha
+// found agree with the sums over every outcome, for the score statistics
+// whose rows are bounded, one tail and two.
+TEST(UnconditionalOffsetTest, CompromiseAtAnExtremeEffectSumsEveryAcceptedOutcome) {
+    const int n1 = 150, n2 = 130;
+    for (const char* stat : {"7", "8"}) {
+        for (const char* tails : {"One", "Two"}) {
+            PowerExactUncTwoPropOffset test;
+            const auto run = Calculate(test, kCompromise,
+                                       {{"index", "0"},
+                                        {"stat", stat},
+                                        {"tails", tails},
+                                        {"p1h1", "0.21"},
+                                        {"p1h0", "0.98"},
+                                        {"p2", "0.5"},
+                                        {"n1", "150"},
+                                        {"n2", "130"},
+                                        {"q", "1"}});
+            const std::string context = std::string(stat) + " " + tails;
+            ASSERT_EQ(run->status, kCalculateDone) << context << ": " << run->message;
+            const int code = test.statistic, side = test.oneTailed ? 1 : 2;
+            const double crit = CriticalValue(code, test.alpha, side, n1 + n2);
+            double beta = 0.0, size = 0.0;
+            for (int x2 = 0; x2 <= n2; ++x2) {
+                for (int x1 = 0; x1 <= n1; ++x1) {
+                    const double v = test.StatisticValue(code, x2, x1, n2, n1, 0.0, side);
+                    const double mass2 = dbinom(x2, n2, 0.5, 0);
+                    if ((side != 1 && v > crit) || (side != 0 && v < -crit)) {
+                        size += dbinom(x1, n1, 0.98, 0) * mass2;
+                    } else {
+                        beta += dbinom(x1, n1, 0.21, 0) * mass2;
+                    }
+                }
+            }
+            EXPECT_LT(beta, 1e-12) << context;
+            EXPECT_NEAR(test.GetBeta(), beta, 1e-9 * beta) << context;
+            EXPECT_NEAR(test.actualAlpha, size, 1e-9 * size) << context;
+        }
+    }
+}
+
 TEST(UnconditionalOffsetTest, CompromiseMeetsTheRatioFarBelow1e16) {
     kForm.ExpectReferenceTable("verification/small_tails/uncond_compromise_reference.tsv", 608, 2);
 }
