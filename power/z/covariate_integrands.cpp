@@ -1,7 +1,10 @@
 #include "power/z/covariate_integrands.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <queue>
+#include <vector>
 
 #include "distributions/closed_form.h"
 #include "distributions/normal.h"
@@ -23,12 +26,152 @@ constexpr int kMaxHalvings = 1000;
 constexpr double kSearchGrowth = 1.6;
 constexpr double kSearchEnd = 1e20;
 constexpr double kSearchResolution = 1e-5;
+// Far below the digits shown, and above the rounding of the sums.
+constexpr double kTripleTolerance = 1e-13;
+// Below this z the standard normal density is 0 in double precision.
+constexpr double kLowestZ = -40.0;
 
 bool IsLogNormal(Distribution& d) {
     return d.GetName() == "LogNormal";
 }
 
+// The 7-15 point Gauss-Kronrod pair: the Kronrod nodes on [0, 1) from the
+// outside in (the Gauss nodes are the odd ones), then 0.
+constexpr std::array<double, 8> kKronrodNodes = {
+    0.991455371120812639206854697526329, 0.949107912342758524526189684047851,
+    0.864864423359769072789712788640926, 0.741531185599394439863864773280788,
+    0.586087235467691130294144845693013, 0.405845151377397166906606412076961,
+    0.207784955007898467600689403773245, 0.0};
+constexpr std::array<double, 8> kKronrodWeights = {
+    0.022935322010529224963732008058970, 0.063092092629978553290700663189204,
+    0.104790010322250183839876322541518, 0.140653259715525918745189590510238,
+    0.169004726639267902826583426598550, 0.190350578064785409913256402421014,
+    0.204432940075298892414161999234649, 0.209482141084727828012999174891714};
+constexpr std::array<double, 4> kGaussWeights = {
+    0.129484966168869693270611432679082, 0.279705391489276667901467771423780,
+    0.381830050505118944950369775488975, 0.417959183673469387755102040816327};
+constexpr int kMostTripleIntervals = 2000;
+constexpr int kMostTripleValues = 6;
+
+struct TripleInterval {
+    double a, b;
+    std::array<double, kMostTripleValues> sum, error;
+    double weight;  // the largest error relative to its tolerance, for the queue
+    bool operator<(const TripleInterval& other) const { return weight < other.weight; }
+};
+
+// The Kronrod sums of [a, b] and their error estimates, in the form of the
+// classic adaptive quadrature package: the difference of the two rules,
+// scaled down where the integrand is smooth on the interval.
+void KronrodOnInterval(const std::function<void(double, double*)>& values, int count,
+                       TripleInterval* interval) {
+    const double centre = 0.5 * (interval->a + interval->b);
+    const double half = 0.5 * (interval->b - interval->a);
+    std::array<std::array<double, kMostTripleValues>, 15> f{};
+    values(centre, f[0].data());
+    for (int j = 0; j < 7; ++j) {
+        values(centre - half * kKronrodNodes[j], f[2 * j + 1].data());
+        values(centre + half * kKronrodNodes[j], f[2 * j + 2].data());
+    }
+    for (int k = 0; k < count; ++k) {
+        double kronrod = kKronrodWeights[7] * f[0][k];
+        double gauss = kGaussWeights[3] * f[0][k];
+        for (int j = 0; j < 7; ++j) {
+            const double pair = f[2 * j + 1][k] + f[2 * j + 2][k];
+            kronrod += kKronrodWeights[j] * pair;
+            if (j % 2 == 1) gauss += kGaussWeights[j / 2] * pair;
+        }
+        const double mean = 0.5 * kronrod;
+        double spread = kKronrodWeights[7] * std::fabs(f[0][k] - mean);
+        for (int j = 0; j < 7; ++j) {
+            spread += kKronrodWeights[j] *
+                      (std::fabs(f[2 * j + 1][k] - mean) + std::fabs(f[2 * j + 2][k] - mean));
+        }
+        double error = std::fabs((kronrod - gauss) * half);
+        spread *= std::fabs(half);
+        if (spread != 0.0 && error != 0.0) {
+            error = spread * std::min(1.0, std::pow(200.0 * error / spread, 1.5));
+        }
+        interval->sum[k] = kronrod * half;
+        interval->error[k] = error;
+        if (!std::isfinite(interval->sum[k])) {
+            throw QuorixError("Math overflow", QuorixError::kMathOverflow, 0.0);
+        }
+    }
+}
+
 }  // namespace
+
+void IntegrateTriples(const std::function<void(double, double*)>& values, int count, double a,
+                      double b, double tolerance, double* result) {
+    std::array<double, kMostTripleValues> total{}, error{};
+    auto add = [&](const TripleInterval& interval, double sign) {
+        for (int k = 0; k < count; ++k) {
+            total[k] += sign * interval.sum[k];
+            error[k] += sign * interval.error[k];
+        }
+    };
+    // The tolerance of each integral on the scale of its triple; an interval
+    // is weighed by the largest share of it that its errors take.
+    std::array<double, kMostTripleValues> allowed{};
+    auto setAllowed = [&] {
+        for (int t = 0; t < count; t += 3) {
+            allowed[t] = tolerance * std::fabs(total[t]);
+            allowed[t + 1] =
+                tolerance * std::sqrt(std::fabs(total[t])) * std::sqrt(std::fabs(total[t + 2]));
+            allowed[t + 2] = tolerance * std::fabs(total[t + 2]);
+        }
+    };
+    auto weigh = [&](TripleInterval* interval) {
+        interval->weight = 0.0;
+        for (int k = 0; k < count; ++k) {
+            const double share =
+                allowed[k] > 0.0 ? interval->error[k] / allowed[k] : interval->error[k] * 1e300;
+            interval->weight = std::max(interval->weight, share);
+        }
+    };
+    std::priority_queue<TripleInterval> queue;
+    TripleInterval whole{a, b, {}, {}, 0.0};
+    KronrodOnInterval(values, count, &whole);
+    add(whole, 1.0);
+    setAllowed();
+    weigh(&whole);
+    queue.push(whole);
+    for (int intervals = 1;; ++intervals) {
+        bool met = true;
+        for (int k = 0; k < count; ++k) met = met && error[k] <= allowed[k];
+        if (met) break;
+        if (intervals >= kMostTripleIntervals) {
+            throw QuorixError("Math overflow", QuorixError::kMathOverflow, 0.0);
+        }
+        CancelCheck::Poll();
+        const TripleInterval worst = queue.top();
+        queue.pop();
+        const double middle = 0.5 * (worst.a + worst.b);
+        TripleInterval left{worst.a, middle, {}, {}, 0.0};
+        TripleInterval right{middle, worst.b, {}, {}, 0.0};
+        KronrodOnInterval(values, count, &left);
+        KronrodOnInterval(values, count, &right);
+        add(worst, -1.0);
+        add(left, 1.0);
+        add(right, 1.0);
+        setAllowed();
+        // The weights of the intervals kept were taken against the earlier
+        // tolerances; they only order the work, and the totals settle fast.
+        weigh(&left);
+        weigh(&right);
+        queue.push(left);
+        queue.push(right);
+    }
+    // The sums again from the intervals themselves: the running total has
+    // gathered the rounding of every subtraction.
+    std::array<double, kMostTripleValues> sum{};
+    while (!queue.empty()) {
+        for (int k = 0; k < count; ++k) sum[k] += queue.top().sum[k];
+        queue.pop();
+    }
+    for (int k = 0; k < count; ++k) result[k] = sum[k];
+}
 
 double BernoulliVariance(double eta) {
     const double e = std::exp(-std::fabs(eta));
@@ -359,6 +502,78 @@ double varBlognormal::GetMode() {
 
 double varBlognormal::GetUpperLimit(int, double eps) {
     return FindUpperTailLimit(mode, GetUpperPredictorLimit(), eps);
+}
+
+void varBlognormal::ComputeVariances(double* var0, double* var1, int rule, bool correction) {
+    const double mu = covariate->GetParam(0), sigma = covariate->GetParam(1);
+    const double mean = GetMean();
+    if (!std::isfinite(mean) || rule == 1) {
+        varB::ComputeVariances(var0, var1, rule, correction);
+        return;
+    }
+    const double scale = 1.0 / std::sqrt(2.0 * M_PI);
+    const double shift = sigma * sigma / 2.0;
+    auto zOf = [&](double x) { return x > 0.0 ? (std::log(x) - mu) / sigma : kLowestZ; };
+    // The moments reach where the farthest of their integrands about 0
+    // falls below 1e-30, as the integrals over x take them.
+    center = 0.0;
+    double reach = 0.0;
+    for (int k = 0; k <= 2; ++k) reach = std::max(reach, FindUpperLimitFromMode(k, 1e-30));
+    double m[3] = {0.0, 0.0, 0.0};
+    double a = 0.0, b = 0.0;
+    if (PredictorWindow(0.0, reach, &a, &b)) {
+        const double za = std::max(kLowestZ, zOf(a)), zb = zOf(b);
+        // The moments about `origin`, with the distance to it taken without
+        // the cancellation of the two near it.
+        auto moments = [&](double origin) {
+            const double offset = std::log(origin / mean);
+            auto values = [&](double z, double* v) {
+                const double x = std::exp(mu + sigma * z);
+                const double d = origin * std::expm1(sigma * z - shift - offset);
+                v[0] = scale * std::exp(-0.5 * z * z) * BernoulliVariance(beta0 + beta1 * x);
+                v[1] = v[0] * d;
+                v[2] = v[1] * d;
+            };
+            IntegrateTriples(values, 3, za, zb, kTripleTolerance, m);
+        };
+        if (za < zb) {
+            moments(mean);
+            // Where the model's weight lies far from the covariate's mean,
+            // the moments about the mean cancel in the slope's variance:
+            // about the weighted mean they do not.
+            const double lean = m[1] / m[0];
+            const double weighted = mean + lean;
+            if (lean * lean > 0.5 * (m[2] / m[0]) && weighted > 0.0 && std::isfinite(weighted)) {
+                moments(weighted);
+            }
+        }
+    }
+    *var1 = m[0] / (m[0] * m[2] - m[1] * m[1]);
+    if (!correction) {
+        *var0 = *var1;
+        return;
+    }
+    if (rule == 0) {
+        // The logit of the marginal Pr(Y=1) over [0, upper].
+        double p = MassOfCertainResponse(0.0, upper, false);
+        if (PredictorWindow(0.0, upper, &a, &b)) {
+            const double za = std::max(kLowestZ, zOf(a)), zb = zOf(b);
+            auto values = [&](double z, double* v) {
+                const double x = std::exp(mu + sigma * z);
+                v[0] = scale * std::exp(-0.5 * z * z) * LogisticProbability(beta0 + beta1 * x);
+                v[1] = v[2] = 0.0;
+            };
+            double q[3];
+            if (za < zb) {
+                IntegrateTriples(values, 3, za, zb, kTripleTolerance, q);
+                p += q[0];
+            }
+        }
+        eta0 = std::log(p / (1.0 - p));
+    } else {
+        eta0 = beta0;
+    }
+    *var0 = NullVariance();
 }
 
 varBexp::varBexp(double b0, double b1, double lambda)

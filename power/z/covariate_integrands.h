@@ -15,6 +15,7 @@
 // threads.
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 #include "distributions/distribution.h"
@@ -36,6 +37,17 @@ enum XDistributionCode : int {
 // without overflow for any eta.
 double BernoulliVariance(double eta);
 double LogisticProbability(double eta);
+
+// The integrals over [a, b] of `count` functions (a multiple of 3, at most
+// 6) that `values` gives together at each point, on shared nodes: a globally
+// adaptive 7-15 point Gauss-Kronrod rule that bisects the interval of
+// largest error until each triple (J0, J1, J2) is within `tolerance` of
+// |J0|, sqrt(|J0 J2|) and |J2|, the scales on which the slope variance
+// J0 / (J0 J2 - J1^2) takes them. A value or an integral that is not a
+// number, or a tolerance not met in a bounded number of bisections, throws
+// "Math overflow".
+void IntegrateTriples(const std::function<void(double, double*)>& values, int count, double a,
+                      double b, double tolerance, double* result);
 
 class varB : public quadfunc {
   public:
@@ -134,6 +146,10 @@ class varBlognormal : public varB {
     double GetMode() override;
     double GetLowerLimit(int, double) override { return 0.0; }
     double GetUpperLimit(int integrand, double eps) override;
+    // The same integrals over z = (ln x - mu) / sigma, where the density is
+    // the standard normal one: the three moments in one adaptive pass on
+    // shared nodes, and the marginal probability in another.
+    void ComputeVariances(double* var0, double* var1, int rule, bool correction) override;
 };
 
 class varBexp : public varB {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "numerics/reference_table.h"
+#include "power/z/poisson_integrands.h"
 
 namespace {
 
@@ -60,6 +61,28 @@ TEST(CovariateIntegrands, SlopeVariancesAgreeWithTheIntegralsOfR) {
         Variances(row.values, &var0, &var1, false);
         EXPECT_EQ(var0, var1);
         EXPECT_NEAR(var1, row.values[6], kRelativeTolerance * row.values[6]);
+    }
+}
+
+// A log-normal covariate in both tests (0 Poisson, 1 logistic), against
+// 30-digit integrals: among them a rate that grows over the tail, covariates
+// of almost no spread, and a rate whose weight lies far below the mean,
+// where moments about the mean would cancel.
+TEST(CovariateIntegrands, LogNormalVariancesAgreeWithThirtyDigitIntegrals) {
+    const auto rows =
+        ReadReferenceTable("verification/regression_speed/lognormal_variances.tsv", false);
+    ASSERT_GE(rows.size(), 10u);
+    for (const ReferenceRow& row : rows) {
+        SCOPED_TRACE(row.text);
+        const std::vector<double>& v = row.values;
+        double var0 = 0.0, var1 = 0.0;
+        if (v[0] == 0.0) {
+            varBplognormal(v[1], v[2], v[3], v[4]).ComputeVariances(&var0, &var1, 0, true);
+        } else {
+            varBlognormal(v[1], v[2], v[3], v[4]).ComputeVariances(&var0, &var1, 0, true);
+        }
+        EXPECT_NEAR(var0, v[5], 1e-10 * v[5]);
+        EXPECT_NEAR(var1, v[6], 1e-10 * v[6]);
     }
 }
 

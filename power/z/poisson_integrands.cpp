@@ -7,12 +7,15 @@
 #include "distributions/poisson.h"
 #include "numerics/cancel.h"
 #include "numerics/quorix_error.h"
+#include "power/z/covariate_integrands.h"
 
 namespace {
 
 constexpr double kQuadratureTolerance = 1e-10;
 constexpr double kTailProbability = 1e-12;
 constexpr double kMostCounts = 2e6;
+// Far below the digits shown, and above the rounding of the sums.
+constexpr double kTripleTolerance = 1e-13;
 
 }  // namespace
 
@@ -145,6 +148,86 @@ double varBplognormal::GetMean() {
 double varBplognormal::GetSecondMoment() {
     const double mu = covariate->GetParam(0), sigma = covariate->GetParam(1);
     return std::exp(2.0 * (mu + sigma * sigma));
+}
+
+namespace {
+
+// J0 / (J0 J2 - J1^2) as 1 / (J2 - J1 (J1 / J0)): the same number, without
+// the products that overflow where the rate is large over the range.
+double SlopeVarianceOf(const double* j) {
+    return 1.0 / (j[2] - j[1] * (j[1] / j[0]));
+}
+
+}  // namespace
+
+void varBplognormal::ComputeVariances(double* var0, double* var1, int rule, bool correction) {
+    const double mu = covariate->GetParam(0), sigma = covariate->GetParam(1);
+    const double za = (std::log(lower) - mu) / sigma;
+    const double zb = (std::log(upper) - mu) / sigma;
+    const double mean = GetMean();
+    // A range the logarithm cannot map (a covariate whose quantiles are 0
+    // or infinite) is left to the integrals over x, which refuse it.
+    if (!(std::isfinite(za) && std::isfinite(zb) && za < zb && std::isfinite(mean))) {
+        varBp::ComputeVariances(var0, var1, rule, correction);
+        return;
+    }
+    // The integrands over x must be numbers where the quadrature over x
+    // would have met them first, at the ends of the range: a rate or a
+    // moment that overflows there cannot be integrated.
+    for (const double x : {lower, upper}) {
+        mode = 2;
+        center = mean;
+        Evaluate(x);
+    }
+    center = 0.0;
+    const double scale = 1.0 / std::sqrt(2.0 * M_PI);
+    const double shift = sigma * sigma / 2.0;
+    // The moments about `origin` (H1, then H0 about the mean), with the
+    // distance to it taken without the cancellation of the two near it.
+    auto moments = [&](double origin, int count, double* m) {
+        const double offset = std::log(origin / mean);
+        auto values = [&](double z, double* v) {
+            const double density = scale * std::exp(-0.5 * z * z);
+            const double x = std::exp(mu + sigma * z);
+            const double d = origin * std::expm1(sigma * z - shift - offset);
+            const double rate = std::exp(beta0 + beta1 * x);
+            if (!std::isfinite(rate)) {
+                throw QuorixError("Math overflow", QuorixError::kMathOverflow, 0.0);
+            }
+            v[0] = density * rate;
+            v[1] = v[0] * d;
+            v[2] = v[1] * d;
+            if (count == 3) return;
+            const double e = mean * std::expm1(sigma * z - shift);
+            v[3] = density;
+            v[4] = density * e;
+            v[5] = v[4] * e;
+        };
+        IntegrateTriples(values, count, za, zb, kTripleTolerance, m);
+    };
+    double m[6];
+    moments(mean, correction ? 6 : 3, m);
+    // Where the rate moves the weight far from the covariate's mean, the
+    // moments about the mean cancel in the slope's variance: about the
+    // weighted mean they do not.
+    const double lean = m[1] / m[0];
+    const double weighted = mean + lean;
+    if (lean * lean > 0.5 * (m[2] / m[0]) && weighted > 0.0 && std::isfinite(weighted)) {
+        moments(weighted, 3, m);
+    }
+    *var1 = SlopeVarianceOf(m);
+    if (!correction) {
+        *var0 = *var1;
+        return;
+    }
+    if (rule == 0) {
+        eta0 = std::log(m[0]);
+    } else {
+        SetH0Predictor(rule);
+    }
+    const double w0 = std::exp(eta0);
+    const double h0[3] = {w0 * m[3], w0 * m[4], w0 * m[5]};
+    *var0 = SlopeVarianceOf(h0);
 }
 
 varBpexp::varBpexp(double b0, double b1, double lambda)
