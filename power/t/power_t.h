@@ -50,7 +50,7 @@ class PowerT : public PowerAnalysis {
     // ratio of the groups (the one asked for in A priori, else N2/N1). The
     // total an A priori search finds is halved like a given N; after
     // Criterion the critical value is that of the alpha found. The lambdas
-    // keep references to `tails`, `inputs` and the hooks.
+    // keep a reference to `tails` and hold the hooks themselves.
     ReadCheckSolve FamilyPath(AnalysisType type, PropertyList* inputs, SampleInputs sample,
                               int& tails, OwnHook<int()> readOwn = {},
                               OwnHook<void(GivenValues&)> takeOwn = {});
