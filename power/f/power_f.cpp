@@ -83,8 +83,8 @@ CalculateStatus PowerF::RunSearchingDesign(AnalysisType type, PropertyList* inpu
 
 // ------------------------------------------------------ read, check, solve
 
-ReadCheckSolve PowerF::DesignPath(AnalysisType type, std::function<int()> readDesign,
-                                  std::function<void(const GivenValues&)> takeDesign) {
+ReadCheckSolve PowerF::DesignPath(AnalysisType type, Hook<int()> readDesign,
+                                  SmallFunction<void(const GivenValues&), 64> takeDesign) {
     ReadCheckSolve path;
     path.effectId = GetEffectSizeId();
     path.readDesign = std::move(readDesign);
@@ -97,11 +97,17 @@ ReadCheckSolve PowerF::DesignPath(AnalysisType type, std::function<int()> readDe
     return path;
 }
 
-InputTable PowerF::EffectAlphaPowerChecks(std::function<bool(double)> effectPasses) {
-    return JoinChecks({{EffectPasses(std::move(effectPasses))}, AlphaPowerChecks(*this)});
+InputTable PowerF::EffectAlphaPowerChecks(SmallFunction<bool(double), 32> effectPasses) {
+    InputTable checks;
+    checks.reserve(4);
+    checks.push_back(EffectPasses(std::move(effectPasses)));
+    checks.push_back(AlphaInRange(*this));
+    checks.push_back(PowerInRange(*this));
+    checks.push_back(PowerAboveAlpha(*this));
+    return checks;
 }
 
-InputTable PowerF::GroupChecks(int smallest, std::function<bool(int total)> totalPasses) {
+InputTable PowerF::GroupChecks(int smallest, SmallFunction<bool(int total), 32> totalPasses) {
     // The inputs hold 32-bit values, so each size fits an int; their sum
     // need not.
     return {

@@ -48,14 +48,14 @@ class PowerF : public PowerAnalysis {
     // takes them once every check has passed. A Sensitivity search runs at
     // the N given; after a Criterion search the critical value is that of
     // the alpha found.
-    ReadCheckSolve DesignPath(AnalysisType type, std::function<int()> readDesign,
-                              std::function<void(const GivenValues&)> takeDesign);
+    ReadCheckSolve DesignPath(AnalysisType type, Hook<int()> readDesign,
+                              SmallFunction<void(const GivenValues&), 64> takeDesign);
     // The checks of the effect (`effectPasses`), alpha, power and power
     // above alpha, in this order.
-    InputTable EffectAlphaPowerChecks(std::function<bool(double)> effectPasses);
+    InputTable EffectAlphaPowerChecks(SmallFunction<bool(double), 32> effectPasses);
     // Each of two given groups at least `smallest` subjects, then their
     // total (`totalPasses`) on the row of N1.
-    InputTable GroupChecks(int smallest, std::function<bool(int total)> totalPasses);
+    InputTable GroupChecks(int smallest, SmallFunction<bool(int total), 32> totalPasses);
 
     // Lambda in [0, kLargestLambda].
     bool CheckLambda(double lambda);

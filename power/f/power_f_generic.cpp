@@ -57,11 +57,13 @@ CalculateStatus PowerFGeneric::Calculate(AnalysisType type, PropertyList* inputs
         num = ReadNumeratorDf(inputs, &numRow);
         den = ReadDenominatorDf(inputs, &denRow);
     };
-    path.checks = JoinChecks({{EffectPasses([this](double lambda) { return CheckLambda(lambda); })},
-                              AlphaPowerChecks(*this),
-                              {OwnInputCheck(numRow, dfPasses(kNumeratorDfId, num)),
-                               OwnInputCheck(denRow, dfPasses(kDenominatorDfId, den)),
-                               RatioInRange(*this, 0.01, 100.0)}});
+    path.checks = InputTable{EffectPasses([this](double lambda) { return CheckLambda(lambda); }),
+                             AlphaInRange(*this),
+                             PowerInRange(*this),
+                             PowerAboveAlpha(*this),
+                             OwnInputCheck(numRow, dfPasses(kNumeratorDfId, num)),
+                             OwnInputCheck(denRow, dfPasses(kDenominatorDfId, den)),
+                             RatioInRange(*this, 0.01, 100.0)};
     path.takeDesign = [&](GivenValues&) { SetDf(num, den); };
     path.afterCriterion = [this](const GivenValues&) { SetCentralCriticalValue(alpha); };
     return RunReadCheckSolve(*this, type, inputs, path);

@@ -71,8 +71,8 @@ bool PowerFMultivariate::CheckEffectInRange(AnalysisType type, double effect) {
 }
 
 ReadCheckSolve PowerFMultivariate::MultivariatePath(
-    AnalysisType type, std::function<int()> readDesign,
-    std::function<void(const GivenValues&)> takeDesign) {
+    AnalysisType type, Hook<int()> readDesign,
+    SmallFunction<void(const GivenValues&), 64> takeDesign) {
     ReadCheckSolve path = DesignPath(type, std::move(readDesign), std::move(takeDesign));
     // The last evaluation of the search need not be at the answer.
     path.afterCriterion = [this](const GivenValues&) {

@@ -60,8 +60,8 @@ class PowerFMultivariate : public PowerF {
     bool CheckEffectInRange(AnalysisType type, double effect);
     // The path of a design with one total N (DesignPath), whose Criterion
     // search leaves the df of the design.
-    ReadCheckSolve MultivariatePath(AnalysisType type, std::function<int()> readDesign,
-                                    std::function<void(const GivenValues&)> takeDesign);
+    ReadCheckSolve MultivariatePath(AnalysisType type, Hook<int()> readDesign,
+                                    SmallFunction<void(const GivenValues&), 64> takeDesign);
 };
 
 // MANOVA, global effects (test 114): the k group mean vectors of p

@@ -149,12 +149,12 @@ double PowerT::TwoGroupAPrioriObjective(double x) {
 // ------------------------------------------------------ read, check, solve
 
 ReadCheckSolve PowerT::FamilyPath(AnalysisType type, PropertyList* inputs, SampleInputs sample,
-                                  int& tails, std::function<int()> readOwn,
-                                  std::function<void(GivenValues&)> takeOwn) {
+                                  int& tails, OwnHook<int()> readOwn,
+                                  OwnHook<void(GivenValues&)> takeOwn) {
     ReadCheckSolve path;
     path.effectId = GetEffectSizeId();
     path.sample = sample;
-    path.readDesign = [this, inputs, &tails, readOwn] {
+    path.readDesign = [this, inputs, &tails, readOwn = std::move(readOwn)] {
         if (readOwn) {
             if (const int row = readOwn(); row >= 0) return row;
         }
@@ -162,7 +162,7 @@ ReadCheckSolve PowerT::FamilyPath(AnalysisType type, PropertyList* inputs, Sampl
         tails = ReadTails(inputs, &tailsRow);
         return -1;
     };
-    path.takeDesign = [this, type, sample, &tails, takeOwn](GivenValues& v) {
+    path.takeDesign = [this, type, sample, &tails, takeOwn = std::move(takeOwn)](GivenValues& v) {
         if (takeOwn) takeOwn(v);
         oneTailed = tails == 0;
         if (sample == SampleInputs::kGroups) {
@@ -188,11 +188,32 @@ ReadCheckSolve PowerT::FamilyPath(AnalysisType type, PropertyList* inputs, Sampl
     return path;
 }
 
+namespace {
+
+// The family's checks, after the allocation ratio's for two groups; built
+// in place with one allocation, no tables to join.
+InputTable JoinFamilyChecks(PowerAnalysis& test, bool twoGroups, InputCheck effect,
+                            InputTable sample) {
+    InputTable checks;
+    checks.reserve(sample.size() + 6);
+    if (twoGroups) checks.push_back(AllocationRatioAbove(test, 0.01));
+    checks.push_back(std::move(effect));
+    checks.push_back(AlphaInRange(test));
+    checks.push_back(PowerInRange(test));
+    checks.push_back(PowerAboveAlpha(test));
+    for (InputCheck& check : sample) checks.push_back(std::move(check));
+    checks.push_back(RatioInRange(test, 0.01, 100.0));
+    return checks;
+}
+
+}  // namespace
+
 InputTable PowerT::FamilyChecks(InputCheck effect, InputTable sample) {
-    return JoinChecks({{std::move(effect)},
-                       AlphaPowerChecks(*this),
-                       std::move(sample),
-                       {RatioInRange(*this, 0.01, 100.0)}});
+    return JoinFamilyChecks(*this, false, std::move(effect), std::move(sample));
+}
+
+InputTable PowerT::TwoGroupFamilyChecks(InputCheck effect, InputTable groups) {
+    return JoinFamilyChecks(*this, true, std::move(effect), std::move(groups));
 }
 
 InputCheck PowerT::EffectSizeCheck(AnalysisType type) {

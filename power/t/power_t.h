@@ -37,6 +37,10 @@ class PowerT : public PowerAnalysis {
     virtual double UpdateDf() = 0;
 
   protected:
+    // A test's own hook on the family's path, held in place inside the
+    // path's hook that calls it.
+    template <class Signature>
+    using OwnHook = SmallFunction<Signature, 64>;
     // The family's read-check-solve path for Calculate. The test's own
     // inputs (readOwn: the row of a failure, else -1) are read ahead of the
     // tails, the tails ahead of the given inputs, whose effect is the test's
@@ -46,13 +50,15 @@ class PowerT : public PowerAnalysis {
     // ratio of the groups (the one asked for in A priori, else N2/N1). The
     // total an A priori search finds is halved like a given N; after
     // Criterion the critical value is that of the alpha found. The lambdas
-    // keep references to `tails`, `inputs` and the hooks.
+    // keep a reference to `tails` and hold the hooks themselves.
     ReadCheckSolve FamilyPath(AnalysisType type, PropertyList* inputs, SampleInputs sample,
-                              int& tails, std::function<int()> readOwn = {},
-                              std::function<void(GivenValues&)> takeOwn = {});
+                              int& tails, OwnHook<int()> readOwn = {},
+                              OwnHook<void(GivenValues&)> takeOwn = {});
     // The family's order of checks: the effect, alpha, power and power above
     // alpha, then the sample, then the beta/alpha ratio.
     InputTable FamilyChecks(InputCheck effect, InputTable sample);
+    // The same for two groups, after the check of the allocation ratio.
+    InputTable TwoGroupFamilyChecks(InputCheck effect, InputTable groups);
     // The effect row of the X-Y plot's check (CheckEffectSize) for the type.
     InputCheck EffectSizeCheck(AnalysisType type);
 

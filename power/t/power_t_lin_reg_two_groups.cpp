@@ -168,8 +168,7 @@ CalculateStatus PowerTLinReg2::Calculate(AnalysisType type, PropertyList* inputs
     int tails = 0;
     ReadCheckSolve path = FamilyPath(type, inputs, SampleInputs::kGroups, tails,
                                      [this, inputs] { return ReadDesign(inputs); });
-    path.checks = JoinChecks({{AllocationRatioAbove(*this, 0.01)},
-                              FamilyChecks(EffectSizeCheck(type), GroupSizeChecks(*this, 5))});
+    path.checks = TwoGroupFamilyChecks(EffectSizeCheck(type), GroupSizeChecks(*this, 5));
     return RunReadCheckSolve(*this, type, inputs, path);
 }
 

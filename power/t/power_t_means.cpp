@@ -135,8 +135,7 @@ void PowerTMeans::BuildInputList(AnalysisType type, PropertyList* inputs) {
 CalculateStatus PowerTMeans::Calculate(AnalysisType type, PropertyList* inputs) {
     int tails = 0;
     ReadCheckSolve path = FamilyPath(type, inputs, SampleInputs::kGroups, tails);
-    path.checks = JoinChecks({{AllocationRatioAbove(*this, 0.01)},
-                              FamilyChecks(EffectSizeCheck(type), GroupSizeChecks(*this, 3))});
+    path.checks = TwoGroupFamilyChecks(EffectSizeCheck(type), GroupSizeChecks(*this, 3));
     return RunReadCheckSolve(*this, type, inputs, path);
 }
 

@@ -558,9 +558,8 @@ CalculateStatus PowerTWilcoxon<Base, kSamples>::Calculate(AnalysisType type, Pro
         path.checks = this->FamilyChecks(this->EffectSizeCheck(type),
                                          {TotalSampleSizeIn(*this, 3, kLargestTotalSampleSize)});
     } else {
-        path.checks = JoinChecks(
-            {{AllocationRatioAbove(*this, 0.01)},
-             this->FamilyChecks(this->EffectSizeCheck(type), GroupSizeChecks(*this, 3))});
+        path.checks =
+            this->TwoGroupFamilyChecks(this->EffectSizeCheck(type), GroupSizeChecks(*this, 3));
     }
     return RunReadCheckSolve(*this, type, inputs, path);
 }

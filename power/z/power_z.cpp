@@ -2,7 +2,6 @@
 
 #include <climits>
 #include <cmath>
-#include <memory>
 #include <utility>
 
 #include "analysis/test_family_support.h"
@@ -149,31 +148,28 @@ int PowerZ::ClampedSum(long n1, long n2) {
 // ------------------------------------------------------ read, check, solve
 
 ReadCheckSolve PowerZ::FamilyPath(AnalysisType type, PropertyList* inputs, SampleInputs sample,
-                                  int& tails, OwnInputs own) {
+                                  int& tails, OwnInputs* own) {
     ReadCheckSolve path;
     path.effectId = GetEffectSizeId();
     path.sample = sample;
-    const bool readsDirection = own.sensitivityDirection && type == kSensitivity;
-    // The direction is read with the design and taken with it.
-    auto direction = std::make_shared<int>(0);
-    path.readDesign = [this, inputs, &tails, readsDirection, direction,
-                       before = std::move(own.beforeTails), after = std::move(own.afterTails)] {
-        if (before) {
-            if (const int row = before(); row >= 0) return row;
+    // The direction is read with the design into `own` and taken with it.
+    const bool readsDirection = own && own->sensitivityDirection && type == kSensitivity;
+    path.readDesign = [this, inputs, &tails, readsDirection, own] {
+        if (own && own->beforeTails) {
+            if (const int row = own->beforeTails(); row >= 0) return row;
         }
         int selectionRow = -1;
         tails = ReadTails(inputs, &selectionRow);
-        if (after) {
-            if (const int row = after(); row >= 0) return row;
+        if (own && own->afterTails) {
+            if (const int row = own->afterTails(); row >= 0) return row;
         }
-        if (readsDirection) *direction = ReadEffectDirection(inputs, &selectionRow);
+        if (readsDirection) own->direction = ReadEffectDirection(inputs, &selectionRow);
         return -1;
     };
-    path.takeDesign = [this, type, sample, &tails, readsDirection, direction,
-                       take = std::move(own.take)](GivenValues& v) {
-        if (take) take(v);
+    path.takeDesign = [this, type, sample, &tails, readsDirection, own](GivenValues& v) {
+        if (own && own->take) own->take(v);
         oneTailed = tails == 0;
-        if (readsDirection) effectDirection = *direction == 1 ? 1.0 : -1.0;
+        if (readsDirection) effectDirection = own->direction == 1 ? 1.0 : -1.0;
         if (sample != SampleInputs::kGroups) return;
         allocationRatio = type == kAPriori ? v.allocationRatio
                                            : static_cast<double>(v.sampleSize2) /
@@ -183,11 +179,17 @@ ReadCheckSolve PowerZ::FamilyPath(AnalysisType type, PropertyList* inputs, Sampl
 }
 
 InputTable PowerZ::FamilyChecks(InputTable effect, InputTable sample) {
-    return JoinChecks({{AllocationRatioAbove(*this, 0.01)},
-                       std::move(effect),
-                       AlphaPowerChecks(*this),
-                       std::move(sample),
-                       {RatioInRange(*this, 0.01, 100.0)}});
+    // Built in place: one allocation, no tables to join.
+    InputTable checks;
+    checks.reserve(effect.size() + sample.size() + 5);
+    checks.push_back(AllocationRatioAbove(*this, 0.01));
+    for (InputCheck& check : effect) checks.push_back(std::move(check));
+    checks.push_back(AlphaInRange(*this));
+    checks.push_back(PowerInRange(*this));
+    checks.push_back(PowerAboveAlpha(*this));
+    for (InputCheck& check : sample) checks.push_back(std::move(check));
+    checks.push_back(RatioInRange(*this, 0.01, 100.0));
+    return checks;
 }
 
 InputCheck PowerZ::EffectInRange(const char* name, double lo, double hi) {

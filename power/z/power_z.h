@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <string>
 
 #include "analysis/ids.h"
@@ -63,21 +62,24 @@ class PowerZ : public PowerAnalysis {
     // row of a failure, else -1; `take` takes the design once every check
     // has passed.
     struct OwnInputs {
-        std::function<int()> beforeTails;
-        std::function<int()> afterTails;
-        std::function<void(GivenValues&)> take;
+        Hook<int()> beforeTails;
+        Hook<int()> afterTails;
+        Hook<void(GivenValues&)> take;
         // The Sensitivity list holds the effect direction, read after the
         // own inputs and taken with them.
         bool sensitivityDirection = false;
+        // The direction as read, until the design is taken.
+        int direction = 0;
     };
     // The family's read-check-solve path for Calculate: the test's own
     // inputs around the tails, then the given inputs, whose effect is the
     // test's effect input. Once the checks have passed, the own design is
     // taken, then the tails and, for two groups, the allocation ratio (the
     // one asked for in A priori, else N2/N1). The lambdas keep references
-    // to `tails` and to what the hooks capture.
+    // to `tails` and to `own` (the caller's, not a copy), which must
+    // outlive the path.
     ReadCheckSolve FamilyPath(AnalysisType type, PropertyList* inputs, SampleInputs sample,
-                              int& tails, OwnInputs own);
+                              int& tails, OwnInputs* own = nullptr);
     // The family's order of checks: the allocation ratio of two groups, the
     // effect's, alpha, power and power above alpha, the sample's, then the
     // beta/alpha ratio.

@@ -60,7 +60,7 @@ CalculateStatus PowerZGeneric::Calculate(AnalysisType type, PropertyList* inputs
         noncentralSD = sd;
         distribution->SetParam(kSd, 1.0);
     };
-    ReadCheckSolve path = FamilyPath(type, inputs, SampleInputs::kFixedTotal, tails, own);
+    ReadCheckSolve path = FamilyPath(type, inputs, SampleInputs::kFixedTotal, tails, &own);
     // No A priori in the generic test: the mean is an input, and its list
     // holds nothing to read.
     path.solvesAPriori = false;

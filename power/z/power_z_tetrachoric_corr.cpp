@@ -316,7 +316,7 @@ CalculateStatus PowerZTetrachoricCorr::Calculate(AnalysisType type, PropertyList
     };
     own.sensitivityDirection = true;
     int tails = 0;
-    ReadCheckSolve path = FamilyPath(type, inputs, SampleInputs::kTotal, tails, own);
+    ReadCheckSolve path = FamilyPath(type, inputs, SampleInputs::kTotal, tails, &own);
     path.checks = FamilyChecks(
         {{Given::kEffect,
           [this, type](const GivenValues& v) {

@@ -111,7 +111,7 @@ void PowerZTwoCorr::BuildInputList(AnalysisType type, PropertyList* inputs) {
 
 CalculateStatus PowerZTwoCorr::Calculate(AnalysisType type, PropertyList* inputs) {
     int tails = 0;
-    ReadCheckSolve path = FamilyPath(type, inputs, SampleInputs::kGroups, tails, {});
+    ReadCheckSolve path = FamilyPath(type, inputs, SampleInputs::kGroups, tails);
     // With q = 0 the power is alpha at every N: refused here, as the other
     // tests do, not left to the search.
     InputTable afterPower;

@@ -228,7 +228,7 @@ CalculateStatus PowerZTwoDepCorrNCI::Calculate(AnalysisType type, PropertyList* 
         solving = true;
     };
     own.sensitivityDirection = true;
-    ReadCheckSolve path = FamilyPath(type, inputs, SampleInputs::kTotal, tails, own);
+    ReadCheckSolve path = FamilyPath(type, inputs, SampleInputs::kTotal, tails, &own);
     path.sampleSizeId = kSampleSizeId;
     InputTable effect = {EffectInRange("r_cd", kCorrelationMargin - 1.0, 1.0 - kCorrelationMargin)};
     if (type == kAPriori) {

@@ -288,7 +288,7 @@ CalculateStatus PowerZTwoProp::Calculate(AnalysisType type, PropertyList* inputs
         proportion1 = p1;
         return -1;
     };
-    ReadCheckSolve path = FamilyPath(type, inputs, SampleInputs::kGroups, tails, own);
+    ReadCheckSolve path = FamilyPath(type, inputs, SampleInputs::kGroups, tails, &own);
     InputTable effect = {
         EffectInRange("d", type == kAPriori ? 1e-6 : -100.0, 100.0),
         {Given::kEffect, [this](const GivenValues& v) { return CheckEffectDescribesP2(v.effect); }},
