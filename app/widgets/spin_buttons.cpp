@@ -23,11 +23,6 @@ SpinButtons::SpinButtons(QLineEdit* buddy, int low, int high, QWidget* parent)
     connect(down_, &QToolButton::clicked, this, [this] { StepBy(-1); });
 }
 
-void SpinButtons::SetRange(int low, int high) {
-    low_ = low;
-    high_ = high;
-}
-
 void SpinButtons::StepBy(int steps) {
     if (!buddy_) return;
     const long long now = ReadLeadingInteger(buddy_->text().toStdWString());

@@ -14,7 +14,6 @@ class SpinButtons : public QWidget {
   public:
     SpinButtons(QLineEdit* buddy, int low, int high, QWidget* parent);
 
-    void SetRange(int low, int high);
     // Called after every step that changed the field.
     void SetOnStep(std::function<void()> onStep) { onStep_ = std::move(onStep); }
     void StepBy(int steps);

@@ -138,13 +138,6 @@ int PowerZ::AsCount(double n) {
     return static_cast<int>(n);
 }
 
-int PowerZ::ClampedSum(long n1, long n2) {
-    const long long sum = static_cast<long long>(n1) + n2;
-    if (sum > INT_MAX) return INT_MAX;
-    if (sum < INT_MIN) return INT_MIN;
-    return static_cast<int>(sum);
-}
-
 // ------------------------------------------------------ read, check, solve
 
 ReadCheckSolve PowerZ::FamilyPath(AnalysisType type, PropertyList* inputs, SampleInputs sample,

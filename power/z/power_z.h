@@ -127,8 +127,4 @@ class PowerZ : public PowerAnalysis {
     // A sample size of the X-Y plot's checks as an int: truncated, held in
     // the int range, and NaN mapped to a value every check rejects.
     static int AsCount(double n);
-    // The sum of two 32-bit group sizes for the whole-number checks; a sum
-    // beyond the int range is passed on as the int maximum, which every
-    // admissible range excludes.
-    static int ClampedSum(long n1, long n2);
 };
