@@ -32,6 +32,17 @@ bool Below(double x, double a) {
     return x < a * (1.0 - kRoundOff);
 }
 
+// The sum of n terms in four running sums, which do not wait on each other.
+double SumOf(const double* p, long n) {
+    double s[4] = {0.0, 0.0, 0.0, 0.0};
+    long k = 0;
+    for (; k + 4 <= n; k += 4) {
+        for (int r = 0; r < 4; ++r) s[r] += p[k + r];
+    }
+    for (; k < n; ++k) s[0] += p[k];
+    return (s[0] + s[1]) + (s[2] + s[3]);
+}
+
 }  // namespace
 
 void FisherExactPower::UseDesign(const Design& design) {
@@ -174,24 +185,64 @@ FisherExactPower::Region FisherExactPower::TwoSided(int m, int first, int last) 
     int u = static_cast<int>(std::ceil(mean));
     if (u == f) u = f + 1;
     const double a = design_.alpha;
-    int lo = windowLow_;
-    int hi = windowLow_ + static_cast<int>(window_.size()) - 1;
+    const double* w = window_.data();
+    const long count = static_cast<long>(window_.size());
+    const long fi = static_cast<long>(f) - windowLow_;
+    const long ui = static_cast<long>(u) - windowLow_;
+    const double limit = a * (1.0 + kRoundOff);
+    long i = 0;
+    long j = count - 1;
+    // The window reaches far into both tails, and taking its ends one by one
+    // was most of the cost of a region. The terms below a level at which
+    // even the whole window would hold a quarter of alpha all leave before
+    // any other; each side rises towards the mean, so they are found by
+    // bisection and taken at once, unless a near-tie across the level
+    // could change the order in which the ends leave.
+    const double level = 0.25 * limit / static_cast<double>(count);
+    const long lowerEnd = std::clamp(fi, 0L, count);
+    const long upperBegin = std::clamp(ui + 1, 0L, count);
+    const long i0 = std::partition_point(w, w + lowerEnd, [&](double v) { return v < level; }) - w;
+    const long j0 = upperBegin < count
+                        ? std::partition_point(w + upperBegin, w + count,
+                                               [&](double v) { return v >= level; }) -
+                              w - 1
+                        : count - 1;
+    const bool lowerWaits = i0 > 0 && j0 > ui && !(w[i0 - 1] < w[j0] * (1.0 - kTie));
+    const bool upperWaits = j0 < count - 1 && i0 < fi && !(w[i0] >= w[j0 + 1] * (1.0 - kTie));
     double removed = 0.0;
-    for (;;) {
-        const bool lower = lo<f, upper = hi> u;
-        if (!lower && !upper) break;
+    if (!lowerWaits && !upperWaits) {
+        for (; i < i0; ++i) removed += w[i];
+        for (; j > j0; --j) removed += w[j];
+    }
+    bool full = false;
+    while (i < fi && j > ui) {
         // On a tie the growing interval takes the lower count first, so the
         // upper one is the later and leaves first.
-        const bool takeUpper = upper && (!lower || Term(lo) >= Term(hi) * (1.0 - kTie));
-        const double next = removed + (takeUpper ? Term(hi) : Term(lo));
-        if (!AtMost(next, a)) break;
+        const bool takeUpper = w[i] >= w[j] * (1.0 - kTie);
+        const double next = removed + (takeUpper ? w[j] : w[i]);
+        if (!(next <= limit)) {
+            full = true;
+            break;
+        }
         removed = next;
         if (takeUpper) {
-            --hi;
+            --j;
         } else {
-            ++lo;
+            ++i;
         }
     }
+    for (; !full && i < fi; ++i) {
+        const double next = removed + w[i];
+        if (!(next <= limit)) break;
+        removed = next;
+    }
+    for (; !full && j > ui; --j) {
+        const double next = removed + w[j];
+        if (!(next <= limit)) break;
+        removed = next;
+    }
+    int lo = windowLow_ + static_cast<int>(i);
+    int hi = windowLow_ + static_cast<int>(j);
     if (lo >= f && hi <= u) {
         // One count of the start pair may hold 1 - alpha alone.
         const double pf = Term(f), pu = Term(u);
@@ -221,9 +272,11 @@ FisherExactPower::Region FisherExactPower::TwoSided(int m, int first, int last) 
             widen(hi, +1, last);
         }
     }
-    double size = 0.0;
-    for (int x = windowLow_; x < lo; ++x) size += Term(x);
-    for (int x = windowLow_ + static_cast<int>(window_.size()) - 1; x > hi; --x) size += Term(x);
+    // The start pair's count may lie past a window's end; the terms beyond
+    // it are none.
+    const long below = std::clamp(static_cast<long>(lo) - windowLow_, 0L, count);
+    const long above = std::clamp(static_cast<long>(hi) - windowLow_ + 1, below, count);
+    const double size = SumOf(w, below) + SumOf(w + above, count - above);
     return {lo, hi, size};
 }
 
