@@ -53,12 +53,13 @@ QIcon ProgramIcon() {
         painter.setBrush(QColor(0x1f, 0x4e, 0x8c));
         painter.setPen(Qt::NoPen);
         painter.drawRoundedRect(QRectF(0, 0, size, size), size / 6.0, size / 6.0);
-        QFont font = platform::MakeFont(QStringLiteral("Lucida Sans Unicode"), 1);
-        font.setPixelSize(size * 3 / 4);
-        font.setBold(true);
-        painter.setFont(font);
-        painter.setPen(Qt::white);
-        painter.drawText(QRect(0, 0, size, size), Qt::AlignCenter, QStringLiteral("Q"));
+        // The "Q" is stroked rather than set in a font: a bold face loaded
+        // for one letter would cost the start-up more than the whole icon.
+        const double unit = size / 16.0;
+        painter.setPen(QPen(Qt::white, 2.2 * unit, Qt::SolidLine, Qt::RoundCap));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(QRectF(3.5 * unit, 2.5 * unit, 9 * unit, 10 * unit));
+        painter.drawLine(QPointF(9.5 * unit, 10 * unit), QPointF(13 * unit, 14 * unit));
         painter.end();
         icon.addPixmap(pixmap);
     }
