@@ -34,7 +34,6 @@
 #include "app/xyplot/xy_plot_window.h"
 #include "glm/model/power_glmm.h"
 #include "platform/environment.h"
-#include "platform/fonts.h"
 #include "ui/graphics/mathtext/symbol_table.h"
 #include "ui/grid/grid_ctrl.h"
 
