@@ -147,6 +147,7 @@ void TypeNames(benchmark::internal::Benchmark* b) {
 }
 BENCHMARK(TwoTailed<PowerExactUncTwoPropOffset, -1>)->Apply(TypeNames);
 BENCHMARK(TwoTailed<PowerExactUncTwoPropOffset, 7>)->Apply(TypeNames);
+BENCHMARK(TwoTailed<PowerExactUncTwoPropOffset, 9>)->Apply(TypeNames);
 BENCHMARK(TwoTailed<PowerExactUncTwoPropNull, -1>)->Apply(TypeNames);
 
 // The score statistic of the difference at an extreme effect: a
@@ -163,6 +164,19 @@ void ScoreCompromiseExtreme(benchmark::State& state) {
                                          7);
 }
 BENCHMARK(ScoreCompromiseExtreme)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The same with Gart and Nam's skewness-corrected score statistic.
+void CorrectedScoreCompromiseExtreme(benchmark::State& state) {
+    RunFresh<PowerExactUncTwoPropOffset>(state, kCompromise,
+                                         {{kTails, "Two"},
+                                          {"Prop. p1|H1", "0.21"},
+                                          {"Prop. p1|H0", "0.98"},
+                                          {kN1, "3250"},
+                                          {kN2, "3250"},
+                                          {kRatio, "1"}},
+                                         9);
+}
+BENCHMARK(CorrectedScoreCompromiseExtreme)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 
