@@ -357,6 +357,14 @@ bool PowerExactUncondTwoProp::SkewOverRow(int, int, int, int, int, double* gLo, 
     return true;
 }
 
+double PowerExactUncondTwoProp::RowCentre(int x2, int m2) const {
+    return static_cast<double>(x2) / m2 + nullDifference;
+}
+
+double PowerExactUncondTwoProp::RowDifference(int x2, int x1, int m1, int m2) const {
+    return static_cast<double>(x1) / m1 - static_cast<double>(x2) / m2 - nullDifference;
+}
+
 bool PowerExactUncondTwoProp::BoundsOverRow(int, int, int, int, int, double*, double*) {
     return false;
 }
@@ -561,7 +569,7 @@ int PowerExactUncondTwoProp::Screen(int x2, int x1) {
     }
     const double nearScale = rowNear_[row], farScale = rowFar_[row];
     if (!(nearScale > 0.0)) return 0;
-    const double d = static_cast<double>(x1) / m1_ - static_cast<double>(x2) / m2_ - nullDifference;
+    const double d = RowDifference(x2, x1, m1_, m2_);
     if (!(std::fabs(d) > 1e-12)) return 0;
     constexpr double kMargin = 1e-6;
     const double nearer = d * nearScale * (1.0 - kMargin), farther = d * farScale * (1.0 + kMargin);
@@ -805,8 +813,8 @@ bool PowerExactUncondTwoProp::AcceptedSpan(int x2, int* first, int* last) {
         const double upper = SkewThreshold(c, gLo, gHi, true);
         const double lower = SkewThreshold(-c, gLo, gHi, false);
         if ((side_ != 1 && !(upper > 0.0)) || (side_ != 0 && !(lower < 0.0))) return pass > 0;
-        // x1 at d: (d + x2/m2 + offset) m1, one count wider each way.
-        const double centre = static_cast<double>(x2) / m2_ + nullDifference;
+        // x1 at d: (d + centre) m1, one count wider each way.
+        const double centre = RowCentre(x2, m2_);
         if (side_ != 1) {
             const double reach = upper / nearScale * (1.0 + 1e-6);
             hi = std::min(hi, static_cast<int>(std::ceil((centre + reach) * m1_)) + 1);

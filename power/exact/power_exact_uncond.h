@@ -163,10 +163,15 @@ class PowerExactUncondTwoProp : public PowerExact {
     // Base: false.
     virtual bool AcceptsAnInterval(int x2, int m1, int m2, int side, double c);
     // Whether the statistic of every outcome (x1, x2) with x1 in lo..hi
-    // (of m1, x2 of m2) lies between d near and d far, d = x1/m1 - x2/m2
-    // - offset, 0 < near <= far: bounds that hold for the value as
-    // computed, which spare computing it where they decide. Base: false.
+    // (of m1, x2 of m2) lies between d near and d far, d = RowDifference,
+    // 0 < near <= far: bounds that hold for the value as computed, which
+    // spare computing it where they decide. Base: false.
     virtual bool BoundsOverRow(int x2, int lo, int hi, int m1, int m2, double* near, double* far);
+    // The numerator d = x1/m1 - RowCentre(x2) of the statistic of
+    // BoundsOverRow, and the proportion of group 1 where it vanishes. Base:
+    // the difference less the offset, centre x2/m2 + offset.
+    virtual double RowDifference(int x2, int x1, int m1, int m2) const;
+    virtual double RowCentre(int x2, int m2) const;
     // Whether BoundsOverRow may hold for the chosen statistic. Base: false.
     virtual bool OffersRowBounds() const { return false; }
     // For a statistic that corrects a z for skewness, the value w solving

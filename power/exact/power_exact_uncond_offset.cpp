@@ -294,6 +294,34 @@ bool PowerExactUncTwoPropOffset::BoundsOverRow(int x2, int lo, int hi, int m1, i
     const double h2 = static_cast<double>(x2) / n2;
     double a = lo / n1, b = hi / n1, vertex = 0.5, scale = 1.0;
     std::function<double(double)> variance;
+    if (statistic == 10 || statistic == 11) {
+        // The score statistics of the ratio rho, r = h1 - rho h2 over the
+        // root of v = rho t (1 - rho t)/n1 + rho^2 t (1 - t)/n2 at the
+        // restricted estimate t of p2. The log-likelihood along p1 = rho p2
+        // is concave in p2, its slope above 0 below both h1/rho and h2 and
+        // below 0 above both: t lies between the two, in 0..min(1, 1/rho).
+        // Its root 2 s/(k + sqrt(k^2 - 4 N rho s)), s = x1 + x2, k = rho n1
+        // + x1 + n2 + rho x2, is also at least s/k. v is concave in t.
+        // Spreads near the floors of the statistic (below 1e-5) are not
+        // bounded.
+        const double rho = NullProportion() / proportion2;
+        const double top = std::min(1.0, 1.0 / rho);
+        const double least = (lo + x2) / (rho * n1 + hi + n2 + rho * x2);
+        a = std::clamp(std::max(std::min(lo / (rho * n1), h2), least), 0.0, top);
+        b = std::clamp(std::max(hi / (rho * n1), h2), 0.0, top);
+        if (statistic == 11) scale = n / (n - 1.0);
+        variance = [=](double t) {
+            return rho * t * (1.0 - rho * t) / n1 + rho * rho * t * (1.0 - t) / n2;
+        };
+        vertex = (1.0 / n1 + rho / n2) / (2.0 * rho * (1.0 / n1 + 1.0 / n2));
+        vertex = std::clamp(vertex, a, b);
+        const double vmin = scale * std::min(variance(a), variance(b));
+        const double vmax = scale * std::max({variance(a), variance(b), variance(vertex)});
+        if (!(vmin > 1e-9 * vmax) || !(vmin > 1e-9)) return false;
+        *near = 1.0 / std::sqrt(vmax);
+        *far = 1.0 / std::sqrt(vmin);
+        return true;
+    }
     if (statistic == 2 || statistic == 6) {
         // The unpooled z and the t depend on x1 through h1 (1 - h1) alone.
         const double w2 = statistic == 2 ? h2 * (1.0 - h2) / n2 : n2 * h2 * (1.0 - h2);
@@ -317,6 +345,19 @@ bool PowerExactUncTwoPropOffset::BoundsOverRow(int x2, int lo, int hi, int m1, i
     *near = 1.0 / std::sqrt(vmax);
     *far = 1.0 / std::sqrt(vmin);
     return true;
+}
+
+double PowerExactUncTwoPropOffset::RowDifference(int x2, int x1, int m1, int m2) const {
+    if (statistic != 10 && statistic != 11) {
+        return PowerExactUncondTwoProp::RowDifference(x2, x1, m1, m2);
+    }
+    const double h1 = static_cast<double>(x1) / m1, h2 = static_cast<double>(x2) / m2;
+    return h1 - NullProportion() / proportion2 * h2;
+}
+
+double PowerExactUncTwoPropOffset::RowCentre(int x2, int m2) const {
+    if (statistic != 10 && statistic != 11) return PowerExactUncondTwoProp::RowCentre(x2, m2);
+    return NullProportion() / proportion2 * (static_cast<double>(x2) / m2);
 }
 
 // Gart and Nam's skewness of the score statistic of the difference is g =

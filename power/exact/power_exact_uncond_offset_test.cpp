@@ -258,12 +258,14 @@ TEST(UnconditionalOffsetTest, ClaimedIntervalsHoldOverEveryX1) {
 TEST(UnconditionalOffsetTest, ClaimedBoundsHoldOverEveryX1) {
     const std::pair<int, int> groups[] = {{2, 3}, {9, 4}, {30, 30}, {200, 150}, {1000, 1000}};
     int claimed = 0, refused = 0;
-    for (int code : {2, 6, 7, 8, 9}) {
+    for (int code : {2, 6, 7, 8, 9, 10, 11}) {
         for (double delta : {-0.9, -0.4, -0.05, 0.0, 0.02, 0.3, 0.85}) {
             for (const auto& [n1, n2] : groups) {
                 PowerExactUncTwoPropOffset test;
                 test.SetStatistic(code);
                 test.nullDifference = delta;
+                const double p0 = test.proportion2 + delta;
+                if (!(0.0 < p0 && p0 < 1.0)) continue;
                 const int step = std::max(1, n2 / 60);
                 for (int x2 = 0; x2 <= n2; x2 += step) {
                     for (const auto& [lo, hi] : {std::pair{0, n1}, std::pair{n1 / 3, n1 / 2},
@@ -298,8 +300,7 @@ TEST(UnconditionalOffsetTest, ClaimedBoundsHoldOverEveryX1) {
                                 // The bounds on z: the uncorrected statistic.
                                 v = test.StatisticValue(7, x2, x1, n2, n1, 0.0, 2);
                             }
-                            const double d =
-                                static_cast<double>(x1) / n1 - static_cast<double>(x2) / n2 - delta;
+                            const double d = test.RowDifference(x2, x1, n1, n2);
                             const double a = d * nearScale, b = d * farScale;
                             const double slack = 1e-9 * std::fabs(b) + 1e-12;
                             EXPECT_GE(v, std::min(a, b) - slack)
