@@ -110,6 +110,30 @@ const StatisticEntry* StatisticOf(int code, bool withH0) {
     return (withH0 ? entry.withH0 : entry.equality) ? &entry : nullptr;
 }
 
+// The z at which a skewness-corrected value w(z) (see SkewOverRow) equals
+// w, least or greatest over g in gLo..gHi. The inverse of w(z) is z = w +
+// g (w^2 - 1) where 1 + 2 g w >= 0 and z = w/2 - g elsewhere, the two equal
+// at the kink g = -1/(2 w): linear in g on either side of it, so the
+// extremes lie at gLo, gHi or the kink. Without skewness it is w itself;
+// otherwise widened far beyond the rounding of either side.
+double SkewThreshold(double w, double gLo, double gHi, bool greatest) {
+    if (gLo == 0.0 && gHi == 0.0) return w;
+    auto z = [w](double g) {
+        return 1.0 + 2.0 * g * w >= 0.0 ? w + g * (w * w - 1.0) : w / 2.0 - g;
+    };
+    double lo = std::min(z(gLo), z(gHi)), hi = std::max(z(gLo), z(gHi));
+    if (w != 0.0) {
+        const double kink = -1.0 / (2.0 * w);
+        if (gLo < kink && kink < gHi) {
+            lo = std::min(lo, z(kink));
+            hi = std::max(hi, z(kink));
+        }
+    }
+    const double slack =
+        1e-9 * (1.0 + std::fabs(w) + std::fabs(w * w * gLo) + std::fabs(w * w * gHi));
+    return greatest ? hi + slack : lo - slack;
+}
+
 }  // namespace
 
 void PowerExactUncondTwoProp::MassCache::Reset(int trials, double proportion) {
@@ -328,6 +352,19 @@ bool PowerExactUncondTwoProp::AcceptsAnInterval(int, int, int, int, double) {
     return false;
 }
 
+bool PowerExactUncondTwoProp::SkewOverRow(int, int, int, int, int, double* gLo, double* gHi) {
+    *gLo = *gHi = 0.0;
+    return true;
+}
+
+double PowerExactUncondTwoProp::RowCentre(int x2, int m2) const {
+    return static_cast<double>(x2) / m2 + nullDifference;
+}
+
+double PowerExactUncondTwoProp::RowDifference(int x2, int x1, int m1, int m2) const {
+    return static_cast<double>(x1) / m1 - static_cast<double>(x2) / m2 - nullDifference;
+}
+
 bool PowerExactUncondTwoProp::BoundsOverRow(int, int, int, int, int, double*, double*) {
     return false;
 }
@@ -520,23 +557,33 @@ int PowerExactUncondTwoProp::Screen(int x2, int x1) {
     if (x1 < weightLo_ || x1 > weightHi_ || !std::isfinite(critical_)) return 0;
     const size_t row = static_cast<size_t>(x2);
     if (std::isnan(rowNear_[row])) {
-        double nearScale = 0.0, farScale = 0.0;
-        if (!BoundsOverRow(x2, weightLo_, weightHi_, m1_, m2_, &nearScale, &farScale)) {
+        double nearScale = 0.0, farScale = 0.0, gLo = 0.0, gHi = 0.0;
+        if (!BoundsOverRow(x2, weightLo_, weightHi_, m1_, m2_, &nearScale, &farScale) ||
+            !SkewOverRow(x2, weightLo_, weightHi_, m1_, m2_, &gLo, &gHi)) {
             nearScale = farScale = 0.0;
         }
         rowNear_[row] = nearScale;
         rowFar_[row] = farScale;
+        rowSkewLo_[row] = gLo;
+        rowSkewHi_[row] = gHi;
     }
     const double nearScale = rowNear_[row], farScale = rowFar_[row];
     if (!(nearScale > 0.0)) return 0;
-    const double d = static_cast<double>(x1) / m1_ - static_cast<double>(x2) / m2_ - nullDifference;
+    const double d = RowDifference(x2, x1, m1_, m2_);
     if (!(std::fabs(d) > 1e-12)) return 0;
     constexpr double kMargin = 1e-6;
     const double nearer = d * nearScale * (1.0 - kMargin), farther = d * farScale * (1.0 + kMargin);
     const double low = d > 0.0 ? nearer : farther, high = d > 0.0 ? farther : nearer;
-    const double c = critical_;
-    if ((side_ != 1 && low > c) || (side_ != 0 && high < -c)) return -1;
-    if ((side_ == 1 || high <= c) && (side_ == 0 || low >= -c)) return 1;
+    // The bounds are on z; the value passes c where z passes its threshold.
+    const double gLo = rowSkewLo_[row], gHi = rowSkewHi_[row], c = critical_;
+    if ((side_ != 1 && low > SkewThreshold(c, gLo, gHi, true)) ||
+        (side_ != 0 && high < SkewThreshold(-c, gLo, gHi, false))) {
+        return -1;
+    }
+    if ((side_ == 1 || high <= SkewThreshold(c, gLo, gHi, false)) &&
+        (side_ == 0 || low >= SkewThreshold(-c, gLo, gHi, true))) {
+        return 1;
+    }
     return 0;
 }
 
@@ -747,25 +794,33 @@ double PowerExactUncondTwoProp::SumRange(MassCache& group1, int lo, int hi, int 
     return sum;
 }
 
-// Over a span of x1 whose bounds hold, the value exceeds d near for d > 0
-// and lies below d near for d < 0: an outcome with d beyond c/near (with
-// the margin of Screen) on a tested side is rejected. The span so left is
-// narrowed once more with the bounds over itself.
+// Over a span of x1 whose bounds hold, z exceeds d near for d > 0 and lies
+// below d near for d < 0: an outcome with d beyond t/near (with the margin
+// of Screen) on a tested side is rejected, t the threshold of z at +-c
+// (c itself without skewness). The span so left is narrowed once more with
+// the bounds over itself.
 bool PowerExactUncondTwoProp::AcceptedSpan(int x2, int* first, int* last) {
     if (!OffersRowBounds() || referenceDistribution == 2) return false;
     const double c = critical_;
     if (!(c > 0.0) || !std::isfinite(c)) return false;
     int lo = 0, hi = m1_;
     for (int pass = 0; pass < 2 && lo <= hi; ++pass) {
-        double nearScale = 0.0, farScale = 0.0;
-        if (!BoundsOverRow(x2, lo, hi, m1_, m2_, &nearScale, &farScale)) return pass > 0;
-        const double reach = c / nearScale * (1.0 + 1e-6);
-        // x1 at d: (d + x2/m2 + offset) m1, one count wider each way.
-        const double centre = static_cast<double>(x2) / m2_ + nullDifference;
+        double nearScale = 0.0, farScale = 0.0, gLo = 0.0, gHi = 0.0;
+        if (!BoundsOverRow(x2, lo, hi, m1_, m2_, &nearScale, &farScale) ||
+            !SkewOverRow(x2, lo, hi, m1_, m2_, &gLo, &gHi)) {
+            return pass > 0;
+        }
+        const double upper = SkewThreshold(c, gLo, gHi, true);
+        const double lower = SkewThreshold(-c, gLo, gHi, false);
+        if ((side_ != 1 && !(upper > 0.0)) || (side_ != 0 && !(lower < 0.0))) return pass > 0;
+        // x1 at d: (d + centre) m1, one count wider each way.
+        const double centre = RowCentre(x2, m2_);
         if (side_ != 1) {
+            const double reach = upper / nearScale * (1.0 + 1e-6);
             hi = std::min(hi, static_cast<int>(std::ceil((centre + reach) * m1_)) + 1);
         }
         if (side_ != 0) {
+            const double reach = -lower / nearScale * (1.0 + 1e-6);
             lo = std::max(lo, static_cast<int>(std::floor((centre - reach) * m1_)) - 1);
         }
         *first = lo;
@@ -933,6 +988,8 @@ double PowerExactUncondTwoProp::ExactPower(double p1, double alphaValue, double 
         boundsHi_ = weightHi_;
         rowNear_.assign(static_cast<size_t>(m2_) + 1, std::numeric_limits<double>::quiet_NaN());
         rowFar_.assign(static_cast<size_t>(m2_) + 1, 0.0);
+        rowSkewLo_.assign(static_cast<size_t>(m2_) + 1, 0.0);
+        rowSkewHi_.assign(static_cast<size_t>(m2_) + 1, 0.0);
     }
     const double accepted1 = WalkRows(underH1);
     const double accepted0 = WalkRows(underH0);

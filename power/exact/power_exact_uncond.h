@@ -163,12 +163,23 @@ class PowerExactUncondTwoProp : public PowerExact {
     // Base: false.
     virtual bool AcceptsAnInterval(int x2, int m1, int m2, int side, double c);
     // Whether the statistic of every outcome (x1, x2) with x1 in lo..hi
-    // (of m1, x2 of m2) lies between d near and d far, d = x1/m1 - x2/m2
-    // - offset, 0 < near <= far: bounds that hold for the value as
-    // computed, which spare computing it where they decide. Base: false.
+    // (of m1, x2 of m2) lies between d near and d far, d = RowDifference,
+    // 0 < near <= far: bounds that hold for the value as computed, which
+    // spare computing it where they decide. Base: false.
     virtual bool BoundsOverRow(int x2, int lo, int hi, int m1, int m2, double* near, double* far);
+    // The numerator d = x1/m1 - RowCentre(x2) of the statistic of
+    // BoundsOverRow, and the proportion of group 1 where it vanishes. Base:
+    // the difference less the offset, centre x2/m2 + offset.
+    virtual double RowDifference(int x2, int x1, int m1, int m2) const;
+    virtual double RowCentre(int x2, int m2) const;
     // Whether BoundsOverRow may hold for the chosen statistic. Base: false.
     virtual bool OffersRowBounds() const { return false; }
+    // For a statistic that corrects a z for skewness, the value w solving
+    // z = w + g (w^2 - 1) (the root that tends to z as g tends to 0, w = 2
+    // (z + g) where no real root exists), an increasing function of z: the
+    // bounds on g over the outcomes of BoundsOverRow, which then bounds z.
+    // False where g is not bounded. Base: g is 0.
+    virtual bool SkewOverRow(int x2, int lo, int hi, int m1, int m2, double* gLo, double* gHi);
 
     // The value x of the chosen effect measure (effectIndex: 0 p1,
     // 1 p1 - p2, 2 p1/p2, 3 odds ratio) as p1, and p1 as that value.
@@ -358,7 +369,7 @@ class PowerExactUncondTwoProp : public PowerExact {
     int weightLo_ = 0, weightHi_ = -1;
     RegionKey boundsKey_;
     int boundsLo_ = 0, boundsHi_ = -1;
-    std::vector<double> rowNear_, rowFar_;
+    std::vector<double> rowNear_, rowFar_, rowSkewLo_, rowSkewHi_;
     // The verdict of the bounds on (x1, x2): +1 accepted, -1 rejected, 0
     // the value must be computed.
     int Screen(int x2, int x1);

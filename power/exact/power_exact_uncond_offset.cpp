@@ -47,6 +47,19 @@ bool PooledZGrowsOverRow(int x2, int m1, int m2, double delta) {
     return slope(0.0) > margin && slope(n1) > margin;
 }
 
+// The range of the restricted estimate of p1 for the score statistics of
+// the difference over the x1 lo..hi (of n1) of a row with proportion h2 in
+// group 2: the log-likelihood along p1 - p2 = delta is concave in p1, and
+// its slope is above 0 below both h1 and h2 + delta and below 0 above
+// both, so the restricted maximum lies between the two (each clamped to
+// the p1 allowed).
+void RestrictedRange(double h2, double delta, int lo, int hi, double n1, double* a, double* b) {
+    const double low = std::max(0.0, delta), high = std::min(1.0, 1.0 + delta);
+    const double e2 = h2 + delta;
+    *a = std::clamp(std::min(lo / n1, e2), low, high);
+    *b = std::clamp(std::max(hi / n1, e2), low, high);
+}
+
 }  // namespace
 
 PowerExactUncTwoPropOffset::PowerExactUncTwoPropOffset() {
@@ -265,18 +278,15 @@ bool PowerExactUncTwoPropOffset::AcceptsAnInterval(int x2, int m1, int m2, int s
     }
 }
 
-// The score statistics of the difference without the skewness correction
-// (codes 7, 8) are d/sqrt(v), d = h1 - h2 - delta, v = t1 (1 - t1)/n1 +
-// t2 (1 - t2)/n2 (times N/(N - 1) for code 8) at the restricted estimate t1
-// = t2 + delta. The log-likelihood along p1 - p2 = delta is concave in p1,
-// and its slope is above 0 below both h1 and h2 + delta and below 0 above
-// both: the restricted maximum lies between the two (each clamped to the
-// p1 allowed). Over the x1 lo..hi of a row, t1 so lies between the smaller
-// and the larger of lo/n1, hi/n1 and h2 + delta, where v, concave in t1,
-// is at least its smaller value at the ends and at most its largest value
-// between them. The unpooled z (code 2) and the t (code 6) are d over a
-// spread that is concave in h1 alone, bounded the same way over lo..hi.
-// The bounds are kept from a spread small against its rounding.
+// The score statistics of the difference (codes 7 to 9) have z = d/sqrt(v),
+// d = h1 - h2 - delta, v = t1 (1 - t1)/n1 + t2 (1 - t2)/n2 (times N/(N - 1)
+// for code 8) at the restricted estimate t1 = t2 + delta, which over the
+// x1 lo..hi of a row lies between the smaller and the larger of lo/n1,
+// hi/n1 and h2 + delta (RestrictedRange). There v, concave in t1, is at
+// least its smaller value at the ends and at most its largest value
+// between them. Code 9 corrects this z for skewness (SkewOverRow). The unpooled z (code 2) and the
+// t (code 6) are d over a spread that is concave in h1 alone, bounded the same way over lo..hi. The
+// bounds are kept from a spread small against its rounding.
 bool PowerExactUncTwoPropOffset::BoundsOverRow(int x2, int lo, int hi, int m1, int m2, double* near,
                                                double* far) {
     if (!OffersRowBounds()) return false;
@@ -284,6 +294,34 @@ bool PowerExactUncTwoPropOffset::BoundsOverRow(int x2, int lo, int hi, int m1, i
     const double h2 = static_cast<double>(x2) / n2;
     double a = lo / n1, b = hi / n1, vertex = 0.5, scale = 1.0;
     std::function<double(double)> variance;
+    if (statistic == 10 || statistic == 11) {
+        // The score statistics of the ratio rho, r = h1 - rho h2 over the
+        // root of v = rho t (1 - rho t)/n1 + rho^2 t (1 - t)/n2 at the
+        // restricted estimate t of p2. The log-likelihood along p1 = rho p2
+        // is concave in p2, its slope above 0 below both h1/rho and h2 and
+        // below 0 above both: t lies between the two, in 0..min(1, 1/rho).
+        // Its root 2 s/(k + sqrt(k^2 - 4 N rho s)), s = x1 + x2, k = rho n1
+        // + x1 + n2 + rho x2, is also at least s/k. v is concave in t.
+        // Spreads near the floors of the statistic (below 1e-5) are not
+        // bounded.
+        const double rho = NullProportion() / proportion2;
+        const double top = std::min(1.0, 1.0 / rho);
+        const double least = (lo + x2) / (rho * n1 + hi + n2 + rho * x2);
+        a = std::clamp(std::max(std::min(lo / (rho * n1), h2), least), 0.0, top);
+        b = std::clamp(std::max(hi / (rho * n1), h2), 0.0, top);
+        if (statistic == 11) scale = n / (n - 1.0);
+        variance = [=](double t) {
+            return rho * t * (1.0 - rho * t) / n1 + rho * rho * t * (1.0 - t) / n2;
+        };
+        vertex = (1.0 / n1 + rho / n2) / (2.0 * rho * (1.0 / n1 + 1.0 / n2));
+        vertex = std::clamp(vertex, a, b);
+        const double vmin = scale * std::min(variance(a), variance(b));
+        const double vmax = scale * std::max({variance(a), variance(b), variance(vertex)});
+        if (!(vmin > 1e-9 * vmax) || !(vmin > 1e-9)) return false;
+        *near = 1.0 / std::sqrt(vmax);
+        *far = 1.0 / std::sqrt(vmin);
+        return true;
+    }
     if (statistic == 2 || statistic == 6) {
         // The unpooled z and the t depend on x1 through h1 (1 - h1) alone.
         const double w2 = statistic == 2 ? h2 * (1.0 - h2) / n2 : n2 * h2 * (1.0 - h2);
@@ -293,10 +331,7 @@ bool PowerExactUncTwoPropOffset::BoundsOverRow(int x2, int lo, int hi, int m1, i
         // t = d sqrt((N - 2) n1 n2 / (N u)), u = n1 h1 (1 - h1) + n2 h2 (1 - h2).
         if (statistic == 6) scale = n / ((n - 2.0) * n1 * n2);
     } else {
-        const double low = std::max(0.0, delta), high = std::min(1.0, 1.0 + delta);
-        const double e2 = h2 + delta;
-        a = std::clamp(std::min(a, e2), low, high);
-        b = std::clamp(std::max(b, e2), low, high);
+        RestrictedRange(h2, delta, lo, hi, n1, &a, &b);
         if (statistic == 8) scale = n / (n - 1.0);
         variance = [=](double t) {
             return t * (1.0 - t) / n1 + (t - delta) * (1.0 - t + delta) / n2;
@@ -310,6 +345,60 @@ bool PowerExactUncTwoPropOffset::BoundsOverRow(int x2, int lo, int hi, int m1, i
     *near = 1.0 / std::sqrt(vmax);
     *far = 1.0 / std::sqrt(vmin);
     return true;
+}
+
+double PowerExactUncTwoPropOffset::RowDifference(int x2, int x1, int m1, int m2) const {
+    if (statistic != 10 && statistic != 11) {
+        return PowerExactUncondTwoProp::RowDifference(x2, x1, m1, m2);
+    }
+    const double h1 = static_cast<double>(x1) / m1, h2 = static_cast<double>(x2) / m2;
+    return h1 - NullProportion() / proportion2 * h2;
+}
+
+double PowerExactUncTwoPropOffset::RowCentre(int x2, int m2) const {
+    if (statistic != 10 && statistic != 11) return PowerExactUncondTwoProp::RowCentre(x2, m2);
+    return NullProportion() / proportion2 * (static_cast<double>(x2) / m2);
+}
+
+// Gart and Nam's skewness of the score statistic of the difference is g =
+// K(t1)/(6 v^1.5), K(t) = c(t)/n1^2 - c(t - delta)/n2^2, c(u) = u (1 - u)
+// (1 - 2 u), at the restricted estimate t1. Over a row K, a cubic, is
+// bounded on the range of t1 by its values at the ends and where its
+// slope vanishes, and 1/(6 v^1.5) by the bounds on v: g lies between the
+// products of the two ranges, widened far beyond their rounding.
+bool PowerExactUncTwoPropOffset::SkewOverRow(int x2, int lo, int hi, int m1, int m2, double* gLo,
+                                             double* gHi) {
+    if (statistic != 9) return PowerExactUncondTwoProp::SkewOverRow(x2, lo, hi, m1, m2, gLo, gHi);
+    double nearScale = 0.0, farScale = 0.0;
+    if (!BoundsOverRow(x2, lo, hi, m1, m2, &nearScale, &farScale)) return false;
+    const double n1 = m1, n2 = m2, delta = nullDifference, e = 1.0 / (n1 * n1), f = 1.0 / (n2 * n2);
+    double a = 0.0, b = 0.0;
+    RestrictedRange(static_cast<double>(x2) / n2, delta, lo, hi, n1, &a, &b);
+    auto cubic = [](double u) { return u * (1.0 - u) * (1.0 - 2.0 * u); };
+    auto k = [&](double t) { return e * cubic(t) - f * cubic(t - delta); };
+    double kLo = std::min(k(a), k(b)), kHi = std::max(k(a), k(b));
+    auto take = [&](double t) {
+        if (!(a < t && t < b)) return;
+        kLo = std::min(kLo, k(t));
+        kHi = std::max(kHi, k(t));
+    };
+    // K'(t) = qa t^2 + qb t + qc.
+    const double qa = 6.0 * (e - f), qb = -6.0 * e + 12.0 * f * delta + 6.0 * f,
+                 qc = e - f * (6.0 * delta * delta + 6.0 * delta + 1.0);
+    const double disc = qb * qb - 4.0 * qa * qc;
+    if (qa == 0.0) {
+        if (qb != 0.0) take(-qc / qb);
+    } else if (disc >= 0.0) {
+        const double q = -0.5 * (qb + std::copysign(std::sqrt(disc), qb));
+        take(q / qa);
+        if (q != 0.0) take(qc / q);
+    }
+    const double wLo = nearScale * nearScale * nearScale / 6.0,
+                 wHi = farScale * farScale * farScale / 6.0;
+    const double slack = 1e-9 * (std::max(std::fabs(kLo), std::fabs(kHi)) + e + f) * wHi;
+    *gLo = std::min(kLo * wLo, kLo * wHi) - slack;
+    *gHi = std::max(kHi * wLo, kHi * wHi) + slack;
+    return std::isfinite(*gLo) && std::isfinite(*gHi);
 }
 
 // The moments of the score statistics at the expected counts p n1 and

@@ -35,8 +35,11 @@ class PowerExactUncTwoPropOffset : public PowerExactUncondTwoProp {
     bool AcceptsAnInterval(int x2, int m1, int m2, int side, double c) override;
     bool BoundsOverRow(int x2, int lo, int hi, int m1, int m2, double* near, double* far) override;
     bool OffersRowBounds() const override {
-        return statistic == 2 || statistic == 6 || statistic == 7 || statistic == 8;
+        return statistic == 2 || statistic == 6 || (7 <= statistic && statistic <= 11);
     }
+    double RowDifference(int x2, int x1, int m1, int m2) const override;
+    double RowCentre(int x2, int m2) const override;
+    bool SkewOverRow(int x2, int lo, int hi, int m1, int m2, double* gLo, double* gHi) override;
 
     // The statistic codes offered for an effect measure, in the order of
     // the options dialog.
