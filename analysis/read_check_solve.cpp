@@ -187,6 +187,63 @@ InputTable JoinChecks(std::initializer_list<InputTable> tables) {
     return joined;
 }
 
+TypeChecks ChecksOfType(InputTable table, AnalysisType type, SampleInputs sample) {
+    const TakenInputs taken(type, sample);
+    TypeChecks checks;
+    for (const Given input : kReadOrder) {
+        if (taken.Takes(input)) checks.reads[checks.readCount++] = input;
+    }
+    std::size_t whenRead = 0;
+    for (const InputCheck& check : table) whenRead += check.whenRead ? 1 : 0;
+    checks.whenRead.reserve(whenRead);
+    checks.afterReading.reserve(table.size() - whenRead);
+    for (InputCheck& check : table) {
+        if (!taken.Runs(check)) continue;
+        (check.whenRead ? checks.whenRead : checks.afterReading).push_back(std::move(check));
+    }
+    return checks;
+}
+
+namespace {
+
+// The rest of RunReadCheckSolve, once the design is read, with a table the
+// test keeps for the type.
+CalculateStatus ReadCheckSolveKept(PowerAnalysis& test, AnalysisType type, PropertyList* inputs,
+                                   const ReadCheckSolve& path) {
+    const TypeChecks& checks = *path.typeChecks;
+    GivenValues values;
+    for (int i = 0; i < checks.readCount; ++i) {
+        const Given input = checks.reads[i];
+        ReadGiven(test, inputs, path, input, values);
+        for (const InputCheck& check : checks.whenRead) {
+            if (check.input == input && !check.passes(values)) return values.Row(check.input);
+        }
+    }
+    if (path.readBelowGiven) path.readBelowGiven();
+    if (path.sample == SampleInputs::kFixedGroups)
+        values.sampleSize1 = values.sampleSize2 = path.fixedSize;
+    if (path.sample == SampleInputs::kFixedTotal) values.sampleSize = path.fixedSize;
+    for (const InputCheck& check : checks.afterReading) {
+        if (!check.passes(values))
+            return check.ownRow != nullptr ? *check.ownRow : values.Row(check.input);
+    }
+    if (path.checkDesign) {
+        if (const int row = path.checkDesign(values); row >= 0) return row;
+    }
+
+    if (path.takeDesign) path.takeDesign(values);
+    if (path.checkTaken) {
+        if (const int row = path.checkTaken(values); row >= 0) return row;
+    }
+    if (path.solve)
+        path.solve(values);
+    else
+        SolveByType(test, type, path, values);
+    return kCalculateDone;
+}
+
+}  // namespace
+
 CalculateStatus RunReadCheckSolve(PowerAnalysis& test, AnalysisType type, PropertyList* inputs,
                                   const ReadCheckSolve& path) {
     test.ClearMessage();
@@ -194,6 +251,7 @@ CalculateStatus RunReadCheckSolve(PowerAnalysis& test, AnalysisType type, Proper
         if (const int row = path.readDesign(); row >= 0) return row;
     }
     if (type == kAPriori && !path.solvesAPriori) return kCalculateDone;
+    if (path.typeChecks != nullptr) return ReadCheckSolveKept(test, type, inputs, path);
 
     const TakenInputs taken(type, path.sample);
     GivenValues values;

@@ -101,6 +101,68 @@ using InputTable = std::vector<InputCheck, TableAllocator<InputCheck>>;
 // The tables joined in this order.
 InputTable JoinChecks(std::initializer_list<InputTable> tables);
 
+// A test's table as one analysis type runs it: the standard inputs the type
+// reads, in their order, and the checks it makes, those made as an input is
+// read apart from the others, each list in the order of the table. Rows of
+// inputs the type does not take are left out.
+struct TypeChecks {
+    Given reads[kGivenCount] = {};
+    int readCount = 0;
+    InputTable whenRead;
+    InputTable afterReading;
+};
+TypeChecks ChecksOfType(InputTable table, AnalysisType type, SampleInputs sample);
+
+// A test's tables, built on its first calculation of each analysis type and
+// kept for the next ones, so that a calculation builds nothing. A table
+// depends on the type, on the test (its checks refer to it) and on `key`:
+// whatever else it was built from, such as an option that adds or changes a
+// check; a calculation with another key builds the table again. Its checks
+// must read every other value they need when they run. A copy of a test
+// starts without tables, since the checks of the original refer to the
+// original.
+class CheckTables {
+  public:
+    CheckTables() = default;
+    CheckTables(const CheckTables&) noexcept {}
+    CheckTables& operator=(const CheckTables&) noexcept {
+        Clear();
+        return *this;
+    }
+
+    // The table of `type` for `key`, built by `build` (returning an
+    // InputTable) where none is kept for them.
+    template <class Build>
+    const TypeChecks& Of(AnalysisType type, SampleInputs sample, unsigned key, Build&& build) {
+        const int index = static_cast<int>(type);
+        Entry& entry = index >= 0 && index < kTypes ? entries_[index] : other_;
+        if (!entry.built || entry.key != key || entry.sample != sample || &entry == &other_) {
+            entry.built = false;
+            entry.checks = ChecksOfType(build(), type, sample);
+            entry.key = key;
+            entry.sample = sample;
+            entry.built = true;
+        }
+        return entry.checks;
+    }
+    void Clear() noexcept {
+        for (Entry& entry : entries_) entry.built = false;
+        other_.built = false;
+    }
+
+  private:
+    static constexpr int kTypes = 5;
+    struct Entry {
+        bool built = false;
+        unsigned key = 0;
+        SampleInputs sample = SampleInputs::kTotal;
+        TypeChecks checks;
+    };
+    Entry entries_[kTypes];
+    // A type outside the five is built on every calculation.
+    Entry other_;
+};
+
 // What a test's Calculate hands to RunReadCheckSolve. The hooks may be
 // left empty.
 struct ReadCheckSolve {
@@ -116,6 +178,8 @@ struct ReadCheckSolve {
     // design inputs and stops there.
     bool solvesAPriori = true;
     InputTable checks;
+    // The table a test keeps (CheckTables), in place of `checks`.
+    const TypeChecks* typeChecks = nullptr;
 
     // Reads and checks the test's own inputs, ahead of the standard ones;
     // returns the row of the first failure, else -1. The values go to

@@ -30,4 +30,7 @@ class PowerChi : public PowerAnalysis {
     bool CheckDfRange(double df, double lowest);
     // The df, in the member and in the distribution.
     void SetDf(double value);
+    // The test's tables, kept from one calculation to the next (of this
+    // object only: a clone builds its own).
+    CheckTables checkTables;
 };

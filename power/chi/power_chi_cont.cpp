@@ -69,25 +69,26 @@ CalculateStatus PowerChiCont::Calculate(AnalysisType type, PropertyList* inputs)
         dfValue = ReadDf(inputs, &row);
         return CheckDfAtLeastOne(dfValue) && CheckDfRange(dfValue, 1.0) ? -1 : row;
     };
-    path.checks =
-        InputTable{EffectPasses([this, type](double w) {
-                       if (type != kAPriori) return CheckEffectSizeNonNegative("w", w);
-                       // The search for N starts at 100.
-                       return CheckEffectSizeAbove("w", w, 1e-6) &&
-                              CheckEffectSizeRange("w", w, 1e-6, LargestW(kSearchStart));
-                   }),
-                   AlphaInRange(*this),
-                   PowerInRange(*this),
-                   PowerAboveAlpha(*this),
-                   TotalSampleSizeIn(*this, 1, kLargestTotalSampleSize),
-                   // Lambda = w^2 N must stay within what the noncentral sums take.
-                   {Given::kEffect,
-                    [this](const GivenValues& v) {
-                        return CheckEffectSizeRange("w", v.effect, 0.0,
-                                                    LargestW(static_cast<double>(v.sampleSize)));
-                    },
-                    Given::kSampleSize},
-                   RatioInRange(*this, 0.01, 100.0)};
+    path.typeChecks = &checkTables.Of(type, path.sample, 0, [this, type] {
+        return InputTable{EffectPasses([this, type](double w) {
+                              if (type != kAPriori) return CheckEffectSizeNonNegative("w", w);
+                              // The search for N starts at 100.
+                              return CheckEffectSizeAbove("w", w, 1e-6) &&
+                                     CheckEffectSizeRange("w", w, 1e-6, LargestW(kSearchStart));
+                          }),
+                          AlphaInRange(*this),
+                          PowerInRange(*this),
+                          PowerAboveAlpha(*this),
+                          TotalSampleSizeIn(*this, 1, kLargestTotalSampleSize),
+                          // Lambda = w^2 N must stay within what the noncentral sums take.
+                          {Given::kEffect,
+                           [this](const GivenValues& v) {
+                               return CheckEffectSizeRange(
+                                   "w", v.effect, 0.0, LargestW(static_cast<double>(v.sampleSize)));
+                           },
+                           Given::kSampleSize},
+                          RatioInRange(*this, 0.01, 100.0)};
+    });
     path.takeDesign = [&](GivenValues&) { SetDf(dfValue); };
     // The last evaluation of the search need not be at the answer.
     path.afterCriterion = [this](const GivenValues&) { SetCentralCriticalValue(alpha); };

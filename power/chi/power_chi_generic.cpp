@@ -62,9 +62,11 @@ CalculateStatus PowerChiGeneric::Calculate(AnalysisType type, PropertyList* inpu
         dfValue = ReadDf(inputs, &row);
         return CheckDfMinimum(dfValue, 1e-6) && CheckDfRange(dfValue, 1e-6) ? -1 : row;
     };
-    path.checks = InputTable{EffectPasses([this](double lambda) { return CheckLambda(lambda); }),
-                             AlphaInRange(*this), PowerInRange(*this), PowerAboveAlpha(*this),
-                             RatioInRange(*this, 0.01, 100.0)};
+    path.typeChecks = &checkTables.Of(type, path.sample, 0, [this] {
+        return InputTable{EffectPasses([this](double lambda) { return CheckLambda(lambda); }),
+                          AlphaInRange(*this), PowerInRange(*this), PowerAboveAlpha(*this),
+                          RatioInRange(*this, 0.01, 100.0)};
+    });
     path.takeDesign = [&](GivenValues&) { SetDf(dfValue); };
     // The last evaluation of the search need not be at the answer.
     path.afterCriterion = [this](const GivenValues&) { SetCentralCriticalValue(alpha); };

@@ -113,13 +113,14 @@ CalculateStatus PowerChiOneVar::Calculate(AnalysisType type, PropertyList* input
         tails = ReadTails(inputs, &row);
         return -1;
     };
-    path.checks =
-        InputTable{EffectPasses([this, type](double r) { return CheckEffectSize(type, r); }),
-                   AlphaInRange(*this),
-                   PowerInRange(*this),
-                   PowerAboveAlpha(*this),
-                   TotalSampleSizeIn(*this, 2, kLargestTotalSampleSize),
-                   RatioInRange(*this, 0.01, 100.0)};
+    path.typeChecks = &checkTables.Of(type, path.sample, 0, [this, type] {
+        return InputTable{EffectPasses([this, type](double r) { return CheckEffectSize(type, r); }),
+                          AlphaInRange(*this),
+                          PowerInRange(*this),
+                          PowerAboveAlpha(*this),
+                          TotalSampleSizeIn(*this, 2, kLargestTotalSampleSize),
+                          RatioInRange(*this, 0.01, 100.0)};
+    });
     path.takeDesign = [&](GivenValues& v) {
         // "-0" is the ratio 0, refused or taken as "0" is; the sign of a
         // zero would otherwise turn 1/r into -inf further on.

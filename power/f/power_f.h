@@ -77,4 +77,8 @@ class PowerF : public PowerAnalysis {
                                        const std::function<bool()>& explain);
     // Both df, in the members and in the distribution.
     void SetDf(double numerator, double denominator);
+    // The test's tables, kept from one calculation to the next (of this
+    // object only: a clone builds its own). Only a table whose checks read
+    // nothing of one calculation alone can be kept.
+    CheckTables checkTables;
 };

@@ -187,18 +187,20 @@ CalculateStatus PowerFTwoVar::Calculate(AnalysisType type, PropertyList* inputs)
         int row = -1;
         if (type == kSensitivity) direction = ReadEffectDirection(inputs, &row);
     };
-    path.checks =
-        JoinChecks({{AllocationRatioAbove(*this, 0.01), EffectPasses([this, type](double r) {
-                         if (type != kAPriori) return CheckEffectSizeNonNegative("v", r);
-                         return CheckEffectSizeAbove("v", r, 1e-6) &&
-                                CheckEffectSizeOutside("var1/var0", r, 0.999, 1.001);
-                     })},
-                    AlphaPowerChecks(*this),
-                    GroupChecks(2,
-                                [this](int total) {
-                                    return CheckTotalSampleSize(total, 3, kLargestTotalSampleSize);
-                                }),
-                    {RatioInRange(*this, 0.01, 100.0)}});
+    path.typeChecks = &checkTables.Of(type, path.sample, 0, [this, type] {
+        return JoinChecks({{AllocationRatioAbove(*this, 0.01), EffectPasses([this, type](double r) {
+                                if (type != kAPriori) return CheckEffectSizeNonNegative("v", r);
+                                return CheckEffectSizeAbove("v", r, 1e-6) &&
+                                       CheckEffectSizeOutside("var1/var0", r, 0.999, 1.001);
+                            })},
+                           AlphaPowerChecks(*this),
+                           GroupChecks(2,
+                                       [this](int total) {
+                                           return CheckTotalSampleSize(total, 3,
+                                                                       kLargestTotalSampleSize);
+                                       }),
+                           {RatioInRange(*this, 0.01, 100.0)}});
+    });
     path.takeDesign = [&](GivenValues& v) {
         // "-0" is the ratio 0, refused or taken as "0" is; the sign of a
         // zero would otherwise turn 1/r into -inf further on.

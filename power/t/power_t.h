@@ -57,6 +57,9 @@ class PowerT : public PowerAnalysis {
     // The family's order of checks: the effect, alpha, power and power above
     // alpha, then the sample, then the beta/alpha ratio.
     InputTable FamilyChecks(InputCheck effect, InputTable sample);
+    // The test's tables, kept from one calculation to the next (of this
+    // object only: a clone builds its own).
+    CheckTables checkTables;
     // The same for two groups, after the check of the allocation ratio.
     InputTable TwoGroupFamilyChecks(InputCheck effect, InputTable groups);
     // The effect row of the X-Y plot's check (CheckEffectSize) for the type.

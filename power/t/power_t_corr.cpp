@@ -85,11 +85,13 @@ CalculateStatus PowerTCorr::Calculate(AnalysisType type, PropertyList* inputs) {
         });
     // A priori needs a correlation away from 0, where the power is alpha
     // at every N.
-    InputCheck rho{Given::kEffect, [this, type](const GivenValues& v) {
-                       return type == kAPriori
-                                  ? CheckEffectSizeRange("r", v.effect, 1e-6, kLargestRho)
-                                  : CheckEffectSize(type, v.effect);
-                   }};
-    path.checks = FamilyChecks(rho, {TotalSampleSizeIn(*this, 3, kLargestTotalSampleSize)});
+    path.typeChecks = &checkTables.Of(type, path.sample, 0, [this, type] {
+        InputCheck rho{Given::kEffect, [this, type](const GivenValues& v) {
+                           return type == kAPriori
+                                      ? CheckEffectSizeRange("r", v.effect, 1e-6, kLargestRho)
+                                      : CheckEffectSize(type, v.effect);
+                       }};
+        return FamilyChecks(rho, {TotalSampleSizeIn(*this, 3, kLargestTotalSampleSize)});
+    });
     return RunReadCheckSolve(*this, type, inputs, path);
 }

@@ -71,10 +71,12 @@ CalculateStatus PowerTGeneric::Calculate(AnalysisType type, PropertyList* inputs
     // No A priori in the generic test: called with it, it reads the tails
     // and the df.
     path.solvesAPriori = false;
-    InputCheck delta{Given::kEffect,
-                     [this](const GivenValues& v) { return CheckDeltaRange(v.effect); }};
-    delta.whenRead = true;
-    path.checks = FamilyChecks(delta, {});
+    path.typeChecks = &checkTables.Of(type, path.sample, 0, [this] {
+        InputCheck delta{Given::kEffect,
+                         [this](const GivenValues& v) { return CheckDeltaRange(v.effect); }};
+        delta.whenRead = true;
+        return FamilyChecks(delta, {});
+    });
     return RunReadCheckSolve(*this, type, inputs, path);
 }
 

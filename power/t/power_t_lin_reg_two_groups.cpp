@@ -168,7 +168,9 @@ CalculateStatus PowerTLinReg2::Calculate(AnalysisType type, PropertyList* inputs
     int tails = 0;
     ReadCheckSolve path = FamilyPath(type, inputs, SampleInputs::kGroups, tails,
                                      [this, inputs] { return ReadDesign(inputs); });
-    path.checks = TwoGroupFamilyChecks(EffectSizeCheck(type), GroupSizeChecks(*this, 5));
+    path.typeChecks = &checkTables.Of(type, path.sample, 0, [this, type] {
+        return TwoGroupFamilyChecks(EffectSizeCheck(type), GroupSizeChecks(*this, 5));
+    });
     return RunReadCheckSolve(*this, type, inputs, path);
 }
 

@@ -135,7 +135,9 @@ void PowerTMeans::BuildInputList(AnalysisType type, PropertyList* inputs) {
 CalculateStatus PowerTMeans::Calculate(AnalysisType type, PropertyList* inputs) {
     int tails = 0;
     ReadCheckSolve path = FamilyPath(type, inputs, SampleInputs::kGroups, tails);
-    path.checks = TwoGroupFamilyChecks(EffectSizeCheck(type), GroupSizeChecks(*this, 3));
+    path.typeChecks = &checkTables.Of(type, path.sample, 0, [this, type] {
+        return TwoGroupFamilyChecks(EffectSizeCheck(type), GroupSizeChecks(*this, 3));
+    });
     return RunReadCheckSolve(*this, type, inputs, path);
 }
 

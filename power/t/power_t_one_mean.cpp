@@ -105,8 +105,10 @@ void PowerTOneMean::BuildInputList(AnalysisType type, PropertyList* inputs) {
 CalculateStatus PowerTOneMean::Calculate(AnalysisType type, PropertyList* inputs) {
     int tails = 0;
     ReadCheckSolve path = FamilyPath(type, inputs, SampleInputs::kTotal, tails);
-    path.checks =
-        FamilyChecks(EffectSizeCheck(type), {TotalSampleSizeIn(*this, 3, kLargestTotalSampleSize)});
+    path.typeChecks = &checkTables.Of(type, path.sample, 0, [this, type] {
+        return FamilyChecks(EffectSizeCheck(type),
+                            {TotalSampleSizeIn(*this, 3, kLargestTotalSampleSize)});
+    });
     return RunReadCheckSolve(*this, type, inputs, path);
 }
 

@@ -554,13 +554,15 @@ CalculateStatus PowerTWilcoxon<Base, kSamples>::Calculate(AnalysisType type, Pro
     path.afterCriterion = [this](const GivenValues&) {
         ComputePower2(this->effectSize, this->alpha, this->groupSize1, this->groupSize2);
     };
-    if constexpr (kSamples == 1) {
-        path.checks = this->FamilyChecks(this->EffectSizeCheck(type),
-                                         {TotalSampleSizeIn(*this, 3, kLargestTotalSampleSize)});
-    } else {
-        path.checks =
-            this->TwoGroupFamilyChecks(this->EffectSizeCheck(type), GroupSizeChecks(*this, 3));
-    }
+    path.typeChecks = &this->checkTables.Of(type, sample, 0, [this, type] {
+        if constexpr (kSamples == 1) {
+            return this->FamilyChecks(this->EffectSizeCheck(type),
+                                      {TotalSampleSizeIn(*this, 3, kLargestTotalSampleSize)});
+        } else {
+            return this->TwoGroupFamilyChecks(this->EffectSizeCheck(type),
+                                              GroupSizeChecks(*this, 3));
+        }
+    });
     return RunReadCheckSolve(*this, type, inputs, path);
 }
 

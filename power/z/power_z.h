@@ -84,6 +84,9 @@ class PowerZ : public PowerAnalysis {
     // effect's, alpha, power and power above alpha, the sample's, then the
     // beta/alpha ratio.
     InputTable FamilyChecks(InputTable effect, InputTable sample);
+    // The test's tables, kept from one calculation to the next (of this
+    // object only: a clone builds its own).
+    CheckTables checkTables;
     // The effect within [lo, hi], named `name` in the message.
     InputCheck EffectInRange(const char* name, double lo, double hi);
     // The Sensitivity bracket of a correlation on the side of h0 that

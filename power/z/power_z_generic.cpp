@@ -68,10 +68,12 @@ CalculateStatus PowerZGeneric::Calculate(AnalysisType type, PropertyList* inputs
     path.effectId = GetNoncentralityId();
     path.fixedSize = kGenericSampleSize;
     // A mean that no check bounds is refused before the next input is read.
-    InputCheck finiteMean = {Given::kEffect,
-                             [this](const GivenValues& v) { return CheckFinite(v.effect); }};
-    finiteMean.whenRead = true;
-    path.checks = FamilyChecks({finiteMean}, {});
+    path.typeChecks = &checkTables.Of(type, path.sample, 0, [this] {
+        InputCheck finiteMean = {Given::kEffect,
+                                 [this](const GivenValues& v) { return CheckFinite(v.effect); }};
+        finiteMean.whenRead = true;
+        return FamilyChecks({finiteMean}, {});
+    });
     // The critical values of the alpha found, on the standard scale.
     path.afterCriterion = [this](const GivenValues& v) { SetCriticalValues(v.effect, alpha, 1.0); };
     return RunReadCheckSolve(*this, type, inputs, path);

@@ -317,14 +317,16 @@ CalculateStatus PowerZTetrachoricCorr::Calculate(AnalysisType type, PropertyList
     own.sensitivityDirection = true;
     int tails = 0;
     ReadCheckSolve path = FamilyPath(type, inputs, SampleInputs::kTotal, tails, &own);
-    path.checks = FamilyChecks(
-        {{Given::kEffect,
-          [this, type](const GivenValues& v) {
-              return CheckEffectSizeRange("H1 corr $\\rho$", v.effect, -kRhoLimit, kRhoLimit) &&
-                     CheckEffectSize(type, v.effect) &&
-                     StandardErrorComputable(v.effect, marginalX, marginalY, "H1");
-          }}},
-        {SampleSizeAtLeast(*this, 2)});
+    path.typeChecks = &checkTables.Of(type, path.sample, 0, [this, type] {
+        return FamilyChecks(
+            {{Given::kEffect,
+              [this, type](const GivenValues& v) {
+                  return CheckEffectSizeRange("H1 corr $\\rho$", v.effect, -kRhoLimit, kRhoLimit) &&
+                         CheckEffectSize(type, v.effect) &&
+                         StandardErrorComputable(v.effect, marginalX, marginalY, "H1");
+              }}},
+            {SampleSizeAtLeast(*this, 2)});
+    });
     path.afterSampleSize = [this](double n, const GivenValues& v) {
         sampleSize = n;
         groupSize1 = groupSize2 = n / 2.0;

@@ -114,18 +114,21 @@ CalculateStatus PowerZTwoCorr::Calculate(AnalysisType type, PropertyList* inputs
     ReadCheckSolve path = FamilyPath(type, inputs, SampleInputs::kGroups, tails);
     // With q = 0 the power is alpha at every N: refused here, as the other
     // tests do, not left to the search.
-    InputTable afterPower;
-    if (type == kAPriori) {
-        afterPower.push_back({Given::kEffect, [this](const GivenValues& v) {
-                                  if (std::fabs(v.effect) > 1e-5) return true;
-                                  messages << "In an a priori analysis, the absolute value of the\n"
-                                           << "effect size must be greater than 0.00001.";
-                                  return false;
-                              }});
-    }
-    path.checks =
-        FamilyChecks({EffectInRange("q", -10.0, 10.0)},
-                     JoinChecks({afterPower, GroupSizeChecks(*this, 2 * kMinGroup, kMinGroup)}));
+    path.typeChecks = &checkTables.Of(type, path.sample, 0, [this, type] {
+        InputTable afterPower;
+        if (type == kAPriori) {
+            afterPower.push_back({Given::kEffect, [this](const GivenValues& v) {
+                                      if (std::fabs(v.effect) > 1e-5) return true;
+                                      messages
+                                          << "In an a priori analysis, the absolute value of the\n"
+                                          << "effect size must be greater than 0.00001.";
+                                      return false;
+                                  }});
+        }
+        return FamilyChecks(
+            {EffectInRange("q", -10.0, 10.0)},
+            JoinChecks({afterPower, GroupSizeChecks(*this, 2 * kMinGroup, kMinGroup)}));
+    });
     path.afterSampleSize = [this](double, const GivenValues& v) {
         StepDownAPrioriTotal(v.allocationRatio, kMinGroup, v.effect, v.alpha, v.power);
     };

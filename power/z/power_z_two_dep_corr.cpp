@@ -230,17 +230,20 @@ CalculateStatus PowerZTwoDepCorrNCI::Calculate(AnalysisType type, PropertyList* 
     own.sensitivityDirection = true;
     ReadCheckSolve path = FamilyPath(type, inputs, SampleInputs::kTotal, tails, &own);
     path.sampleSizeId = kSampleSizeId;
-    InputTable effect = {EffectInRange("r_cd", kCorrelationMargin - 1.0, 1.0 - kCorrelationMargin)};
-    if (type == kAPriori) {
-        effect.push_back(
-            {Given::kEffect, [this](const GivenValues& v) {
-                 if (std::fabs(v.effect - correlations[kAb]) > 1e-6) return true;
-                 messages << "Effect size must not be zero, i.e. check that |r_cd - r_ab| > 1e-6.";
-                 return false;
-             }});
-    }
-    path.checks =
-        FamilyChecks(std::move(effect), {TotalSampleSizeIn(*this, 4, kLargestTotalSampleSize)});
+    path.typeChecks = &checkTables.Of(type, path.sample, 0, [this, type] {
+        InputTable effect = {
+            EffectInRange("r_cd", kCorrelationMargin - 1.0, 1.0 - kCorrelationMargin)};
+        if (type == kAPriori) {
+            effect.push_back({Given::kEffect, [this](const GivenValues& v) {
+                                  if (std::fabs(v.effect - correlations[kAb]) > 1e-6) return true;
+                                  messages << "Effect size must not be zero, i.e. check that "
+                                              "|r_cd - r_ab| > 1e-6.";
+                                  return false;
+                              }});
+        }
+        return FamilyChecks(std::move(effect),
+                            {TotalSampleSizeIn(*this, 4, kLargestTotalSampleSize)});
+    });
     // Sensitivity knows only rho_ab; the effect found is checked after.
     path.checkDesign = [this, type, &matrixRow](const GivenValues& v) {
         const bool valid = type == kSensitivity ? CheckMatrix(correlations[kAb], "Under H0:\n")

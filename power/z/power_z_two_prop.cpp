@@ -289,21 +289,25 @@ CalculateStatus PowerZTwoProp::Calculate(AnalysisType type, PropertyList* inputs
         return -1;
     };
     ReadCheckSolve path = FamilyPath(type, inputs, SampleInputs::kGroups, tails, &own);
-    InputTable effect = {
-        EffectInRange("d", type == kAPriori ? 1e-6 : -100.0, 100.0),
-        {Given::kEffect, [this](const GivenValues& v) { return CheckEffectDescribesP2(v.effect); }},
-    };
-    // With p2 = p1 the power is alpha at every N: refused here, as the
-    // other tests do, not left to the search.
-    if (type == kAPriori && inputProportions) {
-        effect.push_back({Given::kEffect, [this](const GivenValues& v) {
-                              if (std::fabs(v.effect - proportion1) > 1e-5) return true;
-                              messages << "In an a priori analysis, the proportions p1 and p2\n"
-                                       << "must differ by more than 0.00001.";
-                              return false;
-                          }});
-    }
-    path.checks = FamilyChecks(std::move(effect), GroupSizeChecks(*this, 3));
+    // The table depends on the type and on the effect input.
+    path.typeChecks = &checkTables.Of(type, path.sample, inputProportions ? 1 : 0, [this, type] {
+        InputTable effect = {
+            EffectInRange("d", type == kAPriori ? 1e-6 : -100.0, 100.0),
+            {Given::kEffect,
+             [this](const GivenValues& v) { return CheckEffectDescribesP2(v.effect); }},
+        };
+        // With p2 = p1 the power is alpha at every N: refused here, as the
+        // other tests do, not left to the search.
+        if (type == kAPriori && inputProportions) {
+            effect.push_back({Given::kEffect, [this](const GivenValues& v) {
+                                  if (std::fabs(v.effect - proportion1) > 1e-5) return true;
+                                  messages << "In an a priori analysis, the proportions p1 and p2\n"
+                                           << "must differ by more than 0.00001.";
+                                  return false;
+                              }});
+        }
+        return FamilyChecks(std::move(effect), GroupSizeChecks(*this, 3));
+    });
     // The terms and critical values of the alpha found.
     path.afterCriterion = [this](const GivenValues& v) {
         ComputePower2(v.effect, alpha, static_cast<double>(v.sampleSize1),
