@@ -221,10 +221,6 @@ constexpr char kEmptyInput[] = "Input error (no value given)";
 constexpr char kOutOfRange[] = "Input error (number out of range)";
 constexpr char kNoOption[] = "Input error (no option selected)";
 
-std::string Label(ParameterId id) {
-    return ParameterNames[id];
-}
-
 // Whether `text` is one number and nothing else but blanks, read in the C
 // locale whatever locale the user interface set.
 bool IsCompleteNumber(const std::string& text, double* value) {
@@ -273,12 +269,20 @@ T& Typed(Property* input, const char* what) {
 }
 
 // Finds the input by its label, writes its row and reads it with `read`; a
-// reading error learns the row.
+// reading error learns the row. The labels are compared as they stand: a
+// read builds no string for them.
 template <class Read>
-auto ReadAt(PropertyList* inputs, const std::string& label, int* row, Read read) {
+auto ReadAt(PropertyList* inputs, const char* label, int* row, Read read) {
     int found = -1;
-    Property* input = inputs->FindWithIndex(label, &found);
-    if (!input) throw std::logic_error("input \"" + label + "\" is not in the list");
+    Property* input = nullptr;
+    for (std::size_t i = 0; i < inputs->size(); ++i) {
+        if ((*inputs)[i]->name == label) {
+            found = static_cast<int>(i);
+            input = (*inputs)[i];
+            break;
+        }
+    }
+    if (!input) throw std::logic_error("input \"" + std::string(label) + "\" is not in the list");
     if (row) *row = found;
     try {
         return read(input);
@@ -288,13 +292,10 @@ auto ReadAt(PropertyList* inputs, const std::string& label, int* row, Read read)
     }
 }
 
-}  // namespace
-
-// -------------------------------------------------------------- value readers
-
-double PowerAnalysis::ReadDoubleValue(PropertyList* store, Property* input, std::string label) {
+// The value readers below, with the label as it stands.
+double DoubleValue(PropertyList* store, Property* input, const char* label) {
     const PropertyDouble& typed = Typed<PropertyDouble>(input, "a real input");
-    if (!label.empty()) SetNamedString(store, label.c_str(), input->text);
+    if (*label != '\0') SetNamedString(store, label, input->text);
     double value = 0.0;
     if (!IsFormula(input->text)) {
         PlainNumber(*input);
@@ -308,9 +309,9 @@ double PowerAnalysis::ReadDoubleValue(PropertyList* store, Property* input, std:
     return value;
 }
 
-long PowerAnalysis::ReadIntegerValue(PropertyList* store, Property* input, std::string label) {
+long IntegerValue(PropertyList* store, Property* input, const char* label) {
     const PropertyLong& typed = Typed<PropertyLong>(input, "an integer input");
-    if (!label.empty()) SetNamedString(store, label.c_str(), input->text);
+    if (*label != '\0') SetNamedString(store, label, input->text);
     long whole = 0;
     if (!IsFormula(input->text)) {
         if (!RoundToWhole(PlainNumber(*input), &whole))
@@ -322,23 +323,41 @@ long PowerAnalysis::ReadIntegerValue(PropertyList* store, Property* input, std::
     return whole;
 }
 
-int PowerAnalysis::ReadSelectionValue(PropertyList* store, Property* input, std::string label) {
+int SelectionValue(PropertyList* store, Property* input, const char* label) {
     const PropertySelection& typed = Typed<PropertySelection>(input, "a selection");
     if (!(0 <= typed.index && typed.index < typed.GetOptionCount()))
         throw InputFormulaError(input->name, kNoOption);
-    SetNamedString(store, label.c_str(), typed.GetOption(typed.index));
+    SetNamedString(store, label, typed.GetOption(typed.index));
     return typed.index;
+}
+
+}  // namespace
+
+// -------------------------------------------------------------- value readers
+
+double PowerAnalysis::ReadDoubleValue(PropertyList* store, Property* input, std::string label) {
+    return DoubleValue(store, input, label.c_str());
+}
+
+long PowerAnalysis::ReadIntegerValue(PropertyList* store, Property* input, std::string label) {
+    return IntegerValue(store, input, label.c_str());
+}
+
+int PowerAnalysis::ReadSelectionValue(PropertyList* store, Property* input, std::string label) {
+    return SelectionValue(store, input, label.c_str());
 }
 
 // -------------------------------------------------------------- label readers
 
 double PowerAnalysis::ReadDoubleByLabel(PropertyList* inputs, std::string label, int* row) {
-    return ReadAt(inputs, label, row,
-                  [&](Property* p) { return ReadDoubleValue(&inputTexts, p, label); });
+    return ReadAt(inputs, label.c_str(), row,
+                  [&](Property* p) { return DoubleValue(&inputTexts, p, label.c_str()); });
 }
 
 double PowerAnalysis::ReadDouble(PropertyList* inputs, ParameterId id, int* row) {
-    return ReadDoubleByLabel(inputs, Label(id), row);
+    const char* label = ParameterNames[id];
+    return ReadAt(inputs, label, row,
+                  [&](Property* p) { return DoubleValue(&inputTexts, p, label); });
 }
 
 double PowerAnalysis::ReadEffectSize(PropertyList* inputs, int* row, ParameterId id) {
@@ -386,8 +405,9 @@ namespace {
 
 // The df readers: whole numbers when the test flagged the input integral.
 double ReadSnappedDf(PowerAnalysis& analysis, PropertyList* inputs, ParameterId id, int* row) {
-    return ReadAt(inputs, Label(id), row, [&](Property* p) {
-        const double v = analysis.ReadDoubleValue(&analysis.inputTexts, p, Label(id));
+    const char* label = ParameterNames[id];
+    return ReadAt(inputs, label, row, [&](Property* p) {
+        const double v = DoubleValue(&analysis.inputTexts, p, label);
         return SnapToInteger(v, -7, Typed<PropertyDouble>(p, "a real input").integral);
     });
 }
@@ -405,9 +425,9 @@ double PowerAnalysis::ReadDf(PropertyList* inputs, int* row) {
 }
 
 long PowerAnalysis::ReadCountById(PropertyList* inputs, ParameterId id, int* row) {
-    const std::string label = Label(id);
+    const char* label = ParameterNames[id];
     return ReadAt(inputs, label, row,
-                  [&](Property* p) { return ReadIntegerValue(&inputTexts, p, label); });
+                  [&](Property* p) { return IntegerValue(&inputTexts, p, label); });
 }
 
 long PowerAnalysis::ReadCount(PropertyList* inputs, int* row, ParameterId id) {
@@ -429,10 +449,9 @@ long PowerAnalysis::ReadSampleSize2(PropertyList* inputs, int* row) {
 namespace {
 
 int ReadSelectionById(PowerAnalysis& analysis, PropertyList* inputs, ParameterId id, int* row) {
-    const std::string label = Label(id);
-    return ReadAt(inputs, label, row, [&](Property* p) {
-        return analysis.ReadSelectionValue(&analysis.inputTexts, p, label);
-    });
+    const char* label = ParameterNames[id];
+    return ReadAt(inputs, label, row,
+                  [&](Property* p) { return SelectionValue(&analysis.inputTexts, p, label); });
 }
 
 }  // namespace

@@ -373,6 +373,9 @@ void PowerAnalysis::SplitAPrioriTotal(double n, double allocation, double effect
 // ------------------------------------------------------------ messages
 
 void PowerAnalysis::ClearMessage() {
+    // Most checks clear a message that nothing has written since the last
+    // clearing: then there is nothing to do.
+    if (messages.rdstate() == std::ios_base::goodbit && messages.view().empty()) return;
     messages.str(std::string());
     messages.clear();
 }

@@ -332,7 +332,14 @@ void SetNamedDouble(PropertyList* store, const char* key, double value) {
 
 void SetNamedString(PropertyList* store, const char* key, std::string value) {
     if (value.empty()) return;
-    Property* entry = store->Find(key);
+    // Found by the key as it stands: every input read stores its text here.
+    Property* entry = nullptr;
+    for (Property* element : *store) {
+        if (element->name == key) {
+            entry = element;
+            break;
+        }
+    }
     if (!entry) {
         store->push_back(new PropertyString(key, value));
         return;

@@ -98,6 +98,22 @@ class SmallFunction<R(Args...), Size> {
         Reset();
         return *this;
     }
+    // A callable assigned is built in place, not in a temporary moved in.
+    template <class F, class D = std::decay_t<F>,
+              class = std::enable_if_t<!std::is_same_v<D, SmallFunction> &&
+                                       !std::is_same_v<D, std::nullptr_t> &&
+                                       std::is_invocable_r_v<R, D&, Args...>>>
+    SmallFunction& operator=(F&& f) {
+        if constexpr (kInPlace<D> && std::is_nothrow_constructible_v<D, F&&> &&
+                      !small_function_detail::IsStdFunction<D>::value &&
+                      !small_function_detail::IsSmallFunction<D>::value) {
+            Reset();
+            ::new (static_cast<void*>(this)) SmallFunction(std::forward<F>(f));
+        } else {
+            *this = SmallFunction(std::forward<F>(f));
+        }
+        return *this;
+    }
     ~SmallFunction() { Reset(); }
 
     explicit operator bool() const noexcept { return invoke_ != nullptr; }

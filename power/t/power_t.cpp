@@ -148,32 +148,52 @@ double PowerT::TwoGroupAPrioriObjective(double x) {
 
 // ------------------------------------------------------ read, check, solve
 
+void PowerT::TakeFamilyDesign(AnalysisType type, SampleInputs sample, int tails,
+                              const GivenValues& v) {
+    oneTailed = tails == 0;
+    if (sample == SampleInputs::kGroups) {
+        allocationRatio = type == kAPriori ? v.allocationRatio
+                                           : static_cast<double>(v.sampleSize2) /
+                                                 static_cast<double>(v.sampleSize1);
+    } else if (sample == SampleInputs::kTotal && type != kAPriori) {
+        sampleSize = static_cast<double>(v.sampleSize);
+        groupSize1 = groupSize2 = sampleSize / 2.0;
+    }
+}
+
 ReadCheckSolve PowerT::FamilyPath(AnalysisType type, PropertyList* inputs, SampleInputs sample,
                                   int& tails, OwnHook<int()> readOwn,
                                   OwnHook<void(GivenValues&)> takeOwn) {
     ReadCheckSolve path;
     path.effectId = GetEffectSizeId();
     path.sample = sample;
-    path.readDesign = [this, inputs, &tails, readOwn = std::move(readOwn)] {
-        if (readOwn) {
+    // Without an own hook the path's hooks hold none: they are then plain
+    // bytes, copied and dropped without a call.
+    if (readOwn) {
+        path.readDesign = [this, inputs, &tails, readOwn = std::move(readOwn)] {
             if (const int row = readOwn(); row >= 0) return row;
-        }
-        int tailsRow = -1;
-        tails = ReadTails(inputs, &tailsRow);
-        return -1;
-    };
-    path.takeDesign = [this, type, sample, &tails, takeOwn = std::move(takeOwn)](GivenValues& v) {
-        if (takeOwn) takeOwn(v);
-        oneTailed = tails == 0;
-        if (sample == SampleInputs::kGroups) {
-            allocationRatio = type == kAPriori ? v.allocationRatio
-                                               : static_cast<double>(v.sampleSize2) /
-                                                     static_cast<double>(v.sampleSize1);
-        } else if (sample == SampleInputs::kTotal && type != kAPriori) {
-            sampleSize = static_cast<double>(v.sampleSize);
-            groupSize1 = groupSize2 = sampleSize / 2.0;
-        }
-    };
+            int tailsRow = -1;
+            tails = ReadTails(inputs, &tailsRow);
+            return -1;
+        };
+    } else {
+        path.readDesign = [this, inputs, &tails] {
+            int tailsRow = -1;
+            tails = ReadTails(inputs, &tailsRow);
+            return -1;
+        };
+    }
+    if (takeOwn) {
+        path.takeDesign = [this, type, sample, &tails,
+                           takeOwn = std::move(takeOwn)](GivenValues& v) {
+            takeOwn(v);
+            TakeFamilyDesign(type, sample, tails, v);
+        };
+    } else {
+        path.takeDesign = [this, type, sample, &tails](GivenValues& v) {
+            TakeFamilyDesign(type, sample, tails, v);
+        };
+    }
     if (sample == SampleInputs::kTotal) {
         // The family's Criterion and Compromise searches run over the two
         // halves.

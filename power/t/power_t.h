@@ -54,6 +54,8 @@ class PowerT : public PowerAnalysis {
     ReadCheckSolve FamilyPath(AnalysisType type, PropertyList* inputs, SampleInputs sample,
                               int& tails, OwnHook<int()> readOwn = {},
                               OwnHook<void(GivenValues&)> takeOwn = {});
+    // The tails and the sample as FamilyPath takes them.
+    void TakeFamilyDesign(AnalysisType type, SampleInputs sample, int tails, const GivenValues& v);
     // The family's order of checks: the effect, alpha, power and power above
     // alpha, then the sample, then the beta/alpha ratio.
     InputTable FamilyChecks(InputCheck effect, InputTable sample);
