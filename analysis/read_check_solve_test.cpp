@@ -372,3 +372,35 @@ TEST(ReadCheckSolve, OwnInputsBelowTheGivenOnesAndTheLateHooks) {
     EXPECT_EQ(effectAfterSearch, test.effectSize);
     EXPECT_NE(effectAfterSearch, -1.0);
 }
+
+// A kept table is built once per type and key, keeps only the checks its
+// type makes (those made as an input is read apart), and is built again
+// for another key; a copy of the tables starts with none.
+TEST(ReadCheckSolve, KeptTablesAreBuiltOncePerTypeAndKey) {
+    int builds = 0;
+    auto build = [&builds] {
+        ++builds;
+        InputTable table(3);
+        const Given inputs[] = {Given::kEffect, Given::kAlpha, Given::kPower};
+        for (int i = 0; i < 3; ++i) {
+            table[i].input = table[i].alsoReads = inputs[i];
+            table[i].passes = [](const GivenValues&) { return true; };
+        }
+        table[0].whenRead = true;
+        return table;
+    };
+    CheckTables tables;
+    const TypeChecks& postHoc = tables.Of(kPostHoc, SampleInputs::kTotal, 0, build);
+    EXPECT_EQ(postHoc.whenRead.size(), 1u);
+    EXPECT_EQ(postHoc.afterReading.size(), 1u);  // no power in Post hoc
+    EXPECT_EQ(postHoc.readCount, 3);             // effect, alpha, N
+    EXPECT_EQ(&tables.Of(kPostHoc, SampleInputs::kTotal, 0, build), &postHoc);
+    EXPECT_EQ(builds, 1);
+    EXPECT_EQ(tables.Of(kAPriori, SampleInputs::kTotal, 0, build).afterReading.size(), 2u);
+    EXPECT_EQ(builds, 2);
+    tables.Of(kPostHoc, SampleInputs::kTotal, 1, build);
+    EXPECT_EQ(builds, 3);
+    CheckTables copy(tables);
+    copy.Of(kPostHoc, SampleInputs::kTotal, 1, build);
+    EXPECT_EQ(builds, 4);
+}

@@ -257,6 +257,26 @@ TEST(TwoProportions, APrioriWithoutADifferenceIsRefusedOnItsRow) {
     }
 }
 
+// The test keeps its checks from one calculation to the next: switched to
+// the other effect input on the same object, or cloned, it checks the input
+// it now shows. An h equal to p1 is a difference like any other.
+TEST(TwoProportions, ChecksFollowTheEffectInputAfterASwitchAndInAClone) {
+    const Texts sameP2 = With(kAPrioriTexts, {{"p2", "0.5"}});
+    const std::string refusal =
+        "In an a priori analysis, the proportions p1 and p2\nmust differ by more than 0.00001.";
+    PowerZTwoProp test;
+    EXPECT_EQ(Calculate(test, kAPriori, sameP2)->message, refusal);
+    test.SetInputProportions(false);
+    const auto withH = Calculate(test, kAPriori, WithH(kAPrioriTexts, "0.5"));
+    EXPECT_EQ(withH->status, kCalculateDone) << withH->message;
+    std::unique_ptr<PowerAnalysis> clone(test.Clone());
+    EXPECT_EQ(Calculate(*clone, kAPriori, WithH(kAPrioriTexts, "0.5"))->status, kCalculateDone);
+    test.SetInputProportions(true);
+    EXPECT_EQ(Calculate(test, kAPriori, sameP2)->message, refusal);
+    EXPECT_EQ(Calculate(*clone, kAPriori, WithH(kAPrioriTexts, "0"))->message,
+              "Effect size d is outside the admissible range (1e-06, 100).");
+}
+
 // With the continuity correction the power never grows as the groups
 // shrink, down to groups too small for any uncorrected size, and stays a
 // number there.
