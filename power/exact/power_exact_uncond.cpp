@@ -813,15 +813,18 @@ bool PowerExactUncondTwoProp::AcceptedSpan(int x2, int* first, int* last) {
         const double upper = SkewThreshold(c, gLo, gHi, true);
         const double lower = SkewThreshold(-c, gLo, gHi, false);
         if ((side_ != 1 && !(upper > 0.0)) || (side_ != 0 && !(lower < 0.0))) return pass > 0;
-        // x1 at d: (d + centre) m1, one count wider each way.
+        // x1 at d: (d + centre) m1, one count wider each way. A wide range
+        // of the skewness can carry it far beyond the row, and beyond the
+        // range of an int: held at the row's ends first.
         const double centre = RowCentre(x2, m2_);
+        auto count = [this](double x) { return static_cast<int>(std::clamp(x, -1.0, m1_ + 1.0)); };
         if (side_ != 1) {
             const double reach = upper / nearScale * (1.0 + 1e-6);
-            hi = std::min(hi, static_cast<int>(std::ceil((centre + reach) * m1_)) + 1);
+            hi = std::min(hi, count(std::ceil((centre + reach) * m1_)) + 1);
         }
         if (side_ != 0) {
             const double reach = -lower / nearScale * (1.0 + 1e-6);
-            lo = std::max(lo, static_cast<int>(std::floor((centre - reach) * m1_)) - 1);
+            lo = std::max(lo, count(std::floor((centre - reach) * m1_)) - 1);
         }
         *first = lo;
         *last = hi;

@@ -35,7 +35,7 @@ class PowerExactUncTwoPropOffset : public PowerExactUncondTwoProp {
     bool AcceptsAnInterval(int x2, int m1, int m2, int side, double c) override;
     bool BoundsOverRow(int x2, int lo, int hi, int m1, int m2, double* near, double* far) override;
     bool OffersRowBounds() const override {
-        return statistic == 2 || statistic == 6 || (7 <= statistic && statistic <= 11);
+        return statistic == 2 || statistic == 6 || (7 <= statistic && statistic <= 14);
     }
     double RowDifference(int x2, int x1, int m1, int m2) const override;
     double RowCentre(int x2, int m2) const override;
@@ -62,4 +62,8 @@ class PowerExactUncTwoPropOffset : public PowerExactUncondTwoProp {
     // The score statistics (codes 7 to 14) of sample proportions h1, h2
     // from counts x1, x2.
     double ScoreValue(int code, double x1, double n1, double x2, double n2, bool floors);
+    // BoundsOverRow for the score statistics of the odds ratio, and
+    // SkewOverRow for the corrected score statistic of the ratio.
+    bool OddsRatioBounds(int x2, int lo, int hi, int m1, int m2, double* near, double* far) const;
+    bool RatioSkewOverRow(int x2, int lo, int hi, int m1, int m2, double* gLo, double* gHi);
 };
