@@ -141,6 +141,19 @@ void PowerExactUncondTwoProp::MassCache::Reset(int trials, double proportion) {
     n = trials;
     q = proportion;
     mass.assign(static_cast<size_t>(trials) + 1, -1.0);
+    positiveKnown = false;
+}
+
+void PowerExactUncondTwoProp::MassCache::PositiveRange(int* first, int* last) {
+    if (!positiveKnown) {
+        positiveFirst = 0;
+        positiveLast = n;
+        while (positiveFirst <= n && !(At(positiveFirst) > 0.0)) ++positiveFirst;
+        while (positiveLast >= positiveFirst && !(At(positiveLast) > 0.0)) --positiveLast;
+        positiveKnown = true;
+    }
+    *first = positiveFirst;
+    *last = positiveLast;
 }
 
 double PowerExactUncondTwoProp::MassCache::At(int x) {
@@ -851,7 +864,12 @@ double PowerExactUncondTwoProp::SumRowTail(int x2, int start, MassCache& group1,
     if (!rejected && AcceptedSpan(x2, &first, &last)) {
         // A small beta lies in the accepted outcomes far from the mode of
         // the row: each of the span the bounds leave, rather than the walk
-        // from the mode through every rejected outcome.
+        // from the mode through every rejected outcome. Outcomes whose mass
+        // has underflowed to 0 add nothing and are not judged.
+        int positiveFirst = 0, positiveLast = -1;
+        group1.PositiveRange(&positiveFirst, &positiveLast);
+        first = std::max(first, positiveFirst);
+        last = std::min(last, positiveLast);
         double kept = 0.0;
         for (int x1 = first; x1 <= last; ++x1) {
             if (Accepts(x2, x1)) kept += group1.At(x1);

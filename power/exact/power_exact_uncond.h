@@ -270,6 +270,11 @@ class PowerExactUncondTwoProp : public PowerExact {
         std::vector<double> mass;
         void Reset(int trials, double proportion);
         double At(int x);
+        // The first and last x of positive mass (found once per proportion):
+        // outside them every mass has underflowed to 0.
+        void PositiveRange(int* first, int* last);
+        int positiveFirst = 0, positiveLast = -1;
+        bool positiveKnown = false;
     };
 
     // The accepted x1 of one x2, for the region of the current key: their

@@ -428,13 +428,16 @@ double PowerExactUncTwoPropOffset::RowDifference(int x2, int x1, int m1, int m2)
     return static_cast<double>(x1) / m1 - RowCentre(x2, m2);
 }
 
+// The sums ask for the centre of one row at every outcome they screen: the
+// last one is kept with what it was computed from.
 double PowerExactUncTwoPropOffset::RowCentre(int x2, int m2) const {
+    if (statistic < 10 || statistic > 14) return PowerExactUncondTwoProp::RowCentre(x2, m2);
+    CentreKey key{x2, m2, statistic, NullProportion(), proportion2};
+    if (key == centreKey_) return centre_;
     const double h2 = static_cast<double>(x2) / m2;
-    if (10 <= statistic && statistic <= 12) return NullProportion() / proportion2 * h2;
-    if (statistic == 13 || statistic == 14) {
-        return AtOdds(OddsOf(NullProportion()) / OddsOf(proportion2), h2);
-    }
-    return PowerExactUncondTwoProp::RowCentre(x2, m2);
+    centre_ = statistic <= 12 ? key.p0 / key.p2 * h2 : AtOdds(OddsOf(key.p0) / OddsOf(key.p2), h2);
+    centreKey_ = key;
+    return centre_;
 }
 
 // Gart and Nam's skewness of the score statistic of the difference is g =

@@ -66,4 +66,13 @@ class PowerExactUncTwoPropOffset : public PowerExactUncondTwoProp {
     // SkewOverRow for the corrected score statistic of the ratio.
     bool OddsRatioBounds(int x2, int lo, int hi, int m1, int m2, double* near, double* far) const;
     bool RatioSkewOverRow(int x2, int lo, int hi, int m1, int m2, double* gLo, double* gHi);
+    // The last centre of RowCentre for the ratio and odds-ratio statistics,
+    // and what it was computed from.
+    struct CentreKey {
+        int x2 = -1, m2 = -1, code = -1;
+        double p0 = -1.0, p2 = -1.0;
+        bool operator==(const CentreKey&) const = default;
+    };
+    mutable CentreKey centreKey_;
+    mutable double centre_ = 0.0;
 };

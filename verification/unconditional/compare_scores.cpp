@@ -1,10 +1,11 @@
 // Runs random input sets of every analysis type through the unconditional
-// test with an H0 value, with the score statistics of the ratio and of the
-// odds ratio (codes 10 to 14, each with its own measure), the way the main
-// window does, and prints one line per case: the options, the inputs typed,
-// the status, the message and every output text. Built in two trees, before
-// and after a change, the outputs are compared line by line. The CPU time
-// of each case goes to stderr.
+// test with an H0 value, with the statistics that bound their rows: the
+// score statistics of the ratio and of the odds ratio (codes 10 to 14, each
+// with its own measure), and the unpooled z, the t and the score statistics
+// of the difference (2, 6, 7 to 9), the way the main window does, and prints one line per case: the
+// options, the inputs typed, the status, the message and every output text. Built in two trees,
+// before and after a change, the outputs are compared line by line. The CPU time of each case goes
+// to stderr.
 //
 //   uncond_compare COUNT SEED [CODE] > out.txt 2> times.txt
 #include <chrono>
@@ -67,7 +68,13 @@ Draw DrawCase() {
     return d;
 }
 
+// The effect measure of the statistic: the difference below code 10.
+int MeasureOf(int code) {
+    return code < 10 ? 1 : code <= 12 ? 2 : 3;
+}
+
 std::string Measure(int index, double p, double p2) {
+    if (index == 1) return F(p - p2, 5);
     if (index == 2) return F(p / p2, 5);
     return F((p / (1.0 - p)) / (p2 / (1.0 - p2)), 5);
 }
@@ -86,15 +93,19 @@ std::string TextFor(const std::string& label, AnalysisType type, int index, cons
         return std::to_string(static_cast<int>(LogU(2, d.maxGroup)));
     if (label == "Allocation ratio N2/N1") return F(LogU(0.3, 3));
     if (label == "Proportion p2") return F(d.p2, 4);
-    if (label == "(p1/p2)|H1" || label == "Odds ratio|H1") return Measure(index, d.p1, d.p2);
-    if (label == "(p1/p2)|H0" || label == "Odds ratio|H0") return Measure(index, d.p0, d.p2);
+    if (label == "(p1/p2)|H1" || label == "Odds ratio|H1" || label == "(p1-p2)|H1") {
+        return Measure(index, d.p1, d.p2);
+    }
+    if (label == "(p1/p2)|H0" || label == "Odds ratio|H0" || label == "(p1-p2)|H0") {
+        return Measure(index, d.p0, d.p2);
+    }
     std::fprintf(stderr, "unknown label %s (type %d)\n", label.c_str(), type);
     return "";
 }
 
 void RunCase(int code, AnalysisType type, long id) {
     PowerExactUncTwoPropOffset test;
-    const int index = code <= 12 ? 2 : 3;
+    const int index = MeasureOf(code);
     test.SelectEffectIndex(index);
     test.SetStatistic(code);
     test.largeSample = I(0, 19) == 0;
@@ -139,7 +150,7 @@ int Show(int argc, char** argv) {
     const int code = std::atoi(argv[2]);
     const auto type = static_cast<AnalysisType>(std::atoi(argv[3]));
     PowerExactUncTwoPropOffset test;
-    test.SelectEffectIndex(code <= 12 ? 2 : 3);
+    test.SelectEffectIndex(MeasureOf(code));
     test.SetStatistic(code);
     PropertyList inputs, outputs;
     test.BuildInputList(type, &inputs);
@@ -173,7 +184,7 @@ int main(int argc, char** argv) {
     const int only = argc > 3 ? std::atoi(argv[3]) : -1;
     const AnalysisType types[] = {kAPriori, kCompromise, kCriterion, kPostHoc, kSensitivity};
     long id = 0;
-    for (int code : {12, 13, 14, 10, 11}) {
+    for (int code : {12, 13, 14, 10, 11, 2, 6, 7, 8, 9}) {
         if (only >= 0 && code != only) continue;
         for (AnalysisType type : types) {
             for (long i = 0; i < count; ++i) {
