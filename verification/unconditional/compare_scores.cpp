@@ -1,13 +1,23 @@
 // Runs random input sets of every analysis type through the unconditional
 // test with an H0 value, with the statistics that bound their rows: the
 // score statistics of the ratio and of the odds ratio (codes 10 to 14, each
-// with its own measure), and the unpooled z, the t and the score statistics
-// of the difference (2, 6, 7 to 9), the way the main window does, and prints one line per case: the
-// options, the inputs typed, the status, the message and every output text. Built in two trees,
-// before and after a change, the outputs are compared line by line. The CPU time of each case goes
-// to stderr.
+// with its own measure), and the unpooled z, the t and the score
+// statistics of the difference (2, 6, 7 to 9), the way the main window
+// does, and prints one line per case: the options, the inputs typed, the
+// status, the message and every output text. Built in two trees, before
+// and after a change, the outputs are compared line by line. The CPU time
+// of each case goes to stderr.
+//
+// It is not part of the build. To run it, append to
+// power/exact/CMakeLists.txt of each tree (and do not commit the lines):
+//
+//   add_executable(uncond_compare /path/to/compare_scores.cpp)
+//   target_link_libraries(uncond_compare PRIVATE quorix_power_exact)
+//
+// then
 //
 //   uncond_compare COUNT SEED [CODE] > out.txt 2> times.txt
+//   uncond_compare show CODE TYPE 'LABEL=TEXT'...   (one case, its outputs)
 #include <chrono>
 #include <cmath>
 #include <cstdio>
