@@ -587,16 +587,19 @@ int PowerExactUncondTwoProp::Screen(int x2, int x1) {
     constexpr double kMargin = 1e-6;
     const double nearer = d * nearScale * (1.0 - kMargin), farther = d * farScale * (1.0 + kMargin);
     const double low = d > 0.0 ? nearer : farther, high = d > 0.0 ? farther : nearer;
-    // The bounds are on z; the value passes c where z passes its threshold.
-    const double gLo = rowSkewLo_[row], gHi = rowSkewHi_[row], c = critical_;
-    if ((side_ != 1 && low > SkewThreshold(c, gLo, gHi, true)) ||
-        (side_ != 0 && high < SkewThreshold(-c, gLo, gHi, false))) {
-        return -1;
+    // The bounds are on z; the value passes c where z passes its threshold,
+    // the same for the whole row at one critical value.
+    RowThresholds& t = rowThresholds_[row];
+    if (!(t.critical == critical_)) {
+        const double gLo = rowSkewLo_[row], gHi = rowSkewHi_[row], c = critical_;
+        t.critical = c;
+        t.upperMost = SkewThreshold(c, gLo, gHi, true);
+        t.upperLeast = SkewThreshold(c, gLo, gHi, false);
+        t.lowerLeast = SkewThreshold(-c, gLo, gHi, false);
+        t.lowerMost = SkewThreshold(-c, gLo, gHi, true);
     }
-    if ((side_ == 1 || high <= SkewThreshold(c, gLo, gHi, false)) &&
-        (side_ == 0 || low >= SkewThreshold(-c, gLo, gHi, true))) {
-        return 1;
-    }
+    if ((side_ != 1 && low > t.upperMost) || (side_ != 0 && high < t.lowerLeast)) return -1;
+    if ((side_ == 1 || high <= t.upperLeast) && (side_ == 0 || low >= t.lowerMost)) return 1;
     return 0;
 }
 
@@ -1011,6 +1014,7 @@ double PowerExactUncondTwoProp::ExactPower(double p1, double alphaValue, double 
         rowFar_.assign(static_cast<size_t>(m2_) + 1, 0.0);
         rowSkewLo_.assign(static_cast<size_t>(m2_) + 1, 0.0);
         rowSkewHi_.assign(static_cast<size_t>(m2_) + 1, 0.0);
+        rowThresholds_.assign(static_cast<size_t>(m2_) + 1, RowThresholds{});
     }
     const double accepted1 = WalkRows(underH1);
     const double accepted0 = WalkRows(underH0);
