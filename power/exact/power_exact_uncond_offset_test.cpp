@@ -262,88 +262,91 @@ TEST(UnconditionalOffsetTest, ClaimedBoundsHoldOverEveryX1) {
     const std::pair<int, int> groups[] = {{2, 3}, {9, 4}, {30, 30}, {200, 150}, {1000, 1000}};
     int claimed = 0, refused = 0;
     std::map<int, int> claimedOf;
-    for (int code : {2, 6, 7, 8, 9, 10, 11, 12, 13, 14}) {
+    // (p2, offset) pairs: p2 0.5 for all, 0.04 and 0.97 for the ratio and
+    // the odds ratio.
+    auto designs = [](int code) {
+        std::vector<std::pair<double, double>> pairs;
         for (double p2 : {0.5, 0.04, 0.97}) {
             if (code < 10 && p2 != 0.5) continue;
             for (double delta : {-0.9, -0.4, -0.05, 0.0, 0.02, 0.3, 0.85}) {
-                for (const auto& [n1, n2] : groups) {
-                    PowerExactUncTwoPropOffset test;
-                    test.SetStatistic(code);
-                    test.proportion2 = p2;
-                    test.nullDifference = delta;
-                    const double p0 = test.proportion2 + delta;
-                    if (!(0.0 < p0 && p0 < 1.0)) continue;
-                    const int step = std::max(1, n2 / 60);
-                    for (int x2 = 0; x2 <= n2; x2 += step) {
-                        for (const auto& [lo, hi] : {std::pair{0, n1}, std::pair{n1 / 3, n1 / 2},
-                                                     std::pair{n1 / 2, n1 / 2 + n1 / 10}}) {
-                            double nearScale = 0.0, farScale = 0.0;
-                            if (!test.BoundsOverRow(x2, lo, hi, n1, n2, &nearScale, &farScale)) {
-                                ++refused;
-                                continue;
+                pairs.emplace_back(p2, delta);
+            }
+        }
+        return pairs;
+    };
+    for (int code : {2, 6, 7, 8, 9, 10, 11, 12, 13, 14}) {
+        for (const auto& [p2, delta] : designs(code)) {
+            for (const auto& [n1, n2] : groups) {
+                PowerExactUncTwoPropOffset test;
+                test.SetStatistic(code);
+                test.proportion2 = p2;
+                test.nullDifference = delta;
+                const double p0 = test.proportion2 + delta;
+                if (!(0.0 < p0 && p0 < 1.0)) continue;
+                const int step = std::max(1, n2 / 60);
+                for (int x2 = 0; x2 <= n2; x2 += step) {
+                    for (const auto& [lo, hi] : {std::pair{0, n1}, std::pair{n1 / 3, n1 / 2},
+                                                 std::pair{n1 / 2, n1 / 2 + n1 / 10}}) {
+                        double nearScale = 0.0, farScale = 0.0;
+                        if (!test.BoundsOverRow(x2, lo, hi, n1, n2, &nearScale, &farScale)) {
+                            ++refused;
+                            continue;
+                        }
+                        ++claimed;
+                        ++claimedOf[code];
+                        ASSERT_TRUE(0.0 < nearScale && nearScale <= farScale);
+                        double gLo = 0.0, gHi = 0.0;
+                        if (!test.SkewOverRow(x2, lo, hi, n1, n2, &gLo, &gHi)) {
+                            // Only a skewness that may grow without bound.
+                            EXPECT_EQ(code, 12);
+                            ++refused;
+                            continue;
+                        }
+                        if (code != 9 && code != 12) {
+                            EXPECT_TRUE(gLo == 0.0 && gHi == 0.0);
+                        }
+                        for (int x1 = lo; x1 <= hi; ++x1) {
+                            double v = test.StatisticValue(code, x2, x1, n2, n1, 0.0, 2);
+                            if (code == 12) {
+                                double t1 = 0.0, t2 = 0.0;
+                                test.RatioEstimates(x1, n1, x2, n2, &t1, &t2);
+                                const double k =
+                                    (1.0 - 2.0 * t1) * (1.0 - t1) / (double(n1) * n1 * t1 * t1) -
+                                    (1.0 - 2.0 * t2) * (1.0 - t2) / (double(n2) * n2 * t2 * t2);
+                                const double w = (1.0 - t1) / (n1 * t1) + (1.0 - t2) / (n2 * t2);
+                                const double g = k / (6.0 * std::pow(w, 1.5));
+                                const double gSlack = 1e-9 * (std::fabs(gLo) + std::fabs(gHi));
+                                EXPECT_GE(g, gLo - gSlack) << "n " << n1 << "+" << n2 << " x " << x1
+                                                           << "," << x2 << " delta " << delta;
+                                EXPECT_LE(g, gHi + gSlack) << "n " << n1 << "+" << n2 << " x " << x1
+                                                           << "," << x2 << " delta " << delta;
+                                v = test.StatisticValue(10, x2, x1, n2, n1, 0.0, 2);
                             }
-                            ++claimed;
-                            ++claimedOf[code];
-                            ASSERT_TRUE(0.0 < nearScale && nearScale <= farScale);
-                            double gLo = 0.0, gHi = 0.0;
-                            if (!test.SkewOverRow(x2, lo, hi, n1, n2, &gLo, &gHi)) {
-                                // Only a skewness that may grow without bound.
-                                EXPECT_EQ(code, 12);
-                                ++refused;
-                                continue;
+                            if (code == 9) {
+                                double t1 = 0.0, t2 = 0.0;
+                                test.DifferenceEstimates(x1, n1, x2, n2, &t1, &t2);
+                                const double var = t1 * (1.0 - t1) / n1 + t2 * (1.0 - t2) / n2;
+                                const double g =
+                                    (t1 * (1.0 - t1) * (1.0 - 2.0 * t1) / (n1 * n1) -
+                                     t2 * (1.0 - t2) * (1.0 - 2.0 * t2) / (double(n2) * n2)) /
+                                    (6.0 * std::pow(var, 1.5));
+                                const double gSlack = 1e-9 * (std::fabs(gLo) + std::fabs(gHi));
+                                EXPECT_GE(g, gLo - gSlack) << "n " << n1 << "+" << n2 << " x " << x1
+                                                           << "," << x2 << " delta " << delta;
+                                EXPECT_LE(g, gHi + gSlack) << "n " << n1 << "+" << n2 << " x " << x1
+                                                           << "," << x2 << " delta " << delta;
+                                // The bounds on z: the uncorrected statistic.
+                                v = test.StatisticValue(7, x2, x1, n2, n1, 0.0, 2);
                             }
-                            if (code != 9 && code != 12) {
-                                EXPECT_TRUE(gLo == 0.0 && gHi == 0.0);
-                            }
-                            for (int x1 = lo; x1 <= hi; ++x1) {
-                                double v = test.StatisticValue(code, x2, x1, n2, n1, 0.0, 2);
-                                if (code == 12) {
-                                    double t1 = 0.0, t2 = 0.0;
-                                    test.RatioEstimates(x1, n1, x2, n2, &t1, &t2);
-                                    const double k =
-                                        (1.0 - 2.0 * t1) * (1.0 - t1) /
-                                            (double(n1) * n1 * t1 * t1) -
-                                        (1.0 - 2.0 * t2) * (1.0 - t2) / (double(n2) * n2 * t2 * t2);
-                                    const double w =
-                                        (1.0 - t1) / (n1 * t1) + (1.0 - t2) / (n2 * t2);
-                                    const double g = k / (6.0 * std::pow(w, 1.5));
-                                    const double gSlack = 1e-9 * (std::fabs(gLo) + std::fabs(gHi));
-                                    EXPECT_GE(g, gLo - gSlack)
-                                        << "n " << n1 << "+" << n2 << " x " << x1 << "," << x2
-                                        << " delta " << delta;
-                                    EXPECT_LE(g, gHi + gSlack)
-                                        << "n " << n1 << "+" << n2 << " x " << x1 << "," << x2
-                                        << " delta " << delta;
-                                    v = test.StatisticValue(10, x2, x1, n2, n1, 0.0, 2);
-                                }
-                                if (code == 9) {
-                                    double t1 = 0.0, t2 = 0.0;
-                                    test.DifferenceEstimates(x1, n1, x2, n2, &t1, &t2);
-                                    const double var = t1 * (1.0 - t1) / n1 + t2 * (1.0 - t2) / n2;
-                                    const double g =
-                                        (t1 * (1.0 - t1) * (1.0 - 2.0 * t1) / (n1 * n1) -
-                                         t2 * (1.0 - t2) * (1.0 - 2.0 * t2) / (double(n2) * n2)) /
-                                        (6.0 * std::pow(var, 1.5));
-                                    const double gSlack = 1e-9 * (std::fabs(gLo) + std::fabs(gHi));
-                                    EXPECT_GE(g, gLo - gSlack)
-                                        << "n " << n1 << "+" << n2 << " x " << x1 << "," << x2
-                                        << " delta " << delta;
-                                    EXPECT_LE(g, gHi + gSlack)
-                                        << "n " << n1 << "+" << n2 << " x " << x1 << "," << x2
-                                        << " delta " << delta;
-                                    // The bounds on z: the uncorrected statistic.
-                                    v = test.StatisticValue(7, x2, x1, n2, n1, 0.0, 2);
-                                }
-                                const double d = test.RowDifference(x2, x1, n1, n2);
-                                const double a = d * nearScale, b = d * farScale;
-                                const double slack = 1e-9 * std::fabs(b) + 1e-12;
-                                EXPECT_GE(v, std::min(a, b) - slack)
-                                    << "code " << code << " delta " << delta << " n " << n1 << "+"
-                                    << n2 << " x " << x1 << "," << x2;
-                                EXPECT_LE(v, std::max(a, b) + slack)
-                                    << "code " << code << " delta " << delta << " n " << n1 << "+"
-                                    << n2 << " x " << x1 << "," << x2;
-                            }
+                            const double d = test.RowDifference(x2, x1, n1, n2);
+                            const double a = d * nearScale, b = d * farScale;
+                            const double slack = 1e-9 * std::fabs(b) + 1e-12;
+                            EXPECT_GE(v, std::min(a, b) - slack)
+                                << "code " << code << " delta " << delta << " n " << n1 << "+" << n2
+                                << " x " << x1 << "," << x2;
+                            EXPECT_LE(v, std::max(a, b) + slack)
+                                << "code " << code << " delta " << delta << " n " << n1 << "+" << n2
+                                << " x " << x1 << "," << x2;
                         }
                     }
                 }
