@@ -141,6 +141,19 @@ void PowerExactUncondTwoProp::MassCache::Reset(int trials, double proportion) {
     n = trials;
     q = proportion;
     mass.assign(static_cast<size_t>(trials) + 1, -1.0);
+    positiveKnown = false;
+}
+
+void PowerExactUncondTwoProp::MassCache::PositiveRange(int* first, int* last) {
+    if (!positiveKnown) {
+        positiveFirst = 0;
+        positiveLast = n;
+        while (positiveFirst <= n && !(At(positiveFirst) > 0.0)) ++positiveFirst;
+        while (positiveLast >= positiveFirst && !(At(positiveLast) > 0.0)) --positiveLast;
+        positiveKnown = true;
+    }
+    *first = positiveFirst;
+    *last = positiveLast;
 }
 
 double PowerExactUncondTwoProp::MassCache::At(int x) {
@@ -574,16 +587,19 @@ int PowerExactUncondTwoProp::Screen(int x2, int x1) {
     constexpr double kMargin = 1e-6;
     const double nearer = d * nearScale * (1.0 - kMargin), farther = d * farScale * (1.0 + kMargin);
     const double low = d > 0.0 ? nearer : farther, high = d > 0.0 ? farther : nearer;
-    // The bounds are on z; the value passes c where z passes its threshold.
-    const double gLo = rowSkewLo_[row], gHi = rowSkewHi_[row], c = critical_;
-    if ((side_ != 1 && low > SkewThreshold(c, gLo, gHi, true)) ||
-        (side_ != 0 && high < SkewThreshold(-c, gLo, gHi, false))) {
-        return -1;
+    // The bounds are on z; the value passes c where z passes its threshold,
+    // the same for the whole row at one critical value.
+    RowThresholds& t = rowThresholds_[row];
+    if (!(t.critical == critical_)) {
+        const double gLo = rowSkewLo_[row], gHi = rowSkewHi_[row], c = critical_;
+        t.critical = c;
+        t.upperMost = SkewThreshold(c, gLo, gHi, true);
+        t.upperLeast = SkewThreshold(c, gLo, gHi, false);
+        t.lowerLeast = SkewThreshold(-c, gLo, gHi, false);
+        t.lowerMost = SkewThreshold(-c, gLo, gHi, true);
     }
-    if ((side_ == 1 || high <= SkewThreshold(c, gLo, gHi, false)) &&
-        (side_ == 0 || low >= SkewThreshold(-c, gLo, gHi, true))) {
-        return 1;
-    }
+    if ((side_ != 1 && low > t.upperMost) || (side_ != 0 && high < t.lowerLeast)) return -1;
+    if ((side_ == 1 || high <= t.upperLeast) && (side_ == 0 || low >= t.lowerMost)) return 1;
     return 0;
 }
 
@@ -813,15 +829,18 @@ bool PowerExactUncondTwoProp::AcceptedSpan(int x2, int* first, int* last) {
         const double upper = SkewThreshold(c, gLo, gHi, true);
         const double lower = SkewThreshold(-c, gLo, gHi, false);
         if ((side_ != 1 && !(upper > 0.0)) || (side_ != 0 && !(lower < 0.0))) return pass > 0;
-        // x1 at d: (d + centre) m1, one count wider each way.
+        // x1 at d: (d + centre) m1, one count wider each way. A wide range
+        // of the skewness can carry it far beyond the row, and beyond the
+        // range of an int: held at the row's ends first.
         const double centre = RowCentre(x2, m2_);
+        auto count = [this](double x) { return static_cast<int>(std::clamp(x, -1.0, m1_ + 1.0)); };
         if (side_ != 1) {
             const double reach = upper / nearScale * (1.0 + 1e-6);
-            hi = std::min(hi, static_cast<int>(std::ceil((centre + reach) * m1_)) + 1);
+            hi = std::min(hi, count(std::ceil((centre + reach) * m1_)) + 1);
         }
         if (side_ != 0) {
             const double reach = -lower / nearScale * (1.0 + 1e-6);
-            lo = std::max(lo, static_cast<int>(std::floor((centre - reach) * m1_)) - 1);
+            lo = std::max(lo, count(std::floor((centre - reach) * m1_)) - 1);
         }
         *first = lo;
         *last = hi;
@@ -848,7 +867,12 @@ double PowerExactUncondTwoProp::SumRowTail(int x2, int start, MassCache& group1,
     if (!rejected && AcceptedSpan(x2, &first, &last)) {
         // A small beta lies in the accepted outcomes far from the mode of
         // the row: each of the span the bounds leave, rather than the walk
-        // from the mode through every rejected outcome.
+        // from the mode through every rejected outcome. Outcomes whose mass
+        // has underflowed to 0 add nothing and are not judged.
+        int positiveFirst = 0, positiveLast = -1;
+        group1.PositiveRange(&positiveFirst, &positiveLast);
+        first = std::max(first, positiveFirst);
+        last = std::min(last, positiveLast);
         double kept = 0.0;
         for (int x1 = first; x1 <= last; ++x1) {
             if (Accepts(x2, x1)) kept += group1.At(x1);
@@ -990,6 +1014,7 @@ double PowerExactUncondTwoProp::ExactPower(double p1, double alphaValue, double 
         rowFar_.assign(static_cast<size_t>(m2_) + 1, 0.0);
         rowSkewLo_.assign(static_cast<size_t>(m2_) + 1, 0.0);
         rowSkewHi_.assign(static_cast<size_t>(m2_) + 1, 0.0);
+        rowThresholds_.assign(static_cast<size_t>(m2_) + 1, RowThresholds{});
     }
     const double accepted1 = WalkRows(underH1);
     const double accepted0 = WalkRows(underH0);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -270,6 +271,11 @@ class PowerExactUncondTwoProp : public PowerExact {
         std::vector<double> mass;
         void Reset(int trials, double proportion);
         double At(int x);
+        // The first and last x of positive mass (found once per proportion):
+        // outside them every mass has underflowed to 0.
+        void PositiveRange(int* first, int* last);
+        int positiveFirst = 0, positiveLast = -1;
+        bool positiveKnown = false;
     };
 
     // The accepted x1 of one x2, for the region of the current key: their
@@ -370,6 +376,14 @@ class PowerExactUncondTwoProp : public PowerExact {
     RegionKey boundsKey_;
     int boundsLo_ = 0, boundsHi_ = -1;
     std::vector<double> rowNear_, rowFar_, rowSkewLo_, rowSkewHi_;
+    // Per x2, the thresholds of z at +-c from the row's skewness bounds
+    // (SkewThreshold, greatest and least), for the critical value c (NaN
+    // none yet).
+    struct RowThresholds {
+        double critical = std::numeric_limits<double>::quiet_NaN();
+        double upperMost = 0.0, upperLeast = 0.0, lowerLeast = 0.0, lowerMost = 0.0;
+    };
+    std::vector<RowThresholds> rowThresholds_;
     // The verdict of the bounds on (x1, x2): +1 accepted, -1 rejected, 0
     // the value must be computed.
     int Screen(int x2, int x1);

@@ -60,6 +60,29 @@ void RestrictedRange(double h2, double delta, int lo, int hi, double n1, double*
     *b = std::clamp(std::max(hi / n1, e2), low, high);
 }
 
+// The range of the restricted estimate t of p2 for the score statistics of
+// the ratio rho over the x1 lo..hi (of n1) of the row x2 (of n2). The
+// log-likelihood along p1 = rho p2 is concave in p2, its slope above 0 below
+// both h1/rho and h2 and below 0 above both: t lies between the two, in
+// 0..min(1, 1/rho). Its root 2 s/(k + sqrt(k^2 - 4 N rho s)), s = x1 + x2,
+// k = rho n1 + x1 + n2 + rho x2, is also at least s/k.
+void RatioRange(double rho, int x2, int lo, int hi, double n1, double n2, double* a, double* b) {
+    const double h2 = x2 / n2, top = std::min(1.0, 1.0 / rho);
+    const double least = (lo + x2) / (rho * n1 + hi + n2 + rho * x2);
+    *a = std::clamp(std::max(std::min(lo / (rho * n1), h2), least), 0.0, top);
+    *b = std::clamp(std::max(hi / (rho * n1), h2), 0.0, top);
+}
+
+// The H0 odds ratio psi of the score statistics of the odds ratio, and the
+// proportion of group 1 at H0 odds for the proportion p of group 2, psi p/
+// (psi p + 1 - p), in a form that gives 0 and 1 at the ends.
+double OddsOf(double p) {
+    return p / (1.0 - p);
+}
+double AtOdds(double psi, double p) {
+    return psi * p / (psi * p + (1.0 - p));
+}
+
 }  // namespace
 
 PowerExactUncTwoPropOffset::PowerExactUncTwoPropOffset() {
@@ -294,21 +317,16 @@ bool PowerExactUncTwoPropOffset::BoundsOverRow(int x2, int lo, int hi, int m1, i
     const double h2 = static_cast<double>(x2) / n2;
     double a = lo / n1, b = hi / n1, vertex = 0.5, scale = 1.0;
     std::function<double(double)> variance;
-    if (statistic == 10 || statistic == 11) {
+    if (statistic == 13 || statistic == 14) return OddsRatioBounds(x2, lo, hi, m1, m2, near, far);
+    if (10 <= statistic && statistic <= 12) {
         // The score statistics of the ratio rho, r = h1 - rho h2 over the
         // root of v = rho t (1 - rho t)/n1 + rho^2 t (1 - t)/n2 at the
-        // restricted estimate t of p2. The log-likelihood along p1 = rho p2
-        // is concave in p2, its slope above 0 below both h1/rho and h2 and
-        // below 0 above both: t lies between the two, in 0..min(1, 1/rho).
-        // Its root 2 s/(k + sqrt(k^2 - 4 N rho s)), s = x1 + x2, k = rho n1
-        // + x1 + n2 + rho x2, is also at least s/k. v is concave in t.
+        // restricted estimate t of p2 (code 12 corrects this z for
+        // skewness), t in the range of RatioRange. v is concave in t.
         // Spreads near the floors of the statistic (below 1e-5) are not
         // bounded.
         const double rho = NullProportion() / proportion2;
-        const double top = std::min(1.0, 1.0 / rho);
-        const double least = (lo + x2) / (rho * n1 + hi + n2 + rho * x2);
-        a = std::clamp(std::max(std::min(lo / (rho * n1), h2), least), 0.0, top);
-        b = std::clamp(std::max(hi / (rho * n1), h2), 0.0, top);
+        RatioRange(rho, x2, lo, hi, n1, n2, &a, &b);
         if (statistic == 11) scale = n / (n - 1.0);
         variance = [=](double t) {
             return rho * t * (1.0 - rho * t) / n1 + rho * rho * t * (1.0 - t) / n2;
@@ -347,17 +365,79 @@ bool PowerExactUncTwoPropOffset::BoundsOverRow(int x2, int lo, int hi, int m1, i
     return true;
 }
 
-double PowerExactUncTwoPropOffset::RowDifference(int x2, int x1, int m1, int m2) const {
-    if (statistic != 10 && statistic != 11) {
-        return PowerExactUncondTwoProp::RowDifference(x2, x1, m1, m2);
+// The score statistics of the odds ratio psi (codes 13, 14) have z = u/
+// sqrt(v), u = (h1 - t1)/(t1 (1 - t1)) - (h2 - t2)/(t2 (1 - t2)), v = V
+// (times N/(N - 1) for code 14), V = 1/(n1 t1 (1 - t1)) + 1/(n2 t2 (1 -
+// t2)), at the restricted estimates t1 = f(t2), f(p) = psi p/(psi p + 1 -
+// p). These maximise the likelihood with the odds ratio fixed, so their
+// expected successes match the observed ones: n1 t1 + n2 t2 = s = x1 + x2.
+// Then n2 (h2 - t2) = -n1 (h1 - t1) and u = n1 (h1 - t1) V, z = n1 (h1 -
+// t1) sqrt(V/scale). With d = h1 - f(h2), which vanishes where the sample
+// odds ratio is psi, n1 d = n1 (f(t2) - f(h2)) + n2 (t2 - h2) = (t2 - h2)
+// (n2 + n1 S), S = psi/(w(t2) w(h2)) the slope of f between h2 and t2, w(p)
+// = psi p + 1 - p. So z = d G(t2), G = n1 n2 sqrt(V/scale)/(n2 + n1 S):
+// - t2 grows with s (the expected successes n1 f(p) + n2 p grow with p),
+//   so over the x1 lo..hi it lies between its values at lo and hi;
+// - V = (w^2/(n1 psi) + 1/n2)/(t (1 - t)) = C + P0/t + P1/(1 - t), P0 =
+//   1/(n1 psi) + 1/n2, P1 = psi/n1 + 1/n2, C = -(psi - 1)^2/(n1 psi): convex
+//   in t, largest at an end, least at t = 1/(1 + sqrt(P1/P0)) or the end
+//   nearest to it;
+// - S moves one way with t.
+// Estimates within 1e-6 of 0 or 1, where the rounding of 1 - t1 or 1 - t2
+// is no longer small against the margin of the sums, are not bounded; nor
+// are H0 odds ratios below 1 so small that the closed form of t2 loses
+// more than some 8 digits to cancellation under its root, whose
+// discriminant is at least (n2 psi)^2 there.
+bool PowerExactUncTwoPropOffset::OddsRatioBounds(int x2, int lo, int hi, int m1, int m2,
+                                                 double* near, double* far) const {
+    const double n1 = m1, n2 = m2, n = n1 + n2;
+    const double psi = OddsOf(NullProportion()) / OddsOf(proportion2);
+    if (!(psi > 0.0) || !std::isfinite(psi)) return false;
+    if (psi < 1.0 && !(n2 * psi > 1e-4 * (psi * n1 + n2 + n))) return false;
+    double unused = 0.0, a = 0.0, b = 0.0;
+    OddsRatioEstimates(lo, n1, x2, n2, &unused, &a);
+    OddsRatioEstimates(hi, n1, x2, n2, &unused, &b);
+    constexpr double kEdge = 1e-6;
+    if (!(a > kEdge && 1.0 - b > kEdge && AtOdds(psi, a) > kEdge &&
+          (1.0 - b) / (psi * b + (1.0 - b)) > kEdge && a <= b)) {
+        return false;
     }
-    const double h1 = static_cast<double>(x1) / m1, h2 = static_cast<double>(x2) / m2;
-    return h1 - NullProportion() / proportion2 * h2;
+    const double scale = statistic == 14 ? n / (n - 1.0) : 1.0;
+    auto w = [psi](double t) { return psi * t + (1.0 - t); };
+    auto variance = [&](double t) {
+        return (w(t) * w(t) / (n1 * psi) + 1.0 / n2) / (t * (1.0 - t));
+    };
+    const double p0 = 1.0 / (n1 * psi) + 1.0 / n2, p1 = psi / n1 + 1.0 / n2;
+    const double least = std::clamp(1.0 / (1.0 + std::sqrt(p1 / p0)), a, b);
+    const double vmin = variance(least) / scale;
+    const double vmax = std::max(variance(a), variance(b)) / scale;
+    const double wh = w(static_cast<double>(x2) / n2);
+    const double ga = n2 + n1 * psi / (w(a) * wh), gb = n2 + n1 * psi / (w(b) * wh);
+    *near = n1 * n2 * std::sqrt(vmin) / std::max(ga, gb);
+    *far = n1 * n2 * std::sqrt(vmax) / std::min(ga, gb);
+    return std::isfinite(*near) && std::isfinite(*far) && *near > 0.0 && *near <= *far;
 }
 
+// The numerator of the bounds: the difference less the offset, for the
+// score statistics of the ratio h1 - rho h2, for those of the odds ratio h1
+// less the proportion of group 1 at which the sample odds ratio is psi.
+double PowerExactUncTwoPropOffset::RowDifference(int x2, int x1, int m1, int m2) const {
+    if (statistic < 10 || statistic > 14) {
+        return PowerExactUncondTwoProp::RowDifference(x2, x1, m1, m2);
+    }
+    return static_cast<double>(x1) / m1 - RowCentre(x2, m2);
+}
+
+// The sums ask for the centre of one row at every outcome they screen: the
+// last one is kept with what it was computed from.
 double PowerExactUncTwoPropOffset::RowCentre(int x2, int m2) const {
-    if (statistic != 10 && statistic != 11) return PowerExactUncondTwoProp::RowCentre(x2, m2);
-    return NullProportion() / proportion2 * (static_cast<double>(x2) / m2);
+    if (statistic < 10 || statistic > 14) return PowerExactUncondTwoProp::RowCentre(x2, m2);
+    CentreKey key{x2, m2, statistic, NullProportion(), proportion2};
+    if (key == centreKey_) return centre_;
+    const double h2 = static_cast<double>(x2) / m2;
+    centre_ = statistic <= 12 ? key.p0 / key.p2 * h2 : AtOdds(OddsOf(key.p0) / OddsOf(key.p2), h2);
+    centreKey_ = key;
+    return centre_;
 }
 
 // Gart and Nam's skewness of the score statistic of the difference is g =
@@ -368,6 +448,7 @@ double PowerExactUncTwoPropOffset::RowCentre(int x2, int m2) const {
 // products of the two ranges, widened far beyond their rounding.
 bool PowerExactUncTwoPropOffset::SkewOverRow(int x2, int lo, int hi, int m1, int m2, double* gLo,
                                              double* gHi) {
+    if (statistic == 12) return RatioSkewOverRow(x2, lo, hi, m1, m2, gLo, gHi);
     if (statistic != 9) return PowerExactUncondTwoProp::SkewOverRow(x2, lo, hi, m1, m2, gLo, gHi);
     double nearScale = 0.0, farScale = 0.0;
     if (!BoundsOverRow(x2, lo, hi, m1, m2, &nearScale, &farScale)) return false;
@@ -398,6 +479,66 @@ bool PowerExactUncTwoPropOffset::SkewOverRow(int x2, int lo, int hi, int m1, int
     const double slack = 1e-9 * (std::max(std::fabs(kLo), std::fabs(kHi)) + e + f) * wHi;
     *gLo = std::min(kLo * wLo, kLo * wHi) - slack;
     *gHi = std::max(kHi * wLo, kHi * wHi) + slack;
+    return std::isfinite(*gLo) && std::isfinite(*gHi);
+}
+
+// Gart and Nam's skewness of the score statistic of the ratio rho is g =
+// K/(6 W^1.5) at the restricted estimates t1 = rho t, t2 = t, with K = (1 -
+// 2 t1)(1 - t1)/(n1 t1)^2 - (1 - 2 t2)(1 - t2)/(n2 t2)^2 and W = (1 - t1)/
+// (n1 t1) + (1 - t2)/(n2 t2), t in the range of RatioRange. In y = 1/t, K
+// = (y^2/rho^2 - 3 y/rho + 2)/n1^2 - (y^2 - 3 y + 2)/n2^2 is a quadratic,
+// bounded by its values at the ends and at its vertex, and W = (1/(n1 rho)
+// + 1/n2) y - (1/n1 + 1/n2) falls with t. g lies between the products of
+// the two ranges, widened far beyond their rounding. A W that nearly
+// vanishes (both estimates near 1) is not bounded.
+bool PowerExactUncTwoPropOffset::RatioSkewOverRow(int x2, int lo, int hi, int m1, int m2,
+                                                  double* gLo, double* gHi) {
+    const double n1 = m1, n2 = m2, rho = NullProportion() / proportion2;
+    double a = 0.0, b = 0.0;
+    RatioRange(rho, x2, lo, hi, n1, n2, &a, &b);
+    if (!(a > 0.0 && a <= b)) return false;
+    const double e = 1.0 / (n1 * n1), f = 1.0 / (n2 * n2);
+    auto k = [&](double t) {
+        const double t1 = rho * t;
+        return (1.0 - 2.0 * t1) * (1.0 - t1) * e / (t1 * t1) -
+               (1.0 - 2.0 * t) * (1.0 - t) * f / (t * t);
+    };
+    auto spread = [&](double t) {
+        const double t1 = rho * t;
+        return (1.0 - t1) / (n1 * t1) + (1.0 - t) / (n2 * t);
+    };
+    if (!(spread(b) > 1e-6 * (1.0 / (n1 * rho) + 1.0 / n2) / b) || !std::isfinite(spread(a))) {
+        return false;
+    }
+    // The vertex of K in t, if any.
+    const double qa = e / (rho * rho) - f, qb = 3.0 * (e / rho - f);
+    const double vertex = qa != 0.0 && qb != 0.0 ? 2.0 * qa / qb : -1.0;
+    // K and W vary most where t is small: the range is cut into pieces of
+    // equal ratio, each bounded as above, so that the product of the two
+    // ranges stays close to g.
+    constexpr int kPieces = 8;
+    const double step = std::pow(b / a, 1.0 / kPieces);
+    double u = a, ku = k(a), wu = spread(a);
+    double lowest = HUGE_VAL, highest = -HUGE_VAL;
+    for (int i = 0; i < kPieces; ++i) {
+        const double v = i + 1 == kPieces ? b : u * step;
+        const double kv = k(v), wv = spread(v);
+        double kLo = std::min(ku, kv), kHi = std::max(ku, kv);
+        if (u < vertex && vertex < v) {
+            kLo = std::min(kLo, k(vertex));
+            kHi = std::max(kHi, k(vertex));
+        }
+        // W^-1.5 / 6 at the ends: W falls with t.
+        const double wLo = 1.0 / (6.0 * wu * std::sqrt(wu)), wHi = 1.0 / (6.0 * wv * std::sqrt(wv));
+        const double slack = 1e-9 * (std::max(std::fabs(kLo), std::fabs(kHi)) + e + f) * wHi;
+        lowest = std::min(lowest, std::min(kLo * wLo, kLo * wHi) - slack);
+        highest = std::max(highest, std::max(kHi * wLo, kHi * wHi) + slack);
+        u = v;
+        ku = kv;
+        wu = wv;
+    }
+    *gLo = lowest;
+    *gHi = highest;
     return std::isfinite(*gLo) && std::isfinite(*gHi);
 }
 

@@ -35,7 +35,7 @@ class PowerExactUncTwoPropOffset : public PowerExactUncondTwoProp {
     bool AcceptsAnInterval(int x2, int m1, int m2, int side, double c) override;
     bool BoundsOverRow(int x2, int lo, int hi, int m1, int m2, double* near, double* far) override;
     bool OffersRowBounds() const override {
-        return statistic == 2 || statistic == 6 || (7 <= statistic && statistic <= 11);
+        return statistic == 2 || statistic == 6 || (7 <= statistic && statistic <= 14);
     }
     double RowDifference(int x2, int x1, int m1, int m2) const override;
     double RowCentre(int x2, int m2) const override;
@@ -62,4 +62,17 @@ class PowerExactUncTwoPropOffset : public PowerExactUncondTwoProp {
     // The score statistics (codes 7 to 14) of sample proportions h1, h2
     // from counts x1, x2.
     double ScoreValue(int code, double x1, double n1, double x2, double n2, bool floors);
+    // BoundsOverRow for the score statistics of the odds ratio, and
+    // SkewOverRow for the corrected score statistic of the ratio.
+    bool OddsRatioBounds(int x2, int lo, int hi, int m1, int m2, double* near, double* far) const;
+    bool RatioSkewOverRow(int x2, int lo, int hi, int m1, int m2, double* gLo, double* gHi);
+    // The last centre of RowCentre for the ratio and odds-ratio statistics,
+    // and what it was computed from.
+    struct CentreKey {
+        int x2 = -1, m2 = -1, code = -1;
+        double p0 = -1.0, p2 = -1.0;
+        bool operator==(const CentreKey&) const = default;
+    };
+    mutable CentreKey centreKey_;
+    mutable double centre_ = 0.0;
 };

@@ -168,6 +168,49 @@ void ScoreCompromiseExtreme(benchmark::State& state) {
 BENCHMARK(ScoreCompromiseExtreme<7>)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(ScoreCompromiseExtreme<9>)->Unit(benchmark::kMillisecond)->Iterations(1);
 
+// The score statistics of the ratio (codes 10 to 12) and of the odds ratio
+// (13, 14) take their own measure: the same proportions as the ratio 1.17
+// against 1.1 under H0, or the odds ratio 1.4096386 against 1.2222222, and
+// the extreme Compromise as the ratio 0.42 against 1.96, or the odds ratio
+// 0.2658228 against 49.
+template <int Code>
+struct ScoreOfMeasure : PowerExactUncTwoPropOffset {
+    static constexpr int kIndex = Code <= 12 ? 2 : 3;
+    ScoreOfMeasure() {
+        SelectEffectIndex(kIndex);
+        SetStatistic(Code);
+    }
+};
+
+Texts MeasureTexts(int index, const char* h1Ratio, const char* h0Ratio, const char* h1Odds,
+                   const char* h0Odds) {
+    if (index == 2) return {{"(p1/p2)|H1", h1Ratio}, {"(p1/p2)|H0", h0Ratio}};
+    return {{"Odds ratio|H1", h1Odds}, {"Odds ratio|H0", h0Odds}};
+}
+
+template <int Code>
+void MeasureTwoTailed(benchmark::State& state) {
+    Texts texts =
+        MeasureTexts(ScoreOfMeasure<Code>::kIndex, "1.17", "1.1", "1.4096386", "1.2222222");
+    texts.insert(kLargeTwoTailed.begin(), kLargeTwoTailed.end());
+    RunFresh<ScoreOfMeasure<Code>>(state, static_cast<AnalysisType>(state.range(0)), texts, -1);
+}
+BENCHMARK(MeasureTwoTailed<12>)->Apply(TypeNames);
+BENCHMARK(MeasureTwoTailed<13>)->Apply(TypeNames);
+BENCHMARK(MeasureTwoTailed<14>)->Apply(TypeNames);
+
+template <int Code>
+void MeasureCompromiseExtreme(benchmark::State& state) {
+    Texts texts = MeasureTexts(ScoreOfMeasure<Code>::kIndex, "0.42", "1.96", "0.2658228", "49");
+    texts.insert({{kTails, "Two"}, {kN1, "3250"}, {kN2, "3250"}, {kRatio, "1"}});
+    RunFresh<ScoreOfMeasure<Code>>(state, kCompromise, texts, -1);
+}
+BENCHMARK(MeasureCompromiseExtreme<10>)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(MeasureCompromiseExtreme<11>)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(MeasureCompromiseExtreme<12>)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(MeasureCompromiseExtreme<13>)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(MeasureCompromiseExtreme<14>)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 }  // namespace
 
 BENCHMARK_MAIN();
