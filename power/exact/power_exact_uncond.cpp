@@ -1327,8 +1327,10 @@ double PowerExactUncondTwoProp::SolveEffectSize2(double alphaValue, double targe
     }
 
     // With alpha and the groups fixed the region stays the same throughout
-    // the search, and the power grows with the distance of p1 from p0.
+    // the search, and the power grows with the distance of p1 from p0. The
+    // search asks of each p1 only whether its power reaches the target.
     Restore<bool> plainSizes(sizeOnItsSide_, false);
+    Restore<double> decideOnly(decideTarget_, target);
     const double far = upward ? 1.0 : 0.0;
     if (PowerAt(far, alphaValue, n1, n2) < target) Unreachable("Solver-EffectSize", far);
     double nearEnd = h, farEnd = far;  // nearEnd misses the target, farEnd reaches it
@@ -1341,7 +1343,9 @@ double PowerExactUncondTwoProp::SolveEffectSize2(double alphaValue, double targe
     }
     farEnd = exact_search::EffectReaching([&](double x) { return PowerAt(x, alphaValue, n1, n2); },
                                           target, nearEnd, farEnd);
-    // The search's last evaluation is at the answer; once more for its size.
+    // The search's last evaluation is at the answer; once more for its
+    // power and size.
+    decideTarget_ = 0.0;
     sizeOnItsSide_ = true;
     PowerAt(farEnd, alphaValue, n1, n2);
     power = target;
