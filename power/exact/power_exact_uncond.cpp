@@ -5,7 +5,9 @@
 #include <cmath>
 #include <iterator>
 #include <limits>
+#include <map>
 #include <string>
+#include <utility>
 
 #include "analysis/parameter_names.h"
 #include "analysis/read_check_solve.h"
@@ -23,6 +25,10 @@ namespace {
 
 // Terms below this share of the running sum end a walk.
 constexpr double kNegligible = 1e-15;
+// How far a power bounded by part of its walk must lie above a target to
+// decide that the whole walk reaches it: far above the rounding of sums of
+// some 1e6 masses.
+constexpr double kDecisionMargin = 1e-9;
 // The extremes of p1 the large-sample Sensitivity search looks at.
 constexpr double kSmallestP1 = 1e-6;
 constexpr double kLargestP1 = 0.9999999;
@@ -898,9 +904,9 @@ double PowerExactUncondTwoProp::SumRowTail(int x2, int start, MassCache& group1,
 // The rows of group 2 from its mode outwards, the larger frontier term
 // first; the walk ends once the masses of group 2 at both open ends are
 // negligible against the sum, since no row exceeds its mass of group 2.
-double PowerExactUncondTwoProp::WalkRows(MassCache& group1) {
+double PowerExactUncondTwoProp::WalkRows(MassCache& group1, double target) {
     const int start = static_cast<int>(m1_ * group1.q + 0.5);
-    return WalkRowsWith([&](int x2, double) { return SumAcceptedRow(x2, start, group1); });
+    return WalkRowsWith([&](int x2, double) { return SumAcceptedRow(x2, start, group1); }, target);
 }
 
 double PowerExactUncondTwoProp::WalkTail(MassCache& group1, bool rejected) {
@@ -910,16 +916,19 @@ double PowerExactUncondTwoProp::WalkTail(MassCache& group1, bool rejected) {
 }
 
 template <class RowSum>
-double PowerExactUncondTwoProp::WalkRowsWith(RowSum rowSum) {
+double PowerExactUncondTwoProp::WalkRowsWith(RowSum rowSum, double target) {
     const double t = m2_ * proportion2;
     int u = static_cast<int>(std::ceil(t));
     int d = static_cast<int>(std::floor(t));
     if (u == d) d = u - 1;
     u = std::min(u, m2_);
     double sum = 0.0;
+    // The mass of group 2 over the rows summed, where a target asks for it.
+    double visited = 0.0;
     auto row = [&](int x2) {
         if (IsCancelled()) throw CancelledError();
         if (acceptLower_[static_cast<size_t>(x2)] == -1) FindAcceptanceBounds(x2);
+        if (target > 0.0) visited += group2_.At(x2);
         return rowSum(x2, sum);
     };
     double upTerm = row(u);
@@ -927,6 +936,17 @@ double PowerExactUncondTwoProp::WalkRowsWith(RowSum rowSum) {
     double downTerm = d >= 0 ? row(d) : 0.0;
     sum = upTerm + downTerm;
     for (;;) {
+        if (target > 0.0) {
+            // Each row adds a mass of at least 0, and rounding keeps a sum
+            // of such terms from falling: once the power 1 - sum misses
+            // the target, the power of the whole walk does too.
+            if (std::clamp(1.0 - sum, 0.0, 1.0) < target) break;
+            // The rows left add at most their mass of group 2, 1 - visited:
+            // where the power stays above the target even so, by a margin
+            // far beyond the rounding of the sums, the whole walk reaches
+            // it too.
+            if (visited - sum - kDecisionMargin >= target) break;
+        }
         const bool canUp = u<m2_, canDown = d> 0;
         if (!canUp && !canDown) break;
         const double upMass = canUp ? group2_.At(u) : 0.0;
@@ -1016,7 +1036,12 @@ double PowerExactUncondTwoProp::ExactPower(double p1, double alphaValue, double 
         rowSkewHi_.assign(static_cast<size_t>(m2_) + 1, 0.0);
         rowThresholds_.assign(static_cast<size_t>(m2_) + 1, RowThresholds{});
     }
-    const double accepted1 = WalkRows(underH1);
+    const double accepted1 = WalkRows(underH1, decideTarget_);
+    if (decideTarget_ > 0.0) {
+        actualPower = std::clamp(1.0 - accepted1, 0.0, 1.0);
+        exactBeta_ = 1.0 - actualPower;
+        return actualPower;
+    }
     const double accepted0 = WalkRows(underH0);
 
     actualPower = std::clamp(1.0 - accepted1, 0.0, 1.0);
@@ -1169,16 +1194,22 @@ double PowerExactUncondTwoProp::SolveSampleSize(double p1, double alphaValue, do
     }
 
     // The exact power is not monotone in N: the first N from below, within
-    // the window scanned, that reaches the target.
+    // the window scanned, that reaches the target. Totals that split into
+    // the same groups (with equal groups, each odd total and the next) are
+    // evaluated once: the scan asks each of them.
+    std::map<std::pair<double, double>, bool> known;
     auto reaches = [&](double k) {
         double a, b;
         SplitTotal(k, &a, &b);
         if (!valid(a, b)) return false;
-        return PowerAt(p1, alphaValue, a, b) >= target;
+        const auto [it, fresh] = known.try_emplace({a, b}, false);
+        if (fresh) it->second = PowerAt(p1, alphaValue, a, b) >= target;
+        return it->second;
     };
     double answer;
     {
         const Restore<bool> plainSizes(sizeOnItsSide_, false);
+        const Restore<double> decideOnly(decideTarget_, target);
         answer = exact_search::FirstTotalReaching(reaches, std::ceil(n), kAPrioriCandidates,
                                                   kAPrioriStepBack, 2.0, "Solver-SampleSize");
     }
@@ -1321,8 +1352,10 @@ double PowerExactUncondTwoProp::SolveEffectSize2(double alphaValue, double targe
     }
 
     // With alpha and the groups fixed the region stays the same throughout
-    // the search, and the power grows with the distance of p1 from p0.
+    // the search, and the power grows with the distance of p1 from p0. The
+    // search asks of each p1 only whether its power reaches the target.
     Restore<bool> plainSizes(sizeOnItsSide_, false);
+    Restore<double> decideOnly(decideTarget_, target);
     const double far = upward ? 1.0 : 0.0;
     if (PowerAt(far, alphaValue, n1, n2) < target) Unreachable("Solver-EffectSize", far);
     double nearEnd = h, farEnd = far;  // nearEnd misses the target, farEnd reaches it
@@ -1335,7 +1368,9 @@ double PowerExactUncondTwoProp::SolveEffectSize2(double alphaValue, double targe
     }
     farEnd = exact_search::EffectReaching([&](double x) { return PowerAt(x, alphaValue, n1, n2); },
                                           target, nearEnd, farEnd);
-    // The search's last evaluation is at the answer; once more for its size.
+    // The search's last evaluation is at the answer; once more for its
+    // power and size.
+    decideTarget_ = 0.0;
     sizeOnItsSide_ = true;
     PowerAt(farEnd, alphaValue, n1, n2);
     power = target;

@@ -308,15 +308,20 @@ class PowerExactUncondTwoProp : public PowerExact {
     // Whether the statistic accepts the outcome (x1, x2).
     bool Accepts(int x2, int x1);
     // The accepted mass of all outcomes, the rows of group 2 summed from
-    // its mode outwards.
-    double WalkRows(MassCache& group1);
+    // its mode outwards. With a target power above 0 the walk stops as
+    // soon as its rows decide whether 1 minus the whole sum reaches the
+    // target: the sum returned is then part of the accepted mass, and 1
+    // minus it lies on the same side of the target as 1 minus the whole.
+    double WalkRows(MassCache& group1, double target = 0.0);
     // The rejected (or accepted) mass of all outcomes, each row from
     // SumRowTail.
     double WalkTail(MassCache& group1, bool rejected);
     // The rows of group 2 from its mode outwards, rowSum(x2, running)
-    // giving each; until the masses of group 2 left are negligible.
+    // giving each; until the masses of group 2 left are negligible, or
+    // with a target above 0, until the rows summed decide on which side of
+    // it 1 minus the whole sum lies.
     template <class RowSum>
-    double WalkRowsWith(RowSum rowSum);
+    double WalkRowsWith(RowSum rowSum, double target = 0.0);
     // The critical value of the exact test (on the oriented scale).
     double ExactCriticalValue(double alpha, int side) const;
     // The statistic with the likelihood ratio turned into its signed root,
@@ -398,6 +403,11 @@ class PowerExactUncondTwoProp : public PowerExact {
     // for N, alpha and p1 decide by the power alone and leave it to the
     // evaluation at their answer, which every analysis shows.
     bool sizeOnItsSide_ = true;
+    // Above 0, ExactPower only decides whether the power reaches this
+    // target (the A priori scan, which asks nothing else of a total): the
+    // size is not summed, and the power it returns lies on the right side
+    // of the target but is the power of the rows summed so far only.
+    double decideTarget_ = 0.0;
     double exactBeta_ = 0.0;
 };
 

@@ -515,6 +515,52 @@ TEST(UnconditionalOffsetTest, MeasuresOffsetsAndTheirStatistics) {
     }
 }
 
+// The A priori scan decides each total from part of its sums where that
+// settles whether the power reaches the target, and asks the groups of two
+// totals once. Its answer must still be the first split of the scan that
+// reaches the target: the shown groups reach it and the split just below
+// (n1 - 1 with n2 = r (n1 - 1), for r 1 and 2) misses it, each by the full
+// exact power of a new object.
+TEST(UnconditionalOffsetTest, APrioriAnswerIsTheFirstSplitThatReaches) {
+    struct Case {
+        const char* index;
+        const char* stat;
+        Texts texts;
+    };
+    const Case cases[] = {
+        {"0", "0", {{"tails", "Two"}, {"p1h1", "0.67"}, {"power", "0.8"}}},
+        {"1", "7", {{"tails", "Two"}, {"diffh1", "0.17"}, {"power", "0.8"}, {"r", "2"}}},
+        {"0", "9", {{"tails", "One"}, {"p1h1", "0.4"}, {"power", "0.9"}, {"alpha", "0.01"}}},
+        {"2", "10", {{"tails", "Two"}, {"rrh1", "1.45"}, {"power", "0.7"}}},
+        {"2", "12", {{"tails", "One"}, {"rrh1", "0.85"}, {"power", "0.8"}, {"r", "2"}}},
+        {"3", "13", {{"tails", "Two"}, {"orh1", "2.6"}, {"power", "0.85"}}},
+    };
+    for (const Case& c : cases) {
+        Texts texts = c.texts;
+        texts["index"] = c.index;
+        texts["stat"] = c.stat;
+        PowerExactUncTwoPropOffset test;
+        const auto run = Calculate(test, kAPriori, texts);
+        ASSERT_EQ(run->status, kCalculateDone) << c.stat << ' ' << run->message;
+        const double n1 = run->Value("n1"), n2 = run->Value("n2");
+        const double r = n2 / n1;
+        ASSERT_TRUE(r == 1.0 || r == 2.0) << c.stat;
+        EXPECT_GT(n1 + n2, 150.0) << c.stat;
+        auto exactPower = [&](double a, double b) {
+            PowerExactUncTwoPropOffset check;
+            check.SelectEffectIndex(test.effectIndex);
+            check.SetStatistic(test.statistic);
+            check.oneTailed = test.oneTailed;
+            check.proportion2 = test.proportion2;
+            check.nullDifference = test.nullDifference;
+            return check.ExactPower(test.proportion1, test.alpha, a, b);
+        };
+        EXPECT_EQ(exactPower(n1, n2), test.actualPower) << c.stat;
+        EXPECT_GE(test.actualPower, test.power) << c.stat;
+        EXPECT_LT(exactPower(n1 - 1.0, r * (n1 - 1.0)), test.power) << c.stat;
+    }
+}
+
 TEST(UnconditionalOffsetTest, UnreachableTargetsFail) {
     for (bool large : {false, true}) {
         PowerExactUncTwoPropOffset test;
