@@ -28,24 +28,6 @@ Qt::Alignment HorizontalAlignment(unsigned style) {
     return Qt::AlignLeft;
 }
 
-// A drop-down list of a form. It shows the form's font, which it inherits;
-// its dropped list, a window of its own, inherits nothing and is given the
-// font when it first drops. Setting the font on the closed list instead
-// would make Qt build the dropped list, with its item view, at once, for
-// every list of every form at start-up.
-class FormList : public QComboBox {
-  public:
-    FormList(const QFont& font, QWidget* parent) : QComboBox(parent), font_(font) {}
-
-    void showPopup() override {
-        if (!testAttribute(Qt::WA_SetFont)) setFont(font_);
-        QComboBox::showPopup();
-    }
-
-  private:
-    QFont font_;
-};
-
 }  // namespace
 
 DialogForm::DialogForm(const DialogTemplate& dialog, QWidget* parent)
@@ -150,7 +132,7 @@ QWidget* DialogForm::CreateControl(const ControlSpec& spec) {
             break;
         }
         case ControlKind::DropDownList: {
-            auto* list = new FormList(dialogFont_, this);
+            auto* list = new QComboBox(this);
             list->setEditable(false);
             for (const auto& item : spec.items) list->addItem(FromUtf8(item));
             // The table gives the height of the dropped list; the closed list is
@@ -180,6 +162,9 @@ QWidget* DialogForm::CreateControl(const ControlSpec& spec) {
             widget = new QWidget(this);
             break;
     }
+    // A drop-down list inherits the form's font, and so does its dropped list;
+    // setting the font on it would make Qt build the dropped list and its item
+    // view at once, for every list of every form at start-up.
     if (!qobject_cast<QComboBox*>(widget)) widget->setFont(dialogFont_);
     widget->setGeometry(rect);
     if (spec.style & kDisabled) widget->setEnabled(false);
