@@ -162,7 +162,10 @@ QWidget* DialogForm::CreateControl(const ControlSpec& spec) {
             widget = new QWidget(this);
             break;
     }
-    widget->setFont(dialogFont_);
+    // A drop-down list inherits the form's font, and so does its dropped list;
+    // setting the font on it would make Qt build the dropped list and its item
+    // view at once, for every list of every form at start-up.
+    if (!qobject_cast<QComboBox*>(widget)) widget->setFont(dialogFont_);
     widget->setGeometry(rect);
     if (spec.style & kDisabled) widget->setEnabled(false);
     widget->setVisible(!(spec.style & kHidden));

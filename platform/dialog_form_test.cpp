@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -94,6 +97,22 @@ TEST(DialogForm, ReportsUserActionsOnControlsById) {
         {11, ControlEvent::TextEdited},
         {13, ControlEvent::SelectionChanged}};
     EXPECT_EQ(form.events, expected);
+}
+
+TEST(DialogForm, ControlsAndADroppedListShowTheDialogFont) {
+    DialogForm form(SampleTable());
+    // The form's font is not the application's, or the check below shows nothing.
+    ASSERT_NE(QFontInfo(form.DialogFont()).pointSizeF(),
+              QFontInfo(QApplication::font()).pointSizeF());
+    for (int id : {10, 11, 12, 13}) EXPECT_EQ(form.Control(id)->font(), form.DialogFont()) << id;
+    form.Control(13)->show();
+    form.show();
+    QComboBox* list = form.List(13);
+    list->showPopup();
+    EXPECT_EQ(QFontInfo(list->view()->font()).pointSizeF(),
+              QFontInfo(form.DialogFont()).pointSizeF());
+    EXPECT_EQ(list->view()->font().family(), form.DialogFont().family());
+    list->hidePopup();
 }
 
 // Two groups side by side in one frame, and a third whose buttons are not

@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QIcon>
+#include <QImage>
 #include <QObject>
+#include <QProxyStyle>
+#include <QStyleOption>
 #include <cfenv>
 #include <cmath>
 #include <cstdio>
@@ -60,6 +65,36 @@ TEST(FloatingPointScope, RestoresFlagsAndRounding) {
     }
     EXPECT_EQ(std::fegetround(), FE_TONEAREST);
     EXPECT_FALSE(std::fetestexcept(FE_OVERFLOW));
+}
+
+TEST(ApplicationStyle, StockPicturesAreTheBaseStylesOwn) {
+    auto* style = qobject_cast<QProxyStyle*>(QApplication::style());
+    ASSERT_NE(style, nullptr);
+    QStyleOption plain;
+    QStyleOptionButton button;  // a derived option is answered at once
+    struct Case {
+        QStyle::StandardPixmap which;
+        const QStyleOption* option;
+    };
+    const Case cases[] = {
+        {QStyle::SP_ToolBarHorizontalExtensionButton, nullptr},
+        {QStyle::SP_ToolBarVerticalExtensionButton, &plain},
+        {QStyle::SP_DialogOkButton, nullptr},
+        {QStyle::SP_MessageBoxWarning, &button},
+    };
+    for (const Case& c : cases) {
+        const QIcon icon = style->standardIcon(c.which, c.option);
+        const QIcon base = style->baseStyle()->standardIcon(c.which, c.option);
+        ASSERT_FALSE(icon.isNull()) << c.which;
+        EXPECT_EQ(icon.availableSizes(), base.availableSizes()) << c.which;
+        for (int size : {16, 32}) {
+            EXPECT_EQ(icon.actualSize(QSize(size, size)), base.actualSize(QSize(size, size)));
+            EXPECT_EQ(icon.pixmap(size).toImage(), base.pixmap(size).toImage()) << c.which;
+            EXPECT_EQ(icon.pixmap(size, QIcon::Disabled).toImage(),
+                      base.pixmap(size, QIcon::Disabled).toImage())
+                << c.which;
+        }
+    }
 }
 
 TEST(UiThread, WorkersPostTheirResultsToTheUiThread) {

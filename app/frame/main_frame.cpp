@@ -202,21 +202,19 @@ bool CMainFrame::OnCreate() {
     setCentralWidget(panes_);
 
     if (!CreateMainForm()) return false;
-    inputHelpForm_ = new CInputHelpForm;
     commandForm_ = new CQuorixCmdCompForm(this);
-    shortCommandForm_ = new CQuorixCmdForm(this);
-    rangeForm_ = new CRangeForm;
     testSelectionForm_ = new CTestSelectCompForm(this);
     plotPane_ = resultTabs_ = new CDistPlotCompForm(this);
     const std::pair<CFormViewEx*, bool> created[] = {
-        {inputHelpForm_, inputHelpShown_},         {shortCommandForm_, shortCommandShown_},
-        {commandForm_, fullCommandShown_},         {rangeForm_, rangeShown_},
-        {testSelectionForm_, testSelectionShown_}, {plotPane_, plotPaneShown_},
+        {commandForm_, fullCommandShown_},
+        {testSelectionForm_, testSelectionShown_},
+        {plotPane_, plotPaneShown_},
     };
     for (const auto& [form, shown] : created) {
         if (!form->Create(panes_, QPoint(0, 0), kFormBorder | (shown ? kFormVisible : 0u)))
             return false;
     }
+    if (!CreateShownExtraPanes()) return false;
     if (!resultTabs_->Graph()) return false;
     plotTarget_ = resultTabs_;
     // Connected after the pane's own handler, so the pane has switched its
@@ -250,6 +248,21 @@ bool CMainFrame::CreateMainForm() {
         form = editFieldForm_ = new CQuorixMainCompForm(this);
     }
     return form->Create(panes_, QPoint(0, 0), kFormBorder | kFormVisible);
+}
+
+bool CMainFrame::CreateShownExtraPanes() {
+    // The input help, the short command bar and the range of input values
+    // start hidden; each is made when it is first to be shown, not at start-up.
+    auto make = [this](CFormViewEx* form) {
+        return form->Create(panes_, QPoint(0, 0), kFormBorder | kFormVisible);
+    };
+    if (inputHelpShown_ && !inputHelpForm_ && !make(inputHelpForm_ = new CInputHelpForm))
+        return false;
+    if (shortCommandShown_ && !shortCommandForm_ &&
+        !make(shortCommandForm_ = new CQuorixCmdForm(this)))
+        return false;
+    if (rangeShown_ && !rangeForm_ && !make(rangeForm_ = new CRangeForm)) return false;
+    return true;
 }
 
 CFormViewEx* CMainFrame::TestSelectionPane() const {
@@ -456,6 +469,7 @@ void CMainFrame::ApplyTestToForms() {
 
 void CMainFrame::RecalcLayout(bool) {
     if (!MainForm() || !panes_) return;
+    CreateShownExtraPanes();
     struct Pane {
         CFormViewEx* form;
         bool shown;

@@ -222,6 +222,9 @@ class CMainFrame : public QMainWindow,
 
     bool HandleKey(int key);
     bool CreateMainForm();
+    // Makes the panes that start hidden once they are to be shown; false
+    // when one could not be made.
+    bool CreateShownExtraPanes();
     void CreateMenusAndToolBar();
     void ShowAbout();
     void RunDistributionPlot(

@@ -1,7 +1,10 @@
 #include "app/frame/quorix_app.h"
 
+#include <fontconfig/fontconfig.h>
+
 #include <QApplication>
 #include <cstdio>
+#include <thread>
 
 #include "app/frame/main_frame.h"
 #include "platform/dialogs.h"
@@ -31,10 +34,16 @@ bool CQuorixNTApp::InitInstance() {
 }
 
 int RunQuorix(int argc, char** argv) {
+    // The main window measures its fonts to size itself, so the font
+    // configuration (some 6 ms of reading configuration files and caches) is
+    // needed before it shows; it is read while the application object
+    // connects to the display, and ready before the first font is asked for.
+    std::thread fontConfiguration([] { FcInit(); });
     // The application object adopts the user's locale for the C library;
     // CreateApplication sets it back to "C" so numbers read and print with ".".
     auto application = platform::CreateApplication(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorix"));
+    fontConfiguration.join();
     CQuorixNTApp app;
     if (!app.InitInstance()) return 1;
     return QApplication::exec();

@@ -1,7 +1,6 @@
 #include "app/widgets/ui_helpers.h"
 
 #include <QDir>
-#include <QRegularExpression>
 #include <QStandardPaths>
 
 QString ToWideString(const std::string& text) {
@@ -137,8 +136,19 @@ QString PlainMath(const QString& math) {
 void TexToUnicode(QString& text) {
     // A subscript written after its math segment ("$\\sigma$_x1") reads as
     // one name in plain text, as a subscript inside the segment does.
-    static const QRegularExpression kTrailingSubscript(QStringLiteral("\\$_(?=[A-Za-z0-9])"));
-    text.replace(kTrailingSubscript, QStringLiteral("$"));
+    // Scanned by hand: a regular expression here would compile at start-up,
+    // for the first test's labels, and bring in the expression engine's pages.
+    QString joined;
+    joined.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        joined += text[i];
+        const bool asciiAlnum =
+            i + 2 < text.size() && text[i + 2].unicode() < 0x80 && text[i + 2].isLetterOrNumber();
+        if (text[i] == QLatin1Char('$') && i + 1 < text.size() && text[i + 1] == QLatin1Char('_') &&
+            asciiAlnum)
+            ++i;  // the underscore goes
+    }
+    text = joined;
     ReplaceAll(text, QStringLiteral("$\\chi^2$"), QStringLiteral(u"χ²"));
     ReplaceAll(text, QStringLiteral("$^2$"), QStringLiteral(u"²"));
     for (size_t i = 0; i < std::size(kLowerGreek); ++i) {
