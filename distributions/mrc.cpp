@@ -358,23 +358,24 @@ double DirectSum(const TailSummand& s, double i0, double i1, double top) {
     return total;
 }
 
-// The 20-point Gauss-Legendre rule on [-1, 1], by Newton's method on the
-// Legendre polynomial: the positive nodes and their weights.
-struct GaussLegendre20 {
-    double node[10];
-    double weight[10];
-    GaussLegendre20() {
-        for (int i = 0; i < 10; ++i) {
-            double z = std::cos(3.141592653589793 * (i + 0.75) / 20.5);
+// The n-point Gauss-Legendre rule on [-1, 1] (n even), by Newton's method
+// on the Legendre polynomial: the positive nodes and their weights.
+template <int n>
+struct GaussLegendre {
+    double node[n / 2];
+    double weight[n / 2];
+    GaussLegendre() {
+        for (int i = 0; i < n / 2; ++i) {
+            double z = std::cos(3.141592653589793 * (i + 0.75) / (n + 0.5));
             double derivative = 1.0;
             for (int iteration = 0; iteration < 100; ++iteration) {
                 double p1 = 1.0, p2 = 0.0;
-                for (int j = 1; j <= 20; ++j) {
+                for (int j = 1; j <= n; ++j) {
                     const double p3 = p2;
                     p2 = p1;
                     p1 = ((2.0 * j - 1.0) * z * p2 - (j - 1.0) * p3) / j;
                 }
-                derivative = 20.0 * (z * p1 - p2) / (z * z - 1.0);
+                derivative = n * (z * p1 - p2) / (z * z - 1.0);
                 const double previous = z;
                 z -= p1 / derivative;
                 if (std::fabs(z - previous) <= 1e-16) break;
@@ -385,43 +386,40 @@ struct GaussLegendre20 {
     }
 };
 
-const GaussLegendre20& Rule20() {
-    static const GaussLegendre20 rule;
-    return rule;
-}
-
+template <int n>
 double Panel(const TailSummand& s, double top, double lo, double hi) {
-    const GaussLegendre20& rule = Rule20();
+    static const GaussLegendre<n> rule;
     const double h = (hi - lo) / 2.0, m = (lo + hi) / 2.0;
     double sum = 0.0;
-    for (int i = 0; i < 10; ++i) {
+    for (int i = 0; i < n / 2; ++i) {
         sum += rule.weight[i] * (std::exp(s.LogAt(m - h * rule.node[i]) - top) +
                                  std::exp(s.LogAt(m + h * rule.node[i]) - top));
     }
     return sum * h;
 }
 
-// The integral of exp(summand - top) over [lo, hi], halving each panel
-// until its two halves agree with the whole to tol per unit length. False
-// when that takes more than kMaxPanels panels.
+// The integral of exp(summand - top) over [lo, hi] by the 20-point rule,
+// each panel halved until the 10-point rule on its halves agrees with it to
+// tol per unit length (the 20-point rule on the whole is the more accurate
+// of the two). False when that takes more than kMaxPanels panels.
 bool Integrate(const TailSummand& s, double top, double lo, double hi, double tol, double* result) {
     struct Piece {
         double lo, hi, whole;
     };
-    std::vector<Piece> pending{{lo, hi, Panel(s, top, lo, hi)}};
+    std::vector<Piece> pending{{lo, hi, Panel<20>(s, top, lo, hi)}};
     double total = 0.0;
     for (int panels = 0; !pending.empty(); ++panels) {
         if (panels > kMaxPanels) return false;
         const Piece p = pending.back();
         pending.pop_back();
         const double m = (p.lo + p.hi) / 2.0;
-        const double left = Panel(s, top, p.lo, m), right = Panel(s, top, m, p.hi);
-        if (std::fabs(left + right - p.whole) <= tol * (p.hi - p.lo) || m <= p.lo || m >= p.hi) {
-            total += left + right;
+        const double halves = Panel<10>(s, top, p.lo, m) + Panel<10>(s, top, m, p.hi);
+        if (std::fabs(halves - p.whole) <= tol * (p.hi - p.lo) || m <= p.lo || m >= p.hi) {
+            total += p.whole;
             continue;
         }
-        pending.push_back({p.lo, m, left});
-        pending.push_back({m, p.hi, right});
+        pending.push_back({p.lo, m, Panel<20>(s, top, p.lo, m)});
+        pending.push_back({m, p.hi, Panel<20>(s, top, m, p.hi)});
     }
     *result = total;
     return true;
