@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "distributions/beta.h"
 #include "distributions/chi.h"
@@ -260,6 +261,308 @@ double SquaredMultipleCorrelationTail(double x, double rho2, double k, double N,
     return sum.Value();
 }
 
+namespace {
+
+// The weights' spread and the terms the series from the mode visits: beyond
+// these the summand of a tail is located first, and summed term by term only
+// where it is narrow.
+constexpr double kLargestSummedSpread = 1e4;
+// Terms below e^-kDropNats of the largest one are left out; for a summand
+// that is log-concave in the index they add less than 1e-19 of the sum.
+constexpr double kDropNats = 50.0;
+// A summand whose bulk spans no more terms than this is summed term by term.
+constexpr double kDirectTerms = 20000.0;
+// Otherwise its first terms are summed one by one, where the weights may
+// still vary from one index to the next, and the rest is an integral.
+constexpr double kLeadTerms = 1024.0;
+constexpr int kMaxPanels = 4000;
+// Indices up to which a step of one is exact and cheap enough to take.
+constexpr double kLargestStepped = 1e12;
+
+bool WeightsSpread(double rho2, double N) {
+    if (rho2 >= 1.0) return false;
+    const double bp = (N - 1.0) / 2.0;
+    return std::sqrt(bp * rho2) / (1.0 - rho2) > kLargestSummedSpread ||
+           WeightMode(rho2, N) > kLargestOwnSideMode;
+}
+
+// The summand of one tail as a function of a real index t:
+// ln(pi_t) + ln I_x(a + t, b) (lower) or ln(pi_t) + ln(1 - I_x(a + t, b))
+// (upper), the weight continued by its Gamma functions.
+// With density set, the beta ratio is the beta density f_(a + t, b)(x),
+// and the sum is the density of R^2.
+struct TailSummand {
+    double a, b, bp, rho2, x;
+    bool upper;
+    bool density = false;
+
+    double LogWeightAt(double t) const { return LogWeight(t, rho2, bp); }
+    double LogRatioAt(double t) const {
+        const double c = a + t;
+        if (density) return (c - 1.0) * std::log(x) + (b - 1.0) * std::log1p(-x) - LogBeta(c, b);
+        double lower = 0.0, complement = 0.0;
+        BetaRatios(c, b, x, &lower, &complement);
+        const double v = upper ? complement : lower;
+        if (v > 1e-300) return std::log(v);
+        // Below the doubles' range: the ratio's first term, which is all a
+        // search for the largest summand needs of such a point.
+        return upper ? b * std::log1p(-x) + c * std::log(x) - std::log(b) - LogBeta(b, c)
+                     : LogBetaIncrement(c, b, x);
+    }
+    double LogAt(double t) const { return LogWeightAt(t) + LogRatioAt(t); }
+};
+
+// Sum of exp(summand - top) over the integers from i0 to i1, by the
+// recurrences of the weights and of the beta increments: the lower ratios
+// grow downward and their complements upward, so every step adds.
+double DirectSum(const TailSummand& s, double i0, double i1, double top) {
+    double total = 0.0;
+    if (s.density) {
+        double logW = s.LogWeightAt(i0), logD = s.LogRatioAt(i0);
+        for (double i = i0;; i += 1.0) {
+            total += std::exp(logW + logD - top);
+            if (i >= i1) break;
+            logW += std::log((s.bp + i) * s.rho2 / (i + 1.0));
+            // f_(c + 1, b)(x) = f_(c, b)(x) x (c + b) / c, c = a + i.
+            const double c = s.a + i;
+            logD += std::log(s.x * (c + s.b) / c);
+        }
+        return total;
+    }
+    if (!s.upper) {
+        double logW = s.LogWeightAt(i1), logI = s.LogRatioAt(i1);
+        double logInc = LogBetaIncrement(s.a + i1 - 1.0, s.b, s.x);
+        for (double i = i1;; i -= 1.0) {
+            total += std::exp(logW + logI - top);
+            if (i <= i0) break;
+            logW += std::log(i / ((s.bp + i - 1.0) * s.rho2));
+            // I_x(c - 1, b) = I_x(c, b) + increment(c - 1), c = a + i.
+            logI = std::max(logI, logInc) + std::log1p(std::exp(-std::fabs(logI - logInc)));
+            // increment(c - 1) = increment(c) c / ((c - 1 + b) x), c = a + i - 1.
+            const double c = s.a + i - 1.0;
+            if (i - 1.0 > i0) logInc += std::log(c / ((c - 1.0 + s.b) * s.x));
+        }
+        return total;
+    }
+    double logW = s.LogWeightAt(i0), logJ = s.LogRatioAt(i0);
+    double logInc = LogBetaIncrement(s.a + i0, s.b, s.x);
+    for (double i = i0;; i += 1.0) {
+        total += std::exp(logW + logJ - top);
+        if (i >= i1) break;
+        logW += std::log((s.bp + i) * s.rho2 / (i + 1.0));
+        // 1 - I_x(c + 1, b) = 1 - I_x(c, b) + increment(c), c = a + i.
+        logJ = std::max(logJ, logInc) + std::log1p(std::exp(-std::fabs(logJ - logInc)));
+        const double c = s.a + i;
+        logInc += std::log((c + s.b) * s.x / (c + 1.0));
+    }
+    return total;
+}
+
+// The n-point Gauss-Legendre rule on [-1, 1] (n even), by Newton's method
+// on the Legendre polynomial: the positive nodes and their weights.
+template <int n>
+struct GaussLegendre {
+    double node[n / 2];
+    double weight[n / 2];
+    GaussLegendre() {
+        for (int i = 0; i < n / 2; ++i) {
+            double z = std::cos(3.141592653589793 * (i + 0.75) / (n + 0.5));
+            double derivative = 1.0;
+            for (int iteration = 0; iteration < 100; ++iteration) {
+                double p1 = 1.0, p2 = 0.0;
+                for (int j = 1; j <= n; ++j) {
+                    const double p3 = p2;
+                    p2 = p1;
+                    p1 = ((2.0 * j - 1.0) * z * p2 - (j - 1.0) * p3) / j;
+                }
+                derivative = n * (z * p1 - p2) / (z * z - 1.0);
+                const double previous = z;
+                z -= p1 / derivative;
+                if (std::fabs(z - previous) <= 1e-16) break;
+            }
+            node[i] = z;
+            weight[i] = 2.0 / ((1.0 - z * z) * derivative * derivative);
+        }
+    }
+};
+
+template <int n>
+double Panel(const TailSummand& s, double top, double lo, double hi) {
+    static const GaussLegendre<n> rule;
+    const double h = (hi - lo) / 2.0, m = (lo + hi) / 2.0;
+    double sum = 0.0;
+    for (int i = 0; i < n / 2; ++i) {
+        sum += rule.weight[i] * (std::exp(s.LogAt(m - h * rule.node[i]) - top) +
+                                 std::exp(s.LogAt(m + h * rule.node[i]) - top));
+    }
+    return sum * h;
+}
+
+// The integral of exp(summand - top) over [lo, hi] by the 20-point rule,
+// each panel halved until the 10-point rule on its halves agrees with it to
+// tol per unit length (the 20-point rule on the whole is the more accurate
+// of the two). False when that takes more than kMaxPanels panels.
+bool Integrate(const TailSummand& s, double top, double lo, double hi, double tol, double* result) {
+    struct Piece {
+        double lo, hi, whole;
+    };
+    std::vector<Piece> pending{{lo, hi, Panel<20>(s, top, lo, hi)}};
+    double total = 0.0;
+    for (int panels = 0; !pending.empty(); ++panels) {
+        if (panels > kMaxPanels) return false;
+        const Piece p = pending.back();
+        pending.pop_back();
+        const double m = (p.lo + p.hi) / 2.0;
+        const double halves = Panel<10>(s, top, p.lo, m) + Panel<10>(s, top, m, p.hi);
+        if (std::fabs(halves - p.whole) <= tol * (p.hi - p.lo) || m <= p.lo || m >= p.hi) {
+            total += p.whole;
+            continue;
+        }
+        pending.push_back({p.lo, m, Panel<20>(s, top, p.lo, m)});
+        pending.push_back({m, p.hi, Panel<20>(s, top, m, p.hi)});
+    }
+    *result = total;
+    return true;
+}
+
+// Where the weights spread over millions of terms, the summand of a tail,
+// pi_i times a beta ratio, is a smooth, log-concave function of the index
+// beyond its first few thousand terms. Its largest term is located on a
+// doubling grid and by golden section. The terms within e^-50 of it are
+// summed one by one where they are few; otherwise the first kLeadTerms of
+// them are, and the rest is the integral over the real index with the
+// midpoint Euler-Maclaurin correction: the sum over i >= M of f(i) is the
+// integral from M - 1/2 plus f'(M - 1/2)/24 - 7 f'''(M - 1/2)/5760 + ...:
+// a log-concave f that stays within e^-50 of its largest value over more
+// than kDirectTerms terms changes by less than 5% from one index to the
+// next at M, so the terms left out are below 1e-9 of f(M). For a function
+// smooth on a scale of thousands of terms, the sum over the integers and
+// the integral agree far beyond the doubles' precision (Poisson's summation
+// formula).
+double SpreadSum(const TailSummand& s, bool* converged) {
+    *converged = true;
+    const double rho2 = s.rho2;
+    const double mean = s.bp * rho2 / (1.0 - rho2), sd = std::sqrt(s.bp * rho2) / (1.0 - rho2);
+    // Beyond end the weights are below e^-100 of their largest one.
+    const double end = 2.0 * (mean + 100.0 * sd + 100.0);
+
+    // The summand is unimodal: the best point of a doubling grid has the
+    // largest summand between its neighbours.
+    double best = 0.0, top = s.LogAt(0.0);
+    for (double t = 1.0; t <= end; t *= 2.0) {
+        const double v = s.LogAt(t);
+        if (v > top) {
+            top = v;
+            best = t;
+        }
+    }
+    double lo = best >= 2.0 ? best / 2.0 : 0.0, hi = best >= 1.0 ? std::min(2.0 * best, end) : 1.0;
+    const double g = 0.6180339887498949;
+    double c = hi - g * (hi - lo), d = lo + g * (hi - lo);
+    double fc = s.LogAt(c), fd = s.LogAt(d);
+    for (int iteration = 0; iteration < 400 && hi - lo > 0.5; ++iteration) {
+        if (fc >= fd) {
+            hi = d;
+            d = c;
+            fd = fc;
+            c = hi - g * (hi - lo);
+            fc = s.LogAt(c);
+        } else {
+            lo = c;
+            c = d;
+            fc = fd;
+            d = lo + g * (hi - lo);
+            fd = s.LogAt(d);
+        }
+    }
+    double peak = best;
+    if (fc > top) top = fc, peak = c;
+    if (fd > top) top = fd, peak = d;
+    // A tail below the doubles' range.
+    if (top < -745.0) return 0.0;
+
+    // The ends of the bulk, where the summand falls below e^-kDropNats of
+    // its largest value, each to 1% of its distance from the peak or half a
+    // term, whichever is larger: the end returned lies beyond the bulk.
+    auto below = [&](double t) { return s.LogAt(t) < top - kDropNats; };
+    auto bisect = [&](double inside, double outside) {
+        for (;;) {
+            const double m = (inside + outside) / 2.0;
+            if (std::fabs(outside - inside) <= std::max(0.5, 0.01 * std::fabs(inside - peak)) ||
+                m == inside || m == outside)
+                return outside;
+            (below(m) ? outside : inside) = m;
+        }
+    };
+    const double tLo = below(0.0) ? bisect(peak, 0.0) : 0.0;
+    if (!below(end)) {
+        *converged = false;
+        return kNaN;
+    }
+    const double tHi = bisect(peak, end);
+
+    const double i0 = std::floor(tLo), i1 = std::ceil(tHi);
+    double total = 0.0;
+    if (i1 - i0 <= kDirectTerms && i1 < kLargestStepped) {
+        total = DirectSum(s, i0, i1, top);
+    } else {
+        // Far out the first terms lie below e^-kDropNats of the largest, and
+        // neither they nor the boundary correction count.
+        const double m = i0 < kLargestStepped ? i0 + kLeadTerms : i0 + 0.5;
+        if (i0 < kLargestStepped) total = DirectSum(s, i0, m - 1.0, top);
+        // Log-concave with its maximum 1 and e^-kDropNats at both ends of
+        // the bulk: the integral is at least the bulk's length / kDropNats,
+        // and this tolerance per unit length keeps 1e-9 of it (far less in
+        // practice: the halves are much closer than the whole), above the
+        // rounding of the summand's logarithm where the index is near 1e14.
+        const double tol = 1e-9 / kDropNats;
+        // The summand varies on a scale of about t / sqrt(max(b, b')) at t
+        // (the weights like t^(b' - 1), the beta ratios like t^b or
+        // e^(-t (1 - x)) away from their step), so the panels grow
+        // geometrically: a feature that one wide panel would hide between
+        // its nodes, such as the last rise of a ratio next to the peak, is
+        // then always inside a panel that sees it. The peak is a cut too.
+        const double ratio = std::min(2.0, 1.0 + 4.0 / std::sqrt(std::max({s.b, s.bp, 1.0})));
+        std::vector<double> cuts{m - 0.5};
+        for (double t = (m - 0.5) * ratio; t < i1; t *= ratio) cuts.push_back(t);
+        cuts.push_back(i1);
+        if (m - 0.5 < peak && peak < i1) cuts.push_back(peak);
+        std::sort(cuts.begin(), cuts.end());
+        for (size_t j = 0; j + 1 < cuts.size(); ++j) {
+            double piece = 0.0;
+            if (!Integrate(s, top, cuts[j], cuts[j + 1], tol, &piece)) *converged = false;
+            total += piece;
+        }
+        if (i0 < kLargestStepped) {
+            // f'(M - 1/2) and f'''(M - 1/2) from f(M - 2) ... f(M + 1).
+            double f[4];
+            for (int j = 0; j < 4; ++j) f[j] = std::exp(s.LogAt(m - 2.0 + j) - top);
+            const double first = (27.0 * (f[2] - f[1]) - (f[3] - f[0])) / 24.0;
+            const double third = f[3] - 3.0 * f[2] + 3.0 * f[1] - f[0];
+            total += first / 24.0 - 7.0 * third / 5760.0;
+        }
+    }
+    return std::exp(top + std::log(total));
+}
+
+}  // namespace
+
+double SquaredMultipleCorrelationSpreadTail(double x, double rho2, double k, double N, bool upper,
+                                            bool* converged) {
+    *converged = true;
+    if (x <= 0.0) return upper ? 1.0 : 0.0;
+    if (x >= 1.0) return upper ? 0.0 : 1.0;
+    return SpreadSum({(k - 1.0) / 2.0, (N - k) / 2.0, (N - 1.0) / 2.0, rho2, x, upper}, converged);
+}
+
+double SquaredMultipleCorrelationSpreadDensity(double x, double rho2, double k, double N,
+                                               bool* converged) {
+    *converged = true;
+    if (!(0.0 < x && x < 1.0)) return 0.0;
+    return SpreadSum({(k - 1.0) / 2.0, (N - k) / 2.0, (N - 1.0) / 2.0, rho2, x, false, true},
+                     converged);
+}
+
 // Density: sum_i pi_i f_i(x), f_i the beta density with shapes (a + i, b),
 // summed on the log scale outward from the largest weight, so that neither
 // a weight nor a beta density underflows on the way to the largest terms.
@@ -326,12 +629,29 @@ double SquaredMultipleCorrelationDensity(double x, double rho2, double k, double
     return std::exp(scale) * scaled;
 }
 
+namespace {
+
+// One tail of spread weights from its own summand; a summand that could not
+// be integrated is reported, never shown.
+double SpreadTail(double x, double rho2, double k, double N, bool upper) {
+    bool summed = true;
+    const double tail = SquaredMultipleCorrelationSpreadTail(x, rho2, k, N, upper, &summed);
+    if (!summed || !(0.0 <= tail && tail <= 1.0 + 1e-12))
+        throw QuorixError("MRCDist-Cdf: failed to converge", QuorixError::kNoConvergence, tail);
+    return std::min(tail, 1.0);
+}
+
+}  // namespace
+
 double MRCDistribution::Pdf(double x) {
     const double rho2 = p[0], k = p[1], N = p[2];
     // With N = k the fit is perfect and R^2 is 1: no density inside (0, 1).
     if (!(0.0 < x && x < 1.0) || !ParametersValid(rho2, k, N) || N == k) return 0.0;
     bool converged = true;
-    const double density = SquaredMultipleCorrelationDensity(x, rho2, k, N, 1e-12, &converged);
+    const double density =
+        rho2 < 1.0 && WeightsSpread(rho2, N)
+            ? SquaredMultipleCorrelationSpreadDensity(x, rho2, k, N, &converged)
+            : SquaredMultipleCorrelationDensity(x, rho2, k, N, 1e-12, &converged);
     return converged ? density : kNaN;
 }
 
@@ -386,6 +706,7 @@ double MRCDistribution::Cdf(double x) {
             Fail("MRCDist-Cdf", "input parameter out of range", QuorixError::kOutOfRange);
         throw;
     }
+    if (WeightsSpread(rho2, N)) return SpreadTail(x, rho2, k, N, false);
     bool converged = true;
     // The series from the largest weight serves every rho^2 up to
     // 0.9999999999 (the series from zero would walk as far as b x / (1 - x)
@@ -416,11 +737,80 @@ double MRCDistribution::Survival(double x) {
         FDistribution central(m, nu2);
         return central.Survival(nu2 * x / ((1.0 - x) * m));
     }
+    if (method_ == kExact && rho2 < 1.0 && WeightsSpread(rho2, N))
+        return SpreadTail(x, rho2, k, N, true);
     const double complement = 1.0 - Cdf(x);
     if (method_ == kExact && complement < kSmallTail && OwnSideTailSummable(rho2, N))
         return SquaredMultipleCorrelationTail(x, rho2, k, N, true);
     return complement;
 }
+
+namespace {
+
+// The quantile where the weights spread (WeightsSpread), solved in
+// v = ln(1 - x), on whose scale the distribution is smooth and its bulk lies
+// near ln((1 - rho^2)(N - k)/(N - 1)) whatever rho^2: from there a walk
+// doubling its steps brackets the root, and the Illinois variant of the
+// false position closes in with a few evaluations of the tail, where a
+// bisection in x would need some forty. The tail is the one target lies in:
+// P(R^2 > x) = target (upper) or P(R^2 <= x) = target. Stops where the tail
+// meets target to a relative 1e-8, or x is known to a relative 1e-9 of
+// itself or of 1 - x, as the bisection does.
+double SpreadQuantile(MRCDistribution& d, double target, bool upper) {
+    const double rho2 = d.GetParam(0), k = d.GetParam(1), N = d.GetParam(2);
+    // h falls with v for the lower tail and rises for the upper one;
+    // g = h - target written so that it rises with v in both cases.
+    auto g = [&](double v) {
+        const double x = -std::expm1(v);
+        return upper ? d.Survival(x) - target : target - d.Cdf(x);
+    };
+    // At v = 0 (x = 0) g is positive, at kLowestV (x rounds to 1)
+    // negative, for either tail.
+    constexpr double kLowestV = -40.0;
+    const double start = std::log((1.0 - rho2) * (N - k) / (N - 1.0));
+    const double fStart = g(start);
+    double a = start, fa = fStart, b = start, fb = fStart;
+    // The rough standard deviation of ln(1 - R^2) as the first step.
+    const double spread = std::sqrt(2.0 / (N - k) + 2.0 / (N - 1.0));
+    for (double step = spread; fStart > 0.0; step *= 2.0) {
+        b = a, fb = fa;
+        a = std::max(kLowestV, start - step);
+        fa = g(a);
+        if (fa <= 0.0 || a == kLowestV) break;
+    }
+    for (double step = spread; fStart < 0.0; step *= 2.0) {
+        a = b, fa = fb;
+        b = std::min(0.0, start + step);
+        fb = g(b);
+        if (fb >= 0.0 || b == 0.0) break;
+    }
+    if (fa == 0.0) return -std::expm1(a);
+    if (fb == 0.0) return -std::expm1(b);
+    const double tolerance = 1e-8 * target;
+    double c = b;
+    int side = 0;
+    for (int iteration = 0; iteration < kWalkSteps; ++iteration) {
+        c = (a * fb - b * fa) / (fb - fa);
+        if (!(a < c && c < b)) c = (a + b) / 2.0;
+        const double fc = g(c);
+        const double x = -std::expm1(c);
+        if (std::fabs(fc) < tolerance) break;
+        // An end kept twice in a row has its value halved (Illinois).
+        if (fc > 0.0) {
+            b = c, fb = fc;
+            if (side == 1) fa /= 2.0;
+            side = 1;
+        } else {
+            a = c, fa = fc;
+            if (side == -1) fb /= 2.0;
+            side = -1;
+        }
+        if ((b - a) * (1.0 - x) <= 1e-9 * std::min(x, 1.0 - x)) break;
+    }
+    return -std::expm1(c);
+}
+
+}  // namespace
 
 double MRCDistribution::Quantile(double prob) {
     const double rho2 = p[0], k = p[1], N = p[2];
@@ -435,6 +825,9 @@ double MRCDistribution::Quantile(double prob) {
         return f / (f + nu2 / m);
     }
     if (rho2 > 0.999999) return 1.0;
+    if (method_ == kExact && N > k && WeightsSpread(rho2, N))
+        return prob > 0.5 ? SpreadQuantile(*this, 1.0 - prob, true)
+                          : SpreadQuantile(*this, prob, false);
 
     // Walk out from rho^2 until the bracket holds prob; Cdf(0) = 0 and
     // Cdf(1) = 1, so a walk that runs out of steps falls back to that end.
@@ -484,6 +877,9 @@ double MRCDistribution::Quantile(double prob) {
 
 double MRCDistribution::UpperQuantile(double q) {
     const double rho2 = p[0], k = p[1], N = p[2];
+    if (method_ == kExact && 0.0 < q && q < 0.5 && ParametersValid(rho2, k, N) && N > k &&
+        !(rho2 < 1e-12) && rho2 <= 0.999999 && WeightsSpread(rho2, N))
+        return SpreadQuantile(*this, q, true);
     // An upper tail below kSmallTail, where 1 - q keeps few digits, from
     // the survival function itself, to the same relative 1e-8 of q.
     if (method_ == kExact && !(rho2 < 1e-12) && 0.0 < q && q < kSmallTail &&

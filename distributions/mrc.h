@@ -112,3 +112,14 @@ double SquaredMultipleCorrelationDensity(double x, double rho2, double k, double
 // with every term positive: keeps its digits far below 1e-16. Without
 // checks.
 double SquaredMultipleCorrelationTail(double x, double rho2, double k, double N, bool upper);
+
+// P(R^2 <= x) (upper false) or P(R^2 > x) (upper true) where the weights
+// spread over more terms than any sum can visit (rho^2 near 1, or a huge
+// N): from the tail's own summand, term by term where its bulk is narrow,
+// otherwise as an integral over the real index. Keeps its digits in both
+// tails. A summand it could not integrate sets *converged to false.
+double SquaredMultipleCorrelationSpreadTail(double x, double rho2, double k, double N, bool upper,
+                                            bool* converged);
+// The density where the weights spread, by the same method.
+double SquaredMultipleCorrelationSpreadDensity(double x, double rho2, double k, double N,
+                                               bool* converged);

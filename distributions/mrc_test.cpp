@@ -214,4 +214,64 @@ TEST(MRCDistributionTest, TailsFarBelowTheDoublesKeepTheirDigits) {
     }
 }
 
+// rho^2 near 1 (0.9999 to 1 - 1e-12, N 10 to 10,000, 1 to 30 predictors):
+// the weights spread over up to 1e16 terms, which no series visits. Both
+// tails around the bulk of R^2 and the lower tail at R^2 = 0.5, against
+// the density integrated in mpmath at 40 digits (and the mixture where its
+// summand lies within the first terms; verification/mrc_extreme), to the
+// seven digits an analysis shows; and the density, which the distribution
+// plot draws.
+TEST(MRCDistributionTest, RhoSquaredNearOneKeepsBothTails) {
+    auto rows = ReadRowsFrom("verification/mrc_extreme", "mrc_extreme.csv", "r2");
+    ASSERT_GE(rows.size(), 450u);
+    const auto densities =
+        ReadRowsFrom("verification/mrc_extreme", "mrc_extreme_density.csv", "r2");
+    ASSERT_EQ(densities.size(), 27u);
+    rows.insert(rows.end(), densities.begin(), densities.end());
+    for (const ReferenceRow& r : rows) {
+        MRCDistribution d(r.p[0], r.p[1], r.p[2]);
+        const double p = r.function == "cdf"  ? d.Cdf(r.arg)
+                         : r.function == "sf" ? d.Survival(r.arg)
+                                              : d.Pdf(r.arg);
+        EXPECT_NEAR(p / r.expected, 1.0, 5e-8) << Describe(r) << " " << r.function;
+    }
+}
+
+// The two tails of spread weights are summed from different summands (the
+// weights times the beta ratios, or times their complements), so their sum
+// checks the integration, here up to the largest N. The quantiles, solved
+// on ln(1 - x), invert them to a relative 1e-8, or to x within a relative
+// 1e-9 where R^2 is so concentrated that a step of that size moves the
+// probability more (N in the millions); an upper quantile closer to 1 than
+// the doubles reach is 1.
+TEST(MRCDistributionTest, SpreadWeightsTailsAddUpAndInvert) {
+    for (auto [rho2, k, N] : {std::tuple{0.999999, 2.0, 3.0},
+                              {0.999999, 6.0, 10.0},
+                              {0.99999, 31.0, 100.0},
+                              {0.9999, 2.0, 10000.0},
+                              {0.999, 11.0, 1e6},
+                              {0.999999, 4.0, 5e8},
+                              {0.5, 2.0, 2147483646.0}}) {
+        MRCDistribution d(rho2, k, N);
+        const std::string what =
+            std::to_string(rho2) + " " + std::to_string(k) + " " + std::to_string(N);
+        auto expectInverts = [&](double x, double prob, bool upper) {
+            auto tail = [&](double at) { return upper ? d.Survival(at) : d.Cdf(at); };
+            EXPECT_NEAR(d.Cdf(x) + d.Survival(x), 1.0, 1e-12) << what << " " << prob;
+            if (std::fabs(tail(x) / prob - 1.0) <= 1e-8 || (upper && x == 1.0)) return;
+            const double step = 1e-9 * std::min(x, 1.0 - x);
+            const double below = tail(std::nextafter(x - step, 0.0));
+            const double above = tail(std::nextafter(x + step, 1.0));
+            EXPECT_LE(std::min(below, above), prob) << what << " " << prob << " " << upper;
+            EXPECT_GE(std::max(below, above), prob) << what << " " << prob << " " << upper;
+        };
+        for (double prob : {1e-7, 0.025, 0.5, 0.975}) {
+            expectInverts(d.Quantile(prob), prob, false);
+            expectInverts(d.UpperQuantile(prob), prob, true);
+        }
+        // Far below the bulk the lower tail is what a test against 0 meets.
+        EXPECT_NEAR(d.Cdf(0.3) + d.Survival(0.3), 1.0, 1e-12) << what;
+    }
+}
+
 }  // namespace

@@ -480,6 +480,14 @@ TEST(ExactMultipleCorrelationTest, MethodOption) {
     EXPECT_EQ(dynamic_cast<MRCDistribution&>(*clone.distribution).GetMethod(), 1);
 }
 
+// rho^2 near 1 in every analysis: H1 0.999999 against 0, 0.5 and 0.99999,
+// where the weights of the H1 distribution (and of H0's at 0.99999) spread
+// over tens of millions of terms; the power used to end in "failed to
+// converge" (verification/mrc_extreme, mpmath at 24 digits).
+TEST(ExactMultipleCorrelationTest, RhoSquaredNearOneInEveryAnalysis) {
+    ExpectTable<PowerExactMRC>(611, 20, "verification/mrc_extreme/analysis_reference.tsv");
+}
+
 // Sensitivity downward from H0 finds the rho1^2 whose lower-tail power is
 // the target.
 TEST(ExactMultipleCorrelationTest, SensitivityBelowTheNullValue) {
