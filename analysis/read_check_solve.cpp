@@ -206,27 +206,18 @@ TypeChecks ChecksOfType(InputTable table, AnalysisType type, SampleInputs sample
 
 namespace {
 
-// The rest of RunReadCheckSolve, once the design is read, with a table the
-// test keeps for the type.
-CalculateStatus ReadCheckSolveKept(PowerAnalysis& test, AnalysisType type, PropertyList* inputs,
-                                   const ReadCheckSolve& path) {
-    const TypeChecks& checks = *path.typeChecks;
-    GivenValues values;
-    for (int i = 0; i < checks.readCount; ++i) {
-        const Given input = checks.reads[i];
-        ReadGiven(test, inputs, path, input, values);
-        for (const InputCheck& check : checks.whenRead) {
-            if (check.input == input && !check.passes(values)) return values.Row(check.input);
-        }
-    }
+// After the standard inputs: the test's own inputs below them, and the
+// sizes a test fixes instead of reading.
+void ReadBelowGiven(const ReadCheckSolve& path, GivenValues& values) {
     if (path.readBelowGiven) path.readBelowGiven();
     if (path.sample == SampleInputs::kFixedGroups)
         values.sampleSize1 = values.sampleSize2 = path.fixedSize;
     if (path.sample == SampleInputs::kFixedTotal) values.sampleSize = path.fixedSize;
-    for (const InputCheck& check : checks.afterReading) {
-        if (!check.passes(values))
-            return check.ownRow != nullptr ? *check.ownRow : values.Row(check.input);
-    }
+}
+
+// After the table's checks: the design's checks, taking it, and the solve.
+CalculateStatus CheckTakeSolve(PowerAnalysis& test, AnalysisType type, const ReadCheckSolve& path,
+                               GivenValues& values) {
     if (path.checkDesign) {
         if (const int row = path.checkDesign(values); row >= 0) return row;
     }
@@ -240,6 +231,27 @@ CalculateStatus ReadCheckSolveKept(PowerAnalysis& test, AnalysisType type, Prope
     else
         SolveByType(test, type, path, values);
     return kCalculateDone;
+}
+
+// The rest of RunReadCheckSolve, once the design is read, with a table the
+// test keeps for the type.
+CalculateStatus ReadCheckSolveKept(PowerAnalysis& test, AnalysisType type, PropertyList* inputs,
+                                   const ReadCheckSolve& path) {
+    const TypeChecks& checks = *path.typeChecks;
+    GivenValues values;
+    for (int i = 0; i < checks.readCount; ++i) {
+        const Given input = checks.reads[i];
+        ReadGiven(test, inputs, path, input, values);
+        for (const InputCheck& check : checks.whenRead) {
+            if (check.input == input && !check.passes(values)) return values.Row(check.input);
+        }
+    }
+    ReadBelowGiven(path, values);
+    for (const InputCheck& check : checks.afterReading) {
+        if (!check.passes(values))
+            return check.ownRow != nullptr ? *check.ownRow : values.Row(check.input);
+    }
+    return CheckTakeSolve(test, type, path, values);
 }
 
 }  // namespace
@@ -268,27 +280,12 @@ CalculateStatus RunReadCheckSolve(PowerAnalysis& test, AnalysisType type, Proper
                 return values.Row(check.input);
         }
     }
-    if (path.readBelowGiven) path.readBelowGiven();
-    if (path.sample == SampleInputs::kFixedGroups)
-        values.sampleSize1 = values.sampleSize2 = path.fixedSize;
-    if (path.sample == SampleInputs::kFixedTotal) values.sampleSize = path.fixedSize;
+    ReadBelowGiven(path, values);
     for (const InputCheck& check : path.checks) {
         if (!check.whenRead && taken.Runs(check) && !check.passes(values))
             return check.ownRow != nullptr ? *check.ownRow : values.Row(check.input);
     }
-    if (path.checkDesign) {
-        if (const int row = path.checkDesign(values); row >= 0) return row;
-    }
-
-    if (path.takeDesign) path.takeDesign(values);
-    if (path.checkTaken) {
-        if (const int row = path.checkTaken(values); row >= 0) return row;
-    }
-    if (path.solve)
-        path.solve(values);
-    else
-        SolveByType(test, type, path, values);
-    return kCalculateDone;
+    return CheckTakeSolve(test, type, path, values);
 }
 
 // ------------------------------------------------------------ table rows
