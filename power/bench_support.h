@@ -11,6 +11,7 @@
 #include "analysis/parameter_names.h"
 #include "analysis/power_analysis.h"
 #include "analysis/property.h"
+#include "numerics/quorix_error.h"
 
 namespace bench {
 
@@ -42,6 +43,27 @@ inline void Run(benchmark::State& state, PowerAnalysis& test, AnalysisType type,
     test.BuildInputList(type, &inputs);
     TypeTexts(&inputs, texts);
     TimeCalculation(state, test, type, &inputs, outputs);
+}
+
+// The same on a new object each run, set up by `setup(test)` before its
+// inputs are typed, so that nothing a search keeps carries over. A search
+// that finds no answer refuses with its message, which is timed too.
+template <class Test, class Setup>
+void RunFresh(benchmark::State& state, AnalysisType type, const Texts& texts, Setup setup) {
+    for (auto _ : state) {
+        Test test;
+        setup(test);
+        PropertyList inputs, outputs;
+        test.BuildInputList(type, &inputs);
+        TypeTexts(&inputs, texts);
+        try {
+            const CalculateStatus status = CalculateWithInputErrors(&test, type, &inputs);
+            test.BuildOutputList(type, &outputs);
+            test.GetOutputs(type, &outputs);
+            benchmark::DoNotOptimize(status);
+        } catch (const QuorixError&) {
+        }
+    }
 }
 
 }  // namespace bench

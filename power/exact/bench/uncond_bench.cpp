@@ -31,21 +31,9 @@ void Run(benchmark::State& state, AnalysisType type, const Texts& texts) {
 // the test's own).
 template <class Test>
 void RunFresh(benchmark::State& state, AnalysisType type, const Texts& texts, int statistic) {
-    for (auto _ : state) {
-        Test test;
+    bench::RunFresh<Test>(state, type, texts, [statistic](Test& test) {
         if (statistic >= 0) test.SetStatistic(statistic);
-        PropertyList inputs, outputs;
-        test.BuildInputList(type, &inputs);
-        bench::TypeTexts(&inputs, texts);
-        // A search that finds no answer refuses with its message.
-        try {
-            const CalculateStatus status = CalculateWithInputErrors(&test, type, &inputs);
-            test.BuildOutputList(type, &outputs);
-            test.GetOutputs(type, &outputs);
-            benchmark::DoNotOptimize(status);
-        } catch (const QuorixError&) {
-        }
-    }
+    });
 }
 
 const std::string kTails = "Tail(s)";

@@ -29,21 +29,10 @@ using bench::Texts;
 template <class Test>
 void RunFresh(benchmark::State& state, AnalysisType type, const Texts& texts, int index,
               int statistic) {
-    for (auto _ : state) {
-        Test test;
+    bench::RunFresh<Test>(state, type, texts, [index, statistic](Test& test) {
         test.SetEffectIndex(index);
         test.SetStatistic(statistic);
-        PropertyList inputs, outputs;
-        test.BuildInputList(type, &inputs);
-        bench::TypeTexts(&inputs, texts);
-        try {
-            const CalculateStatus status = CalculateWithInputErrors(&test, type, &inputs);
-            test.BuildOutputList(type, &outputs);
-            test.GetOutputs(type, &outputs);
-            benchmark::DoNotOptimize(status);
-        } catch (const QuorixError&) {
-        }
-    }
+    });
 }
 
 Texts Common() {
