@@ -506,6 +506,33 @@ TEST(FormulaFunctions, DistributionValuesAgreeWithReferenceTables) {
     }
 }
 
+// mr2inv where the population rho^2 lies within 5e-7 of 1, which a user
+// may type as freely as any other: the quantile a formula returns, against
+// the distance from 1 computed in mpmath (verification/mrc_extreme), to a
+// relative 1e-8 or the doubles' spacing next to 1.
+TEST(FormulaFunctions, MultipleR2QuantileWhereRhoSquaredNearlyOne) {
+    const std::string path =
+        std::string(QUORIX_SOURCE_DIR) + "/verification/mrc_extreme/mrc_extreme_quantile.csv";
+    std::ifstream in(path);
+    ASSERT_TRUE(in) << path;
+    std::string line;
+    std::getline(in, line);
+    int rows = 0;
+    while (std::getline(in, line)) {
+        if (line.empty()) continue;
+        std::vector<std::string> field;
+        std::istringstream fields(line);
+        for (std::string f; std::getline(fields, f, ',');) field.push_back(f);
+        ASSERT_EQ(field.size(), 7u) << line;
+        const std::string text =
+            "1-mr2inv(" + field[5] + "," + field[2] + "," + field[3] + "," + field[4] + ")";
+        const double expected = std::stod(field[6]);
+        EXPECT_NEAR(Eval(text.c_str()), expected, 1e-8 * expected + 2.3e-16) << text;
+        ++rows;
+    }
+    EXPECT_EQ(rows, 160);
+}
+
 TEST(FormulaFunctions, DistributionFailuresAreMathErrors) {
     Formula f("1+chi2cdf(1,-1)", nullptr);
     ASSERT_EQ(f.GetError(), 0);

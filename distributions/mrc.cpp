@@ -787,25 +787,33 @@ double SpreadQuantile(MRCDistribution& d, double target, bool upper) {
     if (fa == 0.0) return -std::expm1(a);
     if (fb == 0.0) return -std::expm1(b);
     const double tolerance = 1e-8 * target;
-    double c = b;
+    // ga and gb keep the ends' own values, which the Illinois step halves
+    // in fa and fb.
+    double c = b, ga = fa, gb = fb;
     int side = 0;
     for (int iteration = 0; iteration < kWalkSteps; ++iteration) {
         c = (a * fb - b * fa) / (fb - fa);
         if (!(a < c && c < b)) c = (a + b) / 2.0;
         const double fc = g(c);
-        const double x = -std::expm1(c);
+        // 1 - x is e^c itself: within 1e-16 of 1, x rounds to 1 and
+        // 1 - x to 0, which would pass any test of width.
+        const double x = -std::expm1(c), distance = std::exp(c);
         if (std::fabs(fc) < tolerance) break;
         // An end kept twice in a row has its value halved (Illinois).
         if (fc > 0.0) {
-            b = c, fb = fc;
+            b = c, fb = gb = fc;
             if (side == 1) fa /= 2.0;
             side = 1;
         } else {
-            a = c, fa = fc;
+            a = c, fa = ga = fc;
             if (side == -1) fb /= 2.0;
             side = -1;
         }
-        if ((b - a) * (1.0 - x) <= 1e-9 * std::min(x, 1.0 - x)) break;
+        if ((b - a) * distance <= 1e-9 * std::min(x, distance)) break;
+        // Ends on neighbouring doubles (x near 1): no x lies between them,
+        // and the one whose tail is nearer target is the quantile.
+        const double xa = -std::expm1(a), xb = -std::expm1(b);
+        if (xa <= std::nextafter(xb, 2.0)) return std::fabs(ga) <= std::fabs(gb) ? xa : xb;
     }
     return -std::expm1(c);
 }
@@ -824,7 +832,9 @@ double MRCDistribution::Quantile(double prob) {
         const double f = central.Quantile(prob);
         return f / (f + nu2 / m);
     }
-    if (rho2 > 0.999999) return 1.0;
+    // A population correlation of one puts all mass at R^2 = 1; any rho^2
+    // short of it spreads its weights and is solved like every other.
+    if (rho2 == 1.0) return 1.0;
     if (method_ == kExact && N > k && WeightsSpread(rho2, N))
         return prob > 0.5 ? SpreadQuantile(*this, 1.0 - prob, true)
                           : SpreadQuantile(*this, prob, false);
@@ -878,7 +888,7 @@ double MRCDistribution::Quantile(double prob) {
 double MRCDistribution::UpperQuantile(double q) {
     const double rho2 = p[0], k = p[1], N = p[2];
     if (method_ == kExact && 0.0 < q && q < 0.5 && ParametersValid(rho2, k, N) && N > k &&
-        !(rho2 < 1e-12) && rho2 <= 0.999999 && WeightsSpread(rho2, N))
+        !(rho2 < 1e-12) && WeightsSpread(rho2, N))
         return SpreadQuantile(*this, q, true);
     // An upper tail below kSmallTail, where 1 - q keeps few digits, from
     // the survival function itself, to the same relative 1e-8 of q.

@@ -237,6 +237,27 @@ TEST(MRCDistributionTest, RhoSquaredNearOneKeepsBothTails) {
     }
 }
 
+// Quantiles where rho^2 lies within 5e-7 of 1 (up to 1 - 1e-12; N 10 to
+// 10,000, 1 to 30 predictors; prob 1e-6 to 1 - 1e-6), against the root of
+// the tail integrated in mpmath at 40 digits (verification/mrc_extreme),
+// as the distance 1 - x, which keeps the digits such a quantile has: to a
+// relative 1e-8, or the doubles' spacing next to 1. The upper quantile of
+// 1 - prob is the same point. These once all came out as 1.
+TEST(MRCDistributionTest, QuantilesWhereRhoSquaredNearlyOne) {
+    const auto rows = ReadRowsFrom("verification/mrc_extreme", "mrc_extreme_quantile.csv", "r2");
+    ASSERT_EQ(rows.size(), 160u);
+    for (const ReferenceRow& r : rows) {
+        MRCDistribution d(r.p[0], r.p[1], r.p[2]);
+        const double tolerance = 1e-8 * r.expected + 2.3e-16;
+        EXPECT_NEAR(1.0 - d.Quantile(r.arg), r.expected, tolerance) << Describe(r);
+        if (r.arg > 0.5) {
+            EXPECT_NEAR(1.0 - d.UpperQuantile(1.0 - r.arg), r.expected, tolerance) << Describe(r);
+        }
+    }
+    // A correlation of exactly one puts all of R^2 at 1.
+    EXPECT_EQ(MRCDistribution(1.0, 6.0, 100.0).Quantile(0.5), 1.0);
+}
+
 // The two tails of spread weights are summed from different summands (the
 // weights times the beta ratios, or times their complements), so their sum
 // checks the integration, here up to the largest N. The quantiles, solved
