@@ -4,7 +4,11 @@ kind of fault:
 
   sensitivity_null.tsv   McNemar's exact Sensitivity: the odds ratio on the
                          side of the null the test looks at (OR > 1), never
-                         the second root beyond OR 1.
+                         the second root beyond OR 1, shown as the smallest
+                         value the output row can show whose exact power
+                         reaches the target (every balancing, either tail).
+  sensitivity_below_null.tsv The same search started below the null: the
+                         largest value shown at or below the root below 1.
   criterion_floor.tsv    Criterion: the smallest alpha whose exact power
                          reaches the target, seven digits even far below
                          1e-16, and "none" ("no alpha >= 1e-99") where the
@@ -30,10 +34,10 @@ exact in integers; the tables below decide every tie exactly.
 Fisher's row uses fisher_reference.py (exact rational enumeration of every
 2x2 table) from verification/fisher.
 
-Sensitivity: the root in OR > 1 of the exact power minus the target
-(scipy.optimize.brentq to 1e-13) with scipy's binomial masses (the critical
-counts are checked to lie clear of alpha/2 by 1e-9, so float tails decide
-them as exact ones would). Criterion: bisection on log alpha (mpmath, 50
+Sensitivity: the root of the exact power minus the target on one side of
+the null, from mcnemar_sensitivity.py (its regions decided in exact
+fractions wherever float tails lie within 1e-9 of alpha), and the value
+shown nearest the null at or beyond it. Criterion: bisection on log alpha (mpmath, 50
 digits) to 1e-13 of alpha for the step where the power first reaches the
 target. Compromise: the ratio beta/actual alpha falls with alpha; where it
 stays above q up to alpha 1 the answer is alpha 1 itself.
@@ -57,6 +61,7 @@ sys.path.insert(0, os.path.join(HERE, "..", "fisher"))
 sys.path.insert(0, os.path.join(HERE, "..", "unconditional"))
 sys.path.insert(0, os.path.join(HERE, "..", "exact_tests"))
 from binomial_reference import shown_at_least  # noqa: E402
+import mcnemar_sensitivity as mcs  # noqa: E402
 from fisher_reference import exact as fisher_exact  # noqa: E402
 import enumeration_reference as uncond  # noqa: E402
 from scipy.stats import norm  # noqa: E402
@@ -110,27 +115,57 @@ def mcnemar_float_power(setup, odds):
 
 
 def sensitivity_rows():
-    rows = []
-    cases = [  # tails, alpha, power, pd, N
-        ("Two", 0.05, 0.8, 0.3, 20000),
-        ("Two", 0.05, 0.8, 0.3, 30000),
-        ("Two", 0.05, 0.8, 0.3, 100000),
-        ("One", 0.136, 0.56, 0.7044, 5443),
-        ("One", 0.329747, 0.496045, 0.969298, 238),
-        ("Two", 0.05, 0.3, 0.4, 150),
+    """McNemar's exact Sensitivity above the null (the analysis), and below
+    it from a start below 1 (the search itself): the odds ratio shown, the
+    actual alpha, p12 and p21 at it (mcnemar_sensitivity.py)."""
+    rows, below = [], []
+    cases = [  # tails, alpha, power, pd, N, balancing
+        ("Two", "0.05", 0.8, 0.3, 20000, 0),
+        ("Two", "0.05", 0.8, 0.3, 30000, 0),
+        ("Two", "0.05", 0.8, 0.3, 100000, 0),
+        ("One", "0.136", 0.56, 0.7044, 5443, 0),
+        ("One", "0.329747", 0.496045, 0.969298, 238, 0),
+        ("Two", "0.05", 0.3, 0.4, 150, 0),
+        ("Two", "0.06071", 0.2726, 0.5088, 5163, 0),
+        # Few pairs: the power moves in large steps of the regions' counts.
+        ("One", "0.05", 0.5, 0.5, 10, 0),
+        ("One", "0.2", 0.3, 0.9, 3, 0),
+        ("Two", "0.3", 0.6, 0.6, 12, 0),
+        ("Two", "0.1", 0.5, 0.25, 30, 0),
+        ("One", "0.001408", 0.5283, 0.5764, 23, 0),
+        # An odds ratio above 100, shown with seven significant digits.
+        ("One", "0.01", 0.93, 0.5, 20, 0),
+        # Balancing 1, whose major tail changes sides with the null. No
+        # row of balancing 2: under p1 = 1/2 its next two counts have the
+        # same probability at most numbers of pairs, and such a tie is
+        # decided by the rounding of the two masses.
+        ("Two", "0.05", 0.8, 0.5, 60, 1),
+        ("Two", "0.2", 0.4, 0.7, 15, 1),
+        ("One", "0.0004186", 0.5732, 0.1714, 10554, 1),
     ]
-    for tails, alpha, target, pd, n in cases:
+    mirrored = {0, 3, 7, 12, 13, 14}
+    for i, (tails, alpha, target, pd, n, method) in enumerate(cases):
         one = tails == "One"
-        setup = mcnemar_float_setup(n, pd, alpha, one)
-        f = lambda x: mcnemar_float_power(setup, x)[0] - target
-        hi = 1.0001
-        while f(hi) < 0:
-            hi = 1 + 2 * (hi - 1)
-        odds = optimize.brentq(f, 1.0, hi, xtol=1e-13, rtol=1e-15)
-        size = mcnemar_float_power(setup, odds)[1]
-        rows.append(f"604\tsensitivity\t-1\ttails={tails} approx=0 alpha={alpha} power={target} "
-                    f"pd={pd} n={n}\tor={fmt(odds)} actualalpha={fmt(size)}")
-    return rows
+        inputs = f"tails={tails} approx=0 bal={method} alpha={alpha} power={target} pd={pd} n={n}"
+        for above in (True, False) if i in mirrored else (True,):
+            # No row where balancing 2 meets two next counts of equal
+            # probability: such a tie is decided exactly here.
+            ties = []
+            root, shown, _, size, _ = mcs.sensitivity(n, pd, alpha, target, one, method, above,
+                                                      ties=ties)
+            assert not ties, (inputs, ties)
+            odds = float(shown)
+            outputs = (f"or={fmt(odds)} actualalpha={fmt(size)} p12={fmt(pd * odds / (odds + 1))} "
+                       f"p21={fmt(pd / (odds + 1))}")
+            if above:
+                rows.append(f"604\tsensitivity\t-1\t{inputs}\t{outputs}")
+                continue
+            # Two starts below the null: one whose power exceeds the
+            # target (the walk goes toward the null), one whose power
+            # misses it (away from the null).
+            for start in (root / 2, (1 + root) / 2):
+                below.append(f"604\tsensitivity\t-1\t{inputs} start={start:.6g}\t{outputs}")
+    return rows, below
 
 
 # ------------------------------------------------------- McNemar, exact tails
@@ -338,6 +373,8 @@ def write(name, rows):
 
 
 if __name__ == "__main__":
-    write("sensitivity_null.tsv", sensitivity_rows())
+    above, below = sensitivity_rows()
+    write("sensitivity_null.tsv", above)
+    write("sensitivity_below_null.tsv", below)
     write("criterion_floor.tsv", criterion_rows())
     write("compromise_near_one.tsv", compromise_rows())
