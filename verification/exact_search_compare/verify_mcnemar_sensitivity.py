@@ -79,7 +79,7 @@ def main(argv):
     every = len(argv) > 3 and argv[3] == 'all'
     jobs = []
     for a, b in zip(old, new):
-        if (a == b and not every) or 'approx0' not in b or 'throw' in b:
+        if (a == b and not every) or 'approx0' not in b or 'status -1' not in b:
             continue
         ins = dict(re.findall(INPUTS, b.split('|')[0]))
         out = dict(re.findall(OUTPUTS, b.split('|', 1)[1]))
