@@ -52,7 +52,6 @@ import os
 import sys
 
 import mpmath as mp
-from scipy import optimize
 from scipy.stats import binom
 import numpy as np
 
@@ -72,46 +71,6 @@ HEADER = "# test\ttype\tstatus\tinputs\toutputs"
 
 def fmt(x):
     return mp.nstr(mp.mpf(x), 15) if isinstance(x, mp.mpf) else repr(float(x))
-
-
-# ------------------------------------------------------------ McNemar, floats
-
-def counts_float(k, alpha, one):
-    """(lower, upper) rejected counts of the test on k pairs; lower -1 or
-    upper k + 1 for an empty tail."""
-    j = np.arange(k + 1)
-    up = binom.sf(j - 1, k, 0.5)          # P(X >= j)
-    lo = binom.cdf(j, k, 0.5)             # P(X <= j)
-    a = alpha if one else alpha / 2
-    for t in list(up) + ([] if one else list(lo)):
-        assert abs(t - a) > 1e-9 * a, "a tail too close to alpha for floats"
-    ok = np.nonzero(up <= a)[0]
-    upper = int(ok[0]) if len(ok) else k + 1
-    if one:
-        return -1, upper
-    ok = np.nonzero(lo < a)[0]
-    lower = int(ok[-1]) if len(ok) else -1
-    return lower, upper
-
-
-def mcnemar_float_setup(n, pd, alpha, one):
-    ks = np.arange(1, n + 1)
-    w = binom.pmf(ks, n, pd)
-    keep = w > 1e-30
-    ks, w = ks[keep], w[keep]
-    cs = [counts_float(int(k), alpha, one) for k in ks]
-    lower = np.array([c[0] for c in cs])
-    upper = np.array([c[1] for c in cs])
-    return ks, w, lower, upper
-
-
-def mcnemar_float_power(setup, odds):
-    ks, w, lower, upper = setup
-    p2 = odds / (odds + 1)
-    reach = binom.sf(upper - 1, ks, p2) * (upper <= ks)
-    reach += binom.cdf(lower, ks, p2) * (lower >= 0)
-    size = binom.sf(upper - 1, ks, 0.5) * (upper <= ks) + binom.cdf(lower, ks, 0.5) * (lower >= 0)
-    return float(np.sum(w * reach)), float(np.sum(w * size))
 
 
 def sensitivity_rows():
