@@ -125,29 +125,30 @@ double EffectReaching(PowerAt powerAt, double target, double missing, double rea
     return reaching;
 }
 
-// The effect a Sensitivity search shows, from a bracket of an effect whose
-// power misses the target (`missing`, the null or a point between the null
-// and the answer) and one whose power reaches it, on either side of the
-// null: halving until the bracket is narrower than a tenth of a digit shown
-// (a power near the target ends nothing, since the answer shown must be on
-// the reaching side of the root), then of the values the output row can
-// show, the one nearest the null whose power reaches the target: the
-// smallest above the null, the largest below it. The power rises away from
-// the null, so the rule is that of ShownAlphaReaching, on the mirror image
-// below the null. The last evaluation is at the effect returned.
+// The root of a Sensitivity search whose power is continuous in the effect,
+// from a bracket of an effect whose power misses the target (`missing`, the
+// null or a point between the null and the answer) and one whose power
+// reaches it, on either side of the null: halving to 1e-13 of the effect
+// and returning the reaching end. The answer is shown rounded to the row's
+// digits, and a bracket as wide as a tenth of a digit shown would round one
+// root in ten to the neighbouring digit. The last evaluation is at the
+// effect returned.
 template <class PowerAt>
-double ShownEffectReaching(PowerAt powerAt, double target, double missing, double reaching) {
-    while (std::fabs(reaching - missing) > 1e-8 * std::min(1.0, std::fabs(reaching))) {
+double EffectRoot(PowerAt powerAt, double target, double missing, double reaching) {
+    bool lastAtReaching = false;
+    // From a bracket as wide as the effect itself, 1e-13 of it takes some
+    // 45 halvings; the cap only guards against a bracket that never narrows.
+    for (int i = 0; i < 200 && std::fabs(reaching - missing) > 1e-13 * std::fabs(reaching); ++i) {
         const double mid = (reaching + missing) / 2.0;
-        if (powerAt(mid) >= target) {
+        lastAtReaching = powerAt(mid) >= target;
+        if (lastAtReaching) {
             reaching = mid;
         } else {
             missing = mid;
         }
     }
-    if (missing <= reaching) return ShownAlphaReaching(powerAt, target, missing, reaching);
-    auto mirrored = [&](double y) { return powerAt(-y); };
-    return -ShownAlphaReaching(mirrored, target, -missing, -reaching);
+    if (!lastAtReaching) powerAt(reaching);
+    return reaching;
 }
 
 // -------------------------------------------------------------- A priori

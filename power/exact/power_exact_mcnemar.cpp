@@ -411,8 +411,8 @@ double PowerExactMcNemar::ApproximateEffectSize(double alphaValue, double target
 
 // From the approximation's odds ratio: toward the null by factors 1.2
 // while the power exceeds the target, or away from it by 1.2 and then 1.6
-// until it reaches the target, then halving to the odds ratio the output
-// shows. Above the null away is up, below it down.
+// until it reaches the target, then halving to the root. Above the null
+// away is up, below it down.
 double PowerExactMcNemar::ExactEffectSize(double alphaValue, double target, double n,
                                           double start) {
     alpha = alphaValue;
@@ -446,8 +446,8 @@ double PowerExactMcNemar::ExactEffectSize(double alphaValue, double target, doub
         missing = start;
         reaching = x;
     }
-    return exact_search::ShownEffectReaching([&](double x) { return PowerAtOddsRatio(x); }, target,
-                                             missing, reaching);
+    return exact_search::EffectRoot([&](double x) { return PowerAtOddsRatio(x); }, target, missing,
+                                    reaching);
 }
 
 double PowerExactMcNemar::SolveEffectSize(double alphaValue, double target, double n) {

@@ -53,8 +53,8 @@ class PowerExactMcNemar : public PowerExactBinomial {
     // alpha is averaged alike.
     double ExactPower(double oddsRatio, double alpha, double n);
     // The exact Sensitivity search from a start on either side of the null,
-    // never across it: the odds ratio the output shows nearest the null
-    // whose exact power reaches the target.
+    // never across it: the odds ratio whose exact power meets the target,
+    // nearest the null, on the side that reaches it.
     double ExactEffectSize(double alpha, double target, double n, double start);
 
     bool useApproximation = true;

@@ -62,12 +62,11 @@ TEST(McNemarTest, ExactCompromiseAtSmallAlphaAndBeta) {
 // exact fractions for the regions of each number of pairs). Sensitivity
 // finds the odds ratio above 1, never the second root beyond the null,
 // where the power rises again (it showed OR 1.008e-06 with power 1), and
-// shows the smallest odds ratio the row can show whose exact power reaches
-// the target, with the actual alpha and proportions there (it showed its
-// last trial, often one unit below). Started below the null, the search
-// shows the largest such odds ratio below 1, walking toward the null or
-// away from it.
-TEST(McNemarTest, ExactSensitivityShowsTheOddsRatioNearestTheNullReachingTheTarget) {
+// shows the root rounded to the row's digits, with the actual alpha and
+// proportions there (it showed its last trial of a bracket of 1e-8, often
+// one unit off). Started below the null, the search finds the root below
+// 1, walking toward the null or away from it.
+TEST(McNemarTest, ExactSensitivityShowsTheRootOnItsSideOfTheNull) {
     kForm.ExpectReferenceTable("verification/exact_edges/sensitivity_null.tsv", 604, 16);
 
     const auto below =
@@ -231,8 +230,9 @@ TEST(McNemarTest, ExactAPrioriBracketsTheTarget) {
 
 // The exact searches start from the approximation's answer and end where
 // the exact power meets the target: for the odds ratio, which moves the
-// power smoothly, and for alpha, which moves it in steps, at the smallest
-// value shown whose power reaches it.
+// power smoothly, at the root rounded to the digits shown, and for alpha,
+// which moves it in steps, at the smallest value shown whose power reaches
+// it.
 TEST(McNemarTest, ExactSensitivityAndCriterionMeetTheTarget) {
     for (const char* tails : {"One", "Two"}) {
         PowerExactMcNemar test;
@@ -242,8 +242,9 @@ TEST(McNemarTest, ExactSensitivityAndCriterionMeetTheTarget) {
         ASSERT_EQ(run->status, kCalculateDone) << run->message;
         const double oddsRatio = run->Value("or");
         EXPECT_GT(oddsRatio, 1.0) << tails;
-        EXPECT_GE(test.ComputePower(oddsRatio, 0.05, 200.0), 0.8) << tails;
-        EXPECT_LT(test.ComputePower(oddsRatio - 1e-7, 0.05, 200.0), 0.8) << tails;
+        // The root lies within half a shown unit of the odds ratio shown.
+        EXPECT_GE(test.ComputePower(oddsRatio + 0.5e-7, 0.05, 200.0), 0.8) << tails;
+        EXPECT_LT(test.ComputePower(oddsRatio - 0.5e-7, 0.05, 200.0), 0.8) << tails;
 
         run = Calculate(test, kCriterion,
                         {{"tails", tails}, {"or", "2"}, {"power", "0.8"}, {"n", "200"}});

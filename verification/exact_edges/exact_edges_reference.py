@@ -4,11 +4,11 @@ kind of fault:
 
   sensitivity_null.tsv   McNemar's exact Sensitivity: the odds ratio on the
                          side of the null the test looks at (OR > 1), never
-                         the second root beyond OR 1, shown as the smallest
-                         value the output row can show whose exact power
-                         reaches the target (every balancing, either tail).
+                         the second root beyond OR 1, its root rounded to
+                         the digits the output row shows (balancings 0 and
+                         1, either tail).
   sensitivity_below_null.tsv The same search started below the null: the
-                         largest value shown at or below the root below 1.
+                         root below 1, rounded.
   criterion_floor.tsv    Criterion: the smallest alpha whose exact power
                          reaches the target, seven digits even far below
                          1e-16, and "none" ("no alpha >= 1e-99") where the
@@ -36,8 +36,8 @@ Fisher's row uses fisher_reference.py (exact rational enumeration of every
 
 Sensitivity: the root of the exact power minus the target on one side of
 the null, from mcnemar_sensitivity.py (its regions decided in exact
-fractions wherever float tails lie within 1e-9 of alpha), and the value
-shown nearest the null at or beyond it. Criterion: bisection on log alpha (mpmath, 50
+fractions wherever float tails lie within 1e-9 of alpha), rounded to the
+digits shown; every root lies clear of a rounding boundary. Criterion: bisection on log alpha (mpmath, 50
 digits) to 1e-13 of alpha for the step where the power first reaches the
 target. Compromise: the ratio beta/actual alpha falls with alpha; where it
 stays above q up to alpha 1 the answer is alpha 1 itself.
@@ -110,11 +110,12 @@ def sensitivity_rows():
             # No row where balancing 2 meets two next counts of equal
             # probability: such a tie is decided exactly here.
             ties = []
-            root, shown, _, size, _ = mcs.sensitivity(n, pd, alpha, target, one, method, above,
-                                                      ties=ties)
+            root, shown, _, size, margin = mcs.sensitivity(n, pd, alpha, target, one, method,
+                                                           above, ties=ties)
             assert not ties, (inputs, ties)
-            odds = float(shown)
-            outputs = (f"or={fmt(odds)} actualalpha={fmt(size)} p12={fmt(pd * odds / (odds + 1))} "
+            assert margin > 1e-10, (inputs, root)
+            odds = root
+            outputs = (f"or={fmt(float(shown))} actualalpha={fmt(size)} p12={fmt(pd * odds / (odds + 1))} "
                        f"p21={fmt(pd / (odds + 1))}")
             if above:
                 rows.append(f"604\tsensitivity\t-1\t{inputs}\t{outputs}")

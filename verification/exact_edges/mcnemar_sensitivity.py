@@ -34,10 +34,10 @@ decides it. The regions do not depend on the odds ratio on one side of the
 null, so the power is a smooth function of it there, rising away from the
 null; its root is found by scipy.optimize.brentq to 1e-14.
 
-The odds ratio shown is the value the output row can show (seven decimals
-between 0.01 and 100, else seven significant digits) nearest the null
-whose power reaches the target: the smallest at or above the root above
-the null, the largest at or below it below the null.
+The odds ratio shown is the root rounded to the digits the output row
+shows (seven decimals between 0.01 and 100, else seven significant
+digits), as every Sensitivity answer of a power continuous in its effect
+is shown.
 """
 
 from fractions import Fraction
@@ -261,6 +261,12 @@ def unit(x):
     return Fraction(10) ** (e - 6)
 
 
+def shown_nearest(x):
+    x = Fraction(x)
+    u = unit(x)
+    return round(x / u) * u
+
+
 def shown_at_least(x):
     x = Fraction(x)
     u = unit(x)
@@ -275,8 +281,8 @@ def shown_at_most(x):
 
 def sensitivity(n, pd, alpha, target, one, method=0, above=True, tie_upper=True, ties=None):
     """(root, odds ratio shown, power there, actual alpha, margin): the
-    margin is the smaller distance of the powers one shown unit either side
-    of the answer from the target, how clearly floats decide it. The
+    margin is the root's distance from the nearest rounding boundary,
+    relative to the root, how clearly floats decide the digit shown. The
     numbers of pairs with a tie of balancing 2 are added to `ties`."""
     model = McNemar(n, pd, alpha, one, method, above, tie_upper)
     if ties is not None:
@@ -294,13 +300,7 @@ def sensitivity(n, pd, alpha, target, one, method=0, above=True, tie_upper=True,
         if step > 1e7:
             raise ValueError("no odds ratio reaches the target")
     root = optimize.brentq(f, near, far, xtol=1e-15, rtol=1e-15, maxiter=500)
-    if above:
-        shown = shown_at_least(root)
-        before = shown - unit(shown)
-    else:
-        shown = shown_at_most(root)
-        before = shown + unit(shown)
-    reach = model.power(float(shown))
-    miss = model.power(float(before))
-    assert reach >= target > miss, (root, float(shown), reach, miss)
-    return root, shown, reach, model.size, min(reach - target, target - miss)
+    shown = shown_nearest(root)
+    boundary = shown + unit(shown) / 2 if Fraction(root) > shown else shown - unit(shown) / 2
+    margin = float(abs(Fraction(root) - boundary) / Fraction(root))
+    return root, shown, model.power(float(shown)), model.size, margin

@@ -5,10 +5,10 @@
 # `all`, every case of the exact power that has an answer) is checked by the
 # exact McNemar power of ../exact_edges/mcnemar_sensitivity.py, every
 # balancing and either tail (ties of balancing 2 decided exactly, to the
-# upper region): the odds ratio shown is the value the row can
-# show nearest the null whose power reaches the target (the power there
-# reaches it, one shown unit nearer the null does not), and the actual
-# alpha, p12 and p21 are those at it, to the digits shown.
+# upper region): the odds ratio shown is the root of the power less the
+# target on the side of the null the search starts on, rounded to the
+# digits the row shows, and the actual alpha, p12 and p21 are those at it,
+# to the digits shown.
 import os
 import re
 import sys
@@ -32,7 +32,7 @@ def shown_near(text, value):
 
 
 def check(job):
-    """'ok', 'near' (confirmed, the powers within 1e-11 of the target),
+    """'ok', 'near' (confirmed, the root within 1e-11 of a rounding boundary),
     'tie' (not confirmed, and balancing 2 meets next counts of equal
     probability: the regions themselves are in question, not the search),
     'bad' or 'ref-none'; the line and a note."""
@@ -57,7 +57,8 @@ def check_with(job, tie_upper):
         return 'ref-none', line, str(e)
     if 'Odds ratio' not in out:
         return 'bad', line, f'no answer; reference {float(shown)}'
-    orv = float(shown)
+    # The proportions are those at the root itself, rounded on their own.
+    orv = root
     ok = (Fraction(out['Odds ratio']) == shown
           and shown_near(out['Actual $\\alpha$'], size)
           and shown_near(out['Proportion p12'], pd * orv / (orv + 1))
