@@ -198,7 +198,10 @@ PowerExactBinomial::TwoSidedCounts PowerExactBinomial::IncreaseToMinimum(const B
             u -= 1.0;
             upperTail += upperMass;
         } else if (BinomialTails::BelowSize(used + std::min(lowerMass, upperMass), alphaValue)) {
-            if (upperMass <= lowerMass) {
+            // A tie goes to the upper region. Under p 1/2 the next counts lie
+            // symmetric about n/2 and their masses are equal but for
+            // rounding, which must not decide.
+            if (BinomialTails::WithinSize(upperMass, lowerMass)) {
                 u -= 1.0;
                 upperTail += upperMass;
             } else {

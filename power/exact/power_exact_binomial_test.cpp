@@ -52,13 +52,15 @@ std::unique_ptr<Run> Calculate(PowerExactBinomial& test, AnalysisType type, cons
 }
 
 // Critical counts, actual alpha and power from enumerated binomial
-// probabilities, for every analysis type of the three tests.
+// probabilities, for every analysis type of the three tests. With p1 1/2,
+// balancing 2 meets next counts of equal probability, and the upper region
+// takes the tie (N 77 rejected up to 22 and from 56 on where rounding chose).
 TEST(ExactBinomialTests, ReproduceTheReferenceTable) {
     size_t rows = 0;
     for (int id : {601, 602, 603}) {
         rows += kForm.ExpectReferenceRows(kTable, id, [id] { return Make(id); });
     }
-    EXPECT_GE(rows, 39u) << kTable << " missing or short";
+    EXPECT_GE(rows, 41u) << kTable << " missing or short";
 }
 
 // Compromise where the ratio meets q at alpha far below 1e-16, with beta

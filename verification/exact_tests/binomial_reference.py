@@ -450,6 +450,10 @@ def main():
         (False, 2, "0.65", "0.2", "0.05", 40),
         (False, 2, "0.5", "0.2", "0.05", 60),  # only the minor tail grows
         (False, 2, "0.5", "0.8", "0.05", 5),  # lower alpha/2 count at 0
+        # p1 1/2: the next lower and upper counts, symmetric about N/2, have
+        # equal probability, and the upper region takes the tie.
+        (False, 2, "0.5", "0.6418", "0.0001827", 77),
+        (False, 2, "0.5", "0.57014", "0.01156", 93),
         (False, 0, "0.65", "0.45", "0.01", 120),
     ]:
         t = Test(p1, p2, one, method)
