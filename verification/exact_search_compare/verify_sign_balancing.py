@@ -12,7 +12,8 @@
 # NEW holds the reference's counts, actual alpha, power or N (A priori: the
 # first N from the smooth start of ../exact_tests/binomial_reference.py
 # whose power reaches the target with actual alpha <= alpha) or effect size
-# (Sensitivity: the root of the power, shown to the unit of the output row).
+# (Sensitivity: the root of the power, to the 1e-8 of the tests' own search
+# and the unit of the output row).
 import os
 import re
 import sys
@@ -93,8 +94,9 @@ def as_mp(x):
     return mp.mpf(x.numerator) / x.denominator if isinstance(x, Fraction) else x
 
 
-def counts(n, a):
-    """(last lower count, first upper count, size) of balancing 2."""
+def counts(n, a, strict=False):
+    """(last lower count, first upper count, size) of balancing 2; with
+    `strict`, counts outside 0..N stand for empty regions."""
     if n <= EXACT_N:
         cum, tot = null(n), 1 << n
 
@@ -151,7 +153,8 @@ def counts(n, a):
             U += 1
         if not below(F(L), half):
             L -= 1
-        L, U = max(L, 0), min(U, n)
+        if not strict:
+            L, U = max(L, 0), min(U, n)
         return L, U, size_of(F(L) + S(U), tot)
     if S(U) * half.denominator > half.numerator * tot:
         U += 1
@@ -173,7 +176,9 @@ def counts(n, a):
         else:
             break
         k += 1
-    L, U = max(L, 0), min(u + 1, n)
+    L, U = L, u + 1
+    if not strict:
+        L, U = max(L, 0), min(U, n)
     return L, U, size_of(F(L) + S(U), tot)
 
 
@@ -208,12 +213,13 @@ def check(line):
             or 'status -1' not in line:
         return None
     a = Fraction(ins['$\\alpha$ err prob'])
+    strict = 'strict1' in line
     shownL, shownU = int(out['Lower critical N']), int(out['Upper critical N'])
     got = (min(shownL, shownU), max(shownL, shownU))
     if kind == '2':  # post hoc
         n = int(ins['Total sample size'])
         p2 = mp.mpf('0.5') + mp.mpf(ins['Effect size g'])
-        L, U, size = counts(n, a)
+        L, U, size = counts(n, a, strict)
         pw = power(n, p2, L, U)
         return got == (L, U) and close(out['Actual $\\alpha$'], as_mp(size)) \
             and close(out['Power (1-$\\beta$ err prob)'], pw)
@@ -223,7 +229,7 @@ def check(line):
         t = br.Test('0.5', repr(float(p2)), False, 2)
         n = br.start_n(t, float(a), float(target))
         while True:
-            L, U, size = counts(n, a)
+            L, U, size = counts(n, a, strict)
             pw = power(n, p2, L, U)
             if pw >= target and (size <= a if isinstance(size, Fraction) else size <= as_mp(a)):
                 break
@@ -234,7 +240,7 @@ def check(line):
     if kind == '1':  # Sensitivity
         n = int(ins['Total sample size'])
         target = mp.mpf(ins['Power (1-$\\beta$ err prob)'])
-        L, U, size = counts(n, a)
+        L, U, size = counts(n, a, strict)
         g = mp.mpf(out['Effect size g'])
         far = mp.mpf('0.5') - mp.mpf('1e-12') if g > 0 else -mp.mpf('0.5') + mp.mpf('1e-12')
         lo, hi = mp.mpf(0), far  # power below the target at lo, above at hi
@@ -244,7 +250,11 @@ def check(line):
                 lo = mid
             else:
                 hi = mid
-        return got == (L, U) and close(out['Effect size g'], (lo + hi) / 2) \
+        # The binomial tests' own Sensitivity search stops at a bracket of
+        # 1e-8 and shows a value within it: the root to that and the unit.
+        root = (lo + hi) / 2
+        return got == (L, U) \
+            and abs(mp.mpf(out['Effect size g']) - root) <= 0.5 * unit(root) + mp.mpf('1e-8') \
             and close(out['Actual $\\alpha$'], as_mp(size))
     return None
 
