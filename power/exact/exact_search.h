@@ -125,6 +125,32 @@ double EffectReaching(PowerAt powerAt, double target, double missing, double rea
     return reaching;
 }
 
+// The root of a Sensitivity search whose power is continuous in the effect,
+// from a bracket of an effect whose power misses the target (`missing`, the
+// null or a point between the null and the answer) and one whose power
+// reaches it, on either side of the null: halving to 1e-13 of the effect
+// and returning the reaching end. The answer is shown rounded to the row's
+// digits, and a bracket as wide as a tenth of a digit shown would round one
+// root in ten to the neighbouring digit. The last evaluation is at the
+// effect returned.
+template <class PowerAt>
+double EffectRoot(PowerAt powerAt, double target, double missing, double reaching) {
+    bool lastAtReaching = false;
+    // From a bracket as wide as the effect itself, 1e-13 of it takes some
+    // 45 halvings; the cap only guards against a bracket that never narrows.
+    for (int i = 0; i < 200 && std::fabs(reaching - missing) > 1e-13 * std::fabs(reaching); ++i) {
+        const double mid = (reaching + missing) / 2.0;
+        lastAtReaching = powerAt(mid) >= target;
+        if (lastAtReaching) {
+            reaching = mid;
+        } else {
+            missing = mid;
+        }
+    }
+    if (!lastAtReaching) powerAt(reaching);
+    return reaching;
+}
+
 // -------------------------------------------------------------- A priori
 
 // How an A priori search steps in N. The power of an exact test is a

@@ -198,7 +198,13 @@ PowerExactBinomial::TwoSidedCounts PowerExactBinomial::IncreaseToMinimum(const B
             u -= 1.0;
             upperTail += upperMass;
         } else if (BinomialTails::BelowSize(used + std::min(lowerMass, upperMass), alphaValue)) {
-            if (upperMass <= lowerMass) {
+            // A tie goes to the upper region. Under p 1/2 next counts that
+            // lie symmetric about n/2 have the same mass exactly; the two
+            // computed masses differ by rounding, which grows as the masses
+            // shrink, so the tie is read from the counts, not the masses.
+            const bool tie = k <= lowerRoom && k <= upperRoom && h0.Probability() == 0.5 &&
+                             lower + 1.0 + u == h0.Trials();
+            if (tie || upperMass <= lowerMass) {
                 u -= 1.0;
                 upperTail += upperMass;
             } else {

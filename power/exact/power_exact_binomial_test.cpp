@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <boost/math/distributions/binomial.hpp>
+#include <cmath>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -52,13 +55,15 @@ std::unique_ptr<Run> Calculate(PowerExactBinomial& test, AnalysisType type, cons
 }
 
 // Critical counts, actual alpha and power from enumerated binomial
-// probabilities, for every analysis type of the three tests.
+// probabilities, for every analysis type of the three tests. With p1 1/2,
+// balancing 2 meets next counts of equal probability, and the upper region
+// takes the tie (N 77 rejected up to 22 and from 56 on where rounding chose).
 TEST(ExactBinomialTests, ReproduceTheReferenceTable) {
     size_t rows = 0;
     for (int id : {601, 602, 603}) {
         rows += kForm.ExpectReferenceRows(kTable, id, [id] { return Make(id); });
     }
-    EXPECT_GE(rows, 39u) << kTable << " missing or short";
+    EXPECT_GE(rows, 41u) << kTable << " missing or short";
 }
 
 // Compromise where the ratio meets q at alpha far below 1e-16, with beta
@@ -139,6 +144,34 @@ TEST(ExactBinomialTests, TwoSidedCountsKeepAlphaAndMatchTheirActualAlpha) {
                     EXPECT_GE(test.actualAlpha, half.actualAlpha) << where;
                 }
             }
+        }
+    }
+}
+
+// Balancing 2 at an alpha far below those the input accepts, as McNemar's
+// exact power meets it for each number of pairs: the computed masses of a
+// tie differ there by more than a tail's round-off, and the tie still goes
+// to the upper region (N 633 rejected up to 126 and from 508 on).
+TEST(ExactBinomialTests, BalancingTwoGivesTiesToTheUpperRegionAtTinyAlpha) {
+    const auto rows =
+        calc_test::ReadReferenceCases("verification/exact_tests/binomial_tiny_alpha.tsv", 601);
+    ASSERT_FALSE(rows.empty());
+    for (const calc_test::ReferenceCase& c : rows) {
+        PowerExactBinomial test;
+        test.oneTailed = false;
+        test.alphaBalancing = std::stoi(c.inputs.at("method"));
+        test.proportion1 = std::stod(c.inputs.at("p1"));
+        const double powerValue =
+            test.ComputePower(std::stod(c.inputs.at("p2")), std::stod(c.inputs.at("alpha")),
+                              std::stod(c.inputs.at("n")));
+        const std::map<std::string, double> shown = {
+            {"lower", std::min(test.criticalValue, test.criticalValue2)},
+            {"upper", std::max(test.criticalValue, test.criticalValue2)},
+            {"power", powerValue},
+            {"actualalpha", test.actualAlpha}};
+        for (const auto& [key, expected] : c.outputs) {
+            EXPECT_NEAR(shown.at(key), expected, std::abs(expected) * 1e-10)
+                << c.line << ": " << key;
         }
     }
 }

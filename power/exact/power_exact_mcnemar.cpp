@@ -409,45 +409,45 @@ double PowerExactMcNemar::ApproximateEffectSize(double alphaValue, double target
     return effectSize;
 }
 
+// From the approximation's odds ratio: toward the null by factors 1.2
+// while the power exceeds the target, or away from it by 1.2 and then 1.6
+// until it reaches the target, then halving to the root. Above the null
+// away is up, below it down.
 double PowerExactMcNemar::ExactEffectSize(double alphaValue, double target, double n,
                                           double start) {
     alpha = alphaValue;
     sampleSize = n;
-    double lo, hi;
+    const bool above = start >= 1.0;
+    const double farthest = above ? kLargestOddsRatio : kSmallestOddsRatio;
+    auto away = [&](double x, double factor) {
+        return above ? std::min(x * factor, kLargestOddsRatio)
+                     : std::max(x / factor, kSmallestOddsRatio);
+    };
+    // Toward the null, never across it: beyond OR 1 the two-tailed power
+    // rises again, and the walk would end at a second, wrong odds ratio
+    // with power 1.
+    auto toward = [&](double x) {
+        return exact_search::OnSideOfNull(above ? x / 1.2 : x * 1.2, 1.0, start);
+    };
+    double missing, reaching;
     if (PowerAtOddsRatio(start) > target) {
-        // Down toward the null, never across it: beyond OR 1 the two-tailed
-        // power rises again, and the walk would end at a second, wrong odds
-        // ratio with power 1.
-        double x =
-            exact_search::OnSideOfNull(std::max(start / 1.2, kSmallestOddsRatio), 1.0, start);
-        while (x > kSmallestOddsRatio && x != 1.0 && PowerAtOddsRatio(x) > target) {
-            x = exact_search::OnSideOfNull(x / 1.2, 1.0, start);
-        }
-        lo = std::max(x, kSmallestOddsRatio);
-        hi = start;
+        double x = toward(start);
+        while (x != 1.0 && PowerAtOddsRatio(x) > target) x = toward(x);
+        missing = x;
+        reaching = start;
     } else {
-        double x = std::min(1.2 * start, kLargestOddsRatio);
+        double x = away(start, 1.2);
         double p = PowerAtOddsRatio(x);
-        while (x < kLargestOddsRatio && p < target) {
-            x = std::min(1.6 * x, kLargestOddsRatio);
+        while (x != farthest && p < target) {
+            x = away(x, 1.6);
             p = PowerAtOddsRatio(x);
         }
         if (p < target) Unreachable("effect size", x);
-        lo = start;
-        hi = x;
+        missing = start;
+        reaching = x;
     }
-    double mid;
-    do {
-        mid = (lo + hi) / 2.0;
-        const double p = PowerAtOddsRatio(mid);
-        if (std::fabs(p - target) < 1e-10) break;
-        if (p < target) {
-            lo = mid;
-        } else {
-            hi = mid;
-        }
-    } while (hi - lo > 1e-8);
-    return mid;
+    return exact_search::EffectRoot([&](double x) { return PowerAtOddsRatio(x); }, target, missing,
+                                    reaching);
 }
 
 double PowerExactMcNemar::SolveEffectSize(double alphaValue, double target, double n) {

@@ -52,6 +52,10 @@ class PowerExactMcNemar : public PowerExactBinomial {
     // The average of the conditional power over D ~ Bin(N, pd); the actual
     // alpha is averaged alike.
     double ExactPower(double oddsRatio, double alpha, double n);
+    // The exact Sensitivity search from a start on either side of the null,
+    // never across it: the odds ratio whose exact power meets the target,
+    // nearest the null, on the side that reaches it.
+    double ExactEffectSize(double alpha, double target, double n, double start);
 
     bool useApproximation = true;
     bool effectIsDifference = false;
@@ -83,7 +87,6 @@ class PowerExactMcNemar : public PowerExactBinomial {
     double ApproximateSampleSize(double oddsRatio, double alpha, double target);
     double ApproximateEffectSize(double alpha, double target, double n);
     double ExactSampleSize(double oddsRatio, double alpha, double target, double start);
-    double ExactEffectSize(double alpha, double target, double n, double start);
     double ExactAlpha(double oddsRatio, double target, double n, double start);
     double ExactCompromise(double oddsRatio, double q, double n);
     // The odds ratio set as effect, the proportions rebuilt, and its power.

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -24,14 +25,15 @@ using exact_test::Run;
 constexpr const char* kTable = "verification/exact_tests/mcnemar_cases.tsv";
 
 // The rows of McNemar's test; the option "approx" chooses the
-// approximation on ceil(N pd) pairs.
+// approximation on ceil(N pd) pairs, "bal" the balancing of two tails.
 const exact_test::Form<PowerExactMcNemar> kForm(
     {
         {"pd", "Prop discordant pairs"},
         {"p12", "Proportion p12"},
         {"p21", "Proportion p21"},
     },
-    {{"approx", &PowerExactMcNemar::useApproximation}});
+    {{"approx", &PowerExactMcNemar::useApproximation},
+     {"bal", &PowerExactBinomial::alphaBalancing}});
 
 std::string LabelOf(const std::string& key) {
     return kForm.LabelOf(key);
@@ -57,11 +59,41 @@ TEST(McNemarTest, ExactCompromiseAtSmallAlphaAndBeta) {
 }
 
 // The exact searches at their edges (verification/exact_edges, scipy and
-// mpmath with the tails under H0 in integers). Sensitivity finds the odds
-// ratio above 1, never the second root beyond the null, where the power
-// rises again (it showed OR 1.008e-06 with power 1).
-TEST(McNemarTest, ExactSensitivityStaysOnItsSideOfTheNull) {
-    kForm.ExpectReferenceTable("verification/exact_edges/sensitivity_null.tsv", 604, 6);
+// exact fractions for the regions of each number of pairs). Sensitivity
+// finds the odds ratio above 1, never the second root beyond the null,
+// where the power rises again (it showed OR 1.008e-06 with power 1), and
+// shows the root rounded to the row's digits, with the actual alpha and
+// proportions there (it showed its last trial of a bracket of 1e-8, often
+// one unit off). Under balancing 2 the next lower and upper counts often
+// have the same probability; the upper region takes such a tie, whatever the
+// rounding of the two masses (it showed OR 2.1046923 at N 60, pd 0.5192,
+// alpha 0.01043). Started below the null, the search finds the root below
+// 1, walking toward the null or away from it.
+TEST(McNemarTest, ExactSensitivityShowsTheRootOnItsSideOfTheNull) {
+    kForm.ExpectReferenceTable("verification/exact_edges/sensitivity_null.tsv", 604, 19);
+
+    const auto below =
+        calc_test::ReadReferenceCases("verification/exact_edges/sensitivity_below_null.tsv", 604);
+    EXPECT_EQ(below.size(), 12u);
+    for (const calc_test::ReferenceCase& c : below) {
+        auto in = [&](const char* key) { return c.inputs.at(key); };
+        PowerExactMcNemar test;
+        test.useApproximation = false;
+        test.oneTailed = in("tails") == "One";
+        test.alphaBalancing = std::stoi(in("bal"));
+        test.discordantProportion = std::stod(in("pd"));
+        const double oddsRatio =
+            test.ExactEffectSize(std::stod(in("alpha")), std::stod(in("power")), std::stod(in("n")),
+                                 std::stod(in("start")));
+        const std::map<std::string, double> shown = {{"or", oddsRatio},
+                                                     {"actualalpha", test.actualAlpha},
+                                                     {"p12", test.proportionP12},
+                                                     {"p21", test.proportionP21}};
+        for (const auto& [key, expected] : c.outputs) {
+            EXPECT_NEAR(shown.at(key), expected, calc_test::DisplayTolerance(expected))
+                << c.line << ": " << key;
+        }
+    }
 }
 
 // Criterion shows the smallest alpha at or above the jump of the power
@@ -201,8 +233,9 @@ TEST(McNemarTest, ExactAPrioriBracketsTheTarget) {
 
 // The exact searches start from the approximation's answer and end where
 // the exact power meets the target: for the odds ratio, which moves the
-// power smoothly, to the digits shown; for alpha, which moves it in steps,
-// at the smallest alpha (to 1e-7) whose power reaches it.
+// power smoothly, at the root rounded to the digits shown, and for alpha,
+// which moves it in steps, at the smallest value shown whose power reaches
+// it.
 TEST(McNemarTest, ExactSensitivityAndCriterionMeetTheTarget) {
     for (const char* tails : {"One", "Two"}) {
         PowerExactMcNemar test;
@@ -212,7 +245,9 @@ TEST(McNemarTest, ExactSensitivityAndCriterionMeetTheTarget) {
         ASSERT_EQ(run->status, kCalculateDone) << run->message;
         const double oddsRatio = run->Value("or");
         EXPECT_GT(oddsRatio, 1.0) << tails;
-        EXPECT_NEAR(test.ExactPower(oddsRatio, 0.05, 200.0), 0.8, 1e-7) << tails;
+        // The root lies within half a shown unit of the odds ratio shown.
+        EXPECT_GE(test.ComputePower(oddsRatio + 0.5e-7, 0.05, 200.0), 0.8) << tails;
+        EXPECT_LT(test.ComputePower(oddsRatio - 0.5e-7, 0.05, 200.0), 0.8) << tails;
 
         run = Calculate(test, kCriterion,
                         {{"tails", tails}, {"or", "2"}, {"power", "0.8"}, {"n", "200"}});

@@ -4,7 +4,11 @@ kind of fault:
 
   sensitivity_null.tsv   McNemar's exact Sensitivity: the odds ratio on the
                          side of the null the test looks at (OR > 1), never
-                         the second root beyond OR 1.
+                         the second root beyond OR 1, its root rounded to
+                         the digits the output row shows (every
+                         balancing, either tail).
+  sensitivity_below_null.tsv The same search started below the null: the
+                         root below 1, rounded.
   criterion_floor.tsv    Criterion: the smallest alpha whose exact power
                          reaches the target, seven digits even far below
                          1e-16, and "none" ("no alpha >= 1e-99") where the
@@ -30,10 +34,10 @@ exact in integers; the tables below decide every tie exactly.
 Fisher's row uses fisher_reference.py (exact rational enumeration of every
 2x2 table) from verification/fisher.
 
-Sensitivity: the root in OR > 1 of the exact power minus the target
-(scipy.optimize.brentq to 1e-13) with scipy's binomial masses (the critical
-counts are checked to lie clear of alpha/2 by 1e-9, so float tails decide
-them as exact ones would). Criterion: bisection on log alpha (mpmath, 50
+Sensitivity: the root of the exact power minus the target on one side of
+the null, from mcnemar_sensitivity.py (its regions decided in exact
+fractions wherever float tails lie within 1e-9 of alpha), rounded to the
+digits shown; every root lies clear of a rounding boundary. Criterion: bisection on log alpha (mpmath, 50
 digits) to 1e-13 of alpha for the step where the power first reaches the
 target. Compromise: the ratio beta/actual alpha falls with alpha; where it
 stays above q up to alpha 1 the answer is alpha 1 itself.
@@ -48,7 +52,6 @@ import os
 import sys
 
 import mpmath as mp
-from scipy import optimize
 from scipy.stats import binom
 import numpy as np
 
@@ -57,6 +60,7 @@ sys.path.insert(0, os.path.join(HERE, "..", "fisher"))
 sys.path.insert(0, os.path.join(HERE, "..", "unconditional"))
 sys.path.insert(0, os.path.join(HERE, "..", "exact_tests"))
 from binomial_reference import shown_at_least  # noqa: E402
+import mcnemar_sensitivity as mcs  # noqa: E402
 from fisher_reference import exact as fisher_exact  # noqa: E402
 import enumeration_reference as uncond  # noqa: E402
 from scipy.stats import norm  # noqa: E402
@@ -69,68 +73,63 @@ def fmt(x):
     return mp.nstr(mp.mpf(x), 15) if isinstance(x, mp.mpf) else repr(float(x))
 
 
-# ------------------------------------------------------------ McNemar, floats
-
-def counts_float(k, alpha, one):
-    """(lower, upper) rejected counts of the test on k pairs; lower -1 or
-    upper k + 1 for an empty tail."""
-    j = np.arange(k + 1)
-    up = binom.sf(j - 1, k, 0.5)          # P(X >= j)
-    lo = binom.cdf(j, k, 0.5)             # P(X <= j)
-    a = alpha if one else alpha / 2
-    for t in list(up) + ([] if one else list(lo)):
-        assert abs(t - a) > 1e-9 * a, "a tail too close to alpha for floats"
-    ok = np.nonzero(up <= a)[0]
-    upper = int(ok[0]) if len(ok) else k + 1
-    if one:
-        return -1, upper
-    ok = np.nonzero(lo < a)[0]
-    lower = int(ok[-1]) if len(ok) else -1
-    return lower, upper
-
-
-def mcnemar_float_setup(n, pd, alpha, one):
-    ks = np.arange(1, n + 1)
-    w = binom.pmf(ks, n, pd)
-    keep = w > 1e-30
-    ks, w = ks[keep], w[keep]
-    cs = [counts_float(int(k), alpha, one) for k in ks]
-    lower = np.array([c[0] for c in cs])
-    upper = np.array([c[1] for c in cs])
-    return ks, w, lower, upper
-
-
-def mcnemar_float_power(setup, odds):
-    ks, w, lower, upper = setup
-    p2 = odds / (odds + 1)
-    reach = binom.sf(upper - 1, ks, p2) * (upper <= ks)
-    reach += binom.cdf(lower, ks, p2) * (lower >= 0)
-    size = binom.sf(upper - 1, ks, 0.5) * (upper <= ks) + binom.cdf(lower, ks, 0.5) * (lower >= 0)
-    return float(np.sum(w * reach)), float(np.sum(w * size))
-
-
 def sensitivity_rows():
-    rows = []
-    cases = [  # tails, alpha, power, pd, N
-        ("Two", 0.05, 0.8, 0.3, 20000),
-        ("Two", 0.05, 0.8, 0.3, 30000),
-        ("Two", 0.05, 0.8, 0.3, 100000),
-        ("One", 0.136, 0.56, 0.7044, 5443),
-        ("One", 0.329747, 0.496045, 0.969298, 238),
-        ("Two", 0.05, 0.3, 0.4, 150),
+    """McNemar's exact Sensitivity above the null (the analysis), and below
+    it from a start below 1 (the search itself): the odds ratio shown, the
+    actual alpha, p12 and p21 at it (mcnemar_sensitivity.py)."""
+    rows, below = [], []
+    cases = [  # tails, alpha, power, pd, N, balancing
+        ("Two", "0.05", 0.8, 0.3, 20000, 0),
+        ("Two", "0.05", 0.8, 0.3, 30000, 0),
+        ("Two", "0.05", 0.8, 0.3, 100000, 0),
+        ("One", "0.136", 0.56, 0.7044, 5443, 0),
+        ("One", "0.329747", 0.496045, 0.969298, 238, 0),
+        ("Two", "0.05", 0.3, 0.4, 150, 0),
+        ("Two", "0.06071", 0.2726, 0.5088, 5163, 0),
+        # Few pairs: the power moves in large steps of the regions' counts.
+        ("One", "0.05", 0.5, 0.5, 10, 0),
+        ("One", "0.2", 0.3, 0.9, 3, 0),
+        ("Two", "0.3", 0.6, 0.6, 12, 0),
+        ("Two", "0.1", 0.5, 0.25, 30, 0),
+        ("One", "0.001408", 0.5283, 0.5764, 23, 0),
+        # An odds ratio above 100, shown with seven significant digits.
+        ("One", "0.01", 0.93, 0.5, 20, 0),
+        # Balancing 1, whose major tail changes sides with the null.
+        ("Two", "0.05", 0.8, 0.5, 60, 1),
+        ("Two", "0.2", 0.4, 0.7, 15, 1),
+        ("One", "0.0004186", 0.5732, 0.1714, 10554, 1),
+        # Balancing 2: under p1 = 1/2 the next two counts of the regions,
+        # symmetric about k/2, have the same probability at many numbers of
+        # pairs, and the upper region takes the tie.
+        ("Two", "0.01043", 0.2691, 0.5192, 60, 2),
+        ("Two", "0.07444", 0.597, 0.5065, 23, 2),
+        ("Two", "0.01863", 0.9879, 0.4634, 116, 2),
     ]
-    for tails, alpha, target, pd, n in cases:
+    with_ties = {16, 17, 18}
+    mirrored = {0, 3, 7, 12, 13, 14}
+    for i, (tails, alpha, target, pd, n, method) in enumerate(cases):
         one = tails == "One"
-        setup = mcnemar_float_setup(n, pd, alpha, one)
-        f = lambda x: mcnemar_float_power(setup, x)[0] - target
-        hi = 1.0001
-        while f(hi) < 0:
-            hi = 1 + 2 * (hi - 1)
-        odds = optimize.brentq(f, 1.0, hi, xtol=1e-13, rtol=1e-15)
-        size = mcnemar_float_power(setup, odds)[1]
-        rows.append(f"604\tsensitivity\t-1\ttails={tails} approx=0 alpha={alpha} power={target} "
-                    f"pd={pd} n={n}\tor={fmt(odds)} actualalpha={fmt(size)}")
-    return rows
+        inputs = f"tails={tails} approx=0 bal={method} alpha={alpha} power={target} pd={pd} n={n}"
+        for above in (True, False) if i in mirrored else (True,):
+            # Ties of balancing 2 are decided exactly here, to the upper
+            # region; the rows meant to meet them do.
+            ties = []
+            root, shown, _, size, margin = mcs.sensitivity(n, pd, alpha, target, one, method,
+                                                           above, ties=ties)
+            assert bool(ties) == (i in with_ties), (inputs, ties)
+            assert margin > 1e-10, (inputs, root)
+            odds = root
+            outputs = (f"or={fmt(float(shown))} actualalpha={fmt(size)} p12={fmt(pd * odds / (odds + 1))} "
+                       f"p21={fmt(pd / (odds + 1))}")
+            if above:
+                rows.append(f"604\tsensitivity\t-1\t{inputs}\t{outputs}")
+                continue
+            # Two starts below the null: one whose power exceeds the
+            # target (the walk goes toward the null), one whose power
+            # misses it (away from the null).
+            for start in (root / 2, (1 + root) / 2):
+                below.append(f"604\tsensitivity\t-1\t{inputs} start={start:.6g}\t{outputs}")
+    return rows, below
 
 
 # ------------------------------------------------------- McNemar, exact tails
@@ -338,6 +337,8 @@ def write(name, rows):
 
 
 if __name__ == "__main__":
-    write("sensitivity_null.tsv", sensitivity_rows())
+    above, below = sensitivity_rows()
+    write("sensitivity_null.tsv", above)
+    write("sensitivity_below_null.tsv", below)
     write("criterion_floor.tsv", criterion_rows())
     write("compromise_near_one.tsv", compromise_rows())

@@ -111,6 +111,9 @@ int main(int argc, char** argv) {
     const long count = argc > 1 ? std::atol(argv[1]) : 200;
     const std::string only = argc > 2 ? argv[2] : "";
     rng.seed(argc > 3 ? std::atol(argv[3]) : 12345);
+    // An analysis type alone: apriori, compromise, criterion, posthoc or
+    // sensitivity.
+    const std::string onlyType = argc > 4 ? argv[4] : "";
     // A binomial test with random options.
     auto binomial = [](auto make) {
         return [make](std::string* o) -> std::unique_ptr<PowerAnalysis> {
@@ -148,11 +151,13 @@ int main(int argc, char** argv) {
          1000},
     };
     const AnalysisType types[] = {kAPriori, kCompromise, kCriterion, kPostHoc, kSensitivity};
+    const char* typeNames[] = {"apriori", "compromise", "criterion", "posthoc", "sensitivity"};
     long id = 0;
     for (const Maker& m : makers) {
         if (!only.empty() && only != m.name) continue;
-        for (AnalysisType type : types) {
-            for (long i = 0; i < count; ++i) RunCase(m, type, id++);
+        for (int t = 0; t < 5; ++t) {
+            if (!onlyType.empty() && onlyType != typeNames[t]) continue;
+            for (long i = 0; i < count; ++i) RunCase(m, types[t], id++);
         }
     }
     std::fflush(stdout);

@@ -24,7 +24,9 @@ searches over N, p2, alpha and the count follow the rules the program uses:
   (regularised incomplete beta of scipy); it only picks the first N tried.
 
 Writes binomial_cases.tsv beside this script:
-  test id, analysis type, status, inputs, outputs (key=value pairs).
+  test id, analysis type, status, inputs, outputs (key=value pairs);
+and binomial_tiny_alpha.tsv, the two-tailed regions at alphas far below
+those the input accepts.
 Run: /usr/bin/python3 binomial_reference.py
 """
 
@@ -450,6 +452,10 @@ def main():
         (False, 2, "0.65", "0.2", "0.05", 40),
         (False, 2, "0.5", "0.2", "0.05", 60),  # only the minor tail grows
         (False, 2, "0.5", "0.8", "0.05", 5),  # lower alpha/2 count at 0
+        # p1 1/2: the next lower and upper counts, symmetric about N/2, have
+        # equal probability, and the upper region takes the tie.
+        (False, 2, "0.5", "0.6418", "0.0001827", 77),
+        (False, 2, "0.5", "0.57014", "0.01156", 93),
         (False, 0, "0.65", "0.45", "0.01", 120),
     ]:
         t = Test(p1, p2, one, method)
@@ -571,6 +577,25 @@ def main():
             ins.append(("p0", p1))
         add(test_id, "sensitivity", ins,
             [("lower", L), ("upper", U), ("actualalpha", act), ("g", p2 - float(p1))])
+
+    # Regions far below the alphas the input accepts, as McNemar's exact
+    # power meets them for each number of pairs: the computed masses of a
+    # tie of balancing 2 differ there by more than a tail's round-off.
+    tiny = []
+    for p2, alpha, n in [("0.19", "3.069993e-55", 633)]:
+        t = Test("0.5", p2, False, 2)
+        c1, c2, act, pw = power(t, alpha, n)
+        ins = " ".join(f"{k}={v}" for k, v in [("method", 2), ("p2", p2), ("alpha", alpha),
+                                                 ("n", n), ("p1", "0.5")])
+        outs = " ".join(f"{k}={fmt(v)}" for k, v in [("lower", min(c1, c2)), ("upper", max(c1, c2)),
+                                                      ("power", pw), ("actualalpha", act)])
+        tiny.append(f"601\tposthoc\t-1\t{ins}\t{outs}")
+    here = os.path.dirname(os.path.abspath(__file__))
+    with open(os.path.join(here, "binomial_tiny_alpha.tsv"), "w") as out:
+        out.write("# test\ttype\tstatus\tinputs\toutputs\n")
+        out.write("# written by binomial_reference.py; two tails, method is the alpha balancing\n")
+        for row in tiny:
+            out.write(row + "\n")
 
     path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "binomial_cases.tsv")
     with open(path, "w") as out:
