@@ -921,40 +921,41 @@ double MRCDistribution::UpperQuantile(double q) {
 
 double MRCRoot::Evaluate(double x) {
     if (mode == 0) return target - distribution.Cdf(x);
+    // The family rises stochastically with rho^2, so the quantile p equals
+    // target exactly where P(R^2 <= target) = p: one tail at target instead
+    // of a quantile search at every step. The tail each limit is read from
+    // is the small one, which keeps its digits where 1 - p rounds.
     distribution.SetParam(0, x);
-    return target - distribution.Quantile(mode == 1 ? 1.0 - alpha / 2.0 : alpha / 2.0);
+    if (mode == 1) return alpha / 2.0 - distribution.Survival(target);
+    return distribution.Cdf(target) - alpha / 2.0;
 }
 
 namespace {
 
-// Brackets the rho^2 at which the quantile prob of `null`'s family equals
-// r2, starting from start: the quantile grows with rho^2, so rho^2 shrinks
-// by a factor 1.6 while the quantile lies above r2 and otherwise moves half
-// way towards 1.
-void BracketRho(MRCDistribution& dist, double start, double prob, double r2, double* lo,
-                double* hi) {
+// Brackets the rho^2 at which root's quantile equals its target, starting
+// from start: the quantile grows with rho^2 (root's value falls), so rho^2
+// shrinks by a factor 1.6 while the quantile lies above the target and
+// otherwise moves half way towards 1.
+void BracketRho(MRCRoot& root, double start, double* lo, double* hi) {
     double rho2 = start;
     *lo = *hi = rho2;
-    dist.SetParam(0, rho2);
-    double q = dist.Quantile(prob);
-    if (q > r2) {
-        for (int steps = 0; q > r2; ++steps) {
+    double value = root.Evaluate(rho2);
+    if (value < 0.0) {
+        for (int steps = 0; value < 0.0; ++steps) {
             if (steps == kWalkSteps)
                 Fail("MRCDist-SolveRhoInterval", "failed to converge", QuorixError::kNoConvergence);
             *hi = rho2;
             rho2 /= 1.6;
-            dist.SetParam(0, rho2);
-            q = dist.Quantile(prob);
+            value = root.Evaluate(rho2);
         }
         *lo = rho2;
     } else {
-        for (int steps = 0; q < r2; ++steps) {
+        for (int steps = 0; value > 0.0; ++steps) {
             if (steps == kWalkSteps)
                 Fail("MRCDist-SolveRhoInterval", "failed to converge", QuorixError::kNoConvergence);
             *lo = rho2;
             rho2 += (1.0 - rho2) / 2.0;
-            dist.SetParam(0, rho2);
-            q = dist.Quantile(prob);
+            value = root.Evaluate(rho2);
         }
         *hi = rho2;
     }
@@ -986,11 +987,13 @@ void MRCDistribution::SolveRhoInterval(double r2, double alpha, double* q, doubl
 
     double lo = 0.0, hi = 0.0;
     if (r2 > c) {
-        BracketRho(null, r2, 1.0 - alpha / 2.0, r2, &lo, &hi);
+        root.mode = 1;
+        BracketRho(root, r2, &lo, &hi);
         *lower = solve(1, lo, hi, 10000);
     } else {
         *lower = 0.0;
     }
-    BracketRho(null, r2 > c ? r2 : c, alpha / 2.0, r2, &lo, &hi);
+    root.mode = 2;
+    BracketRho(root, r2 > c ? r2 : c, &lo, &hi);
     *upper = solve(2, lo, hi, 1000);
 }

@@ -82,8 +82,10 @@ class MRCDistribution : public NoncentralDistribution {
 };
 
 // Inverts the R^2 distribution in rho^2. Mode 0: target - Cdf(x) of the
-// embedded distribution; mode 1: target minus its 1 - alpha/2 quantile
-// with rho^2 = x; mode 2: target minus its alpha/2 quantile with rho^2 = x.
+// embedded distribution; with rho^2 = x, mode 1: alpha/2 - P(R^2 > target),
+// zero where target is the 1 - alpha/2 quantile; mode 2: P(R^2 <= target) -
+// alpha/2, zero where target is the alpha/2 quantile. Modes 1 and 2 fall as
+// x rises.
 class MRCRoot : public Root {
   public:
     MRCRoot(const MRCDistribution& dist, double targetValue, double alphaValue, int modeValue)
