@@ -384,23 +384,20 @@ double PowerExactBinomial::SolveEffectSize(double alphaValue, double target, dou
         throw QuorixError("Exact-EffectSize: no effect size found", QuorixError::kAboveUpperBound,
                           kHighestProportionH1);
     }
-    double lo = proportion1, hi = kHighestProportionH1;
-    double found = effectSize;
-    do {
-        if (IsCancelled()) throw CancelledError();
-        const double p2 = (lo + hi) / 2.0;
-        found = EffectForProportionH1(p2);
-        effectSize = found;
-        UpdateProportionH1();
-        const double p = powerAt(proportion2);
-        if (std::fabs(p - target) < 1e-10) break;
-        if (p < target) {
-            lo = p2;
-        } else {
-            hi = p2;
-        }
-    } while (hi - lo > 1e-8);
-    return found;
+    // The power is continuous in p2 while the counts stay fixed: the root,
+    // to 1e-13 of p2, so that the effect shown is the root rounded. Where
+    // the size of the regions alone reaches the target, no effect is needed.
+    const double p2 = powerAt(proportion1) >= target
+                          ? proportion1
+                          : exact_search::EffectRoot(
+                                [&](double x) {
+                                    if (IsCancelled()) throw CancelledError();
+                                    return powerAt(x);
+                                },
+                                target, proportion1, kHighestProportionH1);
+    effectSize = EffectForProportionH1(p2);
+    UpdateProportionH1();
+    return effectSize;
 }
 
 // ------------------------------------------------------------ Criterion

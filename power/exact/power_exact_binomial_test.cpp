@@ -176,6 +176,37 @@ TEST(ExactBinomialTests, BalancingTwoGivesTiesToTheUpperRegionAtTinyAlpha) {
     }
 }
 
+// Sensitivity shows the root of the power in p2 rounded to its digits
+// (mpmath: sign test, 515 pairs, one tail from 312: g 0.10374945026; one
+// proportion, N 2, both successes: g = sqrt(0.8949) - 0.3949 =
+// 0.55109154330), where a bracket of 1e-8 had shown the neighbouring digit;
+// where the regions' size alone reaches the target (actual alpha 0.5 of two
+// pairs against power 0.2733) no effect is needed and none is shown.
+TEST(ExactBinomialTests, SensitivityShowsTheRootRounded) {
+    struct Case {
+        int id;
+        Texts inputs;
+        double shown;
+    };
+    const Case cases[] = {
+        {603,
+         {{"tails", "One"}, {"alpha", "1.348e-06"}, {"power", "0.4808"}, {"n", "515"}},
+         0.1037495},
+        {602,
+         {{"tails", "One"}, {"alpha", "0.1685"}, {"power", "0.8949"}, {"n", "2"}, {"p0", "0.3949"}},
+         0.5510915},
+        {603, {{"tails", "Two"}, {"alpha", "0.0001988"}, {"power", "0.2733"}, {"n", "2"}}, 0.0},
+    };
+    for (const Case& c : cases) {
+        auto test = Make(c.id);
+        test->alphaBalancing = 2;
+        test->strictCriticalRegion = false;
+        const auto run = Calculate(*test, kSensitivity, c.inputs);
+        ASSERT_EQ(run->status, kCalculateDone) << c.id << " " << run->message;
+        EXPECT_DOUBLE_EQ(run->Value("g"), c.shown) << c.id;
+    }
+}
+
 // A tail that holds alpha exactly is a region of size alpha, although the
 // incomplete beta ratio gives P(X >= 6 | 7, 1/2) an ulp above 8/128 = 1/16.
 // Two tails take at most alpha/2 above and less than alpha/2 below, so the

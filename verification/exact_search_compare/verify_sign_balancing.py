@@ -250,11 +250,10 @@ def check(line):
                 lo = mid
             else:
                 hi = mid
-        # The binomial tests' own Sensitivity search stops at a bracket of
-        # 1e-8 and shows a value within it: the root to that and the unit.
+        # The root rounded to the digits shown.
         root = (lo + hi) / 2
         return got == (L, U) \
-            and abs(mp.mpf(out['Effect size g']) - root) <= 0.5 * unit(root) + mp.mpf('1e-8') \
+            and abs(mp.mpf(out['Effect size g']) - root) <= 0.5 * unit(root) + mp.mpf('1e-13') \
             and close(out['Actual $\\alpha$'], as_mp(size))
     return None
 
