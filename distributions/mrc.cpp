@@ -1,5 +1,7 @@
 #include "distributions/mrc.h"
 
+#include <gsl/gsl_integration.h>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -358,31 +360,23 @@ double DirectSum(const TailSummand& s, double i0, double i1, double top) {
     return total;
 }
 
-// The n-point Gauss-Legendre rule on [-1, 1] (n even), by Newton's method
-// on the Legendre polynomial: the positive nodes and their weights.
+// The positive nodes of the n-point Gauss-Legendre rule on [-1, 1] (n
+// even) and their weights.
 template <int n>
 struct GaussLegendre {
     double node[n / 2];
     double weight[n / 2];
     GaussLegendre() {
-        for (int i = 0; i < n / 2; ++i) {
-            double z = std::cos(3.141592653589793 * (i + 0.75) / (n + 0.5));
-            double derivative = 1.0;
-            for (int iteration = 0; iteration < 100; ++iteration) {
-                double p1 = 1.0, p2 = 0.0;
-                for (int j = 1; j <= n; ++j) {
-                    const double p3 = p2;
-                    p2 = p1;
-                    p1 = ((2.0 * j - 1.0) * z * p2 - (j - 1.0) * p3) / j;
-                }
-                derivative = n * (z * p1 - p2) / (z * z - 1.0);
-                const double previous = z;
-                z -= p1 / derivative;
-                if (std::fabs(z - previous) <= 1e-16) break;
+        gsl_integration_glfixed_table* table = gsl_integration_glfixed_table_alloc(n);
+        for (int i = 0, j = 0; i < n; ++i) {
+            double x = 0.0, w = 0.0;
+            gsl_integration_glfixed_point(-1.0, 1.0, static_cast<size_t>(i), &x, &w, table);
+            if (x > 0.0 && j < n / 2) {
+                node[j] = x;
+                weight[j++] = w;
             }
-            node[i] = z;
-            weight[i] = 2.0 / ((1.0 - z * z) * derivative * derivative);
         }
+        gsl_integration_glfixed_table_free(table);
     }
 };
 
