@@ -7,8 +7,10 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTabBar>
 #include <algorithm>
 
@@ -27,6 +29,68 @@ Qt::Alignment HorizontalAlignment(unsigned style) {
     if (style & kAlignCenter) return Qt::AlignHCenter;
     return Qt::AlignLeft;
 }
+
+// A form's group box: a thin rounded frame in the palette's mid colour,
+// its top line running through the middle of the caption, and the caption in
+// a gap of the line near the left end. The controls of the table sit inside
+// the frame where their rows begin. Drawn here rather than by a style sheet:
+// the first style sheet costs the program a good part of its start-up.
+class FramedGroupBox : public QGroupBox {
+  public:
+    FramedGroupBox(const QString& caption, QWidget* parent) : QGroupBox(caption, parent) {}
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QFontMetrics metrics = fontMetrics();
+        const QString caption = title();
+        // The caption's box holds the caption and one space; the gap adds
+        // two pixels on each side of it, six pixels from the left edge.
+        const int captionWidth =
+            metrics.size(Qt::TextShowMnemonic, caption + QLatin1Char(' ')).width();
+        const QRect captionBox(8, 0, captionWidth, metrics.height());
+        painter.save();
+        if (!caption.isEmpty())
+            painter.setClipRegion(QRegion(rect()) - captionBox.adjusted(-2, 0, 2, 0));
+        DrawFrame(&painter,
+                  QRect(0, metrics.height() / 2, width(), height() - metrics.height() / 2));
+        painter.restore();
+        style()->drawItemText(&painter, captionBox,
+                              Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextShowMnemonic, palette(),
+                              isEnabled(), caption, QPalette::WindowText);
+    }
+
+  private:
+    // One-pixel sides between the corners, and each corner of radius 2 as
+    // two antialiased eighth-circles, one finishing each side that meets there.
+    void DrawFrame(QPainter* painter, const QRect& frame) const {
+        const QColor colour = palette().color(QPalette::Mid);
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->setPen(QPen(colour, 1, Qt::SolidLine, Qt::SquareCap));
+        painter->setBrush(Qt::NoBrush);
+        const qreal x = frame.x(), y = frame.y(), w = frame.width(), h = frame.height();
+        const QRectF topLeft(x + 0.5, y + 0.5, 3, 3), topRight(x + w - 3.5, y + 0.5, 3, 3);
+        const QRectF bottomLeft(x + 0.5, y + h - 3.5, 3, 3),
+            bottomRight(x + w - 3.5, y + h - 3.5, 3, 3);
+        auto arc = [painter](const QRectF& box, int startDegrees, int spanDegrees) {
+            painter->drawArc(box, startDegrees * 16, spanDegrees * 16);
+        };
+        // Bottom, right, left, top: where the antialiased ends overlap, the
+        // later side is the one on top.
+        painter->fillRect(QRectF(x + 2, y + h - 1, w - 4, 1), colour);
+        arc(bottomLeft, 225, 45);
+        arc(bottomRight, 315, -45);
+        painter->fillRect(QRectF(x + w - 1, y + 2, 1, h - 4), colour);
+        arc(topRight, 0, 45);
+        arc(bottomRight, 0, -45);
+        painter->fillRect(QRectF(x, y + 2, 1, h - 4), colour);
+        arc(topLeft, 180, -45);
+        arc(bottomLeft, 180, 45);
+        painter->fillRect(QRectF(x + 2, y, w - 4, 1), colour);
+        arc(topLeft, 90, 45);
+        arc(topRight, 90, -45);
+    }
+};
 
 }  // namespace
 
@@ -66,20 +130,9 @@ QWidget* DialogForm::CreateControl(const ControlSpec& spec) {
             widget = label;
             break;
         }
-        case ControlKind::GroupBox: {
-            // The frame line runs through the middle of the caption, so that the
-            // controls of the table sit inside the frame where their rows begin.
-            auto* box = new QGroupBox(caption, this);
-            const int half = QFontMetrics(dialogFont_).height() / 2;
-            box->setStyleSheet(
-                QStringLiteral("QGroupBox { border: 1px solid palette(mid); border-radius: 2px;"
-                               " margin-top: %1px; }"
-                               "QGroupBox::title { subcontrol-origin: margin;"
-                               " subcontrol-position: top left; left: 6px; padding: 0 2px; }")
-                    .arg(half));
-            widget = box;
+        case ControlKind::GroupBox:
+            widget = new FramedGroupBox(caption, this);
             break;
-        }
         case ControlKind::Edit: {
             auto* edit = new QLineEdit(caption, this);
             edit->setAlignment(HorizontalAlignment(spec.style) | Qt::AlignVCenter);

@@ -6,7 +6,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -113,6 +115,46 @@ TEST(DialogForm, ControlsAndADroppedListShowTheDialogFont) {
               QFontInfo(form.DialogFont()).pointSizeF());
     EXPECT_EQ(list->view()->font().family(), form.DialogFont().family());
     list->hidePopup();
+}
+
+// The form draws its group boxes itself; the reference is the same frame as
+// Qt's style-sheet engine draws it from a description of the look: a rounded
+// one-pixel border in the palette's mid colour, its top line through the middle
+// of the caption, and the caption six pixels in, padded by two.
+TEST(DialogForm, GroupBoxesLookAsTheirStyleSheetDescriptionDraws) {
+    const char* captions[] = {
+        "Test family", "Output Parameters  ", "A", "x", "           From confidence interval", ""};
+    const QSize sizes[] = {{100, 40}, {290, 250}, {120, 33}, {50, 30}, {250, 70}, {57, 61}};
+    for (size_t i = 0; i < std::size(captions); ++i) {
+        for (bool enabled : {true, false}) {
+            DialogTemplate t;
+            t.width = 400;
+            t.height = 300;
+            t.controls = {{kNoControlId,
+                           ControlKind::GroupBox,
+                           captions[i],
+                           {0, 0, 10, 10},
+                           enabled ? kStyleNone : kDisabled,
+                           {}}};
+            DialogForm form(t);
+            auto* drawn = form.findChild<QGroupBox*>();
+            ASSERT_NE(drawn, nullptr);
+            drawn->setGeometry(QRect(QPoint(0, 0), sizes[i]));
+            QGroupBox reference(QString::fromUtf8(captions[i]), &form);
+            reference.setFont(form.DialogFont());
+            reference.setGeometry(drawn->geometry());
+            reference.setEnabled(enabled);
+            reference.setStyleSheet(
+                QStringLiteral("QGroupBox { border: 1px solid palette(mid); border-radius: 2px;"
+                               " margin-top: %1px; }"
+                               "QGroupBox::title { subcontrol-origin: margin;"
+                               " subcontrol-position: top left; left: 6px; padding: 0 2px; }")
+                    .arg(QFontMetrics(form.DialogFont()).height() / 2));
+            const QImage expected = reference.grab().toImage();
+            const QImage actual = drawn->grab().toImage();
+            EXPECT_EQ(actual, expected) << '"' << captions[i] << "\" enabled " << enabled;
+        }
+    }
 }
 
 // Two groups side by side in one frame, and a third whose buttons are not
