@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QStandardPaths>
+#include <utility>
+#include <vector>
 
 QString ToWideString(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -131,9 +133,36 @@ QString PlainMath(const QString& math) {
     return out;
 }
 
+// The markup written as one character, in the order it is replaced: built
+// once, not for every label.
+const std::vector<std::pair<QString, QString>>& MarkupReplacements() {
+    static const std::vector<std::pair<QString, QString>> replacements = [] {
+        std::vector<std::pair<QString, QString>> table;
+        table.emplace_back(QStringLiteral("$\\chi^2$"), QStringLiteral(u"χ²"));
+        table.emplace_back(QStringLiteral("$^2$"), QStringLiteral(u"²"));
+        for (size_t i = 0; i < std::size(kLowerGreek); ++i) {
+            table.emplace_back(QStringLiteral("$\\%1$").arg(QLatin1String(kLowerGreek[i])),
+                               QString(QChar(static_cast<char16_t>(0x03B1 + i))));
+        }
+        for (size_t i = 0; i < std::size(kUpperGreek); ++i) {
+            if (!kUpperGreek[i]) continue;
+            table.emplace_back(QStringLiteral("$\\%1$").arg(QLatin1String(kUpperGreek[i])),
+                               QString(QChar(static_cast<char16_t>(0x0391 + i))));
+        }
+        table.emplace_back(QStringLiteral("$\\bullet$"), QString(QChar(0x2022)));
+        table.emplace_back(QStringLiteral("$\\rightarrow$"), QString(QChar(0x2192)));
+        table.emplace_back(QStringLiteral("$\\ge$"), QString(QChar(0x2265)));
+        table.emplace_back(QStringLiteral("$\\le$"), QString(QChar(0x2264)));
+        return table;
+    }();
+    return replacements;
+}
+
 }  // namespace
 
 void TexToUnicode(QString& text) {
+    // Markup lives only between dollar signs; most labels have none.
+    if (!text.contains(QLatin1Char('$'))) return;
     // A subscript written after its math segment ("$\\sigma$_x1") reads as
     // one name in plain text, as a subscript inside the segment does.
     // Scanned by hand: a regular expression here would compile at start-up,
@@ -149,21 +178,7 @@ void TexToUnicode(QString& text) {
             ++i;  // the underscore goes
     }
     text = joined;
-    ReplaceAll(text, QStringLiteral("$\\chi^2$"), QStringLiteral(u"χ²"));
-    ReplaceAll(text, QStringLiteral("$^2$"), QStringLiteral(u"²"));
-    for (size_t i = 0; i < std::size(kLowerGreek); ++i) {
-        ReplaceAll(text, QStringLiteral("$\\%1$").arg(QLatin1String(kLowerGreek[i])),
-                   QString(QChar(static_cast<char16_t>(0x03B1 + i))));
-    }
-    for (size_t i = 0; i < std::size(kUpperGreek); ++i) {
-        if (!kUpperGreek[i]) continue;
-        ReplaceAll(text, QStringLiteral("$\\%1$").arg(QLatin1String(kUpperGreek[i])),
-                   QString(QChar(static_cast<char16_t>(0x0391 + i))));
-    }
-    ReplaceAll(text, QStringLiteral("$\\bullet$"), QString(QChar(0x2022)));
-    ReplaceAll(text, QStringLiteral("$\\rightarrow$"), QString(QChar(0x2192)));
-    ReplaceAll(text, QStringLiteral("$\\ge$"), QString(QChar(0x2265)));
-    ReplaceAll(text, QStringLiteral("$\\le$"), QString(QChar(0x2264)));
+    for (const auto& [markup, plain] : MarkupReplacements()) ReplaceAll(text, markup, plain);
 
     // Whatever markup the table does not know, written plainly.
     QString out;
