@@ -13,6 +13,7 @@
 #include <QWidget>
 #include <chrono>
 #include <clocale>
+#include <string>
 #include <system_error>
 #include <thread>
 
@@ -92,7 +93,15 @@ class DeferredIconStyle : public QProxyStyle {
 }  // namespace
 
 void UseCLocale() {
+    // Every category but the character classes, which the application
+    // object has already set to a UTF-8 locale: the program's numbers, dates
+    // and messages do not depend on them, and the X library keys its text
+    // conversions on them, so changing them would make it read its locale
+    // tables a second time to set the window's title.
+    const char* characterClasses = std::setlocale(LC_CTYPE, nullptr);
+    const std::string kept = characterClasses ? characterClasses : "C";
     std::setlocale(LC_ALL, "C");
+    std::setlocale(LC_CTYPE, kept.c_str());
     QLocale::setDefault(QLocale::c());
 }
 
