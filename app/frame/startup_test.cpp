@@ -62,6 +62,8 @@ TEST(Startup, LeavesTheCLocaleEvenOnAGermanDesktop) {
     EXPECT_STREQ(text, "0.125");
     for (int category : {LC_NUMERIC, LC_TIME, LC_COLLATE, LC_MONETARY, LC_MESSAGES})
         EXPECT_STREQ(std::setlocale(category, nullptr), "C") << category;
+    // The character classes stay as the application object set them.
+    EXPECT_STRNE(std::setlocale(LC_CTYPE, nullptr), "C");
     EXPECT_EQ(QLocale().decimalPoint(), ".");
     // The environment does ask for the German comma: without the start-up's
     // reset the numbers above would print as "0,125".
