@@ -102,8 +102,16 @@ DialogForm::DialogForm(const DialogTemplate& dialog, QWidget* parent)
     setFont(dialogFont_);
     setAutoFillBackground(true);
     clientSize_ = units_.ToPixels(dialog.width, dialog.height);
-    for (const ControlSpec& spec : dialog.controls) {
+    byPlace_.assign(dialog.controls.size(), nullptr);
+    for (size_t place = 0; place < dialog.controls.size(); ++place) {
+        const ControlSpec& spec = dialog.controls[place];
+        if ((spec.style & kMadeOnFirstUse) && spec.id != kNoControlId &&
+            spec.kind != ControlKind::RadioButton) {
+            waiting_.emplace(spec.id, std::make_pair(place, spec));
+            continue;
+        }
         QWidget* control = CreateControl(spec);
+        byPlace_[place] = control;
         ordered_.push_back(control);
         if (spec.id != kNoControlId) byId_[spec.id] = control;
     }
@@ -219,9 +227,12 @@ QWidget* DialogForm::CreateControl(const ControlSpec& spec) {
     // setting the font on it would make Qt build the dropped list and its item
     // view at once, for every list of every form at start-up.
     if (!qobject_cast<QComboBox*>(widget)) widget->setFont(dialogFont_);
-    widget->setGeometry(rect);
+    // Within the border, for a control made after the form took one.
+    widget->setGeometry(rect.translated(frameWidth(), frameWidth()));
     if (spec.style & kDisabled) widget->setEnabled(false);
-    widget->setVisible(!(spec.style & kHidden));
+    // A control made on first use comes hidden: the form shows what it needs,
+    // and a control asked for only to be read or hidden stays out of sight.
+    widget->setVisible(!(spec.style & (kHidden | kMadeOnFirstUse)));
     return widget;
 }
 
@@ -243,8 +254,38 @@ void DialogForm::SetBordered(bool bordered) {
 }
 
 QWidget* DialogForm::Control(int id) const {
+    if (QWidget* made = MadeControl(id)) return made;
+    // Making a waiting control changes what the form holds, not what it
+    // shows to its callers: it is as if the control had always been there.
+    return waiting_.count(id) ? const_cast<DialogForm*>(this)->MakeWhenAsked(id) : nullptr;
+}
+
+QWidget* DialogForm::MadeControl(int id) const {
     auto it = byId_.find(id);
     return it == byId_.end() ? nullptr : it->second;
+}
+
+QWidget* DialogForm::MakeWhenAsked(int id) {
+    auto waiting = waiting_.find(id);
+    const size_t place = waiting->second.first;
+    QWidget* control = CreateControl(waiting->second.second);
+    waiting_.erase(waiting);
+    // The stacking of the table: under the next made control, group boxes
+    // aside, which lie under everything.
+    for (size_t next = place + 1; next < byPlace_.size(); ++next) {
+        if (byPlace_[next] && !qobject_cast<QGroupBox*>(byPlace_[next])) {
+            control->stackUnder(byPlace_[next]);
+            break;
+        }
+    }
+    byPlace_[place] = control;
+    byId_[id] = control;
+    ordered_.clear();
+    for (QWidget* made : byPlace_) {
+        if (made) ordered_.push_back(made);
+    }
+    OnControlMade(id, control);
+    return control;
 }
 
 QLineEdit* DialogForm::Edit(int id) const {
@@ -342,5 +383,7 @@ void DialogForm::SetControlText(int id, const QString& text) {
 }
 
 void DialogForm::OnControlEvent(int, ControlEvent) {}
+
+void DialogForm::OnControlMade(int, QWidget*) {}
 
 }  // namespace platform

@@ -35,12 +35,15 @@ class DialogForm : public QFrame {
     // The size of the table in pixels, border included.
     QSize TemplateSize() const { return templateSize_; }
 
-    // The control with this id, or null (also for kNoControlId).
+    // The control with this id, or null (also for kNoControlId). A control
+    // styled kMadeOnFirstUse is made here when first asked for.
     QWidget* Control(int id) const;
+    // The control with this id if it has been made, without making it.
+    QWidget* MadeControl(int id) const;
     QLineEdit* Edit(int id) const;
     QComboBox* List(int id) const;
     QAbstractButton* Button(int id) const;
-    // Every control in table order, unnamed ones included.
+    // Every control made so far in table order, unnamed ones included.
     const std::vector<QWidget*>& Controls() const { return ordered_; }
 
     // Shows the border or not; the controls keep their place in the client area.
@@ -67,9 +70,12 @@ class DialogForm : public QFrame {
   protected:
     // Called for every user action on a control with an id.
     virtual void OnControlEvent(int id, ControlEvent event);
+    // Called when a control styled kMadeOnFirstUse has been made.
+    virtual void OnControlMade(int id, QWidget* control);
 
   private:
     QWidget* CreateControl(const ControlSpec& spec);
+    QWidget* MakeWhenAsked(int id);
 
     int templateId_ = 0;
     QFont dialogFont_;
@@ -78,6 +84,10 @@ class DialogForm : public QFrame {
     QSize templateSize_;
     std::map<int, QWidget*> byId_;
     std::vector<QWidget*> ordered_;
+    // Controls styled kMadeOnFirstUse that are not made yet, by id, with
+    // their place in the table; and the made controls by that place.
+    std::map<int, std::pair<size_t, ControlSpec>> waiting_;
+    std::vector<QWidget*> byPlace_;
     struct RadioGroup {
         int firstId;
         QButtonGroup* buttons;

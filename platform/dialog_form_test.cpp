@@ -87,6 +87,47 @@ TEST(DialogForm, ABorderKeepsTheClientArea) {
     EXPECT_EQ(form.Control(10)->pos(), before);
 }
 
+// Controls made on first use: absent until asked for by id, then made hidden,
+// in their table place for stacking and order, within a border taken before.
+TEST(DialogForm, MakesAWaitingControlWhenFirstAskedFor) {
+    class MadeRecorder : public DialogForm {
+      public:
+        using DialogForm::DialogForm;
+        std::vector<int> made;
+
+      protected:
+        void OnControlMade(int id, QWidget*) override { made.push_back(id); }
+    };
+    DialogTemplate t = SampleTable();
+    t.controls[1].style |= kMadeOnFirstUse;  // the label, under the edit and button
+    t.controls[3].style |= kMadeOnFirstUse;  // the button, over both
+    MadeRecorder form(t);
+    form.SetBordered(true);
+    form.show();
+    ASSERT_EQ(form.Controls().size(), 3u);
+    EXPECT_EQ(form.MadeControl(10), nullptr);
+    EXPECT_TRUE(form.made.empty());
+
+    QWidget* button = form.Control(12);
+    QWidget* label = form.Control(10);
+    ASSERT_TRUE(label && button);
+    EXPECT_EQ(form.made, (std::vector<int>{12, 10}));
+    EXPECT_EQ(form.Control(10), label);  // made once
+    EXPECT_EQ(form.made.size(), 2u);
+    EXPECT_TRUE(label->isHidden());
+    EXPECT_EQ(label->geometry(), form.Units().ToPixels(DialogRect{8, 10, 60, 12}).translated(1, 1));
+    EXPECT_EQ(label->font(), form.DialogFont());
+    const std::vector<QWidget*> tableOrder = {form.Controls()[0], label, form.Control(11), button,
+                                              form.Control(13)};
+    EXPECT_EQ(form.Controls(), tableOrder);
+    // Stacking, bottom to top, follows the table with the group box lowest.
+    std::vector<QWidget*> stacked;
+    for (QObject* child : form.children()) {
+        if (auto* w = qobject_cast<QWidget*>(child)) stacked.push_back(w);
+    }
+    EXPECT_EQ(stacked, tableOrder);
+}
+
 TEST(DialogForm, ReportsUserActionsOnControlsById) {
     RecordingForm form(SampleTable());
     qobject_cast<QPushButton*>(form.Control(12))->click();

@@ -31,6 +31,10 @@ enum ControlStyle : unsigned {
     kDisabled = 1u << 4,
     kBorder = 1u << 5,
     kGroup = 1u << 6,  // a radio button that begins a new group of choices
+    // Made when it is first asked for by its id rather than with the form,
+    // and made hidden: for rows that most uses of a form never show. Radio
+    // buttons and controls without an id are always made with the form.
+    kMadeOnFirstUse = 1u << 7,
 };
 
 // The control id of controls that nobody addresses (group boxes, captions).

@@ -58,19 +58,23 @@ DialogTemplate EditFieldForm() {
     DialogTemplate t = Form(143, 345, 157);
     Add(t, kNoControlId, ControlKind::GroupBox, "Input Parameters", {4, 2, 167, 153});
     Add(t, kNoControlId, ControlKind::GroupBox, "Output Parameters  ", {174, 2, 167, 153});
+    // A test shows only some of the rows, and of each input row either the
+    // edit or the list: the rows' controls are made when first shown.
+    const unsigned later = platform::kMadeOnFirstUse;
     for (int row = 0; row < kRowCount; ++row) {
         const int y = 10 + 13 * row;
-        Add(t, InputLabelId(row), ControlKind::Label, "", {13, y, 99, 12}, platform::kAlignRight);
-        Add(t, InputEditId(row), ControlKind::Edit, "", {115, y, 52, 12}, platform::kAlignRight);
-        // Made after the label so that it lies over the label's left part.
-        Add(t, DetermineButtonId(row), ControlKind::PushButton, "Determine", {8, y, 50, 12});
+        Add(t, InputLabelId(row), ControlKind::Label, "", {13, y, 99, 12},
+            platform::kAlignRight | later);
+        Add(t, InputEditId(row), ControlKind::Edit, "", {115, y, 52, 12},
+            platform::kAlignRight | later);
+        // After the label in the table, so that it lies over the label's left part.
+        Add(t, DetermineButtonId(row), ControlKind::PushButton, "Determine", {8, y, 50, 12}, later);
         std::vector<std::string> items;
         if (row <= 6) items = {"1", "2", "3"};
-        Add(t, InputListId(row), ControlKind::DropDownList, "", {203, y, 54, 60},
-            platform::kStyleNone, items);
-        Add(t, OutputLabelId(row), ControlKind::Label, "", {179, y, 88, 12});
+        Add(t, InputListId(row), ControlKind::DropDownList, "", {203, y, 54, 60}, later, items);
+        Add(t, OutputLabelId(row), ControlKind::Label, "", {179, y, 88, 12}, later);
         Add(t, OutputEditId(row), ControlKind::Edit, "", {271, y, 65, 12},
-            platform::kAlignRight | platform::kReadOnly);
+            platform::kAlignRight | platform::kReadOnly | later);
     }
     return t;
 }

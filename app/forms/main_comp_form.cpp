@@ -33,9 +33,15 @@ void CQuorixMainCompForm::OnInitialUpdate() {
     tip_->SetTipFont(labelFont_);
     WatchMouse(this);
     for (QWidget* control : Controls()) WatchMouse(control);
-    // Tab runs down the inputs, row by row, then down the outputs; the
-    // controls were made row by row across both group boxes. Hidden
-    // controls drop out of the chain by themselves.
+    watching_ = true;
+    ChainTabOrder();
+}
+
+void CQuorixMainCompForm::ChainTabOrder() {
+    // The controls were made row by row across both group boxes, and the
+    // rows' controls when first shown. Hidden controls drop out of the
+    // chain by themselves; unmade ones are not in it.
+    tabOrderStale_ = false;
     QWidget* previous = nullptr;
     auto chain = [&previous](QWidget* next) {
         if (!next) return;
@@ -43,11 +49,20 @@ void CQuorixMainCompForm::OnInitialUpdate() {
         previous = next;
     };
     for (int row = 0; row < kRowCount; ++row) {
-        chain(Control(DetermineButtonId(row)));
-        chain(Control(InputEditId(row)));
-        chain(Control(InputListId(row)));
+        chain(MadeControl(DetermineButtonId(row)));
+        chain(MadeControl(InputEditId(row)));
+        chain(MadeControl(InputListId(row)));
     }
-    for (int row = 0; row < kRowCount; ++row) chain(Control(OutputEditId(row)));
+    for (int row = 0; row < kRowCount; ++row) chain(MadeControl(OutputEditId(row)));
+}
+
+void CQuorixMainCompForm::OnControlMade(int, QWidget* control) {
+    if (watching_) WatchMouse(control);
+    tabOrderStale_ = true;
+}
+
+void CQuorixMainCompForm::HideIfMade(int id) {
+    if (QWidget* control = MadeControl(id)) control->hide();
 }
 
 void CQuorixMainCompForm::WatchMouse(QWidget* widget) {
@@ -87,51 +102,55 @@ void CQuorixMainCompForm::SetInputs(PropertyList* inputs) {
     const int count = inputs ? static_cast<int>(inputs->size()) : 0;
     for (int row = 0; row < std::min(count, kRowCount); ++row) ShowInput(row, (*inputs)[row]);
     for (int row = std::max(count, 0); row < kRowCount; ++row) {
-        Control(InputListId(row))->hide();
-        Control(InputLabelId(row))->hide();
-        Control(InputEditId(row))->hide();
-        Control(DetermineButtonId(row))->hide();
+        HideIfMade(InputListId(row));
+        HideIfMade(InputLabelId(row));
+        HideIfMade(InputEditId(row));
+        HideIfMade(DetermineButtonId(row));
     }
+    if (tabOrderStale_) ChainTabOrder();
 }
 
 void CQuorixMainCompForm::ShowInput(int row, Property* property) {
     QWidget* label = Control(InputLabelId(row));
-    QLineEdit* edit = Edit(InputEditId(row));
-    QAbstractButton* button = Button(DetermineButtonId(row));
-    QComboBox* list = List(InputListId(row));
     ShowLabel(InputLabelId(row), property->name);
     label->show();
     switch (property->GetType()) {
         case Property::kSelection: {
             auto* selection = static_cast<PropertySelection*>(property);
-            list->setGeometry(edit->geometry());
-            edit->hide();
+            QComboBox* list = List(InputListId(row));
+            list->setGeometry(Control(InputEditId(row))->geometry());
+            HideIfMade(InputEditId(row));
             list->clear();
             for (const std::string& option : selection->options)
                 list->addItem(ToDisplayLabel(option));
             list->setCurrentIndex(selection->index < list->count() ? selection->index : -1);
             list->show();
             SetTip(list, property->helpText);
-            button->hide();
+            HideIfMade(DetermineButtonId(row));
             break;
         }
-        case Property::kExDouble:
+        case Property::kExDouble: {
+            QAbstractButton* button = Button(DetermineButtonId(row));
             button->setText(QStringLiteral("Determine =>"));
             button->show();
-            list->hide();
+            HideIfMade(InputListId(row));
             SetControlText(InputEditId(row), ToWideString(property->text));
+            QWidget* edit = Control(InputEditId(row));
             edit->show();
             effectSizePanelId_ = static_cast<PropertyExDouble*>(property)->testId;
             effectSizeRow_ = row;
             SetTip(edit, property->helpText);
             break;
-        default:
-            button->hide();
-            list->hide();
+        }
+        default: {
+            HideIfMade(DetermineButtonId(row));
+            HideIfMade(InputListId(row));
             SetControlText(InputEditId(row), ToWideString(property->text));
+            QWidget* edit = Control(InputEditId(row));
             edit->show();
             SetTip(edit, property->helpText);
             break;
+        }
     }
 }
 
@@ -146,9 +165,10 @@ void CQuorixMainCompForm::SetOutputs(PropertyList* outputs) {
         SetTip(Control(OutputEditId(row)), output->helpText);
     }
     for (int row = count; row < kRowCount; ++row) {
-        Control(OutputLabelId(row))->hide();
-        Control(OutputEditId(row))->hide();
+        HideIfMade(OutputLabelId(row));
+        HideIfMade(OutputEditId(row));
     }
+    if (tabOrderStale_) ChainTabOrder();
 }
 
 void CQuorixMainCompForm::GetInputs(PropertyList* inputs) {

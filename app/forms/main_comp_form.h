@@ -34,9 +34,14 @@ class CQuorixMainCompForm : public CFormViewEx {
 
   protected:
     void OnControlEvent(int id, platform::ControlEvent event) override;
+    void OnControlMade(int id, QWidget* control) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // Hides the control if it has been made; one never made stays unmade.
+    void HideIfMade(int id);
+    // Tab runs down the inputs, row by row, then down the outputs.
+    void ChainTabOrder();
     void ShowInput(int row, Property* property);
     void SetTip(QWidget* control, const std::string& helpText);
     // Writes a parameter label into a label control, typeset as math text.
@@ -49,4 +54,6 @@ class CQuorixMainCompForm : public CFormViewEx {
     int effectSizeRow_ = -1;
     QPointer<CXInfoTip> tip_;
     QFont labelFont_;
+    bool watching_ = false;
+    bool tabOrderStale_ = false;
 };

@@ -8,12 +8,14 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QWidget>
 
 #include "analysis/property.h"
 #include "analysis/property_input.h"
 #include "app/forms/form_tables.h"
 #include "app/forms/main_form_test_support.h"
+#include "app/widgets/xinfo_tip.h"
 #include "platform/widget_test_main.h"
 
 using namespace form_tables;
@@ -67,6 +69,21 @@ TEST_F(EditFieldFormTest, ShowsEachInputByItsType) {
     EXPECT_FALSE(form->List(InputListId(1))->isVisible());
     EXPECT_FALSE(form->Control(InputLabelId(2))->isVisible());
     EXPECT_EQ(form->EffectSizeRow(), -1);
+}
+
+// The rows' controls are made when a test first shows them; the pointer
+// resting on one still brings up its help.
+TEST_F(EditFieldFormTest, HoveringAnInputShowsItsHelp) {
+    FillInputs();
+    form->SetInputs(&inputs);
+    QComboBox* list = form->List(InputListId(1));
+    const QPoint cursor = list->mapToGlobal(list->rect().center());
+    form->Tip()->SetCursorSource([cursor] { return cursor; });
+    QMouseEvent move(QEvent::MouseMove, QPointF(list->rect().center()), QPointF(cursor),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(list, &move);
+    ASSERT_TRUE(widget_test::RunEventsUntil([&] { return form->Tip()->isVisible(); }, 2000));
+    EXPECT_TRUE(form->Tip()->CurrentText().startsWith("One- or two-tailed"));
 }
 
 TEST_F(EditFieldFormTest, ReadsTextsAndSelectionsBack) {
@@ -131,6 +148,12 @@ TEST_F(EditFieldFormTest, ShowsAndClearsOutputs) {
 
 // Tab walks down the input column, then down the output column.
 TEST_F(EditFieldFormTest, TabRunsThroughTheInputsThenTheOutputs) {
+    // A shorter test first: the later rows are made after it, and still take
+    // their place in the chain.
+    PropertyList one;
+    one.push_back(new PropertyDouble("Power", "0.95", false));
+    form->SetInputs(&one);
+    form->SetOutputs(&one);
     FillInputs();
     form->SetInputs(&inputs);
     for (const char* name : {"Power", "Critical t", "Df"})
