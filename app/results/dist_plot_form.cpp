@@ -47,10 +47,24 @@ CProtocolView* CDistPlotCompForm::CreateProtocolView(QWidget* area) {
     return view;
 }
 
+CProtocolView* CDistPlotCompForm::Protocol() const {
+    // Making the view changes what the pane holds, not what it shows.
+    return protocol_ || !graph_ ? protocol_ : const_cast<CDistPlotCompForm*>(this)->MakeProtocol();
+}
+
+CProtocolView* CDistPlotCompForm::MakeProtocol() {
+    protocol_ = CreateProtocolView(Control(kArea));
+    protocol_->setGeometry(viewRect_);
+    protocol_->stackUnder(graph_);
+    protocol_->setVisible(!graphShown_);
+    return protocol_;
+}
+
 void CDistPlotCompForm::AddProtocolEntry(const ProtocolRecord& record) {
-    if (!protocol_) return;
-    protocol_->AddRecord(record);
-    if (!graphShown_) protocol_->update();
+    CProtocolView* protocol = Protocol();
+    if (!protocol) return;
+    protocol->AddRecord(record);
+    if (!graphShown_) protocol->update();
 }
 
 void CDistPlotCompForm::OnInitialUpdate() {
@@ -61,22 +75,22 @@ void CDistPlotCompForm::OnInitialUpdate() {
         tabs->addTab(QStringLiteral("Central and noncentral distributions"));
         tabs->addTab(QStringLiteral("Protocol of power analyses"));
     }
-    // Both views take the area's rectangle once; they do not follow later
-    // size changes of the pane.
-    protocol_ = CreateProtocolView(area);
+    // Both views take the area's rectangle as it is now; they do not follow
+    // later size changes of the pane.
+    viewRect_ = area->rect();
     graph_ = new CDistGraphView(host_, area);
-    protocol_->setGeometry(area->rect());
-    graph_->setGeometry(area->rect());
+    graph_->setGeometry(viewRect_);
     ShowCurrentTab();
 }
 
 void CDistPlotCompForm::ShowCurrentTab() {
-    if (!graph_ || !protocol_) return;
+    if (!graph_) return;
     graph_->setVisible(graphShown_);
-    protocol_->setVisible(!graphShown_);
     if (graphShown_) {
+        if (protocol_) protocol_->hide();
         graph_->update();
     } else {
+        Protocol()->show();
         protocol_->update();
     }
 }

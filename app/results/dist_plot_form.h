@@ -21,7 +21,8 @@ class CDistPlotCompForm : public CFormViewEx,
     explicit CDistPlotCompForm(ResultHost* host);
     ~CDistPlotCompForm() override;
 
-    // Inserts the two tabs and creates both views over the area control.
+    // Inserts the two tabs and creates the graph over the area control; the
+    // protocol's view is made when first needed.
     void OnInitialUpdate() override;
 
     // Switches to the other tab.
@@ -29,7 +30,9 @@ class CDistPlotCompForm : public CFormViewEx,
     bool GraphShown() const { return graphShown_; }
 
     CDistGraphView* Graph() const { return graph_; }
-    CProtocolView* Protocol() const { return protocol_; }
+    // The protocol's view, made on first use: most starts never show it
+    // before the first calculation writes to it.
+    CProtocolView* Protocol() const;
 
     // Writes the record as the protocol's next entry.
     void AddProtocolEntry(const ProtocolRecord& record);
@@ -51,11 +54,13 @@ class CDistPlotCompForm : public CFormViewEx,
   private:
     // The view of the protocol tab, made as a child of `area`.
     CProtocolView* CreateProtocolView(QWidget* area);
+    CProtocolView* MakeProtocol();
     void ShowCurrentTab();
 
     ResultHost* host_;
     CDistGraphView* graph_ = nullptr;    // child of the area control
-    CProtocolView* protocol_ = nullptr;  // child of the area control
+    CProtocolView* protocol_ = nullptr;  // child of the area control, once made
+    QRect viewRect_;                     // both views' place in the area
     bool graphShown_ = true;
 };
 

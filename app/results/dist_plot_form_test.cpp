@@ -122,6 +122,7 @@ TEST_F(ResultPane, StartsOnAnEmptyGraphAndSwitchesTabs) {
     EXPECT_FALSE(pane->GraphShown());
     EXPECT_TRUE(graph->isHidden());
     EXPECT_FALSE(pane->Protocol()->isHidden());
+    EXPECT_EQ(pane->Protocol()->geometry(), graph->geometry());
     for (int id : {kCopyDistributionsPlot, kSaveDistributionsPlot, kPrintDistributionsPlot})
         EXPECT_FALSE(Enabled(id)) << id;
     // Back on the graph tab the graph is still there.
