@@ -3,6 +3,7 @@
 #include <fontconfig/fontconfig.h>
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <cstdio>
 #include <thread>
 
@@ -43,8 +44,16 @@ int RunQuorix(int argc, char** argv) {
     // CreateApplication sets it back to "C" so numbers read and print with ".".
     auto application = platform::CreateApplication(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorix"));
+    // Accessibility connects to the desktop's message bus when the first
+    // control is made, and waits for the connection; without a running bus
+    // the bus library first starts a launcher process. Connecting on a thread
+    // of its own lets that wait pass while the fonts are read and the window
+    // is built; accessibility then finds the connection made.
+    std::thread desktopBus([] { QDBusConnection::sessionBus(); });
     fontConfiguration.join();
     CQuorixNTApp app;
-    if (!app.InitInstance()) return 1;
+    const bool started = app.InitInstance();
+    desktopBus.join();
+    if (!started) return 1;
     return QApplication::exec();
 }
