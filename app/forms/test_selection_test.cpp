@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <algorithm>
 
 #include "app/forms/command_forms.h"
 #include "app/forms/form_tables.h"
@@ -128,6 +129,9 @@ const MenuCase kMenu[] = {
 QAction* FindMenuAction(QMenuBar* bar, const QString& popup, int command) {
     for (QAction* top : bar->actions()) {
         if (!top->menu() || top->menu()->title() != "&Tests") continue;
+        // Opened as a click on it opens it: its popups are made then.
+        bar->setActiveAction(top);
+        bar->setActiveAction(nullptr);
         for (QAction* sub : top->menu()->actions()) {
             if (!sub->menu() || sub->menu()->title() != popup) continue;
             for (QAction* item : sub->menu()->actions()) {
@@ -163,6 +167,17 @@ TEST_F(TestSelection, EveryTestCommandChoosesItsTestById) {
         EXPECT_EQ(frame->EditFieldForm()->ControlText(form_tables::OutputEditId(0)), "?");
         EXPECT_FALSE(frame->CommandForm()->Button(form_tables::kXYPlotButton)->isEnabled());
     }
+    // Opened once for every item above, the menu still holds each test once.
+    const auto inMenu = std::count_if(std::begin(kMenu), std::end(kMenu),
+                                      [](const MenuCase& c) { return c.popup != nullptr; });
+    qsizetype items = 0;
+    for (QAction* top : frame->menuBar()->actions()) {
+        if (!top->menu() || top->menu()->title() != "&Tests") continue;
+        for (QAction* sub : top->menu()->actions()) {
+            if (sub->menu()) items += sub->menu()->actions().size();
+        }
+    }
+    EXPECT_EQ(items, inMenu);
 }
 
 TEST_F(TestSelection, SelectingTheCurrentTestAgainRebuildsItsLists) {

@@ -365,18 +365,25 @@ void CMainFrame::CreateMenusAndToolBar() {
     view->addAction(action(kExplorerCommand, "General linear &model explorer ..."));
     commands_.RefreshOnShow(view);
 
+    // The tests' items carry no shortcut and are reached only through the
+    // menu, so its popups are made when it first opens, not before the
+    // window shows; a test command reaches the frame by its id alone.
     QMenu* tests = menuBar()->addMenu(QStringLiteral("&Tests"));
-    QMenu* popup = nullptr;
-    QString popupName;
-    for (const TestCommand& command : TestIdCommandTable()) {
-        if (command.popup[0] == '\0') continue;  // reached by its id alone
-        if (!popup || popupName != QString::fromUtf8(command.popup)) {
-            popupName = QString::fromUtf8(command.popup);
-            popup = tests->addMenu(popupName);
-            commands_.RefreshOnShow(popup);
+    connect(tests, &QMenu::aboutToShow, this, [this, tests] {
+        if (!tests->isEmpty()) return;
+        QMenu* popup = nullptr;
+        QString popupName;
+        for (const TestCommand& command : TestIdCommandTable()) {
+            if (command.popup[0] == '\0') continue;  // reached by its id alone
+            if (!popup || popupName != QString::fromUtf8(command.popup)) {
+                popupName = QString::fromUtf8(command.popup);
+                popup = tests->addMenu(popupName);
+                commands_.RefreshOnShow(popup);
+            }
+            popup->addAction(
+                commands_.MakeAction(this, command.commandId, QString::fromUtf8(command.text)));
         }
-        popup->addAction(action(command.commandId, command.text));
-    }
+    });
     commands_.RefreshOnShow(tests);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));

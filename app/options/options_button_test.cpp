@@ -80,6 +80,9 @@ class OptionsButton : public options_test::MainWindowWithOptions<ClickedOptions>
     QAction* MenuItem(int commandId) {
         for (QAction* top : frame->menuBar()->actions()) {
             if (!top->menu() || top->menu()->title() != "&Tests") continue;
+            // Opened as a click on it opens it: its popups are made then.
+            frame->menuBar()->setActiveAction(top);
+            frame->menuBar()->setActiveAction(nullptr);
             for (QAction* popup : top->menu()->actions()) {
                 if (!popup->menu()) continue;
                 for (QAction* item : popup->menu()->actions()) {

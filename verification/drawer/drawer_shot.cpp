@@ -40,6 +40,9 @@ bool ChooseTest(CMainFrame* frame, const QString& popup, const QString& item) {
     for (QAction* top : frame->menuBar()->actions()) {
         if (!top->menu() || top->text().remove(QLatin1Char('&')) != QLatin1String("Tests"))
             continue;
+        // Opened as a click on it opens it: its popups are made then.
+        frame->menuBar()->setActiveAction(top);
+        frame->menuBar()->setActiveAction(nullptr);
         for (QAction* sub : top->menu()->actions()) {
             if (!sub->menu() || sub->text().remove(QLatin1Char('&')) != popup) continue;
             for (QAction* test : sub->menu()->actions()) {
