@@ -13,6 +13,7 @@
 #include "analysis/parameter_names.h"
 #include "analysis/power_analysis.h"
 #include "analysis/property.h"
+#include "compare_support.h"
 #include "numerics/quorix_error.h"
 #include "power/exact/power_exact_binomial.h"
 #include "power/exact/power_exact_fisher.h"
@@ -21,21 +22,7 @@
 
 namespace {
 
-std::mt19937_64 rng;
-double U(double a, double b) {
-    return std::uniform_real_distribution<double>(a, b)(rng);
-}
-double LogU(double a, double b) {
-    return std::exp(U(std::log(a), std::log(b)));
-}
-int I(int a, int b) {
-    return std::uniform_int_distribution<int>(a, b)(rng);
-}
-std::string F(double x, int digits = 4) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*g", digits, x);
-    return buf;
-}
+using namespace compare_support;
 
 double gMaxN = 2000;
 
@@ -73,7 +60,7 @@ void RunCase(const Maker& m, AnalysisType type, long id) {
     std::string options;
     std::unique_ptr<PowerAnalysis> test = m.make(&options);
     gMaxN = m.maxN;
-    PropertyList inputs, outputs;
+    PropertyList inputs;
     test->BuildInputList(type, &inputs);
     std::string line = std::string(m.name) + " #" + std::to_string(id) + " t" +
                        std::to_string(type) + " [" + options + "]";
@@ -89,20 +76,7 @@ void RunCase(const Maker& m, AnalysisType type, long id) {
         }
         line += " " + label + "=" + p->text;
     }
-    std::string result;
-    try {
-        const CalculateStatus status = CalculateWithInputErrors(test.get(), type, &inputs);
-        result = " | status " + std::to_string(status) + " msg{" + test->GetMessage() + "}";
-        test->BuildOutputList(type, &outputs);
-        if (status < 0) test->GetOutputs(type, &outputs);
-        for (Property* p : outputs) result += " " + p->name + "=" + p->text;
-    } catch (const std::exception& e) {
-        result = std::string(" | throw{") + e.what() + "}";
-    }
-    std::string all = line + result;
-    for (char& c : all)
-        if (c == '\n') c = '~';
-    std::printf("%s\n", all.c_str());
+    PrintLine(line + Outcome(*test, type, &inputs));
 }
 
 }  // namespace

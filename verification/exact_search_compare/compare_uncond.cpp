@@ -23,27 +23,14 @@
 #include "analysis/parameter_names.h"
 #include "analysis/power_analysis.h"
 #include "analysis/property.h"
+#include "compare_support.h"
 #include "numerics/quorix_error.h"
 #include "power/exact/power_exact_uncond_null.h"
 #include "power/exact/power_exact_uncond_offset.h"
 
 namespace {
 
-std::mt19937_64 rng;
-double U(double a, double b) {
-    return std::uniform_real_distribution<double>(a, b)(rng);
-}
-double LogU(double a, double b) {
-    return std::exp(U(std::log(a), std::log(b)));
-}
-int I(int a, int b) {
-    return std::uniform_int_distribution<int>(a, b)(rng);
-}
-std::string F(double x, int digits = 4) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*g", digits, x);
-    return buf;
-}
+using namespace compare_support;
 
 // The value of measure `index` (0 p1, 1 p1 - p2, 2 p1/p2, 3 odds ratio) for
 // p1 against p2.
@@ -89,7 +76,7 @@ void RunCase(int code, AnalysisType type, long id) {
     double p1 = p0 + (I(0, 1) ? 1.0 : -1.0) * LogU(0.012, 0.4);
     p1 = std::clamp(p1, 0.005, 0.995);
 
-    PropertyList inputs, outputs;
+    PropertyList inputs;
     test->BuildInputList(type, &inputs);
     std::string line = std::string(withH0 ? "offset" : "null") + " #" + std::to_string(id) +
                        " code" + std::to_string(code) + " t" + std::to_string(type);
@@ -126,20 +113,7 @@ void RunCase(int code, AnalysisType type, long id) {
         if (!text.empty()) p->SetText(text);
         line += " " + label + "=" + p->text;
     }
-    std::string result;
-    try {
-        const CalculateStatus status = CalculateWithInputErrors(test.get(), type, &inputs);
-        result = " | status " + std::to_string(status) + " msg{" + test->GetMessage() + "}";
-        test->BuildOutputList(type, &outputs);
-        if (status < 0) test->GetOutputs(type, &outputs);
-        for (Property* p : outputs) result += " " + p->name + "=" + p->text;
-    } catch (const std::exception& e) {
-        result = std::string(" | throw{") + e.what() + "}";
-    }
-    std::string all = line + result;
-    for (char& c : all)
-        if (c == '\n') c = '~';
-    std::printf("%s\n", all.c_str());
+    PrintLine(line + Outcome(*test, type, &inputs));
     std::fflush(stdout);
 }
 

@@ -26,6 +26,7 @@
 #include <random>
 #include <string>
 
+#include "../exact_search_compare/compare_support.h"
 #include "analysis/power_analysis.h"
 #include "analysis/property.h"
 #include "numerics/quorix_error.h"
@@ -33,21 +34,7 @@
 
 namespace {
 
-std::mt19937_64 rng;
-double U(double a, double b) {
-    return std::uniform_real_distribution<double>(a, b)(rng);
-}
-double LogU(double a, double b) {
-    return std::exp(U(std::log(a), std::log(b)));
-}
-int I(int a, int b) {
-    return std::uniform_int_distribution<int>(a, b)(rng);
-}
-std::string F(double x, int digits = 4) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*g", digits, x);
-    return buf;
-}
+using namespace compare_support;
 
 // The proportions of one case: p2, p1 under H1 and under H0.
 struct Draw {
@@ -120,7 +107,7 @@ void RunCase(int code, AnalysisType type, long id) {
     test.SetStatistic(code);
     test.largeSample = I(0, 19) == 0;
     const Draw d = DrawCase();
-    PropertyList inputs, outputs;
+    PropertyList inputs;
     test.BuildInputList(type, &inputs);
     std::string line = "code" + std::to_string(code) + " #" + std::to_string(id) + " t" +
                        std::to_string(type) + " large" + std::to_string(test.largeSample);
@@ -136,22 +123,10 @@ void RunCase(int code, AnalysisType type, long id) {
         }
         line += " " + label + "=" + p->text;
     }
-    std::string result;
     const std::clock_t start = std::clock();
-    try {
-        const CalculateStatus status = CalculateWithInputErrors(&test, type, &inputs);
-        result = " | status " + std::to_string(status) + " msg{" + test.GetMessage() + "}";
-        test.BuildOutputList(type, &outputs);
-        if (status < 0) test.GetOutputs(type, &outputs);
-        for (Property* p : outputs) result += " " + p->name + "=" + p->text;
-    } catch (const std::exception& e) {
-        result = std::string(" | throw{") + e.what() + "}";
-    }
+    const std::string result = Outcome(test, type, &inputs);
     const double seconds = double(std::clock() - start) / CLOCKS_PER_SEC;
-    std::string all = line + result;
-    for (char& c : all)
-        if (c == '\n') c = '~';
-    std::printf("%s\n", all.c_str());
+    PrintLine(line + result);
     std::fprintf(stderr, "%ld code%d t%d %.4f\n", id, code, type, seconds);
 }
 
