@@ -274,14 +274,7 @@ T& Typed(Property* input, const char* what) {
 template <class Read>
 auto ReadAt(PropertyList* inputs, const char* label, int* row, Read read) {
     int found = -1;
-    Property* input = nullptr;
-    for (std::size_t i = 0; i < inputs->size(); ++i) {
-        if ((*inputs)[i]->name == label) {
-            found = static_cast<int>(i);
-            input = (*inputs)[i];
-            break;
-        }
-    }
+    Property* input = inputs->FindWithIndex(label, &found);
     if (!input) throw std::logic_error("input \"" + std::string(label) + "\" is not in the list");
     if (row) *row = found;
     try {

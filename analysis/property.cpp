@@ -274,14 +274,14 @@ void PropertyList::Clear() {
     clear();
 }
 
-Property* PropertyList::Find(const std::string& name) const {
+Property* PropertyList::Find(std::string_view name) const {
     for (Property* element : *this) {
         if (element->name == name) return element;
     }
     return nullptr;
 }
 
-Property* PropertyList::FindWithIndex(const std::string& name, int* index) const {
+Property* PropertyList::FindWithIndex(std::string_view name, int* index) const {
     for (size_t i = 0; i < size(); ++i) {
         if ((*this)[i]->name == name) {
             if (index) *index = static_cast<int>(i);
@@ -332,14 +332,7 @@ void SetNamedDouble(PropertyList* store, const char* key, double value) {
 
 void SetNamedString(PropertyList* store, const char* key, std::string value) {
     if (value.empty()) return;
-    // Found by the key as it stands: every input read stores its text here.
-    Property* entry = nullptr;
-    for (Property* element : *store) {
-        if (element->name == key) {
-            entry = element;
-            break;
-        }
-    }
+    Property* entry = store->Find(key);
     if (!entry) {
         store->push_back(new PropertyString(key, value));
         return;

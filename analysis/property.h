@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 // A named, typed parameter: `text` is what the user sees and types, and the
@@ -140,8 +141,10 @@ class PropertyList : public std::vector<Property*> {
 
     void CopyTo(PropertyList& destination) const;
     void Clear();
-    Property* Find(const std::string& name) const;
-    Property* FindWithIndex(const std::string& name, int* index) const;
+    // The first element named exactly `name`; the name is compared as it
+    // stands, so a label given as a literal builds no string.
+    Property* Find(std::string_view name) const;
+    Property* FindWithIndex(std::string_view name, int* index) const;
 };
 
 // The nearest whole number to x, halves upward, when it lies in the 32-bit
