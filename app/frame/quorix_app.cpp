@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QDBusConnection>
+#include <QFont>
+#include <QFontDatabase>
 #include <cstdio>
 #include <thread>
 
@@ -34,12 +36,64 @@ bool CQuorixNTApp::InitInstance() {
     return true;
 }
 
+namespace {
+
+constexpr char kGenericSans[] = "Sans Serif";
+
+}  // namespace
+
+std::string GenericSansFamily() {
+    // The question Qt's font database asks for a family it does not have:
+    // the same pattern, the same substitutions, all fonts sorted by fit; the
+    // first family that is not the generic name itself is Qt's choice.
+    FcPattern* pattern = FcPatternCreate();
+    if (!pattern) return {};
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(kGenericSans));
+    FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcFontSet* sorted = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result);
+    FcPatternDestroy(pattern);
+    std::string family;
+    if (!sorted) return family;
+    for (int i = 0; i < sorted->nfont && family.empty(); ++i) {
+        FcChar8* name = nullptr;
+        if (FcPatternGetString(sorted->fonts[i], FC_FAMILY, 0, &name) != FcResultMatch) continue;
+        if (FcStrCmpIgnoreCase(name, reinterpret_cast<const FcChar8*>(kGenericSans)) != 0)
+            family = reinterpret_cast<const char*>(name);
+    }
+    FcFontSetDestroy(sorted);
+    return family;
+}
+
+bool AdoptApplicationFamily(const std::string& family) {
+    QFont font = QApplication::font();
+    if (family.empty() || font.family() != QLatin1String(kGenericSans)) return false;
+    const QString name = QString::fromStdString(family);
+    // The list, not hasFamily: that would ask the font configuration for
+    // aliases of the name, a cost this step is here to avoid.
+    if (!QFontDatabase::families().contains(name, Qt::CaseInsensitive)) return false;
+    font.setFamily(name);
+    QApplication::setFont(font);
+    return true;
+}
+
 int RunQuorix(int argc, char** argv) {
     // The main window measures its fonts to size itself, so the font
     // configuration (some 6 ms of reading configuration files and caches) is
     // needed before it shows; it is read while the application object
     // connects to the display, and ready before the first font is asked for.
-    std::thread fontConfiguration([] { FcInit(); });
+    // Without a desktop theme the application font asks for "Sans Serif",
+    // which no installed font is called: Qt would sort every font to find its
+    // stand-in on the main thread, just before the window shows. The same
+    // question is asked here, beside the display connection, and its answer
+    // named in the application font.
+    std::string sansFamily;
+    std::thread fontConfiguration([&sansFamily] {
+        FcInit();
+        sansFamily = GenericSansFamily();
+    });
     // The application object adopts the user's locale for the C library;
     // CreateApplication sets it back to "C" so numbers read and print with ".".
     auto application = platform::CreateApplication(argc, argv);
@@ -51,6 +105,7 @@ int RunQuorix(int argc, char** argv) {
     // is built; accessibility then finds the connection made.
     std::thread desktopBus([] { QDBusConnection::sessionBus(); });
     fontConfiguration.join();
+    AdoptApplicationFamily(sansFamily);
     CQuorixNTApp app;
     const bool started = app.InitInstance();
     desktopBus.join();

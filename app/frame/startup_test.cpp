@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QFont>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,6 +31,7 @@
 #include "app/frame/quorix_app.h"
 #include "app/widgets/ui_helpers.h"
 #include "platform/environment.h"
+#include "platform/fonts.h"
 #include "platform/scripted_dialogs.h"
 #include "ui/graphics/mathtext/math_text_label.h"
 #include "ui/graphics/mathtext/symbol_table.h"
@@ -71,6 +73,30 @@ TEST(Startup, LeavesTheCLocaleEvenOnAGermanDesktop) {
     std::snprintf(text, sizeof text, "%.3f", 0.125);
     EXPECT_STREQ(text, "0,125");
     std::setlocale(LC_ALL, "C");
+}
+
+TEST(Startup, NamesTheFontThatStandsForTheGenericSansSerif) {
+    const std::string family = GenericSansFamily();
+    ASSERT_FALSE(family.empty());
+    // Qt's own answer for the generic name, reached through its search of
+    // fallback families, must be the family named ahead of it.
+    const QFont generic(QStringLiteral("Sans Serif"), 9);
+    EXPECT_EQ(family, platform::ResolvedFamily(generic).toStdString());
+
+    const QFont before = QApplication::font();
+    QApplication::setFont(generic);
+    EXPECT_TRUE(AdoptApplicationFamily(family));
+    EXPECT_EQ(QApplication::font().family().toStdString(), family);
+    EXPECT_EQ(QApplication::font().pointSizeF(), 9.0);
+    EXPECT_EQ(platform::ResolvedFamily(QApplication::font()).toStdString(),
+              platform::ResolvedFamily(generic).toStdString());
+    // A family already named, as a desktop theme names one, stays; so does
+    // the generic name when the database lacks the family offered.
+    EXPECT_FALSE(AdoptApplicationFamily(family));
+    QApplication::setFont(generic);
+    EXPECT_FALSE(AdoptApplicationFamily("No Such Family Anywhere"));
+    EXPECT_EQ(QApplication::font().family().toStdString(), "Sans Serif");
+    QApplication::setFont(before);
 }
 
 TEST(Startup, OpensTheMainWindowWithItsPanesAndClosesCleanly) {

@@ -51,6 +51,8 @@ int main(int argc, char** argv) {
     }
     prefix = QString::fromLocal8Bit(argv[1]);
     auto application = platform::CreateApplication(argc, argv);
+    // The application font as the program names it at start-up.
+    AdoptApplicationFamily(GenericSansFamily());
     CQuorixNTApp app;
     if (!app.InitInstance()) return 1;
     CMainFrame* frame = app.MainFrame();
