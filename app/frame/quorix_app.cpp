@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "app/frame/font_configuration.h"
 #include "app/frame/main_frame.h"
 #include "platform/dialogs.h"
 #include "platform/environment.h"
@@ -81,7 +82,7 @@ bool AdoptApplicationFamily(const std::string& family) {
 
 int RunQuorix(int argc, char** argv) {
     // The main window measures its fonts to size itself, so the font
-    // configuration (some 6 ms of reading configuration files and caches) is
+    // configuration (some 4 ms of reading configuration files and caches) is
     // needed before it shows; it is read while the application object
     // connects to the display, and ready before the first font is asked for.
     // Without a desktop theme the application font asks for "Sans Serif",
@@ -91,7 +92,7 @@ int RunQuorix(int argc, char** argv) {
     // named in the application font.
     std::string sansFamily;
     std::thread fontConfiguration([&sansFamily] {
-        FcInit();
+        InitFontConfiguration();
         sansFamily = GenericSansFamily();
     });
     // The application object adopts the user's locale for the C library;
