@@ -21,6 +21,7 @@
 #include "app/forms/form_tables.h"
 #include "app/forms/main_comp_form.h"
 #include "app/forms/test_selection_form.h"
+#include "app/frame/font_configuration.h"
 #include "app/frame/main_frame.h"
 #include "app/frame/quorix_app.h"
 #include "platform/environment.h"
@@ -50,8 +51,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     prefix = QString::fromLocal8Bit(argv[1]);
+    // The font configuration as the program reads it, and the application
+    // font as the program names it, at start-up.
+    InitFontConfiguration();
     auto application = platform::CreateApplication(argc, argv);
-    // The application font as the program names it at start-up.
     AdoptApplicationFamily(GenericSansFamily());
     CQuorixNTApp app;
     if (!app.InitInstance()) return 1;
