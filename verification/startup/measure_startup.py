@@ -11,10 +11,11 @@ for example an older build of the program, is measured beside it.
 For each round it starts one program, waits for its first top-level window to
 be mapped (an X MapNotify on the root window), then waits until the process
 uses no more CPU for 200 ms (idle) and reads its memory; then it kills the
-program and takes its CPU time, every thread's, from the kernel's account. Rounds alternate between the two programs so that a change
-of machine load hits both alike. It prints the median of each figure and the
-ratios to the yardstick. Nothing of the program is called: the numbers come from the X server
-and from /proc.
+program and takes its CPU time, every thread's, from the kernel's account.
+Rounds alternate between the two programs so that a change of machine load
+hits both alike. It prints the median of each figure and the ratios to the
+yardstick. Nothing of the program is called: the numbers come from the X
+server, /proc and the kernel.
 """
 import ctypes
 import ctypes.util
