@@ -126,28 +126,13 @@ const MenuCase kMenu[] = {
     {32900, nullptr, nullptr, 304},
 };
 
-QAction* FindMenuAction(QMenuBar* bar, const QString& popup, int command) {
-    for (QAction* top : bar->actions()) {
-        if (!top->menu() || top->menu()->title() != "&Tests") continue;
-        // Opened as a click on it opens it: its popups are made then.
-        bar->setActiveAction(top);
-        bar->setActiveAction(nullptr);
-        for (QAction* sub : top->menu()->actions()) {
-            if (!sub->menu() || sub->menu()->title() != popup) continue;
-            for (QAction* item : sub->menu()->actions()) {
-                if (platform::CommandRouter::CommandId(item) == command) return item;
-            }
-        }
-    }
-    return nullptr;
-}
-
 TEST_F(TestSelection, EveryTestCommandChoosesItsTestById) {
     ASSERT_EQ(TestIdCommandTable().size(), std::size(kMenu));
     for (const MenuCase& c : kMenu) {
         SCOPED_TRACE(c.command);
         if (c.popup) {
-            QAction* item = FindMenuAction(frame->menuBar(), QString::fromUtf8(c.popup), c.command);
+            QAction* item =
+                frame_test::TestsMenuItem(frame->menuBar(), c.command, QString::fromUtf8(c.popup));
             ASSERT_NE(item, nullptr);
             EXPECT_EQ(item->text(), QString::fromUtf8(c.text));
         }
@@ -167,15 +152,15 @@ TEST_F(TestSelection, EveryTestCommandChoosesItsTestById) {
         EXPECT_EQ(frame->EditFieldForm()->ControlText(form_tables::OutputEditId(0)), "?");
         EXPECT_FALSE(frame->CommandForm()->Button(form_tables::kXYPlotButton)->isEnabled());
     }
-    // Opened once for every item above, the menu still holds each test once.
+    // Opened once for every item above and once more, the menu still holds
+    // each test once.
     const auto inMenu = std::count_if(std::begin(kMenu), std::end(kMenu),
                                       [](const MenuCase& c) { return c.popup != nullptr; });
+    QMenu* tests = frame_test::OpenTestsMenu(frame->menuBar());
+    ASSERT_NE(tests, nullptr);
     qsizetype items = 0;
-    for (QAction* top : frame->menuBar()->actions()) {
-        if (!top->menu() || top->menu()->title() != "&Tests") continue;
-        for (QAction* sub : top->menu()->actions()) {
-            if (sub->menu()) items += sub->menu()->actions().size();
-        }
+    for (QAction* sub : tests->actions()) {
+        if (sub->menu()) items += sub->menu()->actions().size();
     }
     EXPECT_EQ(items, inMenu);
 }

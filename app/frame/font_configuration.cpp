@@ -30,3 +30,28 @@ void InitFontConfiguration() {
     }
     FcInit();  // nothing to do when a configuration is current
 }
+
+std::string GenericSansFamily() {
+    // The question Qt's font database asks for a family it does not have:
+    // the same pattern, the same substitutions, all fonts sorted by fit; the
+    // first family that is not the generic name itself is Qt's choice.
+    FcPattern* pattern = FcPatternCreate();
+    if (!pattern) return {};
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(kGenericSansFamily));
+    FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcFontSet* sorted = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result);
+    FcPatternDestroy(pattern);
+    std::string family;
+    if (!sorted) return family;
+    for (int i = 0; i < sorted->nfont && family.empty(); ++i) {
+        FcChar8* name = nullptr;
+        if (FcPatternGetString(sorted->fonts[i], FC_FAMILY, 0, &name) != FcResultMatch) continue;
+        if (FcStrCmpIgnoreCase(name, reinterpret_cast<const FcChar8*>(kGenericSansFamily)) != 0)
+            family = reinterpret_cast<const char*>(name);
+    }
+    FcFontSetDestroy(sorted);
+    return family;
+}

@@ -2,6 +2,8 @@
 
 #include <fontconfig/fontconfig.h>
 
+#include <string>
+
 // The font configuration as the font configuration library's own start-up
 // reads it: the same configuration file and all it includes, the same cache
 // folders, the same fonts. That start-up then also reads every snippet in the
@@ -17,3 +19,10 @@ FcConfig* ReadFontConfiguration();
 // start-up does it all, so that its debugging output stays. May run on any
 // thread, before the application object exists.
 void InitFontConfiguration();
+
+// The generic family Qt asks for when no desktop theme names a font.
+inline constexpr char kGenericSansFamily[] = "Sans Serif";
+
+// The installed family that the font configuration chooses for the generic
+// family; empty when none is found. Needs no application object and may run on any thread.
+std::string GenericSansFamily();

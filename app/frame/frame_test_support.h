@@ -3,6 +3,9 @@
 // For the frame's tests: a stand-in test whose calculation a test scripts,
 // and a catalogue made of such tests for every test id of the program.
 
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
 #include <functional>
 #include <string>
 
@@ -10,6 +13,7 @@
 #include "analysis/plot_data.h"
 #include "analysis/power_analysis.h"
 #include "app/frame/main_frame.h"
+#include "platform/commands.h"
 
 namespace frame_test {
 
@@ -134,6 +138,31 @@ inline void ForgetScriptedFamilies() {
          {TestFamily::kExact, TestFamily::kF, TestFamily::kT, TestFamily::kChi, TestFamily::kZ}) {
         SetRegisterHook(family, nullptr);
     }
+}
+
+// The Tests menu, opened as a click on it opens it: its popups are made then.
+inline QMenu* OpenTestsMenu(QMenuBar* bar) {
+    for (QAction* top : bar->actions()) {
+        if (!top->menu() || top->menu()->title() != QLatin1String("&Tests")) continue;
+        bar->setActiveAction(top);
+        bar->setActiveAction(nullptr);
+        return top->menu();
+    }
+    return nullptr;
+}
+
+// The Tests menu's item for `command`, in the popup titled `popup` or, when
+// that is empty, in any; null when there is none.
+inline QAction* TestsMenuItem(QMenuBar* bar, int command, const QString& popup = {}) {
+    QMenu* tests = OpenTestsMenu(bar);
+    if (!tests) return nullptr;
+    for (QAction* sub : tests->actions()) {
+        if (!sub->menu() || (!popup.isEmpty() && sub->menu()->title() != popup)) continue;
+        for (QAction* item : sub->menu()->actions()) {
+            if (platform::CommandRouter::CommandId(item) == command) return item;
+        }
+    }
+    return nullptr;
 }
 
 }  // namespace frame_test

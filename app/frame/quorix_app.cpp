@@ -1,7 +1,5 @@
 #include "app/frame/quorix_app.h"
 
-#include <fontconfig/fontconfig.h>
-
 #include <QApplication>
 #include <QDBusConnection>
 #include <QFont>
@@ -37,40 +35,9 @@ bool CQuorixNTApp::InitInstance() {
     return true;
 }
 
-namespace {
-
-constexpr char kGenericSans[] = "Sans Serif";
-
-}  // namespace
-
-std::string GenericSansFamily() {
-    // The question Qt's font database asks for a family it does not have:
-    // the same pattern, the same substitutions, all fonts sorted by fit; the
-    // first family that is not the generic name itself is Qt's choice.
-    FcPattern* pattern = FcPatternCreate();
-    if (!pattern) return {};
-    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(kGenericSans));
-    FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result = FcResultNoMatch;
-    FcFontSet* sorted = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result);
-    FcPatternDestroy(pattern);
-    std::string family;
-    if (!sorted) return family;
-    for (int i = 0; i < sorted->nfont && family.empty(); ++i) {
-        FcChar8* name = nullptr;
-        if (FcPatternGetString(sorted->fonts[i], FC_FAMILY, 0, &name) != FcResultMatch) continue;
-        if (FcStrCmpIgnoreCase(name, reinterpret_cast<const FcChar8*>(kGenericSans)) != 0)
-            family = reinterpret_cast<const char*>(name);
-    }
-    FcFontSetDestroy(sorted);
-    return family;
-}
-
 bool AdoptApplicationFamily(const std::string& family) {
     QFont font = QApplication::font();
-    if (family.empty() || font.family() != QLatin1String(kGenericSans)) return false;
+    if (family.empty() || font.family() != QLatin1String(kGenericSansFamily)) return false;
     const QString name = QString::fromStdString(family);
     // The list, not hasFamily: that would ask the font configuration for
     // aliases of the name, a cost this step is here to avoid.

@@ -24,11 +24,6 @@ class CQuorixNTApp {
     std::unique_ptr<CMainFrame> frame_;
 };
 
-// The installed family that the font configuration chooses for "Sans Serif",
-// the family Qt asks for when no desktop theme names a font; empty when none
-// is found. Needs no application object and may run on any thread.
-std::string GenericSansFamily();
-
 // Names `family` in the application font when that font still asks for the
 // generic "Sans Serif" and the font database has `family`; the size and style
 // stay. True when it did.

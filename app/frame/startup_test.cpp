@@ -27,6 +27,7 @@
 #include "app/forms/main_comp_form.h"
 #include "app/forms/main_grid_form.h"
 #include "app/forms/test_selection_form.h"
+#include "app/frame/font_configuration.h"
 #include "app/frame/main_frame.h"
 #include "app/frame/quorix_app.h"
 #include "app/widgets/ui_helpers.h"

@@ -18,6 +18,7 @@
 #include "app/forms/command_forms.h"
 #include "app/forms/form_tables.h"
 #include "app/forms/main_comp_form.h"
+#include "app/frame/frame_test_support.h"
 #include "app/frame/main_frame.h"
 #include "app/frame/quorix_app.h"
 #include "app/frame/test_commands.h"
@@ -78,19 +79,7 @@ class OptionsButton : public options_test::MainWindowWithOptions<ClickedOptions>
         return nullptr;
     }
     QAction* MenuItem(int commandId) {
-        for (QAction* top : frame->menuBar()->actions()) {
-            if (!top->menu() || top->menu()->title() != "&Tests") continue;
-            // Opened as a click on it opens it: its popups are made then.
-            frame->menuBar()->setActiveAction(top);
-            frame->menuBar()->setActiveAction(nullptr);
-            for (QAction* popup : top->menu()->actions()) {
-                if (!popup->menu()) continue;
-                for (QAction* item : popup->menu()->actions()) {
-                    if (platform::CommandRouter::CommandId(item) == commandId) return item;
-                }
-            }
-        }
-        return nullptr;
+        return frame_test::TestsMenuItem(frame->menuBar(), commandId);
     }
     QAbstractButton* OptionsKey() {
         return frame->CommandForm()->Button(form_tables::kOptionsButton);

@@ -18,6 +18,7 @@
 #include "app/drawer/drawer_wnd.h"
 #include "app/forms/form_tables.h"
 #include "app/forms/main_comp_form.h"
+#include "app/frame/frame_test_support.h"
 #include "app/frame/main_frame.h"
 #include "app/frame/quorix_app.h"
 #include "app/panels/effect_size_panel.h"
@@ -37,19 +38,14 @@ void Print(const char* what, const QRect& r) {
 
 // Tests -> `popup` -> `item`, as the user chooses it; false when missing.
 bool ChooseTest(CMainFrame* frame, const QString& popup, const QString& item) {
-    for (QAction* top : frame->menuBar()->actions()) {
-        if (!top->menu() || top->text().remove(QLatin1Char('&')) != QLatin1String("Tests"))
-            continue;
-        // Opened as a click on it opens it: its popups are made then.
-        frame->menuBar()->setActiveAction(top);
-        frame->menuBar()->setActiveAction(nullptr);
-        for (QAction* sub : top->menu()->actions()) {
-            if (!sub->menu() || sub->text().remove(QLatin1Char('&')) != popup) continue;
-            for (QAction* test : sub->menu()->actions()) {
-                if (test->text().remove(QLatin1Char('&')) != item) continue;
-                test->trigger();
-                return true;
-            }
+    QMenu* tests = frame_test::OpenTestsMenu(frame->menuBar());
+    if (!tests) return false;
+    for (QAction* sub : tests->actions()) {
+        if (!sub->menu() || sub->text().remove(QLatin1Char('&')) != popup) continue;
+        for (QAction* test : sub->menu()->actions()) {
+            if (test->text().remove(QLatin1Char('&')) != item) continue;
+            test->trigger();
+            return true;
         }
     }
     return false;
