@@ -4,8 +4,8 @@
 #include <QDBusConnection>
 #include <QFont>
 #include <QFontDatabase>
+#include <QThread>
 #include <cstdio>
-#include <thread>
 
 #include "app/frame/font_configuration.h"
 #include "app/frame/main_frame.h"
@@ -47,7 +47,28 @@ bool AdoptApplicationFamily(const std::string& family) {
     return true;
 }
 
+DesktopBusConnection::DesktopBusConnection() {
+    // Qt counts the first thread that asks for its thread object as the main
+    // thread, whose event loop is the desktop's; this one asks before the
+    // connecting thread can.
+    QThread::currentThread();
+    thread_ = std::thread([] { QDBusConnection::sessionBus(); });
+}
+
+DesktopBusConnection::~DesktopBusConnection() {
+    thread_.join();
+}
+
 int RunQuorix(int argc, char** argv) {
+    // Accessibility connects to the desktop's message bus when the first
+    // control is made, and waits for the connection. Without a running bus
+    // the bus library first forks the process to start a launcher; a fork
+    // costs more the larger the process, and slows the thread that goes on
+    // writing to its memory. Connecting from the first moment, on a thread of
+    // its own, forks the process while it is small and lets the wait pass
+    // while the fonts are read and the application object connects to the
+    // display; accessibility then finds the connection made.
+    const DesktopBusConnection desktopBus;
     // The main window measures its fonts to size itself, so the font
     // configuration (some 4 ms of reading configuration files and caches) is
     // needed before it shows; it is read while the application object
@@ -66,17 +87,9 @@ int RunQuorix(int argc, char** argv) {
     // CreateApplication sets it back to "C" so numbers read and print with ".".
     auto application = platform::CreateApplication(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorix"));
-    // Accessibility connects to the desktop's message bus when the first
-    // control is made, and waits for the connection; without a running bus
-    // the bus library first starts a launcher process. Connecting on a thread
-    // of its own lets that wait pass while the fonts are read and the window
-    // is built; accessibility then finds the connection made.
-    std::thread desktopBus([] { QDBusConnection::sessionBus(); });
     fontConfiguration.join();
     AdoptApplicationFamily(sansFamily);
     CQuorixNTApp app;
-    const bool started = app.InitInstance();
-    desktopBus.join();
-    if (!started) return 1;
+    if (!app.InitInstance()) return 1;
     return QApplication::exec();
 }

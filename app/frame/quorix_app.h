@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <thread>
 
 class CMainFrame;
 
@@ -28,6 +29,20 @@ class CQuorixNTApp {
 // generic "Sans Serif" and the font database has `family`; the size and style
 // stay. True when it did.
 bool AdoptApplicationFamily(const std::string& family);
+
+// Connects to the desktop's message bus on a thread of its own and waits for
+// that thread when it goes. Made first thing in the process, before any other
+// thread touches Qt; see RunQuorix for why.
+class DesktopBusConnection {
+  public:
+    DesktopBusConnection();
+    ~DesktopBusConnection();
+    DesktopBusConnection(const DesktopBusConnection&) = delete;
+    DesktopBusConnection& operator=(const DesktopBusConnection&) = delete;
+
+  private:
+    std::thread thread_;
+};
 
 // The whole program: application object, C locale, main window, event loop.
 int RunQuorix(int argc, char** argv);

@@ -241,6 +241,9 @@ int main(int argc, char** argv) {
     StartAsGermanDesktop();
     roundingBefore = std::fegetround();
     trapsBefore = fegetexcept();
+    // As the program starts: the message bus is being connected to while the
+    // application object is made.
+    const DesktopBusConnection desktopBus;
     auto application = platform::CreateApplication(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
