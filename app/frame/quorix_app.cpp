@@ -62,12 +62,11 @@ DesktopBusConnection::~DesktopBusConnection() {
 int RunQuorix(int argc, char** argv) {
     // Accessibility connects to the desktop's message bus when the first
     // control is made, and waits for the connection. Without a running bus
-    // the bus library first forks the process to start a launcher; a fork
-    // costs more the larger the process, and slows the thread that goes on
-    // writing to its memory. Connecting from the first moment, on a thread of
-    // its own, forks the process while it is small and lets the wait pass
-    // while the fonts are read and the application object connects to the
-    // display; accessibility then finds the connection made.
+    // the bus library first forks the process to start a launcher, and the
+    // fork slows whatever the main thread does meanwhile. Connected to from
+    // the first moment, on a thread of its own, the bus is settled while the
+    // fonts are read and the application object connects to the display, and
+    // the window is built without waiting for it.
     const DesktopBusConnection desktopBus;
     // The main window measures its fonts to size itself, so the font
     // configuration (some 4 ms of reading configuration files and caches) is
