@@ -48,9 +48,8 @@ bool AdoptApplicationFamily(const std::string& family) {
 }
 
 DesktopBusConnection::DesktopBusConnection() {
-    // Qt counts the first thread that asks for its thread object as the main
-    // thread, whose event loop is the desktop's; this one asks before the
-    // connecting thread can.
+    // Qt counts the first thread that asks for its thread object as its main
+    // thread; this one asks before the connecting thread can.
     QThread::currentThread();
     thread_ = std::thread([] { QDBusConnection::sessionBus(); });
 }
