@@ -44,6 +44,9 @@ constexpr int kScannedRow = -2;
 // A size or beta below this is summed on its own side: its complement has
 // lost more than a few of its digits.
 constexpr double kSummedTail = 1e-6;
+// The running sums of one group's masses leave out those below this much of
+// the mode's: together far below the rounding of a sum near 1.
+constexpr double kOutsideWindow = 1e-20;
 
 double Infinity() {
     return std::numeric_limits<double>::infinity();
@@ -148,6 +151,9 @@ void PowerExactUncondTwoProp::MassCache::Reset(int trials, double proportion) {
     q = proportion;
     mass.assign(static_cast<size_t>(trials) + 1, -1.0);
     positiveKnown = false;
+    mode = -1;
+    fromLow.clear();
+    fromHigh.clear();
 }
 
 void PowerExactUncondTwoProp::MassCache::PositiveRange(int* first, int* last) {
@@ -160,6 +166,37 @@ void PowerExactUncondTwoProp::MassCache::PositiveRange(int* first, int* last) {
     }
     *first = positiveFirst;
     *last = positiveLast;
+}
+
+double PowerExactUncondTwoProp::MassCache::RangeSum(int lo, int hi) {
+    if (mode < 0) {
+        mode = std::clamp(static_cast<int>(std::floor((n + 1) * q)), 0, n);
+        const double floor = kOutsideWindow * At(mode);
+        windowLo = windowHi = mode;
+        while (windowLo > 0 && At(windowLo - 1) > floor) --windowLo;
+        while (windowHi < n && At(windowHi + 1) > floor) ++windowHi;
+        fromLow.resize(static_cast<size_t>(mode - windowLo));
+        double sum = 0.0;
+        for (int x = windowLo; x < mode; ++x) {
+            fromLow[static_cast<size_t>(x - windowLo)] = sum += At(x);
+        }
+        fromHigh.resize(static_cast<size_t>(windowHi - mode) + 1);
+        sum = 0.0;
+        for (int x = windowHi; x >= mode; --x) {
+            fromHigh[static_cast<size_t>(x - mode)] = sum += At(x);
+        }
+    }
+    lo = std::max(lo, windowLo);
+    hi = std::min(hi, windowHi);
+    if (lo > hi) return 0.0;
+    // Over windowLo..x for x below the mode, and over x..windowHi from it on.
+    auto low = [&](int x) {
+        return x < windowLo ? 0.0 : fromLow[static_cast<size_t>(x - windowLo)];
+    };
+    auto high = [&](int x) { return x > windowHi ? 0.0 : fromHigh[static_cast<size_t>(x - mode)]; };
+    if (hi < mode) return low(hi) - low(lo - 1);
+    if (lo >= mode) return high(lo) - high(hi + 1);
+    return (low(mode - 1) - low(lo - 1)) + (high(mode) - high(hi + 1));
 }
 
 double PowerExactUncondTwoProp::MassCache::At(int x) {
@@ -776,7 +813,10 @@ double PowerExactUncondTwoProp::SumAcceptedRow(int x2, int start, MassCache& gro
     }
     const int lo = acceptLower_[static_cast<size_t>(x2)];
     const int hi = acceptUpper_[static_cast<size_t>(x2)];
-    return group2_.At(x2) * SumRange(group1, lo, hi, start);
+    // The walk's sums are shown only as 1 less themselves, the power and the
+    // size: the running sums of the group's masses serve them in one step.
+    if (group1.q <= 0.0 || group1.q >= 1.0) return group2_.At(x2) * SumRange(group1, lo, hi, start);
+    return group2_.At(x2) * group1.RangeSum(lo, hi);
 }
 
 double PowerExactUncondTwoProp::SumRange(MassCache& group1, int lo, int hi, int start) {
@@ -997,13 +1037,14 @@ double PowerExactUncondTwoProp::ExactPower(double p1, double alphaValue, double 
         sortedQ_[0] = sortedQ_[1] = -1.0;
     }
     group2_.Reset(m2_, proportion2);
-    MassCache underH1, underH0;
+    MassCache& underH1 = group1H1_;
+    MassCache& underH0 = group1H0_;
     underH1.Reset(m1_, p1);
     underH0.Reset(m1_, p0);
     underH1.slot = 0;
     underH0.slot = 1;
-    // The x1 the plain sums visit: each term they add exceeds 1e-15 of the
-    // row's mass so far, which holds the mode's.
+    // The x1 the sums of scanned rows visit: each term they add exceeds
+    // 1e-15 of the row's mass so far, which holds the mode's.
     weightLo_ = 0;
     weightHi_ = -1;
     if (OffersRowBounds()) {
@@ -1058,6 +1099,12 @@ double PowerExactUncondTwoProp::ExactPower(double p1, double alphaValue, double 
     }
     if (sizeOnItsSide_ && actualAlpha < kSummedTail) {
         actualAlpha = std::clamp(WalkTail(underH0, true), 0.0, 1.0);
+    }
+    // A power that small, 1 less a sum near 1, would show the rounding of
+    // that sum in its digits: it is summed over the rejected outcomes too.
+    if (sizeOnItsSide_ && actualPower < kSummedTail) {
+        actualPower = std::clamp(WalkTail(underH1, true), 0.0, 1.0);
+        exactBeta_ = 1.0 - actualPower;
     }
     return actualPower;
 }

@@ -276,16 +276,27 @@ class PowerExactUncondTwoProp : public PowerExact {
         void PositiveRange(int* first, int* last);
         int positiveFirst = 0, positiveLast = -1;
         bool positiveKnown = false;
+        // The mass over lo..hi to the rounding of a sum near 1, in one step:
+        // running sums over the x whose masses are not negligible against
+        // the mode's (built once per proportion) go from each end of that
+        // window towards the mode, so a range is a difference of sums of its
+        // own side. A small sum that must keep its digits is SumRange's.
+        double RangeSum(int lo, int hi);
+        int mode = -1, windowLo = 0, windowHi = -1;
+        // fromLow[x - windowLo]: the mass over windowLo..x, x below the
+        // mode; fromHigh[x - mode]: over x..windowHi, x from the mode on.
+        std::vector<double> fromLow, fromHigh;
     };
 
     // The accepted x1 of one x2, for the region of the current key: their
     // interval where AcceptsAnInterval holds, else a row to scan.
     void FindAcceptanceBounds(int x2);
-    // P(X2 = x2) times the mass of group 1 over the accepted x1 of that x2,
-    // summed from `start` outwards.
+    // P(X2 = x2) times the mass of group 1 over the accepted x1 of that x2;
+    // a scanned row is summed from `start` outwards.
     double SumAcceptedRow(int x2, int start, MassCache& group1);
     // The mass of group 1 over lo..hi, from the end nearer to `start` (or
-    // from `start` within) outwards.
+    // from `start` within) outwards, each term on its own: a small sum keeps
+    // its digits.
     double SumRange(MassCache& group1, int lo, int hi, int start);
     // P(X2 = x2) times the mass of group 1 over the rejected (or accepted)
     // x1 of that x2, such that a small sum keeps its digits: the tails
@@ -371,10 +382,12 @@ class PowerExactUncondTwoProp : public PowerExact {
     bool sortRows_ = false;
     double sortedQ_[2] = {-1.0, -1.0};
     std::vector<SortedRow> sorted_[2];
-    MassCache group2_;
+    // Group 2's masses, and group 1's under H1 and under H0: kept while the
+    // proportions and groups stay, as they do over a search for alpha.
+    MassCache group2_, group1H1_, group1H0_;
     int m1_ = 0, m2_ = 0, side_ = 2;
     // The x1 of weight under either hypothesis (mass above 1e-15 of the
-    // mode's, where the plain sums stop), and per x2 the bounds of
+    // mode's, where the sums of scanned rows stop), and per x2 the bounds of
     // BoundsOverRow over them (near NaN not yet known, 0 none); the key
     // they were found for.
     int weightLo_ = 0, weightHi_ = -1;
@@ -399,9 +412,10 @@ class PowerExactUncondTwoProp : public PowerExact {
     // Whether ExactPower sums a small beta on its own side (the Compromise
     // search: the other searches pay nothing for it), and beta so summed.
     bool wantTails_ = false;
-    // Whether ExactPower sums a small size on its own side. The searches
-    // for N, alpha and p1 decide by the power alone and leave it to the
-    // evaluation at their answer, which every analysis shows.
+    // Whether ExactPower sums a small size, and a small power, on its own
+    // side (over the rejected outcomes). The searches for N, alpha and p1
+    // decide by the power alone and leave it to the evaluation at their
+    // answer, which every analysis shows.
     bool sizeOnItsSide_ = true;
     // Above 0, ExactPower only decides whether the power reaches this
     // target (the A priori scan, which asks nothing else of a total): the

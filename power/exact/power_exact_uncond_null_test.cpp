@@ -521,6 +521,12 @@ TEST(UnconditionalNullTest, StatisticsAtTheEdgesOfTheSampleSpace) {
 // Compromise where the ratio is met far below 1e-16: beta summed over the
 // accepted outcomes and the size over the rejected ones, against the sums
 // over every outcome (and the normal tails of the approximation) in mpmath.
+// A power far below 1e-6 keeps its digits: it is summed over the rejected
+// outcomes, not taken as 1 less the accepted mass.
+TEST(UnconditionalNullTest, SmallPowersKeepTheirDigits) {
+    kForm.ExpectReferenceTable("verification/small_tails/uncond_small_power_reference.tsv", 607, 3);
+}
+
 TEST(UnconditionalNullTest, CompromiseMeetsTheRatioFarBelow1e16) {
     kForm.ExpectReferenceTable("verification/small_tails/uncond_compromise_reference.tsv", 607, 5);
 }

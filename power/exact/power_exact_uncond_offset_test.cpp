@@ -711,6 +711,12 @@ TEST(UnconditionalOffsetTest, CompromiseAtAnExtremeEffectSumsEveryAcceptedOutcom
     }
 }
 
+// A power far below 1e-6 keeps its digits: it is summed over the rejected
+// outcomes, not taken as 1 less the accepted mass.
+TEST(UnconditionalOffsetTest, SmallPowersKeepTheirDigits) {
+    kForm.ExpectReferenceTable("verification/small_tails/uncond_small_power_reference.tsv", 608, 5);
+}
+
 TEST(UnconditionalOffsetTest, CompromiseMeetsTheRatioFarBelow1e16) {
     kForm.ExpectReferenceTable("verification/small_tails/uncond_compromise_reference.tsv", 608, 2);
 }
