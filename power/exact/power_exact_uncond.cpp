@@ -814,8 +814,8 @@ double PowerExactUncondTwoProp::SumAcceptedRow(int x2, int start, MassCache& gro
     const int lo = acceptLower_[static_cast<size_t>(x2)];
     const int hi = acceptUpper_[static_cast<size_t>(x2)];
     // The walk's sums are shown only as 1 less themselves, the power and the
-    // size: the running sums of the group's masses serve them in one step.
-    if (group1.q <= 0.0 || group1.q >= 1.0) return group2_.At(x2) * SumRange(group1, lo, hi, start);
+    // size: the running sums of the group's masses serve them in one step (a
+    // group without spread has its one mass of 1 at the mode).
     return group2_.At(x2) * group1.RangeSum(lo, hi);
 }
 
