@@ -1,6 +1,13 @@
 #include "power/z/enumeration_workspace.h"
 
+#include <array>
 #include <cmath>
+#include <cstring>
+#include <mutex>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include "distributions/closed_form.h"
 #include "distributions/normal.h"
@@ -15,6 +22,24 @@ namespace {
 // ln(1 + e^eta) without overflow or loss of digits at either end.
 double SoftPlus(double eta) {
     return eta > 0.0 ? eta + std::log1p(std::exp(-eta)) : std::log1p(std::exp(eta));
+}
+
+// An evaluation allocates and frees columns as long as the data set many
+// times over: the fitter's steps take new ones at every iteration. The
+// allocator hands the freed top of its heap back to the system once it
+// exceeds a threshold (some 128 KB to 64 MB, moved by the blocks freed),
+// on the main thread's heap and on a worker's alike, and every step then
+// faults the pages in again: most of an evaluation's time. Once an
+// enumeration has run, freed memory up to 512 MB is kept, and blocks up to
+// 32 MB come from the heap rather than from a mapping of their own.
+void KeepFreedMemory() {
+#if defined(__GLIBC__)
+    static std::once_flag once;
+    std::call_once(once, [] {
+        mallopt(M_TRIM_THRESHOLD, 512 << 20);
+        mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    });
+#endif
 }
 
 }  // namespace
@@ -38,9 +63,19 @@ int EnumerationCovariateOf(int xDistribution) {
     }
 }
 
-EnumerationWorkspace::EnumerationWorkspace() : covariate(std::make_unique<NormalDistribution>()) {}
+EnumerationWorkspace::EnumerationWorkspace() : covariate(std::make_unique<NormalDistribution>()) {
+    KeepFreedMemory();
+}
 
 void EnumerationWorkspace::SetCovariate(int kind, double a, double b) {
+    // The same covariate again (bit for bit) keeps its values.
+    const std::array<double, 3> key = {static_cast<double>(kind), a, b};
+    if (std::memcmp(key.data(), covariateKey_.data(), sizeof key) == 0 &&
+        (kind == kEnumerationBinomial || covariate)) {
+        return;
+    }
+    covariateKey_ = key;
+    valuesN_ = -1;
     covariate.reset();
     covariateKind = kind;
     switch (kind) {
@@ -79,10 +114,18 @@ void EnumerationWorkspace::CovariateValues(int n, std::vector<double>& values) {
         return;
     }
     if (!covariate) throw QuorixError("Enumeration: no covariate", QuorixError::kOutOfRange, 0.0);
+    // A search over the effect lays out the same n values at every step.
+    if (valuesN_ == n) {
+        values = values_;
+        return;
+    }
+    valuesN_ = -1;
     for (int i = 0; i < n; ++i) {
         if ((i & 1023) == 1023) CheckCancelled();
         values[i] = covariate->Quantile((i + 1 - 0.375) / (n + 0.25));
     }
+    values_ = values;
+    valuesN_ = n;
 }
 
 void EnumerationWorkspace::BuildDataSet(int n) {
