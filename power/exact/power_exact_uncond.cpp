@@ -15,6 +15,7 @@
 #include "distributions/normal.h"
 #include "distributions/t.h"
 #include "numerics/cancel.h"
+#include "numerics/freed_memory.h"
 #include "numerics/quorix_error.h"
 #include "numerics/rounding.h"
 #include "power/exact/exact_search.h"
@@ -113,6 +114,9 @@ void PowerExactUncondTwoProp::CopyStateTo(PowerAnalysis& target) const {
 }
 
 PowerExactUncondTwoProp::PowerExactUncondTwoProp() {
+    // The rows of a search hold the statistics and masses of every outcome
+    // they visit, some tens of MB at large groups.
+    KeepFreedMemory();
     distribution = new NormalDistribution(0.0, 1.0);
     maxSampleSize = 1000000.0;
     exactFlag = true;

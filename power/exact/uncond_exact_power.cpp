@@ -364,7 +364,9 @@ const PowerExactUncondTwoProp::SortedRow& PowerExactUncondTwoProp::SortedRowFor(
     if (!row.keys.empty()) return row;
     // An outcome is accepted when its key is at most the critical value:
     // |v| with two tails, v for the upper tail alone, -v for the lower.
-    std::vector<std::pair<double, double>> visited;
+    // The row's outcomes in a buffer kept for the next row.
+    std::vector<std::pair<double, double>>& visited = sortScratch_;
+    visited.clear();
     VisitScannedRow(start, group1, [&](int x1, double mass) {
         Accepts(x2, x1);
         const double v = scanned_[static_cast<size_t>(x2)].At(x1, m1_);
@@ -372,6 +374,8 @@ const PowerExactUncondTwoProp::SortedRow& PowerExactUncondTwoProp::SortedRowFor(
     });
     std::sort(visited.begin(), visited.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
+    row.keys.reserve(visited.size());
+    row.cumulative.reserve(visited.size());
     double sum = 0.0;
     for (const auto& [key, mass] : visited) {
         sum += mass;

@@ -3,16 +3,12 @@
 #include <array>
 #include <cmath>
 #include <cstring>
-#include <mutex>
-
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 
 #include "distributions/closed_form.h"
 #include "distributions/normal.h"
 #include "distributions/poisson.h"
 #include "numerics/cancel.h"
+#include "numerics/freed_memory.h"
 #include "numerics/quorix_error.h"
 #include "numerics/rounding.h"
 #include "power/z/covariate_integrands.h"
@@ -22,24 +18,6 @@ namespace {
 // ln(1 + e^eta) without overflow or loss of digits at either end.
 double SoftPlus(double eta) {
     return eta > 0.0 ? eta + std::log1p(std::exp(-eta)) : std::log1p(std::exp(eta));
-}
-
-// An evaluation allocates and frees columns as long as the data set many
-// times over: the fitter's steps take new ones at every iteration. The
-// allocator hands the freed top of its heap back to the system once it
-// exceeds a threshold (some 128 KB to 64 MB, moved by the blocks freed),
-// on the main thread's heap and on a worker's alike, and every step then
-// faults the pages in again: most of an evaluation's time. Once an
-// enumeration has run, freed memory up to 512 MB is kept, and blocks up to
-// 32 MB come from the heap rather than from a mapping of their own.
-void KeepFreedMemory() {
-#if defined(__GLIBC__)
-    static std::once_flag once;
-    std::call_once(once, [] {
-        mallopt(M_TRIM_THRESHOLD, 512 << 20);
-        mallopt(M_MMAP_THRESHOLD, 32 << 20);
-    });
-#endif
 }
 
 }  // namespace
@@ -64,6 +42,7 @@ int EnumerationCovariateOf(int xDistribution) {
 }
 
 EnumerationWorkspace::EnumerationWorkspace() : covariate(std::make_unique<NormalDistribution>()) {
+    // Each step of a fit takes new columns as long as the data set.
     KeepFreedMemory();
 }
 
