@@ -241,9 +241,21 @@ double EnumerationWorkspace::Enumerate(double p0Value, double p1Value, int n, do
         noncentrality = WaldNoncentrality(beta1);
     } else {
         const double full = LogLikelihood(coefficients);
-        design = 0.0;
-        FitDataSet(kGlmBinomial, kGlmLogit);
-        coefficients(0, 0) = fitter.coefficients(0, 0);
+        // The model without the covariate has the mean response as its
+        // fitted probability: its score equation sum w (y - p) = 0 has that
+        // root, which a second fit of the data set would only approach.
+        double successes = 0.0, failures = 0.0;
+        for (int r = 0; r < response.extent(0); ++r) {
+            (response(r, 0) > 0.0 ? successes : failures) += weights(r, 0);
+        }
+        if (successes > 0.0 && failures > 0.0) {
+            coefficients(0, 0) = std::log(successes) - std::log(failures);
+        } else {
+            // All of the weight on one outcome: the fit's bounded intercept.
+            design = 0.0;
+            FitDataSet(kGlmBinomial, kGlmLogit);
+            coefficients(0, 0) = fitter.coefficients(0, 0);
+        }
         coefficients(1, 0) = 0.0;
         const double reduced = LogLikelihood(coefficients);
         noncentrality = std::fmax(-2.0 * (reduced - full), 0.0);
