@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "analysis/ids.h"
@@ -382,6 +383,7 @@ class PowerExactUncondTwoProp : public PowerExact {
     bool sortRows_ = false;
     double sortedQ_[2] = {-1.0, -1.0};
     std::vector<SortedRow> sorted_[2];
+    std::vector<std::pair<double, double>> sortScratch_;
     // Group 2's masses, and group 1's under H1 and under H0: kept while the
     // proportions and groups stay, as they do over a search for alpha.
     MassCache group2_, group1H1_, group1H0_;

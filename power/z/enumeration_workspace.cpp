@@ -1,11 +1,14 @@
 #include "power/z/enumeration_workspace.h"
 
+#include <array>
 #include <cmath>
+#include <cstring>
 
 #include "distributions/closed_form.h"
 #include "distributions/normal.h"
 #include "distributions/poisson.h"
 #include "numerics/cancel.h"
+#include "numerics/freed_memory.h"
 #include "numerics/quorix_error.h"
 #include "numerics/rounding.h"
 #include "power/z/covariate_integrands.h"
@@ -38,9 +41,20 @@ int EnumerationCovariateOf(int xDistribution) {
     }
 }
 
-EnumerationWorkspace::EnumerationWorkspace() : covariate(std::make_unique<NormalDistribution>()) {}
+EnumerationWorkspace::EnumerationWorkspace() : covariate(std::make_unique<NormalDistribution>()) {
+    // Each step of a fit takes new columns as long as the data set.
+    KeepFreedMemory();
+}
 
 void EnumerationWorkspace::SetCovariate(int kind, double a, double b) {
+    // The same covariate again (bit for bit) keeps its values.
+    const std::array<double, 3> key = {static_cast<double>(kind), a, b};
+    if (std::memcmp(key.data(), covariateKey_.data(), sizeof key) == 0 &&
+        (kind == kEnumerationBinomial || covariate)) {
+        return;
+    }
+    covariateKey_ = key;
+    valuesN_ = -1;
     covariate.reset();
     covariateKind = kind;
     switch (kind) {
@@ -79,10 +93,18 @@ void EnumerationWorkspace::CovariateValues(int n, std::vector<double>& values) {
         return;
     }
     if (!covariate) throw QuorixError("Enumeration: no covariate", QuorixError::kOutOfRange, 0.0);
+    // A search over the effect lays out the same n values at every step.
+    if (valuesN_ == n) {
+        values = values_;
+        return;
+    }
+    valuesN_ = -1;
     for (int i = 0; i < n; ++i) {
         if ((i & 1023) == 1023) CheckCancelled();
         values[i] = covariate->Quantile((i + 1 - 0.375) / (n + 0.25));
     }
+    values_ = values;
+    valuesN_ = n;
 }
 
 void EnumerationWorkspace::BuildDataSet(int n) {
@@ -219,9 +241,21 @@ double EnumerationWorkspace::Enumerate(double p0Value, double p1Value, int n, do
         noncentrality = WaldNoncentrality(beta1);
     } else {
         const double full = LogLikelihood(coefficients);
-        design = 0.0;
-        FitDataSet(kGlmBinomial, kGlmLogit);
-        coefficients(0, 0) = fitter.coefficients(0, 0);
+        // The model without the covariate has the mean response as its
+        // fitted probability: its score equation sum w (y - p) = 0 has that
+        // root, which a second fit of the data set would only approach.
+        double successes = 0.0, failures = 0.0;
+        for (int r = 0; r < response.extent(0); ++r) {
+            (response(r, 0) > 0.0 ? successes : failures) += weights(r, 0);
+        }
+        if (successes > 0.0 && failures > 0.0) {
+            coefficients(0, 0) = std::log(successes) - std::log(failures);
+        } else {
+            // All of the weight on one outcome: the fit's bounded intercept.
+            design = 0.0;
+            FitDataSet(kGlmBinomial, kGlmLogit);
+            coefficients(0, 0) = fitter.coefficients(0, 0);
+        }
         coefficients(1, 0) = 0.0;
         const double reduced = LogLikelihood(coefficients);
         noncentrality = std::fmax(-2.0 * (reduced - full), 0.0);

@@ -13,7 +13,9 @@
 // One workspace serves one power computation; it holds no state beyond it
 // and shares nothing with other workspaces.
 
+#include <array>
 #include <atomic>
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -131,4 +133,10 @@ class EnumerationWorkspace {
 
   private:
     void CheckCancelled() const;
+
+    // The covariate last set (kind, a, b; NaN none yet) and the values
+    // CovariateValues laid out for it at valuesN_ subjects (-1 none).
+    std::array<double, 3> covariateKey_ = {NAN, NAN, NAN};
+    int valuesN_ = -1;
+    std::vector<double> values_;
 };

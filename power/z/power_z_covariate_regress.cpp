@@ -19,6 +19,8 @@ namespace {
 // The admissible alpha at most; a one-tailed alpha doubled for the
 // two-sided chi-square statistic stays below it.
 constexpr double kLargestAlpha = 0.9999999;
+// Enough for the steps a search for N takes near its answer.
+constexpr size_t kKeptEnumerations = 16;
 
 }  // namespace
 
@@ -102,6 +104,35 @@ int PowerZCovariateRegress::CheckSlopeVariances(double effect, PropertyList* inp
     }
     effectSize = saved;
     if (computable) return -1;
+    return RefuseCovariate(inputs);
+}
+
+bool PowerZCovariateRegress::CovariateVarianceVanishes() const {
+    double variance = 1.0;
+    switch (xDistribution) {
+        case kXExponential:
+            variance = 1.0 / (exponentialLambda * exponentialLambda);
+            break;
+        case kXLognormal: {
+            const double s2 = lognormalSigma * lognormalSigma;
+            variance = std::expm1(s2) * std::exp(2.0 * lognormalMu + s2);
+            break;
+        }
+        case kXNormal:
+            variance = normalSD * normalSD;
+            break;
+        case kXUniform: {
+            const double width = uniformRight - uniformLeft;
+            variance = width * width / 12.0;
+            break;
+        }
+        default:
+            return false;
+    }
+    return !std::isfinite(1.0 / variance);
+}
+
+int PowerZCovariateRegress::RefuseCovariate(PropertyList* inputs) {
     // The parameter that sets the covariate's scale or tail.
     ParameterId id = kXParmSigmaId;
     switch (xDistribution) {
@@ -196,17 +227,24 @@ double PowerZCovariateRegress::EnumerationPower(double alphaValue, double effect
         enumerationWald};
     // The data set and its fit do not depend on alpha: a search over alpha
     // enumerates once and then only moves the critical value.
-    if (!(lastEnumerated_.has_value() && lastEnumerated_->design == design)) {
-        lastEnumerated_.reset();
-        EnumerationWorkspace workspace;
+    auto known = std::find_if(enumerated_.begin(), enumerated_.end(),
+                              [&](const EnumerationResult& r) { return r.design == design; });
+    double noncentrality;
+    if (known != enumerated_.end()) {
+        noncentrality = known->noncentrality;
+    } else {
+        if (!workspace_) workspace_ = std::make_unique<EnumerationWorkspace>();
+        EnumerationWorkspace& workspace = *workspace_;
         workspace.cancel = &cancelled;
         workspace.SetCovariate(design.covariate, a, b);
         Enumerate(workspace, design.n, level);
-        lastEnumerated_ = EnumerationResult{design, workspace.noncentrality};
+        noncentrality = workspace.noncentrality;
+        if (enumerated_.size() == kKeptEnumerations) enumerated_.erase(enumerated_.begin());
+        enumerated_.push_back(EnumerationResult{design, noncentrality});
     }
-    const OneDfChiSquareTest test = ChiSquareTestAt(lastEnumerated_->noncentrality, level);
+    const OneDfChiSquareTest test = ChiSquareTestAt(noncentrality, level);
     criticalValue = criticalValue2 = test.criticalValue;
-    enumerationNoncentrality = lastEnumerated_->noncentrality;
+    enumerationNoncentrality = noncentrality;
     shiftBeta = test.acceptance;
     df = 1.0;
     return test.power;
@@ -555,6 +593,9 @@ CalculateStatus PowerZCovariateRegress::Calculate(AnalysisType type, PropertyLis
     otherR2 = r2;
 
     if (const int bad = ReadCovariate(inputs); bad >= 0) return bad;
+    // Before any type's own inputs, so that every type refuses it alike
+    // (a search would end in a failure of its own instead).
+    if (CovariateVarianceVanishes()) return RefuseCovariate(inputs);
 
     if (type == kSensitivity) {
         const SensitivityGiven given = ReadSensitivityGiven(inputs);

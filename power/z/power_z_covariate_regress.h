@@ -1,12 +1,14 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "analysis/test_options.h"
 #include "power/z/covariate_integrands.h"
+#include "power/z/enumeration_workspace.h"
 #include "power/z/power_z.h"
 
 class EnumerationWorkspace;
@@ -158,6 +160,13 @@ class PowerZCovariateRegress : public PowerZ {
     // bounded time), returns the row of the covariate's parameter with a
     // message; else -1.
     int CheckSlopeVariances(double effect, PropertyList* inputs);
+    // Whether the covariate's variance, as stored, is so small that its
+    // inverse overflows (a normal sigma of 1e-300): X then carries no
+    // information on the slope in any analysis, whatever its mean.
+    bool CovariateVarianceVanishes() const;
+    // The refusal of CheckSlopeVariances: the row of the parameter that sets
+    // the covariate's scale or tail, with the message.
+    int RefuseCovariate(PropertyList* inputs);
     // After a Compromise solve: where the power is 1 (or alpha) at every
     // alpha the search can reach, the search ends at its bound with a beta /
     // alpha that is not q. That is a failure, never a result. beta is the
@@ -229,6 +238,13 @@ class PowerZCovariateRegress : public PowerZ {
         EnumeratedDesign design;
         double noncentrality;
     };
-    // The last enumeration, reused while its design stays the same.
-    std::optional<EnumerationResult> lastEnumerated_;
+    // The enumerations of the designs met last, newest at the back: a
+    // search for N asks again for the totals it has tried (the power is a
+    // step function of N, and the root finder moves between the two sides
+    // of a step), and a search for alpha for one design throughout.
+    std::vector<EnumerationResult> enumerated_;
+    // The expected data set and its fit: their columns are as long as the
+    // data set, kept from one evaluation to the next so that the memory is
+    // not handed back to the system and faulted in again at every one.
+    std::unique_ptr<EnumerationWorkspace> workspace_;
 };

@@ -75,6 +75,31 @@ void Null(benchmark::State& state) {
                                        static_cast<int>(state.range(0)));
 }
 
+// One tail, p1 0.58 against 0.55 under H0 (the ratio 1.16 against 1.1, the
+// odds ratio 1.3811 against 1.2222), the searches of a fixed 5,000 +
+// 5,000: range(0) the statistic, range(1) the analysis type.
+void OneTail(benchmark::State& state) {
+    const int code = static_cast<int>(state.range(0));
+    Texts texts = Common();
+    texts["Tail(s)"] = "One";
+    texts["Effect direction"] = "p|H1$\\ge$p|H0";
+    int index = 0;
+    if (code <= 9) {
+        texts["Prop. p1|H1"] = "0.58";
+        texts["Prop. p1|H0"] = "0.55";
+    } else if (code <= 12) {
+        index = 2;
+        texts["(p1/p2)|H1"] = "1.16";
+        texts["(p1/p2)|H0"] = "1.1";
+    } else {
+        index = 3;
+        texts["Odds ratio|H1"] = "1.3811";
+        texts["Odds ratio|H0"] = "1.2222";
+    }
+    RunFresh<PowerExactUncTwoPropOffset>(state, static_cast<AnalysisType>(state.range(1)), texts,
+                                         index, code);
+}
+
 void Cases(benchmark::internal::Benchmark* b, std::initializer_list<int> codes) {
     b->ArgNames({"code", "type", "near10k"});
     for (int code : codes) {
@@ -88,6 +113,13 @@ void Cases(benchmark::internal::Benchmark* b, std::initializer_list<int> codes) 
 
 BENCHMARK(Offset)->Apply([](benchmark::internal::Benchmark* b) {
     Cases(b, {0, 1, 2, 3, 6, 7, 8, 9, 10, 11, 12, 13, 14});
+});
+BENCHMARK(OneTail)->Apply([](benchmark::internal::Benchmark* b) {
+    b->ArgNames({"code", "type"});
+    for (int code : {1, 3, 7, 8, 9, 10, 11, 12, 13, 14}) {
+        for (int type : {kSensitivity, kCriterion, kCompromise}) b->Args({code, type});
+    }
+    b->Unit(benchmark::kMillisecond);
 });
 BENCHMARK(Null)->Apply([](benchmark::internal::Benchmark* b) { Cases(b, {0, 1, 2, 3, 4, 5, 6}); });
 
