@@ -432,11 +432,14 @@ double PowerExactFisherTwoProp::ExactCriterion(double target, double start) {
         actualPower = ExactPower(effectSize, x, n1, n2);
         return actualPower;
     };
-    double lo = start, hi = 1.0;
+    // The largest alpha a user can type back.
+    const double largest = exact_search::kLargestAlpha;
+    start = std::min(start, largest);
+    double lo = start, hi = largest;
     if (powerAt(start) >= target) {
         lo = 0.0;
         hi = start;
-    } else if (powerAt(1.0) < target) {
+    } else if (powerAt(largest) < target) {
         powerAt(start);
         throw QuorixError("Solver-Alpha: target power not reachable", QuorixError::kAboveUpperBound,
                           1.0);
@@ -486,7 +489,14 @@ double PowerExactFisherTwoProp::ExactCompromise(double q) {
         return exact_search::Step{actualAlpha > 0.0 ? exactBeta_ / actualAlpha : Infinity(),
                                   actualAlpha};
     };
-    return exact_search::CompromiseAlpha(at, q, alpha, exact_search::CompromiseRules{}).ratio;
+    exact_search::CompromiseRules rules;
+    rules.nearestTried = true;
+    rules.bracketFromStart = true;
+    const double start = std::clamp(alpha, exact_search::kAlphaFloor, exact_search::kLargestAlpha);
+    const exact_search::CompromiseResult found = exact_search::ShownCompromiseAlpha(
+        at, q, exact_search::CompromiseAlpha(at, q, start, rules));
+    alpha = found.alpha;
+    return found.ratio;
 }
 
 // --------------------------------------------------------------- checks
