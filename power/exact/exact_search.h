@@ -506,7 +506,8 @@ CompromiseResult CompromiseAlpha(At at, double q, double start, const Compromise
 // user can type back (1e-99 to the largest alpha input), so that the power
 // and actual alpha at it are the ones shown. Of the values shown next to
 // the search's alpha (rounded, the one above and the one below) the one
-// whose ratio is nearest to q, the rounded one on a tie. `at` as above;
+// whose ratio is nearest to q, the rounded one on a tie or where it lies on
+// the search's own step. `at` as above;
 // the last evaluation is at the alpha returned.
 template <class At>
 CompromiseResult ShownCompromiseAlpha(At at, double q, const CompromiseResult& found) {
@@ -517,6 +518,8 @@ CompromiseResult ShownCompromiseAlpha(At at, double q, const CompromiseResult& f
     const double above = clampShown(ShownOutputAtLeast(found.alpha));
     const double candidates[] = {rounded, above, clampShown(ShownBelow(rounded))};
     double best = rounded, bestRatio = at(rounded).ratio, last = rounded;
+    // Mostly the rounded alpha lies on the search's own step.
+    if (bestRatio == found.ratio) return CompromiseResult{best, bestRatio, found.bracketed};
     for (const double x : candidates) {
         if (x == best) continue;
         const double r = at(x).ratio;
