@@ -538,6 +538,20 @@ void PowerExactFisherTwoProp::BuildInputList(AnalysisType type, PropertyList* in
     }
 }
 
+namespace {
+
+// Whether the table of no successes (or of all) has so much of the mass
+// under H1 that every other table together holds less than the smallest
+// power a user can ask for: no region of the exact test then reaches it,
+// whatever alpha (p1 1e-12, p2 2e-12 ended in the search's own failure).
+bool OneTableCertain(double p1, double p2, double n1, double n2) {
+    const double noSuccess = n1 * std::log1p(-p1) + n2 * std::log1p(-p2);
+    const double allSuccess = n1 * std::log(p1) + n2 * std::log(p2);
+    return -std::expm1(std::max(noSuccess, allSuccess)) < 1e-7;
+}
+
+}  // namespace
+
 CalculateStatus PowerExactFisherTwoProp::Calculate(AnalysisType type, PropertyList* inputs) {
     double p2 = 0.0;
     int p2Row = -1, tails = 0, direction = 1;
@@ -593,17 +607,24 @@ CalculateStatus PowerExactFisherTwoProp::Calculate(AnalysisType type, PropertyLi
     // side the direction names, and with p2 at that end of [0, 1] there is
     // no p1 left to search, exact or approximate.
     path.checkDesign = [&](const GivenValues& v) {
+        const double n1 = static_cast<double>(v.sampleSize1);
+        const double n2 = static_cast<double>(v.sampleSize2);
+        const bool exact = !UsesApproximation(n1 + n2);
         const bool noSide = type == kSensitivity && (direction == 0 ? p2 == 0.0 : p2 == 1.0);
-        if (!noSide) {
-            if (type != kCriterion && type != kCompromise) return -1;
-            if (!(p2 == 0.0 || p2 == 1.0)) return -1;
-            if (UsesApproximation(static_cast<double>(v.sampleSize1) +
-                                  static_cast<double>(v.sampleSize2)))
-                return -1;
+        const bool noSize =
+            (type == kCriterion || type == kCompromise) && (p2 == 0.0 || p2 == 1.0) && exact;
+        if (noSide || noSize) {
+            messages << "A proportion p2 of 0 or 1 leaves no error probability to choose:\n"
+                     << "$\\alpha$ is 0 at every critical value. Please use a proportion in (0, "
+                        "1).";
+            return p2Row;
         }
-        messages << "A proportion p2 of 0 or 1 leaves no error probability to choose:\n"
-                 << "$\\alpha$ is 0 at every critical value. Please use a proportion in (0, 1).";
-        return p2Row;
+        if (type == kCriterion && exact && OneTableCertain(v.effect, p2, n1, n2)) {
+            messages << "With proportions this near 0 or 1 one table is all but certain:\n"
+                     << "no $\\alpha$ gives a power of 1e-07 or more.";
+            return v.Row(Given::kEffect);
+        }
+        return -1;
     };
     path.takeDesign = [&](GivenValues& v) {
         // Any other type reads the design and takes nothing.
