@@ -195,7 +195,17 @@ class Form : public Keys {
             EXPECT_EQ(run->status, c.status) << c.line << "\n" << run->message;
             // Another status leaves no outputs to compare.
             if (run->status != c.status) continue;
+            // The ratio of a discrete test is flat across each step of its
+            // power: a Compromise row whose counts or actual alpha pin the
+            // step holds one alpha of it, and the answer may show another
+            // of the same step (one a user can type back, which the test
+            // of typed-back answers checks).
+            bool stepPinned = false;
             for (const auto& [key, expected] : c.outputs) {
+                stepPinned |= c.type == kCompromise && (key == "actualalpha" || key == "lower");
+            }
+            for (const auto& [key, expected] : c.outputs) {
+                if (stepPinned && key == "alpha") continue;
                 calc_test::ExpectOutput(run->outputs, LabelOf(key), expected, c.line);
             }
         }

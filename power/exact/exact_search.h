@@ -62,12 +62,25 @@ double ShownAlphaReaching(PowerAt powerAt, double target, double lo, double hi) 
     return shown;
 }
 
+// One unit of the last digit an output row shows at x > 0: a seventh
+// decimal from 0.01 up, else the seventh significant digit.
+inline double ShownUnit(double x) {
+    return x > 0.01 ? 1e-7 : std::pow(10.0, std::floor(std::log10(x)) - 6.0);
+}
+
+// The largest value an output row can show below the shown value x.
+inline double ShownBelow(double x) {
+    return ShownOutputValue(x - ShownUnit(x * (1.0 - 1e-12)));
+}
+
 // The smallest alpha whose power reaches the target, by halving between an
 // alpha whose power misses it (lo, 0 when none is known) and one whose power
-// reaches it (hi): to 1e-7, and below 1e-7 to 1e-7 of alpha itself. Where
-// lo is 0 the floor is tried first; where its power already reaches the
-// target, or hi lies below it, there is no alpha to report. The answer is
-// the alpha shown, and the last evaluation is at it.
+// reaches it (hi), until the bracket is as narrow as a unit of the digits
+// the alpha row shows at hi, however small alpha is. A wide bracket is
+// halved on the logarithm, so that an answer far below 1e-16 takes a few
+// hundred steps. Where lo is 0 the floor is tried first; where its power
+// already reaches the target, or hi lies below it, there is no alpha to
+// report. The answer is the alpha shown, and the last evaluation is at it.
 template <class PowerAt>
 double SmallestAlphaReaching(PowerAt powerAt, double target, double lo, double hi,
                              const std::string& where) {
@@ -76,11 +89,9 @@ double SmallestAlphaReaching(PowerAt powerAt, double target, double lo, double h
         if (powerAt(kAlphaFloor) >= target) NoAlphaAboveFloor(where);
         lo = kAlphaFloor;
     }
-    // Halving from 1 down to 1e-99 and then to 1e-7 of the answer takes
-    // some 360 steps.
     constexpr int kMaxHalvings = 1100;
-    for (int i = 0; i < kMaxHalvings && hi - lo > (hi > 1e-7 ? 1e-7 : 1e-7 * hi); ++i) {
-        const double mid = (lo + hi) / 2.0;
+    for (int i = 0; i < kMaxHalvings && hi - lo > ShownUnit(hi); ++i) {
+        const double mid = hi > 4.0 * lo ? std::sqrt(lo * hi) : (lo + hi) / 2.0;
         if (powerAt(mid) < target) {
             lo = mid;
         } else {
@@ -305,6 +316,16 @@ struct CompromiseRules {
     int maxHalvings = kMaxSteps;
     // The start stands unless the answer's ratio is nearer to q.
     bool startUnlessNearer = false;
+    // The ratio is not monotone in alpha everywhere (the actual alpha of a
+    // test with two tails may fall where alpha rises): of every alpha the
+    // walk and the halving tried, the one whose ratio is nearest to q.
+    bool nearestTried = false;
+    // Where the walk down starts from the size the start attains, below the
+    // start: the size's own ratio is tried first, and where it already
+    // reaches q the bracket is the size and the start (whose ratio is below
+    // q), with no walk; the walk from the size would take the size as the
+    // upper end of a bracket whose both ends lie above q.
+    bool bracketFromStart = false;
 };
 
 struct CompromiseResult {
@@ -328,9 +349,17 @@ CompromiseResult CompromiseAlpha(At at, double q, double start, const Compromise
     using Halving = CompromiseRules::Halving;
     // The last alpha evaluated and its ratio: the members hold that step.
     double last = start, lastRatio = 0.0;
+    double nearest = start, nearestRatio = std::numeric_limits<double>::infinity();
+    auto keepNearest = [&](double x, double r) {
+        if (std::fabs(r - q) < std::fabs(nearestRatio - q)) {
+            nearest = x;
+            nearestRatio = r;
+        }
+    };
     auto ratioAt = [&](double x) {
         last = x;
         lastRatio = at(x).ratio;
+        keepNearest(x, lastRatio);
         return lastRatio;
     };
     auto finish = [&](double x, bool bracketed) {
@@ -340,6 +369,7 @@ CompromiseResult CompromiseAlpha(At at, double q, double start, const Compromise
 
     const Step first = at(start);
     lastRatio = first.ratio;
+    keepNearest(start, first.ratio);
     const double r0 = first.ratio;
     double a = start;
     if (rules.fromSize) a = first.size > 0.0 ? first.size : start;
@@ -348,7 +378,13 @@ CompromiseResult CompromiseAlpha(At at, double q, double start, const Compromise
 
     double lo, hi, x = a, previous = a;
     bool bracketed = false;
-    if (q > r0) {
+    const bool sizeReaches =
+        rules.bracketFromStart && q > r0 && a < start && !rules.lastTwoTrials && ratioAt(a) >= q;
+    if (sizeReaches) {
+        lo = a;
+        hi = start;
+        bracketed = true;
+    } else if (q > r0) {
         double factor = 0.8;
         for (int i = 0; i < kMaxSteps; ++i) {
             if (rules.lastTwoTrials && !(x > kAlphaFloor)) break;
@@ -410,7 +446,10 @@ CompromiseResult CompromiseAlpha(At at, double q, double start, const Compromise
         lo = rules.lastTwoTrials ? previous : a;
         hi = x;
     }
-    if (!bracketed && rules.lastTwoTrials) return finish(x, false);
+    if (!bracketed && rules.lastTwoTrials) {
+        if (rules.nearestTried) return finish(nearest, false);
+        return finish(x, false);
+    }
 
     auto open = [&] {
         switch (rules.halving) {
@@ -459,7 +498,39 @@ CompromiseResult CompromiseAlpha(At at, double q, double start, const Compromise
         rChosen = lower ? rLo : rHi;
     }
     if (rules.startUnlessNearer && !(std::fabs(rChosen - q) < std::fabs(r0 - q))) chosen = start;
+    if (rules.nearestTried) chosen = nearest;
     return finish(chosen, bracketed);
+}
+
+// The alpha a Compromise answer shows: a value the alpha row can show and a
+// user can type back (1e-99 to the largest alpha input), so that the power
+// and actual alpha at it are the ones shown. Of the values shown next to
+// the search's alpha (rounded, the one above and the one below) the one
+// whose ratio is nearest to q, the rounded one on a tie or where it lies on
+// the search's own step. `at` as above;
+// the last evaluation is at the alpha returned.
+template <class At>
+CompromiseResult ShownCompromiseAlpha(At at, double q, const CompromiseResult& found) {
+    auto clampShown = [](double x) {
+        return std::clamp(ShownOutputValue(x), kAlphaFloor, kLargestAlpha);
+    };
+    const double rounded = clampShown(found.alpha);
+    const double above = clampShown(ShownOutputAtLeast(found.alpha));
+    const double candidates[] = {rounded, above, clampShown(ShownBelow(rounded))};
+    double best = rounded, bestRatio = at(rounded).ratio, last = rounded;
+    // Mostly the rounded alpha lies on the search's own step.
+    if (bestRatio == found.ratio) return CompromiseResult{best, bestRatio, found.bracketed};
+    for (const double x : candidates) {
+        if (x == best) continue;
+        const double r = at(x).ratio;
+        last = x;
+        if (std::fabs(r - q) < std::fabs(bestRatio - q)) {
+            best = x;
+            bestRatio = r;
+        }
+    }
+    if (last != best) at(best);
+    return CompromiseResult{best, bestRatio, found.bracketed};
 }
 
 }  // namespace exact_search

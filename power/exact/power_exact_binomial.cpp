@@ -429,11 +429,57 @@ void PowerExactBinomial::CriterionTwoSided(double x, double n) {
     criticalValue2 = upperMajor ? lower : upper;
 }
 
-// The size of the smallest region whose power reaches the target; where
-// that lies below the floor of the searches there is no alpha to show (it
-// showed 9.9e-197, or 0 where the size underflows).
+// One tail: the size of the smallest region whose power reaches the
+// target, which is the region Post hoc takes at that size; where it lies
+// below the floor of the searches there is no alpha to show (it showed
+// 9.9e-197, or 0 where the size underflows). Two tails: the regions of
+// the balancing rule, as Post hoc builds them, searched over alpha.
 double PowerExactBinomial::SolveAlpha(double effect, double target, double n) {
-    return ShownRegionAlpha(RegionAlpha(effect, target, n), "Exact-Binomial");
+    if (!oneTailed) return TwoTailedAlpha(effect, target, n, "Exact-Binomial");
+    return OneTailedAlpha(effect, target, n, "Exact-Binomial");
+}
+
+// Where no count fits, the region is clamped to the last count, and Post
+// hoc rejects it at every alpha below its size too: where that already
+// reaches the target, no alpha is the smallest that does.
+double PowerExactBinomial::OneTailedAlpha(double effect, double target, double n,
+                                          const std::string& where) {
+    if (!strictCriticalRegion && BinomialPower(effect, exact_search::kAlphaFloor, n) >= target) {
+        exact_search::NoAlphaAboveFloor(where);
+    }
+    return ShownRegionAlpha(RegionAlpha(effect, target, n), where);
+}
+
+// The regions of two tails depend on alpha through the balancing rule, not
+// through the equal tails of one size: the smallest alpha whose power by
+// that rule reaches the target, from the equal tails' size as a start.
+// The last evaluation is at the alpha returned.
+double PowerExactBinomial::TwoTailedAlpha(double effect, double target, double n,
+                                          const std::string& where) {
+    const double start = RegionAlpha(effect, target, n);
+    auto powerAt = [&](double x) {
+        if (IsCancelled()) throw CancelledError();
+        actualPower = BinomialPower(effect, x, n);
+        return actualPower;
+    };
+    double lo = 0.0, hi = exact_search::kLargestAlpha;
+    if (start > exact_search::kAlphaFloor && start < hi) {
+        if (powerAt(start) >= target) {
+            hi = start;
+        } else {
+            lo = start;
+        }
+    }
+    if (lo > 0.0 || hi == exact_search::kLargestAlpha) {
+        if (powerAt(exact_search::kLargestAlpha) < target) {
+            throw QuorixError(where + ": no alpha found", QuorixError::kAboveUpperBound,
+                              exact_search::kLargestAlpha);
+        }
+    }
+    alpha = exact_search::SmallestAlphaReaching(powerAt, target, lo, hi, where);
+    power = target;
+    analysisType = kCriterion;
+    return alpha;
 }
 
 // The size is a jump of the power in alpha: an alpha shown rounded below
@@ -509,12 +555,7 @@ double PowerExactBinomial::RegionAlpha(double effect, double target, double n) {
 // X <= s, and for two tails the lower count L with the upper region of at
 // most the same size under H0. The ratio rises with s for the upper region
 // and falls with the count in the other two.
-double PowerExactBinomial::SolveCompromise(double effect, double q, double n) {
-    ratio = q;
-    sampleSize = n;
-    effectSize = effect;
-    analysisType = kCompromise;
-    UpdateProportionH1();
+double PowerExactBinomial::CompromiseStart(double effect, double q, double n) {
     SetTrials(n);
     const BinomialTails h0 = NullTails(n);
     const BinomialTails h1 = AlternativeTails(n);
@@ -570,17 +611,61 @@ double PowerExactBinomial::SolveCompromise(double effect, double q, double n) {
         }
     } while (hi - lo > 1.0);
 
-    const Region r = region(best);
-    // criticalValue is the count on the side of the alternative.
-    const bool upperFirst = !oneTailed && upperSide;
-    criticalValue = upperFirst ? r.upper : r.lower;
-    criticalValue2 = upperFirst ? r.lower : r.upper;
-    alpha = r.alpha;
-    power = r.power;
-    compromiseBeta = r.beta;
-    actualAlpha = r.alpha;
-    actualPower = r.power;
-    return alpha > 0.0 ? r.beta / alpha : Infinity();
+    return region(best).alpha;
+}
+
+// beta of the regions BinomialPower has just left in the critical values,
+// summed over the accepted counts: where alpha lies far below 1e-16 so does
+// beta, and 1 - power would be 0.
+double PowerExactBinomial::AcceptedBeta(double n) const {
+    const BinomialTails h1 = AlternativeTails(n);
+    double lower = std::min(criticalValue, criticalValue2);
+    double upper = std::max(criticalValue, criticalValue2);
+    if (oneTailed) {
+        // One region, on the side of p2: X >= count, else X <= count.
+        if (proportion2 >= proportion1) {
+            lower = -1.0;
+        } else {
+            upper = n + 1.0;
+        }
+    }
+    if (upper <= lower + 1.0) return 0.0;
+    // The counts strictly between, from the side away from the bulk of H1.
+    const double beta = n * proportion2 >= 0.5 * (lower + upper)
+                            ? h1.AtMost(upper - 1.0) - h1.AtMost(lower)
+                            : h1.AtLeast(lower + 1.0) - h1.AtLeast(upper);
+    return std::max(beta, 0.0);
+}
+
+// The alpha whose ratio beta/actual alpha comes nearest to q among the
+// steps of the power that Post hoc gives: the walk and halving of the exact
+// family over alpha, from the size of the region the count search finds,
+// and the alpha shown one a user can type back.
+double PowerExactBinomial::SolveCompromise(double effect, double q, double n) {
+    ratio = q;
+    sampleSize = n;
+    effectSize = effect;
+    analysisType = kCompromise;
+    UpdateProportionH1();
+    const double start = CompromiseStart(effect, q, n);
+    auto at = [&](double x) {
+        if (IsCancelled()) throw CancelledError();
+        actualPower = BinomialPower(effect, x, n);
+        compromiseBeta = AcceptedBeta(n);
+        return exact_search::Step{actualAlpha > 0.0 ? compromiseBeta / actualAlpha : Infinity(),
+                                  actualAlpha};
+    };
+    exact_search::CompromiseRules rules;
+    rules.nearestTried = true;
+    rules.bracketFromStart = true;
+    const double from = std::clamp(start, exact_search::kAlphaFloor, exact_search::kLargestAlpha);
+    const exact_search::CompromiseResult found = exact_search::ShownCompromiseAlpha(
+        at, q, exact_search::CompromiseAlpha(at, q, from, rules));
+    alpha = found.alpha;
+    power = actualPower;
+    analysisType = kCompromise;
+    ratio = q;
+    return found.ratio;
 }
 
 // ------------------------------------------------------ inputs, outputs

@@ -124,6 +124,16 @@ class PowerExactBinomial : public PowerExact {
     // shows it; where the size lies below the floor of the searches, the
     // failure of `where`.
     double ShownRegionAlpha(double size, const std::string& where);
+    // The Criterion answer of one tail with N trials.
+    double OneTailedAlpha(double effect, double target, double n, const std::string& where);
+    // The Criterion answer of two tails with N trials: the smallest alpha
+    // whose power by the balancing rule reaches the target.
+    double TwoTailedAlpha(double effect, double target, double n, const std::string& where);
+    // The size of the region, found over the counts, whose ratio comes
+    // nearest to q: the start of the Compromise search over alpha.
+    double CompromiseStart(double effect, double q, double n);
+    // beta over the counts the regions of the last BinomialPower accept.
+    double AcceptedBeta(double n) const;
 
   private:
     TwoSidedCounts HalfEachSide(const BinomialTails& h0, double alpha) const;

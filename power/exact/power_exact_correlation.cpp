@@ -1,5 +1,6 @@
 #include "power/exact/power_exact_correlation.h"
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -15,6 +16,7 @@
 #include "distributions/normal.h"
 #include "numerics/cancel.h"
 #include "numerics/quorix_error.h"
+#include "power/exact/exact_search.h"
 
 namespace {
 
@@ -363,12 +365,34 @@ double PowerExactOneCorr::ComputePower(double effect, double alphaValue, double 
     return result;
 }
 
+// The power rises with alpha: the alpha shown is the smallest value the row
+// can show whose power reaches the target (the root rounded up, or a unit
+// lower where the root's own tolerance took it across a shown value), within
+// the alphas a user can type back, and the critical values are those at it.
 double PowerExactOneCorr::SolveAlpha(double effect, double target, double n) {
-    return CriterionAlpha(*this, effect, target, n);
+    const double root = CriterionAlpha(*this, effect, target, n);
+    const double floor = exact_search::kAlphaFloor, largest = exact_search::kLargestAlpha;
+    double shown = std::clamp(ShownOutputAtLeast(root), floor, largest);
+    for (int i = 0; i < 3 && shown > floor; ++i) {
+        const double below = exact_search::ShownBelow(shown);
+        if (!(below >= floor) || ComputePower(effect, below, n) < target) break;
+        shown = below;
+    }
+    ComputePower(effect, shown, n);
+    distribution->SetNoncentrality(0.0);
+    alpha = shown;
+    return shown;
 }
 
+// The root rounded to the digits shown, where the power, beta and critical
+// values are evaluated after it, so that Post hoc at the alpha shown gives
+// them again. Below the smallest alpha Post hoc takes (1e-7) the root
+// stands: there beta keeps the seven digits of q alpha at the root.
 double PowerExactOneCorr::SolveCompromise(double effect, double q, double n) {
-    return CompromiseAlpha(*this, effect, q, n);
+    const double root = CompromiseAlpha(*this, effect, q, n);
+    if (root < 1e-7) return root;
+    alpha = std::min(ShownOutputValue(root), exact_search::kLargestAlpha);
+    return alpha;
 }
 
 double PowerExactOneCorr::ComputeBeta(double effect, double alphaValue, double n) {

@@ -432,11 +432,14 @@ double PowerExactFisherTwoProp::ExactCriterion(double target, double start) {
         actualPower = ExactPower(effectSize, x, n1, n2);
         return actualPower;
     };
-    double lo = start, hi = 1.0;
+    // The largest alpha a user can type back.
+    const double largest = exact_search::kLargestAlpha;
+    start = std::min(start, largest);
+    double lo = start, hi = largest;
     if (powerAt(start) >= target) {
         lo = 0.0;
         hi = start;
-    } else if (powerAt(1.0) < target) {
+    } else if (powerAt(largest) < target) {
         powerAt(start);
         throw QuorixError("Solver-Alpha: target power not reachable", QuorixError::kAboveUpperBound,
                           1.0);
@@ -486,7 +489,14 @@ double PowerExactFisherTwoProp::ExactCompromise(double q) {
         return exact_search::Step{actualAlpha > 0.0 ? exactBeta_ / actualAlpha : Infinity(),
                                   actualAlpha};
     };
-    return exact_search::CompromiseAlpha(at, q, alpha, exact_search::CompromiseRules{}).ratio;
+    exact_search::CompromiseRules rules;
+    rules.nearestTried = true;
+    rules.bracketFromStart = true;
+    const double start = std::clamp(alpha, exact_search::kAlphaFloor, exact_search::kLargestAlpha);
+    const exact_search::CompromiseResult found = exact_search::ShownCompromiseAlpha(
+        at, q, exact_search::CompromiseAlpha(at, q, start, rules));
+    alpha = found.alpha;
+    return found.ratio;
 }
 
 // --------------------------------------------------------------- checks
@@ -527,6 +537,20 @@ void PowerExactFisherTwoProp::BuildInputList(AnalysisType type, PropertyList* in
         AddAllocationRatioInput(inputs, kAllocationRatioId);
     }
 }
+
+namespace {
+
+// Whether the table of no successes (or of all) has so much of the mass
+// under H1 that every other table together holds less than the smallest
+// power a user can ask for: no region of the exact test then reaches it,
+// whatever alpha (p1 1e-12, p2 2e-12 ended in the search's own failure).
+bool OneTableCertain(double p1, double p2, double n1, double n2) {
+    const double noSuccess = n1 * std::log1p(-p1) + n2 * std::log1p(-p2);
+    const double allSuccess = n1 * std::log(p1) + n2 * std::log(p2);
+    return -std::expm1(std::max(noSuccess, allSuccess)) < 1e-7;
+}
+
+}  // namespace
 
 CalculateStatus PowerExactFisherTwoProp::Calculate(AnalysisType type, PropertyList* inputs) {
     double p2 = 0.0;
@@ -583,17 +607,24 @@ CalculateStatus PowerExactFisherTwoProp::Calculate(AnalysisType type, PropertyLi
     // side the direction names, and with p2 at that end of [0, 1] there is
     // no p1 left to search, exact or approximate.
     path.checkDesign = [&](const GivenValues& v) {
+        const double n1 = static_cast<double>(v.sampleSize1);
+        const double n2 = static_cast<double>(v.sampleSize2);
+        const bool exact = !UsesApproximation(n1 + n2);
         const bool noSide = type == kSensitivity && (direction == 0 ? p2 == 0.0 : p2 == 1.0);
-        if (!noSide) {
-            if (type != kCriterion && type != kCompromise) return -1;
-            if (!(p2 == 0.0 || p2 == 1.0)) return -1;
-            if (UsesApproximation(static_cast<double>(v.sampleSize1) +
-                                  static_cast<double>(v.sampleSize2)))
-                return -1;
+        const bool noSize =
+            (type == kCriterion || type == kCompromise) && (p2 == 0.0 || p2 == 1.0) && exact;
+        if (noSide || noSize) {
+            messages << "A proportion p2 of 0 or 1 leaves no error probability to choose:\n"
+                     << "$\\alpha$ is 0 at every critical value. Please use a proportion in (0, "
+                        "1).";
+            return p2Row;
         }
-        messages << "A proportion p2 of 0 or 1 leaves no error probability to choose:\n"
-                 << "$\\alpha$ is 0 at every critical value. Please use a proportion in (0, 1).";
-        return p2Row;
+        if (type == kCriterion && exact && OneTableCertain(v.effect, p2, n1, n2)) {
+            messages << "With proportions this near 0 or 1 one table is all but certain:\n"
+                     << "no $\\alpha$ gives a power of 1e-07 or more.";
+            return v.Row(Given::kEffect);
+        }
+        return -1;
     };
     path.takeDesign = [&](GivenValues& v) {
         // Any other type reads the design and takes nothing.

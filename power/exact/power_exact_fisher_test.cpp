@@ -230,6 +230,18 @@ TEST(FisherTest, RefusedInputsNameTheirRow) {
         {kCriterion, {{"p1", "0"}, {"p2", "0"}}, "p2", noAlpha},
         {kCriterion, {{"p2", "1"}}, "p2", noAlpha},
         {kCompromise, {{"p2", "0"}}, "p2", noAlpha},
+        // Near 0 the table of no successes holds all but 1e-10 of the mass:
+        // no alpha reaches a power the input takes (it ended in the search's
+        // "target power not reachable").
+        {kCriterion,
+         {{"p1", "1e-12"}, {"p2", "2e-12"}},
+         "p1",
+         "With proportions this near 0 or 1 one table is all but certain:\nno $\\alpha$ gives a "
+         "power of 1e-07 or more."},
+        {kCriterion,
+         {{"p1", "0.9999999999"}, {"p2", "0.99999999995"}, {"tails", "One"}},
+         "p1",
+         nullptr},
         // Sensitivity with p2 at the end of [0, 1] its direction searches
         // toward: no p1 is left to search, exact or approximate (these failed
         // with "no effect size found").

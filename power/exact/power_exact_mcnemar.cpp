@@ -465,49 +465,32 @@ double PowerExactMcNemar::SolveEffectSize(double alphaValue, double target, doub
 
 // ------------------------------------------------------------ Criterion
 
+// The smallest alpha whose exact power reaches the target, from the
+// approximation's alpha: a walk up by 1.2 while the power misses the target
+// (the power may reach it only above the target itself where the effect is
+// small or N tiny: OR 14.06 with 2 pairs reaches power 0.7434582 first at
+// alpha 0.75), else the start reaches it and the answer lies below; then
+// halving to the digits shown.
 double PowerExactMcNemar::ExactAlpha(double oddsRatio, double target, double n, double start) {
-    auto powerAt = [&](double x) { return ComputePower(oddsRatio, x, n); };
-    double lo, hi;
-    if (powerAt(start) < target) {
-        double x = std::min(1.2 * start, target - 2e-10);
-        while (x < target - 1e-10 && powerAt(x) < target) x *= 1.2;
-        lo = start;
-        hi = std::min(x, target - 1e-10);
-        // No alpha below the power asked for reaches it (no effect, or too
-        // small a one).
-        if (powerAt(hi) < target) Unreachable("alpha", hi);
-    } else {
-        double x = std::max(start / 1.2, 2e-10), reaching = start;
-        while (x > 1e-10 && x < reaching && powerAt(x) > target) {
-            reaching = x;
-            x /= 1.2;
-        }
-        // Still above the target at 1e-10, or the start itself below the
-        // first step: the answer lies below, down to the floor of the
-        // searches, where there may be none.
-        if (!(x > 1e-10) || !(x < reaching)) {
-            return exact_search::SmallestAlphaReaching(powerAt, target, 0.0, reaching,
-                                                       "Exact-McNemar");
-        }
+    auto powerAt = [&](double x) {
+        Poll(*this);
+        return ComputePower(oddsRatio, x, n);
+    };
+    const double largest = exact_search::kLargestAlpha;
+    start = std::min(start, largest);
+    if (powerAt(start) >= target) {
+        return exact_search::SmallestAlphaReaching(powerAt, target, 0.0, start, "Exact-McNemar");
+    }
+    double lo = start, x = start;
+    while (x < largest) {
         lo = x;
-        hi = start;
-    }
-    while (hi - lo > 1e-7) {
-        const double mid = (lo + hi) / 2.0;
-        const double p = powerAt(mid);
-        if (std::fabs(p - target) < 1e-8) break;
-        if (p > target) {
-            hi = mid;
-        } else {
-            lo = mid;
+        x = std::min(1.2 * x, largest);
+        if (powerAt(x) >= target) {
+            return exact_search::SmallestAlphaReaching(powerAt, target, lo, x, "Exact-McNemar");
         }
     }
-    // Steps of 1e-7 say nothing of an alpha below 1e-7: on to seven digits
-    // of alpha itself.
-    if (hi <= 1e-7) {
-        return exact_search::SmallestAlphaReaching(powerAt, target, lo, hi, "Exact-McNemar");
-    }
-    return exact_search::ShownAlphaReaching(powerAt, target, lo, hi);
+    // No alpha reaches the target (no effect, or too small a one).
+    Unreachable("alpha", largest);
 }
 
 double PowerExactMcNemar::SolveAlpha(double oddsRatio, double target, double n) {
@@ -519,12 +502,17 @@ double PowerExactMcNemar::SolveAlpha(double oddsRatio, double target, double n) 
     double result;
     {
         const Restore<bool> clamped(strictCriticalRegion, false);
-        result = RegionAlpha(oddsRatio, target, DiscordantPairs(n));
+        const double pairs = DiscordantPairs(n);
+        if (!Approximates(n)) {
+            result = RegionAlpha(oddsRatio, target, pairs);
+        } else if (oneTailed) {
+            result = OneTailedAlpha(oddsRatio, target, pairs, "Exact-McNemar");
+        } else {
+            result = TwoTailedAlpha(oddsRatio, target, pairs, "Exact-McNemar");
+        }
         sampleSize = n;
     }
-    if (Approximates(n)) {
-        result = ShownRegionAlpha(result, "Exact-McNemar");
-    } else {
+    if (!Approximates(n)) {
         // The approximation's alpha is only a start, and no start lies
         // below the floor.
         result = ExactAlpha(oddsRatio, target, n, std::max(result, exact_search::kAlphaFloor));
@@ -555,7 +543,13 @@ double PowerExactMcNemar::ExactCompromise(double oddsRatio, double q, double n) 
     rules.emptyStart = 1e-10;
     rules.maxHalvings = kMaxExpansions - 1;
     rules.startUnlessNearer = true;
-    return exact_search::CompromiseAlpha(at, q, alpha, rules).ratio;
+    rules.nearestTried = true;
+    rules.bracketFromStart = true;
+    const double start = std::clamp(alpha, exact_search::kAlphaFloor, exact_search::kLargestAlpha);
+    const exact_search::CompromiseResult found = exact_search::ShownCompromiseAlpha(
+        at, q, exact_search::CompromiseAlpha(at, q, start, rules));
+    alpha = found.alpha;
+    return found.ratio;
 }
 
 double PowerExactMcNemar::SolveCompromise(double oddsRatio, double q, double n) {

@@ -17,7 +17,9 @@ searches over N, p2, alpha and the count follow the rules the program uses:
 - Criterion: the alpha is shown as the smallest value the output row can
   show (seven decimals between 0.01 and 100, else seven significant
   digits) at or above the size of the region: an alpha shown rounded below
-  that size would not allow the region;
+  that size would not allow the region; with two tails, the smallest value
+  the row can show whose regions by the balancing rule (as Post hoc builds
+  them) reach the target, by bisection over alpha in exact fractions;
 - A priori: the first N at or above the start of a smooth search whose
   power reaches the target with actual alpha <= alpha. The smooth start
   uses the binomial distribution continued to real counts and real N
@@ -315,6 +317,26 @@ def criterion(t, target, n):
     return criterion_two_sided(t, best, n)
 
 
+def criterion_by_rule(t, target, n):
+    """Two tails: (lower, upper, alpha shown, actual power) at the smallest
+    alpha the output row can show whose power by the balancing rule reaches
+    the target."""
+    tg = frac(target)
+    lo, hi = Fraction(0), Fraction(9999999, 10**7)
+    assert power(t, hi, n)[3] >= tg
+    while hi - lo > Fraction(1, 10**24) * hi + Fraction(1, 10**120):
+        mid = (lo + hi) / 2
+        if power(t, mid, n)[3] >= tg:
+            hi = mid
+        else:
+            lo = mid
+    a = shown_at_least(hi)
+    while power(t, a, n)[3] < tg:
+        a = shown_at_least(a + Fraction(1, 10**130))
+    c1, c2, _, pw = power(t, a, n)
+    return min(c1, c2), max(c1, c2), a, pw
+
+
 def shown_at_least(x):
     """The smallest number the program's output row can show that is not
     below x (a Fraction or an mpmath number, x > 0), exactly."""
@@ -494,7 +516,7 @@ def main():
         (False, "0.6", "0.4", "0.8", 80),
     ]:
         t = Test(p1, p2, one, 0)
-        L, U, a, pw = criterion(t, float(target), n)
+        L, U, a, pw = criterion(t, float(target), n) if one else criterion_by_rule(t, target, n)
         add(
             601,
             "criterion",

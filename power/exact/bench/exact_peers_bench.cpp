@@ -1,5 +1,6 @@
-// Time of one calculation of the exact correlation test and of McNemar's
-// test with the exact power, through the same path as the main window
+// Time of one calculation of the exact correlation test, of McNemar's test
+// with the exact power and with its approximation, and of the sign test,
+// through the same path as the main window
 // (input list, Calculate, output list and outputs), on the works that
 // verification/exact_speed/peers_timing.R times with R's peers under the same
 // names. Two tails each.
@@ -15,6 +16,7 @@
 #include "power/bench_support.h"
 #include "power/exact/power_exact_correlation.h"
 #include "power/exact/power_exact_mcnemar.h"
+#include "power/exact/power_exact_proportion.h"
 
 namespace {
 
@@ -50,6 +52,7 @@ const std::string kRho1 = "Correlation $\\rho$ H1";
 const std::string kRho0 = "Correlation $\\rho$ H0";
 const std::string kOddsRatio = "Odds ratio";
 const std::string kDiscordant = "Prop discordant pairs";
+const std::string kEffectG = "Effect size g";
 
 void Correlation(const std::string& name, AnalysisType type, Texts texts) {
     texts[kTails] = "Two";
@@ -71,6 +74,26 @@ void McNemar(const std::string& name, AnalysisType type, Texts texts) {
     });
 }
 
+// McNemar's approximation: the binomial test on ceil(N pd) discordant pairs.
+void McNemarApproximate(const std::string& name, AnalysisType type, Texts texts) {
+    texts[kTails] = "Two";
+    texts[kOddsRatio] = "2";
+    texts[kDiscordant] = "0.3";
+    benchmark::RegisterBenchmark(name.c_str(), [type, texts](benchmark::State& state) {
+        PowerExactMcNemar test;
+        test.useApproximation = true;
+        Run(state, test, type, texts);
+    });
+}
+
+void SignTest(const std::string& name, AnalysisType type, Texts texts) {
+    texts[kTails] = "Two";
+    benchmark::RegisterBenchmark(name.c_str(), [type, texts](benchmark::State& state) {
+        PowerExactBinomialSign test;
+        Run(state, test, type, texts);
+    });
+}
+
 void RegisterAll() {
     // N 782.
     Correlation("Correlation/APriori", kAPriori,
@@ -84,6 +107,8 @@ void RegisterAll() {
     McNemar("McNemar/PostHoc/200", kPostHoc, {{kAlpha, "0.05"}, {kN, "200"}});
     McNemar("McNemar/PostHoc/20000", kPostHoc, {{kAlpha, "0.05"}, {kN, "20000"}});
     McNemar("McNemar/APriori", kAPriori, {{kAlpha, "0.05"}, {kPower, "0.95"}});
+    McNemarApproximate("McNemarApprox/APriori", kAPriori, {{kAlpha, "0.05"}, {kPower, "0.8"}});
+    SignTest("Sign/APriori", kAPriori, {{kEffectG, "0.15"}, {kAlpha, "0.05"}, {kPower, "0.8"}});
 }
 
 }  // namespace

@@ -48,6 +48,26 @@ void McNemarExactAPriori(benchmark::State& state) {
 }
 BENCHMARK(McNemarExactAPriori)->Unit(benchmark::kMillisecond);
 
+// Criterion and Compromise at a million pairs: every trial alpha sums the
+// conditional tests over the numbers of discordant pairs.
+void McNemarExactCriterion(benchmark::State& state) {
+    Run(state, kCriterion,
+        {{kTails, state.range(0) == 1 ? "One" : "Two"},
+         {kN, "1000000"},
+         {kPower, "0.8"},
+         {"Odds ratio", "1.02"}});
+}
+BENCHMARK(McNemarExactCriterion)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+void McNemarExactCompromise(benchmark::State& state) {
+    Run(state, kCompromise,
+        {{kTails, state.range(0) == 1 ? "One" : "Two"},
+         {kN, "1000000"},
+         {"$\\beta$/$\\alpha$ ratio", "1"},
+         {"Odds ratio", "1.02"}});
+}
+BENCHMARK(McNemarExactCompromise)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
 // The correlation tests: the distribution function of r takes about N/2
 // steps and its quantile three to five of them (under rho = 0 Student's t
 // stands in for both); that of R^2 sums the mixture
@@ -106,6 +126,30 @@ void FisherExactPostHocTwoTails(benchmark::State& state) {
                                      {{kTails, "Two"}, {kN1, "5000"}, {kN2, "5000"}, {kP1, "0.5"}});
 }
 BENCHMARK(FisherExactPostHocTwoTails)->Unit(benchmark::kMillisecond);
+
+// Criterion and Compromise of two tails at 5,000 + 5,000, the largest exact
+// design by default.
+void FisherExactCriterion(benchmark::State& state) {
+    RunTest<PowerExactFisherTwoProp>(state, kCriterion,
+                                     {{kTails, "Two"},
+                                      {kN1, "5000"},
+                                      {kN2, "5000"},
+                                      {kP1, "0.5"},
+                                      {kP2, "0.52"},
+                                      {kPower, "0.8"}});
+}
+BENCHMARK(FisherExactCriterion)->Unit(benchmark::kMillisecond);
+
+void FisherExactCompromise(benchmark::State& state) {
+    RunTest<PowerExactFisherTwoProp>(state, kCompromise,
+                                     {{kTails, "Two"},
+                                      {kN1, "5000"},
+                                      {kN2, "5000"},
+                                      {kP1, "0.5"},
+                                      {kP2, "0.52"},
+                                      {"$\\beta$/$\\alpha$ ratio", "1"}});
+}
+BENCHMARK(FisherExactCompromise)->Unit(benchmark::kMillisecond);
 
 // Totals of about 800, 6,800 and 9,500, one tail and two.
 void FisherExactAPriori(benchmark::State& state) {
