@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "numerics/cancel.h"
+
 namespace {
 
 Matrix MatrixOf(int rows, int cols, std::vector<double> values) {
@@ -305,6 +307,16 @@ TEST(GeneralLinearModel, FailuresAreReported) {
     EXPECT_EQ(mismatch.failure, "The matrices of the model do not fit together.");
     mismatch.SetTestSelector(kGlmmPillai1OS);
     EXPECT_TRUE(std::isnan(mismatch.Evaluate(50)));
+
+    // A search stops when the thread's check says so (Esc in the window).
+    PowerGLMM stopped;
+    CellMeans(stopped, 3, 1, {0.0, 0.5, 1.0}, Identity(1));
+    stopped.target = 0.8;
+    stopped.SetTestSelector(kGlmmPillai1OS);
+    {
+        CancelCheck check([] { return true; });
+        EXPECT_THROW(stopped.SolveN(), CancelledError);
+    }
 
     PowerGLMM small;
     CellMeans(small, 3, 4, {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0}, Identity(4));
