@@ -1,7 +1,8 @@
 // The explorer's Calculate, A priori and post hoc, over designs of g cells
 // (one predictor each, X = I) and p responses: the means vary with the
 // cell and the response, Σ has variances 1 and covariances 0.3, the contrasts are
-// the tabs' defaults (two rows each) or of full rank. Run from a Release build:
+// the tabs' defaults (two rows each), of full rank, or one contrast a row. Run from a Release
+// build:
 //   build/release/glm/bench/quorix_glm_explorer_search_bench
 #include <benchmark/benchmark.h>
 
@@ -13,7 +14,7 @@
 
 namespace {
 
-ExplorerModel Design(int cells, int responses, bool aPriori, bool full) {
+ExplorerModel Design(int cells, int responses, bool aPriori, int contrasts) {
     ExplorerModel model(cells, cells, responses);
     for (int i = 1; i <= cells; ++i)
         for (int j = 1; j <= cells; ++j) model.design.texts(i, j) = i == j ? L"1" : L"0";
@@ -26,14 +27,17 @@ ExplorerModel Design(int cells, int responses, bool aPriori, bool full) {
             model.means.texts(i, j) = FormatNumber(0.3 * (i % 3) + 0.1 * j * (i % 2));
     for (int i = 1; i <= responses; ++i)
         for (int j = 1; j <= responses; ++j) model.sigma.texts(i, j) = i == j ? L"1" : L"0.3";
-    if (full) {
+    if (contrasts > 0) {
         // Every cell against the first and every response against the
-        // first: contrasts of full rank, a = g - 1 and b = p - 1.
+        // first: one contrast of full rank each, a = g - 1 and b = p - 1
+        // (1), or each row a contrast of its own, (g - 1)(p - 1) pairs (2).
         for (auto [grid, count] :
              {std::pair{&model.predContrasts, cells}, std::pair{&model.varContrasts, responses}}) {
             for (int r = 1; r < count; ++r)
                 for (int k = 4; k < 4 + count; ++k)
                     grid->texts(r, k) = k == 4 ? L"1" : k == 4 + r ? L"-1" : L"0";
+            if (contrasts == 2)
+                for (int r = 1; r < count; ++r) grid->texts(r, 1) = FormatNumber(r, L"c%g");
             grid->RefreshDerivedColumns();
         }
     }
@@ -44,7 +48,7 @@ ExplorerModel Design(int cells, int responses, bool aPriori, bool full) {
 void Calculate(benchmark::State& state, bool aPriori) {
     const ExplorerModel model =
         Design(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), aPriori,
-               state.range(2) != 0);
+               static_cast<int>(state.range(2)));
     PowerGLMM glmm;
     std::vector<ReportBlock> blocks;
     for (auto _ : state) {
@@ -68,7 +72,7 @@ void PostHoc(benchmark::State& state) {
 void Sizes(benchmark::internal::Benchmark* b) {
     for (auto [g, p] : {std::pair{5, 4}, std::pair{10, 5}, std::pair{20, 10}, std::pair{40, 20},
                         std::pair{100, 50}})
-        for (int full : {0, 1}) b->Args({g, p, full});
+        for (int contrasts : {0, 1, 2}) b->Args({g, p, contrasts});
     b->Unit(benchmark::kMillisecond);
 }
 

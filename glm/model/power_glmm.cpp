@@ -31,6 +31,14 @@ std::vector<double> SortedEigenvalues(const Matrix& M) {
     return values;
 }
 
+bool SameMatrix(const Matrix& m, const Matrix& copy) {
+    if (m.rows() != copy.rows() || m.cols() != copy.cols() || m.size() == 0) return false;
+    for (int i = 0; i < m.rows(); ++i)
+        for (int j = 0; j < m.cols(); ++j)
+            if (!(m(i, j) == copy(i, j))) return false;
+    return true;
+}
+
 // Copies the top-left part of `from` that fits into a new rows x cols
 // matrix of zeros.
 void ResizeKeeping(Matrix& m, int rows, int cols) {
@@ -131,17 +139,28 @@ bool PowerGLMM::Compute() {
         return false;
     }
     try {
-        r = MatrixRank(X, kRankTolerance);
+        // The design's part is the same for every pair of contrasts of a
+        // report and every step of a search: decomposed once while X and W
+        // stay as they are.
+        if (!SameMatrix(X, designX_) || !SameMatrix(W, designW_)) {
+            designX_.resize(0, 0);
+            r = MatrixRank(X, kRankTolerance);
+            Matrix xw;
+            MatMulOp('T', 'N', X, W, xw);
+            MatMul(xw, X, XWX);
+            PseudoInverse(XWX, pinvXWX_);
+            CopyMatrix(X, designX_);
+            CopyMatrix(W, designW_);
+            designRank_ = r;
+        }
+        r = designRank_;
         a = MatrixRank(C, kRankTolerance);
         b = MatrixRank(A, kRankTolerance);
         s = std::min(a, b);
-        Matrix cb, xw, pinvXWX, cx, m, mi, d, dm, sa, pinvSigmaStar;
+        Matrix cb, cx, m, mi, d, dm, sa, pinvSigmaStar;
         MatMul(C, B, cb);
         MatMul(cb, A, Theta);
-        MatMulOp('T', 'N', X, W, xw);
-        MatMul(xw, X, XWX);
-        PseudoInverse(XWX, pinvXWX);
-        MatMul(C, pinvXWX, cx);
+        MatMul(C, pinvXWX_, cx);
         MatMulOp('N', 'T', cx, C, m);
         PseudoInverse(m, mi);
         if (Theta0.rows() == Theta.rows() && Theta0.cols() == Theta.cols()) {

@@ -138,6 +138,9 @@ class PowerGLMM : public Root {
 
   private:
     void OrthonormalContrastForms();
+    // X and W as last decomposed, with rank(X) and (X'WX)+.
+    Matrix designX_, designW_, pinvXWX_;
+    double designRank_ = 0.0;
     // F power at the current df1, df2 and lambda; power 0 and false on any
     // numerical failure.
     bool FPower();
