@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cwchar>
+#include <vector>
 
 namespace {
 
@@ -19,10 +21,42 @@ bool ClampCorrelation(double& r) {
     return true;
 }
 
+// A correlation outside [-1, 1] with as many digits as show it outside:
+// 1.0000001 at the usual six would read "1".
+std::wstring CorrelationText(double r) {
+    std::wstring text = FormatNumber(r);
+    for (int digits = 7; digits <= 17 && std::isfinite(r); ++digits) {
+        if (std::fabs(std::wcstod(text.c_str(), nullptr)) > 1.0) break;
+        text = FormatNumber(r, (L"%." + std::to_wstring(digits) + L"lg").c_str());
+    }
+    return text;
+}
+
 std::wstring OutsideRange(const std::vector<std::wstring>& labels, int i, int j, double r,
                           const wchar_t* target) {
     return L"The correlation of " + LabelOf(labels, j) + L" and " + LabelOf(labels, i) + L" is " +
-           FormatNumber(r) + L", outside [-1, 1]:\nthe matrix cannot be shown as " + target + L".";
+           CorrelationText(r) + L", outside [-1, 1]:\nthe matrix cannot be shown as " + target +
+           L".";
+}
+
+// The correlation matrix of a covariance matrix whose pairs fit: a variable
+// without variance has no correlations (its row and column are 0). Judging
+// definiteness on it does not depend on the scale of the variances, which
+// may lie anywhere in the range of numbers (1e-300 as well as 1e300).
+Matrix Correlations(const Matrix& S, int n) {
+    std::vector<double> sd(n);
+    for (int i = 0; i < n; ++i) sd[i] = std::sqrt(S(i, i));
+    Matrix R(n, n);
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j) {
+            if (!(sd[i] > 0.0 && sd[j] > 0.0))
+                R(i, j) = 0.0;
+            else if (i == j)
+                R(i, j) = 1.0;
+            else
+                R(i, j) = std::clamp(S(std::max(i, j), std::min(i, j)) / sd[i] / sd[j], -1.0, 1.0);
+        }
+    return R;
 }
 
 }  // namespace
@@ -105,6 +139,7 @@ std::optional<CovarianceProblem> CheckCovarianceMatrix(const Matrix& S,
                                              L" is " + FormatNumber(S(i, j)) +
                                              L":\nSigma must hold finite numbers.",
                                          i, j};
+    if (auto problem = CheckMirrorCells(S, labels)) return problem;
     for (int i = 0; i < n; ++i)
         if (S(i, i) < 0.0)
             return CovarianceProblem{L"The variance of " + LabelOf(labels, i) + L" is " +
@@ -112,7 +147,9 @@ std::optional<CovarianceProblem> CheckCovarianceMatrix(const Matrix& S,
                                      i, i};
     for (int i = 1; i < n; ++i)
         for (int j = 0; j < i; ++j) {
-            const double bound = std::sqrt(S(i, i) * S(j, j));
+            // Each root on its own: the product of two variances of 1e-200
+            // would fall to 0.
+            const double bound = std::sqrt(S(i, i)) * std::sqrt(S(j, j));
             if (std::fabs(S(i, j)) <= bound * (1.0 + kCorrelationSlack)) continue;
             const std::wstring pair = LabelOf(labels, j) + L" and " + LabelOf(labels, i);
             if (bound == 0.0)
@@ -120,23 +157,46 @@ std::optional<CovarianceProblem> CheckCovarianceMatrix(const Matrix& S,
                     L"The covariance of " + pair + L" is " + FormatNumber(S(i, j)) + L", but " +
                         LabelOf(labels, S(i, i) == 0.0 ? i : j) + L" has variance 0" + notPsd,
                     i, j};
-            return CovarianceProblem{L"The correlation of " + pair + L" is " +
-                                         FormatNumber(S(i, j) / bound) + L", outside [-1, 1]" +
-                                         notPsd,
-                                     i, j};
+            return CovarianceProblem{
+                L"The correlation of " + pair + L" is " +
+                    CorrelationText(S(i, j) / std::sqrt(S(i, i)) / std::sqrt(S(j, j))) +
+                    L", outside [-1, 1]" + notPsd,
+                i, j};
         }
     // Every pair fits, yet three or more variables may not: the first
-    // variable whose covariances cannot go with those before it.
+    // variable whose correlations cannot go with those before it.
+    const Matrix R = Correlations(S, n);
     for (int k = 3; k <= n; ++k) {
         Matrix leading(k, k);
         for (int i = 0; i < k; ++i)
-            for (int j = 0; j < k; ++j) leading(i, j) = S(i, j);
+            for (int j = 0; j < k; ++j) leading(i, j) = R(i, j);
         if (!IsPositiveSemiDefinite(leading))
             return CovarianceProblem{L"The covariances of " + LabelOf(labels, k - 1) + L" with " +
                                          LabelOf(labels, 0) + (k == 3 ? L" and " : L" to ") +
                                          LabelOf(labels, k - 2) + L" do not fit together" + notPsd,
                                      k - 1, 0};
     }
+    return std::nullopt;
+}
+
+std::optional<CovarianceProblem> CheckMirrorCells(const Matrix& S,
+                                                  const std::vector<std::wstring>& labels) {
+    const int n = std::min(S.rows(), S.cols());
+    for (int i = 1; i < n; ++i)
+        for (int j = 0; j < i; ++j) {
+            const double below = S(i, j), above = S(j, i);
+            // Rounding of a formula may part the two; nothing more may.
+            if (std::isfinite(above) &&
+                std::fabs(above - below) <= 1e-12 * std::max(std::fabs(above), std::fabs(below)))
+                continue;
+            const std::wstring row = LabelOf(labels, i), col = LabelOf(labels, j);
+            return CovarianceProblem{
+                L"Sigma is not symmetric: the cell (" + col + L", " + row +
+                    L") above the diagonal holds " + FormatNumber(above) + L", its mirror (" + row +
+                    L", " + col + L") below it " + FormatNumber(below) +
+                    L".\nRetype the cell below the diagonal; it is copied above.",
+                i, j};
+        }
     return std::nullopt;
 }
 
@@ -234,6 +294,12 @@ std::optional<std::wstring> SigmaGrid::SetMode(Mode mode) {
     // Remembered texts were typed in the other mode and mean something else now.
     removed_.Forget();
     return std::nullopt;
+}
+
+std::optional<CovarianceProblem> SigmaGrid::CheckMirror() const {
+    LabeledMatrix m;
+    ReadBody(m);
+    return CheckMirrorCells(m.values, Labels());
 }
 
 std::optional<std::wstring> SigmaGrid::GetSigma(LabeledMatrix& m) const {

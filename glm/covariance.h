@@ -36,13 +36,21 @@ struct CovarianceProblem {
     int row = 0;
     int col = 0;
 };
-// Σ must hold finite numbers and be positive semi-definite: a negative
+// Σ must hold finite numbers, mirror its lower triangle above the diagonal
+// and be positive semi-definite, judged on its correlations so that any
+// scale of the variances passes: a negative
 // variance, a covariance beyond its two variances (a correlation outside
 // [-1, 1]) or a variable whose covariances cannot go with those of the
 // variables before it is named; `labels` name the variables. A singular Σ
 // passes: what it means depends on the response contrast.
 std::optional<CovarianceProblem> CheckCovarianceMatrix(const Matrix& S,
                                                        const std::vector<std::wstring>& labels);
+
+// The cells above the diagonal must mirror those below it (a model file
+// may hold others): the first pair that differs or is not finite, placed
+// on the cell below the diagonal, which the user types.
+std::optional<CovarianceProblem> CheckMirrorCells(const Matrix& S,
+                                                  const std::vector<std::wstring>& labels);
 
 // The checks of a correlation matrix typed below its diagonal: the first
 // failure's message, or nothing.
@@ -82,6 +90,9 @@ class SigmaGrid {
     // the reason when the standard deviations and correlations cannot be
     // converted (the cells and labels are filled all the same).
     std::optional<std::wstring> GetSigma(LabeledMatrix& m) const;
+    // The body's cells above the diagonal against those below, as typed (in
+    // either mode); body indices from 0.
+    std::optional<CovarianceProblem> CheckMirror() const;
 
     TextArray texts;
 

@@ -191,3 +191,51 @@ TEST(CovarianceCheck, NamesTheCellThatMakesSigmaNoCovarianceMatrix) {
         EXPECT_EQ(problem->col, c.col);
     }
 }
+
+// A Σ from a model file may break what the grid keeps: a cell above the
+// diagonal that is not the mirror of the one below, or not finite at all,
+// is named with its pair. Definiteness does not depend on the scale of
+// the variances; a correlation outside [-1, 1] shows the digits that put it
+// there.
+TEST(CovarianceCheck, MirrorCellsScaleAndDigits) {
+    const std::wstring notPsd =
+        L":\nSigma is not positive semi-definite, so no power can be computed.";
+    const std::wstring retype = L".\nRetype the cell below the diagonal; it is copied above.";
+    const struct {
+        Matrix sigma;
+        std::wstring message;  // empty: accepted
+        int row, col;
+    } cases[] = {
+        {Square({1, 0, 0, 0, 1, INFINITY, 0, 0, 1}),
+         L"Sigma is not symmetric: the cell (Y 2, Y 3) above the diagonal holds inf, its mirror "
+         L"(Y 3, Y 2) below it 0" +
+             retype,
+         2, 1},
+        {Square({1, 5, 0.3, 1}),
+         L"Sigma is not symmetric: the cell (Y 1, Y 2) above the diagonal holds 5, its mirror "
+         L"(Y 2, Y 1) below it 0.3" +
+             retype,
+         1, 0},
+        {Square({1, 1.0000001, 1.0000001, 1}),
+         L"The correlation of Y 1 and Y 2 is 1.0000001, outside [-1, 1]" + notPsd, 1, 0},
+        {Square({1e-200, 0.5e-200, 0.5e-200, 1e-200}), L"", 0, 0},
+        {Square({1e-300, 5e-301, 5e-301, 1e-300}), L"", 0, 0},
+        {Square({1e-200, 5e-201, 5e-201, 5e-201, 1e-200, 5e-201, 5e-201, 5e-201, 1e-200}), L"", 0,
+         0},
+        {Square({1e-200, 9e-201, 9e-201, 9e-201, 1e-200, -9e-201, 9e-201, -9e-201, 1e-200}),
+         L"The covariances of Y 3 with Y 1 and Y 2 do not fit together" + notPsd, 2, 0},
+        {Square({1e300, 5e299, 5e299, 1e300}), L"", 0, 0},
+    };
+    const std::vector<std::wstring> labels = {L"Y 1", L"Y 2", L"Y 3"};
+    for (const auto& c : cases) {
+        const auto problem = CheckCovarianceMatrix(c.sigma, labels);
+        if (c.message.empty()) {
+            EXPECT_FALSE(problem) << c.sigma;
+            continue;
+        }
+        ASSERT_TRUE(problem) << c.sigma;
+        EXPECT_EQ(problem->message, c.message);
+        EXPECT_EQ(problem->row, c.row);
+        EXPECT_EQ(problem->col, c.col);
+    }
+}

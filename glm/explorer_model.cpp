@@ -1,8 +1,11 @@
 #include "glm/explorer_model.h"
 
+#include <cmath>
 #include <exception>
+#include <string>
 
 #include "glm/model/power_glmm.h"
+#include "numerics/cancel.h"
 
 namespace {
 
@@ -10,6 +13,29 @@ LabeledMatrix WithCells(const TextArray& cells) {
     LabeledMatrix m;
     m.cells = cells;
     return m;
+}
+
+std::wstring Narrow(const char* text) {
+    const std::string what = text;
+    return std::wstring(what.begin(), what.end());
+}
+
+// The first cell of `m` that is not a finite number, as a problem placed on
+// its grid cell (headers counted; `firstCol` is the grid column of m's
+// first column).
+std::optional<ExplorerModel::Problem> NonFiniteCell(const LabeledMatrix& m, const wchar_t* grid,
+                                                    ExplorerModel::Problem::Place place,
+                                                    int firstCol) {
+    for (int r = 0; r < m.values.rows(); ++r)
+        for (int c = 0; c < m.values.cols(); ++c)
+            if (!std::isfinite(m.values(r, c)))
+                return ExplorerModel::Problem{L"The tab \"" + std::wstring(grid) + L"\" holds " +
+                                                  FormatNumber(m.values(r, c)) + L" in row " +
+                                                  std::to_wstring(r + 1) + L", column " +
+                                                  std::to_wstring(c + 1) +
+                                                  L": every cell must be a finite number.",
+                                              place, r + 1, c + firstCol};
+    return std::nullopt;
 }
 
 TextArray TrimmedTexts(const TextArray& texts) {
@@ -86,6 +112,19 @@ std::optional<std::wstring> ExplorerModel::Save(std::string* bytes) const {
 std::optional<ExplorerModel::Problem> ExplorerModel::Calculate(
     PowerGLMM& model, std::vector<ReportBlock>& blocks) const {
     blocks.clear();
+    try {
+        return CalculateInto(model, blocks);
+    } catch (const CancelledError&) {
+        blocks.clear();
+        throw;
+    } catch (const std::exception& e) {
+        blocks.clear();
+        return Problem{L"The model could not be computed: " + Narrow(e.what()), Problem::kModel};
+    }
+}
+
+std::optional<ExplorerModel::Problem> ExplorerModel::CalculateInto(
+    PowerGLMM& model, std::vector<ReportBlock>& blocks) const {
     ReportSettings read;
     if (const auto problem = ReadReportSettings(settings, &read))
         return Problem{*problem, Problem::kSettings};
@@ -94,6 +133,20 @@ std::optional<ExplorerModel::Problem> ExplorerModel::Calculate(
     design.GetDesignMatrix(X);
     design.GetCellWeights(W);
     means.GetMeans(B);
+    if (auto problem = NonFiniteCell(X, L"Design X", Problem::kDesign, 1)) return problem;
+    for (int i = 0; i < W.values.rows() && W.values.cols() > 0; ++i) {
+        const double w = W.values(i, 0);
+        if (std::isfinite(w) && w >= 0.0) continue;
+        const std::wstring cell = i < W.rowLabels.rows() && W.rowLabels.cols() > 0
+                                      ? W.rowLabels(i, 0)
+                                      : std::to_wstring(i + 1);
+        return Problem{L"The sample-size weight of \"" + cell + L"\" is " + FormatNumber(w) +
+                           L": a weight is a relative group size, 0 or more.",
+                       Problem::kDesign, i + 1, design.WeightColumn()};
+    }
+    if (auto problem = NonFiniteCell(B, L"Means B", Problem::kMeans, 1)) return problem;
+    if (const auto problem = sigma.CheckMirror())
+        return Problem{problem->message, Problem::kSigma, problem->row + 1, problem->col + 1};
     if (const auto problem = sigma.GetSigma(Sigma)) return Problem{*problem, Problem::kSigma};
     std::vector<std::wstring> responseNames;
     for (int i = 0; i < Sigma.rowLabels.rows(); ++i) responseNames.push_back(Sigma.rowLabels(i, 0));
@@ -105,14 +158,6 @@ std::optional<ExplorerModel::Problem> ExplorerModel::Calculate(
     varContrasts.BuildContrastList(aList, W.values);
     if (const auto problem = SetModelMatrices(model, X, W, B, Sigma))
         return Problem{*problem, Problem::kModel};
-    try {
-        blocks = BuildReport(model, cList, aList, read);
-    } catch (const std::exception& e) {
-        const std::string what = e.what();
-        blocks.clear();
-        return Problem{
-            L"The model could not be computed: " + std::wstring(what.begin(), what.end()),
-            Problem::kModel};
-    }
+    blocks = BuildReport(model, cList, aList, read);
     return std::nullopt;
 }

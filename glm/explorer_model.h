@@ -23,10 +23,10 @@ struct ExplorerModel {
     enum Grid { kDesign, kMeans, kSigma, kPredContrasts, kVarContrasts };
 
     // Why Calculate computed nothing, and where the user should look: a tab
-    // of the explorer and, on the covariance tab, the grid cell (row, col,
-    // headers counted) or none (-1).
+    // of the explorer and, on the design, means and covariance tabs, the
+    // grid cell (row, col, headers counted) or none (-1).
     struct Problem {
-        enum Place { kSettings, kSigma, kModel };
+        enum Place { kSettings, kSigma, kModel, kDesign, kMeans };
         std::wstring message;
         Place place = kModel;
         int row = -1;
@@ -60,11 +60,18 @@ struct ExplorerModel {
     // be kept in one (naming the block and the cell), and `bytes` untouched.
     std::optional<std::wstring> Save(std::string* bytes) const;
 
-    // The settings read, Σ checked, the matrices set into `model` and the
-    // report built for every pair of used contrasts; or the first reason
-    // nothing can be computed, with `blocks` left empty.
+    // The settings read, the cells of X, the weights, B and Σ checked (a
+    // model file may hold what the tabs would not let through), the matrices
+    // set into `model` and the report built for every pair of used
+    // contrasts; or the first reason nothing can be computed, with `blocks`
+    // left empty. Nothing the computation throws leaves it but the
+    // CancelledError of the thread's CancelCheck (a search polls it).
     std::optional<Problem> Calculate(PowerGLMM& model, std::vector<ReportBlock>& blocks) const;
 
+  private:
+    std::optional<Problem> CalculateInto(PowerGLMM& model, std::vector<ReportBlock>& blocks) const;
+
+  public:
     DesignGrid design;
     MeansGrid means;
     SigmaGrid sigma;

@@ -91,6 +91,39 @@ TEST(ExplorerModel, CalculateSaysWhyItComputesNothing) {
          ExplorerModel::Problem::kSigma, L"The correlation of Y 1 and Y 3 is 2", 3, 1},
         {"means", [](ExplorerModel& m) { m.means.Init(2, 4); }, ExplorerModel::Problem::kModel,
          L"The means B have 2 rows, but the design X has 3 predictors", -1, -1},
+        // What a model file may hold and the tabs would not let through.
+        {"mirror cell not finite", [](ExplorerModel& m) { m.sigma.texts(1, 2) = L"1e999"; },
+         ExplorerModel::Problem::kSigma,
+         L"Sigma is not symmetric: the cell (Y 1, Y 2) above the diagonal holds inf", 2, 1},
+        {"asymmetric",
+         [](ExplorerModel& m) {
+             m.sigma.texts(2, 1) = L"0.3";
+             m.sigma.texts(1, 2) = L"5";
+         },
+         ExplorerModel::Problem::kSigma,
+         L"Sigma is not symmetric: the cell (Y 1, Y 2) above the diagonal holds 5, its mirror "
+         L"(Y 2, Y 1) below it 0.3",
+         2, 1},
+        {"asymmetric as SD and correlations",
+         [](ExplorerModel& m) {
+             m.sigma.texts(0, 0) = L"SD and corr";
+             m.sigma.Load(m.sigma.texts);
+             m.sigma.texts(4, 3) = L"0.3";
+         },
+         ExplorerModel::Problem::kSigma,
+         L"Sigma is not symmetric: the cell (Y 3, Y 4) above the diagonal holds 0", 4, 3},
+        {"negative weight", [](ExplorerModel& m) { m.design.texts(2, 4) = L"-1e308"; },
+         ExplorerModel::Problem::kDesign,
+         L"The sample-size weight of \"cell 2\" is -1e+308: a weight is a relative group size, 0 "
+         L"or more.",
+         2, 4},
+        {"design not finite", [](ExplorerModel& m) { m.design.texts(3, 2) = L"1e999"; },
+         ExplorerModel::Problem::kDesign,
+         L"The tab \"Design X\" holds inf in row 3, column 2: every cell must be a finite number.",
+         3, 2},
+        {"means not finite", [](ExplorerModel& m) { m.means.texts(1, 4) = L"-1e999"; },
+         ExplorerModel::Problem::kMeans, L"The tab \"Means B\" holds -inf in row 1, column 4", 1,
+         4},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -108,13 +141,19 @@ TEST(ExplorerModel, CalculateSaysWhyItComputesNothing) {
         EXPECT_TRUE(blocks.empty());
     }
 
-    // The standard model computes one block without a window.
+    // The standard model computes one block without a window, and so it
+    // does with variances of 1e-200 and correlations 0.5, a valid Σ.
     ExplorerModel standard;
     PowerGLMM model;
     std::vector<ReportBlock> blocks;
     EXPECT_FALSE(standard.Calculate(model, blocks));
     ASSERT_EQ(blocks.size(), 1u);
     EXPECT_EQ(blocks[0].caption, L"Test of: Contrast 1 x Contrast 1\n");
+    for (int i = 1; i <= 4; ++i)
+        for (int j = 1; j <= 4; ++j) standard.sigma.texts(i, j) = i == j ? L"1e-200" : L"5e-201";
+    EXPECT_FALSE(standard.Calculate(model, blocks));
+    ASSERT_EQ(blocks.size(), 1u);
+    EXPECT_TRUE(blocks[0].failure.empty());
 }
 
 namespace {

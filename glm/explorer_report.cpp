@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cwctype>
 #include <exception>
 #include <functional>
 #include <utility>
 
 #include "glm/covariance.h"
 #include "glm/model/power_glmm.h"
+#include "numerics/cancel.h"
 
 namespace {
 
@@ -81,11 +83,18 @@ struct RowOutcome {
 
 // Why a post hoc test left its row without values, from what it computed
 // before it stopped. The univariate tests check their df adjusted by ε.
-std::wstring WhyNotComputed(const PowerGLMM& model, bool univariate) {
+std::wstring WhyNotComputed(const PowerGLMM& model, unsigned int selector) {
+    const bool univariate = selector <= kGlmmBox;
     const double errorDf = model.N - model.r;
     if (!(errorDf > 0.0))
         return L"N = " + SampleSize(model.N) + L" is not above the rank of X (" +
                Num(model.r, L"%.0lf") + L"): there are no error degrees of freedom.";
+    if ((selector == kGlmmHotelling2OS || selector == kGlmmHotelling2MP) &&
+        !(errorDf - model.b - 1.0 > 0.0))
+        return L"at N = " + SampleSize(model.N) + L" the error df (" + Df(errorDf) +
+               L") is not above b + 1 = " + Df(model.b + 1.0) +
+               L", which its approximation needs (its effect size would divide by " +
+               Df(errorDf - model.b - 1.0) + L").";
     if (univariate && !(model.df1Crit >= 1.0 && model.df2Crit >= 1.0 && model.df1Power >= 1.0 &&
                         model.df2Power >= 1.0))
         return L"at N = " + SampleSize(model.N) +
@@ -126,9 +135,15 @@ RowOutcome RunRow(PowerGLMM& model, const ReportSettings& settings, unsigned int
         const double n = model.SolveN();
         outcome.noSampleSize = !(n > 0.0);
         outcome.computed = !outcome.noSampleSize;
+        if (outcome.noSampleSize) {
+            std::wstring why(model.failure.begin(), model.failure.end());
+            if (why.empty()) why = L"No N reaches the target power.";
+            why[0] = static_cast<wchar_t>(std::towlower(why[0]));
+            outcome.reason = L"no sample size found: " + why;
+        }
     } else {
         outcome.computed = postHoc();
-        if (!outcome.computed) outcome.reason = WhyNotComputed(model, selector <= kGlmmBox);
+        if (!outcome.computed) outcome.reason = WhyNotComputed(model, selector);
     }
     return outcome;
 }
@@ -264,8 +279,18 @@ ReportTable MultivariateTable(PowerGLMM& model, const ReportSettings& settings, 
             row.push_back(SampleSize(model.N));
             Append(row, {Num(model.power), Num(model.alpha)});
             Append(row, Display());
-            Append(row, {Num(model.critical), Df(model.df1), Df(model.df2), Num(model.lambda),
-                         Num(model.eta2), Num(model.effect)});
+            Append(row, {Num(model.critical), Df(model.df1), Df(model.df2), Num(model.lambda)});
+            // η² is a share and f² its odds: a value outside their ranges
+            // is an approximation taken where it does not hold.
+            if (0.0 <= model.eta2 && model.eta2 <= 1.0 && model.effect >= 0.0 &&
+                std::isfinite(model.effect)) {
+                Append(row, {Num(model.eta2), Num(model.effect)});
+            } else {
+                Append(row, {kNotComputed, kNotComputed});
+                why.Add(L"its effect size (η², f²) is not defined at N = " + SampleSize(model.N) +
+                            L" (error df " + Df(model.N - model.r) + L").",
+                        std::wstring(r.name) + L" (η², f²)");
+            }
         }
         table.push_back(std::move(row));
     }
@@ -346,6 +371,12 @@ ReportBlock PairBlock(PowerGLMM& model, const PowerContrast& c, const PowerContr
         } else {
             const bool fullRank = rankStar >= model.b;
             block.results.push_back(UnivariateTable(model, settings, why));
+            if (!model.orthonormalA)
+                block.notes.push_back(
+                    L"The rows of " + aName +
+                    L" are not orthonormal: the univariate rows (Unc, G-G, H-F, Box) are "
+                    L"computed on orthonormal rows spanning the same space, the only rows on "
+                    L"which they are defined; the multivariate rows take the rows as written.");
             block.results.push_back(MultivariateTable(model, settings, fullRank, why));
             if (!fullRank)
                 block.notes.push_back(
@@ -359,6 +390,8 @@ ReportBlock PairBlock(PowerGLMM& model, const PowerContrast& c, const PowerContr
             for (const std::wstring& name : names) list += (list.empty() ? L"" : L", ") + name;
             block.notes.push_back(L"Not computed (\"?\"): " + list + L": " + reason);
         }
+    } catch (const CancelledError&) {
+        throw;
     } catch (const std::exception& e) {
         const std::string what = e.what();
         block.results.clear();

@@ -310,10 +310,12 @@ TEST(ExplorerReport, RowsWithoutValuesSayWhy) {
     const auto two = BuildReport(model, ListOf(Differences(2)),
                                  ListOf(Contrast(L"A", 2, 2, identity)), {0.05, 0.8, 24, false});
     ASSERT_FALSE(two.at(0).notes.empty());
+    // Epsilon is computed at any scale of Σ; the noncentrality is what
+    // leaves the range here.
     EXPECT_EQ(two[0].notes[0],
-              L"Not computed (\"?\"): Unc, G-G, H-F, Box: epsilon cannot be computed from the "
-              L"eigenvalues of A'ΣA (their squares leave the range of numbers): the variances in "
-              L"Sigma are too small or too large to compute with.");
+              L"Not computed (\"?\"): Unc, G-G, H-F: its distribution cannot be computed at "
+              L"df1 = 2, df2 = 44, λ = 2.04e+300. In other words, the variances in Sigma are tiny "
+              L"against the contrasted means.");
     // Every row without values is named in a note.
     std::wstring named;
     for (const std::wstring& note : two[0].notes) named += note;
@@ -345,6 +347,60 @@ TEST(ExplorerReport, ASearchWithoutEffectSaysNoSampleSizeFound) {
     for (const ReportTable& table : both.at(0).results)
         for (std::size_t r = 1; r < table.size(); ++r)
             EXPECT_NE(std::find(table[r].begin(), table[r].end(), kNoSampleSize), table[r].end());
+    // The reason stands under the tables, as for rows not computed post hoc.
+    EXPECT_EQ(blocks[0].notes,
+              std::vector<std::wstring>{
+                  L"Not computed (\"?\"): F test: no sample size found: the contrast has no "
+                  L"effect in this model (noncentrality 0): no sample size reaches a power above "
+                  L"alpha."});
+    ASSERT_EQ(both[0].notes.size(), 1u);
+    EXPECT_EQ(both[0].notes[0].rfind(L"Not computed (\"?\"): Unc, G-G, H-F, Box, Wilks OS,", 0),
+              0u);
+}
+
+// Three groups, two responses: the second Hotelling-Lawley approximation
+// needs an error df above b + 1 = 3. At N 5 and 6 its rows show "?" with
+// that reason (not an η² of 4.022 and an f² of -1.331, nor a "?" without
+// a word); from N 7 on they are computed.
+TEST(ExplorerReport, AnApproximationWithoutItsDfSaysWhy) {
+    PowerGLMM model;
+    const std::vector<double> identity = {1, 0, 0, 1};
+    ASSERT_FALSE(SetModelMatrices(model, Labeled(3, 3, {1, 0, 0, 0, 1, 0, 0, 0, 1}),
+                                  Labeled(3, 1, {1, 1, 1}), Labeled(3, 2, {0, 0, 1, 0.5, 2, 0}),
+                                  Labeled(2, 2, identity)));
+    const struct {
+        double n;
+        const wchar_t* note;  // nullptr: computed
+    } cases[] = {
+        {5,
+         L"Not computed (\"?\"): Hotelling OS2, Hotelling MP2: at N = 5 the error df (2) is "
+         L"not above b + 1 = 3, which its approximation needs (its effect size would divide "
+         L"by -1)."},
+        {6,
+         L"Not computed (\"?\"): Hotelling OS2, Hotelling MP2: at N = 6 the error df (3) is "
+         L"not above b + 1 = 3, which its approximation needs (its effect size would divide "
+         L"by 0)."},
+        {7, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.n);
+        const auto blocks =
+            BuildReport(model, ListOf(Differences(3)), ListOf(Contrast(L"A", 2, 2, identity)),
+                        {0.05, 0.8, c.n, false});
+        const ReportTable& multivariate = blocks.at(0).results.at(1);
+        const std::vector<std::wstring>& os2 = multivariate.at(7);
+        ASSERT_EQ(os2[0], L"Hotelling OS2");
+        if (!c.note) {
+            EXPECT_TRUE(blocks[0].notes.empty());
+            const double eta2 = std::stod(os2[12]), f2 = std::stod(os2[13]);
+            EXPECT_TRUE(0.0 <= eta2 && eta2 <= 1.0 && f2 >= 0.0) << eta2 << " " << f2;
+            continue;
+        }
+        EXPECT_EQ(os2[3], kNotComputed);
+        EXPECT_EQ(os2[12], kNotComputed);
+        EXPECT_NE(std::find(blocks[0].notes.begin(), blocks[0].notes.end(), c.note),
+                  blocks[0].notes.end());
+    }
 }
 
 TEST(ExplorerReport, RefusesWhatCannotBeComputed) {

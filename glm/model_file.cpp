@@ -29,6 +29,11 @@ std::wstring CellName(int row, int col) {
     return L"row " + std::to_wstring(row + 1) + L", column " + std::to_wstring(col + 1);
 }
 
+// No number, formula or name in a model needs more characters than this;
+// a longer cell is refused before it is read further (a file of 60 MB of
+// digits in one cell would otherwise hold the window for minutes).
+constexpr std::size_t kLongestCell = 1000;
+
 bool IsBlank(const std::wstring& text) {
     return Trimmed(text).empty();
 }
@@ -90,7 +95,13 @@ std::optional<std::wstring> ReadBlock(const std::vector<std::wstring>& lines, st
         if (static_cast<int>(parts.size()) != *cols + 1 || !IsBlank(parts.back()))
             return BlockName(block) + L": row " + std::to_wstring(r + 1) + L" does not hold " +
                    std::to_wstring(*cols) + L" cells.";
-        for (int c = 0; c < *cols; ++c) read(r, c) = Trimmed(parts[c]);
+        for (int c = 0; c < *cols; ++c) {
+            read(r, c) = Trimmed(parts[c]);
+            if (read(r, c).size() > kLongestCell)
+                return BlockName(block) + L", " + CellName(r, c) + L": the cell holds more than " +
+                       std::to_wstring(kLongestCell) +
+                       L" characters, more than any number or name of a model needs.";
+        }
     }
     if (i >= lines.size() || Trimmed(lines[i]) != L".")
         return BlockName(block) + L" does not end with a line \".\" after its " +
@@ -195,13 +206,26 @@ std::string WriteModelFile(const ModelFileGrids& grids) {
 }
 
 std::optional<std::wstring> ReadModelFile(const std::string& bytes, ModelFileGrids& grids) {
+    // Each text between commas is kept up to one character beyond the
+    // longest cell, leading blanks not counted: enough for the block's
+    // reader to refuse it on its cell, without holding all of it.
     std::vector<std::wstring> lines(1);
+    std::size_t kept = 0;  // characters of the current text after its leading blanks
     for (char byte : bytes) {
+        const wchar_t ch = static_cast<wchar_t>(static_cast<unsigned char>(byte));
         if (byte == '\n') {
             if (!lines.back().empty() && lines.back().back() == L'\r') lines.back().pop_back();
             lines.emplace_back();
-        } else {
-            lines.back().push_back(static_cast<wchar_t>(static_cast<unsigned char>(byte)));
+            kept = 0;
+        } else if (byte == ',') {
+            lines.back().push_back(ch);
+            kept = 0;
+        } else if (kept == 0 && (byte == ' ' || byte == '\t')) {
+            const wchar_t last = lines.back().empty() ? L',' : lines.back().back();
+            if (last != L' ' && last != L'\t') lines.back().push_back(ch);
+        } else if (kept <= kLongestCell + 1) {
+            lines.back().push_back(ch);
+            ++kept;
         }
     }
     ModelFileGrids read;

@@ -137,6 +137,10 @@ TEST(ModelFile, DamagedFilesAreRefusedNamingTheBlock) {
         {"text after the blocks", bytes + "x,\r\n",
          L"The file goes on after its last block \"Var Contrast A\"."},
         {"random bytes", noise, nullptr},
+        {"a cell of 10 MB",
+         written([](ModelFileGrids& g) { g.sigma(2, 1) = std::wstring(10'000'000, L'7'); }),
+         L"Block \"Cov Sigma\", row 3, column 2: the cell holds more than 1000 characters, more "
+         L"than any number or name of a model needs."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -151,6 +155,14 @@ TEST(ModelFile, DamagedFilesAreRefusedNamingTheBlock) {
         EXPECT_EQ(grids.design, before.design);
         EXPECT_EQ(grids.varContrasts, before.varContrasts);
     }
+    // The longest cell allowed reads whole, blanks around it not counted.
+    ModelFileGrids longest = good;
+    longest.sigma(2, 1) = std::wstring(1000, L'7');
+    std::string file = WriteModelFile(longest);
+    file = Replaced(file, std::string(1000, '7'), std::string(5000, ' ') + std::string(1000, '7'));
+    ModelFileGrids read;
+    ASSERT_FALSE(ReadModelFile(file, read));
+    EXPECT_EQ(read.sigma(2, 1), longest.sigma(2, 1));
 }
 
 TEST(ModelFile, TextsAFileCannotKeepAreNamed) {

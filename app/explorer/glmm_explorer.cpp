@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QDir>
 #include <QEvent>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -12,6 +13,8 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QVBoxLayout>
+#include <initializer_list>
+#include <thread>
 #include <utility>
 
 #include "app/explorer/glmm_in_contrast.h"
@@ -23,6 +26,7 @@
 #include "app/widgets/html_edit.h"
 #include "glm/explorer_report.h"
 #include "glm/model/power_glmm.h"
+#include "numerics/cancel.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "ui/grid/grid_ctrl.h"
@@ -74,6 +78,7 @@ CGLMMExplorer::~CGLMMExplorer() = default;
 
 void CGLMMExplorer::CreateMenu() {
     auto* bar = new QMenuBar(this);
+    menuBar_ = bar;
     auto add = [this](QMenu* menu, int id, const char* text, std::function<void()> handler) {
         QAction* action = menu->addAction(QString::fromUtf8(text));
         connect(action, &QAction::triggered, this, std::move(handler));
@@ -166,6 +171,11 @@ int CGLMMExplorer::DoModal() {
 }
 
 void CGLMMExplorer::keyPressEvent(QKeyEvent* event) {
+    if (calculating_ && event->key() == Qt::Key_Escape) {
+        cancel_ = true;
+        event->accept();
+        return;
+    }
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         event->accept();
         return;
@@ -196,6 +206,9 @@ void CGLMMExplorer::OnTabChange(int index) {
             Enter(varContrast_, ExplorerModel::kVarContrasts);
             break;
         default:
+            // Tables computed for a model that has changed since would be
+            // read as this one's.
+            ClearResultsOfOtherModels();
             current_ = results_;
             break;
     }
@@ -218,22 +231,90 @@ const ExplorerModel& CGLMMExplorer::Document() {
 }
 
 void CGLMMExplorer::OnCalculate() {
-    if (!model_ || !results_) return;
+    if (!model_ || !results_ || calculating_) return;
     results_->ShowReport({});
+    shownFor_.reset();
+    // The model as it is now is computed on a worker thread, so that Esc
+    // can stop a long search; meanwhile the window takes no other command.
+    const ExplorerModel document = Document();
     std::vector<ReportBlock> blocks;
-    if (const auto problem = Document().Calculate(*model_, blocks)) {
+    std::optional<ExplorerModel::Problem> problem;
+    bool cancelled = false;
+    cancel_ = false;
+    calculating_ = true;
+    for (QWidget* w : std::initializer_list<QWidget*>{tabs_, pages_, calculate_, ok_, menuBar_})
+        w->setEnabled(false);
+    QEventLoop loop;
+    std::thread worker([&] {
+        {
+            CancelCheck check([this] { return cancel_.load(); });
+            try {
+                problem = document.Calculate(*model_, blocks);
+            } catch (const CancelledError&) {
+                cancelled = true;
+            }
+        }
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec();
+    worker.join();
+    calculating_ = false;
+    for (QWidget* w : std::initializer_list<QWidget*>{tabs_, pages_, calculate_, ok_, menuBar_})
+        w->setEnabled(true);
+    if (cancelled) return;
+    if (problem) {
         Warn(QString::fromStdWString(problem->message));
         if (problem->place == ExplorerModel::Problem::kSettings) tabs_->setCurrentIndex(kGeneral);
-        if (problem->place == ExplorerModel::Problem::kSigma && problem->row >= 0)
-            ShowSigmaCell(problem->row, problem->col);
+        if (problem->row >= 0) {
+            switch (problem->place) {
+                case ExplorerModel::Problem::kSigma:
+                    ShowCell(kSigma, problem->row, problem->col);
+                    break;
+                case ExplorerModel::Problem::kDesign:
+                    ShowCell(kDesign, problem->row, problem->col);
+                    break;
+                case ExplorerModel::Problem::kMeans:
+                    ShowCell(kMeans, problem->row, problem->col);
+                    break;
+                default:
+                    break;
+            }
+        }
         return;
     }
     results_->ShowReport(blocks);
+    shownFor_ = CalculatedModel{document.ToFileGrids(), document.settings};
 }
 
-void CGLMMExplorer::ShowSigmaCell(int row, int col) {
-    tabs_->setCurrentIndex(kSigma);
-    CGridCtrl* grid = sigma_->SigmaView()->Grid();
+void CGLMMExplorer::reject() {
+    // Closing while a calculation runs stops it first.
+    if (calculating_) {
+        cancel_ = true;
+        return;
+    }
+    QDialog::reject();
+}
+
+bool CGLMMExplorer::CalculatedModel::operator==(const CalculatedModel& other) const {
+    return grids == other.grids && settings.alpha == other.settings.alpha &&
+           settings.power == other.settings.power && settings.totalN == other.settings.totalN &&
+           settings.aPriori == other.settings.aPriori;
+}
+
+void CGLMMExplorer::ClearResultsOfOtherModels() {
+    if (!shownFor_) return;
+    if (initialised_ && *shownFor_ == CalculatedModel{Document().ToFileGrids(), document_.settings})
+        return;
+    results_->ShowReport({});
+    shownFor_.reset();
+}
+
+void CGLMMExplorer::ShowCell(int tab, int row, int col) {
+    tabs_->setCurrentIndex(tab);
+    CGLMMTabForm* form = tab == kDesign  ? static_cast<CGLMMTabForm*>(design_)
+                         : tab == kMeans ? static_cast<CGLMMTabForm*>(means_)
+                                         : static_cast<CGLMMTabForm*>(sigma_);
+    CGridCtrl* grid = form->View()->Grid();
     grid->SetFocusCell(row, col);
     grid->setFocus();
 }
@@ -322,6 +403,7 @@ bool CGLMMExplorer::LoadModel(const QString& path, QString* error) {
     }
     ShowDocument();
     savedGrids_ = document_.ToFileGrids();
+    ClearResultsOfOtherModels();
     return true;
 }
 

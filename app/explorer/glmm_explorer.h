@@ -3,7 +3,9 @@
 #include <QDialog>
 #include <QString>
 #include <array>
+#include <atomic>
 #include <map>
+#include <optional>
 
 #include "glm/explorer_model.h"
 #include "glm/model_file.h"
@@ -107,6 +109,8 @@ class CGLMMExplorer : public QDialog {
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Enter commits the field it was pressed in and never closes the dialog.
     void keyPressEvent(QKeyEvent* event) override;
+    // Esc and the close box stop a running calculation instead.
+    void reject() override;
 
   private:
     void OnTabChange(int index);
@@ -119,8 +123,12 @@ class CGLMMExplorer : public QDialog {
     void Enter(CGLMMTabForm* tab, ExplorerModel::Grid grid);
     void Warn(const QString& text);
     void Remember(const QString& path);
-    // Puts the user on a body cell of the covariance grid.
-    void ShowSigmaCell(int row, int col);
+    // Puts the user on a cell (headers counted) of the design, means or
+    // covariance grid.
+    void ShowCell(int tab, int row, int col);
+    // Empties the Results tab unless its tables were computed for the model
+    // and settings as they are now.
+    void ClearResultsOfOtherModels();
 
     PowerGLMM* model_ = nullptr;
     ExplorerModel document_;
@@ -128,7 +136,17 @@ class CGLMMExplorer : public QDialog {
     QString fileFolder_;
     // The grids as last loaded or saved (or as the dialog opened).
     ModelFileGrids savedGrids_;
+    // What the Results tab's tables were computed for, while it shows any.
+    struct CalculatedModel {
+        ModelFileGrids grids;
+        ReportSettingsTexts settings;
+        bool operator==(const CalculatedModel& other) const;
+    };
+    std::optional<CalculatedModel> shownFor_;
     bool initialised_ = false;
+    bool calculating_ = false;
+    std::atomic<bool> cancel_{false};
+    QWidget* menuBar_ = nullptr;
     QTabBar* tabs_;
     QWidget* pages_;
     QPushButton* calculate_;

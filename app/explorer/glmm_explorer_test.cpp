@@ -33,6 +33,7 @@
 #include "app/frame/test_commands.h"
 #include "app/widgets/html_edit.h"
 #include "app/widgets/spin_buttons.h"
+#include "glm/explorer_model.h"
 #include "glm/model/power_glmm.h"
 #include "glm/model_file.h"
 #include "platform/scripted_dialogs.h"
@@ -748,6 +749,78 @@ TEST_F(ExplorerDialog, ASingularSigmaIsExplainedUnderItsTables) {
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_TRUE(Shown().contains("Sigma is singular along the contrast \"Contrast 1\""))
         << Shown().toStdString();
+}
+
+// The Results tab shows only tables of the model in view: loading another
+// model through the menu, or changing a grid, takes the old tables away.
+TEST_F(ExplorerDialog, ResultsShowOnlyTheModelInView) {
+    Calculate();
+    ClickTab(CGLMMExplorer::kResults);
+    ASSERT_TRUE(Shown().contains("Test of: Contrast 1 x Contrast 1"));
+
+    const QString path = Path("two groups.gmm");
+    ASSERT_TRUE(WriteAll(path, Bytes(TwoGroupModel())));
+    dialogs.QueueFileAnswer(path);
+    window->MenuAction(CGLMMExplorer::kLoad)->trigger();
+    ASSERT_EQ(window->ModelFile(), path);
+    EXPECT_TRUE(Body().isEmpty()) << Shown().toStdString();
+
+    Calculate();
+    EXPECT_TRUE(Shown().contains("Test of: <b>diff</b> x Y"));
+    // Leaving the tab and coming back without a change keeps the tables.
+    ClickTab(CGLMMExplorer::kGeneral);
+    ClickTab(CGLMMExplorer::kResults);
+    EXPECT_TRUE(Shown().contains("Test of: <b>diff</b> x Y"));
+    ClickTab(CGLMMExplorer::kMeans);
+    TypeIntoCell(1, 1, "2");
+    ClickTab(CGLMMExplorer::kResults);
+    EXPECT_TRUE(Body().isEmpty());
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// What a model file may hold but the tabs would not let through is refused
+// at Calculate, the user put on the cell: a mirror cell of Σ above the
+// diagonal that is not finite (which ended the program), an asymmetric Σ
+// and a negative sample-size weight.
+TEST_F(ExplorerDialog, CellsFromAFileAreCheckedBeforeAnythingIsComputed) {
+    const struct {
+        const char* name;
+        void (*change)(ModelFileGrids&);
+        const char* message;  // its start
+        int tab, row, col;
+    } cases[] = {
+        {"mirror.gmm", [](ModelFileGrids& g) { g.sigma(1, 2) = L"1e999"; },
+         "Sigma is not symmetric: the cell (Y 1, Y 2) above the diagonal holds inf, its mirror "
+         "(Y 2, Y 1) below it 0.",
+         CGLMMExplorer::kSigma, 2, 1},
+        {"asymmetric.gmm",
+         [](ModelFileGrids& g) {
+             g.sigma(2, 1) = L"0.3";
+             g.sigma(1, 2) = L"5";
+         },
+         "Sigma is not symmetric: the cell (Y 1, Y 2) above the diagonal holds 5",
+         CGLMMExplorer::kSigma, 2, 1},
+        {"weight.gmm", [](ModelFileGrids& g) { g.design(3, 4) = L"-1"; },
+         "The sample-size weight of \"cell 3\" is -1", CGLMMExplorer::kDesign, 3, 4},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ModelFileGrids grids = ExplorerModel().ToFileGrids();
+        c.change(grids);
+        ASSERT_TRUE(WriteAll(Path(c.name), Bytes(grids)));
+        dialogs.QueueFileAnswer(Path(c.name));
+        window->MenuAction(CGLMMExplorer::kLoad)->trigger();
+        ASSERT_EQ(window->ModelFile(), Path(c.name));
+        dialogs.messages.clear();
+        Calculate();
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_TRUE(dialogs.messages[0].text.startsWith(c.message))
+            << dialogs.messages[0].text.toStdString();
+        EXPECT_EQ(window->Tabs()->currentIndex(), c.tab);
+        EXPECT_EQ(Grid()->GetFocusCell().row, c.row);
+        EXPECT_EQ(Grid()->GetFocusCell().col, c.col);
+        EXPECT_TRUE(Body().isEmpty());
+    }
 }
 
 // Loading over changes never saved asks first; the file dialogs open in

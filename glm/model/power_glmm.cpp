@@ -7,6 +7,7 @@
 #include "distributions/f.h"
 #include "distributions/t.h"
 #include "glm/model/chi_square_sum.h"
+#include "numerics/cancel.h"
 #include "numerics/quorix_error.h"
 
 namespace {
@@ -28,6 +29,14 @@ std::vector<double> SortedEigenvalues(const Matrix& M) {
     for (int i = 0; i < w.extent(0); ++i) values.push_back(w(i).real());
     std::sort(values.begin(), values.end(), std::greater<double>());
     return values;
+}
+
+bool SameMatrix(const Matrix& m, const Matrix& copy) {
+    if (m.rows() != copy.rows() || m.cols() != copy.cols() || m.size() == 0) return false;
+    for (int i = 0; i < m.rows(); ++i)
+        for (int j = 0; j < m.cols(); ++j)
+            if (!(m(i, j) == copy(i, j))) return false;
+    return true;
 }
 
 // Copies the top-left part of `from` that fits into a new rows x cols
@@ -130,17 +139,28 @@ bool PowerGLMM::Compute() {
         return false;
     }
     try {
-        r = MatrixRank(X, kRankTolerance);
+        // The design's part is the same for every pair of contrasts of a
+        // report and every step of a search: decomposed once while X and W
+        // stay as they are.
+        if (!SameMatrix(X, designX_) || !SameMatrix(W, designW_)) {
+            designX_.resize(0, 0);
+            r = MatrixRank(X, kRankTolerance);
+            Matrix xw;
+            MatMulOp('T', 'N', X, W, xw);
+            MatMul(xw, X, XWX);
+            PseudoInverse(XWX, pinvXWX_);
+            CopyMatrix(X, designX_);
+            CopyMatrix(W, designW_);
+            designRank_ = r;
+        }
+        r = designRank_;
         a = MatrixRank(C, kRankTolerance);
         b = MatrixRank(A, kRankTolerance);
         s = std::min(a, b);
-        Matrix cb, xw, pinvXWX, cx, m, mi, d, dm, sa, pinvSigmaStar;
+        Matrix cb, cx, m, mi, d, dm, sa, pinvSigmaStar;
         MatMul(C, B, cb);
         MatMul(cb, A, Theta);
-        MatMulOp('T', 'N', X, W, xw);
-        MatMul(xw, X, XWX);
-        PseudoInverse(XWX, pinvXWX);
-        MatMul(C, pinvXWX, cx);
+        MatMul(C, pinvXWX_, cx);
         MatMulOp('N', 'T', cx, C, m);
         PseudoInverse(m, mi);
         if (Theta0.rows() == Theta.rows() && Theta0.cols() == Theta.cols()) {
@@ -155,11 +175,65 @@ bool PowerGLMM::Compute() {
         PseudoInverse(SigmaStar, pinvSigmaStar);
         MatMul(pinvSigmaStar, H, Q);
         eigen = SortedEigenvalues(Q);
+        OrthonormalContrastForms();
     } catch (const QuorixError& e) {
         failure = e.what();
         return false;
     }
     return true;
+}
+
+// The univariate approach is defined on orthonormal response contrasts:
+// on others its statistic, epsilon and df change with the scaling of the
+// contrasts, although the hypothesis does not. With A = U S V' (U's first
+// b columns an orthonormal basis of the space A spans), A T with
+// T = V_b S_b^-1 is that basis, and H and SigmaStar on it are T' H T and
+// T' SigmaStar T (a null value Theta0 goes along with the contrasts).
+void PowerGLMM::OrthonormalContrastForms() {
+    RealVector values;
+    Matrix left, right;
+    orthonormalA = true;
+    for (int i = 0; i < A.cols() && orthonormalA; ++i)
+        for (int j = 0; j < A.cols(); ++j) {
+            double dot = 0.0;
+            for (int k = 0; k < A.rows(); ++k) dot += A(k, i) * A(k, j);
+            if (!(std::fabs(dot - (i == j ? 1.0 : 0.0)) <= 1e-12)) {
+                orthonormalA = false;
+                break;
+            }
+        }
+    if (orthonormalA) {
+        CopyMatrix(H, HUni);
+        CopyMatrix(SigmaStar, SigmaStarUni);
+    } else {
+        if (!SvdFull(A, values, left, right)) throw QuorixError("Math overflow", 0, 0.0);
+        int rank = 0;
+        while (rank < values.extent(0) && values(rank) >= kRankTolerance) ++rank;
+        Matrix T(A.cols(), rank), th, tst;
+        for (int j = 0; j < A.cols(); ++j)
+            for (int k = 0; k < rank; ++k) T(j, k) = right(j, k) / values(k);
+        MatMulOp('T', 'N', T, H, th);
+        MatMul(th, T, HUni);
+        MatMulOp('T', 'N', T, SigmaStar, tst);
+        MatMul(tst, T, SigmaStarUni);
+    }
+    // What the univariate rows need of SigmaStar does not depend on N: its
+    // eigenvalues and, along each eigenvector, the share of H. A search for
+    // N takes them from here instead of decomposing again at every step.
+    uniTerms.clear();
+    psiAll.clear();
+    if (SigmaStarUni.size() == 0 || !SvdFull(SigmaStarUni, values, left, right)) return;
+    const int dim = static_cast<int>(values.extent(0));
+    const double largest = dim > 0 ? values(0) : 0.0;
+    for (int j = 0; j < dim; ++j) {
+        const double psiJ = values(j);
+        if (!(psiJ > 1e-12 * largest)) continue;
+        double shift = 0.0;
+        for (int k = 0; k < dim; ++k)
+            for (int l = 0; l < dim; ++l) shift += left(k, j) * HUni(k, l) * left(l, j);
+        uniTerms.push_back({psiJ, std::max(0.0, shift / psiJ)});
+    }
+    psiAll = SortedEigenvalues(SigmaStarUni);
 }
 
 // ------------------------------------------------------------ statistics
@@ -225,11 +299,18 @@ bool PowerGLMM::HotellingLawley1(bool plain, bool computePower) {
     return !computePower || FPower();
 }
 
-// The denominator df of the second approximation can fall to 0 or below
-// for small N; both variants then report power -1 and fail.
+// The second approximation needs an error df above b + 1: below it the
+// effect divides by nu - b - 1 <= 0 (and the denominator df can fall to 0
+// or below); both variants then report power -1, no effect, and fail.
 bool PowerGLMM::HotellingLawley2(bool plain, bool computePower) {
     HotellingLawleyStatistic();
     const double nu = ErrorDf();
+    if (!(nu - b - 1.0 > 0.0)) {
+        df1 = a * b;
+        df2 = effect = eta2 = lambda = std::nan("");
+        power = -1.0;
+        return false;
+    }
     const double g2 = (nu * nu - (2.0 * b + 3.0) * nu + b * (b + 3.0)) /
                       ((a + b + 1.0) * nu - (a + 2.0 * b + b * b - 1.0));
     df1 = a * b;
@@ -243,6 +324,18 @@ bool PowerGLMM::HotellingLawley2(bool plain, bool computePower) {
         return false;
     }
     return FPower();
+}
+
+bool PowerGLMM::Allowed() const {
+    const double nu = ErrorDf();
+    if (!(nu > 0.0)) return false;
+    switch (selector) {
+        case kGlmmHotelling2OS:
+        case kGlmmHotelling2MP:
+            return nu - b - 1.0 > 0.0;
+        default:
+            return true;
+    }
 }
 
 bool PowerGLMM::Pillai1(bool plain, bool computePower) {
@@ -313,8 +406,14 @@ double PowerGLMM::ExpectedHuynhFeldt(const std::vector<double>& psiValues, doubl
 }
 
 bool PowerGLMM::UnivariateCommon() {
-    psi = SortedEigenvalues(SigmaStar);
+    psi = psiAll;
     if (psi.empty()) return false;
+    // Epsilon and its estimates do not depend on the scale of SigmaStar;
+    // relative to the largest eigenvalue their sums of powers stay in range
+    // for variances anywhere in the range of numbers.
+    const double largest = std::max(std::fabs(psi.front()), std::fabs(psi.back()));
+    if (largest > 0.0 && std::isfinite(largest))
+        for (double& value : psi) value /= largest;
     const double t1 = PowerSum(psi, 1), t2 = PowerSum(psi, 2);
     const double bb = static_cast<double>(psi.size());
     eps = t1 * t1 / (bb * t2);
@@ -358,21 +457,11 @@ bool PowerGLMM::UnivariatePower(double critDf1, double critDf2, double powDf1, d
 // P(tr H^ - c a/nu tr E^ > 0), is the probability that a sum of weighted
 // chi-squares is positive. Directions without variance carry no term.
 double PowerGLMM::TraceRatioPower(double criticalValue) const {
-    RealVector values;
-    Matrix left, right;
-    if (!SvdFull(SigmaStar, values, left, right)) throw QuorixError("Math overflow", 0, 0.0);
     const double nu = ErrorDf();
-    const int dim = static_cast<int>(values.extent(0));
-    const double largest = dim > 0 ? values(0) : 0.0;
     std::vector<ChiSquareTerm> terms;
-    for (int j = 0; j < dim; ++j) {
-        const double psiJ = values(j);
-        if (!(psiJ > 1e-12 * largest)) continue;
-        double shift = 0.0;
-        for (int k = 0; k < dim; ++k)
-            for (int l = 0; l < dim; ++l) shift += left(k, j) * H(k, l) * left(l, j);
-        terms.push_back({psiJ, a, std::max(0.0, N * shift / psiJ)});
-        terms.push_back({-criticalValue * a / nu * psiJ, nu, 0.0});
+    for (const UnivariateTerm& term : uniTerms) {
+        terms.push_back({term.psi, a, N * term.shift});
+        terms.push_back({-criticalValue * a / nu * term.psi, nu, 0.0});
     }
     return ProbabilitySumAboveZero(terms);
 }
@@ -390,7 +479,7 @@ double PowerGLMM::TraceRatioPower(double criticalValue) const {
 // (verification/explorer_univariate).
 bool PowerGLMM::Univariate(unsigned int which) {
     const double nu = ErrorDf();
-    const double ratioOfTraces = Trace(H) / Trace(SigmaStar);
+    const double ratioOfTraces = Trace(HUni) / Trace(SigmaStarUni);
     const double ab = a * b;
     df1 = ab;
     df2 = nu * b;
@@ -506,53 +595,87 @@ double PowerGLMM::Evaluate(double x) {
     return PowerMinusTarget();
 }
 
-// Growth is bounded: a zero effect never reaches the target, and the
-// search then ends with a failure instead of running on.
+// The sample-size search runs over whole N (the answer is one): from the
+// smallest N at which the test is defined and computes, the step doubles
+// until the power reaches the target, then halves back to the smallest N
+// that reaches it. The matrices do not depend on N and are computed once;
+// each step runs only the test. Growth is bounded: a zero effect never
+// reaches the target, and the search ends with its reason instead.
 double PowerGLMM::SolveN() {
     constexpr double kLargestN = 1e9;
-    const char* const kNotFound = "No sample size found that reaches the target power.";
+    failure.clear();
     N = 100.0;
     if (!Compute()) return 0.0;
-    const double lowest = r + 1.0;
-    const double atHundred = Evaluate(100.0);
-    if (std::isnan(atHundred)) {
-        if (failure.empty()) failure = kNotFound;
-        return 0.0;
+    auto reaches = [this](double n) {
+        CancelCheck::Poll();
+        N = n;
+        return RunTests() && power >= target;
+    };
+    // The smallest N whose error df and approximation allow the test.
+    double step = 1.0, n = r + 1.0;
+    auto computes = [this](double at) {
+        CancelCheck::Poll();
+        N = at;
+        return Allowed() && RunTests();
+    };
+    double below = n - 1.0;
+    while (!computes(n)) {
+        below = n;
+        if (n > kLargestN) {
+            failure =
+                "No sample size up to 1e9 gives the test degrees of freedom it can be "
+                "computed with.";
+            N = 0.0;
+            return 0.0;
+        }
+        n += step;
+        step *= 2.0;
     }
-    if (atHundred < 0.0) {
-        low = 100.0;
-        high = 160.0;
-        while (Evaluate(high) < 0.0) {
-            if (high > kLargestN) {
-                failure = kNotFound;
-                return 0.0;
-            }
-            low = high;
-            high *= 1.6;
-        }
-    } else {
-        high = 100.0;
-        low = (lowest + 100.0) * 0.5;
-        while (low >= lowest && Evaluate(low) > 0.0) {
-            high = low;
-            low = (low + lowest) * 0.5 - lowest;
-        }
-        if (low < lowest) low = lowest;
+    while (n - below > 1.0) {
+        const double mid = std::floor((below + n) / 2.0);
+        if (computes(mid))
+            n = mid;
+        else
+            below = mid;
     }
-    const double n = Solve(low, high, 1e-10, 300);
-    if (status != kConverged || !(n > 0.0)) {
-        // Power already above the target at the smallest N: that N.
-        if (status == kNoSignChange && Evaluate(low) >= 0.0) {
-            N = low;
-            return N;
-        }
-        failure = kNotFound;
+    if (!(lambda > 0.0) && std::isfinite(lambda)) {
+        failure =
+            "The contrast has no effect in this model (noncentrality 0): no sample size "
+            "reaches a power above alpha.";
         N = 0.0;
         return 0.0;
     }
-    // The smallest whole N whose power reaches the target (the root is
-    // where the power equals it; noise below 1e-10 is not a subject).
-    N = std::ceil(n - 1e-10 * n);
-    if (Evaluate(N) < 0.0) Evaluate(N += 1.0);
+    // Up from the first N that computes, doubling the step.
+    below = n - 1.0;
+    step = 1.0;
+    while (!reaches(n)) {
+        if (!std::isfinite(lambda)) {
+            failure =
+                "Its noncentrality is not finite: the variances in Sigma are tiny against "
+                "the contrasted means.";
+            N = 0.0;
+            return 0.0;
+        }
+        below = n;
+        if (n > kLargestN) {
+            failure =
+                "The power stays below the target up to N = 1e9: the effect is too small "
+                "against the variances in Sigma.";
+            N = 0.0;
+            return 0.0;
+        }
+        n += step;
+        step *= 2.0;
+    }
+    while (n - below > 1.0) {
+        const double mid = std::floor((below + n) / 2.0);
+        if (reaches(mid))
+            n = mid;
+        else
+            below = mid;
+    }
+    // Every result field for the answer.
+    N = n;
+    RunTests();
     return N;
 }

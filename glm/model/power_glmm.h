@@ -66,9 +66,13 @@ class PowerGLMM : public Root {
     // The matrix computation for the current N; false, with the reason in
     // `failure`, when the matrices do not fit together or a step fails.
     bool Compute();
-    // The total sample size at which the selected test reaches `target`;
-    // 0 with the reason in `failure` when none is found.
+    // The smallest whole total sample size at which the selected test is
+    // defined and reaches `target`, every result field computed there; 0
+    // with the reason in `failure` when none is found. Polls the thread's
+    // CancelCheck at every step.
     double SolveN();
+    // Whether the error df at N allow the selected test's approximation.
+    bool Allowed() const;
     double PowerMinusTarget();
     // Runs the test named by `selector` with power; false for a failed test
     // or an unknown selector.
@@ -110,7 +114,19 @@ class PowerGLMM : public Root {
     double df1 = 0.0, df2 = 0.0, lambda = 0.0, alpha = 0.05, power = 0.0, critical = 0.0;
     double eta2 = 0.0, effect = 0.0;
     double U = 0.0, UN = 0.0, V = 0.0, VN = 0.0, T = 0.0, TN = 0.0, value = 0.0;
-    // Univariate approach.
+    // Univariate approach: H and SigmaStar on an orthonormal basis of the
+    // space A's columns span (A's own when they are orthonormal).
+    Matrix HUni, SigmaStarUni;
+    bool orthonormalA = true;
+    // The eigenvalues of SigmaStarUni (descending) and, for those above
+    // rounding, the share of HUni along each eigenvector over its eigenvalue.
+    struct UnivariateTerm {
+        double psi;
+        double shift;
+    };
+    std::vector<UnivariateTerm> uniTerms;
+    std::vector<double> psiAll;
+    // The eigenvalues relative to the largest, for epsilon.
     std::vector<double> psi;
     double eps = 0.0, epsGG = 0.0, epsHF = 0.0, epsShown = 0.0, epsExpShown = 0.0;
     double df1Power = 0.0, df2Power = 0.0, lambdaPower = 0.0, df1Crit = 0.0, df2Crit = 0.0;
@@ -121,6 +137,10 @@ class PowerGLMM : public Root {
     std::string failure;
 
   private:
+    void OrthonormalContrastForms();
+    // X and W as last decomposed, with rank(X) and (X'WX)+.
+    Matrix designX_, designW_, pinvXWX_;
+    double designRank_ = 0.0;
     // F power at the current df1, df2 and lambda; power 0 and false on any
     // numerical failure.
     bool FPower();

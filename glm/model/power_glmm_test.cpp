@@ -8,12 +8,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "numerics/cancel.h"
 
 namespace {
 
@@ -282,15 +286,17 @@ TEST(GeneralLinearModel, SolveNFindsTheSmallestSufficientN) {
 
 // Failures are results: a zero effect never reaches the target (bounded
 // search, a message, N 0); mismatched contrasts are refused; the second
-// Hotelling-Lawley approximation with a denominator df <= 0 fails in both
-// variants.
+// Hotelling-Lawley approximation with an error df not above b + 1 fails in
+// both variants.
 TEST(GeneralLinearModel, FailuresAreReported) {
     PowerGLMM none;
     CellMeans(none, 3, 1, {1.0, 1.0, 1.0}, Identity(1));
     none.target = 0.8;
     none.SetTestSelector(kGlmmWilksOS);
     EXPECT_EQ(none.SolveN(), 0.0);
-    EXPECT_EQ(none.failure, "No sample size found that reaches the target power.");
+    EXPECT_EQ(none.failure,
+              "The contrast has no effect in this model (noncentrality 0): no sample size "
+              "reaches a power above alpha.");
 
     PowerGLMM mismatch;
     CellMeans(mismatch, 3, 2, {1, 0, 0, 0, 0, 1}, Identity(2));
@@ -302,6 +308,16 @@ TEST(GeneralLinearModel, FailuresAreReported) {
     mismatch.SetTestSelector(kGlmmPillai1OS);
     EXPECT_TRUE(std::isnan(mismatch.Evaluate(50)));
 
+    // A search stops when the thread's check says so (Esc in the window).
+    PowerGLMM stopped;
+    CellMeans(stopped, 3, 1, {0.0, 0.5, 1.0}, Identity(1));
+    stopped.target = 0.8;
+    stopped.SetTestSelector(kGlmmPillai1OS);
+    {
+        CancelCheck check([] { return true; });
+        EXPECT_THROW(stopped.SolveN(), CancelledError);
+    }
+
     PowerGLMM small;
     CellMeans(small, 3, 4, {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0}, Identity(4));
     small.N = 6;
@@ -311,6 +327,84 @@ TEST(GeneralLinearModel, FailuresAreReported) {
         EXPECT_FALSE(small.HotellingLawley2(plain, true)) << plain;
         EXPECT_EQ(small.power, -1.0) << plain;
     }
+}
+
+// Every search answers the smallest N at which its row is defined and its
+// power reaches the target: the post hoc power there reaches it, one less
+// does not (or the row is not defined there). Three groups, two responses:
+// the second Hotelling-Lawley approximation is defined from N 7 on, where a
+// search over all N found a root at N 5 with power 0.25.
+TEST(GeneralLinearModel, SearchAnswersAreReachedAndMinimal) {
+    for (unsigned int selector :
+         {kGlmmWilksOS, kGlmmWilksMP, kGlmmPillai1OS, kGlmmPillai1MP, kGlmmHotelling1OS,
+          kGlmmHotelling1MP, kGlmmHotelling2OS, kGlmmHotelling2MP, kGlmmUnivariate,
+          kGlmmGreenhouseGeisser, kGlmmHuynhFeldt, kGlmmBox}) {
+        for (double shift : {0.9, 2.5}) {
+            SCOPED_TRACE(testing::Message() << "selector " << selector << ", shift " << shift);
+            PowerGLMM model;
+            CellMeans(model, 3, 2, {0, 0, shift, 0, 0, shift}, Identity(2));
+            model.target = 0.8;
+            model.SetTestSelector(selector);
+            const double n = model.SolveN();
+            ASSERT_GT(n, 0.0) << model.failure;
+            EXPECT_GE(model.power, 0.8);
+            ASSERT_TRUE(model.Compute());
+            model.N = n - 1.0;
+            EXPECT_FALSE(model.Allowed() && model.RunTests() && model.power >= 0.8)
+                << "power " << model.power << " at N " << model.N;
+        }
+    }
+}
+
+// The univariate rows are defined on orthonormal response contrasts: the
+// same hypothesis written on three bases of its space gives the same rows,
+// and on this spherical model they are the exact powers of F(2, 56, 17.5)
+// (verification/explorer_univariate/basis_reference.py, scipy).
+TEST(GeneralLinearModel, UnivariateRowsDoNotDependOnTheBasisOfA) {
+    std::ifstream in(QUORIX_SOURCE_DIR "/verification/explorer_univariate/basis_reference.tsv");
+    std::string line;
+    std::vector<double> reference;
+    while (std::getline(in, line))
+        if (!line.empty() && line[0] != '#' && !std::isalpha(static_cast<unsigned char>(line[0])))
+            for (std::istringstream cells(line); cells >> line;)
+                reference.push_back(std::stod(line));
+    ASSERT_EQ(reference.size(), 4u);
+    const double r2 = std::sqrt(0.5), r6 = std::sqrt(1.0 / 6.0);
+    const std::vector<std::vector<double>> bases = {
+        {1, 1, -1, 0, 0, -1},           // rows "1 -1 0" and "1 0 -1"
+        {r2, r6, -r2, r6, 0, -2 * r6},  // orthonormal
+        {2, 0, -2, 3, 0, -3},           // another scaling, other directions
+    };
+    std::vector<std::vector<double>> rows;
+    for (const auto& basis : bases) {
+        PowerGLMM model;
+        CellMeans(model, 2, 3, {10, 12, 14, 10, 13, 17},
+                  MatrixOf(3, 3, {4, 2, 2, 2, 4, 2, 2, 2, 4}));
+        model.A.reference(MatrixOf(3, 2, basis));
+        model.N = 30;
+        ASSERT_TRUE(model.Compute()) << model.failure;
+        ASSERT_TRUE(model.UnivariateCommon());
+        std::vector<double> row;
+        for (unsigned int selector :
+             {kGlmmUnivariate, kGlmmGreenhouseGeisser, kGlmmHuynhFeldt, kGlmmBox}) {
+            ASSERT_TRUE(model.Univariate(selector));
+            for (double x : {model.epsShown, model.epsExpShown, model.critical, model.df1,
+                             model.df2, model.lambda, model.power})
+                row.push_back(x);
+        }
+        if (rows.empty()) {
+            EXPECT_FALSE(model.orthonormalA);
+            EXPECT_NEAR(row[0], reference[0], 1e-12);  // eps
+            EXPECT_NEAR(row[5], reference[1], 1e-9);   // lambda
+            EXPECT_NEAR(row[6], reference[2], 1e-6);   // Unc
+            EXPECT_NEAR(row[27], reference[3], 1e-6);  // Box
+        }
+        rows.push_back(row);
+    }
+    for (std::size_t i = 1; i < rows.size(); ++i)
+        for (std::size_t k = 0; k < rows[0].size(); ++k)
+            EXPECT_NEAR(rows[i][k], rows[0][k], 1e-9 * std::max(1.0, std::fabs(rows[0][k])))
+                << "basis " << i << ", value " << k;
 }
 
 }  // namespace

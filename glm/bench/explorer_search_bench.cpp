@@ -1,0 +1,83 @@
+// The explorer's Calculate, A priori and post hoc, over designs of g cells
+// (one predictor each, X = I) and p responses: the means vary with the
+// cell and the response, Σ has variances 1 and covariances 0.3, the contrasts are
+// the tabs' defaults (two rows each), of full rank, or one contrast a row. Run from a Release
+// build:
+//   build/release/glm/bench/quorix_glm_explorer_search_bench
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "glm/explorer_model.h"
+#include "glm/model/power_glmm.h"
+
+namespace {
+
+ExplorerModel Design(int cells, int responses, bool aPriori, int contrasts) {
+    ExplorerModel model(cells, cells, responses);
+    for (int i = 1; i <= cells; ++i)
+        for (int j = 1; j <= cells; ++j) model.design.texts(i, j) = i == j ? L"1" : L"0";
+    model.Follow(ExplorerModel::kMeans);
+    model.Follow(ExplorerModel::kSigma);
+    model.Follow(ExplorerModel::kPredContrasts);
+    model.Follow(ExplorerModel::kVarContrasts);
+    for (int i = 1; i <= cells; ++i)
+        for (int j = 1; j <= responses; ++j)
+            model.means.texts(i, j) = FormatNumber(0.3 * (i % 3) + 0.1 * j * (i % 2));
+    for (int i = 1; i <= responses; ++i)
+        for (int j = 1; j <= responses; ++j) model.sigma.texts(i, j) = i == j ? L"1" : L"0.3";
+    if (contrasts > 0) {
+        // Every cell against the first and every response against the
+        // first: one contrast of full rank each, a = g - 1 and b = p - 1
+        // (1), or each row a contrast of its own, (g - 1)(p - 1) pairs (2).
+        for (auto [grid, count] :
+             {std::pair{&model.predContrasts, cells}, std::pair{&model.varContrasts, responses}}) {
+            for (int r = 1; r < count; ++r)
+                for (int k = 4; k < 4 + count; ++k)
+                    grid->texts(r, k) = k == 4 ? L"1" : k == 4 + r ? L"-1" : L"0";
+            if (contrasts == 2)
+                for (int r = 1; r < count; ++r) grid->texts(r, 1) = FormatNumber(r, L"c%g");
+            grid->RefreshDerivedColumns();
+        }
+    }
+    model.settings.aPriori = aPriori;
+    return model;
+}
+
+void Calculate(benchmark::State& state, bool aPriori) {
+    const ExplorerModel model =
+        Design(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), aPriori,
+               static_cast<int>(state.range(2)));
+    PowerGLMM glmm;
+    std::vector<ReportBlock> blocks;
+    for (auto _ : state) {
+        if (model.Calculate(glmm, blocks)) state.SkipWithError("not computed");
+        benchmark::DoNotOptimize(blocks);
+    }
+    if (!blocks.empty() && !blocks[0].results.empty() && blocks[0].results[0].size() > 1) {
+        const auto& row = blocks[0].results[0][1];
+        state.SetLabel("N " + std::string(row[1].begin(), row[1].end()) + ", df1 " +
+                       std::string(row[10].begin(), row[10].end()));
+    }
+}
+
+void APriori(benchmark::State& state) {
+    Calculate(state, true);
+}
+void PostHoc(benchmark::State& state) {
+    Calculate(state, false);
+}
+
+void Sizes(benchmark::internal::Benchmark* b) {
+    for (auto [g, p] : {std::pair{5, 4}, std::pair{10, 5}, std::pair{20, 10}, std::pair{40, 20},
+                        std::pair{100, 50}})
+        for (int contrasts : {0, 1, 2}) b->Args({g, p, contrasts});
+    b->Unit(benchmark::kMillisecond);
+}
+
+}  // namespace
+
+BENCHMARK(APriori)->Apply(Sizes);
+BENCHMARK(PostHoc)->Apply(Sizes);
+BENCHMARK_MAIN();
