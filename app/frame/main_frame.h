@@ -93,6 +93,7 @@ class CMainFrame : public QMainWindow,
     void OnInputsChanged() override;
     void OnInputCommitted() override;
     void CreateEffectSizePanels(int panelTestId) override;
+    void DetermineEffectSize(int panelTestId) override;
     void CloseEffectSizeDrawer() override;
     bool EffectSizeDrawerOpen() const override { return drawer_ != nullptr; }
     // The effect-size panel of the shown main form's effect-size input, or -1.
