@@ -197,11 +197,16 @@ void CEffectSizePanel::CloseUpHiddenRows() {
             bands.push_back({rect.top(), rect.bottom(), control->isHidden()});
         }
     }
-    // A hidden row gives up the space from its top to the next row's.
+    // A hidden row gives up its pitch: the smaller of the distances to the
+    // rows above and below, so that a wider space that sets a group apart
+    // stays.
     auto riseAbove = [&](int top) {
         int rise = 0;
         for (size_t i = 0; i + 1 < bands.size(); ++i) {
-            if (bands[i].hidden && bands[i].top < top) rise += bands[i + 1].top - bands[i].top;
+            if (!bands[i].hidden || bands[i].top >= top) continue;
+            int pitch = bands[i + 1].top - bands[i].top;
+            if (i > 0) pitch = std::min(pitch, bands[i].top - bands[i - 1].top);
+            rise += pitch;
         }
         return rise;
     };

@@ -167,12 +167,7 @@ TEST_F(RmSpecialForm, WorkedValuesOfTheSpecifications) {
         const int pitch = Edit(CEff_F_RM_Special::kErrorVarianceId)->y() -
                           Edit(CEff_F_RM_Special::kEffectVarianceId)->y();
         const int direct = panel->Control(CEff_F_RM_Special::kDirectRadioId)->y();
-        int lowest = 0;
-        for (QWidget* control : panel->Controls()) {
-            if (!control->isHidden() && control->y() < direct)
-                lowest = std::max(lowest, control->geometry().bottom());
-        }
-        EXPECT_LT(direct - lowest, pitch);
+        EXPECT_LT(panel_test::GapAbove(panel, CEff_F_RM_Special::kDirectRadioId), pitch);
         EXPECT_EQ(panel->GetDesignSize().height(), panel->height());
         if (!below) below = panel->height() - direct;
         EXPECT_EQ(panel->height() - direct, *below);
