@@ -17,11 +17,13 @@ namespace platform {
 // it names is replaced and the link kept.
 //
 // The temporary file is locked from its creation until it has been renamed,
-// and carries a mark under its own name; a later save of the same file
-// removes only such marked temporaries whose lock no save holds any more
-// (those of killed saves), never another file of the folder, whatever its
-// name. Where the file system allows, the temporary file has no name until it
-// is written whole, so that a kill before then leaves nothing at all.
+// and carries a mark under its own name (an extended attribute); a later save
+// of the same file removes only such marked temporaries whose lock no save
+// holds any more (those of killed saves), never another file of the folder,
+// whatever its name. Where the file system allows, the temporary file has no
+// name until it is written whole, so that a kill before then leaves nothing
+// at all; where it keeps no extended attributes, what a killed save left
+// stays for the user to remove.
 //
 // A path with a part that is not UTF-8 text arrives with U+FFFD in place of
 // its bad bytes; it names the one file of its folder whose name shows so.
