@@ -11,6 +11,7 @@
 
 #include "analysis/analysis_fakes.h"
 #include "distributions/chi.h"
+#include "distributions/work_time_test_support.h"
 #include "numerics/cancel.h"
 #include "numerics/quorix_error.h"
 
@@ -338,10 +339,12 @@ void PollFor(double seconds) {
     while (std::chrono::steady_clock::now() < end) CancelCheck::Poll();
 }
 
+// The CPU time `run` takes on this thread: the work it does, whatever the
+// load of the machine.
 double SecondsOf(const std::function<void()>& run) {
-    const auto start = std::chrono::steady_clock::now();
+    const auto start = ThreadCpuClock::now();
     run();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return std::chrono::duration<double>(ThreadCpuClock::now() - start).count();
 }
 
 TEST(BoundedDistributionPlot, GivesUpAfterItsBudgetOrWhenCancelled) {

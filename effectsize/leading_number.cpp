@@ -50,6 +50,18 @@ double ReadLeadingNumber(const std::string& text) {
     return std::strtod(number.c_str(), nullptr);
 }
 
+bool ReadWholeNumber(const std::string& text, double* value) {
+    size_t begin = 0;
+    while (begin < text.size() && std::isspace(static_cast<unsigned char>(text[begin]))) ++begin;
+    const size_t length = DecimalLength(text, begin);
+    if (length == 0) return false;
+    for (size_t at = begin + length; at < text.size(); ++at) {
+        if (!std::isspace(static_cast<unsigned char>(text[at]))) return false;
+    }
+    *value = ReadLeadingNumber(text);
+    return true;
+}
+
 int ReadLeadingInt(const std::string& text) {
     size_t begin = 0;
     while (begin < text.size() && std::isspace(static_cast<unsigned char>(text[begin]))) ++begin;

@@ -20,8 +20,8 @@ struct FieldError {
 // the number; false for an empty text, for trailing characters, and for NaN
 // and infinities.
 bool ReadPanelNumber(const std::string& text, double* value);
-// The message of a field whose text is not a number.
-inline constexpr const char* kNotANumberMessage = "Please enter a number.";
+// The message of a field whose text is not a number, the main window's own.
+inline constexpr const char* kNotANumberMessage = "Input error (illegal character?)";
 
 // A number field kept in a test's input store: its text exactly as typed (an
 // emptied field stays empty) on a real-valued entry under `key`.

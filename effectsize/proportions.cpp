@@ -67,7 +67,17 @@ double Value(const Inputs& inputs, int field) {
     return ReadLeadingNumber(inputs.text[field]);
 }
 
+namespace {
+
+bool IsOneNumber(const Inputs& inputs, int field) {
+    double value = 0.0;
+    return ReadWholeNumber(inputs.text[field], &value);
+}
+
+}  // namespace
+
 std::optional<FieldError> CheckProportion(const Inputs& inputs, Field field) {
+    if (!IsOneNumber(inputs, field)) return FieldError{field, kNotANumberMessage};
     if (InUnitInterval(Value(inputs, field))) return std::nullopt;
     return FieldError{field, field == kP1 ? kP1RangeMessage : kP2RangeMessage};
 }
@@ -76,7 +86,8 @@ std::optional<FieldError> Check(const Inputs& inputs) {
     for (Field field : {kP1, kP2}) {
         if (auto error = CheckProportion(inputs, field)) return error;
     }
-    if (!std::isfinite(Value(inputs, kValue))) return FieldError{kValue, kNotANumberMessage};
+    if (!IsOneNumber(inputs, kValue) || !std::isfinite(Value(inputs, kValue)))
+        return FieldError{kValue, kNotANumberMessage};
     return std::nullopt;
 }
 

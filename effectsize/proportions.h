@@ -52,11 +52,13 @@ struct Inputs {
 // text, 0 when there is none.
 double Value(const Inputs& inputs, int field);
 
-// 2. The check a proportion edit runs when it loses the focus: outside
+// 2. The check a proportion edit runs when it loses the focus: a text that
+// is not one number (a decimal comma, a letter, nothing) is refused with
+// kNotANumberMessage rather than read as the number it starts with; outside
 // [0, 1] (NaN and an overflowed decimal included) gives its range message.
 std::optional<FieldError> CheckProportion(const Inputs& inputs, Field field);
-// The whole check before a calculation: both proportions, then a value field
-// that overflowed.
+// The whole check before a calculation, a sync or a change of mode: both
+// proportions, then a value field that is not one number or overflowed.
 std::optional<FieldError> Check(const Inputs& inputs);
 
 // The value field from the two proportions by the mode, written with "%.7g".

@@ -165,6 +165,12 @@ TEST(Proportions, CheckNamesTheFieldAndTheMessage) {
         {Make("0.5", "1.0000001", "1", kRatio), kP2, kP2RangeMessage},
         {Make("0.5", "1e999", "1", kRatio), kP2, kP2RangeMessage},
         {Make("0.5", "0.5", "1e999", kRatio), kValue, kNotANumberMessage},
+        // Text that is not one number is refused, not read as its start.
+        {Make("0.5", "0,7", "1", kRatio), kP2, kNotANumberMessage},
+        {Make("abc", "1", "2", kRatio), kP1, kNotANumberMessage},
+        {Make("", "0.5", "1", kRatio), kP1, kNotANumberMessage},
+        {Make("0.5", "0.5 x", "1", kRatio), kP2, kNotANumberMessage},
+        {Make("0", "1", "0,1", kDifference), kValue, kNotANumberMessage},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
@@ -173,9 +179,9 @@ TEST(Proportions, CheckNamesTheFieldAndTheMessage) {
         EXPECT_EQ(error->field, c.field);
         EXPECT_EQ(error->message, c.message);
     }
-    // The ends and a text that is no number (it reads as 0) pass.
-    EXPECT_FALSE(Check(Make("0", "1", "x", kRatio)).has_value());
-    EXPECT_FALSE(Check(Make("abc", "1", "2", kRatio)).has_value());
+    // The ends, blanks around a number and an exponent pass.
+    EXPECT_FALSE(Check(Make("0", "1", " 2 ", kRatio)).has_value());
+    EXPECT_FALSE(Check(Make("1e-1", "+.5", "-1.5E+0", kDifference)).has_value());
 }
 
 TEST(Proportions, StoreKeepsNumbersUnderTheirKeysAndEmptiedFields) {

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -125,8 +124,8 @@ TEST(IntegrateCquad, NestedIntegralsKeepTheirOwnState) {
 
 // cquad has no bound of its own: an integrand that fails part-way, or one it
 // can never settle, kept it splitting intervals for minutes. Each now ends
-// promptly, a failure as that failure and an endless one as "Math overflow",
-// and a cancelled computation leaves by CancelledError.
+// after a bounded number of evaluations, a failure as that failure and an endless one as "Math
+// overflow", and a cancelled computation leaves by CancelledError.
 TEST(IntegrateCquad, EveryIntegralEndsPromptly) {
     struct Case {
         const char* name;
@@ -152,16 +151,14 @@ TEST(IntegrateCquad, EveryIntegralEndsPromptly) {
     };
     for (const Case& c : cases) {
         Integrand f(c.f);
-        const auto start = std::chrono::steady_clock::now();
         try {
             IntegrateCquad(&f, c.a, c.b, 1e-10);
             ADD_FAILURE() << c.name << ": no failure";
         } catch (const QuorixError& e) {
             EXPECT_STREQ(e.what(), "Math overflow") << c.name;
         }
-        EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
-                  2.0)
-            << c.name << " after " << f.evaluations << " evaluations";
+        // The work is bounded by what the integrand is asked, whatever the
+        // machine's speed or load.
         EXPECT_LE(f.evaluations, 400000) << c.name;
     }
 

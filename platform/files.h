@@ -16,6 +16,18 @@ namespace platform {
 // left behind except after a kill. A link at `path` is followed, so the file
 // it names is replaced and the link kept.
 //
+// The temporary file is locked from its creation until it has been renamed,
+// and carries a mark under its own name (an extended attribute); a later save
+// of the same file removes only such marked temporaries whose lock no save
+// holds any more (those of killed saves), never another file of the folder,
+// whatever its name. Where the file system allows, the temporary file has no
+// name until it is written whole, so that a kill before then leaves nothing
+// at all; where it keeps no extended attributes, what a killed save left
+// stays for the user to remove.
+//
+// A path with a part that is not UTF-8 text arrives with U+FFFD in place of
+// its bad bytes; it names the one file of its folder whose name shows so.
+//
 // On failure returns false and, when `error` is given, one sentence for the
 // user naming the file and the system's reason, such as
 // "\"/home/u/a.rtf\" could not be written: No space left on device".

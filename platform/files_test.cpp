@@ -1,11 +1,13 @@
 #include "platform/files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #include <utime.h>
 
@@ -188,28 +190,51 @@ TEST(SaveFileAtomically, AFolderInPlaceOfTheFileIsRefusedByName) {
     EXPECT_EQ(error, "\"" + dir.path() + "\" is a folder, not a file");
 }
 
-// A save killed between making its temporary file and renaming it leaves the
-// temporary behind; the next save of the same file removes it, but not one
-// that is still being written (locked), one just made, or another file's.
-TEST(SaveFileAtomically, RemovesTheTemporariesOfKilledSavesOfItsOwnFile) {
+// The temporary file a save leaves when it is killed between naming its
+// file and renaming it: a name of the save's form, and the save's mark.
+QString LeaveTemporaryOfKilledSave(const QTemporaryDir& dir, const QString& target,
+                                   const char* hex) {
+    const QString name = "." + target + ".quorix-save-" + hex + ".tmp";
+    const QString full = dir.filePath(name);
+    QFile file(full);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("half a file");
+    file.close();
+    const QByteArray mark = QFile::encodeName(name);
+    EXPECT_EQ(setxattr(QFile::encodeName(full).constData(), "user.quorix.save", mark.constData(),
+                       mark.size(), 0),
+              0);
+    return full;
+}
+
+// The next save of the same file removes what a killed save left, but no
+// file that is merely named like a temporary: not a user's file of any
+// name or age, not a copy of a leftover under another name, not one whose
+// save still holds its lock (a save stalled for any time), and not one of
+// another file.
+TEST(SaveFileAtomically, RemovesOnlyTheTemporariesThatKilledSavesLeft) {
     QTemporaryDir dir;
     const QString path = dir.filePath("model.gmm");
-    auto make = [&](const QString& name, bool old) {
+    auto userFile = [&](const QString& name) {
         const QString full = dir.filePath(name);
-        EXPECT_TRUE(SaveFileAtomically(full, "piece"));
-        if (old) {
-            const utimbuf times{std::time(nullptr) - 3600, std::time(nullptr) - 3600};
-            EXPECT_EQ(utime(QFile::encodeName(full).constData(), &times), 0);
-        }
-        return full;
+        EXPECT_TRUE(SaveFileAtomically(full, "the user's own"));
+        const utimbuf times{std::time(nullptr) - 3600, std::time(nullptr) - 3600};
+        EXPECT_EQ(utime(QFile::encodeName(full).constData(), &times), 0);
     };
-    make(".model.gmm.k3f9a.tmp", true);
-    const QString locked = make(".model.gmm.zz01.tmp", true);
-    make(".model.gmm.q7.tmp", false);
-    make(".model.gmm.Q7.tmp", true);
-    make(".other.gmm.k3f9a.tmp", true);
-    // A save of this program in another process, still writing.
-    const int writer = open(QFile::encodeName(locked).constData(), O_RDONLY);
+    userFile(".model.gmm.old.tmp");
+    userFile(".model.gmm.k3f9a.tmp");
+    userFile(".model.gmm.quorix-save-00000000000000ab.tmp");  // no mark
+    LeaveTemporaryOfKilledSave(dir, "model.gmm", "0123456789abcdef");
+    const QString stalled = LeaveTemporaryOfKilledSave(dir, "model.gmm", "00000000deadbeef");
+    LeaveTemporaryOfKilledSave(dir, "other.gmm", "0123456789abcdef");
+    const QString copied = dir.filePath(".model.gmm.quorix-save-1111111111111111.tmp");
+    ASSERT_TRUE(QFile::copy(dir.filePath(".model.gmm.quorix-save-0123456789abcdef.tmp"), copied));
+    const QByteArray wrongMark = ".model.gmm.quorix-save-0123456789abcdef.tmp";
+    ASSERT_EQ(setxattr(QFile::encodeName(copied).constData(), "user.quorix.save",
+                       wrongMark.constData(), wrongMark.size(), 0),
+              0);
+    // A save in another process, stalled while it holds its temporary.
+    const int writer = open(QFile::encodeName(stalled).constData(), O_RDONLY);
     ASSERT_GE(writer, 0);
     ASSERT_EQ(flock(writer, LOCK_EX), 0);
 
@@ -217,8 +242,97 @@ TEST(SaveFileAtomically, RemovesTheTemporariesOfKilledSavesOfItsOwnFile) {
     close(writer);
     QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
     left.sort();
-    EXPECT_EQ(left, (QStringList{".model.gmm.Q7.tmp", ".model.gmm.q7.tmp", ".model.gmm.zz01.tmp",
-                                 ".other.gmm.k3f9a.tmp", "model.gmm"}));
+    EXPECT_EQ(left, (QStringList{".model.gmm.k3f9a.tmp", ".model.gmm.old.tmp",
+                                 ".model.gmm.quorix-save-00000000000000ab.tmp",
+                                 ".model.gmm.quorix-save-00000000deadbeef.tmp",
+                                 ".model.gmm.quorix-save-1111111111111111.tmp",
+                                 ".other.gmm.quorix-save-0123456789abcdef.tmp", "model.gmm"}));
+    EXPECT_EQ(ReadAll(dir.filePath(".model.gmm.old.tmp")), "the user's own");
+    // The saved file keeps no mark of the save.
+    char value[256];
+    EXPECT_LT(
+        getxattr(QFile::encodeName(path).constData(), "user.quorix.save", value, sizeof value), 0);
+}
+
+// Two processes saving the same file over and over at once: each save
+// finds its own temporary file where it left it, and the file is always
+// one whole version.
+TEST(SaveFileAtomically, TwoProcessesSavingAtOnceLeaveAWholeFileAndLoseNoSave) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("protocol.rtf");
+    const QByteArray versions[] = {Pattern(300000, 'a'), Pattern(300000, 'b')};
+    ASSERT_TRUE(SaveFileAtomically(path, versions[0]));
+    pid_t children[2];
+    for (int c = 0; c < 2; ++c) {
+        children[c] = fork();
+        if (children[c] == 0) {
+            for (int i = 0; i < 200; ++i) {
+                if (!SaveFileAtomically(path, versions[c])) _exit(1);
+            }
+            _exit(0);
+        }
+    }
+    for (const pid_t child : children) {
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    const QByteArray left = ReadAll(path);
+    EXPECT_TRUE(left == versions[0] || left == versions[1]);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"protocol.rtf"});
+}
+
+// A file whose name is not UTF-8 comes from a file dialog with U+FFFD in
+// place of its bad bytes: it is read and replaced under its own name. Where
+// two names of the folder show the same, neither is touched and the reason
+// is given.
+TEST(SaveFileAtomically, ANameThatIsNotUtf8NamesItsOneFile) {
+    QTemporaryDir dir;
+    const QByteArray folder = QFile::encodeName(dir.path()) + "/caf\xE9";
+    ASSERT_EQ(mkdir(folder.constData(), 0700), 0);
+    const QByteArray raw = folder + "/r\xE9sum\xE9.txt";
+    const int fd = open(raw.constData(), O_WRONLY | O_CREAT, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(write(fd, "1+1", 3), 3);
+    close(fd);
+    const QString shown = QFile::decodeName(raw);
+    ASSERT_TRUE(shown.contains(QChar::ReplacementCharacter));
+
+    QByteArray bytes;
+    QString error;
+    EXPECT_EQ(ReadFileLimited(shown, 100, &bytes, &error), FileRead::kRead) << error.toStdString();
+    EXPECT_EQ(bytes, "1+1");
+    ASSERT_TRUE(SaveFileAtomically(shown, "2+2", &error)) << error.toStdString();
+    EXPECT_EQ(ReadAll(QFile::decodeName(raw)), "<missing>");  // the shown name is no file
+    DIR* listing = opendir(folder.constData());
+    ASSERT_NE(listing, nullptr);
+    QList<QByteArray> names;
+    while (const dirent* entry = readdir(listing)) {
+        if (entry->d_name[0] != '.') names.append(entry->d_name);
+    }
+    closedir(listing);
+    EXPECT_EQ(names, QList<QByteArray>{"r\xE9sum\xE9.txt"});
+    EXPECT_EQ(ReadFileLimited(shown, 100, &bytes, &error), FileRead::kRead);
+    EXPECT_EQ(bytes, "2+2");
+
+    // A second name that shows the same.
+    const QByteArray twin = folder + "/r\xE8sum\xE8.txt";
+    ASSERT_EQ(QFile::decodeName(twin), shown);
+    const int fd2 = open(twin.constData(), O_WRONLY | O_CREAT, 0600);
+    ASSERT_GE(fd2, 0);
+    close(fd2);
+    EXPECT_FALSE(SaveFileAtomically(shown, "3+3", &error));
+    EXPECT_EQ(error, "\"" + shown +
+                         "\" cannot be used: its name is not UTF-8 text, and more than one file "
+                         "in its folder has a name shown so");
+    EXPECT_EQ(ReadFileLimited(shown, 100, &bytes, &error), FileRead::kRefused);
+    EXPECT_EQ(error,
+              "Its name is not UTF-8 text, and more than one file in its folder has a name shown "
+              "so.");
+    // The temporary folder is removed by name, which these names are not.
+    unlink(raw.constData());
+    unlink(twin.constData());
+    rmdir(folder.constData());
 }
 
 // Reading a user's file: only a regular file, and never more than the limit

@@ -8,10 +8,12 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 #include <cctype>
+#include <cmath>
 #include <cstring>
 #include <exception>
 #include <iterator>
 #include <new>
+#include <sstream>
 #include <vector>
 
 #include "app/compute/numerics_claim.h"
@@ -114,6 +116,52 @@ bool SplitAssignment(const std::string& statement, std::string* name, std::strin
     return false;  // nothing to evaluate
 }
 
+// The smallest part of a formula whose value is not a number while no part
+// below it is one: where the NaN arose.
+const FormulaTree* WhereNaNArose(const FormulaTree* node) {
+    std::vector<const FormulaTree*> parts = {node->left.get(), node->right.get()};
+    for (const auto& arg : node->args) parts.push_back(arg.get());
+    for (const FormulaTree* part : parts) {
+        if (part && std::isnan(part->EvaluateNode())) return WhereNaNArose(part);
+    }
+    return node;
+}
+
+// Why a statement's value is not a number, naming the part where it arose:
+// a function outside its domain (the square root of a negative number) or
+// an operation without a value (0/0, an infinity less itself).
+std::string NotANumberMessage(const std::string& statement, const Formula& formula) {
+    std::string reason = "it is not defined";
+    try {
+        const FormulaTree* part = WhereNaNArose(&formula);
+        std::ostringstream printed;
+        part->Print(printed);
+        if (part->op == kOpCall && part->left && part->left->operand) {
+            reason = printed.str() + " is outside the domain of the function " +
+                     part->left->operand->name;
+        } else if (part->op != kOpNone && part->op != kOpCall) {
+            reason = printed.str() + " has no value";
+        }
+    } catch (...) {
+        // The formula evaluated once already; a part that now throws only
+        // leaves the reason general.
+    }
+    return "The value of \"" + statement + "\" is not a number: " + reason + ".";
+}
+
+// The formula's message for where it failed. A missing operand at the end
+// of the text quotes nothing after "at: "; the statement says where that is.
+std::string SyntaxMessage(const std::string& statement, const Formula& formula) {
+    std::string message = formula.GetMessage();
+    const std::string atNothing = "at: \n";
+    if (message.size() >= atNothing.size() &&
+        message.compare(message.size() - atNothing.size(), atNothing.size(), atNothing) == 0) {
+        message.pop_back();
+        message += "the end of \"" + statement + "\"\n";
+    }
+    return message;
+}
+
 }  // namespace
 
 CalculatorOutcome EvaluateCalculatorText(const std::string& text) {
@@ -126,9 +174,10 @@ CalculatorOutcome EvaluateCalculatorText(const std::string& text) {
             return {0.0, "Error in expr: " + statement};
         }
         VarFormula formula(expression.c_str(), &variables);
-        if (formula.GetError() != Formula::kValid) return {0.0, formula.GetMessage()};
+        if (formula.GetError() != Formula::kValid) return {0.0, SyntaxMessage(statement, formula)};
         const double value = formula.Evaluate();
         if (formula.GetError() > 0) return {0.0, formula.GetMessage()};
+        if (std::isnan(value)) return {0.0, NotANumberMessage(statement, formula)};
         outcome.value = value;
         if (!name.empty()) variables.Set(name, value);
     }
@@ -201,7 +250,10 @@ CCalculator::~CCalculator() {
 
 void CCalculator::SetPath(const QString& path) {
     path_ = path;
-    setWindowTitle(QStringLiteral("Calculator - ") + path_);
+    // The window is "Calculator"; the file it holds, once there is one,
+    // follows after a dash.
+    setWindowTitle(path_.isEmpty() ? QStringLiteral("Calculator")
+                                   : QStringLiteral("Calculator - ") + path_);
 }
 
 void CCalculator::OnCalculate() {
@@ -234,10 +286,14 @@ void CCalculator::OnEvaluated(CalculatorOutcome outcome, bool failed) {
     NumericsClaim::Give();
     if (!failed) {
         if (!outcome.message.empty()) {
+            // A value that could not be had shows none: a 0 would read as
+            // the result.
+            result_->clear();
             platform::ShowMessage(this, ToWideString(outcome.message),
                                   QString::fromLatin1(kCaption), platform::MessageIcon::Warning);
+        } else {
+            result_->setText(QString::asprintf("%.15g", outcome.value));
         }
-        result_->setText(QString::asprintf("%.15g", outcome.value));
     }
     calculate_->setEnabled(true);
 }

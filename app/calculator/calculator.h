@@ -34,7 +34,8 @@ class CalculatorVariables : public VariableTree {
 };
 
 // What came of evaluating a calculator text: the value of its last statement,
-// or 0 with the message the user reads.
+// or 0 with the message the user reads (a statement that failed to parse or
+// evaluate, or whose value is not a number).
 struct CalculatorOutcome {
     double value = 0.0;
     std::string message;  // empty when every statement evaluated

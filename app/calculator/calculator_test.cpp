@@ -57,6 +57,18 @@ TEST(EvaluateCalculatorText, ErrorsStopWithTheirMessageAndResultZero) {
         {"A = 1; a", "Syntax error: Unknown Variable a\n"},
         {"y + 1", "Syntax error: Unknown Variable y\n"},
         {"a = 5; (a+1", "Syntax error: Unbalanced parentheses\n"},
+        // A missing operand at the end says where that is.
+        {"2*(3+", "Syntax error: Missing operand at: the end of \"2*(3+\"\n"},
+        {"a = 1\nb = a -", "Syntax error: Missing operand at: the end of \"b = a -\"\n"},
+        {"2*+3", "Syntax error: Missing operand at: 3\n"},
+        // A value that is not a number says why, naming the part it arose in.
+        {"sqrt(-1)",
+         "The value of \"sqrt(-1)\" is not a number: sqrt(-1) is outside the domain of the "
+         "function sqrt."},
+        {"x = 2; y = 3*log(1-x)",
+         "The value of \"y = 3*log(1-x)\" is not a number: log((1-x)) is outside the domain of "
+         "the function log."},
+        {"z = 0; 1 + z/z", "The value of \"1 + z/z\" is not a number: (z/z) has no value."},
     };
     for (const Case& c : cases) {
         const CalculatorOutcome outcome = EvaluateCalculatorText(c.text);
@@ -99,7 +111,7 @@ TEST(CCalculator, EvaluatesOnAWorkerAndShowsFifteenDigits) {
     ASSERT_TRUE(WaitForResult(calc));
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "Error in expr: a b = 3");
-    EXPECT_EQ(calc.ResultEdit()->text(), "0");
+    EXPECT_EQ(calc.ResultEdit()->text(), "");  // no result, not a 0 that reads as one
 }
 
 TEST(CCalculator, WaitsForAMainWindowCalculation) {
@@ -129,7 +141,7 @@ TEST(CCalculator, SaveAsksForANameFirstThenLoadReadsTheTextBack) {
     ASSERT_TRUE(dir.isValid());
     platform::ScriptedDialogs dialogs;
     CCalculator calc(dir.path());
-    EXPECT_EQ(calc.windowTitle(), "Calculator - ");
+    EXPECT_EQ(calc.windowTitle(), "Calculator");
 
     const QString text = "a = 2 # two\r\nb = a*3;b+1";
     calc.InputEdit()->setPlainText(text);
@@ -153,7 +165,7 @@ TEST(CCalculator, SaveAsksForANameFirstThenLoadReadsTheTextBack) {
     EXPECT_EQ(dialogs.fileQuestions.size(), 1u);
 
     calc.OnNew();
-    EXPECT_EQ(calc.windowTitle(), "Calculator - ");
+    EXPECT_EQ(calc.windowTitle(), "Calculator");
     EXPECT_EQ(calc.InputEdit()->toPlainText(), "");
 
     dialogs.QueueFileAnswer(path);
@@ -177,7 +189,7 @@ TEST(CCalculator, FilesThatCannotBeOpenedAreReported) {
     calc.OnLoad();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_TRUE(dialogs.messages[0].text.contains(missing));
-    EXPECT_EQ(calc.windowTitle(), "Calculator - ");
+    EXPECT_EQ(calc.windowTitle(), "Calculator");
     EXPECT_EQ(calc.InputEdit()->toPlainText(), "1");
 
     // Save As to an unwritable place: reported, and the title names no file.
@@ -186,7 +198,7 @@ TEST(CCalculator, FilesThatCannotBeOpenedAreReported) {
     ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_TRUE(dialogs.messages[1].text.contains(missing));
     EXPECT_EQ(calc.FilePath(), "");
-    EXPECT_EQ(calc.windowTitle(), "Calculator - ");
+    EXPECT_EQ(calc.windowTitle(), "Calculator");
 
     // A cancelled dialog changes nothing and says nothing.
     calc.OnLoad();

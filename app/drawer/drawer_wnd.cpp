@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QSplitter>
 #include <QTextEdit>
 #include <QVBoxLayout>
@@ -146,6 +147,27 @@ void CDrawerWnd::changeEvent(QEvent* event) {
     owner_->raise();
     raise();
     activating_ = false;
+}
+
+void CDrawerWnd::TakeFocus() {
+    activateWindow();
+    for (QWidget* w = nextInFocusChain(); w && w != this; w = w->nextInFocusChain()) {
+        if (isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) && w->isEnabled() &&
+            w->isVisibleTo(this)) {
+            w->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
+}
+
+void CDrawerWnd::keyPressEvent(QKeyEvent* event) {
+    if (event->key() != Qt::Key_Escape || event->modifiers() != Qt::NoModifier) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    QWidget* owner = owner_;
+    if (host_) host_->CloseEffectSizeDrawer();
+    if (owner) owner->activateWindow();
 }
 
 void CDrawerWnd::closeEvent(QCloseEvent* event) {

@@ -57,8 +57,15 @@ class CDrawerWnd : public QWidget {
     // replaced by one of another height.
     void FitRows();
 
+    // Activates the window and puts the focus on the first field of its
+    // panels that takes it from the keyboard.
+    void TakeFocus();
+
   protected:
     void changeEvent(QEvent* event) override;
+    // Esc closes the drawer as its "Close" does, and the frame takes the
+    // focus back.
+    void keyPressEvent(QKeyEvent* event) override;
     // Closing the window by the window manager is the panels' "Close".
     void closeEvent(QCloseEvent* event) override;
 

@@ -40,6 +40,8 @@ class FormHost {
 
     // The effect-size drawer, opened by "Determine" for a panel id.
     virtual void CreateEffectSizePanels(int panelTestId) = 0;
+    // The user's "Determine": the drawer opens and takes the keyboard focus.
+    virtual void DetermineEffectSize(int panelTestId) { CreateEffectSizePanels(panelTestId); }
     virtual void CloseEffectSizeDrawer() = 0;
     virtual bool EffectSizeDrawerOpen() const = 0;
     virtual int EffectSizePanelId() const = 0;

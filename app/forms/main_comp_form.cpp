@@ -224,7 +224,7 @@ int CQuorixMainCompForm::RowOfId(int id, int (*idOfRow)(int)) const {
 void CQuorixMainCompForm::OnControlEvent(int id, platform::ControlEvent event) {
     if (!frame_) return;
     if (event == platform::ControlEvent::Clicked && RowOfId(id, DetermineButtonId) >= 0) {
-        frame_->CreateEffectSizePanels(effectSizePanelId_);
+        frame_->DetermineEffectSize(effectSizePanelId_);
     } else if (event == platform::ControlEvent::TextEdited && RowOfId(id, InputEditId) >= 0) {
         frame_->OnInputsChanged();
     } else if (event == platform::ControlEvent::SelectionChanged && RowOfId(id, InputListId) >= 0) {

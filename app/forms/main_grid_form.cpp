@@ -149,7 +149,7 @@ void CQuorixMainForm::ShowParameter(CGridCtrl* grid, int row, Property* property
             FormHost* frame = frame_;
             cell->SetFunction(
                 [frame](int id) {
-                    if (frame) frame->CreateEffectSizePanels(id);
+                    if (frame) frame->DetermineEffectSize(id);
                 },
                 panelId);
             cell->SetText(ToWideString(property->text));

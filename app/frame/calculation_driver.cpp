@@ -68,7 +68,7 @@ void CMainFrame::OnCalculate() {
     BusyScope busy(busy_);
     FloatingPointGuard floatingPoint;
     outputsValid_ = false;
-    plotValid_ = false;
+    SetPlotValid(false);
     if (commandForm_) commandForm_->EnableXYPlotButton(false);
     std::optional<platform::WaitCursor> waitCursor(std::in_place);
     std::feclearexcept(FE_ALL_EXCEPT);
@@ -81,7 +81,7 @@ void CMainFrame::OnCalculate() {
     };
     auto blankOutputs = [this] {
         outputsValid_ = false;
-        plotValid_ = false;
+        SetPlotValid(false);
         currentTest_->BuildOutputList(analysisType_, &outputs_);
         SetOutputsOnForm(&outputs_);
     };
@@ -169,15 +169,15 @@ void CMainFrame::RunDistributionPlot(
         test->cancelled, idle);
     using namespace calc_messages;
     if (outcome.cancelled) {
-        plotValid_ = false;
+        SetPlotValid(false);
         report(kPlotInterrupted, kInterruption, platform::MessageIcon::Error);
     } else if (outcome.status != WorkerStatus::kFinished) {
-        plotValid_ = false;
+        SetPlotValid(false);
         plotTarget_->SetPlotFailed(true);
         report(kPlotFailed, kMathErrorCaption, platform::MessageIcon::Error);
     } else {
         *graph = std::move(fresh);
-        plotValid_ = true;
+        SetPlotValid(true);
         plotTarget_->RedrawPlot();
     }
 }

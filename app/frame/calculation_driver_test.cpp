@@ -46,13 +46,13 @@ namespace msg = calc_messages;
 constexpr int kTrappable = FE_DIVBYZERO | FE_OVERFLOW | FE_INVALID;
 
 // Waits on the worker until the user cancels; leaves the way the numerical
-// code does. Gives up after a few seconds so that a broken Esc fails the
-// test instead of hanging it.
+// code does. Gives up after a minute so that a broken Esc fails the test
+// instead of hanging it; a loaded machine is never that slow.
 std::atomic<bool> waitingForCancel{false};
 
 bool WaitForCancel(PowerAnalysis& test) {
     waitingForCancel = true;
-    for (int i = 0; i < 5000 && !test.IsCancelled(); ++i)
+    for (int i = 0; i < 60000 && !test.IsCancelled(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return test.IsCancelled();
 }
@@ -298,7 +298,7 @@ TEST_F(Driver, ClosingTheWindowDuringACalculationStopsItAndThenCloses) {
 TEST_F(Driver, NothingTouchesTheTestOrItsListsWhileTheWorkerRuns) {
     std::atomic<bool> release{false};
     script.calculate = [&release](PowerAnalysis&, PropertyList*) {
-        for (int i = 0; i < 5000 && !release; ++i)
+        for (int i = 0; i < 60000 && !release; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         return kCalculateDone;
     };
@@ -455,7 +455,7 @@ TEST_F(Driver, CalculatorCommandOpensOneWindowAndShowsItAgain) {
     CCalculator* calculator = frame->Calculator();
     ASSERT_NE(calculator, nullptr);
     EXPECT_TRUE(calculator->isVisible());
-    EXPECT_EQ(calculator->windowTitle(), "Calculator - ");
+    EXPECT_EQ(calculator->windowTitle(), "Calculator");
     EXPECT_EQ(calculator->parentWidget(), nullptr);
 
     calculator->InputEdit()->setPlainText("a = 2; b = a*3; b+1");

@@ -125,6 +125,14 @@ void CMainFrame::OpenEffectSizeDrawer(std::vector<CFormViewEx*> panels, int test
     if (drawer_) drawer_->raise();
 }
 
+void CMainFrame::DetermineEffectSize(int panelTestId) {
+    CreateEffectSizePanels(panelTestId);
+    // Opened from the keyboard, the drawer must be reachable from it: the
+    // focus goes to its first field (a reopening for another test leaves
+    // the focus where the user is).
+    if (drawer_) drawer_->TakeFocus();
+}
+
 void CMainFrame::CloseEffectSizeDrawer() {
     if (!drawer_) return;
     CDrawerWnd* drawer = drawer_;

@@ -6,6 +6,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPointer>
 #include <QScreen>
@@ -165,6 +166,40 @@ TEST_F(Drawer, DetermineOpensTheDummyBesideTheFrameOnce) {
     EXPECT_EQ(frame->EffectSizeDrawer(), nullptr);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(watch.isNull());
+}
+
+void Press(QWidget* target, int key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, key == Qt::Key_Space ? " " : "");
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, key == Qt::Key_Space ? " " : "");
+    QApplication::sendEvent(target, &release);
+}
+
+// From the keyboard alone: Space on "Determine =>" opens the drawer with
+// the focus in its first field, and Esc closes it and gives the focus back
+// to the main window.
+TEST_F(Drawer, SpaceOnDetermineOpensTheDrawerWithTheFocusAndEscClosesIt) {
+    UseEntryPanels();
+    ASSERT_TRUE(frame->SelectTest(kTwoMeansTestId));
+    frame->show();
+    frame->activateWindow();
+    ASSERT_TRUE(widget_test::RunEventsUntil([&] { return frame->isActiveWindow(); }, 5000));
+    CQuorixMainCompForm* form = frame->EditFieldForm();
+    QAbstractButton* determine = form->Button(DetermineButtonId(form->EffectSizeRow()));
+    determine->setFocus(Qt::TabFocusReason);
+    Press(determine, Qt::Key_Space);
+    CDrawerWnd* drawer = frame->EffectSizeDrawer();
+    ASSERT_NE(drawer, nullptr);
+    QWidget* entry = FirstPanel()->Edit(kEntryId);
+    EXPECT_TRUE(widget_test::RunEventsUntil(
+        [&] { return drawer->isActiveWindow() && QApplication::focusWidget() == entry; }, 5000));
+
+    Press(entry, Qt::Key_Escape);
+    EXPECT_EQ(frame->EffectSizeDrawer(), nullptr);
+    EXPECT_TRUE(widget_test::RunEventsUntil([&] { return frame->isActiveWindow(); }, 5000));
+    // Esc with the focus in the main window leaves it alone.
+    Press(determine, Qt::Key_Escape);
+    EXPECT_TRUE(frame->isVisible());
 }
 
 TEST_F(Drawer, FollowsTheFrameAndClosesWithIt) {

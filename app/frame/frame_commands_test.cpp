@@ -88,6 +88,7 @@ TEST_F(FrameCommands, StatesFollowTheShownTabWithoutOpeningAMenu) {
     const int protocolCommands[] = {kSaveProtocol, kPrintProtocol, kClearProtocol};
     const int plotCommands[] = {kCopyDistributionsPlot, kSaveDistributionsPlot,
                                 kPrintDistributionsPlot};
+    frame->OnCalculate();
     for (int tab : {1, 0, 1, 0}) {
         ShowTab(tab);
         for (int id : protocolCommands) {
@@ -99,6 +100,35 @@ TEST_F(FrameCommands, StatesFollowTheShownTabWithoutOpeningAMenu) {
         EXPECT_EQ(ToolButton(kSaveProtocol)->isEnabled(), tab == 1) << tab;
         EXPECT_EQ(ToolButton(kCopyDistributionsPlot)->isEnabled(), tab == 0) << tab;
     }
+}
+
+// Copy, Save and Print of the distributions plot are offered only while a
+// plot is shown: not before a calculation, not after an input changed, not
+// for a test without distributions; in the menu and on the tool bar alike.
+TEST_F(FrameCommands, ThePlotCommandsAreOfferedOnlyWhileAPlotIsShown) {
+    auto offered = [this] {
+        const bool menu = MenuAction(kCopyDistributionsPlot)->isEnabled();
+        EXPECT_EQ(MenuAction(kSaveDistributionsPlot)->isEnabled(), menu);
+        EXPECT_EQ(MenuAction(kPrintDistributionsPlot)->isEnabled(), menu);
+        EXPECT_EQ(ToolButton(kCopyDistributionsPlot)->isEnabled(), menu);
+        return menu;
+    };
+    EXPECT_FALSE(offered());
+    MenuAction(kCopyDistributionsPlot)->trigger();  // as a shortcut would
+    EXPECT_TRUE(dialogs.fileQuestions.empty());
+    frame->OnCalculate();
+    EXPECT_TRUE(offered());
+    frame->OnInputsChanged();
+    EXPECT_FALSE(offered());
+    frame->OnCalculate();
+    EXPECT_TRUE(offered());
+    // A test that draws no distributions shows its outputs but no picture.
+    script.plot = [](PlotData*) {};
+    frame->OnCalculate();
+    EXPECT_TRUE(frame->OutputsValid());
+    EXPECT_FALSE(offered());
+    MenuAction(kSaveDistributionsPlot)->trigger();
+    EXPECT_TRUE(dialogs.fileQuestions.empty());
 }
 
 TEST_F(FrameCommands, ACalculationOnTheProtocolTabIsPlottedOnTheWayBack) {

@@ -409,7 +409,7 @@ void CMainFrame::CreateMenusAndToolBar() {
 
 void CMainFrame::ResetSelection(int typeIndex) {
     outputsValid_ = false;
-    plotValid_ = false;
+    SetPlotValid(false);
     if (commandForm_) commandForm_->EnableXYPlot(false);
     if (!testSelectionForm_ || TestCatalogue.empty()) return;
     testSelectionForm_->FillFamilies();
@@ -422,7 +422,7 @@ bool CMainFrame::SelectTest(int testId) {
     int index = -1;
     if (!CTestSelectCompForm::FindInCatalogue(FindTest(testId), &family, &index)) return false;
     outputsValid_ = false;
-    plotValid_ = false;
+    SetPlotValid(false);
     if (commandForm_) commandForm_->EnableXYPlot(false);
     const bool drawerOpen = EffectSizeDrawerOpen();
     CloseEffectSizeDrawer();
@@ -457,7 +457,7 @@ int CMainFrame::EffectSizePanelId() const {
 
 void CMainFrame::ApplyTestToForms() {
     outputsValid_ = false;
-    plotValid_ = false;
+    SetPlotValid(false);
     inputs_.Clear();
     outputs_.Clear();
     if (commandForm_) commandForm_->ShowOptions(currentTest_ && currentTest_->HasOptions());
@@ -514,7 +514,7 @@ void CMainFrame::RecalcLayout(bool) {
 
 void CMainFrame::OnInputsChanged() {
     outputsValid_ = false;
-    plotValid_ = false;
+    SetPlotValid(false);
     if (resultTabs_ && resultTabs_->Graph()) resultTabs_->Graph()->RedrawBlank();
     if (commandForm_) commandForm_->EnableXYPlot(false);
     if (editFieldForm_) editFieldForm_->ClearOutputs(&outputs_);

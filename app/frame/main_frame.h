@@ -93,6 +93,7 @@ class CMainFrame : public QMainWindow,
     void OnInputsChanged() override;
     void OnInputCommitted() override;
     void CreateEffectSizePanels(int panelTestId) override;
+    void DetermineEffectSize(int panelTestId) override;
     void CloseEffectSizeDrawer() override;
     bool EffectSizeDrawerOpen() const override { return drawer_ != nullptr; }
     // The effect-size panel of the shown main form's effect-size input, or -1.
@@ -215,6 +216,12 @@ class CMainFrame : public QMainWindow,
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    // The plot's commands (copy, save, print) are offered only while a plot
+    // is shown, in the menus and on the tool bar alike.
+    void SetPlotValid(bool valid) {
+        plotValid_ = valid;
+        commands_.RefreshActions();
+    }
     // Sizes the drawer to its panels and places it beside the frame on the
     // frame's screen (PlaceDrawer); where only moving the frame makes room
     // beside it and `mayMoveFrame`, the frame moves.

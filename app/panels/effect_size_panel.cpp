@@ -1,10 +1,13 @@
 #include "app/panels/effect_size_panel.h"
 
+#include <QGroupBox>
 #include <QLineEdit>
+#include <algorithm>
 #include <cmath>
 
 #include "analysis/parameter_names.h"
 #include "analysis/property.h"
+#include "app/drawer/drawer_wnd.h"
 #include "app/drawer/panel_host.h"
 #include "app/widgets/label_font_source.h"
 #include "app/widgets/ui_helpers.h"
@@ -167,3 +170,50 @@ void CEffectSizePanel::MarkResultUnknown() {
 }
 
 CEff_Dummy::CEff_Dummy(PanelHost* host) : CEffectSizePanel(DummyPanelForm(), host) {}
+
+void CEffectSizePanel::CloseUpHiddenRows() {
+    if (tablePlaces_.empty()) {
+        for (QWidget* control : Controls()) tablePlaces_.emplace_back(control, control->geometry());
+        tableHeight_ = GetDesignSize().height();
+    }
+    // The rows: bands of controls that overlap from top to bottom (a label
+    // and its edit); a frame spans rows and belongs to none.
+    std::vector<std::pair<QWidget*, QRect>> placed;
+    for (const auto& place : tablePlaces_) {
+        if (!qobject_cast<QGroupBox*>(place.first)) placed.push_back(place);
+    }
+    std::sort(placed.begin(), placed.end(),
+              [](const auto& a, const auto& b) { return a.second.top() < b.second.top(); });
+    struct Band {
+        int top, bottom;
+        bool hidden;
+    };
+    std::vector<Band> bands;
+    for (const auto& [control, rect] : placed) {
+        if (!bands.empty() && rect.top() <= bands.back().bottom) {
+            bands.back().bottom = std::max(bands.back().bottom, rect.bottom());
+            bands.back().hidden = bands.back().hidden && control->isHidden();
+        } else {
+            bands.push_back({rect.top(), rect.bottom(), control->isHidden()});
+        }
+    }
+    // A hidden row gives up its pitch: the smaller of the distances to the
+    // rows above and below, so that a wider space that sets a group apart
+    // stays.
+    auto riseAbove = [&](int top) {
+        int rise = 0;
+        for (size_t i = 0; i + 1 < bands.size(); ++i) {
+            if (!bands[i].hidden || bands[i].top >= top) continue;
+            int pitch = bands[i + 1].top - bands[i].top;
+            if (i > 0) pitch = std::min(pitch, bands[i].top - bands[i - 1].top);
+            rise += pitch;
+        }
+        return rise;
+    };
+    for (const auto& [control, rect] : tablePlaces_)
+        control->move(rect.left(), rect.top() - riseAbove(rect.top()));
+    const int height = tableHeight_ - riseAbove(tableHeight_);
+    if (height == GetDesignSize().height()) return;
+    SetDesignHeight(height);
+    if (auto* drawer = dynamic_cast<CDrawerWnd*>(window())) drawer->FitRows();
+}

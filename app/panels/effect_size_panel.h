@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QRect>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/widgets/form_view_ex.h"
 #include "effectsize/panel_common.h"
@@ -68,9 +71,19 @@ class CEffectSizePanel : public CFormViewEx {
     // selected. Every input stays as typed.
     void ShowFieldError(int controlId, const std::string& message);
     void MarkResultUnknown();
+    // Closes the gaps of rows whose controls are all hidden: every control
+    // below such a row moves up by the row's pitch from its place in the
+    // form table, and the panel (and a drawer that holds it) gets as much
+    // shorter. Called again after rows were shown or hidden anew.
+    void CloseUpHiddenRows();
 
   private:
     bool RunTransfer(const effectsize::TransferPlan& plan);
+
+    // Where each control stood in the form table, and the panel's height
+    // there, kept from the first CloseUpHiddenRows.
+    std::vector<std::pair<QWidget*, QRect>> tablePlaces_;
+    int tableHeight_ = 0;
 
     PanelHost* host_;
     double effectSize_ = 0.0;

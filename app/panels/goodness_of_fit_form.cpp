@@ -267,10 +267,14 @@ void CEff_CHI_GoF_Cont::OnControlEvent(int id, platform::ControlEvent event) {
     if (event == platform::ControlEvent::Clicked) {
         for (int column : {gof::kH0, gof::kH1}) {
             if (id == kEqualIds[column]) {
+                double value = 0.0;
+                if (!effectsize::ReadWholeNumber(GetDlgItemString(kEqualValueIds[column]),
+                                                 &value)) {
+                    ShowFieldError(kEqualValueIds[column], effectsize::kNotANumberMessage);
+                    return;
+                }
                 ReadGrid();
-                gof::SetEqual(
-                    &inputs_, column,
-                    effectsize::ReadLeadingNumber(GetDlgItemString(kEqualValueIds[column])));
+                gof::SetEqual(&inputs_, column, value);
                 WriteGrid();
                 return;
             }
@@ -293,6 +297,20 @@ void CEff_CHI_GoF_Cont::OnControlEvent(int id, platform::ControlEvent event) {
 
 bool CEff_CHI_GoF_Cont::CalculateEffectSize(double* effect) {
     ApplyCellCount();
+    // A cell that is not one number (a decimal comma, a word) is refused
+    // rather than read as the number it starts with.
+    for (int i = 0; grid_ && i < inputs_.cells && i + 1 < grid_->GetRowCount(); ++i) {
+        for (int column = 1; column <= 2; ++column) {
+            double value = 0.0;
+            if (effectsize::ReadWholeNumber(grid_->GetItemText(i + 1, column).toStdString(),
+                                            &value))
+                continue;
+            FocusCells(i + 1, column, column);
+            platform::ShowMessage(window(), QString::fromLatin1(effectsize::kNotANumberMessage),
+                                  QString::fromLatin1(kCaption), platform::MessageIcon::Warning);
+            return false;
+        }
+    }
     ReadGrid();
     if (const auto error = gof::Check(inputs_)) {
         const int row = gof::RowOf(error->field) + 1;

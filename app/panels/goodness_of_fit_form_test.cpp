@@ -99,6 +99,8 @@ TEST_F(GoodnessOfFitForm, ChecksFocusTheirCellAndTransferNothing) {
         {3, 1, "0.15", std::string(gof::kP0SumMessage) + "small.", 1},
         {2, 1, "0", gof::kP0TooSmallMessage, 1},
         {3, 2, "-0.25", gof::kP1NegativeMessage, 2},
+        {3, 1, "0,25", "Input error (illegal character?)", 1},
+        {2, 2, "abc", "Input error (illegal character?)", 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -119,6 +121,15 @@ TEST_F(GoodnessOfFitForm, ChecksFocusTheirCellAndTransferNothing) {
 }
 
 TEST_F(GoodnessOfFitForm, ColumnButtons) {
+    // A value that is not one number is refused on its field; the cells stay.
+    form->Edit(Form::kEqualValueIds[gof::kH1])->setText("0,5");
+    const QString before = Cell(3, 2);
+    Click(Form::kEqualIds[gof::kH1]);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "Input error (illegal character?)");
+    EXPECT_EQ(form->focusWidget(), form->Edit(Form::kEqualValueIds[gof::kH1]));
+    EXPECT_EQ(Cell(3, 2), before);
+    dialogs.messages.clear();
     form->Edit(Form::kEqualValueIds[gof::kH1])->setText("2");
     Click(Form::kEqualIds[gof::kH1]);
     EXPECT_EQ(Cell(3, 2), "2");

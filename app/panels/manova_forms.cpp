@@ -135,6 +135,7 @@ void CEff_F_Manova::SetUpAfterOpening(int testId) {
     ShowRow(this, kLabelIds[manova::kPredictors], kFieldIds[manova::kPredictors],
             layout.predictors);
     ShowRow(this, kLabelIds[manova::kTotal], kFieldIds[manova::kTotal], layout.total);
+    CloseUpHiddenRows();
     SetDlgItemLabel(kEffectLabelId, ParameterNames[CriterionF2ParamId(criterion)]);
     SetDlgItemLabel(kCriterionLabelId, criterion.GetShortName());
     MarkResultUnknown();
@@ -237,6 +238,7 @@ void CRmCriterionPanel::SetUpAfterOpening(int testId) {
         ShowInputs(inputs);
         ShowRow(this, kTotalLabelId, kFieldIds[rmc::kTotal],
                 rmc::UsesSampleSize(criterion.GetCriterionId()));
+        CloseUpHiddenRows();
     }
     SetDlgItemLabel(kCriterionLabelId, criterion.GetShortName());
     MarkResultUnknown();

@@ -41,6 +41,9 @@ TEST_F(ManovaForm, GlobalTestPillaiWorkedValueAndTransferOfTheCounts) {
     EXPECT_EQ(panel->ControlText(CEff_F_Manova::kCriterionLabelId), "Pillai V");
     EXPECT_FALSE(Field(manova::kPredictors)->isVisibleTo(panel));
     EXPECT_FALSE(Field(manova::kTotal)->isVisibleTo(panel));
+    // The hidden rows leave no band above the effect size.
+    EXPECT_LT(panel_test::GapAbove(panel, CEff_F_Manova::kEffectLabelId),
+              Field(manova::kResponses)->y() - Field(manova::kGroups)->y());
     // The global test's predictors follow the groups as they are typed.
     Type(Field(manova::kGroups), "6");
     EXPECT_EQ(Field(manova::kPredictors)->text(), "6");

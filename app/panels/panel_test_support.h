@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <utility>
@@ -48,6 +49,19 @@ inline void Type(QLineEdit* edit, const std::string& text) {
 
 // Shows a form as the active window, so that focus moves between its
 // controls send their focus events.
+// The empty space above control `id` of `panel`: from the lowest bottom of
+// the controls shown above it to its top. Hidden rows leave none larger
+// than a row's pitch.
+inline int GapAbove(CFormViewEx* panel, int id) {
+    const int top = panel->Control(id)->y();
+    int lowest = 0;
+    for (QWidget* control : panel->Controls()) {
+        if (!control->isHidden() && control->y() < top)
+            lowest = std::max(lowest, control->geometry().bottom());
+    }
+    return top - lowest;
+}
+
 inline void ShowActive(QWidget* form) {
     form->show();
     QApplication::setActiveWindow(form);

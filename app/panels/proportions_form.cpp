@@ -124,6 +124,12 @@ void CEffProportionsForm::OnControlEvent(int id, platform::ControlEvent event) {
             // follows the value under the mode that was chosen before.
             prop::Inputs inputs = Inputs();
             inputs.calcMode = lastMode_;
+            // A field that is no number would move the others as if it read 0.
+            if (const auto error = prop::Check(inputs)) {
+                SetRadioIndex(kModeIds[0], lastMode_);
+                ShowFieldError(kFieldIds[error->field], error->message);
+                return;
+            }
             const std::vector<std::string> messages = prop::SwitchMode(&inputs, roles_, mode);
             ShowInputs(inputs);
             MarkResultUnknown();
@@ -132,6 +138,10 @@ void CEffProportionsForm::OnControlEvent(int id, platform::ControlEvent event) {
         }
         if (id == kSyncId) {
             prop::Inputs inputs = Inputs();
+            if (const auto error = prop::Check(inputs)) {
+                ShowFieldError(kFieldIds[error->field], error->message);
+                return;
+            }
             const auto message = prop::UpdateDerived(&inputs, roles_);
             ShowInputs(inputs);
             MarkResultUnknown();

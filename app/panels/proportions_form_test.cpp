@@ -205,6 +205,49 @@ TEST_F(ProportionsFromMainWindow, OneProportionTakesAndWritesTheConstantProporti
     EXPECT_TRUE(panel->Button(CEffProportionsForm::kModeIds[prop::kDifference])->isChecked());
 }
 
+// A field whose text is not one number (a decimal comma, a word) is
+// refused on that field with the main window's message by every button
+// that reads it; it is not read as the number it starts with, so no other
+// field and nothing in the main window moves.
+TEST_F(ProportionsFromMainWindow, TextThatIsNoNumberIsRefusedOnItsField) {
+    ASSERT_TRUE(frame->SelectTest(kFisherTestId));
+    auto* panel = Determine<CEff_Two_Prop>();
+    ASSERT_NE(panel, nullptr);
+    const std::string mainP1 = MainText(kProportionP1Id);
+    const struct {
+        int field;
+        const char* text;
+        int button;
+    } cases[] = {
+        {prop::kP2, "0,7", CEffectSizePanel::kCalculateButtonId},
+        {prop::kP2, "0,7", CEffectSizePanel::kTransferButtonId},
+        {prop::kP1, "abc", CEffectSizePanel::kCalculateButtonId},
+        {prop::kValue, "0,1", CEffectSizePanel::kCalculateButtonId},
+        {prop::kValue, "0,1", CEffProportionsForm::kSyncId},
+        {prop::kValue, "0,1", CEffProportionsForm::kModeIds[prop::kRatio]},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.text) + " in field " + std::to_string(c.field));
+        panel->Button(CEffProportionsForm::kModeIds[prop::kDifference])->click();
+        const char* texts[] = {"0.5", "0.6", "-0.1"};
+        for (int field = 0; field < prop::kFieldCount; ++field)
+            panel->Edit(CEffProportionsForm::kFieldIds[field])->setText(texts[field]);
+        panel->Edit(CEffProportionsForm::kFieldIds[c.field])->setText(c.text);
+        dialogs.messages.clear();
+        panel->Button(c.button)->click();
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].text, "Input error (illegal character?)");
+        EXPECT_EQ(panel->focusWidget(), panel->Edit(CEffProportionsForm::kFieldIds[c.field]));
+        for (int field = 0; field < prop::kFieldCount; ++field) {
+            EXPECT_EQ(panel->Edit(CEffProportionsForm::kFieldIds[field])->text(),
+                      field == c.field ? c.text : texts[field]);
+        }
+        EXPECT_TRUE(panel->Button(CEffProportionsForm::kModeIds[prop::kDifference])->isChecked());
+        EXPECT_EQ(panel->Edit(CEffectSizePanel::kEffectSizeId)->text(), "?");
+        EXPECT_EQ(MainText(kProportionP1Id), mainP1);
+    }
+}
+
 TEST_F(ProportionsFromMainWindow, FisherTestGetsTheTwoProportionsPanel) {
     ASSERT_TRUE(frame->SelectTest(kFisherTestId));
     auto* panel = Determine<CEff_Two_Prop>();

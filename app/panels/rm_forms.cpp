@@ -396,6 +396,7 @@ void CEff_F_RM_Special::ApplyLayout() {
                 if (QWidget* control = Control(id)) control->setVisible(true);
         }
     }
+    CloseUpHiddenRows();
 }
 
 void CEff_F_RM_Special::ApplyMode(int mode) {

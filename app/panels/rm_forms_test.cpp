@@ -4,10 +4,13 @@
 
 #include "app/panels/rm_forms.h"
 
+#include <QSplitter>
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "analysis/ids.h"
+#include "app/drawer/drawer_wnd.h"
 #include "app/panels/panel_form_test_support.h"
 #include "app/widgets/ui_helpers.h"
 #include "platform/widget_test_main.h"
@@ -140,6 +143,7 @@ TEST_F(RmSpecialForm, WorkedValuesOfTheSpecifications) {
         const char* eta2;
         std::vector<int> rowsShown;  // the others are hidden, label and edit
     };
+    std::optional<int> below;  // the height of the panel's part from "Direct" down
     for (const Case& c :
          {Case{0, "0.7071068", "0.3333333", {}}, Case{3, "0.7071068", "0.3333333", {}},
           Case{1, "0.8944272", "0.4444444", {1022, 1020}},
@@ -157,6 +161,16 @@ TEST_F(RmSpecialForm, WorkedValuesOfTheSpecifications) {
             EXPECT_EQ(panel->Control(CEff_F_RM_Special::kRowLabelIds[row])->isHidden(), !shown)
                 << edit;
         }
+        // Hidden rows leave no band: "Direct" follows the last control shown
+        // above it closer than one row's pitch, and the panel is as much
+        // shorter.
+        const int pitch = Edit(CEff_F_RM_Special::kErrorVarianceId)->y() -
+                          Edit(CEff_F_RM_Special::kEffectVarianceId)->y();
+        const int direct = panel->Control(CEff_F_RM_Special::kDirectRadioId)->y();
+        EXPECT_LT(panel_test::GapAbove(panel, CEff_F_RM_Special::kDirectRadioId), pitch);
+        EXPECT_EQ(panel->GetDesignSize().height(), panel->height());
+        if (!below) below = panel->height() - direct;
+        EXPECT_EQ(panel->height() - direct, *below);
     }
     EXPECT_EQ(panel->ControlText(1186), "Total sample size");
     EXPECT_EQ(Edit(1020)->text(), "100");
@@ -219,6 +233,10 @@ TEST_F(RmSpecialFromMainWindow, DetermineOfTheWithinTestTransfersF) {
     ASSERT_TRUE(frame->SelectTest(kRepeatedWithinTestId));
     auto* panel = Determine<CEff_F_RM_Special>();
     ASSERT_NE(panel, nullptr);
+    // The drawer is as tall as the panel without the rows it hides.
+    CDrawerWnd* drawer = frame->EffectSizeDrawer();
+    EXPECT_EQ(drawer->Splitter()->sizes().value(1), panel->GetDesignSize().height());
+    EXPECT_EQ(drawer->height(), drawer->RowsHeight());
     panel->Button(CEff_F_RM_Special::kDirectRadioId)->click();
     panel->Edit(CEff_F_RM_Special::kEta2Id)->setText("0.5");
     panel->Button(CEffectSizePanel::kTransferButtonId)->click();

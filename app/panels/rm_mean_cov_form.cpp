@@ -193,6 +193,7 @@ void CEff_F_RMM_MeanCov::SetUpAfterOpening(int testId) {
     usesN_ = effectsize::rm_selectors::MeanCovUsesN(model_.variant, CriterionId());
     for (const int id : {kTotalLabelId, kTotalId})
         if (QWidget* c = Control(id)) c->setVisible(usesN_);
+    CloseUpHiddenRows();
     if (usesN_) {
         if (const auto n = MainCount(Host(), kTotalSampleSizeId)) SetDlgItemLong(kTotalId, *n);
     } else {

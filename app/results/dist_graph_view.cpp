@@ -84,6 +84,7 @@ std::unique_ptr<QMenu> CDistGraphView::MakeContextMenu() {
     for (int i = 0; i < 3; ++i) {
         QAction* action = menu->addAction(QString::fromLatin1(items[i].first));
         action->setData(ids[i]);
+        action->setEnabled(ShowsPlot());
         auto operation = items[i].second;
         QObject::connect(action, &QAction::triggered, this,
                          [this, operation] { (this->*operation)(); });

@@ -45,7 +45,12 @@ class CDistGraphView : public CGraphView {
     // are not drawn, or nothing while there is a graph or no result.
     QString NoteShown();
 
-    // The context menu, or null before a successful calculation.
+    // Whether the pane shows distributions (not a blank or a note), the
+    // only time there is a picture to copy, save or print.
+    bool ShowsPlot() { return HasSomethingToDraw(); }
+
+    // The context menu, or null before a successful calculation; its items
+    // are enabled only while a plot is shown.
     std::unique_ptr<QMenu> MakeContextMenu();
 
   protected:

@@ -137,7 +137,7 @@ bool CDistPlotCompForm::HandleCommand(int id) {
     if (id != kCopyDistributionsPlot && id != kSaveDistributionsPlot &&
         id != kPrintDistributionsPlot)
         return false;
-    if (!graph_ || !graphShown_) return true;
+    if (!graph_ || !graphShown_ || !graph_->ShowsPlot()) return true;
     if (id == kCopyDistributionsPlot) graph_->CopyToClipboard();
     if (id == kSaveDistributionsPlot) graph_->SaveAsEmf();
     if (id == kPrintDistributionsPlot) graph_->Print();
@@ -153,6 +153,6 @@ bool CDistPlotCompForm::QueryCommand(int id, platform::CommandState* state) {
     if (id != kCopyDistributionsPlot && id != kSaveDistributionsPlot &&
         id != kPrintDistributionsPlot)
         return false;
-    state->enabled = graph_ && graphShown_;
+    state->enabled = graph_ && graphShown_ && graph_->ShowsPlot();
     return true;
 }

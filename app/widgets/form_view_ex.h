@@ -77,6 +77,11 @@ class CFormViewEx : public platform::DialogForm {
     bool EnsureStoreDefault(int id, const char* key, const std::string& defaultText);
 
   protected:
+    // A form that hides rows of its table is that much shorter.
+    void SetDesignHeight(int height) {
+        designSize_.setHeight(height);
+        resize(width(), height);
+    }
     // The fonts that label controls typeset their markup with; none by
     // default, so that labels show their plain text.
     virtual mathtext::LabelFontSets* LabelFontsForControls() const { return nullptr; }

@@ -31,6 +31,7 @@
 #include "app/xyplot/table_title.h"
 #include "app/xyplot/xy_plot_settings.h"
 #include "app/xyplot/xy_plot_view.h"
+#include "numerics/cancel.h"
 #include "numerics/quorix_error.h"
 #include "platform/scripted_dialogs.h"
 #include "platform/widget_test_main.h"
@@ -261,14 +262,19 @@ TEST_F(XYPlotCommand, DiagnosticDumpWritesWhereTheUserSaysAndReportsFailures) {
 
 // ------------------------------------------------------------ the computation
 
-// The two-means test, slowed down so that a computation can be watched and
-// stopped: each point takes a few milliseconds and records where it ran.
+// The two-means test, made to wait so that a computation can be watched and
+// stopped: each point records where it ran, and the point `holdAt` waits
+// until the test has acted there (`released`) or the window has stopped the
+// computation. The test meets the worker at that point whatever the
+// machine's speed or load.
 class SlowTwoMeans : public PowerTMeans {
   public:
     struct Record {
         std::atomic<int> points{0};
         std::atomic<bool> offMainThread{true};
         std::atomic<bool> claimHeld{true};
+        std::atomic<int> holdAt{-1};
+        std::atomic<bool> released{false};
     };
     explicit SlowTwoMeans(Record* record = nullptr) : record_(record) {}
     PowerAnalysis* Clone() override {
@@ -280,9 +286,13 @@ class SlowTwoMeans : public PowerTMeans {
         if (record_) {
             if (QThread::currentThread() == qApp->thread()) record_->offMainThread = false;
             if (!NumericsClaim::InUse()) record_->claimHeld = false;
-            ++record_->points;
+            if (++record_->points == record_->holdAt.load()) {
+                while (!record_->released.load() && !cancelled.load()) {
+                    CancelCheck::Poll();
+                    platform::SleepMilliseconds(1);
+                }
+            }
         }
-        platform::SleepMilliseconds(3);
         return PowerTMeans::ComputePower2(effect, a, n1, n2);
     }
 
@@ -322,6 +332,17 @@ class XYPlotComputation : public ::testing::Test {
         window->Form()->SetControlText(kLayerStep, "0.3");
     }
     // Calls `action` once, from the event loop that runs while the window
+    // computes, when the worker waits at point `point` of `record`, and lets
+    // the worker go on afterwards.
+    void AtPoint(SlowTwoMeans::Record* record, int point, std::function<void()> action) {
+        record->holdAt = point;
+        During([record, point] { return record->points >= point; },
+               [record, action] {
+                   action();
+                   record->released = true;
+               });
+    }
+    // Calls `action` once, from the event loop that runs while the window
     // computes, as soon as `when` holds.
     void During(std::function<bool()> when, std::function<void()> action) {
         auto* timer = new QTimer(window);
@@ -348,7 +369,7 @@ TEST_F(XYPlotComputation, RunsOnAWorkerHoldingTheNumericsAndReportsProgressThrou
     SlowTwoMeans test(&record);
     Open(&test);
     int progressSeen = -1;
-    During([&] { return record.points > 30; }, [&] { progressSeen = window->Progress()->value(); });
+    AtPoint(&record, 31, [&] { progressSeen = window->Progress()->value(); });
     window->OnDrawPlot();
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_TRUE(window->PlotValid());
@@ -375,7 +396,7 @@ TEST_F(XYPlotComputation, EscKeepsTheFinishedCurvesAndSaysTheGenerationWasInterr
     SlowTwoMeans::Record record;
     SlowTwoMeans test(&record);
     Open(&test);
-    During([&] { return record.points >= 25; }, [&] { PressEsc(); });  // in the second curve
+    AtPoint(&record, 25, [&] { PressEsc(); });  // in the second curve
     window->OnDrawPlot();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "Generation of plot interrupted!");
@@ -398,7 +419,7 @@ TEST_F(XYPlotComputation, ClosingDuringAComputationStopsTheWorkerAndWaitsForIt) 
     SlowTwoMeans test(&record);
     Open(&test);
     window->setAttribute(Qt::WA_DeleteOnClose);
-    During([&] { return record.points >= 5; }, [&] { window->close(); });
+    AtPoint(&record, 5, [&] { window->close(); });
     window->OnDrawPlot();
     // Back from the computation: the worker has ended and computes no more.
     const int points = record.points;
@@ -418,11 +439,10 @@ TEST_F(XYPlotComputation, EnterDrawsOnceAndEscNeverClosesTheWindow) {
     QLineEdit* from = window->Form()->Edit(kXFrom);
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     // A second Enter while the first one computes is swallowed.
-    During([&] { return record.points >= 3; },
-           [&] {
-               QKeyEvent again(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-               QCoreApplication::sendEvent(from, &again);
-           });
+    AtPoint(&record, 3, [&] {
+        QKeyEvent again(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QCoreApplication::sendEvent(from, &again);
+    });
     QCoreApplication::sendEvent(from, &enter);
     EXPECT_TRUE(window->PlotValid());
     EXPECT_EQ(record.points, 3 * 19);
