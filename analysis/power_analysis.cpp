@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "numerics/cancel.h"
 #include "numerics/quorix_error.h"
@@ -21,6 +23,46 @@ constexpr int kMaxGrowthSteps = 100;
 constexpr double kGrowth = 1.6;
 
 constexpr double kAlphaFloor = 1e-99;
+
+// The first of `points` at which `stops` holds, or points.size() where it
+// holds at none, for a predicate that holds from some point on: the power
+// and beta/alpha move one way with alpha. The first points are tried one by
+// one, as a plain walk would try them; beyond them the step doubles and the
+// last interval is halved, so that a walk all the way to its bound (a
+// target no alpha down to 1e-99 misses) takes some twenty evaluations
+// instead of hundreds. An evaluation that fails beyond the first points,
+// which the plain walk might never have reached, sends the search back to
+// that walk from the last point known not to stop.
+size_t FirstStop(const std::vector<double>& points, const std::function<bool(double)>& stops) {
+    constexpr size_t kOneByOne = 6;
+    const size_t n = points.size();
+    for (size_t i = 0; i < n && i < kOneByOne; ++i) {
+        if (stops(points[i])) return i;
+    }
+    if (n <= kOneByOne) return n;
+    size_t pass = kOneByOne - 1, fail = n;
+    try {
+        for (size_t step = 2;; step *= 2) {
+            const size_t j = std::min(pass + step, n - 1);
+            if (stops(points[j])) {
+                fail = j;
+                break;
+            }
+            pass = j;
+            if (j == n - 1) return n;
+        }
+        while (fail - pass > 1) {
+            const size_t m = pass + (fail - pass) / 2;
+            (stops(points[m]) ? fail : pass) = m;
+        }
+        return fail;
+    } catch (const QuorixError&) {
+        for (size_t j = pass + 1; j < n; ++j) {
+            if (stops(points[j])) return j;
+        }
+        return n;
+    }
+}
 
 }  // namespace
 
@@ -297,11 +339,49 @@ void PowerAnalysis::BracketFromStart(double lo, double hi, double start) {
     bracketHigh = upper;
 }
 
-// The alpha bracket walks from 0.5 like any started bracket; since the
-// floor is far below the spacing of doubles at 0.25, the first step down
-// lands on 0.25 exactly.
+// The alpha bracket of a walk from 0.5 like any started bracket
+// (BracketFromStart(1e-99, 1, 0.5)): halving the distance to 1e-99 or to 1;
+// since the floor is far below the spacing of doubles at 0.25, the first
+// step down lands on 0.25 exactly. The walk's points are laid out first and
+// searched by FirstStop, which gives the walk's own bracket with a handful
+// of evaluations where the walk would take up to 400.
 void PowerAnalysis::BracketAlpha() {
-    BracketFromStart(kAlphaFloor, 1.0, 0.5);
+    constexpr double lo = kAlphaFloor, hi = 1.0, start = 0.5;
+    std::vector<double> points;
+    double lower, upper;
+    if (Probe(start) > 0.0) {
+        for (double x = (start + lo) / 2.0; x >= lo;) {
+            points.push_back(x);
+            const double next = (x + lo) / 2.0;
+            if (next == x || points.size() > static_cast<size_t>(kMaxHalvings)) break;
+            x = next;
+        }
+        const size_t j = FirstStop(points, [this](double x) { return !(Probe(x) > 0.0); });
+        if (j < points.size()) {
+            lower = points[j];
+            upper = j == 0 ? start : points[j - 1];
+        } else {
+            lower = lo;
+            upper = points.empty() ? start : points.back();
+        }
+    } else {
+        for (double x = (start + hi) / 2.0; x <= hi;) {
+            points.push_back(x);
+            const double next = (x + hi) / 2.0;
+            if (next == x || points.size() > static_cast<size_t>(kMaxHalvings)) break;
+            x = next;
+        }
+        const size_t j = FirstStop(points, [this](double x) { return !(Probe(x) < 0.0); });
+        if (j < points.size()) {
+            upper = points[j];
+            lower = j == 0 ? start : points[j - 1];
+        } else {
+            upper = hi;
+            lower = points.empty() ? start : points.back();
+        }
+    }
+    bracketLow = std::max(lower, lo);
+    bracketHigh = std::min(upper, hi);
 }
 
 void PowerAnalysis::SplitTotal(double total, double allocation, double* n1, double* n2) {

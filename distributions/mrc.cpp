@@ -24,11 +24,21 @@ constexpr long kFromZeroSteps = 2000000;
 constexpr long kFromModeSteps = 1000000;
 constexpr long kDensitySteps = 1000000;
 constexpr int kWalkSteps = 200;
-// Halvings of the quantile's bisection: from width 1 to a relative 1e-9 of
-// a quantile as small as 1e-100.
+// Halvings of the quantile's bisection: from a factor of 1e4 or a width of
+// 1/2 to a relative 1e-11.
 constexpr int kMaxQuantileHalvings = 400;
 // Below this a tail of the exact distribution is summed from its own side.
 constexpr double kSmallTail = 1e-6;
+// How closely a quantile meets its probability, relative to the nearer
+// tail, and how narrow its bracket becomes, relative to the quantile or to
+// its distance from 1. A tail summed from its own side keeps far more
+// digits than the series' absolute 1e-12, and its quantile is found to
+// them: a critical R^2 of 1e-53 shows its seven digits, and so does the
+// beta summed beyond it.
+constexpr double kQuantileProbTolerance = 1e-8;
+constexpr double kQuantileWidth = 1e-9;
+constexpr double kSmallTailProbTolerance = 1e-11;
+constexpr double kSmallTailWidth = 1e-11;
 
 [[noreturn]] void Fail(const std::string& where, const char* problem, int code) {
     throw QuorixError(where + ": " + problem, code, 0.0);
@@ -227,35 +237,49 @@ double SquaredMultipleCorrelationTail(double x, double rho2, double k, double N,
     if (x >= 1.0) return upper ? 0.0 : 1.0;
     const double a = (k - 1.0) / 2.0, b = (N - k) / 2.0, bp = (N - 1.0) / 2.0;
     const double mode = WeightMode(rho2, N);
-    const double logModeWeight = LogWeight(mode, rho2, bp);
-    // Beyond top every weight is below 1e-20 of the largest one.
-    double top = mode;
-    while (LogWeight(top, rho2, bp) > logModeWeight - 46.0)
-        top += std::max(1.0, std::floor(top / 64.0));
     LogSum sum;
+    // The terms are log-concave in i, and the largest lies below the
+    // weights' mode for the lower tail (the ratios grow as i falls) and
+    // above it for the upper one (the complements grow as i rises): once
+    // they fall on the far side of the mode, what is left is below a
+    // geometric series with the last ratio of two terms.
+    auto restNegligible = [&](double logTerm, double previous) {
+        if (!(logTerm < previous)) return false;
+        const double r = std::exp(logTerm - previous);
+        return sum.Negligible(logTerm + std::log(r / (1.0 - r)), 1e-17);
+    };
+    double previous = -std::numeric_limits<double>::infinity();
     if (!upper) {
+        // Beyond top every weight is below 1e-20 of the largest one.
+        const double logModeWeight = LogWeight(mode, rho2, bp);
+        double top = mode;
+        while (LogWeight(top, rho2, bp) > logModeWeight - 46.0)
+            top += std::max(1.0, std::floor(top / 64.0));
         double lower = 0.0, complement = 0.0;
         BetaRatios(a + top, b, x, &lower, &complement);
         double logI = std::log(lower);
         for (double i = top; i >= 0.0; i -= 1.0) {
             const double logTerm = LogWeight(i, rho2, bp) + logI;
             sum.Add(logTerm);
-            if (i == 0.0) break;
+            if (i == 0.0 || (i < mode && restNegligible(logTerm, previous))) break;
+            previous = logTerm;
             // I_x(a + i - 1, b) = I_x(a + i, b) + increment(a + i - 1).
             const double inc = LogBetaIncrement(a + i - 1.0, b, x);
             logI = std::max(logI, inc) + std::log1p(std::exp(-std::fabs(logI - inc)));
         }
         return sum.Value();
     }
+    // The upper terms may peak far beyond the weights' bulk, where a
+    // complement of 1e-60 at the mode has grown to near 1: the sum runs
+    // until they fall, not to the end of the weights' bulk.
     double lower = 0.0, complement = 0.0;
     BetaRatios(a, b, x, &lower, &complement);
     double logJ = std::log(complement);
     for (double i = 0.0;; i += 1.0) {
         const double logTerm = LogWeight(i, rho2, bp) + logJ;
         sum.Add(logTerm);
-        // Past the weights' mode the terms fall; stop once they are
-        // negligible and beyond the bulk.
-        if (i > top || (i > mode && sum.Negligible(logTerm, 1e-18))) break;
+        if (i > mode && restNegligible(logTerm, previous)) break;
+        previous = logTerm;
         // 1 - I_x(a + i + 1, b) = 1 - I_x(a + i, b) + increment(a + i).
         const double inc = LogBetaIncrement(a + i, b, x);
         logJ = std::max(logJ, inc) + std::log1p(std::exp(-std::fabs(logJ - inc)));
@@ -650,6 +674,10 @@ double MRCDistribution::Pdf(double x) {
 }
 
 double MRCDistribution::Cdf(double x) {
+    return LowerTail(x, true);
+}
+
+double MRCDistribution::LowerTail(double x, bool smallTailDigits) {
     const double rho2 = p[0], k = p[1], N = p[2];
     if (!(0.0 <= x && x <= 1.0) || !ParametersValid(rho2, k, N))
         Fail("MRCDist-Cdf", "input parameter out of range", QuorixError::kOutOfRange);
@@ -715,7 +743,7 @@ double MRCDistribution::Cdf(double x) {
         throw QuorixError("MRCDist-Cdf: failed to converge", QuorixError::kNoConvergence, result);
     // That sum stops at an absolute 1e-12: a lower tail below kSmallTail
     // is summed again from its own side.
-    if (result < kSmallTail && OwnSideTailSummable(rho2, N))
+    if (smallTailDigits && result < kSmallTail && OwnSideTailSummable(rho2, N))
         return SquaredMultipleCorrelationTail(x, rho2, k, N, false);
     return result;
 }
@@ -733,7 +761,8 @@ double MRCDistribution::Survival(double x) {
     }
     if (method_ == kExact && rho2 < 1.0 && WeightsSpread(rho2, N))
         return SpreadTail(x, rho2, k, N, true);
-    const double complement = 1.0 - Cdf(x);
+    // The digits of a small lower tail are lost in 1 - it anyway.
+    const double complement = 1.0 - LowerTail(x, false);
     if (method_ == kExact && complement < kSmallTail && OwnSideTailSummable(rho2, N))
         return SquaredMultipleCorrelationTail(x, rho2, k, N, true);
     return complement;
@@ -821,11 +850,7 @@ double MRCDistribution::Quantile(double prob) {
     if (prob == 0.0) return 0.0;
     if (prob == 1.0) return 1.0;
     const double m = k - 1.0, nu2 = N - k;
-    if (rho2 < 1e-12) {
-        FDistribution central(m, nu2);
-        const double f = central.Quantile(prob);
-        return f / (f + nu2 / m);
-    }
+    if (rho2 < 1e-12) return CentralR2(m, nu2, prob, false);
     // A population correlation of one puts all mass at R^2 = 1; any rho^2
     // short of it spreads its weights and is solved like every other.
     if (rho2 == 1.0) return 1.0;
@@ -833,49 +858,66 @@ double MRCDistribution::Quantile(double prob) {
         return prob > 0.5 ? SpreadQuantile(*this, 1.0 - prob, true)
                           : SpreadQuantile(*this, prob, false);
 
-    // Walk out from rho^2 until the bracket holds prob; Cdf(0) = 0 and
-    // Cdf(1) = 1, so a walk that runs out of steps falls back to that end.
+    // A lower tail below kSmallTail is summed again from its own side only
+    // where prob is that small too: against a larger prob its absolute
+    // 1e-12 decides every comparison below the same way.
+    const bool smallTailDigits = prob < 2.0 * kSmallTail;
+    auto cdf = [&](double x) { return LowerTail(x, smallTailDigits); };
+    // Walk out from rho^2 until the bracket holds prob, each point passed
+    // becoming the other end: down by halving, and below 1e-10 by factors
+    // of 1e4, so that a quantile of 1e-53 is bracketed within a factor of
+    // 1e4 by some forty steps; up by halving the distance to 1, since with
+    // N - k = 1 the upper tail thins like sqrt(1 - x) and a prob of
+    // 1 - 1e-7 already lies within 1e-14 of 1. Cdf(0) = 0 and Cdf(1) = 1, so
+    // a walk that runs out of steps falls back to that end.
     double lo = rho2, hi = rho2;
-    int steps = 0;
-    while (lo >= 1e-10 && Cdf(lo) > prob) {
-        lo -= (lo - 1e-10) / 2.0;
-        if (++steps > kWalkSteps) {
-            lo = 0.0;
-            break;
+    if (cdf(rho2) > prob) {
+        for (int steps = 0;; ++steps) {
+            hi = lo;
+            lo = lo > 1e-10 ? lo / 2.0 : lo * 1e-4;
+            if (steps == kWalkSteps || lo < 1e-300) {
+                lo = 0.0;
+                break;
+            }
+            if (!(cdf(lo) > prob)) break;
+        }
+    } else {
+        for (int steps = 0;; ++steps) {
+            lo = hi;
+            hi += (1.0 - hi) / 2.0;
+            if (steps == kWalkSteps || hi >= 1.0) {
+                hi = 1.0;
+                break;
+            }
+            if (!(cdf(hi) < prob)) break;
         }
     }
-    // Up to 1 itself: with N - k = 1 the upper tail thins like sqrt(1 - x),
-    // so a prob of 1 - 1e-7 already lies within 1e-14 of 1.
-    steps = 0;
-    while (hi < 1.0 && Cdf(hi) < prob) {
-        hi += (1.0 - hi) / 2.0;
-        if (++steps > kWalkSteps) {
-            hi = 1.0;
-            break;
-        }
-    }
-    // A start below the walk's floor was never compared with prob.
-    if (lo < 1e-10) lo = 0.0;
 
     // The interval closes in relative to the quantile itself, or to its
     // distance from 1 where that is smaller: a critical R^2 near 1e-4 would
     // keep only four digits of an absolute 1e-8, one near 1 - 1e-14 none.
     // The halvings are bounded, since a quantile far below 1e-100 is 0 to
     // every output, and end where the doubles do.
+    const double nearer = std::min(prob, 1.0 - prob);
+    const bool smallTail = nearer < kSmallTail;
+    const double probTolerance =
+        (smallTail ? kSmallTailProbTolerance : kQuantileProbTolerance) * nearer;
+    const double width = smallTail ? kSmallTailWidth : kQuantileWidth;
     double mid = lo;
     int halvings = 0;
     do {
-        mid = (lo + hi) / 2.0;
+        // Halved on the log scale while the ends lie far apart.
+        mid = lo > 0.0 && hi > 2.0 * lo ? std::sqrt(lo) * std::sqrt(hi) : (lo + hi) / 2.0;
         if (mid <= lo || mid >= hi) break;
-        const double f = Cdf(mid);
+        const double f = cdf(mid);
         // Relative to the nearer tail, so that a small prob is not met by
         // any point whose probability is merely below 1e-8.
-        if (std::fabs(f - prob) < 1e-8 * std::min(prob, 1.0 - prob)) break;
+        if (std::fabs(f - prob) < probTolerance) break;
         if (prob < f)
             hi = mid;
         else
             lo = mid;
-    } while (hi - lo > 1e-9 * std::min(hi, 1.0 - lo) && ++halvings < kMaxQuantileHalvings);
+    } while (hi - lo > width * std::min(hi, 1.0 - lo) && ++halvings < kMaxQuantileHalvings);
     return mid;
 }
 
@@ -885,7 +927,7 @@ double MRCDistribution::UpperQuantile(double q) {
         !(rho2 < 1e-12) && WeightsSpread(rho2, N))
         return SpreadQuantile(*this, q, true);
     // An upper tail below kSmallTail, where 1 - q keeps few digits, from
-    // the survival function itself, to the same relative 1e-8 of q.
+    // the survival function itself, to the digits of a small tail.
     if (method_ == kExact && !(rho2 < 1e-12) && 0.0 < q && q < kSmallTail &&
         ParametersValid(rho2, k, N) && N > k && OwnSideTailSummable(rho2, N)) {
         double lo = rho2, hi = rho2;
@@ -896,20 +938,33 @@ double MRCDistribution::UpperQuantile(double q) {
             mid = (lo + hi) / 2.0;
             if (mid <= lo || mid >= hi) break;
             const double f = Survival(mid);
-            if (std::fabs(f - q) < 1e-8 * q) break;
+            if (std::fabs(f - q) < kSmallTailProbTolerance * q) break;
             if (f > q)
                 lo = mid;
             else
                 hi = mid;
-            if (hi - lo <= 1e-9 * std::min(hi, 1.0 - lo)) break;
+            if (hi - lo <= kSmallTailWidth * std::min(hi, 1.0 - lo)) break;
         }
         return mid;
     }
     if (!(rho2 < 1e-12) || !(0.0 < q && q < 0.5) || !ParametersValid(rho2, k, N))
         return Quantile(1.0 - q);
-    const double m = k - 1.0, nu2 = N - k;
+    return CentralR2(k - 1.0, N - k, q, true);
+}
+
+// R^2 = f / (f + nu2/m) of the F quantile f with m and nu2 df. An F quantile
+// beyond the driver's search bound of 1e100 is an R^2 that rounds to 1: with
+// nu2 = 1 the upper tail of R^2 thins like the root of 1 - x, so an alpha
+// below some 1e-8 has its critical value within 1e-16 of 1 already.
+double MRCDistribution::CentralR2(double m, double nu2, double prob, bool upper) {
     FDistribution central(m, nu2);
-    const double f = central.UpperQuantile(q);
+    double f = 0.0;
+    try {
+        f = upper ? central.UpperQuantile(prob) : central.Quantile(prob);
+    } catch (const QuorixError& e) {
+        if (e.GetCode() != QuorixError::kAboveUpperBound) throw;
+        return 1.0;
+    }
     return f / (f + nu2 / m);
 }
 

@@ -78,6 +78,14 @@ class MRCDistribution : public NoncentralDistribution {
     void SolveRhoInterval(double r2, double alpha, double* q, double* lower, double* upper);
 
   private:
+    // Cdf; with smallTailDigits false a lower tail below 1e-6 keeps only
+    // the absolute 1e-12 of the series, which serves wherever it is
+    // compared with a larger probability or subtracted from 1.
+    double LowerTail(double x, bool smallTailDigits);
+    // The prob quantile (upper: the upper prob quantile) of R^2 under
+    // rho^2 = 0 with m and nu2 df, from the F distribution.
+    static double CentralR2(double m, double nu2, double prob, bool upper);
+
     int method_ = kExact;
 };
 

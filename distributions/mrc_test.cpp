@@ -231,6 +231,22 @@ TEST(MRCDistributionTest, TailsFarBelowTheDoublesKeepTheirDigits) {
     }
 }
 
+// Tails whose terms peak far from the weights' bulk: the upper tail far
+// above the bulk under a small rho^2 (the complement at the weights' mode is
+// 1e-60 of its value further up, where the sum used to stop) and the lower
+// tail far below it with N in the thousands (verification/r2_edges, mpmath
+// at 60 digits).
+TEST(MRCDistributionTest, TailsWhoseTermsPeakAwayFromTheWeights) {
+    const auto rows = ReadRowsFrom("verification/r2_edges", "tails.csv", "r2");
+    ASSERT_GE(rows.size(), 7u);
+    for (const ReferenceRow& r : rows) {
+        MRCDistribution d(r.p[0], r.p[1], r.p[2]);
+        const double p = r.function == "cdf" ? d.Cdf(r.arg) : d.Survival(r.arg);
+        EXPECT_NEAR(p / r.expected, 1.0, 1e-9) << r.function << " rho2 " << r.p[0] << " k "
+                                               << r.p[1] << " N " << r.p[2] << " x " << r.arg;
+    }
+}
+
 // rho^2 near 1 (0.9999 to 1 - 1e-12, N 10 to 10,000, 1 to 30 predictors):
 // the weights spread over up to 1e16 terms, which no series visits. Both
 // tails around the bulk of R^2 and the lower tail at R^2 = 0.5, against

@@ -9,6 +9,7 @@
 
 #include "analysis/parameter_names.h"
 #include "analysis/plot_data.h"
+#include "analysis/property.h"
 #include "analysis/read_check_solve.h"
 #include "analysis/test_family_support.h"
 #include "distributions/correlation.h"
@@ -27,6 +28,8 @@ constexpr double kSmallestAlpha = 1e-99;
 constexpr double kLargestAlpha = 0.9999999999;
 constexpr double kPowerMismatch = 0.5;
 constexpr double kNearOne = 0.9999999999;
+// The largest alpha an answer may show: the largest alpha input.
+constexpr double kLargestShownAlpha = 0.9999999;
 
 [[noreturn]] void Underflow() {
     throw QuorixError("Underflow", 0, 0.0);
@@ -77,6 +80,56 @@ double RootInLogAlpha(PowerAnalysis& test, const char* where,
     return std::fabs(gLo) <= std::fabs(gHi) ? lo : hi;
 }
 
+// The alpha an answer shows, as its output row shows it, within the range
+// that Post hoc accepts: the outputs beside it are those of this alpha, so
+// that Post hoc at the alpha shown gives them back.
+double ShownAlpha(double a) {
+    return std::clamp(ShownOutputValue(a), kSmallestAlpha, kLargestShownAlpha);
+}
+
+// The end of a walk for an objective g that rises with t = log(alpha): from
+// alpha 0.05 in steps of logit(alpha) that double, down to the floor of
+// 1e-99 while g > 0 and up to the top of 0.9999999999 while g < 0, so that
+// an answer near 0.05 is bracketed by a few evaluations next to it and one
+// far below 1e-16 by some ten, where evaluations at both ends of the range
+// would cost tail sums at 1e-99 and at 1e-10 wherever the answer lies.
+// Leaves [lo, hi] with g(lo) < 0 <= g(hi); false where g keeps its sign
+// (or is not a number) up to the end it walks to.
+bool BracketLogAlpha(PowerAnalysis& test, const std::function<double(double)>& g, double* lo,
+                     double* gLo, double* hi, double* gHi) {
+    const double floor = std::log(kSmallestAlpha), top = std::log(kLargestAlpha);
+    auto logit = [](double t) { return t - std::log1p(-std::exp(t)); };
+    auto logAlpha = [](double s) { return -std::log1p(std::exp(-s)); };
+    const double sFloor = logit(floor), sTop = logit(top);
+    double s = logit(std::log(0.05));
+    double t = logAlpha(s), v = g(t);
+    for (double step = 1.0;; step *= 2.0) {
+        if (test.IsCancelled()) throw CancelledError();
+        if (std::isnan(v)) return false;
+        if (v >= 0.0) {
+            *hi = t, *gHi = v;
+            if (s <= sFloor) return false;
+            s = std::max(s - step, sFloor);
+            t = s == sFloor ? floor : logAlpha(s);
+            v = g(t);
+            if (v < 0.0) {
+                *lo = t, *gLo = v;
+                return true;
+            }
+        } else {
+            *lo = t, *gLo = v;
+            if (s >= sTop) return false;
+            s = std::min(s + step, sTop);
+            t = s == sTop ? top : logAlpha(s);
+            v = g(t);
+            if (v >= 0.0) {
+                *hi = t, *gHi = v;
+                return true;
+            }
+        }
+    }
+}
+
 // Criterion: the alpha whose power is the target, searched on the log
 // scale down to the floor of 1e-99. A target that no alpha in the range
 // reaches is reported as an underflow, never as a bracket end.
@@ -87,18 +140,11 @@ double CriterionAlpha(Test& test, double effect, double target, double n) {
     test.sampleSize = n;
     test.analysisType = kCriterion;
     auto g = [&](double t) { return test.ComputePower(effect, std::exp(t), n) - target; };
-    const double lo = std::log(kSmallestAlpha), hi = std::log(kLargestAlpha);
-    double gLo = 0.0, gHi = 0.0;
-    try {
-        gLo = g(lo);
-        gHi = g(hi);
-    } catch (const QuorixError&) {
-        Underflow();
-    }
-    if (!(gLo < 0.0 && gHi >= 0.0)) Underflow();
+    double lo = 0.0, gLo = 0.0, hi = 0.0, gHi = 0.0;
     double a = 0.0;
     try {
-        a = std::exp(RootInLogAlpha(test, "Solver-Alpha", g, lo, gLo, hi, gHi));
+        if (!BracketLogAlpha(test, g, &lo, &gLo, &hi, &gHi)) Underflow();
+        a = ShownAlpha(std::exp(RootInLogAlpha(test, "Solver-Alpha", g, lo, gLo, hi, gHi)));
     } catch (const QuorixError&) {
         Underflow();
     }
@@ -123,10 +169,10 @@ double CompromiseAlpha(Test& test, double effect, double q, double n) {
         if (std::isnan(beta)) return beta;
         return std::log(q) + t - std::log(beta);
     };
-    const double lo = std::log(kSmallestAlpha), hi = std::log(kLargestAlpha);
-    const double gLo = g(lo), gHi = g(hi);
-    if (!(gLo <= 0.0 && gHi >= 0.0)) NoCompromise();
-    const double a = std::exp(RootInLogAlpha(test, "Solver-Compromise", g, lo, gLo, hi, gHi));
+    double lo = 0.0, gLo = 0.0, hi = 0.0, gHi = 0.0;
+    if (!BracketLogAlpha(test, g, &lo, &gLo, &hi, &gHi)) NoCompromise();
+    const double a =
+        ShownAlpha(std::exp(RootInLogAlpha(test, "Solver-Compromise", g, lo, gLo, hi, gHi)));
     test.alpha = a;
     return a;
 }

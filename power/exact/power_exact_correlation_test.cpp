@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -12,6 +13,7 @@
 
 #include "analysis/calculation_test_support.h"
 #include "analysis/plot_data.h"
+#include "analysis/property.h"
 #include "distributions/mrc.h"
 #include "numerics/quorix_error.h"
 #include "power/exact/exact_reference_fixture.h"
@@ -397,6 +399,57 @@ TEST(ExactMultipleCorrelationTest, CompromiseFindsAlphaFarBelowTheDoubles) {
 TEST(ExactMultipleCorrelationTest, CriterionKeepsTheDigitsOfSmallTails) {
     ExpectTailRows<PowerExactMRC>(611, kCriterion, true, 2);
     ExpectTailRows<PowerExactMRC>(611, kCriterion, false, 1);
+}
+
+// The rows of a table of Criterion and Compromise answers
+// (verification/r2_edges, mpmath at 60 digits), each to the digits shown,
+// and each answer typed back: the power at the alpha shown, on a new test,
+// gives the critical values shown, the power shown in Compromise and, to
+// the digits shown, the target power of Criterion.
+void ExpectAnswersTypedBack(const char* table, size_t minimumRows) {
+    ExpectTable<PowerExactMRC>(611, minimumRows, table);
+    for (const calc_test::ReferenceCase& c : calc_test::ReadReferenceCases(table, 611)) {
+        PowerExactMRC test;
+        const auto run = Calculate(test, c.type, c.inputs);
+        ASSERT_EQ(run->status, kCalculateDone) << c.line << "\n" << run->message;
+        PowerExactMRC again;
+        again.oneTailed = c.inputs.at("tails") == "One";
+        again.rho2H0 = std::stod(c.inputs.at("rho0sq"));
+        again.predictorCount = std::stod(c.inputs.at("predictors"));
+        const double power = again.ComputePower(std::stod(c.inputs.at("rho1sq")),
+                                                run->Value("alpha"), std::stod(c.inputs.at("n")));
+        const double lower = std::min(again.criticalValue, again.criticalValue2);
+        const double upper = std::max(again.criticalValue, again.criticalValue2);
+        EXPECT_EQ(ShownOutputValue(lower), run->Value("lowr2")) << c.line;
+        EXPECT_EQ(ShownOutputValue(upper), run->Value("upr2")) << c.line;
+        if (c.type == kCompromise) {
+            EXPECT_EQ(ShownOutputValue(power), run->Value("power")) << c.line;
+        } else {
+            EXPECT_NEAR(power, std::stod(c.inputs.at("power")), 0.5e-7) << c.line;
+        }
+    }
+}
+
+// N = p + 2, where N - k = 1: under rho^2 = 0 the upper tail of R^2 thins
+// like the root of 1 - x, and the critical R^2 of an alpha below some 1e-8
+// rounds to 1 (Criterion ended in "Underflow", Compromise in an F quantile
+// beyond its search bound); one tail and two, and against rho^2 > 0.
+TEST(ExactMultipleCorrelationTest, CriterionAndCompromiseAtTheSmallestSampleSize) {
+    ExpectAnswersTypedBack("verification/r2_edges/sample_size_edge.tsv", 5);
+}
+
+// Alpha far below 1e-16 against rho^2 > 0: the upper tail under H0 at the
+// critical value sums terms that peak far beyond the weights' bulk (the
+// sum stopped at its end and showed alpha 1.684107e-61 for 2.121171e-61),
+// and both critical values show their seven digits.
+TEST(ExactMultipleCorrelationTest, AnswersFarBelowTheDoublesAgainstAPositiveNull) {
+    ExpectAnswersTypedBack("verification/r2_edges/small_alpha.tsv", 3);
+}
+
+// N = 100,000 against rho^2 0.3: answers near the bulk, whose searches
+// need no tail far below 1e-6.
+TEST(ExactMultipleCorrelationTest, AnswersAtALargeSampleAgainstAPositiveNull) {
+    ExpectAnswersTypedBack("verification/r2_edges/large_n.tsv", 2);
 }
 
 TEST(ExactMultipleCorrelationTest, InputAndOutputLists) {

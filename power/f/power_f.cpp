@@ -1,5 +1,6 @@
 #include "power/f/power_f.h"
 
+#include <cmath>
 #include <utility>
 
 #include "analysis/parameter_names.h"
@@ -39,6 +40,72 @@ double PowerF::ComputePower(double effect, double alphaValue, double n) {
 
 double PowerF::ComputePower2(double effect, double alphaValue, double n1, double n2) {
     return ComputePower(effect, alphaValue, n1 + n2);
+}
+
+namespace {
+
+// The objective on the critical value c, rising with c: target - P1(F > c)
+// for Criterion, P1(F <= c) - q P0(F > c) for Compromise, P0 central and
+// P1 with the noncentrality of the effect.
+class CriticalValueObjective : public Root {
+  public:
+    CriticalValueObjective(PowerAnalysis& test, double lambda, double given, bool compromise)
+        : test_(test), lambda_(lambda), given_(given), compromise_(compromise) {}
+
+    bool IsCancelled() override { return test_.IsCancelled(); }
+    double Evaluate(double c) override {
+        Distribution& d = *test_.distribution;
+        d.SetNoncentrality(lambda_);
+        if (!compromise_) return given_ - d.Survival(c);
+        const double beta = d.Cdf(c);
+        d.SetNoncentrality(0.0);
+        return beta - given_ * d.Survival(c);
+    }
+
+  private:
+    PowerAnalysis& test_;
+    double lambda_, given_;
+    bool compromise_;
+};
+
+}  // namespace
+
+bool PowerF::SolveOnCriticalValue(double effect, double given, double n, bool compromise,
+                                  double* result) {
+    constexpr int kMaxWalk = 200;
+    distribution->SetParam(1, numeratorDf);
+    distribution->SetParam(2, denominatorDf);
+    effectSize = effect;
+    sampleSize = n;
+    UpdateDf();
+    const double lambda = NoncentralityFromEffect(effect);
+    if (!(0.0 <= lambda && lambda <= kLargestLambda)) return false;
+    CriticalValueObjective objective(*this, lambda, given, compromise);
+    // The objective is negative at c = 0 and positive far out: walk from the
+    // mean of the noncentral numerator over its df, doubling or halving.
+    double lo = (GetNumeratorDf() + lambda) / GetNumeratorDf(), hi = lo;
+    if (!(lo > 0.0 && std::isfinite(lo))) return false;
+    double value = objective.Evaluate(lo);
+    for (int i = 0; value < 0.0; ++i) {
+        if (i == kMaxWalk) return false;
+        lo = hi;
+        hi *= 2.0;
+        value = objective.Evaluate(hi);
+    }
+    for (int i = 0; value > 0.0; ++i) {
+        if (i == kMaxWalk) return false;
+        hi = lo;
+        lo /= 2.0;
+        value = objective.Evaluate(lo);
+    }
+    if (std::isnan(value)) return false;
+    const double c = lo == hi ? lo : objective.Solve(lo, hi, 1e-10, 100);
+    if (objective.status != Root::kConverged) return false;
+    distribution->SetNoncentrality(0.0);
+    const double a = distribution->Survival(c);
+    if (!(1e-99 <= a && a <= 1.0)) return false;
+    *result = a;
+    return true;
 }
 
 bool PowerF::CheckEffectSize(int, double lambda) {

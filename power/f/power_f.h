@@ -77,6 +77,16 @@ class PowerF : public PowerAnalysis {
                                        const std::function<bool()>& explain);
     // Both df, in the members and in the distribution.
     void SetDf(double numerator, double denominator);
+    // Criterion (compromise false: the alpha whose power is `given`) or
+    // Compromise (true: the alpha at which beta is `given` times alpha) of
+    // a test whose power is that of PowerF::ComputePower, solved for the
+    // critical value c instead of alpha: the alpha is then the central tail
+    // beyond c, and each step sums one noncentral tail where a step in
+    // alpha also inverts the central distribution. Leaves the df of N and
+    // stores nothing else; false where that alpha lies outside [1e-99, 1]
+    // or c cannot be bracketed, where the searches over alpha decide.
+    bool SolveOnCriticalValue(double effect, double given, double n, bool compromise,
+                              double* result);
     // The test's tables, kept from one calculation to the next (of this
     // object only: a clone builds its own). Only a table whose checks read
     // nothing of one calculation alone can be kept.

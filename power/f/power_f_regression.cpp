@@ -3,6 +3,24 @@
 #include "analysis/standard_inputs.h"
 #include "analysis/test_family_support.h"
 
+double PowerFMRCGlobal::SolveAlpha(double effect, double target, double n) {
+    double a = 0.0;
+    if (!SolveOnCriticalValue(effect, target, n, false, &a))
+        return PowerF::SolveAlpha(effect, target, n);
+    power = target;
+    analysisType = kCriterion;
+    alpha = a;
+    return a;
+}
+
+double PowerFMRCGlobal::SolveCompromise(double effect, double q, double n) {
+    double a = 0.0;
+    if (!SolveOnCriticalValue(effect, q, n, true, &a)) return PowerF::SolveCompromise(effect, q, n);
+    ratio = q;
+    analysisType = kCompromise;
+    return a;
+}
+
 PowerFMRCGlobal::PowerFMRCGlobal() {
     predictorCount = 2.0;
     PowerFMRCGlobal::SetStandardValues();

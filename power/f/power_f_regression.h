@@ -40,6 +40,11 @@ class PowerFMRCGlobal : public PowerF {
 
     void UpdateDf() override { SetDf(TestedPredictors(), sampleSize - predictorCount - 1.0); }
 
+    // On the critical value (PowerF::SolveOnCriticalValue), else as the
+    // base searches.
+    double SolveAlpha(double effect, double power, double n) override;
+    double SolveCompromise(double effect, double q, double n) override;
+
     virtual double NoncentralityAtSampleSize(double n) { return effectSize * n; }
 
   protected:

@@ -85,7 +85,7 @@ double PowerTLinRegression::NoncentralityFromSampleSize(double n) {
 
 // ------------------------------------------------------------------ power
 
-double PowerTLinRegression::ComputePower(double b, double alphaValue, double n) {
+bool PowerTLinRegression::SetUpSlope(double b, double alphaValue, double n) {
     sampleSize = n;
     groupSize1 = groupSize2 = n / 2.0;
     effectSize = b;
@@ -97,7 +97,17 @@ double PowerTLinRegression::ComputePower(double b, double alphaValue, double n) 
     criticalValue = CriticalValueFor(upper ? 1.0 : -1.0, alphaValue);
     criticalValue2 = -criticalValue;
     distribution->SetNoncentrality(delta);
+    return upper;
+}
+
+double PowerTLinRegression::ComputePower(double b, double alphaValue, double n) {
+    const bool upper = SetUpSlope(b, alphaValue, n);
     return TailPower(criticalValue, upper);
+}
+
+double PowerTLinRegression::ComputeBeta2(double b, double alphaValue, double n1, double n2) {
+    const bool upper = SetUpSlope(b, alphaValue, n1 + n2);
+    return TailBeta(criticalValue, upper);
 }
 
 double PowerTLinRegression::ComputePower2(double b, double alphaValue, double n1, double n2) {

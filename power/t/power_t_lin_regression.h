@@ -20,11 +20,8 @@ class PowerTLinRegression : public PowerT {
     double ComputePower(double b, double alpha, double n) override;
     double ComputePower2(double b, double alpha, double n1, double n2) override;
     // beta of the total n1 + n2 on the side of b1 - b0, summed on its own
-    // side.
-    double ComputeBeta2(double b, double alphaValue, double n1, double n2) override {
-        ComputePower(b, alphaValue, n1 + n2);
-        return TailBeta(criticalValue, GetEffectSize() > 0.0);
-    }
+    // side, without the power beside it.
+    double ComputeBeta2(double b, double alphaValue, double n1, double n2) override;
 
     double EffectFromNoncentrality(double delta) override;
     double NoncentralityFromEffect(double b) override;
@@ -64,6 +61,9 @@ class PowerTLinRegression : public PowerT {
     void CopyStateTo(PowerAnalysis& target) const override;
 
   private:
+    // Stores the given values, sets df, the critical values and delta;
+    // true when the test looks above b0.
+    bool SetUpSlope(double b, double alphaValue, double n);
     // |b| <= |sigma_y/sigma_x| - 1e-6, which keeps sigma(b) real.
     bool CheckSlopeBound(double b, double sdX, double sdY);
     // |b1 - b0| > 1e-5.

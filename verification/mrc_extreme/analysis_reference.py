@@ -171,7 +171,10 @@ for tails, rho0, N, p in [("One", "0.99999", 10, 1), ("Two", "0.99999", 10, 5)] 
         lo, hi = critical(rho0, alpha, p, N, two)
         return mp.log(beta_at("0.999999", lo, hi, p, N, two)) - la
 
+    # The answer shows alpha to its seven decimals; beta, the power and the
+    # critical values beside it are those of the alpha shown.
     alpha = mp.exp(solve(ratio, mp.log("0.01"), mp.log("0.4")))
+    alpha = mp.mpf(mp.nstr(alpha, 7 + int(mp.floor(mp.log10(alpha))) + 1))
     lo, hi = critical(rho0, alpha, p, N, two)
     beta = beta_at("0.999999", lo, hi, p, N, two)
     row("compromise", dict(tails=tails, rho1sq="0.999999", rho0sq=rho0, q="1", n=N,

@@ -104,6 +104,42 @@ void MultipleCorrelationExactAPriori(benchmark::State& state) {
 }
 BENCHMARK(MultipleCorrelationExactAPriori)->Unit(benchmark::kMillisecond);
 
+// Criterion and Compromise against rho^2 0.3 with N 100,000 and 5
+// predictors (answers near the bulk of R^2), and a Compromise at alpha
+// 2.1e-61 against rho^2 0.1092 (both critical values far in the tails), on
+// a new object each run.
+void MultipleCorrelationExactSearch(benchmark::State& state, AnalysisType type,
+                                    const Texts& texts) {
+    bench::RunFresh<PowerExactMRC>(state, type, texts, [](PowerExactMRC&) {});
+}
+const std::string kRho2H0 = "H0 $\\rho$$^2$";
+const std::string kPredictors = "Number of predictors";
+const std::string kRatio = "$\\beta$/$\\alpha$ ratio";
+const Texts kLargeN = {
+    {kTails, "One"}, {kRho2H1, "0.3002"}, {kRho2H0, "0.3"}, {kN, "100000"}, {kPredictors, "5"}};
+BENCHMARK_CAPTURE(MultipleCorrelationExactSearch, CriterionLargeN, kCriterion,
+                  [] {
+                      Texts t = kLargeN;
+                      t[kPower] = "0.8";
+                      return t;
+                  }())
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(MultipleCorrelationExactSearch, CompromiseLargeN, kCompromise,
+                  [] {
+                      Texts t = kLargeN;
+                      t[kRatio] = "1";
+                      return t;
+                  }())
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(MultipleCorrelationExactSearch, CompromiseSmallAlpha, kCompromise,
+                  Texts{{kTails, "Two"},
+                        {kRho2H1, "0.7091"},
+                        {kRho2H0, "0.1092"},
+                        {kRatio, "2.54"},
+                        {kN, "1434"},
+                        {kPredictors, "1"}})
+    ->Unit(benchmark::kMillisecond);
+
 // Fisher's exact test: an evaluation walks the margins where the tables have
 // mass and, within each, the rejected counts, about N terms in all; the
 // rejected counts of a margin are found once per design. The A priori

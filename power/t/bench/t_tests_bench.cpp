@@ -12,7 +12,9 @@
 
 #include "analysis/parameter_names.h"
 #include "power/bench_support.h"
+#include "power/t/power_t_corr.h"
 #include "power/t/power_t_generic.h"
+#include "power/t/power_t_lin_regression.h"
 #include "power/t/power_t_means.h"
 #include "power/t/power_t_one_mean.h"
 
@@ -83,6 +85,29 @@ void RegisterAll() {
                             {{kTails, "Two"}, {kD, "0.5"}, {kPower, "0.8"}, {kN, "30"}});
     Register<PowerTOneMean>("OneMean/Compromise", kCompromise,
                             {{kTails, "Two"}, {kD, "0.5"}, {kRatio, "1"}, {kN, "30"}});
+
+    // Searches that end in a failure, on a new object each run: no alpha
+    // down to 1e-99 meets the ratio (the slope test with N 1,000,000) or
+    // the target power (the point-biserial test with N 1e8), where each
+    // power sums some million terms of the noncentral t.
+    benchmark::RegisterBenchmark("Failing/Slope/Compromise", [](benchmark::State& state) {
+        bench::RunFresh<PowerTLinRegression>(state, kCompromise,
+                                             {{kTails, "One"},
+                                              {"Slope H1", "72.8"},
+                                              {kRatio, "0.368"},
+                                              {kN, "1000000"},
+                                              {"Std dev $\\sigma$_x", "0.108"},
+                                              {"Std dev $\\sigma$_y", "7.87"}},
+                                             [](PowerTLinRegression&) {});
+    })->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("Failing/PointBiserial/Criterion", [](benchmark::State& state) {
+        bench::RunFresh<PowerTCorr>(state, kCriterion,
+                                    {{kTails, "Two"},
+                                     {"Effect size |$\\rho$|", "0.99"},
+                                     {kPower, "0.95"},
+                                     {kN, "100000000"}},
+                                    [](PowerTCorr&) {});
+    })->Unit(benchmark::kMillisecond);
 }
 
 }  // namespace
