@@ -53,6 +53,8 @@ inline constexpr int kToolBarCommand = 59392;
 inline constexpr int kStatusBarCommand = 59393;
 // Reached by its id alone: no menu item, key or button issues it.
 inline constexpr int kDiagnosticDump = 32781;
+// Opens the general linear model explorer.
+inline constexpr int kExplorerCommand = 140;
 inline constexpr int kAbout = 57664;
 inline constexpr int kExit = 57665;
 }  // namespace command_ids

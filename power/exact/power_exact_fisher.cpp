@@ -557,7 +557,8 @@ CalculateStatus PowerExactFisherTwoProp::Calculate(AnalysisType type, PropertyLi
          [this](const GivenValues& v) { return CheckSampleSizeMinimum(AsInt(v.sampleSize2), 1); }},
         {Given::kSampleSize1,
          [this](const GivenValues& v) {
-             return CheckTotalSampleSize(GroupSizeSum(v.sampleSize1, v.sampleSize2), 3, 2147483647);
+             return CheckTotalSampleSize(GroupSizeSum(v.sampleSize1, v.sampleSize2), 3,
+                                         kLargestExactTotalSampleSize);
          },
          Given::kSampleSize2},
     };

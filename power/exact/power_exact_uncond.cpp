@@ -1545,7 +1545,8 @@ CalculateStatus PowerExactUncondTwoProp::Calculate(AnalysisType type, PropertyLi
          }},
         {Given::kSampleSize1,
          [this](const GivenValues& v) {
-             return CheckTotalSampleSize(GroupSizeSum(v.sampleSize1, v.sampleSize2), 3, 2147483647);
+             return CheckTotalSampleSize(GroupSizeSum(v.sampleSize1, v.sampleSize2), 3,
+                                         kLargestExactTotalSampleSize);
          },
          Given::kSampleSize2},
     };

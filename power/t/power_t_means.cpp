@@ -121,7 +121,7 @@ void PowerTMeans::BuildInputList(AnalysisType type, PropertyList* inputs) {
     inputs->Clear();
     AddTailsInput(inputs);
     AddGivenInputs(*this, type, inputs, [&] {
-        AddEffectSizeInput(inputs, GetEffectSizeId(), 201, kEffectConventions, true);
+        AddEffectSizeInput(inputs, GetEffectSizeId(), kTwoMeansTestId, kEffectConventions, true);
     });
     if (GivenInputsOf(type).sampleSize) {
         AddSampleSize1Input(inputs);
