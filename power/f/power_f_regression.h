@@ -40,8 +40,6 @@ class PowerFMRCGlobal : public PowerF {
 
     void UpdateDf() override { SetDf(TestedPredictors(), sampleSize - predictorCount - 1.0); }
 
-    virtual double NoncentralityAtSampleSize(double n) { return effectSize * n; }
-
   protected:
     // The predictors whose contribution is tested: the numerator df.
     virtual double TestedPredictors() { return predictorCount; }
