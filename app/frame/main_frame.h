@@ -200,7 +200,6 @@ class CMainFrame : public QMainWindow,
     void SetParameterValue(std::string label, double value) override;
     void SetEffectSize(double value) override;
     void SetMatrixDialogOpen(bool open) override { matrixDialogOpen_ = open; }
-    bool MatrixDialogOpen() const { return matrixDialogOpen_; }
     CDrawerWnd* EffectSizeDrawer() const { return drawer_; }
     PerTestInputStores& InputStores() { return inputStores_; }
     void SetDrawerAnimation(bool onOpen, bool onClose);
