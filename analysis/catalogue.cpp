@@ -1,5 +1,6 @@
 #include "analysis/catalogue.h"
 
+#include <algorithm>
 #include <unordered_set>
 
 #include "analysis/power_analysis.h"
@@ -25,6 +26,8 @@ FamilySlot families[] = {
     {TestFamily::kT, &TTestList, nullptr},         {TestFamily::kChi, &ChiTestList, nullptr},
     {TestFamily::kZ, &ZTestList, nullptr},
 };
+
+std::vector<TestMenuEntry> testMenu;  // in the order the tests registered
 
 }  // namespace
 
@@ -57,6 +60,7 @@ void ClearTestCatalogue() {
     for (TestList& family : TestCatalogue) release(family);
     TestCatalogue.clear();
     for (FamilySlot& slot : families) release(*slot.list);
+    testMenu.clear();
 }
 
 PowerAnalysis* FindTest(int testId) {
@@ -66,4 +70,41 @@ PowerAnalysis* FindTest(int testId) {
         }
     }
     return nullptr;
+}
+
+const char* TestMenuPopupCaption(TestMenuPopup popup) {
+    switch (popup) {
+        case TestMenuPopup::kCorrelation:
+            return "Correlation and regression";
+        case TestMenuPopup::kMeans:
+            return "Means";
+        case TestMenuPopup::kProportions:
+            return "Proportions";
+        case TestMenuPopup::kVariances:
+            return "Variances";
+        case TestMenuPopup::kGeneric:
+            return "Generic";
+    }
+    return "";
+}
+
+void RegisterTest(TestList& family, PowerAnalysis* test, const TestMenuItem& item) {
+    family.push_back(test);
+    testMenu.push_back({item, test->GetTestId()});
+}
+
+std::vector<TestMenuEntry> TestMenu() {
+    std::vector<TestMenuEntry> menu = testMenu;
+    std::stable_sort(menu.begin(), menu.end(), [](const TestMenuEntry& a, const TestMenuEntry& b) {
+        if (a.item.popup != b.item.popup) return a.item.popup < b.item.popup;
+        return a.item.place < b.item.place;
+    });
+    return menu;
+}
+
+int TestIdForCommand(int commandId) {
+    for (const TestMenuEntry& entry : testMenu) {
+        if (entry.item.commandId == commandId) return entry.testId;
+    }
+    return -1;
 }

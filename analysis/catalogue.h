@@ -36,8 +36,43 @@ void SetRegisterHook(TestFamily family, RegisterHook hook);
 void BuildTestCatalogue();
 
 // Deletes every test object once, through its virtual destructor, and empties
-// the catalogue and the family lists.
+// the catalogue, the family lists and the Tests menu.
 void ClearTestCatalogue();
 
 // The first test in catalogue order whose GetTestId is `testId`, or nullptr.
 PowerAnalysis* FindTest(int testId);
+
+// The Tests menu. A family declares each test's item where it registers the
+// test, so a new test names its own command, popup and caption; the window
+// builds the menu from the items of the tests registered.
+
+// The popups of the Tests menu, in the order the menu shows them.
+enum class TestMenuPopup { kCorrelation, kMeans, kProportions, kVariances, kGeneric };
+
+// The caption of a popup (UTF-8).
+const char* TestMenuPopupCaption(TestMenuPopup popup);
+
+// A test's item: the command that chooses the test, the popup that holds the
+// item, its place there (the items of a popup follow their places, smallest
+// first) and its caption (UTF-8).
+struct TestMenuItem {
+    int commandId;
+    TestMenuPopup popup;
+    int place;
+    const char* caption;
+};
+
+struct TestMenuEntry {
+    TestMenuItem item;
+    int testId;
+};
+
+// Appends `test` to its family list and its item to the Tests menu.
+void RegisterTest(TestList& family, PowerAnalysis* test, const TestMenuItem& item);
+
+// The items of the registered tests in menu order: by popup, then by place.
+std::vector<TestMenuEntry> TestMenu();
+
+// The test id that `commandId` chooses, or -1 when no registered test's
+// item carries it.
+int TestIdForCommand(int commandId);

@@ -118,4 +118,40 @@ TEST_F(Catalogue, RebuildHoldsEachTestOnce) {
     for (const auto& [id, count] : destroyed) EXPECT_EQ(count, 1) << id;  // the first build's
 }
 
+// Two families whose items interleave in the menu: the menu follows the
+// popups' order, then the places, not the order in which tests registered.
+void RegisterMenuF() {
+    RegisterTest(FTestList, new IdTest(105), {32799, TestMenuPopup::kVariances, 20, "Two groups"});
+    RegisterTest(FTestList, new IdTest(101), {32817, TestMenuPopup::kMeans, 80, "ANOVA"});
+    FTestList.push_back(new IdTest(100));  // no item
+}
+void RegisterMenuT() {
+    RegisterTest(TTestList, new IdTest(201), {32829, TestMenuPopup::kMeans, 50, "Two groups"});
+    RegisterTest(TTestList, new IdTest(202), {32800, TestMenuPopup::kCorrelation, 20, "r"});
+}
+
+TEST_F(Catalogue, TestsMenuByPopupThenPlaceAndEmptiedWithTheCatalogue) {
+    SetRegisterHook(TestFamily::kExact, nullptr);
+    SetRegisterHook(TestFamily::kF, RegisterMenuF);
+    SetRegisterHook(TestFamily::kT, RegisterMenuT);
+    SetRegisterHook(TestFamily::kChi, nullptr);
+    SetRegisterHook(TestFamily::kZ, nullptr);
+    BuildTestCatalogue();
+    BuildTestCatalogue();                   // a rebuild holds each item once
+    std::vector<std::pair<int, int>> menu;  // command, test id
+    for (const TestMenuEntry& entry : TestMenu())
+        menu.emplace_back(entry.item.commandId, entry.testId);
+    const std::vector<std::pair<int, int>> expected = {
+        {32800, 202}, {32829, 201}, {32817, 101}, {32799, 105}};
+    EXPECT_EQ(menu, expected);
+    EXPECT_EQ(TestIdForCommand(32817), 101);
+    EXPECT_EQ(TestIdForCommand(32848), -1);
+    ASSERT_EQ(TestCatalogue.size(), 2u);
+    EXPECT_EQ(TestCatalogue[0].size(), 3u);
+
+    ClearTestCatalogue();
+    EXPECT_TRUE(TestMenu().empty());
+    EXPECT_EQ(TestIdForCommand(32817), -1);
+}
+
 }  // namespace

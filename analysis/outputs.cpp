@@ -24,10 +24,6 @@ void AppendOutput(PropertyList* outputs, const std::string& label, bool integral
     outputs->push_back(new PropertyDouble(label, "?", integral));
 }
 
-void AppendOutput(PropertyList* outputs, ParameterId id, bool integral) {
-    if (IsParameter(id)) AppendOutput(outputs, ParameterNames[id], integral);
-}
-
 void WriteOutput(PropertyList* outputs, const std::string& label, double value) {
     Property* output = outputs->Find(label);
     if (output == nullptr) return;
@@ -37,10 +33,6 @@ void WriteOutput(PropertyList* outputs, const std::string& label, double value) 
         static_cast<PropertyDouble*>(output)->SetValueWithDigits(value == 0.0 ? 0.0 : value,
                                                                  kOutputDigits);
     }
-}
-
-void WriteOutput(PropertyList* outputs, ParameterId id, double value) {
-    if (IsParameter(id)) WriteOutput(outputs, ParameterNames[id], value);
 }
 
 struct TypeLabel {
@@ -91,305 +83,155 @@ void PowerAnalysis::GetGenericAnalysisTypes(PropertyList* list) {
     FillTypeList(list, kGenericTypeLabels);
 }
 
-// ------------------------------------------------------- output entries
+// -------------------------------------------------------- output tables
 
-void PowerAnalysis::AddAlphaOutput(PropertyList* o) {
-    AppendOutput(o, kAlphaId, false);
-}
-void PowerAnalysis::AddPowerOutput(PropertyList* o) {
-    AppendOutput(o, kPowerId, false);
-}
-void PowerAnalysis::AddBetaOutput(PropertyList* o) {
-    AppendOutput(o, kBetaId, false);
-}
-void PowerAnalysis::AddActualPowerOutput(PropertyList* o) {
-    AppendOutput(o, kActualPowerId, false);
-}
-void PowerAnalysis::AddActualAlphaOutput(PropertyList* o) {
-    AppendOutput(o, kActualAlphaId, false);
-}
-void PowerAnalysis::AddActualRatioOutput(PropertyList* o) {
-    AppendOutput(o, kActualRatioId, false);
-}
-void PowerAnalysis::AddProportionP2Output(PropertyList* o) {
-    AppendOutput(o, kProportionP2Id, false);
-}
-void PowerAnalysis::AddProportionP12Output(PropertyList* o) {
-    AppendOutput(o, kProportionP12Id, false);
-}
-void PowerAnalysis::AddProportionP21Output(PropertyList* o) {
-    AppendOutput(o, kProportionP21Id, false);
-}
-void PowerAnalysis::AddMomentP1Output(PropertyList* o) {
-    AppendOutput(o, kMomentP1Id, false);
-}
-void PowerAnalysis::AddMomentP2Output(PropertyList* o) {
-    AppendOutput(o, kMomentP2Id, false);
-}
-void PowerAnalysis::AddMomentP3Output(PropertyList* o) {
-    AppendOutput(o, kMomentP3Id, false);
-}
-void PowerAnalysis::AddOutput(PropertyList* o, ParameterId id) {
-    AppendOutput(o, id, false);
-}
-void PowerAnalysis::AddOutputByLabel(PropertyList* o, std::string label) {
-    AppendOutput(o, label, false);
-}
-void PowerAnalysis::AddNumeratorDfOutput(PropertyList* o, bool integral) {
-    AppendOutput(o, kNumeratorDfId, integral);
-}
-void PowerAnalysis::AddDenominatorDfOutput(PropertyList* o, bool integral) {
-    AppendOutput(o, kDenominatorDfId, integral);
-}
-void PowerAnalysis::AddDfOutput(PropertyList* o, bool integral) {
-    AppendOutput(o, kDfId, integral);
-}
-void PowerAnalysis::AddSampleSize1Output(PropertyList* o) {
-    AppendOutput(o, kSampleSizeGroup1Id, true);
-}
-void PowerAnalysis::AddSampleSize2Output(PropertyList* o) {
-    AppendOutput(o, kSampleSizeGroup2Id, true);
-}
-void PowerAnalysis::AddCountOutput(PropertyList* o, ParameterId id) {
-    AppendOutput(o, id, true);
+void AppendRows(OutputTable& table, const OutputTable& rows) {
+    table.insert(table.end(), rows.begin(), rows.end());
 }
 
-// -------------------------------------------------------- output lists
+OutputRow PowerAnalysis::Row(ParameterId id, std::function<double()> value, bool integral) {
+    if (!IsParameter(id)) return {};
+    return {ParameterNames[id], integral, std::move(value)};
+}
+OutputRow PowerAnalysis::LabelRow(std::string label, std::function<double()> value) {
+    return {std::move(label), false, std::move(value)};
+}
+OutputRow PowerAnalysis::AlphaRow() {
+    return Row(kAlphaId, [this] { return alpha; });
+}
+OutputRow PowerAnalysis::PowerRow() {
+    return Row(kPowerId, [this] { return power; });
+}
+OutputRow PowerAnalysis::BetaRow() {
+    return Row(kBetaId, [this] { return GetBeta(); });
+}
+OutputRow PowerAnalysis::ActualPowerRow() {
+    return Row(kActualPowerId, [this] { return actualPower; });
+}
+OutputRow PowerAnalysis::ActualAlphaRow() {
+    return Row(kActualAlphaId, [this] { return actualAlpha; });
+}
+OutputRow PowerAnalysis::ActualRatioRow() {
+    return Row(kActualRatioId, [this] { return actualRatio; });
+}
+OutputRow PowerAnalysis::CriticalValueRow(ParameterId id) {
+    return Row(id, [this] { return criticalValue; });
+}
+OutputRow PowerAnalysis::LowerCriticalRow(ParameterId id, bool integral) {
+    return Row(
+        id, [this] { return std::min(criticalValue, criticalValue2); }, integral);
+}
+OutputRow PowerAnalysis::UpperCriticalRow(ParameterId id, bool integral) {
+    return Row(
+        id, [this] { return std::max(criticalValue, criticalValue2); }, integral);
+}
+OutputRow PowerAnalysis::NoncentralityRow(ParameterId id) {
+    return Row(id, [this] { return NoncentralityFromEffect(effectSize); });
+}
+OutputRow PowerAnalysis::EffectSizeRow(ParameterId id, bool second) {
+    return Row(id, [this, second] { return second ? effectSize2 : effectSize; });
+}
+OutputRow PowerAnalysis::DfRow(bool integral) {
+    return Row(
+        kDfId, [this] { return df; }, integral);
+}
+OutputRow PowerAnalysis::NumeratorDfRow(bool integral) {
+    return Row(
+        kNumeratorDfId, [this] { return numeratorDf; }, integral);
+}
+OutputRow PowerAnalysis::DenominatorDfRow(bool integral) {
+    return Row(
+        kDenominatorDfId, [this] { return denominatorDf; }, integral);
+}
+OutputRow PowerAnalysis::TotalSampleSizeRow() {
+    return CountRow(kTotalSampleSizeId, [this] { return sampleSize; });
+}
+OutputRow PowerAnalysis::SampleSize1Row() {
+    return CountRow(kSampleSizeGroup1Id, [this] { return groupSize1; });
+}
+OutputRow PowerAnalysis::SampleSize2Row() {
+    return CountRow(kSampleSizeGroup2Id, [this] { return groupSize2; });
+}
 
-// The outputs of the standard and the generic lists. Each list is written
-// down once and serves both for building the list and for filling it, so
-// the two can never disagree.
-enum class OutputKind {
-    kNoncentrality,
-    kCriticalValue,
-    kDfByMask,
-    kTotalSampleSize,
-    kActualPower,
-    kEffectSize,
-    kPower,
-    kAlpha,
-    kBeta,
-};
+OutputTable PowerAnalysis::DfOutputs() {
+    const int mask = GetDfOutputMask();
+    OutputTable rows;
+    if (mask & kDfBit) rows.push_back(DfRow());
+    if (mask & kNumeratorDfBit) rows.push_back(NumeratorDfRow());
+    if (mask & kDenominatorDfBit) rows.push_back(DenominatorDfRow());
+    return rows;
+}
+
+OutputTable PowerAnalysis::TypeOutputs(AnalysisType type) {
+    switch (type) {
+        case kAPriori:
+            return {TotalSampleSizeRow(), ActualPowerRow()};
+        case kSensitivity:
+            return {EffectSizeRow(GetEffectSizeId())};
+        case kPostHoc:
+            return {PowerRow()};
+        case kCriterion:
+            return {AlphaRow()};
+        case kCompromise:
+            return {AlphaRow(), BetaRow(), PowerRow()};
+    }
+    return {};
+}
+
+OutputTable PowerAnalysis::StandardOutputs(AnalysisType type) {
+    OutputTable table = {NoncentralityRow(GetNoncentralityId()),
+                         CriticalValueRow(GetCriticalValueId())};
+    AppendRows(table, DfOutputs());
+    AppendRows(table, TypeOutputs(type));
+    return table;
+}
+
+OutputTable PowerAnalysis::GenericOutputs(AnalysisType type) {
+    OutputTable table = {CriticalValueRow(GetCriticalValueId())};
+    switch (type) {
+        case kSensitivity:
+            table.push_back(NoncentralityRow(GetNoncentralityId()));
+            break;
+        case kPostHoc:
+            AppendRows(table, {BetaRow(), PowerRow()});
+            break;
+        case kCriterion:
+            table.push_back(AlphaRow());
+            break;
+        case kCompromise:
+            AppendRows(table, {AlphaRow(), BetaRow(), PowerRow()});
+            break;
+        case kAPriori:
+            break;
+    }
+    return table;
+}
+
+OutputTable PowerAnalysis::Outputs(AnalysisType type) {
+    return StandardOutputs(type);
+}
 
 namespace {
 
-using OutputKinds = std::vector<OutputKind>;
-
-// What an analysis type adds after a test's leading rows: what it solves
-// for.
-OutputKinds TypeOutputs(AnalysisType type) {
-    using enum OutputKind;
-    OutputKinds kinds;
-    switch (type) {
-        case kAPriori:
-            kinds.insert(kinds.end(), {kTotalSampleSize, kActualPower});
-            break;
-        case kSensitivity:
-            kinds.push_back(kEffectSize);
-            break;
-        case kPostHoc:
-            kinds.push_back(kPower);
-            break;
-        case kCriterion:
-            kinds.push_back(kAlpha);
-            break;
-        case kCompromise:
-            kinds.insert(kinds.end(), {kAlpha, kBeta, kPower});
-            break;
+void ShowRows(const OutputTable& table, PropertyList* outputs) {
+    outputs->Clear();
+    for (const OutputRow& row : table) {
+        if (!row.label.empty()) AppendOutput(outputs, row.label, row.integral);
     }
-    return kinds;
 }
 
-// Every standard list starts with the noncentrality, the critical value and
-// the df the test shows.
-OutputKinds StandardOutputs(AnalysisType type) {
-    using enum OutputKind;
-    OutputKinds kinds = {kNoncentrality, kCriticalValue, kDfByMask};
-    const OutputKinds tail = TypeOutputs(type);
-    kinds.insert(kinds.end(), tail.begin(), tail.end());
-    return kinds;
-}
-
-// The generic tests take the noncentrality as their effect: a Sensitivity
-// analysis shows it as its result, and there is no A priori.
-OutputKinds GenericOutputs(AnalysisType type) {
-    using enum OutputKind;
-    OutputKinds kinds = {kCriticalValue};
-    switch (type) {
-        case kSensitivity:
-            kinds.push_back(kNoncentrality);
-            break;
-        case kPostHoc:
-            kinds.insert(kinds.end(), {kBeta, kPower});
-            break;
-        case kCriterion:
-            kinds.push_back(kAlpha);
-            break;
-        case kCompromise:
-            kinds.insert(kinds.end(), {kAlpha, kBeta, kPower});
-            break;
-        case kAPriori:
-            break;
+void WriteRows(const OutputTable& table, PropertyList* outputs) {
+    for (const OutputRow& row : table) {
+        if (!row.label.empty()) WriteOutput(outputs, row.label, row.value());
     }
-    return kinds;
 }
 
 }  // namespace
 
-void PowerAnalysis::AddOutputOfKind(PropertyList* outputs, OutputKind kind) {
-    const int mask = GetDfOutputMask();
-    switch (kind) {
-        case OutputKind::kNoncentrality:
-            return AddOutput(outputs, GetNoncentralityId());
-        case OutputKind::kCriticalValue:
-            return AddOutput(outputs, GetCriticalValueId());
-        case OutputKind::kDfByMask:
-            if (mask & kDfBit) AddDfOutput(outputs, true);
-            if (mask & kNumeratorDfBit) AddNumeratorDfOutput(outputs, true);
-            if (mask & kDenominatorDfBit) AddDenominatorDfOutput(outputs, true);
-            return;
-        case OutputKind::kTotalSampleSize:
-            return AddCountOutput(outputs, kTotalSampleSizeId);
-        case OutputKind::kActualPower:
-            return AddActualPowerOutput(outputs);
-        case OutputKind::kEffectSize:
-            return AddOutput(outputs, GetEffectSizeId());
-        case OutputKind::kPower:
-            return AddPowerOutput(outputs);
-        case OutputKind::kAlpha:
-            return AddAlphaOutput(outputs);
-        case OutputKind::kBeta:
-            return AddBetaOutput(outputs);
-    }
-}
-
-void PowerAnalysis::SetOutputOfKind(PropertyList* outputs, OutputKind kind) {
-    const int mask = GetDfOutputMask();
-    switch (kind) {
-        case OutputKind::kNoncentrality:
-            return SetNoncentralityOutput(outputs, GetNoncentralityId());
-        case OutputKind::kCriticalValue:
-            return SetCriticalValueOutput(outputs, GetCriticalValueId());
-        case OutputKind::kDfByMask:
-            if (mask & kDfBit) SetDfOutput(outputs);
-            if (mask & kNumeratorDfBit) SetNumeratorDfOutput(outputs);
-            if (mask & kDenominatorDfBit) SetDenominatorDfOutput(outputs);
-            return;
-        case OutputKind::kTotalSampleSize:
-            return SetSampleSizeOutput(outputs, kTotalSampleSizeId);
-        case OutputKind::kActualPower:
-            return SetActualPowerOutput(outputs);
-        case OutputKind::kEffectSize:
-            return SetEffectSizeOutput(outputs, GetEffectSizeId(), false);
-        case OutputKind::kPower:
-            return SetPowerOutput(outputs);
-        case OutputKind::kAlpha:
-            return SetAlphaOutput(outputs);
-        case OutputKind::kBeta:
-            return SetBetaOutput(outputs);
-    }
-}
-
 void PowerAnalysis::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    outputs->Clear();
-    for (OutputKind kind : StandardOutputs(type)) AddOutputOfKind(outputs, kind);
+    ShowRows(Outputs(type), outputs);
 }
 
 void PowerAnalysis::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    for (OutputKind kind : StandardOutputs(type)) SetOutputOfKind(outputs, kind);
-}
-
-void PowerAnalysis::AddTypeOutputs(AnalysisType type, PropertyList* outputs) {
-    for (OutputKind kind : TypeOutputs(type)) AddOutputOfKind(outputs, kind);
-}
-
-void PowerAnalysis::SetTypeOutputs(AnalysisType type, PropertyList* outputs) {
-    for (OutputKind kind : TypeOutputs(type)) SetOutputOfKind(outputs, kind);
-}
-
-void PowerAnalysis::BuildGenericOutputList(AnalysisType type, PropertyList* outputs) {
-    outputs->Clear();
-    for (OutputKind kind : GenericOutputs(type)) AddOutputOfKind(outputs, kind);
-}
-
-void PowerAnalysis::GetGenericOutputs(AnalysisType type, PropertyList* outputs) {
-    for (OutputKind kind : GenericOutputs(type)) SetOutputOfKind(outputs, kind);
-}
-
-// ------------------------------------------------------- output writers
-
-void PowerAnalysis::SetActualAlphaOutput(PropertyList* o) {
-    WriteOutput(o, kActualAlphaId, actualAlpha);
-}
-void PowerAnalysis::SetActualRatioOutput(PropertyList* o) {
-    WriteOutput(o, kActualRatioId, actualRatio);
-}
-void PowerAnalysis::SetActualPowerOutput(PropertyList* o) {
-    WriteOutput(o, kActualPowerId, actualPower);
-}
-void PowerAnalysis::SetAlphaOutput(PropertyList* o) {
-    WriteOutput(o, kAlphaId, alpha);
-}
-void PowerAnalysis::SetBetaOutput(PropertyList* o) {
-    WriteOutput(o, kBetaId, GetBeta());
-}
-void PowerAnalysis::SetLowerCriticalOutput(PropertyList* o, ParameterId id) {
-    WriteOutput(o, id, std::min(criticalValue, criticalValue2));
-}
-void PowerAnalysis::SetUpperCriticalOutput(PropertyList* o, ParameterId id) {
-    WriteOutput(o, id, std::max(criticalValue, criticalValue2));
-}
-void PowerAnalysis::SetCriticalValueOutput(PropertyList* o, ParameterId id) {
-    WriteOutput(o, id, criticalValue);
-}
-void PowerAnalysis::SetNumeratorDfOutput(PropertyList* o) {
-    WriteOutput(o, kNumeratorDfId, numeratorDf);
-}
-void PowerAnalysis::SetDenominatorDfOutput(PropertyList* o) {
-    WriteOutput(o, kDenominatorDfId, denominatorDf);
-}
-void PowerAnalysis::SetDfOutput(PropertyList* o) {
-    WriteOutput(o, kDfId, df);
-}
-void PowerAnalysis::SetOutput(PropertyList* o, ParameterId id, double value) {
-    WriteOutput(o, id, value);
-}
-void PowerAnalysis::SetEffectSizeOutput(PropertyList* o, ParameterId id, bool second) {
-    WriteOutput(o, id, second ? effectSize2 : effectSize);
-}
-void PowerAnalysis::SetNoncentralityOutput(PropertyList* o, ParameterId id) {
-    if (IsParameter(id)) WriteOutput(o, id, NoncentralityFromEffect(effectSize));
-}
-void PowerAnalysis::SetOutputByLabel(PropertyList* o, std::string label, double value) {
-    WriteOutput(o, label, value);
-}
-void PowerAnalysis::SetPowerOutput(PropertyList* o) {
-    WriteOutput(o, kPowerId, power);
-}
-void PowerAnalysis::SetProportionP12Output(PropertyList* o, double value) {
-    WriteOutput(o, kProportionP12Id, value);
-}
-void PowerAnalysis::SetProportionP2Output(PropertyList* o, double value) {
-    WriteOutput(o, kProportionP2Id, value);
-}
-void PowerAnalysis::SetProportionP21Output(PropertyList* o, double value) {
-    WriteOutput(o, kProportionP21Id, value);
-}
-void PowerAnalysis::SetSampleSize1Output(PropertyList* o) {
-    WriteOutput(o, kSampleSizeGroup1Id, groupSize1);
-}
-void PowerAnalysis::SetSampleSize2Output(PropertyList* o) {
-    WriteOutput(o, kSampleSizeGroup2Id, groupSize2);
-}
-void PowerAnalysis::SetSampleSizeOutput(PropertyList* o, ParameterId id) {
-    WriteOutput(o, id, sampleSize);
-}
-void PowerAnalysis::SetMomentP1Output(PropertyList* o, double value) {
-    WriteOutput(o, kMomentP1Id, value);
-}
-void PowerAnalysis::SetMomentP2Output(PropertyList* o, double value) {
-    WriteOutput(o, kMomentP2Id, value);
-}
-void PowerAnalysis::SetMomentP3Output(PropertyList* o, double value) {
-    WriteOutput(o, kMomentP3Id, value);
+    WriteRows(Outputs(type), outputs);
 }

@@ -165,8 +165,27 @@ TEST(OutputValues, SevenDigitsAfterEachAnalysisType) {
     EXPECT_EQ(static_cast<PropertyDouble*>(outputs.Find(kAlpha))->GetValue(), 1.234e-5);
 }
 
-TEST(OutputValues, SettersWriteTheirMembersOrValues) {
-    LabelledTest test;
+// A test that declares one row of each kind the row helpers make, one of an
+// id that names no parameter, and one of its own label.
+class RowsTest : public LabelledTest {
+  public:
+    OutputTable Outputs(AnalysisType) override {
+        return {LowerCriticalRow(63),  // "Lower critical F"
+                UpperCriticalRow(64),  // "Upper critical F"
+                ActualAlphaRow(),
+                ActualRatioRow(),
+                SampleSize1Row(),
+                SampleSize2Row(),
+                TotalSampleSizeRow(),
+                Row(46, [] { return 0.35; }),  // "Proportion p2"
+                Row(-1, [] { return 1.0; }),   // no parameter: no row
+                EffectSizeRow(18, true),       // "Effect size f$^2$"
+                LabelRow("Std dev residual $\\sigma$", [] { return 42.5; })};
+    }
+};
+
+TEST(OutputValues, RowsShowPlaceholdersThenTheirMembersOrValues) {
+    RowsTest test;
     test.criticalValue = 2.1;
     test.criticalValue2 = -2.1;
     test.actualAlpha = 0.0412;
@@ -176,60 +195,27 @@ TEST(OutputValues, SettersWriteTheirMembersOrValues) {
     test.sampleSize = 30;
     test.effectSize2 = 0.75;
     PropertyList outputs;
-    test.AddOutput(&outputs, 63);  // "Lower critical F"
-    test.AddOutput(&outputs, 64);  // "Upper critical F"
-    test.AddActualAlphaOutput(&outputs);
-    test.AddActualRatioOutput(&outputs);
-    test.AddSampleSize1Output(&outputs);
-    test.AddSampleSize2Output(&outputs);
-    test.AddCountOutput(&outputs, 2);
-    test.AddProportionP2Output(&outputs);
-    test.AddProportionP12Output(&outputs);
-    test.AddProportionP21Output(&outputs);
-    test.AddMomentP1Output(&outputs);
-    test.AddMomentP2Output(&outputs);
-    test.AddMomentP3Output(&outputs);
-    test.AddOutput(&outputs, 18);  // "Effect size f$^2$"
-    test.AddOutputByLabel(&outputs, "Std dev residual $\\sigma$");
-
-    test.SetLowerCriticalOutput(&outputs, 63);
-    test.SetUpperCriticalOutput(&outputs, 64);
-    test.SetActualAlphaOutput(&outputs);
-    test.SetActualRatioOutput(&outputs);
-    test.SetSampleSize1Output(&outputs);
-    test.SetSampleSize2Output(&outputs);
-    test.SetSampleSizeOutput(&outputs, 2);
-    test.SetProportionP2Output(&outputs, 0.35);
-    test.SetProportionP12Output(&outputs, 0.15);
-    test.SetProportionP21Output(&outputs, 0.25);
-    test.SetMomentP1Output(&outputs, 0.2);
-    test.SetMomentP2Output(&outputs, 0.35);
-    test.SetMomentP3Output(&outputs, 0.125);
-    test.SetEffectSizeOutput(&outputs, 18, true);
-    test.SetOutputByLabel(&outputs, "Std dev residual $\\sigma$", 42.5);
-    test.SetOutput(&outputs, 24, 1.0);  // not in the list: skipped
-
-    const std::vector<std::string> names = {"Lower critical F",
-                                            "Upper critical F",
-                                            "Actual $\\alpha$",
-                                            "Actual $\\beta$/$\\alpha$ ratio",
-                                            "Sample size group 1",
-                                            "Sample size group 2",
-                                            "Total sample size",
-                                            "Proportion p2",
-                                            "Proportion p12",
-                                            "Proportion p21",
-                                            "Moment p1",
-                                            "Moment p2",
-                                            "Moment p3",
-                                            "Effect size f$^2$",
-                                            "Std dev residual $\\sigma$"};
+    test.BuildOutputList(kPostHoc, &outputs);
+    const std::vector<std::string> names = {
+        "Lower critical F",    "Upper critical F",
+        "Actual $\\alpha$",    "Actual $\\beta$/$\\alpha$ ratio",
+        "Sample size group 1", "Sample size group 2",
+        "Total sample size",   "Proportion p2",
+        "Effect size f$^2$",   "Std dev residual $\\sigma$"};
     EXPECT_EQ(Names(outputs), names);
+    EXPECT_EQ(Texts(outputs), std::vector<std::string>(names.size(), "?"));
+
+    test.GetOutputs(kPostHoc, &outputs);
     const std::vector<std::string> texts = {"-2.1000000", "2.1000000", "0.0412000", "3.2500000",
                                             "10",         "20",        "30",        "0.3500000",
-                                            "0.1500000",  "0.2500000", "0.2000000", "0.3500000",
-                                            "0.1250000",  "0.7500000", "42.5000000"};
+                                            "0.7500000",  "42.5000000"};
     EXPECT_EQ(Texts(outputs), texts);
+
+    // A row missing from the list is skipped.
+    PropertyList some;
+    some.push_back(new PropertyDouble("Total sample size", "?", true));
+    test.GetOutputs(kPostHoc, &some);
+    EXPECT_EQ(Texts(some), std::vector<std::string>{"30"});
 }
 
 TEST(OutputValues, GenericTestsListAndWriteTheirOwnRows) {
@@ -246,13 +232,15 @@ TEST(OutputValues, GenericTestsListAndWriteTheirOwnRows) {
          {kCriticalT, kAlpha, kBeta, kPower},
          {"1.6448536", "0.0500000", "0.0472847", "0.9527153"}},
     };
-    LabelledTest test;
+    struct GenericTest : LabelledTest {
+        OutputTable Outputs(AnalysisType type) override { return GenericOutputs(type); }
+    } test;
     test.power = test.ComputePower(0.5, 0.05, 44);
     PropertyList outputs;
     for (const auto& c : cases) {
-        test.BuildGenericOutputList(c.type, &outputs);
+        test.BuildOutputList(c.type, &outputs);
         EXPECT_EQ(Names(outputs), c.rows) << c.type;
-        test.GetGenericOutputs(c.type, &outputs);
+        test.GetOutputs(c.type, &outputs);
         EXPECT_EQ(Texts(outputs), c.texts) << c.type;
     }
 }

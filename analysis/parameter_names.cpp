@@ -326,20 +326,6 @@ int SelectionValue(PropertyList* store, Property* input, const char* label) {
 
 }  // namespace
 
-// -------------------------------------------------------------- value readers
-
-double PowerAnalysis::ReadDoubleValue(PropertyList* store, Property* input, std::string label) {
-    return DoubleValue(store, input, label.c_str());
-}
-
-long PowerAnalysis::ReadIntegerValue(PropertyList* store, Property* input, std::string label) {
-    return IntegerValue(store, input, label.c_str());
-}
-
-int PowerAnalysis::ReadSelectionValue(PropertyList* store, Property* input, std::string label) {
-    return SelectionValue(store, input, label.c_str());
-}
-
 // -------------------------------------------------------------- label readers
 
 double PowerAnalysis::ReadDoubleByLabel(PropertyList* inputs, std::string label, int* row) {
@@ -372,14 +358,8 @@ double PowerAnalysis::ReadAllocationRatio(PropertyList* inputs, int* row) {
 double PowerAnalysis::ReadDiscordantProportion(PropertyList* inputs, int* row) {
     return ReadDouble(inputs, kDiscordantProportionId, row);
 }
-double PowerAnalysis::ReadProportionP1H0(PropertyList* inputs, int* row) {
-    return ReadDouble(inputs, kProportionP1H0Id, row);
-}
 double PowerAnalysis::ReadProportionP2(PropertyList* inputs, int* row) {
     return ReadDouble(inputs, kProportionP2Id, row);
-}
-double PowerAnalysis::ReadConstantProportion(PropertyList* inputs, int* row) {
-    return ReadDouble(inputs, kConstantProportionId, row);
 }
 double PowerAnalysis::ReadARE(PropertyList* inputs, int* row) {
     return ReadDouble(inputs, kAREId, row);

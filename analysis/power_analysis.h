@@ -1,8 +1,10 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "analysis/property.h"
 #include "distributions/distribution.h"
@@ -12,7 +14,23 @@ struct PlotData;
 struct PlotPoint;
 struct ProtocolRecord;
 struct TestOptions;
-enum class OutputKind;
+
+// One row of a test's output list: the label of the parameter it shows,
+// whether it shows a count (a whole number), and the value a calculation
+// leaves for it. A row without a label (a base's id -1) shows nothing.
+struct OutputRow {
+    std::string label;
+    bool integral = false;
+    std::function<double()> value;
+};
+
+// A test's outputs for one analysis type, in the order the list shows them.
+// A test declares them once: BuildOutputList shows each row with "?", and
+// GetOutputs writes each value with seven digits.
+using OutputTable = std::vector<OutputRow>;
+
+// Appends `rows` to `table`.
+void AppendRows(OutputTable& table, const OutputTable& rows);
 
 // What a calculation solves for. The numbers are stored in the selection
 // lists and in every test, so they never change.
@@ -99,7 +117,6 @@ class PowerAnalysis : public Root {
     virtual double EffectFromNoncentrality(double x) { return x; }
     virtual double NoncentralityFromEffect(double effect) { return effect; }
     virtual double SampleSizeFromNoncentrality(double x) { return x; }
-    virtual double ConvertEffect(double x) { return x; }
     virtual double EffectForSolving(double x) { return x; }
     virtual double EffectForPlotting(double x) { return x; }
 
@@ -141,6 +158,8 @@ class PowerAnalysis : public Root {
     virtual void GetGenericAnalysisTypes(PropertyList* list);
     virtual void BuildInputList(AnalysisType, PropertyList*) {}
     virtual CalculateStatus Calculate(AnalysisType, PropertyList*) { return kCalculateDone; }
+    // The output table of `type`; the base's is StandardOutputs.
+    virtual OutputTable Outputs(AnalysisType type);
     virtual void BuildOutputList(AnalysisType type, PropertyList* outputs);
     virtual void GetOutputs(AnalysisType type, PropertyList* outputs);
     virtual void MakeProtocolRecord(ProtocolRecord* record, PropertyList* inputs,
@@ -250,65 +269,41 @@ class PowerAnalysis : public Root {
     bool CheckSampleSizeMultipleOfGroups(int n, int k);
     bool CheckTotalSampleSize(int n, int lo, int hi);
 
-    // ---- output entries: each appends an output showing "?"
-    void AddAlphaOutput(PropertyList* outputs);
-    void AddPowerOutput(PropertyList* outputs);
-    void AddBetaOutput(PropertyList* outputs);
-    void AddActualPowerOutput(PropertyList* outputs);
-    void AddActualAlphaOutput(PropertyList* outputs);
-    void AddActualRatioOutput(PropertyList* outputs);
-    void AddProportionP2Output(PropertyList* outputs);
-    void AddProportionP12Output(PropertyList* outputs);
-    void AddProportionP21Output(PropertyList* outputs);
-    void AddMomentP1Output(PropertyList* outputs);
-    void AddMomentP2Output(PropertyList* outputs);
-    void AddMomentP3Output(PropertyList* outputs);
-    void AddOutput(PropertyList* outputs, ParameterId id);
-    void AddOutputByLabel(PropertyList* outputs, std::string label);
-    void AddNumeratorDfOutput(PropertyList* outputs, bool integral);
-    void AddDenominatorDfOutput(PropertyList* outputs, bool integral);
-    void AddDfOutput(PropertyList* outputs, bool integral);
-    void AddSampleSize1Output(PropertyList* outputs);
-    void AddSampleSize2Output(PropertyList* outputs);
-    void AddCountOutput(PropertyList* outputs, ParameterId id);
-
-    // ---- output writers: seven digits into the output found by its label;
-    // an output missing from the list is skipped. A writer with a `value`
-    // writes a number the test keeps itself.
-    void BuildGenericOutputList(AnalysisType type, PropertyList* outputs);
-    void GetGenericOutputs(AnalysisType type, PropertyList* outputs);
-    // The outputs of what the analysis type solves for (total and actual
-    // power, the effect, power, alpha, beta), after a test's own rows.
-    void AddTypeOutputs(AnalysisType type, PropertyList* outputs);
-    void SetTypeOutputs(AnalysisType type, PropertyList* outputs);
-    // One entry of the standard or generic output lists (outputs.cpp).
-    void AddOutputOfKind(PropertyList* outputs, OutputKind kind);
-    void SetOutputOfKind(PropertyList* outputs, OutputKind kind);
-    void SetActualAlphaOutput(PropertyList* outputs);
-    void SetActualRatioOutput(PropertyList* outputs);
-    void SetActualPowerOutput(PropertyList* outputs);
-    void SetAlphaOutput(PropertyList* outputs);
-    void SetBetaOutput(PropertyList* outputs);
-    void SetLowerCriticalOutput(PropertyList* outputs, ParameterId id);
-    void SetUpperCriticalOutput(PropertyList* outputs, ParameterId id);
-    void SetCriticalValueOutput(PropertyList* outputs, ParameterId id);
-    void SetNumeratorDfOutput(PropertyList* outputs);
-    void SetDenominatorDfOutput(PropertyList* outputs);
-    void SetDfOutput(PropertyList* outputs);
-    void SetOutput(PropertyList* outputs, ParameterId id, double value);
-    void SetOutputByLabel(PropertyList* outputs, std::string label, double value);
-    void SetEffectSizeOutput(PropertyList* outputs, ParameterId id, bool second);
-    void SetNoncentralityOutput(PropertyList* outputs, ParameterId id);
-    void SetPowerOutput(PropertyList* outputs);
-    void SetProportionP12Output(PropertyList* outputs, double value);
-    void SetProportionP2Output(PropertyList* outputs, double value);
-    void SetProportionP21Output(PropertyList* outputs, double value);
-    void SetSampleSize1Output(PropertyList* outputs);
-    void SetSampleSize2Output(PropertyList* outputs);
-    void SetSampleSizeOutput(PropertyList* outputs, ParameterId id);
-    void SetMomentP1Output(PropertyList* outputs, double value);
-    void SetMomentP2Output(PropertyList* outputs, double value);
-    void SetMomentP3Output(PropertyList* outputs, double value);
+    // ---- output rows (outputs.cpp), for a test's Outputs
+    // The noncentrality, the critical value and the df the test shows, then
+    // what the type solves for.
+    OutputTable StandardOutputs(AnalysisType type);
+    // The generic tests take the noncentrality as their effect.
+    OutputTable GenericOutputs(AnalysisType type);
+    // What the type solves for (total and actual power, the effect, power,
+    // alpha, beta), after a test's own rows.
+    OutputTable TypeOutputs(AnalysisType type);
+    // The df rows of GetDfOutputMask, in the order Df, numerator, denominator.
+    OutputTable DfOutputs();
+    // A row of the parameter `id` (none for an id outside the table).
+    OutputRow Row(ParameterId id, std::function<double()> value, bool integral = false);
+    OutputRow CountRow(ParameterId id, std::function<double()> value) {
+        return Row(id, std::move(value), true);
+    }
+    OutputRow LabelRow(std::string label, std::function<double()> value);
+    OutputRow AlphaRow();
+    OutputRow PowerRow();
+    OutputRow BetaRow();  // from GetBeta, not 1 - power
+    OutputRow ActualPowerRow();
+    OutputRow ActualAlphaRow();
+    OutputRow ActualRatioRow();
+    OutputRow CriticalValueRow(ParameterId id);
+    // The smaller and the larger of the two critical values.
+    OutputRow LowerCriticalRow(ParameterId id, bool integral = false);
+    OutputRow UpperCriticalRow(ParameterId id, bool integral = false);
+    OutputRow NoncentralityRow(ParameterId id);  // NoncentralityFromEffect(effectSize)
+    OutputRow EffectSizeRow(ParameterId id, bool second = false);
+    OutputRow DfRow(bool integral = true);
+    OutputRow NumeratorDfRow(bool integral = true);
+    OutputRow DenominatorDfRow(bool integral = true);
+    OutputRow TotalSampleSizeRow();
+    OutputRow SampleSize1Row();
+    OutputRow SampleSize2Row();
 
     // ---- input readers (defined with the parameter-name table): each finds
     // the input by its label, writes its row, evaluates a formula text and
@@ -318,9 +313,7 @@ class PowerAnalysis : public Root {
     double ReadRatio(PropertyList* inputs, int* row);
     double ReadAllocationRatio(PropertyList* inputs, int* row);
     double ReadDiscordantProportion(PropertyList* inputs, int* row);
-    double ReadProportionP1H0(PropertyList* inputs, int* row);
     double ReadProportionP2(PropertyList* inputs, int* row);
-    double ReadConstantProportion(PropertyList* inputs, int* row);
     double ReadARE(PropertyList* inputs, int* row);
     double ReadRelativeSD(PropertyList* inputs, int* row);
     double ReadMomentP2(PropertyList* inputs, int* row);
@@ -341,9 +334,6 @@ class PowerAnalysis : public Root {
     int ReadEffectDirection(PropertyList* inputs, int* row);
     int ReadParentDistribution(PropertyList* inputs, int* row);
     int ReadXDistribution(PropertyList* inputs, int* row);
-    double ReadDoubleValue(PropertyList* store, Property* input, std::string label);
-    long ReadIntegerValue(PropertyList* store, Property* input, std::string label);
-    int ReadSelectionValue(PropertyList* store, Property* input, std::string label);
 
     // ---- input factories (defined with the standard inputs): each appends
     // one input showing the remembered text of its label, or the member (a
@@ -356,9 +346,6 @@ class PowerAnalysis : public Root {
     void AddNoncentralityInput(PropertyList* inputs, ParameterId id);
     void AddDoubleInputByLabel(PropertyList* inputs, std::string label, double value);
     void AddDoubleInput(PropertyList* inputs, ParameterId id, double value);
-    void AddProportionP1Input(PropertyList* inputs, ParameterId id, double value);
-    void AddConstantProportionInput(PropertyList* inputs, double value);
-    void AddProportionP1H0Input(PropertyList* inputs, double value);
     void AddProportionP2Input(PropertyList* inputs, double value);
     void AddMomentP2Input(PropertyList* inputs, double value);
     void AddMomentP3Input(PropertyList* inputs, double value);

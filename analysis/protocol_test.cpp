@@ -29,8 +29,8 @@ TEST(Protocol, OneLinePerInputAndOutput) {
     inputs.push_back(new PropertyDouble("$\\alpha$ err prob", "=1/20", false));
     inputs.push_back(new PropertyLong("Total sample size", 44L));
     PropertyList outputs;
-    test.AddPowerOutput(&outputs);
-    test.AddCountOutput(&outputs, 2);
+    outputs.push_back(new PropertyDouble("Power (1-$\\beta$ err prob)", "?", false));
+    outputs.push_back(new PropertyDouble("Total sample size", "?", true));
     static_cast<PropertyDouble*>(outputs[0])->SetValueWithDigits(0.9527152724, 7);
     PropertyList types;
     test.GetAnalysisTypes(&types);

@@ -119,18 +119,6 @@ void PowerAnalysis::AddDoubleInput(PropertyList* inputs, ParameterId id, double 
     AddReal(*this, inputs, ParameterNames[id], value);
 }
 
-void PowerAnalysis::AddProportionP1Input(PropertyList* inputs, ParameterId id, double value) {
-    AddReal(*this, inputs, ParameterNames[id], value);
-}
-
-void PowerAnalysis::AddConstantProportionInput(PropertyList* inputs, double value) {
-    AddReal(*this, inputs, ParameterNames[40], value);
-}
-
-void PowerAnalysis::AddProportionP1H0Input(PropertyList* inputs, double value) {
-    AddReal(*this, inputs, ParameterNames[77], value);
-}
-
 void PowerAnalysis::AddProportionP2Input(PropertyList* inputs, double value) {
     AddReal(*this, inputs, ParameterNames[46], value);
 }

@@ -39,7 +39,6 @@ struct ExplorerModel {
     ExplorerModel(int cells, int predictors, int responses);
 
     int Cells() const { return design.CellCount(); }
-    int Predictors() const { return design.PredictorCount(); }
     int Responses() const { return means.Cols() - 1; }
 
     // Brings `grid` in step with the grid it follows: the means' rows with

@@ -87,9 +87,6 @@ class CGLMMExplorer : public QDialog {
     // were never saved the user is asked to save them (Yes), drop them (No)
     // or keep them (Cancel); true when they may go.
     bool MayDiscardChanges();
-    // The folder the file dialogs open in: the folder of the last model
-    // loaded or saved, else the user's home.
-    const QString& FileFolder() const { return fileFolder_; }
 
     QTabBar* Tabs() const { return tabs_; }
     CFormViewEx* CurrentForm() const { return current_; }
@@ -133,6 +130,8 @@ class CGLMMExplorer : public QDialog {
     PowerGLMM* model_ = nullptr;
     ExplorerModel document_;
     QString modelFile_;
+    // The folder the file dialogs open in: the folder of the last model
+    // loaded or saved, else the user's home.
     QString fileFolder_;
     // The grids as last loaded or saved (or as the dialog opened).
     ModelFileGrids savedGrids_;

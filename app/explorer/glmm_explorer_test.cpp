@@ -30,7 +30,6 @@
 #include "app/explorer/glmm_results.h"
 #include "app/frame/main_frame.h"
 #include "app/frame/quorix_app.h"
-#include "app/frame/test_commands.h"
 #include "app/widgets/html_edit.h"
 #include "app/widgets/spin_buttons.h"
 #include "glm/explorer_model.h"

@@ -34,7 +34,6 @@ class CGLMM_In_ContrastForm : public CGLMMTabForm {
 class CGLMM_In_AMat : public CGLMM_In_ContrastForm {
   public:
     CGLMM_In_AMat() : CGLMM_In_ContrastForm(180) {}
-    CMatrixViewAMat* AView() const { return static_cast<CMatrixViewAMat*>(ContrastView()); }
 
   protected:
     CMatrixViewContrastMat* MakeView() override { return new CMatrixViewAMat; }
@@ -45,7 +44,6 @@ class CGLMM_In_AMat : public CGLMM_In_ContrastForm {
 class CGLMM_In_CMat : public CGLMM_In_ContrastForm {
   public:
     CGLMM_In_CMat() : CGLMM_In_ContrastForm(179) {}
-    CMatrixViewCMat* CView() const { return static_cast<CMatrixViewCMat*>(ContrastView()); }
 
   protected:
     CMatrixViewContrastMat* MakeView() override { return new CMatrixViewCMat; }

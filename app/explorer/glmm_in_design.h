@@ -25,7 +25,6 @@ class CGLMM_In_Design : public CGLMMTabForm {
     CMatrixView* View() const override { return view_; }
     CMatrixViewDesign* DesignView() const { return view_; }
     SpinButtons* CellsSpin() const { return cellsSpin_; }
-    SpinButtons* PredictorsSpin() const { return predictorsSpin_; }
 
   protected:
     void OnControlEvent(int id, platform::ControlEvent event) override;

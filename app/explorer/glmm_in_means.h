@@ -22,7 +22,6 @@ class CGLMM_In_Means : public CGLMMTabForm {
     void CommitEdits() override;
     CMatrixView* View() const override { return view_; }
     CMatrixViewMeans* MeansView() const { return view_; }
-    SpinButtons* ResponsesSpin() const { return spin_; }
 
   protected:
     void OnControlEvent(int id, platform::ControlEvent event) override;

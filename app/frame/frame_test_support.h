@@ -108,19 +108,33 @@ inline const char* FamilyName(size_t family) {
     return names[family];
 }
 
+// The Tests menu's items of the program's tests, kept when the scripted
+// catalogue replaces them so that the scripted tests carry the same items.
+inline std::vector<TestMenuEntry>& ProgramMenu() {
+    static std::vector<TestMenuEntry> menu;
+    return menu;
+}
+
 template <size_t Family>
 void RegisterScripted() {
     TestList* lists[] = {&ExactTestList, &FTestList, &TTestList, &ChiTestList, &ZTestList};
+    auto add = [&](int id, bool generic) {
+        auto* test = new ScriptedTest(id, FamilyName(Family), generic);
+        for (const TestMenuEntry& entry : ProgramMenu()) {
+            if (entry.testId == id) return RegisterTest(*lists[Family], test, entry.item);
+        }
+        lists[Family]->push_back(test);
+    };
     const std::vector<int>& ids = FamilyIds()[Family];
     // The generic test (the family's x00, or 601 for the exact tests) last.
-    for (size_t i = 1; i < ids.size(); ++i)
-        lists[Family]->push_back(new ScriptedTest(ids[i], FamilyName(Family), false));
-    lists[Family]->push_back(new ScriptedTest(ids[0], FamilyName(Family), true));
+    for (size_t i = 1; i < ids.size(); ++i) add(ids[i], false);
+    add(ids[0], true);
 }
 
 // Replaces the frame's catalogue by scripted tests and starts it on the
 // first of them with analysis type `typeIndex`.
 inline void UseScriptedCatalogue(CMainFrame* frame, int typeIndex = 0) {
+    if (!TestMenu().empty()) ProgramMenu() = TestMenu();
     SetRegisterHook(TestFamily::kExact, RegisterScripted<0>);
     SetRegisterHook(TestFamily::kF, RegisterScripted<1>);
     SetRegisterHook(TestFamily::kT, RegisterScripted<2>);

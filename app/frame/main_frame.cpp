@@ -14,6 +14,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
 
 #include "analysis/catalogue.h"
 #include "app/calculator/calculator.h"
@@ -24,7 +25,6 @@
 #include "app/forms/main_comp_form.h"
 #include "app/forms/main_grid_form.h"
 #include "app/forms/test_selection_form.h"
-#include "app/frame/test_commands.h"
 #include "app/frame/test_families.h"
 #include "app/results/dist_graph_view.h"
 #include "app/results/dist_plot_form.h"
@@ -371,17 +371,17 @@ void CMainFrame::CreateMenusAndToolBar() {
     QMenu* tests = menuBar()->addMenu(QStringLiteral("&Tests"));
     connect(tests, &QMenu::aboutToShow, this, [this, tests] {
         if (!tests->isEmpty()) return;
+        // Each family declares the items of its tests in the catalogue.
         QMenu* popup = nullptr;
-        QString popupName;
-        for (const TestCommand& command : TestIdCommandTable()) {
-            if (command.popup[0] == '\0') continue;  // reached by its id alone
-            if (!popup || popupName != QString::fromUtf8(command.popup)) {
-                popupName = QString::fromUtf8(command.popup);
-                popup = tests->addMenu(popupName);
+        std::optional<TestMenuPopup> popupShown;
+        for (const TestMenuEntry& entry : TestMenu()) {
+            if (popupShown != entry.item.popup) {
+                popupShown = entry.item.popup;
+                popup = tests->addMenu(QString::fromUtf8(TestMenuPopupCaption(entry.item.popup)));
                 commands_.RefreshOnShow(popup);
             }
-            popup->addAction(
-                commands_.MakeAction(this, command.commandId, QString::fromUtf8(command.text)));
+            popup->addAction(commands_.MakeAction(this, entry.item.commandId,
+                                                  QString::fromUtf8(entry.item.caption)));
         }
     });
     commands_.RefreshOnShow(tests);

@@ -53,6 +53,8 @@ inline constexpr int kToolBarCommand = 59392;
 inline constexpr int kStatusBarCommand = 59393;
 // Reached by its id alone: no menu item, key or button issues it.
 inline constexpr int kDiagnosticDump = 32781;
+// Opens the general linear model explorer.
+inline constexpr int kExplorerCommand = 140;
 inline constexpr int kAbout = 57664;
 inline constexpr int kExit = 57665;
 }  // namespace command_ids
@@ -199,7 +201,6 @@ class CMainFrame : public QMainWindow,
     void SetParameterValue(std::string label, double value) override;
     void SetEffectSize(double value) override;
     void SetMatrixDialogOpen(bool open) override { matrixDialogOpen_ = open; }
-    bool MatrixDialogOpen() const { return matrixDialogOpen_; }
     CDrawerWnd* EffectSizeDrawer() const { return drawer_; }
     PerTestInputStores& InputStores() { return inputStores_; }
     void SetDrawerAnimation(bool onOpen, bool onClose);

@@ -105,8 +105,6 @@ class CMatInRMMMeans : public CMatInForm {
     void OnInitialUpdate() override;
     CMatrixView* View() const override { return view_; }
     CMatInRMMMeansView* MeansView() const { return view_; }
-    SpinButtons* GroupsSpin() const { return groupsSpin_; }
-    SpinButtons* MeasurementsSpin() const { return measurementsSpin_; }
 
     CMatInRMMSigma* partner = nullptr;
     LabeledMatrix* means = nullptr;

@@ -21,7 +21,6 @@
 #include "app/frame/frame_test_support.h"
 #include "app/frame/main_frame.h"
 #include "app/frame/quorix_app.h"
-#include "app/frame/test_commands.h"
 #include "app/options/options_dialogs.h"
 #include "app/options/options_test_support.h"
 #include "platform/commands.h"
@@ -65,9 +64,9 @@ class OptionsButton : public options_test::MainWindowWithOptions<ClickedOptions>
     // Chooses the test from its menu item.
     template <class Test = PowerAnalysis>
     Test* ChooseFromMenu(int testId) {
-        for (const TestCommand& command : TestIdCommandTable()) {
-            if (command.testId != testId || command.popup[0] == '\0') continue;
-            QAction* item = MenuItem(command.commandId);
+        for (const TestMenuEntry& entry : TestMenu()) {
+            if (entry.testId != testId) continue;
+            QAction* item = MenuItem(entry.item.commandId);
             EXPECT_NE(item, nullptr) << testId;
             if (!item) return nullptr;
             item->trigger();
@@ -120,11 +119,10 @@ TEST_F(OptionsButton, EveryTestWithOptionsOpensItsOwnDialog) {
         {604, 167}, {605, 198}, {606, 199}, {607, 203}, {608, 203}, {611, 244},
     };
     int opened = 0;
-    for (const TestCommand& command : TestIdCommandTable()) {
-        if (command.popup[0] == '\0' || !FindTest(command.testId)) continue;
-        SCOPED_TRACE(command.testId);
-        ChooseFromMenu(command.testId);
-        const auto dialog = dialogOf.find(command.testId);
+    for (const TestMenuEntry& entry : TestMenu()) {
+        SCOPED_TRACE(entry.testId);
+        ChooseFromMenu(entry.testId);
+        const auto dialog = dialogOf.find(entry.testId);
         if (!frame->CurrentTest()->HasOptions()) {
             EXPECT_TRUE(OptionsKey()->isHidden());
             EXPECT_EQ(dialog, dialogOf.end());

@@ -52,7 +52,6 @@ class XYPlotGraph {
 
     // The plot of the last drawing with data, or null.
     const plot::XYPlot* Plot() const { return plot_.get(); }
-    const plot::CurveStyle& MarkerStyle(int curve) const { return *markerStyles_[curve]; }
     // The invisible points that widened the axes at the last drawing.
     const std::vector<PlotPoint>& RangeMarginPoints() const { return rangeMarginPoints_; }
     // The rectangle of the legend at the last drawing (empty without one),

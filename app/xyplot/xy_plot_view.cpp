@@ -16,10 +16,6 @@ void CPlotGraphView::DrawGraph(QPainter* g, const QRectF& rect) {
     graph_.Draw(g, rect, settings_, options_ ? options_() : XYPlotOptions());
 }
 
-void CPlotGraphView::ClearBackground(QPainter* g, const QRectF& rect) {
-    g->fillRect(rect, platform::FromArgb(0xFFFFFFFF));
-}
-
 void CPlotGraphView::FitToParent() {
     if (parentWidget()) setGeometry(parentWidget()->rect());
 }

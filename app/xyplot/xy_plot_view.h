@@ -33,7 +33,6 @@ class CPlotGraphView : public CGraphView {
     void SetSettings(const PlotSettings* settings) { settings_ = settings; }
     const PlotSettings* Settings() const { return settings_; }
     void DrawGraph(QPainter* g, const QRectF& rect) override;
-    void ClearBackground(QPainter* g, const QRectF& rect);
     // Covers the parent's client area.
     void FitToParent();
     const XYPlotGraph& Graph() const { return graph_; }

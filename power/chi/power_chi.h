@@ -23,8 +23,6 @@ class PowerChi : public PowerAnalysis {
     // Labels the distribution graph.
     std::string GetStatisticName() override { return distribution->GetName(); }
 
-    virtual double GetDf() { return df; }
-
   protected:
     // df no larger than kLargestDf; `lowest` only shows in the message.
     bool CheckDfRange(double df, double lowest);

@@ -33,6 +33,4 @@ class PowerChiCont : public PowerChi {
     bool CheckSampleSize(int, double n) override;
     // A priori needs w above zero; the other types admit w = 0.
     bool CheckEffectSize(int type, double w) override;
-
-    virtual double NoncentralityAtSampleSize(double n) { return effectSize * effectSize * n; }
 };

@@ -22,12 +22,7 @@ class PowerChiGeneric : public PowerChi {
     void GetAnalysisTypes(PropertyList* list) override { GetGenericAnalysisTypes(list); }
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
-    void BuildOutputList(AnalysisType type, PropertyList* outputs) override {
-        BuildGenericOutputList(type, outputs);
-    }
-    void GetOutputs(AnalysisType type, PropertyList* outputs) override {
-        GetGenericOutputs(type, outputs);
-    }
+    OutputTable Outputs(AnalysisType type) override { return GenericOutputs(type); }
     bool CheckEffectSize(int, double lambda) override;
 
   private:

@@ -88,19 +88,11 @@ void PowerChiOneVar::BuildInputList(AnalysisType type, PropertyList* inputs) {
     if (GivenInputsOf(type).sampleSize) AddSampleSizeInput(inputs, kTotalSampleSizeId);
 }
 
-void PowerChiOneVar::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    outputs->Clear();
-    AddOutput(outputs, kLowerCriticalChiSquareId);
-    AddOutput(outputs, kUpperCriticalChiSquareId);
-    AddDfOutput(outputs, true);
-    AddTypeOutputs(type, outputs);
-}
-
-void PowerChiOneVar::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    SetLowerCriticalOutput(outputs, kLowerCriticalChiSquareId);
-    SetUpperCriticalOutput(outputs, kUpperCriticalChiSquareId);
-    SetDfOutput(outputs);
-    SetTypeOutputs(type, outputs);
+OutputTable PowerChiOneVar::Outputs(AnalysisType type) {
+    OutputTable table = {LowerCriticalRow(kLowerCriticalChiSquareId),
+                         UpperCriticalRow(kUpperCriticalChiSquareId), DfRow()};
+    AppendRows(table, TypeOutputs(type));
+    return table;
 }
 
 CalculateStatus PowerChiOneVar::Calculate(AnalysisType type, PropertyList* inputs) {

@@ -40,8 +40,7 @@ class PowerChiOneVar : public PowerChi {
 
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
-    void BuildOutputList(AnalysisType type, PropertyList* outputs) override;
-    void GetOutputs(AnalysisType type, PropertyList* outputs) override;
+    OutputTable Outputs(AnalysisType type) override;
     bool CheckSampleSize(int, double n) override;
     bool CheckEffectSize(int type, double r) override;
 

@@ -16,6 +16,10 @@ inline constexpr int kExactStatisticOption = 1139;        // a list of codes
 inline constexpr int kEffectIndexOption = 1070;           // a list of codes
 inline constexpr int kRegressionMethodOption = 1159;
 
+// The two-group exact tests admit totals up to the largest int, one above
+// kLargestTotalSampleSize of the other tests; their messages name this bound.
+inline constexpr int kLargestExactTotalSampleSize = std::numeric_limits<int>::max();
+
 // Base of the exact tests: the tests whose statistic has an exact, mostly
 // discrete distribution. It only groups the family; every member replaces
 // the continuous solvers of PowerAnalysis by searches of its own over counts

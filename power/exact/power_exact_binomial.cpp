@@ -754,63 +754,25 @@ CalculateStatus PowerExactBinomial::Calculate(AnalysisType type, PropertyList* i
     return RunReadCheckSolve(*this, type, inputs, path);
 }
 
-void PowerExactBinomial::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    outputs->Clear();
-    AddCountOutput(outputs, kLowerCriticalNId);
-    AddCountOutput(outputs, kUpperCriticalNId);
+OutputTable PowerExactBinomial::Outputs(AnalysisType type) {
+    OutputTable table = {LowerCriticalRow(kLowerCriticalNId, true),
+                         UpperCriticalRow(kUpperCriticalNId, true)};
     switch (type) {
         case kAPriori:
-            AddCountOutput(outputs, kTotalSampleSizeId);
-            AddActualPowerOutput(outputs);
-            AddActualAlphaOutput(outputs);
+            AppendRows(table, {TotalSampleSizeRow(), ActualPowerRow(), ActualAlphaRow()});
             break;
         case kCompromise:
-            AddAlphaOutput(outputs);
-            AddBetaOutput(outputs);
-            AddPowerOutput(outputs);
-            AddActualRatioOutput(outputs);
+            AppendRows(table, {AlphaRow(), BetaRow(), PowerRow(), ActualRatioRow()});
             break;
         case kCriterion:
-            AddAlphaOutput(outputs);
-            AddActualPowerOutput(outputs);
+            AppendRows(table, {AlphaRow(), ActualPowerRow()});
             break;
         case kPostHoc:
-            AddPowerOutput(outputs);
-            AddActualAlphaOutput(outputs);
+            AppendRows(table, {PowerRow(), ActualAlphaRow()});
             break;
         case kSensitivity:
-            AddActualAlphaOutput(outputs);
-            AddOutput(outputs, EffectInputId());
+            AppendRows(table, {ActualAlphaRow(), EffectSizeRow(EffectInputId())});
             break;
     }
-}
-
-void PowerExactBinomial::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    SetLowerCriticalOutput(outputs, kLowerCriticalNId);
-    SetUpperCriticalOutput(outputs, kUpperCriticalNId);
-    switch (type) {
-        case kAPriori:
-            SetSampleSizeOutput(outputs, kTotalSampleSizeId);
-            SetActualPowerOutput(outputs);
-            SetActualAlphaOutput(outputs);
-            break;
-        case kCompromise:
-            SetAlphaOutput(outputs);
-            SetBetaOutput(outputs);
-            SetPowerOutput(outputs);
-            SetActualRatioOutput(outputs);
-            break;
-        case kCriterion:
-            SetAlphaOutput(outputs);
-            SetActualPowerOutput(outputs);
-            break;
-        case kPostHoc:
-            SetPowerOutput(outputs);
-            SetActualAlphaOutput(outputs);
-            break;
-        case kSensitivity:
-            SetActualAlphaOutput(outputs);
-            SetEffectSizeOutput(outputs, EffectInputId(), false);
-            break;
-    }
+    return table;
 }

@@ -621,33 +621,22 @@ CalculateStatus PowerExactOneCorr::Calculate(AnalysisType type, PropertyList* in
                               [&] { rhoH0 = rho0; });
 }
 
-void PowerExactOneCorr::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    outputs->Clear();
-    if (Approximates(sampleSize)) {
-        AddOutput(outputs, kLowerCriticalZId);
-        AddOutput(outputs, kUpperCriticalZId);
-    } else {
-        AddOutput(outputs, kLowerCriticalRId);
-        AddOutput(outputs, kUpperCriticalRId);
-    }
-    AddTypeOutputs(type, outputs);
+OutputTable PowerExactOneCorr::Outputs(AnalysisType type) {
+    // Large samples take the normal approximation: its critical z in place
+    // of the critical r.
+    const bool approximate = Approximates(sampleSize);
+    OutputTable table = {LowerCriticalRow(approximate ? kLowerCriticalZId : kLowerCriticalRId),
+                         UpperCriticalRow(approximate ? kUpperCriticalZId : kUpperCriticalRId)};
+    AppendRows(table, TypeOutputs(type));
+    return table;
 }
 
 // The list was built with the method of the N held before the calculation;
 // the critical values are labelled with the method of the final N.
 void PowerExactOneCorr::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    const bool approximate = Approximates(sampleSize);
-    Property* lower =
-        outputs->Find(ParameterNames[approximate ? kLowerCriticalRId : kLowerCriticalZId]);
-    Property* upper =
-        outputs->Find(ParameterNames[approximate ? kUpperCriticalRId : kUpperCriticalZId]);
-    if (lower != nullptr)
-        lower->name = ParameterNames[approximate ? kLowerCriticalZId : kLowerCriticalRId];
-    if (upper != nullptr)
-        upper->name = ParameterNames[approximate ? kUpperCriticalZId : kUpperCriticalRId];
-    SetLowerCriticalOutput(outputs, approximate ? kLowerCriticalZId : kLowerCriticalRId);
-    SetUpperCriticalOutput(outputs, approximate ? kUpperCriticalZId : kUpperCriticalRId);
-    SetTypeOutputs(type, outputs);
+    // N decides the method, so the rows follow the last result.
+    BuildOutputList(type, outputs);
+    PowerAnalysis::GetOutputs(type, outputs);
 }
 
 // With Fisher's z the curves are drawn on the z scale: a standard normal
@@ -849,15 +838,9 @@ CalculateStatus PowerExactMRC::Calculate(AnalysisType type, PropertyList* inputs
     });
 }
 
-void PowerExactMRC::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    outputs->Clear();
-    AddOutput(outputs, kLowerCriticalR2Id);
-    AddOutput(outputs, kUpperCriticalR2Id);
-    AddTypeOutputs(type, outputs);
-}
-
-void PowerExactMRC::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    SetLowerCriticalOutput(outputs, kLowerCriticalR2Id);
-    SetUpperCriticalOutput(outputs, kUpperCriticalR2Id);
-    SetTypeOutputs(type, outputs);
+OutputTable PowerExactMRC::Outputs(AnalysisType type) {
+    OutputTable table = {LowerCriticalRow(kLowerCriticalR2Id),
+                         UpperCriticalRow(kUpperCriticalR2Id)};
+    AppendRows(table, TypeOutputs(type));
+    return table;
 }

@@ -48,7 +48,7 @@ class PowerExactOneCorr : public PowerExact {
     void SetStandardValues() override;
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
-    void BuildOutputList(AnalysisType type, PropertyList* outputs) override;
+    OutputTable Outputs(AnalysisType type) override;
     void GetOutputs(AnalysisType type, PropertyList* outputs) override;
     void MakeDistributionPlot(PlotData* plot) override;
     bool IsTargetPowerUnreachable(const double* effect, double alpha, double target) override;
@@ -135,8 +135,7 @@ class PowerExactMRC : public PowerExact {
     void SetStandardValues() override;
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
-    void BuildOutputList(AnalysisType type, PropertyList* outputs) override;
-    void GetOutputs(AnalysisType type, PropertyList* outputs) override;
+    OutputTable Outputs(AnalysisType type) override;
     bool IsTargetPowerUnreachable(const double* effect, double alpha, double target) override;
     bool CheckSampleSize(int, double n) override;
     bool CheckEffectSize(int type, double rho2) override;

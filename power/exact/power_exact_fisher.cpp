@@ -581,7 +581,8 @@ CalculateStatus PowerExactFisherTwoProp::Calculate(AnalysisType type, PropertyLi
          [this](const GivenValues& v) { return CheckSampleSizeMinimum(AsInt(v.sampleSize2), 1); }},
         {Given::kSampleSize1,
          [this](const GivenValues& v) {
-             return CheckTotalSampleSize(GroupSizeSum(v.sampleSize1, v.sampleSize2), 3, 2147483647);
+             return CheckTotalSampleSize(GroupSizeSum(v.sampleSize1, v.sampleSize2), 3,
+                                         kLargestExactTotalSampleSize);
          },
          Given::kSampleSize2},
     };
@@ -647,49 +648,19 @@ CalculateStatus PowerExactFisherTwoProp::Calculate(AnalysisType type, PropertyLi
     return RunReadCheckSolve(*this, type, inputs, path);
 }
 
-void PowerExactFisherTwoProp::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    outputs->Clear();
+OutputTable PowerExactFisherTwoProp::Outputs(AnalysisType type) {
     switch (type) {
         case kAPriori:
-            AddSampleSize1Output(outputs);
-            AddSampleSize2Output(outputs);
-            AddCountOutput(outputs, kTotalSampleSizeId);
-            AddActualPowerOutput(outputs);
-            AddActualAlphaOutput(outputs);
-            break;
+            return {SampleSize1Row(), SampleSize2Row(), TotalSampleSizeRow(), ActualPowerRow(),
+                    ActualAlphaRow()};
         case kSensitivity:
-            AddOutput(outputs, kProportionP1Id);
-            AddActualPowerOutput(outputs);
-            AddActualAlphaOutput(outputs);
-            break;
+            return {EffectSizeRow(kProportionP1Id), ActualPowerRow(), ActualAlphaRow()};
         case kPostHoc:
-            AddPowerOutput(outputs);
-            AddActualAlphaOutput(outputs);
-            break;
+            return {PowerRow(), ActualAlphaRow()};
         case kCriterion:
-            AddAlphaOutput(outputs);
-            AddActualAlphaOutput(outputs);
-            AddActualPowerOutput(outputs);
-            break;
+            return {AlphaRow(), ActualAlphaRow(), ActualPowerRow()};
         case kCompromise:
-            AddAlphaOutput(outputs);
-            AddActualAlphaOutput(outputs);
-            AddBetaOutput(outputs);
-            AddPowerOutput(outputs);
-            AddActualRatioOutput(outputs);
-            break;
+            return {AlphaRow(), ActualAlphaRow(), BetaRow(), PowerRow(), ActualRatioRow()};
     }
-}
-
-void PowerExactFisherTwoProp::GetOutputs(AnalysisType, PropertyList* outputs) {
-    SetSampleSize1Output(outputs);
-    SetSampleSize2Output(outputs);
-    SetSampleSizeOutput(outputs, kTotalSampleSizeId);
-    SetEffectSizeOutput(outputs, kProportionP1Id, false);
-    SetActualPowerOutput(outputs);
-    SetActualAlphaOutput(outputs);
-    SetAlphaOutput(outputs);
-    SetBetaOutput(outputs);
-    SetPowerOutput(outputs);
-    SetActualRatioOutput(outputs);
+    return {};
 }

@@ -61,8 +61,7 @@ class PowerExactFisherTwoProp : public PowerExact {
 
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
-    void BuildOutputList(AnalysisType type, PropertyList* outputs) override;
-    void GetOutputs(AnalysisType type, PropertyList* outputs) override;
+    OutputTable Outputs(AnalysisType type) override;
 
     bool IsTargetPowerUnreachable(const double* p1, double alpha, double target) override;
     bool CheckSampleSize(int, double n) override;

@@ -607,58 +607,42 @@ bool PowerExactMcNemar::CheckEffectInput(AnalysisType type, double oddsRatio, do
 
 // The approximation's lists begin with the critical counts of the
 // conditional test; its Compromise shows no actual alpha and no proportions.
-void PowerExactMcNemar::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    outputs->Clear();
+OutputTable PowerExactMcNemar::Outputs(AnalysisType type) {
     const bool approximate = Approximates(sampleSize);
+    OutputTable table;
     if (approximate) {
-        AddCountOutput(outputs, kLowerCriticalNId);
-        AddCountOutput(outputs, kUpperCriticalNId);
+        AppendRows(table, {LowerCriticalRow(kLowerCriticalNId, true),
+                           UpperCriticalRow(kUpperCriticalNId, true)});
     }
     switch (type) {
         case kAPriori:
-            AddCountOutput(outputs, kTotalSampleSizeId);
-            AddActualPowerOutput(outputs);
-            AddActualAlphaOutput(outputs);
+            AppendRows(table, {TotalSampleSizeRow(), ActualPowerRow(), ActualAlphaRow()});
             break;
         case kCompromise:
-            AddAlphaOutput(outputs);
-            if (!approximate) AddActualAlphaOutput(outputs);
-            AddBetaOutput(outputs);
-            AddPowerOutput(outputs);
-            AddActualRatioOutput(outputs);
-            if (approximate) return;
+            table.push_back(AlphaRow());
+            if (!approximate) table.push_back(ActualAlphaRow());
+            AppendRows(table, {BetaRow(), PowerRow(), ActualRatioRow()});
+            if (approximate) return table;
             break;
         case kCriterion:
-            AddAlphaOutput(outputs);
-            AddActualPowerOutput(outputs);
+            AppendRows(table, {AlphaRow(), ActualPowerRow()});
             break;
         case kPostHoc:
-            AddPowerOutput(outputs);
-            AddActualAlphaOutput(outputs);
+            AppendRows(table, {PowerRow(), ActualAlphaRow()});
             break;
         case kSensitivity:
-            AddOutput(outputs, kOddsRatioId);
-            AddActualAlphaOutput(outputs);
+            AppendRows(table, {EffectSizeRow(kOddsRatioId), ActualAlphaRow()});
             break;
     }
-    AddProportionP12Output(outputs);
-    AddProportionP21Output(outputs);
+    AppendRows(table, {Row(kProportionP12Id, [this] { return proportionP12; }),
+                       Row(kProportionP21Id, [this] { return proportionP21; })});
+    return table;
 }
 
 // The list is built again: whether the approximation was used may depend on
 // the N just found.
 void PowerExactMcNemar::GetOutputs(AnalysisType type, PropertyList* outputs) {
+    // N decides the method, so the rows follow the last result.
     BuildOutputList(type, outputs);
-    SetLowerCriticalOutput(outputs, kLowerCriticalNId);
-    SetUpperCriticalOutput(outputs, kUpperCriticalNId);
-    SetSampleSizeOutput(outputs, kTotalSampleSizeId);
-    SetActualPowerOutput(outputs);
-    SetActualAlphaOutput(outputs);
-    SetAlphaOutput(outputs);
-    SetBetaOutput(outputs);
-    SetPowerOutput(outputs);
-    SetActualRatioOutput(outputs);
-    SetEffectSizeOutput(outputs, kOddsRatioId, false);
-    SetProportionP12Output(outputs, proportionP12);
-    SetProportionP21Output(outputs, proportionP21);
+    PowerAnalysis::GetOutputs(type, outputs);
 }

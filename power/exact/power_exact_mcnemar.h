@@ -40,7 +40,7 @@ class PowerExactMcNemar : public PowerExactBinomial {
     TestId GetTestId() override { return kMcNemarTestId; }
     std::string GetMethodText() override;
     void SetStandardValues() override;
-    void BuildOutputList(AnalysisType type, PropertyList* outputs) override;
+    OutputTable Outputs(AnalysisType type) override;
     void GetOutputs(AnalysisType type, PropertyList* outputs) override;
     bool CheckEffectSize(int, double oddsRatio) override;
     void UpdateProportionH1() override;

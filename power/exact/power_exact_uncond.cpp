@@ -899,7 +899,8 @@ CalculateStatus PowerExactUncondTwoProp::Calculate(AnalysisType type, PropertyLi
          }},
         {Given::kSampleSize1,
          [this](const GivenValues& v) {
-             return CheckTotalSampleSize(GroupSizeSum(v.sampleSize1, v.sampleSize2), 3, 2147483647);
+             return CheckTotalSampleSize(GroupSizeSum(v.sampleSize1, v.sampleSize2), 3,
+                                         kLargestExactTotalSampleSize);
          },
          Given::kSampleSize2},
     };
@@ -998,49 +999,19 @@ bool PowerExactUncondTwoProp::CheckGroupSizes(int, double n1, double n2) {
            CheckSampleSizeMinimum(AsCount(n2), 1);
 }
 
-void PowerExactUncondTwoProp::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    outputs->Clear();
+OutputTable PowerExactUncondTwoProp::Outputs(AnalysisType type) {
     switch (type) {
         case kAPriori:
-            AddSampleSize1Output(outputs);
-            AddSampleSize2Output(outputs);
-            AddCountOutput(outputs, kTotalSampleSizeId);
-            AddActualAlphaOutput(outputs);
-            AddActualPowerOutput(outputs);
-            break;
+            return {SampleSize1Row(), SampleSize2Row(), TotalSampleSizeRow(), ActualAlphaRow(),
+                    ActualPowerRow()};
         case kSensitivity:
-            AddOutput(outputs, GetEffectSizeId());
-            AddActualAlphaOutput(outputs);
-            AddActualPowerOutput(outputs);
-            break;
+            return {EffectSizeRow(GetEffectSizeId()), ActualAlphaRow(), ActualPowerRow()};
         case kPostHoc:
-            AddPowerOutput(outputs);
-            AddActualAlphaOutput(outputs);
-            break;
+            return {PowerRow(), ActualAlphaRow()};
         case kCriterion:
-            AddAlphaOutput(outputs);
-            AddActualPowerOutput(outputs);
-            AddActualAlphaOutput(outputs);
-            break;
+            return {AlphaRow(), ActualPowerRow(), ActualAlphaRow()};
         case kCompromise:
-            AddAlphaOutput(outputs);
-            AddActualAlphaOutput(outputs);
-            AddBetaOutput(outputs);
-            AddPowerOutput(outputs);
-            AddActualRatioOutput(outputs);
-            break;
+            return {AlphaRow(), ActualAlphaRow(), BetaRow(), PowerRow(), ActualRatioRow()};
     }
-}
-
-void PowerExactUncondTwoProp::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    SetSampleSize1Output(outputs);
-    SetSampleSize2Output(outputs);
-    SetSampleSizeOutput(outputs, kTotalSampleSizeId);
-    SetActualAlphaOutput(outputs);
-    SetActualPowerOutput(outputs);
-    SetAlphaOutput(outputs);
-    SetBetaOutput(outputs);
-    SetPowerOutput(outputs);
-    SetActualRatioOutput(outputs);
-    if (type == kSensitivity) SetEffectSizeOutput(outputs, GetEffectSizeId(), false);
+    return {};
 }

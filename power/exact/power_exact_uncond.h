@@ -93,8 +93,7 @@ class PowerExactUncondTwoProp : public PowerExact {
 
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
-    void BuildOutputList(AnalysisType type, PropertyList* outputs) override;
-    void GetOutputs(AnalysisType type, PropertyList* outputs) override;
+    OutputTable Outputs(AnalysisType type) override;
 
     bool IsTargetPowerUnreachable(const double* effect, double alpha, double target) override;
     bool CheckSampleSize(int type, double n) override;

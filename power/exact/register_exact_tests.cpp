@@ -13,23 +13,31 @@ namespace {
 
 // The constructors leave every test at its standard values.
 template <class Test>
-void Append() {
-    ExactTestList.push_back(new Test);
+void Append(const TestMenuItem& item) {
+    RegisterTest(ExactTestList, new Test, item);
 }
 
 }  // namespace
 
 void RegisterExactTests() {
     // Catalogue order by test id: 605, 611, 602, 604, 606, 607, 608, 603,
-    // 601; each further exact test takes its place in it.
-    Append<PowerExactOneCorr>();
-    Append<PowerExactMRC>();
-    Append<PowerExactBinomialOneProp>();
-    Append<PowerExactMcNemar>();
-    Append<PowerExactFisherTwoProp>();
-    Append<PowerExactUncTwoPropNull>();
-    Append<PowerExactUncTwoPropOffset>();
-    Append<PowerExactBinomialSign>();
+    // 601; each further exact test takes its place in it, with its item of
+    // the Tests menu: command, popup, place in the popup and caption.
+    using enum TestMenuPopup;
+    Append<PowerExactOneCorr>({32801, kCorrelation, 10, "Correlation: Bivariate normal model"});
+    Append<PowerExactMRC>({32909, kCorrelation, 130, "Linear multiple regression: Random model"});
+    Append<PowerExactBinomialOneProp>(
+        {32807, kProportions, 10, "One group: Difference From Constant"});
+    Append<PowerExactMcNemar>(
+        {32856, kProportions, 30, "Two dependent groups: Inequality, McNemar test"});
+    Append<PowerExactFisherTwoProp>(
+        {32870, kProportions, 40, "Two independent groups: Inequality, Fisher's exact test"});
+    Append<PowerExactUncTwoPropNull>(
+        {32866, kProportions, 50, "Two independent groups: Inequality, unconditional exact"});
+    Append<PowerExactUncTwoPropOffset>(
+        {32869, kProportions, 60,
+         "Two independent groups: Inequality with offset, unconditional exact"});
+    Append<PowerExactBinomialSign>({32808, kProportions, 20, "One group: Sign Test"});
     // The generic test closes the family.
-    Append<PowerExactBinomial>();
+    Append<PowerExactBinomial>({32855, kGeneric, 10, "Generic binomial test"});
 }

@@ -33,8 +33,6 @@ class PowerF : public PowerAnalysis {
     // Recomputes the df members and the distribution's df from the design
     // and the stored N; a test whose df do not follow N leaves them.
     virtual void UpdateDf() {}
-    virtual double GetNumeratorDf() { return numeratorDf; }
-    virtual double GetDenominatorDf() { return denominatorDf; }
 
     // The count of the design that is neither groups nor predictors: the
     // covariates, the response variables or the measurements.

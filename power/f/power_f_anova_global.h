@@ -41,7 +41,6 @@ class PowerFAnovaGlobal : public PowerF {
 
     void UpdateDf() override;
 
-    virtual double NoncentralityAtSampleSize(double n) { return effectSize * effectSize * n; }
     // Stores k and the numerator df k - 1.
     virtual void SetGroups(double k);
 };

@@ -43,7 +43,6 @@ class PowerFAnovaSpecial : public PowerF {
     // Numerator df as given, denominator df N minus the error terms.
     void UpdateDf() override;
 
-    virtual double NoncentralityAtSampleSize(double n) { return effectSize * effectSize * n; }
     // Stores k; the numerator df is an input of its own.
     virtual void SetGroups(double k) { groupCount = k; }
 

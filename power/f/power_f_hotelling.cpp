@@ -175,27 +175,16 @@ void PowerFHotellingT2Two::BuildInputList(AnalysisType type, PropertyList* input
     AddResponseVariablesInput(inputs, extraCount);
 }
 
-void PowerFHotellingT2Two::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    if (type != kAPriori) {
-        PowerAnalysis::BuildOutputList(type, outputs);
-        return;
-    }
-    outputs->Clear();
-    AddOutput(outputs, GetNoncentralityId());
-    AddOutput(outputs, GetCriticalValueId());
-    AddNumeratorDfOutput(outputs, true);
-    AddDenominatorDfOutput(outputs, true);
-    AddSampleSize1Output(outputs);
-    AddSampleSize2Output(outputs);
-    AddActualPowerOutput(outputs);
-}
-
-void PowerFHotellingT2Two::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    PowerAnalysis::GetOutputs(type, outputs);
-    if (type == kAPriori) {
-        SetSampleSize1Output(outputs);
-        SetSampleSize2Output(outputs);
-    }
+OutputTable PowerFHotellingT2Two::Outputs(AnalysisType type) {
+    if (type != kAPriori) return StandardOutputs(type);
+    // A priori shows the two groups in place of the total.
+    return {NoncentralityRow(GetNoncentralityId()),
+            CriticalValueRow(GetCriticalValueId()),
+            NumeratorDfRow(),
+            DenominatorDfRow(),
+            SampleSize1Row(),
+            SampleSize2Row(),
+            ActualPowerRow()};
 }
 
 CalculateStatus PowerFHotellingT2Two::Calculate(AnalysisType type, PropertyList* inputs) {

@@ -78,8 +78,7 @@ class PowerFHotellingT2Two : public PowerF {
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
     // A priori shows the two group sizes in place of the total.
-    void BuildOutputList(AnalysisType type, PropertyList* outputs) override;
-    void GetOutputs(AnalysisType type, PropertyList* outputs) override;
+    OutputTable Outputs(AnalysisType type) override;
     bool CheckSampleSize(int, double n) override;
     bool CheckGroupSizes(int, double n1, double n2) override;
     bool CheckEffectSize(int type, double delta) override;

@@ -50,14 +50,10 @@ bool PowerFMultivariate::SetCriterion(int id) {
     return true;
 }
 
-void PowerFMultivariate::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    PowerAnalysis::BuildOutputList(type, outputs);
-    AddOutputByLabel(outputs, criterion->GetShortName());
-}
-
-void PowerFMultivariate::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    PowerAnalysis::GetOutputs(type, outputs);
-    SetOutputByLabel(outputs, criterion->GetShortName(), criterionValue);
+OutputTable PowerFMultivariate::Outputs(AnalysisType type) {
+    OutputTable table = StandardOutputs(type);
+    table.push_back(LabelRow(criterion->GetShortName(), [this] { return criterionValue; }));
+    return table;
 }
 
 std::string PowerFMultivariate::EffectName() {
@@ -460,14 +456,6 @@ double PowerFRepMMultiBetween::SampleSizeFromNoncentrality(double lambda) {
     }
     return criterion->SampleSizeFromNoncentrality(effectSize, lambda / CorrelationFactor(), groups_,
                                                   h_, t_);
-}
-
-double PowerFRepMMultiBetween::NoncentralityAtSampleSize(double n) {
-    const double saved = sampleSize;
-    sampleSize = n;
-    const double lambda = NoncentralityFromEffect(effectSize);
-    sampleSize = saved;
-    return lambda;
 }
 
 void PowerFRepMMultiBetween::BracketSampleSize() {

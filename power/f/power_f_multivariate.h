@@ -29,8 +29,7 @@ class PowerFMultivariate : public PowerF {
 
     bool HasOptions() override { return true; }
     std::string GetMethodText() override { return criterion->GetLongName(); }
-    void BuildOutputList(AnalysisType type, PropertyList* outputs) override;
-    void GetOutputs(AnalysisType type, PropertyList* outputs) override;
+    OutputTable Outputs(AnalysisType type) override;
 
     // The options' choice: a fresh criterion of `id` (100 to 107) takes the
     // place of the current one, even one of the same class. False, and
@@ -178,7 +177,6 @@ class PowerFRepMMultiBetween : public PowerFMultivariate {
     // Stores k and the criterion dimensions of the design, the smallest
     // group count and the smallest admissible N.
     void SetDesign(int k, int m);
-    double NoncentralityAtSampleSize(double n);
     void SetGroups(double k);
 
     bool useMeanCorrelation = true;

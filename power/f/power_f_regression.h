@@ -45,8 +45,6 @@ class PowerFMRCGlobal : public PowerF {
     double SolveAlpha(double effect, double power, double n) override;
     double SolveCompromise(double effect, double q, double n) override;
 
-    virtual double NoncentralityAtSampleSize(double n) { return effectSize * n; }
-
   protected:
     // The predictors whose contribution is tested: the numerator df.
     virtual double TestedPredictors() { return predictorCount; }

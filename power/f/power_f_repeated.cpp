@@ -223,13 +223,13 @@ bool PowerFRepMBetween::CheckEffectSize(int type, double f) {
 
 // ------------------------------------------------------------ the run
 
-void PowerFRepMBetween::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    PowerAnalysis::BuildOutputList(type, outputs);
-    for (ParameterId id : {kNumeratorDfId, kDenominatorDfId}) {
-        if (auto* output = dynamic_cast<PropertyDouble*>(outputs->Find(ParameterNames[id]))) {
-            output->integral = false;
-        }
-    }
+OutputTable PowerFRepMBetween::Outputs(AnalysisType type) {
+    // The df of the corrected designs are not whole numbers.
+    OutputTable table = {NoncentralityRow(GetNoncentralityId()),
+                         CriticalValueRow(GetCriticalValueId()), NumeratorDfRow(false),
+                         DenominatorDfRow(false)};
+    AppendRows(table, TypeOutputs(type));
+    return table;
 }
 
 void PowerFRepMBetween::BuildInputList(AnalysisType type, PropertyList* inputs) {

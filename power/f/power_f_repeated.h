@@ -49,7 +49,7 @@ class PowerFRepMBetween : public PowerF {
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
     // The standard outputs; the df show their fractions, which a
     // nonsphericity correction below 1 gives them.
-    void BuildOutputList(AnalysisType type, PropertyList* outputs) override;
+    OutputTable Outputs(AnalysisType type) override;
     bool CheckSampleSize(int, double n) override;
     // f = 0 is admissible in every type but A priori; the message names the
     // effect size by the label of its input.

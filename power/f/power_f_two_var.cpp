@@ -147,27 +147,15 @@ void PowerFTwoVar::BuildInputList(AnalysisType type, PropertyList* inputs) {
     }
 }
 
-void PowerFTwoVar::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    outputs->Clear();
-    AddOutput(outputs, kLowerCriticalFId);
-    AddOutput(outputs, kUpperCriticalFId);
-    AddNumeratorDfOutput(outputs, true);
-    AddDenominatorDfOutput(outputs, true);
-    if (type != kAPriori) return AddTypeOutputs(type, outputs);
-    AddSampleSize1Output(outputs);
-    AddSampleSize2Output(outputs);
-    AddActualPowerOutput(outputs);
-}
-
-void PowerFTwoVar::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    SetLowerCriticalOutput(outputs, kLowerCriticalFId);
-    SetUpperCriticalOutput(outputs, kUpperCriticalFId);
-    SetNumeratorDfOutput(outputs);
-    SetDenominatorDfOutput(outputs);
-    if (type != kAPriori) return SetTypeOutputs(type, outputs);
-    SetSampleSize1Output(outputs);
-    SetSampleSize2Output(outputs);
-    SetActualPowerOutput(outputs);
+OutputTable PowerFTwoVar::Outputs(AnalysisType type) {
+    OutputTable table = {LowerCriticalRow(kLowerCriticalFId), UpperCriticalRow(kUpperCriticalFId),
+                         NumeratorDfRow(), DenominatorDfRow()};
+    if (type != kAPriori) {
+        AppendRows(table, TypeOutputs(type));
+    } else {
+        AppendRows(table, {SampleSize1Row(), SampleSize2Row(), ActualPowerRow()});
+    }
+    return table;
 }
 
 // ------------------------------------------------------------- the run

@@ -49,8 +49,7 @@ class PowerFTwoVar : public PowerF {
 
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
-    void BuildOutputList(AnalysisType type, PropertyList* outputs) override;
-    void GetOutputs(AnalysisType type, PropertyList* outputs) override;
+    OutputTable Outputs(AnalysisType type) override;
     bool CheckSampleSize(int, double n) override;
     bool CheckGroupSizes(int, double n1, double n2) override;
     bool CheckEffectSize(int type, double r) override;

@@ -243,25 +243,13 @@ InputCheck PowerT::EffectSizeCheck(AnalysisType type) {
 
 // ------------------------------------------------------- two-group outputs
 
-void PowerT::BuildTwoGroupOutputList(AnalysisType type, PropertyList* outputs) {
-    if (type != kAPriori) {
-        PowerAnalysis::BuildOutputList(type, outputs);
-        return;
-    }
-    outputs->Clear();
-    AddOutput(outputs, GetNoncentralityId());
-    AddOutput(outputs, GetCriticalValueId());
-    AddDfOutput(outputs, true);
-    AddSampleSize1Output(outputs);
-    AddSampleSize2Output(outputs);
-    AddCountOutput(outputs, kTotalSampleSizeId);
-    AddActualPowerOutput(outputs);
-}
-
-void PowerT::GetTwoGroupOutputs(AnalysisType type, PropertyList* outputs) {
-    PowerAnalysis::GetOutputs(type, outputs);
-    if (type == kAPriori) {
-        SetSampleSize1Output(outputs);
-        SetSampleSize2Output(outputs);
-    }
+OutputTable PowerT::TwoGroupOutputs(AnalysisType type) {
+    if (type != kAPriori) return StandardOutputs(type);
+    return {NoncentralityRow(GetNoncentralityId()),
+            CriticalValueRow(GetCriticalValueId()),
+            DfRow(),
+            SampleSize1Row(),
+            SampleSize2Row(),
+            TotalSampleSizeRow(),
+            ActualPowerRow()};
 }

@@ -32,7 +32,6 @@ class PowerT : public PowerAnalysis {
     double CriterionObjective(double x) override;
     double CompromiseObjective(double x) override;
 
-    virtual double GetDf() { return df; }
     // The df for the current group sizes.
     virtual double UpdateDf() = 0;
 
@@ -69,8 +68,7 @@ class PowerT : public PowerAnalysis {
 
     // The outputs of the two-group tests: A priori shows the groups it
     // found beside the total; the other types show the standard list.
-    void BuildTwoGroupOutputList(AnalysisType type, PropertyList* outputs);
-    void GetTwoGroupOutputs(AnalysisType type, PropertyList* outputs);
+    OutputTable TwoGroupOutputs(AnalysisType type);
 
     // Sets df and the distribution's df together.
     void SetDf(double value);

@@ -80,10 +80,6 @@ CalculateStatus PowerTGeneric::Calculate(AnalysisType type, PropertyList* inputs
     return RunReadCheckSolve(*this, type, inputs, path);
 }
 
-void PowerTGeneric::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    BuildGenericOutputList(type, outputs);
-}
-
-void PowerTGeneric::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    GetGenericOutputs(type, outputs);
+OutputTable PowerTGeneric::Outputs(AnalysisType type) {
+    return GenericOutputs(type);
 }

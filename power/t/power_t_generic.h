@@ -20,8 +20,7 @@ class PowerTGeneric : public PowerT {
     void GetAnalysisTypes(PropertyList* list) override;
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
-    void BuildOutputList(AnalysisType type, PropertyList* outputs) override;
-    void GetOutputs(AnalysisType type, PropertyList* outputs) override;
+    OutputTable Outputs(AnalysisType type) override;
 
     // The generic test keeps the df it was given.
     double UpdateDf() override { return df; }

@@ -57,11 +57,6 @@ double PowerTLinReg2::SampleSizeFromNoncentrality(double delta) {
     return Square(delta * StandardErrorFactor(r) / effectSize) * (1.0 / r + 1.0);
 }
 
-double PowerTLinReg2::NoncentralityFromSampleSize(double n) {
-    const double r = allocationRatio;
-    return effectSize * std::sqrt(n / (1.0 / r + 1.0)) / StandardErrorFactor(r);
-}
-
 // ------------------------------------------------------------- searches
 
 void PowerTLinReg2::BracketSampleSize() {
@@ -174,12 +169,8 @@ CalculateStatus PowerTLinReg2::Calculate(AnalysisType type, PropertyList* inputs
     return RunReadCheckSolve(*this, type, inputs, path);
 }
 
-void PowerTLinReg2::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    BuildTwoGroupOutputList(type, outputs);
-}
-
-void PowerTLinReg2::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    GetTwoGroupOutputs(type, outputs);
+OutputTable PowerTLinReg2::Outputs(AnalysisType type) {
+    return TwoGroupOutputs(type);
 }
 
 // ---------------------------------------------------------------- slopes

@@ -25,8 +25,7 @@ class PowerTLinReg2 : public PowerT {
 
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
-    void BuildOutputList(AnalysisType type, PropertyList* outputs) override;
-    void GetOutputs(AnalysisType type, PropertyList* outputs) override;
+    OutputTable Outputs(AnalysisType type) override;
 
     // The checks the X-Y plot makes per point.
     bool CheckSampleSize(int type, double n) override;
@@ -35,8 +34,6 @@ class PowerTLinReg2 : public PowerT {
 
     double APrioriObjective(double x) override;
     double UpdateDf() override;
-    // The noncentrality of a total N split by the allocation ratio.
-    virtual double NoncentralityFromSampleSize(double n);
 
     // The design: the residual standard deviation and the standard
     // deviations of X in both groups; the means of X only in the test of

@@ -79,10 +79,6 @@ double PowerTLinRegression::SampleSizeFromNoncentrality(double delta) {
     return x * x;
 }
 
-double PowerTLinRegression::NoncentralityFromSampleSize(double n) {
-    return std::sqrt(n) * sigmaX * (effectSize - slopeH0) / ResidualSD(effectSize);
-}
-
 // ------------------------------------------------------------------ power
 
 bool PowerTLinRegression::SetUpSlope(double b, double alphaValue, double n) {

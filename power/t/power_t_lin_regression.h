@@ -46,7 +46,6 @@ class PowerTLinRegression : public PowerT {
     // Searches b1 on the side of b0 that effectDirection names.
     double SensitivityObjective(double x) override;
     double UpdateDf() override;
-    virtual double NoncentralityFromSampleSize(double n);
 
     // sqrt(sigma_y^2 - (b sigma_x)^2), or -1 where that is not real.
     double ResidualSD(double b) const;

@@ -57,10 +57,6 @@ double PowerTMeans::GetNoncentralityFactor() {
     return std::sqrt(AREFactor() * n1 * n2 / (n1 + n2));
 }
 
-double PowerTMeans::NoncentralityFromSampleSize(double n) {
-    return effectSize * std::sqrt(n / 4.0);
-}
-
 double PowerTMeans::EffectFromNoncentrality(double delta) {
     return delta / GetNoncentralityFactor();
 }
@@ -121,7 +117,7 @@ void PowerTMeans::BuildInputList(AnalysisType type, PropertyList* inputs) {
     inputs->Clear();
     AddTailsInput(inputs);
     AddGivenInputs(*this, type, inputs, [&] {
-        AddEffectSizeInput(inputs, GetEffectSizeId(), 201, kEffectConventions, true);
+        AddEffectSizeInput(inputs, GetEffectSizeId(), kTwoMeansTestId, kEffectConventions, true);
     });
     if (GivenInputsOf(type).sampleSize) {
         AddSampleSize1Input(inputs);
@@ -141,10 +137,6 @@ CalculateStatus PowerTMeans::Calculate(AnalysisType type, PropertyList* inputs) 
     return RunReadCheckSolve(*this, type, inputs, path);
 }
 
-void PowerTMeans::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    BuildTwoGroupOutputList(type, outputs);
-}
-
-void PowerTMeans::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    GetTwoGroupOutputs(type, outputs);
+OutputTable PowerTMeans::Outputs(AnalysisType type) {
+    return TwoGroupOutputs(type);
 }

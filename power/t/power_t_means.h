@@ -38,8 +38,7 @@ class PowerTMeans : public PowerT {
 
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
-    void BuildOutputList(AnalysisType type, PropertyList* outputs) override;
-    void GetOutputs(AnalysisType type, PropertyList* outputs) override;
+    OutputTable Outputs(AnalysisType type) override;
 
     // The checks the X-Y plot makes per point (the first argument is the
     // analysis type); false leaves the reason in the message text.
@@ -52,8 +51,6 @@ class PowerTMeans : public PowerT {
 
     // sqrt(f N1 N2/(N1 + N2)) with f the efficiency factor.
     virtual double GetNoncentralityFactor();
-    // The noncentrality of two equal groups of N/2.
-    virtual double NoncentralityFromSampleSize(double n);
     // The efficiency factor f of df and noncentrality: 1 for this test.
     virtual double AREFactor();
 

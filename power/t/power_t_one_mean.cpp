@@ -58,10 +58,6 @@ double PowerTOneMean::SampleSizeFromNoncentrality(double delta) {
     return Square(delta / effectSize) / AREFactor();
 }
 
-double PowerTOneMean::NoncentralityFromSampleSize(double n) {
-    return effectSize * std::sqrt(AREFactor() * n);
-}
-
 // ------------------------------------------------------------- searches
 
 // Every other analysis type refuses N below 3, so the search never answers

@@ -40,8 +40,6 @@ class PowerTOneMean : public PowerT {
     bool CheckEffectSize(int type, double d) override;
 
     double UpdateDf() override;
-
-    virtual double NoncentralityFromSampleSize(double n);
     // The efficiency factor f of df and noncentrality: 1 for this test.
     virtual double AREFactor();
 

@@ -57,10 +57,6 @@ double PowerTMRC1Pred::SampleSizeFromNoncentrality(double delta) {
     return delta * delta / effectSize;
 }
 
-double PowerTMRC1Pred::NoncentralityFromSampleSize(double n) {
-    return std::sqrt(n * effectSize);
-}
-
 void PowerTMRC1Pred::BracketSampleSize() {
     // With many predictors the usual start of 100 would leave no degrees
     // of freedom; the search starts at twice the smallest N instead.

@@ -35,5 +35,4 @@ class PowerTMRC1Pred : public PowerT {
     bool CheckEffectSize(int type, double f2) override;
 
     double UpdateDf() override;
-    virtual double NoncentralityFromSampleSize(double n);
 };

@@ -105,63 +105,34 @@ double SearchingForD(WilcoxonOptions& w, Search search) {
 // df of the A.R.E. method, or the critical values of the normal
 // approximation; then the standard rows of the type; then the moments
 // under a parent.
-void BuildWilcoxonOutputs(PowerAnalysis& test, const WilcoxonOptions& w, AnalysisType type,
-                          PropertyList* outputs, bool twoGroups, ParameterId dOutput) {
-    outputs->Clear();
+OutputTable WilcoxonOutputs(PowerAnalysis& test, const WilcoxonOptions& w, AnalysisType type,
+                            int samples, ParameterId dOutput) {
+    const bool twoGroups = samples == 2;
+    OutputTable table;
     if (!w.UsesLehmann()) {
-        test.AddOutput(outputs, kNoncentralityDeltaId);
-        test.AddOutput(outputs, kCriticalTId);
-        test.AddDfOutput(outputs, false);
+        table = {test.NoncentralityRow(kNoncentralityDeltaId), test.CriticalValueRow(kCriticalTId),
+                 test.DfRow(false)};
     } else if (w.zDistributionPlot) {
-        test.AddOutput(outputs, kCriticalZId);
+        table = {test.CriticalValueRow(kCriticalZId)};
     } else {
-        test.AddOutput(outputs, kLowerCriticalTId);
-        test.AddOutput(outputs, kUpperCriticalTId);
+        table = {test.LowerCriticalRow(kLowerCriticalTId),
+                 test.UpperCriticalRow(kUpperCriticalTId)};
     }
-    switch (type) {
-        case kAPriori:
-            if (twoGroups) {
-                test.AddSampleSize1Output(outputs);
-                test.AddSampleSize2Output(outputs);
-            }
-            test.AddCountOutput(outputs, kTotalSampleSizeId);
-            test.AddActualPowerOutput(outputs);
-            break;
-        case kSensitivity:
-            test.AddOutput(outputs, test.GetEffectSizeId());
-            break;
-        case kPostHoc:
-            test.AddPowerOutput(outputs);
-            break;
-        case kCriterion:
-            test.AddAlphaOutput(outputs);
-            break;
-        case kCompromise:
-            test.AddAlphaOutput(outputs);
-            test.AddBetaOutput(outputs);
-            test.AddPowerOutput(outputs);
-            break;
-    }
-    if (!w.UsesLehmann() || w.manualInput || !w.outputMoments) return;
-    test.AddOutput(outputs, w.EffectIsP1() ? dOutput : kMomentP1Id);
-    test.AddOutput(outputs, kMomentP2Id);
-    // Under a parent the two-group p3 equals p2.
-    if (!twoGroups) test.AddOutput(outputs, kMomentP3Id);
-}
-
-void GetLehmannOutputs(PowerAnalysis& test, const WilcoxonOptions& w, int samples,
-                       PropertyList* outputs, ParameterId dOutput) {
-    test.SetLowerCriticalOutput(outputs, kLowerCriticalTId);
-    test.SetUpperCriticalOutput(outputs, kUpperCriticalTId);
-    if (w.manualInput || !w.outputMoments) return;
+    if (type == kAPriori && twoGroups)
+        AppendRows(table, {test.SampleSize1Row(), test.SampleSize2Row()});
+    AppendRows(table, test.TypeOutputs(type));
+    if (!w.UsesLehmann() || w.manualInput || !w.outputMoments) return table;
     if (w.EffectIsP1()) {
-        test.SetOutput(outputs, dOutput,
-                       wilcox_p1_to_delta(w.momentP1, samples, w.lehmannParentCode));
+        table.push_back(test.Row(dOutput, [&w, samples] {
+            return wilcox_p1_to_delta(w.momentP1, samples, w.lehmannParentCode);
+        }));
     } else {
-        test.SetOutput(outputs, kMomentP1Id, w.momentP1);
+        table.push_back(test.Row(kMomentP1Id, [&w] { return w.momentP1; }));
     }
-    test.SetOutput(outputs, kMomentP2Id, w.momentP2);
-    test.SetOutput(outputs, kMomentP3Id, w.momentP3);
+    table.push_back(test.Row(kMomentP2Id, [&w] { return w.momentP2; }));
+    // Under a parent the two-group p3 equals p2.
+    if (!twoGroups) table.push_back(test.Row(kMomentP3Id, [&w] { return w.momentP3; }));
+    return table;
 }
 
 // The shift of the effect in units of the parent's standard deviation;
@@ -382,14 +353,8 @@ bool PowerTWilcoxon<Base, kSamples>::CheckEffectSize(int type, double effect) {
 }
 
 template <class Base, int kSamples>
-void PowerTWilcoxon<Base, kSamples>::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    BuildWilcoxonOutputs(*this, wilcoxon, type, outputs, kSamples == 2, DOutputId());
-}
-
-template <class Base, int kSamples>
-void PowerTWilcoxon<Base, kSamples>::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    Base::GetOutputs(type, outputs);
-    if (wilcoxon.UsesLehmann()) GetLehmannOutputs(*this, wilcoxon, kSamples, outputs, DOutputId());
+OutputTable PowerTWilcoxon<Base, kSamples>::Outputs(AnalysisType type) {
+    return WilcoxonOutputs(*this, wilcoxon, type, kSamples, DOutputId());
 }
 
 template <class Base, int kSamples>

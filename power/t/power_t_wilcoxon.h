@@ -115,8 +115,7 @@ class PowerTWilcoxon : public Base {
 
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
-    void BuildOutputList(AnalysisType type, PropertyList* outputs) override;
-    void GetOutputs(AnalysisType type, PropertyList* outputs) override;
+    OutputTable Outputs(AnalysisType type) override;
 
     bool CheckEffectSize(int type, double effect) override;
     double SensitivityObjective(double x) override;

@@ -207,61 +207,22 @@ bool PowerZ::CheckFinite(double value) {
 
 // ------------------------------------------------------------------ outputs
 
-void PowerZ::BuildTestOutputList(AnalysisType type, PropertyList* outputs, ParameterId effectId,
-                                 ParameterId sampleId) {
-    outputs->Clear();
-    AddOutput(outputs, kCriticalZId);
+OutputTable PowerZ::TestOutputs(AnalysisType type, ParameterId effectId, ParameterId sampleId) {
+    OutputTable table = {CriticalValueRow(kCriticalZId)};
     switch (type) {
         case kAPriori:
-            if (HasTwoGroups()) {
-                AddSampleSize1Output(outputs);
-                AddSampleSize2Output(outputs);
-            }
-            AddCountOutput(outputs, sampleId);
-            AddActualPowerOutput(outputs);
+            if (HasTwoGroups()) AppendRows(table, {SampleSize1Row(), SampleSize2Row()});
+            AppendRows(table,
+                       {CountRow(sampleId, [this] { return sampleSize; }), ActualPowerRow()});
             break;
         case kSensitivity:
-            if (effectId >= 0) AddOutput(outputs, effectId);
+            table.push_back(EffectSizeRow(effectId));
             break;
         case kPostHoc:
-            AddPowerOutput(outputs);
-            break;
         case kCriterion:
-            AddAlphaOutput(outputs);
-            break;
         case kCompromise:
-            AddAlphaOutput(outputs);
-            AddBetaOutput(outputs);
-            AddPowerOutput(outputs);
+            AppendRows(table, TypeOutputs(type));
             break;
     }
-}
-
-void PowerZ::GetTestOutputs(AnalysisType type, PropertyList* outputs, ParameterId effectId,
-                            ParameterId sampleId) {
-    SetCriticalValueOutput(outputs, kCriticalZId);
-    switch (type) {
-        case kAPriori:
-            if (HasTwoGroups()) {
-                SetSampleSize1Output(outputs);
-                SetSampleSize2Output(outputs);
-            }
-            SetSampleSizeOutput(outputs, sampleId);
-            SetActualPowerOutput(outputs);
-            break;
-        case kSensitivity:
-            if (effectId >= 0) SetEffectSizeOutput(outputs, effectId, false);
-            break;
-        case kPostHoc:
-            SetPowerOutput(outputs);
-            break;
-        case kCriterion:
-            SetAlphaOutput(outputs);
-            break;
-        case kCompromise:
-            SetAlphaOutput(outputs);
-            SetBetaOutput(outputs);
-            SetPowerOutput(outputs);
-            break;
-    }
+    return table;
 }

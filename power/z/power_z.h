@@ -117,10 +117,8 @@ class PowerZ : public PowerAnalysis {
     // two groups of a test that has them, the sample size `sampleId` and the
     // actual power, Sensitivity the effect `effectId` (none for -1), Post
     // hoc the power, Criterion alpha, Compromise alpha, beta and power.
-    void BuildTestOutputList(AnalysisType type, PropertyList* outputs, ParameterId effectId,
-                             ParameterId sampleId = kTotalSampleSizeId);
-    void GetTestOutputs(AnalysisType type, PropertyList* outputs, ParameterId effectId,
-                        ParameterId sampleId = kTotalSampleSizeId);
+    OutputTable TestOutputs(AnalysisType type, ParameterId effectId,
+                            ParameterId sampleId = kTotalSampleSizeId);
 
     // A mean or standard deviation that no range check bounds can still be
     // given as an infinite or undefined value by a formula; every power

@@ -721,23 +721,22 @@ CalculateStatus PowerZCovariateRegress::Calculate(AnalysisType type, PropertyLis
 
 // --------------------------------------------------------------- outputs
 
-void PowerZCovariateRegress::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    outputs->Clear();
+OutputTable PowerZCovariateRegress::Outputs(AnalysisType type) {
     const bool enumeration = UsesEnumeration();
-    if (enumeration) AddOutput(outputs, kNoncentralityLambdaId);
-    AddOutput(outputs, GetCriticalValueId());
-    if (enumeration) AddDfOutput(outputs, true);
-    AddTypeOutputs(type, outputs);
+    OutputTable table;
+    if (enumeration) {
+        table.push_back(Row(kNoncentralityLambdaId, [this] { return enumerationNoncentrality; }));
+    }
+    table.push_back(CriticalValueRow(GetCriticalValueId()));
+    if (enumeration) table.push_back(DfRow());
+    AppendRows(table, TypeOutputs(type));
+    return table;
 }
 
 void PowerZCovariateRegress::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    // N decides the method, so the rows follow the last result.
+    // N decides the method, so the rows follow the last result; the
+    // enumeration's statistic has one df.
     BuildOutputList(type, outputs);
-    if (UsesEnumeration()) {
-        SetOutput(outputs, kNoncentralityLambdaId, enumerationNoncentrality);
-        df = 1.0;
-        SetDfOutput(outputs);
-    }
-    SetCriticalValueOutput(outputs, GetCriticalValueId());
-    SetTypeOutputs(type, outputs);
+    if (UsesEnumeration()) df = 1.0;
+    PowerAnalysis::GetOutputs(type, outputs);
 }

@@ -64,7 +64,7 @@ class PowerZCovariateRegress : public PowerZ {
     // Reads the covariate and the test's own inputs, checks them in their
     // order and solves the analysis type.
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
-    void BuildOutputList(AnalysisType type, PropertyList* outputs) override;
+    OutputTable Outputs(AnalysisType type) override;
     void GetOutputs(AnalysisType type, PropertyList* outputs) override;
 
     // The enumeration method is switched on and N lies below its limit.

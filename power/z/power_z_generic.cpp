@@ -79,10 +79,6 @@ CalculateStatus PowerZGeneric::Calculate(AnalysisType type, PropertyList* inputs
     return RunReadCheckSolve(*this, type, inputs, path);
 }
 
-void PowerZGeneric::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    BuildGenericOutputList(type, outputs);
-}
-
-void PowerZGeneric::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    GetGenericOutputs(type, outputs);
+OutputTable PowerZGeneric::Outputs(AnalysisType type) {
+    return GenericOutputs(type);
 }

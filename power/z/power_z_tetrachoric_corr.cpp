@@ -344,36 +344,26 @@ CalculateStatus PowerZTetrachoricCorr::Calculate(AnalysisType type, PropertyList
     return outcome;
 }
 
-void PowerZTetrachoricCorr::BuildOutputList(AnalysisType type, PropertyList* outputs) {
+OutputTable PowerZTetrachoricCorr::Outputs(AnalysisType type) {
     // The solved rho1 is shown with either method: the exact one lists it
     // below.
-    BuildTestOutputList(type, outputs, useApproximation ? kH1CorrRhoId : -1);
+    OutputTable table = TestOutputs(type, useApproximation ? kH1CorrRhoId : -1);
     if (useApproximation) {
-        for (ParameterId id : {kH1CorrRhoStarId, kH0CorrRhoStarId, kCriticalRStarLwrId,
-                               kCriticalRStarUprId, kStdErrRStarId})
-            AddOutput(outputs, id);
-    } else {
-        for (ParameterId id :
-             {kH1CorrRhoId, kH0CorrRhoId, kCriticalRLwrId, kCriticalRUprId, kStdErrRId})
-            AddOutput(outputs, id);
-    }
-}
-
-void PowerZTetrachoricCorr::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    GetTestOutputs(type, outputs, kH1CorrRhoId);
-    if (useApproximation) {
-        SetOutput(outputs, kH1CorrRhoStarId, mean1);
-        SetOutput(outputs, kH0CorrRhoStarId, mean0);
-        SetOutput(outputs, kCriticalRStarLwrId, reportedLower);
-        SetOutput(outputs, kCriticalRStarUprId, reportedUpper);
-        SetOutput(outputs, kStdErrRStarId, standardError0);
+        AppendRows(table, {Row(kH1CorrRhoStarId, [this] { return mean1; }),
+                           Row(kH0CorrRhoStarId, [this] { return mean0; }),
+                           Row(kCriticalRStarLwrId, [this] { return reportedLower; }),
+                           Row(kCriticalRStarUprId, [this] { return reportedUpper; }),
+                           Row(kStdErrRStarId, [this] { return standardError0; })});
     } else {
         // The exact r of the expected H1 table; in Sensitivity the solved
         // rho1 itself, which it reproduces.
-        if (type != kSensitivity) SetOutput(outputs, kH1CorrRhoId, expectedR1);
-        SetOutput(outputs, kH0CorrRhoId, expectedR0);
-        SetOutput(outputs, kCriticalRLwrId, reportedLower);
-        SetOutput(outputs, kCriticalRUprId, reportedUpper);
-        SetOutput(outputs, kStdErrRId, standardError0);
+        AppendRows(table,
+                   {Row(kH1CorrRhoId,
+                        [this, type] { return type == kSensitivity ? effectSize : expectedR1; }),
+                    Row(kH0CorrRhoId, [this] { return expectedR0; }),
+                    Row(kCriticalRLwrId, [this] { return reportedLower; }),
+                    Row(kCriticalRUprId, [this] { return reportedUpper; }),
+                    Row(kStdErrRId, [this] { return standardError0; })});
     }
+    return table;
 }

@@ -43,8 +43,7 @@ class PowerZTetrachoricCorr : public PowerZ {
 
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
-    void BuildOutputList(AnalysisType type, PropertyList* outputs) override;
-    void GetOutputs(AnalysisType type, PropertyList* outputs) override;
+    OutputTable Outputs(AnalysisType type) override;
 
     bool CheckSampleSize(int type, double n) override;
     bool CheckEffectSize(int type, double rho1) override;

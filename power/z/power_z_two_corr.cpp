@@ -135,10 +135,6 @@ CalculateStatus PowerZTwoCorr::Calculate(AnalysisType type, PropertyList* inputs
     return RunReadCheckSolve(*this, type, inputs, path);
 }
 
-void PowerZTwoCorr::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    BuildTestOutputList(type, outputs, kEffectSizeQId);
-}
-
-void PowerZTwoCorr::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    GetTestOutputs(type, outputs, kEffectSizeQId);
+OutputTable PowerZTwoCorr::Outputs(AnalysisType type) {
+    return TestOutputs(type, kEffectSizeQId);
 }

@@ -36,8 +36,7 @@ class PowerZTwoCorr : public PowerZ {
 
     void BuildInputList(AnalysisType type, PropertyList* inputs) override;
     CalculateStatus Calculate(AnalysisType type, PropertyList* inputs) override;
-    void BuildOutputList(AnalysisType type, PropertyList* outputs) override;
-    void GetOutputs(AnalysisType type, PropertyList* outputs) override;
+    OutputTable Outputs(AnalysisType type) override;
 
     bool CheckSampleSize(int type, double n) override;
     bool CheckGroupSizes(int type, double n1, double n2) override;

@@ -289,12 +289,8 @@ CalculateStatus PowerZTwoDepCorrNCI::CheckEffectFound(const GivenValues& given) 
     return kCalculateDoneWithNoteNoPlot;
 }
 
-void PowerZTwoDepCorrNCI::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    BuildTestOutputList(type, outputs, GetEffectSizeId(), kSampleSizeId);
-}
-
-void PowerZTwoDepCorrNCI::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    GetTestOutputs(type, outputs, GetEffectSizeId(), kSampleSizeId);
+OutputTable PowerZTwoDepCorrNCI::Outputs(AnalysisType type) {
+    return TestOutputs(type, GetEffectSizeId(), kSampleSizeId);
 }
 
 // ========================================================= common index

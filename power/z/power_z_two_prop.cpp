@@ -323,12 +323,8 @@ CalculateStatus PowerZTwoProp::Calculate(AnalysisType type, PropertyList* inputs
     return outcome;
 }
 
-void PowerZTwoProp::BuildOutputList(AnalysisType type, PropertyList* outputs) {
-    BuildTestOutputList(type, outputs, EffectInputId());
-    if (!inputProportions) AddOutput(outputs, kProportionP2Id);
-}
-
-void PowerZTwoProp::GetOutputs(AnalysisType type, PropertyList* outputs) {
-    GetTestOutputs(type, outputs, EffectInputId());
-    if (!inputProportions) SetOutput(outputs, kProportionP2Id, proportion2);
+OutputTable PowerZTwoProp::Outputs(AnalysisType type) {
+    OutputTable table = TestOutputs(type, EffectInputId());
+    if (!inputProportions) table.push_back(Row(kProportionP2Id, [this] { return proportion2; }));
+    return table;
 }

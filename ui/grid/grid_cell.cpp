@@ -96,11 +96,6 @@ void CGridCellBase::CopyFrom(const CGridCellBase& source) {
     SetMargin(source.GetMargin());
 }
 
-bool CGridCellBase::OnSetCursor() {
-    if (CGridCtrl* grid = GetGrid()) grid->viewport()->setCursor(Qt::ArrowCursor);
-    return true;
-}
-
 bool CGridCellBase::Edit(int, int, QRect, QPoint, int, unsigned) {
     return false;
 }

@@ -62,7 +62,6 @@ class CGridCellBase {
     bool IsFixedRow() const { return (GetState() & kCellFixedRow) != 0; }
     bool IsSelected() const { return (GetState() & kCellSelected) != 0; }
     bool IsReadOnly() const { return (GetState() & kCellReadOnly) != 0; }
-    bool IsModified() const { return (GetState() & kCellModified) != 0; }
     bool IsDropHighlighted() const { return (GetState() & kCellDropHighlighted) != 0; }
 
     virtual void CopyFrom(const CGridCellBase& source);
@@ -83,14 +82,11 @@ class CGridCellBase {
     virtual bool PrintCell(QPainter& painter, int row, int col, QRect rect);
     virtual void OnEndEdit() {}
 
-    virtual void OnMouseEnter() {}
     virtual void OnMouseOver() {}
-    virtual void OnMouseLeave() {}
     virtual void OnClick(QPoint) {}
     virtual void OnClickDown(QPoint) {}
     virtual void OnRClick(QPoint) {}
     virtual void OnDblClick(QPoint) {}
-    virtual bool OnSetCursor();
 
   protected:
     // The font to draw with: the cell's own, or the default cell's.
@@ -167,8 +163,6 @@ class CGridDefaultCell : public CGridCell {
     void SetFont(const QFont* font) override;
     const QFont* GetFont() const override { return OwnFont(); }
 
-    unsigned GetCellFlags() const { return flags_; }
-    void SetCellFlags(unsigned flags) { flags_ = flags; }
     int GetWidth() const { return width_; }
     int GetHeight() const { return height_; }
     void SetWidth(int width) { width_ = width; }
@@ -177,7 +171,6 @@ class CGridDefaultCell : public CGridCell {
   private:
     int width_ = 30;
     int height_ = 10;
-    unsigned flags_ = 0;
 };
 
 // A cell class: a factory of cells of one type.

@@ -264,21 +264,6 @@ Qt::DropAction CGridCtrl::ExecDrag(std::unique_ptr<QMimeData> mime) {
     return drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
 }
 
-QPixmap CGridCtrl::CreateDragImage(QPoint* hotSpot) {
-    QRect rect;
-    CGridCellBase* cell = GetCell(focusCell_.row, focusCell_.col);
-    if (!cell || !CellRect(focusCell_.row, focusCell_.col, &rect)) return QPixmap();
-    QPixmap image(rect.width() + 1, rect.height() + 1);
-    image.fill(cellDefault_->GetBackClr());
-    {
-        QPainter painter(&image);
-        cell->Draw(painter, focusCell_.row, focusCell_.col,
-                   QRect(QPoint(0, 0), QPoint(rect.width(), rect.height())), true);
-    }
-    if (hotSpot) *hotSpot = QPoint(0, 0);
-    return image;
-}
-
 // --- Dropping on the grid --------------------------------------------------------
 
 Qt::DropAction CGridCtrl::OnDragEnter(const QMimeData* mime, Qt::KeyboardModifiers keys,

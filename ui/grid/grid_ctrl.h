@@ -347,8 +347,6 @@ class CGridCtrl : public QAbstractScrollArea, public platform::CommandTarget {
     virtual void OnEditCopy();
     virtual void OnEditPaste();
     virtual void OnEditSelectAll();
-    // A picture of the focus cell for a drag; `hotSpot` receives its hot spot.
-    virtual QPixmap CreateDragImage(QPoint* hotSpot);
 
     // The edit commands (copy, cut, paste, select all).
     bool HandleCommand(int id) override;

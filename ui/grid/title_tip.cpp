@@ -38,11 +38,6 @@ bool CTitleTip::Create(QWidget* parent) {
     return true;
 }
 
-void CTitleTip::DestroyWindow() {
-    Hide();
-    created_ = false;
-}
-
 void CTitleTip::Show(const QRect& titleRect, const QString& text, int xOffset,
                      const QRect* hoverRect, const QFont* font, const QColor& textClr,
                      const QColor& backClr) {

@@ -26,7 +26,6 @@ class CTitleTip : public QWidget {
               const QRect* hoverRect = nullptr, const QFont* font = nullptr,
               const QColor& textClr = QColor(), const QColor& backClr = QColor());
     void Hide();
-    void DestroyWindow();
 
     // The text shown (with its blank on either side) and the hover area in
     // global coordinates (classic, right and bottom exclusive).

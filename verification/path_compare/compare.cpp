@@ -84,7 +84,11 @@ std::string Line(PowerAnalysis& test, AnalysisType type, PropertyList& inputs) {
         PropertyList outputs;
         test.BuildOutputList(type, &outputs);
         if (status < 0) test.GetOutputs(type, &outputs);
-        for (const Property* p : outputs) line += " " + p->name + "=" + p->text;
+        // A count shows as a whole number: "#" marks it.
+        for (const Property* p : outputs) {
+            const auto* d = dynamic_cast<const PropertyDouble*>(p);
+            line += " " + p->name + (d && d->integral ? "#=" : "=") + p->text;
+        }
     } catch (const std::exception& e) {
         line += std::string(" | throw{") + e.what() + "}";
     }

@@ -87,7 +87,6 @@ class MathLabel {
     // Box corners after the last Draw, in page coordinates: top-left,
     // bottom-left, bottom-right, top-right, then the ends of the baseline.
     const std::array<QPointF, 6>& Corners() const { return corners_; }
-    float LevelScale(int level) const { return levelScale_[Clamp(level)]; }
     float WordSpace(int level) const { return wordSpace_[Clamp(level)]; }
     float LetterInkAscent(int level) const { return letterInkAscent_[Clamp(level)]; }
     float LetterInkDescent(int level) const { return letterInkDescent_[Clamp(level)]; }

@@ -46,7 +46,6 @@ class CSymbolFont {
     bool HasFamily() const { return Loaded().family_.isValid(); }
     const QString& FamilyName() const { return familyName_; }
     int Style() const { return style_; }
-    float EmSize() const { return emSize_; }
     float EmHeight() const { return Loaded().emHeight_; }
     float CellAscent() const { return Loaded().cellAscent_; }
     float CellDescent() const { return Loaded().cellDescent_; }
@@ -133,9 +132,6 @@ class CSymbol : public CSymbolBase {
     SymbolFontRef* FontRef() const { return fontRef_; }
     char16_t Code() const { return code_; }
     const QString& Text() const { return text_; }
-    bool HasMetrics() const { return hasMetrics_; }
-    // The outline in em-100 units about the origin on the baseline (y down).
-    const QPainterPath& Outline() const { return outline_; }
 
     // Glyph metrics in em-100 units of the symbol's font.
     float abcA = 0, abcB = 0, abcC = 0;
