@@ -365,9 +365,12 @@ TEST(ExactAnswersTypedBack, CriterionShowsTheSmallestAlphaReaching) {
 // the power of another region than Post hoc's; McNemar's exact test
 // answered alpha 1. Fisher's test comes at least as near to q as a ratio
 // that an alpha reaches (it stopped at 0.314 where alpha 0.9999999 gives
-// 0.182).
+// 0.182). The unconditional tests showed an alpha a unit beyond the jump of
+// their step, or stopped a bracket of 1e-7 short of a nearer step
+// (verification/unconditional/compromise_nearest.py, exact enumeration).
 TEST(ExactAnswersTypedBack, CompromiseShowsTheNearestStep) {
     ExpectReferenceRowsTypedBack("verification/exact_edges/compromise_nearest.tsv", {601, 604});
+    ExpectReferenceRowsTypedBack("verification/unconditional/compromise_nearest.tsv", {607, 608});
 
     const auto reached =
         calc_test::ReadReferenceCases("verification/exact_edges/compromise_reached.tsv", 606);
