@@ -334,6 +334,9 @@ struct CompromiseResult {
     // Whether the walk crossed q; where it did not, `alpha` is its last
     // trial and the ratio that trial's.
     bool bracketed;
+    // The last bracket of the halving, whose ends lie on either side of q
+    // (0 and 0 where there was none).
+    double lo = 0.0, hi = 0.0;
 };
 
 // The alpha whose attained ratio comes nearest to q: from the start (the
@@ -499,7 +502,12 @@ CompromiseResult CompromiseAlpha(At at, double q, double start, const Compromise
     }
     if (rules.startUnlessNearer && !(std::fabs(rChosen - q) < std::fabs(r0 - q))) chosen = start;
     if (rules.nearestTried) chosen = nearest;
-    return finish(chosen, bracketed);
+    CompromiseResult result = finish(chosen, bracketed);
+    if (bracketed) {
+        result.lo = lo;
+        result.hi = hi;
+    }
+    return result;
 }
 
 // The alpha a Compromise answer shows: a value the alpha row can show and a
@@ -531,6 +539,116 @@ CompromiseResult ShownCompromiseAlpha(At at, double q, const CompromiseResult& f
     }
     if (last != best) at(best);
     return CompromiseResult{best, bestRatio, found.bracketed};
+}
+
+// The alpha a Compromise answer shows where the regions of the test grow
+// with alpha, so that beta falls and the size rises and the ratio never
+// rises with alpha: of the steps that hold a value the alpha row can show
+// (1e-99 to the largest alpha input), the one whose ratio is nearest to q,
+// the lower on a tie. A search that halves to a fixed width can end on a
+// step narrower than one shown unit, or a unit beyond a jump, and below
+// 0.01 its width of 1e-7 spans many shown values and may pass steps by.
+// From the search's alpha rounded, a walk over shown values by doubling
+// widths finds a shown value on either side of q, and halving over shown
+// values narrows them to two neighbours: the last whose ratio exceeds q
+// and the first whose ratio does not. The alpha shown is the search's own,
+// rounded, where it lies on the chosen step, else that step's neighbour.
+// `at` as above; the last evaluation is at the alpha returned.
+template <class At>
+CompromiseResult NearestShownStep(At at, double q, const CompromiseResult& found) {
+    constexpr double kInfinity = std::numeric_limits<double>::infinity();
+    auto shownAbove = [](double x) {
+        return std::min(ShownOutputAtLeast(std::nextafter(x, kInfinity)), kLargestAlpha);
+    };
+    auto shownBelow = [](double x) { return std::max(ShownBelow(x), kAlphaFloor); };
+    double last = 0.0;
+    auto stepAt = [&](double x) {
+        last = x;
+        return at(x);
+    };
+    auto sameStep = [](const Step& a, const Step& b) {
+        return a.ratio == b.ratio && a.size == b.size;
+    };
+
+    const double rounded = std::clamp(ShownOutputValue(found.alpha), kAlphaFloor, kLargestAlpha);
+    const Step atRounded = stepAt(rounded);
+    // lo: a shown value whose ratio exceeds q; hi: one whose ratio does not.
+    double lo = rounded, hi = rounded;
+    Step stepLo = atRounded, stepHi = atRounded;
+    // Where no shown value lies on the other side of q, the end of the
+    // shown range is the nearest step.
+    bool ended = false;
+    // The walk's first width reaches past the search's last bracket, which
+    // holds q; where that is not enough, the width doubles, and a walk down
+    // wider than half of alpha multiplies by factors that square, so that it
+    // crosses decades in a few steps.
+    double width = ShownUnit(rounded), factor = 0.5;
+    if (found.hi > found.lo) width += found.hi - found.lo;
+    for (int i = 0; i < 4 * kMaxSteps; ++i) {
+        if (atRounded.ratio > q) {
+            if (!(lo < kLargestAlpha)) {
+                ended = true;
+                break;
+            }
+            const double wide = std::min(ShownOutputAtLeast(lo + width), kLargestAlpha);
+            const double x = std::max(shownAbove(lo), wide);
+            const Step s = stepAt(x);
+            if (!(s.ratio > q)) {
+                hi = x;
+                stepHi = s;
+                break;
+            }
+            lo = x;
+            stepLo = s;
+        } else {
+            if (!(hi > kAlphaFloor)) {
+                ended = true;
+                break;
+            }
+            double x = hi - width;
+            if (!(x > 0.5 * hi)) {
+                x = hi * factor;
+                factor *= factor;
+            }
+            x = std::max(std::min(ShownOutputValue(x), shownBelow(hi)), kAlphaFloor);
+            const Step s = stepAt(x);
+            if (s.ratio > q) {
+                lo = x;
+                stepLo = s;
+                break;
+            }
+            hi = x;
+            stepHi = s;
+        }
+        width *= 2.0;
+    }
+
+    double alpha;
+    Step chosen;
+    if (ended) {
+        alpha = atRounded.ratio > q ? lo : hi;
+        chosen = atRounded.ratio > q ? stepLo : stepHi;
+    } else {
+        for (int i = 0; i < 4 * kMaxSteps && shownAbove(lo) < hi; ++i) {
+            double mid = ShownOutputValue(hi > 4.0 * lo ? std::sqrt(lo * hi) : (lo + hi) / 2.0);
+            if (!(mid > lo)) mid = shownAbove(lo);
+            if (!(mid < hi)) mid = shownBelow(hi);
+            const Step s = stepAt(mid);
+            if (s.ratio > q) {
+                lo = mid;
+                stepLo = s;
+            } else {
+                hi = mid;
+                stepHi = s;
+            }
+        }
+        const bool lower = std::fabs(stepLo.ratio - q) <= std::fabs(stepHi.ratio - q);
+        alpha = lower ? lo : hi;
+        chosen = lower ? stepLo : stepHi;
+    }
+    if (sameStep(chosen, atRounded)) alpha = rounded;
+    if (last != alpha) at(alpha);
+    return CompromiseResult{alpha, chosen.ratio, found.bracketed};
 }
 
 }  // namespace exact_search

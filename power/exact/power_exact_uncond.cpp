@@ -704,10 +704,14 @@ double PowerExactUncondTwoProp::SolveCompromise2(double p1, double q, double n1,
     rules.fromSize = false;
     rules.ceiling = 0.9999999999;
     rules.lastTwoTrials = true;
-    const exact_search::CompromiseResult found = exact_search::CompromiseAlpha(at, q, start, rules);
+    const exact_search::CompromiseResult searched =
+        exact_search::CompromiseAlpha(at, q, start, rules);
     // Neither growing nor shrinking alpha brings the attained ratio to q:
     // the approximation's alpha is no answer of the exact test.
-    if (!found.bracketed) Unreachable("Solver-Compromise", found.alpha);
+    if (!searched.bracketed) Unreachable("Solver-Compromise", searched.alpha);
+    // The regions grow with alpha, so the ratio never rises with it: the
+    // alpha shown is one Post hoc takes, on the step nearest to q.
+    const exact_search::CompromiseResult found = exact_search::NearestShownStep(at, q, searched);
     alpha = found.alpha;
     power = actualPower;
     if (!(actualAlpha > 0.0)) Unreachable("Solver-Compromise", found.alpha);
