@@ -326,10 +326,9 @@ TEST(ExactAnswersTypedBack, PostHocAtTheShownAlphaGivesTheAnswerOfTheUncondition
     ExpectTypedBack({607, 608});
 }
 
-// Still failing, and kept here to be switched on once mended: the random
-// regression model shows the alpha of a Criterion rounded to its digits, so
-// that Post hoc there misses the target by the rounding and shows critical
-// values a unit off.
+// Still failing, and kept to be switched on once mended: the random
+// regression model shows a Criterion's alpha rounded to its digits, so that
+// Post hoc at it can miss the target by that rounding.
 TEST(ExactAnswersTypedBack, DISABLED_PostHocAtTheShownAlphaGivesTheAnswerOfTheRegressionModel) {
     ExpectTypedBack({611});
 }

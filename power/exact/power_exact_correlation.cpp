@@ -87,6 +87,11 @@ double ShownAlpha(double a) {
     return std::clamp(ShownOutputValue(a), kSmallestAlpha, kLargestShownAlpha);
 }
 
+// The smallest alpha the row can show at or above a, within the same range.
+double ShownAlphaAtLeast(double a) {
+    return std::clamp(ShownOutputAtLeast(a), kSmallestAlpha, kLargestShownAlpha);
+}
+
 // The end of a walk for an objective g that rises with t = log(alpha): from
 // alpha 0.05 in steps of logit(alpha) that double, down to the floor of
 // 1e-99 while g > 0 and up to the top of 0.9999999999 while g < 0, so that
@@ -131,10 +136,12 @@ bool BracketLogAlpha(PowerAnalysis& test, const std::function<double(double)>& g
 }
 
 // Criterion: the alpha whose power is the target, searched on the log
-// scale down to the floor of 1e-99. A target that no alpha in the range
-// reaches is reported as an underflow, never as a bracket end.
+// scale down to the floor of 1e-99, shown as the smallest alpha the row can
+// show whose power reaches the target (smallestReaching) or as the root
+// rounded to its digits. A target that no alpha in the range reaches is
+// reported as an underflow, never as a bracket end.
 template <class Test>
-double CriterionAlpha(Test& test, double effect, double target, double n) {
+double CriterionAlpha(Test& test, double effect, double target, double n, bool smallestReaching) {
     test.effectSize = effect;
     test.power = target;
     test.sampleSize = n;
@@ -144,7 +151,16 @@ double CriterionAlpha(Test& test, double effect, double target, double n) {
     double a = 0.0;
     try {
         if (!BracketLogAlpha(test, g, &lo, &gLo, &hi, &gHi)) Underflow();
-        a = ShownAlpha(std::exp(RootInLogAlpha(test, "Solver-Alpha", g, lo, gLo, hi, gHi)));
+        const double root = std::exp(RootInLogAlpha(test, "Solver-Alpha", g, lo, gLo, hi, gHi));
+        a = smallestReaching ? ShownAlphaAtLeast(root) : ShownAlpha(root);
+        // The power rises with alpha: the root's own tolerance may have
+        // stopped it a shown unit or two above the smallest shown alpha
+        // whose power reaches the target.
+        for (int i = 0; smallestReaching && i < 3 && a > kSmallestAlpha; ++i) {
+            const double below = std::max(exact_search::ShownBelow(a), kSmallestAlpha);
+            if (!(below < a) || test.ComputePower(effect, below, n) < target) break;
+            a = below;
+        }
     } catch (const QuorixError&) {
         Underflow();
     }
@@ -411,19 +427,11 @@ double PowerExactOneCorr::ComputePower(double effect, double alphaValue, double 
     return result;
 }
 
-// The power rises with alpha: the alpha shown is the smallest value the row
-// can show whose power reaches the target (the root rounded up, or a unit
-// lower where the root's own tolerance took it across a shown value), within
-// the alphas a user can type back, and the critical values are those at it.
+// The alpha shown is the smallest value the row can show whose power
+// reaches the target (CriterionAlpha), and the critical values are those
+// at it.
 double PowerExactOneCorr::SolveAlpha(double effect, double target, double n) {
-    const double root = CriterionAlpha(*this, effect, target, n);
-    const double floor = exact_search::kAlphaFloor, largest = exact_search::kLargestAlpha;
-    double shown = std::clamp(ShownOutputAtLeast(root), floor, largest);
-    for (int i = 0; i < 3 && shown > floor; ++i) {
-        const double below = exact_search::ShownBelow(shown);
-        if (!(below >= floor) || ComputePower(effect, below, n) < target) break;
-        shown = below;
-    }
+    const double shown = CriterionAlpha(*this, effect, target, n, true);
     ComputePower(effect, shown, n);
     distribution->SetNoncentrality(0.0);
     alpha = shown;
@@ -738,7 +746,7 @@ double PowerExactMRC::ComputePower(double effect, double alphaValue, double n) {
 }
 
 double PowerExactMRC::SolveAlpha(double effect, double target, double n) {
-    return CriterionAlpha(*this, effect, target, n);
+    return CriterionAlpha(*this, effect, target, n, false);
 }
 
 double PowerExactMRC::SolveCompromise(double effect, double q, double n) {
