@@ -83,7 +83,7 @@ bool PowerF::SolveOnCriticalValue(double effect, double given, double n, bool co
     CriticalValueObjective objective(*this, lambda, given, compromise);
     // The objective is negative at c = 0 and positive far out: walk from the
     // mean of the noncentral numerator over its df, doubling or halving.
-    double lo = (GetNumeratorDf() + lambda) / GetNumeratorDf(), hi = lo;
+    double lo = (numeratorDf + lambda) / numeratorDf, hi = lo;
     if (!(lo > 0.0 && std::isfinite(lo))) return false;
     double value = objective.Evaluate(lo);
     for (int i = 0; value < 0.0; ++i) {
