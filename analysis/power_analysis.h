@@ -150,7 +150,7 @@ class PowerAnalysis : public Root {
     virtual void SetStandardValues() {}
 
     // ---- options: what the options dialog shows and writes back, declared
-    // by the test beside its inputs (analysis/test_options.h); none here.
+    // by the test beside its inputs (analysis/option_declarations.h); none here.
     virtual TestOptions Options();
 
     // ---- lists, calculation, outputs, protocol

@@ -10,7 +10,7 @@
 
 #include "analysis/analysis_fakes.h"
 #include "analysis/calculation_test_support.h"
-#include "analysis/test_family_support.h"
+#include "analysis/family_support.h"
 #include "numerics/quorix_error.h"
 
 namespace {

@@ -23,7 +23,7 @@
 #include "app/forms/form_tables.h"
 #include "app/forms/main_comp_form.h"
 #include "app/forms/main_grid_form.h"
-#include "app/forms/test_selection_form.h"
+#include "app/forms/selection_form.h"
 #include "app/frame/frame_test_support.h"
 #include "app/frame/quorix_app.h"
 #include "app/matrix/matrix_in_dialogs.h"

@@ -19,7 +19,7 @@
 #include "app/forms/form_tables.h"
 #include "app/forms/main_comp_form.h"
 #include "app/forms/main_grid_form.h"
-#include "app/forms/test_selection_form.h"
+#include "app/forms/selection_form.h"
 #include "app/frame/main_frame.h"
 #include "app/frame/quorix_app.h"
 #include "platform/environment.h"

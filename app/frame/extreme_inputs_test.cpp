@@ -26,7 +26,7 @@
 #include "analysis/ids.h"
 #include "analysis/parameter_names.h"
 #include "analysis/power_analysis.h"
-#include "app/frame/test_families.h"
+#include "app/frame/installed_families.h"
 #include "numerics/quorix_error.h"
 
 namespace {

@@ -7,9 +7,9 @@
 #include <optional>
 #include <vector>
 
+#include "analysis/option_declarations.h"
 #include "analysis/power_analysis.h"
 #include "analysis/property.h"
-#include "analysis/test_options.h"
 #include "app/options/options_dialogs.h"
 
 namespace {

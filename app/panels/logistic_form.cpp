@@ -1,9 +1,9 @@
 #include "app/panels/logistic_form.h"
 
 #include "analysis/ids.h"
+#include "analysis/option_declarations.h"
 #include "analysis/parameter_names.h"
 #include "analysis/property.h"
-#include "analysis/test_options.h"
 #include "app/drawer/panel_host.h"
 #include "app/panels/panel_rows.h"
 #include "power/z/power_z_logistic_regress.h"

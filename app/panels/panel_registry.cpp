@@ -4,7 +4,7 @@
 #include <map>
 #include <string>
 
-#include "analysis/test_options.h"
+#include "analysis/option_declarations.h"
 #include "app/drawer/panel_host.h"
 #include "app/panels/anova_forms.h"
 #include "app/panels/correlation_forms.h"

@@ -5,10 +5,10 @@
 #include <algorithm>
 
 #include "analysis/ids.h"
+#include "analysis/option_declarations.h"
 #include "analysis/parameter_names.h"
 #include "analysis/power_analysis.h"
 #include "analysis/property.h"
-#include "analysis/test_options.h"
 #include "app/drawer/panel_host.h"
 #include "app/panels/focus_out_check.h"
 #include "app/panels/group_table.h"

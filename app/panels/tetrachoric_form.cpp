@@ -4,9 +4,9 @@
 #include <QLineEdit>
 
 #include "analysis/ids.h"
+#include "analysis/option_declarations.h"
 #include "analysis/parameter_names.h"
 #include "analysis/property.h"
-#include "analysis/test_options.h"
 #include "app/drawer/panel_host.h"
 #include "power/z/power_z_tetrachoric_corr.h"
 

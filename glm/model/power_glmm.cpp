@@ -611,32 +611,46 @@ double PowerGLMM::SolveN() {
         N = n;
         return RunTests() && power >= target;
     };
-    // The smallest N whose error df and approximation allow the test.
-    double step = 1.0, n = r + 1.0;
     auto computes = [this](double at) {
         CancelCheck::Poll();
         N = at;
         return Allowed() && RunTests();
     };
-    double below = n - 1.0;
-    while (!computes(n)) {
-        below = n;
-        if (n > kLargestN) {
-            failure =
-                "No sample size up to 1e9 gives the test degrees of freedom it can be "
-                "computed with.";
-            N = 0.0;
-            return 0.0;
+    // The first whole N from `from` at which `holds`, for a predicate that
+    // stays true once true: the step doubles until it holds, then halves
+    // back. Past kLargestN (or where `stop` says why) the search gives up
+    // with that reason, and the result is 0.
+    auto firstN = [&](double from, const std::function<bool(double)>& holds,
+                      const std::function<const char*()>& stop) {
+        double below = from - 1.0, n = from, step = 1.0;
+        while (!holds(n)) {
+            below = n;
+            const char* reason = stop();
+            if (reason) {
+                failure = reason;
+                return 0.0;
+            }
+            n += step;
+            step *= 2.0;
         }
-        n += step;
-        step *= 2.0;
-    }
-    while (n - below > 1.0) {
-        const double mid = std::floor((below + n) / 2.0);
-        if (computes(mid))
-            n = mid;
-        else
-            below = mid;
+        while (n - below > 1.0) {
+            const double mid = std::floor((below + n) / 2.0);
+            if (holds(mid))
+                n = mid;
+            else
+                below = mid;
+        }
+        return n;
+    };
+    // The smallest N whose error df and approximation allow the test.
+    double n = firstN(r + 1.0, computes, [&]() -> const char* {
+        return N > kLargestN ? "No sample size up to 1e9 gives the test degrees of freedom it "
+                               "can be computed with."
+                             : nullptr;
+    });
+    if (n == 0.0) {
+        N = 0.0;
+        return 0.0;
     }
     if (!(lambda > 0.0) && std::isfinite(lambda)) {
         failure =
@@ -645,34 +659,19 @@ double PowerGLMM::SolveN() {
         N = 0.0;
         return 0.0;
     }
-    // Up from the first N that computes, doubling the step.
-    below = n - 1.0;
-    step = 1.0;
-    while (!reaches(n)) {
-        if (!std::isfinite(lambda)) {
-            failure =
-                "Its noncentrality is not finite: the variances in Sigma are tiny against "
-                "the contrasted means.";
-            N = 0.0;
-            return 0.0;
-        }
-        below = n;
-        if (n > kLargestN) {
-            failure =
-                "The power stays below the target up to N = 1e9: the effect is too small "
-                "against the variances in Sigma.";
-            N = 0.0;
-            return 0.0;
-        }
-        n += step;
-        step *= 2.0;
-    }
-    while (n - below > 1.0) {
-        const double mid = std::floor((below + n) / 2.0);
-        if (reaches(mid))
-            n = mid;
-        else
-            below = mid;
+    // Up from the first N that computes.
+    n = firstN(n, reaches, [&]() -> const char* {
+        if (!std::isfinite(lambda))
+            return "Its noncentrality is not finite: the variances in Sigma are tiny against "
+                   "the contrasted means.";
+        if (N > kLargestN)
+            return "The power stays below the target up to N = 1e9: the effect is too small "
+                   "against the variances in Sigma.";
+        return nullptr;
+    });
+    if (n == 0.0) {
+        N = 0.0;
+        return 0.0;
     }
     // Every result field for the answer.
     N = n;

@@ -1,7 +1,7 @@
 #include "power/chi/power_chi.h"
 
+#include "analysis/family_support.h"
 #include "analysis/parameter_names.h"
-#include "analysis/test_family_support.h"
 #include "distributions/chi.h"
 
 PowerChi::PowerChi() {

@@ -1,7 +1,7 @@
 #include "power/chi/power_chi_one_var.h"
 
+#include "analysis/family_support.h"
 #include "analysis/standard_inputs.h"
-#include "analysis/test_family_support.h"
 #include "distributions/chi.h"
 #include "numerics/quorix_error.h"
 

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "analysis/test_options.h"
+#include "analysis/option_declarations.h"
 #include "power/exact/power_exact_binomial.h"
 #include "power/exact/power_exact_correlation.h"
 #include "power/exact/power_exact_fisher.h"

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
+#include "analysis/family_support.h"
 #include "analysis/read_check_solve.h"
-#include "analysis/test_family_support.h"
 #include "numerics/quorix_error.h"
 
 // The solve by type of the exact tests whose effect is a proportion under

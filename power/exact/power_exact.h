@@ -4,8 +4,8 @@
 #include <limits>
 #include <string>
 
+#include "analysis/option_declarations.h"
 #include "analysis/power_analysis.h"
-#include "analysis/test_options.h"
 
 // The exact tests' options, by the controls that show them.
 inline constexpr int kAlphaBalancingOption = 1039;        // binomial and McNemar

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "analysis/family_support.h"
 #include "analysis/read_check_solve.h"
-#include "analysis/test_family_support.h"
 #include "distributions/binomial.h"
 #include "numerics/cancel.h"
 #include "numerics/quorix_error.h"

@@ -7,11 +7,11 @@
 #include <string>
 #include <utility>
 
+#include "analysis/family_support.h"
 #include "analysis/parameter_names.h"
 #include "analysis/plot_data.h"
 #include "analysis/property.h"
 #include "analysis/read_check_solve.h"
-#include "analysis/test_family_support.h"
 #include "distributions/correlation.h"
 #include "distributions/mrc.h"
 #include "distributions/normal.h"

@@ -7,7 +7,7 @@
 #include <map>
 #include <utility>
 
-#include "analysis/test_family_support.h"
+#include "analysis/family_support.h"
 #include "distributions/normal.h"
 #include "numerics/cancel.h"
 #include "numerics/quorix_error.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "analysis/test_family_support.h"
+#include "analysis/family_support.h"
 #include "numerics/cancel.h"
 #include "numerics/quorix_error.h"
 #include "power/exact/exact_search.h"

@@ -9,9 +9,9 @@
 #include <string>
 #include <utility>
 
+#include "analysis/family_support.h"
 #include "analysis/parameter_names.h"
 #include "analysis/read_check_solve.h"
-#include "analysis/test_family_support.h"
 #include "distributions/normal.h"
 #include "distributions/t.h"
 #include "numerics/cancel.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "analysis/test_family_support.h"
+#include "analysis/family_support.h"
 
 namespace {
 

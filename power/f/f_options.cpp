@@ -1,7 +1,7 @@
 // The options the F tests declare: the repeated-measures tests' effect-size
 // specification and the multivariate tests' criterion.
 
-#include "analysis/test_options.h"
+#include "analysis/option_declarations.h"
 #include "power/f/power_f_multivariate.h"
 #include "power/f/power_f_repeated.h"
 

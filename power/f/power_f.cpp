@@ -3,8 +3,8 @@
 #include <cmath>
 #include <utility>
 
+#include "analysis/family_support.h"
 #include "analysis/parameter_names.h"
-#include "analysis/test_family_support.h"
 #include "distributions/f.h"
 #include "numerics/quorix_error.h"
 

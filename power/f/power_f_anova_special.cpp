@@ -2,9 +2,9 @@
 
 #include <cmath>
 
+#include "analysis/family_support.h"
 #include "analysis/parameter_names.h"
 #include "analysis/standard_inputs.h"
-#include "analysis/test_family_support.h"
 
 namespace {
 

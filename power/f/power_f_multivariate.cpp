@@ -4,9 +4,9 @@
 #include <cmath>
 #include <utility>
 
+#include "analysis/family_support.h"
 #include "analysis/parameter_names.h"
 #include "analysis/standard_inputs.h"
-#include "analysis/test_family_support.h"
 #include "numerics/cancel.h"
 #include "numerics/quorix_error.h"
 #include "numerics/rounding.h"

@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "analysis/test_options.h"
+#include "analysis/option_declarations.h"
 #include "power/f/power_f.h"
 #include "power/multivariate/power_mult_criterion.h"
 

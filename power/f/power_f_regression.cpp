@@ -1,7 +1,7 @@
 #include "power/f/power_f_regression.h"
 
+#include "analysis/family_support.h"
 #include "analysis/standard_inputs.h"
-#include "analysis/test_family_support.h"
 
 double PowerFMRCGlobal::SolveAlpha(double effect, double target, double n) {
     double a = 0.0;

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "analysis/family_support.h"
 #include "analysis/parameter_names.h"
 #include "analysis/standard_inputs.h"
-#include "analysis/test_family_support.h"
 
 namespace {
 

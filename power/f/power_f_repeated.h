@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "analysis/test_options.h"
+#include "analysis/option_declarations.h"
 #include "power/f/power_f.h"
 
 // Repeated-measures analysis of variance by the univariate approach, the F

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "analysis/family_support.h"
 #include "analysis/standard_inputs.h"
-#include "analysis/test_family_support.h"
 #include "distributions/f.h"
 #include "numerics/quorix_error.h"
 #include "numerics/rounding.h"

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <utility>
 
+#include "analysis/family_support.h"
 #include "analysis/parameter_names.h"
-#include "analysis/test_family_support.h"
 #include "distributions/t.h"
 
 PowerT::PowerT() {

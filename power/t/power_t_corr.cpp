@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "analysis/test_family_support.h"
+#include "analysis/family_support.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "power/t/power_t_generic.h"
 
+#include "analysis/family_support.h"
 #include "analysis/parameter_names.h"
-#include "analysis/test_family_support.h"
 
 namespace {
 

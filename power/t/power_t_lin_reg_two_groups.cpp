@@ -2,8 +2,8 @@
 
 #include <cmath>
 
+#include "analysis/family_support.h"
 #include "analysis/parameter_names.h"
-#include "analysis/test_family_support.h"
 #include "numerics/rounding.h"
 
 PowerTLinReg2::PowerTLinReg2() {

@@ -4,7 +4,7 @@
 #include <climits>
 #include <cmath>
 
-#include "analysis/test_family_support.h"
+#include "analysis/family_support.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "analysis/family_support.h"
 #include "analysis/parameter_names.h"
-#include "analysis/test_family_support.h"
 #include "distributions/normal.h"
 #include "power/t/wilcoxon_moments.h"
 

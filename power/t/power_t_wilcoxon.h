@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "analysis/test_options.h"
+#include "analysis/option_declarations.h"
 #include "power/t/power_t_means.h"
 #include "power/t/power_t_one_mean.h"
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "analysis/option_declarations.h"
 #include "analysis/property.h"
-#include "analysis/test_options.h"
 
 bool ChooseOddsRatioInput(ParameterSource* frame, OddsRatioEffect* test, bool oddsRatio,
                           PropertyList* inputTexts) {

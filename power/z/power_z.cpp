@@ -4,7 +4,7 @@
 #include <cmath>
 #include <utility>
 
-#include "analysis/test_family_support.h"
+#include "analysis/family_support.h"
 #include "distributions/normal.h"
 
 namespace {

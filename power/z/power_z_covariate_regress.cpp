@@ -6,9 +6,9 @@
 #include <memory>
 #include <vector>
 
+#include "analysis/family_support.h"
 #include "analysis/parameter_names.h"
 #include "analysis/plot_data.h"
-#include "analysis/test_family_support.h"
 #include "distributions/chi.h"
 #include "numerics/quorix_error.h"
 #include "numerics/rounding.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/test_options.h"
+#include "analysis/option_declarations.h"
 #include "power/z/covariate_integrands.h"
 #include "power/z/enumeration_workspace.h"
 #include "power/z/power_z.h"

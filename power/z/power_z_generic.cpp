@@ -1,6 +1,6 @@
 #include "power/z/power_z_generic.h"
 
-#include "analysis/test_family_support.h"
+#include "analysis/family_support.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <memory>
 
+#include "analysis/family_support.h"
 #include "analysis/parameter_names.h"
 #include "analysis/plot_data.h"
-#include "analysis/test_family_support.h"
 #include "distributions/chi.h"
 #include "numerics/cancel.h"
 #include "numerics/quorix_error.h"

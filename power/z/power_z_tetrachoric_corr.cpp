@@ -4,8 +4,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "analysis/family_support.h"
 #include "analysis/parameter_names.h"
-#include "analysis/test_family_support.h"
 #include "distributions/bivariate_normal.h"
 #include "distributions/normal.h"
 #include "numerics/quorix_error.h"

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "analysis/test_options.h"
+#include "analysis/option_declarations.h"
 #include "power/z/power_z.h"
 
 // The z test of a tetrachoric correlation: two dichotomised variables from

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <iterator>
 
-#include "analysis/test_family_support.h"
+#include "analysis/family_support.h"
 #include "numerics/quorix_error.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "analysis/family_support.h"
 #include "analysis/parameter_names.h"
-#include "analysis/test_family_support.h"
 
 namespace {
 

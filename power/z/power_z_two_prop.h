@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "analysis/test_options.h"
+#include "analysis/option_declarations.h"
 #include "power/z/power_z.h"
 
 // The large-sample z test of H0: p1 = p2 for two independent groups of

@@ -2,7 +2,7 @@
 // effect input, the tetrachoric correlation's approximation, and the
 // regressions' computation and effect input.
 
-#include "analysis/test_options.h"
+#include "analysis/option_declarations.h"
 #include "power/z/odds_ratio_input.h"
 #include "power/z/power_z_logistic_regress.h"
 #include "power/z/power_z_poisson_regress.h"

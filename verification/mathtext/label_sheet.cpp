@@ -12,7 +12,7 @@
 #include "analysis/catalogue.h"
 #include "analysis/parameter_names.h"
 #include "analysis/power_analysis.h"
-#include "app/frame/test_families.h"
+#include "app/frame/installed_families.h"
 #include "app/widgets/ui_helpers.h"
 #include "ui/graphics/mathtext/label_fonts.h"
 #include "ui/graphics/mathtext/math_label.h"

@@ -23,9 +23,9 @@
 #include <vector>
 
 #include "analysis/catalogue.h"
+#include "analysis/option_declarations.h"
 #include "analysis/power_analysis.h"
 #include "analysis/property.h"
-#include "analysis/test_options.h"
 #include "power/chi/register_chi_tests.h"
 #include "power/exact/register_exact_tests.h"
 #include "power/f/register_f_tests.h"

@@ -14,7 +14,7 @@
 #include "analysis/parameter_names.h"
 #include "analysis/plot_data.h"
 #include "analysis/power_analysis.h"
-#include "app/frame/test_families.h"
+#include "app/frame/installed_families.h"
 int main(int argc, char** argv) {
     InstallTestFamilies();
     BuildTestCatalogue();

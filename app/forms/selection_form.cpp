@@ -1,4 +1,4 @@
-#include "app/forms/test_selection_form.h"
+#include "app/forms/selection_form.h"
 
 #include <QComboBox>
 #include <algorithm>

@@ -1,6 +1,8 @@
 // Choosing tests: the Tests menu, the three selection lists, the analysis
 // type kept across a family's generic test, and the panes' layout keys.
 
+#include "app/forms/selection_form.h"
+
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -19,7 +21,6 @@
 #include "app/forms/form_tables.h"
 #include "app/forms/main_comp_form.h"
 #include "app/forms/main_grid_form.h"
-#include "app/forms/test_selection_form.h"
 #include "app/frame/frame_test_support.h"
 #include "app/frame/quorix_app.h"
 #include "platform/scripted_dialogs.h"

@@ -1,4 +1,4 @@
-#include "analysis/test_options.h"
+#include "analysis/option_declarations.h"
 
 #include <utility>
 
