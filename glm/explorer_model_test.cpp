@@ -141,14 +141,19 @@ TEST(ExplorerModel, CalculateSaysWhyItComputesNothing) {
         EXPECT_TRUE(blocks.empty());
     }
 
-    // The standard model computes one block without a window, and so it
-    // does with variances of 1e-200 and correlations 0.5, a valid Σ.
+    // The standard model computes one block without a window (its X of
+    // zeros makes the contrast not testable), and with a design of full
+    // rank so it does with variances of 1e-200 and correlations 0.5, a
+    // valid Σ.
     ExplorerModel standard;
     PowerGLMM model;
     std::vector<ReportBlock> blocks;
     EXPECT_FALSE(standard.Calculate(model, blocks));
     ASSERT_EQ(blocks.size(), 1u);
     EXPECT_EQ(blocks[0].caption, L"Test of: Contrast 1 x Contrast 1\n");
+    for (int i = 1; i <= 5; ++i)
+        for (int j = 1; j <= 3; ++j)
+            standard.design.texts(i, j) = i == j || (i > 3 && j == 3) ? L"1" : L"0";
     for (int i = 1; i <= 4; ++i)
         for (int j = 1; j <= 4; ++j) standard.sigma.texts(i, j) = i == j ? L"1e-200" : L"5e-201";
     EXPECT_FALSE(standard.Calculate(model, blocks));

@@ -352,6 +352,18 @@ ReportBlock PairBlock(PowerGLMM& model, const PowerContrast& c, const PowerContr
                             std::wstring(model.failure.begin(), model.failure.end());
             return block;
         }
+        // A contrast the observed cells cannot estimate has no test: its
+        // value would change with how B is written for the same cell means,
+        // or rest on the mean of a cell without subjects.
+        if (!model.estimable) {
+            block.failure =
+                L"Not testable: the contrast \"" + c.matrix.name +
+                L"\" cannot be estimated from this design. The rows of C must lie in the row "
+                L"space of the rows of X whose cells carry weight (a cell of weight 0 has no "
+                L"subjects); here they do not, so C·B·A is not determined by the means of the "
+                L"cells that have subjects.";
+            return block;
+        }
         // A singular Σ matters only where the response contrast reaches its
         // null space: then combinations of the contrasted responses have no
         // error variance, and a test that divides by it has no power to show.

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <functional>
 
+#include "distributions/chi.h"
 #include "distributions/f.h"
 #include "distributions/t.h"
 #include "glm/model/chi_square_sum.h"
@@ -144,16 +145,16 @@ bool PowerGLMM::Compute() {
         // stay as they are.
         if (!SameMatrix(X, designX_) || !SameMatrix(W, designW_)) {
             designX_.resize(0, 0);
-            r = MatrixRank(X, kRankTolerance);
+            DecomposeWeightedCells();
             Matrix xw;
             MatMulOp('T', 'N', X, W, xw);
             MatMul(xw, X, XWX);
             PseudoInverse(XWX, pinvXWX_);
             CopyMatrix(X, designX_);
             CopyMatrix(W, designW_);
-            designRank_ = r;
         }
         r = designRank_;
+        estimable = RowsInDesignSpace(C);
         a = MatrixRank(C, kRankTolerance);
         b = MatrixRank(A, kRankTolerance);
         s = std::min(a, b);
@@ -175,10 +176,75 @@ bool PowerGLMM::Compute() {
         PseudoInverse(SigmaStar, pinvSigmaStar);
         MatMul(pinvSigmaStar, H, Q);
         eigen = SortedEigenvalues(Q);
+        // H is positive semi-definite and so are the eigenvalues of Q; a
+        // negative one is rounding, and at a huge effect the rounding of the
+        // largest (some 1e-16 of it) can outweigh a small one entirely.
+        for (double& e : eigen) e = std::max(e, 0.0);
         OrthonormalContrastForms();
     } catch (const QuorixError& e) {
         failure = e.what();
         return false;
+    }
+    return true;
+}
+
+// Only the cells that carry weight have subjects: their rows of X are the
+// design the data have. Its rank (the error df are N minus it) and an
+// orthonormal basis of its row space come from their singular values, those
+// above rounding of the largest counted, so that neither depends on the
+// scale of X.
+void PowerGLMM::DecomposeWeightedCells() {
+    std::vector<int> carried;
+    for (int i = 0; i < X.rows(); ++i)
+        if (W(i, i) > 0.0) carried.push_back(i);
+    const int q = X.cols(), rows = static_cast<int>(carried.size());
+    designRank_ = 0.0;
+    rowSpace_.resize(q, 0);
+    if (rows == 0) return;
+    Matrix xc(rows, q);
+    for (int i = 0; i < rows; ++i)
+        for (int j = 0; j < q; ++j) xc(i, j) = X(carried[i], j);
+    RealVector values;
+    Matrix left, right;
+    if (!SvdFull(xc, values, left, right)) throw QuorixError("Math overflow", 0, 0.0);
+    const int count = static_cast<int>(values.extent(0));
+    const double cutoff = std::max(rows, q) * kRankTolerance * (count > 0 ? values(0) : 0.0);
+    int rank = 0;
+    while (rank < count && values(rank) > cutoff && std::isfinite(values(rank))) ++rank;
+    designRank_ = rank;
+    rowSpace_.resize(q, rank);
+    for (int j = 0; j < q; ++j)
+        for (int k = 0; k < rank; ++k) rowSpace_(j, k) = right(j, k);
+}
+
+// A contrast of the parameters is estimable when each of its rows is a
+// combination of the weighted cells' rows of X: only then is C B a function
+// of the cell means. Otherwise it changes with how B is written for the
+// same means (an over-parameterised X) or reaches a cell without subjects,
+// and has no test. Each row is judged on its own scale: what remains of it
+// off the row space must be below kEstimableTolerance of its length, loose
+// enough for coefficients typed to six digits (1/3 as 0.333333).
+bool PowerGLMM::RowsInDesignSpace(const Matrix& contrast) const {
+    constexpr double kEstimableTolerance = 1e-5;
+    const int q = rowSpace_.rows(), rank = rowSpace_.cols();
+    if (contrast.cols() != q) return false;
+    std::vector<double> row(q);
+    for (int i = 0; i < contrast.rows(); ++i) {
+        double largest = 0.0;
+        for (int j = 0; j < q; ++j) largest = std::max(largest, std::fabs(contrast(i, j)));
+        if (largest == 0.0) continue;
+        if (!std::isfinite(largest)) return false;
+        for (int j = 0; j < q; ++j) row[j] = contrast(i, j) / largest;
+        double length = 0.0;
+        for (int j = 0; j < q; ++j) length += row[j] * row[j];
+        for (int k = 0; k < rank; ++k) {
+            double along = 0.0;
+            for (int j = 0; j < q; ++j) along += row[j] * rowSpace_(j, k);
+            for (int j = 0; j < q; ++j) row[j] -= along * rowSpace_(j, k);
+        }
+        double off = 0.0;
+        for (int j = 0; j < q; ++j) off += row[j] * row[j];
+        if (!(off <= kEstimableTolerance * kEstimableTolerance * length)) return false;
     }
     return true;
 }
@@ -246,16 +312,31 @@ void PowerGLMM::HotellingLawleyStatistic() {
     value = TN;
 }
 
+// s - V and s - VN are summed as such: at a large effect V comes within
+// rounding of s, and s - V would lose every digit of the effect V/(s - V).
 void PowerGLMM::PillaiStatistic() {
     const double nu = ErrorDf();
     V = 0.0;
     VN = 0.0;
-    for (int i = 0; i < s && i < static_cast<int>(eigen.size()); ++i) {
+    pillaiRest_ = 0.0;
+    pillaiRestN_ = 0.0;
+    int i = 0;
+    for (; i < s && i < static_cast<int>(eigen.size()); ++i) {
         V += eigen[i] / (eigen[i] + 1.0);
         VN += eigen[i] * N / (eigen[i] * N + nu);
+        pillaiRest_ += 1.0 / (eigen[i] + 1.0);
+        pillaiRestN_ += nu / (eigen[i] * N + nu);
     }
-    if (V < 0.0) V = 0.0;
-    if (VN < 0.0) VN = 0.0;
+    pillaiRest_ += s - i;
+    pillaiRestN_ += s - i;
+    if (V < 0.0) {
+        V = 0.0;
+        pillaiRest_ = s;
+    }
+    if (VN < 0.0) {
+        VN = 0.0;
+        pillaiRestN_ = s;
+    }
     value = VN;
 }
 
@@ -263,14 +344,49 @@ void PowerGLMM::WilksStatistic() {
     const double nu = ErrorDf();
     U = 1.0;
     UN = 1.0;
+    // The logarithms keep the effect where the product underflows (large
+    // eigenvalues and several of them).
+    wilksLog_ = 0.0;
+    wilksLogN_ = 0.0;
     for (int i = 0; i < s && i < static_cast<int>(eigen.size()); ++i) {
         U *= 1.0 / (eigen[i] + 1.0);
         UN *= 1.0 / (eigen[i] * N / nu + 1.0);
+        wilksLog_ -= std::log1p(eigen[i]);
+        wilksLogN_ -= std::log1p(eigen[i] * N / nu);
     }
     value = UN;
 }
 
 // ------------------------------------------------------------------ power
+
+namespace {
+
+// Above it the noncentral F and t distributions refuse to compute; a
+// power there comes from the limit forms below.
+constexpr double kLargestNoncentrality = 1e10;
+
+// Beyond the noncentralities the noncentral F computes, its numerator
+// chi2(df1, lambda) is lambda + df1 to within a few times 2 sqrt(lambda), a
+// relative 2e-5 at most: the power P(F > c) is then P(chi2(df2) <
+// (lambda + df1) df2 / (c df1)), the share of denominators small enough,
+// which is 1 to double precision unless c is astronomically large (a df2
+// far below 1).
+double LargeNoncentralityFPower(double critical, double df1, double df2, double lambda) {
+    ChiDistribution denominator(df2);
+    return denominator.Cdf((lambda + df1) * df2 / (critical * df1));
+}
+
+// The one-sided t test at a noncentrality delta beyond the noncentral t:
+// T = (Z + delta)/sqrt(chi2(nu)/nu) > c with Z negligible against delta
+// (1e-5 of it at most), so P(T > c) = P(chi2(nu) < nu delta² / c²) for a
+// positive c and 1 for any other.
+double LargeNoncentralityTPower(double critical, double nu, double lambda) {
+    if (!(critical > 0.0)) return 1.0;
+    ChiDistribution denominator(nu);
+    return denominator.Cdf(nu * lambda / (critical * critical));
+}
+
+}  // namespace
 
 bool PowerGLMM::FPower() {
     try {
@@ -279,6 +395,10 @@ bool PowerGLMM::FPower() {
         dist->SetParam(2, df2);
         dist->SetNoncentrality(0.0);
         critical = dist->Quantile(1.0 - alpha);
+        if (lambda > kLargestNoncentrality && std::isfinite(lambda)) {
+            power = LargeNoncentralityFPower(critical, df1, df2, lambda);
+            return true;
+        }
         dist->SetNoncentrality(lambda);
         power = 1.0 - dist->Cdf(critical);
         return true;
@@ -342,11 +462,11 @@ bool PowerGLMM::Pillai1(bool plain, bool computePower) {
     PillaiStatistic();
     const double nu = ErrorDf();
     const double stat = plain ? V : VN;
-    effect = stat / (s - stat);
+    effect = stat / (plain ? pillaiRest_ : pillaiRestN_);
     eta2 = effect / (effect + 1.0);
     df1 = a * b;
     df2 = s * (nu + s - b);
-    lambda = plain ? N * s * V / (s - V) : df2 * effect;
+    lambda = plain ? N * s * V / pillaiRest_ : df2 * effect;
     return !computePower || FPower();
 }
 
@@ -354,7 +474,7 @@ bool PowerGLMM::Pillai2(bool plain, bool computePower) {
     PillaiStatistic();
     const double nu = ErrorDf();
     const double stat = plain ? V : VN;
-    effect = stat / (s - stat);
+    effect = stat / (plain ? pillaiRest_ : pillaiRestN_);
     eta2 = effect / (effect + 1.0);
     // df by matching the first two moments of V/s to a beta distribution.
     const double m = nu + a;
@@ -364,7 +484,7 @@ bool PowerGLMM::Pillai2(bool plain, bool computePower) {
                       s / s;
     df1 = 2.0 * mu * (mu - v2) / (v2 - mu * mu);
     df2 = 2.0 * (mu - v2) * (1.0 - mu) / (v2 - mu * mu);
-    lambda = plain ? N * s * V / (s - V) : df2 * effect;
+    lambda = plain ? N * s * V / pillaiRest_ : df2 * effect;
     return !computePower || FPower();
 }
 
@@ -372,7 +492,7 @@ bool PowerGLMM::Wilks(bool plain, bool computePower) {
     WilksStatistic();
     const double nu = ErrorDf();
     const double g = RaoExponent(a, b);
-    effect = std::pow(plain ? U : UN, -1.0 / g) - 1.0;
+    effect = std::expm1(-(plain ? wilksLog_ : wilksLogN_) / g);
     eta2 = effect / (effect + 1.0);
     df1 = a * b;
     df2 = g * (nu - (b - a + 1.0) / 2.0) - (a * b - 2.0) / 2.0;
@@ -456,12 +576,34 @@ bool PowerGLMM::UnivariatePower(double critDf1, double critDf2, double powDf1, d
 // and tr E^ one of psi_j chi2(nu), so the power at the critical value c,
 // P(tr H^ - c a/nu tr E^ > 0), is the probability that a sum of weighted
 // chi-squares is positive. Directions without variance carry no term.
+//
+// A sum whose mean lies 1e4 standard deviations or more above 0 is
+// positive but for a probability below any double: by the bound of Laurent
+// and Massart (2000, Annals of Statistics 28, 1302-1338) a weighted sum of
+// chi-squares falls below its mean by t >> its standard deviation with a
+// probability under exp(-t / (4 w)), w its largest weight (at most its
+// standard deviation), so exp(-2500) at most. Its power is 1 without the
+// inversion, which cannot follow the characteristic function of a
+// noncentrality that large; the weights relative to the largest keep the
+// moments in range for variances anywhere in the range of numbers.
 double PowerGLMM::TraceRatioPower(double criticalValue) const {
     const double nu = ErrorDf();
     std::vector<ChiSquareTerm> terms;
+    double largest = 0.0;
     for (const UnivariateTerm& term : uniTerms) {
         terms.push_back({term.psi, a, N * term.shift});
         terms.push_back({-criticalValue * a / nu * term.psi, nu, 0.0});
+        largest = std::max(
+            {largest, std::fabs(terms.end()[-1].weight), std::fabs(terms.end()[-2].weight)});
+    }
+    if (largest > 0.0 && std::isfinite(largest)) {
+        double mean = 0.0, variance = 0.0;
+        for (const ChiSquareTerm& t : terms) {
+            const double w = t.weight / largest;
+            mean += w * (t.df + t.noncentrality);
+            variance += w * w * (2.0 * t.df + 4.0 * t.noncentrality);
+        }
+        if (std::isfinite(mean) && mean > 0.0 && mean * mean >= 1e8 * variance) return 1.0;
     }
     return ProbabilitySumAboveZero(terms);
 }
@@ -530,6 +672,11 @@ bool PowerGLMM::ContrastT(bool oneTailedTest) {
         tdist->SetParam(1, df2);
         tdist->SetNoncentrality(0.0);
         critical = tdist->Quantile(oneTailed ? 1.0 - alpha : 1.0 - alpha / 2.0);
+        // The lower tail of the two-tailed test is then below any double.
+        if (lambda > kLargestNoncentrality && std::isfinite(lambda)) {
+            power = LargeNoncentralityTPower(critical, df2, lambda);
+            return true;
+        }
         tdist->SetNoncentrality(std::sqrt(lambda));
         power = 1.0 - tdist->Cdf(critical);
         if (!oneTailed) power += tdist->Cdf(-critical);
@@ -584,6 +731,33 @@ bool PowerGLMM::RunTests() {
     return false;
 }
 
+// Whether the hypothesis departs from its null value along what the
+// selected test measures: tr H for the univariate approach, the first
+// element of Q for a single contrast, the eigenvalues of Q for the
+// multivariate criteria. It does not depend on N, so it is judged on the
+// model and not on a noncentrality computed at some N, which is 0 wherever
+// an approximation's denominator df is. A value that is not finite counts
+// as an effect; the search then says why it cannot use it.
+bool PowerGLMM::HasEffect() const {
+    double size = 0.0;
+    switch (selector) {
+        case kGlmmUnivariate:
+        case kGlmmGreenhouseGeisser:
+        case kGlmmHuynhFeldt:
+        case kGlmmBox:
+            size = HUni.size() > 0 ? Trace(HUni) : 0.0;
+            break;
+        case kGlmmContrastTOneTailed:
+        case kGlmmContrastTTwoTailed:
+        case kGlmmContrastF:
+            size = Q.rows() > 0 && Q.cols() > 0 ? Q(0, 0) : 0.0;
+            break;
+        default:
+            for (int i = 0; i < s && i < static_cast<int>(eigen.size()); ++i) size += eigen[i];
+    }
+    return size > 0.0 || !std::isfinite(size);
+}
+
 double PowerGLMM::PowerMinusTarget() {
     RunTests();
     return power - target;
@@ -606,6 +780,13 @@ double PowerGLMM::SolveN() {
     failure.clear();
     N = 100.0;
     if (!Compute()) return 0.0;
+    if (!estimable) {
+        failure =
+            "The contrast C is not estimable: its rows do not lie in the row space of the "
+            "design's cells that carry weight.";
+        N = 0.0;
+        return 0.0;
+    }
     auto reaches = [this](double n) {
         CancelCheck::Poll();
         N = n;
@@ -652,7 +833,7 @@ double PowerGLMM::SolveN() {
         N = 0.0;
         return 0.0;
     }
-    if (!(lambda > 0.0) && std::isfinite(lambda)) {
+    if (!HasEffect()) {
         failure =
             "The contrast has no effect in this model (noncentrality 0): no sample size "
             "reaches a power above alpha.";

@@ -74,6 +74,9 @@ class PowerGLMM : public Root {
     // Whether the error df at N allow the selected test's approximation.
     bool Allowed() const;
     double PowerMinusTarget();
+    // Whether the selected test sees an effect in the model at all (at
+    // every N alike).
+    bool HasEffect() const;
     // Runs the test named by `selector` with power; false for a failed test
     // or an unknown selector.
     bool RunTests();
@@ -110,7 +113,13 @@ class PowerGLMM : public Root {
     double N = 0.0;
     Matrix Theta, XWX, H, SigmaStar, Q;
     std::vector<double> eigen;
+    // r is the rank of the rows of X whose cells carry weight (the others
+    // have no subjects and give no error df).
     double s = 0.0, r = 0.0, a = 0.0, b = 0.0;
+    // Whether C's rows lie in the row space of the weighted cells' rows of
+    // X, so that C B depends on the cell means only; without it no test of
+    // C has a meaning.
+    bool estimable = true;
     double df1 = 0.0, df2 = 0.0, lambda = 0.0, alpha = 0.05, power = 0.0, critical = 0.0;
     double eta2 = 0.0, effect = 0.0;
     double U = 0.0, UN = 0.0, V = 0.0, VN = 0.0, T = 0.0, TN = 0.0, value = 0.0;
@@ -138,9 +147,14 @@ class PowerGLMM : public Root {
 
   private:
     void OrthonormalContrastForms();
-    // X and W as last decomposed, with rank(X) and (X'WX)+.
-    Matrix designX_, designW_, pinvXWX_;
+    void DecomposeWeightedCells();
+    bool RowsInDesignSpace(const Matrix& contrast) const;
+    // X and W as last decomposed, with the rank of the weighted cells' rows
+    // of X, an orthonormal basis of their row space (q x rank) and (X'WX)+.
+    Matrix designX_, designW_, pinvXWX_, rowSpace_;
     double designRank_ = 0.0;
+    // s - V, s - VN and the logarithms of U and UN, for the effects.
+    double pillaiRest_ = 0.0, pillaiRestN_ = 0.0, wilksLog_ = 0.0, wilksLogN_ = 0.0;
     // F power at the current df1, df2 and lambda; power 0 and false on any
     // numerical failure.
     bool FPower();
