@@ -160,9 +160,18 @@ void CEffectSizePanel::ShowFieldError(int controlId, const std::string& message)
     platform::ShowMessage(window(), ToDisplayLabel(message), QString::fromLatin1(kCaption),
                           platform::MessageIcon::Warning);
     if (QLineEdit* edit = Edit(controlId)) {
-        edit->setFocus(Qt::OtherFocusReason);
+        FocusAfterMessage(edit);
         edit->selectAll();
     }
+}
+
+void CEffectSizePanel::FocusAfterMessage(QWidget* control) {
+    // The closed message box hands the activation to whichever window the
+    // window system picks, often the main window: the keys would go there
+    // and Esc would no longer reach the drawer.
+    QWidget* holder = window();
+    if (holder->isVisible() && !holder->isActiveWindow()) holder->activateWindow();
+    control->setFocus(Qt::OtherFocusReason);
 }
 
 void CEffectSizePanel::MarkResultUnknown() {

@@ -70,6 +70,9 @@ class CEffectSizePanel : public CFormViewEx {
     // The check's message in a box; the field gets the focus, its text
     // selected. Every input stays as typed.
     void ShowFieldError(int controlId, const std::string& message);
+    // After a message box: the panel's window is active again and `control`
+    // has the focus.
+    void FocusAfterMessage(QWidget* control);
     void MarkResultUnknown();
     // Closes the gaps of rows whose controls are all hidden: every control
     // below such a row moves up by the row's pitch from its place in the
