@@ -6,6 +6,7 @@
 #include <QStyle>
 #include <QToolButton>
 #include <cstdio>
+#include <optional>
 
 #include "app/panels/focus_out_check.h"
 #include "app/widgets/ui_helpers.h"
@@ -126,17 +127,28 @@ void CEff_CHI_GoF_Cont::OnInitialUpdate() {
     }
     // Leaving the count holds it to 2..50 and applies it, so that the grid
     // never shows another number of cells than the field.
-    auto* leave = new FocusOutCheck(this, [this](QLineEdit*) {
+    auto* leave = new FocusOutCheck(this, [this](QLineEdit* edit) {
         ApplyCellCount();
-        return true;
+        // A refused count has taken the focus back (a refused cell takes it
+        // to the grid).
+        return !edit->hasFocus();
     });
     leave->Watch(Edit(kCellsId));
     initialised_ = true;
 }
 
+std::optional<int> CEff_CHI_GoF_Cont::TypedCellCount() const {
+    const std::string text = GetDlgItemString(kCellsId);
+    double value = 0.0;
+    if (!effectsize::ReadWholeNumber(text, &value)) return std::nullopt;
+    return gof::ClampCells(effectsize::ReadLeadingInt(text));
+}
+
 void CEff_CHI_GoF_Cont::ShowEqualDefaults() {
-    const int k = gof::ClampCells(effectsize::ReadLeadingInt(GetDlgItemString(kCellsId)));
-    for (int id : kEqualValueIds) SetDlgItemString(id, Format("%g", 1.0 / k).toStdString());
+    // A count that is no number leaves the values as they are.
+    const std::optional<int> k = TypedCellCount();
+    if (!k) return;
+    for (int id : kEqualValueIds) SetDlgItemString(id, Format("%g", 1.0 / *k).toStdString());
 }
 
 void CEff_CHI_GoF_Cont::ReadGrid() {
@@ -174,8 +186,16 @@ void CEff_CHI_GoF_Cont::WriteGrid(bool writeLast0, bool writeLast1) {
 
 bool CEff_CHI_GoF_Cont::ApplyCellCount(bool report) {
     if (!initialised_) return true;
-    const int typed = effectsize::ReadLeadingInt(GetDlgItemString(kCellsId));
-    const int k = gof::ClampCells(typed);
+    const std::optional<int> typed = TypedCellCount();
+    if (!typed) {
+        if (report) {
+            ShowFieldError(kCellsId, effectsize::kNotANumberMessage);
+        } else {
+            SetDlgItemLong(kCellsId, inputs_.cells);
+        }
+        return false;
+    }
+    const int k = *typed;
     if (k != inputs_.cells) {
         bool refused = false;
         for (int row = 1; !refused && row <= inputs_.cells; ++row)
@@ -225,8 +245,12 @@ bool CEff_CHI_GoF_Cont::RefuseCellThatIsNoNumber(int skipColumn, int rows) {
 }
 
 void CEff_CHI_GoF_Cont::StepCells(int step) {
-    const int now = gof::ClampCells(effectsize::ReadLeadingInt(GetDlgItemString(kCellsId)));
-    SetDlgItemLong(kCellsId, gof::ClampCells(now + step));
+    const std::optional<int> now = TypedCellCount();
+    if (!now) {
+        ShowFieldError(kCellsId, effectsize::kNotANumberMessage);
+        return;
+    }
+    SetDlgItemLong(kCellsId, gof::ClampCells(*now + step));
     ShowEqualDefaults();
     MarkResultUnknown();
     ApplyCellCount();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "app/panels/effect_size_panel.h"
 #include "effectsize/goodness_of_fit.h"
 #include "ui/grid/grid_types.h"
@@ -49,10 +51,11 @@ class CEff_CHI_GoF_Cont : public CEffectSizePanel, public IGridOwner {
     // cell's text. The effect size turns to "?".
     void WriteGrid(bool writeLast0 = true, bool writeLast1 = true);
     // The count typed in the field: held to 2..50 and shown, the columns
-    // grown to it and the grid rebuilt. A new count is refused while a cell
-    // is no number (the rebuilt grid would show it as 0): the field goes
-    // back to the shown count, and with `report` the cell is reported.
-    // False when refused.
+    // grown to it and the grid rebuilt. A count that is no number is
+    // refused on its field; a new count is refused while a cell is no
+    // number (the rebuilt grid would show it as 0), and the field goes back
+    // to the shown count. Without `report` (closing) nothing is reported
+    // and the field goes back. False when refused.
     bool ApplyCellCount(bool report = true);
     // The first shown cell whose text is not one number, outside grid
     // column `skipColumn` and among the first `rows` rows (all shown rows
@@ -64,6 +67,8 @@ class CEff_CHI_GoF_Cont : public CEffectSizePanel, public IGridOwner {
     void ModeState();
     void LastCellUpdate();
     void StepCells(int step);
+    // The count field held to 2..50; none when its text is not a number.
+    std::optional<int> TypedCellCount() const;
     void ShowEqualDefaults();
     void FocusCells(int row, int firstColumn, int lastColumn);
 

@@ -208,6 +208,41 @@ TEST_F(GoodnessOfFitForm, ACellThatIsNoNumberIsRefusedAndKeptByEveryPath) {
     EXPECT_EQ(again.Grid()->GetItemText(4, 1), last);
 }
 
+// A cell count that is no number ("6,5") is not read as the number it
+// starts with: Enter, leaving the field, the spin arrows and Calculate
+// refuse it on the field, which keeps its text and the focus; the grid
+// stays, and so do the equal values that "6" gave. Closing falls back to the count the grid shows.
+TEST_F(GoodnessOfFitForm, ACellCountThatIsNoNumberIsRefusedOnItsField) {
+    const struct {
+        const char* what;
+        std::function<void()> act;
+    } paths[] = {
+        {"Enter", [&] { PressKey(Cells(), Qt::Key_Return); }},
+        {"leaving",
+         [&] { form->Edit(Form::kEqualValueIds[gof::kH0])->setFocus(Qt::TabFocusReason); }},
+        {"spin up", [&] { form->SpinUp()->click(); }},
+        {"Calculate", [&] { Click(CEffectSizePanel::kCalculateButtonId); }},
+    };
+    for (const auto& path : paths) {
+        SCOPED_TRACE(path.what);
+        Type(Cells(), "6,5");
+        const QString equal = form->ControlText(Form::kEqualValueIds[gof::kH0]);
+        dialogs.messages.clear();
+        path.act();
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].text, "Input error (illegal character?)");
+        EXPECT_EQ(form->focusWidget(), Cells());
+        EXPECT_EQ(Cells()->text(), "6,5");
+        EXPECT_EQ(Grid()->GetRowCount(), 5);
+        EXPECT_EQ(form->ControlText(Form::kEqualValueIds[gof::kH0]), equal);
+        EXPECT_EQ(Result(), "?");
+    }
+    ASSERT_TRUE(form->SaveInputs(&host.store));
+    long cells = 0;
+    ASSERT_TRUE(GetNamedLong(&host.store, "cgf_ncells", &cells));
+    EXPECT_EQ(cells, 4);
+}
+
 TEST_F(GoodnessOfFitForm, StoreRoundTripAndTheLastCellMode) {
     Type(Cells(), "3");
     PressKey(Cells(), Qt::Key_Return);
