@@ -78,10 +78,12 @@ void CMainFrame::OpenEffectSizePanels(int panelTestId, bool takeFocus) {
     // defaulted by now.
     if (!drawer_) return;
     if (takeFocus) drawer_->TakeFocus();
+    TypedTextKeeper typed(drawer_->Panels());
     for (CFormViewEx* panel : drawer_->Panels()) {
         if (auto* effectPanel = dynamic_cast<CEffectSizePanel*>(panel))
             effectPanel->SetUpAfterOpening(panelTestId);
     }
+    if (drawer_) typed.PutBack();
 }
 
 void CMainFrame::OpenEffectSizeDrawer(std::vector<CFormViewEx*> panels, int testId) {
