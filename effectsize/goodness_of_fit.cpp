@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "analysis/property.h"
+#include "effectsize/leading_number.h"
 
 namespace effectsize::goodness_of_fit {
 
@@ -146,6 +147,29 @@ void Restore(PropertyList* store, Inputs* inputs) {
         GetNamedDouble(store, CellKey("cgf_pp", i).c_str(), &inputs->p0[static_cast<size_t>(i)]);
         GetNamedDouble(store, CellKey("cgf_pa", i).c_str(), &inputs->p1[static_cast<size_t>(i)]);
     }
+}
+
+namespace {
+
+PropertyDouble* CellEntry(PropertyList* store, int row, int column) {
+    if (!store) return nullptr;
+    const std::string key = CellKey(column == kH0 ? "cgf_pp" : "cgf_pa", row);
+    return dynamic_cast<PropertyDouble*>(store->Find(key));
+}
+
+}  // namespace
+
+void SaveTypedCell(PropertyList* store, int row, int column, const std::string& text) {
+    double value = 0.0;
+    if (ReadWholeNumber(text, &value)) return;
+    if (PropertyDouble* entry = CellEntry(store, row, column)) entry->text = text;
+}
+
+std::optional<std::string> TypedCell(PropertyList* store, int row, int column) {
+    const PropertyDouble* entry = CellEntry(store, row, column);
+    double value = 0.0;
+    if (!entry || ReadWholeNumber(entry->text, &value)) return std::nullopt;
+    return entry->text;
 }
 
 }  // namespace effectsize::goodness_of_fit

@@ -101,6 +101,12 @@ inline constexpr const char* kSumExceededText = "sum > 1.0";
 // first, then reads the cells it has; missing keys leave their values.
 void Save(const Inputs& inputs, PropertyList* store);
 void Restore(PropertyList* store, Inputs* inputs);
+// A saved cell (row i, 0-based) whose text is not one number: the text is
+// kept as typed on its entry, beside the 0 it reads as, so that the cell
+// comes back as typed, for Calculate to refuse, instead of as 0.
+void SaveTypedCell(PropertyList* store, int row, int column, const std::string& text);
+// The text so kept for a cell; none when the cell was saved as a number.
+std::optional<std::string> TypedCell(PropertyList* store, int row, int column);
 
 // 5. The transfer writes w alone: the base plan.
 

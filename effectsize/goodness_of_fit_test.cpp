@@ -167,6 +167,22 @@ TEST(GoodnessOfFit, StoreRoundTrip) {
     Restore(&empty, &untouched);
     EXPECT_EQ(untouched.cells, kDefaultCells);
     EXPECT_EQ(untouched.p0, Inputs{}.p0);
+
+    // A cell that is no number keeps its text beside the 0 it reads as; a
+    // number saved over it later is a number again.
+    typed.p1[1] = 0.0;
+    Save(typed, &store);
+    SaveTypedCell(&store, 1, kH1, "0,3");
+    SaveTypedCell(&store, 0, kH1, "0.3");
+    EXPECT_EQ(TypedCell(&store, 1, kH1), "0,3");
+    EXPECT_FALSE(TypedCell(&store, 1, kH0).has_value());
+    EXPECT_FALSE(TypedCell(&store, 0, kH1).has_value());
+    EXPECT_FALSE(TypedCell(&empty, 1, kH1).has_value());
+    Restore(&store, &back);
+    EXPECT_EQ(back.p1[1], 0.0);
+    typed.p1[1] = 0.3;
+    Save(typed, &store);
+    EXPECT_FALSE(TypedCell(&store, 1, kH1).has_value());
 }
 
 }  // namespace

@@ -48,17 +48,31 @@ std::string Key(const Roles& roles, const char* field) {
 
 void SaveProportion(PropertyList* store, const std::string& key, const std::string& text) {
     SetNamedDouble(store, key.c_str(), ReadLeadingNumber(text));
+    auto* entry = dynamic_cast<PropertyDouble*>(store->Find(key));
+    if (!entry) return;
     // An emptied edit is kept as an entry without text, so that it comes
-    // back empty rather than as 0.
+    // back empty rather than as 0; a text that is not one number ("0,7")
+    // is kept as typed, so that it comes back to be refused on its field
+    // instead of as the number it starts with.
+    double value = 0.0;
     if (text.find_first_not_of(" \t") == std::string::npos) {
-        if (auto* entry = dynamic_cast<PropertyDouble*>(store->Find(key))) entry->text.clear();
+        entry->text.clear();
+    } else if (!ReadWholeNumber(text, &value)) {
+        entry->text = text;
     }
 }
 
 void RestoreProportion(PropertyList* store, const std::string& key, std::string* text) {
     const auto* entry = dynamic_cast<const PropertyDouble*>(store->Find(key));
     if (!entry) return;
-    *text = entry->text.empty() ? std::string() : Format("%.7lf", entry->value);
+    double value = 0.0;
+    if (entry->text.empty()) {
+        text->clear();
+    } else if (!ReadWholeNumber(entry->text, &value)) {
+        *text = entry->text;
+    } else {
+        *text = Format("%.7lf", entry->value);
+    }
 }
 
 }  // namespace
@@ -82,10 +96,15 @@ std::optional<FieldError> CheckProportion(const Inputs& inputs, Field field) {
     return FieldError{field, field == kP1 ? kP1RangeMessage : kP2RangeMessage};
 }
 
-std::optional<FieldError> Check(const Inputs& inputs) {
+std::optional<FieldError> CheckProportions(const Inputs& inputs) {
     for (Field field : {kP1, kP2}) {
         if (auto error = CheckProportion(inputs, field)) return error;
     }
+    return std::nullopt;
+}
+
+std::optional<FieldError> Check(const Inputs& inputs) {
+    if (auto error = CheckProportions(inputs)) return error;
     if (!IsOneNumber(inputs, kValue) || !std::isfinite(Value(inputs, kValue)))
         return FieldError{kValue, kNotANumberMessage};
     return std::nullopt;

@@ -57,6 +57,8 @@ double Value(const Inputs& inputs, int field);
 // kNotANumberMessage rather than read as the number it starts with; outside
 // [0, 1] (NaN and an overflowed decimal included) gives its range message.
 std::optional<FieldError> CheckProportion(const Inputs& inputs, Field field);
+// Both proportions by that check, P1 first.
+std::optional<FieldError> CheckProportions(const Inputs& inputs);
 // The whole check before a calculation, a sync or a change of mode: both
 // proportions, then a value field that is not one number or overflowed.
 std::optional<FieldError> Check(const Inputs& inputs);
@@ -83,7 +85,8 @@ double ComputeG(const Inputs& inputs);
 double ComputeP1(const Inputs& inputs);
 
 // 4. Store mapping. The edits' numbers are kept as reals and come back with
-// "%.7lf"; an emptied edit comes back empty.
+// "%.7lf"; an emptied edit comes back empty, and a text that is not one
+// number comes back as typed (for the checks to refuse, not as its start).
 void Save(const Inputs& inputs, const Roles& roles, PropertyList* store);
 // A missing key leaves its field as it was.
 void Restore(PropertyList* store, const Roles& roles, Inputs* inputs);

@@ -213,6 +213,17 @@ TEST(Proportions, StoreKeepsNumbersUnderTheirKeysAndEmptiedFields) {
         EXPECT_EQ(back.text[kP1], "");
         EXPECT_EQ(back.text[kP2], "0.3000000");
 
+        // A text that is not one number comes back as typed, for the checks
+        // to refuse, not as the number it starts with; a number typed over
+        // it later comes back as a number again.
+        Save(Make("0,7", "abc", "9", kDifference), *roles, &store);
+        Restore(&store, *roles, &back);
+        EXPECT_EQ(back.text[kP1], "0,7");
+        EXPECT_EQ(back.text[kP2], "abc");
+        Save(Make("0.7", "abc", "9", kDifference), *roles, &store);
+        Restore(&store, *roles, &back);
+        EXPECT_EQ(back.text[kP1], "0.7000000");
+
         PropertyList empty;
         Inputs untouched;
         Restore(&empty, *roles, &untouched);

@@ -29,7 +29,7 @@ enum Field {
 // 1. Every field as typed (numbers or formulas), the input mode (0 "From
 // variances", 1 "Direct") and the variance type, which is only kept.
 struct Inputs {
-    std::array<std::string, kFieldCount> text = {"1.0", "2.0", "0.5", "4", "0.5", "2", "100"};
+    std::array<std::string, kFieldCount> text = {"1", "2", "0.5", "4", "0.5", "2", "100"};
     int mode = 0;
     int varianceType = 0;
 };

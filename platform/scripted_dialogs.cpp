@@ -10,6 +10,7 @@ class ScriptedMessageBoxes : public MessageBoxService {
     MessageAnswer Show(QWidget*, const QString& text, const QString& caption, MessageIcon icon,
                        MessageButtons buttons) override {
         owner_->messages.push_back({text, caption, icon, buttons});
+        if (owner_->messageClosed) owner_->messageClosed();
         if (owner_->messageAnswers.empty()) return MessageAnswer::Ok;
         MessageAnswer answer = owner_->messageAnswers.front();
         owner_->messageAnswers.pop_front();

@@ -46,6 +46,9 @@ class ScriptedDialogs {
     // Called with the printer of an accepted print dialog, where the user
     // would choose it (for example to print into a PDF file).
     std::function<void(QPrinter*)> printerSetup;
+    // Called as a message box closes, where the window system hands the
+    // activation to a window of its choice (a test may activate one there).
+    std::function<void()> messageClosed;
 
   private:
     std::unique_ptr<MessageBoxService> oldMessages_;

@@ -64,6 +64,10 @@ void CMainFrame::SetDrawerAnimation(bool onOpen, bool onClose) {
 }
 
 void CMainFrame::CreateEffectSizePanels(int panelTestId) {
+    OpenEffectSizePanels(panelTestId, false);
+}
+
+void CMainFrame::OpenEffectSizePanels(int panelTestId, bool takeFocus) {
     // A calculation owns the input list that the panels read and write.
     if (busy_ || drawer_) return;
     std::vector<CFormViewEx*> panels =
@@ -73,10 +77,13 @@ void CMainFrame::CreateEffectSizePanels(int panelTestId) {
     // The set-ups copy from the main window into inputs that are restored or
     // defaulted by now.
     if (!drawer_) return;
+    if (takeFocus) drawer_->TakeFocus();
+    TypedTextKeeper typed(drawer_->Panels());
     for (CFormViewEx* panel : drawer_->Panels()) {
         if (auto* effectPanel = dynamic_cast<CEffectSizePanel*>(panel))
             effectPanel->SetUpAfterOpening(panelTestId);
     }
+    if (drawer_) typed.PutBack();
 }
 
 void CMainFrame::OpenEffectSizeDrawer(std::vector<CFormViewEx*> panels, int testId) {
@@ -126,11 +133,14 @@ void CMainFrame::OpenEffectSizeDrawer(std::vector<CFormViewEx*> panels, int test
 }
 
 void CMainFrame::DetermineEffectSize(int panelTestId) {
-    CreateEffectSizePanels(panelTestId);
     // Opened from the keyboard, the drawer must be reachable from it: the
-    // focus goes to its first field (a reopening for another test leaves
-    // the focus where the user is).
-    if (drawer_) drawer_->TakeFocus();
+    // focus goes to its first field, or to the field a set-up reports (a
+    // reopening for another test leaves the focus where the user is).
+    if (drawer_) {
+        drawer_->TakeFocus();
+        return;
+    }
+    OpenEffectSizePanels(panelTestId, true);
 }
 
 void CMainFrame::CloseEffectSizeDrawer() {

@@ -83,6 +83,14 @@ TEST_F(FrameCommands, TheCalculatorOpensFromTheViewMenuAndTheToolBar) {
     EXPECT_TRUE(first->isVisible());
 }
 
+// The View menu's pane switches say which key toggles them, spelt right.
+TEST_F(FrameCommands, TheViewMenuNamesTheKeysThatTogglePlotAndSelection) {
+    ASSERT_NE(MenuAction(kTogglePlot), nullptr);
+    ASSERT_NE(MenuAction(kToggleTestSelection), nullptr);
+    EXPECT_EQ(MenuAction(kTogglePlot)->text(), "Hide &plot (toggle F4)");
+    EXPECT_EQ(MenuAction(kToggleTestSelection)->text(), "Hide test selection (toggle F5)");
+}
+
 // No menu needs to be opened for the tool bar to show the right states.
 TEST_F(FrameCommands, StatesFollowTheShownTabWithoutOpeningAMenu) {
     const int protocolCommands[] = {kSaveProtocol, kPrintProtocol, kClearProtocol};

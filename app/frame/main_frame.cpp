@@ -351,7 +351,7 @@ void CMainFrame::CreateMenusAndToolBar() {
     QAction* gridView = action(kGridView, "&Grid View");
     gridView->setCheckable(true);
     view->addAction(gridView);
-    QAction* togglePlot = action(kTogglePlot, "Hide &plot (toogle F4)");
+    QAction* togglePlot = action(kTogglePlot, "Hide &plot (toggle F4)");
     togglePlot->setCheckable(true);
     view->addAction(togglePlot);
     QAction* toggleSelection = action(kToggleTestSelection, "Hide test selection (toggle F5)");

@@ -227,6 +227,10 @@ class CMainFrame : public QMainWindow,
     // frame's screen (PlaceDrawer); where only moving the frame makes room
     // beside it and `mayMoveFrame`, the frame moves.
     void FitEffectSizeDrawer(bool mayMoveFrame = false);
+    // Opens the drawer with the panels of a test id and runs their set-ups;
+    // with `takeFocus` the drawer takes the keyboard focus before them, so
+    // that a set-up that reports a field leaves the focus on that field.
+    void OpenEffectSizePanels(int panelTestId, bool takeFocus);
 
     bool HandleKey(int key);
     bool CreateMainForm();

@@ -11,6 +11,7 @@
 #include "app/drawer/panel_host.h"
 #include "app/widgets/label_font_source.h"
 #include "app/widgets/ui_helpers.h"
+#include "effectsize/text_fields.h"
 #include "platform/dialogs.h"
 
 namespace {
@@ -157,12 +158,25 @@ void CEffectSizePanel::OnControlEvent(int id, platform::ControlEvent event) {
 }
 
 void CEffectSizePanel::ShowFieldError(int controlId, const std::string& message) {
+    ReportField(Edit(controlId), message);
+}
+
+void CEffectSizePanel::ReportField(QLineEdit* edit, const std::string& message) {
     platform::ShowMessage(window(), ToDisplayLabel(message), QString::fromLatin1(kCaption),
                           platform::MessageIcon::Warning);
-    if (QLineEdit* edit = Edit(controlId)) {
-        edit->setFocus(Qt::OtherFocusReason);
+    if (edit) {
+        FocusAfterMessage(edit);
         edit->selectAll();
     }
+}
+
+void CEffectSizePanel::FocusAfterMessage(QWidget* control) {
+    // The closed message box hands the activation to whichever window the
+    // window system picks, often the main window: the keys would go there
+    // and Esc would no longer reach the drawer.
+    QWidget* holder = window();
+    if (holder->isVisible() && !holder->isActiveWindow()) holder->activateWindow();
+    control->setFocus(Qt::OtherFocusReason);
 }
 
 void CEffectSizePanel::MarkResultUnknown() {
@@ -216,4 +230,33 @@ void CEffectSizePanel::CloseUpHiddenRows() {
     if (height == GetDesignSize().height()) return;
     SetDesignHeight(height);
     if (auto* drawer = dynamic_cast<CDrawerWnd*>(window())) drawer->FitRows();
+}
+
+TypedTextKeeper::TypedTextKeeper(const std::vector<CFormViewEx*>& panels) {
+    for (CFormViewEx* form : panels) {
+        auto* panel = dynamic_cast<CEffectSizePanel*>(form);
+        if (!panel) continue;
+        for (QWidget* control : panel->Controls()) {
+            auto* edit = qobject_cast<QLineEdit*>(control);
+            if (!edit || edit->isReadOnly()) continue;
+            const std::string text = edit->text().toStdString();
+            if (text.find_first_not_of(" \t") == std::string::npos ||
+                effectsize::HoldsFormula(text))
+                continue;
+            double value = 0.0;
+            std::string message;
+            if (effectsize::ReadPanelFormula(text, &value, &message)) continue;
+            kept_.push_back({panel, edit, edit->text(), message});
+        }
+    }
+}
+
+void TypedTextKeeper::PutBack() {
+    const Kept* first = nullptr;
+    for (const Kept& kept : kept_) {
+        if (!kept.panel || !kept.edit || kept.edit->text() == kept.text) continue;
+        kept.edit->setText(kept.text);
+        if (!first) first = &kept;
+    }
+    if (first) first->panel->ReportField(first->edit, first->message);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QLineEdit>
+#include <QPointer>
 #include <QRect>
 #include <string>
 #include <utility>
@@ -50,6 +52,10 @@ class CEffectSizePanel : public CFormViewEx {
     // The effect size of the last successful calculation.
     double EffectSize() const { return effectSize_; }
 
+    // The check's message in a box, then the panel's window active again
+    // with `edit` focused and its text selected. Every input stays as typed.
+    void ReportField(QLineEdit* edit, const std::string& message);
+
   protected:
     // The panel's check and formula: false after reporting the first error
     // with ShowFieldError; true with the effect size in *effect. A panel
@@ -70,6 +76,9 @@ class CEffectSizePanel : public CFormViewEx {
     // The check's message in a box; the field gets the focus, its text
     // selected. Every input stays as typed.
     void ShowFieldError(int controlId, const std::string& message);
+    // After a message box: the panel's window is active again and `control`
+    // has the focus.
+    void FocusAfterMessage(QWidget* control);
     void MarkResultUnknown();
     // Closes the gaps of rows whose controls are all hidden: every control
     // below such a row moves up by the row's pitch from its place in the
@@ -87,6 +96,28 @@ class CEffectSizePanel : public CFormViewEx {
 
     PanelHost* host_;
     double effectSize_ = 0.0;
+};
+
+// The texts the user left in the drawer's fields that no reading takes (a
+// decimal comma, a word), kept across the panels' set-ups: a set-up copies
+// main-window values into its fields and would silently put them in place
+// of what the user typed. Blank fields and formulas are not kept.
+class TypedTextKeeper {
+  public:
+    explicit TypedTextKeeper(const std::vector<CFormViewEx*>& panels);
+    // Puts back every kept text that a set-up replaced and reports the
+    // first of them on its field; a panel that reported a field itself
+    // leaves nothing to put back.
+    void PutBack();
+
+  private:
+    struct Kept {
+        QPointer<CEffectSizePanel> panel;
+        QPointer<QLineEdit> edit;
+        QString text;
+        std::string message;
+    };
+    std::vector<Kept> kept_;
 };
 
 // The panel of the tests that have no effect-size calculation of their own:

@@ -6,6 +6,7 @@
 #include <QStyle>
 #include <QToolButton>
 #include <cstdio>
+#include <optional>
 
 #include "app/panels/focus_out_check.h"
 #include "app/widgets/ui_helpers.h"
@@ -126,17 +127,28 @@ void CEff_CHI_GoF_Cont::OnInitialUpdate() {
     }
     // Leaving the count holds it to 2..50 and applies it, so that the grid
     // never shows another number of cells than the field.
-    auto* leave = new FocusOutCheck(this, [this](QLineEdit*) {
+    auto* leave = new FocusOutCheck(this, [this](QLineEdit* edit) {
         ApplyCellCount();
-        return true;
+        // A refused count has taken the focus back (a refused cell takes it
+        // to the grid).
+        return !edit->hasFocus();
     });
     leave->Watch(Edit(kCellsId));
     initialised_ = true;
 }
 
+std::optional<int> CEff_CHI_GoF_Cont::TypedCellCount() const {
+    const std::string text = GetDlgItemString(kCellsId);
+    double value = 0.0;
+    if (!effectsize::ReadWholeNumber(text, &value)) return std::nullopt;
+    return gof::ClampCells(effectsize::ReadLeadingInt(text));
+}
+
 void CEff_CHI_GoF_Cont::ShowEqualDefaults() {
-    const int k = gof::ClampCells(effectsize::ReadLeadingInt(GetDlgItemString(kCellsId)));
-    for (int id : kEqualValueIds) SetDlgItemString(id, Format("%g", 1.0 / k).toStdString());
+    // A count that is no number leaves the values as they are.
+    const std::optional<int> k = TypedCellCount();
+    if (!k) return;
+    for (int id : kEqualValueIds) SetDlgItemString(id, Format("%g", 1.0 / *k).toStdString());
 }
 
 void CEff_CHI_GoF_Cont::ReadGrid() {
@@ -172,24 +184,73 @@ void CEff_CHI_GoF_Cont::WriteGrid(bool writeLast0, bool writeLast1) {
     MarkResultUnknown();
 }
 
-void CEff_CHI_GoF_Cont::ApplyCellCount() {
-    if (!initialised_) return;
-    const int typed = effectsize::ReadLeadingInt(GetDlgItemString(kCellsId));
-    const int k = gof::ClampCells(typed);
+bool CEff_CHI_GoF_Cont::ApplyCellCount(bool report) {
+    if (!initialised_) return true;
+    const std::optional<int> typed = TypedCellCount();
+    if (!typed) {
+        if (report) {
+            ShowFieldError(kCellsId, effectsize::kNotANumberMessage);
+        } else {
+            SetDlgItemLong(kCellsId, inputs_.cells);
+        }
+        return false;
+    }
+    const int k = *typed;
+    if (k != inputs_.cells) {
+        bool refused = false;
+        for (int row = 1; !refused && row <= inputs_.cells; ++row)
+            refused = CellIsNoNumber(row, 1) || CellIsNoNumber(row, 2);
+        if (refused) {
+            // The field goes back first: the report moves the focus away
+            // from it, and leaving it applies its count again.
+            SetDlgItemLong(kCellsId, inputs_.cells);
+            ShowEqualDefaults();
+            if (report) RefuseCellThatIsNoNumber();
+            return false;
+        }
+    }
     if (GetDlgItemString(kCellsId) != std::to_string(k)) {
         SetDlgItemLong(kCellsId, k);
         ShowEqualDefaults();
     }
-    if (k == inputs_.cells) return;
+    if (k == inputs_.cells) return true;
     ReadGrid();
     gof::ApplyCellCount(&inputs_, k);
     WriteGrid();
     ModeState();
+    return true;
+}
+
+bool CEff_CHI_GoF_Cont::CellIsNoNumber(int row, int column) const {
+    if (!grid_ || row >= grid_->GetRowCount()) return false;
+    double value = 0.0;
+    return !effectsize::ReadWholeNumber(grid_->GetItemText(row, column).toStdString(), &value);
+}
+
+bool CEff_CHI_GoF_Cont::RefuseCellThatIsNoNumber(int skipColumn, int rows) {
+    // A cell that is not one number (a decimal comma, a word) is refused
+    // rather than read as the number it starts with.
+    if (rows < 0) rows = inputs_.cells;
+    for (int row = 1; grid_ && row <= rows && row < grid_->GetRowCount(); ++row) {
+        for (int column = 1; column <= 2; ++column) {
+            if (column == skipColumn || !CellIsNoNumber(row, column)) continue;
+            FocusCells(row, column, column);
+            platform::ShowMessage(window(), QString::fromLatin1(effectsize::kNotANumberMessage),
+                                  QString::fromLatin1(kCaption), platform::MessageIcon::Warning);
+            FocusAfterMessage(grid_);
+            return true;
+        }
+    }
+    return false;
 }
 
 void CEff_CHI_GoF_Cont::StepCells(int step) {
-    const int now = gof::ClampCells(effectsize::ReadLeadingInt(GetDlgItemString(kCellsId)));
-    SetDlgItemLong(kCellsId, gof::ClampCells(now + step));
+    const std::optional<int> now = TypedCellCount();
+    if (!now) {
+        ShowFieldError(kCellsId, effectsize::kNotANumberMessage);
+        return;
+    }
+    SetDlgItemLong(kCellsId, gof::ClampCells(*now + step));
     ShowEqualDefaults();
     MarkResultUnknown();
     ApplyCellCount();
@@ -243,8 +304,10 @@ gof::Inputs CEff_CHI_GoF_Cont::Inputs() {
 long CEff_CHI_GoF_Cont::OnGridNotify(const GridNotify& note) {
     if (note.code == kNotifyEndLabelEdit) {
         // The grid holds the new text already; the last-cell mode recomputes
-        // the last row from it.
-        if (inputs_.inputMode == gof::kLastCellComputed) LastCellUpdate();
+        // the last row from the others, unless one of them is no number.
+        if (inputs_.inputMode == gof::kLastCellComputed &&
+            !RefuseCellThatIsNoNumber(-1, inputs_.cells - 1))
+            LastCellUpdate();
         MarkResultUnknown();
     }
     return 0;
@@ -273,12 +336,16 @@ void CEff_CHI_GoF_Cont::OnControlEvent(int id, platform::ControlEvent event) {
                     ShowFieldError(kEqualValueIds[column], effectsize::kNotANumberMessage);
                     return;
                 }
+                // The column's own cells all take the value; the other
+                // column is read and written back.
+                if (RefuseCellThatIsNoNumber(column + 1)) return;
                 ReadGrid();
                 gof::SetEqual(&inputs_, column, value);
                 WriteGrid();
                 return;
             }
             if (id == kNormalizeIds[column] || id == kLastCellIds[column]) {
+                if (RefuseCellThatIsNoNumber()) return;
                 ReadGrid();
                 const auto message = id == kNormalizeIds[column]
                                          ? gof::Normalize(&inputs_, column)
@@ -296,21 +363,7 @@ void CEff_CHI_GoF_Cont::OnControlEvent(int id, platform::ControlEvent event) {
 }
 
 bool CEff_CHI_GoF_Cont::CalculateEffectSize(double* effect) {
-    ApplyCellCount();
-    // A cell that is not one number (a decimal comma, a word) is refused
-    // rather than read as the number it starts with.
-    for (int i = 0; grid_ && i < inputs_.cells && i + 1 < grid_->GetRowCount(); ++i) {
-        for (int column = 1; column <= 2; ++column) {
-            double value = 0.0;
-            if (effectsize::ReadWholeNumber(grid_->GetItemText(i + 1, column).toStdString(),
-                                            &value))
-                continue;
-            FocusCells(i + 1, column, column);
-            platform::ShowMessage(window(), QString::fromLatin1(effectsize::kNotANumberMessage),
-                                  QString::fromLatin1(kCaption), platform::MessageIcon::Warning);
-            return false;
-        }
-    }
+    if (!ApplyCellCount() || RefuseCellThatIsNoNumber()) return false;
     ReadGrid();
     if (const auto error = gof::Check(inputs_)) {
         const int row = gof::RowOf(error->field) + 1;
@@ -320,6 +373,7 @@ bool CEff_CHI_GoF_Cont::CalculateEffectSize(double* effect) {
         FocusCells(row, wholeRow ? 1 : column, wholeRow ? 2 : column);
         platform::ShowMessage(window(), ToDisplayLabel(error->message),
                               QString::fromLatin1(kCaption), platform::MessageIcon::Warning);
+        if (grid_) FocusAfterMessage(grid_);
         return false;
     }
     *effect = gof::ComputeW(&inputs_);
@@ -328,9 +382,16 @@ bool CEff_CHI_GoF_Cont::CalculateEffectSize(double* effect) {
 }
 
 bool CEff_CHI_GoF_Cont::SaveInputs(PropertyList* store) {
-    ApplyCellCount();
+    // Closing shows no message: a count that a cell keeps from applying is
+    // dropped, and a cell that is no number is kept as typed.
+    ApplyCellCount(false);
     ReadGrid();
     gof::Save(inputs_, store);
+    for (int row = 1; grid_ && row <= inputs_.cells && row < grid_->GetRowCount(); ++row) {
+        for (int column : {gof::kH0, gof::kH1})
+            gof::SaveTypedCell(store, row - 1, column,
+                               grid_->GetItemText(row, column + 1).toStdString());
+    }
     return true;
 }
 
@@ -340,5 +401,15 @@ bool CEff_CHI_GoF_Cont::RestoreInputs(PropertyList* store) {
     ShowEqualDefaults();
     WriteGrid();
     ModeState();
+    // Cells left as text that is no number come back as typed.
+    if (grid_) {
+        for (int row = 1; row <= inputs_.cells && row < grid_->GetRowCount(); ++row) {
+            for (int column : {gof::kH0, gof::kH1}) {
+                if (const auto text = gof::TypedCell(store, row - 1, column))
+                    grid_->SetItemText(row, column + 1, QString::fromStdString(*text));
+            }
+        }
+        grid_->Refresh();
+    }
     return true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "app/panels/effect_size_panel.h"
 #include "effectsize/goodness_of_fit.h"
 #include "ui/grid/grid_types.h"
@@ -49,12 +51,24 @@ class CEff_CHI_GoF_Cont : public CEffectSizePanel, public IGridOwner {
     // cell's text. The effect size turns to "?".
     void WriteGrid(bool writeLast0 = true, bool writeLast1 = true);
     // The count typed in the field: held to 2..50 and shown, the columns
-    // grown to it and the grid rebuilt.
-    void ApplyCellCount();
+    // grown to it and the grid rebuilt. A count that is no number is
+    // refused on its field; a new count is refused while a cell is no
+    // number (the rebuilt grid would show it as 0), and the field goes back
+    // to the shown count. Without `report` (closing) nothing is reported
+    // and the field goes back. False when refused.
+    bool ApplyCellCount(bool report = true);
+    // The first shown cell whose text is not one number, outside grid
+    // column `skipColumn` and among the first `rows` rows (all shown rows
+    // when negative): reported on the cell; false when there is none.
+    bool RefuseCellThatIsNoNumber(int skipColumn = -1, int rows = -1);
+    // Whether a shown cell (row, grid column) holds text that is no number.
+    bool CellIsNoNumber(int row, int column) const;
     // The last-cell mode makes the last row computed, the others editable.
     void ModeState();
     void LastCellUpdate();
     void StepCells(int step);
+    // The count field held to 2..50; none when its text is not a number.
+    std::optional<int> TypedCellCount() const;
     void ShowEqualDefaults();
     void FocusCells(int row, int firstColumn, int lastColumn);
 

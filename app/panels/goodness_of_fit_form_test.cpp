@@ -8,6 +8,7 @@
 
 #include <QLineEdit>
 #include <QToolButton>
+#include <functional>
 
 #include "analysis/ids.h"
 #include "analysis/parameter_names.h"
@@ -143,6 +144,103 @@ TEST_F(GoodnessOfFitForm, ColumnButtons) {
               "The sum of the expected probabilities p(H0) in \nthe cells above is already "
               "greater than 1.0!");
     EXPECT_EQ(Cell(4, 1), "0");
+}
+
+// A cell that is no number stops every button that reads the grid and
+// writes it back (it would come back as 0): the message names the cell and
+// nothing moves. Closing keeps it as typed, without a message.
+TEST_F(GoodnessOfFitForm, ACellThatIsNoNumberIsRefusedAndKeptByEveryPath) {
+    EditCell(2, 2, "0,25");
+    const struct {
+        const char* what;
+        std::function<void()> act;
+    } paths[] = {
+        {"Normalize p(H0)", [&] { Click(Form::kNormalizeIds[gof::kH0]); }},
+        {"Auto calc last cell p(H1)", [&] { Click(Form::kLastCellIds[gof::kH1]); }},
+        {"Equal p(H0)", [&] { Click(Form::kEqualIds[gof::kH0]); }},
+        {"spin up", [&] { form->SpinUp()->click(); }},
+        {"count and Enter",
+         [&] {
+             Type(Cells(), "6");
+             PressKey(Cells(), Qt::Key_Return);
+         }},
+    };
+    for (const auto& path : paths) {
+        SCOPED_TRACE(path.what);
+        dialogs.messages.clear();
+        path.act();
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].text, "Input error (illegal character?)");
+        EXPECT_EQ(Grid()->GetFocusCell().row, 2);
+        EXPECT_EQ(Grid()->GetFocusCell().col, 2);
+        EXPECT_EQ(Cell(2, 2), "0,25");
+        EXPECT_EQ(Cell(1, 1), "0.25");
+        EXPECT_EQ(Cells()->text(), "4");
+        EXPECT_EQ(Grid()->GetRowCount(), 5);
+    }
+    // "Equal p(H1)" replaces the whole column the cell is in.
+    dialogs.messages.clear();
+    Click(Form::kEqualIds[gof::kH1]);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(Cell(2, 2), "0.25");
+
+    EditCell(3, 1, "x");
+    Type(Cells(), "6");  // typed, not applied
+    ASSERT_TRUE(form->SaveInputs(&host.store));
+    EXPECT_TRUE(dialogs.messages.empty());
+    Form again(&host);
+    ASSERT_TRUE(again.Create(nullptr, QPoint(0, 0)));
+    ASSERT_TRUE(again.RestoreInputs(&host.store));
+    EXPECT_EQ(again.Edit(Form::kCellsId)->text(), "4");
+    EXPECT_EQ(again.Grid()->GetItemText(3, 1), "x");
+    EXPECT_EQ(again.Grid()->GetItemText(2, 1), "0.25");
+
+    // In the last-cell mode an edit does not recompute the last cell from a
+    // cell that is no number.
+    SetNamedLong(&host.store, "cgf_inmode", gof::kLastCellComputed);
+    ASSERT_TRUE(again.RestoreInputs(&host.store));
+    const QString last = again.Grid()->GetItemText(4, 1);
+    dialogs.messages.clear();
+    again.Grid()->OnEndEditCell(1, 1, "0.1");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "Input error (illegal character?)");
+    EXPECT_EQ(again.Grid()->GetItemText(3, 1), "x");
+    EXPECT_EQ(again.Grid()->GetItemText(4, 1), last);
+}
+
+// A cell count that is no number ("6,5") is not read as the number it
+// starts with: Enter, leaving the field, the spin arrows and Calculate
+// refuse it on the field, which keeps its text and the focus; the grid
+// stays, and so do the equal values that "6" gave. Closing falls back to the count the grid shows.
+TEST_F(GoodnessOfFitForm, ACellCountThatIsNoNumberIsRefusedOnItsField) {
+    const struct {
+        const char* what;
+        std::function<void()> act;
+    } paths[] = {
+        {"Enter", [&] { PressKey(Cells(), Qt::Key_Return); }},
+        {"leaving",
+         [&] { form->Edit(Form::kEqualValueIds[gof::kH0])->setFocus(Qt::TabFocusReason); }},
+        {"spin up", [&] { form->SpinUp()->click(); }},
+        {"Calculate", [&] { Click(CEffectSizePanel::kCalculateButtonId); }},
+    };
+    for (const auto& path : paths) {
+        SCOPED_TRACE(path.what);
+        Type(Cells(), "6,5");
+        const QString equal = form->ControlText(Form::kEqualValueIds[gof::kH0]);
+        dialogs.messages.clear();
+        path.act();
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].text, "Input error (illegal character?)");
+        EXPECT_EQ(form->focusWidget(), Cells());
+        EXPECT_EQ(Cells()->text(), "6,5");
+        EXPECT_EQ(Grid()->GetRowCount(), 5);
+        EXPECT_EQ(form->ControlText(Form::kEqualValueIds[gof::kH0]), equal);
+        EXPECT_EQ(Result(), "?");
+    }
+    ASSERT_TRUE(form->SaveInputs(&host.store));
+    long cells = 0;
+    ASSERT_TRUE(GetNamedLong(&host.store, "cgf_ncells", &cells));
+    EXPECT_EQ(cells, 4);
 }
 
 TEST_F(GoodnessOfFitForm, StoreRoundTripAndTheLastCellMode) {

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QTest>
+
 #include "analysis/ids.h"
 #include "app/panels/panel_form_test_support.h"
 #include "platform/widget_test_main.h"
@@ -136,6 +138,39 @@ TEST_F(LogisticFromMainWindow, DetermineTransfersTheOddsRatioAndP0) {
     EXPECT_NEAR(std::stod(MainText(kPrY1X1H0Id)), 0.3, 1e-12);
     EXPECT_NEAR(std::stod(MainText(kOddsRatioId)), 2.333333, 1e-6);
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// A probability left as text that is no number ("0,3") survives the
+// set-up's copy from the main window when the drawer opens again, and is
+// reported on its field, which has the focus; the main window keeps its
+// value. Closed again, the text is still there.
+TEST_F(LogisticFromMainWindow, AFieldLeftAsNoNumberIsKeptOverTheMainWindowsValue) {
+    ASSERT_TRUE(frame->SelectTest(kLogisticRegressionTestId));
+    const std::string mainP0 = MainText(kPrY1X1H0Id);
+    auto* panel = Determine<CEff_Z_LogRegress>();
+    ASSERT_NE(panel, nullptr);
+    QLineEdit* p0 = panel->Edit(CEff_Z_LogRegress::kFieldIds[lr::kP0]);
+    p0->setFocus(Qt::MouseFocusReason);
+    p0->selectAll();
+    QTest::keyClicks(p0, "0,3");
+    QTest::keyClick(p0, Qt::Key_Escape);
+    ASSERT_EQ(frame->EffectSizeDrawer(), nullptr);
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    for (int opening = 0; opening < 2; ++opening) {
+        SCOPED_TRACE(opening);
+        dialogs.messages.clear();
+        panel = Determine<CEff_Z_LogRegress>();
+        ASSERT_NE(panel, nullptr);
+        p0 = panel->Edit(CEff_Z_LogRegress::kFieldIds[lr::kP0]);
+        EXPECT_EQ(p0->text(), "0,3");
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].text, "Input error (illegal character?)");
+        EXPECT_EQ(panel->focusWidget(), p0);
+        EXPECT_EQ(MainText(kPrY1X1H0Id), mainP0);
+        QTest::keyClick(p0, Qt::Key_Escape);
+        ASSERT_EQ(frame->EffectSizeDrawer(), nullptr);
+    }
 }
 
 }  // namespace

@@ -108,6 +108,14 @@ bool CEffProportionsForm::CheckLeftProportion(QLineEdit* edit) {
         ShowFieldError(kFieldIds[error->field], error->message);
         return false;
     }
+    // The value field follows only proportions that both read as numbers:
+    // the other one, refused, would count as the number it starts with. It
+    // is reported on its own field when that is left or read.
+    const prop::Field other = field == prop::kP1 ? prop::kP2 : prop::kP1;
+    if (prop::CheckProportion(inputs, other)) {
+        MarkResultUnknown();
+        return true;
+    }
     std::vector<std::string> messages;
     if (auto message = prop::UpdateValue(&inputs, roles_)) messages.push_back(*message);
     ShowInputs(inputs);
@@ -178,6 +186,13 @@ bool CEffProportionsForm::SaveInputs(PropertyList* store) {
 bool CEffProportionsForm::RestoreInputs(PropertyList* store) {
     prop::Inputs inputs = Inputs();
     prop::Restore(store, roles_, &inputs);
+    // A proportion left as text that is no number (or out of range) comes
+    // back as typed and computes nothing; the set-up reports it once the
+    // drawer shows.
+    if (prop::CheckProportions(inputs)) {
+        ShowInputs(inputs);
+        return true;
+    }
     const auto message = prop::UpdateValue(&inputs, roles_);
     ShowInputs(inputs);
     if (message) ShowMessages({*message});
@@ -188,6 +203,12 @@ void CEffProportionsForm::CopyFromMainWindow(
     std::initializer_list<std::pair<int, int>> parameterToField) {
     if (!Host()) return;
     prop::Inputs inputs = Inputs();
+    // What the user left refused stays as typed, reported on its field; the
+    // main window's values would silently take its place.
+    if (const auto error = prop::CheckProportions(inputs)) {
+        ShowFieldError(kFieldIds[error->field], error->message);
+        return;
+    }
     bool copied = false;
     for (const auto& [parameterId, field] : parameterToField) {
         if (Property* shown = Host()->FindParameter(ParameterNames[parameterId])) {

@@ -46,7 +46,9 @@ class CEffProportionsForm : public CEffectSizePanel {
     // updated.
     virtual double Effect(const effectsize::proportions::Inputs& inputs) const = 0;
     // Copies main-window inputs (by parameter id) into proportion edits, then
-    // brings the value field in line with them.
+    // brings the value field in line with them. A proportion the panel holds
+    // refused (restored as the user left it) is reported on its field
+    // instead, and nothing is copied.
     void CopyFromMainWindow(std::initializer_list<std::pair<int, int>> parameterToField);
 
     void OnInitialUpdate() override;

@@ -8,6 +8,7 @@
 
 #include <QAbstractButton>
 #include <QLineEdit>
+#include <QTest>
 #include <cmath>
 
 #include "analysis/ids.h"
@@ -179,6 +180,30 @@ TEST_F(TwoProportionsForm, TakesBothProportionsFromTheMainWindowAndTransfersP2Th
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
+// Leaving a good proportion while the other one holds text that is no
+// number: the value field does not follow (it would read the other as 0
+// and report an undefined odds ratio); the set-up from the main window
+// reports the refused field and copies nothing over it.
+TEST_F(TwoProportionsForm, AProportionThatIsNoNumberMovesNothingAndIsNotReplaced) {
+    const QString value = Text(prop::kValue);
+    Type(Field(prop::kP1), "0.4");
+    Field(prop::kP2)->setText("0,7");
+    Field(prop::kValue)->setFocus(Qt::TabFocusReason);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(Text(prop::kValue), value);
+    EXPECT_EQ(Result(), "?");
+
+    host.ShowInput(ParameterNames[kProportionP2Id], "0.6");
+    host.ShowInput(ParameterNames[kProportionP1Id], "0.3");
+    form->SetUpAfterOpening(kFisherTestId);
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0], "Input error (illegal character?)");
+    EXPECT_EQ(form->focusWidget(), Field(prop::kP2));
+    EXPECT_EQ(Text(prop::kP1), "0.4");
+    EXPECT_EQ(Text(prop::kP2), "0,7");
+    EXPECT_EQ(Text(prop::kValue), value);
+}
+
 // The way a user goes: "Determine =>" beside the main window's effect size.
 using ProportionsFromMainWindow = panel_test::MainWindowTest;
 
@@ -246,6 +271,83 @@ TEST_F(ProportionsFromMainWindow, TextThatIsNoNumberIsRefusedOnItsField) {
         EXPECT_EQ(panel->Edit(CEffectSizePanel::kEffectSizeId)->text(), "?");
         EXPECT_EQ(MainText(kProportionP1Id), mainP1);
     }
+}
+
+// The decimal comma the way a user meets it: typed into P2 of Fisher's
+// test, the drawer closed with Esc, "Determine =>" again. The reopened
+// drawer refuses the text on P2 and keeps it (not the number it starts
+// with, nor the main window's P2); after the message, as after Calculate's,
+// the drawer is active with the focus on P2 even though the window system
+// handed the activation to the main window, and Esc closes it.
+TEST_F(ProportionsFromMainWindow, ACommaLeftInP2IsRefusedOnItWhenTheDrawerOpensAgain) {
+    ASSERT_TRUE(frame->SelectTest(kFisherTestId));
+    frame->activateWindow();
+    ASSERT_TRUE(widget_test::RunEventsUntil([&] { return frame->isActiveWindow(); }, 5000));
+    CQuorixMainCompForm* main = frame->EditFieldForm();
+    QAbstractButton* determine =
+        main->Button(form_tables::DetermineButtonId(main->EffectSizeRow()));
+    const std::string mainP1 = MainText(kProportionP1Id);
+    const std::string mainP2 = MainText(kProportionP2Id);
+    auto drawerHasFocusOn = [&](QWidget* field) {
+        return widget_test::RunEventsUntil(
+            [&] {
+                CDrawerWnd* drawer = frame->EffectSizeDrawer();
+                return drawer && drawer->isActiveWindow() && QApplication::focusWidget() == field;
+            },
+            5000);
+    };
+
+    QTest::mouseClick(determine, Qt::LeftButton);
+    auto* panel = dynamic_cast<CEff_Two_Prop*>(frame->EffectSizeDrawer()->Panel(0));
+    ASSERT_NE(panel, nullptr);
+    QLineEdit* p1 = panel->Edit(CEffProportionsForm::kP1Id);
+    ASSERT_TRUE(drawerHasFocusOn(p1));
+    QTest::keyClick(p1, Qt::Key_Tab);
+    QLineEdit* p2 = panel->Edit(CEffProportionsForm::kP2Id);
+    ASSERT_EQ(QApplication::focusWidget(), p2);
+    QTest::keyClicks(p2, "0,7");
+    ASSERT_EQ(p2->text(), "0,7");
+    QTest::keyClick(p2, Qt::Key_Escape);
+    ASSERT_EQ(frame->EffectSizeDrawer(), nullptr);
+    ASSERT_TRUE(widget_test::RunEventsUntil([&] { return frame->isActiveWindow(); }, 5000));
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    // Where a message box closes, the window system activates the main
+    // window.
+    dialogs.messageClosed = [&] {
+        frame->activateWindow();
+        widget_test::RunEventsUntil([&] { return frame->isActiveWindow(); }, 5000);
+    };
+    QTest::mouseClick(determine, Qt::LeftButton);
+    panel = dynamic_cast<CEff_Two_Prop*>(frame->EffectSizeDrawer()->Panel(0));
+    ASSERT_NE(panel, nullptr);
+    p2 = panel->Edit(CEffProportionsForm::kP2Id);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "Input error (illegal character?)");
+    EXPECT_EQ(p2->text(), "0,7");
+    EXPECT_TRUE(drawerHasFocusOn(p2));
+    EXPECT_EQ(p2->selectedText(), "0,7");
+    EXPECT_EQ(MainText(kProportionP1Id), mainP1);
+    EXPECT_EQ(MainText(kProportionP2Id), mainP2);
+
+    // Calculate (Enter in the field) refuses it the same way and gives the
+    // focus back to it.
+    QTest::keyClick(p2, Qt::Key_Return);
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[1].text, "Input error (illegal character?)");
+    EXPECT_TRUE(drawerHasFocusOn(p2));
+    EXPECT_EQ(panel->Edit(CEffectSizePanel::kEffectSizeId)->text(), "?");
+
+    // Esc reaches the drawer again and closes it, keeping the text.
+    dialogs.messageClosed = nullptr;
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_EQ(frame->EffectSizeDrawer(), nullptr);
+    EXPECT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(MainText(kProportionP2Id), mainP2);
+    QTest::mouseClick(determine, Qt::LeftButton);
+    panel = dynamic_cast<CEff_Two_Prop*>(frame->EffectSizeDrawer()->Panel(0));
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->Edit(CEffProportionsForm::kP2Id)->text(), "0,7");
 }
 
 TEST_F(ProportionsFromMainWindow, FisherTestGetsTheTwoProportionsPanel) {

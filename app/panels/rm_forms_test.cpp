@@ -224,10 +224,24 @@ TEST_F(RmSpecialForm, StoreKeepsFormulasEmptyFieldsAndTheMode) {
     // Fields the store lacks get their defaults, shown.
     PropertyList fresh;
     panel->SaveModeInputs(&fresh);
-    EXPECT_EQ(Edit(CEff_F_RM_Special::kErrorVarianceId)->text(), "2.0");
+    EXPECT_EQ(Edit(CEff_F_RM_Special::kErrorVarianceId)->text(), "2");
 }
 
 class RmSpecialFromMainWindow : public panel_form_test::MainWindowTest {};
+
+// The within and interaction tests' panel shows its whole-number defaults
+// as whole numbers, as the other variance panels do ("1", not "1.0").
+TEST_F(RmSpecialFromMainWindow, WholeNumberDefaultsShowWithoutADecimalPoint) {
+    for (const int test : {kRepeatedWithinTestId, kRepeatedInteractionTestId}) {
+        SCOPED_TRACE(test);
+        ASSERT_TRUE(frame->SelectTest(test));
+        auto* panel = Determine<CEff_F_RM_Special>();
+        ASSERT_NE(panel, nullptr);
+        EXPECT_EQ(panel->Edit(CEff_F_RM_Special::kEffectVarianceId)->text(), "1");
+        EXPECT_EQ(panel->Edit(CEff_F_RM_Special::kErrorVarianceId)->text(), "2");
+        panel->Button(CEffectSizePanel::kCloseButtonId)->click();
+    }
+}
 
 TEST_F(RmSpecialFromMainWindow, DetermineOfTheWithinTestTransfersF) {
     ASSERT_TRUE(frame->SelectTest(kRepeatedWithinTestId));

@@ -16,6 +16,9 @@ namespace {
 void ReportEntryError(QWidget* control, const std::string& error) {
     platform::ShowMessage(control->window(), ToDisplayLabel(error), QStringLiteral("Quorix"),
                           platform::MessageIcon::Error);
+    // The closed box may leave another window active; the keys belong here.
+    QWidget* holder = control->window();
+    if (holder->isVisible() && !holder->isActiveWindow()) holder->activateWindow();
     control->setFocus(Qt::OtherFocusReason);
 }
 
