@@ -135,7 +135,7 @@ bool PowerExactUncondTwoProp::CompromiseBelowFloor(double p1, double q, double n
             // halving to the first one rejected after one accepted.
             int inside = start1, beyond = -1;
             if (rejected(x2, inside, upper)) continue;
-            for (int step = 1;; step *= 2) {
+            for (int step = 1; step <= m1_; step *= 2) {
                 int x1 = inside + step0 * step;
                 x1 = std::clamp(x1, 0, m1_);
                 if (rejected(x2, x1, upper)) {
