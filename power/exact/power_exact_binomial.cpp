@@ -7,6 +7,7 @@
 #include "analysis/family_support.h"
 #include "analysis/read_check_solve.h"
 #include "distributions/binomial.h"
+#include "distributions/normal.h"
 #include "numerics/cancel.h"
 #include "numerics/quorix_error.h"
 #include "power/exact/exact_search.h"
@@ -304,6 +305,41 @@ double PowerExactBinomial::SmoothPower(double alphaValue, double n) {
     return 1.0 + d.Cdf(lower) - d.Cdf(upper);
 }
 
+bool PowerExactBinomial::SmoothCrossing(double alphaValue, double target, double hi, double* below,
+                                        double* above) {
+    const double p1 = proportion1, p2 = proportion2;
+    if (!(std::fabs(p2 - p1) > 1e-3) || !(p1 > 0.0 && p1 < 1.0 && p2 > 0.0 && p2 < 1.0))
+        return false;
+    NormalDistribution normal;
+    const double za = normal.Quantile(1.0 - alphaValue / (oneTailed ? 1.0 : 2.0));
+    const double zb = normal.Quantile(target);
+    const double root =
+        (za * std::sqrt(p1 * (1.0 - p1)) + zb * std::sqrt(p2 * (1.0 - p2))) / std::fabs(p2 - p1);
+    auto f = [&](double n) {
+        if (IsCancelled()) throw CancelledError();
+        return SmoothPower(alphaValue, n) - target;
+    };
+    auto inside = [hi](double n) { return std::clamp(n, 1.0, hi); };
+    double x0 = inside(root * root);
+    double f0 = f(x0);
+    double x1 = inside(x0 * (f0 < 0.0 ? 1.05 : 0.95));
+    double f1 = f(x1);
+    for (int i = 0; i < 8 && f1 != f0 && std::fabs(x1 - x0) > 1e-9 * x1; ++i) {
+        const double x2 = inside(x1 - f1 * (x1 - x0) / (f1 - f0));
+        if (!std::isfinite(x2)) return false;
+        x0 = x1;
+        f0 = f1;
+        x1 = x2;
+        f1 = f(x1);
+    }
+    const double width = std::max(1e-7 * x1, 1e-4);
+    *below = x1 - width;
+    *above = x1 + width;
+    // The decisions the bracket stands for are sure only with a margin
+    // beyond the halving's own stop at a power within 1e-10 of the target.
+    return *below > 1.0 && *above < hi && f(*below) < -1e-10 && f(*above) >= 1e-10;
+}
+
 double PowerExactBinomial::StartSampleSize(double alphaValue, double target) {
     double hi = 10001.0;
     while (SmoothPower(alphaValue, hi) < target) {
@@ -312,10 +348,34 @@ double PowerExactBinomial::StartSampleSize(double alphaValue, double target) {
         if (hi >= kMaxSampleSize) exact_search::NoSampleSize("Exact-SampleSize", hi);
         hi = std::min(1.6 * hi, kMaxSampleSize);
     }
+    // The smooth power grows with N where neither tail of H0 is clamped at
+    // its end (below that, where a lone count at the end of the range
+    // holds more than a tail's alpha, it jumps as the quantile leaves the
+    // end): once a narrow bracket of its crossing with the target is known
+    // there, the halving below decides every midpoint beyond the clamped
+    // range and outside the bracket without the two quantiles of an
+    // evaluation, and takes the same steps to the same start.
+    const double tail = oneTailed ? alphaValue : alphaValue / 2.0;
+    const double clamped =
+        2.0 * std::log(tail) / std::log(std::max(proportion1, 1.0 - proportion1)) + 10.0;
+    double below = 0.0, above = std::numeric_limits<double>::infinity();
+    if (!(std::isfinite(clamped) && clamped > 0.0) ||
+        !SmoothCrossing(alphaValue, target, hi, &below, &above) || !(below > clamped)) {
+        below = 0.0;
+        above = std::numeric_limits<double>::infinity();
+    }
     double lo = 1.0;
     while (hi - lo > 0.001) {
         if (IsCancelled()) throw CancelledError();
         const double mid = (lo + hi) / 2.0;
+        if (mid <= below && mid > clamped) {
+            lo = mid;
+            continue;
+        }
+        if (mid >= above) {
+            hi = mid;
+            continue;
+        }
         const double p = SmoothPower(alphaValue, mid);
         if (std::fabs(p - target) < 1e-10) break;
         if (p < target) {

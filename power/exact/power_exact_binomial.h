@@ -140,6 +140,11 @@ class PowerExactBinomial : public PowerExact {
     TwoSidedCounts IncreaseToMinimum(const BinomialTails& h0, double alpha) const;
 
     double SmoothPower(double alpha, double n);
+    // A bracket below..above, of some 1e-7 of N, about the N where the
+    // smooth power crosses the target (below hi): secant steps from the
+    // normal approximation's N, each end's side checked. False where none
+    // was found.
+    bool SmoothCrossing(double alpha, double target, double hi, double* below, double* above);
     // Alpha and actual power of the equal-tails region whose major tail
     // has power x under H1 (the two-tailed Criterion search).
     void CriterionTwoSided(double x, double n);

@@ -10,11 +10,14 @@
 #include <cmath>
 #include <map>
 #include <memory>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "analysis/calculation_test_support.h"
 #include "analysis/parameter_names.h"
 #include "analysis/plot_data.h"
+#include "distributions/binomial.h"
 #include "numerics/quorix_error.h"
 #include "power/exact/exact_reference_fixture.h"
 #include "power/exact/power_exact_proportion.h"
@@ -86,6 +89,64 @@ TEST(ExactBinomialTests, CompromiseAtSmallAlphaAndBeta) {
 TEST(ExactBinomialTests, CriterionBelowTheFloorHasNoAlpha) {
     const char table[] = "verification/exact_edges/criterion_floor.tsv";
     EXPECT_EQ(kForm.ExpectReferenceRows(table, 601, [] { return Make(601); }), 1u);
+}
+
+// The smooth start skips the two quantiles of most steps of its halving
+// where a bracket of the crossing tells their side. It must take the very
+// steps of the plain halving over the power continued to real N, which
+// turns back where a tail of H0 is clamped at the end of its range (p1
+// 0.4133 against 0.1336: 8, where a start from the crossing above gave
+// 14): a spread of designs, both tails, small and large N.
+TEST(ExactBinomialTests, SmoothStartTakesTheStepsOfThePlainHalving) {
+    auto smoothPower = [](double p1, double p2, bool oneTailed, double alpha, double n) {
+        BinomialDistribution d(n, p1);
+        if (oneTailed) {
+            const double s = d.Quantile(p2 > p1 ? 1.0 - alpha : alpha);
+            d.SetParam(1, p2);
+            return p2 > p1 ? 1.0 - d.Cdf(s) : d.Cdf(s);
+        }
+        const double upper = d.Quantile(1.0 - alpha / 2.0), lower = d.Quantile(alpha / 2.0);
+        d.SetParam(1, p2);
+        return 1.0 + d.Cdf(lower) - d.Cdf(upper);
+    };
+    auto plainStart = [&](double p1, double p2, bool oneTailed, double alpha, double target) {
+        double hi = 10001.0;
+        while (smoothPower(p1, p2, oneTailed, alpha, hi) < target) hi *= 1.6;
+        double lo = 1.0;
+        while (hi - lo > 0.001) {
+            const double mid = (lo + hi) / 2.0;
+            const double p = smoothPower(p1, p2, oneTailed, alpha, mid);
+            if (std::fabs(p - target) < 1e-10) break;
+            (p < target ? lo : hi) = mid;
+        }
+        return std::ceil(lo);
+    };
+    struct Design {
+        double p1, p2, alpha, target;
+    };
+    std::vector<Design> designs = {{0.4133, 0.1336, 0.01764, 0.3117},
+                                   {0.1192, 0.02745, 0.0004319, 0.1701},
+                                   {0.5, 2.0 / 3.0, 0.05, 0.8},
+                                   {0.5, 0.65, 0.05, 0.8}};
+    std::mt19937 rng(2718);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    for (int i = 0; i < 60; ++i) {
+        const double p1 = 0.02 + 0.96 * unit(rng), p2 = 0.02 + 0.96 * unit(rng);
+        if (std::fabs(p1 - p2) < 0.02) continue;
+        designs.push_back({p1, p2, std::pow(10.0, -6.0 * unit(rng)) * 0.3, 0.1 + 0.89 * unit(rng)});
+    }
+    for (const Design& d : designs) {
+        for (const bool oneTailed : {true, false}) {
+            PowerExactBinomial test;
+            test.proportion1 = d.p1;
+            test.proportion2 = d.p2;
+            test.oneTailed = oneTailed;
+            EXPECT_EQ(test.StartSampleSize(d.alpha, d.target),
+                      plainStart(d.p1, d.p2, oneTailed, d.alpha, d.target))
+                << d.p1 << " " << d.p2 << " alpha " << d.alpha << " target " << d.target
+                << (oneTailed ? " one" : " two");
+        }
+    }
 }
 
 // One tail, p1 0.5 against p2 0.8, alpha 0.05, power 0.95: the smooth start

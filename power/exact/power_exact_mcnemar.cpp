@@ -28,6 +28,59 @@ void Poll(PowerAnalysis& test) {
     if (test.IsCancelled()) throw CancelledError();
 }
 
+// A term below exp(kNoTerm) is 0 as a double, whatever the rounding of its
+// two factors (the least double is some exp(-744)).
+constexpr double kNoTerm = -800.0;
+
+// The Kullback-Leibler divergence of proportion a from p, 0 < p < 1.
+double Divergence(double a, double p) {
+    double d = 0.0;
+    if (a > 0.0) d += a * std::log(a / p);
+    if (a < 1.0) d += (1.0 - a) * std::log((1.0 - a) / (1.0 - p));
+    return d;
+}
+
+// Logarithmic bounds, by Chernoff's inequality, on the terms that beta
+// sums over the numbers of discordant pairs k left out of the power: the
+// mass P(D = k) <= exp(-N D(k/N, pd)), and the conditional beta of k pairs
+// at H1 proportion p2 against 1/2 under H0. A count c whose H0 tail is at
+// most exp(-k D(c/k, 1/2)) <= limit lies in the rejected region, which so
+// reaches at least as near to k/2 on each side tested, and beta is at most
+// the H1 mass beyond that count's neighbour: exp(-k D((c - 1)/k, p2)) on
+// the upper side, the mirror image on the lower. Two tails take the
+// smaller of the two.
+struct BetaTermBound {
+    double n, pd, p2, logLimit;
+    bool upper, lower;
+    // The log of the bound on P(D = k), which falls away from N pd.
+    double LogMass(double k) const {
+        const double share = k / n;
+        return share != pd ? -n * Divergence(share, pd) : 0.0;
+    }
+    // The log of a bound on P(D = k) times the conditional beta of k pairs.
+    double operator()(double k) const {
+        const double logMass = LogMass(k);
+        if (!(k > 0.0)) return logMass;
+        // The least count above k/2 whose bound on the H0 tail is within
+        // the limit: the divergence grows with c there.
+        double lo = std::floor(k / 2.0), hi = k + 1.0;
+        while (hi - lo > 1.0) {
+            const double mid = std::floor((lo + hi) / 2.0);
+            if (-k * Divergence(mid / k, 0.5) <= logLimit - 1e-9) {
+                hi = mid;
+            } else {
+                lo = mid;
+            }
+        }
+        if (hi > k) return logMass;
+        double logBeta = 0.0;
+        const double above = (hi - 1.0) / k, below = (k - hi + 1.0) / k;
+        if (upper && above < p2) logBeta = std::min(logBeta, -k * Divergence(above, p2));
+        if (lower && below > p2) logBeta = std::min(logBeta, -k * Divergence(below, p2));
+        return logMass + logBeta;
+    }
+};
+
 }  // namespace
 
 PowerExactMcNemar::PowerExactMcNemar() {
@@ -171,12 +224,40 @@ double PowerExactMcNemar::BetaOutside(double oddsRatio, double alphaValue, doubl
     const double savedPower = actualPower, savedAlpha = actualAlpha;
     const double saved1 = criticalValue, saved2 = criticalValue2;
     const double trials = distribution->GetParam(0);
+    // Where the regions are those of the ladders, bounds on the terms tell
+    // which of them are 0 as doubles, without their regions: at a large
+    // effect every term is, beta stays 0, and the walks below would go on
+    // to the last pairs of positive mass, each with its critical counts.
+    const bool bounded = LaddersApply(alphaValue) && alphaValue < 1.0;
+    const BetaTermBound bound{n,
+                              discordantProportion,
+                              proportion2,
+                              std::log(oneTailed ? alphaValue : alphaValue / 2.0),
+                              !oneTailed || proportion2 >= proportion1,
+                              !oneTailed || proportion2 < proportion1};
+    auto isZero = [&](double k) { return bounded && bound(k) < kNoTerm; };
+    // Whether every term of from..to is 0: the walk would add nothing more.
+    auto allZero = [&](double from, double to) {
+        if (!bounded) return false;
+        const double room = kNoTerm - std::log(std::fabs(to - from) + 1.0);
+        const double step = from <= to ? 1.0 : -1.0;
+        for (double k = from; step * (to - k) >= 0.0; k += step) {
+            // The mass bound alone falls on from here: every term beyond
+            // is 0 too.
+            const bool outward =
+                step < 0.0 ? k <= n * discordantProportion : k >= n * discordantProportion;
+            if (outward && bound.LogMass(k) < room) return true;
+            if (!(bound(k) < room)) return false;
+        }
+        return true;
+    };
     // Outward from the counted pairs while the mass beyond could still
     // change beta's digits.
-    for (double k = first - 1.0; k >= 0.0 && pairs.AtMost(k) > 1e-17 * beta; k -= 1.0) {
+    bool spent = beta == 0.0 && allZero(first - 1.0, 0.0);
+    for (double k = first - 1.0; !spent && k >= 0.0 && pairs.AtMost(k) > 1e-17 * beta; k -= 1.0) {
         Poll(*this);
         const double weight = pairs.Exactly(k);
-        if (weight == 0.0) continue;
+        if (weight == 0.0 || isZero(k)) continue;
         // No pair, no rejection.
         if (k == 0.0) {
             beta += weight;
@@ -185,10 +266,11 @@ double PowerExactMcNemar::BetaOutside(double oddsRatio, double alphaValue, doubl
         BinomialPower(oddsRatio, alphaValue, k);
         beta += weight * ConditionalBeta(k, LowerShown(), UpperShown());
     }
-    for (double k = last + 1.0; k <= n && pairs.AtLeast(k) > 1e-17 * beta; k += 1.0) {
+    spent = beta == 0.0 && allZero(last + 1.0, n);
+    for (double k = last + 1.0; !spent && k <= n && pairs.AtLeast(k) > 1e-17 * beta; k += 1.0) {
         Poll(*this);
         const double weight = pairs.Exactly(k);
-        if (weight == 0.0) continue;
+        if (weight == 0.0 || isZero(k)) continue;
         BinomialPower(oddsRatio, alphaValue, k);
         beta += weight * ConditionalBeta(k, LowerShown(), UpperShown());
     }

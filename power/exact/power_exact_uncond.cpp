@@ -68,6 +68,11 @@ int AsCount(double n) {
                       QuorixError::kAboveUpperBound, value);
 }
 
+// A Compromise whose ratio no alpha meets.
+[[noreturn]] void NoCompromise() {
+    throw QuorixError("Solver-Compromise: no solution", QuorixError::kNoConvergence, 0.0);
+}
+
 // How far inside (0, 1) a proportion must lie.
 constexpr double kMargin = 1e-6;
 
@@ -683,9 +688,14 @@ double PowerExactUncondTwoProp::SolveCompromise2(double p1, double q, double n1,
         power = actualPower = LargeSamplePower(p1, start, n1, n2);
         compromiseBeta = LargeSampleBeta(p1, start, n1, n2);
         const double r = compromiseBeta / actualAlpha;
-        if (!std::isfinite(r)) Unreachable("Solver-Compromise", start);
+        if (!std::isfinite(r)) NoCompromise();
         return r;
     }
+    // Where beta and the size meet far below the floor (a large effect at
+    // large groups), bounds at the floor tell so at once: the walk down
+    // would evaluate the exact power at every step to the floor, each
+    // summing a beta of next to nothing over every accepted outcome.
+    if (CompromiseBelowFloor(p1, q, n1, n2)) exact_search::NoAlphaAboveFloor("Solver-Compromise");
 
     // The realised ratio falls with alpha in steps; beta and the size are
     // each summed on their own side. The walk starts from the
@@ -707,14 +717,20 @@ double PowerExactUncondTwoProp::SolveCompromise2(double p1, double q, double n1,
     const exact_search::CompromiseResult searched =
         exact_search::CompromiseAlpha(at, q, start, rules);
     // Neither growing nor shrinking alpha brings the attained ratio to q:
-    // the approximation's alpha is no answer of the exact test.
-    if (!searched.bracketed) Unreachable("Solver-Compromise", searched.alpha);
+    // the approximation's alpha is no answer of the exact test. A walk
+    // down that ends at the floor with the ratio still below q has its
+    // answer below every alpha the search may show.
+    if (!searched.bracketed) {
+        if (!(searched.alpha > exact_search::kAlphaFloor))
+            exact_search::NoAlphaAboveFloor("Solver-Compromise");
+        NoCompromise();
+    }
     // The regions grow with alpha, so the ratio never rises with it: the
     // alpha shown is one Post hoc takes, on the step nearest to q.
     const exact_search::CompromiseResult found = exact_search::NearestShownStep(at, q, searched);
     alpha = found.alpha;
     power = actualPower;
-    if (!(actualAlpha > 0.0)) Unreachable("Solver-Compromise", found.alpha);
+    if (!(actualAlpha > 0.0)) NoCompromise();
     compromiseBeta = exactBeta_;
     return found.ratio;
 }

@@ -181,6 +181,18 @@ class PowerExactUncondTwoProp : public PowerExact {
     // bounds on g over the outcomes of BoundsOverRow, which then bounds z.
     // False where g is not bounded. Base: g is 0.
     virtual bool SkewOverRow(int x2, int lo, int hi, int m1, int m2, double* gLo, double* gHi);
+    // Whether every outcome the chosen statistic accepts against the
+    // critical value c > 0 (m1 and m2 subjects), but for the four corners
+    // of the table, keeps |x1/m1 - rho x2/m2 - shift| within reach: beta is
+    // then bounded by the spread of the two proportions alone. Base: false.
+    virtual bool AcceptedReach(double c, int m1, int m2, double* rho, double* shift,
+                               double* reach) const;
+    // Whether the ratio beta/size of the exact test at p1 (n1, n2 subjects)
+    // is proven below q at the floor of the alpha searches, by a bound on
+    // beta there and one on the size: the ratio only rises as alpha falls,
+    // so no alpha the search may show meets q. Cheap against one exact
+    // evaluation; false where the bounds do not decide.
+    bool CompromiseBelowFloor(double p1, double q, double n1, double n2);
 
     // The value x of the chosen effect measure (effectIndex: 0 p1,
     // 1 p1 - p2, 2 p1/p2, 3 odds ratio) as p1, and p1 as that value.

@@ -257,6 +257,55 @@ double PowerExactUncTwoPropOffset::StatisticValue(int code, double x2, double x1
     return sd > 0.0 ? Corrected(d, (1.0 / n1 + 1.0 / n2) / 2.0, sd, firstLarger, side) : 0.0;
 }
 
+// The statistics whose numerator is the difference d = h1 - h2 - delta
+// (codes 0 to 3, 7, 8) or r = h1 - rho h2 (codes 10, 11), within the
+// continuity correction, over a spread that no outcome takes above its
+// value at proportions of 1/2: an accepted |value| <= c keeps |d| (or |r|)
+// within c times that spread, plus the correction. The t (code 6) has
+// |t| >= 2 |d| sqrt((N - 2) n1 n2)/N. Values of 0 for want of spread occur
+// at the corners of the table alone, which the caller adds. Codes 9 and
+// 12 correct z for a skewness without a bound of its own, and the odds
+// ratio's score has no such numerator: no reach for them.
+bool PowerExactUncTwoPropOffset::AcceptedReach(double c, int m1, int m2, double* rho, double* shift,
+                                               double* reach) const {
+    const double n1 = m1, n2 = m2, n = n1 + n2;
+    const double half = (1.0 / n1 + 1.0 / n2) / 2.0;
+    double spread;
+    *rho = 1.0;
+    *shift = nullDifference;
+    switch (statistic) {
+        case 0:
+        case 1:
+        case 2:
+        case 3:
+        case 7:
+            spread = std::sqrt(half / 2.0);
+            break;
+        case 8:
+            spread = std::sqrt(half / 2.0 * n / (n - 1.0));
+            break;
+        case 6:
+            spread = n / (2.0 * std::sqrt((n - 2.0) * n1 * n2));
+            break;
+        case 10:
+        case 11: {
+            *rho = NullProportion() / proportion2;
+            *shift = 0.0;
+            const double v = (1.0 / n1 + *rho * *rho / n2) / 4.0;
+            // The floors of the ratio's spread (below 1e-5 it is raised).
+            spread = std::max(std::sqrt(statistic == 11 ? v * n / (n - 1.0) : v), 1e-5 + 1e-7);
+            break;
+        }
+        default:
+            return false;
+    }
+    if (!(n > 2.0) || !std::isfinite(*rho)) return false;
+    const double correction = statistic == 1 || statistic == 3 ? half : 0.0;
+    // Far above the rounding of the value and of the bound.
+    *reach = (c * spread + correction) * (1.0 + 1e-9);
+    return true;
+}
+
 // Where the x1 accepted for one x2 form an interval, for the statistics
 // without the restricted estimates. With the proportion a = x2/n2 + delta of
 // group 1 at which the difference d of the row vanishes, and p = x1/n1:

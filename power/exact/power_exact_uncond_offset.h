@@ -40,6 +40,8 @@ class PowerExactUncTwoPropOffset : public PowerExactUncondTwoProp {
     double RowDifference(int x2, int x1, int m1, int m2) const override;
     double RowCentre(int x2, int m2) const override;
     bool SkewOverRow(int x2, int lo, int hi, int m1, int m2, double* gLo, double* gHi) override;
+    bool AcceptedReach(double c, int m1, int m2, double* rho, double* shift,
+                       double* reach) const override;
 
     // The statistic codes offered for an effect measure, in the order of
     // the options dialog.

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <limits>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -719,6 +720,95 @@ TEST(UnconditionalOffsetTest, SmallPowersKeepTheirDigits) {
 
 TEST(UnconditionalOffsetTest, CompromiseMeetsTheRatioFarBelow1e16) {
     kForm.ExpectReferenceTable("verification/small_tails/uncond_compromise_reference.tsv", 608, 2);
+}
+
+// At a large effect beta and the size meet far below 1e-99 (here near
+// 1e-117): the Compromise says that no alpha the search may show meets the
+// ratio, in its own terms, and at once. It walked down to the floor with
+// an exact power at every step for some seconds, then named a target power
+// that a Compromise does not have.
+TEST(UnconditionalOffsetTest, CompromiseBelowTheFloorIsRefusedInItsOwnTerms) {
+    for (const char* stat : {"1", "3", "7", "8"}) {
+        PowerExactUncTwoPropOffset test;
+        try {
+            Calculate(test, kCompromise,
+                      {{"stat", stat},
+                       {"tails", "Two"},
+                       {"p1h1", "0.95"},
+                       {"p1h0", "0.55"},
+                       {"p2", "0.5"},
+                       {"n1", "5000"},
+                       {"n2", "5000"},
+                       {"q", "1"}});
+            ADD_FAILURE() << stat << ": no refusal";
+        } catch (const QuorixError& e) {
+            EXPECT_STREQ(e.what(), "Solver-Compromise: no alpha >= 1e-99") << stat;
+        }
+    }
+}
+
+// The bounds that refuse such a Compromise before any exact evaluation
+// (beta from the spread that accepted outcomes keep, the size from
+// outcomes seen to be rejected) claim a ratio below q at alpha 1e-99 only
+// where the sums over every outcome say so too: extreme effects on either
+// side of the offset, every statistic the bounds serve, one tail and two,
+// and q about the enumerated ratio.
+TEST(UnconditionalOffsetTest, FloorBoundsAgreeWithEveryOutcome) {
+    struct Design {
+        int n1, n2;
+        double p1, p0, p2;
+    };
+    const Design designs[] = {{120, 150, 0.97, 0.1, 0.5},   {200, 90, 0.02, 0.85, 0.6},
+                              {150, 150, 0.9, 0.35, 0.3},   {60, 300, 0.995, 0.2, 0.4},
+                              {250, 250, 0.999, 0.03, 0.5}, {400, 400, 0.98, 0.2, 0.5},
+                              {300, 350, 0.01, 0.9, 0.45}};
+    int claimed = 0, declined = 0;
+    for (const int code : {0, 1, 2, 3, 6, 7, 8, 10, 11}) {
+        for (const Design& d : designs) {
+            for (const bool oneTailed : {true, false}) {
+                PowerExactUncTwoPropOffset test;
+                test.SetStatistic(code);
+                test.proportion2 = d.p2;
+                test.nullDifference = d.p0 - d.p2;
+                test.oneTailed = oneTailed;
+                const int side = !oneTailed ? 2 : (d.p1 <= d.p0 ? 1 : 0);
+                const double crit = CriticalValue(code, 1e-99, side, d.n1 + d.n2);
+                double beta = 0.0, size = 0.0;
+                for (int x2 = 0; x2 <= d.n2; ++x2) {
+                    const double mass2 = dbinom(x2, d.n2, d.p2, 0);
+                    for (int x1 = 0; x1 <= d.n1; ++x1) {
+                        double v = test.StatisticValue(code, x2, x1, d.n2, d.n1, 0.0, side);
+                        if (std::isnan(v)) v = 0.0;
+                        if ((side != 1 && v > crit) || (side != 0 && v < -crit)) {
+                            size += dbinom(x1, d.n1, d.p0, 0) * mass2;
+                        } else {
+                            beta += dbinom(x1, d.n1, d.p1, 0) * mass2;
+                        }
+                    }
+                }
+                const std::string context = "code " + std::to_string(code) + " n1 " +
+                                            std::to_string(d.n1) + " p1 " + std::to_string(d.p1) +
+                                            (oneTailed ? " one" : " two");
+                // Nothing rejected at the floor: no ratio to claim below q.
+                const double ratio =
+                    size > 0.0 ? beta / size : std::numeric_limits<double>::infinity();
+                // A claim at half the enumerated ratio is wrong; the ratios
+                // a user may enter show the bounds at work.
+                for (const double q : {ratio / 2.0, 0.01, 1.0, 100.0}) {
+                    const bool claim = test.CompromiseBelowFloor(d.p1, q, d.n1, d.n2);
+                    if (claim) {
+                        ++claimed;
+                        EXPECT_LT(ratio, q) << context << " q " << q;
+                    } else {
+                        ++declined;
+                    }
+                }
+            }
+        }
+    }
+    // Groups this small meet q below the floor only at the largest q.
+    EXPECT_GE(claimed, 10);
+    EXPECT_GT(declined, 100);
 }
 
 }  // namespace

@@ -68,6 +68,22 @@ void McNemarExactCompromise(benchmark::State& state) {
 }
 BENCHMARK(McNemarExactCompromise)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
+// A Compromise at a large effect where beta underflows to 0 at every alpha
+// (OR 19.56, discordant 0.7856, N 13,207, q 0.104), on a new object each
+// run: beta is summed beyond the numbers of pairs the power counts as long
+// as a term there could be other than 0.
+void McNemarExactCompromiseBetaUnderflow(benchmark::State& state) {
+    bench::RunFresh<PowerExactMcNemar>(
+        state, kCompromise,
+        {{kTails, state.range(0) == 1 ? "One" : "Two"},
+         {kN, "13207"},
+         {"Prop discordant pairs", "0.7856"},
+         {"$\\beta$/$\\alpha$ ratio", "0.104"},
+         {"Odds ratio", "19.56"}},
+        [](PowerExactMcNemar& test) { test.useApproximation = false; });
+}
+BENCHMARK(McNemarExactCompromiseBetaUnderflow)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
 // The correlation tests: the distribution function of r takes about N/2
 // steps and its quantile three to five of them (under rho = 0 Student's t
 // stands in for both); that of R^2 sums the mixture
@@ -195,6 +211,16 @@ void FisherExactAPriori(benchmark::State& state) {
                                      {{kTails, tails}, {kP1, "0.5"}, {kP2, p2}, {kPower, "0.95"}});
 }
 BENCHMARK(FisherExactAPriori)->ArgsProduct({{0, 1, 2}, {1, 2}})->Unit(benchmark::kMillisecond);
+
+// A priori with the exact limit raised to 100,000 (p1 0.5, p2 0.51, power
+// 0.8, two tails: 39,355 + 39,355): each total the scan tries walks margins
+// of some 80,000 tables.
+void FisherExactAPrioriRaisedLimit(benchmark::State& state) {
+    bench::RunFresh<PowerExactFisherTwoProp>(
+        state, kAPriori, {{kTails, "Two"}, {kP1, "0.5"}, {kP2, "0.51"}, {kPower, "0.8"}},
+        [](PowerExactFisherTwoProp& test) { test.exactThreshold = 100000.0; });
+}
+BENCHMARK(FisherExactAPrioriRaisedLimit)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void FisherExactSensitivity(benchmark::State& state) {
     RunTest<PowerExactFisherTwoProp>(state, kSensitivity,

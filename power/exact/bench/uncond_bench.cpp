@@ -199,6 +199,42 @@ BENCHMARK(MeasureCompromiseExtreme<12>)->Unit(benchmark::kMillisecond)->Iteratio
 BENCHMARK(MeasureCompromiseExtreme<13>)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(MeasureCompromiseExtreme<14>)->Unit(benchmark::kMillisecond)->Iterations(1);
 
+// A Compromise at a large effect at 5,000 + 5,000, two tails, p1 0.95
+// against 0.55 under H0, p2 0.5, q 1: alpha = beta lies near 1e-117, below
+// the floor of 1e-99, and the search refuses. Statistic 3 (unpooled z with
+// continuity correction) and the score statistics of the difference.
+template <int Code>
+void CompromiseBelowTheFloor(benchmark::State& state) {
+    RunFresh<PowerExactUncTwoPropOffset>(state, kCompromise,
+                                         {{kTails, "Two"},
+                                          {"Prop. p1|H1", "0.95"},
+                                          {"Prop. p1|H0", "0.55"},
+                                          {kN1, "5000"},
+                                          {kN2, "5000"},
+                                          {kRatio, "1"}},
+                                         Code);
+}
+BENCHMARK(CompromiseBelowTheFloor<1>)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(CompromiseBelowTheFloor<3>)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(CompromiseBelowTheFloor<7>)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(CompromiseBelowTheFloor<8>)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(CompromiseBelowTheFloor<9>)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The first calculation in a process, before any memory of the sums has
+// been taken: run one alone (for example
+// --benchmark_filter=FirstCalculation/3/4), so that it is the first; later
+// runs in the same process are those of TwoTailed above. Post hoc, Criterion
+// and Compromise at 5,000 + 5,000 with the corrected and score statistics.
+void FirstCalculation(benchmark::State& state) {
+    const int code = static_cast<int>(state.range(0));
+    RunFresh<PowerExactUncTwoPropOffset>(state, static_cast<AnalysisType>(state.range(1)),
+                                         kLargeTwoTailed, code);
+}
+BENCHMARK(FirstCalculation)
+    ->ArgsProduct({{1, 3, 7, 8, 9}, {kPostHoc, kCriterion, kCompromise}})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
 }  // namespace
 
 BENCHMARK_MAIN();
