@@ -16,17 +16,24 @@ CHTMLEdit::Table ToTable(const ReportTable& table) {
 
 }  // namespace
 
-void AppendReport(CHTMLEdit& html, const std::vector<ReportBlock>& blocks) {
+QString ReportHtml(const std::vector<ReportBlock>& blocks) {
+    QString html;
     for (const ReportBlock& block : blocks) {
-        html.AppendRule();
-        html.AppendParagraph(QString::fromStdWString(block.caption));
-        html.AppendTable(ToTable(block.cTable));
-        html.AppendTable(ToTable(block.aTable));
-        for (const ReportTable& table : block.results) html.AppendTable(ToTable(table));
-        if (!block.failure.empty()) html.AppendParagraph(QString::fromStdWString(block.failure));
+        html += CHTMLEdit::RuleHtml();
+        html += CHTMLEdit::ParagraphHtml(QString::fromStdWString(block.caption));
+        html += CHTMLEdit::TableHtml(ToTable(block.cTable));
+        html += CHTMLEdit::TableHtml(ToTable(block.aTable));
+        for (const ReportTable& table : block.results) html += CHTMLEdit::TableHtml(ToTable(table));
+        if (!block.failure.empty())
+            html += CHTMLEdit::ParagraphHtml(QString::fromStdWString(block.failure));
         for (const std::wstring& note : block.notes)
-            html.AppendParagraph(QString::fromStdWString(note));
+            html += CHTMLEdit::ParagraphHtml(QString::fromStdWString(note));
     }
+    return html;
+}
+
+void AppendReport(CHTMLEdit& html, const std::vector<ReportBlock>& blocks) {
+    html.SetBody(html.Body() + ReportHtml(blocks));
 }
 
 platform::DialogTemplate ResultsTabTemplate() {
@@ -55,8 +62,7 @@ void CGLMM_Results::OnInitialUpdate() {
 
 void CGLMM_Results::ShowReport(const std::vector<ReportBlock>& blocks) {
     if (!html_) return;
-    html_->NewDocument();
-    AppendReport(*html_, blocks);
+    html_->SetBody(ReportHtml(blocks));
 }
 
 void CGLMM_Results::FitToParent() {

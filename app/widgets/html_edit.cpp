@@ -49,6 +49,11 @@ void CHTMLEdit::AppendTable(const Table& table) {
     Append(TableHtml(table));
 }
 
+void CHTMLEdit::SetBody(const QString& body) {
+    body_ = body;
+    Refresh();
+}
+
 void CHTMLEdit::Append(const QString& html) {
     body_ += html;
     Refresh();

@@ -18,6 +18,10 @@ class CHTMLEdit : public QTextBrowser {
     void AppendRule();
     void AppendParagraph(const QString& text);
     void AppendTable(const Table& table);
+    // Replaces the whole document by `body` (markup built from the pieces
+    // below), laid out once: a report of many tables appended piece by piece
+    // would be laid out again for every piece.
+    void SetBody(const QString& body);
     // Lays the document out again from what has been appended.
     void Refresh();
 
