@@ -16,24 +16,19 @@ CHTMLEdit::Table ToTable(const ReportTable& table) {
 
 }  // namespace
 
-QString ReportHtml(const std::vector<ReportBlock>& blocks) {
-    QString html;
-    for (const ReportBlock& block : blocks) {
-        html += CHTMLEdit::RuleHtml();
-        html += CHTMLEdit::ParagraphHtml(QString::fromStdWString(block.caption));
-        html += CHTMLEdit::TableHtml(ToTable(block.cTable));
-        html += CHTMLEdit::TableHtml(ToTable(block.aTable));
-        for (const ReportTable& table : block.results) html += CHTMLEdit::TableHtml(ToTable(table));
-        if (!block.failure.empty())
-            html += CHTMLEdit::ParagraphHtml(QString::fromStdWString(block.failure));
-        for (const std::wstring& note : block.notes)
-            html += CHTMLEdit::ParagraphHtml(QString::fromStdWString(note));
-    }
-    return html;
-}
-
 void AppendReport(CHTMLEdit& html, const std::vector<ReportBlock>& blocks) {
-    html.SetBody(html.Body() + ReportHtml(blocks));
+    html.BeginAppending();
+    for (const ReportBlock& block : blocks) {
+        html.AppendRule();
+        html.AppendParagraph(QString::fromStdWString(block.caption));
+        html.AppendTable(ToTable(block.cTable));
+        html.AppendTable(ToTable(block.aTable));
+        for (const ReportTable& table : block.results) html.AppendTable(ToTable(table));
+        if (!block.failure.empty()) html.AppendParagraph(QString::fromStdWString(block.failure));
+        for (const std::wstring& note : block.notes)
+            html.AppendParagraph(QString::fromStdWString(note));
+    }
+    html.EndAppending();
 }
 
 platform::DialogTemplate ResultsTabTemplate() {
@@ -62,7 +57,8 @@ void CGLMM_Results::OnInitialUpdate() {
 
 void CGLMM_Results::ShowReport(const std::vector<ReportBlock>& blocks) {
     if (!html_) return;
-    html_->SetBody(ReportHtml(blocks));
+    html_->NewDocument();
+    AppendReport(*html_, blocks);
 }
 
 void CGLMM_Results::FitToParent() {

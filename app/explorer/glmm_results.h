@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QPointer>
-#include <QString>
 #include <vector>
 
 #include "app/widgets/form_view_ex.h"
@@ -30,11 +29,9 @@ class CGLMM_Results : public CFormViewEx {
     QPointer<CHTMLEdit> html_;
 };
 
-// The markup of the blocks as the Results tab shows them, each a rule, the
-// caption, the coefficients of C and A, the result tables, then the failure
-// and notes.
-QString ReportHtml(const std::vector<ReportBlock>& blocks);
-// Appends that markup to the document, laid out once.
+// Appends each block as the Results tab shows it: a rule, the caption, the
+// coefficients of C and A, the result tables, then the failure and notes;
+// the document is laid out once, after the last.
 void AppendReport(CHTMLEdit& html, const std::vector<ReportBlock>& blocks);
 
 // The table of the results tab (dialog 181).
