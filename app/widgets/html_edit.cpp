@@ -188,12 +188,17 @@ void CHTMLEdit::Insert(const Piece& piece) {
             for (int r = 0; r < static_cast<int>(piece.table.size()); ++r) {
                 const auto& row = piece.table[static_cast<std::size_t>(r)];
                 for (int c = 0; c < columns; ++c) {
+                    if (c >= static_cast<int>(row.size())) continue;
                     QTextCursor cell = table->cellAt(r, c).firstCursorPosition();
-                    cell.setBlockFormat(cellBlock);
-                    if (c < static_cast<int>(row.size()))
-                        cell.insertText(row[static_cast<std::size_t>(c)], cellText);
+                    cell.insertText(row[static_cast<std::size_t>(c)], cellText);
                 }
             }
+            // One format for every cell of the table at once: set cell by
+            // cell it costs a third of the table's time.
+            QTextCursor all(building_ ? building_ : document());
+            all.setPosition(table->firstPosition());
+            all.setPosition(table->lastPosition(), QTextCursor::KeepAnchor);
+            all.setBlockFormat(cellBlock);
             // The empty line the markup's <br> leaves under the table.
             cursor.movePosition(QTextCursor::End);
             cursor.insertBlock(QTextBlockFormat());
