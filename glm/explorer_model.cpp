@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <exception>
+#include <functional>
 #include <string>
 
 #include "glm/model/power_glmm.h"
@@ -36,6 +37,33 @@ std::optional<ExplorerModel::Problem> NonFiniteCell(const LabeledMatrix& m, cons
                                                   L": every cell must be a finite number.",
                                               place, r + 1, c + firstCol};
     return std::nullopt;
+}
+
+std::wstring Quoted(const std::wstring& text) {
+    return L"\"" + text + L"\"";
+}
+
+// The first body cell of `grid` in rows 1.. and columns firstCol ..
+// lastCol - 1 whose text is no number, as a problem placed on it; the
+// message names the cell as `message` does.
+std::optional<ExplorerModel::Problem> TextThatIsNoNumber(
+    const TextArray& grid, int firstCol, int lastCol, ExplorerModel::Problem::Place place,
+    const std::function<std::wstring(int row, int col, const std::wstring& text)>& message) {
+    for (int r = 1; r < grid.rows(); ++r)
+        for (int c = firstCol; c < lastCol && c < grid.cols(); ++c)
+            if (!IsNumberText(grid(r, c)))
+                return ExplorerModel::Problem{message(r, c, Trimmed(grid(r, c))), place, r, c};
+    return std::nullopt;
+}
+
+// A cell of a tab named as NonFiniteCell names it.
+std::function<std::wstring(int, int, const std::wstring&)> CellOfTab(const wchar_t* tab,
+                                                                     int firstCol) {
+    return [tab, firstCol](int r, int c, const std::wstring& text) {
+        return L"The tab \"" + std::wstring(tab) + L"\" holds " + Quoted(text) + L" in row " +
+               std::to_wstring(r) + L", column " + std::to_wstring(c - firstCol + 1) +
+               L": every cell must be a finite number.";
+    };
 }
 
 TextArray TrimmedTexts(const TextArray& texts) {
@@ -109,6 +137,25 @@ std::optional<std::wstring> ExplorerModel::Save(std::string* bytes) const {
     return std::nullopt;
 }
 
+std::optional<ExplorerModel::Problem> ExplorerModel::FindCellThatIsNoNumber() const {
+    const int weights = design.WeightColumn();
+    if (auto problem = TextThatIsNoNumber(design.texts, 1, weights, Problem::kDesign,
+                                          CellOfTab(L"Design X", 1)))
+        return problem;
+    if (auto problem = TextThatIsNoNumber(
+            design.texts, weights, weights + 1, Problem::kDesign,
+            [this](int r, int, const std::wstring& text) {
+                return L"The sample-size weight of " + Quoted(Trimmed(design.texts(r, 0))) +
+                       L" is " + Quoted(text) + L": a weight is a relative group size, 0 or more.";
+            }))
+        return problem;
+    if (auto problem = TextThatIsNoNumber(means.texts, 1, means.Cols(), Problem::kMeans,
+                                          CellOfTab(L"Means B", 1)))
+        return problem;
+    return TextThatIsNoNumber(sigma.texts, 1, sigma.Rows(), Problem::kSigma,
+                              CellOfTab(L"Cov Sigma", 1));
+}
+
 std::optional<ExplorerModel::Problem> ExplorerModel::Calculate(
     PowerGLMM& model, std::vector<ReportBlock>& blocks) const {
     blocks.clear();
@@ -129,6 +176,7 @@ std::optional<ExplorerModel::Problem> ExplorerModel::CalculateInto(
     if (const auto problem = ReadReportSettings(settings, &read))
         return Problem{*problem, Problem::kSettings};
 
+    if (auto problem = FindCellThatIsNoNumber()) return problem;
     LabeledMatrix X, W, B, Sigma;
     design.GetDesignMatrix(X);
     design.GetCellWeights(W);

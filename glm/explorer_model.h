@@ -67,6 +67,12 @@ struct ExplorerModel {
     // CancelledError of the thread's CancelCheck (a search polls it).
     std::optional<Problem> Calculate(PowerGLMM& model, std::vector<ReportBlock>& blocks) const;
 
+    // The first cell of X, the weights, B or Σ that is read as a number but
+    // does not hold one wholly ("abc", "0.3x", "nan", an empty text; see
+    // IsNumberText), placed on its grid cell: a model file may hold what
+    // would otherwise compute as 0 or as its numeric start without a word.
+    std::optional<Problem> FindCellThatIsNoNumber() const;
+
   private:
     std::optional<Problem> CalculateInto(PowerGLMM& model, std::vector<ReportBlock>& blocks) const;
 

@@ -158,12 +158,12 @@ double EvaluateCellText(const std::wstring& text, VariableTree* table) {
     return ReadLeadingNumber(text);
 }
 
-double ReadLeadingNumber(const std::wstring& text) {
-    // Only decimal numbers: the C library would also read "nan", "inf" and
-    // hexadecimal, which would put a NaN into a matrix without a word.
-    std::size_t i = 0;
-    while (i < text.size() && std::iswspace(static_cast<wint_t>(text[i]))) ++i;
-    const std::size_t start = i;
+namespace {
+
+// Where the longest decimal number at text[start] ends (sign, digits, "."
+// as the decimal point, exponent); `start` itself when there is none.
+std::size_t NumberEnd(const std::wstring& text, std::size_t start) {
+    std::size_t i = start;
     auto digits = [&] {
         const std::size_t from = i;
         while (i < text.size() && text[i] >= L'0' && text[i] <= L'9') ++i;
@@ -175,15 +175,38 @@ double ReadLeadingNumber(const std::wstring& text) {
         ++i;
         mantissa += digits();
     }
-    if (mantissa == 0) return 0.0;
+    if (mantissa == 0) return start;
     const std::size_t beforeExponent = i;
     if (i < text.size() && (text[i] == L'e' || text[i] == L'E')) {
         ++i;
         if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) ++i;
         if (digits() == 0) i = beforeExponent;
     }
-    const std::wstring number = text.substr(start, i - start);
+    return i;
+}
+
+}  // namespace
+
+double ReadLeadingNumber(const std::wstring& text) {
+    // Only decimal numbers: the C library would also read "nan", "inf" and
+    // hexadecimal, which would put a NaN into a matrix without a word.
+    std::size_t start = 0;
+    while (start < text.size() && std::iswspace(static_cast<wint_t>(text[start]))) ++start;
+    const std::size_t end = NumberEnd(text, start);
+    if (end == start) return 0.0;
+    const std::wstring number = text.substr(start, end - start);
     return wcstod_l(number.c_str(), nullptr, CLocale());
+}
+
+bool IsNumberText(const std::wstring& text, VariableTree* table) {
+    const std::wstring t = Trimmed(text);
+    if (t.empty()) return false;
+    if (t[0] == L'=') {
+        VarFormula formula("", table);
+        // An empty formula parses without a failure but reads as 0 all the same.
+        return !formula.Parse(Narrow(t.substr(1)).c_str()) && !formula.buffer.empty();
+    }
+    return NumberEnd(t, 0) == t.size();
 }
 
 long long ReadLeadingInteger(const std::wstring& text) {

@@ -123,6 +123,11 @@ double EvaluateCellText(const std::wstring& text, VariableTree* table = nullptr)
 // space (sign, digits, "." as the decimal point, exponent); 0 when there is
 // none. "nan", "inf" and hexadecimal texts are no numbers here.
 double ReadLeadingNumber(const std::wstring& text);
+// True when the text, white space around it aside, is wholly one number as
+// ReadLeadingNumber reads it, or a "=" formula that parses: what a cell of a
+// model file must hold to be read as a number at all ("0.3x", "abc", "nan"
+// and an empty text do not).
+bool IsNumberText(const std::wstring& text, VariableTree* table = nullptr);
 // The integer prefix (white space, sign, digits), saturated to the int
 // range; 0 when there are no digits.
 long long ReadLeadingInteger(const std::wstring& text);

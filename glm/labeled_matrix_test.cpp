@@ -139,6 +139,18 @@ TEST(LabeledMatrixCells, EvaluateReadsNumbersPrefixesAndFormulas) {
         EXPECT_EQ(m.values(0, i), cases[i].expected) << '"' << cases[i].text << '"';
 }
 
+// What a model file's number cell must hold: one whole number (white space
+// around it aside) or a formula that parses; a number that overflows is
+// still a number, refused later as not finite.
+TEST(LabeledMatrixCells, NumberTextsAreWholeNumbersOrFormulas) {
+    for (const wchar_t* text : {L"0", L"2.5", L" -4.5 ", L".5", L"5.", L"+3", L"1e-3", L"1E+30",
+                                L"1e999", L"=2*3", L"=sqrt(16)+1", L"=1/0"})
+        EXPECT_TRUE(IsNumberText(text)) << '"' << text << '"';
+    for (const wchar_t* text : {L"", L"  ", L"abc", L"nan", L"inf", L"-inf", L"0.3x", L"2e",
+                                L"0x1A", L"0,5", L"-", L".", L"1 2", L"=", L"=2*", L" = 2 +"})
+        EXPECT_FALSE(IsNumberText(text)) << '"' << text << '"';
+}
+
 TEST(LabeledMatrixCells, FormatWritesTheCLocale) {
     const bool german = test_locale::MakeGermanLocaleAvailable();
     if (german) std::setlocale(LC_ALL, test_locale::kGerman);

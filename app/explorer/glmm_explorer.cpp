@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -39,6 +40,7 @@ constexpr int kOtherFormId = 59649;
 constexpr qint64 kLargestModelFile = 64LL * 1024 * 1024;
 
 const QString kCaption = QStringLiteral("General Linear Model Explorer");
+const QString kBusyText = QStringLiteral("Calculating\u2026 Esc stops");
 const QString kFileFilter = QStringLiteral("gmm (*.gmm);;all (*)");
 
 }  // namespace
@@ -47,6 +49,7 @@ CGLMMExplorer::CGLMMExplorer(QWidget* parent)
     : QDialog(parent),
       tabs_(new QTabBar(this)),
       pages_(new QWidget(this)),
+      busy_(new QLabel(kBusyText, this)),
       calculate_(new QPushButton(QStringLiteral("Calculate"), this)),
       ok_(new QPushButton(QStringLiteral("OK"), this)) {
     fileFolder_ = QDir::homePath();
@@ -63,12 +66,14 @@ CGLMMExplorer::CGLMMExplorer(QWidget* parent)
     layout->addWidget(tabs_);
     layout->addWidget(pages_, 1);
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(busy_);
     buttons->addStretch(1);
     buttons->addWidget(calculate_);
     buttons->addWidget(ok_);
     layout->addLayout(buttons);
     // Enter belongs to the fields and the grids: no button takes it over.
     ok_->setAutoDefault(false);
+    busy_->hide();
     pages_->installEventFilter(this);
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
     connect(calculate_, &QPushButton::clicked, this, [this] { OnCalculate(); });
@@ -241,9 +246,7 @@ void CGLMMExplorer::OnCalculate() {
     std::optional<ExplorerModel::Problem> problem;
     bool cancelled = false;
     cancel_ = false;
-    calculating_ = true;
-    for (QWidget* w : std::initializer_list<QWidget*>{tabs_, pages_, calculate_, ok_, menuBar_})
-        w->setEnabled(false);
+    SetCalculating(true);
     QEventLoop loop;
     std::thread worker([&] {
         {
@@ -258,32 +261,53 @@ void CGLMMExplorer::OnCalculate() {
     });
     loop.exec();
     worker.join();
-    calculating_ = false;
-    for (QWidget* w : std::initializer_list<QWidget*>{tabs_, pages_, calculate_, ok_, menuBar_})
-        w->setEnabled(true);
+    SetCalculating(false);
     if (cancelled) return;
     if (problem) {
-        Warn(QString::fromStdWString(problem->message));
-        if (problem->place == ExplorerModel::Problem::kSettings) tabs_->setCurrentIndex(kGeneral);
-        if (problem->row >= 0) {
-            switch (problem->place) {
-                case ExplorerModel::Problem::kSigma:
-                    ShowCell(kSigma, problem->row, problem->col);
-                    break;
-                case ExplorerModel::Problem::kDesign:
-                    ShowCell(kDesign, problem->row, problem->col);
-                    break;
-                case ExplorerModel::Problem::kMeans:
-                    ShowCell(kMeans, problem->row, problem->col);
-                    break;
-                default:
-                    break;
-            }
-        }
+        ShowProblem(*problem);
         return;
     }
     results_->ShowReport(blocks);
     shownFor_ = CalculatedModel{document.ToFileGrids(), document.settings};
+}
+
+void CGLMMExplorer::SetCalculating(bool calculating) {
+    calculating_ = calculating;
+    for (QWidget* w : std::initializer_list<QWidget*>{tabs_, pages_, calculate_, ok_, menuBar_})
+        w->setEnabled(!calculating);
+    // A disabled menu bar still lets a shortcut or a caller trigger its
+    // actions: Load would replace the grids under a running calculation.
+    // The actions that were off before stay off after.
+    if (calculating) {
+        for (const auto& [id, action] : actions_) {
+            if (!action->isEnabled()) continue;
+            offDuringCalculation_.push_back(action);
+            action->setEnabled(false);
+        }
+    } else {
+        for (QAction* action : offDuringCalculation_) action->setEnabled(true);
+        offDuringCalculation_.clear();
+    }
+    busy_->setVisible(calculating);
+}
+
+void CGLMMExplorer::ShowProblem(const ExplorerModel::Problem& problem) {
+    Warn(QString::fromStdWString(problem.message));
+    if (problem.place == ExplorerModel::Problem::kSettings) tabs_->setCurrentIndex(kGeneral);
+    if (problem.row < 0) return;
+    switch (problem.place) {
+        case ExplorerModel::Problem::kSigma:
+            ShowCell(kSigma, problem.row, problem.col);
+            break;
+        case ExplorerModel::Problem::kDesign:
+            ShowCell(kDesign, problem.row, problem.col);
+            break;
+        case ExplorerModel::Problem::kMeans:
+            ShowCell(kMeans, problem.row, problem.col);
+            break;
+        default:
+            break;
+    }
 }
 
 void CGLMMExplorer::reject() {
@@ -353,7 +377,16 @@ void CGLMMExplorer::OnLoad() {
         Warn(QStringLiteral("The model could not be loaded from \"%1\":\n%2").arg(*path, problem));
         return;
     }
-    modelFile_ = *path;
+    SetModelFile(*path);
+    // The file is shown; a cell that would be read as a number it does not
+    // hold is pointed out at once, as Calculate will refuse it.
+    if (const auto cell = document_.FindCellThatIsNoNumber()) ShowProblem(*cell);
+}
+
+void CGLMMExplorer::SetModelFile(const QString& path) {
+    modelFile_ = path;
+    setWindowTitle(path.isEmpty() ? kCaption
+                                  : QFileInfo(path).fileName() + QStringLiteral(" - ") + kCaption);
 }
 
 void CGLMMExplorer::OnSave() {
@@ -378,7 +411,7 @@ void CGLMMExplorer::OnSaveAs() {
         Warn(QStringLiteral("The model could not be saved to \"%1\":\n%2").arg(*path, problem));
         return;
     }
-    modelFile_ = *path;
+    SetModelFile(*path);
 }
 
 bool CGLMMExplorer::LoadModel(const QString& path, QString* error) {

@@ -6,11 +6,13 @@
 #include <atomic>
 #include <map>
 #include <optional>
+#include <vector>
 
 #include "glm/explorer_model.h"
 #include "glm/model_file.h"
 
 class QAction;
+class QLabel;
 class QPushButton;
 class QTabBar;
 class PowerGLMM;
@@ -99,6 +101,8 @@ class CGLMMExplorer : public QDialog {
     CGLMM_Results* ResultsForm() const { return results_; }
     QPushButton* CalculateButton() const { return calculate_; }
     QPushButton* OkButton() const { return ok_; }
+    // "Calculating… Esc stops", shown while a calculation runs.
+    QLabel* BusyText() const { return busy_; }
     QAction* MenuAction(int command) const;
     const QString& ModelFile() const { return modelFile_; }
 
@@ -119,6 +123,13 @@ class CGLMMExplorer : public QDialog {
     // Shows `tab` after its grid of the record followed the one it depends on.
     void Enter(CGLMMTabForm* tab, ExplorerModel::Grid grid);
     void Warn(const QString& text);
+    // While a calculation runs the window takes no command but Esc: every
+    // control and menu action is off, and the busy text shows.
+    void SetCalculating(bool calculating);
+    // Tells why nothing is computed and puts the user on the place.
+    void ShowProblem(const ExplorerModel::Problem& problem);
+    // The model file's path; the title names the file.
+    void SetModelFile(const QString& path);
     void Remember(const QString& path);
     // Puts the user on a cell (headers counted) of the design, means or
     // covariance grid.
@@ -148,9 +159,11 @@ class CGLMMExplorer : public QDialog {
     QWidget* menuBar_ = nullptr;
     QTabBar* tabs_;
     QWidget* pages_;
+    QLabel* busy_;
     QPushButton* calculate_;
     QPushButton* ok_;
     std::map<int, QAction*> actions_;
+    std::vector<QAction*> offDuringCalculation_;
     CGLMM_In_General* general_ = nullptr;
     CGLMM_In_Design* design_ = nullptr;
     CGLMM_In_Means* means_ = nullptr;

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -20,6 +21,7 @@
 #include <QToolButton>
 #include <cmath>
 #include <functional>
+#include <map>
 #include <tuple>
 
 #include "app/explorer/glmm_in_contrast.h"
@@ -544,6 +546,7 @@ TEST_F(ExplorerDialog, LoadCalculateAndSaveAModelFile) {
     EXPECT_EQ(dialogs.fileQuestions[0].request.title, "Choose model");
     ASSERT_TRUE(dialogs.messages.empty()) << dialogs.messages[0].text.toStdString();
     EXPECT_EQ(window->ModelFile(), path);
+    EXPECT_EQ(window->windowTitle(), "two groups.gmm - General Linear Model Explorer");
     EXPECT_EQ(window->DesignForm()->ControlText(CGLMM_In_Design::kCellsEdit), "2");
     EXPECT_EQ(window->DesignForm()->ControlText(CGLMM_In_Design::kPredictorsEdit), "2");
     EXPECT_EQ(window->MeansForm()->ControlText(CGLMM_In_Means::kResponsesEdit), "1");
@@ -578,6 +581,7 @@ TEST_F(ExplorerDialog, LoadCalculateAndSaveAModelFile) {
     EXPECT_EQ(dialogs.fileQuestions[1].request.defaultSuffix, "gmm");
     EXPECT_EQ(ReadAll(other), original);
     EXPECT_EQ(window->ModelFile(), other);
+    EXPECT_EQ(window->windowTitle(), "copy.gmm - General Linear Model Explorer");
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -823,6 +827,184 @@ TEST_F(ExplorerDialog, CellsFromAFileAreCheckedBeforeAnythingIsComputed) {
         EXPECT_EQ(Grid()->GetFocusCell().col, c.col);
         EXPECT_TRUE(Body().isEmpty());
     }
+}
+
+// A cell of X, the weights, B or Σ that a model file fills with something
+// that is no number ("abc", "nan", "0.3x", an empty cell: read as 0 or as
+// its numeric start) is pointed out as soon as the file is loaded, the user
+// put on it, and Calculate refuses it there as it refuses "1e999".
+TEST_F(ExplorerDialog, CellsThatHoldNoNumberAreRefusedOnTheirCell) {
+    const QString finite = ": every cell must be a finite number.";
+    const QString weight = ": a weight is a relative group size, 0 or more.";
+    const struct {
+        TextArray ModelFileGrids::*grid;
+        int row, col;
+        const wchar_t* text;
+        QString message;
+        int tab;
+    } cases[] = {
+        {&ModelFileGrids::design, 2, 3, L"abc",
+         "The tab \"Design X\" holds \"abc\" in row 2, column 3" + finite, CGLMMExplorer::kDesign},
+        {&ModelFileGrids::design, 5, 1, L"nan",
+         "The tab \"Design X\" holds \"nan\" in row 5, column 1" + finite, CGLMMExplorer::kDesign},
+        {&ModelFileGrids::design, 1, 2, L"0x10",
+         "The tab \"Design X\" holds \"0x10\" in row 1, column 2" + finite, CGLMMExplorer::kDesign},
+        {&ModelFileGrids::design, 3, 4, L"inf",
+         "The sample-size weight of \"cell 3\" is \"inf\"" + weight, CGLMMExplorer::kDesign},
+        {&ModelFileGrids::design, 1, 4, L"",
+         "The sample-size weight of \"cell 1\" is \"\"" + weight, CGLMMExplorer::kDesign},
+        {&ModelFileGrids::means, 2, 4, L"0.3x",
+         "The tab \"Means B\" holds \"0.3x\" in row 2, column 4" + finite, CGLMMExplorer::kMeans},
+        {&ModelFileGrids::means, 3, 1, L"=2*",
+         "The tab \"Means B\" holds \"=2*\" in row 3, column 1" + finite, CGLMMExplorer::kMeans},
+        {&ModelFileGrids::sigma, 3, 3, L"2e",
+         "The tab \"Cov Sigma\" holds \"2e\" in row 3, column 3" + finite, CGLMMExplorer::kSigma},
+        // Above the diagonal too: a cell the mirror check reads.
+        {&ModelFileGrids::sigma, 1, 2, L"-inf",
+         "The tab \"Cov Sigma\" holds \"-inf\" in row 1, column 2" + finite, CGLMMExplorer::kSigma},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message.toStdString());
+        ModelFileGrids grids = ExplorerModel().ToFileGrids();
+        (grids.*c.grid)(c.row, c.col) = c.text;
+        const QString path = Path("damaged.gmm");
+        ASSERT_TRUE(WriteAll(path, Bytes(grids)));
+        dialogs.messages.clear();
+        dialogs.QueueFileAnswer(path);
+        window->MenuAction(CGLMMExplorer::kLoad)->trigger();
+        ASSERT_EQ(window->ModelFile(), path);
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.messages[0].text, c.message);
+        EXPECT_EQ(window->Tabs()->currentIndex(), c.tab);
+        EXPECT_EQ(Grid()->GetFocusCell().row, c.row);
+        EXPECT_EQ(Grid()->GetFocusCell().col, c.col);
+        EXPECT_EQ(Text(c.row, c.col), QString::fromStdWString(c.text));
+
+        ClickTab(CGLMMExplorer::kGeneral);
+        Calculate();
+        ASSERT_EQ(dialogs.messages.size(), 2u);
+        EXPECT_EQ(dialogs.messages[1].text, c.message);
+        EXPECT_EQ(window->Tabs()->currentIndex(), c.tab);
+        EXPECT_EQ(Grid()->GetFocusCell().row, c.row);
+        EXPECT_EQ(Grid()->GetFocusCell().col, c.col);
+        EXPECT_TRUE(Body().isEmpty());
+    }
+}
+
+// Every model file the program wrote loads as it did, without a word.
+TEST_F(ExplorerDialog, FilesTheProgramWroteStillLoad) {
+    const QDir folder(QStringLiteral(QUORIX_SOURCE_DIR "/verification/explorer_document"));
+    const QStringList files = folder.entryList({QStringLiteral("*.gmm")}, QDir::Files);
+    ASSERT_GE(files.size(), 13);
+    for (const QString& name : files) {
+        SCOPED_TRACE(name.toStdString());
+        dialogs.QueueFileAnswer(folder.filePath(name));
+        window->MenuAction(CGLMMExplorer::kLoad)->trigger();
+        EXPECT_EQ(window->ModelFile(), folder.filePath(name));
+        EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages[0].text.toStdString();
+        dialogs.messages.clear();
+    }
+}
+
+namespace {
+
+// g cells with a predictor each and p responses, every cell against the
+// first and every response against the first, one contrast a row: the
+// report has (g - 1)(p - 1) pairs, each with a t table.
+ModelFileGrids OneContrastPerRow(int cells, int responses) {
+    ExplorerModel model(cells, cells, responses);
+    for (int i = 1; i <= cells; ++i)
+        for (int j = 1; j <= cells; ++j) model.design.texts(i, j) = i == j ? L"1" : L"0";
+    model.Follow(ExplorerModel::kMeans);
+    model.Follow(ExplorerModel::kSigma);
+    model.Follow(ExplorerModel::kPredContrasts);
+    model.Follow(ExplorerModel::kVarContrasts);
+    for (int i = 1; i <= cells; ++i)
+        for (int j = 1; j <= responses; ++j)
+            model.means.texts(i, j) = FormatNumber(0.3 * (i % 3) + 0.1 * j * (i % 2));
+    for (auto [grid, count] :
+         {std::pair{&model.predContrasts, cells}, std::pair{&model.varContrasts, responses}}) {
+        for (int r = 1; r < count; ++r) {
+            for (int k = 4; k < 4 + count; ++k)
+                grid->texts(r, k) = k == 4 ? L"1" : k == 4 + r ? L"-1" : L"0";
+            grid->texts(r, 1) = FormatNumber(r, L"c%g");
+        }
+        grid->RefreshDerivedColumns();
+    }
+    return model.ToFileGrids();
+}
+
+}  // namespace
+
+// A report of 171 pairs through the window's own Calculate: every block is
+// shown, in order, as the report's markup (how long it takes is measured by
+// quorix_app_explorer_results_bench).
+TEST_F(ExplorerDialog, AReportOfManyPairsIsShownWhole) {
+    const ModelFileGrids grids = OneContrastPerRow(20, 10);
+    const QString path = Path("171 pairs.gmm");
+    ASSERT_TRUE(WriteAll(path, Bytes(grids)));
+    dialogs.QueueFileAnswer(path);
+    window->MenuAction(CGLMMExplorer::kLoad)->trigger();
+    ASSERT_TRUE(dialogs.messages.empty()) << dialogs.messages[0].text.toStdString();
+    Calculate();
+    ASSERT_TRUE(dialogs.messages.empty()) << dialogs.messages[0].text.toStdString();
+    ClickTab(CGLMMExplorer::kResults);
+
+    const QString shown = Shown();
+    EXPECT_EQ(shown.count("Test of:"), 171);
+    EXPECT_LT(shown.indexOf("Test of: c1 x c1"), shown.indexOf("Test of: c1 x c2"));
+    EXPECT_LT(shown.indexOf("Test of: c1 x c9"), shown.indexOf("Test of: c2 x c1"));
+    EXPECT_EQ(shown.count("t test"), 2 * 171);
+    EXPECT_TRUE(shown.contains("Test of: c19 x c9"));
+
+    ExplorerModel document;
+    document.TakeFileGrids(grids);
+    PowerGLMM fresh;
+    std::vector<ReportBlock> blocks;
+    ASSERT_FALSE(document.Calculate(fresh, blocks));
+    ASSERT_EQ(blocks.size(), 171u);
+    CHTMLEdit expected;
+    AppendReport(expected, blocks);
+    EXPECT_EQ(Body(), expected.Body());
+    EXPECT_EQ(shown, expected.document()->toPlainText());
+}
+
+// While Calculate runs the window takes no command but Esc: the menu's
+// actions are off (a disabled menu bar alone still let Load replace the
+// model under the calculation), and it says so. Afterwards every action is
+// as it was.
+TEST_F(ExplorerDialog, WhileCalculatingTheWindowSaysSoAndTakesNoCommand) {
+    const QString path = Path("two groups.gmm");
+    ASSERT_TRUE(WriteAll(path, Bytes(TwoGroupModel())));
+    EXPECT_FALSE(window->BusyText()->isVisible());
+    std::map<int, bool> enabled;
+    for (int id :
+         {CGLMMExplorer::kLoad, CGLMMExplorer::kSave, CGLMMExplorer::kSaveAs, CGLMMExplorer::kExit,
+          CGLMMExplorer::kAnova, CGLMMExplorer::kManova, CGLMMExplorer::kRepeatedMeasurements})
+        enabled[id] = window->MenuAction(id)->isEnabled();
+
+    // Queued before the click, this runs inside Calculate's own event loop,
+    // before the worker's end can be taken.
+    bool seen = false;
+    QTimer::singleShot(0, window.get(), [&] {
+        seen = true;
+        EXPECT_TRUE(window->BusyText()->isVisible());
+        EXPECT_EQ(window->BusyText()->text(), QStringLiteral("Calculating\u2026 Esc stops"));
+        for (const auto& [id, was] : enabled)
+            EXPECT_FALSE(window->MenuAction(id)->isEnabled()) << id;
+        EXPECT_FALSE(window->CalculateButton()->isEnabled());
+        dialogs.QueueFileAnswer(path);
+        window->MenuAction(CGLMMExplorer::kLoad)->trigger();
+        EXPECT_TRUE(dialogs.fileQuestions.empty());
+    });
+    Calculate();
+    ASSERT_TRUE(seen);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(window->ModelFile(), QString());
+    EXPECT_EQ(window->windowTitle(), "General Linear Model Explorer");
+    EXPECT_TRUE(Shown().contains("Test of: Contrast 1 x Contrast 1"));
+    EXPECT_FALSE(window->BusyText()->isVisible());
+    for (const auto& [id, was] : enabled) EXPECT_EQ(window->MenuAction(id)->isEnabled(), was) << id;
 }
 
 // Loading over changes never saved asks first; the file dialogs open in

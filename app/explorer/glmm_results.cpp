@@ -17,6 +17,7 @@ CHTMLEdit::Table ToTable(const ReportTable& table) {
 }  // namespace
 
 void AppendReport(CHTMLEdit& html, const std::vector<ReportBlock>& blocks) {
+    html.BeginAppending();
     for (const ReportBlock& block : blocks) {
         html.AppendRule();
         html.AppendParagraph(QString::fromStdWString(block.caption));
@@ -27,6 +28,7 @@ void AppendReport(CHTMLEdit& html, const std::vector<ReportBlock>& blocks) {
         for (const std::wstring& note : block.notes)
             html.AppendParagraph(QString::fromStdWString(note));
     }
+    html.EndAppending();
 }
 
 platform::DialogTemplate ResultsTabTemplate() {

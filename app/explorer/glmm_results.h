@@ -30,7 +30,8 @@ class CGLMM_Results : public CFormViewEx {
 };
 
 // Appends each block as the Results tab shows it: a rule, the caption, the
-// coefficients of C and A, the result tables, then the failure and notes.
+// coefficients of C and A, the result tables, then the failure and notes;
+// the document is laid out once, after the last.
 void AppendReport(CHTMLEdit& html, const std::vector<ReportBlock>& blocks);
 
 // The table of the results tab (dialog 181).

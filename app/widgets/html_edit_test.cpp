@@ -1,6 +1,9 @@
 #include "app/widgets/html_edit.h"
 
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
 
 #include "platform/widget_test_main.h"
 
@@ -10,7 +13,8 @@ TEST(CHTMLEdit, TableMarkupRowByRow) {
     EXPECT_EQ(CHTMLEdit::TableHtml({}),
               "<table border=\"1\" cellpadding=\"1\" cellspacing=\"1\">\n</table><br>");
     const QString cell =
-        "<td style=\"font-family:'Lucida Sans Unicode',sans-serif; font-size:8pt;\"> ";
+        "<td style=\"font-family:'Lucida Sans Unicode',sans-serif; font-size:8pt; "
+        "white-space:nowrap;\"> ";
     EXPECT_EQ(CHTMLEdit::TableHtml({{"a", "b"}, {"1"}}),
               "<table border=\"1\" cellpadding=\"1\" cellspacing=\"1\">\n"
               "<tr align=\"right\" >" +
@@ -47,6 +51,38 @@ TEST(CHTMLEdit, AppendsInOrderAndShowsTextsLiterally) {
     EXPECT_LT(t, r);
     EXPECT_LT(r, i);
     EXPECT_LT(i, e);
+
+    // The table is a table of the document, each text in its cell, right
+    // aligned on a line that never breaks (a "-1" stays whole).
+    QTextTable* table = nullptr;
+    for (QTextFrame* frame : edit.document()->rootFrame()->childFrames())
+        if (!table) table = qobject_cast<QTextTable*>(frame);
+    ASSERT_NE(table, nullptr);
+    ASSERT_EQ(table->rows(), 2);
+    ASSERT_EQ(table->columns(), 2);
+    const QStringList cells = {"x<y", "2", "R&D", "<i>3</i>"};
+    for (int k = 0; k < 4; ++k) {
+        const QTextTableCell cell = table->cellAt(k / 2, k % 2);
+        QTextCursor cursor = cell.firstCursorPosition();
+        cursor.setPosition(cell.lastCursorPosition().position(), QTextCursor::KeepAnchor);
+        EXPECT_EQ(cursor.selectedText(), cells[k]);
+        EXPECT_EQ(cursor.blockFormat().alignment(), Qt::AlignRight);
+        EXPECT_TRUE(cursor.blockFormat().nonBreakableLines());
+    }
+
+    // Appended at once or piece by piece, the document is the same.
+    CHTMLEdit batch;
+    batch.BeginAppending();
+    batch.AppendParagraph("Means & <b>effects</b>");
+    batch.AppendRule();
+    batch.AppendTable({{"x<y", "2"}, {"R&D", "<i>3</i>"}});
+    batch.AppendParagraph("end");
+    batch.EndAppending();
+    EXPECT_EQ(batch.Body(), body);
+    EXPECT_EQ(batch.document()->toPlainText(), shown);
+    batch.NewDocument();
+    EXPECT_TRUE(batch.Body().isEmpty());
+    EXPECT_TRUE(batch.document()->toPlainText().isEmpty());
 }
 
 }  // namespace

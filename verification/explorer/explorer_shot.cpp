@@ -6,7 +6,8 @@
 // Usage (under xvfb-run; the sanitizer build reports a leak of the session
 // bus library at exit, hence ASAN_OPTIONS):
 //   ASAN_OPTIONS=detect_leaks=0 xvfb-run -a -s "-screen 0 1280x1024x24"
-//       explorer_shot docs/images/explorer-results.png docs/images/explorer-tabs-all.png
+//       explorer_shot docs/images/explorer-results.png docs/images/explorer-tabs-all.png \
+//       [narrow-results.png]
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -72,7 +73,7 @@ ModelFileGrids ThreeGroups() {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: %s results.png sheet.png\n", argv[0]);
+        std::fprintf(stderr, "usage: %s results.png sheet.png [narrow-results.png]\n", argv[0]);
         return 2;
     }
     auto application = platform::CreateApplication(argc, argv);
@@ -110,6 +111,14 @@ int main(int argc, char** argv) {
     explorer.CalculateButton()->click();
     Settle(300);
     shots.push_back(explorer.grab());
+
+    // At the smallest size the tables are squeezed: a number such as "-1"
+    // must still stand on one line.
+    if (argc > 3) {
+        explorer.resize(explorer.minimumSize());
+        Settle(300);
+        if (!explorer.grab().save(QString::fromLocal8Bit(argv[3]))) return 1;
+    }
 
     explorer.resize(1000, 720);
     Settle(300);
