@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QStatusBar>
 #include <QTabBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -34,6 +35,7 @@
 #include "app/xyplot/xy_plot_window.h"
 #include "glm/model/power_glmm.h"
 #include "platform/environment.h"
+#include "platform/screen_fit.h"
 #include "ui/graphics/mathtext/symbol_table.h"
 #include "ui/grid/grid_ctrl.h"
 
@@ -198,8 +200,9 @@ CMainFrame::~CMainFrame() {
 }
 
 bool CMainFrame::OnCreate() {
-    panes_ = new QWidget(this);
-    setCentralWidget(panes_);
+    panes_ = new QWidget;
+    scroller_ = new platform::ScreenScroller(panes_, this);
+    setCentralWidget(scroller_);
 
     if (!CreateMainForm()) return false;
     commandForm_ = new CQuorixCmdCompForm(this);
@@ -507,8 +510,9 @@ void CMainFrame::RecalcLayout(bool) {
         width = std::max(width, size.width());
     }
     panes_->setFixedSize(width, y);
-    if (layout()) layout()->activate();
-    adjustSize();
+    // As large as the panes where the screen has room; else as large as the
+    // screen's free area, the panes scrolling inside.
+    platform::FitToScreen(this, scroller_);
     FitEffectSizeDrawer();
 }
 
@@ -710,6 +714,12 @@ bool CMainFrame::QueryCommand(int id, platform::CommandState* state) {
         default:
             return false;
     }
+}
+
+void CMainFrame::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // The window manager frames the window after it is mapped.
+    QTimer::singleShot(0, this, [this] { RecalcLayout(true); });
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
