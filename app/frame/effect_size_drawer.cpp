@@ -147,6 +147,16 @@ void CMainFrame::CloseEffectSizeDrawer() {
     platform::PlaySoundFile(QDir(programFolder_).filePath(QStringLiteral("minimieren.wav")));
     if (animateDrawerClose_ && drawer->isVisible()) Slide(drawer, kSlideOutMs, true);
     drawer->hide();
+    // The frame goes back to where it stood before it moved aside for the
+    // drawer, unless the user has put it elsewhere since.
+    if (frameMovedForDrawer_) {
+        const auto [before, movedTo] = *frameMovedForDrawer_;
+        frameMovedForDrawer_.reset();
+        if (frameGeometry().topLeft() == movedTo)
+            move(platform::FitInside(QRect(before, frameGeometry().size()),
+                                     platform::AvailableArea(this))
+                     .topLeft());
+    }
     // A panel's own "Close" button may be what called: the window goes once
     // that click has been handled.
     drawer->deleteLater();
@@ -195,10 +205,17 @@ void CMainFrame::FitEffectSizeDrawer(bool mayMoveFrame) {
     const DrawerPlacement placement = PlaceDrawer(
         frameRect, QSize(clientWidth, clientHeight) + decoration, area, drawerInset_, mayMoveFrame);
     if (placement.frame != frameRect.topLeft()) {
+        // A frame that moves again for the same drawer still goes back to
+        // where it stood before the drawer opened.
+        const QPoint before =
+            frameMovedForDrawer_ && frameMovedForDrawer_->second == frameRect.topLeft()
+                ? frameMovedForDrawer_->first
+                : frameRect.topLeft();
         // The move event that follows finds the drawer in place already.
         movingForDrawer_ = true;
         move(placement.frame);
         movingForDrawer_ = false;
+        frameMovedForDrawer_.emplace(before, frameGeometry().topLeft());
     }
     drawer_->move(placement.drawer);
     drawer_->FitRows();

@@ -310,6 +310,10 @@ class CMainFrame : public QMainWindow,
     bool animateDrawerClose_ = false;
     int drawerInset_ = 24;
     bool movingForDrawer_ = false;  // the frame moves to make room for the drawer
+    // Where the frame stood before it moved aside for the open drawer, and
+    // where it moved to: it goes back when the drawer closes, unless the
+    // user has put it elsewhere meanwhile.
+    std::optional<std::pair<QPoint, QPoint>> frameMovedForDrawer_;
     PanelFactory panelFactory_;
 
     // The X-Y plot's settings outlive its window, which deletes itself on close.
