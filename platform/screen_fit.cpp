@@ -79,10 +79,13 @@ ScreenScroller::ScreenScroller(QWidget* contents, QWidget* parent) : QScrollArea
 QSize ScreenScroller::sizeHint() const {
     const QWidget* contents = widget();
     if (!contents) return {0, 0};
-    return contents->sizeHint()
-        .expandedTo(contents->minimumSize())
-        .boundedTo(contents->maximumSize())
-        .expandedTo(QSize(0, 0));
+    const QSize size = contents->sizeHint()
+                           .expandedTo(contents->minimumSize())
+                           .boundedTo(contents->maximumSize())
+                           .expandedTo(QSize(0, 0));
+    // Limited, the scroller asks for the room of the scroll bar it shows.
+    return ScrolledSize(size, maximumSize(),
+                        style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this));
 }
 
 void FitToScreen(QWidget* window, ScreenScroller* scroller) {

@@ -33,7 +33,8 @@ QSize ScrolledSize(const QSize& contents, const QSize& room, int scrollBar);
 class ScreenScroller : public QScrollArea {
   public:
     explicit ScreenScroller(QWidget* contents, QWidget* parent = nullptr);
-    // The contents' size, not capped as a plain scroll area's hint is.
+    // The contents' size, not capped as a plain scroll area's hint is;
+    // within the maximum size, with the scroll bars that it brings.
     QSize sizeHint() const override;
 };
 

@@ -496,6 +496,7 @@ void CMainFrame::RecalcLayout(bool) {
     };
     int y = 0;
     int width = 0;
+    CFormViewEx* lowest = nullptr;
     for (const Pane& pane : order) {
         if (!pane.form) continue;
         if (!pane.shown) {
@@ -505,6 +506,7 @@ void CMainFrame::RecalcLayout(bool) {
         const QSize size = pane.form->GetDesignSize();
         pane.form->setGeometry(0, y, size.width(), size.height());
         pane.form->show();
+        lowest = pane.form;
         // The grid form keeps a small gap below it.
         y += size.height() + (pane.form == gridForm_ ? 4 : 0);
         width = std::max(width, size.width());
@@ -513,6 +515,12 @@ void CMainFrame::RecalcLayout(bool) {
     // As large as the panes where the screen has room; else as large as the
     // screen's free area, the panes scrolling inside.
     platform::FitToScreen(this, scroller_);
+    // Scrolled, the window shows the inputs, the outputs and the command
+    // form at the bottom; the plot above them is a scroll away.
+    if (lowest && scroller_->widget()->height() > scroller_->viewport()->height()) {
+        if (QLayout* frameLayout = layout()) frameLayout->activate();
+        scroller_->ensureWidgetVisible(lowest, 0, 0);
+    }
     FitEffectSizeDrawer();
 }
 

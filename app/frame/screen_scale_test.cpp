@@ -93,6 +93,11 @@ TEST_F(SmallScaledScreen, TheMainWindowFitsAndCalculateIsClickedOnTheScreen) {
     // The panes are taller than the screen: the window scrolls them.
     ASSERT_GT(frame->MainForm()->parentWidget()->height(), Area(frame).height());
     QAbstractButton* calculate = frame->CommandForm()->Button(form_tables::kCalculateButton);
+    // In view from the start, and still after the plot was scrolled to.
+    auto* scroller = qobject_cast<QScrollArea*>(frame->centralWidget());
+    ASSERT_NE(scroller, nullptr);
+    EXPECT_TRUE(GlobalRect(scroller->viewport()).contains(GlobalRect(calculate)));
+    scroller->ensureWidgetVisible(frame->PlotPane(), 0, 0);
     ExpectReachable(calculate, "Calculate");
     ASSERT_FALSE(frame->OutputsValid());
     QTest::mouseClick(calculate, Qt::LeftButton);
