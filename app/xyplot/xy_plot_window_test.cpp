@@ -462,9 +462,9 @@ TEST_F(XYPlotComputation, ASizableWindowGivesTheGraphWhatItGains) {
     EXPECT_GE(window->minimumHeight(), CPlotAndTable::kMinimumHeight);
     QWidget* area = window->Form()->Control(kArea);
     QWidget* draw = window->Form()->Control(kDrawPlot);
-    // From the size that shows the form as designed: the offscreen screen
-    // is smaller than that, and a window fitted to it scrolls its form.
-    const QSize designed = window->sizeHint();
+    // From a size that shows the whole form: the offscreen screen is
+    // smaller than the form, and a window fitted to it scrolls the form.
+    const QSize designed = window->sizeHint().expandedTo(window->minimumSize());
     window->resize(designed);
     QCoreApplication::processEvents();
     const QSize areaBefore = area->size();
