@@ -517,10 +517,8 @@ void CMainFrame::RecalcLayout(bool) {
     platform::FitToScreen(this, scroller_);
     // Scrolled, the window shows the inputs, the outputs and the command
     // form at the bottom; the plot above them is a scroll away.
-    if (lowest && scroller_->widget()->height() > scroller_->viewport()->height()) {
-        if (QLayout* frameLayout = layout()) frameLayout->activate();
+    if (lowest && scroller_->widget()->height() > scroller_->viewport()->height())
         scroller_->ensureWidgetVisible(lowest, 0, 0);
-    }
     FitEffectSizeDrawer();
 }
 
