@@ -11,6 +11,7 @@
 
 #include "app/drawer/panel_host.h"
 #include "app/widgets/form_view_ex.h"
+#include "platform/screen_fit.h"
 
 namespace {
 
@@ -54,9 +55,11 @@ bool CDrawerWnd::CreateClient() {
     if (splitter_ || panels_.empty()) return false;
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    splitter_ = new QSplitter(Qt::Vertical, this);
+    splitter_ = new QSplitter(Qt::Vertical);
     splitter_->setChildrenCollapsible(false);
-    layout->addWidget(splitter_);
+    // On a screen lower than the panels the rows scroll rather than shrink.
+    scroller_ = new platform::ScreenScroller(splitter_, this);
+    layout->addWidget(scroller_);
     // Kept as the splitter's first row, hidden: a blank pane above the
     // panels only pushed them down.
     splitter_->addWidget(filler_);
@@ -126,6 +129,7 @@ int CDrawerWnd::TitleWidth() const {
 void CDrawerWnd::FitRows() {
     if (!splitter_) return;
     int height = RowsHeight();
+    splitter_->setMinimumSize(WidestPanel(), height);
     if (heightLimit_ > 0) height = std::min(height, heightLimit_);
     setFixedHeight(std::max(1, height));
     // The splitter's own size follows the window only once the layout ran.

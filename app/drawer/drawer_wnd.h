@@ -7,6 +7,9 @@ class CFormViewEx;
 class PanelHost;
 class QSplitter;
 class QTextEdit;
+namespace platform {
+class ScreenScroller;
+}
 
 // The slide-out window "Calc effect size" beside the main frame that holds
 // the effect-size panels of the current test: a splitter of one column whose
@@ -48,6 +51,7 @@ class CDrawerWnd : public QWidget {
     // on the title bar, beside its buttons.
     int TitleWidth() const;
     // The tallest client height the frame allows (the screen's); 0 for none.
+    // Rows beyond it scroll.
     void SetHeightLimit(int height) { heightLimit_ = height; }
     QSplitter* Splitter() const { return splitter_; }
     QTextEdit* Filler() const { return filler_; }
@@ -74,6 +78,7 @@ class CDrawerWnd : public QWidget {
     PanelHost* host_;
     std::vector<CFormViewEx*> panels_;
     QSplitter* splitter_ = nullptr;
+    platform::ScreenScroller* scroller_ = nullptr;
     QTextEdit* filler_ = nullptr;
     bool activating_ = false;
     int heightLimit_ = 0;

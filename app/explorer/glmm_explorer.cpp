@@ -30,6 +30,7 @@
 #include "numerics/cancel.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
+#include "platform/screen_fit.h"
 #include "ui/grid/grid_ctrl.h"
 
 namespace {
@@ -122,6 +123,9 @@ bool CGLMMExplorer::OnInitDialog() {
     // smaller than the controls need; the page area must have its size
     // before the forms fit themselves into it.
     resize(general_->Units().ToPixels(382, 244).expandedTo(QSize(640, 480)));
+    // No larger than the screen's free area, where a small or strongly
+    // scaled screen has less room than that.
+    platform::FitToScreen(this);
     layout()->activate();
     if (model_) document_ = ExplorerModel(model_->cells, model_->predictors, model_->responses);
     general_->SetModel(model_);

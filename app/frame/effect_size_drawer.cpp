@@ -8,6 +8,7 @@
 #include <QMoveEvent>
 #include <QPointer>
 #include <QScreen>
+#include <QStyle>
 #include <algorithm>
 #include <cmath>
 
@@ -18,6 +19,7 @@
 #include "app/panels/panel_registry.h"
 #include "app/widgets/form_view_ex.h"
 #include "platform/environment.h"
+#include "platform/screen_fit.h"
 #include "platform/sound.h"
 
 namespace {
@@ -155,6 +157,16 @@ void CMainFrame::CloseEffectSizeDrawer() {
     platform::PlaySoundFile(QDir(programFolder_).filePath(QStringLiteral("minimieren.wav")));
     if (animateDrawerClose_ && drawer->isVisible()) Slide(drawer, kSlideOutMs, true);
     drawer->hide();
+    // The frame goes back to where it stood before it moved aside for the
+    // drawer, unless the user has put it elsewhere since.
+    if (frameMovedForDrawer_) {
+        const auto [before, movedTo] = *frameMovedForDrawer_;
+        frameMovedForDrawer_.reset();
+        if (frameGeometry().topLeft() == movedTo)
+            move(platform::FitInside(QRect(before, frameGeometry().size()),
+                                     platform::AvailableArea(this))
+                     .topLeft());
+    }
     // A panel's own "Close" button may be what called: the window goes once
     // that click has been handled.
     drawer->deleteLater();
@@ -180,27 +192,40 @@ void CMainFrame::FitEffectSizeDrawer(bool mayMoveFrame) {
     const QScreen* holder = screen() ? screen() : QGuiApplication::primaryScreen();
     const QRect area =
         holder ? holder->availableGeometry() : QRect(frameRect.topLeft(), QSize(1 << 20, 1 << 20));
-    const int widest = drawer_->WidestPanel();
+    // As tall as its panels, unless the screen is lower than that: then the
+    // panels scroll beside a scroll bar.
+    const QSize room = (area.size() - decoration).expandedTo(QSize(1, 1));
+    const int bar =
+        drawer_->RowsHeight() > room.height()
+            ? drawer_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, drawer_)
+            : 0;
+    const int widest = drawer_->WidestPanel() + bar;
     // A drawer narrower than its title would show the title cut.
     const int outerWidth = std::max(widest + kExtraWidth, drawer_->TitleWidth());
-    const int clientWidth = std::max(widest, outerWidth - decoration.width());
-    // As tall as its panels, unless the screen is lower than that.
-    drawer_->SetHeightLimit(std::max(1, area.height() - decoration.height()));
-    const int clientHeight =
-        std::max(1, std::min(drawer_->RowsHeight(), area.height() - decoration.height()));
+    const int clientWidth =
+        std::min(std::max(widest, outerWidth - decoration.width()), room.width());
+    drawer_->SetHeightLimit(room.height());
+    const int clientHeight = std::max(1, std::min(drawer_->RowsHeight(), room.height()));
     if (QLayout* layout = drawer_->layout()) {
-        const int margin = (clientWidth - widest) / 2;
-        layout->setContentsMargins(margin, 0, clientWidth - widest - margin, 0);
+        const int margin = std::max(0, (clientWidth - widest) / 2);
+        layout->setContentsMargins(margin, 0, std::max(0, clientWidth - widest - margin), 0);
     }
     // A dialog frame: the user does not size the drawer.
     drawer_->setFixedSize(clientWidth, clientHeight);
     const DrawerPlacement placement = PlaceDrawer(
         frameRect, QSize(clientWidth, clientHeight) + decoration, area, drawerInset_, mayMoveFrame);
     if (placement.frame != frameRect.topLeft()) {
+        // A frame that moves again for the same drawer still goes back to
+        // where it stood before the drawer opened.
+        const QPoint before =
+            frameMovedForDrawer_ && frameMovedForDrawer_->second == frameRect.topLeft()
+                ? frameMovedForDrawer_->first
+                : frameRect.topLeft();
         // The move event that follows finds the drawer in place already.
         movingForDrawer_ = true;
         move(placement.frame);
         movingForDrawer_ = false;
+        frameMovedForDrawer_.emplace(before, frameGeometry().topLeft());
     }
     drawer_->move(placement.drawer);
     drawer_->FitRows();

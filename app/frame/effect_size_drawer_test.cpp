@@ -258,12 +258,22 @@ TEST_F(Drawer, AWindowWithoutRoomOnEitherSideMakesRoomForTheDrawer) {
     EXPECT_EQ(moved.top(), owner.top());
     EXPECT_TRUE(screen.contains(QRect(moved.left(), screen.top(), moved.width(), 1)));
     ExpectBesideOrOverTheFrame(frame, drawer);
+    // Closed, the drawer gives the window its place back.
+    frame->CloseEffectSizeDrawer();
+    EXPECT_EQ(frame->frameGeometry().topLeft(), QPoint(middle, owner.top()));
 
-    // Where the user then puts the window, it stays; the drawer follows.
+    determine->click();
+    drawer = frame->EffectSizeDrawer();
+    ASSERT_NE(drawer, nullptr);
+    EXPECT_EQ(frame->frameGeometry().topLeft(), moved.topLeft());
+    // Where the user then puts the window, it stays; the drawer follows,
+    // and closing it leaves the window there.
     const int away = drawer->frameGeometry().left() > moved.left() ? -5 : 5;
     frame->move(moved.topLeft() + QPoint(away, 0));
     EXPECT_EQ(frame->frameGeometry().left(), moved.left() + away);
     ExpectBesideOrOverTheFrame(frame, drawer);
+    frame->CloseEffectSizeDrawer();
+    EXPECT_EQ(frame->frameGeometry().topLeft(), moved.topLeft() + QPoint(away, 0));
 }
 
 TEST_F(Drawer, TwoPanelsGiveThreeRowsAndAPanelCanBeReplaced) {

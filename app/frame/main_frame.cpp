@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QStatusBar>
 #include <QTabBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -34,6 +35,7 @@
 #include "app/xyplot/xy_plot_window.h"
 #include "glm/model/power_glmm.h"
 #include "platform/environment.h"
+#include "platform/screen_fit.h"
 #include "ui/graphics/mathtext/symbol_table.h"
 #include "ui/grid/grid_ctrl.h"
 
@@ -198,8 +200,9 @@ CMainFrame::~CMainFrame() {
 }
 
 bool CMainFrame::OnCreate() {
-    panes_ = new QWidget(this);
-    setCentralWidget(panes_);
+    panes_ = new QWidget;
+    scroller_ = new platform::ScreenScroller(panes_, this);
+    setCentralWidget(scroller_);
 
     if (!CreateMainForm()) return false;
     commandForm_ = new CQuorixCmdCompForm(this);
@@ -493,6 +496,7 @@ void CMainFrame::RecalcLayout(bool) {
     };
     int y = 0;
     int width = 0;
+    CFormViewEx* lowest = nullptr;
     for (const Pane& pane : order) {
         if (!pane.form) continue;
         if (!pane.shown) {
@@ -502,13 +506,19 @@ void CMainFrame::RecalcLayout(bool) {
         const QSize size = pane.form->GetDesignSize();
         pane.form->setGeometry(0, y, size.width(), size.height());
         pane.form->show();
+        lowest = pane.form;
         // The grid form keeps a small gap below it.
         y += size.height() + (pane.form == gridForm_ ? 4 : 0);
         width = std::max(width, size.width());
     }
     panes_->setFixedSize(width, y);
-    if (layout()) layout()->activate();
-    adjustSize();
+    // As large as the panes where the screen has room; else as large as the
+    // screen's free area, the panes scrolling inside.
+    platform::FitToScreen(this, scroller_);
+    // Scrolled, the window shows the inputs, the outputs and the command
+    // form at the bottom; the plot above them is a scroll away.
+    if (lowest && scroller_->widget()->height() > scroller_->viewport()->height())
+        scroller_->ensureWidgetVisible(lowest, 0, 0);
     FitEffectSizeDrawer();
 }
 
@@ -710,6 +720,12 @@ bool CMainFrame::QueryCommand(int id, platform::CommandState* state) {
         default:
             return false;
     }
+}
+
+void CMainFrame::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // The window manager frames the window after it is mapped.
+    QTimer::singleShot(0, this, [this] { RecalcLayout(true); });
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPoint>
 #include <QPointer>
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "analysis/parameter_names.h"
@@ -40,6 +43,9 @@ class CQuorixMainForm;
 class CRangeForm;
 class CTestSelectCompForm;
 class QLabel;
+namespace platform {
+class ScreenScroller;
+}
 
 // Command ids of the main window's menus, tool bar and keys (the result
 // pane's own in result_commands.h).
@@ -211,6 +217,9 @@ class CMainFrame : public QMainWindow,
   protected:
     // The drawer follows the frame.
     void moveEvent(QMoveEvent* event) override;
+    // Once shown, the window manager's frame is known: the window is fitted
+    // to the screen with it.
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Closing while a calculation runs stops it first; the window closes
     // once the worker has left.
@@ -266,6 +275,8 @@ class CMainFrame : public QMainWindow,
     bool plotOwed_ = false;
 
     QWidget* panes_ = nullptr;
+    // Holds the panes; scrolls them where the screen is too small for all.
+    platform::ScreenScroller* scroller_ = nullptr;
     CQuorixMainForm* gridForm_ = nullptr;
     CQuorixMainCompForm* editFieldForm_ = nullptr;
     CInputHelpForm* inputHelpForm_ = nullptr;
@@ -303,6 +314,10 @@ class CMainFrame : public QMainWindow,
     bool animateDrawerClose_ = false;
     int drawerInset_ = 24;
     bool movingForDrawer_ = false;  // the frame moves to make room for the drawer
+    // Where the frame stood before it moved aside for the open drawer, and
+    // where it moved to: it goes back when the drawer closes, unless the
+    // user has put it elsewhere meanwhile.
+    std::optional<std::pair<QPoint, QPoint>> frameMovedForDrawer_;
     PanelFactory panelFactory_;
 
     // The X-Y plot's settings outlive its window, which deletes itself on close.

@@ -11,6 +11,7 @@
 #include "app/drawer/panel_host.h"
 #include "app/widgets/ui_helpers.h"
 #include "platform/dialogs.h"
+#include "platform/screen_fit.h"
 
 // The area the pages fill; a page follows its size.
 class CMatrixInDialog::PageArea : public QWidget {
@@ -50,6 +51,7 @@ CMatrixInDialog::CMatrixInDialog(QWidget* parent, const QString& caption, const 
     // Below these sizes the grids and the buttons no longer fit.
     setMinimumSize(minimumWidth, 300);
     resize(minimumWidth + 160, 380);
+    platform::FitToScreen(this);
     pages_->onResize = [this] {
         if (current_) current_->FitToParent();
     };

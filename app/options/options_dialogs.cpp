@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -16,6 +17,7 @@
 #include "app/options/option_codes.h"
 #include "app/widgets/ui_helpers.h"
 #include "platform/dialogs.h"
+#include "platform/screen_fit.h"
 
 using platform::ControlEvent;
 
@@ -78,8 +80,14 @@ COptionsDialog::COptionsDialog(QWidget* parent, const OptionsForm& form,
     setWindowTitle(ToWideString(form.caption));
     setWindowIcon(QApplication::windowIcon());
     form_ = new FormView(form.form, this);
-    form_->move(0, 0);
+    form_->setMinimumSize(form_->size());
+    // The form scrolls where the screen's free area is smaller than it.
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* scroller = new platform::ScreenScroller(form_, this);
+    layout->addWidget(scroller);
     setFixedSize(form_->size());
+    platform::FitToScreen(this, scroller);
 }
 
 COptionsDialog::~COptionsDialog() = default;

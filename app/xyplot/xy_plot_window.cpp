@@ -25,6 +25,7 @@
 #include "numerics/cancel.h"
 #include "platform/dialogs.h"
 #include "platform/environment.h"
+#include "platform/screen_fit.h"
 #include "ui/grid/grid_ctrl.h"
 #include "ui/grid/grid_types.h"
 
@@ -144,7 +145,8 @@ CPlotAndTable::CPlotAndTable(PlotSettings* settings, mathtext::LabelFontSets* fo
     form_->Create(this, QPoint(0, 0), kFormVisible);
     formSize_ = form_->GetDesignSize();
     form_->setMinimumSize(formSize_);
-    layout->addWidget(form_);
+    scroller_ = new platform::ScreenScroller(form_, this);
+    layout->addWidget(scroller_);
 
     auto* tabs = static_cast<QTabBar*>(form_->Control(kTabs));
     tabs->addTab(QStringLiteral("Graph"));
@@ -189,6 +191,7 @@ CPlotAndTable::CPlotAndTable(PlotSettings* settings, mathtext::LabelFontSets* fo
     ShowCurrentTab();
     adjustSize();
     setFixedSize(sizeHint());
+    platform::FitToScreen(this, scroller_);
     qApp->installEventFilter(this);
 }
 
@@ -588,6 +591,7 @@ void CPlotAndTable::SetResizable(bool on) {
     if (on == resizable_) return;
     resizable_ = on;
     if (on) {
+        scroller_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
         setMinimumSize(std::max(kMinimumWidth, minimumWidth()),
                        std::max(kMinimumHeight, minimumHeight()));
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
@@ -595,14 +599,24 @@ void CPlotAndTable::SetResizable(bool on) {
         setMinimumSize(0, 0);
         setFixedSize(sizeHint());
     }
+    platform::FitToScreen(this, scroller_);
     RefreshActions();
 }
 
 void CPlotAndTable::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
+    FollowFormSize();
+}
+
+void CPlotAndTable::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    platform::FitToScreen(this, scroller_);
+}
+
+void CPlotAndTable::FollowFormSize() {
     if (!form_) return;
-    // The layout has sized the form already. The graph area takes what the
-    // form gained; the parameters keep their places below it.
+    // The graph area takes what the form gained; the parameters keep their
+    // places below it.
     const QSize extra = form_->size() - formSize_;
     const int dx = extra.width() - appliedExtra_.width();
     const int dy = extra.height() - appliedExtra_.height();
@@ -626,6 +640,8 @@ void CPlotAndTable::resizeEvent(QResizeEvent* event) {
 
 bool CPlotAndTable::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    // The scroller sizes the form after the window's own resize.
+    if (watched == form_ && type == QEvent::Resize) FollowFormSize();
     if (type != QEvent::KeyPress && type != QEvent::KeyRelease) return false;
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || widget->window() != this) return false;

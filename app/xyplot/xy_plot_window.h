@@ -22,6 +22,10 @@ class QProgressBar;
 class QSpinBox;
 class QTabBar;
 
+namespace platform {
+class ScreenScroller;
+}
+
 namespace mathtext {
 class LabelFontSets;
 }
@@ -120,6 +124,9 @@ class CPlotAndTable : public QDialog {
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // Shown, the window knows its window manager's frame and fits the
+    // screen with it.
+    void showEvent(QShowEvent* event) override;
 
   private:
     void BuildMenu();
@@ -134,10 +141,14 @@ class CPlotAndTable : public QDialog {
     void RefreshActions();
     void Repaint();
     void LayoutArea();
+    // The graph area takes what the form has grown beyond its design size.
+    void FollowFormSize();
 
     PlotSettings* settings_;
     mathtext::LabelFontSets* fonts_;
     CFormViewEx* form_ = nullptr;
+    // Holds the form; scrolls it on a screen too small for the window.
+    platform::ScreenScroller* scroller_ = nullptr;
     QMenuBar* menu_ = nullptr;
     CPlotGraphView* graphView_ = nullptr;
     QWidget* tablePane_ = nullptr;

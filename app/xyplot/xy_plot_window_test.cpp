@@ -462,14 +462,19 @@ TEST_F(XYPlotComputation, ASizableWindowGivesTheGraphWhatItGains) {
     EXPECT_GE(window->minimumHeight(), CPlotAndTable::kMinimumHeight);
     QWidget* area = window->Form()->Control(kArea);
     QWidget* draw = window->Form()->Control(kDrawPlot);
+    // From a size that shows the whole form: the offscreen screen is
+    // smaller than the form, and a window fitted to it scrolls the form.
+    const QSize designed = window->sizeHint().expandedTo(window->minimumSize());
+    window->resize(designed);
+    QCoreApplication::processEvents();
     const QSize areaBefore = area->size();
     const QRect drawBefore = draw->geometry();
-    window->resize(fixed + QSize(200, 100));
+    window->resize(designed + QSize(200, 100));
     QCoreApplication::processEvents();
     EXPECT_EQ(area->size(), areaBefore + QSize(200, 100));
     EXPECT_EQ(window->GraphView()->size(), area->size());
     EXPECT_EQ(draw->geometry(), drawBefore.translated(0, 100));
-    window->resize(fixed);
+    window->resize(designed);
     QCoreApplication::processEvents();
     EXPECT_EQ(area->size(), areaBefore);
     EXPECT_EQ(draw->geometry(), drawBefore);
