@@ -8,6 +8,7 @@
 #include <cmath>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "analysis/calculation_test_support.h"
@@ -214,6 +215,11 @@ TEST(FisherTest, RefusedInputsNameTheirRow) {
          {{"p1", "0.6"}},
          "p1",
          "In a priori calculations the effect size must not be zero.\nPlease choose p1 != p2"},
+        // Within rounding of the proportions themselves.
+        {kAPriori,
+         {{"p1", "0.6000000001"}},
+         "p1",
+         "In a priori calculations the effect size must not be zero.\nPlease choose p1 != p2"},
         {kAPriori, {{"power", "0.01"}}, "power", "Power must be greater than or equal to alpha."},
         {kSensitivity, {{"n2", "0"}}, "n2", "Sample size must be greater than or equal to 1."},
         {kCompromise,
@@ -250,6 +256,24 @@ TEST(FisherTest, RefusedInputsNameTheirRow) {
         {kSensitivity, {{"p2", "1"}, {"dir", "1"}}, "p2", noAlpha},
     };
     kForm.ExpectRefusals(cases);
+}
+
+// Proportions near 0 that differ by a factor are an effect however small
+// their difference: 1e-6 against 2e-6 was refused as no effect, while
+// 1e-5 against 2e-5 answered. There the large-sample approximation answers,
+// and the total it needs grows as 1/p: a tenth of both proportions takes
+// ten times the total (some 6.9 million against 69 million).
+TEST(FisherTest, SmallProportionsThatDifferAreAnEffect) {
+    double totals[2];
+    int i = 0;
+    for (const auto& [p1, p2] : {std::pair{"1e-5", "2e-5"}, std::pair{"1e-6", "2e-6"}}) {
+        PowerExactFisherTwoProp test;
+        const auto run = Calculate(test, kAPriori, {{"p1", p1}, {"p2", p2}});
+        ASSERT_EQ(run->status, kCalculateDone) << p1 << "\n" << run->message;
+        EXPECT_TRUE(test.UsesApproximation(run->Value("n"))) << p1;
+        totals[i++] = run->Value("n");
+    }
+    EXPECT_NEAR(totals[1] / totals[0], 10.0, 1e-3);
 }
 
 // Compromise answers with the ratio the rejected tables attain, for an
