@@ -359,6 +359,16 @@ TEST(ExactAnswersTypedBack, CriterionShowsTheSmallestAlphaReaching) {
                                  {601, 604, 606});
 }
 
+// Two tails of the binomial tests under balancing 1 and 2, whose power can
+// fall where alpha rises (verification/exact_edges/balanced_steps_reference.py,
+// every step of the power enumerated in fractions). Criterion refused
+// ("no alpha found") where alpha 0.6632871 reaches power 0.9859803 and
+// 0.9999999 does not reach 0.955; Compromise stopped at ratio 2.971 where
+// the regions X <= 2 and X >= 8 give 3.486 against q 3.82.
+TEST(ExactAnswersTypedBack, BalancedTailsTakeTheFirstStepReachingAndTheNearestStep) {
+    ExpectReferenceRowsTypedBack("verification/exact_edges/balanced_steps.tsv", {601, 602, 603});
+}
+
 // Compromise answers on the step whose ratio is nearest to q, at an alpha
 // Post hoc takes (same table script): two tails of the binomial test showed
 // the power of another region than Post hoc's; McNemar's exact test

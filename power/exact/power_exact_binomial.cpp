@@ -2,13 +2,16 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <limits>
+#include <vector>
 
 #include "analysis/family_support.h"
 #include "analysis/read_check_solve.h"
 #include "distributions/binomial.h"
 #include "numerics/cancel.h"
 #include "numerics/quorix_error.h"
+#include "power/exact/balanced_steps.h"
 #include "power/exact/exact_search.h"
 #include "power/exact/exact_solve.h"
 
@@ -24,6 +27,36 @@ constexpr double kMaxSteps = 1e5;
 
 double Infinity() {
     return std::numeric_limits<double>::infinity();
+}
+
+// The most counts whose tails the list of steps of two balanced tails
+// holds, and the most steps it lists. Beyond them (N of some hundred
+// thousand and more, where a count moves the power by little) the searches
+// over alpha take the power as rising with alpha.
+constexpr std::size_t kMostSteps = 20000;
+
+// The alphas a search over the steps of the power tries: of each step in
+// `starts` (ascending), the first alpha the row can show at or above its
+// start (where rounding takes the start down, the one below as well), each
+// once and in ascending order, within the alphas Post hoc takes.
+// `visit(x)` returns true to end the walk.
+template <class Visit>
+void VisitShownAlphas(const std::vector<double>& starts, Visit visit) {
+    auto shown = [](double x) {
+        return std::clamp(x, exact_search::kAlphaFloor, exact_search::kLargestAlpha);
+    };
+    double last = 0.0;
+    for (const double t : starts) {
+        const double rounded = shown(ShownOutputValue(t));
+        const double next = shown(ShownOutputAtLeast(std::nextafter(rounded, Infinity())));
+        for (const double x : {rounded, next}) {
+            if (!(x > last)) continue;
+            last = x;
+            if (visit(x)) return;
+            // A rounded value clearly above the start lies on its step.
+            if (x > t * (1.0 + 1e-9)) break;
+        }
+    }
 }
 
 }  // namespace
@@ -456,6 +489,18 @@ double PowerExactBinomial::OneTailedAlpha(double effect, double target, double n
 // The last evaluation is at the alpha returned.
 double PowerExactBinomial::TwoTailedAlpha(double effect, double target, double n,
                                           const std::string& where) {
+    if (Balanced()) {
+        effectSize = effect;
+        UpdateProportionH1();
+        double shown = 0.0;
+        if (BalancedAlpha(effect, target, n, where, &shown)) {
+            alpha = shown;
+            power = target;
+            sampleSize = n;
+            analysisType = kCriterion;
+            return alpha;
+        }
+    }
     const double start = RegionAlpha(effect, target, n);
     auto powerAt = [&](double x) {
         if (IsCancelled()) throw CancelledError();
@@ -480,6 +525,75 @@ double PowerExactBinomial::TwoTailedAlpha(double effect, double target, double n
     power = target;
     analysisType = kCriterion;
     return alpha;
+}
+
+bool PowerExactBinomial::Balanced() const {
+    return !oneTailed &&
+           (alphaBalancing == kRestToMajorTail || alphaBalancing == kIncreaseToMinimum);
+}
+
+// The power under the rule lies between the powers of the smallest and the
+// largest regions the rule may build at alpha, and both of those rise with
+// alpha: below the first alpha at which the largest reach the target no
+// alpha does, and from the first at which the smallest do every alpha
+// does. Between them the steps of the rule are tried in ascending order.
+bool PowerExactBinomial::BalancedAlpha(double effect, double target, double n,
+                                       const std::string& where, double* shown) {
+    SetTrials(n);
+    auto powerAt = [&](double x) {
+        if (IsCancelled()) throw CancelledError();
+        actualPower = BinomialPower(effect, x, n);
+        return actualPower;
+    };
+    if (powerAt(exact_search::kAlphaFloor) >= target) exact_search::NoAlphaAboveFloor(where);
+    const BinomialTails h0 = NullTails(n);
+    const BinomialTails h1 = AlternativeTails(n);
+    auto reaches = [&](const balanced_steps::Envelope& e) {
+        const double p = e.lower >= e.upper ? 1.0 : h1.AtMost(e.lower) + h1.AtLeast(e.upper);
+        return p >= target;
+    };
+    // The last alpha below the first at which `envelope` reaches the target
+    // (the floor where it reaches it there), +infinity where no alpha does.
+    auto lastMissing = [&](auto envelope) {
+        double lo = exact_search::kAlphaFloor, hi = exact_search::kLargestAlpha;
+        if (!reaches(envelope(h0, hi))) return Infinity();
+        if (reaches(envelope(h0, lo))) return lo;
+        while (hi > lo * (1.0 + 1e-13)) {
+            if (IsCancelled()) throw CancelledError();
+            const double mid = hi > 4.0 * lo ? std::sqrt(lo * hi) : (lo + hi) / 2.0;
+            if (reaches(envelope(h0, mid))) {
+                hi = mid;
+            } else {
+                lo = mid;
+            }
+        }
+        return lo;
+    };
+    const double lo = lastMissing(balanced_steps::Largest);
+    if (!(lo < Infinity())) {
+        throw QuorixError(where + ": no alpha found", QuorixError::kAboveUpperBound,
+                          exact_search::kLargestAlpha);
+    }
+    double hi = std::nextafter(lastMissing(balanced_steps::Smallest), Infinity());
+    hi = std::min(std::max(hi, lo), exact_search::kLargestAlpha);
+    const balanced_steps::Rule rule = alphaBalancing == kRestToMajorTail
+                                          ? balanced_steps::Rule::kRestToTails
+                                          : balanced_steps::Rule::kGrowToAlpha;
+    std::vector<double> starts;
+    if (!balanced_steps::StepStarts(h0, rule, lo, hi, kMostSteps, &starts)) return false;
+    if (starts.back() < hi) starts.push_back(hi);
+    double found = -1.0;
+    VisitShownAlphas(starts, [&](double x) {
+        if (powerAt(x) < target) return false;
+        found = x;
+        return true;
+    });
+    if (found < 0.0) {
+        throw QuorixError(where + ": no alpha found", QuorixError::kAboveUpperBound,
+                          exact_search::kLargestAlpha);
+    }
+    *shown = found;
+    return true;
 }
 
 // The size is a jump of the power in alpha: an alpha shown rounded below
@@ -655,6 +769,36 @@ double PowerExactBinomial::SolveCompromise(double effect, double q, double n) {
         return exact_search::Step{actualAlpha > 0.0 ? compromiseBeta / actualAlpha : Infinity(),
                                   actualAlpha};
     };
+    if (Balanced()) {
+        // The ratio moves both ways with alpha: of every step of the
+        // regions that an alpha Post hoc takes reaches, the one whose ratio
+        // is nearest to q, the first from below on a tie.
+        std::vector<double> starts;
+        const balanced_steps::Rule rule = alphaBalancing == kRestToMajorTail
+                                              ? balanced_steps::Rule::kRestToTails
+                                              : balanced_steps::Rule::kGrowToAlpha;
+        if (balanced_steps::StepStarts(NullTails(n), rule, exact_search::kAlphaFloor,
+                                       exact_search::kLargestAlpha, kMostSteps, &starts)) {
+            double best = exact_search::kAlphaFloor, bestRatio = Infinity(), last = 0.0;
+            bool any = false;
+            VisitShownAlphas(starts, [&](double x) {
+                const double r = at(x).ratio;
+                last = x;
+                if (!any || std::fabs(r - q) < std::fabs(bestRatio - q)) {
+                    best = x;
+                    bestRatio = r;
+                    any = true;
+                }
+                return false;
+            });
+            if (last != best) at(best);
+            alpha = best;
+            power = actualPower;
+            analysisType = kCompromise;
+            ratio = q;
+            return bestRatio;
+        }
+    }
     exact_search::CompromiseRules rules;
     rules.nearestTried = true;
     rules.bracketFromStart = true;
