@@ -576,11 +576,8 @@ bool PowerExactBinomial::BalancedAlpha(double effect, double target, double n,
     }
     double hi = std::nextafter(lastMissing(balanced_steps::Smallest), Infinity());
     hi = std::min(std::max(hi, lo), exact_search::kLargestAlpha);
-    const balanced_steps::Rule rule = alphaBalancing == kRestToMajorTail
-                                          ? balanced_steps::Rule::kRestToTails
-                                          : balanced_steps::Rule::kGrowToAlpha;
     std::vector<double> starts;
-    if (!balanced_steps::StepStarts(h0, rule, lo, hi, kMostSteps, &starts)) return false;
+    if (!balanced_steps::StepStarts(h0, BalancingRule(), lo, hi, kMostSteps, &starts)) return false;
     if (starts.back() < hi) starts.push_back(hi);
     double found = -1.0;
     VisitShownAlphas(starts, [&](double x) {
@@ -769,47 +766,98 @@ double PowerExactBinomial::SolveCompromise(double effect, double q, double n) {
         return exact_search::Step{actualAlpha > 0.0 ? compromiseBeta / actualAlpha : Infinity(),
                                   actualAlpha};
     };
-    if (Balanced()) {
-        // The ratio moves both ways with alpha: of every step of the
-        // regions that an alpha Post hoc takes reaches, the one whose ratio
-        // is nearest to q, the first from below on a tie.
-        std::vector<double> starts;
-        const balanced_steps::Rule rule = alphaBalancing == kRestToMajorTail
-                                              ? balanced_steps::Rule::kRestToTails
-                                              : balanced_steps::Rule::kGrowToAlpha;
-        if (balanced_steps::StepStarts(NullTails(n), rule, exact_search::kAlphaFloor,
-                                       exact_search::kLargestAlpha, kMostSteps, &starts)) {
-            double best = exact_search::kAlphaFloor, bestRatio = Infinity(), last = 0.0;
-            bool any = false;
-            VisitShownAlphas(starts, [&](double x) {
-                const double r = at(x).ratio;
-                last = x;
-                if (!any || std::fabs(r - q) < std::fabs(bestRatio - q)) {
-                    best = x;
-                    bestRatio = r;
-                    any = true;
-                }
-                return false;
-            });
-            if (last != best) at(best);
-            alpha = best;
-            power = actualPower;
-            analysisType = kCompromise;
-            ratio = q;
-            return bestRatio;
-        }
-    }
     exact_search::CompromiseRules rules;
     rules.nearestTried = true;
     rules.bracketFromStart = true;
     const double from = std::clamp(start, exact_search::kAlphaFloor, exact_search::kLargestAlpha);
-    const exact_search::CompromiseResult found = exact_search::ShownCompromiseAlpha(
+    exact_search::CompromiseResult found = exact_search::ShownCompromiseAlpha(
         at, q, exact_search::CompromiseAlpha(at, q, from, rules));
+    if (Balanced()) {
+        // The ratio moves both ways with alpha, and the search may stop at
+        // a step whose neighbour comes nearer to q: of every step of the
+        // regions between the alphas whose bounds on the ratio allow a
+        // nearer one, the nearest, the first from below on a tie.
+        double lo = 0.0, hi = 0.0;
+        std::vector<double> starts;
+        if (NearerRatioRange(q, std::fabs(found.ratio - q), n, &lo, &hi) &&
+            balanced_steps::StepStarts(NullTails(n), BalancingRule(), lo, hi, kMostSteps,
+                                       &starts)) {
+            double last = found.alpha;
+            VisitShownAlphas(starts, [&](double x) {
+                const double r = at(x).ratio;
+                last = x;
+                const double nearer = std::fabs(found.ratio - q) - std::fabs(r - q);
+                if (nearer > 0.0 || (nearer == 0.0 && x < found.alpha)) {
+                    found.alpha = x;
+                    found.ratio = r;
+                }
+                return false;
+            });
+            if (last != found.alpha) at(found.alpha);
+        }
+    }
     alpha = found.alpha;
     power = actualPower;
     analysisType = kCompromise;
     ratio = q;
     return found.ratio;
+}
+
+balanced_steps::Rule PowerExactBinomial::BalancingRule() const {
+    return alphaBalancing == kRestToMajorTail ? balanced_steps::Rule::kRestToTails
+                                              : balanced_steps::Rule::kGrowToAlpha;
+}
+
+// The ratio of the regions the rule builds at alpha lies between that of
+// the largest regions it may build (beta smallest, size largest) and that
+// of the smallest; both fall as alpha rises. Where the first is at least q
+// + deviation, or the second at most q - deviation, no step comes nearer to
+// q than `deviation`: [lo, hi] holds every alpha where one may.
+bool PowerExactBinomial::NearerRatioRange(double q, double deviation, double n, double* lo,
+                                          double* hi) {
+    const BinomialTails h0 = NullTails(n);
+    const BinomialTails h1 = AlternativeTails(n);
+    auto ratioOf = [&](const balanced_steps::Envelope& e) {
+        if (e.lower >= e.upper - 1.0) return 0.0;
+        const double size = h0.AtMost(e.lower) + h0.AtLeast(e.upper);
+        // The accepted counts from the side away from the bulk of H1.
+        const double beta = n * proportion2 >= 0.5 * (e.lower + e.upper)
+                                ? h1.AtMost(e.upper - 1.0) - h1.AtMost(e.lower)
+                                : h1.AtLeast(e.lower + 1.0) - h1.AtLeast(e.upper);
+        return size > 0.0 ? std::max(beta, 0.0) / size : Infinity();
+    };
+    // The ends of a bracket [a, b] of the alpha at which `holds`, true up to
+    // it, turns false: a where it holds at the floor, else the floor; b
+    // where it fails at the largest alpha, else the largest alpha.
+    auto turn = [&](auto holds, double* a, double* b) {
+        *a = exact_search::kAlphaFloor;
+        *b = exact_search::kLargestAlpha;
+        if (!holds(*a)) {
+            *b = *a;
+            return;
+        }
+        if (holds(*b)) {
+            *a = *b;
+            return;
+        }
+        while (*b > *a * (1.0 + 1e-12)) {
+            if (IsCancelled()) throw CancelledError();
+            const double mid = *b > 4.0 * *a ? std::sqrt(*a * *b) : (*a + *b) / 2.0;
+            if (holds(mid)) {
+                *a = mid;
+            } else {
+                *b = mid;
+            }
+        }
+    };
+    double a = 0.0, b = 0.0;
+    turn([&](double x) { return ratioOf(balanced_steps::Largest(h0, x)) >= q + deviation; }, &a,
+         &b);
+    *lo = a;
+    turn([&](double x) { return ratioOf(balanced_steps::Smallest(h0, x)) > q - deviation; }, &a,
+         &b);
+    *hi = b;
+    return *lo < *hi;
 }
 
 // ------------------------------------------------------ inputs, outputs

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "analysis/ids.h"
+#include "power/exact/balanced_steps.h"
 #include "power/exact/binomial_tails.h"
 #include "power/exact/power_exact.h"
 
@@ -139,8 +140,12 @@ class PowerExactBinomial : public PowerExact {
     // beta over the counts the regions of the last BinomialPower accept.
     double AcceptedBeta(double n) const;
     // Whether the regions of two tails move both ways with alpha (a
-    // balancing rule other than alpha/2 on each side).
+    // balancing rule other than alpha/2 on each side), and that rule.
     bool Balanced() const;
+    balanced_steps::Rule BalancingRule() const;
+    // The alphas [lo, hi] outside which no step of two balanced tails has a
+    // ratio within `deviation` of q; false where there are none.
+    bool NearerRatioRange(double q, double deviation, double n, double* lo, double* hi);
 
   private:
     TwoSidedCounts HalfEachSide(const BinomialTails& h0, double alpha) const;
