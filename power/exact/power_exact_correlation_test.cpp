@@ -443,6 +443,14 @@ void ExpectAnswersTypedBack(const char* table, size_t minimumRows) {
     }
 }
 
+// Criterion answers whose root, rounded to its digits, misses the target
+// (verification/exact_edges/r2_criterion_reference.py, mpmath at 60
+// digits): the alpha shown is the smallest that reaches it, one tail and
+// two, against rho^2 0 and above and below a positive one.
+TEST(ExactMultipleCorrelationTest, CriterionShowsTheSmallestAlphaReaching) {
+    ExpectAnswersTypedBack("verification/exact_edges/r2_criterion.tsv", 4);
+}
+
 // N = p + 2, where N - k = 1: under rho^2 = 0 the upper tail of R^2 thins
 // like the root of 1 - x, and the critical R^2 of an alpha below some 1e-8
 // rounds to 1 (Criterion ended in "Underflow", Compromise in an F quantile
