@@ -363,10 +363,19 @@ TEST(ExactAnswersTypedBack, CriterionShowsTheSmallestAlphaReaching) {
 // fall where alpha rises (verification/exact_edges/balanced_steps_reference.py,
 // every step of the power enumerated in fractions). Criterion refused
 // ("no alpha found") where alpha 0.6632871 reaches power 0.9859803 and
-// 0.9999999 does not reach 0.955; Compromise stopped at ratio 2.971 where
-// the regions X <= 2 and X >= 8 give 3.486 against q 3.82.
-TEST(ExactAnswersTypedBack, BalancedTailsTakeTheFirstStepReachingAndTheNearestStep) {
-    ExpectReferenceRowsTypedBack("verification/exact_edges/balanced_steps.tsv", {601, 602, 603});
+// 0.9999999 does not reach 0.955, and showed 0.0334522 where 0.0254455
+// reaches power 0.6 already.
+TEST(ExactAnswersTypedBack, BalancedTailsTakeTheFirstStepReaching) {
+    ExpectReferenceRowsTypedBack("verification/exact_edges/balanced_criterion.tsv",
+                                 {601, 602, 603});
+}
+
+// Compromise under balancing 1 and 2 (same script): the step whose ratio is
+// nearest to q of all steps; it stopped at ratio 2.971 where the regions
+// X <= 2 and X >= 8 give 3.486 against q 3.82.
+TEST(ExactAnswersTypedBack, BalancedTailsTakeTheNearestStep) {
+    ExpectReferenceRowsTypedBack("verification/exact_edges/balanced_compromise.tsv",
+                                 {601, 602, 603});
 }
 
 // Compromise answers on the step whose ratio is nearest to q, at an alpha

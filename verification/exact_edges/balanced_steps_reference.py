@@ -21,7 +21,8 @@ gap between two of them: every step of the power, exactly.
               whose ratio (1 - power)/actual alpha is nearest to q (the
               first from below on a tie); its counts, beta, power and ratio.
 
-Writes balanced_steps.tsv beside this script.
+Writes balanced_criterion.tsv and balanced_compromise.tsv beside this
+script.
 Run: /usr/bin/python3 balanced_steps_reference.py   (a few seconds)
 """
 
@@ -147,11 +148,11 @@ COMPROMISE = [
 
 
 def main():
-    rows = [HEADER]
-    rows += [criterion_row(i, c) for i, c in CRITERION]
-    rows += [compromise_row(i, c) for i, c in COMPROMISE]
-    with open(os.path.join(HERE, "balanced_steps.tsv"), "w") as f:
-        f.write("\n".join(rows) + "\n")
+    for name, rows in [("balanced_criterion.tsv", [criterion_row(i, c) for i, c in CRITERION]),
+                       ("balanced_compromise.tsv",
+                        [compromise_row(i, c) for i, c in COMPROMISE])]:
+        with open(os.path.join(HERE, name), "w") as f:
+            f.write("\n".join([HEADER] + rows) + "\n")
 
 
 if __name__ == "__main__":
