@@ -309,22 +309,24 @@ TEST(ExactCorrelationTest, CriterionFindsAlphaFarBelowTheDoubles) {
     ExpectTailRows<PowerExactOneCorr>(605, kCriterion, true, 2);
 }
 
-// A power that alpha 1e-99 already exceeds has its answer below every
+// A power that alpha 1e-99 already reaches has its answer below every
 // alpha the row shows: the failure says so as the other exact tests do (it
-// said "Underflow"), never a made-up alpha.
+// said "Underflow"), never a made-up alpha (verification/exact_edges/
+// below_floor_reference.py: the power at 1e-99 by the exact distribution
+// of r in mpmath).
 TEST(ExactCorrelationTest, CriterionBelowTheFloorSaysSo) {
-    PowerExactOneCorr test;
-    PropertyList inputs;
-    test.BuildInputList(kCriterion, &inputs);
-    inputs.Find("Correlation $\\rho$ H1")->SetText("0.9");
-    inputs.Find("Power (1-$\\beta$ err prob)")->SetText("0.5");
-    inputs.Find("Total sample size")->SetText("1000");
-    try {
-        test.Calculate(kCriterion, &inputs);
-        ADD_FAILURE() << "no error";
-    } catch (const QuorixError& e) {
-        EXPECT_STREQ(e.what(), "Exact-Correlation: no alpha >= 1e-99");
-        EXPECT_EQ(e.GetCode(), QuorixError::kBelowLowerBound);
+    const auto rows =
+        calc_test::ReadReferenceCases("verification/exact_edges/below_floor.tsv", 605);
+    EXPECT_EQ(rows.size(), 3u);
+    for (const calc_test::ReferenceCase& c : rows) {
+        PowerExactOneCorr test;
+        try {
+            Calculate(test, c.type, c.inputs);
+            ADD_FAILURE() << c.line << ": no error";
+        } catch (const QuorixError& e) {
+            EXPECT_STREQ(e.what(), "Exact-Correlation: no alpha >= 1e-99") << c.line;
+            EXPECT_EQ(e.GetCode(), QuorixError::kBelowLowerBound) << c.line;
+        }
     }
 }
 
