@@ -326,10 +326,10 @@ TEST(ExactAnswersTypedBack, PostHocAtTheShownAlphaGivesTheAnswerOfTheUncondition
     ExpectTypedBack({607, 608});
 }
 
-// Still failing, and kept to be switched on once mended: the random
-// regression model shows a Criterion's alpha rounded to its digits, so that
-// Post hoc at it can miss the target by that rounding.
-TEST(ExactAnswersTypedBack, DISABLED_PostHocAtTheShownAlphaGivesTheAnswerOfTheRegressionModel) {
+// The random regression model showed a Criterion's root rounded to its
+// digits, so that Post hoc at it missed the target by that rounding in half
+// of the answers.
+TEST(ExactAnswersTypedBack, PostHocAtTheShownAlphaGivesTheAnswerOfTheRegressionModel) {
     ExpectTypedBack({611});
 }
 
@@ -357,6 +357,25 @@ void ExpectReferenceRowsTypedBack(const std::string& table, std::initializer_lis
 TEST(ExactAnswersTypedBack, CriterionShowsTheSmallestAlphaReaching) {
     ExpectReferenceRowsTypedBack("verification/exact_edges/criterion_smallest.tsv",
                                  {601, 604, 606});
+}
+
+// Two tails of the binomial tests under balancing 1 and 2, whose power can
+// fall where alpha rises (verification/exact_edges/balanced_steps_reference.py,
+// every step of the power enumerated in fractions). Criterion refused
+// ("no alpha found") where alpha 0.6632871 reaches power 0.9859803 and
+// 0.9999999 does not reach 0.955, and showed 0.0334522 where 0.0254455
+// reaches power 0.6 already.
+TEST(ExactAnswersTypedBack, BalancedTailsTakeTheFirstStepReaching) {
+    ExpectReferenceRowsTypedBack("verification/exact_edges/balanced_criterion.tsv",
+                                 {601, 602, 603});
+}
+
+// Compromise under balancing 1 and 2 (same script): the step whose ratio is
+// nearest to q of all steps; it stopped at ratio 2.971 where the regions
+// X <= 2 and X >= 8 give 3.486 against q 3.82.
+TEST(ExactAnswersTypedBack, BalancedTailsTakeTheNearestStep) {
+    ExpectReferenceRowsTypedBack("verification/exact_edges/balanced_compromise.tsv",
+                                 {601, 602, 603});
 }
 
 // Compromise answers on the step whose ratio is nearest to q, at an alpha

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <limits>
+#include <vector>
 
 #include "analysis/family_support.h"
 #include "analysis/read_check_solve.h"
@@ -10,6 +12,7 @@
 #include "distributions/normal.h"
 #include "numerics/cancel.h"
 #include "numerics/quorix_error.h"
+#include "power/exact/balanced_steps.h"
 #include "power/exact/exact_search.h"
 #include "power/exact/exact_solve.h"
 
@@ -25,6 +28,36 @@ constexpr double kMaxSteps = 1e5;
 
 double Infinity() {
     return std::numeric_limits<double>::infinity();
+}
+
+// The most counts whose tails the list of steps of two balanced tails
+// holds, and the most steps it lists. Beyond them (N of some hundred
+// thousand and more, where a count moves the power by little) the searches
+// over alpha take the power as rising with alpha.
+constexpr std::size_t kMostSteps = 20000;
+
+// The alphas a search over the steps of the power tries: of each step in
+// `starts` (ascending), the first alpha the row can show at or above its
+// start (where rounding takes the start down, the one below as well), each
+// once and in ascending order, within the alphas Post hoc takes.
+// `visit(x)` returns true to end the walk.
+template <class Visit>
+void VisitShownAlphas(const std::vector<double>& starts, Visit visit) {
+    auto shown = [](double x) {
+        return std::clamp(x, exact_search::kAlphaFloor, exact_search::kLargestAlpha);
+    };
+    double last = 0.0;
+    for (const double t : starts) {
+        const double rounded = shown(ShownOutputValue(t));
+        const double next = shown(ShownOutputAtLeast(std::nextafter(rounded, Infinity())));
+        for (const double x : {rounded, next}) {
+            if (!(x > last)) continue;
+            last = x;
+            if (visit(x)) return;
+            // A rounded value clearly above the start lies on its step.
+            if (x > t * (1.0 + 1e-9)) break;
+        }
+    }
 }
 
 }  // namespace
@@ -516,6 +549,18 @@ double PowerExactBinomial::OneTailedAlpha(double effect, double target, double n
 // The last evaluation is at the alpha returned.
 double PowerExactBinomial::TwoTailedAlpha(double effect, double target, double n,
                                           const std::string& where) {
+    if (Balanced()) {
+        effectSize = effect;
+        UpdateProportionH1();
+        double shown = 0.0;
+        if (BalancedAlpha(effect, target, n, where, &shown)) {
+            alpha = shown;
+            power = target;
+            sampleSize = n;
+            analysisType = kCriterion;
+            return alpha;
+        }
+    }
     const double start = RegionAlpha(effect, target, n);
     auto powerAt = [&](double x) {
         if (IsCancelled()) throw CancelledError();
@@ -540,6 +585,72 @@ double PowerExactBinomial::TwoTailedAlpha(double effect, double target, double n
     power = target;
     analysisType = kCriterion;
     return alpha;
+}
+
+bool PowerExactBinomial::Balanced() const {
+    return !oneTailed &&
+           (alphaBalancing == kRestToMajorTail || alphaBalancing == kIncreaseToMinimum);
+}
+
+// The power under the rule lies between the powers of the smallest and the
+// largest regions the rule may build at alpha, and both of those rise with
+// alpha: below the first alpha at which the largest reach the target no
+// alpha does, and from the first at which the smallest do every alpha
+// does. Between them the steps of the rule are tried in ascending order.
+bool PowerExactBinomial::BalancedAlpha(double effect, double target, double n,
+                                       const std::string& where, double* shown) {
+    SetTrials(n);
+    auto powerAt = [&](double x) {
+        if (IsCancelled()) throw CancelledError();
+        actualPower = BinomialPower(effect, x, n);
+        return actualPower;
+    };
+    if (powerAt(exact_search::kAlphaFloor) >= target) exact_search::NoAlphaAboveFloor(where);
+    const BinomialTails h0 = NullTails(n);
+    const BinomialTails h1 = AlternativeTails(n);
+    auto reaches = [&](const balanced_steps::Envelope& e) {
+        const double p = e.lower >= e.upper ? 1.0 : h1.AtMost(e.lower) + h1.AtLeast(e.upper);
+        return p >= target;
+    };
+    // The last alpha below the first at which `envelope` reaches the target
+    // (the floor where it reaches it there), +infinity where no alpha does.
+    auto lastMissing = [&](auto envelope) {
+        double lo = exact_search::kAlphaFloor, hi = exact_search::kLargestAlpha;
+        if (!reaches(envelope(h0, hi))) return Infinity();
+        if (reaches(envelope(h0, lo))) return lo;
+        while (hi > lo * (1.0 + 1e-13)) {
+            if (IsCancelled()) throw CancelledError();
+            const double mid = hi > 4.0 * lo ? std::sqrt(lo * hi) : (lo + hi) / 2.0;
+            if (reaches(envelope(h0, mid))) {
+                hi = mid;
+            } else {
+                lo = mid;
+            }
+        }
+        return lo;
+    };
+    const double lo = lastMissing(balanced_steps::Largest);
+    if (!(lo < Infinity())) {
+        throw QuorixError(where + ": no alpha found", QuorixError::kAboveUpperBound,
+                          exact_search::kLargestAlpha);
+    }
+    double hi = std::nextafter(lastMissing(balanced_steps::Smallest), Infinity());
+    hi = std::min(std::max(hi, lo), exact_search::kLargestAlpha);
+    std::vector<double> starts;
+    if (!balanced_steps::StepStarts(h0, BalancingRule(), lo, hi, kMostSteps, &starts)) return false;
+    if (starts.back() < hi) starts.push_back(hi);
+    double found = -1.0;
+    VisitShownAlphas(starts, [&](double x) {
+        if (powerAt(x) < target) return false;
+        found = x;
+        return true;
+    });
+    if (found < 0.0) {
+        throw QuorixError(where + ": no alpha found", QuorixError::kAboveUpperBound,
+                          exact_search::kLargestAlpha);
+    }
+    *shown = found;
+    return true;
 }
 
 // The size is a jump of the power in alpha: an alpha shown rounded below
@@ -719,13 +830,94 @@ double PowerExactBinomial::SolveCompromise(double effect, double q, double n) {
     rules.nearestTried = true;
     rules.bracketFromStart = true;
     const double from = std::clamp(start, exact_search::kAlphaFloor, exact_search::kLargestAlpha);
-    const exact_search::CompromiseResult found = exact_search::ShownCompromiseAlpha(
+    exact_search::CompromiseResult found = exact_search::ShownCompromiseAlpha(
         at, q, exact_search::CompromiseAlpha(at, q, from, rules));
+    if (Balanced()) {
+        // The ratio moves both ways with alpha, and the search may stop at
+        // a step whose neighbour comes nearer to q: of every step of the
+        // regions between the alphas whose bounds on the ratio allow a
+        // nearer one, the nearest, the first from below on a tie.
+        double lo = 0.0, hi = 0.0;
+        std::vector<double> starts;
+        if (NearerRatioRange(q, std::fabs(found.ratio - q), n, &lo, &hi) &&
+            balanced_steps::StepStarts(NullTails(n), BalancingRule(), lo, hi, kMostSteps,
+                                       &starts)) {
+            double last = found.alpha;
+            VisitShownAlphas(starts, [&](double x) {
+                const double r = at(x).ratio;
+                last = x;
+                const double nearer = std::fabs(found.ratio - q) - std::fabs(r - q);
+                if (nearer > 0.0 || (nearer == 0.0 && x < found.alpha)) {
+                    found.alpha = x;
+                    found.ratio = r;
+                }
+                return false;
+            });
+            if (last != found.alpha) at(found.alpha);
+        }
+    }
     alpha = found.alpha;
     power = actualPower;
     analysisType = kCompromise;
     ratio = q;
     return found.ratio;
+}
+
+balanced_steps::Rule PowerExactBinomial::BalancingRule() const {
+    return alphaBalancing == kRestToMajorTail ? balanced_steps::Rule::kRestToTails
+                                              : balanced_steps::Rule::kGrowToAlpha;
+}
+
+// The ratio of the regions the rule builds at alpha lies between that of
+// the largest regions it may build (beta smallest, size largest) and that
+// of the smallest; both fall as alpha rises. Where the first is at least q
+// + deviation, or the second at most q - deviation, no step comes nearer to
+// q than `deviation`: [lo, hi] holds every alpha where one may.
+bool PowerExactBinomial::NearerRatioRange(double q, double deviation, double n, double* lo,
+                                          double* hi) {
+    const BinomialTails h0 = NullTails(n);
+    const BinomialTails h1 = AlternativeTails(n);
+    auto ratioOf = [&](const balanced_steps::Envelope& e) {
+        if (e.lower >= e.upper - 1.0) return 0.0;
+        const double size = h0.AtMost(e.lower) + h0.AtLeast(e.upper);
+        // The accepted counts from the side away from the bulk of H1.
+        const double beta = n * proportion2 >= 0.5 * (e.lower + e.upper)
+                                ? h1.AtMost(e.upper - 1.0) - h1.AtMost(e.lower)
+                                : h1.AtLeast(e.lower + 1.0) - h1.AtLeast(e.upper);
+        return size > 0.0 ? std::max(beta, 0.0) / size : Infinity();
+    };
+    // The ends of a bracket [a, b] of the alpha at which `holds`, true up to
+    // it, turns false: a where it holds at the floor, else the floor; b
+    // where it fails at the largest alpha, else the largest alpha.
+    auto turn = [&](auto holds, double* a, double* b) {
+        *a = exact_search::kAlphaFloor;
+        *b = exact_search::kLargestAlpha;
+        if (!holds(*a)) {
+            *b = *a;
+            return;
+        }
+        if (holds(*b)) {
+            *a = *b;
+            return;
+        }
+        while (*b > *a * (1.0 + 1e-12)) {
+            if (IsCancelled()) throw CancelledError();
+            const double mid = *b > 4.0 * *a ? std::sqrt(*a * *b) : (*a + *b) / 2.0;
+            if (holds(mid)) {
+                *a = mid;
+            } else {
+                *b = mid;
+            }
+        }
+    };
+    double a = 0.0, b = 0.0;
+    turn([&](double x) { return ratioOf(balanced_steps::Largest(h0, x)) >= q + deviation; }, &a,
+         &b);
+    *lo = a;
+    turn([&](double x) { return ratioOf(balanced_steps::Smallest(h0, x)) > q - deviation; }, &a,
+         &b);
+    *hi = b;
+    return *lo < *hi;
 }
 
 // ------------------------------------------------------ inputs, outputs

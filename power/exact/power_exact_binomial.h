@@ -3,6 +3,7 @@
 #include <string>
 
 #include "analysis/ids.h"
+#include "power/exact/balanced_steps.h"
 #include "power/exact/binomial_tails.h"
 #include "power/exact/power_exact.h"
 
@@ -128,11 +129,23 @@ class PowerExactBinomial : public PowerExact {
     // The Criterion answer of two tails with N trials: the smallest alpha
     // whose power by the balancing rule reaches the target.
     double TwoTailedAlpha(double effect, double target, double n, const std::string& where);
+    // The same under a balancing rule whose power may fall where alpha
+    // rises: the first step from below that reaches the target, over every
+    // step of the regions. False where N has too many steps to list them.
+    bool BalancedAlpha(double effect, double target, double n, const std::string& where,
+                       double* shown);
     // The size of the region, found over the counts, whose ratio comes
     // nearest to q: the start of the Compromise search over alpha.
     double CompromiseStart(double effect, double q, double n);
     // beta over the counts the regions of the last BinomialPower accept.
     double AcceptedBeta(double n) const;
+    // Whether the regions of two tails move both ways with alpha (a
+    // balancing rule other than alpha/2 on each side), and that rule.
+    bool Balanced() const;
+    balanced_steps::Rule BalancingRule() const;
+    // The alphas [lo, hi] outside which no step of two balanced tails has a
+    // ratio within `deviation` of q; false where there are none.
+    bool NearerRatioRange(double q, double deviation, double n, double* lo, double* hi);
 
   private:
     TwoSidedCounts HalfEachSide(const BinomialTails& h0, double alpha) const;

@@ -137,11 +137,14 @@ bool BracketLogAlpha(PowerAnalysis& test, const std::function<double(double)>& g
 
 // Criterion: the alpha whose power is the target, searched on the log
 // scale down to the floor of 1e-99, shown as the smallest alpha the row can
-// show whose power reaches the target (smallestReaching) or as the root
-// rounded to its digits. A target that no alpha in the range reaches is
-// reported as an underflow, never as a bracket end.
+// show whose power reaches the target. A target that no alpha in the range
+// reaches is reported as an underflow, never as a bracket end; where the
+// power at the floor already reaches it and `belowFloor` names the search,
+// the answer lies below every alpha the row shows, and the failure says so
+// as the other exact tests do.
 template <class Test>
-double CriterionAlpha(Test& test, double effect, double target, double n, bool smallestReaching) {
+double CriterionAlpha(Test& test, double effect, double target, double n,
+                      const char* belowFloor = nullptr) {
     test.effectSize = effect;
     test.power = target;
     test.sampleSize = n;
@@ -149,19 +152,24 @@ double CriterionAlpha(Test& test, double effect, double target, double n, bool s
     auto g = [&](double t) { return test.ComputePower(effect, std::exp(t), n) - target; };
     double lo = 0.0, gLo = 0.0, hi = 0.0, gHi = 0.0;
     double a = 0.0;
+    bool floorReaches = false;
     try {
-        if (!BracketLogAlpha(test, g, &lo, &gLo, &hi, &gHi)) Underflow();
+        if (!BracketLogAlpha(test, g, &lo, &gLo, &hi, &gHi)) {
+            floorReaches = belowFloor != nullptr && g(std::log(kSmallestAlpha)) >= 0.0;
+            Underflow();
+        }
         const double root = std::exp(RootInLogAlpha(test, "Solver-Alpha", g, lo, gLo, hi, gHi));
-        a = smallestReaching ? ShownAlphaAtLeast(root) : ShownAlpha(root);
+        a = ShownAlphaAtLeast(root);
         // The power rises with alpha: the root's own tolerance may have
         // stopped it a shown unit or two above the smallest shown alpha
         // whose power reaches the target.
-        for (int i = 0; smallestReaching && i < 3 && a > kSmallestAlpha; ++i) {
+        for (int i = 0; i < 3 && a > kSmallestAlpha; ++i) {
             const double below = std::max(exact_search::ShownBelow(a), kSmallestAlpha);
             if (!(below < a) || test.ComputePower(effect, below, n) < target) break;
             a = below;
         }
     } catch (const QuorixError&) {
+        if (floorReaches) exact_search::NoAlphaAboveFloor(belowFloor);
         Underflow();
     }
     test.distribution->SetNoncentrality(0.0);
@@ -431,7 +439,7 @@ double PowerExactOneCorr::ComputePower(double effect, double alphaValue, double 
 // reaches the target (CriterionAlpha), and the critical values are those
 // at it.
 double PowerExactOneCorr::SolveAlpha(double effect, double target, double n) {
-    const double shown = CriterionAlpha(*this, effect, target, n, true);
+    const double shown = CriterionAlpha(*this, effect, target, n, "Exact-Correlation");
     ComputePower(effect, shown, n);
     distribution->SetNoncentrality(0.0);
     alpha = shown;
@@ -745,8 +753,14 @@ double PowerExactMRC::ComputePower(double effect, double alphaValue, double n) {
     return 1.0 - beta_;
 }
 
+// As for one correlation: the smallest alpha the row can show whose power
+// reaches the target, with the critical values at it.
 double PowerExactMRC::SolveAlpha(double effect, double target, double n) {
-    return CriterionAlpha(*this, effect, target, n, false);
+    const double shown = CriterionAlpha(*this, effect, target, n);
+    ComputePower(effect, shown, n);
+    distribution->SetNoncentrality(0.0);
+    alpha = shown;
+    return shown;
 }
 
 double PowerExactMRC::SolveCompromise(double effect, double q, double n) {

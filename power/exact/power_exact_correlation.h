@@ -30,7 +30,8 @@ class PowerExactOneCorr : public PowerExact {
     double ComputeBeta(double effect, double alpha, double n) override;
     double GetBeta() override { return ComputeBeta(effectSize, alpha, sampleSize); }
     // Criterion and Compromise search log(alpha) down to 1e-99: alpha can
-    // lie far below 1e-16 there. Criterion reports a power no alpha gives
+    // lie far below 1e-16 there. Criterion reports a power that the floor
+    // of 1e-99 already exceeds as "no alpha >= 1e-99", one no alpha gives
     // as "Underflow"; Compromise fails where no alpha meets the ratio.
     double SolveAlpha(double effect, double target, double n) override;
     double SolveCompromise(double effect, double q, double n) override;

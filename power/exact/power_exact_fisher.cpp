@@ -568,10 +568,16 @@ CalculateStatus PowerExactFisherTwoProp::Calculate(AnalysisType type, PropertyLi
     InputTable p1{{Given::kEffect, [this](const GivenValues& v) {
                        return CheckNamedRangeInclusive("Proportion p1", v.effect, 0.0);
                    }}};
-    // Equal proportions leave the power at alpha for every N.
+    // Equal proportions leave the power at alpha for every N. Only a
+    // difference within rounding of the proportions themselves counts as
+    // none: 1e-6 against 2e-6 doubles the proportion, as 0.1 against 0.2
+    // does, and some N detects it.
     if (type == kAPriori) {
         p1.push_back({Given::kEffect, [&](const GivenValues& v) {
-                          return CheckAprioriEffectNonZero("p1 != p2", v.effect, p2);
+                          const double nearerBound =
+                              std::max(std::min(v.effect, 1.0 - v.effect), std::min(p2, 1.0 - p2));
+                          if (std::fabs(v.effect - p2) > 1e-6 * nearerBound) return true;
+                          return CheckAprioriEffectNonZero("p1 != p2", p2, p2);
                       }});
     }
     InputTable groups{

@@ -214,6 +214,11 @@ TEST(FisherTest, RefusedInputsNameTheirRow) {
          {{"p1", "0.6"}},
          "p1",
          "In a priori calculations the effect size must not be zero.\nPlease choose p1 != p2"},
+        // Within rounding of the proportions themselves.
+        {kAPriori,
+         {{"p1", "0.6000000001"}},
+         "p1",
+         "In a priori calculations the effect size must not be zero.\nPlease choose p1 != p2"},
         {kAPriori, {{"power", "0.01"}}, "power", "Power must be greater than or equal to alpha."},
         {kSensitivity, {{"n2", "0"}}, "n2", "Sample size must be greater than or equal to 1."},
         {kCompromise,
@@ -250,6 +255,15 @@ TEST(FisherTest, RefusedInputsNameTheirRow) {
         {kSensitivity, {{"p2", "1"}, {"dir", "1"}}, "p2", noAlpha},
     };
     kForm.ExpectRefusals(cases);
+}
+
+// Proportions near 0 that differ by a factor are an effect however small
+// their difference: 1e-6 against 2e-6 was refused as no effect, while
+// 1e-5 against 2e-5 answered 3,443,697 a group. Both lie beyond the exact
+// threshold, where the large-sample approximation answers
+// (verification/exact_edges/fisher_small_reference.py, mpmath).
+TEST(FisherTest, SmallProportionsThatDifferAreAnEffect) {
+    kForm.ExpectReferenceTable("verification/exact_edges/fisher_small.tsv", 606, 3);
 }
 
 // Compromise answers with the ratio the rejected tables attain, for an

@@ -258,10 +258,17 @@ def main():
                                  power=target, predictors=p),
             dict(N=n, actual=pw, lowr2=min(lo, hi), upr2=max(lo, hi)))
 
-    # R^2 Criterion: alpha at the H1 quantile of the power's complement.
+    # R^2 Criterion: alpha at the H1 quantile of the power's complement,
+    # shown as the smallest alpha the row shows whose power reaches the
+    # target (the power rises with alpha: the first shown value at or above
+    # it), with the critical value at the alpha shown.
     for rho1, p, n, target in [(0.2, 3, 60, 0.9)]:
         c = r2_quantile(1 - mp.mpf(target), rho1, p + 1, n)
         a = 1 - r2_cdf(c, 0.0, p + 1, n)
+        unit = mp.mpf("1e-7") if mp.mpf("0.01") < a < 100 else mp.mpf(10) ** (mp.floor(mp.log10(a)) - 6)
+        a = mp.ceil(a / unit) * unit
+        c = r2_quantile(1 - a, 0.0, p + 1, n)
+        assert 1 - r2_cdf(c, rho1, p + 1, n) >= mp.mpf(target)
         row(611, "criterion", dict(tails="One", rho1sq=rho1, rho0sq=0.0, power=target, n=n,
                                    predictors=p),
             dict(lowr2=c, upr2=c, alpha=a))

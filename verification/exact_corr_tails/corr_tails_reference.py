@@ -188,8 +188,23 @@ def r2_compromise_two(rho1, q, N, p):
     return parts(t)
 
 
+def shown_at_least(x):
+    """The smallest value an output row shows (seven decimals between 0.01
+    and 100, else seven significant digits) that is not below x."""
+    x = mp.mpf(x)
+    if mp.mpf("0.01") < x < 100:
+        unit = mp.mpf("1e-7")
+    else:
+        unit = mp.mpf(10) ** (mp.floor(mp.log10(x)) - 6)
+        if unit * mp.mpf(10) ** 6 > x:
+            unit /= 10
+    return mp.ceil(x / unit) * unit
+
+
 def r2_criterion_two(rho1, rho0, power, N, p):
-    """Two tails: the alpha whose power is the target; (lower, upper, alpha)."""
+    """Two tails: the smallest alpha the row shows whose power reaches the
+    target (the power rises with alpha: the first shown value at or above
+    the root); (lower, upper, alpha) at it."""
     k, rho1, rho0, power = p + 1, mp.mpf(rho1), mp.mpf(rho0), mp.mpf(power)
 
     def crit(a):
@@ -204,17 +219,29 @@ def r2_criterion_two(rho1, rho0, power, N, p):
         return r2_cdf(lo, rho1, k, N) + r2_sf(hi, rho1, k, N)
 
     t = root(lambda t: pw(t) - power, mp.log(mp.mpf("1e-12")), mp.log(mp.mpf("1e-3")))
-    lo, hi = crit(mp.exp(t))
-    return lo, hi, mp.exp(t)
+    a = shown_at_least(mp.exp(t))
+    assert pw(mp.log(a)) >= power
+    lo, hi = crit(a)
+    return lo, hi, a
 
 
 def r2_criterion_one(rho1, power, N, p):
-    """One tail against rho^2 = 0: (critical value, alpha)."""
+    """One tail against rho^2 = 0: the root's alpha from the critical value
+    whose power under H1 is the target, shown as the first value at or
+    above it; (critical value, alpha) at the alpha shown (alpha as computed
+    where it lies below 1e-99)."""
     k, rho1 = p + 1, mp.mpf(rho1)
     target = 1 - mp.mpf(power)
     c = logit_root(lambda x: mp.log(r2_cdf(x, rho1, k, N)) - mp.log(target),
                    mp.mpf("0.01"), mp.mpf("0.999999"))
-    return c, r2_sf(c, 0, k, N)
+    a = r2_sf(c, 0, k, N)
+    if a < FLOOR:
+        return c, a
+    a = shown_at_least(a)
+    c = logit_root(lambda x: mp.log(a) - mp.log(r2_sf(x, 0, k, N)), mp.mpf("1e-6"),
+                   mp.mpf("0.999999"))
+    assert r2_cdf(c, rho1, k, N) <= target
+    return c, a
 
 
 # ------------------------------------------------------------ table

@@ -13,11 +13,13 @@ mpmath at 60 digits (r2_model.py beside this file):
                      to near 1 further up).
   large_n            N = 100,000 with H0 rho^2 > 0.
 
-Criterion: the root of power(alpha) = target on log alpha. Compromise: the
-root of beta(alpha) = q alpha on log alpha, beta summed over the acceptance
-region. Each answer shows alpha to seven digits (fixed decimals between
-0.01 and 100, else significant digits), and the outputs beside it are those
-of the alpha shown, as Post hoc gives them: the critical values, and in
+Criterion: the root of power(alpha) = target on log alpha, shown as the
+smallest alpha the row shows whose power reaches the target (the first
+shown value at or above the root). Compromise: the root of beta(alpha) =
+q alpha on log alpha, beta summed over the acceptance region, rounded.
+Each answer shows alpha to seven digits (fixed decimals between 0.01 and
+100, else significant digits), and the outputs beside it are those of the
+alpha shown, as Post hoc gives them: the critical values, and in
 Compromise beta and the power.
 
     /usr/bin/python3 r2_edges_reference.py [table ...]
@@ -44,6 +46,16 @@ def shown(x):
     return mp.mpf(mp.nstr(x, 7))
 
 
+def shown_at_least(x):
+    """The smallest value an output row shows that is not below x."""
+    x = mp.mpf(x)
+    s = shown(x)
+    if s < x:
+        unit = mp.mpf('1e-7') if mp.mpf('0.01') < x < 100 else mp.mpf(10) ** (mp.floor(mp.log10(x)) - 6)
+        s = shown(s + unit)
+    return s
+
+
 def root_log_alpha(f, lo, hi):
     return mp.exp(m._root(f, mp.log(mp.mpf(lo)), mp.log(mp.mpf(hi))))
 
@@ -52,8 +64,11 @@ def criterion(rho1, rho0, p, n, power, one, lo, hi):
     k = p + 1
     rho1, rho0 = mp.mpf(rho1), mp.mpf(rho0)
     f = lambda t: m.power_and_beta(rho1, rho0, k, n, mp.exp(t), one)[0] - mp.mpf(power)
-    a = root_log_alpha(f, lo, hi)
-    _, _, c_lo, c_hi = m.power_and_beta(rho1, rho0, k, n, shown(a), one)
+    # The power rises with alpha: the smallest alpha the row shows whose
+    # power reaches the target is the first shown value at or above the root.
+    a = shown_at_least(root_log_alpha(f, lo, hi))
+    assert f(mp.log(a)) >= 0
+    _, _, c_lo, c_hi = m.power_and_beta(rho1, rho0, k, n, a, one)
     return {'alpha': a, 'lowr2': min(c_lo, c_hi), 'upr2': max(c_lo, c_hi)}
 
 
