@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cwctype>
 #include <exception>
 #include <functional>
@@ -17,8 +19,17 @@ namespace {
 // not read them.
 constexpr double kDisplayK = 1.0, kDisplayS = 1.0, kDisplayR = 1.0;
 
+// A value on a tie of its shown digits in exact arithmetic (0.1875 at
+// three decimals, as models of round numbers give) is computed a rounding
+// above or below it, which way depending on the scale of B and Sigma. Taken
+// to 12 significant digits and then one step away from zero, a tie is
+// rounded half up at every scale; other values show as they are.
 std::wstring Num(double x, const wchar_t* format = L"%.3lf") {
-    return std::isfinite(x) ? FormatNumber(x, format) : std::wstring(kNotComputed);
+    if (!std::isfinite(x)) return kNotComputed;
+    char digits[32];
+    std::snprintf(digits, sizeof digits, "%.12g", x);
+    const double snapped = std::strtod(digits, nullptr);
+    return FormatNumber(std::nextafter(snapped, snapped < 0.0 ? -HUGE_VAL : HUGE_VAL), format);
 }
 // Counts (N and the degrees of freedom) are whole numbers mostly and read
 // as such; a fractional one (an N typed so, an approximation's df) keeps

@@ -174,6 +174,8 @@ bool PowerGLMM::Compute() {
         MatMul(sa, A, SigmaStar);
         PseudoInverse(SigmaStar, pinvSigmaStar);
         MatMul(pinvSigmaStar, H, Q);
+        contrastShift_ = Q.rows() > 0 && Q.cols() > 0 ? Q(0, 0) : 0.0;
+        if (b == 1.0 && A.cols() > 1) contrastShift_ = RankOneContrastShift(mi);
         eigen = SortedEigenvalues(Q);
         OrthonormalContrastForms();
     } catch (const QuorixError& e) {
@@ -234,6 +236,33 @@ void PowerGLMM::OrthonormalContrastForms() {
         uniTerms.push_back({psiJ, std::max(0.0, shift / psiJ)});
     }
     psiAll = SortedEigenvalues(SigmaStarUni);
+}
+
+// Rows of A that span one direction state one hypothesis, however they
+// are written: Q's first element would read only the first row (0 for
+// "0 0 / 1 0", a mixture for "1 0 / 2 0"). The single-contrast tests take
+// that direction as the unit vector u (A = u sigma v'), where
+// lambda / N = (C B u - t0)' M+ (C B u - t0) / (u' Sigma u), t0 = Theta0 v /
+// sigma the null value on u; the length and sign of u cancel.
+double PowerGLMM::RankOneContrastShift(const Matrix& mi) const {
+    RealVector values;
+    Matrix left, right;
+    if (!SvdFull(A, values, left, right) || !(values(0) > 0.0)) return 0.0;
+    const int p = A.rows(), rows = C.rows();
+    const bool nullValue = Theta0.rows() == rows && Theta0.cols() == A.cols();
+    std::vector<double> theta(rows, 0.0);
+    for (int i = 0; i < rows; ++i) {
+        for (int k = 0; k < C.cols(); ++k)
+            for (int j = 0; j < p; ++j) theta[i] += C(i, k) * B(k, j) * left(j, 0);
+        if (nullValue)
+            for (int j = 0; j < A.cols(); ++j) theta[i] -= Theta0(i, j) * right(j, 0) / values(0);
+    }
+    double shift = 0.0, variance = 0.0;
+    for (int i = 0; i < rows; ++i)
+        for (int k = 0; k < rows; ++k) shift += theta[i] * mi(i, k) * theta[k];
+    for (int i = 0; i < p; ++i)
+        for (int j = 0; j < p; ++j) variance += left(i, 0) * Sigma(i, j) * left(j, 0);
+    return variance > 0.0 ? shift / variance : 0.0;
 }
 
 // ------------------------------------------------------------ statistics
@@ -410,10 +439,16 @@ bool PowerGLMM::UnivariateCommon() {
     if (psi.empty()) return false;
     // Epsilon and its estimates do not depend on the scale of SigmaStar;
     // relative to the largest eigenvalue their sums of powers stay in range
-    // for variances anywhere in the range of numbers.
+    // for variances anywhere in the range of numbers. An eigenvalue at
+    // rounding of the largest is a direction without variance, 0 at every
+    // scale (as it carries no term of the power): a residue of 1e-16 would
+    // put eps just below 1/b, and its df just below 1, at some scales only.
     const double largest = std::max(std::fabs(psi.front()), std::fabs(psi.back()));
     if (largest > 0.0 && std::isfinite(largest))
-        for (double& value : psi) value /= largest;
+        for (double& value : psi) {
+            value /= largest;
+            if (std::fabs(value) <= 1e-12) value = 0.0;
+        }
     const double t1 = PowerSum(psi, 1), t2 = PowerSum(psi, 2);
     const double bb = static_cast<double>(psi.size());
     eps = t1 * t1 / (bb * t2);
@@ -516,7 +551,7 @@ bool PowerGLMM::Univariate(unsigned int which) {
 bool PowerGLMM::ContrastF() {
     df1 = a;
     df2 = ErrorDf();
-    lambda = Q.rows() > 0 && Q.cols() > 0 ? N * Q(0, 0) : 0.0;
+    lambda = N * contrastShift_;
     return FPower();
 }
 
@@ -524,7 +559,7 @@ bool PowerGLMM::ContrastT(bool oneTailedTest) {
     oneTailed = oneTailedTest;
     df1 = 1.0;
     df2 = ErrorDf();
-    lambda = Q.rows() > 0 && Q.cols() > 0 ? N * Q(0, 0) : 0.0;
+    lambda = N * contrastShift_;
     try {
         if (!(df2 > 0.0 && lambda >= 0.0)) throw QuorixError("", 4, 0.0);
         tdist->SetParam(1, df2);

@@ -138,6 +138,11 @@ class PowerGLMM : public Root {
 
   private:
     void OrthonormalContrastForms();
+    // What the single-contrast tests take for Q's first element when A has
+    // rank 1 over several rows: that of the unit contrast the rows span.
+    double RankOneContrastShift(const Matrix& mi) const;
+    // The single-contrast tests' noncentrality of one observation.
+    double contrastShift_ = 0.0;
     // X and W as last decomposed, with rank(X) and (X'WX)+.
     Matrix designX_, designW_, pinvXWX_;
     double designRank_ = 0.0;
