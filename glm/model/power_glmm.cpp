@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <functional>
 
 #include "distributions/f.h"
@@ -20,8 +21,42 @@ double RaoExponent(double a, double b) {
     return std::sqrt((a * a * b * b - 4.0) / (a * a + b * b - 5.0));
 }
 
+// A report over many responses computes one pair of contrasts after
+// another, most of them single rows and columns, so the decompositions of
+// vectors and 1 x 1 matrices take their closed forms, the same numbers the
+// general routines give, without the general routines' set-up.
+bool IsFiniteScalar(const Matrix& M) {
+    return M.rows() == 1 && M.cols() == 1 && std::isfinite(M(0, 0));
+}
+
+// The rank as MatrixRank counts it: a vector's one singular value is its
+// length.
+double RankOf(const Matrix& M) {
+    if (M.rows() == 1 || M.cols() == 1) {
+        double squares = 0.0;
+        for (int i = 0; i < M.rows(); ++i)
+            for (int j = 0; j < M.cols(); ++j) squares += M(i, j) * M(i, j);
+        const double length = std::sqrt(squares);
+        // Out of range of its square, the general routine decides.
+        if (std::isfinite(length) && (length == 0.0 || squares >= 1e-290))
+            return length < kRankTolerance ? 0.0 : 1.0;
+    }
+    return MatrixRank(M, kRankTolerance);
+}
+
+// The Moore-Penrose inverse; of a 1 x 1 matrix 1/x, or 0 for x = 0.
+void PseudoInverseOf(const Matrix& M, Matrix& P) {
+    if (!IsFiniteScalar(M)) {
+        PseudoInverse(M, P);
+        return;
+    }
+    P.resize(1, 1);
+    P(0, 0) = M(0, 0) == 0.0 ? 0.0 : 1.0 / M(0, 0);
+}
+
 // Real parts of the eigenvalues of a square matrix, largest first.
 std::vector<double> SortedEigenvalues(const Matrix& M) {
+    if (IsFiniteScalar(M)) return {M(0, 0)};
     ComplexVector w;
     Matrix unusedLeft, unusedRight;
     std::vector<double> values;
@@ -33,6 +68,13 @@ std::vector<double> SortedEigenvalues(const Matrix& M) {
 
 bool SameMatrix(const Matrix& m, const Matrix& copy) {
     if (m.rows() != copy.rows() || m.cols() != copy.cols() || m.size() == 0) return false;
+    // Every pair of a report asks this of the design: compared bit for bit
+    // as the arrays they are stored in where both are contiguous and in the
+    // same order (the same bits give the same decomposition), element by
+    // element otherwise.
+    if (m.isStorageContiguous() && copy.isStorageContiguous() && m.stride(0) == copy.stride(0) &&
+        m.stride(1) == copy.stride(1) && m.stride(1) == 1)
+        return std::memcmp(m.data(), copy.data(), sizeof(double) * m.size()) == 0;
     for (int i = 0; i < m.rows(); ++i)
         for (int j = 0; j < m.cols(); ++j)
             if (!(m(i, j) == copy(i, j))) return false;
@@ -154,15 +196,15 @@ bool PowerGLMM::Compute() {
             designRank_ = r;
         }
         r = designRank_;
-        a = MatrixRank(C, kRankTolerance);
-        b = MatrixRank(A, kRankTolerance);
+        a = RankOf(C);
+        b = RankOf(A);
         s = std::min(a, b);
         Matrix cb, cx, m, mi, d, dm, sa, pinvSigmaStar;
         MatMul(C, B, cb);
         MatMul(cb, A, Theta);
         MatMul(C, pinvXWX_, cx);
         MatMulOp('N', 'T', cx, C, m);
-        PseudoInverse(m, mi);
+        PseudoInverseOf(m, mi);
         if (Theta0.rows() == Theta.rows() && Theta0.cols() == Theta.cols()) {
             MatSub(Theta, Theta0, d);
         } else {
@@ -172,7 +214,7 @@ bool PowerGLMM::Compute() {
         MatMul(dm, d, H);
         MatMulOp('T', 'N', A, Sigma, sa);
         MatMul(sa, A, SigmaStar);
-        PseudoInverse(SigmaStar, pinvSigmaStar);
+        PseudoInverseOf(SigmaStar, pinvSigmaStar);
         MatMul(pinvSigmaStar, H, Q);
         contrastShift_ = Q.rows() > 0 && Q.cols() > 0 ? Q(0, 0) : 0.0;
         if (b == 1.0 && A.cols() > 1) contrastShift_ = RankOneContrastShift(mi);
@@ -204,13 +246,29 @@ void PowerGLMM::OrthonormalContrastForms() {
                 break;
             }
         }
+    // One column is its own basis once scaled to length 1: its singular
+    // value is its length, and the full decomposition (a p x p left factor,
+    // the bulk of a pair's cost over many responses) is not needed.
+    double length = 0.0;
+    if (A.cols() == 1) {
+        for (int k = 0; k < A.rows(); ++k) length += A(k, 0) * A(k, 0);
+        length = std::sqrt(length);
+    }
     if (orthonormalA) {
         CopyMatrix(H, HUni);
         CopyMatrix(SigmaStar, SigmaStarUni);
     } else {
-        if (!SvdFull(A, values, left, right)) throw QuorixError("Math overflow", 0, 0.0);
         int rank = 0;
-        while (rank < values.extent(0) && values(rank) >= kRankTolerance) ++rank;
+        if (length >= kRankTolerance && std::isfinite(length)) {
+            values.resize(1);
+            values(0) = length;
+            right.resize(1, 1);
+            right(0, 0) = 1.0;
+            rank = 1;
+        } else {
+            if (!SvdFull(A, values, left, right)) throw QuorixError("Math overflow", 0, 0.0);
+            while (rank < values.extent(0) && values(rank) >= kRankTolerance) ++rank;
+        }
         Matrix T(A.cols(), rank), th, tst;
         for (int j = 0; j < A.cols(); ++j)
             for (int k = 0; k < rank; ++k) T(j, k) = right(j, k) / values(k);
@@ -224,7 +282,14 @@ void PowerGLMM::OrthonormalContrastForms() {
     // N takes them from here instead of decomposing again at every step.
     uniTerms.clear();
     psiAll.clear();
-    if (SigmaStarUni.size() == 0 || !SvdFull(SigmaStarUni, values, left, right)) return;
+    if (IsFiniteScalar(SigmaStarUni)) {
+        values.resize(1);
+        values(0) = std::fabs(SigmaStarUni(0, 0));
+        left.resize(1, 1);
+        left(0, 0) = 1.0;
+    } else if (SigmaStarUni.size() == 0 || !SvdFull(SigmaStarUni, values, left, right)) {
+        return;
+    }
     const int dim = static_cast<int>(values.extent(0));
     const double largest = dim > 0 ? values(0) : 0.0;
     for (int j = 0; j < dim; ++j) {
