@@ -66,8 +66,11 @@ std::wstring SampleSize(double n) {
 std::wstring Df(double df) {
     return WholeOr(df, L"%.3lf");
 }
-std::vector<std::wstring> Display() {
-    return {Num(kDisplayK, L"%lg"), Num(kDisplayS, L"%lg"), Num(kDisplayR, L"%lg")};
+const std::vector<std::wstring>& Display() {
+    // Constants, formatted once for every row of every report.
+    static const std::vector<std::wstring> shown = {Num(kDisplayK, L"%lg"), Num(kDisplayS, L"%lg"),
+                                                    Num(kDisplayR, L"%lg")};
+    return shown;
 }
 
 void Append(std::vector<std::wstring>& row, const std::vector<std::wstring>& more) {

@@ -54,6 +54,33 @@ void PseudoInverseOf(const Matrix& M, Matrix& P) {
     P(0, 0) = M(0, 0) == 0.0 ? 0.0 : 1.0 / M(0, 0);
 }
 
+// Y := A B with each element summed in the order of the inner index, as
+// MatMul's BLAS sums it, so to the same bits; without MatMul's copies of B,
+// which for the design's (X'WX)+ cost as much as the product (a report
+// takes it once per pair of contrasts).
+void MultiplyRowMajor(const Matrix& A, const Matrix& B, Matrix& Y) {
+    const bool rowMajor = A.isStorageContiguous() && B.isStorageContiguous() && A.stride(1) == 1 &&
+                          B.stride(1) == 1 && A.rows() > 0 && A.cols() > 0 && B.cols() > 0;
+    if (!rowMajor || A.cols() != B.rows()) {
+        MatMul(A, B, Y);
+        return;
+    }
+    const int m = A.rows(), k = A.cols(), n = B.cols();
+    Matrix product(m, n);
+    product = 0.0;
+    double* y = product.data();
+    for (int i = 0; i < m; ++i) {
+        const double* a = A.data() + static_cast<std::ptrdiff_t>(i) * A.stride(0);
+        double* row = y + static_cast<std::ptrdiff_t>(i) * n;
+        for (int l = 0; l < k; ++l) {
+            const double factor = a[l];
+            const double* b = B.data() + static_cast<std::ptrdiff_t>(l) * B.stride(0);
+            for (int j = 0; j < n; ++j) row[j] += factor * b[j];
+        }
+    }
+    Y.reference(product);
+}
+
 // Real parts of the eigenvalues of a square matrix, largest first.
 std::vector<double> SortedEigenvalues(const Matrix& M) {
     if (IsFiniteScalar(M)) return {M(0, 0)};
@@ -202,7 +229,7 @@ bool PowerGLMM::Compute() {
         Matrix cb, cx, m, mi, d, dm, sa, pinvSigmaStar;
         MatMul(C, B, cb);
         MatMul(cb, A, Theta);
-        MatMul(C, pinvXWX_, cx);
+        MultiplyRowMajor(C, pinvXWX_, cx);
         MatMulOp('N', 'T', cx, C, m);
         PseudoInverseOf(m, mi);
         if (Theta0.rows() == Theta.rows() && Theta0.cols() == Theta.cols()) {
