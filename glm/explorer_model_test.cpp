@@ -228,3 +228,52 @@ TEST(ExplorerModel, ComputesWhatTheWindowComputedFromTheSameFiles) {
         }
     }
 }
+
+namespace {
+
+// B scaled by s and Σ by s², written back into the grids: covariances
+// scale by s², standard deviations (the diagonal of "SD and corr") by s,
+// correlations not at all.
+void ScaleMeansAndSigma(ExplorerModel& document, double s) {
+    LabeledMatrix B;
+    document.means.GetMeans(B);
+    for (int i = 0; i < B.values.rows(); ++i)
+        for (int j = 0; j < B.values.cols(); ++j)
+            document.means.texts(i + 1, j + 1) = FormatNumber(B.values(i, j) * s, L"%.17g");
+    const bool sd = document.sigma.GetMode() == SigmaGrid::kSdAndCorrelation;
+    TextArray& sigma = document.sigma.texts;
+    for (int i = 1; i < sigma.rows(); ++i)
+        for (int j = 1; j < sigma.cols(); ++j) {
+            if (sd && i != j) continue;
+            sigma(i, j) = FormatNumber(EvaluateCellText(sigma(i, j)) * (sd ? s : s * s), L"%.17g");
+        }
+}
+
+}  // namespace
+
+// The model does not change when B is scaled by s and Σ by s²: the report
+// shows the same text, every digit, for every model file and settings of
+// the window's results, at s = 1e100 and 1e-100 (variances near 1e±200).
+TEST(ExplorerModel, ScalingMeansAndCovariancesTogetherChangesNoShownDigit) {
+    const std::string folder = QUORIX_SOURCE_DIR "/verification/explorer_document/";
+    const auto window = ReadWindowResults(folder + "window_results.txt");
+    ASSERT_GE(window.size(), 13u);
+    for (const auto& [name, expected] : window) {
+        SCOPED_TRACE(name);
+        ExplorerModel document(1, 1, 1);
+        ASSERT_FALSE(document.Load(ReadFile(folder + name)));
+        for (const DocumentSettings& settings : kDocumentSettings) {
+            SCOPED_TRACE(settings.name);
+            for (double s : {1e100, 1e-100}) {
+                SCOPED_TRACE(s);
+                ExplorerModel scaled = document;
+                ScaleMeansAndSigma(scaled, s);
+                scaled.settings = settings.texts;
+                PowerGLMM model;
+                std::vector<ReportBlock> blocks;
+                const auto problem = scaled.Calculate(model, blocks);
+                EXPECT_EQ(ReportText(problem, blocks), expected.shown.at(settings.name));
+            }
+        }
+    }
+}

@@ -1,7 +1,12 @@
 #include "glm/explorer_report.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
 #include <cwctype>
 #include <exception>
 #include <functional>
@@ -17,8 +22,32 @@ namespace {
 // not read them.
 constexpr double kDisplayK = 1.0, kDisplayS = 1.0, kDisplayR = 1.0;
 
+// A value on a tie of its shown digits in exact arithmetic (0.1875 at
+// three decimals, as models of round numbers give) is computed a rounding
+// above or below it, which way depending on the scale of B and Sigma.
+// Within 1e-12 of a tie it is rounded half up (away from zero) at every
+// scale; other values show as they are.
+double TieRoundedHalfUp(double x, const wchar_t* format) {
+    // "%.Nlf": the tie lies half a unit of the N-th decimal away.
+    if (format[0] == L'%' && format[1] == L'.' && L'0' <= format[2] && format[2] <= L'9' &&
+        std::wcscmp(format + 3, L"lf") == 0) {
+        const double unit = std::pow(10.0, format[2] - L'0');
+        const double y = std::fabs(x) * unit;
+        if (!(y < 1e15)) return x;
+        const double below = std::floor(y);
+        if (!(std::fabs(y - below - 0.5) <= 1e-12 * std::max(1.0, y))) return x;
+        return std::copysign((below + 1.0) / unit, x);
+    }
+    // Other formats: to 12 significant digits, then one step away from zero.
+    char digits[32];
+    std::snprintf(digits, sizeof digits, "%.12g", x);
+    const double snapped = std::strtod(digits, nullptr);
+    return std::nextafter(snapped, snapped < 0.0 ? -HUGE_VAL : HUGE_VAL);
+}
+
 std::wstring Num(double x, const wchar_t* format = L"%.3lf") {
-    return std::isfinite(x) ? FormatNumber(x, format) : std::wstring(kNotComputed);
+    if (!std::isfinite(x)) return kNotComputed;
+    return FormatNumber(TieRoundedHalfUp(x, format), format);
 }
 // Counts (N and the degrees of freedom) are whole numbers mostly and read
 // as such; a fractional one (an N typed so, an approximation's df) keeps
@@ -37,21 +66,40 @@ std::wstring SampleSize(double n) {
 std::wstring Df(double df) {
     return WholeOr(df, L"%.3lf");
 }
-std::vector<std::wstring> Display() {
-    return {Num(kDisplayK, L"%lg"), Num(kDisplayS, L"%lg"), Num(kDisplayR, L"%lg")};
+const std::vector<std::wstring>& Display() {
+    // Constants, formatted once for every row of every report.
+    static const std::vector<std::wstring> shown = {Num(kDisplayK, L"%lg"), Num(kDisplayS, L"%lg"),
+                                                    Num(kDisplayR, L"%lg")};
+    return shown;
 }
 
 void Append(std::vector<std::wstring>& row, const std::vector<std::wstring>& more) {
     row.insert(row.end(), more.begin(), more.end());
 }
 
+// The coefficients as "%lg" texts. Every pair writes both of its
+// contrasts, and a contrast repeats few values (mostly 0 and ±1): the first
+// few distinct values (bit for bit, so -0 stays "-0") are formatted once.
 ReportTable ContrastTable(const PowerContrast& contrast) {
-    LabeledMatrix m = contrast.matrix;
-    m.FormatCells(L"%lg");
+    constexpr std::size_t kKept = 16;
+    const Matrix& values = contrast.matrix.values;
+    std::vector<std::pair<std::uint64_t, std::wstring>> formatted;
     ReportTable table;
-    for (int r = 0; r < m.cells.rows(); ++r) {
+    for (int r = 0; r < values.rows(); ++r) {
         std::vector<std::wstring> row;
-        for (int c = 0; c < m.cells.cols(); ++c) row.push_back(m.cells(r, c));
+        for (int c = 0; c < values.cols(); ++c) {
+            const double x = values(r, c);
+            const auto bits = std::bit_cast<std::uint64_t>(x);
+            const auto known =
+                std::find_if(formatted.begin(), formatted.end(),
+                             [bits](const auto& kept) { return kept.first == bits; });
+            if (known != formatted.end()) {
+                row.push_back(known->second);
+                continue;
+            }
+            row.push_back(FormatNumber(x, L"%lg"));
+            if (formatted.size() < kKept) formatted.push_back({bits, row.back()});
+        }
         table.push_back(std::move(row));
     }
     return table;
@@ -314,6 +362,10 @@ std::optional<std::wstring> ContrastMisfit(const PowerContrast& contrast, int ex
 // The rank of A'ΣA, the error covariance of the contrasted responses, as
 // the model computed it: its singular values above rounding of the largest.
 int RankOfSigmaStar(const PowerGLMM& model) {
+    // One response contrast: its one singular value is |A'ΣA|.
+    if (model.SigmaStar.rows() == 1 && model.SigmaStar.cols() == 1 &&
+        std::isfinite(model.SigmaStar(0, 0)))
+        return model.SigmaStar(0, 0) != 0.0 ? 1 : 0;
     RealVector values;
     Matrix u, v;
     if (model.SigmaStar.size() == 0 || !SvdFull(model.SigmaStar, values, u, v)) return 0;

@@ -8,7 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <map>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <tuple>
 
@@ -71,6 +74,13 @@ double Cell(const ReportTable& table, int row, const std::wstring& column) {
         if (table[0][c] == column) return std::stod(table[row][c]);
     ADD_FAILURE() << "no column";
     return NAN;
+}
+
+std::wstring Text(const ReportTable& table, std::size_t row, const std::wstring& column) {
+    for (std::size_t c = 0; c < table[0].size(); ++c)
+        if (table[0][c] == column) return table.at(row).at(c);
+    ADD_FAILURE() << "no column";
+    return L"";
 }
 
 std::wstring Text3(double x) {
@@ -176,6 +186,95 @@ TEST(ExplorerReport, OneResponseOverKGroupsIsTheOneWayAnova) {
                 EXPECT_EQ(F[1][9], FormatNumber(run->Value("df2"), L"%.0lf"));
                 EXPECT_EQ(F[1][10], Text3(run->Value("lambda")));
             }
+        }
+    }
+}
+
+// verification/explorer_contrast_basis/contrast_reference.tsv (scipy): the
+// noncentrality and power of each row of the t and F tables, by test and
+// tails.
+std::map<std::string, std::vector<double>> ContrastReference() {
+    std::ifstream in(QUORIX_SOURCE_DIR
+                     "/verification/explorer_contrast_basis/contrast_reference.tsv");
+    std::map<std::string, std::vector<double>> rows;
+    std::string line;
+    std::getline(in, line);  // the comment
+    std::getline(in, line);  // the header
+    while (std::getline(in, line)) {
+        std::istringstream cells(line);
+        std::string test, tails;
+        double lambda = 0, df1 = 0, df2 = 0, power = 0;
+        cells >> test >> tails >> lambda >> df1 >> df2 >> power;
+        rows[test + " " + tails] = {lambda, df1, df2, power};
+    }
+    return rows;
+}
+
+// A response contrast of rank 1 is one hypothesis however its rows write
+// it: the t and F tables test the unit contrast the rows span, never only
+// the first row. Each way of writing it gives the reference's rows, post
+// hoc, and the same N a priori.
+TEST(ExplorerReport, ARankOneResponseContrastIsOneTestWhateverItsRows) {
+    const auto reference = ContrastReference();
+    ASSERT_EQ(reference.size(), 3u);
+    struct Writing {
+        int rows;
+        std::vector<double> values;
+    };
+    const Writing writings[] = {{1, {1, 0}},
+                                {2, {0, 0, 1, 0}},
+                                {2, {1, 0, 1, 0}},
+                                {2, {1, 0, 2, 0}},
+                                {3, {-2, 0, 0, 0, 0.5, 0}}};
+    struct Case {
+        const char* name;
+        std::vector<double> means;  // k groups by two responses
+        std::unique_ptr<PowerContrast> (*c)();
+        double n;
+        std::vector<std::string> rows;  // reference keys of the table's rows
+        const wchar_t* dfColumn;        // the error df's column
+    };
+    const Case cases[] = {
+        {"t", {0, 0, 0.5, 0}, [] { return Differences(2); }, 40, {"t one", "t two"}, L"df"},
+        {"F",
+         {0, 0, 0.5, 0, 1, 0},
+         [] {
+             return Contrast(L"C", 2, 3, {1, -1, 0, 1, 0, -1});
+         },
+         30,
+         {"F -"},
+         L"df2"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int k = static_cast<int>(c.means.size()) / 2;
+        std::vector<double> identity(k * k, 0.0);
+        for (int i = 0; i < k; ++i) identity[i * k + i] = 1.0;
+        PowerGLMM model;
+        ASSERT_FALSE(SetModelMatrices(model, Labeled(k, k, identity),
+                                      Labeled(k, 1, std::vector<double>(k, 1.0)),
+                                      Labeled(k, 2, c.means), Labeled(2, 2, {1, 0, 0, 1})));
+        std::wstring firstN;
+        for (const Writing& w : writings) {
+            SCOPED_TRACE(w.rows);
+            const auto postHoc =
+                BuildReport(model, ListOf(c.c()), ListOf(Contrast(L"A", w.rows, 2, w.values)),
+                            {0.05, 0.8, c.n, false});
+            ASSERT_EQ(postHoc.at(0).results.size(), 1u);
+            const ReportTable& table = postHoc[0].results[0];
+            ASSERT_EQ(table.size(), c.rows.size() + 1);
+            for (std::size_t r = 0; r < c.rows.size(); ++r) {
+                const std::vector<double>& expected = reference.at(c.rows[r]);
+                EXPECT_EQ(Text(table, r + 1, L"λ"), Text3(expected[0]));
+                EXPECT_EQ(Text(table, r + 1, c.dfColumn), FormatNumber(expected[2], L"%.0lf"));
+                EXPECT_EQ(Text(table, r + 1, L"Power"), Text3(expected[3]));
+            }
+            const auto aPriori =
+                BuildReport(model, ListOf(c.c()), ListOf(Contrast(L"A", w.rows, 2, w.values)),
+                            {0.05, 0.8, c.n, true});
+            const std::wstring n = Text(aPriori.at(0).results.at(0), 1, L"N");
+            if (firstN.empty()) firstN = n;
+            EXPECT_EQ(n, firstN);
         }
     }
 }

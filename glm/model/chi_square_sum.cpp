@@ -124,10 +124,20 @@ double OscillatingTail(const ImhofIntegrand& integrand, double from, double omeg
 double ProbabilitySumAboveZero(const std::vector<ChiSquareTerm>& terms) {
     // The sum's sign does not change with a common scale of the weights.
     // Scaled to a standard deviation of 1, the integrand varies on a scale
-    // of about 1 in u whatever the df.
+    // of about 1 in u whatever the df. The weights are first brought near 1
+    // by a power of two, which is exact, so that their squares neither
+    // overflow nor underflow for variances anywhere in the range of numbers.
+    double largest = 0.0;
+    for (const ChiSquareTerm& t : terms)
+        if (t.df > 0.0) largest = std::max(largest, std::fabs(t.weight));
+    const double unit =
+        largest > 0.0 && std::isfinite(largest) ? std::ldexp(1.0, -std::ilogb(largest)) : 1.0;
     double variance = 0.0;
     for (const ChiSquareTerm& t : terms) {
-        if (t.df > 0.0) variance += t.weight * t.weight * (2.0 * t.df + 4.0 * t.noncentrality);
+        if (t.df > 0.0) {
+            const double w = t.weight * unit;
+            variance += w * w * (2.0 * t.df + 4.0 * t.noncentrality);
+        }
     }
     if (!(variance > 0.0 && std::isfinite(variance)))
         throw QuorixError("Math overflow", QuorixError::kMathOverflow, 0.0);
@@ -135,7 +145,7 @@ double ProbabilitySumAboveZero(const std::vector<ChiSquareTerm>& terms) {
     std::vector<ChiSquareTerm> scaled;
     for (const ChiSquareTerm& t : terms) {
         if (t.weight == 0.0 || !(t.df > 0.0)) continue;
-        scaled.push_back({t.weight / scale, t.df, t.noncentrality});
+        scaled.push_back({t.weight * unit / scale, t.df, t.noncentrality});
     }
     ImhofIntegrand integrand(scaled);
     // Where the integrand has died out: log rho grows in log u with a slope

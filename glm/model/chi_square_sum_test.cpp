@@ -21,8 +21,9 @@ TEST(ChiSquareSum, FTailsAsSignsOfTwoTerms) {
         {2.0, 12, 1e8, 5.0, 0.14434569100873718}, {3.0, 2, 2e9, 0.0, 0.049787068591905751},
     };
     for (const auto& c : cases) {
-        // A common scale of the weights does not change the sign.
-        for (double scale : {1.0, 1e-6, 250.0}) {
+        // A common scale of the weights does not change the sign, even one
+        // whose square leaves the range of numbers.
+        for (double scale : {1.0, 1e-6, 250.0, 1e200, 1e-200, 1e300, 1e-300}) {
             const double p = ProbabilitySumAboveZero(
                 {{scale, c.d1, c.nc}, {-scale * c.x * c.d1 / c.d2, c.d2, 0.0}});
             EXPECT_NEAR(p, c.upper, 1e-9) << c.x << " " << c.d1 << " " << c.d2 << " " << scale;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <functional>
 
 #include "distributions/chi.h"
@@ -21,8 +22,69 @@ double RaoExponent(double a, double b) {
     return std::sqrt((a * a * b * b - 4.0) / (a * a + b * b - 5.0));
 }
 
+// A report over many responses computes one pair of contrasts after
+// another, most of them single rows and columns, so the decompositions of
+// vectors and 1 x 1 matrices take their closed forms, the same numbers the
+// general routines give, without the general routines' set-up.
+bool IsFiniteScalar(const Matrix& M) {
+    return M.rows() == 1 && M.cols() == 1 && std::isfinite(M(0, 0));
+}
+
+// The rank as MatrixRank counts it: a vector's one singular value is its
+// length.
+double RankOf(const Matrix& M) {
+    if (M.rows() == 1 || M.cols() == 1) {
+        double squares = 0.0;
+        for (int i = 0; i < M.rows(); ++i)
+            for (int j = 0; j < M.cols(); ++j) squares += M(i, j) * M(i, j);
+        const double length = std::sqrt(squares);
+        // Out of range of its square, the general routine decides.
+        if (std::isfinite(length) && (length == 0.0 || squares >= 1e-290))
+            return length < kRankTolerance ? 0.0 : 1.0;
+    }
+    return MatrixRank(M, kRankTolerance);
+}
+
+// The Moore-Penrose inverse; of a 1 x 1 matrix 1/x, or 0 for x = 0.
+void PseudoInverseOf(const Matrix& M, Matrix& P) {
+    if (!IsFiniteScalar(M)) {
+        PseudoInverse(M, P);
+        return;
+    }
+    P.resize(1, 1);
+    P(0, 0) = M(0, 0) == 0.0 ? 0.0 : 1.0 / M(0, 0);
+}
+
+// Y := A B with each element summed in the order of the inner index, as
+// MatMul's BLAS sums it, so to the same bits; without MatMul's copies of B,
+// which for the design's (X'WX)+ cost as much as the product (a report
+// takes it once per pair of contrasts).
+void MultiplyRowMajor(const Matrix& A, const Matrix& B, Matrix& Y) {
+    const bool rowMajor = A.isStorageContiguous() && B.isStorageContiguous() && A.stride(1) == 1 &&
+                          B.stride(1) == 1 && A.rows() > 0 && A.cols() > 0 && B.cols() > 0;
+    if (!rowMajor || A.cols() != B.rows()) {
+        MatMul(A, B, Y);
+        return;
+    }
+    const int m = A.rows(), k = A.cols(), n = B.cols();
+    Matrix product(m, n);
+    product = 0.0;
+    double* y = product.data();
+    for (int i = 0; i < m; ++i) {
+        const double* a = A.data() + static_cast<std::ptrdiff_t>(i) * A.stride(0);
+        double* row = y + static_cast<std::ptrdiff_t>(i) * n;
+        for (int l = 0; l < k; ++l) {
+            const double factor = a[l];
+            const double* b = B.data() + static_cast<std::ptrdiff_t>(l) * B.stride(0);
+            for (int j = 0; j < n; ++j) row[j] += factor * b[j];
+        }
+    }
+    Y.reference(product);
+}
+
 // Real parts of the eigenvalues of a square matrix, largest first.
 std::vector<double> SortedEigenvalues(const Matrix& M) {
+    if (IsFiniteScalar(M)) return {M(0, 0)};
     ComplexVector w;
     Matrix unusedLeft, unusedRight;
     std::vector<double> values;
@@ -34,6 +96,13 @@ std::vector<double> SortedEigenvalues(const Matrix& M) {
 
 bool SameMatrix(const Matrix& m, const Matrix& copy) {
     if (m.rows() != copy.rows() || m.cols() != copy.cols() || m.size() == 0) return false;
+    // Every pair of a report asks this of the design: compared bit for bit
+    // as the arrays they are stored in where both are contiguous and in the
+    // same order (the same bits give the same decomposition), element by
+    // element otherwise.
+    if (m.isStorageContiguous() && copy.isStorageContiguous() && m.stride(0) == copy.stride(0) &&
+        m.stride(1) == copy.stride(1) && m.stride(1) == 1)
+        return std::memcmp(m.data(), copy.data(), sizeof(double) * m.size()) == 0;
     for (int i = 0; i < m.rows(); ++i)
         for (int j = 0; j < m.cols(); ++j)
             if (!(m(i, j) == copy(i, j))) return false;
@@ -155,15 +224,15 @@ bool PowerGLMM::Compute() {
         }
         r = designRank_;
         estimable = RowsInDesignSpace(C);
-        a = MatrixRank(C, kRankTolerance);
-        b = MatrixRank(A, kRankTolerance);
+        a = RankOf(C);
+        b = RankOf(A);
         s = std::min(a, b);
         Matrix cb, cx, m, mi, d, dm, sa, pinvSigmaStar;
         MatMul(C, B, cb);
         MatMul(cb, A, Theta);
-        MatMul(C, pinvXWX_, cx);
+        MultiplyRowMajor(C, pinvXWX_, cx);
         MatMulOp('N', 'T', cx, C, m);
-        PseudoInverse(m, mi);
+        PseudoInverseOf(m, mi);
         if (Theta0.rows() == Theta.rows() && Theta0.cols() == Theta.cols()) {
             MatSub(Theta, Theta0, d);
         } else {
@@ -173,8 +242,10 @@ bool PowerGLMM::Compute() {
         MatMul(dm, d, H);
         MatMulOp('T', 'N', A, Sigma, sa);
         MatMul(sa, A, SigmaStar);
-        PseudoInverse(SigmaStar, pinvSigmaStar);
+        PseudoInverseOf(SigmaStar, pinvSigmaStar);
         MatMul(pinvSigmaStar, H, Q);
+        contrastShift_ = Q.rows() > 0 && Q.cols() > 0 ? Q(0, 0) : 0.0;
+        if (b == 1.0 && A.cols() > 1) contrastShift_ = RankOneContrastShift(mi);
         eigen = SortedEigenvalues(Q);
         // H is positive semi-definite and so are the eigenvalues of Q; a
         // negative one is rounding, and at a huge effect the rounding of the
@@ -268,13 +339,29 @@ void PowerGLMM::OrthonormalContrastForms() {
                 break;
             }
         }
+    // One column is its own basis once scaled to length 1: its singular
+    // value is its length, and the full decomposition (a p x p left factor,
+    // the bulk of a pair's cost over many responses) is not needed.
+    double length = 0.0;
+    if (A.cols() == 1) {
+        for (int k = 0; k < A.rows(); ++k) length += A(k, 0) * A(k, 0);
+        length = std::sqrt(length);
+    }
     if (orthonormalA) {
         CopyMatrix(H, HUni);
         CopyMatrix(SigmaStar, SigmaStarUni);
     } else {
-        if (!SvdFull(A, values, left, right)) throw QuorixError("Math overflow", 0, 0.0);
         int rank = 0;
-        while (rank < values.extent(0) && values(rank) >= kRankTolerance) ++rank;
+        if (length >= kRankTolerance && std::isfinite(length)) {
+            values.resize(1);
+            values(0) = length;
+            right.resize(1, 1);
+            right(0, 0) = 1.0;
+            rank = 1;
+        } else {
+            if (!SvdFull(A, values, left, right)) throw QuorixError("Math overflow", 0, 0.0);
+            while (rank < values.extent(0) && values(rank) >= kRankTolerance) ++rank;
+        }
         Matrix T(A.cols(), rank), th, tst;
         for (int j = 0; j < A.cols(); ++j)
             for (int k = 0; k < rank; ++k) T(j, k) = right(j, k) / values(k);
@@ -288,7 +375,14 @@ void PowerGLMM::OrthonormalContrastForms() {
     // N takes them from here instead of decomposing again at every step.
     uniTerms.clear();
     psiAll.clear();
-    if (SigmaStarUni.size() == 0 || !SvdFull(SigmaStarUni, values, left, right)) return;
+    if (IsFiniteScalar(SigmaStarUni)) {
+        values.resize(1);
+        values(0) = std::fabs(SigmaStarUni(0, 0));
+        left.resize(1, 1);
+        left(0, 0) = 1.0;
+    } else if (SigmaStarUni.size() == 0 || !SvdFull(SigmaStarUni, values, left, right)) {
+        return;
+    }
     const int dim = static_cast<int>(values.extent(0));
     const double largest = dim > 0 ? values(0) : 0.0;
     for (int j = 0; j < dim; ++j) {
@@ -300,6 +394,33 @@ void PowerGLMM::OrthonormalContrastForms() {
         uniTerms.push_back({psiJ, std::max(0.0, shift / psiJ)});
     }
     psiAll = SortedEigenvalues(SigmaStarUni);
+}
+
+// Rows of A that span one direction state one hypothesis, however they
+// are written: Q's first element would read only the first row (0 for
+// "0 0 / 1 0", a mixture for "1 0 / 2 0"). The single-contrast tests take
+// that direction as the unit vector u (A = u sigma v'), where
+// lambda / N = (C B u - t0)' M+ (C B u - t0) / (u' Sigma u), t0 = Theta0 v /
+// sigma the null value on u; the length and sign of u cancel.
+double PowerGLMM::RankOneContrastShift(const Matrix& mi) const {
+    RealVector values;
+    Matrix left, right;
+    if (!SvdFull(A, values, left, right) || !(values(0) > 0.0)) return 0.0;
+    const int p = A.rows(), rows = C.rows();
+    const bool nullValue = Theta0.rows() == rows && Theta0.cols() == A.cols();
+    std::vector<double> theta(rows, 0.0);
+    for (int i = 0; i < rows; ++i) {
+        for (int k = 0; k < C.cols(); ++k)
+            for (int j = 0; j < p; ++j) theta[i] += C(i, k) * B(k, j) * left(j, 0);
+        if (nullValue)
+            for (int j = 0; j < A.cols(); ++j) theta[i] -= Theta0(i, j) * right(j, 0) / values(0);
+    }
+    double shift = 0.0, variance = 0.0;
+    for (int i = 0; i < rows; ++i)
+        for (int k = 0; k < rows; ++k) shift += theta[i] * mi(i, k) * theta[k];
+    for (int i = 0; i < p; ++i)
+        for (int j = 0; j < p; ++j) variance += left(i, 0) * Sigma(i, j) * left(j, 0);
+    return variance > 0.0 ? shift / variance : 0.0;
 }
 
 // ------------------------------------------------------------ statistics
@@ -530,10 +651,16 @@ bool PowerGLMM::UnivariateCommon() {
     if (psi.empty()) return false;
     // Epsilon and its estimates do not depend on the scale of SigmaStar;
     // relative to the largest eigenvalue their sums of powers stay in range
-    // for variances anywhere in the range of numbers.
+    // for variances anywhere in the range of numbers. An eigenvalue at
+    // rounding of the largest is a direction without variance, 0 at every
+    // scale (as it carries no term of the power): a residue of 1e-16 would
+    // put eps just below 1/b, and its df just below 1, at some scales only.
     const double largest = std::max(std::fabs(psi.front()), std::fabs(psi.back()));
     if (largest > 0.0 && std::isfinite(largest))
-        for (double& value : psi) value /= largest;
+        for (double& value : psi) {
+            value /= largest;
+            if (std::fabs(value) <= 1e-12) value = 0.0;
+        }
     const double t1 = PowerSum(psi, 1), t2 = PowerSum(psi, 2);
     const double bb = static_cast<double>(psi.size());
     eps = t1 * t1 / (bb * t2);
@@ -658,7 +785,7 @@ bool PowerGLMM::Univariate(unsigned int which) {
 bool PowerGLMM::ContrastF() {
     df1 = a;
     df2 = ErrorDf();
-    lambda = Q.rows() > 0 && Q.cols() > 0 ? N * Q(0, 0) : 0.0;
+    lambda = N * contrastShift_;
     return FPower();
 }
 
@@ -666,7 +793,7 @@ bool PowerGLMM::ContrastT(bool oneTailedTest) {
     oneTailed = oneTailedTest;
     df1 = 1.0;
     df2 = ErrorDf();
-    lambda = Q.rows() > 0 && Q.cols() > 0 ? N * Q(0, 0) : 0.0;
+    lambda = N * contrastShift_;
     try {
         if (!(df2 > 0.0 && lambda >= 0.0)) throw QuorixError("", 4, 0.0);
         tdist->SetParam(1, df2);

@@ -149,6 +149,11 @@ class PowerGLMM : public Root {
     void OrthonormalContrastForms();
     void DecomposeWeightedCells();
     bool RowsInDesignSpace(const Matrix& contrast) const;
+    // What the single-contrast tests take for Q's first element when A has
+    // rank 1 over several rows: that of the unit contrast the rows span.
+    double RankOneContrastShift(const Matrix& mi) const;
+    // The single-contrast tests' noncentrality of one observation.
+    double contrastShift_ = 0.0;
     // X and W as last decomposed, with the rank of the weighted cells' rows
     // of X, an orthonormal basis of their row space (q x rank) and (X'WX)+.
     Matrix designX_, designW_, pinvXWX_, rowSpace_;
