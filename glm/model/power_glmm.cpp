@@ -877,7 +877,7 @@ bool PowerGLMM::HasEffect() const {
         case kGlmmContrastTOneTailed:
         case kGlmmContrastTTwoTailed:
         case kGlmmContrastF:
-            size = Q.rows() > 0 && Q.cols() > 0 ? Q(0, 0) : 0.0;
+            size = contrastShift_;
             break;
         default:
             for (int i = 0; i < s && i < static_cast<int>(eigen.size()); ++i) size += eigen[i];
