@@ -9,24 +9,14 @@
 #include <cstdio>
 #include <vector>
 
+#include "glm/bench/explorer_bench_design.h"
 #include "glm/explorer_model.h"
 #include "glm/model/power_glmm.h"
 
 namespace {
 
 ExplorerModel Design(int cells, int responses, bool aPriori, int contrasts) {
-    ExplorerModel model(cells, cells, responses);
-    for (int i = 1; i <= cells; ++i)
-        for (int j = 1; j <= cells; ++j) model.design.texts(i, j) = i == j ? L"1" : L"0";
-    model.Follow(ExplorerModel::kMeans);
-    model.Follow(ExplorerModel::kSigma);
-    model.Follow(ExplorerModel::kPredContrasts);
-    model.Follow(ExplorerModel::kVarContrasts);
-    for (int i = 1; i <= cells; ++i)
-        for (int j = 1; j <= responses; ++j)
-            model.means.texts(i, j) = FormatNumber(0.3 * (i % 3) + 0.1 * j * (i % 2));
-    for (int i = 1; i <= responses; ++i)
-        for (int j = 1; j <= responses; ++j) model.sigma.texts(i, j) = i == j ? L"1" : L"0.3";
+    ExplorerModel model = BenchmarkDesign(cells, responses);
     if (contrasts > 0) {
         // Every cell against the first and every response against the
         // first: one contrast of full rank each, a = g - 1 and b = p - 1

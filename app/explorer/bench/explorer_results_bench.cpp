@@ -20,6 +20,7 @@
 #include "app/explorer/glmm_explorer.h"
 #include "app/explorer/glmm_results.h"
 #include "app/widgets/html_edit.h"
+#include "glm/bench/explorer_bench_design.h"
 #include "glm/explorer_model.h"
 #include "glm/model/power_glmm.h"
 
@@ -29,18 +30,7 @@ namespace {
 // contrasts of one row; (p - 1) response contrasts of one row, or of two
 // rows (`twoRowResponses`, about (p - 1) / 2 of them).
 ExplorerModel Design(int cells, int responses, bool twoRowResponses) {
-    ExplorerModel model(cells, cells, responses);
-    for (int i = 1; i <= cells; ++i)
-        for (int j = 1; j <= cells; ++j) model.design.texts(i, j) = i == j ? L"1" : L"0";
-    model.Follow(ExplorerModel::kMeans);
-    model.Follow(ExplorerModel::kSigma);
-    model.Follow(ExplorerModel::kPredContrasts);
-    model.Follow(ExplorerModel::kVarContrasts);
-    for (int i = 1; i <= cells; ++i)
-        for (int j = 1; j <= responses; ++j)
-            model.means.texts(i, j) = FormatNumber(0.3 * (i % 3) + 0.1 * j * (i % 2));
-    for (int i = 1; i <= responses; ++i)
-        for (int j = 1; j <= responses; ++j) model.sigma.texts(i, j) = i == j ? L"1" : L"0.3";
+    ExplorerModel model = BenchmarkDesign(cells, responses);
     for (auto [grid, count] :
          {std::pair{&model.predContrasts, cells}, std::pair{&model.varContrasts, responses}}) {
         const bool twoRows = twoRowResponses && grid == &model.varContrasts;
