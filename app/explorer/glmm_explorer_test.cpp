@@ -379,7 +379,7 @@ bool WriteAll(const QString& path, const QByteArray& bytes) {
 
 class ExplorerDialog : public ExplorerTabs {
   protected:
-    QString Shown() const { return window->ResultsForm()->Html()->document()->toPlainText(); }
+    QString Shown() const { return window->ResultsForm()->Html()->PlainText(); }
     QString Body() const { return window->ResultsForm()->Html()->Body(); }
     void Calculate() { QTest::mouseClick(window->CalculateButton(), Qt::LeftButton); }
     QString Path(const char* name) const { return dir.filePath(QString::fromUtf8(name)); }
@@ -966,7 +966,7 @@ TEST_F(ExplorerDialog, AReportOfManyPairsIsShownWhole) {
     CHTMLEdit expected;
     AppendReport(expected, blocks);
     EXPECT_EQ(Body(), expected.Body());
-    EXPECT_EQ(shown, expected.document()->toPlainText());
+    EXPECT_EQ(shown, expected.PlainText());
 }
 
 // While Calculate runs the window takes no command but Esc: the menu's
