@@ -253,7 +253,9 @@ void ScaleMeansAndSigma(ExplorerModel& document, double s) {
 
 // The model does not change when B is scaled by s and Σ by s²: the report
 // shows the same text, every digit, for every model file and settings of
-// the window's results, at s = 1e100 and 1e-100 (variances near 1e±200).
+// the window's results, at s = 1e±75 and 1e±100 (variances near 1e±150 and
+// 1e±200). A contrast of equal means has no effect at every scale, not a
+// rounding-size one at some.
 TEST(ExplorerModel, ScalingMeansAndCovariancesTogetherChangesNoShownDigit) {
     const std::string folder = QUORIX_SOURCE_DIR "/verification/explorer_document/";
     const auto window = ReadWindowResults(folder + "window_results.txt");
@@ -264,7 +266,7 @@ TEST(ExplorerModel, ScalingMeansAndCovariancesTogetherChangesNoShownDigit) {
         ASSERT_FALSE(document.Load(ReadFile(folder + name)));
         for (const DocumentSettings& settings : kDocumentSettings) {
             SCOPED_TRACE(settings.name);
-            for (double s : {1e100, 1e-100}) {
+            for (double s : {1e100, 1e-100, 1e75, 1e-75}) {
                 SCOPED_TRACE(s);
                 ExplorerModel scaled = document;
                 ScaleMeansAndSigma(scaled, s);

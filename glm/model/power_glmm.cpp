@@ -238,6 +238,7 @@ bool PowerGLMM::Compute() {
         } else {
             CopyMatrix(Theta, d);
         }
+        DropRoundingOfEffect(d);
         MatMulOp('T', 'N', d, mi, dm);
         MatMul(dm, d, H);
         MatMulOp('T', 'N', A, Sigma, sa);
@@ -396,6 +397,36 @@ void PowerGLMM::OrthonormalContrastForms() {
     psiAll = SortedEigenvalues(SigmaStarUni);
 }
 
+// An element of C B A - Theta0 no larger than the rounding of the products
+// that made it is no effect: the means themselves are not known closer than
+// that. Left as it is, the rounding would give a contrast of equal means
+// (or one equal to its null value) an effect of some 1e-16 at one scale of
+// the model and exactly none at another. Bound of the rounding: the
+// products' dot lengths times the unit rounding, on the sums of absolute
+// terms, twice over for the margin.
+double PowerGLMM::RoundingBound(int row, const std::vector<double>& direction,
+                                double nullTerm) const {
+    constexpr double kUnitRounding = 1.1102230246251565e-16;
+    double terms = std::fabs(nullTerm);
+    for (int k = 0; k < C.cols(); ++k) {
+        if (C(row, k) == 0.0) continue;
+        for (int j = 0; j < B.cols(); ++j)
+            terms += std::fabs(C(row, k)) * std::fabs(B(k, j)) * std::fabs(direction[j]);
+    }
+    return 2.0 * (C.cols() + B.cols() + 1) * kUnitRounding * terms;
+}
+
+void PowerGLMM::DropRoundingOfEffect(Matrix& d) const {
+    const bool nullValue = Theta0.rows() == d.rows() && Theta0.cols() == d.cols();
+    std::vector<double> column(A.rows());
+    for (int j = 0; j < d.cols(); ++j) {
+        for (int k = 0; k < A.rows(); ++k) column[k] = A(k, j);
+        for (int i = 0; i < d.rows(); ++i)
+            if (std::fabs(d(i, j)) <= RoundingBound(i, column, nullValue ? Theta0(i, j) : 0.0))
+                d(i, j) = 0.0;
+    }
+}
+
 // Rows of A that span one direction state one hypothesis, however they
 // are written: Q's first element would read only the first row (0 for
 // "0 0 / 1 0", a mixture for "1 0 / 2 0"). The single-contrast tests take
@@ -408,12 +439,16 @@ double PowerGLMM::RankOneContrastShift(const Matrix& mi) const {
     if (!SvdFull(A, values, left, right) || !(values(0) > 0.0)) return 0.0;
     const int p = A.rows(), rows = C.rows();
     const bool nullValue = Theta0.rows() == rows && Theta0.cols() == A.cols();
-    std::vector<double> theta(rows, 0.0);
+    std::vector<double> theta(rows, 0.0), u(p);
+    for (int j = 0; j < p; ++j) u[j] = left(j, 0);
     for (int i = 0; i < rows; ++i) {
         for (int k = 0; k < C.cols(); ++k)
-            for (int j = 0; j < p; ++j) theta[i] += C(i, k) * B(k, j) * left(j, 0);
+            for (int j = 0; j < p; ++j) theta[i] += C(i, k) * B(k, j) * u[j];
+        double nullTerm = 0.0;
         if (nullValue)
-            for (int j = 0; j < A.cols(); ++j) theta[i] -= Theta0(i, j) * right(j, 0) / values(0);
+            for (int j = 0; j < A.cols(); ++j) nullTerm += Theta0(i, j) * right(j, 0) / values(0);
+        theta[i] -= nullTerm;
+        if (std::fabs(theta[i]) <= RoundingBound(i, u, nullTerm)) theta[i] = 0.0;
     }
     double shift = 0.0, variance = 0.0;
     for (int i = 0; i < rows; ++i)

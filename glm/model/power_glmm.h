@@ -152,6 +152,11 @@ class PowerGLMM : public Root {
     // What the single-contrast tests take for Q's first element when A has
     // rank 1 over several rows: that of the unit contrast the rows span.
     double RankOneContrastShift(const Matrix& mi) const;
+    // Sets to 0 each element of C B A - Theta0 that lies within the rounding
+    // of its products; RoundingBound is that rounding for C's `row` along
+    // the response direction `direction`, with the null value `nullTerm`.
+    void DropRoundingOfEffect(Matrix& d) const;
+    double RoundingBound(int row, const std::vector<double>& direction, double nullTerm) const;
     // The single-contrast tests' noncentrality of one observation.
     double contrastShift_ = 0.0;
     // X and W as last decomposed, with the rank of the weighted cells' rows

@@ -362,3 +362,59 @@ TEST(GeneralLinearModelEdges, LimitFormsBeyondTheDistributionsRange) {
 }
 
 }  // namespace
+
+// Means whose contrast is exactly equal (control 10, 12 and high 12, 14 on
+// the difference of the responses: -2 and -2) have no effect at every
+// scale of the model and however A is written, although the products that
+// form C B A round to some 1e-16 at some scales and to 0 at others; a
+// difference far below the means (1e-9 of them) against small variances is
+// an effect.
+TEST(GeneralLinearModelEdges, EqualMeansHaveNoEffectAtEveryScale) {
+    const double h = std::sqrt(0.5);
+    struct Case {
+        const char* name;
+        double high1;  // the high group's mean on the first response
+        Matrix a;
+        double variance;
+        bool effect;
+    };
+    const Case cases[] = {
+        {"equal, A a column", 12.0, MatrixOf(2, 1, {h, -h}), 4.0, false},
+        {"equal, A a rank-1 square", 12.0, MatrixOf(2, 2, {1, 1, -1, -1}), 4.0, false},
+        {"1e-9 apart", 12.0 + 1e-8, MatrixOf(2, 1, {h, -h}), 1e-14, true},
+        {"1e-9 apart, rank-1 square", 12.0 + 1e-8, MatrixOf(2, 2, {1, 1, -1, -1}), 1e-14, true},
+    };
+    for (const Case& c : cases) {
+        for (double scale : {1.0, 1e-75, 1e75, 1e-100, 1e150, 3.7}) {
+            SCOPED_TRACE(c.name);
+            SCOPED_TRACE(scale);
+            PowerGLMM model;
+            model.SetDimensions(3, 3, 2);
+            model.X.reference(Identity(3));
+            model.SetCellWeights({1, 1, 2});
+            model.B.reference(MatrixOf(3, 2, {10, 12, 11, 12.5, c.high1, 14}));
+            model.B *= scale;
+            model.Sigma.reference(
+                MatrixOf(2, 2, {c.variance, 0.5 * c.variance, 0.5 * c.variance, 2 * c.variance}));
+            model.Sigma *= scale * scale;
+            model.C.reference(MatrixOf(1, 3, {h, 0, -h}));
+            model.A.reference(c.a.copy());
+            model.target = 0.9;
+            for (unsigned int selector : {kGlmmContrastTTwoTailed, kGlmmUnivariate, kGlmmWilksOS}) {
+                model.SetTestSelector(selector);
+                const double n = model.SolveN();
+                EXPECT_EQ(model.HasEffect(), c.effect) << selector;
+                if (c.effect) {
+                    EXPECT_GT(n, 0.0) << selector << model.failure;
+                } else {
+                    EXPECT_EQ(n, 0.0);
+                    EXPECT_NE(model.failure.find("no effect"), std::string::npos) << model.failure;
+                    model.N = 30;
+                    ASSERT_TRUE(model.Compute());
+                    ASSERT_TRUE(RunPostHoc(model, selector));
+                    EXPECT_EQ(model.lambda, 0.0) << selector;
+                }
+            }
+        }
+    }
+}
