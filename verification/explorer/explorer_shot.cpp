@@ -6,8 +6,8 @@
 // Usage (under xvfb-run; the sanitizer build reports a leak of the session
 // bus library at exit, hence ASAN_OPTIONS):
 //   ASAN_OPTIONS=detect_leaks=0 xvfb-run -a -s "-screen 0 1280x1024x24"
-//       explorer_shot docs/images/explorer-results.png docs/images/explorer-every-tab.png \
-//       [narrow-results.png]
+//       explorer_shot docs/images/explorer-results.png docs/images/explorer-every-tab.png
+//       [narrow-results.png]   (one line)
 
 #include <QApplication>
 #include <QElapsedTimer>
