@@ -395,7 +395,7 @@ TEST(GeneralLinearModelEdges, EigenvaluesFarApartKeepTheSmallOne) {
         for (const ReferenceLine& line : lines) {
             SCOPED_TRACE(line.row);
             auto near = [](double value, double expected) {
-                EXPECT_NEAR(value, expected, 1e-9 * std::fabs(expected));
+                EXPECT_NEAR(value, expected, 1e-12 * std::fabs(expected));
             };
             if (line.row == "eigen") {
                 ASSERT_EQ(model.eigen.size(), 2u);
