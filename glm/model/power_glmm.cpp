@@ -444,9 +444,19 @@ bool PowerGLMM::Compute() {
         MatMul(pinvSigmaStar, H, Q);
         contrastShift_ = Q.rows() > 0 && Q.cols() > 0 ? Q(0, 0) : 0.0;
         if (b == 1.0 && A.cols() > 1) contrastShift_ = RankOneContrastShift(mi);
-        if (IsFiniteScalar(Q) ||
-            !EigenvaluesFromFactors(d, m, mSingular, SigmaStar, sSingular, Q.rows(), eigen))
+        if (Q.rows() == 1 && Q.cols() == 1) {
             eigen = SortedEigenvalues(Q);
+        } else if (SameMatrix(d, eigenEffect_) && SameMatrix(m, eigenM_) &&
+                   SameMatrix(SigmaStar, eigenSigmaStar_)) {
+            eigen = eigenOfThose_;
+        } else {
+            if (!EigenvaluesFromFactors(d, m, mSingular, SigmaStar, sSingular, Q.rows(), eigen))
+                eigen = SortedEigenvalues(Q);
+            CopyMatrix(d, eigenEffect_);
+            CopyMatrix(m, eigenM_);
+            CopyMatrix(SigmaStar, eigenSigmaStar_);
+            eigenOfThose_ = eigen;
+        }
         // H is positive semi-definite and so are the eigenvalues of Q; a
         // negative one from the eigen-solver is rounding.
         for (double& e : eigen) e = std::max(e, 0.0);

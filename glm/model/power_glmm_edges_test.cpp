@@ -376,11 +376,13 @@ TEST(GeneralLinearModelEdges, EigenvaluesFarApartKeepTheSmallOne) {
         {"Hotelling OS1", {kGlmmHotelling1OS, true}}, {"Hotelling MP1", {kGlmmHotelling1MP, false}},
     };
     ASSERT_EQ(reference.size(), 7u);
+    // One object for every case, as the explorer keeps one: only the means
+    // change between them, and with them the eigenvalues.
+    PowerGLMM model;
     for (const auto& [name, lines] : reference) {
         SCOPED_TRACE(name);
         const double h = name == "ordinary" ? 1.0 : std::stod(name.substr(name.find(' ') + 1));
         const bool byRows = name.rfind("columns", 0) != 0;
-        PowerGLMM model;
         model.SetDimensions(3, 3, 3);
         model.X.reference(Identity(3));
         model.SetCellWeights({1, 2, 3});
