@@ -45,14 +45,35 @@ double RankOf(const Matrix& M) {
     return MatrixRank(M, kRankTolerance);
 }
 
-// The Moore-Penrose inverse; of a 1 x 1 matrix 1/x, or 0 for x = 0.
-void PseudoInverseOf(const Matrix& M, Matrix& P) {
-    if (!IsFiniteScalar(M)) {
-        PseudoInverse(M, P);
+// The Moore-Penrose inverse; of a 1 x 1 matrix 1/x, or 0 for x = 0. Of a
+// larger one as PseudoInverse forms it (the same cut-off and products, so
+// the same bits), keeping its singular values for the caller.
+void PseudoInverseOf(const Matrix& M, Matrix& P, RealVector& singular) {
+    if (IsFiniteScalar(M)) {
+        P.resize(1, 1);
+        P(0, 0) = M(0, 0) == 0.0 ? 0.0 : 1.0 / M(0, 0);
+        singular.resize(1);
+        singular(0) = std::fabs(M(0, 0));
         return;
     }
-    P.resize(1, 1);
-    P(0, 0) = M(0, 0) == 0.0 ? 0.0 : 1.0 / M(0, 0);
+    const int m = M.rows(), n = M.cols();
+    Matrix U, V;
+    if (!SvdFull(M, singular, U, V)) {
+        Matrix empty(n, m);
+        empty = 0.0;
+        P.reference(empty);
+        singular.resize(0);
+        return;
+    }
+    const double cutoff = std::max(m, n) * 2.220446049250313e-16 * singular(0);
+    int r = 0;
+    while (r < singular.extent(0) && singular(r) > cutoff) ++r;
+    Matrix scaledV(n, r), leadingU(m, r);
+    for (int j = 0; j < r; ++j) {
+        for (int i = 0; i < n; ++i) scaledV(i, j) = V(i, j) / singular(j);
+        for (int i = 0; i < m; ++i) leadingU(i, j) = U(i, j);
+    }
+    MatMulOp('N', 'T', scaledV, leadingU, P);
 }
 
 // Y := A B with each element summed in the order of the inner index, as
@@ -92,6 +113,181 @@ std::vector<double> SortedEigenvalues(const Matrix& M) {
     for (int i = 0; i < w.extent(0); ++i) values.push_back(w(i).real());
     std::sort(values.begin(), values.end(), std::greater<double>());
     return values;
+}
+
+// Whether the symmetric S is positive definite and well conditioned by its
+// singular values (largest first): its Cholesky factor then stands for the
+// pseudo-inverse, which is its inverse, to rounding.
+bool WellConditioned(const Matrix& S, const RealVector& singular) {
+    constexpr double kLargestCondition = 1e8;
+    const int n = S.rows();
+    return n > 0 && S.cols() == n && singular.extent(0) == n && std::isfinite(singular(0)) &&
+           singular(n - 1) > singular(0) / kLargestCondition;
+}
+
+// The lower Cholesky factor L (row-major, L L' = S) of S with its rows and
+// columns taken in `order`; false where a pivot is not positive (S not
+// positive definite).
+bool CholeskyInOrder(const Matrix& S, const std::vector<int>& order, std::vector<double>& L) {
+    const int n = static_cast<int>(order.size());
+    L.assign(static_cast<std::size_t>(n) * n, 0.0);
+    for (int j = 0; j < n; ++j) {
+        double pivot = S(order[j], order[j]);
+        for (int k = 0; k < j; ++k) pivot -= L[j * n + k] * L[j * n + k];
+        if (!(pivot > 0.0 && std::isfinite(pivot))) return false;
+        const double root = std::sqrt(pivot);
+        L[j * n + j] = root;
+        for (int i = j + 1; i < n; ++i) {
+            double v = 0.5 * (S(order[i], order[j]) + S(order[j], order[i]));
+            for (int k = 0; k < j; ++k) v -= L[i * n + k] * L[j * n + k];
+            L[i * n + j] = v / root;
+        }
+    }
+    return true;
+}
+
+// Indices 0..n-1 by increasing length(i).
+std::vector<int> ShortestFirst(int n, const std::function<double(int)>& length) {
+    std::vector<double> lengths(n);
+    std::vector<int> order(n);
+    for (int i = 0; i < n; ++i) {
+        lengths[i] = length(i);
+        order[i] = i;
+    }
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int x, int y) { return lengths[x] < lengths[y]; });
+    return order;
+}
+
+// One-sided Jacobi on the rows of the m x n row-major G: pairs of rows are
+// rotated until every two are orthogonal; the squared singular values are
+// then their squared lengths. A rotation changes each row by no more than
+// rounding of its own length, so rows of very different lengths keep their
+// small singular values as accurately as the large ones, which a
+// bidiagonalisation, mixing the rows, does not.
+std::vector<double> RowJacobiSquares(std::vector<double>& G, int m, int n) {
+    constexpr double kEpsilon = 2.220446049250313e-16;
+    constexpr int kLargestSweeps = 60;
+    for (int sweep = 0; sweep < kLargestSweeps; ++sweep) {
+        bool rotated = false;
+        for (int i = 0; i < m; ++i)
+            for (int j = i + 1; j < m; ++j) {
+                double* gi = G.data() + static_cast<std::ptrdiff_t>(i) * n;
+                double* gj = G.data() + static_cast<std::ptrdiff_t>(j) * n;
+                double alpha = 0.0, beta = 0.0, gamma = 0.0;
+                for (int k = 0; k < n; ++k) {
+                    alpha += gi[k] * gi[k];
+                    beta += gj[k] * gj[k];
+                    gamma += gi[k] * gj[k];
+                }
+                if (!(std::fabs(gamma) > kEpsilon * std::sqrt(alpha) * std::sqrt(beta))) continue;
+                rotated = true;
+                const double zeta = (beta - alpha) / (2.0 * gamma);
+                const double t =
+                    (zeta >= 0.0 ? 1.0 : -1.0) / (std::fabs(zeta) + std::hypot(1.0, zeta));
+                const double c = 1.0 / std::sqrt(1.0 + t * t), sn = c * t;
+                for (int k = 0; k < n; ++k) {
+                    const double x = gi[k], y = gj[k];
+                    gi[k] = c * x - sn * y;
+                    gj[k] = sn * x + c * y;
+                }
+            }
+        if (!rotated) break;
+    }
+    std::vector<double> squares(m, 0.0);
+    for (int i = 0; i < m; ++i)
+        for (int k = 0; k < n; ++k) squares[i] += G[i * n + k] * G[i * n + k];
+    return squares;
+}
+
+// The eigenvalues of Q = SigmaStar+ H, H = d' M+ d, `count` of them largest
+// first, without forming Q: with M and SigmaStar positive definite and well
+// conditioned, they are the squared singular values of F = L_M^-1 d L_S^-T
+// (L L' their Cholesky factors). An eigen-solver on Q is off by rounding of
+// the largest eigenvalue, which at a huge effect in one direction beside an
+// ordinary one in another (1e22 times as large) leaves nothing of the small
+// one. The rows and columns of d go shortest first, so that each row and
+// column of F is its own of d combined with shorter ones only: F keeps the
+// spread of d's rows or columns to within rounding of each, and the Jacobi
+// rotations keep it too. False, nothing computed, where the factors do not
+// apply (singular or ill-conditioned M or SigmaStar).
+bool EigenvaluesFromFactors(const Matrix& d, const Matrix& M, const RealVector& mSingular,
+                            const Matrix& S, const RealVector& sSingular, int count,
+                            std::vector<double>& values) {
+    const int rows = d.rows(), cols = d.cols();
+    if (M.rows() != rows || S.rows() != cols || !WellConditioned(M, mSingular) ||
+        !WellConditioned(S, sSingular))
+        return false;
+    const std::vector<int> rowOrder = ShortestFirst(rows, [&](int i) {
+        double sum = 0.0;
+        for (int j = 0; j < cols; ++j) sum += std::fabs(d(i, j));
+        return sum;
+    });
+    const std::vector<int> colOrder = ShortestFirst(cols, [&](int j) {
+        double sum = 0.0;
+        for (int i = 0; i < rows; ++i) sum += std::fabs(d(i, j));
+        return sum;
+    });
+    std::vector<double> lm, ls;
+    if (!CholeskyInOrder(M, rowOrder, lm) || !CholeskyInOrder(S, colOrder, ls)) return false;
+    // F := L_M^-1 (d in that order), column by column; then F := F L_S^-T,
+    // row by row.
+    std::vector<double> f(static_cast<std::size_t>(rows) * cols);
+    for (int c = 0; c < cols; ++c)
+        for (int i = 0; i < rows; ++i) {
+            double v = d(rowOrder[i], colOrder[c]);
+            for (int k = 0; k < i; ++k) v -= lm[i * rows + k] * f[k * cols + c];
+            f[i * cols + c] = v / lm[i * rows + i];
+        }
+    for (int i = 0; i < rows; ++i)
+        for (int j = 0; j < cols; ++j) {
+            double v = f[i * cols + j];
+            for (int k = 0; k < j; ++k) v -= ls[j * cols + k] * f[i * cols + k];
+            f[i * cols + j] = v / ls[j * cols + j];
+        }
+    // Brought near 1 by a power of two (exact) so that the sums of squares
+    // stay in range.
+    double largest = 0.0;
+    for (double x : f) largest = std::max(largest, std::fabs(x));
+    if (!std::isfinite(largest)) return false;
+    values.assign(count, 0.0);
+    if (largest == 0.0) return true;
+    const int exponent = std::ilogb(largest) + 1;
+    for (double& x : f) x = std::ldexp(x, -exponent);
+    // Rotated in the direction whose lengths spread more, where F is graded;
+    // where neither spreads much, either is accurate and the one of fewer
+    // vectors the cheaper.
+    auto spread = [&](bool byRows) {
+        double longest = 0.0, shortest = 0.0;
+        for (int i = 0; i < (byRows ? rows : cols); ++i) {
+            double sum = 0.0;
+            for (int k = 0; k < (byRows ? cols : rows); ++k) {
+                const double x = byRows ? f[i * cols + k] : f[k * cols + i];
+                sum += x * x;
+            }
+            if (sum == 0.0) continue;
+            longest = std::max(longest, sum);
+            shortest = shortest == 0.0 ? sum : std::min(shortest, sum);
+        }
+        return shortest > 0.0 ? longest / shortest : 1.0;
+    };
+    std::vector<double> squares;
+    constexpr double kGraded = 1e6;  // in squared lengths
+    const double rowSpread = spread(true), colSpread = spread(false);
+    const bool byRows =
+        std::max(rowSpread, colSpread) > kGraded ? rowSpread >= colSpread : rows <= cols;
+    if (byRows) {
+        squares = RowJacobiSquares(f, rows, cols);
+    } else {
+        std::vector<double> transposed(f.size());
+        for (int i = 0; i < rows; ++i)
+            for (int j = 0; j < cols; ++j) transposed[j * rows + i] = f[i * cols + j];
+        squares = RowJacobiSquares(transposed, cols, rows);
+    }
+    std::sort(squares.begin(), squares.end(), std::greater<double>());
+    for (int i = 0; i < count && i < static_cast<int>(squares.size()); ++i)
+        values[i] = std::ldexp(squares[i], 2 * exponent);
+    return true;
 }
 
 bool SameMatrix(const Matrix& m, const Matrix& copy) {
@@ -232,7 +428,8 @@ bool PowerGLMM::Compute() {
         MatMul(cb, A, Theta);
         MultiplyRowMajor(C, pinvXWX_, cx);
         MatMulOp('N', 'T', cx, C, m);
-        PseudoInverseOf(m, mi);
+        RealVector mSingular, sSingular;
+        PseudoInverseOf(m, mi, mSingular);
         if (Theta0.rows() == Theta.rows() && Theta0.cols() == Theta.cols()) {
             MatSub(Theta, Theta0, d);
         } else {
@@ -243,14 +440,25 @@ bool PowerGLMM::Compute() {
         MatMul(dm, d, H);
         MatMulOp('T', 'N', A, Sigma, sa);
         MatMul(sa, A, SigmaStar);
-        PseudoInverseOf(SigmaStar, pinvSigmaStar);
+        PseudoInverseOf(SigmaStar, pinvSigmaStar, sSingular);
         MatMul(pinvSigmaStar, H, Q);
         contrastShift_ = Q.rows() > 0 && Q.cols() > 0 ? Q(0, 0) : 0.0;
         if (b == 1.0 && A.cols() > 1) contrastShift_ = RankOneContrastShift(mi);
-        eigen = SortedEigenvalues(Q);
+        if (Q.rows() == 1 && Q.cols() == 1) {
+            eigen = SortedEigenvalues(Q);
+        } else if (SameMatrix(d, eigenEffect_) && SameMatrix(m, eigenM_) &&
+                   SameMatrix(SigmaStar, eigenSigmaStar_)) {
+            eigen = eigenOfThose_;
+        } else {
+            if (!EigenvaluesFromFactors(d, m, mSingular, SigmaStar, sSingular, Q.rows(), eigen))
+                eigen = SortedEigenvalues(Q);
+            CopyMatrix(d, eigenEffect_);
+            CopyMatrix(m, eigenM_);
+            CopyMatrix(SigmaStar, eigenSigmaStar_);
+            eigenOfThose_ = eigen;
+        }
         // H is positive semi-definite and so are the eigenvalues of Q; a
-        // negative one is rounding, and at a huge effect the rounding of the
-        // largest (some 1e-16 of it) can outweigh a small one entirely.
+        // negative one from the eigen-solver is rounding.
         for (double& e : eigen) e = std::max(e, 0.0);
         OrthonormalContrastForms();
     } catch (const QuorixError& e) {

@@ -146,6 +146,11 @@ class PowerGLMM : public Root {
     std::string failure;
 
   private:
+    // The eigenvalues of Q for the effect, M and SigmaStar they were
+    // computed from: a search computes the model at every N, and they do
+    // not depend on it.
+    Matrix eigenEffect_, eigenM_, eigenSigmaStar_;
+    std::vector<double> eigenOfThose_;
     void OrthonormalContrastForms();
     void DecomposeWeightedCells();
     bool RowsInDesignSpace(const Matrix& contrast) const;

@@ -38,8 +38,9 @@ struct ReferenceLine {
     std::vector<double> values;
 };
 
-std::map<std::string, std::vector<ReferenceLine>> ReadReference() {
-    std::ifstream in(QUORIX_SOURCE_DIR "/verification/explorer_testable/reference.tsv");
+std::map<std::string, std::vector<ReferenceLine>> ReadReference(
+    const std::string& file = "reference.tsv") {
+    std::ifstream in(QUORIX_SOURCE_DIR "/verification/explorer_testable/" + file);
     std::map<std::string, std::vector<ReferenceLine>> cases;
     std::string line;
     while (std::getline(in, line)) {
@@ -357,6 +358,73 @@ TEST(GeneralLinearModelEdges, LimitFormsBeyondTheDistributionsRange) {
             ASSERT_TRUE(std::string(kind) == "limit_f" ? model.ContrastF() : model.ContrastT(true));
             EXPECT_NEAR(model.lambda, lambda, 1e-6 * lambda);
             EXPECT_NEAR(model.power, line.values[0], 1e-9);
+        }
+    }
+}
+
+// Three cells (X = I, weights 1 2 3), C the two successive differences,
+// A the two successive differences of three responses: a = b = s = 2. The
+// means put a huge effect h on the first cell contrast only ("rows") or
+// along the first response contrast only ("columns"), beside ordinary ones:
+// the two eigenvalues of Q lie 1e15 to 1e31 apart. The small one decides
+// Pillai's V (up to 2), Wilks' U and the effects of both.
+TEST(GeneralLinearModelEdges, EigenvaluesFarApartKeepTheSmallOne) {
+    const auto reference = ReadReference("spread_reference.tsv");
+    const std::map<std::string, std::pair<unsigned int, bool>> rows = {
+        {"Wilks OS", {kGlmmWilksOS, true}},           {"Wilks MP", {kGlmmWilksMP, false}},
+        {"Pillai OS1", {kGlmmPillai1OS, true}},       {"Pillai MP1", {kGlmmPillai1MP, false}},
+        {"Hotelling OS1", {kGlmmHotelling1OS, true}}, {"Hotelling MP1", {kGlmmHotelling1MP, false}},
+    };
+    ASSERT_EQ(reference.size(), 7u);
+    // One object for every case, as the explorer keeps one: only the means
+    // change between them, and with them the eigenvalues.
+    PowerGLMM model;
+    for (const auto& [name, lines] : reference) {
+        SCOPED_TRACE(name);
+        const double h = name == "ordinary" ? 1.0 : std::stod(name.substr(name.find(' ') + 1));
+        const bool byRows = name.rfind("columns", 0) != 0;
+        model.SetDimensions(3, 3, 3);
+        model.X.reference(Identity(3));
+        model.SetCellWeights({1, 2, 3});
+        model.B.reference(byRows ? MatrixOf(3, 3, {h + 1, 2, 0.5, 1, 1.5, 1, 0.3, 0.5, 2})
+                                 : MatrixOf(3, 3, {3 * h, 1, 0.5, 2 * h, 0.2, 1, 0, 1.1, 0.4}));
+        model.Sigma.reference(MatrixOf(3, 3, {1, 0.3, 0.2, 0.3, 2, 0.4, 0.2, 0.4, 1.5}));
+        model.C.reference(MatrixOf(2, 3, {1, -1, 0, 0, 1, -1}));
+        model.A.reference(MatrixOf(3, 2, {1, 0, -1, 1, 0, -1}));
+        model.N = 24;
+        ASSERT_TRUE(model.Compute()) << model.failure;
+        ASSERT_EQ(lines.size(), 7u);
+        for (const ReferenceLine& line : lines) {
+            SCOPED_TRACE(line.row);
+            auto near = [](double value, double expected) {
+                EXPECT_NEAR(value, expected, 1e-12 * std::fabs(expected));
+            };
+            if (line.row == "eigen") {
+                ASSERT_EQ(model.eigen.size(), 2u);
+                near(model.eigen[0], line.values[0]);
+                near(model.eigen[1], line.values[1]);
+                continue;
+            }
+            const auto [selector, plain] = rows.at(line.row);
+            double statistic = 0.0;
+            switch (selector) {
+                case kGlmmWilksOS:
+                case kGlmmWilksMP:
+                    ASSERT_TRUE(model.Wilks(plain, false));
+                    statistic = plain ? model.U : model.UN;
+                    break;
+                case kGlmmPillai1OS:
+                case kGlmmPillai1MP:
+                    ASSERT_TRUE(model.Pillai1(plain, false));
+                    statistic = plain ? model.V : model.VN;
+                    break;
+                default:
+                    ASSERT_TRUE(model.HotellingLawley1(plain, false));
+                    statistic = plain ? model.T : model.TN;
+            }
+            near(statistic, line.values[0]);
+            near(model.effect, line.values[1]);
+            near(model.eta2, line.values[2]);
         }
     }
 }
