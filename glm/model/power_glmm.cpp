@@ -571,13 +571,13 @@ void PowerGLMM::OrthonormalContrastForms() {
             if (!SvdFull(A, values, left, right)) throw QuorixError("Math overflow", 0, 0.0);
             while (rank < values.extent(0) && values(rank) >= kRankTolerance) ++rank;
         }
-        Matrix T(A.cols(), rank), th, tst;
+        Matrix basis(A.cols(), rank), th, tst;
         for (int j = 0; j < A.cols(); ++j)
-            for (int k = 0; k < rank; ++k) T(j, k) = right(j, k) / values(k);
-        MatMulOp('T', 'N', T, H, th);
-        MatMul(th, T, HUni);
-        MatMulOp('T', 'N', T, SigmaStar, tst);
-        MatMul(tst, T, SigmaStarUni);
+            for (int k = 0; k < rank; ++k) basis(j, k) = right(j, k) / values(k);
+        MatMulOp('T', 'N', basis, H, th);
+        MatMul(th, basis, HUni);
+        MatMulOp('T', 'N', basis, SigmaStar, tst);
+        MatMul(tst, basis, SigmaStarUni);
     }
     // What the univariate rows need of SigmaStar does not depend on N: its
     // eigenvalues and, along each eigenvector, the share of H. A search for
@@ -900,9 +900,9 @@ bool PowerGLMM::UnivariateCommon() {
     // put eps just below 1/b, and its df just below 1, at some scales only.
     const double largest = std::max(std::fabs(psi.front()), std::fabs(psi.back()));
     if (largest > 0.0 && std::isfinite(largest))
-        for (double& value : psi) {
-            value /= largest;
-            if (std::fabs(value) <= 1e-12) value = 0.0;
+        for (double& share : psi) {
+            share /= largest;
+            if (std::fabs(share) <= 1e-12) share = 0.0;
         }
     const double t1 = PowerSum(psi, 1), t2 = PowerSum(psi, 2);
     const double bb = static_cast<double>(psi.size());
