@@ -750,6 +750,10 @@ double PowerExactUncondTwoProp::SolveCompromise2(double p1, double q, double n1,
     rules.fromSize = false;
     rules.ceiling = 0.9999999999;
     rules.lastTwoTrials = true;
+    // A walk that has not crossed q in a few steps often never does (a beta
+    // that underflows at every alpha it tries): its last trial tells so at
+    // once, where each step would sum the whole table again.
+    rules.probeEndAfter = 8;
     const exact_search::CompromiseResult searched =
         exact_search::CompromiseAlpha(at, q, start, rules);
     // Neither growing nor shrinking alpha brings the attained ratio to q:
