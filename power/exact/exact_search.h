@@ -326,6 +326,13 @@ struct CompromiseRules {
     // q), with no walk; the walk from the size would take the size as the
     // upper end of a bracket whose both ends lie above q.
     bool bracketFromStart = false;
+    // With lastTwoTrials: after this many steps of the walk without a
+    // crossing (never where negative), the trial the walk would end on
+    // without one is evaluated at once. The ratio falls with alpha, so where
+    // that trial's ratio still lies on the start's side of q, beyond the
+    // rounding of its sums, no trial between crosses q either, and the walk
+    // ends there as it would have after every step.
+    int probeEndAfter = -1;
 };
 
 struct CompromiseResult {
@@ -349,6 +356,8 @@ struct CompromiseResult {
 template <class At>
 CompromiseResult CompromiseAlpha(At at, double q, double start, const CompromiseRules& rules) {
     using Steps = CompromiseRules::Steps;
+    // Far beyond the rounding of a ratio of two sums of positive terms.
+    constexpr double kProbeMargin = 1e-6;
     using Halving = CompromiseRules::Halving;
     // The last alpha evaluated and its ratio: the members hold that step.
     double last = start, lastRatio = 0.0;
@@ -389,27 +398,39 @@ CompromiseResult CompromiseAlpha(At at, double q, double start, const Compromise
         bracketed = true;
     } else if (q > r0) {
         double factor = 0.8;
-        for (int i = 0; i < kMaxSteps; ++i) {
-            if (rules.lastTwoTrials && !(x > kAlphaFloor)) break;
-            previous = x;
+        auto stepDown = [&rules](double y, double& f) {
             switch (rules.steps) {
                 case Steps::kSquareDownEachStep:
-                    x = std::max(x * factor, kAlphaFloor);
-                    factor = std::max(factor * factor, 1e-8);
+                    y = std::max(y * f, kAlphaFloor);
+                    f = std::max(f * f, 1e-8);
                     break;
                 case Steps::kSquareBelowSmall:
-                    x = std::max(x * factor, kAlphaFloor);
-                    if (x < kSmallAlpha) factor = std::max(factor * factor, 1e-8);
+                    y = std::max(y * f, kAlphaFloor);
+                    if (y < kSmallAlpha) f = std::max(f * f, 1e-8);
                     break;
                 case Steps::kSquareWhileSmall:
-                    if (x > kSmallAlpha) {
-                        x *= 0.8;
+                    if (y > kSmallAlpha) {
+                        y *= 0.8;
                     } else {
-                        factor = std::max(factor * factor, 1e-8);
-                        x = std::max(x * factor, kAlphaFloor);
+                        f = std::max(f * f, 1e-8);
+                        y = std::max(y * f, kAlphaFloor);
                     }
                     break;
             }
+            return y;
+        };
+        for (int i = 0; i < kMaxSteps; ++i) {
+            if (rules.lastTwoTrials && !(x > kAlphaFloor)) break;
+            if (rules.lastTwoTrials && i == rules.probeEndAfter) {
+                double end = x, f = factor;
+                for (int j = i; j < kMaxSteps && end > kAlphaFloor; ++j) end = stepDown(end, f);
+                if (end != x && ratioAt(end) < q * (1.0 - kProbeMargin)) {
+                    x = end;
+                    break;
+                }
+            }
+            previous = x;
+            x = stepDown(x, factor);
             if (ratioAt(x) >= q) {
                 bracketed = true;
                 break;
@@ -420,26 +441,38 @@ CompromiseResult CompromiseAlpha(At at, double q, double start, const Compromise
         hi = rules.lastTwoTrials ? previous : a;
     } else {
         double growth = 1.6;
-        for (int i = 0; i < kMaxSteps; ++i) {
-            if (rules.lastTwoTrials && !(x < rules.ceiling)) break;
-            previous = x;
+        auto stepUp = [&rules](double y, double& g) {
             switch (rules.steps) {
                 case Steps::kSquareDownEachStep:
-                    x = std::min(1.6 * x, rules.ceiling);
+                    y = std::min(1.6 * y, rules.ceiling);
                     break;
                 case Steps::kSquareBelowSmall:
-                    x = std::min(growth * x, rules.ceiling);
-                    if (x < kSmallAlpha) growth = std::min(growth * growth, 1e8);
+                    y = std::min(g * y, rules.ceiling);
+                    if (y < kSmallAlpha) g = std::min(g * g, 1e8);
                     break;
                 case Steps::kSquareWhileSmall:
-                    if (x >= kSmallAlpha) {
-                        x = std::min(x * 1.6, rules.ceiling);
+                    if (y >= kSmallAlpha) {
+                        y = std::min(y * 1.6, rules.ceiling);
                     } else {
-                        growth = std::min(growth * growth, 1e8);
-                        x = std::min(x * growth, kSmallAlpha);
+                        g = std::min(g * g, 1e8);
+                        y = std::min(y * g, kSmallAlpha);
                     }
                     break;
             }
+            return y;
+        };
+        for (int i = 0; i < kMaxSteps; ++i) {
+            if (rules.lastTwoTrials && !(x < rules.ceiling)) break;
+            if (rules.lastTwoTrials && i == rules.probeEndAfter) {
+                double end = x, g = growth;
+                for (int j = i; j < kMaxSteps && end < rules.ceiling; ++j) end = stepUp(end, g);
+                if (end != x && ratioAt(end) > q * (1.0 + kProbeMargin)) {
+                    x = end;
+                    break;
+                }
+            }
+            previous = x;
+            x = stepUp(x, growth);
             if (!(ratioAt(x) > q)) {
                 bracketed = true;
                 break;

@@ -703,10 +703,46 @@ double PowerExactUncondTwoProp::SolveCompromise2(double p1, double q, double n1,
     // trials.
     const Restore<bool> withTails(wantTails_, true);
     const Restore<bool> sorted(sortRows_, true);
+    // The search halves alpha to 1e-7 of itself, long after its bracket
+    // holds one jump of the regions: an alpha whose critical value every
+    // comparison of an earlier evaluation decides as before, with the same
+    // spans, takes that evaluation's outcome and members.
+    struct Known {
+        double from, below;
+        std::vector<SpanRecord> spans;
+        exact_search::Step step;
+        double size, power, beta;
+    };
+    std::vector<Known> known;
     auto at = [&](double a) {
-        PowerAt(p1, a, n1, n2);
-        return exact_search::Step{actualAlpha > 0.0 ? exactBeta_ / actualAlpha : Infinity(),
-                                  actualAlpha};
+        const double c = known.empty() ? 0.0 : ExactCriticalValue(a, side_);
+        for (const Known& k : known) {
+            if (k.from <= c && c < k.below && SpansStay(k.spans, c)) {
+                alpha = a;
+                critical_ = c;
+                actualAlpha = k.size;
+                actualPower = power = k.power;
+                exactBeta_ = k.beta;
+                return k.step;
+            }
+        }
+        {
+            const Restore<bool> traced(traceCritical_, true);
+            sameFrom_ = -Infinity();
+            sameBelow_ = Infinity();
+            spanRecords_.clear();
+            // Every row's interval is found again, so that its comparisons
+            // are noted.
+            regionKey_ = RegionKey{};
+            PowerAt(p1, a, n1, n2);
+        }
+        const exact_search::Step step{actualAlpha > 0.0 ? exactBeta_ / actualAlpha : Infinity(),
+                                      actualAlpha};
+        if (sameFrom_ <= critical_ && critical_ < sameBelow_) {
+            known.push_back(
+                {sameFrom_, sameBelow_, spanRecords_, step, actualAlpha, actualPower, exactBeta_});
+        }
+        return step;
     };
     exact_search::CompromiseRules rules;
     rules.steps = exact_search::CompromiseRules::Steps::kSquareWhileSmall;
@@ -714,6 +750,10 @@ double PowerExactUncondTwoProp::SolveCompromise2(double p1, double q, double n1,
     rules.fromSize = false;
     rules.ceiling = 0.9999999999;
     rules.lastTwoTrials = true;
+    // A walk that has not crossed q in a few steps often never does (a beta
+    // that underflows at every alpha it tries): its last trial tells so at
+    // once, where each step would sum the whole table again.
+    rules.probeEndAfter = 8;
     const exact_search::CompromiseResult searched =
         exact_search::CompromiseAlpha(at, q, start, rules);
     // Neither growing nor shrinking alpha brings the attained ratio to q:

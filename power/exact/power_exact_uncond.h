@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -161,7 +162,9 @@ class PowerExactUncondTwoProp : public PowerExact {
     // x1 at or above -c a run up to n1 when the lower one is. Only a proof
     // may say so, since the interval's ends are then found by bisection;
     // the rows of any other x2 are scanned over the x1 the sums visit.
-    // Base: false.
+    // It may depend on c through its sign alone: a Compromise search reuses
+    // an evaluation across critical values of the same sign (see
+    // NoteAtMost). Base: false.
     virtual bool AcceptsAnInterval(int x2, int m1, int m2, int side, double c);
     // Whether the statistic of every outcome (x1, x2) with x1 in lo..hi
     // (of m1, x2 of m2) lies between d near and d far, d = RowDifference,
@@ -422,6 +425,32 @@ class PowerExactUncondTwoProp : public PowerExact {
     // from BoundsOverRow over the whole row; false without bounds.
     bool AcceptedSpan(int x2, int* first, int* last);
     double critical_ = 0.0;
+    // While a Compromise search evaluates the exact power: the critical
+    // values c' in [sameFrom_, sameBelow_) for which every comparison the
+    // evaluation made with its critical value c comes out as it did, and
+    // the spans AcceptedSpan gave. Every sum then visits the same outcomes
+    // in the same order with the same verdicts, so an evaluation at such a
+    // c' whose spans are the same gives the same bits, and the search takes
+    // them without summing again.
+    struct SpanRecord {
+        int x2;
+        bool found;
+        int first, last;
+    };
+    bool traceCritical_ = false;
+    double sameFrom_ = 0.0, sameBelow_ = 0.0;
+    std::vector<SpanRecord> spanRecords_;
+    // Notes the comparison v <= c that came out `atMost`.
+    void NoteAtMost(double v, bool atMost) {
+        if (!traceCritical_) return;
+        if (atMost) {
+            sameFrom_ = std::max(sameFrom_, v);
+        } else {
+            sameBelow_ = std::min(sameBelow_, v);
+        }
+    }
+    // Whether AcceptedSpan gives each recorded row the same span at c.
+    bool SpansStay(const std::vector<SpanRecord>& spans, double c);
     // Whether ExactPower sums a small beta on its own side (the Compromise
     // search: the other searches pay nothing for it), and beta so summed.
     bool wantTails_ = false;

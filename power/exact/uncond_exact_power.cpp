@@ -16,6 +16,7 @@
 #include "numerics/cancel.h"
 #include "numerics/saddle_point.h"
 #include "power/exact/power_exact_uncond.h"
+#include "power/exact/restore.h"
 
 namespace {
 
@@ -229,11 +230,28 @@ bool PowerExactUncondTwoProp::Accepts(int x2, int x1) {
     if (std::isnan(v)) {
         if (!sortRows_ && referenceDistribution != 2) {
             const int screened = Screen(x2, x1);
-            if (screened != 0) return screened > 0;
+            if (screened != 0) {
+                // The bounds' thresholds move with c: no other c is known
+                // to give this verdict.
+                if (traceCritical_) sameBelow_ = -Infinity();
+                return screened > 0;
+            }
         }
         v = OrientedValue(x2, x1);
     }
-    return (side_ == 1 || v <= critical_) && (side_ == 0 || v >= -critical_);
+    const double c = critical_;
+    if (side_ != 1) {
+        const bool below = v <= c;
+        NoteAtMost(v, below);
+        if (!below) return false;
+    }
+    if (side_ != 0) {
+        // v >= -c exactly where -v <= c: negation is exact.
+        const bool above = -v <= c;
+        NoteAtMost(-v, above);
+        if (!above) return false;
+    }
+    return true;
 }
 
 // Where the derived test proves that the x1 kept for one x2 form an
@@ -244,6 +262,8 @@ bool PowerExactUncondTwoProp::Accepts(int x2, int x1) {
 // changes sign, a variance that vanishes at a corner while the offset keeps
 // the difference from 0), and the row is judged outcome by outcome.
 void PowerExactUncondTwoProp::FindAcceptanceBounds(int x2) {
+    // The proof depends on the sign of c alone.
+    NoteAtMost(0.0, 0.0 <= critical_);
     if (!AcceptsAnInterval(x2, m1_, m2_, side_, critical_)) {
         acceptLower_[static_cast<size_t>(x2)] = kScannedRow;
         return;
@@ -287,13 +307,20 @@ void PowerExactUncondTwoProp::FindAcceptanceBounds(int x2) {
         }
         return lo;
     };
+    auto atMost = [&](double v) {
+        const bool kept = v <= c;
+        NoteAtMost(v, kept);
+        return kept;
+    };
+    // v < -c exactly where -v <= c fails.
+    auto belowLower = [&](double v) { return !atMost(-v); };
     int upper = m1_;
-    if (side_ != 1 && !(OrientedValue(x2, m1_) <= c)) {
-        upper = lastKept(0, m1_, [&](int x1) { return OrientedValue(x2, x1) <= c; });
+    if (side_ != 1 && !atMost(OrientedValue(x2, m1_))) {
+        upper = lastKept(0, m1_, [&](int x1) { return atMost(OrientedValue(x2, x1)); });
     }
     int lower = 0;
-    if (side_ != 0 && !(OrientedValue(x2, 0) >= -c)) {
-        lower = lastKept(0, m1_, [&](int x1) { return OrientedValue(x2, x1) < -c; }) + 1;
+    if (side_ != 0 && belowLower(OrientedValue(x2, 0))) {
+        lower = lastKept(0, m1_, [&](int x1) { return belowLower(OrientedValue(x2, x1)); }) + 1;
     }
     acceptLower_[static_cast<size_t>(x2)] = lower;
     acceptUpper_[static_cast<size_t>(x2)] = upper;
@@ -339,8 +366,16 @@ double PowerExactUncondTwoProp::SumScannedRow(int x2, int start, MassCache& grou
     const double rowMass = group2_.At(x2);
     if (group1.q <= 0.0) return Accepts(x2, 0) ? rowMass : 0.0;
     if (group1.q >= 1.0) return Accepts(x2, m1_) ? rowMass : 0.0;
-    if (sortRows_ && group1.slot >= 0)
-        return rowMass * SortedRowFor(x2, start, group1).Kept(critical_);
+    if (sortRows_ && group1.slot >= 0) {
+        const SortedRow& row = SortedRowFor(x2, start, group1);
+        if (traceCritical_) {
+            // The accepted keys end where the next key exceeds c.
+            const auto end = std::upper_bound(row.keys.begin(), row.keys.end(), critical_);
+            if (end != row.keys.begin()) NoteAtMost(*(end - 1), true);
+            if (end != row.keys.end()) NoteAtMost(*end, false);
+        }
+        return rowMass * row.Kept(critical_);
+    }
     double kept = 0.0;
     VisitScannedRow(start, group1, [&](int x1, double mass) {
         if (Accepts(x2, x1)) kept += mass;
@@ -472,6 +507,16 @@ bool PowerExactUncondTwoProp::AcceptedSpan(int x2, int* first, int* last) {
     return true;
 }
 
+bool PowerExactUncondTwoProp::SpansStay(const std::vector<SpanRecord>& spans, double c) {
+    const Restore<double> atC(critical_, c);
+    for (const SpanRecord& r : spans) {
+        int first = 0, last = m1_;
+        const bool found = AcceptedSpan(r.x2, &first, &last);
+        if (found != r.found || (found && (first != r.first || last != r.last))) return false;
+    }
+    return true;
+}
+
 double PowerExactUncondTwoProp::SumRowTail(int x2, int start, MassCache& group1, bool rejected,
                                            double running) {
     const double rowMass = group2_.At(x2);
@@ -488,7 +533,9 @@ double PowerExactUncondTwoProp::SumRowTail(int x2, int start, MassCache& group1,
     if (group1.q <= 0.0) return wanted(0) ? rowMass : 0.0;
     if (group1.q >= 1.0) return wanted(m1_) ? rowMass : 0.0;
     int first = 0, last = m1_;
-    if (!rejected && AcceptedSpan(x2, &first, &last)) {
+    const bool spanned = !rejected && AcceptedSpan(x2, &first, &last);
+    if (traceCritical_ && !rejected) spanRecords_.push_back({x2, spanned, first, last});
+    if (spanned) {
         // A small beta lies in the accepted outcomes far from the mode of
         // the row: each of the span the bounds leave, rather than the walk
         // from the mode through every rejected outcome. Outcomes whose mass

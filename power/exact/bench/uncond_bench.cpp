@@ -220,6 +220,28 @@ BENCHMARK(CompromiseBelowTheFloor<7>)->Unit(benchmark::kMillisecond)->Iterations
 BENCHMARK(CompromiseBelowTheFloor<8>)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(CompromiseBelowTheFloor<9>)->Unit(benchmark::kMillisecond)->Iterations(1);
 
+// Compromises at 5,000 + 5,000, two tails, p1 against 0.55 under H0, p2
+// 0.5, q 1, with the continuity-corrected and score statistics: at p1 0.8
+// the ratio is met near alpha 1e-41 (every code shows an answer); at p1
+// 0.9 with the corrected unpooled z (code 3) no alpha the walk tries meets
+// it, and the search ends "no solution".
+template <int Code, int P1Permille>
+void CompromiseFarBelow1e16(benchmark::State& state) {
+    RunFresh<PowerExactUncTwoPropOffset>(state, kCompromise,
+                                         {{kTails, "Two"},
+                                          {"Prop. p1|H1", std::to_string(P1Permille / 1000.0)},
+                                          {"Prop. p1|H0", "0.55"},
+                                          {kN1, "5000"},
+                                          {kN2, "5000"},
+                                          {kRatio, "1"}},
+                                         Code);
+}
+BENCHMARK(CompromiseFarBelow1e16<1, 800>)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(CompromiseFarBelow1e16<3, 800>)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(CompromiseFarBelow1e16<7, 800>)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(CompromiseFarBelow1e16<9, 800>)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(CompromiseFarBelow1e16<3, 900>)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 // The first calculation in a process, before any memory of the sums has
 // been taken: run one alone (for example
 // --benchmark_filter=FirstCalculation/3/4), so that it is the first; later
