@@ -24,6 +24,9 @@ constexpr double kTie = 1e-10;
 // some ulps either way; a sum within this share of alpha counts as alpha.
 constexpr double kRoundOff = 64.0 * std::numeric_limits<double>::epsilon();
 
+// The hypergeometric terms are filled this many at a time.
+constexpr int kBlock = 32;
+
 // x <= a and x < a with sums within rounding of a taken as equal to it.
 bool AtMost(double x, double a) {
     return x <= a * (1.0 + kRoundOff);
@@ -84,11 +87,25 @@ void FisherExactPower::FillTerms(int m, bool above) {
     double peak = centre;
     below_.clear();
     double h = centre;
-    for (int x = start; x > first; --x) {
-        h *= x * (nb - m + x) / ((na - x + 1.0) * (m - x + 1.0));
-        if (!(h >= negligible * peak)) break;
-        peak = std::max(peak, h);
-        below_.push_back(h);
+    // The ratios of a block are found first, apart from the running product,
+    // so that their divisions go together.
+    double ratio[kBlock];
+    bool done = false;
+    for (int x0 = start; x0 > first && !done; x0 -= kBlock) {
+        const int count = std::min(kBlock, x0 - first);
+        for (int k = 0; k < count; ++k) {
+            const double x = x0 - k;
+            ratio[k] = x * (nb - m + x) / ((na - x + 1.0) * (m - x + 1.0));
+        }
+        for (int k = 0; k < count; ++k) {
+            h *= ratio[k];
+            if (!(h >= negligible * peak)) {
+                done = true;
+                break;
+            }
+            peak = std::max(peak, h);
+            below_.push_back(h);
+        }
     }
     window_.assign(below_.rbegin(), below_.rend());
     windowLow_ = start - static_cast<int>(below_.size());
@@ -105,11 +122,19 @@ void FisherExactPower::FillTermsAbove(int m) {
     const double negligible = std::min(kNegligibleTerm, kNegligibleToAlpha * design_.alpha);
     double peak = peak_;
     double h = window_.back();
-    for (int x = start; x < last; ++x) {
-        h *= (na - x) * (m - x) / ((x + 1.0) * (nb - m + x + 1.0));
-        if (!(h >= negligible * peak)) break;
-        peak = std::max(peak, h);
-        window_.push_back(h);
+    double ratio[kBlock];
+    for (int x0 = start; x0 < last; x0 += kBlock) {
+        const int count = std::min(kBlock, last - x0);
+        for (int k = 0; k < count; ++k) {
+            const double x = x0 + k;
+            ratio[k] = (na - x) * (m - x) / ((x + 1.0) * (nb - m + x + 1.0));
+        }
+        for (int k = 0; k < count; ++k) {
+            h *= ratio[k];
+            if (!(h >= negligible * peak)) return;
+            peak = std::max(peak, h);
+            window_.push_back(h);
+        }
     }
 }
 
@@ -325,6 +350,13 @@ int FisherExactPower::LargestTermAt(int m, int first, int last) const {
     return lo;
 }
 
+double FisherExactPower::LargestTerm(int m) {
+    const int first = std::max(0, m - design_.otherSize);
+    const int last = std::min(m, design_.referenceSize);
+    const int top = std::clamp(LargestTermAt(m, first, last), first, last);
+    return ReferenceMass(top) * OtherMass(m - top);
+}
+
 double FisherExactPower::SegmentSum(int m, int s, int t) {
     const int first = std::max(0, m - design_.otherSize);
     const int last = std::min(m, design_.referenceSize);
@@ -379,14 +411,20 @@ FisherExactPower::Result FisherExactPower::Compute(const Design& design, double 
     walk(
         centre1,
         [&](int m) {
-            const double whole = SegmentSum(m, 0, n);
-            if (whole > 0.0) {
+            // The margin's weight sums its terms outward from the largest,
+            // so it is 0 exactly where that term is, and at least that term
+            // otherwise. It only ends the walk, when it falls below a share
+            // of the sum; where the largest term alone reaches that share,
+            // the weight is not summed.
+            const double top = LargestTerm(m);
+            if (top > 0.0) {
                 const Region r = RegionOf(design, m);
                 result.power += SegmentSum(m, 0, r.lower - 1) + SegmentSum(m, r.upper + 1, n);
                 if (withBeta) result.beta += SegmentSum(m, r.lower, r.upper);
             }
             smaller = withBeta ? std::min(result.power, result.beta) : result.power;
-            return whole;
+            if (top == 0.0 || top >= kNegligibleShare * smaller) return top;
+            return SegmentSum(m, 0, n);
         },
         smaller);
     const int centre0 = std::clamp(static_cast<int>(std::floor(n * p0 + 0.5)), 0, n);
