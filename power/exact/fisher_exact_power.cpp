@@ -63,7 +63,8 @@ void FisherExactPower::UseDesign(const Design& design) {
     design_ = design;
     haveDesign_ = true;
     const size_t margins = static_cast<size_t>(design.referenceSize) + design.otherSize + 1;
-    regions_.assign(margins, Region{});
+    // A region is read only once ready_ says it is built.
+    regions_.resize(margins);
     ready_.assign(margins, 0);
 }
 
