@@ -98,6 +98,8 @@ class FisherExactPower {
     // the largest term.
     double SegmentSum(int m, int s, int t);
     int LargestTermAt(int m, int first, int last) const;
+    // The largest term of margin m, b(x; na, pa) b(m - x; nb, pb).
+    double LargestTerm(int m);
     double ReferenceMass(int x);
     double OtherMass(int y);
 

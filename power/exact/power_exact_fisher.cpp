@@ -328,17 +328,52 @@ double PowerExactFisherTwoProp::SolveSampleSize(double p1, double alphaValue, do
         const auto poll = exact_search::StopCheck(*this);
         exact_search::SampleSizeRules scan;
         scan.maxSteps = kMaxScan;
-        const double upper = exact_search::SampleSizeReaching(powerOf, target, sampleSize, scan,
-                                                              poll, "Exact-Fisher");
-        double down = upper;
+        const double first = sampleSize;
+        // The uncorrected approximation's total, where the second scan
+        // starts (none where its solver fails).
+        double down = -1.0;
         try {
             const Restore<bool> plain(continuityCorrection, false);
             BracketSampleSize();
-            down = std::floor(SolveInBracket("Solver-SampleSize", 300, true));
+            down = std::max(std::floor(SolveInBracket("Solver-SampleSize", 300, true)), 2.0);
         } catch (const QuorixError&) {
         }
-        exact_search::SampleSizeReachingBelow(powerOf, target, std::min(std::max(down, 2.0), upper),
-                                              2.0, poll);
+        if (down < 0.0 || down > first) {
+            // The second scan starts at the first scan's answer where that
+            // lies below the uncorrected total or that total is unknown.
+            const double upper = exact_search::SampleSizeReaching(powerOf, target, first, scan,
+                                                                  poll, "Exact-Fisher");
+            exact_search::SampleSizeReachingBelow(
+                powerOf, target, down < 0.0 ? upper : std::min(down, upper), 2.0, poll);
+        } else {
+            // The first scan's answer lies at or above `first`, so the second
+            // scan starts at `down` whatever that answer is: only whether the
+            // first scan finds one matters. The second scan runs first; where
+            // it ends at or above `first` its answer is the first scan's too,
+            // and where it ends below, one total beyond `first` that reaches
+            // the target shows the first scan would end, without stepping
+            // through the totals before it.
+            double n = down;
+            while (n > 2.0 && powerOf(n) > target) {
+                poll();
+                n -= 1.0;
+            }
+            while (powerOf(n) < target) {
+                if (n >= first && n - first >= kMaxScan) {
+                    exact_search::NoSampleSize("Exact-Fisher", n);
+                }
+                poll();
+                n += 1.0;
+            }
+            if (n < first) {
+                const double probe = std::min(first + 2.0 * (first - n), first + kMaxScan);
+                if (!(powerOf(probe) >= target)) {
+                    exact_search::SampleSizeReaching(powerOf, target, first, scan, poll,
+                                                     "Exact-Fisher");
+                }
+                powerOf(n);
+            }
+        }
     }
     power = target;
     return sampleSize;

@@ -266,6 +266,52 @@ TEST(FisherTest, SmallProportionsThatDifferAreAnEffect) {
     kForm.ExpectReferenceTable("verification/exact_edges/fisher_small.tsv", 606, 3);
 }
 
+// The A priori total is the first from below whose split reaches the
+// target: its power reaches it and the split before does not, whichever
+// of the two scans over totals meets it first; with the correction the
+// scan from above starts past the answer, without it at the answer's
+// neighbours.
+TEST(FisherTest, APrioriTakesTheFirstSplitReaching) {
+    struct Case {
+        const char *tails, *p1, *p2, *alpha, *power, *ratio;
+        bool corrected;
+    };
+    const Case cases[] = {
+        {"Two", "0.5", "0.56", "0.05", "0.8", "1", true},
+        {"Two", "0.3", "0.45", "0.05", "0.9", "1", true},
+        {"Two", "0.3", "0.45", "0.05", "0.9", "1", false},
+        {"One", "0.2", "0.3", "0.01", "0.8", "2.5", true},
+        {"One", "0.62", "0.5", "0.1", "0.6", "0.4", false},
+        {"Two", "0.1", "0.25", "0.2", "0.95", "1.7", true},
+    };
+    for (const Case& c : cases) {
+        PowerExactFisherTwoProp test;
+        test.exactThreshold = 100000.0;
+        test.continuityCorrection = c.corrected;
+        const auto run = Calculate(test, kAPriori,
+                                   {{"tails", c.tails},
+                                    {"p1", c.p1},
+                                    {"p2", c.p2},
+                                    {"alpha", c.alpha},
+                                    {"power", c.power},
+                                    {"r", c.ratio}});
+        const std::string context = std::string(c.p1) + " " + c.p2 + " " + c.tails;
+        ASSERT_EQ(run->status, kCalculateDone) << context << run->message;
+        const double n1 = test.groupSize1, n2 = test.groupSize2, target = std::stod(c.power);
+        const double p1 = std::stod(c.p1), alpha = std::stod(c.alpha);
+        const double reached = test.ComputePower2(p1, alpha, n1, n2);
+        EXPECT_GE(reached, target) << context;
+        if (reached == target) continue;
+        // The largest total below whose split differs.
+        double total = n1 + n2, before = 0.0;
+        do {
+            total -= 1.0;
+            before = test.ComputePower(p1, alpha, total);
+        } while (test.groupSize1 == n1 && test.groupSize2 == n2);
+        EXPECT_LT(before, target) << context << " at " << total;
+    }
+}
+
 // Compromise answers with the ratio the rejected tables attain, for an
 // alpha below 1, exact and approximate.
 TEST(FisherTest, CompromiseShowsTheAttainedRatio) {

@@ -25,6 +25,10 @@ namespace {
 using namespace compare_support;
 
 double gMaxN = 2000;
+// Fisher's test with the exact limit raised: p2 lies near p1, so that the
+// A priori totals reach the tens of thousands.
+bool gNearP = false;
+double gLastP1 = 0.5;
 
 std::string TextFor(const std::string& label, AnalysisType type) {
     if (label == "Tail(s)") return I(0, 1) ? "One" : "Two";
@@ -39,6 +43,14 @@ std::string TextFor(const std::string& label, AnalysisType type) {
     if (label == "Total sample size") return std::to_string(static_cast<int>(LogU(2, gMaxN)));
     if (label == "Sample size group 1" || label == "Sample size group 2")
         return std::to_string(static_cast<int>(LogU(2, gMaxN / 2)));
+    if (gNearP && label == "Proportion p1") {
+        gLastP1 = U(0.05, 0.95);
+        return F(gLastP1);
+    }
+    if (gNearP && label == "Proportion p2") {
+        const double d = LogU(0.008, 0.08) * (I(0, 1) ? 1.0 : -1.0);
+        return F(std::fmin(std::fmax(gLastP1 + d, 0.01), 0.99));
+    }
     if (label == "Proportion p1" || label == "Proportion p2") return F(U(0.01, 0.99));
     if (label == "Effect size g") return F(U(-0.45, 0.45));
     if (label == "Constant proportion") return F(U(0.02, 0.98));
@@ -60,6 +72,7 @@ void RunCase(const Maker& m, AnalysisType type, long id) {
     std::string options;
     std::unique_ptr<PowerAnalysis> test = m.make(&options);
     gMaxN = m.maxN;
+    gNearP = std::string(m.name) == "fisherbig";
     PropertyList inputs;
     test->BuildInputList(type, &inputs);
     std::string line = std::string(m.name) + " #" + std::to_string(id) + " t" +
@@ -123,6 +136,18 @@ int main(int argc, char** argv) {
              return std::unique_ptr<PowerAnalysis>(std::move(t));
          },
          1000},
+        {"fisherbig",
+         [&](std::string* o) {
+             auto t = std::make_unique<PowerExactFisherTwoProp>();
+             t->exactThreshold = 100000.0;
+             t->continuityCorrection = I(0, 1);
+             t->statistic = I(0, 2);
+             t->alphaBalancing = I(0, 1);
+             *o = "limit100000 cc" + std::to_string(t->continuityCorrection) + " stat" +
+                  std::to_string(t->statistic) + " bal" + std::to_string(t->alphaBalancing);
+             return std::unique_ptr<PowerAnalysis>(std::move(t));
+         },
+         100000},
     };
     const AnalysisType types[] = {kAPriori, kCompromise, kCriterion, kPostHoc, kSensitivity};
     const char* typeNames[] = {"apriori", "compromise", "criterion", "posthoc", "sensitivity"};
