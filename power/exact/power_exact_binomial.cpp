@@ -726,7 +726,7 @@ double PowerExactBinomial::RegionAlpha(double effect, double target, double n) {
 // X <= s, and for two tails the lower count L with the upper region of at
 // most the same size under H0. The ratio rises with s for the upper region
 // and falls with the count in the other two.
-double PowerExactBinomial::CompromiseStart(double effect, double q, double n) {
+double PowerExactBinomial::CompromiseStart(double /*effect*/, double q, double n) {
     SetTrials(n);
     const BinomialTails h0 = NullTails(n);
     const BinomialTails h1 = AlternativeTails(n);

@@ -392,7 +392,7 @@ bool PowerExactUncTwoPropOffset::BoundsOverRow(int x2, int lo, int hi, int m1, i
     if (statistic == 2 || statistic == 6) {
         // The unpooled z and the t depend on x1 through h1 (1 - h1) alone.
         const double w2 = statistic == 2 ? h2 * (1.0 - h2) / n2 : n2 * h2 * (1.0 - h2);
-        variance = [=](double h) {
+        variance = [=, this](double h) {
             return statistic == 2 ? h * (1.0 - h) / n1 + w2 : n1 * h * (1.0 - h) + w2;
         };
         // t = d sqrt((N - 2) n1 n2 / (N u)), u = n1 h1 (1 - h1) + n2 h2 (1 - h2).
