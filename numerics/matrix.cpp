@@ -478,12 +478,17 @@ int MatrixRank(const Matrix& A, double tol) {
 }
 
 void PseudoInverse(const Matrix& A, Matrix& P) {
+    RealVector unused;
+    PseudoInverse(A, P, unused);
+}
+
+void PseudoInverse(const Matrix& A, Matrix& P, RealVector& s) {
     const int m = Rows(A);
     const int n = Cols(A);
-    RealVector s;
     Matrix U, V;
     if (!SvdFull(A, s, U, V)) {  // empty A: its pseudo-inverse is empty too
         Store(P, Matrix(n, m));
+        s.resize(0);
         return;
     }
     const double cutoff = std::max(m, n) * kEpsilon * s(0);

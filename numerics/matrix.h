@@ -118,6 +118,8 @@ int MatrixRank(const Matrix& A, double tol);
 // values at or below max(rows, cols) * 2^-52 * largest singular value count
 // as zero, so a rank-deficient A gives a finite P with A * P * A = A.
 void PseudoInverse(const Matrix& A, Matrix& P);
+// The same, with A's singular values, largest first, in `s`.
+void PseudoInverse(const Matrix& A, Matrix& P, RealVector& s);
 
 // M holds standard deviations on its diagonal and correlations in its lower
 // triangle (the upper triangle is ignored); it is converted in place to the

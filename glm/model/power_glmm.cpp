@@ -46,8 +46,7 @@ double RankOf(const Matrix& M) {
 }
 
 // The Moore-Penrose inverse; of a 1 x 1 matrix 1/x, or 0 for x = 0. Of a
-// larger one as PseudoInverse forms it (the same cut-off and products, so
-// the same bits), keeping its singular values for the caller.
+// larger one PseudoInverse's, with its singular values for the caller.
 void PseudoInverseOf(const Matrix& M, Matrix& P, RealVector& singular) {
     if (IsFiniteScalar(M)) {
         P.resize(1, 1);
@@ -56,24 +55,7 @@ void PseudoInverseOf(const Matrix& M, Matrix& P, RealVector& singular) {
         singular(0) = std::fabs(M(0, 0));
         return;
     }
-    const int m = M.rows(), n = M.cols();
-    Matrix U, V;
-    if (!SvdFull(M, singular, U, V)) {
-        Matrix empty(n, m);
-        empty = 0.0;
-        P.reference(empty);
-        singular.resize(0);
-        return;
-    }
-    const double cutoff = std::max(m, n) * 2.220446049250313e-16 * singular(0);
-    int r = 0;
-    while (r < singular.extent(0) && singular(r) > cutoff) ++r;
-    Matrix scaledV(n, r), leadingU(m, r);
-    for (int j = 0; j < r; ++j) {
-        for (int i = 0; i < n; ++i) scaledV(i, j) = V(i, j) / singular(j);
-        for (int i = 0; i < m; ++i) leadingU(i, j) = U(i, j);
-    }
-    MatMulOp('N', 'T', scaledV, leadingU, P);
+    PseudoInverse(M, P, singular);
 }
 
 // Y := A B with each element summed in the order of the inner index, as
