@@ -29,9 +29,7 @@ QFont ReportFont(qreal points, bool bold) {
 
 QTextCharFormat TextFormat(qreal points, bool bold) {
     QTextCharFormat format;
-    format.setFontFamilies(kFontFamilies);
-    format.setFontPointSize(points);
-    if (bold) format.setFontWeight(QFont::Bold);
+    format.setFont(ReportFont(points, bold));
     return format;
 }
 
