@@ -34,6 +34,7 @@
 #include "app/frame/quorix_app.h"
 #include "app/widgets/html_edit.h"
 #include "app/widgets/spin_buttons.h"
+#include "glm/bench/explorer_bench_design.h"
 #include "glm/explorer_model.h"
 #include "glm/model/power_glmm.h"
 #include "glm/model_file.h"
@@ -908,29 +909,12 @@ TEST_F(ExplorerDialog, FilesTheProgramWroteStillLoad) {
 
 namespace {
 
-// g cells with a predictor each and p responses, every cell against the
+// The benchmarks' design of g cells and p responses, every cell against the
 // first and every response against the first, one contrast a row: the
 // report has (g - 1)(p - 1) pairs, each with a t table.
 ModelFileGrids OneContrastPerRow(int cells, int responses) {
-    ExplorerModel model(cells, cells, responses);
-    for (int i = 1; i <= cells; ++i)
-        for (int j = 1; j <= cells; ++j) model.design.texts(i, j) = i == j ? L"1" : L"0";
-    model.Follow(ExplorerModel::kMeans);
-    model.Follow(ExplorerModel::kSigma);
-    model.Follow(ExplorerModel::kPredContrasts);
-    model.Follow(ExplorerModel::kVarContrasts);
-    for (int i = 1; i <= cells; ++i)
-        for (int j = 1; j <= responses; ++j)
-            model.means.texts(i, j) = FormatNumber(0.3 * (i % 3) + 0.1 * j * (i % 2));
-    for (auto [grid, count] :
-         {std::pair{&model.predContrasts, cells}, std::pair{&model.varContrasts, responses}}) {
-        for (int r = 1; r < count; ++r) {
-            for (int k = 4; k < 4 + count; ++k)
-                grid->texts(r, k) = k == 4 ? L"1" : k == 4 + r ? L"-1" : L"0";
-            grid->texts(r, 1) = FormatNumber(r, L"c%g");
-        }
-        grid->RefreshDerivedColumns();
-    }
+    ExplorerModel model = BenchmarkDesign(cells, responses);
+    ContrastsAgainstFirst(model, cells, responses, ContrastRows::kEachRow);
     return model.ToFileGrids();
 }
 

@@ -17,20 +17,10 @@ namespace {
 
 ExplorerModel Design(int cells, int responses, bool aPriori, int contrasts) {
     ExplorerModel model = BenchmarkDesign(cells, responses);
-    if (contrasts > 0) {
-        // Every cell against the first and every response against the
-        // first: one contrast of full rank each, a = g - 1 and b = p - 1
-        // (1), or each row a contrast of its own, (g - 1)(p - 1) pairs (2).
-        for (auto [grid, count] :
-             {std::pair{&model.predContrasts, cells}, std::pair{&model.varContrasts, responses}}) {
-            for (int r = 1; r < count; ++r)
-                for (int k = 4; k < 4 + count; ++k)
-                    grid->texts(r, k) = k == 4 ? L"1" : k == 4 + r ? L"-1" : L"0";
-            if (contrasts == 2)
-                for (int r = 1; r < count; ++r) grid->texts(r, 1) = FormatNumber(r, L"c%g");
-            grid->RefreshDerivedColumns();
-        }
-    }
+    // Contrasts of full rank (1), or each row a contrast of its own (2).
+    if (contrasts > 0)
+        ContrastsAgainstFirst(model, cells, responses,
+                              contrasts == 2 ? ContrastRows::kEachRow : ContrastRows::kOneContrast);
     model.settings.aPriori = aPriori;
     return model;
 }

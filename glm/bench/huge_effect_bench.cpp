@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "glm/bench/effect_design.h"
 #include "glm/explorer_report.h"
 #include "glm/model/power_glmm.h"
 
@@ -25,33 +26,10 @@ LabeledMatrix Labeled(int rows, int cols, const std::vector<double>& values) {
 }
 
 void EffectModel(PowerGLMM& model, bool hugeMean) {
-    const double codes3[3][2] = {{1, 0}, {0, 1}, {-1, -1}};
-    const double codes2[2] = {1, -1};
-    std::vector<double> x;
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j)
-            for (int k = 0; k < 2; ++k) {
-                const double *a = codes3[i], *b = codes3[j], c = codes2[k];
-                std::vector<double> row = {1, a[0], a[1], b[0], b[1], c};
-                for (int u = 0; u < 2; ++u)
-                    for (int v = 0; v < 2; ++v) row.push_back(a[u] * b[v]);
-                for (int u = 0; u < 2; ++u) row.push_back(a[u] * c);
-                for (int v = 0; v < 2; ++v) row.push_back(b[v] * c);
-                for (int u = 0; u < 2; ++u)
-                    for (int v = 0; v < 2; ++v) row.push_back(a[u] * b[v] * c);
-                x.insert(x.end(), row.begin(), row.end());
-            }
-    std::vector<double> means(18 * 3);
-    for (int i = 0; i < 18; ++i)
-        for (int j = 0; j < 3; ++j) means[i * 3 + j] = 0.1 * ((i + j) % 5);
-    for (int j = 0; j < 3; ++j) means[j] = 10.0 + j;
-    means[3] = hugeMean ? 1e11 : 1.0;
-    means[4] = means[5] = 0.0;
-    means[7] = means[3];
-    means[6] = means[8] = 0.0;
+    const EffectDesign d = ThreeByThreeByTwo(hugeMean ? 1e11 : 1.0);
     const double v = hugeMean ? 1.0 : 1e-200;
-    SetModelMatrices(model, Labeled(18, 18, x), Labeled(18, 1, std::vector<double>(18, 1.0)),
-                     Labeled(18, 3, means), Labeled(3, 3, {v, 0, 0, 0, v, 0, 0, 0, v}));
+    SetModelMatrices(model, Labeled(18, 18, d.x), Labeled(18, 1, std::vector<double>(18, 1.0)),
+                     Labeled(18, 3, d.means), Labeled(3, 3, {v, 0, 0, 0, v, 0, 0, 0, v}));
 }
 
 void Report(benchmark::State& state) {

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "glm/bench/effect_design.h"
 #include "glm/model/power_glmm.h"
 
 namespace {
@@ -241,33 +242,11 @@ TEST(GeneralLinearModelEdges, EstimableContrastsHaveTheExactPower) {
 // in the second response, every other effect 0.1 ((i + j) mod 5); Sigma =
 // variance I.
 void EffectModel(PowerGLMM& model, double a1, double variance) {
-    const double codes3[3][2] = {{1, 0}, {0, 1}, {-1, -1}};
-    const double codes2[2] = {1, -1};
+    const EffectDesign d = ThreeByThreeByTwo(a1);
     model.SetDimensions(18, 18, 3);
-    int cell = 0;
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j)
-            for (int k = 0; k < 2; ++k, ++cell) {
-                const double* a = codes3[i];
-                const double* b = codes3[j];
-                const double c = codes2[k];
-                std::vector<double> row = {1, a[0], a[1], b[0], b[1], c};
-                for (int u = 0; u < 2; ++u)
-                    for (int v = 0; v < 2; ++v) row.push_back(a[u] * b[v]);
-                for (int u = 0; u < 2; ++u) row.push_back(a[u] * c);
-                for (int v = 0; v < 2; ++v) row.push_back(b[v] * c);
-                for (int u = 0; u < 2; ++u)
-                    for (int v = 0; v < 2; ++v) row.push_back(a[u] * b[v] * c);
-                for (int col = 0; col < 18; ++col) model.X(cell, col) = row[col];
-            }
+    model.X.reference(MatrixOf(18, 18, d.x));
     model.SetCellWeights(std::vector<double>(18, 1.0));
-    for (int i = 0; i < 18; ++i)
-        for (int j = 0; j < 3; ++j) model.B(i, j) = 0.1 * ((i + j) % 5);
-    for (int j = 0; j < 3; ++j) model.B(0, j) = 10.0 + j;
-    model.B(1, 0) = a1;
-    model.B(1, 1) = model.B(1, 2) = 0.0;
-    model.B(2, 1) = a1;
-    model.B(2, 0) = model.B(2, 2) = 0.0;
+    model.B.reference(MatrixOf(18, 3, d.means));
     model.Sigma.reference(Identity(3));
     model.Sigma *= variance;
 }

@@ -31,18 +31,8 @@ namespace {
 // rows (`twoRowResponses`, about (p - 1) / 2 of them).
 ExplorerModel Design(int cells, int responses, bool twoRowResponses) {
     ExplorerModel model = BenchmarkDesign(cells, responses);
-    for (auto [grid, count] :
-         {std::pair{&model.predContrasts, cells}, std::pair{&model.varContrasts, responses}}) {
-        const bool twoRows = twoRowResponses && grid == &model.varContrasts;
-        for (int r = 1; r < count; ++r) {
-            for (int k = 4; k < 4 + count; ++k)
-                grid->texts(r, k) = k == 4 ? L"1" : k == 4 + r ? L"-1" : L"0";
-            // A label starts a contrast; a row without one adds to the one above.
-            const bool starts = !twoRows || r % 2 == 1;
-            grid->texts(r, 1) = starts ? FormatNumber(r, L"c%g") : L"";
-        }
-        grid->RefreshDerivedColumns();
-    }
+    ContrastsAgainstFirst(model, cells, responses,
+                          twoRowResponses ? ContrastRows::kResponsePairs : ContrastRows::kEachRow);
     return model;
 }
 
