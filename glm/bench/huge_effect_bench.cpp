@@ -11,8 +11,8 @@
 #include <memory>
 #include <vector>
 
-#include "glm/bench/effect_design.h"
 #include "glm/explorer_report.h"
+#include "glm/model/effect_design.h"
 #include "glm/model/power_glmm.h"
 
 namespace {

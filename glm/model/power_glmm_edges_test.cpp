@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "glm/bench/effect_design.h"
+#include "glm/model/effect_design.h"
 #include "glm/model/power_glmm.h"
 
 namespace {
