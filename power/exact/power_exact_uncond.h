@@ -379,6 +379,13 @@ class PowerExactUncondTwoProp : public PowerExact {
         int base = 0;
         std::vector<double> values;
         double& At(int x1, int m1);
+        // The value kept for x1, NaN where none is.
+        double Known(int x1) const {
+            const int i = x1 - base;
+            return i >= 0 && i < static_cast<int>(values.size())
+                       ? values[static_cast<size_t>(i)]
+                       : std::numeric_limits<double>::quiet_NaN();
+        }
     };
     std::vector<ScannedRow> scanned_;
     // A search over alpha at one p1 (Criterion, Compromise) sums each
@@ -398,6 +405,20 @@ class PowerExactUncondTwoProp : public PowerExact {
     double sortedQ_[2] = {-1.0, -1.0};
     std::vector<SortedRow> sorted_[2];
     std::vector<std::pair<double, double>> sortScratch_;
+    // A tail walk of a scanned row that wants nothing from the rows before
+    // visits, while it finds nothing wanted, outcomes set by the masses
+    // alone, until the row's mass times what is left rounds to 0. Where one
+    // such walk found nothing, the least and greatest keys it visited (as
+    // SortedRow's) tell at any later critical value whether it would find
+    // nothing again, without visiting them. Per hypothesis (slot) and sum
+    // (accepted 0, rejected 1), with the proportion they are for; lo NaN
+    // where none is known.
+    struct EmptyWalk {
+        double lo = std::numeric_limits<double>::quiet_NaN(), hi = 0.0;
+    };
+    double emptyQ_[2][2] = {{-1.0, -1.0}, {-1.0, -1.0}};
+    std::vector<EmptyWalk> emptyWalks_[2][2];
+    EmptyWalk& EmptyWalkFor(int x2, const MassCache& group1, bool rejected);
     // Group 2's masses, and group 1's under H1 and under H0: kept while the
     // proportions and groups stay, as they do over a search for alpha.
     MassCache group2_, group1H1_, group1H0_;
@@ -424,6 +445,13 @@ class PowerExactUncondTwoProp : public PowerExact {
     // The x1 of row x2 that may be accepted at the current critical value,
     // from BoundsOverRow over the whole row; false without bounds.
     bool AcceptedSpan(int x2, int* first, int* last);
+    // Whether rowMass times any sum of at most `count` masses, none above
+    // `largest`, rounds to 0.
+    static bool ProductUnderflows(double rowMass, double largest, int count);
+    // Whether the large-sample beta lies far below the ones the exact walk
+    // sums to their digits (false where it cannot be had): it only orders
+    // the exact sums.
+    bool ApproximateBetaIsTiny(double p1, double alpha, double n1, double n2);
     double critical_ = 0.0;
     // While a Compromise search evaluates the exact power: the critical
     // values c' in [sameFrom_, sameBelow_) for which every comparison the

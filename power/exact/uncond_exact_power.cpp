@@ -402,9 +402,13 @@ const PowerExactUncondTwoProp::SortedRow& PowerExactUncondTwoProp::SortedRowFor(
     // The row's outcomes in a buffer kept for the next row.
     std::vector<std::pair<double, double>>& visited = sortScratch_;
     visited.clear();
+    // The values are not kept in the row: the outcomes of weight under H1
+    // and under H0 lie far apart at a large effect, and a row holding both
+    // would hold every outcome between them too. The sorted keys keep them.
+    const ScannedRow& kept = scanned_[static_cast<size_t>(x2)];
     VisitScannedRow(start, group1, [&](int x1, double mass) {
-        Accepts(x2, x1);
-        const double v = scanned_[static_cast<size_t>(x2)].At(x1, m1_);
+        double v = kept.Known(x1);
+        if (std::isnan(v)) v = OrientedValue(x2, x1);
         visited.emplace_back(side_ == 2 ? std::fabs(v) : side_ == 0 ? v : -v, mass);
     });
     std::sort(visited.begin(), visited.end(),
@@ -418,6 +422,18 @@ const PowerExactUncondTwoProp::SortedRow& PowerExactUncondTwoProp::SortedRowFor(
         row.cumulative.push_back(sum);
     }
     return row;
+}
+
+PowerExactUncondTwoProp::EmptyWalk& PowerExactUncondTwoProp::EmptyWalkFor(int x2,
+                                                                          const MassCache& group1,
+                                                                          bool rejected) {
+    const size_t slot = static_cast<size_t>(group1.slot), sum = rejected ? 1 : 0;
+    std::vector<EmptyWalk>& walks = emptyWalks_[slot][sum];
+    if (emptyQ_[slot][sum] != group1.q || walks.size() != static_cast<size_t>(m2_) + 1) {
+        emptyQ_[slot][sum] = group1.q;
+        walks.assign(static_cast<size_t>(m2_) + 1, {});
+    }
+    return walks[static_cast<size_t>(x2)];
 }
 
 double PowerExactUncondTwoProp::SumAcceptedRow(int x2, int start, MassCache& group1) {
@@ -507,6 +523,23 @@ bool PowerExactUncondTwoProp::AcceptedSpan(int x2, int* first, int* last) {
     return true;
 }
 
+// Whether rowMass times a sum of at most `count` masses, none above
+// `largest`, rounds to 0: the bound, allowing a factor 4 for the rounding
+// of that sum, lies below half the least subnormal. Scaled by 2^600 so
+// that the bound itself does not underflow.
+bool PowerExactUncondTwoProp::ProductUnderflows(double rowMass, double largest, int count) {
+    return rowMass * 0x1p600 * largest * (4.0 * count) < 0x1p-475;
+}
+
+bool PowerExactUncondTwoProp::ApproximateBetaIsTiny(double p1, double alphaValue, double n1,
+                                                    double n2) {
+    try {
+        return LargeSampleBeta(p1, alphaValue, n1, n2) < 1e-9;
+    } catch (const QuorixError&) {
+        return false;
+    }
+}
+
 bool PowerExactUncondTwoProp::SpansStay(const std::vector<SpanRecord>& spans, double c) {
     const Restore<double> atC(critical_, c);
     for (const SpanRecord& r : spans) {
@@ -544,6 +577,12 @@ double PowerExactUncondTwoProp::SumRowTail(int x2, int start, MassCache& group1,
         group1.PositiveRange(&positiveFirst, &positiveLast);
         first = std::max(first, positiveFirst);
         last = std::min(last, positiveLast);
+        if (first > last) return 0.0;
+        const int mode = std::clamp(static_cast<int>(std::floor((m1_ + 1) * group1.q)), 0, m1_);
+        if (ProductUnderflows(rowMass, group1.At(std::clamp(mode, first, last)),
+                              last - first + 1)) {
+            return 0.0;
+        }
         double kept = 0.0;
         for (int x1 = first; x1 <= last; ++x1) {
             if (Accepts(x2, x1)) kept += group1.At(x1);
@@ -552,17 +591,48 @@ double PowerExactUncondTwoProp::SumRowTail(int x2, int start, MassCache& group1,
     }
     // Every x1 from the mode outwards until the masses left are negligible
     // against the wanted mass of the rows so far: wanted outcomes may lie
-    // only in the far tails of the row.
+    // only in the far tails of the row. While nothing is wanted yet, until
+    // the row's mass times all that is left rounds to 0 (the masses left
+    // fall away from the next ones, and there are at most m1 + 1 of them).
+    // The sorted searches compute every value they judge, so the keys of a
+    // walk that found nothing can be kept.
+    EmptyWalk* empty = running == 0.0 && sortRows_ && group1.slot >= 0
+                           ? &EmptyWalkFor(x2, group1, rejected)
+                           : nullptr;
+    if (empty && !std::isnan(empty->lo)) {
+        // Accepted where the key is at most c.
+        if (!rejected && critical_ < empty->lo) {
+            NoteAtMost(empty->lo, false);
+            return 0.0;
+        }
+        if (rejected && empty->hi <= critical_) {
+            NoteAtMost(empty->hi, true);
+            return 0.0;
+        }
+    }
+    const ScannedRow& values = scanned_[static_cast<size_t>(x2)];
+    double keyLo = Infinity(), keyHi = -Infinity();
     double kept = 0.0;
     VisitScannedRow(
         start, group1,
         [&](int x1, double mass) {
             if (wanted(x1)) kept += mass;
+            if (empty && kept == 0.0) {
+                const double v = values.Known(x1);
+                const double key = side_ == 2 ? std::fabs(v) : side_ == 0 ? v : -v;
+                keyLo = std::min(keyLo, key);
+                keyHi = std::max(keyHi, key);
+            }
         },
         [&](double, double d, double u) {
             const double bound = kNegligible * (running + rowMass * kept);
-            return bound > 0.0 && rowMass * d <= bound && rowMass * u <= bound;
+            if (bound > 0.0) return rowMass * d <= bound && rowMass * u <= bound;
+            return kept == 0.0 && ProductUnderflows(rowMass, std::max(d, u), m1_ + 1);
         });
+    if (empty && kept == 0.0 && keyLo <= keyHi) {
+        empty->lo = keyLo;
+        empty->hi = keyHi;
+    }
     return rowMass * kept;
 }
 
@@ -660,6 +730,7 @@ double PowerExactUncondTwoProp::ExactPower(double p1, double alphaValue, double 
         valuesKey_ = key;
         scanned_.assign(static_cast<size_t>(m2_) + 1, {});
         sortedQ_[0] = sortedQ_[1] = -1.0;
+        for (auto& q : emptyQ_) q[0] = q[1] = -1.0;
     }
     group2_.Reset(m2_, proportion2);
     MassCache& underH1 = group1H1_;
@@ -702,7 +773,18 @@ double PowerExactUncondTwoProp::ExactPower(double p1, double alphaValue, double 
         rowSkewHi_.assign(static_cast<size_t>(m2_) + 1, 0.0);
         rowThresholds_.assign(static_cast<size_t>(m2_) + 1, RowThresholds{});
     }
-    const double accepted1 = WalkRows(underH1, decideTarget_);
+    // A Compromise at a large effect sums beta on its own side anyway, and
+    // the walk over the accepted outcomes would first sort every row near
+    // the mode under H1 only to learn that beta is small. Where the
+    // approximation puts beta far below kSummedTail, its own sum comes
+    // first; if that is small by a margin far beyond the rounding of
+    // either sum, the walk would have taken it too, and is not needed.
+    double tailBeta = -1.0;
+    if (wantTails_ && decideTarget_ <= 0.0 && ApproximateBetaIsTiny(p1, alphaValue, n1, n2)) {
+        tailBeta = std::clamp(WalkTail(underH1, false), 0.0, 1.0);
+    }
+    const bool tailDecides = tailBeta >= 0.0 && tailBeta < kSummedTail / 2.0;
+    const double accepted1 = tailDecides ? tailBeta : WalkRows(underH1, decideTarget_);
     if (decideTarget_ > 0.0) {
         actualPower = std::clamp(1.0 - accepted1, 0.0, 1.0);
         exactBeta_ = 1.0 - actualPower;
@@ -719,7 +801,7 @@ double PowerExactUncondTwoProp::ExactPower(double p1, double alphaValue, double 
     // that small over the accepted ones, row by row, so that both keep
     // their digits far below 1e-16.
     if (wantTails_ && accepted1 < kSummedTail) {
-        exactBeta_ = std::clamp(WalkTail(underH1, false), 0.0, 1.0);
+        exactBeta_ = tailBeta >= 0.0 ? tailBeta : std::clamp(WalkTail(underH1, false), 0.0, 1.0);
         actualPower = 1.0 - exactBeta_;
     }
     if (sizeOnItsSide_ && actualAlpha < kSummedTail) {

@@ -6,11 +6,13 @@
 // cases describe a study a user could plan: totals from a few dozen to
 // beyond the exact limit.
 //
-//   compare_uncond COUNT CODE SEED [TYPE]
+//   compare_uncond COUNT CODE SEED [TYPE] [big]
 //
 // CODE is the statistic (0 to 14; codes 4 and 5 run the test of equality
 // alone, codes 7 to 14 the test with an H0 value alone); TYPE the analysis
-// type (0 A priori, the default; -1 every type).
+// type (0 A priori, the default; -1 every type). With "big", groups of
+// 1,000 to 5,000 and effects of 0.1 to 0.45, where a Compromise meets q
+// far below alpha 1e-16 or not at all.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -51,6 +53,8 @@ bool IsOneOf(const std::string& label, std::initializer_list<const char*> names)
     return std::any_of(names.begin(), names.end(), [&](const char* n) { return label == n; });
 }
 
+bool big = false;
+
 void RunCase(int code, AnalysisType type, long id) {
     const bool withH0 = code >= 7 || (code != 4 && code != 5 && I(0, 1) == 1);
     std::unique_ptr<PowerExactUncondTwoProp> test;
@@ -73,7 +77,7 @@ void RunCase(int code, AnalysisType type, long id) {
     const double p2 = U(0.03, 0.97);
     double p0 = p2;
     if (withH0) p0 = std::clamp(p2 + U(-0.25, 0.25), 0.02, 0.98);
-    double p1 = p0 + (I(0, 1) ? 1.0 : -1.0) * LogU(0.012, 0.4);
+    double p1 = p0 + (I(0, 1) ? 1.0 : -1.0) * (big ? U(0.1, 0.45) : LogU(0.012, 0.4));
     p1 = std::clamp(p1, 0.005, 0.995);
 
     PropertyList inputs;
@@ -104,7 +108,7 @@ void RunCase(int code, AnalysisType type, long id) {
         } else if (label == "Allocation ratio N2/N1") {
             text = I(0, 1) ? "1" : F(LogU(0.3, 3), 3);
         } else if (label == "Sample size group 1" || label == "Sample size group 2") {
-            text = std::to_string(static_cast<int>(LogU(3, maxN / 2)));
+            text = std::to_string(static_cast<int>(big ? U(1000, 5000) : LogU(3, maxN / 2)));
         } else if (label == "Effect direction") {
             auto* sel = dynamic_cast<PropertySelection*>(p);
             if (sel && !sel->options.empty())
@@ -124,6 +128,7 @@ int main(int argc, char** argv) {
     const int code = argc > 2 ? std::atoi(argv[2]) : 0;
     rng.seed(argc > 3 ? std::atol(argv[3]) : 12345);
     const int only = argc > 4 ? std::atoi(argv[4]) : 0;
+    big = argc > 5 && std::string(argv[5]) == "big";
     const AnalysisType types[] = {kAPriori, kCompromise, kCriterion, kPostHoc, kSensitivity};
     long id = 0;
     for (AnalysisType type : types) {
