@@ -390,15 +390,61 @@ double FisherExactPower::SegmentSum(int m, int s, int t) {
     return sum;
 }
 
+void FisherExactPower::UseProportions(double pa, double pb) {
+    pa_ = pa;
+    pb_ = pb;
+    odds_ = (pa / (1.0 - pa)) * ((1.0 - pb) / pb);
+    referenceMass_.assign(static_cast<size_t>(design_.referenceSize) + 1, -1.0);
+    otherMass_.assign(static_cast<size_t>(design_.otherSize) + 1, -1.0);
+}
+
+int FisherExactPower::Reaches(const Design& design, double pa, double pb, double target,
+                              Poll& poll) {
+    // Far beyond the rounding of sums of some 1e5 margins, each of some 1e4
+    // terms, in either order, and beyond the mass of the margins the walk of
+    // Compute leaves out as negligible.
+    constexpr double kMargin = 1e-9;
+    UseDesign(design);
+    UseProportions(pa, pb);
+    const int n = design.referenceSize + design.otherSize;
+    double rejected = 0.0, taken = 0.0;
+    auto take = [&](int m, double top) {
+        poll();
+        if (!(top > 0.0)) return;
+        const Region r = RegionOf(design, m);
+        const double out = SegmentSum(m, 0, r.lower - 1) + SegmentSum(m, r.upper + 1, n);
+        rejected += out;
+        taken += out + SegmentSum(m, r.lower, r.upper);
+    };
+    const int centre = std::clamp(
+        static_cast<int>(std::floor(design.referenceSize * pa + design.otherSize * pb + 0.5)), 0,
+        n);
+    int up = centre, down = centre - 1;
+    double upTop = LargestTerm(up), downTop = down >= 0 ? LargestTerm(down) : 0.0;
+    for (;;) {
+        if (rejected >= target + kMargin) return 1;
+        const double outside = std::max(1.0 - taken, 0.0);
+        if (rejected + outside + kMargin < target) return -1;
+        if (outside < kMargin) return 0;
+        const bool canUp = up <= n, canDown = down >= 0;
+        if (!canUp && !canDown) return 0;
+        if (canUp && (!canDown || upTop >= downTop)) {
+            take(up, upTop);
+            ++up;
+            upTop = up <= n ? LargestTerm(up) : 0.0;
+        } else {
+            take(down, downTop);
+            --down;
+            downTop = down >= 0 ? LargestTerm(down) : 0.0;
+        }
+    }
+}
+
 FisherExactPower::Result FisherExactPower::Compute(const Design& design, double pa, double pb,
                                                    double p0, Poll& poll, bool withBeta) {
     UseDesign(design);
     const int na = design.referenceSize, nb = design.otherSize, n = na + nb;
-    pa_ = pa;
-    pb_ = pb;
-    odds_ = (pa / (1.0 - pa)) * ((1.0 - pb) / pb);
-    referenceMass_.assign(static_cast<size_t>(na) + 1, -1.0);
-    otherMass_.assign(static_cast<size_t>(nb) + 1, -1.0);
+    UseProportions(pa, pb);
 
     Result result;
     // Both walks start at the rounded mean of the margin, within one count

@@ -82,6 +82,16 @@ class FisherExactPower {
     Result Compute(const Design& design, double pa, double pb, double p0, Poll& poll,
                    bool withBeta = false);
 
+    // Whether the power of Compute (summed to its own rounding) reaches
+    // `target`, told from part of the margins where they settle it: +1 it
+    // does, -1 it does not, 0 it lies too near the target to tell without
+    // them all. The margins are taken from the most probable one outward,
+    // the heavier end first; each adds its rejected mass to a lower bound
+    // of the power and its whole mass to what is known to lie outside the
+    // rest, so that the power lies below the rejected mass so far plus the
+    // mass of the margins not yet taken.
+    int Reaches(const Design& design, double pa, double pb, double target, Poll& poll);
+
   private:
     void UseDesign(const Design& design);
     // The hypergeometric terms of margin m in window_, from windowLow_ on;
@@ -100,6 +110,8 @@ class FisherExactPower {
     int LargestTermAt(int m, int first, int last) const;
     // The largest term of margin m, b(x; na, pa) b(m - x; nb, pb).
     double LargestTerm(int m);
+    // Sets the proportions of an evaluation and clears the masses.
+    void UseProportions(double pa, double pb);
     double ReferenceMass(int x);
     double OtherMass(int y);
 

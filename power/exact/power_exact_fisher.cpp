@@ -167,7 +167,9 @@ double PowerExactFisherTwoProp::ApproximatePower(double p1, double alphaValue, d
     return AbovePoint(-z - (d + cc), sd1) + AbovePoint((d - cc) - z, sd1);
 }
 
-double PowerExactFisherTwoProp::ExactPower(double p1, double alphaValue, double n1, double n2) {
+FisherExactPower::Design PowerExactFisherTwoProp::ExactDesign(double p1, double alphaValue,
+                                                              double n1, double n2, double* pa,
+                                                              double* pb) const {
     const double p2 = proportion2;
     FisherExactPower::Design design;
     design.alpha = alphaValue;
@@ -176,17 +178,25 @@ double PowerExactFisherTwoProp::ExactPower(double p1, double alphaValue, double 
     design.balancing = alphaBalancing;
     // One tail tests the counts of the group with the smaller proportion;
     // two tails those of group 2.
-    double pa = p2, pb = p1;
+    *pa = p2;
+    *pb = p1;
     design.referenceSize = static_cast<int>(n2);
     design.otherSize = static_cast<int>(n1);
     if (oneTailed && p1 <= p2) {
-        pa = p1;
-        pb = p2;
+        *pa = p1;
+        *pb = p2;
         design.referenceSize = static_cast<int>(n1);
         design.otherSize = static_cast<int>(n2);
     }
+    return design;
+}
+
+double PowerExactFisherTwoProp::ExactPower(double p1, double alphaValue, double n1, double n2) {
+    double pa, pb;
+    const FisherExactPower::Design design = ExactDesign(p1, alphaValue, n1, n2, &pa, &pb);
     CancelPoll poll(*this);
-    const FisherExactPower::Result result = exact_.Compute(design, pa, pb, p2, poll, wantBeta_);
+    const FisherExactPower::Result result =
+        exact_.Compute(design, pa, pb, proportion2, poll, wantBeta_);
     actualAlpha = result.size;
     exactBeta_ = result.beta;
     return result.power;
@@ -308,21 +318,40 @@ double PowerExactFisherTwoProp::SolveSampleSize(double p1, double alphaValue, do
     actualAlpha = alphaValue;
     if (!UsesApproximation(sampleSize)) {
         // Each split is computed once; the scans meet the same ones again.
-        std::map<std::pair<double, double>, std::pair<double, double>> seen;
+        // The scans only compare each power with the target: where part of
+        // the margins settles that, the split keeps a bound on the right
+        // side of it (decided), and the answer's power and size are
+        // summed in full at the end.
+        struct Known {
+            double power, size;
+            bool decided;
+        };
+        std::map<std::pair<double, double>, Known> seen;
+        CancelPoll cancel(*this);
         auto powerOf = [&](double total) {
             double a, b;
             Split(total, &a, &b);
             auto it = seen.find({a, b});
             if (it == seen.end()) {
-                const double exactPower = ExactPower(p1, alphaValue, a, b);
-                it = seen.emplace(std::make_pair(a, b), std::make_pair(exactPower, actualAlpha))
-                         .first;
+                double pa, pb;
+                const FisherExactPower::Design design = ExactDesign(p1, alphaValue, a, b, &pa, &pb);
+                const int verdict = exact_.Reaches(design, pa, pb, target, cancel);
+                Known k{0.0, 0.0, verdict != 0};
+                if (verdict == 0) {
+                    k.power = ExactPower(p1, alphaValue, a, b);
+                    k.size = actualAlpha;
+                } else {
+                    // A stand-in that every comparison of the scans with
+                    // the target takes the same way as the power.
+                    k.power = verdict > 0 ? 1.0 + target : -1.0;
+                }
+                it = seen.emplace(std::make_pair(a, b), k).first;
             }
             groupSize1 = a;
             groupSize2 = b;
             sampleSize = a + b;
-            actualPower = it->second.first;
-            actualAlpha = it->second.second;
+            actualPower = it->second.power;
+            actualAlpha = it->second.size;
             return actualPower;
         };
         const auto poll = exact_search::StopCheck(*this);
@@ -373,6 +402,10 @@ double PowerExactFisherTwoProp::SolveSampleSize(double p1, double alphaValue, do
                 }
                 powerOf(n);
             }
+        }
+        const Known& answer = seen.at({groupSize1, groupSize2});
+        if (answer.decided) {
+            actualPower = ExactPower(p1, alphaValue, groupSize1, groupSize2);
         }
     }
     power = target;

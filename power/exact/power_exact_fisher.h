@@ -97,6 +97,10 @@ class PowerExactFisherTwoProp : public PowerExact {
     double ExactCriterion(double target, double start);
     double ExactCompromise(double q);
 
+    // The design and the proportions of group a and b of ExactPower.
+    FisherExactPower::Design ExactDesign(double p1, double alpha, double n1, double n2, double* pa,
+                                         double* pb) const;
+
     FisherExactPower exact_;
     // beta of the last ExactPower, summed over the accepted tables, and
     // whether ExactPower sums it (Compromise only).
