@@ -202,23 +202,39 @@ BENCHMARK(MeasureCompromiseExtreme<14>)->Unit(benchmark::kMillisecond)->Iteratio
 // A Compromise at a large effect at 5,000 + 5,000, two tails, p1 0.95
 // against 0.55 under H0, p2 0.5, q 1: alpha = beta lies near 1e-117, below
 // the floor of 1e-99, and the search refuses. Statistic 3 (unpooled z with
-// continuity correction) and the score statistics of the difference.
+// continuity correction), the score statistics of the difference, and
+// those of the ratio (1.9 against 1.1) and of the odds ratio (19 against
+// 1.2222).
 template <int Code>
 void CompromiseBelowTheFloor(benchmark::State& state) {
-    RunFresh<PowerExactUncTwoPropOffset>(state, kCompromise,
-                                         {{kTails, "Two"},
-                                          {"Prop. p1|H1", "0.95"},
-                                          {"Prop. p1|H0", "0.55"},
-                                          {kN1, "5000"},
-                                          {kN2, "5000"},
-                                          {kRatio, "1"}},
-                                         Code);
+    Texts texts = {{kTails, "Two"}, {kN1, "5000"}, {kN2, "5000"}, {kRatio, "1"}};
+    const int index = Code <= 9 ? 0 : Code <= 12 ? 2 : 3;
+    if (index == 0) {
+        texts["Prop. p1|H1"] = "0.95";
+        texts["Prop. p1|H0"] = "0.55";
+    } else if (index == 2) {
+        texts["(p1/p2)|H1"] = "1.9";
+        texts["(p1/p2)|H0"] = "1.1";
+    } else {
+        texts["Odds ratio|H1"] = "19";
+        texts["Odds ratio|H0"] = "1.2222";
+    }
+    bench::RunFresh<PowerExactUncTwoPropOffset>(state, kCompromise, texts,
+                                                [index](PowerExactUncTwoPropOffset& test) {
+                                                    test.SelectEffectIndex(index);
+                                                    test.SetStatistic(Code);
+                                                });
 }
 BENCHMARK(CompromiseBelowTheFloor<1>)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(CompromiseBelowTheFloor<3>)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(CompromiseBelowTheFloor<7>)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(CompromiseBelowTheFloor<8>)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(CompromiseBelowTheFloor<9>)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(CompromiseBelowTheFloor<10>)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(CompromiseBelowTheFloor<11>)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(CompromiseBelowTheFloor<12>)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(CompromiseBelowTheFloor<13>)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(CompromiseBelowTheFloor<14>)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // Compromises at 5,000 + 5,000, two tails, p1 against 0.55 under H0, p2
 // 0.5, q 1, with the continuity-corrected and score statistics: at p1 0.8
