@@ -419,6 +419,45 @@ class PowerExactUncondTwoProp : public PowerExact {
     double emptyQ_[2][2] = {{-1.0, -1.0}, {-1.0, -1.0}};
     std::vector<EmptyWalk> emptyWalks_[2][2];
     EmptyWalk& EmptyWalkFor(int x2, const MassCache& group1, bool rejected);
+    // While a Compromise search traces its comparisons: a row's tail sum
+    // with what it was summed with (the interval's ends, or kScannedRow
+    // with the span, the critical values [from, below) for which its
+    // comparisons come out the same, and the running sums before it for
+    // which its walk stops at the same outcome: 0 alone, or [runningLo,
+    // runningHi)). Per hypothesis and sum, with the proportion they are for.
+    struct RowMemo {
+        bool known = false;
+        int lower = 0, upper = 0;
+        bool spanned = false;
+        int first = 0, last = 0;
+        double from = 0.0, below = 0.0;
+        bool runningZero = false;
+        double runningLo = 0.0, runningHi = 0.0;
+        double sum = 0.0;
+    };
+    double memoQ_[2][2] = {{-1.0, -1.0}, {-1.0, -1.0}};
+    std::vector<RowMemo> rowMemos_[2][2];
+    RowMemo& RowMemoFor(int x2, const MassCache& group1, bool rejected);
+    // The running sums for which each verdict of a walk's stopping rule
+    // stays: from lo (the step it stopped at) below hi (the steps before).
+    struct StopRange {
+        double lo = 0.0, hi = std::numeric_limits<double>::infinity();
+    };
+    // SumRowTail of a scanned row with its span (spanned, first, last) from
+    // AcceptedSpan; `stops`, where given, gets the running sums for which
+    // its walk stops where it did.
+    double SumScannedTail(int x2, int start, MassCache& group1, bool rejected, double running,
+                          bool spanned, int first, int last, StopRange* stops);
+    // The ends of each row's interval while a search traces its
+    // comparisons, with the critical values [from, below) they hold for.
+    struct BoundsMemo {
+        bool known = false;
+        double from = 0.0, below = 0.0;
+        int lower = -1, upper = -1;
+    };
+    std::vector<BoundsMemo> boundsMemos_;
+    // FindAcceptanceBounds, or its ends again where they hold.
+    void AcceptanceBoundsOf(int x2);
     // Group 2's masses, and group 1's under H1 and under H0: kept while the
     // proportions and groups stay, as they do over a search for alpha.
     MassCache group2_, group1H1_, group1H0_;

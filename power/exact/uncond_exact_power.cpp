@@ -326,6 +326,32 @@ void PowerExactUncondTwoProp::FindAcceptanceBounds(int x2) {
     acceptUpper_[static_cast<size_t>(x2)] = upper;
 }
 
+void PowerExactUncondTwoProp::AcceptanceBoundsOf(int x2) {
+    const size_t row = static_cast<size_t>(x2);
+    if (!traceCritical_) {
+        FindAcceptanceBounds(x2);
+        return;
+    }
+    // A search finds every row's interval again at each alpha it tries;
+    // where each comparison would come out as before, so do the ends.
+    BoundsMemo& memo = boundsMemos_[row];
+    const double c = critical_;
+    if (memo.known && memo.from <= c && c < memo.below) {
+        acceptLower_[row] = memo.lower;
+        acceptUpper_[row] = memo.upper;
+        sameFrom_ = std::max(sameFrom_, memo.from);
+        sameBelow_ = std::min(sameBelow_, memo.below);
+        return;
+    }
+    const double from = sameFrom_, below = sameBelow_;
+    sameFrom_ = -Infinity();
+    sameBelow_ = Infinity();
+    FindAcceptanceBounds(x2);
+    memo = {true, sameFrom_, sameBelow_, acceptLower_[row], acceptUpper_[row]};
+    sameFrom_ = std::max(sameFrom_, from);
+    sameBelow_ = std::min(sameBelow_, below);
+}
+
 template <class Visit, class Spent>
 void PowerExactUncondTwoProp::VisitScannedRow(int start, MassCache& group1, Visit visit,
                                               Spent spent) {
@@ -554,20 +580,85 @@ double PowerExactUncondTwoProp::SumRowTail(int x2, int start, MassCache& group1,
                                            double running) {
     const double rowMass = group2_.At(x2);
     if (!(rowMass > 0.0)) return 0.0;
+    // A Compromise search sums the tails at every alpha it tries; a row
+    // that would be summed as before (the same interval, or the same span
+    // with every comparison coming out as before and the walk stopping at
+    // the same outcome) keeps its sum.
+    RowMemo* memo =
+        traceCritical_ && group1.slot >= 0 ? &RowMemoFor(x2, group1, rejected) : nullptr;
     const int lo = acceptLower_[static_cast<size_t>(x2)];
     if (lo != kScannedRow) {
         const int hi = acceptUpper_[static_cast<size_t>(x2)];
-        if (!rejected) return rowMass * SumRange(group1, lo, hi, start);
-        if (lo > hi) return rowMass;
-        return rowMass *
-               (SumRange(group1, 0, lo - 1, start) + SumRange(group1, hi + 1, m1_, start));
+        if (memo && memo->known && memo->lower == lo && memo->upper == hi) return memo->sum;
+        double sum;
+        if (!rejected) {
+            sum = rowMass * SumRange(group1, lo, hi, start);
+        } else if (lo > hi) {
+            sum = rowMass;
+        } else {
+            sum = rowMass *
+                  (SumRange(group1, 0, lo - 1, start) + SumRange(group1, hi + 1, m1_, start));
+        }
+        if (memo)
+            *memo = RowMemo{true,        lo,         hi,   false, 0,          0,
+                            -Infinity(), Infinity(), true, 0.0,   Infinity(), sum};
+        return sum;
     }
-    auto wanted = [&](int x1) { return Accepts(x2, x1) != rejected; };
-    if (group1.q <= 0.0) return wanted(0) ? rowMass : 0.0;
-    if (group1.q >= 1.0) return wanted(m1_) ? rowMass : 0.0;
+    if (group1.q <= 0.0) return Accepts(x2, 0) != rejected ? rowMass : 0.0;
+    if (group1.q >= 1.0) return Accepts(x2, m1_) != rejected ? rowMass : 0.0;
     int first = 0, last = m1_;
     const bool spanned = !rejected && AcceptedSpan(x2, &first, &last);
     if (traceCritical_ && !rejected) spanRecords_.push_back({x2, spanned, first, last});
+    if (!memo)
+        return SumScannedTail(x2, start, group1, rejected, running, spanned, first, last, nullptr);
+    // Running sums this small make the walk's bound underflow; they are
+    // summed afresh.
+    constexpr double kLeastRunning = 1e-290;
+    const bool usable = running == 0.0 || running >= kLeastRunning;
+    const double c = critical_;
+    if (usable && memo->known && memo->lower == kScannedRow && memo->spanned == spanned &&
+        memo->first == first && memo->last == last && memo->from <= c && c < memo->below &&
+        (running == 0.0) == memo->runningZero &&
+        (running == 0.0 || (memo->runningLo <= running && running < memo->runningHi))) {
+        sameFrom_ = std::max(sameFrom_, memo->from);
+        sameBelow_ = std::min(sameBelow_, memo->below);
+        return memo->sum;
+    }
+    // The comparisons of this row alone, then those of the rows before.
+    const double from = sameFrom_, below = sameBelow_;
+    sameFrom_ = -Infinity();
+    sameBelow_ = Infinity();
+    StopRange stops;
+    const double sum =
+        SumScannedTail(x2, start, group1, rejected, running, spanned, first, last, &stops);
+    if (usable) {
+        *memo = RowMemo{true,      kScannedRow, kScannedRow,    spanned,  first,    last,
+                        sameFrom_, sameBelow_,  running == 0.0, stops.lo, stops.hi, sum};
+    } else {
+        memo->known = false;
+    }
+    sameFrom_ = std::max(sameFrom_, from);
+    sameBelow_ = std::min(sameBelow_, below);
+    return sum;
+}
+
+PowerExactUncondTwoProp::RowMemo& PowerExactUncondTwoProp::RowMemoFor(int x2,
+                                                                      const MassCache& group1,
+                                                                      bool rejected) {
+    const size_t slot = static_cast<size_t>(group1.slot), sum = rejected ? 1 : 0;
+    std::vector<RowMemo>& memos = rowMemos_[slot][sum];
+    if (memoQ_[slot][sum] != group1.q || memos.size() != static_cast<size_t>(m2_) + 1) {
+        memoQ_[slot][sum] = group1.q;
+        memos.assign(static_cast<size_t>(m2_) + 1, {});
+    }
+    return memos[static_cast<size_t>(x2)];
+}
+
+double PowerExactUncondTwoProp::SumScannedTail(int x2, int start, MassCache& group1, bool rejected,
+                                               double running, bool spanned, int first, int last,
+                                               StopRange* stops) {
+    const double rowMass = group2_.At(x2);
+    auto wanted = [&](int x1) { return Accepts(x2, x1) != rejected; };
     if (spanned) {
         // A small beta lies in the accepted outcomes far from the mode of
         // the row: each of the span the bounds leave, rather than the walk
@@ -626,7 +717,20 @@ double PowerExactUncondTwoProp::SumRowTail(int x2, int start, MassCache& group1,
         },
         [&](double, double d, double u) {
             const double bound = kNegligible * (running + rowMass * kept);
-            if (bound > 0.0) return rowMass * d <= bound && rowMass * u <= bound;
+            if (bound > 0.0) {
+                const bool stop = rowMass * d <= bound && rowMass * u <= bound;
+                if (stops && running > 0.0) {
+                    // The running sum at which this step's verdict turns,
+                    // with room far beyond the rounding of the bound.
+                    const double turn = rowMass * std::max(d, u) / kNegligible;
+                    if (stop) {
+                        stops->lo = turn * (1.0 + 1e-12) - rowMass * kept;
+                    } else {
+                        stops->hi = std::min(stops->hi, turn * (1.0 - 1e-12) - rowMass * kept);
+                    }
+                }
+                return stop;
+            }
             return kept == 0.0 && ProductUnderflows(rowMass, std::max(d, u), m1_ + 1);
         });
     if (empty && kept == 0.0 && keyLo <= keyHi) {
@@ -662,7 +766,7 @@ double PowerExactUncondTwoProp::WalkRowsWith(RowSum rowSum, double target) {
     double visited = 0.0;
     auto row = [&](int x2) {
         if (IsCancelled()) throw CancelledError();
-        if (acceptLower_[static_cast<size_t>(x2)] == -1) FindAcceptanceBounds(x2);
+        if (acceptLower_[static_cast<size_t>(x2)] == -1) AcceptanceBoundsOf(x2);
         if (target > 0.0) visited += group2_.At(x2);
         return rowSum(x2, sum);
     };
@@ -731,6 +835,8 @@ double PowerExactUncondTwoProp::ExactPower(double p1, double alphaValue, double 
         scanned_.assign(static_cast<size_t>(m2_) + 1, {});
         sortedQ_[0] = sortedQ_[1] = -1.0;
         for (auto& q : emptyQ_) q[0] = q[1] = -1.0;
+        for (auto& q : memoQ_) q[0] = q[1] = -1.0;
+        boundsMemos_.assign(static_cast<size_t>(m2_) + 1, {});
     }
     group2_.Reset(m2_, proportion2);
     MassCache& underH1 = group1H1_;
