@@ -379,6 +379,12 @@ class PowerExactUncondTwoProp : public PowerExact {
         int base = 0;
         std::vector<double> values;
         double& At(int x1, int m1);
+        // Whether keeping x1 would at most double the span, as the walks
+        // from a mode outwards grow it.
+        bool Near(int x1) const {
+            const int size = static_cast<int>(values.size());
+            return size == 0 || (x1 >= base - size && x1 < base + 2 * size);
+        }
         // The value kept for x1, NaN where none is.
         double Known(int x1) const {
             const int i = x1 - base;

@@ -428,13 +428,17 @@ const PowerExactUncondTwoProp::SortedRow& PowerExactUncondTwoProp::SortedRowFor(
     // The row's outcomes in a buffer kept for the next row.
     std::vector<std::pair<double, double>>& visited = sortScratch_;
     visited.clear();
-    // The values are not kept in the row: the outcomes of weight under H1
-    // and under H0 lie far apart at a large effect, and a row holding both
-    // would hold every outcome between them too. The sorted keys keep them.
-    const ScannedRow& kept = scanned_[static_cast<size_t>(x2)];
+    // The values are kept in the row for the sums that judge outcome by
+    // outcome, but not where that would stretch it far: the outcomes of
+    // weight under H1 and under H0 lie far apart at a large effect, and a
+    // row holding both would hold every outcome between them too.
+    ScannedRow& kept = scanned_[static_cast<size_t>(x2)];
     VisitScannedRow(start, group1, [&](int x1, double mass) {
         double v = kept.Known(x1);
-        if (std::isnan(v)) v = OrientedValue(x2, x1);
+        if (std::isnan(v)) {
+            v = OrientedValue(x2, x1);
+            if (kept.Near(x1)) kept.At(x1, m1_) = v;
+        }
         visited.emplace_back(side_ == 2 ? std::fabs(v) : side_ == 0 ? v : -v, mass);
     });
     std::sort(visited.begin(), visited.end(),
