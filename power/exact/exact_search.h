@@ -13,6 +13,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <type_traits>
 
 #include "analysis/property.h"
 #include "numerics/cancel.h"
@@ -275,6 +276,9 @@ double SampleSizeReachingBelow(PowerAt powerAt, double target, double from, doub
 struct Step {
     double ratio;
     double size;
+    // Where the search asked only whether the ratio lies below a bar: the
+    // ratio is a bound on the right side of it, not the ratio itself.
+    bool bounded = false;
 };
 
 // How a Compromise search walks and halves. The tests differ in these
@@ -424,7 +428,21 @@ CompromiseResult CompromiseAlpha(At at, double q, double start, const Compromise
             if (rules.lastTwoTrials && i == rules.probeEndAfter) {
                 double end = x, f = factor;
                 for (int j = i; j < kMaxSteps && end > kAlphaFloor; ++j) end = stepDown(end, f);
-                if (end != x && ratioAt(end) < q * (1.0 - kProbeMargin)) {
+                const double bar = q * (1.0 - kProbeMargin);
+                // Where `at` takes a bar as well, it may stop summing as
+                // soon as it knows the ratio lies below it.
+                auto probe = [&] {
+                    if constexpr (std::is_invocable_v<At, double, double>) {
+                        const Step s = at(end, bar);
+                        last = end;
+                        lastRatio = s.ratio;
+                        if (!s.bounded) keepNearest(end, s.ratio);
+                        return s.ratio;
+                    } else {
+                        return ratioAt(end);
+                    }
+                };
+                if (end != x && probe() < bar) {
                     x = end;
                     break;
                 }

@@ -67,6 +67,29 @@ TEST(CompromiseWalkTest, ProbingTheLastTrialEndsAsTheWholeWalk) {
         } else {
             EXPECT_LE(probedCount, plainCount + 1) << c.k;
         }
+        // An evaluation that, given the probe's bar, answers only with a
+        // bound below it where the ratio lies below: the same walk, and
+        // only the probe is asked so.
+        int bars = 0;
+        double boundedLast = 0.0;
+        const auto bounded = exact_search::CompromiseAlpha(
+            [&](double a, double bar = 0.0) {
+                boundedLast = a;
+                exact_search::Step s = StepRatio(c.k, a);
+                if (bar > 0.0) {
+                    ++bars;
+                    if (s.ratio < bar) s = {bar / 2.0, a, true};
+                }
+                return s;
+            },
+            c.q, c.start, rules);
+        EXPECT_EQ(bounded.alpha, plain.alpha) << c.k;
+        EXPECT_EQ(bounded.bracketed, plain.bracketed) << c.k;
+        if (bounded.bracketed) {
+            EXPECT_EQ(bounded.ratio, plain.ratio) << c.k;
+        }
+        EXPECT_EQ(boundedLast, bounded.alpha) << c.k;
+        EXPECT_LE(bars, 1) << c.k;
     }
 }
 

@@ -714,7 +714,10 @@ double PowerExactUncondTwoProp::SolveCompromise2(double p1, double q, double n1,
         double size, power, beta;
     };
     std::vector<Known> known;
-    auto at = [&](double a) {
+    // With a bar (the walk's probe of its last trial), only whether the
+    // ratio lies below it is asked: an evaluation that stops once it knows
+    // gives a bound, and is not kept.
+    auto at = [&](double a, double bar = 0.0) {
         const double c = known.empty() ? 0.0 : ExactCriticalValue(a, side_);
         for (const Known& k : known) {
             if (k.from <= c && c < k.below && SpansStay(k.spans, c)) {
@@ -728,6 +731,7 @@ double PowerExactUncondTwoProp::SolveCompromise2(double p1, double q, double n1,
         }
         {
             const Restore<bool> traced(traceCritical_, true);
+            const Restore<double> probe(probeBar_, bar);
             sameFrom_ = -Infinity();
             sameBelow_ = Infinity();
             spanRecords_.clear();
@@ -735,6 +739,10 @@ double PowerExactUncondTwoProp::SolveCompromise2(double p1, double q, double n1,
             // are noted.
             regionKey_ = RegionKey{};
             PowerAt(p1, a, n1, n2);
+        }
+        if (probeBounded_) {
+            probeBounded_ = false;
+            return exact_search::Step{exactBeta_ / actualAlpha, actualAlpha, true};
         }
         const exact_search::Step step{actualAlpha > 0.0 ? exactBeta_ / actualAlpha : Infinity(),
                                       actualAlpha};

@@ -537,6 +537,15 @@ class PowerExactUncondTwoProp : public PowerExact {
     // size is not summed, and the power it returns lies on the right side
     // of the target but is the power of the rows summed so far only.
     double decideTarget_ = 0.0;
+    // Above 0, a Compromise's probe asks ExactPower only whether beta over
+    // the size lies below this bar: where beta is small and the rejected
+    // outcomes under H0 summed so far already put the ratio below it, the
+    // rest is not summed and `probeBounded_` says so (the size is then that
+    // part of it).
+    double probeBar_ = 0.0;
+    bool probeBounded_ = false;
+    // The rejected walk under H0 stops once its sum reaches this.
+    double tailStopAt_ = std::numeric_limits<double>::infinity();
     double exactBeta_ = 0.0;
 };
 

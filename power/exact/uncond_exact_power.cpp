@@ -794,6 +794,7 @@ double PowerExactUncondTwoProp::WalkRowsWith(RowSum rowSum, double target) {
         if (!canUp && !canDown) break;
         const double upMass = canUp ? group2_.At(u) : 0.0;
         const double downMass = canDown ? group2_.At(d) : 0.0;
+        if (sum > 0.0 && sum >= tailStopAt_) break;
         const bool upSpent = sum > 0.0 && upMass <= kNegligible * sum;
         const bool downSpent = sum > 0.0 && downMass <= kNegligible * sum;
         if (upSpent && downSpent) break;
@@ -894,6 +895,21 @@ double PowerExactUncondTwoProp::ExactPower(double p1, double alphaValue, double 
         tailBeta = std::clamp(WalkTail(underH1, false), 0.0, 1.0);
     }
     const bool tailDecides = tailBeta >= 0.0 && tailBeta < kSummedTail / 2.0;
+    probeBounded_ = false;
+    if (probeBar_ > 0.0 && tailDecides) {
+        // A size at least this puts beta over it below the bar, with room
+        // far beyond the rounding of any sum of the size.
+        const double enough = tailBeta / probeBar_ * (1.0 + 1e-6);
+        const Restore<double> stopAt(tailStopAt_, enough);
+        const double part = WalkTail(underH0, true);
+        if (part > 0.0 && part >= enough) {
+            probeBounded_ = true;
+            exactBeta_ = tailBeta;
+            actualPower = 1.0 - tailBeta;
+            actualAlpha = part;
+            return actualPower;
+        }
+    }
     const double accepted1 = tailDecides ? tailBeta : WalkRows(underH1, decideTarget_);
     if (decideTarget_ > 0.0) {
         actualPower = std::clamp(1.0 - accepted1, 0.0, 1.0);
