@@ -916,7 +916,15 @@ double PowerExactUncondTwoProp::ExactPower(double p1, double alphaValue, double 
         exactBeta_ = 1.0 - actualPower;
         return actualPower;
     }
-    const double accepted0 = WalkRows(underH0);
+    // The size likewise: where alpha is far below kSummedTail, the size on
+    // its own side comes first, and the walk over the accepted outcomes
+    // under H0 only where that is not small by the same margin.
+    double tailSize = -1.0;
+    if (sizeOnItsSide_ && alphaValue < 1e-9) {
+        tailSize = std::clamp(WalkTail(underH0, true), 0.0, 1.0);
+    }
+    const double accepted0 =
+        tailSize >= 0.0 && tailSize < kSummedTail / 2.0 ? 1.0 - tailSize : WalkRows(underH0);
 
     actualPower = std::clamp(1.0 - accepted1, 0.0, 1.0);
     actualAlpha = std::clamp(1.0 - accepted0, 0.0, 1.0);
@@ -931,7 +939,7 @@ double PowerExactUncondTwoProp::ExactPower(double p1, double alphaValue, double 
         actualPower = 1.0 - exactBeta_;
     }
     if (sizeOnItsSide_ && actualAlpha < kSummedTail) {
-        actualAlpha = std::clamp(WalkTail(underH0, true), 0.0, 1.0);
+        actualAlpha = tailSize >= 0.0 ? tailSize : std::clamp(WalkTail(underH0, true), 0.0, 1.0);
     }
     // A power that small, 1 less a sum near 1, would show the rounding of
     // that sum in its digits: it is summed over the rejected outcomes too.
