@@ -422,9 +422,27 @@ class PowerExactUncondTwoProp : public PowerExact {
     struct EmptyWalk {
         double lo = std::numeric_limits<double>::quiet_NaN(), hi = 0.0;
     };
-    double emptyQ_[2][2] = {{-1.0, -1.0}, {-1.0, -1.0}};
-    std::vector<EmptyWalk> emptyWalks_[2][2];
-    EmptyWalk& EmptyWalkFor(int x2, const MassCache& group1, bool rejected);
+    // What is kept per row of group 2 for each hypothesis (the slot) and
+    // sum (accepted 0, rejected 1), cleared when the proportion it was
+    // kept for changes.
+    template <class T>
+    struct PerRow {
+        double q[2][2] = {{-1.0, -1.0}, {-1.0, -1.0}};
+        std::vector<T> rows[2][2];
+        T& At(int x2, int m2, const MassCache& group1, bool rejected) {
+            const size_t slot = static_cast<size_t>(group1.slot), sum = rejected ? 1 : 0;
+            std::vector<T>& kept = rows[slot][sum];
+            if (q[slot][sum] != group1.q || kept.size() != static_cast<size_t>(m2) + 1) {
+                q[slot][sum] = group1.q;
+                kept.assign(static_cast<size_t>(m2) + 1, {});
+            }
+            return kept[static_cast<size_t>(x2)];
+        }
+        void Clear() {
+            for (auto& each : q) each[0] = each[1] = -1.0;
+        }
+    };
+    PerRow<EmptyWalk> emptyWalks_;
     // While a Compromise search traces its comparisons: a row's tail sum
     // with what it was summed with (the interval's ends, or kScannedRow
     // with the span, the critical values [from, below) for which its
@@ -441,9 +459,7 @@ class PowerExactUncondTwoProp : public PowerExact {
         double runningLo = 0.0, runningHi = 0.0;
         double sum = 0.0;
     };
-    double memoQ_[2][2] = {{-1.0, -1.0}, {-1.0, -1.0}};
-    std::vector<RowMemo> rowMemos_[2][2];
-    RowMemo& RowMemoFor(int x2, const MassCache& group1, bool rejected);
+    PerRow<RowMemo> rowMemos_;
     // The running sums for which each verdict of a walk's stopping rule
     // stays: from lo (the step it stopped at) below hi (the steps before).
     struct StopRange {

@@ -454,18 +454,6 @@ const PowerExactUncondTwoProp::SortedRow& PowerExactUncondTwoProp::SortedRowFor(
     return row;
 }
 
-PowerExactUncondTwoProp::EmptyWalk& PowerExactUncondTwoProp::EmptyWalkFor(int x2,
-                                                                          const MassCache& group1,
-                                                                          bool rejected) {
-    const size_t slot = static_cast<size_t>(group1.slot), sum = rejected ? 1 : 0;
-    std::vector<EmptyWalk>& walks = emptyWalks_[slot][sum];
-    if (emptyQ_[slot][sum] != group1.q || walks.size() != static_cast<size_t>(m2_) + 1) {
-        emptyQ_[slot][sum] = group1.q;
-        walks.assign(static_cast<size_t>(m2_) + 1, {});
-    }
-    return walks[static_cast<size_t>(x2)];
-}
-
 double PowerExactUncondTwoProp::SumAcceptedRow(int x2, int start, MassCache& group1) {
     if (acceptLower_[static_cast<size_t>(x2)] == kScannedRow) {
         return SumScannedRow(x2, start, group1);
@@ -589,7 +577,7 @@ double PowerExactUncondTwoProp::SumRowTail(int x2, int start, MassCache& group1,
     // with every comparison coming out as before and the walk stopping at
     // the same outcome) keeps its sum.
     RowMemo* memo =
-        traceCritical_ && group1.slot >= 0 ? &RowMemoFor(x2, group1, rejected) : nullptr;
+        traceCritical_ && group1.slot >= 0 ? &rowMemos_.At(x2, m2_, group1, rejected) : nullptr;
     const int lo = acceptLower_[static_cast<size_t>(x2)];
     if (lo != kScannedRow) {
         const int hi = acceptUpper_[static_cast<size_t>(x2)];
@@ -646,18 +634,6 @@ double PowerExactUncondTwoProp::SumRowTail(int x2, int start, MassCache& group1,
     return sum;
 }
 
-PowerExactUncondTwoProp::RowMemo& PowerExactUncondTwoProp::RowMemoFor(int x2,
-                                                                      const MassCache& group1,
-                                                                      bool rejected) {
-    const size_t slot = static_cast<size_t>(group1.slot), sum = rejected ? 1 : 0;
-    std::vector<RowMemo>& memos = rowMemos_[slot][sum];
-    if (memoQ_[slot][sum] != group1.q || memos.size() != static_cast<size_t>(m2_) + 1) {
-        memoQ_[slot][sum] = group1.q;
-        memos.assign(static_cast<size_t>(m2_) + 1, {});
-    }
-    return memos[static_cast<size_t>(x2)];
-}
-
 double PowerExactUncondTwoProp::SumScannedTail(int x2, int start, MassCache& group1, bool rejected,
                                                double running, bool spanned, int first, int last,
                                                StopRange* stops) {
@@ -692,7 +668,7 @@ double PowerExactUncondTwoProp::SumScannedTail(int x2, int start, MassCache& gro
     // The sorted searches compute every value they judge, so the keys of a
     // walk that found nothing can be kept.
     EmptyWalk* empty = running == 0.0 && sortRows_ && group1.slot >= 0
-                           ? &EmptyWalkFor(x2, group1, rejected)
+                           ? &emptyWalks_.At(x2, m2_, group1, rejected)
                            : nullptr;
     if (empty && !std::isnan(empty->lo)) {
         // Accepted where the key is at most c.
@@ -839,8 +815,8 @@ double PowerExactUncondTwoProp::ExactPower(double p1, double alphaValue, double 
         valuesKey_ = key;
         scanned_.assign(static_cast<size_t>(m2_) + 1, {});
         sortedQ_[0] = sortedQ_[1] = -1.0;
-        for (auto& q : emptyQ_) q[0] = q[1] = -1.0;
-        for (auto& q : memoQ_) q[0] = q[1] = -1.0;
+        emptyWalks_.Clear();
+        rowMemos_.Clear();
         boundsMemos_.assign(static_cast<size_t>(m2_) + 1, {});
     }
     group2_.Reset(m2_, proportion2);
