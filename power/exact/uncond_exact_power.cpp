@@ -591,9 +591,10 @@ double PowerExactUncondTwoProp::SumRowTail(int x2, int start, MassCache& group1,
             sum = rowMass *
                   (SumRange(group1, 0, lo - 1, start) + SumRange(group1, hi + 1, m1_, start));
         }
-        if (memo)
+        if (memo) {
             *memo = RowMemo{true,        lo,         hi,   false, 0,          0,
                             -Infinity(), Infinity(), true, 0.0,   Infinity(), sum};
+        }
         return sum;
     }
     if (group1.q <= 0.0) return Accepts(x2, 0) != rejected ? rowMass : 0.0;
@@ -601,8 +602,9 @@ double PowerExactUncondTwoProp::SumRowTail(int x2, int start, MassCache& group1,
     int first = 0, last = m1_;
     const bool spanned = !rejected && AcceptedSpan(x2, &first, &last);
     if (traceCritical_ && !rejected) spanRecords_.push_back({x2, spanned, first, last});
-    if (!memo)
+    if (!memo) {
         return SumScannedTail(x2, start, group1, rejected, running, spanned, first, last, nullptr);
+    }
     // Running sums this small make the walk's bound underflow; they are
     // summed afresh.
     constexpr double kLeastRunning = 1e-290;
