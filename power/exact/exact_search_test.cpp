@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "power/exact/power_exact_uncond.h"
+
 namespace {
 
 // A ratio that falls with alpha in steps of a quarter decade, as the
@@ -33,12 +35,10 @@ TEST(CompromiseWalkTest, ProbingTheLastTrialEndsAsTheWholeWalk) {
         {1e-6, 1e-200, 4.0, true},   // down from a small start
     };
     for (const Case& c : cases) {
-        exact_search::CompromiseRules rules;
-        rules.steps = exact_search::CompromiseRules::Steps::kSquareWhileSmall;
-        rules.halving = exact_search::CompromiseRules::Halving::kLogarithmBelowSmall;
-        rules.fromSize = false;
-        rules.ceiling = 0.9999999999;
-        rules.lastTwoTrials = true;
+        // The unconditional tests' rules, with and without the probe.
+        exact_search::CompromiseRules rules = PowerExactUncondTwoProp::CompromiseSearchRules();
+        const int probeAfter = rules.probeEndAfter;
+        rules.probeEndAfter = -1;
         int plainCount = 0, probedCount = 0;
         double plainLast = 0.0, probedLast = 0.0;
         const auto plain = exact_search::CompromiseAlpha(
@@ -48,7 +48,7 @@ TEST(CompromiseWalkTest, ProbingTheLastTrialEndsAsTheWholeWalk) {
                 return StepRatio(c.k, a);
             },
             c.q, c.start, rules);
-        rules.probeEndAfter = 8;
+        rules.probeEndAfter = probeAfter;
         const auto probed = exact_search::CompromiseAlpha(
             [&](double a) {
                 ++probedCount;

@@ -677,6 +677,20 @@ double PowerExactUncondTwoProp::SolveAlpha2(double p1, double target, double n1,
 
 // ----------------------------------------------------------- Compromise
 
+exact_search::CompromiseRules PowerExactUncondTwoProp::CompromiseSearchRules() {
+    exact_search::CompromiseRules rules;
+    rules.steps = exact_search::CompromiseRules::Steps::kSquareWhileSmall;
+    rules.halving = exact_search::CompromiseRules::Halving::kLogarithmBelowSmall;
+    rules.fromSize = false;
+    rules.ceiling = 0.9999999999;
+    rules.lastTwoTrials = true;
+    // A walk that has not crossed q in a few steps often never does (a beta
+    // that underflows at every alpha it tries): its last trial tells so at
+    // once, where each step would sum the whole table again.
+    rules.probeEndAfter = 8;
+    return rules;
+}
+
 double PowerExactUncondTwoProp::SolveCompromise2(double p1, double q, double n1, double n2) {
     ratio = q;
     const double start = ApproximateStart(kCompromise, p1, n1, n2, 0.05, [this] {
@@ -752,18 +766,8 @@ double PowerExactUncondTwoProp::SolveCompromise2(double p1, double q, double n1,
         }
         return step;
     };
-    exact_search::CompromiseRules rules;
-    rules.steps = exact_search::CompromiseRules::Steps::kSquareWhileSmall;
-    rules.halving = exact_search::CompromiseRules::Halving::kLogarithmBelowSmall;
-    rules.fromSize = false;
-    rules.ceiling = 0.9999999999;
-    rules.lastTwoTrials = true;
-    // A walk that has not crossed q in a few steps often never does (a beta
-    // that underflows at every alpha it tries): its last trial tells so at
-    // once, where each step would sum the whole table again.
-    rules.probeEndAfter = 8;
     const exact_search::CompromiseResult searched =
-        exact_search::CompromiseAlpha(at, q, start, rules);
+        exact_search::CompromiseAlpha(at, q, start, CompromiseSearchRules());
     // Neither growing nor shrinking alpha brings the attained ratio to q:
     // the approximation's alpha is no answer of the exact test. A walk
     // down that ends at the floor with the ratio still below q has its

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "analysis/ids.h"
+#include "power/exact/exact_search.h"
 #include "power/exact/power_exact.h"
 
 // What the large-sample approximation knows of a statistic: the mean of its
@@ -70,6 +71,8 @@ class PowerExactUncondTwoProp : public PowerExact {
     double ComputePower2(double p1, double alpha, double n1, double n2) override;
     double SolveAlpha2(double p1, double power, double n1, double n2) override;
     double SolveCompromise2(double p1, double q, double n1, double n2) override;
+    // How the exact Compromise walks and halves over alpha.
+    static exact_search::CompromiseRules CompromiseSearchRules();
     double SolveSampleSize(double p1, double alpha, double power, bool round) override;
 
     void BracketSampleSize() override;
