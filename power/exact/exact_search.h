@@ -250,18 +250,21 @@ double SampleSizeReaching(PowerAt powerAt, double target, double start,
 
 // A second scan of a sawtooth, from a nearer start: down from `from` while
 // the power exceeds the target (not below `lowest`), then up to the first
-// N whose power reaches it. Some N at or above `from` must reach the
-// target. `powerAt` and `poll` as above; the last evaluation is at the N
-// returned.
+// N whose power reaches it. Without `largest`, some N at or above `from`
+// must reach the target; with it, the scan gives up (as SampleSizeReaching,
+// naming `where`) on an N at or above `largest` that still misses.
+// `powerAt` and `poll` as above; the last evaluation is at the N returned.
 template <class PowerAt, class Poll>
 double SampleSizeReachingBelow(PowerAt powerAt, double target, double from, double lowest,
-                               Poll poll) {
+                               Poll poll, double largest = std::numeric_limits<double>::infinity(),
+                               const std::string& where = std::string()) {
     double n = from;
     while (n > lowest && powerAt(n) > target) {
         poll();
         n -= 1.0;
     }
     while (powerAt(n) < target) {
+        if (n >= largest) NoSampleSize(where, n);
         poll();
         n += 1.0;
     }

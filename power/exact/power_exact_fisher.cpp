@@ -382,18 +382,8 @@ double PowerExactFisherTwoProp::SolveSampleSize(double p1, double alphaValue, do
             // and where it ends below, one total beyond `first` that reaches
             // the target shows the first scan would end, without stepping
             // through the totals before it.
-            double n = down;
-            while (n > 2.0 && powerOf(n) > target) {
-                poll();
-                n -= 1.0;
-            }
-            while (powerOf(n) < target) {
-                if (n >= first && n - first >= kMaxScan) {
-                    exact_search::NoSampleSize("Exact-Fisher", n);
-                }
-                poll();
-                n += 1.0;
-            }
+            const double n = exact_search::SampleSizeReachingBelow(
+                powerOf, target, down, 2.0, poll, first + kMaxScan, "Exact-Fisher");
             if (n < first) {
                 const double probe = std::min(first + 2.0 * (first - n), first + kMaxScan);
                 if (!(powerOf(probe) >= target)) {
